@@ -1,0 +1,27 @@
+# Third-party libraries: Debian's packages on Linux; on Windows the
+# cross-build script builds them from Debian's sources and points
+# CMAKE_PREFIX_PATH at the result.
+
+if(WIN32)
+  set(MARKSAFE_PLATFORM_LIBS shlwapi shell32 psapi wtsapi32 advapi32 user32)
+else()
+  find_package(utf8cpp REQUIRED)
+  set(MARKSAFE_PLATFORM_LIBS utf8cpp)
+endif()
+
+if(NOT MARKSAFE_CORE_ONLY)
+  find_package(SQLite3 REQUIRED)
+  find_package(jsoncpp CONFIG REQUIRED)
+  if(TARGET JsonCpp::JsonCpp)
+    set(MARKSAFE_JSONCPP JsonCpp::JsonCpp)
+  elseif(TARGET jsoncpp_static)
+    set(MARKSAFE_JSONCPP jsoncpp_static)
+  else()
+    set(MARKSAFE_JSONCPP jsoncpp_lib)
+  endif()
+endif()
+
+if(MARKSAFE_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+  include(GoogleTest)
+endif()

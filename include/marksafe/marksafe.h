@@ -1,0 +1,216 @@
+/*
+ * marksafe: back up, restore and convert the bookmarks of Internet Explorer,
+ * Firefox and Chrome.
+ *
+ * Conventions shared by every export:
+ *  - Text is UTF-16 (MS_CHAR), NUL-terminated. Output path buffers must hold
+ *    260 units; the library writes at most 259 characters and a terminator.
+ *  - A null pointer where a path or out-parameter is required makes the call
+ *    fail at once (false or 87) before anything is touched.
+ *  - Error codes are Windows error codes: 0 success, 2 file not found,
+ *    3 path not found, 87 invalid parameter; some exports return the thread's
+ *    last-error value, readable at any time with marksafe_last_error().
+ *  - A backup set lives under a root: ROOT\Bookmarks\Favorites,
+ *    ROOT\Bookmarks\Firefox (with "pos.ini"), ROOT\Bookmarks\Chrome (with
+ *    "chrome_pos.ini"). With into_backup_set true the path given is such a
+ *    root; with false it is the browser's folder itself.
+ *  - Exports never throw, take no locks and start no threads. cancel_flag is
+ *    read once per directory entry and may be set from another thread.
+ */
+#ifndef MARKSAFE_MARKSAFE_H_
+#define MARKSAFE_MARKSAFE_H_
+
+#include <stdint.h>
+#ifndef __cplusplus
+#include <stdbool.h>
+#endif
+
+#if defined(_WIN32)
+#include <wchar.h>
+typedef wchar_t MS_CHAR;
+#if defined(MARKSAFE_BUILDING)
+#define MARKSAFE_API __declspec(dllexport)
+#elif defined(MARKSAFE_STATIC)
+#define MARKSAFE_API
+#else
+#define MARKSAFE_API __declspec(dllimport)
+#endif
+#else
+#ifdef __cplusplus
+typedef char16_t MS_CHAR;
+#else
+#include <uchar.h>
+typedef char16_t MS_CHAR;
+#endif
+#define MARKSAFE_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* An open places.sqlite, created by init_bookmark, freed by release_bookmark. */
+typedef struct ms_places* ms_places_handle;
+
+/* ---- Browser discovery and control ------------------------------------ */
+
+/* True when "Internet Explorer\iexplore.exe" exists under Program Files. */
+MARKSAFE_API bool is_installed_ie(void);
+/* Fills out (260 units) with the user's Favorites folder; false when null
+ * or when Internet Explorer is not installed. */
+MARKSAFE_API bool get_ie_path(MS_CHAR* out);
+/* True when the default Firefox profile holds places.sqlite; its full path
+ * goes to out (260 units) when out is not null. */
+MARKSAFE_API bool is_installed_firefox(MS_CHAR* out);
+/* True when a Firefox main window (on POSIX: main process) exists. */
+MARKSAFE_API bool is_firefox_running(void);
+/* Asks the first Firefox main window to close; true when none is left. */
+MARKSAFE_API bool close_firefox(void);
+/* True when Chrome's Bookmarks file exists; its path goes to out when out is
+ * not null and the path is longer than 8 characters (at most 258 copied). */
+MARKSAFE_API bool is_installed_chrome(MS_CHAR* out);
+MARKSAFE_API bool is_chrome_running(void);
+MARKSAFE_API bool close_chrome(void);
+
+/* ---- Firefox ---------------------------------------------------------- */
+
+/* Writes places folders "Bookmarks Menu" and "Unsorted Bookmarks" and
+ * "pos.ini" into dest (or dest\Bookmarks\Firefox). False for a null handle
+ * or dest, or when any step failed. */
+MARKSAFE_API bool export_firefox_2_folder(ms_places_handle handle,
+                                          const MS_CHAR* dest,
+                                          bool into_backup_set);
+/* Creates the destination, then export_firefox_2_folder. The two int32_t
+ * arguments have no effect. */
+MARKSAFE_API bool backup_firefox(ms_places_handle handle, const MS_CHAR* dest,
+                                 bool into_backup_set, int32_t unused1,
+                                 int32_t unused2);
+/* Opens places_file (null: the default profile's places.sqlite). Returns a
+ * handle, or null when the path cannot be found. While Firefox runs the
+ * handle has no connection and every statement on it fails. */
+MARKSAFE_API ms_places_handle init_bookmark(const MS_CHAR* places_file);
+/* Closes and frees the handle; false for null. */
+MARKSAFE_API bool release_bookmark(ms_places_handle handle);
+/* Null backup_path: size of the live places.sqlite and its folder and link
+ * counts. Otherwise: size and counts of the Firefox backup folder. */
+MARKSAFE_API bool get_firefox_bookmark_size(const MS_CHAR* backup_path,
+                                            bool into_backup_set,
+                                            uint64_t* size,
+                                            int32_t* folder_count,
+                                            int32_t* link_count);
+/* Size and counts of the .url files of a Firefox backup folder. */
+MARKSAFE_API bool get_firefox_bk_size(const MS_CHAR* backup_path,
+                                      bool into_backup_set, uint64_t* size,
+                                      int32_t* folder_count,
+                                      int32_t* link_count);
+/* Merges the Firefox, Favorites and Chrome parts of a backup set into
+ * places, adding 2, 1 and 1 to *progress as it passes the steps. The four
+ * int32_t arguments are not read. False when progress is null (nothing
+ * changed) or when any step failed; later steps run after a failed one. */
+MARKSAFE_API bool restore_firefox_pro(ms_places_handle handle,
+                                      const MS_CHAR* backup_path,
+                                      bool into_backup_set, int32_t unused1,
+                                      int32_t unused2, int32_t unused3,
+                                      int32_t unused4, int32_t* progress);
+/* Merges an interchange folder into a places folder titled title (null:
+ * "Imported from IE") under the bookmarks menu. unused is not read. */
+MARKSAFE_API bool import_2_firefox(ms_places_handle handle,
+                                   const MS_CHAR* folder, const MS_CHAR* title,
+                                   int32_t unused);
+MARKSAFE_API bool import_2_firefox_from_ie_bk(ms_places_handle handle,
+                                              const MS_CHAR* path,
+                                              bool into_backup_set);
+MARKSAFE_API bool import_2_firefox_from_bk(ms_places_handle handle,
+                                           const MS_CHAR* path,
+                                           bool into_backup_set);
+/* Copies a Firefox backup folder into favorites\sub_folder (null: "Imported
+ * from Firefox") as its "pos.ini" directs. */
+MARKSAFE_API bool import_firefox_bk_2_folder(const MS_CHAR* firefox_bk,
+                                             bool into_backup_set,
+                                             const MS_CHAR* favorites,
+                                             const MS_CHAR* sub_folder);
+/* Merges a Chrome backup into places under "Imported from Chrome". Returns 0
+ * or 87. */
+MARKSAFE_API int32_t import_chrome_bk_2_firefox(ms_places_handle handle,
+                                                const MS_CHAR* path,
+                                                bool into_backup_set);
+
+/* ---- Chrome ----------------------------------------------------------- */
+
+MARKSAFE_API int32_t export_chrome_2_folder(const MS_CHAR* chrome_file,
+                                            const MS_CHAR* dest);
+MARKSAFE_API int32_t backup_chrome(const MS_CHAR* chrome_file,
+                                   const MS_CHAR* dest, bool into_backup_set);
+MARKSAFE_API int32_t import_folder_2_chrome_bar(const MS_CHAR* chrome_file,
+                                                const MS_CHAR* source,
+                                                const MS_CHAR* folder_name);
+/* reserved1 and reserved2 must not be null; they are not otherwise used. */
+MARKSAFE_API int32_t import_ie_2_chrome(const MS_CHAR* chrome_file,
+                                        const MS_CHAR* source,
+                                        bool into_backup_set,
+                                        const MS_CHAR* folder_name,
+                                        const void* reserved1,
+                                        const void* reserved2);
+MARKSAFE_API int32_t import_firefox_2_chrome(const MS_CHAR* chrome_file,
+                                             const MS_CHAR* source,
+                                             bool into_backup_set,
+                                             const MS_CHAR* folder_name);
+MARKSAFE_API int32_t restore_chrome(const MS_CHAR* chrome_file,
+                                    const MS_CHAR* backup_path,
+                                    bool into_backup_set);
+MARKSAFE_API int32_t get_chrome_bk_size(const MS_CHAR* backup_path,
+                                        bool into_backup_set, uint64_t* size,
+                                        int32_t* folder_count,
+                                        int32_t* link_count);
+MARKSAFE_API int32_t get_chrome_size(const MS_CHAR* chrome_file,
+                                     uint64_t* size, int32_t* folder_count,
+                                     int32_t* link_count);
+MARKSAFE_API int32_t mk_chrome_temp_file(const MS_CHAR* chrome_file);
+MARKSAFE_API int32_t import_chrome_bk_2_ie(const MS_CHAR* chrome_bk,
+                                           bool into_backup_set,
+                                           const MS_CHAR* favorites);
+
+/* ---- Internet Explorer ------------------------------------------------ */
+
+/* Size of the .url files under folder (null: the Favorites folder) and the
+ * number of sub-folders and .url files. A path of 8 characters or fewer is
+ * refused. size must not be null; the counts may be. */
+MARKSAFE_API bool get_ie_favorites_size(const MS_CHAR* folder,
+                                        bool into_backup_set, uint64_t* size,
+                                        int32_t* folder_count,
+                                        int32_t* link_count);
+/* Copies the .url files of ie_def_path (null: the Favorites folder) into
+ * backup_path (or backup_path\Bookmarks\Favorites). cancel_flag must not be
+ * null; a non-zero byte stops the copy at the next directory entry. */
+MARKSAFE_API bool backup_ie(const MS_CHAR* ie_def_path,
+                            const MS_CHAR* backup_path, bool into_backup_set,
+                            bool overwrite,
+                            const volatile uint8_t* cancel_flag);
+/* is_backup true: as backup_ie. is_backup false: restores the Favorites,
+ * Firefox and Chrome parts of the backup set into the Favorites folder and
+ * adds 2 to *progress. The four int32_t arguments are not read. A null
+ * progress returns false and changes nothing. */
+MARKSAFE_API bool backup_ie_pro(const MS_CHAR* ie_def_path,
+                                const MS_CHAR* backup_path,
+                                bool into_backup_set, bool overwrite,
+                                const volatile uint8_t* cancel_flag,
+                                bool is_backup, int32_t unused1,
+                                int32_t unused2, int32_t unused3,
+                                int32_t unused4, int32_t* progress);
+
+/* ---- Library extras --------------------------------------------------- */
+
+/* The calling thread's last-error value (GetLastError() on Windows). */
+MARKSAFE_API uint32_t marksafe_last_error(void);
+/* Also hands every diagnostic line to sink(line, ctx); null removes it. */
+MARKSAFE_API void marksafe_set_debug_sink(void (*sink)(const MS_CHAR* line,
+                                                       void* ctx),
+                                          void* ctx);
+/* The library version, for example "0.1.0". */
+MARKSAFE_API const char* marksafe_version(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* MARKSAFE_MARKSAFE_H_ */

@@ -1,0 +1,42 @@
+// Operations on trees of Internet Shortcut files: copy, measure, file size,
+// and hiding the host's marker entries. They run under the thread's own
+// account and keep no state.
+#ifndef MARKSAFE_COMMON_FOLDER_TREE_H_
+#define MARKSAFE_COMMON_FOLDER_TREE_H_
+
+#include <cstdint>
+#include <string>
+
+namespace marksafe {
+
+// Copies the files of source whose extension equals filter (without the
+// dot, case-insensitive, both cut to 18 characters) into destination,
+// recursively, creating destination first. ".Quillbay" folders are never
+// entered; with skip_imported "Imported from IE" folders neither. A failed
+// file copy makes the result false and the copy goes on; a failed sub-folder
+// or a non-zero *cancel_flag (read before each entry) stops at once.
+bool copy_folder(const std::u16string& source,
+                 const std::u16string& destination,
+                 const std::u16string& filter, bool overwrite,
+                 const volatile uint8_t* cancel_flag, bool skip_imported);
+
+// Adds up the sizes of the files matching filter below folder and counts
+// them and the sub-folders (the folder itself not counted). Reparse points
+// are ignored. size must not be null; the counts may be. Returns the result
+// of the last sub-folder or counted file, true when there was none; false
+// when folder cannot be listed (outputs 0).
+bool MeasureTree(const std::u16string& folder, uint64_t* size,
+                 const std::u16string& filter, int32_t* folder_count,
+                 int32_t* file_count);
+
+// The size of one file; false (size 0) when it cannot be opened.
+bool FileSize(const std::u16string& path, uint64_t* size);
+
+// Adds the hidden attribute to every entry named name (case-insensitive)
+// anywhere below root. False when a folder cannot be listed or an attribute
+// cannot be set.
+bool HideMarkers(const std::u16string& root, const std::u16string& name);
+
+}  // namespace marksafe
+
+#endif  // MARKSAFE_COMMON_FOLDER_TREE_H_

@@ -1,0 +1,93 @@
+// The interchange folder: bookmark folders as directories, bookmarks as
+// Internet Shortcut (.url) files, and the position files that say which
+// top-level folder holds which browser root.
+#ifndef MARKSAFE_COMMON_INTERCHANGE_H_
+#define MARKSAFE_COMMON_INTERCHANGE_H_
+
+#include <string>
+
+namespace marksafe {
+namespace interchange {
+
+// Reserved names.
+extern const char16_t kMarkerName[];            // ".Quillbay"
+extern const char16_t kImportedFromIe[];        // "Imported from IE"
+extern const char16_t kImportedFromFirefox[];   // "Imported from Firefox"
+extern const char16_t kImportedFromChrome[];    // "Imported from Chrome"
+extern const char16_t kImportedFromChromeLc[];  // "Imported from chrome"
+
+// Internet Shortcut files.
+extern const char16_t kShortcutSection[];  // "InternetShortcut"
+extern const char16_t kUrlKey[];           // "URL"
+extern const char16_t kTitleKey[];         // "Title"
+extern const char16_t kUrlExtension[];     // "url" (the filter)
+extern const char16_t kUrlSuffix[];        // ".url"
+
+// Position files.
+extern const char16_t kPosIni[];             // "pos.ini"
+extern const char16_t kPosSection[];         // "Menu"
+extern const char16_t kPosMainKey[];         // "Main"
+extern const char16_t kPosOthersKey[];       // "Others"
+extern const char16_t kPosMainValue[];       // "Bookmarks Menu"
+extern const char16_t kPosOthersValue[];     // "Unsorted Bookmarks"
+extern const char16_t kChromePosIni[];       // "chrome_pos.ini"
+extern const char16_t kChromePosSection[];   // "Chrome_menu"
+extern const char16_t kChromePosBarKey[];    // "Bar"
+extern const char16_t kChromePosOtherKey[];  // "other"
+extern const char16_t kChromePosBarValue[];  // "Bookmarks bar"
+extern const char16_t kChromePosOtherValue[];  // "Other bookmarks"
+
+enum class NameKind { kFile, kFolder };
+
+// Title to file or folder name. Both writers leave out ":" "\" "/" "?" "*"
+// "|" ">" "<", the double quote and the control characters U+0001..U+001F.
+// The Firefox form then trims blanks at the right, then at the left; the
+// Chrome form trims nothing. A folder name that would be empty or consist
+// only of dots and blanks (".", "..") gets its dots turned into "_" (empty
+// becomes "_"), so that no writer leaves the folder it writes into.
+std::u16string FirefoxName(const std::u16string& title, NameKind kind);
+std::u16string ChromeName(const std::u16string& title, NameKind kind);
+
+// Writes one bookmark in the Chrome form: folder\ChromeName(title).url,
+// created anew as UTF-16LE with FF FE, keys "URL" = url and "Title" =
+// title + ".url". True only when the file was created and both keys written.
+bool WriteChromeShortcut(const std::u16string& folder,
+                         const std::u16string& title,
+                         const std::u16string& url);
+
+// Writes one bookmark in the Firefox form: key "URL" of
+// folder\FirefoxName(title).url through the INI writer (8-bit text for a new
+// file; an existing file keeps its other contents).
+bool WriteFirefoxShortcut(const std::u16string& folder,
+                          const std::u16string& title,
+                          const std::u16string& url);
+
+// True when name has a last "." followed by a non-empty text equal to "url"
+// (case-insensitive, at most 18 characters compared).
+bool IsShortcutFileName(const std::u16string& name);
+
+// True when the text after the last "." of name (the whole name without a
+// dot), cut to 18 characters, equals filter cut to 18, case-insensitive.
+bool ExtensionMatches(const std::u16string& name, const std::u16string& filter);
+
+// name less its last four units (".url"); empty when shorter.
+std::u16string TitleFromFileName(const std::u16string& name);
+
+// Reads key "URL" / "Title" of section "InternetShortcut" with the profile
+// reader's size rule (at most size - 1 units).
+std::u16string ReadShortcutUrl(const std::u16string& file,
+                               const std::u16string& default_value,
+                               size_t size);
+std::u16string ReadShortcutTitle(const std::u16string& file, size_t size);
+
+// The folder that a position file's value names inside exported_folder:
+// exported_folder, "\" and value. A value that is absolute or climbs out
+// (contains a ".." component, a drive or a leading separator) is refused:
+// false, and *out untouched.
+bool ResolvePositionValue(const std::u16string& exported_folder,
+                          const std::u16string& value, std::u16string* out);
+
+}  // namespace interchange
+}  // namespace marksafe
+
+#endif  // MARKSAFE_COMMON_INTERCHANGE_H_

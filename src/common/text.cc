@@ -1,0 +1,72 @@
+#include "common/text.h"
+
+#include "platform/platform.h"
+
+namespace marksafe {
+
+size_t TextLength(const char16_t* text) {
+  if (text == nullptr) return 0;
+  size_t n = 0;
+  while (text[n] != 0) ++n;
+  return n;
+}
+
+std::u16string FromPointer(const char16_t* text) {
+  return text == nullptr ? std::u16string() : std::u16string(text);
+}
+
+std::u16string Truncated(const std::u16string& text, size_t max_chars) {
+  return text.size() <= max_chars ? text : text.substr(0, max_chars);
+}
+
+void CopyToBuffer(const std::u16string& text, char16_t* out, size_t capacity) {
+  if (out == nullptr || capacity == 0) return;
+  size_t n = text.size() < capacity - 1 ? text.size() : capacity - 1;
+  text.copy(out, n);
+  out[n] = 0;
+}
+
+bool EqualsNoCase(const std::u16string& a, const std::u16string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i] &&
+        platform::UpperCase(a[i]) != platform::UpperCase(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::u16string ToUpperCase(const std::u16string& text) {
+  std::u16string out(text);
+  for (char16_t& c : out) c = platform::UpperCase(c);
+  return out;
+}
+
+bool EndsWithSeparator(const std::u16string& path) {
+  return !path.empty() && (path.back() == u'\\' || path.back() == u'/');
+}
+
+std::u16string WithTrailingSeparator(const std::u16string& path) {
+  return EndsWithSeparator(path) ? path : path + u'\\';
+}
+
+std::u16string JoinPath(const std::u16string& folder,
+                        const std::u16string& name) {
+  return WithTrailingSeparator(folder) + name;
+}
+
+std::u16string NumberText(long long value) {
+  std::string digits = std::to_string(value);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+std::u16string Widen(const std::string& utf8) {
+  return platform::FromUtf8(utf8);
+}
+
+std::string Narrow(const std::u16string& text) {
+  return platform::ToUtf8(text);
+}
+
+}  // namespace marksafe

@@ -1,0 +1,129 @@
+#include "support/test_support.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <algorithm>
+
+#include "common/debug_log.h"
+#include "common/text.h"
+
+namespace fs = std::filesystem;
+
+namespace marksafe {
+namespace test {
+
+TempDir::TempDir() {
+  fs::path base = fs::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    fs::path candidate =
+        base / ("marksafe-test-" + std::to_string(std::rand()) + "-" +
+                std::to_string(attempt));
+    std::error_code ec;
+    if (fs::create_directory(candidate, ec)) {
+      path_ = candidate.string();
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+std::u16string TempDir::u16() const { return U16(path_); }
+std::u16string TempDir::u16(const std::string& relative) const {
+  return U16(sub(relative));
+}
+std::string TempDir::sub(const std::string& relative) const {
+  return path_ + "/" + relative;
+}
+
+ScopedEnv::ScopedEnv(const std::string& name, const std::string& value)
+    : name_(name) {
+  if (const char* old = std::getenv(name.c_str())) {
+    had_old_ = true;
+    old_ = old;
+  }
+  setenv(name.c_str(), value.c_str(), 1);
+}
+
+ScopedEnv::ScopedEnv(const std::string& name) : name_(name) {
+  if (const char* old = std::getenv(name.c_str())) {
+    had_old_ = true;
+    old_ = old;
+  }
+  unsetenv(name.c_str());
+}
+
+ScopedEnv::~ScopedEnv() {
+  if (had_old_) {
+    setenv(name_.c_str(), old_.c_str(), 1);
+  } else {
+    unsetenv(name_.c_str());
+  }
+}
+
+std::u16string U16(const std::string& utf8) { return Widen(utf8); }
+std::string U8(const std::u16string& text) { return Narrow(text); }
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  fs::path p(path);
+  if (p.has_parent_path()) fs::create_directories(p.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void MakeDirs(const std::string& path) { fs::create_directories(path); }
+bool Exists(const std::string& path) {
+  std::error_code ec;
+  return fs::exists(fs::symlink_status(path, ec));
+}
+bool IsDir(const std::string& path) {
+  std::error_code ec;
+  return fs::is_directory(path, ec);
+}
+
+std::vector<std::string> ListTree(const std::string& root) {
+  std::vector<std::string> out;
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(root, ec);
+       it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    std::string rel = fs::relative(it->path(), root).generic_string();
+    if (it->is_directory() && !it->is_symlink()) rel += "/";
+    out.push_back(rel);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+LogCapture::LogCapture() { SetDebugSink(&LogCapture::Sink, this); }
+LogCapture::~LogCapture() { SetDebugSink(nullptr, nullptr); }
+
+void LogCapture::Sink(const char16_t* line, void* ctx) {
+  static_cast<LogCapture*>(ctx)->lines_.push_back(line ? line : u"");
+}
+
+bool LogCapture::Contains(const std::string& utf8_fragment) const {
+  return Joined().find(utf8_fragment) != std::string::npos;
+}
+
+std::string LogCapture::Joined() const {
+  std::string all;
+  for (const auto& line : lines_) all += Narrow(line);
+  return all;
+}
+
+}  // namespace test
+}  // namespace marksafe

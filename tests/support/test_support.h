@@ -1,0 +1,80 @@
+// Helpers shared by the test suites: temporary folders, environment
+// variables for the duration of a test, small file helpers, and a capture of
+// the library's diagnostic lines.
+#ifndef MARKSAFE_TESTS_SUPPORT_TEST_SUPPORT_H_
+#define MARKSAFE_TESTS_SUPPORT_TEST_SUPPORT_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace marksafe {
+namespace test {
+
+// A fresh folder, removed with everything in it at destruction.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  // UTF-8 path without a trailing separator.
+  const std::string& path() const { return path_; }
+  // UTF-16 path, and path + "/" + relative (both as UTF-16).
+  std::u16string u16() const;
+  std::u16string u16(const std::string& relative) const;
+  std::string sub(const std::string& relative) const;
+
+ private:
+  std::string path_;
+};
+
+// Sets (or with unset, removes) an environment variable and restores the old
+// state at destruction.
+class ScopedEnv {
+ public:
+  ScopedEnv(const std::string& name, const std::string& value);
+  explicit ScopedEnv(const std::string& name);  // unset
+  ~ScopedEnv();
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_;
+  bool had_old_ = false;
+  std::string old_;
+};
+
+std::u16string U16(const std::string& utf8);
+std::string U8(const std::u16string& text);
+
+// Creates parent folders as needed. Paths are UTF-8 with "/".
+void WriteBytes(const std::string& path, const std::string& bytes);
+std::string ReadBytes(const std::string& path);
+void MakeDirs(const std::string& path);
+bool Exists(const std::string& path);
+bool IsDir(const std::string& path);
+// Relative paths of every file and folder below root ("a/b.url", "a/"),
+// sorted.
+std::vector<std::string> ListTree(const std::string& root);
+
+// Collects every diagnostic line while alive (through the debug sink).
+class LogCapture {
+ public:
+  LogCapture();
+  ~LogCapture();
+  LogCapture(const LogCapture&) = delete;
+  LogCapture& operator=(const LogCapture&) = delete;
+  const std::vector<std::u16string>& lines() const { return lines_; }
+  bool Contains(const std::string& utf8_fragment) const;
+  std::string Joined() const;
+
+ private:
+  static void Sink(const char16_t* line, void* ctx);
+  std::vector<std::u16string> lines_;
+};
+
+}  // namespace test
+}  // namespace marksafe
+
+#endif  // MARKSAFE_TESTS_SUPPORT_TEST_SUPPORT_H_
