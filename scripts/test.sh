@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds marksafe and runs every test. With --sanitize, builds in
+# build-sanitize with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+
+build=build
+extra=()
+if [ "${1:-}" = "--sanitize" ]; then
+  build=build-sanitize
+  extra=(-DMARKSAFE_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+fi
+
+jobs=$(nproc 2>/dev/null || echo 2)
+cmake -S . -B "$build" "${extra[@]}"
+cmake --build "$build" -j"$jobs"
+ctest --test-dir "$build" --output-on-failure -j"$jobs"
