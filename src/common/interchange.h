@@ -42,9 +42,10 @@ enum class NameKind { kFile, kFolder };
 // Title to file or folder name. Both writers leave out ":" "\" "/" "?" "*"
 // "|" ">" "<", the double quote and the control characters U+0001..U+001F.
 // The Firefox form then trims blanks at the right, then at the left; the
-// Chrome form trims nothing. A folder name that would be empty or consist
-// only of dots and blanks (".", "..") gets its dots turned into "_" (empty
-// becomes "_"), so that no writer leaves the folder it writes into.
+// Chrome form trims nothing. A folder name made only of dots and blanks
+// with at least one dot (".", "..", ". .") gets its dots turned into "_", so
+// that no writer leaves the folder it writes into. An empty folder name stays
+// empty: that folder's content goes into its parent's directory.
 std::u16string FirefoxName(const std::u16string& title, NameKind kind);
 std::u16string ChromeName(const std::u16string& title, NameKind kind);
 
