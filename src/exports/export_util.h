@@ -1,0 +1,57 @@
+// Helpers for the thin export layer: MS_CHAR (wchar_t on Windows, char16_t
+// elsewhere, 16 bits on both) to and from the library's std::u16string, and
+// a guard that turns any escaping exception into the export's failure value.
+#ifndef MARKSAFE_EXPORTS_EXPORT_UTIL_H_
+#define MARKSAFE_EXPORTS_EXPORT_UTIL_H_
+
+#include <cstddef>
+#include <string>
+#include <utility>
+
+#include "common/text.h"
+#include "marksafe/marksafe.h"
+
+namespace marksafe {
+namespace exports {
+
+static_assert(sizeof(MS_CHAR) == sizeof(char16_t),
+              "MS_CHAR must be a 16-bit code unit");
+
+// Output path buffers of the binary interface hold 260 units.
+constexpr size_t kPathBufferUnits = 260;
+
+inline const char16_t* AsU16(const MS_CHAR* text) {
+  return reinterpret_cast<const char16_t*>(text);
+}
+
+inline char16_t* AsU16(MS_CHAR* text) {
+  return reinterpret_cast<char16_t*>(text);
+}
+
+// The argument as a string; empty for null (callers test null first where
+// null means something).
+inline std::u16string ToU16(const MS_CHAR* text) {
+  return FromPointer(AsU16(text));
+}
+
+// Writes text into a caller's buffer of capacity units, cut to capacity - 1
+// units and terminated.
+inline void CopyOut(const std::u16string& text, MS_CHAR* out,
+                    size_t capacity = kPathBufferUnits) {
+  CopyToBuffer(text, AsU16(out), capacity);
+}
+
+// Runs body and returns its result; any exception gives failure instead.
+template <typename Result, typename Body>
+Result Guarded(Result failure, Body&& body) noexcept {
+  try {
+    return std::forward<Body>(body)();
+  } catch (...) {
+    return failure;
+  }
+}
+
+}  // namespace exports
+}  // namespace marksafe
+
+#endif  // MARKSAFE_EXPORTS_EXPORT_UTIL_H_
