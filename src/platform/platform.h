@@ -39,6 +39,11 @@ std::u16string FromUtf8(const std::string& text);
 // Upper-cases one UTF-16 code unit the way the file system compares names.
 char16_t UpperCase(char16_t c);
 
+// The line end of a text file written in text mode: "\r\n" on Windows,
+// "\n" elsewhere. Writers of text files build their text with "\n" and
+// turn each into this.
+const char* TextLineEnd();
+
 // ---- Files and folders ----------------------------------------------------
 
 struct DirEntry {
