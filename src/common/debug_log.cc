@@ -130,6 +130,8 @@ std::u16string FormatMessage(size_t max_units, const char16_t* format, ...) {
   return line;
 }
 
+long LastErrorForLog() { return static_cast<long>(platform::GetLastError()); }
+
 LastErrorKeeper::LastErrorKeeper() : value_(platform::GetLastError()) {}
 LastErrorKeeper::~LastErrorKeeper() { platform::SetLastError(value_); }
 

@@ -28,6 +28,9 @@ void DebugLogFixed(const char16_t* format, ...);
 // The formatter itself, for tests: at most max_units units when non-zero.
 std::u16string FormatMessage(size_t max_units, const char16_t* format, ...);
 
+// The thread's last-error value as the "%ld" argument of a message.
+long LastErrorForLog();
+
 // Reads the last-error value at construction and stores it back at
 // destruction, so that clean-up between the two cannot change it.
 class LastErrorKeeper {

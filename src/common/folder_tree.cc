@@ -1,0 +1,196 @@
+#include "common/folder_tree.h"
+
+#include <vector>
+
+#include "common/debug_log.h"
+#include "common/interchange.h"
+#include "common/text.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace {
+
+// Extensions and filters are compared on at most this many characters.
+constexpr size_t kExtensionChars = 18;
+constexpr uint32_t kInvalidParameter = 87;
+
+bool IsCancelled(const volatile uint8_t* cancel_flag) {
+  return cancel_flag != nullptr && *cancel_flag != 0;
+}
+
+// A path reduced to the form in which two spellings of one folder compare
+// equal: "\" separators, no trailing separator, upper case.
+std::u16string ComparablePath(const std::u16string& path) {
+  std::u16string out = ToUpperCase(path);
+  for (char16_t& c : out) {
+    if (c == u'/') c = u'\\';
+  }
+  while (out.size() > 1 && out.back() == u'\\') out.pop_back();
+  return out;
+}
+
+// The copy rule for one file name: a last "." followed by a text that,
+// cut to 18 characters, equals the filter (no dot or nothing after it: no).
+bool CopyFilterMatches(const std::u16string& name, const std::u16string& filter) {
+  size_t dot = name.rfind(u'.');
+  if (dot == std::u16string::npos || dot + 1 == name.size()) return false;
+  return EqualsNoCase(Truncated(name.substr(dot + 1), kExtensionChars),
+                      filter);
+}
+
+struct CopyJob {
+  std::u16string filter;  // already cut to 18 characters
+  bool overwrite;
+  const volatile uint8_t* cancel_flag;
+  bool skip_imported;
+  // The destination of the outermost call. A source folder that is this
+  // folder is not entered, so that a backup placed inside the tree it
+  // copies does not copy itself over and over.
+  std::u16string top_destination;
+};
+
+bool CopyTree(const CopyJob& job, const std::u16string& source,
+              const std::u16string& destination) {
+  const std::u16string from = WithTrailingSeparator(source);
+  const std::u16string to = WithTrailingSeparator(destination);
+
+  if (!platform::PathExists(to) && !platform::CreateDirectoryTree(to)) {
+    DebugLog(u"[CommFile] [copy_folder] CreateDirectory %s fail: %ld\n",
+             to.c_str(), LastErrorForLog());
+    return false;
+  }
+
+  std::vector<platform::DirEntry> entries;
+  if (!platform::ListDirectory(from, &entries)) {
+    DebugLog(u"WinApi:FindFirstFile:%ld \n", LastErrorForLog());
+    return false;
+  }
+
+  // The system's listing starts with "." and "..", which are tested for
+  // cancellation like every other entry; one test stands for them here.
+  if (IsCancelled(job.cancel_flag)) return false;
+
+  bool result = true;
+  for (const platform::DirEntry& entry : entries) {
+    if (IsCancelled(job.cancel_flag)) return false;
+    if (entry.name == u"." || entry.name == u"..") continue;
+
+    if (entry.is_directory) {
+      if (EqualsNoCase(entry.name, interchange::kMarkerName)) continue;
+      if (job.skip_imported &&
+          EqualsNoCase(entry.name, interchange::kImportedFromIe)) {
+        continue;
+      }
+      // Links to folders may point back up the tree; like the other walks
+      // of an interchange folder, the copy does not follow them.
+      if (entry.is_reparse_point) continue;
+      const std::u16string sub_source = from + entry.name;
+      if (ComparablePath(sub_source) == job.top_destination) continue;
+      if (!CopyTree(job, sub_source, to + entry.name)) return false;
+      continue;
+    }
+
+    if (!CopyFilterMatches(entry.name, job.filter)) continue;
+    if (!platform::CopyFile(from + entry.name, to + entry.name,
+                            !job.overwrite)) {
+      DebugLog(u"WinApi:CopyFile execute fail:%ld \n", LastErrorForLog());
+      result = false;
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
+bool copy_folder(const std::u16string& source,
+                 const std::u16string& destination,
+                 const std::u16string& filter, bool overwrite,
+                 const volatile uint8_t* cancel_flag, bool skip_imported) {
+  // An empty path would name the root of the current drive.
+  if (source.empty() || destination.empty()) {
+    platform::SetLastError(kInvalidParameter);
+    return false;
+  }
+  CopyJob job{Truncated(filter, kExtensionChars), overwrite, cancel_flag,
+              skip_imported, ComparablePath(destination)};
+  return CopyTree(job, source, destination);
+}
+
+bool MeasureTree(const std::u16string& folder, uint64_t* size,
+                 const std::u16string& filter, int32_t* folder_count,
+                 int32_t* file_count) {
+  if (size == nullptr) return false;
+  *size = 0;
+  if (folder_count != nullptr) *folder_count = 0;
+  if (file_count != nullptr) *file_count = 0;
+
+  std::vector<platform::DirEntry> entries;
+  if (folder.empty() || !platform::ListDirectory(folder, &entries)) {
+    return false;
+  }
+
+  const std::u16string kept_filter = Truncated(filter, kExtensionChars);
+  uint64_t total = 0;
+  int32_t folders = 0;
+  int32_t files = 0;
+  bool result = true;
+  for (const platform::DirEntry& entry : entries) {
+    if (entry.is_reparse_point) continue;
+    if (entry.name == u"." || entry.name == u"..") continue;
+    const std::u16string path = JoinPath(folder, entry.name);
+    if (entry.is_directory) {
+      uint64_t sub_size = 0;
+      int32_t sub_folders = 0;
+      int32_t sub_files = 0;
+      result = MeasureTree(path, &sub_size, kept_filter, &sub_folders,
+                           &sub_files);
+      total += sub_size;
+      files += sub_files;
+      folders += sub_folders + 1;
+      continue;
+    }
+    // The extension is taken from the whole path, as the measurement has
+    // always done; for every real file name this is the name's extension.
+    if (!interchange::ExtensionMatches(path, kept_filter)) continue;
+    uint64_t file_size = 0;
+    result = FileSize(path, &file_size);
+    total += file_size;
+    ++files;
+  }
+
+  *size = total;
+  if (folder_count != nullptr) *folder_count = folders;
+  if (file_count != nullptr) *file_count = files;
+  return result;
+}
+
+bool FileSize(const std::u16string& path, uint64_t* size) {
+  if (size == nullptr) return false;
+  *size = 0;
+  if (path.empty()) return false;
+  return platform::GetFileSize(path, size);
+}
+
+bool HideMarkers(const std::u16string& root, const std::u16string& name) {
+  std::vector<platform::DirEntry> entries;
+  if (root.empty()) platform::SetLastError(kInvalidParameter);
+  if (root.empty() || !platform::ListDirectory(root, &entries)) {
+    DebugLog(u"[backup_ie_pro] restore failed: %ld \n", LastErrorForLog());
+    return false;
+  }
+  bool result = true;
+  for (const platform::DirEntry& entry : entries) {
+    if (entry.name == u"." || entry.name == u"..") continue;
+    const std::u16string path = JoinPath(root, entry.name);
+    if (EqualsNoCase(entry.name, name)) {
+      result = platform::SetHidden(path) && result;
+    }
+    // Linked folders are not followed (they may lead back up the tree).
+    if (entry.is_directory && !entry.is_reparse_point) {
+      result = HideMarkers(path, name) && result;
+    }
+  }
+  return result;
+}
+
+}  // namespace marksafe

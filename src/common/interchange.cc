@@ -1,0 +1,196 @@
+#include "common/interchange.h"
+
+#include "common/text.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace interchange {
+
+const char16_t kMarkerName[] = u".Quillbay";
+const char16_t kImportedFromIe[] = u"Imported from IE";
+const char16_t kImportedFromFirefox[] = u"Imported from Firefox";
+const char16_t kImportedFromChrome[] = u"Imported from Chrome";
+const char16_t kImportedFromChromeLc[] = u"Imported from chrome";
+
+const char16_t kShortcutSection[] = u"InternetShortcut";
+const char16_t kUrlKey[] = u"URL";
+const char16_t kTitleKey[] = u"Title";
+const char16_t kUrlExtension[] = u"url";
+const char16_t kUrlSuffix[] = u".url";
+
+const char16_t kPosIni[] = u"pos.ini";
+const char16_t kPosSection[] = u"Menu";
+const char16_t kPosMainKey[] = u"Main";
+const char16_t kPosOthersKey[] = u"Others";
+const char16_t kPosMainValue[] = u"Bookmarks Menu";
+const char16_t kPosOthersValue[] = u"Unsorted Bookmarks";
+const char16_t kChromePosIni[] = u"chrome_pos.ini";
+const char16_t kChromePosSection[] = u"Chrome_menu";
+const char16_t kChromePosBarKey[] = u"Bar";
+const char16_t kChromePosOtherKey[] = u"other";
+const char16_t kChromePosBarValue[] = u"Bookmarks bar";
+const char16_t kChromePosOtherValue[] = u"Other bookmarks";
+
+namespace {
+
+constexpr size_t kExtensionChars = 18;
+
+// Characters that no file or folder name may hold: the eight the naming
+// rules remove, the double quote and the control characters.
+bool IsLeftOut(char16_t c) {
+  switch (c) {
+    case u':':
+    case u'\\':
+    case u'/':
+    case u'?':
+    case u'*':
+    case u'|':
+    case u'>':
+    case u'<':
+    case u'"':
+      return true;
+    default:
+      return c >= 0x0001 && c <= 0x001F;
+  }
+}
+
+std::u16string WithoutLeftOut(const std::u16string& title) {
+  std::u16string out;
+  out.reserve(title.size());
+  for (char16_t c : title) {
+    if (!IsLeftOut(c)) out.push_back(c);
+  }
+  return out;
+}
+
+std::u16string Trimmed(const std::u16string& text) {
+  size_t end = text.size();
+  while (end > 0 && text[end - 1] == u' ') --end;
+  size_t begin = 0;
+  while (begin < end && text[begin] == u' ') ++begin;
+  return text.substr(begin, end - begin);
+}
+
+// True for ".", "..", ". ." and the like: names the file system reads as
+// this folder or its parent (Windows drops trailing dots and blanks).
+bool IsDotName(const std::u16string& name) {
+  bool has_dot = false;
+  for (char16_t c : name) {
+    if (c == u'.') {
+      has_dot = true;
+    } else if (c != u' ') {
+      return false;
+    }
+  }
+  return has_dot;
+}
+
+std::u16string SafeName(std::u16string name, NameKind kind) {
+  if (kind == NameKind::kFolder && IsDotName(name)) {
+    for (char16_t& c : name) {
+      if (c == u'.') c = u'_';
+    }
+  }
+  return name;
+}
+
+// INI values are single lines: a line break in a value would end it and
+// start a line of its own.
+std::u16string SingleLine(const std::u16string& value) {
+  std::u16string out(value);
+  for (char16_t& c : out) {
+    if (c == u'\r' || c == u'\n') c = u' ';
+  }
+  return out;
+}
+
+std::u16string ShortcutPath(const std::u16string& folder,
+                            const std::u16string& name) {
+  return JoinPath(folder, name + kUrlSuffix);
+}
+
+}  // namespace
+
+std::u16string FirefoxName(const std::u16string& title, NameKind kind) {
+  return SafeName(Trimmed(WithoutLeftOut(title)), kind);
+}
+
+std::u16string ChromeName(const std::u16string& title, NameKind kind) {
+  return SafeName(WithoutLeftOut(title), kind);
+}
+
+bool WriteChromeShortcut(const std::u16string& folder,
+                         const std::u16string& title,
+                         const std::u16string& url) {
+  const std::u16string path =
+      ShortcutPath(folder, ChromeName(title, NameKind::kFile));
+  // Begun as UTF-16LE so that the INI writer keeps every title character.
+  if (!platform::WriteFile(path, std::string("\xFF\xFE", 2))) return false;
+  return platform::WriteProfileString(kShortcutSection, kUrlKey,
+                                      SingleLine(url), path) &&
+         platform::WriteProfileString(kShortcutSection, kTitleKey,
+                                      SingleLine(title + kUrlSuffix), path);
+}
+
+bool WriteFirefoxShortcut(const std::u16string& folder,
+                          const std::u16string& title,
+                          const std::u16string& url) {
+  const std::u16string path =
+      ShortcutPath(folder, FirefoxName(title, NameKind::kFile));
+  return platform::WriteProfileString(kShortcutSection, kUrlKey,
+                                      SingleLine(url), path);
+}
+
+bool IsShortcutFileName(const std::u16string& name) {
+  size_t dot = name.rfind(u'.');
+  if (dot == std::u16string::npos || dot + 1 == name.size()) return false;
+  return EqualsNoCase(Truncated(name.substr(dot + 1), kExtensionChars),
+                      kUrlExtension);
+}
+
+bool ExtensionMatches(const std::u16string& name,
+                      const std::u16string& filter) {
+  size_t dot = name.rfind(u'.');
+  std::u16string extension =
+      dot == std::u16string::npos ? name : name.substr(dot + 1);
+  return EqualsNoCase(Truncated(extension, kExtensionChars),
+                      Truncated(filter, kExtensionChars));
+}
+
+std::u16string TitleFromFileName(const std::u16string& name) {
+  return name.size() < 4 ? std::u16string() : name.substr(0, name.size() - 4);
+}
+
+std::u16string ReadShortcutUrl(const std::u16string& file,
+                               const std::u16string& default_value,
+                               size_t size) {
+  return platform::GetProfileString(kShortcutSection, kUrlKey, default_value,
+                                    size, file);
+}
+
+std::u16string ReadShortcutTitle(const std::u16string& file, size_t size) {
+  return platform::GetProfileString(kShortcutSection, kTitleKey, u"", size,
+                                    file);
+}
+
+bool ResolvePositionValue(const std::u16string& exported_folder,
+                          const std::u16string& value, std::u16string* out) {
+  if (out == nullptr) return false;
+  if (!value.empty() && (value[0] == u'\\' || value[0] == u'/')) return false;
+  if (value.find(u':') != std::u16string::npos) return false;
+  // Every component must stay inside: no "..", nor a dot name that the
+  // system would read as ".." (".. ", "...").
+  size_t begin = 0;
+  while (begin <= value.size()) {
+    size_t end = value.find_first_of(u"\\/", begin);
+    if (end == std::u16string::npos) end = value.size();
+    const std::u16string part = value.substr(begin, end - begin);
+    if (IsDotName(part) && Trimmed(part) != u".") return false;
+    begin = end + 1;
+  }
+  *out = JoinPath(exported_folder, value);
+  return true;
+}
+
+}  // namespace interchange
+}  // namespace marksafe
