@@ -28,6 +28,12 @@ inline char16_t* AsU16(MS_CHAR* text) {
   return reinterpret_cast<char16_t*>(text);
 }
 
+// A library string as the binary interface's text, for calling one export
+// from another subsystem.
+inline const MS_CHAR* AsMsChar(const std::u16string& text) {
+  return reinterpret_cast<const MS_CHAR*>(text.c_str());
+}
+
 // The argument as a string; empty for null (callers test null first where
 // null means something).
 inline std::u16string ToU16(const MS_CHAR* text) {

@@ -1,0 +1,42 @@
+// The library's own extras: last error, debug sink and version.
+#include <atomic>
+
+#include "common/debug_log.h"
+#include "exports/export_util.h"
+#include "marksafe/marksafe.h"
+#include "platform/platform.h"
+
+namespace {
+
+using HostSink = void (*)(const MS_CHAR* line, void* ctx);
+
+std::atomic<HostSink> g_host_sink{nullptr};
+
+// Hands a line to the host's sink in the binary interface's character type.
+void ForwardToHost(const char16_t* line, void* ctx) {
+  HostSink sink = g_host_sink.load();
+  if (sink != nullptr) sink(reinterpret_cast<const MS_CHAR*>(line), ctx);
+}
+
+}  // namespace
+
+extern "C" {
+
+MARKSAFE_API uint32_t marksafe_last_error(void) {
+  return marksafe::platform::GetLastError();
+}
+
+MARKSAFE_API void marksafe_set_debug_sink(void (*sink)(const MS_CHAR* line,
+                                                       void* ctx),
+                                          void* ctx) {
+  try {
+    marksafe::SetDebugSink(nullptr, nullptr);
+    g_host_sink.store(sink);
+    if (sink != nullptr) marksafe::SetDebugSink(&ForwardToHost, ctx);
+  } catch (...) {
+  }
+}
+
+MARKSAFE_API const char* marksafe_version(void) { return "0.1.0"; }
+
+}  // extern "C"
