@@ -1,0 +1,33 @@
+// Exports that measure and back up the Internet Explorer Favorites folder.
+#include "exports/export_util.h"
+#include "ie/favorites_backup.h"
+#include "marksafe/marksafe.h"
+
+using marksafe::exports::AsU16;
+using marksafe::exports::Guarded;
+
+extern "C" {
+
+MARKSAFE_API bool get_ie_favorites_size(const MS_CHAR* folder,
+                                        bool into_backup_set, uint64_t* size,
+                                        int32_t* folder_count,
+                                        int32_t* link_count) {
+  if (size == nullptr) return false;
+  return Guarded(false, [&] {
+    return marksafe::ie::GetIeFavoritesSize(AsU16(folder), into_backup_set,
+                                            size, folder_count, link_count);
+  });
+}
+
+MARKSAFE_API bool backup_ie(const MS_CHAR* ie_def_path,
+                            const MS_CHAR* backup_path, bool into_backup_set,
+                            bool overwrite,
+                            const volatile uint8_t* cancel_flag) {
+  if (backup_path == nullptr || cancel_flag == nullptr) return false;
+  return Guarded(false, [&] {
+    return marksafe::ie::BackupIe(AsU16(ie_def_path), AsU16(backup_path),
+                                  into_backup_set, overwrite, cancel_flag);
+  });
+}
+
+}  // extern "C"

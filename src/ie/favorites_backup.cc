@@ -1,0 +1,82 @@
+#include "ie/favorites_backup.h"
+
+#include <string>
+
+#include "common/backup_set.h"
+#include "common/debug_log.h"
+#include "common/folder_tree.h"
+#include "common/interchange.h"
+#include "common/locators.h"
+#include "common/text.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace ie {
+namespace {
+
+// Shorter paths (a drive root with a short name) are refused by the
+// measurement rather than walked.
+constexpr size_t kShortestMeasuredPath = 9;
+
+bool EnsureFolder(const std::u16string& folder) {
+  return platform::PathExists(folder) || platform::CreateDirectoryTree(folder);
+}
+
+}  // namespace
+
+bool GetIeFavoritesSize(const char16_t* folder, bool into_backup_set,
+                        uint64_t* size, int32_t* folder_count,
+                        int32_t* link_count) {
+  if (size == nullptr) return false;
+  std::u16string path;
+  if (folder == nullptr) {
+    if (!LocateFavorites(&path)) return false;
+  } else {
+    path = ResolveBackupPath(folder, into_backup_set, BackupPart::kFavorites);
+  }
+  if (path.size() < kShortestMeasuredPath) return false;
+
+  uint64_t total = 0;
+  if (!MeasureTree(path, &total, interchange::kUrlExtension, folder_count,
+                   link_count)) {
+    return false;
+  }
+  *size = total;
+  return true;
+}
+
+bool BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
+              bool into_backup_set, bool overwrite,
+              const volatile uint8_t* cancel_flag) {
+  if (backup_path == nullptr) return false;
+  DebugLog(u"Backup_ie: ie_def_path=%s, backup_path=%s\n", ie_def_path,
+           backup_path);
+
+  std::u16string source;
+  if (ie_def_path == nullptr) {
+    DebugLog(u"[DllExport][backup_ie] call get_ie_path func.\n");
+    if (!GetIePath(&source)) return false;
+  } else {
+    source = ie_def_path;
+  }
+
+  std::u16string destination;
+  if (into_backup_set) {
+    GetBookmarkFolder(backup_path, &destination);
+    if (!EnsureFolder(destination)) {
+      DebugLogFixed(u"[backup_ie] Create directory: %s fail",
+                    destination.c_str());
+      return false;
+    }
+    destination += u"\\Favorites";
+  } else {
+    destination = backup_path;
+  }
+  if (!EnsureFolder(destination)) return false;
+
+  return copy_folder(source, destination, interchange::kUrlExtension,
+                     overwrite, cancel_flag, false);
+}
+
+}  // namespace ie
+}  // namespace marksafe

@@ -1,0 +1,33 @@
+// Measuring and backing up the Internet Explorer Favorites folder, a tree
+// of Internet Shortcut files that is already an interchange folder.
+#ifndef MARKSAFE_IE_FAVORITES_BACKUP_H_
+#define MARKSAFE_IE_FAVORITES_BACKUP_H_
+
+#include <cstdint>
+
+namespace marksafe {
+namespace ie {
+
+// Size of the .url files below folder (null: the Favorites folder; with
+// into_backup_set, folder is a backup root and its Bookmarks\Favorites is
+// measured), the number of sub-folders and of .url files. False when the
+// Favorites folder cannot be located, the path has 8 characters or fewer,
+// or the measurement fails (then *size is not written; the counts may
+// have been). REQUIRES: size not null.
+bool GetIeFavoritesSize(const char16_t* folder, bool into_backup_set,
+                        uint64_t* size, int32_t* folder_count,
+                        int32_t* link_count);
+
+// Copies the .url files of ie_def_path (null: the Favorites folder) into
+// backup_path, or with into_backup_set into backup_path\Bookmarks\Favorites,
+// creating the folders. False for a null backup_path, a Favorites folder
+// that cannot be located, a folder that cannot be created, or a failed or
+// cancelled copy (what was copied stays).
+bool BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
+              bool into_backup_set, bool overwrite,
+              const volatile uint8_t* cancel_flag);
+
+}  // namespace ie
+}  // namespace marksafe
+
+#endif  // MARKSAFE_IE_FAVORITES_BACKUP_H_
