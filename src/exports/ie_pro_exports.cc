@@ -1,0 +1,26 @@
+// The combined Internet Explorer backup-or-restore export.
+#include "exports/export_util.h"
+#include "ie/combined_backup.h"
+#include "marksafe/marksafe.h"
+
+using marksafe::exports::AsU16;
+using marksafe::exports::Guarded;
+
+extern "C" {
+
+MARKSAFE_API bool backup_ie_pro(const MS_CHAR* ie_def_path,
+                                const MS_CHAR* backup_path,
+                                bool into_backup_set, bool overwrite,
+                                const volatile uint8_t* cancel_flag,
+                                bool is_backup, int32_t /*unused1*/,
+                                int32_t /*unused2*/, int32_t /*unused3*/,
+                                int32_t /*unused4*/, int32_t* progress) {
+  if (progress == nullptr) return false;
+  return Guarded(false, [&] {
+    return marksafe::ie::BackupIePro(AsU16(ie_def_path), AsU16(backup_path),
+                                     into_backup_set, overwrite, cancel_flag,
+                                     is_backup, progress);
+  });
+}
+
+}  // extern "C"

@@ -1,0 +1,143 @@
+#include "ie/combined_backup.h"
+
+#include <string>
+
+#include "common/backup_set.h"
+#include "common/debug_log.h"
+#include "common/folder_tree.h"
+#include "common/interchange.h"
+#include "common/locators.h"
+#include "common/text.h"
+#include "exports/export_util.h"
+#include "marksafe/marksafe.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace ie {
+namespace {
+
+constexpr int32_t kProgressStep = 2;
+
+void Advance(int32_t* progress) {
+  // The host's counter wraps rather than overflows.
+  *progress = static_cast<int32_t>(static_cast<uint32_t>(*progress) +
+                                   static_cast<uint32_t>(kProgressStep));
+}
+
+bool EnsureFolder(const std::u16string& folder) {
+  return platform::PathExists(folder) || platform::CreateDirectoryTree(folder);
+}
+
+bool Backup(const std::u16string& favorites, const std::u16string& folder,
+            bool overwrite, const volatile uint8_t* cancel_flag) {
+  DebugLog(u"Backup_ie_pro: sourcePath=%s, destPath=%s \n", favorites.c_str(),
+           folder.c_str());
+  bool copied = copy_folder(favorites, folder, interchange::kUrlExtension,
+                            overwrite, cancel_flag, false);
+  if (!copied) {
+    DebugLog(u"[DllExport] [backup_ie_pro] backup IE fav. fail: %ld, "
+             u"sourcePath=%s, destPath=%s\n",
+             LastErrorForLog(), favorites.c_str(), folder.c_str());
+  }
+  return copied;
+}
+
+bool Restore(const std::u16string& favorites, const std::u16string& folder,
+             const std::u16string& root, bool overwrite,
+             const volatile uint8_t* cancel_flag, int32_t* progress) {
+  bool copied = copy_folder(folder, favorites, interchange::kUrlExtension,
+                            overwrite, cancel_flag, true);
+  if (!copied) {
+    DebugLog(u"[DllExport] [backup_ie_pro] import IE backup fail: %ld "
+             u",sourcePath=%s, destPath=%s\n",
+             LastErrorForLog(), folder.c_str(), favorites.c_str());
+  }
+
+  // The Firefox and Chrome parts are looked for under the root whatever
+  // into_backup_set says; a part that is missing counts as restored.
+  bool firefox_ok = true;
+  const std::u16string firefox = BackupSetFolder(root, BackupPart::kFirefox);
+  if (platform::PathExists(firefox)) {
+    firefox_ok = import_firefox_bk_2_folder(exports::AsMsChar(firefox), false,
+                                            exports::AsMsChar(favorites),
+                                            nullptr);
+    if (!firefox_ok) {
+      DebugLog(u"[DllExport] [backup_ie_pro] import firefox backup to IE "
+               u"fav. fail:%ld \n",
+               LastErrorForLog());
+      DebugLog(u"[DllExport] [backup_ie_pro] ie_fav path:%s \n",
+               favorites.c_str());
+    }
+  }
+
+  int32_t chrome_code = 0;
+  const std::u16string chrome = BackupSetFolder(root, BackupPart::kChrome);
+  if (platform::PathExists(chrome)) {
+    chrome_code = import_chrome_bk_2_ie(exports::AsMsChar(chrome), false,
+                                        exports::AsMsChar(favorites));
+    if (chrome_code != 0) {
+      DebugLog(u"[DllExport] [backup_ie_pro] import chrome backup to IE fav. "
+               u"fail:%ld \n",
+               LastErrorForLog());
+    }
+  }
+
+  Advance(progress);
+  bool hidden = HideMarkers(favorites, interchange::kMarkerName);
+  return copied && firefox_ok && hidden && chrome_code == 0;
+}
+
+}  // namespace
+
+bool BackupIePro(const char16_t* ie_def_path, const char16_t* backup_path,
+                 bool into_backup_set, bool overwrite,
+                 const volatile uint8_t* cancel_flag, bool is_backup,
+                 int32_t* progress) {
+  if (progress == nullptr) return false;
+  // Without a cancel flag the copies could not be run as the host asks;
+  // the call fails like one without a backup path.
+  if (backup_path == nullptr || cancel_flag == nullptr) {
+    Advance(progress);
+    return false;
+  }
+  DebugLog(u"Backup_ie_pro params: ie_def_pat=%s, usb_pat=%s \n", ie_def_path,
+           backup_path);
+  const std::u16string root = backup_path;
+  if (root.empty() || !platform::PathExists(root)) {
+    Advance(progress);
+    return false;
+  }
+
+  std::u16string favorites;
+  if (ie_def_path == nullptr) {
+    DebugLog(u"[DllExport] backup_ie_pro call get_ie_path func.\n");
+    if (!GetIePath(&favorites)) {
+      Advance(progress);
+      return false;
+    }
+  } else {
+    favorites = ie_def_path;
+  }
+
+  std::u16string folder;
+  if (into_backup_set) {
+    GetBookmarkFolder(backup_path, &folder);
+    if (!EnsureFolder(folder)) {
+      DebugLog(u"Backup_ie_pro: CreateDirectory1 %s fail \n", folder.c_str());
+      return false;
+    }
+    folder += u"\\Favorites";
+    if (!EnsureFolder(folder)) {
+      DebugLog(u"Backup_ie_pro: CreateDirectory2 %s fail \n", folder.c_str());
+      return false;
+    }
+  } else {
+    folder = root;
+  }
+
+  if (is_backup) return Backup(favorites, folder, overwrite, cancel_flag);
+  return Restore(favorites, folder, root, overwrite, cancel_flag, progress);
+}
+
+}  // namespace ie
+}  // namespace marksafe
