@@ -1,0 +1,415 @@
+// Files and folders: existence, creation, copies, sizes and whole-file
+// reads and writes, with errno mapped to the Windows codes.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_internal.h"
+
+namespace marksafe {
+namespace platform {
+namespace posix {
+namespace {
+
+// Closes a descriptor without disturbing errno.
+void CloseKeepingErrno(int fd) {
+  int saved = errno;
+  close(fd);
+  errno = saved;
+}
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    ssize_t written = write(fd, data, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    size -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+bool ReadAllFrom(int fd, std::string* bytes) {
+  bytes->clear();
+  char buffer[65536];
+  for (;;) {
+    ssize_t got = read(fd, buffer, sizeof(buffer));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (got == 0) return true;
+    bytes->append(buffer, static_cast<size_t>(got));
+  }
+}
+
+// Strips trailing separators, keeping a lone "/".
+std::string WithoutTrailingSeparators(const std::string& path) {
+  std::string trimmed = path;
+  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+  return trimmed;
+}
+
+}  // namespace
+
+std::string NativePath(const std::u16string& path) {
+  std::string native = ToUtf8(path);
+  for (char& c : native) {
+    if (c == '\\') c = '/';
+  }
+  return native;
+}
+
+std::string ParentOf(const std::string& native_path) {
+  std::string trimmed = WithoutTrailingSeparators(native_path);
+  size_t slash = trimmed.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return trimmed.substr(0, slash);
+}
+
+std::string BaseNameOf(const std::string& native_path) {
+  std::string trimmed = WithoutTrailingSeparators(native_path);
+  size_t slash = trimmed.rfind('/');
+  if (slash == std::string::npos) return trimmed;
+  return trimmed.substr(slash + 1);
+}
+
+bool ReadAll(const std::string& native_path, std::string* bytes) {
+  int fd = open(native_path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  if (fstat(fd, &st) != 0) {
+    CloseKeepingErrno(fd);
+    return false;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    close(fd);
+    errno = EISDIR;
+    return false;
+  }
+  bool ok = ReadAllFrom(fd, bytes);
+  CloseKeepingErrno(fd);
+  return ok;
+}
+
+bool ReplaceAtomically(const std::string& native_path,
+                       const std::string& bytes) {
+  static std::atomic<unsigned> counter{0};
+  std::string parent = ParentOf(native_path);
+  std::string base = BaseNameOf(native_path);
+  if (base.empty() || base == "/") {
+    errno = EINVAL;
+    return false;
+  }
+  // Keep the permissions of a file that is replaced.
+  mode_t mode = 0666;
+  struct stat old_st;
+  bool had_old = stat(native_path.c_str(), &old_st) == 0;
+  if (had_old) {
+    if (S_ISDIR(old_st.st_mode)) {
+      errno = EISDIR;
+      return false;
+    }
+    mode = old_st.st_mode & 07777;
+  }
+  std::string temp;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temp = parent + "/." + base + "." + std::to_string(getpid()) + "." +
+           std::to_string(counter.fetch_add(1)) + ".tmp";
+    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, bytes.data(), bytes.size());
+  if (ok && had_old) ok = fchmod(fd, mode) == 0 || errno == EPERM;
+  if (ok) ok = fsync(fd) == 0 || errno == EINVAL;
+  if (close(fd) != 0 && ok) ok = false;
+  if (ok) ok = rename(temp.c_str(), native_path.c_str()) == 0;
+  if (!ok) {
+    int saved = errno;
+    unlink(temp.c_str());
+    errno = saved;
+  }
+  return ok;
+}
+
+}  // namespace posix
+
+using posix::NativePath;
+using posix::SetLastErrorFromErrno;
+
+bool PathExists(const std::u16string& path) {
+  std::string native = NativePath(path);
+  struct stat st;
+  if (native.empty()) {
+    SetLastError(posix::kErrorFileNotFound);
+    return false;
+  }
+  if (lstat(native.c_str(), &st) != 0) {
+    SetLastErrorFromErrno(errno, native);
+    return false;
+  }
+  return true;
+}
+
+bool IsDirectory(const std::u16string& path) {
+  std::string native = NativePath(path);
+  struct stat st;
+  if (native.empty()) {
+    SetLastError(posix::kErrorFileNotFound);
+    return false;
+  }
+  if (stat(native.c_str(), &st) != 0) {
+    SetLastErrorFromErrno(errno, native);
+    return false;
+  }
+  return S_ISDIR(st.st_mode);
+}
+
+bool CreateDirectoryTree(const std::u16string& path) {
+  std::string native = NativePath(path);
+  if (native.empty()) {
+    SetLastError(posix::kErrorPathNotFound);
+    return false;
+  }
+  struct stat st;
+  if (lstat(native.c_str(), &st) == 0) {
+    SetLastError(posix::kErrorAlreadyExists);
+    return false;
+  }
+  // Create every missing component from the top down.
+  std::string target = native;
+  while (target.size() > 1 && target.back() == '/') target.pop_back();
+  size_t pos = 0;
+  for (;;) {
+    size_t slash = target.find('/', pos);
+    std::string part = target.substr(0, slash);
+    pos = slash == std::string::npos ? std::string::npos : slash + 1;
+    bool last = slash == std::string::npos;
+    if (!part.empty() && (part.size() > 1 || part != "/")) {
+      if (mkdir(part.c_str(), 0777) != 0) {
+        int err = errno;
+        bool exists_as_dir =
+            err == EEXIST && stat(part.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        if (!exists_as_dir) {
+          if (err == EEXIST && !last) err = ENOTDIR;
+          SetLastErrorFromErrno(err, part);
+          return false;
+        }
+        if (last) {
+          // Someone else created it in the meantime.
+          SetLastError(posix::kErrorAlreadyExists);
+          return false;
+        }
+      }
+    }
+    if (last) break;
+  }
+  return true;
+}
+
+bool CopyFile(const std::u16string& from, const std::u16string& to,
+              bool fail_if_exists) {
+  std::string source = NativePath(from);
+  std::string target = NativePath(to);
+  if (source.empty() || target.empty()) {
+    SetLastError(posix::kErrorPathNotFound);
+    return false;
+  }
+  int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    SetLastErrorFromErrno(errno, source);
+    return false;
+  }
+  struct stat in_st;
+  if (fstat(in, &in_st) != 0) {
+    int err = errno;
+    close(in);
+    SetLastErrorFromErrno(err, source);
+    return false;
+  }
+  if (!S_ISREG(in_st.st_mode)) {
+    // Folders and devices are not files to copy.
+    close(in);
+    SetLastError(posix::kErrorAccessDenied);
+    return false;
+  }
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (fail_if_exists ? O_EXCL : 0);
+  int out = open(target.c_str(), flags, in_st.st_mode & 0777);
+  if (out < 0) {
+    int err = errno;
+    close(in);
+    if (err == EEXIST) {
+      SetLastError(posix::kErrorFileExists);
+    } else {
+      SetLastErrorFromErrno(err, target);
+    }
+    return false;
+  }
+  struct stat out_st;
+  bool ok = fstat(out, &out_st) == 0;
+  if (ok && out_st.st_dev == in_st.st_dev && out_st.st_ino == in_st.st_ino) {
+    // Copying a file onto itself would truncate it: refuse, as the system
+    // does with a sharing violation.
+    close(in);
+    close(out);
+    SetLastError(posix::kErrorSharingViolation);
+    return false;
+  }
+  if (ok) ok = ftruncate(out, 0) == 0;
+  char buffer[65536];
+  while (ok) {
+    ssize_t got = read(in, buffer, sizeof(buffer));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      ok = false;
+      break;
+    }
+    if (got == 0) break;
+    ok = posix::WriteAll(out, buffer, static_cast<size_t>(got));
+  }
+  int err = ok ? 0 : errno;
+  if (close(out) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  close(in);
+  if (!ok) {
+    // A partial copy is not left behind.
+    unlink(target.c_str());
+    SetLastErrorFromErrno(err, target);
+  }
+  return ok;
+}
+
+bool ShellCopyFile(const std::u16string& from, const std::u16string& to) {
+  // Like the shell, copying onto an existing folder copies into it.
+  std::string target = NativePath(to);
+  struct stat st;
+  if (!target.empty() && stat(target.c_str(), &st) == 0 &&
+      S_ISDIR(st.st_mode)) {
+    std::string name = posix::BaseNameOf(NativePath(from));
+    return CopyFile(from, FromUtf8(target + "/" + name), false);
+  }
+  return CopyFile(from, to, false);
+}
+
+bool DeleteFile(const std::u16string& path) {
+  std::string native = NativePath(path);
+  if (native.empty()) {
+    SetLastError(posix::kErrorFileNotFound);
+    return false;
+  }
+  if (unlink(native.c_str()) != 0) {
+    SetLastErrorFromErrno(errno, native);
+    return false;
+  }
+  return true;
+}
+
+bool GetFileSize(const std::u16string& path, uint64_t* size) {
+  if (size == nullptr) {
+    SetLastError(posix::kErrorInvalidParameter);
+    return false;
+  }
+  *size = 0;
+  std::string native = NativePath(path);
+  if (native.empty()) {
+    SetLastError(posix::kErrorFileNotFound);
+    return false;
+  }
+  // Opened without asking to read the data, as the size needs no more.
+#ifdef O_PATH
+  int fd = open(native.c_str(), O_PATH | O_CLOEXEC);
+#else
+  int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC);
+#endif
+  if (fd < 0) {
+    SetLastErrorFromErrno(errno, native);
+    return false;
+  }
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0;
+  int err = ok ? 0 : errno;
+  close(fd);
+  if (!ok) {
+    SetLastErrorFromErrno(err, native);
+    return false;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    SetLastError(posix::kErrorAccessDenied);
+    return false;
+  }
+  *size = static_cast<uint64_t>(st.st_size);
+  return true;
+}
+
+bool SetHidden(const std::u16string& path) {
+  // A dot-name is hidden already; nothing else can be marked.
+  return PathExists(path);
+}
+
+bool ReadFile(const std::u16string& path, std::string* bytes) {
+  if (bytes == nullptr) {
+    SetLastError(posix::kErrorInvalidParameter);
+    return false;
+  }
+  std::string native = NativePath(path);
+  if (!posix::ReadAll(native, bytes)) {
+    SetLastErrorFromErrno(errno, native);
+    bytes->clear();
+    return false;
+  }
+  return true;
+}
+
+bool WriteFile(const std::u16string& path, const std::string& bytes) {
+  std::string native = NativePath(path);
+  if (native.empty()) {
+    SetLastError(posix::kErrorPathNotFound);
+    return false;
+  }
+  int fd = open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    SetLastErrorFromErrno(errno, native);
+    return false;
+  }
+  bool ok = posix::WriteAll(fd, bytes.data(), bytes.size());
+  int err = ok ? 0 : errno;
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok) SetLastErrorFromErrno(err, native);
+  return ok;
+}
+
+bool ReplaceFileAtomically(const std::u16string& path,
+                           const std::string& bytes) {
+  std::string native = NativePath(path);
+  if (native.empty()) {
+    SetLastError(posix::kErrorPathNotFound);
+    return false;
+  }
+  if (!posix::ReplaceAtomically(native, bytes)) {
+    SetLastErrorFromErrno(errno, native);
+    return false;
+  }
+  return true;
+}
+
+std::string NativePathUtf8(const std::u16string& path) {
+  return NativePath(path);
+}
+
+}  // namespace platform
+}  // namespace marksafe

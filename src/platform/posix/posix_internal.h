@@ -1,0 +1,65 @@
+// Helpers shared by the files of the POSIX backend: path conversion and the
+// mapping of errno values to the Windows error codes callers expect.
+#ifndef MARKSAFE_PLATFORM_POSIX_POSIX_INTERNAL_H_
+#define MARKSAFE_PLATFORM_POSIX_POSIX_INTERNAL_H_
+
+#include <cstdint>
+#include <string>
+
+namespace marksafe {
+namespace platform {
+namespace posix {
+
+// Windows error codes used by this backend.
+constexpr uint32_t kErrorFileNotFound = 2;
+constexpr uint32_t kErrorPathNotFound = 3;
+constexpr uint32_t kErrorTooManyOpenFiles = 4;
+constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorNotEnoughMemory = 8;
+constexpr uint32_t kErrorNotSameDevice = 17;
+constexpr uint32_t kErrorWriteProtect = 19;
+constexpr uint32_t kErrorGenFailure = 31;
+constexpr uint32_t kErrorSharingViolation = 32;
+constexpr uint32_t kErrorFileExists = 80;
+constexpr uint32_t kErrorInvalidParameter = 87;
+constexpr uint32_t kErrorDiskFull = 112;
+constexpr uint32_t kErrorDirNotEmpty = 145;
+constexpr uint32_t kErrorBusy = 170;
+constexpr uint32_t kErrorAlreadyExists = 183;
+constexpr uint32_t kErrorFilenameTooLong = 206;
+constexpr uint32_t kErrorIoDevice = 1117;
+constexpr uint32_t kErrorCantResolveFilename = 1921;
+
+// The Windows code for an errno value, without looking at any path
+// (ENOENT gives 2, EEXIST 183).
+uint32_t WindowsErrorFor(int err);
+
+// Sets the thread's last error from errno value err, raised by an operation
+// on native_path: a missing entry gives 2 when its parent folder exists and
+// 3 when it does not.
+void SetLastErrorFromErrno(int err, const std::string& native_path);
+
+// A UTF-16 path as the file system takes it: UTF-8, with "\" turned into
+// "/".
+std::string NativePath(const std::u16string& path);
+
+// The parent folder of a native path ("." for a bare name, "/" for a name
+// in the root); trailing separators are ignored.
+std::string ParentOf(const std::string& native_path);
+
+// The last component of a native path (trailing separators ignored).
+std::string BaseNameOf(const std::string& native_path);
+
+// Reads a whole file by its native path. False with errno set on failure.
+bool ReadAll(const std::string& native_path, std::string* bytes);
+
+// Writes bytes to a new file beside native_path and renames it over
+// native_path. False with errno set on failure (the new file is removed).
+bool ReplaceAtomically(const std::string& native_path,
+                       const std::string& bytes);
+
+}  // namespace posix
+}  // namespace platform
+}  // namespace marksafe
+
+#endif  // MARKSAFE_PLATFORM_POSIX_POSIX_INTERNAL_H_

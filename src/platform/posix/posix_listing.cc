@@ -1,0 +1,85 @@
+// Folder listings in the order NTFS gives them: by name, comparing UTF-16
+// code units after upper-casing them.
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_internal.h"
+
+namespace marksafe {
+namespace platform {
+namespace {
+
+bool NtfsLess(const DirEntry& a, const DirEntry& b) {
+  size_t common = std::min(a.name.size(), b.name.size());
+  for (size_t i = 0; i < common; ++i) {
+    char16_t x = UpperCase(a.name[i]);
+    char16_t y = UpperCase(b.name[i]);
+    if (x != y) return x < y;
+  }
+  if (a.name.size() != b.name.size()) return a.name.size() < b.name.size();
+  // Names equal but for case can both exist here; keep the order fixed.
+  return a.name < b.name;
+}
+
+}  // namespace
+
+bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out) {
+  if (out == nullptr) {
+    SetLastError(posix::kErrorInvalidParameter);
+    return false;
+  }
+  out->clear();
+  std::string native = posix::NativePath(folder);
+  if (native.empty()) native = ".";
+  DIR* dir = opendir(native.c_str());
+  if (dir == nullptr) {
+    // The listing of a missing folder fails as "path not found", as a
+    // search for folder\* does.
+    int err = errno;
+    SetLastError(err == ENOENT ? posix::kErrorPathNotFound
+                               : posix::WindowsErrorFor(err));
+    return false;
+  }
+  std::string prefix = native;
+  if (prefix.back() != '/') prefix += '/';
+  for (;;) {
+    errno = 0;
+    struct dirent* entry = readdir(dir);
+    if (entry == nullptr) break;
+    std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    std::string full = prefix + name;
+    struct stat st;
+    if (lstat(full.c_str(), &st) != 0) continue;  // gone since readdir
+    DirEntry item;
+    item.name = FromUtf8(name);
+    item.is_hidden = name[0] == '.';
+    if (S_ISLNK(st.st_mode)) {
+      // A link to a folder carries the folder flag as well, as a junction
+      // or directory symlink does.
+      item.is_reparse_point = true;
+      struct stat target;
+      item.is_directory =
+          stat(full.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+    } else {
+      item.is_directory = S_ISDIR(st.st_mode);
+    }
+    out->push_back(std::move(item));
+  }
+  int err = errno;
+  closedir(dir);
+  if (err != 0) {
+    out->clear();
+    SetLastError(posix::WindowsErrorFor(err));
+    return false;
+  }
+  std::sort(out->begin(), out->end(), NtfsLess);
+  return true;
+}
+
+}  // namespace platform
+}  // namespace marksafe

@@ -1,0 +1,181 @@
+// Browsers as processes: a browser runs when a main process of the calling
+// user carries one of its executable names. Helper processes (renderers,
+// zygotes, content processes) are not main processes.
+#include <dirent.h>
+#include <signal.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_internal.h"
+
+namespace marksafe {
+namespace platform {
+namespace {
+
+constexpr auto kCloseWait = std::chrono::seconds(10);
+constexpr auto kPollInterval = std::chrono::milliseconds(50);
+
+const std::vector<std::string>& NamesOf(Browser browser) {
+  static const std::vector<std::string> kFirefox = {"firefox", "firefox-esr",
+                                                    "firefox-bin"};
+  static const std::vector<std::string> kChrome = {
+      "chrome", "google-chrome", "chromium", "chromium-browser"};
+  return browser == Browser::kFirefox ? kFirefox : kChrome;
+}
+
+std::string ProcFile(pid_t pid, const char* name) {
+  std::string bytes;
+  std::string path = "/proc/" + std::to_string(pid) + "/" + name;
+  if (!posix::ReadAll(path, &bytes)) return std::string();
+  return bytes;
+}
+
+// The value of a "Name:\tvalue" line of /proc/<pid>/status.
+std::string StatusField(const std::string& status, const std::string& field) {
+  std::string prefix = field + ":";
+  size_t pos = 0;
+  while (pos < status.size()) {
+    size_t end = status.find('\n', pos);
+    if (end == std::string::npos) end = status.size();
+    if (status.compare(pos, prefix.size(), prefix) == 0) {
+      size_t start = pos + prefix.size();
+      while (start < end && (status[start] == '\t' || status[start] == ' ')) {
+        ++start;
+      }
+      return status.substr(start, end - start);
+    }
+    pos = end + 1;
+  }
+  return std::string();
+}
+
+// Alive: present and neither a zombie nor dead.
+bool IsAlive(const std::string& status) {
+  if (status.empty()) return false;
+  std::string state = StatusField(status, "State");
+  return !state.empty() && state[0] != 'Z' && state[0] != 'X';
+}
+
+bool OwnedByCaller(const std::string& status) {
+  std::string uids = StatusField(status, "Uid");
+  if (uids.empty()) return false;
+  char* end = nullptr;
+  unsigned long real = std::strtoul(uids.c_str(), &end, 10);
+  return end != uids.c_str() && real == static_cast<unsigned long>(getuid());
+}
+
+std::string LastComponent(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool NameMatches(const std::string& candidate,
+                 const std::vector<std::string>& names) {
+  if (candidate.empty()) return false;
+  return std::find(names.begin(), names.end(), candidate) != names.end();
+}
+
+// The names a process is known by: its command name (which the kernel cuts
+// to 15 bytes), its executable's file name and its argv[0].
+bool HasBrowserName(pid_t pid, const std::vector<std::string>& names) {
+  std::string comm = ProcFile(pid, "comm");
+  while (!comm.empty() && comm.back() == '\n') comm.pop_back();
+  if (NameMatches(comm, names)) return true;
+  if (comm.size() == 15) {
+    for (const std::string& name : names) {
+      if (name.size() > 15 && name.compare(0, 15, comm) == 0) return true;
+    }
+  }
+  char buffer[4096];
+  std::string exe_link = "/proc/" + std::to_string(pid) + "/exe";
+  ssize_t length = readlink(exe_link.c_str(), buffer, sizeof(buffer) - 1);
+  if (length > 0) {
+    std::string exe(buffer, static_cast<size_t>(length));
+    const std::string kDeleted = " (deleted)";
+    if (exe.size() > kDeleted.size() &&
+        exe.compare(exe.size() - kDeleted.size(), kDeleted.size(), kDeleted) ==
+            0) {
+      exe.resize(exe.size() - kDeleted.size());
+    }
+    if (NameMatches(LastComponent(exe), names)) return true;
+  }
+  std::string cmdline = ProcFile(pid, "cmdline");
+  std::string argv0 = cmdline.substr(0, cmdline.find('\0'));
+  return NameMatches(LastComponent(argv0), names);
+}
+
+// Renderers, zygotes and the like run with "--type=..."; Firefox content
+// processes with "-contentproc".
+bool IsHelper(pid_t pid) {
+  std::string cmdline = ProcFile(pid, "cmdline");
+  size_t pos = 0;
+  while (pos < cmdline.size()) {
+    size_t end = cmdline.find('\0', pos);
+    if (end == std::string::npos) end = cmdline.size();
+    std::string arg = cmdline.substr(pos, end - pos);
+    if (arg.compare(0, 7, "--type=") == 0 || arg == "-contentproc") {
+      return true;
+    }
+    pos = end + 1;
+  }
+  return false;
+}
+
+bool IsMainProcess(pid_t pid, Browser browser) {
+  std::string status = ProcFile(pid, "status");
+  return IsAlive(status) && OwnedByCaller(status) &&
+         HasBrowserName(pid, NamesOf(browser)) && !IsHelper(pid);
+}
+
+// Main processes of the browser, lowest id first.
+std::vector<pid_t> MainProcesses(Browser browser) {
+  std::vector<pid_t> found;
+  DIR* proc = opendir("/proc");
+  if (proc == nullptr) return found;
+  while (struct dirent* entry = readdir(proc)) {
+    const char* name = entry->d_name;
+    if (name[0] < '1' || name[0] > '9') continue;
+    char* end = nullptr;
+    long pid = std::strtol(name, &end, 10);
+    if (*end != '\0' || pid <= 0) continue;
+    if (IsMainProcess(static_cast<pid_t>(pid), browser)) {
+      found.push_back(static_cast<pid_t>(pid));
+    }
+  }
+  closedir(proc);
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+}  // namespace
+
+bool BrowserIsRunning(Browser browser) {
+  return !MainProcesses(browser).empty();
+}
+
+void AskBrowserToClose(Browser browser) {
+  std::vector<pid_t> mains = MainProcesses(browser);
+  if (mains.empty()) return;
+  pid_t pid = mains.front();
+  if (kill(pid, SIGTERM) != 0) {
+    SetLastError(posix::WindowsErrorFor(errno));
+    return;
+  }
+  auto deadline = std::chrono::steady_clock::now() + kCloseWait;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (!IsMainProcess(pid, browser)) return;
+    std::this_thread::sleep_for(kPollInterval);
+  }
+}
+
+}  // namespace platform
+}  // namespace marksafe

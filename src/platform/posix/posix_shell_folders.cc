@@ -1,0 +1,138 @@
+// Shell folders, the system version and the native browser locations, from
+// the environment (read at every call, never cached).
+#include <dlfcn.h>
+#include <limits.h>
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_internal.h"
+
+namespace marksafe {
+namespace platform {
+namespace {
+
+// The value of an environment variable, empty when unset.
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
+std::string HomeFolder() {
+  std::string home = Env("HOME");
+  if (!home.empty()) return home;
+  struct passwd record;
+  struct passwd* found = nullptr;
+  std::vector<char> buffer(16384);
+  if (getpwuid_r(getuid(), &record, buffer.data(), buffer.size(), &found) ==
+          0 &&
+      found != nullptr && found->pw_dir != nullptr) {
+    return found->pw_dir;
+  }
+  return std::string();
+}
+
+// $XDG_CONFIG_HOME when it is an absolute path, else ~/.config (empty when
+// there is no home folder either).
+std::string ConfigFolder() {
+  std::string config = Env("XDG_CONFIG_HOME");
+  if (!config.empty() && config[0] == '/') return config;
+  std::string home = HomeFolder();
+  return home.empty() ? std::string() : home + "/.config";
+}
+
+bool NativeLayoutApplies() { return Env("MARKSAFE_APPDATA").empty(); }
+
+}  // namespace
+
+bool GetShellFolder(ShellFolder folder, std::u16string* out) {
+  if (out == nullptr) {
+    SetLastError(posix::kErrorInvalidParameter);
+    return false;
+  }
+  out->clear();
+  const char* name = "MARKSAFE_FAVORITES";
+  switch (folder) {
+    case ShellFolder::kFavorites:
+      name = "MARKSAFE_FAVORITES";
+      break;
+    case ShellFolder::kRoamingAppData:
+      name = "MARKSAFE_APPDATA";
+      break;
+    case ShellFolder::kProgramFiles:
+      name = "MARKSAFE_PROGRAM_FILES";
+      break;
+  }
+  std::string value = Env(name);
+  if (value.empty()) {
+    SetLastError(posix::kErrorFileNotFound);
+    return false;
+  }
+  *out = FromUtf8(value);
+  return true;
+}
+
+uint32_t OsMajorVersion() {
+  std::string text = Env("MARKSAFE_OS_MAJOR");
+  if (text.empty() || text.size() > 9) return 10;
+  uint32_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return 10;
+    value = value * 10 + static_cast<uint32_t>(c - '0');
+  }
+  return value;
+}
+
+std::vector<std::u16string> NativeFirefoxProfileRoots() {
+  std::vector<std::u16string> roots;
+  if (!NativeLayoutApplies()) return roots;
+  std::string config = ConfigFolder();
+  if (!config.empty()) roots.push_back(FromUtf8(config + "/mozilla/firefox"));
+  std::string home = HomeFolder();
+  if (!home.empty()) roots.push_back(FromUtf8(home + "/.mozilla/firefox"));
+  return roots;
+}
+
+std::vector<std::u16string> NativeChromeBookmarkFiles() {
+  std::vector<std::u16string> files;
+  if (!NativeLayoutApplies()) return files;
+  std::string config = ConfigFolder();
+  if (config.empty()) return files;
+  files.push_back(FromUtf8(config + "/google-chrome/Default/Bookmarks"));
+  files.push_back(FromUtf8(config + "/chromium/Default/Bookmarks"));
+  return files;
+}
+
+std::u16string LibraryFolder() {
+  std::string path;
+  Dl_info info;
+  if (dladdr(reinterpret_cast<void*>(&LibraryFolder), &info) != 0 &&
+      info.dli_fname != nullptr && info.dli_fname[0] != '\0') {
+    char resolved[PATH_MAX];
+    if (realpath(info.dli_fname, resolved) != nullptr) path = resolved;
+  }
+  if (path.empty()) {
+    // The main program, when the loader knows it only by a bare name.
+    char buffer[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
+    if (length > 0) path.assign(buffer, static_cast<size_t>(length));
+  }
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return u"./";
+  return FromUtf8(path.substr(0, slash + 1));
+}
+
+int32_t ImpersonateDesktopUser(
+    const std::function<std::u16string()>& /*read_tray_name*/) {
+  // The calling user is the desktop user here: nothing to change.
+  return 0;
+}
+
+void RevertToSelf() {}
+
+}  // namespace platform
+}  // namespace marksafe
