@@ -1,0 +1,191 @@
+// Files and folders through the kernel and shell calls.
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/win32/win32_api.h"
+
+namespace marksafe {
+namespace platform {
+namespace {
+
+// The folder without trailing separators (a drive root keeps its "\").
+std::wstring WithoutTrailingSeparators(std::wstring path) {
+  while (path.size() > 1 && path.back() == L'\\' &&
+         !(path.size() == 3 && path[1] == L':')) {
+    path.pop_back();
+  }
+  return path;
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD chunk = static_cast<DWORD>(
+        std::min<size_t>(bytes.size() - done, 1u << 30));
+    DWORD written = 0;
+    if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr)) {
+      return false;
+    }
+    if (written == 0) {
+      ::SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    done += written;
+  }
+  return true;
+}
+
+// Creates or truncates path and writes bytes to it; flush asks for the data
+// to reach the disk before the handle is closed.
+bool WriteWholeFile(const std::wstring& path, const std::string& bytes,
+                    bool flush) {
+  win32::ScopedHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0,
+                                         nullptr, CREATE_ALWAYS,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
+  if (!WriteAll(file.get(), bytes)) return false;
+  if (flush && !::FlushFileBuffers(file.get())) return false;
+  HANDLE h = file.release();
+  if (!::CloseHandle(h)) return false;
+  return true;
+}
+
+}  // namespace
+
+bool PathExists(const std::u16string& path) {
+  return ::PathFileExistsW(win32::NativePath(path).c_str()) != FALSE;
+}
+
+bool IsDirectory(const std::u16string& path) {
+  DWORD attributes = ::GetFileAttributesW(win32::NativePath(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool CreateDirectoryTree(const std::u16string& path) {
+  if (path.empty()) {
+    ::SetLastError(ERROR_BAD_PATHNAME);
+    return false;
+  }
+  // SHCreateDirectory takes absolute paths only.
+  std::wstring full = WithoutTrailingSeparators(win32::FullPath(path));
+  int result = ::SHCreateDirectory(nullptr, full.c_str());
+  if (result != ERROR_SUCCESS) {
+    ::SetLastError(static_cast<DWORD>(result));
+    return false;
+  }
+  return true;
+}
+
+bool CopyFile(const std::u16string& from, const std::u16string& to,
+              bool fail_if_exists) {
+  return ::CopyFileW(win32::NativePath(from).c_str(),
+                     win32::NativePath(to).c_str(),
+                     fail_if_exists ? TRUE : FALSE) != FALSE;
+}
+
+bool ShellCopyFile(const std::u16string& from, const std::u16string& to) {
+  // Both lists end with two NULs; the shell wants absolute paths.
+  std::wstring source = win32::FullPath(from);
+  std::wstring target = win32::FullPath(to);
+  source.push_back(L'\0');
+  target.push_back(L'\0');
+  SHFILEOPSTRUCTW operation = {};
+  operation.hwnd = nullptr;
+  operation.wFunc = FO_COPY;
+  operation.pFrom = source.c_str();
+  operation.pTo = target.c_str();
+  operation.fFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR |
+                     FOF_NOERRORUI | FOF_SILENT;
+  int result = ::SHFileOperationW(&operation);
+  if (result != 0) {
+    ::SetLastError(static_cast<DWORD>(result));
+    return false;
+  }
+  if (operation.fAnyOperationsAborted) {
+    ::SetLastError(ERROR_CANCELLED);
+    return false;
+  }
+  return true;
+}
+
+bool DeleteFile(const std::u16string& path) {
+  return ::DeleteFileW(win32::NativePath(path).c_str()) != FALSE;
+}
+
+bool GetFileSize(const std::u16string& path, uint64_t* size) {
+  if (size == nullptr) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  *size = 0;
+  // Asking only for the security information lets the size be read while a
+  // browser holds the file open.
+  win32::ScopedHandle file(::CreateFileW(win32::NativePath(path).c_str(),
+                                         READ_CONTROL, 0, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+  if (!file.valid()) return false;
+  LARGE_INTEGER value = {};
+  if (!::GetFileSizeEx(file.get(), &value)) return false;
+  *size = static_cast<uint64_t>(value.QuadPart);
+  return true;
+}
+
+bool SetHidden(const std::u16string& path) {
+  std::wstring native = win32::NativePath(path);
+  DWORD attributes = ::GetFileAttributesW(native.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  return ::SetFileAttributesW(native.c_str(),
+                              attributes | FILE_ATTRIBUTE_HIDDEN) != FALSE;
+}
+
+bool ReadFile(const std::u16string& path, std::string* bytes) {
+  if (bytes == nullptr) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  bytes->clear();
+  win32::ScopedHandle file(::CreateFileW(
+      win32::NativePath(path).c_str(), GENERIC_READ,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return false;
+  std::vector<char> chunk(1 << 16);
+  for (;;) {
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()),
+                    &read, nullptr)) {
+      return false;
+    }
+    if (read == 0) break;
+    bytes->append(chunk.data(), read);
+  }
+  return true;
+}
+
+bool WriteFile(const std::u16string& path, const std::string& bytes) {
+  return WriteWholeFile(win32::NativePath(path), bytes, false);
+}
+
+bool ReplaceFileAtomically(const std::u16string& path,
+                           const std::string& bytes) {
+  std::wstring target = win32::NativePath(path);
+  std::wstring staging = target + L".marksafe-new";
+  if (!WriteWholeFile(staging, bytes, true)) {
+    win32::KeepLastError keep;
+    ::DeleteFileW(staging.c_str());
+    return false;
+  }
+  if (!::MoveFileExW(staging.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    win32::KeepLastError keep;
+    ::DeleteFileW(staging.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace platform
+}  // namespace marksafe

@@ -1,0 +1,47 @@
+// INI files through the profile API.
+//
+// Paths are made absolute first: given a bare file name the API would look
+// in the Windows folder instead of the current one.
+#include <algorithm>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/win32/win32_api.h"
+
+namespace marksafe {
+namespace platform {
+namespace {
+
+// Far beyond any value the library stores; keeps a huge size argument from
+// turning into a huge allocation.
+constexpr size_t kMaxProfileValue = 1 << 20;
+
+}  // namespace
+
+std::u16string GetProfileString(const std::u16string& section,
+                                const std::u16string& key,
+                                const std::u16string& default_value,
+                                size_t size, const std::u16string& file) {
+  if (size == 0) return std::u16string();
+  const size_t capacity = std::min(size, kMaxProfileValue);
+  std::vector<wchar_t> buffer(capacity, L'\0');
+  std::wstring path = win32::FullPath(file);
+  DWORD length = ::GetPrivateProfileStringW(
+      win32::Wide(section), win32::Wide(key), win32::Wide(default_value),
+      buffer.data(), static_cast<DWORD>(capacity), path.c_str());
+  length = std::min<DWORD>(length, static_cast<DWORD>(capacity - 1));
+  return win32::FromWide(buffer.data(), length);
+}
+
+bool WriteProfileString(const std::u16string& section,
+                        const std::u16string& key,
+                        const std::u16string& value,
+                        const std::u16string& file) {
+  std::wstring path = win32::FullPath(file);
+  return ::WritePrivateProfileStringW(win32::Wide(section), win32::Wide(key),
+                                      win32::Wide(value),
+                                      path.c_str()) != FALSE;
+}
+
+}  // namespace platform
+}  // namespace marksafe
