@@ -1,0 +1,135 @@
+// The Firefox exports: argument checks and the exception guard; the work is
+// done in src/firefox/.
+#include "exports/export_util.h"
+#include "firefox/places_export.h"
+#include "firefox/places_handle.h"
+#include "firefox/places_restore.h"
+#include "firefox/places_size.h"
+#include "marksafe/marksafe.h"
+
+using marksafe::exports::AsU16;
+using marksafe::exports::Guarded;
+namespace firefox = marksafe::firefox;
+
+extern "C" {
+
+MARKSAFE_API bool export_firefox_2_folder(ms_places_handle handle,
+                                          const MS_CHAR* dest,
+                                          bool into_backup_set) {
+  if (handle == nullptr || dest == nullptr) return false;
+  return Guarded(false, [&] {
+    return firefox::ExportFirefox2Folder(handle, AsU16(dest), into_backup_set);
+  });
+}
+
+MARKSAFE_API bool backup_firefox(ms_places_handle handle, const MS_CHAR* dest,
+                                 bool into_backup_set, int32_t /*unused1*/,
+                                 int32_t /*unused2*/) {
+  if (dest == nullptr) return false;
+  return Guarded(false, [&] {
+    return firefox::BackupFirefox(handle, AsU16(dest), into_backup_set);
+  });
+}
+
+MARKSAFE_API ms_places_handle init_bookmark(const MS_CHAR* places_file) {
+  return Guarded<ms_places_handle>(
+      nullptr, [&] { return firefox::InitBookmark(AsU16(places_file)); });
+}
+
+MARKSAFE_API bool release_bookmark(ms_places_handle handle) {
+  if (handle == nullptr) return false;
+  return Guarded(false, [&] { return firefox::ReleaseBookmark(handle); });
+}
+
+MARKSAFE_API bool get_firefox_bookmark_size(const MS_CHAR* backup_path,
+                                            bool into_backup_set,
+                                            uint64_t* size,
+                                            int32_t* folder_count,
+                                            int32_t* link_count) {
+  if (size == nullptr || folder_count == nullptr || link_count == nullptr) {
+    return false;
+  }
+  return Guarded(false, [&] {
+    return firefox::GetFirefoxBookmarkSize(AsU16(backup_path),
+                                           into_backup_set, size,
+                                           folder_count, link_count);
+  });
+}
+
+MARKSAFE_API bool get_firefox_bk_size(const MS_CHAR* backup_path,
+                                      bool into_backup_set, uint64_t* size,
+                                      int32_t* folder_count,
+                                      int32_t* link_count) {
+  if (backup_path == nullptr || size == nullptr) return false;
+  return Guarded(false, [&] {
+    return firefox::GetFirefoxBkSize(AsU16(backup_path), into_backup_set,
+                                     size, folder_count, link_count);
+  });
+}
+
+MARKSAFE_API bool restore_firefox_pro(ms_places_handle handle,
+                                      const MS_CHAR* backup_path,
+                                      bool into_backup_set,
+                                      int32_t /*unused1*/, int32_t /*unused2*/,
+                                      int32_t /*unused3*/, int32_t /*unused4*/,
+                                      int32_t* progress) {
+  if (handle == nullptr || backup_path == nullptr || progress == nullptr) {
+    return false;
+  }
+  return Guarded(false, [&] {
+    return firefox::RestoreFirefoxPro(handle, AsU16(backup_path),
+                                      into_backup_set, progress);
+  });
+}
+
+MARKSAFE_API bool import_2_firefox(ms_places_handle handle,
+                                   const MS_CHAR* folder, const MS_CHAR* title,
+                                   int32_t /*unused*/) {
+  if (handle == nullptr || folder == nullptr) return false;
+  return Guarded(false, [&] {
+    return firefox::Import2Firefox(handle, AsU16(folder), AsU16(title));
+  });
+}
+
+MARKSAFE_API bool import_2_firefox_from_ie_bk(ms_places_handle handle,
+                                              const MS_CHAR* path,
+                                              bool into_backup_set) {
+  if (handle == nullptr || path == nullptr) return false;
+  return Guarded(false, [&] {
+    return firefox::Import2FirefoxFromIeBk(handle, AsU16(path),
+                                           into_backup_set);
+  });
+}
+
+MARKSAFE_API bool import_2_firefox_from_bk(ms_places_handle handle,
+                                           const MS_CHAR* path,
+                                           bool into_backup_set) {
+  if (handle == nullptr || path == nullptr) return false;
+  return Guarded(false, [&] {
+    return firefox::Import2FirefoxFromBk(handle, AsU16(path), into_backup_set);
+  });
+}
+
+MARKSAFE_API bool import_firefox_bk_2_folder(const MS_CHAR* firefox_bk,
+                                             bool into_backup_set,
+                                             const MS_CHAR* favorites,
+                                             const MS_CHAR* sub_folder) {
+  if (firefox_bk == nullptr || favorites == nullptr) return false;
+  return Guarded(false, [&] {
+    return firefox::ImportFirefoxBk2Folder(AsU16(firefox_bk), into_backup_set,
+                                           AsU16(favorites),
+                                           AsU16(sub_folder));
+  });
+}
+
+MARKSAFE_API int32_t import_chrome_bk_2_firefox(ms_places_handle handle,
+                                                const MS_CHAR* path,
+                                                bool into_backup_set) {
+  if (handle == nullptr || path == nullptr) return 87;
+  return Guarded<int32_t>(87, [&] {
+    return firefox::ImportChromeBk2Firefox(handle, AsU16(path),
+                                           into_backup_set);
+  });
+}
+
+}  // extern "C"
