@@ -1,0 +1,200 @@
+#include "places_fixture.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "platform/platform.h"
+#include "support/test_support.h"
+
+namespace marksafe {
+namespace test {
+
+PlacesDb::PlacesDb(const std::string& path) : path_(path) {
+  MakeDirs(std::filesystem::path(path).parent_path().string());
+  if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) {
+    ADD_FAILURE() << "cannot create " << path;
+    return;
+  }
+  Exec("PRAGMA synchronous = OFF;");
+  Exec(
+      "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url LONGVARCHAR, "
+      "title LONGVARCHAR, rev_host LONGVARCHAR, visit_count INTEGER DEFAULT "
+      "0, hidden INTEGER DEFAULT 0 NOT NULL, typed INTEGER DEFAULT 0 NOT "
+      "NULL, favicon_id INTEGER, frecency INTEGER DEFAULT -1 NOT NULL, "
+      "last_visit_date INTEGER);"
+      "CREATE UNIQUE INDEX moz_places_url_uniqueindex ON moz_places (url);"
+      "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk "
+      "INTEGER DEFAULT NULL, parent INTEGER, position INTEGER, title "
+      "LONGVARCHAR, keyword_id INTEGER, folder_type TEXT, dateAdded INTEGER, "
+      "lastModified INTEGER);"
+      "CREATE INDEX moz_bookmarks_parentindex ON moz_bookmarks "
+      "(parent,position);"
+      "CREATE INDEX moz_bookmarks_itemindex ON moz_bookmarks (fk,type);"
+      "INSERT INTO moz_bookmarks VALUES(1,2,NULL,0,0,NULL,NULL,NULL,1,1);"
+      "INSERT INTO moz_bookmarks VALUES(2,2,NULL,1,0,'Bookmarks Menu',NULL,"
+      "NULL,1,1);"
+      "INSERT INTO moz_bookmarks VALUES(3,2,NULL,1,1,'Bookmarks Toolbar',"
+      "NULL,NULL,1,1);"
+      "INSERT INTO moz_bookmarks VALUES(4,2,NULL,1,2,'Tags',NULL,NULL,1,1);"
+      "INSERT INTO moz_bookmarks VALUES(5,2,NULL,1,3,'Unsorted Bookmarks',"
+      "NULL,NULL,1,1);");
+}
+
+PlacesDb::~PlacesDb() {
+  if (db_ != nullptr) sqlite3_close(db_);
+}
+
+void PlacesDb::Exec(const std::string& sql) {
+  char* message = nullptr;
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) !=
+      SQLITE_OK) {
+    ADD_FAILURE() << sql << ": " << (message ? message : "?");
+  }
+  sqlite3_free(message);
+}
+
+std::vector<std::string> PlacesDb::Rows(const std::string& sql) {
+  std::vector<std::string> rows;
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+    ADD_FAILURE() << sql << ": " << sqlite3_errmsg(db_);
+    return rows;
+  }
+  while (sqlite3_step(stmt) == SQLITE_ROW) {
+    std::string row;
+    for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
+      if (c > 0) row += "|";
+      const unsigned char* text = sqlite3_column_text(stmt, c);
+      row += text ? reinterpret_cast<const char*>(text) : "NULL";
+    }
+    rows.push_back(row);
+  }
+  sqlite3_finalize(stmt);
+  return rows;
+}
+
+std::string PlacesDb::Value(const std::string& sql) {
+  std::vector<std::string> rows = Rows(sql);
+  return rows.empty() ? std::string() : rows[0];
+}
+
+int64_t PlacesDb::Count(const std::string& sql) {
+  return std::stoll(Value("select count(*) from (" + sql + ")"));
+}
+
+int64_t PlacesDb::NextPosition(int64_t parent) {
+  return std::stoll(Value(
+      "select coalesce(max(position)+1, 0) from moz_bookmarks where parent=" +
+      std::to_string(parent)));
+}
+
+namespace {
+std::string Quote(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) {
+    out += c;
+    if (c == '\'') out += '\'';
+  }
+  return out + "'";
+}
+}  // namespace
+
+int64_t PlacesDb::AddFolder(int64_t parent, const std::string& title) {
+  Exec("insert into moz_bookmarks(type, parent, position, title, dateAdded) "
+       "values(2, " +
+       std::to_string(parent) + ", " + std::to_string(NextPosition(parent)) +
+       ", " + Quote(title) + ", 1)");
+  return sqlite3_last_insert_rowid(db_);
+}
+
+int64_t PlacesDb::AddLink(int64_t parent, const std::string& url,
+                          const std::string& title) {
+  std::string place = Value("select id from moz_places where url=" + Quote(url));
+  if (place.empty()) {
+    Exec("insert into moz_places(url, title) values(" + Quote(url) + ", " +
+         Quote(title) + ")");
+    place = std::to_string(sqlite3_last_insert_rowid(db_));
+  }
+  Exec("insert into moz_bookmarks(type, fk, parent, position, title, "
+       "dateAdded) values(1, " +
+       place + ", " + std::to_string(parent) + ", " +
+       std::to_string(NextPosition(parent)) + ", " + Quote(title) + ", 1)");
+  return sqlite3_last_insert_rowid(db_);
+}
+
+std::vector<std::string> PlacesDb::LinksIn(int64_t folder) {
+  return Rows(
+      "select b.title || '|' || p.url from moz_bookmarks b join moz_places p "
+      "on b.fk = p.id where b.type=1 and b.parent=" +
+      std::to_string(folder) + " order by b.position");
+}
+
+std::vector<std::string> PlacesDb::FoldersIn(int64_t folder) {
+  return Rows("select title from moz_bookmarks where type=2 and parent=" +
+              std::to_string(folder) + " order by position");
+}
+
+int64_t PlacesDb::FolderId(int64_t parent, const std::string& title) {
+  std::string id = Value("select id from moz_bookmarks where type=2 and parent=" +
+                         std::to_string(parent) + " and title=" + Quote(title));
+  return id.empty() ? 0 : std::stoll(id);
+}
+
+std::string PlacesDb::Snapshot() {
+  std::string out;
+  for (const std::string& row :
+       Rows("select * from moz_bookmarks order by id")) {
+    out += row + "\n";
+  }
+  for (const std::string& row : Rows("select * from moz_places order by id")) {
+    out += row + "\n";
+  }
+  return out;
+}
+
+ScopedHandle::ScopedHandle(const std::string& places_path)
+    : handle_(init_bookmark(
+          reinterpret_cast<const MS_CHAR*>(U16(places_path).c_str()))) {}
+
+ScopedHandle::~ScopedHandle() {
+  if (handle_ != nullptr) release_bookmark(handle_);
+}
+
+FakeFirefox::FakeFirefox(const std::string& folder) {
+  std::string exe = folder + "/firefox";
+  std::filesystem::copy_file("/bin/sleep", exe,
+                             std::filesystem::copy_options::overwrite_existing);
+  std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
+  pid_ = fork();
+  if (pid_ == 0) {
+    execl(exe.c_str(), "firefox", "300", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Wait until the process carries its new name.
+  for (int i = 0; i < 200; ++i) {
+    if (platform::BrowserIsRunning(platform::Browser::kFirefox)) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ADD_FAILURE() << "the fake firefox process is not seen";
+}
+
+FakeFirefox::~FakeFirefox() {
+  if (pid_ > 0) {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+}
+
+void WriteUrlFile(const std::string& path, const std::string& url) {
+  WriteBytes(path, "[InternetShortcut]\r\nURL=" + url + "\r\n");
+}
+
+}  // namespace test
+}  // namespace marksafe
