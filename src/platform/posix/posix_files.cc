@@ -100,8 +100,8 @@ bool ReadAll(const std::string& native_path, std::string* bytes) {
   return ok;
 }
 
-bool ReplaceAtomically(const std::string& native_path,
-                       const std::string& bytes) {
+bool ReplaceAtomically(const std::string& native_path, const std::string& bytes,
+                       bool durable) {
   static std::atomic<unsigned> counter{0};
   std::string parent = ParentOf(native_path);
   std::string base = BaseNameOf(native_path);
@@ -131,7 +131,7 @@ bool ReplaceAtomically(const std::string& native_path,
   if (fd < 0) return false;
   bool ok = WriteAll(fd, bytes.data(), bytes.size());
   if (ok && had_old) ok = fchmod(fd, mode) == 0 || errno == EPERM;
-  if (ok) ok = fsync(fd) == 0 || errno == EINVAL;
+  if (ok && durable) ok = fsync(fd) == 0 || errno == EINVAL;
   if (close(fd) != 0 && ok) ok = false;
   if (ok) ok = rename(temp.c_str(), native_path.c_str()) == 0;
   if (!ok) {
@@ -400,7 +400,7 @@ bool ReplaceFileAtomically(const std::u16string& path,
     SetLastError(posix::kErrorPathNotFound);
     return false;
   }
-  if (!posix::ReplaceAtomically(native, bytes)) {
+  if (!posix::ReplaceAtomically(native, bytes, true)) {
     SetLastErrorFromErrno(errno, native);
     return false;
   }

@@ -333,7 +333,9 @@ bool WriteProfileString(const std::u16string& section,
                        make_line(key + u"=" + clean_value));
     }
   }
-  if (!posix::ReplaceAtomically(native, Serialize(ini))) {
+  // Not synced: a writer of many small files (one per bookmark) must stay
+  // fast, as the system's own profile writer is.
+  if (!posix::ReplaceAtomically(native, Serialize(ini), false)) {
     posix::SetLastErrorFromErrno(errno, native);
     return false;
   }

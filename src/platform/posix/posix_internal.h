@@ -54,9 +54,10 @@ std::string BaseNameOf(const std::string& native_path);
 bool ReadAll(const std::string& native_path, std::string* bytes);
 
 // Writes bytes to a new file beside native_path and renames it over
-// native_path. False with errno set on failure (the new file is removed).
-bool ReplaceAtomically(const std::string& native_path,
-                       const std::string& bytes);
+// native_path; with durable set the bytes reach the disk before the rename.
+// False with errno set on failure (the new file is removed).
+bool ReplaceAtomically(const std::string& native_path, const std::string& bytes,
+                       bool durable);
 
 }  // namespace posix
 }  // namespace platform

@@ -1,0 +1,157 @@
+// Shell folders and native browser locations from the environment, the
+// library's own folder, acting as the user, and the debugger channel.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <climits>
+#include <thread>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "support/test_support.h"
+
+namespace marksafe {
+namespace platform {
+namespace {
+
+using test::ScopedEnv;
+
+std::u16string Folder(ShellFolder which, bool* found) {
+  std::u16string out = u"stale";
+  *found = GetShellFolder(which, &out);
+  return out;
+}
+
+TEST(ShellFolderTest, ReadFromTheEnvironmentAtEveryCall) {
+  bool found = false;
+  {
+    ScopedEnv favorites("MARKSAFE_FAVORITES", "/home/u/Favorites \xC3\xA9");
+    ScopedEnv app_data("MARKSAFE_APPDATA", "/mnt/AppData/Roaming");
+    ScopedEnv program_files("MARKSAFE_PROGRAM_FILES", "/pf");
+    EXPECT_EQ(Folder(ShellFolder::kFavorites, &found),
+              u"/home/u/Favorites \u00E9");
+    EXPECT_TRUE(found);
+    EXPECT_EQ(Folder(ShellFolder::kRoamingAppData, &found),
+              u"/mnt/AppData/Roaming");
+    EXPECT_EQ(Folder(ShellFolder::kProgramFiles, &found), u"/pf");
+    ScopedEnv changed("MARKSAFE_PROGRAM_FILES", "/other");
+    EXPECT_EQ(Folder(ShellFolder::kProgramFiles, &found), u"/other");
+  }
+  ScopedEnv unset("MARKSAFE_FAVORITES");
+  ScopedEnv empty("MARKSAFE_APPDATA", "");
+  EXPECT_EQ(Folder(ShellFolder::kFavorites, &found), u"");
+  EXPECT_FALSE(found);
+  EXPECT_EQ(Folder(ShellFolder::kRoamingAppData, &found), u"");
+  EXPECT_FALSE(found);
+}
+
+TEST(ShellFolderTest, OsMajorVersion) {
+  {
+    ScopedEnv unset("MARKSAFE_OS_MAJOR");
+    EXPECT_EQ(OsMajorVersion(), 10u);
+  }
+  {
+    ScopedEnv xp("MARKSAFE_OS_MAJOR", "5");
+    EXPECT_EQ(OsMajorVersion(), 5u);
+  }
+  for (const char* bad : {"", "five", "5x", "-5", "99999999999999"}) {
+    ScopedEnv odd("MARKSAFE_OS_MAJOR", bad);
+    EXPECT_EQ(OsMajorVersion(), 10u) << bad;
+  }
+}
+
+TEST(ShellFolderTest, NativeBrowserLocations) {
+  ScopedEnv home("HOME", "/home/me");
+  {
+    ScopedEnv app_data("MARKSAFE_APPDATA", "/mnt/AppData/Roaming");
+    EXPECT_TRUE(NativeFirefoxProfileRoots().empty());
+    EXPECT_TRUE(NativeChromeBookmarkFiles().empty());
+  }
+  ScopedEnv no_app_data("MARKSAFE_APPDATA");
+  {
+    ScopedEnv no_xdg("XDG_CONFIG_HOME");
+    EXPECT_EQ(NativeFirefoxProfileRoots(),
+              (std::vector<std::u16string>{u"/home/me/.config/mozilla/firefox",
+                                           u"/home/me/.mozilla/firefox"}));
+    EXPECT_EQ(NativeChromeBookmarkFiles(),
+              (std::vector<std::u16string>{
+                  u"/home/me/.config/google-chrome/Default/Bookmarks",
+                  u"/home/me/.config/chromium/Default/Bookmarks"}));
+  }
+  ScopedEnv xdg("XDG_CONFIG_HOME", "/cfg");
+  EXPECT_EQ(NativeFirefoxProfileRoots(),
+            (std::vector<std::u16string>{u"/cfg/mozilla/firefox",
+                                         u"/home/me/.mozilla/firefox"}));
+  EXPECT_EQ(NativeChromeBookmarkFiles(),
+            (std::vector<std::u16string>{
+                u"/cfg/google-chrome/Default/Bookmarks",
+                u"/cfg/chromium/Default/Bookmarks"}));
+}
+
+TEST(SystemTest, LibraryFolderIsTheFolderOfThisProgram) {
+  char buffer[PATH_MAX];
+  ssize_t length = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
+  ASSERT_GT(length, 0);
+  std::string exe(buffer, static_cast<size_t>(length));
+  EXPECT_EQ(ToUtf8(LibraryFolder()), exe.substr(0, exe.rfind('/') + 1));
+}
+
+TEST(SystemTest, ActingAsTheUserChangesNothing) {
+  int calls = 0;
+  EXPECT_EQ(ImpersonateDesktopUser([&calls] {
+              ++calls;
+              return std::u16string(u"tray.exe");
+            }),
+            0);
+  EXPECT_EQ(calls, 0);
+  RevertToSelf();
+}
+
+TEST(SystemTest, LastErrorIsPerThread) {
+  SetLastError(1234);
+  uint32_t seen_by_other = 1;
+  std::thread([&seen_by_other] {
+    seen_by_other = GetLastError();
+    SetLastError(5);
+  }).join();
+  EXPECT_EQ(seen_by_other, 0u);
+  EXPECT_EQ(GetLastError(), 1234u);
+}
+
+// Runs DebugOutput with standard error sent to a file; returns what was
+// written.
+std::string CaptureStderr(const std::u16string& line) {
+  test::TempDir dir;
+  std::string path = dir.sub("stderr");
+  int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  int saved = dup(STDERR_FILENO);
+  dup2(file, STDERR_FILENO);
+  close(file);
+  DebugOutput(line);
+  dup2(saved, STDERR_FILENO);
+  close(saved);
+  return test::ReadBytes(path);
+}
+
+TEST(SystemTest, DebugOutputOnlyWhenAskedFor) {
+  {
+    ScopedEnv off("MARKSAFE_DEBUG");
+    EXPECT_EQ(CaptureStderr(u"quiet\n"), "");
+  }
+  {
+    ScopedEnv empty("MARKSAFE_DEBUG", "");
+    EXPECT_EQ(CaptureStderr(u"quiet\n"), "");
+  }
+  ScopedEnv on("MARKSAFE_DEBUG", "1");
+  SetLastError(42);
+  EXPECT_EQ(CaptureStderr(u"[CommFile] \u00E9 \U0001F600\n"),
+            "[CommFile] \xC3\xA9 \xF0\x9F\x98\x80\n");
+  EXPECT_EQ(GetLastError(), 42u);
+}
+
+}  // namespace
+}  // namespace platform
+}  // namespace marksafe
