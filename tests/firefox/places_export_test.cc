@@ -1,0 +1,187 @@
+// Export of places into an interchange folder: layout, names, what is left
+// out, failures, and the once-per-process position file.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "common/interchange.h"
+#include "firefox/places_export.h"
+#include "places_fixture.h"
+#include "platform/platform.h"
+#include "support/test_support.h"
+
+namespace marksafe {
+namespace {
+
+using test::ListTree;
+using test::U16;
+
+const MS_CHAR* M(const std::u16string& text) {
+  return reinterpret_cast<const MS_CHAR*>(text.c_str());
+}
+
+std::string UrlOf(const std::string& file) {
+  return test::U8(interchange::ReadShortcutUrl(U16(file), u"", 260));
+}
+
+class PlacesExportTest : public ::testing::Test {
+ protected:
+  PlacesExportTest() : db_(dir_.sub("profile/places.sqlite")) {
+    test::MakeDirs(dir_.sub("out"));
+  }
+  std::string Out(const std::string& relative) {
+    return dir_.sub("out/" + relative);
+  }
+  test::TempDir dir_;
+  test::PlacesDb db_;
+};
+
+TEST_F(PlacesExportTest, MenuAndUnsortedBecomeFoldersOfShortcuts) {
+  db_.Exec("update moz_bookmarks set title='Lesezeichen-Men\xC3\xBC' where id=2");
+  int64_t news = db_.AddFolder(2, "News");
+  db_.AddLink(news, "http://news.example/", "Daily");
+  db_.AddLink(news, "https://weekly.example/", "Weekly");
+  db_.AddLink(2, "mailto:me@example.com", "Mail me");
+  db_.AddLink(2, "place:sort=8", "Most visited");
+  db_.AddLink(3, "http://toolbar.example/", "On the toolbar");
+  db_.AddLink(4, "http://tagged.example/", "Tagged");
+  db_.AddLink(5, "ftp://files.example/", "Files");
+  test::ScopedHandle handle(db_.path());
+  ASSERT_NE(handle.get(), nullptr);
+
+  ASSERT_TRUE(export_firefox_2_folder(handle.get(), M(U16(dir_.sub("out"))),
+                                      true));
+  const std::string root = "out/Bookmarks/Firefox/";
+  EXPECT_EQ(ListTree(dir_.sub(root)),
+            (std::vector<std::string>{
+                "Bookmarks Menu/", "Bookmarks Menu/News/",
+                "Bookmarks Menu/News/Daily.url",
+                "Bookmarks Menu/News/Weekly.url", "Unsorted Bookmarks/",
+                "Unsorted Bookmarks/Files.url", "pos.ini"}));
+  EXPECT_EQ(UrlOf(dir_.sub(root + "Bookmarks Menu/News/Weekly.url")),
+            "https://weekly.example/");
+  EXPECT_EQ(UrlOf(dir_.sub(root + "Unsorted Bookmarks/Files.url")),
+            "ftp://files.example/");
+  std::u16string pos = U16(dir_.sub(root + "pos.ini"));
+  EXPECT_EQ(platform::GetProfileString(u"Menu", u"Main", u"", 260, pos),
+            u"Bookmarks Menu");
+  EXPECT_EQ(platform::GetProfileString(u"Menu", u"Others", u"", 260, pos),
+            u"Unsorted Bookmarks");
+}
+
+TEST_F(PlacesExportTest, NamesAreCleanedTrimmedAndShared) {
+  db_.AddLink(2, "http://one.example/", "a/b:c?");
+  db_.AddFolder(2, "  x|y  ");
+  db_.AddLink(2, "http://first.example/", "same:");
+  db_.AddLink(2, "http://last.example/", "same");
+  db_.AddLink(2, "http://cafe.example/", "Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC");
+  db_.AddLink(2, "http://empty.example/", "");
+  test::ScopedHandle handle(db_.path());
+  ASSERT_TRUE(export_firefox_2_folder(handle.get(), M(U16(Out(""))), false));
+  EXPECT_EQ(ListTree(Out("Bookmarks Menu")),
+            (std::vector<std::string>{
+                ".url", "Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC.url", "abc.url",
+                "same.url", "xy/"}));
+  EXPECT_EQ(UrlOf(Out("Bookmarks Menu/same.url")), "http://last.example/");
+  EXPECT_EQ(UrlOf(Out("Bookmarks Menu/Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC.url")),
+            "http://cafe.example/");
+}
+
+TEST_F(PlacesExportTest, FoldersFormingACycleAreWrittenOnce) {
+  int64_t loop = db_.AddFolder(2, "Loop");
+  db_.AddLink(loop, "http://loop.example/", "In the loop");
+  // Damage: the menu now lies inside its own child.
+  db_.Exec("update moz_bookmarks set parent=" + std::to_string(loop) +
+           " where id=2");
+  test::ScopedHandle handle(db_.path());
+  EXPECT_TRUE(export_firefox_2_folder(handle.get(), M(U16(Out(""))), false));
+  EXPECT_TRUE(test::Exists(Out("Bookmarks Menu/Loop/In the loop.url")));
+  EXPECT_FALSE(test::Exists(Out("Bookmarks Menu/Loop/Bookmarks Menu")));
+}
+
+TEST_F(PlacesExportTest, AFailedFolderSpoilsTheResultButNotItsSiblings) {
+  int64_t blocked = db_.AddFolder(2, "Blocked");
+  db_.AddLink(blocked, "http://lost.example/", "Lost");
+  db_.AddLink(2, "http://kept.example/", "Kept");
+  db_.AddLink(5, "http://other.example/", "Other");
+  test::WriteBytes(Out("Bookmarks Menu/Blocked"), "a file, not a folder");
+  test::ScopedHandle handle(db_.path());
+  test::LogCapture log;
+  EXPECT_FALSE(export_firefox_2_folder(handle.get(), M(U16(Out(""))), false));
+  EXPECT_TRUE(log.Contains("Firefox->Export2Folder[2] fail"));
+  EXPECT_TRUE(test::Exists(Out("Bookmarks Menu/Kept.url")));
+  EXPECT_TRUE(test::Exists(Out("Unsorted Bookmarks/Other.url")));
+}
+
+TEST_F(PlacesExportTest, StoreWithoutRootsGivesOnlyThePositionFile) {
+  db_.Exec("delete from moz_bookmarks where id in (2, 5)");
+  test::ScopedHandle handle(db_.path());
+  // Only the first export of the process creates the file; later ones write
+  // keys, of which there are none here.
+  bool first = !firefox::PositionFileCreated();
+  EXPECT_TRUE(export_firefox_2_folder(handle.get(), M(U16(Out(""))), false));
+  EXPECT_EQ(ListTree(Out("")), first ? std::vector<std::string>{"pos.ini"}
+                                     : std::vector<std::string>{});
+}
+
+TEST_F(PlacesExportTest, MissingDestinationsAndNullsAreRefused) {
+  test::ScopedHandle handle(db_.path());
+  std::u16string missing = U16(dir_.sub("missing"));
+  EXPECT_FALSE(backup_firefox(handle.get(), M(missing), true, 0, 0));
+  EXPECT_FALSE(test::Exists(dir_.sub("missing")));
+  EXPECT_FALSE(export_firefox_2_folder(nullptr, M(U16(Out(""))), true));
+  EXPECT_FALSE(export_firefox_2_folder(handle.get(), nullptr, true));
+  EXPECT_FALSE(backup_firefox(handle.get(), nullptr, true, 0, 0));
+  EXPECT_TRUE(ListTree(Out("")).empty());
+  EXPECT_TRUE(backup_firefox(handle.get(), M(U16(Out(""))), true, 7, -1));
+  EXPECT_TRUE(test::IsDir(Out("Bookmarks/Firefox/Bookmarks Menu")));
+}
+
+TEST_F(PlacesExportTest, RunningFirefoxLeavesOnlyTheExportFolder) {
+  db_.AddLink(2, "http://a.example/", "A");
+  test::FakeFirefox firefox(dir_.path());
+  test::ScopedHandle handle(db_.path());
+  ASSERT_NE(handle.get(), nullptr);
+  EXPECT_FALSE(export_firefox_2_folder(handle.get(), M(U16(Out(""))), true));
+  EXPECT_EQ(ListTree(Out("")),
+            (std::vector<std::string>{"Bookmarks/", "Bookmarks/Firefox/"}));
+}
+
+// Runs in a process of its own: the first export creates "pos.ini" with the
+// byte-order mark; a later one in the same process writes its keys into
+// what is there.
+void TwoExportsInOneProcess() {
+  test::TempDir dir;
+  test::PlacesDb db(dir.sub("places.sqlite"));
+  test::MakeDirs(dir.sub("first"));
+  test::MakeDirs(dir.sub("second"));
+  test::WriteBytes(dir.sub("second/pos.ini"), "[Keep]\r\nMe=1\r\n");
+  test::MakeDirs(dir.sub("third"));
+  test::ScopedHandle handle(db.path());
+  int failures = 0;
+  if (firefox::PositionFileCreated()) failures |= 1;
+  export_firefox_2_folder(handle.get(), M(dir.u16("first")), false);
+  export_firefox_2_folder(handle.get(), M(dir.u16("second")), false);
+  export_firefox_2_folder(handle.get(), M(dir.u16("third")), false);
+  std::string first = test::ReadBytes(dir.sub("first/pos.ini"));
+  std::string second = test::ReadBytes(dir.sub("second/pos.ini"));
+  std::string third = test::ReadBytes(dir.sub("third/pos.ini"));
+  if (first.compare(0, 2, "\xFF\xFE") != 0) failures |= 2;
+  if (second.find("Me=1") == std::string::npos ||
+      second.find("Main=Bookmarks Menu") == std::string::npos) {
+    failures |= 4;
+  }
+  if (third.compare(0, 2, "\xFF\xFE") == 0 ||
+      third.find("Others=Unsorted Bookmarks") == std::string::npos) {
+    failures |= 8;
+  }
+  std::exit(failures);
+}
+
+TEST(PositionFileDeathTest, OnlyTheFirstExportOfAProcessCreatesIt) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(TwoExportsInOneProcess(), ::testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
+}  // namespace marksafe
