@@ -1,0 +1,195 @@
+// The recursive copy of Internet Shortcut trees: filter, reserved folders,
+// overwrite refusal, cancellation and the cases that must not run away.
+#include <atomic>
+#include <filesystem>
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/folder_tree.h"
+#include "gtest/gtest.h"
+#include "platform/platform.h"
+#include "support/test_support.h"
+
+namespace marksafe {
+namespace {
+
+using test::Exists;
+using test::ListTree;
+using test::LogCapture;
+using test::ReadBytes;
+using test::TempDir;
+using test::U16;
+using test::WriteBytes;
+
+bool Copy(const TempDir& dir, const std::string& from, const std::string& to,
+          bool overwrite = false, bool skip_imported = false,
+          const volatile uint8_t* cancel = nullptr) {
+  static const volatile uint8_t kNever = 0;
+  return copy_folder(dir.u16(from), dir.u16(to), u"url", overwrite,
+                     cancel != nullptr ? cancel : &kNever, skip_imported);
+}
+
+TEST(CopyFolderFilter, CopiesOnlyFilesWhoseLastExtensionIsUrl) {
+  TempDir dir;
+  for (const char* name : {"a.url", "b.URL", "c.txt", "noext", ".url",
+                           "d.url.bak", "e.", "f.lnk.url"}) {
+    WriteBytes(dir.sub(std::string("src/") + name), name);
+  }
+  ASSERT_TRUE(Copy(dir, "src", "dst"));
+  EXPECT_EQ(ListTree(dir.sub("dst")),
+            (std::vector<std::string>{".url", "a.url", "b.URL", "f.lnk.url"}));
+  EXPECT_EQ(ReadBytes(dir.sub("dst/b.URL")), "b.URL");
+}
+
+TEST(CopyFolderFilter, CopiesEmptySubFoldersAndAcceptsBothSeparators) {
+  TempDir dir;
+  test::MakeDirs(dir.sub("src/empty/deeper"));
+  WriteBytes(dir.sub("src/x/y.url"), "y");
+  std::u16string source = dir.u16("src");
+  for (char16_t& c : source) {
+    if (c == u'/') c = u'\\';
+  }
+  const volatile uint8_t never = 0;
+  ASSERT_TRUE(copy_folder(source + u"\\", dir.u16("dst/"), u"url", false,
+                          &never, false));
+  EXPECT_EQ(ListTree(dir.sub("dst")),
+            (std::vector<std::string>{"empty/", "empty/deeper/", "x/",
+                                      "x/y.url"}));
+}
+
+TEST(CopyFolderReservedNames, MarkerIsNeverCopiedAtAnyDepth) {
+  TempDir dir;
+  WriteBytes(dir.sub("src/.Quillbay/a.url"), "a");
+  WriteBytes(dir.sub("src/sub/.QUILLBAY/b.url"), "b");
+  WriteBytes(dir.sub("src/sub/deep/.quillbay/c.url"), "c");
+  WriteBytes(dir.sub("src/sub/deep/keep.url"), "k");
+  ASSERT_TRUE(Copy(dir, "src", "dst", false, false));
+  EXPECT_EQ(ListTree(dir.sub("dst")),
+            (std::vector<std::string>{"sub/", "sub/deep/",
+                                      "sub/deep/keep.url"}));
+}
+
+TEST(CopyFolderReservedNames, ImportedFromIeSkippedOnlyWhenAsked) {
+  TempDir dir;
+  WriteBytes(dir.sub("src/Imported from IE/a.url"), "a");
+  WriteBytes(dir.sub("src/sub/imported FROM ie/b.url"), "b");
+  WriteBytes(dir.sub("src/sub/x/Imported from IE/c.url"), "c");
+  WriteBytes(dir.sub("src/sub/x/keep.url"), "k");
+
+  ASSERT_TRUE(Copy(dir, "src", "skipped", false, /*skip_imported=*/true));
+  EXPECT_EQ(ListTree(dir.sub("skipped")),
+            (std::vector<std::string>{"sub/", "sub/x/", "sub/x/keep.url"}));
+
+  ASSERT_TRUE(Copy(dir, "src", "kept", false, /*skip_imported=*/false));
+  EXPECT_EQ(ListTree(dir.sub("kept")).size(), 9u);
+}
+
+TEST(CopyFolderOverwrite, RefusalLogsFailsAndCopiesTheRest) {
+  TempDir dir;
+  WriteBytes(dir.sub("src/a.url"), "new a");
+  WriteBytes(dir.sub("src/b.url"), "new b");
+  WriteBytes(dir.sub("src/z/c.url"), "new c");
+  WriteBytes(dir.sub("dst/a.url"), "old a");
+  LogCapture log;
+  EXPECT_FALSE(Copy(dir, "src", "dst", /*overwrite=*/false));
+  EXPECT_TRUE(log.Contains("WinApi:CopyFile execute fail:80 \n"));
+  EXPECT_EQ(ReadBytes(dir.sub("dst/a.url")), "old a");
+  EXPECT_EQ(ReadBytes(dir.sub("dst/b.url")), "new b");
+  EXPECT_EQ(ReadBytes(dir.sub("dst/z/c.url")), "new c");
+
+  EXPECT_TRUE(Copy(dir, "src", "dst", /*overwrite=*/true));
+  EXPECT_EQ(ReadBytes(dir.sub("dst/a.url")), "new a");
+}
+
+TEST(CopyFolderFailures, MissingSourceLeavesEmptyDestination) {
+  TempDir dir;
+  LogCapture log;
+  EXPECT_FALSE(Copy(dir, "missing", "dst/deep"));
+  EXPECT_TRUE(test::IsDir(dir.sub("dst/deep")));
+  EXPECT_TRUE(ListTree(dir.sub("dst/deep")).empty());
+  EXPECT_TRUE(log.Contains("WinApi:FindFirstFile:"));
+}
+
+TEST(CopyFolderFailures, UncreatableDestinationIsLogged) {
+  TempDir dir;
+  WriteBytes(dir.sub("src/a.url"), "a");
+  WriteBytes(dir.sub("file"), "not a folder");
+  LogCapture log;
+  EXPECT_FALSE(Copy(dir, "src", "file/dst"));
+  EXPECT_TRUE(log.Contains("[CommFile] [copy_folder] CreateDirectory "));
+  EXPECT_TRUE(log.Contains("dst\\ fail: "));
+}
+
+TEST(CopyFolderFailures, EmptyPathsAreRefusedNotTakenAsTheRoot) {
+  TempDir dir;
+  const volatile uint8_t never = 0;
+  EXPECT_FALSE(copy_folder(u"", dir.u16("dst"), u"url", false, &never, false));
+  EXPECT_EQ(platform::GetLastError(), 87u);
+  EXPECT_FALSE(Exists(dir.sub("dst")));
+  EXPECT_FALSE(copy_folder(dir.u16(), u"", u"url", false, &never, false));
+}
+
+TEST(CopyFolderFailures, DestinationInsideSourceIsNotCopiedIntoItself) {
+  TempDir dir;
+  WriteBytes(dir.sub("fav/a.url"), "a");
+  WriteBytes(dir.sub("fav/sub/b.url"), "b");
+  ASSERT_TRUE(Copy(dir, "fav", "fav/backup/Bookmarks/Favorites"));
+  EXPECT_EQ(ListTree(dir.sub("fav/backup/Bookmarks/Favorites")),
+            (std::vector<std::string>{"a.url", "backup/", "backup/Bookmarks/",
+                                      "sub/", "sub/b.url"}));
+}
+
+TEST(CopyFolderFailures, LinkedFoldersAreNotFollowed) {
+  TempDir dir;
+  WriteBytes(dir.sub("src/a.url"), "a");
+  std::filesystem::create_directory_symlink(dir.sub("src"),
+                                            dir.sub("src/loop"));
+  EXPECT_TRUE(Copy(dir, "src", "dst"));
+  EXPECT_EQ(ListTree(dir.sub("dst")), (std::vector<std::string>{"a.url"}));
+}
+
+TEST(CopyFolderCancel, FlagSetBeforehandStopsAtTheFirstEntry) {
+  TempDir dir;
+  WriteBytes(dir.sub("src/a.url"), "a");
+  test::MakeDirs(dir.sub("empty"));
+  volatile uint8_t cancel = 1;
+  EXPECT_FALSE(Copy(dir, "src", "dst", false, false, &cancel));
+  EXPECT_TRUE(test::IsDir(dir.sub("dst")));
+  EXPECT_FALSE(Exists(dir.sub("dst/a.url")));
+  // An empty folder is cancelled too, as its listing still has entries.
+  EXPECT_FALSE(Copy(dir, "empty", "dst2", false, false, &cancel));
+}
+
+TEST(CopyFolderCancel, FlagSetFromAnotherThreadStopsTheCopy) {
+  TempDir dir;
+  constexpr int kFolders = 60;
+  constexpr int kFiles = 40;
+  for (int f = 0; f < kFolders; ++f) {
+    for (int i = 0; i < kFiles; ++i) {
+      WriteBytes(dir.sub("src/f" + std::to_string(1000 + f) + "/" +
+                         std::to_string(i) + ".url"),
+                 "x");
+    }
+  }
+  volatile uint8_t cancel = 0;
+  std::atomic<bool> done{false};
+  std::thread canceller([&] {
+    // Cancel as soon as the copy has visibly started.
+    while (!done.load() && !Exists(dir.sub("dst/f1000/0.url"))) {
+      std::this_thread::yield();
+    }
+    cancel = 1;
+  });
+  bool result = Copy(dir, "src", "dst", false, false, &cancel);
+  done = true;
+  canceller.join();
+  EXPECT_FALSE(result);
+  size_t copied = ListTree(dir.sub("dst")).size();
+  EXPECT_GT(copied, 0u);
+  EXPECT_LT(copied, static_cast<size_t>(kFolders * (kFiles + 1)));
+}
+
+}  // namespace
+}  // namespace marksafe
