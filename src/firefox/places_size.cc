@@ -8,7 +8,7 @@
 #include "common/locators.h"
 #include "common/text.h"
 #include "firefox/sql_text.h"
-#include "marksafe/marksafe.h"
+#include "ie/favorites_backup.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -60,9 +60,8 @@ bool GetFirefoxBkSize(const char16_t* backup_path, bool into_backup_set,
   if (backup_path == nullptr || size == nullptr) return false;
   std::u16string folder =
       ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFirefox);
-  return get_ie_favorites_size(
-      reinterpret_cast<const MS_CHAR*>(folder.c_str()), false, size,
-      folder_count, link_count);
+  return ie::GetIeFavoritesSize(folder.c_str(), false, size, folder_count,
+                                link_count);
 }
 
 bool GetFirefoxBookmarkSize(const char16_t* backup_path, bool into_backup_set,
