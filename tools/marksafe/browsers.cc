@@ -1,0 +1,235 @@
+#include "browsers.h"
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <system_error>
+
+#include <json/json.h>
+
+#include "errors.h"
+#include "output.h"
+#include "os.h"
+
+namespace fs = std::filesystem;
+
+namespace marksafe_cli {
+namespace {
+
+constexpr size_t kPathUnits = 260;
+
+Location FromLibrary(bool found, const MS_CHAR* buffer) {
+  Location location;
+  location.found = found;
+  if (found) {
+    location.path = PathFromMs(buffer);
+    location.ms_path = buffer;
+  }
+  return location;
+}
+
+Location Named(const std::string& utf8, bool want_directory) {
+  Location location;
+  location.named = true;
+  location.path = PathFromUtf8(utf8);
+  std::error_code ec;
+  location.path = fs::absolute(location.path, ec).lexically_normal();
+  location.ms_path = ToMsPath(location.path);
+  location.found = want_directory ? fs::is_directory(location.path, ec)
+                                  : fs::is_regular_file(location.path, ec);
+  return location;
+}
+
+// Copies a named places.sqlite into a throw-away profile and lets the
+// library measure it there the way it measures the live profile.
+Counts MeasureNamedPlaces(const Location& location) {
+  Counts counts;
+  std::error_code ec;
+  const fs::path scratch =
+      fs::temp_directory_path(ec) /
+      ("marksafe-measure-" + std::to_string(std::hash<std::string>{}(
+                                 PathToUtf8(location.path))));
+  const fs::path profile =
+      scratch / "Roaming" / "Mozilla" / "Firefox" / "Profiles" / "m.default";
+  fs::remove_all(scratch, ec);
+  fs::create_directories(profile, ec);
+  if (!ec) fs::copy_file(location.path, profile / "places.sqlite", ec);
+  if (!ec) {
+    ScopedEnvVar appdata("MARKSAFE_APPDATA",
+                         PathToUtf8(scratch / "Roaming"));
+    counts.ok = get_firefox_bookmark_size(nullptr, false, &counts.size,
+                                          &counts.folders, &counts.links);
+  }
+  fs::remove_all(scratch, ec);
+  return counts;
+}
+
+}  // namespace
+
+const char* DisplayName(Browser browser) {
+  switch (browser) {
+    case Browser::kIe:
+      return "Internet Explorer";
+    case Browser::kFirefox:
+      return "Firefox";
+    case Browser::kChrome:
+      return "Chrome";
+  }
+  return "?";
+}
+
+const char* KeyName(Browser browser) {
+  switch (browser) {
+    case Browser::kIe:
+      return "ie";
+    case Browser::kFirefox:
+      return "firefox";
+    case Browser::kChrome:
+      return "chrome";
+  }
+  return "?";
+}
+
+std::optional<Browser> ParseBrowser(const std::string& key) {
+  for (Browser browser : kAllBrowsers) {
+    if (key == KeyName(browser)) return browser;
+  }
+  return std::nullopt;
+}
+
+Location Locate(Browser browser, const DataOptions& data) {
+  MS_CHAR buffer[kPathUnits] = {};
+  switch (browser) {
+    case Browser::kIe: {
+      if (!data.favorites.empty()) return Named(data.favorites, true);
+      Location location = FromLibrary(get_ie_path(buffer), buffer);
+      std::error_code ec;
+      location.found = location.found && fs::is_directory(location.path, ec);
+      return location;
+    }
+    case Browser::kFirefox:
+      if (!data.places.empty()) return Named(data.places, false);
+      return FromLibrary(is_installed_firefox(buffer), buffer);
+    case Browser::kChrome:
+      if (!data.chrome_bookmarks.empty()) {
+        return Named(data.chrome_bookmarks, false);
+      }
+      return FromLibrary(is_installed_chrome(buffer), buffer);
+  }
+  return Location{};
+}
+
+std::string PlacesProblem(const fs::path& file) {
+  static const char kMagic[16] = "SQLite format 3";  // with its NUL
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return "cannot be read";
+  char header[16] = {};
+  in.read(header, sizeof(header));
+  if (in.gcount() == 0) return "is empty, not a Firefox places database";
+  if (in.gcount() < 16 || std::string(header, 16) != std::string(kMagic, 16)) {
+    return "is not an SQLite database";
+  }
+  return "";
+}
+
+std::string BookmarksProblem(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return "cannot be read";
+  Json::CharReaderBuilder builder;
+  Json::CharReaderBuilder::strictMode(&builder.settings_);
+  Json::Value document;
+  std::string errors;
+  if (!Json::parseFromStream(builder, in, &document, &errors)) {
+    std::string first = errors.substr(0, errors.find('\n'));
+    return "is not JSON (" + first + ")";
+  }
+  if (!document.isObject() || !document["roots"].isObject() ||
+      !document["roots"]["bookmark_bar"].isObject() ||
+      !document["roots"]["other"].isObject()) {
+    return "is JSON but not a Chrome bookmarks file (no roots.bookmark_bar "
+           "and roots.other)";
+  }
+  return "";
+}
+
+void RequireUsableData(Browser browser, const Location& location,
+                       const std::string& step) {
+  if (!location.found) {
+    switch (browser) {
+      case Browser::kIe:
+        Fail(step, location.named
+                       ? "the Favorites folder " + PathToUtf8(location.path) +
+                             " does not exist"
+                       : "no Favorites folder found (Internet Explorer not "
+                         "installed; name one with --favorites)");
+      case Browser::kFirefox:
+        Fail(step, location.named
+                       ? "the places file " + PathToUtf8(location.path) +
+                             " does not exist"
+                       : "no Firefox profile with places.sqlite found (name "
+                         "the file with --places)");
+      case Browser::kChrome:
+        Fail(step, location.named
+                       ? "the Chrome Bookmarks file " +
+                             PathToUtf8(location.path) + " does not exist"
+                       : "no Chrome Bookmarks file found (name it with "
+                         "--chrome-bookmarks)");
+    }
+  }
+  std::string problem;
+  if (browser == Browser::kFirefox) problem = PlacesProblem(location.path);
+  if (browser == Browser::kChrome) problem = BookmarksProblem(location.path);
+  if (!problem.empty()) Fail(step, PathToUtf8(location.path) + " " + problem);
+}
+
+bool IsRunning(Browser browser) {
+  switch (browser) {
+    case Browser::kIe:
+      return false;
+    case Browser::kFirefox:
+      return is_firefox_running();
+    case Browser::kChrome:
+      return is_chrome_running();
+  }
+  return false;
+}
+
+void RequireNotRunning(Browser browser, bool close, const std::string& step) {
+  if (!IsRunning(browser)) return;
+  const std::string name = DisplayName(browser);
+  if (!close) {
+    Fail(step, name + " is running; close it first or pass --close-browsers");
+  }
+  const bool closed =
+      browser == Browser::kFirefox ? close_firefox() : close_chrome();
+  if (!closed || IsRunning(browser)) {
+    Fail(step, name + " is still running after it was asked to close");
+  }
+  Say("  closed " + name);
+}
+
+Counts Measure(Browser browser, const Location& location) {
+  Counts counts;
+  if (!location.found) return counts;
+  switch (browser) {
+    case Browser::kIe:
+      counts.ok = get_ie_favorites_size(location.ms_path.c_str(), false,
+                                        &counts.size, &counts.folders,
+                                        &counts.links);
+      break;
+    case Browser::kFirefox:
+      if (!PlacesProblem(location.path).empty()) break;
+      if (location.named) return MeasureNamedPlaces(location);
+      counts.ok = get_firefox_bookmark_size(nullptr, false, &counts.size,
+                                            &counts.folders, &counts.links);
+      break;
+    case Browser::kChrome:
+      if (!BookmarksProblem(location.path).empty()) break;
+      counts.ok = get_chrome_size(location.arg(), &counts.size,
+                                  &counts.folders, &counts.links) == 0;
+      break;
+  }
+  return counts;
+}
+
+}  // namespace marksafe_cli

@@ -1,0 +1,76 @@
+// The commands of the program and the operations they share with the demo.
+// Operations check everything they can before the first export that would
+// change something, and throw Failure (errors.h) when a step fails.
+#ifndef MARKSAFE_TOOLS_MARKSAFE_COMMANDS_H_
+#define MARKSAFE_TOOLS_MARKSAFE_COMMANDS_H_
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "browsers.h"
+
+namespace marksafe_cli {
+
+struct CommonOptions {
+  DataOptions data;
+  bool verbose = false;
+  bool close_browsers = false;
+};
+
+struct BackupOptions {
+  CommonOptions common;
+  std::string dir;
+  std::vector<Browser> browsers;  // empty: every browser whose data is found
+};
+
+struct RestoreOptions {
+  CommonOptions common;
+  std::string dir;
+  Browser to = Browser::kIe;
+};
+
+struct ConvertOptions {
+  CommonOptions common;
+  std::string dir;
+  Browser from = Browser::kIe;
+  Browser to = Browser::kFirefox;
+};
+
+struct DemoOptions {
+  std::string dir;  // empty: a new folder in the temporary folder
+  bool verbose = false;
+};
+
+int RunStatus(const CommonOptions& options);
+int RunBackup(const BackupOptions& options);
+int RunRestore(const RestoreOptions& options);
+int RunConvert(const ConvertOptions& options);
+int RunDemo(const DemoOptions& options);
+
+// What a restore or conversion did to the target browser.
+struct Change {
+  Counts before;
+  Counts after;
+};
+
+// Checks that the browser's data can be backed up (found, usable, not
+// running), closing it first with close_browsers.
+void CheckBackupSource(Browser browser, const CommonOptions& options);
+// Writes the browser's part of the backup set under root and returns what
+// the part holds afterwards.
+Counts BackupBrowser(Browser browser, const std::filesystem::path& root,
+                     const CommonOptions& options);
+Change RestoreInto(Browser target, const std::filesystem::path& root,
+                   const CommonOptions& options);
+Change ConvertPart(Browser from, Browser to, const std::filesystem::path& root,
+                   const CommonOptions& options);
+
+// "links 13 -> 25 (+12), folders 4 -> 6 (+2)".
+std::string DescribeChange(const Change& change);
+// "12 links in 4 folders, 1.5 KiB".
+std::string DescribeCounts(const Counts& counts);
+
+}  // namespace marksafe_cli
+
+#endif  // MARKSAFE_TOOLS_MARKSAFE_COMMANDS_H_

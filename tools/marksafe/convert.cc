@@ -1,0 +1,129 @@
+// marksafe convert DIR --from X --to Y
+#include "backup_set_layout.h"
+#include "commands.h"
+#include "errors.h"
+#include "output.h"
+#include "places_session.h"
+#include "progress.h"
+#include "target.h"
+
+namespace fs = std::filesystem;
+
+namespace marksafe_cli {
+namespace {
+
+// The folder each conversion fills in the target browser.
+std::string ImportedFolder(Browser from, Browser to) {
+  if (to == Browser::kIe) {
+    return from == Browser::kFirefox ? "Imported from Firefox"
+                                     : "Imported from chrome";
+  }
+  switch (from) {
+    case Browser::kIe:
+      return "Imported from IE";
+    case Browser::kFirefox:
+      return "Imported from Firefox";
+    case Browser::kChrome:
+      return "Imported from Chrome";
+  }
+  return "";
+}
+
+void IntoFirefox(Browser from, const Location& places, const MsString& root,
+                 const std::string& step) {
+  PlacesSession session(places, step);
+  const std::string label = "converting into Firefox";
+  if (from == Browser::kIe) {
+    const bool ok = RunWithProgress<bool>(label, [&] {
+      return import_2_firefox_from_ie_bk(session.handle(), root.c_str(), true);
+    });
+    if (!ok) Fail(step, FalseReason("import_2_firefox_from_ie_bk"));
+  } else {
+    const int32_t code = RunWithProgress<int32_t>(label, [&] {
+      return import_chrome_bk_2_firefox(session.handle(), root.c_str(), true);
+    });
+    if (code != 0) Fail(step, CodeReason("import_chrome_bk_2_firefox", code));
+  }
+}
+
+void IntoIe(Browser from, const Location& favorites, const MsString& root,
+            const std::string& step) {
+  const std::string label = "converting into Internet Explorer";
+  if (from == Browser::kFirefox) {
+    // This export has no look-up of its own: it always gets the folder.
+    const bool ok = RunWithProgress<bool>(label, [&] {
+      return import_firefox_bk_2_folder(root.c_str(), true,
+                                        favorites.ms_path.c_str(), nullptr);
+    });
+    if (!ok) Fail(step, FalseReason("import_firefox_bk_2_folder"));
+  } else {
+    const int32_t code = RunWithProgress<int32_t>(label, [&] {
+      return import_chrome_bk_2_ie(root.c_str(), true, favorites.arg());
+    });
+    if (code != 0) Fail(step, CodeReason("import_chrome_bk_2_ie", code));
+  }
+}
+
+void IntoChrome(Browser from, const Location& chrome, const MsString& root,
+                const std::string& step) {
+  KeepChromeCopy(chrome, step);
+  const std::string label = "converting into Chrome";
+  // import_ie_2_chrome wants two pointers that are not null; it reads
+  // neither.
+  static const int32_t kUnused = 1;
+  const int32_t code = RunWithProgress<int32_t>(label, [&] {
+    return from == Browser::kIe
+               ? import_ie_2_chrome(chrome.arg(), root.c_str(), true, nullptr,
+                                    &kUnused, &kUnused)
+               : import_firefox_2_chrome(chrome.arg(), root.c_str(), true,
+                                         nullptr);
+  });
+  if (code != 0) {
+    Fail(step, CodeReason(from == Browser::kIe ? "import_ie_2_chrome"
+                                               : "import_firefox_2_chrome",
+                          code));
+  }
+}
+
+}  // namespace
+
+Change ConvertPart(Browser from, Browser to, const fs::path& root,
+                   const CommonOptions& options) {
+  const std::string step =
+      std::string("convert ") + KeyName(from) + " to " + KeyName(to);
+  if (from == to) FailUsage("convert: --from and --to name the same browser");
+  RequireBackupRoot(root, step);
+  RequirePart(root, from, step);
+  const Location location = PrepareTarget(to, options, step);
+
+  Change change;
+  change.before = Measure(to, location);
+  const MsString ms_root = ToMsPath(root);
+  switch (to) {
+    case Browser::kIe:
+      IntoIe(from, location, ms_root, step);
+      break;
+    case Browser::kFirefox:
+      IntoFirefox(from, location, ms_root, step);
+      break;
+    case Browser::kChrome:
+      IntoChrome(from, location, ms_root, step);
+      break;
+  }
+  change.after = Measure(to, location);
+  return change;
+}
+
+int RunConvert(const ConvertOptions& options) {
+  const fs::path root = fs::absolute(PathFromUtf8(options.dir));
+  const Change change =
+      ConvertPart(options.from, options.to, root, options.common);
+  Say("Converted " + PartName(options.from) + " of " + PathToUtf8(root) +
+      " into " + DisplayName(options.to) + " (folder \"" +
+      ImportedFolder(options.from, options.to) + "\")");
+  Say("  " + std::string(DisplayName(options.to)) + ": " +
+      DescribeChange(change));
+  return kExitDone;
+}
+
+}  // namespace marksafe_cli

@@ -1,0 +1,38 @@
+// The short texts that tell what a step did.
+#include "commands.h"
+#include "output.h"
+
+namespace marksafe_cli {
+namespace {
+
+std::string Delta(const char* what, int32_t before, int32_t after) {
+  const int64_t diff = static_cast<int64_t>(after) - before;
+  std::string text = std::string(what) + " " + std::to_string(before) +
+                     " -> " + std::to_string(after);
+  text += diff == 0 ? " (no change)"
+                    : std::string(" (") + (diff > 0 ? "+" : "") +
+                          std::to_string(diff) + ")";
+  return text;
+}
+
+}  // namespace
+
+std::string DescribeCounts(const Counts& counts) {
+  if (!counts.ok) return "could not be measured";
+  return std::to_string(counts.links) + " links in " +
+         std::to_string(counts.folders) + " folders, " +
+         FormatSize(counts.size);
+}
+
+std::string DescribeChange(const Change& change) {
+  if (!change.before.ok || !change.after.ok) {
+    return "done (" + std::string(change.after.ok ? "now " : "") +
+           (change.after.ok ? DescribeCounts(change.after)
+                            : "counts not available") +
+           ")";
+  }
+  return Delta("links", change.before.links, change.after.links) + ", " +
+         Delta("folders", change.before.folders, change.after.folders);
+}
+
+}  // namespace marksafe_cli

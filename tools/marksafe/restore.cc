@@ -1,0 +1,106 @@
+// marksafe restore DIR --to ie|firefox|chrome
+#include "backup_set_layout.h"
+#include "commands.h"
+#include "errors.h"
+#include "os.h"
+#include "output.h"
+#include "places_session.h"
+#include "progress.h"
+#include "target.h"
+
+namespace fs = std::filesystem;
+
+namespace marksafe_cli {
+namespace {
+
+// The steps the two multi-step exports count through.
+constexpr int32_t kIeRestoreSteps = 2;
+constexpr int32_t kFirefoxRestoreSteps = 4;
+
+void RestoreIe(const Location& favorites, const MsString& root,
+               const std::string& step) {
+  InterruptToCancel cancel;
+  int32_t progress = 0;
+  const bool ok = RunWithProgress<bool>(
+      "restoring into Internet Explorer",
+      [&] {
+        return backup_ie_pro(favorites.arg(), root.c_str(), true, true,
+                             cancel.flag(), false, 0, 0, 0, 0, &progress);
+      },
+      &progress, kIeRestoreSteps);
+  if (!ok) {
+    Fail(step, cancel.interrupted() ? "interrupted; part of the set was "
+                                      "restored"
+                                    : FalseReason("backup_ie_pro"));
+  }
+}
+
+void RestoreFirefox(const Location& places, const MsString& root,
+                    const std::string& step) {
+  PlacesSession session(places, step);
+  int32_t progress = 0;
+  const bool ok = RunWithProgress<bool>(
+      "restoring into Firefox",
+      [&] {
+        return restore_firefox_pro(session.handle(), root.c_str(), true, 0, 0,
+                                   0, 0, &progress);
+      },
+      &progress, kFirefoxRestoreSteps);
+  if (!ok) Fail(step, FalseReason("restore_firefox_pro"));
+}
+
+void RestoreChrome(const Location& chrome, const MsString& root,
+                   const std::string& step) {
+  KeepChromeCopy(chrome, step);
+  const int32_t code = RunWithProgress<int32_t>(
+      "restoring into Chrome",
+      [&] { return restore_chrome(chrome.arg(), root.c_str(), true); });
+  if (code != 0) Fail(step, CodeReason("restore_chrome", code));
+}
+
+}  // namespace
+
+Change RestoreInto(Browser target, const fs::path& root,
+                   const CommonOptions& options) {
+  const std::string step = std::string("restore into ") + KeyName(target);
+  RequireBackupRoot(root, step);
+  RequirePart(root, target, step);
+  RequireCompleteParts(root, step);
+  const Location location = PrepareTarget(target, options, step);
+
+  Change change;
+  change.before = Measure(target, location);
+  const MsString ms_root = ToMsPath(root);
+  switch (target) {
+    case Browser::kIe:
+      RestoreIe(location, ms_root, step);
+      break;
+    case Browser::kFirefox:
+      RestoreFirefox(location, ms_root, step);
+      break;
+    case Browser::kChrome:
+      RestoreChrome(location, ms_root, step);
+      break;
+  }
+  change.after = Measure(target, location);
+  return change;
+}
+
+int RunRestore(const RestoreOptions& options) {
+  const fs::path root = fs::absolute(PathFromUtf8(options.dir));
+  const Change change = RestoreInto(options.to, root, options.common);
+  std::string parts;
+  for (Browser browser : kAllBrowsers) {
+    // Only these take every part of the set; Chrome takes its own.
+    if (options.to == Browser::kChrome && browser != Browser::kChrome) continue;
+    if (GetPartState(root, browser) != PartState::kPresent) continue;
+    parts += (parts.empty() ? "" : ", ") + PartName(browser);
+  }
+  Say("Restored " + parts + " from " + PathToUtf8(root) + " into " +
+      DisplayName(options.to));
+  Say("  " + std::string(DisplayName(options.to)) + ": " +
+      DescribeChange(change));
+  return kExitDone;
+}
+
+}  // namespace marksafe_cli

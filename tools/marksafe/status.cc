@@ -1,0 +1,67 @@
+// marksafe status: each browser, whether it is there, where its data is,
+// whether it runs, and how much it holds.
+#include "commands.h"
+#include "errors.h"
+#include "output.h"
+
+namespace marksafe_cli {
+namespace {
+
+bool Installed(Browser browser, const Location& location) {
+  if (location.named) return location.found;
+  switch (browser) {
+    case Browser::kIe:
+      return is_installed_ie();
+    case Browser::kFirefox:
+      return is_installed_firefox(nullptr);
+    case Browser::kChrome:
+      return is_installed_chrome(nullptr);
+  }
+  return false;
+}
+
+std::string Problem(Browser browser, const Location& location) {
+  if (!location.found) return "";
+  if (browser == Browser::kFirefox) return PlacesProblem(location.path);
+  if (browser == Browser::kChrome) return BookmarksProblem(location.path);
+  return "";
+}
+
+}  // namespace
+
+int RunStatus(const CommonOptions& options) {
+  Table table({"Browser", "Installed", "Running", "Folders", "Links", "Size",
+               "Data"});
+  table.SetLeftAligned(1);
+  table.SetLeftAligned(2);
+  std::vector<std::string> notes;
+  for (Browser browser : kAllBrowsers) {
+    const Location location = Locate(browser, options.data);
+    const bool running = IsRunning(browser);
+    const std::string problem = Problem(browser, location);
+    Counts counts;
+    if (problem.empty()) counts = Measure(browser, location);
+    std::string where = location.found ? PathToUtf8(location.path) : "-";
+    if (location.named) where += " (given)";
+    const bool measured = counts.ok;
+    table.AddRow({DisplayName(browser),
+                  Installed(browser, location) ? "yes" : "no",
+                  browser == Browser::kIe ? "-" : (running ? "yes" : "no"),
+                  measured ? std::to_string(counts.folders) : "-",
+                  measured ? std::to_string(counts.links) : "-",
+                  measured ? FormatSize(counts.size) : "-", where});
+    if (!problem.empty()) {
+      notes.push_back(std::string(DisplayName(browser)) + ": " +
+                      PathToUtf8(location.path) + " " + problem);
+    } else if (location.found && !measured) {
+      notes.push_back(std::string(DisplayName(browser)) +
+                      ": could not be measured" +
+                      (running ? " while it runs" : ""));
+    }
+  }
+  for (const std::string& line : table.Render("")) Say(line);
+  for (const std::string& note : notes) Say("  note: " + note);
+  return kExitDone;
+}
+
+}  // namespace marksafe_cli
