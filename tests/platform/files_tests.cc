@@ -149,6 +149,13 @@ TEST(FileTest, CopyFileRefusesOrReplaces) {
   EXPECT_EQ(ReadBytes(dir.sub("to")), "new");
   ASSERT_TRUE(CopyFile(dir.u16("from"), dir.u16("fresh"), true));
   EXPECT_EQ(ReadBytes(dir.sub("fresh")), "new");
+  // A read-only source gives a copy that a later copy can still replace.
+  WriteBytes(dir.sub("readonly"), "ro");
+  ASSERT_EQ(chmod(dir.sub("readonly").c_str(), 0444), 0);
+  ASSERT_TRUE(CopyFile(dir.u16("readonly"), dir.u16("ro-copy"), true));
+  struct stat st;
+  ASSERT_EQ(stat(dir.sub("ro-copy").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0644u);
 
   EXPECT_FALSE(CopyFile(dir.u16("none"), dir.u16("x"), false));
   EXPECT_EQ(GetLastError(), 2u);
@@ -191,6 +198,14 @@ TEST(FileTest, WholeFileWritesAndAtomicReplace) {
   EXPECT_EQ(st.st_mode & 0777, 0640u);
   // Nothing is left beside the file.
   EXPECT_EQ(test::ListTree(dir.path()), std::vector<std::string>{"w"});
+  // A link stays a link; the file behind it gets the bytes.
+  ASSERT_EQ(symlink(dir.sub("w").c_str(), dir.sub("link").c_str()), 0);
+  ASSERT_TRUE(ReplaceFileAtomically(dir.u16("link"), "through link"));
+  EXPECT_EQ(ReadBytes(dir.sub("w")), "through link");
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(ListDirectory(dir.u16(), &entries));
+  EXPECT_EQ(Names(entries), (std::vector<std::string>{"link", "w"}));
+  EXPECT_TRUE(entries[0].is_reparse_point);
   EXPECT_FALSE(ReplaceFileAtomically(dir.u16("no/w"), "x"));
   EXPECT_EQ(GetLastError(), 3u);
   EXPECT_EQ(NativePathUtf8(u"C\\x/y\\\u00E9"), "C/x/y/\xC3\xA9");

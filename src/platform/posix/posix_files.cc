@@ -6,6 +6,8 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <string>
 
 #include "platform/platform.h"
@@ -103,8 +105,15 @@ bool ReadAll(const std::string& native_path, std::string* bytes) {
 bool ReplaceAtomically(const std::string& native_path, const std::string& bytes,
                        bool durable) {
   static std::atomic<unsigned> counter{0};
-  std::string parent = ParentOf(native_path);
-  std::string base = BaseNameOf(native_path);
+  // A link is kept: the file it points to is the one replaced.
+  std::string target = native_path;
+  struct stat link_st;
+  if (lstat(native_path.c_str(), &link_st) == 0 && S_ISLNK(link_st.st_mode)) {
+    char resolved[PATH_MAX];
+    if (realpath(native_path.c_str(), resolved) != nullptr) target = resolved;
+  }
+  std::string parent = ParentOf(target);
+  std::string base = BaseNameOf(target);
   if (base.empty() || base == "/") {
     errno = EINVAL;
     return false;
@@ -112,7 +121,7 @@ bool ReplaceAtomically(const std::string& native_path, const std::string& bytes,
   // Keep the permissions of a file that is replaced.
   mode_t mode = 0666;
   struct stat old_st;
-  bool had_old = stat(native_path.c_str(), &old_st) == 0;
+  bool had_old = stat(target.c_str(), &old_st) == 0;
   if (had_old) {
     if (S_ISDIR(old_st.st_mode)) {
       errno = EISDIR;
@@ -133,7 +142,7 @@ bool ReplaceAtomically(const std::string& native_path, const std::string& bytes,
   if (ok && had_old) ok = fchmod(fd, mode) == 0 || errno == EPERM;
   if (ok && durable) ok = fsync(fd) == 0 || errno == EINVAL;
   if (close(fd) != 0 && ok) ok = false;
-  if (ok) ok = rename(temp.c_str(), native_path.c_str()) == 0;
+  if (ok) ok = rename(temp.c_str(), target.c_str()) == 0;
   if (!ok) {
     int saved = errno;
     unlink(temp.c_str());
@@ -244,7 +253,9 @@ bool CopyFile(const std::u16string& from, const std::u16string& to,
     return false;
   }
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (fail_if_exists ? O_EXCL : 0);
-  int out = open(target.c_str(), flags, in_st.st_mode & 0777);
+  // The copy keeps the source's permissions but stays writable for its
+  // owner, so that a later copy can replace it.
+  int out = open(target.c_str(), flags, (in_st.st_mode & 0777) | S_IWUSR);
   if (out < 0) {
     int err = errno;
     close(in);
