@@ -90,8 +90,10 @@ int64_t InsertBookmarks(ms_places* handle, const std::u16string& type,
   std::u16string id = NextId(handle, u"select max(id)+1 from moz_bookmarks");
   if (id.empty()) return 0;
   std::u16string position = u"0";
+  // Whether the folder holds anything: one row says so, and reading every
+  // child's position would make each insert cost the size of the folder.
   SQLite::Table children = handle->database.Query(
-      FormatSql(u"select position from moz_bookmarks where parent=%d",
+      FormatSql(u"select position from moz_bookmarks where parent=%d limit 1",
                 {static_cast<long long>(parent)})
           .c_str());
   if (children.RowCount() > 0) {
