@@ -42,23 +42,17 @@ TEST(TextTest, LoneSurrogatesBecomeReplacementCharacters) {
 
 TEST(TextTest, UpperCaseFollowsTheFileSystem) {
   EXPECT_EQ(UpperCase(u'a'), u'A');
-  EXPECT_EQ(UpperCase(u'z'), u'Z');
-  EXPECT_EQ(UpperCase(u'A'), u'A');
   EXPECT_EQ(UpperCase(u'_'), u'_');
-  EXPECT_EQ(UpperCase(u'1'), u'1');
   EXPECT_EQ(UpperCase(u'\u00E9'), u'\u00C9');  // é
-  EXPECT_EQ(UpperCase(u'\u00FF'), u'\u0178');  // ÿ
-  EXPECT_EQ(UpperCase(u'\u00F7'), u'\u00F7');  // ÷ has no case
+  EXPECT_EQ(UpperCase(u'\u00FF'), u'\u0178');  // ÿ, far from its pair
+  EXPECT_EQ(UpperCase(u'\u00F7'), u'\u00F7');  // ÷ inside a run
   EXPECT_EQ(UpperCase(u'\u0101'), u'\u0100');  // alternating pairs
   EXPECT_EQ(UpperCase(u'\u0100'), u'\u0100');
-  EXPECT_EQ(UpperCase(u'\u03C9'), u'\u03A9');  // ω
   EXPECT_EQ(UpperCase(u'\u03C2'), u'\u03A3');  // final sigma
   EXPECT_EQ(UpperCase(u'\u044F'), u'\u042F');  // я
-  EXPECT_EQ(UpperCase(u'\u0450'), u'\u0400');
   EXPECT_EQ(UpperCase(u'\uFF41'), u'\uFF21');  // fullwidth a
-  // No mapping to ASCII, none for ß, none for surrogates.
+  // No mapping to ASCII (dotless i), none for ß, none for surrogates.
   EXPECT_EQ(UpperCase(u'\u0131'), u'\u0131');
-  EXPECT_EQ(UpperCase(u'\u017F'), u'\u017F');
   EXPECT_EQ(UpperCase(u'\u00DF'), u'\u00DF');
   EXPECT_EQ(UpperCase(u'\xD83D'), u'\xD83D');
   EXPECT_EQ(UpperCase(u'\xFFFF'), u'\xFFFF');
