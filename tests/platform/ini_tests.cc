@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "support/test_support.h"
@@ -228,6 +229,17 @@ TEST(IniTest, WriterRefusesBadNamesAndMissingFolders) {
   EXPECT_FALSE(test::Exists(dir.sub("n.ini")));
   EXPECT_FALSE(WriteProfileString(u"A", u"k", u"v", dir.u16("no/n.ini")));
   EXPECT_EQ(GetLastError(), 3u);
+}
+
+TEST(IniTest, LongFileNamesCanBeWritten) {
+  // A bookmark with a long title gives a file name near the system's limit.
+  TempDir dir;
+  std::string name = std::string(250, 'n') + ".url";
+  std::u16string file = dir.u16(name);
+  ASSERT_TRUE(WriteProfileString(u"InternetShortcut", u"URL", u"http://a/", file));
+  ASSERT_TRUE(WriteProfileString(u"InternetShortcut", u"URL", u"http://b/", file));
+  EXPECT_EQ(Read(file, u"InternetShortcut", u"URL"), u"http://b/");
+  EXPECT_EQ(test::ListTree(dir.path()), std::vector<std::string>{name});
 }
 
 TEST(IniTest, OddUtf16FileKeepsItsLastByte) {

@@ -132,7 +132,9 @@ bool ReplaceAtomically(const std::string& native_path, const std::string& bytes,
   std::string temp;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temp = parent + "/." + base + "." + std::to_string(getpid()) + "." +
+    // The name is kept short enough for any name the target may have.
+    temp = parent + "/." + base.substr(0, 200) + "." +
+           std::to_string(getpid()) + "." +
            std::to_string(counter.fetch_add(1)) + ".tmp";
     fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) break;
