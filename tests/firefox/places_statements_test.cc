@@ -5,7 +5,6 @@
 #include "common/text.h"
 #include "firefox/places_handle.h"
 #include "firefox/places_statements.h"
-#include "firefox/sql_text.h"
 #include "places_fixture.h"
 #include "support/test_support.h"
 
@@ -70,15 +69,6 @@ TEST_F(PlacesStatementsTest, BookmarkExistsAnywhereOrInOneFolder) {
   EXPECT_FALSE(firefox::BookmarkExists(h(), u"http://elsewhere/", u""));
 }
 
-TEST_F(PlacesStatementsTest, RootListingHoldsMenuAndUnsortedOnly) {
-  std::vector<FolderRecord> roots;
-  ASSERT_TRUE(firefox::ListChildFolders(h(), nullptr, &roots));
-  ASSERT_EQ(roots.size(), 2u);
-  EXPECT_EQ(roots[0].id, u"2");
-  EXPECT_EQ(roots[0].parent, u"1");
-  EXPECT_EQ(roots[1].id, u"5");
-}
-
 TEST_F(PlacesStatementsTest, UrlListingKeepsWebSchemesOnly) {
   int64_t f = db_.AddFolder(2, "Mixed");
   db_.AddLink(f, "https://secure/", "s");
@@ -141,15 +131,6 @@ TEST_F(PlacesStatementsTest, TextValuesCannotChangeAStatement) {
   EXPECT_EQ(db_.Count("select * from moz_places"), 8);
   // "url" is a column name: it must not match every place.
   EXPECT_EQ(firefox::FindPlaceByUrl(h(), u"url"), 0);
-}
-
-TEST(SqlText, LiteralsAndPlaceholders) {
-  EXPECT_EQ(firefox::SqlLiteral(u"a'b\"c"), u"'a''b\"c'");
-  EXPECT_EQ(firefox::FormatSql(u"x=%s and y=%d like 'a%%'", {u"1", 2}),
-            u"x=1 and y=2 like 'a%'");
-  EXPECT_EQ(firefox::LeadingNumber(u"42abc"), 42);
-  EXPECT_EQ(firefox::LeadingNumber(u"abc"), 0);
-  EXPECT_EQ(firefox::LeadingNumber(u""), 0);
 }
 
 }  // namespace

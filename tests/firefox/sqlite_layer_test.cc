@@ -91,15 +91,6 @@ TEST_F(SqliteLayerTest, NonAsciiTextRoundTrips) {
                "");
 }
 
-TEST(SqliteLayerOpen, ExistingOnlyDoesNotCreateAFile) {
-  test::TempDir dir;
-  Database db;
-  std::u16string path = dir.u16("missing.sqlite");
-  EXPECT_NE(db.Open(path.c_str(), Database::OpenMode::kExistingOnly), 0);
-  EXPECT_FALSE(test::Exists(dir.sub("missing.sqlite")));
-  EXPECT_NE(db.Execute(u"create table x(a)"), 0);
-}
-
 TEST(SqliteLayerOpen, BackslashPathsReachTheFile) {
   test::TempDir dir;
   test::MakeDirs(dir.sub("sub"));
