@@ -17,8 +17,10 @@ const char16_t kImportDateAdded[] = u"1248279149000000";
 
 namespace {
 
-// Read into 260 units; this default means the file has no URL.
-constexpr size_t kUrlBufferUnits = 260;
+// Room for any address a browser keeps (a 260-unit buffer would cut long
+// addresses and store them damaged).
+constexpr size_t kUrlBufferUnits = 65536;
+// This default means the file has no URL.
 const char16_t kNoUrl[] = u"Fail";
 
 // What one target folder holds directly, read once when the walk enters it

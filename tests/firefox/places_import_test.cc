@@ -44,6 +44,8 @@ TEST_F(PlacesImportTest, EmptySourceStillLeavesTheFolder) {
 TEST_F(PlacesImportTest, FilesBecomeLinksAndDirectoriesFolders) {
   test::WriteUrlFile(Src("Tutorial.url"), "http://tutorial.example/");
   test::WriteUrlFile(Src("a.b.URL"), "http://ab.example/");
+  const std::string long_url = "http://long.example/?q=" + std::string(600, 'x');
+  test::WriteUrlFile(Src("Long.url"), long_url);
   test::WriteUrlFile(Src("notes.txt"), "http://notes.example/");
   test::WriteUrlFile(Src("url"), "http://nodot.example/");
   test::WriteUrlFile(Src("Sub/Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC.url"),
@@ -52,6 +54,7 @@ TEST_F(PlacesImportTest, FilesBecomeLinksAndDirectoriesFolders) {
   int64_t folder = db_.FolderId(2, "Imported");
   EXPECT_EQ(db_.LinksIn(folder),
             (std::vector<std::string>{"a.b|http://ab.example/",
+                                      "Long|" + long_url,
                                       "Tutorial|http://tutorial.example/"}));
   int64_t sub = db_.FolderId(folder, "Sub");
   ASSERT_NE(sub, 0);
