@@ -14,9 +14,14 @@ set(CMAKE_RC_COMPILER ${MARKSAFE_MINGW_TRIPLE}-windres)
 set(CMAKE_AR ${MARKSAFE_MINGW_TRIPLE}-gcc-ar-posix CACHE FILEPATH "")
 set(CMAKE_RANLIB ${MARKSAFE_MINGW_TRIPLE}-gcc-ranlib-posix CACHE FILEPATH "")
 
-# Libraries and headers come from the MinGW sysroot and from the prefixes the
-# build script passes in CMAKE_PREFIX_PATH; programs from the host.
+# Libraries and headers come from the MinGW sysroot and from the folder of
+# cross-built third-party libraries (MARKSAFE_WINDOWS_DEPS, set by
+# scripts/build-windows.sh); programs from the host.
 set(CMAKE_FIND_ROOT_PATH /usr/${MARKSAFE_MINGW_TRIPLE})
+if(MARKSAFE_WINDOWS_DEPS)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${MARKSAFE_WINDOWS_DEPS})
+  list(APPEND CMAKE_PREFIX_PATH ${MARKSAFE_WINDOWS_DEPS})
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
