@@ -1,5 +1,4 @@
-// Measuring trees, single file sizes and hiding the host's marker entries.
-#include <filesystem>
+// Measuring trees, and the failure of the marker walk.
 #include <string>
 
 #include "common/folder_tree.h"
@@ -43,54 +42,6 @@ TEST(MeasureTree, EmptyFolderGivesTrueAndZeros) {
   EXPECT_EQ(files, 0);
 }
 
-TEST(MeasureTree, MissingFolderGivesFalseAndZerosNullCountsAllowed) {
-  TempDir dir;
-  uint64_t size = 7;
-  EXPECT_FALSE(MeasureTree(dir.u16("missing"), &size, u"url", nullptr,
-                           nullptr));
-  EXPECT_EQ(size, 0u);
-  EXPECT_FALSE(MeasureTree(dir.u16(), nullptr, u"url", nullptr, nullptr));
-  EXPECT_FALSE(MeasureTree(u"", &size, u"url", nullptr, nullptr));
-}
-
-TEST(MeasureTree, LinksAreNeitherEnteredNorCounted) {
-  TempDir dir;
-  WriteBytes(dir.sub("root/a.url"), "abc");
-  std::filesystem::create_directory_symlink(dir.sub("root"),
-                                            dir.sub("root/loop"));
-  std::filesystem::create_symlink(dir.sub("root/a.url"),
-                                  dir.sub("root/link.url"));
-  uint64_t size = 0;
-  int32_t folders = 0;
-  int32_t files = 0;
-  EXPECT_TRUE(MeasureTree(dir.u16("root"), &size, u"url", &folders, &files));
-  EXPECT_EQ(size, 3u);
-  EXPECT_EQ(folders, 0);
-  EXPECT_EQ(files, 1);
-}
-
-TEST(FileSize, SizeOfAFileAndFalseForAMissingOne) {
-  TempDir dir;
-  WriteBytes(dir.sub("f.url"), std::string(1234, 'x'));
-  uint64_t size = 0;
-  EXPECT_TRUE(FileSize(dir.u16("f.url"), &size));
-  EXPECT_EQ(size, 1234u);
-  size = 5;
-  EXPECT_FALSE(FileSize(dir.u16("none.url"), &size));
-  EXPECT_EQ(size, 0u);
-  EXPECT_FALSE(FileSize(dir.u16("f.url"), nullptr));
-}
-
-TEST(HideMarkers, SucceedsOnEveryMarkerAtEveryDepth) {
-  TempDir dir;
-  WriteBytes(dir.sub("fav/.Quillbay"), "file marker");
-  test::MakeDirs(dir.sub("fav/a/.QUILLBAY/inner"));
-  WriteBytes(dir.sub("fav/a/b/keep.url"), "k");
-  const auto before = test::ListTree(dir.sub("fav"));
-  EXPECT_TRUE(HideMarkers(dir.u16("fav"), u".Quillbay"));
-  // Dot names are hidden already here; nothing on disk changes.
-  EXPECT_EQ(test::ListTree(dir.sub("fav")), before);
-}
 
 TEST(HideMarkers, UnlistableRootLogsAndFails) {
   TempDir dir;

@@ -14,25 +14,14 @@ namespace {
 using test::ReadBytes;
 using test::TempDir;
 
-TEST(NamingRules, FirefoxRemovesEightCharactersAndTrims) {
+TEST(NamingRules, LeftOutCharactersAndTrimming) {
   EXPECT_EQ(FirefoxName(u"a/b: c ", NameKind::kFile), u"ab c");
-  EXPECT_EQ(FirefoxName(u"  <x>|*?\\y  ", NameKind::kFolder), u"xy");
-  EXPECT_EQ(FirefoxName(u"", NameKind::kFile), u"");
-  EXPECT_EQ(FirefoxName(u"Caf\u00e9 \U0001F600", NameKind::kFile),
-            u"Caf\u00e9 \U0001F600");
-}
-
-TEST(NamingRules, ChromeRemovesEightCharactersAndKeepsBlanks) {
   EXPECT_EQ(ChromeName(u"a/b: c ", NameKind::kFile), u"ab c ");
-  EXPECT_EQ(ChromeName(u" x ", NameKind::kFolder), u" x ");
-}
-
-TEST(NamingRules, QuotesAndControlCharactersAreLeftOut) {
-  const std::u16string title = u"say \"hi\"\x01\ttab\x1f\nend";
-  EXPECT_EQ(FirefoxName(title, NameKind::kFile), u"say hitabend");
-  EXPECT_EQ(ChromeName(title, NameKind::kFolder), u"say hitabend");
-  // U+0020 and above stay.
-  EXPECT_EQ(ChromeName(u"a\x7f b", NameKind::kFile), u"a\x7f b");
+  EXPECT_EQ(FirefoxName(u"  <x>|*?\\y  ", NameKind::kFolder), u"xy");
+  // Quotes and control characters go too; U+007F and non-ASCII stay.
+  const std::u16string title = u"say \"hi\"\x01\ttab\x1f\nend\x7f\u00e9";
+  EXPECT_EQ(FirefoxName(title, NameKind::kFile), u"say hitabend\x7f\u00e9");
+  EXPECT_EQ(ChromeName(title, NameKind::kFolder), u"say hitabend\x7f\u00e9");
 }
 
 TEST(NamingRules, DotFolderNamesNeverLeaveTheFolder) {
@@ -86,40 +75,19 @@ TEST(ChromeShortcut, LineBreakInTitleCannotAddKeys) {
   EXPECT_EQ(ReadShortcutTitle(file, 260), u"x  URL=javascript:1.url");
 }
 
-TEST(ChromeShortcut, ReplacesAnExistingFileAndFailsInAMissingFolder) {
-  TempDir dir;
-  test::WriteBytes(dir.sub("t.url"), "[Other]\r\nk=v\r\n");
-  ASSERT_TRUE(WriteChromeShortcut(dir.u16(), u"t", u"http://a/"));
-  EXPECT_EQ(platform::GetProfileString(u"Other", u"k", u"none", 10,
-                                       dir.u16("t.url")),
-            u"none");
-  EXPECT_FALSE(WriteChromeShortcut(dir.u16("missing"), u"t", u"http://a/"));
-}
 
 TEST(FirefoxShortcut, TrimmedNameUrlKeyOnlyAndOtherContentKept) {
   TempDir dir;
-  ASSERT_TRUE(WriteFirefoxShortcut(dir.u16(), u" a/b: c ", u"http://x/"));
-  const std::u16string file = dir.u16("ab c.url");
-  EXPECT_EQ(ReadShortcutUrl(file, u"Fail", 260), u"http://x/");
-  EXPECT_EQ(ReadShortcutTitle(file, 260), u"");
-  EXPECT_NE(ReadBytes(dir.sub("ab c.url")).substr(0, 2),
-            std::string("\xFF\xFE", 2));
-
   test::WriteBytes(dir.sub("k.url"),
                    "[InternetShortcut]\r\nURL=old\r\nIconIndex=3\r\n");
-  ASSERT_TRUE(WriteFirefoxShortcut(dir.u16(), u"k", u"http://new/"));
+  ASSERT_TRUE(WriteFirefoxShortcut(dir.u16(), u" k ", u"http://new/"));
+  ASSERT_TRUE(WriteFirefoxShortcut(dir.u16(), u"a/b: c ", u"http://x/"));
   EXPECT_EQ(ReadShortcutUrl(dir.u16("k.url"), u"", 260), u"http://new/");
   EXPECT_EQ(platform::GetProfileString(kShortcutSection, u"IconIndex", u"",
                                        10, dir.u16("k.url")),
             u"3");
-}
-
-TEST(ShortcutReader, MissingKeyGivesDefaultAndSizeCuts) {
-  TempDir dir;
-  test::WriteBytes(dir.sub("n.url"), "[InternetShortcut]\r\nURL=abcdef\r\n");
-  EXPECT_EQ(ReadShortcutUrl(dir.u16("n.url"), u"", 4), u"abc");
-  EXPECT_EQ(ReadShortcutTitle(dir.u16("n.url"), 256), u"");
-  EXPECT_EQ(ReadShortcutUrl(dir.u16("none.url"), u"Fail", 260), u"Fail");
+  EXPECT_EQ(ReadShortcutUrl(dir.u16("ab c.url"), u"Fail", 260), u"http://x/");
+  EXPECT_EQ(ReadShortcutTitle(dir.u16("ab c.url"), 260), u"");
 }
 
 TEST(PositionValue, StaysInsideTheExportedFolder) {

@@ -5,7 +5,6 @@
 #include "common/locators.h"
 #include "gtest/gtest.h"
 #include "marksafe/marksafe.h"
-#include "platform/platform.h"
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -13,24 +12,23 @@ namespace {
 
 using test::ScopedEnv;
 using test::TempDir;
-using test::U16;
 using test::U8;
 using test::WriteBytes;
 
 std::string Out(const MS_CHAR* buffer) {
-  return U8(std::u16string(reinterpret_cast<const char16_t*>(buffer)));
+  return U8(reinterpret_cast<const char16_t*>(buffer));
 }
 
 class FirefoxProfileTest : public ::testing::Test {
  protected:
-  std::string Profiles() { return dir_.sub("Roaming/Mozilla/Firefox/Profiles"); }
-  // The same folder as the locator spells it.
-  std::string Located() {
-    return dir_.sub("Roaming") + "\\Mozilla\\Firefox\\Profiles";
+  void AddProfile(const std::string& name) {
+    WriteBytes(dir_.sub("Roaming/Mozilla/Firefox/Profiles/" + name +
+                        "/places.sqlite"),
+               "");
   }
-  void AddProfile(const std::string& name, bool with_places = true) {
-    test::MakeDirs(Profiles() + "/" + name);
-    if (with_places) WriteBytes(Profiles() + "/" + name + "/places.sqlite", "");
+  // The profiles folder as the locator spells it.
+  std::string Located() {
+    return dir_.sub("Roaming") + "\\Mozilla\\Firefox\\Profiles\\";
   }
   TempDir dir_;
   ScopedEnv app_data_{"MARKSAFE_APPDATA", dir_.sub("Roaming")};
@@ -40,15 +38,15 @@ TEST_F(FirefoxProfileTest, DefaultIsASubstringAnywhereInTheName) {
   AddProfile("x7k2.default-release-1");
   MS_CHAR out[260] = {};
   ASSERT_TRUE(is_installed_firefox(out));
-  EXPECT_EQ(Out(out), Located() + "\\x7k2.default-release-1\\places.sqlite");
+  EXPECT_EQ(Out(out), Located() + "x7k2.default-release-1\\places.sqlite");
   EXPECT_TRUE(is_installed_firefox(nullptr));
 }
 
-TEST_F(FirefoxProfileTest, FirstInListingOrderIsTaken) {
+TEST_F(FirefoxProfileTest, FirstDirectoryInListingOrderIsTaken) {
   AddProfile("y.default-release");
   AddProfile("x.default");
-  WriteBytes(Profiles() + "/a.default.txt", "a file, not a profile");
-  EXPECT_EQ(U8(LocateFirefoxProfile()), Located() + "\\x.default");
+  WriteBytes(dir_.sub("Roaming/Mozilla/Firefox/Profiles/a.default.txt"), "");
+  EXPECT_EQ(U8(LocateFirefoxProfile()), Located() + "x.default");
 }
 
 TEST_F(FirefoxProfileTest, CapitalDIsNotFound) {
@@ -57,24 +55,6 @@ TEST_F(FirefoxProfileTest, CapitalDIsNotFound) {
   MS_CHAR out[260] = {u'k', 0};
   EXPECT_FALSE(is_installed_firefox(out));
   EXPECT_EQ(Out(out), "k");
-}
-
-TEST_F(FirefoxProfileTest, ProfileWithoutPlacesIsNotInstalled) {
-  AddProfile("p.default", /*with_places=*/false);
-  EXPECT_FALSE(is_installed_firefox(nullptr));
-}
-
-TEST_F(FirefoxProfileTest, LongPathIsCutTo259) {
-  AddProfile(std::string(200, 'L') + ".default");
-  std::u16string full;
-  ASSERT_TRUE(IsInstalledFirefox(&full));
-  MS_CHAR out[300];
-  for (MS_CHAR& c : out) c = u'#';
-  ASSERT_TRUE(is_installed_firefox(out));
-  EXPECT_EQ(out[259], 0);
-  EXPECT_EQ(out[260], u'#');
-  EXPECT_EQ(std::u16string(reinterpret_cast<char16_t*>(out)),
-            full.substr(0, 259));
 }
 
 TEST(FirefoxNativeRoots, FirstRootThatYieldsAProfileIsUsed) {
@@ -93,53 +73,32 @@ TEST(FirefoxNativeRoots, FirstRootThatYieldsAProfileIsUsed) {
             dir.sub("config/mozilla/firefox") + "\\n.default-esr");
 }
 
-class ChromeFileTest : public ::testing::Test {
- protected:
-  TempDir dir_;
-  ScopedEnv app_data_{"MARKSAFE_APPDATA", dir_.sub("Roaming")};
-};
-
-TEST_F(ChromeFileTest, OsMajorFiveUsesLocalSettings) {
-  const std::string xp =
-      dir_.sub("Local Settings/Application Data/Google/Chrome/User Data/"
-               "Default/Bookmarks");
-  WriteBytes(xp, "{}");
+TEST(ChromeFile, OsMajorFiveUsesLocalSettingsLaterVersionsLocal) {
+  TempDir dir;
+  ScopedEnv app_data("MARKSAFE_APPDATA", dir.sub("Roaming/"));
+  const std::string tail = "\\Google\\Chrome\\User Data\\Default\\Bookmarks";
+  WriteBytes(dir.sub("Local Settings/Application Data/Google/Chrome/"
+                     "User Data/Default/Bookmarks"),
+             "{}");
   MS_CHAR out[260] = {};
   {
     ScopedEnv major("MARKSAFE_OS_MAJOR", "5");
     ASSERT_TRUE(is_installed_chrome(out));
-    EXPECT_EQ(Out(out), dir_.path() +
-                            "\\Local Settings\\Application Data\\Google\\Chrome"
-                            "\\User Data\\Default\\Bookmarks");
+    EXPECT_EQ(Out(out),
+              dir.path() + "\\Local Settings\\Application Data" + tail);
   }
   ScopedEnv major("MARKSAFE_OS_MAJOR", "6");
   EXPECT_FALSE(is_installed_chrome(nullptr));
+  WriteBytes(dir.sub("Local/Google/Chrome/User Data/Default/Bookmarks"), "{}");
+  ASSERT_TRUE(is_installed_chrome(out));
+  EXPECT_EQ(Out(out), dir.path() + "\\Local" + tail);
 }
 
-TEST_F(ChromeFileTest, LaterVersionsUseLocal) {
-  WriteBytes(dir_.sub("Local/Google/Chrome/User Data/Default/Bookmarks"), "{}");
-  for (const char* major : {"6", "10"}) {
-    ScopedEnv os("MARKSAFE_OS_MAJOR", major);
-    MS_CHAR out[260] = {};
-    ASSERT_TRUE(is_installed_chrome(out)) << major;
-    EXPECT_EQ(Out(out), dir_.path() +
-                            "\\Local\\Google\\Chrome\\User Data\\Default"
-                            "\\Bookmarks");
-  }
-  ScopedEnv os("MARKSAFE_OS_MAJOR", "5");
-  EXPECT_FALSE(is_installed_chrome(nullptr));
-}
-
-TEST_F(ChromeFileTest, TrailingSeparatorOfAppDataDropsOnlyRoaming) {
-  ScopedEnv slash("MARKSAFE_APPDATA", dir_.sub("Roaming/"));
-  WriteBytes(dir_.sub("Local/Google/Chrome/User Data/Default/Bookmarks"), "{}");
-  EXPECT_TRUE(is_installed_chrome(nullptr));
-}
-
-TEST_F(ChromeFileTest, LongPathIsCutTo258) {
-  const std::string deep = dir_.sub(std::string(120, 'd') + "/" +
-                                    std::string(120, 'e'));
-  ScopedEnv roaming("MARKSAFE_APPDATA", deep + "/Roaming");
+TEST(ChromeFile, LongPathIsCutTo258) {
+  TempDir dir;
+  const std::string deep =
+      dir.sub(std::string(120, 'd') + "/" + std::string(120, 'e'));
+  ScopedEnv app_data("MARKSAFE_APPDATA", deep + "/Roaming");
   WriteBytes(deep + "/Local/Google/Chrome/User Data/Default/Bookmarks", "{}");
   MS_CHAR out[300];
   for (MS_CHAR& c : out) c = u'#';
@@ -149,68 +108,28 @@ TEST_F(ChromeFileTest, LongPathIsCutTo258) {
   EXPECT_EQ(Out(out), (deep + "\\Local\\Google\\Chrome").substr(0, 258));
 }
 
-TEST(ChromeNativeFiles, FirstExistingCandidateIsUsed) {
+TEST(InternetExplorer, FavoritesPathOnlyWhenIexploreAndFolderAreFound) {
   TempDir dir;
-  ScopedEnv no_app_data("MARKSAFE_APPDATA");
-  ScopedEnv xdg("XDG_CONFIG_HOME", dir.sub("config"));
-  ScopedEnv home("HOME", dir.sub("home"));
-  MS_CHAR out[260] = {};
-  EXPECT_FALSE(is_installed_chrome(out));
-  WriteBytes(dir.sub("config/chromium/Default/Bookmarks"), "{}");
-  ASSERT_TRUE(is_installed_chrome(out));
-  EXPECT_NE(Out(out).find("chromium"), std::string::npos);
-  WriteBytes(dir.sub("config/google-chrome/Default/Bookmarks"), "{}");
-  ASSERT_TRUE(is_installed_chrome(out));
-  EXPECT_NE(Out(out).find("google-chrome"), std::string::npos);
-}
-
-class InternetExplorerTest : public ::testing::Test {
- protected:
-  TempDir dir_;
-  ScopedEnv favorites_{"MARKSAFE_FAVORITES", dir_.sub("Favorites")};
-  ScopedEnv program_files_{"MARKSAFE_PROGRAM_FILES", dir_.sub("Program Files")};
-};
-
-TEST_F(InternetExplorerTest, GetIePathFalseWithoutIexplore) {
-  test::MakeDirs(dir_.sub("Favorites"));
+  ScopedEnv favorites("MARKSAFE_FAVORITES", dir.sub("Favorites"));
+  ScopedEnv program_files("MARKSAFE_PROGRAM_FILES", dir.sub("PF"));
+  test::MakeDirs(dir.sub("Favorites"));
   MS_CHAR out[260] = {u'k', 0};
   EXPECT_FALSE(is_installed_ie());
   EXPECT_FALSE(get_ie_path(out));
   EXPECT_EQ(Out(out), "k");
-  EXPECT_FALSE(get_ie_path(nullptr));
-}
 
-TEST_F(InternetExplorerTest, GetIePathGivesFavoritesWhenInstalled) {
-  WriteBytes(dir_.sub("Program Files/Internet Explorer/iexplore.exe"), "");
+  WriteBytes(dir.sub("PF/Internet Explorer/iexplore.exe"), "");
   test::LogCapture log;
-  MS_CHAR out[260] = {};
   EXPECT_TRUE(is_installed_ie());
   ASSERT_TRUE(get_ie_path(out));
-  EXPECT_EQ(Out(out), dir_.sub("Favorites"));
+  EXPECT_EQ(Out(out), dir.sub("Favorites"));
   EXPECT_TRUE(log.Contains("SHGetSpecialFolderPathW: pFolderOut=" +
-                           dir_.sub("Favorites") + "\n"));
-}
+                           dir.sub("Favorites") + "\n"));
+  EXPECT_FALSE(get_ie_path(nullptr));
 
-TEST_F(InternetExplorerTest, NoFavoritesFolderMeansNoPath) {
-  WriteBytes(dir_.sub("Program Files/Internet Explorer/iexplore.exe"), "");
-  ScopedEnv unset("MARKSAFE_FAVORITES");
-  MS_CHAR out[260] = {};
-  EXPECT_TRUE(is_installed_ie());
+  // A failed Favorites look-up must not pass for the root folder.
+  ScopedEnv no_favorites("MARKSAFE_FAVORITES");
   EXPECT_FALSE(get_ie_path(out));
-}
-
-TEST(TrayName, EmptyWithoutSettingsFileAndFalseForNull) {
-  std::u16string name = u"stale";
-  EXPECT_TRUE(ReadTrayName(&name));
-  EXPECT_EQ(name, u"");
-  EXPECT_FALSE(ReadTrayName(nullptr));
-  EXPECT_EQ(ImpersonateAsUser(), 0);
-}
-
-TEST(LibraryExtras, VersionAndLastError) {
-  EXPECT_STREQ(marksafe_version(), "0.1.0");
-  platform::SetLastError(42);
-  EXPECT_EQ(marksafe_last_error(), 42u);
 }
 
 }  // namespace

@@ -22,18 +22,18 @@ const MS_CHAR* Ms(const std::u16string& text) {
 class IeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteBytes(dir_.sub("Favorites/Links/a.url"), "[InternetShortcut]\r\nURL=a\r\n");
-    WriteBytes(dir_.sub("Favorites/News.url"), "[InternetShortcut]\r\nURL=n\r\n");
-    WriteBytes(dir_.sub("Favorites/desktop.ini"), "ignored");
+    WriteBytes(dir_.sub("Favorites/Links/a.url"), "[InternetShortcut]\r\n");
+    WriteBytes(dir_.sub("Favorites/News.url"), "[InternetShortcut]\r\nURL=n");
+    WriteBytes(dir_.sub("Favorites/desktop.ini"), "not a shortcut");
     WriteBytes(dir_.sub("Favorites/Deep/er/b.URL"), "b");
     WriteBytes(dir_.sub("Favorites/.Quillbay/m.url"), "m");
   }
   void InstallIe() {
-    WriteBytes(dir_.sub("Program Files/Internet Explorer/iexplore.exe"), "");
+    WriteBytes(dir_.sub("PF/Internet Explorer/iexplore.exe"), "");
   }
   TempDir dir_;
   ScopedEnv favorites_{"MARKSAFE_FAVORITES", dir_.sub("Favorites")};
-  ScopedEnv program_files_{"MARKSAFE_PROGRAM_FILES", dir_.sub("Program Files")};
+  ScopedEnv program_files_{"MARKSAFE_PROGRAM_FILES", dir_.sub("PF")};
   const volatile uint8_t never_ = 0;
 };
 
@@ -57,32 +57,27 @@ TEST_F(IeTest, BackupIntoBackupSetCreatesFoldersAndCopiesOnlyShortcuts) {
                                     &links));
   EXPECT_EQ(folders, 3);
   EXPECT_EQ(links, 3);
-  EXPECT_EQ(size, 27u + 27u + 1u);
+  EXPECT_EQ(size, 20u + 25u + 1u);
 }
 
-TEST_F(IeTest, BackupWithoutIexploreCopiesNothing) {
-  const std::u16string root = dir_.u16("usb");
+TEST_F(IeTest, NothingIsCopiedWithoutIexploreOrWithNullArguments) {
   test::MakeDirs(dir_.sub("usb"));
+  const std::u16string root = dir_.u16("usb");
   EXPECT_FALSE(backup_ie(nullptr, Ms(root), true, false, &never_));
+  EXPECT_FALSE(backup_ie(Ms(dir_.u16("Favorites")), nullptr, true, false,
+                         &never_));
+  EXPECT_FALSE(backup_ie(Ms(dir_.u16("Favorites")), Ms(root), true, false,
+                         nullptr));
   EXPECT_TRUE(ListTree(dir_.sub("usb")).empty());
 }
 
-TEST_F(IeTest, BackupFromGivenFolderToPlainDestination) {
+TEST_F(IeTest, PlainDestinationAndOverwrite) {
   const std::u16string source = dir_.u16("Favorites");
   const std::u16string dest = dir_.u16("plain/dest");
   ASSERT_TRUE(backup_ie(Ms(source), Ms(dest), false, false, &never_));
   EXPECT_EQ(ListTree(dir_.sub("plain/dest")), kBackedUp);
-  // A second run without overwrite fails on every existing file.
   EXPECT_FALSE(backup_ie(Ms(source), Ms(dest), false, false, &never_));
   EXPECT_TRUE(backup_ie(Ms(source), Ms(dest), false, true, &never_));
-}
-
-TEST_F(IeTest, BackupRefusesNullArgumentsBeforeTouchingAnything) {
-  const std::u16string dest = dir_.u16("never");
-  EXPECT_FALSE(backup_ie(nullptr, nullptr, true, false, &never_));
-  EXPECT_FALSE(backup_ie(Ms(dir_.u16("Favorites")), Ms(dest), false, false,
-                         nullptr));
-  EXPECT_FALSE(test::Exists(dir_.sub("never")));
 }
 
 TEST_F(IeTest, UncreatableBookmarksFolderLogsThroughTheFixedFormatter) {
@@ -98,32 +93,24 @@ TEST_F(IeTest, UncreatableBookmarksFolderLogsThroughTheFixedFormatter) {
 }
 
 TEST_F(IeTest, SizeOfTheFavoritesFolderAndItsRefusals) {
-  InstallIe();
-  uint64_t size = 0;
+  uint64_t size = 77;
   int32_t folders = 0;
   int32_t links = 0;
+  EXPECT_FALSE(get_ie_favorites_size(nullptr, false, &size, nullptr, nullptr));
+  InstallIe();
   ASSERT_TRUE(get_ie_favorites_size(nullptr, true, &size, &folders, &links));
-  EXPECT_EQ(folders, 4);  // Links, Deep, Deep/er, .Quillbay
+  EXPECT_EQ(folders, 4);  // Links, Deep, Deep/er and .Quillbay
   EXPECT_EQ(links, 4);
-  EXPECT_TRUE(get_ie_favorites_size(nullptr, false, &size, nullptr, nullptr));
 
   size = 77;
-  const std::u16string short_path = u"/tmp/ab";
-  EXPECT_FALSE(get_ie_favorites_size(Ms(short_path), false, &size, nullptr,
+  EXPECT_FALSE(get_ie_favorites_size(Ms(u"/tmp/ab"), false, &size, nullptr,
                                      nullptr));
-  EXPECT_EQ(size, 77u);
   EXPECT_FALSE(get_ie_favorites_size(nullptr, false, nullptr, nullptr,
                                      nullptr));
-  const std::u16string missing = dir_.u16("missing");
-  EXPECT_FALSE(get_ie_favorites_size(Ms(missing), false, &size, &folders,
-                                     &links));
+  EXPECT_FALSE(get_ie_favorites_size(Ms(dir_.u16("missing")), false, &size,
+                                     &folders, &links));
   EXPECT_EQ(size, 77u);
   EXPECT_EQ(folders, 0);
-}
-
-TEST_F(IeTest, SizeWithoutIexploreFails) {
-  uint64_t size = 0;
-  EXPECT_FALSE(get_ie_favorites_size(nullptr, false, &size, nullptr, nullptr));
 }
 
 }  // namespace
