@@ -81,7 +81,7 @@ Counts BackupBrowser(Browser browser, const fs::path& root,
       const bool ok = RunWithProgress<bool>(label, [&] {
         return backup_firefox(places.handle(), ms_root.c_str(), true, 0, 0);
       });
-      if (!ok) Fail(step, FalseReason("backup_firefox"));
+      if (!ok) Fail(step, WithFirefoxHint(FalseReason("backup_firefox")));
       break;
     }
     case Browser::kChrome: {

@@ -1,5 +1,6 @@
 #include "browsers.h"
 
+#include <cctype>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -62,6 +63,21 @@ Counts MeasureNamedPlaces(const Location& location) {
   }
   fs::remove_all(scratch, ec);
   return counts;
+}
+
+// JsonCpp's "* Line 2, Column 1\n  Syntax error: ...\n" as
+// "line 2, column 1: Syntax error: ...".
+std::string FirstJsonError(const std::string& errors) {
+  std::string where = errors.substr(0, errors.find('\n'));
+  if (where.rfind("* ", 0) == 0) where.erase(0, 2);
+  for (char& c : where) c = static_cast<char>(std::tolower(c));
+  std::string what;
+  const size_t next = errors.find('\n');
+  if (next != std::string::npos) {
+    what = errors.substr(next + 1, errors.find('\n', next + 1) - next - 1);
+    what.erase(0, what.find_first_not_of(' '));
+  }
+  return what.empty() ? where : where + ": " + what;
 }
 
 }  // namespace
@@ -140,8 +156,7 @@ std::string BookmarksProblem(const fs::path& file) {
   Json::Value document;
   std::string errors;
   if (!Json::parseFromStream(builder, in, &document, &errors)) {
-    std::string first = errors.substr(0, errors.find('\n'));
-    return "is not JSON (" + first + ")";
+    return "is not JSON (" + FirstJsonError(errors) + ")";
   }
   if (!document.isObject() || !document["roots"].isObject() ||
       !document["roots"]["bookmark_bar"].isObject() ||

@@ -22,4 +22,10 @@ std::string FalseReason(const char* export_name) {
          std::to_string(marksafe_last_error()) + ")";
 }
 
+std::string WithFirefoxHint(const std::string& reason) {
+  if (!is_firefox_running()) return reason;
+  return reason + "; Firefox is running now, and the library does not open "
+                  "places.sqlite while it runs";
+}
+
 }  // namespace marksafe_cli

@@ -31,6 +31,9 @@ class Failure : public std::runtime_error {
 // "export_name returned 87" / "export_name failed (last error 3)".
 std::string CodeReason(const char* export_name, int32_t code);
 std::string FalseReason(const char* export_name);
+// Adds why a Firefox step failed when Firefox was started meanwhile: the
+// library does not open places.sqlite while Firefox runs.
+std::string WithFirefoxHint(const std::string& reason);
 
 }  // namespace marksafe_cli
 

@@ -46,7 +46,7 @@ void RestoreFirefox(const Location& places, const MsString& root,
                                    0, 0, &progress);
       },
       &progress, kFirefoxRestoreSteps);
-  if (!ok) Fail(step, FalseReason("restore_firefox_pro"));
+  if (!ok) Fail(step, WithFirefoxHint(FalseReason("restore_firefox_pro")));
 }
 
 void RestoreChrome(const Location& chrome, const MsString& root,

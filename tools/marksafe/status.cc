@@ -34,6 +34,7 @@ int RunStatus(const CommonOptions& options) {
                "Data"});
   table.SetLeftAligned(1);
   table.SetLeftAligned(2);
+  table.SetLeftAligned(6);
   std::vector<std::string> notes;
   for (Browser browser : kAllBrowsers) {
     const Location location = Locate(browser, options.data);

@@ -1,0 +1,311 @@
+#include "cli/cli_harness.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <stdexcept>
+
+#include <json/json.h>
+#include <sqlite3.h>
+
+namespace fs = std::filesystem;
+
+namespace marksafe {
+namespace test {
+namespace {
+
+const char kSchema[] =
+    "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url LONGVARCHAR, "
+    "title LONGVARCHAR, rev_host LONGVARCHAR, visit_count INTEGER DEFAULT 0, "
+    "hidden INTEGER DEFAULT 0 NOT NULL, typed INTEGER DEFAULT 0 NOT NULL, "
+    "favicon_id INTEGER, frecency INTEGER DEFAULT -1 NOT NULL, "
+    "last_visit_date INTEGER);"
+    "CREATE UNIQUE INDEX moz_places_url_uniqueindex ON moz_places (url);"
+    "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, "
+    "fk INTEGER DEFAULT NULL, parent INTEGER, position INTEGER, "
+    "title LONGVARCHAR, keyword_id INTEGER, folder_type TEXT, "
+    "dateAdded INTEGER, lastModified INTEGER);"
+    "CREATE INDEX moz_bookmarks_itemindex ON moz_bookmarks (fk, type);"
+    "CREATE INDEX moz_bookmarks_parentindex ON moz_bookmarks (parent, "
+    "position);"
+    "INSERT INTO moz_bookmarks (id, type, parent, position, title) VALUES "
+    "(1, 2, 0, 0, ''), (2, 2, 1, 0, 'Bookmarks Menu'), "
+    "(3, 2, 1, 1, 'Bookmarks Toolbar'), (4, 2, 1, 2, 'Tags'), "
+    "(5, 2, 1, 3, 'Unsorted Bookmarks');";
+
+void Sql(sqlite3* db, const std::string& sql) {
+  char* error = nullptr;
+  if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+    std::string text = error ? error : "?";
+    sqlite3_free(error);
+    throw std::runtime_error("sql: " + text + " in " + sql);
+  }
+}
+
+void WritePlaces(const std::string& file, const std::string& rows) {
+  MakeDirs(fs::path(file).parent_path().string());
+  fs::remove(file);
+  sqlite3* db = nullptr;
+  sqlite3_open(file.c_str(), &db);
+  Sql(db, kSchema);
+  if (!rows.empty()) Sql(db, rows);
+  sqlite3_close(db);
+}
+
+Json::Value ChromeFolder(const std::string& id, const std::string& name) {
+  Json::Value node(Json::objectValue);
+  node["children"] = Json::Value(Json::arrayValue);
+  node["date_added"] = "13300000000000000";
+  node["date_modified"] = "13300000000000000";
+  node["id"] = id;
+  node["name"] = name;
+  node["type"] = "folder";
+  return node;
+}
+
+Json::Value ChromeUrl(const std::string& id, const std::string& name,
+                      const std::string& url) {
+  Json::Value node(Json::objectValue);
+  node["date_added"] = "13300000000000000";
+  node["id"] = id;
+  node["name"] = name;
+  node["type"] = "url";
+  node["url"] = url;
+  return node;
+}
+
+void WriteChrome(const std::string& file, const Json::Value& bar,
+                 const Json::Value& other) {
+  Json::Value doc(Json::objectValue);
+  doc["checksum"] = "";
+  doc["roots"]["bookmark_bar"] = bar;
+  doc["roots"]["other"] = other;
+  doc["roots"]["synced"] = ChromeFolder("3", "Mobile bookmarks");
+  doc["version"] = 1;
+  Json::StreamWriterBuilder builder;
+  builder["emitUTF8"] = true;
+  WriteFileU8(file, Json::writeString(builder, doc));
+}
+
+void WriteUrl(const std::string& file, const std::string& url) {
+  WriteFileU8(file, "[InternetShortcut]\r\nURL=" + url + "\r\n");
+}
+
+std::string DecodeUrlFile(const std::string& bytes) {
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+      static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    std::u16string wide;
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+      wide.push_back(static_cast<char16_t>(
+          static_cast<unsigned char>(bytes[i]) |
+          (static_cast<unsigned char>(bytes[i + 1]) << 8)));
+    }
+    return U8(wide);
+  }
+  return bytes;
+}
+
+}  // namespace
+
+Profile::Profile() {
+  MakeDirs(favorites());
+  WriteBytes(dir_.sub("Program Files/Internet Explorer/iexplore.exe"), "");
+}
+
+std::string Profile::places() const {
+  return dir_.sub(
+      "AppData/Roaming/Mozilla/Firefox/Profiles/t1.default/places.sqlite");
+}
+
+std::string Profile::chrome() const {
+  return dir_.sub(
+      "AppData/Local/Google/Chrome/User Data/Default/Bookmarks");
+}
+
+void Profile::FillIe() {
+  WriteUrl(favorites() + "/Start.url", "https://start.example/");
+  WriteUrl(favorites() + "/Nachrichten/Zeitung für Österreich.url",
+           "https://news.example.at/");
+  WriteUrl(favorites() + "/Nachrichten/日本/天気.url",
+           "https://tenki.example.jp/");
+}
+
+void Profile::FillFirefox() {
+  WritePlaces(
+      places(),
+      "INSERT INTO moz_places (id, url, title) VALUES "
+      "(10, 'https://help.example.org/', 'Firefox Help'),"
+      "(11, 'https://food.example.fr/creme', 'Crème brûlée'),"
+      "(12, 'https://later.example.com/', 'Later'),"
+      "(13, 'https://toolbar.example.com/', 'On the toolbar');"
+      "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title) "
+      "VALUES (6, 1, 10, 2, 0, 'Firefox Help'),"
+      "(7, 2, NULL, 2, 1, 'Küche'),"
+      "(8, 1, 11, 7, 0, 'Crème brûlée'),"
+      "(9, 1, 12, 5, 0, 'Later'),"
+      "(10, 1, 13, 3, 0, 'On the toolbar');");
+}
+
+void Profile::FillChrome() {
+  Json::Value bar = ChromeFolder("1", "Bookmarks bar");
+  bar["children"].append(ChromeUrl("4", "Mail", "https://mail.example.com/"));
+  Json::Value work = ChromeFolder("5", "Работа");
+  work["children"].append(
+      ChromeUrl("6", "Отчёт", "https://report.example.ru/"));
+  bar["children"].append(work);
+  Json::Value other = ChromeFolder("2", "Other bookmarks");
+  other["children"].append(
+      ChromeUrl("7", "Other one", "https://other.example.net/"));
+  WriteChrome(chrome(), bar, other);
+}
+
+void Profile::EmptyIe() { MakeDirs(favorites()); }
+
+void Profile::EmptyFirefox() { WritePlaces(places(), ""); }
+
+void Profile::EmptyChrome() {
+  WriteChrome(chrome(), ChromeFolder("1", "Bookmarks bar"),
+              ChromeFolder("2", "Other bookmarks"));
+}
+
+CliResult Profile::Run(const std::vector<std::string>& args,
+                       const std::map<std::string, std::string>& extra) const {
+  std::map<std::string, std::string> env = {
+      {"MARKSAFE_FAVORITES", favorites()},
+      {"MARKSAFE_APPDATA", dir_.sub("AppData/Roaming")},
+      {"MARKSAFE_PROGRAM_FILES", dir_.sub("Program Files")}};
+  for (const auto& [name, value] : extra) env[name] = value;
+  return RunCli(args, env);
+}
+
+std::multiset<std::string> PlacesLinks(const std::string& places) {
+  struct Row {
+    int64_t parent;
+    std::string title;
+  };
+  std::map<int64_t, Row> rows;
+  std::multiset<std::string> links;
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(places.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) !=
+      SQLITE_OK) {
+    sqlite3_close(db);
+    return links;
+  }
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db, "SELECT id, parent, ifnull(title, '') FROM "
+                         "moz_bookmarks", -1, &st, nullptr);
+  while (sqlite3_step(st) == SQLITE_ROW) {
+    rows[sqlite3_column_int64(st, 0)] = {
+        sqlite3_column_int64(st, 1),
+        reinterpret_cast<const char*>(sqlite3_column_text(st, 2))};
+  }
+  sqlite3_finalize(st);
+  sqlite3_prepare_v2(db, "SELECT b.parent, ifnull(b.title, ''), p.url FROM "
+                         "moz_bookmarks b JOIN moz_places p ON b.fk = p.id "
+                         "WHERE b.type = 1", -1, &st, nullptr);
+  while (sqlite3_step(st) == SQLITE_ROW) {
+    std::string path = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+    int64_t parent = sqlite3_column_int64(st, 0);
+    for (int depth = 0; parent > 1 && depth < 100; ++depth) {
+      path = rows[parent].title + "/" + path;
+      parent = rows[parent].parent;
+    }
+    links.insert(path + " -> " +
+                 reinterpret_cast<const char*>(sqlite3_column_text(st, 2)));
+  }
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  return links;
+}
+
+int PlacesRowCount(const std::string& places) {
+  sqlite3* db = nullptr;
+  int count = -1;
+  if (sqlite3_open_v2(places.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+      SQLITE_OK) {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db,
+                       "SELECT (SELECT count(*) FROM moz_bookmarks) + "
+                       "(SELECT count(*) FROM moz_places)",
+                       -1, &st, nullptr);
+    if (sqlite3_step(st) == SQLITE_ROW) count = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+  }
+  sqlite3_close(db);
+  return count;
+}
+
+std::multiset<std::string> ChromeLinks(const std::string& bookmarks) {
+  std::multiset<std::string> links;
+  std::ifstream in(bookmarks, std::ios::binary);
+  Json::Value doc;
+  Json::CharReaderBuilder builder;
+  std::string errors;
+  if (!Json::parseFromStream(builder, in, &doc, &errors)) return links;
+  std::function<void(const Json::Value&, const std::string&)> walk =
+      [&](const Json::Value& node, const std::string& path) {
+        if (node["type"].asString() == "url") {
+          links.insert(path + node["name"].asString() + " -> " +
+                       node["url"].asString());
+          return;
+        }
+        for (const Json::Value& child : node["children"]) {
+          walk(child, path + node["name"].asString() + "/");
+        }
+      };
+  walk(doc["roots"]["bookmark_bar"], "");
+  walk(doc["roots"]["other"], "");
+  return links;
+}
+
+std::multiset<std::string> FavoritesLinks(const std::string& favorites) {
+  std::multiset<std::string> links;
+  std::error_code ec;
+  const fs::path root = fs::u8path(favorites);
+  for (auto it = fs::recursive_directory_iterator(root, ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    const fs::path file = it->path();
+    if (file.extension() != ".url") continue;
+    std::ifstream in(file, std::ios::binary);
+    const std::string text = DecodeUrlFile(std::string(
+        std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    const size_t key = text.find("URL=");
+    const std::string url =
+        key == std::string::npos
+            ? ""
+            : text.substr(key + 4, text.find_first_of("\r\n", key) - key - 4);
+    const std::string relative =
+        fs::relative(file, root).replace_extension().generic_u8string();
+    links.insert(relative + " -> " + url);
+  }
+  return links;
+}
+
+void WriteFileU8(const std::string& path, const std::string& bytes) {
+  const fs::path file = fs::u8path(path);
+  fs::create_directories(file.parent_path());
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+std::vector<std::string> TreeOf(const std::string& root) {
+  std::vector<std::string> tree;
+  std::error_code ec;
+  const fs::path base = fs::u8path(root);
+  for (auto it = fs::recursive_directory_iterator(base, ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    tree.push_back(fs::relative(it->path(), base).generic_u8string() +
+                   (it->is_directory() ? "/" : ""));
+  }
+  std::sort(tree.begin(), tree.end());
+  return tree;
+}
+
+bool Contains(const std::string& text, const std::string& fragment) {
+  return text.find(fragment) != std::string::npos;
+}
+
+}  // namespace test
+}  // namespace marksafe

@@ -1,0 +1,91 @@
+// marksafe status, --help on every command, --verbose, and the demo.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/cli_harness.h"
+
+namespace marksafe {
+namespace test {
+namespace {
+
+TEST(CliStatusTest, ShowsEachBrowserWithItsCounts) {
+  Profile profile;
+  profile.FillIe();
+  profile.FillChrome();  // and no Firefox profile
+  const CliResult r = profile.Run({"status"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "Internet Explorer  yes")) << r.out;
+  EXPECT_TRUE(Contains(r.out, profile.favorites()));
+  EXPECT_TRUE(Contains(r.out, "Firefox            no")) << r.out;
+  // Chrome: the roots count as folders (2 + "Работа"), three links.
+  EXPECT_TRUE(Contains(r.out, "Chrome             yes        no             3"
+                              "      3"))
+      << r.out;
+}
+
+TEST(CliStatusTest, NamesUnusableData) {
+  Profile profile;
+  TempDir dir;
+  WriteBytes(dir.sub("places.sqlite"), "");
+  WriteBytes(dir.sub("Bookmarks"), "[1, 2");
+  const CliResult r = profile.Run({"status", "--places", dir.sub("places.sqlite"),
+                                   "--chrome-bookmarks", dir.sub("Bookmarks")});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "places.sqlite is empty")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "Bookmarks is not JSON")) << r.out;
+}
+
+TEST(CliHelpTest, EveryCommandHasHelp) {
+  for (const char* command : {"status", "backup", "restore", "convert", "demo"}) {
+    const CliResult r = RunCli({command, "--help"}, {});
+    EXPECT_EQ(r.exit_code, 0) << command;
+    EXPECT_TRUE(Contains(r.out, std::string("marksafe ") + command)) << r.out;
+  }
+  const CliResult r = RunCli({"--help"}, {});
+  EXPECT_EQ(r.exit_code, 0);
+  EXPECT_TRUE(Contains(r.out, "convert"));
+}
+
+TEST(CliVerboseTest, ShowsTheLibraryDiagnostics) {
+  Profile profile;
+  profile.FillIe();
+  TempDir backup;
+  CliResult r = profile.Run({"backup", backup.path(), "--ie"});
+  ASSERT_EQ(r.exit_code, 0);
+  EXPECT_FALSE(Contains(r.err, "Backup_ie:"));
+  r = profile.Run({"backup", backup.path(), "--ie", "--verbose"});
+  ASSERT_EQ(r.exit_code, 0);
+  EXPECT_TRUE(Contains(r.err, "  | Backup_ie: ie_def_path=")) << r.err;
+}
+
+TEST(CliDemoTest, RunsEveryStepAndLeavesTheSandbox) {
+  TempDir dir;
+  const CliResult r = RunCli({"demo", dir.sub("sandbox")}, {});
+  ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
+  EXPECT_FALSE(Contains(r.out, "FAIL"));
+  for (const char* step :
+       {"backup ie", "backup firefox", "backup chrome", "convert ie -> firefox",
+        "convert ie -> chrome", "convert firefox -> ie",
+        "convert firefox -> chrome", "convert chrome -> ie",
+        "convert chrome -> firefox", "restore -> ie", "restore -> firefox",
+        "restore -> chrome"}) {
+    EXPECT_TRUE(Contains(r.out, std::string("ok    ") + step)) << step;
+  }
+  EXPECT_TRUE(Contains(r.out, "Counts before and after"));
+  EXPECT_TRUE(Contains(r.out, "The sandbox stays in " + dir.sub("sandbox")));
+  EXPECT_TRUE(IsDir(dir.sub("sandbox/Backup/Bookmarks/Chrome")));
+  // Titles in other scripts came through every browser.
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(
+      dir.sub("sandbox/Favorites/Imported from Firefox/Unsorted Bookmarks/"
+              "Шахматы онлайн – lichess.url"))));
+
+  // A second demo will not mix itself into the first one's folder.
+  const CliResult again = RunCli({"demo", dir.sub("sandbox")}, {});
+  EXPECT_EQ(again.exit_code, 1);
+  EXPECT_TRUE(Contains(again.err, "is not empty"));
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace marksafe
