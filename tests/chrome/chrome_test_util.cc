@@ -55,14 +55,6 @@ const Json::Value& RootChildren(const Json::Value& document,
   return document["roots"][root]["children"];
 }
 
-const Json::Value* ChildNamed(const Json::Value& folder_children,
-                              const std::string& name) {
-  for (const Json::Value& child : folder_children) {
-    if (child["name"].asString() == name) return &child;
-  }
-  return nullptr;
-}
-
 std::string ShortcutValue(const std::string& file, const std::string& key) {
   return U8(platform::GetProfileString(u"InternetShortcut", U16(key), u"",
                                        4096, U16(file)));
@@ -79,10 +71,6 @@ void WriteShortcut(const std::string& file, const std::string& url,
     ASSERT_TRUE(platform::WriteProfileString(u"InternetShortcut", u"Title",
                                              U16(title), U16(file)));
   }
-}
-
-std::string LocatedChromeFile(const std::string& root) {
-  return root + "/AppData/Local/Google/Chrome/User Data/Default/Bookmarks";
 }
 
 }  // namespace test

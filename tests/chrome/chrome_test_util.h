@@ -27,12 +27,9 @@ std::string FolderJson(int id, const std::string& name,
 // does not load).
 Json::Value LoadChrome(const std::string& path);
 
-// The direct children of roots.<root> (or of node), and the first child
-// named name.
+// The children of roots.<root>.
 const Json::Value& RootChildren(const Json::Value& document,
                                 const std::string& root);
-const Json::Value* ChildNamed(const Json::Value& folder_children,
-                              const std::string& name);
 
 // Key of section InternetShortcut of a .url file.
 std::string ShortcutValue(const std::string& file, const std::string& key);
@@ -41,10 +38,6 @@ std::string ShortcutValue(const std::string& file, const std::string& key);
 // Title key, as UTF-16LE text.
 void WriteShortcut(const std::string& file, const std::string& url,
                    const std::string& title = std::string());
-
-// The Chrome file that the locator finds when MARKSAFE_APPDATA is
-// root + "/AppData/Roaming".
-std::string LocatedChromeFile(const std::string& root);
 
 }  // namespace test
 }  // namespace marksafe

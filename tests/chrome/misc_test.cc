@@ -49,7 +49,9 @@ class ChromeMisc : public ::testing::Test {
   TempDir dir_;
   ScopedEnv appdata_{"MARKSAFE_APPDATA", dir_.sub("AppData/Roaming")};
   ScopedEnv os_{"MARKSAFE_OS_MAJOR", "10"};
-  std::string chrome_ = LocatedChromeFile(dir_.path());
+    // Where the locator finds it with the variables above.
+  std::string chrome_ =
+      dir_.sub("AppData/Local/Google/Chrome/User Data/Default/Bookmarks");
 };
 
 TEST_F(ChromeMisc, SizesOfTheLiveFileAndOfABackup) {
