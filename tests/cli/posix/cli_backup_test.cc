@@ -1,7 +1,7 @@
 // marksafe backup: what lands in the backup set, and which browsers.
 #include <gtest/gtest.h>
 
-#include "cli/cli_harness.h"
+#include "cli/posix/cli_harness.h"
 
 namespace marksafe {
 namespace test {

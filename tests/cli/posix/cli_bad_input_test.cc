@@ -2,7 +2,7 @@
 // wrong, and nothing changed.
 #include <gtest/gtest.h>
 
-#include "cli/cli_harness.h"
+#include "cli/posix/cli_harness.h"
 
 namespace marksafe {
 namespace test {
@@ -15,13 +15,13 @@ class CliBadInputTest : public ::testing::Test {
     profile_.FillFirefox();
     profile_.FillChrome();
     ASSERT_EQ(profile_.Run({"backup", backup_.path()}).exit_code, 0);
-    favorites_ = TreeOf(profile_.favorites());
+    favorites_ = ListTree(profile_.favorites());
     places_ = ReadBytes(profile_.places());
     chrome_ = ReadBytes(profile_.chrome());
   }
   // Nothing of the profile changed, and no copy of Chrome's file was made.
   void ExpectProfileUnchanged() const {
-    EXPECT_EQ(TreeOf(profile_.favorites()), favorites_);
+    EXPECT_EQ(ListTree(profile_.favorites()), favorites_);
     EXPECT_EQ(ReadBytes(profile_.places()), places_);
     EXPECT_EQ(ReadBytes(profile_.chrome()), chrome_);
     EXPECT_FALSE(Exists(profile_.chrome() + "~"));

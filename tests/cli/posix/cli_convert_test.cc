@@ -4,7 +4,7 @@
 
 #include <tuple>
 
-#include "cli/cli_harness.h"
+#include "cli/posix/cli_harness.h"
 
 namespace marksafe {
 namespace test {

@@ -1,14 +1,19 @@
-#include "cli/cli_harness.h"
+#include "cli/posix/cli_harness.h"
 
-#include <algorithm>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <stdexcept>
 
 #include <json/json.h>
 #include <sqlite3.h>
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -54,44 +59,47 @@ void WritePlaces(const std::string& file, const std::string& rows) {
   sqlite3_close(db);
 }
 
-Json::Value ChromeFolder(const std::string& id, const std::string& name) {
-  Json::Value node(Json::objectValue);
-  node["children"] = Json::Value(Json::arrayValue);
-  node["date_added"] = "13300000000000000";
-  node["date_modified"] = "13300000000000000";
-  node["id"] = id;
-  node["name"] = name;
-  node["type"] = "folder";
-  return node;
-}
-
-Json::Value ChromeUrl(const std::string& id, const std::string& name,
-                      const std::string& url) {
-  Json::Value node(Json::objectValue);
-  node["date_added"] = "13300000000000000";
-  node["id"] = id;
-  node["name"] = name;
-  node["type"] = "url";
-  node["url"] = url;
-  return node;
-}
-
-void WriteChrome(const std::string& file, const Json::Value& bar,
-                 const Json::Value& other) {
-  Json::Value doc(Json::objectValue);
-  doc["checksum"] = "";
-  doc["roots"]["bookmark_bar"] = bar;
-  doc["roots"]["other"] = other;
-  doc["roots"]["synced"] = ChromeFolder("3", "Mobile bookmarks");
-  doc["version"] = 1;
-  Json::StreamWriterBuilder builder;
-  builder["emitUTF8"] = true;
-  WriteFileU8(file, Json::writeString(builder, doc));
+// A Bookmarks file whose bar and other roots hold these children (JSON).
+std::string ChromeText(const std::string& bar, const std::string& other) {
+  auto root = [](const char* id, const char* name, const std::string& kids) {
+    return std::string("{\"children\": [") + kids +
+           "], \"date_added\": \"13300000000000000\", \"date_modified\": "
+           "\"0\", \"id\": \"" + id + "\", \"name\": \"" + name +
+           "\", \"type\": \"folder\"}";
+  };
+  return std::string("{\"checksum\": \"\", \"roots\": {\"bookmark_bar\": ") +
+         root("1", "Bookmarks bar", bar) + ", \"other\": " +
+         root("2", "Other bookmarks", other) + ", \"synced\": " +
+         root("3", "Mobile bookmarks", "") + "}, \"version\": 1}";
 }
 
 void WriteUrl(const std::string& file, const std::string& url) {
-  WriteFileU8(file, "[InternetShortcut]\r\nURL=" + url + "\r\n");
+  WriteBytes(file, "[InternetShortcut]\r\nURL=" + url + "\r\n");
 }
+
+// Drains both pipes together so that neither can fill up and stall the
+// child.
+void ReadBoth(int out_fd, int err_fd, std::string* out, std::string* err) {
+  pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
+  std::string* sinks[2] = {out, err};
+  int open_count = 2;
+  char buffer[4096];
+  while (open_count > 0) {
+    if (poll(fds, 2, -1) < 0) break;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      const ssize_t got = read(fds[i].fd, buffer, sizeof(buffer));
+      if (got > 0) {
+        sinks[i]->append(buffer, static_cast<size_t>(got));
+      } else {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open_count;
+      }
+    }
+  }
+}
+
 
 std::string DecodeUrlFile(const std::string& bytes) {
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
@@ -108,6 +116,57 @@ std::string DecodeUrlFile(const std::string& bytes) {
 }
 
 }  // namespace
+
+CliResult RunCli(const std::vector<std::string>& args,
+                 const std::map<std::string, std::string>& env) {
+  std::vector<std::string> env_strings;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string text = *entry;
+    // The child sees only the library variables the test gives it.
+    if (text.rfind("MARKSAFE_", 0) == 0) continue;
+    env_strings.push_back(text);
+  }
+  for (const auto& [name, value] : env) {
+    if (!value.empty()) env_strings.push_back(name + "=" + value);
+  }
+  std::vector<char*> envp;
+  for (std::string& text : env_strings) envp.push_back(text.data());
+  envp.push_back(nullptr);
+
+  std::vector<std::string> argv_strings = {MARKSAFE_CLI_PATH};
+  argv_strings.insert(argv_strings.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& text : argv_strings) argv.push_back(text.data());
+  argv.push_back(nullptr);
+
+  int out_pipe[2], err_pipe[2];
+  if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) {
+    throw std::runtime_error("pipe");
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out_pipe[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, err_pipe[1], 2);
+  posix_spawn_file_actions_addclose(&actions, out_pipe[0]);
+  posix_spawn_file_actions_addclose(&actions, err_pipe[0]);
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(),
+                             envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  close(out_pipe[1]);
+  close(err_pipe[1]);
+  CliResult result;
+  if (rc != 0) {
+    close(out_pipe[0]);
+    close(err_pipe[0]);
+    throw std::runtime_error(std::string("spawn: ") + std::strerror(rc));
+  }
+  ReadBoth(out_pipe[0], err_pipe[0], &result.out, &result.err);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+  return result;
+}
 
 Profile::Profile() {
   MakeDirs(favorites());
@@ -149,26 +208,22 @@ void Profile::FillFirefox() {
 }
 
 void Profile::FillChrome() {
-  Json::Value bar = ChromeFolder("1", "Bookmarks bar");
-  bar["children"].append(ChromeUrl("4", "Mail", "https://mail.example.com/"));
-  Json::Value work = ChromeFolder("5", "Работа");
-  work["children"].append(
-      ChromeUrl("6", "Отчёт", "https://report.example.ru/"));
-  bar["children"].append(work);
-  Json::Value other = ChromeFolder("2", "Other bookmarks");
-  other["children"].append(
-      ChromeUrl("7", "Other one", "https://other.example.net/"));
-  WriteChrome(chrome(), bar, other);
+  WriteBytes(chrome(),
+             ChromeText(R"({"id": "4", "name": "Mail", "type": "url",
+                            "url": "https://mail.example.com/"},
+                           {"id": "5", "name": "Работа", "type": "folder",
+                            "children": [{"id": "6", "name": "Отчёт",
+                              "type": "url",
+                              "url": "https://report.example.ru/"}]})",
+                        R"({"id": "7", "name": "Other one", "type": "url",
+                            "url": "https://other.example.net/"})"));
 }
 
 void Profile::EmptyIe() { MakeDirs(favorites()); }
 
 void Profile::EmptyFirefox() { WritePlaces(places(), ""); }
 
-void Profile::EmptyChrome() {
-  WriteChrome(chrome(), ChromeFolder("1", "Bookmarks bar"),
-              ChromeFolder("2", "Other bookmarks"));
-}
+void Profile::EmptyChrome() { WriteBytes(chrome(), ChromeText("", "")); }
 
 CliResult Profile::Run(const std::vector<std::string>& args,
                        const std::map<std::string, std::string>& extra) const {
@@ -263,44 +318,22 @@ std::multiset<std::string> ChromeLinks(const std::string& bookmarks) {
 std::multiset<std::string> FavoritesLinks(const std::string& favorites) {
   std::multiset<std::string> links;
   std::error_code ec;
-  const fs::path root = fs::u8path(favorites);
+  const fs::path root = favorites;
   for (auto it = fs::recursive_directory_iterator(root, ec);
        !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
     const fs::path file = it->path();
     if (file.extension() != ".url") continue;
-    std::ifstream in(file, std::ios::binary);
-    const std::string text = DecodeUrlFile(std::string(
-        std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+    const std::string text = DecodeUrlFile(ReadBytes(file.string()));
     const size_t key = text.find("URL=");
     const std::string url =
         key == std::string::npos
             ? ""
             : text.substr(key + 4, text.find_first_of("\r\n", key) - key - 4);
     const std::string relative =
-        fs::relative(file, root).replace_extension().generic_u8string();
+        fs::relative(file, root).replace_extension().generic_string();
     links.insert(relative + " -> " + url);
   }
   return links;
-}
-
-void WriteFileU8(const std::string& path, const std::string& bytes) {
-  const fs::path file = fs::u8path(path);
-  fs::create_directories(file.parent_path());
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-std::vector<std::string> TreeOf(const std::string& root) {
-  std::vector<std::string> tree;
-  std::error_code ec;
-  const fs::path base = fs::u8path(root);
-  for (auto it = fs::recursive_directory_iterator(base, ec);
-       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    tree.push_back(fs::relative(it->path(), base).generic_u8string() +
-                   (it->is_directory() ? "/" : ""));
-  }
-  std::sort(tree.begin(), tree.end());
-  return tree;
 }
 
 bool Contains(const std::string& text, const std::string& fragment) {

@@ -1,8 +1,8 @@
 // Runs the marksafe program as a child process on sandbox profiles, and
 // reads back what it left in the Favorites folder, places.sqlite and the
 // Chrome Bookmarks file.
-#ifndef MARKSAFE_TESTS_CLI_CLI_HARNESS_H_
-#define MARKSAFE_TESTS_CLI_CLI_HARNESS_H_
+#ifndef MARKSAFE_TESTS_CLI_POSIX_CLI_HARNESS_H_
+#define MARKSAFE_TESTS_CLI_POSIX_CLI_HARNESS_H_
 
 #include <map>
 #include <set>
@@ -61,14 +61,9 @@ std::multiset<std::string> ChromeLinks(const std::string& bookmarks);
 // Favorites: the same for every .url file ("Folder/Title -> URL").
 std::multiset<std::string> FavoritesLinks(const std::string& favorites);
 
-// File helpers for paths with characters outside ASCII (UTF-8 paths).
-void WriteFileU8(const std::string& path, const std::string& bytes);
-// Every file and folder below root ("a/", "a/b.url"), sorted.
-std::vector<std::string> TreeOf(const std::string& root);
-
 bool Contains(const std::string& text, const std::string& fragment);
 
 }  // namespace test
 }  // namespace marksafe
 
-#endif  // MARKSAFE_TESTS_CLI_CLI_HARNESS_H_
+#endif  // MARKSAFE_TESTS_CLI_POSIX_CLI_HARNESS_H_

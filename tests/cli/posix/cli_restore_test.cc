@@ -2,7 +2,7 @@
 // restore adds nothing.
 #include <gtest/gtest.h>
 
-#include "cli/cli_harness.h"
+#include "cli/posix/cli_harness.h"
 
 namespace marksafe {
 namespace test {
@@ -40,10 +40,10 @@ TEST_F(CliRestoreTest, IntoIeTakesEveryPartAndTwiceAddsNothing) {
   EXPECT_EQ(links.size(), 9u);
   EXPECT_TRUE(Contains(r.out, "links 0 -> 9 (+9)"));
 
-  const auto tree = TreeOf(target_.favorites());
+  const auto tree = ListTree(target_.favorites());
   r = target_.Run({"restore", backup_.path(), "--to", "ie"});
   ASSERT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_EQ(TreeOf(target_.favorites()), tree);
+  EXPECT_EQ(ListTree(target_.favorites()), tree);
   EXPECT_TRUE(Contains(r.out, "links 9 -> 9 (no change)"));
 }
 

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "cli/cli_harness.h"
+#include "cli/posix/cli_harness.h"
 
 extern char** environ;
 

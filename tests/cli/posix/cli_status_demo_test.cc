@@ -1,9 +1,7 @@
 // marksafe status, --help on every command, --verbose, and the demo.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "cli/cli_harness.h"
+#include "cli/posix/cli_harness.h"
 
 namespace marksafe {
 namespace test {
@@ -76,9 +74,8 @@ TEST(CliDemoTest, RunsEveryStepAndLeavesTheSandbox) {
   EXPECT_TRUE(Contains(r.out, "The sandbox stays in " + dir.sub("sandbox")));
   EXPECT_TRUE(IsDir(dir.sub("sandbox/Backup/Bookmarks/Chrome")));
   // Titles in other scripts came through every browser.
-  EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(
-      dir.sub("sandbox/Favorites/Imported from Firefox/Unsorted Bookmarks/"
-              "Шахматы онлайн – lichess.url"))));
+  EXPECT_TRUE(Exists(dir.sub("sandbox/Favorites/Imported from Firefox/"
+                             "Unsorted Bookmarks/Шахматы онлайн – lichess.url")));
 
   // A second demo will not mix itself into the first one's folder.
   const CliResult again = RunCli({"demo", dir.sub("sandbox")}, {});
