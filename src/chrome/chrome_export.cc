@@ -86,16 +86,18 @@ bool export_2_folder(const std::u16string& destination,
                                interchange::kChromePosBarValue, position_file);
   const Json::Value* bar = RootFolder(document, "bookmark_bar");
   const bool bar_done =
-      bar != nullptr && export_folder(*bar, destination,
-                                      interchange::kChromePosBarValue, true);
-  if (!bar_done) DebugLog(u"export_folder [roots][bookmark_bar] execute fail! \n");
+      bar != nullptr &&
+      export_folder(*bar, destination, interchange::kChromePosBarValue, true);
+  if (!bar_done)
+    DebugLog(u"export_folder [roots][bookmark_bar] execute fail! \n");
   platform::WriteProfileString(
       interchange::kChromePosSection, interchange::kChromePosOtherKey,
       interchange::kChromePosOtherValue, position_file);
   const Json::Value* other = RootFolder(document, "other");
   const bool other_done =
-      other != nullptr && export_folder(*other, destination,
-                                        interchange::kChromePosOtherValue, true);
+      other != nullptr &&
+      export_folder(*other, destination, interchange::kChromePosOtherValue,
+                    true);
   if (!other_done) DebugLog(u"export_folder [roots][other] execute fail! \n");
   return bar_done && other_done;
 }
@@ -113,8 +115,9 @@ int32_t ExportChrome2Folder(const char16_t* chrome_file,
   Json::Value document;
   load_chrome_file(file.c_str(), &document);
   if (!export_2_folder(destination, document)) {
-    DebugLog(u"[DllExport] [export_chrome_2_folder] export_2_folder fail: %ld \n",
-             static_cast<long>(platform::GetLastError()));
+    DebugLog(
+        u"[DllExport] [export_chrome_2_folder] export_2_folder fail: %ld \n",
+        static_cast<long>(platform::GetLastError()));
     return 87;
   }
   return 0;
@@ -136,7 +139,8 @@ int32_t BackupChrome(const char16_t* chrome_file, const char16_t* backup_path,
       return 87;
     }
   }
-  if (!platform::IsDirectory(folder) && !platform::CreateDirectoryTree(folder)) {
+  if (!platform::IsDirectory(folder) &&
+      !platform::CreateDirectoryTree(folder)) {
     return 87;
   }
   return ExportChrome2Folder(chrome_file, folder.c_str());

@@ -34,9 +34,7 @@ std::u16string DisplayName(const std::u16string& title,
   return name.substr(0, name.size() - 4);
 }
 
-std::string IdText(IdCounter* counter) {
-  return std::to_string((*counter)++);
-}
+std::string IdText(IdCounter* counter) { return std::to_string((*counter)++); }
 
 bool HasUsableChildren(const Json::Value& folder) {
   const Json::Value* children = Member(folder, "children");
@@ -111,10 +109,9 @@ bool import_folder_2_bookmark_bar(Json::Value* document, const char16_t* source,
   if (document == nullptr || source == nullptr || name == nullptr) return false;
   IdCounter counter = 0;
   next_node_id(*document, &counter);
-  return import_from_folder(FromPointer(source),
-                            wide_to_utf8(FromPointer(name)),
-                            MutableRootFolder(document, "bookmark_bar"),
-                            &counter);
+  return import_from_folder(
+      FromPointer(source), wide_to_utf8(FromPointer(name)),
+      MutableRootFolder(document, "bookmark_bar"), &counter);
 }
 
 bool import_from_chrome_bk(Json::Value* document, const char16_t* folder) {
@@ -151,9 +148,10 @@ int32_t ImportFolder2ChromeBar(const char16_t* chrome_file,
   Json::Value document;
   if (!load_chrome_file(file.c_str(), &document)) return 87;
   if (!import_folder_2_bookmark_bar(&document, source.c_str(), folder_name)) {
-    DebugLog(u"[DllExport] [import_folder_2_chrome_bar] "
-             u"import_folder_2_bookmark_bar fail: %ld \n",
-             static_cast<long>(platform::GetLastError()));
+    DebugLog(
+        u"[DllExport] [import_folder_2_chrome_bar] "
+        u"import_folder_2_bookmark_bar fail: %ld \n",
+        static_cast<long>(platform::GetLastError()));
     return 87;
   }
   if (!save_chrome_file(document, file)) {
@@ -180,8 +178,9 @@ static int32_t ImportBackupPart(const char16_t* chrome_file,
       folder_name != nullptr ? folder_name : default_name);
 }
 
-int32_t ImportIe2Chrome(const char16_t* chrome_file, const char16_t* backup_path,
-                        bool into_backup_set, const char16_t* folder_name,
+int32_t ImportIe2Chrome(const char16_t* chrome_file,
+                        const char16_t* backup_path, bool into_backup_set,
+                        const char16_t* folder_name,
                         const void* must_be_nonnull_1,
                         const void* must_be_nonnull_2) {
   if (backup_path == nullptr || must_be_nonnull_1 == nullptr ||

@@ -46,7 +46,8 @@ bool count_chrome_nodes(const Json::Value& document, int32_t* folder_count,
 
 int32_t GetChromeSize(const char16_t* chrome_file, uint64_t* file_size,
                       int32_t* folder_count, int32_t* link_count) {
-  if (file_size == nullptr || folder_count == nullptr || link_count == nullptr) {
+  if (file_size == nullptr || folder_count == nullptr ||
+      link_count == nullptr) {
     return 87;
   }
   std::u16string file;
@@ -65,7 +66,8 @@ int32_t GetChromeSize(const char16_t* chrome_file, uint64_t* file_size,
 int32_t GetChromeBkSize(const char16_t* backup_path, bool into_backup_set,
                         uint64_t* file_size, int32_t* folder_count,
                         int32_t* link_count) {
-  if (file_size == nullptr || folder_count == nullptr || link_count == nullptr) {
+  if (file_size == nullptr || folder_count == nullptr ||
+      link_count == nullptr) {
     return 87;
   }
   if (backup_path == nullptr) {

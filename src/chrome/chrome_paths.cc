@@ -30,9 +30,9 @@ bool ChromePositionFolder(const std::u16string& folder, const char16_t* key,
                           std::u16string* out, std::u16string* value_out) {
   const std::u16string position_file =
       JoinPath(folder, interchange::kChromePosIni);
-  const std::u16string value = platform::GetProfileString(
-      interchange::kChromePosSection, key, u"", kPositionValueSize,
-      position_file);
+  const std::u16string value =
+      platform::GetProfileString(interchange::kChromePosSection, key, u"",
+                                 kPositionValueSize, position_file);
   if (value_out != nullptr) *value_out = value;
   if (!interchange::ResolvePositionValue(folder, value, out)) {
     DebugLog(u"[Chrome] chrome_pos.ini value %s refused: it leaves %s\n",

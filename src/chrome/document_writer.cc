@@ -251,4 +251,3 @@ std::string WriteDocumentText(const Json::Value& document,
 
 }  // namespace chrome
 }  // namespace marksafe
-

@@ -40,12 +40,9 @@ MARKSAFE_API int32_t import_folder_2_chrome_bar(const MS_CHAR* chrome_file,
   });
 }
 
-MARKSAFE_API int32_t import_ie_2_chrome(const MS_CHAR* chrome_file,
-                                        const MS_CHAR* source,
-                                        bool into_backup_set,
-                                        const MS_CHAR* folder_name,
-                                        const void* reserved1,
-                                        const void* reserved2) {
+MARKSAFE_API int32_t import_ie_2_chrome(
+    const MS_CHAR* chrome_file, const MS_CHAR* source, bool into_backup_set,
+    const MS_CHAR* folder_name, const void* reserved1, const void* reserved2) {
   return Guarded(kFailure, [&] {
     return chrome::ImportIe2Chrome(AsU16(chrome_file), AsU16(source),
                                    into_backup_set, AsU16(folder_name),
@@ -82,8 +79,8 @@ MARKSAFE_API int32_t get_chrome_bk_size(const MS_CHAR* backup_path,
   });
 }
 
-MARKSAFE_API int32_t get_chrome_size(const MS_CHAR* chrome_file,
-                                     uint64_t* size, int32_t* folder_count,
+MARKSAFE_API int32_t get_chrome_size(const MS_CHAR* chrome_file, uint64_t* size,
+                                     int32_t* folder_count,
                                      int32_t* link_count) {
   return Guarded(kFailure, [&] {
     return chrome::GetChromeSize(AsU16(chrome_file), size, folder_count,

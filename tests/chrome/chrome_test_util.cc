@@ -19,10 +19,12 @@ Json::Value Doc(const std::string& text) {
 std::string ChromeText(const std::string& bar_children,
                        const std::string& other_children) {
   return R"({"checksum": "0", "roots": {
-    "bookmark_bar": {"children": [)" + bar_children +
+    "bookmark_bar": {"children": [)" +
+         bar_children +
          R"(], "date_added": "1", "date_modified": "0", "id": "1",
       "name": "Bookmarks bar", "type": "folder"},
-    "other": {"children": [)" + other_children +
+    "other": {"children": [)" +
+         other_children +
          R"(], "date_added": "1", "date_modified": "0", "id": "2",
       "name": "Other bookmarks", "type": "folder"},
     "synced": {"children": [], "date_added": "1", "date_modified": "0",
@@ -56,8 +58,8 @@ const Json::Value& RootChildren(const Json::Value& document,
 }
 
 std::string ShortcutValue(const std::string& file, const std::string& key) {
-  return U8(platform::GetProfileString(u"InternetShortcut", U16(key), u"",
-                                       4096, U16(file)));
+  return U8(platform::GetProfileString(u"InternetShortcut", U16(key), u"", 4096,
+                                       U16(file)));
 }
 
 void WriteShortcut(const std::string& file, const std::string& url,

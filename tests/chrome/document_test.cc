@@ -18,12 +18,14 @@ TEST(ChromeNodes, FixedMembersAndNoInjection) {
   Json::Value url;
   chrome::make_url_node("7", "A", "B", &url);
   EXPECT_EQ(Doc(R"({"date_added": "0", "id": "7", "name": "A", "type": "url",
-                    "url": "B"})"), url);
+                    "url": "B"})"),
+            url);
   Json::Value folder;
   chrome::make_folder_node("9", "F", &folder);
   EXPECT_EQ(Doc(R"({"children": [], "date_added": "12915246468212928",
                     "date_modified": "12915248079990011", "id": "9",
-                    "name": "F", "type": "folder"})"), folder);
+                    "name": "F", "type": "folder"})"),
+            folder);
   const std::string name = "x\", \"type\": \"folder";
   const std::string address = "http://a/\\t\\q\"}";
   chrome::make_url_node("7", name, address, &url);

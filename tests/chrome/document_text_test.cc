@@ -77,12 +77,14 @@ TEST(ChromeDocumentText, GoldenLayoutWithEncodedNames) {
 }
 
 TEST(ChromeDocumentText, QuotingOfNamesAndOtherStrings) {
-  const std::string text = chrome::ChromeFileText(Doc(ChromeText(
-      UrlJson(4, "say \\\"hi\\\"\\t\\u0001\\ud83d\\ude00", "http://a/\\\"b\\u001f"),
-      "")));
+  const std::string text = chrome::ChromeFileText(
+      Doc(ChromeText(UrlJson(4, "say \\\"hi\\\"\\t\\u0001\\ud83d\\ude00",
+                             "http://a/\\\"b\\u001f"),
+                     "")));
   EXPECT_NE(std::string::npos,
             text.find("\"name\" : \"say \\\"hi\\\"\\t\\u0001\\uD83D\\uDE00\""));
-  EXPECT_NE(std::string::npos, text.find("\"url\" : \"http://a/\\\"b\\u001F\""));
+  EXPECT_NE(std::string::npos,
+            text.find("\"url\" : \"http://a/\\\"b\\u001F\""));
 }
 
 TEST(ChromeDocumentText, LayoutEqualsJsonCppStyledWriter) {
@@ -93,10 +95,14 @@ TEST(ChromeDocumentText, LayoutEqualsJsonCppStyledWriter) {
   std::function<Json::Value(int)> make = [&](int depth) -> Json::Value {
     const int kind = depth > 3 ? pick(5) : pick(8);
     switch (kind) {
-      case 0: return Json::Value(pick(2000) - 1000);
-      case 1: return Json::Value(pick(1000) / 8.0);
-      case 2: return Json::Value(pick(2) == 0);
-      case 3: return Json::Value();
+      case 0:
+        return Json::Value(pick(2000) - 1000);
+      case 1:
+        return Json::Value(pick(1000) / 8.0);
+      case 2:
+        return Json::Value(pick(2) == 0);
+      case 3:
+        return Json::Value();
       case 4: {
         std::string text;
         const int length = pick(30);
@@ -133,9 +139,21 @@ TEST(ChromeDocumentText, LayoutEqualsJsonCppStyledWriter) {
 
 TEST(ChromeDocumentText, EveryStringReadsBackAfterSave) {
   std::mt19937 random(11);
-  const char* pieces[] = {"a", "\\", "\"", "\t", "\n", "\x01", "\x1f", "/",
-                          "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
-                          "\\u", "C:\\x", "(NUL)", " "};
+  const char* pieces[] = {"a",
+                          "\\",
+                          "\"",
+                          "\t",
+                          "\n",
+                          "\x01",
+                          "\x1f",
+                          "/",
+                          "\xC3\xA9",
+                          "\xE2\x82\xAC",
+                          "\xF0\x9F\x98\x80",
+                          "\\u",
+                          "C:\\x",
+                          "(NUL)",
+                          " "};
   auto random_text = [&] {
     std::string text;
     const int length = static_cast<int>(random() % 12);
@@ -182,12 +200,14 @@ TEST(ChromeDocumentText, FixtureOfTodaysChromeRoundTrips) {
   EXPECT_EQ(document, again);
   EXPECT_EQ("3", again["roots"]["synced"]["id"].asString());
   EXPECT_EQ("", again["roots"]["bookmark_bar"]["children"][0]["meta_info"]
-                    ["power_bookmark_meta"].asString());
+                     ["power_bookmark_meta"]
+                         .asString());
 }
 
 TEST(ChromeDocumentReader, BackslashBeforeHighByteIsKeptInStringsOnly) {
   Json::Value value;
-  ASSERT_TRUE(chrome::ParseDocumentText("[\"a\\\xC3\xA9\", \"b\\tc\"]", &value));
+  ASSERT_TRUE(
+      chrome::ParseDocumentText("[\"a\\\xC3\xA9\", \"b\\tc\"]", &value));
   EXPECT_EQ("a\\\xC3\xA9", value[0].asString());
   EXPECT_EQ("b\tc", value[1].asString());
   EXPECT_FALSE(chrome::ParseDocumentText("[\"a\\q\"]", &value));
@@ -195,11 +215,11 @@ TEST(ChromeDocumentReader, BackslashBeforeHighByteIsKeptInStringsOnly) {
   // A quote in a comment opens no string, "//" in a string no comment, and
   // an escaped quote does not end the string.
   ASSERT_TRUE(chrome::ParseDocumentText(
-      "// say \"\n{\"a\" : \"x//\\\"\\\xC3\xA9\" /* \\\xC3\xA9 \" */}", &value));
+      "// say \"\n{\"a\" : \"x//\\\"\\\xC3\xA9\" /* \\\xC3\xA9 \" */}",
+      &value));
   EXPECT_EQ("x//\"\\\xC3\xA9", value["a"].asString());
-  EXPECT_FALSE(chrome::ParseDocumentText(std::string(5000, '[') +
-                                             std::string(5000, ']'),
-                                         &value));
+  EXPECT_FALSE(chrome::ParseDocumentText(
+      std::string(5000, '[') + std::string(5000, ']'), &value));
 }
 
 }  // namespace

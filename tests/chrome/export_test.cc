@@ -27,12 +27,15 @@ class ChromeExport : public ::testing::Test {
 
 TEST_F(ChromeExport, FilesFoldersNamesAndPositionFile) {
   const std::string long_url = "http://e/" + std::string(400, 'u');
-  WriteBytes(chrome_, ChromeText(
-      UrlJson(4, "a:b/c", "U") + "," +
-          FolderJson(5, "x|y", UrlJson(6, "d", "V") + "," + UrlJson(7, "d", "W")) +
-          R"(, {"type": "url", "name": "nourl", "id": "8"})" +
-          R"(, {"type": "separator", "name": "s", "id": "9"})",
-      UrlJson(10, "caf\\u00e9", long_url)));
+  WriteBytes(
+      chrome_,
+      ChromeText(
+          UrlJson(4, "a:b/c", "U") + "," +
+              FolderJson(5, "x|y",
+                         UrlJson(6, "d", "V") + "," + UrlJson(7, "d", "W")) +
+              R"(, {"type": "url", "name": "nourl", "id": "8"})" +
+              R"(, {"type": "separator", "name": "s", "id": "9"})",
+          UrlJson(10, "caf\\u00e9", long_url)));
   EXPECT_EQ(0, Export("out"));
   EXPECT_EQ(Tree({"Bookmarks bar/", "Bookmarks bar/abc.url",
                   "Bookmarks bar/nourl.url", "Bookmarks bar/xy/",
@@ -47,8 +50,9 @@ TEST_F(ChromeExport, FilesFoldersNamesAndPositionFile) {
   // long URL is written whole.
   EXPECT_EQ("W", ShortcutValue(dir_.sub("out/Bookmarks bar/xy/d.url"), "URL"));
   EXPECT_EQ("", ShortcutValue(dir_.sub("out/Bookmarks bar/nourl.url"), "URL"));
-  EXPECT_EQ(long_url,
-            ShortcutValue(dir_.sub("out/Other bookmarks/caf\xC3\xA9.url"), "URL"));
+  EXPECT_EQ(
+      long_url,
+      ShortcutValue(dir_.sub("out/Other bookmarks/caf\xC3\xA9.url"), "URL"));
   const std::u16string pos = dir_.u16("out/chrome_pos.ini");
   EXPECT_EQ(u"Bookmarks bar",
             platform::GetProfileString(u"Chrome_menu", u"Bar", u"", 99, pos));
@@ -64,7 +68,8 @@ TEST_F(ChromeExport, MissingBrokenAndWronglyTypedInput) {
     WriteBytes(chrome_, text);
     EXPECT_EQ(87, Export("out"));
   }
-  EXPECT_TRUE(log.Contains("[DllExport] [export_chrome_2_folder] export_2_folder fail"));
+  EXPECT_TRUE(log.Contains(
+      "[DllExport] [export_chrome_2_folder] export_2_folder fail"));
   EXPECT_EQ(Tree(), ListTree(dir_.sub("out")));
   // Nodes with members of the wrong type, and a name no file system takes:
   // skipped and reported, never thrown; the rest is written.
@@ -72,7 +77,8 @@ TEST_F(ChromeExport, MissingBrokenAndWronglyTypedInput) {
       "bookmark_bar": {"type": "folder", "children": [
         {"type": "url", "name": 5, "url": "u"}, {"type": "url", "name": "n",
         "url": ["u"]}, {"type": "folder", "name": {}}, {"type": 7}, 3, null,
-        {"type": "url", "name": ")" + std::string(600, 'n') + R"(", "url": "u"},
+        {"type": "url", "name": ")" +
+                          std::string(600, 'n') + R"(", "url": "u"},
         {"type": "folder", "name": "kept", "children": {"a": 1}},
         {"type": "url", "name": "good", "url": "g"}]},
       "other": {"type": "folder", "children": 4}}})");
@@ -87,7 +93,8 @@ TEST_F(ChromeExport, BackupIntoTheBackupSet) {
   WriteBytes(chrome_, ChromeText(UrlJson(4, "a", "U"), ""));
   const std::u16string chrome = U16(chrome_);
   EXPECT_EQ(3, backup_chrome(chrome.c_str(), nullptr, true));
-  EXPECT_EQ(3, backup_chrome(chrome.c_str(), dir_.u16("missing").c_str(), true));
+  EXPECT_EQ(3,
+            backup_chrome(chrome.c_str(), dir_.u16("missing").c_str(), true));
   EXPECT_FALSE(Exists(dir_.sub("missing")));
   MakeDirs(dir_.sub("root"));
   EXPECT_EQ(0, backup_chrome(chrome.c_str(), dir_.u16("root").c_str(), true));
@@ -100,8 +107,9 @@ TEST_F(ChromeExport, BackupIntoTheBackupSet) {
                   "Bookmarks/Chrome/chrome_pos.ini"}),
             ListTree(dir_.sub("root")));
   // A root that leaves no room for the sub-path is refused, not cut.
-  const std::string deep = dir_.sub(
-      std::string(100, 'd') + "/" + std::string(250 - dir_.path().size() - 102, 'e'));
+  const std::string deep =
+      dir_.sub(std::string(100, 'd') + "/" +
+               std::string(250 - dir_.path().size() - 102, 'e'));
   MakeDirs(deep);
   EXPECT_EQ(3, backup_chrome(chrome.c_str(), U16(deep).c_str(), true));
   EXPECT_FALSE(Exists(deep + "/Bookmarks"));

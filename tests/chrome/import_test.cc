@@ -29,7 +29,9 @@ class ChromeImport : public ::testing::Test {
     return import_folder_2_chrome_bar(U16(chrome_).c_str(),
                                       dir_.u16("src").c_str(), name);
   }
-  Json::Value Bar() { return RootChildren(LoadChrome(chrome_), "bookmark_bar"); }
+  Json::Value Bar() {
+    return RootChildren(LoadChrome(chrome_), "bookmark_bar");
+  }
 
   TempDir dir_;
   std::string chrome_ = dir_.sub("Default/Bookmarks");
@@ -71,14 +73,16 @@ TEST_F(ChromeImport, NamesTitlesAndSkippedEntries) {
   WriteShortcut(dir_.sub("src/a.url.bak"), "http://bak/");
   WriteShortcut(dir_.sub("src/q.url"), "http://a/\"b\\c",
                 "say \"hi\"\tC:\\x \xF0\x9F\x98\x80.url");
-  for (const char* skipped : {".Quillbay", ".QUILLBAY", "imported from chrome"}) {
+  for (const char* skipped :
+       {".Quillbay", ".QUILLBAY", "imported from chrome"}) {
     WriteShortcut(dir_.sub("src/") + skipped + "/m.url", "http://m/");
   }
   ASSERT_EQ(0, Import(u"N"));
-  EXPECT_EQ(Lines({"42 Docs http://d/",
-                   "43 say \"hi\"\tC:\\x \xF0\x9F\x98\x80 http://a/\"b\\c",
-                   "44 Read me http://r/", "45 ab http://s/", "46 Docs http://t/"}),
-            Summary(Bar()[1]["children"]));
+  EXPECT_EQ(
+      Lines({"42 Docs http://d/",
+             "43 say \"hi\"\tC:\\x \xF0\x9F\x98\x80 http://a/\"b\\c",
+             "44 Read me http://r/", "45 ab http://s/", "46 Docs http://t/"}),
+      Summary(Bar()[1]["children"]));
 }
 
 TEST_F(ChromeImport, ArgumentsBackupsAndUntouchedFiles) {
@@ -88,16 +92,19 @@ TEST_F(ChromeImport, ArgumentsBackupsAndUntouchedFiles) {
   EXPECT_EQ(87, Import(nullptr));
   EXPECT_EQ(87, import_folder_2_chrome_bar(dir_.u16("none/Bookmarks").c_str(),
                                            dir_.u16("src").c_str(), u"N"));
-  EXPECT_EQ(87, import_ie_2_chrome(U16(chrome_).c_str(), dir_.u16("src").c_str(),
-                                   false, u"N", "x", nullptr));
+  EXPECT_EQ(87,
+            import_ie_2_chrome(U16(chrome_).c_str(), dir_.u16("src").c_str(),
+                               false, u"N", "x", nullptr));
   EXPECT_EQ(before, ReadBytes(chrome_));
   // Backups go under their default names.
   WriteShortcut(dir_.sub("root/Bookmarks/Favorites/f.url"), "http://f/");
   WriteShortcut(dir_.sub("root/Bookmarks/Firefox/Menu/g.url"), "http://g/");
-  EXPECT_EQ(0, import_ie_2_chrome(U16(chrome_).c_str(), dir_.u16("root").c_str(),
-                                  true, nullptr, "x", "y"));
-  EXPECT_EQ(0, import_firefox_2_chrome(U16(chrome_).c_str(),
-                                       dir_.u16("root").c_str(), true, nullptr));
+  EXPECT_EQ(0,
+            import_ie_2_chrome(U16(chrome_).c_str(), dir_.u16("root").c_str(),
+                               true, nullptr, "x", "y"));
+  EXPECT_EQ(
+      0, import_firefox_2_chrome(U16(chrome_).c_str(), dir_.u16("root").c_str(),
+                                 true, nullptr));
   EXPECT_EQ(3, import_firefox_2_chrome(U16(chrome_).c_str(),
                                        dir_.u16("src").c_str(), true, nullptr));
   EXPECT_EQ(Lines({"10 F", "41 Imported from IE", "43 Imported from Firefox"}),
@@ -118,17 +125,20 @@ TEST_F(ChromeImport, FailedSaveIsReported) {
   WriteShortcut(dir_.sub("src/a.url"), "http://a/");
   const std::string folder = dir_.sub("Default");
   // Permissions stop a normal user; root needs the immutable attribute.
-  std::string command = "chmod 555 '" + folder + "'; chattr +i '" + folder +
-                        "' 2>/dev/null";
-  if (std::system(command.c_str()) != 0) {}
+  std::string command =
+      "chmod 555 '" + folder + "'; chattr +i '" + folder + "' 2>/dev/null";
+  if (std::system(command.c_str()) != 0) {
+  }
   const bool locked = !platform::WriteFile(U16(folder + "/probe"), "x");
   if (locked) {
     const std::string before = ReadBytes(chrome_);
     EXPECT_EQ(87, Import(u"N"));
     EXPECT_EQ(before, ReadBytes(chrome_));
   }
-  command = "chattr -i '" + folder + "' 2>/dev/null; chmod 755 '" + folder + "'";
-  if (std::system(command.c_str()) != 0) {}
+  command =
+      "chattr -i '" + folder + "' 2>/dev/null; chmod 755 '" + folder + "'";
+  if (std::system(command.c_str()) != 0) {
+  }
   if (!locked) GTEST_SKIP() << "cannot make a folder unwritable here";
 }
 

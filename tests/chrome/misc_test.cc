@@ -22,7 +22,8 @@ using Tree = std::vector<std::string>;
 TEST(ChromeCount, RootsFoldersAndLinksAreAddedToTheCounts) {
   int32_t folders = 0;
   int32_t links = 0;
-  EXPECT_TRUE(chrome::count_chrome_nodes(Doc(ChromeText("", "")), &folders, &links));
+  EXPECT_TRUE(
+      chrome::count_chrome_nodes(Doc(ChromeText("", "")), &folders, &links));
   EXPECT_EQ(2, folders);
   EXPECT_EQ(0, links);
   folders = 5;
@@ -49,7 +50,7 @@ class ChromeMisc : public ::testing::Test {
   TempDir dir_;
   ScopedEnv appdata_{"MARKSAFE_APPDATA", dir_.sub("AppData/Roaming")};
   ScopedEnv os_{"MARKSAFE_OS_MAJOR", "10"};
-    // Where the locator finds it with the variables above.
+  // Where the locator finds it with the variables above.
   std::string chrome_ =
       dir_.sub("AppData/Local/Google/Chrome/User Data/Default/Bookmarks");
 };
@@ -101,14 +102,16 @@ TEST_F(ChromeMisc, BackupCopiedIntoFavorites) {
   MakeDirs(dir_.sub("root"));
   ASSERT_EQ(0, backup_chrome(nullptr, dir_.u16("root").c_str(), true));
   MakeDirs(dir_.sub("Favorites"));
-  EXPECT_EQ(87, import_chrome_bk_2_ie(nullptr, true, dir_.u16("Favorites").c_str()));
+  EXPECT_EQ(
+      87, import_chrome_bk_2_ie(nullptr, true, dir_.u16("Favorites").c_str()));
   EXPECT_EQ(0, import_chrome_bk_2_ie(dir_.u16("root").c_str(), true,
                                      dir_.u16("Favorites").c_str()));
-  EXPECT_EQ(Tree({"Imported from chrome/", "Imported from chrome/Bookmarks bar/",
-                  "Imported from chrome/Bookmarks bar/a.url",
-                  "Imported from chrome/Other bookmarks/",
-                  "Imported from chrome/Other bookmarks/o.url"}),
-            ListTree(dir_.sub("Favorites")));
+  EXPECT_EQ(
+      Tree({"Imported from chrome/", "Imported from chrome/Bookmarks bar/",
+            "Imported from chrome/Bookmarks bar/a.url",
+            "Imported from chrome/Other bookmarks/",
+            "Imported from chrome/Other bookmarks/o.url"}),
+      ListTree(dir_.sub("Favorites")));
   // The located Favorites folder needs Internet Explorer.
   ScopedEnv favorites("MARKSAFE_FAVORITES", dir_.sub("Favorites"));
   ScopedEnv program_files("MARKSAFE_PROGRAM_FILES", dir_.sub("Programs"));
@@ -128,8 +131,10 @@ TEST_F(ChromeMisc, BackupWithoutOrWithBadPositionFile) {
             ListTree(dir_.sub("Favorites")));
   // Values that climb out of either folder copy nothing anywhere.
   const std::u16string pos = U16(backup + "/chrome_pos.ini");
-  ASSERT_TRUE(platform::WriteProfileString(u"Chrome_menu", u"Bar", u"..\\..\\x", pos));
-  ASSERT_TRUE(platform::WriteProfileString(u"Chrome_menu", u"other", u"/tmp", pos));
+  ASSERT_TRUE(
+      platform::WriteProfileString(u"Chrome_menu", u"Bar", u"..\\..\\x", pos));
+  ASSERT_TRUE(
+      platform::WriteProfileString(u"Chrome_menu", u"other", u"/tmp", pos));
   LogCapture log;
   EXPECT_EQ(87, import_chrome_bk_2_ie(U16(backup).c_str(), false,
                                       dir_.u16("in").c_str()));

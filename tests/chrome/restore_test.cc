@@ -24,9 +24,10 @@ class ChromeRestore : public ::testing::Test {
   void WritePositions(const std::string& bar, const std::string& other) {
     const std::u16string pos = U16(backup_ + "/chrome_pos.ini");
     MakeDirs(backup_);
-    ASSERT_TRUE(platform::WriteProfileString(u"Chrome_menu", u"Bar", U16(bar), pos));
-    ASSERT_TRUE(platform::WriteProfileString(u"Chrome_menu", u"other", U16(other),
-                                             pos));
+    ASSERT_TRUE(
+        platform::WriteProfileString(u"Chrome_menu", u"Bar", U16(bar), pos));
+    ASSERT_TRUE(platform::WriteProfileString(u"Chrome_menu", u"other",
+                                             U16(other), pos));
   }
   int32_t Restore() {
     return restore_chrome(U16(chrome_).c_str(), dir_.u16("root").c_str(), true);
@@ -64,7 +65,8 @@ TEST_F(ChromeRestore, ArgumentsAndMissingPositionFile) {
   const Json::Value before = LoadChrome(chrome_);
   LogCapture log;
   EXPECT_EQ(87, Restore());
-  EXPECT_TRUE(log.Contains("[DllExport] [restore_chrome] import_from_chrome_bk fail"));
+  EXPECT_TRUE(
+      log.Contains("[DllExport] [restore_chrome] import_from_chrome_bk fail"));
   EXPECT_EQ(before, LoadChrome(chrome_));
   WriteBytes(chrome_, "{\"roots\": {");
   EXPECT_EQ(87, Restore());
@@ -100,15 +102,17 @@ std::vector<std::string> Flatten(const Json::Value& children,
 
 TEST_F(ChromeRestore, ExportThenRestoreIntoAnEmptyFileGivesTheSameTree) {
   const std::string source = dir_.sub("source/Bookmarks");
-  WriteBytes(source, ChromeText(
-      UrlJson(5, "A", "http://a/") + "," +
-          FolderJson(6, "Caf\\u00e9 \\ud83d\\ude00",
-                     UrlJson(7, "Q \\\"q\\\" \\\\ q", "http://q/?a=\\\"b\\\"") +
-                         "," + FolderJson(8, "Deep", "")) +
-          "," + UrlJson(9, "Title.url", "http://t/"),
-      UrlJson(10, "O", "http://o/")));
+  WriteBytes(source,
+             ChromeText(UrlJson(5, "A", "http://a/") + "," +
+                            FolderJson(6, "Caf\\u00e9 \\ud83d\\ude00",
+                                       UrlJson(7, "Q \\\"q\\\" \\\\ q",
+                                               "http://q/?a=\\\"b\\\"") +
+                                           "," + FolderJson(8, "Deep", "")) +
+                            "," + UrlJson(9, "Title.url", "http://t/"),
+                        UrlJson(10, "O", "http://o/")));
   MakeDirs(dir_.sub("root"));
-  ASSERT_EQ(0, backup_chrome(U16(source).c_str(), dir_.u16("root").c_str(), true));
+  ASSERT_EQ(0,
+            backup_chrome(U16(source).c_str(), dir_.u16("root").c_str(), true));
   WriteBytes(chrome_, ChromeText("", ""));
   ASSERT_EQ(0, Restore());
   const Json::Value original = LoadChrome(source);
