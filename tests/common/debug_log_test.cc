@@ -4,6 +4,7 @@
 #include "common/backup_set.h"
 #include "common/debug_log.h"
 #include "gtest/gtest.h"
+#include "marksafe/marksafe.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
 
@@ -27,6 +28,18 @@ TEST(DebugFormatter, FixedFormatterCutsAt511UnitsAndKeepsLastError) {
   EXPECT_EQ(FormatMessage(5, u"abc%sdef", u"xy"), u"abcxy");
 }
 
+
+TEST(DebugFormatter, HostSinkReceivesLinesUntilRemoved) {
+  std::u16string seen;
+  auto sink = [](const MS_CHAR* line, void* ctx) {
+    *static_cast<std::u16string*>(ctx) += reinterpret_cast<const char16_t*>(line);
+  };
+  marksafe_set_debug_sink(sink, &seen);
+  DebugLog(u"one %s\n", u"line");
+  marksafe_set_debug_sink(nullptr, nullptr);
+  DebugLog(u"not seen\n");
+  EXPECT_EQ(seen, u"one line\n");
+}
 
 TEST(BackupSetPaths, TrailingSeparatorOrNotGivesTheSamePaths) {
   std::u16string out;
