@@ -17,4 +17,6 @@ fi
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B "$build" "${extra[@]}"
 cmake --build "$build" -j"$jobs"
-ctest --test-dir "$build" --output-on-failure -j"$jobs"
+# Serially: some tests start fake browser processes, which every test that
+# asks whether a browser runs would see.
+ctest --test-dir "$build" --output-on-failure
