@@ -24,8 +24,7 @@ void AppendAscii(std::u16string* out, const std::string& text) {
 }
 
 // Formats format with args; stops at max_units units when non-zero.
-std::u16string FormatV(size_t max_units, const char16_t* format,
-                       va_list args) {
+std::u16string FormatV(size_t max_units, const char16_t* format, va_list args) {
   std::u16string out;
   if (format == nullptr) return out;
   for (const char16_t* p = format; *p != 0; ++p) {

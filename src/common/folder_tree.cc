@@ -31,11 +31,11 @@ std::u16string ComparablePath(const std::u16string& path) {
 
 // The copy rule for one file name: a last "." followed by a text that,
 // cut to 18 characters, equals the filter (no dot or nothing after it: no).
-bool CopyFilterMatches(const std::u16string& name, const std::u16string& filter) {
+bool CopyFilterMatches(const std::u16string& name,
+                       const std::u16string& filter) {
   size_t dot = name.rfind(u'.');
   if (dot == std::u16string::npos || dot + 1 == name.size()) return false;
-  return EqualsNoCase(Truncated(name.substr(dot + 1), kExtensionChars),
-                      filter);
+  return EqualsNoCase(Truncated(name.substr(dot + 1), kExtensionChars), filter);
 }
 
 struct CopyJob {
@@ -142,8 +142,8 @@ bool MeasureTree(const std::u16string& folder, uint64_t* size,
       uint64_t sub_size = 0;
       int32_t sub_folders = 0;
       int32_t sub_files = 0;
-      result = MeasureTree(path, &sub_size, kept_filter, &sub_folders,
-                           &sub_files);
+      result =
+          MeasureTree(path, &sub_size, kept_filter, &sub_folders, &sub_files);
       total += sub_size;
       files += sub_files;
       folders += sub_folders + 1;

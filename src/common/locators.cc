@@ -9,8 +9,8 @@
 namespace marksafe {
 namespace {
 
-constexpr size_t kPathChars = 259;         // a path buffer less its terminator
-constexpr size_t kChromePathChars = 258;   // the Chrome locator's own bound
+constexpr size_t kPathChars = 259;        // a path buffer less its terminator
+constexpr size_t kChromePathChars = 258;  // the Chrome locator's own bound
 constexpr size_t kTrayNameSize = 260;
 
 const char16_t kIeExecutable[] = u"Internet Explorer\\iexplore.exe";

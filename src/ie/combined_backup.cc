@@ -35,9 +35,10 @@ bool Backup(const std::u16string& favorites, const std::u16string& folder,
   bool copied = copy_folder(favorites, folder, interchange::kUrlExtension,
                             overwrite, cancel_flag, false);
   if (!copied) {
-    DebugLog(u"[DllExport] [backup_ie_pro] backup IE fav. fail: %ld, "
-             u"sourcePath=%s, destPath=%s\n",
-             LastErrorForLog(), favorites.c_str(), folder.c_str());
+    DebugLog(
+        u"[DllExport] [backup_ie_pro] backup IE fav. fail: %ld, "
+        u"sourcePath=%s, destPath=%s\n",
+        LastErrorForLog(), favorites.c_str(), folder.c_str());
   }
   return copied;
 }
@@ -48,9 +49,10 @@ bool Restore(const std::u16string& favorites, const std::u16string& folder,
   bool copied = copy_folder(folder, favorites, interchange::kUrlExtension,
                             overwrite, cancel_flag, true);
   if (!copied) {
-    DebugLog(u"[DllExport] [backup_ie_pro] import IE backup fail: %ld "
-             u",sourcePath=%s, destPath=%s\n",
-             LastErrorForLog(), folder.c_str(), favorites.c_str());
+    DebugLog(
+        u"[DllExport] [backup_ie_pro] import IE backup fail: %ld "
+        u",sourcePath=%s, destPath=%s\n",
+        LastErrorForLog(), folder.c_str(), favorites.c_str());
   }
 
   // The Firefox and Chrome parts are looked for under the root whatever
@@ -58,13 +60,14 @@ bool Restore(const std::u16string& favorites, const std::u16string& folder,
   bool firefox_ok = true;
   const std::u16string firefox = BackupSetFolder(root, BackupPart::kFirefox);
   if (platform::PathExists(firefox)) {
-    firefox_ok = import_firefox_bk_2_folder(exports::AsMsChar(firefox), false,
-                                            exports::AsMsChar(favorites),
-                                            nullptr);
+    firefox_ok =
+        import_firefox_bk_2_folder(exports::AsMsChar(firefox), false,
+                                   exports::AsMsChar(favorites), nullptr);
     if (!firefox_ok) {
-      DebugLog(u"[DllExport] [backup_ie_pro] import firefox backup to IE "
-               u"fav. fail:%ld \n",
-               LastErrorForLog());
+      DebugLog(
+          u"[DllExport] [backup_ie_pro] import firefox backup to IE "
+          u"fav. fail:%ld \n",
+          LastErrorForLog());
       DebugLog(u"[DllExport] [backup_ie_pro] ie_fav path:%s \n",
                favorites.c_str());
     }
@@ -76,9 +79,10 @@ bool Restore(const std::u16string& favorites, const std::u16string& folder,
     chrome_code = import_chrome_bk_2_ie(exports::AsMsChar(chrome), false,
                                         exports::AsMsChar(favorites));
     if (chrome_code != 0) {
-      DebugLog(u"[DllExport] [backup_ie_pro] import chrome backup to IE fav. "
-               u"fail:%ld \n",
-               LastErrorForLog());
+      DebugLog(
+          u"[DllExport] [backup_ie_pro] import chrome backup to IE fav. "
+          u"fail:%ld \n",
+          LastErrorForLog());
     }
   }
 

@@ -17,8 +17,8 @@ namespace ie {
 // backup_path\Bookmarks\Chrome into it when they exist, adds 2 to
 // *progress and hides every ".Quillbay" entry; every step runs whatever the
 // earlier ones gave, and the result is true only when all succeeded.
-// Early failures (null or missing backup_path, null cancel_flag, no Favorites folder) add 2
-// to *progress. REQUIRES: progress not null.
+// Early failures (null or missing backup_path, null cancel_flag, no Favorites
+// folder) add 2 to *progress. REQUIRES: progress not null.
 bool BackupIePro(const char16_t* ie_def_path, const char16_t* backup_path,
                  bool into_backup_set, bool overwrite,
                  const volatile uint8_t* cancel_flag, bool is_backup,

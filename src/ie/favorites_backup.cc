@@ -74,8 +74,8 @@ bool BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
   }
   if (!EnsureFolder(destination)) return false;
 
-  return copy_folder(source, destination, interchange::kUrlExtension,
-                     overwrite, cancel_flag, false);
+  return copy_folder(source, destination, interchange::kUrlExtension, overwrite,
+                     cancel_flag, false);
 }
 
 }  // namespace ie

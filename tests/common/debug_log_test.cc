@@ -1,8 +1,9 @@
 // The diagnostic formatters and the backup-set path rule.
+#include "common/debug_log.h"
+
 #include <string>
 
 #include "common/backup_set.h"
-#include "common/debug_log.h"
 #include "gtest/gtest.h"
 #include "marksafe/marksafe.h"
 #include "platform/platform.h"
@@ -10,7 +11,6 @@
 
 namespace marksafe {
 namespace {
-
 
 TEST(DebugFormatter, FixedFormatterCutsAt511UnitsAndKeepsLastError) {
   const std::u16string long_path(2000, u'p');
@@ -28,11 +28,11 @@ TEST(DebugFormatter, FixedFormatterCutsAt511UnitsAndKeepsLastError) {
   EXPECT_EQ(FormatMessage(5, u"abc%sdef", u"xy"), u"abcxy");
 }
 
-
 TEST(DebugFormatter, HostSinkReceivesLinesUntilRemoved) {
   std::u16string seen;
   auto sink = [](const MS_CHAR* line, void* ctx) {
-    *static_cast<std::u16string*>(ctx) += reinterpret_cast<const char16_t*>(line);
+    *static_cast<std::u16string*>(ctx) +=
+        reinterpret_cast<const char16_t*>(line);
   };
   marksafe_set_debug_sink(sink, &seen);
   DebugLog(u"one %s\n", u"line");

@@ -42,7 +42,6 @@ TEST(MeasureTree, EmptyFolderGivesTrueAndZeros) {
   EXPECT_EQ(files, 0);
 }
 
-
 TEST(HideMarkers, UnlistableRootLogsAndFails) {
   TempDir dir;
   LogCapture log;

@@ -1,8 +1,9 @@
 // The interchange format: names between titles and files, the two shortcut
 // forms, the reader's rules and position values.
+#include "common/interchange.h"
+
 #include <string>
 
-#include "common/interchange.h"
 #include "gtest/gtest.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
@@ -49,8 +50,8 @@ TEST(NamingRules, FileNameBackToTitle) {
   EXPECT_FALSE(IsShortcutFileName(u"a.urls"));
   EXPECT_TRUE(ExtensionMatches(u"C:\\fav\\x.Url", u"url"));
   EXPECT_FALSE(ExtensionMatches(u"C:\\fav.url\\noext", u"url"));
-  EXPECT_TRUE(ExtensionMatches(u"x.abcdefghijklmnopqrXYZ",
-                               u"abcdefghijklmnopqr"));
+  EXPECT_TRUE(
+      ExtensionMatches(u"x.abcdefghijklmnopqrXYZ", u"abcdefghijklmnopqr"));
 }
 
 TEST(ChromeShortcut, WrittenAsUtf16WithUncleanedTitle) {
@@ -75,7 +76,6 @@ TEST(ChromeShortcut, LineBreakInTitleCannotAddKeys) {
   EXPECT_EQ(ReadShortcutTitle(file, 260), u"x  URL=javascript:1.url");
 }
 
-
 TEST(FirefoxShortcut, TrimmedNameUrlKeyOnlyAndOtherContentKept) {
   TempDir dir;
   test::WriteBytes(dir.sub("k.url"),
@@ -83,8 +83,8 @@ TEST(FirefoxShortcut, TrimmedNameUrlKeyOnlyAndOtherContentKept) {
   ASSERT_TRUE(WriteFirefoxShortcut(dir.u16(), u" k ", u"http://new/"));
   ASSERT_TRUE(WriteFirefoxShortcut(dir.u16(), u"a/b: c ", u"http://x/"));
   EXPECT_EQ(ReadShortcutUrl(dir.u16("k.url"), u"", 260), u"http://new/");
-  EXPECT_EQ(platform::GetProfileString(kShortcutSection, u"IconIndex", u"",
-                                       10, dir.u16("k.url")),
+  EXPECT_EQ(platform::GetProfileString(kShortcutSection, u"IconIndex", u"", 10,
+                                       dir.u16("k.url")),
             u"3");
   EXPECT_EQ(ReadShortcutUrl(dir.u16("ab c.url"), u"Fail", 260), u"http://x/");
   EXPECT_EQ(ReadShortcutTitle(dir.u16("ab c.url"), 260), u"");
@@ -92,8 +92,8 @@ TEST(FirefoxShortcut, TrimmedNameUrlKeyOnlyAndOtherContentKept) {
 
 TEST(PositionValue, StaysInsideTheExportedFolder) {
   std::u16string out = u"untouched";
-  ASSERT_TRUE(ResolvePositionValue(u"C:\\bk\\Firefox", u"Bookmarks Menu",
-                                   &out));
+  ASSERT_TRUE(
+      ResolvePositionValue(u"C:\\bk\\Firefox", u"Bookmarks Menu", &out));
   EXPECT_EQ(out, u"C:\\bk\\Firefox\\Bookmarks Menu");
   ASSERT_TRUE(ResolvePositionValue(u"C:\\bk\\Chrome\\", u"", &out));
   EXPECT_EQ(out, u"C:\\bk\\Chrome\\");
@@ -102,8 +102,8 @@ TEST(PositionValue, StaysInsideTheExportedFolder) {
 
   out = u"untouched";
   for (const char16_t* bad :
-       {u"..", u"..\\..\\Windows", u"a/../../x", u"\\abs", u"/etc",
-        u"C:\\x", u"C:rel", u"a\\.. ", u"...", u"x\\. ."}) {
+       {u"..", u"..\\..\\Windows", u"a/../../x", u"\\abs", u"/etc", u"C:\\x",
+        u"C:rel", u"a\\.. ", u"...", u"x\\. ."}) {
     EXPECT_FALSE(ResolvePositionValue(u"C:\\bk", bad, &out)) << test::U8(bad);
   }
   EXPECT_EQ(out, u"untouched");

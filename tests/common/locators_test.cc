@@ -1,8 +1,9 @@
 // Finding the user's browser data through the exports, with the shell
 // folders pointed at temporary folders.
+#include "common/locators.h"
+
 #include <string>
 
-#include "common/locators.h"
 #include "gtest/gtest.h"
 #include "marksafe/marksafe.h"
 #include "support/test_support.h"
@@ -22,9 +23,9 @@ std::string Out(const MS_CHAR* buffer) {
 class FirefoxProfileTest : public ::testing::Test {
  protected:
   void AddProfile(const std::string& name) {
-    WriteBytes(dir_.sub("Roaming/Mozilla/Firefox/Profiles/" + name +
-                        "/places.sqlite"),
-               "");
+    WriteBytes(
+        dir_.sub("Roaming/Mozilla/Firefox/Profiles/" + name + "/places.sqlite"),
+        "");
   }
   // The profiles folder as the locator spells it.
   std::string Located() {
@@ -67,8 +68,7 @@ TEST(FirefoxNativeRoots, FirstRootThatYieldsAProfileIsUsed) {
   WriteBytes(dir.sub("home/.mozilla/firefox/q.default/places.sqlite"), "");
   EXPECT_EQ(U8(LocateFirefoxProfile()),
             dir.sub("home/.mozilla/firefox") + "\\q.default");
-  WriteBytes(dir.sub("config/mozilla/firefox/n.default-esr/places.sqlite"),
-             "");
+  WriteBytes(dir.sub("config/mozilla/firefox/n.default-esr/places.sqlite"), "");
   EXPECT_EQ(U8(LocateFirefoxProfile()),
             dir.sub("config/mozilla/firefox") + "\\n.default-esr");
 }
@@ -123,8 +123,8 @@ TEST(InternetExplorer, FavoritesPathOnlyWhenIexploreAndFolderAreFound) {
   EXPECT_TRUE(is_installed_ie());
   ASSERT_TRUE(get_ie_path(out));
   EXPECT_EQ(Out(out), dir.sub("Favorites"));
-  EXPECT_TRUE(log.Contains("SHGetSpecialFolderPathW: pFolderOut=" +
-                           dir.sub("Favorites") + "\n"));
+  EXPECT_TRUE(log.Contains(
+      "SHGetSpecialFolderPathW: pFolderOut=" + dir.sub("Favorites") + "\n"));
   EXPECT_FALSE(get_ie_path(nullptr));
 
   // A failed Favorites look-up must not pass for the root folder.

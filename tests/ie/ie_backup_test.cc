@@ -53,8 +53,8 @@ TEST_F(IeTest, BackupIntoBackupSetCreatesFoldersAndCopiesOnlyShortcuts) {
   uint64_t size = 0;
   int32_t folders = -1;
   int32_t links = -1;
-  ASSERT_TRUE(get_ie_favorites_size(Ms(root + u"\\"), true, &size, &folders,
-                                    &links));
+  ASSERT_TRUE(
+      get_ie_favorites_size(Ms(root + u"\\"), true, &size, &folders, &links));
   EXPECT_EQ(folders, 3);
   EXPECT_EQ(links, 3);
   EXPECT_EQ(size, 20u + 25u + 1u);
@@ -64,10 +64,10 @@ TEST_F(IeTest, NothingIsCopiedWithoutIexploreOrWithNullArguments) {
   test::MakeDirs(dir_.sub("usb"));
   const std::u16string root = dir_.u16("usb");
   EXPECT_FALSE(backup_ie(nullptr, Ms(root), true, false, &never_));
-  EXPECT_FALSE(backup_ie(Ms(dir_.u16("Favorites")), nullptr, true, false,
-                         &never_));
-  EXPECT_FALSE(backup_ie(Ms(dir_.u16("Favorites")), Ms(root), true, false,
-                         nullptr));
+  EXPECT_FALSE(
+      backup_ie(Ms(dir_.u16("Favorites")), nullptr, true, false, &never_));
+  EXPECT_FALSE(
+      backup_ie(Ms(dir_.u16("Favorites")), Ms(root), true, false, nullptr));
   EXPECT_TRUE(ListTree(dir_.sub("usb")).empty());
 }
 
@@ -84,8 +84,8 @@ TEST_F(IeTest, UncreatableBookmarksFolderLogsThroughTheFixedFormatter) {
   WriteBytes(dir_.sub("blocker"), "a file where a folder is needed");
   const std::u16string root = dir_.u16("blocker/" + std::string(600, 'r'));
   LogCapture log;
-  EXPECT_FALSE(backup_ie(Ms(dir_.u16("Favorites")), Ms(root), true, false,
-                         &never_));
+  EXPECT_FALSE(
+      backup_ie(Ms(dir_.u16("Favorites")), Ms(root), true, false, &never_));
   ASSERT_FALSE(log.lines().empty());
   const std::u16string& line = log.lines().back();
   EXPECT_EQ(line.size(), 511u);
@@ -103,10 +103,10 @@ TEST_F(IeTest, SizeOfTheFavoritesFolderAndItsRefusals) {
   EXPECT_EQ(links, 4);
 
   size = 77;
-  EXPECT_FALSE(get_ie_favorites_size(Ms(u"/tmp/ab"), false, &size, nullptr,
-                                     nullptr));
-  EXPECT_FALSE(get_ie_favorites_size(nullptr, false, nullptr, nullptr,
-                                     nullptr));
+  EXPECT_FALSE(
+      get_ie_favorites_size(Ms(u"/tmp/ab"), false, &size, nullptr, nullptr));
+  EXPECT_FALSE(
+      get_ie_favorites_size(nullptr, false, nullptr, nullptr, nullptr));
   EXPECT_FALSE(get_ie_favorites_size(Ms(dir_.u16("missing")), false, &size,
                                      &folders, &links));
   EXPECT_EQ(size, 77u);

@@ -75,16 +75,16 @@ TEST_F(IeProTest, ImportedFromIeAndMarkersAreNeverRestored) {
 
 TEST_F(IeProTest, EarlyFailuresAddTwoAndNullProgressChangesNothing) {
   Shortcut("usb/Bookmarks/Favorites/a.url");
-  EXPECT_FALSE(backup_ie_pro(nullptr, Ms(root_), true, false, &never_, false,
-                             0, 0, 0, 0, nullptr));
+  EXPECT_FALSE(backup_ie_pro(nullptr, Ms(root_), true, false, &never_, false, 0,
+                             0, 0, 0, nullptr));
   EXPECT_TRUE(ListTree(dir_.sub("Favorites")).empty());
 
   EXPECT_FALSE(Run(false, nullptr));
   EXPECT_EQ(progress_, 12);
   EXPECT_FALSE(Run(false, Ms(dir_.u16("missing"))));
   EXPECT_EQ(progress_, 14);
-  EXPECT_FALSE(backup_ie_pro(nullptr, Ms(root_), true, false, nullptr, false,
-                             0, 0, 0, 0, &progress_));
+  EXPECT_FALSE(backup_ie_pro(nullptr, Ms(root_), true, false, nullptr, false, 0,
+                             0, 0, 0, &progress_));
   EXPECT_EQ(progress_, 16);
   {
     ScopedEnv no_ie("MARKSAFE_PROGRAM_FILES", dir_.sub("nowhere"));
@@ -134,8 +134,8 @@ TEST_F(IeProTest, FailedStepsDoNotKeepTheOthersFromRunning) {
   EXPECT_EQ(progress_, 12);
   EXPECT_EQ(ReadBytes(dir_.sub("Favorites/a.url")), "existing");
   EXPECT_TRUE(test::Exists(dir_.sub("Favorites/b.url")));
-  EXPECT_TRUE(
-      test::Exists(dir_.sub("Favorites/Imported from chrome/Bookmarks bar/c.url")));
+  EXPECT_TRUE(test::Exists(
+      dir_.sub("Favorites/Imported from chrome/Bookmarks bar/c.url")));
   EXPECT_TRUE(log.Contains(
       "[DllExport] [backup_ie_pro] import IE backup fail: 80 ,sourcePath="));
   EXPECT_TRUE(log.Contains(
@@ -156,12 +156,12 @@ TEST_F(IeProTest, RestoreFoldsFirefoxAndChromePartsIntoFavorites) {
   EXPECT_EQ(progress_, 12);
   const std::string ff = "Imported from Firefox/";
   const std::string ch = "Imported from chrome/";
-  EXPECT_EQ(ListTree(dir_.sub("Favorites")),
-            (Tree{ff, ff + "Bookmarks Menu/", ff + "Bookmarks Menu/m.url",
-                  ff + "Unsorted Bookmarks/", ff + "Unsorted Bookmarks/u.url",
-                  ch, ch + "Bookmarks bar/", ch + "Bookmarks bar/b.url",
-                  ch + "Other bookmarks/", ch + "Other bookmarks/o.url",
-                  "ie.url"}));
+  EXPECT_EQ(
+      ListTree(dir_.sub("Favorites")),
+      (Tree{ff, ff + "Bookmarks Menu/", ff + "Bookmarks Menu/m.url",
+            ff + "Unsorted Bookmarks/", ff + "Unsorted Bookmarks/u.url", ch,
+            ch + "Bookmarks bar/", ch + "Bookmarks bar/b.url",
+            ch + "Other bookmarks/", ch + "Other bookmarks/o.url", "ie.url"}));
 }
 
 }  // namespace
