@@ -50,9 +50,8 @@ MARKSAFE_API bool get_firefox_bookmark_size(const MS_CHAR* backup_path,
     return false;
   }
   return Guarded(false, [&] {
-    return firefox::GetFirefoxBookmarkSize(AsU16(backup_path),
-                                           into_backup_set, size,
-                                           folder_count, link_count);
+    return firefox::GetFirefoxBookmarkSize(AsU16(backup_path), into_backup_set,
+                                           size, folder_count, link_count);
   });
 }
 
@@ -62,17 +61,16 @@ MARKSAFE_API bool get_firefox_bk_size(const MS_CHAR* backup_path,
                                       int32_t* link_count) {
   if (backup_path == nullptr || size == nullptr) return false;
   return Guarded(false, [&] {
-    return firefox::GetFirefoxBkSize(AsU16(backup_path), into_backup_set,
-                                     size, folder_count, link_count);
+    return firefox::GetFirefoxBkSize(AsU16(backup_path), into_backup_set, size,
+                                     folder_count, link_count);
   });
 }
 
 MARKSAFE_API bool restore_firefox_pro(ms_places_handle handle,
                                       const MS_CHAR* backup_path,
-                                      bool into_backup_set,
-                                      int32_t /*unused1*/, int32_t /*unused2*/,
-                                      int32_t /*unused3*/, int32_t /*unused4*/,
-                                      int32_t* progress) {
+                                      bool into_backup_set, int32_t /*unused1*/,
+                                      int32_t /*unused2*/, int32_t /*unused3*/,
+                                      int32_t /*unused4*/, int32_t* progress) {
   if (handle == nullptr || backup_path == nullptr || progress == nullptr) {
     return false;
   }
@@ -117,8 +115,7 @@ MARKSAFE_API bool import_firefox_bk_2_folder(const MS_CHAR* firefox_bk,
   if (firefox_bk == nullptr || favorites == nullptr) return false;
   return Guarded(false, [&] {
     return firefox::ImportFirefoxBk2Folder(AsU16(firefox_bk), into_backup_set,
-                                           AsU16(favorites),
-                                           AsU16(sub_folder));
+                                           AsU16(favorites), AsU16(sub_folder));
   });
 }
 

@@ -96,7 +96,8 @@ int32_t Export2Folder(ms_places* handle, const std::u16string& folder) {
   if (handle == nullptr || !handle->database.HasConnection()) {
     return kNoDatabase;
   }
-  if (!EnsureFolder(folder)) return static_cast<int32_t>(platform::GetLastError());
+  if (!EnsureFolder(folder))
+    return static_cast<int32_t>(platform::GetLastError());
 
   std::vector<FolderRecord> roots;
   bool roots_listed = ListChildFolders(handle, nullptr, &roots);
@@ -131,8 +132,8 @@ bool ExportFirefox2Folder(ms_places* handle, const char16_t* dest,
   if (handle == nullptr || dest == nullptr) return false;
   std::u16string destination(dest);
   if (!platform::PathExists(destination)) return false;
-  std::u16string folder = ResolveBackupPath(destination, into_backup_set,
-                                            BackupPart::kFirefox);
+  std::u16string folder =
+      ResolveBackupPath(destination, into_backup_set, BackupPart::kFirefox);
   if (!EnsureFolder(folder)) return false;
   if (Export2Folder(handle, folder) == 0) return true;
   DebugLog(

@@ -16,7 +16,7 @@ namespace firefox {
 extern const char16_t kImportDateAdded[];  // "1248279149000000"
 
 // Last-error values the walkers leave behind.
-constexpr uint32_t kErrorNoUrl = 87;          // a .url file without URL
+constexpr uint32_t kErrorNoUrl = 87;           // a .url file without URL
 constexpr uint32_t kErrorInsertFailed = 4313;  // an insert failed
 
 // Imports folder_path as the folder titled title directly under parent_id

@@ -43,17 +43,17 @@ bool Import2Firefox(ms_places* handle, const char16_t* folder,
   if (handle == nullptr || folder == nullptr || !platform::PathExists(folder)) {
     return false;
   }
-  return ImportPlacesFolder(handle, folder, u"2",
-                            title != nullptr ? title
-                                             : interchange::kImportedFromIe,
-                            kExcludedSubFolder);
+  return ImportPlacesFolder(
+      handle, folder, u"2",
+      title != nullptr ? title : interchange::kImportedFromIe,
+      kExcludedSubFolder);
 }
 
 bool Import2FirefoxFromIeBk(ms_places* handle, const char16_t* backup_path,
                             bool into_backup_set) {
   if (backup_path == nullptr) return false;
-  std::u16string favorites = ResolveBackupPath(backup_path, into_backup_set,
-                                               BackupPart::kFavorites);
+  std::u16string favorites =
+      ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFavorites);
   if (handle == nullptr || !platform::PathExists(favorites)) return false;
   return ImportPlacesFolder(handle, favorites, u"2",
                             interchange::kImportedFromIe, kExcludedSubFolder);
@@ -167,9 +167,9 @@ bool RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
   std::u16string favorites =
       BackupSetFolder(backup_path, BackupPart::kFavorites);
   if (platform::PathExists(favorites)) {
-    ie_ok = ImportPlacesFolder(handle, favorites, u"2",
-                               interchange::kImportedFromIe,
-                               kExcludedSubFolder);
+    ie_ok =
+        ImportPlacesFolder(handle, favorites, u"2",
+                           interchange::kImportedFromIe, kExcludedSubFolder);
     if (!ie_ok) {
       DebugLog(
           u"[DllExport] [restore_firefox_pro] import IE fav to firefox "
@@ -201,8 +201,8 @@ bool ImportFirefoxBk2Folder(const char16_t* firefox_backup,
   }
   std::u16string firefox =
       ResolveBackupPath(firefox_backup, into_backup_set, BackupPart::kFirefox);
-  std::u16string destination = std::u16string(dest_folder) + u"\\" +
-                               interchange::kImportedFromFirefox;
+  std::u16string destination =
+      std::u16string(dest_folder) + u"\\" + interchange::kImportedFromFirefox;
   if (subfolder_name != nullptr &&
       !interchange::ResolvePositionValue(dest_folder, subfolder_name,
                                          &destination)) {
@@ -244,8 +244,8 @@ bool ImportFirefoxBk2Folder(const char16_t* firefox_backup,
   if (source.empty() || target.empty() || !platform::PathExists(source)) {
     return false;
   }
-  bool others_ok = copy_folder(source, target, interchange::kUrlExtension,
-                               true, &cancel, true);
+  bool others_ok = copy_folder(source, target, interchange::kUrlExtension, true,
+                               &cancel, true);
   if (!others_ok) {
     DebugLog(
         u"[DllExport] [import_firefox_bk_2_folder] copy_folder[O] fail: %ld \n",

@@ -62,9 +62,10 @@ bool BookmarkExists(ms_places* handle, const std::u16string& url,
     std::u16string sql =
         parent.empty()
             ? FormatSql(u"select id from moz_bookmarks where fk=%s", {place})
-            : FormatSql(u"select id from moz_bookmarks where fk=%s and "
-                        u"parent=%s",
-                        {place, parent});
+            : FormatSql(
+                  u"select id from moz_bookmarks where fk=%s and "
+                  u"parent=%s",
+                  {place, parent});
     if (handle->database.Query(sql.c_str()).RowCount() > 0) return true;
   }
   return false;
@@ -83,8 +84,7 @@ int64_t InsertURL(ms_places* handle, const std::u16string& url,
 }
 
 int64_t InsertBookmarks(ms_places* handle, const std::u16string& type,
-                        int64_t fk, int64_t parent,
-                        const std::u16string& title,
+                        int64_t fk, int64_t parent, const std::u16string& title,
                         const std::u16string& date_added) {
   if (!IsDecimal(type) || !IsDecimal(date_added)) return 0;
   std::u16string id = NextId(handle, u"select max(id)+1 from moz_bookmarks");
@@ -104,8 +104,7 @@ int64_t InsertBookmarks(ms_places* handle, const std::u16string& type,
             .c_str());
     position = NumberText(LeadingNumber(FirstValue(next)));
   }
-  std::u16string fk_text =
-      fk == 0 ? std::u16string(u"NULL") : NumberText(fk);
+  std::u16string fk_text = fk == 0 ? std::u16string(u"NULL") : NumberText(fk);
   std::u16string sql = FormatSql(
       u"insert into moz_bookmarks values(%s, %s, %s, %d, %s, %s, "
       u"NULL,NULL,%s,NULL)",

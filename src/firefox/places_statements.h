@@ -48,8 +48,7 @@ int64_t InsertURL(ms_places* handle, const std::u16string& url,
 // (0 in an empty folder); fk 0 is written as NULL. Returns the new id, 0 on
 // failure.
 int64_t InsertBookmarks(ms_places* handle, const std::u16string& type,
-                        int64_t fk, int64_t parent,
-                        const std::u16string& title,
+                        int64_t fk, int64_t parent, const std::u16string& title,
                         const std::u16string& date_added);
 
 // Appends the sub-folders of folder (null: the roots 2 and 5) to out. The

@@ -18,8 +18,8 @@ class SqlArg {
  public:
   SqlArg(const std::u16string& text) : text_(text) {}  // NOLINT
   SqlArg(const char16_t* text) : text_(text) {}        // NOLINT
-  SqlArg(int value);                                    // NOLINT
-  SqlArg(long long value);                              // NOLINT
+  SqlArg(int value);                                   // NOLINT
+  SqlArg(long long value);                             // NOLINT
   const std::u16string& text() const { return text_; }
 
  private:

@@ -1,11 +1,12 @@
 // Export of places into an interchange folder: layout, names, what is left
 // out, failures, and the once-per-process position file.
+#include "firefox/places_export.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 #include "common/interchange.h"
-#include "firefox/places_export.h"
 #include "places_fixture.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
@@ -37,7 +38,8 @@ class PlacesExportTest : public ::testing::Test {
 };
 
 TEST_F(PlacesExportTest, MenuAndUnsortedBecomeFoldersOfShortcuts) {
-  db_.Exec("update moz_bookmarks set title='Lesezeichen-Men\xC3\xBC' where id=2");
+  db_.Exec(
+      "update moz_bookmarks set title='Lesezeichen-Men\xC3\xBC' where id=2");
   int64_t news = db_.AddFolder(2, "News");
   db_.AddLink(news, "http://news.example/", "Daily");
   db_.AddLink(news, "https://weekly.example/", "Weekly");
@@ -49,15 +51,15 @@ TEST_F(PlacesExportTest, MenuAndUnsortedBecomeFoldersOfShortcuts) {
   test::ScopedHandle handle(db_.path());
   ASSERT_NE(handle.get(), nullptr);
 
-  ASSERT_TRUE(export_firefox_2_folder(handle.get(), M(U16(dir_.sub("out"))),
-                                      true));
+  ASSERT_TRUE(
+      export_firefox_2_folder(handle.get(), M(U16(dir_.sub("out"))), true));
   const std::string root = "out/Bookmarks/Firefox/";
-  EXPECT_EQ(ListTree(dir_.sub(root)),
-            (std::vector<std::string>{
-                "Bookmarks Menu/", "Bookmarks Menu/News/",
-                "Bookmarks Menu/News/Daily.url",
-                "Bookmarks Menu/News/Weekly.url", "Unsorted Bookmarks/",
-                "Unsorted Bookmarks/Files.url", "pos.ini"}));
+  EXPECT_EQ(
+      ListTree(dir_.sub(root)),
+      (std::vector<std::string>{
+          "Bookmarks Menu/", "Bookmarks Menu/News/",
+          "Bookmarks Menu/News/Daily.url", "Bookmarks Menu/News/Weekly.url",
+          "Unsorted Bookmarks/", "Unsorted Bookmarks/Files.url", "pos.ini"}));
   EXPECT_EQ(UrlOf(dir_.sub(root + "Bookmarks Menu/News/Weekly.url")),
             "https://weekly.example/");
   EXPECT_EQ(UrlOf(dir_.sub(root + "Unsorted Bookmarks/Files.url")),
@@ -74,7 +76,8 @@ TEST_F(PlacesExportTest, NamesAreCleanedTrimmedAndShared) {
   db_.AddFolder(2, "  x|y  ");
   db_.AddLink(2, "http://first.example/", "same:");
   db_.AddLink(2, "http://last.example/", "same");
-  db_.AddLink(2, "http://cafe.example/", "Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC");
+  db_.AddLink(2, "http://cafe.example/",
+              "Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC");
   db_.AddLink(2, "http://empty.example/", "");
   test::ScopedHandle handle(db_.path());
   ASSERT_TRUE(export_firefox_2_folder(handle.get(), M(U16(Out(""))), false));
@@ -83,8 +86,9 @@ TEST_F(PlacesExportTest, NamesAreCleanedTrimmedAndShared) {
                 ".url", "Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC.url", "abc.url",
                 "same.url", "xy/"}));
   EXPECT_EQ(UrlOf(Out("Bookmarks Menu/same.url")), "http://last.example/");
-  EXPECT_EQ(UrlOf(Out("Bookmarks Menu/Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC.url")),
-            "http://cafe.example/");
+  EXPECT_EQ(
+      UrlOf(Out("Bookmarks Menu/Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC.url")),
+      "http://cafe.example/");
 }
 
 TEST_F(PlacesExportTest, FoldersFormingACycleAreWrittenOnce) {

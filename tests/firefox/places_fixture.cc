@@ -53,8 +53,7 @@ PlacesDb::~PlacesDb() {
 
 void PlacesDb::Exec(const std::string& sql) {
   char* message = nullptr;
-  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) !=
-      SQLITE_OK) {
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
     ADD_FAILURE() << sql << ": " << (message ? message : "?");
   }
   sqlite3_free(message);
@@ -107,25 +106,28 @@ std::string Quote(const std::string& text) {
 }  // namespace
 
 int64_t PlacesDb::AddFolder(int64_t parent, const std::string& title) {
-  Exec("insert into moz_bookmarks(type, parent, position, title, dateAdded) "
-       "values(2, " +
-       std::to_string(parent) + ", " + std::to_string(NextPosition(parent)) +
-       ", " + Quote(title) + ", 1)");
+  Exec(
+      "insert into moz_bookmarks(type, parent, position, title, dateAdded) "
+      "values(2, " +
+      std::to_string(parent) + ", " + std::to_string(NextPosition(parent)) +
+      ", " + Quote(title) + ", 1)");
   return sqlite3_last_insert_rowid(db_);
 }
 
 int64_t PlacesDb::AddLink(int64_t parent, const std::string& url,
                           const std::string& title) {
-  std::string place = Value("select id from moz_places where url=" + Quote(url));
+  std::string place =
+      Value("select id from moz_places where url=" + Quote(url));
   if (place.empty()) {
     Exec("insert into moz_places(url, title) values(" + Quote(url) + ", " +
          Quote(title) + ")");
     place = std::to_string(sqlite3_last_insert_rowid(db_));
   }
-  Exec("insert into moz_bookmarks(type, fk, parent, position, title, "
-       "dateAdded) values(1, " +
-       place + ", " + std::to_string(parent) + ", " +
-       std::to_string(NextPosition(parent)) + ", " + Quote(title) + ", 1)");
+  Exec(
+      "insert into moz_bookmarks(type, fk, parent, position, title, "
+      "dateAdded) values(1, " +
+      place + ", " + std::to_string(parent) + ", " +
+      std::to_string(NextPosition(parent)) + ", " + Quote(title) + ", 1)");
   return sqlite3_last_insert_rowid(db_);
 }
 
@@ -142,8 +144,9 @@ std::vector<std::string> PlacesDb::FoldersIn(int64_t folder) {
 }
 
 int64_t PlacesDb::FolderId(int64_t parent, const std::string& title) {
-  std::string id = Value("select id from moz_bookmarks where type=2 and parent=" +
-                         std::to_string(parent) + " and title=" + Quote(title));
+  std::string id =
+      Value("select id from moz_bookmarks where type=2 and parent=" +
+            std::to_string(parent) + " and title=" + Quote(title));
   return id.empty() ? 0 : std::stoll(id);
 }
 

@@ -1,11 +1,12 @@
 // Merging interchange folders into places: what becomes a folder or a link,
 // what is skipped, what a second import does, and how failures show.
+#include "firefox/places_import.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "common/text.h"
-#include "firefox/places_import.h"
 #include "places_fixture.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
@@ -24,8 +25,8 @@ class PlacesImportTest : public ::testing::Test {
   }
   bool Import(const std::u16string& title = u"Imported",
               const char16_t* exclude = nullptr) {
-    return firefox::ImportPlacesFolder(handle_.get(), U16(Src("")), u"2",
-                                       title, exclude);
+    return firefox::ImportPlacesFolder(handle_.get(), U16(Src("")), u"2", title,
+                                       exclude);
   }
   test::TempDir dir_;
   test::PlacesDb db_;
@@ -44,7 +45,8 @@ TEST_F(PlacesImportTest, EmptySourceStillLeavesTheFolder) {
 TEST_F(PlacesImportTest, FilesBecomeLinksAndDirectoriesFolders) {
   test::WriteUrlFile(Src("Tutorial.url"), "http://tutorial.example/");
   test::WriteUrlFile(Src("a.b.URL"), "http://ab.example/");
-  const std::string long_url = "http://long.example/?q=" + std::string(600, 'x');
+  const std::string long_url =
+      "http://long.example/?q=" + std::string(600, 'x');
   test::WriteUrlFile(Src("Long.url"), long_url);
   test::WriteUrlFile(Src("notes.txt"), "http://notes.example/");
   test::WriteUrlFile(Src("url"), "http://nodot.example/");
@@ -52,10 +54,10 @@ TEST_F(PlacesImportTest, FilesBecomeLinksAndDirectoriesFolders) {
                      "http://cafe.example/");
   ASSERT_TRUE(Import());
   int64_t folder = db_.FolderId(2, "Imported");
-  EXPECT_EQ(db_.LinksIn(folder),
-            (std::vector<std::string>{"a.b|http://ab.example/",
-                                      "Long|" + long_url,
-                                      "Tutorial|http://tutorial.example/"}));
+  EXPECT_EQ(
+      db_.LinksIn(folder),
+      (std::vector<std::string>{"a.b|http://ab.example/", "Long|" + long_url,
+                                "Tutorial|http://tutorial.example/"}));
   int64_t sub = db_.FolderId(folder, "Sub");
   ASSERT_NE(sub, 0);
   EXPECT_EQ(db_.LinksIn(sub),
@@ -140,8 +142,9 @@ TEST_F(PlacesImportTest, TitlesAreValuesNotSql) {
 }
 
 TEST_F(PlacesImportTest, NothingGoesUnderAFolderThatCouldNotBeMade) {
-  db_.Exec("create trigger no_folders before insert on moz_bookmarks when "
-           "new.type=2 begin select raise(abort, 'refused'); end;");
+  db_.Exec(
+      "create trigger no_folders before insert on moz_bookmarks when "
+      "new.type=2 begin select raise(abort, 'refused'); end;");
   test::WriteUrlFile(Src("a.url"), "http://a.example/");
   std::string before = db_.Snapshot();
   test::LogCapture log;
@@ -152,8 +155,9 @@ TEST_F(PlacesImportTest, NothingGoesUnderAFolderThatCouldNotBeMade) {
 }
 
 TEST_F(PlacesImportTest, NoLinkWithoutItsPlace) {
-  db_.Exec("create trigger no_places before insert on moz_places begin "
-           "select raise(abort, 'refused'); end;");
+  db_.Exec(
+      "create trigger no_places before insert on moz_places begin "
+      "select raise(abort, 'refused'); end;");
   test::WriteUrlFile(Src("a.url"), "http://a.example/");
   test::WriteUrlFile(Src("b.url"), "http://b.example/");
   test::LogCapture log;
@@ -185,8 +189,7 @@ TEST_F(PlacesImportTest, UnconnectedHandleFailsWithoutWriting) {
   ASSERT_NE(unconnected.get(), nullptr);
   EXPECT_FALSE(firefox::ImportPlacesFolder(unconnected.get(), U16(Src("")),
                                            u"2", u"X", nullptr));
-  EXPECT_FALSE(
-      firefox::FixImportFromBK(unconnected.get(), U16(Src("")), u"2"));
+  EXPECT_FALSE(firefox::FixImportFromBK(unconnected.get(), U16(Src("")), u"2"));
   EXPECT_EQ(db_.Snapshot(), before);
 }
 

@@ -53,8 +53,8 @@ TEST_F(RestoreTest, BackupSetRestoresIntoEveryRootAndTwiceAddsNothing) {
   int64_t keep = db_.AddLink(2, "http://mine.example/", "Mine");
   test::ScopedHandle handle(db_.path());
   int32_t progress = 10;
-  ASSERT_TRUE(restore_firefox_pro(handle.get(), M(SetRoot()), true, 1, 2, 3,
-                                  4, &progress));
+  ASSERT_TRUE(restore_firefox_pro(handle.get(), M(SetRoot()), true, 1, 2, 3, 4,
+                                  &progress));
   EXPECT_EQ(progress, 14);
   EXPECT_EQ(db_.LinksIn(db_.FolderId(2, "News")),
             std::vector<std::string>{"Daily \xC3\xA9|http://news.example/"});
@@ -72,8 +72,8 @@ TEST_F(RestoreTest, BackupSetRestoresIntoEveryRootAndTwiceAddsNothing) {
             "Mine");
 
   std::string after_first = db_.Snapshot();
-  ASSERT_TRUE(restore_firefox_pro(handle.get(), M(SetRoot()), true, 0, 0, 0,
-                                  0, &progress));
+  ASSERT_TRUE(restore_firefox_pro(handle.get(), M(SetRoot()), true, 0, 0, 0, 0,
+                                  &progress));
   EXPECT_EQ(progress, 18);
   EXPECT_EQ(db_.Snapshot(), after_first);
 }
@@ -84,12 +84,13 @@ TEST_F(RestoreTest, LaterStepsRunAfterAFailedFirefoxStep) {
   test::ScopedHandle handle(db_.path());
   int32_t progress = 0;
   test::LogCapture log;
-  EXPECT_FALSE(restore_firefox_pro(handle.get(), M(SetRoot()), true, 0, 0, 0,
-                                   0, &progress));
+  EXPECT_FALSE(restore_firefox_pro(handle.get(), M(SetRoot()), true, 0, 0, 0, 0,
+                                   &progress));
   EXPECT_EQ(progress, 4);
   EXPECT_TRUE(log.Contains("cfg file: "));
-  EXPECT_TRUE(log.Contains("[restore_firefox_pro] restore backup to firefox "
-                           "fail:"));
+  EXPECT_TRUE(
+      log.Contains("[restore_firefox_pro] restore backup to firefox "
+                   "fail:"));
   EXPECT_NE(db_.FolderId(2, "Imported from IE"), 0);
   EXPECT_NE(db_.FolderId(2, "Imported from Chrome"), 0);
 }
@@ -100,8 +101,8 @@ TEST_F(RestoreTest, OnlyAFirefoxPartGivesItsResult) {
   int32_t progress = 0;
   // The Firefox folder itself: Favorites and Chrome are looked for inside.
   EXPECT_TRUE(restore_firefox_pro(handle.get(),
-                                  M(U16(Set("Bookmarks/Firefox"))), false, 0,
-                                  0, 0, 0, &progress));
+                                  M(U16(Set("Bookmarks/Firefox"))), false, 0, 0,
+                                  0, 0, &progress));
   EXPECT_EQ(progress, 4);
   EXPECT_EQ(db_.FolderId(2, "Imported from IE"), 0);
   EXPECT_NE(db_.FolderId(2, "News"), 0);
@@ -112,19 +113,20 @@ TEST_F(RestoreTest, NullArgumentsTouchNothing) {
   std::string before = db_.Snapshot();
   test::ScopedHandle handle(db_.path());
   int32_t progress = 3;
-  EXPECT_FALSE(restore_firefox_pro(handle.get(), M(SetRoot()), true, 0, 0, 0,
-                                   0, nullptr));
-  EXPECT_FALSE(restore_firefox_pro(nullptr, M(SetRoot()), true, 0, 0, 0, 0,
-                                   &progress));
-  EXPECT_FALSE(restore_firefox_pro(handle.get(), M(U16(dir_.sub("none"))),
-                                   true, 0, 0, 0, 0, &progress));
+  EXPECT_FALSE(restore_firefox_pro(handle.get(), M(SetRoot()), true, 0, 0, 0, 0,
+                                   nullptr));
+  EXPECT_FALSE(
+      restore_firefox_pro(nullptr, M(SetRoot()), true, 0, 0, 0, 0, &progress));
+  EXPECT_FALSE(restore_firefox_pro(handle.get(), M(U16(dir_.sub("none"))), true,
+                                   0, 0, 0, 0, &progress));
   EXPECT_EQ(progress, 3);
   EXPECT_EQ(import_chrome_bk_2_firefox(nullptr, M(SetRoot()), true), 87);
   EXPECT_EQ(import_chrome_bk_2_firefox(handle.get(), nullptr, true), 87);
   EXPECT_FALSE(import_2_firefox(handle.get(), nullptr, nullptr, 0));
   EXPECT_FALSE(import_2_firefox_from_ie_bk(handle.get(), nullptr, true));
   EXPECT_FALSE(import_2_firefox_from_bk(nullptr, M(SetRoot()), true));
-  EXPECT_FALSE(import_firefox_bk_2_folder(M(SetRoot()), true, nullptr, nullptr));
+  EXPECT_FALSE(
+      import_firefox_bk_2_folder(M(SetRoot()), true, nullptr, nullptr));
   EXPECT_EQ(db_.Snapshot(), before);
 }
 
@@ -138,14 +140,14 @@ TEST_F(RestoreTest, CrossImportsFromOneBackupSet) {
   EXPECT_EQ(db_.FoldersIn(ie), std::vector<std::string>{"Links"});
   // import_2_firefox with no title merges into the same folder.
   std::string before = db_.Snapshot();
-  EXPECT_TRUE(import_2_firefox(handle.get(),
-                               M(U16(Set("Bookmarks/Favorites"))), nullptr, 0));
+  EXPECT_TRUE(import_2_firefox(handle.get(), M(U16(Set("Bookmarks/Favorites"))),
+                               nullptr, 0));
   EXPECT_EQ(db_.Snapshot(), before);
   EXPECT_TRUE(import_2_firefox_from_bk(handle.get(), M(SetRoot()), true));
   EXPECT_NE(db_.FolderId(2, "News"), 0);
-  EXPECT_EQ(import_chrome_bk_2_firefox(handle.get(), M(U16(dir_.sub("no"))),
-                                       true),
-            87);
+  EXPECT_EQ(
+      import_chrome_bk_2_firefox(handle.get(), M(U16(dir_.sub("no"))), true),
+      87);
 }
 
 TEST_F(RestoreTest, EmptyMainValueImportsTheWholeFirefoxFolder) {
@@ -154,19 +156,18 @@ TEST_F(RestoreTest, EmptyMainValueImportsTheWholeFirefoxFolder) {
                    "[Menu]\r\nMain=\r\nOthers=Unsorted Bookmarks\r\n");
   test::ScopedHandle handle(db_.path());
   EXPECT_TRUE(import_2_firefox_from_bk(handle.get(), M(SetRoot()), true));
-  EXPECT_EQ(db_.FoldersIn(2), (std::vector<std::string>{
-                                  "Bookmarks Menu", "Unsorted Bookmarks"}));
+  EXPECT_EQ(db_.FoldersIn(2),
+            (std::vector<std::string>{"Bookmarks Menu", "Unsorted Bookmarks"}));
 }
 
 TEST_F(RestoreTest, PositionValuesThatClimbOutAreRefused) {
   MakeBackupSet();
   test::WriteUrlFile(dir_.sub("outside/evil.url"), "http://evil.example/");
-  for (const std::string& value :
-       std::vector<std::string>{"..\\..\\outside", "../../outside",
-                                dir_.sub("outside")}) {
-    test::WriteBytes(Set("Bookmarks/Firefox/pos.ini"),
-                     "[Menu]\r\nMain=" + value +
-                         "\r\nOthers=" + value + "\r\n");
+  for (const std::string& value : std::vector<std::string>{
+           "..\\..\\outside", "../../outside", dir_.sub("outside")}) {
+    test::WriteBytes(
+        Set("Bookmarks/Firefox/pos.ini"),
+        "[Menu]\r\nMain=" + value + "\r\nOthers=" + value + "\r\n");
     test::ScopedHandle handle(db_.path());
     test::LogCapture log;
     EXPECT_FALSE(import_2_firefox_from_bk(handle.get(), M(SetRoot()), true));
@@ -177,9 +178,8 @@ TEST_F(RestoreTest, PositionValuesThatClimbOutAreRefused) {
     EXPECT_FALSE(test::Exists(dir_.sub("outside/Imported from Firefox")));
   }
   // A sub-folder name that leaves the destination is refused too.
-  EXPECT_FALSE(import_firefox_bk_2_folder(M(SetRoot()), true,
-                                          M(U16(dir_.sub("fav"))),
-                                          M(u"..\\escaped")));
+  EXPECT_FALSE(import_firefox_bk_2_folder(
+      M(SetRoot()), true, M(U16(dir_.sub("fav"))), M(u"..\\escaped")));
   EXPECT_FALSE(test::Exists(dir_.sub("escaped")));
 }
 
@@ -191,19 +191,20 @@ TEST_F(RestoreTest, FirefoxBackupCopiesIntoAFolder) {
   test::MakeDirs(dir_.sub("fav"));
   ASSERT_TRUE(import_firefox_bk_2_folder(M(SetRoot()), true,
                                          M(U16(dir_.sub("fav"))), nullptr));
-  EXPECT_EQ(test::ListTree(dir_.sub("fav")),
-            (std::vector<std::string>{
-                "Imported from Firefox/",
-                "Imported from Firefox/Bookmarks Menu/",
-                "Imported from Firefox/Bookmarks Menu/News/",
-                "Imported from Firefox/Bookmarks Menu/News/Daily \xC3\xA9.url",
-                "Imported from Firefox/Unsorted Bookmarks/",
-                "Imported from Firefox/Unsorted Bookmarks/Later.url"}));
+  EXPECT_EQ(
+      test::ListTree(dir_.sub("fav")),
+      (std::vector<std::string>{
+          "Imported from Firefox/", "Imported from Firefox/Bookmarks Menu/",
+          "Imported from Firefox/Bookmarks Menu/News/",
+          "Imported from Firefox/Bookmarks Menu/News/Daily \xC3\xA9.url",
+          "Imported from Firefox/Unsorted Bookmarks/",
+          "Imported from Firefox/Unsorted Bookmarks/Later.url"}));
   ASSERT_TRUE(import_firefox_bk_2_folder(M(U16(Set("Bookmarks/Firefox"))),
                                          false, M(U16(dir_.sub("fav"))),
                                          M(u"Old Firefox")));
-  EXPECT_TRUE(test::Exists(dir_.sub("fav/Old Firefox/Unsorted Bookmarks/"
-                                    "Later.url")));
+  EXPECT_TRUE(
+      test::Exists(dir_.sub("fav/Old Firefox/Unsorted Bookmarks/"
+                            "Later.url")));
   test::LogCapture log;
   EXPECT_FALSE(import_firefox_bk_2_folder(M(U16(dir_.sub("nowhere"))), true,
                                           M(U16(dir_.sub("fav"))), nullptr));

@@ -1,9 +1,10 @@
 // The places handle and the size exports: counting, the live database found
 // through the profile, backup folders, and a running or unusable Firefox.
+#include "firefox/places_size.h"
+
 #include <gtest/gtest.h>
 
 #include "firefox/places_handle.h"
-#include "firefox/places_size.h"
 #include "places_fixture.h"
 #include "support/test_support.h"
 
@@ -45,18 +46,19 @@ TEST_F(ProfileTest, CountsTitledFoldersAndWebLinks) {
   EXPECT_EQ(links, 0);
 
   // Places 1 to 3 are never counted.
-  db.Exec("insert into moz_places(id, url) values(1,'http://p1/'),"
-          "(2,'http://p2/'),(3,'http://p3/')");
+  db.Exec(
+      "insert into moz_places(id, url) values(1,'http://p1/'),"
+      "(2,'http://p2/'),(3,'http://p3/')");
   int64_t a = db.AddFolder(2, "A");
-  db.AddFolder(a, "");                              // untitled: not counted
-  int64_t on_bar = db.AddFolder(3, "On the bar");   // under the toolbar: no
-  db.AddFolder(on_bar, "Deeper");                   // counted
-  db.AddFolder(4, "tag");                           // under tags: no
+  db.AddFolder(a, "");                             // untitled: not counted
+  int64_t on_bar = db.AddFolder(3, "On the bar");  // under the toolbar: no
+  db.AddFolder(on_bar, "Deeper");                  // counted
+  db.AddFolder(4, "tag");                          // under tags: no
   db.AddLink(a, "http://one/", "1");
   db.AddLink(a, "HTTPS://two/", "2");
-  db.AddLink(5, "ftp.example.com/x", "ftp-ish");   // "ftp" prefix counts
-  db.AddLink(a, "mailto:x@y", "m");                 // not a web link
-  db.AddLink(on_bar, "http://hidden/", "h");        // in the first bar item
+  db.AddLink(5, "ftp.example.com/x", "ftp-ish");  // "ftp" prefix counts
+  db.AddLink(a, "mailto:x@y", "m");               // not a web link
+  db.AddLink(on_bar, "http://hidden/", "h");      // in the first bar item
   db.AddLink(3, "http://bar/", "b");
   Count(Places(), &folders, &links);
   EXPECT_EQ(folders, 3);  // 2, 5, A, Deeper, less one
@@ -80,8 +82,8 @@ TEST_F(ProfileTest, LiveSizeMeasuresTheProfileDatabase) {
   }
   uint64_t size = 0;
   int32_t folders = 0, links = 0;
-  ASSERT_TRUE(get_firefox_bookmark_size(nullptr, false, &size, &folders,
-                                        &links));
+  ASSERT_TRUE(
+      get_firefox_bookmark_size(nullptr, false, &size, &folders, &links));
   EXPECT_EQ(size, test::ReadBytes(Places()).size());
   EXPECT_EQ(folders, 1);
   EXPECT_EQ(links, 1);
@@ -90,8 +92,8 @@ TEST_F(ProfileTest, LiveSizeMeasuresTheProfileDatabase) {
 TEST_F(ProfileTest, ProfileWithoutPlacesIsCountedButNotCreated) {
   uint64_t size = 77;
   int32_t folders = 0, links = 9;
-  EXPECT_TRUE(get_firefox_bookmark_size(nullptr, false, &size, &folders,
-                                        &links));
+  EXPECT_TRUE(
+      get_firefox_bookmark_size(nullptr, false, &size, &folders, &links));
   EXPECT_EQ(size, 77u);
   EXPECT_EQ(folders, -1);
   EXPECT_EQ(links, 0);
@@ -103,8 +105,8 @@ TEST_F(ProfileTest, NoDatabaseFileFailsCleanly) {
   test::WriteBytes(Places(), std::string(4096, 'x'));
   uint64_t size = 0;
   int32_t folders = 0, links = 0;
-  EXPECT_FALSE(get_firefox_bookmark_size(nullptr, false, &size, &folders,
-                                         &links));
+  EXPECT_FALSE(
+      get_firefox_bookmark_size(nullptr, false, &size, &folders, &links));
   EXPECT_EQ(init_bookmark(nullptr), nullptr);
   EXPECT_EQ(init_bookmark(M(U16(Places()))), nullptr);
   // A folder where the file should be.
@@ -124,8 +126,8 @@ TEST_F(ProfileTest, RunningFirefoxLeavesTheHandleUnconnected) {
   EXPECT_EQ(links, 0);
   EXPECT_TRUE(release_bookmark(handle));
   uint64_t size = 0;
-  EXPECT_FALSE(get_firefox_bookmark_size(nullptr, false, &size, &folders,
-                                         &links));
+  EXPECT_FALSE(
+      get_firefox_bookmark_size(nullptr, false, &size, &folders, &links));
 }
 
 TEST(PlacesHandle, NullAndMissingPaths) {
@@ -136,10 +138,10 @@ TEST(PlacesHandle, NullAndMissingPaths) {
   EXPECT_EQ(init_bookmark(M(U16(dir.sub("none.sqlite")))), nullptr);
   uint64_t size = 0;
   int32_t folders = 0, links = 0;
-  EXPECT_FALSE(get_firefox_bookmark_size(nullptr, false, &size, &folders,
-                                         &links));
-  EXPECT_FALSE(get_firefox_bookmark_size(nullptr, false, nullptr, &folders,
-                                         &links));
+  EXPECT_FALSE(
+      get_firefox_bookmark_size(nullptr, false, &size, &folders, &links));
+  EXPECT_FALSE(
+      get_firefox_bookmark_size(nullptr, false, nullptr, &folders, &links));
 }
 
 TEST(BackupSize, MeasuresTheFirefoxPartOfABackupSet) {
@@ -154,8 +156,7 @@ TEST(BackupSize, MeasuresTheFirefoxPartOfABackupSet) {
           .size() +
       test::ReadBytes(dir.sub("set/Bookmarks/Firefox/Bookmarks Menu/N/b.url"))
           .size();
-  for (const std::u16string& root :
-       {dir.u16("set"), dir.u16("set") + u"\\"}) {
+  for (const std::u16string& root : {dir.u16("set"), dir.u16("set") + u"\\"}) {
     uint64_t size = 0;
     int32_t folders = 0, links = 0;
     ASSERT_TRUE(get_firefox_bk_size(M(root), true, &size, &folders, &links));
@@ -163,8 +164,8 @@ TEST(BackupSize, MeasuresTheFirefoxPartOfABackupSet) {
     EXPECT_EQ(folders, 2);
     EXPECT_EQ(links, 2);
     size = 0;
-    ASSERT_TRUE(get_firefox_bookmark_size(M(root), true, &size, &folders,
-                                          &links));
+    ASSERT_TRUE(
+        get_firefox_bookmark_size(M(root), true, &size, &folders, &links));
     EXPECT_EQ(size, expected);
   }
   // A failed measurement leaves the counts of get_firefox_bookmark_size.

@@ -1,10 +1,11 @@
 // The places statements: ids, positions, look-ups, listings, and text
 // values that must stay values.
+#include "firefox/places_statements.h"
+
 #include <gtest/gtest.h>
 
 #include "common/text.h"
 #include "firefox/places_handle.h"
-#include "firefox/places_statements.h"
 #include "places_fixture.h"
 #include "support/test_support.h"
 
@@ -33,14 +34,14 @@ TEST_F(PlacesStatementsTest, InsertBookmarksTakesTheNextPosition) {
   int64_t c = db_.AddLink(folder, "http://c/", "c");
   db_.Exec("update moz_bookmarks set position=5 where id=" + std::to_string(c));
 
-  int64_t first = firefox::InsertBookmarks(h(), u"2", 0, empty, u"x",
-                                           u"1248279149000000");
+  int64_t first =
+      firefox::InsertBookmarks(h(), u"2", 0, empty, u"x", u"1248279149000000");
   ASSERT_NE(first, 0);
   EXPECT_EQ(db_.Value("select position, fk, dateAdded from moz_bookmarks "
-                      "where id=" + std::to_string(first)),
+                      "where id=" +
+                      std::to_string(first)),
             "0|NULL|1248279149000000");
-  int64_t second =
-      firefox::InsertBookmarks(h(), u"1", 42, folder, u"y", u"1");
+  int64_t second = firefox::InsertBookmarks(h(), u"1", 42, folder, u"y", u"1");
   EXPECT_EQ(second, first + 1);  // max(id) + 1
   EXPECT_EQ(db_.Value("select position, fk, type from moz_bookmarks where id=" +
                       std::to_string(second)),
@@ -63,8 +64,7 @@ TEST_F(PlacesStatementsTest, BookmarkExistsAnywhereOrInOneFolder) {
   int64_t seven = db_.AddFolder(2, "Seven");
   db_.AddLink(seven, "http://here/", "h");
   EXPECT_TRUE(firefox::BookmarkExists(h(), u"http://here/", u""));
-  EXPECT_TRUE(
-      firefox::BookmarkExists(h(), u"http://here/", NumberText(seven)));
+  EXPECT_TRUE(firefox::BookmarkExists(h(), u"http://here/", NumberText(seven)));
   EXPECT_FALSE(firefox::BookmarkExists(h(), u"http://here/", u"2"));
   EXPECT_FALSE(firefox::BookmarkExists(h(), u"http://elsewhere/", u""));
 }
@@ -89,8 +89,9 @@ TEST_F(PlacesStatementsTest, FolderListingFollowsTheFolderOfTheSameTitle) {
   db_.AddFolder(a, "Child of first");
   // A link of the same title is not taken for the folder.
   db_.Exec("update moz_bookmarks set position=position+1 where parent=2");
-  db_.Exec("insert into moz_bookmarks(id,type,fk,parent,position,title) "
-           "values(1000,1,NULL,2,0,'Twin')");
+  db_.Exec(
+      "insert into moz_bookmarks(id,type,fk,parent,position,title) "
+      "values(1000,1,NULL,2,0,'Twin')");
   FolderRecord second{u"0", u"2", u"Twin"};
   std::vector<FolderRecord> children;
   ASSERT_TRUE(firefox::ListChildFolders(h(), &second, &children));

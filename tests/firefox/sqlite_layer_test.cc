@@ -16,8 +16,8 @@ class SqliteLayerTest : public ::testing::Test {
   void SetUp() override {
     path_ = dir_.u16("layer.sqlite");
     ASSERT_EQ(db_.Open(path_.c_str()), 0);
-    ASSERT_EQ(db_.Execute(u"create table t(id integer primary key, name text);"),
-              0);
+    ASSERT_EQ(
+        db_.Execute(u"create table t(id integer primary key, name text);"), 0);
   }
   test::TempDir dir_;
   std::u16string path_;
@@ -87,8 +87,8 @@ TEST_F(SqliteLayerTest, NonAsciiTextRoundTrips) {
   ASSERT_EQ(table.RowCount(), 1);
   EXPECT_EQ(std::u16string(table.GetValue(0)), text);
   EXPECT_STREQ(SQLite::UTF8MBSTR(u"\u00e9").buffer(), "\xC3\xA9");
-  EXPECT_STREQ(SQLite::UTF8MBSTR(static_cast<const char16_t*>(nullptr)).buffer(),
-               "");
+  EXPECT_STREQ(
+      SQLite::UTF8MBSTR(static_cast<const char16_t*>(nullptr)).buffer(), "");
 }
 
 TEST(SqliteLayerOpen, BackslashPathsReachTheFile) {

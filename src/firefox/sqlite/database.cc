@@ -24,9 +24,9 @@ void Database::Close() {
 int Database::Open(const char16_t* path, OpenMode mode) {
   Close();
   // The file system's form of the path ("\" becomes "/" on POSIX).
-  std::string native =
-      path == nullptr ? std::string()
-                      : platform::NativePathUtf8(std::u16string(path));
+  std::string native = path == nullptr
+                           ? std::string()
+                           : platform::NativePathUtf8(std::u16string(path));
   int flags = SQLITE_OPEN_READWRITE;
   if (mode == OpenMode::kCreateIfMissing) flags |= SQLITE_OPEN_CREATE;
   int rc = sqlite3_open_v2(native.c_str(), &connection, flags, nullptr);
@@ -82,7 +82,8 @@ Table Database::Query(const char16_t* sql, int* rc_out) {
       std::vector<std::u16string> row;
       row.reserve(column_count);
       for (int c = 0; c < column_count; ++c) {
-        row.push_back(WideFromUtf8(result[column_count + r * column_count + c]));
+        row.push_back(
+            WideFromUtf8(result[column_count + r * column_count + c]));
       }
       rows.push_back(std::move(row));
     }

@@ -26,8 +26,7 @@ class Database {
   // Closes any open connection, then opens path (null: a private temporary
   // database) for reading and writing. Returns SQLite's result code. Even
   // a failed open may leave a connection, on which every statement fails.
-  int Open(const char16_t* path,
-           OpenMode mode = OpenMode::kCreateIfMissing);
+  int Open(const char16_t* path, OpenMode mode = OpenMode::kCreateIfMissing);
 
   // Runs SQL whose rows are not wanted. Without a connection: 1.
   int Execute(const char16_t* sql);
