@@ -33,8 +33,10 @@ const DirEntry* Find(const std::vector<DirEntry>& entries, const char* name) {
 
 TEST(ListingTest, NtfsOrderComparesUpperCasedUnits) {
   TempDir dir;
-  for (const char* name : {"b", "_x", "a1", "\xC3\x89", "\xC3\xA9" "a", "z",
-                           "A", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80"}) {
+  for (const char* name : {"b", "_x", "a1", "\xC3\x89",
+                           "\xC3\xA9"
+                           "a",
+                           "z", "A", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80"}) {
     WriteBytes(dir.sub(name), "");
   }
   std::vector<DirEntry> entries;
@@ -44,8 +46,9 @@ TEST(ListingTest, NtfsOrderComparesUpperCasedUnits) {
   // sorts after U+4E2D.
   EXPECT_EQ(Names(entries),
             (std::vector<std::string>{"A", "a1", "b", "z", "_x", "\xC3\x89",
-                                      "\xC3\xA9" "a", "\xE4\xB8\xAD",
-                                      "\xF0\x9F\x98\x80"}));
+                                      "\xC3\xA9"
+                                      "a",
+                                      "\xE4\xB8\xAD", "\xF0\x9F\x98\x80"}));
 }
 
 TEST(ListingTest, FlagsForFoldersLinksAndDotNames) {
@@ -54,7 +57,8 @@ TEST(ListingTest, FlagsForFoldersLinksAndDotNames) {
   WriteBytes(dir.sub("file.url"), "x");
   WriteBytes(dir.sub(".Quillbay"), "");
   ASSERT_EQ(symlink(dir.sub("folder").c_str(), dir.sub("dirlink").c_str()), 0);
-  ASSERT_EQ(symlink(dir.sub("file.url").c_str(), dir.sub("filelink").c_str()), 0);
+  ASSERT_EQ(symlink(dir.sub("file.url").c_str(), dir.sub("filelink").c_str()),
+            0);
   ASSERT_EQ(symlink(dir.sub("gone").c_str(), dir.sub("dangling").c_str()), 0);
   std::vector<DirEntry> entries;
   ASSERT_TRUE(ListDirectory(dir.u16(), &entries));

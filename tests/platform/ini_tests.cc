@@ -36,8 +36,10 @@ std::u16string Read(const std::u16string& file, const std::u16string& section,
 TEST(IniTest, WriterCreatesEightBitFileWithCrLf) {
   TempDir dir;
   std::u16string file = dir.u16("chrome_pos.ini");
-  ASSERT_TRUE(WriteProfileString(u"Chrome_menu", u"Bar", u"Bookmarks bar", file));
-  ASSERT_TRUE(WriteProfileString(u"Chrome_menu", u"other", u"Other bookmarks", file));
+  ASSERT_TRUE(
+      WriteProfileString(u"Chrome_menu", u"Bar", u"Bookmarks bar", file));
+  ASSERT_TRUE(
+      WriteProfileString(u"Chrome_menu", u"other", u"Other bookmarks", file));
   EXPECT_EQ(ReadBytes(dir.sub("chrome_pos.ini")),
             "[Chrome_menu]\r\nBar=Bookmarks bar\r\nother=Other bookmarks\r\n");
   EXPECT_EQ(Read(file, u"Chrome_menu", u"Bar"), u"Bookmarks bar");
@@ -53,11 +55,11 @@ TEST(IniTest, Utf16FileStaysUtf16AndRoundTrips) {
   ASSERT_TRUE(WriteProfileString(u"Menu", u"Others", emoji, file));
   ASSERT_TRUE(WriteProfileString(u"InternetShortcut", u"URL",
                                  u"http://x/?a=1&b=2", file));
-  EXPECT_EQ(ReadBytes(dir.sub("pos.ini")),
-            kBom16 + Utf16le(u"[Menu]\r\nMain=Bookmarks Menu\r\nOthers=" +
-                             emoji +
-                             u"\r\n[InternetShortcut]\r\n"
-                             u"URL=http://x/?a=1&b=2\r\n"));
+  EXPECT_EQ(
+      ReadBytes(dir.sub("pos.ini")),
+      kBom16 + Utf16le(u"[Menu]\r\nMain=Bookmarks Menu\r\nOthers=" + emoji +
+                       u"\r\n[InternetShortcut]\r\n"
+                       u"URL=http://x/?a=1&b=2\r\n"));
   EXPECT_EQ(Read(file, u"menu", u"MAIN"), u"Bookmarks Menu");
   EXPECT_EQ(Read(file, u"Menu", u"Others"), emoji);
   EXPECT_EQ(Read(file, u"internetshortcut", u"url"), u"http://x/?a=1&b=2");
@@ -69,7 +71,8 @@ TEST(IniTest, EightBitRoundTripOfNonBmpAndEquals) {
   const std::u16string title = u"a=b \U0001F4D6 \u00C9t\u00E9.url";
   ASSERT_TRUE(WriteProfileString(u"InternetShortcut", u"Title", title, file));
   EXPECT_EQ(ReadBytes(dir.sub("x.ini")),
-            "[InternetShortcut]\r\nTitle=a=b \xF0\x9F\x93\x96 \xC3\x89t\xC3\xA9.url\r\n");
+            "[InternetShortcut]\r\nTitle=a=b \xF0\x9F\x93\x96 "
+            "\xC3\x89t\xC3\xA9.url\r\n");
   EXPECT_EQ(Read(file, u"InternetShortcut", u"Title"), title);
 }
 
@@ -236,8 +239,10 @@ TEST(IniTest, LongFileNamesCanBeWritten) {
   TempDir dir;
   std::string name = std::string(250, 'n') + ".url";
   std::u16string file = dir.u16(name);
-  ASSERT_TRUE(WriteProfileString(u"InternetShortcut", u"URL", u"http://a/", file));
-  ASSERT_TRUE(WriteProfileString(u"InternetShortcut", u"URL", u"http://b/", file));
+  ASSERT_TRUE(
+      WriteProfileString(u"InternetShortcut", u"URL", u"http://a/", file));
+  ASSERT_TRUE(
+      WriteProfileString(u"InternetShortcut", u"URL", u"http://b/", file));
   EXPECT_EQ(Read(file, u"InternetShortcut", u"URL"), u"http://b/");
   EXPECT_EQ(test::ListTree(dir.path()), std::vector<std::string>{name});
 }

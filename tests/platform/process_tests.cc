@@ -42,7 +42,8 @@ pid_t Start(const std::string& path, std::vector<std::string> args) {
   posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
   posix_spawnattr_setpgroup(&attr, 0);
   pid_t pid = 0;
-  int rc = posix_spawn(&pid, path.c_str(), nullptr, &attr, argv.data(), environ);
+  int rc =
+      posix_spawn(&pid, path.c_str(), nullptr, &attr, argv.data(), environ);
   posix_spawnattr_destroy(&attr);
   return rc == 0 ? pid : -1;
 }
@@ -119,8 +120,8 @@ TEST_F(BrowserProcessTest, HelperProcessesAreNotTheBrowser) {
   pid_t renderer =
       Start(chromium, {"chromium", "-c", "sleep 30; :", "--type=renderer"});
   std::string firefox = CopyProgram(dir_, "/bin/sh", "firefox");
-  pid_t content = Start(firefox, {"firefox", "-c", "sleep 30; :",
-                                  "-contentproc"});
+  pid_t content =
+      Start(firefox, {"firefox", "-c", "sleep 30; :", "-contentproc"});
   ASSERT_TRUE(WaitFor([&] { return Runs(renderer, chromium); }));
   ASSERT_TRUE(WaitFor([&] { return Runs(content, firefox); }));
   EXPECT_FALSE(BrowserIsRunning(Browser::kChrome));

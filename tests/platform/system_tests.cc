@@ -1,13 +1,13 @@
 // Shell folders and native browser locations from the environment, the
 // library's own folder, acting as the user, and the debugger channel.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <climits>
-#include <thread>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/platform.h"
@@ -85,10 +85,10 @@ TEST(ShellFolderTest, NativeBrowserLocations) {
   EXPECT_EQ(NativeFirefoxProfileRoots(),
             (std::vector<std::u16string>{u"/cfg/mozilla/firefox",
                                          u"/home/me/.mozilla/firefox"}));
-  EXPECT_EQ(NativeChromeBookmarkFiles(),
-            (std::vector<std::u16string>{
-                u"/cfg/google-chrome/Default/Bookmarks",
-                u"/cfg/chromium/Default/Bookmarks"}));
+  EXPECT_EQ(
+      NativeChromeBookmarkFiles(),
+      (std::vector<std::u16string>{u"/cfg/google-chrome/Default/Bookmarks",
+                                   u"/cfg/chromium/Default/Bookmarks"}));
 }
 
 TEST(SystemTest, LibraryFolderIsTheFolderOfThisProgram) {

@@ -22,12 +22,24 @@ TEST(TextTest, NonBmpCharactersBecomeSurrogatePairs) {
 TEST(TextTest, InvalidUtf8IsReplacedNotRejected) {
   // A stray continuation byte, a byte that never occurs, a truncated
   // sequence, an overlong "/" and an encoded surrogate.
-  EXPECT_EQ(FromUtf8("a\x80" "b"), u"a\uFFFDb");
-  EXPECT_EQ(FromUtf8("a\xFF" "b"), u"a\uFFFDb");
+  EXPECT_EQ(FromUtf8("a\x80"
+                     "b"),
+            u"a\uFFFDb");
+  EXPECT_EQ(FromUtf8("a\xFF"
+                     "b"),
+            u"a\uFFFDb");
   EXPECT_EQ(FromUtf8("a\xE4\xB8"), u"a\uFFFD");
-  EXPECT_EQ(FromUtf8("\xC0\xAF" "x").back(), u'x');
-  EXPECT_EQ(FromUtf8("\xC0\xAF" "x").find(u'/'), std::u16string::npos);
-  std::u16string surrogate = FromUtf8("\xED\xA0\x80" "x");
+  EXPECT_EQ(FromUtf8("\xC0\xAF"
+                     "x")
+                .back(),
+            u'x');
+  EXPECT_EQ(FromUtf8("\xC0\xAF"
+                     "x")
+                .find(u'/'),
+            std::u16string::npos);
+  std::u16string surrogate = FromUtf8(
+      "\xED\xA0\x80"
+      "x");
   EXPECT_EQ(surrogate.back(), u'x');
   for (char16_t unit : surrogate) {
     EXPECT_FALSE(unit >= 0xD800 && unit <= 0xDFFF);
@@ -35,7 +47,10 @@ TEST(TextTest, InvalidUtf8IsReplacedNotRejected) {
 }
 
 TEST(TextTest, LoneSurrogatesBecomeReplacementCharacters) {
-  EXPECT_EQ(ToUtf8(u"a\xD83D" u"b"), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(ToUtf8(u"a\xD83D"
+                   u"b"),
+            "a\xEF\xBF\xBD"
+            "b");
   EXPECT_EQ(ToUtf8(u"\xDE00\xD83D"), "\xEF\xBF\xBD\xEF\xBF\xBD");
   EXPECT_EQ(ToUtf8(u"x\xD83D"), "x\xEF\xBF\xBD");
 }

@@ -209,8 +209,8 @@ bool CreateDirectoryTree(const std::u16string& path) {
     if (!part.empty() && (part.size() > 1 || part != "/")) {
       if (mkdir(part.c_str(), 0777) != 0) {
         int err = errno;
-        bool exists_as_dir =
-            err == EEXIST && stat(part.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        bool exists_as_dir = err == EEXIST && stat(part.c_str(), &st) == 0 &&
+                             S_ISDIR(st.st_mode);
         if (!exists_as_dir) {
           if (err == EEXIST && !last) err = ENOTDIR;
           SetLastErrorFromErrno(err, part);

@@ -24,9 +24,9 @@ struct Line {
 
 struct IniFile {
   Encoding encoding = Encoding::kEightBit;
-  std::string prefix;    // byte-order mark, kept as found
+  std::string prefix;  // byte-order mark, kept as found
   std::vector<Line> lines;
-  std::string trailer;   // an odd last byte of a UTF-16 file
+  std::string trailer;  // an odd last byte of a UTF-16 file
 };
 
 enum class LineKind { kOther, kSection, kKey };
@@ -127,9 +127,7 @@ struct DecodeEightBit {
 };
 
 struct DecodeUtf16 {
-  std::u16string operator()(const std::u16string& units) const {
-    return units;
-  }
+  std::u16string operator()(const std::u16string& units) const { return units; }
   std::string Raw(const std::u16string& units) const {
     return EncodeUtf16le(units);
   }
@@ -149,7 +147,8 @@ IniFile ParseFile(const std::string& bytes) {
       unsigned char high = static_cast<unsigned char>(bytes[3 + 2 * i]);
       units.push_back(static_cast<char16_t>(low | (high << 8)));
     }
-    if ((bytes.size() - 2) % 2 != 0) file.trailer = bytes.substr(bytes.size() - 1);
+    if ((bytes.size() - 2) % 2 != 0)
+      file.trailer = bytes.substr(bytes.size() - 1);
     SplitLines(units, DecodeUtf16(), &file);
     return file;
   }
@@ -212,8 +211,7 @@ std::u16string CutTo(const std::u16string& text, size_t size) {
   return text.size() < size ? text : text.substr(0, size - 1);
 }
 
-std::u16string DefaultResult(const std::u16string& default_value,
-                             size_t size) {
+std::u16string DefaultResult(const std::u16string& default_value, size_t size) {
   // Trailing blanks of the default are dropped, as the system does.
   std::u16string value = default_value;
   while (!value.empty() && IsBlank(value.back())) value.pop_back();
@@ -264,8 +262,7 @@ std::u16string GetProfileString(const std::u16string& section,
 }
 
 bool WriteProfileString(const std::u16string& section,
-                        const std::u16string& key,
-                        const std::u16string& value,
+                        const std::u16string& key, const std::u16string& value,
                         const std::u16string& file) {
   std::u16string section_name = Trimmed(section);
   std::u16string key_name = Trimmed(key);

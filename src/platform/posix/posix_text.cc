@@ -37,8 +37,8 @@ std::u16string FromUtf8(const std::string& text) {
     return out;
   }
   std::string repaired;
-  utf8::replace_invalid(text.begin(), text.end(),
-                        std::back_inserter(repaired), 0xFFFDu);
+  utf8::replace_invalid(text.begin(), text.end(), std::back_inserter(repaired),
+                        0xFFFDu);
   utf8::unchecked::utf8to16(repaired.begin(), repaired.end(),
                             std::back_inserter(out));
   return out;
