@@ -99,11 +99,10 @@ bool IsSkippedFolder(const std::u16string& name, const char16_t* exclude) {
          (exclude != nullptr && EqualsNoCase(name, exclude));
 }
 
-// Walks folder_path into the places folder `folder`. Sub-folders go through
-// ImportPlacesFolder under `folder` with sub_exclude.
+// Walks folder_path into the places folder `folder`; sub-folders go through
+// ImportPlacesFolder under `folder`, with the same exclude.
 bool ImportEntries(ms_places* handle, const std::u16string& folder_path,
-                   int64_t folder, const char16_t* exclude,
-                   const char16_t* sub_exclude) {
+                   int64_t folder, const char16_t* exclude) {
   std::vector<platform::DirEntry> entries;
   if (!platform::ListDirectory(folder_path, &entries)) return false;
   FolderIndex index(handle, folder);
@@ -114,7 +113,7 @@ bool ImportEntries(ms_places* handle, const std::u16string& folder_path,
     if (entry.is_directory) {
       if (IsSkippedFolder(entry.name, exclude)) continue;
       if (!ImportPlacesFolder(handle, path, NumberText(folder), entry.name,
-                              sub_exclude)) {
+                              exclude)) {
         return false;
       }
       continue;
@@ -156,15 +155,14 @@ bool ImportPlacesFolder(ms_places* handle, const std::u16string& folder_path,
     InsertFailed(u"InsertBookmarks execute fail:%ld \n");
     return false;
   }
-  return ImportEntries(handle, folder_path, folder, exclude_name, exclude_name);
+  return ImportEntries(handle, folder_path, folder, exclude_name);
 }
 
 bool FixImportFromBK(ms_places* handle, const std::u16string& folder_path,
                      const std::u16string& root_id) {
   if (handle == nullptr) return false;
   if (root_id != u"2" && root_id != u"5") return false;
-  return ImportEntries(handle, folder_path, LeadingNumber(root_id), nullptr,
-                       nullptr);
+  return ImportEntries(handle, folder_path, LeadingNumber(root_id), nullptr);
 }
 
 }  // namespace firefox
