@@ -169,6 +169,26 @@ bool BrowserIsRunning(Browser browser);
 // at most 10 seconds for it to end. Does nothing when none runs.
 void AskBrowserToClose(Browser browser);
 
+// ---- Services for today's browser stores ---------------------------------
+
+// Fills out with size bytes from the system's cryptographic random
+// generator. False (and the buffer unspecified) when none is available.
+bool RandomBytes(void* out, size_t size);
+
+// The MD5 digest of data (16 bytes) from the system's cryptography library
+// (libcrypto on POSIX, the CNG API on Windows). False when unavailable.
+bool Md5Digest(const std::string& data, unsigned char digest[16]);
+
+// An international host name in its ASCII form (UTS #46 processing,
+// punycode labels), as URL parsers store it. False when the name is not
+// valid; out is then untouched.
+bool IdnToAscii(const std::u16string& host, std::u16string* out);
+
+// True when a running Firefox holds the profile folder: on POSIX its "lock"
+// symlink points at a live process or ".parentlock" is locked; on Windows
+// "parent.lock" cannot be opened for exclusive use.
+bool FirefoxProfileInUse(const std::u16string& profile_folder);
+
 }  // namespace platform
 }  // namespace marksafe
 
