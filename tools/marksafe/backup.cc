@@ -40,6 +40,7 @@ Counts MeasurePart(const fs::path& root, Browser browser) {
 }
 
 void CheckRoot(const fs::path& root) {
+  RequireShortRoot(root, "backup");
   std::error_code ec;
   if (fs::exists(root, ec) && !fs::is_directory(root, ec)) {
     Fail("backup", PathToUtf8(root) + " exists and is not a folder");

@@ -54,7 +54,18 @@ PartState GetPartState(const fs::path& root, Browser browser) {
   return PartState::kPresent;
 }
 
+void RequireShortRoot(const fs::path& root, const std::string& step) {
+  constexpr size_t kLongestRoot = 259 - 20;  // 20: "\Bookmarks\Favorites"
+  const size_t length = ToMsPath(root).size();
+  if (length > kLongestRoot) {
+    Fail(step, "the backup folder path is too long (" +
+                   std::to_string(length) + " characters; at most " +
+                   std::to_string(kLongestRoot) + ")");
+  }
+}
+
 void RequireBackupRoot(const fs::path& root, const std::string& step) {
+  RequireShortRoot(root, step);
   std::error_code ec;
   if (!fs::exists(root, ec)) {
     Fail(step, "the backup folder " + PathToUtf8(root) + " does not exist");

@@ -23,7 +23,11 @@ enum class PartState { kMissing, kNoPositionFile, kPresent };
 PartState GetPartState(const std::filesystem::path& root, Browser browser);
 
 // Each fails (exit 1) with a message naming the step:
-// the root is an existing folder;
+// the root's path leaves room for "\Bookmarks\Favorites" within the
+// library's 259 characters;
+void RequireShortRoot(const std::filesystem::path& root,
+                      const std::string& step);
+// the root is an existing folder (and short enough);
 void RequireBackupRoot(const std::filesystem::path& root,
                        const std::string& step);
 // the browser's part is there, with its position file;

@@ -19,10 +19,12 @@ namespace {
 
 constexpr size_t kPathUnits = 260;
 
+// found: the library's answer; a path it filled in is kept either way,
+// so that a message can name it.
 Location FromLibrary(bool found, const MS_CHAR* buffer) {
   Location location;
   location.found = found;
-  if (found) {
+  if (buffer[0] != 0) {
     location.path = PathFromMs(buffer);
     location.ms_path = buffer;
   }
@@ -169,27 +171,26 @@ std::string BookmarksProblem(const fs::path& file) {
 
 void RequireUsableData(Browser browser, const Location& location,
                        const std::string& step) {
+  static const char* const kWhat[] = {"the Favorites folder",
+                                      "the places file",
+                                      "the Chrome Bookmarks file"};
+  static const char* const kNotFound[] = {
+      "no Favorites folder found (Internet Explorer is not installed; name "
+      "the folder with --favorites)",
+      "no Firefox profile with places.sqlite found (name the file with "
+      "--places)",
+      "no Chrome Bookmarks file found (name it with --chrome-bookmarks)"};
+  const auto index = static_cast<size_t>(browser);
   if (!location.found) {
-    switch (browser) {
-      case Browser::kIe:
-        Fail(step, location.named
-                       ? "the Favorites folder " + PathToUtf8(location.path) +
-                             " does not exist"
-                       : "no Favorites folder found (Internet Explorer not "
-                         "installed; name one with --favorites)");
-      case Browser::kFirefox:
-        Fail(step, location.named
-                       ? "the places file " + PathToUtf8(location.path) +
-                             " does not exist"
-                       : "no Firefox profile with places.sqlite found (name "
-                         "the file with --places)");
-      case Browser::kChrome:
-        Fail(step, location.named
-                       ? "the Chrome Bookmarks file " +
-                             PathToUtf8(location.path) + " does not exist"
-                       : "no Chrome Bookmarks file found (name it with "
-                         "--chrome-bookmarks)");
-    }
+    if (location.path.empty()) Fail(step, kNotFound[index]);
+    Fail(step, std::string(kWhat[index]) + " " + PathToUtf8(location.path) +
+                   " does not exist");
+  }
+  // The library takes paths of at most 259 characters.
+  if (location.ms_path.size() >= kPathUnits) {
+    Fail(step, std::string(kWhat[index]) + " path is too long (" +
+                   std::to_string(location.ms_path.size()) +
+                   " characters; at most 259)");
   }
   std::string problem;
   if (browser == Browser::kFirefox) problem = PlacesProblem(location.path);

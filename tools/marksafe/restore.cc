@@ -64,6 +64,17 @@ Change RestoreInto(Browser target, const fs::path& root,
                    const CommonOptions& options) {
   const std::string step = std::string("restore into ") + KeyName(target);
   RequireBackupRoot(root, step);
+  if (GetPartState(root, target) == PartState::kMissing) {
+    // The other browsers' parts are what convert takes.
+    for (Browser other : kAllBrowsers) {
+      if (GetPartState(root, other) != PartState::kPresent) continue;
+      Fail(step, "the backup set in " + PathToUtf8(root) + " has no " +
+                     DisplayName(target) + " part (" + PartName(target) +
+                     "); to bring its " + DisplayName(other) +
+                     " part over use: marksafe convert DIR --from " +
+                     KeyName(other) + " --to " + KeyName(target));
+    }
+  }
   RequirePart(root, target, step);
   RequireCompleteParts(root, step);
   const Location location = PrepareTarget(target, options, step);

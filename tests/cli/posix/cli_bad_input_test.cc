@@ -82,7 +82,10 @@ TEST_F(CliBadInputTest, BrowserPartMissingFromTheSet) {
   ASSERT_EQ(profile_.Run({"backup", only_ie.path(), "--ie"}).exit_code, 0);
   CliResult r = profile_.Run({"restore", only_ie.path(), "--to", "chrome"});
   EXPECT_EQ(r.exit_code, 1);
-  EXPECT_TRUE(Contains(r.err, "has no Chrome part (Bookmarks/Chrome)")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "has no Chrome part (Bookmarks/Chrome); to "
+                              "bring its Internet Explorer part over use: "
+                              "marksafe convert DIR --from ie --to chrome"))
+      << r.err;
   r = profile_.Run(
       {"convert", only_ie.path(), "--from", "firefox", "--to", "ie"});
   EXPECT_EQ(r.exit_code, 1);
@@ -118,11 +121,19 @@ TEST_F(CliBadInputTest, WrongUsageGivesExitCodeTwo) {
   ExpectProfileUnchanged();
 }
 
-TEST_F(CliBadInputTest, BackupRootThatIsAFile) {
+TEST_F(CliBadInputTest, BackupRootThatCannotHoldASet) {
   WriteBytes(backup_.sub("file"), "x");
-  const CliResult r = profile_.Run({"backup", backup_.sub("file")});
+  CliResult r = profile_.Run({"backup", backup_.sub("file")});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_TRUE(Contains(r.err, "exists and is not a folder"));
+
+  // Room must be left for "/Bookmarks/Favorites" within 259 characters.
+  const std::string deep = backup_.sub(std::string(240, 'd'));
+  r = profile_.Run({"backup", deep});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_TRUE(Contains(r.err, "backup: the backup folder path is too long"))
+      << r.err;
+  EXPECT_FALSE(Exists(deep));
 }
 
 }  // namespace
