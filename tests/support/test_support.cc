@@ -14,6 +14,26 @@ namespace fs = std::filesystem;
 
 namespace marksafe {
 namespace test {
+namespace {
+
+// The C runtime of Windows has no setenv/unsetenv.
+void SetVariable(const std::string& name, const std::string& value) {
+#if defined(_WIN32)
+  _putenv_s(name.c_str(), value.c_str());
+#else
+  setenv(name.c_str(), value.c_str(), 1);
+#endif
+}
+
+void UnsetVariable(const std::string& name) {
+#if defined(_WIN32)
+  _putenv_s(name.c_str(), "");
+#else
+  unsetenv(name.c_str());
+#endif
+}
+
+}  // namespace
 
 TempDir::TempDir() {
   fs::path base = fs::temp_directory_path();
@@ -23,7 +43,7 @@ TempDir::TempDir() {
                 std::to_string(attempt));
     std::error_code ec;
     if (fs::create_directory(candidate, ec)) {
-      path_ = candidate.string();
+      path_ = candidate.u8string();
       return;
     }
   }
@@ -32,7 +52,7 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
   std::error_code ec;
-  fs::remove_all(path_, ec);
+  fs::remove_all(fs::u8path(path_), ec);
 }
 
 std::u16string TempDir::u16() const { return U16(path_); }
@@ -49,7 +69,7 @@ ScopedEnv::ScopedEnv(const std::string& name, const std::string& value)
     had_old_ = true;
     old_ = old;
   }
-  setenv(name.c_str(), value.c_str(), 1);
+  SetVariable(name, value);
 }
 
 ScopedEnv::ScopedEnv(const std::string& name) : name_(name) {
@@ -57,14 +77,14 @@ ScopedEnv::ScopedEnv(const std::string& name) : name_(name) {
     had_old_ = true;
     old_ = old;
   }
-  unsetenv(name.c_str());
+  UnsetVariable(name);
 }
 
 ScopedEnv::~ScopedEnv() {
   if (had_old_) {
-    setenv(name_.c_str(), old_.c_str(), 1);
+    SetVariable(name_, old_);
   } else {
-    unsetenv(name_.c_str());
+    UnsetVariable(name_);
   }
 }
 
@@ -72,35 +92,38 @@ std::u16string U16(const std::string& utf8) { return Widen(utf8); }
 std::string U8(const std::u16string& text) { return Narrow(text); }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
-  fs::path p(path);
+  fs::path p = fs::u8path(path);
   if (p.has_parent_path()) fs::create_directories(p.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(fs::u8path(path), std::ios::binary);
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
 }
 
-void MakeDirs(const std::string& path) { fs::create_directories(path); }
+void MakeDirs(const std::string& path) {
+  fs::create_directories(fs::u8path(path));
+}
 bool Exists(const std::string& path) {
   std::error_code ec;
-  return fs::exists(fs::symlink_status(path, ec));
+  return fs::exists(fs::symlink_status(fs::u8path(path), ec));
 }
 bool IsDir(const std::string& path) {
   std::error_code ec;
-  return fs::is_directory(path, ec);
+  return fs::is_directory(fs::u8path(path), ec);
 }
 
 std::vector<std::string> ListTree(const std::string& root) {
   std::vector<std::string> out;
   std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(root, ec);
+  const fs::path base = fs::u8path(root);
+  for (auto it = fs::recursive_directory_iterator(base, ec);
        it != fs::recursive_directory_iterator(); it.increment(ec)) {
-    std::string rel = fs::relative(it->path(), root).generic_string();
+    std::string rel = fs::relative(it->path(), base).generic_u8string();
     if (it->is_directory() && !it->is_symlink()) rel += "/";
     out.push_back(rel);
   }
