@@ -1,4 +1,4 @@
-// get_ie_favorites_size and backup_ie through the exports.
+// get_ie_favorites_size and backup_ie through the exports, on given paths.
 #include <string>
 #include <vector>
 
@@ -11,7 +11,6 @@ namespace {
 
 using test::ListTree;
 using test::LogCapture;
-using test::ScopedEnv;
 using test::TempDir;
 using test::WriteBytes;
 
@@ -28,12 +27,8 @@ class IeTest : public ::testing::Test {
     WriteBytes(dir_.sub("Favorites/Deep/er/b.URL"), "b");
     WriteBytes(dir_.sub("Favorites/.Quillbay/m.url"), "m");
   }
-  void InstallIe() {
-    WriteBytes(dir_.sub("PF/Internet Explorer/iexplore.exe"), "");
-  }
   TempDir dir_;
-  ScopedEnv favorites_{"MARKSAFE_FAVORITES", dir_.sub("Favorites")};
-  ScopedEnv program_files_{"MARKSAFE_PROGRAM_FILES", dir_.sub("PF")};
+  const std::u16string favorites_ = dir_.u16("Favorites");
   const volatile uint8_t never_ = 0;
 };
 
@@ -41,13 +36,11 @@ const std::vector<std::string> kBackedUp = {
     "Deep/", "Deep/er/", "Deep/er/b.URL", "Links/", "Links/a.url", "News.url"};
 
 TEST_F(IeTest, BackupIntoBackupSetCreatesFoldersAndCopiesOnlyShortcuts) {
-  InstallIe();
   LogCapture log;
   const std::u16string root = dir_.u16("usb");
-  ASSERT_TRUE(backup_ie(nullptr, Ms(root), true, false, &never_));
+  ASSERT_TRUE(backup_ie(Ms(favorites_), Ms(root), true, false, &never_));
   EXPECT_EQ(ListTree(dir_.sub("usb/Bookmarks/Favorites")), kBackedUp);
-  EXPECT_TRUE(log.Contains("Backup_ie: ie_def_path=(null), backup_path="));
-  EXPECT_TRUE(log.Contains("[DllExport][backup_ie] call get_ie_path func.\n"));
+  EXPECT_TRUE(log.Contains("Backup_ie: ie_def_path="));
 
   // The measurement of the backup agrees with the copy.
   uint64_t size = 0;
@@ -60,53 +53,46 @@ TEST_F(IeTest, BackupIntoBackupSetCreatesFoldersAndCopiesOnlyShortcuts) {
   EXPECT_EQ(size, 20u + 25u + 1u);
 }
 
-TEST_F(IeTest, NothingIsCopiedWithoutIexploreOrWithNullArguments) {
-  test::MakeDirs(dir_.sub("usb"));
-  const std::u16string root = dir_.u16("usb");
-  EXPECT_FALSE(backup_ie(nullptr, Ms(root), true, false, &never_));
-  EXPECT_FALSE(
-      backup_ie(Ms(dir_.u16("Favorites")), nullptr, true, false, &never_));
-  EXPECT_FALSE(
-      backup_ie(Ms(dir_.u16("Favorites")), Ms(root), true, false, nullptr));
-  EXPECT_TRUE(ListTree(dir_.sub("usb")).empty());
+TEST_F(IeTest, PlainDestinationAndOverwrite) {
+  const std::u16string dest = dir_.u16("plain/dest");
+  ASSERT_TRUE(backup_ie(Ms(favorites_), Ms(dest), false, false, &never_));
+  EXPECT_EQ(ListTree(dir_.sub("plain/dest")), kBackedUp);
+  EXPECT_FALSE(backup_ie(Ms(favorites_), Ms(dest), false, false, &never_));
+  EXPECT_TRUE(backup_ie(Ms(favorites_), Ms(dest), false, true, &never_));
 }
 
-TEST_F(IeTest, PlainDestinationAndOverwrite) {
-  const std::u16string source = dir_.u16("Favorites");
-  const std::u16string dest = dir_.u16("plain/dest");
-  ASSERT_TRUE(backup_ie(Ms(source), Ms(dest), false, false, &never_));
-  EXPECT_EQ(ListTree(dir_.sub("plain/dest")), kBackedUp);
-  EXPECT_FALSE(backup_ie(Ms(source), Ms(dest), false, false, &never_));
-  EXPECT_TRUE(backup_ie(Ms(source), Ms(dest), false, true, &never_));
+TEST_F(IeTest, NullArgumentsTouchNothing) {
+  const std::u16string root = dir_.u16("usb");
+  EXPECT_FALSE(backup_ie(Ms(favorites_), nullptr, true, false, &never_));
+  EXPECT_FALSE(backup_ie(Ms(favorites_), Ms(root), true, false, nullptr));
+  EXPECT_FALSE(test::Exists(dir_.sub("usb")));
+  EXPECT_FALSE(
+      get_ie_favorites_size(Ms(favorites_), false, nullptr, nullptr, nullptr));
 }
 
 TEST_F(IeTest, UncreatableBookmarksFolderLogsThroughTheFixedFormatter) {
   WriteBytes(dir_.sub("blocker"), "a file where a folder is needed");
   const std::u16string root = dir_.u16("blocker/" + std::string(600, 'r'));
   LogCapture log;
-  EXPECT_FALSE(
-      backup_ie(Ms(dir_.u16("Favorites")), Ms(root), true, false, &never_));
+  EXPECT_FALSE(backup_ie(Ms(favorites_), Ms(root), true, false, &never_));
   ASSERT_FALSE(log.lines().empty());
   const std::u16string& line = log.lines().back();
   EXPECT_EQ(line.size(), 511u);
   EXPECT_EQ(test::U8(line.substr(0, 30)), "[backup_ie] Create directory: ");
 }
 
-TEST_F(IeTest, SizeOfTheFavoritesFolderAndItsRefusals) {
+TEST_F(IeTest, SizeCountsEveryFolderAndRefusesShortOrMissingPaths) {
   uint64_t size = 77;
   int32_t folders = 0;
   int32_t links = 0;
-  EXPECT_FALSE(get_ie_favorites_size(nullptr, false, &size, nullptr, nullptr));
-  InstallIe();
-  ASSERT_TRUE(get_ie_favorites_size(nullptr, true, &size, &folders, &links));
+  ASSERT_TRUE(
+      get_ie_favorites_size(Ms(favorites_), false, &size, &folders, &links));
   EXPECT_EQ(folders, 4);  // Links, Deep, Deep/er and .Quillbay
   EXPECT_EQ(links, 4);
 
   size = 77;
   EXPECT_FALSE(
-      get_ie_favorites_size(Ms(u"/tmp/ab"), false, &size, nullptr, nullptr));
-  EXPECT_FALSE(
-      get_ie_favorites_size(nullptr, false, nullptr, nullptr, nullptr));
+      get_ie_favorites_size(Ms(u"C:\\ab"), false, &size, nullptr, nullptr));
   EXPECT_FALSE(get_ie_favorites_size(Ms(dir_.u16("missing")), false, &size,
                                      &folders, &links));
   EXPECT_EQ(size, 77u);

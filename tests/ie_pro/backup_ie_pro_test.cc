@@ -14,7 +14,6 @@ namespace {
 using test::ListTree;
 using test::LogCapture;
 using test::ReadBytes;
-using test::ScopedEnv;
 using test::TempDir;
 using test::WriteBytes;
 using Tree = std::vector<std::string>;
@@ -26,13 +25,12 @@ const MS_CHAR* Ms(const std::u16string& text) {
 class IeProTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteBytes(dir_.sub("PF/Internet Explorer/iexplore.exe"), "");
     test::MakeDirs(dir_.sub("Favorites"));
     test::MakeDirs(dir_.sub("usb"));
   }
   bool Run(bool is_backup, const MS_CHAR* root) {
-    return backup_ie_pro(nullptr, root, true, false, &never_, is_backup, 1, 2,
-                         3, 4, &progress_);
+    return backup_ie_pro(Ms(favorites_), root, true, false, &never_, is_backup,
+                         1, 2, 3, 4, &progress_);
   }
   bool Run(bool is_backup) { return Run(is_backup, Ms(root_)); }
   void Shortcut(const std::string& path) {
@@ -40,8 +38,7 @@ class IeProTest : public ::testing::Test {
   }
 
   TempDir dir_;
-  ScopedEnv favorites_env_{"MARKSAFE_FAVORITES", dir_.sub("Favorites")};
-  ScopedEnv program_files_{"MARKSAFE_PROGRAM_FILES", dir_.sub("PF")};
+  const std::u16string favorites_ = dir_.u16("Favorites");
   std::u16string root_ = dir_.u16("usb");
   const volatile uint8_t never_ = 0;
   int32_t progress_ = 10;
@@ -75,22 +72,17 @@ TEST_F(IeProTest, ImportedFromIeAndMarkersAreNeverRestored) {
 
 TEST_F(IeProTest, EarlyFailuresAddTwoAndNullProgressChangesNothing) {
   Shortcut("usb/Bookmarks/Favorites/a.url");
-  EXPECT_FALSE(backup_ie_pro(nullptr, Ms(root_), true, false, &never_, false, 0,
-                             0, 0, 0, nullptr));
+  EXPECT_FALSE(backup_ie_pro(Ms(favorites_), Ms(root_), true, false, &never_,
+                             false, 0, 0, 0, 0, nullptr));
   EXPECT_TRUE(ListTree(dir_.sub("Favorites")).empty());
 
   EXPECT_FALSE(Run(false, nullptr));
   EXPECT_EQ(progress_, 12);
   EXPECT_FALSE(Run(false, Ms(dir_.u16("missing"))));
   EXPECT_EQ(progress_, 14);
-  EXPECT_FALSE(backup_ie_pro(nullptr, Ms(root_), true, false, nullptr, false, 0,
-                             0, 0, 0, &progress_));
+  EXPECT_FALSE(backup_ie_pro(Ms(favorites_), Ms(root_), true, false, nullptr,
+                             false, 0, 0, 0, 0, &progress_));
   EXPECT_EQ(progress_, 16);
-  {
-    ScopedEnv no_ie("MARKSAFE_PROGRAM_FILES", dir_.sub("nowhere"));
-    EXPECT_FALSE(Run(false));
-    EXPECT_EQ(progress_, 18);
-  }
   EXPECT_TRUE(ListTree(dir_.sub("Favorites")).empty());
 
   // The host's counter wraps instead of overflowing.

@@ -1,5 +1,6 @@
 // Finding the user's browser data through the exports, with the shell
-// folders pointed at temporary folders.
+// folders pointed at temporary folders through the environment variables
+// that stand in for them on this system.
 #include "common/locators.h"
 
 #include <string>
