@@ -136,36 +136,78 @@ MARKSAFE_API int32_t import_chrome_bk_2_firefox(ms_places_handle handle,
                                                 bool into_backup_set);
 
 /* ---- Chrome ----------------------------------------------------------- */
+/* chrome_file null: Chrome's Bookmarks file as located (see
+ * is_installed_chrome). A path longer than 259 characters is refused, never
+ * cut. Chrome's file is replaced in one step when it is written; a write
+ * that fails gives 87 and leaves the old file. */
 
+/* Writes "chrome_pos.ini", "Bookmarks bar" and "Other bookmarks" into dest
+ * (which must exist). 0 done; 3 dest null; 2 Chrome file not found; 87 the
+ * file did not load or a bookmark could not be written (the rest is). */
 MARKSAFE_API int32_t export_chrome_2_folder(const MS_CHAR* chrome_file,
                                             const MS_CHAR* dest);
+/* export_chrome_2_folder into dest, or with into_backup_set into
+ * dest\Bookmarks\Chrome (created). 3 dest null or missing; 87 a folder could
+ * not be created. */
 MARKSAFE_API int32_t backup_chrome(const MS_CHAR* chrome_file,
                                    const MS_CHAR* dest, bool into_backup_set);
+/* Merges the interchange folder source into the folder folder_name at the
+ * end of the bookmark bar (folders by exact name, bookmarks skipped when
+ * their URL is there, ASCII case ignored). 0 done; 3 source null or
+ * missing; 87 folder_name null, file not loaded, import or save failed
+ * (nothing written); 2 Chrome file not found. */
 MARKSAFE_API int32_t import_folder_2_chrome_bar(const MS_CHAR* chrome_file,
                                                 const MS_CHAR* source,
                                                 const MS_CHAR* folder_name);
-/* reserved1 and reserved2 must not be null; they are not otherwise used. */
+/* import_folder_2_chrome_bar of source (with into_backup_set its
+ * Bookmarks\Favorites) under folder_name (null: "Imported from IE").
+ * reserved1 and reserved2 must not be null (87); they are not otherwise
+ * used. 3 when the folder is missing. */
 MARKSAFE_API int32_t import_ie_2_chrome(const MS_CHAR* chrome_file,
                                         const MS_CHAR* source,
                                         bool into_backup_set,
                                         const MS_CHAR* folder_name,
                                         const void* reserved1,
                                         const void* reserved2);
+/* As import_ie_2_chrome for Bookmarks\Firefox and "Imported from Firefox";
+ * 87 for a null source. */
 MARKSAFE_API int32_t import_firefox_2_chrome(const MS_CHAR* chrome_file,
                                              const MS_CHAR* source,
                                              bool into_backup_set,
                                              const MS_CHAR* folder_name);
+/* Merges the two folders that backup_path's "chrome_pos.ini" names (with
+ * into_backup_set: backup_path\Bookmarks\Chrome) into the bookmark bar and
+ * the other bookmarks, and saves what was merged even when a part failed.
+ * 0 done; 87 backup_path null, file not loaded, a part failed or the save
+ * failed; 2 Chrome file not found; 3 folder missing. */
 MARKSAFE_API int32_t restore_chrome(const MS_CHAR* chrome_file,
                                     const MS_CHAR* backup_path,
                                     bool into_backup_set);
+/* backup_path null: size of the live Chrome file, and the folder nodes
+ * (the two roots included) and url nodes of its two roots added to
+ * *folder_count and *link_count (2 not found, 3 missing, 87 not countable).
+ * Otherwise: size, sub-folders and .url files of the Chrome backup folder, as
+ * get_ie_favorites_size measures (87 when that fails). 87 for a null out
+ * pointer. */
 MARKSAFE_API int32_t get_chrome_bk_size(const MS_CHAR* backup_path,
                                         bool into_backup_set, uint64_t* size,
                                         int32_t* folder_count,
                                         int32_t* link_count);
+/* Size of the Chrome file; its folders and links added to the counts (left
+ * as they are when the file does not parse). 0 done; 87 an out pointer
+ * null; 2 not found; the last-error value when the size cannot be read. */
 MARKSAFE_API int32_t get_chrome_size(const MS_CHAR* chrome_file,
                                      uint64_t* size, int32_t* folder_count,
                                      int32_t* link_count);
+/* Copies the Chrome file to its path + "~", replacing an earlier copy. 0
+ * done (also without an earlier copy); 2 not found; 87 the earlier copy
+ * cannot be deleted or the copy failed. */
 MARKSAFE_API int32_t mk_chrome_temp_file(const MS_CHAR* chrome_file);
+/* Copies the .url files of the two folders named by the Chrome backup's
+ * "chrome_pos.ini" into favorites (null: the located Favorites folder)
+ * \Imported from chrome, leaving out "Imported from IE". 0 both copied; 87
+ * chrome_bk null, the folder cannot be created, a copy failed or a
+ * position value leaves its folder; 3 Favorites not found. */
 MARKSAFE_API int32_t import_chrome_bk_2_ie(const MS_CHAR* chrome_bk,
                                            bool into_backup_set,
                                            const MS_CHAR* favorites);
