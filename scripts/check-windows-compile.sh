@@ -33,5 +33,6 @@ x86_64-w64-mingw32-g++-posix -shared -o "$build_dir/marksafe-core-check.dll" \
   -Wl,--whole-archive "$build_dir/libms_ie.a" "$build_dir/libms_common.a" \
   "$build_dir/libms_platform.a" -Wl,--no-whole-archive \
   -static -static-libgcc -static-libstdc++ \
-  -lshlwapi -lshell32 -lpsapi -lwtsapi32 -ladvapi32 -luser32
+  -lshlwapi -lshell32 -lpsapi -lwtsapi32 -ladvapi32 -luser32 -lbcrypt \
+  -lnormaliz
 echo "Windows compile check passed: ms_platform, ms_common and ms_ie compile and link"
