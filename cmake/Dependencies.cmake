@@ -3,10 +3,15 @@
 # CMAKE_PREFIX_PATH at the result.
 
 if(WIN32)
-  set(MARKSAFE_PLATFORM_LIBS shlwapi shell32 psapi wtsapi32 advapi32 user32)
+  set(MARKSAFE_PLATFORM_LIBS shlwapi shell32 psapi wtsapi32 advapi32 user32
+      bcrypt normaliz)
 else()
   find_package(utf8cpp REQUIRED)
-  set(MARKSAFE_PLATFORM_LIBS utf8cpp)
+  # MD5 for Chrome's checksum; libidn2 for international host names.
+  find_package(OpenSSL REQUIRED COMPONENTS Crypto)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(LIBIDN2 REQUIRED IMPORTED_TARGET libidn2)
+  set(MARKSAFE_PLATFORM_LIBS utf8cpp OpenSSL::Crypto PkgConfig::LIBIDN2)
 endif()
 
 if(NOT MARKSAFE_CORE_ONLY)
