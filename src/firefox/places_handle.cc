@@ -1,8 +1,11 @@
 #include "firefox/places_handle.h"
 
+#include <sqlite3.h>
+
 #include <memory>
 #include <new>
 
+#include "common/debug_log.h"
 #include "common/locators.h"
 #include "platform/platform.h"
 
@@ -15,21 +18,86 @@ namespace {
 
 // A path of this many characters or fewer is never opened.
 constexpr size_t kShortestOpenablePath = 4;
+// ERROR_SHARING_VIOLATION: another program has the file open.
+constexpr uint32_t kErrorInUse = 32;
+
+// The folder holding path (path without its last component).
+std::u16string FolderOf(const std::u16string& path) {
+  size_t cut = path.find_last_of(u"\\/");
+  return cut == std::u16string::npos ? std::u16string() : path.substr(0, cut);
+}
+
+// Reads the schema of the open store. Returns SQLite's result code of the
+// first failing read (0 when all went well).
+int ReadSchema(ms_places* handle) {
+  SQLite::Database& db = handle->database;
+  int rc = db.ForEachRow("PRAGMA user_version", {},
+                         [&](const SQLite::Statement& row) {
+                           handle->schemaVersion = row.Integer(0);
+                         });
+  if (rc != SQLITE_OK) return rc;
+  bool has_table = false;
+  bool has_url_hash = false;
+  bool has_guid = false;
+  rc = db.ForEachRow("PRAGMA table_info(moz_places)", {},
+                     [&](const SQLite::Statement& row) {
+                       has_table = true;
+                       const std::string name = row.Utf8(1);
+                       if (name == "url_hash") has_url_hash = true;
+                       if (name == "guid") has_guid = true;
+                     });
+  if (rc != SQLITE_OK) return rc;
+  if (!has_table) {
+    handle->schema = PlacesSchema::kUnknown;
+  } else if (has_url_hash && has_guid) {
+    handle->schema = PlacesSchema::kToday;
+  } else {
+    handle->schema = PlacesSchema::kOld;
+  }
+  return SQLITE_OK;
+}
 
 }  // namespace
+
+bool IsLockedCode(int rc) {
+  return (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED;
+}
+
+bool FirefoxHoldsStore(const std::u16string& database_path) {
+  if (platform::BrowserIsRunning(platform::Browser::kFirefox)) return true;
+  const std::u16string folder = FolderOf(database_path);
+  if (folder.empty() || !platform::FirefoxProfileInUse(folder)) return false;
+  DebugLog(u"[FirefoxBookmark].Firefox holds the profile of %s: nothing is "
+           u"written while it runs\n",
+           database_path.c_str());
+  platform::SetLastError(kErrorInUse);
+  return true;
+}
 
 ms_places* BuildPlacesHandle(const std::u16string& path) {
   std::unique_ptr<ms_places> handle(new (std::nothrow) ms_places);
   if (!handle) return nullptr;
   handle->databasePath = path;
-  if (!platform::BrowserIsRunning(platform::Browser::kFirefox) &&
-      path.size() > kShortestOpenablePath) {
-    // The user's places.sqlite belongs to Firefox: never create one.
-    handle->database.Open(path.c_str(),
-                          SQLite::Database::OpenMode::kExistingOnly);
-    handle->database.Execute(u"PRAGMA synchronous = OFF;");
-    handle->database.Execute(u"PRAGMA count_changes = 0;");
-    handle->database.Execute(u"PRAGMA journal_mode = OFF;");
+  if (path.size() <= kShortestOpenablePath || FirefoxHoldsStore(path)) {
+    return handle.release();
+  }
+  // The user's places.sqlite belongs to Firefox: never create one.
+  SQLite::Database& db = handle->database;
+  db.Open(path.c_str(), SQLite::Database::OpenMode::kExistingOnly);
+  int rc = ReadSchema(handle.get());
+  if (IsLockedCode(rc)) {
+    DebugLog(u"[FirefoxBookmark].%s is locked: Firefox is running, nothing "
+             u"is written\n",
+             path.c_str());
+    db.Close();
+    platform::SetLastError(kErrorInUse);
+    return handle.release();
+  }
+  if (handle->schema == PlacesSchema::kOld) {
+    // The store of an old Firefox: its connection settings, but the journal
+    // stays on so that a failed import rolls back whole.
+    db.Execute(u"PRAGMA synchronous = OFF;");
+    db.Execute(u"PRAGMA count_changes = 0;");
   }
   return handle.release();
 }

@@ -9,12 +9,30 @@
 #include "firefox/sqlite/database.h"
 #include "marksafe/marksafe.h"
 
+namespace marksafe {
+namespace firefox {
+
+// The layout of the places tables, seen when the store is opened.
+enum class PlacesSchema {
+  kUnknown,  // no moz_places table (or the store could not be read)
+  kOld,      // moz_places without url_hash or guid: written as it always was
+  kToday,    // moz_places with url_hash and guid (Firefox 50 and later)
+};
+
+}  // namespace firefox
+}  // namespace marksafe
+
 // The public handle type (ms_places_handle points at it).
 struct ms_places {
   std::u16string databasePath;
-  // No connection when Firefox was running as the handle was built, when
-  // the path was too short, or when the file is no readable database.
+  // No connection when Firefox was running as the handle was built (its
+  // process, its profile lock or a locked store), when the path was too
+  // short, or when the file is no readable database.
   marksafe::SQLite::Database database;
+  marksafe::firefox::PlacesSchema schema =
+      marksafe::firefox::PlacesSchema::kUnknown;
+  // PRAGMA user_version of the store (0 when unread).
+  int64_t schemaVersion = 0;
 };
 
 namespace marksafe {
@@ -23,10 +41,21 @@ namespace firefox {
 // The file name appended to a profile folder.
 extern const char16_t kPlacesFileName[];  // "\places.sqlite"
 
-// Builds a handle on path. Unless Firefox runs or the path has 4 characters
-// or fewer, opens the database (a missing file is not created) and switches
-// off synchronous writes, change counting and the journal.
+// Builds a handle on path. Unless Firefox runs (its process, or its lock on
+// the folder holding path) or the path has 4 characters or fewer, opens the
+// database (a missing file is never created) and reads its schema. A store
+// that Firefox has locked is closed again, with a diagnostic. On the old
+// schema synchronous writes and change counting are switched off; the
+// journal mode is never changed, since an import must be able to roll back.
 ms_places* BuildPlacesHandle(const std::u16string& path);
+
+// True when Firefox holds the store: a Firefox process runs or the profile
+// folder holding database_path is locked. Writes a diagnostic naming the
+// file when it does.
+bool FirefoxHoldsStore(const std::u16string& database_path);
+
+// Whether an SQLite result code means that another program holds the file.
+bool IsLockedCode(int rc);
 
 // Closes the connection and frees the handle (null is ignored).
 void DestroyPlacesHandle(ms_places* handle);

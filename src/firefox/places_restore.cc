@@ -8,6 +8,7 @@
 #include "common/interchange.h"
 #include "common/text.h"
 #include "firefox/places_import.h"
+#include "firefox/places_transaction.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -75,14 +76,11 @@ int32_t ImportChromeBk2Firefox(ms_places* handle, const char16_t* backup_path,
   return kInvalidParameter;
 }
 
-bool Import2FirefoxFromBk(ms_places* handle, const char16_t* backup_path,
-                          bool into_backup_set) {
-  if (handle == nullptr || backup_path == nullptr) return false;
-  if (!platform::PathExists(backup_path)) {
-    DebugLog(u"[DllExport] [import_2_firefox_from_bk] path:%s is not exist \n",
-             backup_path);
-    return false;
-  }
+namespace {
+
+// The steps of import_2_firefox_from_bk, inside the caller's transaction.
+bool ImportFirefoxBackupSteps(ms_places* handle, const char16_t* backup_path,
+                              bool into_backup_set) {
   std::u16string firefox = backup_path;
   if (into_backup_set) {
     firefox = BackupSetFolder(backup_path, BackupPart::kFirefox);
@@ -142,12 +140,33 @@ bool Import2FirefoxFromBk(ms_places* handle, const char16_t* backup_path,
   return menu_ok && others_ok;
 }
 
+}  // namespace
+
+bool Import2FirefoxFromBk(ms_places* handle, const char16_t* backup_path,
+                          bool into_backup_set) {
+  if (handle == nullptr || backup_path == nullptr) return false;
+  if (!platform::PathExists(backup_path)) {
+    DebugLog(u"[DllExport] [import_2_firefox_from_bk] path:%s is not exist \n",
+             backup_path);
+    return false;
+  }
+  // Both roots in one transaction; what one root imported stays when the
+  // other fails, unless a failure aborted the whole import.
+  ImportTransaction transaction(handle);
+  if (transaction.Refused()) return false;
+  return transaction.Finish(
+      ImportFirefoxBackupSteps(handle, backup_path, into_backup_set));
+}
+
 bool RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
                        bool into_backup_set, int32_t* progress) {
   if (handle == nullptr || backup_path == nullptr || progress == nullptr ||
       !platform::PathExists(backup_path)) {
     return false;
   }
+  // The three parts in one transaction.
+  ImportTransaction transaction(handle);
+  if (transaction.Refused()) return false;
   std::u16string firefox =
       ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFirefox);
   bool firefox_ok = Import2FirefoxFromBk(handle, firefox.c_str(), false);
@@ -185,7 +204,7 @@ bool RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
     chrome_code = ImportChromeBk2Firefox(handle, chrome.c_str(), false);
   }
   *progress += 1;
-  return firefox_ok && ie_ok && chrome_code == 0;
+  return transaction.Finish(firefox_ok && ie_ok && chrome_code == 0);
 }
 
 bool ImportFirefoxBk2Folder(const char16_t* firefox_backup,

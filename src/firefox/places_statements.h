@@ -32,7 +32,8 @@ struct UrlEntry {
   std::u16string title;
 };
 
-// The id of the place with exactly this URL; 0 when there is none.
+// The id of the place with exactly this URL (on today's schema found
+// through its url_hash); 0 when there is none.
 int64_t FindPlaceByUrl(ms_places* handle, const std::u16string& url);
 
 // True when a bookmark points at a place with this URL and, unless parent is
@@ -41,15 +42,20 @@ bool BookmarkExists(ms_places* handle, const std::u16string& url,
                     const std::u16string& parent);
 
 // Adds a place with the next id (max + 1); returns that id, 0 on failure.
+// On today's schema the place also gets its url_hash, a new guid, its
+// reversed host and a foreign_count of 0 (raised by InsertBookmarks).
 int64_t InsertURL(ms_places* handle, const std::u16string& url,
                   const std::u16string& title);
 
-// Adds a bookmark row with the next id at the next free position of parent
-// (0 in an empty folder); fk 0 is written as NULL. Returns the new id, 0 on
-// failure.
+// Adds a bookmark row with the next id at position (-1: the next free
+// position of parent, 0 in an empty folder); fk 0 is written as NULL.
+// On today's schema the row also gets a new guid and lastModified = date
+// added, and the place fk's foreign_count grows by one. Returns the new id,
+// 0 on failure.
 int64_t InsertBookmarks(ms_places* handle, const std::u16string& type,
                         int64_t fk, int64_t parent, const std::u16string& title,
-                        const std::u16string& date_added);
+                        const std::u16string& date_added,
+                        int64_t position = -1);
 
 // Appends the sub-folders of folder (null: the roots 2 and 5) to out. The
 // folder is first looked up again by its title and parent. False when a

@@ -15,6 +15,10 @@ namespace SQLite {
 Database::~Database() { Close(); }
 
 void Database::Close() {
+  // Every compiled statement goes before the connection it belongs to.
+  statements.clear();
+  ownTransaction = false;
+  aborted = false;
   if (connection != nullptr) {
     sqlite3_close(connection);
     connection = nullptr;
@@ -39,10 +43,11 @@ int Database::Execute(const char16_t* sql) {
     lastError = 1;
     return 1;
   }
+  if (Refused()) return SQLITE_ABORT;
   UTF8MBSTR text(sql);
   char* message = nullptr;
   int rc = sqlite3_exec(connection, text.buffer(), nullptr, nullptr, &message);
-  if (rc != SQLITE_OK) lastError = rc;
+  if (rc != SQLITE_OK) NoteFailure(rc);
   sqlite3_free(message);
   return rc;
 }
@@ -53,6 +58,10 @@ Table Database::Query(const char16_t* sql, int* rc_out) {
     if (rc_out != nullptr) *rc_out = 1;
     return Table();
   }
+  if (Refused()) {
+    if (rc_out != nullptr) *rc_out = SQLITE_ABORT;
+    return Table();
+  }
   UTF8MBSTR text(sql);
   char** result = nullptr;
   int row_count = 0;
@@ -60,7 +69,7 @@ Table Database::Query(const char16_t* sql, int* rc_out) {
   char* message = nullptr;
   int rc = sqlite3_get_table(connection, text.buffer(), &result, &row_count,
                              &column_count, &message);
-  if (rc != SQLITE_OK) lastError = rc;
+  if (rc != SQLITE_OK) NoteFailure(rc);
   if (rc_out != nullptr) *rc_out = rc;
   sqlite3_free(message);
   if (result == nullptr) return Table();
@@ -90,6 +99,135 @@ Table Database::Query(const char16_t* sql, int* rc_out) {
   }
   return Table(std::move(names), std::move(rows));
 }
+
+void Database::NoteFailure(int rc) {
+  lastError = rc;
+  if (!ownTransaction || aborted) return;
+  switch (rc & 0xFF) {
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+    case SQLITE_NOMEM:
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+    case SQLITE_INTERRUPT:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_ABORT:
+      aborted = true;
+      return;
+    default:
+      // A refused row (a constraint, a missing column) fails alone, unless
+      // SQLite ended the transaction because of it.
+      if (sqlite3_get_autocommit(connection) != 0) aborted = true;
+  }
+}
+
+bool Database::Refused() {
+  if (!aborted) return false;
+  lastError = SQLITE_ABORT;
+  return true;
+}
+
+Statement* Database::Prepared(const char* sql) {
+  if (connection == nullptr) {
+    lastError = 1;
+    return nullptr;
+  }
+  if (Refused()) return nullptr;
+  std::unique_ptr<Statement>& slot = statements[sql];
+  if (!slot) {
+    auto statement = std::make_unique<Statement>();
+    int rc = statement->Prepare(connection, sql);
+    if (rc != SQLITE_OK) {
+      statements.erase(sql);
+      NoteFailure(rc);
+      return nullptr;
+    }
+    slot = std::move(statement);
+  }
+  return slot.get();
+}
+
+int Database::Run(const char* sql, std::initializer_list<Value> values) {
+  Statement* statement = Prepared(sql);
+  if (statement == nullptr) return lastError != 0 ? lastError : 1;
+  int rc = statement->Bind(values);
+  if (rc == SQLITE_OK) {
+    do {
+      rc = statement->Step();
+    } while (rc == SQLITE_ROW);
+  }
+  statement->Reset();
+  if (rc == SQLITE_DONE) return SQLITE_OK;
+  NoteFailure(rc);
+  return rc;
+}
+
+int Database::ForEachRow(const char* sql, std::initializer_list<Value> values,
+                         const std::function<void(const Statement&)>& on_row) {
+  Statement* statement = Prepared(sql);
+  if (statement == nullptr) return lastError != 0 ? lastError : 1;
+  // Reset on every way out, so that no read lock outlives the call.
+  struct ResetOnExit {
+    Statement* statement;
+    ~ResetOnExit() { statement->Reset(); }
+  } reset{statement};
+  int rc = statement->Bind(values);
+  if (rc == SQLITE_OK) {
+    while ((rc = statement->Step()) == SQLITE_ROW) on_row(*statement);
+  }
+  if (rc == SQLITE_DONE) return SQLITE_OK;
+  NoteFailure(rc);
+  return rc;
+}
+
+int64_t Database::LastInsertId() const {
+  return connection == nullptr ? 0 : sqlite3_last_insert_rowid(connection);
+}
+
+int Database::Begin() {
+  if (connection == nullptr) {
+    lastError = 1;
+    return 1;
+  }
+  int rc = sqlite3_exec(connection, "BEGIN IMMEDIATE", nullptr, nullptr,
+                        nullptr);
+  if (rc != SQLITE_OK) {
+    lastError = rc;
+    return rc;
+  }
+  ownTransaction = true;
+  aborted = false;
+  return SQLITE_OK;
+}
+
+int Database::Commit() {
+  if (!ownTransaction) return SQLITE_OK;
+  if (aborted) {
+    Rollback();
+    return SQLITE_ABORT;
+  }
+  int rc = sqlite3_exec(connection, "COMMIT", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    lastError = rc;
+    Rollback();
+    return rc;
+  }
+  ownTransaction = false;
+  return SQLITE_OK;
+}
+
+void Database::Rollback() {
+  if (connection != nullptr && sqlite3_get_autocommit(connection) == 0) {
+    // Statements still running would keep the rollback from finishing.
+    for (auto& entry : statements) entry.second->Reset();
+    sqlite3_exec(connection, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  ownTransaction = false;
+  aborted = false;
+}
+
+bool Database::InTransaction() const { return ownTransaction; }
 
 }  // namespace SQLite
 }  // namespace marksafe

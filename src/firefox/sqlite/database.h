@@ -5,7 +5,13 @@
 #define MARKSAFE_FIREFOX_SQLITE_DATABASE_H_
 
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <unordered_map>
 
+#include "firefox/sqlite/statement.h"
 #include "firefox/sqlite/table.h"
 
 struct sqlite3;
@@ -43,9 +49,52 @@ class Database {
   // Closes the connection, if any.
   void Close();
 
+  // ---- Prepared statements (compiled once per connection and kept) ----
+
+  // Runs sql (UTF-8, "?" for each value) with values bound, to its end.
+  // Returns 0 or SQLite's result code.
+  int Run(const char* sql, std::initializer_list<Value> values);
+
+  // Runs a query with values bound and hands each row to on_row. Returns 0
+  // or SQLite's result code (rows handed over before a failure stay).
+  int ForEachRow(const char* sql, std::initializer_list<Value> values,
+                 const std::function<void(const Statement&)>& on_row);
+
+  // The rowid of the last row inserted on this connection.
+  int64_t LastInsertId() const;
+
+  // ---- One transaction around a whole import ----
+
+  // Starts a write transaction at once (BEGIN IMMEDIATE), so that a store
+  // another program is writing shows as SQLITE_BUSY before anything is
+  // done. Returns SQLite's result code.
+  int Begin();
+  // Commits; on failure the transaction is rolled back. Returns 0 or
+  // SQLite's result code.
+  int Commit();
+  // Undoes everything since Begin (nothing when no transaction is open).
+  void Rollback();
+  // True while a transaction started by Begin is open.
+  bool InTransaction() const;
+  // True when a failure ended or endangered the open transaction (the disk
+  // is full, the file cannot be written, the store became locked, ...):
+  // from then on no statement runs until Rollback.
+  bool Aborted() const { return aborted; }
+
  private:
+  // The cached statement for sql, reset and ready; null when it cannot be
+  // compiled (lastError then holds the code).
+  Statement* Prepared(const char* sql);
+  // Keeps a failing code, and sees whether it ended the transaction.
+  void NoteFailure(int rc);
+  // Refuses statements after the transaction was aborted.
+  bool Refused();
+
   sqlite3* connection = nullptr;
   int32_t lastError = 0;
+  bool ownTransaction = false;
+  bool aborted = false;
+  std::unordered_map<std::string, std::unique_ptr<Statement>> statements;
 };
 
 }  // namespace SQLite

@@ -1,0 +1,72 @@
+#include "firefox/places_transaction.h"
+
+#include "common/debug_log.h"
+#include "firefox/places_import.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace firefox {
+namespace {
+
+constexpr uint32_t kErrorInUse = 32;  // ERROR_SHARING_VIOLATION
+
+}  // namespace
+
+ImportTransaction::ImportTransaction(ms_places* handle) : handle_(handle) {
+  if (handle_ == nullptr || !handle_->database.HasConnection()) return;
+  SQLite::Database& db = handle_->database;
+  if (db.InTransaction()) return;  // an enclosing import owns it
+  // Firefox may have started since the handle was built.
+  if (FirefoxHoldsStore(handle_->databasePath)) {
+    refused_ = true;
+    return;
+  }
+  int rc = db.Begin();
+  if (rc == 0) {
+    owner_ = true;
+    return;
+  }
+  refused_ = true;
+  if (IsLockedCode(rc)) {
+    DebugLog(u"[FirefoxBookmark].%s is locked: Firefox is running, nothing "
+             u"is written\n",
+             handle_->databasePath.c_str());
+    platform::SetLastError(kErrorInUse);
+  } else {
+    DebugLog(u"[FirefoxBookmark].Cannot begin writing %s: %ld\n",
+             handle_->databasePath.c_str(), static_cast<long>(rc));
+    platform::SetLastError(kErrorInsertFailed);
+  }
+}
+
+ImportTransaction::~ImportTransaction() {
+  if (owner_) handle_->database.Rollback();
+}
+
+bool ImportTransaction::Finish(bool result) {
+  if (handle_ == nullptr || refused_) return false;
+  SQLite::Database& db = handle_->database;
+  if (!owner_) return result && !db.Aborted();
+  owner_ = false;
+  if (db.Aborted()) {
+    long code = static_cast<long>(db.LastError());
+    db.Rollback();
+    DebugLog(u"[FirefoxBookmark].Import into %s stopped by a database "
+             u"failure (%ld): nothing of it was written\n",
+             handle_->databasePath.c_str(), code);
+    platform::SetLastError(kErrorInsertFailed);
+    return false;
+  }
+  int rc = db.Commit();
+  if (rc != 0) {
+    DebugLog(u"[FirefoxBookmark].Import into %s could not be committed "
+             u"(%ld): nothing of it was written\n",
+             handle_->databasePath.c_str(), static_cast<long>(rc));
+    platform::SetLastError(IsLockedCode(rc) ? kErrorInUse : kErrorInsertFailed);
+    return false;
+  }
+  return result;
+}
+
+}  // namespace firefox
+}  // namespace marksafe
