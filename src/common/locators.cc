@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/debug_log.h"
+#include "common/firefox_profiles.h"
 #include "common/text.h"
 #include "platform/platform.h"
 
@@ -14,6 +15,7 @@ constexpr size_t kChromePathChars = 258;  // the Chrome locator's own bound
 constexpr size_t kTrayNameSize = 260;
 
 const char16_t kIeExecutable[] = u"Internet Explorer\\iexplore.exe";
+const char16_t kFirefoxBelowAppData[] = u"Mozilla\\Firefox";
 const char16_t kProfilesBelowAppData[] = u"Mozilla\\Firefox\\Profiles\\";
 const char16_t kChromeBelowLocalXp[] =
     u"\\Local Settings\\Application Data\\Google\\Chrome\\User Data\\Default"
@@ -103,13 +105,17 @@ bool LocateFavorites(std::u16string* out) {
   return platform::PathExists(JoinPath(program_files, kIeExecutable));
 }
 
+// The profile in use: the one profiles.ini (or installs.ini) beside the
+// profiles names, else the first "*.default" folder of the old rule.
 std::u16string LocateFirefoxProfile() {
   const std::vector<std::u16string> native =
       platform::NativeFirefoxProfileRoots();
   if (!native.empty()) {
+    // Profile folders lie directly beside profiles.ini here.
     for (const std::u16string& root : native) {
       if (!platform::IsDirectory(root)) continue;
-      std::u16string profile = PickProfile(root);
+      std::u16string profile = ProfileFromIni(root);
+      if (profile.empty()) profile = PickProfile(root);
       if (!profile.empty()) return profile;
     }
     return {};
@@ -117,6 +123,9 @@ std::u16string LocateFirefoxProfile() {
   const std::u16string app_data =
       ShellFolderAsUser(platform::ShellFolder::kRoamingAppData);
   if (app_data.empty()) return {};
+  std::u16string profile =
+      ProfileFromIni(JoinPath(app_data, kFirefoxBelowAppData));
+  if (!profile.empty()) return profile;
   return PickProfile(JoinPath(app_data, kProfilesBelowAppData));
 }
 

@@ -59,6 +59,72 @@ TEST_F(FirefoxProfileTest, CapitalDIsNotFound) {
   EXPECT_EQ(Out(out), "k");
 }
 
+// Firefox 67 and later: an unused "x.default" beside the profile in use,
+// which profiles.ini or installs.ini names.
+TEST_F(FirefoxProfileTest, ProfilesIniNamesTheProfileInUse) {
+  AddProfile("x.default");
+  AddProfile("y.default-release");
+  const std::string firefox = dir_.sub("Roaming/Mozilla/Firefox");
+  const std::string profiles =
+      "[Profile1]\nName=default\nIsRelative=1\nPath=Profiles/x.default\n"
+      "Default=1\n\n[Profile0]\nName=default-release\nIsRelative=1\n"
+      "Path=Profiles/y.default-release\n\n[General]\nStartWithLastProfile=1"
+      "\nVersion=2\n";
+  const std::string in_use = dir_.sub("Roaming") +
+                             "\\Mozilla\\Firefox\\Profiles\\y.default-release";
+  // The [Install...] section wins over Default=1.
+  WriteBytes(firefox + "/profiles.ini",
+             "[Install4F96D1932A9F858E]\r\nDefault=Profiles/y.default-release"
+             "\r\nLocked=1\r\n\r\n" +
+                 profiles);
+  EXPECT_EQ(U8(LocateFirefoxProfile()), in_use);
+  MS_CHAR out[260] = {};
+  ASSERT_TRUE(is_installed_firefox(out));
+  EXPECT_EQ(Out(out), in_use + "\\places.sqlite");
+
+  // Only installs.ini names it.
+  WriteBytes(firefox + "/profiles.ini", profiles);
+  WriteBytes(firefox + "/installs.ini",
+             "[4F96D1932A9F858E]\nDefault=Profiles/y.default-release\n");
+  EXPECT_EQ(U8(LocateFirefoxProfile()), in_use);
+
+  // An install default that no longer exists: the Default=1 profile.
+  WriteBytes(firefox + "/installs.ini", "[A]\nDefault=Profiles/gone\n");
+  EXPECT_EQ(U8(LocateFirefoxProfile()),
+            dir_.sub("Roaming") + "\\Mozilla\\Firefox\\Profiles\\x.default");
+
+  // An absolute path (IsRelative=0) is taken as it stands.
+  const std::string elsewhere = dir_.sub("elsewhere/z.profile");
+  WriteBytes(elsewhere + "/places.sqlite", "");
+  WriteBytes(firefox + "/installs.ini", "");
+  WriteBytes(firefox + "/profiles.ini",
+             "[Profile0]\nIsRelative=0\nPath=" + elsewhere + "\nDefault=1\n");
+  EXPECT_EQ(U8(LocateFirefoxProfile()), elsewhere);
+
+  // Nothing named exists: the old rule.
+  WriteBytes(firefox + "/profiles.ini",
+             "[Profile0]\nIsRelative=1\nPath=Profiles/gone\nDefault=1\n");
+  EXPECT_EQ(U8(LocateFirefoxProfile()), Located() + "x.default");
+}
+
+TEST(FirefoxNativeRoots, ProfilesIniOfTheFirstRootNamesTheProfile) {
+  TempDir dir;
+  ScopedEnv no_app_data("MARKSAFE_APPDATA");
+  ScopedEnv xdg("XDG_CONFIG_HOME", dir.sub("config"));
+  ScopedEnv home("HOME", dir.sub("home"));
+  const std::string root = dir.sub("config/mozilla/firefox");
+  // The layout of a fresh Firefox ESR on Linux.
+  WriteBytes(root + "/a1.default/times.json", "{}");
+  WriteBytes(root + "/b2.default-esr/places.sqlite", "");
+  WriteBytes(dir.sub("home/.mozilla/firefox/c3.default/places.sqlite"), "");
+  WriteBytes(root + "/profiles.ini",
+             "[Install3B6073811A6ABF12]\nDefault=b2.default-esr\nLocked=1\n\n"
+             "[Profile1]\nName=default\nIsRelative=1\nPath=a1.default\n"
+             "Default=1\n\n[Profile0]\nName=default-esr\nIsRelative=1\n"
+             "Path=b2.default-esr\n");
+  EXPECT_EQ(U8(LocateFirefoxProfile()), root + "\\b2.default-esr");
+}
+
 TEST(FirefoxNativeRoots, FirstRootThatYieldsAProfileIsUsed) {
   TempDir dir;
   ScopedEnv no_app_data("MARKSAFE_APPDATA");

@@ -1,0 +1,124 @@
+#include "common/firefox_profiles.h"
+
+#include <string>
+#include <vector>
+
+#include "common/text.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace {
+
+struct IniSection {
+  std::u16string name;
+  std::vector<std::pair<std::u16string, std::u16string>> keys;
+
+  // The value of key (ASCII case ignored); empty when missing.
+  std::u16string Get(const std::u16string& key) const {
+    for (const auto& entry : keys) {
+      if (EqualsNoCase(entry.first, key)) return entry.second;
+    }
+    return std::u16string();
+  }
+};
+
+std::u16string Trimmed(const std::u16string& text) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && (text[begin] == u' ' || text[begin] == u'\t')) ++begin;
+  while (end > begin && (text[end - 1] == u' ' || text[end - 1] == u'\t' ||
+                         text[end - 1] == u'\r')) {
+    --end;
+  }
+  return text.substr(begin, end - begin);
+}
+
+// The sections of an INI file in file order (UTF-8, as Firefox writes
+// them); none when the file cannot be read.
+std::vector<IniSection> ReadIni(const std::u16string& file) {
+  std::vector<IniSection> sections;
+  std::string bytes;
+  if (!platform::ReadFile(file, &bytes)) return sections;
+  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
+  const std::u16string text = platform::FromUtf8(bytes);
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find(u'\n', start);
+    if (end == std::u16string::npos) end = text.size();
+    const std::u16string line = Trimmed(text.substr(start, end - start));
+    start = end + 1;
+    if (line.empty() || line[0] == u';' || line[0] == u'#') continue;
+    if (line.front() == u'[' && line.back() == u']') {
+      sections.push_back({line.substr(1, line.size() - 2), {}});
+      continue;
+    }
+    const size_t equals = line.find(u'=');
+    if (equals == std::u16string::npos || sections.empty()) continue;
+    sections.back().keys.emplace_back(Trimmed(line.substr(0, equals)),
+                                      Trimmed(line.substr(equals + 1)));
+  }
+  return sections;
+}
+
+bool StartsWith(const std::u16string& text, const std::u16string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool IsAbsolute(const std::u16string& path) {
+  return (!path.empty() && (path[0] == u'/' || path[0] == u'\\')) ||
+         (path.size() > 1 && path[1] == u':');
+}
+
+// The folder a Path value names: below root when relative.
+std::u16string ResolvePath(const std::u16string& root,
+                           const std::u16string& path, bool relative) {
+  if (!relative) return path;
+  std::u16string inner = path;
+  for (char16_t& c : inner) {
+    if (c == u'/') c = u'\\';
+  }
+  return JoinPath(root, inner);
+}
+
+}  // namespace
+
+std::u16string ProfileFromIni(const std::u16string& root) {
+  const std::vector<IniSection> profiles =
+      ReadIni(JoinPath(root, u"profiles.ini"));
+  std::vector<std::u16string> install_defaults;
+  for (const IniSection& section : profiles) {
+    if (StartsWith(section.name, u"Install")) {
+      install_defaults.push_back(section.Get(u"Default"));
+    }
+  }
+  for (const IniSection& section : ReadIni(JoinPath(root, u"installs.ini"))) {
+    install_defaults.push_back(section.Get(u"Default"));
+  }
+  for (const std::u16string& value : install_defaults) {
+    if (value.empty()) continue;
+    bool relative = !IsAbsolute(value);
+    for (const IniSection& section : profiles) {
+      if (StartsWith(section.name, u"Profile") &&
+          section.Get(u"Path") == value) {
+        relative = section.Get(u"IsRelative") == u"1";
+        break;
+      }
+    }
+    const std::u16string folder = ResolvePath(root, value, relative);
+    if (platform::IsDirectory(folder)) return folder;
+  }
+  for (const IniSection& section : profiles) {
+    if (!StartsWith(section.name, u"Profile") ||
+        section.Get(u"Default") != u"1") {
+      continue;
+    }
+    const std::u16string path = section.Get(u"Path");
+    if (path.empty()) continue;
+    const std::u16string folder =
+        ResolvePath(root, path, section.Get(u"IsRelative") == u"1");
+    if (platform::IsDirectory(folder)) return folder;
+  }
+  return std::u16string();
+}
+
+}  // namespace marksafe
