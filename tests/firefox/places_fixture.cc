@@ -16,10 +16,21 @@
 namespace marksafe {
 namespace test {
 
-PlacesDb::PlacesDb(const std::string& path) : path_(path) {
+std::string FixtureText(const std::string& relative) {
+  std::string file = __FILE__;
+  file = file.substr(0, file.rfind('/')) + "/../data/" + relative;
+  EXPECT_TRUE(Exists(file)) << file;
+  return ReadBytes(file);
+}
+
+PlacesDb::PlacesDb(const std::string& path, Layout layout) : path_(path) {
   MakeDirs(std::filesystem::path(path).parent_path().string());
   if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) {
     ADD_FAILURE() << "cannot create " << path;
+    return;
+  }
+  if (layout == Layout::kToday) {
+    Exec(FixtureText("firefox/places-today.sql"));
     return;
   }
   Exec("PRAGMA synchronous = OFF;");

@@ -17,9 +17,14 @@ namespace test {
 
 class PlacesDb {
  public:
+  enum class Layout {
+    kOld,    // the tables of the era of the places statements
+    kToday,  // the store of a fresh Firefox ESR 153 profile (WAL journal)
+  };
   // Creates path (UTF-8) with moz_places and moz_bookmarks and the root 1
-  // holding 2 (menu), 3 (toolbar), 4 (tags) and 5 (unsorted).
-  explicit PlacesDb(const std::string& path);
+  // holding 2 (menu), 3 (toolbar), 4 (tags) and 5 (unsorted); today's
+  // layout also has 6 (mobile) and the default bookmarks in folder 7.
+  explicit PlacesDb(const std::string& path, Layout layout = Layout::kOld);
   ~PlacesDb();
   PlacesDb(const PlacesDb&) = delete;
   PlacesDb& operator=(const PlacesDb&) = delete;
@@ -80,6 +85,9 @@ class FakeFirefox {
  private:
   int pid_ = -1;
 };
+
+// The text of a fixture file below tests/data.
+std::string FixtureText(const std::string& relative);
 
 // Writes a .url file in the form the Firefox exporter and IE use.
 void WriteUrlFile(const std::string& path, const std::string& url);
