@@ -184,7 +184,8 @@ TEST_F(TodayStoreTest, UrlsAreStoredAndComparedInFirefoxsForm) {
                 "About|https://www.mozilla.org/about/",
                 "Broken|http://bad host/x",
                 "Cafe|http://xn--caf-dma.example/a%20b",
-                "Upper|http://example.com/",
+                // Listed before Upper.url, whose address is the same.
+                "Same|http://example.com/",
             }));
   // The existing place of Firefox's default bookmark is reused.
   EXPECT_EQ(Count("select * from moz_places where "
