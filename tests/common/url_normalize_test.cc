@@ -56,6 +56,7 @@ TEST(NormalizeUrlTest, InternationalHostsBecomePunycode) {
       // A percent-encoded host is decoded before the conversion.
       {u"http://b%C3%BCcher.example/", u"http://xn--bcher-kva.example/"},
       {u"http://ex%41mple.com/", u"http://example.com/"},
+      {u"http://\u2615.us/", u"http://xn--53h.us/"},
   });
 }
 

@@ -37,9 +37,10 @@ bool IdnToAscii(const std::u16string& host, std::u16string* out) {
   }
   std::string utf8 = ToUtf8(host);
   std::string ascii;
-  // Non-transitional processing first (ß and ς kept, as today's browsers
-  // do); names it refuses get the transitional mapping, which maps them
-  // away.
+  // Non-transitional processing first (it keeps ß and ς, as today's
+  // browsers do). Names it refuses, among them those with symbols such as
+  // U+2615 that browsers accept, get the more lenient transitional
+  // processing.
   if (!ToAscii(utf8, IDN2_NONTRANSITIONAL | IDN2_NFC_INPUT, &ascii) &&
       !ToAscii(utf8, IDN2_TRANSITIONAL | IDN2_NFC_INPUT, &ascii)) {
     SetLastError(posix::kErrorInvalidParameter);
