@@ -1,0 +1,322 @@
+#include "baselines.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <json/json.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include "collection.h"
+
+namespace bench {
+namespace {
+
+bool ReadWhole(const std::string& path, std::string* out) {
+  int fd = open(path.c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  out->clear();
+  char buf[65536];
+  ssize_t n;
+  while ((n = read(fd, buf, sizeof buf)) > 0)
+    out->append(buf, static_cast<size_t>(n));
+  close(fd);
+  return n == 0;
+}
+
+bool WriteWhole(const std::string& path, const std::string& text) {
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd < 0) return false;
+  bool ok =
+      write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  return close(fd) == 0 && ok;
+}
+
+bool MakeDir(const std::string& dir) {
+  return mkdir(dir.c_str(), 0755) == 0 || errno == EEXIST;
+}
+
+// Calls on_dir(path, depth_parent_token) for each folder and on_file for each
+// file, depth first, in listing order.
+struct Walker {
+  std::function<bool(const std::string& path, int parent, int* token)> on_dir;
+  std::function<bool(const std::string& path, int parent)> on_file;
+
+  bool Walk(const std::string& dir, int token) {
+    DIR* d = opendir(dir.c_str());
+    if (d == nullptr) return false;
+    std::vector<std::pair<std::string, bool>> entries;
+    while (dirent* e = readdir(d)) {
+      if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+        continue;
+      entries.emplace_back(e->d_name, e->d_type == DT_DIR);
+    }
+    closedir(d);
+    bool ok = true;
+    for (const auto& [name, is_dir] : entries) {
+      const std::string path = dir + "/" + name;
+      if (is_dir) {
+        int sub = 0;
+        if (on_dir && !on_dir(path, token, &sub)) ok = false;
+        if (!Walk(path, sub)) ok = false;
+      } else if (on_file && !on_file(path, token)) {
+        ok = false;
+      }
+    }
+    return ok;
+  }
+};
+
+std::string ShortcutText(const std::string& url) {
+  return "[InternetShortcut]\r\nURL=" + url + "\r\n";
+}
+
+std::string UrlOf(const std::string& text) {
+  size_t at = text.find("URL=");
+  if (at == std::string::npos) return std::string();
+  size_t end = text.find_first_of("\r\n", at);
+  return text.substr(at + 4, end == std::string::npos ? end : end - at - 4);
+}
+
+}  // namespace
+
+bool CopyTreeWithCp(const std::string& source, const std::string& destination) {
+  execlp("cp", "cp", "-r", source.c_str(), destination.c_str(),
+         static_cast<char*>(nullptr));
+  return false;
+}
+
+bool StatTree(const std::string& dir) {
+  uint64_t total = 0;
+  Walker w;
+  w.on_file = [&](const std::string& path, int) {
+    struct stat st;
+    if (stat(path.c_str(), &st) != 0) return false;
+    total += static_cast<uint64_t>(st.st_size);
+    return true;
+  };
+  return w.Walk(dir, 0) && total > 0;
+}
+
+bool ReadAndWriteTree(const std::string& source,
+                      const std::string& destination) {
+  if (!MakeDir(destination)) return false;
+  std::string text;
+  Walker w;
+  w.on_dir = [&](const std::string& path, int, int*) {
+    return MakeDir(destination + path.substr(source.size()));
+  };
+  w.on_file = [&](const std::string& path, int) {
+    return ReadWhole(path, &text) &&
+           WriteWhole(destination + path.substr(source.size()), text);
+  };
+  return w.Walk(source, 0);
+}
+
+namespace {
+
+struct DbCloser {
+  void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+struct StmtCloser {
+  void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
+};
+using Db = std::unique_ptr<sqlite3, DbCloser>;
+using Stmt = std::unique_ptr<sqlite3_stmt, StmtCloser>;
+
+Db Open(const std::string& file) {
+  sqlite3* raw = nullptr;
+  int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+  Db db(raw);
+  return rc == SQLITE_OK ? std::move(db) : nullptr;
+}
+
+Stmt Prepare(sqlite3* db, const char* sql) {
+  sqlite3_stmt* s = nullptr;
+  sqlite3_prepare_v2(db, sql, -1, &s, nullptr);
+  return Stmt(s);
+}
+
+std::string Column(sqlite3_stmt* s, int i) {
+  const unsigned char* t = sqlite3_column_text(s, i);
+  return t == nullptr ? std::string() : reinterpret_cast<const char*>(t);
+}
+
+}  // namespace
+
+bool PlacesToFiles(const std::string& places, const std::string& destination) {
+  Db db = Open(places);
+  if (!db) return false;
+  Stmt rows = Prepare(
+      db.get(),
+      "SELECT b.id, b.type, b.parent, b.title, p.url FROM moz_bookmarks b "
+      "LEFT JOIN moz_places p ON b.fk = p.id ORDER BY b.parent, b.position");
+  struct Row {
+    int id, type;
+    std::string title, url;
+  };
+  std::map<int, std::vector<Row>> children;
+  while (sqlite3_step(rows.get()) == SQLITE_ROW) {
+    children[sqlite3_column_int(rows.get(), 2)].push_back(
+        {sqlite3_column_int(rows.get(), 0), sqlite3_column_int(rows.get(), 1),
+         Column(rows.get(), 3), Column(rows.get(), 4)});
+  }
+  if (!MakeDir(destination)) return false;
+  std::function<bool(int, const std::string&)> emit =
+      [&](int parent, const std::string& dir) {
+        if (!MakeDir(dir)) return false;
+        bool ok = true;
+        for (const Row& row : children[parent]) {
+          if (row.type == 2) {
+            ok = emit(row.id, dir + "/" + FileNameOf(row.title)) && ok;
+          } else if (row.type == 1) {
+            ok = WriteWhole(dir + "/" + FileNameOf(row.title) + ".url",
+                            ShortcutText(row.url)) &&
+                 ok;
+          }
+        }
+        return ok;
+      };
+  return emit(2, destination + "/Bookmarks Menu") &
+         emit(5, destination + "/Unsorted Bookmarks");
+}
+
+namespace {
+
+bool ParseFile(const std::string& file, Json::Value* doc) {
+  std::string text;
+  if (!ReadWhole(file, &text)) return false;
+  Json::CharReaderBuilder builder;
+  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  std::string errors;
+  return reader->parse(text.data(), text.data() + text.size(), doc, &errors);
+}
+
+}  // namespace
+
+bool ChromeToFiles(const std::string& chrome, const std::string& destination) {
+  Json::Value doc;
+  if (!ParseFile(chrome, &doc) || !MakeDir(destination)) return false;
+  std::function<bool(const Json::Value&, const std::string&)> emit =
+      [&](const Json::Value& folder, const std::string& dir) {
+        if (!MakeDir(dir)) return false;
+        bool ok = true;
+        for (const Json::Value& node : folder["children"]) {
+          const std::string name = FileNameOf(node["name"].asString());
+          if (node["type"].asString() == "folder") {
+            ok = emit(node, dir + "/" + name) && ok;
+          } else {
+            ok = WriteWhole(dir + "/" + name + ".url",
+                            ShortcutText(node["url"].asString())) &&
+                 ok;
+          }
+        }
+        return ok;
+      };
+  return emit(doc["roots"]["bookmark_bar"], destination + "/Bookmarks bar") &
+         emit(doc["roots"]["other"], destination + "/Other bookmarks");
+}
+
+bool ReadAndInsert(const std::string& source, const std::string& places) {
+  Db db = Open(places);
+  if (!db) return false;
+  sqlite3_exec(db.get(), "BEGIN", nullptr, nullptr, nullptr);
+  {
+    Stmt folder = Prepare(
+        db.get(),
+        "INSERT INTO moz_bookmarks(type,parent,position,title,dateAdded,"
+        "lastModified) VALUES(2,?,?,?,1,1)");
+    Stmt place = Prepare(
+        db.get(),
+        "INSERT OR IGNORE INTO moz_places(url,title,rev_host) VALUES(?,?,'')");
+    Stmt find = Prepare(db.get(), "SELECT id FROM moz_places WHERE url=?");
+    Stmt link = Prepare(
+        db.get(),
+        "INSERT INTO moz_bookmarks(type,fk,parent,position,title,dateAdded,"
+        "lastModified) VALUES(1,?,?,?,?,1,1)");
+    std::map<int, int> next;
+    auto base = [](const std::string& path) {
+      return path.substr(path.rfind('/') + 1);
+    };
+    std::string text;
+    Walker w;
+    w.on_dir = [&](const std::string& path, int parent, int* token) {
+      sqlite3_reset(folder.get());
+      sqlite3_bind_int(folder.get(), 1, parent);
+      sqlite3_bind_int(folder.get(), 2, next[parent]++);
+      const std::string title = base(path);
+      sqlite3_bind_text(folder.get(), 3, title.c_str(), -1, SQLITE_TRANSIENT);
+      if (sqlite3_step(folder.get()) != SQLITE_DONE) return false;
+      *token = static_cast<int>(sqlite3_last_insert_rowid(db.get()));
+      return true;
+    };
+    w.on_file = [&](const std::string& path, int parent) {
+      if (!ReadWhole(path, &text)) return false;
+      const std::string url = UrlOf(text);
+      if (url.empty()) return true;  // position files and the like
+      std::string title = base(path);
+      title.resize(title.size() - 4);
+      sqlite3_reset(place.get());
+      sqlite3_bind_text(place.get(), 1, url.c_str(), -1, SQLITE_TRANSIENT);
+      sqlite3_bind_text(place.get(), 2, title.c_str(), -1, SQLITE_TRANSIENT);
+      if (sqlite3_step(place.get()) != SQLITE_DONE) return false;
+      sqlite3_reset(find.get());
+      sqlite3_bind_text(find.get(), 1, url.c_str(), -1, SQLITE_TRANSIENT);
+      if (sqlite3_step(find.get()) != SQLITE_ROW) return false;
+      sqlite3_reset(link.get());
+      sqlite3_bind_int(link.get(), 1, sqlite3_column_int(find.get(), 0));
+      sqlite3_bind_int(link.get(), 2, parent);
+      sqlite3_bind_int(link.get(), 3, next[parent]++);
+      sqlite3_bind_text(link.get(), 4, title.c_str(), -1, SQLITE_TRANSIENT);
+      return sqlite3_step(link.get()) == SQLITE_DONE;
+    };
+    if (!w.Walk(source, 2)) return false;
+  }
+  return sqlite3_exec(db.get(), "COMMIT", nullptr, nullptr, nullptr) ==
+         SQLITE_OK;
+}
+
+bool ReadAndRewriteJson(const std::string& source, const std::string& document,
+                        const std::string& out) {
+  std::string text;
+  size_t bytes = 0;
+  Walker w;
+  w.on_file = [&](const std::string& path, int) {
+    bytes += text.size();
+    return ReadWhole(path, &text);
+  };
+  Json::Value doc;
+  if (!w.Walk(source, 0) || !ParseFile(document, &doc)) return false;
+  Json::StreamWriterBuilder builder;
+  builder["indentation"] = "   ";
+  builder["emitUTF8"] = true;
+  return WriteWhole(out, Json::writeString(builder, doc)) && bytes > 0;
+}
+
+bool CountPlaces(const std::string& places) {
+  struct stat st;
+  if (stat(places.c_str(), &st) != 0) return false;
+  Db db = Open(places);
+  if (!db) return false;
+  Stmt count = Prepare(
+      db.get(), "SELECT type, count(*) FROM moz_bookmarks GROUP BY type");
+  int rows = 0;
+  while (sqlite3_step(count.get()) == SQLITE_ROW) ++rows;
+  return rows > 0;
+}
+
+bool ParseChrome(const std::string& chrome) {
+  Json::Value doc;
+  return ParseFile(chrome, &doc);
+}
+
+}  // namespace bench

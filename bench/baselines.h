@@ -1,0 +1,38 @@
+// The unavoidable work of each job done by plain C and C++ against the same
+// data: what the library is measured against.
+#ifndef MARKSAFE_BENCH_BASELINES_H_
+#define MARKSAFE_BENCH_BASELINES_H_
+
+#include <string>
+
+namespace bench {
+
+// `cp -r source destination` (replaces the calling process).
+bool CopyTreeWithCp(const std::string& source, const std::string& destination);
+// Lists every folder below dir and stats every file.
+bool StatTree(const std::string& dir);
+// Reads every file below source and writes it to the same place below
+// destination (folders created as met).
+bool ReadAndWriteTree(const std::string& source,
+                      const std::string& destination);
+// Reads the links and folders of places roots 2 and 5 and writes one small
+// file per link into the same folder shape below destination.
+bool PlacesToFiles(const std::string& places, const std::string& destination);
+// Parses the Chrome file and writes one small file per url node into the
+// same folder shape below destination.
+bool ChromeToFiles(const std::string& chrome, const std::string& destination);
+// Reads every file below source and inserts a folder row per folder and a
+// place and a bookmark row per file into places (old schema) in one
+// transaction with prepared statements.
+bool ReadAndInsert(const std::string& source, const std::string& places);
+// Reads every file below source, then parses document and writes it to out.
+bool ReadAndRewriteJson(const std::string& source, const std::string& document,
+                        const std::string& out);
+// Opens places and counts its folders and links.
+bool CountPlaces(const std::string& places);
+// Reads and parses a Chrome file.
+bool ParseChrome(const std::string& chrome);
+
+}  // namespace bench
+
+#endif  // MARKSAFE_BENCH_BASELINES_H_

@@ -1,0 +1,33 @@
+// Runs one job in a child process and measures it: wall time, the child's
+// peak resident set, and whether it succeeded.
+#ifndef MARKSAFE_BENCH_RUNNER_H_
+#define MARKSAFE_BENCH_RUNNER_H_
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace bench {
+
+struct Measure {
+  double seconds = 0;
+  double peak_mb = 0;
+  bool ok = false;
+  bool timed_out = false;
+};
+
+// Forks, runs job in the child (which is killed after timeout_seconds) and
+// waits for it. The job's result is the child's exit status.
+Measure RunInChild(const std::function<bool()>& job, int timeout_seconds);
+
+// Small file-system helpers for preparing the runs (not timed).
+bool RemoveTree(const std::string& path);
+bool CopyTree(const std::string& source, const std::string& destination);
+bool CopyFile(const std::string& source, const std::string& destination);
+bool MakeDirs(const std::string& path);
+// Bytes of a file, or of all files below a folder.
+uint64_t BytesOf(const std::string& path);
+
+}  // namespace bench
+
+#endif  // MARKSAFE_BENCH_RUNNER_H_
