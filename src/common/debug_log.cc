@@ -1,7 +1,6 @@
 #include "common/debug_log.h"
 
 #include <atomic>
-#include <cstdarg>
 #include <string>
 
 #include "platform/platform.h"
@@ -23,51 +22,55 @@ void AppendAscii(std::u16string* out, const std::string& text) {
   out->append(text.begin(), text.end());
 }
 
-// Formats format with args; stops at max_units units when non-zero.
-std::u16string FormatV(size_t max_units, const char16_t* format, va_list args) {
+std::string Hex(unsigned long long v) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string hex;
+  do {
+    hex.insert(hex.begin(), kHex[v & 15]);
+    v >>= 4;
+  } while (v != 0);
+  return hex;
+}
+
+void AppendArg(std::u16string* out, const LogArg& arg, char16_t directive) {
+  if (arg.is_text()) {
+    *out += arg.text() != nullptr ? arg.text() : u"(null)";
+  } else if (directive == u'x') {
+    AppendAscii(out, Hex(arg.unsigned_number()));
+  } else if (arg.is_unsigned() || directive == u'u') {
+    AppendAscii(out, std::to_string(arg.is_unsigned()
+                                        ? arg.unsigned_number()
+                                        : static_cast<unsigned long long>(
+                                              arg.number())));
+  } else {
+    AppendAscii(out, std::to_string(arg.number()));
+  }
+}
+
+}  // namespace
+
+std::u16string FormatArgs(size_t max_units, const char16_t* format,
+                          const LogArg* args, size_t count) {
   std::u16string out;
   if (format == nullptr) return out;
+  size_t next = 0;
   for (const char16_t* p = format; *p != 0; ++p) {
+    if (max_units != 0 && out.size() >= max_units) break;
     if (*p != u'%') {
       out.push_back(*p);
       continue;
     }
     const char16_t* spec = p + 1;
-    bool is_long = false;
-    if (*spec == u'l') {
-      is_long = true;
-      ++spec;
-    }
+    if (*spec == u'l') ++spec;
     switch (*spec) {
-      case u's': {
-        const char16_t* s = va_arg(args, const char16_t*);
-        out += s != nullptr ? s : u"(null)";
-        break;
-      }
+      case u's':
       case u'd':
-      case u'i': {
-        long v = is_long ? va_arg(args, long) : va_arg(args, int);
-        AppendAscii(&out, std::to_string(v));
+      case u'i':
+      case u'u':
+      case u'x':
+        if (next < count) AppendArg(&out, args[next], *spec);
+        ++next;
         break;
-      }
-      case u'u': {
-        unsigned long v =
-            is_long ? va_arg(args, unsigned long) : va_arg(args, unsigned);
-        AppendAscii(&out, std::to_string(v));
-        break;
-      }
-      case u'x': {
-        unsigned long v =
-            is_long ? va_arg(args, unsigned long) : va_arg(args, unsigned);
-        static const char kHex[] = "0123456789abcdef";
-        std::string hex;
-        do {
-          hex.insert(hex.begin(), kHex[v & 15]);
-          v >>= 4;
-        } while (v != 0);
-        AppendAscii(&out, hex);
-        break;
-      }
       case u'%':
         out.push_back(u'%');
         break;
@@ -80,13 +83,12 @@ std::u16string FormatV(size_t max_units, const char16_t* format, va_list args) {
         break;
     }
     p = spec;
-    if (max_units != 0 && out.size() >= max_units) break;
   }
   if (max_units != 0 && out.size() > max_units) out.resize(max_units);
   return out;
 }
 
-void Emit(const std::u16string& line) {
+void EmitLine(const std::u16string& line) {
   LastErrorKeeper keep;
   platform::DebugOutput(line);
   SinkSlot& slot = Slot();
@@ -94,39 +96,11 @@ void Emit(const std::u16string& line) {
   if (sink != nullptr) sink(line.c_str(), slot.ctx.load());
 }
 
-}  // namespace
-
 void SetDebugSink(DebugSink sink, void* ctx) {
   SinkSlot& slot = Slot();
   slot.sink.store(nullptr);
   slot.ctx.store(ctx);
   slot.sink.store(sink);
-}
-
-void DebugLog(const char16_t* format, ...) {
-  LastErrorKeeper keep;
-  va_list args;
-  va_start(args, format);
-  std::u16string line = FormatV(0, format, args);
-  va_end(args);
-  Emit(line);
-}
-
-void DebugLogFixed(const char16_t* format, ...) {
-  LastErrorKeeper keep;
-  va_list args;
-  va_start(args, format);
-  std::u16string line = FormatV(511, format, args);
-  va_end(args);
-  Emit(line);
-}
-
-std::u16string FormatMessage(size_t max_units, const char16_t* format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::u16string line = FormatV(max_units, format, args);
-  va_end(args);
-  return line;
 }
 
 long LastErrorForLog() { return static_cast<long>(platform::GetLastError()); }
