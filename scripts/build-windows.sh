@@ -273,8 +273,10 @@ run_wine_tests() {
     name="$(basename "$exe" .exe)"
     out="$work/$name.log"
     log "  $name"
-    WINEPATH="$(winepath -w "$build_dir")" \
-      timeout 900 wine "$exe" --gtest_color=no --gtest_brief=1 >"$out" 2>&1 || true
+    # Run from the build folder: Unix paths in the tests then resolve on
+    # Wine's drive for the host's root.
+    (cd "$build_dir" && WINEPATH="$(winepath -w "$build_dir")" \
+      timeout 900 wine "$exe" --gtest_color=no --gtest_brief=1) >"$out" 2>&1 || true
     local ran ok skip bad
     ran="$(sed -n 's/^\[==========\] \([0-9]*\) tests\? from .* ran\..*/\1/p' "$out" | tail -n1)"
     ok="$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$out" | tail -n1)"
