@@ -124,12 +124,21 @@ bool WriteChromeShortcut(const std::u16string& folder,
                          const std::u16string& url) {
   const std::u16string path =
       ShortcutPath(folder, ChromeName(title, NameKind::kFile));
-  // Begun as UTF-16LE so that the INI writer keeps every title character.
-  if (!platform::WriteFile(path, std::string("\xFF\xFE", 2))) return false;
-  return platform::WriteProfileString(kShortcutSection, kUrlKey,
-                                      SingleLine(url), path) &&
-         platform::WriteProfileString(kShortcutSection, kTitleKey,
-                                      SingleLine(title + kUrlSuffix), path);
+  // UTF-16LE keeps every title character. The file is written whole, in one
+  // step, with the bytes the INI writer leaves when it adds the two keys to
+  // a file holding only the byte-order mark: a bookmark costs one file
+  // write instead of three.
+  const std::u16string text = std::u16string(u"[") + kShortcutSection +
+                              u"]\r\n" + kUrlKey + u"=" + SingleLine(url) +
+                              u"\r\n" + kTitleKey + u"=" +
+                              SingleLine(title + kUrlSuffix) + u"\r\n";
+  std::string bytes("\xFF\xFE", 2);
+  bytes.reserve(2 + 2 * text.size());
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return platform::WriteFile(path, bytes);
 }
 
 bool WriteFirefoxShortcut(const std::u16string& folder,

@@ -51,7 +51,8 @@ std::u16string ChromeName(const std::u16string& title, NameKind kind);
 
 // Writes one bookmark in the Chrome form: folder\ChromeName(title).url,
 // created anew as UTF-16LE with FF FE, keys "URL" = url and "Title" =
-// title + ".url". True only when the file was created and both keys written.
+// title + ".url", in the bytes the INI writer gives. True only when the
+// whole file was written.
 bool WriteChromeShortcut(const std::u16string& folder,
                          const std::u16string& title,
                          const std::u16string& url);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/text.h"
 #include "gtest/gtest.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
@@ -74,6 +75,58 @@ TEST(ChromeShortcut, LineBreakInTitleCannotAddKeys) {
   const std::u16string file = dir.u16("xURL=javascript1.url");
   EXPECT_EQ(ReadShortcutUrl(file, u"Fail", 260), u"http://good/");
   EXPECT_EQ(ReadShortcutTitle(file, 260), u"x  URL=javascript:1.url");
+}
+
+// The Chrome form is written in one step; it must hold exactly what the INI
+// writer leaves after creating the file with its byte-order mark and adding
+// the two keys, whatever the title holds.
+TEST(ChromeShortcut, OneWriteGivesTheBytesOfTheIniWriter) {
+  TempDir dir;
+  const std::u16string titles[] = {u"plain",
+                                   u" blanks around ",
+                                   u"a = b ; [c]",
+                                   u"x\r\ny\rz\n",
+                                   u"\u00e9\u4e2d\U0001F600\U00020000",
+                                   u""};
+  const std::u16string url = u"https://example.com/a b?c=d\r\n";
+  int n = 0;
+  for (const std::u16string& title : titles) {
+    SCOPED_TRACE(++n);
+    TempDir one;
+    ASSERT_TRUE(WriteChromeShortcut(one.u16(), title, url));
+    const std::u16string expected = dir.u16(std::to_string(n));
+    ASSERT_TRUE(platform::WriteFile(expected, std::string("\xFF\xFE", 2)));
+    ASSERT_TRUE(platform::WriteProfileString(
+        kShortcutSection, kUrlKey, u"https://example.com/a b?c=d  ", expected));
+    std::u16string single = title + kUrlSuffix;
+    for (char16_t& c : single) {
+      if (c == u'\r' || c == u'\n') c = u' ';
+    }
+    ASSERT_TRUE(platform::WriteProfileString(kShortcutSection, kTitleKey,
+                                             single, expected));
+    const std::u16string written =
+        JoinPath(one.u16(), ChromeName(title, NameKind::kFile) + kUrlSuffix);
+    std::string got, want;
+    ASSERT_TRUE(platform::ReadFile(written, &got));
+    ASSERT_TRUE(platform::ReadFile(expected, &want));
+    EXPECT_EQ(got, want);
+  }
+}
+
+// Two titles that clean to one name share a file: the later replaces it
+// whole, as a file created anew.
+TEST(ChromeShortcut, SharedNameHoldsTheLaterBookmarkOnly) {
+  TempDir dir;
+  test::WriteBytes(dir.sub("ab.url"),
+                   "[InternetShortcut]\r\nURL=old\r\nIconIndex=3\r\n");
+  ASSERT_TRUE(WriteChromeShortcut(dir.u16(), u"a:b", u"http://first/"));
+  ASSERT_TRUE(WriteChromeShortcut(dir.u16(), u"a|b", u"http://second/"));
+  const std::u16string file = dir.u16("ab.url");
+  EXPECT_EQ(ReadShortcutUrl(file, u"", 260), u"http://second/");
+  EXPECT_EQ(ReadShortcutTitle(file, 260), u"a|b.url");
+  EXPECT_EQ(platform::GetProfileString(kShortcutSection, u"IconIndex", u"-", 10,
+                                       file),
+            u"-");
 }
 
 TEST(FirefoxShortcut, TrimmedNameUrlKeyOnlyAndOtherContentKept) {
