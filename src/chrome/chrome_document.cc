@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "chrome/chrome_checksum.h"
 #include "chrome/document_reader.h"
 #include "chrome/json_access.h"
 #include "common/locators.h"
@@ -55,10 +56,20 @@ bool save_chrome_file(const Json::Value& document, const std::u16string& path) {
   return platform::ReplaceFileAtomically(path, ChromeFileText(document));
 }
 
+// The members today's Chrome writes on every node: a guid (left out when the
+// system has no random generator; Chrome then assigns one) and the date of
+// last use, "0" for never.
+static void AddTodaysMembers(Json::Value* node) {
+  (*node)["date_last_used"] = "0";
+  std::string guid;
+  if (NewGuid(&guid)) (*node)["guid"] = guid;
+}
+
 void make_url_node(const std::string& id, const std::string& name,
                    const std::string& url, Json::Value* node) {
   Json::Value made(Json::objectValue);
   made["date_added"] = "0";
+  AddTodaysMembers(&made);
   made["id"] = id;
   made["name"] = name;
   made["type"] = "url";
@@ -72,6 +83,7 @@ void make_folder_node(const std::string& id, const std::string& name,
   made["children"] = Json::Value(Json::arrayValue);
   made["date_added"] = kNewFolderDateAdded;
   made["date_modified"] = kNewFolderDateModified;
+  AddTodaysMembers(&made);
   made["id"] = id;
   made["name"] = name;
   made["type"] = "folder";

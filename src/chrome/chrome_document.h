@@ -43,9 +43,11 @@ bool save_chrome_file(const Json::Value& document, const std::u16string& path);
 
 // New nodes, built member by member (a name or URL holding quotes or
 // backslashes is kept as it is):
-//   url:    date_added "0", id, name, type "url", url
-//   folder: children [], date_added and date_modified the fixed dates, id,
-//           name, type "folder"
+//   url:    date_added "0", date_last_used "0", guid, id, name, type "url",
+//           url
+//   folder: children [], date_added and date_modified the fixed dates,
+//           date_last_used "0", guid, id, name, type "folder"
+// The guid is a fresh random one (NewGuid), as Chrome gives its own nodes.
 void make_url_node(const std::string& id, const std::string& name,
                    const std::string& url, Json::Value* node);
 void make_folder_node(const std::string& id, const std::string& name,

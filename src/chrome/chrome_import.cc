@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "chrome/chrome_checksum.h"
 #include "chrome/chrome_paths.h"
 #include "chrome/conversions.h"
 #include "chrome/folder_index.h"
@@ -9,6 +10,7 @@
 #include "common/debug_log.h"
 #include "common/interchange.h"
 #include "common/text.h"
+#include "common/url_normalize.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -35,6 +37,22 @@ std::u16string DisplayName(const std::u16string& title,
 }
 
 std::string IdText(IdCounter* counter) { return std::to_string((*counter)++); }
+
+// The id the next new node would take. Imports only add nodes, each with a
+// new id above every other, so the document changed exactly when this grew.
+IdCounter NextId(const Json::Value& document) {
+  IdCounter counter = 0;
+  next_node_id(document, &counter);
+  return counter;
+}
+
+// Readies the document for today's Chrome (synced root, checksum) and
+// writes it over file.
+bool SaveForChrome(Json::Value* document, const std::u16string& file,
+                   IdCounter next_id_when_loaded) {
+  PrepareForChrome(document, NextId(*document) != next_id_when_loaded);
+  return save_chrome_file(*document, file);
+}
 
 bool HasUsableChildren(const Json::Value& folder) {
   const Json::Value* children = Member(folder, "children");
@@ -67,14 +85,24 @@ bool ImportInto(const std::u16string& path, FolderIndex* target,
       continue;
     }
     if (!interchange::IsShortcutFileName(entry.name)) continue;
-    const std::u16string url =
-        interchange::ReadShortcutUrl(entry_path, u"", kShortcutValueSize);
-    if (target->has_url_child(url)) continue;
-    const std::u16string title =
-        interchange::ReadShortcutTitle(entry_path, kShortcutValueSize);
+    // URL and Title come from one reading of the file.
+    const std::vector<std::u16string> values = platform::GetProfileStrings(
+        interchange::kShortcutSection,
+        {interchange::kUrlKey, interchange::kTitleKey}, u"", kShortcutValueSize,
+        entry_path);
+    const std::u16string& url = values[0];
+    const std::u16string& title = values[1];
+    // Chrome rewrites every address into the standard form when it loads
+    // the file; stored in that form already, a bookmark reads back as
+    // written and is found again by the next import.
+    std::u16string stored_url;
+    if (!NormalizeUrl(url, &stored_url) && !url.empty()) {
+      DebugLog(u"[Chrome] [import] address kept as given: %s\n", url.c_str());
+    }
+    if (target->has_normalized_url_child(stored_url)) continue;
     Json::Value made;
     make_url_node(IdText(counter), wide_to_utf8(DisplayName(title, entry.name)),
-                  wide_to_utf8(url), &made);
+                  wide_to_utf8(stored_url), &made);
     target->Append(std::move(made));
   }
   return true;
@@ -147,6 +175,7 @@ int32_t ImportFolder2ChromeBar(const char16_t* chrome_file,
   if (!ChromeFileArgument(chrome_file, &file)) return 2;
   Json::Value document;
   if (!load_chrome_file(file.c_str(), &document)) return 87;
+  const IdCounter next_id_when_loaded = NextId(document);
   if (!import_folder_2_bookmark_bar(&document, source.c_str(), folder_name)) {
     DebugLog(
         u"[DllExport] [import_folder_2_chrome_bar] "
@@ -154,7 +183,7 @@ int32_t ImportFolder2ChromeBar(const char16_t* chrome_file,
         static_cast<long>(platform::GetLastError()));
     return 87;
   }
-  if (!save_chrome_file(document, file)) {
+  if (!SaveForChrome(&document, file, next_id_when_loaded)) {
     DebugLog(u"[DllExport] [import_folder_2_chrome_bar] save fail: %ld \n",
              static_cast<long>(platform::GetLastError()));
     return 87;
@@ -214,13 +243,14 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
   }
   Json::Value document;
   if (!load_chrome_file(file.c_str(), &document)) return 87;
+  const IdCounter next_id_when_loaded = NextId(document);
   const bool imported = import_from_chrome_bk(&document, folder.c_str());
   if (!imported) {
     DebugLog(u"[DllExport] [restore_chrome] import_from_chrome_bk fail: %ld \n",
              static_cast<long>(platform::GetLastError()));
   }
   // What was imported before a failure is kept.
-  if (!save_chrome_file(document, file)) {
+  if (!SaveForChrome(&document, file, next_id_when_loaded)) {
     DebugLog(u"[DllExport] [restore_chrome] save fail: %ld \n",
              static_cast<long>(platform::GetLastError()));
     return 87;

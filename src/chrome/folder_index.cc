@@ -2,12 +2,13 @@
 
 #include "chrome/conversions.h"
 #include "chrome/json_access.h"
+#include "common/url_normalize.h"
 
 namespace marksafe {
 namespace chrome {
 
-std::u16string FolderIndex::UrlKey(const std::u16string& url) {
-  std::u16string key(url);
+std::u16string FolderIndex::UrlKey(const std::u16string& normalized_url) {
+  std::u16string key(normalized_url);
   for (char16_t& c : key) {
     if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
   }
@@ -19,7 +20,7 @@ void FolderIndex::Record(Json::ArrayIndex index) {
   std::string text;
   if (IsUrlNode(child)) {
     if (StringMember(child, "url", &text)) {
-      url_keys_.insert(UrlKey(utf8_to_wide_string(text)));
+      url_keys_.insert(UrlKey(NormalizedOrSelf(utf8_to_wide_string(text))));
     }
   } else if (IsFolderNode(child)) {
     if (StringMember(child, "name", &text)) {
@@ -39,6 +40,10 @@ void FolderIndex::Build() {
 }
 
 bool FolderIndex::has_url_child(const std::u16string& url) {
+  return has_normalized_url_child(NormalizedOrSelf(url));
+}
+
+bool FolderIndex::has_normalized_url_child(const std::u16string& url) {
   Build();
   return url_keys_.count(UrlKey(url)) != 0;
 }

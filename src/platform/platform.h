@@ -109,6 +109,14 @@ std::u16string GetProfileString(const std::u16string& section,
                                 const std::u16string& default_value,
                                 size_t size, const std::u16string& file);
 
+// GetProfileString for each of keys in one section, the file read once (an
+// Internet Shortcut's URL and Title, say). The last error is that of the
+// last key looked up.
+std::vector<std::u16string> GetProfileStrings(
+    const std::u16string& section, const std::vector<std::u16string>& keys,
+    const std::u16string& default_value, size_t size,
+    const std::u16string& file);
+
 // WritePrivateProfileStringW: creates a missing file, replaces only that key
 // (or adds it, adding a missing section at the end), keeps everything else.
 // A file that starts with FF FE is written as UTF-16LE, any other as 8-bit

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <regex>
 #include <string>
 
 #include "chrome/chrome_document.h"
@@ -14,22 +15,37 @@ namespace marksafe {
 namespace test {
 namespace {
 
-TEST(ChromeNodes, FixedMembersAndNoInjection) {
+// Drops the guid of a new node after checking its form: version-4 UUID in
+// lower-case hex.
+std::string TakeGuid(Json::Value* node) {
+  const std::string guid = (*node)["guid"].asString();
+  EXPECT_TRUE(std::regex_match(
+      guid, std::regex("[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-"
+                       "[0-9a-f]{12}")))
+      << guid;
+  node->removeMember("guid");
+  return guid;
+}
+
+TEST(ChromeNodes, FixedMembersGuidsAndNoInjection) {
   Json::Value url;
   chrome::make_url_node("7", "A", "B", &url);
-  EXPECT_EQ(Doc(R"({"date_added": "0", "id": "7", "name": "A", "type": "url",
-                    "url": "B"})"),
+  const std::string first_guid = TakeGuid(&url);
+  EXPECT_EQ(Doc(R"({"date_added": "0", "date_last_used": "0", "id": "7",
+                    "name": "A", "type": "url", "url": "B"})"),
             url);
   Json::Value folder;
   chrome::make_folder_node("9", "F", &folder);
+  EXPECT_NE(first_guid, TakeGuid(&folder));
   EXPECT_EQ(Doc(R"({"children": [], "date_added": "12915246468212928",
+                    "date_last_used": "0",
                     "date_modified": "12915248079990011", "id": "9",
                     "name": "F", "type": "folder"})"),
             folder);
   const std::string name = "x\", \"type\": \"folder";
   const std::string address = "http://a/\\t\\q\"}";
   chrome::make_url_node("7", name, address, &url);
-  EXPECT_EQ(5u, url.size());
+  EXPECT_EQ(7u, url.size());
   EXPECT_EQ(name, url["name"].asString());
   EXPECT_EQ(address, url["url"].asString());
 }

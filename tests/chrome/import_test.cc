@@ -80,7 +80,7 @@ TEST_F(ChromeImport, NamesTitlesAndSkippedEntries) {
   ASSERT_EQ(0, Import(u"N"));
   EXPECT_EQ(
       Lines({"42 Docs http://d/",
-             "43 say \"hi\"\tC:\\x \xF0\x9F\x98\x80 http://a/\"b\\c",
+             "43 say \"hi\"\tC:\\x \xF0\x9F\x98\x80 http://a/%22b/c",
              "44 Read me http://r/", "45 ab http://s/", "46 Docs http://t/"}),
       Summary(Bar()[1]["children"]));
 }

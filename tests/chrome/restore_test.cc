@@ -106,7 +106,7 @@ TEST_F(ChromeRestore, ExportThenRestoreIntoAnEmptyFileGivesTheSameTree) {
              ChromeText(UrlJson(5, "A", "http://a/") + "," +
                             FolderJson(6, "Caf\\u00e9 \\ud83d\\ude00",
                                        UrlJson(7, "Q \\\"q\\\" \\\\ q",
-                                               "http://q/?a=\\\"b\\\"") +
+                                               "http://q/?a=%22b\\\\%22") +
                                            "," + FolderJson(8, "Deep", "")) +
                             "," + UrlJson(9, "Title.url", "http://t/"),
                         UrlJson(10, "O", "http://o/")));

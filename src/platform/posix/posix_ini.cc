@@ -224,17 +224,12 @@ bool HasLineBreak(const std::u16string& text) {
 
 }  // namespace
 
-std::u16string GetProfileString(const std::u16string& section,
-                                const std::u16string& key,
-                                const std::u16string& default_value,
-                                size_t size, const std::u16string& file) {
-  std::string native = posix::NativePath(file);
-  IniFile ini;
-  bool missing = false;
-  if (native.empty() || !LoadFile(native, &ini, &missing)) {
-    if (native.empty()) SetLastError(posix::kErrorFileNotFound);
-    return DefaultResult(default_value, size);
-  }
+// GetProfileString on a file loaded already (missing: there was none).
+static std::u16string LookUp(const IniFile& ini, bool missing,
+                             const std::u16string& section,
+                             const std::u16string& key,
+                             const std::u16string& default_value,
+                             size_t size) {
   std::u16string wanted_section = Trimmed(section);
   std::u16string wanted_key = Trimmed(key);
   long header = missing ? -1 : FindSection(ini, wanted_section);
@@ -259,6 +254,32 @@ std::u16string GetProfileString(const std::u16string& section,
   }
   SetLastError(posix::kErrorFileNotFound);
   return DefaultResult(default_value, size);
+}
+
+std::u16string GetProfileString(const std::u16string& section,
+                                const std::u16string& key,
+                                const std::u16string& default_value,
+                                size_t size, const std::u16string& file) {
+  return GetProfileStrings(section, {key}, default_value, size, file)[0];
+}
+
+std::vector<std::u16string> GetProfileStrings(
+    const std::u16string& section, const std::vector<std::u16string>& keys,
+    const std::u16string& default_value, size_t size,
+    const std::u16string& file) {
+  std::vector<std::u16string> values;
+  std::string native = posix::NativePath(file);
+  IniFile ini;
+  bool missing = false;
+  if (native.empty() || !LoadFile(native, &ini, &missing)) {
+    if (native.empty()) SetLastError(posix::kErrorFileNotFound);
+    values.assign(keys.size(), DefaultResult(default_value, size));
+    return values;
+  }
+  for (const std::u16string& key : keys) {
+    values.push_back(LookUp(ini, missing, section, key, default_value, size));
+  }
+  return values;
 }
 
 bool WriteProfileString(const std::u16string& section,

@@ -33,6 +33,20 @@ std::u16string GetProfileString(const std::u16string& section,
   return win32::FromWide(buffer.data(), length);
 }
 
+std::vector<std::u16string> GetProfileStrings(
+    const std::u16string& section, const std::vector<std::u16string>& keys,
+    const std::u16string& default_value, size_t size,
+    const std::u16string& file) {
+  // The profile API has no call that returns several values by the rules of
+  // GetPrivateProfileStringW (GetPrivateProfileSectionW gives raw lines), so
+  // each key is asked for in turn.
+  std::vector<std::u16string> values;
+  for (const std::u16string& key : keys) {
+    values.push_back(GetProfileString(section, key, default_value, size, file));
+  }
+  return values;
+}
+
 bool WriteProfileString(const std::u16string& section,
                         const std::u16string& key,
                         const std::u16string& value,
