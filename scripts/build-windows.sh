@@ -299,6 +299,19 @@ run_wine_tests() {
     total=$((total + ran)); passed=$((passed + ok))
     skipped=$((skipped + skip)); failed=$((failed + bad))
   done
+  # A C host loading marksafe.dll through its import library.
+  log "  dll_smoke (C host of marksafe.dll)"
+  if ${triple}-gcc-posix -std=c11 -Wall -Wextra -Werror -I"$root/include" \
+       "$root/tests/windows/dll_smoke.c" -o "$build_dir/dll_smoke.exe" \
+       -L"$build_dir" -lmarksafe &&
+     (cd "$build_dir" && timeout 300 wine dll_smoke.exe) >"$work/dll_smoke.log" 2>&1; then
+    total=$((total + 1)); passed=$((passed + 1))
+    printf '   %-14s run %4d  passed %4d  skipped %3d  failed %3d\n' dll_smoke 1 1 0 0
+  else
+    total=$((total + 1)); failed=$((failed + 1))
+    failures="$failures dll_smoke"
+    cat "$work/dll_smoke.log" >&2
+  fi
   wineserver -k >/dev/null 2>&1 || true
   summary="Windows tests under Wine: $total run, $passed passed, $skipped skipped, $failed failed"
   echo "$summary"
