@@ -61,8 +61,7 @@ Counts BackupBrowser(Browser browser, const fs::path& root,
   const std::string step = Step(browser);
   const Location location = Locate(browser, options.data);
   const MsString ms_root = ToMsPath(root);
-  const std::string label =
-      std::string("backing up ") + DisplayName(browser);
+  const std::string label = std::string("backing up ") + DisplayName(browser);
   switch (browser) {
     case Browser::kIe: {
       InterruptToCancel cancel;

@@ -58,9 +58,9 @@ void RequireShortRoot(const fs::path& root, const std::string& step) {
   constexpr size_t kLongestRoot = 259 - 20;  // 20: "\Bookmarks\Favorites"
   const size_t length = ToMsPath(root).size();
   if (length > kLongestRoot) {
-    Fail(step, "the backup folder path is too long (" +
-                   std::to_string(length) + " characters; at most " +
-                   std::to_string(kLongestRoot) + ")");
+    Fail(step, "the backup folder path is too long (" + std::to_string(length) +
+                   " characters; at most " + std::to_string(kLongestRoot) +
+                   ")");
   }
 }
 

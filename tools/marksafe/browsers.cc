@@ -1,16 +1,16 @@
 #include "browsers.h"
 
+#include <json/json.h>
+
 #include <cctype>
 #include <fstream>
 #include <functional>
 #include <sstream>
 #include <system_error>
 
-#include <json/json.h>
-
 #include "errors.h"
-#include "output.h"
 #include "os.h"
+#include "output.h"
 
 namespace fs = std::filesystem;
 
@@ -50,16 +50,15 @@ Counts MeasureNamedPlaces(const Location& location) {
   std::error_code ec;
   const fs::path scratch =
       fs::temp_directory_path(ec) /
-      ("marksafe-measure-" + std::to_string(std::hash<std::string>{}(
-                                 PathToUtf8(location.path))));
+      ("marksafe-measure-" +
+       std::to_string(std::hash<std::string>{}(PathToUtf8(location.path))));
   const fs::path profile =
       scratch / "Roaming" / "Mozilla" / "Firefox" / "Profiles" / "m.default";
   fs::remove_all(scratch, ec);
   fs::create_directories(profile, ec);
   if (!ec) fs::copy_file(location.path, profile / "places.sqlite", ec);
   if (!ec) {
-    ScopedEnvVar appdata("MARKSAFE_APPDATA",
-                         PathToUtf8(scratch / "Roaming"));
+    ScopedEnvVar appdata("MARKSAFE_APPDATA", PathToUtf8(scratch / "Roaming"));
     counts.ok = get_firefox_bookmark_size(nullptr, false, &counts.size,
                                           &counts.folders, &counts.links);
   }
@@ -171,8 +170,7 @@ std::string BookmarksProblem(const fs::path& file) {
 
 void RequireUsableData(Browser browser, const Location& location,
                        const std::string& step) {
-  static const char* const kWhat[] = {"the Favorites folder",
-                                      "the places file",
+  static const char* const kWhat[] = {"the Favorites folder", "the places file",
                                       "the Chrome Bookmarks file"};
   static const char* const kNotFound[] = {
       "no Favorites folder found (Internet Explorer is not installed; name "
@@ -229,9 +227,9 @@ Counts Measure(Browser browser, const Location& location) {
   if (!location.found) return counts;
   switch (browser) {
     case Browser::kIe:
-      counts.ok = get_ie_favorites_size(location.ms_path.c_str(), false,
-                                        &counts.size, &counts.folders,
-                                        &counts.links);
+      counts.ok =
+          get_ie_favorites_size(location.ms_path.c_str(), false, &counts.size,
+                                &counts.folders, &counts.links);
       break;
     case Browser::kFirefox:
       if (!PlacesProblem(location.path).empty()) break;
@@ -241,8 +239,8 @@ Counts Measure(Browser browser, const Location& location) {
       break;
     case Browser::kChrome:
       if (!BookmarksProblem(location.path).empty()) break;
-      counts.ok = get_chrome_size(location.arg(), &counts.size,
-                                  &counts.folders, &counts.links) == 0;
+      counts.ok = get_chrome_size(location.arg(), &counts.size, &counts.folders,
+                                  &counts.links) == 0;
       break;
   }
   return counts;

@@ -16,8 +16,8 @@
 namespace marksafe_cli {
 
 enum class Browser { kIe, kFirefox, kChrome };
-constexpr std::array<Browser, 3> kAllBrowsers = {Browser::kIe, Browser::kFirefox,
-                                                 Browser::kChrome};
+constexpr std::array<Browser, 3> kAllBrowsers = {
+    Browser::kIe, Browser::kFirefox, Browser::kChrome};
 
 const char* DisplayName(Browser browser);  // "Internet Explorer"
 const char* KeyName(Browser browser);      // "ie"

@@ -37,14 +37,15 @@ void IntoFirefox(Browser from, const Location& places, const MsString& root,
     const bool ok = RunWithProgress<bool>(label, [&] {
       return import_2_firefox_from_ie_bk(session.handle(), root.c_str(), true);
     });
-    if (!ok) Fail(step, WithFirefoxHint(
-                        FalseReason("import_2_firefox_from_ie_bk")));
+    if (!ok)
+      Fail(step, WithFirefoxHint(FalseReason("import_2_firefox_from_ie_bk")));
   } else {
     const int32_t code = RunWithProgress<int32_t>(label, [&] {
       return import_chrome_bk_2_firefox(session.handle(), root.c_str(), true);
     });
-    if (code != 0) Fail(step, WithFirefoxHint(
-                        CodeReason("import_chrome_bk_2_firefox", code)));
+    if (code != 0)
+      Fail(step,
+           WithFirefoxHint(CodeReason("import_chrome_bk_2_firefox", code)));
   }
 }
 

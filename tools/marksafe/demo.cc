@@ -22,8 +22,8 @@ fs::path ChooseSandboxFolder(const std::string& given) {
     const fs::path folder = fs::absolute(PathFromUtf8(given), ec);
     if (fs::exists(folder, ec) &&
         (!fs::is_directory(folder, ec) || !fs::is_empty(folder, ec))) {
-      Fail("demo", PathToUtf8(folder) +
-                       " is not empty; give a new or empty folder");
+      Fail("demo",
+           PathToUtf8(folder) + " is not empty; give a new or empty folder");
     }
     return folder;
   }
@@ -60,8 +60,7 @@ void PrintCounts(const std::map<Browser, Counts>& before,
     const Counts& a = after.at(browser);
     table.AddRow({DisplayName(browser), Number(b, &Counts::folders),
                   Number(a, &Counts::folders), Number(b, &Counts::links),
-                  Number(a, &Counts::links),
-                  a.ok ? FormatSize(a.size) : "-"});
+                  Number(a, &Counts::links), a.ok ? FormatSize(a.size) : "-"});
   }
   for (const std::string& line : table.Render("  ")) Say(line);
 }
@@ -97,10 +96,11 @@ int RunDemo(const DemoOptions& options) {
   BuildSandbox(sandbox);
   PointLibraryAt(sandbox);
   if (is_firefox_running()) {
-    Fail("demo", "a Firefox process is running; the library does not open a "
-                 "places database while Firefox runs. Close it and run the "
-                 "demo again (the sandbox is in " +
-                     PathToUtf8(sandbox.root) + ")");
+    Fail("demo",
+         "a Firefox process is running; the library does not open a "
+         "places database while Firefox runs. Close it and run the "
+         "demo again (the sandbox is in " +
+             PathToUtf8(sandbox.root) + ")");
   }
 
   Say(std::string("marksafe ") + marksafe_version() + " demo");
@@ -145,7 +145,8 @@ int RunDemo(const DemoOptions& options) {
   Say("Counts before and after:");
   PrintCounts(before, MeasureAll(common));
   Say("");
-  Say("The sandbox stays in " + PathToUtf8(sandbox.root) + ". To look at it "
+  Say("The sandbox stays in " + PathToUtf8(sandbox.root) +
+      ". To look at it "
       "again:");
   Say("  MARKSAFE_FAVORITES='" + PathToUtf8(sandbox.favorites) +
       "' MARKSAFE_APPDATA='" + PathToUtf8(sandbox.appdata) +

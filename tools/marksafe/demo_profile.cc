@@ -1,12 +1,12 @@
 #include "demo_profile.h"
 
+#include <json/json.h>
+#include <sqlite3.h>
+
 #include <fstream>
 #include <map>
 #include <string>
 #include <system_error>
-
-#include <json/json.h>
-#include <sqlite3.h>
 
 #include "demo_data.h"
 #include "errors.h"
@@ -28,7 +28,8 @@ constexpr int64_t kChromeTime = 13346473600000000;
 void MakeDirs(const fs::path& folder) {
   std::error_code ec;
   fs::create_directories(folder, ec);
-  if (ec) Fail(kStep, "cannot create " + PathToUtf8(folder) + ": " + ec.message());
+  if (ec)
+    Fail(kStep, "cannot create " + PathToUtf8(folder) + ": " + ec.message());
 }
 
 void WriteFile(const fs::path& file, const std::string& bytes) {
@@ -101,15 +102,17 @@ class PlacesWriter {
 
   void Add(int64_t root, const DemoBookmark& mark) {
     const int64_t parent = Folder(root, mark.folder);
-    Exec("INSERT INTO moz_places (url, title, rev_host, visit_count, "
-         "frecency) VALUES (?, ?, ?, 1, 100);",
-         {mark.url, mark.title, ReversedHost(mark.url)});
+    Exec(
+        "INSERT INTO moz_places (url, title, rev_host, visit_count, "
+        "frecency) VALUES (?, ?, ?, 1, 100);",
+        {mark.url, mark.title, ReversedHost(mark.url)});
     const int64_t place = sqlite3_last_insert_rowid(db_);
-    Exec("INSERT INTO moz_bookmarks (type, fk, parent, position, title, "
-         "dateAdded, lastModified) VALUES (1, ?, ?, ?, ?, ?, ?);",
-         {std::to_string(place), std::to_string(parent),
-          std::to_string(next_position_[parent]++), mark.title,
-          std::to_string(kFirefoxTime), std::to_string(kFirefoxTime)});
+    Exec(
+        "INSERT INTO moz_bookmarks (type, fk, parent, position, title, "
+        "dateAdded, lastModified) VALUES (1, ?, ?, ?, ?, ?, ?);",
+        {std::to_string(place), std::to_string(parent),
+         std::to_string(next_position_[parent]++), mark.title,
+         std::to_string(kFirefoxTime), std::to_string(kFirefoxTime)});
   }
 
  private:
@@ -125,11 +128,11 @@ class PlacesWriter {
       so_far += "/" + name;
       auto known = folders_.find(so_far);
       if (known == folders_.end()) {
-        Exec("INSERT INTO moz_bookmarks (type, parent, position, title, "
-             "dateAdded, lastModified) VALUES (2, ?, ?, ?, ?, ?);",
-             {std::to_string(parent), std::to_string(next_position_[parent]++),
-              name, std::to_string(kFirefoxTime),
-              std::to_string(kFirefoxTime)});
+        Exec(
+            "INSERT INTO moz_bookmarks (type, parent, position, title, "
+            "dateAdded, lastModified) VALUES (2, ?, ?, ?, ?, ?);",
+            {std::to_string(parent), std::to_string(next_position_[parent]++),
+             name, std::to_string(kFirefoxTime), std::to_string(kFirefoxTime)});
         known = folders_.emplace(so_far, sqlite3_last_insert_rowid(db_)).first;
       }
       parent = known->second;
@@ -274,8 +277,8 @@ Sandbox LayOutSandbox(const fs::path& root) {
   sandbox.appdata = root / "AppData" / "Roaming";
   sandbox.places = sandbox.appdata / "Mozilla" / "Firefox" / "Profiles" /
                    "k2x7demo.default" / "places.sqlite";
-  sandbox.chrome_bookmarks = root / "AppData" / "Local" / "Google" /
-                             "Chrome" / "User Data" / "Default" / "Bookmarks";
+  sandbox.chrome_bookmarks = root / "AppData" / "Local" / "Google" / "Chrome" /
+                             "User Data" / "Default" / "Bookmarks";
   sandbox.backup = root / "Backup";
   return sandbox;
 }

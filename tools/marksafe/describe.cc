@@ -7,8 +7,8 @@ namespace {
 
 std::string Delta(const char* what, int32_t before, int32_t after) {
   const int64_t diff = static_cast<int64_t>(after) - before;
-  std::string text = std::string(what) + " " + std::to_string(before) +
-                     " -> " + std::to_string(after);
+  std::string text = std::string(what) + " " + std::to_string(before) + " -> " +
+                     std::to_string(after);
   text += diff == 0 ? " (no change)"
                     : std::string(" (") + (diff > 0 ? "+" : "") +
                           std::to_string(diff) + ")";

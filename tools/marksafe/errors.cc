@@ -8,9 +8,7 @@ void Fail(const std::string& step, const std::string& reason) {
   throw Failure(kExitFailed, step + ": " + reason);
 }
 
-void FailUsage(const std::string& reason) {
-  throw Failure(kExitUsage, reason);
-}
+void FailUsage(const std::string& reason) { throw Failure(kExitUsage, reason); }
 
 std::string CodeReason(const char* export_name, int32_t code) {
   return std::string(export_name) + " returned error code " +
@@ -24,8 +22,9 @@ std::string FalseReason(const char* export_name) {
 
 std::string WithFirefoxHint(const std::string& reason) {
   if (!is_firefox_running()) return reason;
-  return reason + "; Firefox is running now, and the library does not open "
-                  "places.sqlite while it runs";
+  return reason +
+         "; Firefox is running now, and the library does not open "
+         "places.sqlite while it runs";
 }
 
 }  // namespace marksafe_cli

@@ -4,11 +4,10 @@
 //
 // Exit codes: 0 done, 1 failed (with one line naming the step and the
 // reason), 2 wrong usage.
+#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <exception>
 #include <string>
-
-#include <CLI/CLI.hpp>
 
 #include "commands.h"
 #include "errors.h"
@@ -52,8 +51,8 @@ int Run(int argc, char** argv) {
       "marksafe: back up, restore and convert the bookmarks of Internet "
       "Explorer, Firefox and Chrome",
       "marksafe"};
-  app.set_version_flag("--version", std::string("marksafe ") +
-                                        marksafe_version());
+  app.set_version_flag("--version",
+                       std::string("marksafe ") + marksafe_version());
   app.require_subcommand(1);
   app.footer(
       "Without --favorites, --places or --chrome-bookmarks the library finds "
@@ -77,8 +76,9 @@ int Run(int argc, char** argv) {
   backup->add_flag("--ie", backup_ie, "back up Internet Explorer");
   backup->add_flag("--firefox", backup_firefox, "back up Firefox");
   backup->add_flag("--chrome", backup_chrome, "back up Chrome");
-  backup->footer("Without --ie, --firefox or --chrome every browser whose "
-                 "data is found is backed up.");
+  backup->footer(
+      "Without --ie, --firefox or --chrome every browser whose "
+      "data is found is backed up.");
   AddDataOptions(backup, &backup_options.common);
   AddVerbose(backup, &backup_options.common.verbose);
 
@@ -125,11 +125,10 @@ int Run(int argc, char** argv) {
     return code == 0 ? kExitDone : kExitUsage;
   }
 
-  const bool any_verbose = verbose || status_options.verbose ||
-                           backup_options.common.verbose ||
-                           restore_options.common.verbose ||
-                           convert_options.common.verbose ||
-                           demo_options.verbose;
+  const bool any_verbose =
+      verbose || status_options.verbose || backup_options.common.verbose ||
+      restore_options.common.verbose || convert_options.common.verbose ||
+      demo_options.verbose;
   ShowLibraryDiagnostics(any_verbose);
 
   if (status->parsed()) return RunStatus(status_options);

@@ -6,8 +6,8 @@
 
 #if defined(_WIN32)
 #include <io.h>
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif

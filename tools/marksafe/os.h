@@ -21,7 +21,8 @@ void UnsetEnvVar(const std::string& name);
 // Sets (or removes) a variable and puts the old state back at the end.
 class ScopedEnvVar {
  public:
-  ScopedEnvVar(const std::string& name, const std::optional<std::string>& value);
+  ScopedEnvVar(const std::string& name,
+               const std::optional<std::string>& value);
   ~ScopedEnvVar();
   ScopedEnvVar(const ScopedEnvVar&) = delete;
   ScopedEnvVar& operator=(const ScopedEnvVar&) = delete;

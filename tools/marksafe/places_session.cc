@@ -4,8 +4,7 @@
 
 namespace marksafe_cli {
 
-PlacesSession::PlacesSession(const Location& location,
-                             const std::string& step)
+PlacesSession::PlacesSession(const Location& location, const std::string& step)
     : handle_(init_bookmark(location.arg())) {
   if (handle_ == nullptr) {
     Fail(step, "init_bookmark found no places database (last error " +

@@ -52,9 +52,9 @@ void RestoreFirefox(const Location& places, const MsString& root,
 void RestoreChrome(const Location& chrome, const MsString& root,
                    const std::string& step) {
   KeepChromeCopy(chrome, step);
-  const int32_t code = RunWithProgress<int32_t>(
-      "restoring into Chrome",
-      [&] { return restore_chrome(chrome.arg(), root.c_str(), true); });
+  const int32_t code = RunWithProgress<int32_t>("restoring into Chrome", [&] {
+    return restore_chrome(chrome.arg(), root.c_str(), true);
+  });
   if (code != 0) Fail(step, CodeReason("restore_chrome", code));
 }
 

@@ -30,8 +30,8 @@ std::string Problem(Browser browser, const Location& location) {
 }  // namespace
 
 int RunStatus(const CommonOptions& options) {
-  Table table({"Browser", "Installed", "Running", "Folders", "Links", "Size",
-               "Data"});
+  Table table(
+      {"Browser", "Installed", "Running", "Folders", "Links", "Size", "Data"});
   table.SetLeftAligned(1);
   table.SetLeftAligned(2);
   table.SetLeftAligned(6);

@@ -17,9 +17,10 @@ Location PrepareTarget(Browser target, const CommonOptions& options,
 void KeepChromeCopy(const Location& chrome, const std::string& step) {
   const int32_t code = mk_chrome_temp_file(chrome.arg());
   if (code != 0) {
-    Fail(step, "could not keep a copy of the Bookmarks file, so nothing was "
-               "written: " +
-                   CodeReason("mk_chrome_temp_file", code));
+    Fail(step,
+         "could not keep a copy of the Bookmarks file, so nothing was "
+         "written: " +
+             CodeReason("mk_chrome_temp_file", code));
   }
 }
 

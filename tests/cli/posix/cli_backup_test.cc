@@ -25,12 +25,14 @@ TEST_F(CliBackupTest, AllThreeBrowsersByDefault) {
   const CliResult r = profile_.Run({"backup", backup_.sub("set")});
   ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
 
-  EXPECT_EQ(FavoritesLinks(Set("Favorites")), FavoritesLinks(profile_.favorites()));
-  EXPECT_EQ(FavoritesLinks(Set("Firefox")),
-            (std::multiset<std::string>{
-                "Bookmarks Menu/Firefox Help -> https://help.example.org/",
-                "Bookmarks Menu/Küche/Crème brûlée -> https://food.example.fr/creme",
-                "Unsorted Bookmarks/Later -> https://later.example.com/"}));
+  EXPECT_EQ(FavoritesLinks(Set("Favorites")),
+            FavoritesLinks(profile_.favorites()));
+  EXPECT_EQ(
+      FavoritesLinks(Set("Firefox")),
+      (std::multiset<std::string>{
+          "Bookmarks Menu/Firefox Help -> https://help.example.org/",
+          "Bookmarks Menu/Küche/Crème brûlée -> https://food.example.fr/creme",
+          "Unsorted Bookmarks/Later -> https://later.example.com/"}));
   EXPECT_TRUE(Exists(Set("Firefox/pos.ini")));
   EXPECT_EQ(FavoritesLinks(Set("Chrome")),
             (std::multiset<std::string>{

@@ -69,8 +69,8 @@ TEST_F(CliBadInputTest, BookmarksFileThatIsNotJson) {
   CliResult r = profile_.Run(
       {"convert", backup_.path(), "--from", "ie", "--to", "chrome"});
   EXPECT_EQ(r.exit_code, 1);
-  EXPECT_TRUE(Contains(r.err, "convert ie to chrome: " + profile_.chrome() +
-                                  " is not JSON"))
+  EXPECT_TRUE(Contains(
+      r.err, "convert ie to chrome: " + profile_.chrome() + " is not JSON"))
       << r.err;
   r = profile_.Run({"restore", backup_.path(), "--to", "chrome"});
   EXPECT_EQ(r.exit_code, 1);
@@ -82,9 +82,10 @@ TEST_F(CliBadInputTest, BrowserPartMissingFromTheSet) {
   ASSERT_EQ(profile_.Run({"backup", only_ie.path(), "--ie"}).exit_code, 0);
   CliResult r = profile_.Run({"restore", only_ie.path(), "--to", "chrome"});
   EXPECT_EQ(r.exit_code, 1);
-  EXPECT_TRUE(Contains(r.err, "has no Chrome part (Bookmarks/Chrome); to "
-                              "bring its Internet Explorer part over use: "
-                              "marksafe convert DIR --from ie --to chrome"))
+  EXPECT_TRUE(Contains(r.err,
+                       "has no Chrome part (Bookmarks/Chrome); to "
+                       "bring its Internet Explorer part over use: "
+                       "marksafe convert DIR --from ie --to chrome"))
       << r.err;
   r = profile_.Run(
       {"convert", only_ie.path(), "--from", "firefox", "--to", "ie"});

@@ -17,7 +17,8 @@ struct Conversion {
   const char* expected;
 };
 
-std::multiset<std::string> Links(const Profile& profile, const std::string& browser) {
+std::multiset<std::string> Links(const Profile& profile,
+                                 const std::string& browser) {
   if (browser == "ie") return FavoritesLinks(profile.favorites());
   if (browser == "firefox") return PlacesLinks(profile.places());
   return ChromeLinks(profile.chrome());
@@ -41,8 +42,8 @@ class CliConvertTest : public ::testing::TestWithParam<Conversion> {
 
 TEST_P(CliConvertTest, BringsThePartOverOnceOnly) {
   const Conversion& c = GetParam();
-  CliResult r = target_.Run(
-      {"convert", backup_.path(), "--from", c.from, "--to", c.to});
+  CliResult r =
+      target_.Run({"convert", backup_.path(), "--from", c.from, "--to", c.to});
   ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
   const auto links = Links(target_, c.to);
   EXPECT_EQ(links.count(c.expected), 1u) << ::testing::PrintToString(links);

@@ -1,7 +1,9 @@
 #include "cli/posix/cli_harness.h"
 
+#include <json/json.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,9 +11,6 @@
 #include <fstream>
 #include <functional>
 #include <stdexcept>
-
-#include <json/json.h>
-#include <sqlite3.h>
 
 extern char** environ;
 
@@ -64,13 +63,14 @@ std::string ChromeText(const std::string& bar, const std::string& other) {
   auto root = [](const char* id, const char* name, const std::string& kids) {
     return std::string("{\"children\": [") + kids +
            "], \"date_added\": \"13300000000000000\", \"date_modified\": "
-           "\"0\", \"id\": \"" + id + "\", \"name\": \"" + name +
-           "\", \"type\": \"folder\"}";
+           "\"0\", \"id\": \"" +
+           id + "\", \"name\": \"" + name + "\", \"type\": \"folder\"}";
   };
   return std::string("{\"checksum\": \"\", \"roots\": {\"bookmark_bar\": ") +
-         root("1", "Bookmarks bar", bar) + ", \"other\": " +
-         root("2", "Other bookmarks", other) + ", \"synced\": " +
-         root("3", "Mobile bookmarks", "") + "}, \"version\": 1}";
+         root("1", "Bookmarks bar", bar) +
+         ", \"other\": " + root("2", "Other bookmarks", other) +
+         ", \"synced\": " + root("3", "Mobile bookmarks", "") +
+         "}, \"version\": 1}";
 }
 
 void WriteUrl(const std::string& file, const std::string& url) {
@@ -99,7 +99,6 @@ void ReadBoth(int out_fd, int err_fd, std::string* out, std::string* err) {
     }
   }
 }
-
 
 std::string DecodeUrlFile(const std::string& bytes) {
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
@@ -150,8 +149,8 @@ CliResult RunCli(const std::vector<std::string>& args,
   posix_spawn_file_actions_addclose(&actions, out_pipe[0]);
   posix_spawn_file_actions_addclose(&actions, err_pipe[0]);
   pid_t pid = 0;
-  const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(),
-                             envp.data());
+  const int rc =
+      posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   close(out_pipe[1]);
   close(err_pipe[1]);
@@ -179,8 +178,7 @@ std::string Profile::places() const {
 }
 
 std::string Profile::chrome() const {
-  return dir_.sub(
-      "AppData/Local/Google/Chrome/User Data/Default/Bookmarks");
+  return dir_.sub("AppData/Local/Google/Chrome/User Data/Default/Bookmarks");
 }
 
 void Profile::FillIe() {
@@ -249,19 +247,24 @@ std::multiset<std::string> PlacesLinks(const std::string& places) {
     return links;
   }
   sqlite3_stmt* st = nullptr;
-  sqlite3_prepare_v2(db, "SELECT id, parent, ifnull(title, '') FROM "
-                         "moz_bookmarks", -1, &st, nullptr);
+  sqlite3_prepare_v2(db,
+                     "SELECT id, parent, ifnull(title, '') FROM "
+                     "moz_bookmarks",
+                     -1, &st, nullptr);
   while (sqlite3_step(st) == SQLITE_ROW) {
     rows[sqlite3_column_int64(st, 0)] = {
         sqlite3_column_int64(st, 1),
         reinterpret_cast<const char*>(sqlite3_column_text(st, 2))};
   }
   sqlite3_finalize(st);
-  sqlite3_prepare_v2(db, "SELECT b.parent, ifnull(b.title, ''), p.url FROM "
-                         "moz_bookmarks b JOIN moz_places p ON b.fk = p.id "
-                         "WHERE b.type = 1", -1, &st, nullptr);
+  sqlite3_prepare_v2(db,
+                     "SELECT b.parent, ifnull(b.title, ''), p.url FROM "
+                     "moz_bookmarks b JOIN moz_places p ON b.fk = p.id "
+                     "WHERE b.type = 1",
+                     -1, &st, nullptr);
   while (sqlite3_step(st) == SQLITE_ROW) {
-    std::string path = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+    std::string path =
+        reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
     int64_t parent = sqlite3_column_int64(st, 0);
     for (int depth = 0; parent > 1 && depth < 100; ++depth) {
       path = rows[parent].title + "/" + path;

@@ -30,7 +30,8 @@ TEST_F(CliRestoreTest, IntoIeTakesEveryPartAndTwiceAddsNothing) {
   CliResult r = target_.Run({"restore", backup_.path(), "--to", "ie"});
   ASSERT_EQ(r.exit_code, 0) << r.err;
   const auto links = FavoritesLinks(target_.favorites());
-  EXPECT_EQ(links.count("Nachrichten/日本/天気 -> https://tenki.example.jp/"), 1u);
+  EXPECT_EQ(links.count("Nachrichten/日本/天気 -> https://tenki.example.jp/"),
+            1u);
   EXPECT_EQ(links.count("Imported from Firefox/Bookmarks Menu/Küche/"
                         "Crème brûlée -> https://food.example.fr/creme"),
             1u);
@@ -54,8 +55,9 @@ TEST_F(CliRestoreTest, IntoFirefoxTakesEveryPartAndTwiceAddsNothing) {
   EXPECT_EQ(links.count("Bookmarks Menu/Küche/Crème brûlée -> "
                         "https://food.example.fr/creme"),
             1u);
-  EXPECT_EQ(links.count("Unsorted Bookmarks/Later -> https://later.example.com/"),
-            1u);
+  EXPECT_EQ(
+      links.count("Unsorted Bookmarks/Later -> https://later.example.com/"),
+      1u);
   EXPECT_EQ(links.count("Bookmarks Menu/Imported from IE/Nachrichten/日本/天気 "
                         "-> https://tenki.example.jp/"),
             1u);

@@ -66,8 +66,9 @@ TEST(CliRunningBrowserTest, StopsUnlessAskedToCloseIt) {
 
   CliResult r = profile.Run({"backup", dir.sub("set"), "--firefox"});
   EXPECT_EQ(r.exit_code, 1);
-  EXPECT_TRUE(Contains(r.err, "backup firefox: Firefox is running; close it "
-                              "first or pass --close-browsers"))
+  EXPECT_TRUE(Contains(r.err,
+                       "backup firefox: Firefox is running; close it "
+                       "first or pass --close-browsers"))
       << r.err;
   EXPECT_FALSE(Exists(dir.sub("set")));
   EXPECT_FALSE(firefox.ended());

@@ -17,8 +17,9 @@ TEST(CliStatusTest, ShowsEachBrowserWithItsCounts) {
   EXPECT_TRUE(Contains(r.out, profile.favorites()));
   EXPECT_TRUE(Contains(r.out, "Firefox            no")) << r.out;
   // Chrome: the roots count as folders (2 + "Работа"), three links.
-  EXPECT_TRUE(Contains(r.out, "Chrome             yes        no             3"
-                              "      3"))
+  EXPECT_TRUE(Contains(r.out,
+                       "Chrome             yes        no             3"
+                       "      3"))
       << r.out;
 }
 
@@ -27,15 +28,17 @@ TEST(CliStatusTest, NamesUnusableData) {
   TempDir dir;
   WriteBytes(dir.sub("places.sqlite"), "");
   WriteBytes(dir.sub("Bookmarks"), "[1, 2");
-  const CliResult r = profile.Run({"status", "--places", dir.sub("places.sqlite"),
-                                   "--chrome-bookmarks", dir.sub("Bookmarks")});
+  const CliResult r =
+      profile.Run({"status", "--places", dir.sub("places.sqlite"),
+                   "--chrome-bookmarks", dir.sub("Bookmarks")});
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_TRUE(Contains(r.out, "places.sqlite is empty")) << r.out;
   EXPECT_TRUE(Contains(r.out, "Bookmarks is not JSON")) << r.out;
 }
 
 TEST(CliHelpTest, EveryCommandHasHelp) {
-  for (const char* command : {"status", "backup", "restore", "convert", "demo"}) {
+  for (const char* command :
+       {"status", "backup", "restore", "convert", "demo"}) {
     const CliResult r = RunCli({command, "--help"}, {});
     EXPECT_EQ(r.exit_code, 0) << command;
     EXPECT_TRUE(Contains(r.out, std::string("marksafe ") + command)) << r.out;
@@ -74,8 +77,9 @@ TEST(CliDemoTest, RunsEveryStepAndLeavesTheSandbox) {
   EXPECT_TRUE(Contains(r.out, "The sandbox stays in " + dir.sub("sandbox")));
   EXPECT_TRUE(IsDir(dir.sub("sandbox/Backup/Bookmarks/Chrome")));
   // Titles in other scripts came through every browser.
-  EXPECT_TRUE(Exists(dir.sub("sandbox/Favorites/Imported from Firefox/"
-                             "Unsorted Bookmarks/Шахматы онлайн – lichess.url")));
+  EXPECT_TRUE(
+      Exists(dir.sub("sandbox/Favorites/Imported from Firefox/"
+                     "Unsorted Bookmarks/Шахматы онлайн – lichess.url")));
 
   // A second demo will not mix itself into the first one's folder.
   const CliResult again = RunCli({"demo", dir.sub("sandbox")}, {});
