@@ -19,18 +19,19 @@ namespace marksafe {
 namespace test {
 namespace {
 
-std::string FixtureText() {
+// A file of tests/data/chrome: bookmarks-today.json is a fresh Chromium
+// profile's; bookmarks-rewritten-by-chromium.json is Chromium's rewrite of
+// it after a bookmark named Caf\u00e9 was added by hand.
+std::string FixtureText(const std::string& name = "bookmarks-today.json") {
   std::string fixture = __FILE__;
-  fixture = fixture.substr(0, fixture.rfind('/')) +
-            "/../data/chrome/bookmarks-today.json";
+  fixture = fixture.substr(0, fixture.rfind('/')) + "/../data/chrome/" + name;
   return ReadBytes(fixture);
 }
 
 // A .url file as the Chrome export writes it, in one write.
 void WriteUrlFile(const std::string& file, const std::u16string& url) {
   MakeDirs(file.substr(0, file.rfind('/')));
-  const std::u16string text =
-      u"[InternetShortcut]\r\nURL=" + url + u"\r\n";
+  const std::u16string text = u"[InternetShortcut]\r\nURL=" + url + u"\r\n";
   std::string bytes("\xFF\xFE", 2);
   for (const char16_t unit : text) {
     bytes.push_back(static_cast<char>(unit & 0xFF));
@@ -57,8 +58,12 @@ std::string Md5Hex(const std::string& data) {
 }
 
 TEST(ChromeChecksum, AsChromeComputesIt) {
-  const Json::Value fixture = Doc(FixtureText());
-  EXPECT_EQ(fixture["checksum"].asString(), chrome::TreeChecksum(fixture));
+  for (const char* name :
+       {"bookmarks-today.json", "bookmarks-rewritten-by-chromium.json"}) {
+    const Json::Value fixture = Doc(FixtureText(name));
+    EXPECT_EQ(fixture["checksum"].asString(), chrome::TreeChecksum(fixture))
+        << name;
+  }
   // Names are fed as UTF-16LE (a pair for a character outside the BMP),
   // ids and URLs as their bytes, roots in the order bar, other, synced
   // whatever the order of the file.
@@ -116,10 +121,10 @@ TEST_F(ChromeToday, ImportKeepsEveryOtherMemberAndUpdatesTheChecksum) {
     guids.insert((*node)["guid"].asString());
   }
   EXPECT_EQ(4u, guids.size());
-  EXPECT_EQ("901 902 903 904",
-            made["id"].asString() + " " + made["children"][0]["id"].asString() +
-                " " + s["id"].asString() + " " +
-                s["children"][0]["id"].asString());
+  EXPECT_EQ("901 902 903 904", made["id"].asString() + " " +
+                                   made["children"][0]["id"].asString() + " " +
+                                   s["id"].asString() + " " +
+                                   s["children"][0]["id"].asString());
   // Everything else is as it was.
   bar.resize(1);
   saved.removeMember("checksum");
@@ -155,8 +160,8 @@ TEST_F(ChromeToday, FileWithoutSyncedRootGetsOneWhenSaved) {
   WriteBytes(dir_.sub("backup/chrome_pos.ini"),
              "[Chrome_menu]\r\nBar=b\r\nother=o\r\n");
   WriteUrlFile(dir_.sub("backup/b/x.url"), u"HTTP://X/");
-  ASSERT_EQ(0, restore_chrome(U16(chrome_).c_str(),
-                               dir_.u16("backup").c_str(), false));
+  ASSERT_EQ(0, restore_chrome(U16(chrome_).c_str(), dir_.u16("backup").c_str(),
+                              false));
   saved = LoadChrome(chrome_);
   EXPECT_EQ("41", saved["roots"]["synced"]["id"].asString());
   EXPECT_EQ(1u, saved["roots"]["bookmark_bar"]["children"].size());
@@ -183,10 +188,9 @@ TEST_F(ChromeToday, AddressesAreComparedAndWrittenInTheirStandardForm) {
   for (const Json::Value& child : bar) urls.push_back(child["url"].asString());
   // c and d are there already, g repeats e added just before, h repeats f
   // in ASCII case only.
-  EXPECT_EQ(std::vector<std::string>({"http://xn--caf-dma.example/",
-                                      "https://example.com/a%20b",
-                                      "http://new.example/",
-                                      "http://exa mple.com/"}),
+  EXPECT_EQ(std::vector<std::string>(
+                {"http://xn--caf-dma.example/", "https://example.com/a%20b",
+                 "http://new.example/", "http://exa mple.com/"}),
             urls);
   EXPECT_TRUE(log.Contains("http://exa mple.com/")) << log.Joined();
 }
@@ -216,8 +220,7 @@ TEST_F(ChromeToday, LargeImportSkipsEveryDuplicateWhereverItStands) {
   for (const Json::Value& link : links) seen.insert(link["url"].asString());
   EXPECT_EQ(links.size(), seen.size());
   EXPECT_EQ("01001", links[1000]["name"].asString());
-  EXPECT_EQ(std::to_string(5 + kFiles - 2),
-            links[kFiles - 3]["id"].asString());
+  EXPECT_EQ(std::to_string(5 + kFiles - 2), links[kFiles - 3]["id"].asString());
 }
 
 }  // namespace

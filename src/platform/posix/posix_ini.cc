@@ -228,8 +228,7 @@ bool HasLineBreak(const std::u16string& text) {
 static std::u16string LookUp(const IniFile& ini, bool missing,
                              const std::u16string& section,
                              const std::u16string& key,
-                             const std::u16string& default_value,
-                             size_t size) {
+                             const std::u16string& default_value, size_t size) {
   std::u16string wanted_section = Trimmed(section);
   std::u16string wanted_key = Trimmed(key);
   long header = missing ? -1 : FindSection(ini, wanted_section);

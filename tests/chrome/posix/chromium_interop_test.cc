@@ -1,0 +1,84 @@
+// Chromium itself loads what an import wrote. Runs only where Debian's
+// chromium is installed (nothing is installed here): the browser starts
+// headless on a fresh profile holding the file, and rewrites the file, keeping
+// the input as Bookmarks.bak, only when it had to repair it.
+#include <gtest/gtest.h>
+#include <json/json.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "../chrome_test_util.h"
+#include "chrome/chrome_checksum.h"
+#include "marksafe/marksafe.h"
+#include "platform/platform.h"
+#include "support/test_support.h"
+
+namespace marksafe {
+namespace test {
+namespace {
+
+bool HaveChromium() {
+  return std::system("command -v chromium > /dev/null 2>&1") == 0;
+}
+
+// Starts Chromium on the profile until it has loaded its bookmarks and
+// ends by itself.
+void RunChromium(const std::string& profile) {
+  const std::string command =
+      "timeout 60 chromium --headless --no-sandbox --disable-gpu "
+      "--no-first-run --user-data-dir='" +
+      profile + "' --dump-dom about:blank > /dev/null 2>&1";
+  ASSERT_EQ(0, std::system(command.c_str()));
+}
+
+void WriteUrlFile(const std::string& file, const std::string& url) {
+  MakeDirs(file.substr(0, file.rfind('/')));
+  WriteBytes(file, "[InternetShortcut]\r\nURL=" + url + "\r\n");
+}
+
+TEST(ChromiumInterop, LoadsAnImportWithoutRepairingIt) {
+  if (!HaveChromium()) GTEST_SKIP() << "chromium is not installed";
+  TempDir dir;
+  const std::string bookmarks = dir.sub("profile/Default/Bookmarks");
+  // A file of the older layout, without the synced root.
+  WriteBytes(bookmarks, R"({"roots": {
+      "bookmark_bar": {"type": "folder", "id": "1", "name": "Bookmarks bar",
+        "children": [], "date_added": "0", "date_modified": "0"},
+      "other": {"type": "folder", "id": "2", "name": "Other bookmarks",
+        "children": [], "date_added": "0", "date_modified": "0"}},
+    "version": 1})");
+  WriteUrlFile(dir.sub("src/a.url"), "HTTP://Example.COM:80/a b");
+  WriteUrlFile(dir.sub("src/Caf\xC3\xA9 \xF0\x9F\x98\x80.url"),
+               "http://caf\xC3\xA9.example/\xC3\xA9#x y");
+  WriteUrlFile(dir.sub("src/Sub/c.url"), "https://example.org");
+  ASSERT_EQ(0, import_folder_2_chrome_bar(U16(bookmarks).c_str(),
+                                          dir.u16("src").c_str(), u"N"));
+  const std::string written = ReadBytes(bookmarks);
+  RunChromium(dir.sub("profile"));
+  // Nothing to repair: no ids, checksum or addresses rewritten.
+  EXPECT_FALSE(Exists(bookmarks + ".bak"));
+  const Json::Value mine = Doc(written);
+  const Json::Value chromes = LoadChrome(bookmarks);
+  EXPECT_EQ(mine["roots"], chromes["roots"]);
+  EXPECT_EQ(chrome::TreeChecksum(chromes), chromes["checksum"].asString());
+
+  // The same file with a node that lacks its guid is repaired: the browser
+  // did read the file in this setting, so the absence above means
+  // something. Its checksum of the repaired tree is ours as well.
+  const std::string repaired = dir.sub("repaired/Default/Bookmarks");
+  Json::Value changed = mine;
+  changed["roots"]["bookmark_bar"]["children"][0].removeMember("guid");
+  MakeDirs(dir.sub("repaired/Default"));
+  WriteBytes(repaired, Json::StyledWriter().write(changed));
+  RunChromium(dir.sub("repaired"));
+  EXPECT_TRUE(Exists(repaired + ".bak"));
+  const Json::Value rewritten = LoadChrome(repaired);
+  EXPECT_TRUE(
+      rewritten["roots"]["bookmark_bar"]["children"][0].isMember("guid"));
+  EXPECT_EQ(chrome::TreeChecksum(rewritten), rewritten["checksum"].asString());
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace marksafe
