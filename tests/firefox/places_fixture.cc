@@ -33,6 +33,7 @@ PlacesDb::PlacesDb(const std::string& path, Layout layout) : path_(path) {
     Exec(FixtureText("firefox/places-today.sql"));
     return;
   }
+  if (layout == Layout::kExisting) return;
   Exec("PRAGMA synchronous = OFF;");
   Exec(
       "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url LONGVARCHAR, "

@@ -20,6 +20,7 @@ class PlacesDb {
   enum class Layout {
     kOld,    // the tables of the era of the places statements
     kToday,  // the store of a fresh Firefox ESR 153 profile (WAL journal)
+    kExisting,  // opens path as it is
   };
   // Creates path (UTF-8) with moz_places and moz_bookmarks and the root 1
   // holding 2 (menu), 3 (toolbar), 4 (tags) and 5 (unsorted); today's

@@ -1,0 +1,100 @@
+// Against the real browser, where Debian's firefox-esr is installed (never
+// installed by the tests): Firefox makes a fresh profile, the library
+// restores into its store, and Firefox opens the store again. Firefox must
+// keep the store (a store it cannot use is renamed places.sqlite.corrupt and
+// replaced by an empty one) and every bookmark the library wrote.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "marksafe/marksafe.h"
+#include "firefox/places_fixture.h"
+#include "support/test_support.h"
+
+namespace marksafe {
+namespace {
+
+const char kFirefox[] = "/usr/bin/firefox-esr";
+
+const MS_CHAR* M(const std::u16string& text) {
+  return reinterpret_cast<const MS_CHAR*>(text.c_str());
+}
+
+// Runs Firefox headless on the profile until it has loaded a page and shut
+// down cleanly (its screenshot mode). False when it did not end in time.
+bool RunFirefox(const test::TempDir& dir) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    setenv("HOME", dir.sub("home").c_str(), 1);
+    const std::string profile = dir.sub("profile");
+    const std::string shot = dir.sub("shot.png");
+    // A visit to a local page makes Firefox open its places store.
+    const std::string page = "file://" + dir.sub("page.html");
+    execl(kFirefox, "firefox-esr", "--headless", "--no-remote", "--profile",
+          profile.c_str(), "--screenshot", shot.c_str(), page.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  for (int i = 0; i < 1200; ++i) {
+    int status = 0;
+    if (waitpid(pid, &status, WNOHANG) == pid) {
+      return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+  return false;
+}
+
+TEST(FirefoxEsrInterop, FirefoxKeepsWhatWasRestoredIntoItsStore) {
+  if (access(kFirefox, X_OK) != 0) GTEST_SKIP() << "firefox-esr is absent";
+  test::TempDir dir;
+  test::MakeDirs(dir.sub("home"));
+  test::MakeDirs(dir.sub("profile"));
+  test::WriteBytes(dir.sub("page.html"), "<p>marksafe</p>");
+  ASSERT_TRUE(RunFirefox(dir)) << "Firefox did not make its profile";
+  const std::string places = dir.sub("profile/places.sqlite");
+  ASSERT_TRUE(test::Exists(places));
+
+  test::WriteUrlFile(dir.sub("src/Upper.url"), "HTTP://Example.COM/Upper");
+  test::WriteUrlFile(dir.sub("src/Sub/Cafe.url"),
+                     "https://caf\xC3\xA9.example/a b");
+  test::WriteUrlFile(dir.sub("src/About.url"), "https://www.mozilla.org/about/");
+  {
+    test::ScopedHandle handle(places);
+    ASSERT_NE(handle.get(), nullptr);
+    ASSERT_TRUE(import_2_firefox(handle.get(), M(test::U16(dir.sub("src"))),
+                                 M(u"From marksafe"), 0));
+  }
+  std::vector<std::string> written;
+  {
+    test::PlacesDb db(places, test::PlacesDb::Layout::kExisting);
+    written = db.Rows(
+        "select b.guid, b.title, p.url, p.foreign_count from moz_bookmarks b "
+        "left join moz_places p on b.fk = p.id where b.dateAdded = "
+        "1248279149000000 order by b.id");
+  }
+  ASSERT_EQ(written.size(), 5u);
+
+  ASSERT_TRUE(RunFirefox(dir)) << "Firefox did not open the store again";
+  EXPECT_FALSE(test::Exists(places + ".corrupt"));
+  test::PlacesDb db(places, test::PlacesDb::Layout::kExisting);
+  EXPECT_EQ(db.Value("PRAGMA integrity_check"), "ok");
+  EXPECT_EQ(db.Rows("select b.guid, b.title, p.url, p.foreign_count from "
+                    "moz_bookmarks b left join moz_places p on b.fk = p.id "
+                    "where b.dateAdded = 1248279149000000 order by b.id"),
+            written);
+  EXPECT_EQ(db.Count("select * from moz_places where url in "
+                     "('http://example.com/Upper', "
+                     "'https://xn--caf-dma.example/a%20b')"),
+            2);
+}
+
+}  // namespace
+}  // namespace marksafe
