@@ -1,5 +1,7 @@
 #include "chrome/chrome_checksum.h"
 
+#include <limits>
+
 #include "chrome/chrome_document.h"
 #include "chrome/conversions.h"
 #include "chrome/json_access.h"
@@ -89,8 +91,13 @@ bool PrepareForChrome(Json::Value* document, bool changed) {
   bool added = false;
   const Json::Value* synced = Member(*roots, "synced");
   if (synced == nullptr || synced->isNull()) {
-    IdCounter id = 0;
-    next_node_id(*document, &id);
+    // One above every id of every root, whatever shape the other roots
+    // have (next_node_id stops at a bar that is not a folder).
+    IdCounter id = 2;
+    for (auto it = roots->begin(); it != roots->end(); ++it) {
+      if (IsFolderNode(*it)) scan_max_id(*it, &id);
+    }
+    if (id < std::numeric_limits<IdCounter>::max()) ++id;
     Json::Value root;
     make_folder_node(std::to_string(id), kSyncedRootName, &root);
     root["date_added"] = "0";

@@ -166,6 +166,14 @@ TEST_F(ChromeToday, FileWithoutSyncedRootGetsOneWhenSaved) {
   EXPECT_EQ("41", saved["roots"]["synced"]["id"].asString());
   EXPECT_EQ(1u, saved["roots"]["bookmark_bar"]["children"].size());
   EXPECT_EQ(chrome::TreeChecksum(saved), saved["checksum"].asString());
+
+  // A failed restore still saves; with a bar that is not a folder the new
+  // root's id is still above every other.
+  WriteBytes(chrome_, R"({"roots": {"bookmark_bar": [],
+      "other": {"type": "folder", "id": "7", "children": []}}})");
+  ASSERT_EQ(87, restore_chrome(U16(chrome_).c_str(), dir_.u16("backup").c_str(),
+                               false));
+  EXPECT_EQ("8", LoadChrome(chrome_)["roots"]["synced"]["id"].asString());
 }
 
 TEST_F(ChromeToday, AddressesAreComparedAndWrittenInTheirStandardForm) {
