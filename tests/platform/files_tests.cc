@@ -24,31 +24,32 @@ std::vector<std::string> Names(const std::vector<DirEntry>& entries) {
   return names;
 }
 
-const DirEntry* Find(const std::vector<DirEntry>& entries, const char* name) {
-  for (const DirEntry& entry : entries) {
-    if (ToUtf8(entry.name) == name) return &entry;
-  }
-  return nullptr;
+unsigned Mode(const std::string& path) {
+  struct stat st = {};
+  EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+  return st.st_mode & 0777;
 }
 
 TEST(ListingTest, NtfsOrderComparesUpperCasedUnits) {
   TempDir dir;
-  for (const char* name : {"b", "_x", "a1", "\xC3\x89",
-                           "\xC3\xA9"
-                           "a",
-                           "z", "A", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80"}) {
-    WriteBytes(dir.sub(name), "");
+  // "_" (0x5F) sorts after "Z"; e-acute sorts as "É"; code units, not code
+  // points, are compared, so a surrogate pair (0xD83D...) follows U+4E2D.
+  const std::vector<std::string> sorted = {"A",
+                                           "a1",
+                                           "b",
+                                           "z",
+                                           "_x",
+                                           "\xC3\x89",
+                                           "\xC3\xA9"
+                                           "a",
+                                           "\xE4\xB8\xAD",
+                                           "\xF0\x9F\x98\x80"};
+  for (auto it = sorted.rbegin(); it != sorted.rend(); ++it) {
+    WriteBytes(dir.sub(*it), "");
   }
   std::vector<DirEntry> entries;
-  ASSERT_TRUE(ListDirectory(dir.u16(), &entries));
-  // "_" (0x5F) sorts after "Z"; the lower-case e-acute sorts as "É"; code
-  // units, not code points, are compared, so a surrogate pair (0xD83D...)
-  // sorts after U+4E2D.
-  EXPECT_EQ(Names(entries),
-            (std::vector<std::string>{"A", "a1", "b", "z", "_x", "\xC3\x89",
-                                      "\xC3\xA9"
-                                      "a",
-                                      "\xE4\xB8\xAD", "\xF0\x9F\x98\x80"}));
+  ASSERT_TRUE(ListDirectory(dir.u16() + u"\\", &entries));
+  EXPECT_EQ(Names(entries), sorted);
 }
 
 TEST(ListingTest, FlagsForFoldersLinksAndDotNames) {
@@ -62,59 +63,54 @@ TEST(ListingTest, FlagsForFoldersLinksAndDotNames) {
   ASSERT_EQ(symlink(dir.sub("gone").c_str(), dir.sub("dangling").c_str()), 0);
   std::vector<DirEntry> entries;
   ASSERT_TRUE(ListDirectory(dir.u16(), &entries));
-  ASSERT_EQ(entries.size(), 6u);  // no "." or ".."
-  EXPECT_EQ(ToUtf8(entries[0].name), ".Quillbay");
-  EXPECT_TRUE(entries[0].is_hidden);
-  const DirEntry* folder = Find(entries, "folder");
-  ASSERT_NE(folder, nullptr);
-  EXPECT_TRUE(folder->is_directory);
-  EXPECT_FALSE(folder->is_reparse_point || folder->is_hidden);
-  const DirEntry* file = Find(entries, "file.url");
-  EXPECT_FALSE(file->is_directory || file->is_reparse_point);
-  EXPECT_TRUE(Find(entries, "dirlink")->is_reparse_point);
-  EXPECT_TRUE(Find(entries, "dirlink")->is_directory);
-  EXPECT_TRUE(Find(entries, "filelink")->is_reparse_point);
-  EXPECT_FALSE(Find(entries, "filelink")->is_directory);
-  EXPECT_TRUE(Find(entries, "dangling")->is_reparse_point);
+  // name: directory, link, hidden; no "." or "..".
+  std::vector<std::string> flags;
+  for (const DirEntry& e : entries) {
+    flags.push_back(ToUtf8(e.name) + ":" + std::to_string(e.is_directory) +
+                    std::to_string(e.is_reparse_point) +
+                    std::to_string(e.is_hidden));
+  }
+  EXPECT_EQ(flags, (std::vector<std::string>{".Quillbay:001", "dangling:010",
+                                             "dirlink:110", "file.url:000",
+                                             "filelink:010", "folder:100"}));
 }
 
-TEST(ListingTest, BackslashesAndFailures) {
-  TempDir dir;
-  WriteBytes(dir.sub("sub/inner.url"), "");
-  std::vector<DirEntry> entries;
-  ASSERT_TRUE(ListDirectory(dir.u16() + u"\\sub\\", &entries));
-  EXPECT_EQ(Names(entries), std::vector<std::string>{"inner.url"});
-  EXPECT_FALSE(ListDirectory(dir.u16("missing"), &entries));
-  EXPECT_EQ(GetLastError(), 3u);
-  EXPECT_TRUE(entries.empty());
-  EXPECT_FALSE(ListDirectory(dir.u16("sub/inner.url"), &entries));
-  EXPECT_EQ(GetLastError(), 3u);
+bool FailsWith(bool result, uint32_t error) {
+  return !result && GetLastError() == error;
 }
 
-TEST(FileErrorTest, MissingFileAgainstMissingFolder) {
+// ERROR_FILE_NOT_FOUND (2) against ERROR_PATH_NOT_FOUND (3): callers tell a
+// missing bookmark file from a missing folder by them.
+TEST(FileErrorTest, EachFailureSetsTheCodeCallersTest) {
   TempDir dir;
-  uint64_t size = 99;
-  EXPECT_FALSE(GetFileSize(dir.u16("nope.url"), &size));
-  EXPECT_EQ(GetLastError(), 2u);
-  EXPECT_EQ(size, 0u);
-  EXPECT_FALSE(GetFileSize(dir.u16("nofolder\\nope.url"), &size));
-  EXPECT_EQ(GetLastError(), 3u);
-  EXPECT_FALSE(PathExists(dir.u16("nope")));
-  EXPECT_EQ(GetLastError(), 2u);
-  EXPECT_FALSE(DeleteFile(dir.u16("a/b")));
-  EXPECT_EQ(GetLastError(), 3u);
-  EXPECT_FALSE(SetHidden(dir.u16("nope")));
-  EXPECT_EQ(GetLastError(), 2u);
-  // A file used as a folder is a missing path.
   WriteBytes(dir.sub("f"), "");
-  EXPECT_FALSE(PathExists(dir.u16("f/x")));
-  EXPECT_EQ(GetLastError(), 3u);
-  // A folder is not a file whose size can be taken.
-  EXPECT_FALSE(GetFileSize(dir.u16(), &size));
-  EXPECT_EQ(GetLastError(), 5u);
+  test::MakeDirs(dir.sub("a/b"));
+  uint64_t size = 99;
+  std::vector<DirEntry> entries(1);
+  std::string bytes;
+  EXPECT_TRUE(FailsWith(GetFileSize(dir.u16("nope.url"), &size), 2));
+  EXPECT_TRUE(FailsWith(GetFileSize(dir.u16("no\\nope.url"), &size), 3));
+  EXPECT_TRUE(FailsWith(GetFileSize(dir.u16(), &size), 5));
+  EXPECT_EQ(size, 0u);
+  EXPECT_TRUE(FailsWith(PathExists(dir.u16("nope")), 2));
+  EXPECT_TRUE(FailsWith(PathExists(dir.u16("f/x")), 3));  // file as folder
+  EXPECT_TRUE(FailsWith(DeleteFile(dir.u16("x/y")), 3));
+  EXPECT_TRUE(FailsWith(SetHidden(dir.u16("nope")), 2));
+  EXPECT_TRUE(FailsWith(ReadFile(dir.u16("nope"), &bytes), 2));
+  EXPECT_TRUE(FailsWith(ListDirectory(dir.u16("missing"), &entries), 3));
+  EXPECT_TRUE(entries.empty());
+  EXPECT_TRUE(FailsWith(ListDirectory(dir.u16("f"), &entries), 3));
+  EXPECT_TRUE(FailsWith(CopyFile(dir.u16("no"), dir.u16("x"), false), 2));
+  EXPECT_TRUE(FailsWith(CopyFile(dir.u16("f"), dir.u16("no/x"), false), 3));
+  EXPECT_TRUE(FailsWith(CreateDirectoryTree(dir.u16("a/b")), 183));
+  EXPECT_TRUE(FailsWith(CreateDirectoryTree(dir.u16("a/b/")), 183));
+  EXPECT_TRUE(FailsWith(CreateDirectoryTree(dir.u16("f/sub")), 3));
+  EXPECT_TRUE(FailsWith(ReplaceFileAtomically(dir.u16("no/w"), "x"), 3));
+  EXPECT_EQ(test::ListTree(dir.path()),
+            (std::vector<std::string>{"a/", "a/b/", "f"}));
 }
 
-TEST(FileTest, SizesExistenceAndHiding) {
+TEST(FileTest, SizesFoldersAndHiding) {
   TempDir dir;
   WriteBytes(dir.sub("five"), "12345");
   uint64_t size = 0;
@@ -122,27 +118,16 @@ TEST(FileTest, SizesExistenceAndHiding) {
   EXPECT_EQ(size, 5u);
   EXPECT_TRUE(PathExists(dir.u16("five")));
   EXPECT_FALSE(IsDirectory(dir.u16("five")));
-  EXPECT_TRUE(IsDirectory(dir.u16()));
   EXPECT_TRUE(SetHidden(dir.u16("five")));
   EXPECT_EQ(ReadBytes(dir.sub("five")), "12345");
   EXPECT_TRUE(DeleteFile(dir.u16("five")));
   EXPECT_FALSE(test::Exists(dir.sub("five")));
-}
-
-TEST(FileTest, CreateDirectoryTree) {
-  TempDir dir;
   ASSERT_TRUE(CreateDirectoryTree(dir.u16() + u"\\a\\b/c"));
-  EXPECT_TRUE(test::IsDir(dir.sub("a/b/c")));
-  EXPECT_FALSE(CreateDirectoryTree(dir.u16("a/b")));
-  EXPECT_EQ(GetLastError(), 183u);
-  EXPECT_FALSE(CreateDirectoryTree(dir.u16("a/b/c/")));
-  EXPECT_EQ(GetLastError(), 183u);
-  WriteBytes(dir.sub("file"), "");
-  EXPECT_FALSE(CreateDirectoryTree(dir.u16("file/sub")));
-  EXPECT_EQ(GetLastError(), 3u);
+  EXPECT_TRUE(IsDirectory(dir.u16("a/b/c")));
+  EXPECT_EQ(NativePathUtf8(u"C\\x/y\\\u00E9"), "C/x/y/\xC3\xA9");
 }
 
-TEST(FileTest, CopyFileRefusesOrReplaces) {
+TEST(FileTest, CopiesRefuseOrReplaceAndNeverLoseTheTarget) {
   TempDir dir;
   WriteBytes(dir.sub("from"), "new");
   WriteBytes(dir.sub("to"), "old contents");
@@ -151,56 +136,35 @@ TEST(FileTest, CopyFileRefusesOrReplaces) {
   EXPECT_EQ(ReadBytes(dir.sub("to")), "old contents");
   ASSERT_TRUE(CopyFile(dir.u16("from"), dir.u16("to"), false));
   EXPECT_EQ(ReadBytes(dir.sub("to")), "new");
-  ASSERT_TRUE(CopyFile(dir.u16("from"), dir.u16("fresh"), true));
-  EXPECT_EQ(ReadBytes(dir.sub("fresh")), "new");
+  // Onto itself: refused, and the file keeps its bytes.
+  EXPECT_FALSE(CopyFile(dir.u16("from"), dir.u16() + u"\\from", false));
+  EXPECT_EQ(ReadBytes(dir.sub("from")), "new");
   // A read-only source gives a copy that a later copy can still replace.
   WriteBytes(dir.sub("readonly"), "ro");
   ASSERT_EQ(chmod(dir.sub("readonly").c_str(), 0444), 0);
   ASSERT_TRUE(CopyFile(dir.u16("readonly"), dir.u16("ro-copy"), true));
-  struct stat st;
-  ASSERT_EQ(stat(dir.sub("ro-copy").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0644u);
-
-  EXPECT_FALSE(CopyFile(dir.u16("none"), dir.u16("x"), false));
-  EXPECT_EQ(GetLastError(), 2u);
-  EXPECT_FALSE(CopyFile(dir.u16("from"), dir.u16("no/x"), false));
-  EXPECT_EQ(GetLastError(), 3u);
-  EXPECT_FALSE(test::Exists(dir.sub("x")));
-  // Onto itself: refused, and the file keeps its bytes.
-  EXPECT_FALSE(CopyFile(dir.u16("from"), dir.u16() + u"\\from", false));
-  EXPECT_EQ(ReadBytes(dir.sub("from")), "new");
-}
-
-TEST(FileTest, ShellCopyReplacesAndCopiesIntoFolders) {
-  TempDir dir;
-  WriteBytes(dir.sub("Bookmarks"), "{}");
-  WriteBytes(dir.sub("copy"), "old");
-  ASSERT_TRUE(ShellCopyFile(dir.u16("Bookmarks"), dir.u16("copy")));
-  EXPECT_EQ(ReadBytes(dir.sub("copy")), "{}");
+  EXPECT_EQ(Mode(dir.sub("ro-copy")), 0644u);
+  // The shell copy replaces a file and copies into a folder.
+  ASSERT_TRUE(ShellCopyFile(dir.u16("from"), dir.u16("ro-copy")));
+  EXPECT_EQ(ReadBytes(dir.sub("ro-copy")), "new");
   test::MakeDirs(dir.sub("folder"));
-  ASSERT_TRUE(ShellCopyFile(dir.u16("Bookmarks"), dir.u16("folder")));
-  EXPECT_EQ(ReadBytes(dir.sub("folder/Bookmarks")), "{}");
+  ASSERT_TRUE(ShellCopyFile(dir.u16("from"), dir.u16("folder")));
+  EXPECT_EQ(ReadBytes(dir.sub("folder/from")), "new");
 }
 
 TEST(FileTest, WholeFileWritesAndAtomicReplace) {
   TempDir dir;
-  std::string bytes("a\0b\xFF", 4);
+  const std::string bytes("a\0b\xFF", 4);
+  ASSERT_TRUE(WriteFile(dir.u16("w"), "longer first"));
   ASSERT_TRUE(WriteFile(dir.u16("w"), bytes));
   std::string back;
   ASSERT_TRUE(ReadFile(dir.u16("w"), &back));
   EXPECT_EQ(back, bytes);
-  ASSERT_TRUE(WriteFile(dir.u16("w"), "x"));
-  EXPECT_EQ(ReadBytes(dir.sub("w")), "x");
-  EXPECT_FALSE(ReadFile(dir.u16("nope"), &back));
-  EXPECT_EQ(GetLastError(), 2u);
 
   ASSERT_EQ(chmod(dir.sub("w").c_str(), 0640), 0);
   ASSERT_TRUE(ReplaceFileAtomically(dir.u16("w"), "replaced"));
   EXPECT_EQ(ReadBytes(dir.sub("w")), "replaced");
-  struct stat st;
-  ASSERT_EQ(stat(dir.sub("w").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);
-  // Nothing is left beside the file.
+  EXPECT_EQ(Mode(dir.sub("w")), 0640u);
   EXPECT_EQ(test::ListTree(dir.path()), std::vector<std::string>{"w"});
   // A link stays a link; the file behind it gets the bytes.
   ASSERT_EQ(symlink(dir.sub("w").c_str(), dir.sub("link").c_str()), 0);
@@ -208,11 +172,8 @@ TEST(FileTest, WholeFileWritesAndAtomicReplace) {
   EXPECT_EQ(ReadBytes(dir.sub("w")), "through link");
   std::vector<DirEntry> entries;
   ASSERT_TRUE(ListDirectory(dir.u16(), &entries));
-  EXPECT_EQ(Names(entries), (std::vector<std::string>{"link", "w"}));
+  ASSERT_EQ(Names(entries), (std::vector<std::string>{"link", "w"}));
   EXPECT_TRUE(entries[0].is_reparse_point);
-  EXPECT_FALSE(ReplaceFileAtomically(dir.u16("no/w"), "x"));
-  EXPECT_EQ(GetLastError(), 3u);
-  EXPECT_EQ(NativePathUtf8(u"C\\x/y\\\u00E9"), "C/x/y/\xC3\xA9");
 }
 
 }  // namespace

@@ -1,11 +1,11 @@
 #include "support/test_support.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <algorithm>
 
 #include "common/debug_log.h"
 #include "common/text.h"
@@ -90,6 +90,15 @@ ScopedEnv::~ScopedEnv() {
 
 std::u16string U16(const std::string& utf8) { return Widen(utf8); }
 std::string U8(const std::u16string& text) { return Narrow(text); }
+
+std::string Utf16le(const std::u16string& text) {
+  std::string bytes;
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return bytes;
+}
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
   fs::path p = fs::u8path(path);

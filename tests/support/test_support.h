@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "marksafe/marksafe.h"
+
 namespace marksafe {
 namespace test {
 
@@ -47,6 +49,17 @@ class ScopedEnv {
 
 std::u16string U16(const std::string& utf8);
 std::string U8(const std::u16string& text);
+
+// Text for and from the exports' MS_CHAR parameters.
+inline const MS_CHAR* Ms(const std::u16string& text) {
+  return reinterpret_cast<const MS_CHAR*>(text.c_str());
+}
+inline std::string Out(const MS_CHAR* buffer) {
+  return U8(reinterpret_cast<const char16_t*>(buffer));
+}
+
+// The bytes of text as UTF-16LE, without a byte-order mark.
+std::string Utf16le(const std::u16string& text);
 
 // Creates parent folders as needed. Paths are UTF-8 with "/".
 void WriteBytes(const std::string& path, const std::string& bytes);
