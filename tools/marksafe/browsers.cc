@@ -4,7 +4,7 @@
 
 #include <cctype>
 #include <fstream>
-#include <functional>
+#include <random>
 #include <sstream>
 #include <system_error>
 
@@ -43,24 +43,49 @@ Location Named(const std::string& utf8, bool want_directory) {
   return location;
 }
 
-// Copies a named places.sqlite into a throw-away profile and lets the
-// library measure it there the way it measures the live profile.
+// A new, empty folder in the temporary folder; empty path when none can
+// be made.
+fs::path NewScratchFolder(const std::string& purpose) {
+  std::error_code ec;
+  const fs::path temp = fs::temp_directory_path(ec);
+  std::random_device random;
+  for (int attempt = 0; !ec && attempt < 100; ++attempt) {
+    fs::path folder =
+        temp / ("marksafe-" + purpose + "-" + std::to_string(random()));
+    if (fs::create_directory(folder, ec)) return folder;
+  }
+  return fs::path();
+}
+
+// Where the library reads the data variables (POSIX), a copy of the named
+// places.sqlite in a throw-away profile is measured the way the live
+// profile is. Elsewhere the file is exported into a throw-away folder and
+// the export is measured: only explicit paths reach the library there.
 Counts MeasureNamedPlaces(const Location& location) {
   Counts counts;
+  const fs::path scratch = NewScratchFolder("measure");
+  if (scratch.empty()) return counts;
   std::error_code ec;
-  const fs::path scratch =
-      fs::temp_directory_path(ec) /
-      ("marksafe-measure-" +
-       std::to_string(std::hash<std::string>{}(PathToUtf8(location.path))));
-  const fs::path profile =
-      scratch / "Roaming" / "Mozilla" / "Firefox" / "Profiles" / "m.default";
-  fs::remove_all(scratch, ec);
-  fs::create_directories(profile, ec);
-  if (!ec) fs::copy_file(location.path, profile / "places.sqlite", ec);
-  if (!ec) {
-    ScopedEnvVar appdata("MARKSAFE_APPDATA", PathToUtf8(scratch / "Roaming"));
-    counts.ok = get_firefox_bookmark_size(nullptr, false, &counts.size,
-                                          &counts.folders, &counts.links);
+  if (DataVariablesHonoured()) {
+    const fs::path profile =
+        scratch / "Roaming" / "Mozilla" / "Firefox" / "Profiles" / "m.default";
+    fs::create_directories(profile, ec);
+    if (!ec) fs::copy_file(location.path, profile / "places.sqlite", ec);
+    if (!ec) {
+      ScopedEnvVar appdata("MARKSAFE_APPDATA", PathToUtf8(scratch / "Roaming"));
+      counts.ok = get_firefox_bookmark_size(nullptr, false, &counts.size,
+                                            &counts.folders, &counts.links);
+    }
+  } else if (ms_places_handle places = init_bookmark(location.arg())) {
+    const MsString ms_scratch = ToMsPath(scratch);
+    const bool exported =
+        export_firefox_2_folder(places, ms_scratch.c_str(), false);
+    release_bookmark(places);
+    uint64_t export_size = 0;
+    counts.ok =
+        exported && get_firefox_bk_size(ms_scratch.c_str(), false, &export_size,
+                                        &counts.folders, &counts.links);
+    counts.size = fs::file_size(location.path, ec);
   }
   fs::remove_all(scratch, ec);
   return counts;

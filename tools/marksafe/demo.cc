@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "demo_profile.h"
 #include "errors.h"
+#include "os.h"
 #include "output.h"
 
 namespace fs = std::filesystem;
@@ -112,6 +113,14 @@ int RunDemo(const DemoOptions& options) {
 
   CommonOptions common;
   common.data.sandbox = true;
+  if (!DataVariablesHonoured()) {
+    // The library asks the shell for the user's own folders here: every
+    // export gets the sandbox's paths instead, so none of it reaches the
+    // user's bookmarks.
+    common.data.favorites = PathToUtf8(sandbox.favorites);
+    common.data.places = PathToUtf8(sandbox.places);
+    common.data.chrome_bookmarks = PathToUtf8(sandbox.chrome_bookmarks);
+  }
   const auto before = MeasureAll(common);
 
   Say("");
@@ -146,12 +155,18 @@ int RunDemo(const DemoOptions& options) {
   PrintCounts(before, MeasureAll(common));
   Say("");
   Say("The sandbox stays in " + PathToUtf8(sandbox.root) +
-      ". To look at it "
-      "again:");
-  Say("  MARKSAFE_FAVORITES='" + PathToUtf8(sandbox.favorites) +
-      "' MARKSAFE_APPDATA='" + PathToUtf8(sandbox.appdata) +
-      "' MARKSAFE_PROGRAM_FILES='" + PathToUtf8(sandbox.program_files) +
-      "' marksafe status");
+      ". To look at it again:");
+  if (DataVariablesHonoured()) {
+    Say("  MARKSAFE_FAVORITES='" + PathToUtf8(sandbox.favorites) +
+        "' MARKSAFE_APPDATA='" + PathToUtf8(sandbox.appdata) +
+        "' MARKSAFE_PROGRAM_FILES='" + PathToUtf8(sandbox.program_files) +
+        "' marksafe status");
+  } else {
+    Say("  marksafe status --favorites \"" + PathToUtf8(sandbox.favorites) +
+        "\" --places \"" + PathToUtf8(sandbox.places) +
+        "\" --chrome-bookmarks \"" + PathToUtf8(sandbox.chrome_bookmarks) +
+        "\"");
+  }
   if (steps.failed() > 0) {
     Fail("demo", std::to_string(steps.failed()) + " step(s) failed (above)");
   }

@@ -5,9 +5,11 @@
 #include <cstdlib>
 
 #if defined(_WIN32)
+// clang-format off
+#include <windows.h>  // first: the other Windows headers build on it
 #include <io.h>
 #include <shellapi.h>
-#include <windows.h>
+// clang-format on
 #else
 #include <unistd.h>
 #endif
@@ -24,6 +26,8 @@ extern "C" void OnInterrupt(int) { g_cancel = 1; }
 }  // namespace
 
 #if defined(_WIN32)
+
+bool DataVariablesHonoured() { return false; }
 
 bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 bool StdoutIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
@@ -57,6 +61,8 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
 }
 
 #else
+
+bool DataVariablesHonoured() { return true; }
 
 bool StderrIsTerminal() { return isatty(fileno(stderr)) != 0; }
 bool StdoutIsTerminal() { return isatty(fileno(stdout)) != 0; }

@@ -18,6 +18,11 @@ std::optional<std::string> GetEnvVar(const std::string& name);
 void SetEnvVar(const std::string& name, const std::string& value);
 void UnsetEnvVar(const std::string& name);
 
+// True where the library finds the user's data through MARKSAFE_FAVORITES,
+// MARKSAFE_APPDATA and MARKSAFE_PROGRAM_FILES (POSIX); on Windows it asks
+// the shell for the user's real folders.
+bool DataVariablesHonoured();
+
 // Sets (or removes) a variable and puts the old state back at the end.
 class ScopedEnvVar {
  public:
