@@ -307,11 +307,20 @@ bool CountPlaces(const std::string& places) {
   if (stat(places.c_str(), &st) != 0) return false;
   Db db = Open(places);
   if (!db) return false;
-  Stmt count = Prepare(
-      db.get(), "SELECT type, count(*) FROM moz_bookmarks GROUP BY type");
-  int rows = 0;
-  while (sqlite3_step(count.get()) == SQLITE_ROW) ++rows;
-  return rows > 0;
+  // The two figures the size needs: named folders outside the toolbar and
+  // tags, and web links below the roots.
+  Stmt folders =
+      Prepare(db.get(),
+              "SELECT count(*) FROM moz_bookmarks WHERE type=2 AND "
+              "title!='' AND id NOT IN (3,4) AND parent NOT IN (3,4)");
+  Stmt links = Prepare(db.get(),
+                       "SELECT count(*) FROM moz_bookmarks b JOIN moz_places p "
+                       "ON b.fk=p.id WHERE b.type=1 AND b.parent>=2 AND "
+                       "(p.url LIKE 'ftp%' OR p.url LIKE 'http://%' OR "
+                       "p.url LIKE 'https://%')");
+  return sqlite3_step(folders.get()) == SQLITE_ROW &&
+         sqlite3_step(links.get()) == SQLITE_ROW &&
+         sqlite3_column_int(links.get(), 0) > 0;
 }
 
 bool ParseChrome(const std::string& chrome) {

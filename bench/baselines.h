@@ -28,7 +28,7 @@ bool ReadAndInsert(const std::string& source, const std::string& places);
 // Reads every file below source, then parses document and writes it to out.
 bool ReadAndRewriteJson(const std::string& source, const std::string& document,
                         const std::string& out);
-// Opens places and counts its folders and links.
+// Opens places and counts its folders and web links (count(*) queries).
 bool CountPlaces(const std::string& places);
 // Reads and parses a Chrome file.
 bool ParseChrome(const std::string& chrome);

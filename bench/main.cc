@@ -333,12 +333,15 @@ std::string Fixed(double v, int digits) {
 }
 
 void PrintTable(const std::vector<Row>& rows) {
-  std::map<std::string, std::map<int, double>> seconds;
-  for (const Row& r : rows) seconds[r.name][r.size] = r.lib.seconds;
+  std::map<std::string, std::map<int, double>> seconds, base_seconds;
+  for (const Row& r : rows) {
+    seconds[r.name][r.size] = r.lib.seconds;
+    base_seconds[r.name][r.size] = r.base.seconds;
+  }
   std::printf(
       "| operation | links | seconds | baseline s | ratio | peak RSS MB | "
-      "store MB | growth 10k->100k | notes |\n"
-      "|---|---:|---:|---:|---:|---:|---:|---:|---|\n");
+      "store MB | growth 10k->100k | baseline growth | notes |\n"
+      "|---|---:|---:|---:|---:|---:|---:|---:|---:|---|\n");
   for (const Row& r : rows) {
     std::string notes;
     if (!r.lib.ok) notes += r.lib.timed_out ? "TIMEOUT " : "result false ";
@@ -349,12 +352,15 @@ void PrintTable(const std::vector<Row>& rows) {
     const bool judged = r.size >= 100000;
     if (judged && ratio > 3) notes += "ratio>3 ";
     if (judged && r.lib.peak_mb > 10 * r.store_mb) notes += "RSS>10x ";
-    std::string growth = "";
+    std::string growth, base_growth;
     const auto& by_size = seconds[r.name];
+    const auto& base_by_size = base_seconds[r.name];
     if (r.size == 100000 && by_size.count(10000) && by_size.at(10000) > 0) {
       double g = r.lib.seconds / by_size.at(10000);
       growth = Fixed(g, 1) + "x";
       if (g > 12) notes += "growth>12 ";
+      if (base_by_size.at(10000) > 0)
+        base_growth = Fixed(r.base.seconds / base_by_size.at(10000), 1) + "x";
     }
     const size_t cut = r.name.find(" (repeat)");
     if (cut != std::string::npos) {
@@ -364,11 +370,11 @@ void PrintTable(const std::vector<Row>& rows) {
           r.lib.seconds > it->second.at(r.size) * 1.1)
         notes += "repeat>first ";
     }
-    std::printf("| %s | %d | %s | %s | %s | %s | %s | %s | %s|\n",
+    std::printf("| %s | %d | %s | %s | %s | %s | %s | %s | %s | %s|\n",
                 r.name.c_str(), r.size, Fixed(r.lib.seconds, 3).c_str(),
                 Fixed(r.base.seconds, 3).c_str(), Fixed(ratio, 2).c_str(),
                 Fixed(r.lib.peak_mb, 1).c_str(), Fixed(r.store_mb, 1).c_str(),
-                growth.c_str(), notes.c_str());
+                growth.c_str(), base_growth.c_str(), notes.c_str());
   }
 }
 
