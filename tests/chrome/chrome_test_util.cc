@@ -75,5 +75,14 @@ void WriteShortcut(const std::string& file, const std::string& url,
   }
 }
 
+void WriteUrlFile(const std::string& file, const std::string& url) {
+  MakeDirs(file.substr(0, file.rfind('/')));
+  std::string bytes("\xFF\xFE", 2);
+  for (const char16_t unit : U16("[InternetShortcut]\r\nURL=" + url + "\r\n")) {
+    bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+  }
+  ASSERT_TRUE(platform::WriteFile(U16(file), bytes));
+}
+
 }  // namespace test
 }  // namespace marksafe

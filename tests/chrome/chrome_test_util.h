@@ -39,6 +39,9 @@ std::string ShortcutValue(const std::string& file, const std::string& key);
 void WriteShortcut(const std::string& file, const std::string& url,
                    const std::string& title = std::string());
 
+// The same with the URL key alone, in one write (for many files).
+void WriteUrlFile(const std::string& file, const std::string& url);
+
 }  // namespace test
 }  // namespace marksafe
 

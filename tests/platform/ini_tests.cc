@@ -168,6 +168,32 @@ TEST(IniTest, WriterRefusesBadNamesAndMissingFolders) {
   EXPECT_EQ(test::ListTree(dir.path()), std::vector<std::string>{name});
 }
 
+// Several keys from one reading give what GetProfileString gives for each,
+// defaults and limits included, also for a file that is not there.
+TEST(IniTest, SeveralKeysReadOnceAsOneByOne) {
+  TempDir dir;
+  WriteBytes(
+      dir.sub("s.url"),
+      kBom16 + Utf16le(u"[Other]\r\nURL=x\r\n[internetshortcut]\r\n"
+                       u" url = \"http://a/\" \r\nTitle=T\u00E9.url\r\n"));
+  const std::vector<std::u16string> keys = {u"URL", u"Title", u"Missing", u""};
+  for (const std::u16string& file : {dir.u16("s.url"), dir.u16("none.url")}) {
+    for (size_t size : {size_t{0}, size_t{4}, size_t{260}}) {
+      const std::vector<std::u16string> values =
+          GetProfileStrings(u"InternetShortcut", keys, u"dflt ", size, file);
+      ASSERT_EQ(keys.size(), values.size());
+      for (size_t i = 0; i < keys.size(); ++i) {
+        EXPECT_EQ(GetProfileString(u"InternetShortcut", keys[i], u"dflt ", size,
+                                   file),
+                  values[i])
+            << i << " " << size;
+      }
+    }
+  }
+  EXPECT_EQ(u"T\u00E9.url", GetProfileStrings(u"InternetShortcut", keys, u"",
+                                              260, dir.u16("s.url"))[1]);
+}
+
 }  // namespace
 }  // namespace platform
 }  // namespace marksafe

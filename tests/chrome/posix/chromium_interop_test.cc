@@ -32,11 +32,6 @@ void RunChromium(const std::string& profile) {
   ASSERT_EQ(0, std::system(command.c_str()));
 }
 
-void WriteUrlFile(const std::string& file, const std::string& url) {
-  MakeDirs(file.substr(0, file.rfind('/')));
-  WriteBytes(file, "[InternetShortcut]\r\nURL=" + url + "\r\n");
-}
-
 TEST(ChromiumInterop, LoadsAnImportWithoutRepairingIt) {
   if (!HaveChromium()) GTEST_SKIP() << "chromium is not installed";
   TempDir dir;
