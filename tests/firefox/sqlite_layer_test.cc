@@ -1,5 +1,6 @@
 // The SQLite access layer: result codes, lastError, tables of wide text.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "firefox/sqlite/database.h"
 #include "firefox/sqlite/utf8mbstr.h"
@@ -89,6 +90,55 @@ TEST_F(SqliteLayerTest, NonAsciiTextRoundTrips) {
   EXPECT_STREQ(SQLite::UTF8MBSTR(u"\u00e9").buffer(), "\xC3\xA9");
   EXPECT_STREQ(
       SQLite::UTF8MBSTR(static_cast<const char16_t*>(nullptr)).buffer(), "");
+}
+
+// Bound values are values, a finished query holds no lock, and after a
+// failure that ended the transaction nothing runs until the rollback.
+TEST_F(SqliteLayerTest, PreparedStatementsAndTheTransaction) {
+  const std::u16string nasty = u"x'); drop table t; --";
+  ASSERT_EQ(db_.Run("insert into t(id, name) values(?, ?)", {7, nasty}), 0);
+  ASSERT_EQ(db_.Run("insert into t(id, name) values(?, ?)", {8, nullptr}), 0);
+  std::vector<std::u16string> names;
+  EXPECT_EQ(db_.ForEachRow("select name from t where id >= ? order by id",
+                           {7},
+                           [&](const SQLite::Statement& row) {
+                             names.push_back(row.IsNull(0) ? u"NULL"
+                                                           : row.Text(0));
+                           }),
+            0);
+  EXPECT_EQ(names, (std::vector<std::u16string>{nasty, u"NULL"}));
+  EXPECT_NE(db_.Run("insert into nowhere values(?)", {1}), 0);
+
+  // Another connection may write at once: no read lock was left behind.
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(test::U8(path_).c_str(), &other), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE; COMMIT;", nullptr, nullptr,
+                         nullptr),
+            SQLITE_OK);
+
+  // While the other connection writes, Begin reports the lock.
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  EXPECT_EQ(db_.Begin(), SQLITE_BUSY);
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+
+  ASSERT_EQ(db_.Begin(), 0);
+  EXPECT_EQ(db_.Run("insert into t(id, name) values(?, ?)", {20, u"kept?"}),
+            0);
+  // A refused row fails alone...
+  EXPECT_NE(db_.Run("insert into t(id, name) values(?, ?)", {20, u"dup"}), 0);
+  EXPECT_FALSE(db_.Aborted());
+  // ...a failure that ends the transaction stops everything after it.
+  ASSERT_EQ(db_.Execute(u"create temp trigger stop before insert on t when "
+                        u"new.id = 21 begin select raise(rollback, 'x'); end"),
+            0);
+  EXPECT_NE(db_.Run("insert into t(id) values(?)", {21}), 0);
+  EXPECT_TRUE(db_.Aborted());
+  EXPECT_NE(db_.Run("insert into t(id) values(?)", {22}), 0);
+  EXPECT_NE(db_.Commit(), 0);
+  EXPECT_FALSE(db_.Aborted());
+  EXPECT_EQ(db_.Query(u"select * from t where id >= 20").RowCount(), 0);
 }
 
 TEST(SqliteLayerOpen, BackslashPathsReachTheFile) {
