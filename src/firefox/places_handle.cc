@@ -67,9 +67,10 @@ bool FirefoxHoldsStore(const std::u16string& database_path) {
   if (platform::BrowserIsRunning(platform::Browser::kFirefox)) return true;
   const std::u16string folder = FolderOf(database_path);
   if (folder.empty() || !platform::FirefoxProfileInUse(folder)) return false;
-  DebugLog(u"[FirefoxBookmark].Firefox holds the profile of %s: nothing is "
-           u"written while it runs\n",
-           database_path.c_str());
+  DebugLog(
+      u"[FirefoxBookmark].Firefox holds the profile of %s: nothing is "
+      u"written while it runs\n",
+      database_path.c_str());
   platform::SetLastError(kErrorInUse);
   return true;
 }
@@ -86,9 +87,10 @@ ms_places* BuildPlacesHandle(const std::u16string& path) {
   db.Open(path.c_str(), SQLite::Database::OpenMode::kExistingOnly);
   int rc = ReadSchema(handle.get());
   if (IsLockedCode(rc)) {
-    DebugLog(u"[FirefoxBookmark].%s is locked: Firefox is running, nothing "
-             u"is written\n",
-             path.c_str());
+    DebugLog(
+        u"[FirefoxBookmark].%s is locked: Firefox is running, nothing "
+        u"is written\n",
+        path.c_str());
     db.Close();
     platform::SetLastError(kErrorInUse);
     return handle.release();

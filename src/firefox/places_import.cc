@@ -108,9 +108,10 @@ std::u16string UrlToStore(const ms_places* handle, const std::u16string& raw) {
   if (!Today(handle)) return raw;
   std::u16string normalized;
   if (NormalizeUrl(raw, &normalized)) return normalized;
-  DebugLog(u"[FirefoxBookmark].Not a URL that parses, written as it stands: "
-           u"%s\n",
-           raw.c_str());
+  DebugLog(
+      u"[FirefoxBookmark].Not a URL that parses, written as it stands: "
+      u"%s\n",
+      raw.c_str());
   return raw;
 }
 
@@ -139,8 +140,8 @@ bool ImportLink(ms_places* handle, const std::u16string& file,
     }
   }
   if (index->HasPlace(place)) return true;
-  if (InsertBookmarks(handle, kTypeLink, place, folder, title,
-                      kImportDateAdded, index->NextPosition()) == 0) {
+  if (InsertBookmarks(handle, kTypeLink, place, folder, title, kImportDateAdded,
+                      index->NextPosition()) == 0) {
     InsertFailed(u"InsertBookmarks execute fail:%ld \n");
     return false;
   }

@@ -19,6 +19,9 @@ extern const char16_t kImportDateAdded[];  // "1248279149000000"
 constexpr uint32_t kErrorNoUrl = 87;           // a .url file without URL
 constexpr uint32_t kErrorInsertFailed = 4313;  // an insert failed
 
+// Both walkers run in one transaction (or in the one an enclosing import
+// began), and write nothing while Firefox holds the store.
+//
 // Imports folder_path as the folder titled title directly under parent_id
 // (found, or created). Sub-folders named ".Quillbay", "Imported from
 // Firefox" or exclude_name (null: none) are left out at every depth. False

@@ -73,7 +73,8 @@ std::string ReversedHost(const std::string& url_utf8) {
   if (at != std::string::npos) host.erase(0, at + 1);
   // A port goes; the colons inside an IPv6 address stay.
   const size_t colon = host.rfind(':');
-  if (colon != std::string::npos && host.find(']', colon) == std::string::npos) {
+  if (colon != std::string::npos &&
+      host.find(']', colon) == std::string::npos) {
     host.resize(colon);
   }
   if (host.empty()) return std::string();

@@ -102,12 +102,11 @@ bool OneInteger(ms_places* handle, const char* sql,
                 bool* found) {
   *found = false;
   *out = 0;
-  int rc = handle->database.ForEachRow(
-      sql, values, [&](const Statement& row) {
-        if (*found || row.IsNull(0)) return;
-        *found = true;
-        *out = row.Integer(0);
-      });
+  int rc = handle->database.ForEachRow(sql, values, [&](const Statement& row) {
+    if (*found || row.IsNull(0)) return;
+    *found = true;
+    *out = row.Integer(0);
+  });
   return rc == SQLITE_OK;
 }
 
@@ -156,7 +155,9 @@ bool BookmarkExists(ms_places* handle, const std::u16string& url,
                     const std::u16string& parent) {
   if (!parent.empty() && !IsDecimal(parent)) return false;
   std::vector<int64_t> places;
-  auto collect = [&](const Statement& row) { places.push_back(row.Integer(0)); };
+  auto collect = [&](const Statement& row) {
+    places.push_back(row.Integer(0));
+  };
   if (Today(handle)) {
     const std::string utf8 = platform::ToUtf8(url);
     handle->database.ForEachRow(kPlaceByUrlToday,
@@ -255,8 +256,7 @@ bool ListChildFolders(ms_places* handle, const FolderRecord* folder,
     if (!IsDecimal(folder->id)) return false;
     id = LeadingNumber(folder->id);
   }
-  return handle->database.ForEachRow(kChildFolders, {id}, append) ==
-         SQLITE_OK;
+  return handle->database.ForEachRow(kChildFolders, {id}, append) == SQLITE_OK;
 }
 
 bool ListChildUrls(ms_places* handle, const FolderRecord* folder,

@@ -28,9 +28,10 @@ ImportTransaction::ImportTransaction(ms_places* handle) : handle_(handle) {
   }
   refused_ = true;
   if (IsLockedCode(rc)) {
-    DebugLog(u"[FirefoxBookmark].%s is locked: Firefox is running, nothing "
-             u"is written\n",
-             handle_->databasePath.c_str());
+    DebugLog(
+        u"[FirefoxBookmark].%s is locked: Firefox is running, nothing "
+        u"is written\n",
+        handle_->databasePath.c_str());
     platform::SetLastError(kErrorInUse);
   } else {
     DebugLog(u"[FirefoxBookmark].Cannot begin writing %s: %ld\n",
@@ -51,17 +52,19 @@ bool ImportTransaction::Finish(bool result) {
   if (db.Aborted()) {
     long code = static_cast<long>(db.LastError());
     db.Rollback();
-    DebugLog(u"[FirefoxBookmark].Import into %s stopped by a database "
-             u"failure (%ld): nothing of it was written\n",
-             handle_->databasePath.c_str(), code);
+    DebugLog(
+        u"[FirefoxBookmark].Import into %s stopped by a database "
+        u"failure (%ld): nothing of it was written\n",
+        handle_->databasePath.c_str(), code);
     platform::SetLastError(kErrorInsertFailed);
     return false;
   }
   int rc = db.Commit();
   if (rc != 0) {
-    DebugLog(u"[FirefoxBookmark].Import into %s could not be committed "
-             u"(%ld): nothing of it was written\n",
-             handle_->databasePath.c_str(), static_cast<long>(rc));
+    DebugLog(
+        u"[FirefoxBookmark].Import into %s could not be committed "
+        u"(%ld): nothing of it was written\n",
+        handle_->databasePath.c_str(), static_cast<long>(rc));
     platform::SetLastError(IsLockedCode(rc) ? kErrorInUse : kErrorInsertFailed);
     return false;
   }

@@ -7,18 +7,6 @@
 namespace marksafe {
 namespace firefox {
 
-std::u16string SqlLiteral(const std::u16string& text) {
-  std::u16string out;
-  out.reserve(text.size() + 2);
-  out.push_back(u'\'');
-  for (char16_t c : text) {
-    out.push_back(c);
-    if (c == u'\'') out.push_back(u'\'');
-  }
-  out.push_back(u'\'');
-  return out;
-}
-
 SqlArg::SqlArg(int value) : text_(NumberText(value)) {}
 SqlArg::SqlArg(long long value) : text_(NumberText(value)) {}
 

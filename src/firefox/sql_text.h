@@ -1,6 +1,6 @@
-// Building the text of the places statements. Text values are written as
-// SQL string literals in single quotes with every single quote doubled, so
-// that no title or URL can end its literal or be read as a column name.
+// Building the text of the fixed counting statements, and reading ids.
+// Titles and URLs never go into statement text: they are bound as
+// parameters of prepared statements (sqlite/statement.h).
 #ifndef MARKSAFE_FIREFOX_SQL_TEXT_H_
 #define MARKSAFE_FIREFOX_SQL_TEXT_H_
 
@@ -9,9 +9,6 @@
 
 namespace marksafe {
 namespace firefox {
-
-// text as an SQL string literal: 'it''s'.
-std::u16string SqlLiteral(const std::u16string& text);
 
 // One value for FormatSql: text (inserted unchanged) or a number.
 class SqlArg {

@@ -18,8 +18,8 @@ namespace test {
 class PlacesDb {
  public:
   enum class Layout {
-    kOld,    // the tables of the era of the places statements
-    kToday,  // the store of a fresh Firefox ESR 153 profile (WAL journal)
+    kOld,       // the tables of the era of the places statements
+    kToday,     // the store of a fresh Firefox ESR 153 profile (WAL journal)
     kExisting,  // opens path as it is
   };
   // Creates path (UTF-8) with moz_places and moz_bookmarks and the root 1

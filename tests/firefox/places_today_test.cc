@@ -92,8 +92,8 @@ TEST_F(TodayStoreTest, RestoreWritesEveryColumnFirefoxNeeds) {
   {
     test::ScopedHandle handle(db_.path());
     ASSERT_NE(handle.get(), nullptr);
-    ASSERT_TRUE(import_2_firefox_from_bk(handle.get(), M(U16(Backup(""))),
-                                         false));
+    ASSERT_TRUE(
+        import_2_firefox_from_bk(handle.get(), M(U16(Backup(""))), false));
   }
   // The folder follows the default bookmarks' folder 7 in the menu.
   const int64_t news = db_.FolderId(2, "News");

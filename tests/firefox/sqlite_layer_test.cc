@@ -99,13 +99,12 @@ TEST_F(SqliteLayerTest, PreparedStatementsAndTheTransaction) {
   ASSERT_EQ(db_.Run("insert into t(id, name) values(?, ?)", {7, nasty}), 0);
   ASSERT_EQ(db_.Run("insert into t(id, name) values(?, ?)", {8, nullptr}), 0);
   std::vector<std::u16string> names;
-  EXPECT_EQ(db_.ForEachRow("select name from t where id >= ? order by id",
-                           {7},
-                           [&](const SQLite::Statement& row) {
-                             names.push_back(row.IsNull(0) ? u"NULL"
-                                                           : row.Text(0));
-                           }),
-            0);
+  EXPECT_EQ(
+      db_.ForEachRow("select name from t where id >= ? order by id", {7},
+                     [&](const SQLite::Statement& row) {
+                       names.push_back(row.IsNull(0) ? u"NULL" : row.Text(0));
+                     }),
+      0);
   EXPECT_EQ(names, (std::vector<std::u16string>{nasty, u"NULL"}));
   EXPECT_NE(db_.Run("insert into nowhere values(?)", {1}), 0);
 
@@ -124,8 +123,7 @@ TEST_F(SqliteLayerTest, PreparedStatementsAndTheTransaction) {
   sqlite3_close(other);
 
   ASSERT_EQ(db_.Begin(), 0);
-  EXPECT_EQ(db_.Run("insert into t(id, name) values(?, ?)", {20, u"kept?"}),
-            0);
+  EXPECT_EQ(db_.Run("insert into t(id, name) values(?, ?)", {20, u"kept?"}), 0);
   // A refused row fails alone...
   EXPECT_NE(db_.Run("insert into t(id, name) values(?, ?)", {20, u"dup"}), 0);
   EXPECT_FALSE(db_.Aborted());

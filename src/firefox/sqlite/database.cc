@@ -190,8 +190,8 @@ int Database::Begin() {
     lastError = 1;
     return 1;
   }
-  int rc = sqlite3_exec(connection, "BEGIN IMMEDIATE", nullptr, nullptr,
-                        nullptr);
+  int rc =
+      sqlite3_exec(connection, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) {
     lastError = rc;
     return rc;

@@ -76,8 +76,9 @@ int64_t Statement::Integer(int column) const {
 std::string Statement::Utf8(int column) const {
   const unsigned char* text = sqlite3_column_text(statement_, column);
   if (text == nullptr) return std::string();
-  return std::string(reinterpret_cast<const char*>(text),
-                     static_cast<size_t>(sqlite3_column_bytes(statement_, column)));
+  return std::string(
+      reinterpret_cast<const char*>(text),
+      static_cast<size_t>(sqlite3_column_bytes(statement_, column)));
 }
 
 std::u16string Statement::Text(int column) const {

@@ -19,15 +19,15 @@ class Value {
  public:
   enum class Kind { kNull, kInteger, kText };
   Value() = default;
-  Value(std::nullptr_t) {}                                            // NOLINT
+  Value(std::nullptr_t) {}  // NOLINT
   // Integers of every width (int64_t is long on some systems and long long
   // on others).
-  Value(int value) : kind_(Kind::kInteger), integer_(value) {}    // NOLINT
-  Value(long value) : kind_(Kind::kInteger), integer_(value) {}   // NOLINT
-  Value(long long value)                                          // NOLINT
+  Value(int value) : kind_(Kind::kInteger), integer_(value) {}   // NOLINT
+  Value(long value) : kind_(Kind::kInteger), integer_(value) {}  // NOLINT
+  Value(long long value)                                         // NOLINT
       : kind_(Kind::kInteger), integer_(static_cast<int64_t>(value)) {}
-  Value(const std::u16string& text);                                  // NOLINT
-  Value(const char16_t* text);                                        // NOLINT
+  Value(const std::u16string& text);  // NOLINT
+  Value(const char16_t* text);        // NOLINT
   // Text already in UTF-8.
   static Value Utf8(std::string text);
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <thread>
 
-#include "marksafe/marksafe.h"
 #include "firefox/places_fixture.h"
+#include "marksafe/marksafe.h"
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -65,7 +65,8 @@ TEST(FirefoxEsrInterop, FirefoxKeepsWhatWasRestoredIntoItsStore) {
   test::WriteUrlFile(dir.sub("src/Upper.url"), "HTTP://Example.COM/Upper");
   test::WriteUrlFile(dir.sub("src/Sub/Cafe.url"),
                      "https://caf\xC3\xA9.example/a b");
-  test::WriteUrlFile(dir.sub("src/About.url"), "https://www.mozilla.org/about/");
+  test::WriteUrlFile(dir.sub("src/About.url"),
+                     "https://www.mozilla.org/about/");
   {
     test::ScopedHandle handle(places);
     ASSERT_NE(handle.get(), nullptr);
