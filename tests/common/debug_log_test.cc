@@ -31,7 +31,8 @@ TEST(DebugFormatter, FixedFormatterCutsAt511UnitsAndKeepsLastError) {
 TEST(DebugFormatter, ArgumentsKeepTheirKindWhateverTheDirective) {
   // Error codes arrive as uint32_t, int, long: all print as numbers, and a
   // directive that names another kind never reads beside the argument.
-  EXPECT_EQ(FormatMessage(0, u"fail: %ld \n", uint32_t{4313}), u"fail: 4313 \n");
+  EXPECT_EQ(FormatMessage(0, u"fail: %ld \n", uint32_t{4313}),
+            u"fail: 4313 \n");
   EXPECT_EQ(FormatMessage(0, u"%ld/%d/%u", -1L, 7, uint64_t{1} << 40),
             u"-1/7/1099511627776");
   EXPECT_EQ(FormatMessage(0, u"%s and %ld", 5, u"text"), u"5 and text");

@@ -16,60 +16,60 @@ namespace {
 using test::ReadBytes;
 using test::TempDir;
 
-TEST(NamingRules, LeftOutCharactersAndTrimming) {
-  EXPECT_EQ(FirefoxName(u"a/b: c ", NameKind::kFile), u"ab c");
-  EXPECT_EQ(ChromeName(u"a/b: c ", NameKind::kFile), u"ab c ");
-  EXPECT_EQ(FirefoxName(u"  <x>|*?\\y  ", NameKind::kFolder), u"xy");
-  // Quotes and control characters go too; U+007F and non-ASCII stay.
-  const std::u16string title = u"say \"hi\"\x01\ttab\x1f\nend\x7f\u00e9";
-  EXPECT_EQ(FirefoxName(title, NameKind::kFile), u"say hitabend\x7f\u00e9");
-  EXPECT_EQ(ChromeName(title, NameKind::kFolder), u"say hitabend\x7f\u00e9");
-}
-
-TEST(NamingRules, DotFolderNamesNeverLeaveTheFolder) {
-  EXPECT_EQ(ChromeName(u".", NameKind::kFolder), u"_");
-  EXPECT_EQ(ChromeName(u"..", NameKind::kFolder), u"__");
-  EXPECT_EQ(ChromeName(u". .", NameKind::kFolder), u"_ _");
-  EXPECT_EQ(FirefoxName(u" .. ", NameKind::kFolder), u"__");
-  EXPECT_EQ(FirefoxName(u"/../", NameKind::kFolder), u"__");
-  EXPECT_EQ(ChromeName(u"..\\..", NameKind::kFolder), u"____");
-  // Names that merely contain dots are kept; an empty folder name too.
-  EXPECT_EQ(ChromeName(u"...a", NameKind::kFolder), u"...a");
-  EXPECT_EQ(ChromeName(u"", NameKind::kFolder), u"");
+TEST(NamingRules, LeftOutCharactersTrimmingAndDotNames) {
+  // title, Firefox folder name, Chrome folder name. Quotes and control
+  // characters go; U+007F and non-ASCII stay; only Firefox trims. Folder
+  // names of dots alone would leave the folder: their dots become "_".
+  const struct {
+    std::u16string title, firefox, chrome;
+  } cases[] = {{u"a/b: c ", u"ab c", u"ab c "},
+               {u"  <x>|*?\\y  ", u"xy", u"  xy  "},
+               {u"say \"hi\"\x01\ttab\x1f\nend\x7f\u00e9",
+                u"say hitabend\x7f\u00e9", u"say hitabend\x7f\u00e9"},
+               {u".", u"_", u"_"},
+               {u" .. ", u"__", u" __ "},
+               {u". .", u"_ _", u"_ _"},
+               {u"/../", u"__", u"__"},
+               {u"..\\..", u"____", u"____"},
+               {u"...a", u"...a", u"...a"},
+               {u"", u"", u""}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(FirefoxName(c.title, NameKind::kFolder), c.firefox)
+        << test::U8(c.title);
+    EXPECT_EQ(ChromeName(c.title, NameKind::kFolder), c.chrome)
+        << test::U8(c.title);
+  }
   // File names get ".url" after them and cannot climb out anyway.
   EXPECT_EQ(ChromeName(u"..", NameKind::kFile), u"..");
+  EXPECT_EQ(FirefoxName(u"a/b: c ", NameKind::kFile), u"ab c");
 }
 
 TEST(NamingRules, FileNameBackToTitle) {
   EXPECT_EQ(TitleFromFileName(u"News.url"), u"News");
   EXPECT_EQ(TitleFromFileName(u".url"), u"");
   EXPECT_EQ(TitleFromFileName(u"url"), u"");
-  EXPECT_TRUE(IsShortcutFileName(u"a.URL"));
-  EXPECT_TRUE(IsShortcutFileName(u".url"));
-  EXPECT_FALSE(IsShortcutFileName(u"url"));
-  EXPECT_FALSE(IsShortcutFileName(u"a.url."));
-  EXPECT_FALSE(IsShortcutFileName(u"a.urls"));
+  for (const char16_t* name : {u"a.URL", u".url"}) {
+    EXPECT_TRUE(IsShortcutFileName(name));
+  }
+  for (const char16_t* name : {u"url", u"a.url.", u"a.urls"}) {
+    EXPECT_FALSE(IsShortcutFileName(name));
+  }
   EXPECT_TRUE(ExtensionMatches(u"C:\\fav\\x.Url", u"url"));
   EXPECT_FALSE(ExtensionMatches(u"C:\\fav.url\\noext", u"url"));
   EXPECT_TRUE(
       ExtensionMatches(u"x.abcdefghijklmnopqrXYZ", u"abcdefghijklmnopqr"));
 }
 
-TEST(ChromeShortcut, WrittenAsUtf16WithUncleanedTitle) {
+TEST(ChromeShortcut, Utf16WithUncleanedTitleAndNoKeysFromLineBreaks) {
   TempDir dir;
   ASSERT_TRUE(WriteChromeShortcut(dir.u16(), u"a/b: c \"q\" \u00e9",
                                   u"http://example.com/?a=1"));
   const std::string path = dir.sub("ab c q \xc3\xa9.url");
-  const std::string bytes = ReadBytes(path);
-  ASSERT_GE(bytes.size(), 2u);
-  EXPECT_EQ(bytes.substr(0, 2), std::string("\xFF\xFE", 2));
-  const std::u16string file = test::U16(path);
-  EXPECT_EQ(ReadShortcutUrl(file, u"", 256), u"http://example.com/?a=1");
-  EXPECT_EQ(ReadShortcutTitle(file, 256), u"a/b: c \"q\" \u00e9.url");
-}
-
-TEST(ChromeShortcut, LineBreakInTitleCannotAddKeys) {
-  TempDir dir;
+  EXPECT_EQ(ReadBytes(path).substr(0, 2), std::string("\xFF\xFE", 2));
+  EXPECT_EQ(ReadShortcutUrl(test::U16(path), u"", 256),
+            u"http://example.com/?a=1");
+  EXPECT_EQ(ReadShortcutTitle(test::U16(path), 256),
+            u"a/b: c \"q\" \u00e9.url");
   ASSERT_TRUE(WriteChromeShortcut(dir.u16(), u"x\r\nURL=javascript:1",
                                   u"http://good/"));
   const std::u16string file = dir.u16("xURL=javascript1.url");

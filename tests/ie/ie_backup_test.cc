@@ -11,12 +11,9 @@ namespace {
 
 using test::ListTree;
 using test::LogCapture;
+using test::Ms;
 using test::TempDir;
 using test::WriteBytes;
-
-const MS_CHAR* Ms(const std::u16string& text) {
-  return reinterpret_cast<const MS_CHAR*>(text.c_str());
-}
 
 class IeTest : public ::testing::Test {
  protected:
@@ -53,21 +50,16 @@ TEST_F(IeTest, BackupIntoBackupSetCreatesFoldersAndCopiesOnlyShortcuts) {
   EXPECT_EQ(size, 20u + 25u + 1u);
 }
 
-TEST_F(IeTest, PlainDestinationAndOverwrite) {
+TEST_F(IeTest, PlainDestinationOverwriteAndNullArguments) {
   const std::u16string dest = dir_.u16("plain/dest");
   ASSERT_TRUE(backup_ie(Ms(favorites_), Ms(dest), false, false, &never_));
   EXPECT_EQ(ListTree(dir_.sub("plain/dest")), kBackedUp);
   EXPECT_FALSE(backup_ie(Ms(favorites_), Ms(dest), false, false, &never_));
   EXPECT_TRUE(backup_ie(Ms(favorites_), Ms(dest), false, true, &never_));
-}
-
-TEST_F(IeTest, NullArgumentsTouchNothing) {
   const std::u16string root = dir_.u16("usb");
   EXPECT_FALSE(backup_ie(Ms(favorites_), nullptr, true, false, &never_));
   EXPECT_FALSE(backup_ie(Ms(favorites_), Ms(root), true, false, nullptr));
   EXPECT_FALSE(test::Exists(dir_.sub("usb")));
-  EXPECT_FALSE(
-      get_ie_favorites_size(Ms(favorites_), false, nullptr, nullptr, nullptr));
 }
 
 TEST_F(IeTest, UncreatableBookmarksFolderLogsThroughTheFixedFormatter) {
@@ -76,9 +68,8 @@ TEST_F(IeTest, UncreatableBookmarksFolderLogsThroughTheFixedFormatter) {
   LogCapture log;
   EXPECT_FALSE(backup_ie(Ms(favorites_), Ms(root), true, false, &never_));
   ASSERT_FALSE(log.lines().empty());
-  const std::u16string& line = log.lines().back();
-  EXPECT_EQ(line.size(), 511u);
-  EXPECT_EQ(test::U8(line.substr(0, 30)), "[backup_ie] Create directory: ");
+  EXPECT_EQ(log.lines().back().size(), 511u);
+  EXPECT_TRUE(log.Contains("[backup_ie] Create directory: "));
 }
 
 TEST_F(IeTest, SizeCountsEveryFolderAndRefusesShortOrMissingPaths) {
@@ -97,6 +88,8 @@ TEST_F(IeTest, SizeCountsEveryFolderAndRefusesShortOrMissingPaths) {
                                      &folders, &links));
   EXPECT_EQ(size, 77u);
   EXPECT_EQ(folders, 0);
+  EXPECT_FALSE(
+      get_ie_favorites_size(Ms(favorites_), false, nullptr, nullptr, nullptr));
 }
 
 }  // namespace

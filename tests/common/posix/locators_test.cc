@@ -12,14 +12,11 @@
 namespace marksafe {
 namespace {
 
+using test::Out;
 using test::ScopedEnv;
 using test::TempDir;
 using test::U8;
 using test::WriteBytes;
-
-std::string Out(const MS_CHAR* buffer) {
-  return U8(reinterpret_cast<const char16_t*>(buffer));
-}
 
 class FirefoxProfileTest : public ::testing::Test {
  protected:
@@ -36,27 +33,17 @@ class FirefoxProfileTest : public ::testing::Test {
   ScopedEnv app_data_{"MARKSAFE_APPDATA", dir_.sub("Roaming")};
 };
 
-TEST_F(FirefoxProfileTest, DefaultIsASubstringAnywhereInTheName) {
-  AddProfile("x7k2.default-release-1");
-  MS_CHAR out[260] = {};
-  ASSERT_TRUE(is_installed_firefox(out));
-  EXPECT_EQ(Out(out), Located() + "x7k2.default-release-1\\places.sqlite");
-  EXPECT_TRUE(is_installed_firefox(nullptr));
-}
-
-TEST_F(FirefoxProfileTest, FirstDirectoryInListingOrderIsTaken) {
-  AddProfile("y.default-release");
-  AddProfile("x.default");
-  WriteBytes(dir_.sub("Roaming/Mozilla/Firefox/Profiles/a.default.txt"), "");
-  EXPECT_EQ(U8(LocateFirefoxProfile()), Located() + "x.default");
-}
-
-TEST_F(FirefoxProfileTest, CapitalDIsNotFound) {
-  AddProfile("abc.Default");
-  EXPECT_EQ(LocateFirefoxProfile(), u"");
+TEST_F(FirefoxProfileTest, FirstFolderWithDefaultInItsNameInListingOrder) {
   MS_CHAR out[260] = {u'k', 0};
+  AddProfile("abc.Default");  // a capital D is not found
   EXPECT_FALSE(is_installed_firefox(out));
   EXPECT_EQ(Out(out), "k");
+  AddProfile("y.default");
+  AddProfile("x7.default-release-1");
+  WriteBytes(dir_.sub("Roaming/Mozilla/Firefox/Profiles/a.default.txt"), "");
+  ASSERT_TRUE(is_installed_firefox(out));
+  EXPECT_EQ(Out(out), Located() + "x7.default-release-1\\places.sqlite");
+  EXPECT_TRUE(is_installed_firefox(nullptr));
 }
 
 // Firefox 67 and later: an unused "x.default" beside the profile in use,
@@ -70,8 +57,8 @@ TEST_F(FirefoxProfileTest, ProfilesIniNamesTheProfileInUse) {
       "Default=1\n\n[Profile0]\nName=default-release\nIsRelative=1\n"
       "Path=Profiles/y.default-release\n\n[General]\nStartWithLastProfile=1"
       "\nVersion=2\n";
-  const std::string in_use = dir_.sub("Roaming") +
-                             "\\Mozilla\\Firefox\\Profiles\\y.default-release";
+  const std::string in_use =
+      dir_.sub("Roaming") + "\\Mozilla\\Firefox\\Profiles\\y.default-release";
   // The [Install...] section wins over Default=1.
   WriteBytes(firefox + "/profiles.ini",
              "[Install4F96D1932A9F858E]\r\nDefault=Profiles/y.default-release"
@@ -107,37 +94,26 @@ TEST_F(FirefoxProfileTest, ProfilesIniNamesTheProfileInUse) {
   EXPECT_EQ(U8(LocateFirefoxProfile()), Located() + "x.default");
 }
 
-TEST(FirefoxNativeRoots, ProfilesIniOfTheFirstRootNamesTheProfile) {
+TEST(FirefoxNativeRoots, FirstRootThatYieldsAProfileAndItsProfilesIni) {
   TempDir dir;
   ScopedEnv no_app_data("MARKSAFE_APPDATA");
   ScopedEnv xdg("XDG_CONFIG_HOME", dir.sub("config"));
   ScopedEnv home("HOME", dir.sub("home"));
   const std::string root = dir.sub("config/mozilla/firefox");
+  // The first root exists but holds no profile; the older one does.
+  test::MakeDirs(root + "/Crash Reports");
+  WriteBytes(dir.sub("home/.mozilla/firefox/q.default/places.sqlite"), "");
+  EXPECT_EQ(U8(LocateFirefoxProfile()),
+            dir.sub("home/.mozilla/firefox") + "\\q.default");
   // The layout of a fresh Firefox ESR on Linux.
   WriteBytes(root + "/a1.default/times.json", "{}");
   WriteBytes(root + "/b2.default-esr/places.sqlite", "");
-  WriteBytes(dir.sub("home/.mozilla/firefox/c3.default/places.sqlite"), "");
   WriteBytes(root + "/profiles.ini",
              "[Install3B6073811A6ABF12]\nDefault=b2.default-esr\nLocked=1\n\n"
              "[Profile1]\nName=default\nIsRelative=1\nPath=a1.default\n"
              "Default=1\n\n[Profile0]\nName=default-esr\nIsRelative=1\n"
              "Path=b2.default-esr\n");
   EXPECT_EQ(U8(LocateFirefoxProfile()), root + "\\b2.default-esr");
-}
-
-TEST(FirefoxNativeRoots, FirstRootThatYieldsAProfileIsUsed) {
-  TempDir dir;
-  ScopedEnv no_app_data("MARKSAFE_APPDATA");
-  ScopedEnv xdg("XDG_CONFIG_HOME", dir.sub("config"));
-  ScopedEnv home("HOME", dir.sub("home"));
-  // The first root exists but holds no profile; the older one does.
-  test::MakeDirs(dir.sub("config/mozilla/firefox/Crash Reports"));
-  WriteBytes(dir.sub("home/.mozilla/firefox/q.default/places.sqlite"), "");
-  EXPECT_EQ(U8(LocateFirefoxProfile()),
-            dir.sub("home/.mozilla/firefox") + "\\q.default");
-  WriteBytes(dir.sub("config/mozilla/firefox/n.default-esr/places.sqlite"), "");
-  EXPECT_EQ(U8(LocateFirefoxProfile()),
-            dir.sub("config/mozilla/firefox") + "\\n.default-esr");
 }
 
 TEST(ChromeFile, OsMajorFiveUsesLocalSettingsLaterVersionsLocal) {

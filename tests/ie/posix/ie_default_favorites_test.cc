@@ -22,7 +22,7 @@ TEST(IeDefaultFavorites, UsedOnlyWhenInternetExplorerIsInstalled) {
   WriteBytes(dir.sub("Favorites/sub/a.url"), "12345");
   test::MakeDirs(dir.sub("usb"));
   const std::u16string root = dir.u16("usb");
-  const MS_CHAR* usb = reinterpret_cast<const MS_CHAR*>(root.c_str());
+  const MS_CHAR* usb = test::Ms(root);
   const volatile uint8_t never = 0;
   uint64_t size = 0;
   int32_t folders = 0;

@@ -18,7 +18,7 @@ TEST(IeProDefaultFavorites, RestoresIntoTheLocatedFolderOrAddsTwoWithoutIt) {
   ScopedEnv program_files("MARKSAFE_PROGRAM_FILES", dir.sub("PF"));
   test::WriteBytes(dir.sub("usb/Bookmarks/Favorites/a.url"), "a");
   const std::u16string root = dir.u16("usb");
-  const MS_CHAR* usb = reinterpret_cast<const MS_CHAR*>(root.c_str());
+  const MS_CHAR* usb = test::Ms(root);
   const volatile uint8_t never = 0;
   int32_t progress = 0;
   test::LogCapture log;
