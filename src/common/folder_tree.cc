@@ -1,5 +1,6 @@
 #include "common/folder_tree.h"
 
+#include <unordered_set>
 #include <vector>
 
 #include "common/debug_log.h"
@@ -38,6 +39,26 @@ bool CopyFilterMatches(const std::u16string& name,
   return EqualsNoCase(Truncated(name.substr(dot + 1), kExtensionChars), filter);
 }
 
+// True when both files can be read and hold the same bytes.
+bool SameContent(const std::u16string& a, const std::u16string& b) {
+  std::string first;
+  std::string second;
+  return platform::ReadFile(a, &first) && platform::ReadFile(b, &second) &&
+         first == second;
+}
+
+// The names of the files (not folders) in folder; empty when it cannot be
+// listed.
+std::unordered_set<std::u16string> FileNames(const std::u16string& folder) {
+  std::unordered_set<std::u16string> names;
+  std::vector<platform::DirEntry> entries;
+  if (!platform::ListDirectory(folder, &entries)) return names;
+  for (const platform::DirEntry& entry : entries) {
+    if (!entry.is_directory) names.insert(entry.name);
+  }
+  return names;
+}
+
 struct CopyJob {
   std::u16string filter;  // already cut to 18 characters
   bool overwrite;
@@ -70,7 +91,21 @@ bool CopyTree(const CopyJob& job, const std::u16string& source,
   // cancellation like every other entry; one test stands for them here.
   if (IsCancelled(job.cancel_flag)) return false;
 
+  // When files may be replaced, those already there with the same bytes
+  // are left as they are: replacing a file's content costs the file system
+  // far more than writing a new one, and a restore repeated onto its own
+  // result would otherwise rewrite every file to the same bytes. The
+  // destination is listed once per folder. A folder copied onto itself
+  // fails file by file as before.
+  std::unordered_set<std::u16string> present;
+  if (job.overwrite && ComparablePath(from) != ComparablePath(to)) {
+    present = FileNames(to);
+  }
+
   bool result = true;
+  // A later successful copy may clear the thread's last-error value; the
+  // code of the last failing copy is set back before false is returned.
+  uint32_t failure_code = 0;
   for (const platform::DirEntry& entry : entries) {
     if (IsCancelled(job.cancel_flag)) return false;
     if (entry.name == u"." || entry.name == u"..") continue;
@@ -91,12 +126,18 @@ bool CopyTree(const CopyJob& job, const std::u16string& source,
     }
 
     if (!CopyFilterMatches(entry.name, job.filter)) continue;
+    if (present.count(entry.name) != 0 &&
+        SameContent(from + entry.name, to + entry.name)) {
+      continue;
+    }
     if (!platform::CopyFile(from + entry.name, to + entry.name,
                             !job.overwrite)) {
+      failure_code = platform::GetLastError();
       DebugLog(u"WinApi:CopyFile execute fail:%ld \n", LastErrorForLog());
       result = false;
     }
   }
+  if (!result) platform::SetLastError(failure_code);
   return result;
 }
 

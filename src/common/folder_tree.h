@@ -14,7 +14,9 @@ namespace marksafe {
 // recursively, creating destination first. ".Quillbay" folders are never
 // entered; with skip_imported "Imported from IE" folders neither. A failed
 // file copy makes the result false and the copy goes on; a failed sub-folder
-// or a non-zero *cancel_flag (read before each entry) stops at once.
+// or a non-zero *cancel_flag (read before each entry) stops at once. With
+// overwrite, a file already there with the same bytes is left untouched
+// rather than rewritten.
 bool copy_folder(const std::u16string& source,
                  const std::u16string& destination,
                  const std::u16string& filter, bool overwrite,

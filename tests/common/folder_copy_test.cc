@@ -64,6 +64,38 @@ TEST(CopyFolderOverwrite, RefusalLogsFailsAndCopiesTheRest) {
   EXPECT_EQ(ReadBytes(dir.sub("dst/a.url")), "new a");
 }
 
+// With overwrite, files already holding the same bytes are left alone; every
+// other file is replaced whole, and the result and the tree are those of a
+// plain copy.
+TEST(CopyFolderOverwrite, SameFilesKeptOthersReplacedWhole) {
+  TempDir dir;
+  WriteBytes(dir.sub("src/same.url"), "[InternetShortcut]\r\nURL=a\r\n");
+  WriteBytes(dir.sub("src/sub/samesize.url"), "URL=b");
+  WriteBytes(dir.sub("src/sub/shorter.url"), "URL=c");
+  WriteBytes(dir.sub("src/new.url"), "URL=d");
+  ASSERT_TRUE(Copy(dir, "src", "dst"));
+  WriteBytes(dir.sub("src/sub/samesize.url"), "URL=B");
+  WriteBytes(dir.sub("dst/sub/shorter.url"), "URL=c and a longer tail");
+  WriteBytes(dir.sub("dst/extra.url"), "kept");
+  WriteBytes(dir.sub("src/later.url"), "URL=e");
+  ASSERT_TRUE(Copy(dir, "src", "dst", /*overwrite=*/true));
+  EXPECT_EQ(ReadBytes(dir.sub("dst/same.url")),
+            "[InternetShortcut]\r\nURL=a\r\n");
+  EXPECT_EQ(ReadBytes(dir.sub("dst/sub/samesize.url")), "URL=B");
+  EXPECT_EQ(ReadBytes(dir.sub("dst/sub/shorter.url")), "URL=c");
+  EXPECT_EQ(ReadBytes(dir.sub("dst/later.url")), "URL=e");
+  EXPECT_EQ(ReadBytes(dir.sub("dst/extra.url")), "kept");
+  // A second identical run changes nothing and still succeeds; a folder
+  // copied onto itself still fails, file by file.
+  ASSERT_TRUE(Copy(dir, "src", "dst", true));
+  EXPECT_EQ(ListTree(dir.sub("dst")),
+            (std::vector<std::string>{"extra.url", "later.url", "new.url",
+                                      "same.url", "sub/", "sub/samesize.url",
+                                      "sub/shorter.url"}));
+  EXPECT_FALSE(Copy(dir, "src", "src", true));
+  EXPECT_EQ(ReadBytes(dir.sub("src/new.url")), "URL=d");
+}
+
 TEST(CopyFolderFailures, MissingSourceEmptyPathsLinksAndCopiesIntoItself) {
   TempDir dir;
   LogCapture log;
