@@ -47,10 +47,14 @@ IdCounter NextId(const Json::Value& document) {
 }
 
 // Readies the document for today's Chrome (synced root, checksum) and
-// writes it over file.
+// writes it over file. A document that holds nothing new is not written:
+// Chrome's file keeps its bytes, and a repeated restore of a large backup
+// costs no rewrite of the whole file.
 bool SaveForChrome(Json::Value* document, const std::u16string& file,
                    IdCounter next_id_when_loaded) {
-  PrepareForChrome(document, NextId(*document) != next_id_when_loaded);
+  if (!PrepareForChrome(document, NextId(*document) != next_id_when_loaded)) {
+    return true;
+  }
   return save_chrome_file(*document, file);
 }
 

@@ -36,7 +36,9 @@ bool import_folder_2_bookmark_bar(Json::Value* document, const char16_t* source,
 bool import_from_chrome_bk(Json::Value* document, const char16_t* folder);
 
 // The exports; results as documented in marksafe.h. A save that fails makes
-// the call return 87.
+// the call return 87. The file is saved for today's Chrome (a synced root
+// added when missing, the checksum of a changed tree) and left untouched
+// when the import added nothing and the root was there.
 int32_t ImportFolder2ChromeBar(const char16_t* chrome_file,
                                const char16_t* source_folder,
                                const char16_t* folder_name);

@@ -19,12 +19,15 @@ namespace {
 
 // Files of Chromium 156: a fresh profile's, and its rewrite of that file
 // after a bookmark named Caf\u00e9 was added by hand.
+std::string Fixture(const std::string& name = "bookmarks-today.json") {
+  const std::string here = __FILE__;
+  return ReadBytes(here.substr(0, here.rfind('/')) + "/../data/chrome/" + name);
+}
+
 TEST(ChromeChecksum, AsChromiumComputesIt) {
-  const std::string data = __FILE__;
   for (const char* name :
        {"bookmarks-today.json", "bookmarks-rewritten-by-chromium.json"}) {
-    const Json::Value fixture = Doc(
-        ReadBytes(data.substr(0, data.rfind('/')) + "/../data/chrome/" + name));
+    const Json::Value fixture = Doc(Fixture(name));
     EXPECT_EQ(fixture["checksum"].asString(), chrome::TreeChecksum(fixture));
   }
 }
@@ -32,8 +35,8 @@ TEST(ChromeChecksum, AsChromiumComputesIt) {
 class ChromeToday : public ::testing::Test {
  protected:
   int32_t Import(const char16_t* name) {
-    return import_folder_2_chrome_bar(U16(chrome_).c_str(),
-                                      dir_.u16("src").c_str(), name);
+    return import_folder_2_chrome_bar(Ms(U16(chrome_)), Ms(dir_.u16("src")),
+                                      name == nullptr ? nullptr : Ms(name));
   }
 
   TempDir dir_;
@@ -78,6 +81,17 @@ TEST_F(ChromeToday, ImportKeepsEveryOtherMemberAndUpdatesTheChecksum) {
   EXPECT_EQ(before, ReadBytes(chrome_));
 }
 
+TEST_F(ChromeToday, RestoreOfNothingNewLeavesChromesFileAsItWas) {
+  WriteBytes(chrome_, Fixture());
+  WriteBytes(dir_.sub("backup/chrome_pos.ini"),
+             "[Chrome_menu]\r\nBar=b\r\nother=o\r\n");
+  WriteUrlFile(dir_.sub("backup/b/x.url"), "HTTPS://Example.com/made");
+  MakeDirs(dir_.sub("backup/o"));
+  ASSERT_EQ(0, restore_chrome(U16(chrome_).c_str(), dir_.u16("backup").c_str(),
+                              false));
+  EXPECT_EQ(Fixture(), ReadBytes(chrome_));
+}
+
 TEST_F(ChromeToday, FileWithoutSyncedRootGetsOneWhenSaved) {
   WriteBytes(chrome_, R"({"roots": {
       "bookmark_bar": {"type": "folder", "id": "1", "name": "Bar",
@@ -96,8 +110,8 @@ TEST_F(ChromeToday, FileWithoutSyncedRootGetsOneWhenSaved) {
   WriteBytes(chrome_, R"({"roots": {"bookmark_bar": [],
       "other": {"type": "folder", "id": "7", "children": []}}})");
   MakeDirs(dir_.sub("backup"));
-  ASSERT_EQ(87, restore_chrome(U16(chrome_).c_str(), dir_.u16("backup").c_str(),
-                               false));
+  ASSERT_EQ(87,
+            restore_chrome(Ms(U16(chrome_)), Ms(dir_.u16("backup")), false));
   EXPECT_EQ("8", LoadChrome(chrome_)["roots"]["synced"]["id"].asString());
 }
 
