@@ -23,13 +23,13 @@ bool HaveChromium() {
 }
 
 // Starts Chromium on the profile until it has loaded its bookmarks and
-// ends by itself.
-void RunChromium(const std::string& profile) {
+// ends by itself. False when the browser could not run here.
+bool RunChromium(const std::string& profile) {
   const std::string command =
       "timeout 60 chromium --headless --no-sandbox --disable-gpu "
       "--no-first-run --user-data-dir='" +
       profile + "' --dump-dom about:blank > /dev/null 2>&1";
-  ASSERT_EQ(0, std::system(command.c_str()));
+  return std::system(command.c_str()) == 0;
 }
 
 TEST(ChromiumInterop, LoadsAnImportWithoutRepairingIt) {
@@ -49,29 +49,31 @@ TEST(ChromiumInterop, LoadsAnImportWithoutRepairingIt) {
   WriteUrlFile(dir.sub("src/Sub/c.url"), "https://example.org");
   ASSERT_EQ(0, import_folder_2_chrome_bar(U16(bookmarks).c_str(),
                                           dir.u16("src").c_str(), u"N"));
-  const std::string written = ReadBytes(bookmarks);
-  RunChromium(dir.sub("profile"));
-  // Nothing to repair: no ids, checksum or addresses rewritten.
-  EXPECT_FALSE(Exists(bookmarks + ".bak"));
-  const Json::Value mine = Doc(written);
-  const Json::Value chromes = LoadChrome(bookmarks);
-  EXPECT_EQ(mine["roots"], chromes["roots"]);
-  EXPECT_EQ(chrome::TreeChecksum(chromes), chromes["checksum"].asString());
+  const Json::Value mine = Doc(ReadBytes(bookmarks));
 
-  // The same file with a node that lacks its guid is repaired: the browser
-  // did read the file in this setting, so the absence above means
-  // something. Its checksum of the repaired tree is ours as well.
+  // First the same file with a node that lacks its guid: the browser
+  // repairs it, keeping the input as Bookmarks.bak, when it reads the
+  // bookmarks in this setting; otherwise nothing can be learnt here. Its
+  // checksum of the repaired tree is ours as well.
   const std::string repaired = dir.sub("repaired/Default/Bookmarks");
   Json::Value changed = mine;
   changed["roots"]["bookmark_bar"]["children"][0].removeMember("guid");
   MakeDirs(dir.sub("repaired/Default"));
   WriteBytes(repaired, Json::StyledWriter().write(changed));
-  RunChromium(dir.sub("repaired"));
-  EXPECT_TRUE(Exists(repaired + ".bak"));
+  if (!RunChromium(dir.sub("repaired")) || !Exists(repaired + ".bak")) {
+    GTEST_SKIP() << "chromium did not load a profile's bookmarks here";
+  }
   const Json::Value rewritten = LoadChrome(repaired);
   EXPECT_TRUE(
       rewritten["roots"]["bookmark_bar"]["children"][0].isMember("guid"));
   EXPECT_EQ(chrome::TreeChecksum(rewritten), rewritten["checksum"].asString());
+
+  // Our own file needs no repair: no ids, guids or addresses rewritten.
+  ASSERT_TRUE(RunChromium(dir.sub("profile")));
+  EXPECT_FALSE(Exists(bookmarks + ".bak"));
+  const Json::Value chromes = LoadChrome(bookmarks);
+  EXPECT_EQ(mine["roots"], chromes["roots"]);
+  EXPECT_EQ(chrome::TreeChecksum(chromes), chromes["checksum"].asString());
 }
 
 }  // namespace
