@@ -10,11 +10,26 @@
 #include "chrome/document_reader.h"
 #include "chrome/document_writer.h"
 #include "chrome_test_util.h"
+#include "platform/platform.h"
 #include "support/test_support.h"
 
 namespace marksafe {
 namespace test {
 namespace {
+
+// The text with each "\n" turned into the line end of the system's text
+// files, as the Chrome file is written.
+std::string WithLineEnds(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') {
+      out += platform::TextLineEnd();
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
 
 TEST(ChromeDocumentText, GoldenLayoutWithEncodedNames) {
   const Json::Value document = Doc(R"({"version": 1, "meta": {},
@@ -73,7 +88,7 @@ TEST(ChromeDocumentText, GoldenLayoutWithEncodedNames) {
       "   \"version\" : 1\n"
       "}\n"
       "\n";
-  EXPECT_EQ(expected, chrome::ChromeFileText(document));
+  EXPECT_EQ(WithLineEnds(expected), chrome::ChromeFileText(document));
 }
 
 TEST(ChromeDocumentText, QuotingOfNamesAndOtherStrings) {
@@ -195,7 +210,7 @@ TEST(ChromeDocumentText, FixtureOfTodaysChromeRoundTrips) {
   ASSERT_TRUE(chrome::save_chrome_file(document, U16(file)));
   const std::string saved = ReadBytes(file);
   Json::StyledWriter styled;
-  EXPECT_EQ(styled.write(document) + "\n", saved);
+  EXPECT_EQ(WithLineEnds(styled.write(document) + "\n"), saved);
   const Json::Value again = LoadChrome(file);
   EXPECT_EQ(document, again);
   EXPECT_EQ("3", again["roots"]["synced"]["id"].asString());

@@ -19,7 +19,7 @@ class ChromeExport : public ::testing::Test {
  protected:
   int32_t Export(const std::string& dest) {
     MakeDirs(dir_.sub(dest));
-    return export_chrome_2_folder(U16(chrome_).c_str(), dir_.u16(dest).c_str());
+    return export_chrome_2_folder(Ms(U16(chrome_)), Ms(dir_.u16(dest)));
   }
   TempDir dir_;
   std::string chrome_ = dir_.sub("Default/Bookmarks");
@@ -61,7 +61,7 @@ TEST_F(ChromeExport, FilesFoldersNamesAndPositionFile) {
 }
 
 TEST_F(ChromeExport, MissingBrokenAndWronglyTypedInput) {
-  EXPECT_EQ(3, export_chrome_2_folder(U16(chrome_).c_str(), nullptr));
+  EXPECT_EQ(3, export_chrome_2_folder(Ms(U16(chrome_)), nullptr));
   EXPECT_EQ(2, Export("out"));
   LogCapture log;
   for (const char* text : {"not json", "{}"}) {
@@ -92,14 +92,12 @@ TEST_F(ChromeExport, MissingBrokenAndWronglyTypedInput) {
 TEST_F(ChromeExport, BackupIntoTheBackupSet) {
   WriteBytes(chrome_, ChromeText(UrlJson(4, "a", "U"), ""));
   const std::u16string chrome = U16(chrome_);
-  EXPECT_EQ(3, backup_chrome(chrome.c_str(), nullptr, true));
-  EXPECT_EQ(3,
-            backup_chrome(chrome.c_str(), dir_.u16("missing").c_str(), true));
+  EXPECT_EQ(3, backup_chrome(Ms(chrome), nullptr, true));
+  EXPECT_EQ(3, backup_chrome(Ms(chrome), Ms(dir_.u16("missing")), true));
   EXPECT_FALSE(Exists(dir_.sub("missing")));
   MakeDirs(dir_.sub("root"));
-  EXPECT_EQ(0, backup_chrome(chrome.c_str(), dir_.u16("root").c_str(), true));
-  EXPECT_EQ(0, backup_chrome(chrome.c_str(), (dir_.u16("root") + u"\\").c_str(),
-                             true));
+  EXPECT_EQ(0, backup_chrome(Ms(chrome), Ms(dir_.u16("root")), true));
+  EXPECT_EQ(0, backup_chrome(Ms(chrome), Ms(dir_.u16("root") + u"\\"), true));
   EXPECT_EQ(Tree({"Bookmarks/", "Bookmarks/Chrome/",
                   "Bookmarks/Chrome/Bookmarks bar/",
                   "Bookmarks/Chrome/Bookmarks bar/a.url",
@@ -111,7 +109,7 @@ TEST_F(ChromeExport, BackupIntoTheBackupSet) {
       dir_.sub(std::string(100, 'd') + "/" +
                std::string(250 - dir_.path().size() - 102, 'e'));
   MakeDirs(deep);
-  EXPECT_EQ(3, backup_chrome(chrome.c_str(), U16(deep).c_str(), true));
+  EXPECT_EQ(3, backup_chrome(Ms(chrome), Ms(U16(deep)), true));
   EXPECT_FALSE(Exists(deep + "/Bookmarks"));
 }
 

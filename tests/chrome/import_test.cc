@@ -26,8 +26,8 @@ class ChromeImport : public ::testing::Test {
                                    UrlJson(12, "o", "O")));
   }
   int32_t Import(const char16_t* name) {
-    return import_folder_2_chrome_bar(U16(chrome_).c_str(),
-                                      dir_.u16("src").c_str(), name);
+    return import_folder_2_chrome_bar(Ms(U16(chrome_)), Ms(dir_.u16("src")),
+                                      name == nullptr ? nullptr : Ms(name));
   }
   Json::Value Bar() {
     return RootChildren(LoadChrome(chrome_), "bookmark_bar");
@@ -88,25 +88,22 @@ TEST_F(ChromeImport, NamesTitlesAndSkippedEntries) {
 TEST_F(ChromeImport, ArgumentsBackupsAndUntouchedFiles) {
   MakeDirs(dir_.sub("src"));
   const std::string before = ReadBytes(chrome_);
-  EXPECT_EQ(3, import_folder_2_chrome_bar(U16(chrome_).c_str(), nullptr, u"N"));
+  EXPECT_EQ(3, import_folder_2_chrome_bar(Ms(U16(chrome_)), nullptr, Ms(u"N")));
   EXPECT_EQ(87, Import(nullptr));
-  EXPECT_EQ(87, import_folder_2_chrome_bar(dir_.u16("none/Bookmarks").c_str(),
-                                           dir_.u16("src").c_str(), u"N"));
-  EXPECT_EQ(87,
-            import_ie_2_chrome(U16(chrome_).c_str(), dir_.u16("src").c_str(),
-                               false, u"N", "x", nullptr));
+  EXPECT_EQ(87, import_folder_2_chrome_bar(Ms(dir_.u16("none/Bookmarks")),
+                                           Ms(dir_.u16("src")), Ms(u"N")));
+  EXPECT_EQ(87, import_ie_2_chrome(Ms(U16(chrome_)), Ms(dir_.u16("src")), false,
+                                   Ms(u"N"), "x", nullptr));
   EXPECT_EQ(before, ReadBytes(chrome_));
   // Backups go under their default names.
   WriteShortcut(dir_.sub("root/Bookmarks/Favorites/f.url"), "http://f/");
   WriteShortcut(dir_.sub("root/Bookmarks/Firefox/Menu/g.url"), "http://g/");
-  EXPECT_EQ(0,
-            import_ie_2_chrome(U16(chrome_).c_str(), dir_.u16("root").c_str(),
-                               true, nullptr, "x", "y"));
-  EXPECT_EQ(
-      0, import_firefox_2_chrome(U16(chrome_).c_str(), dir_.u16("root").c_str(),
-                                 true, nullptr));
-  EXPECT_EQ(3, import_firefox_2_chrome(U16(chrome_).c_str(),
-                                       dir_.u16("src").c_str(), true, nullptr));
+  EXPECT_EQ(0, import_ie_2_chrome(Ms(U16(chrome_)), Ms(dir_.u16("root")), true,
+                                  nullptr, "x", "y"));
+  EXPECT_EQ(0, import_firefox_2_chrome(Ms(U16(chrome_)), Ms(dir_.u16("root")),
+                                       true, nullptr));
+  EXPECT_EQ(3, import_firefox_2_chrome(Ms(U16(chrome_)), Ms(dir_.u16("src")),
+                                       true, nullptr));
   EXPECT_EQ(Lines({"10 F", "41 Imported from IE", "43 Imported from Firefox"}),
             Summary(Bar()));
   // A bar whose children are not an array, or no document at all: 87, and

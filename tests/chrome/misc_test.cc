@@ -66,17 +66,17 @@ TEST_F(ChromeMisc, SizesOfTheLiveFileAndOfABackup) {
   EXPECT_EQ(10 + 3, folders);
   EXPECT_EQ(10 + 3, links);
   WriteBytes(dir_.sub("x/Bookmarks"), "{}");
-  EXPECT_EQ(0, get_chrome_size(dir_.u16("x/Bookmarks").c_str(), &size, &folders,
-                               &links));
+  EXPECT_EQ(
+      0, get_chrome_size(Ms(dir_.u16("x/Bookmarks")), &size, &folders, &links));
   EXPECT_EQ(2u, size);
   MakeDirs(dir_.sub("root"));
-  ASSERT_EQ(0, backup_chrome(nullptr, dir_.u16("root").c_str(), true));
-  EXPECT_EQ(0, get_chrome_bk_size(dir_.u16("root").c_str(), true, &size,
-                                  &folders, &links));
+  ASSERT_EQ(0, backup_chrome(nullptr, Ms(dir_.u16("root")), true));
+  EXPECT_EQ(0, get_chrome_bk_size(Ms(dir_.u16("root")), true, &size, &folders,
+                                  &links));
   EXPECT_EQ(3, folders);  // the tree's folders below the backup folder
   EXPECT_EQ(3, links);
-  EXPECT_EQ(87, get_chrome_bk_size(dir_.u16("none").c_str(), true, &size,
-                                   &folders, &links));
+  EXPECT_EQ(87, get_chrome_bk_size(Ms(dir_.u16("none")), true, &size, &folders,
+                                   &links));
   WriteBytes(chrome_, "{}");
   EXPECT_EQ(87, get_chrome_bk_size(nullptr, false, &size, &folders, &links));
   std::remove(chrome_.c_str());
@@ -88,24 +88,24 @@ TEST_F(ChromeMisc, TemporaryCopyWithAndWithoutAnEarlierOne) {
   EXPECT_EQ(0, mk_chrome_temp_file(nullptr));
   EXPECT_EQ(ReadBytes(chrome_), ReadBytes(chrome_ + "~"));
   WriteBytes(chrome_ + "~", "old");
-  EXPECT_EQ(0, mk_chrome_temp_file(U16(chrome_).c_str()));
+  EXPECT_EQ(0, mk_chrome_temp_file(Ms(U16(chrome_))));
   EXPECT_EQ(ReadBytes(chrome_), ReadBytes(chrome_ + "~"));
   // An earlier copy that cannot be deleted (here a folder) is a failure.
   std::remove((chrome_ + "~").c_str());
   MakeDirs(chrome_ + "~/keep");
-  EXPECT_EQ(87, mk_chrome_temp_file(U16(chrome_).c_str()));
+  EXPECT_EQ(87, mk_chrome_temp_file(Ms(U16(chrome_))));
   ScopedEnv elsewhere("MARKSAFE_APPDATA", dir_.sub("nowhere/Roaming"));
   EXPECT_EQ(2, mk_chrome_temp_file(nullptr));
 }
 
 TEST_F(ChromeMisc, BackupCopiedIntoFavorites) {
   MakeDirs(dir_.sub("root"));
-  ASSERT_EQ(0, backup_chrome(nullptr, dir_.u16("root").c_str(), true));
+  ASSERT_EQ(0, backup_chrome(nullptr, Ms(dir_.u16("root")), true));
   MakeDirs(dir_.sub("Favorites"));
-  EXPECT_EQ(
-      87, import_chrome_bk_2_ie(nullptr, true, dir_.u16("Favorites").c_str()));
-  EXPECT_EQ(0, import_chrome_bk_2_ie(dir_.u16("root").c_str(), true,
-                                     dir_.u16("Favorites").c_str()));
+  EXPECT_EQ(87,
+            import_chrome_bk_2_ie(nullptr, true, Ms(dir_.u16("Favorites"))));
+  EXPECT_EQ(0, import_chrome_bk_2_ie(Ms(dir_.u16("root")), true,
+                                     Ms(dir_.u16("Favorites"))));
   EXPECT_EQ(
       Tree({"Imported from chrome/", "Imported from chrome/Bookmarks bar/",
             "Imported from chrome/Bookmarks bar/a.url",
@@ -115,17 +115,17 @@ TEST_F(ChromeMisc, BackupCopiedIntoFavorites) {
   // The located Favorites folder needs Internet Explorer.
   ScopedEnv favorites("MARKSAFE_FAVORITES", dir_.sub("Favorites"));
   ScopedEnv program_files("MARKSAFE_PROGRAM_FILES", dir_.sub("Programs"));
-  EXPECT_EQ(3, import_chrome_bk_2_ie(dir_.u16("root").c_str(), true, nullptr));
+  EXPECT_EQ(3, import_chrome_bk_2_ie(Ms(dir_.u16("root")), true, nullptr));
   WriteBytes(dir_.sub("Programs/Internet Explorer/iexplore.exe"), "");
-  EXPECT_EQ(0, import_chrome_bk_2_ie(dir_.u16("root").c_str(), true, nullptr));
+  EXPECT_EQ(0, import_chrome_bk_2_ie(Ms(dir_.u16("root")), true, nullptr));
 }
 
 TEST_F(ChromeMisc, BackupWithoutOrWithBadPositionFile) {
   const std::string backup = dir_.sub("bk");
   WriteShortcut(backup + "/Sub/s.url", "http://s/");
   MakeDirs(dir_.sub("Favorites"));
-  EXPECT_EQ(0, import_chrome_bk_2_ie(U16(backup).c_str(), false,
-                                     dir_.u16("Favorites").c_str()));
+  EXPECT_EQ(0, import_chrome_bk_2_ie(Ms(U16(backup)), false,
+                                     Ms(dir_.u16("Favorites"))));
   EXPECT_EQ(Tree({"Imported from chrome/", "Imported from chrome/Sub/",
                   "Imported from chrome/Sub/s.url"}),
             ListTree(dir_.sub("Favorites")));
@@ -136,8 +136,8 @@ TEST_F(ChromeMisc, BackupWithoutOrWithBadPositionFile) {
   ASSERT_TRUE(
       platform::WriteProfileString(u"Chrome_menu", u"other", u"/tmp", pos));
   LogCapture log;
-  EXPECT_EQ(87, import_chrome_bk_2_ie(U16(backup).c_str(), false,
-                                      dir_.u16("in").c_str()));
+  EXPECT_EQ(87,
+            import_chrome_bk_2_ie(Ms(U16(backup)), false, Ms(dir_.u16("in"))));
   EXPECT_TRUE(log.Contains("copy_folder[M] fail"));
   EXPECT_TRUE(log.Contains("copy_folder[O] fail"));
   EXPECT_EQ(Tree({"Imported from chrome/"}), ListTree(dir_.sub("in")));

@@ -30,7 +30,7 @@ class ChromeRestore : public ::testing::Test {
                                              U16(other), pos));
   }
   int32_t Restore() {
-    return restore_chrome(U16(chrome_).c_str(), dir_.u16("root").c_str(), true);
+    return restore_chrome(Ms(U16(chrome_)), Ms(dir_.u16("root")), true);
   }
 
   TempDir dir_;
@@ -55,12 +55,12 @@ TEST_F(ChromeRestore, PositionFileNamesTheFoldersOfTheRoots) {
 }
 
 TEST_F(ChromeRestore, ArgumentsAndMissingPositionFile) {
-  EXPECT_EQ(87, restore_chrome(U16(chrome_).c_str(), nullptr, true));
+  EXPECT_EQ(87, restore_chrome(Ms(U16(chrome_)), nullptr, true));
   EXPECT_EQ(3, Restore());
   WriteShortcut(backup_ + "/a.url", "http://a/");
   {
     ScopedEnv appdata("MARKSAFE_APPDATA", dir_.sub("AppData/Roaming"));
-    EXPECT_EQ(2, restore_chrome(nullptr, dir_.u16("root").c_str(), true));
+    EXPECT_EQ(2, restore_chrome(nullptr, Ms(dir_.u16("root")), true));
   }
   const Json::Value before = LoadChrome(chrome_);
   LogCapture log;
@@ -111,8 +111,7 @@ TEST_F(ChromeRestore, ExportThenRestoreIntoAnEmptyFileGivesTheSameTree) {
                             "," + UrlJson(9, "Title.url", "http://t/"),
                         UrlJson(10, "O", "http://o/")));
   MakeDirs(dir_.sub("root"));
-  ASSERT_EQ(0,
-            backup_chrome(U16(source).c_str(), dir_.u16("root").c_str(), true));
+  ASSERT_EQ(0, backup_chrome(Ms(U16(source)), Ms(dir_.u16("root")), true));
   WriteBytes(chrome_, ChromeText("", ""));
   ASSERT_EQ(0, Restore());
   const Json::Value original = LoadChrome(source);

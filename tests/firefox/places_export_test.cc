@@ -141,16 +141,6 @@ TEST_F(PlacesExportTest, MissingDestinationsAndNullsAreRefused) {
   EXPECT_TRUE(test::IsDir(Out("Bookmarks/Firefox/Bookmarks Menu")));
 }
 
-TEST_F(PlacesExportTest, RunningFirefoxLeavesOnlyTheExportFolder) {
-  db_.AddLink(2, "http://a.example/", "A");
-  test::FakeFirefox firefox(dir_.path());
-  test::ScopedHandle handle(db_.path());
-  ASSERT_NE(handle.get(), nullptr);
-  EXPECT_FALSE(export_firefox_2_folder(handle.get(), M(U16(Out(""))), true));
-  EXPECT_EQ(ListTree(Out("")),
-            (std::vector<std::string>{"Bookmarks/", "Bookmarks/Firefox/"}));
-}
-
 // Runs in a process of its own: the first export creates "pos.ini" with the
 // byte-order mark; a later one in the same process writes its keys into
 // what is there.

@@ -1,10 +1,7 @@
 #include "places_fixture.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sqlite3.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -180,31 +177,6 @@ ScopedHandle::ScopedHandle(const std::string& places_path)
 
 ScopedHandle::~ScopedHandle() {
   if (handle_ != nullptr) release_bookmark(handle_);
-}
-
-FakeFirefox::FakeFirefox(const std::string& folder) {
-  std::string exe = folder + "/firefox";
-  std::filesystem::copy_file("/bin/sleep", exe,
-                             std::filesystem::copy_options::overwrite_existing);
-  std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
-  pid_ = fork();
-  if (pid_ == 0) {
-    execl(exe.c_str(), "firefox", "300", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  // Wait until the process carries its new name.
-  for (int i = 0; i < 200; ++i) {
-    if (platform::BrowserIsRunning(platform::Browser::kFirefox)) return;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  ADD_FAILURE() << "the fake firefox process is not seen";
-}
-
-FakeFirefox::~FakeFirefox() {
-  if (pid_ > 0) {
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
 }
 
 void WriteUrlFile(const std::string& path, const std::string& url) {

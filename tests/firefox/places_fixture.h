@@ -87,6 +87,20 @@ class FakeFirefox {
   int pid_ = -1;
 };
 
+// Holds a profile folder the way a running Firefox does, for as long as it
+// lives.
+class HeldProfile {
+ public:
+  explicit HeldProfile(const std::string& folder);
+  ~HeldProfile();
+  HeldProfile(const HeldProfile&) = delete;
+  HeldProfile& operator=(const HeldProfile&) = delete;
+
+ private:
+  std::string lock_;
+  void* handle_ = nullptr;
+};
+
 // The text of a fixture file below tests/data.
 std::string FixtureText(const std::string& relative);
 

@@ -4,7 +4,6 @@
 // profile or the store.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <set>
 
@@ -205,14 +204,11 @@ TEST_F(TodayStoreTest, NoWriteWhileFirefoxHoldsTheProfileOrTheStore) {
   const std::string snapshot = db_.Snapshot();
   {
     // The lock Firefox leaves in the profile folder while it runs.
-    const std::string lock = dir_.sub("profile/lock");
-    ASSERT_EQ(symlink((":+" + std::to_string(getpid())).c_str(), lock.c_str()),
-              0);
+    test::HeldProfile held(dir_.sub("profile"));
     test::LogCapture log;
     test::ScopedHandle handle(db_.path());
     EXPECT_FALSE(Import(handle.get(), u"Locked"));
     EXPECT_TRUE(log.Contains("holds the profile")) << log.Joined();
-    unlink(lock.c_str());
   }
   {
     // The profile was free when the handle was made; then another program
