@@ -84,7 +84,8 @@ class FakeFirefox {
   FakeFirefox& operator=(const FakeFirefox&) = delete;
 
  private:
-  int pid_ = -1;
+  int pid_ = -1;         // POSIX: the process named "firefox"
+  void* window_ = nullptr;  // Windows: a window of Firefox's class
 };
 
 // Holds a profile folder the way a running Firefox does, for as long as it

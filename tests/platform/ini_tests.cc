@@ -117,8 +117,13 @@ TEST(IniTest, SizeLimitCutsValuesAndDefaults) {
   EXPECT_EQ(read(u"k", 120), std::u16string(119, u'x'));
   EXPECT_EQ(read(u"k", 1), u"");
   EXPECT_EQ(read(u"k", 0), u"");
-  EXPECT_EQ(read(u"q", 5), u"abcd");  // quotes come off before the cut
+  // The opening quote goes before the cut, the closing one after it, and
+  // then only when the size held all of the rest.
+  EXPECT_EQ(read(u"q", 6), u"abcd");
+  EXPECT_EQ(read(u"q", 5), u"abc");
   EXPECT_EQ(read(u"q", 4), u"abc");
+  EXPECT_EQ(read(u"q", 2), u"a");
+  EXPECT_EQ(read(u"q", 1), u"");
   EXPECT_EQ(read(u"missing", 3), u"Fa");
   EXPECT_EQ(read(u"missing", 0), u"");
 }

@@ -45,16 +45,24 @@ TEST(TextTest, InvalidTextIsReplacedNotRejected) {
 
 TEST(TextTest, UpperCaseFollowsTheFileSystem) {
   // e-acute; y-diaeresis far from its pair; division sign inside a run;
-  // alternating pairs; final sigma; Cyrillic and fullwidth letters. No
-  // mapping to ASCII (dotless i), none for sharp s, none for surrogates.
+  // alternating pairs; sigma; Cyrillic and fullwidth letters. No mapping to
+  // ASCII (dotless i), none for sharp s, none for surrogates.
+  // Only to a letter that lower-cases back: micro sign, final sigma, the
+  // title-case dz, Greek symbol forms, old Cyrillic forms and the
+  // prosgegrammeni stay; the lower-case dz goes to its upper-case form. Greek
+  // letters with ypogegrammeni go to their title-case forms, which stay.
   const std::u16string lower =
       u"a_"
-      u"\u00E9\u00FF\u00F7\u0101\u0100\u03C2\u044F\uFF41\u0131\u00DF\xD83D"
-      u"\xFFFF";
+      u"\u00E9\u00FF\u00F7\u0101\u0100\u03C3\u044F\uFF41\u0131\u00DF\xD83D"
+      u"\xFFFF"
+      u"\u00B5\u03C2\u01C5\u01C6\u03D0\u03F5\u1C80\u1E9B\u1FBE"
+      u"\u1F80\u1FA7\u1F88\u1FB3\u1FC3\u1FF3";
   const std::u16string upper =
       u"A_"
       u"\u00C9\u0178\u00F7\u0100\u0100\u03A3\u042F\uFF21\u0131\u00DF\xD83D"
-      u"\xFFFF";
+      u"\xFFFF"
+      u"\u00B5\u03C2\u01C5\u01C4\u03D0\u03F5\u1C80\u1E9B\u1FBE"
+      u"\u1F88\u1FAF\u1F88\u1FBC\u1FCC\u1FFC";
   ASSERT_EQ(lower.size(), upper.size());
   for (size_t i = 0; i < lower.size(); ++i) {
     EXPECT_EQ(UpperCase(lower[i]), upper[i]) << static_cast<int>(lower[i]);

@@ -247,7 +247,15 @@ static std::u16string LookUp(const IniFile& ini, bool missing,
     if (nul != std::u16string::npos) value.erase(nul);
     if (value.size() >= 2 && (value[0] == u'"' || value[0] == u'\'') &&
         value.back() == value[0]) {
-      value = value.substr(1, value.size() - 2);
+      // As the system does: the opening quote goes, the rest (closing quote
+      // included) is cut to the size, and the last unit of what was kept is
+      // dropped when the size would have held the whole rest. So "abcd"
+      // read with size 5 gives abc, not abcd.
+      value.erase(0, 1);
+      const bool whole = size >= value.size();
+      value = CutTo(value, size);
+      if (whole && !value.empty()) value.pop_back();
+      return value;
     }
     return CutTo(value, size);
   }
