@@ -136,21 +136,18 @@ TEST(CopyFolderCancel, FlagSetBeforehandStopsAtTheFirstEntry) {
 }
 
 TEST(CopyFolderCancel, FlagSetFromAnotherThreadStopsTheCopy) {
+  // One flat folder: the flag must be seen between the files of a folder,
+  // not only when the next folder starts.
   TempDir dir;
-  constexpr int kFolders = 60;
-  constexpr int kFiles = 40;
-  for (int f = 0; f < kFolders; ++f) {
-    for (int i = 0; i < kFiles; ++i) {
-      WriteBytes(dir.sub("src/f" + std::to_string(1000 + f) + "/" +
-                         std::to_string(i) + ".url"),
-                 "x");
-    }
+  constexpr int kFiles = 1000;
+  for (int i = 0; i < kFiles; ++i) {
+    WriteBytes(dir.sub("src/" + std::to_string(i) + ".url"), "x");
   }
   volatile uint8_t cancel = 0;
   std::atomic<bool> done{false};
   std::thread canceller([&] {
     // Cancel as soon as the copy has visibly started.
-    while (!done.load() && !Exists(dir.sub("dst/f1000/0.url"))) {
+    while (!done.load() && !Exists(dir.sub("dst/0.url"))) {
       std::this_thread::yield();
     }
     cancel = 1;
@@ -161,7 +158,7 @@ TEST(CopyFolderCancel, FlagSetFromAnotherThreadStopsTheCopy) {
   EXPECT_FALSE(result);
   size_t copied = ListTree(dir.sub("dst")).size();
   EXPECT_GT(copied, 0u);
-  EXPECT_LT(copied, static_cast<size_t>(kFolders * (kFiles + 1)));
+  EXPECT_LT(copied, static_cast<size_t>(kFiles));
 }
 
 }  // namespace
