@@ -1,15 +1,15 @@
 #include "cli/posix/cli_harness.h"
 
 #include <json/json.h>
-#include <poll.h>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <cstring>
 #include <stdexcept>
 
 extern char** environ;
@@ -77,41 +77,31 @@ void WriteUrl(const std::string& file, const std::string& url) {
   WriteBytes(file, "[InternetShortcut]\r\nURL=" + url + "\r\n");
 }
 
-// Drains both pipes together so that neither can fill up and stall the
-// child.
-void ReadBoth(int out_fd, int err_fd, std::string* out, std::string* err) {
-  pollfd fds[2] = {{out_fd, POLLIN, 0}, {err_fd, POLLIN, 0}};
-  std::string* sinks[2] = {out, err};
-  int open_count = 2;
-  char buffer[4096];
-  while (open_count > 0) {
-    if (poll(fds, 2, -1) < 0) break;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-      const ssize_t got = read(fds[i].fd, buffer, sizeof(buffer));
-      if (got > 0) {
-        sinks[i]->append(buffer, static_cast<size_t>(got));
-      } else {
-        close(fds[i].fd);
-        fds[i].fd = -1;
-        --open_count;
-      }
+// The first column of every row of a query on a places file, as text.
+std::vector<std::string> Query(const std::string& places,
+                               const std::string& sql) {
+  std::vector<std::string> rows;
+  sqlite3* db = nullptr;
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_open_v2(places.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+          SQLITE_OK &&
+      sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK) {
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      rows.emplace_back(
+          reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
     }
   }
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  return rows;
 }
 
+// .url files are ANSI or UTF-16LE with a byte order mark.
 std::string DecodeUrlFile(const std::string& bytes) {
-  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-      static_cast<unsigned char>(bytes[1]) == 0xFE) {
-    std::u16string wide;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
-      wide.push_back(static_cast<char16_t>(
-          static_cast<unsigned char>(bytes[i]) |
-          (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-    }
-    return U8(wide);
-  }
-  return bytes;
+  if (bytes.rfind("\xFF\xFE", 0) != 0) return bytes;
+  std::u16string wide((bytes.size() - 2) / 2, u'\0');
+  std::memcpy(wide.data(), bytes.data() + 2, wide.size() * 2);
+  return U8(wide);
 }
 
 }  // namespace
@@ -138,32 +128,26 @@ CliResult RunCli(const std::vector<std::string>& args,
   for (std::string& text : argv_strings) argv.push_back(text.data());
   argv.push_back(nullptr);
 
-  int out_pipe[2], err_pipe[2];
-  if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) {
-    throw std::runtime_error("pipe");
-  }
+  // Output goes to files, read once the child has ended.
+  TempDir io;
+  const std::string out_file = io.sub("out"), err_file = io.sub("err");
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, out_pipe[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, err_pipe[1], 2);
-  posix_spawn_file_actions_addclose(&actions, out_pipe[0]);
-  posix_spawn_file_actions_addclose(&actions, err_pipe[0]);
+  posix_spawn_file_actions_addopen(&actions, 1, out_file.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawn_file_actions_addopen(&actions, 2, err_file.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
   pid_t pid = 0;
   const int rc =
       posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
-  close(out_pipe[1]);
-  close(err_pipe[1]);
-  CliResult result;
-  if (rc != 0) {
-    close(out_pipe[0]);
-    close(err_pipe[0]);
-    throw std::runtime_error(std::string("spawn: ") + std::strerror(rc));
-  }
-  ReadBoth(out_pipe[0], err_pipe[0], &result.out, &result.err);
+  if (rc != 0) throw std::runtime_error(std::string("spawn: ") + strerror(rc));
   int status = 0;
   waitpid(pid, &status, 0);
+  CliResult result;
   result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+  result.out = ReadBytes(out_file);
+  result.err = ReadBytes(err_file);
   return result;
 }
 
@@ -234,65 +218,22 @@ CliResult Profile::Run(const std::vector<std::string>& args,
 }
 
 std::multiset<std::string> PlacesLinks(const std::string& places) {
-  struct Row {
-    int64_t parent;
-    std::string title;
-  };
-  std::map<int64_t, Row> rows;
-  std::multiset<std::string> links;
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2(places.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) !=
-      SQLITE_OK) {
-    sqlite3_close(db);
-    return links;
-  }
-  sqlite3_stmt* st = nullptr;
-  sqlite3_prepare_v2(db,
-                     "SELECT id, parent, ifnull(title, '') FROM "
-                     "moz_bookmarks",
-                     -1, &st, nullptr);
-  while (sqlite3_step(st) == SQLITE_ROW) {
-    rows[sqlite3_column_int64(st, 0)] = {
-        sqlite3_column_int64(st, 1),
-        reinterpret_cast<const char*>(sqlite3_column_text(st, 2))};
-  }
-  sqlite3_finalize(st);
-  sqlite3_prepare_v2(db,
-                     "SELECT b.parent, ifnull(b.title, ''), p.url FROM "
-                     "moz_bookmarks b JOIN moz_places p ON b.fk = p.id "
-                     "WHERE b.type = 1",
-                     -1, &st, nullptr);
-  while (sqlite3_step(st) == SQLITE_ROW) {
-    std::string path =
-        reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
-    int64_t parent = sqlite3_column_int64(st, 0);
-    for (int depth = 0; parent > 1 && depth < 100; ++depth) {
-      path = rows[parent].title + "/" + path;
-      parent = rows[parent].parent;
-    }
-    links.insert(path + " -> " +
-                 reinterpret_cast<const char*>(sqlite3_column_text(st, 2)));
-  }
-  sqlite3_finalize(st);
-  sqlite3_close(db);
-  return links;
+  const auto rows = Query(
+      places,
+      "WITH RECURSIVE tree(id, path) AS (SELECT 1, '' UNION ALL "
+      "SELECT b.id, t.path || ifnull(b.title, '') || '/' FROM moz_bookmarks b "
+      "JOIN tree t ON b.parent = t.id WHERE b.type = 2 AND length(t.path) < "
+      "4000) SELECT t.path || ifnull(b.title, '') || ' -> ' || p.url FROM "
+      "moz_bookmarks b JOIN tree t ON b.parent = t.id JOIN moz_places p ON "
+      "b.fk = p.id WHERE b.type = 1");
+  return {rows.begin(), rows.end()};
 }
 
 int PlacesRowCount(const std::string& places) {
-  sqlite3* db = nullptr;
-  int count = -1;
-  if (sqlite3_open_v2(places.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
-      SQLITE_OK) {
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db,
-                       "SELECT (SELECT count(*) FROM moz_bookmarks) + "
-                       "(SELECT count(*) FROM moz_places)",
-                       -1, &st, nullptr);
-    if (sqlite3_step(st) == SQLITE_ROW) count = sqlite3_column_int(st, 0);
-    sqlite3_finalize(st);
-  }
-  sqlite3_close(db);
-  return count;
+  const auto rows = Query(places,
+                          "SELECT (SELECT count(*) FROM moz_bookmarks) + "
+                          "(SELECT count(*) FROM moz_places)");
+  return rows.empty() ? -1 : std::stoi(rows[0]);
 }
 
 std::multiset<std::string> ChromeLinks(const std::string& bookmarks) {
@@ -337,6 +278,23 @@ std::multiset<std::string> FavoritesLinks(const std::string& favorites) {
     links.insert(relative + " -> " + url);
   }
   return links;
+}
+
+std::multiset<std::string> Links(const Profile& profile,
+                                 const std::string& browser) {
+  if (browser == "ie") return FavoritesLinks(profile.favorites());
+  if (browser == "firefox") return PlacesLinks(profile.places());
+  return ChromeLinks(profile.chrome());
+}
+
+void BackupSetTest::SetUp() {
+  source_.FillIe();
+  source_.FillFirefox();
+  source_.FillChrome();
+  ASSERT_EQ(source_.Run({"backup", backup_.path()}).exit_code, 0);
+  target_.EmptyIe();
+  target_.EmptyFirefox();
+  target_.EmptyChrome();
 }
 
 bool Contains(const std::string& text, const std::string& fragment) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -51,10 +53,23 @@ class Profile {
 CliResult RunCli(const std::vector<std::string>& args,
                  const std::map<std::string, std::string>& env);
 
+// A backup set of a full source profile, and a target profile whose three
+// browsers are empty.
+class BackupSetTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  Profile source_;
+  Profile target_;
+  TempDir backup_;
+};
+
 // Places: "Folder/Title -> URL" for every link, with the path of folder
 // titles from below the untitled root down.
 std::multiset<std::string> PlacesLinks(const std::string& places);
 int PlacesRowCount(const std::string& places);
+// The links of one browser ("ie", "firefox" or "chrome") of a profile.
+std::multiset<std::string> Links(const Profile& profile,
+                                 const std::string& browser);
 // Chrome: the same for every url node below roots.bookmark_bar and
 // roots.other.
 std::multiset<std::string> ChromeLinks(const std::string& bookmarks);

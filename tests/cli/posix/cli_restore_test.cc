@@ -1,104 +1,108 @@
-// marksafe restore: each browser takes the backup set, merging; a second
-// restore adds nothing.
-#include <gtest/gtest.h>
-
+// marksafe restore and convert: each browser takes the backup set (or one
+// browser's part of it), merging; doing it twice adds nothing.
 #include "cli/posix/cli_harness.h"
 
 namespace marksafe {
 namespace test {
 namespace {
 
-// A backup set of a full profile, restored into a second profile.
-class CliRestoreTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    source_.FillIe();
-    source_.FillFirefox();
-    source_.FillChrome();
-    const CliResult r = source_.Run({"backup", backup_.path()});
-    ASSERT_EQ(r.exit_code, 0) << r.err;
-    target_.EmptyIe();
-    target_.EmptyFirefox();
-    target_.EmptyChrome();
-  }
-  Profile source_;
-  Profile target_;
-  TempDir backup_;
+struct Transfer {
+  std::vector<std::string> args;  // after the backup folder
+  const char* to;
+  size_t count;  // links the target holds afterwards
+  std::vector<const char*> expected;  // links that must arrive once each
 };
 
-TEST_F(CliRestoreTest, IntoIeTakesEveryPartAndTwiceAddsNothing) {
-  CliResult r = target_.Run({"restore", backup_.path(), "--to", "ie"});
-  ASSERT_EQ(r.exit_code, 0) << r.err;
-  const auto links = FavoritesLinks(target_.favorites());
-  EXPECT_EQ(links.count("Nachrichten/日本/天気 -> https://tenki.example.jp/"),
-            1u);
-  EXPECT_EQ(links.count("Imported from Firefox/Bookmarks Menu/Küche/"
-                        "Crème brûlée -> https://food.example.fr/creme"),
-            1u);
-  EXPECT_EQ(links.count("Imported from chrome/Bookmarks bar/Работа/Отчёт -> "
-                        "https://report.example.ru/"),
-            1u);
-  EXPECT_EQ(links.size(), 9u);
-  EXPECT_TRUE(Contains(r.out, "links 0 -> 9 (+9)"));
+class CliTransferTest : public BackupSetTest,
+                        public ::testing::WithParamInterface<Transfer> {};
+
+TEST_P(CliTransferTest, BringsEverythingOverOnceOnly) {
+  const Transfer& t = GetParam();
+  std::vector<std::string> args = {t.args[0], backup_.path()};
+  args.insert(args.end(), t.args.begin() + 1, t.args.end());
+  const std::string chrome = ReadBytes(target_.chrome());
+  CliResult r = target_.Run(args);
+  ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
+  const auto links = Links(target_, t.to);
+  for (const char* link : t.expected) {
+    EXPECT_EQ(links.count(link), 1u) << link << ::testing::PrintToString(links);
+  }
+  EXPECT_EQ(links.size(), t.count);
+  // Chrome's file is kept as it was before it is rewritten.
+  if (std::string(t.to) == "chrome") {
+    EXPECT_EQ(ReadBytes(target_.chrome() + "~"), chrome);
+  }
 
   const auto tree = ListTree(target_.favorites());
-  r = target_.Run({"restore", backup_.path(), "--to", "ie"});
-  ASSERT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_EQ(ListTree(target_.favorites()), tree);
-  EXPECT_TRUE(Contains(r.out, "links 9 -> 9 (no change)"));
-}
-
-TEST_F(CliRestoreTest, IntoFirefoxTakesEveryPartAndTwiceAddsNothing) {
-  CliResult r = target_.Run({"restore", backup_.path(), "--to", "firefox"});
-  ASSERT_EQ(r.exit_code, 0) << r.err;
-  const auto links = PlacesLinks(target_.places());
-  EXPECT_EQ(links.count("Bookmarks Menu/Küche/Crème brûlée -> "
-                        "https://food.example.fr/creme"),
-            1u);
-  EXPECT_EQ(
-      links.count("Unsorted Bookmarks/Later -> https://later.example.com/"),
-      1u);
-  EXPECT_EQ(links.count("Bookmarks Menu/Imported from IE/Nachrichten/日本/天気 "
-                        "-> https://tenki.example.jp/"),
-            1u);
-  EXPECT_EQ(links.count("Bookmarks Menu/Imported from Chrome/Bookmarks bar/"
-                        "Работа/Отчёт -> https://report.example.ru/"),
-            1u);
-  EXPECT_EQ(links.size(), 9u);
-
   const int rows = PlacesRowCount(target_.places());
-  r = target_.Run({"restore", backup_.path(), "--to", "firefox"});
+  r = target_.Run(args);
   ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(Links(target_, t.to), links);
+  EXPECT_EQ(ListTree(target_.favorites()), tree);
   EXPECT_EQ(PlacesRowCount(target_.places()), rows);
 }
 
-TEST_F(CliRestoreTest, IntoChromeKeepsACopyFirstAndTwiceAddsNothing) {
-  const std::string before = ReadBytes(target_.chrome());
-  CliResult r = target_.Run({"restore", backup_.path(), "--to", "chrome"});
-  ASSERT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_EQ(ReadBytes(target_.chrome() + "~"), before);
-  EXPECT_EQ(ChromeLinks(target_.chrome()),
-            (std::multiset<std::string>{
-                "Bookmarks bar/Mail -> https://mail.example.com/",
-                "Bookmarks bar/Работа/Отчёт -> https://report.example.ru/",
-                "Other bookmarks/Other one -> https://other.example.net/"}));
+INSTANTIATE_TEST_SUITE_P(
+    Restore, CliTransferTest,
+    ::testing::Values(
+        Transfer{{"restore", "--to", "ie"},
+                 "ie",
+                 9,
+                 {"Nachrichten/日本/天気 -> https://tenki.example.jp/",
+                  "Imported from Firefox/Bookmarks Menu/Küche/Crème brûlée -> "
+                  "https://food.example.fr/creme",
+                  "Imported from chrome/Bookmarks bar/Работа/Отчёт -> "
+                  "https://report.example.ru/"}},
+        Transfer{{"restore", "--to", "firefox"},
+                 "firefox",
+                 9,
+                 {"Bookmarks Menu/Küche/Crème brûlée -> "
+                  "https://food.example.fr/creme",
+                  "Unsorted Bookmarks/Later -> https://later.example.com/",
+                  "Bookmarks Menu/Imported from IE/Nachrichten/日本/天気 -> "
+                  "https://tenki.example.jp/",
+                  "Bookmarks Menu/Imported from Chrome/Bookmarks bar/Работа/"
+                  "Отчёт -> https://report.example.ru/"}},
+        Transfer{{"restore", "--to", "chrome"},
+                 "chrome",
+                 3,
+                 {"Bookmarks bar/Mail -> https://mail.example.com/",
+                  "Bookmarks bar/Работа/Отчёт -> https://report.example.ru/",
+                  "Other bookmarks/Other one -> https://other.example.net/"}}));
 
-  r = target_.Run({"restore", backup_.path(), "--to", "chrome"});
-  ASSERT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_EQ(ChromeLinks(target_.chrome()).size(), 3u);
-  EXPECT_TRUE(Contains(r.out, "links 3 -> 3 (no change)"));
-}
-
-TEST_F(CliRestoreTest, MergesWithWhatTheBrowserHolds) {
-  Profile full;  // restoring a set into the profile it came from
-  full.FillChrome();
-  const auto links = ChromeLinks(full.chrome());
-  CliResult r = full.Run({"backup", backup_.sub("own"), "--chrome"});
-  ASSERT_EQ(r.exit_code, 0) << r.err;
-  r = full.Run({"restore", backup_.sub("own"), "--to", "chrome"});
-  ASSERT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_EQ(ChromeLinks(full.chrome()), links);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Convert, CliTransferTest,
+    ::testing::Values(
+        Transfer{{"convert", "--from", "ie", "--to", "firefox"},
+                 "firefox",
+                 3,
+                 {"Bookmarks Menu/Imported from IE/Nachrichten/日本/天気 -> "
+                  "https://tenki.example.jp/"}},
+        Transfer{{"convert", "--from", "chrome", "--to", "firefox"},
+                 "firefox",
+                 3,
+                 {"Bookmarks Menu/Imported from Chrome/Other bookmarks/"
+                  "Other one -> https://other.example.net/"}},
+        Transfer{{"convert", "--from", "firefox", "--to", "ie"},
+                 "ie",
+                 3,
+                 {"Imported from Firefox/Unsorted Bookmarks/Later -> "
+                  "https://later.example.com/"}},
+        Transfer{{"convert", "--from", "chrome", "--to", "ie"},
+                 "ie",
+                 3,
+                 {"Imported from chrome/Bookmarks bar/Работа/Отчёт -> "
+                  "https://report.example.ru/"}},
+        Transfer{{"convert", "--from", "ie", "--to", "chrome"},
+                 "chrome",
+                 3,
+                 {"Bookmarks bar/Imported from IE/Nachrichten/"
+                  "Zeitung für Österreich -> https://news.example.at/"}},
+        Transfer{{"convert", "--from", "firefox", "--to", "chrome"},
+                 "chrome",
+                 3,
+                 {"Bookmarks bar/Imported from Firefox/Bookmarks Menu/Küche/"
+                  "Crème brûlée -> https://food.example.fr/creme"}}));
 
 }  // namespace
 }  // namespace test
