@@ -55,10 +55,8 @@ TEST_F(FirefoxProfileTest, ProfilesIniNamesTheProfileInUse) {
   const std::string profiles =
       "[Profile1]\nName=default\nIsRelative=1\nPath=Profiles/x.default\n"
       "Default=1\n\n[Profile0]\nName=default-release\nIsRelative=1\n"
-      "Path=Profiles/y.default-release\n\n[General]\nStartWithLastProfile=1"
-      "\nVersion=2\n";
-  const std::string in_use =
-      dir_.sub("Roaming") + "\\Mozilla\\Firefox\\Profiles\\y.default-release";
+      "Path=Profiles/y.default-release\n";
+  const std::string in_use = Located() + "y.default-release";
   // The [Install...] section wins over Default=1.
   WriteBytes(firefox + "/profiles.ini",
              "[Install4F96D1932A9F858E]\r\nDefault=Profiles/y.default-release"
@@ -77,8 +75,7 @@ TEST_F(FirefoxProfileTest, ProfilesIniNamesTheProfileInUse) {
 
   // An install default that no longer exists: the Default=1 profile.
   WriteBytes(firefox + "/installs.ini", "[A]\nDefault=Profiles/gone\n");
-  EXPECT_EQ(U8(LocateFirefoxProfile()),
-            dir_.sub("Roaming") + "\\Mozilla\\Firefox\\Profiles\\x.default");
+  EXPECT_EQ(U8(LocateFirefoxProfile()), Located() + "x.default");
 
   // An absolute path (IsRelative=0) is taken as it stands.
   const std::string elsewhere = dir_.sub("elsewhere/z.profile");
