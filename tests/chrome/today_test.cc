@@ -88,8 +88,7 @@ TEST_F(ChromeToday, RestoreOfNothingNewLeavesChromesFileAsItWas) {
              "[Chrome_menu]\r\nBar=b\r\nother=o\r\n");
   WriteUrlFile(dir_.sub("backup/b/x.url"), "HTTPS://Example.com/made");
   MakeDirs(dir_.sub("backup/o"));
-  ASSERT_EQ(0,
-            restore_chrome(Ms(U16(chrome_)), Ms(dir_.u16("backup")), false));
+  ASSERT_EQ(0, restore_chrome(Ms(U16(chrome_)), Ms(dir_.u16("backup")), false));
   EXPECT_EQ(Fixture(), ReadBytes(chrome_));
 }
 
