@@ -11,7 +11,7 @@
 namespace marksafe {
 namespace {
 
-TEST(PlacesExportTest, RunningFirefoxLeavesOnlyTheExportFolder) {
+TEST(RunningFirefoxExportTest, LeavesOnlyTheExportFolder) {
   test::TempDir dir;
   test::PlacesDb db(dir.sub("profile/places.sqlite"));
   test::MakeDirs(dir.sub("out"));
