@@ -78,6 +78,37 @@ int32_t ImportChromeBk2Firefox(ms_places* handle, const char16_t* backup_path,
 
 namespace {
 
+// One root of a Firefox backup: the folder that key of the position file
+// names, merged into places root root_id. *found is false (and nothing is
+// imported) when that folder does not exist.
+bool ImportBackupRoot(ms_places* handle, const std::u16string& firefox,
+                      const std::u16string& position_file,
+                      const char16_t* key, const char16_t* label,
+                      const char16_t* root_id, const char16_t* line_end,
+                      bool* found) {
+  std::u16string value = ReadPosition(position_file, key);
+  std::u16string folder = PositionFolder(firefox, value);
+  *found = !folder.empty() && platform::PathExists(folder);
+  if (!*found) {
+    std::u16string named = firefox + u"\\" + value;
+    DebugLog(
+        u"[DllExport] [import_2_firefox_from_bk] [%s] target file: %s is "
+        u"not exist!\n",
+        label, named.c_str());
+    return false;
+  }
+  bool ok = FixImportFromBK(handle, folder, root_id);
+  DebugLog(u"[DllExport] [import_2_firefox_from_bk] [%s] target file: %s%s",
+           label, folder.c_str(), line_end);
+  if (!ok) {
+    DebugLog(
+        u"[DllExport] [import_2_firefox_from_bk] Firefox->FixImportFromBK[%s] "
+        u"fail: %ld \n",
+        root_id, LastErrorForLog());
+  }
+  return ok;
+}
+
 // The steps of import_2_firefox_from_bk, inside the caller's transaction.
 bool ImportFirefoxBackupSteps(ms_places* handle, const char16_t* backup_path,
                               bool into_backup_set) {
@@ -95,48 +126,15 @@ bool ImportFirefoxBackupSteps(ms_places* handle, const char16_t* backup_path,
     return false;
   }
 
-  std::u16string main_value =
-      ReadPosition(position_file, interchange::kPosMainKey);
-  std::u16string menu = PositionFolder(firefox, main_value);
-  if (menu.empty() || !platform::PathExists(menu)) {
-    std::u16string named = firefox + u"\\" + main_value;
-    DebugLog(
-        u"[DllExport] [import_2_firefox_from_bk] [Main] target file: %s is "
-        u"not exist!\n",
-        named.c_str());
-    return false;
-  }
-  bool menu_ok = FixImportFromBK(handle, menu, u"2");
-  DebugLog(u"[DllExport] [import_2_firefox_from_bk] [Main] target file: %s\n",
-           menu.c_str());
-  if (!menu_ok) {
-    DebugLog(
-        u"[DllExport] [import_2_firefox_from_bk] Firefox->FixImportFromBK[2] "
-        u"fail: %ld \n",
-        LastErrorForLog());
-  }
-
-  std::u16string others_value =
-      ReadPosition(position_file, interchange::kPosOthersKey);
-  std::u16string others = PositionFolder(firefox, others_value);
-  if (others.empty() || !platform::PathExists(others)) {
-    std::u16string named = firefox + u"\\" + others_value;
-    DebugLog(
-        u"[DllExport] [import_2_firefox_from_bk] [Others] target file: %s is "
-        u"not exist!\n",
-        named.c_str());
-    return false;
-  }
-  bool others_ok = FixImportFromBK(handle, others, u"5");
-  DebugLog(
-      u"[DllExport] [import_2_firefox_from_bk] [Others] target file: %s \n",
-      others.c_str());
-  if (!others_ok) {
-    DebugLog(
-        u"[DllExport] [import_2_firefox_from_bk] Firefox->FixImportFromBK[5] "
-        u"fail: %ld \n",
-        LastErrorForLog());
-  }
+  bool found = false;
+  bool menu_ok = ImportBackupRoot(handle, firefox, position_file,
+                                  interchange::kPosMainKey, u"Main", u"2",
+                                  u"\n", &found);
+  if (!found) return false;
+  bool others_ok = ImportBackupRoot(handle, firefox, position_file,
+                                    interchange::kPosOthersKey, u"Others",
+                                    u"5", u" \n", &found);
+  if (!found) return false;
   return menu_ok && others_ok;
 }
 
