@@ -104,6 +104,22 @@ std::u16string SingleLine(const std::u16string& value) {
   return out;
 }
 
+bool IsIniBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f';
+}
+
+// What the profile writer keeps of a value: it drops the leading blanks when
+// it writes the line, and the trailing ones when it rewrites the file for a
+// later key.
+std::u16string IniValue(const std::u16string& value, bool rewritten_later) {
+  std::u16string out = SingleLine(value);
+  size_t begin = 0;
+  while (begin < out.size() && IsIniBlank(out[begin])) ++begin;
+  size_t end = out.size();
+  while (rewritten_later && end > begin && IsIniBlank(out[end - 1])) --end;
+  return out.substr(begin, end - begin);
+}
+
 std::u16string ShortcutPath(const std::u16string& folder,
                             const std::u16string& name) {
   return JoinPath(folder, name + kUrlSuffix);
@@ -129,9 +145,9 @@ bool WriteChromeShortcut(const std::u16string& folder,
   // a file holding only the byte-order mark: a bookmark costs one file
   // write instead of three.
   const std::u16string text = std::u16string(u"[") + kShortcutSection +
-                              u"]\r\n" + kUrlKey + u"=" + SingleLine(url) +
+                              u"]\r\n" + kUrlKey + u"=" + IniValue(url, true) +
                               u"\r\n" + kTitleKey + u"=" +
-                              SingleLine(title + kUrlSuffix) + u"\r\n";
+                              IniValue(title + kUrlSuffix, false) + u"\r\n";
   std::string bytes("\xFF\xFE", 2);
   bytes.reserve(2 + 2 * text.size());
   for (char16_t unit : text) {

@@ -1,8 +1,9 @@
 // INI files read and written the way the Windows profile API does for what
 // marksafe uses: names matched without regard to case, values trimmed of
 // blanks and one pair of quotes, UTF-16LE files (FF FE) kept UTF-16LE and
-// every other file treated as 8-bit (UTF-8) text. The writer changes only
-// the line of the key it writes and keeps every other byte of the file.
+// every other file treated as 8-bit (UTF-8) text. The writer changes the
+// line of the key it writes, puts other key lines in their plain form, and
+// keeps every other byte of the file.
 #include <cerrno>
 #include <string>
 #include <vector>
@@ -312,11 +313,15 @@ bool WriteProfileString(const std::u16string& section,
   if (!LoadFile(native, &ini, &missing)) return false;
 
   // A line break inside the value would split the line and lose the rest:
-  // it is written as a blank instead.
+  // it is written as a blank instead. Leading blanks are dropped, as the
+  // system's writer does.
   std::u16string clean_value = value;
   for (char16_t& c : clean_value) {
     if (c == u'\r' || c == u'\n') c = u' ';
   }
+  size_t lead = 0;
+  while (lead < clean_value.size() && IsBlank(clean_value[lead])) ++lead;
+  clean_value.erase(0, lead);
   const std::u16string kLineEnd = u"\r\n";
   auto make_line = [&](const std::u16string& text) {
     Line line;
@@ -325,6 +330,18 @@ bool WriteProfileString(const std::u16string& section,
     line.has_end = true;
     return line;
   };
+  // The system's writer rewrites the whole file, every key line in its
+  // plain form "name=value", without blanks around either; other lines,
+  // and lines whose bytes are not valid text, keep their bytes.
+  for (Line& line : ini.lines) {
+    Parsed parsed = ParseLine(line.text);
+    if (parsed.kind != LineKind::kKey) continue;
+    std::u16string plain = parsed.name + u"=" + parsed.value;
+    if (plain != line.text &&
+        line.raw.rfind(Encode(ini.encoding, line.text), 0) == 0) {
+      line = make_line(plain);
+    }
+  }
   auto end_line = [&](Line* line) {
     if (!line->has_end) {
       line->raw += Encode(ini.encoding, kLineEnd);

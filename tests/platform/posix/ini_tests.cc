@@ -36,7 +36,7 @@ TEST(IniTest, WriterMakesEightBitCrLfFilesAndValuesReadBack) {
   ASSERT_TRUE(WriteProfileString(u"Menu", u"quoted", u"\"q\"", file));
   ASSERT_TRUE(WriteProfileString(u"Menu", u"broken", u"one\r\ntwo", file));
   EXPECT_EQ(ReadBytes(dir.sub("k.ini")),
-            "[Menu]\r\nMain= padded \r\nTitle=a=b \xF0\x9F\x93\x96 "
+            "[Menu]\r\nMain=padded\r\nTitle=a=b \xF0\x9F\x93\x96 "
             "\xC3\x89t\xC3\xA9.url\r\nquoted=\"q\"\r\nbroken=one  two\r\n");
   EXPECT_EQ(Read(file, u"mEnU", u"mAiN"), u"padded");
   EXPECT_EQ(Read(file, u"Menu", u"Title"), title);
@@ -96,7 +96,10 @@ TEST(IniTest, ReaderRules) {
   // The first of two sections of one name is the one written to.
   ASSERT_TRUE(WriteProfileString(u"sec", u"First", u"5", file));
   EXPECT_EQ(Read(file, u"SEC", u"first"), u"5");
+  // Key lines with blanks around their parts are rewritten plain.
   std::string expected = original;
+  expected.replace(expected.find("dq = "), 12, "dq=\"x y\"\r\n");
+  expected.replace(expected.find("\tspaced"), 20, "spaced=v  w\r\n");
   expected.replace(expected.find("first=1\n"), 8, "first=5\r\n");
   EXPECT_EQ(ReadBytes(dir.sub("q.ini")), expected);
   SetLastError(0);
@@ -132,10 +135,12 @@ TEST(IniTest, WriterKeepsEverythingElse) {
   TempDir dir;
   WriteBytes(dir.sub("w.ini"),
              "; comment\n[First]\n  Name = old \njunk line\n"
-             "other=\xFF\xFE bytes\n\n[Second]\nx=1");
+             "other=\xFF\xFE bytes \n\n[Second]\n x = 1");
   const std::u16string file = dir.u16("w.ini");
   ASSERT_TRUE(WriteProfileString(u"FIRST", u"name", u"new", file));
-  // A new key goes after the section's last line, before its blank lines.
+  // Key lines are rewritten without blanks around names and values, but
+  // bytes that are not text are kept. A new key goes after the section's
+  // last line, before its blank lines.
   ASSERT_TRUE(WriteProfileString(u"First", u"added", u"a", file));
   // A key of the last section when the file does not end in a line end.
   ASSERT_TRUE(WriteProfileString(u"Second", u"y", u"2", file));
@@ -143,7 +148,7 @@ TEST(IniTest, WriterKeepsEverythingElse) {
   ASSERT_TRUE(WriteProfileString(u"Third", u"z", u"3", file));
   EXPECT_EQ(ReadBytes(dir.sub("w.ini")),
             "; comment\n[First]\nName=new\r\njunk line\n"
-            "other=\xFF\xFE bytes\nadded=a\r\n\n[Second]\nx=1\r\ny=2\r\n"
+            "other=\xFF\xFE bytes \nadded=a\r\n\n[Second]\nx=1\r\ny=2\r\n"
             "[Third]\r\nz=3\r\n");
   EXPECT_EQ(Read(file, u"First", u"other"), u"\uFFFD\uFFFD bytes");
 }
