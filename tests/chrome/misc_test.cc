@@ -11,6 +11,7 @@
 #include "chrome_test_util.h"
 #include "marksafe/marksafe.h"
 #include "platform/platform.h"
+#include "support/browser_home.h"
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -42,17 +43,16 @@ TEST(ChromeCount, RootsFoldersAndLinksAreAddedToTheCounts) {
 class ChromeMisc : public ::testing::Test {
  protected:
   void SetUp() override {
+    if (!home_.unusable().empty()) GTEST_SKIP() << home_.unusable();
     WriteBytes(chrome_, ChromeText(UrlJson(4, "a", "http://a/") + "," +
                                        FolderJson(5, "Imported from IE",
                                                   UrlJson(6, "i", "http://i/")),
                                    UrlJson(7, "o", "http://o/")));
   }
   TempDir dir_;
-  ScopedEnv appdata_{"MARKSAFE_APPDATA", dir_.sub("AppData/Roaming")};
-  ScopedEnv os_{"MARKSAFE_OS_MAJOR", "10"};
-  // Where the locator finds it with the variables above.
-  std::string chrome_ =
-      dir_.sub("AppData/Local/Google/Chrome/User Data/Default/Bookmarks");
+  BrowserHome home_;
+  // Where the locator finds it.
+  std::string chrome_ = home_.ChromeBookmarks();
 };
 
 TEST_F(ChromeMisc, SizesOfTheLiveFileAndOfABackup) {
@@ -94,7 +94,7 @@ TEST_F(ChromeMisc, TemporaryCopyWithAndWithoutAnEarlierOne) {
   std::remove((chrome_ + "~").c_str());
   MakeDirs(chrome_ + "~/keep");
   EXPECT_EQ(87, mk_chrome_temp_file(Ms(U16(chrome_))));
-  ScopedEnv elsewhere("MARKSAFE_APPDATA", dir_.sub("nowhere/Roaming"));
+  std::remove(chrome_.c_str());
   EXPECT_EQ(2, mk_chrome_temp_file(nullptr));
 }
 
@@ -106,18 +106,18 @@ TEST_F(ChromeMisc, BackupCopiedIntoFavorites) {
             import_chrome_bk_2_ie(nullptr, true, Ms(dir_.u16("Favorites"))));
   EXPECT_EQ(0, import_chrome_bk_2_ie(Ms(dir_.u16("root")), true,
                                      Ms(dir_.u16("Favorites"))));
-  EXPECT_EQ(
-      Tree({"Imported from chrome/", "Imported from chrome/Bookmarks bar/",
-            "Imported from chrome/Bookmarks bar/a.url",
-            "Imported from chrome/Other bookmarks/",
-            "Imported from chrome/Other bookmarks/o.url"}),
-      ListTree(dir_.sub("Favorites")));
+  const Tree imported = {"Imported from chrome/",
+                         "Imported from chrome/Bookmarks bar/",
+                         "Imported from chrome/Bookmarks bar/a.url",
+                         "Imported from chrome/Other bookmarks/",
+                         "Imported from chrome/Other bookmarks/o.url"};
+  EXPECT_EQ(imported, ListTree(dir_.sub("Favorites")));
   // The located Favorites folder needs Internet Explorer.
-  ScopedEnv favorites("MARKSAFE_FAVORITES", dir_.sub("Favorites"));
-  ScopedEnv program_files("MARKSAFE_PROGRAM_FILES", dir_.sub("Programs"));
+  home_.SetIeInstalled(false);
   EXPECT_EQ(3, import_chrome_bk_2_ie(Ms(dir_.u16("root")), true, nullptr));
-  WriteBytes(dir_.sub("Programs/Internet Explorer/iexplore.exe"), "");
+  home_.SetIeInstalled(true);
   EXPECT_EQ(0, import_chrome_bk_2_ie(Ms(dir_.u16("root")), true, nullptr));
+  EXPECT_EQ(imported, ListTree(home_.favorites()));
 }
 
 TEST_F(ChromeMisc, BackupWithoutOrWithBadPositionFile) {

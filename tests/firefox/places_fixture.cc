@@ -180,7 +180,9 @@ ScopedHandle::~ScopedHandle() {
 }
 
 void WriteUrlFile(const std::string& path, const std::string& url) {
-  WriteBytes(path, "[InternetShortcut]\r\nURL=" + url + "\r\n");
+  MakeDirs(std::filesystem::u8path(path).parent_path().u8string());
+  platform::WriteProfileString(u"InternetShortcut", u"URL", U16(url),
+                               U16(path));
 }
 
 }  // namespace test

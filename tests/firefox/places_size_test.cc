@@ -6,6 +6,7 @@
 
 #include "firefox/places_handle.h"
 #include "places_fixture.h"
+#include "support/browser_home.h"
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -20,15 +21,14 @@ const MS_CHAR* M(const std::u16string& text) {
 // A roaming application-data folder with one Firefox profile.
 class ProfileTest : public ::testing::Test {
  protected:
-  ProfileTest()
-      : app_data_("MARKSAFE_APPDATA", dir_.sub("AppData/Roaming")),
-        profile_(dir_.sub("AppData/Roaming/Mozilla/Firefox/Profiles/"
-                          "ab12cd.default")) {
+  void SetUp() override {
+    if (!home_.unusable().empty()) GTEST_SKIP() << home_.unusable();
+    profile_ = home_.roaming() + "/Mozilla/Firefox/Profiles/ab12cd.default";
     test::MakeDirs(profile_);
   }
   std::string Places() const { return profile_ + "/places.sqlite"; }
   test::TempDir dir_;
-  test::ScopedEnv app_data_;
+  test::BrowserHome home_;
   std::string profile_;
 };
 

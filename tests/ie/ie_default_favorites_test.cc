@@ -1,9 +1,9 @@
-// backup_ie and get_ie_favorites_size on the located Favorites folder, with
-// the shell folders pointed at temporary folders through the environment.
+// backup_ie and get_ie_favorites_size on the located Favorites folder.
 #include <string>
 
 #include "gtest/gtest.h"
 #include "marksafe/marksafe.h"
+#include "support/browser_home.h"
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -11,15 +11,15 @@ namespace {
 
 using test::ListTree;
 using test::LogCapture;
-using test::ScopedEnv;
 using test::TempDir;
 using test::WriteBytes;
 
 TEST(IeDefaultFavorites, UsedOnlyWhenInternetExplorerIsInstalled) {
+  test::BrowserHome home;
+  if (!home.unusable().empty()) GTEST_SKIP() << home.unusable();
   TempDir dir;
-  ScopedEnv favorites("MARKSAFE_FAVORITES", dir.sub("Favorites"));
-  ScopedEnv program_files("MARKSAFE_PROGRAM_FILES", dir.sub("PF"));
-  WriteBytes(dir.sub("Favorites/sub/a.url"), "12345");
+  home.SetIeInstalled(false);
+  WriteBytes(home.favorites() + "/sub/a.url", "12345");
   test::MakeDirs(dir.sub("usb"));
   const std::u16string root = dir.u16("usb");
   const MS_CHAR* usb = test::Ms(root);
@@ -32,7 +32,7 @@ TEST(IeDefaultFavorites, UsedOnlyWhenInternetExplorerIsInstalled) {
   EXPECT_TRUE(ListTree(dir.sub("usb")).empty());
   EXPECT_FALSE(get_ie_favorites_size(nullptr, false, &size, nullptr, nullptr));
 
-  WriteBytes(dir.sub("PF/Internet Explorer/iexplore.exe"), "");
+  home.SetIeInstalled(true);
   LogCapture log;
   ASSERT_TRUE(backup_ie(nullptr, usb, true, false, &never));
   EXPECT_EQ(ListTree(dir.sub("usb/Bookmarks/Favorites")),
