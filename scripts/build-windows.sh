@@ -312,6 +312,19 @@ run_wine_tests() {
     failures="$failures dll_smoke"
     cat "$work/dll_smoke.log" >&2
   fi
+  # The command-line host end to end: its demo runs every backup, restore
+  # and conversion on a sandbox of its own.
+  log "  marksafe.exe demo"
+  if (cd "$build_dir" && timeout 600 wine tools/marksafe.exe demo) \
+       >"$work/demo.log" 2>&1 &&
+     [ "$(grep -c '^  ok ' "$work/demo.log")" -eq 12 ]; then
+    total=$((total + 1)); passed=$((passed + 1))
+    printf '   %-14s run %4d  passed %4d  skipped %3d  failed %3d\n' demo 1 1 0 0
+  else
+    total=$((total + 1)); failed=$((failed + 1))
+    failures="$failures demo"
+    cat "$work/demo.log" >&2
+  fi
   wineserver -k >/dev/null 2>&1 || true
   summary="Windows tests under Wine: $total run, $passed passed, $skipped skipped, $failed failed"
   echo "$summary"
