@@ -1,11 +1,8 @@
 #include "chrome_test_util.h"
 
-#include <gtest/gtest.h>
-
 #include "chrome/chrome_document.h"
 #include "chrome/document_reader.h"
 #include "platform/platform.h"
-#include "support/test_support.h"
 
 namespace marksafe {
 namespace test {
@@ -18,15 +15,12 @@ Json::Value Doc(const std::string& text) {
 
 std::string ChromeText(const std::string& bar_children,
                        const std::string& other_children) {
-  return R"({"checksum": "0", "roots": {
-    "bookmark_bar": {"children": [)" +
-         bar_children +
-         R"(], "date_added": "1", "date_modified": "0", "id": "1",
-      "name": "Bookmarks bar", "type": "folder"},
+  return R"({"checksum": "0", "roots": {"bookmark_bar": {"children": [)" +
+         bar_children + R"(], "date_added": "1", "date_modified": "0",
+      "id": "1", "name": "Bookmarks bar", "type": "folder"},
     "other": {"children": [)" +
-         other_children +
-         R"(], "date_added": "1", "date_modified": "0", "id": "2",
-      "name": "Other bookmarks", "type": "folder"},
+         other_children + R"(], "date_added": "1", "date_modified": "0",
+      "id": "2", "name": "Other bookmarks", "type": "folder"},
     "synced": {"children": [], "date_added": "1", "date_modified": "0",
       "id": "3", "name": "Mobile bookmarks", "type": "folder"}},
     "version": 1})";
@@ -47,8 +41,7 @@ std::string FolderJson(int id, const std::string& name,
 
 Json::Value LoadChrome(const std::string& path) {
   Json::Value document;
-  const std::u16string wide = U16(path);
-  EXPECT_TRUE(chrome::load_chrome_file(wide.c_str(), &document)) << path;
+  EXPECT_TRUE(chrome::load_chrome_file(U16(path).c_str(), &document)) << path;
   return document;
 }
 
@@ -57,31 +50,35 @@ const Json::Value& RootChildren(const Json::Value& document,
   return document["roots"][root]["children"];
 }
 
+Lines Summary(const Json::Value& children) {
+  Lines out;
+  for (const Json::Value& child : children) {
+    out.push_back(child["id"].asString() + " " + child["name"].asString() +
+                  (child.isMember("url") ? " " + child["url"].asString() : ""));
+  }
+  return out;
+}
+
+std::string Fixture(const std::string& name) {
+  const std::string here = __FILE__;
+  return ReadBytes(here.substr(0, here.rfind('/')) + "/../data/chrome/" + name);
+}
+
 std::string ShortcutValue(const std::string& file, const std::string& key) {
   return U8(platform::GetProfileString(u"InternetShortcut", U16(key), u"", 4096,
                                        U16(file)));
 }
 
-void WriteShortcut(const std::string& file, const std::string& url,
-                   const std::string& title) {
-  MakeDirs(file.substr(0, file.rfind('/')));
-  // UTF-16LE, so that every character reads back as written.
-  ASSERT_TRUE(platform::WriteFile(U16(file), std::string("\xFF\xFE", 2)));
-  ASSERT_TRUE(platform::WriteProfileString(u"InternetShortcut", u"URL",
-                                           U16(url), U16(file)));
-  if (!title.empty()) {
-    ASSERT_TRUE(platform::WriteProfileString(u"InternetShortcut", u"Title",
-                                             U16(title), U16(file)));
-  }
+void WriteUrlFile(const std::string& file, const std::string& url,
+                  const std::string& title) {
+  std::string text = "[InternetShortcut]\r\nURL=" + url + "\r\n";
+  if (!title.empty()) text += "Title=" + title + "\r\n";
+  WriteBytes(file, "\xFF\xFE" + Utf16le(U16(text)));
 }
 
-void WriteUrlFile(const std::string& file, const std::string& url) {
-  MakeDirs(file.substr(0, file.rfind('/')));
-  std::string bytes("\xFF\xFE", 2);
-  for (const char16_t unit : U16("[InternetShortcut]\r\nURL=" + url + "\r\n")) {
-    bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
-  }
-  ASSERT_TRUE(platform::WriteFile(U16(file), bytes));
+int32_t ChromeFileTest::Import(const char16_t* name) const {
+  return import_folder_2_chrome_bar(Ms(U16(chrome_)), Ms(dir_.u16("src")),
+                                    name == nullptr ? nullptr : Ms(name));
 }
 
 }  // namespace test

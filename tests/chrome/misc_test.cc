@@ -1,57 +1,31 @@
-// Counting and measuring, the temporary copy, and a Chrome backup copied
-// into the Favorites folder.
-#include <gtest/gtest.h>
-#include <json/json.h>
-
+// Measuring, the temporary copy, and a Chrome backup copied into the
+// Favorites folder, with Chrome's file where the locator finds it.
 #include <cstdio>
-#include <string>
-#include <vector>
 
-#include "chrome/chrome_misc.h"
 #include "chrome_test_util.h"
 #include "marksafe/marksafe.h"
-#include "platform/platform.h"
 #include "support/browser_home.h"
-#include "support/test_support.h"
 
 namespace marksafe {
 namespace test {
 namespace {
 
-using Tree = std::vector<std::string>;
-
-TEST(ChromeCount, RootsFoldersAndLinksAreAddedToTheCounts) {
-  int32_t folders = 0;
-  int32_t links = 0;
-  EXPECT_TRUE(
-      chrome::count_chrome_nodes(Doc(ChromeText("", "")), &folders, &links));
-  EXPECT_EQ(2, folders);
-  EXPECT_EQ(0, links);
-  folders = 5;
-  const Json::Value example = Doc(ChromeText(
-      UrlJson(4, "a", "u") + R"(, {"type": "separator"})",
-      FolderJson(5, "F", UrlJson(6, "b", "v") + "," + UrlJson(7, "c", "w"))));
-  EXPECT_TRUE(chrome::count_chrome_nodes(example, &folders, &links));
-  EXPECT_EQ(5 + 3, folders);
-  EXPECT_EQ(3, links);
-  EXPECT_FALSE(chrome::count_chrome_nodes(Doc("{}"), &folders, &links));
-  EXPECT_FALSE(chrome::count_chrome_nodes(
-      Doc(R"({"roots": {"bookmark_bar": {"type": "folder"}, "other": 1}})"),
-      &folders, &links));
-}
-
 class ChromeMisc : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!home_.unusable().empty()) GTEST_SKIP() << home_.unusable();
-    WriteBytes(chrome_, ChromeText(UrlJson(4, "a", "http://a/") + "," +
+    WriteBytes(chrome_, ChromeText(UrlJson(4, "a", "http://a/") +
+                                       R"(, {"type": "separator"}, )" +
                                        FolderJson(5, "Imported from IE",
                                                   UrlJson(6, "i", "http://i/")),
                                    UrlJson(7, "o", "http://o/")));
   }
+  int32_t BackUp() {
+    MakeDirs(dir_.sub("root"));
+    return backup_chrome(nullptr, Ms(dir_.u16("root")), true);
+  }
   TempDir dir_;
   BrowserHome home_;
-  // Where the locator finds it.
   std::string chrome_ = home_.ChromeBookmarks();
 };
 
@@ -61,6 +35,7 @@ TEST_F(ChromeMisc, SizesOfTheLiveFileAndOfABackup) {
   int32_t links = 10;
   EXPECT_EQ(87, get_chrome_size(nullptr, nullptr, &folders, &links));
   EXPECT_EQ(87, get_chrome_bk_size(nullptr, false, &size, &folders, nullptr));
+  // Counts are added to what the caller passes in; separators are neither.
   EXPECT_EQ(0, get_chrome_size(nullptr, &size, &folders, &links));
   EXPECT_EQ(ReadBytes(chrome_).size(), size);
   EXPECT_EQ(10 + 3, folders);
@@ -69,15 +44,16 @@ TEST_F(ChromeMisc, SizesOfTheLiveFileAndOfABackup) {
   EXPECT_EQ(
       0, get_chrome_size(Ms(dir_.u16("x/Bookmarks")), &size, &folders, &links));
   EXPECT_EQ(2u, size);
-  MakeDirs(dir_.sub("root"));
-  ASSERT_EQ(0, backup_chrome(nullptr, Ms(dir_.u16("root")), true));
+  ASSERT_EQ(0, BackUp());
+  folders = links = 0;
   EXPECT_EQ(0, get_chrome_bk_size(Ms(dir_.u16("root")), true, &size, &folders,
                                   &links));
   EXPECT_EQ(3, folders);  // the tree's folders below the backup folder
   EXPECT_EQ(3, links);
   EXPECT_EQ(87, get_chrome_bk_size(Ms(dir_.u16("none")), true, &size, &folders,
                                    &links));
-  WriteBytes(chrome_, "{}");
+  WriteBytes(chrome_, R"({"roots": {"bookmark_bar": {"type": "folder"},
+      "other": 1}})");
   EXPECT_EQ(87, get_chrome_bk_size(nullptr, false, &size, &folders, &links));
   std::remove(chrome_.c_str());
   EXPECT_EQ(2, get_chrome_size(nullptr, &size, &folders, &links));
@@ -99,18 +75,18 @@ TEST_F(ChromeMisc, TemporaryCopyWithAndWithoutAnEarlierOne) {
 }
 
 TEST_F(ChromeMisc, BackupCopiedIntoFavorites) {
-  MakeDirs(dir_.sub("root"));
-  ASSERT_EQ(0, backup_chrome(nullptr, Ms(dir_.u16("root")), true));
+  ASSERT_EQ(0, BackUp());
   MakeDirs(dir_.sub("Favorites"));
   EXPECT_EQ(87,
             import_chrome_bk_2_ie(nullptr, true, Ms(dir_.u16("Favorites"))));
   EXPECT_EQ(0, import_chrome_bk_2_ie(Ms(dir_.u16("root")), true,
                                      Ms(dir_.u16("Favorites"))));
-  const Tree imported = {"Imported from chrome/",
-                         "Imported from chrome/Bookmarks bar/",
-                         "Imported from chrome/Bookmarks bar/a.url",
-                         "Imported from chrome/Other bookmarks/",
-                         "Imported from chrome/Other bookmarks/o.url"};
+  // The folder "Imported from IE" is not copied back into IE.
+  const Lines imported = {"Imported from chrome/",
+                          "Imported from chrome/Bookmarks bar/",
+                          "Imported from chrome/Bookmarks bar/a.url",
+                          "Imported from chrome/Other bookmarks/",
+                          "Imported from chrome/Other bookmarks/o.url"};
   EXPECT_EQ(imported, ListTree(dir_.sub("Favorites")));
   // The located Favorites folder needs Internet Explorer.
   home_.SetIeInstalled(false);
@@ -122,25 +98,21 @@ TEST_F(ChromeMisc, BackupCopiedIntoFavorites) {
 
 TEST_F(ChromeMisc, BackupWithoutOrWithBadPositionFile) {
   const std::string backup = dir_.sub("bk");
-  WriteShortcut(backup + "/Sub/s.url", "http://s/");
-  MakeDirs(dir_.sub("Favorites"));
+  WriteUrlFile(backup + "/Sub/s.url", "http://s/");
   EXPECT_EQ(0, import_chrome_bk_2_ie(Ms(U16(backup)), false,
                                      Ms(dir_.u16("Favorites"))));
-  EXPECT_EQ(Tree({"Imported from chrome/", "Imported from chrome/Sub/",
-                  "Imported from chrome/Sub/s.url"}),
+  EXPECT_EQ(Lines({"Imported from chrome/", "Imported from chrome/Sub/",
+                   "Imported from chrome/Sub/s.url"}),
             ListTree(dir_.sub("Favorites")));
   // Values that climb out of either folder copy nothing anywhere.
-  const std::u16string pos = U16(backup + "/chrome_pos.ini");
-  ASSERT_TRUE(
-      platform::WriteProfileString(u"Chrome_menu", u"Bar", u"..\\..\\x", pos));
-  ASSERT_TRUE(
-      platform::WriteProfileString(u"Chrome_menu", u"other", u"/tmp", pos));
+  WriteBytes(backup + "/chrome_pos.ini",
+             "[Chrome_menu]\r\nBar=..\\..\\x\r\nother=/tmp\r\n");
   LogCapture log;
   EXPECT_EQ(87,
             import_chrome_bk_2_ie(Ms(U16(backup)), false, Ms(dir_.u16("in"))));
   EXPECT_TRUE(log.Contains("copy_folder[M] fail"));
   EXPECT_TRUE(log.Contains("copy_folder[O] fail"));
-  EXPECT_EQ(Tree({"Imported from chrome/"}), ListTree(dir_.sub("in")));
+  EXPECT_EQ(Lines({"Imported from chrome/"}), ListTree(dir_.sub("in")));
 }
 
 }  // namespace

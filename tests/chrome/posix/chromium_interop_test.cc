@@ -1,29 +1,19 @@
 // Chromium itself loads what an import wrote. Runs only where Debian's
-// chromium is installed (nothing is installed here): the browser starts
-// headless on a fresh profile holding the file, and rewrites the file, keeping
-// the input as Bookmarks.bak, only when it had to repair it.
-#include <gtest/gtest.h>
-#include <json/json.h>
-
+// chromium is installed: the browser starts headless on a fresh profile
+// holding the file, and rewrites the file, keeping the input as
+// Bookmarks.bak, only when it had to repair it.
 #include <cstdlib>
-#include <string>
 
 #include "../chrome_test_util.h"
 #include "chrome/chrome_checksum.h"
 #include "marksafe/marksafe.h"
-#include "platform/platform.h"
-#include "support/test_support.h"
 
 namespace marksafe {
 namespace test {
 namespace {
 
-bool HaveChromium() {
-  return std::system("command -v chromium > /dev/null 2>&1") == 0;
-}
-
-// Starts Chromium on the profile until it has loaded its bookmarks and
-// ends by itself. False when the browser could not run here.
+// Runs Chromium on the profile until it has loaded its bookmarks and ends by
+// itself. False when the browser could not run here.
 bool RunChromium(const std::string& profile) {
   const std::string command =
       "timeout 60 chromium --headless --no-sandbox --disable-gpu "
@@ -33,7 +23,9 @@ bool RunChromium(const std::string& profile) {
 }
 
 TEST(ChromiumInterop, LoadsAnImportWithoutRepairingIt) {
-  if (!HaveChromium()) GTEST_SKIP() << "chromium is not installed";
+  if (std::system("command -v chromium > /dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "chromium is not installed";
+  }
   TempDir dir;
   const std::string bookmarks = dir.sub("profile/Default/Bookmarks");
   // A file of the older layout, without the synced root.
@@ -51,14 +43,12 @@ TEST(ChromiumInterop, LoadsAnImportWithoutRepairingIt) {
                                           dir.u16("src").c_str(), u"N"));
   const Json::Value mine = Doc(ReadBytes(bookmarks));
 
-  // First the same file with a node that lacks its guid: the browser
-  // repairs it, keeping the input as Bookmarks.bak, when it reads the
-  // bookmarks in this setting; otherwise nothing can be learnt here. Its
-  // checksum of the repaired tree is ours as well.
+  // First the same file with a node lacking its guid: where the browser
+  // loads bookmarks in this setting it repairs that, keeping Bookmarks.bak,
+  // and its checksum of the repaired tree is ours as well.
   const std::string repaired = dir.sub("repaired/Default/Bookmarks");
   Json::Value changed = mine;
   changed["roots"]["bookmark_bar"]["children"][0].removeMember("guid");
-  MakeDirs(dir.sub("repaired/Default"));
   WriteBytes(repaired, Json::StyledWriter().write(changed));
   if (!RunChromium(dir.sub("repaired")) || !Exists(repaired + ".bak")) {
     GTEST_SKIP() << "chromium did not load a profile's bookmarks here";
