@@ -1,5 +1,5 @@
 // The interchange format: names between titles and files, the two shortcut
-// forms, the reader's rules and position values.
+// forms and position values.
 #include "common/interchange.h"
 
 #include <string>
@@ -13,8 +13,11 @@ namespace marksafe {
 namespace interchange {
 namespace {
 
-using test::ReadBytes;
 using test::TempDir;
+
+std::u16string Key(const std::u16string& file, const std::u16string& key) {
+  return platform::GetProfileString(kShortcutSection, key, u"-", 260, file);
+}
 
 TEST(NamingRules, LeftOutCharactersTrimmingAndDotNames) {
   // title, Firefox folder name, Chrome folder name. Quotes and control
@@ -29,7 +32,6 @@ TEST(NamingRules, LeftOutCharactersTrimmingAndDotNames) {
                {u".", u"_", u"_"},
                {u" .. ", u"__", u" __ "},
                {u". .", u"_ _", u"_ _"},
-               {u"/../", u"__", u"__"},
                {u"..\\..", u"____", u"____"},
                {u"...a", u"...a", u"...a"},
                {u"", u"", u""}};
@@ -41,18 +43,17 @@ TEST(NamingRules, LeftOutCharactersTrimmingAndDotNames) {
   }
   // File names get ".url" after them and cannot climb out anyway.
   EXPECT_EQ(ChromeName(u"..", NameKind::kFile), u"..");
-  EXPECT_EQ(FirefoxName(u"a/b: c ", NameKind::kFile), u"ab c");
+  EXPECT_EQ(FirefoxName(u" . ", NameKind::kFile), u".");
 }
 
-TEST(NamingRules, FileNameBackToTitle) {
+TEST(NamingRules, ShortcutNamesAndExtensions) {
   EXPECT_EQ(TitleFromFileName(u"News.url"), u"News");
-  EXPECT_EQ(TitleFromFileName(u".url"), u"");
-  EXPECT_EQ(TitleFromFileName(u"url"), u"");
+  EXPECT_EQ(TitleFromFileName(u"url"), u"");  // shorter than ".url"
   for (const char16_t* name : {u"a.URL", u".url"}) {
-    EXPECT_TRUE(IsShortcutFileName(name));
+    EXPECT_TRUE(IsShortcutFileName(name)) << test::U8(name);
   }
   for (const char16_t* name : {u"url", u"a.url.", u"a.urls"}) {
-    EXPECT_FALSE(IsShortcutFileName(name));
+    EXPECT_FALSE(IsShortcutFileName(name)) << test::U8(name);
   }
   EXPECT_TRUE(ExtensionMatches(u"C:\\fav\\x.Url", u"url"));
   EXPECT_FALSE(ExtensionMatches(u"C:\\fav.url\\noext", u"url"));
@@ -60,41 +61,45 @@ TEST(NamingRules, FileNameBackToTitle) {
       ExtensionMatches(u"x.abcdefghijklmnopqrXYZ", u"abcdefghijklmnopqr"));
 }
 
-TEST(ChromeShortcut, Utf16WithUncleanedTitleAndNoKeysFromLineBreaks) {
+// The Chrome form keeps the whole title (UTF-16LE), cannot be given extra
+// keys by line breaks, and replaces a file of the same cleaned name whole.
+TEST(ChromeShortcut, Utf16TitleNoInjectedKeysAndSharedNamesReplaced) {
   TempDir dir;
   ASSERT_TRUE(WriteChromeShortcut(dir.u16(), u"a/b: c \"q\" \u00e9",
                                   u"http://example.com/?a=1"));
   const std::string path = dir.sub("ab c q \xc3\xa9.url");
-  EXPECT_EQ(ReadBytes(path).substr(0, 2), std::string("\xFF\xFE", 2));
+  EXPECT_EQ(test::ReadBytes(path).substr(0, 2), std::string("\xFF\xFE", 2));
   EXPECT_EQ(ReadShortcutUrl(test::U16(path), u"", 256),
             u"http://example.com/?a=1");
   EXPECT_EQ(ReadShortcutTitle(test::U16(path), 256),
             u"a/b: c \"q\" \u00e9.url");
+
   ASSERT_TRUE(WriteChromeShortcut(dir.u16(), u"x\r\nURL=javascript:1",
-                                  u"http://good/"));
+                                  u"http://good/\r\nIconIndex=9"));
   const std::u16string file = dir.u16("xURL=javascript1.url");
-  EXPECT_EQ(ReadShortcutUrl(file, u"Fail", 260), u"http://good/");
-  EXPECT_EQ(ReadShortcutTitle(file, 260), u"x  URL=javascript:1.url");
+  EXPECT_EQ(Key(file, kUrlKey), u"http://good/  IconIndex=9");
+  EXPECT_EQ(Key(file, kTitleKey), u"x  URL=javascript:1.url");
+  EXPECT_EQ(Key(file, u"IconIndex"), u"-");
+
+  test::WriteBytes(dir.sub("ab.url"),
+                   "[InternetShortcut]\r\nURL=old\r\nIconIndex=3\r\n");
+  ASSERT_TRUE(WriteChromeShortcut(dir.u16(), u"a|b", u"http://second/"));
+  EXPECT_EQ(Key(dir.u16("ab.url"), kUrlKey), u"http://second/");
+  EXPECT_EQ(Key(dir.u16("ab.url"), u"IconIndex"), u"-");
 }
 
 // The Chrome form is written in one step; it must hold exactly what the INI
 // writer leaves after creating the file with its byte-order mark and adding
 // the two keys, whatever the title holds.
 TEST(ChromeShortcut, OneWriteGivesTheBytesOfTheIniWriter) {
-  TempDir dir;
-  const std::u16string titles[] = {u"plain",
-                                   u" blanks around ",
-                                   u"a = b ; [c]",
-                                   u"x\r\ny\rz\n",
-                                   u"\u00e9\u4e2d\U0001F600\U00020000",
-                                   u""};
   const std::u16string url = u"https://example.com/a b?c=d\r\n";
-  int n = 0;
-  for (const std::u16string& title : titles) {
-    SCOPED_TRACE(++n);
-    TempDir one;
+  for (const std::u16string title :
+       {u" blanks around ", u"a = b ; [c]", u"x\r\ny\rz\n",
+        u"\u00e9\u4e2d\U0001F600\U00020000", u""}) {
+    SCOPED_TRACE(test::U8(title));
+    TempDir one, two;
     ASSERT_TRUE(WriteChromeShortcut(one.u16(), title, url));
-    const std::u16string expected = dir.u16(std::to_string(n));
+    const std::u16string expected = two.u16("expected.url");
     ASSERT_TRUE(platform::WriteFile(expected, std::string("\xFF\xFE", 2)));
     ASSERT_TRUE(platform::WriteProfileString(
         kShortcutSection, kUrlKey, u"https://example.com/a b?c=d  ", expected));
@@ -104,43 +109,23 @@ TEST(ChromeShortcut, OneWriteGivesTheBytesOfTheIniWriter) {
     }
     ASSERT_TRUE(platform::WriteProfileString(kShortcutSection, kTitleKey,
                                              single, expected));
-    const std::u16string written =
-        JoinPath(one.u16(), ChromeName(title, NameKind::kFile) + kUrlSuffix);
-    std::string got, want;
-    ASSERT_TRUE(platform::ReadFile(written, &got));
-    ASSERT_TRUE(platform::ReadFile(expected, &want));
-    EXPECT_EQ(got, want);
+    EXPECT_EQ(test::ReadBytes(
+                  one.sub(test::U8(ChromeName(title, NameKind::kFile)) + ".url")),
+              test::ReadBytes(two.sub("expected.url")));
   }
-}
-
-// Two titles that clean to one name share a file: the later replaces it
-// whole, as a file created anew.
-TEST(ChromeShortcut, SharedNameHoldsTheLaterBookmarkOnly) {
-  TempDir dir;
-  test::WriteBytes(dir.sub("ab.url"),
-                   "[InternetShortcut]\r\nURL=old\r\nIconIndex=3\r\n");
-  ASSERT_TRUE(WriteChromeShortcut(dir.u16(), u"a:b", u"http://first/"));
-  ASSERT_TRUE(WriteChromeShortcut(dir.u16(), u"a|b", u"http://second/"));
-  const std::u16string file = dir.u16("ab.url");
-  EXPECT_EQ(ReadShortcutUrl(file, u"", 260), u"http://second/");
-  EXPECT_EQ(ReadShortcutTitle(file, 260), u"a|b.url");
-  EXPECT_EQ(platform::GetProfileString(kShortcutSection, u"IconIndex", u"-", 10,
-                                       file),
-            u"-");
 }
 
 TEST(FirefoxShortcut, TrimmedNameUrlKeyOnlyAndOtherContentKept) {
   TempDir dir;
   test::WriteBytes(dir.sub("k.url"),
                    "[InternetShortcut]\r\nURL=old\r\nIconIndex=3\r\n");
-  ASSERT_TRUE(WriteFirefoxShortcut(dir.u16(), u" k ", u"http://new/"));
+  ASSERT_TRUE(WriteFirefoxShortcut(dir.u16(), u" k ", u"http://new/\nX=1"));
+  EXPECT_EQ(Key(dir.u16("k.url"), kUrlKey), u"http://new/ X=1");
+  EXPECT_EQ(Key(dir.u16("k.url"), u"IconIndex"), u"3");
+  EXPECT_EQ(Key(dir.u16("k.url"), u"X"), u"-");
   ASSERT_TRUE(WriteFirefoxShortcut(dir.u16(), u"a/b: c ", u"http://x/"));
-  EXPECT_EQ(ReadShortcutUrl(dir.u16("k.url"), u"", 260), u"http://new/");
-  EXPECT_EQ(platform::GetProfileString(kShortcutSection, u"IconIndex", u"", 10,
-                                       dir.u16("k.url")),
-            u"3");
-  EXPECT_EQ(ReadShortcutUrl(dir.u16("ab c.url"), u"Fail", 260), u"http://x/");
-  EXPECT_EQ(ReadShortcutTitle(dir.u16("ab c.url"), 260), u"");
+  EXPECT_EQ(Key(dir.u16("ab c.url"), kUrlKey), u"http://x/");
+  EXPECT_EQ(Key(dir.u16("ab c.url"), kTitleKey), u"-");
 }
 
 TEST(PositionValue, StaysInsideTheExportedFolder) {

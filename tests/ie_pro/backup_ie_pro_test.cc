@@ -1,4 +1,4 @@
-// backup_ie_pro: the backup path, and the restore of a backup set into the
+// backup_ie_pro: the backup, and the restore of a backup set into the
 // Favorites folder with its progress and failure rules.
 #include <cstdint>
 #include <string>
@@ -6,6 +6,7 @@
 
 #include "gtest/gtest.h"
 #include "marksafe/marksafe.h"
+#include "support/browser_home.h"
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -19,71 +20,81 @@ using test::TempDir;
 using test::WriteBytes;
 using Tree = std::vector<std::string>;
 
+const volatile uint8_t kNever = 0;
+
 class IeProTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::MakeDirs(dir_.sub("Favorites"));
     test::MakeDirs(dir_.sub("usb"));
   }
-  bool Run(bool is_backup, const MS_CHAR* root) {
-    return backup_ie_pro(Ms(favorites_), root, true, false, &never_, is_backup,
-                         1, 2, 3, 4, &progress_);
+  bool Run(bool is_backup, const std::u16string& root,
+           const volatile uint8_t* cancel = &kNever) {
+    return backup_ie_pro(Ms(favorites_), Ms(root), true, false, cancel,
+                         is_backup, 1, 2, 3, 4, &progress_);
   }
-  bool Run(bool is_backup) { return Run(is_backup, Ms(root_)); }
   void Shortcut(const std::string& path) {
     WriteBytes(dir_.sub(path), "[InternetShortcut]\r\nURL=http://x/\r\n");
   }
 
   TempDir dir_;
   const std::u16string favorites_ = dir_.u16("Favorites");
-  std::u16string root_ = dir_.u16("usb");
-  const volatile uint8_t never_ = 0;
+  const std::u16string usb_ = dir_.u16("usb");
   int32_t progress_ = 10;
 };
 
-TEST_F(IeProTest, RestoreAddsTwoAndNeverRestoresImportsOrMarkers) {
-  Shortcut("usb/Bookmarks/Favorites/a.url");
+// Imports and markers of the backup are never restored; the host's own
+// markers in the Favorites folder stay as they are.
+TEST_F(IeProTest, RestoreFoldsAllPartsIntoFavoritesAndAddsTwo) {
+  Shortcut("usb/Bookmarks/Favorites/ie.url");
   WriteBytes(dir_.sub("usb/Bookmarks/Favorites/skip.txt"), "t");
   Shortcut("usb/Bookmarks/Favorites/Imported from IE/x.url");
   Shortcut("usb/Bookmarks/Favorites/f/imported from ie/y.url");
   Shortcut("usb/Bookmarks/Favorites/f/.Quillbay/m.url");
   Shortcut("usb/Bookmarks/Favorites/f/z.url");
-  // The host's own markers in the Favorites folder stay as they are; hiding
-  // them succeeds (a dot name is hidden already on this system).
   WriteBytes(dir_.sub("Favorites/.Quillbay/state"), "host data");
-  WriteBytes(dir_.sub("Favorites/d/.quillbay"), "file marker");
-  ASSERT_TRUE(Run(/*is_backup=*/false));
+  WriteBytes(dir_.sub("usb/Bookmarks/Firefox/pos.ini"),
+             "[Menu]\r\nMain=Bookmarks Menu\r\nOthers=Unsorted Bookmarks\r\n");
+  Shortcut("usb/Bookmarks/Firefox/Bookmarks Menu/m.url");
+  Shortcut("usb/Bookmarks/Firefox/Unsorted Bookmarks/u.url");
+  WriteBytes(dir_.sub("usb/Bookmarks/Chrome/chrome_pos.ini"),
+             "[Chrome_menu]\r\nBar=Bookmarks bar\r\nother=Other bookmarks\r\n");
+  Shortcut("usb/Bookmarks/Chrome/Bookmarks bar/b.url");
+  Shortcut("usb/Bookmarks/Chrome/Other bookmarks/o.url");
+  ASSERT_TRUE(Run(false, usb_));
   EXPECT_EQ(progress_, 12);
+  const std::string ff = "Imported from Firefox/";
+  const std::string ch = "Imported from chrome/";
   EXPECT_EQ(ListTree(dir_.sub("Favorites")),
-            (Tree{".Quillbay/", ".Quillbay/state", "a.url", "d/", "d/.quillbay",
-                  "f/", "f/z.url"}));
+            (Tree{".Quillbay/", ".Quillbay/state", ff, ff + "Bookmarks Menu/",
+                  ff + "Bookmarks Menu/m.url", ff + "Unsorted Bookmarks/",
+                  ff + "Unsorted Bookmarks/u.url", ch, ch + "Bookmarks bar/",
+                  ch + "Bookmarks bar/b.url", ch + "Other bookmarks/",
+                  ch + "Other bookmarks/o.url", "f/", "f/z.url", "ie.url"}));
   EXPECT_EQ(ReadBytes(dir_.sub("Favorites/.Quillbay/state")), "host data");
 }
 
 TEST_F(IeProTest, EarlyFailuresAddTwoAndNullProgressChangesNothing) {
   Shortcut("usb/Bookmarks/Favorites/a.url");
-  EXPECT_FALSE(backup_ie_pro(Ms(favorites_), Ms(root_), true, false, &never_,
+  EXPECT_FALSE(backup_ie_pro(Ms(favorites_), Ms(usb_), true, false, &kNever,
                              false, 0, 0, 0, 0, nullptr));
-  EXPECT_TRUE(ListTree(dir_.sub("Favorites")).empty());
-
-  EXPECT_FALSE(Run(false, nullptr));
-  EXPECT_EQ(progress_, 12);
-  EXPECT_FALSE(Run(false, Ms(dir_.u16("missing"))));
-  EXPECT_EQ(progress_, 14);
-  EXPECT_FALSE(backup_ie_pro(Ms(favorites_), Ms(root_), true, false, nullptr,
+  EXPECT_FALSE(backup_ie_pro(Ms(favorites_), nullptr, true, false, &kNever,
                              false, 0, 0, 0, 0, &progress_));
+  EXPECT_EQ(progress_, 12);
+  EXPECT_FALSE(Run(false, dir_.u16("missing")));
+  EXPECT_EQ(progress_, 14);
+  EXPECT_FALSE(Run(false, usb_, nullptr));
   EXPECT_EQ(progress_, 16);
   EXPECT_TRUE(ListTree(dir_.sub("Favorites")).empty());
-
   // The host's counter wraps instead of overflowing.
   progress_ = INT32_MAX;
-  EXPECT_FALSE(Run(false, nullptr));
+  EXPECT_FALSE(Run(false, dir_.u16("missing")));
   EXPECT_EQ(progress_, INT32_MIN + 1);
   // A backup folder that cannot be made: no progress at all.
   WriteBytes(dir_.sub("blocked/Bookmarks"), "a file");
   LogCapture log;
   progress_ = 10;
-  EXPECT_FALSE(Run(false, Ms(dir_.u16("blocked"))));
+  EXPECT_FALSE(Run(false, dir_.u16("blocked")));
   EXPECT_EQ(progress_, 10);
   EXPECT_TRUE(log.Contains("Backup_ie_pro: CreateDirectory2 "));
 }
@@ -92,11 +103,11 @@ TEST_F(IeProTest, BackupCopiesEverythingAndLeavesProgressAlone) {
   Shortcut("Favorites/a.url");
   Shortcut("Favorites/Imported from IE/b.url");
   LogCapture log;
-  ASSERT_TRUE(Run(/*is_backup=*/true));
+  ASSERT_TRUE(Run(true, usb_));
   EXPECT_EQ(progress_, 10);
   EXPECT_EQ(ListTree(dir_.sub("usb/Bookmarks/Favorites")),
             (Tree{"Imported from IE/", "Imported from IE/b.url", "a.url"}));
-  EXPECT_FALSE(Run(true));  // again without overwrite
+  EXPECT_FALSE(Run(true, usb_));  // again without overwrite
   EXPECT_TRUE(
       log.Contains("[DllExport] [backup_ie_pro] backup IE fav. fail: 80"));
 }
@@ -111,7 +122,7 @@ TEST_F(IeProTest, FailedStepsDoNotKeepTheOthersFromRunning) {
              "[Chrome_menu]\r\nBar=Bookmarks bar\r\n");
   Shortcut("usb/Bookmarks/Chrome/Bookmarks bar/c.url");
   LogCapture log;
-  EXPECT_FALSE(Run(false));
+  EXPECT_FALSE(Run(false, usb_));
   EXPECT_EQ(progress_, 12);
   EXPECT_EQ(ReadBytes(dir_.sub("Favorites/a.url")), "existing");
   EXPECT_TRUE(test::Exists(dir_.sub("Favorites/b.url")));
@@ -123,26 +134,23 @@ TEST_F(IeProTest, FailedStepsDoNotKeepTheOthersFromRunning) {
       "[DllExport] [backup_ie_pro] import firefox backup to IE fav. fail:"));
 }
 
-TEST_F(IeProTest, RestoreFoldsFirefoxAndChromePartsIntoFavorites) {
-  Shortcut("usb/Bookmarks/Favorites/ie.url");
-  WriteBytes(dir_.sub("usb/Bookmarks/Firefox/pos.ini"),
-             "[Menu]\r\nMain=Bookmarks Menu\r\nOthers=Unsorted Bookmarks\r\n");
-  Shortcut("usb/Bookmarks/Firefox/Bookmarks Menu/m.url");
-  Shortcut("usb/Bookmarks/Firefox/Unsorted Bookmarks/u.url");
-  WriteBytes(dir_.sub("usb/Bookmarks/Chrome/chrome_pos.ini"),
-             "[Chrome_menu]\r\nBar=Bookmarks bar\r\nother=Other bookmarks\r\n");
-  Shortcut("usb/Bookmarks/Chrome/Bookmarks bar/b.url");
-  Shortcut("usb/Bookmarks/Chrome/Other bookmarks/o.url");
-  ASSERT_TRUE(Run(false));
-  EXPECT_EQ(progress_, 12);
-  const std::string ff = "Imported from Firefox/";
-  const std::string ch = "Imported from chrome/";
-  EXPECT_EQ(
-      ListTree(dir_.sub("Favorites")),
-      (Tree{ff, ff + "Bookmarks Menu/", ff + "Bookmarks Menu/m.url",
-            ff + "Unsorted Bookmarks/", ff + "Unsorted Bookmarks/u.url", ch,
-            ch + "Bookmarks bar/", ch + "Bookmarks bar/b.url",
-            ch + "Other bookmarks/", ch + "Other bookmarks/o.url", "ie.url"}));
+TEST(IeProDefaultFavorites, RestoresIntoTheLocatedFolderOrAddsTwoWithoutIt) {
+  test::BrowserHome home;
+  if (!home.unusable().empty()) GTEST_SKIP() << home.unusable();
+  TempDir dir;
+  WriteBytes(dir.sub("usb/Bookmarks/Favorites/a.url"), "a");
+  const std::u16string usb = dir.u16("usb");
+  int32_t progress = 0;
+  home.SetIeInstalled(false);
+  EXPECT_FALSE(backup_ie_pro(nullptr, Ms(usb), true, false, &kNever, false, 0,
+                             0, 0, 0, &progress));
+  EXPECT_EQ(progress, 2);
+  EXPECT_TRUE(ListTree(home.favorites()).empty());
+  home.SetIeInstalled(true);
+  EXPECT_TRUE(backup_ie_pro(nullptr, Ms(usb), true, false, &kNever, false, 0,
+                            0, 0, 0, &progress));
+  EXPECT_EQ(progress, 4);
+  EXPECT_EQ(ListTree(home.favorites()), Tree{"a.url"});
 }
 
 }  // namespace

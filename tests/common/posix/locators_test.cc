@@ -18,80 +18,59 @@ using test::TempDir;
 using test::U8;
 using test::WriteBytes;
 
-class FirefoxProfileTest : public ::testing::Test {
- protected:
-  void AddProfile(const std::string& name) {
-    WriteBytes(
-        dir_.sub("Roaming/Mozilla/Firefox/Profiles/" + name + "/places.sqlite"),
-        "");
-  }
-  // The profiles folder as the locator spells it.
-  std::string Located() {
-    return dir_.sub("Roaming") + "\\Mozilla\\Firefox\\Profiles\\";
-  }
-  TempDir dir_;
-  ScopedEnv app_data_{"MARKSAFE_APPDATA", dir_.sub("Roaming")};
-};
-
-TEST_F(FirefoxProfileTest, FirstFolderWithDefaultInItsNameInListingOrder) {
+// Firefox 67 and later leave an unused "*.default" beside the profile in
+// use, which profiles.ini or installs.ini names; the folder-name rule is
+// only the last resort.
+TEST(FirefoxProfile, FolderNameRuleThenWhatProfilesIniNames) {
+  TempDir dir;
+  ScopedEnv app_data("MARKSAFE_APPDATA", dir.sub("Roaming"));
+  const std::string firefox = dir.sub("Roaming/Mozilla/Firefox");
+  const std::string located =
+      dir.sub("Roaming") + "\\Mozilla\\Firefox\\Profiles\\";
+  auto add = [&](const std::string& name) {
+    WriteBytes(firefox + "/Profiles/" + name + "/places.sqlite", "");
+  };
   MS_CHAR out[260] = {u'k', 0};
-  AddProfile("abc.Default");  // a capital D is not found
+  add("abc.Default");  // a capital D is not found
   EXPECT_FALSE(is_installed_firefox(out));
   EXPECT_EQ(Out(out), "k");
-  AddProfile("y.default");
-  AddProfile("x7.default-release-1");
-  WriteBytes(dir_.sub("Roaming/Mozilla/Firefox/Profiles/a.default.txt"), "");
+  add("y.default");
+  add("x7.default-release-1");
+  WriteBytes(firefox + "/Profiles/a.default.txt", "");
   ASSERT_TRUE(is_installed_firefox(out));
-  EXPECT_EQ(Out(out), Located() + "x7.default-release-1\\places.sqlite");
+  EXPECT_EQ(Out(out), located + "x7.default-release-1\\places.sqlite");
   EXPECT_TRUE(is_installed_firefox(nullptr));
-}
 
-// Firefox 67 and later: an unused "x.default" beside the profile in use,
-// which profiles.ini or installs.ini names.
-TEST_F(FirefoxProfileTest, ProfilesIniNamesTheProfileInUse) {
-  AddProfile("x.default");
-  AddProfile("y.default-release");
-  const std::string firefox = dir_.sub("Roaming/Mozilla/Firefox");
+  add("z.default-release");
   const std::string profiles =
-      "[Profile1]\nName=default\nIsRelative=1\nPath=Profiles/x.default\n"
-      "Default=1\n\n[Profile0]\nName=default-release\nIsRelative=1\n"
-      "Path=Profiles/y.default-release\n";
-  const std::string in_use = Located() + "y.default-release";
+      "[Profile1]\nIsRelative=1\nPath=Profiles/y.default\nDefault=1\n\n"
+      "[Profile0]\nIsRelative=1\nPath=Profiles/z.default-release\n";
   // The [Install...] section wins over Default=1.
   WriteBytes(firefox + "/profiles.ini",
-             "[Install4F96D1932A9F858E]\r\nDefault=Profiles/y.default-release"
-             "\r\nLocked=1\r\n\r\n" +
-                 profiles);
-  EXPECT_EQ(U8(LocateFirefoxProfile()), in_use);
-  MS_CHAR out[260] = {};
-  ASSERT_TRUE(is_installed_firefox(out));
-  EXPECT_EQ(Out(out), in_use + "\\places.sqlite");
-
+             "[Install4F96D1932A9F858E]\r\nDefault=Profiles/z.default-release"
+             "\r\nLocked=1\r\n\r\n" + profiles);
+  EXPECT_EQ(U8(LocateFirefoxProfile()), located + "z.default-release");
   // Only installs.ini names it.
   WriteBytes(firefox + "/profiles.ini", profiles);
   WriteBytes(firefox + "/installs.ini",
-             "[4F96D1932A9F858E]\nDefault=Profiles/y.default-release\n");
-  EXPECT_EQ(U8(LocateFirefoxProfile()), in_use);
-
+             "[4F96D1932A9F858E]\nDefault=Profiles/z.default-release\n");
+  EXPECT_EQ(U8(LocateFirefoxProfile()), located + "z.default-release");
   // An install default that no longer exists: the Default=1 profile.
   WriteBytes(firefox + "/installs.ini", "[A]\nDefault=Profiles/gone\n");
-  EXPECT_EQ(U8(LocateFirefoxProfile()), Located() + "x.default");
-
+  EXPECT_EQ(U8(LocateFirefoxProfile()), located + "y.default");
   // An absolute path (IsRelative=0) is taken as it stands.
-  const std::string elsewhere = dir_.sub("elsewhere/z.profile");
+  const std::string elsewhere = dir.sub("elsewhere/z.profile");
   WriteBytes(elsewhere + "/places.sqlite", "");
-  WriteBytes(firefox + "/installs.ini", "");
   WriteBytes(firefox + "/profiles.ini",
              "[Profile0]\nIsRelative=0\nPath=" + elsewhere + "\nDefault=1\n");
   EXPECT_EQ(U8(LocateFirefoxProfile()), elsewhere);
-
-  // Nothing named exists: the old rule.
+  // Nothing named exists: the folder-name rule.
   WriteBytes(firefox + "/profiles.ini",
              "[Profile0]\nIsRelative=1\nPath=Profiles/gone\nDefault=1\n");
-  EXPECT_EQ(U8(LocateFirefoxProfile()), Located() + "x.default");
+  EXPECT_EQ(U8(LocateFirefoxProfile()), located + "x7.default-release-1");
 }
 
-TEST(FirefoxNativeRoots, FirstRootThatYieldsAProfileAndItsProfilesIni) {
+TEST(FirefoxProfile, NativeRootsFirstThatYieldsAProfile) {
   TempDir dir;
   ScopedEnv no_app_data("MARKSAFE_APPDATA");
   ScopedEnv xdg("XDG_CONFIG_HOME", dir.sub("config"));
@@ -106,46 +85,38 @@ TEST(FirefoxNativeRoots, FirstRootThatYieldsAProfileAndItsProfilesIni) {
   WriteBytes(root + "/a1.default/times.json", "{}");
   WriteBytes(root + "/b2.default-esr/places.sqlite", "");
   WriteBytes(root + "/profiles.ini",
-             "[Install3B6073811A6ABF12]\nDefault=b2.default-esr\nLocked=1\n\n"
-             "[Profile1]\nName=default\nIsRelative=1\nPath=a1.default\n"
-             "Default=1\n\n[Profile0]\nName=default-esr\nIsRelative=1\n"
-             "Path=b2.default-esr\n");
+             "[Install3B6073811A6ABF12]\nDefault=b2.default-esr\n\n"
+             "[Profile1]\nIsRelative=1\nPath=a1.default\nDefault=1\n\n"
+             "[Profile0]\nIsRelative=1\nPath=b2.default-esr\n");
   EXPECT_EQ(U8(LocateFirefoxProfile()), root + "\\b2.default-esr");
 }
 
 TEST(ChromeFile, OsMajorFiveUsesLocalSettingsLaterVersionsLocal) {
   TempDir dir;
   ScopedEnv app_data("MARKSAFE_APPDATA", dir.sub("Roaming/"));
-  const std::string tail = "\\Google\\Chrome\\User Data\\Default\\Bookmarks";
-  WriteBytes(dir.sub("Local Settings/Application Data/Google/Chrome/"
-                     "User Data/Default/Bookmarks"),
-             "{}");
+  const std::string tail = "/Google/Chrome/User Data/Default/Bookmarks";
+  WriteBytes(dir.sub("Local Settings/Application Data" + tail), "{}");
   MS_CHAR out[260] = {};
   {
     ScopedEnv major("MARKSAFE_OS_MAJOR", "5");
     ASSERT_TRUE(is_installed_chrome(out));
-    EXPECT_EQ(Out(out),
-              dir.path() + "\\Local Settings\\Application Data" + tail);
+    EXPECT_EQ(Out(out), dir.path() + "\\Local Settings\\Application Data"
+                                     "\\Google\\Chrome\\User Data\\Default"
+                                     "\\Bookmarks");
   }
   ScopedEnv major("MARKSAFE_OS_MAJOR", "6");
   EXPECT_FALSE(is_installed_chrome(nullptr));
-  WriteBytes(dir.sub("Local/Google/Chrome/User Data/Default/Bookmarks"), "{}");
-  ASSERT_TRUE(is_installed_chrome(out));
-  EXPECT_EQ(Out(out), dir.path() + "\\Local" + tail);
-}
-
-TEST(ChromeFile, LongPathIsCutTo258) {
-  TempDir dir;
-  const std::string deep =
-      dir.sub(std::string(120, 'd') + "/" + std::string(120, 'e'));
-  ScopedEnv app_data("MARKSAFE_APPDATA", deep + "/Roaming");
-  WriteBytes(deep + "/Local/Google/Chrome/User Data/Default/Bookmarks", "{}");
-  MS_CHAR out[300];
-  for (MS_CHAR& c : out) c = u'#';
-  ASSERT_TRUE(is_installed_chrome(out));
-  EXPECT_EQ(out[258], 0);
-  EXPECT_EQ(out[259], u'#');
-  EXPECT_EQ(Out(out), (deep + "\\Local\\Google\\Chrome").substr(0, 258));
+  // A long path is cut to 258 characters in the caller's buffer.
+  const std::string deep = std::string(120, 'd') + "/" + std::string(120, 'e');
+  ScopedEnv deep_app_data("MARKSAFE_APPDATA", dir.sub(deep + "/Roaming"));
+  WriteBytes(dir.sub(deep + "/Local" + tail), "{}");
+  MS_CHAR long_out[300];
+  for (MS_CHAR& c : long_out) c = u'#';
+  ASSERT_TRUE(is_installed_chrome(long_out));
+  EXPECT_EQ(long_out[258], 0);
+  EXPECT_EQ(long_out[259], u'#');
+  EXPECT_EQ(Out(long_out),
+            (dir.sub(deep) + "\\Local\\Google\\Chrome").substr(0, 258));
 }
 
 TEST(InternetExplorer, FavoritesPathOnlyWhenIexploreAndFolderAreFound) {
@@ -163,10 +134,9 @@ TEST(InternetExplorer, FavoritesPathOnlyWhenIexploreAndFolderAreFound) {
   EXPECT_TRUE(is_installed_ie());
   ASSERT_TRUE(get_ie_path(out));
   EXPECT_EQ(Out(out), dir.sub("Favorites"));
-  EXPECT_TRUE(log.Contains(
-      "SHGetSpecialFolderPathW: pFolderOut=" + dir.sub("Favorites") + "\n"));
+  EXPECT_TRUE(log.Contains("SHGetSpecialFolderPathW: pFolderOut=" +
+                           dir.sub("Favorites") + "\n"));
   EXPECT_FALSE(get_ie_path(nullptr));
-
   // A failed Favorites look-up must not pass for the root folder.
   ScopedEnv no_favorites("MARKSAFE_FAVORITES");
   EXPECT_FALSE(get_ie_path(out));

@@ -1,0 +1,148 @@
+// The recursive copy of Internet Shortcut trees: filter, reserved folders,
+// overwrite rules, cancellation and the cases that must not run away; and
+// the marker walk's failure.
+#include <atomic>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/folder_tree.h"
+#include "gtest/gtest.h"
+#include "platform/platform.h"
+#include "support/test_support.h"
+
+namespace marksafe {
+namespace {
+
+using test::Exists;
+using test::ListTree;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+using Tree = std::vector<std::string>;
+
+const volatile uint8_t kNever = 0;
+
+bool Copy(const TempDir& dir, const std::string& from, const std::string& to,
+          bool overwrite = false, bool skip_imported = false,
+          const volatile uint8_t* cancel = &kNever) {
+  return copy_folder(dir.u16(from), dir.u16(to), u"url", overwrite, cancel,
+                     skip_imported);
+}
+
+TEST(CopyFolder, OnlyShortcutsAndNoReservedFoldersAtAnyDepth) {
+  TempDir dir;
+  for (const char* name : {"a.url", "b.URL", "c.txt", "noext", ".url",
+                           "d.url.bak", "e.", "f.lnk.url", ".Quillbay/a.url",
+                           "sub/.QUILLBAY/b.url", "Imported from IE/c.url",
+                           "sub/x/imported FROM ie/d.url", "sub/x/keep.url"}) {
+    WriteBytes(dir.sub(std::string("src/") + name), name);
+  }
+  ASSERT_TRUE(Copy(dir, "src", "skipped", false, /*skip_imported=*/true));
+  EXPECT_EQ(ListTree(dir.sub("skipped")),
+            (Tree{".url", "a.url", "b.URL", "f.lnk.url", "sub/", "sub/x/",
+                  "sub/x/keep.url"}));
+  EXPECT_EQ(ReadBytes(dir.sub("skipped/b.URL")), "b.URL");
+  // Without skip_imported only the markers stay behind.
+  ASSERT_TRUE(Copy(dir, "src", "kept"));
+  EXPECT_EQ(ListTree(dir.sub("kept")).size(), 11u);
+}
+
+// Without overwrite a file already there fails the copy (code 80 kept even
+// when later files copy well) and the rest is still copied. With overwrite
+// every differing file is replaced whole, also one of the same size or a
+// longer one, and files only in the destination stay.
+TEST(CopyFolder, OverwriteRefusalAndReplacement) {
+  TempDir dir;
+  WriteBytes(dir.sub("src/a.url"), "new a");
+  WriteBytes(dir.sub("src/z/b.url"), "b");
+  WriteBytes(dir.sub("src/z/c.url"), "c");
+  WriteBytes(dir.sub("dst/a.url"), "old a");
+  WriteBytes(dir.sub("dst/z/c.url"), "c and a longer tail");
+  WriteBytes(dir.sub("dst/extra.url"), "kept");
+  test::LogCapture log;
+  EXPECT_FALSE(Copy(dir, "src", "dst"));
+  EXPECT_EQ(platform::GetLastError(), 80u);
+  EXPECT_TRUE(log.Contains("WinApi:CopyFile execute fail:80 \n"));
+  EXPECT_EQ(ReadBytes(dir.sub("dst/a.url")), "old a");
+  EXPECT_EQ(ReadBytes(dir.sub("dst/z/b.url")), "b");
+
+  for (int run = 0; run < 2; ++run) {  // the second run finds nothing to do
+    ASSERT_TRUE(Copy(dir, "src", "dst", /*overwrite=*/true));
+    EXPECT_EQ(ReadBytes(dir.sub("dst/a.url")), "new a");
+    EXPECT_EQ(ReadBytes(dir.sub("dst/z/c.url")), "c");
+    EXPECT_EQ(ReadBytes(dir.sub("dst/extra.url")), "kept");
+  }
+  // A folder copied onto itself fails, file by file, and loses nothing.
+  EXPECT_FALSE(Copy(dir, "src", "src", true));
+  EXPECT_EQ(ReadBytes(dir.sub("src/a.url")), "new a");
+}
+
+TEST(CopyFolder, MissingSourceEmptyPathsLinksAndCopiesIntoItself) {
+  TempDir dir;
+  test::LogCapture log;
+  EXPECT_FALSE(Copy(dir, "missing", "dst/deep"));
+  EXPECT_TRUE(test::IsDir(dir.sub("dst/deep")));
+  EXPECT_TRUE(log.Contains("WinApi:FindFirstFile:"));
+  // An empty path is refused, not taken for the root of the drive.
+  EXPECT_FALSE(copy_folder(u"", dir.u16("e"), u"url", false, &kNever, false));
+  EXPECT_EQ(platform::GetLastError(), 87u);
+  EXPECT_FALSE(Exists(dir.sub("e")));
+  // A destination inside the source is not copied into itself.
+  WriteBytes(dir.sub("fav/a.url"), "a");
+  WriteBytes(dir.sub("fav/sub/b.url"), "b");
+  ASSERT_TRUE(Copy(dir, "fav", "fav/backup/Bookmarks/Favorites"));
+  EXPECT_EQ(ListTree(dir.sub("fav/backup/Bookmarks/Favorites")),
+            (Tree{"a.url", "backup/", "backup/Bookmarks/", "sub/",
+                  "sub/b.url"}));
+  // Linked folders are not followed.
+  std::error_code ec;
+  std::filesystem::create_directory_symlink(dir.sub("fav"), dir.sub("fav/loop"),
+                                            ec);
+  if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
+  EXPECT_TRUE(Copy(dir, "fav", "dst2"));
+  EXPECT_FALSE(Exists(dir.sub("dst2/loop")));
+}
+
+TEST(CopyFolder, CancelBeforehandOrFromAnotherThread) {
+  TempDir dir;
+  test::MakeDirs(dir.sub("empty"));
+  volatile uint8_t cancel = 1;
+  // An empty folder is cancelled too, as its listing still has entries.
+  EXPECT_FALSE(Copy(dir, "empty", "dst0", false, false, &cancel));
+  // One flat folder: the flag must be seen between the files of a folder,
+  // not only when the next folder starts.
+  constexpr int kFiles = 1000;
+  for (int i = 0; i < kFiles; ++i) {
+    WriteBytes(dir.sub("src/" + std::to_string(i) + ".url"), "x");
+  }
+  EXPECT_FALSE(Copy(dir, "src", "dst1", false, false, &cancel));
+  EXPECT_TRUE(ListTree(dir.sub("dst1")).empty());
+
+  cancel = 0;
+  std::atomic<bool> done{false};
+  std::thread canceller([&] {
+    while (!done.load() && !Exists(dir.sub("dst/0.url"))) {
+      std::this_thread::yield();
+    }
+    cancel = 1;
+  });
+  const bool result = Copy(dir, "src", "dst", false, false, &cancel);
+  done = true;
+  canceller.join();
+  EXPECT_FALSE(result);
+  const size_t copied = ListTree(dir.sub("dst")).size();
+  EXPECT_GT(copied, 0u);
+  EXPECT_LT(copied, static_cast<size_t>(kFiles));
+}
+
+TEST(HideMarkers, UnlistableRootLogsAndFails) {
+  TempDir dir;
+  test::LogCapture log;
+  EXPECT_FALSE(HideMarkers(dir.u16("missing"), u".Quillbay"));
+  EXPECT_TRUE(log.Contains("[backup_ie_pro] restore failed: "));
+}
+
+}  // namespace
+}  // namespace marksafe
