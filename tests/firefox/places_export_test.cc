@@ -15,11 +15,8 @@ namespace marksafe {
 namespace {
 
 using test::ListTree;
+using test::Ms;
 using test::U16;
-
-const MS_CHAR* M(const std::u16string& text) {
-  return reinterpret_cast<const MS_CHAR*>(text.c_str());
-}
 
 std::string UrlOf(const std::string& file) {
   return test::U8(interchange::ReadShortcutUrl(U16(file), u"", 260));
@@ -30,6 +27,11 @@ class PlacesExportTest : public ::testing::Test {
   PlacesExportTest() : db_(dir_.sub("profile/places.sqlite")) {
     test::MakeDirs(dir_.sub("out"));
   }
+  bool Export(bool into_backup_set = false) {
+    test::ScopedHandle handle(db_.path());
+    return export_firefox_2_folder(handle.get(), Ms(U16(Out(""))),
+                                   into_backup_set);
+  }
   std::string Out(const std::string& relative) {
     return dir_.sub("out/" + relative);
   }
@@ -38,57 +40,35 @@ class PlacesExportTest : public ::testing::Test {
 };
 
 TEST_F(PlacesExportTest, MenuAndUnsortedBecomeFoldersOfShortcuts) {
-  db_.Exec(
-      "update moz_bookmarks set title='Lesezeichen-Men\xC3\xBC' where id=2");
+  // The roots are named by their ids, whatever their titles.
+  db_.Exec("update moz_bookmarks set title='Men\xC3\xBC' where id=2");
   int64_t news = db_.AddFolder(2, "News");
-  db_.AddLink(news, "http://news.example/", "Daily");
-  db_.AddLink(news, "https://weekly.example/", "Weekly");
+  db_.AddLink(news, "https://weekly.example/", "a/b:c?");
+  db_.AddLink(news, "http://cafe.example/", "Caf\xC3\xA9 \xE6\x9D\xB1");
+  db_.AddFolder(2, "..");  // must not climb out of the menu folder
   db_.AddLink(2, "mailto:me@example.com", "Mail me");
   db_.AddLink(2, "place:sort=8", "Most visited");
   db_.AddLink(3, "http://toolbar.example/", "On the toolbar");
   db_.AddLink(4, "http://tagged.example/", "Tagged");
   db_.AddLink(5, "ftp://files.example/", "Files");
-  test::ScopedHandle handle(db_.path());
-  ASSERT_NE(handle.get(), nullptr);
-
-  ASSERT_TRUE(
-      export_firefox_2_folder(handle.get(), M(U16(dir_.sub("out"))), true));
-  const std::string root = "out/Bookmarks/Firefox/";
+  ASSERT_TRUE(Export(true));
+  const std::string root = Out("Bookmarks/Firefox/");
   EXPECT_EQ(
-      ListTree(dir_.sub(root)),
+      ListTree(root),
       (std::vector<std::string>{
           "Bookmarks Menu/", "Bookmarks Menu/News/",
-          "Bookmarks Menu/News/Daily.url", "Bookmarks Menu/News/Weekly.url",
+          "Bookmarks Menu/News/Caf\xC3\xA9 \xE6\x9D\xB1.url",
+          "Bookmarks Menu/News/abc.url", "Bookmarks Menu/__/",
           "Unsorted Bookmarks/", "Unsorted Bookmarks/Files.url", "pos.ini"}));
-  EXPECT_EQ(UrlOf(dir_.sub(root + "Bookmarks Menu/News/Weekly.url")),
+  EXPECT_EQ(UrlOf(root + "Bookmarks Menu/News/abc.url"),
             "https://weekly.example/");
-  EXPECT_EQ(UrlOf(dir_.sub(root + "Unsorted Bookmarks/Files.url")),
+  EXPECT_EQ(UrlOf(root + "Unsorted Bookmarks/Files.url"),
             "ftp://files.example/");
-  std::u16string pos = U16(dir_.sub(root + "pos.ini"));
+  std::u16string pos = U16(root + "pos.ini");
   EXPECT_EQ(platform::GetProfileString(u"Menu", u"Main", u"", 260, pos),
             u"Bookmarks Menu");
   EXPECT_EQ(platform::GetProfileString(u"Menu", u"Others", u"", 260, pos),
             u"Unsorted Bookmarks");
-}
-
-TEST_F(PlacesExportTest, NamesAreCleanedTrimmedAndShared) {
-  db_.AddLink(2, "http://one.example/", "a/b:c?");
-  db_.AddFolder(2, "  x|y  ");
-  db_.AddLink(2, "http://first.example/", "same:");
-  db_.AddLink(2, "http://last.example/", "same");
-  db_.AddLink(2, "http://cafe.example/",
-              "Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC");
-  db_.AddLink(2, "http://empty.example/", "");
-  test::ScopedHandle handle(db_.path());
-  ASSERT_TRUE(export_firefox_2_folder(handle.get(), M(U16(Out(""))), false));
-  EXPECT_EQ(ListTree(Out("Bookmarks Menu")),
-            (std::vector<std::string>{
-                ".url", "Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC.url", "abc.url",
-                "same.url", "xy/"}));
-  EXPECT_EQ(UrlOf(Out("Bookmarks Menu/same.url")), "http://last.example/");
-  EXPECT_EQ(
-      UrlOf(Out("Bookmarks Menu/Caf\xC3\xA9 \xE6\x9D\xB1\xE4\xBA\xAC.url")),
-      "http://cafe.example/");
 }
 
 TEST_F(PlacesExportTest, FoldersFormingACycleAreWrittenOnce) {
@@ -97,8 +77,7 @@ TEST_F(PlacesExportTest, FoldersFormingACycleAreWrittenOnce) {
   // Damage: the menu now lies inside its own child.
   db_.Exec("update moz_bookmarks set parent=" + std::to_string(loop) +
            " where id=2");
-  test::ScopedHandle handle(db_.path());
-  EXPECT_TRUE(export_firefox_2_folder(handle.get(), M(U16(Out(""))), false));
+  EXPECT_TRUE(Export());
   EXPECT_TRUE(test::Exists(Out("Bookmarks Menu/Loop/In the loop.url")));
   EXPECT_FALSE(test::Exists(Out("Bookmarks Menu/Loop/Bookmarks Menu")));
 }
@@ -109,54 +88,45 @@ TEST_F(PlacesExportTest, AFailedFolderSpoilsTheResultButNotItsSiblings) {
   db_.AddLink(2, "http://kept.example/", "Kept");
   db_.AddLink(5, "http://other.example/", "Other");
   test::WriteBytes(Out("Bookmarks Menu/Blocked"), "a file, not a folder");
-  test::ScopedHandle handle(db_.path());
   test::LogCapture log;
-  EXPECT_FALSE(export_firefox_2_folder(handle.get(), M(U16(Out(""))), false));
+  EXPECT_FALSE(Export());
   EXPECT_TRUE(log.Contains("Firefox->Export2Folder[2] fail"));
   EXPECT_TRUE(test::Exists(Out("Bookmarks Menu/Kept.url")));
   EXPECT_TRUE(test::Exists(Out("Unsorted Bookmarks/Other.url")));
 }
 
-TEST_F(PlacesExportTest, StoreWithoutRootsGivesOnlyThePositionFile) {
-  db_.Exec("delete from moz_bookmarks where id in (2, 5)");
-  test::ScopedHandle handle(db_.path());
-  // Only the first export of the process creates the file; later ones write
-  // keys, of which there are none here.
-  bool first = !firefox::PositionFileCreated();
-  EXPECT_TRUE(export_firefox_2_folder(handle.get(), M(U16(Out(""))), false));
-  EXPECT_EQ(ListTree(Out("")), first ? std::vector<std::string>{"pos.ini"}
-                                     : std::vector<std::string>{});
+// A database without the places tables is a failure, not an empty export.
+TEST_F(PlacesExportTest, UnreadableStoreFails) {
+  db_.Exec("drop table moz_bookmarks");
+  EXPECT_FALSE(Export());
 }
 
 TEST_F(PlacesExportTest, MissingDestinationsAndNullsAreRefused) {
   test::ScopedHandle handle(db_.path());
-  std::u16string missing = U16(dir_.sub("missing"));
-  EXPECT_FALSE(backup_firefox(handle.get(), M(missing), true, 0, 0));
+  EXPECT_FALSE(
+      backup_firefox(handle.get(), Ms(U16(dir_.sub("missing"))), true, 0, 0));
   EXPECT_FALSE(test::Exists(dir_.sub("missing")));
-  EXPECT_FALSE(export_firefox_2_folder(nullptr, M(U16(Out(""))), true));
+  EXPECT_FALSE(export_firefox_2_folder(nullptr, Ms(U16(Out(""))), true));
   EXPECT_FALSE(export_firefox_2_folder(handle.get(), nullptr, true));
   EXPECT_FALSE(backup_firefox(handle.get(), nullptr, true, 0, 0));
   EXPECT_TRUE(ListTree(Out("")).empty());
-  EXPECT_TRUE(backup_firefox(handle.get(), M(U16(Out(""))), true, 7, -1));
+  EXPECT_TRUE(backup_firefox(handle.get(), Ms(U16(Out(""))), true, 7, -1));
   EXPECT_TRUE(test::IsDir(Out("Bookmarks/Firefox/Bookmarks Menu")));
 }
 
 // Runs in a process of its own: the first export creates "pos.ini" with the
-// byte-order mark; a later one in the same process writes its keys into
-// what is there.
+// byte-order mark; later ones write their keys into what is there (or into
+// a plain new file).
 void TwoExportsInOneProcess() {
   test::TempDir dir;
   test::PlacesDb db(dir.sub("places.sqlite"));
-  test::MakeDirs(dir.sub("first"));
-  test::MakeDirs(dir.sub("second"));
   test::WriteBytes(dir.sub("second/pos.ini"), "[Keep]\r\nMe=1\r\n");
-  test::MakeDirs(dir.sub("third"));
   test::ScopedHandle handle(db.path());
-  int failures = 0;
-  if (firefox::PositionFileCreated()) failures |= 1;
-  export_firefox_2_folder(handle.get(), M(dir.u16("first")), false);
-  export_firefox_2_folder(handle.get(), M(dir.u16("second")), false);
-  export_firefox_2_folder(handle.get(), M(dir.u16("third")), false);
+  int failures = firefox::PositionFileCreated() ? 1 : 0;
+  for (const char* out : {"first", "second", "third"}) {
+    test::MakeDirs(dir.sub(out));
+    export_firefox_2_folder(handle.get(), Ms(dir.u16(out)), false);
+  }
   std::string first = test::ReadBytes(dir.sub("first/pos.ini"));
   std::string second = test::ReadBytes(dir.sub("second/pos.ini"));
   std::string third = test::ReadBytes(dir.sub("third/pos.ini"));

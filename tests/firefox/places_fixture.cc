@@ -3,22 +3,29 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "platform/platform.h"
 #include "support/test_support.h"
 
 namespace marksafe {
 namespace test {
+namespace {
 
-std::string FixtureText(const std::string& relative) {
-  std::string file = __FILE__;
-  file = file.substr(0, file.rfind('/')) + "/../data/" + relative;
-  EXPECT_TRUE(Exists(file)) << file;
-  return ReadBytes(file);
+std::string Quote(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
+  return out + "'";
 }
+
+// The next position in parent, as an SQL expression.
+std::string NextPosition(int64_t parent) {
+  return "(select coalesce(max(position)+1, 0) from moz_bookmarks where "
+         "parent=" +
+         std::to_string(parent) + ")";
+}
+
+}  // namespace
 
 PlacesDb::PlacesDb(const std::string& path, Layout layout) : path_(path) {
   MakeDirs(std::filesystem::path(path).parent_path().string());
@@ -27,33 +34,28 @@ PlacesDb::PlacesDb(const std::string& path, Layout layout) : path_(path) {
     return;
   }
   if (layout == Layout::kToday) {
-    Exec(FixtureText("firefox/places-today.sql"));
-    return;
+    std::string sql = __FILE__;
+    sql = sql.substr(0, sql.rfind('/')) + "/../data/firefox/places-today.sql";
+    Exec(ReadBytes(sql));
+  } else if (layout == Layout::kOld) {
+    Exec(
+        "PRAGMA synchronous = OFF;"
+        "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url LONGVARCHAR, "
+        "title LONGVARCHAR, rev_host LONGVARCHAR, visit_count INTEGER DEFAULT "
+        "0, hidden INTEGER DEFAULT 0 NOT NULL, typed INTEGER DEFAULT 0 NOT "
+        "NULL, favicon_id INTEGER, frecency INTEGER DEFAULT -1 NOT NULL, "
+        "last_visit_date INTEGER);"
+        "CREATE UNIQUE INDEX moz_places_url_uniqueindex ON moz_places (url);"
+        "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk "
+        "INTEGER DEFAULT NULL, parent INTEGER, position INTEGER, title "
+        "LONGVARCHAR, keyword_id INTEGER, folder_type TEXT, dateAdded "
+        "INTEGER, lastModified INTEGER);"
+        "INSERT INTO moz_bookmarks VALUES(1,2,NULL,0,0,NULL,NULL,NULL,1,1),"
+        "(2,2,NULL,1,0,'Bookmarks Menu',NULL,NULL,1,1),"
+        "(3,2,NULL,1,1,'Bookmarks Toolbar',NULL,NULL,1,1),"
+        "(4,2,NULL,1,2,'Tags',NULL,NULL,1,1),"
+        "(5,2,NULL,1,3,'Unsorted Bookmarks',NULL,NULL,1,1);");
   }
-  if (layout == Layout::kExisting) return;
-  Exec("PRAGMA synchronous = OFF;");
-  Exec(
-      "CREATE TABLE moz_places (id INTEGER PRIMARY KEY, url LONGVARCHAR, "
-      "title LONGVARCHAR, rev_host LONGVARCHAR, visit_count INTEGER DEFAULT "
-      "0, hidden INTEGER DEFAULT 0 NOT NULL, typed INTEGER DEFAULT 0 NOT "
-      "NULL, favicon_id INTEGER, frecency INTEGER DEFAULT -1 NOT NULL, "
-      "last_visit_date INTEGER);"
-      "CREATE UNIQUE INDEX moz_places_url_uniqueindex ON moz_places (url);"
-      "CREATE TABLE moz_bookmarks (id INTEGER PRIMARY KEY, type INTEGER, fk "
-      "INTEGER DEFAULT NULL, parent INTEGER, position INTEGER, title "
-      "LONGVARCHAR, keyword_id INTEGER, folder_type TEXT, dateAdded INTEGER, "
-      "lastModified INTEGER);"
-      "CREATE INDEX moz_bookmarks_parentindex ON moz_bookmarks "
-      "(parent,position);"
-      "CREATE INDEX moz_bookmarks_itemindex ON moz_bookmarks (fk,type);"
-      "INSERT INTO moz_bookmarks VALUES(1,2,NULL,0,0,NULL,NULL,NULL,1,1);"
-      "INSERT INTO moz_bookmarks VALUES(2,2,NULL,1,0,'Bookmarks Menu',NULL,"
-      "NULL,1,1);"
-      "INSERT INTO moz_bookmarks VALUES(3,2,NULL,1,1,'Bookmarks Toolbar',"
-      "NULL,NULL,1,1);"
-      "INSERT INTO moz_bookmarks VALUES(4,2,NULL,1,2,'Tags',NULL,NULL,1,1);"
-      "INSERT INTO moz_bookmarks VALUES(5,2,NULL,1,3,'Unsorted Bookmarks',"
-      "NULL,NULL,1,1);");
 }
 
 PlacesDb::~PlacesDb() {
@@ -78,9 +80,9 @@ std::vector<std::string> PlacesDb::Rows(const std::string& sql) {
   while (sqlite3_step(stmt) == SQLITE_ROW) {
     std::string row;
     for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
-      if (c > 0) row += "|";
       const unsigned char* text = sqlite3_column_text(stmt, c);
-      row += text ? reinterpret_cast<const char*>(text) : "NULL";
+      row += (c > 0 ? "|" : "") +
+             std::string(text ? reinterpret_cast<const char*>(text) : "NULL");
     }
     rows.push_back(row);
   }
@@ -97,46 +99,24 @@ int64_t PlacesDb::Count(const std::string& sql) {
   return std::stoll(Value("select count(*) from (" + sql + ")"));
 }
 
-int64_t PlacesDb::NextPosition(int64_t parent) {
-  return std::stoll(Value(
-      "select coalesce(max(position)+1, 0) from moz_bookmarks where parent=" +
-      std::to_string(parent)));
-}
-
-namespace {
-std::string Quote(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) {
-    out += c;
-    if (c == '\'') out += '\'';
-  }
-  return out + "'";
-}
-}  // namespace
-
 int64_t PlacesDb::AddFolder(int64_t parent, const std::string& title) {
   Exec(
       "insert into moz_bookmarks(type, parent, position, title, dateAdded) "
       "values(2, " +
-      std::to_string(parent) + ", " + std::to_string(NextPosition(parent)) +
-      ", " + Quote(title) + ", 1)");
+      std::to_string(parent) + ", " + NextPosition(parent) + ", " +
+      Quote(title) + ", 1)");
   return sqlite3_last_insert_rowid(db_);
 }
 
 int64_t PlacesDb::AddLink(int64_t parent, const std::string& url,
                           const std::string& title) {
-  std::string place =
-      Value("select id from moz_places where url=" + Quote(url));
-  if (place.empty()) {
-    Exec("insert into moz_places(url, title) values(" + Quote(url) + ", " +
-         Quote(title) + ")");
-    place = std::to_string(sqlite3_last_insert_rowid(db_));
-  }
+  Exec("insert or ignore into moz_places(url, title) values(" + Quote(url) +
+       ", " + Quote(title) + ")");
   Exec(
       "insert into moz_bookmarks(type, fk, parent, position, title, "
-      "dateAdded) values(1, " +
-      place + ", " + std::to_string(parent) + ", " +
-      std::to_string(NextPosition(parent)) + ", " + Quote(title) + ", 1)");
+      "dateAdded) values(1, (select id from moz_places where url=" +
+      Quote(url) + "), " + std::to_string(parent) + ", " +
+      NextPosition(parent) + ", " + Quote(title) + ", 1)");
   return sqlite3_last_insert_rowid(db_);
 }
 
@@ -161,19 +141,17 @@ int64_t PlacesDb::FolderId(int64_t parent, const std::string& title) {
 
 std::string PlacesDb::Snapshot() {
   std::string out;
-  for (const std::string& row :
-       Rows("select * from moz_bookmarks order by id")) {
-    out += row + "\n";
-  }
-  for (const std::string& row : Rows("select * from moz_places order by id")) {
-    out += row + "\n";
+  for (const char* table : {"moz_bookmarks", "moz_places"}) {
+    for (const std::string& row :
+         Rows(std::string("select * from ") + table + " order by id")) {
+      out += row + "\n";
+    }
   }
   return out;
 }
 
 ScopedHandle::ScopedHandle(const std::string& places_path)
-    : handle_(init_bookmark(
-          reinterpret_cast<const MS_CHAR*>(U16(places_path).c_str()))) {}
+    : handle_(init_bookmark(Ms(U16(places_path)))) {}
 
 ScopedHandle::~ScopedHandle() {
   if (handle_ != nullptr) release_bookmark(handle_);

@@ -1,6 +1,6 @@
-// Test places databases with the places schema of the era these statements
-// were written for, built row by row, and a small reader for checking what
-// the library wrote.
+// Test places databases (the old layout built row by row, or the store of a
+// fresh Firefox profile), a reader for checking what the library wrote, and
+// stand-ins for a running Firefox.
 #ifndef MARKSAFE_TESTS_FIREFOX_PLACES_FIXTURE_H_
 #define MARKSAFE_TESTS_FIREFOX_PLACES_FIXTURE_H_
 
@@ -42,7 +42,7 @@ class PlacesDb {
   void Exec(const std::string& sql);
   // Every row of a query, cells joined by "|" (NULL as "NULL").
   std::vector<std::string> Rows(const std::string& sql);
-  // The first cell of a query ("" when none).
+  // The first row of a query ("" when none), and the number of rows.
   std::string Value(const std::string& sql);
   int64_t Count(const std::string& sql);
 
@@ -52,11 +52,10 @@ class PlacesDb {
   std::vector<std::string> FoldersIn(int64_t folder);
   // The id of the folder titled title directly in parent; 0 when none.
   int64_t FolderId(int64_t parent, const std::string& title);
-  // A summary of both tables, for "nothing changed" checks.
+  // Every row of both tables, for "nothing changed" checks.
   std::string Snapshot();
 
  private:
-  int64_t NextPosition(int64_t parent);
   std::string path_;
   sqlite3* db_ = nullptr;
 };
@@ -74,8 +73,8 @@ class ScopedHandle {
   ms_places_handle handle_;
 };
 
-// A process whose executable is called "firefox" for as long as it lives,
-// so that the library sees a running Firefox.
+// A process whose executable is called "firefox" (on Windows: a window of
+// Firefox's class) for as long as it lives, so the library sees Firefox run.
 class FakeFirefox {
  public:
   explicit FakeFirefox(const std::string& folder);
@@ -84,12 +83,11 @@ class FakeFirefox {
   FakeFirefox& operator=(const FakeFirefox&) = delete;
 
  private:
-  int pid_ = -1;         // POSIX: the process named "firefox"
-  void* window_ = nullptr;  // Windows: a window of Firefox's class
+  int pid_ = -1;
+  void* window_ = nullptr;
 };
 
-// Holds a profile folder the way a running Firefox does, for as long as it
-// lives.
+// Holds a profile folder the way a running Firefox does, while it lives.
 class HeldProfile {
  public:
   explicit HeldProfile(const std::string& folder);
@@ -101,9 +99,6 @@ class HeldProfile {
   std::string lock_;
   void* handle_ = nullptr;
 };
-
-// The text of a fixture file below tests/data.
-std::string FixtureText(const std::string& relative);
 
 // Writes a .url file in the form the Firefox exporter and IE use.
 void WriteUrlFile(const std::string& path, const std::string& url);

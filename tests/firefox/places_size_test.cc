@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "firefox/places_handle.h"
+#include "firefox/places_import.h"
 #include "places_fixture.h"
 #include "support/browser_home.h"
 #include "support/test_support.h"
@@ -12,39 +13,39 @@
 namespace marksafe {
 namespace {
 
+using test::Ms;
 using test::U16;
-
-const MS_CHAR* M(const std::u16string& text) {
-  return reinterpret_cast<const MS_CHAR*>(text.c_str());
-}
 
 // A roaming application-data folder with one Firefox profile.
 class ProfileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!home_.unusable().empty()) GTEST_SKIP() << home_.unusable();
-    profile_ = home_.roaming() + "/Mozilla/Firefox/Profiles/ab12cd.default";
     test::MakeDirs(profile_);
   }
-  std::string Places() const { return profile_ + "/places.sqlite"; }
+  // Counts through a handle on places (which must open); folder and link
+  // counts joined by "|".
+  std::string Count() {
+    test::ScopedHandle handle(places_);
+    EXPECT_NE(handle.get(), nullptr);
+    if (handle.get() == nullptr) return "";
+    int32_t folders = 99, links = 99;
+    firefox::CountBookmarks(handle.get(), &folders, &links);
+    return std::to_string(folders) + "|" + std::to_string(links);
+  }
+  bool LiveSize(uint64_t* size, int32_t* folders, int32_t* links) {
+    return get_firefox_bookmark_size(nullptr, false, size, folders, links);
+  }
   test::TempDir dir_;
   test::BrowserHome home_;
-  std::string profile_;
+  const std::string profile_ =
+      home_.roaming() + "/Mozilla/Firefox/Profiles/ab12cd.default";
+  const std::string places_ = profile_ + "/places.sqlite";
 };
 
-void Count(const std::string& places, int32_t* folders, int32_t* links) {
-  test::ScopedHandle handle(places);
-  ASSERT_NE(handle.get(), nullptr);
-  firefox::CountBookmarks(handle.get(), folders, links);
-}
-
 TEST_F(ProfileTest, CountsTitledFoldersAndWebLinks) {
-  test::PlacesDb db(Places());
-  int32_t folders = 99, links = 99;
-  Count(Places(), &folders, &links);
-  EXPECT_EQ(folders, 1);  // 2 and 5, less one
-  EXPECT_EQ(links, 0);
-
+  test::PlacesDb db(places_);
+  EXPECT_EQ(Count(), "1|0");  // 2 and 5, less one
   // Places 1 to 3 are never counted.
   db.Exec(
       "insert into moz_places(id, url) values(1,'http://p1/'),"
@@ -60,101 +61,92 @@ TEST_F(ProfileTest, CountsTitledFoldersAndWebLinks) {
   db.AddLink(a, "mailto:x@y", "m");               // not a web link
   db.AddLink(on_bar, "http://hidden/", "h");      // in the first bar item
   db.AddLink(3, "http://bar/", "b");
-  Count(Places(), &folders, &links);
-  EXPECT_EQ(folders, 3);  // 2, 5, A, Deeper, less one
-  EXPECT_EQ(links, 4);    // one, two, ftp-ish, bar
-}
+  EXPECT_EQ(Count(), "3|4");  // 2, 5, A, Deeper less one; one, two, ftp, bar
 
-TEST_F(ProfileTest, LiveSizeMeasuresTheProfileDatabase) {
-  {
-    test::PlacesDb db(Places());
-    db.Exec("insert into moz_places(id, url) values(3,'http://p3/')");
-    db.AddLink(2, "http://a.example/", "A");
-  }
   uint64_t size = 0;
   int32_t folders = 0, links = 0;
-  ASSERT_TRUE(
-      get_firefox_bookmark_size(nullptr, false, &size, &folders, &links));
-  EXPECT_EQ(size, test::ReadBytes(Places()).size());
-  EXPECT_EQ(folders, 1);
-  EXPECT_EQ(links, 1);
+  ASSERT_TRUE(LiveSize(&size, &folders, &links));
+  EXPECT_EQ(size, test::ReadBytes(places_).size());
+  EXPECT_EQ(folders, 3);
+  EXPECT_EQ(links, 4);
 }
 
+// A missing store counts as nothing (and is not created); one that is no
+// places database never reads as an empty store.
 TEST_F(ProfileTest, MissingOrUnusableDatabaseFailsCleanly) {
-  // No places file: counted as nothing, and not created.
   uint64_t size = 77;
   int32_t folders = 0, links = 9;
-  EXPECT_TRUE(
-      get_firefox_bookmark_size(nullptr, false, &size, &folders, &links));
+  EXPECT_TRUE(LiveSize(&size, &folders, &links));
   EXPECT_EQ(size, 77u);
   EXPECT_EQ(folders, -1);
   EXPECT_EQ(links, 0);
-  EXPECT_FALSE(test::Exists(Places()));
+  EXPECT_FALSE(test::Exists(places_));
   EXPECT_EQ(init_bookmark(nullptr), nullptr);
-  EXPECT_FALSE(
-      get_firefox_bookmark_size(nullptr, false, nullptr, &folders, &links));
-  // A database without the places tables: the statements fail.
-  test::WriteBytes(Places(), "");
-  folders = links = 99;
-  Count(Places(), &folders, &links);
-  EXPECT_EQ(folders, -1);
-  EXPECT_EQ(links, 0);
-  // No database at all, or a folder where the file should be.
-  test::WriteBytes(Places(), std::string(4096, 'x'));
-  EXPECT_FALSE(
-      get_firefox_bookmark_size(nullptr, false, &size, &folders, &links));
+  EXPECT_FALSE(LiveSize(nullptr, &folders, &links));
+  // An empty file is a database without the places tables.
+  test::WriteBytes(places_, "");
+  EXPECT_EQ(Count(), "-1|0");
+  test::WriteBytes(places_, std::string(4096, 'x'));
+  EXPECT_FALSE(LiveSize(&size, &folders, &links));
   EXPECT_EQ(init_bookmark(nullptr), nullptr);
-  EXPECT_EQ(init_bookmark(M(U16(Places()))), nullptr);
-  EXPECT_EQ(init_bookmark(M(U16(profile_))), nullptr);
-  EXPECT_EQ(init_bookmark(M(U16(dir_.sub("none.sqlite")))), nullptr);
+  EXPECT_EQ(init_bookmark(Ms(U16(places_))), nullptr);
+  EXPECT_EQ(init_bookmark(Ms(U16(profile_))), nullptr);  // a folder
+  EXPECT_EQ(init_bookmark(Ms(dir_.u16("none.sqlite"))), nullptr);
   EXPECT_FALSE(release_bookmark(nullptr));
 }
 
-TEST_F(ProfileTest, RunningFirefoxLeavesTheHandleUnconnected) {
-  test::PlacesDb db(Places());
+// While Firefox runs the handle has no connection: nothing is counted,
+// imported or exported, and the store is not touched.
+TEST_F(ProfileTest, RunningFirefoxLeavesTheStoreAlone) {
+  test::PlacesDb db(places_);
   db.AddLink(2, "http://a.example/", "A");
+  test::WriteUrlFile(dir_.sub("src/a.url"), "http://new.example/");
+  test::MakeDirs(dir_.sub("out"));
+  const std::string before = db.Snapshot();
   test::FakeFirefox firefox(dir_.path());
   ms_places_handle handle = init_bookmark(nullptr);
   ASSERT_NE(handle, nullptr);
-  EXPECT_FALSE(handle->database.HasConnection());
   int32_t folders = 5, links = 5;
   firefox::CountBookmarks(handle, &folders, &links);
   EXPECT_EQ(folders, -1);
   EXPECT_EQ(links, 0);
-  EXPECT_TRUE(release_bookmark(handle));
   uint64_t size = 0;
-  EXPECT_FALSE(
-      get_firefox_bookmark_size(nullptr, false, &size, &folders, &links));
+  EXPECT_FALSE(LiveSize(&size, &folders, &links));
+  const std::u16string src = dir_.u16("src");
+  EXPECT_FALSE(firefox::ImportPlacesFolder(handle, src, u"2", u"X", nullptr));
+  EXPECT_FALSE(firefox::FixImportFromBK(handle, src, u"2"));
+  EXPECT_FALSE(export_firefox_2_folder(handle, Ms(dir_.u16("out")), true));
+  EXPECT_EQ(test::ListTree(dir_.sub("out")),
+            (std::vector<std::string>{"Bookmarks/", "Bookmarks/Firefox/"}));
+  EXPECT_TRUE(release_bookmark(handle));
+  EXPECT_EQ(db.Snapshot(), before);
 }
 
 TEST(BackupSize, MeasuresTheFirefoxPartOfABackupSet) {
   test::TempDir dir;
-  test::WriteUrlFile(dir.sub("set/Bookmarks/Firefox/Bookmarks Menu/a.url"),
-                     "http://a/");
-  test::WriteUrlFile(dir.sub("set/Bookmarks/Firefox/Bookmarks Menu/N/b.url"),
-                     "http://bb/");
-  test::WriteBytes(dir.sub("set/Bookmarks/Firefox/pos.ini"), "xx");
+  const std::string part = dir.sub("set/Bookmarks/Firefox/");
+  test::WriteUrlFile(part + "Bookmarks Menu/a.url", "http://a/");
+  test::WriteUrlFile(part + "Bookmarks Menu/N/b.url", "http://bb/");
+  test::WriteBytes(part + "pos.ini", "xx");
   const uint64_t expected =
-      test::ReadBytes(dir.sub("set/Bookmarks/Firefox/Bookmarks Menu/a.url"))
-          .size() +
-      test::ReadBytes(dir.sub("set/Bookmarks/Firefox/Bookmarks Menu/N/b.url"))
-          .size();
+      test::ReadBytes(part + "Bookmarks Menu/a.url").size() +
+      test::ReadBytes(part + "Bookmarks Menu/N/b.url").size();
   for (const std::u16string& root : {dir.u16("set"), dir.u16("set") + u"\\"}) {
     uint64_t size = 0;
     int32_t folders = 0, links = 0;
-    ASSERT_TRUE(get_firefox_bk_size(M(root), true, &size, &folders, &links));
+    ASSERT_TRUE(get_firefox_bk_size(Ms(root), true, &size, &folders, &links));
     EXPECT_EQ(size, expected);
     EXPECT_EQ(folders, 2);
     EXPECT_EQ(links, 2);
     size = 0;
     ASSERT_TRUE(
-        get_firefox_bookmark_size(M(root), true, &size, &folders, &links));
+        get_firefox_bookmark_size(Ms(root), true, &size, &folders, &links));
     EXPECT_EQ(size, expected);
   }
   // A failed measurement leaves the counts of get_firefox_bookmark_size.
   uint64_t size = 0;
   int32_t folders = 42, links = 43;
-  EXPECT_FALSE(get_firefox_bookmark_size(M(dir.u16("absent")), true, &size,
+  EXPECT_FALSE(get_firefox_bookmark_size(Ms(dir.u16("absent")), true, &size,
                                          &folders, &links));
   EXPECT_EQ(folders, 42);
   EXPECT_EQ(links, 43);

@@ -21,9 +21,11 @@ namespace {
 
 const char kFirefox[] = "/usr/bin/firefox-esr";
 
-const MS_CHAR* M(const std::u16string& text) {
-  return reinterpret_cast<const MS_CHAR*>(text.c_str());
-}
+// What the library wrote: every row it dated.
+const char kWritten[] =
+    "select b.guid, b.title, p.url, p.foreign_count from moz_bookmarks b "
+    "left join moz_places p on b.fk = p.id where b.dateAdded = "
+    "1248279149000000 order by b.id";
 
 // Runs Firefox headless on the profile until it has loaded a page and shut
 // down cleanly (its screenshot mode). False when it did not end in time.
@@ -70,16 +72,13 @@ TEST(FirefoxEsrInterop, FirefoxKeepsWhatWasRestoredIntoItsStore) {
   {
     test::ScopedHandle handle(places);
     ASSERT_NE(handle.get(), nullptr);
-    ASSERT_TRUE(import_2_firefox(handle.get(), M(test::U16(dir.sub("src"))),
-                                 M(u"From marksafe"), 0));
+    ASSERT_TRUE(import_2_firefox(handle.get(), test::Ms(dir.u16("src")),
+                                 test::Ms(u"From marksafe"), 0));
   }
   std::vector<std::string> written;
   {
     test::PlacesDb db(places, test::PlacesDb::Layout::kExisting);
-    written = db.Rows(
-        "select b.guid, b.title, p.url, p.foreign_count from moz_bookmarks b "
-        "left join moz_places p on b.fk = p.id where b.dateAdded = "
-        "1248279149000000 order by b.id");
+    written = db.Rows(kWritten);
   }
   ASSERT_EQ(written.size(), 5u);
 
@@ -87,10 +86,7 @@ TEST(FirefoxEsrInterop, FirefoxKeepsWhatWasRestoredIntoItsStore) {
   EXPECT_FALSE(test::Exists(places + ".corrupt"));
   test::PlacesDb db(places, test::PlacesDb::Layout::kExisting);
   EXPECT_EQ(db.Value("PRAGMA integrity_check"), "ok");
-  EXPECT_EQ(db.Rows("select b.guid, b.title, p.url, p.foreign_count from "
-                    "moz_bookmarks b left join moz_places p on b.fk = p.id "
-                    "where b.dateAdded = 1248279149000000 order by b.id"),
-            written);
+  EXPECT_EQ(db.Rows(kWritten), written);
   EXPECT_EQ(db.Count("select * from moz_places where url in "
                      "('http://example.com/Upper', "
                      "'https://xn--caf-dma.example/a%20b')"),
