@@ -1,6 +1,5 @@
 // Chrome to interchange folder: export_chrome_2_folder and backup_chrome.
 #include "chrome_test_util.h"
-#include "marksafe/marksafe.h"
 
 namespace marksafe {
 namespace test {
@@ -14,33 +13,35 @@ class ChromeExport : public ChromeFileTest {
   }
 };
 
-TEST_F(ChromeExport, FilesFoldersNamesAndPositionFile) {
+TEST_F(ChromeExport, FilesFoldersAndNames) {
   const std::string long_url = "http://e/" + std::string(400, 'u');
-  WriteBytes(chrome_,
-             ChromeText(UrlJson(4, "a:b/c", "U") + "," +
-                            FolderJson(5, "x|y",
-                                       UrlJson(6, "d", "V") + "," +
-                                           UrlJson(7, "d", "W")) +
-                            R"(, {"type": "url", "name": "nourl", "id": "8"},
-                               {"type": "separator", "name": "s", "id": "9"})",
-                        UrlJson(10, "caf\\u00e9", long_url)));
+  WriteBytes(chrome_, ChromeText(UrlJson(4, "a:b/c", "U") + "," +
+                                     FolderJson(5, "x|y",
+                                                UrlJson(6, "d", "V") + "," +
+                                                    UrlJson(7, "d", "W")) +
+                                     R"(, {"type": "url", "name": "nourl"},
+                                        {"type": "separator", "name": "s"})",
+                                 UrlJson(10, "caf\\u00e9", long_url)));
   EXPECT_EQ(0, Export("out"));
   EXPECT_EQ(Lines({"Bookmarks bar/", "Bookmarks bar/abc.url",
                    "Bookmarks bar/nourl.url", "Bookmarks bar/xy/",
                    "Bookmarks bar/xy/d.url", "Other bookmarks/",
                    "Other bookmarks/caf\xC3\xA9.url", "chrome_pos.ini"}),
             ListTree(dir_.sub("out")));
-  const std::string abc = dir_.sub("out/Bookmarks bar/abc.url");
-  EXPECT_EQ(std::string("\xFF\xFE[\0", 4), ReadBytes(abc).substr(0, 4));
-  EXPECT_EQ("U", ShortcutValue(abc, "URL"));
-  EXPECT_EQ("a:b/c.url", ShortcutValue(abc, "Title"));
-  // Of two equal cleaned names the later child wins; no url, empty URL; a
-  // long URL is written whole.
-  EXPECT_EQ("W", ShortcutValue(dir_.sub("out/Bookmarks bar/xy/d.url"), "URL"));
-  EXPECT_EQ("", ShortcutValue(dir_.sub("out/Bookmarks bar/nourl.url"), "URL"));
-  EXPECT_EQ(
-      long_url,
-      ShortcutValue(dir_.sub("out/Other bookmarks/caf\xC3\xA9.url"), "URL"));
+  const std::string out = dir_.sub("out/");
+  EXPECT_EQ(std::string("\xFF\xFE[\0", 4),
+            ReadBytes(out + "Bookmarks bar/abc.url").substr(0, 4));
+  // The Title keeps the name as it was, with ".url"; of two equal cleaned
+  // names the later child wins; no url, empty URL; a long URL is whole.
+  const std::string kValues[][3] = {
+      {"Bookmarks bar/abc.url", "URL", "U"},
+      {"Bookmarks bar/abc.url", "Title", "a:b/c.url"},
+      {"Bookmarks bar/xy/d.url", "URL", "W"},
+      {"Bookmarks bar/nourl.url", "URL", ""},
+      {"Other bookmarks/caf\xC3\xA9.url", "URL", long_url}};
+  for (const auto& [file, key, value] : kValues) {
+    EXPECT_EQ(value, ShortcutValue(out + file, key)) << file;
+  }
 }
 
 TEST_F(ChromeExport, MissingBrokenAndWronglyTypedInput) {
@@ -56,13 +57,11 @@ TEST_F(ChromeExport, MissingBrokenAndWronglyTypedInput) {
   EXPECT_EQ(Lines(), ListTree(dir_.sub("out")));
   // Members of the wrong type, and a name no file system takes: skipped and
   // reported, never thrown; the rest is written.
-  WriteBytes(chrome_, R"({"roots": {
-      "bookmark_bar": {"type": "folder", "children": [
-        {"type": "url", "name": 5, "url": "u"}, {"type": "url", "name": "n",
-        "url": ["u"]}, {"type": "folder", "name": {}}, {"type": 7}, 3, null,
-        {"type": "url", "name": ")" +
-                          std::string(600, 'n') +
-                          R"(", "url": "u"},
+  WriteBytes(chrome_, R"({"roots": {"bookmark_bar": {"type": "folder",
+      "children": [{"type": "url", "name": 5, "url": "u"}, {"type": "url",
+        "name": "n", "url": ["u"]}, {"type": "folder", "name": {}},
+        {"type": 7}, 3, null, {"type": "url", "url": "u", "name": ")" +
+                          std::string(600, 'n') + R"("},
         {"type": "folder", "name": "kept", "children": {"a": 1}},
         {"type": "url", "name": "good", "url": "g"}]},
       "other": {"type": "folder", "children": 4}}})");

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "chrome_test_util.h"
-#include "marksafe/marksafe.h"
 #include "support/browser_home.h"
 
 namespace marksafe {

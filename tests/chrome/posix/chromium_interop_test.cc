@@ -6,7 +6,6 @@
 
 #include "../chrome_test_util.h"
 #include "chrome/chrome_checksum.h"
-#include "marksafe/marksafe.h"
 
 namespace marksafe {
 namespace test {

@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "../chrome_test_util.h"
-#include "marksafe/marksafe.h"
 
 namespace marksafe {
 namespace test {
