@@ -1,10 +1,9 @@
-// The places statements on the old store: ids, positions, the folder
-// look-up, and text values that must stay values.
+// The places statements on the old store: ids, positions and the folder
+// look-up. (Text values as values: through the import and export tests.)
 #include "firefox/places_statements.h"
 
 #include <gtest/gtest.h>
 
-#include "common/text.h"
 #include "places_fixture.h"
 #include "support/test_support.h"
 
@@ -61,31 +60,6 @@ TEST_F(PlacesStatementsTest, FolderListingFollowsTheFolderOfTheSameTitle) {
   ASSERT_TRUE(firefox::ListChildFolders(h(), &second, &children));
   ASSERT_EQ(children.size(), 1u);
   EXPECT_EQ(children[0].title, u"Child of first");
-}
-
-// Titles and URLs with quotes, SQL and column names are stored and found as
-// the very text they are.
-TEST_F(PlacesStatementsTest, TextValuesCannotChangeAStatement) {
-  for (const std::u16string text :
-       {u"He said \"hi\"", u"'); delete from moz_places; --", u"url",
-        u"x\" or \"1\"=\"1"}) {
-    std::u16string url = u"http://example.com/" + text;
-    int64_t place = firefox::InsertURL(h(), url, text);
-    ASSERT_NE(place, 0) << test::U8(text);
-    EXPECT_EQ(firefox::FindPlaceByUrl(h(), url), place);
-    int64_t folder =
-        firefox::InsertBookmarks(h(), u"2", 0, 2, text, u"1248279149000000");
-    int64_t link =
-        firefox::InsertBookmarks(h(), u"1", place, folder, text, u"1");
-    ASSERT_NE(link, 0);
-    EXPECT_TRUE(firefox::BookmarkExists(h(), url, u""));
-    EXPECT_TRUE(firefox::BookmarkExists(h(), url, NumberText(folder)));
-    EXPECT_FALSE(firefox::BookmarkExists(h(), url, u"2"));
-    EXPECT_EQ(Row("title", link), test::U8(text));
-  }
-  EXPECT_EQ(db_.Count("select * from moz_bookmarks"), 5 + 8);
-  EXPECT_EQ(db_.Count("select * from moz_places"), 4);
-  EXPECT_EQ(firefox::FindPlaceByUrl(h(), u"url"), 0);  // not the column
 }
 
 }  // namespace
