@@ -1,15 +1,14 @@
-// Runs the marksafe program as a child process on sandbox profiles, and
-// reads back what it left in the Favorites folder, places.sqlite and the
-// Chrome Bookmarks file.
+// Runs the marksafe program as a child process on sandbox profiles and reads
+// back what it left there.
 #ifndef MARKSAFE_TESTS_CLI_POSIX_CLI_HARNESS_H_
 #define MARKSAFE_TESTS_CLI_POSIX_CLI_HARNESS_H_
+
+#include <gtest/gtest.h>
 
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "support/test_support.h"
 
@@ -22,59 +21,42 @@ struct CliResult {
   std::string err;  // standard error
 };
 
-// A user profile in a temporary folder, laid out as the library finds it
-// through MARKSAFE_FAVORITES, MARKSAFE_APPDATA and MARKSAFE_PROGRAM_FILES.
+// Runs marksafe; of the MARKSAFE_* variables the child sees only those of env.
+CliResult RunCli(const std::vector<std::string>& args,
+                 const std::map<std::string, std::string>& env = {});
+
+// A user profile in a temporary folder, where the library finds it through
+// MARKSAFE_FAVORITES, MARKSAFE_APPDATA and MARKSAFE_PROGRAM_FILES. Firefox's
+// places file is a fresh one of today's Firefox (four links in the menu).
+// Full: each browser holds three links more, titles in several scripts;
+// otherwise the others are empty.
 class Profile {
  public:
-  Profile();
+  explicit Profile(bool full);
+  std::string root() const { return dir_.path(); }
   std::string favorites() const { return dir_.sub("Favorites"); }
   std::string places() const;
   std::string chrome() const;
-  std::string root() const { return dir_.path(); }
-
-  // Fills the three browsers with a few bookmarks each (non-ASCII titles
-  // included); the empty forms are a browser with nothing in it.
-  void FillIe();
-  void FillFirefox();
-  void FillChrome();
-  void EmptyIe();
-  void EmptyFirefox();
-  void EmptyChrome();
-
-  // Runs marksafe with these arguments and the environment pointing at this
-  // profile (plus extra, where a value "" removes the variable).
-  CliResult Run(const std::vector<std::string>& args,
-                const std::map<std::string, std::string>& extra = {}) const;
+  CliResult Run(const std::vector<std::string>& args) const;
+  // "Folder/Title -> URL" for every link of "ie", "firefox" or "chrome";
+  // the last two read back through a backup of the browser.
+  std::multiset<std::string> Links(const std::string& browser) const;
 
  private:
   TempDir dir_;
 };
 
-CliResult RunCli(const std::vector<std::string>& args,
-                 const std::map<std::string, std::string>& env);
+// "Folder/Title -> URL" for every .url file below folder.
+std::multiset<std::string> UrlFiles(const std::string& folder);
 
-// A backup set of a full source profile, and a target profile whose three
-// browsers are empty.
+// A backup set of a full profile, and a target profile with empty browsers.
 class BackupSetTest : public ::testing::Test {
  protected:
   void SetUp() override;
-  Profile source_;
-  Profile target_;
+  Profile source_{true};
+  Profile target_{false};
   TempDir backup_;
 };
-
-// Places: "Folder/Title -> URL" for every link, with the path of folder
-// titles from below the untitled root down.
-std::multiset<std::string> PlacesLinks(const std::string& places);
-int PlacesRowCount(const std::string& places);
-// The links of one browser ("ie", "firefox" or "chrome") of a profile.
-std::multiset<std::string> Links(const Profile& profile,
-                                 const std::string& browser);
-// Chrome: the same for every url node below roots.bookmark_bar and
-// roots.other.
-std::multiset<std::string> ChromeLinks(const std::string& bookmarks);
-// Favorites: the same for every .url file ("Folder/Title -> URL").
-std::multiset<std::string> FavoritesLinks(const std::string& favorites);
 
 bool Contains(const std::string& text, const std::string& fragment);
 

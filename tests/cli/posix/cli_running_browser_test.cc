@@ -1,10 +1,8 @@
 // A running browser stops a backup, unless --close-browsers closes it first.
 // The browser is a copy of sleep named firefox.
-#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -12,8 +10,6 @@
 #include <thread>
 
 #include "cli/posix/cli_harness.h"
-
-extern char** environ;
 
 namespace marksafe {
 namespace test {
@@ -23,46 +19,40 @@ namespace {
 // process does not linger as a zombie that still looks like Firefox.
 class FakeFirefox {
  public:
-  explicit FakeFirefox(const TempDir& dir) {
-    const std::string program = dir.sub("bin/firefox");
-    MakeDirs(dir.sub("bin"));
-    std::filesystem::copy_file("/bin/sleep", program);
-    std::filesystem::permissions(program, std::filesystem::perms::owner_all);
-    std::string arg0 = program, arg1 = "60";
-    char* argv[] = {arg0.data(), arg1.data(), nullptr};
-    started_ = posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv,
-                           environ) == 0;
-    if (started_) {
-      reaper_ = std::thread([this] {
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        ended_ = true;
-      });
+  explicit FakeFirefox(const TempDir& dir) : program_(dir.sub("firefox")) {
+    std::filesystem::copy_file("/bin/sleep", program_);
+    char* argv[] = {program_.data(), const_cast<char*>("60"), nullptr};
+    char* no_env[] = {nullptr};
+    if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv, no_env) != 0) {
+      return;
     }
+    reaper_ = std::thread([this] {
+      waitpid(pid_, nullptr, 0);
+      ended_ = true;
+    });
+    // Give the process time to take its new name.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }
   ~FakeFirefox() {
-    if (!started_) return;
+    if (!reaper_.joinable()) return;
     kill(pid_, SIGKILL);
     reaper_.join();
   }
-  bool started() const { return started_; }
+  bool started() const { return reaper_.joinable(); }
   bool ended() const { return ended_; }
 
  private:
+  std::string program_;
   pid_t pid_ = 0;
-  bool started_ = false;
   std::atomic<bool> ended_{false};
   std::thread reaper_;
 };
 
 TEST(CliRunningBrowserTest, StopsUnlessAskedToCloseIt) {
-  Profile profile;
-  profile.FillFirefox();
+  const Profile profile(true);
   TempDir dir;
   FakeFirefox firefox(dir);
   ASSERT_TRUE(firefox.started());
-  // Give the process time to take its new name.
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
 
   CliResult r = profile.Run({"backup", dir.sub("set"), "--firefox"});
   EXPECT_EQ(r.exit_code, 1);
@@ -77,7 +67,7 @@ TEST(CliRunningBrowserTest, StopsUnlessAskedToCloseIt) {
   EXPECT_EQ(r.exit_code, 0) << r.err;
   EXPECT_TRUE(Contains(r.out, "closed Firefox"));
   EXPECT_TRUE(firefox.ended());
-  EXPECT_EQ(FavoritesLinks(dir.sub("set/Bookmarks/Firefox")).size(), 3u);
+  EXPECT_EQ(UrlFiles(dir.sub("set/Bookmarks/Firefox")).size(), 7u);
 }
 
 }  // namespace

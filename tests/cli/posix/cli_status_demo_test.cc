@@ -1,4 +1,6 @@
-// marksafe status, --help on every command, --verbose, and the demo.
+// marksafe status, --help, --verbose, and the demo.
+#include <filesystem>
+
 #include "cli/posix/cli_harness.h"
 
 namespace marksafe {
@@ -6,9 +8,8 @@ namespace test {
 namespace {
 
 TEST(CliStatusTest, ShowsEachBrowserWithItsCounts) {
-  Profile profile;
-  profile.FillIe();
-  profile.FillChrome();  // and no Firefox profile
+  const Profile profile(true);
+  std::filesystem::remove_all(profile.root() + "/AppData/Roaming/Mozilla");
   const CliResult r = profile.Run({"status"});
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_TRUE(Contains(r.out, "Internet Explorer  yes")) << r.out;
@@ -19,20 +20,14 @@ TEST(CliStatusTest, ShowsEachBrowserWithItsCounts) {
                        "Chrome             yes        no             3"
                        "      3"))
       << r.out;
-}
-
-TEST(CliHelpTest, EveryCommandHasHelp) {
-  for (const char* command :
-       {"status", "backup", "restore", "convert", "demo"}) {
-    const CliResult r = RunCli({command, "--help"}, {});
-    EXPECT_EQ(r.exit_code, 0) << command;
-    EXPECT_TRUE(Contains(r.out, std::string("marksafe ") + command)) << r.out;
+  // Help is not wrong usage.
+  for (const char* command : {"status", "backup", "restore", "convert"}) {
+    EXPECT_EQ(RunCli({command, "--help"}).exit_code, 0) << command;
   }
 }
 
-TEST(CliVerboseTest, ShowsTheLibraryDiagnostics) {
-  Profile profile;
-  profile.FillIe();
+TEST(CliVerboseTest, ShowsTheLibraryDiagnosticsOnlyWhenAsked) {
+  const Profile profile(true);
   TempDir backup;
   CliResult r = profile.Run({"backup", backup.path(), "--ie"});
   ASSERT_EQ(r.exit_code, 0);
@@ -44,22 +39,22 @@ TEST(CliVerboseTest, ShowsTheLibraryDiagnostics) {
 
 TEST(CliDemoTest, RunsEveryStepAndLeavesTheSandbox) {
   TempDir dir;
-  const CliResult r = RunCli({"demo", dir.sub("sandbox")}, {});
+  const std::string sandbox = dir.sub("sandbox");
+  const CliResult r = RunCli({"demo", sandbox});
   ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
   EXPECT_FALSE(Contains(r.out, "FAIL"));
-  for (const char* step : {"backup chrome", "convert firefox -> ie",
-                           "restore -> firefox"}) {
+  for (const char* step :
+       {"backup chrome", "convert firefox -> ie", "restore -> firefox"}) {
     EXPECT_TRUE(Contains(r.out, std::string("ok    ") + step)) << step;
   }
-  EXPECT_TRUE(Contains(r.out, "The sandbox stays in " + dir.sub("sandbox")));
-  EXPECT_TRUE(IsDir(dir.sub("sandbox/Backup/Bookmarks/Chrome")));
+  EXPECT_TRUE(IsDir(sandbox + "/Backup/Bookmarks/Chrome"));
   // Titles in other scripts came through every browser.
-  EXPECT_TRUE(
-      Exists(dir.sub("sandbox/Favorites/Imported from Firefox/"
-                     "Unsorted Bookmarks/Шахматы онлайн – lichess.url")));
+  EXPECT_TRUE(Exists(sandbox +
+                     "/Favorites/Imported from Firefox/Unsorted Bookmarks/"
+                     "Шахматы онлайн – lichess.url"));
 
   // A second demo will not mix itself into the first one's folder.
-  const CliResult again = RunCli({"demo", dir.sub("sandbox")}, {});
+  const CliResult again = RunCli({"demo", sandbox});
   EXPECT_EQ(again.exit_code, 1);
   EXPECT_TRUE(Contains(again.err, "is not empty"));
 }
