@@ -32,8 +32,10 @@ bool Hidden(const TempDir& dir, const std::string& relative) {
          (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
 }
 
-TEST(HiddenMarkerTest, SetsTheHiddenAttributeAtEveryDepthAndNowhereElse) {
+TEST(HiddenMarkerTest, EveryDepthNothingElseAndMissingRootFails) {
   TempDir dir;
+  EXPECT_FALSE(HideMarkers(dir.u16("no/such/folder"), u".Quillbay"));
+  EXPECT_EQ(platform::GetLastError(), ERROR_PATH_NOT_FOUND);
   test::MakeDirs(dir.sub("Favorites/.Quillbay"));
   test::WriteBytes(dir.sub("Favorites/Links/.quillbay"), "marker file");
   test::MakeDirs(dir.sub("Favorites/Links/Deep/.QUILLBAY/inside"));
@@ -61,17 +63,11 @@ TEST(HiddenMarkerTest, SetsTheHiddenAttributeAtEveryDepthAndNowhereElse) {
             0u);
   const DWORD both = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
   EXPECT_EQ(ro_attributes & both, both);
-  for (const char* other : {"Favorites/Links/Deep/.QUILLBAY/inside",
-                            "Favorites/Links/a.url", "Favorites/Links",
-                            "Favorites/.other"}) {
+  for (const char* other :
+       {"Favorites/Links/Deep/.QUILLBAY/inside", "Favorites/Links/a.url",
+        "Favorites/Links", "Favorites/.other"}) {
     EXPECT_FALSE(Hidden(dir, other)) << other;
   }
-}
-
-TEST(HiddenMarkerTest, MissingRootFailsWithPathNotFound) {
-  TempDir dir;
-  EXPECT_FALSE(HideMarkers(dir.u16("no/such/folder"), u".Quillbay"));
-  EXPECT_EQ(platform::GetLastError(), ERROR_PATH_NOT_FOUND);
 }
 
 }  // namespace

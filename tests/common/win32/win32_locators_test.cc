@@ -105,8 +105,8 @@ TEST(DesktopUserTest, ImpersonationFallsBackAndTrayNameIsReadBesideLibrary) {
   std::u16string name = u"unchanged";
   ASSERT_TRUE(ReadTrayName(&name));
   EXPECT_EQ(name, u"");
-  ASSERT_TRUE(WritePrivateProfileStringW(L"TRAY", L"name", L"MyTray.exe",
-                                         ini.c_str()));
+  ASSERT_TRUE(
+      WritePrivateProfileStringW(L"TRAY", L"name", L"MyTray.exe", ini.c_str()));
   ASSERT_TRUE(ReadTrayName(&name));
   fs::remove(ini);
   EXPECT_EQ(name, u"MyTray.exe");
