@@ -28,7 +28,7 @@ TEST(ChromeDocumentText, GoldenText) {
       "bookmark_bar": {"type": "folder", "name": "Barr\u00e9", "children": [
         {"type": "folder", "name": "C:\\x", "children": [
           {"name": "say \"hi\"\t\u0001\ud83d\ude00",
-           "url": "http://a/\"b\u001f\u00e9"}]}]},
+           "url": "http://a/\"b\u0000\u001f\u00e9"}]}]},
       "other": {"type": "folder", "children": [{"name": "\u00e9"}]}},
     "short": [1, 2.5, "x", true, null, {}, []]})");
   const std::string expected = R"({
@@ -39,7 +39,7 @@ TEST(ChromeDocumentText, GoldenText) {
                "children" : [
                   {
                      "name" : "say \"hi\"\t\u0001\uD83D\uDE00",
-                     "url" : "http://a/\"b\u001F)"
+                     "url" : "http://a/\"b\u0000\u001F)"
                                "\xC3\xA9"
                                R"("
                   }

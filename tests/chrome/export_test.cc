@@ -56,17 +56,19 @@ TEST_F(ChromeExport, MissingBrokenAndWronglyTypedInput) {
       "[DllExport] [export_chrome_2_folder] export_2_folder fail"));
   EXPECT_EQ(Lines(), ListTree(dir_.sub("out")));
   // Members of the wrong type, and a name no file system takes: skipped and
-  // reported, never thrown; the rest is written.
+  // reported (each root fails on its own), never thrown; the rest is written.
   WriteBytes(chrome_, R"({"roots": {"bookmark_bar": {"type": "folder",
-      "children": [{"type": "url", "name": 5, "url": "u"}, {"type": "url",
-        "name": "n", "url": ["u"]}, {"type": "folder", "name": {}},
+      "children": [{"type": "url", "name": 5, "url": "u"},
+        {"type": "folder", "name": {}},
         {"type": 7}, 3, null, {"type": "url", "url": "u", "name": ")" +
                           std::string(600, 'n') + R"("},
         {"type": "folder", "name": "kept", "children": {"a": 1}},
         {"type": "url", "name": "good", "url": "g"}]},
-      "other": {"type": "folder", "children": 4}}})");
+      "other": {"type": "folder", "children": [{"type": "url", "name": "n",
+        "url": ["u"]}]}}})");
   EXPECT_EQ(87, Export("out2"));
   EXPECT_TRUE(log.Contains("export_folder [roots][bookmark_bar] execute fail"));
+  EXPECT_TRUE(log.Contains("export_folder [roots][other] execute fail"));
   EXPECT_EQ(
       Lines({"Bookmarks bar/", "Bookmarks bar/good.url", "Bookmarks bar/kept/",
              "Other bookmarks/", "chrome_pos.ini"}),
