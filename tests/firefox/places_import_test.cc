@@ -58,6 +58,8 @@ TEST_F(PlacesImportTest, MergesIntoWhatIsThereAndASecondImportAddsNothing) {
   EXPECT_FALSE(firefox::ImportPlacesFolder(handle_.get(), U16(Src("none")),
                                            u"2", u"Gone", nullptr));
   EXPECT_NE(db_.FolderId(2, "Gone"), 0);
+  // A link titled like the target folder is not that folder.
+  db_.AddLink(2, "http://decoy.example/", "Imported");
   int64_t existing = db_.AddFolder(2, "Imported");
   db_.AddLink(existing, "http://same.example/", "Same, other title");
   test::WriteUrlFile(Src("Same.url"), "http://same.example/");
@@ -69,9 +71,11 @@ TEST_F(PlacesImportTest, MergesIntoWhatIsThereAndASecondImportAddsNothing) {
   EXPECT_EQ(db_.Rows("select position from moz_bookmarks where parent=" +
                      std::to_string(existing) + " order by id"),
             (Links{"0", "1", "2"}));
-  EXPECT_EQ(db_.Count("select * from moz_places"), 2);  // the place is shared
-  EXPECT_EQ(db_.Count("select * from moz_bookmarks where type=1"), 3);
-  EXPECT_EQ(db_.Count("select * from moz_bookmarks where title='Imported'"), 1);
+  EXPECT_EQ(db_.Count("select * from moz_places"), 3);  // the place is shared
+  EXPECT_EQ(db_.Count("select * from moz_bookmarks where type=1"), 4);
+  EXPECT_EQ(db_.Count("select * from moz_bookmarks where type=2 and "
+                      "title='Imported'"),
+            1);
   const std::string after_first = db_.Snapshot();
   ASSERT_TRUE(Import());
   EXPECT_EQ(db_.Snapshot(), after_first);
@@ -104,7 +108,7 @@ TEST_F(PlacesImportTest, ReservedExcludedAndLinkedFoldersAreSkipped) {
 }
 
 TEST_F(PlacesImportTest, TitlesAreValuesNotSql) {
-  // A link titled like the folder being imported is not that folder.
+  // A link titled like a sub-folder being imported is not that folder.
   db_.AddLink(2, "http://decoy.example/", "Title");
   test::WriteUrlFile(Src("Title/He said 'hi'; drop table x.url"),
                      "http://q.example/?a='1';--");

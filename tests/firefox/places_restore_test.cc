@@ -124,7 +124,7 @@ TEST_F(RestoreTest, CrossImportsFromOneBackupSet) {
 TEST_F(RestoreTest, PositionValuesThatClimbOutAreRefused) {
   test::WriteUrlFile(dir_.sub("outside/evil.url"), "http://evil.example/");
   for (const std::string& value :
-       {std::string("..\\..\\outside"), std::string("../../outside"),
+       {std::string("..\\..\\..\\outside"), std::string("../../../outside"),
         dir_.sub("outside")}) {
     test::WriteBytes(
         Set("Firefox/pos.ini"),

@@ -106,36 +106,20 @@ TEST_F(TodayStoreTest, RestoreWritesEveryColumnFirefoxNeeds) {
   EXPECT_EQ(db_.Value("PRAGMA journal_mode"), "wal");
 }
 
-TEST_F(TodayStoreTest, PlacesAreSharedAndCountTheirBookmarks) {
-  // One of Firefox's default bookmarks, and a new URL in two folders.
-  test::WriteUrlFile(Src("About.url"), "https://www.mozilla.org/about/");
-  test::WriteUrlFile(Src("Mine.url"), "http://mine.example/");
-  const int64_t places = db_.Count("select * from moz_places");
-  ASSERT_TRUE(Import(u"First"));
-  ASSERT_TRUE(Import(u"Second"));
-  EXPECT_EQ(db_.Count("select * from moz_places"), places + 1);
-  EXPECT_EQ(db_.Rows("select foreign_count from moz_places where url in "
-                     "('https://www.mozilla.org/about/', "
-                     "'http://mine.example/') order by url"),
-            (Rows{"2", "3"}));
-  // Every foreign_count equals the bookmarks that point at the place.
-  EXPECT_EQ(db_.Count("select p.id from moz_places p where p.foreign_count != "
-                      "(select count(*) from moz_bookmarks b where b.fk=p.id)"),
-            0);
-  const std::string snapshot = db_.Snapshot();
-  ASSERT_TRUE(Import(u"Second"));
-  EXPECT_EQ(db_.Snapshot(), snapshot);
-}
-
-TEST_F(TodayStoreTest, UrlsAreStoredAndComparedInFirefoxsForm) {
+// URLs are stored and compared in the form Firefox's parser gives them, and
+// a place is shared by the bookmarks of its URL, which it counts.
+TEST_F(TodayStoreTest, UrlsInFirefoxsFormAndSharedPlaces) {
   test::WriteUrlFile(Src("Upper.url"), "HTTP://Example.COM");
   test::WriteUrlFile(Src("Same.url"), "http://example.com:80/");
   test::WriteUrlFile(Src("Cafe.url"), "http://caf\xC3\xA9.example/a b");
+  // The place of one of Firefox's default bookmarks.
   test::WriteUrlFile(Src("About.url"), "HTTPS://WWW.MOZILLA.ORG/about/");
   test::WriteUrlFile(Src("Broken.url"), "http://bad host/x");
+  const int64_t places = db_.Count("select * from moz_places");
   test::LogCapture log;
-  ASSERT_TRUE(Import(u"Forms"));
-  EXPECT_EQ(db_.LinksIn(db_.FolderId(2, "Forms")),
+  ASSERT_TRUE(Import(u"First"));
+  ASSERT_TRUE(Import(u"Second"));
+  EXPECT_EQ(db_.LinksIn(db_.FolderId(2, "Second")),
             (Rows{
                 "About|https://www.mozilla.org/about/",
                 "Broken|http://bad host/x",
@@ -143,13 +127,21 @@ TEST_F(TodayStoreTest, UrlsAreStoredAndComparedInFirefoxsForm) {
                 // Listed before Upper.url, whose address is the same.
                 "Same|http://example.com/",
             }));
-  // The existing place of Firefox's default bookmark is reused.
-  EXPECT_EQ(db_.Count("select * from moz_places where "
-                      "url='https://www.mozilla.org/about/'"),
-            1);
   EXPECT_TRUE(log.Contains("http://bad host/x")) << log.Joined();
+  EXPECT_EQ(db_.Count("select * from moz_places"), places + 3);
+  EXPECT_EQ(db_.Value("select foreign_count from moz_places where "
+                      "url='https://www.mozilla.org/about/'"),
+            "3");
+  EXPECT_EQ(db_.Count("select p.id from moz_places p where p.foreign_count "
+                      "!= (select count(*) from moz_bookmarks b where "
+                      "b.fk=p.id)"),
+            0);
+  // Nor is a link added again whose URL the store holds in another form.
+  db_.Exec(
+      "update moz_places set url='HTTP://Example.COM' where "
+      "url='http://example.com/'");
   const std::string snapshot = db_.Snapshot();
-  ASSERT_TRUE(Import(u"Forms"));
+  ASSERT_TRUE(Import(u"Second"));
   EXPECT_EQ(db_.Snapshot(), snapshot);
 }
 
