@@ -1,5 +1,5 @@
-// Files and folders: listing order and flags, the error codes callers
-// test, and copies that never lose data.
+// Files and folders: listing order, the error codes callers test, and
+// copies and writes that never lose data.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -16,40 +16,30 @@ using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 
-std::vector<std::string> Names(const std::vector<DirEntry>& entries) {
-  std::vector<std::string> names;
-  for (const DirEntry& entry : entries) names.push_back(ToUtf8(entry.name));
-  return names;
+bool FailsWith(bool result, uint32_t error) {
+  return !result && GetLastError() == error;
 }
 
 TEST(ListingTest, NtfsOrderComparesUpperCasedUnits) {
   TempDir dir;
-  // "_" (0x5F) sorts after "Z"; e-acute sorts as "É"; code units, not code
+  // "_" (0x5F) sorts after "Z"; "é" sorts as "É"; code units, not code
   // points, are compared, so a surrogate pair (0xD83D...) follows U+4E2D.
-  const std::vector<std::string> sorted = {"A",
-                                           "a1",
-                                           "b",
-                                           "z",
-                                           "_x",
-                                           "\xC3\x89",
-                                           "\xC3\xA9"
-                                           "a",
-                                           "\xE4\xB8\xAD",
-                                           "\xF0\x9F\x98\x80"};
+  const std::vector<std::string> sorted = {
+      "A",         "a1",           "b",
+      "z",         "_x",           "\xC3\x89",
+      "\xC3\xA9z", "\xE4\xB8\xAD", "\xF0\x9F\x98\x80"};
   for (auto it = sorted.rbegin(); it != sorted.rend(); ++it) {
     WriteBytes(dir.sub(*it), "");
   }
   std::vector<DirEntry> entries;
   ASSERT_TRUE(ListDirectory(dir.u16() + u"\\", &entries));
-  EXPECT_EQ(Names(entries), sorted);
+  std::vector<std::string> names;
+  for (const DirEntry& entry : entries) names.push_back(ToUtf8(entry.name));
+  EXPECT_EQ(names, sorted);
 }
 
-bool FailsWith(bool result, uint32_t error) {
-  return !result && GetLastError() == error;
-}
-
-// ERROR_FILE_NOT_FOUND (2) against ERROR_PATH_NOT_FOUND (3): callers tell a
-// missing bookmark file from a missing folder by them.
+// 2 (file not found) against 3 (path not found): callers tell a missing
+// bookmark file from a missing folder by them. Nothing is created on the way.
 TEST(FileErrorTest, EachFailureSetsTheCodeCallersTest) {
   TempDir dir;
   WriteBytes(dir.sub("f"), "");
@@ -83,18 +73,24 @@ TEST(FileErrorTest, EachFailureSetsTheCodeCallersTest) {
             (std::vector<std::string>{"a/", "a/b/", "f"}));
 }
 
-TEST(FileTest, SizesFoldersAndHiding) {
+TEST(FileTest, WritesSizesHidingAndFolders) {
   TempDir dir;
-  WriteBytes(dir.sub("five"), "12345");
+  const std::string bytes("a\0b\xFF", 4);
+  ASSERT_TRUE(WriteFile(dir.u16("w"), "longer first"));
+  ASSERT_TRUE(WriteFile(dir.u16("w"), bytes));  // truncates
+  std::string back;
+  ASSERT_TRUE(ReadFile(dir.u16("w"), &back));
+  EXPECT_EQ(back, bytes);
   uint64_t size = 0;
-  ASSERT_TRUE(GetFileSize(dir.u16() + u"\\five", &size));
-  EXPECT_EQ(size, 5u);
-  EXPECT_TRUE(PathExists(dir.u16("five")));
-  EXPECT_FALSE(IsDirectory(dir.u16("five")));
-  EXPECT_TRUE(SetHidden(dir.u16("five")));
-  EXPECT_EQ(ReadBytes(dir.sub("five")), "12345");
-  EXPECT_TRUE(DeleteFile(dir.u16("five")));
-  EXPECT_FALSE(test::Exists(dir.sub("five")));
+  ASSERT_TRUE(GetFileSize(dir.u16() + u"\\w", &size));
+  EXPECT_EQ(size, 4u);
+  EXPECT_FALSE(IsDirectory(dir.u16("w")));
+  ASSERT_TRUE(ReplaceFileAtomically(dir.u16("w"), "replaced"));
+  EXPECT_EQ(ReadBytes(dir.sub("w")), "replaced");
+  EXPECT_EQ(test::ListTree(dir.path()), std::vector<std::string>{"w"});
+  EXPECT_TRUE(SetHidden(dir.u16("w")));
+  EXPECT_TRUE(DeleteFile(dir.u16("w")));
+  EXPECT_FALSE(PathExists(dir.u16("w")));
   ASSERT_TRUE(CreateDirectoryTree(dir.u16() + u"\\a\\b/c"));
   EXPECT_TRUE(IsDirectory(dir.u16("a/b/c")));
 }
@@ -103,8 +99,7 @@ TEST(FileTest, CopiesRefuseOrReplaceAndNeverLoseTheTarget) {
   TempDir dir;
   WriteBytes(dir.sub("from"), "new");
   WriteBytes(dir.sub("to"), "old contents");
-  EXPECT_FALSE(CopyFile(dir.u16("from"), dir.u16("to"), true));
-  EXPECT_EQ(GetLastError(), 80u);
+  EXPECT_TRUE(FailsWith(CopyFile(dir.u16("from"), dir.u16("to"), true), 80));
   EXPECT_EQ(ReadBytes(dir.sub("to")), "old contents");
   ASSERT_TRUE(CopyFile(dir.u16("from"), dir.u16("to"), false));
   EXPECT_EQ(ReadBytes(dir.sub("to")), "new");
@@ -118,20 +113,6 @@ TEST(FileTest, CopiesRefuseOrReplaceAndNeverLoseTheTarget) {
   test::MakeDirs(dir.sub("folder"));
   ASSERT_TRUE(ShellCopyFile(dir.u16("from"), dir.u16("folder")));
   EXPECT_EQ(ReadBytes(dir.sub("folder/from")), "new");
-}
-
-TEST(FileTest, WholeFileWritesAndAtomicReplace) {
-  TempDir dir;
-  const std::string bytes("a\0b\xFF", 4);
-  ASSERT_TRUE(WriteFile(dir.u16("w"), "longer first"));
-  ASSERT_TRUE(WriteFile(dir.u16("w"), bytes));
-  std::string back;
-  ASSERT_TRUE(ReadFile(dir.u16("w"), &back));
-  EXPECT_EQ(back, bytes);
-
-  ASSERT_TRUE(ReplaceFileAtomically(dir.u16("w"), "replaced"));
-  EXPECT_EQ(ReadBytes(dir.sub("w")), "replaced");
-  EXPECT_EQ(test::ListTree(dir.path()), std::vector<std::string>{"w"});
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Files and folders on POSIX: links in listings, permission bits kept by
-// copies and replacements, and native path spelling.
+// Files and folders on POSIX: links and dot-names in listings, permission
+// bits kept by copies and replacements, and native path spelling.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,59 +24,41 @@ unsigned Mode(const std::string& path) {
   return st.st_mode & 0777;
 }
 
-TEST(ListingTest, FlagsForFoldersLinksAndDotNames) {
+// Links keep their target's folder flag; dot-names are hidden. Copies stay
+// writable for their owner; a replaced file keeps its mode and its links.
+TEST(FileTest, LinksDotNamesAndModes) {
   TempDir dir;
   test::MakeDirs(dir.sub("folder"));
-  WriteBytes(dir.sub("file.url"), "x");
   WriteBytes(dir.sub(".Quillbay"), "");
-  ASSERT_EQ(symlink(dir.sub("folder").c_str(), dir.sub("dirlink").c_str()), 0);
-  ASSERT_EQ(symlink(dir.sub("file.url").c_str(), dir.sub("filelink").c_str()),
-            0);
-  ASSERT_EQ(symlink(dir.sub("gone").c_str(), dir.sub("dangling").c_str()), 0);
+  WriteBytes(dir.sub("readonly"), "ro");
+  ASSERT_EQ(chmod(dir.sub("readonly").c_str(), 0444), 0);
+  ASSERT_TRUE(CopyFile(dir.u16("readonly"), dir.u16("copy"), true));
+  EXPECT_EQ(Mode(dir.sub("copy")), 0644u);
+  ASSERT_TRUE(CopyFile(dir.u16("readonly"), dir.u16("copy"), false));
+  WriteBytes(dir.sub("w"), "first");
+  ASSERT_EQ(chmod(dir.sub("w").c_str(), 0640), 0);
+  const char* links[][2] = {
+      {"folder", "dirlink"}, {"w", "filelink"}, {"gone", "dangling"}};
+  for (const auto& link : links) {
+    ASSERT_EQ(symlink(dir.sub(link[0]).c_str(), dir.sub(link[1]).c_str()), 0);
+  }
+  ASSERT_TRUE(ReplaceFileAtomically(dir.u16("filelink"), "through link"));
+  EXPECT_EQ(ReadBytes(dir.sub("w")), "through link");
+  EXPECT_EQ(Mode(dir.sub("w")), 0640u);
+  // Name, then the directory, link and hidden flags.
   std::vector<DirEntry> entries;
   ASSERT_TRUE(ListDirectory(dir.u16(), &entries));
-  // name: directory, link, hidden; no "." or "..".
   std::vector<std::string> flags;
   for (const DirEntry& e : entries) {
     flags.push_back(ToUtf8(e.name) + ":" + std::to_string(e.is_directory) +
                     std::to_string(e.is_reparse_point) +
                     std::to_string(e.is_hidden));
   }
-  EXPECT_EQ(flags, (std::vector<std::string>{".Quillbay:001", "dangling:010",
-                                             "dirlink:110", "file.url:000",
-                                             "filelink:010", "folder:100"}));
-}
-
-TEST(FileTest, NativePathsUseSlashesAndUtf8) {
+  EXPECT_EQ(flags,
+            (std::vector<std::string>{
+                ".Quillbay:001", "copy:000", "dangling:010", "dirlink:110",
+                "filelink:010", "folder:100", "readonly:000", "w:000"}));
   EXPECT_EQ(NativePathUtf8(u"C\\x/y\\\u00E9"), "C/x/y/\xC3\xA9");
-}
-
-TEST(FileTest, ReadOnlySourceGivesAReplaceableCopy) {
-  TempDir dir;
-  WriteBytes(dir.sub("readonly"), "ro");
-  ASSERT_EQ(chmod(dir.sub("readonly").c_str(), 0444), 0);
-  ASSERT_TRUE(CopyFile(dir.u16("readonly"), dir.u16("ro-copy"), true));
-  EXPECT_EQ(Mode(dir.sub("ro-copy")), 0644u);
-  ASSERT_TRUE(CopyFile(dir.u16("readonly"), dir.u16("ro-copy"), false));
-}
-
-TEST(FileTest, AtomicReplaceKeepsModeAndLinks) {
-  TempDir dir;
-  WriteBytes(dir.sub("w"), "first");
-  ASSERT_EQ(chmod(dir.sub("w").c_str(), 0640), 0);
-  ASSERT_TRUE(ReplaceFileAtomically(dir.u16("w"), "replaced"));
-  EXPECT_EQ(ReadBytes(dir.sub("w")), "replaced");
-  EXPECT_EQ(Mode(dir.sub("w")), 0640u);
-  EXPECT_EQ(test::ListTree(dir.path()), std::vector<std::string>{"w"});
-  // A link stays a link; the file behind it gets the bytes.
-  ASSERT_EQ(symlink(dir.sub("w").c_str(), dir.sub("link").c_str()), 0);
-  ASSERT_TRUE(ReplaceFileAtomically(dir.u16("link"), "through link"));
-  EXPECT_EQ(ReadBytes(dir.sub("w")), "through link");
-  std::vector<DirEntry> entries;
-  ASSERT_TRUE(ListDirectory(dir.u16(), &entries));
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(ToUtf8(entries[0].name), "link");
-  EXPECT_TRUE(entries[0].is_reparse_point);
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
 // Browsers as processes: fake browsers are copies of system programs under
-// a browser's name.
+// a browser's name. A Firefox profile is in use while its "lock" symlink
+// names a live process or another process holds ".parentlock".
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -15,38 +18,11 @@
 #include "platform/platform.h"
 #include "support/test_support.h"
 
-extern char** environ;
-
 namespace marksafe {
 namespace platform {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Copies a system program into folder under a new name.
-std::string CopyProgram(const test::TempDir& dir, const std::string& program,
-                        const std::string& name) {
-  std::string path = dir.sub(name);
-  test::WriteBytes(path, test::ReadBytes(program));
-  chmod(path.c_str(), 0755);
-  return path;
-}
-
-// Starts path with args in a process group of its own.
-pid_t Start(const std::string& path, std::vector<std::string> args) {
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  posix_spawnattr_t attr;
-  posix_spawnattr_init(&attr);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
-  posix_spawnattr_setpgroup(&attr, 0);
-  pid_t pid = 0;
-  int rc =
-      posix_spawn(&pid, path.c_str(), nullptr, &attr, argv.data(), environ);
-  posix_spawnattr_destroy(&attr);
-  return rc == 0 ? pid : -1;
-}
 
 // Waits up to five seconds for condition.
 bool WaitFor(const std::function<bool()>& condition) {
@@ -58,17 +34,29 @@ bool WaitFor(const std::function<bool()>& condition) {
   return condition();
 }
 
-// True once pid runs the program at path (after the exec).
-bool Runs(pid_t pid, const std::string& path) {
-  char buffer[4096];
-  std::string link = "/proc/" + std::to_string(pid) + "/exe";
-  ssize_t length = readlink(link.c_str(), buffer, sizeof(buffer) - 1);
-  return length > 0 && std::string(buffer, static_cast<size_t>(length)) == path;
-}
-
-void Stop(pid_t pid) {
-  kill(-pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
+// Starts a copy of program named args[0], in a process group of its own and
+// as user uid when not 0; waits until the copy runs. -1 when it does not.
+pid_t Start(const test::TempDir& dir, const char* program,
+            std::vector<std::string> args, uid_t uid = 0) {
+  const std::string path = dir.sub(args[0]);
+  test::WriteBytes(path, test::ReadBytes(program));
+  chmod(path.c_str(), 0755);
+  chmod(dir.path().c_str(), 0755);
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    setpgid(0, 0);
+    if (uid == 0 || (setgid(uid) == 0 && setuid(uid) == 0)) {
+      execv(path.c_str(), argv.data());
+    }
+    _exit(1);
+  }
+  const std::string exe = "/proc/" + std::to_string(pid) + "/exe";
+  std::error_code error;
+  auto runs = [&] { return std::filesystem::read_symlink(exe, error) == path; };
+  return pid > 0 && WaitFor(runs) ? pid : -1;
 }
 
 class BrowserProcessTest : public ::testing::Test {
@@ -86,9 +74,8 @@ TEST_F(BrowserProcessTest, FakeFirefoxRunsAndCloses) {
   auto start = Clock::now();
   AskBrowserToClose(Browser::kFirefox);  // none runs: returns at once
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
-  std::string fake = CopyProgram(dir_, "/bin/sleep", "firefox");
-  pid_t pid = Start(fake, {"firefox", "30"});
-  ASSERT_TRUE(WaitFor([&] { return Runs(pid, fake); }));
+  pid_t pid = Start(dir_, "/bin/sleep", {"firefox", "30"});
+  ASSERT_GT(pid, 0);
   EXPECT_TRUE(BrowserIsRunning(Browser::kFirefox));
   EXPECT_FALSE(BrowserIsRunning(Browser::kChrome));
   start = Clock::now();
@@ -104,59 +91,89 @@ TEST_F(BrowserProcessTest, FakeFirefoxRunsAndCloses) {
 TEST_F(BrowserProcessTest, OtherNamesCountAndZombiesDoNot) {
   // "chromium-browser" is longer than the kernel keeps of a command name.
   for (const char* name : {"firefox-esr", "chromium-browser"}) {
-    std::string fake = CopyProgram(dir_, "/bin/sleep", name);
-    pid_t pid = Start(fake, {name, "30"});
-    ASSERT_TRUE(WaitFor([&] { return Runs(pid, fake); }));
-    const Browser browser =
-        name[0] == 'f' ? Browser::kFirefox : Browser::kChrome;
-    const Browser other = name[0] == 'f' ? Browser::kChrome : Browser::kFirefox;
+    pid_t pid = Start(dir_, "/bin/sleep", {name, "30"});
+    ASSERT_GT(pid, 0) << name;
+    const bool fox = name[0] == 'f';
+    const Browser browser = fox ? Browser::kFirefox : Browser::kChrome;
     EXPECT_TRUE(BrowserIsRunning(browser)) << name;
-    EXPECT_FALSE(BrowserIsRunning(other)) << name;
+    EXPECT_FALSE(BrowserIsRunning(fox ? Browser::kChrome : Browser::kFirefox));
     kill(pid, SIGKILL);  // not reaped yet: a zombie
     EXPECT_TRUE(WaitFor([&] { return !BrowserIsRunning(browser); })) << name;
     waitpid(pid, nullptr, 0);
   }
 }
 
-TEST_F(BrowserProcessTest, HelperProcessesAreNotTheBrowser) {
-  // A shell under Chrome's name with a renderer's argument, and one under
-  // Firefox's name as a content process; both wait for a child.
-  std::string chromium = CopyProgram(dir_, "/bin/sh", "chromium");
-  pid_t renderer =
-      Start(chromium, {"chromium", "-c", "sleep 30; :", "--type=renderer"});
-  std::string firefox = CopyProgram(dir_, "/bin/sh", "firefox");
+// Helpers (a renderer, a content process) and other users' browsers are
+// neither seen nor closed.
+TEST_F(BrowserProcessTest, HelpersAndOtherUsersProcessesDoNotCount) {
+  pid_t renderer = Start(dir_, "/bin/sh",
+                         {"chromium", "-c", "sleep 30; :", "--type=renderer"});
   pid_t content =
-      Start(firefox, {"firefox", "-c", "sleep 30; :", "-contentproc"});
-  ASSERT_TRUE(WaitFor([&] { return Runs(renderer, chromium); }));
-  ASSERT_TRUE(WaitFor([&] { return Runs(content, firefox); }));
+      Start(dir_, "/bin/sh", {"firefox", "-c", "sleep 30; :", "-contentproc"});
+  pid_t other = getuid() == 0
+                    ? Start(dir_, "/bin/sleep", {"firefox-bin", "30"}, 65534)
+                    : 0;
+  ASSERT_TRUE(renderer > 0 && content > 0 && other >= 0);
   EXPECT_FALSE(BrowserIsRunning(Browser::kChrome));
   EXPECT_FALSE(BrowserIsRunning(Browser::kFirefox));
-  // Closing leaves helpers alone.
   AskBrowserToClose(Browser::kChrome);
-  EXPECT_EQ(kill(renderer, 0), 0);
-  Stop(renderer);
-  Stop(content);
+  AskBrowserToClose(Browser::kFirefox);
+  for (pid_t pid : {renderer, content, other}) {
+    if (pid == 0) continue;
+    EXPECT_EQ(kill(pid, 0), 0);
+    kill(-pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
 }
 
-TEST_F(BrowserProcessTest, OtherUsersProcessesDoNotCount) {
-  if (getuid() != 0) GTEST_SKIP() << "needs root to start a process as nobody";
-  std::string fake = CopyProgram(dir_, "/bin/sleep", "firefox");
-  chmod(dir_.path().c_str(), 0755);
-  pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    setpgid(0, 0);
-    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(1);
-    char* argv[] = {const_cast<char*>("firefox"), const_cast<char*>("30"),
-                    nullptr};
-    execv(fake.c_str(), argv);
-    _exit(1);
+// In use per a "lock" symlink to target; the folder is named with "\".
+bool InUseWithLock(const std::string& target) {
+  test::TempDir dir;
+  EXPECT_EQ(symlink(target.c_str(), dir.sub("lock").c_str()), 0);
+  std::u16string folder = dir.u16();
+  for (char16_t& c : folder) c = c == u'/' ? u'\\' : c;
+  return FirefoxProfileInUse(folder);
+}
+
+TEST(ProfileLockTest, SymlinkCountsOnlyWhenItNamesALiveProcess) {
+  pid_t dead = fork();  // ended and reaped: no process has this pid now
+  if (dead == 0) _exit(0);
+  waitpid(dead, nullptr, 0);
+  const std::string own = std::to_string(getpid());
+  EXPECT_TRUE(InUseWithLock(":+" + own));
+  EXPECT_TRUE(InUseWithLock("127.0.1.1:+" + own));
+  EXPECT_FALSE(InUseWithLock("127.0.1.1:+" + std::to_string(dead)));
+  // Pid 0 and -1 would address process groups, not a process.
+  for (const char* target :
+       {":+0", ":+-1", ":+", "garbage", ":+12x", ":+99999999999999999999"}) {
+    EXPECT_FALSE(InUseWithLock(target)) << target;
   }
-  ASSERT_TRUE(WaitFor([&] { return Runs(pid, fake); }));
-  EXPECT_FALSE(BrowserIsRunning(Browser::kFirefox));
-  AskBrowserToClose(Browser::kFirefox);
-  EXPECT_EQ(kill(pid, 0), 0);
-  Stop(pid);
+}
+
+TEST(ProfileLockTest, ParentLockCountsWhileAnotherProcessHoldsIt) {
+  test::TempDir dir;
+  // An unlocked .parentlock, as a closed Firefox leaves it, a folder of that
+  // name and a missing profile are no locks.
+  const std::string lock_path = dir.sub("p/.parentlock");
+  test::WriteBytes(lock_path, "");
+  test::MakeDirs(dir.sub("d/.parentlock"));
+  for (const char* sub : {"p", "d", "missing", ""}) {
+    EXPECT_FALSE(FirefoxProfileInUse(*sub ? dir.u16(sub) : u"")) << sub;
+  }
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // Takes the write lock Firefox takes and keeps it.
+    struct flock lock = {};
+    lock.l_type = F_WRLCK;
+    fcntl(open(lock_path.c_str(), O_RDWR), F_SETLK, &lock);
+    pause();
+    _exit(0);
+  }
+  EXPECT_TRUE(WaitFor([&] { return FirefoxProfileInUse(dir.u16("p")); }));
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  EXPECT_FALSE(FirefoxProfileInUse(dir.u16("p")));  // ends with its holder
 }
 
 }  // namespace
