@@ -31,12 +31,14 @@ class IeProTest : public ::testing::Test {
     return backup_ie_pro(Ms(favorites_), Ms(dir_.u16(root)), true, false,
                          cancel, is_backup, 1, 2, 3, 4, &progress_);
   }
-  // Shortcuts, and position files for the Firefox and Chrome parts.
-  void Make(std::initializer_list<const char*> paths) {
-    for (std::string path : paths) {
-      WriteBytes(dir_.sub(path), path.find("pos.ini") == std::string::npos
-                                     ? "[InternetShortcut]\r\nURL=http://x/\r\n"
-                                     : kPositions);
+  // Shortcuts, and position files for the Firefox and Chrome parts, in the
+  // backup set.
+  void Make(std::initializer_list<std::string> paths) {
+    for (const std::string& path : paths) {
+      WriteBytes(dir_.sub("usb/Bookmarks/" + path),
+                 path.find("pos.ini") == std::string::npos
+                     ? "[InternetShortcut]\r\nURL=http://x/\r\n"
+                     : kPositions);
     }
   }
   static constexpr const char* kPositions =
@@ -50,17 +52,13 @@ class IeProTest : public ::testing::Test {
 // Imports and markers of the backup are never restored; the host's own
 // markers in the Favorites folder stay as they are.
 TEST_F(IeProTest, RestoreFoldsAllPartsIntoFavoritesAndAddsTwo) {
-  Make({"usb/Bookmarks/Favorites/ie.url", "usb/Bookmarks/Favorites/skip.txt",
-        "usb/Bookmarks/Favorites/Imported from IE/x.url",
-        "usb/Bookmarks/Favorites/f/imported from ie/y.url",
-        "usb/Bookmarks/Favorites/f/.Quillbay/m.url",
-        "usb/Bookmarks/Favorites/f/z.url", "Favorites/.Quillbay/state.url",
-        "usb/Bookmarks/Firefox/pos.ini",
-        "usb/Bookmarks/Firefox/Bookmarks Menu/m.url",
-        "usb/Bookmarks/Firefox/Unsorted Bookmarks/u.url",
-        "usb/Bookmarks/Chrome/chrome_pos.ini",
-        "usb/Bookmarks/Chrome/Bookmarks bar/b.url",
-        "usb/Bookmarks/Chrome/Other bookmarks/o.url"});
+  Make({"Favorites/ie.url", "Favorites/skip.txt",
+        "Favorites/Imported from IE/x.url",
+        "Favorites/f/imported from ie/y.url", "Favorites/f/.Quillbay/m.url",
+        "Favorites/f/z.url", "Firefox/pos.ini", "Firefox/Bookmarks Menu/m.url",
+        "Firefox/Unsorted Bookmarks/u.url", "Chrome/chrome_pos.ini",
+        "Chrome/Bookmarks bar/b.url", "Chrome/Other bookmarks/o.url"});
+  WriteBytes(dir_.sub("Favorites/.Quillbay/state.url"), "host data");
   ASSERT_TRUE(Run(false, "usb"));
   EXPECT_EQ(progress_, 12);
   const std::string ff = "Imported from Firefox/";
@@ -75,7 +73,7 @@ TEST_F(IeProTest, RestoreFoldsAllPartsIntoFavoritesAndAddsTwo) {
 }
 
 TEST_F(IeProTest, EarlyFailuresAddTwoAndNullProgressChangesNothing) {
-  Make({"usb/Bookmarks/Favorites/a.url"});
+  Make({"Favorites/a.url"});
   EXPECT_FALSE(backup_ie_pro(Ms(favorites_), Ms(dir_.u16("usb")), true, false,
                              &kNever, false, 0, 0, 0, 0, nullptr));
   EXPECT_FALSE(backup_ie_pro(Ms(favorites_), nullptr, true, false, &kNever,
@@ -100,22 +98,23 @@ TEST_F(IeProTest, EarlyFailuresAddTwoAndNullProgressChangesNothing) {
 // A backup copies imports too and leaves the progress alone. A restore runs
 // every step whatever the earlier ones gave, and fails if any failed.
 TEST_F(IeProTest, BackupAndRestoreStepsThatFail) {
-  Make({"Favorites/a.url", "Favorites/Imported from IE/b.url"});
+  WriteBytes(dir_.sub("Favorites/a.url"), "a");
+  WriteBytes(dir_.sub("Favorites/Imported from IE/b.url"), "b");
   ASSERT_TRUE(Run(true, "usb"));
   EXPECT_EQ(progress_, 10);
-  EXPECT_EQ(ListTree(dir_.sub("usb/Bookmarks/Favorites")),
+  EXPECT_EQ(ListTree(dir_.sub("Favorites")),
             (Tree{"Imported from IE/", "Imported from IE/b.url", "a.url"}));
   EXPECT_FALSE(Run(true, "usb"));  // again without overwrite
 
   WriteBytes(dir_.sub("usb/Bookmarks/Favorites/a.url"), "from backup");
   // A Firefox part without its position file cannot be restored.
   test::MakeDirs(dir_.sub("usb/Bookmarks/Firefox"));
-  Make({"usb/Bookmarks/Favorites/c.url", "usb/Bookmarks/Chrome/chrome_pos.ini",
-        "usb/Bookmarks/Chrome/Bookmarks bar/d.url"});
+  Make({"Favorites/c.url", "Chrome/chrome_pos.ini",
+        "Chrome/Bookmarks bar/d.url"});
   test::LogCapture log;
   EXPECT_FALSE(Run(false, "usb"));
   EXPECT_EQ(progress_, 12);
-  EXPECT_NE(test::ReadBytes(dir_.sub("Favorites/a.url")), "from backup");
+  EXPECT_EQ(test::ReadBytes(dir_.sub("Favorites/a.url")), "a");
   EXPECT_TRUE(test::Exists(dir_.sub("Favorites/c.url")));
   EXPECT_TRUE(test::Exists(
       dir_.sub("Favorites/Imported from chrome/Bookmarks bar/d.url")));

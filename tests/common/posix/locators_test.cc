@@ -24,50 +24,48 @@ using test::WriteBytes;
 TEST(FirefoxProfile, FolderNameRuleThenWhatProfilesIniNames) {
   TempDir dir;
   ScopedEnv app_data("MARKSAFE_APPDATA", dir.sub("Roaming"));
-  const std::string firefox = dir.sub("Roaming/Mozilla/Firefox");
+  const std::string firefox = dir.sub("Roaming/Mozilla/Firefox/");
   const std::string located =
       dir.sub("Roaming") + "\\Mozilla\\Firefox\\Profiles\\";
-  auto add = [&](const std::string& name) {
-    WriteBytes(firefox + "/Profiles/" + name + "/places.sqlite", "");
+  auto write = [&](const std::string& name, const std::string& text) {
+    WriteBytes(firefox + name, text);
   };
   MS_CHAR out[260] = {u'k', 0};
-  add("abc.Default");  // a capital D is not found
+  write("Profiles/abc.Default/places.sqlite", "");  // capital D: not found
   EXPECT_FALSE(is_installed_firefox(out));
   EXPECT_EQ(Out(out), "k");
-  add("y.default");
-  add("x7.default-release-1");
-  WriteBytes(firefox + "/Profiles/a.default.txt", "");
+  for (const char* name :
+       {"y.default", "x7.default-release-1", "z.default-release"}) {
+    write(std::string("Profiles/") + name + "/places.sqlite", "");
+  }
+  write("Profiles/a.default.txt", "");  // a file, not a profile
   ASSERT_TRUE(is_installed_firefox(out));
   EXPECT_EQ(Out(out), located + "x7.default-release-1\\places.sqlite");
   EXPECT_TRUE(is_installed_firefox(nullptr));
 
-  add("z.default-release");
   const std::string profiles =
       "[Profile1]\nIsRelative=1\nPath=Profiles/y.default\nDefault=1\n\n"
       "[Profile0]\nIsRelative=1\nPath=Profiles/z.default-release\n";
   // The [Install...] section wins over Default=1.
-  WriteBytes(firefox + "/profiles.ini",
-             "[Install4F96D1932A9F858E]\r\nDefault=Profiles/z.default-release"
-             "\r\nLocked=1\r\n\r\n" +
-                 profiles);
+  write("profiles.ini",
+        "[InstallF0]\r\nDefault=Profiles/z.default-release\r\n"
+        "Locked=1\r\n\r\n" +
+            profiles);
   EXPECT_EQ(U8(LocateFirefoxProfile()), located + "z.default-release");
   // Only installs.ini names it.
-  WriteBytes(firefox + "/profiles.ini", profiles);
-  WriteBytes(firefox + "/installs.ini",
-             "[4F96D1932A9F858E]\nDefault=Profiles/z.default-release\n");
+  write("profiles.ini", profiles);
+  write("installs.ini", "[F0]\nDefault=Profiles/z.default-release\n");
   EXPECT_EQ(U8(LocateFirefoxProfile()), located + "z.default-release");
   // An install default that no longer exists: the Default=1 profile.
-  WriteBytes(firefox + "/installs.ini", "[A]\nDefault=Profiles/gone\n");
+  write("installs.ini", "[A]\nDefault=Profiles/gone\n");
   EXPECT_EQ(U8(LocateFirefoxProfile()), located + "y.default");
   // An absolute path (IsRelative=0) is taken as it stands.
-  const std::string elsewhere = dir.sub("elsewhere/z.profile");
-  WriteBytes(elsewhere + "/places.sqlite", "");
-  WriteBytes(firefox + "/profiles.ini",
-             "[Profile0]\nIsRelative=0\nPath=" + elsewhere + "\nDefault=1\n");
-  EXPECT_EQ(U8(LocateFirefoxProfile()), elsewhere);
+  write("profiles.ini",
+        "[Profile0]\nIsRelative=0\nDefault=1\nPath=" +
+            dir.sub("Roaming/Mozilla/Firefox/Profiles/y.default"));
+  EXPECT_EQ(U8(LocateFirefoxProfile()), firefox + "Profiles/y.default");
   // Nothing named exists: the folder-name rule.
-  WriteBytes(firefox + "/profiles.ini",
-             "[Profile0]\nIsRelative=1\nPath=Profiles/gone\nDefault=1\n");
+  write("profiles.ini", "[Profile0]\nIsRelative=1\nPath=gone\nDefault=1\n");
   EXPECT_EQ(U8(LocateFirefoxProfile()), located + "x7.default-release-1");
 }
 
