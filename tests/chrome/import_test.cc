@@ -64,15 +64,20 @@ TEST_F(ChromeImport, ArgumentsBackupsAndUntouchedFiles) {
                                        true, nullptr));
   EXPECT_EQ(Lines({"10 F", "41 Imported from IE", "43 Imported from Firefox"}),
             Summary(chrome_, "bookmark_bar"));
-  // A bar whose children are not an array, or no document at all: 87, and
-  // the file is not rewritten.
+  // No document at all, or a folder whose children are not an array, on
+  // the bar or deeper down: 87, and the file is not rewritten.
   WriteUrlFile(dir_.sub("src/a.url"), "http://a/");
-  for (const std::string text : {"[1, 2]", R"({"roots": {"bookmark_bar":
-           {"type": "folder", "children": {"a": 1}}, "other": {}}})"}) {
+  WriteUrlFile(dir_.sub("src/S/T/b.url"), "http://b/");
+  LogCapture log;
+  const std::string bad = R"({"type": "folder", "name": "T", "children": {}})";
+  for (const std::string& text :
+       {std::string("[1, 2]"), R"({"roots": {"bookmark_bar": )" + bad + "}}",
+        ChromeText(FolderJson(4, "S", bad), "")}) {
     WriteBytes(chrome_, text);
     EXPECT_EQ(87, Import(u""));
     EXPECT_EQ(text, ReadBytes(chrome_));
   }
+  EXPECT_TRUE(log.Contains("folder T has children of the wrong type"));
 }
 
 TEST_F(ChromeImport, EveryOtherMemberKeptAndTheChecksumUpdated) {
