@@ -32,13 +32,14 @@ TEST(CliBackupTest, EveryBrowserFoundByDefault) {
           "Unsorted Bookmarks/Later -> https://later.example.com/"}));
   EXPECT_EQ(UrlFiles(backup.sub("Bookmarks/Chrome")),
             (std::multiset<std::string>{
+                "Bookmarks bar/Made by Chromium -> https://example.com/made",
                 "Bookmarks bar/Mail -> https://mail.example.com/",
                 "Bookmarks bar/Работа/Отчёт -> https://report.example.ru/",
                 "Other bookmarks/Other one -> https://other.example.net/"}));
   // One line per browser with what its part holds.
   for (const char* line :
        {"Internet Explorer: 3 links in 2 folders",
-        "Firefox: 7 links in 4 folders", "Chrome: 3 links in 3 folders"}) {
+        "Firefox: 7 links in 4 folders", "Chrome: 4 links in 3 folders"}) {
     EXPECT_TRUE(Contains(r.out, line)) << r.out;
   }
 }
@@ -67,7 +68,7 @@ TEST(CliBackupTest, OnlyTheBrowsersNamedFromExplicitPathsAndRefreshed) {
                                          "--chrome"};
   ASSERT_EQ(elsewhere.Run(args).exit_code, 0);
   EXPECT_EQ(UrlFiles(backup.sub("Bookmarks/Favorites")).size(), 3u);
-  EXPECT_EQ(UrlFiles(backup.sub("Bookmarks/Chrome")).size(), 3u);
+  EXPECT_EQ(UrlFiles(backup.sub("Bookmarks/Chrome")).size(), 4u);
   EXPECT_FALSE(Exists(backup.sub("Bookmarks/Firefox")));
 
   // A second backup into the same set brings it up to date.

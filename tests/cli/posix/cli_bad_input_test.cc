@@ -1,6 +1,7 @@
 // Bad input and wrong usage: exit code 1 or 2, a message that says what is
 // wrong, and nothing changed in the profile the command would have written.
 #include <filesystem>
+#include <sstream>
 
 #include "cli/posix/cli_harness.h"
 
@@ -13,7 +14,7 @@ struct BadCase {
   // "$SET", "$PLACES" and "$CHROME": the backup set and the target's files.
   const char* spoil;
   const char* text;
-  std::vector<std::string> args;
+  std::string args;  // split at spaces
   int exit_code;
   std::string message;  // a fragment of standard error
 };
@@ -42,7 +43,8 @@ TEST_P(CliBadInputTest, FailsAndChangesNothing) {
   const std::string places = ReadBytes(target_.places());
   const std::string chrome = ReadBytes(target_.chrome());
   std::vector<std::string> args;
-  for (const std::string& arg : c.args) args.push_back(Fill(arg));
+  std::istringstream words(Fill(c.args));
+  for (std::string word; words >> word;) args.push_back(word);
 
   const CliResult r = target_.Run(args);
   EXPECT_EQ(r.exit_code, c.exit_code) << r.err;
@@ -60,74 +62,39 @@ const char kMissing[] = "the backup folder $SET/missing does not exist";
 INSTANTIATE_TEST_SUITE_P(
     Cases, CliBadInputTest,
     ::testing::Values(
-        BadCase{nullptr,
-                nullptr,
-                {"restore", "$SET/missing", "--to", "ie"},
-                1,
-                kMissing},
-        BadCase{nullptr,
-                nullptr,
-                {"convert", "$SET/missing", "--from", "ie", "--to", "chrome"},
-                1,
-                kMissing},
-        BadCase{"$PLACES",
-                "no database",
-                {"restore", "$SET", "--to", "firefox"},
-                1,
+        BadCase{nullptr, nullptr, "restore $SET/missing --to ie", 1, kMissing},
+        BadCase{nullptr, nullptr, "convert $SET/missing --from ie --to chrome",
+                1, kMissing},
+        BadCase{"$PLACES", "no database", "restore $SET --to firefox", 1,
                 "restore into firefox: $PLACES is not an SQLite database"},
-        BadCase{"$PLACES",
-                "no database",
-                {"backup", "$SET/new", "--firefox"},
-                1,
+        BadCase{"$PLACES", "no database", "backup $SET/new --firefox", 1,
                 "backup firefox: $PLACES is not an SQLite database"},
-        BadCase{"$CHROME",
-                "{\"roots\": {",
-                {"convert", "$SET", "--from", "ie", "--to", "chrome"},
-                1,
+        BadCase{"$CHROME", "{\"roots\": {",
+                "convert $SET --from ie --to chrome", 1,
                 "convert ie to chrome: $CHROME is not JSON"},
         // A browser named but not found fails before any other is written.
-        BadCase{"$PLACES",
-                nullptr,
-                {"backup", "$SET/new", "--chrome", "--firefox"},
-                1,
-                "backup firefox: "},
-        BadCase{"$SET/Bookmarks/Chrome",
-                nullptr,
-                {"restore", "$SET", "--to", "chrome"},
-                1,
+        BadCase{"$PLACES", nullptr, "backup $SET/new --chrome --firefox", 1,
+                "backup firefox: no Firefox profile"},
+        BadCase{"$SET/Bookmarks/Chrome", nullptr, "restore $SET --to chrome", 1,
                 "has no Chrome part (Bookmarks/Chrome); to bring its Internet "
                 "Explorer part over use: marksafe convert DIR --from ie --to "
                 "chrome"},
-        BadCase{"$SET/Bookmarks/Firefox",
-                nullptr,
-                {"convert", "$SET", "--from", "firefox", "--to", "ie"},
-                1,
+        BadCase{"$SET/Bookmarks/Firefox", nullptr,
+                "convert $SET --from firefox --to ie", 1,
                 "has no Firefox part (Bookmarks/Firefox)"},
         // The Firefox part would be folded into the Favorites folder with
         // the rest; without its pos.ini the restore stops before it starts.
-        BadCase{"$SET/Bookmarks/Firefox/pos.ini",
-                nullptr,
-                {"restore", "$SET", "--to", "ie"},
-                1,
-                "Bookmarks/Firefox has no pos.ini"},
-        BadCase{"$SET/file",
-                "x",
-                {"backup", "$SET/file"},
-                1,
+        BadCase{"$SET/Bookmarks/Firefox/pos.ini", nullptr,
+                "restore $SET --to ie", 1, "Bookmarks/Firefox has no pos.ini"},
+        BadCase{"$SET/file", "x", "backup $SET/file", 1,
                 "exists and is not a folder"},
         // Room must be left for "/Bookmarks/Favorites" within 259 characters.
-        BadCase{nullptr,
-                nullptr,
-                {"backup", "$SET/new/" + std::string(240, 'd')},
-                1,
+        BadCase{nullptr, nullptr, "backup $SET/new/" + std::string(240, 'd'), 1,
                 "backup: the backup folder path is too long"},
-        BadCase{nullptr, nullptr, {}, 2, ""},
-        BadCase{nullptr, nullptr, {"restore", "$SET"}, 2, ""},
-        BadCase{nullptr, nullptr, {"restore", "$SET", "--to", "opera"}, 2, ""},
-        BadCase{nullptr,
-                nullptr,
-                {"convert", "$SET", "--from", "ie", "--to", "ie"},
-                2,
+        BadCase{nullptr, nullptr, "", 2, ""},
+        BadCase{nullptr, nullptr, "restore $SET", 2, ""},
+        BadCase{nullptr, nullptr, "restore $SET --to opera", 2, ""},
+        BadCase{nullptr, nullptr, "convert $SET --from ie --to ie", 2,
                 "--from and --to name the same browser"}));
 
 }  // namespace

@@ -30,34 +30,24 @@ const char kFirefoxRows[] =
     "(18, 1, 11, 17, 0, 'Crème brûlée'), (19, 1, 12, 5, 0, 'Later'),"
     "(20, 1, 13, 3, 0, 'On the toolbar');";
 
+// A file of tests/data.
+std::string Data(const std::string& name) {
+  const std::string here = __FILE__;
+  return ReadBytes(here.substr(0, here.rfind('/')) + "/../../data/" + name);
+}
+
 // A places file as today's Firefox makes it, with these rows added.
 void WritePlaces(const std::string& file, const std::string& rows) {
   MakeDirs(fs::path(file).parent_path().string());
-  const std::string here = __FILE__;
-  const std::string sql = ReadBytes(here.substr(0, here.rfind('/')) +
-                                    "/../../data/firefox/places-today.sql") +
-                          rows;
   sqlite3* db = nullptr;
   char* error = nullptr;
   if (sqlite3_open(file.c_str(), &db) != SQLITE_OK ||
-      sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+      sqlite3_exec(db, (Data("firefox/places-today.sql") + rows).c_str(),
+                   nullptr, nullptr, &error) != SQLITE_OK) {
     ADD_FAILURE() << file << ": " << (error ? error : "cannot open");
   }
   sqlite3_free(error);
   sqlite3_close(db);
-}
-
-// A Bookmarks file whose bar and other roots hold these children (JSON).
-std::string ChromeText(const std::string& bar, const std::string& other) {
-  auto root = [](const char* id, const char* name, const std::string& kids) {
-    return std::string(R"({"date_added": "13300000000000000", "id": ")") + id +
-           R"(", "name": ")" + name + R"(", "type": "folder", "children": [)" +
-           kids + "]}";
-  };
-  return R"({"checksum": "", "version": 1, "roots": {"bookmark_bar": )" +
-         root("1", "Bookmarks bar", bar) +
-         ", \"other\": " + root("2", "Other bookmarks", other) +
-         ", \"synced\": " + root("3", "Mobile bookmarks", "") + "}}";
 }
 
 }  // namespace
@@ -68,8 +58,9 @@ CliResult RunCli(const std::vector<std::string>& args,
   strings.insert(strings.end(), args.begin(), args.end());
   const size_t argc = strings.size();
   for (char** entry = environ; *entry != nullptr; ++entry) {
-    if (std::string(*entry).rfind("MARKSAFE_", 0) != 0)
+    if (std::string(*entry).rfind("MARKSAFE_", 0) != 0) {
       strings.push_back(*entry);
+    }
   }
   for (const auto& [name, value] : env) strings.push_back(name + "=" + value);
   std::vector<char*> pointers;
@@ -101,22 +92,26 @@ Profile::Profile(bool full) {
   WriteBytes(dir_.sub("Program Files/Internet Explorer/iexplore.exe"), "");
   MakeDirs(favorites());
   WritePlaces(places(), full ? kFirefoxRows : "");
-  WriteBytes(chrome(), ChromeText("", ""));
-  if (!full) return;
-  const std::string url = "[InternetShortcut]\r\nURL=https://";
-  WriteBytes(favorites() + "/Start.url", url + "start.example/\r\n");
-  WriteBytes(favorites() + "/Nachrichten/Zeitung für Österreich.url",
-             url + "news.example.at/\r\n");
-  WriteBytes(favorites() + "/Nachrichten/日本/天気.url",
-             url + "tenki.example.jp/\r\n");
-  WriteBytes(chrome(), ChromeText(R"(
-      {"id": "4", "name": "Mail", "type": "url",
-       "url": "https://mail.example.com/"},
-      {"id": "5", "name": "Работа", "type": "folder", "children": [
-        {"id": "6", "name": "Отчёт", "type": "url",
-         "url": "https://report.example.ru/"}]})",
-                                  R"({"id": "7", "name": "Other one",
-       "type": "url", "url": "https://other.example.net/"})"));
+  // Today's Chromium file: one link on the bar, nothing in other.
+  std::string chrome_text = Data("chrome/bookmarks-today.json");
+  if (full) {
+    chrome_text.replace(chrome_text.find("[ {"), 3, R"([
+        {"id": "14", "name": "Mail", "type": "url",
+         "url": "https://mail.example.com/"},
+        {"id": "15", "name": "Работа", "type": "folder", "children": [
+          {"id": "16", "name": "Отчёт", "type": "url",
+           "url": "https://report.example.ru/"}]}, {)");
+    chrome_text.replace(chrome_text.find("[  ]"), 4, R"([
+        {"id": "17", "name": "Other one", "type": "url",
+         "url": "https://other.example.net/"}])");
+    const std::string url = "[InternetShortcut]\r\nURL=https://";
+    WriteBytes(favorites() + "/Start.url", url + "start.example/\r\n");
+    WriteBytes(favorites() + "/Nachrichten/Zeitung für Österreich.url",
+               url + "news.example.at/\r\n");
+    WriteBytes(favorites() + "/Nachrichten/日本/天気.url",
+               url + "tenki.example.jp/\r\n");
+  }
+  WriteBytes(chrome(), chrome_text);
 }
 
 std::string Profile::places() const {
@@ -166,7 +161,8 @@ std::multiset<std::string> UrlFiles(const std::string& folder) {
 }
 
 void BackupSetTest::SetUp() {
-  ASSERT_EQ(source_.Run({"backup", backup_.path()}).exit_code, 0);
+  const CliResult r = source_.Run({"backup", backup_.path()});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
 }
 
 bool Contains(const std::string& text, const std::string& fragment) {

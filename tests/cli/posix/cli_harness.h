@@ -26,10 +26,10 @@ CliResult RunCli(const std::vector<std::string>& args,
                  const std::map<std::string, std::string>& env = {});
 
 // A user profile in a temporary folder, where the library finds it through
-// MARKSAFE_FAVORITES, MARKSAFE_APPDATA and MARKSAFE_PROGRAM_FILES. Firefox's
-// places file is a fresh one of today's Firefox (four links in the menu).
-// Full: each browser holds three links more, titles in several scripts;
-// otherwise the others are empty.
+// MARKSAFE_FAVORITES, MARKSAFE_APPDATA and MARKSAFE_PROGRAM_FILES. Firefox
+// and Chrome start from files as today's browsers make them (four links in
+// the menu, one on the bar). Full: each browser holds three links more, with
+// titles in several scripts; otherwise the Favorites folder is empty.
 class Profile {
  public:
   explicit Profile(bool full);

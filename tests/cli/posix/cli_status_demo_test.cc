@@ -15,10 +15,10 @@ TEST(CliStatusTest, ShowsEachBrowserWithItsCounts) {
   EXPECT_TRUE(Contains(r.out, "Internet Explorer  yes")) << r.out;
   EXPECT_TRUE(Contains(r.out, profile.favorites()));
   EXPECT_TRUE(Contains(r.out, "Firefox            no")) << r.out;
-  // Chrome: the roots count as folders (2 + "Работа"), three links.
+  // Chrome: the roots count as folders (2 + "Работа"), four links.
   EXPECT_TRUE(Contains(r.out,
                        "Chrome             yes        no             3"
-                       "      3"))
+                       "      4"))
       << r.out;
   // Help is not wrong usage.
   for (const char* command : {"status", "backup", "restore", "convert"}) {
