@@ -70,22 +70,25 @@ class BrowserProcessTest : public ::testing::Test {
   test::TempDir dir_;
 };
 
+// The fake takes a moment to end after SIGTERM; closing waits for that.
 TEST_F(BrowserProcessTest, FakeFirefoxRunsAndCloses) {
   auto start = Clock::now();
   AskBrowserToClose(Browser::kFirefox);  // none runs: returns at once
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
-  pid_t pid = Start(dir_, "/bin/sleep", {"firefox", "30"});
+  pid_t pid = Start(
+      dir_, "/bin/sh",
+      {"firefox", "-c", "trap 'sleep 0.3; exit 3' TERM; sleep 30 & wait"});
   ASSERT_GT(pid, 0);
   EXPECT_TRUE(BrowserIsRunning(Browser::kFirefox));
   EXPECT_FALSE(BrowserIsRunning(Browser::kChrome));
   start = Clock::now();
   AskBrowserToClose(Browser::kFirefox);
-  // The wait ends once the process is gone (a zombie until reaped here).
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
-  EXPECT_FALSE(BrowserIsRunning(Browser::kFirefox));
+  EXPECT_FALSE(BrowserIsRunning(Browser::kFirefox));  // a zombie until reaped
   int status = 0;
   ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3);
+  kill(-pid, SIGKILL);
 }
 
 TEST_F(BrowserProcessTest, OtherNamesCountAndZombiesDoNot) {
@@ -120,7 +123,7 @@ TEST_F(BrowserProcessTest, HelpersAndOtherUsersProcessesDoNotCount) {
   AskBrowserToClose(Browser::kFirefox);
   for (pid_t pid : {renderer, content, other}) {
     if (pid == 0) continue;
-    EXPECT_EQ(kill(pid, 0), 0);
+    EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), 0);  // still running
     kill(-pid, SIGKILL);
     waitpid(pid, nullptr, 0);
   }
