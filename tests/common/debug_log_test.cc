@@ -58,8 +58,6 @@ TEST(BackupSetPaths, LongRootsAreJoinedWhole) {
   EXPECT_FALSE(GetBookmarkFolder(nullptr, &out));
   ASSERT_TRUE(GetBookmarkFolder(root.c_str(), &out));
   EXPECT_EQ(out, root + u"\\Bookmarks");
-  EXPECT_EQ(BackupSetFolder(root + u"\\", BackupPart::kChrome),
-            root + u"\\Bookmarks\\Chrome");
 }
 
 }  // namespace

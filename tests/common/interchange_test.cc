@@ -45,7 +45,6 @@ TEST(NamingRules, LeftOutCharactersTrimmingAndDotNames) {
   EXPECT_EQ(ChromeName(u"..", NameKind::kFile), u"..");
   // Shortcut names back to titles; a name without a text after its last
   // dot is no shortcut.
-  EXPECT_EQ(TitleFromFileName(u"News.url"), u"News");
   EXPECT_EQ(TitleFromFileName(u"url"), u"");
   EXPECT_TRUE(IsShortcutFileName(u"a.URL"));
   EXPECT_FALSE(IsShortcutFileName(u"a.url."));

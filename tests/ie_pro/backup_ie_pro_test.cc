@@ -31,11 +31,12 @@ class IeProTest : public ::testing::Test {
     return backup_ie_pro(Ms(favorites_), Ms(dir_.u16(root)), true, false,
                          cancel, is_backup, 1, 2, 3, 4, &progress_);
   }
-  // Shortcuts, and position files for the Firefox and Chrome parts, in the
+  // Shortcuts, and position files for the Firefox and Chrome parts, in a
   // backup set.
-  void Make(std::initializer_list<std::string> paths) {
+  void Make(std::initializer_list<std::string> paths,
+            const std::string& root = "usb") {
     for (const std::string& path : paths) {
-      WriteBytes(dir_.sub("usb/Bookmarks/" + path),
+      WriteBytes(dir_.sub(root + "/Bookmarks/" + path),
                  path.find("pos.ini") == std::string::npos
                      ? "[InternetShortcut]\r\nURL=http://x/\r\n"
                      : kPositions);
@@ -102,24 +103,32 @@ TEST_F(IeProTest, BackupAndRestoreStepsThatFail) {
   WriteBytes(dir_.sub("Favorites/Imported from IE/b.url"), "b");
   ASSERT_TRUE(Run(true, "usb"));
   EXPECT_EQ(progress_, 10);
-  EXPECT_EQ(ListTree(dir_.sub("Favorites")),
+  EXPECT_EQ(ListTree(dir_.sub("usb/Bookmarks/Favorites")),
             (Tree{"Imported from IE/", "Imported from IE/b.url", "a.url"}));
   EXPECT_FALSE(Run(true, "usb"));  // again without overwrite
 
+  // Only the copy fails: the file is there already and is kept.
   WriteBytes(dir_.sub("usb/Bookmarks/Favorites/a.url"), "from backup");
-  // A Firefox part without its position file cannot be restored.
-  test::MakeDirs(dir_.sub("usb/Bookmarks/Firefox"));
-  Make({"Favorites/c.url", "Chrome/chrome_pos.ini",
-        "Chrome/Bookmarks bar/d.url"});
-  test::LogCapture log;
   EXPECT_FALSE(Run(false, "usb"));
   EXPECT_EQ(progress_, 12);
   EXPECT_EQ(test::ReadBytes(dir_.sub("Favorites/a.url")), "a");
+  // Only the Firefox part fails, having no position file; the other parts
+  // are restored all the same.
+  test::MakeDirs(dir_.sub("usb2/Bookmarks/Firefox"));
+  Make({"Favorites/c.url", "Chrome/chrome_pos.ini",
+        "Chrome/Bookmarks bar/d.url", "Chrome/Other bookmarks/e.url"},
+       "usb2");
+  test::LogCapture log;
+  EXPECT_FALSE(Run(false, "usb2"));
+  EXPECT_EQ(progress_, 14);
   EXPECT_TRUE(test::Exists(dir_.sub("Favorites/c.url")));
   EXPECT_TRUE(test::Exists(
       dir_.sub("Favorites/Imported from chrome/Bookmarks bar/d.url")));
   EXPECT_TRUE(log.Contains(
       "[DllExport] [backup_ie_pro] import firefox backup to IE fav. fail:"));
+  // Only the Chrome part fails: its position file names missing folders.
+  Make({"Chrome/chrome_pos.ini"}, "usb3");
+  EXPECT_FALSE(Run(false, "usb3"));
 }
 
 TEST(IeProDefaultFavorites, RestoresIntoTheLocatedFolderOrAddsTwoWithoutIt) {
