@@ -1,9 +1,12 @@
 #include "support/test_support.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -36,11 +39,20 @@ void UnsetVariable(const std::string& name) {
 }  // namespace
 
 TempDir::TempDir() {
+  // Names differ between runs and between test programs running at once:
+  // a fixed sequence (an unseeded rand) would collide with folders that an
+  // earlier, killed run left behind.
+  static std::mt19937_64 names{std::random_device{}() ^
+                               static_cast<uint64_t>(
+                                   std::chrono::steady_clock::now()
+                                       .time_since_epoch()
+                                       .count())};
+  static std::mutex names_lock;
+  std::lock_guard<std::mutex> hold(names_lock);
   fs::path base = fs::temp_directory_path();
   for (int attempt = 0; attempt < 100; ++attempt) {
     fs::path candidate =
-        base / ("marksafe-test-" + std::to_string(std::rand()) + "-" +
-                std::to_string(attempt));
+        base / ("marksafe-test-" + std::to_string(names() % 1000000000000u));
     std::error_code ec;
     if (fs::create_directory(candidate, ec)) {
       path_ = candidate.u8string();
