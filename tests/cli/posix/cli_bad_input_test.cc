@@ -11,7 +11,8 @@ namespace {
 
 struct BadCase {
   // Before the run: remove spoil, or write text into it when there is one.
-  // "$SET", "$PLACES" and "$CHROME": the backup set and the target's files.
+  // "$SET", "$PLACES" and "$CHROME": the backup set and the target's files;
+  // "$LONG": a path of 240 characters in the set.
   const char* spoil;
   const char* text;
   std::string args;  // split at spaces
@@ -26,7 +27,9 @@ class CliBadInputTest : public BackupSetTest,
     for (const auto& [name, value] :
          {std::pair<std::string, std::string>{"$SET", backup_.path()},
           {"$PLACES", target_.places()},
-          {"$CHROME", target_.chrome()}}) {
+          {"$CHROME", target_.chrome()},
+          {"$LONG",
+           backup_.sub(std::string(239 - backup_.path().size(), 'd'))}}) {
       for (size_t at; (at = text.find(name)) != std::string::npos;) {
         text.replace(at, name.size(), value);
       }
@@ -88,9 +91,10 @@ INSTANTIATE_TEST_SUITE_P(
                 "restore $SET --to ie", 1, "Bookmarks/Firefox has no pos.ini"},
         BadCase{"$SET/file", "x", "backup $SET/file", 1,
                 "exists and is not a folder"},
-        // Room must be left for "/Bookmarks/Favorites" within 259 characters.
-        BadCase{nullptr, nullptr, "backup $SET/new/" + std::string(240, 'd'), 1,
-                "backup: the backup folder path is too long"},
+        // Room must be left for "/Bookmarks/Favorites" within 259 characters:
+        // a root of 240 is too long.
+        BadCase{nullptr, nullptr, "backup $LONG", 1,
+                "backup: the backup folder path is too long (240 characters"},
         BadCase{nullptr, nullptr, "", 2, ""},
         BadCase{nullptr, nullptr, "restore $SET", 2, ""},
         BadCase{nullptr, nullptr, "restore $SET --to opera", 2, ""},
