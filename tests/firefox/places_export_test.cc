@@ -103,21 +103,23 @@ TEST_F(PlacesExportTest, MissingDestinationsAndNullsAreRefused) {
 // Runs in a process of its own: the first export creates "pos.ini" with the
 // byte-order mark; later ones write their keys into what is there.
 void TwoExportsInOneProcess() {
-  test::TempDir dir;
-  test::PlacesDb db(dir.sub("places.sqlite"));
-  test::WriteBytes(dir.sub("second/pos.ini"), "[Keep]\r\nMe=1\r\n");
-  test::ScopedHandle handle(db.path());
   int failures = firefox::PositionFileCreated() ? 1 : 0;
-  for (const char* out : {"first", "second"}) {
-    test::MakeDirs(dir.sub(out));
-    export_firefox_2_folder(handle.get(), Ms(dir.u16(out)), false);
-  }
-  std::string first = test::ReadBytes(dir.sub("first/pos.ini"));
-  std::string second = test::ReadBytes(dir.sub("second/pos.ini"));
-  if (first.compare(0, 2, "\xFF\xFE") != 0) failures |= 2;
-  if (second.find("Me=1") == std::string::npos ||
-      second.find("Main=Bookmarks Menu") == std::string::npos) {
-    failures |= 4;
+  {  // everything is released before the exit, the folder removed
+    test::TempDir dir;
+    test::PlacesDb db(dir.sub("places.sqlite"));
+    test::WriteBytes(dir.sub("second/pos.ini"), "[Keep]\r\nMe=1\r\n");
+    test::ScopedHandle handle(db.path());
+    for (const char* out : {"first", "second"}) {
+      test::MakeDirs(dir.sub(out));
+      export_firefox_2_folder(handle.get(), Ms(dir.u16(out)), false);
+    }
+    std::string first = test::ReadBytes(dir.sub("first/pos.ini"));
+    std::string second = test::ReadBytes(dir.sub("second/pos.ini"));
+    if (first.compare(0, 2, "\xFF\xFE") != 0) failures |= 2;
+    if (second.find("Me=1") == std::string::npos ||
+        second.find("Main=Bookmarks Menu") == std::string::npos) {
+      failures |= 4;
+    }
   }
   std::exit(failures);
 }

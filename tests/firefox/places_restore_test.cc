@@ -1,6 +1,8 @@
 // The road of a Firefox backup and restore, the cross-imports from a backup
 // set holding all three parts, and the copy of a Firefox backup into a
 // folder.
+#include "firefox/places_restore.h"
+
 #include <gtest/gtest.h>
 
 #include "places_fixture.h"
@@ -92,6 +94,8 @@ TEST_F(RestoreTest, NullArgumentsTouchNothing) {
   test::ScopedHandle handle(db_.path());
   int32_t progress = 3;
   EXPECT_FALSE(Restore(handle.get(), root_, true, nullptr));
+  EXPECT_FALSE(firefox::RestoreFirefoxPro(handle.get(), root_.c_str(), true,
+                                          nullptr));  // behind the export
   EXPECT_FALSE(Restore(nullptr, root_, true, &progress));
   EXPECT_FALSE(Restore(handle.get(), dir_.u16("none"), true, &progress));
   EXPECT_EQ(progress, 3);
