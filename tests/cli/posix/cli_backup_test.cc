@@ -44,28 +44,17 @@ TEST(CliBackupTest, EveryBrowserFoundByDefault) {
   }
 }
 
-TEST(CliBackupTest, BrowserNotFoundIsSkipped) {
-  const Profile profile(true);
-  std::filesystem::remove_all(profile.root() + "/AppData/Roaming/Mozilla");
-  TempDir backup;
-  const CliResult r = profile.Run({"backup", backup.path()});
-  ASSERT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_TRUE(Contains(r.out, "Firefox: not found, skipped"));
-  EXPECT_TRUE(IsDir(backup.sub("Bookmarks/Chrome")));
-  EXPECT_FALSE(Exists(backup.sub("Bookmarks/Firefox")));
-}
-
-TEST(CliBackupTest, OnlyTheBrowsersNamedFromExplicitPathsAndRefreshed) {
+TEST(CliBackupTest, TakesExplicitPathsAndSkipsWhatIsNotFound) {
   const Profile source(true), elsewhere(false);  // the variables: elsewhere
   TempDir backup;
   const std::vector<std::string> args = {"backup",
                                          backup.path(),
+                                         "--ie",
+                                         "--chrome",
                                          "--favorites",
                                          source.favorites(),
                                          "--chrome-bookmarks",
-                                         source.chrome(),
-                                         "--ie",
-                                         "--chrome"};
+                                         source.chrome()};
   ASSERT_EQ(elsewhere.Run(args).exit_code, 0);
   EXPECT_EQ(UrlFiles(backup.sub("Bookmarks/Favorites")).size(), 3u);
   EXPECT_EQ(UrlFiles(backup.sub("Bookmarks/Chrome")).size(), 4u);
@@ -78,6 +67,14 @@ TEST(CliBackupTest, OnlyTheBrowsersNamedFromExplicitPathsAndRefreshed) {
   EXPECT_EQ(UrlFiles(backup.sub("Bookmarks/Favorites"))
                 .count("Start -> https://moved.example/"),
             1u);
+
+  // Without browsers named, a browser not found is skipped.
+  std::filesystem::remove_all(elsewhere.root() + "/AppData/Roaming/Mozilla");
+  const CliResult r = elsewhere.Run({"backup", backup.sub("found")});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_TRUE(Contains(r.out, "Firefox: not found, skipped"));
+  EXPECT_TRUE(IsDir(backup.sub("found/Bookmarks/Chrome")));
+  EXPECT_FALSE(Exists(backup.sub("found/Bookmarks/Firefox")));
 }
 
 }  // namespace
