@@ -1,13 +1,11 @@
 #include "cli/posix/cli_harness.h"
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
-#include <stdexcept>
 
 extern char** environ;
 
@@ -54,38 +52,30 @@ void WritePlaces(const std::string& file, const std::string& rows) {
 
 CliResult RunCli(const std::vector<std::string>& args,
                  const std::map<std::string, std::string>& env) {
-  std::vector<std::string> strings = {MARKSAFE_CLI_PATH};
-  strings.insert(strings.end(), args.begin(), args.end());
-  const size_t argc = strings.size();
+  auto quote = [](const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text)
+      quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+  };
+  std::string command = "env";
+  // The child sees only the library variables the test gives it.
   for (char** entry = environ; *entry != nullptr; ++entry) {
-    if (std::string(*entry).rfind("MARKSAFE_", 0) != 0) {
-      strings.push_back(*entry);
+    const std::string text = *entry;
+    if (text.rfind("MARKSAFE_", 0) == 0) {
+      command += " -u " + text.substr(0, text.find('='));
     }
   }
-  for (const auto& [name, value] : env) strings.push_back(name + "=" + value);
-  std::vector<char*> pointers;
-  for (std::string& text : strings) pointers.push_back(text.data());
-  pointers.insert(pointers.begin() + argc, nullptr);  // argv, then envp
-  pointers.push_back(nullptr);
-
-  // Output goes to files, read once the child has ended.
+  for (const auto& [name, value] : env)
+    command += " " + quote(name + "=" + value);
+  command += " " + quote(MARKSAFE_CLI_PATH);
+  for (const std::string& arg : args) command += " " + quote(arg);
   TempDir io;
-  const std::string out = io.sub("out"), err = io.sub("err");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT,
-                                   0600);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT,
-                                   0600);
-  pid_t pid = 0;
-  int status = 0;
-  const bool ran = posix_spawn(&pid, pointers[0], &actions, nullptr,
-                               pointers.data(), &pointers[argc + 1]) == 0 &&
-                   waitpid(pid, &status, 0) == pid;
-  posix_spawn_file_actions_destroy(&actions);
-  if (!ran) throw std::runtime_error("cannot run " MARKSAFE_CLI_PATH);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : 128, ReadBytes(out),
-          ReadBytes(err)};
+  const int status = std::system(
+      (command + " >" + quote(io.sub("out")) + " 2>" + quote(io.sub("err")))
+          .c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : 128,
+          ReadBytes(io.sub("out")), ReadBytes(io.sub("err"))};
 }
 
 Profile::Profile(bool full) {
