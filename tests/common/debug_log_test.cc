@@ -37,15 +37,20 @@ TEST(DebugFormatter, ArgumentsKeepTheirKindWhateverTheDirective) {
   EXPECT_EQ(FormatMessage(0, u"100%% %q %"), u"100% %q %");
 }
 
+// A host's sink may change the thread's last-error value; a diagnostic line
+// must not change it for the caller.
 TEST(DebugFormatter, HostSinkReceivesLinesUntilRemoved) {
   std::u16string seen;
   marksafe_set_debug_sink(
       [](const MS_CHAR* line, void* ctx) {
         *static_cast<std::u16string*>(ctx) +=
             reinterpret_cast<const char16_t*>(line);
+        platform::SetLastError(5);
       },
       &seen);
+  platform::SetLastError(80);
   DebugLog(u"one %s\n", u"line");
+  EXPECT_EQ(platform::GetLastError(), 80u);
   marksafe_set_debug_sink(nullptr, nullptr);
   DebugLog(u"not seen\n");
   EXPECT_EQ(seen, u"one line\n");

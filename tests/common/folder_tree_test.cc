@@ -55,28 +55,28 @@ TEST(CopyFolder, OnlyShortcutsAndNoReservedFoldersAtAnyDepth) {
 // longer one, and files only in the destination stay.
 TEST(CopyFolder, OverwriteRefusalAndReplacement) {
   TempDir dir;
-  WriteBytes(dir.sub("src/a.url"), "new a");
-  WriteBytes(dir.sub("src/z/b.url"), "b");
-  WriteBytes(dir.sub("src/z/c.url"), "c");
+  for (const char* name : {"0.url", "a.url", "b.url", "z/c.url"}) {
+    WriteBytes(dir.sub(std::string("src/") + name), name);
+  }
+  WriteBytes(dir.sub("dst/0.url"), "0.url and a longer tail");
   WriteBytes(dir.sub("dst/a.url"), "old a");
-  WriteBytes(dir.sub("dst/z/c.url"), "c and a longer tail");
   WriteBytes(dir.sub("dst/extra.url"), "kept");
   test::LogCapture log;
   EXPECT_FALSE(Copy(dir, "src", "dst"));
   EXPECT_EQ(platform::GetLastError(), 80u);
   EXPECT_TRUE(log.Contains("WinApi:CopyFile execute fail:80 \n"));
   EXPECT_EQ(ReadBytes(dir.sub("dst/a.url")), "old a");
-  EXPECT_EQ(ReadBytes(dir.sub("dst/z/b.url")), "b");
+  EXPECT_EQ(ReadBytes(dir.sub("dst/z/c.url")), "z/c.url");
 
   for (int run = 0; run < 2; ++run) {  // the second run finds nothing to do
     ASSERT_TRUE(Copy(dir, "src", "dst", /*overwrite=*/true));
-    EXPECT_EQ(ReadBytes(dir.sub("dst/a.url")), "new a");
-    EXPECT_EQ(ReadBytes(dir.sub("dst/z/c.url")), "c");
+    EXPECT_EQ(ReadBytes(dir.sub("dst/0.url")), "0.url");
+    EXPECT_EQ(ReadBytes(dir.sub("dst/a.url")), "a.url");
     EXPECT_EQ(ReadBytes(dir.sub("dst/extra.url")), "kept");
   }
   // A folder copied onto itself fails, file by file, and loses nothing.
   EXPECT_FALSE(Copy(dir, "src", "src", true));
-  EXPECT_EQ(ReadBytes(dir.sub("src/a.url")), "new a");
+  EXPECT_EQ(ReadBytes(dir.sub("src/a.url")), "a.url");
 }
 
 TEST(CopyFolder, MissingSourceEmptyPathsLinksAndCopiesIntoItself) {
