@@ -299,32 +299,39 @@ run_wine_tests() {
     total=$((total + ran)); passed=$((passed + ok))
     skipped=$((skipped + skip)); failed=$((failed + bad))
   done
+  # One check that is a single test: counted as passed when it succeeds,
+  # otherwise its log is shown.
+  single_check() {
+    local name="$1"
+    shift
+    if "$@" >"$work/$name.log" 2>&1; then
+      total=$((total + 1)); passed=$((passed + 1))
+      printf '   %-14s run %4d  passed %4d  skipped %3d  failed %3d\n' "$name" 1 1 0 0
+    else
+      total=$((total + 1)); failed=$((failed + 1))
+      failures="$failures $name"
+      cat "$work/$name.log" >&2
+    fi
+  }
   # A C host loading marksafe.dll through its import library.
-  log "  dll_smoke (C host of marksafe.dll)"
-  if ${triple}-gcc-posix -std=c11 -Wall -Wextra -Werror -I"$root/include" \
-       "$root/tests/windows/dll_smoke.c" -o "$build_dir/dll_smoke.exe" \
-       -L"$build_dir" -lmarksafe &&
-     (cd "$build_dir" && timeout 300 wine dll_smoke.exe) >"$work/dll_smoke.log" 2>&1; then
-    total=$((total + 1)); passed=$((passed + 1))
-    printf '   %-14s run %4d  passed %4d  skipped %3d  failed %3d\n' dll_smoke 1 1 0 0
-  else
-    total=$((total + 1)); failed=$((failed + 1))
-    failures="$failures dll_smoke"
-    cat "$work/dll_smoke.log" >&2
-  fi
+  dll_smoke() {
+    ${triple}-gcc-posix -std=c11 -Wall -Wextra -Werror -I"$root/include" \
+      "$root/tests/windows/dll_smoke.c" -o "$build_dir/dll_smoke.exe" \
+      -L"$build_dir" -lmarksafe &&
+      (cd "$build_dir" && timeout 300 wine dll_smoke.exe)
+  }
   # The command-line host end to end: its demo runs every backup, restore
-  # and conversion on a sandbox of its own.
+  # and conversion on a sandbox of its own; all twelve steps must succeed.
+  demo() {
+    (cd "$build_dir" && timeout 600 wine tools/marksafe.exe demo) >"$work/demo.out" 2>&1
+    local status=$?
+    cat "$work/demo.out"
+    [ "$status" -eq 0 ] && [ "$(grep -c '^  ok ' "$work/demo.out")" -eq 12 ]
+  }
+  log "  dll_smoke (C host of marksafe.dll)"
+  single_check dll_smoke dll_smoke
   log "  marksafe.exe demo"
-  if (cd "$build_dir" && timeout 600 wine tools/marksafe.exe demo) \
-       >"$work/demo.log" 2>&1 &&
-     [ "$(grep -c '^  ok ' "$work/demo.log")" -eq 12 ]; then
-    total=$((total + 1)); passed=$((passed + 1))
-    printf '   %-14s run %4d  passed %4d  skipped %3d  failed %3d\n' demo 1 1 0 0
-  else
-    total=$((total + 1)); failed=$((failed + 1))
-    failures="$failures demo"
-    cat "$work/demo.log" >&2
-  fi
+  single_check demo demo
   wineserver -k >/dev/null 2>&1 || true
   summary="Windows tests under Wine: $total run, $passed passed, $skipped skipped, $failed failed"
   echo "$summary"
