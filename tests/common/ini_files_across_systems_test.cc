@@ -1,11 +1,8 @@
-// Shortcut and position files must mean the same on Windows and elsewhere: a
-// backup set written on one system is restored on the other.
-//
-// tests/data/windows/ holds files written by the Windows profile API (under
-// Wine); tests/data/posix/ holds files edited by our own INI writer. Every
-// system reads both sets and writes the Windows set again, comparing bytes.
-// With MARKSAFE_WRITE_TEST_DATA set to a folder, the writing tests store
-// what this system writes there instead (how the data files were made).
+// Shortcut and position files must mean the same on Windows and elsewhere.
+// tests/data/windows/ was written by the Windows profile API (under Wine),
+// tests/data/posix/ by our own INI writer; every system reads both and must
+// write the Windows bytes again. MARKSAFE_WRITE_TEST_DATA=<folder> stores
+// what this system writes there instead.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -23,8 +20,7 @@ namespace {
 using test::ReadBytes;
 using test::TempDir;
 
-// tests/data, found from this file's own path (the build passes absolute
-// source paths).
+// tests/data, found from this file's absolute source path.
 std::string DataDir() {
   std::string here = __FILE__;
   for (char& c : here) {
@@ -39,9 +35,19 @@ std::u16string Read(const std::string& file, const std::u16string& section,
                                     Widen(file));
 }
 
-bool Write(const std::u16string& file, const std::u16string& section,
-           const std::u16string& key, const std::u16string& value) {
-  return platform::WriteProfileString(section, key, value, file);
+// One key of an INI file: written, or read with a buffer of `size` units.
+struct Entry {
+  std::string file;
+  std::u16string section, key, value;
+  size_t size = 260;
+};
+
+void WriteAll(const TempDir& dir, std::initializer_list<Entry> entries) {
+  for (const Entry& e : entries) {
+    ASSERT_TRUE(platform::WriteProfileString(e.section, e.key, e.value,
+                                             dir.u16(e.file)))
+        << e.file;
+  }
 }
 
 // True when the files were stored for MARKSAFE_WRITE_TEST_DATA.
@@ -60,22 +66,19 @@ const std::u16string kUrl = u"http://example.com/a?b=1&c=%20d#top";
 
 TEST(IniAcrossSystemsTest, WritesTheBytesTheWindowsApiWrites) {
   TempDir dir;
-  const std::u16string pos = dir.u16("pos.ini"),
-                       cpos = dir.u16("chrome_pos.ini");
   ASSERT_TRUE(
       interchange::WriteChromeShortcut(dir.u16(), u"chrome_form", kUrl));
   ASSERT_TRUE(
-      Write(dir.u16("chrome_form.url"), u"InternetShortcut", u"Title", kTitle));
-  ASSERT_TRUE(
       interchange::WriteFirefoxShortcut(dir.u16(), u"firefox_form", kUrl));
-  ASSERT_TRUE(platform::WriteFile(pos, "\xFF\xFE"));
-  ASSERT_TRUE(Write(pos, u"Menu", u"Main", u"Bookmarks Menu"));
-  ASSERT_TRUE(Write(pos, u"Menu", u"Others", u"Unsorted Bookmarks"));
-  ASSERT_TRUE(Write(cpos, u"Chrome_menu", u"Bar", u"Bookmarks bar"));
-  ASSERT_TRUE(Write(cpos, u"Chrome_menu", u"other", u"Other bookmarks"));
-  // A later write of a key in another case replaces it in place.
-  ASSERT_TRUE(Write(cpos, u"CHROME_MENU", u"BAR", u"Bookmarks bar"));
-
+  ASSERT_TRUE(platform::WriteFile(dir.u16("pos.ini"), "\xFF\xFE"));
+  // The last key, in another case, replaces the first in place.
+  WriteAll(dir,
+           {{"chrome_form.url", u"InternetShortcut", u"Title", kTitle},
+            {"pos.ini", u"Menu", u"Main", u"Bookmarks Menu"},
+            {"pos.ini", u"Menu", u"Others", u"Unsorted Bookmarks"},
+            {"chrome_pos.ini", u"Chrome_menu", u"Bar", u"Bookmarks bar"},
+            {"chrome_pos.ini", u"Chrome_menu", u"other", u"Other bookmarks"},
+            {"chrome_pos.ini", u"CHROME_MENU", u"BAR", u"Bookmarks bar"}});
   const auto names = {"chrome_form.url", "firefox_form.url", "pos.ini",
                       "chrome_pos.ini"};
   if (Regenerating(dir, names)) GTEST_SKIP() << "wrote the data files";
@@ -89,28 +92,20 @@ TEST(IniAcrossSystemsTest, WritesTheBytesTheWindowsApiWrites) {
 // Files written by the Windows API, and reader_cases.ini, a hand-made 8-bit
 // file, with what GetPrivateProfileStringW returns for them.
 TEST(IniAcrossSystemsTest, ReadsWhatTheWindowsApiReads) {
-  const struct {
-    const char* file;
-    std::u16string section, key;
-    size_t size;
-    std::u16string value;
-  } cases[] = {
-      {"chrome_form.url", u"InternetShortcut", u"URL", 260, kUrl},
-      {"chrome_form.url", u"InternetShortcut", u"Title", 260, kTitle},
-      {"firefox_form.url", u"InternetShortcut", u"URL", 260, kUrl},
-      {"firefox_form.url", u"InternetShortcut", u"Title", 260, u"<default>"},
-      {"pos.ini", u"menu", u"MAIN", 260, u"Bookmarks Menu"},
-      {"pos.ini", u"Menu", u"Others", 260, u"Unsorted Bookmarks"},
-      {"chrome_pos.ini", u"Chrome_menu", u"Bar", 9, u"Bookmark"},
-      {"reader_cases.ini", u"Plain", u"spaced", 260, u"padded value"},
-      {"reader_cases.ini", u"Plain", u"tabbed", 260, u"tab value"},
-      {"reader_cases.ini", u"Plain", u"quoted", 260, u"  inside blanks  "},
-      {"reader_cases.ini", u"Plain", u"inner", 260, u"a \"b\" c"},
-      {"reader_cases.ini", u"Plain", u"url", 260, u"http://x/?a=b=c"},
-      {"reader_cases.ini", u"PLAIN", u"KEY", 260, u"value"},
-      {"reader_cases.ini", u"Dup", u"k", 260, u"first"},
-      {"reader_cases.ini", u"After Blank", u"x", 260, u"y"}};
-  for (const auto& c : cases) {
+  const std::u16string kShortcut = u"InternetShortcut";
+  const Entry cases[] = {
+      {"chrome_form.url", kShortcut, u"URL", kUrl},
+      {"chrome_form.url", kShortcut, u"Title", kTitle},
+      {"firefox_form.url", kShortcut, u"URL", kUrl},
+      {"firefox_form.url", kShortcut, u"Title", u"<default>"},
+      {"pos.ini", u"menu", u"MAIN", u"Bookmarks Menu"},
+      {"chrome_pos.ini", u"Chrome_menu", u"Bar", u"Bookmark", 9},
+      {"reader_cases.ini", u"Plain", u"spaced", u"padded value"},
+      {"reader_cases.ini", u"Plain", u"quoted", u"  inside blanks  "},
+      {"reader_cases.ini", u"Plain", u"inner", u"a \"b\" c"},
+      {"reader_cases.ini", u"Plain", u"url", u"http://x/?a=b=c"},
+      {"reader_cases.ini", u"After Blank", u"x", u"y"}};
+  for (const Entry& c : cases) {
     EXPECT_EQ(Read(DataDir() + "/windows/" + c.file, c.section, c.key, c.size),
               c.value)
         << c.file << " " << test::U8(c.key);
@@ -134,20 +129,18 @@ void ExpectEditedValues(const std::string& dir) {
 
 TEST(IniAcrossSystemsTest, EditsHandMadeFilesKeepingTheirMeaning) {
   TempDir dir;
-  const std::u16string edited = dir.u16("edited.ini"),
-                       utf16 = dir.u16("edited_utf16.ini");
   test::WriteBytes(dir.sub("edited.ini"),
                    "; shortcut kept by hand\r\n[InternetShortcut]\r\n"
                    "url = http://old.example/\r\nIconIndex=0\r\n\r\n"
                    "[Other]\r\nkeep=  \"  kept as it was  \"  \r\n");
-  ASSERT_TRUE(
-      Write(edited, u"INTERNETSHORTCUT", u"URL", u"http://new.example/"));
-  ASSERT_TRUE(Write(edited, u"InternetShortcut", u"Title", u"Added"));
-  ASSERT_TRUE(Write(edited, u"Menu", u"Main", u"Bookmarks Menu"));
   test::WriteBytes(dir.sub("edited_utf16.ini"),
                    "\xFF\xFE" + test::Utf16le(u"[Menu]\r\nmain=Old\r\n"));
-  ASSERT_TRUE(Write(utf16, u"MENU", u"Main", u"Bookmarks Menu"));
-  ASSERT_TRUE(Write(utf16, u"Menu", u"Others", kTitle));
+  WriteAll(dir,
+           {{"edited.ini", u"INTERNETSHORTCUT", u"URL", u"http://new.example/"},
+            {"edited.ini", u"InternetShortcut", u"Title", u"Added"},
+            {"edited.ini", u"Menu", u"Main", u"Bookmarks Menu"},
+            {"edited_utf16.ini", u"MENU", u"Main", u"Bookmarks Menu"},
+            {"edited_utf16.ini", u"Menu", u"Others", kTitle}});
   if (Regenerating(dir, {"edited.ini", "edited_utf16.ini"})) {
     GTEST_SKIP() << "wrote the edited files";
   }

@@ -1,6 +1,7 @@
 // get_ie_favorites_size and backup_ie through the exports, on given paths
 // and on the located Favorites folder.
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "gtest/gtest.h"
@@ -15,8 +16,18 @@ using test::ListTree;
 using test::Ms;
 using test::TempDir;
 using test::WriteBytes;
+using Size = std::tuple<bool, uint64_t, int32_t, int32_t>;
 
 const volatile uint8_t kNever = 0;
+
+// Result, size, folders and links.
+Size Measure(const MS_CHAR* path, bool into_set) {
+  uint64_t size = 77;
+  int32_t folders = -1, links = -1;
+  const bool ok =
+      get_ie_favorites_size(path, into_set, &size, &folders, &links);
+  return {ok, size, folders, links};
+}
 
 TEST(IeTest, BackupCopiesOnlyShortcutsAndMeasuresEveryFolder) {
   TempDir dir;
@@ -26,49 +37,39 @@ TEST(IeTest, BackupCopiesOnlyShortcutsAndMeasuresEveryFolder) {
   WriteBytes(dir.sub("Favorites/Deep/er/b.URL"), "b");
   WriteBytes(dir.sub("Favorites/.Quillbay/m.url"), "m");
   const std::u16string favorites = dir.u16("Favorites");
-  auto backup = [&](const std::u16string& to, bool into_set, bool overwrite,
+  auto backup = [&](const std::string& to, bool into_set, bool overwrite,
                     const volatile uint8_t* cancel = &kNever) {
-    return backup_ie(Ms(favorites), Ms(to), into_set, overwrite, cancel);
+    return backup_ie(Ms(favorites), Ms(dir.u16(to)), into_set, overwrite,
+                     cancel);
   };
   const std::vector<std::string> backed_up = {"Deep/",         "Deep/er/",
                                               "Deep/er/b.URL", "Links/",
                                               "Links/a.url",   "News.url"};
-  uint64_t size = 77;
-  int32_t folders = -1;
-  int32_t links = -1;
-  ASSERT_TRUE(
-      get_ie_favorites_size(Ms(favorites), false, &size, &folders, &links));
-  EXPECT_EQ(size, 20u + 25u + 1u + 1u);
-  EXPECT_EQ(folders, 4);  // Links, Deep, Deep/er and .Quillbay
-  EXPECT_EQ(links, 4);
+  // Links, Deep, Deep/er and .Quillbay are all counted.
+  EXPECT_EQ(Measure(Ms(favorites), false), Size(true, 20 + 25 + 1 + 1, 4, 4));
 
-  const std::u16string root = dir.u16("usb");
-  ASSERT_TRUE(backup(root, true, false));
+  ASSERT_TRUE(backup("usb", true, false));
   EXPECT_EQ(ListTree(dir.sub("usb/Bookmarks/Favorites")), backed_up);
-  ASSERT_TRUE(
-      get_ie_favorites_size(Ms(root + u"\\"), true, &size, &folders, &links));
-  EXPECT_EQ(size, 20u + 25u + 1u);
-  EXPECT_EQ(folders, 3);
-  EXPECT_EQ(links, 3);
+  EXPECT_EQ(Measure(Ms(dir.u16("usb") + u"\\"), true),
+            Size(true, 20 + 25 + 1, 3, 3));
 
-  const std::u16string plain = dir.u16("plain/dest");
-  ASSERT_TRUE(backup(plain, false, false));
+  ASSERT_TRUE(backup("plain/dest", false, false));
   EXPECT_EQ(ListTree(dir.sub("plain/dest")), backed_up);
-  EXPECT_FALSE(backup(plain, false, false));
-  EXPECT_TRUE(backup(plain, false, true));
+  EXPECT_FALSE(backup("plain/dest", false, false));
+  EXPECT_TRUE(backup("plain/dest", false, true));
   EXPECT_FALSE(backup_ie(Ms(favorites), nullptr, true, false, &kNever));
-  EXPECT_FALSE(backup(dir.u16("usb2"), true, false, nullptr));
+  EXPECT_FALSE(backup("usb2", true, false, nullptr));
   EXPECT_FALSE(test::Exists(dir.sub("usb2")));
   WriteBytes(dir.sub("blocker"), "a file where a folder is needed");
-  EXPECT_FALSE(backup(dir.u16("blocker/usb"), true, false));
+  EXPECT_FALSE(backup("blocker/usb", true, false));
 
   // Short or missing paths are refused and leave the size as it was.
-  size = 77;
-  EXPECT_FALSE(
-      get_ie_favorites_size(Ms(u"C:\\ab"), false, &size, nullptr, nullptr));
-  EXPECT_FALSE(get_ie_favorites_size(Ms(dir.u16("missing")), false, &size,
-                                     &folders, &links));
-  EXPECT_EQ(size, 77u);
+  for (const std::u16string& bad :
+       {std::u16string(u"C:\\ab"), dir.u16("missing")}) {
+    const Size got = Measure(Ms(bad), false);
+    EXPECT_FALSE(std::get<0>(got));
+    EXPECT_EQ(std::get<1>(got), 77u);
+  }
   EXPECT_FALSE(
       get_ie_favorites_size(Ms(favorites), false, nullptr, nullptr, nullptr));
 }
@@ -80,23 +81,17 @@ TEST(IeDefaultFavorites, UsedOnlyWhenInternetExplorerIsInstalled) {
   WriteBytes(home.favorites() + "/sub/a.url", "12345");
   test::MakeDirs(dir.sub("usb"));
   const std::u16string usb = dir.u16("usb");
-  uint64_t size = 0;
-  int32_t folders = 0;
-  int32_t links = 0;
   home.SetIeInstalled(false);
   EXPECT_FALSE(backup_ie(nullptr, Ms(usb), true, false, &kNever));
   EXPECT_TRUE(ListTree(dir.sub("usb")).empty());
-  EXPECT_FALSE(get_ie_favorites_size(nullptr, false, &size, nullptr, nullptr));
+  EXPECT_FALSE(std::get<0>(Measure(nullptr, false)));
 
   home.SetIeInstalled(true);
   ASSERT_TRUE(backup_ie(nullptr, Ms(usb), true, false, &kNever));
   EXPECT_EQ(ListTree(dir.sub("usb/Bookmarks/Favorites")),
             (std::vector<std::string>{"sub/", "sub/a.url"}));
   // into_backup_set is not used when the Favorites folder is located.
-  ASSERT_TRUE(get_ie_favorites_size(nullptr, true, &size, &folders, &links));
-  EXPECT_EQ(size, 5u);
-  EXPECT_EQ(folders, 1);
-  EXPECT_EQ(links, 1);
+  EXPECT_EQ(Measure(nullptr, true), Size(true, 5, 1, 1));
 }
 
 }  // namespace
