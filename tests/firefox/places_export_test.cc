@@ -12,15 +12,12 @@
 namespace marksafe {
 namespace {
 
-using test::ListTree;
 using test::Ms;
 using test::U16;
 
 class PlacesExportTest : public ::testing::Test {
  protected:
-  PlacesExportTest() : db_(dir_.sub("profile/places.sqlite")) {
-    test::MakeDirs(dir_.sub("out"));
-  }
+  PlacesExportTest() { test::MakeDirs(Out("")); }
   bool Export(bool into_backup_set = false) {
     test::ScopedHandle handle(db_.path());
     return export_firefox_2_folder(handle.get(), Ms(U16(Out(""))),
@@ -30,13 +27,13 @@ class PlacesExportTest : public ::testing::Test {
     return dir_.sub("out/" + relative);
   }
   test::TempDir dir_;
-  test::PlacesDb db_;
+  test::PlacesDb db_{dir_.sub("profile/places.sqlite")};
 };
 
 TEST_F(PlacesExportTest, MenuAndUnsortedBecomeFoldersOfShortcuts) {
-  // The roots are named by their ids, whatever their titles.
+  // The roots are named by their ids, whatever their titles; a quote in a
+  // title stays a value when the folder is looked up again.
   db_.Exec("update moz_bookmarks set title='Men\xC3\xBC' where id=2");
-  // A quote in a title stays a value when the folder is looked up again.
   int64_t news = db_.AddFolder(2, "Bob's \"News\"");
   db_.AddLink(news, "https://weekly.example/", "a/b:c?");
   db_.AddLink(news, "http://cafe.example/", "Caf\xC3\xA9 \xE6\x9D\xB1");
@@ -47,9 +44,8 @@ TEST_F(PlacesExportTest, MenuAndUnsortedBecomeFoldersOfShortcuts) {
   db_.AddLink(4, "http://tagged.example/", "Tagged");
   db_.AddLink(5, "ftp://files.example/", "Files");
   ASSERT_TRUE(Export(true));
-  const std::string root = Out("Bookmarks/Firefox/");
   EXPECT_EQ(
-      ListTree(root),
+      test::ListTree(Out("Bookmarks/Firefox/")),
       (std::vector<std::string>{
           "Bookmarks Menu/", "Bookmarks Menu/Bob's News/",
           "Bookmarks Menu/Bob's News/Caf\xC3\xA9 \xE6\x9D\xB1.url",
@@ -57,20 +53,20 @@ TEST_F(PlacesExportTest, MenuAndUnsortedBecomeFoldersOfShortcuts) {
           "Unsorted Bookmarks/", "Unsorted Bookmarks/Files.url", "pos.ini"}));
 }
 
-TEST_F(PlacesExportTest, FoldersFormingACycleAreWrittenOnce) {
+// Damage: the menu lies inside its own child. A folder that cannot be made
+// spoils the result but not its siblings. A store without the places tables
+// fails rather than exporting nothing.
+TEST_F(PlacesExportTest, DamagedStoresAndBlockedFolders) {
   int64_t loop = db_.AddFolder(2, "Loop");
   db_.AddLink(loop, "http://loop.example/", "In the loop");
-  // Damage: the menu now lies inside its own child.
   db_.Exec("update moz_bookmarks set parent=" + std::to_string(loop) +
            " where id=2");
   EXPECT_TRUE(Export());
   EXPECT_TRUE(test::Exists(Out("Bookmarks Menu/Loop/In the loop.url")));
   EXPECT_FALSE(test::Exists(Out("Bookmarks Menu/Loop/Bookmarks Menu")));
-}
+  db_.Exec("update moz_bookmarks set parent=1 where id=2");
 
-TEST_F(PlacesExportTest, AFailedFolderSpoilsTheResultButNotItsSiblings) {
-  int64_t blocked = db_.AddFolder(2, "Blocked");
-  db_.AddLink(blocked, "http://lost.example/", "Lost");
+  db_.AddLink(db_.AddFolder(2, "Blocked"), "http://lost.example/", "Lost");
   db_.AddLink(2, "http://kept.example/", "Kept");
   db_.AddLink(5, "http://other.example/", "Other");
   test::WriteBytes(Out("Bookmarks Menu/Blocked"), "a file, not a folder");
@@ -79,24 +75,22 @@ TEST_F(PlacesExportTest, AFailedFolderSpoilsTheResultButNotItsSiblings) {
   EXPECT_TRUE(log.Contains("Firefox->Export2Folder[2] fail"));
   EXPECT_TRUE(test::Exists(Out("Bookmarks Menu/Kept.url")));
   EXPECT_TRUE(test::Exists(Out("Unsorted Bookmarks/Other.url")));
-}
 
-// A database without the places tables is a failure, not an empty export.
-TEST_F(PlacesExportTest, UnreadableStoreFails) {
   db_.Exec("drop table moz_bookmarks");
   EXPECT_FALSE(Export());
 }
 
 TEST_F(PlacesExportTest, MissingDestinationsAndNullsAreRefused) {
   test::ScopedHandle handle(db_.path());
+  const std::u16string out = U16(Out(""));
   EXPECT_FALSE(
-      backup_firefox(handle.get(), Ms(U16(dir_.sub("missing"))), true, 0, 0));
+      backup_firefox(handle.get(), Ms(dir_.u16("missing")), true, 0, 0));
   EXPECT_FALSE(test::Exists(dir_.sub("missing")));
-  EXPECT_FALSE(export_firefox_2_folder(nullptr, Ms(U16(Out(""))), true));
+  EXPECT_FALSE(export_firefox_2_folder(nullptr, Ms(out), true));
   EXPECT_FALSE(export_firefox_2_folder(handle.get(), nullptr, true));
   EXPECT_FALSE(backup_firefox(handle.get(), nullptr, true, 0, 0));
-  EXPECT_TRUE(ListTree(Out("")).empty());
-  EXPECT_TRUE(backup_firefox(handle.get(), Ms(U16(Out(""))), true, 7, -1));
+  EXPECT_TRUE(test::ListTree(Out("")).empty());
+  EXPECT_TRUE(backup_firefox(handle.get(), Ms(out), true, 7, -1));
   EXPECT_TRUE(test::IsDir(Out("Bookmarks/Firefox/Bookmarks Menu")));
 }
 
@@ -113,9 +107,10 @@ void TwoExportsInOneProcess() {
       test::MakeDirs(dir.sub(out));
       export_firefox_2_folder(handle.get(), Ms(dir.u16(out)), false);
     }
-    std::string first = test::ReadBytes(dir.sub("first/pos.ini"));
     std::string second = test::ReadBytes(dir.sub("second/pos.ini"));
-    if (first.compare(0, 2, "\xFF\xFE") != 0) failures |= 2;
+    if (test::ReadBytes(dir.sub("first/pos.ini")).rfind("\xFF\xFE", 0) != 0) {
+      failures |= 2;
+    }
     if (second.find("Me=1") == std::string::npos ||
         second.find("Main=Bookmarks Menu") == std::string::npos) {
       failures |= 4;

@@ -18,11 +18,11 @@ std::string Quote(const std::string& text) {
   return out + "'";
 }
 
-// The next position in parent, as an SQL expression.
-std::string NextPosition(int64_t parent) {
-  return "(select coalesce(max(position)+1, 0) from moz_bookmarks where "
-         "parent=" +
-         std::to_string(parent) + ")";
+// parent, and the next position in it, as SQL values.
+std::string ParentAndNext(int64_t parent) {
+  const std::string id = std::to_string(parent);
+  return id + ", (select coalesce(max(position)+1, 0) from moz_bookmarks " +
+         "where parent=" + id + ")";
 }
 
 }  // namespace
@@ -33,19 +33,16 @@ PlacesDb::PlacesDb(const std::string& path, Layout layout) : path_(path) {
     ADD_FAILURE() << "cannot create " << path;
     return;
   }
-  // The schemas: the old one here, today's from a fresh Firefox profile.
   std::string here = __FILE__;
   here = here.substr(0, here.rfind('/'));
-  if (layout == Layout::kToday) {
-    Exec(ReadBytes(here + "/../data/firefox/places-today.sql"));
-  } else if (layout == Layout::kOld) {
-    Exec(ReadBytes(here + "/places-old.sql"));
+  if (layout != Layout::kExisting) {
+    Exec(ReadBytes(here + (layout == Layout::kToday
+                               ? "/../data/firefox/places-today.sql"
+                               : "/places-old.sql")));
   }
 }
 
-PlacesDb::~PlacesDb() {
-  if (db_ != nullptr) sqlite3_close(db_);
-}
+PlacesDb::~PlacesDb() { sqlite3_close(db_); }
 
 void PlacesDb::Exec(const std::string& sql) {
   char* message = nullptr;
@@ -60,9 +57,8 @@ std::vector<std::string> PlacesDb::Rows(const std::string& sql) {
   sqlite3_stmt* stmt = nullptr;
   if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
     ADD_FAILURE() << sql << ": " << sqlite3_errmsg(db_);
-    return rows;
   }
-  while (sqlite3_step(stmt) == SQLITE_ROW) {
+  while (stmt != nullptr && sqlite3_step(stmt) == SQLITE_ROW) {
     std::string row;
     for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
       const unsigned char* text = sqlite3_column_text(stmt, c);
@@ -88,20 +84,19 @@ int64_t PlacesDb::AddFolder(int64_t parent, const std::string& title) {
   Exec(
       "insert into moz_bookmarks(type, parent, position, title, dateAdded) "
       "values(2, " +
-      std::to_string(parent) + ", " + NextPosition(parent) + ", " +
-      Quote(title) + ", 1)");
+      ParentAndNext(parent) + ", " + Quote(title) + ", 1)");
   return sqlite3_last_insert_rowid(db_);
 }
 
 int64_t PlacesDb::AddLink(int64_t parent, const std::string& url,
                           const std::string& title) {
   Exec("insert or ignore into moz_places(url, title) values(" + Quote(url) +
-       ", " + Quote(title) + ")");
-  Exec(
-      "insert into moz_bookmarks(type, fk, parent, position, title, "
-      "dateAdded) values(1, (select id from moz_places where url=" +
-      Quote(url) + "), " + std::to_string(parent) + ", " +
-      NextPosition(parent) + ", " + Quote(title) + ", 1)");
+       ", " + Quote(title) +
+       "); insert into moz_bookmarks(type, fk, parent, "
+       "position, title, dateAdded) values(1, (select id from moz_places "
+       "where url=" +
+       Quote(url) + "), " + ParentAndNext(parent) + ", " + Quote(title) +
+       ", 1)");
   return sqlite3_last_insert_rowid(db_);
 }
 
@@ -118,10 +113,10 @@ std::vector<std::string> PlacesDb::FoldersIn(int64_t folder) {
 }
 
 int64_t PlacesDb::FolderId(int64_t parent, const std::string& title) {
-  std::string id =
-      Value("select id from moz_bookmarks where type=2 and parent=" +
-            std::to_string(parent) + " and title=" + Quote(title));
-  return id.empty() ? 0 : std::stoll(id);
+  return std::stoll("0" + Value("select id from moz_bookmarks where type=2 "
+                                "and parent=" +
+                                std::to_string(parent) +
+                                " and title=" + Quote(title)));
 }
 
 std::string PlacesDb::Snapshot() {

@@ -17,19 +17,12 @@ namespace test {
 
 class PlacesDb {
  public:
-  enum class Layout {
-    kOld,       // the tables of the era of the places statements
-    kToday,     // the store of a fresh Firefox ESR 153 profile (WAL journal)
-    kExisting,  // opens path as it is
-  };
-  // Creates path (UTF-8) with moz_places and moz_bookmarks and the root 1
-  // holding 2 (menu), 3 (toolbar), 4 (tags) and 5 (unsorted); today's
-  // layout also has 6 (mobile) and the default bookmarks in folder 7.
+  // kOld: the root 1 holding 2 (menu), 3 (toolbar), 4 (tags), 5 (unsorted);
+  // kToday: a fresh Firefox ESR 153 store (WAL, default bookmarks in 7);
+  // kExisting: path as it is.
+  enum class Layout { kOld, kToday, kExisting };
   explicit PlacesDb(const std::string& path, Layout layout = Layout::kOld);
   ~PlacesDb();
-  PlacesDb(const PlacesDb&) = delete;
-  PlacesDb& operator=(const PlacesDb&) = delete;
-
   const std::string& path() const { return path_; }
 
   // Adds a folder / a link (and its place, unless one with the URL exists)
@@ -37,23 +30,18 @@ class PlacesDb {
   int64_t AddFolder(int64_t parent, const std::string& title);
   int64_t AddLink(int64_t parent, const std::string& url,
                   const std::string& title);
-
-  // Runs SQL; fails the test on error.
-  void Exec(const std::string& sql);
-  // Every row of a query, cells joined by "|" (NULL as "NULL").
+  void Exec(const std::string& sql);  // fails the test on error
+  // Every row, cells joined by "|" (NULL as "NULL"); the first row ("" when
+  // none); the number of rows.
   std::vector<std::string> Rows(const std::string& sql);
-  // The first row of a query ("" when none), and the number of rows.
   std::string Value(const std::string& sql);
   int64_t Count(const std::string& sql);
-
-  // "title|url" of every link directly in folder, ordered by position.
+  // "title|url" of the links / titles of the folders directly in folder, by
+  // position; the id of the folder titled title in parent (0 when none).
   std::vector<std::string> LinksIn(int64_t folder);
-  // Titles of the folders directly in folder, ordered by position.
   std::vector<std::string> FoldersIn(int64_t folder);
-  // The id of the folder titled title directly in parent; 0 when none.
   int64_t FolderId(int64_t parent, const std::string& title);
-  // Every row of both tables, for "nothing changed" checks.
-  std::string Snapshot();
+  std::string Snapshot();  // every row of both tables
 
  private:
   std::string path_;
@@ -65,8 +53,6 @@ class ScopedHandle {
  public:
   explicit ScopedHandle(const std::string& places_path);
   ~ScopedHandle();
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
   ms_places_handle get() const { return handle_; }
 
  private:
@@ -79,8 +65,6 @@ class FakeFirefox {
  public:
   explicit FakeFirefox(const std::string& folder);
   ~FakeFirefox();
-  FakeFirefox(const FakeFirefox&) = delete;
-  FakeFirefox& operator=(const FakeFirefox&) = delete;
 
  private:
   int pid_ = -1;
@@ -92,8 +76,6 @@ class HeldProfile {
  public:
   explicit HeldProfile(const std::string& folder);
   ~HeldProfile();
-  HeldProfile(const HeldProfile&) = delete;
-  HeldProfile& operator=(const HeldProfile&) = delete;
 
  private:
   std::string lock_;

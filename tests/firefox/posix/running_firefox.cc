@@ -1,4 +1,5 @@
-// A stand-in Firefox process: a copy of sleep named "firefox".
+// Stand-ins for a running Firefox on POSIX: a copy of sleep named "firefox",
+// and the "lock" link to "<address>:+<pid>" it leaves in its profile folder.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -38,6 +39,13 @@ FakeFirefox::~FakeFirefox() {
     waitpid(pid_, nullptr, 0);
   }
 }
+
+HeldProfile::HeldProfile(const std::string& folder) : lock_(folder + "/lock") {
+  const std::string target = ":+" + std::to_string(getpid());
+  EXPECT_EQ(symlink(target.c_str(), lock_.c_str()), 0) << lock_;
+}
+
+HeldProfile::~HeldProfile() { unlink(lock_.c_str()); }
 
 }  // namespace test
 }  // namespace marksafe
