@@ -1,7 +1,7 @@
 // Interchange folder to Chrome: import onto the bookmark bar, the imports of
 // IE and Firefox backups and the restore of a Chrome backup, into a file
 // today's Chrome accepts.
-#include <algorithm>
+#include <set>
 
 #include "chrome/chrome_checksum.h"
 #include "chrome_test_util.h"
@@ -16,6 +16,14 @@ class ChromeImport : public ChromeFileTest {
     WriteBytes(chrome_, ChromeText(FolderJson(10, "F", UrlJson(40, "x", "X")),
                                    UrlJson(12, "o", "O")));
   }
+  void WritePositions(const std::string& bar, const std::string& other) {
+    WriteBytes(backup_ + "/chrome_pos.ini",
+               "[Chrome_menu]\r\nBar=" + bar + "\r\nother=" + other + "\r\n");
+  }
+  int32_t Restore() {
+    return restore_chrome(Ms(U16(chrome_)), Ms(dir_.u16("root")), true);
+  }
+  std::string backup_ = dir_.sub("root/Bookmarks/Chrome");
 };
 
 TEST_F(ChromeImport, IdsNamesTitlesAndFoldersMergedByExactName) {
@@ -160,22 +168,7 @@ TEST_F(ChromeImport, AddressesAreComparedAndWrittenInTheirStandardForm) {
   EXPECT_TRUE(log.Contains("http://exa mple.com/")) << log.Joined();
 }
 
-class ChromeRestore : public ChromeFileTest {
- protected:
-  void SetUp() override {
-    WriteBytes(chrome_, ChromeText(UrlJson(4, "x", "http://x/"), ""));
-  }
-  void WritePositions(const std::string& bar, const std::string& other) {
-    WriteBytes(backup_ + "/chrome_pos.ini",
-               "[Chrome_menu]\r\nBar=" + bar + "\r\nother=" + other + "\r\n");
-  }
-  int32_t Restore() {
-    return restore_chrome(Ms(U16(chrome_)), Ms(dir_.u16("root")), true);
-  }
-  std::string backup_ = dir_.sub("root/Bookmarks/Chrome");
-};
-
-TEST_F(ChromeRestore, ArgumentsAndMissingPositionFile) {
+TEST_F(ChromeImport, RestoreArgumentsAndMissingPositionFile) {
   EXPECT_EQ(87, restore_chrome(Ms(U16(chrome_)), nullptr, true));
   EXPECT_EQ(3, Restore());
   WriteUrlFile(backup_ + "/a.url", "http://a/");
@@ -194,7 +187,7 @@ TEST_F(ChromeRestore, ArgumentsAndMissingPositionFile) {
   EXPECT_EQ("{\"roots\": {", ReadBytes(chrome_));
 }
 
-TEST_F(ChromeRestore, PositionValuesThatClimbOutAreRefused) {
+TEST_F(ChromeImport, RestorePositionValuesThatClimbOutAreRefused) {
   WriteUrlFile(dir_.sub("root/Bookmarks/outside/evil.url"), "http://evil/");
   WritePositions("..\\outside", "o");
   WriteUrlFile(backup_ + "/o/c.url", "http://c/");
@@ -202,11 +195,11 @@ TEST_F(ChromeRestore, PositionValuesThatClimbOutAreRefused) {
   EXPECT_EQ(87, Restore());
   EXPECT_TRUE(log.Contains("import_from_folder [root] execute fail"));
   // The other root is still restored, and kept; ids go on from the file's.
-  EXPECT_EQ(Lines({"4 x http://x/"}), Summary(chrome_, "bookmark_bar"));
-  EXPECT_EQ(Lines({"5 c http://c/"}), Summary(chrome_, "other"));
+  EXPECT_EQ(Lines({"10 F"}), Summary(chrome_, "bookmark_bar"));
+  EXPECT_EQ(Lines({"12 o O", "41 c http://c/"}), Summary(chrome_, "other"));
 }
 
-TEST_F(ChromeRestore, RestoreOfNothingNewLeavesChromesFileAsItWas) {
+TEST_F(ChromeImport, RestoreOfNothingNewLeavesChromesFileAsItWas) {
   WriteBytes(chrome_, Fixture("bookmarks-today.json"));
   WritePositions("b", "o");
   WriteUrlFile(backup_ + "/b/x.url", "HTTPS://Example.com/made");
@@ -215,40 +208,35 @@ TEST_F(ChromeRestore, RestoreOfNothingNewLeavesChromesFileAsItWas) {
   EXPECT_EQ(Fixture("bookmarks-today.json"), ReadBytes(chrome_));
 }
 
-// "path url" of every node below children, sorted.
-Lines Flatten(const Json::Value& children, const std::string& prefix = "") {
-  Lines out;
+// "path url" of every node below children (or the roots).
+std::multiset<std::string> Flatten(const Json::Value& children,
+                                   const std::string& prefix = "") {
+  std::multiset<std::string> out;
   for (const Json::Value& child : children) {
     const std::string path = prefix + "/" + child["name"].asString();
-    out.push_back(path + " " + child["url"].asString());
-    const Lines below = Flatten(child["children"], path);
-    out.insert(out.end(), below.begin(), below.end());
+    out.insert(path + " " + child["url"].asString());
+    out.merge(Flatten(child["children"], path));
   }
-  std::sort(out.begin(), out.end());
   return out;
 }
 
-TEST_F(ChromeRestore, ExportThenRestoreGivesTheSameTree) {
+TEST_F(ChromeImport, ExportThenRestoreGivesTheSameTree) {
   // Into a file that holds one of the bookmarks already (not doubled).
   const std::string source = dir_.sub("source/Bookmarks");
-  WriteBytes(source,
-             ChromeText(UrlJson(4, "x", "http://x/") + "," +
-                            FolderJson(6, "Caf\\u00e9 \\ud83d\\ude00",
-                                       UrlJson(7, "Q \\\"q\\\" \\\\ q",
-                                               "http://q/?a=%22b\\\\%22") +
-                                           "," + FolderJson(8, "Deep", "")) +
-                            "," + UrlJson(9, "Title.url", "http://t/"),
-                        UrlJson(10, "O", "http://o/")));
+  WriteBytes(
+      source,
+      ChromeText(FolderJson(10, "F", UrlJson(40, "x", "X")) + "," +
+                     FolderJson(6, "Caf\\u00e9 \\ud83d\\ude00",
+                                UrlJson(7, "Q \\\"q\\\" \\\\ q",
+                                        "http://q/?a=%22b\\\\%22") +
+                                    "," + FolderJson(8, "Deep", "")) +
+                     "," + UrlJson(9, "Title.url", "http://t/"),
+                 UrlJson(12, "o", "O") + "," + UrlJson(13, "P", "http://p/")));
   MakeDirs(dir_.sub("root"));
   ASSERT_EQ(0, backup_chrome(Ms(U16(source)), Ms(dir_.u16("root")), true));
   ASSERT_EQ(0, Restore());
-  const Json::Value original = LoadChrome(source);
-  const Json::Value restored = LoadChrome(chrome_);
-  for (const char* root : {"bookmark_bar", "other"}) {
-    EXPECT_EQ(Flatten(original["roots"][root]["children"]),
-              Flatten(restored["roots"][root]["children"]))
-        << root;
-  }
+  EXPECT_EQ(Flatten(LoadChrome(source)["roots"]),
+            Flatten(LoadChrome(chrome_)["roots"]));
 }
 
 }  // namespace
