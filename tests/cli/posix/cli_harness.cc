@@ -6,8 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-
-extern char** environ;
+#include <regex>
 
 namespace fs = std::filesystem;
 
@@ -34,46 +33,22 @@ std::string Data(const std::string& name) {
   return ReadBytes(here.substr(0, here.rfind('/')) + "/../../data/" + name);
 }
 
-// A places file as today's Firefox makes it, with these rows added.
-void WritePlaces(const std::string& file, const std::string& rows) {
-  MakeDirs(fs::path(file).parent_path().string());
-  sqlite3* db = nullptr;
-  char* error = nullptr;
-  if (sqlite3_open(file.c_str(), &db) != SQLITE_OK ||
-      sqlite3_exec(db, (Data("firefox/places-today.sql") + rows).c_str(),
-                   nullptr, nullptr, &error) != SQLITE_OK) {
-    ADD_FAILURE() << file << ": " << (error ? error : "cannot open");
-  }
-  sqlite3_free(error);
-  sqlite3_close(db);
+std::string Quote(const std::string& text) {
+  return "'" + std::regex_replace(text, std::regex("'"), "'\\''") + "'";
 }
 
 }  // namespace
 
 CliResult RunCli(const std::vector<std::string>& args,
                  const std::map<std::string, std::string>& env) {
-  auto quote = [](const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text)
-      quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-  };
-  std::string command = "env";
-  // The child sees only the library variables the test gives it.
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    const std::string text = *entry;
-    if (text.rfind("MARKSAFE_", 0) == 0) {
-      command += " -u " + text.substr(0, text.find('='));
-    }
-  }
+  std::string command = "env -i";
   for (const auto& [name, value] : env)
-    command += " " + quote(name + "=" + value);
-  command += " " + quote(MARKSAFE_CLI_PATH);
-  for (const std::string& arg : args) command += " " + quote(arg);
+    command += " " + Quote(name + "=" + value);
+  command += " " + Quote(MARKSAFE_CLI_PATH);
+  for (const std::string& arg : args) command += " " + Quote(arg);
   TempDir io;
-  const int status = std::system(
-      (command + " >" + quote(io.sub("out")) + " 2>" + quote(io.sub("err")))
-          .c_str());
+  command += " >" + Quote(io.sub("out")) + " 2>" + Quote(io.sub("err"));
+  const int status = std::system(command.c_str());
   return {WIFEXITED(status) ? WEXITSTATUS(status) : 128,
           ReadBytes(io.sub("out")), ReadBytes(io.sub("err"))};
 }
@@ -81,19 +56,23 @@ CliResult RunCli(const std::vector<std::string>& args,
 Profile::Profile(bool full) {
   WriteBytes(dir_.sub("Program Files/Internet Explorer/iexplore.exe"), "");
   MakeDirs(favorites());
-  WritePlaces(places(), full ? kFirefoxRows : "");
+  MakeDirs(fs::path(places()).parent_path().string());
+  sqlite3* db = nullptr;
+  sqlite3_open(places().c_str(), &db);
+  const std::string sql =
+      Data("firefox/places-today.sql") + (full ? kFirefoxRows : "");
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  sqlite3_close(db);
   // Today's Chromium file: one link on the bar, nothing in other.
   std::string chrome_text = Data("chrome/bookmarks-today.json");
   if (full) {
     chrome_text.replace(chrome_text.find("[ {"), 3, R"([
-        {"id": "14", "name": "Mail", "type": "url",
-         "url": "https://mail.example.com/"},
-        {"id": "15", "name": "Работа", "type": "folder", "children": [
-          {"id": "16", "name": "Отчёт", "type": "url",
-           "url": "https://report.example.ru/"}]}, {)");
-    chrome_text.replace(chrome_text.find("[  ]"), 4, R"([
-        {"id": "17", "name": "Other one", "type": "url",
-         "url": "https://other.example.net/"}])");
+        {"name": "Mail", "type": "url", "url": "https://mail.example.com/"},
+        {"name": "Работа", "type": "folder", "children": [{"name": "Отчёт",
+          "type": "url", "url": "https://report.example.ru/"}]}, {)");
+    chrome_text.replace(chrome_text.find("[  ]"), 4, R"([{"name": "Other one",
+        "type": "url", "url": "https://other.example.net/"}])");
     const std::string url = "[InternetShortcut]\r\nURL=https://";
     WriteBytes(favorites() + "/Start.url", url + "start.example/\r\n");
     WriteBytes(favorites() + "/Nachrichten/Zeitung für Österreich.url",
@@ -102,15 +81,6 @@ Profile::Profile(bool full) {
                url + "tenki.example.jp/\r\n");
   }
   WriteBytes(chrome(), chrome_text);
-}
-
-std::string Profile::places() const {
-  return dir_.sub(
-      "AppData/Roaming/Mozilla/Firefox/Profiles/t1.default/places.sqlite");
-}
-
-std::string Profile::chrome() const {
-  return dir_.sub("AppData/Local/Google/Chrome/User Data/Default/Bookmarks");
 }
 
 CliResult Profile::Run(const std::vector<std::string>& args) const {
@@ -122,8 +92,7 @@ CliResult Profile::Run(const std::vector<std::string>& args) const {
 std::multiset<std::string> Profile::Links(const std::string& browser) const {
   if (browser == "ie") return UrlFiles(favorites());
   TempDir backup;
-  const CliResult r = Run({"backup", backup.path(), "--" + browser});
-  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(Run({"backup", backup.path(), "--" + browser}).exit_code, 0);
   return UrlFiles(backup.sub(browser == "chrome" ? "Bookmarks/Chrome"
                                                  : "Bookmarks/Firefox"));
 }
@@ -138,25 +107,12 @@ std::multiset<std::string> UrlFiles(const std::string& folder) {
     // UTF-16LE files hold ASCII URLs here: dropping the zero bytes will do.
     std::string text = ReadBytes(file.string());
     text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
-    const size_t key = text.find("\nURL=");
-    const std::string url =
-        key == std::string::npos
-            ? ""
-            : text.substr(key + 5,
-                          text.find_first_of("\r\n", key + 1) - key - 5);
+    std::smatch url;
+    std::regex_search(text, url, std::regex("\nURL=([^\r\n]*)"));
     links.insert(fs::relative(file, folder).replace_extension().string() +
-                 " -> " + url);
+                 " -> " + url.str(1));
   }
   return links;
-}
-
-void BackupSetTest::SetUp() {
-  const CliResult r = source_.Run({"backup", backup_.path()});
-  ASSERT_EQ(r.exit_code, 0) << r.err;
-}
-
-bool Contains(const std::string& text, const std::string& fragment) {
-  return text.find(fragment) != std::string::npos;
 }
 
 }  // namespace test

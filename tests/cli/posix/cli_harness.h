@@ -17,26 +17,30 @@ namespace test {
 
 struct CliResult {
   int exit_code = -1;
-  std::string out;  // standard output
-  std::string err;  // standard error
+  std::string out, err;  // standard output and standard error
 };
 
-// Runs marksafe; of the MARKSAFE_* variables the child sees only those of env.
+// Runs marksafe in an environment holding only env.
 CliResult RunCli(const std::vector<std::string>& args,
                  const std::map<std::string, std::string>& env = {});
 
-// A user profile in a temporary folder, where the library finds it through
-// MARKSAFE_FAVORITES, MARKSAFE_APPDATA and MARKSAFE_PROGRAM_FILES. Firefox
-// and Chrome start from files as today's browsers make them (four links in
-// the menu, one on the bar). Full: each browser holds three links more, with
-// titles in several scripts; otherwise the Favorites folder is empty.
+// A user profile in a temporary folder, found through the MARKSAFE_*
+// variables. Firefox and Chrome start from files as today's browsers make
+// them (four links in the menu, one on the bar). Full: each browser holds
+// three links more, with titles in several scripts; otherwise the Favorites
+// folder is empty.
 class Profile {
  public:
   explicit Profile(bool full);
   std::string root() const { return dir_.path(); }
   std::string favorites() const { return dir_.sub("Favorites"); }
-  std::string places() const;
-  std::string chrome() const;
+  std::string places() const {
+    return dir_.sub(
+        "AppData/Roaming/Mozilla/Firefox/Profiles/t1.default/places.sqlite");
+  }
+  std::string chrome() const {
+    return dir_.sub("AppData/Local/Google/Chrome/User Data/Default/Bookmarks");
+  }
   CliResult Run(const std::vector<std::string>& args) const;
   // "Folder/Title -> URL" for every link of "ie", "firefox" or "chrome";
   // the last two read back through a backup of the browser.
@@ -49,16 +53,21 @@ class Profile {
 // "Folder/Title -> URL" for every .url file below folder.
 std::multiset<std::string> UrlFiles(const std::string& folder);
 
+inline bool Contains(const std::string& text, const std::string& fragment) {
+  return text.find(fragment) != std::string::npos;
+}
+
 // A backup set of a full profile, and a target profile with empty browsers.
 class BackupSetTest : public ::testing::Test {
  protected:
-  void SetUp() override;
+  void SetUp() override {
+    const CliResult r = source_.Run({"backup", backup_.path()});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+  }
   Profile source_{true};
   Profile target_{false};
   TempDir backup_;
 };
-
-bool Contains(const std::string& text, const std::string& fragment);
 
 }  // namespace test
 }  // namespace marksafe

@@ -10,9 +10,7 @@ struct Transfer {
   const char* from;  // convert --from; nullptr: restore
   const char* to;
   size_t count;  // links the target holds afterwards (Firefox had 4, Chrome 1)
-  // Links that must arrive once each.
-  const char* link;
-  const char* other_link = nullptr;
+  const char* link;  // one that must arrive once
 };
 
 class CliTransferTest : public BackupSetTest,
@@ -24,23 +22,17 @@ TEST_P(CliTransferTest, BringsEverythingOverOnceOnly) {
                                    backup_.path(), "--to", t.to};
   if (t.from) args.insert(args.end(), {"--from", t.from});
   const std::string chrome = ReadBytes(target_.chrome());
-  CliResult r = target_.Run(args);
+  const CliResult r = target_.Run(args);
   ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
   const auto links = target_.Links(t.to);
-  for (const char* link : {t.link, t.other_link}) {
-    if (link != nullptr) {
-      EXPECT_EQ(links.count(link), 1u) << link;
-    }
-  }
+  EXPECT_EQ(links.count(t.link), 1u) << t.link;
   EXPECT_EQ(links.size(), t.count);
   // Chrome's file is kept as it was before it is rewritten.
-  if (std::string(t.to) == "chrome") {
-    EXPECT_EQ(ReadBytes(target_.chrome() + "~"), chrome);
-  }
+  EXPECT_EQ(ReadBytes(target_.chrome() + "~"),
+            std::string(t.to) == "chrome" ? chrome : "");
 
   const auto tree = ListTree(target_.favorites());
-  r = target_.Run(args);
-  ASSERT_EQ(r.exit_code, 0) << r.err;
+  ASSERT_EQ(target_.Run(args).exit_code, 0);
   EXPECT_EQ(target_.Links(t.to), links);
   EXPECT_EQ(ListTree(target_.favorites()), tree);
 }
@@ -51,14 +43,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Transfer{nullptr, "ie", 14,
                  "Imported from Firefox/Bookmarks Menu/Küche/Crème brûlée -> "
-                 "https://food.example.fr/creme",
-                 "Imported from chrome/Bookmarks bar/Работа/Отчёт -> "
-                 "https://report.example.ru/"},
+                 "https://food.example.fr/creme"},
         Transfer{nullptr, "firefox", 14,
                  "Bookmarks Menu/Imported from IE/Nachrichten/日本/天気 -> "
-                 "https://tenki.example.jp/",
-                 "Bookmarks Menu/Imported from Chrome/Bookmarks bar/Работа/"
-                 "Отчёт -> https://report.example.ru/"},
+                 "https://tenki.example.jp/"},
         Transfer{nullptr, "chrome", 4,
                  "Bookmarks bar/Работа/Отчёт -> https://report.example.ru/"}));
 

@@ -15,42 +15,19 @@ namespace marksafe {
 namespace test {
 namespace {
 
-// Starts "firefox 60" and reaps it as soon as it ends, so that an ended
-// process does not linger as a zombie that still looks like Firefox.
-class FakeFirefox {
- public:
-  explicit FakeFirefox(const TempDir& dir) : program_(dir.sub("firefox")) {
-    std::filesystem::copy_file("/bin/sleep", program_);
-    char* argv[] = {program_.data(), const_cast<char*>("60"), nullptr};
-    char* no_env[] = {nullptr};
-    if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv, no_env) != 0) {
-      return;
-    }
-    reaper_ = std::thread([this] {
-      waitpid(pid_, nullptr, 0);
-      ended_ = true;
-    });
-    // Give the process time to take its new name.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  }
-  ~FakeFirefox() {
-    if (!reaper_.joinable()) return;
-    kill(pid_, SIGKILL);
-    reaper_.join();
-  }
-  bool ended() const { return ended_; }
-
- private:
-  std::string program_;
-  pid_t pid_ = 0;
-  std::atomic<bool> ended_{false};
-  std::thread reaper_;
-};
-
 TEST(CliRunningBrowserTest, StopsUnlessAskedToCloseIt) {
   const Profile profile(true);
   TempDir dir;
-  FakeFirefox firefox(dir);
+  std::string firefox = dir.sub("firefox");
+  std::filesystem::copy_file("/bin/sleep", firefox);
+  char* argv[] = {firefox.data(), const_cast<char*>("60"), nullptr};
+  char* no_env[] = {nullptr};
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv, no_env), 0);
+  // Reaped as soon as it ends, so that no zombie still looks like Firefox.
+  std::atomic<bool> ended{false};
+  std::thread reaper([&] { ended = waitpid(pid, nullptr, 0) == pid; });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
 
   CliResult r = profile.Run({"backup", dir.sub("set"), "--firefox"});
   EXPECT_EQ(r.exit_code, 1);
@@ -59,13 +36,15 @@ TEST(CliRunningBrowserTest, StopsUnlessAskedToCloseIt) {
                        "first or pass --close-browsers"))
       << r.err;
   EXPECT_FALSE(Exists(dir.sub("set")));
-  EXPECT_FALSE(firefox.ended());
+  EXPECT_FALSE(ended);
 
   r = profile.Run({"backup", dir.sub("set"), "--firefox", "--close-browsers"});
   EXPECT_EQ(r.exit_code, 0) << r.err;
   EXPECT_TRUE(Contains(r.out, "closed Firefox"));
-  EXPECT_TRUE(firefox.ended());
+  EXPECT_TRUE(ended);
   EXPECT_EQ(UrlFiles(dir.sub("set/Bookmarks/Firefox")).size(), 7u);
+  if (!ended) kill(pid, SIGKILL);
+  reaper.join();
 }
 
 }  // namespace
