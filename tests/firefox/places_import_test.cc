@@ -1,5 +1,6 @@
-// Merging interchange folders into places: what becomes a folder or a link,
-// what is skipped, what a second import does, and how failures show.
+// Merging interchange folders into places (the old store): what becomes a
+// folder or a link, what is skipped, what a second import does, and how
+// failures show.
 #include "firefox/places_import.h"
 
 #include <gtest/gtest.h>
@@ -18,8 +19,6 @@ using Links = std::vector<std::string>;
 
 class PlacesImportTest : public ::testing::Test {
  protected:
-  PlacesImportTest()
-      : db_(dir_.sub("places.sqlite")), handle_(dir_.sub("places.sqlite")) {}
   std::string Src(const std::string& relative) {
     return dir_.sub("src/" + relative);
   }
@@ -28,12 +27,14 @@ class PlacesImportTest : public ::testing::Test {
                                        u"Imported", exclude);
   }
   test::TempDir dir_;
-  test::PlacesDb db_;
-  test::ScopedHandle handle_;
+  test::PlacesDb db_{dir_.sub("places.sqlite")};
+  test::ScopedHandle handle_{dir_.sub("places.sqlite")};
 };
 
+// The old store keeps its own columns, the URLs as they were given, and its
+// journal (an import must be able to roll back).
 TEST_F(PlacesImportTest, FilesBecomeLinksAndDirectoriesFolders) {
-  test::WriteUrlFile(Src("Tutorial.url"), "http://tutorial.example/");
+  test::WriteUrlFile(Src("Upper.url"), "HTTP://Example.COM");
   test::WriteUrlFile(Src("a.b.URL"), "http://ab.example/");
   // Longer than the 260 units a fixed buffer would cut it to.
   const std::string long_url = "http://long.example/?" + std::string(600, 'x');
@@ -42,15 +43,22 @@ TEST_F(PlacesImportTest, FilesBecomeLinksAndDirectoriesFolders) {
   test::WriteUrlFile(Src("url"), "http://nodot.example/");
   test::WriteUrlFile(Src("Sub/Caf\xC3\xA9.url"), "http://cafe.example/");
   ASSERT_TRUE(Import());
-  int64_t folder = db_.FolderId(2, "Imported");
-  EXPECT_EQ(db_.LinksIn(folder),
+  const std::string folder = std::to_string(db_.FolderId(2, "Imported"));
+  EXPECT_EQ(db_.LinksIn(std::stoll(folder)),
             (Links{"a.b|http://ab.example/", "Long|" + long_url,
-                   "Tutorial|http://tutorial.example/"}));
-  int64_t sub = db_.FolderId(folder, "Sub");
+                   "Upper|HTTP://Example.COM"}));
+  int64_t sub = db_.FolderId(std::stoll(folder), "Sub");
   EXPECT_EQ(db_.LinksIn(sub), Links{"Caf\xC3\xA9|http://cafe.example/"});
+  EXPECT_EQ(db_.Rows("select b.type, b.parent, b.title, b.keyword_id, "
+                     "b.folder_type, b.dateAdded, b.lastModified,"
+                     " p.title, p.favicon_id from moz_bookmarks b join "
+                     "moz_places p on b.fk = p.id where b.title='Upper'"),
+            Links{"1|" + folder +
+                  "|Upper|NULL|NULL|1248279149000000|NULL|Upper|NULL"});
   EXPECT_EQ(db_.Value("select dateAdded from moz_bookmarks where id=" +
                       std::to_string(sub)),
             "1248279149000000");
+  EXPECT_NE(db_.Value("PRAGMA journal_mode"), "off");
 }
 
 TEST_F(PlacesImportTest, MergesIntoWhatIsThereAndASecondImportAddsNothing) {
@@ -67,15 +75,12 @@ TEST_F(PlacesImportTest, MergesIntoWhatIsThereAndASecondImportAddsNothing) {
   test::WriteUrlFile(Src("Two.url"), "http://one.example/");  // same URL
   test::WriteUrlFile(Src("F/G/Four.url"), "http://one.example/");
   ASSERT_TRUE(Import());
-  // The new link and folder follow what was there.
+  // The new link and folder follow what was there; the place is shared.
   EXPECT_EQ(db_.Rows("select position from moz_bookmarks where parent=" +
                      std::to_string(existing) + " order by id"),
             (Links{"0", "1", "2"}));
-  EXPECT_EQ(db_.Count("select * from moz_places"), 3);  // the place is shared
+  EXPECT_EQ(db_.Count("select * from moz_places"), 3);
   EXPECT_EQ(db_.Count("select * from moz_bookmarks where type=1"), 4);
-  EXPECT_EQ(db_.Count("select * from moz_bookmarks where type=2 and "
-                      "title='Imported'"),
-            1);
   const std::string after_first = db_.Snapshot();
   ASSERT_TRUE(Import());
   EXPECT_EQ(db_.Snapshot(), after_first);
@@ -107,14 +112,22 @@ TEST_F(PlacesImportTest, ReservedExcludedAndLinkedFoldersAreSkipped) {
   EXPECT_EQ(db_.Count("select * from moz_bookmarks where type=1"), 1);
 }
 
-TEST_F(PlacesImportTest, TitlesAreValuesNotSql) {
-  // A link titled like a sub-folder being imported is not that folder.
-  db_.AddLink(2, "http://decoy.example/", "Title");
+// Straight into a root (only the menu and unsorted ones); titles are values,
+// not SQL, and a link titled like a sub-folder is not that folder.
+TEST_F(PlacesImportTest, FixImportGoesStraightIntoTheRoots) {
+  db_.AddLink(5, "http://decoy.example/", "Title");
+  test::WriteUrlFile(Src("top.url"), "http://top.example/");
   test::WriteUrlFile(Src("Title/He said 'hi'; drop table x.url"),
                      "http://q.example/?a='1';--");
   test::WriteUrlFile(Src("Title/it's.url"), "http://q.example/\"b\"");
-  ASSERT_TRUE(firefox::FixImportFromBK(handle_.get(), U16(Src("")), u"2"));
-  EXPECT_EQ(db_.LinksIn(db_.FolderId(2, "Title")),
+  std::string before = db_.Snapshot();
+  EXPECT_FALSE(firefox::FixImportFromBK(handle_.get(), U16(Src("")), u"3"));
+  EXPECT_FALSE(firefox::FixImportFromBK(handle_.get(), U16(Src("")), u"02"));
+  EXPECT_EQ(db_.Snapshot(), before);
+  ASSERT_TRUE(firefox::FixImportFromBK(handle_.get(), U16(Src("")), u"5"));
+  EXPECT_EQ(db_.LinksIn(5),
+            (Links{"Title|http://decoy.example/", "top|http://top.example/"}));
+  EXPECT_EQ(db_.LinksIn(db_.FolderId(5, "Title")),
             (Links{"He said 'hi'; drop table x|http://q.example/?a='1';--",
                    "it's|http://q.example/\"b\""}));
 }
@@ -123,32 +136,18 @@ TEST_F(PlacesImportTest, TitlesAreValuesNotSql) {
 // pointing nowhere.
 TEST_F(PlacesImportTest, NoOrphanRowsAfterARefusedInsert) {
   test::WriteUrlFile(Src("a.url"), "http://a.example/");
-  const std::pair<const char*, const char*> refusals[] = {
-      {"moz_bookmarks when new.type=2", "InsertBookmarks execute fail:4313 "},
-      {"moz_places", "InsertURL execute fail:4313 "}};
-  for (const auto& [table, message] : refusals) {
+  for (const auto& [table, message] :
+       {std::pair{"moz_bookmarks when new.type=2", "InsertBookmarks"},
+        std::pair{"moz_places", "InsertURL"}}) {
     db_.Exec(std::string("create trigger refuse before insert on ") + table +
              " begin select raise(abort, 'refused'); end;");
     test::LogCapture log;
     EXPECT_FALSE(Import());
     EXPECT_EQ(platform::GetLastError(), firefox::kErrorInsertFailed);
-    EXPECT_TRUE(log.Contains(message)) << table;
+    EXPECT_TRUE(log.Contains(std::string(message) + " execute fail:4313 "));
     EXPECT_EQ(db_.Count("select * from moz_bookmarks where type=1"), 0);
     db_.Exec("drop trigger refuse");
   }
-}
-
-TEST_F(PlacesImportTest, FixImportGoesStraightIntoTheRoots) {
-  test::WriteUrlFile(Src("top.url"), "http://top.example/");
-  test::WriteUrlFile(Src("Folder/in.url"), "http://in.example/");
-  std::string before = db_.Snapshot();
-  EXPECT_FALSE(firefox::FixImportFromBK(handle_.get(), U16(Src("")), u"3"));
-  EXPECT_FALSE(firefox::FixImportFromBK(handle_.get(), U16(Src("")), u"02"));
-  EXPECT_EQ(db_.Snapshot(), before);
-  ASSERT_TRUE(firefox::FixImportFromBK(handle_.get(), U16(Src("")), u"5"));
-  EXPECT_EQ(db_.LinksIn(5), Links{"top|http://top.example/"});
-  EXPECT_EQ(db_.LinksIn(db_.FolderId(5, "Folder")),
-            Links{"in|http://in.example/"});
 }
 
 }  // namespace
