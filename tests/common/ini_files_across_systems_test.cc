@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "common/interchange.h"
 #include "common/text.h"
@@ -20,20 +21,10 @@ namespace {
 using test::ReadBytes;
 using test::TempDir;
 
-// tests/data, found from this file's absolute source path.
-std::string DataDir() {
-  std::string here = __FILE__;
-  for (char& c : here) {
-    if (c == '\\') c = '/';
-  }
-  return here.substr(0, here.rfind("/common/")) + "/data";
-}
-
-std::u16string Read(const std::string& file, const std::u16string& section,
-                    const std::u16string& key, size_t size = 260) {
-  return platform::GetProfileString(section, key, u"<default>", size,
-                                    Widen(file));
-}
+// tests/data, beside the folder of this file (an absolute source path).
+const std::string kDataDir =
+    std::string(__FILE__).substr(0, std::string(__FILE__).find_last_of("/\\")) +
+    "/../data";
 
 // One key of an INI file: written, or read with a buffer of `size` units.
 struct Entry {
@@ -42,11 +33,20 @@ struct Entry {
   size_t size = 260;
 };
 
-void WriteAll(const TempDir& dir, std::initializer_list<Entry> entries) {
+void WriteAll(const TempDir& dir, const std::vector<Entry>& entries) {
   for (const Entry& e : entries) {
     ASSERT_TRUE(platform::WriteProfileString(e.section, e.key, e.value,
                                              dir.u16(e.file)))
         << e.file;
+  }
+}
+
+void ExpectAll(const std::string& dir, const std::vector<Entry>& entries) {
+  for (const Entry& e : entries) {
+    EXPECT_EQ(platform::GetProfileString(e.section, e.key, u"<default>", e.size,
+                                         Widen(dir + "/" + e.file)),
+              e.value)
+        << dir << "/" << e.file << " " << test::U8(e.key);
   }
 }
 
@@ -84,7 +84,7 @@ TEST(IniAcrossSystemsTest, WritesTheBytesTheWindowsApiWrites) {
   if (Regenerating(dir, names)) GTEST_SKIP() << "wrote the data files";
   for (const char* name : names) {
     EXPECT_EQ(ReadBytes(dir.sub(name)),
-              ReadBytes(DataDir() + "/windows/" + name))
+              ReadBytes(kDataDir + "/windows/" + name))
         << name;
   }
 }
@@ -93,40 +93,23 @@ TEST(IniAcrossSystemsTest, WritesTheBytesTheWindowsApiWrites) {
 // file, with what GetPrivateProfileStringW returns for them.
 TEST(IniAcrossSystemsTest, ReadsWhatTheWindowsApiReads) {
   const std::u16string kShortcut = u"InternetShortcut";
-  const Entry cases[] = {
-      {"chrome_form.url", kShortcut, u"URL", kUrl},
-      {"chrome_form.url", kShortcut, u"Title", kTitle},
-      {"firefox_form.url", kShortcut, u"URL", kUrl},
-      {"firefox_form.url", kShortcut, u"Title", u"<default>"},
-      {"pos.ini", u"menu", u"MAIN", u"Bookmarks Menu"},
-      {"chrome_pos.ini", u"Chrome_menu", u"Bar", u"Bookmark", 9},
-      {"reader_cases.ini", u"Plain", u"spaced", u"padded value"},
-      {"reader_cases.ini", u"Plain", u"quoted", u"  inside blanks  "},
-      {"reader_cases.ini", u"Plain", u"inner", u"a \"b\" c"},
-      {"reader_cases.ini", u"Plain", u"url", u"http://x/?a=b=c"},
-      {"reader_cases.ini", u"After Blank", u"x", u"y"}};
-  for (const Entry& c : cases) {
-    EXPECT_EQ(Read(DataDir() + "/windows/" + c.file, c.section, c.key, c.size),
-              c.value)
-        << c.file << " " << test::U8(c.key);
-  }
+  ExpectAll(kDataDir + "/windows",
+            {{"chrome_form.url", kShortcut, u"URL", kUrl},
+             {"chrome_form.url", kShortcut, u"Title", kTitle},
+             {"firefox_form.url", kShortcut, u"URL", kUrl},
+             {"firefox_form.url", kShortcut, u"Title", u"<default>"},
+             {"pos.ini", u"menu", u"MAIN", u"Bookmarks Menu"},
+             {"chrome_pos.ini", u"Chrome_menu", u"Bar", u"Bookmark", 9},
+             {"reader_cases.ini", u"Plain", u"spaced", u"padded value"},
+             {"reader_cases.ini", u"Plain", u"quoted", u"  inside blanks  "},
+             {"reader_cases.ini", u"Plain", u"inner", u"a \"b\" c"},
+             {"reader_cases.ini", u"Plain", u"url", u"http://x/?a=b=c"},
+             {"reader_cases.ini", u"After Blank", u"x", u"y"}});
 }
 
 // Hand-made files edited by a writer (keys in another case, a new key, a new
 // section, in an 8-bit and a UTF-16LE file) keep their meaning; the copies
 // in tests/data/posix must read the same on Windows.
-void ExpectEditedValues(const std::string& dir) {
-  const std::string file = dir + "/edited.ini";
-  EXPECT_EQ(Read(file, u"InternetShortcut", u"URL"), u"http://new.example/");
-  EXPECT_EQ(Read(file, u"InternetShortcut", u"IconIndex"), u"0");
-  EXPECT_EQ(Read(file, u"InternetShortcut", u"Title"), u"Added");
-  EXPECT_EQ(Read(file, u"Other", u"keep"), u"  kept as it was  ");
-  EXPECT_EQ(Read(file, u"Menu", u"Main"), u"Bookmarks Menu");
-  const std::string utf16 = dir + "/edited_utf16.ini";
-  EXPECT_EQ(Read(utf16, u"Menu", u"Main"), u"Bookmarks Menu");
-  EXPECT_EQ(Read(utf16, u"Menu", u"Others"), kTitle);
-}
-
 TEST(IniAcrossSystemsTest, EditsHandMadeFilesKeepingTheirMeaning) {
   TempDir dir;
   test::WriteBytes(dir.sub("edited.ini"),
@@ -144,8 +127,16 @@ TEST(IniAcrossSystemsTest, EditsHandMadeFilesKeepingTheirMeaning) {
   if (Regenerating(dir, {"edited.ini", "edited_utf16.ini"})) {
     GTEST_SKIP() << "wrote the edited files";
   }
-  ExpectEditedValues(dir.path());
-  ExpectEditedValues(DataDir() + "/posix");
+  const std::vector<Entry> edited = {
+      {"edited.ini", u"InternetShortcut", u"URL", u"http://new.example/"},
+      {"edited.ini", u"InternetShortcut", u"IconIndex", u"0"},
+      {"edited.ini", u"InternetShortcut", u"Title", u"Added"},
+      {"edited.ini", u"Other", u"keep", u"  kept as it was  "},
+      {"edited.ini", u"Menu", u"Main", u"Bookmarks Menu"},
+      {"edited_utf16.ini", u"Menu", u"Main", u"Bookmarks Menu"},
+      {"edited_utf16.ini", u"Menu", u"Others", kTitle}};
+  ExpectAll(dir.path(), edited);
+  ExpectAll(kDataDir + "/posix", edited);
 }
 
 }  // namespace

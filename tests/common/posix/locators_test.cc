@@ -1,6 +1,5 @@
 // Finding the user's browser data through the exports, with the shell
-// folders pointed at temporary folders through the environment variables
-// that stand in for them on this system.
+// folders pointed at temporary folders through environment variables.
 #include "common/locators.h"
 
 #include <string>
@@ -80,13 +79,8 @@ TEST(FirefoxProfile, NativeRootsFirstThatYieldsAProfile) {
   WriteBytes(dir.sub("home/.mozilla/firefox/q.default/places.sqlite"), "");
   EXPECT_EQ(U8(LocateFirefoxProfile()),
             dir.sub("home/.mozilla/firefox") + "\\q.default");
-  // The layout of a fresh Firefox ESR on Linux.
-  WriteBytes(root + "/a1.default/times.json", "{}");
+  // Once the first root holds one, it wins.
   WriteBytes(root + "/b2.default-esr/places.sqlite", "");
-  WriteBytes(root + "/profiles.ini",
-             "[Install3B6073811A6ABF12]\nDefault=b2.default-esr\n\n"
-             "[Profile1]\nIsRelative=1\nPath=a1.default\nDefault=1\n\n"
-             "[Profile0]\nIsRelative=1\nPath=b2.default-esr\n");
   EXPECT_EQ(U8(LocateFirefoxProfile()), root + "\\b2.default-esr");
 }
 

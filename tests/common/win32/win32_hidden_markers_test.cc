@@ -14,16 +14,14 @@ namespace {
 
 using test::TempDir;
 
+// The file APIs take "/" as well as "\".
 std::wstring Native(const TempDir& dir, const std::string& relative) {
-  std::u16string path = dir.u16(relative);
-  for (char16_t& c : path) {
-    if (c == u'/') c = u'\\';
-  }
+  const std::u16string path = dir.u16(relative);
   return std::wstring(path.begin(), path.end());
 }
 
 bool Hidden(const TempDir& dir, const std::string& relative) {
-  DWORD attributes = GetFileAttributesW(Native(dir, relative).c_str());
+  const DWORD attributes = GetFileAttributesW(Native(dir, relative).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES &&
          (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
 }
@@ -32,24 +30,21 @@ TEST(HiddenMarkerTest, EveryDepthNothingElseAndMissingRootFails) {
   TempDir dir;
   EXPECT_FALSE(HideMarkers(dir.u16("no/such/folder"), u".Quillbay"));
   EXPECT_EQ(platform::GetLastError(), ERROR_PATH_NOT_FOUND);
+  const char* read_only = "Favorites/Links/Deep/ro/.Quillbay";
+  for (const char* file : {"Favorites/Links/.quillbay", "Favorites/.other",
+                           "Favorites/Links/a.url", read_only}) {
+    test::WriteBytes(dir.sub(file), "x");
+  }
   test::MakeDirs(dir.sub("Favorites/.Quillbay"));
-  test::WriteBytes(dir.sub("Favorites/Links/.quillbay"), "marker file");
   test::MakeDirs(dir.sub("Favorites/Links/Deep/.QUILLBAY/inside"));
-  test::WriteBytes(dir.sub("Favorites/Links/a.url"), "[InternetShortcut]\r\n");
-  test::WriteBytes(dir.sub("Favorites/.other"), "");
-  const std::string read_only = "Favorites/Links/Deep/ro/.Quillbay";
-  test::WriteBytes(dir.sub(read_only), "x");
   if (Hidden(dir, "Favorites/.other")) {
-    GTEST_SKIP() << "dot names are hidden here already "
-                    "(Wine without ShowDotFiles=Y)";
+    GTEST_SKIP() << "dot names are hidden here (Wine without ShowDotFiles=Y)";
   }
   const std::wstring ro = Native(dir, read_only);
   ASSERT_TRUE(SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_READONLY));
-
   ASSERT_TRUE(HideMarkers(dir.u16("Favorites"), u".Quillbay"));
   const DWORD ro_attributes = GetFileAttributesW(ro.c_str());
-  SetFileAttributesW(ro.c_str(),
-                     FILE_ATTRIBUTE_NORMAL);  // lets TempDir remove it
+  SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_NORMAL);  // for TempDir
   for (const char* marker : {"Favorites/.Quillbay", "Favorites/Links/.quillbay",
                              "Favorites/Links/Deep/.QUILLBAY"}) {
     EXPECT_TRUE(Hidden(dir, marker)) << marker;
