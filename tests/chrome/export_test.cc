@@ -62,10 +62,9 @@ TEST_F(ChromeExport, MissingBrokenAndWronglyTypedInput) {
   // Members of the wrong type, and a name no file system takes: skipped and
   // reported (each root fails on its own), never thrown; the rest is written.
   WriteBytes(chrome_, R"({"roots": {"bookmark_bar": {"type": "folder",
-      "children": [{"type": "url", "name": 5, "url": "u"},
-        {"type": "folder", "name": {}},
-        {"type": 7}, 3, null, {"type": "url", "url": "u", "name": ")" +
-                          std::string(600, 'n') + R"("},
+      "children": [{"type": "url", "name": 5, "url": "u"}, {"type": 7}, 3,
+        {"type": "folder", "name": {}}, null, {"type": "url", "name": ")" +
+                          std::string(600, 'n') + R"(", "url": "u"},
         {"type": "folder", "name": "kept", "children": {"a": 1}},
         {"type": "url", "name": "good", "url": "g"}]},
       "other": {"type": "folder", "children": [{"type": "url", "name": "n",
