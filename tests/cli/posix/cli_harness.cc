@@ -68,11 +68,13 @@ Profile::Profile(bool full) {
   std::string chrome_text = Data("chrome/bookmarks-today.json");
   if (full) {
     chrome_text.replace(chrome_text.find("[ {"), 3, R"([
-        {"name": "Mail", "type": "url", "url": "https://mail.example.com/"},
-        {"name": "Работа", "type": "folder", "children": [{"name": "Отчёт",
-          "type": "url", "url": "https://report.example.ru/"}]}, {)");
-    chrome_text.replace(chrome_text.find("[  ]"), 4, R"([{"name": "Other one",
-        "type": "url", "url": "https://other.example.net/"}])");
+        {"id": "14", "name": "Mail", "type": "url",
+         "url": "https://mail.example.com/"}, {"id": "15", "name": "Работа",
+         "type": "folder", "children": [{"id": "16", "name": "Отчёт",
+         "type": "url", "url": "https://report.example.ru/"}]}, {)");
+    chrome_text.replace(chrome_text.find("[  ]"), 4, R"([{"id": "17",
+        "name": "Other one", "type": "url",
+        "url": "https://other.example.net/"}])");
     const std::string url = "[InternetShortcut]\r\nURL=https://";
     WriteBytes(favorites() + "/Start.url", url + "start.example/\r\n");
     WriteBytes(favorites() + "/Nachrichten/Zeitung für Österreich.url",

@@ -1,11 +1,10 @@
 // A running browser stops a backup, unless --close-browsers closes it first.
 // The browser is a copy of sleep named firefox.
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -18,15 +17,16 @@ namespace {
 TEST(CliRunningBrowserTest, StopsUnlessAskedToCloseIt) {
   const Profile profile(true);
   TempDir dir;
-  std::string firefox = dir.sub("firefox");
-  std::filesystem::copy_file("/bin/sleep", firefox);
-  char* argv[] = {firefox.data(), const_cast<char*>("60"), nullptr};
-  char* no_env[] = {nullptr};
-  pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv, no_env), 0);
-  // Reaped as soon as it ends, so that no zombie still looks like Firefox.
+  std::filesystem::copy_file("/bin/sleep", dir.sub("firefox"));
+  // The shell becomes firefox and is reaped as soon as it ends, so that no
+  // zombie still looks like Firefox.
   std::atomic<bool> ended{false};
-  std::thread reaper([&] { ended = waitpid(pid, nullptr, 0) == pid; });
+  std::thread firefox([&] {
+    std::system(
+        ("echo $$ >" + dir.sub("pid") + "; exec " + dir.sub("firefox") + " 60")
+            .c_str());
+    ended = true;
+  });
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
 
   CliResult r = profile.Run({"backup", dir.sub("set"), "--firefox"});
@@ -43,8 +43,8 @@ TEST(CliRunningBrowserTest, StopsUnlessAskedToCloseIt) {
   EXPECT_TRUE(Contains(r.out, "closed Firefox"));
   EXPECT_TRUE(ended);
   EXPECT_EQ(UrlFiles(dir.sub("set/Bookmarks/Firefox")).size(), 7u);
-  if (!ended) kill(pid, SIGKILL);
-  reaper.join();
+  if (!ended) kill(std::stoi(ReadBytes(dir.sub("pid"))), SIGKILL);
+  firefox.join();
 }
 
 }  // namespace
