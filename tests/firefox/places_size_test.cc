@@ -23,18 +23,19 @@ class ProfileTest : public ::testing::Test {
     if (!home_.unusable().empty()) GTEST_SKIP() << home_.unusable();
     test::MakeDirs(profile_);
   }
-  // Counts through a handle on places (which must open); folder and link
-  // counts joined by "|".
-  std::string Count() {
-    test::ScopedHandle handle(places_);
-    EXPECT_NE(handle.get(), nullptr);
-    if (handle.get() == nullptr) return "";
+  // Counts through handle, or the live store when it is null, as
+  // "result|size|folders|links".
+  std::string Sizes(ms_places_handle handle = nullptr) {
+    uint64_t size = 77;
     int32_t folders = 99, links = 99;
-    firefox::CountBookmarks(handle.get(), &folders, &links);
-    return std::to_string(folders) + "|" + std::to_string(links);
-  }
-  bool LiveSize(uint64_t* size, int32_t* folders, int32_t* links) {
-    return get_firefox_bookmark_size(nullptr, false, size, folders, links);
+    if (handle != nullptr) {
+      firefox::CountBookmarks(handle, &folders, &links);
+      return std::to_string(folders) + "|" + std::to_string(links);
+    }
+    bool ok =
+        get_firefox_bookmark_size(nullptr, false, &size, &folders, &links);
+    return std::to_string(ok) + "|" + std::to_string(size) + "|" +
+           std::to_string(folders) + "|" + std::to_string(links);
   }
   test::TempDir dir_;
   test::BrowserHome home_;
@@ -45,7 +46,6 @@ class ProfileTest : public ::testing::Test {
 
 TEST_F(ProfileTest, CountsTitledFoldersAndWebLinks) {
   test::PlacesDb db(places_);
-  EXPECT_EQ(Count(), "1|0");  // 2 and 5, less one
   // Places 1 to 3 are never counted.
   db.Exec(
       "insert into moz_places(id, url) values(1,'http://p1/'),"
@@ -61,38 +61,34 @@ TEST_F(ProfileTest, CountsTitledFoldersAndWebLinks) {
   db.AddLink(a, "mailto:x@y", "m");               // not a web link
   db.AddLink(on_bar, "http://hidden/", "h");      // in the first bar item
   db.AddLink(3, "http://bar/", "b");
-  EXPECT_EQ(Count(), "3|4");  // 2, 5, A, Deeper less one; one, two, ftp, bar
-
-  uint64_t size = 0;
-  int32_t folders = 0, links = 0;
-  ASSERT_TRUE(LiveSize(&size, &folders, &links));
-  EXPECT_EQ(size, test::ReadBytes(places_).size());
-  EXPECT_EQ(folders, 3);
-  EXPECT_EQ(links, 4);
+  // 2, 5, A, Deeper less one; one, two, ftp, bar.
+  EXPECT_EQ(Sizes(),
+            "1|" + std::to_string(test::ReadBytes(places_).size()) + "|3|4");
 }
 
 // A missing store counts as nothing (and is not created); one that is no
 // places database never reads as an empty store.
 TEST_F(ProfileTest, MissingOrUnusableDatabaseFailsCleanly) {
-  uint64_t size = 77;
-  int32_t folders = 0, links = 9;
-  EXPECT_TRUE(LiveSize(&size, &folders, &links));
-  EXPECT_EQ(size, 77u);
-  EXPECT_EQ(folders, -1);
-  EXPECT_EQ(links, 0);
+  EXPECT_EQ(Sizes(), "1|77|-1|0");
   EXPECT_FALSE(test::Exists(places_));
-  EXPECT_EQ(init_bookmark(nullptr), nullptr);
-  EXPECT_FALSE(LiveSize(nullptr, &folders, &links));
   // An empty file is a database without the places tables.
   test::WriteBytes(places_, "");
-  EXPECT_EQ(Count(), "-1|0");
+  {
+    test::ScopedHandle handle(places_);
+    ASSERT_NE(handle.get(), nullptr);
+    EXPECT_EQ(Sizes(handle.get()), "-1|0");
+  }
   test::WriteBytes(places_, std::string(4096, 'x'));
-  EXPECT_FALSE(LiveSize(&size, &folders, &links));
+  EXPECT_EQ(Sizes().substr(0, 2), "0|");
+  for (const std::u16string& path :
+       {U16(places_), U16(profile_), dir_.u16("none.sqlite")}) {
+    EXPECT_EQ(init_bookmark(Ms(path)), nullptr) << test::U8(path);
+  }
   EXPECT_EQ(init_bookmark(nullptr), nullptr);
-  EXPECT_EQ(init_bookmark(Ms(U16(places_))), nullptr);
-  EXPECT_EQ(init_bookmark(Ms(U16(profile_))), nullptr);  // a folder
-  EXPECT_EQ(init_bookmark(Ms(dir_.u16("none.sqlite"))), nullptr);
   EXPECT_FALSE(release_bookmark(nullptr));
+  int32_t folders = 0, links = 0;
+  EXPECT_FALSE(
+      get_firefox_bookmark_size(nullptr, false, nullptr, &folders, &links));
 }
 
 // While Firefox runs the handle has no connection: nothing is counted,
@@ -106,12 +102,8 @@ TEST_F(ProfileTest, RunningFirefoxLeavesTheStoreAlone) {
   test::FakeFirefox firefox(dir_.path());
   ms_places_handle handle = init_bookmark(nullptr);
   ASSERT_NE(handle, nullptr);
-  int32_t folders = 5, links = 5;
-  firefox::CountBookmarks(handle, &folders, &links);
-  EXPECT_EQ(folders, -1);
-  EXPECT_EQ(links, 0);
-  uint64_t size = 0;
-  EXPECT_FALSE(LiveSize(&size, &folders, &links));
+  EXPECT_EQ(Sizes(handle), "-1|0");
+  EXPECT_EQ(Sizes().substr(0, 2), "0|");
   const std::u16string src = dir_.u16("src");
   EXPECT_FALSE(firefox::ImportPlacesFolder(handle, src, u"2", u"X", nullptr));
   EXPECT_FALSE(firefox::FixImportFromBK(handle, src, u"2"));
@@ -122,33 +114,29 @@ TEST_F(ProfileTest, RunningFirefoxLeavesTheStoreAlone) {
   EXPECT_EQ(db.Snapshot(), before);
 }
 
+// A failed measurement leaves the counts of get_firefox_bookmark_size.
 TEST(BackupSize, MeasuresTheFirefoxPartOfABackupSet) {
   test::TempDir dir;
-  const std::string part = dir.sub("set/Bookmarks/Firefox/");
-  test::WriteUrlFile(part + "Bookmarks Menu/a.url", "http://a/");
-  test::WriteUrlFile(part + "Bookmarks Menu/N/b.url", "http://bb/");
-  test::WriteBytes(part + "pos.ini", "xx");
-  const uint64_t expected =
-      test::ReadBytes(part + "Bookmarks Menu/a.url").size() +
-      test::ReadBytes(part + "Bookmarks Menu/N/b.url").size();
+  const std::string part = dir.sub("set/Bookmarks/Firefox/Bookmarks Menu/");
+  test::WriteUrlFile(part + "a.url", "http://a/");
+  test::WriteUrlFile(part + "N/b.url", "http://bb/");
+  test::WriteBytes(part + "../pos.ini", "xx");
+  const uint64_t expected = test::ReadBytes(part + "a.url").size() +
+                            test::ReadBytes(part + "N/b.url").size();
   const std::u16string root = dir.u16("set");
   uint64_t size = 0;
   int32_t folders = 0, links = 0;
   ASSERT_TRUE(get_firefox_bk_size(Ms(root), true, &size, &folders, &links));
   EXPECT_EQ(size, expected);
-  EXPECT_EQ(folders, 2);
-  EXPECT_EQ(links, 2);
+  EXPECT_EQ(std::pair(folders, links), std::pair(2, 2));
   size = 0;
   ASSERT_TRUE(
       get_firefox_bookmark_size(Ms(root), true, &size, &folders, &links));
   EXPECT_EQ(size, expected);
-  // A failed measurement leaves the counts of get_firefox_bookmark_size.
-  folders = 42;
-  links = 43;
+  folders = links = 42;
   EXPECT_FALSE(get_firefox_bookmark_size(Ms(dir.u16("absent")), true, &size,
                                          &folders, &links));
-  EXPECT_EQ(folders, 42);
-  EXPECT_EQ(links, 43);
+  EXPECT_EQ(std::pair(folders, links), std::pair(42, 42));
   EXPECT_FALSE(get_firefox_bk_size(nullptr, true, &size, &folders, &links));
 }
 
