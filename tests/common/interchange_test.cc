@@ -36,10 +36,9 @@ TEST(NamingRules, LeftOutCharactersTrimmingAndDotNames) {
                {u"..\\..", u"____", u"____"},
                {u"...a", u"...a", u"...a"}};
   for (const auto& c : cases) {
-    EXPECT_EQ(FirefoxName(c.title, NameKind::kFolder), c.firefox)
-        << test::U8(c.title);
-    EXPECT_EQ(ChromeName(c.title, NameKind::kFolder), c.chrome)
-        << test::U8(c.title);
+    EXPECT_EQ(FirefoxName(c.title, NameKind::kFolder) + u"|" +
+                  ChromeName(c.title, NameKind::kFolder),
+              c.firefox + u"|" + c.chrome);
   }
   // File names get ".url" after them and cannot climb out anyway.
   EXPECT_EQ(ChromeName(u"..", NameKind::kFile), u"..");

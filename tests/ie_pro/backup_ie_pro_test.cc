@@ -87,10 +87,12 @@ TEST_F(IeProTest, EarlyFailuresAddTwoAndNullProgressChangesNothing) {
   progress_ = INT32_MAX;
   EXPECT_FALSE(Run(false, "missing"));
   EXPECT_EQ(progress_, INT32_MIN + 1);
-  // A backup folder that cannot be made: no progress at all.
+  // A backup folder that cannot be made, at either level: no progress.
   WriteBytes(dir_.sub("blocked/Bookmarks"), "a file");
+  WriteBytes(dir_.sub("file"), "a file");
   progress_ = 10;
   EXPECT_FALSE(Run(false, "blocked"));
+  EXPECT_FALSE(Run(false, "file"));
   EXPECT_EQ(progress_, 10);
 }
 
