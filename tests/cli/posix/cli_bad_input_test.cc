@@ -9,15 +9,15 @@ namespace marksafe {
 namespace test {
 namespace {
 
+// "$SET", "$PLACES" and "$CHROME": the backup set and the target's files;
+// "$LONG": a path of 240 characters in the set.
 struct BadCase {
-  // Before the run: remove spoil, or write text into it when there is one.
-  // "$SET", "$PLACES" and "$CHROME": the backup set and the target's files;
-  // "$LONG": a path of 240 characters in the set.
-  const char* spoil;
-  const char* text;
   std::string args;  // split at spaces
   int exit_code;
   std::string message;  // a fragment of standard error
+  // Before the run: remove spoil, or write text into it when there is one.
+  const char* spoil = nullptr;
+  const char* text = nullptr;
 };
 
 class CliBadInputTest : public BackupSetTest,
@@ -65,41 +65,42 @@ const char kMissing[] = "the backup folder $SET/missing does not exist";
 INSTANTIATE_TEST_SUITE_P(
     Cases, CliBadInputTest,
     ::testing::Values(
-        BadCase{nullptr, nullptr, "restore $SET/missing --to ie", 1, kMissing},
-        BadCase{nullptr, nullptr, "convert $SET/missing --from ie --to chrome",
-                1, kMissing},
-        BadCase{"$PLACES", "no database", "restore $SET --to firefox", 1,
-                "restore into firefox: $PLACES is not an SQLite database"},
-        BadCase{"$PLACES", "no database", "backup $SET/new --firefox", 1,
-                "backup firefox: $PLACES is not an SQLite database"},
-        BadCase{"$CHROME", "{\"roots\": {",
-                "convert $SET --from ie --to chrome", 1,
-                "convert ie to chrome: $CHROME is not JSON"},
+        BadCase{"restore $SET/missing --to ie", 1, kMissing},
+        BadCase{"convert $SET/missing --from ie --to chrome", 1, kMissing},
+        BadCase{"restore $SET --to firefox", 1,
+                "restore into firefox: $PLACES is not an SQLite database",
+                "$PLACES", "no database"},
+        BadCase{"backup $SET/new --firefox", 1,
+                "backup firefox: $PLACES is not an SQLite database", "$PLACES",
+                "no database"},
+        BadCase{"convert $SET --from ie --to chrome", 1,
+                "convert ie to chrome: $CHROME is not JSON", "$CHROME",
+                "{\"roots\": {"},
         // A browser named but not found fails before any other is written.
-        BadCase{"$PLACES", nullptr, "backup $SET/new --chrome --firefox", 1,
-                "backup firefox: no Firefox profile"},
-        BadCase{"$SET/Bookmarks/Chrome", nullptr, "restore $SET --to chrome", 1,
-                "has no Chrome part (Bookmarks/Chrome); to bring its Internet "
+        BadCase{"backup $SET/new --chrome --firefox", 1,
+                "backup firefox: no Firefox profile", "$PLACES"},
+        BadCase{"restore $SET --to chrome", 1,
+                "no Chrome part (Bookmarks/Chrome); to bring its Internet "
                 "Explorer part over use: marksafe convert DIR --from ie --to "
-                "chrome"},
-        BadCase{"$SET/Bookmarks/Firefox", nullptr,
-                "convert $SET --from firefox --to ie", 1,
-                "has no Firefox part (Bookmarks/Firefox)"},
+                "chrome",
+                "$SET/Bookmarks/Chrome"},
+        BadCase{"convert $SET --from firefox --to ie", 1,
+                "has no Firefox part (Bookmarks/Firefox)",
+                "$SET/Bookmarks/Firefox"},
         // The Firefox part would be folded into the Favorites folder with
         // the rest; without its pos.ini the restore stops before it starts.
-        BadCase{"$SET/Bookmarks/Firefox/pos.ini", nullptr,
-                "restore $SET --to ie", 1, "Bookmarks/Firefox has no pos.ini"},
-        BadCase{"$SET/file", "x", "backup $SET/file", 1,
-                "exists and is not a folder"},
+        BadCase{"restore $SET --to ie", 1, "Bookmarks/Firefox has no pos.ini",
+                "$SET/Bookmarks/Firefox/pos.ini"},
+        BadCase{"backup $SET/file", 1, "exists and is not a folder",
+                "$SET/file", "x"},
         // Room must be left for "/Bookmarks/Favorites" within 259 characters:
         // a root of 240 is too long.
-        BadCase{nullptr, nullptr, "backup $LONG", 1,
+        BadCase{"backup $LONG", 1,
                 "backup: the backup folder path is too long (240 characters"},
-        BadCase{nullptr, nullptr, "", 2, "A subcommand is required"},
-        BadCase{nullptr, nullptr, "restore $SET", 2, "--to is required"},
-        BadCase{nullptr, nullptr, "restore $SET --to opera", 2,
-                "--to: opera not in"},
-        BadCase{nullptr, nullptr, "convert $SET --from ie --to ie", 2,
+        BadCase{"", 2, "A subcommand is required"},
+        BadCase{"restore $SET", 2, "--to is required"},
+        BadCase{"restore $SET --to opera", 2, "--to: opera not in"},
+        BadCase{"convert $SET --from ie --to ie", 2,
                 "--from and --to name the same browser"}));
 
 }  // namespace
