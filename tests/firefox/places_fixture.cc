@@ -130,13 +130,6 @@ std::string PlacesDb::Snapshot() {
   return out;
 }
 
-ScopedHandle::ScopedHandle(const std::string& places_path)
-    : handle_(init_bookmark(Ms(U16(places_path)))) {}
-
-ScopedHandle::~ScopedHandle() {
-  if (handle_ != nullptr) release_bookmark(handle_);
-}
-
 void WriteUrlFile(const std::string& path, const std::string& url) {
   MakeDirs(std::filesystem::u8path(path).parent_path().u8string());
   platform::WriteProfileString(u"InternetShortcut", u"URL", U16(url),

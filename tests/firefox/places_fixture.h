@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "marksafe/marksafe.h"
+#include "support/test_support.h"
 
 struct sqlite3;
 
@@ -51,8 +52,9 @@ class PlacesDb {
 // A places handle on a fixture, released at the end of the scope.
 class ScopedHandle {
  public:
-  explicit ScopedHandle(const std::string& places_path);
-  ~ScopedHandle();
+  explicit ScopedHandle(const std::string& places_path)
+      : handle_(init_bookmark(Ms(U16(places_path)))) {}
+  ~ScopedHandle() { release_bookmark(handle_); }
   ms_places_handle get() const { return handle_; }
 
  private:

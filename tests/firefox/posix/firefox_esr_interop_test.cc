@@ -33,12 +33,11 @@ bool RunFirefox(const test::TempDir& dir) {
   pid_t pid = fork();
   if (pid == 0) {
     setenv("HOME", dir.sub("home").c_str(), 1);
-    const std::string profile = dir.sub("profile");
-    const std::string shot = dir.sub("shot.png");
     // A visit to a local page makes Firefox open its places store.
-    const std::string page = "file://" + dir.sub("page.html");
     execl(kFirefox, "firefox-esr", "--headless", "--no-remote", "--profile",
-          profile.c_str(), "--screenshot", shot.c_str(), page.c_str(),
+          dir.sub("profile").c_str(), "--screenshot",
+          dir.sub("shot.png").c_str(),
+          ("file://" + dir.sub("page.html")).c_str(),
           static_cast<char*>(nullptr));
     _exit(127);
   }
@@ -62,7 +61,6 @@ TEST(FirefoxEsrInterop, FirefoxKeepsWhatWasRestoredIntoItsStore) {
   test::WriteBytes(dir.sub("page.html"), "<p>marksafe</p>");
   ASSERT_TRUE(RunFirefox(dir)) << "Firefox did not make its profile";
   const std::string places = dir.sub("profile/places.sqlite");
-  ASSERT_TRUE(test::Exists(places));
 
   test::WriteUrlFile(dir.sub("src/Upper.url"), "HTTP://Example.COM/Upper");
   test::WriteUrlFile(dir.sub("src/Sub/Cafe.url"),
@@ -71,15 +69,11 @@ TEST(FirefoxEsrInterop, FirefoxKeepsWhatWasRestoredIntoItsStore) {
                      "https://www.mozilla.org/about/");
   {
     test::ScopedHandle handle(places);
-    ASSERT_NE(handle.get(), nullptr);
     ASSERT_TRUE(import_2_firefox(handle.get(), test::Ms(dir.u16("src")),
                                  test::Ms(u"From marksafe"), 0));
   }
-  std::vector<std::string> written;
-  {
-    test::PlacesDb db(places, test::PlacesDb::Layout::kExisting);
-    written = db.Rows(kWritten);
-  }
+  const std::vector<std::string> written =
+      test::PlacesDb(places, test::PlacesDb::Layout::kExisting).Rows(kWritten);
   ASSERT_EQ(written.size(), 5u);
 
   ASSERT_TRUE(RunFirefox(dir)) << "Firefox did not open the store again";

@@ -4,8 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
-#include <memory>
+#include <future>
 #include <thread>
 
 #include "firefox/places_fixture.h"
@@ -13,43 +12,27 @@
 
 namespace marksafe {
 namespace test {
-namespace {
-
-const wchar_t kFirefoxClass[] = L"MozillaUIWindowClass";
-
-LRESULT CALLBACK FakeFirefoxProc(HWND window, UINT message, WPARAM w,
-                                 LPARAM l) {
-  if (message != WM_DESTROY) return DefWindowProcW(window, message, w, l);
-  PostQuitMessage(0);
-  return 0;
-}
-
-}  // namespace
 
 FakeFirefox::FakeFirefox(const std::string& /*folder*/) {
-  struct State {
-    std::atomic<HWND> window{nullptr};
-    std::atomic<bool> ready{false};
-  };
-  auto state = std::make_shared<State>();
-  std::thread([state] {
+  std::promise<HWND> made;
+  std::future<HWND> window = made.get_future();
+  std::thread([made = std::move(made)]() mutable {
     WNDCLASSW wc = {};
-    wc.lpfnWndProc = FakeFirefoxProc;
+    wc.lpfnWndProc = DefWindowProcW;  // a closed window is destroyed
     wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kFirefoxClass;
+    wc.lpszClassName = L"MozillaUIWindowClass";
     RegisterClassW(&wc);  // fails harmlessly when registered already
-    HWND window =
-        CreateWindowExW(0, kFirefoxClass, L"Firefox", WS_OVERLAPPEDWINDOW, 0, 0,
-                        100, 100, nullptr, nullptr, wc.hInstance, nullptr);
-    state->window.store(window);
-    state->ready.store(true);
+    HWND handle =
+        CreateWindowExW(0, wc.lpszClassName, L"Firefox", WS_OVERLAPPEDWINDOW, 0,
+                        0, 100, 100, nullptr, nullptr, wc.hInstance, nullptr);
+    made.set_value(handle);
+    // Serves the window until it is gone (then GetMessage fails).
     MSG message;
-    while (window != nullptr && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    while (handle != nullptr && GetMessageW(&message, handle, 0, 0) > 0) {
       DispatchMessageW(&message);
     }
   }).detach();
-  while (!state->ready.load()) std::this_thread::yield();
-  window_ = state->window.load();
+  window_ = window.get();
   EXPECT_NE(window_, nullptr) << "the fake firefox window was not created";
 }
 
