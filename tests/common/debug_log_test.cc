@@ -2,6 +2,7 @@
 #include "common/debug_log.h"
 
 #include <string>
+#include <vector>
 
 #include "common/backup_set.h"
 #include "gtest/gtest.h"
@@ -18,9 +19,9 @@ TEST(DebugFormatter, FixedFormatterCutsAt511UnitsAndKeepsLastError) {
   DebugLogFixed(u"[backup_ie] Create directory: %s fail",
                 std::u16string(2000, u'p'));
   EXPECT_EQ(platform::GetLastError(), 1234u);
-  ASSERT_EQ(log.lines().size(), 1u);
-  EXPECT_EQ(log.lines()[0],
-            u"[backup_ie] Create directory: " + std::u16string(481, u'p'));
+  EXPECT_EQ(log.lines(),
+            std::vector<std::u16string>{u"[backup_ie] Create directory: " +
+                                        std::u16string(481, u'p')});
   EXPECT_EQ(FormatMessage(5, u"abc%sdef", u"xy"), u"abcxy");
 }
 
