@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "common/locators.h"
 #include "marksafe/marksafe.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_api.h"
+#include "support/test_support.h"
 
 namespace marksafe {
 namespace {
@@ -23,10 +23,7 @@ std::wstring ShellPath(int csidl) {
   return buffer;
 }
 
-void Touch(const fs::path& file) {
-  fs::create_directories(file.parent_path());
-  std::ofstream(file) << "x";
-}
+void Touch(const fs::path& file) { test::WriteBytes(file.u8string(), "x"); }
 
 // Removes a folder tree at the end of a test, so that the user profile is
 // left as the test found it.
