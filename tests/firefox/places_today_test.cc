@@ -41,8 +41,6 @@ TEST(PlacesKeys, UrlHashGuidsAndHostsAreFirefoxs) {
 
 class TodayStoreTest : public ::testing::Test {
  protected:
-  explicit TodayStoreTest(PlacesDb::Layout layout = PlacesDb::Layout::kToday)
-      : db_(dir_.sub("profile/places.sqlite"), layout) {}
   std::string Src(const std::string& relative) {
     return dir_.sub("src/" + relative);
   }
@@ -52,7 +50,7 @@ class TodayStoreTest : public ::testing::Test {
     return import_2_firefox(handle.get(), Ms(U16(Src(""))), Ms(title), 0);
   }
   test::TempDir dir_;
-  PlacesDb db_;
+  PlacesDb db_{dir_.sub("profile/places.sqlite"), PlacesDb::Layout::kToday};
 };
 
 TEST_F(TodayStoreTest, RestoreWritesEveryColumnFirefoxNeeds) {
