@@ -1,10 +1,12 @@
-// The road of a Firefox backup and restore, the cross-imports from a backup
-// set holding all three parts, and the copy of a Firefox backup into a
-// folder.
-#include "firefox/places_restore.h"
-
+// Writing into the store of today's Firefox (every column it needs, the URL
+// hash and guids it computes, shared places, URLs in Firefox's form, no write
+// while Firefox holds the profile or the store); the road of a backup and
+// restore, the cross-imports from a backup set of all three parts, and the
+// copy of a Firefox backup into a folder.
 #include <gtest/gtest.h>
 
+#include "firefox/places_keys.h"
+#include "firefox/places_restore.h"
 #include "places_fixture.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
@@ -13,8 +15,199 @@ namespace marksafe {
 namespace {
 
 using test::Ms;
+using test::PlacesDb;
 using test::U16;
 using Rows = std::vector<std::string>;
+
+TEST(PlacesKeys, UrlHashGuidsAndHostsAreFirefoxs) {
+  EXPECT_EQ(firefox::UrlHash("http://www.example.com"), 0x72262C1A3496);
+  EXPECT_EQ(
+      firefox::UrlHash("https://github.com/mozilla/application-services/"),
+      0x2B12E7BD7FCD);
+  EXPECT_EQ(firefox::UrlHash("place:transition=7&sort=4"), 0xF434AC2B2DAF);
+  EXPECT_EQ(firefox::UrlHash("www.example.com"), 0x8B149337);
+  // Only the first 1500 bytes count; a ":" after byte 50 names no scheme.
+  const std::string long_url = "https://x/" + std::string(1490, 'a');
+  EXPECT_EQ(firefox::UrlHash(long_url), firefox::UrlHash(long_url + "tail"));
+  EXPECT_LT(firefox::UrlHash(std::string(50, 'a') + ":b"), int64_t{1} << 32);
+  // Enough guids that every character of the alphabet shows up.
+  for (int i = 0; i < 200; ++i) {
+    std::string guid;
+    ASSERT_TRUE(firefox::NewGuid(&guid) && firefox::IsGuid(guid)) << guid;
+  }
+  EXPECT_FALSE(firefox::IsGuid("menu_______"));
+  EXPECT_FALSE(firefox::IsGuid("abc+defghijk"));
+  EXPECT_EQ(firefox::ReversedHost("https://User@WWW.Mozilla.org:8080/x"),
+            "gro.allizom.www.");
+  EXPECT_EQ(firefox::ReversedHost("place:sort=4"), "");
+}
+
+class TodayStoreTest : public ::testing::Test {
+ protected:
+  std::string Src(const std::string& relative) {
+    return dir_.sub("src/" + relative);
+  }
+  // import_2_firefox of src/ into a folder titled title under the menu.
+  bool Import(const std::u16string& title) {
+    test::ScopedHandle handle(db_.path());
+    return import_2_firefox(handle.get(), Ms(U16(Src(""))), Ms(title), 0);
+  }
+  test::TempDir dir_;
+  PlacesDb db_{dir_.sub("profile/places.sqlite"), PlacesDb::Layout::kToday};
+};
+
+TEST_F(TodayStoreTest, RestoreWritesEveryColumnFirefoxNeeds) {
+  const std::string backup = dir_.sub("backup/");
+  const std::string url = "http://news.example/today";
+  test::WriteBytes(backup + "pos.ini",
+                   "[Menu]\r\nMain=Menu\r\nOthers=Unsorted\r\n");
+  test::WriteUrlFile(backup + "Menu/News/Daily.url", url);
+  test::WriteUrlFile(backup + "Unsorted/Later.url", "https://later.example/");
+  {
+    test::ScopedHandle handle(db_.path());
+    ASSERT_TRUE(import_2_firefox_from_bk(handle.get(), Ms(U16(backup)), false));
+  }
+  // The folder follows the default bookmarks' folder 7 in the menu.
+  const int64_t news = db_.FolderId(2, "News");
+  EXPECT_EQ(db_.Value("select type, fk, parent, position, dateAdded, "
+                      "lastModified, syncStatus, syncChangeCounter, "
+                      "length(guid) from moz_bookmarks where id=" +
+                      std::to_string(news)),
+            "2|NULL|2|1|1248279149000000|1248279149000000|0|1|12");
+  EXPECT_EQ(db_.LinksIn(news), Rows{"Daily|" + url});
+  EXPECT_EQ(db_.LinksIn(5), Rows{"Later|https://later.example/"});
+  const std::string where = " from moz_places where url='" + url + "'";
+  EXPECT_EQ(
+      db_.Value("select foreign_count, frecency, length(guid), "
+                "url_hash, rev_host" +
+                where),
+      "1|-1|12|" + std::to_string(firefox::UrlHash(url)) + "|elpmaxe.swen.");
+  EXPECT_EQ(db_.Value("select type, position, dateAdded, lastModified, "
+                      "length(guid) from moz_bookmarks where fk=(select id" +
+                      where + ")"),
+            "1|0|1248279149000000|1248279149000000|12");
+  EXPECT_EQ(db_.Value("PRAGMA journal_mode"), "wal");  // as Firefox set it
+}
+
+// URLs are stored and compared in the form Firefox's parser gives them, and
+// a place is shared by the bookmarks of its URL, which it counts.
+TEST_F(TodayStoreTest, UrlsInFirefoxsFormAndSharedPlaces) {
+  test::WriteUrlFile(Src("Upper.url"), "HTTP://Example.COM");
+  test::WriteUrlFile(Src("Same.url"), "http://example.com:80/");
+  test::WriteUrlFile(Src("Cafe.url"), "http://caf\xC3\xA9.example/a b");
+  // The place of one of Firefox's default bookmarks.
+  test::WriteUrlFile(Src("About.url"), "HTTPS://WWW.MOZILLA.ORG/about/");
+  test::WriteUrlFile(Src("Broken.url"), "http://bad host/x");
+  const int64_t places = db_.Count("select * from moz_places");
+  test::LogCapture log;
+  ASSERT_TRUE(Import(u"First"));
+  ASSERT_TRUE(Import(u"Second"));
+  // Same.url comes before Upper.url, whose address is the same.
+  EXPECT_EQ(
+      db_.LinksIn(db_.FolderId(2, "Second")),
+      (Rows{"About|https://www.mozilla.org/about/", "Broken|http://bad host/x",
+            "Cafe|http://xn--caf-dma.example/a%20b",
+            "Same|http://example.com/"}));
+  EXPECT_TRUE(log.Contains("http://bad host/x")) << log.Joined();
+  EXPECT_EQ(db_.Count("select * from moz_places"), places + 3);
+  EXPECT_EQ(db_.Value("select foreign_count from moz_places where "
+                      "url='https://www.mozilla.org/about/'"),
+            "3");
+  EXPECT_EQ(db_.Count("select p.id from moz_places p where p.foreign_count "
+                      "!= (select count(*) from moz_bookmarks b where "
+                      "b.fk=p.id)"),
+            0);
+  // Nor is a link added again whose URL the store holds in another form.
+  db_.Exec(
+      "update moz_places set url='HTTP://Example.COM' where "
+      "url='http://example.com/'");
+  const std::string snapshot = db_.Snapshot();
+  ASSERT_TRUE(Import(u"Second"));
+  EXPECT_EQ(db_.Snapshot(), snapshot);
+}
+
+// Running Firefox holds its profile (its lock in the profile folder) and its
+// store: nothing is written then, and the reason is named.
+TEST_F(TodayStoreTest, NoWriteWhileFirefoxHoldsTheProfileOrTheStore) {
+  test::WriteUrlFile(Src("One.url"), "http://one.example/");
+  const std::string snapshot = db_.Snapshot();
+  test::LogCapture log;
+  {
+    test::HeldProfile held(dir_.sub("profile"));
+    EXPECT_FALSE(Import(u"Locked"));
+    EXPECT_TRUE(log.Contains("holds the profile")) << log.Joined();
+  }
+  {  // the profile was free when the handle was made; then a writer came
+    test::ScopedHandle handle(db_.path());
+    db_.Exec("BEGIN IMMEDIATE");
+    EXPECT_FALSE(
+        import_2_firefox(handle.get(), Ms(U16(Src(""))), Ms(u"Busy"), 0));
+    EXPECT_TRUE(log.Contains("is locked")) << log.Joined();
+    db_.Exec("ROLLBACK");
+  }
+  // Firefox's exclusive lock keeps even the schema from being read.
+  db_.Exec("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT;");
+  EXPECT_FALSE(Import(u"Exclusive"));
+  db_.Exec("PRAGMA locking_mode=NORMAL; select count(*) from moz_places;");
+  EXPECT_EQ(db_.Snapshot(), snapshot);
+  EXPECT_TRUE(Import(u"Free"));
+}
+
+// One transaction per import: a row that is refused fails alone, a failure
+// that ends the transaction leaves nothing behind, on either store.
+TEST(ImportTransaction, RefusedRowFailsAloneAbortLeavesNothing) {
+  for (auto layout : {PlacesDb::Layout::kOld, PlacesDb::Layout::kToday}) {
+    SCOPED_TRACE(layout == PlacesDb::Layout::kOld ? "old" : "today");
+    test::TempDir dir;
+    PlacesDb db(dir.sub("places.sqlite"), layout);
+    for (const char* i : {"0", "1", "2", "3", "4"}) {
+      test::WriteUrlFile(dir.sub("src/L") + i + ".url",
+                         std::string("http://l") + i + ".example/");
+    }
+    const std::u16string src = U16(dir.sub("src"));
+    db.Exec(
+        "CREATE TRIGGER refuse BEFORE INSERT ON moz_places WHEN "
+        "new.url='http://l2.example/' BEGIN SELECT RAISE(ABORT, 'no'); "
+        "END;");
+    test::ScopedHandle handle(db.path());
+    test::LogCapture log;
+    EXPECT_FALSE(import_2_firefox(handle.get(), Ms(src), Ms(u"Partly"), 0));
+    EXPECT_TRUE(log.Contains("InsertURL execute fail:4313")) << log.Joined();
+    EXPECT_EQ(db.LinksIn(db.FolderId(2, "Partly")).size(), 4u);
+
+    db.Exec(
+        "DROP TRIGGER refuse; CREATE TRIGGER stop BEFORE INSERT ON "
+        "moz_bookmarks WHEN new.title='L3' BEGIN SELECT RAISE(ROLLBACK, "
+        "'no'); END;");
+    const std::string snapshot = db.Snapshot();
+    EXPECT_FALSE(import_2_firefox(handle.get(), Ms(src), Ms(u"Whole"), 0));
+    // Read at once: the system's calls made by the checks below change it.
+    EXPECT_EQ(marksafe_last_error(), 4313u);
+    EXPECT_TRUE(log.Contains("nothing of it was written")) << log.Joined();
+    EXPECT_EQ(db.Snapshot(), snapshot);
+    db.Exec("DROP TRIGGER stop;");  // the handle stays usable
+    EXPECT_TRUE(import_2_firefox(handle.get(), Ms(src), Ms(u"Whole"), 0));
+    EXPECT_EQ(db.LinksIn(db.FolderId(2, "Whole")).size(), 5u);
+  }
+}
+
+// The look-ups of one call see a folder an earlier part of it created.
+TEST_F(TodayStoreTest, LookUpsSeeWhatTheSameCallAdded) {
+  const std::string set = dir_.sub("set/Bookmarks/");
+  test::WriteBytes(set + "Firefox/pos.ini",
+                   "[Menu]\r\nMain=Bookmarks Menu\r\nOthers=Unsorted\r\n");
+  test::MakeDirs(set + "Firefox/Unsorted");
+  test::WriteUrlFile(set + "Firefox/Bookmarks Menu/Imported from IE/a.url",
+                     "http://both.example/");
+  test::WriteUrlFile(set + "Favorites/b.url", "http://BOTH.example/");
+  test::ScopedHandle handle(db_.path());
+  int32_t progress = 0;
+  ASSERT_TRUE(restore_firefox_pro(handle.get(), Ms(dir_.u16("set")), true, 0, 0,
+                                  0, 0, &progress));
+  EXPECT_EQ(db_.FoldersIn(2), (Rows{"Mozilla Firefox", "Imported from IE"}));
+  EXPECT_EQ(db_.LinksIn(db_.FolderId(2, "Imported from IE")),
+            Rows{"a|http://both.example/"});
+}
 
 // A backup set whose Firefox part is what backup_firefox wrote from a store
 // with a menu folder and an unsorted link, beside a Favorites and a Chrome
