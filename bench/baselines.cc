@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "collection.h"
+#include "sqlite_handles.h"
 
 namespace bench {
 namespace {
@@ -123,15 +124,6 @@ bool ReadAndWriteTree(const std::string& source,
 }
 
 namespace {
-
-struct DbCloser {
-  void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-struct StmtCloser {
-  void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using Db = std::unique_ptr<sqlite3, DbCloser>;
-using Stmt = std::unique_ptr<sqlite3_stmt, StmtCloser>;
 
 Db Open(const std::string& file) {
   sqlite3* raw = nullptr;

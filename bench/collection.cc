@@ -11,6 +11,8 @@
 #include <set>
 #include <sstream>
 
+#include "sqlite_handles.h"
+
 namespace bench {
 namespace {
 
@@ -261,15 +263,6 @@ const char kPlacesSchema[] =
     "INSERT INTO moz_bookmarks(id,type,parent,position,title) VALUES"
     "(1,2,0,0,''),(2,2,1,0,'menu'),(3,2,1,1,'toolbar'),(4,2,1,2,'tags'),"
     "(5,2,1,3,'unfiled');";
-
-struct DbCloser {
-  void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-struct StmtCloser {
-  void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using Db = std::unique_ptr<sqlite3, DbCloser>;
-using Stmt = std::unique_ptr<sqlite3_stmt, StmtCloser>;
 
 Db OpenNew(const std::string& file) {
   std::remove(file.c_str());
