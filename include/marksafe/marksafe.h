@@ -250,6 +250,14 @@ MARKSAFE_API void marksafe_set_debug_sink(void (*sink)(const MS_CHAR* line,
                                           void* ctx);
 /* The library version, for example "0.1.0". */
 MARKSAFE_API const char* marksafe_version(void);
+/* What the last export that backs up, restores or converts bookmarks did on
+   the calling thread, as UTF-8 JSON: {"operation", "lost", "roots": [{"root",
+   "label", "source", "added", "present", "not_carried", "failed"}],
+   "problems": [{"path", "url", "reason", "lost"}]}, each count an object of
+   "links", "folders" and "separators". "lost" is true when something the
+   target could hold was not written. Never null; the text stays valid until
+   the next export call on the same thread. */
+MARKSAFE_API const char* marksafe_last_report(void);
 
 #ifdef __cplusplus
 }

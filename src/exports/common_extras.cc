@@ -1,7 +1,9 @@
 // The library's own extras: last error, debug sink and version.
 #include <atomic>
+#include <string>
 
 #include "common/debug_log.h"
+#include "model/report.h"
 #include "exports/export_util.h"
 #include "marksafe/marksafe.h"
 #include "platform/platform.h"
@@ -38,5 +40,15 @@ MARKSAFE_API void marksafe_set_debug_sink(void (*sink)(const MS_CHAR* line,
 }
 
 MARKSAFE_API const char* marksafe_version(void) { return "0.1.0"; }
+
+MARKSAFE_API const char* marksafe_last_report(void) {
+  thread_local std::string text;
+  try {
+    text = marksafe::model::ReportJson(marksafe::model::CurrentReport());
+  } catch (...) {
+    text = "{}";
+  }
+  return text.c_str();
+}
 
 }  // extern "C"

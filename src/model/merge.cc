@@ -1,0 +1,251 @@
+#include "model/merge.h"
+
+#include <unordered_map>
+#include <utility>
+
+#include "common/text.h"
+#include "common/url_normalize.h"
+
+namespace marksafe {
+namespace model {
+
+Capabilities FirefoxCapabilities() { return Capabilities{}; }
+
+Capabilities ChromeCapabilities() {
+  Capabilities caps;
+  caps.separators = false;
+  caps.tags = false;
+  caps.place_queries = false;
+  return caps;
+}
+
+Capabilities FavoritesCapabilities() { return ChromeCapabilities(); }
+
+namespace {
+
+bool IsPlaceQuery(const std::u16string& url) {
+  static const std::u16string kScheme = u"place:";
+  if (url.size() < kScheme.size()) return false;
+  for (size_t i = 0; i < kScheme.size(); ++i) {
+    char16_t c = url[i];
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    if (c != kScheme[i]) return false;
+  }
+  return true;
+}
+
+// What one target folder held before the merge touched it, and how much of
+// it the source has matched so far.
+struct FolderState {
+  // URL key -> links with it in the target not yet matched.
+  std::unordered_map<std::u16string, int> unmatched_links;
+  // Title -> the target's folders of that title, in order, and how many
+  // have been matched.
+  std::unordered_map<std::u16string, std::pair<std::vector<ItemId>, size_t>>
+      folders;
+  int unmatched_separators = 0;
+};
+
+class Merger {
+ public:
+  Merger(const Tree& source, Tree* target, const MergeOptions& options,
+         RootReport* root_report, Report* report)
+      : source_(source),
+        target_(target),
+        options_(options),
+        root_report_(root_report),
+        report_(report),
+        now_(options.now != 0 ? options.now : Now()) {}
+
+  void Run(ItemId from, ItemId into) {
+    // Pairs of (source folder, target folder) still to merge; each source
+    // folder is visited once, so the walk needs no recursion.
+    std::vector<std::pair<ItemId, ItemId>> pending;
+    pending.emplace_back(from, into);
+    while (!pending.empty()) {
+      const auto [source_folder, target_folder] = pending.back();
+      pending.pop_back();
+      MergeFolder(source_folder, target_folder, &pending);
+    }
+  }
+
+ private:
+  std::u16string UrlKey(const std::u16string& url) const {
+    return options_.url_key ? options_.url_key(url) : NormalizedOrSelf(url);
+  }
+
+  bool Excluded(const std::u16string& title) const {
+    if (EqualsNoCase(title, u".Quillbay")) return true;
+    for (const std::u16string& name : options_.excluded_folders) {
+      if (EqualsNoCase(title, name)) return true;
+    }
+    return false;
+  }
+
+  FolderState Index(ItemId folder) const {
+    FolderState state;
+    for (ItemId child : target_->at(folder).children) {
+      const Item& item = target_->at(child);
+      switch (item.kind) {
+        case ItemKind::kLink:
+          ++state.unmatched_links[UrlKey(item.url)];
+          break;
+        case ItemKind::kFolder:
+          state.folders[item.title].first.push_back(child);
+          break;
+        case ItemKind::kSeparator:
+          ++state.unmatched_separators;
+          break;
+      }
+    }
+    return state;
+  }
+
+  void NotCarried(ItemId source_item, const char* reason) {
+    const Item& item = source_.at(source_item);
+    if (root_report_ != nullptr) {
+      CountItem(item.kind, &root_report_->not_carried);
+    }
+    if (report_ != nullptr) {
+      report_->problems.push_back(
+          Problem{source_.PathOf(source_item), item.url, reason, false});
+    }
+  }
+
+  void CountSource(ItemKind kind) {
+    if (root_report_ != nullptr) CountItem(kind, &root_report_->source);
+  }
+  void CountPresent(ItemKind kind) {
+    if (root_report_ != nullptr) CountItem(kind, &root_report_->present);
+  }
+
+  // Appends a copy of the source item (without children) to the target
+  // folder. kNoItem when the target refuses it (too deep).
+  ItemId Append(ItemId target_folder, const Item& from) {
+    Item copy;
+    copy.kind = from.kind;
+    copy.title = from.title;
+    copy.url = from.url;
+    copy.date_added = from.date_added != 0 ? from.date_added : now_;
+    copy.last_modified =
+        from.last_modified != 0 ? from.last_modified : copy.date_added;
+    if (options_.capabilities.tags) {
+      copy.tags = from.tags;
+      copy.keyword = from.keyword;
+    }
+    copy.added = true;
+    return target_->Add(target_folder, std::move(copy));
+  }
+
+  void Refused(ItemId source_item) {
+    const Item& item = source_.at(source_item);
+    // Everything below a folder that cannot be made is lost with it.
+    Counts lost;
+    CountItem(item.kind, &lost);
+    if (item.kind == ItemKind::kFolder) lost += CountBelow(source_, source_item);
+    if (root_report_ != nullptr) {
+      root_report_->failed += lost;
+      if (item.kind == ItemKind::kFolder) {
+        root_report_->source += CountBelow(source_, source_item);
+      }
+    }
+    if (report_ != nullptr) {
+      report_->problems.push_back(Problem{
+          source_.PathOf(source_item), item.url,
+          "would lie deeper than " + std::to_string(kMaxDepth) +
+              " folder levels",
+          true});
+    }
+  }
+
+  void MergeFolder(ItemId source_folder, ItemId target_folder,
+                   std::vector<std::pair<ItemId, ItemId>>* pending) {
+    FolderState state = Index(target_folder);
+    std::vector<std::pair<ItemId, ItemId>> sub_folders;
+    for (ItemId child : source_.at(source_folder).children) {
+      const Item& item = source_.at(child);
+      if (item.kind == ItemKind::kFolder && Excluded(item.title)) continue;
+      CountSource(item.kind);
+      switch (item.kind) {
+        case ItemKind::kSeparator: {
+          if (!options_.capabilities.separators) {
+            NotCarried(child, "separator");
+            break;
+          }
+          if (state.unmatched_separators > 0) {
+            --state.unmatched_separators;
+            CountPresent(item.kind);
+            break;
+          }
+          if (Append(target_folder, item) == kNoItem) Refused(child);
+          break;
+        }
+        case ItemKind::kLink: {
+          if (!options_.capabilities.place_queries && IsPlaceQuery(item.url)) {
+            NotCarried(child, "place: query");
+            break;
+          }
+          int& unmatched = state.unmatched_links[UrlKey(item.url)];
+          if (unmatched > 0) {
+            --unmatched;
+            CountPresent(item.kind);
+            break;
+          }
+          if (Append(target_folder, item) == kNoItem) {
+            Refused(child);
+            break;
+          }
+          if (!options_.capabilities.tags &&
+              (!item.tags.empty() || !item.keyword.empty())) {
+            // The link arrives; its tags and keyword cannot.
+            if (report_ != nullptr) {
+              report_->problems.push_back(Problem{
+                  source_.PathOf(child), item.url,
+                  item.tags.empty() ? "keyword" : "tags", false});
+            }
+          }
+          break;
+        }
+        case ItemKind::kFolder: {
+          auto& same_title = state.folders[item.title];
+          ItemId match = kNoItem;
+          if (same_title.second < same_title.first.size()) {
+            match = same_title.first[same_title.second++];
+            CountPresent(item.kind);
+          } else {
+            match = Append(target_folder, item);
+            if (match == kNoItem) {
+              Refused(child);
+              break;
+            }
+          }
+          sub_folders.emplace_back(child, match);
+          break;
+        }
+      }
+    }
+    // Visited in order: pending is a stack, so push them reversed.
+    for (auto it = sub_folders.rbegin(); it != sub_folders.rend(); ++it) {
+      pending->push_back(*it);
+    }
+  }
+
+  const Tree& source_;
+  Tree* target_;
+  const MergeOptions& options_;
+  RootReport* root_report_;
+  Report* report_;
+  Time now_;
+};
+
+}  // namespace
+
+void Merge(const Tree& source, ItemId from, Tree* target, ItemId into,
+           const MergeOptions& options, RootReport* root_report,
+           Report* report) {
+  if (target == nullptr || from == kNoItem || into == kNoItem) return;
+  Merger(source, target, options, root_report, report).Run(from, into);
+}
+
+}  // namespace model
+}  // namespace marksafe

@@ -1,0 +1,74 @@
+#include "model/report.h"
+
+#include <json/json.h>
+
+#include <memory>
+
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace model {
+namespace {
+
+thread_local Report t_report;
+
+Json::Value CountsJson(const Counts& counts) {
+  Json::Value value(Json::objectValue);
+  value["links"] = Json::Int64(counts.links);
+  value["folders"] = Json::Int64(counts.folders);
+  value["separators"] = Json::Int64(counts.separators);
+  return value;
+}
+
+}  // namespace
+
+bool Report::AnythingLost() const {
+  for (const Problem& problem : problems) {
+    if (problem.lost) return true;
+  }
+  for (const RootReport& root : roots) {
+    if (root.failed.total() > 0) return true;
+  }
+  return false;
+}
+
+Report& CurrentReport() { return t_report; }
+
+ReportScope::ReportScope(const char* operation) {
+  t_report = Report();
+  t_report.operation = operation;
+}
+
+std::string ReportJson(const Report& report) {
+  Json::Value root(Json::objectValue);
+  root["operation"] = report.operation;
+  root["lost"] = report.AnythingLost();
+  Json::Value& roots = root["roots"] = Json::Value(Json::arrayValue);
+  for (const RootReport& part : report.roots) {
+    Json::Value value(Json::objectValue);
+    value["root"] = part.root;
+    value["label"] = platform::ToUtf8(part.label);
+    value["source"] = CountsJson(part.source);
+    value["added"] = CountsJson(part.added);
+    value["present"] = CountsJson(part.present);
+    value["not_carried"] = CountsJson(part.not_carried);
+    value["failed"] = CountsJson(part.failed);
+    roots.append(std::move(value));
+  }
+  Json::Value& problems = root["problems"] = Json::Value(Json::arrayValue);
+  for (const Problem& problem : report.problems) {
+    Json::Value value(Json::objectValue);
+    value["path"] = platform::ToUtf8(problem.path);
+    value["url"] = platform::ToUtf8(problem.url);
+    value["reason"] = problem.reason;
+    value["lost"] = problem.lost;
+    problems.append(std::move(value));
+  }
+  Json::StreamWriterBuilder builder;
+  builder["indentation"] = "";
+  builder["emitUTF8"] = true;
+  return Json::writeString(builder, root);
+}
+
+}  // namespace model
+}  // namespace marksafe

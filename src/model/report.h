@@ -1,0 +1,71 @@
+// What a backup, restore or conversion did, root by root, and every item it
+// could not carry. Each export that moves bookmarks fills one Report; the
+// last one of the calling thread is handed to the host as JSON
+// (marksafe_last_report), which is how the command-line program prints
+// honest counts.
+#ifndef MARKSAFE_MODEL_REPORT_H_
+#define MARKSAFE_MODEL_REPORT_H_
+
+#include <string>
+#include <vector>
+
+#include "model/bookmark_tree.h"
+
+namespace marksafe {
+namespace model {
+
+struct RootReport {
+  std::string root;        // RootKey, or the name of a target folder
+  std::u16string label;    // the folder it was read from or written into
+  Counts source;           // what the source held
+  Counts added;            // written anew
+  Counts present;          // already in the target (not written again)
+  Counts not_carried;      // the target cannot hold them
+  Counts failed;           // could be held, but writing them failed
+};
+
+struct Problem {
+  std::u16string path;     // Tree::PathOf the item
+  std::u16string url;
+  std::string reason;      // "separator", "tags", "place: query",
+                           // "write failed: ...", ...
+  bool lost = false;       // the target could have held it: data was lost
+};
+
+struct Report {
+  std::string operation;   // the export's name
+  std::vector<RootReport> roots;
+  std::vector<Problem> problems;
+
+  RootReport* AddRoot(std::string root, std::u16string label) {
+    roots.push_back(RootReport{std::move(root), std::move(label), {}, {}, {},
+                               {}, {}});
+    return &roots.back();
+  }
+  bool AnythingLost() const;
+};
+
+// The calling thread's current report. ReportScope starts a fresh one for
+// one export call; everything below adds to it.
+Report& CurrentReport();
+
+class ReportScope {
+ public:
+  explicit ReportScope(const char* operation);
+  ReportScope(const ReportScope&) = delete;
+  ReportScope& operator=(const ReportScope&) = delete;
+};
+
+// The report as UTF-8 JSON:
+// {"operation": "...", "lost": bool,
+//  "roots": [{"root": "...", "label": "...", "source": {"links": n,
+//             "folders": n, "separators": n}, "added": {...}, "present":
+//             {...}, "not_carried": {...}, "failed": {...}}],
+//  "problems": [{"path": "...", "url": "...", "reason": "...", "lost":
+//                bool}]}
+std::string ReportJson(const Report& report);
+
+}  // namespace model
+}  // namespace marksafe
+
+#endif  // MARKSAFE_MODEL_REPORT_H_

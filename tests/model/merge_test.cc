@@ -1,0 +1,183 @@
+// The bookmark tree and the merge rules every restore and conversion uses.
+#include "model/merge.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace marksafe {
+namespace model {
+namespace {
+
+Item Link(const std::u16string& title, const std::u16string& url,
+          Time added = 0) {
+  Item item;
+  item.kind = ItemKind::kLink;
+  item.title = title;
+  item.url = url;
+  item.date_added = added;
+  return item;
+}
+
+Item Folder(const std::u16string& title) {
+  Item item;
+  item.title = title;
+  return item;
+}
+
+Item Separator() {
+  Item item;
+  item.kind = ItemKind::kSeparator;
+  return item;
+}
+
+// One line per item below folder: depth, kind and title or URL.
+std::vector<std::u16string> Shape(const Tree& tree, ItemId folder) {
+  std::vector<std::u16string> lines;
+  tree.ForEachBelow(folder, [&](ItemId id) {
+    const Item& item = tree.at(id);
+    std::u16string line(static_cast<size_t>(item.depth), u' ');
+    switch (item.kind) {
+      case ItemKind::kFolder: line += u"[" + item.title + u"]"; break;
+      case ItemKind::kLink: line += item.title + u" " + item.url; break;
+      case ItemKind::kSeparator: line += u"---"; break;
+    }
+    lines.push_back(line);
+  });
+  return lines;
+}
+
+// A toolbar with duplicates of every kind the matching must keep apart.
+Tree Source() {
+  Tree tree;
+  const ItemId bar = tree.AddRoot(Root::kToolbar, u"toolbar");
+  EXPECT_NE(tree.Add(bar, Link(u"b", u"https://b.example/", 2000)), kNoItem);
+  EXPECT_NE(tree.Add(bar, Separator()), kNoItem);
+  EXPECT_NE(tree.Add(bar, Link(u"a", u"https://a.example/", 1000)), kNoItem);
+  EXPECT_NE(tree.Add(bar, Link(u"a again", u"https://a.example/")), kNoItem);
+  EXPECT_NE(tree.Add(bar, Separator()), kNoItem);
+  const ItemId first = tree.Add(bar, Folder(u"News"));
+  EXPECT_NE(tree.Add(first, Link(u"one", u"https://one.example/")), kNoItem);
+  const ItemId second = tree.Add(bar, Folder(u"News"));
+  EXPECT_NE(tree.Add(second, Link(u"two", u"https://two.example/")), kNoItem);
+  return tree;
+}
+
+TEST(MergeTest, IntoAnEmptyFolderKeepsEverythingInOrderAndARepeatAddsNothing) {
+  const Tree source = Source();
+  Tree target;
+  const ItemId into = target.AddRoot(Root::kToolbar, u"Bookmarks Toolbar");
+  MergeOptions options;
+  options.now = 42;
+  RootReport first;
+  Merge(source, source.root(Root::kToolbar), &target, into, options, &first,
+        nullptr);
+  EXPECT_EQ(Shape(target, into), Shape(source, source.root(Root::kToolbar)));
+  EXPECT_EQ(first.source, (Counts{5, 2, 2}));
+  EXPECT_EQ(first.present, Counts{});
+
+  // Dates travel; an undated item gets the merge's time; all are new.
+  const Item& b = target.at(target.at(into).children[0]);
+  EXPECT_EQ(b.date_added, 2000);
+  EXPECT_EQ(target.at(target.at(into).children[3]).date_added, 42);
+  target.ForEachBelow(into, [&](ItemId id) { EXPECT_TRUE(target.at(id).added); });
+
+  for (size_t i = 0; i < target.size(); ++i) target.at(static_cast<ItemId>(i)).added = false;
+  const std::vector<std::u16string> once = Shape(target, into);
+  RootReport second;
+  Merge(source, source.root(Root::kToolbar), &target, into, options, &second,
+        nullptr);
+  EXPECT_EQ(Shape(target, into), once);
+  EXPECT_EQ(second.present, second.source);
+}
+
+TEST(MergeTest, NewItemsFollowWhatTheTargetHolds) {
+  const Tree source = Source();
+  Tree target;
+  const ItemId into = target.AddRoot(Root::kToolbar, u"t");
+  ASSERT_NE(target.Add(into, Link(u"mine", u"https://mine.example/")), kNoItem);
+  ASSERT_NE(target.Add(into, Link(u"A", u"HTTPS://A.example")), kNoItem);
+  const ItemId news = target.Add(into, Folder(u"News"));
+  ASSERT_NE(target.Add(news, Link(u"one", u"https://one.example/")), kNoItem);
+
+  Merge(source, source.root(Root::kToolbar), &target, into, MergeOptions{},
+        nullptr, nullptr);
+  // "a" matched the target's link of the same (normalised) address, its
+  // duplicate did not; the first News merged, the second is new.
+  EXPECT_EQ(Shape(target, into),
+            (std::vector<std::u16string>{
+                u" mine https://mine.example/", u" A HTTPS://A.example",
+                u" [News]", u"  one https://one.example/",
+                u" b https://b.example/", u" ---",
+                u" a again https://a.example/", u" ---", u" [News]",
+                u"  two https://two.example/"}));
+  EXPECT_FALSE(target.at(news).added);
+}
+
+TEST(MergeTest, WhatTheTargetCannotHoldIsCountedAndNamed) {
+  Tree source;
+  const ItemId menu = source.AddRoot(Root::kMenu, u"menu");
+  Item tagged = Link(u"tagged", u"https://t.example/");
+  tagged.tags = {u"x"};
+  ASSERT_NE(source.Add(menu, tagged), kNoItem);
+  ASSERT_NE(source.Add(menu, Separator()), kNoItem);
+  ASSERT_NE(source.Add(menu, Link(u"Recent", u"place:sort=8")), kNoItem);
+  const ItemId skipped = source.Add(menu, Folder(u".quillbay"));
+  ASSERT_NE(source.Add(skipped, Link(u"x", u"https://x.example/")), kNoItem);
+  ASSERT_NE(source.Add(menu, Folder(u"url")), kNoItem);
+
+  Tree target;
+  const ItemId into = target.AddRoot(Root::kToolbar, u"bar");
+  MergeOptions options;
+  options.capabilities = ChromeCapabilities();
+  options.excluded_folders = {u"URL"};
+  RootReport counts;
+  Report report;
+  Merge(source, menu, &target, into, options, &counts, &report);
+
+  EXPECT_EQ(Shape(target, into),
+            std::vector<std::u16string>{u" tagged https://t.example/"});
+  EXPECT_TRUE(target.at(target.at(into).children[0]).tags.empty());
+  EXPECT_EQ(counts.not_carried, (Counts{1, 0, 1}));
+  ASSERT_EQ(report.problems.size(), 3u);
+  EXPECT_EQ(report.problems[2].path, u"menu/Recent");
+  EXPECT_FALSE(report.AnythingLost());
+}
+
+TEST(TreeTest, RefusesItemsBelowTheDepthLimitAndWalksWithoutRecursion) {
+  Tree tree;
+  ItemId folder = tree.AddRoot(Root::kOther, u"other");
+  for (int depth = 1; depth <= kMaxDepth; ++depth) {
+    folder = tree.Add(folder, Folder(u"f"));
+    ASSERT_NE(folder, kNoItem) << depth;
+  }
+  EXPECT_EQ(tree.Add(folder, Link(u"deep", u"https://d.example/")), kNoItem);
+  EXPECT_EQ(CountBelow(tree, tree.root(Root::kOther)).folders, kMaxDepth);
+  EXPECT_EQ(tree.RootOf(folder), Root::kOther);
+
+  // Merging the deep tree under a folder one level down loses its last
+  // level, and says so.
+  Tree target;
+  const ItemId top = target.AddRoot(Root::kOther, u"o");
+  const ItemId inner = target.Add(top, Folder(u"Imported"));
+  RootReport counts;
+  Report report;
+  Merge(tree, tree.root(Root::kOther), &target, inner, MergeOptions{}, &counts,
+        &report);
+  EXPECT_EQ(counts.failed.folders, 1);
+  EXPECT_TRUE(report.AnythingLost());
+}
+
+TEST(TimeTest, ChromeAndSecondsConvertAtTheEdges) {
+  EXPECT_EQ(FromChromeTime(13253720145000000), 1609246545000000);
+  EXPECT_EQ(ToChromeTime(1609246545000000), 13253720145000000);
+  EXPECT_EQ(FromChromeTime(0), 0);
+  EXPECT_EQ(ToChromeTime(0), 0);
+  EXPECT_EQ(FromSeconds(1700000000), 1700000000000000);
+  EXPECT_EQ(ToSeconds(1700000000123456), 1700000000);
+}
+
+}  // namespace
+}  // namespace model
+}  // namespace marksafe
