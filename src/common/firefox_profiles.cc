@@ -80,11 +80,10 @@ std::u16string ResolvePath(const std::u16string& root,
   return JoinPath(root, inner);
 }
 
-}  // namespace
-
-std::u16string ProfileFromIni(const std::u16string& root) {
-  const std::vector<IniSection> profiles =
-      ReadIni(JoinPath(root, u"profiles.ini"));
+// The default profile folder among the sections of root's profiles.ini:
+// see ProfileFromIni.
+std::u16string DefaultFromSections(const std::u16string& root,
+                                   const std::vector<IniSection>& profiles) {
   std::vector<std::u16string> install_defaults;
   for (const IniSection& section : profiles) {
     if (StartsWith(section.name, u"Install")) {
@@ -119,6 +118,37 @@ std::u16string ProfileFromIni(const std::u16string& root) {
     if (platform::IsDirectory(folder)) return folder;
   }
   return std::u16string();
+}
+
+}  // namespace
+
+std::u16string ProfileFromIni(const std::u16string& root) {
+  return DefaultFromSections(root, ReadIni(JoinPath(root, u"profiles.ini")));
+}
+
+bool ListProfilesFromIni(const std::u16string& root,
+                         std::vector<FirefoxProfileEntry>* out) {
+  out->clear();
+  const std::vector<IniSection> profiles =
+      ReadIni(JoinPath(root, u"profiles.ini"));
+  bool listed = false;
+  for (const IniSection& section : profiles) {
+    if (!StartsWith(section.name, u"Profile")) continue;
+    const std::u16string path = section.Get(u"Path");
+    if (path.empty()) continue;
+    listed = true;
+    FirefoxProfileEntry entry;
+    entry.folder = ResolvePath(root, path, section.Get(u"IsRelative") == u"1");
+    if (!platform::IsDirectory(entry.folder)) continue;
+    entry.name = section.Get(u"Name");
+    out->push_back(std::move(entry));
+  }
+  if (!listed) return false;
+  const std::u16string chosen = DefaultFromSections(root, profiles);
+  for (FirefoxProfileEntry& entry : *out) {
+    entry.is_default = !chosen.empty() && entry.folder == chosen;
+  }
+  return true;
 }
 
 }  // namespace marksafe

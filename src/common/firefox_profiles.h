@@ -6,6 +6,7 @@
 #define MARKSAFE_COMMON_FIREFOX_PROFILES_H_
 
 #include <string>
+#include <vector>
 
 namespace marksafe {
 
@@ -17,6 +18,20 @@ namespace marksafe {
 // it is relative unless it is absolute). Empty when nothing is named or
 // nothing named exists. Each file is read once.
 std::u16string ProfileFromIni(const std::u16string& root);
+
+// One profile of profiles.ini: its Name, its folder (resolved as above) and
+// whether it is the one ProfileFromIni picks.
+struct FirefoxProfileEntry {
+  std::u16string name;
+  std::u16string folder;
+  bool is_default = false;
+};
+
+// The [Profile...] sections of root\profiles.ini whose folders exist, in
+// file order. False (and out empty) when the file is missing, unreadable or
+// lists no profile with a Path: the caller then has only the folders.
+bool ListProfilesFromIni(const std::u16string& root,
+                         std::vector<FirefoxProfileEntry>* out);
 
 }  // namespace marksafe
 

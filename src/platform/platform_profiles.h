@@ -1,0 +1,53 @@
+// What profile discovery needs from the system: the folders browsers keep
+// their data below, file times, and whether a browser holds a profile.
+// Part of the platform seam (see platform.h): one backend is compiled,
+// posix/posix_profiles.cc or win32/win32_profiles.cc.
+#ifndef MARKSAFE_PLATFORM_PLATFORM_PROFILES_H_
+#define MARKSAFE_PLATFORM_PLATFORM_PROFILES_H_
+
+#include <cstdint>
+#include <string>
+
+namespace marksafe {
+namespace platform {
+
+// The calling user's folders, looked up afresh at every call. Either the
+// Windows layout applies (Windows itself, or POSIX with MARKSAFE_APPDATA
+// naming a Windows user profile's roaming folder) and the two application
+// data folders are set, or the native POSIX layout applies and home and
+// config are set. A folder that cannot be found is empty.
+struct BrowserDataFolders {
+  bool windows_layout = false;
+  std::u16string home;    // POSIX: $HOME, else the password entry
+  std::u16string config;  // $XDG_CONFIG_HOME if absolute, else ~/.config
+  std::u16string local_app_data;    // %LOCALAPPDATA%
+  std::u16string roaming_app_data;  // %APPDATA%
+};
+
+BrowserDataFolders GetBrowserDataFolders();
+
+// The last time the file or folder was written, in microseconds since
+// 1970. False when it does not exist.
+bool GetLastWriteTime(const std::u16string& path, int64_t* microseconds);
+
+// True when a running Chromium-family browser holds the user-data folder.
+// POSIX: the "SingletonLock" symlink names "<host>-<pid>"; it counts when
+// that process is alive on this host, or when it names another host (the
+// browser itself then refuses the folder). flatpak_app, when not empty, is
+// the Flatpak application the folder belongs to: its pid lives in the
+// sandbox's own pid space and says nothing here, so the lock counts when an
+// instance of that application runs. Windows: "lockfile" in the folder is
+// held open by the browser.
+bool ChromiumUserDataInUse(const std::u16string& user_data_folder,
+                           const std::u16string& flatpak_app);
+
+// FirefoxProfileInUse (platform.h) for a profile that may belong to a
+// Flatpak application (see above): then only the ".parentlock" lock, or a
+// "lock" symlink while an instance of the application runs, counts.
+bool FirefoxProfileInUseBy(const std::u16string& profile_folder,
+                           const std::u16string& flatpak_app);
+
+}  // namespace platform
+}  // namespace marksafe
+
+#endif  // MARKSAFE_PLATFORM_PLATFORM_PROFILES_H_

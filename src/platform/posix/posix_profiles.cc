@@ -1,0 +1,213 @@
+// The user's browser data folders from the environment, file times, and the
+// locks Chromium-family browsers and Firefox leave in a profile they hold.
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/platform_profiles.h"
+#include "platform/posix/posix_internal.h"
+
+namespace marksafe {
+namespace platform {
+namespace {
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
+std::string HomeFolder() {
+  std::string home = Env("HOME");
+  if (!home.empty()) return home;
+  struct passwd record;
+  struct passwd* found = nullptr;
+  std::vector<char> buffer(16384);
+  if (getpwuid_r(getuid(), &record, buffer.data(), buffer.size(), &found) ==
+          0 &&
+      found != nullptr && found->pw_dir != nullptr) {
+    return found->pw_dir;
+  }
+  return std::string();
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+bool ProcessIsAlive(long long pid) {
+  // 0 and negative values would address process groups.
+  if (pid <= 0 || pid > INT_MAX) return false;
+  if (kill(static_cast<pid_t>(pid), 0) == 0) return true;
+  return errno == EPERM;  // exists, but belongs to someone else
+}
+
+// The decimal number text holds entirely; -1 when it holds anything else.
+long long ParseNumber(const std::string& text) {
+  if (text.empty() || text.size() > 10) return -1;
+  long long value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return -1;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+// The target of a symbolic link; false when path is no link.
+bool ReadLink(const std::string& path, std::string* target) {
+  char buffer[1024];
+  ssize_t length = readlink(path.c_str(), buffer, sizeof(buffer));
+  if (length <= 0 || static_cast<size_t>(length) >= sizeof(buffer)) {
+    return false;
+  }
+  target->assign(buffer, static_cast<size_t>(length));
+  return true;
+}
+
+// Whether an instance of the Flatpak application runs: each instance has a
+// folder in $XDG_RUNTIME_DIR/.flatpak whose "info" names the application
+// and whose "bwrapinfo.json" gives the sandbox's pid as seen here. An
+// instance whose pid cannot be read counts as running.
+bool FlatpakAppRunning(const std::string& app) {
+  std::string runtime = Env("XDG_RUNTIME_DIR");
+  if (runtime.empty()) runtime = "/run/user/" + std::to_string(getuid());
+  const std::string instances = Join(runtime, ".flatpak");
+  DIR* dir = opendir(instances.c_str());
+  if (dir == nullptr) return false;
+  bool running = false;
+  while (!running) {
+    const dirent* entry = readdir(dir);
+    if (entry == nullptr) break;
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    const std::string folder = Join(instances, name);
+    std::string info;
+    if (!posix::ReadAll(Join(folder, "info"), &info)) continue;
+    if (("\n" + info + "\n").find("\nname=" + app + "\n") ==
+        std::string::npos) {
+      continue;
+    }
+    std::string bwrap;
+    if (!posix::ReadAll(Join(folder, "bwrapinfo.json"), &bwrap)) {
+      running = true;
+      break;
+    }
+    const size_t key = bwrap.find("\"child-pid\"");
+    if (key == std::string::npos) {
+      running = true;
+      break;
+    }
+    size_t pos = bwrap.find(':', key);
+    if (pos == std::string::npos) continue;
+    ++pos;
+    while (pos < bwrap.size() && (bwrap[pos] == ' ' || bwrap[pos] == '\t')) {
+      ++pos;
+    }
+    size_t end = pos;
+    while (end < bwrap.size() && bwrap[end] >= '0' && bwrap[end] <= '9') ++end;
+    running = ProcessIsAlive(ParseNumber(bwrap.substr(pos, end - pos)));
+  }
+  closedir(dir);
+  return running;
+}
+
+// Whether ".parentlock" carries a lock of another process (see
+// posix_profile_lock.cc, whose check this repeats for the one lock alone).
+bool ParentLockIsHeld(const std::string& folder) {
+  const std::string path = Join(folder, ".parentlock");
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat info;
+  bool held = false;
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    struct flock probe = {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    held = fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
+  }
+  close(fd);
+  return held;
+}
+
+}  // namespace
+
+BrowserDataFolders GetBrowserDataFolders() {
+  BrowserDataFolders folders;
+  const std::string roaming = Env("MARKSAFE_APPDATA");
+  if (!roaming.empty()) {
+    // A Windows user profile: the local folder lies beside the roaming one.
+    folders.windows_layout = true;
+    folders.roaming_app_data = FromUtf8(roaming);
+    std::string native = posix::NativePath(folders.roaming_app_data);
+    while (native.size() > 1 && native.back() == '/') native.pop_back();
+    const std::string parent = posix::ParentOf(native);
+    folders.local_app_data = FromUtf8(
+        Join(parent, OsMajorVersion() == 5 ? "Local Settings/Application Data"
+                                           : "Local"));
+    return folders;
+  }
+  const std::string home = HomeFolder();
+  folders.home = FromUtf8(home);
+  const std::string config = Env("XDG_CONFIG_HOME");
+  if (!config.empty() && config[0] == '/') {
+    folders.config = FromUtf8(config);
+  } else if (!home.empty()) {
+    folders.config = FromUtf8(Join(home, ".config"));
+  }
+  return folders;
+}
+
+bool GetLastWriteTime(const std::u16string& path, int64_t* microseconds) {
+  struct stat info;
+  if (stat(posix::NativePath(path).c_str(), &info) != 0) return false;
+  *microseconds = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000 +
+                  info.st_mtim.tv_nsec / 1000;
+  return true;
+}
+
+bool ChromiumUserDataInUse(const std::u16string& user_data_folder,
+                           const std::u16string& flatpak_app) {
+  if (user_data_folder.empty()) return false;
+  std::string target;
+  if (!ReadLink(Join(posix::NativePath(user_data_folder), "SingletonLock"),
+                &target)) {
+    return false;
+  }
+  if (!flatpak_app.empty()) return FlatpakAppRunning(ToUtf8(flatpak_app));
+  // "<host>-<pid>"; a host name may itself hold "-".
+  const size_t dash = target.rfind('-');
+  if (dash == std::string::npos) return false;
+  const long long pid = ParseNumber(target.substr(dash + 1));
+  if (pid <= 0) return false;
+  char host[HOST_NAME_MAX + 1] = {};
+  if (gethostname(host, sizeof(host) - 1) == 0 &&
+      target.compare(0, dash, host) != 0) {
+    return true;
+  }
+  return ProcessIsAlive(pid);
+}
+
+bool FirefoxProfileInUseBy(const std::u16string& profile_folder,
+                           const std::u16string& flatpak_app) {
+  if (flatpak_app.empty()) return FirefoxProfileInUse(profile_folder);
+  if (profile_folder.empty()) return false;
+  const std::string folder = posix::NativePath(profile_folder);
+  if (ParentLockIsHeld(folder)) return true;
+  std::string target;
+  return ReadLink(Join(folder, "lock"), &target) &&
+         FlatpakAppRunning(ToUtf8(flatpak_app));
+}
+
+}  // namespace platform
+}  // namespace marksafe
