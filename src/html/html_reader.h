@@ -1,0 +1,65 @@
+// Reading a bookmark HTML file (the "Netscape bookmark file" every browser
+// imports and exports) into the bookmark tree.
+//
+// The reader is a forgiving tokenizer feeding a tree builder that keeps an
+// explicit stack of open folders (no recursion). It accepts what browsers
+// and hand editors write: tags and attribute names in any letter case,
+// attribute values quoted with " or ' or unquoted, missing </DT>, </A> and
+// <p>, stray tags and text, comments. Text is UTF-8 (a leading byte order
+// mark is skipped; invalid bytes become U+FFFD); character references
+// (&amp; &lt; &gt; &quot; &#39; &apos;, the Latin-1 and common punctuation
+// names, &#NNN; and &#xHH;) are decoded, and anything that is not a complete
+// valid reference (no ";", an unknown name, a code point that is no
+// character) is kept literally. Titles are kept exactly, outer blanks
+// included; only when a title is ended by another tag instead of its own
+// </A> or </H3> are the trailing blanks and line breaks dropped.
+//
+// What the file's elements become:
+// - <DT><H3 ...>title</H3> is a folder; the next <DL> (a <DD> description
+//   may come first) holds its children. ADD_DATE and LAST_MODIFIED (seconds
+//   since 1970) are its dates.
+// - <DT><A HREF=... ADD_DATE=... LAST_MODIFIED=... TAGS="a,b"
+//   SHORTCUTURL=...>title</A> is a link (tags and keyword as Firefox writes
+//   them); an <A> without HREF is left out. <DD> descriptions are ignored.
+// - <HR> is a separator.
+// - <H1> gives the menu root its title.
+//
+// Which root the items go to:
+// - Everything at the top level goes to Root::kMenu: Firefox writes its
+//   menu's items there. Chromium writes the contents of "Other bookmarks"
+//   at the top level too (it writes no folder for it), so a Chromium file's
+//   other bookmarks land in kMenu; the file cannot tell them apart.
+// - The first folder with PERSONAL_TOOLBAR_FOLDER="true" (at any depth, as
+//   old Netscape files nest it) is Root::kToolbar: its children become the
+//   toolbar's, its title the root's. Both browsers mark their toolbar so.
+// - The first folder with UNFILED_BOOKMARKS_FOLDER="true" is Root::kOther
+//   (Firefox's "Other Bookmarks").
+// - Root::kMobile is the first folder marked MOBILE_BOOKMARKS_FOLDER="true"
+//   (what WriteBookmarkHtml writes). In a file without that mark, a
+//   top-level folder titled exactly "Mobile bookmarks" is the mobile root:
+//   that is how Chromium (English) writes its mobile folder, a plain folder
+//   after the other bookmarks. Firefox leaves its mobile root out of its
+//   export altogether, so a Firefox "Mobile Bookmarks" folder is a menu
+//   folder and stays one.
+// Further folders carrying a root's mark are ordinary folders.
+#ifndef MARKSAFE_HTML_HTML_READER_H_
+#define MARKSAFE_HTML_HTML_READER_H_
+
+#include <string>
+
+#include "common/status.h"
+#include "model/bookmark_tree.h"
+
+namespace marksafe {
+namespace html {
+
+// Reads the bookmark HTML text utf8 into *tree (normally empty). The menu
+// root is always made; the other roots when the file has them. Fails only
+// when folders nest deeper than model::kMaxDepth. Linear in the input.
+[[nodiscard]] Status ReadBookmarkHtml(const std::string& utf8,
+                                      model::Tree* tree);
+
+}  // namespace html
+}  // namespace marksafe
+
+#endif  // MARKSAFE_HTML_HTML_READER_H_

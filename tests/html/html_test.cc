@@ -1,0 +1,346 @@
+// Bookmark HTML: reading what the browsers and people write, and writing
+// what reads back without loss.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "common/text.h"
+#include "html/html_reader.h"
+#include "html/html_writer.h"
+#include "support/test_support.h"
+
+namespace marksafe {
+namespace html {
+namespace {
+
+using model::Item;
+using model::ItemId;
+using model::ItemKind;
+using model::Root;
+using model::Tree;
+
+// One line per item below a root: indentation by depth, then
+// "[folder]", "title <url>" or "---".
+std::vector<std::string> Shape(const Tree& tree, Root root) {
+  std::vector<std::string> lines;
+  const ItemId top = tree.root(root);
+  if (top == model::kNoItem) return lines;
+  tree.ForEachBelow(top, [&](ItemId id) {
+    const Item& item = tree.at(id);
+    std::string line(static_cast<size_t>(2 * (item.depth - 1)), ' ');
+    switch (item.kind) {
+      case ItemKind::kFolder:
+        line += "[" + Narrow(item.title) + "]";
+        break;
+      case ItemKind::kLink:
+        line += Narrow(item.title) + " <" + Narrow(item.url) + ">";
+        break;
+      case ItemKind::kSeparator:
+        line += "---";
+        break;
+    }
+    lines.push_back(line);
+  });
+  return lines;
+}
+
+using Lines = std::vector<std::string>;
+
+Tree Read(const std::string& html) {
+  Tree tree;
+  const Status status = ReadBookmarkHtml(html, &tree);
+  EXPECT_TRUE(status.ok()) << Narrow(status.message());
+  return tree;
+}
+
+// The first item below root whose title is title.
+const Item& Named(const Tree& tree, Root root, const std::u16string& title) {
+  ItemId found = model::kNoItem;
+  tree.ForEachBelow(tree.root(root), [&](ItemId id) {
+    if (found == model::kNoItem && tree.at(id).title == title) found = id;
+  });
+  EXPECT_NE(found, model::kNoItem) << Narrow(title);
+  return tree.at(found == model::kNoItem ? tree.root(root) : found);
+}
+
+// A file Firefox ESR 153 exported (its own bookmarks, with tags, a
+// keyword, separators and same-title siblings). Firefox leaves its mobile
+// root out; the "Mobile Bookmarks" folder here is an ordinary menu folder.
+TEST(HtmlRead, FirefoxExport) {
+  const std::string here = __FILE__;
+  const Tree tree = Read(test::ReadBytes(
+      here.substr(0, here.find_last_of("/\\")) + "/data/firefox-esr-153.html"));
+  EXPECT_EQ(
+      Shape(tree, Root::kMenu),
+      (Lines{"Tom & Jerry <\"quotes\"> 'single' <https://example.com/?a=1&b=2>",
+             "---",
+             "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E \xF0\x9F\x98\x80 "
+             "<https://example.org/%E6%97%A5>",
+             "[Folder]", "  Same <https://dup.example/>",
+             "  Same <https://dup.example/>", "[Folder]",
+             "outer blanks <javascript:alert(1)>", "[Mobile Bookmarks]",
+             "  On phone <https://phone.example/>"}));
+  EXPECT_EQ(Shape(tree, Root::kToolbar),
+            (Lines{"On toolbar <https://bar.example/>",
+                   "  spaced   <https://x.example/>", "---"}));
+  EXPECT_EQ(Shape(tree, Root::kOther),
+            (Lines{"In other <https://other.example/>"}));
+  EXPECT_EQ(tree.root(Root::kMobile), model::kNoItem);
+  EXPECT_EQ(tree.at(tree.root(Root::kMenu)).title, u"Bookmarks Menu");
+  EXPECT_EQ(tree.at(tree.root(Root::kToolbar)).title, u"Bookmarks Toolbar");
+  EXPECT_EQ(tree.at(tree.root(Root::kToolbar)).date_added,
+            model::FromSeconds(1796617300));
+
+  const Item& tom = tree.at(tree.at(tree.root(Root::kMenu)).children[0]);
+  EXPECT_EQ(tom.date_added, model::FromSeconds(1700000000));
+  EXPECT_EQ(tom.last_modified, model::FromSeconds(1700000010));
+  EXPECT_EQ(tom.keyword, u"kw");
+  EXPECT_EQ(tom.tags, (std::vector<std::u16string>{u"alpha", u"beta"}));
+  EXPECT_EQ(Named(tree, Root::kMenu, u"Folder").last_modified,
+            model::FromSeconds(1500000005));
+}
+
+// Chromium writes the bar as a marked folder, the contents of "Other
+// bookmarks" straight at the top level and the mobile folder by name.
+TEST(HtmlRead, ChromiumExport) {
+  const Tree tree = Read(
+      "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n"
+      "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; "
+      "charset=UTF-8\">\r\n<TITLE>Bookmarks</TITLE>\r\n<H1>Bookmarks</H1>\r\n"
+      "<DL><p>\r\n"
+      "    <DT><H3 ADD_DATE=\"1700000000\" LAST_MODIFIED=\"1700000001\" "
+      "PERSONAL_TOOLBAR_FOLDER=\"true\">Bookmarks bar</H3>\r\n"
+      "    <DL><p>\r\n"
+      "        <DT><A HREF=\"https://a.example/\" ADD_DATE=\"1700000002\" "
+      "ICON=\"data:image/png;base64,AA==\">A</A>\r\n"
+      "        <DT><H3 ADD_DATE=\"1\" LAST_MODIFIED=\"0\">Mobile "
+      "bookmarks</H3>\r\n"
+      "        <DL><p>\r\n        </DL><p>\r\n"
+      "    </DL><p>\r\n"
+      "    <DT><A HREF=\"https://other.example/\" ADD_DATE=\"3\">Other "
+      "one</A>\r\n"
+      "    <DT><H3 ADD_DATE=\"4\" LAST_MODIFIED=\"5\">Mobile bookmarks</H3>\r\n"
+      "    <DL><p>\r\n"
+      "        <DT><A HREF=\"https://m.example/\" ADD_DATE=\"6\">Phone</A>\r\n"
+      "    </DL><p>\r\n"
+      "</DL><p>\r\n");
+  EXPECT_EQ(Shape(tree, Root::kToolbar),
+            (Lines{"A <https://a.example/>", "[Mobile bookmarks]"}));
+  EXPECT_EQ(Shape(tree, Root::kMenu),
+            (Lines{"Other one <https://other.example/>"}));
+  EXPECT_EQ(Shape(tree, Root::kMobile), (Lines{"Phone <https://m.example/>"}));
+  EXPECT_EQ(tree.root(Root::kOther), model::kNoItem);
+  EXPECT_EQ(tree.at(tree.root(Root::kToolbar)).title, u"Bookmarks bar");
+}
+
+TEST(HtmlRead, SloppyHandWrittenFile) {
+  const Tree tree = Read(
+      "\xEF\xBB\xBF<title>mine</title>stray text <b>bold</b>\n"
+      "<dl>\n"
+      "<dt><a href=http://unquoted.example/a?b=1 add_date=1700000000>Unquoted"
+      "\n<dt><A hReF='https://single.example/' Add_Date='12'>it's <i>mine</i>"
+      "</a>\n"
+      "<DT><a>no href</a>\n"
+      "<dt><a href=\"https://entities.example/\">&#65;&#x42;&#X1F600; &copy; "
+      "&AMP; &bogus; &amp &#xD800; &#0; &#99999999999; a < b</a>\n"
+      "<dt><a href=\"https://bytes.example/\">caf\xC3\xA9 \xFF\xFEok</A>\n"
+      "<!-- <dt><a href=\"https://commented.example/\">gone</a> -->\n"
+      "<dt><h3>Folder<p>\n<dd>About the folder\n"
+      "<dl><p><dt><a href=\"https://in.example/\" ICON=\"data:x\">In</a>"
+      "<dd>About the link<hr/><DL>"
+      "<dt><a href=\"https://stray-dl.example/\">Stray list</a></DL>"
+      "</dl>\n"
+      "<dt><a href=\"https://open.example/>Open quote</a>\n"
+      "<dt><a href=\"https://after.example/\">After</a>\n"
+      "</dl>");
+  EXPECT_EQ(
+      Shape(tree, Root::kMenu),
+      (Lines{"Unquoted <http://unquoted.example/a?b=1>",
+             "it's mine <https://single.example/>",
+             "AB\xF0\x9F\x98\x80 \xC2\xA9 & &bogus; &amp &#xD800; &#0; "
+             "&#99999999999; a < b <https://entities.example/>",
+             "caf\xC3\xA9 \xEF\xBF\xBD\xEF\xBF\xBDok <https://bytes.example/>",
+             "[Folder]", "  In <https://in.example/>", "  ---",
+             "  Stray list <https://stray-dl.example/>",
+             "Open quote <https://open.example/>",
+             "After <https://after.example/>"}));
+  EXPECT_EQ(Named(tree, Root::kMenu, u"Unquoted").date_added,
+            model::FromSeconds(1700000000));
+  EXPECT_EQ(Named(tree, Root::kMenu, u"it's mine").date_added,
+            model::FromSeconds(12));
+  // Without an <H1> the menu keeps its usual name.
+  EXPECT_EQ(tree.at(tree.root(Root::kMenu)).title, u"Bookmarks Menu");
+}
+
+TEST(HtmlRead, EmptyAndTextOnlyInputGiveAnEmptyMenu) {
+  for (const std::string input : {"", "just text & <", "<", "<DL><p>"}) {
+    const Tree tree = Read(input);
+    ASSERT_NE(tree.root(Root::kMenu), model::kNoItem);
+    EXPECT_TRUE(Shape(tree, Root::kMenu).empty()) << input;
+  }
+}
+
+Item MakeLink(const std::u16string& title, const std::u16string& url,
+              model::Time added = 0) {
+  Item item;
+  item.kind = ItemKind::kLink;
+  item.title = title;
+  item.url = url;
+  item.date_added = added;
+  return item;
+}
+
+Item MakeFolder(const std::u16string& title, model::Time added = 0) {
+  Item item;
+  item.title = title;
+  item.date_added = added;
+  return item;
+}
+
+void ExpectSameItems(const Tree& expected, const Tree& actual) {
+  for (Root root : model::kAllRoots) {
+    const ItemId a = expected.root(root);
+    const ItemId b = actual.root(root);
+    ASSERT_EQ(a == model::kNoItem, b == model::kNoItem) << RootKey(root);
+    if (a == model::kNoItem) continue;
+    EXPECT_EQ(expected.at(a).title, actual.at(b).title) << RootKey(root);
+    std::vector<ItemId> left, right;
+    expected.ForEachBelow(a, [&](ItemId id) { left.push_back(id); });
+    actual.ForEachBelow(b, [&](ItemId id) { right.push_back(id); });
+    ASSERT_EQ(left.size(), right.size()) << RootKey(root);
+    for (size_t i = 0; i < left.size(); ++i) {
+      const Item& x = expected.at(left[i]);
+      const Item& y = actual.at(right[i]);
+      SCOPED_TRACE(Narrow(expected.PathOf(left[i])));
+      EXPECT_EQ(x.kind, y.kind);
+      EXPECT_EQ(x.depth, y.depth);
+      EXPECT_EQ(x.title, y.title);
+      EXPECT_EQ(x.url, y.url);
+      EXPECT_EQ(x.date_added, y.date_added);
+      EXPECT_EQ(x.last_modified, y.last_modified);
+      EXPECT_EQ(x.tags, y.tags);
+      EXPECT_EQ(x.keyword, y.keyword);
+    }
+  }
+}
+
+TEST(HtmlRoundTrip, KeepsEverythingTheFormatHolds) {
+  Tree tree;
+  const model::Time second = model::FromSeconds(1);
+  const ItemId menu = tree.AddRoot(Root::kMenu, u"Menu & <co>");
+  const ItemId bar = tree.AddRoot(Root::kToolbar, u"Toolbar");
+  tree.AddRoot(Root::kOther, u"Other");  // empty, and kept
+  const ItemId mobile = tree.AddRoot(Root::kMobile, u"Phone");
+  tree.at(bar).date_added = 1600000000 * second;
+
+  Item tricky =
+      MakeLink(u" <b>\"quoted\" & 'single' </b> ",
+               u"https://x.example/?a=1&b=\"2\"<>'", 1700000000 * second);
+  tricky.last_modified = 1700000500 * second;
+  tricky.tags = {u"t\u00e9g", u"two words", u"<x>"};
+  tricky.keyword = u"k&w";
+  ASSERT_NE(tree.Add(menu, tricky), model::kNoItem);
+  ASSERT_NE(tree.Add(menu, MakeLink(u"\u65e5\u672c\u8a9e \U0001F600 ..",
+                                    u"javascript:void(0)")),
+            model::kNoItem);
+  Item separator;
+  separator.kind = ItemKind::kSeparator;
+  ASSERT_NE(tree.Add(menu, separator), model::kNoItem);
+  ASSERT_NE(tree.Add(menu, MakeLink(u"", u"place:type=6")), model::kNoItem);
+  ASSERT_NE(tree.Add(menu, MakeLink(u"line\nbreak\r\ttab", u"file:///a%20b")),
+            model::kNoItem);
+  // Same-title siblings, an empty folder, an empty title, nesting.
+  const ItemId twin1 = tree.Add(bar, MakeFolder(u"Twin", 5 * second));
+  const ItemId twin2 = tree.Add(bar, MakeFolder(u"Twin", 6 * second));
+  ASSERT_NE(tree.Add(twin1, MakeLink(u"Same", u"https://a.example/")),
+            model::kNoItem);
+  ASSERT_NE(tree.Add(twin1, MakeLink(u"Same", u"https://a.example/")),
+            model::kNoItem);
+  const ItemId inner = tree.Add(twin2, MakeFolder(u""));
+  ASSERT_NE(tree.Add(inner, separator), model::kNoItem);
+  ASSERT_NE(tree.Add(bar, MakeFolder(u"Empty")), model::kNoItem);
+  // A menu folder named like the mobile root stays in the menu.
+  const ItemId decoy = tree.Add(menu, MakeFolder(u"Mobile Bookmarks"));
+  ASSERT_NE(tree.Add(decoy, MakeLink(u"d", u"https://d.example/")),
+            model::kNoItem);
+  ASSERT_NE(tree.Add(mobile, MakeLink(u"m", u"https://m.example/")),
+            model::kNoItem);
+
+  const std::string html = WriteBookmarkHtml(tree);
+  Tree back;
+  ASSERT_TRUE(ReadBookmarkHtml(html, &back).ok());
+  ExpectSameItems(tree, back);
+  EXPECT_EQ(WriteBookmarkHtml(back), html);
+}
+
+TEST(HtmlRoundTrip, MissingRootsStayMissing) {
+  Tree tree;
+  const ItemId bar = tree.AddRoot(Root::kToolbar, u"");
+  ASSERT_NE(tree.Add(bar, MakeLink(u"a", u"https://a.example/")),
+            model::kNoItem);
+  Tree back = Read(WriteBookmarkHtml(tree));
+  EXPECT_EQ(Shape(back, Root::kToolbar), (Lines{"a <https://a.example/>"}));
+  EXPECT_TRUE(Shape(back, Root::kMenu).empty());
+  EXPECT_EQ(back.root(Root::kOther), model::kNoItem);
+  EXPECT_EQ(back.root(Root::kMobile), model::kNoItem);
+}
+
+TEST(HtmlLimits, HundredThousandLinksReadQuickly) {
+  Tree tree;
+  const ItemId menu = tree.AddRoot(Root::kMenu, u"Bookmarks Menu");
+  ItemId folder = menu;
+  for (int i = 0; i < 100000; ++i) {
+    if (i % 1000 == 0) folder = tree.Add(menu, MakeFolder(u"F"));
+    // A date below one second is none in the file.
+    ASSERT_NE(
+        tree.Add(folder, MakeLink(u"Title &",
+                                  u"https://e.example/" + NumberText(i), 1)),
+        model::kNoItem);
+  }
+  const std::string html = WriteBookmarkHtml(tree);
+  std::string one_line = html;
+  std::replace(one_line.begin(), one_line.end(), '\n', ' ');
+  // Quotes left open on every line must not make reading quadratic.
+  std::string broken;
+  for (int i = 0; i < 50000; ++i) {
+    broken += "<DT><A HREF=\"x>t</A>\n<dt><a href='y>u</a>\n";
+  }
+
+  // Processor time, so that a busy machine does not fail the test.
+  const std::clock_t start = std::clock();
+  Tree back;
+  ASSERT_TRUE(ReadBookmarkHtml(html, &back).ok());
+  Tree one_line_tree;
+  ASSERT_TRUE(ReadBookmarkHtml(one_line, &one_line_tree).ok());
+  Tree broken_tree;
+  ASSERT_TRUE(ReadBookmarkHtml(broken, &broken_tree).ok());
+  EXPECT_LT(static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC, 3.0);
+  EXPECT_EQ(model::CountBelow(back, back.root(Root::kMenu)).links, 100000);
+  EXPECT_TRUE(WriteBookmarkHtml(one_line_tree) == html);
+  EXPECT_EQ(model::CountBelow(broken_tree, broken_tree.root(Root::kMenu)).links,
+            100000);
+}
+
+TEST(HtmlLimits, RefusesFoldersDeeperThanTheLimit) {
+  auto nested = [](int depth) {
+    std::string html = "<DL><p>";
+    for (int i = 0; i < depth; ++i) html += "<DT><H3>f</H3><DL><p>";
+    html += "<DT><A HREF=\"https://deep.example/\">deep</A>";
+    return html;
+  };
+  Tree ok;
+  EXPECT_TRUE(ReadBookmarkHtml(nested(model::kMaxDepth - 1), &ok).ok());
+  EXPECT_EQ(model::CountBelow(ok, ok.root(Root::kMenu)).links, 1);
+  Tree refused;
+  const Status status =
+      ReadBookmarkHtml(nested(model::kMaxDepth + 1), &refused);
+  EXPECT_FALSE(status.ok());
+  EXPECT_FALSE(status.message().empty());
+}
+
+}  // namespace
+}  // namespace html
+}  // namespace marksafe
