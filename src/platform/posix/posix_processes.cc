@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -162,18 +163,30 @@ bool BrowserIsRunning(Browser browser) {
   return !MainProcesses(browser).empty();
 }
 
+// A browser ends in stages: after SIGTERM its main process saves its state
+// and ends, its helpers end after it (and one on its way out has lost its
+// command line, so it looks like a main process for a moment), and a
+// second main process (another instance, a restart) may be there too. So
+// the wait is over only when no main process of the browser is left, not
+// when the one signalled has gone. Main processes that show up during the
+// wait get the same request, each once.
 void AskBrowserToClose(Browser browser) {
   std::vector<pid_t> mains = MainProcesses(browser);
   if (mains.empty()) return;
-  pid_t pid = mains.front();
-  if (kill(pid, SIGTERM) != 0) {
-    SetLastError(posix::WindowsErrorFor(errno));
-    return;
-  }
-  auto deadline = std::chrono::steady_clock::now() + kCloseWait;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (!IsMainProcess(pid, browser)) return;
+  std::set<pid_t> asked;
+  const auto deadline = std::chrono::steady_clock::now() + kCloseWait;
+  while (true) {
+    for (pid_t pid : mains) {
+      if (!asked.insert(pid).second) continue;
+      // ESRCH: it ended on its own in the meantime.
+      if (kill(pid, SIGTERM) != 0 && errno != ESRCH) {
+        SetLastError(posix::WindowsErrorFor(errno));
+      }
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return;
     std::this_thread::sleep_for(kPollInterval);
+    mains = MainProcesses(browser);
+    if (mains.empty()) return;
   }
 }
 

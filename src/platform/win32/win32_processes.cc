@@ -1,7 +1,15 @@
-// Acting as the desktop user, and the browsers' main windows.
+// Acting as the desktop user, and today's browsers as processes and
+// windows.
+
+#include <algorithm>
+#include <cwchar>
+#include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/win32/win32_api.h"
+// Needs <windows.h> first.
+#include <tlhelp32.h>
 
 namespace marksafe {
 namespace platform {
@@ -98,21 +106,133 @@ HANDLE FindUserProcess(DWORD active_session,
   return nullptr;
 }
 
-struct WindowIdentity {
+// What makes a process or a window one of a browser's: its executable, the
+// class of its main windows today (Firefox since 4, Chrome since its views
+// frame), and that of its first releases.
+struct BrowserIdentity {
+  const wchar_t* executable;
   const wchar_t* window_class;
-  const wchar_t* title;
+  const wchar_t* old_window_class;
 };
 
-WindowIdentity IdentityOf(Browser browser) {
-  if (browser == Browser::kChrome) {
-    return {L"Chrome_WindowImpl_0", L"Google - Google Chrome"};
-  }
-  return {L"MozillaUIWindowClass", nullptr};
+const BrowserIdentity& IdentityOf(Browser browser) {
+  static const BrowserIdentity kFirefox = {L"firefox.exe", L"MozillaWindowClass",
+                                           L"MozillaUIWindowClass"};
+  static const BrowserIdentity kChrome = {L"chrome.exe", L"Chrome_WidgetWin_1",
+                                          L"Chrome_WindowImpl_0"};
+  return browser == Browser::kFirefox ? kFirefox : kChrome;
 }
 
-HWND FindBrowserWindow(Browser browser) {
-  WindowIdentity identity = IdentityOf(browser);
-  return ::FindWindowW(identity.window_class, identity.title);
+constexpr ULONGLONG kCloseWaitMs = 10000;
+constexpr DWORD kPollMs = 100;
+
+DWORD OwnSessionId() {
+  DWORD session = 0;
+  if (!::ProcessIdToSessionId(::GetCurrentProcessId(), &session)) {
+    return kNoActiveSession;
+  }
+  return session;
+}
+
+// The part of a path after its last separator.
+std::u16string BaseName(const std::u16string& path) {
+  size_t separator = path.find_last_of(u"\\/");
+  return separator == std::u16string::npos ? path : path.substr(separator + 1);
+}
+
+// A process that has ended may still be listed while someone holds a
+// handle to it. One that cannot be opened is taken to run.
+bool HasEnded(DWORD process_id) {
+  HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, process_id);
+  if (process == nullptr) return false;
+  win32::ScopedHandle process_handle(process);
+  return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+}
+
+// True when a process of the browser's executable runs in the caller's
+// session. Helpers (renderers, content processes) carry the same executable
+// and count as well: the browser has not ended while one of them runs.
+bool BrowserProcessRuns(Browser browser) {
+  win32::KeepLastError keep;
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  win32::ScopedHandle snapshot_handle(snapshot);
+  const std::u16string executable =
+      win32::FromWide(std::wstring(IdentityOf(browser).executable));
+  const DWORD own_session = OwnSessionId();
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
+       more = ::Process32NextW(snapshot, &entry)) {
+    if (!NamesEqual(BaseName(win32::FromWide(std::wstring(entry.szExeFile))),
+                    executable)) {
+      continue;
+    }
+    DWORD session = 0;
+    if (::ProcessIdToSessionId(entry.th32ProcessID, &session) &&
+        session == own_session && !HasEnded(entry.th32ProcessID)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The file name of a process's executable, or empty when it cannot be
+// opened (ended, or another account's).
+std::u16string ExecutableOf(DWORD process_id) {
+  HANDLE process =
+      ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id);
+  if (process == nullptr) return std::u16string();
+  win32::ScopedHandle process_handle(process);
+  wchar_t path[MAX_PATH * 4] = {};
+  DWORD length = MAX_PATH * 4;
+  if (!::QueryFullProcessImageNameW(process, 0, path, &length)) {
+    return std::u16string();
+  }
+  return BaseName(win32::FromWide(path, length));
+}
+
+struct BrowserWindow {
+  HWND window;
+  bool main;  // visible and owned by no other window: a frame the user sees
+};
+
+struct WindowSearch {
+  const BrowserIdentity* identity;
+  std::vector<BrowserWindow> found;
+};
+
+BOOL CALLBACK CollectBrowserWindow(HWND window, LPARAM search_address) {
+  auto* search = reinterpret_cast<WindowSearch*>(search_address);
+  wchar_t class_name[256] = {};
+  int length = ::GetClassNameW(window, class_name, 256);
+  if (length <= 0) return TRUE;
+  const BrowserIdentity& identity = *search->identity;
+  if (std::wcscmp(class_name, identity.old_window_class) != 0) {
+    if (std::wcscmp(class_name, identity.window_class) != 0) return TRUE;
+    // Other programs use today's classes too: Electron applications and
+    // Edge that of Chrome, Thunderbird and Firefox's forks that of Firefox.
+    // Only the browser's own executable counts. The old classes were the
+    // browsers' own.
+    DWORD process_id = 0;
+    ::GetWindowThreadProcessId(window, &process_id);
+    const std::u16string executable =
+        win32::FromWide(std::wstring(identity.executable));
+    if (!NamesEqual(ExecutableOf(process_id), executable)) return TRUE;
+  }
+  const bool main = ::IsWindowVisible(window) &&
+                    ::GetWindow(window, GW_OWNER) == nullptr;
+  search->found.push_back({window, main});
+  return TRUE;
+}
+
+// The top-level windows of the browser: of its old class, or of today's
+// class and belonging to its executable; in the window manager's order.
+std::vector<BrowserWindow> BrowserWindows(Browser browser) {
+  win32::KeepLastError keep;
+  WindowSearch search{&IdentityOf(browser), {}};
+  ::EnumWindows(CollectBrowserWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 }  // namespace
@@ -158,13 +278,36 @@ int32_t ImpersonateDesktopUser(
 
 void RevertToSelf() { ::RevertToSelf(); }
 
+// Running: a process of the browser in the caller's session, or one of its
+// windows on the caller's desktop (which also finds it when no process list
+// can be taken, and a browser of the first releases under another name).
 bool BrowserIsRunning(Browser browser) {
-  return FindBrowserWindow(browser) != nullptr;
+  return BrowserProcessRuns(browser) || !BrowserWindows(browser).empty();
 }
 
+// Every main window of the browser is asked once to close (posted, so that
+// a browser that hangs or shows a dialog cannot hold the caller); then the
+// call waits, polling, until no process of the browser is left in the
+// session or ten seconds have passed. Windows that appear meanwhile (a
+// second frame restored late) are asked too.
 void AskBrowserToClose(Browser browser) {
-  HWND window = FindBrowserWindow(browser);
-  if (window != nullptr) ::SendMessageW(window, WM_CLOSE, 0, 0);
+  const ULONGLONG deadline = ::GetTickCount64() + kCloseWaitMs;
+  std::vector<HWND> asked;
+  while (true) {
+    const std::vector<BrowserWindow> windows = BrowserWindows(browser);
+    if (windows.empty() && !BrowserProcessRuns(browser)) return;
+    for (const BrowserWindow& window : windows) {
+      if (!window.main || std::find(asked.begin(), asked.end(),
+                                    window.window) != asked.end()) {
+        continue;
+      }
+      asked.push_back(window.window);
+      // Fails only for a window that has gone meanwhile.
+      ::PostMessageW(window.window, WM_CLOSE, 0, 0);
+    }
+    if (::GetTickCount64() >= deadline) return;
+    ::Sleep(kPollMs);
+  }
 }
 
 }  // namespace platform

@@ -59,6 +59,16 @@ pid_t Start(const test::TempDir& dir, const char* program,
   return pid > 0 && WaitFor(runs) ? pid : -1;
 }
 
+// Start for a shell that sets a trap and then starts its first child:
+// waits until the child is there, so that the trap is set.
+pid_t StartTrapping(const test::TempDir& dir, std::vector<std::string> args) {
+  const pid_t pid = Start(dir, "/bin/sh", std::move(args));
+  const std::string children = "/proc/" + std::to_string(pid) + "/task/" +
+                               std::to_string(pid) + "/children";
+  auto ready = [&] { return !test::ReadBytes(children).empty(); };
+  return pid > 0 && WaitFor(ready) ? pid : -1;
+}
+
 class BrowserProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -75,9 +85,8 @@ TEST_F(BrowserProcessTest, FakeFirefoxRunsAndCloses) {
   auto start = Clock::now();
   AskBrowserToClose(Browser::kFirefox);  // none runs: returns at once
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
-  pid_t pid = Start(
-      dir_, "/bin/sh",
-      {"firefox", "-c", "trap 'sleep 0.3; exit 3' TERM; sleep 30 & wait"});
+  pid_t pid = StartTrapping(
+      dir_, {"firefox", "-c", "trap 'sleep 0.3; exit 3' TERM; sleep 30 & wait"});
   ASSERT_GT(pid, 0);
   EXPECT_TRUE(BrowserIsRunning(Browser::kFirefox));
   EXPECT_FALSE(BrowserIsRunning(Browser::kChrome));
@@ -89,6 +98,35 @@ TEST_F(BrowserProcessTest, FakeFirefoxRunsAndCloses) {
   ASSERT_EQ(waitpid(pid, &status, 0), pid);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3);
   kill(-pid, SIGKILL);
+}
+
+// Closing is over only when no main process of the browser is left: a
+// second one that takes its time, and one that a main process starts while
+// it ends (a restart), are asked as well and waited for.
+TEST_F(BrowserProcessTest, CloseWaitsForEveryMainProcess) {
+  const std::string replacement = dir_.sub("firefox");
+  pid_t restarting = StartTrapping(
+      dir_,
+      {"firefox", "-c",
+       "trap '\"" + replacement +
+           "\" -c \"trap \\\"sleep 0.3; exit 0\\\" TERM; sleep 30 & wait\" "
+           "& sleep 0.2; exit 0' TERM; sleep 30 & wait"});
+  ASSERT_GT(restarting, 0);
+  pid_t slow = StartTrapping(
+      dir_,
+      {"firefox-esr", "-c", "trap 'sleep 0.6; exit 0' TERM; sleep 30 & wait"});
+  ASSERT_GT(slow, 0);
+  const auto start = Clock::now();
+  AskBrowserToClose(Browser::kFirefox);
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+  EXPECT_FALSE(BrowserIsRunning(Browser::kFirefox));
+  for (pid_t pid : {restarting, slow}) {
+    int status = -1;
+    EXPECT_EQ(waitpid(pid, &status, WNOHANG), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    kill(-pid, SIGKILL);  // the restarted copy and the sleeps
+    waitpid(pid, nullptr, 0);
+  }
 }
 
 TEST_F(BrowserProcessTest, OtherNamesCountAndZombiesDoNot) {
