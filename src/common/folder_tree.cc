@@ -68,6 +68,7 @@ struct CopyJob {
   // folder is not entered, so that a backup placed inside the tree it
   // copies does not copy itself over and over.
   std::u16string top_destination;
+  CopyCounts* counts;  // never null
 };
 
 bool CopyTree(const CopyJob& job, const std::u16string& source,
@@ -75,7 +76,11 @@ bool CopyTree(const CopyJob& job, const std::u16string& source,
   const std::u16string from = WithTrailingSeparator(source);
   const std::u16string to = WithTrailingSeparator(destination);
 
-  if (!platform::PathExists(to) && !platform::CreateDirectoryTree(to)) {
+  if (platform::PathExists(to)) {
+    ++job.counts->folders_present;
+  } else if (platform::CreateDirectoryTree(to)) {
+    ++job.counts->folders_created;
+  } else {
     DebugLog(u"[CommFile] [copy_folder] CreateDirectory %s fail: %ld\n",
              to.c_str(), LastErrorForLog());
     return false;
@@ -128,13 +133,17 @@ bool CopyTree(const CopyJob& job, const std::u16string& source,
     if (!CopyFilterMatches(entry.name, job.filter)) continue;
     if (present.count(entry.name) != 0 &&
         SameContent(from + entry.name, to + entry.name)) {
+      ++job.counts->files_present;
       continue;
     }
     if (!platform::CopyFile(from + entry.name, to + entry.name,
                             !job.overwrite)) {
       failure_code = platform::GetLastError();
       DebugLog(u"WinApi:CopyFile execute fail:%ld \n", LastErrorForLog());
+      ++job.counts->files_failed;
       result = false;
+    } else {
+      ++job.counts->files_copied;
     }
   }
   if (!result) platform::SetLastError(failure_code);
@@ -146,14 +155,17 @@ bool CopyTree(const CopyJob& job, const std::u16string& source,
 bool copy_folder(const std::u16string& source,
                  const std::u16string& destination,
                  const std::u16string& filter, bool overwrite,
-                 const volatile uint8_t* cancel_flag, bool skip_imported) {
+                 const volatile uint8_t* cancel_flag, bool skip_imported,
+                 CopyCounts* counts) {
+  CopyCounts unused;
   // An empty path would name the root of the current drive.
   if (source.empty() || destination.empty()) {
     platform::SetLastError(kInvalidParameter);
     return false;
   }
   CopyJob job{Truncated(filter, kExtensionChars), overwrite, cancel_flag,
-              skip_imported, ComparablePath(destination)};
+              skip_imported, ComparablePath(destination),
+              counts != nullptr ? counts : &unused};
   return CopyTree(job, source, destination);
 }
 

@@ -17,10 +17,22 @@ namespace marksafe {
 // or a non-zero *cancel_flag (read before each entry) stops at once. With
 // overwrite, a file already there with the same bytes is left untouched
 // rather than rewritten.
+//
+// counts, when given, receives what the copy did: files copied, files left
+// as they were (the same bytes there already), files that failed, folders
+// created and folders that were there.
+struct CopyCounts {
+  int64_t files_copied = 0;
+  int64_t files_present = 0;
+  int64_t files_failed = 0;
+  int64_t folders_created = 0;
+  int64_t folders_present = 0;
+};
 bool copy_folder(const std::u16string& source,
                  const std::u16string& destination,
                  const std::u16string& filter, bool overwrite,
-                 const volatile uint8_t* cancel_flag, bool skip_imported);
+                 const volatile uint8_t* cancel_flag, bool skip_imported,
+                 CopyCounts* counts = nullptr);
 
 // Adds up the sizes of the files matching filter below folder and counts
 // them and the sub-folders (the folder itself not counted). Reparse points

@@ -30,6 +30,13 @@ const char16_t kChromePosBarKey[] = u"Bar";
 const char16_t kChromePosOtherKey[] = u"other";
 const char16_t kChromePosBarValue[] = u"Bookmarks bar";
 const char16_t kChromePosOtherValue[] = u"Other bookmarks";
+const char16_t kPosToolbarKey[] = u"Toolbar";
+const char16_t kPosToolbarValue[] = u"Bookmarks Toolbar";
+const char16_t kPosMobileKey[] = u"Mobile";
+const char16_t kPosMobileValue[] = u"Mobile Bookmarks";
+const char16_t kChromePosSyncedKey[] = u"synced";
+const char16_t kChromePosSyncedValue[] = u"Mobile bookmarks";
+const char16_t kManifestName[] = u"manifest.json";
 
 namespace {
 
@@ -104,6 +111,16 @@ std::u16string SingleLine(const std::u16string& value) {
   return out;
 }
 
+// A value that no INI reader misreads: no control character at all (a NUL
+// would end the value early).
+std::u16string WithoutControls(const std::u16string& value) {
+  std::u16string out(value);
+  for (char16_t& c : out) {
+    if (c < 0x20 || c == 0x7F) c = u' ';
+  }
+  return out;
+}
+
 bool IsIniBlank(char16_t c) {
   return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f';
 }
@@ -135,26 +152,31 @@ std::u16string ChromeName(const std::u16string& title, NameKind kind) {
   return SafeName(WithoutLeftOut(title), kind);
 }
 
-bool WriteChromeShortcut(const std::u16string& folder,
-                         const std::u16string& title,
-                         const std::u16string& url) {
-  const std::u16string path =
-      ShortcutPath(folder, ChromeName(title, NameKind::kFile));
+std::string ShortcutFileBytes(const std::u16string& title,
+                              const std::u16string& url) {
   // UTF-16LE keeps every title character. The file is written whole, in one
   // step, with the bytes the INI writer leaves when it adds the two keys to
   // a file holding only the byte-order mark: a bookmark costs one file
   // write instead of three.
-  const std::u16string text = std::u16string(u"[") + kShortcutSection +
-                              u"]\r\n" + kUrlKey + u"=" + IniValue(url, true) +
-                              u"\r\n" + kTitleKey + u"=" +
-                              IniValue(title + kUrlSuffix, false) + u"\r\n";
+  const std::u16string text =
+      std::u16string(u"[") + kShortcutSection + u"]\r\n" + kUrlKey + u"=" +
+      IniValue(WithoutControls(url), true) + u"\r\n" + kTitleKey + u"=" +
+      IniValue(WithoutControls(title) + kUrlSuffix, false) + u"\r\n";
   std::string bytes("\xFF\xFE", 2);
   bytes.reserve(2 + 2 * text.size());
   for (char16_t unit : text) {
     bytes.push_back(static_cast<char>(unit & 0xFF));
     bytes.push_back(static_cast<char>(unit >> 8));
   }
-  return platform::WriteFile(path, bytes);
+  return bytes;
+}
+
+bool WriteChromeShortcut(const std::u16string& folder,
+                         const std::u16string& title,
+                         const std::u16string& url) {
+  const std::u16string path =
+      ShortcutPath(folder, ChromeName(title, NameKind::kFile));
+  return platform::WriteFile(path, ShortcutFileBytes(title, url));
 }
 
 bool WriteFirefoxShortcut(const std::u16string& folder,

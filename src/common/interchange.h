@@ -36,6 +36,16 @@ extern const char16_t kChromePosBarKey[];    // "Bar"
 extern const char16_t kChromePosOtherKey[];  // "other"
 extern const char16_t kChromePosBarValue[];  // "Bookmarks bar"
 extern const char16_t kChromePosOtherValue[];  // "Other bookmarks"
+// The roots older backup sets did not hold.
+extern const char16_t kPosToolbarKey[];          // "Toolbar"
+extern const char16_t kPosToolbarValue[];        // "Bookmarks Toolbar"
+extern const char16_t kPosMobileKey[];           // "Mobile"
+extern const char16_t kPosMobileValue[];         // "Mobile Bookmarks"
+extern const char16_t kChromePosSyncedKey[];     // "synced"
+extern const char16_t kChromePosSyncedValue[];   // "Mobile bookmarks"
+
+// The manifest of a Firefox or Chrome part, beside its position file.
+extern const char16_t kManifestName[];  // "manifest.json"
 
 enum class NameKind { kFile, kFolder };
 
@@ -56,6 +66,13 @@ std::u16string ChromeName(const std::u16string& title, NameKind kind);
 bool WriteChromeShortcut(const std::u16string& folder,
                          const std::u16string& title,
                          const std::u16string& url);
+
+// The bytes of one bookmark's file in the Chrome form: UTF-16LE with FF FE,
+// "[InternetShortcut]", "URL" = url and "Title" = title + ".url", each value
+// kept to what an INI value can hold (one line, no control characters,
+// outer blanks dropped as the INI writer drops them).
+std::string ShortcutFileBytes(const std::u16string& title,
+                              const std::u16string& url);
 
 // Writes one bookmark in the Firefox form: key "URL" of
 // folder\FirefoxName(title).url through the INI writer (8-bit text for a new

@@ -2,6 +2,7 @@
 #include "exports/export_util.h"
 #include "ie/combined_backup.h"
 #include "marksafe/marksafe.h"
+#include "model/report.h"
 
 using marksafe::exports::AsU16;
 using marksafe::exports::Guarded;
@@ -17,6 +18,7 @@ MARKSAFE_API bool backup_ie_pro(const MS_CHAR* ie_def_path,
                                 int32_t /*unused4*/, int32_t* progress) {
   if (progress == nullptr) return false;
   return Guarded(false, [&] {
+    marksafe::model::ReportScope scope("backup_ie_pro");
     return marksafe::ie::BackupIePro(AsU16(ie_def_path), AsU16(backup_path),
                                      into_backup_set, overwrite, cancel_flag,
                                      is_backup, progress);

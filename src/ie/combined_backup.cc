@@ -8,8 +8,9 @@
 #include "common/interchange.h"
 #include "common/locators.h"
 #include "common/text.h"
-#include "exports/export_util.h"
-#include "marksafe/marksafe.h"
+#include "ie/favorites_backup.h"
+#include "ie/favorites_import.h"
+#include "model/report.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -32,8 +33,10 @@ bool Backup(const std::u16string& favorites, const std::u16string& folder,
             bool overwrite, const volatile uint8_t* cancel_flag) {
   DebugLog(u"Backup_ie_pro: sourcePath=%s, destPath=%s \n", favorites.c_str(),
            folder.c_str());
+  CopyCounts counts;
   bool copied = copy_folder(favorites, folder, interchange::kUrlExtension,
-                            overwrite, cancel_flag, false);
+                            overwrite, cancel_flag, false, &counts);
+  ReportFavoritesCopy(folder, true, counts);
   if (!copied) {
     DebugLog(
         u"[DllExport] [backup_ie_pro] backup IE fav. fail: %ld, "
@@ -43,11 +46,31 @@ bool Backup(const std::u16string& favorites, const std::u16string& folder,
   return copied;
 }
 
+// Folds one Firefox or Chrome part of the set into the Favorites folder
+// under subfolder_title. On failure the thread's last error is the step's
+// code.
+bool MergePart(const std::u16string& part, backup_set::PartKind kind,
+               const std::u16string& favorites,
+               const std::u16string& subfolder_title) {
+  const Status status = MergePartIntoFavorites(
+      part, kind, favorites, subfolder_title, &model::CurrentReport());
+  if (status.ok()) return true;
+  DebugLog(u"[DllExport] [backup_ie_pro] %s: %s\n", part.c_str(),
+           status.message().c_str());
+  platform::SetLastError(status.code());
+  return false;
+}
+
 bool Restore(const std::u16string& favorites, const std::u16string& folder,
              const std::u16string& root, bool overwrite,
              const volatile uint8_t* cancel_flag, int32_t* progress) {
+  // The Favorites part is copied file for file, so that Favorites, backup
+  // and Favorites again are the same bytes.
+  const bool existed = platform::PathExists(favorites);
+  CopyCounts counts;
   bool copied = copy_folder(folder, favorites, interchange::kUrlExtension,
-                            overwrite, cancel_flag, true);
+                            overwrite, cancel_flag, true, &counts);
+  ReportFavoritesCopy(favorites, existed, counts);
   if (!copied) {
     DebugLog(
         u"[DllExport] [backup_ie_pro] import IE backup fail: %ld "
@@ -56,13 +79,14 @@ bool Restore(const std::u16string& favorites, const std::u16string& folder,
   }
 
   // The Firefox and Chrome parts are looked for under the root whatever
-  // into_backup_set says; a part that is missing counts as restored.
+  // into_backup_set says; a part that is missing counts as restored. Each
+  // is merged: what the Favorites folder has already is never written
+  // again, nor anything there overwritten.
   bool firefox_ok = true;
   const std::u16string firefox = BackupSetFolder(root, BackupPart::kFirefox);
   if (platform::PathExists(firefox)) {
-    firefox_ok =
-        import_firefox_bk_2_folder(exports::AsMsChar(firefox), false,
-                                   exports::AsMsChar(favorites), nullptr);
+    firefox_ok = MergePart(firefox, backup_set::PartKind::kFirefox, favorites,
+                           interchange::kImportedFromFirefox);
     if (!firefox_ok) {
       DebugLog(
           u"[DllExport] [backup_ie_pro] import firefox backup to IE "
@@ -73,12 +97,12 @@ bool Restore(const std::u16string& favorites, const std::u16string& folder,
     }
   }
 
-  int32_t chrome_code = 0;
+  bool chrome_ok = true;
   const std::u16string chrome = BackupSetFolder(root, BackupPart::kChrome);
   if (platform::PathExists(chrome)) {
-    chrome_code = import_chrome_bk_2_ie(exports::AsMsChar(chrome), false,
-                                        exports::AsMsChar(favorites));
-    if (chrome_code != 0) {
+    chrome_ok = MergePart(chrome, backup_set::PartKind::kChrome, favorites,
+                          interchange::kImportedFromChromeLc);
+    if (!chrome_ok) {
       DebugLog(
           u"[DllExport] [backup_ie_pro] import chrome backup to IE fav. "
           u"fail:%ld \n",
@@ -88,7 +112,7 @@ bool Restore(const std::u16string& favorites, const std::u16string& folder,
 
   Advance(progress);
   bool hidden = HideMarkers(favorites, interchange::kMarkerName);
-  return copied && firefox_ok && hidden && chrome_code == 0;
+  return copied && firefox_ok && hidden && chrome_ok;
 }
 
 }  // namespace

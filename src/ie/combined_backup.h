@@ -13,8 +13,10 @@ namespace ie {
 // (ie_def_path, or located when null) into the backup folder (backup_path,
 // or its Bookmarks\Favorites with into_backup_set); progress unchanged.
 // is_backup false: copies the backup folder into the Favorites folder
-// (leaving out "Imported from IE"), folds backup_path\Bookmarks\Firefox and
-// backup_path\Bookmarks\Chrome into it when they exist, adds 2 to
+// (leaving out "Imported from IE"), merges backup_path\Bookmarks\Firefox and
+// backup_path\Bookmarks\Chrome into its "Imported from Firefox" and
+// "Imported from chrome" sub-folders when they exist (MergePartIntoFavorites:
+// nothing there is overwritten, a repeated restore adds nothing), adds 2 to
 // *progress and hides every ".Quillbay" entry; every step runs whatever the
 // earlier ones gave, and the result is true only when all succeeded.
 // Early failures (null or missing backup_path, null cancel_flag, no Favorites

@@ -8,6 +8,7 @@
 #include "common/interchange.h"
 #include "common/locators.h"
 #include "common/text.h"
+#include "model/report.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -74,8 +75,27 @@ bool BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
   }
   if (!EnsureFolder(destination)) return false;
 
-  return copy_folder(source, destination, interchange::kUrlExtension, overwrite,
-                     cancel_flag, false);
+  CopyCounts counts;
+  const bool copied =
+      copy_folder(source, destination, interchange::kUrlExtension, overwrite,
+                  cancel_flag, false, &counts);
+  ReportFavoritesCopy(destination, true, counts);
+  return copied;
+}
+
+void ReportFavoritesCopy(const std::u16string& label, bool top_existed,
+                         const CopyCounts& counts) {
+  model::RootReport* root = model::CurrentReport().AddRoot("favorites", label);
+  root->added.links = counts.files_copied;
+  root->present.links = counts.files_present;
+  root->failed.links = counts.files_failed;
+  root->added.folders = counts.folders_created - (top_existed ? 0 : 1);
+  root->present.folders = counts.folders_present - (top_existed ? 1 : 0);
+  if (root->added.folders < 0) root->added.folders = 0;
+  if (root->present.folders < 0) root->present.folders = 0;
+  root->source = root->added;
+  root->source += root->present;
+  root->source += root->failed;
 }
 
 }  // namespace ie

@@ -4,6 +4,9 @@
 #define MARKSAFE_IE_FAVORITES_BACKUP_H_
 
 #include <cstdint>
+#include <string>
+
+#include "common/folder_tree.h"
 
 namespace marksafe {
 namespace ie {
@@ -26,6 +29,14 @@ bool GetIeFavoritesSize(const char16_t* folder, bool into_backup_set,
 bool BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
               bool into_backup_set, bool overwrite,
               const volatile uint8_t* cancel_flag);
+
+// Adds to the thread's report what a copy of a Favorites tree did, as the
+// root "favorites" labelled label: .url files and folders copied (added),
+// there already (present) and failed. top_existed: the copy's destination
+// folder was there when the copy began (it is no bookmark folder and is
+// not counted).
+void ReportFavoritesCopy(const std::u16string& label, bool top_existed,
+                         const CopyCounts& counts);
 
 }  // namespace ie
 }  // namespace marksafe

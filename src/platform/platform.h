@@ -94,6 +94,31 @@ bool WriteFile(const std::u16string& path, const std::string& bytes);
 bool ReplaceFileAtomically(const std::u16string& path,
                            const std::string& bytes);
 
+// Creates path anew and writes bytes to it; fails with 80 (and changes
+// nothing) when an entry of that name exists (CREATE_NEW / O_EXCL). A write
+// that fails part-way removes what it made.
+bool WriteNewFile(const std::u16string& path, const std::string& bytes);
+
+// Renames the folder (or file) from to to, on one volume; fails with 183 or
+// 80 when to exists, never replacing anything.
+bool MoveFolder(const std::u16string& from, const std::u16string& to);
+
+// Removes path with everything below it. Links and junctions below it are
+// removed themselves, never followed; a path that is itself a link is
+// removed as a link. Iterative, so any depth is fine. False (last error
+// set) when something could not be removed; the rest is removed all the
+// same.
+bool RemoveTree(const std::u16string& path);
+
+// How long a name made directly inside folder may be so that the whole
+// path stays within what the system's file calls take: on Windows the
+// absolute path counted in UTF-16 units (248 units with the terminator for
+// a folder, 260 for a file); on POSIX PATH_MAX counted in UTF-8 bytes. The
+// room goes to *units and *bytes (the measure the system does not limit is
+// left as passed in); 0 when not even one unit fits.
+void LimitNameToPath(const std::u16string& folder, bool is_folder,
+                     size_t* units, size_t* bytes);
+
 // The path in the form the system's C APIs take it, UTF-8 ("/" separators
 // on POSIX). For SQLite's open call.
 std::string NativePathUtf8(const std::u16string& path);
@@ -167,14 +192,20 @@ void RevertToSelf();
 
 enum class Browser { kFirefox, kChrome };
 
-// True when a main window of the browser exists (FindWindowW with its
-// class, and for Chrome its title). On POSIX: a main process of the calling
-// user with one of the browser's executable names.
+// True while the browser runs for the caller. Windows: a process of its
+// executable (firefox.exe, chrome.exe) in the caller's session, or a
+// top-level window of today's class ("MozillaWindowClass",
+// "Chrome_WidgetWin_1") belonging to that executable, or of the class of
+// its first releases ("MozillaUIWindowClass", "Chrome_WindowImpl_0").
+// POSIX: a main process of the calling user with one of the browser's
+// executable names.
 bool BrowserIsRunning(Browser browser);
 
-// Asks the first main window found to close (WM_CLOSE, returns when it was
-// processed). On POSIX: SIGTERM to one main process and a bounded wait of
-// at most 10 seconds for it to end. Does nothing when none runs.
+// Asks the browser to end and waits, polling, at most 10 seconds until no
+// process of it is left (Windows: in the caller's session; POSIX: no main
+// process). Windows: WM_CLOSE posted once to each of those windows that is
+// visible and unowned. POSIX: SIGTERM once to each main process.
+// Returns at once when none runs.
 void AskBrowserToClose(Browser browser);
 
 // ---- Services for today's browser stores ---------------------------------

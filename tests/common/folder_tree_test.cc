@@ -66,7 +66,12 @@ TEST(CopyFolder, OverwriteRefusalAndReplacement) {
   EXPECT_EQ(ReadBytes(dir.sub("dst/z/c.url")), "z/c.url");
 
   for (int run = 0; run < 2; ++run) {  // the second run finds nothing to do
-    ASSERT_TRUE(Copy(dir, "src", "dst", /*overwrite=*/true));
+    CopyCounts counts;
+    ASSERT_TRUE(copy_folder(dir.u16("src"), dir.u16("dst"), u"url", true,
+                            &kNever, false, &counts));
+    EXPECT_EQ(counts.files_copied, run == 0 ? 2 : 0);
+    EXPECT_EQ(counts.files_present, run == 0 ? 2 : 4);
+    EXPECT_EQ(counts.folders_present, 2);  // dst and dst/z
     EXPECT_EQ(ReadBytes(dir.sub("dst/0.url")), "0.url");
     EXPECT_EQ(ReadBytes(dir.sub("dst/a.url")), "a.url");
     EXPECT_EQ(ReadBytes(dir.sub("dst/extra.url")), "kept");

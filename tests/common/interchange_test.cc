@@ -68,6 +68,18 @@ TEST(ChromeShortcut, WholeTitleNoInjectedKeysAndSharedNamesReplaced) {
   EXPECT_EQ(Key(dir, "ab.url", u"IconIndex"), u"-");
 }
 
+// No control character reaches the INI text: a NUL would end the value and
+// hide the rest of the title from every reader.
+TEST(ChromeShortcut, ControlCharactersBecomeBlanks) {
+  TempDir dir;
+  const std::u16string title = std::u16string(u"a\0b\tc\x1f", 6) + u"d";
+  const std::u16string url(u"http://n/\0x", 11);
+  ASSERT_TRUE(
+      platform::WriteFile(dir.u16("n.url"), ShortcutFileBytes(title, url)));
+  EXPECT_EQ(Key(dir, "n.url", kTitleKey), u"a b c d.url");
+  EXPECT_EQ(Key(dir, "n.url", kUrlKey), u"http://n/ x");
+}
+
 // The one-step Chrome form holds exactly what the INI writer leaves after
 // creating the file with its byte-order mark and adding the two keys.
 TEST(ChromeShortcut, OneWriteGivesTheBytesOfTheIniWriter) {

@@ -4,8 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "backup_set/part.h"
 #include "gtest/gtest.h"
 #include "marksafe/marksafe.h"
+#include "model/report.h"
 #include "support/browser_home.h"
 #include "support/test_support.h"
 
@@ -71,6 +73,47 @@ TEST_F(IeProTest, RestoreFoldsAllPartsIntoFavoritesAndAddsTwo) {
             ff + "Unsorted Bookmarks/u.url", ch, ch + "Bookmarks bar/",
             ch + "Bookmarks bar/b.url", ch + "Other bookmarks/",
             ch + "Other bookmarks/o.url", "f/", "f/z.url", "ie.url"}));
+}
+
+// The Firefox and Chrome parts are merged: a restore repeated adds
+// nothing, and a file the Favorites folder has is never overwritten. The
+// Favorites part is copied byte for byte. The report names every part.
+TEST_F(IeProTest, RepeatedRestoreAddsNothingAndOverwritesNothing) {
+  model::Tree tree;
+  const model::ItemId bar = tree.AddRoot(model::Root::kToolbar, u"bar");
+  model::Item link;
+  link.kind = model::ItemKind::kLink;
+  link.title = u"Docs: \"all\"";
+  link.url = u"https://docs/";
+  ASSERT_NE(tree.Add(bar, link), model::kNoItem);
+  ASSERT_TRUE(backup_set::WritePart(tree, backup_set::PartKind::kChrome,
+                                    dir_.u16("usb/Bookmarks/Chrome"), true,
+                                    nullptr)
+                  .ok());
+  const std::string ie_bytes = "[InternetShortcut]\r\nURL=http://ie/\r\n";
+  WriteBytes(dir_.sub("usb/Bookmarks/Favorites/ie.url"), ie_bytes);
+  const std::string mine = "[InternetShortcut]\r\nURL=https://mine/\r\n";
+  const std::string chrome = "Favorites/Imported from chrome/Bookmarks bar/";
+  WriteBytes(dir_.sub(chrome + "Docs_ _all_.url"), mine);
+
+  ASSERT_TRUE(Run(false, "usb"));
+  const Tree after = ListTree(dir_.sub("Favorites"));
+  EXPECT_EQ(test::ReadBytes(dir_.sub(chrome + "Docs_ _all_.url")), mine);
+  EXPECT_TRUE(test::Exists(dir_.sub(chrome + "Docs_ _all_ (2).url")));
+  EXPECT_EQ(test::ReadBytes(dir_.sub("Favorites/ie.url")), ie_bytes);
+  const model::Report& report = model::CurrentReport();
+  EXPECT_EQ(report.operation, "backup_ie_pro");
+  ASSERT_EQ(report.roots.size(), 4u);  // Favorites, Chrome's three roots
+  EXPECT_EQ(report.roots[0].added.links, 1);
+  EXPECT_EQ(report.roots[1].added.links, 1);
+
+  // Again, with overwrite: the Favorites file is there with its bytes.
+  ASSERT_TRUE(backup_ie_pro(Ms(favorites_), Ms(dir_.u16("usb")), true, true,
+                            &kNever, false, 0, 0, 0, 0, &progress_));
+  EXPECT_EQ(ListTree(dir_.sub("Favorites")), after);
+  EXPECT_EQ(model::CurrentReport().roots[0].present.links, 1);
+  EXPECT_EQ(model::CurrentReport().roots[1].present.links, 1);
+  EXPECT_EQ(model::CurrentReport().roots[1].added.total(), 0);
 }
 
 TEST_F(IeProTest, EarlyFailuresAddTwoAndNullProgressChangesNothing) {

@@ -1,0 +1,90 @@
+// The manifest of a part: what the .url files cannot carry.
+//
+// One JSON file (interchange::kManifestName) beside the position file:
+//
+//   {"format": "marksafe part manifest", "version": 1,
+//    "part": "firefox" | "chrome",
+//    "roots": {"menu": "Bookmarks Menu", ...},
+//    "records": [
+//      {"path": "Bookmarks Menu", "type": "folder", "title": "menu",
+//       "added": 1700000000000000, "modified": 1700000000000000},
+//      {"path": "Bookmarks Menu/News/Example.url", "type": "link",
+//       "title": "Example", "url": "https://example.com/",
+//       "added": ..., "modified": ..., "tags": ["a"], "keyword": "ex"},
+//      {"path": "Bookmarks Menu/News", "type": "separator", "added": ...},
+//      ...]}
+//
+// Records come in tree order, parents before their children, siblings in
+// order. "path" is the file's or folder's path relative to the part, with
+// "/" between names; a separator has no file and is a record of its parent
+// folder (its "path"), placed among that folder's records where it stands.
+// A top folder's record gives the root's title and dates. Times are
+// microseconds since 1970 (0 or missing: unknown); empty values are left
+// out.
+#ifndef MARKSAFE_BACKUP_SET_MANIFEST_H_
+#define MARKSAFE_BACKUP_SET_MANIFEST_H_
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "common/status.h"
+#include "model/bookmark_tree.h"
+
+namespace marksafe {
+namespace backup_set {
+
+constexpr int kManifestVersion = 1;
+
+struct Record {
+  std::u16string path;  // relative, "/" between names
+  model::Item item;     // kind, title, url, dates, tags, keyword
+};
+
+// Collects records while a part is written and writes them as the
+// manifest.
+class ManifestWriter {
+ public:
+  explicit ManifestWriter(const char* part_kind);
+  void AddRoot(model::Root root, const std::u16string& folder_name);
+  void Add(const std::u16string& path, const model::Item& item);
+  // Keeps the records of an existing manifest first (a part written into a
+  // folder that holds one).
+  void KeepExisting(std::vector<Record> records);
+  // Writes the manifest file at path, replacing one there in one step.
+  [[nodiscard]] Status Write(const std::u16string& path) const;
+
+ private:
+  std::string part_kind_;
+  std::vector<std::pair<std::string, std::u16string>> roots_;
+  std::vector<Record> kept_;
+  std::vector<Record> records_;
+};
+
+// A manifest as read: the records of each folder (by its relative path) in
+// order, separators included, and the records of the top folders.
+struct Manifest {
+  std::vector<Record> records;
+  // parent path -> indexes into records, in order
+  std::unordered_map<std::u16string, std::vector<size_t>> children;
+  // top folder path -> index into records
+  std::unordered_map<std::u16string, size_t> top_folders;
+};
+
+enum class ManifestState { kMissing, kDamaged, kRead };
+
+// Reads the manifest at path. kMissing when there is no file; kDamaged
+// (with *why) when it does not parse, is of another format, version or
+// part kind, or names a path that would leave the part.
+ManifestState ReadManifest(const std::u16string& path, const char* part_kind,
+                           Manifest* manifest, std::string* why);
+
+// The last name of a relative path and the path of its folder ("" for a
+// top name).
+std::u16string LastName(const std::u16string& path);
+std::u16string ParentPath(const std::u16string& path);
+
+}  // namespace backup_set
+}  // namespace marksafe
+
+#endif  // MARKSAFE_BACKUP_SET_MANIFEST_H_

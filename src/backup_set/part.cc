@@ -1,0 +1,520 @@
+#include "backup_set/part.h"
+
+#include <unordered_map>
+#include <utility>
+
+#include "backup_set/manifest.h"
+#include "backup_set/url_files.h"
+#include "common/debug_log.h"
+#include "common/interchange.h"
+#include "common/text.h"
+#include "model/names.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace backup_set {
+namespace {
+
+using model::ItemId;
+using model::ItemKind;
+using model::Root;
+
+// One root of a part: its key in the position file and the name of its
+// folder.
+struct RootSlot {
+  Root root;
+  const char16_t* key;
+  const char16_t* folder;
+};
+
+const RootSlot kFirefoxSlots[] = {
+    {Root::kMenu, interchange::kPosMainKey, interchange::kPosMainValue},
+    {Root::kToolbar, interchange::kPosToolbarKey,
+     interchange::kPosToolbarValue},
+    {Root::kOther, interchange::kPosOthersKey, interchange::kPosOthersValue},
+    {Root::kMobile, interchange::kPosMobileKey, interchange::kPosMobileValue},
+};
+const RootSlot kChromeSlots[] = {
+    {Root::kToolbar, interchange::kChromePosBarKey,
+     interchange::kChromePosBarValue},
+    {Root::kOther, interchange::kChromePosOtherKey,
+     interchange::kChromePosOtherValue},
+    {Root::kMobile, interchange::kChromePosSyncedKey,
+     interchange::kChromePosSyncedValue},
+};
+
+std::vector<RootSlot> Slots(PartKind kind) {
+  if (kind == PartKind::kFirefox) {
+    return std::vector<RootSlot>(std::begin(kFirefoxSlots),
+                                 std::end(kFirefoxSlots));
+  }
+  return std::vector<RootSlot>(std::begin(kChromeSlots),
+                               std::end(kChromeSlots));
+}
+
+const char16_t* PositionFileName(PartKind kind) {
+  return kind == PartKind::kFirefox ? interchange::kPosIni
+                                    : interchange::kChromePosIni;
+}
+
+const char16_t* PositionSection(PartKind kind) {
+  return kind == PartKind::kFirefox ? interchange::kPosSection
+                                    : interchange::kChromePosSection;
+}
+
+const char* KindName(PartKind kind) {
+  return kind == PartKind::kFirefox ? "firefox" : "chrome";
+}
+
+// Position values are read as the older readers read them.
+constexpr size_t kPositionValueUnits = 260;
+// A folder deeper than the tree may hold.
+constexpr uint32_t kErrorTooDeep = 87;
+
+std::u16string WithoutTrailingSeparators(std::u16string path) {
+  while (path.size() > 1 && EndsWithSeparator(path)) path.pop_back();
+  return path;
+}
+
+// The position file with every key of the part. "pos.ini" is begun as
+// UTF-16LE with only its byte-order mark, as it always was; keys already in
+// the file are replaced, other contents kept.
+Status WritePositionFile(const std::u16string& folder, PartKind kind) {
+  const std::u16string path = JoinPath(folder, PositionFileName(kind));
+  if (kind == PartKind::kFirefox && !platform::PathExists(path) &&
+      !platform::WriteFile(path, std::string("\xFF\xFE", 2))) {
+    return Status::Error(platform::GetLastError(),
+                         u"could not write the position file " + path);
+  }
+  for (const RootSlot& slot : Slots(kind)) {
+    if (!platform::WriteProfileString(PositionSection(kind), slot.key,
+                                      slot.folder, path)) {
+      return Status::Error(platform::GetLastError(),
+                           u"could not write the position file " + path);
+    }
+  }
+  return Status::Ok();
+}
+
+// Writes the roots of a tree as folders of .url files and collects the
+// manifest's records.
+class PartWriter {
+ public:
+  PartWriter(const model::Tree& tree, PartKind kind,
+             const std::u16string& folder, bool fresh, model::Report* report,
+             ManifestWriter* manifest)
+      : tree_(tree),
+        kind_(kind),
+        folder_(folder),
+        fresh_(fresh),
+        report_(report),
+        manifest_(manifest) {}
+
+  Status Run() {
+    Status status;
+    for (const RootSlot& slot : Slots(kind_)) {
+      model::RootReport unused;
+      model::RootReport* root_report =
+          report_ != nullptr
+              ? report_->AddRoot(model::RootKey(slot.root), slot.folder)
+              : &unused;
+      status.Update(WriteRoot(slot, root_report));
+    }
+    return status;
+  }
+
+ private:
+  struct Frame {
+    ItemId id;
+    std::u16string dir;  // on disk
+    std::u16string rel;  // in the manifest
+    model::NameAllocator names;
+    model::NameLimit file_limit;
+    model::NameLimit folder_limit;
+    size_t next = 0;
+  };
+
+  Frame MakeFrame(ItemId id, const std::u16string& dir,
+                  const std::u16string& rel) {
+    Frame frame{id, dir, rel, {}, FileNameLimit(dir), FolderNameLimit(dir), 0};
+    return frame;
+  }
+
+  Status WriteRoot(const RootSlot& slot, model::RootReport* root_report) {
+    const std::u16string name = slot.folder;
+    const std::u16string dir = JoinPath(folder_, name);
+    const ItemId root = tree_.root(slot.root);
+    if (root != model::kNoItem) {
+      root_report->source = model::CountBelow(tree_, root);
+    }
+    Frame top = MakeFrame(root, dir, name);
+    if (platform::IsDirectory(dir)) {
+      // Written next to what is there: names on disk are taken.
+      std::vector<platform::DirEntry> entries;
+      if (!fresh_ && platform::ListDirectory(dir, &entries)) {
+        for (const platform::DirEntry& entry : entries) {
+          top.names.Reserve(entry.name);
+        }
+      }
+    } else if (!platform::CreateDirectoryTree(dir)) {
+      const Status failed = Status::Error(
+          platform::GetLastError(), u"could not create the folder " + dir);
+      root_report->failed += root_report->source;
+      if (report_ != nullptr) {
+        report_->problems.push_back(
+            model::Problem{name, u"", WriteFailedReason(), true});
+      }
+      return failed;
+    }
+    manifest_->AddRoot(slot.root, name);
+    model::Item record;
+    record.kind = ItemKind::kFolder;
+    record.title = name;
+    if (root != model::kNoItem) {
+      const model::Item& item = tree_.at(root);
+      record.title = item.title;
+      record.date_added = item.date_added;
+      record.last_modified = item.last_modified;
+    }
+    manifest_->Add(name, record);
+    if (root == model::kNoItem) return Status::Ok();
+
+    Status status;
+    std::vector<Frame> stack;
+    stack.push_back(std::move(top));
+    while (!stack.empty()) {
+      Frame& frame = stack.back();
+      const model::Item& folder = tree_.at(frame.id);
+      if (frame.next >= folder.children.size()) {
+        stack.pop_back();
+        continue;
+      }
+      const ItemId child = folder.children[frame.next++];
+      const model::Item& item = tree_.at(child);
+      if (item.kind == ItemKind::kSeparator) {
+        manifest_->Add(frame.rel, item);
+        ++root_report->added.separators;
+        continue;
+      }
+      const bool is_link = item.kind == ItemKind::kLink;
+      const std::u16string file_name = frame.names.Allocate(
+          item.title, is_link ? interchange::kUrlSuffix : u"",
+          is_link ? frame.file_limit : frame.folder_limit);
+      if (file_name.empty()) {
+        platform::SetLastError(kErrorTooDeep);
+        status.Update(ItemFailed(tree_, child, frame.dir,
+                                 "path too long for the file system",
+                                 root_report, report_));
+        continue;
+      }
+      const std::u16string path = JoinPath(frame.dir, file_name);
+      const bool written =
+          is_link ? platform::WriteNewFile(
+                        path, interchange::ShortcutFileBytes(item.title,
+                                                             item.url))
+                  : platform::CreateDirectoryTree(path);
+      if (!written) {
+        status.Update(ItemFailed(tree_, child, path, WriteFailedReason(),
+                                 root_report, report_));
+        continue;
+      }
+      const std::u16string rel = frame.rel + u"/" + file_name;
+      manifest_->Add(rel, item);
+      model::CountItem(item.kind, &root_report->added);
+      if (!is_link) stack.push_back(MakeFrame(child, path, rel));
+    }
+    return status;
+  }
+
+  const model::Tree& tree_;
+  PartKind kind_;
+  std::u16string folder_;
+  bool fresh_;
+  model::Report* report_;
+  ManifestWriter* manifest_;
+};
+
+// Reads the .url tree below dir (relative path rel in the manifest) into
+// the folder `into` of tree. With a manifest, each folder's recorded
+// children come first, in their order and with their exact values, then
+// the files no record names, in listing order.
+Status ReadFolderTree(const std::u16string& dir, const std::u16string& rel,
+                      const Manifest* manifest, model::Tree* tree,
+                      ItemId into) {
+  struct Pending {
+    std::u16string dir;
+    std::u16string rel;
+    ItemId id;
+  };
+  std::vector<Pending> work;
+  work.push_back(Pending{dir, rel, into});
+  Status status;
+  auto too_deep = [](const std::u16string& where) {
+    return Status::Error(kErrorTooDeep,
+                         u"folders nest deeper than " +
+                             NumberText(model::kMaxDepth) +
+                             u" levels at " + where);
+  };
+  while (!work.empty()) {
+    const Pending folder = std::move(work.back());
+    work.pop_back();
+    std::vector<platform::DirEntry> entries;
+    if (!platform::ListDirectory(folder.dir, &entries)) {
+      status.Update(Status::Error(platform::GetLastError(),
+                                  u"could not list the folder " + folder.dir));
+      continue;
+    }
+    std::vector<bool> used(entries.size(), false);
+    const auto records = manifest != nullptr
+                             ? manifest->children.find(folder.rel)
+                             : decltype(manifest->children.end())();
+    if (manifest != nullptr && records != manifest->children.end()) {
+      std::unordered_map<std::u16string, size_t> by_name;
+      for (size_t i = 0; i < entries.size(); ++i) {
+        if (IsFolderToRead(entries[i]) || IsShortcutToRead(entries[i])) {
+          by_name.emplace(entries[i].name, i);
+        }
+      }
+      for (size_t index : records->second) {
+        const Record& record = manifest->records[index];
+        model::Item item = record.item;
+        std::u16string name;
+        if (item.kind != ItemKind::kSeparator) {
+          name = LastName(record.path);
+          const auto found = by_name.find(name);
+          // Deleted by hand, or now of another kind: not read from here.
+          if (found == by_name.end() || used[found->second] ||
+              entries[found->second].is_directory !=
+                  (item.kind == ItemKind::kFolder)) {
+            continue;
+          }
+          used[found->second] = true;
+          item.file_name = name;
+        }
+        const ItemId id = tree->Add(folder.id, std::move(item));
+        if (id == model::kNoItem) return too_deep(folder.dir);
+        if (tree->at(id).kind == ItemKind::kFolder) {
+          work.push_back(
+              Pending{JoinPath(folder.dir, name), record.path, id});
+        }
+      }
+    }
+    for (size_t i = 0; i < entries.size(); ++i) {
+      if (used[i]) continue;
+      const platform::DirEntry& entry = entries[i];
+      const std::u16string path = JoinPath(folder.dir, entry.name);
+      model::Item item;
+      if (IsFolderToRead(entry)) {
+        item.kind = ItemKind::kFolder;
+        item.title = entry.name;
+        item.file_name = entry.name;
+      } else if (!IsShortcutToRead(entry) ||
+                 !ReadPlainShortcut(path, entry.name, &item)) {
+        continue;
+      }
+      const ItemId id = tree->Add(folder.id, std::move(item));
+      if (id == model::kNoItem) return too_deep(folder.dir);
+      if (entry.is_directory) {
+        work.push_back(Pending{path, folder.rel + u"/" + entry.name, id});
+      }
+    }
+  }
+  return status;
+}
+
+// True when the position value names a link (a symlink or junction) in
+// the part folder: such a root is not read.
+bool NamesLink(const std::vector<platform::DirEntry>& part_entries,
+               const std::u16string& value) {
+  for (const platform::DirEntry& entry : part_entries) {
+    if (entry.is_reparse_point && EqualsNoCase(entry.name, value)) return true;
+  }
+  return false;
+}
+
+// The relative path of a position value as the manifest writes paths.
+std::u16string ManifestPath(const std::u16string& value) {
+  std::u16string path = WithoutTrailingSeparators(value);
+  for (char16_t& c : path) {
+    if (c == u'\\') c = u'/';
+  }
+  return path;
+}
+
+std::u16string Sibling(const std::u16string& folder, const char16_t* suffix) {
+  return WithoutTrailingSeparators(folder) + suffix;
+}
+
+// Moves the complete new part at staging into folder's place; the old
+// part is removed only once the new one is there.
+Status SwapIn(const std::u16string& staging, const std::u16string& folder) {
+  const std::u16string target = WithoutTrailingSeparators(folder);
+  if (!platform::PathExists(target)) {
+    if (platform::MoveFolder(staging, target)) return Status::Ok();
+    return Status::Error(platform::GetLastError(),
+                         u"could not move the new part to " + target);
+  }
+  const std::u16string old = Sibling(folder, u".marksafe-old");
+  if (platform::PathExists(old)) platform::RemoveTree(old);
+  if (!platform::MoveFolder(target, old)) {
+    return Status::Error(platform::GetLastError(),
+                         u"could not move the previous part aside: " + target);
+  }
+  if (!platform::MoveFolder(staging, target)) {
+    const Status failed =
+        Status::Error(platform::GetLastError(),
+                      u"could not move the new part to " + target);
+    if (!platform::MoveFolder(old, target)) {
+      DebugLog(u"[backup_set] the previous part stays at %s\n", old.c_str());
+    }
+    return failed;
+  }
+  if (!platform::RemoveTree(old)) {
+    DebugLog(u"[backup_set] could not remove the previous part %s: %ld\n",
+             old.c_str(), LastErrorForLog());
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+std::vector<model::Root> PartRoots(PartKind kind) {
+  std::vector<model::Root> roots;
+  for (const RootSlot& slot : Slots(kind)) roots.push_back(slot.root);
+  return roots;
+}
+
+std::u16string RootFolderName(PartKind kind, model::Root root) {
+  for (const RootSlot& slot : Slots(kind)) {
+    if (slot.root == root) return slot.folder;
+  }
+  return std::u16string();
+}
+
+Status WritePart(const model::Tree& tree, PartKind kind,
+                 const std::u16string& folder, bool replace_whole,
+                 model::Report* report) {
+  if (folder.empty()) {
+    return Status::Error(87, u"no folder to write the part into");
+  }
+  std::u16string target = folder;
+  if (replace_whole) {
+    // A leftover of a run that was cut short is no part of anything.
+    target = Sibling(folder, u".marksafe-new");
+    if (platform::PathExists(target)) platform::RemoveTree(target);
+    if (!platform::CreateDirectoryTree(target)) {
+      return Status::Error(platform::GetLastError(),
+                           u"could not create the folder " + target);
+    }
+  } else if (!platform::IsDirectory(folder) &&
+             !platform::CreateDirectoryTree(folder)) {
+    return Status::Error(platform::GetLastError(),
+                         u"could not create the folder " + folder);
+  }
+
+  const size_t first_root = report != nullptr ? report->roots.size() : 0;
+  ManifestWriter manifest(KindName(kind));
+  const std::u16string manifest_path =
+      JoinPath(target, interchange::kManifestName);
+  if (!replace_whole) {
+    Manifest existing;
+    std::string why;
+    if (ReadManifest(manifest_path, KindName(kind), &existing, &why) ==
+        ManifestState::kRead) {
+      manifest.KeepExisting(std::move(existing.records));
+    }
+  }
+  Status status = PartWriter(tree, kind, target, replace_whole, report,
+                             &manifest)
+                      .Run();
+  status.Update(WritePositionFile(target, kind));
+  status.Update(manifest.Write(manifest_path));
+  if (!replace_whole) return status;
+
+  if (status.ok()) status = SwapIn(target, folder);
+  if (status.ok()) return status;
+  // Nothing of this run stays; the previous part is whole.
+  {
+    LastErrorKeeper keep;
+    platform::RemoveTree(target);
+  }
+  if (report != nullptr) {
+    for (size_t i = first_root; i < report->roots.size(); ++i) {
+      model::RootReport& root = report->roots[i];
+      root.failed += root.added;
+      root.added = model::Counts();
+    }
+    report->problems.push_back(model::Problem{
+        folder, u"", "the backup was not written: " + Narrow(status.message()),
+        true});
+  }
+  return status;
+}
+
+Status ReadPart(const std::u16string& folder, PartKind kind,
+                model::Tree* tree) {
+  const std::u16string position_file =
+      JoinPath(folder, PositionFileName(kind));
+  if (!platform::PathExists(position_file)) {
+    return Status::Error(2, u"no position file " + position_file);
+  }
+  Manifest manifest;
+  std::string why;
+  const ManifestState state =
+      ReadManifest(JoinPath(folder, interchange::kManifestName),
+                   KindName(kind), &manifest, &why);
+  if (state == ManifestState::kDamaged) {
+    DebugLog(
+        u"[backup_set] the manifest of %s %s; the part is read from its "
+        u"files alone\n",
+        folder.c_str(), platform::FromUtf8(why).c_str());
+  }
+  const Manifest* used_manifest =
+      state == ManifestState::kRead ? &manifest : nullptr;
+  std::vector<platform::DirEntry> part_entries;
+  if (!platform::ListDirectory(folder, &part_entries)) {
+    return Status::Error(platform::GetLastError(),
+                         u"could not list the folder " + folder);
+  }
+
+  bool any = false;
+  Status status;
+  for (const RootSlot& slot : Slots(kind)) {
+    const std::u16string value =
+        platform::GetProfileString(PositionSection(kind), slot.key, u"",
+                                   kPositionValueUnits, position_file);
+    if (value.empty()) continue;
+    std::u16string dir;
+    if (!interchange::ResolvePositionValue(folder, value, &dir)) {
+      DebugLog(u"[backup_set] position value %s refused: it leaves %s\n",
+               value.c_str(), folder.c_str());
+      continue;
+    }
+    if (!platform::IsDirectory(dir)) continue;
+    if (NamesLink(part_entries, WithoutTrailingSeparators(value))) {
+      DebugLog(u"[backup_set] %s is a link and is not followed\n",
+               dir.c_str());
+      continue;
+    }
+    any = true;
+    const ItemId root = tree->AddRoot(slot.root, value);
+    const std::u16string rel = ManifestPath(value);
+    if (used_manifest != nullptr) {
+      const auto top = used_manifest->top_folders.find(rel);
+      if (top != used_manifest->top_folders.end()) {
+        const model::Item& record = used_manifest->records[top->second].item;
+        tree->at(root).date_added = record.date_added;
+        tree->at(root).last_modified = record.last_modified;
+      }
+    }
+    status.Update(ReadFolderTree(dir, rel, used_manifest, tree, root));
+  }
+  if (!any) {
+    return Status::Error(3, u"the position file names no root folder in " +
+                                folder);
+  }
+  return status;
+}
+
+}  // namespace backup_set
+}  // namespace marksafe

@@ -1,0 +1,48 @@
+// Pieces the readers and writers of .url trees share: reading one plain
+// .url file into an item, and the name limits of a folder on disk.
+#ifndef MARKSAFE_BACKUP_SET_URL_FILES_H_
+#define MARKSAFE_BACKUP_SET_URL_FILES_H_
+
+#include <string>
+#include <vector>
+
+#include "common/status.h"
+#include "model/bookmark_tree.h"
+#include "model/names.h"
+#include "model/report.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace backup_set {
+
+// Reads the .url file at path (named name) as a link: URL whole, title
+// from its "Title" key less ".url", else from name less ".url". False (a
+// diagnostic line written) when the file has no URL.
+bool ReadPlainShortcut(const std::u16string& path, const std::u16string& name,
+                       model::Item* item);
+
+// The limits of a name made inside folder: the file system's name limit
+// and the room the whole path leaves. A folder's name leaves room for a
+// short name inside it.
+model::NameLimit FileNameLimit(const std::u16string& folder);
+model::NameLimit FolderNameLimit(const std::u16string& folder);
+
+// True for a listing entry that a reader of a .url tree walks into: a real
+// folder, not a link, not the host's marker.
+bool IsFolderToRead(const platform::DirEntry& entry);
+// True for a listing entry that is a .url file (not a link to one).
+bool IsShortcutToRead(const platform::DirEntry& entry);
+
+// Counts one item (and with a folder everything below it) as failed and
+// names it in report; the Status says what failed and where.
+Status ItemFailed(const model::Tree& tree, model::ItemId id,
+                  const std::u16string& path, const std::string& reason,
+                  model::RootReport* root_report, model::Report* report);
+
+// "write failed: <code>" for the thread's last error.
+std::string WriteFailedReason();
+
+}  // namespace backup_set
+}  // namespace marksafe
+
+#endif  // MARKSAFE_BACKUP_SET_URL_FILES_H_

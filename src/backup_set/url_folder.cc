@@ -1,0 +1,171 @@
+// Plain folders of .url files (the Favorites folder and what is merged
+// into it): reading one into the tree, and writing what a merge added.
+#include <utility>
+
+#include "backup_set/part.h"
+#include "backup_set/url_files.h"
+#include "common/debug_log.h"
+#include "common/interchange.h"
+#include "common/text.h"
+#include "model/names.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace backup_set {
+namespace {
+
+using model::ItemId;
+using model::ItemKind;
+
+constexpr uint32_t kErrorTooDeep = 87;
+constexpr uint32_t kErrorNameTooLong = 206;
+
+bool IsExcluded(const std::u16string& name,
+                const std::vector<std::u16string>& excluded) {
+  for (const std::u16string& other : excluded) {
+    if (EqualsNoCase(name, other)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+Status ReadUrlFolder(const std::u16string& folder,
+                     const std::vector<std::u16string>& excluded,
+                     model::Tree* tree, ItemId into) {
+  if (tree == nullptr || into == model::kNoItem) {
+    return Status::Error(87, u"no folder to read into");
+  }
+  std::vector<std::pair<std::u16string, ItemId>> work;
+  work.emplace_back(folder, into);
+  Status status;
+  while (!work.empty()) {
+    const std::pair<std::u16string, ItemId> current = std::move(work.back());
+    work.pop_back();
+    std::vector<platform::DirEntry> entries;
+    if (!platform::ListDirectory(current.first, &entries)) {
+      status.Update(Status::Error(
+          platform::GetLastError(), u"could not list the folder " + current.first));
+      continue;
+    }
+    for (const platform::DirEntry& entry : entries) {
+      const std::u16string path = JoinPath(current.first, entry.name);
+      model::Item item;
+      if (IsFolderToRead(entry)) {
+        if (IsExcluded(entry.name, excluded)) continue;
+        item.kind = ItemKind::kFolder;
+        item.title = entry.name;
+        item.file_name = entry.name;
+      } else if (!IsShortcutToRead(entry) ||
+                 !ReadPlainShortcut(path, entry.name, &item)) {
+        continue;
+      }
+      const ItemId id = tree->Add(current.second, std::move(item));
+      if (id == model::kNoItem) {
+        return Status::Error(kErrorTooDeep,
+                             u"folders nest deeper than " +
+                                 NumberText(model::kMaxDepth) +
+                                 u" levels at " + current.first);
+      }
+      if (entry.is_directory) work.emplace_back(path, id);
+    }
+  }
+  return status;
+}
+
+Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
+                             const std::u16string& folder,
+                             model::RootReport* root_report,
+                             model::Report* report) {
+  model::RootReport unused;
+  if (root_report == nullptr) root_report = &unused;
+  struct Frame {
+    ItemId id;
+    std::u16string dir;
+    model::NameAllocator names;
+    model::NameLimit file_limit;
+    model::NameLimit folder_limit;
+    size_t next = 0;
+  };
+  // A folder that exists: every name in it is taken, whatever it is.
+  auto existing = [](ItemId id, const std::u16string& dir, Frame* frame) {
+    *frame = Frame{id, dir, {}, FileNameLimit(dir), FolderNameLimit(dir), 0};
+    std::vector<platform::DirEntry> entries;
+    if (!platform::ListDirectory(dir, &entries)) return false;
+    for (const platform::DirEntry& entry : entries) {
+      frame->names.Reserve(entry.name);
+    }
+    return true;
+  };
+
+  Status status;
+  std::vector<Frame> stack(1);
+  if (!existing(from, folder, &stack.back())) {
+    return Status::Error(platform::GetLastError(),
+                         u"could not list the folder " + folder);
+  }
+  while (!stack.empty()) {
+    Frame& frame = stack.back();
+    const model::Item& parent = tree.at(frame.id);
+    if (frame.next >= parent.children.size()) {
+      stack.pop_back();
+      continue;
+    }
+    const ItemId child = parent.children[frame.next++];
+    const model::Item& item = tree.at(child);
+    if (!item.added) {
+      // Matched by the merge: walk into it for what was added below.
+      if (item.kind != ItemKind::kFolder || item.file_name.empty()) continue;
+      Frame next;
+      const std::u16string dir = JoinPath(frame.dir, item.file_name);
+      if (!existing(child, dir, &next)) {
+        status.Update(Status::Error(platform::GetLastError(),
+                                    u"could not list the folder " + dir));
+        continue;
+      }
+      stack.push_back(std::move(next));
+      continue;
+    }
+    if (item.kind == ItemKind::kSeparator) {
+      // A folder of .url files has no place for one.
+      ++root_report->not_carried.separators;
+      if (report != nullptr) {
+        report->problems.push_back(
+            model::Problem{tree.PathOf(child), u"", "separator", false});
+      }
+      continue;
+    }
+    const bool is_link = item.kind == ItemKind::kLink;
+    const std::u16string name = frame.names.Allocate(
+        item.title, is_link ? interchange::kUrlSuffix : u"",
+        is_link ? frame.file_limit : frame.folder_limit);
+    if (name.empty()) {
+      platform::SetLastError(kErrorNameTooLong);
+      status.Update(ItemFailed(tree, child, frame.dir,
+                               "path too long for the file system",
+                               root_report, report));
+      continue;
+    }
+    const std::u16string path = JoinPath(frame.dir, name);
+    // Never over an existing entry: the file is made anew or not at all.
+    const bool written =
+        is_link ? platform::WriteNewFile(
+                      path, interchange::ShortcutFileBytes(item.title, item.url))
+                : platform::CreateDirectoryTree(path);
+    if (!written) {
+      status.Update(ItemFailed(tree, child, path, WriteFailedReason(),
+                               root_report, report));
+      continue;
+    }
+    model::CountItem(item.kind, &root_report->added);
+    if (!is_link) {
+      Frame next{child, path, {}, FileNameLimit(path), FolderNameLimit(path),
+                 0};
+      stack.push_back(std::move(next));
+    }
+  }
+  return status;
+}
+
+}  // namespace backup_set
+}  // namespace marksafe

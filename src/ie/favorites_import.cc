@@ -1,0 +1,143 @@
+#include "ie/favorites_import.h"
+
+#include <string>
+#include <unordered_set>
+
+#include "backup_set/part.h"
+#include "common/interchange.h"
+#include "common/text.h"
+#include "model/merge.h"
+#include "model/names.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace ie {
+namespace {
+
+// A folder of the Favorites folder is titled by its name on disk, so the
+// part's folders are matched by the names they get there: a folder
+// "a/b" merged once is found again as "a_b" by the next merge, which adds
+// nothing.
+void FolderTitlesAsNames(model::Tree* tree, model::ItemId root) {
+  tree->ForEachBelow(root, [tree](model::ItemId id) {
+    model::Item& item = tree->at(id);
+    if (item.kind == model::ItemKind::kFolder) {
+      item.title = model::NameStem(item.title, 0, 0);
+    }
+  });
+}
+
+// "Title (N)" with N of 2 or more: the name the allocator gives the N-th
+// folder of one title. *base is "Title".
+bool IsNumberedName(const std::u16string& name, std::u16string* base) {
+  if (name.size() < 5 || name.back() != u')') return false;
+  const size_t close = name.size() - 1;
+  size_t first = close;
+  while (first > 0 && name[first - 1] >= u'0' && name[first - 1] <= u'9') {
+    --first;
+  }
+  const size_t digits = close - first;
+  if (digits == 0 || digits > 9 || first < 3 || name[first] == u'0' ||
+      name[first - 1] != u'(' || name[first - 2] != u' ') {
+    return false;
+  }
+  if (std::stoul(Narrow(name.substr(first, digits))) < 2) return false;
+  *base = name.substr(0, first - 2);
+  return true;
+}
+
+// Sibling folders of one title are written as "Title", "Title (2)", ...;
+// read back, they are "Title" again wherever a sibling "Title" exists, so
+// that the k-th folder of a title finds the k-th one written. The same
+// reading is given to both trees, so a folder really titled "Title (2)"
+// beside "Title" is matched the same way on both sides.
+void FoldNumberedFolders(model::Tree* tree, model::ItemId root) {
+  auto fold_children = [tree](model::ItemId folder) {
+    std::unordered_set<std::u16string> titles;
+    for (model::ItemId child : tree->at(folder).children) {
+      const model::Item& item = tree->at(child);
+      if (item.kind == model::ItemKind::kFolder) {
+        titles.insert(ToUpperCase(item.title));
+      }
+    }
+    for (model::ItemId child : tree->at(folder).children) {
+      model::Item& item = tree->at(child);
+      std::u16string base;
+      if (item.kind == model::ItemKind::kFolder &&
+          IsNumberedName(item.title, &base) &&
+          titles.count(ToUpperCase(base)) != 0) {
+        item.title = base;
+      }
+    }
+  };
+  fold_children(root);
+  tree->ForEachBelow(root, [&](model::ItemId id) {
+    if (tree->at(id).kind == model::ItemKind::kFolder) fold_children(id);
+  });
+}
+
+bool EnsureFolder(const std::u16string& folder) {
+  return platform::IsDirectory(folder) || platform::CreateDirectoryTree(folder);
+}
+
+}  // namespace
+
+Status MergePartIntoFavorites(const std::u16string& part_folder,
+                              backup_set::PartKind kind,
+                              const std::u16string& dest_folder,
+                              const std::u16string& subfolder_title,
+                              model::Report* report) {
+  model::Tree source;
+  Status status = backup_set::ReadPart(part_folder, kind, &source);
+  if (!status.ok()) return status;
+
+  const std::u16string imported = JoinPath(dest_folder, subfolder_title);
+  if (!EnsureFolder(imported)) {
+    return Status::Error(platform::GetLastError(),
+                         u"could not create the folder " + imported);
+  }
+  model::MergeOptions options;
+  options.capabilities = model::FavoritesCapabilities();
+  // Imports the backup itself holds are not brought back.
+  options.excluded_folders = {interchange::kImportedFromIe};
+
+  for (model::Root root : backup_set::PartRoots(kind)) {
+    const model::ItemId from = source.root(root);
+    if (from == model::kNoItem) continue;
+    FolderTitlesAsNames(&source, from);
+    FoldNumberedFolders(&source, from);
+    const std::u16string name = backup_set::RootFolderName(kind, root);
+    const std::u16string folder = JoinPath(imported, name);
+    model::RootReport unused;
+    const size_t index = report != nullptr ? report->roots.size() : 0;
+    if (report != nullptr) {
+      report->AddRoot(model::RootKey(root), subfolder_title + u"/" + name);
+    }
+    auto root_report = [&]() -> model::RootReport* {
+      return report != nullptr ? &report->roots[index] : &unused;
+    };
+    if (!EnsureFolder(folder)) {
+      status.Update(Status::Error(platform::GetLastError(),
+                                  u"could not create the folder " + folder));
+      root_report()->failed += model::CountBelow(source, from);
+      continue;
+    }
+    model::Tree target;
+    const model::ItemId into = target.AddRoot(root, name);
+    const Status read = backup_set::ReadUrlFolder(folder, {}, &target, into);
+    if (!read.ok()) {
+      // Without knowing what is there, nothing is written beside it.
+      status.Update(read);
+      root_report()->failed += model::CountBelow(source, from);
+      continue;
+    }
+    FoldNumberedFolders(&target, into);
+    model::Merge(source, from, &target, into, options, root_report(), report);
+    status.Update(backup_set::WriteAddedToUrlFolder(target, into, folder,
+                                                    root_report(), report));
+  }
+  return status;
+}
+
+}  // namespace ie
+}  // namespace marksafe

@@ -1,0 +1,29 @@
+// Bringing a Firefox or Chrome part of a backup set into a Favorites folder
+// (or any folder of .url files): the part is read into the bookmark tree,
+// merged into the folder titled subfolder_title inside dest_folder (one
+// sub-folder per root, named as in the part), and only what is new is
+// written. Nothing that is in dest_folder is overwritten or removed.
+#ifndef MARKSAFE_IE_FAVORITES_IMPORT_H_
+#define MARKSAFE_IE_FAVORITES_IMPORT_H_
+
+#include <string>
+
+#include "backup_set/part.h"
+#include "common/status.h"
+#include "model/report.h"
+
+namespace marksafe {
+namespace ie {
+
+// part_folder: the part (Bookmarks\Firefox or Bookmarks\Chrome of a set).
+// Adds one RootReport per root of the part to report.
+[[nodiscard]] Status MergePartIntoFavorites(const std::u16string& part_folder,
+                                            backup_set::PartKind kind,
+                                            const std::u16string& dest_folder,
+                                            const std::u16string& subfolder_title,
+                                            model::Report* report);
+
+}  // namespace ie
+}  // namespace marksafe
+
+#endif  // MARKSAFE_IE_FAVORITES_IMPORT_H_

@@ -1,0 +1,159 @@
+// Whole folders: exclusive file creation, renaming a folder, removing a
+// tree without following links, and the room a path leaves for a name.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_internal.h"
+
+namespace marksafe {
+namespace platform {
+
+bool WriteNewFile(const std::u16string& path, const std::string& bytes) {
+  const std::string native = posix::NativePath(path);
+  if (native.empty()) {
+    SetLastError(posix::kErrorPathNotFound);
+    return false;
+  }
+  int fd = open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    const int err = errno;
+    if (err == EEXIST) {
+      SetLastError(posix::kErrorFileExists);
+    } else {
+      posix::SetLastErrorFromErrno(err, native);
+    }
+    return false;
+  }
+  const char* data = bytes.data();
+  size_t left = bytes.size();
+  int err = 0;
+  while (left > 0) {
+    const ssize_t written = write(fd, data, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      err = errno;
+      break;
+    }
+    data += written;
+    left -= static_cast<size_t>(written);
+  }
+  if (close(fd) != 0 && err == 0) err = errno;
+  if (err != 0) {
+    unlink(native.c_str());
+    posix::SetLastErrorFromErrno(err, native);
+    return false;
+  }
+  return true;
+}
+
+bool MoveFolder(const std::u16string& from, const std::u16string& to) {
+  const std::string source = posix::NativePath(from);
+  const std::string target = posix::NativePath(to);
+  if (source.empty() || target.empty()) {
+    SetLastError(posix::kErrorPathNotFound);
+    return false;
+  }
+  // rename() would replace an empty folder or a file: refuse any entry.
+  struct stat st;
+  if (lstat(target.c_str(), &st) == 0) {
+    SetLastError(posix::kErrorAlreadyExists);
+    return false;
+  }
+  if (rename(source.c_str(), target.c_str()) != 0) {
+    posix::SetLastErrorFromErrno(errno, source);
+    return false;
+  }
+  return true;
+}
+
+bool RemoveTree(const std::u16string& path) {
+  const std::string top = posix::NativePath(path);
+  if (top.empty()) {
+    SetLastError(posix::kErrorPathNotFound);
+    return false;
+  }
+  struct stat st;
+  if (lstat(top.c_str(), &st) != 0) {
+    posix::SetLastErrorFromErrno(errno, top);
+    return false;
+  }
+  if (!S_ISDIR(st.st_mode)) {
+    if (unlink(top.c_str()) != 0) {
+      posix::SetLastErrorFromErrno(errno, top);
+      return false;
+    }
+    return true;
+  }
+  bool ok = true;
+  int first_error = 0;
+  std::string failed_path;
+  auto failed = [&](const std::string& where) {
+    if (ok) {
+      first_error = errno;
+      failed_path = where;
+    }
+    ok = false;
+  };
+  // Folders still to empty (second: its entries have been handled).
+  std::vector<std::pair<std::string, bool>> stack;
+  stack.emplace_back(top, false);
+  while (!stack.empty()) {
+    if (stack.back().second) {
+      if (rmdir(stack.back().first.c_str()) != 0) failed(stack.back().first);
+      stack.pop_back();
+      continue;
+    }
+    stack.back().second = true;
+    const std::string folder = stack.back().first;
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) {
+      failed(folder);
+      continue;
+    }
+    std::vector<std::string> sub_folders;
+    for (;;) {
+      errno = 0;
+      struct dirent* entry = readdir(dir);
+      if (entry == nullptr) break;
+      const std::string name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      const std::string full = folder + "/" + name;
+      struct stat entry_st;
+      if (lstat(full.c_str(), &entry_st) != 0) continue;  // gone meanwhile
+      if (S_ISDIR(entry_st.st_mode)) {
+        sub_folders.push_back(full);
+      } else if (unlink(full.c_str()) != 0) {
+        failed(full);
+      }
+    }
+    closedir(dir);
+    for (std::string& sub : sub_folders) stack.emplace_back(std::move(sub), false);
+  }
+  if (!ok) posix::SetLastErrorFromErrno(first_error, failed_path);
+  return ok;
+}
+
+void LimitNameToPath(const std::u16string& folder, bool /*is_folder*/,
+                     size_t* /*units*/, size_t* bytes) {
+  if (bytes == nullptr) return;
+  // The calls take a path of PATH_MAX bytes with its terminator: the
+  // folder, a "/" and the name.
+  const size_t used = posix::NativePath(folder).size() + 1;
+  const size_t limit = PATH_MAX - 1;
+  const size_t room = used >= limit ? 0 : limit - used;
+  *bytes = std::min(*bytes, room);
+}
+
+}  // namespace platform
+}  // namespace marksafe

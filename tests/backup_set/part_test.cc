@@ -1,0 +1,423 @@
+// A browser's part of a backup set: a tree written and read back keeps
+// every item exactly; the manifest's absence, damage and hand edits; older
+// backup sets; a backup that fails leaves the previous part whole.
+#include "backup_set/part.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "common/interchange.h"
+#include "common/text.h"
+#include "gtest/gtest.h"
+#include "model/report.h"
+#include "platform/platform.h"
+#include "support/test_support.h"
+
+namespace marksafe {
+namespace backup_set {
+namespace {
+
+using model::Item;
+using model::ItemId;
+using model::ItemKind;
+using model::Root;
+using model::Tree;
+using test::Exists;
+using test::ListTree;
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+using Lines = std::vector<std::string>;
+
+Item Link(const std::u16string& title, const std::u16string& url,
+          model::Time added = 0) {
+  Item item;
+  item.kind = ItemKind::kLink;
+  item.title = title;
+  item.url = url;
+  item.date_added = added;
+  item.last_modified = added == 0 ? 0 : added + 5;
+  return item;
+}
+
+Item Folder(const std::u16string& title, model::Time added = 0) {
+  Item item;
+  item.title = title;
+  item.date_added = added;
+  item.last_modified = added;
+  return item;
+}
+
+Item Separator(model::Time added = 0) {
+  Item item;
+  item.kind = ItemKind::kSeparator;
+  item.date_added = added;
+  return item;
+}
+
+ItemId Add(Tree* tree, ItemId parent, Item item) {
+  const ItemId id = tree->Add(parent, std::move(item));
+  EXPECT_NE(id, model::kNoItem);
+  return id;
+}
+
+// Every item of every root: root, depth, kind, exact title, URL, dates,
+// tags and keyword, in tree order.
+Lines Describe(const Tree& tree) {
+  Lines lines;
+  for (Root root : model::kAllRoots) {
+    const ItemId top = tree.root(root);
+    if (top == model::kNoItem) continue;
+    lines.push_back(std::string("root ") + model::RootKey(root));
+    tree.ForEachBelow(top, [&](ItemId id) {
+      const Item& item = tree.at(id);
+      std::string line = std::to_string(item.depth) + " ";
+      line += item.kind == ItemKind::kFolder   ? "folder"
+              : item.kind == ItemKind::kLink ? "link"
+                                             : "separator";
+      line += " [" + test::U8(item.title) + "] " + test::U8(item.url) + " " +
+              std::to_string(item.date_added) + "/" +
+              std::to_string(item.last_modified) + " k=" +
+              test::U8(item.keyword) + " t=";
+      for (const std::u16string& tag : item.tags) line += test::U8(tag) + ",";
+      lines.push_back(line);
+    });
+  }
+  return lines;
+}
+
+// A Firefox tree with what backups must keep: every root, order,
+// separators, tags and keywords, dates, any characters in titles,
+// duplicate titles, every URL scheme.
+Tree RichTree() {
+  Tree tree;
+  const ItemId menu = tree.AddRoot(Root::kMenu, u"menu");
+  tree.at(menu).date_added = 1600000000000000;
+  Add(&tree, menu, Separator(1600000000000001));
+  Item tagged = Link(u"Example", u"https://example.com/", 1700000000123456);
+  tagged.tags = {u"news", u"daily"};
+  tagged.keyword = u"ex";
+  Add(&tree, menu, tagged);
+  Add(&tree, menu, Link(u"Example", u"https://example.org/", 1700000000000000));
+  Add(&tree, menu, Link(u"Example", u"https://example.com/"));
+  const ItemId dup1 = Add(&tree, menu, Folder(u"Dup", 1500000000000000));
+  Add(&tree, dup1, Link(u"one", u"javascript:alert(1)"));
+  const ItemId dup2 = Add(&tree, menu, Folder(u"dup"));
+  Add(&tree, dup2, Link(u"two", u"file:///C:/x%20y.html"));
+  const ItemId dup3 = Add(&tree, menu, Folder(u"Dup"));
+  Add(&tree, dup3, Separator());
+  Add(&tree, menu, Link(u"a/b: c?*|<>\"\\d", u"https://odd/"));
+  Add(&tree, menu, Link(u"  outer blanks  ", u"https://blanks/"));
+  Add(&tree, menu, Link(u"..", u"https://dots/"));
+  Add(&tree, menu, Link(u"", u"https://untitled/"));
+  Add(&tree, menu, Folder(u".."));
+  Add(&tree, menu, Link(std::u16string(100, char16_t(0x6F22)),  // 300 bytes
+                        u"https://long/"));
+  Add(&tree, menu, Link(u"Query", u"place:sort=8&maxResults=10"));
+  Add(&tree, menu, Link(u"CON", u"https://device/"));
+  ItemId deep = Add(&tree, menu, Folder(u"Deep"));
+  for (int i = 0; i < 5; ++i) deep = Add(&tree, deep, Folder(u"level"));
+  Add(&tree, deep, Link(u"bottom", u"https://bottom/\r\nnot a key=1"));
+  Add(&tree, menu, Separator());
+
+  const ItemId toolbar = tree.AddRoot(Root::kToolbar, u"toolbar");
+  Add(&tree, toolbar, Link(u"Bar link", u"https://bar/"));
+  Add(&tree, toolbar, Folder(u"Empty"));
+  const ItemId other = tree.AddRoot(Root::kOther, u"unfiled");
+  Add(&tree, other, Link(u"Unsorted", u"https://unsorted/"));
+  const ItemId mobile = tree.AddRoot(Root::kMobile, u"mobile");
+  Add(&tree, mobile, Link(u"Phone", u"https://phone/"));
+  return tree;
+}
+
+Tree Read(const std::u16string& folder, PartKind kind, Status* status) {
+  Tree tree;
+  *status = ReadPart(folder, kind, &tree);
+  return tree;
+}
+
+TEST(Part, RoundTripKeepsEveryItemExactly) {
+  TempDir dir;
+  const Tree tree = RichTree();
+  model::Report report;
+  ASSERT_TRUE(WritePart(tree, PartKind::kFirefox, dir.u16("part"), true,
+                        &report)
+                  .ok());
+  Status status;
+  const Tree back = Read(dir.u16("part"), PartKind::kFirefox, &status);
+  ASSERT_TRUE(status.ok()) << test::U8(status.message());
+  EXPECT_EQ(Describe(back), Describe(tree));
+  EXPECT_EQ(back.at(back.root(Root::kMenu)).title, u"Bookmarks Menu");
+  EXPECT_EQ(back.at(back.root(Root::kMenu)).date_added, 1600000000000000);
+
+  // One report per root, everything written.
+  ASSERT_EQ(report.roots.size(), 4u);
+  for (const model::RootReport& root : report.roots) {
+    EXPECT_EQ(root.added, root.source) << root.root;
+    EXPECT_EQ(root.failed.total(), 0) << root.root;
+  }
+  EXPECT_EQ(report.roots[0].source.separators, 3);
+  EXPECT_TRUE(report.problems.empty());
+
+  // Old readers find their keys and values; each file is an Internet
+  // Shortcut in the Chrome form.
+  const std::u16string pos = dir.u16("part/pos.ini");
+  EXPECT_EQ(ReadBytes(dir.sub("part/pos.ini")).substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(platform::GetProfileString(u"Menu", u"Main", u"", 260, pos),
+            u"Bookmarks Menu");
+  EXPECT_EQ(platform::GetProfileString(u"Menu", u"Others", u"", 260, pos),
+            u"Unsorted Bookmarks");
+  EXPECT_EQ(platform::GetProfileString(u"Menu", u"Toolbar", u"", 260, pos),
+            u"Bookmarks Toolbar");
+  const Lines files = ListTree(dir.sub("part"));
+  EXPECT_NE(std::find(files.begin(), files.end(),
+                      "Bookmarks Menu/Example (2).url"),
+            files.end());
+  EXPECT_NE(std::find(files.begin(), files.end(), "Bookmarks Menu/_CON.url"),
+            files.end());
+  EXPECT_EQ(ReadBytes(dir.sub("part/Bookmarks Menu/Example.url")),
+            std::string("\xFF\xFE", 2) +
+                test::Utf16le(u"[InternetShortcut]\r\nURL=https://"
+                              u"example.com/\r\nTitle=Example.url\r\n"));
+  for (const std::string& file : files) {
+    const size_t slash = file.find_last_of('/', file.size() - 2);
+    const std::string name =
+        file.substr(slash == std::string::npos ? 0 : slash + 1);
+    EXPECT_LE(name.size(), 255u + 1) << file;  // a folder ends in "/"
+  }
+}
+
+TEST(Part, ChromePartHoldsItsThreeRootsUnderTheOldKeys) {
+  TempDir dir;
+  Tree tree;
+  Add(&tree, tree.AddRoot(Root::kToolbar, u"Bookmarks bar"),
+      Link(u"bar", u"https://bar/"));
+  Add(&tree, tree.AddRoot(Root::kOther, u"Other"), Link(u"o", u"https://o/"));
+  Add(&tree, tree.AddRoot(Root::kMobile, u"Mobile"), Link(u"m", u"https://m/"));
+  // Chrome has no menu: it is not written.
+  Add(&tree, tree.AddRoot(Root::kMenu, u"menu"), Link(u"x", u"https://x/"));
+  model::Report report;
+  ASSERT_TRUE(
+      WritePart(tree, PartKind::kChrome, dir.u16("c"), true, &report).ok());
+  EXPECT_EQ(report.roots.size(), 3u);
+  const std::u16string pos = dir.u16("c/chrome_pos.ini");
+  EXPECT_EQ(platform::GetProfileString(u"Chrome_menu", u"Bar", u"", 99, pos),
+            u"Bookmarks bar");
+  EXPECT_EQ(platform::GetProfileString(u"Chrome_menu", u"other", u"", 99, pos),
+            u"Other bookmarks");
+  Status status;
+  const Tree back = Read(dir.u16("c"), PartKind::kChrome, &status);
+  ASSERT_TRUE(status.ok());
+  Lines want = Describe(tree);
+  want.erase(want.begin(), want.begin() + 2);  // the menu and its link
+  EXPECT_EQ(Describe(back), want);
+}
+
+class ManifestCases : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Tree tree;
+    const ItemId menu = tree.AddRoot(Root::kMenu, u"menu");
+    Add(&tree, menu, Link(u"Zeta", u"https://z/", 1700000000000000));
+    Add(&tree, menu, Separator());
+    Add(&tree, menu, Link(u"Alpha", u"https://a/", 1700000000000000));
+    const ItemId sub = Add(&tree, menu, Folder(u"Sub"));
+    Add(&tree, sub, Link(u"Inner", u"https://i/"));
+    ASSERT_TRUE(WritePart(tree, PartKind::kFirefox, part_, true, nullptr).ok());
+  }
+  Lines ReadBack(Status* status = nullptr) {
+    Status local;
+    const Tree tree = Read(part_, PartKind::kFirefox, &local);
+    if (status != nullptr) *status = local;
+    EXPECT_TRUE(local.ok()) << test::U8(local.message());
+    return Describe(tree);
+  }
+  TempDir dir_;
+  const std::u16string part_ = dir_.u16("part");
+  const Lines files_alone_ = {"root menu",
+                              "1 link [Alpha] https://a/ 0/0 k= t=",
+                              "1 folder [Sub]  0/0 k= t=",
+                              "2 link [Inner] https://i/ 0/0 k= t=",
+                              "1 link [Zeta] https://z/ 0/0 k= t=",
+                              "root toolbar", "root other", "root mobile"};
+};
+
+TEST_F(ManifestCases, MissingOrDamagedManifestReadsTheFilesAlone) {
+  ASSERT_TRUE(platform::DeleteFile(dir_.u16("part/manifest.json")));
+  {
+    test::LogCapture log;
+    EXPECT_EQ(ReadBack(), files_alone_);
+    EXPECT_TRUE(log.lines().empty()) << log.Joined();
+  }
+  for (const std::string& damaged :
+       {std::string("{not json"), std::string("[1, 2]"),
+        std::string(R"({"format": "marksafe part manifest", "version": 1,
+           "part": "firefox", "records": [{"path": "../outside.url",
+           "type": "link", "title": "x", "url": "https://x/"}]})"),
+        std::string(R"({"format": "marksafe part manifest", "version": 99,
+           "part": "firefox", "records": []})")}) {
+    WriteBytes(dir_.sub("part/manifest.json"), damaged);
+    test::LogCapture log;
+    EXPECT_EQ(ReadBack(), files_alone_) << damaged;
+    EXPECT_TRUE(log.Contains("manifest")) << damaged;
+  }
+}
+
+TEST_F(ManifestCases, HandAddedFilesComeLastAndDeletedOnesAreSkipped) {
+  // Added by hand: an Internet Explorer shortcut (no Title) and a folder.
+  WriteBytes(dir_.sub("part/Bookmarks Menu/Added.url"),
+             "[InternetShortcut]\r\nURL=https://added/\r\n");
+  WriteBytes(dir_.sub("part/Bookmarks Menu/New/n.url"),
+             "[InternetShortcut]\r\nURL=https://n/\r\n");
+  ASSERT_TRUE(platform::DeleteFile(dir_.u16("part/Bookmarks Menu/Zeta.url")));
+  EXPECT_EQ(ReadBack(),
+            (Lines{"root menu", "1 separator []  0/0 k= t=",
+                   "1 link [Alpha] https://a/ 1700000000000000/"
+                   "1700000000000005 k= t=",
+                   "1 folder [Sub]  0/0 k= t=",
+                   "2 link [Inner] https://i/ 0/0 k= t=",
+                   "1 link [Added] https://added/ 0/0 k= t=",
+                   "1 folder [New]  0/0 k= t=",
+                   "2 link [n] https://n/ 0/0 k= t=", "root toolbar",
+                   "root other", "root mobile"}));
+}
+
+// Parts written before the manifest: only Main/Others or Bar/other, titles
+// from the file names (Firefox) or the Title key (Chrome), listing order.
+TEST(Part, OldBackupSetsReadAsBefore) {
+  TempDir dir;
+  WriteBytes(dir.sub("ff/pos.ini"),
+             std::string("\xFF\xFE", 2) +
+                 test::Utf16le(u"[Menu]\r\nMain=Bookmarks Menu\r\nOthers="
+                               u"Unsorted Bookmarks\r\n"));
+  WriteBytes(dir.sub("ff/Bookmarks Menu/ab c.url"),
+             "[InternetShortcut]\r\nURL=https://ab/\r\n");
+  WriteBytes(dir.sub("ff/Bookmarks Menu/Folder/inner.url"),
+             "[InternetShortcut]\r\nURL=https://inner/\r\n");
+  WriteBytes(dir.sub("ff/Bookmarks Menu/no url.url"), "[InternetShortcut]\r\n");
+  WriteBytes(dir.sub("ff/Unsorted Bookmarks/u.url"),
+             "[InternetShortcut]\r\nURL=https://u/\r\n");
+  Status status;
+  Tree tree = Read(dir.u16("ff"), PartKind::kFirefox, &status);
+  ASSERT_TRUE(status.ok());
+  EXPECT_EQ(Describe(tree),
+            (Lines{"root menu", "1 link [ab c] https://ab/ 0/0 k= t=",
+                   "1 folder [Folder]  0/0 k= t=",
+                   "2 link [inner] https://inner/ 0/0 k= t=", "root other",
+                   "1 link [u] https://u/ 0/0 k= t="}));
+
+  WriteBytes(dir.sub("ch/chrome_pos.ini"),
+             "[Chrome_menu]\r\nBar=Bookmarks bar\r\nother=Other bookmarks\r\n");
+  WriteBytes(dir.sub("ch/Bookmarks bar/ab c .url"),
+             std::string("\xFF\xFE", 2) +
+                 test::Utf16le(u"[InternetShortcut]\r\nURL=https://ab/\r\n"
+                               u"Title=a/b: c .url\r\n"));
+  test::MakeDirs(dir.sub("ch/Other bookmarks"));
+  tree = Read(dir.u16("ch"), PartKind::kChrome, &status);
+  ASSERT_TRUE(status.ok());
+  EXPECT_EQ(Describe(tree), (Lines{"root toolbar",
+                                   "1 link [a/b: c ] https://ab/ 0/0 k= t=",
+                                   "root other"}));
+}
+
+TEST(Part, PositionFilesThatNameNothingUsableFail) {
+  TempDir dir;
+  Status status;
+  test::MakeDirs(dir.sub("none"));
+  Read(dir.u16("none"), PartKind::kFirefox, &status);
+  EXPECT_FALSE(status.ok());
+  // Values that leave the part are refused; nothing else is named.
+  test::MakeDirs(dir.sub("outside/Bookmarks bar"));
+  WriteBytes(dir.sub("out/chrome_pos.ini"),
+             "[Chrome_menu]\r\nBar=..\\outside\\Bookmarks bar\r\nother=\r\n");
+  Tree tree = Read(dir.u16("out"), PartKind::kChrome, &status);
+  EXPECT_FALSE(status.ok());
+  EXPECT_EQ(tree.root(Root::kToolbar), model::kNoItem);
+}
+
+TEST(Part, FoldersDeeperThanTheTreeHoldsFailNamingTheFolder) {
+  TempDir dir;
+  WriteBytes(dir.sub("deep/chrome_pos.ini"), "[Chrome_menu]\r\nBar=b\r\n");
+  std::string path = dir.sub("deep/b");
+  for (int i = 0; i <= model::kMaxDepth; ++i) path += "/d";
+  std::vector<platform::DirEntry> last;
+  if (!platform::CreateDirectoryTree(test::U16(path)) ||
+      !platform::ListDirectory(test::U16(path.substr(0, path.size() - 2)),
+                               &last) ||
+      last.size() != 1) {
+    GTEST_SKIP() << "the system takes no path this long";
+  }
+  Status status;
+  Read(dir.u16("deep"), PartKind::kChrome, &status);
+  EXPECT_FALSE(status.ok());
+  EXPECT_NE(test::U8(status.message()).find("d\\d\\d"), std::string::npos)
+      << test::U8(status.message()).substr(0, 200);
+}
+
+// A part that cannot be written whole is not written: the previous part
+// stays as it was and nothing of the new one is left beside it.
+TEST(Part, FailedReplacementLeavesThePreviousPartWhole) {
+  TempDir dir;
+  const std::u16string part = dir.u16("Bookmarks/Firefox");
+  Tree old_tree;
+  Add(&old_tree, old_tree.AddRoot(Root::kMenu, u"menu"),
+      Link(u"Old", u"https://old/"));
+  ASSERT_TRUE(WritePart(old_tree, PartKind::kFirefox, part, true, nullptr).ok());
+  const Lines before = ListTree(dir.sub("Bookmarks"));
+  const std::string manifest = ReadBytes(dir.sub("Bookmarks/Firefox/manifest.json"));
+
+  // Folders nested so deep that the path outgrows what the system takes.
+  Tree deep;
+  ItemId folder = deep.AddRoot(Root::kMenu, u"menu");
+  Add(&deep, folder, Link(u"New", u"https://new/"));
+  for (int i = 0; i < 40; ++i) {
+    folder = Add(&deep, folder, Folder(std::u16string(200, u'f')));
+  }
+  Add(&deep, folder, Link(u"Lost", u"https://lost/"));
+  model::Report report;
+  const Status status =
+      WritePart(deep, PartKind::kFirefox, part, true, &report);
+  EXPECT_FALSE(status.ok());
+  EXPECT_EQ(ListTree(dir.sub("Bookmarks")), before);
+  EXPECT_EQ(ReadBytes(dir.sub("Bookmarks/Firefox/manifest.json")), manifest);
+  EXPECT_TRUE(report.AnythingLost());
+  EXPECT_EQ(report.roots[0].added.total(), 0);
+
+  // A part that can be written replaces the old one whole.
+  Tree next;
+  Add(&next, next.AddRoot(Root::kMenu, u"menu"), Link(u"New", u"https://new/"));
+  ASSERT_TRUE(WritePart(next, PartKind::kFirefox, part, true, nullptr).ok());
+  EXPECT_FALSE(Exists(dir.sub("Bookmarks/Firefox/Bookmarks Menu/Old.url")));
+  EXPECT_TRUE(Exists(dir.sub("Bookmarks/Firefox/Bookmarks Menu/New.url")));
+  EXPECT_EQ(ListTree(dir.sub("Bookmarks")).size(), before.size());
+}
+
+// Written into a folder as it stands (not replace_whole), nothing there is
+// replaced and what was recorded before stays recorded.
+TEST(Part, WritingBesideWhatIsThereKeepsItAndItsRecords) {
+  TempDir dir;
+  Tree first;
+  Add(&first, first.AddRoot(Root::kMenu, u"menu"),
+      Link(u"Same", u"https://first/", 1700000000000000));
+  ASSERT_TRUE(
+      WritePart(first, PartKind::kFirefox, dir.u16("p"), false, nullptr).ok());
+  Tree second;
+  Add(&second, second.AddRoot(Root::kMenu, u"menu"),
+      Link(u"Same", u"https://second/"));
+  ASSERT_TRUE(
+      WritePart(second, PartKind::kFirefox, dir.u16("p"), false, nullptr).ok());
+  Status status;
+  const Tree back = Read(dir.u16("p"), PartKind::kFirefox, &status);
+  ASSERT_TRUE(status.ok());
+  EXPECT_EQ(Describe(back),
+            (Lines{"root menu",
+                   "1 link [Same] https://first/ 1700000000000000/"
+                   "1700000000000005 k= t=",
+                   "1 link [Same] https://second/ 0/0 k= t=", "root toolbar",
+                   "root other", "root mobile"}));
+}
+
+}  // namespace
+}  // namespace backup_set
+}  // namespace marksafe
