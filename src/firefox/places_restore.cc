@@ -1,14 +1,18 @@
 #include "firefox/places_restore.h"
 
 #include <string>
+#include <vector>
 
+#include "backup_set/part.h"
 #include "common/backup_set.h"
 #include "common/debug_log.h"
-#include "common/folder_tree.h"
 #include "common/interchange.h"
-#include "common/text.h"
-#include "firefox/places_import.h"
+#include "firefox/places_reader.h"
 #include "firefox/places_transaction.h"
+#include "firefox/places_writer.h"
+#include "ie/favorites_import.h"
+#include "model/merge.h"
+#include "model/report.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -16,95 +20,141 @@ namespace firefox {
 namespace {
 
 constexpr int32_t kInvalidParameter = 87;
-// "pos.ini" values are read into 260 units.
-constexpr size_t kPositionValueUnits = 260;
 const char16_t kExcludedSubFolder[] = u"url";
 
 long LastErrorForLog() { return static_cast<long>(platform::GetLastError()); }
 
-std::u16string ReadPosition(const std::u16string& position_file,
-                            const char16_t* key) {
-  return platform::GetProfileString(interchange::kPosSection, key, u"",
-                                    kPositionValueUnits, position_file);
+// A failed step: its message to the log, its code as the last error.
+void Fail(const Status& status) {
+  DebugLog(u"%s\n", status.message().c_str());
+  platform::SetLastError(status.code());
 }
 
-// The folder that a "pos.ini" value names inside folder; empty when the
-// value would leave it.
-std::u16string PositionFolder(const std::u16string& folder,
-                              const std::u16string& value) {
-  std::u16string out;
-  if (!interchange::ResolvePositionValue(folder, value, &out)) return u"";
-  return out;
+model::MergeOptions FirefoxMergeOptions() {
+  model::MergeOptions options;
+  options.capabilities = model::FirefoxCapabilities();
+  options.now = model::Now();
+  return options;
 }
 
-}  // namespace
+// The first folder titled title directly in parent of the store's tree,
+// made and written when there is none. kNoItem when it cannot be written.
+model::ItemId FindOrMakeFolder(PlacesWriter* writer, model::Tree* target,
+                               model::ItemId parent,
+                               const std::u16string& title,
+                               model::RootReport* root_report) {
+  for (model::ItemId child : target->at(parent).children) {
+    const model::Item& item = target->at(child);
+    if (item.kind == model::ItemKind::kFolder && item.title == title) {
+      return child;
+    }
+  }
+  model::Item folder;
+  folder.title = title;
+  folder.date_added = model::Now();
+  folder.last_modified = folder.date_added;
+  folder.added = true;
+  const model::ItemId id = target->Add(parent, std::move(folder));
+  if (id == model::kNoItem) return model::kNoItem;
+  Status status =
+      writer->WriteAdded(target, parent, root_report, &model::CurrentReport());
+  if (!status.ok()) {
+    Fail(status);
+    return model::kNoItem;
+  }
+  return id;
+}
 
-bool Import2Firefox(ms_places* handle, const char16_t* folder,
-                    const char16_t* title) {
-  if (handle == nullptr || folder == nullptr || !platform::PathExists(folder)) {
+// Merges the content of source folder `from` into folder `into` of the
+// store's tree and writes what is new. False when anything failed.
+bool MergeAndWrite(const model::Tree& source,
+                   model::ItemId from, model::Tree* target, model::ItemId into,
+                   PlacesWriter* writer, model::RootReport* root_report) {
+  model::Report& report = model::CurrentReport();
+  model::Merge(source, from, target, into, FirefoxMergeOptions(), root_report,
+               &report);
+  Status status = writer->WriteAdded(target, into, root_report, &report);
+  if (status.ok()) return true;
+  Fail(status);
+  return false;
+}
+
+// The store as a tree, with the menu root (every store has it).
+bool ReadTarget(ms_places* handle, model::Tree* target) {
+  Status status = ReadPlaces(handle, target);
+  if (status.ok() && target->root(model::Root::kMenu) == model::kNoItem) {
+    status = Status::Error(kErrorInsertFailed,
+                           u"[FirefoxBookmark].No bookmarks menu in " +
+                               handle->databasePath);
+  }
+  if (status.ok()) return true;
+  Fail(status);
+  return false;
+}
+
+// A plain .url folder into the folder titled title under the menu.
+bool ImportFolderStep(ms_places* handle, const std::u16string& folder,
+                      const std::u16string& title) {
+  model::Tree source;
+  const model::ItemId content = source.AddRoot(model::Root::kMenu, title);
+  Status status = backup_set::ReadUrlFolder(
+      folder, {kExcludedSubFolder, interchange::kImportedFromFirefox}, &source,
+      content);
+  if (!status.ok()) {
+    Fail(status);
     return false;
   }
-  return ImportPlacesFolder(
-      handle, folder, u"2",
-      title != nullptr ? title : interchange::kImportedFromIe,
-      kExcludedSubFolder);
+  model::Tree target;
+  if (!ReadTarget(handle, &target)) return false;
+  const model::ItemId menu = target.root(model::Root::kMenu);
+  model::RootReport* root_report = model::CurrentReport().AddRoot(
+      platform::ToUtf8(title), PlacesRootTitle(model::Root::kMenu) + u"/" +
+                                   title);
+  PlacesWriter writer(handle);
+  const model::ItemId into =
+      FindOrMakeFolder(&writer, &target, menu, title, root_report);
+  if (into == model::kNoItem) return false;
+  return MergeAndWrite(source, content, &target, into, &writer,
+                       root_report);
 }
 
-bool Import2FirefoxFromIeBk(ms_places* handle, const char16_t* backup_path,
-                            bool into_backup_set) {
-  if (backup_path == nullptr) return false;
-  std::u16string favorites =
-      ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFavorites);
-  if (handle == nullptr || !platform::PathExists(favorites)) return false;
-  return ImportPlacesFolder(handle, favorites, u"2",
-                            interchange::kImportedFromIe, kExcludedSubFolder);
-}
-
-int32_t ImportChromeBk2Firefox(ms_places* handle, const char16_t* backup_path,
-                               bool into_backup_set) {
-  if (handle == nullptr || backup_path == nullptr) return kInvalidParameter;
-  std::u16string chrome =
-      ResolveBackupPath(backup_path, into_backup_set, BackupPart::kChrome);
-  if (Import2Firefox(handle, chrome.c_str(),
-                     interchange::kImportedFromChrome)) {
-    return 0;
+// A Chrome part: a sub-folder per Chrome root under "Imported from Chrome".
+bool ImportChromeStep(ms_places* handle, const std::u16string& chrome) {
+  const std::u16string title = interchange::kImportedFromChrome;
+  if (!platform::PathExists(chrome + u"\\" + interchange::kChromePosIni)) {
+    return ImportFolderStep(handle, chrome, title);
   }
-  DebugLog(
-      u"[DllExport] [import_chrome_bk_2_firefox] import chrome backup to "
-      u"firefox fail: %ld \n",
-      LastErrorForLog());
-  return kInvalidParameter;
-}
-
-namespace {
-
-// One root of a Firefox backup: the folder that key of the position file
-// names, merged into places root root_id. *found is false (and nothing is
-// imported) when that folder does not exist.
-bool ImportBackupRoot(ms_places* handle, const std::u16string& firefox,
-                      const std::u16string& position_file,
-                      const char16_t* key, const char16_t* label,
-                      const char16_t* root_id, const char16_t* line_end,
-                      bool* found) {
-  std::u16string value = ReadPosition(position_file, key);
-  std::u16string folder = PositionFolder(firefox, value);
-  *found = !folder.empty() && platform::PathExists(folder);
-  if (!*found) {
-    std::u16string named = firefox + u"\\" + value;
-    DebugLog(
-        u"[DllExport] [import_2_firefox_from_bk] [%s] target file: %s is "
-        u"not exist!\n",
-        label, named.c_str());
+  model::Tree source;
+  Status status =
+      backup_set::ReadPart(chrome, backup_set::PartKind::kChrome, &source);
+  if (!status.ok()) {
+    Fail(status);
     return false;
   }
-  bool ok = FixImportFromBK(handle, folder, root_id);
-  DebugLog(u"[DllExport] [import_2_firefox_from_bk] [%s] target file: %s%s",
-           label, folder.c_str(), line_end);
-  if (!ok) {
-    DebugLog(
-        u"[DllExport] [import_2_firefox_from_bk] Firefox->FixImportFromBK[%s] "
-        u"fail: %ld \n",
-        root_id, LastErrorForLog());
+  model::Tree target;
+  if (!ReadTarget(handle, &target)) return false;
+  PlacesWriter writer(handle);
+  const model::ItemId menu = target.root(model::Root::kMenu);
+  model::ItemId wrapper = model::kNoItem;
+  bool ok = true;
+  for (model::Root root : model::kAllRoots) {
+    const model::ItemId from = source.root(root);
+    if (from == model::kNoItem) continue;
+    const std::u16string name = source.at(from).title;
+    model::RootReport* root_report = model::CurrentReport().AddRoot(
+        model::RootKey(root), PlacesRootTitle(model::Root::kMenu) + u"/" +
+                                  title + u"/" + name);
+    if (wrapper == model::kNoItem) {
+      wrapper = FindOrMakeFolder(&writer, &target, menu, title, root_report);
+      if (wrapper == model::kNoItem) return false;
+    }
+    const model::ItemId into =
+        FindOrMakeFolder(&writer, &target, wrapper, name, root_report);
+    if (into == model::kNoItem ||
+        !MergeAndWrite(source, from, &target, into, &writer,
+                       root_report)) {
+      ok = false;
+    }
   }
   return ok;
 }
@@ -125,31 +175,115 @@ bool ImportFirefoxBackupSteps(ms_places* handle, const char16_t* backup_path,
         position_file.c_str());
     return false;
   }
+  model::Tree source;
+  Status status =
+      backup_set::ReadPart(firefox, backup_set::PartKind::kFirefox, &source);
+  if (!status.ok()) {
+    DebugLog(u"[DllExport] [import_2_firefox_from_bk] %s\n",
+             status.message().c_str());
+    platform::SetLastError(status.code());
+    return false;
+  }
+  model::Tree target;
+  if (!ReadTarget(handle, &target)) return false;
+  PlacesWriter writer(handle);
+  model::Report& report = model::CurrentReport();
+  bool ok = true;
+  for (model::Root root : model::kAllRoots) {
+    const model::ItemId from = source.root(root);
+    if (from == model::kNoItem) continue;
+    model::RootReport* root_report =
+        report.AddRoot(model::RootKey(root), PlacesRootTitle(root));
+    const model::ItemId into = target.root(root);
+    if (into == model::kNoItem) {
+      // An old store has no mobile root: what it held cannot go there.
+      const model::Counts counts = model::CountBelow(source, from);
+      root_report->source += counts;
+      root_report->not_carried += counts;
+      if (counts.total() > 0) {
+        report.problems.push_back(model::Problem{
+            source.PathOf(from), u"", "the store has no such root", false});
+      }
+      continue;
+    }
+    DebugLog(u"[DllExport] [import_2_firefox_from_bk] [%s] target file: %s\n",
+             platform::FromUtf8(model::RootKey(root)).c_str(),
+             source.at(from).title.c_str());
+    if (!MergeAndWrite(source, from, &target, into, &writer,
+                       root_report)) {
+      DebugLog(
+          u"[DllExport] [import_2_firefox_from_bk] Firefox->FixImportFromBK[%d] "
+          u"fail: %ld \n",
+          static_cast<int>(PlacesIdOf(root)), LastErrorForLog());
+      ok = false;
+    }
+  }
+  return ok;
+}
 
-  bool found = false;
-  bool menu_ok = ImportBackupRoot(handle, firefox, position_file,
-                                  interchange::kPosMainKey, u"Main", u"2",
-                                  u"\n", &found);
-  if (!found) return false;
-  bool others_ok = ImportBackupRoot(handle, firefox, position_file,
-                                    interchange::kPosOthersKey, u"Others",
-                                    u"5", u" \n", &found);
-  if (!found) return false;
-  return menu_ok && others_ok;
+int32_t ImportChromeBackupSteps(ms_places* handle, const char16_t* backup_path,
+                                bool into_backup_set) {
+  std::u16string chrome =
+      ResolveBackupPath(backup_path, into_backup_set, BackupPart::kChrome);
+  if (platform::PathExists(chrome) && ImportChromeStep(handle, chrome)) {
+    return 0;
+  }
+  DebugLog(
+      u"[DllExport] [import_chrome_bk_2_firefox] import chrome backup to "
+      u"firefox fail: %ld \n",
+      LastErrorForLog());
+  return kInvalidParameter;
 }
 
 }  // namespace
 
+bool Import2Firefox(ms_places* handle, const char16_t* folder,
+                    const char16_t* title) {
+  model::ReportScope scope("import_2_firefox");
+  if (handle == nullptr || folder == nullptr || !platform::PathExists(folder)) {
+    return false;
+  }
+  ImportTransaction transaction(handle);
+  if (transaction.Refused()) return false;
+  return transaction.Finish(ImportFolderStep(
+      handle, folder, title != nullptr ? title : interchange::kImportedFromIe));
+}
+
+bool Import2FirefoxFromIeBk(ms_places* handle, const char16_t* backup_path,
+                            bool into_backup_set) {
+  model::ReportScope scope("import_2_firefox_from_ie_bk");
+  if (backup_path == nullptr) return false;
+  std::u16string favorites =
+      ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFavorites);
+  if (handle == nullptr || !platform::PathExists(favorites)) return false;
+  ImportTransaction transaction(handle);
+  if (transaction.Refused()) return false;
+  return transaction.Finish(
+      ImportFolderStep(handle, favorites, interchange::kImportedFromIe));
+}
+
+int32_t ImportChromeBk2Firefox(ms_places* handle, const char16_t* backup_path,
+                               bool into_backup_set) {
+  model::ReportScope scope("import_chrome_bk_2_firefox");
+  if (handle == nullptr || backup_path == nullptr) return kInvalidParameter;
+  ImportTransaction transaction(handle);
+  if (transaction.Refused()) return kInvalidParameter;
+  const int32_t code =
+      ImportChromeBackupSteps(handle, backup_path, into_backup_set);
+  return transaction.Finish(code == 0) ? 0 : kInvalidParameter;
+}
+
 bool Import2FirefoxFromBk(ms_places* handle, const char16_t* backup_path,
                           bool into_backup_set) {
+  model::ReportScope scope("import_2_firefox_from_bk");
   if (handle == nullptr || backup_path == nullptr) return false;
   if (!platform::PathExists(backup_path)) {
     DebugLog(u"[DllExport] [import_2_firefox_from_bk] path:%s is not exist \n",
              backup_path);
     return false;
   }
-  // Both roots in one transaction; what one root imported stays when the
-  // other fails, unless a failure aborted the whole import.
+  // Every root in one transaction; what one root imported stays when
+  // another fails, unless a failure aborted the whole import.
   ImportTransaction transaction(handle);
   if (transaction.Refused()) return false;
   return transaction.Finish(
@@ -158,6 +292,7 @@ bool Import2FirefoxFromBk(ms_places* handle, const char16_t* backup_path,
 
 bool RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
                        bool into_backup_set, int32_t* progress) {
+  model::ReportScope scope("restore_firefox_pro");
   if (handle == nullptr || backup_path == nullptr || progress == nullptr ||
       !platform::PathExists(backup_path)) {
     return false;
@@ -167,7 +302,8 @@ bool RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
   if (transaction.Refused()) return false;
   std::u16string firefox =
       ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFirefox);
-  bool firefox_ok = Import2FirefoxFromBk(handle, firefox.c_str(), false);
+  bool firefox_ok = platform::PathExists(firefox) &&
+                    ImportFirefoxBackupSteps(handle, firefox.c_str(), false);
   if (!firefox_ok) {
     DebugLog(
         u"[DllExport] [restore_firefox_pro] restore backup to firefox "
@@ -184,9 +320,7 @@ bool RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
   std::u16string favorites =
       BackupSetFolder(backup_path, BackupPart::kFavorites);
   if (platform::PathExists(favorites)) {
-    ie_ok =
-        ImportPlacesFolder(handle, favorites, u"2",
-                           interchange::kImportedFromIe, kExcludedSubFolder);
+    ie_ok = ImportFolderStep(handle, favorites, interchange::kImportedFromIe);
     if (!ie_ok) {
       DebugLog(
           u"[DllExport] [restore_firefox_pro] import IE fav to firefox "
@@ -199,7 +333,7 @@ bool RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
   int32_t chrome_code = 0;
   std::u16string chrome = BackupSetFolder(backup_path, BackupPart::kChrome);
   if (platform::PathExists(chrome)) {
-    chrome_code = ImportChromeBk2Firefox(handle, chrome.c_str(), false);
+    chrome_code = ImportChromeBackupSteps(handle, chrome.c_str(), false);
   }
   *progress += 1;
   return transaction.Finish(firefox_ok && ie_ok && chrome_code == 0);
@@ -208,6 +342,7 @@ bool RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
 bool ImportFirefoxBk2Folder(const char16_t* firefox_backup,
                             bool into_backup_set, const char16_t* dest_folder,
                             const char16_t* subfolder_name) {
+  model::ReportScope scope("import_firefox_bk_2_folder");
   if (firefox_backup == nullptr || dest_folder == nullptr) return false;
   if (!platform::PathExists(firefox_backup)) {
     DebugLog(
@@ -218,57 +353,22 @@ bool ImportFirefoxBk2Folder(const char16_t* firefox_backup,
   }
   std::u16string firefox =
       ResolveBackupPath(firefox_backup, into_backup_set, BackupPart::kFirefox);
-  std::u16string destination =
-      std::u16string(dest_folder) + u"\\" + interchange::kImportedFromFirefox;
-  if (subfolder_name != nullptr &&
-      !interchange::ResolvePositionValue(dest_folder, subfolder_name,
+  std::u16string subfolder = subfolder_name != nullptr
+                                 ? std::u16string(subfolder_name)
+                                 : interchange::kImportedFromFirefox;
+  std::u16string destination;
+  if (!interchange::ResolvePositionValue(dest_folder, subfolder,
                                          &destination)) {
     return false;  // the sub-folder would lie outside dest_folder
   }
-  if (!platform::PathExists(destination) &&
-      !platform::CreateDirectoryTree(destination)) {
-    return false;
-  }
-  std::u16string position_file = firefox + u"\\" + interchange::kPosIni;
-  if (!platform::PathExists(position_file)) return false;
-
-  // Never set: the copy runs to its end.
-  volatile uint8_t cancel = 0;
-
-  std::u16string main_value =
-      ReadPosition(position_file, interchange::kPosMainKey);
-  std::u16string source = PositionFolder(firefox, main_value);
-  std::u16string target = PositionFolder(destination, main_value);
-  DebugLog(u"[DllExport] [import_firefox_bk_2_folder] new source path: %s  \n",
-           source.c_str());
-  DebugLog(u"[DllExport] [import_firefox_bk_2_folder] new dest path: %s  \n",
-           target.c_str());
-  if (source.empty() || target.empty() || !platform::PathExists(source)) {
-    return false;
-  }
-  bool menu_ok = copy_folder(source, target, interchange::kUrlExtension, true,
-                             &cancel, true);
-  if (!menu_ok) {
-    DebugLog(
-        u"[DllExport] [import_firefox_bk_2_folder] copy_folder[M] fail: %ld \n",
-        LastErrorForLog());
-  }
-
-  std::u16string others_value =
-      ReadPosition(position_file, interchange::kPosOthersKey);
-  source = PositionFolder(firefox, others_value);
-  target = PositionFolder(destination, others_value);
-  if (source.empty() || target.empty() || !platform::PathExists(source)) {
-    return false;
-  }
-  bool others_ok = copy_folder(source, target, interchange::kUrlExtension, true,
-                               &cancel, true);
-  if (!others_ok) {
-    DebugLog(
-        u"[DllExport] [import_firefox_bk_2_folder] copy_folder[O] fail: %ld \n",
-        LastErrorForLog());
-  }
-  return menu_ok && others_ok;
+  Status status = ie::MergePartIntoFavorites(
+      firefox, backup_set::PartKind::kFirefox, dest_folder, subfolder,
+      &model::CurrentReport());
+  if (status.ok()) return true;
+  platform::SetLastError(status.code());
+  DebugLog(u"[DllExport] [import_firefox_bk_2_folder] %s fail: %ld \n",
+           status.message().c_str(), LastErrorForLog());
+  return false;
 }
 
 }  // namespace firefox

@@ -1,5 +1,7 @@
 // Restoring a backup set into places, the single cross-imports it is made
-// of, and the copy of a Firefox backup into a plain folder.
+// of, and the merge of a Firefox backup into a plain folder. Each import
+// reads its source and the store into bookmark trees, merges them, and
+// writes only what the merge added, in one transaction.
 #ifndef MARKSAFE_FIREFOX_PLACES_RESTORE_H_
 #define MARKSAFE_FIREFOX_PLACES_RESTORE_H_
 
@@ -11,7 +13,8 @@ namespace marksafe {
 namespace firefox {
 
 // import_2_firefox: folder into the folder titled title (null: "Imported
-// from IE") under the bookmarks menu; sub-folders named "url" left out.
+// from IE") under the bookmarks menu; sub-folders named "url" or "Imported
+// from Firefox" left out.
 bool Import2Firefox(ms_places* handle, const char16_t* folder,
                     const char16_t* title);
 
@@ -20,14 +23,17 @@ bool Import2Firefox(ms_places* handle, const char16_t* folder,
 bool Import2FirefoxFromIeBk(ms_places* handle, const char16_t* backup_path,
                             bool into_backup_set);
 
-// import_chrome_bk_2_firefox: the Chrome part into "Imported from Chrome".
-// 0 on success, 87 on any failure.
+// import_chrome_bk_2_firefox: the Chrome part into "Imported from Chrome",
+// one sub-folder per Chrome root named as in the part (a folder without
+// "chrome_pos.ini" is imported as a plain folder). 0 on success, 87 on any
+// failure.
 int32_t ImportChromeBk2Firefox(ms_places* handle, const char16_t* backup_path,
                                bool into_backup_set);
 
-// import_2_firefox_from_bk: the folders that "pos.ini" names as "Main" and
-// "Others" into the roots 2 and 5. A value that leaves the backup folder
-// counts as a missing folder.
+// import_2_firefox_from_bk: each root of the Firefox part (menu, toolbar,
+// unsorted, mobile; an older part has only the first and third) into the
+// same root of places. False when "pos.ini" is missing or names no folder
+// of the part.
 bool Import2FirefoxFromBk(ms_places* handle, const char16_t* backup_path,
                           bool into_backup_set);
 
@@ -37,10 +43,9 @@ bool Import2FirefoxFromBk(ms_places* handle, const char16_t* backup_path,
 bool RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
                        bool into_backup_set, int32_t* progress);
 
-// import_firefox_bk_2_folder: copies the "Main" and "Others" folders of a
-// Firefox backup into dest_folder\subfolder_name (null: "Imported from
-// Firefox"). A sub-folder name or "pos.ini" value that leaves its folder is
-// refused.
+// import_firefox_bk_2_folder: merges the Firefox part into
+// dest_folder\subfolder_name (null: "Imported from Firefox"), one folder
+// per root. A sub-folder name that leaves dest_folder is refused.
 bool ImportFirefoxBk2Folder(const char16_t* firefox_backup,
                             bool into_backup_set, const char16_t* dest_folder,
                             const char16_t* subfolder_name);

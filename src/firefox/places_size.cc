@@ -3,11 +3,11 @@
 #include <memory>
 #include <string>
 
+#include "backup_set/part.h"
 #include "common/backup_set.h"
 #include "common/folder_tree.h"
 #include "common/locators.h"
-#include "common/text.h"
-#include "firefox/sql_text.h"
+#include "firefox/places_reader.h"
 #include "ie/favorites_backup.h"
 #include "platform/platform.h"
 
@@ -15,43 +15,33 @@ namespace marksafe {
 namespace firefox {
 namespace {
 
+// Adds what lies below every root of tree.
+void CountRoots(const model::Tree& tree, int32_t* folder_count,
+                int32_t* link_count) {
+  model::Counts counts;
+  for (model::Root root : model::kAllRoots) {
+    if (tree.root(root) != model::kNoItem) {
+      counts += model::CountBelow(tree, tree.root(root));
+    }
+  }
+  *folder_count += static_cast<int32_t>(counts.folders);
+  *link_count += static_cast<int32_t>(counts.links);
+}
+
 struct HandleDeleter {
   void operator()(ms_places* handle) const { DestroyPlacesHandle(handle); }
 };
 
 }  // namespace
 
-void CountBookmarks(ms_places* handle, int32_t* folder_count,
+bool CountBookmarks(ms_places* handle, int32_t* folder_count,
                     int32_t* link_count) {
-  SQLite::Database& db = handle->database;
-  SQLite::Table folders = db.Query(
-      u"select bookmark.id from moz_bookmarks as bookmark where "
-      u"bookmark.type=2 and bookmark.title!='' and id!=4 and id!=3 and "
-      u"parent!=3 and parent!=4 order by bookmark.id asc;");
-  *folder_count = folders.RowCount() - 1;
-
-  SQLite::Table toolbar_items =
-      db.Query(u"select id from moz_bookmarks where parent=3 and fk is null;");
-  std::u16string sql;
-  const char16_t* first = toolbar_items.GetValue(0);
-  // The first non-link item under the toolbar is left out of the links.
-  if (toolbar_items.RowCount() > 0 && first != nullptr) {
-    sql = FormatSql(
-        u"select moz_bookmarks.id from moz_bookmarks, moz_places \t\twhere "
-        u"moz_bookmarks.type=1 and moz_bookmarks.fk=moz_places.id and "
-        u"moz_bookmarks.parent>=2 and moz_places.id>3 and parent!=%s and "
-        u"(moz_places.url like 'ftp%%' or moz_places.url like 'http://%%' "
-        u"or moz_places.url like 'https://%%')",
-        {NumberText(LeadingNumber(first))});
-  } else {
-    sql =
-        u"select moz_bookmarks.id from moz_bookmarks, moz_places \t\twhere "
-        u"moz_bookmarks.type=1 and moz_bookmarks.fk=moz_places.id and "
-        u"moz_bookmarks.parent>=2 and moz_places.id>3 and "
-        u"(moz_places.url like 'ftp%' or moz_places.url like 'http://%' or "
-        u"moz_places.url like 'https://%')";
-  }
-  *link_count = db.Query(sql.c_str()).RowCount();
+  model::Tree tree;
+  if (!ReadPlaces(handle, &tree).ok()) return false;
+  *folder_count = 0;
+  *link_count = 0;
+  CountRoots(tree, folder_count, link_count);
+  return true;
 }
 
 bool GetFirefoxBkSize(const char16_t* backup_path, bool into_backup_set,
@@ -60,8 +50,24 @@ bool GetFirefoxBkSize(const char16_t* backup_path, bool into_backup_set,
   if (backup_path == nullptr || size == nullptr) return false;
   std::u16string folder =
       ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFirefox);
-  return ie::GetIeFavoritesSize(folder.c_str(), false, size, folder_count,
-                                link_count);
+  int32_t folders = 0;
+  int32_t links = 0;
+  if (!ie::GetIeFavoritesSize(folder.c_str(), false, size, &folders,
+                              &links)) {
+    return false;
+  }
+  // A part is counted as it will be restored: its manifest knows what the
+  // .url files cannot show.
+  model::Tree part;
+  if (backup_set::ReadPart(folder, backup_set::PartKind::kFirefox, &part)
+          .ok()) {
+    folders = 0;
+    links = 0;
+    CountRoots(part, &folders, &links);
+  }
+  if (folder_count != nullptr) *folder_count = folders;
+  if (link_count != nullptr) *link_count = links;
+  return true;
 }
 
 bool GetFirefoxBookmarkSize(const char16_t* backup_path, bool into_backup_set,
@@ -90,8 +96,12 @@ bool GetFirefoxBookmarkSize(const char16_t* backup_path, bool into_backup_set,
   if (!handle || !handle->database.HasConnection()) return false;
   // A places file that is no database must not read as an empty store.
   if (exists && !PlacesReadable(handle.get())) return false;
-  CountBookmarks(handle.get(), folder_count, link_count);
-  return true;
+  if (!exists) {  // nothing to back up: not created, nothing counted
+    *folder_count = 0;
+    *link_count = 0;
+    return true;
+  }
+  return CountBookmarks(handle.get(), folder_count, link_count);
 }
 
 }  // namespace firefox

@@ -10,10 +10,11 @@
 namespace marksafe {
 namespace firefox {
 
-// Writes the number of titled folders outside the toolbar and tags (less
-// one) and the number of web links. A failed folder statement gives -1, a
-// failed link statement 0.
-void CountBookmarks(ms_places* handle, int32_t* folder_count,
+// The folders and links a backup of the store carries: everything below
+// the menu, toolbar, unsorted and mobile roots (links of every scheme; the
+// roots and the tag folders are not counted). False when the store cannot
+// be read.
+bool CountBookmarks(ms_places* handle, int32_t* folder_count,
                     int32_t* link_count);
 
 // get_firefox_bookmark_size. With backup_path: as GetFirefoxBkSize, the
@@ -24,9 +25,10 @@ bool GetFirefoxBookmarkSize(const char16_t* backup_path, bool into_backup_set,
                             uint64_t* size, int32_t* folder_count,
                             int32_t* link_count);
 
-// get_firefox_bk_size: size, sub-folders and .url files of the Firefox
-// backup folder (backup_path, or its Bookmarks\Firefox with
-// into_backup_set).
+// get_firefox_bk_size: the size of the Firefox backup folder (backup_path,
+// or its Bookmarks\Firefox with into_backup_set) and the folders and links
+// below its roots; a folder that is no part is counted as .url files and
+// sub-folders.
 bool GetFirefoxBkSize(const char16_t* backup_path, bool into_backup_set,
                       uint64_t* size, int32_t* folder_count,
                       int32_t* link_count);

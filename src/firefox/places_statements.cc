@@ -3,16 +3,11 @@
 #include <sqlite3.h>
 
 #include "common/debug_log.h"
-#include "common/text.h"
 #include "firefox/places_keys.h"
-#include "firefox/sql_text.h"
 #include "platform/platform.h"
 
 namespace marksafe {
 namespace firefox {
-
-const char16_t kTypeLink[] = u"1";
-const char16_t kTypeFolder[] = u"2";
 
 namespace {
 
@@ -20,76 +15,35 @@ using SQLite::Statement;
 using SQLite::Value;
 
 // Every statement is prepared once per connection and run with its values
-// bound as parameters. On the old schema they are the documented
-// statements of that store, whose text form was:
-//   select id from moz_places where url="%s";
-//   select id from moz_bookmarks where fk=%s [and parent=%s]
-//   select max(id)+1 from moz_places
-//   insert into moz_places(id, url, title, favicon_id)
-//       values(%s, "%s", "%s", NULL);
-//   select max(id)+1 from moz_bookmarks
-//   select max(position)+1 from moz_bookmarks where parent=%d;
-//   insert into moz_bookmarks values(%s, %s, %s, %d, %s, "%s",
-//       NULL,NULL,%s,NULL)
-//   select id, parent, title from moz_bookmarks where id=2 or id=5;
-//   select id from moz_bookmarks where title="%s" and parent=%s;
-//   select id, parent, title from moz_bookmarks where parent=%s and type=2;
-//   select url, moz_bookmarks.title from moz_bookmarks, moz_places  where
-//       parent=%s and type=1 and fk=moz_places.id and (moz_places.url like
-//       "http://%%" or moz_places.url like "https://%%" or moz_places.url
-//       like "ftp://%%");
+// bound as parameters.
 const char kPlaceByUrlOld[] = "select id from moz_places where url=?";
 const char kPlaceByUrlToday[] =
     "select id from moz_places where url_hash=? and url=?";
-const char kBookmarkOfPlace[] = "select id from moz_bookmarks where fk=?";
-const char kBookmarkOfPlaceIn[] =
-    "select id from moz_bookmarks where fk=? and parent=?";
 const char kNextPlaceId[] = "select max(id)+1 from moz_places";
 const char kInsertPlaceOld[] =
     "insert into moz_places(id, url, title, favicon_id) "
     "values(?, ?, ?, NULL)";
 // Today's store: the columns are named, the hash and guid are Firefox's,
-// frecency keeps its default, and foreign_count counts the bookmarks that
-// point at the place (raised as each one is added).
+// frecency keeps its default, and foreign_count counts the bookmarks and
+// keywords that point at the place (raised as each one is added).
 const char kInsertPlaceToday[] =
     "insert into moz_places(url, title, rev_host, guid, url_hash, "
     "foreign_count) values(?, ?, ?, ?, ?, 0)";
-const char kCountBookmarkOfPlace[] =
+const char kCountForeignUse[] =
     "update moz_places set foreign_count = foreign_count + 1 where id=?";
 const char kNextBookmarkId[] = "select max(id)+1 from moz_bookmarks";
-const char kNextPosition[] =
-    "select max(position)+1 from moz_bookmarks where parent=?";
 const char kInsertBookmarkOld[] =
-    "insert into moz_bookmarks values(?, ?, ?, ?, ?, ?, NULL, NULL, ?, NULL)";
+    "insert into moz_bookmarks(id, type, fk, parent, position, title, "
+    "dateAdded, lastModified) values(?, ?, ?, ?, ?, ?, ?, ?)";
 const char kInsertBookmarkToday[] =
     "insert into moz_bookmarks(type, fk, parent, position, title, "
     "dateAdded, lastModified, guid) values(?, ?, ?, ?, ?, ?, ?, ?)";
 const char kDeleteBookmark[] = "delete from moz_bookmarks where id=?";
-const char kRootFolders[] =
-    "select id, parent, title from moz_bookmarks where id=2 or id=5";
-const char kFolderByTitle[] =
-    "select id from moz_bookmarks where title=? and parent=? and type=2";
-const char kChildFolders[] =
-    "select id, parent, title from moz_bookmarks where parent=? and type=2";
-const char kChildWebLinks[] =
-    "select url, moz_bookmarks.title from moz_bookmarks, moz_places  "
-    "where parent=? and type=1 and fk=moz_places.id and "
-    "(moz_places.url like 'http://%' or moz_places.url like 'https://%' or "
-    "moz_places.url like 'ftp://%')";
+const char kBookmarksColumns[] = "pragma table_info(moz_bookmarks)";
+const char kKeywordsColumns[] = "pragma table_info(moz_keywords)";
 
 // A new guid may meet one that exists (1 in 2^72): try again a few times.
 constexpr int kGuidAttempts = 3;
-
-// True when text is a plain decimal integer (an optional "-", then digits
-// only), the only form in which a value read from the store names an id.
-bool IsDecimal(const std::u16string& text) {
-  size_t i = (!text.empty() && text[0] == u'-') ? 1 : 0;
-  if (i >= text.size() || text.size() - i > 18) return false;
-  for (; i < text.size(); ++i) {
-    if (text[i] < u'0' || text[i] > u'9') return false;
-  }
-  return true;
-}
 
 bool Today(const ms_places* handle) {
   return handle->schema == PlacesSchema::kToday;
@@ -151,34 +105,6 @@ int64_t FindPlaceByUrl(ms_places* handle, const std::u16string& url) {
   return found ? id : 0;
 }
 
-bool BookmarkExists(ms_places* handle, const std::u16string& url,
-                    const std::u16string& parent) {
-  if (!parent.empty() && !IsDecimal(parent)) return false;
-  std::vector<int64_t> places;
-  auto collect = [&](const Statement& row) {
-    places.push_back(row.Integer(0));
-  };
-  if (Today(handle)) {
-    const std::string utf8 = platform::ToUtf8(url);
-    handle->database.ForEachRow(kPlaceByUrlToday,
-                                {UrlHash(utf8), Value::Utf8(utf8)}, collect);
-  } else {
-    handle->database.ForEachRow(kPlaceByUrlOld, {url}, collect);
-  }
-  for (int64_t place : places) {
-    int64_t id = 0;
-    bool found = false;
-    if (parent.empty()) {
-      OneInteger(handle, kBookmarkOfPlace, {place}, &id, &found);
-    } else {
-      OneInteger(handle, kBookmarkOfPlaceIn, {place, LeadingNumber(parent)},
-                 &id, &found);
-    }
-    if (found) return true;
-  }
-  return false;
-}
-
 int64_t InsertURL(ms_places* handle, const std::u16string& url,
                   const std::u16string& title) {
   SQLite::Database& db = handle->database;
@@ -198,37 +124,29 @@ int64_t InsertURL(ms_places* handle, const std::u16string& url,
   return id;
 }
 
-int64_t InsertBookmarks(ms_places* handle, const std::u16string& type,
-                        int64_t fk, int64_t parent, const std::u16string& title,
-                        const std::u16string& date_added, int64_t position) {
-  if (!IsDecimal(type) || !IsDecimal(date_added)) return 0;
+int64_t InsertBookmark(ms_places* handle, const BookmarkRow& row) {
   SQLite::Database& db = handle->database;
-  if (position < 0) {
-    bool found = false;
-    if (!OneInteger(handle, kNextPosition, {parent}, &position, &found)) {
-      return 0;
-    }
-    if (!found) position = 0;
-  }
-  const Value fk_value = fk == 0 ? Value() : Value(fk);
-  const int64_t date = LeadingNumber(date_added);
+  const Value fk = row.fk == 0 ? Value() : Value(row.fk);
+  const int64_t modified =
+      row.last_modified != 0 ? row.last_modified : row.date_added;
   if (!Today(handle)) {
     int64_t id = NextId(handle, kNextBookmarkId);
     if (id == 0) return 0;
-    if (db.Run(kInsertBookmarkOld, {id, LeadingNumber(type), fk_value, parent,
-                                    position, title, date}) != SQLITE_OK) {
+    if (db.Run(kInsertBookmarkOld, {id, row.type, fk, row.parent,
+                                    row.position, row.title, row.date_added,
+                                    modified}) != SQLITE_OK) {
       return 0;
     }
     return id;
   }
   int rc = RunWithGuid([&](const std::string& guid) {
     return db.Run(kInsertBookmarkToday,
-                  {LeadingNumber(type), fk_value, parent, position, title, date,
-                   date, Value::Utf8(guid)});
+                  {row.type, fk, row.parent, row.position, row.title,
+                   row.date_added, modified, Value::Utf8(guid)});
   });
   if (rc != SQLITE_OK) return 0;
   const int64_t id = db.LastInsertId();
-  if (fk != 0 && db.Run(kCountBookmarkOfPlace, {fk}) != SQLITE_OK) {
+  if (row.fk != 0 && !CountForeignUse(handle, row.fk)) {
     // A bookmark the place does not count would be lost to Firefox's
     // expiration: take it back.
     db.Run(kDeleteBookmark, {id});
@@ -237,37 +155,20 @@ int64_t InsertBookmarks(ms_places* handle, const std::u16string& type,
   return id;
 }
 
-bool ListChildFolders(ms_places* handle, const FolderRecord* folder,
-                      std::vector<FolderRecord>* out) {
-  auto append = [&](const Statement& row) {
-    out->push_back({row.Text(0), row.Text(1), row.Text(2)});
-  };
-  if (folder == nullptr) {
-    return handle->database.ForEachRow(kRootFolders, {}, append) == SQLITE_OK;
-  }
-  // Looked up again by title and parent; only a folder can stand for it.
-  int64_t id = 0;
-  bool found = false;
-  if (IsDecimal(folder->parent)) {
-    OneInteger(handle, kFolderByTitle,
-               {folder->title, LeadingNumber(folder->parent)}, &id, &found);
-  }
-  if (!found) {
-    if (!IsDecimal(folder->id)) return false;
-    id = LeadingNumber(folder->id);
-  }
-  return handle->database.ForEachRow(kChildFolders, {id}, append) == SQLITE_OK;
+bool CountForeignUse(ms_places* handle, int64_t place) {
+  if (!Today(handle)) return true;
+  return handle->database.Run(kCountForeignUse, {place}) == SQLITE_OK;
 }
 
-bool ListChildUrls(ms_places* handle, const FolderRecord* folder,
-                   std::vector<UrlEntry>* out) {
-  if (folder == nullptr) return true;
-  if (!IsDecimal(folder->id)) return false;
-  return handle->database.ForEachRow(
-             kChildWebLinks, {LeadingNumber(folder->id)},
-             [&](const Statement& row) {
-               out->push_back({row.Text(0), row.Text(1)});
-             }) == SQLITE_OK;
+bool TableHasColumn(ms_places* handle, PlacesTable table,
+                    const std::string& column) {
+  bool found = false;
+  handle->database.ForEachRow(
+      table == PlacesTable::kBookmarks ? kBookmarksColumns : kKeywordsColumns,
+      {}, [&](const Statement& row) {
+        found = found || row.Utf8(1) == column;
+      });
+  return found;
 }
 
 }  // namespace firefox

@@ -1,7 +1,6 @@
 #include "firefox/places_transaction.h"
 
 #include "common/debug_log.h"
-#include "firefox/places_import.h"
 #include "platform/platform.h"
 
 namespace marksafe {

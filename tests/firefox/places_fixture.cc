@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <filesystem>
+
+#include "firefox/places_reader.h"
 
 #include "platform/platform.h"
 #include "support/test_support.h"
@@ -100,6 +103,14 @@ int64_t PlacesDb::AddLink(int64_t parent, const std::string& url,
   return sqlite3_last_insert_rowid(db_);
 }
 
+int64_t PlacesDb::AddSeparator(int64_t parent) {
+  Exec(
+      "insert into moz_bookmarks(type, parent, position, dateAdded) "
+      "values(3, " +
+      ParentAndNext(parent) + ", 1)");
+  return sqlite3_last_insert_rowid(db_);
+}
+
 std::vector<std::string> PlacesDb::LinksIn(int64_t folder) {
   return Rows(
       "select b.title || '|' || p.url from moz_bookmarks b join moz_places p "
@@ -128,6 +139,72 @@ std::string PlacesDb::Snapshot() {
     }
   }
   return out;
+}
+
+void FillRichStore(PlacesDb* db) {
+  db->Exec("BEGIN");
+  db->AddLink(db->AddFolder(2, "Dup"), "https://a.example/", "A");
+  db->AddLink(db->AddFolder(2, "Dup"), "https://b.example/", "B");
+  db->AddLink(2, "javascript:alert('x%20y')", " <Script> ");
+  db->AddSeparator(2);
+  db->AddLink(2, "file:///tmp/x.html", "a/b:c?*|<>\"\\");
+  db->AddLink(2, "place:sort=8&maxResults=10", "Recent");
+  db->AddLink(2, "https://same.example/", "Same");
+  db->AddLink(2, "https://same.example/", "Same");
+  db->AddLink(2, "https://other.example/", "Same");
+  db->AddSeparator(2);
+  db->AddLink(2, "https://other.example/", "..");
+  db->AddLink(3, "https://tagged.example/", "Tagged");
+  for (const char* tag : {"work", "news"}) {
+    db->AddLink(db->AddFolder(4, tag), "https://tagged.example/", "");
+  }
+  db->Exec(
+      "insert into moz_keywords(keyword, place_id) values('tg', (select "
+      "min(id) from moz_places where url='https://tagged.example/'))");
+  int64_t folder = 3;
+  for (int i = 1; i <= 30; ++i) {
+    folder = db->AddFolder(folder, "L" + std::to_string(i));
+  }
+  db->AddLink(folder, "https://deep.example/", "Deep");
+  db->Exec("update moz_bookmarks set title=NULL where id=" +
+           std::to_string(db->AddLink(5, "https://unfiled.example/", "")));
+  db->AddLink(6, "https://mobile.example/", "Phone");
+  db->Exec(
+      "update moz_bookmarks set dateAdded = 1600000000000000 + id * 1000, "
+      "lastModified = 1600000000000000 + id * 2000 where id > 11");
+  db->Exec("COMMIT");
+}
+
+std::vector<std::string> TreeLines(const model::Tree& tree, bool dates) {
+  std::vector<std::string> lines;
+  for (model::Root root : model::kAllRoots) {
+    const model::ItemId top = tree.root(root);
+    if (top == model::kNoItem) continue;
+    lines.push_back(model::RootKey(root));
+    tree.ForEachBelow(top, [&](model::ItemId id) {
+      const model::Item& item = tree.at(id);
+      static const char* const kKinds[] = {"F", "L", "S"};
+      std::string line = std::string(static_cast<size_t>(item.depth), ' ') +
+                         kKinds[static_cast<int>(item.kind)] + " " +
+                         U8(item.title) + "|" + U8(item.url);
+      std::vector<std::u16string> tags = item.tags;
+      std::sort(tags.begin(), tags.end());
+      for (const std::u16string& tag : tags) line += "|#" + U8(tag);
+      if (!item.keyword.empty()) line += "|@" + U8(item.keyword);
+      if (dates) {
+        line += "|" + std::to_string(item.date_added) + "|" +
+                std::to_string(item.last_modified);
+      }
+      lines.push_back(line);
+    });
+  }
+  return lines;
+}
+
+bool ReadStore(const std::string& path, model::Tree* tree) {
+  ScopedHandle handle(path);
+  return handle.get() != nullptr &&
+         firefox::ReadPlaces(handle.get(), tree).ok();
 }
 
 void WriteUrlFile(const std::string& path, const std::string& url) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "marksafe/marksafe.h"
+#include "model/bookmark_tree.h"
 #include "support/test_support.h"
 
 struct sqlite3;
@@ -31,6 +32,7 @@ class PlacesDb {
   int64_t AddFolder(int64_t parent, const std::string& title);
   int64_t AddLink(int64_t parent, const std::string& url,
                   const std::string& title);
+  int64_t AddSeparator(int64_t parent);
   void Exec(const std::string& sql);  // fails the test on error
   // Every row, cells joined by "|" (NULL as "NULL"); the first row ("" when
   // none); the number of rows.
@@ -83,6 +85,21 @@ class HeldProfile {
   std::string lock_;
   void* handle_ = nullptr;
 };
+
+// Fills a store with what a backup must keep: every root, folders and links
+// of the same title, separators, javascript:, file: and place: URLs, odd
+// titles, tags, a keyword, 30 nested folders and dates of every item.
+void FillRichStore(PlacesDb* db);
+
+// Every item below the roots of tree, one line each: the root's key, then
+// per item its depth, kind, title, URL, sorted tags and keyword, and with
+// dates its dates. What two trees must share to hold the same bookmarks.
+std::vector<std::string> TreeLines(const model::Tree& tree,
+                                   bool dates = true);
+
+// Reads the store at path (through a handle of its own) into tree; false
+// when that fails.
+bool ReadStore(const std::string& path, model::Tree* tree);
 
 // Writes a .url file in the form the Firefox exporter and IE use.
 void WriteUrlFile(const std::string& path, const std::string& url);

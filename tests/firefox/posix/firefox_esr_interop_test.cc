@@ -2,7 +2,8 @@
 // installed by the tests): Firefox makes a fresh profile, the library
 // restores into its store, and Firefox opens the store again. Firefox must
 // keep the store (a store it cannot use is renamed places.sqlite.corrupt and
-// replaced by an empty one) and every bookmark the library wrote.
+// replaced by an empty one) and every bookmark the library wrote, with its
+// tags, keyword and dates.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -21,11 +22,13 @@ namespace {
 
 const char kFirefox[] = "/usr/bin/firefox-esr";
 
-// What the library wrote: every row it dated.
-const char kWritten[] =
-    "select b.guid, b.title, p.url, p.foreign_count from moz_bookmarks b "
-    "left join moz_places p on b.fk = p.id where b.dateAdded = "
-    "1248279149000000 order by b.id";
+// What the library wrote: the rows after the last one Firefox made.
+std::string Written(const std::string& last_id) {
+  return "select b.guid, b.title, p.url, p.foreign_count, b.dateAdded > 0 "
+         "from moz_bookmarks b left join moz_places p on b.fk = p.id where "
+         "b.id > " +
+         last_id + " order by b.id";
+}
 
 // Runs Firefox headless on the profile until it has loaded a page and shut
 // down cleanly (its screenshot mode). False when it did not end in time.
@@ -67,24 +70,56 @@ TEST(FirefoxEsrInterop, FirefoxKeepsWhatWasRestoredIntoItsStore) {
                      "https://caf\xC3\xA9.example/a b");
   test::WriteUrlFile(dir.sub("src/About.url"),
                      "https://www.mozilla.org/about/");
+  const std::string last_id =
+      test::PlacesDb(places, test::PlacesDb::Layout::kExisting)
+          .Value("select max(id) from moz_bookmarks");
   {
     test::ScopedHandle handle(places);
     ASSERT_TRUE(import_2_firefox(handle.get(), test::Ms(dir.u16("src")),
                                  test::Ms(u"From marksafe"), 0));
   }
   const std::vector<std::string> written =
-      test::PlacesDb(places, test::PlacesDb::Layout::kExisting).Rows(kWritten);
+      test::PlacesDb(places, test::PlacesDb::Layout::kExisting)
+          .Rows(Written(last_id));
   ASSERT_EQ(written.size(), 5u);
 
   ASSERT_TRUE(RunFirefox(dir)) << "Firefox did not open the store again";
   EXPECT_FALSE(test::Exists(places + ".corrupt"));
   test::PlacesDb db(places, test::PlacesDb::Layout::kExisting);
   EXPECT_EQ(db.Value("PRAGMA integrity_check"), "ok");
-  EXPECT_EQ(db.Rows(kWritten), written);
+  EXPECT_EQ(db.Rows(Written(last_id)), written);
   EXPECT_EQ(db.Count("select * from moz_places where url in "
                      "('http://example.com/Upper', "
                      "'https://xn--caf-dma.example/a%20b')"),
             2);
+
+  // A whole backup (every root, separators, tags, a keyword, dates) restored
+  // into Firefox's store is what Firefox still holds after it ran.
+  test::PlacesDb rich(dir.sub("rich/places.sqlite"),
+                      test::PlacesDb::Layout::kToday);
+  test::FillRichStore(&rich);
+  test::MakeDirs(dir.sub("set"));
+  {
+    test::ScopedHandle handle(rich.path());
+    ASSERT_TRUE(backup_firefox(handle.get(), test::Ms(dir.u16("set")), true, 0,
+                               0));
+  }
+  {
+    test::ScopedHandle handle(places);
+    int32_t progress = 0;
+    ASSERT_TRUE(restore_firefox_pro(handle.get(), test::Ms(dir.u16("set")),
+                                    true, 0, 0, 0, 0, &progress));
+  }
+  model::Tree restored;
+  ASSERT_TRUE(test::ReadStore(places, &restored));
+  ASSERT_TRUE(RunFirefox(dir)) << "Firefox did not open the store again";
+  EXPECT_FALSE(test::Exists(places + ".corrupt"));
+  model::Tree kept;
+  ASSERT_TRUE(test::ReadStore(places, &kept));
+  EXPECT_EQ(test::TreeLines(kept), test::TreeLines(restored));
+  EXPECT_EQ(db.Value("select p.url from moz_keywords k join moz_places p on "
+                     "k.place_id = p.id where k.keyword = 'tg'"),
+            "https://tagged.example/");
 }
 
 }  // namespace
