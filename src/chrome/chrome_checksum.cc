@@ -1,7 +1,5 @@
 #include "chrome/chrome_checksum.h"
 
-#include <limits>
-
 #include "chrome/chrome_document.h"
 #include "chrome/conversions.h"
 #include "chrome/json_access.h"
@@ -85,27 +83,23 @@ bool NewGuid(std::string* guid) {
   return true;
 }
 
+bool AddSyncedRoot(Json::Value* document) {
+  Json::Value* roots = MutableMember(document, "roots");
+  if (roots == nullptr || !roots->isObject()) return false;
+  const Json::Value* synced = Member(*roots, "synced");
+  if (synced != nullptr && !synced->isNull()) return false;
+  Json::Value root;
+  make_folder_node(IdAllocator(*document).Next(), kSyncedRootName, 0, 0,
+                   &root);
+  root["guid"] = kSyncedRootGuid;
+  (*roots)["synced"] = std::move(root);
+  return true;
+}
+
 bool PrepareForChrome(Json::Value* document, bool changed) {
   Json::Value* roots = MutableMember(document, "roots");
   if (roots == nullptr || !roots->isObject()) return false;
-  bool added = false;
-  const Json::Value* synced = Member(*roots, "synced");
-  if (synced == nullptr || synced->isNull()) {
-    // One above every id of every root, whatever shape the other roots
-    // have (next_node_id stops at a bar that is not a folder).
-    IdCounter id = 2;
-    for (auto it = roots->begin(); it != roots->end(); ++it) {
-      if (IsFolderNode(*it)) scan_max_id(*it, &id);
-    }
-    if (id < std::numeric_limits<IdCounter>::max()) ++id;
-    Json::Value root;
-    make_folder_node(std::to_string(id), kSyncedRootName, &root);
-    root["date_added"] = "0";
-    root["date_modified"] = "0";
-    root["guid"] = kSyncedRootGuid;
-    (*roots)["synced"] = std::move(root);
-    added = true;
-  }
+  const bool added = AddSyncedRoot(document);
   if (!changed && !added) return false;
   const std::string checksum = TreeChecksum(*document);
   if (!checksum.empty()) (*document)["checksum"] = checksum;

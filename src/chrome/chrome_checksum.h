@@ -1,7 +1,7 @@
-// What today's Chrome expects of a Bookmarks file beyond the two roots that
-// marksafe fills: a "checksum" member that matches the tree, a "synced"
-// root ("Mobile bookmarks"; Chrome ignores a file without it and later
-// overwrites it with an empty tree), and a guid on every node.
+// What today's Chrome expects of a Bookmarks file beyond its bookmarks: a
+// "checksum" member that matches the tree, a "synced" root ("Mobile
+// bookmarks"; Chrome ignores a file without it and later overwrites it with
+// an empty tree), and a guid on every node.
 #ifndef MARKSAFE_CHROME_CHROME_CHECKSUM_H_
 #define MARKSAFE_CHROME_CHROME_CHECKSUM_H_
 
@@ -25,8 +25,13 @@ std::string TreeChecksum(const Json::Value& document);
 // random generator; *guid is then untouched.
 bool NewGuid(std::string* guid);
 
+// Adds an empty "synced" root ("Mobile bookmarks", the guid Chrome gives
+// it, an id above every other) when roots is an object without one. Returns
+// whether it was added.
+bool AddSyncedRoot(Json::Value* document);
+
 // Readies a document for Chrome before it is saved: adds an empty "synced"
-// root when roots has none (id one above the largest, as a new node), and
+// root when roots has none (AddSyncedRoot), and
 // sets "checksum" to TreeChecksum when changed is true or the root was
 // added. A document whose roots is not an object is left alone. Returns
 // whether the document was changed here.

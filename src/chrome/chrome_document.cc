@@ -1,6 +1,7 @@
 #include "chrome/chrome_document.h"
 
 #include <limits>
+#include <vector>
 
 #include "chrome/chrome_checksum.h"
 #include "chrome/document_reader.h"
@@ -11,9 +12,6 @@
 
 namespace marksafe {
 namespace chrome {
-
-const char kNewFolderDateAdded[] = "12915246468212928";
-const char kNewFolderDateModified[] = "12915248079990011";
 
 bool load_chrome_file(const char16_t* path, Json::Value* document) {
   std::u16string file;
@@ -66,9 +64,10 @@ static void AddTodaysMembers(Json::Value* node) {
 }
 
 void make_url_node(const std::string& id, const std::string& name,
-                   const std::string& url, Json::Value* node) {
+                   const std::string& url, int64_t date_added,
+                   Json::Value* node) {
   Json::Value made(Json::objectValue);
-  made["date_added"] = "0";
+  made["date_added"] = std::to_string(date_added);
   AddTodaysMembers(&made);
   made["id"] = id;
   made["name"] = name;
@@ -78,11 +77,12 @@ void make_url_node(const std::string& id, const std::string& name,
 }
 
 void make_folder_node(const std::string& id, const std::string& name,
+                      int64_t date_added, int64_t date_modified,
                       Json::Value* node) {
   Json::Value made(Json::objectValue);
   made["children"] = Json::Value(Json::arrayValue);
-  made["date_added"] = kNewFolderDateAdded;
-  made["date_modified"] = kNewFolderDateModified;
+  made["date_added"] = std::to_string(date_added);
+  made["date_modified"] = std::to_string(date_modified);
   AddTodaysMembers(&made);
   made["id"] = id;
   made["name"] = name;
@@ -113,63 +113,89 @@ int64_t IdValue(const Json::Value& id) {
   return negative ? -value : value;
 }
 
-static void RaiseTo(const Json::Value& node, IdCounter* counter) {
-  const Json::Value* id = Member(node, "id");
-  if (id == nullptr) return;
-  const int64_t value = IdValue(*id);
-  if (value > *counter) *counter = value;
-}
+namespace {
 
-bool scan_max_id(const Json::Value& node, IdCounter* counter) {
-  if (!IsFolderNode(node)) return false;
-  RaiseTo(node, counter);
-  const Json::Value* children = ChildrenOf(node);
-  if (children == nullptr) return true;
-  for (const Json::Value& child : *children) {
-    RaiseTo(child, counter);
-    if (IsFolderNode(child) && !scan_max_id(child, counter)) return false;
+// The non-negative number an id member stands for, as decimal digits
+// without leading zeros ("" for none: a negative id, no digits, another
+// type). Read as IdValue reads it, but never cut to a machine integer.
+std::string IdDigits(const Json::Value& id) {
+  if (id.isUInt64()) return std::to_string(id.asUInt64());
+  if (id.isInt64()) {
+    return id.asInt64() >= 0 ? std::to_string(id.asInt64()) : std::string();
   }
-  return true;
+  const char* p = nullptr;
+  const char* end = nullptr;
+  if (!id.isString() || !id.getString(&p, &end)) return std::string();
+  while (p != end && (*p == ' ' || (*p >= '\t' && *p <= '\r'))) ++p;
+  if (p != end && *p == '-') return std::string();
+  if (p != end && *p == '+') ++p;
+  while (p != end && *p == '0') ++p;
+  const char* digits = p;
+  while (p != end && *p >= '0' && *p <= '9') ++p;
+  return std::string(digits, p);
 }
 
-bool next_node_id(const Json::Value& document, IdCounter* counter) {
-  if (counter == nullptr || document.isNull()) return false;
-  *counter = 2;
-  const Json::Value* bar = RootFolder(document, "bookmark_bar");
-  if (bar == nullptr || !scan_max_id(*bar, counter)) return false;
-  const Json::Value* other = RootFolder(document, "other");
-  const bool result = other != nullptr && scan_max_id(*other, counter);
-  // Ids are unique in the whole file: the other roots (Chrome's "synced")
-  // count as well.
+// a < b for digit strings without leading zeros.
+bool DigitsLess(const std::string& a, const std::string& b) {
+  return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+}  // namespace
+
+IdAllocator::IdAllocator(const Json::Value& document) : last_("2") {
+  // Every id below roots counts, whatever the shape around it: ids are
+  // unique in the whole file. Iterative over the JSON values.
   const Json::Value* roots = Member(document, "roots");
-  for (auto it = roots->begin(); it != roots->end(); ++it) {
-    const std::string name = it.name();
-    if (name != "bookmark_bar" && name != "other") scan_max_id(*it, counter);
+  if (roots == nullptr) return;
+  std::vector<const Json::Value*> stack = {roots};
+  while (!stack.empty()) {
+    const Json::Value* value = stack.back();
+    stack.pop_back();
+    if (value->isObject()) {
+      const Json::Value* id = Member(*value, "id");
+      if (id != nullptr) {
+        std::string digits = IdDigits(*id);
+        if (DigitsLess(last_, digits)) last_ = std::move(digits);
+      }
+    }
+    if (value->isObject() || value->isArray()) {
+      for (const Json::Value& member : *value) {
+        if (member.isObject() || member.isArray()) stack.push_back(&member);
+      }
+    }
   }
-  if (*counter < std::numeric_limits<int64_t>::max()) ++*counter;
-  return result;
 }
 
-// Collects the names of the children of folder, and below its folder
-// children.
-static void CollectNames(const Json::Value& folder, EncodedNameSet* names) {
-  const Json::Value* children = ChildrenOf(folder);
-  if (children == nullptr) return;
-  for (const Json::Value& child : *children) {
-    const Json::Value* name = Member(child, "name");
-    if (name != nullptr && name->isString()) names->insert(name);
-    if (IsFolderNode(child)) CollectNames(child, names);
+std::string IdAllocator::Next() {
+  // Decimal increment of the text: 99 becomes 100, never wraps.
+  size_t i = last_.size();
+  while (i > 0 && last_[i - 1] == '9') last_[--i] = '0';
+  if (i == 0) {
+    last_.insert(last_.begin(), '1');
+  } else {
+    ++last_[i - 1];
   }
+  return last_;
 }
 
-bool encode_node_names(const Json::Value& document, EncodedNameSet* names) {
-  const Json::Value* bar = RootFolder(document, "bookmark_bar");
-  if (bar == nullptr) return false;
-  CollectNames(*bar, names);
-  const Json::Value* other = RootFolder(document, "other");
-  if (other == nullptr) return false;
-  CollectNames(*other, names);
-  return true;
+void encode_node_names(const Json::Value& document, EncodedNameSet* names) {
+  const Json::Value* roots = Member(document, "roots");
+  if (roots == nullptr || !roots->isObject()) return;
+  std::vector<const Json::Value*> folders;
+  for (const Json::Value& root : *roots) {
+    if (IsFolderNode(root)) folders.push_back(&root);
+  }
+  while (!folders.empty()) {
+    const Json::Value* folder = folders.back();
+    folders.pop_back();
+    const Json::Value* children = ChildrenOf(*folder);
+    if (children == nullptr) continue;
+    for (const Json::Value& child : *children) {
+      const Json::Value* name = Member(child, "name");
+      if (name != nullptr && name->isString()) names->insert(name);
+      if (IsFolderNode(child)) folders.push_back(&child);
+    }
+  }
 }
 
 }  // namespace chrome

@@ -1,6 +1,6 @@
 // The Chrome document: the JSON tree of Chrome's Bookmarks file, loaded
 // whole, changed in memory by one export call, and saved at most once to the
-// path it came from. Only roots.bookmark_bar and roots.other are read and
+// path it came from. The roots bookmark_bar, other and synced are read and
 // filled; every other member passes through unread and is written back as
 // it was read.
 #ifndef MARKSAFE_CHROME_CHROME_DOCUMENT_H_
@@ -20,13 +20,6 @@ namespace chrome {
 // rather than cut, which would name another file).
 constexpr size_t kMaxChromePathChars = 258;
 
-// Fixed dates of the folder nodes made here.
-extern const char kNewFolderDateAdded[];     // "12915246468212928"
-extern const char kNewFolderDateModified[];  // "12915248079990011"
-
-// The id counter of an import: the id the next new node receives.
-using IdCounter = int64_t;
-
 // Loads the file at path (null: the Chrome file locator's) into *document.
 // False for a missing, short (8 characters or fewer) or overlong path, a file
 // that cannot be read, or a text that is not JSON; *document is then null.
@@ -43,14 +36,16 @@ bool save_chrome_file(const Json::Value& document, const std::u16string& path);
 
 // New nodes, built member by member (a name or URL holding quotes or
 // backslashes is kept as it is):
-//   url:    date_added "0", date_last_used "0", guid, id, name, type "url",
-//           url
-//   folder: children [], date_added and date_modified the fixed dates,
-//           date_last_used "0", guid, id, name, type "folder"
-// The guid is a fresh random one (NewGuid), as Chrome gives its own nodes.
+//   url:    date_added, date_last_used "0", guid, id, name, type "url", url
+//   folder: children [], date_added, date_last_used "0", date_modified,
+//           guid, id, name, type "folder"
+// Dates are Chrome times (microseconds since 1601) written in decimal. The
+// guid is a fresh random one (NewGuid), as Chrome gives its own nodes.
 void make_url_node(const std::string& id, const std::string& name,
-                   const std::string& url, Json::Value* node);
+                   const std::string& url, int64_t date_added,
+                   Json::Value* node);
 void make_folder_node(const std::string& id, const std::string& name,
+                      int64_t date_added, int64_t date_modified,
                       Json::Value* node);
 
 // The number an id member stands for: the decimal digits at its start (after
@@ -58,21 +53,22 @@ void make_folder_node(const std::string& id, const std::string& name,
 // types 0. Saturates instead of overflowing.
 int64_t IdValue(const Json::Value& id);
 
-// Raises *counter to the id of node and of every node below it (when
-// larger). False when node is not a folder node.
-bool scan_max_id(const Json::Value& node, IdCounter* counter);
+// Ids for new nodes: decimal texts above every id anywhere in the
+// document's roots (and never below 3, the ids of Chrome's own roots). Ids
+// are compared and counted as decimal texts of any length, so a document
+// holding an id of 2^64 or more still gets unique ids and nothing wraps.
+class IdAllocator {
+ public:
+  explicit IdAllocator(const Json::Value& document);
+  std::string Next();
 
-// Sets *counter to one above the largest id in every root (2 when all are
-// smaller, so never below 3). False, counter as it stands, when the counter
-// is null or roots.bookmark_bar is not a folder; otherwise the result of the
-// walk of roots.other.
-bool next_node_id(const Json::Value& document, IdCounter* counter);
+ private:
+  std::string last_;  // digits, no leading zeros
+};
 
 // Collects the names that are written encoded: the "name" strings of every
-// child of roots.bookmark_bar and roots.other, at any depth below folders.
-// False (nothing collected) when the bar is not a folder; false with the
-// bar's names collected when the other root is not.
-bool encode_node_names(const Json::Value& document, EncodedNameSet* names);
+// node below each root folder, at any depth below folders.
+void encode_node_names(const Json::Value& document, EncodedNameSet* names);
 
 }  // namespace chrome
 }  // namespace marksafe

@@ -1,214 +1,215 @@
 #include "chrome/chrome_import.h"
 
+#include <json/json.h>
+
+#include <memory>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "backup_set/part.h"
 #include "chrome/chrome_checksum.h"
+#include "chrome/chrome_document.h"
 #include "chrome/chrome_paths.h"
+#include "chrome/chrome_reader.h"
+#include "chrome/chrome_writer.h"
 #include "chrome/conversions.h"
-#include "chrome/folder_index.h"
-#include "chrome/json_access.h"
 #include "common/debug_log.h"
 #include "common/interchange.h"
 #include "common/text.h"
-#include "common/url_normalize.h"
+#include "model/merge.h"
+#include "model/report.h"
 #include "platform/platform.h"
 
 namespace marksafe {
 namespace chrome {
 namespace {
 
-// URLs and titles are read whole (up to this many units), not cut to a
-// short buffer: a cut URL would be another address.
-constexpr size_t kShortcutValueSize = 32768;
+// Chrome's file as the target of merges: the document, the tree read from
+// it, and the writer that appends what the merges add.
+class ChromeTarget {
+ public:
+  ChromeTarget() = default;
+  ChromeTarget(const ChromeTarget&) = delete;
+  ChromeTarget& operator=(const ChromeTarget&) = delete;
 
-bool IsSkippedFolderName(const std::u16string& name) {
-  return EqualsNoCase(name, interchange::kMarkerName) ||
-         EqualsNoCase(name, interchange::kImportedFromChrome);
-}
-
-// The Title, or the file name when there is none, less its last four
-// characters (the ".url" that the Chrome export appends to every Title). A
-// shorter name is kept whole.
-std::u16string DisplayName(const std::u16string& title,
-                           const std::u16string& file_name) {
-  const std::u16string& name = title.empty() ? file_name : title;
-  if (name.size() < 4) return name;
-  return name.substr(0, name.size() - 4);
-}
-
-std::string IdText(IdCounter* counter) { return std::to_string((*counter)++); }
-
-// The id the next new node would take. Imports only add nodes, each with a
-// new id above every other, so the document changed exactly when this grew.
-IdCounter NextId(const Json::Value& document) {
-  IdCounter counter = 0;
-  next_node_id(document, &counter);
-  return counter;
-}
-
-// Readies the document for today's Chrome (synced root, checksum) and
-// writes it over file. A document that holds nothing new is not written:
-// Chrome's file keeps its bytes, and a repeated restore of a large backup
-// costs no rewrite of the whole file.
-bool SaveForChrome(Json::Value* document, const std::u16string& file,
-                   IdCounter next_id_when_loaded) {
-  if (!PrepareForChrome(document, NextId(*document) != next_id_when_loaded)) {
-    return true;
+  // Loads and reads file. Fails when it does not load as JSON or holds no
+  // roots; nothing is written then.
+  Status Open(const std::u16string& file) {
+    file_ = file;
+    if (!load_chrome_file(file.c_str(), &document_)) {
+      return Status::Error(87, u"cannot load the Chrome file " + file);
+    }
+    // Chrome ignores a file without the synced root: it is added before the
+    // file is read, so that a backup's mobile bookmarks have their place.
+    const bool synced_added = AddSyncedRoot(&document_);
+    NodeTable nodes;
+    Status status = ReadChromeTree(document_, &tree_, &nodes, nullptr);
+    if (!status.ok()) return status;
+    writer_ = std::make_unique<ChromeWriter>(&document_, std::move(nodes));
+    if (synced_added) writer_->MarkChanged();
+    return Status::Ok();
   }
-  return save_chrome_file(*document, file);
-}
 
-bool HasUsableChildren(const Json::Value& folder) {
-  const Json::Value* children = Member(folder, "children");
-  return children == nullptr || children->isNull() || children->isArray();
-}
+  model::Tree& tree() { return tree_; }
 
-// Merges the listing of path into the folder of target.
-bool ImportInto(const std::u16string& path, FolderIndex* target,
-                IdCounter* counter) {
-  std::vector<platform::DirEntry> entries;
-  if (!platform::ListDirectory(path, &entries)) return false;
-  for (const platform::DirEntry& entry : entries) {
-    if (entry.is_reparse_point) continue;
-    const std::u16string entry_path = JoinPath(path, entry.name);
-    if (entry.is_directory) {
-      if (IsSkippedFolderName(entry.name)) continue;
-      const std::string name = wide_to_utf8(entry.name);
-      Json::Value* folder = target->FolderChild(name);
-      if (folder == nullptr) {
-        Json::Value made;
-        make_folder_node(IdText(counter), name, &made);
-        folder = target->Append(std::move(made));
-      } else if (!HasUsableChildren(*folder)) {
-        DebugLog(u"[Chrome] folder %s has children of the wrong type\n",
-                 entry.name.c_str());
-        return false;
+  // Merges the children of source folder `from` into target folder `into`
+  // and appends what is new to the document.
+  void Merge(const model::Tree& source, model::ItemId from,
+             model::ItemId into, model::RootReport* root_report) {
+    model::MergeOptions options;
+    options.capabilities = model::ChromeCapabilities();
+    model::Report& report = model::CurrentReport();
+    model::Merge(source, from, &tree_, into, options, root_report, &report);
+    writer_->WriteAdded(tree_, into, root_report, &report);
+  }
+
+  // The first folder below parent titled exactly title, or a new one
+  // (counted in *root_report).
+  model::ItemId FolderIn(model::ItemId parent, const std::u16string& title,
+                         model::RootReport* root_report) {
+    for (const model::ItemId child : tree_.at(parent).children) {
+      const model::Item& item = tree_.at(child);
+      if (item.kind == model::ItemKind::kFolder && item.title == title) {
+        return child;
       }
-      FolderIndex sub_folder(folder);
-      if (!ImportInto(entry_path, &sub_folder, counter)) return false;
-      continue;
     }
-    if (!interchange::IsShortcutFileName(entry.name)) continue;
-    // URL and Title come from one reading of the file.
-    const std::vector<std::u16string> values = platform::GetProfileStrings(
-        interchange::kShortcutSection,
-        {interchange::kUrlKey, interchange::kTitleKey}, u"", kShortcutValueSize,
-        entry_path);
-    const std::u16string& url = values[0];
-    const std::u16string& title = values[1];
-    // Chrome rewrites every address into the standard form when it loads
-    // the file; stored in that form already, a bookmark reads back as
-    // written and is found again by the next import.
-    std::u16string stored_url;
-    if (!NormalizeUrl(url, &stored_url) && !url.empty()) {
-      DebugLog(u"[Chrome] [import] address kept as given: %s\n", url.c_str());
+    model::Item folder;
+    folder.title = title;
+    folder.date_added = folder.last_modified = model::Now();
+    folder.added = true;
+    const model::ItemId made = tree_.Add(parent, std::move(folder));
+    if (made != model::kNoItem) ++root_report->added.folders;
+    return made;
+  }
+
+  // Saves the document when it changed. When that fails, everything the
+  // report counts as added is counted as failed instead.
+  Status Save() {
+    Status status = writer_->Save(file_);
+    if (status.ok()) return status;
+    model::Report& report = model::CurrentReport();
+    for (model::RootReport& root : report.roots) {
+      root.failed += root.added;
+      root.added = model::Counts();
     }
-    if (target->has_normalized_url_child(stored_url)) continue;
-    Json::Value made;
-    make_url_node(IdText(counter), wide_to_utf8(DisplayName(title, entry.name)),
-                  wide_to_utf8(stored_url), &made);
-    target->Append(std::move(made));
+    report.problems.push_back(model::Problem{
+        file_, std::u16string(), "write failed: " + wide_to_utf8(status.message()),
+        true});
+    return status;
   }
-  return true;
-}
 
-}  // namespace
+ private:
+  std::u16string file_;
+  Json::Value document_;
+  model::Tree tree_;
+  std::unique_ptr<ChromeWriter> writer_;
+};
 
-bool import_from_folder(const std::u16string& path, const std::string& name,
-                        Json::Value* parent, IdCounter* counter) {
-  if (counter == nullptr || parent == nullptr || !IsFolderNode(*parent) ||
-      !HasUsableChildren(*parent)) {
-    return false;
+// Reads source (a .url folder, or a Firefox part when firefox_part) into
+// the bar folder named name (the bar itself for an empty name).
+Status ImportIntoBar(ChromeTarget* target, const std::u16string& source,
+                     const std::u16string& name, bool firefox_part) {
+  model::Tree& tree = target->tree();
+  const model::ItemId bar = tree.root(model::Root::kToolbar);
+  if (bar == model::kNoItem) {
+    return Status::Error(87, u"the Chrome file has no bookmark bar");
   }
-  FolderIndex parent_index(parent);
-  Json::Value* target = parent;
-  if (!name.empty()) {
-    target = parent_index.FolderChild(name);
-    if (target == nullptr) {
-      Json::Value made;
-      make_folder_node(IdText(counter), name, &made);
-      target = parent_index.Append(std::move(made));
-    } else if (!HasUsableChildren(*target)) {
-      return false;
+  model::Report& report = model::CurrentReport();
+  const std::u16string label = name.empty() ? tree.at(bar).title : name;
+  model::Tree part;
+  if (!firefox_part) {
+    const model::ItemId top = part.AddRoot(model::Root::kToolbar, name);
+    Status status = backup_set::ReadUrlFolder(
+        source, {interchange::kImportedFromChrome}, &part, top);
+    if (!status.ok()) return status;
+    model::RootReport* root_report =
+        report.AddRoot(model::RootKey(model::Root::kToolbar), label);
+    const model::ItemId into =
+        name.empty() ? bar : target->FolderIn(bar, name, root_report);
+    if (into == model::kNoItem) {
+      return Status::Error(87, u"no folder " + name + u" on the bar");
     }
+    target->Merge(part, top, into, root_report);
+    return Status::Ok();
   }
-  FolderIndex target_index(target);
-  return ImportInto(path, &target_index, counter);
-}
-
-bool import_folder_2_bookmark_bar(Json::Value* document, const char16_t* source,
-                                  const char16_t* name) {
-  if (document == nullptr || source == nullptr || name == nullptr) return false;
-  IdCounter counter = 0;
-  next_node_id(*document, &counter);
-  return import_from_folder(
-      FromPointer(source), wide_to_utf8(FromPointer(name)),
-      MutableRootFolder(document, "bookmark_bar"), &counter);
-}
-
-bool import_from_chrome_bk(Json::Value* document, const char16_t* folder) {
-  if (document == nullptr || folder == nullptr) return false;
-  const std::u16string backup = FromPointer(folder);
-  if (!platform::PathExists(JoinPath(backup, interchange::kChromePosIni))) {
-    return false;
+  Status status =
+      backup_set::ReadPart(source, backup_set::PartKind::kFirefox, &part);
+  if (!status.ok()) return status;
+  // One sub-folder per Firefox root, named as in the part.
+  model::ItemId folder = name.empty() ? bar : model::kNoItem;
+  for (const model::Root root :
+       backup_set::PartRoots(backup_set::PartKind::kFirefox)) {
+    const model::ItemId from = part.root(root);
+    if (from == model::kNoItem) continue;
+    const std::u16string& title = part.at(from).title;
+    model::RootReport* root_report =
+        report.AddRoot(model::RootKey(root), label + u"/" + title);
+    if (folder == model::kNoItem) {
+      folder = target->FolderIn(bar, name, root_report);
+    }
+    const model::ItemId into =
+        folder == model::kNoItem ? model::kNoItem
+                                 : target->FolderIn(folder, title, root_report);
+    if (into == model::kNoItem) {
+      return Status::Error(87, u"no folder " + label + u"/" + title);
+    }
+    target->Merge(part, from, into, root_report);
   }
-  IdCounter counter = 0;
-  next_node_id(*document, &counter);
-  std::u16string source;
-  const bool bar_done =
-      ChromePositionFolder(backup, interchange::kChromePosBarKey, &source) &&
-      import_from_folder(source, std::string(),
-                         MutableRootFolder(document, "bookmark_bar"), &counter);
-  if (!bar_done) DebugLog(u"import_from_folder [root] execute fail! \n");
-  const bool other_done =
-      ChromePositionFolder(backup, interchange::kChromePosOtherKey, &source) &&
-      import_from_folder(source, std::string(),
-                         MutableRootFolder(document, "other"), &counter);
-  if (!other_done) DebugLog(u"import_from_folder [other] execute fail! \n");
-  return bar_done && other_done;
+  return Status::Ok();
 }
 
-int32_t ImportFolder2ChromeBar(const char16_t* chrome_file,
-                               const char16_t* source_folder,
-                               const char16_t* folder_name) {
-  if (source_folder == nullptr) return 3;
-  const std::u16string source = FromPointer(source_folder);
-  if (!FitsPath(source) || !platform::IsDirectory(source)) return 3;
-  if (folder_name == nullptr) return 87;
+// The import of a folder or a Firefox part into the bar, with the
+// diagnostic lines of import_folder_2_chrome_bar.
+int32_t ImportToBar(const char16_t* chrome_file, const std::u16string& source,
+                    const std::u16string& name, bool firefox_part) {
   std::u16string file;
   if (!ChromeFileArgument(chrome_file, &file)) return 2;
-  Json::Value document;
-  if (!load_chrome_file(file.c_str(), &document)) return 87;
-  const IdCounter next_id_when_loaded = NextId(document);
-  if (!import_folder_2_bookmark_bar(&document, source.c_str(), folder_name)) {
+  ChromeTarget target;
+  if (!target.Open(file).ok()) return 87;
+  Status status = ImportIntoBar(&target, source, name, firefox_part);
+  if (!status.ok()) {
+    // Nothing is saved: Chrome's file stays as it was.
+    DebugLog(u"[Chrome] %s\n", status.message());
     DebugLog(
         u"[DllExport] [import_folder_2_chrome_bar] "
         u"import_folder_2_bookmark_bar fail: %ld \n",
-        static_cast<long>(platform::GetLastError()));
+        static_cast<long>(status.code()));
     return 87;
   }
-  if (!SaveForChrome(&document, file, next_id_when_loaded)) {
+  status = target.Save();
+  if (!status.ok()) {
     DebugLog(u"[DllExport] [import_folder_2_chrome_bar] save fail: %ld \n",
-             static_cast<long>(platform::GetLastError()));
+             static_cast<long>(status.code()));
     return 87;
   }
   return 0;
 }
 
-static int32_t ImportBackupPart(const char16_t* chrome_file,
-                                const char16_t* backup_path,
-                                bool into_backup_set, BackupPart part,
-                                const char16_t* folder_name,
-                                const char16_t* default_name) {
-  std::u16string folder;
-  if (!BackupFolderArgument(FromPointer(backup_path), into_backup_set, part,
-                            &folder) ||
-      !platform::IsDirectory(folder)) {
-    return 3;
-  }
-  return ImportFolder2ChromeBar(
-      chrome_file, folder.c_str(),
-      folder_name != nullptr ? folder_name : default_name);
+// The part of a backup set (or the folder itself), when it is a folder.
+bool BackupFolder(const char16_t* backup_path, bool into_backup_set,
+                  BackupPart part, std::u16string* folder) {
+  return BackupFolderArgument(FromPointer(backup_path), into_backup_set, part,
+                              folder) &&
+         platform::IsDirectory(*folder);
+}
+
+std::u16string NameOr(const char16_t* name, const char16_t* default_name) {
+  return FromPointer(name != nullptr ? name : default_name);
+}
+
+}  // namespace
+
+int32_t ImportFolder2ChromeBar(const char16_t* chrome_file,
+                               const char16_t* source_folder,
+                               const char16_t* folder_name) {
+  model::ReportScope scope("import_folder_2_chrome_bar");
+  if (source_folder == nullptr) return 3;
+  const std::u16string source = FromPointer(source_folder);
+  if (!FitsPath(source) || !platform::IsDirectory(source)) return 3;
+  if (folder_name == nullptr) return 87;
+  return ImportToBar(chrome_file, source, FromPointer(folder_name),
+                     /*firefox_part=*/false);
 }
 
 int32_t ImportIe2Chrome(const char16_t* chrome_file,
@@ -216,50 +217,98 @@ int32_t ImportIe2Chrome(const char16_t* chrome_file,
                         const char16_t* folder_name,
                         const void* must_be_nonnull_1,
                         const void* must_be_nonnull_2) {
+  model::ReportScope scope("import_ie_2_chrome");
   if (backup_path == nullptr || must_be_nonnull_1 == nullptr ||
       must_be_nonnull_2 == nullptr) {
     return 87;
   }
-  return ImportBackupPart(chrome_file, backup_path, into_backup_set,
-                          BackupPart::kFavorites, folder_name,
-                          interchange::kImportedFromIe);
+  std::u16string folder;
+  if (!BackupFolder(backup_path, into_backup_set, BackupPart::kFavorites,
+                    &folder)) {
+    return 3;
+  }
+  return ImportToBar(chrome_file, folder,
+                     NameOr(folder_name, interchange::kImportedFromIe),
+                     /*firefox_part=*/false);
 }
 
 int32_t ImportFirefox2Chrome(const char16_t* chrome_file,
                              const char16_t* backup_path, bool into_backup_set,
                              const char16_t* folder_name) {
+  model::ReportScope scope("import_firefox_2_chrome");
   if (backup_path == nullptr) return 87;
-  return ImportBackupPart(chrome_file, backup_path, into_backup_set,
-                          BackupPart::kFirefox, folder_name,
-                          interchange::kImportedFromFirefox);
+  std::u16string folder;
+  if (!BackupFolder(backup_path, into_backup_set, BackupPart::kFirefox,
+                    &folder)) {
+    return 3;
+  }
+  // A Firefox part has its position file; any other folder is read as
+  // plain .url files.
+  const bool firefox_part =
+      platform::PathExists(JoinPath(folder, interchange::kPosIni));
+  return ImportToBar(chrome_file, folder,
+                     NameOr(folder_name, interchange::kImportedFromFirefox),
+                     firefox_part);
 }
 
 int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
                       bool into_backup_set) {
+  model::ReportScope scope("restore_chrome");
   if (backup_path == nullptr) return 87;
   std::u16string file;
   if (!ChromeFileArgument(chrome_file, &file)) return 2;
   std::u16string folder;
-  if (!BackupFolderArgument(FromPointer(backup_path), into_backup_set,
-                            BackupPart::kChrome, &folder) ||
-      !platform::IsDirectory(folder)) {
+  if (!BackupFolder(backup_path, into_backup_set, BackupPart::kChrome,
+                    &folder)) {
     return 3;
   }
-  Json::Value document;
-  if (!load_chrome_file(file.c_str(), &document)) return 87;
-  const IdCounter next_id_when_loaded = NextId(document);
-  const bool imported = import_from_chrome_bk(&document, folder.c_str());
-  if (!imported) {
-    DebugLog(u"[DllExport] [restore_chrome] import_from_chrome_bk fail: %ld \n",
-             static_cast<long>(platform::GetLastError()));
+  ChromeTarget target;
+  if (!target.Open(file).ok()) return 87;
+  model::Tree part;
+  // What could be read is restored even when a part of it could not.
+  Status status =
+      backup_set::ReadPart(folder, backup_set::PartKind::kChrome, &part);
+  {
+    model::Report& report = model::CurrentReport();
+    for (const ChromeRoot& chrome_root : kChromeRoots) {
+      const model::ItemId from = part.root(chrome_root.root);
+      if (from == model::kNoItem) continue;
+      model::RootReport* root_report = report.AddRoot(
+          model::RootKey(chrome_root.root), part.at(from).title);
+      const model::ItemId into = target.tree().root(chrome_root.root);
+      if (into != model::kNoItem) {
+        target.Merge(part, from, into, root_report);
+        continue;
+      }
+      // The Chrome file has no such root (it is no folder there).
+      const std::string key = chrome_root.root == model::Root::kToolbar
+                                  ? "root"
+                                  : chrome_root.key;
+      DebugLog(u"import_from_folder [%s] execute fail! \n",
+               utf8_to_wide_string(key));
+      root_report->source = model::CountBelow(part, from);
+      root_report->failed = root_report->source;
+      report.problems.push_back(model::Problem{
+          part.at(from).title, std::u16string(),
+          std::string("write failed: the Chrome file has no root ") +
+              chrome_root.key,
+          true});
+      status.Update(Status::Error(87, u"Chrome root missing"));
+    }
   }
-  // What was imported before a failure is kept.
-  if (!SaveForChrome(&document, file, next_id_when_loaded)) {
+  if (!status.ok()) {
+    DebugLog(u"[Chrome] %s\n", status.message());
+    DebugLog(u"[DllExport] [restore_chrome] import_from_chrome_bk fail: %ld \n",
+             static_cast<long>(status.code()));
+  }
+  // What was merged before a failure is kept.
+  const Status saved = target.Save();
+  if (!saved.ok()) {
     DebugLog(u"[DllExport] [restore_chrome] save fail: %ld \n",
-             static_cast<long>(platform::GetLastError()));
+             static_cast<long>(saved.code()));
     return 87;
   }
-  return imported ? 0 : 87;
+  return status.ok() ? 0 : 87;
 }
 
 }  // namespace chrome

@@ -1,5 +1,5 @@
 // Measuring Chrome's bookmarks, the temporary copy of Chrome's file, and the
-// copy of a Chrome backup into the Favorites folder.
+// merge of a Chrome backup into the Favorites folder.
 #ifndef MARKSAFE_CHROME_CHROME_MISC_H_
 #define MARKSAFE_CHROME_CHROME_MISC_H_
 
@@ -10,16 +10,12 @@
 namespace marksafe {
 namespace chrome {
 
-// Adds to *folder_count every folder node of node and below it (node itself
-// included) and to *link_count every url node below it. False when node is
-// not a folder node; the counts then hold what was added so far.
-bool count_folder_nodes(const Json::Value& node, int32_t* folder_count,
-                        int32_t* link_count);
-
-// count_folder_nodes of roots.bookmark_bar, then of roots.other. False when
-// the document is null or a root is not a folder node.
-bool count_chrome_nodes(const Json::Value& document, int32_t* folder_count,
-                        int32_t* link_count);
+// Adds to *folder_count every root folder of the document and every folder
+// below them, and to *link_count every bookmark below them (all three
+// roots). False when the document has no roots or they cannot be read (the
+// counts are then unchanged).
+bool CountChromeBookmarks(const Json::Value& document, int32_t* folder_count,
+                          int32_t* link_count);
 
 // The exports; results as documented in marksafe.h.
 int32_t GetChromeBkSize(const char16_t* backup_path, bool into_backup_set,

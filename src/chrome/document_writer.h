@@ -9,9 +9,10 @@
 // a backslash as \\, backspace, form feed, line feed, carriage return and
 // tab as \b \f \n \r \t, every other byte below 0x20 as \u00XX with
 // uppercase digits, everything else as it stands. The names of the nodes
-// below the bookmark bar and the other bookmarks are written encoded
-// instead: every character outside ASCII as \uXXXX (uppercase, a surrogate
-// pair as two escapes), which is how Chrome's own files spell them.
+// below the roots (bookmark bar, other and mobile bookmarks) are written
+// encoded instead: every character outside ASCII as \uXXXX (uppercase, a
+// surrogate pair as two escapes), which is how Chrome's own files spell
+// them.
 #ifndef MARKSAFE_CHROME_DOCUMENT_WRITER_H_
 #define MARKSAFE_CHROME_DOCUMENT_WRITER_H_
 

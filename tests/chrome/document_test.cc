@@ -12,13 +12,14 @@ namespace marksafe {
 namespace test {
 namespace {
 
-TEST(ChromeDocument, NewNodesHaveFixedMembersAndFreshGuids) {
+TEST(ChromeDocument, NewNodesHaveTheirDatesAndFreshGuids) {
   Json::Value url;
   Json::Value folder;
   // A name or URL holding quotes stays one string: no member is injected.
   chrome::make_url_node("7", "x\", \"type\": \"folder", "http://a/\\q\"}",
-                        &url);
-  chrome::make_folder_node("9", "F", &folder);
+                        13300000000000001, &url);
+  chrome::make_folder_node("9", "F", 13300000000000002, 13300000000000003,
+                           &folder);
   const std::string guid = url["guid"].asString();
   EXPECT_TRUE(std::regex_match(
       guid, std::regex("[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-"
@@ -27,39 +28,43 @@ TEST(ChromeDocument, NewNodesHaveFixedMembersAndFreshGuids) {
   EXPECT_NE(guid, folder["guid"].asString());
   url.removeMember("guid");
   folder.removeMember("guid");
-  EXPECT_EQ(Doc(R"({"date_added": "0", "date_last_used": "0", "id": "7",
-      "name": "x\", \"type\": \"folder", "type": "url",
+  EXPECT_EQ(Doc(R"({"date_added": "13300000000000001", "date_last_used": "0",
+      "id": "7", "name": "x\", \"type\": \"folder", "type": "url",
       "url": "http://a/\\q\"}"})"),
             url);
-  EXPECT_EQ(Doc(R"({"children": [], "date_added": "12915246468212928",
-      "date_last_used": "0", "date_modified": "12915248079990011", "id": "9",
+  EXPECT_EQ(Doc(R"({"children": [], "date_added": "13300000000000002",
+      "date_last_used": "0", "date_modified": "13300000000000003", "id": "9",
       "name": "F", "type": "folder"})"),
             folder);
 }
 
-TEST(ChromeDocument, NextIdIsOneAboveTheLargestInEveryRoot) {
+TEST(ChromeDocument, NewIdsAreAboveEveryIdOfAnySize) {
   const std::string bar = R"({"roots": {"bookmark_bar": {"type": "folder",
       "id": "1", "children": [{"type": "url", "id": "-40"}]}, "other": )";
-  const std::pair<std::string, int64_t> kCases[] = {
+  const std::pair<std::string, std::string> kCases[] = {
       {ChromeText(FolderJson(10, "F", UrlJson(57, "a", "u")),
                   UrlJson(12, "b", "v")),
-       58},
+       "58"},
       // Blanks, a sign and trailing text around the digits; never below 3;
-      // synced counts, as a number too; saturates instead of overflowing.
-      {bar + R"({"type": "folder", "id": " +12x"}}})", 13},
-      {bar + R"({"type": "folder", "id": "abc"}}})", 3},
+      // every root counts, a number too; nodes of any shape count.
+      {bar + R"({"type": "folder", "id": " +12x"}}})", "13"},
+      {bar + R"({"type": "folder", "id": "abc"}}})", "3"},
       {bar + R"({"type": "folder"}, "synced": {"type": "folder", "id": 900}}})",
-       901},
+       "901"},
+      {bar + R"({"type": "x", "children": [{"id": "0077"}]}}})", "78"},
+      // 2^63 and far beyond: counted on, never wrapped or cut.
+      {bar + R"({"type": "folder", "id": 9223372036854775808}}})",
+       "9223372036854775809"},
       {bar + R"({"type": "folder", "id": "99999999999999999999"}}})",
-       INT64_MAX},
+       "100000000000000000000"},
   };
   for (const auto& [text, next] : kCases) {
-    chrome::IdCounter counter = 0;
-    EXPECT_TRUE(chrome::next_node_id(Doc(text), &counter)) << text;
-    EXPECT_EQ(next, counter) << text;
+    chrome::IdAllocator ids(Doc(text));
+    EXPECT_EQ(next, ids.Next()) << text;
   }
-  chrome::IdCounter counter = 0;
-  EXPECT_FALSE(chrome::next_node_id(Doc(R"({"roots": []})"), &counter));
+  chrome::IdAllocator ids(Doc(R"({"roots": {"other": {"id": "1999"}}})"));
+  EXPECT_EQ("2000", ids.Next());
+  EXPECT_EQ("2001", ids.Next());
 }
 
 TEST(ChromeDocument, ChecksumAsChromiumComputesIt) {

@@ -1,11 +1,14 @@
-// Chromium itself loads what an import wrote. Runs only where Debian's
-// chromium is installed: the browser starts headless on a fresh profile
-// holding the file, and rewrites the file, keeping the input as
+// Chromium itself loads what an import and a restore wrote. Runs only where
+// Debian's chromium is installed: the browser starts headless on a fresh
+// profile holding the file, and rewrites the file, keeping the input as
 // Bookmarks.bak, only when it had to repair it.
 #include <cstdlib>
 
 #include "../chrome_test_util.h"
+#include "backup_set/part.h"
 #include "chrome/chrome_checksum.h"
+#include "chrome/chrome_writer.h"
+#include "model/report.h"
 
 namespace marksafe {
 namespace test {
@@ -21,7 +24,53 @@ bool RunChromium(const std::string& profile) {
   return std::system(command.c_str()) == 0;
 }
 
-TEST(ChromiumInterop, LoadsAnImportWithoutRepairingIt) {
+// A Chrome part with a bookmark in each root, and below the bar a chain of
+// folders as deep as the writer goes, holding "deep" and an empty folder,
+// and below that a bookmark it leaves out.
+void WriteDeepPart(const std::string& folder) {
+  model::Tree tree;
+  auto add = [&](model::ItemId parent, model::ItemKind kind,
+                 const char16_t* title, const char16_t* url) {
+    model::Item item;
+    item.kind = kind;
+    item.title = title;
+    item.url = url;
+    item.date_added = 1700000000000000;
+    return tree.Add(parent, std::move(item));
+  };
+  using model::ItemKind;
+  const model::ItemId bar = tree.AddRoot(model::Root::kToolbar, u"b");
+  add(tree.AddRoot(model::Root::kOther, u"o"), ItemKind::kLink, u"o",
+      u"https://o.example/");
+  add(tree.AddRoot(model::Root::kMobile, u"m"), ItemKind::kLink, u"m",
+      u"https://m.example/");
+  model::ItemId chain = bar;
+  for (int depth = 1; depth < chrome::kMaxChromeDepth; ++depth) {
+    chain = add(chain, ItemKind::kFolder, u"d", u"");
+  }
+  add(chain, ItemKind::kLink, u"deep", u"https://deep.example/");
+  add(add(chain, ItemKind::kFolder, u"d", u""), ItemKind::kLink, u"deeper",
+      u"https://deeper.example/");
+  ASSERT_TRUE(backup_set::WritePart(tree, backup_set::PartKind::kChrome,
+                                    U16(folder), false, nullptr)
+                  .ok());
+}
+
+// The url node "deep" at the end of the chain of folders "d".
+Json::Value* DeepNode(Json::Value* document) {
+  Json::Value* folder = &(*document)["roots"]["bookmark_bar"];
+  for (;;) {
+    Json::Value* next = nullptr;
+    for (Json::Value& child : (*folder)["children"]) {
+      if (child["name"] == "deep") return &child;
+      if (child["name"] == "d") next = &child;
+    }
+    if (next == nullptr) return nullptr;
+    folder = next;
+  }
+}
+
+TEST(ChromiumInterop, LoadsAnImportAndADeepRestoreWithoutRepairingThem) {
   if (std::system("command -v chromium > /dev/null 2>&1") != 0) {
     GTEST_SKIP() << "chromium is not installed";
   }
@@ -37,13 +86,23 @@ TEST(ChromiumInterop, LoadsAnImportWithoutRepairingIt) {
   WriteUrlFile(dir.sub("src/Sub/c.url"), "https://example.org");
   ASSERT_EQ(0, import_folder_2_chrome_bar(U16(bookmarks).c_str(),
                                           dir.u16("src").c_str(), u"N"));
-  const Json::Value mine = Doc(ReadBytes(bookmarks));
+  WriteDeepPart(dir.sub("part"));
+  ASSERT_EQ(0, restore_chrome(U16(bookmarks).c_str(), dir.u16("part").c_str(),
+                              false));
+  model::Counts not_carried;
+  for (const model::RootReport& root : model::CurrentReport().roots) {
+    not_carried += root.not_carried;
+  }
+  EXPECT_EQ(model::Counts({1, 0, 0}), not_carried);
+  Json::Value mine = Doc(ReadBytes(bookmarks));
+  ASSERT_NE(nullptr, DeepNode(&mine));
 
-  // First the same file with a node lacking its guid: where the browser
-  // loads bookmarks in this setting it repairs that, keeping Bookmarks.bak.
+  // First the same file with the deepest node lacking its guid: where the
+  // browser loads bookmarks in this setting it repairs that, keeping
+  // Bookmarks.bak; so it read the file down to that node.
   const std::string repaired = dir.sub("repaired/Default/Bookmarks");
   Json::Value changed = mine;
-  changed["roots"]["bookmark_bar"]["children"][0].removeMember("guid");
+  DeepNode(&changed)->removeMember("guid");
   WriteBytes(repaired, Json::StyledWriter().write(changed));
   if (!RunChromium(dir.sub("repaired")) || !Exists(repaired + ".bak")) {
     GTEST_SKIP() << "chromium did not load a profile's bookmarks here";
