@@ -56,43 +56,62 @@ void CheckBackupSource(Browser browser, const CommonOptions& options) {
   RequireNotRunning(browser, options.close_browsers, Step(browser));
 }
 
-Counts BackupBrowser(Browser browser, const fs::path& root,
-                     const CommonOptions& options) {
+BackupResult BackupBrowser(Browser browser, const fs::path& root,
+                           const CommonOptions& options) {
   const std::string step = Step(browser);
   const Location location = Locate(browser, options.data);
   const MsString ms_root = ToMsPath(root);
   const std::string label = std::string("backing up ") + DisplayName(browser);
+  // The report is kept per thread: it is taken on the thread that made the
+  // call.
+  BackupResult result;
   switch (browser) {
     case Browser::kIe: {
       InterruptToCancel cancel;
       const bool ok = RunWithProgress<bool>(label, [&] {
-        return backup_ie(location.arg(), ms_root.c_str(), true, true,
-                         cancel.flag());
+        const bool done = backup_ie(location.arg(), ms_root.c_str(), true, true,
+                                    cancel.flag());
+        result.report = TakeLastReport();
+        return done;
       });
       if (!ok) {
-        Fail(step, cancel.interrupted() ? "interrupted; the backup set holds "
-                                          "part of the favorites"
-                                        : FalseReason("backup_ie"));
+        FailWithReport(step,
+                       cancel.interrupted() ? "interrupted; the backup set "
+                                              "holds part of the favorites"
+                                            : FalseReason("backup_ie"),
+                       result.report);
       }
       break;
     }
     case Browser::kFirefox: {
       PlacesSession places(location, step);
       const bool ok = RunWithProgress<bool>(label, [&] {
-        return backup_firefox(places.handle(), ms_root.c_str(), true, 0, 0);
+        const bool done =
+            backup_firefox(places.handle(), ms_root.c_str(), true, 0, 0);
+        result.report = TakeLastReport();
+        return done;
       });
-      if (!ok) Fail(step, WithFirefoxHint(FalseReason("backup_firefox")));
+      if (!ok) {
+        FailWithReport(step, WithFirefoxHint(FalseReason("backup_firefox")),
+                       result.report);
+      }
       break;
     }
     case Browser::kChrome: {
       const int32_t code = RunWithProgress<int32_t>(label, [&] {
-        return backup_chrome(location.arg(), ms_root.c_str(), true);
+        const int32_t done =
+            backup_chrome(location.arg(), ms_root.c_str(), true);
+        result.report = TakeLastReport();
+        return done;
       });
-      if (code != 0) Fail(step, CodeReason("backup_chrome", code));
+      if (code != 0) {
+        FailWithReport(step, CodeReason("backup_chrome", code), result.report);
+      }
       break;
     }
   }
-  return MeasurePart(root, browser);
+  result.part = MeasurePart(root, browser);
+  return result;
 }
 
 int RunBackup(const BackupOptions& options) {
@@ -127,22 +146,36 @@ int RunBackup(const BackupOptions& options) {
     Fail("backup", "cannot create " + PathToUtf8(root) + ": " + ec.message());
   }
   Say("Backing up into " + PathToUtf8(root));
-  int failed = 0;
+  int failed = 0, lost = 0;
   for (Browser browser : chosen) {
     try {
-      const Counts part = BackupBrowser(browser, root, common);
+      const BackupResult result = BackupBrowser(browser, root, common);
       Say("  " + std::string(DisplayName(browser)) + ": " +
-          DescribeCounts(part) + " in " +
+          DescribeCounts(result.part) + " in " +
           PathToUtf8(PartFolder(root, browser)));
+      ShowReport(result.report, "    ");
+      if (result.report.AnythingLost()) {
+        Warn("marksafe: " + Step(browser) +
+             ": not everything was written (warnings above)");
+        ++lost;
+      }
     } catch (const Failure& failure) {
       Warn(std::string("marksafe: ") + failure.what());
       ++failed;
     }
   }
-  if (failed > 0) {
-    Fail("backup", std::to_string(failed) + " of " +
-                       std::to_string(chosen.size()) +
-                       " browsers failed (reasons above)");
+  if (failed > 0 || lost > 0) {
+    std::string reason;
+    if (failed > 0) {
+      reason = std::to_string(failed) + " of " + std::to_string(chosen.size()) +
+               " browsers failed";
+    }
+    if (lost > 0) {
+      reason += std::string(reason.empty() ? "" : ", ") + std::to_string(lost) +
+                " of " + std::to_string(chosen.size()) +
+                " browsers were backed up with losses";
+    }
+    Fail("backup", reason + " (reasons above)");
   }
   Say("Done.");
   return kExitDone;

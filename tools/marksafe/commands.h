@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "browsers.h"
+#include "library_report.h"
 
 namespace marksafe_cli {
 
@@ -48,19 +49,30 @@ int RunRestore(const RestoreOptions& options);
 int RunConvert(const ConvertOptions& options);
 int RunDemo(const DemoOptions& options);
 
-// What a restore or conversion did to the target browser.
+// What a restore or conversion did to the target browser: measured before
+// and after, and as the library reports it.
 struct Change {
   Counts before;
   Counts after;
+  LibraryReport report;
+};
+
+// What a backup wrote: the part as measured afterwards, and the library's
+// report.
+struct BackupResult {
+  Counts part;
+  LibraryReport report;
 };
 
 // Checks that the browser's data can be backed up (found, usable, not
 // running), closing it first with close_browsers.
 void CheckBackupSource(Browser browser, const CommonOptions& options);
 // Writes the browser's part of the backup set under root and returns what
-// the part holds afterwards.
-Counts BackupBrowser(Browser browser, const std::filesystem::path& root,
-                     const CommonOptions& options);
+// the part holds afterwards. These three fail (after showing what the
+// library reported) when the export fails; a report of lost items is left
+// to the caller.
+BackupResult BackupBrowser(Browser browser, const std::filesystem::path& root,
+                           const CommonOptions& options);
 Change RestoreInto(Browser target, const std::filesystem::path& root,
                    const CommonOptions& options);
 Change ConvertPart(Browser from, Browser to, const std::filesystem::path& root,
@@ -70,6 +82,11 @@ Change ConvertPart(Browser from, Browser to, const std::filesystem::path& root,
 std::string DescribeChange(const Change& change);
 // "12 links in 4 folders, 1.5 KiB".
 std::string DescribeCounts(const Counts& counts);
+
+// Shows the report, then fails the step: the export returned failure.
+[[noreturn]] void FailWithReport(const std::string& step,
+                                 const std::string& reason,
+                                 const LibraryReport& report);
 
 }  // namespace marksafe_cli
 

@@ -29,63 +29,94 @@ std::string ImportedFolder(Browser from, Browser to) {
   return "";
 }
 
-void IntoFirefox(Browser from, const Location& places, const MsString& root,
-                 const std::string& step) {
+LibraryReport IntoFirefox(Browser from, const Location& places,
+                          const MsString& root, const std::string& step) {
   PlacesSession session(places, step);
   const std::string label = "converting into Firefox";
+  LibraryReport report;
   if (from == Browser::kIe) {
     const bool ok = RunWithProgress<bool>(label, [&] {
-      return import_2_firefox_from_ie_bk(session.handle(), root.c_str(), true);
+      const bool done =
+          import_2_firefox_from_ie_bk(session.handle(), root.c_str(), true);
+      report = TakeLastReport();
+      return done;
     });
-    if (!ok)
-      Fail(step, WithFirefoxHint(FalseReason("import_2_firefox_from_ie_bk")));
+    if (!ok) {
+      FailWithReport(
+          step, WithFirefoxHint(FalseReason("import_2_firefox_from_ie_bk")),
+          report);
+    }
   } else {
     const int32_t code = RunWithProgress<int32_t>(label, [&] {
-      return import_chrome_bk_2_firefox(session.handle(), root.c_str(), true);
+      const int32_t done =
+          import_chrome_bk_2_firefox(session.handle(), root.c_str(), true);
+      report = TakeLastReport();
+      return done;
     });
-    if (code != 0)
-      Fail(step,
-           WithFirefoxHint(CodeReason("import_chrome_bk_2_firefox", code)));
+    if (code != 0) {
+      FailWithReport(
+          step, WithFirefoxHint(CodeReason("import_chrome_bk_2_firefox", code)),
+          report);
+    }
   }
+  return report;
 }
 
-void IntoIe(Browser from, const Location& favorites, const MsString& root,
-            const std::string& step) {
+LibraryReport IntoIe(Browser from, const Location& favorites,
+                     const MsString& root, const std::string& step) {
   const std::string label = "converting into Internet Explorer";
+  LibraryReport report;
   if (from == Browser::kFirefox) {
     // This export has no look-up of its own: it always gets the folder.
     const bool ok = RunWithProgress<bool>(label, [&] {
-      return import_firefox_bk_2_folder(root.c_str(), true,
-                                        favorites.ms_path.c_str(), nullptr);
+      const bool done = import_firefox_bk_2_folder(
+          root.c_str(), true, favorites.ms_path.c_str(), nullptr);
+      report = TakeLastReport();
+      return done;
     });
-    if (!ok) Fail(step, FalseReason("import_firefox_bk_2_folder"));
+    if (!ok) {
+      FailWithReport(step, FalseReason("import_firefox_bk_2_folder"), report);
+    }
   } else {
     const int32_t code = RunWithProgress<int32_t>(label, [&] {
-      return import_chrome_bk_2_ie(root.c_str(), true, favorites.arg());
+      const int32_t done =
+          import_chrome_bk_2_ie(root.c_str(), true, favorites.arg());
+      report = TakeLastReport();
+      return done;
     });
-    if (code != 0) Fail(step, CodeReason("import_chrome_bk_2_ie", code));
+    if (code != 0) {
+      FailWithReport(step, CodeReason("import_chrome_bk_2_ie", code), report);
+    }
   }
+  return report;
 }
 
-void IntoChrome(Browser from, const Location& chrome, const MsString& root,
-                const std::string& step) {
+LibraryReport IntoChrome(Browser from, const Location& chrome,
+                         const MsString& root, const std::string& step) {
   KeepChromeCopy(chrome, step);
   const std::string label = "converting into Chrome";
   // import_ie_2_chrome wants two pointers that are not null; it reads
   // neither.
   static const int32_t kUnused = 1;
+  LibraryReport report;
   const int32_t code = RunWithProgress<int32_t>(label, [&] {
-    return from == Browser::kIe
-               ? import_ie_2_chrome(chrome.arg(), root.c_str(), true, nullptr,
-                                    &kUnused, &kUnused)
-               : import_firefox_2_chrome(chrome.arg(), root.c_str(), true,
-                                         nullptr);
+    const int32_t done =
+        from == Browser::kIe
+            ? import_ie_2_chrome(chrome.arg(), root.c_str(), true, nullptr,
+                                 &kUnused, &kUnused)
+            : import_firefox_2_chrome(chrome.arg(), root.c_str(), true,
+                                      nullptr);
+    report = TakeLastReport();
+    return done;
   });
   if (code != 0) {
-    Fail(step, CodeReason(from == Browser::kIe ? "import_ie_2_chrome"
-                                               : "import_firefox_2_chrome",
-                          code));
+    FailWithReport(step,
+                   CodeReason(from == Browser::kIe ? "import_ie_2_chrome"
+                                                   : "import_firefox_2_chrome",
+                              code),
+                   report);
   }
+  return report;
 }
 
 }  // namespace
@@ -104,13 +135,13 @@ Change ConvertPart(Browser from, Browser to, const fs::path& root,
   const MsString ms_root = ToMsPath(root);
   switch (to) {
     case Browser::kIe:
-      IntoIe(from, location, ms_root, step);
+      change.report = IntoIe(from, location, ms_root, step);
       break;
     case Browser::kFirefox:
-      IntoFirefox(from, location, ms_root, step);
+      change.report = IntoFirefox(from, location, ms_root, step);
       break;
     case Browser::kChrome:
-      IntoChrome(from, location, ms_root, step);
+      change.report = IntoChrome(from, location, ms_root, step);
       break;
   }
   change.after = Measure(to, location);
@@ -121,11 +152,19 @@ int RunConvert(const ConvertOptions& options) {
   const fs::path root = fs::absolute(PathFromUtf8(options.dir));
   const Change change =
       ConvertPart(options.from, options.to, root, options.common);
-  Say("Converted " + PartName(options.from) + " of " + PathToUtf8(root) +
-      " into " + DisplayName(options.to) + " (folder \"" +
+  const bool lost = change.report.AnythingLost();
+  Say(std::string(lost ? "Converted with losses " : "Converted ") +
+      PartName(options.from) + " of " + PathToUtf8(root) + " into " +
+      DisplayName(options.to) + " (folder \"" +
       ImportedFolder(options.from, options.to) + "\")");
+  ShowReport(change.report, "  ");
   Say("  " + std::string(DisplayName(options.to)) + ": " +
       DescribeChange(change));
+  if (lost) {
+    Fail(std::string("convert ") + KeyName(options.from) + " to " +
+             KeyName(options.to),
+         "not everything could be written (warnings above)");
+  }
   return kExitDone;
 }
 

@@ -66,6 +66,15 @@ void PrintCounts(const std::map<Browser, Counts>& before,
   for (const std::string& line : table.Render("  ")) Say(line);
 }
 
+// Warns of every item the step could not carry, and fails the step when
+// something the target could hold was lost.
+void RequireNothingLost(const std::string& step, const LibraryReport& report) {
+  WarnProblems(report);
+  if (report.AnythingLost()) {
+    Fail(step, "not everything could be written (warnings above)");
+  }
+}
+
 // Runs one step, prints "  ok    name   what it did" or the failure, and
 // counts failures instead of stopping: every step gets its turn.
 class StepRunner {
@@ -129,24 +138,32 @@ int RunDemo(const DemoOptions& options) {
   for (Browser browser : kAllBrowsers) {
     steps.Run(std::string("backup ") + KeyName(browser), [&] {
       CheckBackupSource(browser, common);
-      return DescribeCounts(BackupBrowser(browser, sandbox.backup, common));
+      const BackupResult result =
+          BackupBrowser(browser, sandbox.backup, common);
+      RequireNothingLost(std::string("backup ") + KeyName(browser),
+                         result.report);
+      return DescribeCounts(result.part);
     });
   }
   for (Browser from : kAllBrowsers) {
     for (Browser to : kAllBrowsers) {
       if (from == to) continue;
-      steps.Run(std::string("convert ") + KeyName(from) + " -> " + KeyName(to),
-                [&] {
-                  return std::string(DisplayName(to)) + ": " +
-                         DescribeChange(
-                             ConvertPart(from, to, sandbox.backup, common));
-                });
+      steps.Run(
+          std::string("convert ") + KeyName(from) + " -> " + KeyName(to), [&] {
+            const Change change = ConvertPart(from, to, sandbox.backup, common);
+            RequireNothingLost(
+                std::string("convert ") + KeyName(from) + " to " + KeyName(to),
+                change.report);
+            return std::string(DisplayName(to)) + ": " + DescribeChange(change);
+          });
     }
   }
   for (Browser to : kAllBrowsers) {
     steps.Run(std::string("restore -> ") + KeyName(to), [&] {
-      return std::string(DisplayName(to)) + ": " +
-             DescribeChange(RestoreInto(to, sandbox.backup, common));
+      const Change change = RestoreInto(to, sandbox.backup, common);
+      RequireNothingLost(std::string("restore into ") + KeyName(to),
+                         change.report);
+      return std::string(DisplayName(to)) + ": " + DescribeChange(change);
     });
   }
 

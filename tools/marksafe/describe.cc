@@ -1,5 +1,6 @@
 // The short texts that tell what a step did.
 #include "commands.h"
+#include "errors.h"
 #include "output.h"
 
 namespace marksafe_cli {
@@ -33,6 +34,12 @@ std::string DescribeChange(const Change& change) {
   }
   return Delta("links", change.before.links, change.after.links) + ", " +
          Delta("folders", change.before.folders, change.after.folders);
+}
+
+void FailWithReport(const std::string& step, const std::string& reason,
+                    const LibraryReport& report) {
+  if (report.available) ShowReport(report, "    ");
+  Fail(step, reason);
 }
 
 }  // namespace marksafe_cli

@@ -17,45 +17,64 @@ namespace {
 constexpr int32_t kIeRestoreSteps = 2;
 constexpr int32_t kFirefoxRestoreSteps = 4;
 
-void RestoreIe(const Location& favorites, const MsString& root,
-               const std::string& step) {
+LibraryReport RestoreIe(const Location& favorites, const MsString& root,
+                        const std::string& step) {
   InterruptToCancel cancel;
   int32_t progress = 0;
+  LibraryReport report;
   const bool ok = RunWithProgress<bool>(
       "restoring into Internet Explorer",
       [&] {
-        return backup_ie_pro(favorites.arg(), root.c_str(), true, true,
-                             cancel.flag(), false, 0, 0, 0, 0, &progress);
+        const bool done =
+            backup_ie_pro(favorites.arg(), root.c_str(), true, true,
+                          cancel.flag(), false, 0, 0, 0, 0, &progress);
+        report = TakeLastReport();
+        return done;
       },
       &progress, kIeRestoreSteps);
   if (!ok) {
-    Fail(step, cancel.interrupted() ? "interrupted; part of the set was "
-                                      "restored"
-                                    : FalseReason("backup_ie_pro"));
+    FailWithReport(step,
+                   cancel.interrupted() ? "interrupted; part of the set was "
+                                          "restored"
+                                        : FalseReason("backup_ie_pro"),
+                   report);
   }
+  return report;
 }
 
-void RestoreFirefox(const Location& places, const MsString& root,
-                    const std::string& step) {
+LibraryReport RestoreFirefox(const Location& places, const MsString& root,
+                             const std::string& step) {
   PlacesSession session(places, step);
   int32_t progress = 0;
+  LibraryReport report;
   const bool ok = RunWithProgress<bool>(
       "restoring into Firefox",
       [&] {
-        return restore_firefox_pro(session.handle(), root.c_str(), true, 0, 0,
-                                   0, 0, &progress);
+        const bool done = restore_firefox_pro(session.handle(), root.c_str(),
+                                              true, 0, 0, 0, 0, &progress);
+        report = TakeLastReport();
+        return done;
       },
       &progress, kFirefoxRestoreSteps);
-  if (!ok) Fail(step, WithFirefoxHint(FalseReason("restore_firefox_pro")));
+  if (!ok) {
+    FailWithReport(step, WithFirefoxHint(FalseReason("restore_firefox_pro")),
+                   report);
+  }
+  return report;
 }
 
-void RestoreChrome(const Location& chrome, const MsString& root,
-                   const std::string& step) {
+LibraryReport RestoreChrome(const Location& chrome, const MsString& root,
+                            const std::string& step) {
   KeepChromeCopy(chrome, step);
+  LibraryReport report;
   const int32_t code = RunWithProgress<int32_t>("restoring into Chrome", [&] {
-    return restore_chrome(chrome.arg(), root.c_str(), true);
+    const int32_t done = restore_chrome(chrome.arg(), root.c_str(), true);
+    report = TakeLastReport();
+    return done;
   });
-  if (code != 0) Fail(step, CodeReason("restore_chrome", code));
+  if (code != 0)
+    FailWithReport(step, CodeReason("restore_chrome", code), report);
+  return report;
 }
 
 }  // namespace
@@ -84,13 +103,13 @@ Change RestoreInto(Browser target, const fs::path& root,
   const MsString ms_root = ToMsPath(root);
   switch (target) {
     case Browser::kIe:
-      RestoreIe(location, ms_root, step);
+      change.report = RestoreIe(location, ms_root, step);
       break;
     case Browser::kFirefox:
-      RestoreFirefox(location, ms_root, step);
+      change.report = RestoreFirefox(location, ms_root, step);
       break;
     case Browser::kChrome:
-      RestoreChrome(location, ms_root, step);
+      change.report = RestoreChrome(location, ms_root, step);
       break;
   }
   change.after = Measure(target, location);
@@ -107,10 +126,16 @@ int RunRestore(const RestoreOptions& options) {
     if (GetPartState(root, browser) != PartState::kPresent) continue;
     parts += (parts.empty() ? "" : ", ") + PartName(browser);
   }
-  Say("Restored " + parts + " from " + PathToUtf8(root) + " into " +
-      DisplayName(options.to));
+  const bool lost = change.report.AnythingLost();
+  Say(std::string(lost ? "Restored with losses " : "Restored ") + parts +
+      " from " + PathToUtf8(root) + " into " + DisplayName(options.to));
+  ShowReport(change.report, "  ");
   Say("  " + std::string(DisplayName(options.to)) + ": " +
       DescribeChange(change));
+  if (lost) {
+    Fail(std::string("restore into ") + KeyName(options.to),
+         "not everything could be written (warnings above)");
+  }
   return kExitDone;
 }
 

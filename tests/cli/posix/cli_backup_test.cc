@@ -13,23 +13,28 @@ TEST(CliBackupTest, EveryBrowserFoundOrNamed) {
   CliResult r = source.Run({"backup", all.path()});
   ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
   EXPECT_EQ(UrlFiles(all.sub("Bookmarks/Favorites")), source.Links("ie"));
-  // Firefox leaves its toolbar out.
   const auto links = UrlFiles(all.sub("Bookmarks"));
-  EXPECT_EQ(links.size(), 3u + 7 + 4);
+  EXPECT_EQ(links.size(), 3u + 8 + 4);
   for (const char* link :
        {"Firefox/Bookmarks Menu/Küche/Crème brûlée -> "
         "https://food.example.fr/creme",
         "Firefox/Unsorted Bookmarks/Later -> https://later.example.com/",
+        "Firefox/Bookmarks Toolbar/On the toolbar -> "
+        "https://toolbar.example.com/",
         "Chrome/Bookmarks bar/Работа/Отчёт -> https://report.example.ru/",
         "Chrome/Other bookmarks/Other one -> https://other.example.net/"}) {
     EXPECT_EQ(links.count(link), 1u) << link;
   }
-  // One line per browser with what its part holds.
+  // Per browser what its part holds, per root what was read and written.
   for (const char* line :
        {"Internet Explorer: 3 links in 2 folders",
-        "Firefox: 7 links in 4 folders", "Chrome: 4 links in 3 folders"}) {
+        "Bookmarks Menu (menu): source 6 links, 2 folders; written 6 links, "
+        "2 folders",
+        "Bookmarks bar (toolbar): source 3 links, 1 folder; written 3 links, "
+        "1 folder"}) {
     EXPECT_TRUE(Contains(r.out, line)) << r.out;
   }
+  EXPECT_TRUE(Contains(r.out, "\nDone.\n"));
 
   // Named browsers at named paths; the variables point elsewhere.
   std::vector<std::string> args = {"backup",      backup.path(),

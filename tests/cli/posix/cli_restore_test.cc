@@ -47,9 +47,9 @@ TEST_P(CliTransferTest, BringsEverythingOverOnceOnly) {
 // Internet Explorer and Firefox take every part of the set, Chrome its own.
 INSTANTIATE_TEST_SUITE_P(
     Restore, CliTransferTest,
-    ::testing::Values(Transfer{nullptr, "ie", 14, "Imported from Firefox/",
+    ::testing::Values(Transfer{nullptr, "ie", 15, "Imported from Firefox/",
                                kCreme},
-                      Transfer{nullptr, "firefox", 14,
+                      Transfer{nullptr, "firefox", 15,
                                "Bookmarks Menu/Imported from IE/", kTenki},
                       Transfer{nullptr, "chrome", 4, "", kReport}));
 
@@ -60,12 +60,12 @@ INSTANTIATE_TEST_SUITE_P(
                  kTenki},
         Transfer{"chrome", "firefox", 8, "Bookmarks Menu/Imported from Chrome/",
                  kReport},
-        Transfer{"firefox", "ie", 7,
+        Transfer{"firefox", "ie", 8,
                  "Imported from Firefox/Unsorted Bookmarks/",
                  "Later -> https://later.example.com/"},
         Transfer{"chrome", "ie", 4, "Imported from chrome/", kReport},
         Transfer{"ie", "chrome", 4, "Bookmarks bar/Imported from IE/", kTenki},
-        Transfer{"firefox", "chrome", 8, "Bookmarks bar/Imported from Firefox/",
+        Transfer{"firefox", "chrome", 9, "Bookmarks bar/Imported from Firefox/",
                  kCreme}));
 
 }  // namespace

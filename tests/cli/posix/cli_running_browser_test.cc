@@ -42,7 +42,7 @@ TEST(CliRunningBrowserTest, StopsUnlessAskedToCloseIt) {
   EXPECT_EQ(r.exit_code, 0) << r.err;
   EXPECT_TRUE(Contains(r.out, "closed Firefox"));
   EXPECT_TRUE(ended);
-  EXPECT_EQ(UrlFiles(dir.sub("set/Bookmarks/Firefox")).size(), 7u);
+  EXPECT_EQ(UrlFiles(dir.sub("set/Bookmarks/Firefox")).size(), 8u);
   if (!ended) kill(std::stoi(ReadBytes(dir.sub("pid"))), SIGKILL);
   firefox.join();
 }

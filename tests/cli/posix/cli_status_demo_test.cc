@@ -12,11 +12,11 @@ TEST(CliStatusTest, ShowsEachBrowserWithItsCounts) {
   std::filesystem::remove_all(profile.root() + "/AppData/Roaming/Mozilla");
   const CliResult r = profile.Run({"status"});
   ASSERT_EQ(r.exit_code, 0) << r.err;
-  // Chrome: the roots count as folders (2 + "Работа"), four links.
+  // Chrome: the roots count as folders (3 + "Работа"), four links.
   for (const std::string& text :
        {std::string("Internet Explorer  yes"), profile.favorites(),
         std::string("Firefox            no"),
-        std::string("Chrome             yes        no             3      4")}) {
+        std::string("Chrome             yes        no             4      4")}) {
     EXPECT_TRUE(Contains(r.out, text)) << r.out;
   }
   // Help is not wrong usage.

@@ -1,0 +1,454 @@
+#include "roundtrip/collection.h"
+
+#include <gtest/gtest.h>
+#include <json/json.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <sstream>
+
+#include "chrome/chrome_checksum.h"
+#include "chrome/chrome_reader.h"
+#include "firefox/places_keys.h"
+#include "firefox/places_reader.h"
+#include "support/test_support.h"
+
+namespace marksafe {
+namespace test {
+namespace {
+
+using model::ItemId;
+using model::ItemKind;
+using model::Root;
+using model::Tree;
+
+// 2023-11-14 22:13:20 UTC; every item gets its own date after it.
+constexpr model::Time kFirstDate = 1700000000000000;
+
+class Builder {
+ public:
+  explicit Builder(Tree* tree) : tree_(tree) {}
+  ItemId Folder(ItemId parent, const std::string& title) {
+    return Add(parent, ItemKind::kFolder, title, "");
+  }
+  ItemId Link(ItemId parent, const std::string& title, const std::string& url) {
+    return Add(parent, ItemKind::kLink, title, url);
+  }
+  void Separator(ItemId parent) { Add(parent, ItemKind::kSeparator, "", ""); }
+
+ private:
+  ItemId Add(ItemId parent, ItemKind kind, const std::string& title,
+             const std::string& url) {
+    model::Item item;
+    item.kind = kind;
+    item.title = U16(title);
+    item.url = U16(url);
+    // Distinct, irregular dates; modified a while after added.
+    item.date_added = kFirstDate + ++count_ * 86400001234 % 977000000000;
+    item.last_modified = item.date_added + count_ * 3600000017;
+    const ItemId id = tree_->Add(parent, std::move(item));
+    EXPECT_NE(id, model::kNoItem);
+    return id;
+  }
+  Tree* tree_;
+  int64_t count_ = 0;
+};
+
+std::string Repeat(const std::string& piece, size_t times) {
+  std::string text;
+  for (size_t i = 0; i < times; ++i) text += piece;
+  return text;
+}
+
+// Copies the children of `from` below `into`, leaving out what keep does
+// not allow.
+void CopyBelow(const Tree& source, ItemId from, Tree* target, ItemId into,
+               const model::Capabilities& keep) {
+  std::map<ItemId, ItemId> copied = {{from, into}};
+  source.ForEachBelow(from, [&](ItemId id) {
+    const auto parent = copied.find(source.at(id).parent);
+    if (parent == copied.end()) return;  // below something left out
+    model::Item item = source.at(id);
+    if (item.kind == ItemKind::kSeparator && !keep.separators) return;
+    if (item.url.rfind(u"place:", 0) == 0 && !keep.place_queries) return;
+    if (!keep.tags) {
+      item.tags.clear();
+      item.keyword.clear();
+    }
+    if (item.kind == ItemKind::kLink) item.last_modified = 0;
+    item.children.clear();
+    const ItemId added = target->Add(parent->second, std::move(item));
+    EXPECT_NE(added, model::kNoItem);
+    copied[id] = added;
+  });
+}
+
+// SQLite with a failed statement failing the test.
+class Sql {
+ public:
+  explicit Sql(const std::string& path) {
+    EXPECT_EQ(sqlite3_open(path.c_str(), &db_), SQLITE_OK);
+  }
+  ~Sql() { sqlite3_close(db_); }
+  void Exec(const std::string& sql) {
+    char* error = nullptr;
+    EXPECT_EQ(sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error),
+              SQLITE_OK)
+        << (error ? error : "") << "\n"
+        << sql.substr(0, 200);
+    sqlite3_free(error);
+  }
+  // Runs sql with the values bound in order: int64_t, strings, or null for
+  // an empty optional text.
+  struct Value {
+    Value(int64_t n) : is_number(true), number(n) {}  // NOLINT
+    Value(const std::string& t) : text(t) {}          // NOLINT
+    static Value Null() {
+      Value v(std::string{});
+      v.is_null = true;
+      return v;
+    }
+    bool is_number = false, is_null = false;
+    int64_t number = 0;
+    std::string text;
+  };
+  int64_t Count(const char* sql, int64_t parameter) {
+    sqlite3_stmt* statement = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr), SQLITE_OK);
+    sqlite3_bind_int64(statement, 1, parameter);
+    const int64_t count = sqlite3_step(statement) == SQLITE_ROW
+                              ? sqlite3_column_int64(statement, 0)
+                              : -1;
+    sqlite3_finalize(statement);
+    return count;
+  }
+  void Run(const char* sql, const std::vector<Value>& values) {
+    sqlite3_stmt* statement = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(db_);
+    for (size_t i = 0; i < values.size(); ++i) {
+      const int at = static_cast<int>(i + 1);
+      if (values[i].is_null) {
+        sqlite3_bind_null(statement, at);
+      } else if (values[i].is_number) {
+        sqlite3_bind_int64(statement, at, values[i].number);
+      } else {
+        sqlite3_bind_text(statement, at, values[i].text.c_str(),
+                          static_cast<int>(values[i].text.size()),
+                          SQLITE_TRANSIENT);
+      }
+    }
+    EXPECT_EQ(sqlite3_step(statement), SQLITE_DONE) << sqlite3_errmsg(db_);
+    sqlite3_finalize(statement);
+  }
+
+ private:
+  sqlite3* db_ = nullptr;
+};
+
+std::string PlacesGuid() {
+  std::string guid;
+  EXPECT_TRUE(firefox::NewGuid(&guid));
+  return guid;
+}
+
+std::string Joined(std::vector<std::u16string> tags) {
+  std::sort(tags.begin(), tags.end());
+  std::string text;
+  for (const auto& tag : tags) text += (text.empty() ? "" : ",") + U8(tag);
+  return text;
+}
+
+}  // namespace
+
+Tree FirefoxCollection() {
+  Tree tree;
+  Builder add(&tree);
+  const ItemId menu = tree.AddRoot(Root::kMenu, u"Bookmarks Menu");
+  const ItemId toolbar = tree.AddRoot(Root::kToolbar, u"Bookmarks Toolbar");
+  const ItemId other = tree.AddRoot(Root::kOther, u"Unsorted Bookmarks");
+  const ItemId mobile = tree.AddRoot(Root::kMobile, u"Mobile Bookmarks");
+
+  const ItemId projects = add.Folder(menu, "Projects");
+  add.Link(projects, "Same title", "https://same.example/one");
+  add.Link(projects, "Same title", "https://same.example/two");
+  add.Link(projects, "", "https://untitled.example/1");
+  add.Link(projects, "", "https://untitled.example/2");
+  add.Separator(projects);
+  const ItemId deep = add.Folder(add.Folder(projects, "Deep"), "Deeper");
+  add.Link(deep, "Bottom", "https://deep.example/bottom?q=1&r=2#part");
+  add.Link(menu, Repeat("Long title ", 27) + "end", "https://long.example/");
+  add.Link(menu, Repeat("東京の天気予報と週末の行楽情報", 6),
+           "https://cjk.example/%E5%A4%A9%E6%B0%97");
+  add.Link(menu, "a/b:c?d*e|f<g>h\"i\\j", "https://chars.example/");
+  add.Link(menu, "  outer blanks  ", "https://blanks.example/");
+  add.Link(add.Folder(menu, ".."), "Inside dots", "https://dots.example/");
+  add.Link(menu, "Bookmarklet",
+           "javascript:(function(){alert(document.title);})()");
+  add.Link(menu, "Local notes", "file:///home/user/notes%20today.txt");
+  add.Link(menu, "Most visited", "place:sort=8&maxResults=10");
+  const ItemId tagged = add.Link(menu, "Tagged", "https://tagged.example/");
+  tree.at(tagged).tags = {u"news", u"daily"};
+  tree.at(tagged).keyword = u"nw";
+  add.Separator(menu);
+
+  add.Link(toolbar, "Toolbar link", "https://toolbar.example/");
+  const ItemId order = add.Folder(toolbar, "Kept order");
+  for (const char* word : {"zulu", "alpha", "mike", "bravo"}) {
+    add.Link(order, word, std::string("https://order.example/") + word);
+  }
+  add.Link(add.Folder(toolbar, "Twin"), "First twin", "https://twin.example/1");
+  add.Link(add.Folder(toolbar, "Twin"), "Second twin",
+           "https://twin.example/2");
+
+  add.Link(other, "Later", "https://later.example/");
+  add.Link(add.Folder(other, "Reading"), "Article", "https://read.example/a");
+
+  add.Link(mobile, "On the phone", "https://mobile.example/");
+  return tree;
+}
+
+Tree ChromeCollection() {
+  const Tree firefox = FirefoxCollection();
+  Tree tree;
+  model::Capabilities keep;
+  keep.separators = keep.tags = keep.place_queries = false;
+  CopyBelow(firefox, firefox.root(Root::kToolbar), &tree,
+            tree.AddRoot(Root::kToolbar, u"Bookmarks bar"), keep);
+  const ItemId other = tree.AddRoot(Root::kOther, u"Other bookmarks");
+  CopyBelow(firefox, firefox.root(Root::kMenu), &tree, other, keep);
+  CopyBelow(firefox, firefox.root(Root::kOther), &tree, other, keep);
+  CopyBelow(firefox, firefox.root(Root::kMobile), &tree,
+            tree.AddRoot(Root::kMobile, u"Mobile bookmarks"), keep);
+  return tree;
+}
+
+std::string DataFile(const std::string& name) {
+  const std::string here = __FILE__;
+  return ReadBytes(here.substr(0, here.rfind('/')) + "/../data/" + name);
+}
+
+void WritePlacesStore(const Tree& tree, const std::string& path) {
+  MakeDirs(path.substr(0, path.rfind('/')));
+  Sql db(path);
+  db.Exec(DataFile("firefox/places-today.sql"));
+  db.Exec("BEGIN");
+  std::map<ItemId, int64_t> ids;
+  std::map<std::string, int64_t> places, tag_folders;
+  int64_t next_id = kFirstCollectionId;
+  for (Root root : model::kAllRoots) {
+    const ItemId top = tree.root(root);
+    if (top == model::kNoItem) continue;
+    ids[top] = firefox::PlacesIdOf(root);
+    // After the default bookmarks already in the root.
+    std::map<ItemId, int64_t> next_position = {
+        {top, db.Count("SELECT count(*) FROM moz_bookmarks WHERE parent = ?",
+                       ids[top])}};
+    tree.ForEachBelow(top, [&](ItemId id) {
+      const model::Item& item = tree.at(id);
+      const int64_t bookmark = next_id++;
+      ids[id] = bookmark;
+      const std::string title = U8(item.title);
+      const auto title_value = title.empty() && item.kind != ItemKind::kFolder
+                                   ? Sql::Value::Null()
+                                   : Sql::Value(title);
+      Sql::Value fk = Sql::Value::Null();
+      if (item.kind == ItemKind::kLink) {
+        const std::string url = U8(item.url);
+        auto place = places.find(url);
+        if (place == places.end()) {
+          place = places.emplace(url, next_id++).first;
+          db.Run(
+              "INSERT INTO moz_places (id, url, title, rev_host, frecency, "
+              "guid, url_hash) VALUES (?, ?, ?, ?, 100, ?, ?)",
+              {place->second, url, title_value, firefox::ReversedHost(url),
+               PlacesGuid(), firefox::UrlHash(url)});
+        }
+        fk = place->second;
+        for (const auto& tag : item.tags) {
+          auto folder = tag_folders.find(U8(tag));
+          if (folder == tag_folders.end()) {
+            folder = tag_folders.emplace(U8(tag), next_id++).first;
+            db.Run(
+                "INSERT INTO moz_bookmarks (id, type, parent, position, "
+                "title, dateAdded, lastModified, guid) VALUES "
+                "(?, 2, 4, ?, ?, ?, ?, ?)",
+                {folder->second, int64_t(tag_folders.size() - 1), U8(tag),
+                 item.date_added, item.date_added, PlacesGuid()});
+          }
+          db.Run(
+              "INSERT INTO moz_bookmarks (id, type, fk, parent, position, "
+              "dateAdded, lastModified, guid) VALUES (?, 1, ?, ?, 0, ?, ?, "
+              "?)",
+              {next_id++, place->second, folder->second, item.date_added,
+               item.date_added, PlacesGuid()});
+        }
+        if (!item.keyword.empty()) {
+          db.Run("INSERT INTO moz_keywords (keyword, place_id) VALUES (?, ?)",
+                 {U8(item.keyword), place->second});
+        }
+      }
+      const int64_t type = item.kind == ItemKind::kFolder ? 2
+                           : item.kind == ItemKind::kLink ? 1
+                                                          : 3;
+      int64_t& position = next_position[item.parent];
+      db.Run(
+          "INSERT INTO moz_bookmarks (id, type, fk, parent, position, "
+          "title, dateAdded, lastModified, guid, syncStatus) VALUES "
+          "(?, ?, ?, ?, ?, ?, ?, ?, ?, 1)",
+          {bookmark, type, fk, ids[item.parent], position++, title_value,
+           item.date_added, item.last_modified, PlacesGuid()});
+    });
+  }
+  // Firefox counts the bookmarks and keywords that refer to a place.
+  db.Exec(
+      "UPDATE moz_places SET foreign_count = (SELECT count(*) FROM "
+      "moz_bookmarks WHERE fk = moz_places.id) + (SELECT count(*) FROM "
+      "moz_keywords WHERE place_id = moz_places.id);"
+      "COMMIT");
+}
+
+void WriteChromeStore(const Tree& tree, const std::string& path) {
+  Json::Value document;
+  Json::CharReaderBuilder reader;
+  std::istringstream in(DataFile("chrome/bookmarks-today.json"));
+  std::string errors;
+  ASSERT_TRUE(Json::parseFromStream(reader, in, &document, &errors)) << errors;
+  std::vector<Json::Value*> nodes(tree.size(), nullptr);
+  int64_t next_id = kFirstCollectionId;
+  for (const chrome::ChromeRoot& root : chrome::kChromeRoots) {
+    const ItemId top = tree.root(root.root);
+    if (top == model::kNoItem) continue;
+    nodes[static_cast<size_t>(top)] = &document["roots"][root.key];
+    tree.ForEachBelow(top, [&](ItemId id) {
+      const model::Item& item = tree.at(id);
+      Json::Value node(Json::objectValue);
+      node["date_added"] = std::to_string(model::ToChromeTime(item.date_added));
+      node["date_last_used"] = "0";
+      std::string guid;
+      EXPECT_TRUE(chrome::NewGuid(&guid));
+      node["guid"] = guid;
+      node["id"] = std::to_string(next_id++);
+      node["name"] = U8(item.title);
+      if (item.kind == ItemKind::kFolder) {
+        node["children"] = Json::Value(Json::arrayValue);
+        node["date_modified"] =
+            std::to_string(model::ToChromeTime(item.last_modified));
+        node["type"] = "folder";
+      } else {
+        node["type"] = "url";
+        node["url"] = U8(item.url);
+      }
+      Json::Value* parent = nodes[static_cast<size_t>(item.parent)];
+      nodes[static_cast<size_t>(id)] = &(*parent)["children"].append(node);
+    });
+  }
+  document["checksum"] = chrome::TreeChecksum(document);
+  Json::StreamWriterBuilder writer;
+  writer["indentation"] = "   ";
+  writer["emitUTF8"] = true;
+  WriteBytes(path, Json::writeString(writer, document));
+}
+
+Tree ReadPlacesStore(const std::string& path) {
+  Tree tree;
+  ms_places_handle handle = init_bookmark(Ms(U16(path)));
+  EXPECT_NE(handle, nullptr) << path;
+  if (handle == nullptr) return tree;
+  const Status status = firefox::ReadPlaces(handle, &tree);
+  EXPECT_TRUE(status.ok()) << U8(status.message());
+  release_bookmark(handle);
+  return tree;
+}
+
+Tree ReadChromeStore(const std::string& path) {
+  Tree tree;
+  Json::Value document;
+  Json::CharReaderBuilder reader;
+  std::istringstream in(ReadBytes(path));
+  std::string errors;
+  EXPECT_TRUE(Json::parseFromStream(reader, in, &document, &errors)) << errors;
+  const Status status =
+      chrome::ReadChromeTree(document, &tree, nullptr, nullptr);
+  EXPECT_TRUE(status.ok()) << U8(status.message());
+  return tree;
+}
+
+bool operator==(const Entry& expected, const Entry& actual) {
+  auto date = [](model::Time want, model::Time got) {
+    return want == 0 || want == got;
+  };
+  return expected.path == actual.path && expected.kind == actual.kind &&
+         expected.url == actual.url && date(expected.added, actual.added) &&
+         date(expected.modified, actual.modified) &&
+         expected.tags == actual.tags && expected.keyword == actual.keyword;
+}
+
+std::ostream& operator<<(std::ostream& out, const Entry& entry) {
+  out << entry.kind << " " << entry.path;
+  if (!entry.url.empty()) out << " <" << entry.url << ">";
+  out << " added " << entry.added << " modified " << entry.modified;
+  if (!entry.tags.empty()) out << " tags " << entry.tags;
+  if (!entry.keyword.empty()) out << " keyword " << entry.keyword;
+  return out;
+}
+
+std::vector<Entry> ListBelow(const Tree& tree, ItemId folder,
+                             const std::string& label, const Filter& filter) {
+  std::vector<Entry> entries;
+  std::map<ItemId, std::string> paths = {{folder, label}};
+  tree.ForEachBelow(folder, [&](ItemId id) {
+    const model::Item& item = tree.at(id);
+    const auto parent = paths.find(item.parent);
+    if (parent == paths.end()) return;  // below something left out
+    if (filter.only_collection && item.store_id < kFirstCollectionId) return;
+    if (item.kind == ItemKind::kSeparator && !filter.keep.separators) return;
+    if (item.url.rfind(u"place:", 0) == 0 && !filter.keep.place_queries) {
+      return;
+    }
+    Entry entry;
+    entry.path = parent->second + " ▸ " + U8(item.title);
+    entry.kind = item.kind == ItemKind::kFolder ? 'F'
+                 : item.kind == ItemKind::kLink ? 'L'
+                                                : 'S';
+    entry.url = U8(item.url);
+    entry.added = item.date_added;
+    if (item.kind != ItemKind::kLink || filter.link_modified) {
+      entry.modified = item.last_modified;
+    }
+    if (filter.keep.tags) {
+      entry.tags = Joined(item.tags);
+      entry.keyword = U8(item.keyword);
+    }
+    paths[id] = entry.path;
+    entries.push_back(std::move(entry));
+  });
+  return entries;
+}
+
+std::vector<Entry> ListRoots(const Tree& tree, const Filter& filter) {
+  std::vector<Entry> entries;
+  for (Root root : model::kAllRoots) {
+    if (tree.root(root) == model::kNoItem) continue;
+    for (Entry& entry :
+         ListBelow(tree, tree.root(root), model::RootKey(root), filter)) {
+      entries.push_back(std::move(entry));
+    }
+  }
+  return entries;
+}
+
+ItemId ChildFolder(const Tree& tree, ItemId folder, const std::string& title) {
+  for (ItemId child : tree.at(folder).children) {
+    if (tree.at(child).kind == ItemKind::kFolder &&
+        tree.at(child).title == U16(title)) {
+      return child;
+    }
+  }
+  return model::kNoItem;
+}
+
+}  // namespace test
+}  // namespace marksafe
