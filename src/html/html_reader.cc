@@ -218,15 +218,17 @@ class Reader {
 
   // Tree builder.
   void OnText(const char* begin, const char* end);
-  Status OnStartTag(const std::string& name, const char* tag_end);
+  Status OnStartTag(const std::string& name);
   void OnEndTag(const std::string& name);
   void EndCapture(bool implicit);
-  Status StartFolder(const char* tag_end);
+  Status StartFolder();
   Status AddLink();
   model::ItemId Current() const { return open_.empty() ? menu_ : open_.back(); }
   const Attribute* Find(const char* name) const;
   bool IsMarked(const char* name) const;
-  bool TitleAheadIs(const char* from, const char16_t* title) const;
+  // Adds the top-level folder held back for its title: the mobile root
+  // when the title is exactly "Mobile bookmarks", else a menu folder.
+  void AddHeldFolder();
   Status TooDeep() const;
 
   const char* const begin_;
@@ -251,6 +253,11 @@ class Reader {
   std::u16string heading_;
   bool heading_seen_ = false;
   bool mobile_mark_ = false;
+  // In a file without the mobile mark, a top-level folder is held back
+  // until its title is complete (capture_item_ is then kNoItem): only the
+  // whole title, as captured, tells whether it is the mobile root.
+  bool holding_ = false;
+  model::Item held_;
 };
 
 const char* Reader::SkipPast(const char* from, const char* what) const {
@@ -364,7 +371,7 @@ Status Reader::Run() {
     if (closing) {
       OnEndTag(name);
     } else {
-      Status status = OnStartTag(name, p);
+      Status status = OnStartTag(name);
       if (!status.ok()) return status;
     }
   }
@@ -383,7 +390,8 @@ void Reader::OnText(const char* begin, const char* end) {
     case Capture::kNone:
       return;
     case Capture::kTitle:
-      AppendDecoded(begin, end, &tree_->at(capture_item_).title);
+      AppendDecoded(begin, end,
+                    holding_ ? &held_.title : &tree_->at(capture_item_).title);
       return;
     case Capture::kHeading:
       AppendDecoded(begin, end, &heading_);
@@ -395,12 +403,15 @@ void Reader::EndCapture(bool implicit) {
   if (capture_ == Capture::kNone) return;
   if (implicit) {
     std::u16string& text =
-        capture_ == Capture::kTitle ? tree_->at(capture_item_).title : heading_;
+        capture_ != Capture::kTitle ? heading_
+        : holding_                  ? held_.title
+                                    : tree_->at(capture_item_).title;
     while (!text.empty() && (text.back() == u' ' || text.back() == u'\t' ||
                              text.back() == u'\n' || text.back() == u'\r')) {
       text.pop_back();
     }
   }
+  if (capture_ == Capture::kTitle && holding_) AddHeldFolder();
   capture_ = Capture::kNone;
   capture_item_ = model::kNoItem;
 }
@@ -418,11 +429,20 @@ bool Reader::IsMarked(const char* name) const {
          EqualsNoCaseAscii(attribute->begin, attribute->end, "true");
 }
 
-// Whether the text from `from` up to the next tag decodes to title.
-bool Reader::TitleAheadIs(const char* from, const char16_t* title) const {
-  const void* found = std::memchr(from, '<', static_cast<size_t>(end_ - from));
-  const char* to = found == nullptr ? end_ : static_cast<const char*>(found);
-  return Decoded(from, to) == title;
+void Reader::AddHeldFolder() {
+  holding_ = false;
+  model::ItemId id = model::kNoItem;
+  if (held_.title == u"Mobile bookmarks" &&
+      tree_->root(model::Root::kMobile) == model::kNoItem) {
+    id = tree_->AddRoot(model::Root::kMobile, held_.title);
+    tree_->at(id).date_added = held_.date_added;
+    tree_->at(id).last_modified = held_.last_modified;
+  } else {
+    // One level below the menu: never too deep.
+    id = tree_->Add(menu_, std::move(held_));
+  }
+  held_ = model::Item();
+  pending_ = id;
 }
 
 Status Reader::TooDeep() const {
@@ -431,7 +451,7 @@ Status Reader::TooDeep() const {
                            NumberText(model::kMaxDepth) + u" levels");
 }
 
-Status Reader::StartFolder(const char* tag_end) {
+Status Reader::StartFolder() {
   model::Item folder;
   folder.kind = model::ItemKind::kFolder;
   folder.date_added = DateOf(Find("add_date"));
@@ -446,15 +466,21 @@ Status Reader::StartFolder(const char* tag_end) {
     item.last_modified = folder.last_modified;
     return true;
   };
-  const bool mobile =
-      mobile_mark_
-          ? IsMarked("mobile_bookmarks_folder")
-          : Current() == menu_ && TitleAheadIs(tag_end, u"Mobile bookmarks");
   if (!(IsMarked("personal_toolbar_folder") &&
         take_root(model::Root::kToolbar)) &&
       !(IsMarked("unfiled_bookmarks_folder") &&
         take_root(model::Root::kOther)) &&
-      !(mobile && take_root(model::Root::kMobile))) {
+      !(mobile_mark_ && IsMarked("mobile_bookmarks_folder") &&
+        take_root(model::Root::kMobile))) {
+    if (!mobile_mark_ && Current() == menu_ &&
+        tree_->root(model::Root::kMobile) == model::kNoItem) {
+      held_ = std::move(folder);
+      holding_ = true;
+      pending_ = model::kNoItem;
+      capture_ = Capture::kTitle;
+      capture_item_ = model::kNoItem;
+      return Status::Ok();
+    }
     id = tree_->Add(Current(), std::move(folder));
     if (id == model::kNoItem) return TooDeep();
   }
@@ -492,11 +518,11 @@ Status Reader::AddLink() {
   return Status::Ok();
 }
 
-Status Reader::OnStartTag(const std::string& name, const char* tag_end) {
+Status Reader::OnStartTag(const std::string& name) {
   if (name == "h3") {
     EndCapture(true);
     pending_ = model::kNoItem;
-    return StartFolder(tag_end);
+    return StartFolder();
   }
   if (name == "a") {
     EndCapture(true);

@@ -136,6 +136,36 @@ TEST(HtmlRead, ChromiumExport) {
   EXPECT_EQ(tree.at(tree.root(Root::kToolbar)).title, u"Bookmarks bar");
 }
 
+// Chromium's mobile folder is known by its whole title as read, however the
+// title ends (a missing </H3>, a comment inside it); a title that only
+// starts like it stays a menu folder. What is read writes back the same.
+TEST(HtmlRead, MobileFolderIsKnownByItsWholeTitle) {
+  const struct {
+    const char* html;
+    bool mobile;
+  } cases[] = {
+      {"<DL><DT><H3>Mobile bookmarks \n<DL><DT><A HREF=\"https://m/\">M</A>"
+       "</DL></DL>",
+       true},
+      {"<DL><DT><H3>Mobile <!-- c -->bookmarks</H3><DL><DT><A "
+       "HREF=\"https://m/\">M</A></DL></DL>",
+       true},
+      {"<H3>Mobile bookmarks ", true},
+      {"<DL><DT><H3>Mobile bookmarks </H3><DL><DT><A HREF=\"https://m/\">M</A>"
+       "</DL></DL>",
+       false},
+      {"<DL><DT><H3>Mobile bookmarks<b>!</b></H3></DL>", false},
+  };
+  for (const auto& c : cases) {
+    const Tree tree = Read(c.html);
+    EXPECT_EQ(tree.root(Root::kMobile) != model::kNoItem, c.mobile) << c.html;
+    const Tree again = Read(WriteBookmarkHtml(tree));
+    for (Root root : model::kAllRoots) {
+      EXPECT_EQ(Shape(again, root), Shape(tree, root)) << c.html;
+    }
+  }
+}
+
 TEST(HtmlRead, SloppyHandWrittenFile) {
   const Tree tree = Read(
       "\xEF\xBB\xBF<title>mine</title>stray text <b>bold</b>\n"
