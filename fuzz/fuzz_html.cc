@@ -20,21 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!status.ok()) return 0;
   if (tree.root(model::Root::kMenu) == model::kNoItem) __builtin_trap();
 
-  // Known writer gap: a tree without a mobile root whose menu holds a
-  // top-level folder titled "Mobile bookmarks" (here: a file that names the
-  // mobile mark only in some text) is written without the mark, and that
-  // folder reads back as the mobile root. Not compared until the writer
-  // marks such a folder.
-  if (tree.root(model::Root::kMobile) == model::kNoItem) {
-    for (model::ItemId child : tree.at(tree.root(model::Root::kMenu)).children) {
-      const model::Item& item = tree.at(child);
-      if (item.kind == model::ItemKind::kFolder &&
-          item.title == u"Mobile bookmarks") {
-        return 0;
-      }
-    }
-  }
-
   model::Tree again;
   Status status_again = html::ReadBookmarkHtml(html::WriteBookmarkHtml(tree),
                                                &again);

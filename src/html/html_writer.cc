@@ -155,6 +155,9 @@ std::string WriteBookmarkHtml(const model::Tree& tree) {
       "<!-- This is an automatically generated file.\n"
       "     It will be read and overwritten.\n"
       "     DO NOT EDIT! -->\n"
+      // A file that names the mobile mark is read by its marks alone, so a
+      // menu folder that happens to be titled "Mobile bookmarks" stays one.
+      "<!-- MOBILE_BOOKMARKS_FOLDER marks the mobile bookmarks. -->\n"
       "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; "
       "charset=UTF-8\">\n"
       "<TITLE>Bookmarks</TITLE>\n"

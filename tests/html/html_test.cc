@@ -155,6 +155,11 @@ TEST(HtmlRead, MobileFolderIsKnownByItsWholeTitle) {
        "</DL></DL>",
        false},
       {"<DL><DT><H3>Mobile bookmarks<b>!</b></H3></DL>", false},
+      // A file that names the mobile mark goes by marks alone, and so must
+      // the file written from it.
+      {"<!-- MOBILE_BOOKMARKS_FOLDER --><DL><DT><H3>Mobile bookmarks</H3>"
+       "<DL></DL></DL>",
+       false},
   };
   for (const auto& c : cases) {
     const Tree tree = Read(c.html);
