@@ -7,6 +7,9 @@
 // posix/ (our own implementation of the same behaviour).
 //
 // Paths are UTF-16 and may use "\" or "/" as separators on every system.
+// On POSIX a "\" byte inside a name on disk is listed as U+F05C (as Cygwin
+// does) and U+F05C in a path is that byte again, so that such a name never
+// splits into two components.
 // Every function that fails leaves a Windows error code in the thread's
 // last-error value (2 file not found, 3 path not found, 5 access denied,
 // 80 file exists, 183 already exists, 87 invalid parameter, ...).
@@ -15,6 +18,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,69 +50,83 @@ const char* TextLineEnd();
 
 // ---- Files and folders ----------------------------------------------------
 
+// What a folder entry itself is; a link is never followed to find out.
+// kOther: FIFOs, devices, sockets (nothing a reader opens).
+enum class EntryKind { kRegular, kDirectory, kLink, kOther };
+
 struct DirEntry {
   std::u16string name;
   bool is_directory = false;
   bool is_reparse_point = false;  // symlinks on POSIX
   bool is_hidden = false;         // dot-names on POSIX
+  EntryKind kind = EntryKind::kOther;
+  // False when the name on disk is no valid text (POSIX: not UTF-8): name
+  // then holds replacement characters and does not reach the entry.
+  bool name_valid = true;
 };
 
 // Lists the entries of a folder ("." and ".." left out), in NTFS order: by
 // name, comparing code units after upper-casing them. Returns false (last
 // error set, 2/3/5) when the folder cannot be listed.
-bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out);
+inline bool ListDirectory(const std::u16string& folder,
+                          std::vector<DirEntry>* out);
 
-bool PathExists(const std::u16string& path);  // PathFileExistsW
-bool IsDirectory(const std::u16string& path);
+inline bool PathExists(const std::u16string& path);  // PathFileExistsW
+
+// What path itself is, without following a link or reparse point in its
+// last component (lstat; GetFileAttributesW). False (last error set) when
+// there is no such entry.
+bool GetEntryKind(const std::u16string& path, EntryKind* kind);
+inline bool IsDirectory(const std::u16string& path);
 
 // Creates a folder with all its missing parents (SHCreateDirectory). Fails
 // with 183 when it exists already.
-bool CreateDirectoryTree(const std::u16string& path);
+inline bool CreateDirectoryTree(const std::u16string& path);
 
 // CopyFileW: fails with 80 when the target exists and fail_if_exists is set.
-bool CopyFile(const std::u16string& from, const std::u16string& to,
-              bool fail_if_exists);
+inline bool CopyFile(const std::u16string& from, const std::u16string& to,
+                     bool fail_if_exists);
 
 // The shell's silent copy (SHFileOperationW, FO_COPY, no UI): replaces the
 // target.
-bool ShellCopyFile(const std::u16string& from, const std::u16string& to);
+inline bool ShellCopyFile(const std::u16string& from, const std::u16string& to);
 
-bool DeleteFile(const std::u16string& path);
+inline bool DeleteFile(const std::u16string& path);
 
 // The size of an existing file, opened for READ_CONTROL with no sharing.
-bool GetFileSize(const std::u16string& path, uint64_t* size);
+inline bool GetFileSize(const std::u16string& path, uint64_t* size);
 
 // Adds the hidden attribute (GetFileAttributesW + SetFileAttributesW). On
 // POSIX it succeeds for any existing entry without changing it.
-bool SetHidden(const std::u16string& path);
+inline bool SetHidden(const std::u16string& path);
 
 // Reads a whole file as bytes.
-bool ReadFile(const std::u16string& path, std::string* bytes);
+inline bool ReadFile(const std::u16string& path, std::string* bytes);
 
 // Creates or truncates a file and writes bytes to it (CreateFileW with
 // CREATE_ALWAYS, then WriteFile).
-bool WriteFile(const std::u16string& path, const std::string& bytes);
+inline bool WriteFile(const std::u16string& path, const std::string& bytes);
 
 // Writes bytes beside path and moves them over path in one step, so that a
 // reader sees either the old or the whole new file.
-bool ReplaceFileAtomically(const std::u16string& path,
-                           const std::string& bytes);
+inline bool ReplaceFileAtomically(const std::u16string& path,
+                                  const std::string& bytes);
 
 // Creates path anew and writes bytes to it; fails with 80 (and changes
 // nothing) when an entry of that name exists (CREATE_NEW / O_EXCL). A write
 // that fails part-way removes what it made.
-bool WriteNewFile(const std::u16string& path, const std::string& bytes);
+inline bool WriteNewFile(const std::u16string& path, const std::string& bytes);
 
 // Renames the folder (or file) from to to, on one volume; fails with 183 or
 // 80 when to exists, never replacing anything.
-bool MoveFolder(const std::u16string& from, const std::u16string& to);
+inline bool MoveFolder(const std::u16string& from, const std::u16string& to);
 
 // Removes path with everything below it. Links and junctions below it are
 // removed themselves, never followed; a path that is itself a link is
 // removed as a link. Iterative, so any depth is fine. False (last error
 // set) when something could not be removed; the rest is removed all the
 // same.
-bool RemoveTree(const std::u16string& path);
+inline bool RemoveTree(const std::u16string& path);
 
 // How long a name made directly inside folder may be so that the whole
 // path stays within what the system's file calls take: on Windows the
@@ -116,8 +134,8 @@ bool RemoveTree(const std::u16string& path);
 // a folder, 260 for a file); on POSIX PATH_MAX counted in UTF-8 bytes. The
 // room goes to *units and *bytes (the measure the system does not limit is
 // left as passed in); 0 when not even one unit fits.
-void LimitNameToPath(const std::u16string& folder, bool is_folder,
-                     size_t* units, size_t* bytes);
+inline void LimitNameToPath(const std::u16string& folder, bool is_folder,
+                            size_t* units, size_t* bytes);
 
 // The path in the form the system's C APIs take it, UTF-8 ("/" separators
 // on POSIX). For SQLite's open call.
@@ -129,15 +147,15 @@ std::string NativePathUtf8(const std::u16string& path);
 // surrounding blanks and one pair of quotes removed. At most size - 1
 // characters are returned (size 0 returns ""). A missing file, section or
 // key gives default_value (also cut to size - 1).
-std::u16string GetProfileString(const std::u16string& section,
-                                const std::u16string& key,
-                                const std::u16string& default_value,
-                                size_t size, const std::u16string& file);
+inline std::u16string GetProfileString(const std::u16string& section,
+                                       const std::u16string& key,
+                                       const std::u16string& default_value,
+                                       size_t size, const std::u16string& file);
 
 // GetProfileString for each of keys in one section, the file read once (an
 // Internet Shortcut's URL and Title, say). The last error is that of the
 // last key looked up.
-std::vector<std::u16string> GetProfileStrings(
+inline std::vector<std::u16string> GetProfileStrings(
     const std::u16string& section, const std::vector<std::u16string>& keys,
     const std::u16string& default_value, size_t size,
     const std::u16string& file);
@@ -146,10 +164,10 @@ std::vector<std::u16string> GetProfileStrings(
 // (or adds it, adding a missing section at the end), keeps everything else.
 // A file that starts with FF FE is written as UTF-16LE, any other as 8-bit
 // text. Lines end in CR LF.
-bool WriteProfileString(const std::u16string& section,
-                        const std::u16string& key,
-                        const std::u16string& value,
-                        const std::u16string& file);
+inline bool WriteProfileString(const std::u16string& section,
+                               const std::u16string& key,
+                               const std::u16string& value,
+                               const std::u16string& file);
 
 // ---- Shell folders and the system -----------------------------------------
 
@@ -158,22 +176,22 @@ enum class ShellFolder { kFavorites, kRoamingAppData, kProgramFiles };
 // SHGetSpecialFolderPathW without creating the folder. On POSIX the
 // MARKSAFE_* environment variables, read at every call. False and an empty
 // out when there is none.
-bool GetShellFolder(ShellFolder folder, std::u16string* out);
+inline bool GetShellFolder(ShellFolder folder, std::u16string* out);
 
 // GetVersionExW's dwMajorVersion (0 when the call fails).
-uint32_t OsMajorVersion();
+inline uint32_t OsMajorVersion();
 
 // Where a browser keeps its data natively when the Windows layout under the
 // roaming application-data folder does not apply (POSIX without
 // MARKSAFE_APPDATA). Firefox: folders that hold profile folders and
 // profiles.ini, best first. Chrome: candidate Bookmarks files, best first.
 // Empty means: use the Windows layout.
-std::vector<std::u16string> NativeFirefoxProfileRoots();
-std::vector<std::u16string> NativeChromeBookmarkFiles();
+inline std::vector<std::u16string> NativeFirefoxProfileRoots();
+inline std::vector<std::u16string> NativeChromeBookmarkFiles();
 
 // The folder of the library file itself, with a trailing separator
 // (GetModuleFileNameW of the stored module handle).
-std::u16string LibraryFolder();
+inline std::u16string LibraryFolder();
 
 // ---- Acting as the desktop user -------------------------------------------
 
@@ -182,11 +200,11 @@ std::u16string LibraryFolder();
 // configured tray executable name and is called once per process examined.
 // Returns 0 on success, 2 (process list), 3 (token), 4 (impersonation).
 // On POSIX it changes nothing and returns 0.
-int32_t ImpersonateDesktopUser(
+inline int32_t ImpersonateDesktopUser(
     const std::function<std::u16string()>& read_tray_name);
 
 // Drops any impersonation of the calling thread.
-void RevertToSelf();
+inline void RevertToSelf();
 
 // ---- Browser windows --------------------------------------------------------
 
@@ -199,20 +217,20 @@ enum class Browser { kFirefox, kChrome };
 // its first releases ("MozillaUIWindowClass", "Chrome_WindowImpl_0").
 // POSIX: a main process of the calling user with one of the browser's
 // executable names.
-bool BrowserIsRunning(Browser browser);
+inline bool BrowserIsRunning(Browser browser);
 
 // Asks the browser to end and waits, polling, at most 10 seconds until no
 // process of it is left (Windows: in the caller's session; POSIX: no main
 // process). Windows: WM_CLOSE posted once to each of those windows that is
 // visible and unowned. POSIX: SIGTERM once to each main process.
 // Returns at once when none runs.
-void AskBrowserToClose(Browser browser);
+inline void AskBrowserToClose(Browser browser);
 
 // ---- Services for today's browser stores ---------------------------------
 
 // Fills out with size bytes from the system's cryptographic random
 // generator. False (and the buffer unspecified) when none is available.
-bool RandomBytes(void* out, size_t size);
+inline bool RandomBytes(void* out, size_t size);
 
 // The MD5 digest of data (16 bytes) from the system's cryptography library
 // (libcrypto on POSIX, the CNG API on Windows). False when unavailable.
@@ -226,7 +244,238 @@ bool IdnToAscii(const std::u16string& host, std::u16string* out);
 // True when a running Firefox holds the profile folder: on POSIX its "lock"
 // symlink points at a live process or ".parentlock" is locked; on Windows
 // "parent.lock" cannot be opened for exclusive use.
-bool FirefoxProfileInUse(const std::u16string& profile_folder);
+inline bool FirefoxProfileInUse(const std::u16string& profile_folder);
+
+// ---- Locks and durable writes ---------------------------------------------
+
+// An advisory lock held on a lock file until the object is destroyed.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
+// LockFile's error when the lock stays held by another writer
+// (ERROR_LOCK_VIOLATION).
+constexpr uint32_t kErrorLockViolation = 33;
+
+// Takes the exclusive advisory lock of lock_path (flock on POSIX, LockFileEx
+// on Windows), creating the file when missing. Waits, polling, at most
+// timeout_ms while another holder (another process, or another open of the
+// same file in this one) has it, then fails with kErrorLockViolation.
+// The file is left in place: removing it would let a third writer lock a
+// new file while the second still waits on the old one.
+inline bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+                     std::unique_ptr<FileLock>* lock);
+
+// Makes what was written reach the disk. A file: fsync (FlushFileBuffers
+// on Windows). A folder on POSIX: everything written on its file system
+// (syncfs on Linux, where one call covers a whole new tree of files;
+// sync elsewhere), then the folder's own entries. A folder on Windows needs
+// nothing: its entries change through MoveFileExW with write-through.
+inline bool SyncPath(const std::u16string& path);
+
+// Swaps two folders of one volume in one step, so that no moment exists
+// where either name is missing (renameat2 with RENAME_EXCHANGE on Linux).
+// Fails with 50 (not supported) where the system has no such call; the
+// caller then moves them one after the other.
+constexpr uint32_t kErrorNotSupported = 50;
+inline bool ExchangeFolders(const std::u16string& a, const std::u16string& b);
+
+// ---- The replaceable system -------------------------------------------------
+
+// Everything above that touches the system's state goes through one Env:
+// the system's own (SystemEnv, in system_env.h) unless a test installed
+// another with ScopedEnvOverride. Pure computations (text, upper case,
+// last error, digests) stay plain functions.
+class Env {
+ public:
+  virtual ~Env() = default;
+
+  virtual bool ListDirectory(const std::u16string& folder,
+                             std::vector<DirEntry>* out) = 0;
+  virtual bool PathExists(const std::u16string& path) = 0;
+  virtual bool IsDirectory(const std::u16string& path) = 0;
+  virtual bool CreateDirectoryTree(const std::u16string& path) = 0;
+  virtual bool CopyFile(const std::u16string& from, const std::u16string& to,
+                        bool fail_if_exists) = 0;
+  virtual bool ShellCopyFile(const std::u16string& from,
+                             const std::u16string& to) = 0;
+  virtual bool DeleteFile(const std::u16string& path) = 0;
+  virtual bool GetFileSize(const std::u16string& path, uint64_t* size) = 0;
+  virtual bool SetHidden(const std::u16string& path) = 0;
+  virtual bool ReadFile(const std::u16string& path, std::string* bytes) = 0;
+  virtual bool WriteFile(const std::u16string& path,
+                         const std::string& bytes) = 0;
+  virtual bool ReplaceFileAtomically(const std::u16string& path,
+                                     const std::string& bytes) = 0;
+  virtual bool WriteNewFile(const std::u16string& path,
+                            const std::string& bytes) = 0;
+  virtual bool MoveFolder(const std::u16string& from,
+                          const std::u16string& to) = 0;
+  virtual bool RemoveTree(const std::u16string& path) = 0;
+  virtual void LimitNameToPath(const std::u16string& folder, bool is_folder,
+                               size_t* units, size_t* bytes) = 0;
+  virtual std::u16string GetProfileString(const std::u16string& section,
+                                          const std::u16string& key,
+                                          const std::u16string& default_value,
+                                          size_t size,
+                                          const std::u16string& file) = 0;
+  virtual std::vector<std::u16string> GetProfileStrings(
+      const std::u16string& section, const std::vector<std::u16string>& keys,
+      const std::u16string& default_value, size_t size,
+      const std::u16string& file) = 0;
+  virtual bool WriteProfileString(const std::u16string& section,
+                                  const std::u16string& key,
+                                  const std::u16string& value,
+                                  const std::u16string& file) = 0;
+  virtual bool GetShellFolder(ShellFolder folder, std::u16string* out) = 0;
+  virtual uint32_t OsMajorVersion() = 0;
+  virtual std::vector<std::u16string> NativeFirefoxProfileRoots() = 0;
+  virtual std::vector<std::u16string> NativeChromeBookmarkFiles() = 0;
+  virtual std::u16string LibraryFolder() = 0;
+  virtual int32_t ImpersonateDesktopUser(
+      const std::function<std::u16string()>& read_tray_name) = 0;
+  virtual void RevertToSelf() = 0;
+  virtual bool BrowserIsRunning(Browser browser) = 0;
+  virtual void AskBrowserToClose(Browser browser) = 0;
+  virtual bool RandomBytes(void* out, size_t size) = 0;
+  virtual bool FirefoxProfileInUse(const std::u16string& profile_folder) = 0;
+  virtual bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+                        std::unique_ptr<FileLock>* lock) = 0;
+  virtual bool SyncPath(const std::u16string& path) = 0;
+  virtual bool ExchangeFolders(const std::u16string& a,
+                               const std::u16string& b) = 0;
+};
+
+// The Env in force for every thread: an override's, else the system's.
+Env* CurrentEnv();
+
+// Puts env in force until destroyed, then the previous one again. For
+// tests; overrides nest, and are not meant to change while library calls
+// run on other threads.
+class ScopedEnvOverride {
+ public:
+  explicit ScopedEnvOverride(Env* env);
+  ~ScopedEnvOverride();
+  ScopedEnvOverride(const ScopedEnvOverride&) = delete;
+  ScopedEnvOverride& operator=(const ScopedEnvOverride&) = delete;
+
+ private:
+  Env* previous_;
+};
+
+inline bool ListDirectory(const std::u16string& folder,
+                          std::vector<DirEntry>* out) {
+  return CurrentEnv()->ListDirectory(folder, out);
+}
+inline bool PathExists(const std::u16string& path) {
+  return CurrentEnv()->PathExists(path);
+}
+inline bool IsDirectory(const std::u16string& path) {
+  return CurrentEnv()->IsDirectory(path);
+}
+inline bool CreateDirectoryTree(const std::u16string& path) {
+  return CurrentEnv()->CreateDirectoryTree(path);
+}
+inline bool CopyFile(const std::u16string& from, const std::u16string& to,
+                     bool fail_if_exists) {
+  return CurrentEnv()->CopyFile(from, to, fail_if_exists);
+}
+inline bool ShellCopyFile(const std::u16string& from,
+                          const std::u16string& to) {
+  return CurrentEnv()->ShellCopyFile(from, to);
+}
+inline bool DeleteFile(const std::u16string& path) {
+  return CurrentEnv()->DeleteFile(path);
+}
+inline bool GetFileSize(const std::u16string& path, uint64_t* size) {
+  return CurrentEnv()->GetFileSize(path, size);
+}
+inline bool SetHidden(const std::u16string& path) {
+  return CurrentEnv()->SetHidden(path);
+}
+inline bool ReadFile(const std::u16string& path, std::string* bytes) {
+  return CurrentEnv()->ReadFile(path, bytes);
+}
+inline bool WriteFile(const std::u16string& path, const std::string& bytes) {
+  return CurrentEnv()->WriteFile(path, bytes);
+}
+inline bool ReplaceFileAtomically(const std::u16string& path,
+                                  const std::string& bytes) {
+  return CurrentEnv()->ReplaceFileAtomically(path, bytes);
+}
+inline bool WriteNewFile(const std::u16string& path, const std::string& bytes) {
+  return CurrentEnv()->WriteNewFile(path, bytes);
+}
+inline bool MoveFolder(const std::u16string& from, const std::u16string& to) {
+  return CurrentEnv()->MoveFolder(from, to);
+}
+inline bool RemoveTree(const std::u16string& path) {
+  return CurrentEnv()->RemoveTree(path);
+}
+inline void LimitNameToPath(const std::u16string& folder, bool is_folder,
+                            size_t* units, size_t* bytes) {
+  CurrentEnv()->LimitNameToPath(folder, is_folder, units, bytes);
+}
+inline std::u16string GetProfileString(const std::u16string& section,
+                                       const std::u16string& key,
+                                       const std::u16string& default_value,
+                                       size_t size,
+                                       const std::u16string& file) {
+  return CurrentEnv()->GetProfileString(section, key, default_value, size,
+                                        file);
+}
+inline std::vector<std::u16string> GetProfileStrings(
+    const std::u16string& section, const std::vector<std::u16string>& keys,
+    const std::u16string& default_value, size_t size,
+    const std::u16string& file) {
+  return CurrentEnv()->GetProfileStrings(section, keys, default_value, size,
+                                         file);
+}
+inline bool WriteProfileString(const std::u16string& section,
+                               const std::u16string& key,
+                               const std::u16string& value,
+                               const std::u16string& file) {
+  return CurrentEnv()->WriteProfileString(section, key, value, file);
+}
+inline bool GetShellFolder(ShellFolder folder, std::u16string* out) {
+  return CurrentEnv()->GetShellFolder(folder, out);
+}
+inline uint32_t OsMajorVersion() { return CurrentEnv()->OsMajorVersion(); }
+inline std::vector<std::u16string> NativeFirefoxProfileRoots() {
+  return CurrentEnv()->NativeFirefoxProfileRoots();
+}
+inline std::vector<std::u16string> NativeChromeBookmarkFiles() {
+  return CurrentEnv()->NativeChromeBookmarkFiles();
+}
+inline std::u16string LibraryFolder() { return CurrentEnv()->LibraryFolder(); }
+inline int32_t ImpersonateDesktopUser(
+    const std::function<std::u16string()>& read_tray_name) {
+  return CurrentEnv()->ImpersonateDesktopUser(read_tray_name);
+}
+inline void RevertToSelf() { CurrentEnv()->RevertToSelf(); }
+inline bool BrowserIsRunning(Browser browser) {
+  return CurrentEnv()->BrowserIsRunning(browser);
+}
+inline void AskBrowserToClose(Browser browser) {
+  CurrentEnv()->AskBrowserToClose(browser);
+}
+inline bool RandomBytes(void* out, size_t size) {
+  return CurrentEnv()->RandomBytes(out, size);
+}
+inline bool FirefoxProfileInUse(const std::u16string& profile_folder) {
+  return CurrentEnv()->FirefoxProfileInUse(profile_folder);
+}
+inline bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+                     std::unique_ptr<FileLock>* lock) {
+  return CurrentEnv()->LockFile(lock_path, timeout_ms, lock);
+}
+inline bool SyncPath(const std::u16string& path) {
+  return CurrentEnv()->SyncPath(path);
+}
+inline bool ExchangeFolders(const std::u16string& a, const std::u16string& b) {
+  return CurrentEnv()->ExchangeFolders(a, b);
+}
 
 }  // namespace platform
 }  // namespace marksafe

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/store_lock.h"
 #include "firefox/sqlite/utf8mbstr.h"
 #include "platform/platform.h"
 
@@ -190,8 +191,12 @@ int Database::Begin() {
     lastError = 1;
     return 1;
   }
+  // Another run that writes the store is waited for a few seconds; the
+  // transaction then holds the write lock across every read it depends on.
+  sqlite3_busy_timeout(connection, static_cast<int>(kStoreLockWaitMs));
   int rc =
       sqlite3_exec(connection, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  sqlite3_busy_timeout(connection, 0);
   if (rc != SQLITE_OK) {
     lastError = rc;
     return rc;

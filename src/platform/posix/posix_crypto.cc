@@ -7,10 +7,12 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/system_env.h"
 #include "platform/posix/posix_internal.h"
 
 namespace marksafe {
 namespace platform {
+namespace sys {
 
 bool RandomBytes(void* out, size_t size) {
   unsigned char* bytes = static_cast<unsigned char*>(out);
@@ -28,6 +30,8 @@ bool RandomBytes(void* out, size_t size) {
   }
   return true;
 }
+
+}  // namespace sys
 
 bool Md5Digest(const std::string& data, unsigned char digest[16]) {
   unsigned int length = 0;

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/system_env.h"
 #include "platform/posix/posix_internal.h"
 
 namespace marksafe {
@@ -62,11 +63,13 @@ std::string WithoutTrailingSeparators(const std::string& path) {
 }  // namespace
 
 std::string NativePath(const std::u16string& path) {
-  std::string native = ToUtf8(path);
-  for (char& c : native) {
-    if (c == '\\') c = '/';
+  // "\" separates; U+F05C is a listed name's own backslash byte.
+  std::u16string mapped = path;
+  for (char16_t& c : mapped) {
+    if (c == u'\\') c = u'/';
+    else if (c == kNameBackslash) c = u'\\';
   }
-  return native;
+  return ToUtf8(mapped);
 }
 
 std::string ParentOf(const std::string& native_path) {
@@ -149,14 +152,25 @@ bool ReplaceAtomically(const std::string& native_path, const std::string& bytes,
     int saved = errno;
     unlink(temp.c_str());
     errno = saved;
+    return false;
   }
-  return ok;
+  if (durable) {
+    // The rename itself lasts only once the folder's entries reach the disk.
+    int dir = open(parent.c_str(), O_RDONLY | O_CLOEXEC);
+    if (dir >= 0) {
+      fsync(dir);
+      close(dir);
+    }
+  }
+  return true;
 }
 
 }  // namespace posix
 
 using posix::NativePath;
 using posix::SetLastErrorFromErrno;
+
+namespace sys {
 
 bool PathExists(const std::u16string& path) {
   std::string native = NativePath(path);
@@ -253,6 +267,31 @@ bool CopyFile(const std::u16string& from, const std::u16string& to,
     close(in);
     SetLastError(posix::kErrorAccessDenied);
     return false;
+  }
+  struct stat old_st;
+  if (!fail_if_exists && stat(target.c_str(), &old_st) == 0 &&
+      S_ISREG(old_st.st_mode)) {
+    if (old_st.st_dev == in_st.st_dev && old_st.st_ino == in_st.st_ino) {
+      // Copying a file onto itself: refused, as the system does.
+      close(in);
+      SetLastError(posix::kErrorSharingViolation);
+      return false;
+    }
+    // A file that is there is replaced in one step (written beside it,
+    // flushed, renamed over it), so that a failure leaves it whole.
+    std::string bytes;
+    bool read = posix::ReadAllFrom(in, &bytes);
+    int err = errno;
+    close(in);
+    if (!read) {
+      SetLastErrorFromErrno(err, source);
+      return false;
+    }
+    if (!posix::ReplaceAtomically(target, bytes, true)) {
+      SetLastErrorFromErrno(errno, target);
+      return false;
+    }
+    return true;
   }
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (fail_if_exists ? O_EXCL : 0);
   // The copy keeps the source's permissions but stays writable for its
@@ -419,6 +458,8 @@ bool ReplaceFileAtomically(const std::u16string& path,
   }
   return true;
 }
+
+}  // namespace sys
 
 std::string NativePathUtf8(const std::u16string& path) {
   return NativePath(path);

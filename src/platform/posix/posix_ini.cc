@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/system_env.h"
 #include "platform/posix/posix_internal.h"
 
 namespace marksafe {
@@ -264,6 +265,8 @@ static std::u16string LookUp(const IniFile& ini, bool missing,
   return DefaultResult(default_value, size);
 }
 
+namespace sys {
+
 std::u16string GetProfileString(const std::u16string& section,
                                 const std::u16string& key,
                                 const std::u16string& default_value,
@@ -384,5 +387,6 @@ bool WriteProfileString(const std::u16string& section,
   return true;
 }
 
+}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

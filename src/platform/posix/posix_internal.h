@@ -39,8 +39,11 @@ uint32_t WindowsErrorFor(int err);
 // 3 when it does not.
 void SetLastErrorFromErrno(int err, const std::string& native_path);
 
+// Stands in a listed name for a "\" byte of the name on disk.
+constexpr char16_t kNameBackslash = u'\xF05C';
+
 // A UTF-16 path as the file system takes it: UTF-8, with "\" turned into
-// "/".
+// "/" and kNameBackslash into "\".
 std::string NativePath(const std::u16string& path);
 
 // The parent folder of a native path ("." for a bare name, "/" for a name

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/platform.h"
+#include "platform/system_env.h"
 #include "platform/posix/posix_internal.h"
 
 namespace marksafe {
@@ -25,7 +26,31 @@ bool NtfsLess(const DirEntry& a, const DirEntry& b) {
   return a.name < b.name;
 }
 
+EntryKind KindOf(mode_t mode) {
+  if (S_ISLNK(mode)) return EntryKind::kLink;
+  if (S_ISDIR(mode)) return EntryKind::kDirectory;
+  if (S_ISREG(mode)) return EntryKind::kRegular;
+  return EntryKind::kOther;
+}
+
 }  // namespace
+
+bool GetEntryKind(const std::u16string& path, EntryKind* kind) {
+  const std::string native = posix::NativePath(path);
+  struct stat st;
+  if (kind == nullptr || native.empty()) {
+    SetLastError(posix::kErrorInvalidParameter);
+    return false;
+  }
+  if (lstat(native.c_str(), &st) != 0) {
+    posix::SetLastErrorFromErrno(errno, native);
+    return false;
+  }
+  *kind = KindOf(st.st_mode);
+  return true;
+}
+
+namespace sys {
 
 bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out) {
   if (out == nullptr) {
@@ -57,7 +82,14 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out) {
     if (lstat(full.c_str(), &st) != 0) continue;  // gone since readdir
     DirEntry item;
     item.name = FromUtf8(name);
+    // A name that is no UTF-8 comes back with U+FFFD and reaches nothing.
+    item.name_valid = ToUtf8(item.name) == name;
+    // A "\\" byte is part of the name, not a separator.
+    for (char16_t& c : item.name) {
+      if (c == u'\\') c = posix::kNameBackslash;
+    }
     item.is_hidden = name[0] == '.';
+    item.kind = KindOf(st.st_mode);
     if (S_ISLNK(st.st_mode)) {
       // A link to a folder carries the folder flag as well, as a junction
       // or directory symlink does.
@@ -81,5 +113,6 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out) {
   return true;
 }
 
+}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

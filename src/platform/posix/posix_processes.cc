@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/system_env.h"
 #include "platform/posix/posix_internal.h"
 
 namespace marksafe {
@@ -159,6 +160,8 @@ std::vector<pid_t> MainProcesses(Browser browser) {
 
 }  // namespace
 
+namespace sys {
+
 bool BrowserIsRunning(Browser browser) {
   return !MainProcesses(browser).empty();
 }
@@ -190,5 +193,6 @@ void AskBrowserToClose(Browser browser) {
   }
 }
 
+}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

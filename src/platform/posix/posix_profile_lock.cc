@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/system_env.h"
 #include "platform/posix/posix_internal.h"
 
 namespace marksafe {
@@ -81,11 +82,14 @@ bool FcntlLockIsHeld(const std::string& folder) {
 
 }  // namespace
 
+namespace sys {
+
 bool FirefoxProfileInUse(const std::u16string& profile_folder) {
   if (profile_folder.empty()) return false;
   std::string folder = posix::NativePath(profile_folder);
   return SymlinkLockIsHeld(folder) || FcntlLockIsHeld(folder);
 }
 
+}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

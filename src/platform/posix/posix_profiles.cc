@@ -22,13 +22,13 @@ namespace marksafe {
 namespace platform {
 namespace {
 
-std::string Env(const char* name) {
+std::string EnvVar(const char* name) {
   const char* value = std::getenv(name);
   return value == nullptr ? std::string() : std::string(value);
 }
 
 std::string HomeFolder() {
-  std::string home = Env("HOME");
+  std::string home = EnvVar("HOME");
   if (!home.empty()) return home;
   struct passwd record;
   struct passwd* found = nullptr;
@@ -80,7 +80,7 @@ bool ReadLink(const std::string& path, std::string* target) {
 // and whose "bwrapinfo.json" gives the sandbox's pid as seen here. An
 // instance whose pid cannot be read counts as running.
 bool FlatpakAppRunning(const std::string& app) {
-  std::string runtime = Env("XDG_RUNTIME_DIR");
+  std::string runtime = EnvVar("XDG_RUNTIME_DIR");
   if (runtime.empty()) runtime = "/run/user/" + std::to_string(getuid());
   const std::string instances = Join(runtime, ".flatpak");
   DIR* dir = opendir(instances.c_str());
@@ -144,7 +144,7 @@ bool ParentLockIsHeld(const std::string& folder) {
 
 BrowserDataFolders GetBrowserDataFolders() {
   BrowserDataFolders folders;
-  const std::string roaming = Env("MARKSAFE_APPDATA");
+  const std::string roaming = EnvVar("MARKSAFE_APPDATA");
   if (!roaming.empty()) {
     // A Windows user profile: the local folder lies beside the roaming one.
     folders.windows_layout = true;
@@ -159,7 +159,7 @@ BrowserDataFolders GetBrowserDataFolders() {
   }
   const std::string home = HomeFolder();
   folders.home = FromUtf8(home);
-  const std::string config = Env("XDG_CONFIG_HOME");
+  const std::string config = EnvVar("XDG_CONFIG_HOME");
   if (!config.empty() && config[0] == '/') {
     folders.config = FromUtf8(config);
   } else if (!home.empty()) {

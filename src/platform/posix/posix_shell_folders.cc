@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/system_env.h"
 #include "platform/posix/posix_internal.h"
 
 namespace marksafe {
@@ -17,13 +18,13 @@ namespace platform {
 namespace {
 
 // The value of an environment variable, empty when unset.
-std::string Env(const char* name) {
+std::string EnvVar(const char* name) {
   const char* value = std::getenv(name);
   return value == nullptr ? std::string() : std::string(value);
 }
 
 std::string HomeFolder() {
-  std::string home = Env("HOME");
+  std::string home = EnvVar("HOME");
   if (!home.empty()) return home;
   struct passwd record;
   struct passwd* found = nullptr;
@@ -39,15 +40,17 @@ std::string HomeFolder() {
 // $XDG_CONFIG_HOME when it is an absolute path, else ~/.config (empty when
 // there is no home folder either).
 std::string ConfigFolder() {
-  std::string config = Env("XDG_CONFIG_HOME");
+  std::string config = EnvVar("XDG_CONFIG_HOME");
   if (!config.empty() && config[0] == '/') return config;
   std::string home = HomeFolder();
   return home.empty() ? std::string() : home + "/.config";
 }
 
-bool NativeLayoutApplies() { return Env("MARKSAFE_APPDATA").empty(); }
+bool NativeLayoutApplies() { return EnvVar("MARKSAFE_APPDATA").empty(); }
 
 }  // namespace
+
+namespace sys {
 
 bool GetShellFolder(ShellFolder folder, std::u16string* out) {
   if (out == nullptr) {
@@ -67,7 +70,7 @@ bool GetShellFolder(ShellFolder folder, std::u16string* out) {
       name = "MARKSAFE_PROGRAM_FILES";
       break;
   }
-  std::string value = Env(name);
+  std::string value = EnvVar(name);
   if (value.empty()) {
     SetLastError(posix::kErrorFileNotFound);
     return false;
@@ -77,7 +80,7 @@ bool GetShellFolder(ShellFolder folder, std::u16string* out) {
 }
 
 uint32_t OsMajorVersion() {
-  std::string text = Env("MARKSAFE_OS_MAJOR");
+  std::string text = EnvVar("MARKSAFE_OS_MAJOR");
   if (text.empty() || text.size() > 9) return 10;
   uint32_t value = 0;
   for (char c : text) {
@@ -134,5 +137,6 @@ int32_t ImpersonateDesktopUser(
 
 void RevertToSelf() {}
 
+}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

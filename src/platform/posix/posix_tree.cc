@@ -14,10 +14,13 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/system_env.h"
 #include "platform/posix/posix_internal.h"
 
 namespace marksafe {
 namespace platform {
+
+namespace sys {
 
 bool WriteNewFile(const std::u16string& path, const std::string& bytes) {
   const std::string native = posix::NativePath(path);
@@ -155,5 +158,6 @@ void LimitNameToPath(const std::u16string& folder, bool /*is_folder*/,
   *bytes = std::min(*bytes, room);
 }
 
+}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/system_env.h"
 #include "platform/win32/win32_api.h"
 // <bcrypt.h> needs <windows.h> first.
 #include <bcrypt.h>
@@ -68,6 +69,8 @@ class HashObject {
 
 }  // namespace
 
+namespace sys {
+
 bool RandomBytes(void* out, size_t size) {
   unsigned char* bytes = static_cast<unsigned char*>(out);
   size_t done = 0;
@@ -83,6 +86,8 @@ bool RandomBytes(void* out, size_t size) {
   }
   return true;
 }
+
+}  // namespace sys
 
 bool Md5Digest(const std::string& data, unsigned char digest[16]) {
   Md5Provider provider;

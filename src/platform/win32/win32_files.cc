@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/system_env.h"
 #include "platform/win32/win32_api.h"
 
 namespace marksafe {
@@ -54,6 +55,8 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes,
 
 }  // namespace
 
+namespace sys {
+
 bool PathExists(const std::u16string& path) {
   return ::PathFileExistsW(win32::NativePath(path).c_str()) != FALSE;
 }
@@ -81,9 +84,34 @@ bool CreateDirectoryTree(const std::u16string& path) {
 
 bool CopyFile(const std::u16string& from, const std::u16string& to,
               bool fail_if_exists) {
-  return ::CopyFileW(win32::NativePath(from).c_str(),
-                     win32::NativePath(to).c_str(),
-                     fail_if_exists ? TRUE : FALSE) != FALSE;
+  const std::wstring source = win32::NativePath(from);
+  const std::wstring target = win32::NativePath(to);
+  const DWORD attributes = ::GetFileAttributesW(target.c_str());
+  if (fail_if_exists || attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return ::CopyFileW(source.c_str(), target.c_str(),
+                       fail_if_exists ? TRUE : FALSE) != FALSE;
+  }
+  // A file that is there is replaced in one step: the copy is made beside
+  // it, flushed, and moved over it, so that a failure leaves it whole.
+  const std::wstring staging = target + L".marksafe-new";
+  bool ok = ::CopyFileW(source.c_str(), staging.c_str(), FALSE) != FALSE;
+  if (ok) {
+    win32::ScopedHandle file(::CreateFileW(staging.c_str(), GENERIC_WRITE, 0,
+                                           nullptr, OPEN_EXISTING,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    ok = file.valid() && ::FlushFileBuffers(file.get());
+  }
+  if (ok) {
+    ok = ::MoveFileExW(staging.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+         FALSE;
+  }
+  if (!ok) {
+    win32::KeepLastError keep;
+    ::DeleteFileW(staging.c_str());
+  }
+  return ok;
 }
 
 bool ShellCopyFile(const std::u16string& from, const std::u16string& to) {
@@ -187,5 +215,6 @@ bool ReplaceFileAtomically(const std::u16string& path,
   return true;
 }
 
+}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

@@ -6,17 +6,20 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/system_env.h"
 #include "platform/win32/win32_api.h"
 
 namespace marksafe {
 namespace platform {
 namespace {
 
-// Far beyond any value the library stores; keeps a huge size argument from
-// turning into a huge allocation.
-constexpr size_t kMaxProfileValue = 1 << 20;
+// Beyond any value the library stores (a Chrome URL may have 2 Mi units);
+// keeps a huge size argument from turning into a huge allocation.
+constexpr size_t kMaxProfileValue = size_t{4} << 20;
 
 }  // namespace
+
+namespace sys {
 
 std::u16string GetProfileString(const std::u16string& section,
                                 const std::u16string& key,
@@ -57,5 +60,6 @@ bool WriteProfileString(const std::u16string& section,
                                       path.c_str()) != FALSE;
 }
 
+}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/platform.h"
+#include "platform/system_env.h"
 #include "platform/win32/win32_api.h"
 
 namespace marksafe {
@@ -44,7 +45,30 @@ bool NtfsLess(const DirEntry& a, const DirEntry& b) {
   return a.name < b.name;  // names that differ only in case: a fixed order
 }
 
+EntryKind KindOf(DWORD attributes) {
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return EntryKind::kLink;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return EntryKind::kDirectory;
+  }
+  if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return EntryKind::kOther;
+  return EntryKind::kRegular;
+}
+
 }  // namespace
+
+bool GetEntryKind(const std::u16string& path, EntryKind* kind) {
+  if (kind == nullptr || path.empty()) {
+    ::SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  const DWORD attributes =
+      ::GetFileAttributesW(win32::NativePath(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  *kind = KindOf(attributes);
+  return true;
+}
+
+namespace sys {
 
 bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out) {
   if (out == nullptr) {
@@ -73,6 +97,7 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out) {
     entry.is_reparse_point =
         (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     entry.is_hidden = (data.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+    entry.kind = KindOf(data.dwFileAttributes);
     out->push_back(std::move(entry));
   } while (::FindNextFileW(find.get(), &data));
   if (::GetLastError() != ERROR_NO_MORE_FILES) {
@@ -83,5 +108,6 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out) {
   return true;
 }
 
+}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

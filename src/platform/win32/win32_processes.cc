@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/system_env.h"
 #include "platform/win32/win32_api.h"
 // Needs <windows.h> first.
 #include <tlhelp32.h>
@@ -237,6 +238,8 @@ std::vector<BrowserWindow> BrowserWindows(Browser browser) {
 
 }  // namespace
 
+namespace sys {
+
 int32_t ImpersonateDesktopUser(
     const std::function<std::u16string()>& read_tray_name) {
   std::u16string user = CurrentUserName();
@@ -310,5 +313,6 @@ void AskBrowserToClose(Browser browser) {
   }
 }
 
+}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

@@ -4,10 +4,13 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/system_env.h"
 #include "platform/win32/win32_api.h"
 
 namespace marksafe {
 namespace platform {
+
+namespace sys {
 
 bool FirefoxProfileInUse(const std::u16string& profile_folder) {
   if (profile_folder.empty()) return false;
@@ -23,5 +26,6 @@ bool FirefoxProfileInUse(const std::u16string& profile_folder) {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
+}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

@@ -1,6 +1,7 @@
 // Shell folders, the system's version and the library's own folder.
 
 #include "platform/platform.h"
+#include "platform/system_env.h"
 #include "platform/win32/win32_api.h"
 
 namespace marksafe {
@@ -20,6 +21,8 @@ int FolderId(ShellFolder folder) {
 }
 
 }  // namespace
+
+namespace sys {
 
 bool GetShellFolder(ShellFolder folder, std::u16string* out) {
   if (out == nullptr) {
@@ -69,5 +72,6 @@ std::u16string LibraryFolder() {
   return path;
 }
 
+}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

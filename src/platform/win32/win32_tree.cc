@@ -6,10 +6,13 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/system_env.h"
 #include "platform/win32/win32_api.h"
 
 namespace marksafe {
 namespace platform {
+
+namespace sys {
 
 bool WriteNewFile(const std::u16string& path, const std::string& bytes) {
   const std::wstring native = win32::NativePath(path);
@@ -122,5 +125,6 @@ void LimitNameToPath(const std::u16string& folder, bool is_folder,
   *units = std::min(*units, room);
 }
 
+}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

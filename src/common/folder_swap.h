@@ -1,0 +1,31 @@
+// Replacing a whole folder (a part of a backup set) by a complete new one
+// built beside it, so that a failure or a crash at any point leaves either
+// the previous folder or the new one, never a mix nor nothing.
+#ifndef MARKSAFE_COMMON_FOLDER_SWAP_H_
+#define MARKSAFE_COMMON_FOLDER_SWAP_H_
+
+#include <string>
+
+#include "common/status.h"
+
+namespace marksafe {
+
+// Where a new folder is built: beside folder, named "<folder>.marksafe-new".
+std::u16string StagingFolderFor(const std::u16string& folder);
+
+// Makes staging, complete, take folder's place. Its files are flushed to
+// the disk first. Where the system swaps two folders in one step that is
+// used; elsewhere the previous folder is moved aside to
+// "<folder>.marksafe-old", staging moved in, and the old one removed (a
+// run cut short in between is repaired by RecoverInterruptedSwap). On
+// failure folder is as it was and staging is left for the caller.
+[[nodiscard]] Status SwapInFolder(const std::u16string& staging,
+                                  const std::u16string& folder);
+
+// Puts back a previous folder that a swap cut short between its two moves
+// left aside, so that readers and the next writer find it.
+void RecoverInterruptedSwap(const std::u16string& folder);
+
+}  // namespace marksafe
+
+#endif  // MARKSAFE_COMMON_FOLDER_SWAP_H_

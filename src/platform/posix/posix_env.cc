@@ -1,0 +1,117 @@
+// The system's advisory locks and flushes: flock on a lock file, fsync.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_internal.h"
+#include "platform/system_env.h"
+
+namespace marksafe {
+namespace platform {
+namespace {
+
+class FlockLock : public FileLock {
+ public:
+  explicit FlockLock(int fd) : fd_(fd) {}
+  ~FlockLock() override {
+    flock(fd_, LOCK_UN);
+    close(fd_);
+  }
+  FlockLock(const FlockLock&) = delete;
+  FlockLock& operator=(const FlockLock&) = delete;
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+namespace sys {
+
+bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+              std::unique_ptr<FileLock>* lock) {
+  std::string native = posix::NativePath(lock_path);
+  int fd = open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    posix::SetLastErrorFromErrno(errno, native);
+    return false;
+  }
+  auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  for (;;) {
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) break;
+    int err = errno;
+    if (err == EINTR) continue;
+    if (err != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+      close(fd);
+      if (err == EWOULDBLOCK) {
+        SetLastError(kErrorLockViolation);
+      } else {
+        posix::SetLastErrorFromErrno(err, native);
+      }
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  lock->reset(new FlockLock(fd));
+  return true;
+}
+
+bool SyncPath(const std::u16string& path) {
+  std::string native = posix::NativePath(path);
+  int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    posix::SetLastErrorFromErrno(errno, native);
+    return false;
+  }
+  struct stat st;
+  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    // The files below a folder just built: one flush of the file system
+    // rather than one per file.
+#ifdef __linux__
+    syncfs(fd);
+#else
+    sync();
+#endif
+  }
+  // Some file systems cannot flush a folder (EINVAL): nothing to do there.
+  bool ok = fsync(fd) == 0 || errno == EINVAL;
+  int err = errno;
+  close(fd);
+  if (!ok) posix::SetLastErrorFromErrno(err, native);
+  return ok;
+}
+
+bool ExchangeFolders(const std::u16string& a, const std::u16string& b) {
+#if defined(__linux__) && defined(SYS_renameat2)
+  constexpr unsigned kRenameExchange = 2;  // RENAME_EXCHANGE
+  std::string from = posix::NativePath(a);
+  std::string to = posix::NativePath(b);
+  if (syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
+              kRenameExchange) == 0) {
+    return true;
+  }
+  if (errno != ENOSYS && errno != EINVAL) {
+    posix::SetLastErrorFromErrno(errno, from);
+    return false;
+  }
+#else
+  (void)a;
+  (void)b;
+#endif
+  SetLastError(kErrorNotSupported);
+  return false;
+}
+
+}  // namespace sys
+}  // namespace platform
+}  // namespace marksafe

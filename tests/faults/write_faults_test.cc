@@ -1,0 +1,248 @@
+// Every write path under injected faults: each call of a kind (write,
+// rename, folder creation, lock, open, delete, flush) is failed in turn, and
+// after each run the store or backup part must still hold what it held
+// before, be readable, and a run that reports success must have written
+// everything.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "backup_set/part.h"
+#include "faults/faults_support.h"
+#include "marksafe/marksafe.h"
+#include "roundtrip/collection.h"
+#include "support/faulty_env.h"
+#include "support/test_support.h"
+
+namespace marksafe {
+namespace test {
+namespace {
+
+namespace fs = std::filesystem;
+using Urls = std::map<std::string, int>;
+
+const volatile uint8_t kNever = 0;
+
+struct OpFault {
+  FaultOp op;
+  uint32_t code;
+};
+const OpFault kFaults[] = {
+    {FaultOp::kWrite, 112}, {FaultOp::kRename, 5}, {FaultOp::kCreateDir, 5},
+    {FaultOp::kLock, 33},   {FaultOp::kOpen, 5},   {FaultOp::kDelete, 5},
+    {FaultOp::kSync, 5},
+};
+
+// Runs `run` once without faults to count the calls, then once for each
+// call of each kind failing (at most 12 per kind, spread over the run),
+// with `reset` before and `check(succeeded)` after every run. Returns how
+// many runs failed.
+int Sweep(const std::function<void()>& reset, const std::function<bool()>& run,
+          const std::function<void(bool)>& check) {
+  FaultyEnv env;
+  platform::ScopedEnvOverride scoped(&env);
+  reset();
+  EXPECT_TRUE(run()) << "the run fails without any fault";
+  check(true);
+  std::map<FaultOp, int> calls;
+  for (const OpFault& fault : kFaults) calls[fault.op] = env.Count(fault.op);
+  int failed = 0;
+  for (const OpFault& fault : kFaults) {
+    const int total = calls[fault.op];
+    const int step = total > 12 ? total / 12 : 1;
+    for (int n = 1; n <= total; n += step) {
+      reset();
+      env.Reset();
+      env.FailNth(fault.op, n, fault.code);
+      SCOPED_TRACE("fault on call " + std::to_string(n) + " of kind " +
+                   std::to_string(static_cast<int>(fault.op)));
+      const bool ok = run();
+      if (!ok) ++failed;
+      env.Reset();  // the check reads without faults
+      check(ok);
+    }
+  }
+  return failed;
+}
+
+class WriteFaultsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    old_ = LinkTree("old", 60);
+    new_ = LinkTree("new", 60);
+    old_urls_ = UrlCounts(old_);
+    new_urls_ = UrlCounts(new_);
+  }
+  // A backup set whose part of the given kind holds new_.
+  void MakeSet(bool chrome) {
+    MakeDirs(dir_.sub("set"));
+    const std::string source =
+        dir_.sub(chrome ? "src/Bookmarks" : "src/p.sqlite");
+    MakeDirs(dir_.sub("src"));
+    if (chrome) {
+      WriteChromeStore(new_, source);
+      ASSERT_EQ(backup_chrome(Ms(U16(source)), Ms(dir_.u16("set")), true), 0);
+    } else {
+      WritePlacesStore(new_, source);
+      ms_places_handle places = init_bookmark(Ms(U16(source)));
+      ASSERT_TRUE(backup_firefox(places, Ms(dir_.u16("set")), true, 0, 0));
+      release_bookmark(places);
+    }
+  }
+  // The URLs of the stores as read, which hold the browsers' own default
+  // bookmarks beside the trees.
+  void Baselines(const Urls& before, const Urls& added) {
+    old_urls_ = before;
+    new_urls_ = added;
+  }
+  void ExpectOldKept(const Urls& now, bool ok) {
+    EXPECT_TRUE(Holds(now, old_urls_)) << "the store lost what it held";
+    if (ok) {
+      EXPECT_TRUE(Holds(now, new_urls_)) << "success, but not written";
+    }
+  }
+  TempDir dir_;
+  model::Tree old_, new_;
+  Urls old_urls_, new_urls_;
+};
+
+TEST_F(WriteFaultsTest, ChromeRestoreKeepsTheFileWhole) {
+  MakeSet(true);
+  const std::string target = dir_.sub("target/Bookmarks");
+  MakeDirs(dir_.sub("target"));
+  WriteChromeStore(old_, target);
+  Baselines(UrlCounts(ReadChromeStore(target)),
+            UrlCounts(ReadChromeStore(dir_.sub("src/Bookmarks"))));
+  const std::string old_bytes = ReadBytes(target);
+  const int failed = Sweep(
+      [&] { WriteBytes(target, old_bytes); },
+      [&] {
+        return restore_chrome(Ms(U16(target)), Ms(dir_.u16("set")), true) == 0;
+      },
+      [&](bool ok) {
+        ExpectOldKept(UrlCounts(ReadChromeStore(target)), ok);
+        EXPECT_FALSE(Exists(target + ".marksafe-new"));
+      });
+  EXPECT_GT(failed, 0);
+}
+
+TEST_F(WriteFaultsTest, PlacesRestoreKeepsTheStoreWhole) {
+  MakeSet(false);
+  const std::string target = dir_.sub("target/places.sqlite");
+  MakeDirs(dir_.sub("target"));
+  WritePlacesStore(old_, target);
+  Baselines(UrlCounts(ReadPlacesStore(target)),
+            UrlCounts(ReadPlacesStore(dir_.sub("src/p.sqlite"))));
+  const std::string old_bytes = ReadBytes(target);
+  Sweep(
+      [&] {
+        fs::remove(target + "-wal");
+        fs::remove(target + "-shm");
+        WriteBytes(target, old_bytes);
+      },
+      [&] {
+        ms_places_handle places = init_bookmark(Ms(U16(target)));
+        int32_t progress = 0;
+        const bool ok = restore_firefox_pro(places, Ms(dir_.u16("set")), true,
+                                            0, 0, 0, 0, &progress);
+        release_bookmark(places);
+        return ok;
+      },
+      [&](bool ok) { ExpectOldKept(UrlCounts(ReadPlacesStore(target)), ok); });
+}
+
+// A backup over an earlier one: a failed run leaves the earlier part as it
+// was, a successful one the new content only.
+TEST_F(WriteFaultsTest, ChromeBackupReplacesThePartWholeOrNotAtAll) {
+  MakeSet(true);  // the set's part holds new_
+  const std::string new_source = dir_.sub("src/Bookmarks");
+  const std::string pristine = dir_.sub("pristine");
+  fs::copy(dir_.sub("set"), pristine, fs::copy_options::recursive);
+  const std::string source = dir_.sub("old/Bookmarks");
+  MakeDirs(dir_.sub("old"));
+  WriteChromeStore(old_, source);
+  const std::u16string part = dir_.u16("set/Bookmarks/Chrome");
+  const int failed = Sweep(
+      [&] {
+        fs::remove_all(dir_.sub("set"));
+        fs::copy(pristine, dir_.sub("set"), fs::copy_options::recursive);
+      },
+      [&] {
+        return backup_chrome(Ms(U16(source)), Ms(dir_.u16("set")), true) == 0;
+      },
+      [&](bool ok) {
+        model::Tree read;
+        ASSERT_TRUE(
+            backup_set::ReadPart(part, backup_set::PartKind::kChrome, &read)
+                .ok());
+        EXPECT_EQ(UrlCounts(read),
+                  UrlCounts(ReadChromeStore(ok ? source : new_source)));
+      });
+  EXPECT_GT(failed, 0);
+}
+
+// The Favorites folder keeps every file it had, byte for byte; a backup's
+// file of the same name with other bytes arrives under another name.
+TEST_F(WriteFaultsTest, FavoritesRestoreNeverReplacesAFile) {
+  MakeSet(true);
+  const std::string mine = "[InternetShortcut]\r\nURL=https://mine/\r\n";
+  const std::string theirs = "[InternetShortcut]\r\nURL=https://theirs/\r\n";
+  WriteBytes(dir_.sub("set/Bookmarks/Favorites/a.url"), theirs);
+  WriteBytes(dir_.sub("set/Bookmarks/Favorites/d/b.url"), theirs);
+  const std::string fav = dir_.sub("Favorites");
+  const int failed = Sweep(
+      [&] {
+        fs::remove_all(fav);
+        WriteBytes(fav + "/a.url", mine);
+        WriteBytes(fav + "/d/b.url", mine);
+      },
+      [&] {
+        int32_t progress = 0;
+        return backup_ie_pro(Ms(U16(fav)), Ms(dir_.u16("set")), true, true,
+                             &kNever, false, 0, 0, 0, 0, &progress);
+      },
+      [&](bool ok) {
+        EXPECT_EQ(ReadBytes(fav + "/a.url"), mine);
+        EXPECT_EQ(ReadBytes(fav + "/d/b.url"), mine);
+        if (ok) {
+          EXPECT_EQ(ReadBytes(fav + "/a (2).url"), theirs);
+        }
+      });
+  EXPECT_GT(failed, 0);
+}
+
+// backup_ie into a set that holds an earlier Favorites part.
+TEST_F(WriteFaultsTest, IeBackupKeepsTheEarlierPartOnFailure) {
+  const std::string fav = dir_.sub("Favorites");
+  WriteBytes(fav + "/now.url", "[InternetShortcut]\r\nURL=https://now/\r\n");
+  WriteBytes(fav + "/f/now2.url", "[InternetShortcut]\r\nURL=https://n2/\r\n");
+  const std::string part = dir_.sub("set/Bookmarks/Favorites");
+  const std::vector<std::string> earlier = {"f/", "f/then.url", "then.url"};
+  const int failed = Sweep(
+      [&] {
+        fs::remove_all(dir_.sub("set"));
+        WriteBytes(part + "/then.url", "x");
+        WriteBytes(part + "/f/then.url", "y");
+      },
+      [&] {
+        return backup_ie(Ms(U16(fav)), Ms(dir_.u16("set")), true, true,
+                         &kNever);
+      },
+      [&](bool ok) {
+        if (ok) {
+          EXPECT_EQ(ListTree(part),
+                    (std::vector<std::string>{"f/", "f/now2.url", "now.url"}));
+        } else {
+          EXPECT_EQ(ListTree(part), earlier);
+          EXPECT_EQ(ReadBytes(part + "/then.url"), "x");
+        }
+      });
+  EXPECT_GT(failed, 0);
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace marksafe

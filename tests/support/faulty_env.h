@@ -1,0 +1,111 @@
+// A test double of the system: the real file system, with chosen calls
+// failing, and a made-up list of running browsers.
+#ifndef MARKSAFE_TESTS_SUPPORT_FAULTY_ENV_H_
+#define MARKSAFE_TESTS_SUPPORT_FAULTY_ENV_H_
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/system_env.h"
+
+namespace marksafe {
+namespace test {
+
+// The kinds of call a fault can be put on.
+enum class FaultOp {
+  kWrite,      // WriteFile, WriteNewFile, ReplaceFileAtomically, CopyFile,
+               // ShellCopyFile, WriteProfileString
+  kRename,     // MoveFolder, ExchangeFolders
+  kCreateDir,  // CreateDirectoryTree
+  kLock,       // LockFile
+  kOpen,       // ReadFile, ListDirectory
+  kDelete,     // DeleteFile, RemoveTree
+  kSync,       // SyncPath
+};
+
+class FaultyEnv : public platform::SystemEnv {
+ public:
+  FaultyEnv() = default;
+
+  // Fails calls number n, n + 1, ..., n + times - 1 of op (counted from 1
+  // since the last Reset) with error code; the others run as usual.
+  void FailNth(FaultOp op, int n, uint32_t code, int times = 1);
+  // Forgets the faults and the counts (the process list stays).
+  void Reset();
+  // How many calls of op were made since the last Reset.
+  int Count(FaultOp op) const;
+  // How many calls failed on purpose since the last Reset.
+  int Injected() const;
+
+  // What BrowserIsRunning answers (nothing runs until told otherwise).
+  // AskBrowserToClose ends the browser unless it is told to stay.
+  void SetBrowserRunning(platform::Browser browser, bool running,
+                         bool refuses_to_close = false);
+
+  bool ListDirectory(const std::u16string& folder,
+                     std::vector<platform::DirEntry>* out) override;
+  bool CreateDirectoryTree(const std::u16string& path) override;
+  bool CopyFile(const std::u16string& from, const std::u16string& to,
+                bool fail_if_exists) override;
+  bool ShellCopyFile(const std::u16string& from,
+                     const std::u16string& to) override;
+  bool DeleteFile(const std::u16string& path) override;
+  bool ReadFile(const std::u16string& path, std::string* bytes) override;
+  bool WriteFile(const std::u16string& path, const std::string& bytes) override;
+  bool ReplaceFileAtomically(const std::u16string& path,
+                             const std::string& bytes) override;
+  bool WriteNewFile(const std::u16string& path,
+                    const std::string& bytes) override;
+  bool MoveFolder(const std::u16string& from,
+                  const std::u16string& to) override;
+  bool RemoveTree(const std::u16string& path) override;
+  bool WriteProfileString(const std::u16string& section,
+                          const std::u16string& key,
+                          const std::u16string& value,
+                          const std::u16string& file) override;
+  bool BrowserIsRunning(platform::Browser browser) override;
+  void AskBrowserToClose(platform::Browser browser) override;
+  bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+                std::unique_ptr<platform::FileLock>* lock) override;
+  bool SyncPath(const std::u16string& path) override;
+  bool ExchangeFolders(const std::u16string& a,
+                       const std::u16string& b) override;
+
+ private:
+  struct Fault {
+    int first = 0;
+    int last = 0;
+    uint32_t code = 0;
+  };
+  // Counts a call of op; true (last error set) when it is to fail.
+  bool Fails(FaultOp op);
+
+  mutable std::mutex mutex_;
+  std::map<FaultOp, int> counts_;
+  std::map<FaultOp, std::vector<Fault>> faults_;
+  int injected_ = 0;
+  std::map<platform::Browser, bool> running_;
+  std::map<platform::Browser, bool> stubborn_;
+};
+
+// Puts a FaultyEnv in force for the life of the object.
+class ScopedFaultyEnv {
+ public:
+  ScopedFaultyEnv() : override_(&env_) {}
+  FaultyEnv* operator->() { return &env_; }
+  FaultyEnv& env() { return env_; }
+
+ private:
+  FaultyEnv env_;
+  platform::ScopedEnvOverride override_;
+};
+
+}  // namespace test
+}  // namespace marksafe
+
+#endif  // MARKSAFE_TESTS_SUPPORT_FAULTY_ENV_H_
