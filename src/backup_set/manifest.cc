@@ -204,6 +204,13 @@ ManifestState ReadManifest(const std::u16string& path, const char* part_kind,
                            Manifest* manifest, std::string* why) {
   *manifest = Manifest();
   if (!platform::PathExists(path)) return ManifestState::kMissing;
+  platform::EntryKind kind = platform::EntryKind::kOther;
+  if (!platform::GetEntryKind(path, &kind) ||
+      kind != platform::EntryKind::kRegular) {
+    // A link may lead out of the set, a FIFO would block the read.
+    *why = "is not a regular file";
+    return ManifestState::kDamaged;
+  }
   std::string bytes;
   if (!platform::ReadFile(path, &bytes)) {
     *why = "cannot be read (" + std::to_string(platform::GetLastError()) + ")";

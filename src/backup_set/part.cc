@@ -6,7 +6,9 @@
 #include "backup_set/manifest.h"
 #include "backup_set/url_files.h"
 #include "common/debug_log.h"
+#include "common/folder_swap.h"
 #include "common/interchange.h"
+#include "common/store_lock.h"
 #include "common/text.h"
 #include "model/names.h"
 #include "platform/platform.h"
@@ -79,20 +81,35 @@ std::u16string WithoutTrailingSeparators(std::u16string path) {
 // The position file with every key of the part. "pos.ini" is begun as
 // UTF-16LE with only its byte-order mark, as it always was; keys already in
 // the file are replaced, other contents kept.
+// The keys are written into a copy beside the file, which then replaces
+// it in one step: a failure leaves the previous file whole.
 Status WritePositionFile(const std::u16string& folder, PartKind kind) {
   const std::u16string path = JoinPath(folder, PositionFileName(kind));
-  if (kind == PartKind::kFirefox && !platform::PathExists(path) &&
-      !platform::WriteFile(path, std::string("\xFF\xFE", 2))) {
-    return Status::Error(platform::GetLastError(),
-                         u"could not write the position file " + path);
-  }
-  for (const RootSlot& slot : Slots(kind)) {
-    if (!platform::WriteProfileString(PositionSection(kind), slot.key,
-                                      slot.folder, path)) {
+  const std::u16string copy = path + u".marksafe-new";
+  std::string bytes;
+  if (platform::PathExists(path)) {
+    if (!platform::ReadFile(path, &bytes)) {
       return Status::Error(platform::GetLastError(),
-                           u"could not write the position file " + path);
+                           u"could not read the position file " + path);
     }
+  } else if (kind == PartKind::kFirefox) {
+    bytes.assign("\xFF\xFE", 2);
   }
+  bool ok = platform::WriteFile(copy, bytes);
+  for (const RootSlot& slot : Slots(kind)) {
+    ok = ok && platform::WriteProfileString(PositionSection(kind), slot.key,
+                                            slot.folder, copy);
+  }
+  ok = ok && platform::ReadFile(copy, &bytes) &&
+       platform::ReplaceFileAtomically(path, bytes);
+  if (!ok) {
+    const Status failed = Status::Error(
+        platform::GetLastError(), u"could not write the position file " + path +
+                                      u": " + LastErrorWords());
+    (void)platform::DeleteFile(copy);
+    return failed;
+  }
+  (void)platform::DeleteFile(copy);
   return Status::Ok();
 }
 
@@ -158,7 +175,8 @@ class PartWriter {
       }
     } else if (!platform::CreateDirectoryTree(dir)) {
       const Status failed = Status::Error(
-          platform::GetLastError(), u"could not create the folder " + dir);
+          platform::GetLastError(),
+          u"could not create the folder " + dir + u": " + LastErrorWords());
       root_report->failed += root_report->source;
       if (report_ != nullptr) {
         report_->problems.push_back(
@@ -261,7 +279,8 @@ Status ReadFolderTree(const std::u16string& dir, const std::u16string& rel,
     std::vector<platform::DirEntry> entries;
     if (!platform::ListDirectory(folder.dir, &entries)) {
       status.Update(Status::Error(platform::GetLastError(),
-                                  u"could not list the folder " + folder.dir));
+                                  u"could not list the folder " + folder.dir +
+                                      u": " + LastErrorWords()));
       continue;
     }
     std::vector<bool> used(entries.size(), false);
@@ -284,7 +303,7 @@ Status ReadFolderTree(const std::u16string& dir, const std::u16string& rel,
           const auto found = by_name.find(name);
           // Deleted by hand, or now of another kind: not read from here.
           if (found == by_name.end() || used[found->second] ||
-              entries[found->second].is_directory !=
+              IsFolderToRead(entries[found->second]) !=
                   (item.kind == ItemKind::kFolder)) {
             continue;
           }
@@ -302,11 +321,12 @@ Status ReadFolderTree(const std::u16string& dir, const std::u16string& rel,
     for (size_t i = 0; i < entries.size(); ++i) {
       if (used[i]) continue;
       const platform::DirEntry& entry = entries[i];
+      ReportUnreadableName(folder.dir, entry);
       const std::u16string path = JoinPath(folder.dir, entry.name);
       model::Item item;
       if (IsFolderToRead(entry)) {
         item.kind = ItemKind::kFolder;
-        item.title = entry.name;
+        item.title = TitleOfName(entry.name);
         item.file_name = entry.name;
       } else if (!IsShortcutToRead(entry) ||
                  !ReadPlainShortcut(path, entry.name, &item)) {
@@ -314,7 +334,7 @@ Status ReadFolderTree(const std::u16string& dir, const std::u16string& rel,
       }
       const ItemId id = tree->Add(folder.id, std::move(item));
       if (id == model::kNoItem) return too_deep(folder.dir);
-      if (entry.is_directory) {
+      if (IsFolderToRead(entry)) {
         work.push_back(Pending{path, folder.rel + u"/" + entry.name, id});
       }
     }
@@ -322,14 +342,30 @@ Status ReadFolderTree(const std::u16string& dir, const std::u16string& rel,
   return status;
 }
 
-// True when the position value names a link (a symlink or junction) in
-// the part folder: such a root is not read.
-bool NamesLink(const std::vector<platform::DirEntry>& part_entries,
-               const std::u16string& value) {
-  for (const platform::DirEntry& entry : part_entries) {
-    if (entry.is_reparse_point && EqualsNoCase(entry.name, value)) return true;
+// True when path itself is a real folder (not a link or junction to one).
+bool IsRealFolder(const std::u16string& path) {
+  platform::EntryKind kind = platform::EntryKind::kOther;
+  return platform::GetEntryKind(WithoutTrailingSeparators(path), &kind) &&
+         kind == platform::EntryKind::kDirectory;
+}
+
+// True when every folder on the way from the part folder to the folder the
+// position value names is a real folder: a link anywhere on that way could
+// lead out of the set.
+bool ReachedWithoutLinks(const std::u16string& folder,
+                         const std::u16string& value) {
+  std::u16string path = folder;
+  size_t begin = 0;
+  while (begin <= value.size()) {
+    size_t end = value.find_first_of(u"\\/", begin);
+    if (end == std::u16string::npos) end = value.size();
+    const std::u16string part = value.substr(begin, end - begin);
+    begin = end + 1;
+    if (part.empty() || part == u".") continue;
+    path = JoinPath(path, part);
+    if (!IsRealFolder(path)) return false;
   }
-  return false;
+  return true;
 }
 
 // The relative path of a position value as the manifest writes paths.
@@ -339,41 +375,6 @@ std::u16string ManifestPath(const std::u16string& value) {
     if (c == u'\\') c = u'/';
   }
   return path;
-}
-
-std::u16string Sibling(const std::u16string& folder, const char16_t* suffix) {
-  return WithoutTrailingSeparators(folder) + suffix;
-}
-
-// Moves the complete new part at staging into folder's place; the old
-// part is removed only once the new one is there.
-Status SwapIn(const std::u16string& staging, const std::u16string& folder) {
-  const std::u16string target = WithoutTrailingSeparators(folder);
-  if (!platform::PathExists(target)) {
-    if (platform::MoveFolder(staging, target)) return Status::Ok();
-    return Status::Error(platform::GetLastError(),
-                         u"could not move the new part to " + target);
-  }
-  const std::u16string old = Sibling(folder, u".marksafe-old");
-  if (platform::PathExists(old)) platform::RemoveTree(old);
-  if (!platform::MoveFolder(target, old)) {
-    return Status::Error(platform::GetLastError(),
-                         u"could not move the previous part aside: " + target);
-  }
-  if (!platform::MoveFolder(staging, target)) {
-    const Status failed =
-        Status::Error(platform::GetLastError(),
-                      u"could not move the new part to " + target);
-    if (!platform::MoveFolder(old, target)) {
-      DebugLog(u"[backup_set] the previous part stays at %s\n", old.c_str());
-    }
-    return failed;
-  }
-  if (!platform::RemoveTree(old)) {
-    DebugLog(u"[backup_set] could not remove the previous part %s: %ld\n",
-             old.c_str(), LastErrorForLog());
-  }
-  return Status::Ok();
 }
 
 }  // namespace
@@ -397,19 +398,37 @@ Status WritePart(const model::Tree& tree, PartKind kind,
   if (folder.empty()) {
     return Status::Error(87, u"no folder to write the part into");
   }
+  // One writer at a time; a swap cut short by an earlier run is repaired
+  // before anything is read.
+  // The lock file lies beside the part, in a folder that may not be there
+  // yet.
+  const std::u16string trimmed = WithoutTrailingSeparators(folder);
+  const size_t slash = trimmed.find_last_of(u"\\/");
+  if (slash != std::u16string::npos && slash > 0 &&
+      !platform::IsDirectory(trimmed.substr(0, slash)) &&
+      !platform::CreateDirectoryTree(trimmed.substr(0, slash))) {
+    return Status::Error(platform::GetLastError(),
+                         u"could not create the folder of " + folder);
+  }
+  StoreLock lock;
+  Status locked = lock.Acquire(folder);
+  if (!locked.ok()) return locked;
+  RecoverInterruptedSwap(folder);
   std::u16string target = folder;
   if (replace_whole) {
     // A leftover of a run that was cut short is no part of anything.
-    target = Sibling(folder, u".marksafe-new");
+    target = StagingFolderFor(folder);
     if (platform::PathExists(target)) platform::RemoveTree(target);
     if (!platform::CreateDirectoryTree(target)) {
-      return Status::Error(platform::GetLastError(),
-                           u"could not create the folder " + target);
+      return Status::Error(
+          platform::GetLastError(),
+          u"could not create the folder " + target + u": " + LastErrorWords());
     }
   } else if (!platform::IsDirectory(folder) &&
              !platform::CreateDirectoryTree(folder)) {
-    return Status::Error(platform::GetLastError(),
-                         u"could not create the folder " + folder);
+    return Status::Error(
+        platform::GetLastError(),
+        u"could not create the folder " + folder + u": " + LastErrorWords());
   }
 
   const size_t first_root = report != nullptr ? report->roots.size() : 0;
@@ -431,7 +450,7 @@ Status WritePart(const model::Tree& tree, PartKind kind,
   status.Update(manifest.Write(manifest_path));
   if (!replace_whole) return status;
 
-  if (status.ok()) status = SwapIn(target, folder);
+  if (status.ok()) status = SwapInFolder(target, folder);
   if (status.ok()) return status;
   // Nothing of this run stays; the previous part is whole.
   {
@@ -458,6 +477,18 @@ Status ReadPart(const std::u16string& folder, PartKind kind,
   if (!platform::PathExists(position_file)) {
     return Status::Error(2, u"no position file " + position_file);
   }
+  // The set is read only through real folders and files: a part folder or
+  // position file that is a link (or a FIFO, a device) may lead anywhere.
+  if (!IsRealFolder(folder)) {
+    return Status::Error(5, u"the part folder " + folder +
+                                u" is a link or no folder: it is not read");
+  }
+  platform::EntryKind position_kind = platform::EntryKind::kOther;
+  if (!platform::GetEntryKind(position_file, &position_kind) ||
+      position_kind != platform::EntryKind::kRegular) {
+    return Status::Error(5, u"the position file " + position_file +
+                                u" is no regular file: it is not read");
+  }
   Manifest manifest;
   std::string why;
   const ManifestState state =
@@ -471,12 +502,6 @@ Status ReadPart(const std::u16string& folder, PartKind kind,
   }
   const Manifest* used_manifest =
       state == ManifestState::kRead ? &manifest : nullptr;
-  std::vector<platform::DirEntry> part_entries;
-  if (!platform::ListDirectory(folder, &part_entries)) {
-    return Status::Error(platform::GetLastError(),
-                         u"could not list the folder " + folder);
-  }
-
   bool any = false;
   Status status;
   for (const RootSlot& slot : Slots(kind)) {
@@ -490,10 +515,12 @@ Status ReadPart(const std::u16string& folder, PartKind kind,
                value.c_str(), folder.c_str());
       continue;
     }
-    if (!platform::IsDirectory(dir)) continue;
-    if (NamesLink(part_entries, WithoutTrailingSeparators(value))) {
-      DebugLog(u"[backup_set] %s is a link and is not followed\n",
+    if (!platform::PathExists(dir)) continue;
+    if (!ReachedWithoutLinks(folder, value)) {
+      DebugLog(u"[backup_set] %s is a link or no folder and is not read\n",
                dir.c_str());
+      model::CurrentReport().problems.push_back(model::Problem{
+          dir, u"", "root folder is a link or no folder: not read", true});
       continue;
     }
     any = true;

@@ -1,6 +1,7 @@
 #include "backup_set/url_files.h"
 
 #include "common/debug_log.h"
+#include "common/error_words.h"
 #include "common/interchange.h"
 #include "common/text.h"
 
@@ -8,10 +9,16 @@ namespace marksafe {
 namespace backup_set {
 namespace {
 
-// Read whole: a cut address would be another address.
-constexpr size_t kValueUnits = size_t{1} << 20;
+// Room for the longest URL any browser keeps (Chrome: 2 Mi units) and one
+// unit more: a value that fills it is longer than any store takes, and is
+// never read cut, since a cut address would be another address.
+constexpr size_t kLongestUrl = size_t{2} << 20;
+constexpr size_t kValueUnits = kLongestUrl + 2;
 // Stands for a missing key; no INI value can hold a NUL.
 const char16_t kMissing[] = u"\x01missing\x01";
+
+// How a listing shows a "\\" byte of a name on disk (POSIX).
+constexpr char16_t kListedBackslash = u'\xF05C';
 
 // Room left for a name inside a new folder: "_ (99).url".
 constexpr size_t kChildRoom = 12;
@@ -28,6 +35,14 @@ bool ReadPlainShortcut(const std::u16string& path, const std::u16string& name,
     DebugLog(u"[backup_set] %s has no URL and is not read\n", path.c_str());
     return false;
   }
+  if (values[0].size() > kLongestUrl) {
+    DebugLog(u"[backup_set] %s is not read: its URL is longer than any "
+             u"browser keeps\n",
+             path.c_str());
+    model::CurrentReport().problems.push_back(model::Problem{
+        path, u"", "URL longer than any browser keeps", true});
+    return false;
+  }
   item->kind = model::ItemKind::kLink;
   item->url = values[0];
   const std::u16string& title = values[1];
@@ -40,10 +55,18 @@ bool ReadPlainShortcut(const std::u16string& path, const std::u16string& name,
     item->title =
         has_suffix ? title.substr(0, title.size() - suffix.size()) : title;
   } else {
-    item->title = interchange::TitleFromFileName(name);
+    item->title = TitleOfName(interchange::TitleFromFileName(name));
   }
   item->file_name = name;
   return true;
+}
+
+std::u16string TitleOfName(const std::u16string& name) {
+  std::u16string title = name;
+  for (char16_t& c : title) {
+    if (c == kListedBackslash) c = u'\\';
+  }
+  return title;
 }
 
 model::NameLimit FileNameLimit(const std::u16string& folder) {
@@ -64,13 +87,25 @@ model::NameLimit FolderNameLimit(const std::u16string& folder) {
 }
 
 bool IsFolderToRead(const platform::DirEntry& entry) {
-  return entry.is_directory && !entry.is_reparse_point &&
+  return entry.kind == platform::EntryKind::kDirectory && entry.name_valid &&
          !EqualsNoCase(entry.name, interchange::kMarkerName);
 }
 
 bool IsShortcutToRead(const platform::DirEntry& entry) {
-  return !entry.is_directory && !entry.is_reparse_point &&
+  // Only a regular file is opened: a FIFO or device named x.url would block
+  // or feed endless bytes, and a link may lead anywhere.
+  return entry.kind == platform::EntryKind::kRegular && entry.name_valid &&
          interchange::IsShortcutFileName(entry.name);
+}
+
+void ReportUnreadableName(const std::u16string& folder,
+                          const platform::DirEntry& entry) {
+  if (entry.name_valid) return;
+  const std::u16string path = JoinPath(folder, entry.name);
+  DebugLog(u"[backup_set] %s is not read: its name is not valid UTF-8\n",
+           path.c_str());
+  model::CurrentReport().problems.push_back(
+      model::Problem{path, u"", "name on disk is not valid UTF-8", true});
 }
 
 Status ItemFailed(const model::Tree& tree, model::ItemId id,
@@ -92,7 +127,11 @@ Status ItemFailed(const model::Tree& tree, model::ItemId id,
 }
 
 std::string WriteFailedReason() {
-  return "write failed: " + std::to_string(platform::GetLastError());
+  return "write failed: " + ErrorWords(platform::GetLastError());
+}
+
+std::u16string LastErrorWords() {
+  return Widen(ErrorWords(platform::GetLastError()));
 }
 
 }  // namespace backup_set

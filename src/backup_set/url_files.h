@@ -17,9 +17,14 @@ namespace backup_set {
 
 // Reads the .url file at path (named name) as a link: URL whole, title
 // from its "Title" key less ".url", else from name less ".url". False (a
-// diagnostic line written) when the file has no URL.
+// diagnostic line written) when the file has no URL, or one longer than
+// any browser keeps (then also a Problem in the current report).
 bool ReadPlainShortcut(const std::u16string& path, const std::u16string& name,
                        model::Item* item);
+
+// The title a name on disk stands for: a "\\" that the listing showed as
+// U+F05C (a backslash byte inside a POSIX name) is a "\\" again.
+std::u16string TitleOfName(const std::u16string& name);
 
 // The limits of a name made inside folder: the file system's name limit
 // and the room the whole path leaves. A folder's name leaves room for a
@@ -30,8 +35,15 @@ model::NameLimit FolderNameLimit(const std::u16string& folder);
 // True for a listing entry that a reader of a .url tree walks into: a real
 // folder, not a link, not the host's marker.
 bool IsFolderToRead(const platform::DirEntry& entry);
-// True for a listing entry that is a .url file (not a link to one).
+// True for a listing entry that is a regular .url file (not a link to
+// one, nor a FIFO, device or socket).
 bool IsShortcutToRead(const platform::DirEntry& entry);
+
+// For an entry of folder whose name is no valid text: a diagnostic line
+// and a Problem in the thread's current report (it is not read). Nothing
+// for any other entry.
+void ReportUnreadableName(const std::u16string& folder,
+                          const platform::DirEntry& entry);
 
 // Counts one item (and with a folder everything below it) as failed and
 // names it in report; the Status says what failed and where.
@@ -39,8 +51,10 @@ Status ItemFailed(const model::Tree& tree, model::ItemId id,
                   const std::u16string& path, const std::string& reason,
                   model::RootReport* root_report, model::Report* report);
 
-// "write failed: <code>" for the thread's last error.
+// "write failed: <reason in words>" for the thread's last error.
 std::string WriteFailedReason();
+// The thread's last error in words ("access denied").
+std::u16string LastErrorWords();
 
 }  // namespace backup_set
 }  // namespace marksafe

@@ -44,17 +44,20 @@ Status ReadUrlFolder(const std::u16string& folder,
     work.pop_back();
     std::vector<platform::DirEntry> entries;
     if (!platform::ListDirectory(current.first, &entries)) {
-      status.Update(Status::Error(
-          platform::GetLastError(), u"could not list the folder " + current.first));
+      status.Update(Status::Error(platform::GetLastError(),
+                                  u"could not list the folder " +
+                                      current.first + u": " +
+                                      LastErrorWords()));
       continue;
     }
     for (const platform::DirEntry& entry : entries) {
+      ReportUnreadableName(current.first, entry);
       const std::u16string path = JoinPath(current.first, entry.name);
       model::Item item;
       if (IsFolderToRead(entry)) {
         if (IsExcluded(entry.name, excluded)) continue;
         item.kind = ItemKind::kFolder;
-        item.title = entry.name;
+        item.title = TitleOfName(entry.name);
         item.file_name = entry.name;
       } else if (!IsShortcutToRead(entry) ||
                  !ReadPlainShortcut(path, entry.name, &item)) {
@@ -67,7 +70,7 @@ Status ReadUrlFolder(const std::u16string& folder,
                                  NumberText(model::kMaxDepth) +
                                  u" levels at " + current.first);
       }
-      if (entry.is_directory) work.emplace_back(path, id);
+      if (IsFolderToRead(entry)) work.emplace_back(path, id);
     }
   }
   return status;
@@ -101,8 +104,9 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
   Status status;
   std::vector<Frame> stack(1);
   if (!existing(from, folder, &stack.back())) {
-    return Status::Error(platform::GetLastError(),
-                         u"could not list the folder " + folder);
+    return Status::Error(
+        platform::GetLastError(),
+        u"could not list the folder " + folder + u": " + LastErrorWords());
   }
   while (!stack.empty()) {
     Frame& frame = stack.back();
@@ -119,8 +123,9 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
       Frame next;
       const std::u16string dir = JoinPath(frame.dir, item.file_name);
       if (!existing(child, dir, &next)) {
-        status.Update(Status::Error(platform::GetLastError(),
-                                    u"could not list the folder " + dir));
+        status.Update(Status::Error(
+            platform::GetLastError(),
+            u"could not list the folder " + dir + u": " + LastErrorWords()));
         continue;
       }
       stack.push_back(std::move(next));

@@ -6,8 +6,11 @@
 #include "chrome/chrome_checksum.h"
 #include "chrome/document_reader.h"
 #include "chrome/json_access.h"
+#include "common/debug_log.h"
+#include "common/error_words.h"
 #include "common/locators.h"
 #include "common/text.h"
+#include "model/report.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -24,8 +27,20 @@ bool load_chrome_file(const char16_t* path, Json::Value* document) {
   if (file.size() <= 8) return false;
   *document = Json::Value();
   std::string text;
-  if (!platform::ReadFile(file, &text)) return false;
-  return ParseDocumentText(text, document);
+  std::string why;
+  if (!platform::ReadFile(file, &text)) {
+    why = "cannot read it (" + ErrorWords(platform::GetLastError()) + ")";
+  } else if (ParseDocumentText(text, document, &why)) {
+    return true;
+  } else {
+    why = "it is not JSON (" + why + ")";
+  }
+  // The host names the file and the reason; nothing is written from here.
+  LastErrorKeeper keep;
+  DebugLog(u"[Chrome] %s: %s\n", file.c_str(), platform::FromUtf8(why).c_str());
+  model::CurrentReport().problems.push_back(
+      model::Problem{file, u"", why, true});
+  return false;
 }
 
 std::string ChromeFileText(const Json::Value& document) {

@@ -16,6 +16,7 @@
 #include "chrome/conversions.h"
 #include "common/debug_log.h"
 #include "common/interchange.h"
+#include "common/store_lock.h"
 #include "common/text.h"
 #include "model/merge.h"
 #include "model/report.h"
@@ -35,8 +36,12 @@ class ChromeTarget {
 
   // Loads and reads file. Fails when it does not load as JSON or holds no
   // roots; nothing is written then.
+  // The store's lock is taken first and held until the target is gone, so
+  // that no other run writes the file between this read and the save.
   Status Open(const std::u16string& file) {
     file_ = file;
+    Status locked = lock_.Acquire(file);
+    if (!locked.ok()) return locked;
     if (!load_chrome_file(file.c_str(), &document_)) {
       return Status::Error(87, u"cannot load the Chrome file " + file);
     }
@@ -100,6 +105,7 @@ class ChromeTarget {
   }
 
  private:
+  StoreLock lock_;
   std::u16string file_;
   Json::Value document_;
   model::Tree tree_;

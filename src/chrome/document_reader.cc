@@ -1,6 +1,8 @@
 #include "chrome/document_reader.h"
 
+#include <algorithm>
 #include <exception>
+#include <vector>
 
 namespace marksafe {
 namespace chrome {
@@ -61,17 +63,48 @@ std::string KeepBackslashesBeforeHighBytes(const std::string& text) {
 }
 
 bool ParseDocumentText(const std::string& text, Json::Value* out) {
+  return ParseDocumentText(text, out, nullptr);
+}
+
+bool ParseDocumentText(const std::string& text, Json::Value* out,
+                       std::string* why) {
   *out = Json::Value();
   const std::string prepared = KeepBackslashesBeforeHighBytes(text);
   Json::Reader reader;  // default features: comments allowed, any root
   bool parsed = false;
+  std::string reason;
   try {
     // Comments are not kept: the writer lays out values only.
     parsed = reader.parse(prepared, *out, /*collectComments=*/false);
+    if (!parsed) {
+      const std::vector<Json::Reader::StructuredError> errors =
+          reader.getStructuredErrors();
+      if (!errors.empty()) {
+        // The line of the first error, counted as editors count.
+        const size_t at = static_cast<size_t>(
+            std::min<ptrdiff_t>(errors[0].offset_start,
+                                static_cast<ptrdiff_t>(prepared.size())));
+        const size_t line =
+            1 + static_cast<size_t>(std::count(prepared.begin(),
+                                               prepared.begin() + at, '\n'));
+        const size_t line_start = prepared.rfind('\n', at == 0 ? 0 : at - 1);
+        const size_t column =
+            at - (line_start == std::string::npos || at == 0 ? 0
+                                                             : line_start + 1) +
+            1;
+        reason = "line " + std::to_string(line) + ", column " +
+                 std::to_string(column) + ": " + errors[0].message;
+      }
+    }
   } catch (const std::exception&) {
-    parsed = false;  // JsonCpp throws when nesting exceeds its stack limit
+    // JsonCpp throws when nesting exceeds its stack limit.
+    parsed = false;
+    reason = "it nests deeper than the JSON reader's limit";
   }
-  if (!parsed) *out = Json::Value();
+  if (!parsed) {
+    *out = Json::Value();
+    if (why != nullptr) *why = reason.empty() ? "not JSON" : reason;
+  }
   return parsed;
 }
 

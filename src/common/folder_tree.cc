@@ -69,7 +69,33 @@ struct CopyJob {
   // copies does not copy itself over and over.
   std::u16string top_destination;
   CopyCounts* counts;  // never null
+  // A file there is never replaced; one with other bytes keeps its name and
+  // the copy gets a new one.
+  bool never_replace;
 };
+
+// Copies from to a free name beside to: "stem (2).ext", "stem (3).ext", ...
+// never replacing anything. False when none of 99 names is free.
+bool CopyUnderNewName(const std::u16string& from, const std::u16string& to) {
+  const size_t slash = to.find_last_of(u"\\/");
+  size_t dot = to.rfind(u'.');
+  if (dot == std::u16string::npos ||
+      (slash != std::u16string::npos && dot < slash)) {
+    dot = to.size();
+  }
+  for (int n = 2; n < 100; ++n) {
+    const std::u16string name = to.substr(0, dot) + u" (" +
+                                NumberText(n) + u")" + to.substr(dot);
+    // A copy an earlier restore put there already is enough.
+    if (platform::PathExists(name) && SameContent(from, name)) return true;
+    if (platform::CopyFile(from, name, true)) return true;
+    if (platform::GetLastError() != 80 && platform::GetLastError() != 183) {
+      return false;
+    }
+  }
+  platform::SetLastError(80);
+  return false;
+}
 
 bool CopyTree(const CopyJob& job, const std::u16string& source,
               const std::u16string& destination) {
@@ -103,7 +129,8 @@ bool CopyTree(const CopyJob& job, const std::u16string& source,
   // destination is listed once per folder. A folder copied onto itself
   // fails file by file as before.
   std::unordered_set<std::u16string> present;
-  if (job.overwrite && ComparablePath(from) != ComparablePath(to)) {
+  if ((job.overwrite || job.never_replace) &&
+      ComparablePath(from) != ComparablePath(to)) {
     present = FileNames(to);
   }
 
@@ -116,6 +143,7 @@ bool CopyTree(const CopyJob& job, const std::u16string& source,
     if (entry.name == u"." || entry.name == u"..") continue;
 
     if (entry.is_directory) {
+      if (!entry.name_valid) continue;
       if (EqualsNoCase(entry.name, interchange::kMarkerName)) continue;
       if (job.skip_imported &&
           EqualsNoCase(entry.name, interchange::kImportedFromIe)) {
@@ -130,14 +158,31 @@ bool CopyTree(const CopyJob& job, const std::u16string& source,
       continue;
     }
 
+    // Only regular files are copied: a link may lead out of the tree, and
+    // opening a FIFO or device would block or never end. A name that is no
+    // valid text does not reach its file.
+    if (entry.kind != platform::EntryKind::kRegular || !entry.name_valid) {
+      if (!entry.name_valid) {
+        DebugLog(u"[CommFile] [copy_folder] %s%s skipped: name not UTF-8\n",
+                 from.c_str(), entry.name.c_str());
+      }
+      continue;
+    }
     if (!CopyFilterMatches(entry.name, job.filter)) continue;
     if (present.count(entry.name) != 0 &&
         SameContent(from + entry.name, to + entry.name)) {
       ++job.counts->files_present;
       continue;
     }
-    if (!platform::CopyFile(from + entry.name, to + entry.name,
-                            !job.overwrite)) {
+    const bool copied =
+        job.never_replace
+            ? (present.count(entry.name) != 0
+                   ? CopyUnderNewName(from + entry.name, to + entry.name)
+                   : platform::CopyFile(from + entry.name, to + entry.name,
+                                        true))
+            : platform::CopyFile(from + entry.name, to + entry.name,
+                                 !job.overwrite);
+    if (!copied) {
       failure_code = platform::GetLastError();
       DebugLog(u"WinApi:CopyFile execute fail:%ld \n", LastErrorForLog());
       ++job.counts->files_failed;
@@ -156,7 +201,7 @@ bool copy_folder(const std::u16string& source,
                  const std::u16string& destination,
                  const std::u16string& filter, bool overwrite,
                  const volatile uint8_t* cancel_flag, bool skip_imported,
-                 CopyCounts* counts) {
+                 CopyCounts* counts, bool never_replace) {
   CopyCounts unused;
   // An empty path would name the root of the current drive.
   if (source.empty() || destination.empty()) {
@@ -165,7 +210,7 @@ bool copy_folder(const std::u16string& source,
   }
   CopyJob job{Truncated(filter, kExtensionChars), overwrite, cancel_flag,
               skip_imported, ComparablePath(destination),
-              counts != nullptr ? counts : &unused};
+              counts != nullptr ? counts : &unused, never_replace};
   return CopyTree(job, source, destination);
 }
 
@@ -205,6 +250,7 @@ bool MeasureTree(const std::u16string& folder, uint64_t* size,
     // The extension is taken from the whole path, as the measurement has
     // always done; for every real file name this is the name's extension.
     if (!interchange::ExtensionMatches(path, kept_filter)) continue;
+    if (entry.kind != platform::EntryKind::kRegular) continue;
     uint64_t file_size = 0;
     result = FileSize(path, &file_size);
     total += file_size;

@@ -16,7 +16,9 @@ namespace marksafe {
 // file copy makes the result false and the copy goes on; a failed sub-folder
 // or a non-zero *cancel_flag (read before each entry) stops at once. With
 // overwrite, a file already there with the same bytes is left untouched
-// rather than rewritten.
+// rather than rewritten. With never_replace no file there is replaced
+// whatever overwrite says: one with other bytes is kept and the copy is
+// written beside it as "name (2).ext" (or counted as failed).
 //
 // counts, when given, receives what the copy did: files copied, files left
 // as they were (the same bytes there already), files that failed, folders
@@ -32,7 +34,7 @@ bool copy_folder(const std::u16string& source,
                  const std::u16string& destination,
                  const std::u16string& filter, bool overwrite,
                  const volatile uint8_t* cancel_flag, bool skip_imported,
-                 CopyCounts* counts = nullptr);
+                 CopyCounts* counts = nullptr, bool never_replace = false);
 
 // Adds up the sizes of the files matching filter below folder and counts
 // them and the sub-folders (the folder itself not counted). Reparse points

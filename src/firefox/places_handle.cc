@@ -7,6 +7,7 @@
 
 #include "common/debug_log.h"
 #include "common/locators.h"
+#include "model/report.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -106,6 +107,37 @@ ms_places* BuildPlacesHandle(const std::u16string& path) {
     db.Execute(u"PRAGMA count_changes = 0;");
   }
   return handle.release();
+}
+
+bool PlacesIntact(ms_places* handle) {
+  if (handle == nullptr || !handle->database.HasConnection()) return true;
+  if (handle->integrity == 0) {
+    std::string found;
+    int rows = 0;
+    const int rc = handle->database.ForEachRow(
+        "PRAGMA quick_check(20)", {}, [&](const SQLite::Statement& row) {
+          if (rows++ > 0) found += "; ";
+          found += row.Utf8(0);
+        });
+    if (rc != SQLITE_OK) {
+      // A locked store is no damaged one: the write is refused for that.
+      if (IsLockedCode(rc)) return true;
+      found = "the check could not run (SQLite error " + std::to_string(rc) +
+              ")";
+    }
+    handle->integrity = found == "ok" ? 1 : -1;
+    handle->integrityProblem = found;
+  }
+  if (handle->integrity > 0) return true;
+  DebugLog(u"[FirefoxBookmark].%s is damaged (%s): nothing is written\n",
+           handle->databasePath.c_str(),
+           platform::FromUtf8(handle->integrityProblem).c_str());
+  model::CurrentReport().problems.push_back(model::Problem{
+      handle->databasePath, u"",
+      "places.sqlite is damaged, nothing written: " + handle->integrityProblem,
+      true});
+  platform::SetLastError(kErrorStoreDamaged);
+  return false;
 }
 
 void DestroyPlacesHandle(ms_places* handle) { delete handle; }

@@ -33,6 +33,10 @@ struct ms_places {
       marksafe::firefox::PlacesSchema::kUnknown;
   // PRAGMA user_version of the store (0 when unread).
   int64_t schemaVersion = 0;
+  // PRAGMA quick_check, run once before the first write: 0 not yet run,
+  // 1 the store is whole, -1 it is damaged (integrityProblem says how).
+  int integrity = 0;
+  std::string integrityProblem;
 };
 
 namespace marksafe {
@@ -56,6 +60,16 @@ bool FirefoxHoldsStore(const std::u16string& database_path);
 
 // Whether an SQLite result code means that another program holds the file.
 bool IsLockedCode(int rc);
+
+// ERROR_FILE_CORRUPT: the store failed its integrity check.
+constexpr uint32_t kErrorStoreDamaged = 1392;
+
+// True when the handle's store passes PRAGMA quick_check (run once per
+// handle; a handle without a connection passes, it is refused elsewhere).
+// A damaged store is never written: false, a diagnostic line and a Problem
+// in the current report naming the file and what the check found, last
+// error kErrorStoreDamaged.
+bool PlacesIntact(ms_places* handle);
 
 // Closes the connection and frees the handle (null is ignored).
 void DestroyPlacesHandle(ms_places* handle);

@@ -60,7 +60,10 @@ Status ReadFailed(ms_places* handle, const char* what) {
       kErrorBadData,
       u"[FirefoxBookmark].Cannot read the " +
           platform::FromUtf8(what) + u" of " + handle->databasePath + u": " +
-          platform::FromUtf8(std::to_string(handle->database.LastError())));
+          platform::FromUtf8(sqlite3_errstr(handle->database.LastError())) +
+          u" (SQLite " +
+          platform::FromUtf8(std::to_string(handle->database.LastError())) +
+          u")");
 }
 
 Status ReadRows(ms_places* handle, Places* places) {
@@ -187,9 +190,12 @@ std::u16string PlacesRootTitle(model::Root root) {
 
 Status ReadPlaces(ms_places* handle, model::Tree* tree) {
   if (handle == nullptr || !handle->database.HasConnection()) {
-    return Status::Error(kNoConnection,
-                         u"[FirefoxBookmark].No connection to the places "
-                         u"store");
+    return Status::Error(
+        kNoConnection,
+        u"[FirefoxBookmark].Cannot open the places store" +
+            (handle != nullptr ? u" " + handle->databasePath : u"") +
+            u": Firefox is running or holds it locked, or it is no "
+            u"database");
   }
   Places places;
   Status status = ReadRows(handle, &places);

@@ -20,6 +20,11 @@ ImportTransaction::ImportTransaction(ms_places* handle) : handle_(handle) {
     refused_ = true;
     return;
   }
+  // A damaged store is refused before anything is written to it.
+  if (!PlacesIntact(handle_)) {
+    refused_ = true;
+    return;
+  }
   int rc = db.Begin();
   if (rc == 0) {
     owner_ = true;

@@ -25,7 +25,8 @@ class ImportTransaction {
   ImportTransaction& operator=(const ImportTransaction&) = delete;
 
   // True when the store must not be written now: Firefox runs, holds the
-  // profile or has the database locked. A diagnostic has been written and
+  // profile or has the database locked, or the store is damaged (fails
+  // its quick_check). A diagnostic has been written and
   // the last error set; nothing was begun.
   bool Refused() const { return refused_; }
 

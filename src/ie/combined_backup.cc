@@ -7,6 +7,7 @@
 #include "common/folder_tree.h"
 #include "common/interchange.h"
 #include "common/locators.h"
+#include "common/store_lock.h"
 #include "common/text.h"
 #include "ie/favorites_backup.h"
 #include "ie/favorites_import.h"
@@ -30,12 +31,17 @@ bool EnsureFolder(const std::u16string& folder) {
 }
 
 bool Backup(const std::u16string& favorites, const std::u16string& folder,
-            bool overwrite, const volatile uint8_t* cancel_flag) {
+            bool into_backup_set, bool overwrite,
+            const volatile uint8_t* cancel_flag) {
   DebugLog(u"Backup_ie_pro: sourcePath=%s, destPath=%s \n", favorites.c_str(),
            folder.c_str());
   CopyCounts counts;
-  bool copied = copy_folder(favorites, folder, interchange::kUrlExtension,
-                            overwrite, cancel_flag, false, &counts);
+  bool copied =
+      into_backup_set
+          ? CopyFavoritesIntoPart(favorites, folder, overwrite, cancel_flag,
+                                  &counts)
+          : copy_folder(favorites, folder, interchange::kUrlExtension,
+                        overwrite, cancel_flag, false, &counts);
   ReportFavoritesCopy(folder, true, counts);
   if (!copied) {
     DebugLog(
@@ -64,12 +70,18 @@ bool MergePart(const std::u16string& part, backup_set::PartKind kind,
 bool Restore(const std::u16string& favorites, const std::u16string& folder,
              const std::u16string& root, bool overwrite,
              const volatile uint8_t* cancel_flag, int32_t* progress) {
+  // One writer of the Favorites folder across the copy and the merges.
+  StoreLock lock;
+  if (!lock.Acquire(favorites).ok()) return false;
   // The Favorites part is copied file for file, so that Favorites, backup
-  // and Favorites again are the same bytes.
+  // and Favorites again are the same bytes. Nothing there is replaced: a
+  // file of the same name with other bytes is kept and the backup's one
+  // written beside it.
   const bool existed = platform::PathExists(favorites);
   CopyCounts counts;
   bool copied = copy_folder(folder, favorites, interchange::kUrlExtension,
-                            overwrite, cancel_flag, true, &counts);
+                            overwrite, cancel_flag, true, &counts,
+                            /*never_replace=*/true);
   ReportFavoritesCopy(favorites, existed, counts);
   if (!copied) {
     DebugLog(
@@ -163,7 +175,9 @@ bool BackupIePro(const char16_t* ie_def_path, const char16_t* backup_path,
     folder = root;
   }
 
-  if (is_backup) return Backup(favorites, folder, overwrite, cancel_flag);
+  if (is_backup) {
+    return Backup(favorites, folder, into_backup_set, overwrite, cancel_flag);
+  }
   return Restore(favorites, folder, root, overwrite, cancel_flag, progress);
 }
 

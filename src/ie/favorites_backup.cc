@@ -4,9 +4,11 @@
 
 #include "common/backup_set.h"
 #include "common/debug_log.h"
+#include "common/folder_swap.h"
 #include "common/folder_tree.h"
 #include "common/interchange.h"
 #include "common/locators.h"
+#include "common/store_lock.h"
 #include "common/text.h"
 #include "model/report.h"
 #include "platform/platform.h"
@@ -18,6 +20,23 @@ namespace {
 // Shorter paths (a drive root with a short name) are refused by the
 // measurement rather than walked.
 constexpr size_t kShortestMeasuredPath = 9;
+
+// True when path is folder or lies below it (compared as the file system
+// compares names).
+bool StartsWithFolder(const std::u16string& path, const std::u16string& folder) {
+  auto normal = [](const std::u16string& p) {
+    std::u16string n = ToUpperCase(p);
+    for (char16_t& c : n) {
+      if (c == u'\\') c = u'/';
+    }
+    while (n.size() > 1 && n.back() == u'/') n.pop_back();
+    return n;
+  };
+  const std::u16string p = normal(path);
+  const std::u16string f = normal(folder);
+  return p == f || (p.size() > f.size() && p.compare(0, f.size(), f) == 0 &&
+                    p[f.size()] == u'/');
+}
 
 bool EnsureFolder(const std::u16string& folder) {
   return platform::PathExists(folder) || platform::CreateDirectoryTree(folder);
@@ -77,10 +96,45 @@ bool BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
 
   CopyCounts counts;
   const bool copied =
-      copy_folder(source, destination, interchange::kUrlExtension, overwrite,
-                  cancel_flag, false, &counts);
+      into_backup_set
+          ? CopyFavoritesIntoPart(source, destination, overwrite, cancel_flag,
+                                  &counts)
+          : copy_folder(source, destination, interchange::kUrlExtension,
+                        overwrite, cancel_flag, false, &counts);
   ReportFavoritesCopy(destination, true, counts);
   return copied;
+}
+
+bool CopyFavoritesIntoPart(const std::u16string& source,
+                           const std::u16string& part, bool overwrite,
+                           const volatile uint8_t* cancel_flag,
+                           CopyCounts* counts) {
+  StoreLock lock;
+  if (!lock.Acquire(part).ok()) return false;
+  RecoverInterruptedSwap(part);
+  // A part inside the Favorites folder itself is copied in place, as the
+  // copy skips only its own destination.
+  const bool inside_source = StartsWithFolder(part, source);
+  if (!overwrite || inside_source) {
+    return copy_folder(source, part, interchange::kUrlExtension, overwrite,
+                       cancel_flag, false, counts);
+  }
+  const std::u16string staging = StagingFolderFor(part);
+  if (platform::PathExists(staging)) (void)platform::RemoveTree(staging);
+  bool copied = copy_folder(source, staging, interchange::kUrlExtension,
+                            overwrite, cancel_flag, false, counts);
+  Status status = copied ? SwapInFolder(staging, part)
+                         : Status::Error(platform::GetLastError(),
+                                         u"the copy of " + source + u" failed");
+  if (status.ok()) return true;
+  DebugLog(u"[backup_ie] %s: the previous part is kept\n",
+           status.message().c_str());
+  {
+    LastErrorKeeper keep;
+    (void)platform::RemoveTree(staging);
+  }
+  platform::SetLastError(status.code());
+  return false;
 }
 
 void ReportFavoritesCopy(const std::u16string& label, bool top_existed,

@@ -30,6 +30,16 @@ bool BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
               bool into_backup_set, bool overwrite,
               const volatile uint8_t* cancel_flag);
 
+// Copies the .url files of the Favorites folder source into the part
+// folder of a backup set, holding the part's lock. With overwrite the part
+// is built anew beside the previous one and swapped in only when the whole
+// copy succeeded: a failed or cancelled backup leaves the previous part
+// whole. Without overwrite no file there is replaced, only new ones added.
+bool CopyFavoritesIntoPart(const std::u16string& source,
+                           const std::u16string& part, bool overwrite,
+                           const volatile uint8_t* cancel_flag,
+                           CopyCounts* counts);
+
 // Adds to the thread's report what a copy of a Favorites tree did, as the
 // root "favorites" labelled label: .url files and folders copied (added),
 // there already (present) and failed. top_existed: the copy's destination

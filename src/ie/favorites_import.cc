@@ -5,6 +5,7 @@
 
 #include "backup_set/part.h"
 #include "common/interchange.h"
+#include "common/store_lock.h"
 #include "common/text.h"
 #include "model/merge.h"
 #include "model/names.h"
@@ -90,6 +91,11 @@ Status MergePartIntoFavorites(const std::u16string& part_folder,
   model::Tree source;
   Status status = backup_set::ReadPart(part_folder, kind, &source);
   if (!status.ok()) return status;
+  // No other run writes the Favorites folder between reading what is
+  // there and writing what is new.
+  StoreLock lock;
+  Status locked = lock.Acquire(dest_folder);
+  if (!locked.ok()) return locked;
 
   const std::u16string imported = JoinPath(dest_folder, subfolder_title);
   if (!EnsureFolder(imported)) {

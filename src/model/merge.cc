@@ -9,13 +9,18 @@
 namespace marksafe {
 namespace model {
 
-Capabilities FirefoxCapabilities() { return Capabilities{}; }
+Capabilities FirefoxCapabilities() {
+  Capabilities caps;
+  caps.max_url_units = 65536;  // the places URL limit
+  return caps;
+}
 
 Capabilities ChromeCapabilities() {
   Capabilities caps;
   caps.separators = false;
   caps.tags = false;
   caps.place_queries = false;
+  caps.max_url_units = size_t{2} << 20;  // Chrome's 2 MiB URL limit
   return caps;
 }
 
@@ -183,6 +188,11 @@ class Merger {
         case ItemKind::kLink: {
           if (!options_.capabilities.place_queries && IsPlaceQuery(item.url)) {
             NotCarried(child, "place: query");
+            break;
+          }
+          if (options_.capabilities.max_url_units != 0 &&
+              item.url.size() > options_.capabilities.max_url_units) {
+            NotCarried(child, "URL longer than the target keeps");
             break;
           }
           int& unmatched = state.unmatched_links[UrlKey(item.url)];

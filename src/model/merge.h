@@ -33,6 +33,9 @@ struct Capabilities {
   bool separators = true;
   bool tags = true;           // and keywords
   bool place_queries = true;  // "place:" URLs (Firefox's saved searches)
+  // The longest URL the store keeps, in UTF-16 units (0: no limit). A
+  // longer one is not carried: a cut URL would be another address.
+  size_t max_url_units = 0;
 };
 Capabilities FirefoxCapabilities();    // everything
 Capabilities ChromeCapabilities();     // no separators, tags, queries

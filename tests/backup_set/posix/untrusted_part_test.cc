@@ -1,0 +1,158 @@
+// A backup set is read as untrusted input: links, FIFOs and devices in it
+// are never opened or followed, names keep their backslashes, and names
+// that are no text are reported and skipped.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "backup_set/part.h"
+#include "gtest/gtest.h"
+#include "model/report.h"
+#include "platform/platform.h"
+#include "support/test_support.h"
+
+namespace marksafe {
+namespace backup_set {
+namespace {
+
+using model::ItemId;
+using model::Root;
+using model::Tree;
+using test::TempDir;
+using test::WriteBytes;
+
+std::string Shortcut(const std::string& url) {
+  return "[InternetShortcut]\r\nURL=" + url + "\r\n";
+}
+
+// "title url" for every link below the root, in tree order.
+std::vector<std::string> Links(const Tree& tree, Root root) {
+  std::vector<std::string> links;
+  if (tree.root(root) == model::kNoItem) return links;
+  tree.ForEachBelow(tree.root(root), [&](ItemId id) {
+    const model::Item& item = tree.at(id);
+    std::string line = test::U8(item.title);
+    if (item.kind == model::ItemKind::kLink) line += " " + test::U8(item.url);
+    links.push_back(line);
+  });
+  return links;
+}
+
+// A Chrome part "set/part" with one root folder "bar" and, outside it,
+// "outside" holding a secret shortcut and folder.
+class UntrustedPart : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteBytes(dir_.sub("set/part/chrome_pos.ini"),
+               "[Chrome_menu]\r\nBar=bar\r\nother=other\r\n");
+    WriteBytes(dir_.sub("set/part/bar/kept.url"), Shortcut("https://kept/"));
+    test::MakeDirs(dir_.sub("set/part/other"));
+    WriteBytes(dir_.sub("outside/secret.url"), Shortcut("https://secret/"));
+    WriteBytes(dir_.sub("outside/sub/deep.url"), Shortcut("https://deep/"));
+  }
+  Tree Read(const std::string& part, Status* status) {
+    Tree tree;
+    *status = ReadPart(dir_.u16(part), PartKind::kChrome, &tree);
+    return tree;
+  }
+  void Link(const std::string& target, const std::string& at) {
+    ASSERT_EQ(symlink(dir_.sub(target).c_str(), dir_.sub(at).c_str()), 0);
+  }
+  TempDir dir_;
+};
+
+TEST_F(UntrustedPart, LinksInsideThePartAreNeverFollowed) {
+  Link("outside/secret.url", "set/part/bar/link.url");
+  Link("outside", "set/part/bar/linked folder");
+  Link("outside", "set/part/other/x");
+  Status status;
+  Tree tree = Read("set/part", &status);
+  ASSERT_TRUE(status.ok()) << test::U8(status.message());
+  EXPECT_EQ(Links(tree, Root::kToolbar),
+            (std::vector<std::string>{"kept https://kept/"}));
+  EXPECT_TRUE(Links(tree, Root::kOther).empty());
+}
+
+TEST_F(UntrustedPart, LinkedPartRootOrPositionFileIsRefused) {
+  // The part folder itself a link.
+  Link("set/part", "set/linked part");
+  Status status;
+  Tree tree = Read("set/linked part", &status);
+  EXPECT_FALSE(status.ok());
+  EXPECT_EQ(tree.root(Root::kToolbar), model::kNoItem);
+
+  // A root folder that is a link, also on the way of a longer value.
+  WriteBytes(dir_.sub("set/p2/chrome_pos.ini"),
+             "[Chrome_menu]\r\nBar=bar\r\nother=via/sub\r\n");
+  test::MakeDirs(dir_.sub("set/p2"));
+  Link("outside", "set/p2/bar");
+  Link("outside", "set/p2/via");
+  model::ReportScope scope("test");
+  tree = Read("set/p2", &status);
+  EXPECT_FALSE(status.ok());
+  EXPECT_EQ(tree.root(Root::kToolbar), model::kNoItem);
+  EXPECT_EQ(tree.root(Root::kOther), model::kNoItem);
+  EXPECT_EQ(model::CurrentReport().problems.size(), 2u);
+
+  // The position file itself a link to one outside.
+  WriteBytes(dir_.sub("outside/chrome_pos.ini"),
+             "[Chrome_menu]\r\nBar=bar\r\n");
+  test::MakeDirs(dir_.sub("set/p3/bar"));
+  Link("outside/chrome_pos.ini", "set/p3/chrome_pos.ini");
+  Read("set/p3", &status);
+  EXPECT_FALSE(status.ok());
+}
+
+TEST_F(UntrustedPart, FifosAndLinkedManifestAreNotOpened) {
+  // Opening a FIFO for reading blocks until a writer comes: were it
+  // opened, this test would hang.
+  ASSERT_EQ(mkfifo(dir_.sub("set/part/bar/fifo.url").c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo(dir_.sub("set/part/manifest.json").c_str(), 0600), 0);
+  alarm(20);
+  Status status;
+  Tree tree = Read("set/part", &status);
+  alarm(0);
+  ASSERT_TRUE(status.ok()) << test::U8(status.message());
+  EXPECT_EQ(Links(tree, Root::kToolbar),
+            (std::vector<std::string>{"kept https://kept/"}));
+}
+
+TEST_F(UntrustedPart, BackslashesStayInsideTheirNames) {
+  // "a\b.url" is one file of bar; "a/b.url" is another file, whose URL must
+  // not be read for it. The folder "x\y" likewise.
+  WriteBytes(dir_.sub("set/part/bar/a\\b.url"), Shortcut("https://one/"));
+  WriteBytes(dir_.sub("set/part/bar/a/b.url"), Shortcut("https://two/"));
+  WriteBytes(dir_.sub("set/part/bar/x\\y/in.url"), Shortcut("https://in/"));
+  Status status;
+  Tree tree = Read("set/part", &status);
+  ASSERT_TRUE(status.ok()) << test::U8(status.message());
+  EXPECT_EQ(Links(tree, Root::kToolbar),
+            (std::vector<std::string>{"a", "b https://two/",
+                                      "a\\b https://one/", "kept https://kept/",
+                                      "x\\y", "in https://in/"}));
+}
+
+TEST_F(UntrustedPart, NamesThatAreNoTextAreReportedAndSkipped) {
+  WriteBytes(dir_.sub("set/part/bar/bad\xFF.url"), Shortcut("https://bad/"));
+  WriteBytes(dir_.sub("set/part/bar/dir\xFE/in.url"), Shortcut("https://in/"));
+  model::ReportScope scope("test");
+  Status status;
+  Tree tree = Read("set/part", &status);
+  ASSERT_TRUE(status.ok()) << test::U8(status.message());
+  EXPECT_EQ(Links(tree, Root::kToolbar),
+            (std::vector<std::string>{"kept https://kept/"}));
+  EXPECT_EQ(model::CurrentReport().problems.size(), 2u);
+
+  // A plain .url folder the same way.
+  Tree plain;
+  const ItemId into = plain.AddRoot(Root::kOther, u"fav");
+  ASSERT_TRUE(ReadUrlFolder(dir_.u16("set/part/bar"), {}, &plain, into).ok());
+  EXPECT_EQ(plain.at(into).children.size(), 1u);
+}
+
+}  // namespace
+}  // namespace backup_set
+}  // namespace marksafe
