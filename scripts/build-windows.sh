@@ -218,7 +218,9 @@ check_exports() {
     init_bookmark is_chrome_running is_firefox_running is_installed_chrome \
     is_installed_firefox is_installed_ie mk_chrome_temp_file \
     release_bookmark restore_chrome restore_firefox_pro \
-    marksafe_last_error marksafe_last_report marksafe_set_debug_sink marksafe_version | sort)"
+    marksafe_last_error marksafe_last_report marksafe_set_debug_sink marksafe_version \
+    marksafe_profiles marksafe_create_chrome_bookmarks marksafe_export_html \
+    marksafe_import_html marksafe_compare | sort)"
   actual="$(${triple}-objdump -p "$dll" |
     sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
     sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\][[:space:]]*//p' | sort)"

@@ -13,7 +13,12 @@
  *  - A backup set lives under a root: ROOT\Bookmarks\Favorites,
  *    ROOT\Bookmarks\Firefox (with "pos.ini"), ROOT\Bookmarks\Chrome (with
  *    "chrome_pos.ini"). With into_backup_set true the path given is such a
- *    root; with false it is the browser's folder itself.
+ *    root; with false it is the browser's folder itself. A browser's part
+ *    holds one folder of .url files per root and "manifest.json" with what
+ *    .url files cannot carry (order, separators, dates, exact titles, tags,
+ *    keywords); parts written by older versions, without it, still read.
+ *  - Exports that move bookmarks leave a report of what they carried, root
+ *    by root, for marksafe_last_report().
  *  - Exports never throw, take no locks and start no threads. cancel_flag is
  *    read once per directory entry and may be set from another thread.
  */
@@ -62,21 +67,26 @@ MARKSAFE_API bool get_ie_path(MS_CHAR* out);
 /* True when the default Firefox profile holds places.sqlite; its full path
  * goes to out (260 units) when out is not null. */
 MARKSAFE_API bool is_installed_firefox(MS_CHAR* out);
-/* True when a Firefox main window (on POSIX: main process) exists. */
+/* True when Firefox runs for the user: a firefox.exe process in the user's
+ * session or a Firefox window (on POSIX: a main process). */
 MARKSAFE_API bool is_firefox_running(void);
-/* Asks the first Firefox main window to close; true when none is left. */
+/* Asks Firefox to close and waits (at most 10 s) until it has ended; true
+ * when none is left. */
 MARKSAFE_API bool close_firefox(void);
 /* True when Chrome's Bookmarks file exists; its path goes to out when out is
  * not null and the path is longer than 8 characters (at most 258 copied). */
 MARKSAFE_API bool is_installed_chrome(MS_CHAR* out);
+/* As is_firefox_running and close_firefox, for chrome.exe. */
 MARKSAFE_API bool is_chrome_running(void);
 MARKSAFE_API bool close_chrome(void);
 
 /* ---- Firefox ---------------------------------------------------------- */
 
-/* Writes places folders "Bookmarks Menu" and "Unsorted Bookmarks" and
- * "pos.ini" into dest (or dest\Bookmarks\Firefox). False for a null handle
- * or dest, or when any step failed. */
+/* Writes every places root ("Bookmarks Menu", "Bookmarks Toolbar",
+ * "Unsorted Bookmarks", "Mobile Bookmarks") with "pos.ini" and the manifest
+ * into dest, or into dest\Bookmarks\Firefox, which is then replaced whole
+ * only once the new part is complete. False for a null handle or dest, or
+ * when any step failed. */
 MARKSAFE_API bool export_firefox_2_folder(ms_places_handle handle,
                                           const MS_CHAR* dest,
                                           bool into_backup_set);
@@ -123,8 +133,9 @@ MARKSAFE_API bool import_2_firefox_from_ie_bk(ms_places_handle handle,
 MARKSAFE_API bool import_2_firefox_from_bk(ms_places_handle handle,
                                            const MS_CHAR* path,
                                            bool into_backup_set);
-/* Copies a Firefox backup folder into favorites\sub_folder (null: "Imported
- * from Firefox") as its "pos.ini" directs. */
+/* Merges a Firefox backup into favorites\sub_folder (null: "Imported from
+ * Firefox"), one sub-folder per root as its "pos.ini" names them; a file
+ * that is there is never overwritten. */
 MARKSAFE_API bool import_firefox_bk_2_folder(const MS_CHAR* firefox_bk,
                                              bool into_backup_set,
                                              const MS_CHAR* favorites,
@@ -141,7 +152,8 @@ MARKSAFE_API int32_t import_chrome_bk_2_firefox(ms_places_handle handle,
  * cut. Chrome's file is replaced in one step when it is written; a write
  * that fails gives 87 and leaves the old file. */
 
-/* Writes "chrome_pos.ini", "Bookmarks bar" and "Other bookmarks" into dest
+/* Writes "chrome_pos.ini", the manifest, "Bookmarks bar", "Other
+ * bookmarks" and "Mobile bookmarks" into dest
  * (which must exist). 0 done; 3 dest null; 2 Chrome file not found; 87 the
  * file did not load or a bookmark could not be written (the rest is). */
 MARKSAFE_API int32_t export_chrome_2_folder(const MS_CHAR* chrome_file,
@@ -152,8 +164,8 @@ MARKSAFE_API int32_t export_chrome_2_folder(const MS_CHAR* chrome_file,
 MARKSAFE_API int32_t backup_chrome(const MS_CHAR* chrome_file,
                                    const MS_CHAR* dest, bool into_backup_set);
 /* Merges the interchange folder source into the folder folder_name at the
- * end of the bookmark bar (folders by exact name, bookmarks skipped when
- * their URL is there, ASCII case ignored). 0 done; 3 source null or
+ * end of the bookmark bar, as every restore merges (only what is missing
+ * is added, so a repeat adds nothing). 0 done; 3 source null or
  * missing; 87 folder_name null, file not loaded, import or save failed
  * (nothing written); 2 Chrome file not found. */
 MARKSAFE_API int32_t import_folder_2_chrome_bar(const MS_CHAR* chrome_file,
@@ -175,16 +187,16 @@ MARKSAFE_API int32_t import_firefox_2_chrome(const MS_CHAR* chrome_file,
                                              const MS_CHAR* source,
                                              bool into_backup_set,
                                              const MS_CHAR* folder_name);
-/* Merges the two folders that backup_path's "chrome_pos.ini" names (with
- * into_backup_set: backup_path\Bookmarks\Chrome) into the bookmark bar and
- * the other bookmarks, and saves what was merged even when a part failed.
+/* Merges each root that backup_path's "chrome_pos.ini" names (with
+ * into_backup_set: backup_path\Bookmarks\Chrome) into the same root (bookmark
+ * bar, other, mobile), and saves what was merged even when a part failed.
  * 0 done; 87 backup_path null, file not loaded, a part failed or the save
  * failed; 2 Chrome file not found; 3 folder missing. */
 MARKSAFE_API int32_t restore_chrome(const MS_CHAR* chrome_file,
                                     const MS_CHAR* backup_path,
                                     bool into_backup_set);
 /* backup_path null: size of the live Chrome file, and the folder nodes
- * (the two roots included) and url nodes of its two roots added to
+ * (the roots included) and url nodes of its three roots added to
  * *folder_count and *link_count (2 not found, 3 missing, 87 not countable).
  * Otherwise: size, sub-folders and .url files of the Chrome backup folder, as
  * get_ie_favorites_size measures (87 when that fails). 87 for a null out
@@ -203,9 +215,9 @@ MARKSAFE_API int32_t get_chrome_size(const MS_CHAR* chrome_file,
  * done (also without an earlier copy); 2 not found; 87 the earlier copy
  * cannot be deleted or the copy failed. */
 MARKSAFE_API int32_t mk_chrome_temp_file(const MS_CHAR* chrome_file);
-/* Copies the .url files of the two folders named by the Chrome backup's
- * "chrome_pos.ini" into favorites (null: the located Favorites folder)
- * \Imported from chrome, leaving out "Imported from IE". 0 both copied; 87
+/* Merges the roots named by the Chrome backup's "chrome_pos.ini" into
+ * favorites (null: the located Favorites folder)\Imported from chrome, one
+ * sub-folder per root; a file that is there is never overwritten. 0 both copied; 87
  * chrome_bk null, the folder cannot be created, a copy failed or a
  * position value leaves its folder; 3 Favorites not found. */
 MARKSAFE_API int32_t import_chrome_bk_2_ie(const MS_CHAR* chrome_bk,
@@ -258,6 +270,76 @@ MARKSAFE_API const char* marksafe_version(void);
    target could hold was not written. Never null; the text stays valid until
    the next export call on the same thread. */
 MARKSAFE_API const char* marksafe_last_report(void);
+
+/* ---- Browser profiles (for hosts) ------------------------------------ */
+
+/* The calling user's browser profiles (Chrome, Chromium, Edge, Brave,
+   Vivaldi, Firefox, LibreWolf, Waterfox; native, Flatpak and Snap) as UTF-8
+   JSON: {"profiles": [{"browser", "browser_name", "family" ("chromium" or
+   "firefox"), "install", "app", "name" (as the browser shows it),
+   "folder_name", "folder", "store" (places.sqlite or Bookmarks),
+   "store_exists", "default", "running" (a running browser holds this
+   profile), and with count true "counted", "folders", "links"}]}.
+   browser and profile both null: every profile. Otherwise one is picked:
+   browser a key such as "chromium" (null or empty: any), profile the name
+   shown, the folder's name, the folder or the store file (null or empty:
+   the default); when none or several match the list is empty and "error"
+   holds one line saying what exists, "code" 2 (none) or 87. Never null;
+   the text stays valid until the next call on the same thread. */
+MARKSAFE_API const char* marksafe_profiles(const MS_CHAR* browser,
+                                           const MS_CHAR* profile, bool count);
+/* Writes the Bookmarks file a Chromium browser makes in a new profile (the
+   three roots, empty; checksum; version 1) at chrome_file, so that a
+   profile that never had bookmarks can be restored into. 0 written; 80 the
+   file exists (left alone); 3 its folder is missing; 87 null, overlong or
+   the write failed. */
+MARKSAFE_API int32_t marksafe_create_chrome_bookmarks(
+    const MS_CHAR* chrome_file);
+
+/* ---- Bookmark HTML (for hosts) ---------------------------------------- */
+
+/* Kinds of store for the two calls below. */
+#define MARKSAFE_STORE_PLACES 0       /* a Firefox places.sqlite file */
+#define MARKSAFE_STORE_CHROME 1       /* a Chromium Bookmarks file */
+#define MARKSAFE_STORE_FIREFOX_PART 2 /* ROOT\Bookmarks\Firefox of a set */
+#define MARKSAFE_STORE_CHROME_PART 3  /* ROOT\Bookmarks\Chrome of a set */
+#define MARKSAFE_STORE_URL_FOLDER 4   /* a folder of .url files */
+
+/* Writes the bookmarks of source (a store of the given kind) as one
+   bookmark HTML file at html_file (UTF-8, the format browsers import;
+   written beside it and moved over it). Every root is kept: the menu at the
+   top level, the toolbar, other and mobile roots as marked folders.
+   marksafe_last_report() counts what was written per root. 0 done; 2
+   source not found; 5 html_file cannot be written; 13 source cannot be
+   read; 87 a null argument or an unknown kind. */
+MARKSAFE_API int32_t marksafe_export_html(const MS_CHAR* source, int32_t kind,
+                                          const MS_CHAR* html_file);
+/* Merges the bookmark HTML file into store (MARKSAFE_STORE_PLACES or
+   MARKSAFE_STORE_CHROME) the way a restore merges: each root of the file
+   into the same root of the store (into Chrome, the file's top level goes to
+   "Other bookmarks"), only what the store lacks is added, so a repeat adds
+   nothing. With dry_run true the merge runs in memory only and nothing is
+   written; the report then counts what would be added. 0 done; 2 a file
+   not found; 5 the store is locked or cannot be written (Firefox running);
+   13 html_file is no bookmark HTML or the store cannot be read; 87 a null
+   argument, another kind, or a write that failed. */
+MARKSAFE_API int32_t marksafe_import_html(const MS_CHAR* html_file,
+                                          const MS_CHAR* store, int32_t kind,
+                                          bool dry_run);
+/* Compares a backup's part (backup, of kind MARKSAFE_STORE_FIREFOX_PART,
+   _CHROME_PART or _URL_FOLDER) with a store (store, of any kind) link by
+   link: per root and folder (titles below the root joined with "/"), the
+   links the backup holds that the store lacks and the other way round.
+   Links are matched by normalised URL within their folder, as a restore
+   matches them (into a Chrome file the backup's menu is "other"). UTF-8
+   JSON: {"missing": N, "extra": M, "folders": [{"root", "folder",
+   "missing": [{"title", "url"}], "extra": [...]}]}, or {"error": one line,
+   "code"} when either cannot be read. Never null; valid until the next
+   call on the same thread. */
+MARKSAFE_API const char* marksafe_compare(const MS_CHAR* backup,
+                                          int32_t backup_kind,
+                                          const MS_CHAR* store,
+                                          int32_t store_kind);
 
 #ifdef __cplusplus
 }

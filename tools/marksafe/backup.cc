@@ -53,7 +53,8 @@ void CheckBackupSource(Browser browser, const CommonOptions& options) {
   const Location location = Locate(browser, options.data);
   RequireUsableData(browser, location, Step(browser));
   if (browser == Browser::kChrome && options.data.sandbox) return;
-  RequireNotRunning(browser, options.close_browsers, Step(browser));
+  RequireNotRunning(browser, options.data, options.close_browsers,
+                    Step(browser));
 }
 
 BackupResult BackupBrowser(Browser browser, const fs::path& root,

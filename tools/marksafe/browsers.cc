@@ -247,6 +247,19 @@ void RequireNotRunning(Browser browser, bool close, const std::string& step) {
   Say("  closed " + name);
 }
 
+void RequireNotRunning(Browser browser, const DataOptions& data, bool close,
+                       const std::string& step) {
+  if (!data.profile_running.has_value()) {
+    RequireNotRunning(browser, close, step);
+    return;
+  }
+  if (*data.profile_running) {
+    Fail(step, data.profile_label +
+                   " is in use by the running browser; close the browser "
+                   "first");
+  }
+}
+
 Counts Measure(Browser browser, const Location& location) {
   Counts counts;
   if (!location.found) return counts;

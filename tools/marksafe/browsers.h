@@ -32,6 +32,13 @@ struct DataOptions {
   // The data lives in a sandbox the program built itself: a running
   // Chrome cannot be writing into it.
   bool sandbox = false;
+  // Set when --browser / --profile chose one profile (profiles.h): whether
+  // a running browser holds it (it alone decides, not whether any browser
+  // of the family runs), a label for messages, and whether its Chromium
+  // Bookmarks file is still to be made (a profile that never had one).
+  std::optional<bool> profile_running;
+  std::string profile_label;
+  bool create_chrome_file = false;
 };
 
 struct Location {
@@ -60,6 +67,10 @@ bool IsRunning(Browser browser);
 // Fails (exit 1) when the browser runs, unless close is set: then it asks
 // the browser to close and fails only when it is still there.
 void RequireNotRunning(Browser browser, bool close, const std::string& step);
+// The same for the data options' chosen profile, when one was chosen: only
+// a browser holding that profile counts (it is never closed for it).
+void RequireNotRunning(Browser browser, const DataOptions& data, bool close,
+                       const std::string& step);
 
 struct Counts {
   bool ok = false;

@@ -15,6 +15,7 @@ namespace marksafe_cli {
 
 struct CommonOptions {
   DataOptions data;
+  std::string profile;  // --profile: a profile's name, folder or store
   bool verbose = false;
   bool close_browsers = false;
 };
@@ -29,6 +30,7 @@ struct RestoreOptions {
   CommonOptions common;
   std::string dir;
   Browser to = Browser::kIe;
+  bool dry_run = false;  // show what would be added, write nothing
 };
 
 struct ConvertOptions {
@@ -36,6 +38,7 @@ struct ConvertOptions {
   std::string dir;
   Browser from = Browser::kIe;
   Browser to = Browser::kFirefox;
+  bool dry_run = false;  // show what would be added, write nothing
 };
 
 struct DemoOptions {

@@ -1,6 +1,7 @@
 // marksafe convert DIR --from X --to Y
 #include "backup_set_layout.h"
 #include "commands.h"
+#include "dry_run.h"
 #include "errors.h"
 #include "output.h"
 #include "places_session.h"
@@ -150,6 +151,13 @@ Change ConvertPart(Browser from, Browser to, const fs::path& root,
 
 int RunConvert(const ConvertOptions& options) {
   const fs::path root = fs::absolute(PathFromUtf8(options.dir));
+  if (options.dry_run) {
+    return RunDryRun(options.to, options.common,
+                     std::string("convert into ") + KeyName(options.to),
+                     [&](const CommonOptions& copy) {
+                       return ConvertPart(options.from, options.to, root, copy);
+                     });
+  }
   const Change change =
       ConvertPart(options.from, options.to, root, options.common);
   const bool lost = change.report.AnythingLost();

@@ -7,17 +7,19 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <string>
 
 #include "commands.h"
 #include "errors.h"
 #include "os.h"
 #include "output.h"
+#include "html.h"
+#include "profiles.h"
+#include "verify.h"
 
 namespace marksafe_cli {
 namespace {
-
-const std::vector<std::string> kBrowserKeys = {"ie", "firefox", "chrome"};
 
 void AddDataOptions(CLI::App* command, CommonOptions* options) {
   command->add_option("--favorites", options->data.favorites,
@@ -27,8 +29,18 @@ void AddDataOptions(CLI::App* command, CommonOptions* options) {
                       "Firefox places.sqlite to use instead of the one found");
   command->add_option("--chrome-bookmarks", options->data.chrome_bookmarks,
                       "Chrome Bookmarks file to use instead of the one found");
+  command->add_option("--profile", options->profile,
+                      "the browser's profile to use: its name as the browser "
+                      "shows it, its folder, or its bookmarks file (default: "
+                      "the browser's default profile)");
   command->add_flag("--close-browsers", options->close_browsers,
                     "close a running browser instead of stopping");
+}
+
+CLI::Option* AddBrowserFilter(CLI::App* command, std::string* value) {
+  return command->add_option("--browser", *value, "browser (see marksafe profiles)")
+      ->check(CLI::IsMember(BrowserKeys()))
+      ->type_name("NAME");
 }
 
 void AddVerbose(CLI::App* command, bool* verbose) {
@@ -40,11 +52,11 @@ CLI::Option* AddBrowserOption(CLI::App* command, const std::string& name,
                               std::string* value, const std::string& help) {
   return command->add_option(name, *value, help)
       ->required()
-      ->check(CLI::IsMember(kBrowserKeys))
-      ->type_name("ie|firefox|chrome");
+      ->check(CLI::IsMember(BrowserKeys()))
+      ->type_name("NAME");
 }
 
-Browser ToBrowser(const std::string& key) { return *ParseBrowser(key); }
+Browser ToBrowser(const std::string& key) { return FamilyOf(key); }
 
 int Run(int argc, char** argv) {
   CLI::App app{
@@ -62,20 +74,36 @@ int Run(int argc, char** argv) {
   bool verbose = false;
   AddVerbose(&app, &verbose);
 
+  ProfilesOptions profiles_options;
+  CLI::App* profiles = app.add_subcommand(
+      "profiles",
+      "list every browser profile: browser, profile, default, running, counts");
+  AddBrowserFilter(profiles, &profiles_options.browser);
+  profiles->add_option("--profile", profiles_options.profile,
+                       "show only this profile (name, folder or file)");
+  profiles->footer(
+      "Browsers: ie, firefox, librewolf, waterfox, chrome, chromium, edge, "
+      "brave, vivaldi\n(native, Flatpak and Snap installations). A browser "
+      "that runs holds only its own profiles.");
+
   CommonOptions status_options;
+  std::string status_browser;
   CLI::App* status = app.add_subcommand(
       "status", "show each browser: installed, data, running, counts");
   AddDataOptions(status, &status_options);
+  AddBrowserFilter(status, &status_browser);
   AddVerbose(status, &status_options.verbose);
 
   BackupOptions backup_options;
   bool backup_ie = false, backup_firefox = false, backup_chrome = false;
+  std::string backup_browser;
   CLI::App* backup = app.add_subcommand(
       "backup", "write the browsers' bookmarks into a backup set under DIR");
   backup->add_option("DIR", backup_options.dir, "backup root")->required();
   backup->add_flag("--ie", backup_ie, "back up Internet Explorer");
   backup->add_flag("--firefox", backup_firefox, "back up Firefox");
   backup->add_flag("--chrome", backup_chrome, "back up Chrome");
+  AddBrowserFilter(backup, &backup_browser);
   backup->footer(
       "Without --ie, --firefox or --chrome every browser whose "
       "data is found is backed up.");
@@ -87,11 +115,14 @@ int Run(int argc, char** argv) {
   CLI::App* restore = app.add_subcommand(
       "restore", "merge the backup set under DIR into a browser");
   restore->add_option("DIR", restore_options.dir, "backup root")->required();
-  AddBrowserOption(restore, "--to", &restore_to, "browser to restore into");
+  AddBrowserOption(restore, "--to,--browser", &restore_to,
+                   "browser to restore into");
   restore->footer(
       "Internet Explorer and Firefox also take the other browsers' parts of "
       "the set, in\n\"Imported from ...\" folders. Nothing the browser holds "
       "is changed or removed.");
+  restore->add_flag("--dry-run", restore_options.dry_run,
+                    "show what would be added and write nothing");
   AddDataOptions(restore, &restore_options.common);
   AddVerbose(restore, &restore_options.common.verbose);
 
@@ -102,9 +133,59 @@ int Run(int argc, char** argv) {
   convert->add_option("DIR", convert_options.dir, "backup root")->required();
   AddBrowserOption(convert, "--from", &convert_from,
                    "browser whose part of the set is read");
-  AddBrowserOption(convert, "--to", &convert_to, "browser to write into");
+  AddBrowserOption(convert, "--to,--browser", &convert_to,
+                   "browser to write into");
+  convert->add_flag("--dry-run", convert_options.dry_run,
+                    "show what would be added and write nothing");
   AddDataOptions(convert, &convert_options.common);
   AddVerbose(convert, &convert_options.common.verbose);
+
+  HtmlOptions export_options;
+  CLI::App* export_html = app.add_subcommand(
+      "export", "write a browser's bookmarks (or a backup set's part) as "
+                "bookmark HTML");
+  export_html->add_option("FILE", export_options.file, "the .html file to write")
+      ->required();
+  AddBrowserFilter(export_html, &export_options.browser)
+      ->default_str("firefox");
+  export_html->add_option("--from-backup", export_options.from_backup,
+                          "read the browser's part of the backup set in DIR "
+                          "instead of the browser")
+      ->type_name("DIR");
+  AddDataOptions(export_html, &export_options.common);
+  AddVerbose(export_html, &export_options.common.verbose);
+  export_html->footer(
+      "Every root is kept: the menu at the top level, the toolbar, other and "
+      "mobile\nbookmarks as marked folders. Browsers import the file as it "
+      "is.");
+
+  HtmlOptions import_options;
+  CLI::App* import_html = app.add_subcommand(
+      "import", "merge a bookmark HTML file into a browser");
+  import_html->add_option("FILE", import_options.file, "the .html file to read")
+      ->required();
+  AddBrowserOption(import_html, "--to,--browser", &import_options.browser,
+                   "browser to import into");
+  import_html->add_flag("--dry-run", import_options.dry_run,
+                        "show what would be added and write nothing");
+  AddDataOptions(import_html, &import_options.common);
+  AddVerbose(import_html, &import_options.common.verbose);
+  import_html->footer(
+      "The import merges like a restore: only what the browser lacks is "
+      "added, so a\nrepeat adds nothing. Into a Chromium browser the file's "
+      "top level goes to\n\"Other bookmarks\".");
+
+  VerifyOptions verify_options;
+  CLI::App* verify = app.add_subcommand(
+      "verify", "compare a backup set with the browsers, folder by folder");
+  verify->add_option("DIR", verify_options.dir, "backup root")->required();
+  AddBrowserFilter(verify, &verify_options.browser);
+  AddDataOptions(verify, &verify_options.common);
+  AddVerbose(verify, &verify_options.common.verbose);
+  verify->footer(
+      "Lists per browser and folder the links the backup holds that the "
+      "browser lacks,\nand the other way round. Exit code 0 when every "
+      "browser holds everything its\npart of the set holds.");
 
   DemoOptions demo_options;
   CLI::App* demo = app.add_subcommand(
@@ -116,8 +197,21 @@ int Run(int argc, char** argv) {
                    "folder in the temporary folder)");
   AddVerbose(demo, &demo_options.verbose);
 
+  std::vector<std::string> args = Utf8Arguments(argc, argv);
+  // A mistyped command: say which commands exist.
+  for (const std::string& arg : args) {
+    if (arg.empty() || arg[0] == '-') continue;
+    std::string names;
+    bool known = false;
+    const std::function<bool(CLI::App*)> all = [](CLI::App*) { return true; };
+    for (const CLI::App* command : app.get_subcommands(all)) {
+      names += (names.empty() ? "" : ", ") + command->get_name();
+      known = known || command->get_name() == arg;
+    }
+    if (known) break;
+    FailUsage("unknown command \"" + arg + "\"; the commands are: " + names);
+  }
   try {
-    std::vector<std::string> args = Utf8Arguments(argc, argv);
     std::reverse(args.begin(), args.end());  // CLI11 takes them reversed
     app.parse(args);
   } catch (const CLI::ParseError& error) {
@@ -128,11 +222,27 @@ int Run(int argc, char** argv) {
   const bool any_verbose =
       verbose || status_options.verbose || backup_options.common.verbose ||
       restore_options.common.verbose || convert_options.common.verbose ||
+      export_options.common.verbose || import_options.common.verbose ||
+      verify_options.common.verbose ||
       demo_options.verbose;
   ShowLibraryDiagnostics(any_verbose);
 
-  if (status->parsed()) return RunStatus(status_options);
+  if (profiles->parsed()) return RunProfiles(profiles_options);
+  if (status->parsed()) {
+    if (!status_browser.empty()) {
+      ChooseProfile(status_browser, &status_options, "status");
+    } else if (!status_options.profile.empty()) {
+      FailUsage("status: --profile needs --browser");
+    }
+    return RunStatus(status_options);
+  }
   if (backup->parsed()) {
+    if (!backup_browser.empty()) {
+      backup_options.browsers.push_back(FamilyOf(backup_browser));
+      ChooseProfile(backup_browser, &backup_options.common, "backup");
+    } else if (!backup_options.common.profile.empty()) {
+      FailUsage("backup: --profile needs --browser");
+    }
     if (backup_ie) backup_options.browsers.push_back(Browser::kIe);
     if (backup_firefox) backup_options.browsers.push_back(Browser::kFirefox);
     if (backup_chrome) backup_options.browsers.push_back(Browser::kChrome);
@@ -140,16 +250,21 @@ int Run(int argc, char** argv) {
   }
   if (restore->parsed()) {
     restore_options.to = ToBrowser(restore_to);
+    ChooseProfile(restore_to, &restore_options.common, "restore");
     return RunRestore(restore_options);
   }
   if (convert->parsed()) {
     convert_options.from = ToBrowser(convert_from);
     convert_options.to = ToBrowser(convert_to);
+    ChooseProfile(convert_to, &convert_options.common, "convert");
     if (convert_options.from == convert_options.to) {
       FailUsage("convert: --from and --to name the same browser");
     }
     return RunConvert(convert_options);
   }
+  if (verify->parsed()) return RunVerify(verify_options);
+  if (export_html->parsed()) return RunExportHtml(export_options);
+  if (import_html->parsed()) return RunImportHtml(import_options);
   if (demo->parsed()) return RunDemo(demo_options);
   return kExitUsage;
 }

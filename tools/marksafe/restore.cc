@@ -1,6 +1,7 @@
 // marksafe restore DIR --to ie|firefox|chrome
 #include "backup_set_layout.h"
 #include "commands.h"
+#include "dry_run.h"
 #include "errors.h"
 #include "os.h"
 #include "output.h"
@@ -118,6 +119,13 @@ Change RestoreInto(Browser target, const fs::path& root,
 
 int RunRestore(const RestoreOptions& options) {
   const fs::path root = fs::absolute(PathFromUtf8(options.dir));
+  if (options.dry_run) {
+    return RunDryRun(options.to, options.common,
+                     std::string("restore into ") + KeyName(options.to),
+                     [&](const CommonOptions& copy) {
+                       return RestoreInto(options.to, root, copy);
+                     });
+  }
   const Change change = RestoreInto(options.to, root, options.common);
   std::string parts;
   for (Browser browser : kAllBrowsers) {

@@ -38,12 +38,22 @@ int RunStatus(const CommonOptions& options) {
   std::vector<std::string> notes;
   for (Browser browser : kAllBrowsers) {
     const Location location = Locate(browser, options.data);
-    const bool running = IsRunning(browser);
+    const bool chosen = browser != Browser::kIe &&
+                        options.data.profile_running.has_value() &&
+                        (browser == Browser::kChrome
+                             ? !options.data.chrome_bookmarks.empty()
+                             : !options.data.places.empty());
+    const bool running =
+        chosen ? *options.data.profile_running : IsRunning(browser);
     const std::string problem = Problem(browser, location);
     Counts counts;
     if (problem.empty()) counts = Measure(browser, location);
     std::string where = location.found ? PathToUtf8(location.path) : "-";
-    if (location.named) where += " (given)";
+    if (chosen) {
+      where += " (" + options.data.profile_label + ")";
+    } else if (location.named) {
+      where += " (given)";
+    }
     const bool measured = counts.ok;
     table.AddRow({DisplayName(browser),
                   Installed(browser, location) ? "yes" : "no",

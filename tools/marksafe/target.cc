@@ -6,10 +6,21 @@ namespace marksafe_cli {
 
 Location PrepareTarget(Browser target, const CommonOptions& options,
                        const std::string& step) {
+  if (target == Browser::kChrome && options.data.create_chrome_file) {
+    // A Chromium profile that never had bookmarks: its file is made as
+    // the browser makes it, then written like any other.
+    RequireNotRunning(target, options.data, options.close_browsers, step);
+    const MsString file = ToMsPath(PathFromUtf8(options.data.chrome_bookmarks));
+    const int32_t code = marksafe_create_chrome_bookmarks(file.c_str());
+    if (code != 0 && code != 80) {
+      Fail(step, "cannot create " + options.data.chrome_bookmarks + ": " +
+                     CodeReason("marksafe_create_chrome_bookmarks", code));
+    }
+  }
   Location location = Locate(target, options.data);
   RequireUsableData(target, location, step);
   if (!(target == Browser::kChrome && options.data.sandbox)) {
-    RequireNotRunning(target, options.close_browsers, step);
+    RequireNotRunning(target, options.data, options.close_browsers, step);
   }
   return location;
 }

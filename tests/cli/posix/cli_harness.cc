@@ -7,6 +7,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
+#include <sstream>
+
+#include "roundtrip/collection.h"
 
 namespace fs = std::filesystem;
 
@@ -26,12 +29,6 @@ const char kFirefoxRows[] =
     "(16, 1, 10, 2, 1, 'Firefox Help'), (17, 2, NULL, 2, 2, 'Küche'),"
     "(18, 1, 11, 17, 0, 'Crème brûlée'), (19, 1, 12, 5, 0, 'Later'),"
     "(20, 1, 13, 3, 0, 'On the toolbar');";
-
-// A file of tests/data.
-std::string Data(const std::string& name) {
-  const std::string here = __FILE__;
-  return ReadBytes(here.substr(0, here.rfind('/')) + "/../../data/" + name);
-}
 
 std::string Quote(const std::string& text) {
   return "'" + std::regex_replace(text, std::regex("'"), "'\\''") + "'";
@@ -60,12 +57,12 @@ Profile::Profile(bool full) {
   sqlite3* db = nullptr;
   sqlite3_open(places().c_str(), &db);
   const std::string sql =
-      Data("firefox/places-today.sql") + (full ? kFirefoxRows : "");
+      DataFile("firefox/places-today.sql") + (full ? kFirefoxRows : "");
   EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr),
             SQLITE_OK);
   sqlite3_close(db);
   // Today's Chromium file: one link on the bar, nothing in other.
-  std::string chrome_text = Data("chrome/bookmarks-today.json");
+  std::string chrome_text = DataFile("chrome/bookmarks-today.json");
   if (full) {
     chrome_text.replace(chrome_text.find("[ {"), 3, R"([
         {"id": "14", "name": "Mail", "type": "url",
@@ -97,6 +94,14 @@ std::multiset<std::string> Profile::Links(const std::string& browser) const {
   EXPECT_EQ(Run({"backup", backup.path(), "--" + browser}).exit_code, 0);
   return UrlFiles(backup.sub(browser == "chrome" ? "Bookmarks/Chrome"
                                                  : "Bookmarks/Firefox"));
+}
+
+std::string Line(const std::string& text, const std::string& fragment) {
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (Contains(line, fragment)) return line;
+  }
+  return "";
 }
 
 std::multiset<std::string> UrlFiles(const std::string& folder) {

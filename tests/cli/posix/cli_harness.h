@@ -56,6 +56,8 @@ std::multiset<std::string> UrlFiles(const std::string& folder);
 inline bool Contains(const std::string& text, const std::string& fragment) {
   return text.find(fragment) != std::string::npos;
 }
+// The first line of text holding fragment, or "".
+std::string Line(const std::string& text, const std::string& fragment);
 
 // A backup set of a full profile, and a target profile with empty browsers.
 class BackupSetTest : public ::testing::Test {

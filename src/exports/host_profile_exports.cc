@@ -1,0 +1,157 @@
+// The extras a host needs to work per browser profile: the list of every
+// profile the user has (with counts and whether a browser holds it), and a
+// fresh Chromium Bookmarks file for a profile that has none yet.
+#include <json/json.h>
+
+#include <string>
+#include <vector>
+
+#include "chrome/chrome_checksum.h"
+#include "chrome/chrome_document.h"
+#include "chrome/chrome_misc.h"
+#include "common/browser_profiles.h"
+#include "common/text.h"
+#include "exports/export_util.h"
+#include "firefox/places_handle.h"
+#include "firefox/places_size.h"
+#include "marksafe/marksafe.h"
+#include "model/bookmark_tree.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace exports {
+namespace {
+
+constexpr int32_t kFileExists = 80;  // ERROR_FILE_EXISTS
+constexpr int32_t kPathNotFound = 3;
+constexpr int32_t kInvalidParameter = 87;
+
+// The folders and links below the store's roots; false when the store is
+// missing or cannot be read.
+bool CountStore(const BrowserProfile& profile, int32_t* folders,
+                int32_t* links) {
+  *folders = 0;
+  *links = 0;
+  if (!platform::PathExists(profile.store)) return false;
+  if (profile.family == BrowserFamily::kChromium) {
+    Json::Value document;
+    return chrome::load_chrome_file(profile.store.c_str(), &document) &&
+           chrome::CountChromeBookmarks(document, folders, links);
+  }
+  ms_places* places = firefox::InitBookmark(profile.store.c_str());
+  if (places == nullptr) return false;
+  const bool counted = firefox::CountBookmarks(places, folders, links);
+  firefox::ReleaseBookmark(places);
+  return counted;
+}
+
+Json::Value ProfileJson(const BrowserProfile& profile, bool count) {
+  Json::Value out(Json::objectValue);
+  const BrowserInfo* info = FindBrowser(profile.browser);
+  out["browser"] = Narrow(profile.browser);
+  out["browser_name"] = info != nullptr ? Narrow(info->name) : "";
+  out["family"] =
+      profile.family == BrowserFamily::kChromium ? "chromium" : "firefox";
+  out["install"] = Narrow(InstallKindName(profile.install));
+  out["app"] = Narrow(profile.app);
+  out["name"] = Narrow(profile.name);
+  out["folder_name"] = Narrow(profile.folder_name);
+  out["folder"] = Narrow(profile.folder);
+  out["store"] = Narrow(profile.store);
+  out["store_exists"] = platform::PathExists(profile.store);
+  out["default"] = profile.is_default;
+  out["running"] = ProfileInUse(profile);
+  if (count) {
+    int32_t folders = 0, links = 0;
+    const bool counted = CountStore(profile, &folders, &links);
+    out["counted"] = counted;
+    out["folders"] = folders;
+    out["links"] = links;
+  }
+  return out;
+}
+
+std::string ProfilesText(const MS_CHAR* browser, const MS_CHAR* profile,
+                         bool count) {
+  const std::vector<BrowserProfile> profiles = FindProfiles();
+  Json::Value out(Json::objectValue);
+  Json::Value& list = out["profiles"] = Json::Value(Json::arrayValue);
+  if (browser == nullptr && profile == nullptr) {
+    for (const BrowserProfile& each : profiles) {
+      list.append(ProfileJson(each, count));
+    }
+  } else {
+    BrowserProfile picked;
+    const Status status = PickProfile(profiles, ToU16(browser),
+                                      ToU16(profile), &picked);
+    if (status.ok()) {
+      list.append(ProfileJson(picked, count));
+    } else {
+      out["error"] = Narrow(status.message());
+      out["code"] = status.code();
+    }
+  }
+  Json::StreamWriterBuilder builder;
+  builder["indentation"] = "";
+  return Json::writeString(builder, out);
+}
+
+int32_t CreateChromeBookmarks(const MS_CHAR* chrome_file) {
+  if (chrome_file == nullptr) return kInvalidParameter;
+  const std::u16string path = ToU16(chrome_file);
+  if (path.empty() || path.size() > chrome::kMaxChromePathChars) {
+    return kInvalidParameter;
+  }
+  if (platform::PathExists(path)) return kFileExists;
+  const size_t slash = path.find_last_of(u"/\\");
+  if (slash == std::u16string::npos ||
+      !platform::IsDirectory(path.substr(0, slash))) {
+    return kPathNotFound;
+  }
+  // What a Chromium browser writes for a new profile: the three roots,
+  // empty, with the ids it gives them, a checksum and version 1.
+  Json::Value document(Json::objectValue);
+  Json::Value& roots = document["roots"] = Json::Value(Json::objectValue);
+  struct Root {
+    const char* key;
+    const char* id;
+    const char* name;
+  };
+  const Root kRoots[] = {{"bookmark_bar", "1", "Bookmarks bar"},
+                         {"other", "2", "Other bookmarks"},
+                         {"synced", "3", "Mobile bookmarks"}};
+  const int64_t now = model::ToChromeTime(model::Now());
+  for (const Root& root : kRoots) {
+    chrome::make_folder_node(root.id, root.name, now, 0, &roots[root.key]);
+  }
+  document["version"] = 1;
+  chrome::PrepareForChrome(&document, true);
+  return chrome::save_chrome_file(document, path) ? 0 : kInvalidParameter;
+}
+
+}  // namespace
+}  // namespace exports
+}  // namespace marksafe
+
+extern "C" {
+
+MARKSAFE_API const char* marksafe_profiles(const MS_CHAR* browser,
+                                           const MS_CHAR* profile,
+                                           bool count) {
+  thread_local std::string text;
+  try {
+    text = marksafe::exports::ProfilesText(browser, profile, count);
+  } catch (...) {
+    text = "{\"profiles\":[],\"error\":\"out of memory\",\"code\":14}";
+  }
+  return text.c_str();
+}
+
+MARKSAFE_API int32_t marksafe_create_chrome_bookmarks(
+    const MS_CHAR* chrome_file) {
+  return marksafe::exports::Guarded<int32_t>(87, [&] {
+    return marksafe::exports::CreateChromeBookmarks(chrome_file);
+  });
+}
+
+}  // extern "C"

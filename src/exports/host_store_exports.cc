@@ -1,0 +1,431 @@
+// Whole stores for hosts: any store (places, a Chrome file, a part of a
+// backup set, a .url folder) written out as bookmark HTML; a bookmark HTML
+// file merged into places or a Chrome file the way a restore merges
+// (nothing doubled on a repeat), optionally only in memory (a dry run); and
+// a backup's part compared with a store, link by link per folder.
+#include <json/json.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "backup_set/part.h"
+#include "chrome/chrome_checksum.h"
+#include "chrome/chrome_document.h"
+#include "chrome/chrome_reader.h"
+#include "chrome/chrome_writer.h"
+#include "common/store_lock.h"
+#include "common/text.h"
+#include "common/url_normalize.h"
+#include "exports/export_util.h"
+#include "firefox/places_handle.h"
+#include "firefox/places_reader.h"
+#include "firefox/places_transaction.h"
+#include "firefox/places_writer.h"
+#include "html/html_reader.h"
+#include "html/html_writer.h"
+#include "marksafe/marksafe.h"
+#include "model/merge.h"
+#include "model/report.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace exports {
+namespace {
+
+constexpr int32_t kNotFound = 2;
+constexpr int32_t kAccessDenied = 5;
+constexpr int32_t kInvalidData = 13;
+constexpr int32_t kInvalidParameter = 87;
+
+void Note(const std::u16string& path, const std::string& reason) {
+  model::CurrentReport().problems.push_back(
+      model::Problem{path, std::u16string(), reason, true});
+}
+
+// The last component of a path (either separator).
+std::u16string LastComponentOf(std::u16string path) {
+  while (path.size() > 1 && (path.back() == u'/' || path.back() == u'\\')) {
+    path.pop_back();
+  }
+  const size_t slash = path.find_last_of(u"/\\");
+  return slash == std::u16string::npos ? path : path.substr(slash + 1);
+}
+
+// The store of the given kind as a tree.
+int32_t ReadStore(const std::u16string& path, int32_t kind,
+                  model::Tree* tree) {
+  if (!platform::PathExists(path)) return kNotFound;
+  Status status;
+  switch (kind) {
+    case MARKSAFE_STORE_PLACES: {
+      ms_places* places = firefox::InitBookmark(path.c_str());
+      if (places == nullptr) {
+        Note(path, "cannot be opened as a Firefox places database");
+        return kInvalidData;
+      }
+      status = firefox::ReadPlaces(places, tree);
+      firefox::ReleaseBookmark(places);
+      break;
+    }
+    case MARKSAFE_STORE_CHROME: {
+      Json::Value document;
+      if (!chrome::load_chrome_file(path.c_str(), &document)) {
+        Note(path, "is not a Chrome bookmarks file");
+        return kInvalidData;
+      }
+      status = chrome::ReadChromeTree(document, tree, nullptr,
+                                      &model::CurrentReport());
+      break;
+    }
+    case MARKSAFE_STORE_FIREFOX_PART:
+      status = backup_set::ReadPart(path, backup_set::PartKind::kFirefox, tree);
+      break;
+    case MARKSAFE_STORE_CHROME_PART:
+      status = backup_set::ReadPart(path, backup_set::PartKind::kChrome, tree);
+      break;
+    case MARKSAFE_STORE_URL_FOLDER: {
+      const model::ItemId menu =
+          tree->AddRoot(model::Root::kMenu, LastComponentOf(path));
+      status = backup_set::ReadUrlFolder(path, {}, tree, menu);
+      break;
+    }
+    default:
+      return kInvalidParameter;
+  }
+  if (!status.ok()) {
+    Note(path, "read failed: " + Narrow(status.message()));
+    return kInvalidData;
+  }
+  return 0;
+}
+
+int32_t ExportHtml(const MS_CHAR* source, int32_t kind,
+                   const MS_CHAR* html_file) {
+  if (source == nullptr || html_file == nullptr) return kInvalidParameter;
+  model::Tree tree;
+  const int32_t read = ReadStore(ToU16(source), kind, &tree);
+  if (read != 0) return read;
+  model::Report& report = model::CurrentReport();
+  for (model::Root root : model::kAllRoots) {
+    const model::ItemId id = tree.root(root);
+    if (id == model::kNoItem) continue;
+    model::RootReport* root_report =
+        report.AddRoot(model::RootKey(root), tree.at(id).title);
+    root_report->source = root_report->added = model::CountBelow(tree, id);
+  }
+  if (!platform::ReplaceFileAtomically(ToU16(html_file),
+                                       html::WriteBookmarkHtml(tree))) {
+    for (model::RootReport& root : report.roots) {
+      root.failed = root.added;
+      root.added = model::Counts();
+    }
+    Note(ToU16(html_file), "write failed");
+    return kAccessDenied;
+  }
+  return 0;
+}
+
+// True when text looks like bookmark HTML: it has the format's doctype or
+// at least one <DL> list (ASCII case ignored).
+bool LooksLikeBookmarkHtml(const std::string& text) {
+  std::string lower;
+  lower.reserve(text.size());
+  for (char c : text) {
+    lower.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a')
+                                         : c);
+  }
+  return lower.find("netscape-bookmark-file") != std::string::npos ||
+         lower.find("<dl") != std::string::npos;
+}
+
+// The root of the target a root of the file goes to. Chrome has no menu:
+// the file's top level is what Chromium writes for "Other bookmarks".
+model::Root TargetRoot(model::Root root, bool chrome) {
+  return chrome && root == model::Root::kMenu ? model::Root::kOther : root;
+}
+
+// Merges every root of source into target; writes through write(into,
+// root_report) unless dry_run. Roots the target lacks are reported.
+template <typename Write>
+bool MergeRoots(const model::Tree& source, model::Tree* target, bool chrome,
+                const model::MergeOptions& options, bool dry_run,
+                Write&& write) {
+  model::Report& report = model::CurrentReport();
+  bool ok = true;
+  for (model::Root root : model::kAllRoots) {
+    const model::ItemId from = source.root(root);
+    if (from == model::kNoItem) continue;
+    const model::ItemId into = target->root(TargetRoot(root, chrome));
+    model::RootReport* root_report = report.AddRoot(
+        model::RootKey(TargetRoot(root, chrome)), source.at(from).title);
+    if (into == model::kNoItem) {
+      const model::Counts counts = model::CountBelow(source, from);
+      root_report->source += counts;
+      root_report->not_carried += counts;
+      if (counts.total() > 0) {
+        report.problems.push_back(model::Problem{
+            source.PathOf(from), u"", "the store has no such root", false});
+      }
+      continue;
+    }
+    model::Merge(source, from, target, into, options, root_report, &report);
+    if (!dry_run) {
+      if (!write(into, root_report)) ok = false;
+      continue;
+    }
+    // The writers count what they write; a dry run counts what the merge
+    // marked for them.
+    target->ForEachBelow(into, [&](model::ItemId id) {
+      const model::Item& item = target->at(id);
+      if (item.added) model::CountItem(item.kind, &root_report->added);
+    });
+  }
+  return ok;
+}
+
+int32_t ImportIntoChrome(const model::Tree& source, const std::u16string& file,
+                         bool dry_run) {
+  StoreLock lock;
+  if (!dry_run && !lock.Acquire(file).ok()) return kAccessDenied;
+  Json::Value document;
+  if (!chrome::load_chrome_file(file.c_str(), &document)) {
+    Note(file, "is not a Chrome bookmarks file");
+    return kInvalidData;
+  }
+  const bool synced_added = chrome::AddSyncedRoot(&document);
+  model::Tree target;
+  chrome::NodeTable nodes;
+  if (!chrome::ReadChromeTree(document, &target, &nodes, nullptr).ok()) {
+    Note(file, "has no bookmark roots");
+    return kInvalidData;
+  }
+  chrome::ChromeWriter writer(&document, std::move(nodes));
+  if (synced_added) writer.MarkChanged();
+  model::MergeOptions options;
+  options.capabilities = model::ChromeCapabilities();
+  options.now = model::Now();
+  model::Report& report = model::CurrentReport();
+  MergeRoots(source, &target, true, options, dry_run,
+             [&](model::ItemId into, model::RootReport* root_report) {
+               writer.WriteAdded(target, into, root_report, &report);
+               return true;
+             });
+  if (dry_run) return 0;
+  const Status saved = writer.Save(file);
+  if (!saved.ok()) {
+    for (model::RootReport& root : report.roots) {
+      root.failed += root.added;
+      root.added = model::Counts();
+    }
+    Note(file, "write failed: " + Narrow(saved.message()));
+    return kAccessDenied;
+  }
+  return 0;
+}
+
+int32_t ImportIntoPlaces(const model::Tree& source, const std::u16string& file,
+                         bool dry_run) {
+  ms_places* places = firefox::InitBookmark(file.c_str());
+  if (places == nullptr || !firefox::PlacesReadable(places)) {
+    if (places != nullptr) firefox::ReleaseBookmark(places);
+    Note(file, "cannot be opened as a Firefox places database (is Firefox "
+               "running?)");
+    return kInvalidData;
+  }
+  std::unique_ptr<ms_places, bool (*)(ms_places*)> owned(
+      places, &firefox::ReleaseBookmark);
+  model::MergeOptions options;
+  options.capabilities = model::FirefoxCapabilities();
+  options.now = model::Now();
+  model::Tree target;
+  if (dry_run) {
+    if (!firefox::ReadPlaces(places, &target).ok()) return kInvalidData;
+    MergeRoots(source, &target, false, options, true,
+               [](model::ItemId, model::RootReport*) { return true; });
+    return 0;
+  }
+  firefox::ImportTransaction transaction(places);
+  if (transaction.Refused()) return kAccessDenied;
+  bool ok = firefox::ReadPlaces(places, &target).ok();
+  if (ok) {
+    firefox::PlacesWriter writer(places);
+    model::Report& report = model::CurrentReport();
+    ok = MergeRoots(source, &target, false, options, false,
+                    [&](model::ItemId into, model::RootReport* root_report) {
+                      return writer
+                          .WriteAdded(&target, into, root_report, &report)
+                          .ok();
+                    });
+  }
+  return transaction.Finish(ok) ? 0 : kInvalidParameter;
+}
+
+int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,
+                   int32_t kind, bool dry_run) {
+  if (html_file == nullptr || store == nullptr) return kInvalidParameter;
+  if (kind != MARKSAFE_STORE_PLACES && kind != MARKSAFE_STORE_CHROME) {
+    return kInvalidParameter;
+  }
+  const std::u16string html_path = ToU16(html_file);
+  const std::u16string store_path = ToU16(store);
+  std::string text;
+  if (!platform::PathExists(html_path) || !platform::PathExists(store_path)) {
+    return kNotFound;
+  }
+  if (!platform::ReadFile(html_path, &text)) {
+    Note(html_path, "cannot be read");
+    return kAccessDenied;
+  }
+  if (!LooksLikeBookmarkHtml(text)) {
+    Note(html_path, "is not a bookmark HTML file (no <DL> list)");
+    return kInvalidData;
+  }
+  model::Tree source;
+  const Status read = html::ReadBookmarkHtml(text, &source);
+  if (!read.ok()) {
+    Note(html_path, "read failed: " + Narrow(read.message()));
+    return kInvalidData;
+  }
+  return kind == MARKSAFE_STORE_CHROME
+             ? ImportIntoChrome(source, store_path, dry_run)
+             : ImportIntoPlaces(source, store_path, dry_run);
+}
+
+// The links below each root of tree, by (root, folder path below the root,
+// normalised URL); each entry keeps the title and URL as stored.
+using LinkKey = std::pair<std::string, std::pair<std::u16string, std::u16string>>;
+using LinkMap =
+    std::map<LinkKey, std::vector<std::pair<std::u16string, std::u16string>>>;
+
+LinkMap LinksOf(const model::Tree& tree, bool chrome_target) {
+  LinkMap links;
+  for (model::Root root : model::kAllRoots) {
+    const model::ItemId top = tree.root(root);
+    if (top == model::kNoItem) continue;
+    const std::string key = model::RootKey(TargetRoot(root, chrome_target));
+    std::unordered_map<model::ItemId, std::u16string> folder_path;
+    folder_path[top] = u"";
+    tree.ForEachBelow(top, [&](model::ItemId id) {
+      const model::Item& item = tree.at(id);
+      const std::u16string& parent = folder_path[item.parent];
+      if (item.kind == model::ItemKind::kFolder) {
+        folder_path[id] = parent.empty() ? item.title : parent + u"/" + item.title;
+      } else if (item.kind == model::ItemKind::kLink) {
+        links[{key, {parent, NormalizedOrSelf(item.url)}}].emplace_back(
+            item.title, item.url);
+      }
+    });
+  }
+  return links;
+}
+
+// Per folder, what the first map holds beyond the second ("missing") and
+// the second beyond the first ("extra").
+std::string CompareText(const MS_CHAR* backup, int32_t backup_kind,
+                        const MS_CHAR* store, int32_t store_kind) {
+  Json::Value out(Json::objectValue);
+  model::Tree backup_tree, store_tree;
+  const int32_t read_backup =
+      backup == nullptr ? kInvalidParameter
+                        : ReadStore(ToU16(backup), backup_kind, &backup_tree);
+  const int32_t read_store =
+      store == nullptr ? kInvalidParameter
+                       : ReadStore(ToU16(store), store_kind, &store_tree);
+  if (read_backup != 0 || read_store != 0) {
+    out["code"] = read_backup != 0 ? read_backup : read_store;
+    out["error"] = std::string(read_backup != 0 ? "the backup" : "the store") +
+                   " cannot be read";
+    for (const model::Problem& problem : model::CurrentReport().problems) {
+      out["error"] = Narrow(problem.path) + " " + problem.reason;
+    }
+  } else {
+    const bool chrome = store_kind == MARKSAFE_STORE_CHROME;
+    const LinkMap in_backup = LinksOf(backup_tree, chrome);
+    const LinkMap in_store = LinksOf(store_tree, chrome);
+    // (root, folder) -> {missing, extra}
+    std::map<std::pair<std::string, std::u16string>, Json::Value> folders;
+    int64_t missing = 0, extra = 0;
+    const auto add = [&](const LinkKey& key, const char* side,
+                         const std::pair<std::u16string, std::u16string>& link) {
+      Json::Value& folder = folders[{key.first, key.second.first}];
+      if (folder.isNull()) {
+        folder["root"] = key.first;
+        folder["folder"] = Narrow(key.second.first);
+        folder["missing"] = Json::Value(Json::arrayValue);
+        folder["extra"] = Json::Value(Json::arrayValue);
+      }
+      Json::Value entry(Json::objectValue);
+      entry["title"] = Narrow(link.first);
+      entry["url"] = Narrow(link.second);
+      folder[side].append(entry);
+    };
+    static const std::vector<std::pair<std::u16string, std::u16string>> kNone;
+    for (const auto& [key, links] : in_backup) {
+      const auto there = in_store.find(key);
+      const auto& others = there == in_store.end() ? kNone : there->second;
+      for (size_t i = others.size(); i < links.size(); ++i) {
+        add(key, "missing", links[i]);
+        ++missing;
+      }
+    }
+    for (const auto& [key, links] : in_store) {
+      const auto there = in_backup.find(key);
+      const auto& others = there == in_backup.end() ? kNone : there->second;
+      for (size_t i = others.size(); i < links.size(); ++i) {
+        add(key, "extra", links[i]);
+        ++extra;
+      }
+    }
+    Json::Value& list = out["folders"] = Json::Value(Json::arrayValue);
+    for (auto& [key, folder] : folders) list.append(std::move(folder));
+    out["missing"] = Json::Int64(missing);
+    out["extra"] = Json::Int64(extra);
+  }
+  Json::StreamWriterBuilder builder;
+  builder["indentation"] = "";
+  return Json::writeString(builder, out);
+}
+
+}  // namespace
+}  // namespace exports
+}  // namespace marksafe
+
+extern "C" {
+
+MARKSAFE_API const char* marksafe_compare(const MS_CHAR* backup,
+                                          int32_t backup_kind,
+                                          const MS_CHAR* store,
+                                          int32_t store_kind) {
+  thread_local std::string text;
+  try {
+    marksafe::model::ReportScope scope("marksafe_compare");
+    text = marksafe::exports::CompareText(backup, backup_kind, store,
+                                          store_kind);
+  } catch (...) {
+    text = "{\"error\":\"out of memory\",\"code\":14}";
+  }
+  return text.c_str();
+}
+
+MARKSAFE_API int32_t marksafe_export_html(const MS_CHAR* source, int32_t kind,
+                                          const MS_CHAR* html_file) {
+  return marksafe::exports::Guarded<int32_t>(87, [&] {
+    marksafe::model::ReportScope scope("marksafe_export_html");
+    return marksafe::exports::ExportHtml(source, kind, html_file);
+  });
+}
+
+MARKSAFE_API int32_t marksafe_import_html(const MS_CHAR* html_file,
+                                          const MS_CHAR* store, int32_t kind,
+                                          bool dry_run) {
+  return marksafe::exports::Guarded<int32_t>(87, [&] {
+    marksafe::model::ReportScope scope("marksafe_import_html");
+    return marksafe::exports::ImportHtml(html_file, store, kind, dry_run);
+  });
+}
+
+}  // extern "C"

@@ -1,0 +1,90 @@
+// Bookmark HTML through the program: export from one profile, import into
+// another, a repeat that adds nothing, dry runs that leave every byte as it
+// was, and files that are no bookmark HTML.
+#include <tuple>
+
+#include "cli/posix/cli_harness.h"
+
+namespace marksafe {
+namespace test {
+namespace {
+
+class CliHtmlTest : public ::testing::Test {
+ protected:
+  // Everything of the target profile a command could change.
+  auto Snapshot() const {
+    return std::make_tuple(ListTree(target_.root()),
+                           ReadBytes(target_.places()),
+                           ReadBytes(target_.chrome()));
+  }
+  Profile source_{true};
+  Profile target_{false};
+  TempDir files_;
+};
+
+TEST_F(CliHtmlTest, RoundTripCarriesEveryLinkAndARepeatAddsNothing) {
+  for (const std::string browser : {"chrome", "firefox"}) {
+    SCOPED_TRACE(browser);
+    const std::string html = files_.sub(browser + ".html");
+    const CliResult out =
+        source_.Run({"export", html, "--browser", browser});
+    ASSERT_EQ(out.exit_code, 0) << out.err;
+    const CliResult in = target_.Run({"import", html, "--to", browser});
+    ASSERT_EQ(in.exit_code, 0) << in.out << in.err;
+    EXPECT_EQ(target_.Links(browser), source_.Links(browser));
+
+    const auto before = Snapshot();
+    ASSERT_EQ(target_.Run({"import", html, "--to", browser}).exit_code, 0);
+    EXPECT_EQ(Snapshot(), before);
+  }
+}
+
+TEST_F(CliHtmlTest, DryRunCountsWhatWouldBeAddedAndWritesNothing) {
+  // The file is exported from a backup set's Chrome part.
+  TempDir backup;
+  ASSERT_EQ(source_.Run({"backup", backup.path()}).exit_code, 0);
+  const std::string html = files_.sub("b.html");
+  const CliResult exported = RunCli({"export", html, "--browser", "chrome",
+                                     "--from-backup", backup.path()});
+  ASSERT_EQ(exported.exit_code, 0) << exported.err;
+  ASSERT_TRUE(Contains(ReadBytes(html), "https://report.example.ru/"));
+  for (const std::string browser : {"chrome", "firefox"}) {
+    SCOPED_TRACE(browser);
+    const auto before = Snapshot();
+    const CliResult r =
+        target_.Run({"import", html, "--to", browser, "--dry-run"});
+    ASSERT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "3 links")) << r.out;  // the bar link is there
+    EXPECT_EQ(Snapshot(), before);
+  }
+  for (const std::string browser : {"ie", "firefox", "chrome"}) {
+    SCOPED_TRACE(browser);
+    const auto before = Snapshot();
+    const CliResult r =
+        target_.Run({"restore", backup.path(), "--to", browser, "--dry-run"});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "would add")) << r.out;
+    EXPECT_EQ(Snapshot(), before);
+  }
+}
+
+TEST_F(CliHtmlTest, BadInputFailsWithOneLineAndChangesNothing) {
+  const auto before = Snapshot();
+  const std::string text = files_.sub("notes.html");
+  WriteBytes(text, "just some words, no list\n");
+  const CliResult r = target_.Run({"import", text, "--to", "chrome"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_TRUE(Contains(r.err, "notes.html")) << r.err;
+  const CliResult missing =
+      target_.Run({"import", files_.sub("none.html"), "--to", "firefox"});
+  EXPECT_EQ(missing.exit_code, 1);
+  EXPECT_EQ(Snapshot(), before);
+
+  const CliResult typo = target_.Run({"exprot", "x.html"});
+  EXPECT_EQ(typo.exit_code, 2);
+  EXPECT_TRUE(Contains(typo.err, "export")) << typo.err;
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace marksafe

@@ -1,0 +1,131 @@
+// Profiles of several browsers in a made-up home folder: listing them, and
+// pointing restore at one of them with --browser and --profile.
+#include <unistd.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "cli/posix/cli_harness.h"
+
+namespace marksafe {
+namespace test {
+namespace {
+
+class CliProfilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Chromium with two profiles: "Person 1" holds the bar link of a new
+    // browser, "Work" (used last) has no Bookmarks file yet.
+    WriteBytes(Chromium("Local State"),
+               R"({"profile": {"last_used": "Profile 1", "info_cache": {
+                   "Default": {"name": "Person 1"},
+                   "Profile 1": {"name": "Work"}}}})");
+    WriteBytes(Chromium("Default/Bookmarks"), ReadBytes(source_.chrome()));
+    MakeDirs(Chromium("Profile 1"));
+    // Brave, one profile, a copy of the same file.
+    WriteBytes(Brave("Default/Bookmarks"), ReadBytes(source_.chrome()));
+    // Firefox, one profile named in profiles.ini.
+    WriteBytes(home_.sub(".mozilla/firefox/profiles.ini"),
+               "[Profile0]\nName=default-release\nIsRelative=1\n"
+               "Path=abc.default-release\nDefault=1\n");
+    WriteBytes(home_.sub(".mozilla/firefox/abc.default-release/places.sqlite"),
+               ReadBytes(source_.places()));
+  }
+  std::string Chromium(const std::string& relative) const {
+    return home_.sub(".config/chromium/" + relative);
+  }
+  std::string Brave(const std::string& relative) const {
+    return home_.sub(".config/BraveSoftware/Brave-Browser/" + relative);
+  }
+  CliResult Run(const std::vector<std::string>& args) const {
+    return RunCli(args, {{"HOME", home_.path()}});
+  }
+  // The row of the profiles table that names the profile.
+  static std::string Row(const std::string& out, const std::string& name) {
+    return Line(out, " " + name + " ");
+  }
+
+  Profile source_{true};
+  TempDir home_;
+};
+
+TEST_F(CliProfilesTest, ListsEveryProfileWithDefaultAndCounts) {
+  const CliResult r = Run({"profiles"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  const std::string person = Row(r.out, "Person 1");
+  const std::string work = Row(r.out, "Work");
+  EXPECT_TRUE(Contains(person, "Chromium")) << person;
+  // Work was used last: it is the default; it has no bookmarks yet.
+  EXPECT_TRUE(Contains(work, " yes ")) << work;
+  EXPECT_TRUE(Contains(work, "none yet")) << work;
+  EXPECT_TRUE(Contains(person, " 4 ")) << person;  // four links in the file
+  EXPECT_TRUE(Contains(r.out, "Brave")) << r.out;
+  EXPECT_TRUE(Contains(Row(r.out, "default-release"), "Firefox")) << r.out;
+
+  // A filter by browser lists only that browser's profiles.
+  const CliResult brave = Run({"profiles", "--browser", "brave"});
+  ASSERT_EQ(brave.exit_code, 0) << brave.err;
+  EXPECT_FALSE(Contains(brave.out, "Chromium")) << brave.out;
+  EXPECT_TRUE(Contains(brave.out, "Brave")) << brave.out;
+}
+
+TEST_F(CliProfilesTest, RestoresIntoAProfileThatHadNoBookmarksFile) {
+  TempDir backup;
+  ASSERT_EQ(source_.Run({"backup", backup.path(), "--chrome"}).exit_code, 0);
+  const CliResult r = Run(
+      {"restore", backup.path(), "--to", "chromium", "--profile", "Work"});
+  ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
+  // The file is made as the browser makes it, then filled.
+  const std::string text = ReadBytes(Chromium("Profile 1/Bookmarks"));
+  EXPECT_TRUE(Contains(text, "\"checksum\"")) << text;
+  EXPECT_TRUE(std::regex_search(text, std::regex(R"("version"\s*:\s*1\b)")))
+      << text;
+  EXPECT_TRUE(Contains(text, "https://report.example.ru/")) << text;
+  // The other profile of the installation is left alone.
+  EXPECT_EQ(ReadBytes(Chromium("Default/Bookmarks")),
+            ReadBytes(source_.chrome()));
+  // A repeat adds nothing.
+  ASSERT_EQ(Run({"restore", backup.path(), "--browser", "chromium",
+                 "--profile", "Work"})
+                .exit_code,
+            0);
+  const CliResult listed = Run({"profiles", "--browser", "chromium"});
+  EXPECT_TRUE(Contains(Row(listed.out, "Work"), " 4 ")) << listed.out;
+}
+
+TEST_F(CliProfilesTest, ARunningChromiumBlocksOnlyItsOwnProfiles) {
+  char host[256] = {};
+  ASSERT_EQ(gethostname(host, sizeof(host) - 1), 0);
+  std::filesystem::create_symlink(
+      std::string(host) + "-" + std::to_string(getpid()),
+      Chromium("SingletonLock"));
+  const CliResult listed = Run({"profiles"});
+  ASSERT_EQ(listed.exit_code, 0) << listed.err;
+  EXPECT_TRUE(Contains(Row(listed.out, "Person 1"), " yes ")) << listed.out;
+
+  TempDir backup;
+  ASSERT_EQ(source_.Run({"backup", backup.path(), "--chrome"}).exit_code, 0);
+  const std::string before = ReadBytes(Chromium("Default/Bookmarks"));
+  const CliResult blocked = Run({"restore", backup.path(), "--to", "chromium",
+                                 "--profile", "Person 1"});
+  EXPECT_EQ(blocked.exit_code, 1);
+  EXPECT_TRUE(Contains(blocked.err, "Person 1")) << blocked.err;
+  EXPECT_EQ(ReadBytes(Chromium("Default/Bookmarks")), before);
+  // Brave is another installation: a running Chromium does not hold it.
+  const CliResult brave = Run({"restore", backup.path(), "--to", "brave"});
+  EXPECT_EQ(brave.exit_code, 0) << brave.err;
+}
+
+TEST_F(CliProfilesTest, UnknownBrowserOrProfileFailsWithOneLine) {
+  const CliResult browser = Run({"profiles", "--browser", "netscape"});
+  EXPECT_EQ(browser.exit_code, 2);
+  const CliResult profile = Run(
+      {"backup", home_.sub("set"), "--browser", "chromium", "--profile", "Play"});
+  EXPECT_EQ(profile.exit_code, 1);
+  EXPECT_TRUE(Contains(profile.err, "Play")) << profile.err;
+  EXPECT_FALSE(Exists(home_.sub("set")));
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace marksafe

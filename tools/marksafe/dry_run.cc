@@ -1,0 +1,100 @@
+#include "dry_run.h"
+
+#include <random>
+#include <system_error>
+
+#include "errors.h"
+#include "html.h"
+#include "output.h"
+
+namespace fs = std::filesystem;
+
+namespace marksafe_cli {
+namespace {
+
+// A new folder in the temporary folder, removed with everything in it when
+// the object goes (also when the run fails).
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const std::string& step) {
+    std::error_code ec;
+    const fs::path temp = fs::temp_directory_path(ec);
+    std::random_device random;
+    for (int attempt = 0; !ec && attempt < 100; ++attempt) {
+      fs::path folder =
+          temp / ("marksafe-dry-run-" + std::to_string(random()));
+      if (fs::create_directory(folder, ec)) {
+        path_ = folder;
+        return;
+      }
+    }
+    Fail(step, "cannot make a scratch folder for the dry run");
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+void Copy(const fs::path& from, const fs::path& to, const std::string& step) {
+  std::error_code ec;
+  fs::copy(from, to, fs::copy_options::recursive, ec);
+  if (ec) {
+    Fail(step, "cannot copy " + PathToUtf8(from) + " for the dry run: " +
+                   ec.message());
+  }
+}
+
+}  // namespace
+
+int RunDryRun(Browser target, const CommonOptions& options,
+              const std::string& step,
+              const std::function<Change(const CommonOptions&)>& run) {
+  if (options.data.create_chrome_file) {
+    Fail(step, options.data.profile_label +
+                   " has no Bookmarks file yet: everything would be added");
+  }
+  const Location location = Locate(target, options.data);
+  RequireUsableData(target, location, step);
+  ScratchFolder scratch(step);
+  CommonOptions copy = options;
+  // The copy is the program's own: no browser writes into it, and what is
+  // done to it is thrown away.
+  copy.data.sandbox = true;
+  copy.data.profile_running = false;
+  copy.data.profile_label = DisplayName(target);
+  copy.close_browsers = false;
+  switch (target) {
+    case Browser::kIe:
+      copy.data.favorites = PathToUtf8(scratch.path() / "Favorites");
+      Copy(location.path, scratch.path() / "Favorites", step);
+      break;
+    case Browser::kFirefox: {
+      const fs::path places = scratch.path() / "places.sqlite";
+      copy.data.places = PathToUtf8(places);
+      Copy(location.path, places, step);
+      // What Firefox has not yet moved into the database itself.
+      fs::path wal = location.path, wal_copy = places;
+      wal += "-wal";
+      wal_copy += "-wal";
+      std::error_code ec;
+      if (fs::exists(wal, ec)) Copy(wal, wal_copy, step);
+      break;
+    }
+    case Browser::kChrome:
+      copy.data.chrome_bookmarks = PathToUtf8(scratch.path() / "Bookmarks");
+      Copy(location.path, scratch.path() / "Bookmarks", step);
+      break;
+  }
+  const Change change = run(copy);
+  ShowDryRun(change.report, PathToUtf8(location.path));
+  return kExitDone;
+}
+
+}  // namespace marksafe_cli

@@ -1,0 +1,62 @@
+// Browser profiles as the library finds them (marksafe_profiles): the
+// "profiles" command, and --browser / --profile, which point a command at
+// one profile of any browser of the Chromium or Firefox family.
+#ifndef MARKSAFE_TOOLS_MARKSAFE_PROFILES_H_
+#define MARKSAFE_TOOLS_MARKSAFE_PROFILES_H_
+
+#include <string>
+#include <vector>
+
+#include "browsers.h"
+#include "commands.h"
+
+namespace marksafe_cli {
+
+struct ProfileInfo {
+  std::string browser;       // key: "chrome", "librewolf", ...
+  std::string browser_name;  // "Google Chrome", "LibreWolf", ...
+  Browser family = Browser::kFirefox;  // kChrome for the Chromium family
+  std::string install;                 // "native", "flatpak", "snap"
+  std::string name;                    // as the browser shows it
+  std::string folder;
+  std::string store;  // places.sqlite or Bookmarks
+  bool store_exists = false;
+  bool is_default = false;
+  bool running = false;  // a running browser holds this profile
+  bool counted = false;
+  int folders = 0;
+  int links = 0;
+};
+
+// "ie" and every browser key the library knows, for --browser, --to and
+// --from.
+const std::vector<std::string>& BrowserKeys();
+// The program's browser for a key: Internet Explorer, or the family
+// (Firefox or Chrome) the browser belongs to. Fails with exit 2 for an
+// unknown key.
+Browser FamilyOf(const std::string& key);
+
+// Every profile (browser and profile empty), or the one they pick (either
+// may be empty: any browser, the default profile) when pick is set. Fails
+// (exit 1, "step: ...") with one line naming what exists when none or
+// several match.
+std::vector<ProfileInfo> FindProfiles(const std::string& browser,
+                                      const std::string& profile, bool count,
+                                      bool pick, const std::string& step);
+
+// Points options at the profile that key (a browser key) and
+// options->profile pick, for a command on the family's store. Without a
+// profile, and key "firefox", "chrome" or "ie", nothing changes: the
+// library finds the default itself, as it always did.
+void ChooseProfile(const std::string& key, CommonOptions* options,
+                   const std::string& step);
+
+struct ProfilesOptions {
+  std::string browser;
+  std::string profile;
+};
+int RunProfiles(const ProfilesOptions& options);
+
+}  // namespace marksafe_cli
+
+#endif  // MARKSAFE_TOOLS_MARKSAFE_PROFILES_H_

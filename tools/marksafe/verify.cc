@@ -1,0 +1,148 @@
+// marksafe verify DIR: each browser's part of a backup set against the
+// browser's live data (marksafe_compare), folder by folder.
+#include "verify.h"
+
+#include <json/json.h>
+
+#include <sstream>
+#include <system_error>
+
+#include "errors.h"
+#include "output.h"
+#include "profiles.h"
+
+namespace fs = std::filesystem;
+
+namespace marksafe_cli {
+namespace {
+
+const char* PartFolder(Browser browser) {
+  switch (browser) {
+    case Browser::kIe:
+      return "Favorites";
+    case Browser::kFirefox:
+      return "Firefox";
+    case Browser::kChrome:
+      return "Chrome";
+  }
+  return "";
+}
+
+int32_t StoreKind(Browser browser) {
+  switch (browser) {
+    case Browser::kIe:
+      return MARKSAFE_STORE_URL_FOLDER;
+    case Browser::kFirefox:
+      return MARKSAFE_STORE_PLACES;
+    case Browser::kChrome:
+      return MARKSAFE_STORE_CHROME;
+  }
+  return -1;
+}
+
+int32_t PartKind(Browser browser) {
+  switch (browser) {
+    case Browser::kIe:
+      return MARKSAFE_STORE_URL_FOLDER;
+    case Browser::kFirefox:
+      return MARKSAFE_STORE_FIREFOX_PART;
+    case Browser::kChrome:
+      return MARKSAFE_STORE_CHROME_PART;
+  }
+  return -1;
+}
+
+// Compares one part; returns the links the browser lacks (-1: could not
+// compare).
+int64_t VerifyBrowser(Browser browser, const fs::path& part,
+                      const CommonOptions& options) {
+  const std::string name = DisplayName(browser);
+  const Location location = Locate(browser, options.data);
+  if (!location.found) {
+    Say(name + ": no data found; the backup's part cannot be checked");
+    return -1;
+  }
+  const MsString ms_part = ToMsPath(part);
+  const char* text = marksafe_compare(ms_part.c_str(), PartKind(browser),
+                                      location.ms_path.c_str(),
+                                      StoreKind(browser));
+  Json::Value result;
+  std::istringstream in(text);
+  Json::CharReaderBuilder builder;
+  std::string errors;
+  if (!Json::parseFromStream(builder, in, &result, &errors) ||
+      !result.isObject()) {
+    Say(name + ": the library's comparison is not JSON");
+    return -1;
+  }
+  if (result.isMember("error")) {
+    Say(name + ": " + result["error"].asString());
+    return -1;
+  }
+  const int64_t missing = result["missing"].asInt64();
+  const int64_t extra = result["extra"].asInt64();
+  Say(name + " (" + PathToUtf8(location.path) + "): " +
+      std::to_string(missing) + " links of the backup missing, " +
+      std::to_string(extra) + " links not in the backup");
+  for (const Json::Value& folder : result["folders"]) {
+    const std::string where =
+        folder["root"].asString() +
+        (folder["folder"].asString().empty() ? ""
+                                             : "/" + folder["folder"].asString());
+    Say("  " + where + ": " + std::to_string(folder["missing"].size()) +
+        " missing, " + std::to_string(folder["extra"].size()) + " extra");
+    for (const char* side : {"missing", "extra"}) {
+      for (const Json::Value& link : folder[side]) {
+        Say(std::string("    ") + (side[0] == 'm' ? "missing: " : "extra:   ") +
+            link["title"].asString() + " -> " + link["url"].asString());
+      }
+    }
+  }
+  return missing;
+}
+
+}  // namespace
+
+int RunVerify(const VerifyOptions& options) {
+  const fs::path root = fs::absolute(PathFromUtf8(options.dir));
+  std::error_code ec;
+  if (!fs::is_directory(root / "Bookmarks", ec)) {
+    Fail("verify", PathToUtf8(root) + " is not a backup set (no Bookmarks "
+                                      "folder)");
+  }
+  CommonOptions common = options.common;
+  std::vector<Browser> browsers;
+  if (!options.browser.empty()) {
+    browsers.push_back(FamilyOf(options.browser));
+    ChooseProfile(options.browser, &common, "verify");
+  } else {
+    browsers.assign(kAllBrowsers.begin(), kAllBrowsers.end());
+  }
+  int64_t lacking = 0;
+  int checked = 0;
+  bool failed = false;
+  for (Browser browser : browsers) {
+    const fs::path part = root / "Bookmarks" / PartFolder(browser);
+    if (!fs::is_directory(part, ec)) {
+      if (!options.browser.empty()) {
+        Fail("verify", "the backup set has no " +
+                           std::string(DisplayName(browser)) + " part");
+      }
+      continue;
+    }
+    ++checked;
+    const int64_t missing = VerifyBrowser(browser, part, common);
+    if (missing < 0) failed = true;
+    if (missing > 0) lacking += missing;
+  }
+  if (checked == 0) Fail("verify", PathToUtf8(root) + " holds no part");
+  if (failed) Fail("verify", "not every part could be checked");
+  if (lacking > 0) {
+    Fail("verify", "the browsers lack " + std::to_string(lacking) +
+                       " links of the backup");
+  }
+  Say("Every link of the backup is in the browsers.");
+  return kExitDone;
+}
+
+}  // namespace marksafe_cli
