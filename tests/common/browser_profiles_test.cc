@@ -274,7 +274,6 @@ TEST(BrowserProfiles, PickByNameFolderPathOrDefault) {
   } cases[] = {
       {"chrome", "", "/c/Default", 0},
       {"CHROMIUM", "", "/u/Profile 3", 0},
-      {"firefox", "", "/f/x.default-release", 0},
       {"", "", "", 87},  // several browser families
       {"", "Work", "/c/Profile 1", 0},
       {"", "work", "/f/y.work", 0},  // exact case wins

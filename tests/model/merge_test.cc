@@ -32,6 +32,10 @@ Item Separator() {
   return item;
 }
 
+void Put(Tree* tree, ItemId parent, const Item& item) {
+  ASSERT_NE(tree->Add(parent, item), kNoItem);
+}
+
 // One line per item below folder: depth, kind and title or URL.
 std::vector<std::u16string> Shape(const Tree& tree, ItemId folder) {
   std::vector<std::u16string> lines;
@@ -52,15 +56,15 @@ std::vector<std::u16string> Shape(const Tree& tree, ItemId folder) {
 Tree Source() {
   Tree tree;
   const ItemId bar = tree.AddRoot(Root::kToolbar, u"toolbar");
-  EXPECT_NE(tree.Add(bar, Link(u"b", u"https://b.example/", 2000)), kNoItem);
-  EXPECT_NE(tree.Add(bar, Separator()), kNoItem);
-  EXPECT_NE(tree.Add(bar, Link(u"a", u"https://a.example/", 1000)), kNoItem);
-  EXPECT_NE(tree.Add(bar, Link(u"a again", u"https://a.example/")), kNoItem);
-  EXPECT_NE(tree.Add(bar, Separator()), kNoItem);
-  const ItemId first = tree.Add(bar, Folder(u"News"));
-  EXPECT_NE(tree.Add(first, Link(u"one", u"https://one.example/")), kNoItem);
-  const ItemId second = tree.Add(bar, Folder(u"News"));
-  EXPECT_NE(tree.Add(second, Link(u"two", u"https://two.example/")), kNoItem);
+  Put(&tree, bar, Link(u"b", u"https://b.example/", 2000));
+  Put(&tree, bar, Separator());
+  Put(&tree, bar, Link(u"a", u"https://a.example/", 1000));
+  Put(&tree, bar, Link(u"a again", u"https://a.example/"));
+  Put(&tree, bar, Separator());
+  Put(&tree, tree.Add(bar, Folder(u"News")),
+      Link(u"one", u"https://one.example/"));
+  Put(&tree, tree.Add(bar, Folder(u"News")),
+      Link(u"two", u"https://two.example/"));
   return tree;
 }
 
@@ -78,8 +82,7 @@ TEST(MergeTest, IntoAnEmptyFolderKeepsEverythingInOrderAndARepeatAddsNothing) {
   EXPECT_EQ(first.present, Counts{});
 
   // Dates travel; an undated item gets the merge's time; all are new.
-  const Item& b = target.at(target.at(into).children[0]);
-  EXPECT_EQ(b.date_added, 2000);
+  EXPECT_EQ(target.at(target.at(into).children[0]).date_added, 2000);
   EXPECT_EQ(target.at(target.at(into).children[3]).date_added, 42);
   target.ForEachBelow(into, [&](ItemId id) { EXPECT_TRUE(target.at(id).added); });
 
@@ -96,10 +99,10 @@ TEST(MergeTest, NewItemsFollowWhatTheTargetHolds) {
   const Tree source = Source();
   Tree target;
   const ItemId into = target.AddRoot(Root::kToolbar, u"t");
-  ASSERT_NE(target.Add(into, Link(u"mine", u"https://mine.example/")), kNoItem);
-  ASSERT_NE(target.Add(into, Link(u"A", u"HTTPS://A.example")), kNoItem);
+  Put(&target, into, Link(u"mine", u"https://mine.example/"));
+  Put(&target, into, Link(u"A", u"HTTPS://A.example"));
   const ItemId news = target.Add(into, Folder(u"News"));
-  ASSERT_NE(target.Add(news, Link(u"one", u"https://one.example/")), kNoItem);
+  Put(&target, news, Link(u"one", u"https://one.example/"));
 
   Merge(source, source.root(Root::kToolbar), &target, into, MergeOptions{},
         nullptr, nullptr);
@@ -120,12 +123,12 @@ TEST(MergeTest, WhatTheTargetCannotHoldIsCountedAndNamed) {
   const ItemId menu = source.AddRoot(Root::kMenu, u"menu");
   Item tagged = Link(u"tagged", u"https://t.example/");
   tagged.tags = {u"x"};
-  ASSERT_NE(source.Add(menu, tagged), kNoItem);
-  ASSERT_NE(source.Add(menu, Separator()), kNoItem);
-  ASSERT_NE(source.Add(menu, Link(u"Recent", u"place:sort=8")), kNoItem);
-  const ItemId skipped = source.Add(menu, Folder(u".quillbay"));
-  ASSERT_NE(source.Add(skipped, Link(u"x", u"https://x.example/")), kNoItem);
-  ASSERT_NE(source.Add(menu, Folder(u"url")), kNoItem);
+  Put(&source, menu, tagged);
+  Put(&source, menu, Separator());
+  Put(&source, menu, Link(u"Recent", u"place:sort=8"));
+  Put(&source, source.Add(menu, Folder(u".quillbay")),
+      Link(u"x", u"https://x.example/"));
+  Put(&source, menu, Folder(u"url"));
 
   Tree target;
   const ItemId into = target.AddRoot(Root::kToolbar, u"bar");

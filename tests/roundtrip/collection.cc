@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <map>
-#include <memory>
 #include <sstream>
 
 #include "chrome/chrome_checksum.h"
@@ -85,73 +84,32 @@ void CopyBelow(const Tree& source, ItemId from, Tree* target, ItemId into,
   });
 }
 
-// SQLite with a failed statement failing the test.
-class Sql {
- public:
-  explicit Sql(const std::string& path) {
-    EXPECT_EQ(sqlite3_open(path.c_str(), &db_), SQLITE_OK);
-  }
-  ~Sql() { sqlite3_close(db_); }
-  void Exec(const std::string& sql) {
-    char* error = nullptr;
-    EXPECT_EQ(sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error),
-              SQLITE_OK)
-        << (error ? error : "") << "\n"
-        << sql.substr(0, 200);
-    sqlite3_free(error);
-  }
-  // Runs sql with the values bound in order: int64_t, strings, or null for
-  // an empty optional text.
-  struct Value {
-    Value(int64_t n) : is_number(true), number(n) {}  // NOLINT
-    Value(const std::string& t) : text(t) {}          // NOLINT
-    static Value Null() {
-      Value v(std::string{});
-      v.is_null = true;
-      return v;
-    }
-    bool is_number = false, is_null = false;
-    int64_t number = 0;
-    std::string text;
-  };
-  int64_t Count(const char* sql, int64_t parameter) {
-    sqlite3_stmt* statement = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr), SQLITE_OK);
-    sqlite3_bind_int64(statement, 1, parameter);
-    const int64_t count = sqlite3_step(statement) == SQLITE_ROW
-                              ? sqlite3_column_int64(statement, 0)
-                              : -1;
-    sqlite3_finalize(statement);
-    return count;
-  }
-  void Run(const char* sql, const std::vector<Value>& values) {
-    sqlite3_stmt* statement = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr), SQLITE_OK)
-        << sqlite3_errmsg(db_);
-    for (size_t i = 0; i < values.size(); ++i) {
-      const int at = static_cast<int>(i + 1);
-      if (values[i].is_null) {
-        sqlite3_bind_null(statement, at);
-      } else if (values[i].is_number) {
-        sqlite3_bind_int64(statement, at, values[i].number);
-      } else {
-        sqlite3_bind_text(statement, at, values[i].text.c_str(),
-                          static_cast<int>(values[i].text.size()),
-                          SQLITE_TRANSIENT);
-      }
-    }
-    EXPECT_EQ(sqlite3_step(statement), SQLITE_DONE) << sqlite3_errmsg(db_);
-    sqlite3_finalize(statement);
-  }
-
- private:
-  sqlite3* db_ = nullptr;
-};
-
 std::string PlacesGuid() {
   std::string guid;
   EXPECT_TRUE(firefox::NewGuid(&guid));
   return guid;
+}
+
+// An SQL literal.
+std::string Q(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    quoted += c == '\'' ? std::string("''") : std::string(1, c);
+  }
+  return quoted + "'";
+}
+std::string N(int64_t number) { return std::to_string(number); }
+
+// A row of moz_bookmarks, after the other children of its parent.
+std::string Bookmark(int64_t id, int64_t type, const std::string& fk,
+                     int64_t parent, const std::string& title,
+                     model::Time added, model::Time modified) {
+  return "INSERT INTO moz_bookmarks (id, type, fk, parent, position, title, "
+         "dateAdded, lastModified, guid, syncStatus) VALUES (" +
+         N(id) + "," + N(type) + "," + fk + "," + N(parent) +
+         ",(SELECT count(*) FROM moz_bookmarks WHERE parent = " + N(parent) +
+         ")," + title + "," + N(added) + "," + N(modified) + "," +
+         Q(PlacesGuid()) + ",1);";
 }
 
 std::string Joined(std::vector<std::u16string> tags) {
@@ -232,9 +190,7 @@ std::string DataFile(const std::string& name) {
 
 void WritePlacesStore(const Tree& tree, const std::string& path) {
   MakeDirs(path.substr(0, path.rfind('/')));
-  Sql db(path);
-  db.Exec(DataFile("firefox/places-today.sql"));
-  db.Exec("BEGIN");
+  std::string sql = DataFile("firefox/places-today.sql") + ";BEGIN;";
   std::map<ItemId, int64_t> ids;
   std::map<std::string, int64_t> places, tag_folders;
   int64_t next_id = kFirstCollectionId;
@@ -242,72 +198,62 @@ void WritePlacesStore(const Tree& tree, const std::string& path) {
     const ItemId top = tree.root(root);
     if (top == model::kNoItem) continue;
     ids[top] = firefox::PlacesIdOf(root);
-    // After the default bookmarks already in the root.
-    std::map<ItemId, int64_t> next_position = {
-        {top, db.Count("SELECT count(*) FROM moz_bookmarks WHERE parent = ?",
-                       ids[top])}};
     tree.ForEachBelow(top, [&](ItemId id) {
       const model::Item& item = tree.at(id);
       const int64_t bookmark = next_id++;
       ids[id] = bookmark;
-      const std::string title = U8(item.title);
-      const auto title_value = title.empty() && item.kind != ItemKind::kFolder
-                                   ? Sql::Value::Null()
-                                   : Sql::Value(title);
-      Sql::Value fk = Sql::Value::Null();
+      const std::string title =
+          item.title.empty() && item.kind != ItemKind::kFolder
+              ? "NULL"
+              : Q(U8(item.title));
+      std::string fk = "NULL";
       if (item.kind == ItemKind::kLink) {
         const std::string url = U8(item.url);
         auto place = places.find(url);
         if (place == places.end()) {
           place = places.emplace(url, next_id++).first;
-          db.Run(
-              "INSERT INTO moz_places (id, url, title, rev_host, frecency, "
-              "guid, url_hash) VALUES (?, ?, ?, ?, 100, ?, ?)",
-              {place->second, url, title_value, firefox::ReversedHost(url),
-               PlacesGuid(), firefox::UrlHash(url)});
+          sql += "INSERT INTO moz_places (id, url, title, rev_host, frecency, "
+                 "guid, url_hash) VALUES (" +
+                 N(place->second) + "," + Q(url) + "," + title + "," +
+                 Q(firefox::ReversedHost(url)) + ",100," + Q(PlacesGuid()) +
+                 "," + N(firefox::UrlHash(url)) + ");";
         }
-        fk = place->second;
+        fk = N(place->second);
         for (const auto& tag : item.tags) {
           auto folder = tag_folders.find(U8(tag));
           if (folder == tag_folders.end()) {
             folder = tag_folders.emplace(U8(tag), next_id++).first;
-            db.Run(
-                "INSERT INTO moz_bookmarks (id, type, parent, position, "
-                "title, dateAdded, lastModified, guid) VALUES "
-                "(?, 2, 4, ?, ?, ?, ?, ?)",
-                {folder->second, int64_t(tag_folders.size() - 1), U8(tag),
-                 item.date_added, item.date_added, PlacesGuid()});
+            sql += Bookmark(folder->second, 2, "NULL", 4, Q(U8(tag)),
+                            item.date_added, item.date_added);
           }
-          db.Run(
-              "INSERT INTO moz_bookmarks (id, type, fk, parent, position, "
-              "dateAdded, lastModified, guid) VALUES (?, 1, ?, ?, 0, ?, ?, "
-              "?)",
-              {next_id++, place->second, folder->second, item.date_added,
-               item.date_added, PlacesGuid()});
+          sql += Bookmark(next_id++, 1, fk, folder->second, "NULL",
+                          item.date_added, item.date_added);
         }
         if (!item.keyword.empty()) {
-          db.Run("INSERT INTO moz_keywords (keyword, place_id) VALUES (?, ?)",
-                 {U8(item.keyword), place->second});
+          sql += "INSERT INTO moz_keywords (keyword, place_id) VALUES (" +
+                 Q(U8(item.keyword)) + "," + fk + ");";
         }
       }
       const int64_t type = item.kind == ItemKind::kFolder ? 2
                            : item.kind == ItemKind::kLink ? 1
                                                           : 3;
-      int64_t& position = next_position[item.parent];
-      db.Run(
-          "INSERT INTO moz_bookmarks (id, type, fk, parent, position, "
-          "title, dateAdded, lastModified, guid, syncStatus) VALUES "
-          "(?, ?, ?, ?, ?, ?, ?, ?, ?, 1)",
-          {bookmark, type, fk, ids[item.parent], position++, title_value,
-           item.date_added, item.last_modified, PlacesGuid()});
+      sql += Bookmark(bookmark, type, fk, ids[item.parent], title,
+                      item.date_added, item.last_modified);
     });
   }
   // Firefox counts the bookmarks and keywords that refer to a place.
-  db.Exec(
+  sql +=
       "UPDATE moz_places SET foreign_count = (SELECT count(*) FROM "
       "moz_bookmarks WHERE fk = moz_places.id) + (SELECT count(*) FROM "
       "moz_keywords WHERE place_id = moz_places.id);"
-      "COMMIT");
+      "COMMIT";
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  char* error = nullptr;
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+      << (error ? error : "");
+  sqlite3_free(error);
+  sqlite3_close(db);
 }
 
 void WriteChromeStore(const Tree& tree, const std::string& path) {
@@ -438,16 +384,6 @@ std::vector<Entry> ListRoots(const Tree& tree, const Filter& filter) {
     }
   }
   return entries;
-}
-
-ItemId ChildFolder(const Tree& tree, ItemId folder, const std::string& title) {
-  for (ItemId child : tree.at(folder).children) {
-    if (tree.at(child).kind == ItemKind::kFolder &&
-        tree.at(child).title == U16(title)) {
-      return child;
-    }
-  }
-  return model::kNoItem;
 }
 
 }  // namespace test

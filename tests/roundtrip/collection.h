@@ -70,10 +70,6 @@ std::vector<Entry> ListBelow(const model::Tree& tree, model::ItemId folder,
 // ListBelow of every root, labelled with its key ("menu", "toolbar", ...).
 std::vector<Entry> ListRoots(const model::Tree& tree, const Filter& filter);
 
-// The child folder of folder titled title, or kNoItem.
-model::ItemId ChildFolder(const model::Tree& tree, model::ItemId folder,
-                          const std::string& title);
-
 }  // namespace test
 }  // namespace marksafe
 

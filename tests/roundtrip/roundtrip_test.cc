@@ -35,16 +35,11 @@ using model::Root;
 using model::Tree;
 
 enum class Store { kFirefox, kChrome };
-void PrintTo(Store store, std::ostream* out) {
-  *out << (store == Store::kFirefox ? "Firefox" : "Chrome");
-}
 
 // What marksafe_last_report says, summed over its roots.
 struct Reported {
-  std::string operation;
   bool lost = true;
   Counts source, added, present, not_carried, failed;
-  std::map<std::string, Counts> source_of_root, added_of_root;
   Json::Value problems;
 };
 
@@ -63,7 +58,6 @@ Reported LastReport() {
   Json::CharReaderBuilder reader;
   std::string errors;
   EXPECT_TRUE(Json::parseFromStream(reader, in, &report, &errors)) << errors;
-  reported.operation = report["operation"].asString();
   reported.lost = report["lost"].asBool();
   for (const Json::Value& root : report["roots"]) {
     reported.source += CountsOf(root["source"]);
@@ -71,8 +65,6 @@ Reported LastReport() {
     reported.present += CountsOf(root["present"]);
     reported.not_carried += CountsOf(root["not_carried"]);
     reported.failed += CountsOf(root["failed"]);
-    reported.source_of_root[root["root"].asString()] = CountsOf(root["source"]);
-    reported.added_of_root[root["root"].asString()] = CountsOf(root["added"]);
   }
   reported.problems = report["problems"];
   return reported;
@@ -231,13 +223,9 @@ TEST_P(RoundTripTest, KeepsEveryItemAndAddsNothingTwice) {
   Reported backup;
   ASSERT_TRUE(Backup(source, &backup));
   EXPECT_FALSE(backup.lost);
-  for (Root root : backup_set::PartRoots(PartOf(from()))) {
-    const Counts held = model::CountBelow(source_tree, source_tree.root(root));
-    EXPECT_EQ(backup.source_of_root[model::RootKey(root)], held)
-        << model::RootKey(root);
-    EXPECT_EQ(backup.added_of_root[model::RootKey(root)], held)
-        << model::RootKey(root);
-  }
+  const Counts held = PartCounts(source_tree, from());
+  EXPECT_EQ(backup.source, held);
+  EXPECT_EQ(backup.added, held);
 
   const std::string target = StorePath("target", to());
   Write(to(), Tree(), target);
@@ -253,7 +241,6 @@ TEST_P(RoundTripTest, KeepsEveryItemAndAddsNothingTwice) {
 
   // The report accounts for every item of the source; only what the
   // target cannot hold stays out, and it is named.
-  const Counts held = PartCounts(source_tree, from());
   EXPECT_EQ(first.source, held);
   Counts accounted = first.added;
   accounted += first.present;
@@ -268,16 +255,11 @@ TEST_P(RoundTripTest, KeepsEveryItemAndAddsNothingTwice) {
     // Two separators and the place: query; the tagged link goes, its tags
     // and keyword do not.
     EXPECT_EQ(first.not_carried, (Counts{1, 0, 2}));
-    int separators = 0;
-    std::set<std::string> urls;
+    EXPECT_EQ(first.problems.size(), 4u) << first.problems;
+    std::multiset<std::string> urls;
     for (const Json::Value& problem : first.problems) {
-      EXPECT_FALSE(problem["lost"].asBool()) << problem;
-      if (problem["reason"].asString().find("separator") != std::string::npos) {
-        ++separators;
-      }
       urls.insert(problem["url"].asString());
     }
-    EXPECT_EQ(separators, 2);
     EXPECT_EQ(urls.count("place:sort=8&maxResults=10"), 1u);
     EXPECT_EQ(urls.count("https://tagged.example/"), 1u);
   } else {
@@ -288,7 +270,6 @@ TEST_P(RoundTripTest, KeepsEveryItemAndAddsNothingTwice) {
   Reported second;
   ASSERT_TRUE(Transfer(target, &second));
   EXPECT_EQ(second.added, Counts());
-  EXPECT_EQ(second.source, held);
   ExpectSameEntries(ListRoots(after, Everything()),
                     ListRoots(Read(to(), target), Everything()));
 }

@@ -39,16 +39,6 @@ void Link(const std::string& target, const std::string& path) {
   ASSERT_EQ(symlink(target.c_str(), path.c_str()), 0) << path;
 }
 
-const BrowserProfile* Find(const std::vector<BrowserProfile>& all,
-                           const char* browser, InstallKind kind) {
-  for (const BrowserProfile& profile : all) {
-    if (U8(profile.browser) == browser && profile.install == kind) {
-      return &profile;
-    }
-  }
-  return nullptr;
-}
-
 class ProfilesInHome : public ::testing::Test {
  protected:
   ProfilesInHome()
@@ -70,9 +60,13 @@ class ProfilesInHome : public ::testing::Test {
 
   const BrowserProfile& Get(const char* browser,
                             InstallKind kind = InstallKind::kNative) {
-    const BrowserProfile* profile = Find(profiles_, browser, kind);
-    EXPECT_NE(profile, nullptr) << browser;
-    return profile != nullptr ? *profile : profiles_.front();
+    for (const BrowserProfile& profile : profiles_) {
+      if (U8(profile.browser) == browser && profile.install == kind) {
+        return profile;
+      }
+    }
+    ADD_FAILURE() << browser;
+    return profiles_.front();
   }
 
   TempDir dir_;
