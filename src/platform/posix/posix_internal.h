@@ -53,6 +53,12 @@ std::string ParentOf(const std::string& native_path);
 // The last component of a native path (trailing separators ignored).
 std::string BaseNameOf(const std::string& native_path);
 
+// The value of an environment variable, empty when unset.
+std::string EnvVar(const char* name);
+
+// The user's home folder: $HOME, else the password database's entry.
+std::string HomeFolder();
+
 // Reads a whole file by its native path. False with errno set on failure.
 bool ReadAll(const std::string& native_path, std::string* bytes);
 

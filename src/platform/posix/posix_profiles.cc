@@ -22,24 +22,8 @@ namespace marksafe {
 namespace platform {
 namespace {
 
-std::string EnvVar(const char* name) {
-  const char* value = std::getenv(name);
-  return value == nullptr ? std::string() : std::string(value);
-}
-
-std::string HomeFolder() {
-  std::string home = EnvVar("HOME");
-  if (!home.empty()) return home;
-  struct passwd record;
-  struct passwd* found = nullptr;
-  std::vector<char> buffer(16384);
-  if (getpwuid_r(getuid(), &record, buffer.data(), buffer.size(), &found) ==
-          0 &&
-      found != nullptr && found->pw_dir != nullptr) {
-    return found->pw_dir;
-  }
-  return std::string();
-}
+using posix::EnvVar;
+using posix::HomeFolder;
 
 std::string Join(const std::string& folder, const std::string& name) {
   if (!folder.empty() && folder.back() == '/') return folder + name;

@@ -15,9 +15,8 @@
 
 namespace marksafe {
 namespace platform {
-namespace {
+namespace posix {
 
-// The value of an environment variable, empty when unset.
 std::string EnvVar(const char* name) {
   const char* value = std::getenv(name);
   return value == nullptr ? std::string() : std::string(value);
@@ -36,6 +35,13 @@ std::string HomeFolder() {
   }
   return std::string();
 }
+
+}  // namespace posix
+
+namespace {
+
+using posix::EnvVar;
+using posix::HomeFolder;
 
 // $XDG_CONFIG_HOME when it is an absolute path, else ~/.config (empty when
 // there is no home folder either).
