@@ -82,6 +82,29 @@ bool CreateDirectoryTree(const std::u16string& path) {
   return true;
 }
 
+namespace {
+
+// True when both paths name one existing file (the same volume and file
+// index), however they are spelled.
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+  BY_HANDLE_FILE_INFORMATION info[2];
+  const std::wstring* paths[2] = {&a, &b};
+  for (int i = 0; i < 2; ++i) {
+    win32::ScopedHandle file(::CreateFileW(
+        paths[i]->c_str(), 0,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.valid() || !::GetFileInformationByHandle(file.get(), &info[i])) {
+      return false;
+    }
+  }
+  return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+         info[0].nFileIndexHigh == info[1].nFileIndexHigh &&
+         info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
+}  // namespace
+
 bool CopyFile(const std::u16string& from, const std::u16string& to,
               bool fail_if_exists) {
   const std::wstring source = win32::NativePath(from);
@@ -91,6 +114,12 @@ bool CopyFile(const std::u16string& from, const std::u16string& to,
       (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     return ::CopyFileW(source.c_str(), target.c_str(),
                        fail_if_exists ? TRUE : FALSE) != FALSE;
+  }
+  // A file copied onto itself is refused, as CopyFileW refuses it: the
+  // copy beside it would otherwise replace it with itself and succeed.
+  if (SameFile(source, target)) {
+    ::SetLastError(ERROR_SHARING_VIOLATION);
+    return false;
   }
   // A file that is there is replaced in one step: the copy is made beside
   // it, flushed, and moved over it, so that a failure leaves it whole.
