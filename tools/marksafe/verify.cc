@@ -7,6 +7,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "backup_set_layout.h"
 #include "errors.h"
 #include "output.h"
 #include "profiles.h"
@@ -15,18 +16,6 @@ namespace fs = std::filesystem;
 
 namespace marksafe_cli {
 namespace {
-
-const char* PartFolder(Browser browser) {
-  switch (browser) {
-    case Browser::kIe:
-      return "Favorites";
-    case Browser::kFirefox:
-      return "Firefox";
-    case Browser::kChrome:
-      return "Chrome";
-  }
-  return "";
-}
 
 int32_t StoreKind(Browser browser) {
   switch (browser) {
@@ -122,7 +111,7 @@ int RunVerify(const VerifyOptions& options) {
   int checked = 0;
   bool failed = false;
   for (Browser browser : browsers) {
-    const fs::path part = root / "Bookmarks" / PartFolder(browser);
+    const fs::path part = PartFolder(root, browser);
     if (!fs::is_directory(part, ec)) {
       if (!options.browser.empty()) {
         Fail("verify", "the backup set has no " +
