@@ -45,7 +45,7 @@ void RecoverInterruptedSwap(const std::u16string& folder) {
 Status SwapInFolder(const std::u16string& staging,
                     const std::u16string& folder) {
   const std::u16string target = Trimmed(folder);
-  if (!platform::SyncPath(staging)) {
+  if (!platform::SyncTree(staging)) {
     return Status::Error(platform::GetLastError(),
                          u"could not flush the new folder " + staging);
   }

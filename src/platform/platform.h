@@ -274,6 +274,12 @@ inline bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
 // nothing: its entries change through MoveFileExW with write-through.
 inline bool SyncPath(const std::u16string& path);
 
+// Makes a folder just built reach the disk whole, every file below it
+// included, before it is moved into place. POSIX: as SyncPath on the
+// folder. Windows: FlushFileBuffers on each file below it (no reparse
+// point is followed), since Windows has no flush of a whole tree.
+inline bool SyncTree(const std::u16string& folder);
+
 // Swaps two folders of one volume in one step, so that no moment exists
 // where either name is missing (renameat2 with RENAME_EXCHANGE on Linux).
 // Fails with 50 (not supported) where the system has no such call; the
@@ -343,6 +349,7 @@ class Env {
   virtual bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
                         std::unique_ptr<FileLock>* lock) = 0;
   virtual bool SyncPath(const std::u16string& path) = 0;
+  virtual bool SyncTree(const std::u16string& folder) = 0;
   virtual bool ExchangeFolders(const std::u16string& a,
                                const std::u16string& b) = 0;
 };
@@ -472,6 +479,9 @@ inline bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
 }
 inline bool SyncPath(const std::u16string& path) {
   return CurrentEnv()->SyncPath(path);
+}
+inline bool SyncTree(const std::u16string& folder) {
+  return CurrentEnv()->SyncTree(folder);
 }
 inline bool ExchangeFolders(const std::u16string& a, const std::u16string& b) {
   return CurrentEnv()->ExchangeFolders(a, b);

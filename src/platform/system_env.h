@@ -62,6 +62,7 @@ bool FirefoxProfileInUse(const std::u16string& profile_folder);
 bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
               std::unique_ptr<FileLock>* lock);
 bool SyncPath(const std::u16string& path);
+bool SyncTree(const std::u16string& folder);
 bool ExchangeFolders(const std::u16string& a, const std::u16string& b);
 
 }  // namespace sys
@@ -180,6 +181,9 @@ class SystemEnv : public Env {
   }
   bool SyncPath(const std::u16string& path) override {
     return sys::SyncPath(path);
+  }
+  bool SyncTree(const std::u16string& folder) override {
+    return sys::SyncTree(folder);
   }
   bool ExchangeFolders(const std::u16string& a,
                        const std::u16string& b) override {

@@ -147,6 +147,11 @@ bool FaultyEnv::SyncPath(const std::u16string& path) {
   return SystemEnv::SyncPath(path);
 }
 
+bool FaultyEnv::SyncTree(const std::u16string& folder) {
+  if (Fails(FaultOp::kSync)) return false;
+  return SystemEnv::SyncTree(folder);
+}
+
 bool FaultyEnv::ExchangeFolders(const std::u16string& a,
                                 const std::u16string& b) {
   if (Fails(FaultOp::kRename)) return false;

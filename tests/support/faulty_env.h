@@ -25,7 +25,7 @@ enum class FaultOp {
   kLock,       // LockFile
   kOpen,       // ReadFile, ListDirectory
   kDelete,     // DeleteFile, RemoveTree
-  kSync,       // SyncPath
+  kSync,       // SyncPath, SyncTree
 };
 
 class FaultyEnv : public platform::SystemEnv {
@@ -73,6 +73,7 @@ class FaultyEnv : public platform::SystemEnv {
   bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
                 std::unique_ptr<platform::FileLock>* lock) override;
   bool SyncPath(const std::u16string& path) override;
+  bool SyncTree(const std::u16string& folder) override;
   bool ExchangeFolders(const std::u16string& a,
                        const std::u16string& b) override;
 

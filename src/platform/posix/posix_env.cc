@@ -91,6 +91,8 @@ bool SyncPath(const std::u16string& path) {
   return ok;
 }
 
+bool SyncTree(const std::u16string& folder) { return SyncPath(folder); }
+
 bool ExchangeFolders(const std::u16string& a, const std::u16string& b) {
 #if defined(__linux__) && defined(SYS_renameat2)
   constexpr unsigned kRenameExchange = 2;  // RENAME_EXCHANGE

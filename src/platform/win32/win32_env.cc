@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/platform.h"
 #include "platform/system_env.h"
@@ -73,6 +74,39 @@ bool SyncPath(const std::u16string& path) {
       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return false;
   return ::FlushFileBuffers(file.get()) != 0;
+}
+
+bool SyncTree(const std::u16string& folder) {
+  std::vector<std::wstring> folders{win32::NativePath(folder)};
+  while (!folders.empty()) {
+    const std::wstring current = std::move(folders.back());
+    folders.pop_back();
+    WIN32_FIND_DATAW data;
+    HANDLE find = ::FindFirstFileW((current + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    bool ok = true;
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const DWORD attributes = data.dwFileAttributes;
+      if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) continue;
+      const std::wstring path = current + L"\\" + name;
+      if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        folders.push_back(path);
+        continue;
+      }
+      win32::ScopedHandle file(::CreateFileW(
+          path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+      ok = file.valid() && ::FlushFileBuffers(file.get()) != 0;
+    } while (ok && ::FindNextFileW(find, &data));
+    {
+      win32::KeepLastError keep;
+      ::FindClose(find);
+    }
+    if (!ok) return false;
+  }
+  return true;
 }
 
 bool ExchangeFolders(const std::u16string&, const std::u16string&) {
