@@ -183,6 +183,7 @@ Status ManifestWriter::Write(const std::u16string& path) const {
   document["format"] = kFormat;
   document["version"] = kManifestVersion;
   document["part"] = part_kind_;
+  document["completion_mark"] = true;
   Json::Value& roots = document["roots"] = Json::Value(Json::objectValue);
   for (const auto& root : roots_) roots[root.first] = U8(root.second);
   Json::Value& records = document["records"] = Json::Value(Json::arrayValue);
@@ -243,6 +244,8 @@ ManifestState ReadManifest(const std::u16string& path, const char* part_kind,
     *why = "has no records";
     return ManifestState::kDamaged;
   }
+  const Json::Value& mark = document["completion_mark"];
+  manifest->completion_mark = mark.isBool() && mark.asBool();
   manifest->records.reserve(records.size());
   for (const Json::Value& json : records) {
     Record record;

@@ -5,6 +5,7 @@
 //   {"format": "marksafe part manifest", "version": 1,
 //    "part": "firefox" | "chrome",
 //    "roots": {"menu": "Bookmarks Menu", ...},
+//    "completion_mark": true,
 //    "records": [
 //      {"path": "Bookmarks Menu", "type": "folder", "title": "menu",
 //       "added": 1700000000000000, "modified": 1700000000000000},
@@ -20,7 +21,10 @@
 // folder (its "path"), placed among that folder's records where it stands.
 // A top folder's record gives the root's title and dates. Times are
 // microseconds since 1970 (0 or missing: unknown); empty values are left
-// out.
+// out. "completion_mark" says that the writer ends the part with a
+// completion mark (interchange::kCompletionMarkName): a part that has such
+// a manifest but no mark was cut short. Manifests of earlier sets lack the
+// key, and their parts are whole without a mark.
 #ifndef MARKSAFE_BACKUP_SET_MANIFEST_H_
 #define MARKSAFE_BACKUP_SET_MANIFEST_H_
 
@@ -69,6 +73,7 @@ struct Manifest {
   std::unordered_map<std::u16string, std::vector<size_t>> children;
   // top folder path -> index into records
   std::unordered_map<std::u16string, size_t> top_folders;
+  bool completion_mark = false;  // the part ends with a completion mark
 };
 
 enum class ManifestState { kMissing, kDamaged, kRead };

@@ -1,5 +1,6 @@
 #include "backup_set/part.h"
 
+#include <atomic>
 #include <unordered_map>
 #include <utility>
 
@@ -72,6 +73,12 @@ const char* KindName(PartKind kind) {
 constexpr size_t kPositionValueUnits = 260;
 // A folder deeper than the tree may hold.
 constexpr uint32_t kErrorTooDeep = 87;
+
+std::atomic<bool> g_accept_incomplete{false};
+
+// The mark's own text says what it is to a person who opens it.
+constexpr char kCompletionMarkText[] =
+    "This part of the backup set was written to its end.\r\n";
 
 std::u16string WithoutTrailingSeparators(std::u16string path) {
   while (path.size() > 1 && EndsWithSeparator(path)) path.pop_back();
@@ -239,6 +246,7 @@ class PartWriter {
       const std::u16string rel = frame.rel + u"/" + file_name;
       manifest_->Add(rel, item);
       model::CountItem(item.kind, &root_report->added);
+      model::ProgressWritten(item.kind);
       if (!is_link) stack.push_back(MakeFrame(child, path, rel));
     }
     return status;
@@ -443,11 +451,27 @@ Status WritePart(const model::Tree& tree, PartKind kind,
       manifest.KeepExisting(std::move(existing.records));
     }
   }
+  // Written into a folder as it stands, the part is incomplete until the
+  // end of this run: its mark goes first and comes back last.
+  const std::u16string mark = JoinPath(target, interchange::kCompletionMarkName);
+  if (!replace_whole && !platform::DeleteFile(mark) &&
+      platform::PathExists(mark)) {
+    return Status::Error(platform::GetLastError(),
+                         u"could not remove the completion mark " + mark +
+                             u": " + LastErrorWords());
+  }
+  model::AddProgressTotal(model::LinksIn(tree));
   Status status = PartWriter(tree, kind, target, replace_whole, report,
                              &manifest)
                       .Run();
   status.Update(WritePositionFile(target, kind));
   status.Update(manifest.Write(manifest_path));
+  if (status.ok() &&
+      !platform::ReplaceFileAtomically(mark, kCompletionMarkText)) {
+    status = Status::Error(platform::GetLastError(),
+                           u"could not write the completion mark " + mark +
+                               u": " + LastErrorWords());
+  }
   if (!replace_whole) return status;
 
   if (status.ok()) status = SwapInFolder(target, folder);
@@ -469,6 +493,45 @@ Status WritePart(const model::Tree& tree, PartKind kind,
   }
   return status;
 }
+
+void AcceptIncompleteParts(bool accept) { g_accept_incomplete = accept; }
+
+namespace {
+
+// A part is whole when its completion mark is there, or when it comes from
+// a set written before parts had one (no manifest, or a manifest that does
+// not announce a mark). Otherwise the backup that wrote it, or a copy of
+// the set, was cut short: refused unless incomplete parts are accepted.
+Status CheckComplete(const std::u16string& folder, ManifestState state,
+                     const Manifest& manifest) {
+  const std::u16string mark = JoinPath(folder, interchange::kCompletionMarkName);
+  platform::EntryKind mark_kind = platform::EntryKind::kOther;
+  if (platform::GetEntryKind(mark, &mark_kind) &&
+      mark_kind == platform::EntryKind::kRegular) {
+    return Status::Ok();
+  }
+  const bool cut_short =
+      state == ManifestState::kDamaged ||
+      (state == ManifestState::kRead && manifest.completion_mark);
+  if (!cut_short) return Status::Ok();
+  const bool accepted = g_accept_incomplete;
+  model::CurrentReport().problems.push_back(model::Problem{
+      folder, u"",
+      accepted ? "incomplete backup (no completion mark): read as it is"
+               : "incomplete backup (no completion mark): not read",
+      !accepted});
+  if (accepted) {
+    DebugLog(u"[backup_set] %s has no completion mark; read as it is\n",
+             folder.c_str());
+    return Status::Ok();
+  }
+  return Status::Error(
+      13, u"the backup part " + folder +
+              u" is incomplete: the backup or copy that wrote it did not "
+              u"finish (it has no completion mark)");
+}
+
+}  // namespace
 
 Status ReadPart(const std::u16string& folder, PartKind kind,
                 model::Tree* tree) {
@@ -502,6 +565,8 @@ Status ReadPart(const std::u16string& folder, PartKind kind,
   }
   const Manifest* used_manifest =
       state == ManifestState::kRead ? &manifest : nullptr;
+  Status complete = CheckComplete(folder, state, manifest);
+  if (!complete.ok()) return complete;
   bool any = false;
   Status status;
   for (const RootSlot& slot : Slots(kind)) {

@@ -17,7 +17,8 @@
 // files are written in the Chrome form (UTF-16LE, "URL" and "Title" keys;
 // see interchange::ShortcutFileBytes) under names from model::NameAllocator;
 // the manifest ("manifest.json", format in backup_set/manifest.h) keeps
-// the exact values.
+// the exact values. A completion mark ("complete.mark") is written last:
+// a part whose manifest announces one that is missing was cut short.
 //
 // The .url tree says what exists, the manifest says how: a file the
 // manifest does not know (added by hand) is read as a plain .url file, a
@@ -61,13 +62,18 @@ std::u16string RootFolderName(PartKind kind, model::Root root);
                                const std::u16string& folder,
                                bool replace_whole, model::Report* report);
 
+// Whether ReadPart takes a part that was cut short (its manifest announces
+// a completion mark that is not there). Off by default; process-wide.
+void AcceptIncompleteParts(bool accept);
+
 // Reads the part in folder into tree: each root that the position file
 // names and that exists becomes a root of tree titled with its folder name.
 // Fails (nothing read) when the position file is missing or names no
 // existing root folder. Position values that leave the part, links and
 // the host's ".Quillbay" entries are not read; a .url file without a URL
-// is skipped with a diagnostic line. Items without a record have no dates
-// (0). A tree deeper than model::kMaxDepth fails, naming the folder.
+// is skipped with a diagnostic line. A part cut short fails (code 13,
+// and a Problem in the current report) unless AcceptIncompleteParts.
+// Items without a record have no dates (0). A tree deeper than model::kMaxDepth fails, naming the folder.
 [[nodiscard]] Status ReadPart(const std::u16string& folder, PartKind kind,
                               model::Tree* tree);
 

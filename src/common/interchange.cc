@@ -37,6 +37,7 @@ const char16_t kPosMobileValue[] = u"Mobile Bookmarks";
 const char16_t kChromePosSyncedKey[] = u"synced";
 const char16_t kChromePosSyncedValue[] = u"Mobile bookmarks";
 const char16_t kManifestName[] = u"manifest.json";
+const char16_t kCompletionMarkName[] = u"complete.mark";
 
 namespace {
 

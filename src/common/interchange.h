@@ -46,6 +46,8 @@ extern const char16_t kChromePosSyncedValue[];   // "Mobile bookmarks"
 
 // The manifest of a Firefox or Chrome part, beside its position file.
 extern const char16_t kManifestName[];  // "manifest.json"
+// Written last into a part, once everything else of it is written.
+extern const char16_t kCompletionMarkName[];  // "complete.mark"
 
 enum class NameKind { kFile, kFolder };
 

@@ -411,6 +411,10 @@ MARKSAFE_API const char* marksafe_compare(const MS_CHAR* backup,
   return text.c_str();
 }
 
+MARKSAFE_API void marksafe_accept_incomplete_backups(bool accept) {
+  marksafe::backup_set::AcceptIncompleteParts(accept);
+}
+
 MARKSAFE_API int32_t marksafe_export_html(const MS_CHAR* source, int32_t kind,
                                           const MS_CHAR* html_file) {
   return marksafe::exports::Guarded<int32_t>(87, [&] {

@@ -13,79 +13,26 @@
 #include "model/report.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
+#include "support/tree_support.h"
 
 namespace marksafe {
 namespace backup_set {
 namespace {
 
-using model::Item;
 using model::ItemId;
 using model::ItemKind;
 using model::Root;
 using model::Tree;
 using test::Exists;
 using test::ListTree;
+using test::NewFolder;
+using test::NewLink;
+using test::NewSeparator;
+using test::Put;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 using Lines = std::vector<std::string>;
-
-Item Link(const std::u16string& title, const std::u16string& url,
-          model::Time added = 0) {
-  Item item;
-  item.kind = ItemKind::kLink;
-  item.title = title;
-  item.url = url;
-  item.date_added = added;
-  item.last_modified = added == 0 ? 0 : added + 5;
-  return item;
-}
-
-Item Folder(const std::u16string& title, model::Time added = 0) {
-  Item item;
-  item.title = title;
-  item.date_added = added;
-  item.last_modified = added;
-  return item;
-}
-
-Item Separator(model::Time added = 0) {
-  Item item;
-  item.kind = ItemKind::kSeparator;
-  item.date_added = added;
-  return item;
-}
-
-ItemId Add(Tree* tree, ItemId parent, Item item) {
-  const ItemId id = tree->Add(parent, std::move(item));
-  EXPECT_NE(id, model::kNoItem);
-  return id;
-}
-
-// Every item of every root: root, depth, kind, exact title, URL, dates,
-// tags and keyword, in tree order.
-Lines Describe(const Tree& tree) {
-  Lines lines;
-  for (Root root : model::kAllRoots) {
-    const ItemId top = tree.root(root);
-    if (top == model::kNoItem) continue;
-    lines.push_back(std::string("root ") + model::RootKey(root));
-    tree.ForEachBelow(top, [&](ItemId id) {
-      const Item& item = tree.at(id);
-      std::string line = std::to_string(item.depth) + " ";
-      line += item.kind == ItemKind::kFolder   ? "folder"
-              : item.kind == ItemKind::kLink ? "link"
-                                             : "separator";
-      line += " [" + test::U8(item.title) + "] " + test::U8(item.url) + " " +
-              std::to_string(item.date_added) + "/" +
-              std::to_string(item.last_modified) + " k=" +
-              test::U8(item.keyword) + " t=";
-      for (const std::u16string& tag : item.tags) line += test::U8(tag) + ",";
-      lines.push_back(line);
-    });
-  }
-  return lines;
-}
 
 // A Firefox tree with what backups must keep: every root, order,
 // separators, tags and keywords, dates, any characters in titles,
@@ -94,40 +41,42 @@ Tree RichTree() {
   Tree tree;
   const ItemId menu = tree.AddRoot(Root::kMenu, u"menu");
   tree.at(menu).date_added = 1600000000000000;
-  Add(&tree, menu, Separator(1600000000000001));
-  Item tagged = Link(u"Example", u"https://example.com/", 1700000000123456);
+  Put(&tree, menu, NewSeparator(1600000000000001));
+  model::Item tagged = NewLink(u"Example", u"https://example.com/",
+                               1700000000123456, 1700000000123461);
   tagged.tags = {u"news", u"daily"};
   tagged.keyword = u"ex";
-  Add(&tree, menu, tagged);
-  Add(&tree, menu, Link(u"Example", u"https://example.org/", 1700000000000000));
-  Add(&tree, menu, Link(u"Example", u"https://example.com/"));
-  const ItemId dup1 = Add(&tree, menu, Folder(u"Dup", 1500000000000000));
-  Add(&tree, dup1, Link(u"one", u"javascript:alert(1)"));
-  const ItemId dup2 = Add(&tree, menu, Folder(u"dup"));
-  Add(&tree, dup2, Link(u"two", u"file:///C:/x%20y.html"));
-  const ItemId dup3 = Add(&tree, menu, Folder(u"Dup"));
-  Add(&tree, dup3, Separator());
-  Add(&tree, menu, Link(u"a/b: c?*|<>\"\\d", u"https://odd/"));
-  Add(&tree, menu, Link(u"  outer blanks  ", u"https://blanks/"));
-  Add(&tree, menu, Link(u"..", u"https://dots/"));
-  Add(&tree, menu, Link(u"", u"https://untitled/"));
-  Add(&tree, menu, Folder(u".."));
-  Add(&tree, menu, Link(std::u16string(100, char16_t(0x6F22)),  // 300 bytes
-                        u"https://long/"));
-  Add(&tree, menu, Link(u"Query", u"place:sort=8&maxResults=10"));
-  Add(&tree, menu, Link(u"CON", u"https://device/"));
-  ItemId deep = Add(&tree, menu, Folder(u"Deep"));
-  for (int i = 0; i < 5; ++i) deep = Add(&tree, deep, Folder(u"level"));
-  Add(&tree, deep, Link(u"bottom", u"https://bottom/\r\nnot a key=1"));
-  Add(&tree, menu, Separator());
+  Put(&tree, menu, tagged);
+  Put(&tree, menu, NewLink(u"Example", u"https://example.org/",
+                           1700000000000000, 1700000000000005));
+  Put(&tree, menu, NewLink(u"Example", u"https://example.com/"));
+  const ItemId dup1 = Put(&tree, menu, NewFolder(u"Dup", 1500000000000000));
+  Put(&tree, dup1, NewLink(u"one", u"javascript:alert(1)"));
+  const ItemId dup2 = Put(&tree, menu, NewFolder(u"dup"));
+  Put(&tree, dup2, NewLink(u"two", u"file:///C:/x%20y.html"));
+  const ItemId dup3 = Put(&tree, menu, NewFolder(u"Dup"));
+  Put(&tree, dup3, NewSeparator());
+  Put(&tree, menu, NewLink(u"a/b: c?*|<>\"\\d", u"https://odd/"));
+  Put(&tree, menu, NewLink(u"  outer blanks  ", u"https://blanks/"));
+  Put(&tree, menu, NewLink(u"..", u"https://dots/"));
+  Put(&tree, menu, NewLink(u"", u"https://untitled/"));
+  Put(&tree, menu, NewFolder(u".."));
+  Put(&tree, menu, NewLink(std::u16string(100, char16_t(0x6F22)),  // 300 B
+                           u"https://long/"));
+  Put(&tree, menu, NewLink(u"Query", u"place:sort=8&maxResults=10"));
+  Put(&tree, menu, NewLink(u"CON", u"https://device/"));
+  ItemId deep = Put(&tree, menu, NewFolder(u"Deep"));
+  for (int i = 0; i < 5; ++i) deep = Put(&tree, deep, NewFolder(u"level"));
+  Put(&tree, deep, NewLink(u"bottom", u"https://bottom/\r\nnot a key=1"));
+  Put(&tree, menu, NewSeparator());
 
   const ItemId toolbar = tree.AddRoot(Root::kToolbar, u"toolbar");
-  Add(&tree, toolbar, Link(u"Bar link", u"https://bar/"));
-  Add(&tree, toolbar, Folder(u"Empty"));
+  Put(&tree, toolbar, NewLink(u"Bar link", u"https://bar/"));
+  Put(&tree, toolbar, NewFolder(u"Empty"));
   const ItemId other = tree.AddRoot(Root::kOther, u"unfiled");
-  Add(&tree, other, Link(u"Unsorted", u"https://unsorted/"));
+  Put(&tree, other, NewLink(u"Unsorted", u"https://unsorted/"));
   const ItemId mobile = tree.AddRoot(Root::kMobile, u"mobile");
-  Add(&tree, mobile, Link(u"Phone", u"https://phone/"));
+  Put(&tree, mobile, NewLink(u"Phone", u"https://phone/"));
   return tree;
 }
 
@@ -147,7 +96,7 @@ TEST(Part, RoundTripKeepsEveryItemExactly) {
   Status status;
   const Tree back = Read(dir.u16("part"), PartKind::kFirefox, &status);
   ASSERT_TRUE(status.ok()) << test::U8(status.message());
-  EXPECT_EQ(Describe(back), Describe(tree));
+  EXPECT_EQ(test::TreeLines(back), test::TreeLines(tree));
   EXPECT_EQ(back.at(back.root(Root::kMenu)).title, u"Bookmarks Menu");
   EXPECT_EQ(back.at(back.root(Root::kMenu)).date_added, 1600000000000000);
 
@@ -191,12 +140,12 @@ TEST(Part, RoundTripKeepsEveryItemExactly) {
 TEST(Part, ChromePartHoldsItsThreeRootsUnderTheOldKeys) {
   TempDir dir;
   Tree tree;
-  Add(&tree, tree.AddRoot(Root::kToolbar, u"Bookmarks bar"),
-      Link(u"bar", u"https://bar/"));
-  Add(&tree, tree.AddRoot(Root::kOther, u"Other"), Link(u"o", u"https://o/"));
-  Add(&tree, tree.AddRoot(Root::kMobile, u"Mobile"), Link(u"m", u"https://m/"));
+  Put(&tree, tree.AddRoot(Root::kToolbar, u"Bookmarks bar"),
+      NewLink(u"bar", u"https://bar/"));
+  Put(&tree, tree.AddRoot(Root::kOther, u"Other"), NewLink(u"o", u"https://o/"));
+  Put(&tree, tree.AddRoot(Root::kMobile, u"Mobile"), NewLink(u"m", u"https://m/"));
   // Chrome has no menu: it is not written.
-  Add(&tree, tree.AddRoot(Root::kMenu, u"menu"), Link(u"x", u"https://x/"));
+  Put(&tree, tree.AddRoot(Root::kMenu, u"menu"), NewLink(u"x", u"https://x/"));
   model::Report report;
   ASSERT_TRUE(
       WritePart(tree, PartKind::kChrome, dir.u16("c"), true, &report).ok());
@@ -209,9 +158,9 @@ TEST(Part, ChromePartHoldsItsThreeRootsUnderTheOldKeys) {
   Status status;
   const Tree back = Read(dir.u16("c"), PartKind::kChrome, &status);
   ASSERT_TRUE(status.ok());
-  Lines want = Describe(tree);
+  Lines want = test::TreeLines(tree);
   want.erase(want.begin(), want.begin() + 2);  // the menu and its link
-  EXPECT_EQ(Describe(back), want);
+  EXPECT_EQ(test::TreeLines(back), want);
 }
 
 class ManifestCases : public ::testing::Test {
@@ -219,11 +168,13 @@ class ManifestCases : public ::testing::Test {
   void SetUp() override {
     Tree tree;
     const ItemId menu = tree.AddRoot(Root::kMenu, u"menu");
-    Add(&tree, menu, Link(u"Zeta", u"https://z/", 1700000000000000));
-    Add(&tree, menu, Separator());
-    Add(&tree, menu, Link(u"Alpha", u"https://a/", 1700000000000000));
-    const ItemId sub = Add(&tree, menu, Folder(u"Sub"));
-    Add(&tree, sub, Link(u"Inner", u"https://i/"));
+    Put(&tree, menu,
+        NewLink(u"Zeta", u"https://z/", 1700000000000000, 1700000000000005));
+    Put(&tree, menu, NewSeparator());
+    Put(&tree, menu,
+        NewLink(u"Alpha", u"https://a/", 1700000000000000, 1700000000000005));
+    const ItemId sub = Put(&tree, menu, NewFolder(u"Sub"));
+    Put(&tree, sub, NewLink(u"Inner", u"https://i/"));
     ASSERT_TRUE(WritePart(tree, PartKind::kFirefox, part_, true, nullptr).ok());
   }
   Lines ReadBack(Status* status = nullptr) {
@@ -231,16 +182,16 @@ class ManifestCases : public ::testing::Test {
     const Tree tree = Read(part_, PartKind::kFirefox, &local);
     if (status != nullptr) *status = local;
     EXPECT_TRUE(local.ok()) << test::U8(local.message());
-    return Describe(tree);
+    return test::TreeLines(tree);
   }
   TempDir dir_;
   const std::u16string part_ = dir_.u16("part");
-  const Lines files_alone_ = {"root menu",
-                              "1 link [Alpha] https://a/ 0/0 k= t=",
-                              "1 folder [Sub]  0/0 k= t=",
-                              "2 link [Inner] https://i/ 0/0 k= t=",
-                              "1 link [Zeta] https://z/ 0/0 k= t=",
-                              "root toolbar", "root other", "root mobile"};
+  const Lines files_alone_ = {"menu",
+                              " L Alpha|https://a/|0|0",
+                              " F Sub||0|0",
+                              "  L Inner|https://i/|0|0",
+                              " L Zeta|https://z/|0|0",
+                              "toolbar", "other", "mobile"};
 };
 
 TEST_F(ManifestCases, MissingOrDamagedManifestReadsTheFilesAlone) {
@@ -264,6 +215,28 @@ TEST_F(ManifestCases, MissingOrDamagedManifestReadsTheFilesAlone) {
   }
 }
 
+TEST_F(ManifestCases, PartCutShortIsRefusedUnlessAccepted) {
+  const Lines whole = ReadBack();
+  // The mark is written last: a part whose manifest announces it and that
+  // lacks it was cut short (a backup or a copy of the set interrupted).
+  ASSERT_TRUE(platform::DeleteFile(dir_.u16("part/complete.mark")));
+  Status status;
+  model::ReportScope scope("test");
+  Read(part_, PartKind::kFirefox, &status);
+  EXPECT_EQ(status.code(), 13u);
+  EXPECT_TRUE(model::CurrentReport().AnythingLost());
+  AcceptIncompleteParts(true);
+  EXPECT_EQ(ReadBack(), whole);
+  AcceptIncompleteParts(false);
+  // Manifests of earlier sets announce no mark, and need none.
+  std::string manifest = ReadBytes(dir_.sub("part/manifest.json"));
+  const std::string key = "\"completion_mark\":true,";
+  ASSERT_NE(manifest.find(key), std::string::npos);
+  manifest.erase(manifest.find(key), key.size());
+  WriteBytes(dir_.sub("part/manifest.json"), manifest);
+  EXPECT_EQ(ReadBack(), whole);
+}
+
 TEST_F(ManifestCases, HandAddedFilesComeLastAndDeletedOnesAreSkipped) {
   // Added by hand: an Internet Explorer shortcut (no Title) and a folder.
   WriteBytes(dir_.sub("part/Bookmarks Menu/Added.url"),
@@ -272,15 +245,14 @@ TEST_F(ManifestCases, HandAddedFilesComeLastAndDeletedOnesAreSkipped) {
              "[InternetShortcut]\r\nURL=https://n/\r\n");
   ASSERT_TRUE(platform::DeleteFile(dir_.u16("part/Bookmarks Menu/Zeta.url")));
   EXPECT_EQ(ReadBack(),
-            (Lines{"root menu", "1 separator []  0/0 k= t=",
-                   "1 link [Alpha] https://a/ 1700000000000000/"
-                   "1700000000000005 k= t=",
-                   "1 folder [Sub]  0/0 k= t=",
-                   "2 link [Inner] https://i/ 0/0 k= t=",
-                   "1 link [Added] https://added/ 0/0 k= t=",
-                   "1 folder [New]  0/0 k= t=",
-                   "2 link [n] https://n/ 0/0 k= t=", "root toolbar",
-                   "root other", "root mobile"}));
+            (Lines{"menu", " S ||0|0",
+                   " L Alpha|https://a/|1700000000000000|1700000000000005",
+                   " F Sub||0|0",
+                   "  L Inner|https://i/|0|0",
+                   " L Added|https://added/|0|0",
+                   " F New||0|0",
+                   "  L n|https://n/|0|0", "toolbar",
+                   "other", "mobile"}));
 }
 
 // Parts written before the manifest: only Main/Others or Bar/other, titles
@@ -301,11 +273,11 @@ TEST(Part, OldBackupSetsReadAsBefore) {
   Status status;
   Tree tree = Read(dir.u16("ff"), PartKind::kFirefox, &status);
   ASSERT_TRUE(status.ok());
-  EXPECT_EQ(Describe(tree),
-            (Lines{"root menu", "1 link [ab c] https://ab/ 0/0 k= t=",
-                   "1 folder [Folder]  0/0 k= t=",
-                   "2 link [inner] https://inner/ 0/0 k= t=", "root other",
-                   "1 link [u] https://u/ 0/0 k= t="}));
+  EXPECT_EQ(test::TreeLines(tree),
+            (Lines{"menu", " L ab c|https://ab/|0|0",
+                   " F Folder||0|0",
+                   "  L inner|https://inner/|0|0", "other",
+                   " L u|https://u/|0|0"}));
 
   WriteBytes(dir.sub("ch/chrome_pos.ini"),
              "[Chrome_menu]\r\nBar=Bookmarks bar\r\nother=Other bookmarks\r\n");
@@ -316,9 +288,9 @@ TEST(Part, OldBackupSetsReadAsBefore) {
   test::MakeDirs(dir.sub("ch/Other bookmarks"));
   tree = Read(dir.u16("ch"), PartKind::kChrome, &status);
   ASSERT_TRUE(status.ok());
-  EXPECT_EQ(Describe(tree), (Lines{"root toolbar",
-                                   "1 link [a/b: c ] https://ab/ 0/0 k= t=",
-                                   "root other"}));
+  EXPECT_EQ(test::TreeLines(tree), (Lines{"toolbar",
+                                   " L a/b: c |https://ab/|0|0",
+                                   "other"}));
 }
 
 TEST(Part, PositionFilesThatNameNothingUsableFail) {
@@ -361,8 +333,8 @@ TEST(Part, FailedReplacementLeavesThePreviousPartWhole) {
   TempDir dir;
   const std::u16string part = dir.u16("Bookmarks/Firefox");
   Tree old_tree;
-  Add(&old_tree, old_tree.AddRoot(Root::kMenu, u"menu"),
-      Link(u"Old", u"https://old/"));
+  Put(&old_tree, old_tree.AddRoot(Root::kMenu, u"menu"),
+      NewLink(u"Old", u"https://old/"));
   ASSERT_TRUE(WritePart(old_tree, PartKind::kFirefox, part, true, nullptr).ok());
   const Lines before = ListTree(dir.sub("Bookmarks"));
   const std::string manifest = ReadBytes(dir.sub("Bookmarks/Firefox/manifest.json"));
@@ -370,11 +342,11 @@ TEST(Part, FailedReplacementLeavesThePreviousPartWhole) {
   // Folders nested so deep that the path outgrows what the system takes.
   Tree deep;
   ItemId folder = deep.AddRoot(Root::kMenu, u"menu");
-  Add(&deep, folder, Link(u"New", u"https://new/"));
+  Put(&deep, folder, NewLink(u"New", u"https://new/"));
   for (int i = 0; i < 40; ++i) {
-    folder = Add(&deep, folder, Folder(std::u16string(200, u'f')));
+    folder = Put(&deep, folder, NewFolder(std::u16string(200, u'f')));
   }
-  Add(&deep, folder, Link(u"Lost", u"https://lost/"));
+  Put(&deep, folder, NewLink(u"Lost", u"https://lost/"));
   model::Report report;
   const Status status =
       WritePart(deep, PartKind::kFirefox, part, true, &report);
@@ -386,7 +358,7 @@ TEST(Part, FailedReplacementLeavesThePreviousPartWhole) {
 
   // A part that can be written replaces the old one whole.
   Tree next;
-  Add(&next, next.AddRoot(Root::kMenu, u"menu"), Link(u"New", u"https://new/"));
+  Put(&next, next.AddRoot(Root::kMenu, u"menu"), NewLink(u"New", u"https://new/"));
   ASSERT_TRUE(WritePart(next, PartKind::kFirefox, part, true, nullptr).ok());
   EXPECT_FALSE(Exists(dir.sub("Bookmarks/Firefox/Bookmarks Menu/Old.url")));
   EXPECT_TRUE(Exists(dir.sub("Bookmarks/Firefox/Bookmarks Menu/New.url")));
@@ -398,24 +370,24 @@ TEST(Part, FailedReplacementLeavesThePreviousPartWhole) {
 TEST(Part, WritingBesideWhatIsThereKeepsItAndItsRecords) {
   TempDir dir;
   Tree first;
-  Add(&first, first.AddRoot(Root::kMenu, u"menu"),
-      Link(u"Same", u"https://first/", 1700000000000000));
+  Put(&first, first.AddRoot(Root::kMenu, u"menu"),
+      NewLink(u"Same", u"https://first/", 1700000000000000,
+              1700000000000005));
   ASSERT_TRUE(
       WritePart(first, PartKind::kFirefox, dir.u16("p"), false, nullptr).ok());
   Tree second;
-  Add(&second, second.AddRoot(Root::kMenu, u"menu"),
-      Link(u"Same", u"https://second/"));
+  Put(&second, second.AddRoot(Root::kMenu, u"menu"),
+      NewLink(u"Same", u"https://second/"));
   ASSERT_TRUE(
       WritePart(second, PartKind::kFirefox, dir.u16("p"), false, nullptr).ok());
   Status status;
   const Tree back = Read(dir.u16("p"), PartKind::kFirefox, &status);
   ASSERT_TRUE(status.ok());
-  EXPECT_EQ(Describe(back),
-            (Lines{"root menu",
-                   "1 link [Same] https://first/ 1700000000000000/"
-                   "1700000000000005 k= t=",
-                   "1 link [Same] https://second/ 0/0 k= t=", "root toolbar",
-                   "root other", "root mobile"}));
+  EXPECT_EQ(test::TreeLines(back),
+            (Lines{"menu",
+                   " L Same|https://first/|1700000000000000|1700000000000005",
+                   " L Same|https://second/|0|0", "toolbar",
+                   "other", "mobile"}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Restores of a large part killed at random points (fork, then SIGKILL)
 // leave a store that reads (a Chrome file that parses, a places store whose
-// integrity check passes), holding the old or the whole new content.
+// integrity check passes), holding the old or the whole new content; killed
+// backups leave a part that reads whole, the old or the new one.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -14,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "backup_set/part.h"
 #include "faults/faults_support.h"
 #include "marksafe/marksafe.h"
 #include "roundtrip/collection.h"
@@ -110,6 +112,51 @@ void KillRestores(bool chrome) {
     const Urls now = read(target);
     EXPECT_TRUE(now == old_urls || now == new_urls)
         << now.size() << " URLs: neither the old nor the new content";
+  }
+}
+
+TEST(KilledBackupTest, PartIsTheOldOrTheNewOneAndComplete) {
+  TempDir dir;
+  const std::string old_store = dir.sub("old/Bookmarks");
+  const std::string new_store = dir.sub("new/Bookmarks");
+  MakeDirs(dir.sub("old"));
+  MakeDirs(dir.sub("new"));
+  MakeDirs(dir.sub("set"));
+  WriteChromeStore(LinkTree("old", 50), old_store);
+  WriteChromeStore(LinkTree("new", 6000), new_store);
+  auto backup = [&](const std::string& store) {
+    return backup_chrome(Ms(U16(store)), Ms(dir.u16("set")), true);
+  };
+  // The part must read without accepting incomplete ones.
+  auto part = [&] {
+    model::Tree tree;
+    const Status status = backup_set::ReadPart(
+        dir.u16("set/Bookmarks/Chrome"), backup_set::PartKind::kChrome, &tree);
+    EXPECT_TRUE(status.ok()) << U8(status.message());
+    return UrlCounts(tree);
+  };
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(backup(new_store), 0);
+  const long long full_ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(
+          std::chrono::steady_clock::now() - start)
+          .count();
+  const Urls new_urls = part();
+  std::mt19937 random(54321);
+  for (int round = 1; round < 5; ++round) {
+    ASSERT_EQ(backup(old_store), 0);
+    const Urls old_urls = part();
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) _exit(backup(new_store));
+    std::uniform_int_distribution<long long> pick(0, full_ms);
+    std::this_thread::sleep_for(std::chrono::milliseconds(pick(random)));
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    SCOPED_TRACE("round " + std::to_string(round));
+    const Urls now = part();
+    EXPECT_TRUE(now == old_urls || now == new_urls)
+        << now.size() << " URLs: neither the old nor the new part";
   }
 }
 
