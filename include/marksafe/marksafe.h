@@ -264,12 +264,24 @@ MARKSAFE_API void marksafe_set_debug_sink(void (*sink)(const MS_CHAR* line,
 MARKSAFE_API const char* marksafe_version(void);
 /* What the last export that backs up, restores or converts bookmarks did on
    the calling thread, as UTF-8 JSON: {"operation", "lost", "roots": [{"root",
-   "label", "source", "added", "present", "not_carried", "failed"}],
-   "problems": [{"path", "url", "reason", "lost"}]}, each count an object of
-   "links", "folders" and "separators". "lost" is true when something the
+   "label", "source", "added", "present", "not_carried", "failed",
+   "folders": [{"folder", "added"}]}], "problems": [{"path", "url", "reason",
+   "lost"}]}, each count an object of "links", "folders" and "separators".
+   A root's "folders" lists, in the source's order, each target folder
+   (titles from the root down, joined with "/") the merge added items to,
+   with what it added directly into it; a dry run counts what would be
+   added. "lost" is true when something the
    target could hold was not written. Never null; the text stays valid until
    the next export call on the same thread. */
 MARKSAFE_API const char* marksafe_last_report(void);
+/* How far the export call running now (on any thread) has come: links
+   written so far (*done) of the links it will write (*total). Each export
+   that backs up, restores, converts or imports bookmarks starts at 0 of 0;
+   the total is 0 while the source is still being read and grows as it
+   becomes known (a restore of several parts adds part by part). done never
+   exceeds total. After the call both stay as they ended. Either pointer may
+   be null. Safe to call from any thread at any time. */
+MARKSAFE_API void marksafe_progress(int64_t* done, int64_t* total);
 
 /* ---- Browser profiles (for hosts) ------------------------------------ */
 
@@ -340,6 +352,13 @@ MARKSAFE_API const char* marksafe_compare(const MS_CHAR* backup,
                                           int32_t backup_kind,
                                           const MS_CHAR* store,
                                           int32_t store_kind);
+/* A backup that is cut short (stopped, a full disk, a copy of the set
+   interrupted) leaves a Firefox or Chrome part without its completion mark;
+   every call that reads such a part refuses it (result as for an unreadable
+   backup, and a problem in marksafe_last_report()). With accept true they
+   read what it holds instead, noting it in the report. Sets written before
+   parts had a mark are always read. Process-wide; off at load. */
+MARKSAFE_API void marksafe_accept_incomplete_backups(bool accept);
 
 #ifdef __cplusplus
 }

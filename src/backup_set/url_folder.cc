@@ -163,6 +163,7 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
       continue;
     }
     model::CountItem(item.kind, &root_report->added);
+    model::ProgressWritten(item.kind);
     if (!is_link) {
       Frame next{child, path, {}, FileNameLimit(path), FolderNameLimit(path),
                  0};

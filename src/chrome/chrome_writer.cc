@@ -122,6 +122,7 @@ void ChromeWriter::WriteAdded(const model::Tree& tree, model::ItemId below,
       if (Append(tree, id, const_cast<Json::Value*>(parent)) != nullptr &&
           root_report != nullptr) {
         model::CountItem(item.kind, &root_report->added);
+        model::ProgressWritten(item.kind);
       }
       return;
     }

@@ -1,8 +1,10 @@
-// The library's own extras: last error, debug sink and version.
+// The library's own extras: last error, debug sink, version, report and
+// progress.
 #include <atomic>
 #include <string>
 
 #include "common/debug_log.h"
+#include "model/progress.h"
 #include "model/report.h"
 #include "exports/export_util.h"
 #include "marksafe/marksafe.h"
@@ -49,6 +51,10 @@ MARKSAFE_API const char* marksafe_last_report(void) {
     text = "{}";
   }
   return text.c_str();
+}
+
+MARKSAFE_API void marksafe_progress(int64_t* done, int64_t* total) {
+  marksafe::model::ReadProgress(done, total);
 }
 
 }  // extern "C"

@@ -315,6 +315,7 @@ Status PlacesWriter::WriteAdded(model::Tree* tree, model::ItemId from,
     }
     item.store_id = store_id;
     if (root_report != nullptr) model::CountItem(item.kind, &root_report->added);
+    model::ProgressWritten(item.kind);
     if (item.kind == model::ItemKind::kLink) {
       WriteTags(*tree, id, place, report);
       WriteKeyword(*tree, id, store_id, place, report);

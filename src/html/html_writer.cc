@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/progress.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -132,6 +133,7 @@ void AppendContents(const model::Tree& tree, model::ItemId folder, size_t level,
       case model::ItemKind::kLink:
         AppendIndent(depth, out);
         AppendLink(item, out);
+        model::ProgressWritten(item.kind);
         break;
       case model::ItemKind::kSeparator:
         AppendIndent(depth, out);
@@ -148,6 +150,7 @@ void AppendContents(const model::Tree& tree, model::ItemId folder, size_t level,
 }  // namespace
 
 std::string WriteBookmarkHtml(const model::Tree& tree) {
+  model::AddProgressTotal(model::LinksIn(tree));
   std::string out;
   out.reserve(256 + tree.size() * 96);
   out +=

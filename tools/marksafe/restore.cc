@@ -14,14 +14,10 @@ namespace fs = std::filesystem;
 namespace marksafe_cli {
 namespace {
 
-// The steps the two multi-step exports count through.
-constexpr int32_t kIeRestoreSteps = 2;
-constexpr int32_t kFirefoxRestoreSteps = 4;
-
 LibraryReport RestoreIe(const Location& favorites, const MsString& root,
                         const std::string& step) {
   InterruptToCancel cancel;
-  int32_t progress = 0;
+  int32_t progress = 0;  // the export's step counter; unused here
   LibraryReport report;
   const bool ok = RunWithProgress<bool>(
       "restoring into Internet Explorer",
@@ -31,8 +27,7 @@ LibraryReport RestoreIe(const Location& favorites, const MsString& root,
                           cancel.flag(), false, 0, 0, 0, 0, &progress);
         report = TakeLastReport();
         return done;
-      },
-      &progress, kIeRestoreSteps);
+      });
   if (!ok) {
     FailWithReport(step,
                    cancel.interrupted() ? "interrupted; part of the set was "
@@ -46,7 +41,7 @@ LibraryReport RestoreIe(const Location& favorites, const MsString& root,
 LibraryReport RestoreFirefox(const Location& places, const MsString& root,
                              const std::string& step) {
   PlacesSession session(places, step);
-  int32_t progress = 0;
+  int32_t progress = 0;  // the export's step counter; unused here
   LibraryReport report;
   const bool ok = RunWithProgress<bool>(
       "restoring into Firefox",
@@ -55,8 +50,7 @@ LibraryReport RestoreFirefox(const Location& places, const MsString& root,
                                               true, 0, 0, 0, 0, &progress);
         report = TakeLastReport();
         return done;
-      },
-      &progress, kFirefoxRestoreSteps);
+      });
   if (!ok) {
     FailWithReport(step, WithFirefoxHint(FalseReason("restore_firefox_pro")),
                    report);
