@@ -5,6 +5,7 @@
 
 #include "common/text.h"
 #include "common/url_normalize.h"
+#include "model/progress.h"
 
 namespace marksafe {
 namespace model {
@@ -139,7 +140,23 @@ class Merger {
       copy.keyword = from.keyword;
     }
     copy.added = true;
-    return target_->Add(target_folder, std::move(copy));
+    const ItemId id = target_->Add(target_folder, std::move(copy));
+    if (id != kNoItem) NoteAdded(target_folder, from.kind);
+    return id;
+  }
+
+  // Counts an added item for its target folder (one entry per folder this
+  // merge adds to, its path worked out once) and a link for the progress
+  // total: each one will be written.
+  void NoteAdded(ItemId target_folder, ItemKind kind) {
+    if (kind == ItemKind::kLink) AddProgressTotal(1);
+    if (root_report_ == nullptr) return;
+    if (entry_folder_ != target_folder) {
+      root_report_->folders.push_back(
+          FolderAdded{target_->PathOf(target_folder), Counts()});
+      entry_folder_ = target_folder;
+    }
+    CountItem(kind, &root_report_->folders.back().added);
   }
 
   void Refused(ItemId source_item) {
@@ -246,6 +263,8 @@ class Merger {
   RootReport* root_report_;
   Report* report_;
   Time now_;
+  // The target folder of the last entry in root_report_->folders.
+  ItemId entry_folder_ = kNoItem;
 };
 
 }  // namespace

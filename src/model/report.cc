@@ -53,6 +53,13 @@ std::string ReportJson(const Report& report) {
     value["present"] = CountsJson(part.present);
     value["not_carried"] = CountsJson(part.not_carried);
     value["failed"] = CountsJson(part.failed);
+    Json::Value& folders = value["folders"] = Json::Value(Json::arrayValue);
+    for (const FolderAdded& folder : part.folders) {
+      Json::Value entry(Json::objectValue);
+      entry["folder"] = platform::ToUtf8(folder.folder);
+      entry["added"] = CountsJson(folder.added);
+      folders.append(std::move(entry));
+    }
     roots.append(std::move(value));
   }
   Json::Value& problems = root["problems"] = Json::Value(Json::arrayValue);

@@ -10,9 +10,17 @@
 #include <vector>
 
 #include "model/bookmark_tree.h"
+#include "model/progress.h"
 
 namespace marksafe {
 namespace model {
+
+// What a merge added directly into one folder of the target (items in
+// its sub-folders are counted with those).
+struct FolderAdded {
+  std::u16string folder;   // Tree::PathOf the target folder
+  Counts added;
+};
 
 struct RootReport {
   std::string root;        // RootKey, or the name of a target folder
@@ -22,6 +30,9 @@ struct RootReport {
   Counts present;          // already in the target (not written again)
   Counts not_carried;      // the target cannot hold them
   Counts failed;           // could be held, but writing them failed
+  // Filled by Merge: per target folder that gains items, in the order the
+  // merge reached them (the source's order, parents first).
+  std::vector<FolderAdded> folders;
 };
 
 struct Problem {
@@ -39,14 +50,15 @@ struct Report {
 
   RootReport* AddRoot(std::string root, std::u16string label) {
     roots.push_back(RootReport{std::move(root), std::move(label), {}, {}, {},
-                               {}, {}});
+                               {}, {}, {}});
     return &roots.back();
   }
   bool AnythingLost() const;
 };
 
 // The calling thread's current report. ReportScope starts a fresh one for
-// one export call; everything below adds to it.
+// one export call (and sets the progress pair to 0 of 0); everything
+// below adds to it.
 Report& CurrentReport();
 
 class ReportScope {
@@ -54,13 +66,17 @@ class ReportScope {
   explicit ReportScope(const char* operation);
   ReportScope(const ReportScope&) = delete;
   ReportScope& operator=(const ReportScope&) = delete;
+
+ private:
+  ProgressScope progress_;
 };
 
 // The report as UTF-8 JSON:
 // {"operation": "...", "lost": bool,
 //  "roots": [{"root": "...", "label": "...", "source": {"links": n,
 //             "folders": n, "separators": n}, "added": {...}, "present":
-//             {...}, "not_carried": {...}, "failed": {...}}],
+//             {...}, "not_carried": {...}, "failed": {...},
+//             "folders": [{"folder": "...", "added": {...}}]}],
 //  "problems": [{"path": "...", "url": "...", "reason": "...", "lost":
 //                bool}]}
 std::string ReportJson(const Report& report);

@@ -1,9 +1,11 @@
 // The bookmark tree and the merge rules every restore and conversion uses.
 #include "model/merge.h"
+#include "model/progress.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace marksafe {
@@ -61,8 +63,10 @@ Tree Source() {
   Put(&tree, bar, Link(u"a", u"https://a.example/", 1000));
   Put(&tree, bar, Link(u"a again", u"https://a.example/"));
   Put(&tree, bar, Separator());
-  Put(&tree, tree.Add(bar, Folder(u"News")),
-      Link(u"one", u"https://one.example/"));
+  const ItemId news = tree.Add(bar, Folder(u"News"));
+  Put(&tree, news, Link(u"one", u"https://one.example/"));
+  Put(&tree, tree.Add(news, Folder(u"Deep")),
+      Link(u"deep", u"https://deep.example/"));
   Put(&tree, tree.Add(bar, Folder(u"News")),
       Link(u"two", u"https://two.example/"));
   return tree;
@@ -78,7 +82,7 @@ TEST(MergeTest, IntoAnEmptyFolderKeepsEverythingInOrderAndARepeatAddsNothing) {
   Merge(source, source.root(Root::kToolbar), &target, into, options, &first,
         nullptr);
   EXPECT_EQ(Shape(target, into), Shape(source, source.root(Root::kToolbar)));
-  EXPECT_EQ(first.source, (Counts{5, 2, 2}));
+  EXPECT_EQ(first.source, (Counts{6, 3, 2}));
   EXPECT_EQ(first.present, Counts{});
 
   // Dates travel; an undated item gets the merge's time; all are new.
@@ -104,18 +108,43 @@ TEST(MergeTest, NewItemsFollowWhatTheTargetHolds) {
   const ItemId news = target.Add(into, Folder(u"News"));
   Put(&target, news, Link(u"one", u"https://one.example/"));
 
+  ProgressScope progress;
+  RootReport counts;
   Merge(source, source.root(Root::kToolbar), &target, into, MergeOptions{},
-        nullptr, nullptr);
+        &counts, nullptr);
   // "a" matched the target's link of the same (normalised) address, its
   // duplicate did not; the first News merged, the second is new.
   EXPECT_EQ(Shape(target, into),
             (std::vector<std::u16string>{
                 u" mine https://mine.example/", u" A HTTPS://A.example",
-                u" [News]", u"  one https://one.example/",
-                u" b https://b.example/", u" ---",
-                u" a again https://a.example/", u" ---", u" [News]",
+                u" [News]", u"  one https://one.example/", u"  [Deep]",
+                u"   deep https://deep.example/", u" b https://b.example/",
+                u" ---", u" a again https://a.example/", u" ---", u" [News]",
                 u"  two https://two.example/"}));
   EXPECT_FALSE(target.at(news).added);
+
+  // What each target folder gained directly, parents first in the source's
+  // order (the two News folders apart): together what a writer will write.
+  std::vector<std::pair<std::u16string, Counts>> gained;
+  Counts sum, marked;
+  for (const FolderAdded& folder : counts.folders) {
+    gained.emplace_back(folder.folder, folder.added);
+    sum += folder.added;
+  }
+  EXPECT_EQ(gained, (std::vector<std::pair<std::u16string, Counts>>{
+                        {u"t", {2, 1, 2}},
+                        {u"t/News", {0, 1, 0}},
+                        {u"t/News/Deep", {1, 0, 0}},
+                        {u"t/News", {1, 0, 0}}}));
+  target.ForEachBelow(into, [&](ItemId id) {
+    if (target.at(id).added) CountItem(target.at(id).kind, &marked);
+  });
+  EXPECT_EQ(sum, marked);
+  // Each new link is one more for the progress total.
+  int64_t done = -1, total = -1;
+  ReadProgress(&done, &total);
+  EXPECT_EQ(total, marked.links);
+  EXPECT_EQ(done, 0);
 }
 
 TEST(MergeTest, WhatTheTargetCannotHoldIsCountedAndNamed) {
@@ -170,15 +199,6 @@ TEST(TreeTest, RefusesItemsBelowTheDepthLimitAndWalksWithoutRecursion) {
         &report);
   EXPECT_EQ(counts.failed.folders, 1);
   EXPECT_TRUE(report.AnythingLost());
-}
-
-TEST(TimeTest, ChromeAndSecondsConvertAtTheEdges) {
-  EXPECT_EQ(FromChromeTime(13253720145000000), 1609246545000000);
-  EXPECT_EQ(ToChromeTime(1609246545000000), 13253720145000000);
-  EXPECT_EQ(FromChromeTime(0), 0);
-  EXPECT_EQ(ToChromeTime(0), 0);
-  EXPECT_EQ(FromSeconds(1700000000), 1700000000000000);
-  EXPECT_EQ(ToSeconds(1700000000123456), 1700000000);
 }
 
 }  // namespace

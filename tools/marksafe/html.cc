@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <utility>
 
 #include "errors.h"
 #include "output.h"
@@ -25,6 +26,20 @@ std::string Reason(const LibraryReport& report, const char* export_name,
     if (!problem.path.empty()) return problem.path + " " + problem.reason;
   }
   return CodeReason(export_name, code);
+}
+
+// "3 links, 1 folder": only the kinds there are.
+std::string DescribeAdded(const Tally& tally) {
+  std::string text;
+  const std::pair<int64_t, const char*> parts[] = {
+      {tally.links, " link"}, {tally.folders, " folder"},
+      {tally.separators, " separator"}};
+  for (const auto& [n, what] : parts) {
+    if (n == 0) continue;
+    text += (text.empty() ? "" : ", ") + std::to_string(n) + what +
+            (n == 1 ? "" : "s");
+  }
+  return text.empty() ? "nothing" : text;
 }
 
 // The store (and its kind) an export reads, for a browser of the program.
@@ -164,12 +179,31 @@ int RunImportHtml(HtmlOptions options) {
 }
 
 void ShowDryRun(const LibraryReport& report, const std::string& target) {
+  // A merge into a large store can touch thousands of folders: one line
+  // each, up to this many per root, and the rest summed up in one line.
+  constexpr size_t kFolderLines = 200;
   Say("Dry run: nothing was written to " + target + ". It would add:");
   Tally total;
   for (const RootOutcome& root : report.roots) {
     Say("  " + root.label + " (" + root.root + "): " +
         DescribeTally(root.added) + " (already there: " +
         DescribeTally(root.present) + ")");
+    Tally rest;
+    for (size_t i = 0; i < root.folders.size(); ++i) {
+      const FolderOutcome& folder = root.folders[i];
+      if (i < kFolderLines) {
+        Say("    " + (folder.folder.empty() ? "(untitled)" : folder.folder) +
+            ": +" + DescribeAdded(folder.added));
+        continue;
+      }
+      rest.links += folder.added.links;
+      rest.folders += folder.added.folders;
+      rest.separators += folder.added.separators;
+    }
+    if (root.folders.size() > kFolderLines) {
+      Say("    ... " + std::to_string(root.folders.size() - kFolderLines) +
+          " more folders: +" + DescribeAdded(rest));
+    }
     total.links += root.added.links;
     total.folders += root.added.folders;
     total.separators += root.added.separators;

@@ -96,6 +96,11 @@ LibraryReport TakeLastReport() {
     outcome.present = ReadTally(root, "present");
     outcome.not_carried = ReadTally(root, "not_carried");
     outcome.failed = ReadTally(root, "failed");
+    for (const Json::Value& folder : root["folders"]) {
+      if (!folder.isObject()) continue;
+      outcome.folders.push_back(
+          {Text(folder, "folder"), ReadTally(folder, "added")});
+    }
     report.roots.push_back(std::move(outcome));
   }
   for (const Json::Value& problem : value["problems"]) {

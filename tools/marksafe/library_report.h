@@ -18,10 +18,17 @@ struct Tally {
   int64_t total() const { return links + folders + separators; }
 };
 
+// What a merge added directly into one folder of the target.
+struct FolderOutcome {
+  std::string folder;  // titles from the root down, joined with "/"
+  Tally added;
+};
+
 struct RootOutcome {
   std::string root;   // "menu", "toolbar", ... or a target folder's name
   std::string label;  // the folder it was read from or written into
   Tally source, added, present, not_carried, failed;
+  std::vector<FolderOutcome> folders;  // in the source's order
 };
 
 struct ProblemItem {

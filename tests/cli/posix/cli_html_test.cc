@@ -1,6 +1,9 @@
 // Bookmark HTML through the program: export from one profile, import into
 // another, a repeat that adds nothing, dry runs that leave every byte as it
 // was, and files that are no bookmark HTML.
+#include <map>
+#include <regex>
+#include <sstream>
 #include <tuple>
 
 #include "cli/posix/cli_harness.h"
@@ -8,6 +11,21 @@
 namespace marksafe {
 namespace test {
 namespace {
+
+// "    FOLDER: +N links, ..." lines of a dry run: folder -> N. A folder
+// named twice maps to -1.
+std::map<std::string, int> LinksPerFolder(const std::string& out) {
+  static const std::regex kLine(R"(^    (.*): \+(?:(\d+) links?)?.*$)");
+  std::map<std::string, int> links;
+  std::istringstream lines(out);
+  for (std::string line; std::getline(lines, line);) {
+    std::smatch m;
+    if (!std::regex_match(line, m, kLine)) continue;
+    const int n = m[2].matched ? std::stoi(m[2]) : 0;
+    if (!links.emplace(m[1], n).second) links[m[1]] = -1;
+  }
+  return links;
+}
 
 class CliHtmlTest : public ::testing::Test {
  protected:
@@ -57,13 +75,31 @@ TEST_F(CliHtmlTest, DryRunCountsWhatWouldBeAddedAndWritesNothing) {
     EXPECT_TRUE(Contains(r.out, "3 links")) << r.out;  // the bar link is there
     EXPECT_EQ(Snapshot(), before);
   }
-  for (const std::string browser : {"ie", "firefox", "chrome"}) {
+  // A restore's dry run names each folder that would gain links, once.
+  const std::string menu = "Bookmarks Menu", ie = menu + "/Imported from IE",
+                    bar = menu + "/Imported from Chrome/Bookmarks bar";
+  const std::map<std::string, std::map<std::string, int>> folders = {
+      {"ie",
+       {{menu, 1}, {menu + "/Mozilla Firefox", 4}, {menu + "/Küche", 1},
+        {"Bookmarks Toolbar", 1}, {"Unsorted Bookmarks", 1},
+        {"Bookmarks bar", 2}, {"Bookmarks bar/Работа", 1},
+        {"Other bookmarks", 1}}},
+      {"firefox",
+       {{menu, 1}, {menu + "/Küche", 1}, {"Bookmarks Toolbar", 1},
+        {"Unsorted Bookmarks", 1}, {ie, 1}, {ie + "/Nachrichten", 1},
+        {ie + "/Nachrichten/日本", 1}, {bar, 2}, {bar + "/Работа", 1},
+        {menu + "/Imported from Chrome/Other bookmarks", 1}}},
+      {"chrome",
+       {{"Bookmarks bar", 1}, {"Bookmarks bar/Работа", 1},
+        {"Other bookmarks", 1}}}};
+  for (const auto& [browser, expected] : folders) {
     SCOPED_TRACE(browser);
     const auto before = Snapshot();
     const CliResult r =
         target_.Run({"restore", backup.path(), "--to", browser, "--dry-run"});
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_TRUE(Contains(r.out, "would add")) << r.out;
+    EXPECT_EQ(LinksPerFolder(r.out), expected) << r.out;
     EXPECT_EQ(Snapshot(), before);
   }
 }

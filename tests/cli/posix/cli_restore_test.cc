@@ -68,6 +68,22 @@ INSTANTIATE_TEST_SUITE_P(
         Transfer{"firefox", "chrome", 9, "Bookmarks bar/Imported from Firefox/",
                  kCreme}));
 
+// The library's progress pair, read after a restore of every part, has
+// every new link written.
+TEST_F(BackupSetTest, ProgressEndsWithEveryNewLinkWritten) {
+  ms_places_handle places = init_bookmark(Ms(U16(target_.places())));
+  ASSERT_NE(places, nullptr);
+  int32_t steps = 0;
+  EXPECT_TRUE(restore_firefox_pro(places, Ms(U16(backup_.path())), true, 0, 0,
+                                  0, 0, &steps));
+  release_bookmark(places);
+  int64_t done = -1, total = -1;
+  marksafe_progress(&done, &total);
+  EXPECT_EQ(total, 11);  // 4 Firefox links, 3 Favorites, 4 Chrome
+  EXPECT_EQ(done, total);
+  marksafe_progress(nullptr, nullptr);
+}
+
 }  // namespace
 }  // namespace test
 }  // namespace marksafe
