@@ -90,16 +90,11 @@ int32_t GetChromeBkSize(const char16_t* backup_path, bool into_backup_set,
 int32_t MkChromeTempFile(const char16_t* chrome_file) {
   std::u16string file;
   if (!ChromeFileArgument(chrome_file, &file)) return 2;
-  const std::u16string copy = file + u"~";
-  // No earlier copy is no failure; one that stays is.
-  if (!platform::DeleteFile(copy)) {
-    const uint32_t error = platform::GetLastError();
-    if (platform::PathExists(copy)) {
-      platform::SetLastError(error);
-      return 87;
-    }
-  }
-  return platform::ShellCopyFile(file, copy) ? 0 : 87;
+  // The new copy replaces an earlier one in one step, so that a failed
+  // copy (a full disk) still leaves the earlier one.
+  std::string bytes;
+  if (!platform::ReadFile(file, &bytes)) return 87;
+  return platform::ReplaceFileAtomically(file + u"~", bytes) ? 0 : 87;
 }
 
 int32_t ImportChromeBk2Ie(const char16_t* backup_path, bool into_backup_set,
