@@ -71,8 +71,9 @@ class ChromeTarget {
 
   // The first folder below parent titled exactly title, or a new one
   // (counted in *root_report).
-  model::ItemId FolderIn(model::ItemId parent, const std::u16string& title,
-                         model::RootReport* root_report) {
+  // The folder titled title in parent, made when missing. A folder made
+  // here holds an import; it is no item of the source and is not counted.
+  model::ItemId FolderIn(model::ItemId parent, const std::u16string& title) {
     for (const model::ItemId child : tree_.at(parent).children) {
       const model::Item& item = tree_.at(child);
       if (item.kind == model::ItemKind::kFolder && item.title == title) {
@@ -83,9 +84,7 @@ class ChromeTarget {
     folder.title = title;
     folder.date_added = folder.last_modified = model::Now();
     folder.added = true;
-    const model::ItemId made = tree_.Add(parent, std::move(folder));
-    if (made != model::kNoItem) ++root_report->added.folders;
-    return made;
+    return tree_.Add(parent, std::move(folder));
   }
 
   // Saves the document when it changed. When that fails, everything the
@@ -132,7 +131,7 @@ Status ImportIntoBar(ChromeTarget* target, const std::u16string& source,
     model::RootReport* root_report =
         report.AddRoot(model::RootKey(model::Root::kToolbar), label);
     const model::ItemId into =
-        name.empty() ? bar : target->FolderIn(bar, name, root_report);
+        name.empty() ? bar : target->FolderIn(bar, name);
     if (into == model::kNoItem) {
       return Status::Error(87, u"no folder " + name + u" on the bar");
     }
@@ -152,11 +151,11 @@ Status ImportIntoBar(ChromeTarget* target, const std::u16string& source,
     model::RootReport* root_report =
         report.AddRoot(model::RootKey(root), label + u"/" + title);
     if (folder == model::kNoItem) {
-      folder = target->FolderIn(bar, name, root_report);
+      folder = target->FolderIn(bar, name);
     }
     const model::ItemId into =
         folder == model::kNoItem ? model::kNoItem
-                                 : target->FolderIn(folder, title, root_report);
+                                 : target->FolderIn(folder, title);
     if (into == model::kNoItem) {
       return Status::Error(87, u"no folder " + label + u"/" + title);
     }

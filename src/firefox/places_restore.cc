@@ -41,8 +41,7 @@ model::MergeOptions FirefoxMergeOptions() {
 // made and written when there is none. kNoItem when it cannot be written.
 model::ItemId FindOrMakeFolder(PlacesWriter* writer, model::Tree* target,
                                model::ItemId parent,
-                               const std::u16string& title,
-                               model::RootReport* root_report) {
+                               const std::u16string& title) {
   for (model::ItemId child : target->at(parent).children) {
     const model::Item& item = target->at(child);
     if (item.kind == model::ItemKind::kFolder && item.title == title) {
@@ -56,8 +55,11 @@ model::ItemId FindOrMakeFolder(PlacesWriter* writer, model::Tree* target,
   folder.added = true;
   const model::ItemId id = target->Add(parent, std::move(folder));
   if (id == model::kNoItem) return model::kNoItem;
+  // The folder holds an import; it is no item of the source, and is not
+  // counted as one written.
+  model::RootReport own;
   Status status =
-      writer->WriteAdded(target, parent, root_report, &model::CurrentReport());
+      writer->WriteAdded(target, parent, &own, &model::CurrentReport());
   if (!status.ok()) {
     Fail(status);
     return model::kNoItem;
@@ -112,7 +114,7 @@ bool ImportFolderStep(ms_places* handle, const std::u16string& folder,
                                    title);
   PlacesWriter writer(handle);
   const model::ItemId into =
-      FindOrMakeFolder(&writer, &target, menu, title, root_report);
+      FindOrMakeFolder(&writer, &target, menu, title);
   if (into == model::kNoItem) return false;
   return MergeAndWrite(source, content, &target, into, &writer,
                        root_report);
@@ -145,11 +147,11 @@ bool ImportChromeStep(ms_places* handle, const std::u16string& chrome) {
         model::RootKey(root), PlacesRootTitle(model::Root::kMenu) + u"/" +
                                   title + u"/" + name);
     if (wrapper == model::kNoItem) {
-      wrapper = FindOrMakeFolder(&writer, &target, menu, title, root_report);
+      wrapper = FindOrMakeFolder(&writer, &target, menu, title);
       if (wrapper == model::kNoItem) return false;
     }
     const model::ItemId into =
-        FindOrMakeFolder(&writer, &target, wrapper, name, root_report);
+        FindOrMakeFolder(&writer, &target, wrapper, name);
     if (into == model::kNoItem ||
         !MergeAndWrite(source, from, &target, into, &writer,
                        root_report)) {
