@@ -294,6 +294,215 @@ bool ReadAndRewriteJson(const std::string& source, const std::string& document,
   return WriteWhole(out, Json::writeString(builder, doc)) && bytes > 0;
 }
 
+namespace {
+
+std::string Escaped(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+// Calls folder(title) at each <H3>, end() at each </DL> that closes one,
+// and link(url, title) at each <A>: enough for a file written one item per
+// line.
+bool ScanHtml(const std::string& html,
+              const std::function<bool(const std::string&)>& folder,
+              const std::function<bool()>& end,
+              const std::function<bool(const std::string&,
+                                       const std::string&)>& link) {
+  std::string text;
+  if (!ReadWhole(html, &text)) return false;
+  std::istringstream lines(text);
+  int depth = 0;
+  for (std::string line; std::getline(lines, line);) {
+    const size_t h3 = line.find("<DT><H3");
+    const size_t a = line.find("<DT><A HREF=\"");
+    if (h3 != std::string::npos) {
+      const size_t open = line.find('>', h3 + 7);
+      const size_t close = line.find("</H3>", open);
+      if (open == std::string::npos || close == std::string::npos) continue;
+      if (!folder(line.substr(open + 1, close - open - 1))) return false;
+      ++depth;
+    } else if (a != std::string::npos) {
+      const size_t from = a + 14;
+      const size_t quote = line.find('"', from);
+      const size_t open = line.find('>', quote);
+      const size_t close = line.find("</A>", open);
+      if (quote == std::string::npos || open == std::string::npos ||
+          close == std::string::npos)
+        continue;
+      if (!link(line.substr(from, quote - from),
+                line.substr(open + 1, close - open - 1)))
+        return false;
+    } else if (line.find("</DL>") != std::string::npos && depth > 0) {
+      --depth;
+      if (!end()) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool PlacesToHtml(const std::string& places, const std::string& html) {
+  Db db = Open(places);
+  if (!db) return false;
+  Stmt rows = Prepare(
+      db.get(),
+      "SELECT b.id, b.type, b.parent, b.title, p.url FROM moz_bookmarks b "
+      "LEFT JOIN moz_places p ON b.fk = p.id ORDER BY b.parent, b.position");
+  struct Row {
+    int id, type;
+    std::string title, url;
+  };
+  std::map<int, std::vector<Row>> children;
+  while (sqlite3_step(rows.get()) == SQLITE_ROW) {
+    children[sqlite3_column_int(rows.get(), 2)].push_back(
+        {sqlite3_column_int(rows.get(), 0), sqlite3_column_int(rows.get(), 1),
+         Column(rows.get(), 3), Column(rows.get(), 4)});
+  }
+  std::string out =
+      "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<META HTTP-EQUIV=\"Content-Type\" "
+      "CONTENT=\"text/html; charset=UTF-8\">\n<TITLE>Bookmarks</TITLE>\n"
+      "<H1>Bookmarks Menu</H1>\n<DL><p>\n";
+  std::function<void(int, size_t)> emit = [&](int parent, size_t level) {
+    const std::string indent(level * 4, ' ');
+    for (const Row& row : children[parent]) {
+      if (row.type == 2) {
+        out += indent + "<DT><H3>" + Escaped(row.title) + "</H3>\n" + indent +
+               "<DL><p>\n";
+        emit(row.id, level + 1);
+        out += indent + "</DL><p>\n";
+      } else if (row.type == 1) {
+        out += indent + "<DT><A HREF=\"" + Escaped(row.url) + "\">" +
+               Escaped(row.title) + "</A>\n";
+      } else {
+        out += indent + "<HR>\n";
+      }
+    }
+  };
+  emit(2, 1);
+  // The benchmark's stores have the old schema: no mobile root (id 6 is a
+  // folder of the menu).
+  for (const auto& [id, title] :
+       {std::pair<int, const char*>{3, "Bookmarks Toolbar"},
+        {5, "Other Bookmarks"}}) {
+    out += std::string("    <DT><H3>") + title + "</H3>\n    <DL><p>\n";
+    emit(id, 2);
+    out += "    </DL><p>\n";
+  }
+  out += "</DL>\n";
+  return WriteWhole(html, out);
+}
+
+bool HtmlToPlaces(const std::string& html, const std::string& places) {
+  Db db = Open(places);
+  if (!db) return false;
+  sqlite3_exec(db.get(), "BEGIN", nullptr, nullptr, nullptr);
+  {
+    Stmt folder = Prepare(
+        db.get(),
+        "INSERT INTO moz_bookmarks(type,parent,position,title,dateAdded,"
+        "lastModified) VALUES(2,?,?,?,1,1)");
+    Stmt place = Prepare(
+        db.get(),
+        "INSERT OR IGNORE INTO moz_places(url,title,rev_host) VALUES(?,?,'')");
+    Stmt find = Prepare(db.get(), "SELECT id FROM moz_places WHERE url=?");
+    Stmt link = Prepare(
+        db.get(),
+        "INSERT INTO moz_bookmarks(type,fk,parent,position,title,dateAdded,"
+        "lastModified) VALUES(1,?,?,?,?,1,1)");
+    std::vector<int> parents = {2};
+    std::map<int, int> next;
+    const bool scanned = ScanHtml(
+        html,
+        [&](const std::string& title) {
+          sqlite3_reset(folder.get());
+          sqlite3_bind_int(folder.get(), 1, parents.back());
+          sqlite3_bind_int(folder.get(), 2, next[parents.back()]++);
+          sqlite3_bind_text(folder.get(), 3, title.c_str(), -1,
+                            SQLITE_TRANSIENT);
+          if (sqlite3_step(folder.get()) != SQLITE_DONE) return false;
+          parents.push_back(
+              static_cast<int>(sqlite3_last_insert_rowid(db.get())));
+          return true;
+        },
+        [&] {
+          parents.pop_back();
+          return !parents.empty();
+        },
+        [&](const std::string& url, const std::string& title) {
+          sqlite3_reset(place.get());
+          sqlite3_bind_text(place.get(), 1, url.c_str(), -1, SQLITE_TRANSIENT);
+          sqlite3_bind_text(place.get(), 2, title.c_str(), -1,
+                            SQLITE_TRANSIENT);
+          if (sqlite3_step(place.get()) != SQLITE_DONE) return false;
+          sqlite3_reset(find.get());
+          sqlite3_bind_text(find.get(), 1, url.c_str(), -1, SQLITE_TRANSIENT);
+          if (sqlite3_step(find.get()) != SQLITE_ROW) return false;
+          sqlite3_reset(link.get());
+          sqlite3_bind_int(link.get(), 1, sqlite3_column_int(find.get(), 0));
+          sqlite3_bind_int(link.get(), 2, parents.back());
+          sqlite3_bind_int(link.get(), 3, next[parents.back()]++);
+          sqlite3_bind_text(link.get(), 4, title.c_str(), -1,
+                            SQLITE_TRANSIENT);
+          return sqlite3_step(link.get()) == SQLITE_DONE;
+        });
+    if (!scanned) return false;
+  }
+  return sqlite3_exec(db.get(), "COMMIT", nullptr, nullptr, nullptr) ==
+         SQLITE_OK;
+}
+
+bool HtmlToChrome(const std::string& html, const std::string& out) {
+  Json::Value doc(Json::objectValue);
+  Json::Value& roots = doc["roots"];
+  for (const char* name : {"bookmark_bar", "other", "synced"}) {
+    roots[name]["type"] = "folder";
+    roots[name]["children"] = Json::Value(Json::arrayValue);
+  }
+  int id = 4;
+  std::vector<Json::Value*> parents = {&roots["other"]};
+  auto node = [&](const char* type, const std::string& title) -> Json::Value& {
+    Json::Value& made = (*parents.back())["children"].append(
+        Json::Value(Json::objectValue));
+    made["id"] = std::to_string(id++);
+    made["type"] = type;
+    made["name"] = title;
+    return made;
+  };
+  const bool scanned = ScanHtml(
+      html,
+      [&](const std::string& title) {
+        Json::Value& folder = node("folder", title);
+        folder["children"] = Json::Value(Json::arrayValue);
+        parents.push_back(&folder);
+        return true;
+      },
+      [&] {
+        parents.pop_back();
+        return !parents.empty();
+      },
+      [&](const std::string& url, const std::string& title) {
+        node("url", title)["url"] = url;
+        return true;
+      });
+  doc["version"] = 1;
+  Json::StreamWriterBuilder builder;
+  builder["indentation"] = "   ";
+  builder["emitUTF8"] = true;
+  return scanned && WriteWhole(out, Json::writeString(builder, doc));
+}
+
 bool CountPlaces(const std::string& places) {
   struct stat st;
   if (stat(places.c_str(), &st) != 0) return false;

@@ -28,6 +28,17 @@ bool ReadAndInsert(const std::string& source, const std::string& places);
 // Reads every file below source, then parses document and writes it to out.
 bool ReadAndRewriteJson(const std::string& source, const std::string& document,
                         const std::string& out);
+// Reads every bookmark row of places (as PlacesToFiles) and writes them as
+// one bookmark HTML file: the menu at the top level, the toolbar and
+// unsorted roots as folders.
+bool PlacesToHtml(const std::string& places, const std::string& html);
+// Reads a bookmark HTML file (one item per line, as browsers write it) and
+// inserts its folders and links below the menu of places (old schema) in
+// one transaction with prepared statements.
+bool HtmlToPlaces(const std::string& html, const std::string& places);
+// Reads a bookmark HTML file and writes its folders and links as a Chrome
+// Bookmarks file (its top level in "other").
+bool HtmlToChrome(const std::string& html, const std::string& out);
 // Opens places and counts its folders and web links (count(*) queries).
 bool CountPlaces(const std::string& places);
 // Reads and parses a Chrome file.

@@ -300,6 +300,45 @@ std::vector<Op> Jobs(const std::string& dir) {
        [=] { return ReadAndRewriteJson(part_ff, chrome, b + "/ch3.json"); },
        "",
        {w + "/ch_from_ff"}});
+
+  // Bookmark HTML: the whole places store out as one file, and that file
+  // into an empty places store and an empty Chrome file.
+  const std::string html = w + "/export.html";
+  ops.push_back({"export_html",
+                 [=] { return RemoveTree(html); },
+                 [=] {
+                   return marksafe_export_html(Wide(places).c_str(),
+                                               MARKSAFE_STORE_PLACES,
+                                               Wide(html).c_str()) == 0;
+                 },
+                 Always,
+                 [=] { return PlacesToHtml(places, b + "/export.html"); },
+                 "",
+                 {places}});
+  ops.push_back(
+      {"import_html (places)",
+       [=] { return CopyFile(empty_places, w + "/ff_from_html.sqlite"); },
+       [=] {
+         return marksafe_import_html(Wide(html).c_str(),
+                                     Wide(w + "/ff_from_html.sqlite").c_str(),
+                                     MARKSAFE_STORE_PLACES, false) == 0;
+       },
+       [=] { return CopyFile(empty_places, b + "/ff_from_html.sqlite"); },
+       [=] { return HtmlToPlaces(html, b + "/ff_from_html.sqlite"); },
+       "",
+       {w + "/ff_from_html.sqlite"}});
+  ops.push_back(
+      {"import_html (chrome)",
+       [=] { return CopyFile(empty_chrome, w + "/ch_from_html"); },
+       [=] {
+         return marksafe_import_html(Wide(html).c_str(),
+                                     Wide(w + "/ch_from_html").c_str(),
+                                     MARKSAFE_STORE_CHROME, false) == 0;
+       },
+       Always,
+       [=] { return HtmlToChrome(html, b + "/ch_from_html.json"); },
+       "",
+       {w + "/ch_from_html"}});
   return ops;
 }
 
