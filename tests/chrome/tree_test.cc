@@ -1,7 +1,6 @@
 // The Chrome document as a bookmark tree: what the reader takes from a
-// document (and what it leaves out), and what the writer appends after a
-// merge.
-#include <regex>
+// document (and what it leaves out), and what the writer cannot write.
+// What the writer appends is checked through the exports (import_test).
 #include <set>
 
 #include "chrome/chrome_reader.h"
@@ -53,18 +52,12 @@ TEST(ChromeReader, TodaysChromiumFile) {
   EXPECT_EQ(13441027926264497 - 11644473600000000, tree.at(bar).last_modified);
 }
 
-TEST(ChromeReader, EverythingOfARealisticDocument) {
-  // Every character no file name takes, outer blanks: kept as they are.
-  const std::string odd_json = R"( a/b:c?*|<>\"\\ )";
-  const std::string odd = " a/b:c?*|<>\"\\ ";
+// Odd nodes beside good ones (the ordinary cases of every root, order and
+// title are the round trips'): ids of any size, dates of either type, and
+// nodes of the wrong shape, left out and named.
+TEST(ChromeReader, OddNodesOfADocument) {
   const std::string text = ChromeText(
-      FolderJson(10, "Dup", UrlJson(20, "a", "https://a.example/")) + "," +
-          FolderJson(11, "Dup", "") + "," +
-          UrlJson(12, "Same", "https://dup.example/") + "," +
-          UrlJson(13, "Same", "https://dup.example/") + "," +
-          UrlJson(14, "js", "javascript:alert(\\\"x\\\")") + "," +
-          UrlJson(15, "f", "file:///home/u/a%20b.html") + "," +
-          UrlJson(16, odd_json, "http://x/") + "," + UrlJson(17, "..", "http://y/"),
+      UrlJson(17, "..", "http://y/"),
       R"({"type": "url", "id": "9223372036854775808", "name": "big",
           "url": "http://big/", "date_added": "13300000000000000"},
          {"type": "folder", "id": "123456789012345678901234567890",
@@ -80,15 +73,8 @@ TEST(ChromeReader, EverythingOfARealisticDocument) {
   model::Report report;
   chrome::NodeTable nodes;
   const model::Tree tree = Read(document, &report, &nodes);
-  const ItemId bar = tree.root(Root::kToolbar);
   const ItemId other = tree.root(Root::kOther);
-  EXPECT_EQ(Lines({"Dup", "Dup", "Same https://dup.example/",
-                   "Same https://dup.example/", "js javascript:alert(\"x\")",
-                   "f file:///home/u/a%20b.html", odd + " http://x/",
-                   ".. http://y/"}),
-            Children(tree, bar));
-  EXPECT_EQ(Lines({"a https://a.example/"}),
-            Children(tree, tree.at(bar).children[0]));
+  EXPECT_EQ(Lines({".. http://y/"}), Children(tree, tree.root(Root::kToolbar)));
   EXPECT_EQ(Lines({"big http://big/", "bigger"}), Children(tree, other));
   EXPECT_EQ(Lines({"phone https://m.example/"}),
             Children(tree, tree.root(Root::kMobile)));
@@ -135,107 +121,38 @@ TEST(ChromeReader, RefusesNestingBeyondTheTreesLimitAndDocumentsWithoutRoots) {
   }
 }
 
-// A source tree: the bar holding F (y, and x which the target has) and a
-// new folder with a javascript: link.
-class ChromeWriterTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    target_ = Doc(ChromeText(FolderJson(10, "F", UrlJson(40, "x", "http://x/")),
-                             R"({"type": "url", "id": "99999999999999999999",
-                                 "name": "big", "url": "http://b/"})"));
-    original_ = target_;
-    const ItemId bar = source_.AddRoot(Root::kToolbar, u"Toolbar");
-    const ItemId f = AddItem(bar, ItemKind::kFolder, u"F", u"", 0);
-    AddItem(f, ItemKind::kLink, u"x", u"http://x/", kDate);
-    AddItem(f, ItemKind::kLink, u"y \"q\" \\", u"https://y.example/", kDate);
-    const ItemId made = AddItem(bar, ItemKind::kFolder, u"New", u"", kDate);
-    source_.at(made).last_modified = kDate + 5;
-    AddItem(made, ItemKind::kLink, u"z", u"javascript:void(0)", 0);
-    AddItem(bar, ItemKind::kSeparator, u"", u"", 0);
-  }
-  ItemId AddItem(ItemId parent, ItemKind kind, const std::u16string& title,
-                 const std::u16string& url, model::Time date) {
-    model::Item item;
-    item.kind = kind;
-    item.title = title;
-    item.url = url;
-    item.date_added = date;
-    return source_.Add(parent, std::move(item));
-  }
-  static constexpr model::Time kDate = 1700000000000000;
-  Json::Value target_;
-  Json::Value original_;
-  model::Tree source_;
-};
-
-TEST_F(ChromeWriterTest, AppendsWhatTheMergeAddedAndNothingElse) {
-  chrome::NodeTable nodes;
-  model::Tree tree = Read(target_, nullptr, &nodes);
-  chrome::ChromeWriter writer(&target_, std::move(nodes));
-  model::Report report;
-  model::RootReport* root = report.AddRoot("toolbar", u"Bookmarks bar");
-  model::MergeOptions options;
-  options.capabilities = model::ChromeCapabilities();
-  const model::Time before = model::Now();
-  model::Merge(source_, source_.root(Root::kToolbar), &tree,
-               tree.root(Root::kToolbar), options, root, &report);
-  writer.WriteAdded(tree, tree.root(Root::kToolbar), root, &report);
-  EXPECT_TRUE(writer.changed());
-  EXPECT_EQ(2, root->added.links);
-  EXPECT_EQ(1, root->added.folders);
-  EXPECT_EQ(1, root->not_carried.separators);
-
-  const Json::Value& bar = target_["roots"]["bookmark_bar"]["children"];
-  EXPECT_EQ(Lines({"10 F", "100000000000000000001 New"}), Summary(bar));
-  EXPECT_EQ(Lines({"40 x http://x/",
-                   "100000000000000000000 y \"q\" \\ https://y.example/"}),
-            Summary(bar[0]["children"]));
-  EXPECT_EQ(Lines({"100000000000000000002 z javascript:void(0)"}),
-            Summary(bar[1]["children"]));
-  // The source's dates; the writer's time where the source had none.
-  const std::string chrome_date = std::to_string(model::ToChromeTime(kDate));
-  EXPECT_EQ(chrome_date, bar[0]["children"][1]["date_added"].asString());
-  EXPECT_EQ(chrome_date, bar[1]["date_added"].asString());
-  EXPECT_EQ(std::to_string(model::ToChromeTime(kDate + 5)),
-            bar[1]["date_modified"].asString());
-  EXPECT_LE(model::ToChromeTime(before),
-            std::stoll(bar[1]["children"][0]["date_added"].asString()));
-  std::set<std::string> guids = {bar[1]["guid"].asString(),
-                                 bar[1]["children"][0]["guid"].asString(),
-                                 bar[0]["children"][1]["guid"].asString()};
-  EXPECT_EQ(3u, guids.size());
-
-  // Everything that was there is as it was.
-  Json::Value trimmed = target_;
-  trimmed["roots"]["bookmark_bar"]["children"].resize(1);
-  trimmed["roots"]["bookmark_bar"]["children"][0]["children"].resize(1);
-  EXPECT_EQ(original_, trimmed);
-}
-
-TEST_F(ChromeWriterTest, LeavesOutWhatChromeCouldNotLoad) {
-  // A chain of folders deeper than Chrome's reader takes.
-  ItemId folder = source_.root(Root::kToolbar);
+// A chain of folders deeper than Chrome's reader takes: the folders down to
+// Chrome's depth are written, the two below it and their link are not.
+TEST(ChromeWriter, LeavesOutWhatChromeCouldNotLoad) {
+  model::Tree source;
+  ItemId folder = source.AddRoot(Root::kToolbar, u"Toolbar");
   for (int depth = 1; depth <= chrome::kMaxChromeDepth + 2; ++depth) {
-    folder = AddItem(folder, ItemKind::kFolder, u"d", u"", kDate);
+    model::Item item;
+    item.title = u"d";
+    folder = source.Add(folder, std::move(item));
   }
-  AddItem(folder, ItemKind::kLink, u"deep", u"http://deep/", kDate);
+  model::Item deep;
+  deep.kind = ItemKind::kLink;
+  deep.title = u"deep";
+  deep.url = u"http://deep/";
+  ASSERT_NE(model::kNoItem, source.Add(folder, std::move(deep)));
+
+  Json::Value target = Doc(ChromeText("", ""));
   chrome::NodeTable nodes;
-  model::Tree tree = Read(target_, nullptr, &nodes);
-  chrome::ChromeWriter writer(&target_, std::move(nodes));
+  model::Tree tree = Read(target, nullptr, &nodes);
+  chrome::ChromeWriter writer(&target, std::move(nodes));
   model::Report report;
   model::RootReport* root = report.AddRoot("toolbar", u"Bookmarks bar");
   model::MergeOptions options;
   options.capabilities = model::ChromeCapabilities();
-  model::Merge(source_, source_.root(Root::kToolbar), &tree,
+  model::Merge(source, source.root(Root::kToolbar), &tree,
                tree.root(Root::kToolbar), options, root, &report);
   writer.WriteAdded(tree, tree.root(Root::kToolbar), root, &report);
-  // New and the folders down to Chrome's depth are written; the two below
-  // it and the link are not.
-  EXPECT_EQ(1 + chrome::kMaxChromeDepth, root->added.folders);
+  EXPECT_EQ(chrome::kMaxChromeDepth, root->added.folders);
   EXPECT_EQ(2, root->not_carried.folders);
   EXPECT_EQ(1, root->not_carried.links);
   int written = 0;
-  const Json::Value* node = &target_["roots"]["bookmark_bar"]["children"][2];
+  const Json::Value* node = &target["roots"]["bookmark_bar"]["children"][0];
   while (node != nullptr && (*node)["name"].asString() == "d") {
     ++written;
     const Json::Value& children = (*node)["children"];

@@ -54,51 +54,33 @@ void MakeFirefoxRoot(const std::string& root) {
   WriteBytes(root + "/p.default/places.sqlite", "");
 }
 
-// One row per place a browser keeps its data in: every family, and the
-// native, Flatpak and Snap layouts.
+// A place a browser keeps its data in.
 struct Layout {
   const char* browser;
   const char* kind;
   const char* data_folder;  // below the temporary folder
 };
 
+// A sample of each family and install kind, in the order they are found.
 const Layout kLinux[] = {
-    {"chrome", "native", "home/.config/google-chrome"},
     {"chrome", "native", "home/.config/google-chrome-beta"},
-    {"chrome", "native", "home/.config/google-chrome-unstable"},
     {"chrome", "flatpak",
      "home/.var/app/com.google.Chrome/config/google-chrome"},
-    {"chromium", "native", "home/.config/chromium"},
-    {"chromium", "flatpak",
-     "home/.var/app/org.chromium.Chromium/config/chromium"},
     {"chromium", "snap", "home/snap/chromium/common/chromium"},
     {"edge", "native", "home/.config/microsoft-edge"},
-    {"edge", "native", "home/.config/microsoft-edge-dev"},
-    {"edge", "flatpak",
-     "home/.var/app/com.microsoft.Edge/config/microsoft-edge"},
-    {"brave", "native", "home/.config/BraveSoftware/Brave-Browser"},
     {"brave", "flatpak",
      "home/.var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser"},
-    {"vivaldi", "native", "home/.config/vivaldi"},
-    {"vivaldi", "flatpak", "home/.var/app/com.vivaldi.Vivaldi/config/vivaldi"},
     {"firefox", "native", "home/.mozilla/firefox"},
     {"firefox", "flatpak",
      "home/.var/app/org.mozilla.firefox/.mozilla/firefox"},
     {"firefox", "snap", "home/snap/firefox/common/.mozilla/firefox"},
     {"librewolf", "native", "home/.librewolf"},
-    {"librewolf", "flatpak",
-     "home/.var/app/io.gitlab.librewolf-community/.librewolf"},
-    {"waterfox", "native", "home/.waterfox"},
 };
 
 const Layout kWindows[] = {
     {"chrome", "native", "Local/Google/Chrome/User Data"},
-    {"chromium", "native", "Local/Chromium/User Data"},
-    {"edge", "native", "Local/Microsoft/Edge/User Data"},
-    {"brave", "native", "Local/BraveSoftware/Brave-Browser/User Data"},
     {"vivaldi", "native", "Local/Vivaldi/User Data"},
     {"firefox", "native", "Roaming/Mozilla/Firefox"},
-    {"librewolf", "native", "Roaming/librewolf"},
     {"waterfox", "native", "Roaming/Waterfox"},
 };
 

@@ -52,7 +52,8 @@ TEST(NamingRules, LeftOutCharactersTrimmingAndDotNames) {
 }
 
 // The Chrome form keeps the whole title, cannot be given extra keys through
-// line breaks, and replaces a file of the same cleaned name.
+// line breaks or control characters, and replaces a file of the same
+// cleaned name.
 TEST(ChromeShortcut, WholeTitleNoInjectedKeysAndSharedNamesReplaced) {
   TempDir dir;
   ASSERT_TRUE(WriteChromeShortcut(dir.u16(),
@@ -66,16 +67,13 @@ TEST(ChromeShortcut, WholeTitleNoInjectedKeysAndSharedNamesReplaced) {
   ASSERT_TRUE(WriteChromeShortcut(dir.u16(), u"a|b", u"http://second/"));
   EXPECT_EQ(Key(dir, "ab.url", kUrlKey), u"http://second/");
   EXPECT_EQ(Key(dir, "ab.url", u"IconIndex"), u"-");
-}
 
-// No control character reaches the INI text: a NUL would end the value and
-// hide the rest of the title from every reader.
-TEST(ChromeShortcut, ControlCharactersBecomeBlanks) {
-  TempDir dir;
+  // No control character reaches the INI text: a NUL would end the value
+  // and hide the rest of the title from every reader.
   const std::u16string title = std::u16string(u"a\0b\tc\x1f", 6) + u"d";
-  const std::u16string url(u"http://n/\0x", 11);
-  ASSERT_TRUE(
-      platform::WriteFile(dir.u16("n.url"), ShortcutFileBytes(title, url)));
+  ASSERT_TRUE(platform::WriteFile(
+      dir.u16("n.url"),
+      ShortcutFileBytes(title, std::u16string(u"http://n/\0x", 11))));
   EXPECT_EQ(Key(dir, "n.url", kTitleKey), u"a b c d.url");
   EXPECT_EQ(Key(dir, "n.url", kUrlKey), u"http://n/ x");
 }

@@ -1,6 +1,7 @@
 #include "faults/faults_support.h"
 
 #include "support/test_support.h"
+#include "support/tree_support.h"
 
 namespace marksafe {
 namespace test {
@@ -12,28 +13,24 @@ model::Tree LinkTree(const std::string& prefix, int links) {
   tree.AddRoot(model::Root::kOther, u"other");
   tree.AddRoot(model::Root::kMobile, u"mobile");
   model::ItemId folder = model::kNoItem;
+  const model::Time date = 1600000000000000;
   for (int i = 0; i < links; ++i) {
+    const std::string n = std::to_string(i);
     if (i % 50 == 0) {
-      model::Item item;
-      item.kind = model::ItemKind::kFolder;
-      item.title = U16(prefix + " folder " + std::to_string(i / 50));
-      item.date_added = item.last_modified = 1600000000000000;
-      folder = tree.Add(i % 100 == 0 ? toolbar : menu, std::move(item));
+      folder = Put(&tree, i % 100 == 0 ? toolbar : menu,
+                   NewFolder(U16(prefix + " folder " + n), date));
     }
-    model::Item link;
-    link.kind = model::ItemKind::kLink;
-    link.title = U16(prefix + " " + std::to_string(i));
-    link.url = U16("https://" + prefix + ".example/" + std::to_string(i));
-    link.date_added = link.last_modified = 1600000000000000 + i;
-    (void)tree.Add(folder, std::move(link));
+    Put(&tree, folder,
+        NewLink(U16(prefix + " " + n),
+                U16("https://" + prefix + ".example/" + n), date + i,
+                date + i));
   }
   return tree;
 }
 
 std::map<std::string, int> UrlCounts(const model::Tree& tree) {
   std::map<std::string, int> counts;
-  for (model::Root root : {model::Root::kMenu, model::Root::kToolbar,
-                           model::Root::kOther, model::Root::kMobile}) {
+  for (model::Root root : model::kAllRoots) {
     const model::ItemId id = tree.root(root);
     if (id == model::kNoItem) continue;
     tree.ForEachBelow(id, [&](model::ItemId item) {

@@ -1,19 +1,16 @@
-// Backup of places into a Firefox part (every root, what the part gives
-// back, damaged stores, refused arguments), and the places handle and the
-// size exports (counting what a backup carries, the live database found
+// Export of places into a folder (refused arguments, unreadable stores),
+// and the places handle and the size exports (counting what a backup carries, the live database found
 // through the profile, backup folders, a running or unusable Firefox).
 #include "firefox/places_export.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "firefox/places_handle.h"
-#include "backup_set/part.h"
 #include "firefox/places_size.h"
 #include "places_fixture.h"
 #include "platform/platform.h"
 #include "support/browser_home.h"
+#include "support/faulty_env.h"
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -37,54 +34,9 @@ class PlacesExportTest : public ::testing::Test {
   test::PlacesDb db_{dir_.sub("profile/places.sqlite")};
 };
 
-// Every root becomes a folder of the part, and the part gives back every
-// item as the store holds it.
-TEST_F(PlacesExportTest, EveryRootIsBackedUpAndReadsBackWhole) {
-  test::PlacesDb today(dir_.sub("today/places.sqlite"),
-                       test::PlacesDb::Layout::kToday);
-  test::FillRichStore(&today);
-  {
-    test::ScopedHandle handle(today.path());
-    ASSERT_TRUE(
-        backup_firefox(handle.get(), Ms(U16(Out(""))), true, 0, 0));
-  }
-  const std::string part = Out("Bookmarks/Firefox/");
-  for (const char* root : {"Bookmarks Menu", "Bookmarks Toolbar",
-                           "Unsorted Bookmarks", "Mobile Bookmarks"}) {
-    EXPECT_TRUE(test::IsDir(part + root)) << root;
-  }
-  EXPECT_EQ(platform::GetProfileString(u"Menu", u"Toolbar", u"", 260,
-                                       U16(part + "pos.ini")),
-            u"Bookmarks Toolbar");
-  model::Tree store, backup;
-  ASSERT_TRUE(test::ReadStore(today.path(), &store));
-  ASSERT_TRUE(backup_set::ReadPart(U16(part), backup_set::PartKind::kFirefox,
-                                   &backup)
-                  .ok());
-  EXPECT_EQ(test::TreeLines(backup), test::TreeLines(store));
-  const std::string report = marksafe_last_report();
-  EXPECT_NE(report.find("\"backup_firefox\""), std::string::npos) << report;
-}
-
-// Damage: the menu lies inside its own child; the export ends and holds
-// each item once. A store without the places tables fails rather than
-// exporting nothing.
-TEST_F(PlacesExportTest, DamagedStoresEndAndUnreadableOnesFail) {
-  int64_t loop = db_.AddFolder(2, "Loop");
-  db_.AddLink(loop, "http://loop.example/", "In the loop");
-  db_.Exec("update moz_bookmarks set parent=" + std::to_string(loop) +
-           " where id=2");
-  EXPECT_TRUE(Export());
-  EXPECT_TRUE(test::Exists(Out("Bookmarks Menu/Loop/In the loop.url")));
-  EXPECT_FALSE(test::Exists(Out("Bookmarks Menu/Loop/Bookmarks Menu")));
-
-  db_.Exec("drop table moz_bookmarks");
-  test::LogCapture log;
-  EXPECT_FALSE(Export());
-  EXPECT_TRUE(log.Contains("Firefox->Export2Folder[2] fail"));
-}
-
-TEST_F(PlacesExportTest, MissingDestinationsAndNullsAreRefused) {
+// Refused arguments and a store without the places tables (which must not
+// pass for an empty one) write nothing.
+TEST_F(PlacesExportTest, RefusedArgumentsAndUnreadableStoresWriteNothing) {
   test::ScopedHandle handle(db_.path());
   const std::u16string out = U16(Out(""));
   EXPECT_FALSE(
@@ -96,6 +48,9 @@ TEST_F(PlacesExportTest, MissingDestinationsAndNullsAreRefused) {
   EXPECT_TRUE(test::ListTree(Out("")).empty());
   EXPECT_TRUE(backup_firefox(handle.get(), Ms(out), true, 7, -1));
   EXPECT_TRUE(test::IsDir(Out("Bookmarks/Firefox/Bookmarks Menu")));
+  db_.Exec("drop table moz_bookmarks");
+  EXPECT_FALSE(Export());
+  EXPECT_FALSE(test::Exists(Out("Bookmarks Menu")));
 }
 
 // A roaming application-data folder with one Firefox profile.
@@ -171,7 +126,9 @@ TEST_F(ProfileTest, RunningFirefoxLeavesTheStoreAlone) {
   test::WriteUrlFile(dir_.sub("src/a.url"), "http://new.example/");
   test::MakeDirs(dir_.sub("out"));
   const std::string before = db.Snapshot();
-  test::FakeFirefox firefox(dir_.path());
+  test::ScopedFaultyEnv env;
+  env->SetBrowserRunning(platform::Browser::kFirefox, true,
+                         /*refuses_to_close=*/true);
   ms_places_handle handle = init_bookmark(nullptr);
   ASSERT_NE(handle, nullptr);
   EXPECT_EQ(Sizes(handle), "0|99|99");

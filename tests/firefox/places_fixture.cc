@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "firefox/places_reader.h"
@@ -173,32 +172,6 @@ void FillRichStore(PlacesDb* db) {
       "update moz_bookmarks set dateAdded = 1600000000000000 + id * 1000, "
       "lastModified = 1600000000000000 + id * 2000 where id > 11");
   db->Exec("COMMIT");
-}
-
-std::vector<std::string> TreeLines(const model::Tree& tree, bool dates) {
-  std::vector<std::string> lines;
-  for (model::Root root : model::kAllRoots) {
-    const model::ItemId top = tree.root(root);
-    if (top == model::kNoItem) continue;
-    lines.push_back(model::RootKey(root));
-    tree.ForEachBelow(top, [&](model::ItemId id) {
-      const model::Item& item = tree.at(id);
-      static const char* const kKinds[] = {"F", "L", "S"};
-      std::string line = std::string(static_cast<size_t>(item.depth), ' ') +
-                         kKinds[static_cast<int>(item.kind)] + " " +
-                         U8(item.title) + "|" + U8(item.url);
-      std::vector<std::u16string> tags = item.tags;
-      std::sort(tags.begin(), tags.end());
-      for (const std::u16string& tag : tags) line += "|#" + U8(tag);
-      if (!item.keyword.empty()) line += "|@" + U8(item.keyword);
-      if (dates) {
-        line += "|" + std::to_string(item.date_added) + "|" +
-                std::to_string(item.last_modified);
-      }
-      lines.push_back(line);
-    });
-  }
-  return lines;
 }
 
 bool ReadStore(const std::string& path, model::Tree* tree) {

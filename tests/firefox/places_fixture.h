@@ -1,6 +1,6 @@
 // Test places databases (the old layout built row by row, or the store of a
 // fresh Firefox profile), a reader for checking what the library wrote, and
-// stand-ins for a running Firefox.
+// a profile held as a running Firefox holds it.
 #ifndef MARKSAFE_TESTS_FIREFOX_PLACES_FIXTURE_H_
 #define MARKSAFE_TESTS_FIREFOX_PLACES_FIXTURE_H_
 
@@ -11,6 +11,7 @@
 #include "marksafe/marksafe.h"
 #include "model/bookmark_tree.h"
 #include "support/test_support.h"
+#include "support/tree_support.h"
 
 struct sqlite3;
 
@@ -63,18 +64,6 @@ class ScopedHandle {
   ms_places_handle handle_;
 };
 
-// A process whose executable is called "firefox" (on Windows: a window of
-// Firefox's class) for as long as it lives, so the library sees Firefox run.
-class FakeFirefox {
- public:
-  explicit FakeFirefox(const std::string& folder);
-  ~FakeFirefox();
-
- private:
-  int pid_ = -1;
-  void* window_ = nullptr;
-};
-
 // Holds a profile folder the way a running Firefox does, while it lives.
 class HeldProfile {
  public:
@@ -90,12 +79,6 @@ class HeldProfile {
 // of the same title, separators, javascript:, file: and place: URLs, odd
 // titles, tags, a keyword, 30 nested folders and dates of every item.
 void FillRichStore(PlacesDb* db);
-
-// Every item below the roots of tree, one line each: the root's key, then
-// per item its depth, kind, title, URL, sorted tags and keyword, and with
-// dates its dates. What two trees must share to hold the same bookmarks.
-std::vector<std::string> TreeLines(const model::Tree& tree,
-                                   bool dates = true);
 
 // Reads the store at path (through a handle of its own) into tree; false
 // when that fails.

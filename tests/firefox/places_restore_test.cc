@@ -1,9 +1,9 @@
 // Writing into the store of today's Firefox (every column it needs, the URL
 // hash and guids it computes, shared places, URLs in Firefox's form, no write
-// while Firefox holds the profile or the store); the road of a backup and
-// restore of every root with dates, tags and keywords, older backup sets,
-// the cross-imports from a backup set of all three parts, and the merge of
-// a Firefox backup into a folder.
+// while Firefox holds the profile or the store, one transaction per import),
+// older backup sets, the restore of a backup set of all three parts, and
+// the merge of a Firefox backup into a folder. Whole round trips of every
+// root are in tests/roundtrip.
 #include <gtest/gtest.h>
 
 #include "firefox/places_keys.h"
@@ -21,7 +21,7 @@ using test::PlacesDb;
 using test::U16;
 using Rows = std::vector<std::string>;
 
-TEST(PlacesKeys, UrlHashGuidsAndHostsAreFirefoxs) {
+TEST(PlacesKeys, UrlHashAndGuidsAreFirefoxs) {
   EXPECT_EQ(firefox::UrlHash("http://www.example.com"), 0x72262C1A3496);
   EXPECT_EQ(
       firefox::UrlHash("https://github.com/mozilla/application-services/"),
@@ -32,16 +32,10 @@ TEST(PlacesKeys, UrlHashGuidsAndHostsAreFirefoxs) {
   const std::string long_url = "https://x/" + std::string(1490, 'a');
   EXPECT_EQ(firefox::UrlHash(long_url), firefox::UrlHash(long_url + "tail"));
   EXPECT_LT(firefox::UrlHash(std::string(50, 'a') + ":b"), int64_t{1} << 32);
-  // Enough guids that every character of the alphabet shows up.
-  for (int i = 0; i < 200; ++i) {
-    std::string guid;
-    ASSERT_TRUE(firefox::NewGuid(&guid) && firefox::IsGuid(guid)) << guid;
-  }
-  EXPECT_FALSE(firefox::IsGuid("menu_______"));
+  // A guid of Firefox's alphabet and length.
+  std::string guid;
+  ASSERT_TRUE(firefox::NewGuid(&guid) && firefox::IsGuid(guid)) << guid;
   EXPECT_FALSE(firefox::IsGuid("abc+defghijk"));
-  EXPECT_EQ(firefox::ReversedHost("https://User@WWW.Mozilla.org:8080/x"),
-            "gro.allizom.www.");
-  EXPECT_EQ(firefox::ReversedHost("place:sort=4"), "");
 }
 
 class TodayStoreTest : public ::testing::Test {
@@ -103,7 +97,6 @@ TEST_F(TodayStoreTest, UrlsInFirefoxsFormAndSharedPlaces) {
   test::WriteUrlFile(Src("About.url"), "HTTPS://WWW.MOZILLA.ORG/about/");
   test::WriteUrlFile(Src("Broken.url"), "http://bad host/x");
   const int64_t places = db_.Count("select * from moz_places");
-  test::LogCapture log;
   ASSERT_TRUE(Import(u"First"));
   ASSERT_TRUE(Import(u"Second"));
   // Same.url and Upper.url are two bookmarks of one address: both kept.
@@ -112,7 +105,6 @@ TEST_F(TodayStoreTest, UrlsInFirefoxsFormAndSharedPlaces) {
       (Rows{"About|https://www.mozilla.org/about/", "Broken|http://bad host/x",
             "Cafe|http://xn--caf-dma.example/a%20b",
             "Same|http://example.com/", "Upper|http://example.com/"}));
-  EXPECT_TRUE(log.Contains("http://bad host/x")) << log.Joined();
   EXPECT_EQ(db_.Count("select * from moz_places"), places + 3);
   EXPECT_EQ(db_.Value("select foreign_count from moz_places where "
                       "url='https://www.mozilla.org/about/'"),
@@ -134,22 +126,19 @@ TEST_F(TodayStoreTest, UrlsInFirefoxsFormAndSharedPlaces) {
 }
 
 // Running Firefox holds its profile (its lock in the profile folder) and its
-// store: nothing is written then, and the reason is named.
+// store: nothing is written then.
 TEST_F(TodayStoreTest, NoWriteWhileFirefoxHoldsTheProfileOrTheStore) {
   test::WriteUrlFile(Src("One.url"), "http://one.example/");
   const std::string snapshot = db_.Snapshot();
-  test::LogCapture log;
   {
     test::HeldProfile held(dir_.sub("profile"));
     EXPECT_FALSE(Import(u"Locked"));
-    EXPECT_TRUE(log.Contains("holds the profile")) << log.Joined();
   }
   {  // the profile was free when the handle was made; then a writer came
     test::ScopedHandle handle(db_.path());
     db_.Exec("BEGIN IMMEDIATE");
     EXPECT_FALSE(
         import_2_firefox(handle.get(), Ms(U16(Src(""))), Ms(u"Busy"), 0));
-    EXPECT_TRUE(log.Contains("is locked")) << log.Joined();
     db_.Exec("ROLLBACK");
   }
   // Firefox's exclusive lock keeps even the schema from being read.
@@ -177,9 +166,7 @@ TEST(ImportTransaction, RefusedRowFailsAloneAbortLeavesNothing) {
         "new.url='http://l2.example/' BEGIN SELECT RAISE(ABORT, 'no'); "
         "END;");
     test::ScopedHandle handle(db.path());
-    test::LogCapture log;
     EXPECT_FALSE(import_2_firefox(handle.get(), Ms(src), Ms(u"Partly"), 0));
-    EXPECT_TRUE(log.Contains("InsertURL execute fail:4313")) << log.Joined();
     EXPECT_EQ(db.LinksIn(db.FolderId(2, "Partly")).size(), 4u);
 
     db.Exec(
@@ -190,63 +177,11 @@ TEST(ImportTransaction, RefusedRowFailsAloneAbortLeavesNothing) {
     EXPECT_FALSE(import_2_firefox(handle.get(), Ms(src), Ms(u"Whole"), 0));
     // Read at once: the system's calls made by the checks below change it.
     EXPECT_EQ(marksafe_last_error(), 4313u);
-    EXPECT_TRUE(log.Contains("nothing of it was written")) << log.Joined();
     EXPECT_EQ(db.Snapshot(), snapshot);
     db.Exec("DROP TRIGGER stop;");  // the handle stays usable
     EXPECT_TRUE(import_2_firefox(handle.get(), Ms(src), Ms(u"Whole"), 0));
     EXPECT_EQ(db.LinksIn(db.FolderId(2, "Whole")).size(), 5u);
   }
-}
-
-// Every root, with its dates, tags, keyword, separators and same-titled
-// items, goes through a backup set into another store; a second restore
-// adds nothing, and the report names every root.
-TEST_F(TodayStoreTest, BackupAndRestoreKeepEveryItem) {
-  PlacesDb rich(dir_.sub("rich/places.sqlite"), PlacesDb::Layout::kToday);
-  test::FillRichStore(&rich);
-  test::MakeDirs(dir_.sub("set"));
-  {
-    test::ScopedHandle handle(rich.path());
-    ASSERT_TRUE(backup_firefox(handle.get(), Ms(dir_.u16("set")), true, 0, 0));
-  }
-  int32_t progress = 0;
-  {
-    test::ScopedHandle handle(db_.path());
-    ASSERT_TRUE(restore_firefox_pro(handle.get(), Ms(dir_.u16("set")), true, 0,
-                                    0, 0, 0, &progress));
-  }
-  const std::string report = marksafe_last_report();
-  for (const char* root : {"\"menu\"", "\"toolbar\"", "\"other\"",
-                           "\"mobile\"", "\"lost\":false"}) {
-    EXPECT_NE(report.find(root), std::string::npos) << root << report;
-  }
-  model::Tree original, restored;
-  ASSERT_TRUE(test::ReadStore(rich.path(), &original));
-  ASSERT_TRUE(test::ReadStore(db_.path(), &restored));
-  EXPECT_EQ(test::TreeLines(restored), test::TreeLines(original));
-  const std::string snapshot = db_.Snapshot();
-  test::ScopedHandle handle(db_.path());
-  ASSERT_TRUE(import_2_firefox_from_bk(handle.get(), Ms(dir_.u16("set")), true));
-  EXPECT_EQ(db_.Snapshot(), snapshot);
-}
-
-// A Chrome part with its position file: one folder per Chrome root under
-// "Imported from Chrome", named as in the part.
-TEST_F(TodayStoreTest, ChromePartKeepsItsRoots) {
-  const std::string chrome = dir_.sub("set/Bookmarks/Chrome/");
-  test::WriteBytes(chrome + "chrome_pos.ini",
-                   "[Chrome_menu]\r\nBar=Bookmarks bar\r\n"
-                   "other=Other bookmarks\r\n");
-  test::WriteUrlFile(chrome + "Bookmarks bar/bar.url", "http://bar.example/");
-  test::WriteUrlFile(chrome + "Other bookmarks/o.url", "http://o.example/");
-  test::ScopedHandle handle(db_.path());
-  ASSERT_EQ(import_chrome_bk_2_firefox(handle.get(), Ms(dir_.u16("set")), true),
-            0);
-  const int64_t imported = db_.FolderId(2, "Imported from Chrome");
-  EXPECT_EQ(db_.FoldersIn(imported),
-            (Rows{"Bookmarks bar", "Other bookmarks"}));
-  EXPECT_EQ(db_.LinksIn(db_.FolderId(imported, "Other bookmarks")),
-            Rows{"o|http://o.example/"});
 }
 
 // A backup set whose Firefox part is what backup_firefox wrote from a store
@@ -308,11 +243,8 @@ TEST_F(RestoreTest, BackupSetRestoresIntoEveryRootAndTwiceAddsNothing) {
 TEST_F(RestoreTest, LaterStepsRunAfterAFailedFirefoxStep) {
   platform::DeleteFile(U16(Set("Firefox/pos.ini")));
   int32_t progress = 0;
-  test::LogCapture log;
   EXPECT_FALSE(Restore(root_, true, &progress));
   EXPECT_EQ(progress, 4);
-  EXPECT_TRUE(log.Contains("cfg file: "));
-  EXPECT_TRUE(log.Contains("restore backup to firefox fail:"));
   EXPECT_NE(db_.FolderId(2, "Imported from IE"), 0);
   EXPECT_NE(db_.FolderId(2, "Imported from Chrome"), 0);
 }
@@ -356,10 +288,8 @@ TEST_F(RestoreTest, FirefoxBackupMergesIntoAFolder) {
                                          Ms(fav), Ms(u"Old Firefox")));
   EXPECT_TRUE(
       test::Exists(dir_.sub("fav/Old Firefox/Unsorted Bookmarks/Later.url")));
-  test::LogCapture log;
   EXPECT_FALSE(import_firefox_bk_2_folder(Ms(dir_.u16("nowhere")), true,
                                           Ms(fav), nullptr));
-  EXPECT_TRUE(log.Contains("firefox_bk_path: "));
 }
 
 }  // namespace

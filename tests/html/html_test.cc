@@ -11,6 +11,7 @@
 #include "html/html_reader.h"
 #include "html/html_writer.h"
 #include "support/test_support.h"
+#include "support/tree_support.h"
 
 namespace marksafe {
 namespace html {
@@ -222,26 +223,9 @@ TEST(HtmlRead, EmptyAndTextOnlyInputGiveAnEmptyMenu) {
   }
 }
 
-Item MakeLink(const std::u16string& title, const std::u16string& url,
-              model::Time added = 0) {
-  Item item;
-  item.kind = ItemKind::kLink;
-  item.title = title;
-  item.url = url;
-  item.date_added = added;
-  return item;
-}
-
-Item MakeFolder(const std::u16string& title, model::Time added = 0) {
-  Item item;
-  item.title = title;
-  item.date_added = added;
-  return item;
-}
-
-void Put(Tree* tree, ItemId parent, const Item& item) {
-  ASSERT_NE(tree->Add(parent, item), model::kNoItem);
-}
+using test::NewFolder;
+using test::NewLink;
+using test::Put;
 
 TEST(HtmlRoundTrip, KeepsEverythingTheFormatHolds) {
   Tree tree;
@@ -253,30 +237,29 @@ TEST(HtmlRoundTrip, KeepsEverythingTheFormatHolds) {
   tree.at(bar).date_added = 1600000000 * second;
 
   Item tricky =
-      MakeLink(u" <b>\"quoted\" & 'single' </b> ",
+      NewLink(u" <b>\"quoted\" & 'single' </b> ",
                u"https://x.example/?a=1&b=\"2\"<>'", 1700000000 * second);
   tricky.last_modified = 1700000500 * second;
   tricky.tags = {u"t\u00e9g", u"two words", u"<x>"};
   tricky.keyword = u"k&w";
   Put(&tree, menu, tricky);
   Put(&tree, menu,
-      MakeLink(u"\u65e5\u672c\u8a9e \U0001F600 ..", u"javascript:void(0)"));
-  Item separator;
-  separator.kind = ItemKind::kSeparator;
+      NewLink(u"\u65e5\u672c\u8a9e \U0001F600 ..", u"javascript:void(0)"));
+  const Item separator = test::NewSeparator();
   Put(&tree, menu, separator);
-  Put(&tree, menu, MakeLink(u"", u"place:type=6"));
-  Put(&tree, menu, MakeLink(u"line\nbreak\r\ttab", u"file:///a%20b"));
+  Put(&tree, menu, NewLink(u"", u"place:type=6"));
+  Put(&tree, menu, NewLink(u"line\nbreak\r\ttab", u"file:///a%20b"));
   // Same-title siblings, an empty folder, an empty title, nesting.
-  const ItemId twin1 = tree.Add(bar, MakeFolder(u"Twin", 5 * second));
-  const ItemId twin2 = tree.Add(bar, MakeFolder(u"Twin", 6 * second));
-  Put(&tree, twin1, MakeLink(u"Same", u"https://a.example/"));
-  Put(&tree, twin1, MakeLink(u"Same", u"https://a.example/"));
-  Put(&tree, tree.Add(twin2, MakeFolder(u"")), separator);
-  Put(&tree, bar, MakeFolder(u"Empty"));
+  const ItemId twin1 = tree.Add(bar, NewFolder(u"Twin", 5 * second));
+  const ItemId twin2 = tree.Add(bar, NewFolder(u"Twin", 6 * second));
+  Put(&tree, twin1, NewLink(u"Same", u"https://a.example/"));
+  Put(&tree, twin1, NewLink(u"Same", u"https://a.example/"));
+  Put(&tree, tree.Add(twin2, NewFolder(u"")), separator);
+  Put(&tree, bar, NewFolder(u"Empty"));
   // A menu folder named like the mobile root stays in the menu.
-  Put(&tree, tree.Add(menu, MakeFolder(u"Mobile Bookmarks")),
-      MakeLink(u"d", u"https://d.example/"));
-  Put(&tree, mobile, MakeLink(u"m", u"https://m.example/"));
+  Put(&tree, tree.Add(menu, NewFolder(u"Mobile Bookmarks")),
+      NewLink(u"d", u"https://d.example/"));
+  Put(&tree, mobile, NewLink(u"m", u"https://m.example/"));
 
   const std::string html = WriteBookmarkHtml(tree);
   const Tree back = Read(html);
@@ -291,7 +274,7 @@ TEST(HtmlRoundTrip, KeepsEverythingTheFormatHolds) {
 TEST(HtmlRoundTrip, MissingRootsStayMissing) {
   Tree tree;
   Put(&tree, tree.AddRoot(Root::kToolbar, u""),
-      MakeLink(u"a", u"https://a.example/"));
+      NewLink(u"a", u"https://a.example/"));
   const Tree back = Read(WriteBookmarkHtml(tree));
   EXPECT_EQ(Shape(back, Root::kToolbar), (Lines{"a <https://a.example/>"}));
   EXPECT_TRUE(Shape(back, Root::kMenu).empty());
@@ -304,10 +287,10 @@ TEST(HtmlLimits, HundredThousandLinksReadQuickly) {
   const ItemId menu = tree.AddRoot(Root::kMenu, u"Bookmarks Menu");
   ItemId folder = menu;
   for (int i = 0; i < 100000; ++i) {
-    if (i % 1000 == 0) folder = tree.Add(menu, MakeFolder(u"F"));
+    if (i % 1000 == 0) folder = tree.Add(menu, NewFolder(u"F"));
     // A date below one second is none in the file.
     Put(&tree, folder,
-        MakeLink(u"Title &", u"https://e.example/" + NumberText(i), 1));
+        NewLink(u"Title &", u"https://e.example/" + NumberText(i), 1));
   }
   const std::string html = WriteBookmarkHtml(tree);
   std::string one_line = html;

@@ -1,17 +1,23 @@
-// Files and folders: listing order, the error codes callers test, and
-// copies and writes that never lose data.
+// Files and folders: listing order, the error codes callers test, copies
+// and writes that never lose data; the replaceable system (overrides nest
+// and reach the free functions), the one-step folder swap, flush and locks.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/system_env.h"
+#include "support/faulty_env.h"
 #include "support/test_support.h"
 
 namespace marksafe {
 namespace platform {
 namespace {
 
+using test::FaultOp;
+using test::FaultyEnv;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
@@ -100,6 +106,7 @@ TEST(FileTest, CopiesRefuseOrReplaceAndNeverLoseTheTarget) {
   WriteBytes(dir.sub("from"), "new");
   WriteBytes(dir.sub("to"), "old contents");
   EXPECT_TRUE(FailsWith(CopyFile(dir.u16("from"), dir.u16("to"), true), 80));
+  EXPECT_FALSE(CopyFile(dir.u16("missing"), dir.u16("to"), false));
   EXPECT_EQ(ReadBytes(dir.sub("to")), "old contents");
   ASSERT_TRUE(CopyFile(dir.u16("from"), dir.u16("to"), false));
   EXPECT_EQ(ReadBytes(dir.sub("to")), "new");
@@ -113,6 +120,56 @@ TEST(FileTest, CopiesRefuseOrReplaceAndNeverLoseTheTarget) {
   test::MakeDirs(dir.sub("folder"));
   ASSERT_TRUE(ShellCopyFile(dir.u16("from"), dir.u16("folder")));
   EXPECT_EQ(ReadBytes(dir.sub("folder/from")), "new");
+}
+
+TEST(EnvTest, OverridesNestAndReachTheFreeFunctions) {
+  TempDir dir;
+  const std::u16string file = dir.u16("f");
+  FaultyEnv outer;
+  {
+    ScopedEnvOverride scoped(&outer);
+    outer.SetBrowserRunning(Browser::kChrome, true);
+    EXPECT_TRUE(BrowserIsRunning(Browser::kChrome));
+    AskBrowserToClose(Browser::kChrome);
+    EXPECT_FALSE(BrowserIsRunning(Browser::kChrome));
+    outer.FailNth(FaultOp::kWrite, 2, 112);
+    EXPECT_TRUE(WriteFile(file, "one"));
+    {
+      ScopedEnvOverride system(SystemEnv::Default());
+      EXPECT_TRUE(WriteFile(file, "two"));  // not counted by outer
+    }
+    EXPECT_FALSE(ReplaceFileAtomically(file, "three"));
+    EXPECT_EQ(GetLastError(), 112u);
+    EXPECT_EQ(outer.Count(FaultOp::kWrite), 2);
+  }
+  EXPECT_EQ(CurrentEnv(), SystemEnv::Default());
+  EXPECT_EQ(ReadBytes(dir.sub("f")), "two");
+}
+
+TEST(EnvTest, ExchangeSwapsTwoFoldersOrSaysItCannot) {
+  TempDir dir;
+  WriteBytes(dir.sub("a/x"), "a");
+  WriteBytes(dir.sub("b/x"), "b");
+  if (!ExchangeFolders(dir.u16("a"), dir.u16("b"))) {
+    EXPECT_EQ(GetLastError(), kErrorNotSupported);
+    GTEST_SKIP() << "no one-step swap on this system";
+  }
+  EXPECT_EQ(ReadBytes(dir.sub("a/x")), "b");
+  EXPECT_EQ(ReadBytes(dir.sub("b/x")), "a");
+  EXPECT_TRUE(SyncPath(dir.u16("a")));
+  EXPECT_TRUE(SyncPath(dir.u16("a/x")));
+  EXPECT_FALSE(SyncPath(dir.u16("missing")));
+}
+
+TEST(EnvTest, ALockIsExclusiveUntilReleased) {
+  TempDir dir;
+  const std::u16string path = dir.u16("store.lock");
+  std::unique_ptr<FileLock> first, second;
+  ASSERT_TRUE(LockFile(path, 0, &first));
+  EXPECT_FALSE(LockFile(path, 50, &second));
+  EXPECT_EQ(GetLastError(), kErrorLockViolation);
+  first.reset();
+  EXPECT_TRUE(LockFile(path, 0, &second));
 }
 
 }  // namespace

@@ -76,11 +76,7 @@ std::string TempDir::sub(const std::string& relative) const {
 }
 
 ScopedEnv::ScopedEnv(const std::string& name, const std::string& value)
-    : name_(name) {
-  if (const char* old = std::getenv(name.c_str())) {
-    had_old_ = true;
-    old_ = old;
-  }
+    : ScopedEnv(name) {
   SetVariable(name, value);
 }
 

@@ -1,7 +1,11 @@
 // Shell folders and native browser locations from the environment, the
-// library's own folder, the debugger channel on standard error, and host
-// names as today's browsers store them.
+// library's own folder, the debugger channel on standard error, host names
+// as today's browsers store them; files and folders on POSIX: links and
+// dot-names in listings, permission bits kept by copies and replacements,
+// and native path spelling.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -14,7 +18,10 @@ namespace marksafe {
 namespace platform {
 namespace {
 
+using test::ReadBytes;
 using test::ScopedEnv;
+using test::TempDir;
+using test::WriteBytes;
 
 // Read at every call: tests and callers change the variables between calls.
 TEST(ShellFolderTest, ReadFromTheEnvironmentAtEveryCall) {
@@ -51,17 +58,6 @@ TEST(ShellFolderTest, ReadFromTheEnvironmentAtEveryCall) {
   }
 }
 
-TEST(ShellFolderTest, OsMajorVersionIsTenUnlessGivenAsANumber) {
-  {
-    ScopedEnv unset("MARKSAFE_OS_MAJOR");
-    EXPECT_EQ(OsMajorVersion(), 10u);
-  }
-  for (const char* value : {"5", "five", "5x", "99999999999999"}) {
-    ScopedEnv odd("MARKSAFE_OS_MAJOR", value);
-    EXPECT_EQ(OsMajorVersion(), *value == '5' && !value[1] ? 5u : 10u) << value;
-  }
-}
-
 TEST(SystemTest, LibraryFolderIsTheFolderOfThisProgram) {
   const auto exe = std::filesystem::read_symlink("/proc/self/exe");
   EXPECT_EQ(ToUtf8(LibraryFolder()), exe.parent_path().string() + "/");
@@ -86,6 +82,49 @@ TEST(IdnToAsciiTest, NonTransitionalProcessingKeepsTheSharpS) {
   std::u16string out;
   EXPECT_TRUE(IdnToAscii(u"fa\u00DF.de", &out));
   EXPECT_EQ(out, u"xn--fa-hia.de");
+}
+
+unsigned Mode(const std::string& path) {
+  struct stat st = {};
+  EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+  return st.st_mode & 0777;
+}
+
+// Links keep their target's folder flag; dot-names are hidden. Copies stay
+// writable for their owner; a replaced file keeps its mode and its links.
+TEST(FileTest, LinksDotNamesAndModes) {
+  TempDir dir;
+  test::MakeDirs(dir.sub("folder"));
+  WriteBytes(dir.sub(".Quillbay"), "");
+  WriteBytes(dir.sub("readonly"), "ro");
+  ASSERT_EQ(chmod(dir.sub("readonly").c_str(), 0444), 0);
+  ASSERT_TRUE(CopyFile(dir.u16("readonly"), dir.u16("copy"), true));
+  EXPECT_EQ(Mode(dir.sub("copy")), 0644u);
+  ASSERT_TRUE(CopyFile(dir.u16("readonly"), dir.u16("copy"), false));
+  WriteBytes(dir.sub("w"), "first");
+  ASSERT_EQ(chmod(dir.sub("w").c_str(), 0640), 0);
+  const char* links[][2] = {
+      {"folder", "dirlink"}, {"w", "filelink"}, {"gone", "dangling"}};
+  for (const auto& link : links) {
+    ASSERT_EQ(symlink(dir.sub(link[0]).c_str(), dir.sub(link[1]).c_str()), 0);
+  }
+  ASSERT_TRUE(ReplaceFileAtomically(dir.u16("filelink"), "through link"));
+  EXPECT_EQ(ReadBytes(dir.sub("w")), "through link");
+  EXPECT_EQ(Mode(dir.sub("w")), 0640u);
+  // Name, then the directory, link and hidden flags.
+  std::vector<DirEntry> entries;
+  ASSERT_TRUE(ListDirectory(dir.u16(), &entries));
+  std::vector<std::string> flags;
+  for (const DirEntry& e : entries) {
+    flags.push_back(ToUtf8(e.name) + ":" + std::to_string(e.is_directory) +
+                    std::to_string(e.is_reparse_point) +
+                    std::to_string(e.is_hidden));
+  }
+  EXPECT_EQ(flags,
+            (std::vector<std::string>{
+                ".Quillbay:001", "copy:000", "dangling:010", "dirlink:110",
+                "filelink:010", "folder:100", "readonly:000", "w:000"}));
+  EXPECT_EQ(NativePathUtf8(u"C\\x/y\\\u00E9"), "C/x/y/\xC3\xA9");
 }
 
 }  // namespace

@@ -1,16 +1,22 @@
 // Bringing a Firefox or Chrome part into a Favorites folder: merged, never
-// overwriting, and a repeated merge adds nothing.
+// overwriting, and a repeated merge adds nothing. get_ie_favorites_size and
+// backup_ie through the exports, on given paths and on the located
+// Favorites folder.
 #include "ie/favorites_import.h"
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "backup_set/part.h"
 #include "gtest/gtest.h"
+#include "marksafe/marksafe.h"
 #include "model/report.h"
 #include "platform/platform.h"
+#include "support/browser_home.h"
 #include "support/test_support.h"
+#include "support/tree_support.h"
 
 namespace marksafe {
 namespace ie {
@@ -19,48 +25,37 @@ namespace {
 using backup_set::PartKind;
 using model::Item;
 using model::ItemId;
-using model::ItemKind;
 using model::Root;
 using test::ListTree;
+using test::Ms;
+using test::NewFolder;
+using test::NewLink;
+using test::Put;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 using Files = std::vector<std::string>;
-
-Item Make(ItemKind kind, const std::u16string& title,
-          const std::u16string& url = u"") {
-  Item item;
-  item.kind = kind;
-  item.title = title;
-  item.url = url;
-  return item;
-}
-
-void Add(model::Tree* tree, ItemId parent, Item item) {
-  ASSERT_NE(tree->Add(parent, std::move(item)), model::kNoItem);
-}
 
 // A Firefox part with what a folder of .url files cannot hold beside what
 // it can.
 void WriteFirefoxPart(const std::u16string& folder) {
   model::Tree tree;
   const ItemId menu = tree.AddRoot(Root::kMenu, u"menu");
-  Add(&tree, menu, Make(ItemKind::kLink, u"News", u"https://news/"));
-  Add(&tree, menu, Make(ItemKind::kSeparator, u""));
-  Add(&tree, menu, Make(ItemKind::kLink, u"News", u"https://other-news/"));
-  Add(&tree, menu, Make(ItemKind::kLink, u"Recent", u"place:sort=8"));
-  Item tagged = Make(ItemKind::kLink, u"Tagged", u"https://tagged/");
+  Put(&tree, menu, NewLink(u"News", u"https://news/"));
+  Put(&tree, menu, test::NewSeparator());
+  Put(&tree, menu, NewLink(u"News", u"https://other-news/"));
+  Put(&tree, menu, NewLink(u"Recent", u"place:sort=8"));
+  Item tagged = NewLink(u"Tagged", u"https://tagged/");
   tagged.tags = {u"t"};
-  Add(&tree, menu, tagged);
-  const ItemId odd = tree.Add(menu, Make(ItemKind::kFolder, u"a/b"));
-  Add(&tree, odd, Make(ItemKind::kLink, u"In odd", u"https://odd/"));
+  Put(&tree, menu, tagged);
+  const ItemId odd = Put(&tree, menu, NewFolder(u"a/b"));
+  Put(&tree, odd, NewLink(u"In odd", u"https://odd/"));
   // Two sibling folders of one title, each with its own link.
   for (const char16_t* url : {u"https://d1/", u"https://d2/"}) {
-    const ItemId dup = tree.Add(menu, Make(ItemKind::kFolder, u"Dup"));
-    Add(&tree, dup, Make(ItemKind::kLink, u"d", url));
+    Put(&tree, Put(&tree, menu, NewFolder(u"Dup")), NewLink(u"d", url));
   }
-  Add(&tree, tree.AddRoot(Root::kToolbar, u"toolbar"),
-      Make(ItemKind::kLink, u"Bar", u"https://bar/"));
+  Put(&tree, tree.AddRoot(Root::kToolbar, u"toolbar"),
+      NewLink(u"Bar", u"https://bar/"));
   ASSERT_TRUE(backup_set::WritePart(tree, PartKind::kFirefox, folder, true,
                                     nullptr)
                   .ok());
@@ -154,6 +149,84 @@ TEST(MergePartIntoFavorites, AMissingOrEmptyPartFails) {
                                       &report)
                    .ok());
   EXPECT_FALSE(test::Exists(dir.sub("fav")));
+}
+
+using Size = std::tuple<bool, uint64_t, int32_t, int32_t>;
+
+const volatile uint8_t kNever = 0;
+
+// Result, size, folders and links.
+Size Measure(const MS_CHAR* path, bool into_set) {
+  uint64_t size = 77;
+  int32_t folders = -1, links = -1;
+  const bool ok =
+      get_ie_favorites_size(path, into_set, &size, &folders, &links);
+  return {ok, size, folders, links};
+}
+
+TEST(IeTest, BackupCopiesOnlyShortcutsAndMeasuresEveryFolder) {
+  TempDir dir;
+  WriteBytes(dir.sub("Favorites/Links/a.url"), "[InternetShortcut]\r\n");
+  WriteBytes(dir.sub("Favorites/News.url"), "[InternetShortcut]\r\nURL=n");
+  WriteBytes(dir.sub("Favorites/desktop.ini"), "not a shortcut");
+  WriteBytes(dir.sub("Favorites/Deep/er/b.URL"), "b");
+  WriteBytes(dir.sub("Favorites/.Quillbay/m.url"), "m");
+  const std::u16string favorites = dir.u16("Favorites");
+  auto backup = [&](const std::string& to, bool into_set, bool overwrite,
+                    const volatile uint8_t* cancel = &kNever) {
+    return backup_ie(Ms(favorites), Ms(dir.u16(to)), into_set, overwrite,
+                     cancel);
+  };
+  const std::vector<std::string> backed_up = {"Deep/",         "Deep/er/",
+                                              "Deep/er/b.URL", "Links/",
+                                              "Links/a.url",   "News.url"};
+  // Links, Deep, Deep/er and .Quillbay are all counted.
+  EXPECT_EQ(Measure(Ms(favorites), false), Size(true, 20 + 25 + 1 + 1, 4, 4));
+
+  ASSERT_TRUE(backup("usb", true, false));
+  EXPECT_EQ(ListTree(dir.sub("usb/Bookmarks/Favorites")), backed_up);
+  EXPECT_EQ(Measure(Ms(dir.u16("usb") + u"\\"), true),
+            Size(true, 20 + 25 + 1, 3, 3));
+
+  ASSERT_TRUE(backup("plain/dest", false, false));
+  EXPECT_EQ(ListTree(dir.sub("plain/dest")), backed_up);
+  EXPECT_FALSE(backup("plain/dest", false, false));
+  EXPECT_TRUE(backup("plain/dest", false, true));
+  EXPECT_FALSE(backup_ie(Ms(favorites), nullptr, true, false, &kNever));
+  EXPECT_FALSE(backup("usb2", true, false, nullptr));
+  EXPECT_FALSE(test::Exists(dir.sub("usb2")));
+  WriteBytes(dir.sub("blocker"), "a file where a folder is needed");
+  EXPECT_FALSE(backup("blocker/usb", true, false));
+
+  // Short or missing paths are refused and leave the size as it was.
+  for (const std::u16string& bad :
+       {std::u16string(u"C:\\ab"), dir.u16("missing")}) {
+    const Size got = Measure(Ms(bad), false);
+    EXPECT_FALSE(std::get<0>(got));
+    EXPECT_EQ(std::get<1>(got), 77u);
+  }
+  EXPECT_FALSE(
+      get_ie_favorites_size(Ms(favorites), false, nullptr, nullptr, nullptr));
+}
+
+TEST(IeDefaultFavorites, UsedOnlyWhenInternetExplorerIsInstalled) {
+  test::BrowserHome home;
+  if (!home.unusable().empty()) GTEST_SKIP() << home.unusable();
+  TempDir dir;
+  WriteBytes(home.favorites() + "/sub/a.url", "12345");
+  test::MakeDirs(dir.sub("usb"));
+  const std::u16string usb = dir.u16("usb");
+  home.SetIeInstalled(false);
+  EXPECT_FALSE(backup_ie(nullptr, Ms(usb), true, false, &kNever));
+  EXPECT_TRUE(ListTree(dir.sub("usb")).empty());
+  EXPECT_FALSE(std::get<0>(Measure(nullptr, false)));
+
+  home.SetIeInstalled(true);
+  ASSERT_TRUE(backup_ie(nullptr, Ms(usb), true, false, &kNever));
+  EXPECT_EQ(ListTree(dir.sub("usb/Bookmarks/Favorites")),
+            (std::vector<std::string>{"sub/", "sub/a.url"}));
+  // into_backup_set is not used when the Favorites folder is located.
+  EXPECT_EQ(Measure(nullptr, true), Size(true, 5, 1, 1));
 }
 
 }  // namespace
