@@ -1,7 +1,6 @@
 #include "common/interchange.h"
 
 #include "common/text.h"
-#include "platform/platform.h"
 
 namespace marksafe {
 namespace interchange {
@@ -43,34 +42,6 @@ namespace {
 
 constexpr size_t kExtensionChars = 18;
 
-// Characters that no file or folder name may hold: the eight the naming
-// rules remove, the double quote and the control characters.
-bool IsLeftOut(char16_t c) {
-  switch (c) {
-    case u':':
-    case u'\\':
-    case u'/':
-    case u'?':
-    case u'*':
-    case u'|':
-    case u'>':
-    case u'<':
-    case u'"':
-      return true;
-    default:
-      return c >= 0x0001 && c <= 0x001F;
-  }
-}
-
-std::u16string WithoutLeftOut(const std::u16string& title) {
-  std::u16string out;
-  out.reserve(title.size());
-  for (char16_t c : title) {
-    if (!IsLeftOut(c)) out.push_back(c);
-  }
-  return out;
-}
-
 std::u16string Trimmed(const std::u16string& text) {
   size_t end = text.size();
   while (end > 0 && text[end - 1] == u' ') --end;
@@ -91,15 +62,6 @@ bool IsDotName(const std::u16string& name) {
     }
   }
   return has_dot;
-}
-
-std::u16string SafeName(std::u16string name, NameKind kind) {
-  if (kind == NameKind::kFolder && IsDotName(name)) {
-    for (char16_t& c : name) {
-      if (c == u'.') c = u'_';
-    }
-  }
-  return name;
 }
 
 // INI values are single lines: a line break in a value would end it and
@@ -138,20 +100,7 @@ std::u16string IniValue(const std::u16string& value, bool rewritten_later) {
   return out.substr(begin, end - begin);
 }
 
-std::u16string ShortcutPath(const std::u16string& folder,
-                            const std::u16string& name) {
-  return JoinPath(folder, name + kUrlSuffix);
-}
-
 }  // namespace
-
-std::u16string FirefoxName(const std::u16string& title, NameKind kind) {
-  return SafeName(Trimmed(WithoutLeftOut(title)), kind);
-}
-
-std::u16string ChromeName(const std::u16string& title, NameKind kind) {
-  return SafeName(WithoutLeftOut(title), kind);
-}
 
 std::string ShortcutFileBytes(const std::u16string& title,
                               const std::u16string& url) {
@@ -172,23 +121,6 @@ std::string ShortcutFileBytes(const std::u16string& title,
   return bytes;
 }
 
-bool WriteChromeShortcut(const std::u16string& folder,
-                         const std::u16string& title,
-                         const std::u16string& url) {
-  const std::u16string path =
-      ShortcutPath(folder, ChromeName(title, NameKind::kFile));
-  return platform::WriteFile(path, ShortcutFileBytes(title, url));
-}
-
-bool WriteFirefoxShortcut(const std::u16string& folder,
-                          const std::u16string& title,
-                          const std::u16string& url) {
-  const std::u16string path =
-      ShortcutPath(folder, FirefoxName(title, NameKind::kFile));
-  return platform::WriteProfileString(kShortcutSection, kUrlKey,
-                                      SingleLine(url), path);
-}
-
 bool IsShortcutFileName(const std::u16string& name) {
   size_t dot = name.rfind(u'.');
   if (dot == std::u16string::npos || dot + 1 == name.size()) return false;
@@ -207,18 +139,6 @@ bool ExtensionMatches(const std::u16string& name,
 
 std::u16string TitleFromFileName(const std::u16string& name) {
   return name.size() < 4 ? std::u16string() : name.substr(0, name.size() - 4);
-}
-
-std::u16string ReadShortcutUrl(const std::u16string& file,
-                               const std::u16string& default_value,
-                               size_t size) {
-  return platform::GetProfileString(kShortcutSection, kUrlKey, default_value,
-                                    size, file);
-}
-
-std::u16string ReadShortcutTitle(const std::u16string& file, size_t size) {
-  return platform::GetProfileString(kShortcutSection, kTitleKey, u"", size,
-                                    file);
 }
 
 bool ResolvePositionValue(const std::u16string& exported_folder,

@@ -49,39 +49,12 @@ extern const char16_t kManifestName[];  // "manifest.json"
 // Written last into a part, once everything else of it is written.
 extern const char16_t kCompletionMarkName[];  // "complete.mark"
 
-enum class NameKind { kFile, kFolder };
-
-// Title to file or folder name. Both writers leave out ":" "\" "/" "?" "*"
-// "|" ">" "<", the double quote and the control characters U+0001..U+001F.
-// The Firefox form then trims blanks at the right, then at the left; the
-// Chrome form trims nothing. A folder name made only of dots and blanks
-// with at least one dot (".", "..", ". .") gets its dots turned into "_", so
-// that no writer leaves the folder it writes into. An empty folder name stays
-// empty: that folder's content goes into its parent's directory.
-std::u16string FirefoxName(const std::u16string& title, NameKind kind);
-std::u16string ChromeName(const std::u16string& title, NameKind kind);
-
-// Writes one bookmark in the Chrome form: folder\ChromeName(title).url,
-// created anew as UTF-16LE with FF FE, keys "URL" = url and "Title" =
-// title + ".url", in the bytes the INI writer gives. True only when the
-// whole file was written.
-bool WriteChromeShortcut(const std::u16string& folder,
-                         const std::u16string& title,
-                         const std::u16string& url);
-
 // The bytes of one bookmark's file in the Chrome form: UTF-16LE with FF FE,
 // "[InternetShortcut]", "URL" = url and "Title" = title + ".url", each value
 // kept to what an INI value can hold (one line, no control characters,
 // outer blanks dropped as the INI writer drops them).
 std::string ShortcutFileBytes(const std::u16string& title,
                               const std::u16string& url);
-
-// Writes one bookmark in the Firefox form: key "URL" of
-// folder\FirefoxName(title).url through the INI writer (8-bit text for a new
-// file; an existing file keeps its other contents).
-bool WriteFirefoxShortcut(const std::u16string& folder,
-                          const std::u16string& title,
-                          const std::u16string& url);
 
 // True when name has a last "." followed by a non-empty text equal to "url"
 // (case-insensitive, at most 18 characters compared).
@@ -93,13 +66,6 @@ bool ExtensionMatches(const std::u16string& name, const std::u16string& filter);
 
 // name less its last four units (".url"); empty when shorter.
 std::u16string TitleFromFileName(const std::u16string& name);
-
-// Reads key "URL" / "Title" of section "InternetShortcut" with the profile
-// reader's size rule (at most size - 1 units).
-std::u16string ReadShortcutUrl(const std::u16string& file,
-                               const std::u16string& default_value,
-                               size_t size);
-std::u16string ReadShortcutTitle(const std::u16string& file, size_t size);
 
 // The folder that a position file's value names inside exported_folder:
 // exported_folder, "\" and value. A value that is absolute or climbs out

@@ -66,14 +66,14 @@ const std::u16string kUrl = u"http://example.com/a?b=1&c=%20d#top";
 
 TEST(IniAcrossSystemsTest, WritesTheBytesTheWindowsApiWrites) {
   TempDir dir;
-  ASSERT_TRUE(
-      interchange::WriteChromeShortcut(dir.u16(), u"chrome_form", kUrl));
-  ASSERT_TRUE(
-      interchange::WriteFirefoxShortcut(dir.u16(), u"firefox_form", kUrl));
+  ASSERT_TRUE(platform::WriteFile(
+      dir.u16("chrome_form.url"),
+      interchange::ShortcutFileBytes(u"chrome_form", kUrl)));
   ASSERT_TRUE(platform::WriteFile(dir.u16("pos.ini"), "\xFF\xFE"));
   // The last key, in another case, replaces the first in place.
   WriteAll(dir,
-           {{"chrome_form.url", u"InternetShortcut", u"Title", kTitle},
+           {{"firefox_form.url", u"InternetShortcut", u"URL", kUrl},
+            {"chrome_form.url", u"InternetShortcut", u"Title", kTitle},
             {"pos.ini", u"Menu", u"Main", u"Bookmarks Menu"},
             {"pos.ini", u"Menu", u"Others", u"Unsorted Bookmarks"},
             {"chrome_pos.ini", u"Chrome_menu", u"Bar", u"Bookmarks bar"},
