@@ -514,17 +514,13 @@ Status CheckComplete(const std::u16string& folder, ManifestState state,
       state == ManifestState::kDamaged ||
       (state == ManifestState::kRead && manifest.completion_mark);
   if (!cut_short) return Status::Ok();
-  const bool accepted = g_accept_incomplete;
-  model::CurrentReport().problems.push_back(model::Problem{
-      folder, u"",
-      accepted ? "incomplete backup (no completion mark): read as it is"
-               : "incomplete backup (no completion mark): not read",
-      !accepted});
-  if (accepted) {
+  if (g_accept_incomplete) {
     DebugLog(u"[backup_set] %s has no completion mark; read as it is\n",
              folder.c_str());
     return Status::Ok();
   }
+  model::CurrentReport().problems.push_back(model::Problem{
+      folder, u"", "incomplete backup (no completion mark): not read", true});
   return Status::Error(
       13, u"the backup part " + folder +
               u" is incomplete: the backup or copy that wrote it did not "

@@ -39,6 +39,14 @@ std::string DescribeChange(const Change& change) {
 void FailWithReport(const std::string& step, const std::string& reason,
                     const LibraryReport& report) {
   if (report.available) ShowReport(report, "    ");
+  for (const ProblemItem& problem : report.problems) {
+    if (problem.lost &&
+        problem.reason.find("no completion mark") != std::string::npos) {
+      Fail(step, problem.path +
+                     " is incomplete (a backup or copy of the set was cut "
+                     "short); --accept-incomplete reads it as it is");
+    }
+  }
   Fail(step, reason);
 }
 

@@ -110,6 +110,14 @@ int Run(int argc, char** argv) {
   AddDataOptions(backup, &backup_options.common);
   AddVerbose(backup, &backup_options.common.verbose);
 
+  // A backup part without its completion mark is refused unless asked.
+  bool accept_incomplete = false;
+  const auto add_accept_incomplete = [&accept_incomplete](CLI::App* command) {
+    command->add_flag("--accept-incomplete", accept_incomplete,
+                      "read a backup part that has no completion mark (a "
+                      "backup or copy cut short)");
+  };
+
   RestoreOptions restore_options;
   std::string restore_to;
   CLI::App* restore = app.add_subcommand(
@@ -123,6 +131,7 @@ int Run(int argc, char** argv) {
       "is changed or removed.");
   restore->add_flag("--dry-run", restore_options.dry_run,
                     "show what would be added and write nothing");
+  add_accept_incomplete(restore);
   AddDataOptions(restore, &restore_options.common);
   AddVerbose(restore, &restore_options.common.verbose);
 
@@ -137,6 +146,7 @@ int Run(int argc, char** argv) {
                    "browser to write into");
   convert->add_flag("--dry-run", convert_options.dry_run,
                     "show what would be added and write nothing");
+  add_accept_incomplete(convert);
   AddDataOptions(convert, &convert_options.common);
   AddVerbose(convert, &convert_options.common.verbose);
 
@@ -152,6 +162,7 @@ int Run(int argc, char** argv) {
                           "read the browser's part of the backup set in DIR "
                           "instead of the browser")
       ->type_name("DIR");
+  add_accept_incomplete(export_html);
   AddDataOptions(export_html, &export_options.common);
   AddVerbose(export_html, &export_options.common.verbose);
   export_html->footer(
@@ -180,6 +191,7 @@ int Run(int argc, char** argv) {
       "verify", "compare a backup set with the browsers, folder by folder");
   verify->add_option("DIR", verify_options.dir, "backup root")->required();
   AddBrowserFilter(verify, &verify_options.browser);
+  add_accept_incomplete(verify);
   AddDataOptions(verify, &verify_options.common);
   AddVerbose(verify, &verify_options.common.verbose);
   verify->footer(
@@ -226,6 +238,7 @@ int Run(int argc, char** argv) {
       verify_options.common.verbose ||
       demo_options.verbose;
   ShowLibraryDiagnostics(any_verbose);
+  if (accept_incomplete) marksafe_accept_incomplete_backups(true);
 
   if (profiles->parsed()) return RunProfiles(profiles_options);
   if (status->parsed()) {
