@@ -253,11 +253,22 @@ void RequireNotRunning(Browser browser, const DataOptions& data, bool close,
     RequireNotRunning(browser, close, step);
     return;
   }
-  if (*data.profile_running) {
+  const auto in_use = [&data] {
+    return data.profile_in_use ? data.profile_in_use() : *data.profile_running;
+  };
+  if (!in_use()) return;
+  if (!close) {
     Fail(step, data.profile_label +
-                   " is in use by the running browser; close the browser "
-                   "first");
+                   " is in use by the running browser; close it first or "
+                   "pass --close-browsers");
   }
+  const bool closed =
+      browser == Browser::kFirefox ? close_firefox() : close_chrome();
+  if (!closed || in_use()) {
+    Fail(step, data.profile_label +
+                   " is still in use after the browser was asked to close");
+  }
+  Say(std::string("  closed ") + DisplayName(browser));
 }
 
 Counts Measure(Browser browser, const Location& location) {

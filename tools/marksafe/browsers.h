@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -36,7 +37,9 @@ struct DataOptions {
   // a running browser holds it (it alone decides, not whether any browser
   // of the family runs), a label for messages, and whether its Chromium
   // Bookmarks file is still to be made (a profile that never had one).
+  // profile_in_use asks again, after the browser was asked to close.
   std::optional<bool> profile_running;
+  std::function<bool()> profile_in_use;
   std::string profile_label;
   bool create_chrome_file = false;
 };

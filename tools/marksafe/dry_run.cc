@@ -68,6 +68,7 @@ int RunDryRun(Browser target, const CommonOptions& options,
   // done to it is thrown away.
   copy.data.sandbox = true;
   copy.data.profile_running = false;
+  copy.data.profile_in_use = nullptr;
   copy.data.profile_label = DisplayName(target);
   copy.close_browsers = false;
   switch (target) {

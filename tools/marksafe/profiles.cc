@@ -126,6 +126,9 @@ void ChooseProfile(const std::string& key, CommonOptions* options,
   }
   store = profile.store;
   data.profile_running = profile.running;
+  data.profile_in_use = [key, query = options->profile, step] {
+    return FindProfiles(key, query, false, true, step).front().running;
+  };
   data.profile_label =
       profile.browser_name + " profile \"" + profile.name + "\"";
   data.create_chrome_file =
