@@ -59,6 +59,11 @@ std::string EnvVar(const char* name);
 // The user's home folder: $HOME, else the password database's entry.
 std::string HomeFolder();
 
+// True when a process of this id exists and has not ended: a zombie (an
+// ended process its parent has not yet reaped) holds no lock any more.
+// Ids of 0, below or beyond pid_t address no single process: false.
+bool ProcessIsAlive(long long pid);
+
 // Reads a whole file by its native path. False with errno set on failure.
 bool ReadAll(const std::string& native_path, std::string* bytes);
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <chrono>
 #include <cstdlib>
 #include <set>
@@ -194,5 +195,17 @@ void AskBrowserToClose(Browser browser) {
 }
 
 }  // namespace sys
+namespace posix {
+
+bool ProcessIsAlive(long long pid) {
+  if (pid <= 0 || pid > INT_MAX) return false;
+  const pid_t id = static_cast<pid_t>(pid);
+  if (kill(id, 0) != 0 && errno != EPERM) return false;  // EPERM: not ours
+  // Where /proc cannot be read the process counts as alive.
+  const std::string status = ProcFile(id, "status");
+  return status.empty() || IsAlive(status);
+}
+
+}  // namespace posix
 }  // namespace platform
 }  // namespace marksafe

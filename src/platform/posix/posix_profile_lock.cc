@@ -42,13 +42,6 @@ pid_t PidOfLockTarget(const std::string& target) {
   return static_cast<pid_t>(pid);
 }
 
-bool ProcessIsAlive(pid_t pid) {
-  // pid 0 and negative values would address process groups.
-  if (pid <= 0) return false;
-  if (kill(pid, 0) == 0) return true;
-  return errno == EPERM;  // exists, but belongs to someone else
-}
-
 bool SymlinkLockIsHeld(const std::string& folder) {
   std::string link = Join(folder, "lock");
   char buffer[512];
@@ -56,7 +49,7 @@ bool SymlinkLockIsHeld(const std::string& folder) {
   if (length <= 0 || static_cast<size_t>(length) >= sizeof(buffer)) {
     return false;
   }
-  return ProcessIsAlive(
+  return posix::ProcessIsAlive(
       PidOfLockTarget(std::string(buffer, static_cast<size_t>(length))));
 }
 

@@ -30,13 +30,6 @@ std::string Join(const std::string& folder, const std::string& name) {
   return folder + "/" + name;
 }
 
-bool ProcessIsAlive(long long pid) {
-  // 0 and negative values would address process groups.
-  if (pid <= 0 || pid > INT_MAX) return false;
-  if (kill(static_cast<pid_t>(pid), 0) == 0) return true;
-  return errno == EPERM;  // exists, but belongs to someone else
-}
-
 // The decimal number text holds entirely; -1 when it holds anything else.
 long long ParseNumber(const std::string& text) {
   if (text.empty() || text.size() > 10) return -1;
@@ -100,7 +93,8 @@ bool FlatpakAppRunning(const std::string& app) {
     }
     size_t end = pos;
     while (end < bwrap.size() && bwrap[end] >= '0' && bwrap[end] <= '9') ++end;
-    running = ProcessIsAlive(ParseNumber(bwrap.substr(pos, end - pos)));
+    running =
+        posix::ProcessIsAlive(ParseNumber(bwrap.substr(pos, end - pos)));
   }
   closedir(dir);
   return running;
@@ -179,7 +173,7 @@ bool ChromiumUserDataInUse(const std::u16string& user_data_folder,
       target.compare(0, dash, host) != 0) {
     return true;
   }
-  return ProcessIsAlive(pid);
+  return posix::ProcessIsAlive(pid);
 }
 
 bool FirefoxProfileInUseBy(const std::u16string& profile_folder,
