@@ -143,25 +143,32 @@ std::string Column(sqlite3_stmt* s, int i) {
   return t == nullptr ? std::string() : reinterpret_cast<const char*>(t);
 }
 
-}  // namespace
+struct Row {
+  int id, type;
+  std::string title, url;
+};
 
-bool PlacesToFiles(const std::string& places, const std::string& destination) {
-  Db db = Open(places);
-  if (!db) return false;
+// Every bookmark row of a places store, by parent id, in position order.
+std::map<int, std::vector<Row>> ChildrenByParent(sqlite3* db) {
   Stmt rows = Prepare(
-      db.get(),
+      db,
       "SELECT b.id, b.type, b.parent, b.title, p.url FROM moz_bookmarks b "
       "LEFT JOIN moz_places p ON b.fk = p.id ORDER BY b.parent, b.position");
-  struct Row {
-    int id, type;
-    std::string title, url;
-  };
   std::map<int, std::vector<Row>> children;
   while (sqlite3_step(rows.get()) == SQLITE_ROW) {
     children[sqlite3_column_int(rows.get(), 2)].push_back(
         {sqlite3_column_int(rows.get(), 0), sqlite3_column_int(rows.get(), 1),
          Column(rows.get(), 3), Column(rows.get(), 4)});
   }
+  return children;
+}
+
+}  // namespace
+
+bool PlacesToFiles(const std::string& places, const std::string& destination) {
+  Db db = Open(places);
+  if (!db) return false;
+  std::map<int, std::vector<Row>> children = ChildrenByParent(db.get());
   if (!MakeDir(destination)) return false;
   std::function<bool(int, const std::string&)> emit =
       [&](int parent, const std::string& dir) {
@@ -356,20 +363,7 @@ bool ScanHtml(const std::string& html,
 bool PlacesToHtml(const std::string& places, const std::string& html) {
   Db db = Open(places);
   if (!db) return false;
-  Stmt rows = Prepare(
-      db.get(),
-      "SELECT b.id, b.type, b.parent, b.title, p.url FROM moz_bookmarks b "
-      "LEFT JOIN moz_places p ON b.fk = p.id ORDER BY b.parent, b.position");
-  struct Row {
-    int id, type;
-    std::string title, url;
-  };
-  std::map<int, std::vector<Row>> children;
-  while (sqlite3_step(rows.get()) == SQLITE_ROW) {
-    children[sqlite3_column_int(rows.get(), 2)].push_back(
-        {sqlite3_column_int(rows.get(), 0), sqlite3_column_int(rows.get(), 1),
-         Column(rows.get(), 3), Column(rows.get(), 4)});
-  }
+  std::map<int, std::vector<Row>> children = ChildrenByParent(db.get());
   std::string out =
       "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<META HTTP-EQUIV=\"Content-Type\" "
       "CONTENT=\"text/html; charset=UTF-8\">\n<TITLE>Bookmarks</TITLE>\n"
