@@ -76,11 +76,6 @@ inline Lines Summary(const std::string& file, const char* root) {
   return Summary(LoadChrome(file)["roots"][root]["children"]);
 }
 
-// A file of tests/data/chrome (written by Chromium itself).
-inline std::string Fixture(const std::string& name) {
-  const std::string here = __FILE__;
-  return ReadBytes(here.substr(0, here.rfind('/')) + "/../data/chrome/" + name);
-}
 
 // A key of an Internet Shortcut file, and a new one (UTF-16LE, so that every
 // character reads back) with URL and, when not empty, Title.

@@ -1,13 +1,9 @@
-// The Chrome document: ids, the checksum, loading, saving, and the text of a
-// saved file (StyledWriter's layout byte for byte, names below the roots
-// encoded as Chrome spells them, strings that read back as they were). That
-// Chromium takes new nodes (guids, dates) as they are written is checked
-// against Chromium itself (posix/chromium_interop_test.cc).
+// The Chrome document: ids, the checksum, loading, saving, and strings that
+// read back as they were saved. That Chromium takes the file as written is
+// checked against Chromium itself (posix/chromium_interop_test.cc).
 #include <random>
-#include <regex>
 
 #include "chrome/chrome_checksum.h"
-#include "chrome/document_writer.h"
 #include "chrome_test_util.h"
 
 namespace marksafe {
@@ -47,7 +43,7 @@ TEST(ChromeDocument, ChecksumAsChromiumComputesIt) {
   // A fresh profile's file, and its rewrite after adding a bookmark "Café".
   for (const char* name :
        {"bookmarks-today.json", "bookmarks-rewritten-by-chromium.json"}) {
-    const Json::Value fixture = Doc(Fixture(name));
+    const Json::Value fixture = Doc(DataFile(std::string("chrome/") + name));
     EXPECT_EQ(fixture["checksum"].asString(), chrome::TreeChecksum(fixture));
   }
 }
@@ -59,7 +55,7 @@ TEST(ChromeDocument, LoadAndSave) {
   WriteBytes(file, "{\"roots\": ");
   EXPECT_FALSE(chrome::load_chrome_file(U16(file).c_str(), &document));
   EXPECT_TRUE(document.isNull());  // nothing half-read is left
-  document = Doc(Fixture("bookmarks-today.json"));
+  document = Doc(DataFile("chrome/bookmarks-today.json"));
   ASSERT_TRUE(chrome::save_chrome_file(document, U16(file)));
   EXPECT_EQ(chrome::ChromeFileText(document), ReadBytes(file));
   EXPECT_EQ(document, LoadChrome(file));
@@ -85,68 +81,6 @@ TEST(ChromeDocument, ReaderKeepsBackslashBeforeHighByteInStringsOnly) {
   // Nesting too deep for JsonCpp fails instead of throwing.
   EXPECT_FALSE(chrome::ParseDocumentText(
       std::string(5000, '[') + std::string(5000, ']'), &value));
-}
-
-TEST(ChromeDocumentText, GoldenText) {
-  // Names below the roots are encoded (not the roots' own, nor URLs), with
-  // quotes and control characters escaped; a blank line at the end.
-  const Json::Value document = Doc(R"({"roots": {
-      "bookmark_bar": {"type": "folder", "name": "Barr\u00e9", "children": [
-        {"type": "folder", "name": "C:\\x", "children": [
-          {"name": "say \"hi\"\t\u0001\ud83d\ude00",
-           "url": "http://a/\"b\u0000\u001f\u00e9"}]}]},
-      "other": {"type": "folder", "children": [{"name": "\u00e9"}]}},
-    "short": [1, 2.5, "x", true, null, {}, []]})");
-  const std::string expected = R"({
-   "roots" : {
-      "bookmark_bar" : {
-         "children" : [
-            {
-               "children" : [
-                  {
-                     "name" : "say \"hi\"\t\u0001\uD83D\uDE00",
-                     "url" : "http://a/\"b\u0000\u001Fé"
-                  }
-               ],
-               "name" : "C:\\x",
-               "type" : "folder"
-            }
-         ],
-         "name" : "Barré",
-         "type" : "folder"
-      },
-      "other" : {
-         "children" : [
-            {
-               "name" : "\u00E9"
-            }
-         ],
-         "type" : "folder"
-      }
-   },
-   "short" : [ 1, 2.5, "x", true, null, {}, [] ]
-}
-
-)";
-  EXPECT_EQ(
-      std::regex_replace(expected, std::regex("\n"), platform::TextLineEnd()),
-      chrome::ChromeFileText(document));
-}
-
-TEST(ChromeDocumentText, LayoutEqualsJsonCppStyledWriter) {
-  // For ASCII strings the quoting agrees with JsonCpp's, so the whole text
-  // is StyledWriter's: nested containers, short arrays on one line, arrays
-  // of 73 columns too, of 74 one value a line.
-  Json::Value value = Doc(R"({"a": [[1, [2, {}]], {"k": [[], "q\"\\/"]},
-      [-3, 0.5, 1e300]], "b": [true, false, null, "x", -7], "e": {},
-      "f": [], "g": {"h": {"i": [{}]}}})");
-  for (const int last : {19, 20}) {
-    value[std::to_string(last)] =
-        Doc("[\"" + std::string(20, 'a') + "\", \"" + std::string(20, 'b') +
-            "\", \"" + std::string(last, 'c') + "\"]");
-  }
-  EXPECT_EQ(Json::StyledWriter().write(value),
-            chrome::WriteDocumentText(value, chrome::EncodedNameSet()));
 }
 
 TEST(ChromeDocumentText, EveryStringReadsBackAfterSave) {

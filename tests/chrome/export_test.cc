@@ -1,7 +1,6 @@
 // Chrome to backup: export_chrome_2_folder and backup_chrome (their
-// arguments, damaged files, the part replaced whole), the sizes, the
-// temporary copy, and a backup merged into the Favorites folder. Whole
-// round trips are in tests/roundtrip.
+// arguments, damaged files, the part replaced whole), the sizes and the
+// temporary copy. Whole round trips are in tests/roundtrip.
 #include <cstdio>
 
 #include "chrome_test_util.h"
@@ -55,14 +54,11 @@ TEST_F(ChromeBackup, IntoTheBackupSet) {
   EXPECT_EQ(3, backup_chrome(Ms(chrome), nullptr, true));
   EXPECT_EQ(3, backup_chrome(Ms(chrome), Ms(dir_.u16("missing")), true));
   EXPECT_FALSE(Exists(dir_.sub("missing")));
-  EXPECT_EQ(0, backup_chrome(Ms(chrome), Ms(dir_.u16("root")), true));
-  // A second backup replaces the part rather than adding beside it.
+  // A root given with a trailing separator.
   EXPECT_EQ(0, backup_chrome(Ms(chrome), Ms(dir_.u16("root") + u"\\"), true));
-  const std::string part = dir_.sub("root/Bookmarks/Chrome/");
-  EXPECT_TRUE(Exists(part + "chrome_pos.ini"));
-  EXPECT_EQ("http://o/", ShortcutValue(part + "Other bookmarks/o.url", "URL"));
-  EXPECT_FALSE(Exists(part + "Other bookmarks/o (2).url"));
-  EXPECT_TRUE(Exists(part + "Mobile bookmarks/phone.url"));
+  EXPECT_EQ("http://o/", ShortcutValue(dir_.sub("root/Bookmarks/Chrome/"
+                                                "Other bookmarks/o.url"),
+                                       "URL"));
   // A root that leaves no room for the sub-path is refused, not cut.
   const std::string deep =
       dir_.sub(std::string(100, 'd') + "/" +
@@ -140,24 +136,6 @@ TEST_F(ChromeMisc, TemporaryCopyWithAndWithoutAnEarlierOne) {
   EXPECT_EQ(87, mk_chrome_temp_file(Ms(U16(chrome_))));
   std::remove(chrome_.c_str());
   EXPECT_EQ(2, mk_chrome_temp_file(nullptr));
-}
-
-// The merge itself is MergePartIntoFavorites' (tests/ie); here the export's
-// arguments and the located Favorites folder, which needs Internet Explorer.
-TEST_F(ChromeMisc, BackupMergedIntoFavorites) {
-  ASSERT_EQ(0, BackUp());
-  MakeDirs(dir_.sub("Favorites"));
-  EXPECT_EQ(87,
-            import_chrome_bk_2_ie(nullptr, true, Ms(dir_.u16("Favorites"))));
-  EXPECT_EQ(0, import_chrome_bk_2_ie(Ms(dir_.u16("root")), true,
-                                     Ms(dir_.u16("Favorites"))));
-  EXPECT_TRUE(Exists(dir_.sub(
-      "Favorites/Imported from chrome/Other bookmarks/o.url")));
-  home_.SetIeInstalled(false);
-  EXPECT_EQ(3, import_chrome_bk_2_ie(Ms(dir_.u16("root")), true, nullptr));
-  home_.SetIeInstalled(true);
-  EXPECT_EQ(0, import_chrome_bk_2_ie(Ms(dir_.u16("root")), true, nullptr));
-  EXPECT_EQ(ListTree(dir_.sub("Favorites")), ListTree(home_.favorites()));
 }
 
 }  // namespace

@@ -17,10 +17,6 @@ class ChromeImport : public ChromeFileTest {
     WriteBytes(chrome_, ChromeText(FolderJson(10, "F", UrlJson(40, "x", "X")),
                                    UrlJson(12, "o", "O")));
   }
-  void WritePositions(const std::string& bar, const std::string& other) {
-    WriteBytes(backup_ + "/chrome_pos.ini",
-               "[Chrome_menu]\r\nBar=" + bar + "\r\nother=" + other + "\r\n");
-  }
   int32_t Restore() {
     return restore_chrome(Ms(U16(chrome_)), Ms(dir_.u16("root")), true);
   }
@@ -175,44 +171,9 @@ TEST_F(ChromeImport, RestoreArgumentsAndMissingPositionFile) {
   EXPECT_EQ(87, restore_chrome(Ms(U16(chrome_)), nullptr, true));
   EXPECT_EQ(3, Restore());
   WriteUrlFile(backup_ + "/a.url", "http://a/");
-  {
-    ScopedEnv appdata("MARKSAFE_APPDATA", dir_.sub("AppData/Roaming"));
-    EXPECT_EQ(2, restore_chrome(nullptr, Ms(dir_.u16("root")), true));
-  }
   const std::string before = ReadBytes(chrome_);
   EXPECT_EQ(87, Restore());
   EXPECT_EQ(before, ReadBytes(chrome_));
-  WriteBytes(chrome_, "{\"roots\": {");
-  EXPECT_EQ(87, Restore());
-  EXPECT_EQ("{\"roots\": {", ReadBytes(chrome_));
-}
-
-TEST_F(ChromeImport, OlderBackupSetsRestoreWithTheRestoresTime) {
-  // Two roots in the position file, no manifest, no dates.
-  WritePositions("Bookmarks bar", "Other bookmarks");
-  WriteUrlFile(backup_ + "/Bookmarks bar/a.url", "http://a/");
-  WriteUrlFile(backup_ + "/Other bookmarks/G/b.url", "http://b/");
-  const model::Time before = model::Now();
-  ASSERT_EQ(0, Restore());
-  const Json::Value roots = LoadChrome(chrome_)["roots"];
-  EXPECT_EQ(Lines({"10 F", "41 a http://a/"}),
-            Summary(roots["bookmark_bar"]["children"]));
-  const Json::Value& g = roots["other"]["children"][1];
-  EXPECT_EQ(Lines({"43 b http://b/"}), Summary(g["children"]));
-  for (const Json::Value* node :
-       {&roots["bookmark_bar"]["children"][1], &g, &g["children"][0]}) {
-    EXPECT_LE(model::ToChromeTime(before),
-              std::stoll((*node)["date_added"].asString()));
-  }
-}
-
-TEST_F(ChromeImport, RestoreOfNothingNewLeavesChromesFileAsItWas) {
-  WriteBytes(chrome_, Fixture("bookmarks-today.json"));
-  WritePositions("b", "o");
-  WriteUrlFile(backup_ + "/b/x.url", "HTTPS://Example.com/made");
-  MakeDirs(backup_ + "/o");
-  ASSERT_EQ(0, Restore());
-  EXPECT_EQ(Fixture("bookmarks-today.json"), ReadBytes(chrome_));
 }
 
 }  // namespace

@@ -129,6 +129,34 @@ TEST(BrowserProfiles, EveryFamilyInTheWindowsLayoutOnly) {
   ExpectLayouts(dir, kWindows, folders);
 }
 
+// What a configuration file says, the profiles found (by shown name, in
+// order) and the folder of the default one; a broken file leaves the
+// folders alone and a diagnostic line naming it.
+struct ConfigCase {
+  std::string text;
+  std::vector<std::string> shown;
+  std::string is_default;
+};
+
+void ExpectConfigs(const TempDir& dir, const std::string& file,
+                   const std::vector<ConfigCase>& cases,
+                   const std::string& broken_when_first) {
+  for (const ConfigCase& c : cases) {
+    SCOPED_TRACE(c.text);
+    WriteBytes(file, c.text);
+    LogCapture log;
+    const std::vector<BrowserProfile> found = FindProfilesIn(Posix(dir));
+    ASSERT_EQ(found.size(), c.shown.size());
+    for (size_t i = 0; i < found.size(); ++i) {
+      EXPECT_EQ(U8(found[i].name), c.shown[i]);
+      EXPECT_EQ(U8(found[i].folder_name) == c.is_default, found[i].is_default)
+          << U8(found[i].folder_name);
+    }
+    const std::string name = file.substr(file.rfind('/') + 1);
+    EXPECT_EQ(log.Contains(name), c.shown[0] == broken_when_first);
+  }
+}
+
 TEST(BrowserProfiles, ChromiumProfilesNamesAndDefault) {
   TempDir dir;
   const std::string data = dir.sub("home/.config/chromium");
@@ -141,32 +169,16 @@ TEST(BrowserProfiles, ChromiumProfilesNamesAndDefault) {
   const std::string cache =
       "\"Default\":{\"name\":\"Person 1\"},\"Work\":{\"name\":\"Büro\"},"
       "\"Profile 9\":{\"name\":\"gone\"},\"Profile 2\":7";
-  struct Case {
-    std::string local_state;
-    std::vector<std::string> shown;  // Default, Profile 2, Work
-    std::string is_default;
-  } cases[] = {
-      {LocalState("Work", cache), {"Person 1", "Profile 2", "Büro"}, "Work"},
-      {LocalState("Profile 9", cache),
-       {"Person 1", "Profile 2", "Büro"},
-       "Default"},
-      // Broken: the folders alone, and a diagnostic line.
-      {"{\"profile\": {", {"Default", "Profile 2"}, "Default"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.local_state);
-    WriteBytes(data + "/Local State", c.local_state);
-    LogCapture log;
-    const std::vector<BrowserProfile> found = FindProfilesIn(Posix(dir));
-    ASSERT_EQ(found.size(), c.shown.size());
-    for (size_t i = 0; i < found.size(); ++i) {
-      EXPECT_EQ(U8(found[i].name), c.shown[i]);
-      EXPECT_EQ(U8(found[i].folder_name) == c.is_default, found[i].is_default)
-          << U8(found[i].folder_name);
-    }
-    EXPECT_EQ(Slashed(found[1].store), Slashed(data + "/Profile 2/Bookmarks"));
-    EXPECT_EQ(log.Contains("Local State"), c.shown.size() == 2);
-  }
+  ExpectConfigs(
+      dir, data + "/Local State",
+      {{LocalState("Work", cache), {"Person 1", "Profile 2", "Büro"}, "Work"},
+       {LocalState("Profile 9", cache),
+        {"Person 1", "Profile 2", "Büro"},
+        "Default"},
+       {"{\"profile\": {", {"Default", "Profile 2"}, "Default"}},
+      "Default");
+  EXPECT_EQ(Slashed(FindProfilesIn(Posix(dir))[1].store),
+            Slashed(data + "/Profile 2/Bookmarks"));
 }
 
 TEST(BrowserProfiles, FirefoxProfilesIniInstallDefaultAndBrokenIni) {
@@ -179,31 +191,16 @@ TEST(BrowserProfiles, FirefoxProfilesIniInstallDefaultAndBrokenIni) {
       "[Profile1]\nName=old\nIsRelative=1\nPath=a.default\nDefault=1\n"
       "[Profile0]\nName=Work Profile\nIsRelative=1\nPath=b.default-release\n"
       "[Profile2]\nName=missing\nIsRelative=1\nPath=gone\n";
-  struct Case {
-    std::string ini;
-    std::vector<std::string> shown;
-    std::string is_default;
-  } cases[] = {
-      {profiles, {"old", "Work Profile"}, "a.default"},
-      {"[Install4F96D1932A9F858E]\nDefault=b.default-release\n" + profiles,
-       {"old", "Work Profile"},
-       "b.default-release"},
-      {"garbage\n[Profile0]\nName=x\n",
-       {"a.default", "b.default-release"},
-       "a.default"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.ini);
-    WriteBytes(root + "/profiles.ini", c.ini);
-    LogCapture log;
-    const std::vector<BrowserProfile> found = FindProfilesIn(Posix(dir));
-    ASSERT_EQ(found.size(), c.shown.size());
-    for (size_t i = 0; i < found.size(); ++i) {
-      EXPECT_EQ(U8(found[i].name), c.shown[i]);
-      EXPECT_EQ(U8(found[i].folder_name) == c.is_default, found[i].is_default);
-    }
-    EXPECT_EQ(log.Contains("profiles.ini"), c.shown[0] == "a.default");
-  }
+  ExpectConfigs(
+      dir, root + "/profiles.ini",
+      {{profiles, {"old", "Work Profile"}, "a.default"},
+       {"[Install4F96D1932A9F858E]\nDefault=b.default-release\n" + profiles,
+        {"old", "Work Profile"},
+        "b.default-release"},
+       {"garbage\n[Profile0]\nName=x\n",
+        {"a.default", "b.default-release"},
+        "a.default"}},
+      "a.default");
 }
 
 // ~/.mozilla/firefox only while it holds profiles.ini, else the

@@ -15,7 +15,6 @@
 
 #include "backup_set/part.h"
 #include "common/store_lock.h"
-#include "faults/faults_support.h"
 #include "marksafe/marksafe.h"
 #include "roundtrip/collection.h"
 #include "support/faulty_env.h"
@@ -96,12 +95,6 @@ class WriteFaultsTest : public ::testing::Test {
       release_bookmark(places);
     }
   }
-  // The URLs of the stores as read, which hold the browsers' own default
-  // bookmarks beside the trees.
-  void Baselines(const Urls& before, const Urls& added) {
-    old_urls_ = before;
-    new_urls_ = added;
-  }
   void ExpectOldKept(const Urls& now, bool ok) {
     EXPECT_TRUE(Holds(now, old_urls_)) << "the store lost what it held";
     if (ok) {
@@ -118,8 +111,9 @@ TEST_F(WriteFaultsTest, ChromeRestoreKeepsTheFileWhole) {
   const std::string target = dir_.sub("target/Bookmarks");
   MakeDirs(dir_.sub("target"));
   WriteChromeStore(old_, target);
-  Baselines(UrlCounts(ReadChromeStore(target)),
-            UrlCounts(ReadChromeStore(dir_.sub("src/Bookmarks"))));
+  // As read, the stores hold the browsers' own default bookmarks too.
+  old_urls_ = UrlCounts(ReadChromeStore(target));
+  new_urls_ = UrlCounts(ReadChromeStore(dir_.sub("src/Bookmarks")));
   const std::string old_bytes = ReadBytes(target);
   const int failed = Sweep(
       [&] { WriteBytes(target, old_bytes); },
@@ -138,8 +132,8 @@ TEST_F(WriteFaultsTest, PlacesRestoreKeepsTheStoreWhole) {
   const std::string target = dir_.sub("target/places.sqlite");
   MakeDirs(dir_.sub("target"));
   WritePlacesStore(old_, target);
-  Baselines(UrlCounts(ReadPlacesStore(target)),
-            UrlCounts(ReadPlacesStore(dir_.sub("src/p.sqlite"))));
+  old_urls_ = UrlCounts(ReadPlacesStore(target));
+  new_urls_ = UrlCounts(ReadPlacesStore(dir_.sub("src/p.sqlite")));
   const std::string old_bytes = ReadBytes(target);
   Sweep(
       [&] {
@@ -192,8 +186,8 @@ TEST_F(WriteFaultsTest, ChromeBackupReplacesThePartWholeOrNotAtAll) {
 // file of the same name with other bytes arrives under another name.
 TEST_F(WriteFaultsTest, FavoritesRestoreNeverReplacesAFile) {
   MakeSet(true);
-  const std::string mine = "[InternetShortcut]\r\nURL=https://mine/\r\n";
-  const std::string theirs = "[InternetShortcut]\r\nURL=https://theirs/\r\n";
+  const std::string mine = test::Shortcut("https://mine/");
+  const std::string theirs = test::Shortcut("https://theirs/");
   WriteBytes(dir_.sub("set/Bookmarks/Favorites/a.url"), theirs);
   WriteBytes(dir_.sub("set/Bookmarks/Favorites/d/b.url"), theirs);
   const std::string fav = dir_.sub("Favorites");
@@ -221,8 +215,8 @@ TEST_F(WriteFaultsTest, FavoritesRestoreNeverReplacesAFile) {
 // backup_ie into a set that holds an earlier Favorites part.
 TEST_F(WriteFaultsTest, IeBackupKeepsTheEarlierPartOnFailure) {
   const std::string fav = dir_.sub("Favorites");
-  WriteBytes(fav + "/now.url", "[InternetShortcut]\r\nURL=https://now/\r\n");
-  WriteBytes(fav + "/f/now2.url", "[InternetShortcut]\r\nURL=https://n2/\r\n");
+  WriteBytes(fav + "/now.url", test::Shortcut("https://now/"));
+  WriteBytes(fav + "/f/now2.url", test::Shortcut("https://n2/"));
   const std::string part = dir_.sub("set/Bookmarks/Favorites");
   const std::vector<std::string> earlier = {"f/", "f/then.url", "then.url"};
   const int failed = Sweep(

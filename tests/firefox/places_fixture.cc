@@ -35,12 +35,9 @@ PlacesDb::PlacesDb(const std::string& path, Layout layout) : path_(path) {
     ADD_FAILURE() << "cannot create " << path;
     return;
   }
-  std::string here = __FILE__;
-  here = here.substr(0, here.rfind('/'));
   if (layout != Layout::kExisting) {
-    Exec(ReadBytes(here + (layout == Layout::kToday
-                               ? "/../data/firefox/places-today.sql"
-                               : "/places-old.sql")));
+    Exec(DataFile(layout == Layout::kToday ? "firefox/places-today.sql"
+                                           : "firefox/places-old.sql"));
   }
 }
 
@@ -115,11 +112,6 @@ std::vector<std::string> PlacesDb::LinksIn(int64_t folder) {
       "select b.title || '|' || p.url from moz_bookmarks b join moz_places p "
       "on b.fk = p.id where b.type=1 and b.parent=" +
       std::to_string(folder) + " order by b.position");
-}
-
-std::vector<std::string> PlacesDb::FoldersIn(int64_t folder) {
-  return Rows("select title from moz_bookmarks where type=2 and parent=" +
-              std::to_string(folder) + " order by position");
 }
 
 int64_t PlacesDb::FolderId(int64_t parent, const std::string& title) {

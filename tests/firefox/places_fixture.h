@@ -40,10 +40,9 @@ class PlacesDb {
   std::vector<std::string> Rows(const std::string& sql);
   std::string Value(const std::string& sql);
   int64_t Count(const std::string& sql);
-  // "title|url" of the links / titles of the folders directly in folder, by
-  // position; the id of the folder titled title in parent (0 when none).
+  // "title|url" of the links directly in folder, by position; the id of
+  // the folder titled title in parent (0 when none).
   std::vector<std::string> LinksIn(int64_t folder);
-  std::vector<std::string> FoldersIn(int64_t folder);
   int64_t FolderId(int64_t parent, const std::string& title);
   std::string Snapshot();  // every row of both tables
 

@@ -1,7 +1,7 @@
 // Bringing a Firefox or Chrome part into a Favorites folder: merged, never
 // overwriting, and a repeated merge adds nothing. get_ie_favorites_size and
-// backup_ie through the exports, on given paths and on the located
-// Favorites folder.
+// backup_ie through the exports. (The located Favorites folder is the
+// locators' test.)
 #include "ie/favorites_import.h"
 
 #include <algorithm>
@@ -14,7 +14,6 @@
 #include "marksafe/marksafe.h"
 #include "model/report.h"
 #include "platform/platform.h"
-#include "support/browser_home.h"
 #include "support/test_support.h"
 #include "support/tree_support.h"
 
@@ -31,7 +30,6 @@ using test::Ms;
 using test::NewFolder;
 using test::NewLink;
 using test::Put;
-using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
 using Files = std::vector<std::string>;
@@ -117,29 +115,6 @@ TEST(MergePartIntoFavorites, WritesWhatItCanAndAgainAddsNothing) {
   EXPECT_EQ(again.roots[0].present.folders, 3);
 }
 
-// What the Favorites folder holds is never overwritten: a file of the same
-// name with another address stays, the new link takes another name; a
-// link to the same address is not written again.
-TEST(MergePartIntoFavorites, NeverOverwritesWhatIsThere) {
-  TempDir dir;
-  WriteFirefoxPart(dir.u16("part"));
-  const std::string menu = dir.sub("fav/Imported from Firefox/Bookmarks Menu");
-  const std::string mine = "[InternetShortcut]\r\nURL=https://mine/\r\n";
-  WriteBytes(menu + "/News.url", mine);
-  WriteBytes(menu + "/Tagged copy.url",
-             "[InternetShortcut]\r\nURL=https://tagged/\r\n");
-  model::Report report;
-  ASSERT_TRUE(MergePartIntoFavorites(dir.u16("part"), PartKind::kFirefox,
-                                     dir.u16("fav"), u"Imported from Firefox",
-                                     &report)
-                  .ok());
-  EXPECT_EQ(ReadBytes(menu + "/News.url"), mine);
-  EXPECT_TRUE(test::Exists(menu + "/News (2).url"));
-  EXPECT_TRUE(test::Exists(menu + "/News (3).url"));
-  EXPECT_FALSE(test::Exists(menu + "/Tagged.url"));
-  EXPECT_EQ(report.roots[0].present.links, 1);
-}
-
 TEST(MergePartIntoFavorites, AMissingOrEmptyPartFails) {
   TempDir dir;
   test::MakeDirs(dir.sub("empty"));
@@ -207,26 +182,6 @@ TEST(IeTest, BackupCopiesOnlyShortcutsAndMeasuresEveryFolder) {
   }
   EXPECT_FALSE(
       get_ie_favorites_size(Ms(favorites), false, nullptr, nullptr, nullptr));
-}
-
-TEST(IeDefaultFavorites, UsedOnlyWhenInternetExplorerIsInstalled) {
-  test::BrowserHome home;
-  if (!home.unusable().empty()) GTEST_SKIP() << home.unusable();
-  TempDir dir;
-  WriteBytes(home.favorites() + "/sub/a.url", "12345");
-  test::MakeDirs(dir.sub("usb"));
-  const std::u16string usb = dir.u16("usb");
-  home.SetIeInstalled(false);
-  EXPECT_FALSE(backup_ie(nullptr, Ms(usb), true, false, &kNever));
-  EXPECT_TRUE(ListTree(dir.sub("usb")).empty());
-  EXPECT_FALSE(std::get<0>(Measure(nullptr, false)));
-
-  home.SetIeInstalled(true);
-  ASSERT_TRUE(backup_ie(nullptr, Ms(usb), true, false, &kNever));
-  EXPECT_EQ(ListTree(dir.sub("usb/Bookmarks/Favorites")),
-            (std::vector<std::string>{"sub/", "sub/a.url"}));
-  // into_backup_set is not used when the Favorites folder is located.
-  EXPECT_EQ(Measure(nullptr, true), Size(true, 5, 1, 1));
 }
 
 }  // namespace

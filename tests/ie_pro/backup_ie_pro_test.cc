@@ -8,7 +8,6 @@
 #include "gtest/gtest.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
-#include "support/browser_home.h"
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -40,7 +39,7 @@ class IeProTest : public ::testing::Test {
     for (const std::string& path : paths) {
       WriteBytes(dir_.sub(root + "/Bookmarks/" + path),
                  path.find("pos.ini") == std::string::npos
-                     ? "[InternetShortcut]\r\nURL=http://x/\r\n"
+                     ? test::Shortcut("http://x/")
                      : kPositions);
     }
   }
@@ -90,9 +89,9 @@ TEST_F(IeProTest, RepeatedRestoreAddsNothingAndOverwritesNothing) {
                                     dir_.u16("usb/Bookmarks/Chrome"), true,
                                     nullptr)
                   .ok());
-  const std::string ie_bytes = "[InternetShortcut]\r\nURL=http://ie/\r\n";
+  const std::string ie_bytes = test::Shortcut("http://ie/");
   WriteBytes(dir_.sub("usb/Bookmarks/Favorites/ie.url"), ie_bytes);
-  const std::string mine = "[InternetShortcut]\r\nURL=https://mine/\r\n";
+  const std::string mine = test::Shortcut("https://mine/");
   const std::string chrome = "Favorites/Imported from chrome/Bookmarks bar/";
   WriteBytes(dir_.sub(chrome + "Docs_ _all_.url"), mine);
 
@@ -169,26 +168,6 @@ TEST_F(IeProTest, BackupAndRestoreStepsThatFail) {
   Make({"Chrome/chrome_pos.ini"}, "usb3");
   EXPECT_FALSE(Run(false, "usb3"));
   EXPECT_EQ(progress_, 16);
-}
-
-TEST(IeProDefaultFavorites, RestoresIntoTheLocatedFolderOrAddsTwoWithoutIt) {
-  test::BrowserHome home;
-  if (!home.unusable().empty()) GTEST_SKIP() << home.unusable();
-  TempDir dir;
-  WriteBytes(dir.sub("usb/Bookmarks/Favorites/a.url"), "a");
-  int32_t progress = 0;
-  auto restore = [&] {
-    return backup_ie_pro(nullptr, Ms(dir.u16("usb")), true, false, &kNever,
-                         false, 0, 0, 0, 0, &progress);
-  };
-  home.SetIeInstalled(false);
-  EXPECT_FALSE(restore());
-  EXPECT_EQ(progress, 2);
-  EXPECT_TRUE(ListTree(home.favorites()).empty());
-  home.SetIeInstalled(true);
-  EXPECT_TRUE(restore());
-  EXPECT_EQ(progress, 4);
-  EXPECT_EQ(ListTree(home.favorites()), Tree{"a.url"});
 }
 
 }  // namespace

@@ -8,51 +8,19 @@
 #include <utility>
 #include <vector>
 
+#include "support/tree_support.h"
+
 namespace marksafe {
 namespace model {
 namespace {
 
 Item Link(const std::u16string& title, const std::u16string& url,
           Time added = 0) {
-  Item item;
-  item.kind = ItemKind::kLink;
-  item.title = title;
-  item.url = url;
-  item.date_added = added;
-  return item;
+  return test::NewLink(title, url, added);
 }
-
-Item Folder(const std::u16string& title) {
-  Item item;
-  item.title = title;
-  return item;
-}
-
-Item Separator() {
-  Item item;
-  item.kind = ItemKind::kSeparator;
-  return item;
-}
-
-void Put(Tree* tree, ItemId parent, const Item& item) {
-  ASSERT_NE(tree->Add(parent, item), kNoItem);
-}
-
-// One line per item below folder: depth, kind and title or URL.
-std::vector<std::u16string> Shape(const Tree& tree, ItemId folder) {
-  std::vector<std::u16string> lines;
-  tree.ForEachBelow(folder, [&](ItemId id) {
-    const Item& item = tree.at(id);
-    std::u16string line(static_cast<size_t>(item.depth), u' ');
-    switch (item.kind) {
-      case ItemKind::kFolder: line += u"[" + item.title + u"]"; break;
-      case ItemKind::kLink: line += item.title + u" " + item.url; break;
-      case ItemKind::kSeparator: line += u"---"; break;
-    }
-    lines.push_back(line);
-  });
-  return lines;
-}
+Item Folder(const std::u16string& title) { return test::NewFolder(title); }
+Item Separator() { return test::NewSeparator(); }
+using test::Put;
 
 // A toolbar with duplicates of every kind the matching must keep apart.
 Tree Source() {
@@ -72,33 +40,6 @@ Tree Source() {
   return tree;
 }
 
-TEST(MergeTest, IntoAnEmptyFolderKeepsEverythingInOrderAndARepeatAddsNothing) {
-  const Tree source = Source();
-  Tree target;
-  const ItemId into = target.AddRoot(Root::kToolbar, u"Bookmarks Toolbar");
-  MergeOptions options;
-  options.now = 42;
-  RootReport first;
-  Merge(source, source.root(Root::kToolbar), &target, into, options, &first,
-        nullptr);
-  EXPECT_EQ(Shape(target, into), Shape(source, source.root(Root::kToolbar)));
-  EXPECT_EQ(first.source, (Counts{6, 3, 2}));
-  EXPECT_EQ(first.present, Counts{});
-
-  // Dates travel; an undated item gets the merge's time; all are new.
-  EXPECT_EQ(target.at(target.at(into).children[0]).date_added, 2000);
-  EXPECT_EQ(target.at(target.at(into).children[3]).date_added, 42);
-  target.ForEachBelow(into, [&](ItemId id) { EXPECT_TRUE(target.at(id).added); });
-
-  for (size_t i = 0; i < target.size(); ++i) target.at(static_cast<ItemId>(i)).added = false;
-  const std::vector<std::u16string> once = Shape(target, into);
-  RootReport second;
-  Merge(source, source.root(Root::kToolbar), &target, into, options, &second,
-        nullptr);
-  EXPECT_EQ(Shape(target, into), once);
-  EXPECT_EQ(second.present, second.source);
-}
-
 TEST(MergeTest, NewItemsFollowWhatTheTargetHolds) {
   const Tree source = Source();
   Tree target;
@@ -114,13 +55,14 @@ TEST(MergeTest, NewItemsFollowWhatTheTargetHolds) {
         &counts, nullptr);
   // "a" matched the target's link of the same (normalised) address, its
   // duplicate did not; the first News merged, the second is new.
-  EXPECT_EQ(Shape(target, into),
-            (std::vector<std::u16string>{
-                u" mine https://mine.example/", u" A HTTPS://A.example",
-                u" [News]", u"  one https://one.example/", u"  [Deep]",
-                u"   deep https://deep.example/", u" b https://b.example/",
-                u" ---", u" a again https://a.example/", u" ---", u" [News]",
-                u"  two https://two.example/"}));
+  EXPECT_EQ(test::TreeLines(target, false),
+            (std::vector<std::string>{
+                "toolbar", " L mine|https://mine.example/",
+                " L A|HTTPS://A.example", " F News|",
+                "  L one|https://one.example/", "  F Deep|",
+                "   L deep|https://deep.example/", " L b|https://b.example/",
+                " S |", " L a again|https://a.example/", " S |", " F News|",
+                "  L two|https://two.example/"}));
   EXPECT_FALSE(target.at(news).added);
 
   // What each target folder gained directly, parents first in the source's
@@ -145,36 +87,6 @@ TEST(MergeTest, NewItemsFollowWhatTheTargetHolds) {
   ReadProgress(&done, &total);
   EXPECT_EQ(total, marked.links);
   EXPECT_EQ(done, 0);
-}
-
-TEST(MergeTest, WhatTheTargetCannotHoldIsCountedAndNamed) {
-  Tree source;
-  const ItemId menu = source.AddRoot(Root::kMenu, u"menu");
-  Item tagged = Link(u"tagged", u"https://t.example/");
-  tagged.tags = {u"x"};
-  Put(&source, menu, tagged);
-  Put(&source, menu, Separator());
-  Put(&source, menu, Link(u"Recent", u"place:sort=8"));
-  Put(&source, source.Add(menu, Folder(u".quillbay")),
-      Link(u"x", u"https://x.example/"));
-  Put(&source, menu, Folder(u"url"));
-
-  Tree target;
-  const ItemId into = target.AddRoot(Root::kToolbar, u"bar");
-  MergeOptions options;
-  options.capabilities = ChromeCapabilities();
-  options.excluded_folders = {u"URL"};
-  RootReport counts;
-  Report report;
-  Merge(source, menu, &target, into, options, &counts, &report);
-
-  EXPECT_EQ(Shape(target, into),
-            std::vector<std::u16string>{u" tagged https://t.example/"});
-  EXPECT_TRUE(target.at(target.at(into).children[0]).tags.empty());
-  EXPECT_EQ(counts.not_carried, (Counts{1, 0, 1}));
-  ASSERT_EQ(report.problems.size(), 3u);
-  EXPECT_EQ(report.problems[2].path, u"menu/Recent");
-  EXPECT_FALSE(report.AnythingLost());
 }
 
 TEST(TreeTest, RefusesItemsBelowTheDepthLimitAndWalksWithoutRecursion) {

@@ -1,23 +1,18 @@
 // Files and folders: listing order, the error codes callers test, copies
-// and writes that never lose data; the replaceable system (overrides nest
-// and reach the free functions), the one-step folder swap, flush and locks.
+// that never lose data. (The folder swap and locks are exercised under
+// faults in tests/faults.)
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/system_env.h"
-#include "support/faulty_env.h"
 #include "support/test_support.h"
 
 namespace marksafe {
 namespace platform {
 namespace {
 
-using test::FaultOp;
-using test::FaultyEnv;
 using test::ReadBytes;
 using test::TempDir;
 using test::WriteBytes;
@@ -59,8 +54,6 @@ TEST(FileErrorTest, EachFailureSetsTheCodeCallersTest) {
   EXPECT_EQ(size, 0u);
   EXPECT_TRUE(FailsWith(PathExists(dir.u16("nope")), 2));
   EXPECT_TRUE(FailsWith(PathExists(dir.u16("f/x")), 3));  // file as folder
-  EXPECT_TRUE(FailsWith(DeleteFile(dir.u16("x/y")), 3));
-  EXPECT_TRUE(FailsWith(SetHidden(dir.u16("nope")), 2));
   EXPECT_TRUE(FailsWith(ReadFile(dir.u16("nope"), &bytes), 2));
   EXPECT_TRUE(FailsWith(ListDirectory(dir.u16("missing"), &entries), 3));
   EXPECT_TRUE(entries.empty());
@@ -72,33 +65,10 @@ TEST(FileErrorTest, EachFailureSetsTheCodeCallersTest) {
   EXPECT_TRUE(FailsWith(CopyFile(dir.u16("no"), dir.u16("x"), false), 2));
   EXPECT_TRUE(FailsWith(CopyFile(dir.u16("f"), dir.u16("no/x"), false), 3));
   EXPECT_TRUE(FailsWith(CreateDirectoryTree(dir.u16("a/b")), 183));
-  EXPECT_TRUE(FailsWith(CreateDirectoryTree(dir.u16("a/b/")), 183));
   EXPECT_TRUE(FailsWith(CreateDirectoryTree(dir.u16("f/sub")), 3));
   EXPECT_TRUE(FailsWith(ReplaceFileAtomically(dir.u16("no/w"), "x"), 3));
   EXPECT_EQ(test::ListTree(dir.path()),
             (std::vector<std::string>{"a/", "a/b/", "f"}));
-}
-
-TEST(FileTest, WritesSizesHidingAndFolders) {
-  TempDir dir;
-  const std::string bytes("a\0b\xFF", 4);
-  ASSERT_TRUE(WriteFile(dir.u16("w"), "longer first"));
-  ASSERT_TRUE(WriteFile(dir.u16("w"), bytes));  // truncates
-  std::string back;
-  ASSERT_TRUE(ReadFile(dir.u16("w"), &back));
-  EXPECT_EQ(back, bytes);
-  uint64_t size = 0;
-  ASSERT_TRUE(GetFileSize(dir.u16() + u"\\w", &size));
-  EXPECT_EQ(size, 4u);
-  EXPECT_FALSE(IsDirectory(dir.u16("w")));
-  ASSERT_TRUE(ReplaceFileAtomically(dir.u16("w"), "replaced"));
-  EXPECT_EQ(ReadBytes(dir.sub("w")), "replaced");
-  EXPECT_EQ(test::ListTree(dir.path()), std::vector<std::string>{"w"});
-  EXPECT_TRUE(SetHidden(dir.u16("w")));
-  EXPECT_TRUE(DeleteFile(dir.u16("w")));
-  EXPECT_FALSE(PathExists(dir.u16("w")));
-  ASSERT_TRUE(CreateDirectoryTree(dir.u16() + u"\\a\\b/c"));
-  EXPECT_TRUE(IsDirectory(dir.u16("a/b/c")));
 }
 
 TEST(FileTest, CopiesRefuseOrReplaceAndNeverLoseTheTarget) {
@@ -120,56 +90,6 @@ TEST(FileTest, CopiesRefuseOrReplaceAndNeverLoseTheTarget) {
   test::MakeDirs(dir.sub("folder"));
   ASSERT_TRUE(ShellCopyFile(dir.u16("from"), dir.u16("folder")));
   EXPECT_EQ(ReadBytes(dir.sub("folder/from")), "new");
-}
-
-TEST(EnvTest, OverridesNestAndReachTheFreeFunctions) {
-  TempDir dir;
-  const std::u16string file = dir.u16("f");
-  FaultyEnv outer;
-  {
-    ScopedEnvOverride scoped(&outer);
-    outer.SetBrowserRunning(Browser::kChrome, true);
-    EXPECT_TRUE(BrowserIsRunning(Browser::kChrome));
-    AskBrowserToClose(Browser::kChrome);
-    EXPECT_FALSE(BrowserIsRunning(Browser::kChrome));
-    outer.FailNth(FaultOp::kWrite, 2, 112);
-    EXPECT_TRUE(WriteFile(file, "one"));
-    {
-      ScopedEnvOverride system(SystemEnv::Default());
-      EXPECT_TRUE(WriteFile(file, "two"));  // not counted by outer
-    }
-    EXPECT_FALSE(ReplaceFileAtomically(file, "three"));
-    EXPECT_EQ(GetLastError(), 112u);
-    EXPECT_EQ(outer.Count(FaultOp::kWrite), 2);
-  }
-  EXPECT_EQ(CurrentEnv(), SystemEnv::Default());
-  EXPECT_EQ(ReadBytes(dir.sub("f")), "two");
-}
-
-TEST(EnvTest, ExchangeSwapsTwoFoldersOrSaysItCannot) {
-  TempDir dir;
-  WriteBytes(dir.sub("a/x"), "a");
-  WriteBytes(dir.sub("b/x"), "b");
-  if (!ExchangeFolders(dir.u16("a"), dir.u16("b"))) {
-    EXPECT_EQ(GetLastError(), kErrorNotSupported);
-    GTEST_SKIP() << "no one-step swap on this system";
-  }
-  EXPECT_EQ(ReadBytes(dir.sub("a/x")), "b");
-  EXPECT_EQ(ReadBytes(dir.sub("b/x")), "a");
-  EXPECT_TRUE(SyncPath(dir.u16("a")));
-  EXPECT_TRUE(SyncPath(dir.u16("a/x")));
-  EXPECT_FALSE(SyncPath(dir.u16("missing")));
-}
-
-TEST(EnvTest, ALockIsExclusiveUntilReleased) {
-  TempDir dir;
-  const std::u16string path = dir.u16("store.lock");
-  std::unique_ptr<FileLock> first, second;
-  ASSERT_TRUE(LockFile(path, 0, &first));
-  EXPECT_FALSE(LockFile(path, 50, &second));
-  EXPECT_EQ(GetLastError(), kErrorLockViolation);
-  first.reset();
-  EXPECT_TRUE(LockFile(path, 0, &second));
 }
 
 }  // namespace

@@ -1,12 +1,8 @@
-// Text conversion and the upper-casing used for names, the thread's
-// last-error value, and international host names from the system's
+// Text conversion and international host names from the system's
 // libraries. (MD5 is checked through Chrome's checksum.)
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdint>
 #include <string>
-#include <thread>
 #include <utility>
 
 #include "platform/platform.h"
@@ -37,48 +33,6 @@ TEST(TextTest, ConversionKeepsPairsNulsAndReplacesInvalidText) {
   // Lone or reversed surrogates become U+FFFD each.
   EXPECT_EQ(ToUtf8(u"a\xD83D!"), "a\xEF\xBF\xBD!");
   EXPECT_EQ(ToUtf8(u"\xDE00\xD83D"), "\xEF\xBF\xBD\xEF\xBF\xBD");
-}
-
-// As the file system upper-cases: e-acute; y-diaeresis far from its pair;
-// the division sign inside a run; alternating pairs; sigma; Cyrillic and
-// fullwidth letters. No mapping to ASCII (dotless i), none for sharp s or
-// surrogates. Only to a letter that lower-cases back: micro sign, final
-// sigma, title-case dz, Greek symbol forms, old Cyrillic forms and the
-// prosgegrammeni stay. Greek letters with ypogegrammeni go to their
-// title-case forms, which stay.
-TEST(TextTest, UpperCaseFollowsTheFileSystem) {
-  const std::u16string lower =
-      u"a_\u00E9\u00FF\u00F7\u0101\u0100\u03C3\u044F\uFF41\u0131\u00DF\xD83D"
-      u"\xFFFF\u00B5\u03C2\u01C5\u01C6\u03D0\u03F5\u1C80\u1E9B\u1FBE"
-      u"\u1F80\u1FA7\u1F88\u1FB3\u1FC3\u1FF3";
-  const std::u16string upper =
-      u"A_\u00C9\u0178\u00F7\u0100\u0100\u03A3\u042F\uFF21\u0131\u00DF\xD83D"
-      u"\xFFFF\u00B5\u03C2\u01C5\u01C4\u03D0\u03F5\u1C80\u1E9B\u1FBE"
-      u"\u1F88\u1FAF\u1F88\u1FBC\u1FCC\u1FFC";
-  ASSERT_EQ(lower.size(), upper.size());
-  for (size_t i = 0; i < lower.size(); ++i) {
-    EXPECT_EQ(UpperCase(lower[i]), upper[i]) << static_cast<int>(lower[i]);
-  }
-}
-
-// The value is set after the other thread exists and read before it is
-// joined: starting and joining a thread may themselves set the value.
-TEST(SystemTest, LastErrorIsPerThread) {
-  std::atomic<int> step{0};
-  uint32_t seen_by_other = 1;
-  std::thread other([&step, &seen_by_other] {
-    while (step.load() != 1) std::this_thread::yield();
-    seen_by_other = GetLastError();
-    SetLastError(5);
-    step.store(2);
-  });
-  SetLastError(1234);
-  step.store(1);
-  while (step.load() != 2) std::this_thread::yield();
-  const uint32_t mine = GetLastError();
-  other.join();
-  EXPECT_EQ(seen_by_other, 0u);
-  EXPECT_EQ(mine, 1234u);
 }
 
 TEST(IdnToAsciiTest, InternationalNamesBecomePunycodeOrFail) {

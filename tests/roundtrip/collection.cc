@@ -13,6 +13,7 @@
 #include "firefox/places_keys.h"
 #include "firefox/places_reader.h"
 #include "support/test_support.h"
+#include "support/tree_support.h"
 
 namespace marksafe {
 namespace test {
@@ -121,6 +122,51 @@ std::string Joined(std::vector<std::u16string> tags) {
 
 }  // namespace
 
+model::Tree LinkTree(const std::string& prefix, int links) {
+  model::Tree tree;
+  const model::ItemId menu = tree.AddRoot(model::Root::kMenu, u"menu");
+  const model::ItemId toolbar = tree.AddRoot(model::Root::kToolbar, u"toolbar");
+  tree.AddRoot(model::Root::kOther, u"other");
+  tree.AddRoot(model::Root::kMobile, u"mobile");
+  model::ItemId folder = model::kNoItem;
+  const model::Time date = 1600000000000000;
+  for (int i = 0; i < links; ++i) {
+    const std::string n = std::to_string(i);
+    if (i % 50 == 0) {
+      folder = Put(&tree, i % 100 == 0 ? toolbar : menu,
+                   NewFolder(U16(prefix + " folder " + n), date));
+    }
+    Put(&tree, folder,
+        NewLink(U16(prefix + " " + n),
+                U16("https://" + prefix + ".example/" + n), date + i,
+                date + i));
+  }
+  return tree;
+}
+
+std::map<std::string, int> UrlCounts(const model::Tree& tree) {
+  std::map<std::string, int> counts;
+  for (model::Root root : model::kAllRoots) {
+    const model::ItemId id = tree.root(root);
+    if (id == model::kNoItem) continue;
+    tree.ForEachBelow(id, [&](model::ItemId item) {
+      if (tree.at(item).kind == model::ItemKind::kLink) {
+        ++counts[U8(tree.at(item).url)];
+      }
+    });
+  }
+  return counts;
+}
+
+bool Holds(const std::map<std::string, int>& whole,
+           const std::map<std::string, int>& part) {
+  for (const auto& [url, count] : part) {
+    auto it = whole.find(url);
+    if (it == whole.end() || it->second < count) return false;
+  }
+  return true;
+}
+
 Tree FirefoxCollection() {
   Tree tree;
   Builder add(&tree);
@@ -181,11 +227,6 @@ Tree ChromeCollection() {
   CopyBelow(firefox, firefox.root(Root::kMobile), &tree,
             tree.AddRoot(Root::kMobile, u"Mobile bookmarks"), keep);
   return tree;
-}
-
-std::string DataFile(const std::string& name) {
-  const std::string here = __FILE__;
-  return ReadBytes(here.substr(0, here.rfind('/')) + "/../data/" + name);
 }
 
 void WritePlacesStore(const Tree& tree, const std::string& path) {

@@ -6,6 +6,7 @@
 #ifndef MARKSAFE_TESTS_ROUNDTRIP_COLLECTION_H_
 #define MARKSAFE_TESTS_ROUNDTRIP_COLLECTION_H_
 
+#include <map>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -32,14 +33,21 @@ model::Tree FirefoxCollection();
 // items open "other".
 model::Tree ChromeCollection();
 
+// A tree with Firefox's four roots and `links` links whose URLs start with
+// prefix, spread over folders of 50 (for the stores of the fault tests).
+model::Tree LinkTree(const std::string& prefix, int links);
+// How often each URL occurs below the roots of tree; whether every URL of
+// part occurs in whole at least as often.
+std::map<std::string, int> UrlCounts(const model::Tree& tree);
+bool Holds(const std::map<std::string, int>& whole,
+           const std::map<std::string, int>& part);
+
 // A fresh Firefox store (tests/data/firefox/places-today.sql) with the
 // tree's items after the default ones.
 void WritePlacesStore(const model::Tree& tree, const std::string& path);
 // Chromium's fresh Bookmarks file (tests/data/chrome/bookmarks-today.json)
 // with the tree's items after the default one, checksum updated.
 void WriteChromeStore(const model::Tree& tree, const std::string& path);
-// A file of tests/data.
-std::string DataFile(const std::string& name);
 
 // The stores as the library reads them (a failed read fails the test).
 model::Tree ReadPlacesStore(const std::string& path);

@@ -36,6 +36,10 @@ using model::Root;
 using model::Tree;
 
 enum class Store { kFirefox, kChrome };
+const char* Name(Store store) {
+  return store == Store::kFirefox ? "Firefox" : "Chrome";
+}
+void PrintTo(Store store, std::ostream* out) { *out << Name(store); }
 
 // What marksafe_last_report says, summed over its roots.
 struct Reported {
@@ -310,11 +314,8 @@ INSTANTIATE_TEST_SUITE_P(
                       std::make_pair(Store::kFirefox, Store::kChrome),
                       std::make_pair(Store::kChrome, Store::kFirefox)),
     [](const ::testing::TestParamInfo<std::pair<Store, Store>>& info) {
-      auto name = [](Store store) {
-        return store == Store::kFirefox ? "Firefox" : "Chrome";
-      };
-      return std::string(name(info.param.first)) + "To" +
-             name(info.param.second);
+      return std::string(Name(info.param.first)) + "To" +
+             Name(info.param.second);
     });
 
 // Favorites as Internet Explorer writes them: plain and UTF-16 .url files

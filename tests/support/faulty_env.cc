@@ -15,18 +15,12 @@ void FaultyEnv::Reset() {
   std::lock_guard<std::mutex> lock(mutex_);
   counts_.clear();
   faults_.clear();
-  injected_ = 0;
 }
 
 int FaultyEnv::Count(FaultOp op) const {
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = counts_.find(op);
   return it == counts_.end() ? 0 : it->second;
-}
-
-int FaultyEnv::Injected() const {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return injected_;
 }
 
 void FaultyEnv::SetBrowserRunning(Browser browser, bool running,
@@ -41,7 +35,6 @@ bool FaultyEnv::Fails(FaultOp op) {
   int call = ++counts_[op];
   for (const Fault& fault : faults_[op]) {
     if (call >= fault.first && call <= fault.last) {
-      ++injected_;
       platform::SetLastError(fault.code);
       return true;
     }
@@ -51,35 +44,30 @@ bool FaultyEnv::Fails(FaultOp op) {
 
 bool FaultyEnv::ListDirectory(const std::u16string& folder,
                               std::vector<platform::DirEntry>* out) {
-  if (Fails(FaultOp::kOpen)) return false;
-  return SystemEnv::ListDirectory(folder, out);
+  return !Fails(FaultOp::kOpen) && SystemEnv::ListDirectory(folder, out);
 }
 
 bool FaultyEnv::CreateDirectoryTree(const std::u16string& path) {
-  if (Fails(FaultOp::kCreateDir)) return false;
-  return SystemEnv::CreateDirectoryTree(path);
+  return !Fails(FaultOp::kCreateDir) && SystemEnv::CreateDirectoryTree(path);
 }
 
 bool FaultyEnv::CopyFile(const std::u16string& from, const std::u16string& to,
                          bool fail_if_exists) {
-  if (Fails(FaultOp::kWrite)) return false;
-  return SystemEnv::CopyFile(from, to, fail_if_exists);
+  return !Fails(FaultOp::kWrite) &&
+         SystemEnv::CopyFile(from, to, fail_if_exists);
 }
 
 bool FaultyEnv::ShellCopyFile(const std::u16string& from,
                               const std::u16string& to) {
-  if (Fails(FaultOp::kWrite)) return false;
-  return SystemEnv::ShellCopyFile(from, to);
+  return !Fails(FaultOp::kWrite) && SystemEnv::ShellCopyFile(from, to);
 }
 
 bool FaultyEnv::DeleteFile(const std::u16string& path) {
-  if (Fails(FaultOp::kDelete)) return false;
-  return SystemEnv::DeleteFile(path);
+  return !Fails(FaultOp::kDelete) && SystemEnv::DeleteFile(path);
 }
 
 bool FaultyEnv::ReadFile(const std::u16string& path, std::string* bytes) {
-  if (Fails(FaultOp::kOpen)) return false;
-  return SystemEnv::ReadFile(path, bytes);
+  return !Fails(FaultOp::kOpen) && SystemEnv::ReadFile(path, bytes);
 }
 
 bool FaultyEnv::WriteFile(const std::u16string& path,
@@ -96,33 +84,30 @@ bool FaultyEnv::WriteFile(const std::u16string& path,
 
 bool FaultyEnv::ReplaceFileAtomically(const std::u16string& path,
                                       const std::string& bytes) {
-  if (Fails(FaultOp::kWrite)) return false;
-  return SystemEnv::ReplaceFileAtomically(path, bytes);
+  return !Fails(FaultOp::kWrite) &&
+         SystemEnv::ReplaceFileAtomically(path, bytes);
 }
 
 bool FaultyEnv::WriteNewFile(const std::u16string& path,
                              const std::string& bytes) {
-  if (Fails(FaultOp::kWrite)) return false;
-  return SystemEnv::WriteNewFile(path, bytes);
+  return !Fails(FaultOp::kWrite) && SystemEnv::WriteNewFile(path, bytes);
 }
 
 bool FaultyEnv::MoveFolder(const std::u16string& from,
                            const std::u16string& to) {
-  if (Fails(FaultOp::kRename)) return false;
-  return SystemEnv::MoveFolder(from, to);
+  return !Fails(FaultOp::kRename) && SystemEnv::MoveFolder(from, to);
 }
 
 bool FaultyEnv::RemoveTree(const std::u16string& path) {
-  if (Fails(FaultOp::kDelete)) return false;
-  return SystemEnv::RemoveTree(path);
+  return !Fails(FaultOp::kDelete) && SystemEnv::RemoveTree(path);
 }
 
 bool FaultyEnv::WriteProfileString(const std::u16string& section,
                                    const std::u16string& key,
                                    const std::u16string& value,
                                    const std::u16string& file) {
-  if (Fails(FaultOp::kWrite)) return false;
-  return SystemEnv::WriteProfileString(section, key, value, file);
+  return !Fails(FaultOp::kWrite) &&
+         SystemEnv::WriteProfileString(section, key, value, file);
 }
 
 bool FaultyEnv::BrowserIsRunning(Browser browser) {
@@ -138,24 +123,21 @@ void FaultyEnv::AskBrowserToClose(Browser browser) {
 
 bool FaultyEnv::LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
                          std::unique_ptr<platform::FileLock>* lock) {
-  if (Fails(FaultOp::kLock)) return false;
-  return SystemEnv::LockFile(lock_path, timeout_ms, lock);
+  return !Fails(FaultOp::kLock) &&
+         SystemEnv::LockFile(lock_path, timeout_ms, lock);
 }
 
 bool FaultyEnv::SyncPath(const std::u16string& path) {
-  if (Fails(FaultOp::kSync)) return false;
-  return SystemEnv::SyncPath(path);
+  return !Fails(FaultOp::kSync) && SystemEnv::SyncPath(path);
 }
 
 bool FaultyEnv::SyncTree(const std::u16string& folder) {
-  if (Fails(FaultOp::kSync)) return false;
-  return SystemEnv::SyncTree(folder);
+  return !Fails(FaultOp::kSync) && SystemEnv::SyncTree(folder);
 }
 
 bool FaultyEnv::ExchangeFolders(const std::u16string& a,
                                 const std::u16string& b) {
-  if (Fails(FaultOp::kRename)) return false;
-  return SystemEnv::ExchangeFolders(a, b);
+  return !Fails(FaultOp::kRename) && SystemEnv::ExchangeFolders(a, b);
 }
 
 }  // namespace test

@@ -39,8 +39,6 @@ class FaultyEnv : public platform::SystemEnv {
   void Reset();
   // How many calls of op were made since the last Reset.
   int Count(FaultOp op) const;
-  // How many calls failed on purpose since the last Reset.
-  int Injected() const;
 
   // What BrowserIsRunning answers (nothing runs until told otherwise).
   // AskBrowserToClose ends the browser unless it is told to stay.
@@ -89,7 +87,6 @@ class FaultyEnv : public platform::SystemEnv {
   mutable std::mutex mutex_;
   std::map<FaultOp, int> counts_;
   std::map<FaultOp, std::vector<Fault>> faults_;
-  int injected_ = 0;
   std::map<platform::Browser, bool> running_;
   std::map<platform::Browser, bool> stubborn_;
 };
@@ -99,7 +96,6 @@ class ScopedFaultyEnv {
  public:
   ScopedFaultyEnv() : override_(&env_) {}
   FaultyEnv* operator->() { return &env_; }
-  FaultyEnv& env() { return env_; }
 
  private:
   FaultyEnv env_;

@@ -108,6 +108,10 @@ std::string Utf16le(const std::u16string& text) {
   return bytes;
 }
 
+std::string Shortcut(const std::string& url) {
+  return "[InternetShortcut]\r\nURL=" + url + "\r\n";
+}
+
 void WriteBytes(const std::string& path, const std::string& bytes) {
   fs::path p = fs::u8path(path);
   if (p.has_parent_path()) fs::create_directories(p.parent_path());
@@ -120,6 +124,12 @@ std::string ReadBytes(const std::string& path) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+std::string DataFile(const std::string& name) {
+  const std::string here = __FILE__;
+  return ReadBytes(here.substr(0, here.find_last_of("/\\")) + "/../data/" +
+                   name);
 }
 
 void MakeDirs(const std::string& path) {

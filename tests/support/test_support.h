@@ -61,9 +61,14 @@ inline std::string Out(const MS_CHAR* buffer) {
 // The bytes of text as UTF-16LE, without a byte-order mark.
 std::string Utf16le(const std::u16string& text);
 
+// An Internet Shortcut file's bytes, as Internet Explorer writes them.
+std::string Shortcut(const std::string& url);
+
 // Creates parent folders as needed. Paths are UTF-8 with "/".
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
+// A file of tests/data ("chrome/bookmarks-today.json").
+std::string DataFile(const std::string& name);
 void MakeDirs(const std::string& path);
 bool Exists(const std::string& path);
 bool IsDir(const std::string& path);

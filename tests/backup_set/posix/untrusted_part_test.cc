@@ -13,6 +13,7 @@
 #include "model/report.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
+#include "support/tree_support.h"
 
 namespace marksafe {
 namespace backup_set {
@@ -21,25 +22,11 @@ namespace {
 using model::ItemId;
 using model::Root;
 using model::Tree;
+using test::Shortcut;
 using test::TempDir;
 using test::WriteBytes;
 
-std::string Shortcut(const std::string& url) {
-  return "[InternetShortcut]\r\nURL=" + url + "\r\n";
-}
-
-// "title url" for every link below the root, in tree order.
-std::vector<std::string> Links(const Tree& tree, Root root) {
-  std::vector<std::string> links;
-  if (tree.root(root) == model::kNoItem) return links;
-  tree.ForEachBelow(tree.root(root), [&](ItemId id) {
-    const model::Item& item = tree.at(id);
-    std::string line = test::U8(item.title);
-    if (item.kind == model::ItemKind::kLink) line += " " + test::U8(item.url);
-    links.push_back(line);
-  });
-  return links;
-}
+using Lines = std::vector<std::string>;
 
 // A Chrome part "set/part" with one root folder "bar" and, outside it,
 // "outside" holding a secret shortcut and folder.
@@ -71,9 +58,8 @@ TEST_F(UntrustedPart, LinksInsideThePartAreNeverFollowed) {
   Status status;
   Tree tree = Read("set/part", &status);
   ASSERT_TRUE(status.ok()) << test::U8(status.message());
-  EXPECT_EQ(Links(tree, Root::kToolbar),
-            (std::vector<std::string>{"kept https://kept/"}));
-  EXPECT_TRUE(Links(tree, Root::kOther).empty());
+  EXPECT_EQ(test::TreeLines(tree, false),
+            (Lines{"toolbar", " L kept|https://kept/", "other"}));
 }
 
 TEST_F(UntrustedPart, LinkedPartRootOrPositionFileIsRefused) {
@@ -114,8 +100,8 @@ TEST_F(UntrustedPart, FifosAndLinkedManifestAreNotOpened) {
   Status status;
   Tree tree = Read("set/part", &status);
   ASSERT_TRUE(status.ok()) << test::U8(status.message());
-  EXPECT_EQ(Links(tree, Root::kToolbar),
-            (std::vector<std::string>{"kept https://kept/"}));
+  EXPECT_EQ(test::TreeLines(tree, false),
+            (Lines{"toolbar", " L kept|https://kept/", "other"}));
   // A manifest that is no file is no manifest: without a completion mark
   // the part counts as cut short, and is refused rather than read.
   ASSERT_EQ(mkfifo(dir_.sub("set/part/manifest.json").c_str(), 0600), 0);
@@ -133,10 +119,10 @@ TEST_F(UntrustedPart, BackslashesStayInsideTheirNames) {
   Status status;
   Tree tree = Read("set/part", &status);
   ASSERT_TRUE(status.ok()) << test::U8(status.message());
-  EXPECT_EQ(Links(tree, Root::kToolbar),
-            (std::vector<std::string>{"a", "b https://two/",
-                                      "a\\b https://one/", "kept https://kept/",
-                                      "x\\y", "in https://in/"}));
+  EXPECT_EQ(test::TreeLines(tree, false),
+            (Lines{"toolbar", " F a|", "  L b|https://two/",
+                   " L a\\b|https://one/", " L kept|https://kept/", " F x\\y|",
+                   "  L in|https://in/", "other"}));
 }
 
 TEST_F(UntrustedPart, NamesThatAreNoTextAreReportedAndSkipped) {
@@ -146,8 +132,8 @@ TEST_F(UntrustedPart, NamesThatAreNoTextAreReportedAndSkipped) {
   Status status;
   Tree tree = Read("set/part", &status);
   ASSERT_TRUE(status.ok()) << test::U8(status.message());
-  EXPECT_EQ(Links(tree, Root::kToolbar),
-            (std::vector<std::string>{"kept https://kept/"}));
+  EXPECT_EQ(test::TreeLines(tree, false),
+            (Lines{"toolbar", " L kept|https://kept/", "other"}));
   EXPECT_EQ(model::CurrentReport().problems.size(), 2u);
 
   // A plain .url folder the same way.

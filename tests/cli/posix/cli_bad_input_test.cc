@@ -12,13 +12,16 @@ namespace {
 // "$SET", "$PLACES" and "$CHROME": the backup set and the target's files;
 // "$LONG": a path of 240 characters in the set.
 struct BadCase {
+  const char* name;
   std::string args;  // split at spaces
   int exit_code;
-  std::string message;  // a fragment of standard error
+  std::string names;  // what standard error must name (a file), or ""
   // Before the run: remove spoil, or write text into it when there is one.
   const char* spoil = nullptr;
   const char* text = nullptr;
 };
+
+void PrintTo(const BadCase& c, std::ostream* out) { *out << c.args; }
 
 class CliBadInputTest : public BackupSetTest,
                         public ::testing::WithParamInterface<BadCase> {
@@ -55,7 +58,8 @@ TEST_P(CliBadInputTest, FailsAndChangesNothing) {
 
   const CliResult r = target_.Run(args);
   EXPECT_EQ(r.exit_code, c.exit_code) << r.err;
-  EXPECT_TRUE(Contains(r.err, Fill(c.message))) << r.err;
+  EXPECT_NE(r.err, "");
+  EXPECT_TRUE(Contains(r.err, Fill(c.names))) << r.err;
   EXPECT_EQ(snapshot(), before);
   EXPECT_FALSE(Exists(backup_.sub("new")));  // no backup root made
 }
@@ -63,43 +67,43 @@ TEST_P(CliBadInputTest, FailsAndChangesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, CliBadInputTest,
     ::testing::Values(
-        BadCase{"convert $SET/missing --from ie --to chrome", 1,
+        BadCase{"MissingSet", "convert $SET/missing --from ie --to chrome", 1,
                 "$SET/missing"},
-        BadCase{"restore $SET --to firefox", 1,
-                "restore into firefox: $PLACES is not an SQLite database",
+        BadCase{"RestoreIntoBadPlaces", "restore $SET --to firefox", 1,
+                "$PLACES", "$PLACES", "no database"},
+        BadCase{"BackupOfBadPlaces", "backup $SET/new --firefox", 1, "$PLACES",
                 "$PLACES", "no database"},
-        BadCase{"backup $SET/new --firefox", 1,
-                "backup firefox: $PLACES is not an SQLite database", "$PLACES",
-                "no database"},
-        BadCase{"convert $SET --from ie --to chrome", 1,
-                "convert ie to chrome: $CHROME is not JSON", "$CHROME",
-                "{\"roots\": {"},
+        BadCase{"ConvertIntoBadChrome", "convert $SET --from ie --to chrome",
+                1, "$CHROME", "$CHROME", "{\"roots\": {"},
         // A browser named but not found fails before any other is written.
-        BadCase{"backup $SET/new --chrome --firefox", 1,
-                "backup firefox: no Firefox profile", "$PLACES"},
-        BadCase{"restore $SET --to chrome", 1,
-                "no Chrome part (Bookmarks/Chrome); to bring its Internet "
-                "Explorer part over use: marksafe convert DIR --from ie --to "
-                "chrome",
-                "$SET/Bookmarks/Chrome"},
-        BadCase{"convert $SET --from firefox --to ie", 1,
-                "has no Firefox part (Bookmarks/Firefox)",
-                "$SET/Bookmarks/Firefox"},
+        BadCase{"NamedBrowserMissing", "backup $SET/new --chrome --firefox", 1,
+                "", "$PLACES"},
+        BadCase{"NoChromePart", "restore $SET --to chrome", 1,
+                "Bookmarks/Chrome", "$SET/Bookmarks/Chrome"},
+        BadCase{"NoFirefoxPart", "convert $SET --from firefox --to ie", 1,
+                "Bookmarks/Firefox", "$SET/Bookmarks/Firefox"},
         // The Firefox part would be folded into the Favorites folder with
         // the rest; without its pos.ini the restore stops before it starts.
-        BadCase{"restore $SET --to ie", 1, "Bookmarks/Firefox has no pos.ini",
-                "$SET/Bookmarks/Firefox/pos.ini"},
-        BadCase{"backup $SET/file", 1, "exists and is not a folder",
-                "$SET/file", "x"},
+        BadCase{"FirefoxPartWithoutPositions", "restore $SET --to ie", 1,
+                "Bookmarks/Firefox", "$SET/Bookmarks/Firefox/pos.ini"},
+        BadCase{"SetIsAFile", "backup $SET/file", 1, "$SET/file", "$SET/file",
+                "x"},
         // Room must be left for "/Bookmarks/Favorites" within 259 characters:
         // a root of 240 is too long.
-        BadCase{"backup $LONG", 1,
-                "backup: the backup folder path is too long (240 characters"},
-        BadCase{"", 2, "A subcommand is required"},
-        BadCase{"restore $SET", 2, "--to is required"},
-        BadCase{"restore $SET --to opera", 2, "--to: opera not in"},
-        BadCase{"convert $SET --from ie --to ie", 2,
-                "--from and --to name the same browser"}));
+        BadCase{"RootTooLong", "backup $LONG", 1, ""},
+        BadCase{"NotBookmarkHtml", "import $SET/notes.html --to chrome", 1,
+                "notes.html", "$SET/notes.html", "just some words, no list\n"},
+        BadCase{"MissingHtml", "import $SET/none.html --to firefox", 1,
+                "none.html"},
+        BadCase{"MistypedCommand", "exprot x.html", 2, "export"},
+        BadCase{"UnknownBrowser", "profiles --browser netscape", 2, ""},
+        BadCase{"NoSubcommand", "", 2, ""},
+        BadCase{"NoTarget", "restore $SET", 2, ""},
+        BadCase{"UnknownTarget", "restore $SET --to opera", 2, ""},
+        BadCase{"SameBrowserTwice", "convert $SET --from ie --to ie", 2, ""}),
+    [](const ::testing::TestParamInfo<BadCase>& info) {
+      return std::string(info.param.name);
+    });
 
 }  // namespace
 }  // namespace test

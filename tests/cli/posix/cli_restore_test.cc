@@ -20,6 +20,11 @@ constexpr char kTenki[] = "Nachrichten/日本/天気 -> https://tenki.example.jp
 constexpr char kReport[] =
     "Bookmarks bar/Работа/Отчёт -> https://report.example.ru/";
 
+std::string Name(const Transfer& t) {
+  return std::string(t.from ? t.from : "set") + "_to_" + t.to;
+}
+void PrintTo(const Transfer& t, std::ostream* out) { *out << Name(t); }
+
 class CliTransferTest : public BackupSetTest,
                         public ::testing::WithParamInterface<Transfer> {};
 
@@ -44,18 +49,15 @@ TEST_P(CliTransferTest, BringsEverythingOverOnceOnly) {
   EXPECT_EQ(ListTree(target_.favorites()), tree);
 }
 
-// Internet Explorer and Firefox take every part of the set, Chrome its own.
+// A restore: Internet Explorer and Firefox take every part of the set,
+// Chrome its own. A conversion: one part.
 INSTANTIATE_TEST_SUITE_P(
-    Restore, CliTransferTest,
-    ::testing::Values(Transfer{nullptr, "ie", 15, "Imported from Firefox/",
-                               kCreme},
-                      Transfer{nullptr, "firefox", 15,
-                               "Bookmarks Menu/Imported from IE/", kTenki},
-                      Transfer{nullptr, "chrome", 4, "", kReport}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Convert, CliTransferTest,
+    All, CliTransferTest,
     ::testing::Values(
+        Transfer{nullptr, "ie", 15, "Imported from Firefox/", kCreme},
+        Transfer{nullptr, "firefox", 15, "Bookmarks Menu/Imported from IE/",
+                 kTenki},
+        Transfer{nullptr, "chrome", 4, "", kReport},
         Transfer{"ie", "firefox", 7, "Bookmarks Menu/Imported from IE/",
                  kTenki},
         Transfer{"chrome", "firefox", 8, "Bookmarks Menu/Imported from Chrome/",
@@ -66,7 +68,10 @@ INSTANTIATE_TEST_SUITE_P(
         Transfer{"chrome", "ie", 4, "Imported from chrome/", kReport},
         Transfer{"ie", "chrome", 4, "Bookmarks bar/Imported from IE/", kTenki},
         Transfer{"firefox", "chrome", 9, "Bookmarks bar/Imported from Firefox/",
-                 kCreme}));
+                 kCreme}),
+    [](const ::testing::TestParamInfo<Transfer>& info) {
+      return Name(info.param);
+    });
 
 // The library's progress pair, read after a restore of every part, has
 // every new link written.
@@ -82,6 +87,23 @@ TEST_F(BackupSetTest, ProgressEndsWithEveryNewLinkWritten) {
   EXPECT_EQ(total, 11);  // 4 Firefox links, 3 Favorites, 4 Chrome
   EXPECT_EQ(done, total);
   marksafe_progress(nullptr, nullptr);
+}
+
+// A part whose backup was cut short (no completion mark) is refused, naming
+// it, and nothing is written; --accept-incomplete takes what it holds.
+TEST_F(BackupSetTest, IncompletePartIsRefusedUnlessAccepted) {
+  ASSERT_EQ(std::remove((backup_.path() + "/Bookmarks/Chrome/complete.mark")
+                            .c_str()),
+            0);
+  const std::string chrome = ReadBytes(target_.chrome());
+  CliResult r = target_.Run({"restore", backup_.path(), "--to", "chrome"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.err.find("Chrome"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadBytes(target_.chrome()), chrome);
+  r = target_.Run(
+      {"restore", backup_.path(), "--to", "chrome", "--accept-incomplete"});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(target_.Links("chrome").size(), 4u);
 }
 
 }  // namespace

@@ -16,7 +16,6 @@
 #include <thread>
 
 #include "backup_set/part.h"
-#include "faults/faults_support.h"
 #include "marksafe/marksafe.h"
 #include "roundtrip/collection.h"
 #include "support/test_support.h"

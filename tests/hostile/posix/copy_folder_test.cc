@@ -16,7 +16,7 @@ namespace {
 
 TEST(HostileCopy, OnlyRegularFilesAreCopied) {
   test::TempDir dir;
-  test::WriteBytes(dir.sub("set/a.url"), "[InternetShortcut]\r\nURL=x\r\n");
+  test::WriteBytes(dir.sub("set/a.url"), test::Shortcut("x"));
   test::WriteBytes(dir.sub("outside/secret.url"), "secret");
   ASSERT_EQ(mkfifo(dir.sub("set/fifo.url").c_str(), 0600), 0);
   ASSERT_EQ(symlink(dir.sub("outside/secret.url").c_str(),

@@ -1,6 +1,6 @@
 // The INI reader and writer, as the profile API behaves: names without
-// regard to case, blanks and one pair of quotes trimmed, size limits,
-// encodings kept, and a writer that changes only the key it writes.
+// regard to case, blanks and one pair of quotes trimmed, encodings kept,
+// and a writer that changes only the key it writes.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -108,31 +108,6 @@ TEST(IniTest, ReaderRules) {
       GetProfileStrings(u"A", {u"b", u"c"}, u"Fail", 260, dir.u16("none.ini")),
       (std::vector<std::u16string>{u"Fail", u"Fail"}));
   EXPECT_EQ(GetLastError(), 2u);
-}
-
-TEST(IniTest, SizeLimitCutsValuesAndDefaults) {
-  TempDir dir;
-  const std::u16string x120(120, u'x');
-  const std::u16string file = Ini(dir, "s.ini", "");
-  ASSERT_TRUE(WriteProfileString(u"S", u"k", x120, file));
-  ASSERT_TRUE(WriteProfileString(u"S", u"q", u"\"abcd\"", file));
-  // The opening quote goes before the cut, the closing one after it, and
-  // then only when the size held all of the rest. Trailing blanks of the
-  // default go.
-  const struct {
-    const char16_t* key;
-    size_t size;
-    std::u16string expected;
-  } cases[] = {
-      {u"k", 121, x120},  {u"k", 120, x120.substr(1)}, {u"k", 0, u""},
-      {u"q", 6, u"abcd"}, {u"q", 5, u"abc"},           {u"q", 4, u"abc"},
-      {u"q", 1, u""},     {u"none", 260, u"Fail"},     {u"none", 3, u"Fa"},
-      {u"none", 0, u""},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(GetProfileString(u"S", c.key, u"Fail ", c.size, file), c.expected)
-        << test::U8(c.key) << " " << c.size;
-  }
 }
 
 TEST(IniTest, WriterRefusesBadNamesAndMissingFolders) {

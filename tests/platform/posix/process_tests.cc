@@ -80,26 +80,6 @@ class BrowserProcessTest : public ::testing::Test {
   test::TempDir dir_;
 };
 
-// The fake takes a moment to end after SIGTERM; closing waits for that.
-TEST_F(BrowserProcessTest, FakeFirefoxRunsAndCloses) {
-  auto start = Clock::now();
-  AskBrowserToClose(Browser::kFirefox);  // none runs: returns at once
-  EXPECT_LT(Clock::now() - start, std::chrono::seconds(1));
-  pid_t pid = StartTrapping(
-      dir_, {"firefox", "-c", "trap 'sleep 0.3; exit 3' TERM; sleep 30 & wait"});
-  ASSERT_GT(pid, 0);
-  EXPECT_TRUE(BrowserIsRunning(Browser::kFirefox));
-  EXPECT_FALSE(BrowserIsRunning(Browser::kChrome));
-  start = Clock::now();
-  AskBrowserToClose(Browser::kFirefox);
-  EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
-  EXPECT_FALSE(BrowserIsRunning(Browser::kFirefox));  // a zombie until reaped
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3);
-  kill(-pid, SIGKILL);
-}
-
 // Closing is over only when no main process of the browser is left: a
 // second one that takes its time, and one that a main process starts while
 // it ends (a restart), are asked as well and waited for.
