@@ -143,6 +143,55 @@ std::string Column(sqlite3_stmt* s, int i) {
   return t == nullptr ? std::string() : reinterpret_cast<const char*>(t);
 }
 
+// Adds folders and links to a places store with prepared statements, each
+// after the earlier children of its parent, as both places baselines do.
+class Inserter {
+ public:
+  explicit Inserter(sqlite3* db)
+      : db_(db),
+        folder_(Prepare(db,
+                        "INSERT INTO moz_bookmarks(type,parent,position,title,"
+                        "dateAdded,lastModified) VALUES(2,?,?,?,1,1)")),
+        place_(Prepare(db,
+                       "INSERT OR IGNORE INTO moz_places(url,title,rev_host) "
+                       "VALUES(?,?,'')")),
+        find_(Prepare(db, "SELECT id FROM moz_places WHERE url=?")),
+        link_(Prepare(db,
+                      "INSERT INTO moz_bookmarks(type,fk,parent,position,title,"
+                      "dateAdded,lastModified) VALUES(1,?,?,?,?,1,1)")) {}
+
+  // The new folder's id; -1 on failure.
+  int Folder(int parent, const std::string& title) {
+    sqlite3_reset(folder_.get());
+    sqlite3_bind_int(folder_.get(), 1, parent);
+    sqlite3_bind_int(folder_.get(), 2, next_[parent]++);
+    sqlite3_bind_text(folder_.get(), 3, title.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(folder_.get()) != SQLITE_DONE) return -1;
+    return static_cast<int>(sqlite3_last_insert_rowid(db_));
+  }
+
+  bool Link(int parent, const std::string& url, const std::string& title) {
+    sqlite3_reset(place_.get());
+    sqlite3_bind_text(place_.get(), 1, url.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(place_.get(), 2, title.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(place_.get()) != SQLITE_DONE) return false;
+    sqlite3_reset(find_.get());
+    sqlite3_bind_text(find_.get(), 1, url.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(find_.get()) != SQLITE_ROW) return false;
+    sqlite3_reset(link_.get());
+    sqlite3_bind_int(link_.get(), 1, sqlite3_column_int(find_.get(), 0));
+    sqlite3_bind_int(link_.get(), 2, parent);
+    sqlite3_bind_int(link_.get(), 3, next_[parent]++);
+    sqlite3_bind_text(link_.get(), 4, title.c_str(), -1, SQLITE_TRANSIENT);
+    return sqlite3_step(link_.get()) == SQLITE_DONE;
+  }
+
+ private:
+  sqlite3* db_;
+  Stmt folder_, place_, find_, link_;
+  std::map<int, int> next_;  // parent -> next position
+};
+
 struct Row {
   int id, type;
   std::string title, url;
@@ -230,33 +279,15 @@ bool ReadAndInsert(const std::string& source, const std::string& places) {
   if (!db) return false;
   sqlite3_exec(db.get(), "BEGIN", nullptr, nullptr, nullptr);
   {
-    Stmt folder = Prepare(
-        db.get(),
-        "INSERT INTO moz_bookmarks(type,parent,position,title,dateAdded,"
-        "lastModified) VALUES(2,?,?,?,1,1)");
-    Stmt place = Prepare(
-        db.get(),
-        "INSERT OR IGNORE INTO moz_places(url,title,rev_host) VALUES(?,?,'')");
-    Stmt find = Prepare(db.get(), "SELECT id FROM moz_places WHERE url=?");
-    Stmt link = Prepare(
-        db.get(),
-        "INSERT INTO moz_bookmarks(type,fk,parent,position,title,dateAdded,"
-        "lastModified) VALUES(1,?,?,?,?,1,1)");
-    std::map<int, int> next;
+    Inserter insert(db.get());
     auto base = [](const std::string& path) {
       return path.substr(path.rfind('/') + 1);
     };
     std::string text;
     Walker w;
     w.on_dir = [&](const std::string& path, int parent, int* token) {
-      sqlite3_reset(folder.get());
-      sqlite3_bind_int(folder.get(), 1, parent);
-      sqlite3_bind_int(folder.get(), 2, next[parent]++);
-      const std::string title = base(path);
-      sqlite3_bind_text(folder.get(), 3, title.c_str(), -1, SQLITE_TRANSIENT);
-      if (sqlite3_step(folder.get()) != SQLITE_DONE) return false;
-      *token = static_cast<int>(sqlite3_last_insert_rowid(db.get()));
-      return true;
+      *token = insert.Folder(parent, base(path));
+      return *token >= 0;
     };
     w.on_file = [&](const std::string& path, int parent) {
       if (!ReadWhole(path, &text)) return false;
@@ -264,19 +295,7 @@ bool ReadAndInsert(const std::string& source, const std::string& places) {
       if (url.empty()) return true;  // position files and the like
       std::string title = base(path);
       title.resize(title.size() - 4);
-      sqlite3_reset(place.get());
-      sqlite3_bind_text(place.get(), 1, url.c_str(), -1, SQLITE_TRANSIENT);
-      sqlite3_bind_text(place.get(), 2, title.c_str(), -1, SQLITE_TRANSIENT);
-      if (sqlite3_step(place.get()) != SQLITE_DONE) return false;
-      sqlite3_reset(find.get());
-      sqlite3_bind_text(find.get(), 1, url.c_str(), -1, SQLITE_TRANSIENT);
-      if (sqlite3_step(find.get()) != SQLITE_ROW) return false;
-      sqlite3_reset(link.get());
-      sqlite3_bind_int(link.get(), 1, sqlite3_column_int(find.get(), 0));
-      sqlite3_bind_int(link.get(), 2, parent);
-      sqlite3_bind_int(link.get(), 3, next[parent]++);
-      sqlite3_bind_text(link.get(), 4, title.c_str(), -1, SQLITE_TRANSIENT);
-      return sqlite3_step(link.get()) == SQLITE_DONE;
+      return insert.Link(parent, url, title);
     };
     if (!w.Walk(source, 2)) return false;
   }
@@ -403,53 +422,20 @@ bool HtmlToPlaces(const std::string& html, const std::string& places) {
   if (!db) return false;
   sqlite3_exec(db.get(), "BEGIN", nullptr, nullptr, nullptr);
   {
-    Stmt folder = Prepare(
-        db.get(),
-        "INSERT INTO moz_bookmarks(type,parent,position,title,dateAdded,"
-        "lastModified) VALUES(2,?,?,?,1,1)");
-    Stmt place = Prepare(
-        db.get(),
-        "INSERT OR IGNORE INTO moz_places(url,title,rev_host) VALUES(?,?,'')");
-    Stmt find = Prepare(db.get(), "SELECT id FROM moz_places WHERE url=?");
-    Stmt link = Prepare(
-        db.get(),
-        "INSERT INTO moz_bookmarks(type,fk,parent,position,title,dateAdded,"
-        "lastModified) VALUES(1,?,?,?,?,1,1)");
+    Inserter insert(db.get());
     std::vector<int> parents = {2};
-    std::map<int, int> next;
     const bool scanned = ScanHtml(
         html,
         [&](const std::string& title) {
-          sqlite3_reset(folder.get());
-          sqlite3_bind_int(folder.get(), 1, parents.back());
-          sqlite3_bind_int(folder.get(), 2, next[parents.back()]++);
-          sqlite3_bind_text(folder.get(), 3, title.c_str(), -1,
-                            SQLITE_TRANSIENT);
-          if (sqlite3_step(folder.get()) != SQLITE_DONE) return false;
-          parents.push_back(
-              static_cast<int>(sqlite3_last_insert_rowid(db.get())));
-          return true;
+          parents.push_back(insert.Folder(parents.back(), title));
+          return parents.back() >= 0;
         },
         [&] {
           parents.pop_back();
           return !parents.empty();
         },
         [&](const std::string& url, const std::string& title) {
-          sqlite3_reset(place.get());
-          sqlite3_bind_text(place.get(), 1, url.c_str(), -1, SQLITE_TRANSIENT);
-          sqlite3_bind_text(place.get(), 2, title.c_str(), -1,
-                            SQLITE_TRANSIENT);
-          if (sqlite3_step(place.get()) != SQLITE_DONE) return false;
-          sqlite3_reset(find.get());
-          sqlite3_bind_text(find.get(), 1, url.c_str(), -1, SQLITE_TRANSIENT);
-          if (sqlite3_step(find.get()) != SQLITE_ROW) return false;
-          sqlite3_reset(link.get());
-          sqlite3_bind_int(link.get(), 1, sqlite3_column_int(find.get(), 0));
-          sqlite3_bind_int(link.get(), 2, parents.back());
-          sqlite3_bind_int(link.get(), 3, next[parents.back()]++);
-          sqlite3_bind_text(link.get(), 4, title.c_str(), -1,
-                            SQLITE_TRANSIENT);
-          return sqlite3_step(link.get()) == SQLITE_DONE;
+          return insert.Link(parents.back(), url, title);
         });
     if (!scanned) return false;
   }
