@@ -150,18 +150,14 @@ class PartWriter {
  private:
   struct Frame {
     ItemId id;
-    std::u16string dir;  // on disk
+    DiskFolder disk;
     std::u16string rel;  // in the manifest
-    model::NameAllocator names;
-    model::NameLimit file_limit;
-    model::NameLimit folder_limit;
     size_t next = 0;
   };
 
   Frame MakeFrame(ItemId id, const std::u16string& dir,
                   const std::u16string& rel) {
-    Frame frame{id, dir, rel, {}, FileNameLimit(dir), FolderNameLimit(dir), 0};
-    return frame;
+    return Frame{id, DiskFolder(dir), rel, 0};
   }
 
   Status WriteRoot(const RootSlot& slot, model::RootReport* root_report) {
@@ -177,7 +173,7 @@ class PartWriter {
       std::vector<platform::DirEntry> entries;
       if (!fresh_ && platform::ListDirectory(dir, &entries)) {
         for (const platform::DirEntry& entry : entries) {
-          top.names.Reserve(entry.name);
+          top.disk.names.Reserve(entry.name);
         }
       }
     } else if (!platform::CreateDirectoryTree(dir)) {
@@ -221,33 +217,16 @@ class PartWriter {
         ++root_report->added.separators;
         continue;
       }
-      const bool is_link = item.kind == ItemKind::kLink;
-      const std::u16string file_name = frame.names.Allocate(
-          item.title, is_link ? interchange::kUrlSuffix : u"",
-          is_link ? frame.file_limit : frame.folder_limit);
-      if (file_name.empty()) {
-        platform::SetLastError(kErrorTooDeep);
-        status.Update(ItemFailed(tree_, child, frame.dir,
-                                 "path too long for the file system",
-                                 root_report, report_));
-        continue;
-      }
-      const std::u16string path = JoinPath(frame.dir, file_name);
-      const bool written =
-          is_link ? platform::WriteNewFile(
-                        path, interchange::ShortcutFileBytes(item.title,
-                                                             item.url))
-                  : platform::CreateDirectoryTree(path);
-      if (!written) {
-        status.Update(ItemFailed(tree_, child, path, WriteFailedReason(),
-                                 root_report, report_));
-        continue;
-      }
+      const std::u16string file_name =
+          WriteNewEntry(tree_, child, &frame.disk, kErrorTooDeep, root_report,
+                        report_, &status);
+      if (file_name.empty()) continue;
       const std::u16string rel = frame.rel + u"/" + file_name;
       manifest_->Add(rel, item);
-      model::CountItem(item.kind, &root_report->added);
-      model::ProgressWritten(item.kind);
-      if (!is_link) stack.push_back(MakeFrame(child, path, rel));
+      if (item.kind == ItemKind::kFolder) {
+        stack.push_back(
+            MakeFrame(child, JoinPath(frame.disk.dir, file_name), rel));
+      }
     }
     return status;
   }

@@ -4,6 +4,7 @@
 #include "common/error_words.h"
 #include "common/interchange.h"
 #include "common/text.h"
+#include "model/progress.h"
 
 namespace marksafe {
 namespace backup_set {
@@ -132,6 +133,37 @@ std::string WriteFailedReason() {
 
 std::u16string LastErrorWords() {
   return Widen(ErrorWords(platform::GetLastError()));
+}
+
+std::u16string WriteNewEntry(const model::Tree& tree, model::ItemId id,
+                             DiskFolder* folder, uint32_t too_long_error,
+                             model::RootReport* root_report,
+                             model::Report* report, Status* status) {
+  const model::Item& item = tree.at(id);
+  const bool is_link = item.kind == model::ItemKind::kLink;
+  const std::u16string name = folder->names.Allocate(
+      item.title, is_link ? interchange::kUrlSuffix : u"",
+      is_link ? folder->file_limit : folder->folder_limit);
+  if (name.empty()) {
+    platform::SetLastError(too_long_error);
+    status->Update(ItemFailed(tree, id, folder->dir,
+                              "path too long for the file system",
+                              root_report, report));
+    return name;
+  }
+  const std::u16string path = JoinPath(folder->dir, name);
+  const bool written =
+      is_link ? platform::WriteNewFile(
+                    path, interchange::ShortcutFileBytes(item.title, item.url))
+              : platform::CreateDirectoryTree(path);
+  if (!written) {
+    status->Update(
+        ItemFailed(tree, id, path, WriteFailedReason(), root_report, report));
+    return std::u16string();
+  }
+  model::CountItem(item.kind, &root_report->added);
+  model::ProgressWritten(item.kind);
+  return name;
 }
 
 }  // namespace backup_set

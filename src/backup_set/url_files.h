@@ -3,6 +3,7 @@
 #ifndef MARKSAFE_BACKUP_SET_URL_FILES_H_
 #define MARKSAFE_BACKUP_SET_URL_FILES_H_
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,30 @@ std::u16string TitleOfName(const std::u16string& name);
 // short name inside it.
 model::NameLimit FileNameLimit(const std::u16string& folder);
 model::NameLimit FolderNameLimit(const std::u16string& folder);
+
+// A folder on disk that a writer adds entries to: where it is, the names
+// taken in it, and how long a new name may be.
+struct DiskFolder {
+  explicit DiskFolder(const std::u16string& folder)
+      : dir(folder),
+        file_limit(FileNameLimit(folder)),
+        folder_limit(FolderNameLimit(folder)) {}
+  std::u16string dir;
+  model::NameAllocator names;
+  model::NameLimit file_limit;
+  model::NameLimit folder_limit;
+};
+
+// Writes one link (a new .url file) or folder of tree into folder under a
+// name of its own, never over an existing entry, and counts it as added
+// (and, for the progress of the call, as written). Returns the new name;
+// empty when the item failed: it is then counted and named as failed and
+// status says why (a name that cannot fit sets too_long_error as the
+// thread's last error).
+std::u16string WriteNewEntry(const model::Tree& tree, model::ItemId id,
+                             DiskFolder* folder, uint32_t too_long_error,
+                             model::RootReport* root_report,
+                             model::Report* report, Status* status);
 
 // True for a listing entry that a reader of a .url tree walks into: a real
 // folder, not a link, not the host's marker.

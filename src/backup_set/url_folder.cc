@@ -84,26 +84,25 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
   if (root_report == nullptr) root_report = &unused;
   struct Frame {
     ItemId id;
-    std::u16string dir;
-    model::NameAllocator names;
-    model::NameLimit file_limit;
-    model::NameLimit folder_limit;
+    DiskFolder disk;
     size_t next = 0;
   };
   // A folder that exists: every name in it is taken, whatever it is.
-  auto existing = [](ItemId id, const std::u16string& dir, Frame* frame) {
-    *frame = Frame{id, dir, {}, FileNameLimit(dir), FolderNameLimit(dir), 0};
+  auto existing = [](ItemId id, const std::u16string& dir,
+                     std::vector<Frame>* stack) {
+    Frame frame{id, DiskFolder(dir), 0};
     std::vector<platform::DirEntry> entries;
     if (!platform::ListDirectory(dir, &entries)) return false;
     for (const platform::DirEntry& entry : entries) {
-      frame->names.Reserve(entry.name);
+      frame.disk.names.Reserve(entry.name);
     }
+    stack->push_back(std::move(frame));
     return true;
   };
 
   Status status;
-  std::vector<Frame> stack(1);
-  if (!existing(from, folder, &stack.back())) {
+  std::vector<Frame> stack;
+  if (!existing(from, folder, &stack)) {
     return Status::Error(
         platform::GetLastError(),
         u"could not list the folder " + folder + u": " + LastErrorWords());
@@ -120,15 +119,12 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
     if (!item.added) {
       // Matched by the merge: walk into it for what was added below.
       if (item.kind != ItemKind::kFolder || item.file_name.empty()) continue;
-      Frame next;
-      const std::u16string dir = JoinPath(frame.dir, item.file_name);
-      if (!existing(child, dir, &next)) {
+      const std::u16string dir = JoinPath(frame.disk.dir, item.file_name);
+      if (!existing(child, dir, &stack)) {
         status.Update(Status::Error(
             platform::GetLastError(),
             u"could not list the folder " + dir + u": " + LastErrorWords()));
-        continue;
       }
-      stack.push_back(std::move(next));
       continue;
     }
     if (item.kind == ItemKind::kSeparator) {
@@ -140,34 +136,13 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
       }
       continue;
     }
-    const bool is_link = item.kind == ItemKind::kLink;
-    const std::u16string name = frame.names.Allocate(
-        item.title, is_link ? interchange::kUrlSuffix : u"",
-        is_link ? frame.file_limit : frame.folder_limit);
-    if (name.empty()) {
-      platform::SetLastError(kErrorNameTooLong);
-      status.Update(ItemFailed(tree, child, frame.dir,
-                               "path too long for the file system",
-                               root_report, report));
-      continue;
-    }
-    const std::u16string path = JoinPath(frame.dir, name);
     // Never over an existing entry: the file is made anew or not at all.
-    const bool written =
-        is_link ? platform::WriteNewFile(
-                      path, interchange::ShortcutFileBytes(item.title, item.url))
-                : platform::CreateDirectoryTree(path);
-    if (!written) {
-      status.Update(ItemFailed(tree, child, path, WriteFailedReason(),
-                               root_report, report));
-      continue;
-    }
-    model::CountItem(item.kind, &root_report->added);
-    model::ProgressWritten(item.kind);
-    if (!is_link) {
-      Frame next{child, path, {}, FileNameLimit(path), FolderNameLimit(path),
-                 0};
-      stack.push_back(std::move(next));
+    const std::u16string name = WriteNewEntry(
+        tree, child, &frame.disk, kErrorNameTooLong, root_report, report,
+        &status);
+    if (!name.empty() && item.kind == ItemKind::kFolder) {
+      stack.push_back(Frame{child, DiskFolder(JoinPath(frame.disk.dir, name)),
+                            0});
     }
   }
   return status;
