@@ -69,10 +69,9 @@ class ChromeTarget {
     writer_->WriteAdded(tree_, into, root_report, &report);
   }
 
-  // The first folder below parent titled exactly title, or a new one
-  // (counted in *root_report).
-  // The folder titled title in parent, made when missing. A folder made
-  // here holds an import; it is no item of the source and is not counted.
+  // The first folder below parent titled exactly title, made when missing.
+  // A folder made here holds an import; it is no item of the source and is
+  // not counted.
   model::ItemId FolderIn(model::ItemId parent, const std::u16string& title) {
     for (const model::ItemId child : tree_.at(parent).children) {
       const model::Item& item = tree_.at(child);

@@ -1,6 +1,7 @@
 #include "progress.h"
 
 #include <chrono>
+#include <cstdint>
 #include <future>
 
 #include "marksafe/marksafe.h"
@@ -30,14 +31,14 @@ std::string PlainLine(const std::string& label, int64_t done, int64_t total) {
          " links";
 }
 
-}  // namespace
-
+// "41,210": digits in groups of three.
 std::string GroupDigits(int64_t n) {
   std::string digits = std::to_string(n < 0 ? -n : n);
   for (size_t i = digits.size(); i > 3; i -= 3) digits.insert(i - 3, ",");
   return n < 0 ? "-" + digits : digits;
 }
 
+// The terminal line for done of total links; a spinner while total is 0.
 std::string ProgressLine(const std::string& label, int64_t done, int64_t total,
                          int64_t elapsed_ms) {
   if (total <= 0) {
@@ -52,6 +53,8 @@ std::string ProgressLine(const std::string& label, int64_t done, int64_t total,
          GroupDigits(done) + " / " + GroupDigits(total) + " links  " +
          Seconds(elapsed_ms);
 }
+
+}  // namespace
 
 void RunWithProgress(const std::string& label,
                      const std::function<void()>& work) {

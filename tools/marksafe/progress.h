@@ -4,7 +4,6 @@
 #ifndef MARKSAFE_TOOLS_MARKSAFE_PROGRESS_H_
 #define MARKSAFE_TOOLS_MARKSAFE_PROGRESS_H_
 
-#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -27,14 +26,6 @@ Result RunWithProgress(const std::string& label,
   RunWithProgress(label, [&result, &work] { result = work(); });
   return result;
 }
-
-// "41,210": digits in groups of three.
-std::string GroupDigits(int64_t n);
-
-// The terminal line for done of total links after elapsed_ms; a spinner
-// while total is 0.
-std::string ProgressLine(const std::string& label, int64_t done, int64_t total,
-                         int64_t elapsed_ms);
 
 }  // namespace marksafe_cli
 
