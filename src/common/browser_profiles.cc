@@ -415,14 +415,17 @@ Status PickDefault(const std::vector<const BrowserProfile*>& candidates,
 
 const std::vector<BrowserInfo>& KnownBrowsers() {
   static const std::vector<BrowserInfo> kBrowsers = {
-      {u"chrome", u"Google Chrome", BrowserFamily::kChromium},
-      {u"chromium", u"Chromium", BrowserFamily::kChromium},
-      {u"edge", u"Microsoft Edge", BrowserFamily::kChromium},
-      {u"brave", u"Brave", BrowserFamily::kChromium},
-      {u"vivaldi", u"Vivaldi", BrowserFamily::kChromium},
-      {u"firefox", u"Firefox", BrowserFamily::kFirefox},
-      {u"librewolf", u"LibreWolf", BrowserFamily::kFirefox},
-      {u"waterfox", u"Waterfox", BrowserFamily::kFirefox},
+      {u"chrome", u"Google Chrome", BrowserFamily::kChromium, {}},
+      {u"chromium", u"Chromium", BrowserFamily::kChromium, {}},
+      {u"edge", u"Microsoft Edge", BrowserFamily::kChromium, {u"msedge"}},
+      {u"brave", u"Brave", BrowserFamily::kChromium, {u"brave"}},
+      {u"vivaldi", u"Vivaldi", BrowserFamily::kChromium,
+       {u"vivaldi", u"vivaldi-bin"}},
+      {u"firefox", u"Firefox", BrowserFamily::kFirefox, {}},
+      {u"librewolf", u"LibreWolf", BrowserFamily::kFirefox,
+       {u"librewolf", u"librewolf-bin"}},
+      {u"waterfox", u"Waterfox", BrowserFamily::kFirefox,
+       {u"waterfox", u"waterfox-bin"}},
   };
   return kBrowsers;
 }
@@ -574,6 +577,20 @@ bool ProfileInUse(const BrowserProfile& profile) {
     return platform::ChromiumUserDataInUse(profile.data_folder, flatpak);
   }
   return platform::FirefoxProfileInUseBy(profile.folder, flatpak);
+}
+
+bool CloseProfileHolder(const BrowserProfile& profile) {
+  if (!ProfileInUse(profile)) return true;
+  const platform::Browser family = profile.family == BrowserFamily::kChromium
+                                       ? platform::Browser::kChrome
+                                       : platform::Browser::kFirefox;
+  const BrowserInfo* info = FindBrowser(profile.browser);
+  if (info == nullptr || info->programs.empty()) {
+    platform::AskBrowserToClose(family);
+  } else {
+    platform::AskProgramsToClose(family, info->programs);
+  }
+  return !ProfileInUse(profile);
 }
 
 }  // namespace marksafe

@@ -27,6 +27,10 @@ struct BrowserInfo {
   const char16_t* key;   // "chrome", "firefox", ...
   const char16_t* name;  // "Google Chrome", "Firefox", ...
   BrowserFamily family;
+  // Its executables' names without extension ("msedge"); empty for the
+  // browsers the platform layer itself knows (Chrome and Chromium,
+  // Firefox).
+  std::vector<std::u16string> programs;
 };
 
 // The known browsers, in the order profiles are listed.
@@ -101,6 +105,10 @@ Status FindProfile(const std::u16string& browser, const std::u16string& wanted,
 // itself, for Chromium its user-data folder (every profile in it). A
 // running browser of another installation never counts.
 bool ProfileInUse(const BrowserProfile& profile);
+
+// Asks the browser that holds the profile to close, and waits (at most ten
+// seconds) for it to end. True when the profile is free then (or was).
+bool CloseProfileHolder(const BrowserProfile& profile);
 
 }  // namespace marksafe
 

@@ -1,6 +1,7 @@
 // The extras a host needs to work per browser profile: the list of every
-// profile the user has (with counts and whether a browser holds it), and a
-// fresh Chromium Bookmarks file for a profile that has none yet.
+// profile the user has (with counts and whether a browser holds it),
+// closing the browser that holds one, and a fresh Chromium Bookmarks file
+// for a profile that has none yet.
 #include <json/json.h>
 
 #include <string>
@@ -25,6 +26,7 @@ namespace {
 constexpr int32_t kFileExists = 80;  // ERROR_FILE_EXISTS
 constexpr int32_t kPathNotFound = 3;
 constexpr int32_t kInvalidParameter = 87;
+constexpr int32_t kBusy = 170;  // ERROR_BUSY
 
 // The folders and links below the store's roots; false when the store is
 // missing or cannot be read.
@@ -96,6 +98,13 @@ std::string ProfilesText(const MS_CHAR* browser, const MS_CHAR* profile,
   return Json::writeString(builder, out);
 }
 
+int32_t CloseProfile(const MS_CHAR* browser, const MS_CHAR* profile) {
+  BrowserProfile picked;
+  const Status status = FindProfile(ToU16(browser), ToU16(profile), &picked);
+  if (!status.ok()) return static_cast<int32_t>(status.code());
+  return CloseProfileHolder(picked) ? 0 : kBusy;
+}
+
 int32_t CreateChromeBookmarks(const MS_CHAR* chrome_file) {
   if (chrome_file == nullptr) return kInvalidParameter;
   const std::u16string path = ToU16(chrome_file);
@@ -145,6 +154,13 @@ MARKSAFE_API const char* marksafe_profiles(const MS_CHAR* browser,
     text = "{\"profiles\":[],\"error\":\"out of memory\",\"code\":14}";
   }
   return text.c_str();
+}
+
+MARKSAFE_API int32_t marksafe_close_profile(const MS_CHAR* browser,
+                                            const MS_CHAR* profile) {
+  return marksafe::exports::Guarded<int32_t>(87, [&] {
+    return marksafe::exports::CloseProfile(browser, profile);
+  });
 }
 
 MARKSAFE_API int32_t marksafe_create_chrome_bookmarks(

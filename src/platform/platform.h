@@ -226,6 +226,13 @@ inline bool BrowserIsRunning(Browser browser);
 // Returns at once when none runs.
 inline void AskBrowserToClose(Browser browser);
 
+// AskBrowserToClose for a browser of the family known by other executable
+// names (Edge, Brave, Vivaldi; LibreWolf, Waterfox): programs are those
+// names without an extension ("msedge"; Windows adds ".exe"). Windows: only
+// today's window class of the family, and only windows of those programs.
+inline void AskProgramsToClose(Browser family,
+                               const std::vector<std::u16string>& programs);
+
 // ---- Services for today's browser stores ---------------------------------
 
 // Fills out with size bytes from the system's cryptographic random
@@ -344,6 +351,8 @@ class Env {
   virtual void RevertToSelf() = 0;
   virtual bool BrowserIsRunning(Browser browser) = 0;
   virtual void AskBrowserToClose(Browser browser) = 0;
+  virtual void AskProgramsToClose(
+      Browser family, const std::vector<std::u16string>& programs) = 0;
   virtual bool RandomBytes(void* out, size_t size) = 0;
   virtual bool FirefoxProfileInUse(const std::u16string& profile_folder) = 0;
   virtual bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
@@ -466,6 +475,10 @@ inline bool BrowserIsRunning(Browser browser) {
 }
 inline void AskBrowserToClose(Browser browser) {
   CurrentEnv()->AskBrowserToClose(browser);
+}
+inline void AskProgramsToClose(Browser family,
+                               const std::vector<std::u16string>& programs) {
+  CurrentEnv()->AskProgramsToClose(family, programs);
 }
 inline bool RandomBytes(void* out, size_t size) {
   return CurrentEnv()->RandomBytes(out, size);

@@ -57,6 +57,8 @@ int32_t ImpersonateDesktopUser(
 void RevertToSelf();
 bool BrowserIsRunning(Browser browser);
 void AskBrowserToClose(Browser browser);
+void AskProgramsToClose(Browser family,
+                        const std::vector<std::u16string>& programs);
 bool RandomBytes(void* out, size_t size);
 bool FirefoxProfileInUse(const std::u16string& profile_folder);
 bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
@@ -168,6 +170,10 @@ class SystemEnv : public Env {
   }
   void AskBrowserToClose(Browser browser) override {
     sys::AskBrowserToClose(browser);
+  }
+  void AskProgramsToClose(
+      Browser family, const std::vector<std::u16string>& programs) override {
+    sys::AskProgramsToClose(family, programs);
   }
   bool RandomBytes(void* out, size_t size) override {
     return sys::RandomBytes(out, size);

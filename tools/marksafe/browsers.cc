@@ -262,8 +262,9 @@ void RequireNotRunning(Browser browser, const DataOptions& data, bool close,
                    " is in use by the running browser; close it first or "
                    "pass --close-browsers");
   }
-  const bool closed =
-      browser == Browser::kFirefox ? close_firefox() : close_chrome();
+  const bool closed = data.close_profile ? data.close_profile()
+                      : browser == Browser::kFirefox ? close_firefox()
+                                                     : close_chrome();
   if (!closed || in_use()) {
     Fail(step, data.profile_label +
                    " is still in use after the browser was asked to close");

@@ -37,9 +37,12 @@ struct DataOptions {
   // a running browser holds it (it alone decides, not whether any browser
   // of the family runs), a label for messages, and whether its Chromium
   // Bookmarks file is still to be made (a profile that never had one).
-  // profile_in_use asks again, after the browser was asked to close.
+  // profile_in_use asks again, after the browser was asked to close;
+  // close_profile asks the browser holding the profile (whichever of the
+  // family it is) to close, true when the profile is free then.
   std::optional<bool> profile_running;
   std::function<bool()> profile_in_use;
+  std::function<bool()> close_profile;
   std::string profile_label;
   bool create_chrome_file = false;
 };

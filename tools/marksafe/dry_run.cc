@@ -69,6 +69,7 @@ int RunDryRun(Browser target, const CommonOptions& options,
   copy.data.sandbox = true;
   copy.data.profile_running = false;
   copy.data.profile_in_use = nullptr;
+  copy.data.close_profile = nullptr;
   copy.data.profile_label = DisplayName(target);
   copy.close_browsers = false;
   switch (target) {

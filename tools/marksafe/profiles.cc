@@ -129,6 +129,10 @@ void ChooseProfile(const std::string& key, CommonOptions* options,
   data.profile_in_use = [key, query = options->profile, step] {
     return FindProfiles(key, query, false, true, step).front().running;
   };
+  data.close_profile = [key, folder = profile.folder] {
+    return marksafe_close_profile(Utf8ToMs(key).c_str(),
+                                  Utf8ToMs(folder).c_str()) == 0;
+  };
   data.profile_label =
       profile.browser_name + " profile \"" + profile.name + "\"";
   data.create_chrome_file =

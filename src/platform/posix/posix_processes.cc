@@ -133,14 +133,14 @@ bool IsHelper(pid_t pid) {
   return false;
 }
 
-bool IsMainProcess(pid_t pid, Browser browser) {
+bool IsMainProcess(pid_t pid, const std::vector<std::string>& names) {
   std::string status = ProcFile(pid, "status");
   return IsAlive(status) && OwnedByCaller(status) &&
-         HasBrowserName(pid, NamesOf(browser)) && !IsHelper(pid);
+         HasBrowserName(pid, names) && !IsHelper(pid);
 }
 
-// Main processes of the browser, lowest id first.
-std::vector<pid_t> MainProcesses(Browser browser) {
+// Main processes with one of the names, lowest id first.
+std::vector<pid_t> MainProcesses(const std::vector<std::string>& names) {
   std::vector<pid_t> found;
   DIR* proc = opendir("/proc");
   if (proc == nullptr) return found;
@@ -150,21 +150,13 @@ std::vector<pid_t> MainProcesses(Browser browser) {
     char* end = nullptr;
     long pid = std::strtol(name, &end, 10);
     if (*end != '\0' || pid <= 0) continue;
-    if (IsMainProcess(static_cast<pid_t>(pid), browser)) {
+    if (IsMainProcess(static_cast<pid_t>(pid), names)) {
       found.push_back(static_cast<pid_t>(pid));
     }
   }
   closedir(proc);
   std::sort(found.begin(), found.end());
   return found;
-}
-
-}  // namespace
-
-namespace sys {
-
-bool BrowserIsRunning(Browser browser) {
-  return !MainProcesses(browser).empty();
 }
 
 // A browser ends in stages: after SIGTERM its main process saves its state
@@ -174,8 +166,8 @@ bool BrowserIsRunning(Browser browser) {
 // the wait is over only when no main process of the browser is left, not
 // when the one signalled has gone. Main processes that show up during the
 // wait get the same request, each once.
-void AskBrowserToClose(Browser browser) {
-  std::vector<pid_t> mains = MainProcesses(browser);
+void AskNamedToClose(const std::vector<std::string>& names) {
+  std::vector<pid_t> mains = MainProcesses(names);
   if (mains.empty()) return;
   std::set<pid_t> asked;
   const auto deadline = std::chrono::steady_clock::now() + kCloseWait;
@@ -189,9 +181,27 @@ void AskBrowserToClose(Browser browser) {
     }
     if (std::chrono::steady_clock::now() >= deadline) return;
     std::this_thread::sleep_for(kPollInterval);
-    mains = MainProcesses(browser);
+    mains = MainProcesses(names);
     if (mains.empty()) return;
   }
+}
+
+}  // namespace
+
+namespace sys {
+
+bool BrowserIsRunning(Browser browser) {
+  return !MainProcesses(NamesOf(browser)).empty();
+}
+
+void AskBrowserToClose(Browser browser) { AskNamedToClose(NamesOf(browser)); }
+
+void AskProgramsToClose(Browser, const std::vector<std::u16string>& programs) {
+  std::vector<std::string> names;
+  for (const std::u16string& program : programs) {
+    names.push_back(ToUtf8(program));
+  }
+  AskNamedToClose(names);
 }
 
 }  // namespace sys

@@ -111,16 +111,16 @@ HANDLE FindUserProcess(DWORD active_session,
 // class of its main windows today (Firefox since 4, Chrome since its views
 // frame), and that of its first releases.
 struct BrowserIdentity {
-  const wchar_t* executable;
+  std::vector<std::u16string> executables;
   const wchar_t* window_class;
-  const wchar_t* old_window_class;
+  const wchar_t* old_window_class;  // null for the family's other browsers
 };
 
 const BrowserIdentity& IdentityOf(Browser browser) {
-  static const BrowserIdentity kFirefox = {L"firefox.exe", L"MozillaWindowClass",
-                                           L"MozillaUIWindowClass"};
-  static const BrowserIdentity kChrome = {L"chrome.exe", L"Chrome_WidgetWin_1",
-                                          L"Chrome_WindowImpl_0"};
+  static const BrowserIdentity kFirefox = {
+      {u"firefox.exe"}, L"MozillaWindowClass", L"MozillaUIWindowClass"};
+  static const BrowserIdentity kChrome = {
+      {u"chrome.exe"}, L"Chrome_WidgetWin_1", L"Chrome_WindowImpl_0"};
   return browser == Browser::kFirefox ? kFirefox : kChrome;
 }
 
@@ -141,6 +141,14 @@ std::u16string BaseName(const std::u16string& path) {
   return separator == std::u16string::npos ? path : path.substr(separator + 1);
 }
 
+bool IsOneOf(const std::u16string& executable,
+             const std::vector<std::u16string>& executables) {
+  for (const std::u16string& each : executables) {
+    if (NamesEqual(executable, each)) return true;
+  }
+  return false;
+}
+
 // A process that has ended may still be listed while someone holds a
 // handle to it. One that cannot be opened is taken to run.
 bool HasEnded(DWORD process_id) {
@@ -150,23 +158,21 @@ bool HasEnded(DWORD process_id) {
   return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
 }
 
-// True when a process of the browser's executable runs in the caller's
+// True when a process of the browser's executables runs in the caller's
 // session. Helpers (renderers, content processes) carry the same executable
 // and count as well: the browser has not ended while one of them runs.
-bool BrowserProcessRuns(Browser browser) {
+bool BrowserProcessRuns(const BrowserIdentity& identity) {
   win32::KeepLastError keep;
   HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return false;
   win32::ScopedHandle snapshot_handle(snapshot);
-  const std::u16string executable =
-      win32::FromWide(std::wstring(IdentityOf(browser).executable));
   const DWORD own_session = OwnSessionId();
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof(entry);
   for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
        more = ::Process32NextW(snapshot, &entry)) {
-    if (!NamesEqual(BaseName(win32::FromWide(std::wstring(entry.szExeFile))),
-                    executable)) {
+    if (!IsOneOf(BaseName(win32::FromWide(std::wstring(entry.szExeFile))),
+                 identity.executables)) {
       continue;
     }
     DWORD session = 0;
@@ -209,17 +215,16 @@ BOOL CALLBACK CollectBrowserWindow(HWND window, LPARAM search_address) {
   int length = ::GetClassNameW(window, class_name, 256);
   if (length <= 0) return TRUE;
   const BrowserIdentity& identity = *search->identity;
-  if (std::wcscmp(class_name, identity.old_window_class) != 0) {
+  if (identity.old_window_class == nullptr ||
+      std::wcscmp(class_name, identity.old_window_class) != 0) {
     if (std::wcscmp(class_name, identity.window_class) != 0) return TRUE;
     // Other programs use today's classes too: Electron applications and
     // Edge that of Chrome, Thunderbird and Firefox's forks that of Firefox.
-    // Only the browser's own executable counts. The old classes were the
+    // Only the browser's own executables count. The old classes were the
     // browsers' own.
     DWORD process_id = 0;
     ::GetWindowThreadProcessId(window, &process_id);
-    const std::u16string executable =
-        win32::FromWide(std::wstring(identity.executable));
-    if (!NamesEqual(ExecutableOf(process_id), executable)) return TRUE;
+    if (!IsOneOf(ExecutableOf(process_id), identity.executables)) return TRUE;
   }
   const bool main = ::IsWindowVisible(window) &&
                     ::GetWindow(window, GW_OWNER) == nullptr;
@@ -229,11 +234,36 @@ BOOL CALLBACK CollectBrowserWindow(HWND window, LPARAM search_address) {
 
 // The top-level windows of the browser: of its old class, or of today's
 // class and belonging to its executable; in the window manager's order.
-std::vector<BrowserWindow> BrowserWindows(Browser browser) {
+std::vector<BrowserWindow> BrowserWindows(const BrowserIdentity& identity) {
   win32::KeepLastError keep;
-  WindowSearch search{&IdentityOf(browser), {}};
+  WindowSearch search{&identity, {}};
   ::EnumWindows(CollectBrowserWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+// Every main window of the browser is asked once to close (posted, so that
+// a browser that hangs or shows a dialog cannot hold the caller); then the
+// call waits, polling, until no process of the browser is left in the
+// session or ten seconds have passed. Windows that appear meanwhile (a
+// second frame restored late) are asked too.
+void CloseAndWait(const BrowserIdentity& identity) {
+  const ULONGLONG deadline = ::GetTickCount64() + kCloseWaitMs;
+  std::vector<HWND> asked;
+  while (true) {
+    const std::vector<BrowserWindow> windows = BrowserWindows(identity);
+    if (windows.empty() && !BrowserProcessRuns(identity)) return;
+    for (const BrowserWindow& window : windows) {
+      if (!window.main || std::find(asked.begin(), asked.end(),
+                                    window.window) != asked.end()) {
+        continue;
+      }
+      asked.push_back(window.window);
+      // Fails only for a window that has gone meanwhile.
+      ::PostMessageW(window.window, WM_CLOSE, 0, 0);
+    }
+    if (::GetTickCount64() >= deadline) return;
+    ::Sleep(kPollMs);
+  }
 }
 
 }  // namespace
@@ -285,32 +315,19 @@ void RevertToSelf() { ::RevertToSelf(); }
 // windows on the caller's desktop (which also finds it when no process list
 // can be taken, and a browser of the first releases under another name).
 bool BrowserIsRunning(Browser browser) {
-  return BrowserProcessRuns(browser) || !BrowserWindows(browser).empty();
+  const BrowserIdentity& identity = IdentityOf(browser);
+  return BrowserProcessRuns(identity) || !BrowserWindows(identity).empty();
 }
 
-// Every main window of the browser is asked once to close (posted, so that
-// a browser that hangs or shows a dialog cannot hold the caller); then the
-// call waits, polling, until no process of the browser is left in the
-// session or ten seconds have passed. Windows that appear meanwhile (a
-// second frame restored late) are asked too.
-void AskBrowserToClose(Browser browser) {
-  const ULONGLONG deadline = ::GetTickCount64() + kCloseWaitMs;
-  std::vector<HWND> asked;
-  while (true) {
-    const std::vector<BrowserWindow> windows = BrowserWindows(browser);
-    if (windows.empty() && !BrowserProcessRuns(browser)) return;
-    for (const BrowserWindow& window : windows) {
-      if (!window.main || std::find(asked.begin(), asked.end(),
-                                    window.window) != asked.end()) {
-        continue;
-      }
-      asked.push_back(window.window);
-      // Fails only for a window that has gone meanwhile.
-      ::PostMessageW(window.window, WM_CLOSE, 0, 0);
-    }
-    if (::GetTickCount64() >= deadline) return;
-    ::Sleep(kPollMs);
+void AskBrowserToClose(Browser browser) { CloseAndWait(IdentityOf(browser)); }
+
+void AskProgramsToClose(Browser family,
+                        const std::vector<std::u16string>& programs) {
+  BrowserIdentity identity = {{}, IdentityOf(family).window_class, nullptr};
+  for (const std::u16string& program : programs) {
+    identity.executables.push_back(program + u".exe");
   }
+  CloseAndWait(identity);
 }
 
 }  // namespace sys

@@ -1,5 +1,7 @@
 // Profiles of several browsers in a made-up home folder: listing them, and
 // pointing restore at one of them with --browser and --profile.
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -114,6 +116,36 @@ TEST_F(CliProfilesTest, ARunningChromiumBlocksOnlyItsOwnProfiles) {
   // Brave is another installation: a running Chromium does not hold it.
   const CliResult brave = Run({"restore", backup.path(), "--to", "brave"});
   EXPECT_EQ(brave.exit_code, 0) << brave.err;
+
+  // A running Brave (a program of that name holding Brave's folder) is
+  // closed on request, not a Chrome or Chromium, and the restore goes on.
+  const std::string program = home_.sub("brave");
+  std::filesystem::copy_file("/bin/sleep", program);
+  std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+  const pid_t held = fork();
+  ASSERT_GE(held, 0);
+  if (held == 0) {
+    execl(program.c_str(), "brave", "30", static_cast<char*>(nullptr));
+    _exit(1);
+  }
+  std::filesystem::create_symlink(
+      std::string(host) + "-" + std::to_string(held), Brave("SingletonLock"));
+  const std::string exe = "/proc/" + std::to_string(held) + "/exe";
+  std::error_code error;
+  for (int i = 0; i < 500 && std::filesystem::read_symlink(exe, error) != program;
+       ++i) {
+    usleep(10000);
+  }
+  const std::string brave_before = ReadBytes(Brave("Default/Bookmarks"));
+  EXPECT_EQ(Run({"restore", backup.path(), "--to", "brave"}).exit_code, 1);
+  EXPECT_EQ(ReadBytes(Brave("Default/Bookmarks")), brave_before);
+  const CliResult closed = Run(
+      {"restore", backup.path(), "--to", "brave", "--close-browsers"});
+  EXPECT_EQ(closed.exit_code, 0) << closed.err;
+  int status = 0;
+  EXPECT_EQ(waitpid(held, &status, WNOHANG), held);
+  kill(held, SIGKILL);
+  waitpid(held, nullptr, 0);
 }
 
 TEST_F(CliProfilesTest, UnknownProfileFailsNamingIt) {
