@@ -64,6 +64,10 @@ std::string HomeFolder();
 // Ids of 0, below or beyond pid_t address no single process: false.
 bool ProcessIsAlive(long long pid);
 
+// True when Firefox's ".parentlock" in a profile folder (a native path)
+// carries an fcntl lock of another process.
+bool ParentLockIsHeld(const std::string& folder);
+
 // Reads a whole file by its native path. False with errno set on failure.
 bool ReadAll(const std::string& native_path, std::string* bytes);
 

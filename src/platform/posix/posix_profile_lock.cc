@@ -53,7 +53,11 @@ bool SymlinkLockIsHeld(const std::string& folder) {
       PidOfLockTarget(std::string(buffer, static_cast<size_t>(length))));
 }
 
-bool FcntlLockIsHeld(const std::string& folder) {
+}  // namespace
+
+namespace posix {
+
+bool ParentLockIsHeld(const std::string& folder) {
   std::string path = Join(folder, ".parentlock");
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
   if (fd < 0) return false;
@@ -73,14 +77,14 @@ bool FcntlLockIsHeld(const std::string& folder) {
   return held;
 }
 
-}  // namespace
+}  // namespace posix
 
 namespace sys {
 
 bool FirefoxProfileInUse(const std::u16string& profile_folder) {
   if (profile_folder.empty()) return false;
   std::string folder = posix::NativePath(profile_folder);
-  return SymlinkLockIsHeld(folder) || FcntlLockIsHeld(folder);
+  return SymlinkLockIsHeld(folder) || posix::ParentLockIsHeld(folder);
 }
 
 }  // namespace sys

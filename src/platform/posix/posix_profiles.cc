@@ -1,7 +1,6 @@
 // The user's browser data folders from the environment, file times, and the
 // locks Chromium-family browsers and Firefox leave in a profile they hold.
 #include <dirent.h>
-#include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -100,24 +99,6 @@ bool FlatpakAppRunning(const std::string& app) {
   return running;
 }
 
-// Whether ".parentlock" carries a lock of another process (see
-// posix_profile_lock.cc, whose check this repeats for the one lock alone).
-bool ParentLockIsHeld(const std::string& folder) {
-  const std::string path = Join(folder, ".parentlock");
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-  if (fd < 0) return false;
-  struct stat info;
-  bool held = false;
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    struct flock probe = {};
-    probe.l_type = F_WRLCK;
-    probe.l_whence = SEEK_SET;
-    held = fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
-  }
-  close(fd);
-  return held;
-}
-
 }  // namespace
 
 BrowserDataFolders GetBrowserDataFolders() {
@@ -181,7 +162,7 @@ bool FirefoxProfileInUseBy(const std::u16string& profile_folder,
   if (flatpak_app.empty()) return FirefoxProfileInUse(profile_folder);
   if (profile_folder.empty()) return false;
   const std::string folder = posix::NativePath(profile_folder);
-  if (ParentLockIsHeld(folder)) return true;
+  if (posix::ParentLockIsHeld(folder)) return true;
   std::string target;
   return ReadLink(Join(folder, "lock"), &target) &&
          FlatpakAppRunning(ToUtf8(flatpak_app));
