@@ -498,10 +498,11 @@ Status CheckComplete(const std::u16string& folder, ManifestState state,
              folder.c_str());
     return Status::Ok();
   }
-  model::CurrentReport().problems.push_back(model::Problem{
-      folder, u"", "incomplete backup (no completion mark): not read", true});
+  model::CurrentReport().problems.push_back(
+      model::Problem{DisplayPath(folder), u"",
+                     "incomplete backup (no completion mark): not read", true});
   return Status::Error(
-      13, u"the backup part " + folder +
+      13, u"the backup part " + DisplayPath(folder) +
               u" is incomplete: the backup or copy that wrote it did not "
               u"finish (it has no completion mark)");
 }

@@ -71,12 +71,13 @@ Status StoreLock::Acquire(const std::u16string& store) {
   const Status failed = Status::Error(
       code,
       code == platform::kErrorLockViolation
-          ? u"another run is writing " + store +
+          ? u"another run is writing " + DisplayPath(store) +
                 u"; nothing was changed, try again when it has ended"
-          : u"cannot lock " + store + u" for writing (" + lock_path + u")");
+          : u"cannot lock " + DisplayPath(store) + u" for writing (" +
+                DisplayPath(lock_path) + u")");
   DebugLog(u"[lock] %s\n", failed.message().c_str());
   model::CurrentReport().problems.push_back(
-      model::Problem{store, std::u16string(),
+      model::Problem{DisplayPath(store), std::u16string(),
                      "not written: " + Narrow(failed.message()), false});
   platform::SetLastError(failed.code());
   return failed;

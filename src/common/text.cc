@@ -56,6 +56,10 @@ std::u16string JoinPath(const std::u16string& folder,
   return WithTrailingSeparator(folder) + name;
 }
 
+std::u16string DisplayPath(const std::u16string& path) {
+  return platform::FromUtf8(platform::NativePathUtf8(path));
+}
+
 std::u16string NumberText(long long value) {
   std::string digits = std::to_string(value);
   return std::u16string(digits.begin(), digits.end());

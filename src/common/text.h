@@ -37,6 +37,10 @@ std::u16string WithTrailingSeparator(const std::u16string& path);
 std::u16string JoinPath(const std::u16string& folder,
                         const std::u16string& name);
 
+// A path as the person knows it, for messages and reports: the system's
+// own separators ("/" on POSIX, where the library joins with "\").
+std::u16string DisplayPath(const std::u16string& path);
+
 // Decimal text of a number, as UTF-16.
 std::u16string NumberText(long long value);
 

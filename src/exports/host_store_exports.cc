@@ -43,7 +43,7 @@ constexpr int32_t kInvalidParameter = 87;
 
 void Note(const std::u16string& path, const std::string& reason) {
   model::CurrentReport().problems.push_back(
-      model::Problem{path, std::u16string(), reason, true});
+      model::Problem{DisplayPath(path), std::u16string(), reason, true});
 }
 
 // The last component of a path (either separator).

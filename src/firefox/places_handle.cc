@@ -7,6 +7,7 @@
 
 #include "common/debug_log.h"
 #include "common/locators.h"
+#include "common/text.h"
 #include "model/report.h"
 #include "platform/platform.h"
 
@@ -133,7 +134,7 @@ bool PlacesIntact(ms_places* handle) {
            handle->databasePath.c_str(),
            platform::FromUtf8(handle->integrityProblem).c_str());
   model::CurrentReport().problems.push_back(model::Problem{
-      handle->databasePath, u"",
+      DisplayPath(handle->databasePath), u"",
       "places.sqlite is damaged, nothing written: " + handle->integrityProblem,
       true});
   platform::SetLastError(kErrorStoreDamaged);
