@@ -269,8 +269,9 @@ constexpr uint32_t kErrorLockViolation = 33;
 // on Windows), creating the file when missing. Waits, polling, at most
 // timeout_ms while another holder (another process, or another open of the
 // same file in this one) has it, then fails with kErrorLockViolation.
-// The file is left in place: removing it would let a third writer lock a
-// new file while the second still waits on the old one.
+// POSIX removes the file when the lock is let go (see posix_env.cc for why
+// that is safe); Windows leaves it in place, since a file there cannot be
+// removed while another writer holds it open to wait.
 inline bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
                      std::unique_ptr<FileLock>* lock);
 

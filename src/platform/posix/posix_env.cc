@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "platform/platform.h"
 #include "platform/posix/posix_internal.h"
@@ -19,10 +20,14 @@ namespace marksafe {
 namespace platform {
 namespace {
 
+// The lock file is removed while still locked, when the lock is let go.
+// A waiter that opened it before then finds, once it has the lock, that
+// the name no longer leads to its file, and starts again on a new one.
 class FlockLock : public FileLock {
  public:
-  explicit FlockLock(int fd) : fd_(fd) {}
+  FlockLock(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
   ~FlockLock() override {
+    unlink(path_.c_str());
     flock(fd_, LOCK_UN);
     close(fd_);
   }
@@ -31,7 +36,15 @@ class FlockLock : public FileLock {
 
  private:
   int fd_;
+  std::string path_;
 };
+
+// True when the name still leads to the open file.
+bool StillNamed(int fd, const std::string& path) {
+  struct stat opened, named;
+  return fstat(fd, &opened) == 0 && lstat(path.c_str(), &named) == 0 &&
+         opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
 
 }  // namespace
 
@@ -40,15 +53,25 @@ namespace sys {
 bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
               std::unique_ptr<FileLock>* lock) {
   std::string native = posix::NativePath(lock_path);
-  int fd = open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) {
-    posix::SetLastErrorFromErrno(errno, native);
-    return false;
-  }
   auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  int fd = -1;
   for (;;) {
-    if (flock(fd, LOCK_EX | LOCK_NB) == 0) break;
+    if (fd < 0) {
+      fd = open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
+                0666);
+      if (fd < 0) {
+        posix::SetLastErrorFromErrno(errno, native);
+        return false;
+      }
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      if (StillNamed(fd, native)) break;
+      // Removed (or replaced) by the holder that let go: a new file.
+      close(fd);
+      fd = -1;
+      continue;
+    }
     int err = errno;
     if (err == EINTR) continue;
     if (err != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
@@ -62,7 +85,7 @@ bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  lock->reset(new FlockLock(fd));
+  lock->reset(new FlockLock(fd, native));
   return true;
 }
 

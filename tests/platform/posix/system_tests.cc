@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/platform.h"
@@ -98,6 +101,27 @@ TEST(FileTest, LinksDotNamesAndModes) {
                 ".Quillbay:001", "copy:000", "dangling:010", "dirlink:110",
                 "filelink:010", "folder:100", "readonly:000", "w:000"}));
   EXPECT_EQ(NativePathUtf8(u"C\\x/y\\\u00E9"), "C/x/y/\xC3\xA9");
+}
+
+// The lock file goes with the lock; a writer that waited on it then locks
+// the new file, not the removed one, so a third writer still waits.
+TEST(LockFileTest, TheFileGoesWithTheLockAndAWaiterLocksTheNewOne) {
+  TempDir dir;
+  const std::u16string path = dir.u16("store.marksafe-lock");
+  std::unique_ptr<FileLock> first;
+  ASSERT_TRUE(LockFile(path, 0, &first));
+  std::unique_ptr<FileLock> waiter;
+  bool waited = false;
+  std::thread second([&] { waited = LockFile(path, 5000, &waiter); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  first.reset();
+  second.join();
+  ASSERT_TRUE(waited);
+  std::unique_ptr<FileLock> third;
+  EXPECT_FALSE(LockFile(path, 0, &third));
+  EXPECT_EQ(GetLastError(), kErrorLockViolation);
+  waiter.reset();
+  EXPECT_FALSE(test::Exists(dir.sub("store.marksafe-lock")));
 }
 
 }  // namespace
