@@ -76,20 +76,16 @@ TEST(MergePartIntoFavorites, WritesWhatItCanAndAgainAddsNothing) {
   const std::string menu = "Imported from Firefox/Bookmarks Menu/";
   const std::string bar = "Imported from Firefox/Bookmarks Toolbar/";
   Files files = {"Imported from Firefox/",
-                       bar,
-                       bar + "Bar.url",
-                       menu,
-                       menu + "a_b/",
-                       menu + "a_b/In odd.url",
-                       menu + "Dup/",
-                       menu + "Dup/d.url",
-                       menu + "Dup (2)/",
-                       menu + "Dup (2)/d.url",
-                       menu + "News (2).url",
-                       menu + "News.url",
-                       menu + "Tagged.url",
-                       "Imported from Firefox/Mobile Bookmarks/",
-                       "Imported from Firefox/Unsorted Bookmarks/"};
+                 "Imported from Firefox/Mobile Bookmarks/",
+                 "Imported from Firefox/Unsorted Bookmarks/",
+                 bar,
+                 bar + "Bar.url",
+                 menu};
+  for (const char* file :
+       {"a_b/", "a_b/In odd.url", "Dup/", "Dup/d.url", "Dup (2)/",
+        "Dup (2)/d.url", "News (2).url", "News.url", "Tagged.url"}) {
+    files.push_back(menu + file);
+  }
   std::sort(files.begin(), files.end());
   EXPECT_EQ(ListTree(dir.sub("fav")), files);
   EXPECT_EQ(Added(report).links, 7);

@@ -9,6 +9,7 @@
 #include "marksafe/marksafe.h"
 #include "model/report.h"
 #include "support/test_support.h"
+#include "support/tree_support.h"
 
 namespace marksafe {
 namespace {
@@ -79,12 +80,8 @@ TEST_F(IeProTest, RestoreFoldsAllPartsIntoFavoritesAndAddsTwo) {
 // Favorites part is copied byte for byte. The report names every part.
 TEST_F(IeProTest, RepeatedRestoreAddsNothingAndOverwritesNothing) {
   model::Tree tree;
-  const model::ItemId bar = tree.AddRoot(model::Root::kToolbar, u"bar");
-  model::Item link;
-  link.kind = model::ItemKind::kLink;
-  link.title = u"Docs: \"all\"";
-  link.url = u"https://docs/";
-  ASSERT_NE(tree.Add(bar, link), model::kNoItem);
+  test::Put(&tree, tree.AddRoot(model::Root::kToolbar, u"bar"),
+            test::NewLink(u"Docs: \"all\"", u"https://docs/"));
   ASSERT_TRUE(backup_set::WritePart(tree, backup_set::PartKind::kChrome,
                                     dir_.u16("usb/Bookmarks/Chrome"), true,
                                     nullptr)
