@@ -76,18 +76,11 @@ inline Lines Summary(const std::string& file, const char* root) {
   return Summary(LoadChrome(file)["roots"][root]["children"]);
 }
 
-
-// A key of an Internet Shortcut file, and a new one (UTF-16LE, so that every
-// character reads back) with URL and, when not empty, Title.
+// A key of an Internet Shortcut file.
 inline std::string ShortcutValue(const std::string& file,
                                  const std::string& key) {
   return U8(platform::GetProfileString(u"InternetShortcut", U16(key), u"", 4096,
                                        U16(file)));
-}
-inline void WriteUrlFile(const std::string& file, const std::string& url,
-                         const std::string& title = std::string()) {
-  WriteBytes(file, "\xFF\xFE" + Utf16le(U16("[InternetShortcut]\r\nURL=" + url +
-                                            "\r\nTitle=" + title + "\r\n")));
 }
 
 // A Chrome file in a temporary folder, and imports of dir_/src into it.

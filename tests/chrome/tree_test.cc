@@ -5,6 +5,7 @@
 #include "chrome/chrome_writer.h"
 #include "chrome_test_util.h"
 #include "model/merge.h"
+#include "support/tree_support.h"
 
 namespace marksafe {
 namespace test {
@@ -119,15 +120,9 @@ TEST(ChromeWriter, LeavesOutWhatChromeCouldNotLoad) {
   model::Tree source;
   ItemId folder = source.AddRoot(Root::kToolbar, u"Toolbar");
   for (int depth = 1; depth <= chrome::kMaxChromeDepth + 2; ++depth) {
-    model::Item item;
-    item.title = u"d";
-    folder = source.Add(folder, std::move(item));
+    folder = Put(&source, folder, NewFolder(u"d"));
   }
-  model::Item deep;
-  deep.kind = ItemKind::kLink;
-  deep.title = u"deep";
-  deep.url = u"http://deep/";
-  ASSERT_NE(model::kNoItem, source.Add(folder, std::move(deep)));
+  Put(&source, folder, NewLink(u"deep", u"http://deep/"));
 
   Json::Value target = Doc(ChromeText("", ""));
   chrome::NodeTable nodes;

@@ -81,19 +81,9 @@ class WriteFaultsTest : public ::testing::Test {
   }
   // A backup set whose part of the given kind holds new_.
   void MakeSet(bool chrome) {
-    MakeDirs(dir_.sub("set"));
-    const std::string source =
-        dir_.sub(chrome ? "src/Bookmarks" : "src/p.sqlite");
-    MakeDirs(dir_.sub("src"));
-    if (chrome) {
-      WriteChromeStore(new_, source);
-      ASSERT_EQ(backup_chrome(Ms(U16(source)), Ms(dir_.u16("set")), true), 0);
-    } else {
-      WritePlacesStore(new_, source);
-      ms_places_handle places = init_bookmark(Ms(U16(source)));
-      ASSERT_TRUE(backup_firefox(places, Ms(dir_.u16("set")), true, 0, 0));
-      release_bookmark(places);
-    }
+    BackUpNewStore(new_, chrome,
+                   dir_.sub(chrome ? "src/Bookmarks" : "src/p.sqlite"),
+                   dir_.sub("set"));
   }
   void ExpectOldKept(const Urls& now, bool ok) {
     EXPECT_TRUE(Holds(now, old_urls_)) << "the store lost what it held";
@@ -109,28 +99,24 @@ class WriteFaultsTest : public ::testing::Test {
 TEST_F(WriteFaultsTest, ChromeRestoreKeepsTheFileWhole) {
   MakeSet(true);
   const std::string target = dir_.sub("target/Bookmarks");
-  MakeDirs(dir_.sub("target"));
   WriteChromeStore(old_, target);
   // As read, the stores hold the browsers' own default bookmarks too.
   old_urls_ = UrlCounts(ReadChromeStore(target));
   new_urls_ = UrlCounts(ReadChromeStore(dir_.sub("src/Bookmarks")));
   const std::string old_bytes = ReadBytes(target);
-  const int failed = Sweep(
-      [&] { WriteBytes(target, old_bytes); },
-      [&] {
-        return restore_chrome(Ms(U16(target)), Ms(dir_.u16("set")), true) == 0;
-      },
-      [&](bool ok) {
-        ExpectOldKept(UrlCounts(ReadChromeStore(target)), ok);
-        EXPECT_FALSE(Exists(target + ".marksafe-new"));
-      });
+  const int failed =
+      Sweep([&] { WriteBytes(target, old_bytes); },
+            [&] { return RestoreSet(true, target, dir_.sub("set")); },
+            [&](bool ok) {
+              ExpectOldKept(UrlCounts(ReadChromeStore(target)), ok);
+              EXPECT_FALSE(Exists(target + ".marksafe-new"));
+            });
   EXPECT_GT(failed, 0);
 }
 
 TEST_F(WriteFaultsTest, PlacesRestoreKeepsTheStoreWhole) {
   MakeSet(false);
   const std::string target = dir_.sub("target/places.sqlite");
-  MakeDirs(dir_.sub("target"));
   WritePlacesStore(old_, target);
   old_urls_ = UrlCounts(ReadPlacesStore(target));
   new_urls_ = UrlCounts(ReadPlacesStore(dir_.sub("src/p.sqlite")));
@@ -141,14 +127,7 @@ TEST_F(WriteFaultsTest, PlacesRestoreKeepsTheStoreWhole) {
         fs::remove(target + "-shm");
         WriteBytes(target, old_bytes);
       },
-      [&] {
-        ms_places_handle places = init_bookmark(Ms(U16(target)));
-        int32_t progress = 0;
-        const bool ok = restore_firefox_pro(places, Ms(dir_.u16("set")), true,
-                                            0, 0, 0, 0, &progress);
-        release_bookmark(places);
-        return ok;
-      },
+      [&] { return RestoreSet(false, target, dir_.sub("set")); },
       [&](bool ok) { ExpectOldKept(UrlCounts(ReadPlacesStore(target)), ok); });
 }
 
@@ -160,7 +139,6 @@ TEST_F(WriteFaultsTest, ChromeBackupReplacesThePartWholeOrNotAtAll) {
   const std::string pristine = dir_.sub("pristine");
   fs::copy(dir_.sub("set"), pristine, fs::copy_options::recursive);
   const std::string source = dir_.sub("old/Bookmarks");
-  MakeDirs(dir_.sub("old"));
   WriteChromeStore(old_, source);
   const std::u16string part = dir_.u16("set/Bookmarks/Chrome");
   const int failed = Sweep(
@@ -264,17 +242,11 @@ TEST(ConcurrentWritersTest, TwoChromeRestoresBothArriveOrOneFailsClearly) {
   Urls urls[2];
   for (int i = 0; i < 2; ++i) {
     const std::string name = i == 0 ? "a" : "b";
-    const model::Tree tree = LinkTree(name, 3000);
-    MakeDirs(dir.sub(name));
-    MakeDirs(dir.sub("set" + name));
-    WriteChromeStore(tree, dir.sub(name + "/Bookmarks"));
+    BackUpNewStore(LinkTree(name, 3000), true, dir.sub(name + "/Bookmarks"),
+                   dir.sub("set" + name));
     urls[i] = UrlCounts(ReadChromeStore(dir.sub(name + "/Bookmarks")));
-    ASSERT_EQ(backup_chrome(Ms(dir.u16(name + "/Bookmarks")),
-                            Ms(dir.u16("set" + name)), true),
-              0);
   }
   const std::string target = dir.sub("t/Bookmarks");
-  MakeDirs(dir.sub("t"));
   WriteChromeStore(LinkTree("old", 40), target);
   const Urls old_urls = UrlCounts(ReadChromeStore(target));
   int32_t result[2] = {-1, -1};

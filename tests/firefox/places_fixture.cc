@@ -6,8 +6,6 @@
 #include <filesystem>
 
 #include "firefox/places_reader.h"
-
-#include "platform/platform.h"
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -170,12 +168,6 @@ bool ReadStore(const std::string& path, model::Tree* tree) {
   ScopedHandle handle(path);
   return handle.get() != nullptr &&
          firefox::ReadPlaces(handle.get(), tree).ok();
-}
-
-void WriteUrlFile(const std::string& path, const std::string& url) {
-  MakeDirs(std::filesystem::u8path(path).parent_path().u8string());
-  platform::WriteProfileString(u"InternetShortcut", u"URL", U16(url),
-                               U16(path));
 }
 
 }  // namespace test

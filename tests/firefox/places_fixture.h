@@ -83,9 +83,6 @@ void FillRichStore(PlacesDb* db);
 // when that fails.
 bool ReadStore(const std::string& path, model::Tree* tree);
 
-// Writes a .url file in the form the Firefox exporter and IE use.
-void WriteUrlFile(const std::string& path, const std::string& url);
-
 }  // namespace test
 }  // namespace marksafe
 

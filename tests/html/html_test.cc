@@ -93,30 +93,11 @@ TEST(HtmlRead, FirefoxExport) {
             model::FromSeconds(1500000005));
 }
 
-// Chromium writes the bar as a marked folder, the contents of "Other
-// bookmarks" straight at the top level and the mobile folder by name.
+// Chromium's export (the file's icons cut short): the bar as a marked
+// folder, the contents of "Other bookmarks" straight at the top level and
+// the mobile folder by name.
 TEST(HtmlRead, ChromiumExport) {
-  const Tree tree = Read(
-      "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n"
-      "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; "
-      "charset=UTF-8\">\r\n<TITLE>Bookmarks</TITLE>\r\n<H1>Bookmarks</H1>\r\n"
-      "<DL><p>\r\n"
-      "    <DT><H3 ADD_DATE=\"1700000000\" LAST_MODIFIED=\"1700000001\" "
-      "PERSONAL_TOOLBAR_FOLDER=\"true\">Bookmarks bar</H3>\r\n"
-      "    <DL><p>\r\n"
-      "        <DT><A HREF=\"https://a.example/\" ADD_DATE=\"1700000002\" "
-      "ICON=\"data:image/png;base64,AA==\">A</A>\r\n"
-      "        <DT><H3 ADD_DATE=\"1\" LAST_MODIFIED=\"0\">Mobile "
-      "bookmarks</H3>\r\n"
-      "        <DL><p>\r\n        </DL><p>\r\n"
-      "    </DL><p>\r\n"
-      "    <DT><A HREF=\"https://other.example/\" ADD_DATE=\"3\">Other "
-      "one</A>\r\n"
-      "    <DT><H3 ADD_DATE=\"4\" LAST_MODIFIED=\"5\">Mobile bookmarks</H3>\r\n"
-      "    <DL><p>\r\n"
-      "        <DT><A HREF=\"https://m.example/\" ADD_DATE=\"6\">Phone</A>\r\n"
-      "    </DL><p>\r\n"
-      "</DL><p>\r\n");
+  const Tree tree = Read(test::DataFile("html-chromium.html"));
   EXPECT_EQ(Shape(tree, Root::kToolbar),
             (Lines{"A <https://a.example/>", "[Mobile bookmarks]"}));
   EXPECT_EQ(Shape(tree, Root::kMenu),
@@ -159,26 +140,10 @@ TEST(HtmlRead, MobileFolderIsKnownByItsWholeTitle) {
   }
 }
 
+// Unquoted and single-quoted attributes, entities good and bad, bytes that
+// are no UTF-8, comments, <DD> notes, a stray list, a quote left open.
 TEST(HtmlRead, SloppyHandWrittenFile) {
-  const Tree tree = Read(
-      "\xEF\xBB\xBF<title>mine</title>stray text <b>bold</b>\n"
-      "<dl>\n"
-      "<dt><a href=http://unquoted.example/a?b=1 add_date=1700000000>Unquoted"
-      "\n<dt><A hReF='https://single.example/' Add_Date='12'>it's <i>mine</i>"
-      "</a>\n"
-      "<DT><a>no href</a>\n"
-      "<dt><a href=\"https://entities.example/\">&#65;&#x42;&#X1F600; &copy; "
-      "&AMP; &bogus; &amp &#xD800; &#0; &#99999999999; a < b</a>\n"
-      "<dt><a href=\"https://bytes.example/\">caf\xC3\xA9 \xFF\xFEok</A>\n"
-      "<!-- <dt><a href=\"https://commented.example/\">gone</a> -->\n"
-      "<dt><h3>Folder<p>\n<dd>About the folder\n"
-      "<dl><p><dt><a href=\"https://in.example/\" ICON=\"data:x\">In</a>"
-      "<dd>About the link<hr/><DL>"
-      "<dt><a href=\"https://stray-dl.example/\">Stray list</a></DL>"
-      "</dl>\n"
-      "<dt><a href=\"https://open.example/>Open quote</a>\n"
-      "<dt><a href=\"https://after.example/\">After</a>\n"
-      "</dl>");
+  const Tree tree = Read(test::DataFile("html-hand-written.html"));
   EXPECT_EQ(
       Shape(tree, Root::kMenu),
       (Lines{"Unquoted <http://unquoted.example/a?b=1>",

@@ -14,29 +14,26 @@ namespace marksafe {
 namespace model {
 namespace {
 
-Item Link(const std::u16string& title, const std::u16string& url,
-          Time added = 0) {
-  return test::NewLink(title, url, added);
-}
-Item Folder(const std::u16string& title) { return test::NewFolder(title); }
-Item Separator() { return test::NewSeparator(); }
+using test::NewFolder;
+using test::NewLink;
+using test::NewSeparator;
 using test::Put;
 
 // A toolbar with duplicates of every kind the matching must keep apart.
 Tree Source() {
   Tree tree;
   const ItemId bar = tree.AddRoot(Root::kToolbar, u"toolbar");
-  Put(&tree, bar, Link(u"b", u"https://b.example/", 2000));
-  Put(&tree, bar, Separator());
-  Put(&tree, bar, Link(u"a", u"https://a.example/", 1000));
-  Put(&tree, bar, Link(u"a again", u"https://a.example/"));
-  Put(&tree, bar, Separator());
-  const ItemId news = tree.Add(bar, Folder(u"News"));
-  Put(&tree, news, Link(u"one", u"https://one.example/"));
-  Put(&tree, tree.Add(news, Folder(u"Deep")),
-      Link(u"deep", u"https://deep.example/"));
-  Put(&tree, tree.Add(bar, Folder(u"News")),
-      Link(u"two", u"https://two.example/"));
+  Put(&tree, bar, NewLink(u"b", u"https://b.example/", 2000));
+  Put(&tree, bar, NewSeparator());
+  Put(&tree, bar, NewLink(u"a", u"https://a.example/", 1000));
+  Put(&tree, bar, NewLink(u"a again", u"https://a.example/"));
+  Put(&tree, bar, NewSeparator());
+  const ItemId news = tree.Add(bar, NewFolder(u"News"));
+  Put(&tree, news, NewLink(u"one", u"https://one.example/"));
+  Put(&tree, tree.Add(news, NewFolder(u"Deep")),
+      NewLink(u"deep", u"https://deep.example/"));
+  Put(&tree, tree.Add(bar, NewFolder(u"News")),
+      NewLink(u"two", u"https://two.example/"));
   return tree;
 }
 
@@ -44,10 +41,10 @@ TEST(MergeTest, NewItemsFollowWhatTheTargetHolds) {
   const Tree source = Source();
   Tree target;
   const ItemId into = target.AddRoot(Root::kToolbar, u"t");
-  Put(&target, into, Link(u"mine", u"https://mine.example/"));
-  Put(&target, into, Link(u"A", u"HTTPS://A.example"));
-  const ItemId news = target.Add(into, Folder(u"News"));
-  Put(&target, news, Link(u"one", u"https://one.example/"));
+  Put(&target, into, NewLink(u"mine", u"https://mine.example/"));
+  Put(&target, into, NewLink(u"A", u"HTTPS://A.example"));
+  const ItemId news = target.Add(into, NewFolder(u"News"));
+  Put(&target, news, NewLink(u"one", u"https://one.example/"));
 
   ProgressScope progress;
   RootReport counts;
@@ -93,10 +90,10 @@ TEST(TreeTest, RefusesItemsBelowTheDepthLimitAndWalksWithoutRecursion) {
   Tree tree;
   ItemId folder = tree.AddRoot(Root::kOther, u"other");
   for (int depth = 1; depth <= kMaxDepth; ++depth) {
-    folder = tree.Add(folder, Folder(u"f"));
+    folder = tree.Add(folder, NewFolder(u"f"));
     ASSERT_NE(folder, kNoItem) << depth;
   }
-  EXPECT_EQ(tree.Add(folder, Link(u"deep", u"https://d.example/")), kNoItem);
+  EXPECT_EQ(tree.Add(folder, NewLink(u"deep", u"https://d.example/")), kNoItem);
   EXPECT_EQ(CountBelow(tree, tree.root(Root::kOther)).folders, kMaxDepth);
   EXPECT_EQ(tree.RootOf(folder), Root::kOther);
 
@@ -104,7 +101,7 @@ TEST(TreeTest, RefusesItemsBelowTheDepthLimitAndWalksWithoutRecursion) {
   // level, and says so.
   Tree target;
   const ItemId top = target.AddRoot(Root::kOther, u"o");
-  const ItemId inner = target.Add(top, Folder(u"Imported"));
+  const ItemId inner = target.Add(top, NewFolder(u"Imported"));
   RootReport counts;
   Report report;
   Merge(tree, tree.root(Root::kOther), &target, inner, MergeOptions{}, &counts,

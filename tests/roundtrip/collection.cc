@@ -363,6 +363,31 @@ Tree ReadChromeStore(const std::string& path) {
   return tree;
 }
 
+void BackUpNewStore(const Tree& tree, bool chrome, const std::string& store,
+                    const std::string& root) {
+  MakeDirs(root);
+  if (chrome) {
+    WriteChromeStore(tree, store);
+    ASSERT_EQ(backup_chrome(Ms(U16(store)), Ms(U16(root)), true), 0);
+    return;
+  }
+  WritePlacesStore(tree, store);
+  const ms_places_handle places = init_bookmark(Ms(U16(store)));
+  EXPECT_TRUE(backup_firefox(places, Ms(U16(root)), true, 0, 0));
+  release_bookmark(places);
+}
+
+bool RestoreSet(bool chrome, const std::string& store,
+                const std::string& root) {
+  if (chrome) return restore_chrome(Ms(U16(store)), Ms(U16(root)), true) == 0;
+  const ms_places_handle places = init_bookmark(Ms(U16(store)));
+  int32_t progress = 0;
+  const bool ok =
+      restore_firefox_pro(places, Ms(U16(root)), true, 0, 0, 0, 0, &progress);
+  release_bookmark(places);
+  return ok;
+}
+
 bool operator==(const Entry& expected, const Entry& actual) {
   auto date = [](model::Time want, model::Time got) {
     return want == 0 || want == got;

@@ -53,6 +53,13 @@ void WriteChromeStore(const model::Tree& tree, const std::string& path);
 model::Tree ReadPlacesStore(const std::string& path);
 model::Tree ReadChromeStore(const std::string& path);
 
+// A Chrome file (chrome) or a places store at store holding tree, backed up
+// into the backup set at root (made when missing).
+void BackUpNewStore(const model::Tree& tree, bool chrome,
+                    const std::string& store, const std::string& root);
+// restore_chrome or restore_firefox_pro of the set at root into store.
+bool RestoreSet(bool chrome, const std::string& store, const std::string& root);
+
 // One item as a round trip must keep it.
 struct Entry {
   std::string path;  // root or start folder, then every folder title, " ▸ "

@@ -27,11 +27,10 @@ class BrowserHome {
   const std::string& roaming() const { return roaming_; }
   // Where the Chrome locator looks for the Bookmarks file.
   std::string ChromeBookmarks() const;
-  const std::string& favorites() const { return favorites_; }
-  // Installs or removes Internet Explorer (its iexplore.exe).
-  void SetIeInstalled(bool installed);
 
  private:
+  // Installs or removes Internet Explorer (its iexplore.exe): Windows only.
+  void SetIeInstalled(bool installed);
   struct State;
   std::unique_ptr<State> state_;
   std::string unusable_;

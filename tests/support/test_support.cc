@@ -112,6 +112,12 @@ std::string Shortcut(const std::string& url) {
   return "[InternetShortcut]\r\nURL=" + url + "\r\n";
 }
 
+void WriteUrlFile(const std::string& path, const std::string& url,
+                  const std::string& title) {
+  WriteBytes(path, "\xFF\xFE" + Utf16le(U16("[InternetShortcut]\r\nURL=" + url +
+                                            "\r\nTitle=" + title + "\r\n")));
+}
+
 void WriteBytes(const std::string& path, const std::string& bytes) {
   fs::path p = fs::u8path(path);
   if (p.has_parent_path()) fs::create_directories(p.parent_path());

@@ -63,6 +63,10 @@ std::string Utf16le(const std::u16string& text);
 
 // An Internet Shortcut file's bytes, as Internet Explorer writes them.
 std::string Shortcut(const std::string& url);
+// Writes a shortcut file (UTF-16LE, so that every character reads back)
+// with URL and, when not empty, Title.
+void WriteUrlFile(const std::string& path, const std::string& url,
+                  const std::string& title = std::string());
 
 // Creates parent folders as needed. Paths are UTF-8 with "/".
 void WriteBytes(const std::string& path, const std::string& bytes);

@@ -9,6 +9,7 @@
 #include "chrome/chrome_checksum.h"
 #include "chrome/chrome_writer.h"
 #include "model/report.h"
+#include "support/tree_support.h"
 
 namespace marksafe {
 namespace test {
@@ -28,29 +29,20 @@ bool RunChromium(const std::string& profile) {
 // folders as deep as the writer goes, holding "deep" and an empty folder,
 // and below that a bookmark it leaves out.
 void WriteDeepPart(const std::string& folder) {
+  const model::Time date = 1700000000000000;
   model::Tree tree;
-  auto add = [&](model::ItemId parent, model::ItemKind kind,
-                 const char16_t* title, const char16_t* url) {
-    model::Item item;
-    item.kind = kind;
-    item.title = title;
-    item.url = url;
-    item.date_added = 1700000000000000;
-    return tree.Add(parent, std::move(item));
-  };
-  using model::ItemKind;
   const model::ItemId bar = tree.AddRoot(model::Root::kToolbar, u"b");
-  add(tree.AddRoot(model::Root::kOther, u"o"), ItemKind::kLink, u"o",
-      u"https://o.example/");
-  add(tree.AddRoot(model::Root::kMobile, u"m"), ItemKind::kLink, u"m",
-      u"https://m.example/");
+  Put(&tree, tree.AddRoot(model::Root::kOther, u"o"),
+      NewLink(u"o", u"https://o.example/", date));
+  Put(&tree, tree.AddRoot(model::Root::kMobile, u"m"),
+      NewLink(u"m", u"https://m.example/", date));
   model::ItemId chain = bar;
   for (int depth = 1; depth < chrome::kMaxChromeDepth; ++depth) {
-    chain = add(chain, ItemKind::kFolder, u"d", u"");
+    chain = Put(&tree, chain, NewFolder(u"d", date));
   }
-  add(chain, ItemKind::kLink, u"deep", u"https://deep.example/");
-  add(add(chain, ItemKind::kFolder, u"d", u""), ItemKind::kLink, u"deeper",
-      u"https://deeper.example/");
+  Put(&tree, chain, NewLink(u"deep", u"https://deep.example/", date));
+  Put(&tree, Put(&tree, chain, NewFolder(u"d", date)),
+      NewLink(u"deeper", u"https://deeper.example/", date));
   ASSERT_TRUE(backup_set::WritePart(tree, backup_set::PartKind::kChrome,
                                     U16(folder), false, nullptr)
                   .ok());

@@ -33,21 +33,13 @@ void KillRestores(bool chrome) {
   TempDir dir;
   const model::Tree old_tree = LinkTree("old", 50);
   const model::Tree new_tree = LinkTree("new", chrome ? 6000 : 4000);
-  MakeDirs(dir.sub("src"));
-  MakeDirs(dir.sub("set"));
-  MakeDirs(dir.sub("t"));
   const std::string source = dir.sub(chrome ? "src/Bookmarks" : "src/p.sqlite");
   const std::string target =
       dir.sub(chrome ? "t/Bookmarks" : "t/places.sqlite");
+  BackUpNewStore(new_tree, chrome, source, dir.sub("set"));
   if (chrome) {
-    WriteChromeStore(new_tree, source);
-    ASSERT_EQ(backup_chrome(Ms(U16(source)), Ms(dir.u16("set")), true), 0);
     WriteChromeStore(old_tree, target);
   } else {
-    WritePlacesStore(new_tree, source);
-    ms_places_handle places = init_bookmark(Ms(U16(source)));
-    ASSERT_TRUE(backup_firefox(places, Ms(dir.u16("set")), true, 0, 0));
-    release_bookmark(places);
     WritePlacesStore(old_tree, target);
   }
   auto read = [&](const std::string& path) {
@@ -59,17 +51,6 @@ void KillRestores(bool chrome) {
     if (new_urls[url] < n) new_urls[url] = n;
   }
   const std::string old_bytes = ReadBytes(target);
-  auto restore = [&] {
-    if (chrome) {
-      _exit(restore_chrome(Ms(U16(target)), Ms(dir.u16("set")), true));
-    }
-    ms_places_handle places = init_bookmark(Ms(U16(target)));
-    int32_t progress = 0;
-    const bool ok = restore_firefox_pro(places, Ms(dir.u16("set")), true, 0, 0,
-                                        0, 0, &progress);
-    release_bookmark(places);
-    _exit(ok ? 0 : 1);
-  };
   std::mt19937 random(12345);
   long long full_ms = 0;
   for (int round = 0; round < 5; ++round) {
@@ -80,7 +61,7 @@ void KillRestores(bool chrome) {
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = fork();
     ASSERT_GE(child, 0);
-    if (child == 0) restore();
+    if (child == 0) _exit(RestoreSet(chrome, target, dir.sub("set")) ? 0 : 1);
     if (round > 0) {
       std::uniform_int_distribution<long long> pick(0, full_ms);
       std::this_thread::sleep_for(std::chrono::milliseconds(pick(random)));
@@ -118,8 +99,6 @@ TEST(KilledBackupTest, PartIsTheOldOrTheNewOneAndComplete) {
   TempDir dir;
   const std::string old_store = dir.sub("old/Bookmarks");
   const std::string new_store = dir.sub("new/Bookmarks");
-  MakeDirs(dir.sub("old"));
-  MakeDirs(dir.sub("new"));
   MakeDirs(dir.sub("set"));
   WriteChromeStore(LinkTree("old", 50), old_store);
   WriteChromeStore(LinkTree("new", 6000), new_store);

@@ -1,6 +1,5 @@
 // A temporary tree stands in for the user's folders: the library reads the
 // shell folders from the MARKSAFE_* variables at every call.
-#include <cstdio>
 #include <optional>
 
 #include "support/browser_home.h"
@@ -31,15 +30,6 @@ BrowserHome::~BrowserHome() = default;
 std::string BrowserHome::ChromeBookmarks() const {
   return state_->dir.sub(
       "AppData/Local/Google/Chrome/User Data/Default/Bookmarks");
-}
-
-void BrowserHome::SetIeInstalled(bool installed) {
-  const std::string iexplore = program_files_ + "/Internet Explorer/iexplore.exe";
-  if (installed) {
-    WriteBytes(iexplore, "");
-  } else {
-    std::remove(iexplore.c_str());
-  }
 }
 
 }  // namespace test
