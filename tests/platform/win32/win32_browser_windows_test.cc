@@ -174,17 +174,23 @@ TEST_F(BrowserWindowTest, BrowserWindowCountsAndClosesWithItsProcess) {
 }
 
 // Electron applications and Edge share Chrome's class, Thunderbird shares
-// Firefox's: their windows neither count nor get asked to close.
+// Firefox's: their windows neither count nor get asked to close. Edge is
+// closed when asked for by its own program's name, and only Edge.
 TEST_F(BrowserWindowTest, OtherProgramsWithTheBrowsersClassesDoNotCount) {
   FakeBrowser electron(folder_, L"electron.exe", L"Chrome_WidgetWin_1");
   FakeBrowser thunderbird(folder_, L"thunderbird.exe", L"MozillaWindowClass");
-  ASSERT_TRUE(electron.window_up() && thunderbird.window_up());
+  FakeBrowser edge(folder_, L"msedge.exe", L"Chrome_WidgetWin_1");
+  ASSERT_TRUE(electron.window_up() && thunderbird.window_up() &&
+              edge.window_up());
   for (Browser browser : {Browser::kChrome, Browser::kFirefox}) {
     EXPECT_FALSE(BrowserIsRunning(browser));
     const ULONGLONG start = ::GetTickCount64();
     AskBrowserToClose(browser);
     EXPECT_LT(::GetTickCount64() - start, 2000u);
   }
+  EXPECT_TRUE(edge.runs());
+  AskProgramsToClose(Browser::kChrome, {u"msedge"});
+  EXPECT_FALSE(edge.runs());
   EXPECT_TRUE(electron.runs() && thunderbird.runs());
 }
 
