@@ -269,7 +269,7 @@ void RequireNotRunning(Browser browser, const DataOptions& data, bool close,
     Fail(step, data.profile_label +
                    " is still in use after the browser was asked to close");
   }
-  Say(std::string("  closed ") + DisplayName(browser));
+  Say("  closed the browser that held " + data.profile_label);
 }
 
 Counts Measure(Browser browser, const Location& location) {
