@@ -417,7 +417,8 @@ const std::vector<BrowserInfo>& KnownBrowsers() {
   static const std::vector<BrowserInfo> kBrowsers = {
       {u"chrome", u"Google Chrome", BrowserFamily::kChromium, {}},
       {u"chromium", u"Chromium", BrowserFamily::kChromium, {}},
-      {u"edge", u"Microsoft Edge", BrowserFamily::kChromium, {u"msedge"}},
+      {u"edge", u"Microsoft Edge", BrowserFamily::kChromium,
+       {u"msedge", u"microsoft-edge"}},
       {u"brave", u"Brave", BrowserFamily::kChromium, {u"brave"}},
       {u"vivaldi", u"Vivaldi", BrowserFamily::kChromium,
        {u"vivaldi", u"vivaldi-bin"}},
