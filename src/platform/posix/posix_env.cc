@@ -70,7 +70,9 @@ bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
       // Removed (or replaced) by the holder that let go: a new file.
       close(fd);
       fd = -1;
-      continue;
+      if (std::chrono::steady_clock::now() < deadline) continue;
+      SetLastError(kErrorLockViolation);
+      return false;
     }
     int err = errno;
     if (err == EINTR) continue;
