@@ -262,9 +262,8 @@ void RequireNotRunning(Browser browser, const DataOptions& data, bool close,
                    " is in use by the running browser; close it first or "
                    "pass --close-browsers");
   }
-  const bool closed = data.close_profile ? data.close_profile()
-                      : browser == Browser::kFirefox ? close_firefox()
-                                                     : close_chrome();
+  // A chosen profile always comes with the way to close its browser.
+  const bool closed = data.close_profile && data.close_profile();
   if (!closed || in_use()) {
     Fail(step, data.profile_label +
                    " is still in use after the browser was asked to close");
