@@ -155,7 +155,8 @@ void ExpectSameTrees(const model::Tree& a, const model::Tree& b,
       }
       if (kept.urls && !SameText(x.url, y.url)) Differ(a, left[i], "URL");
       if (kept.tags_and_keywords &&
-          (!SameTags(x.tags, y.tags) || !SameText(x.keyword, y.keyword))) {
+          (!SameTags(x.tags, y.tags) || !SameText(x.keyword, y.keyword) ||
+           !SameText(x.post_data, y.post_data))) {
         Differ(a, left[i], "tags or keyword");
       }
       if (kept.date_unit > 0 && !is_root &&

@@ -5,6 +5,7 @@
 // a backup's part compared with a store, link by link per folder.
 #include <json/json.h>
 
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -264,6 +265,41 @@ int32_t ImportIntoPlaces(const model::Tree& source, const std::u16string& file,
   return transaction.Finish(ok) ? 0 : kInvalidParameter;
 }
 
+// What the reader left out of source: each link whose address is no URL
+// (lost, and counted in its root's entry, which MergeRoots made from
+// first_root on, one per root of source in kAllRoots order), and once per
+// file the links whose icon or last character set no store is given.
+void ReportHtmlNotes(const html::HtmlNotes& notes, const model::Tree& source,
+                     const std::u16string& file, size_t first_root) {
+  model::Report& report = model::CurrentReport();
+  std::array<model::RootReport*, model::kRootCount> entries{};
+  size_t next = first_root;
+  for (model::Root root : model::kAllRoots) {
+    if (source.root(root) == model::kNoItem) continue;
+    if (next < report.roots.size()) {
+      entries[static_cast<size_t>(root)] = &report.roots[next++];
+    }
+  }
+  for (const html::HtmlNotes::Skipped& skipped : notes.skipped) {
+    if (model::RootReport* entry = entries[static_cast<size_t>(skipped.root)]) {
+      ++entry->source.links;
+      ++entry->not_carried.links;
+    }
+    report.problems.push_back(
+        model::Problem{skipped.path, skipped.url, "not a URL", true});
+  }
+  const auto per_file = [&](int64_t links, const char* what) {
+    if (links == 0) return;
+    report.problems.push_back(model::Problem{
+        DisplayPath(file), u"",
+        std::string(what) + " of " + std::to_string(links) + " link" +
+            (links == 1 ? "" : "s"),
+        false});
+  };
+  per_file(notes.icons, "ICON");
+  per_file(notes.charsets, "LAST_CHARSET");
+}
+
 int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,
                    int32_t kind, bool dry_run) {
   if (html_file == nullptr || store == nullptr) return kInvalidParameter;
@@ -285,14 +321,18 @@ int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,
     return kInvalidData;
   }
   model::Tree source;
-  const Status read = html::ReadBookmarkHtml(text, &source);
+  html::HtmlNotes notes;
+  const Status read = html::ReadBookmarkHtml(text, &source, &notes);
   if (!read.ok()) {
     Note(html_path, "read failed: " + Narrow(read.message()));
     return kInvalidData;
   }
-  return kind == MARKSAFE_STORE_CHROME
-             ? ImportIntoChrome(source, store_path, dry_run)
-             : ImportIntoPlaces(source, store_path, dry_run);
+  const bool chrome = kind == MARKSAFE_STORE_CHROME;
+  const size_t first_root = model::CurrentReport().roots.size();
+  const int32_t code = chrome ? ImportIntoChrome(source, store_path, dry_run)
+                              : ImportIntoPlaces(source, store_path, dry_run);
+  if (code == 0) ReportHtmlNotes(notes, source, html_path, first_root);
+  return code;
 }
 
 // The links below each root of tree, by (root, folder path below the root,

@@ -34,6 +34,8 @@ const char kKeywordsById[] =
     "select keyword, id from moz_keywords where keyword is not null";
 const char kInsertKeywordByPlace[] =
     "insert into moz_keywords(keyword, place_id) values(?, ?)";
+const char kInsertKeywordWithPostData[] =
+    "insert into moz_keywords(keyword, place_id, post_data) values(?, ?, ?)";
 const char kInsertKeyword[] = "insert into moz_keywords(keyword) values(?)";
 const char kSetKeywordOfBookmark[] =
     "update moz_bookmarks set keyword_id=? where id=?";
@@ -243,8 +245,20 @@ void PlacesWriter::WriteKeyword(const model::Tree& tree, model::ItemId id,
                    false);
         return;
       }
-      if (db.Run(kInsertKeywordByPlace, {keyword, place}) != SQLITE_OK ||
-          !CountForeignUse(handle_, place)) {
+      // The POST data a keyword sends is kept with it, where the store has
+      // room for it.
+      const std::u16string& post_data = tree.at(id).post_data;
+      const bool with_post_data =
+          !post_data.empty() &&
+          TableHasColumn(handle_, PlacesTable::kKeywords, "post_data");
+      if (!post_data.empty() && !with_post_data) {
+        AddProblem(report, tree, id, "POST data: the store keeps none", false);
+      }
+      const int written =
+          with_post_data
+              ? db.Run(kInsertKeywordWithPostData, {keyword, place, post_data})
+              : db.Run(kInsertKeywordByPlace, {keyword, place});
+      if (written != SQLITE_OK || !CountForeignUse(handle_, place)) {
         AddProblem(report, tree, id, "keyword: write failed", true);
         return;
       }
@@ -253,6 +267,9 @@ void PlacesWriter::WriteKeyword(const model::Tree& tree, model::ItemId id,
       return;
     }
     case KeywordStore::kByBookmark: {
+      if (!tree.at(id).post_data.empty()) {
+        AddProblem(report, tree, id, "POST data: the store keeps none", false);
+      }
       auto known = keywords_.find(keyword);
       if (known == keywords_.end()) {
         if (db.Run(kInsertKeyword, {keyword}) != SQLITE_OK) {

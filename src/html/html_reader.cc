@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "common/text.h"
+#include "common/url_normalize.h"
+#include "html/html_charset.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -200,21 +202,36 @@ model::Time DateOf(const Attribute* attribute) {
   return model::FromSeconds(seconds);
 }
 
+// What a first look at a file finds before it is read.
+struct Prescan {
+  std::string charset;       // the label a <META> before the first list gives
+  bool mobile_mark = false;  // an <H3> carries MOBILE_BOOKMARKS_FOLDER="true"
+};
+
 class Reader {
  public:
-  Reader(const std::string& input, model::Tree* tree)
-      : begin_(input.data()), end_(input.data() + input.size()), tree_(tree) {}
+  // Reads input into *tree; without a tree (prescan) only fills *prescan.
+  Reader(const std::string& input, model::Tree* tree, Prescan* prescan,
+         HtmlNotes* notes)
+      : begin_(input.data()),
+        end_(input.data() + input.size()),
+        tree_(tree),
+        prescan_(prescan),
+        notes_(notes),
+        mobile_mark_(prescan->mobile_mark) {}
 
   Status Run();
 
  private:
-  enum class Capture { kNone, kTitle, kHeading };
+  // kSkipped: the title of a link that is left out (skipped_).
+  enum class Capture { kNone, kTitle, kHeading, kSkipped };
 
   // Tokenizer.
   const char* SkipPast(const char* from, const char* what) const;
   const char* NextOf(char c, const char* from, const char** cache) const;
   const char* ReadAttributes(const char* p);
-  bool HasMobileMark() const;
+  const char* CommentEnd(const char* from) const;
+  void OnPrescanTag(const std::string& name);
 
   // Tree builder.
   void OnText(const char* begin, const char* end);
@@ -225,6 +242,8 @@ class Reader {
   Status AddLink();
   model::ItemId Current() const { return open_.empty() ? menu_ : open_.back(); }
   const Attribute* Find(const char* name) const;
+  // ADD_DATE, or last_modified (the item's LAST_MODIFIED) when it has none.
+  model::Time DateAdded(model::Time last_modified) const;
   bool IsMarked(const char* name) const;
   // Adds the top-level folder held back for its title: the mobile root
   // when the title is exactly "Mobile bookmarks", else a menu folder.
@@ -234,6 +253,9 @@ class Reader {
   const char* const begin_;
   const char* const end_;
   model::Tree* const tree_;
+  Prescan* const prescan_;
+  HtmlNotes* const notes_;
+  bool list_seen_ = false;  // prescan: a <DL> has come
   std::vector<Attribute> attributes_;
   // Where the next ", ' and line break lie: searched once and reused while
   // the tokenizer has not passed them, so that a file written on one long
@@ -252,7 +274,15 @@ class Reader {
   model::ItemId capture_item_ = model::kNoItem;
   std::u16string heading_;
   bool heading_seen_ = false;
-  bool mobile_mark_ = false;
+  const bool mobile_mark_;
+  // The links left out: the folder they lay in, title and URL (the paths
+  // are made at the end, when every title is known).
+  struct Skipped {
+    model::ItemId parent;
+    std::u16string title;
+    std::u16string url;
+  };
+  std::vector<Skipped> skipped_;
   // In a file without the mobile mark, a top-level folder is held back
   // until its title is complete (capture_item_ is then kNoItem): only the
   // whole title, as captured, tells whether it is the mobile root.
@@ -274,10 +304,20 @@ const char* Reader::NextOf(char c, const char* from, const char** cache) const {
   return *cache;
 }
 
-bool Reader::HasMobileMark() const {
-  static const char kMark[] = "mobile_bookmarks_folder";
-  return std::search(begin_, end_, kMark, kMark + sizeof(kMark) - 1,
-                     [](char a, char b) { return Lower(a) == b; }) != end_;
+// Where a comment whose "<!--" ends just before from ends, as HTML reads
+// it: "<!-->" and "<!--->" are whole comments, "-->" or "--!>" end one, and
+// one left open runs to the end of the file.
+const char* Reader::CommentEnd(const char* from) const {
+  if (from < end_ && *from == '>') return from + 1;
+  if (end_ - from >= 2 && from[0] == '-' && from[1] == '>') return from + 2;
+  static const char kDashes[] = "--";
+  for (const char* p = from;;) {
+    p = std::search(p, end_, kDashes, kDashes + 2);
+    if (p == end_) return end_;
+    if (end_ - p >= 3 && p[2] == '>') return p + 3;
+    if (end_ - p >= 4 && p[2] == '!' && p[3] == '>') return p + 4;
+    ++p;
+  }
 }
 
 // Reads the attributes of a tag from p (just after its name) to past its
@@ -336,8 +376,7 @@ const char* Reader::ReadAttributes(const char* p) {
 Status Reader::Run() {
   const char* p = begin_;
   if (end_ - p >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) p += 3;
-  mobile_mark_ = HasMobileMark();
-  menu_ = tree_->AddRoot(model::Root::kMenu, u"");
+  if (tree_ != nullptr) menu_ = tree_->AddRoot(model::Root::kMenu, u"");
   while (p < end_) {
     const void* found = std::memchr(p, '<', static_cast<size_t>(end_ - p));
     const char* lt = found == nullptr ? end_ : static_cast<const char*>(found);
@@ -346,7 +385,7 @@ Status Reader::Run() {
     const char* next = lt + 1;
     if (next < end_ && *next == '!') {
       p = (end_ - lt >= 4 && std::memcmp(lt, "<!--", 4) == 0)
-              ? SkipPast(lt + 4, "-->")
+              ? CommentEnd(lt + 4)
               : SkipPast(next, ">");
       continue;
     }
@@ -368,13 +407,16 @@ Status Reader::Run() {
     }
     const std::string name = LowerCopy(name_begin, name_end);
     p = ReadAttributes(name_end);
-    if (closing) {
+    if (tree_ == nullptr) {
+      if (!closing) OnPrescanTag(name);
+    } else if (closing) {
       OnEndTag(name);
     } else {
       Status status = OnStartTag(name);
       if (!status.ok()) return status;
     }
   }
+  if (tree_ == nullptr) return Status::Ok();
   EndCapture(true);
   model::Item& menu = tree_->at(menu_);
   if (heading_seen_) {
@@ -382,7 +424,31 @@ Status Reader::Run() {
   } else if (menu.title.empty()) {
     menu.title = u"Bookmarks Menu";
   }
+  if (notes_ != nullptr) {
+    for (Skipped& skipped : skipped_) {
+      notes_->skipped.push_back(
+          HtmlNotes::Skipped{tree_->RootOf(skipped.parent),
+                             tree_->PathOf(skipped.parent) + u"/" +
+                                 skipped.title,
+                             std::move(skipped.url)});
+    }
+  }
   return Status::Ok();
+}
+
+void Reader::OnPrescanTag(const std::string& name) {
+  if (name == "dl") {
+    list_seen_ = true;
+  } else if (name == "meta" && !list_seen_ && prescan_->charset.empty()) {
+    if (const Attribute* charset = Find("charset")) {
+      prescan_->charset.assign(charset->begin, charset->end);
+    } else if (const Attribute* content = Find("content")) {
+      prescan_->charset =
+          CharsetOfContent(std::string(content->begin, content->end));
+    }
+  } else if (name == "h3" && IsMarked("mobile_bookmarks_folder")) {
+    prescan_->mobile_mark = true;
+  }
 }
 
 void Reader::OnText(const char* begin, const char* end) {
@@ -396,6 +462,9 @@ void Reader::OnText(const char* begin, const char* end) {
     case Capture::kHeading:
       AppendDecoded(begin, end, &heading_);
       return;
+    case Capture::kSkipped:
+      AppendDecoded(begin, end, &skipped_.back().title);
+      return;
   }
 }
 
@@ -403,9 +472,10 @@ void Reader::EndCapture(bool implicit) {
   if (capture_ == Capture::kNone) return;
   if (implicit) {
     std::u16string& text =
-        capture_ != Capture::kTitle ? heading_
-        : holding_                  ? held_.title
-                                    : tree_->at(capture_item_).title;
+        capture_ == Capture::kHeading   ? heading_
+        : capture_ == Capture::kSkipped ? skipped_.back().title
+        : holding_                      ? held_.title
+                                        : tree_->at(capture_item_).title;
     while (!text.empty() && (text.back() == u' ' || text.back() == u'\t' ||
                              text.back() == u'\n' || text.back() == u'\r')) {
       text.pop_back();
@@ -421,6 +491,11 @@ const Attribute* Reader::Find(const char* name) const {
     if (attribute.name == name) return &attribute;
   }
   return nullptr;
+}
+
+model::Time Reader::DateAdded(model::Time last_modified) const {
+  const model::Time added = DateOf(Find("add_date"));
+  return added != 0 ? added : last_modified;
 }
 
 bool Reader::IsMarked(const char* name) const {
@@ -454,8 +529,8 @@ Status Reader::TooDeep() const {
 Status Reader::StartFolder() {
   model::Item folder;
   folder.kind = model::ItemKind::kFolder;
-  folder.date_added = DateOf(Find("add_date"));
   folder.last_modified = DateOf(Find("last_modified"));
+  folder.date_added = DateAdded(folder.last_modified);
 
   model::ItemId id = model::kNoItem;
   auto take_root = [&](model::Root root) {
@@ -496,10 +571,30 @@ Status Reader::AddLink() {
   model::Item link;
   link.kind = model::ItemKind::kLink;
   link.url = Decoded(href->begin, href->end);
-  link.date_added = DateOf(Find("add_date"));
+  std::u16string normalized;
+  if (!NormalizeUrl(link.url, &normalized)) {
+    // Both browsers' importers drop an address that is no URL; it is left
+    // out here too, and named.
+    skipped_.push_back(Skipped{Current(), u"", std::move(link.url)});
+    capture_ = Capture::kSkipped;
+    return Status::Ok();
+  }
   link.last_modified = DateOf(Find("last_modified"));
+  link.date_added = DateAdded(link.last_modified);
   if (const Attribute* keyword = Find("shortcuturl")) {
     link.keyword = Decoded(keyword->begin, keyword->end);
+    // A keyword can send POST data in place of a query.
+    if (const Attribute* post_data = Find("post_data")) {
+      if (!link.keyword.empty()) {
+        link.post_data = Decoded(post_data->begin, post_data->end);
+      }
+    }
+  }
+  if (notes_ != nullptr) {
+    if (Find("icon") != nullptr || Find("icon_uri") != nullptr) {
+      ++notes_->icons;
+    }
+    if (Find("last_charset") != nullptr) ++notes_->charsets;
   }
   if (const Attribute* tags = Find("tags")) {
     const std::u16string all = Decoded(tags->begin, tags->end);
@@ -573,9 +668,24 @@ void Reader::OnEndTag(const std::string& name) {
 
 }  // namespace
 
-Status ReadBookmarkHtml(const std::string& utf8, model::Tree* tree) {
-  Reader reader(utf8, tree);
-  return reader.Run();
+Status ReadBookmarkHtml(const std::string& bytes, model::Tree* tree,
+                        HtmlNotes* notes) {
+  std::string converted;
+  bool is_converted = DecodeUtf16WithBom(bytes, &converted);
+  Prescan prescan;
+  const auto look = [&prescan](const std::string& text) {
+    prescan = Prescan();
+    static_cast<void>(Reader(text, nullptr, &prescan, nullptr).Run());
+  };
+  look(is_converted ? converted : bytes);
+  if (!is_converted && !prescan.charset.empty()) {
+    const Status decoded =
+        DecodeDeclared(bytes, prescan.charset, &converted, &is_converted);
+    if (!decoded.ok()) return decoded;
+    // The marks are looked for again in the text as it is read.
+    if (is_converted) look(converted);
+  }
+  return Reader(is_converted ? converted : bytes, tree, &prescan, notes).Run();
 }
 
 }  // namespace html

@@ -5,8 +5,13 @@
 // explicit stack of open folders (no recursion). It accepts what browsers
 // and hand editors write: tags and attribute names in any letter case,
 // attribute values quoted with " or ' or unquoted, missing </DT>, </A> and
-// <p>, stray tags and text, comments. Text is UTF-8 (a leading byte order
-// mark is skipped; invalid bytes become U+FFFD); character references
+// <p>, stray tags and text, comments (read as HTML reads them: "<!-->" and
+// "<!--->" are whole comments, "--!>" ends one too).
+//
+// Text is UTF-8 unless the file says otherwise: a UTF-16 byte order mark,
+// or a <META> before the first list that declares another character set
+// (CHARSET=... or CONTENT="text/html; charset=..."). A leading UTF-8 byte
+// order mark is skipped; invalid bytes become U+FFFD. Character references
 // (&amp; &lt; &gt; &quot; &#39; &apos;, the Latin-1 and common punctuation
 // names, &#NNN; and &#xHH;) are decoded, and anything that is not a complete
 // valid reference (no ";", an unknown name, a code point that is no
@@ -19,8 +24,13 @@
 //   may come first) holds its children. ADD_DATE and LAST_MODIFIED (seconds
 //   since 1970) are its dates.
 // - <DT><A HREF=... ADD_DATE=... LAST_MODIFIED=... TAGS="a,b"
-//   SHORTCUTURL=...>title</A> is a link (tags and keyword as Firefox writes
-//   them); an <A> without HREF is left out. <DD> descriptions are ignored.
+//   SHORTCUTURL=... POST_DATA=...>title</A> is a link (tags, keyword and
+//   the keyword's POST data as Firefox writes them); an <A> without HREF is
+//   left out, and one whose HREF is no absolute URL (no scheme, a web
+//   address without a valid host) is left out and listed in HtmlNotes, as
+//   both browsers' importers drop it. A missing ADD_DATE is LAST_MODIFIED.
+//   ICON, ICON_URI and LAST_CHARSET are counted in HtmlNotes, not kept.
+//   <DD> descriptions are ignored.
 // - <HR> is a separator.
 // - <H1> gives the menu root its title.
 //
@@ -34,6 +44,7 @@
 //   toolbar's, its title the root's. Both browsers mark their toolbar so.
 // - The first folder with UNFILED_BOOKMARKS_FOLDER="true" is Root::kOther
 //   (Firefox's "Other Bookmarks").
+// Marks are read from the attributes of <H3> tags only, never from text.
 // - Root::kMobile is the first folder marked MOBILE_BOOKMARKS_FOLDER="true"
 //   (what WriteBookmarkHtml writes). In a file without that mark, a
 //   top-level folder titled exactly "Mobile bookmarks" is the mobile root:
@@ -45,7 +56,9 @@
 #ifndef MARKSAFE_HTML_HTML_READER_H_
 #define MARKSAFE_HTML_HTML_READER_H_
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/status.h"
 #include "model/bookmark_tree.h"
@@ -53,11 +66,26 @@
 namespace marksafe {
 namespace html {
 
-// Reads the bookmark HTML text utf8 into *tree (normally empty). The menu
-// root is always made; the other roots when the file has them. Fails only
-// when folders nest deeper than model::kMaxDepth. Linear in the input.
-[[nodiscard]] Status ReadBookmarkHtml(const std::string& utf8,
-                                      model::Tree* tree);
+// What a file held that the tree does not.
+struct HtmlNotes {
+  struct Skipped {
+    model::Root root;     // the root the link lay in
+    std::u16string path;  // as Tree::PathOf would name it
+    std::u16string url;
+  };
+  std::vector<Skipped> skipped;  // links whose address is no URL
+  int64_t icons = 0;             // links with ICON or ICON_URI
+  int64_t charsets = 0;          // links with LAST_CHARSET
+};
+
+// Reads the bookmark HTML file's bytes into *tree (normally empty) and
+// what it leaves out into *notes (may be null). The menu root is always
+// made; the other roots when the file has them. Fails when folders nest
+// deeper than model::kMaxDepth or the file declares a character set the
+// system does not know (and is no UTF-8). Linear in the input.
+[[nodiscard]] Status ReadBookmarkHtml(const std::string& bytes,
+                                      model::Tree* tree,
+                                      HtmlNotes* notes = nullptr);
 
 }  // namespace html
 }  // namespace marksafe

@@ -72,6 +72,11 @@ void AppendLink(const model::Item& link, std::string* out) {
     *out += " SHORTCUTURL=\"";
     AppendEscaped(link.keyword, out);
     *out += '"';
+    if (!link.post_data.empty()) {
+      *out += " POST_DATA=\"";
+      AppendEscaped(link.post_data, out);
+      *out += '"';
+    }
   }
   if (!link.tags.empty()) {
     std::u16string tags;

@@ -14,7 +14,8 @@
 //
 // A root the tree lacks is left out; an empty one is written (empty).
 // Folders carry ADD_DATE and LAST_MODIFIED, links also SHORTCUTURL (the
-// keyword) and TAGS (comma-separated), all only when set; separators are
+// keyword), POST_DATA (what the keyword sends) and TAGS (comma-separated),
+// all only when set; separators are
 // <HR>. Dates are written in whole seconds, as the format has them. Text
 // and attribute values are escaped (& < > " ' and line breaks as
 // character references), so ReadBookmarkHtml gives back every title, URL,

@@ -52,6 +52,7 @@ struct Item {
   Time last_modified = 0;
   std::vector<std::u16string> tags;  // links: Firefox tags
   std::u16string keyword;            // links: Firefox keyword
+  std::u16string post_data;          // links: what the keyword POSTs
 
   // Kept by the tree.
   ItemId parent = kNoItem;

@@ -138,6 +138,7 @@ class Merger {
     if (options_.capabilities.tags) {
       copy.tags = from.tags;
       copy.keyword = from.keyword;
+      copy.post_data = from.post_data;
     }
     copy.added = true;
     const ItemId id = target_->Add(target_folder, std::move(copy));
@@ -228,7 +229,10 @@ class Merger {
             if (report_ != nullptr) {
               report_->problems.push_back(Problem{
                   source_.PathOf(child), item.url,
-                  item.tags.empty() ? "keyword" : "tags", false});
+                  !item.tags.empty()        ? "tags"
+                  : item.post_data.empty() ? "keyword"
+                                           : "keyword with POST data",
+                  false});
             }
           }
           break;

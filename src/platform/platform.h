@@ -40,6 +40,13 @@ void DebugOutput(const std::u16string& line);
 std::string ToUtf8(const std::u16string& text);
 std::u16string FromUtf8(const std::string& text);
 
+// Text in a legacy character set, named by its usual label ("windows-1252",
+// "iso-8859-2", "koi8-r", "shift_jis", ...; letter case ignored), as
+// UTF-16. A byte sequence the set does not map becomes U+FFFD. False, with
+// *out empty, when the system knows no such set.
+bool DecodeCharset(const std::string& bytes, const std::string& charset,
+                   std::u16string* out);
+
 // Upper-cases one UTF-16 code unit the way the file system compares names.
 char16_t UpperCase(char16_t c);
 

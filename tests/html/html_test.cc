@@ -109,30 +109,42 @@ TEST(HtmlRead, ChromiumExport) {
 
 // Chromium's mobile folder is known by its whole title as read, however the
 // title ends (a missing </H3>, a comment inside it); a title that only
-// starts like it stays a menu folder. What is read writes back the same.
+// starts like it stays a menu folder. A file with the mobile mark on an
+// <H3> goes by marks alone; the mark's name in text or a comment is no
+// mark. What is read writes back the same.
 TEST(HtmlRead, MobileFolderIsKnownByItsWholeTitle) {
   const struct {
     const char* html;
-    bool mobile;
+    const char* mobile;  // the mobile root's title; null: none
   } cases[] = {
       {"<DL><DT><H3>Mobile bookmarks \n<DL><DT><A HREF=\"https://m/\">M</A>"
        "</DL></DL>",
-       true},
+       "Mobile bookmarks"},
       {"<DL><DT><H3>Mobile <!-- c -->bookmarks</H3><DL><DT><A "
        "HREF=\"https://m/\">M</A></DL></DL>",
-       true},
+       "Mobile bookmarks"},
       {"<DL><DT><H3>Mobile bookmarks </H3><DL><DT><A HREF=\"https://m/\">M</A>"
        "</DL></DL>",
-       false},
-      // A file that names the mobile mark goes by marks alone, and so must
-      // the file written from it.
-      {"<!-- MOBILE_BOOKMARKS_FOLDER --><DL><DT><H3>Mobile bookmarks</H3>"
-       "<DL></DL></DL>",
-       false},
+       nullptr},
+      {"<!-- MOBILE_BOOKMARKS_FOLDER=\"true\" --><DL><DT><H3>Mobile "
+       "bookmarks</H3><DL></DL></DL>",
+       "Mobile bookmarks"},
+      {"<DL><DT><H3>MOBILE_BOOKMARKS_FOLDER=\"true\"</H3><DL></DL><DT><H3>"
+       "Mobile bookmarks</H3><DL></DL></DL>",
+       "Mobile bookmarks"},
+      {"<DL><DT><H3>Mobile bookmarks</H3><DL></DL><DT><H3 "
+       "mobile_bookmarks_folder=\"TRUE\">Elsewhere</H3><DL></DL></DL>",
+       "Elsewhere"},
+      {"<DL><DT><H3>Mobile bookmarks</H3><DL></DL><DT><H3 "
+       "MOBILE_BOOKMARKS_FOLDER=\"false\">Elsewhere</H3><DL></DL></DL>",
+       "Mobile bookmarks"},
   };
   for (const auto& c : cases) {
     const Tree tree = Read(c.html);
-    EXPECT_EQ(tree.root(Root::kMobile) != model::kNoItem, c.mobile) << c.html;
+    const ItemId mobile = tree.root(Root::kMobile);
+    EXPECT_EQ(mobile == model::kNoItem ? "(none)" : Narrow(tree.at(mobile).title),
+              c.mobile == nullptr ? "(none)" : c.mobile)
+        << c.html;
     const Tree again = Read(WriteBookmarkHtml(tree));
     for (Root root : model::kAllRoots) {
       EXPECT_EQ(Shape(again, root), Shape(tree, root)) << c.html;
@@ -161,6 +173,129 @@ TEST(HtmlRead, SloppyHandWrittenFile) {
             model::FromSeconds(12));
   // Without an <H1> the menu keeps its usual name.
   EXPECT_EQ(tree.at(tree.root(Root::kMenu)).title, u"Bookmarks Menu");
+}
+
+// Comments end where HTML ends them, and a link whose address is no URL
+// is left out and named with its path.
+TEST(HtmlRead, CommentsAndAddressesAsBrowsersReadThem) {
+  const std::string b = "<DT><A HREF=\"https://b/\">B</A>";
+  const struct {
+    std::string html;
+    Lines menu;
+    Lines skipped;  // path <url>
+  } cases[] = {
+      {"<DL><!--><DT><A HREF=\"https://a/\">A</A><!-- x -->" + b,
+       {"A <https://a/>", "B <https://b/>"}, {}},
+      {"<DL><!---><DT><A HREF=\"https://a/\">A</A><!-- x -->" + b,
+       {"A <https://a/>", "B <https://b/>"}, {}},
+      {"<DL><!-- <DT><A HREF=\"https://a/\">A</A> --!>" + b,
+       {"B <https://b/>"}, {}},
+      {"<DL><!---->" + b + "<!-- open " + b, {"B <https://b/>"}, {}},
+      {"<DL><DT><A HREF=\"?lY47tw\">Q</A><DT><H3>F</H3><DL>"
+       "<DT><A HREF=\"http://\">No host</A><DT><A HREF=\"\">Empty</A>"
+       "<DT><A HREF=\"/relative\">Rel</A></DL>" + b,
+       {"[F]", "B <https://b/>"},
+       {"Bookmarks Menu/Q <?lY47tw>", "Bookmarks Menu/F/No host <http://>",
+        "Bookmarks Menu/F/Empty <>", "Bookmarks Menu/F/Rel </relative>"}},
+  };
+  for (const auto& c : cases) {
+    Tree tree;
+    HtmlNotes notes;
+    ASSERT_TRUE(ReadBookmarkHtml(c.html, &tree, &notes).ok()) << c.html;
+    EXPECT_EQ(Shape(tree, Root::kMenu), c.menu) << c.html;
+    Lines skipped;
+    for (const HtmlNotes::Skipped& link : notes.skipped) {
+      skipped.push_back(Narrow(link.path) + " <" + Narrow(link.url) + ">");
+      EXPECT_EQ(link.root, Root::kMenu);
+    }
+    EXPECT_EQ(skipped, c.skipped) << c.html;
+  }
+}
+
+// Dates, the keyword's POST data, and the link data no store is given
+// (counted per file).
+TEST(HtmlRead, LinkAttributesFirefoxWrites) {
+  Tree tree;
+  HtmlNotes notes;
+  ASSERT_TRUE(
+      ReadBookmarkHtml(
+          "<DL><DT><H3 LAST_MODIFIED=\"30\">F</H3><DL>"
+          "<DT><A HREF=\"https://a/\" LAST_MODIFIED=\"20\" ICON=\"data:x\">A</A>"
+          "<DT><A HREF=\"https://b/\" ADD_DATE=\"5\" LAST_MODIFIED=\"9\" "
+          "SHORTCUTURL=\"s\" POST_DATA=\"q=%s&amp;x=1\" LAST_CHARSET=\"UTF-8\" "
+          "ICON_URI=\"https://b/i\">B</A>"
+          "<DT><A HREF=\"https://c/\" POST_DATA=\"lone\">C</A></DL></DL>",
+          &tree, &notes)
+          .ok());
+  const struct {
+    const char16_t* title;
+    int64_t added;
+    const char16_t* keyword;
+    const char16_t* post_data;
+  } links[] = {{u"F", 30, u"", u""},
+               {u"A", 20, u"", u""},
+               {u"B", 5, u"s", u"q=%s&x=1"},
+               {u"C", 0, u"", u""}};
+  for (const auto& l : links) {
+    const Item& item = Named(tree, Root::kMenu, l.title);
+    EXPECT_EQ(item.date_added, model::FromSeconds(l.added)) << Narrow(l.title);
+    EXPECT_EQ(item.keyword, l.keyword);
+    EXPECT_EQ(item.post_data, l.post_data);
+  }
+  EXPECT_EQ(notes.icons, 2);
+  EXPECT_EQ(notes.charsets, 1);
+  // The writer keeps what the reader takes.
+  EXPECT_EQ(Named(Read(WriteBookmarkHtml(tree)), Root::kMenu, u"B").post_data,
+            u"q=%s&x=1");
+}
+
+// The character set a file declares before its first list, or its byte
+// order mark, decides how its bytes are read.
+TEST(HtmlRead, DeclaredCharacterSets) {
+  const std::string link = "<DT><A HREF=\"https://a/\">";
+  const std::string cafe = "Caf\xE9 cr\xE8me \x80";  // windows-1252
+  const auto utf16 = [](const std::u16string& text, bool big_endian) {
+    std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+      const char high = static_cast<char>(unit >> 8);
+      const char low = static_cast<char>(unit & 0xFF);
+      bytes += big_endian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+  };
+  const std::u16string wide =
+      u"<DL><DT><A HREF=\"https://a/\">\u65e5\U0001F600</A></DL>";
+  const struct {
+    std::string html;
+    const char* title;  // null: the read fails
+  } cases[] = {
+      {"<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; "
+       "charset=windows-1252\"><DL>" + link + cafe,
+       "Caf\xC3\xA9 cr\xC3\xA8me \xE2\x82\xAC"},
+      // ISO-8859-1 is read as browsers read it: as windows-1252.
+      {"<meta content='text/html;charset=ISO-8859-1'><DL>" + link +
+           "\x93q\x94",
+       "\xE2\x80\x9Cq\xE2\x80\x9D"},
+      {"<META CHARSET=\"iso-8859-2\"><DL>" + link + "\xB1", "\xC4\x85"},
+      {"<!-- <META CHARSET=\"iso-8859-2\"> --><DL>" + link + "\xC4\x85",
+       "\xC4\x85"},
+      {"<DL><META CHARSET=\"windows-1252\">" + link + "caf\xC3\xA9",
+       "caf\xC3\xA9"},
+      {"<META CHARSET=\"utf-16\"><DL>" + link + "caf\xC3\xA9", "caf\xC3\xA9"},
+      {"<META CHARSET=\"x-none\"><DL>" + link + "caf\xC3\xA9", "caf\xC3\xA9"},
+      {"<META CHARSET=\"x-none\"><DL>" + link + cafe, nullptr},
+      {utf16(wide, false), "\xE6\x97\xA5\xF0\x9F\x98\x80"},
+      {utf16(wide, true), "\xE6\x97\xA5\xF0\x9F\x98\x80"},
+  };
+  for (const auto& c : cases) {
+    Tree tree;
+    const Status status = ReadBookmarkHtml(c.html, &tree);
+    ASSERT_EQ(status.ok(), c.title != nullptr) << c.html;
+    if (c.title == nullptr) continue;
+    EXPECT_EQ(Shape(tree, Root::kMenu),
+              (Lines{std::string(c.title) + " <https://a/>"}))
+        << c.html;
+  }
 }
 
 TEST(HtmlRead, EmptyAndTextOnlyInputGiveAnEmptyMenu) {
@@ -246,7 +381,7 @@ std::string MenuOf(int links) {
 std::string OpenQuotes(int pairs) {
   std::string broken;
   for (int i = 0; i < pairs; ++i) {
-    broken += "<DT><A HREF=\"x>t</A>\n<dt><a href='y>u</a>\n";
+    broken += "<DT><A HREF=\"http://x>t</A>\n<dt><a href='http://y>u</a>\n";
   }
   return broken;
 }
