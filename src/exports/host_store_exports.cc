@@ -296,7 +296,7 @@ void ReportHtmlNotes(const html::HtmlNotes& notes, const model::Tree& source,
             (links == 1 ? "" : "s"),
         false});
   };
-  per_file(notes.icons, "ICON");
+  per_file(notes.icons, "ICON data");
   per_file(notes.charsets, "LAST_CHARSET");
 }
 

@@ -1,6 +1,8 @@
 // Bookmark HTML through the program: export from one profile, import into
 // another, a repeat that adds nothing, and dry runs that leave every byte as
 // it was. (Files that are no bookmark HTML are bad input.)
+#include <sqlite3.h>
+
 #include <map>
 #include <regex>
 #include <sstream>
@@ -102,6 +104,46 @@ TEST_F(CliHtmlTest, DryRunCountsWhatWouldBeAddedAndWritesNothing) {
     EXPECT_EQ(LinksPerFolder(r.out), expected) << r.out;
     EXPECT_EQ(Snapshot(), before);
   }
+}
+
+// A link whose address is no URL is left out, named, and fails the import
+// (exit 1) while the rest arrives; a keyword's POST data reaches places.
+TEST_F(CliHtmlTest, ImportLeavesOutAndNamesLinksThatAreNoUrl) {
+  const std::string html = files_.sub("export.html");
+  WriteBytes(html,
+             "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n"
+             "<DT><A HREF=\"?lY47tw\">Shared</A>\n"
+             "<DT><A HREF=\"https://kw.example/\" SHORTCUTURL=\"kw\" "
+             "POST_DATA=\"q=%s\" ICON=\"data:image/png;base64,AA\">KW</A>\n"
+             "</DL><p>\n");
+  for (const std::string browser : {"chrome", "firefox"}) {
+    SCOPED_TRACE(browser);
+    const CliResult r = target_.Run({"import", html, "--to", browser});
+    EXPECT_EQ(r.exit_code, 1) << r.out << r.err;
+    EXPECT_TRUE(Contains(r.err, "?lY47tw")) << r.err;
+    int kept = 0;
+    for (const std::string& link : target_.Links(browser)) {
+      EXPECT_FALSE(Contains(link, "lY47tw")) << link;
+      kept += Contains(link, "https://kw.example/");
+    }
+    EXPECT_EQ(kept, 1);
+  }
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(target_.places().c_str(), &db), SQLITE_OK);
+  sqlite3_stmt* row = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db,
+                               "select post_data from moz_keywords where "
+                               "keyword = 'kw'",
+                               -1, &row, nullptr),
+            SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(row), SQLITE_ROW);
+  const unsigned char* post_data = sqlite3_column_text(row, 0);
+  EXPECT_EQ(std::string(post_data == nullptr
+                            ? ""
+                            : reinterpret_cast<const char*>(post_data)),
+            "q=%s");
+  sqlite3_finalize(row);
+  sqlite3_close(db);
 }
 
 }  // namespace
