@@ -28,8 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
 
   static const char* const kDeclared[] = {
-      "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; "
-      "charset=windows-1252\">",
+      "<META CONTENT=\"text/html; charset=windows-1252\">",
       "<meta charset='ISO-8859-2'>",
       "<META CHARSET=shift_jis>",
       "<META CHARSET=\"utf-16\">",

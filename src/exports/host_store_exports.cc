@@ -131,11 +131,16 @@ int32_t ExportHtml(const MS_CHAR* source, int32_t kind,
 }
 
 // True when text looks like bookmark HTML: it has the format's doctype or
-// at least one <DL> list (ASCII case ignored).
+// at least one <DL> list (ASCII case ignored; in a UTF-16 file the zero
+// bytes of its ASCII characters are passed over).
 bool LooksLikeBookmarkHtml(const std::string& text) {
+  const bool utf16 =
+      text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') ||
+                           (text[0] == '\xFE' && text[1] == '\xFF'));
   std::string lower;
   lower.reserve(text.size());
   for (char c : text) {
+    if (utf16 && c == '\0') continue;
     lower.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a')
                                          : c);
   }

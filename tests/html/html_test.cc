@@ -142,8 +142,9 @@ TEST(HtmlRead, MobileFolderIsKnownByItsWholeTitle) {
   for (const auto& c : cases) {
     const Tree tree = Read(c.html);
     const ItemId mobile = tree.root(Root::kMobile);
-    EXPECT_EQ(mobile == model::kNoItem ? "(none)" : Narrow(tree.at(mobile).title),
-              c.mobile == nullptr ? "(none)" : c.mobile)
+    EXPECT_EQ(
+        mobile == model::kNoItem ? "(none)" : Narrow(tree.at(mobile).title),
+        c.mobile == nullptr ? "(none)" : c.mobile)
         << c.html;
     const Tree again = Read(WriteBookmarkHtml(tree));
     for (Root root : model::kAllRoots) {
@@ -220,7 +221,8 @@ TEST(HtmlRead, LinkAttributesFirefoxWrites) {
   ASSERT_TRUE(
       ReadBookmarkHtml(
           "<DL><DT><H3 LAST_MODIFIED=\"30\">F</H3><DL>"
-          "<DT><A HREF=\"https://a/\" LAST_MODIFIED=\"20\" ICON=\"data:x\">A</A>"
+          "<DT><A HREF=\"https://a/\" LAST_MODIFIED=\"20\" ICON=\"data:x\">"
+          "A</A>"
           "<DT><A HREF=\"https://b/\" ADD_DATE=\"5\" LAST_MODIFIED=\"9\" "
           "SHORTCUTURL=\"s\" POST_DATA=\"q=%s&amp;x=1\" LAST_CHARSET=\"UTF-8\" "
           "ICON_URI=\"https://b/i\">B</A>"

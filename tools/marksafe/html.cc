@@ -3,6 +3,7 @@
 // marksafe_export_html and marksafe_import_html.
 #include "html.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -82,11 +83,16 @@ Source BackupSource(Browser family, const std::string& dir,
 }
 
 // True when the file has the format's doctype or a <DL> list, in any
-// letter case (the library reads anything else as an empty file).
+// letter case (the library reads anything else as an empty file). In a
+// UTF-16 file the zero bytes of its ASCII characters are passed over.
 bool LooksLikeBookmarkHtml(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
   std::string text((std::istreambuf_iterator<char>(in)),
                    std::istreambuf_iterator<char>());
+  if (text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') ||
+                           (text[0] == '\xFE' && text[1] == '\xFF'))) {
+    text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+  }
   for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }

@@ -108,14 +108,19 @@ TEST_F(CliHtmlTest, DryRunCountsWhatWouldBeAddedAndWritesNothing) {
 
 // A link whose address is no URL is left out, named, and fails the import
 // (exit 1) while the rest arrives; a keyword's POST data reaches places.
+// The file is UTF-16, as some programs write it.
 TEST_F(CliHtmlTest, ImportLeavesOutAndNamesLinksThatAreNoUrl) {
   const std::string html = files_.sub("export.html");
-  WriteBytes(html,
-             "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n"
-             "<DT><A HREF=\"?lY47tw\">Shared</A>\n"
-             "<DT><A HREF=\"https://kw.example/\" SHORTCUTURL=\"kw\" "
-             "POST_DATA=\"q=%s\" ICON=\"data:image/png;base64,AA\">KW</A>\n"
-             "</DL><p>\n");
+  std::string utf16 = "\xFF\xFE";
+  for (char c : std::string(
+           "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n"
+           "<DT><A HREF=\"?lY47tw\">Shared</A>\n"
+           "<DT><A HREF=\"https://kw.example/\" SHORTCUTURL=\"kw\" "
+           "POST_DATA=\"q=%s\" ICON=\"data:image/png;base64,AA\">KW</A>\n"
+           "</DL><p>\n")) {
+    utf16 += std::string{c, '\0'};
+  }
+  WriteBytes(html, utf16);
   for (const std::string browser : {"chrome", "firefox"}) {
     SCOPED_TRACE(browser);
     const CliResult r = target_.Run({"import", html, "--to", browser});
