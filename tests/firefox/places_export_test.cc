@@ -105,6 +105,7 @@ TEST_F(ProfileTest, MissingOrUnusableDatabaseFailsCleanly) {
     ASSERT_NE(handle.get(), nullptr);
     EXPECT_EQ(Sizes(handle.get()), "0|99|99");
   }
+  EXPECT_EQ(Sizes().substr(0, 2), "0|");
   test::WriteBytes(places_, std::string(4096, 'x'));
   EXPECT_EQ(Sizes().substr(0, 2), "0|");
   for (const std::u16string& path :
