@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 
 #include "firefox/places_handle.h"
@@ -112,6 +113,10 @@ TEST_F(ProfileTest, ReadingChangesNoByteOfTheStoreOrItsWal) {
   test::WriteBytes(places_ + "-wal", wal);
   std::remove((places_ + "-shm").c_str());
   ASSERT_FALSE(wal.empty());
+  // The private copy read instead goes with the read.
+  const std::string temp = dir_.sub("temp");
+  test::MakeDirs(temp);
+  test::ScopedEnv tmpdir("TMPDIR", temp);
   const std::function<std::string()> reads[] = {
       [&] { return Sizes(); },
       [&] {
@@ -128,6 +133,7 @@ TEST_F(ProfileTest, ReadingChangesNoByteOfTheStoreOrItsWal) {
     EXPECT_EQ(test::ReadBytes(places_), store) << result;
     EXPECT_EQ(test::ReadBytes(places_ + "-wal"), wal) << result;
     EXPECT_FALSE(test::Exists(places_ + "-shm")) << result;
+    EXPECT_TRUE(std::filesystem::is_empty(temp)) << result;
   }
   // The default folder's 4 links and the one in the -wal.
   EXPECT_EQ(Sizes().substr(Sizes().rfind('|')), "|5");
