@@ -97,7 +97,9 @@ MARKSAFE_API bool backup_firefox(ms_places_handle handle, const MS_CHAR* dest,
                                  int32_t unused2);
 /* Opens places_file (null: the default profile's places.sqlite). Returns a
  * handle, or null when the path cannot be found. While Firefox runs the
- * handle has no connection and every statement on it fails. */
+ * handle has no connection and every statement on it fails. Reading through
+ * the handle changes no byte of the store or of the files beside it; the
+ * first export that writes opens the store for writing. */
 MARKSAFE_API ms_places_handle init_bookmark(const MS_CHAR* places_file);
 /* Closes and frees the handle; false for null. */
 MARKSAFE_API bool release_bookmark(ms_places_handle handle);
@@ -205,9 +207,10 @@ MARKSAFE_API int32_t get_chrome_bk_size(const MS_CHAR* backup_path,
                                         bool into_backup_set, uint64_t* size,
                                         int32_t* folder_count,
                                         int32_t* link_count);
-/* Size of the Chrome file; its folders and links added to the counts (left
- * as they are when the file does not parse). 0 done; 87 an out pointer
- * null; 2 not found; the last-error value when the size cannot be read. */
+/* Size of the Chrome file; its folders and links added to the counts. 0
+ * done; 87 an out pointer null, or a file that does not parse or whose
+ * roots are no folders (the counts are then left as they are); 2 not
+ * found; the last-error value when the size cannot be read. */
 MARKSAFE_API int32_t get_chrome_size(const MS_CHAR* chrome_file,
                                      uint64_t* size, int32_t* folder_count,
                                      int32_t* link_count);

@@ -149,6 +149,8 @@ Status ImportIntoBar(ChromeTarget* target, const std::u16string& source,
     const std::u16string& title = part.at(from).title;
     model::RootReport* root_report =
         report.AddRoot(model::RootKey(root), label + u"/" + title);
+    // A root the person left empty brings no folder of its own.
+    if (part.at(from).children.empty()) continue;
     if (folder == model::kNoItem) {
       folder = target->FolderIn(bar, name);
     }

@@ -7,6 +7,7 @@
 #include "chrome/chrome_document.h"
 #include "chrome/chrome_paths.h"
 #include "chrome/chrome_reader.h"
+#include "chrome/json_access.h"
 #include "common/debug_log.h"
 #include "common/folder_tree.h"
 #include "common/interchange.h"
@@ -20,8 +21,28 @@
 namespace marksafe {
 namespace chrome {
 
+namespace {
+
+// True when every root the document has is a folder node, and the bar and
+// "other" are there: a file Chrome itself would load.
+bool RootsAreFolders(const Json::Value& document) {
+  const Json::Value* roots = Member(document, "roots");
+  if (roots == nullptr || !roots->isObject()) return false;
+  for (const ChromeRoot& root : kChromeRoots) {
+    const Json::Value* node = Member(*roots, root.key);
+    const bool required = root.root != model::Root::kMobile;
+    if (node == nullptr ? required : RootFolder(document, root.key) == nullptr) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 bool CountChromeBookmarks(const Json::Value& document, int32_t* folder_count,
                           int32_t* link_count) {
+  if (!RootsAreFolders(document)) return false;
   model::Tree tree;
   if (!ReadChromeTree(document, &tree, nullptr, nullptr).ok()) return false;
   model::Counts counts;
@@ -53,9 +74,14 @@ int32_t GetChromeSize(const char16_t* chrome_file, uint64_t* file_size,
     // A failure that left no error code still must not read as success.
     return error != 0 ? static_cast<int32_t>(error) : 2;
   }
+  // A file that is no JSON, or whose roots are no folders, is no count of
+  // nothing: it fails.
   Json::Value document;
-  load_chrome_file(file.c_str(), &document);
-  CountChromeBookmarks(document, folder_count, link_count);
+  if (!load_chrome_file(file.c_str(), &document)) return 87;
+  int32_t folders = 0, links = 0;
+  if (!CountChromeBookmarks(document, &folders, &links)) return 87;
+  *folder_count += folders;
+  *link_count += links;
   return 0;
 }
 
@@ -71,7 +97,7 @@ int32_t GetChromeBkSize(const char16_t* backup_path, bool into_backup_set,
     if (!LocateChromeFile(&file)) return 2;
     if (!platform::PathExists(file)) return 3;
     Json::Value document;
-    load_chrome_file(file.c_str(), &document);
+    if (!load_chrome_file(file.c_str(), &document)) return 87;
     if (!CountChromeBookmarks(document, folder_count, link_count)) return 87;
     if (!FileSize(file, file_size)) return 87;
     return 0;

@@ -100,6 +100,16 @@ std::u16string IniValue(const std::u16string& value, bool rewritten_later) {
   return out.substr(begin, end - begin);
 }
 
+// The Title value of a shortcut: the title and ".url". A title that starts
+// with a blank is put in quotes, which every INI reader takes off again:
+// unquoted, the writer and the readers would drop those blanks. (The value
+// ends in ".url", so no other title is ever read as quoted.)
+std::u16string TitleValue(const std::u16string& title) {
+  const std::u16string value = WithoutControls(title) + kUrlSuffix;
+  if (IsIniBlank(value[0])) return u"\"" + SingleLine(value) + u"\"";
+  return IniValue(value, false);
+}
+
 }  // namespace
 
 std::string ShortcutFileBytes(const std::u16string& title,
@@ -111,7 +121,7 @@ std::string ShortcutFileBytes(const std::u16string& title,
   const std::u16string text =
       std::u16string(u"[") + kShortcutSection + u"]\r\n" + kUrlKey + u"=" +
       IniValue(WithoutControls(url), true) + u"\r\n" + kTitleKey + u"=" +
-      IniValue(WithoutControls(title) + kUrlSuffix, false) + u"\r\n";
+      TitleValue(title) + u"\r\n";
   std::string bytes("\xFF\xFE", 2);
   bytes.reserve(2 + 2 * text.size());
   for (char16_t unit : text) {

@@ -22,6 +22,8 @@ namespace {
 constexpr size_t kShortestOpenablePath = 4;
 // ERROR_SHARING_VIOLATION: another program has the file open.
 constexpr uint32_t kErrorInUse = 32;
+// ERROR_OPEN_FAILED: the store could not be opened for writing.
+constexpr uint32_t kErrorCannotOpen = 110;
 
 // The folder holding path (path without its last component).
 std::u16string FolderOf(const std::u16string& path) {
@@ -77,6 +79,39 @@ bool FirefoxHoldsStore(const std::u16string& database_path) {
   return true;
 }
 
+namespace {
+
+// Reads the schema of the freshly opened connection and sets this
+// connection's own settings. False (the connection closed, a diagnostic,
+// last error set) when Firefox has the store locked.
+bool PrepareConnection(ms_places* handle) {
+  SQLite::Database& db = handle->database;
+  const int rc = ReadSchema(handle);
+  if (IsLockedCode(rc)) {
+    DebugLog(
+        u"[FirefoxBookmark].%s is locked: Firefox is running, nothing "
+        u"is written\n",
+        handle->databasePath.c_str());
+    db.Close();
+    handle->readCopy.Remove();
+    platform::SetLastError(kErrorInUse);
+    return false;
+  }
+  // A page cache large enough for the indexes that an import of many links
+  // touches at random (guids, hashes); it is this connection's own memory
+  // and changes nothing in the file.
+  db.Execute(u"PRAGMA cache_size = -65536;");
+  if (handle->writable && handle->schema == PlacesSchema::kOld) {
+    // The store of an old Firefox: its connection settings, but the journal
+    // stays on so that a failed import rolls back whole.
+    db.Execute(u"PRAGMA synchronous = OFF;");
+    db.Execute(u"PRAGMA count_changes = 0;");
+  }
+  return true;
+}
+
+}  // namespace
+
 ms_places* BuildPlacesHandle(const std::u16string& path) {
   std::unique_ptr<ms_places> handle(new (std::nothrow) ms_places);
   if (!handle) return nullptr;
@@ -84,30 +119,43 @@ ms_places* BuildPlacesHandle(const std::u16string& path) {
   if (path.size() <= kShortestOpenablePath || FirefoxHoldsStore(path)) {
     return handle.release();
   }
-  // The user's places.sqlite belongs to Firefox: never create one.
+  // The user's places.sqlite belongs to Firefox: never create one, and
+  // never change it only to read it.
   SQLite::Database& db = handle->database;
-  db.Open(path.c_str(), SQLite::Database::OpenMode::kExistingOnly);
-  int rc = ReadSchema(handle.get());
-  if (IsLockedCode(rc)) {
-    DebugLog(
-        u"[FirefoxBookmark].%s is locked: Firefox is running, nothing "
-        u"is written\n",
-        path.c_str());
-    db.Close();
-    platform::SetLastError(kErrorInUse);
-    return handle.release();
+  if (HasPendingWrites(path) && platform::PathExists(path)) {
+    const Status copied = handle->readCopy.Make(path);
+    if (!copied.ok()) {
+      DebugLog(u"[FirefoxBookmark].%s\n", copied.message().c_str());
+      platform::SetLastError(copied.code());
+      return handle.release();  // no connection: nothing is read
+    }
+    // The copy is the program's own: SQLite replays the writes into it.
+    db.Open(handle->readCopy.store().c_str(),
+            SQLite::Database::OpenMode::kExistingOnly);
+  } else {
+    db.Open(path.c_str(), SQLite::Database::OpenMode::kReadOnlyUnchanging);
   }
-  // A page cache large enough for the indexes that an import of many links
-  // touches at random (guids, hashes); it is this connection's own memory
-  // and changes nothing in the file.
-  db.Execute(u"PRAGMA cache_size = -65536;");
-  if (handle->schema == PlacesSchema::kOld) {
-    // The store of an old Firefox: its connection settings, but the journal
-    // stays on so that a failed import rolls back whole.
-    db.Execute(u"PRAGMA synchronous = OFF;");
-    db.Execute(u"PRAGMA count_changes = 0;");
-  }
+  PrepareConnection(handle.get());
   return handle.release();
+}
+
+bool MakePlacesWritable(ms_places* handle) {
+  if (handle == nullptr) return false;
+  if (handle->writable && handle->database.HasConnection()) return true;
+  SQLite::Database& db = handle->database;
+  db.Close();
+  handle->readCopy.Remove();
+  handle->writable = true;
+  const int rc = db.Open(handle->databasePath.c_str(),
+                         SQLite::Database::OpenMode::kExistingOnly);
+  if (rc != 0) {
+    DebugLog(u"[FirefoxBookmark].Cannot open %s for writing: %ld\n",
+             handle->databasePath.c_str(), static_cast<long>(rc));
+    db.Close();
+    platform::SetLastError(IsLockedCode(rc) ? kErrorInUse : kErrorCannotOpen);
+    return false;
+  }
+  return PrepareConnection(handle);
 }
 
 bool PlacesIntact(ms_places* handle) {
@@ -141,6 +189,8 @@ bool PlacesIntact(ms_places* handle) {
   return false;
 }
 
+// The connection closes before the private copy it reads goes (member
+// order), so the copy is removed on every way the handle ends.
 void DestroyPlacesHandle(ms_places* handle) { delete handle; }
 
 bool PlacesReadable(ms_places* handle) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "firefox/places_copy.h"
 #include "firefox/sqlite/database.h"
 #include "marksafe/marksafe.h"
 
@@ -25,10 +26,17 @@ enum class PlacesSchema {
 // The public handle type (ms_places_handle points at it).
 struct ms_places {
   std::u16string databasePath;
+  // The private copy read instead of the store while the store has writes
+  // pending beside it (declared before the connection, which is closed
+  // first).
+  marksafe::firefox::StoreCopy readCopy;
   // No connection when Firefox was running as the handle was built (its
   // process, its profile lock or a locked store), when the path was too
   // short, or when the file is no readable database.
   marksafe::SQLite::Database database;
+  // False while the connection only reads (the store, or readCopy): the
+  // first write opens the store itself for writing.
+  bool writable = false;
   marksafe::firefox::PlacesSchema schema =
       marksafe::firefox::PlacesSchema::kUnknown;
   // PRAGMA user_version of the store (0 when unread).
@@ -47,11 +55,20 @@ extern const char16_t kPlacesFileName[];  // "\places.sqlite"
 
 // Builds a handle on path. Unless Firefox runs (its process, or its lock on
 // the folder holding path) or the path has 4 characters or fewer, opens the
-// database (a missing file is never created) and reads its schema. A store
-// that Firefox has locked is closed again, with a diagnostic. On the old
-// schema synchronous writes and change counting are switched off; the
-// journal mode is never changed, since an import must be able to roll back.
+// database for reading (a missing file is never created) and reads its
+// schema. Reading changes no byte of the store or the files beside it: the
+// store is opened read-only, or, when a -wal or journal beside it holds
+// writes, a private copy of the store with them is read. A store that
+// Firefox has locked is closed again, with a diagnostic.
 ms_places* BuildPlacesHandle(const std::u16string& path);
+
+// Opens the handle's store itself for reading and writing, unless it is
+// open so already (the transaction of the first write calls it). On the
+// old schema synchronous writes and change counting are switched off; the
+// journal mode is never changed, since an import must be able to roll
+// back. False (a diagnostic, last error set, no connection left) when the
+// store cannot be opened so or is locked.
+bool MakePlacesWritable(ms_places* handle);
 
 // True when Firefox holds the store: a Firefox process runs or the profile
 // folder holding database_path is locked. Writes a diagnostic naming the

@@ -146,6 +146,8 @@ bool ImportChromeStep(ms_places* handle, const std::u16string& chrome) {
     model::RootReport* root_report = model::CurrentReport().AddRoot(
         model::RootKey(root), PlacesRootTitle(model::Root::kMenu) + u"/" +
                                   title + u"/" + name);
+    // A root the person left empty brings no folder of its own.
+    if (source.at(from).children.empty()) continue;
     if (wrapper == model::kNoItem) {
       wrapper = FindOrMakeFolder(&writer, &target, menu, title);
       if (wrapper == model::kNoItem) return false;

@@ -20,6 +20,11 @@ ImportTransaction::ImportTransaction(ms_places* handle) : handle_(handle) {
     refused_ = true;
     return;
   }
+  // The handle has only read so far: the store itself is opened now.
+  if (!MakePlacesWritable(handle_)) {
+    refused_ = true;
+    return;
+  }
   // A damaged store is refused before anything is written to it.
   if (!PlacesIntact(handle_)) {
     refused_ = true;

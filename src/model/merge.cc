@@ -107,14 +107,16 @@ class Merger {
     return state;
   }
 
-  void NotCarried(ItemId source_item, const char* reason) {
+  // lost: the item is a link the person would want there (a URL the
+  // target cannot keep), not a kind of item the target has no place for.
+  void NotCarried(ItemId source_item, const char* reason, bool lost = false) {
     const Item& item = source_.at(source_item);
     if (root_report_ != nullptr) {
       CountItem(item.kind, &root_report_->not_carried);
     }
     if (report_ != nullptr) {
       report_->problems.push_back(
-          Problem{source_.PathOf(source_item), item.url, reason, false});
+          Problem{source_.PathOf(source_item), item.url, reason, lost});
     }
   }
 
@@ -210,7 +212,7 @@ class Merger {
           }
           if (options_.capabilities.max_url_units != 0 &&
               item.url.size() > options_.capabilities.max_url_units) {
-            NotCarried(child, "URL longer than the target keeps");
+            NotCarried(child, "URL longer than the target keeps", true);
             break;
           }
           int& unmatched = state.unmatched_links[UrlKey(item.url)];

@@ -148,6 +148,11 @@ inline void LimitNameToPath(const std::u16string& folder, bool is_folder,
 // on POSIX). For SQLite's open call.
 std::string NativePathUtf8(const std::u16string& path);
 
+// The system's folder for temporary files (POSIX: $TMPDIR, else /tmp;
+// Windows: GetTempPathW), without a trailing separator; empty when the
+// system names none.
+std::u16string TempFolder();
+
 // ---- INI files (the profile API) ------------------------------------------
 
 // GetPrivateProfileStringW: section and key matched without regard to case,

@@ -98,10 +98,29 @@ TEST_F(ChromeMisc, SizesOfTheLiveFileAndOfABackup) {
   EXPECT_EQ(0, get_chrome_size(nullptr, &size, &folders, &links));
   EXPECT_EQ(ReadBytes(chrome_).size(), size);
   EXPECT_EQ(std::make_pair(10 + 4, 10 + 3), std::make_pair(folders, links));
-  WriteBytes(dir_.sub("x/Bookmarks"), "{}");
-  EXPECT_EQ(
-      0, get_chrome_size(Ms(dir_.u16("x/Bookmarks")), &size, &folders, &links));
-  EXPECT_EQ(2u, size);
+  // A file that is no Chrome bookmarks file fails both size calls and
+  // leaves the counts alone: it must not read as an empty browser.
+  const std::string original = ReadBytes(chrome_);
+  const std::string deep = std::string(5000, '[') + std::string(5000, ']');
+  for (const std::string& text :
+       {std::string("not json"), std::string("{}"), std::string("[]"), deep,
+        std::string(R"({"roots": []})"),
+        std::string(R"({"roots": {"bookmark_bar": [],
+                                  "other": {"type": "folder"}}})"),
+        std::string(R"({"roots": {"bookmark_bar": {"type": "folder"},
+                                  "other": {"type": "folder"}, "synced": 3}})"),
+        std::string(R"({"roots": {"other": {"type": "folder"}}})")}) {
+    WriteBytes(dir_.sub("x/Bookmarks"), text);
+    WriteBytes(chrome_, text);
+    folders = links = 5;
+    EXPECT_EQ(87, get_chrome_size(Ms(dir_.u16("x/Bookmarks")), &size, &folders,
+                                  &links))
+        << text.substr(0, 40);
+    EXPECT_EQ(87, get_chrome_bk_size(nullptr, false, &size, &folders, &links))
+        << text.substr(0, 40);
+    EXPECT_EQ(std::make_pair(5, 5), std::make_pair(folders, links));
+  }
+  WriteBytes(chrome_, original);
   ASSERT_EQ(0, BackUp());
   folders = links = 0;
   EXPECT_EQ(0, get_chrome_bk_size(Ms(dir_.u16("root")), true, &size, &folders,
@@ -110,8 +129,6 @@ TEST_F(ChromeMisc, SizesOfTheLiveFileAndOfABackup) {
   EXPECT_EQ(std::make_pair(4, 3), std::make_pair(folders, links));
   EXPECT_EQ(87, get_chrome_bk_size(Ms(dir_.u16("none")), true, &size, &folders,
                                    &links));
-  WriteBytes(chrome_, "[]");
-  EXPECT_EQ(87, get_chrome_bk_size(nullptr, false, &size, &folders, &links));
   std::remove(chrome_.c_str());
   EXPECT_EQ(2, get_chrome_size(nullptr, &size, &folders, &links));
   EXPECT_EQ(2, get_chrome_bk_size(nullptr, false, &size, &folders, &links));

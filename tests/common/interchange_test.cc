@@ -60,11 +60,15 @@ TEST(ShortcutBytes, OneWriteGivesTheBytesOfTheIniWriter) {
   ASSERT_TRUE(platform::WriteFile(expected, "\xFF\xFE"));
   ASSERT_TRUE(platform::WriteProfileString(kShortcutSection, kUrlKey,
                                            u"http://h/a b", expected));
+  // A leading blank is kept by quotes, which the reader takes off.
   ASSERT_TRUE(platform::WriteProfileString(
-      kShortcutSection, kTitleKey, u" a = b ; [c]  \u4e2d\U0001F600 .url",
+      kShortcutSection, kTitleKey, u"\" a = b ; [c]  \u4e2d\U0001F600 .url\"",
       expected));
   EXPECT_EQ(ShortcutFileBytes(title, u" http://h/a b \r\n"),
             test::ReadBytes(dir.sub("expected")));
+  EXPECT_EQ(platform::GetProfileString(kShortcutSection, kTitleKey, u"", 260,
+                                       expected),
+            u" a = b ; [c]  \u4e2d\U0001F600 .url");
 }
 
 TEST(PositionValue, StaysInsideTheExportedFolder) {

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
 #include "firefox/places_handle.h"
 #include "firefox/places_size.h"
 #include "places_fixture.h"
@@ -93,6 +97,48 @@ TEST_F(ProfileTest, CountsWhatABackupCarries) {
                 "|33|17");
 }
 
+// Reading a store whose -wal holds writes (as a Firefox that was stopped
+// leaves it) changes no byte of the store or the -wal, makes no -shm, and
+// reads what the -wal holds.
+TEST_F(ProfileTest, ReadingChangesNoByteOfTheStoreOrItsWal) {
+  std::string store, wal;
+  {
+    test::PlacesDb db(places_, test::PlacesDb::Layout::kToday);
+    db.Exec("PRAGMA wal_autocheckpoint=0");
+    db.AddLink(2, "https://wal.example/", "In the wal");
+    store = test::ReadBytes(places_);
+    wal = test::ReadBytes(places_ + "-wal");
+  }  // closing moves the writes into the store: put the files back
+  test::WriteBytes(places_, store);
+  test::WriteBytes(places_ + "-wal", wal);
+  std::remove((places_ + "-shm").c_str());
+  ASSERT_FALSE(wal.empty());
+  // The private copy read instead goes with the read.
+  const std::string temp = dir_.sub("temp");
+  test::MakeDirs(temp);
+  test::ScopedEnv tmpdir("TMPDIR", temp);
+  const std::function<std::string()> reads[] = {
+      [&] { return Sizes(); },
+      [&] {
+        test::ScopedHandle handle(places_);
+        return Sizes(handle.get());
+      },
+      [&] {
+        test::ScopedHandle handle(places_);
+        return std::to_string(
+            export_firefox_2_folder(handle.get(), Ms(dir_.u16("out")), false));
+      }};
+  for (const auto& read : reads) {
+    const std::string result = read();
+    EXPECT_EQ(test::ReadBytes(places_), store) << result;
+    EXPECT_EQ(test::ReadBytes(places_ + "-wal"), wal) << result;
+    EXPECT_FALSE(test::Exists(places_ + "-shm")) << result;
+    EXPECT_TRUE(std::filesystem::is_empty(temp)) << result;
+  }
+  // The default folder's 4 links and the one in the -wal.
+  EXPECT_EQ(Sizes().substr(Sizes().rfind('|')), "|5");
+}
+
 // A missing store counts as nothing (and is not created); one that is no
 // places database never reads as an empty store.
 TEST_F(ProfileTest, MissingOrUnusableDatabaseFailsCleanly) {
@@ -105,6 +151,7 @@ TEST_F(ProfileTest, MissingOrUnusableDatabaseFailsCleanly) {
     ASSERT_NE(handle.get(), nullptr);
     EXPECT_EQ(Sizes(handle.get()), "0|99|99");
   }
+  EXPECT_EQ(Sizes().substr(0, 2), "0|");
   test::WriteBytes(places_, std::string(4096, 'x'));
   EXPECT_EQ(Sizes().substr(0, 2), "0|");
   for (const std::u16string& path :

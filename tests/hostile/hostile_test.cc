@@ -116,6 +116,8 @@ TEST(LongUrl, LongerThanTheTargetKeepsIsReportedAndSkipped) {
     EXPECT_EQ(counts.not_carried.links, 3 - c.arrive);
     ASSERT_EQ(report.problems.size(), 3 - c.arrive);
     EXPECT_EQ(report.problems.back().path, u"menu/too long for chrome");
+    // A link left behind is a loss the caller must hear of.
+    EXPECT_TRUE(report.problems.back().lost);
   }
 }
 

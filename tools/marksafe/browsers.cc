@@ -181,8 +181,15 @@ std::string BookmarksProblem(const fs::path& file) {
   Json::CharReaderBuilder::strictMode(&builder.settings_);
   Json::Value document;
   std::string errors;
-  if (!Json::parseFromStream(builder, in, &document, &errors)) {
-    return "is not JSON (" + FirstJsonError(errors) + ")";
+  try {
+    if (!Json::parseFromStream(builder, in, &document, &errors)) {
+      return "is not JSON (" + FirstJsonError(errors) + ")";
+    }
+  } catch (const Json::Exception&) {
+    // The reader stops at its depth limit by throwing.
+    return "nests deeper than a bookmarks file is read (" +
+           std::to_string(builder.settings_["stackLimit"].asInt()) +
+           " levels)";
   }
   if (!document.isObject() || !document["roots"].isObject() ||
       !document["roots"]["bookmark_bar"].isObject() ||

@@ -117,6 +117,7 @@ LibraryReport IntoChrome(Browser from, const Location& chrome,
                               code),
                    report);
   }
+  DropChromeCopy(chrome);
   return report;
 }
 

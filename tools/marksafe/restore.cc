@@ -69,6 +69,7 @@ LibraryReport RestoreChrome(const Location& chrome, const MsString& root,
   });
   if (code != 0)
     FailWithReport(step, CodeReason("restore_chrome", code), report);
+  DropChromeCopy(chrome);
   return report;
 }
 

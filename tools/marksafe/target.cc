@@ -1,5 +1,7 @@
 #include "target.h"
 
+#include <system_error>
+
 #include "errors.h"
 
 namespace marksafe_cli {
@@ -33,6 +35,13 @@ void KeepChromeCopy(const Location& chrome, const std::string& step) {
          "written: " +
              CodeReason("mk_chrome_temp_file", code));
   }
+}
+
+void DropChromeCopy(const Location& chrome) {
+  std::filesystem::path copy = chrome.path;
+  copy += "~";
+  std::error_code ec;
+  std::filesystem::remove(copy, ec);
 }
 
 }  // namespace marksafe_cli

@@ -18,6 +18,10 @@ Location PrepareTarget(Browser target, const CommonOptions& options,
 // fails (exit 1) when the copy cannot be made, so nothing is written then.
 void KeepChromeCopy(const Location& chrome, const std::string& step);
 
+// Removes that copy once the write it guarded has been saved whole; a
+// write that failed keeps it.
+void DropChromeCopy(const Location& chrome);
+
 }  // namespace marksafe_cli
 
 #endif  // MARKSAFE_TOOLS_MARKSAFE_TARGET_H_

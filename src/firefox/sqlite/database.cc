@@ -26,6 +26,30 @@ void Database::Close() {
   }
 }
 
+namespace {
+
+// A file name as an SQLite URI ("file:" form): the characters that URIs
+// give a meaning ('%', '?', '#') percent-encoded, and a name that starts
+// with a separator given an empty authority, so that "//server/share"
+// stays a path.
+std::string FileUri(const std::string& native, const std::string& query) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string uri = "file:";
+  if (!native.empty() && (native[0] == '/' || native[0] == '\\')) uri += "//";
+  for (const char c : native) {
+    if (c == '%' || c == '?' || c == '#') {
+      uri += '%';
+      uri += kHex[(static_cast<unsigned char>(c) >> 4) & 0xF];
+      uri += kHex[static_cast<unsigned char>(c) & 0xF];
+    } else {
+      uri += c;
+    }
+  }
+  return uri + "?" + query;
+}
+
+}  // namespace
+
 int Database::Open(const char16_t* path, OpenMode mode) {
   Close();
   // The file system's form of the path ("\" becomes "/" on POSIX).
@@ -33,7 +57,18 @@ int Database::Open(const char16_t* path, OpenMode mode) {
                            ? std::string()
                            : platform::NativePathUtf8(std::u16string(path));
   int flags = SQLITE_OPEN_READWRITE;
-  if (mode == OpenMode::kCreateIfMissing) flags |= SQLITE_OPEN_CREATE;
+  switch (mode) {
+    case OpenMode::kCreateIfMissing:
+      flags |= SQLITE_OPEN_CREATE;
+      break;
+    case OpenMode::kExistingOnly:
+      break;
+    case OpenMode::kReadOnlyUnchanging:
+      if (native.empty()) break;  // a temporary database is never read-only
+      flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+      native = FileUri(native, "mode=ro&immutable=1");
+      break;
+  }
   int rc = sqlite3_open_v2(native.c_str(), &connection, flags, nullptr);
   if (rc != SQLITE_OK) lastError = rc;
   return rc;

@@ -21,8 +21,16 @@ namespace SQLite {
 
 class Database {
  public:
-  // Whether Open may create a missing file.
-  enum class OpenMode { kCreateIfMissing, kExistingOnly };
+  // How Open opens the file.
+  enum class OpenMode {
+    kCreateIfMissing,  // reading and writing; a missing file is made
+    kExistingOnly,     // reading and writing; a missing file is not made
+    // Reading only (URI mode=ro), the file alone: SQLite neither writes
+    // it nor reads, makes or changes a -wal or -shm file beside it
+    // (immutable=1), so the folder stays exactly as it was. For a file
+    // with no -wal or journal content pending.
+    kReadOnlyUnchanging,
+  };
 
   Database() = default;
   virtual ~Database();
@@ -30,8 +38,8 @@ class Database {
   Database& operator=(const Database&) = delete;
 
   // Closes any open connection, then opens path (null: a private temporary
-  // database) for reading and writing. Returns SQLite's result code. Even
-  // a failed open may leave a connection, on which every statement fails.
+  // database) as mode says. Returns SQLite's result code. Even a failed
+  // open may leave a connection, on which every statement fails.
   int Open(const char16_t* path, OpenMode mode = OpenMode::kCreateIfMissing);
 
   // Runs SQL whose rows are not wanted. Without a connection: 1.

@@ -43,6 +43,20 @@ std::string NativePathUtf8(const std::u16string& path) {
   return ToUtf8(win32::FromWide(win32::NativePath(path)));
 }
 
+std::u16string TempFolder() {
+  win32::KeepLastError keep;
+  wchar_t buffer[MAX_PATH + 2] = {};
+  const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
+  if (length == 0 || length > MAX_PATH + 1) return std::u16string();
+  std::u16string folder =
+      win32::FromWide(buffer, static_cast<size_t>(length));
+  while (folder.size() > 3 &&
+         (folder.back() == u'\\' || folder.back() == u'/')) {
+    folder.pop_back();
+  }
+  return folder;
+}
+
 namespace win32 {
 
 std::wstring NativePath(const std::u16string& path) {
