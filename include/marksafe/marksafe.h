@@ -296,6 +296,8 @@ MARKSAFE_API void marksafe_progress(int64_t* done, int64_t* total);
    browser and profile both null: every profile, each also with
    "family_default": true for the one profile per family (Firefox, Chromium)
    taken when nothing is named, the default of the installation used last.
+   "warnings" lists, one line each, what the search passed over (a profile
+   file not read, a profile folder outside its browser's folder).
    Otherwise one is picked:
    browser a key such as "chromium" (null or empty: any), profile the name
    shown, the folder's name, the folder or the store file (null or empty:

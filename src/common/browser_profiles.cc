@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "common/debug_log.h"
+#include "common/profile_warnings.h"
 #include "common/firefox_profiles.h"
 #include "common/locators.h"
 #include "common/text.h"
@@ -179,8 +180,8 @@ bool StaysInside(const platform::DirEntry& entry, const std::u16string& parent,
       platform::ResolvesInside(Below(parent, entry.name), root)) {
     return true;
   }
-  DebugLog(u"warning: %s in %s links outside %s: skipped\n", entry.name,
-           parent, root);
+  ProfileWarning(u"%s in %s links outside %s: skipped\n", entry.name, parent,
+                 root);
   return false;
 }
 
@@ -220,9 +221,10 @@ LocalState ReadLocalState(const std::u16string& user_data) {
   std::string bytes;
   if (!platform::ReadProfileFile(user_data, file, &bytes)) {
     if (platform::PathExists(file)) {
-      DebugLog(u"Local State of %s is not a regular file of at most 16 MiB "
-               u"inside it: listing its profile folders\n",
-               user_data);
+      ProfileWarning(
+          u"Local State of %s is not a regular file of at most 16 MiB "
+          u"inside it: listing its profile folders\n",
+          user_data);
     }
     return state;
   }
@@ -245,7 +247,7 @@ LocalState ReadLocalState(const std::u16string& user_data) {
     for (char& c : errors) {
       if (c == '\n' || c == '\r') c = ' ';
     }
-    DebugLog(
+    ProfileWarning(
         u"Local State of %s cannot be read (%s): listing its profile "
         u"folders\n",
         user_data, platform::FromUtf8(errors));
@@ -285,8 +287,9 @@ void FindChromiumProfiles(const BrowserInfo& browser, const Place& place,
   bool has_default = false;
   for (const platform::DirEntry& entry : entries) {
     if (out->size() - first == kMaxProfilesPerInstall) {
-      DebugLog(u"%s holds more than %d profiles: the rest are left out\n",
-               user_data, static_cast<int>(kMaxProfilesPerInstall));
+      ProfileWarning(
+          u"%s holds more than %d profiles: the rest are left out\n",
+          user_data, static_cast<int>(kMaxProfilesPerInstall));
       break;
     }
     if (!entry.is_directory || !StaysInside(entry, user_data, user_data)) {

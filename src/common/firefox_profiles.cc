@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/debug_log.h"
+#include "common/profile_warnings.h"
 #include "common/text.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
@@ -53,9 +54,9 @@ std::vector<IniSection> ReadIni(const std::u16string& root,
   const std::u16string file = JoinPath(root, name);
   if (!platform::ReadProfileFile(root, file, &bytes)) {
     if (platform::PathExists(file)) {
-      DebugLog(u"%s is not a regular file of at most 16 MiB inside %s: "
-               u"not read\n",
-               file, root);
+      ProfileWarning(u"%s is not a regular file of at most 16 MiB inside %s: "
+                     u"not read\n",
+                     file, root);
     }
     return sections;
   }
@@ -70,8 +71,9 @@ std::vector<IniSection> ReadIni(const std::u16string& root,
     if (line.empty() || line[0] == u';' || line[0] == u'#') continue;
     if (line.front() == u'[' && line.back() == u']') {
       if (sections.size() == kMaxSections) {
-        DebugLog(u"%s holds more than %d sections: the rest is ignored\n",
-                 file, static_cast<int>(kMaxSections));
+        ProfileWarning(
+            u"%s holds more than %d sections: the rest is ignored\n", file,
+            static_cast<int>(kMaxSections));
         break;
       }
       sections.push_back({line.substr(1, line.size() - 2), {}});
@@ -115,8 +117,8 @@ std::u16string ResolvePath(const std::u16string& root,
 bool UsableFolder(const std::u16string& root, const std::u16string& folder) {
   if (!platform::IsDirectory(folder)) return false;
   if (platform::ResolvesInside(folder, root)) return true;
-  DebugLog(u"warning: the profile folder %s lies outside %s: skipped\n",
-           folder, root);
+  ProfileWarning(u"the profile folder %s lies outside %s: skipped\n", folder,
+                 root);
   return false;
 }
 
@@ -194,9 +196,8 @@ bool ListProfilesFromIni(const std::u16string& root,
     // Nothing marked: the old rule, the first whose name holds ".default".
     for (FirefoxProfileEntry& entry : *out) {
       const size_t cut = entry.folder.find_last_of(u"\\/");
-      if (entry.folder.find(u".default", cut == std::u16string::npos
-                                             ? 0
-                                             : cut + 1) != std::u16string::npos) {
+      const size_t name = cut == std::u16string::npos ? 0 : cut + 1;
+      if (entry.folder.find(u".default", name) != std::u16string::npos) {
         entry.is_default = true;
         break;
       }

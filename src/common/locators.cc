@@ -203,8 +203,8 @@ bool IsInstalledFirefox(std::u16string* out) {
   // A native profile's path has "/" separators only; it keeps them.
   const bool native = profile[0] == u'/' &&
                       profile.find(u'\\') == std::u16string::npos;
-  const std::u16string places =
-      native ? profile + u"/places.sqlite" : JoinPath(profile, u"places.sqlite");
+  const std::u16string places = native ? profile + u"/places.sqlite"
+                                       : JoinPath(profile, u"places.sqlite");
   // A missing file leaves the existence test's last-error value.
   if (!platform::PathExists(places)) return false;
   if (out != nullptr) *out = Truncated(places, kPathChars);

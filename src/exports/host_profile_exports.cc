@@ -11,6 +11,7 @@
 #include "chrome/chrome_document.h"
 #include "chrome/chrome_misc.h"
 #include "common/browser_profiles.h"
+#include "common/profile_warnings.h"
 #include "common/text.h"
 #include "exports/export_util.h"
 #include "firefox/places_handle.h"
@@ -81,8 +82,13 @@ Json::Value ProfileJson(const BrowserProfile& profile, bool count) {
 
 std::string ProfilesText(const MS_CHAR* browser, const MS_CHAR* profile,
                          bool count) {
+  ProfileWarnings warnings;
   const std::vector<BrowserProfile> profiles = FindProfiles();
   Json::Value out(Json::objectValue);
+  Json::Value& warned = out["warnings"] = Json::Value(Json::arrayValue);
+  for (const std::u16string& line : warnings.lines()) {
+    warned.append(Narrow(line));
+  }
   Json::Value& list = out["profiles"] = Json::Value(Json::arrayValue);
   if (browser == nullptr && profile == nullptr) {
     // Each family's default: what a command takes when nothing is named.

@@ -165,6 +165,15 @@ std::vector<ProfileInfo> FindProfiles(const std::string& browser,
       !document.isObject()) {
     Fail(step, "the library's list of profiles is not JSON");
   }
+  // Each warning once per run, however often the profiles are looked up.
+  static std::vector<std::string> warned;
+  for (const Json::Value& each : document["warnings"]) {
+    const std::string line = each.asString();
+    if (std::find(warned.begin(), warned.end(), line) == warned.end()) {
+      warned.push_back(line);
+      Warn("marksafe: warning: " + line);
+    }
+  }
   if (document.isMember("error")) {
     // The library lists what exists on lines of their own: one line here.
     std::string line = document["error"].asString();

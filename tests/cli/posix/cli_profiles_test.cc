@@ -238,6 +238,19 @@ TEST_F(CliProfilesTest, NeverStartedFirefoxProfileGetsAHint) {
       Exists(home_.sub(".mozilla/firefox/abc.default-release/places.sqlite")));
 }
 
+// A profiles.ini naming a folder outside Firefox's own: the folder is not
+// listed or used, and the person is told why.
+TEST_F(CliProfilesTest, AProfileOutsideItsFolderIsSkippedWithAWarning) {
+  WriteBytes(home_.sub("outside/places.sqlite"), ReadBytes(source_.places()));
+  WriteBytes(home_.sub(".mozilla/firefox/profiles.ini"),
+             "[Profile0]\nName=out\nIsRelative=1\nPath=../../outside\n"
+             "Default=1\n");
+  const CliResult r = Run({"profiles", "--browser", "firefox"});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_FALSE(Contains(r.out, "outside")) << r.out;
+  EXPECT_TRUE(Contains(Line(r.err, "warning"), "outside")) << r.err;
+}
+
 }  // namespace
 }  // namespace test
 }  // namespace marksafe

@@ -90,7 +90,8 @@ TEST_F(ProfileFilesTest, UnreadableKindsCostOnlyTheirOwnNames) {
     Replace(Chromium("Local State"), kind, dir_.sub("copy.ini"));
     const auto start = std::chrono::steady_clock::now();
     const std::vector<std::string> found = Found();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              std::chrono::seconds(5));
     EXPECT_EQ(found, std::vector<std::string>({"chromium:Default*",
                                                "chromium:Profile 1",
                                                "firefox:p.default*"}));
@@ -135,17 +136,17 @@ TEST_F(ProfileFilesTest, BoundedWorkOnMadeUpFiles) {
     many += "[Profile" + std::to_string(i) + "]\nIsRelative=1\nPath=p" +
             std::to_string(i) + "\n";
   }
-  WriteBytes(Firefox("profiles.ini"),
-             "[Profile]\nName=main\nIsRelative=1\nPath=p.default\nDefault=1\n" +
-                 many);
+  WriteBytes(
+      Firefox("profiles.ini"),
+      "[Profile]\nName=main\nIsRelative=1\nPath=p.default\nDefault=1\n" + many);
   WriteBytes(Chromium("Local State"),
              std::string(2000, '[') + std::string(2000, ']'));
   const auto start = std::chrono::steady_clock::now();
   const std::vector<std::string> found = Found();
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-  EXPECT_EQ(found, std::vector<std::string>({"chromium:Default*",
-                                             "chromium:Profile 1",
-                                             "firefox:main*"}));
+  EXPECT_EQ(found,
+            std::vector<std::string>(
+                {"chromium:Default*", "chromium:Profile 1", "firefox:main*"}));
 }
 
 }  // namespace
