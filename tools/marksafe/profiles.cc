@@ -219,8 +219,8 @@ void ChooseProfile(const std::string& given_key, CommonOptions* options,
   const std::string query = ProfileQuery(options->profile);
   ProfileInfo profile;
   if (family_key && query.empty()) {
-    const std::vector<ProfileInfo> all = FindProfiles("", "", false, false,
-                                                      step);
+    const std::vector<ProfileInfo> all =
+        FindProfiles("", "", false, false, step);
     const bool own = std::any_of(all.begin(), all.end(), [&](const auto& each) {
       return each.browser == key;
     });
@@ -240,12 +240,11 @@ void ChooseProfile(const std::string& given_key, CommonOptions* options,
   }
   store = profile.store;
   data.profile_running = profile.running;
-  data.profile_in_use = [browser = profile.browser, folder = profile.folder,
-                         step] {
-    return FindProfiles(browser, folder, false, true, step).front().running;
+  data.profile_in_use = [key, query, step] {
+    return FindProfiles(key, query, false, true, step).front().running;
   };
-  data.close_profile = [browser = profile.browser, folder = profile.folder] {
-    return marksafe_close_profile(Utf8ToMs(browser).c_str(),
+  data.close_profile = [key, folder = profile.folder] {
+    return marksafe_close_profile(Utf8ToMs(key).c_str(),
                                   Utf8ToMs(folder).c_str()) == 0;
   };
   data.profile_label =
