@@ -292,10 +292,16 @@ MARKSAFE_API void marksafe_progress(int64_t* done, int64_t* total);
    Vivaldi, Firefox, LibreWolf, Waterfox; native, Flatpak and Snap) as UTF-8
    JSON: {"profiles": [{"browser", "browser_name", "family" ("chromium" or
    "firefox"), "install", "app", "name" (as the browser shows it),
-   "folder_name", "folder", "store" (places.sqlite or Bookmarks),
-   "store_exists", "default", "running" (a running browser holds this
+   "folder_name", "folder", "data_folder" (the installation's folder),
+   "store" (places.sqlite or Bookmarks), "store_exists", "default" (the
+   installation's default), "running" (a running browser holds this
    profile), and with count true "counted", "folders", "links"}]}.
-   browser and profile both null: every profile. Otherwise one is picked:
+   browser and profile both null: every profile, each also with
+   "family_default": true for the one profile per family (Firefox, Chromium)
+   taken when nothing is named, the default of the installation used last.
+   "warnings" lists, one line each, what the search passed over (a profile
+   file not read, a profile folder outside its browser's folder).
+   Otherwise one is picked:
    browser a key such as "chromium" (null or empty: any), profile the name
    shown, the folder's name, the folder or the store file (null or empty:
    the default); when none or several match the list is empty and "error"

@@ -3,21 +3,31 @@
 #include <json/json.h>
 
 #include <algorithm>
+#include <exception>
 #include <map>
 #include <memory>
 #include <utility>
 
 #include "common/debug_log.h"
+#include "common/profile_warnings.h"
 #include "common/firefox_profiles.h"
 #include "common/locators.h"
 #include "common/text.h"
 #include "platform/platform.h"
+#include "platform/platform_profiles.h"
 
 namespace marksafe {
 namespace {
 
 constexpr uint32_t kNotFound = 2;
 constexpr uint32_t kInvalid = 87;
+
+// Local State nests a few levels; deeper is not the browser's file. The
+// parser stops there rather than recursing on.
+constexpr int kLocalStateDepth = 64;
+// More profiles than anyone keeps in one installation: the rest are left
+// out, so that a made-up file or folder cannot make the search unbounded.
+constexpr size_t kMaxProfilesPerInstall = 1000;
 
 // The folder a place is found below. For a Flatpak the home folder is
 // ~/.var/app/<app> and the configuration folder its "config"; for a Snap
@@ -162,6 +172,19 @@ int64_t WriteTime(const std::u16string& path) {
   return platform::GetLastWriteTime(path, &time) ? time : 0;
 }
 
+// Whether a folder found listing parent may be taken as a profile: a link
+// that leads out of the browser's folder root is not followed.
+bool StaysInside(const platform::DirEntry& entry, const std::u16string& parent,
+                 const std::u16string& root) {
+  if (!entry.is_reparse_point ||
+      platform::ResolvesInside(Below(parent, entry.name), root)) {
+    return true;
+  }
+  ProfileWarning(u"%s in %s links outside %s: skipped\n", entry.name, parent,
+                 root);
+  return false;
+}
+
 BrowserProfile NewProfile(const BrowserInfo& browser, const Place& place,
                           const std::u16string& data_folder) {
   BrowserProfile profile;
@@ -196,19 +219,35 @@ LocalState ReadLocalState(const std::u16string& user_data) {
   LocalState state;
   const std::u16string file = Below(user_data, u"Local State");
   std::string bytes;
-  if (!platform::ReadFile(file, &bytes)) return state;
+  if (!platform::ReadProfileFile(user_data, file, &bytes)) {
+    if (platform::PathExists(file)) {
+      ProfileWarning(
+          u"Local State of %s is not a regular file of at most 16 MiB "
+          u"inside it: listing its profile folders\n",
+          user_data);
+    }
+    return state;
+  }
   Json::Value parsed;
   std::string errors;
   Json::CharReaderBuilder builder;
+  builder["stackLimit"] = kLocalStateDepth;
   const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  if (!reader->parse(bytes.data(), bytes.data() + bytes.size(), &parsed,
-                     &errors) ||
-      !parsed.isObject()) {
+  bool parsed_ok = false;
+  try {
+    parsed_ok = reader->parse(bytes.data(), bytes.data() + bytes.size(),
+                              &parsed, &errors);
+  } catch (const std::exception& error) {
+    // The parser throws past its depth limit; the file is unusable then,
+    // and only this installation's names are lost.
+    errors = error.what();
+  }
+  if (!parsed_ok || !parsed.isObject()) {
     // The parser's report spans several lines; the diagnostic is one.
     for (char& c : errors) {
       if (c == '\n' || c == '\r') c = ' ';
     }
-    DebugLog(
+    ProfileWarning(
         u"Local State of %s cannot be read (%s): listing its profile "
         u"folders\n",
         user_data, platform::FromUtf8(errors));
@@ -223,7 +262,9 @@ LocalState ReadLocalState(const std::u16string& user_data) {
   }
   const Json::Value& cache = profile["info_cache"];
   if (!cache.isObject()) return state;
-  for (auto it = cache.begin(); it != cache.end(); ++it) {
+  for (auto it = cache.begin();
+       it != cache.end() && state.names.size() < kMaxProfilesPerInstall;
+       ++it) {
     const Json::Value& details = *it;
     std::u16string name;
     if (details.isObject() && details["name"].isString()) {
@@ -245,7 +286,15 @@ void FindChromiumProfiles(const BrowserInfo& browser, const Place& place,
   bool has_last_used = false;
   bool has_default = false;
   for (const platform::DirEntry& entry : entries) {
-    if (!entry.is_directory) continue;
+    if (out->size() - first == kMaxProfilesPerInstall) {
+      ProfileWarning(
+          u"%s holds more than %d profiles: the rest are left out\n",
+          user_data, static_cast<int>(kMaxProfilesPerInstall));
+      break;
+    }
+    if (!entry.is_directory || !StaysInside(entry, user_data, user_data)) {
+      continue;
+    }
     const auto cached = state.names.find(entry.name);
     if (entry.name != u"Default" && !IsNumberedProfile(entry.name) &&
         cached == state.names.end()) {
@@ -290,7 +339,8 @@ std::vector<FirefoxProfileEntry> FirefoxProfileFolders(
     std::vector<platform::DirEntry> entries;
     if (!platform::ListDirectory(parent, &entries)) continue;
     for (const platform::DirEntry& entry : entries) {
-      if (!entry.is_directory) continue;
+      if (found.size() == kMaxProfilesPerInstall) break;
+      if (!entry.is_directory || !StaysInside(entry, parent, root)) continue;
       const std::u16string folder = Below(parent, entry.name);
       if (!LooksLikeFirefoxProfile(folder)) continue;
       FirefoxProfileEntry profile;
@@ -350,14 +400,13 @@ void FindPlaceProfiles(const platform::BrowserDataFolders& folders,
   }
   const std::u16string alt =
       PlacePath(folders, place, place.alt_base, place.alt_path);
-  // The browser's own choice: the first root with a profiles.ini, else the
-  // one it would create; without any profiles.ini the roots are searched
-  // for profile folders, the first root first.
+  // The browser's own choice: the older root where it holds a profiles.ini
+  // (Firefox keeps using it), else the newer one; only when that holds no
+  // profile either are the older root's profile folders taken.
   if (alt.empty() || platform::PathExists(Below(path, u"profiles.ini"))) {
     FindFirefoxProfiles(browser, place, path, out);
-  } else if (platform::PathExists(Below(alt, u"profiles.ini")) ||
-             !FindFirefoxProfiles(browser, place, path, out)) {
-    FindFirefoxProfiles(browser, place, alt, out);
+  } else if (!FindFirefoxProfiles(browser, place, alt, out)) {
+    FindFirefoxProfiles(browser, place, path, out);
   }
 }
 

@@ -2,10 +2,12 @@
 
 #include <vector>
 
+#include "common/browser_profiles.h"
 #include "common/debug_log.h"
 #include "common/firefox_profiles.h"
 #include "common/text.h"
 #include "platform/platform.h"
+#include "platform/platform_profiles.h"
 
 namespace marksafe {
 namespace {
@@ -67,6 +69,31 @@ std::u16string ParentFolder(std::u16string path) {
   return path;
 }
 
+enum class Native { kNotApplicable, kNone, kFound };
+
+// Outside the Windows layout: the default profile of the family's native
+// installations, as the profile search finds it (for Firefox only Firefox
+// itself; for Chrome any browser of the family whose user-data folder lies
+// in the configuration folder, the one whose Local State was written last).
+Native NativeDefault(BrowserFamily family, BrowserProfile* out) {
+  platform::BrowserDataFolders folders;
+  {
+    AsDesktopUser as_user;
+    folders = platform::GetBrowserDataFolders();
+  }
+  if (folders.windows_layout) return Native::kNotApplicable;
+  std::vector<BrowserProfile> native;
+  for (BrowserProfile& profile : FindProfilesIn(folders)) {
+    if (profile.install != InstallKind::kNative || profile.family != family ||
+        (family == BrowserFamily::kFirefox && profile.browser != u"firefox")) {
+      continue;
+    }
+    native.push_back(std::move(profile));
+  }
+  return PickFamilyDefault(native, family, out).ok() ? Native::kFound
+                                                     : Native::kNone;
+}
+
 }  // namespace
 
 int32_t ImpersonateAsUser() {
@@ -108,48 +135,45 @@ bool LocateFavorites(std::u16string* out) {
 // The profile in use: the one profiles.ini (or installs.ini) beside the
 // profiles names, else the first "*.default" folder of the old rule.
 std::u16string LocateFirefoxProfile() {
-  const std::vector<std::u16string> native =
-      platform::NativeFirefoxProfileRoots();
-  if (!native.empty()) {
-    // Profile folders lie directly beside profiles.ini here.
-    for (const std::u16string& root : native) {
-      if (!platform::IsDirectory(root)) continue;
-      std::u16string profile = ProfileFromIni(root);
-      if (profile.empty()) profile = PickProfile(root);
-      if (!profile.empty()) return profile;
-    }
-    return {};
+  BrowserProfile profile;
+  switch (NativeDefault(BrowserFamily::kFirefox, &profile)) {
+    case Native::kFound:
+      return profile.folder;
+    case Native::kNone:
+      return {};
+    case Native::kNotApplicable:
+      break;
   }
   const std::u16string app_data =
       ShellFolderAsUser(platform::ShellFolder::kRoamingAppData);
   if (app_data.empty()) return {};
-  std::u16string profile =
+  std::u16string folder =
       ProfileFromIni(JoinPath(app_data, kFirefoxBelowAppData));
-  if (!profile.empty()) return profile;
+  if (!folder.empty()) return folder;
   return PickProfile(JoinPath(app_data, kProfilesBelowAppData));
 }
 
 bool LocateChromeFile(std::u16string* out) {
   std::u16string path;
-  const std::vector<std::u16string> native =
-      platform::NativeChromeBookmarkFiles();
-  if (!native.empty()) {
-    for (const std::u16string& candidate : native) {
-      if (platform::PathExists(candidate)) {
-        path = candidate;
-        break;
-      }
+  BrowserProfile profile;
+  switch (NativeDefault(BrowserFamily::kChromium, &profile)) {
+    case Native::kFound:
+      path = profile.store;
+      break;
+    case Native::kNone:
+      return false;
+    case Native::kNotApplicable: {
+      const std::u16string app_data =
+          ShellFolderAsUser(platform::ShellFolder::kRoamingAppData);
+      if (app_data.empty()) return false;
+      // The roaming folder's parent holds the local application data.
+      path = ParentFolder(app_data) + (OsMajorVersion() == 5
+                                           ? kChromeBelowLocalXp
+                                           : kChromeBelowLocal);
+      break;
     }
-    if (path.empty()) return false;
-  } else {
-    const std::u16string app_data =
-        ShellFolderAsUser(platform::ShellFolder::kRoamingAppData);
-    if (app_data.empty()) return false;
-    // The roaming folder's parent holds the local application data.
-    path = ParentFolder(app_data) +
-           (OsMajorVersion() == 5 ? kChromeBelowLocalXp : kChromeBelowLocal);
-    if (!platform::PathExists(path)) return false;
   }
+  if (!platform::PathExists(path)) return false;
   if (path.size() > 8 && out != nullptr) {
     *out = Truncated(path, kChromePathChars);
   }
@@ -176,7 +200,11 @@ bool GetIePath(std::u16string* out) {
 bool IsInstalledFirefox(std::u16string* out) {
   const std::u16string profile = LocateFirefoxProfile();
   if (profile.size() < 5) return false;
-  const std::u16string places = JoinPath(profile, u"places.sqlite");
+  // A native profile's path has "/" separators only; it keeps them.
+  const bool native = profile[0] == u'/' &&
+                      profile.find(u'\\') == std::u16string::npos;
+  const std::u16string places = native ? profile + u"/places.sqlite"
+                                       : JoinPath(profile, u"places.sqlite");
   // A missing file leaves the existence test's last-error value.
   if (!platform::PathExists(places)) return false;
   if (out != nullptr) *out = Truncated(places, kPathChars);

@@ -11,6 +11,7 @@
 #include "chrome/chrome_document.h"
 #include "chrome/chrome_misc.h"
 #include "common/browser_profiles.h"
+#include "common/profile_warnings.h"
 #include "common/text.h"
 #include "exports/export_util.h"
 #include "firefox/places_handle.h"
@@ -47,6 +48,11 @@ bool CountStore(const BrowserProfile& profile, int32_t* folders,
   return counted;
 }
 
+bool SameProfile(const BrowserProfile& a, const BrowserProfile& b) {
+  return a.browser == b.browser && a.data_folder == b.data_folder &&
+         a.folder == b.folder;
+}
+
 Json::Value ProfileJson(const BrowserProfile& profile, bool count) {
   Json::Value out(Json::objectValue);
   const BrowserInfo* info = FindBrowser(profile.browser);
@@ -56,6 +62,7 @@ Json::Value ProfileJson(const BrowserProfile& profile, bool count) {
       profile.family == BrowserFamily::kChromium ? "chromium" : "firefox";
   out["install"] = Narrow(InstallKindName(profile.install));
   out["app"] = Narrow(profile.app);
+  out["data_folder"] = Narrow(profile.data_folder);
   out["name"] = Narrow(profile.name);
   out["folder_name"] = Narrow(profile.folder_name);
   out["folder"] = Narrow(profile.folder);
@@ -75,12 +82,27 @@ Json::Value ProfileJson(const BrowserProfile& profile, bool count) {
 
 std::string ProfilesText(const MS_CHAR* browser, const MS_CHAR* profile,
                          bool count) {
+  ProfileWarnings warnings;
   const std::vector<BrowserProfile> profiles = FindProfiles();
   Json::Value out(Json::objectValue);
+  Json::Value& warned = out["warnings"] = Json::Value(Json::arrayValue);
+  for (const std::u16string& line : warnings.lines()) {
+    warned.append(Narrow(line));
+  }
   Json::Value& list = out["profiles"] = Json::Value(Json::arrayValue);
   if (browser == nullptr && profile == nullptr) {
+    // Each family's default: what a command takes when nothing is named.
+    std::vector<BrowserProfile> defaults(2);
+    const bool has_default[] = {
+        PickFamilyDefault(profiles, BrowserFamily::kFirefox, &defaults[0]).ok(),
+        PickFamilyDefault(profiles, BrowserFamily::kChromium, &defaults[1])
+            .ok()};
     for (const BrowserProfile& each : profiles) {
-      list.append(ProfileJson(each, count));
+      Json::Value item = ProfileJson(each, count);
+      const size_t family = each.family == BrowserFamily::kFirefox ? 0 : 1;
+      item["family_default"] =
+          has_default[family] && SameProfile(each, defaults[family]);
+      list.append(std::move(item));
     }
   } else {
     BrowserProfile picked;

@@ -5,6 +5,7 @@
 #ifndef MARKSAFE_PLATFORM_PLATFORM_PROFILES_H_
 #define MARKSAFE_PLATFORM_PLATFORM_PROFILES_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -29,6 +30,22 @@ BrowserDataFolders GetBrowserDataFolders();
 // The last time the file or folder was written, in microseconds since
 // 1970. False when it does not exist.
 bool GetLastWriteTime(const std::u16string& path, int64_t* microseconds);
+
+// The largest file read to find a browser's profiles (profiles.ini,
+// installs.ini, Local State): such files are a few kilobytes.
+constexpr size_t kMaxProfileFileBytes = size_t{16} << 20;
+
+// True when path exists and, once every link in it is followed, lies in
+// folder (or is folder itself). A path leaving the folder by "..", by an
+// absolute target or by a link is not in it.
+bool ResolvesInside(const std::u16string& path, const std::u16string& folder);
+
+// Reads a file a browser wrote about its profiles, which anyone could have
+// replaced: only a regular file (never a FIFO, device or folder), of at most
+// kMaxProfileFileBytes, that ResolvesInside folder. False (bytes empty)
+// otherwise, without waiting on the file.
+bool ReadProfileFile(const std::u16string& folder, const std::u16string& path,
+                     std::string* bytes);
 
 // True when a running Chromium-family browser holds the user-data folder.
 // POSIX: the "SingletonLock" symlink names "<host>-<pid>"; it counts when

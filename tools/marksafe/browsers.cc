@@ -213,8 +213,17 @@ void RequireUsableData(Browser browser, const Location& location,
   const auto index = static_cast<size_t>(browser);
   if (!location.found) {
     if (location.path.empty()) Fail(step, kNotFound[index]);
+    std::error_code ec;
+    // A profile Firefox made but never opened has no places file yet.
+    const bool fresh_profile =
+        browser == Browser::kFirefox &&
+        location.path.filename() == "places.sqlite" &&
+        fs::is_directory(location.path.parent_path(), ec);
     Fail(step, std::string(kWhat[index]) + " " + PathToUtf8(location.path) +
-                   " does not exist");
+                   " does not exist" +
+                   (fresh_profile ? " (the profile was never opened: start "
+                                    "Firefox with it once, then close it)"
+                                  : ""));
   }
   // The library takes paths of at most 259 characters.
   if (location.ms_path.size() >= kPathUnits) {

@@ -45,6 +45,10 @@ struct DataOptions {
   std::function<bool()> close_profile;
   std::string profile_label;
   bool create_chrome_file = false;
+  // Set when places or chrome_bookmarks was not typed but is the default
+  // profile found for the family (profiles.h, ChooseDefaults): which one.
+  std::string places_note;
+  std::string chrome_note;
 };
 
 struct Location {

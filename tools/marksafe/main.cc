@@ -39,7 +39,7 @@ void AddDataOptions(CLI::App* command, CommonOptions* options) {
 
 CLI::Option* AddBrowserFilter(CLI::App* command, std::string* value) {
   return command->add_option("--browser", *value, "browser (see marksafe profiles)")
-      ->check(CLI::IsMember(BrowserKeys()))
+      ->transform(CLI::IsMember(BrowserKeys(), CLI::ignore_case))
       ->type_name("NAME");
 }
 
@@ -52,7 +52,7 @@ CLI::Option* AddBrowserOption(CLI::App* command, const std::string& name,
                               std::string* value, const std::string& help) {
   return command->add_option(name, *value, help)
       ->required()
-      ->check(CLI::IsMember(BrowserKeys()))
+      ->transform(CLI::IsMember(BrowserKeys(), CLI::ignore_case))
       ->type_name("NAME");
 }
 
@@ -246,6 +246,8 @@ int Run(int argc, char** argv) {
       ChooseProfile(status_browser, &status_options, "status");
     } else if (!status_options.profile.empty()) {
       FailUsage("status: --profile needs --browser");
+    } else {
+      ChooseDefaults(&status_options, "status");
     }
     return RunStatus(status_options);
   }
@@ -255,6 +257,8 @@ int Run(int argc, char** argv) {
       ChooseProfile(backup_browser, &backup_options.common, "backup");
     } else if (!backup_options.common.profile.empty()) {
       FailUsage("backup: --profile needs --browser");
+    } else {
+      ChooseDefaults(&backup_options.common, "backup");
     }
     if (backup_ie) backup_options.browsers.push_back(Browser::kIe);
     if (backup_firefox) backup_options.browsers.push_back(Browser::kFirefox);

@@ -2,10 +2,15 @@
 
 #include <json/json.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <sstream>
+#include <system_error>
 
 #include "errors.h"
 #include "output.h"
+
+namespace fs = std::filesystem;
 
 namespace marksafe_cli {
 namespace {
@@ -33,7 +38,9 @@ ProfileInfo FromJson(const Json::Value& value) {
   info.folder = value["folder"].asString();
   info.store = value["store"].asString();
   info.store_exists = value["store_exists"].asBool();
+  info.data_folder = value["data_folder"].asString();
   info.is_default = value["default"].asBool();
+  info.family_default = value["family_default"].asBool();
   info.running = value["running"].asBool();
   info.counted = value["counted"].asBool();
   info.folders = value["folders"].asInt();
@@ -41,7 +48,86 @@ ProfileInfo FromJson(const Json::Value& value) {
   return info;
 }
 
+std::string Slashed(std::string path) {
+  for (char& c : path) {
+    if (c == '\\') c = '/';
+  }
+  return path;
+}
+
+// The store the library's own exports find when given no path; empty when
+// they find none.
+std::string LibraryDefaultStore(Browser family) {
+  MS_CHAR buffer[260] = {};
+  const bool found = family == Browser::kFirefox ? is_installed_firefox(buffer)
+                                                 : is_installed_chrome(buffer);
+  return found ? PathToUtf8(PathFromMs(buffer)) : std::string();
+}
+
+// Points data at profile, the default of its family: the library's own
+// exports take it when they find the same store, else it is named.
+void UseDefault(const ProfileInfo& profile, Browser family, DataOptions* data) {
+  std::string& store =
+      family == Browser::kChrome ? data->chrome_bookmarks : data->places;
+  if (Slashed(LibraryDefaultStore(family)) == Slashed(profile.store)) return;
+  store = profile.store;
+  (family == Browser::kChrome ? data->chrome_note : data->places_note) =
+      profile.browser_name + " (" + profile.install + ") profile \"" +
+      profile.name + "\"";
+  data->create_chrome_file =
+      data->create_chrome_file ||
+      (family == Browser::kChrome && !profile.store_exists);
+}
+
+// The family's default among every profile; null when it has none. With
+// several installations of the family, says which one is taken.
+const ProfileInfo* FamilyDefault(const std::vector<ProfileInfo>& all,
+                                 Browser family) {
+  const ProfileInfo* chosen = nullptr;
+  std::vector<std::string> installs;
+  for (const ProfileInfo& each : all) {
+    if (each.family != family) continue;
+    if (each.family_default) chosen = &each;
+    if (std::find(installs.begin(), installs.end(), each.data_folder) ==
+        installs.end()) {
+      installs.push_back(each.data_folder);
+    }
+  }
+  if (chosen != nullptr && installs.size() > 1) {
+    Say(std::string(family == Browser::kChrome ? "Chromium family"
+                                               : "Firefox family") +
+        ": " + std::to_string(installs.size()) +
+        " installations found; using the one used last, " +
+        chosen->browser_name + " (" + chosen->install + ") profile \"" +
+        chosen->name + "\" in " + chosen->folder);
+  }
+  return chosen;
+}
+
+// --profile as the library matches it: a folder that exists, as typed
+// (relative, with "..", with a trailing separator), as its absolute path.
+std::string ProfileQuery(const std::string& profile) {
+  std::error_code ec;
+  if (profile.empty() || !fs::is_directory(PathFromUtf8(profile), ec)) {
+    return profile;
+  }
+  std::string query =
+      PathToUtf8(fs::absolute(PathFromUtf8(profile), ec).lexically_normal());
+  while (query.size() > 1 && (query.back() == '/' || query.back() == '\\')) {
+    query.pop_back();
+  }
+  return query;
+}
+
 }  // namespace
+
+std::string BrowserKey(const std::string& key) {
+  std::string lower = key;
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
 
 const std::vector<std::string>& BrowserKeys() {
   static const std::vector<std::string> keys = [] {
@@ -54,7 +140,7 @@ const std::vector<std::string>& BrowserKeys() {
 
 Browser FamilyOf(const std::string& key) {
   for (const KeyFamily& each : kKeys) {
-    if (key == each.key) return each.family;
+    if (BrowserKey(key) == each.key) return each.family;
   }
   std::string known;
   for (const std::string& each : BrowserKeys()) {
@@ -79,6 +165,15 @@ std::vector<ProfileInfo> FindProfiles(const std::string& browser,
       !document.isObject()) {
     Fail(step, "the library's list of profiles is not JSON");
   }
+  // Each warning once per run, however often the profiles are looked up.
+  static std::vector<std::string> warned;
+  for (const Json::Value& each : document["warnings"]) {
+    const std::string line = each.asString();
+    if (std::find(warned.begin(), warned.end(), line) == warned.end()) {
+      warned.push_back(line);
+      Warn("marksafe: warning: " + line);
+    }
+  }
   if (document.isMember("error")) {
     // The library lists what exists on lines of their own: one line here.
     std::string line = document["error"].asString();
@@ -92,14 +187,17 @@ std::vector<ProfileInfo> FindProfiles(const std::string& browser,
   std::vector<ProfileInfo> out;
   for (const Json::Value& each : document["profiles"]) {
     ProfileInfo info = FromJson(each);
-    if (!pick && !browser.empty() && info.browser != browser) continue;
+    if (!pick && !browser.empty() && info.browser != BrowserKey(browser)) {
+      continue;
+    }
     out.push_back(std::move(info));
   }
   return out;
 }
 
-void ChooseProfile(const std::string& key, CommonOptions* options,
+void ChooseProfile(const std::string& given_key, CommonOptions* options,
                    const std::string& step) {
+  const std::string key = BrowserKey(given_key);
   const Browser family = FamilyOf(key);
   if (family == Browser::kIe) {
     if (!options->profile.empty()) {
@@ -107,26 +205,42 @@ void ChooseProfile(const std::string& key, CommonOptions* options,
     }
     return;
   }
-  const bool library_default = key == "firefox" || key == "chrome";
-  if (library_default && options->profile.empty()) return;
+  const bool family_key = key == "firefox" || key == "chrome";
   DataOptions& data = options->data;
   std::string& store =
       family == Browser::kChrome ? data.chrome_bookmarks : data.places;
   if (!store.empty()) {
+    if (family_key && options->profile.empty()) return;
     FailUsage(step + ": name either a profile or a " +
               (family == Browser::kChrome ? "--chrome-bookmarks file"
                                           : "--places file") +
               ", not both");
   }
-  const ProfileInfo profile =
-      FindProfiles(key, options->profile, false, true, step).front();
+  const std::string query = ProfileQuery(options->profile);
+  ProfileInfo profile;
+  if (family_key && query.empty()) {
+    const std::vector<ProfileInfo> all =
+        FindProfiles("", "", false, false, step);
+    const bool own = std::any_of(all.begin(), all.end(), [&](const auto& each) {
+      return each.browser == key;
+    });
+    if (!own) {
+      // None of this browser: the family's default, as a plain command takes.
+      const ProfileInfo* fallback = FamilyDefault(all, family);
+      if (fallback != nullptr) UseDefault(*fallback, family, &data);
+      return;
+    }
+    profile = FindProfiles(key, "", false, true, step).front();
+  } else {
+    profile = FindProfiles(key, query, false, true, step).front();
+  }
   if (profile.family != family) {
     Fail(step, "the profile " + profile.folder + " belongs to " +
                    profile.browser_name + ", not to " + key);
   }
   store = profile.store;
   data.profile_running = profile.running;
-  data.profile_in_use = [key, query = options->profile, step] {
+  data.profile_in_use = [key, query, step] {
     return FindProfiles(key, query, false, true, step).front().running;
   };
   data.close_profile = [key, folder = profile.folder] {
@@ -139,11 +253,24 @@ void ChooseProfile(const std::string& key, CommonOptions* options,
       family == Browser::kChrome && !profile.store_exists;
 }
 
+void ChooseDefaults(CommonOptions* options, const std::string& step) {
+  DataOptions& data = options->data;
+  if (!data.places.empty() && !data.chrome_bookmarks.empty()) return;
+  const std::vector<ProfileInfo> all = FindProfiles("", "", false, false, step);
+  for (Browser family : {Browser::kFirefox, Browser::kChrome}) {
+    const std::string& store =
+        family == Browser::kChrome ? data.chrome_bookmarks : data.places;
+    if (!store.empty()) continue;
+    const ProfileInfo* chosen = FamilyDefault(all, family);
+    if (chosen != nullptr) UseDefault(*chosen, family, &data);
+  }
+}
+
 int RunProfiles(const ProfilesOptions& options) {
   if (!options.browser.empty()) FamilyOf(options.browser);
   const bool pick = !options.profile.empty();
-  const std::vector<ProfileInfo> profiles =
-      FindProfiles(options.browser, options.profile, true, pick, "profiles");
+  const std::vector<ProfileInfo> profiles = FindProfiles(
+      options.browser, ProfileQuery(options.profile), true, pick, "profiles");
   if (profiles.empty()) {
     Say(options.browser.empty() ? "No browser profile found."
                                 : "No " + options.browser + " profile found.");

@@ -21,7 +21,9 @@ struct ProfileInfo {
   std::string folder;
   std::string store;  // places.sqlite or Bookmarks
   bool store_exists = false;
-  bool is_default = false;
+  std::string data_folder;  // the installation's folder
+  bool is_default = false;      // the installation's default
+  bool family_default = false;  // taken when nothing is named
   bool running = false;  // a running browser holds this profile
   bool counted = false;
   int folders = 0;
@@ -44,12 +46,24 @@ std::vector<ProfileInfo> FindProfiles(const std::string& browser,
                                       const std::string& profile, bool count,
                                       bool pick, const std::string& step);
 
+// The browser key as the program knows it: ASCII case ignored ("Chromium"
+// is "chromium"). Unknown keys come back lower-cased.
+std::string BrowserKey(const std::string& key);
+
 // Points options at the profile that key (a browser key) and
 // options->profile pick, for a command on the family's store. Without a
-// profile, and key "firefox", "chrome" or "ie", nothing changes: the
-// library finds the default itself, as it always did.
+// profile, key "firefox" or "chrome" takes that browser's default, or the
+// family's (ChooseDefaults) when that browser has no profile; a --places or
+// --chrome-bookmarks file named for it is kept as it is.
 void ChooseProfile(const std::string& key, CommonOptions* options,
                    const std::string& step);
+
+// For a command on every browser: points each family whose store was not
+// named at the profile the browser itself would open, of the installation
+// used last (native, Flatpak or Snap; any browser of the family), and says
+// which was taken when the family has several installations. Nothing
+// changes for a family without any profile.
+void ChooseDefaults(CommonOptions* options, const std::string& step);
 
 struct ProfilesOptions {
   std::string browser;

@@ -49,8 +49,13 @@ int RunStatus(const CommonOptions& options) {
     Counts counts;
     if (problem.empty()) counts = Measure(browser, location);
     std::string where = location.found ? PathToUtf8(location.path) : "-";
+    const std::string& note = browser == Browser::kChrome
+                                  ? options.data.chrome_note
+                                  : options.data.places_note;
     if (chosen) {
       where += " (" + options.data.profile_label + ")";
+    } else if (location.named && browser != Browser::kIe && !note.empty()) {
+      where += " (" + note + ")";
     } else if (location.named) {
       where += " (given)";
     }

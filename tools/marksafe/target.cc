@@ -1,14 +1,25 @@
 #include "target.h"
 
+#include <filesystem>
 #include <system_error>
 
 #include "errors.h"
+
+namespace fs = std::filesystem;
 
 namespace marksafe_cli {
 
 Location PrepareTarget(Browser target, const CommonOptions& options,
                        const std::string& step) {
-  if (target == Browser::kChrome && options.data.create_chrome_file) {
+  // A Bookmarks file named in a profile folder that has none yet is made
+  // as well, as the browser makes it.
+  std::error_code ec;
+  const fs::path named = PathFromUtf8(options.data.chrome_bookmarks);
+  const bool named_missing =
+      !options.data.chrome_bookmarks.empty() && !fs::exists(named, ec) &&
+      fs::is_directory(fs::absolute(named, ec).parent_path(), ec);
+  if (target == Browser::kChrome &&
+      (options.data.create_chrome_file || named_missing)) {
     // A Chromium profile that never had bookmarks: its file is made as
     // the browser makes it, then written like any other.
     RequireNotRunning(target, options.data, options.close_browsers, step);

@@ -106,6 +106,7 @@ int RunVerify(const VerifyOptions& options) {
     ChooseProfile(options.browser, &common, "verify");
   } else {
     browsers.assign(kAllBrowsers.begin(), kAllBrowsers.end());
+    ChooseDefaults(&common, "verify");
   }
   int64_t lacking = 0;
   int checked = 0;

@@ -1,6 +1,7 @@
 // The user's browser data folders from the environment, file times, and the
 // locks Chromium-family browsers and Firefox leave in a profile they hold.
 #include <dirent.h>
+#include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -69,13 +70,17 @@ bool FlatpakAppRunning(const std::string& app) {
     if (name == "." || name == "..") continue;
     const std::string folder = Join(instances, name);
     std::string info;
-    if (!posix::ReadAll(Join(folder, "info"), &info)) continue;
+    if (!ReadProfileFile(FromUtf8(folder), FromUtf8(Join(folder, "info")),
+                         &info)) {
+      continue;
+    }
     if (("\n" + info + "\n").find("\nname=" + app + "\n") ==
         std::string::npos) {
       continue;
     }
     std::string bwrap;
-    if (!posix::ReadAll(Join(folder, "bwrapinfo.json"), &bwrap)) {
+    if (!ReadProfileFile(FromUtf8(folder),
+                         FromUtf8(Join(folder, "bwrapinfo.json")), &bwrap)) {
       running = true;
       break;
     }
@@ -99,7 +104,60 @@ bool FlatpakAppRunning(const std::string& app) {
   return running;
 }
 
+// The path with every link followed; empty when it does not exist.
+std::string Resolved(const std::u16string& path) {
+  const std::string native = posix::NativePath(path);
+  if (native.empty()) return {};
+  char* resolved = realpath(native.c_str(), nullptr);
+  if (resolved == nullptr) return {};
+  std::string out = resolved;
+  free(resolved);
+  return out;
+}
+
 }  // namespace
+
+bool ResolvesInside(const std::u16string& path, const std::u16string& folder) {
+  const std::string inner = Resolved(path);
+  const std::string outer = Resolved(folder);
+  if (inner.empty() || outer.empty()) return false;
+  if (inner == outer) return true;
+  const std::string prefix = outer == "/" ? outer : outer + "/";
+  return inner.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool ReadProfileFile(const std::u16string& folder, const std::u16string& path,
+                     std::string* bytes) {
+  bytes->clear();
+  if (!ResolvesInside(path, folder)) return false;
+  // Non-blocking, so that opening a FIFO cannot wait for a writer.
+  const int fd = open(posix::NativePath(path).c_str(),
+                      O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return false;
+  struct stat info;
+  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+            static_cast<uint64_t>(info.st_size) <= kMaxProfileFileBytes;
+  if (ok) {
+    // The file may grow while it is read: the cap holds all the same.
+    char buffer[65536];
+    for (;;) {
+      const ssize_t got = read(fd, buffer, sizeof(buffer));
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) {
+        ok = got == 0;
+        break;
+      }
+      bytes->append(buffer, static_cast<size_t>(got));
+      if (bytes->size() > kMaxProfileFileBytes) {
+        ok = false;
+        break;
+      }
+    }
+  }
+  close(fd);
+  if (!ok) bytes->clear();
+  return ok;
+}
 
 BrowserDataFolders GetBrowserDataFolders() {
   BrowserDataFolders folders;

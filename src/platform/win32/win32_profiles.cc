@@ -18,7 +18,68 @@ std::u16string Folder(int id) {
   return win32::FromWide(buffer, wcslen(buffer));
 }
 
+// The final path of an existing file or folder, every link and junction
+// followed, upper-cased for comparison; empty when it cannot be opened.
+std::wstring FinalPath(const std::u16string& path) {
+  win32::ScopedHandle handle(::CreateFileW(
+      win32::FullPath(path).c_str(), 0,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle.valid()) return {};
+  wchar_t buffer[32768];
+  const DWORD length = ::GetFinalPathNameByHandleW(
+      handle.get(), buffer, 32767, FILE_NAME_NORMALIZED);
+  if (length == 0 || length >= 32767) return {};
+  std::wstring out(buffer, length);
+  ::CharUpperBuffW(&out[0], static_cast<DWORD>(out.size()));
+  while (out.size() > 1 && out.back() == L'\\') out.pop_back();
+  return out;
+}
+
 }  // namespace
+
+bool ResolvesInside(const std::u16string& path, const std::u16string& folder) {
+  win32::KeepLastError keep;
+  const std::wstring inner = FinalPath(path);
+  const std::wstring outer = FinalPath(folder);
+  if (inner.empty() || outer.empty()) return false;
+  if (inner == outer) return true;
+  const std::wstring prefix = outer + L"\\";
+  return inner.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool ReadProfileFile(const std::u16string& folder, const std::u16string& path,
+                     std::string* bytes) {
+  win32::KeepLastError keep;
+  bytes->clear();
+  if (!ResolvesInside(path, folder)) return false;
+  win32::ScopedHandle file(::CreateFileW(
+      win32::FullPath(path).c_str(), GENERIC_READ,
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid() || ::GetFileType(file.get()) != FILE_TYPE_DISK) {
+    return false;
+  }
+  LARGE_INTEGER size = {};
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
+      static_cast<uint64_t>(size.QuadPart) > kMaxProfileFileBytes) {
+    return false;
+  }
+  char buffer[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr)) {
+      bytes->clear();
+      return false;
+    }
+    if (got == 0) return true;
+    bytes->append(buffer, got);
+    if (bytes->size() > kMaxProfileFileBytes) {
+      bytes->clear();
+      return false;
+    }
+  }
+}
 
 BrowserDataFolders GetBrowserDataFolders() {
   win32::KeepLastError keep;

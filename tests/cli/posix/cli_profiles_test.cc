@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <regex>
 
 #include "cli/posix/cli_harness.h"
@@ -87,7 +88,7 @@ TEST_F(CliProfilesTest, RestoresIntoAProfileThatHadNoBookmarksFile) {
   EXPECT_EQ(ReadBytes(Chromium("Default/Bookmarks")),
             ReadBytes(source_.chrome()));
   // A repeat adds nothing.
-  ASSERT_EQ(Run({"restore", backup.path(), "--browser", "chromium",
+  ASSERT_EQ(Run({"restore", backup.path(), "--browser", "Chromium",
                  "--profile", "Work"})
                 .exit_code,
             0);
@@ -154,6 +155,100 @@ TEST_F(CliProfilesTest, UnknownProfileFailsNamingIt) {
   EXPECT_EQ(profile.exit_code, 1);
   EXPECT_TRUE(Contains(profile.err, "Play")) << profile.err;
   EXPECT_FALSE(Exists(home_.sub("set")));
+}
+
+// ---- One default everywhere -------------------------------------------
+
+// Whatever single browser a person has, of any family and install kind,
+// plain commands find the profile that browser opens.
+TEST(CliDefaults, PlainCommandsFindAnyInstallOfTheFamily) {
+  Profile source(true);
+  struct Case {
+    const char* store;  // below the home folder
+    bool firefox;
+  } cases[] = {
+      {".var/app/org.mozilla.firefox/.mozilla/firefox/p/places.sqlite", true},
+      {"snap/chromium/common/chromium/Default/Bookmarks", false},
+      {".config/BraveSoftware/Brave-Browser/Default/Bookmarks", false},
+      {".config/microsoft-edge/Default/Bookmarks", false},
+      {".config/vivaldi/Default/Bookmarks", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.store);
+    TempDir home;
+    const std::string store = home.sub(c.store);
+    WriteBytes(store, ReadBytes(c.firefox ? source.places() : source.chrome()));
+    if (c.firefox) {
+      WriteBytes(store.substr(0, store.rfind("/p/")) + "/profiles.ini",
+                 "[Profile0]\nName=main\nIsRelative=1\nPath=p\n"
+                 "Default=1\n");
+    }
+    const std::map<std::string, std::string> env = {{"HOME", home.path()}};
+    const CliResult status = RunCli({"status"}, env);
+    EXPECT_TRUE(Contains(status.out, store)) << status.out << status.err;
+    const CliResult backup = RunCli({"backup", home.sub("set")}, env);
+    EXPECT_EQ(backup.exit_code, 0) << backup.out << backup.err;
+    const CliResult named =
+        RunCli({"status", "--browser", c.firefox ? "Firefox" : "chrome"}, env);
+    EXPECT_TRUE(Contains(named.out, store)) << named.out << named.err;
+  }
+}
+
+// Plain commands, --browser and the profile list agree on the last-used
+// profile; a folder or a fresh Bookmarks file names a profile too.
+TEST_F(CliProfilesTest, EveryCommandTakesTheSameProfile) {
+  WriteBytes(Chromium("Profile 1/Bookmarks"), ReadBytes(source_.chrome()));
+  const std::string work = Chromium("Profile 1/Bookmarks");
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{
+           {"status"},
+           {"status", "--browser", "chromium"},
+           {"status", "--browser", "CHROMIUM", "--profile",
+            Chromium("Default/../Profile 1/")}}) {
+    SCOPED_TRACE(args.back());
+    const CliResult r = Run(args);
+    EXPECT_TRUE(Contains(Line(r.out, "Chrome "), work)) << r.out << r.err;
+  }
+  EXPECT_TRUE(Contains(Row(Run({"profiles"}).out, "Work"), " yes "));
+
+  // A Bookmarks file named in a profile folder that has none yet is made,
+  // then restored into.
+  TempDir backup;
+  ASSERT_EQ(source_.Run({"backup", backup.path(), "--chrome"}).exit_code, 0);
+  MakeDirs(Chromium("Profile 2"));
+  const CliResult fresh =
+      Run({"restore", backup.path(), "--to", "chrome", "--chrome-bookmarks",
+           Chromium("Profile 2/Bookmarks")});
+  EXPECT_EQ(fresh.exit_code, 0) << fresh.err;
+  EXPECT_TRUE(Contains(ReadBytes(Chromium("Profile 2/Bookmarks")),
+                       "https://report.example.ru/"));
+}
+
+// A Firefox profile never started has no places.sqlite: the failure says
+// to start Firefox once, and nothing is written.
+TEST_F(CliProfilesTest, NeverStartedFirefoxProfileGetsAHint) {
+  std::filesystem::remove(
+      home_.sub(".mozilla/firefox/abc.default-release/places.sqlite"));
+  TempDir backup;
+  ASSERT_EQ(source_.Run({"backup", backup.path(), "--firefox"}).exit_code, 0);
+  const CliResult r = Run({"restore", backup.path(), "--to", "firefox"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_TRUE(Contains(r.err, "start Firefox")) << r.err;
+  EXPECT_FALSE(
+      Exists(home_.sub(".mozilla/firefox/abc.default-release/places.sqlite")));
+}
+
+// A profiles.ini naming a folder outside Firefox's own: the folder is not
+// listed or used, and the person is told why.
+TEST_F(CliProfilesTest, AProfileOutsideItsFolderIsSkippedWithAWarning) {
+  WriteBytes(home_.sub("outside/places.sqlite"), ReadBytes(source_.places()));
+  WriteBytes(home_.sub(".mozilla/firefox/profiles.ini"),
+             "[Profile0]\nName=out\nIsRelative=1\nPath=../../outside\n"
+             "Default=1\n");
+  const CliResult r = Run({"profiles", "--browser", "firefox"});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_FALSE(Contains(r.out, "outside")) << r.out;
+  EXPECT_TRUE(Contains(Line(r.err, "warning"), "outside")) << r.err;
 }
 
 }  // namespace

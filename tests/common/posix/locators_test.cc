@@ -2,6 +2,8 @@
 // folders pointed at temporary folders through environment variables.
 #include "common/locators.h"
 
+#include <chrono>
+#include <filesystem>
 #include <string>
 
 #include "gtest/gtest.h"
@@ -68,20 +70,53 @@ TEST(FirefoxProfile, FolderNameRuleThenWhatProfilesIniNames) {
   EXPECT_EQ(U8(LocateFirefoxProfile()), located + "x7.default-release-1");
 }
 
-TEST(FirefoxProfile, NativeRootsFirstThatYieldsAProfile) {
+// Outside the Windows layout the exports take the folder the browser uses:
+// ~/.mozilla/firefox only while it holds profiles.ini; of the Chromium
+// family's folders the one whose Local State was written last, and in it
+// the profile used last.
+TEST(NativeDefaults, ExportsTakeWhatTheBrowserOpens) {
   TempDir dir;
   ScopedEnv no_app_data("MARKSAFE_APPDATA");
   ScopedEnv xdg("XDG_CONFIG_HOME", dir.sub("config"));
   ScopedEnv home("HOME", dir.sub("home"));
-  const std::string root = dir.sub("config/mozilla/firefox");
-  // The first root exists but holds no profile; the older one does.
-  test::MakeDirs(root + "/Crash Reports");
-  WriteBytes(dir.sub("home/.mozilla/firefox/q.default/places.sqlite"), "");
-  EXPECT_EQ(U8(LocateFirefoxProfile()),
-            dir.sub("home/.mozilla/firefox") + "\\q.default");
-  // Once the first root holds one, it wins.
-  WriteBytes(root + "/b2.default-esr/places.sqlite", "");
-  EXPECT_EQ(U8(LocateFirefoxProfile()), root + "\\b2.default-esr");
+  const std::string old_root = dir.sub("home/.mozilla/firefox");
+  const std::string new_root = dir.sub("config/mozilla/firefox");
+  const auto firefox = [] {
+    MS_CHAR out[260] = {};
+    return is_installed_firefox(out) ? Out(out) : std::string("-");
+  };
+  const auto chrome = [] {
+    MS_CHAR out[260] = {};
+    return is_installed_chrome(out) ? Out(out) : std::string("-");
+  };
+  // No profiles.ini anywhere: the newer root's profile folder, else the
+  // older root's.
+  WriteBytes(old_root + "/q.default/places.sqlite", "");
+  EXPECT_EQ(firefox(), old_root + "/q.default/places.sqlite");
+  WriteBytes(new_root + "/b.default-esr/places.sqlite", "");
+  EXPECT_EQ(firefox(), new_root + "/b.default-esr/places.sqlite");
+  // profiles.ini in the older root: Firefox keeps using it.
+  WriteBytes(new_root + "/profiles.ini",
+             "[Profile0]\nIsRelative=1\nPath=b.default-esr\nDefault=1\n");
+  WriteBytes(old_root + "/profiles.ini",
+             "[Profile0]\nIsRelative=1\nPath=q.default\nDefault=1\n");
+  EXPECT_EQ(firefox(), old_root + "/q.default/places.sqlite");
+
+  // A stale google-chrome loses to the Chromium used since, and Chromium's
+  // last-used profile wins over Default.
+  const std::string stale = dir.sub("config/google-chrome");
+  const std::string used = dir.sub("config/chromium");
+  WriteBytes(stale + "/Local State", "{}");
+  WriteBytes(stale + "/Default/Bookmarks", "{}");
+  WriteBytes(used + "/Default/Bookmarks", "{}");
+  WriteBytes(used + "/Profile 2/Bookmarks", "{}");
+  WriteBytes(used + "/Local State",
+             R"({"profile":{"last_used":"Profile 2"}})");
+  namespace fs = std::filesystem;
+  fs::last_write_time(fs::u8path(stale + "/Local State"),
+                      fs::file_time_type::clock::now() -
+                          std::chrono::hours(48));
+  EXPECT_EQ(chrome(), used + "/Profile 2/Bookmarks");
 }
 
 TEST(ChromeFile, OsMajorFiveUsesLocalSettingsLaterVersionsLocal) {
