@@ -249,9 +249,12 @@ ManifestState ReadManifest(const std::u16string& path, const char* part_kind,
   manifest->records.reserve(records.size());
   for (const Json::Value& json : records) {
     Record record;
-    if (!ParseRecord(json, &record, why)) {
-      *manifest = Manifest();
-      return ManifestState::kDamaged;
+    std::string damage;
+    if (!ParseRecord(json, &record, &damage)) {
+      // One damaged record costs that record only: the item is still read
+      // from its file, the others keep their order and values.
+      manifest->skipped.push_back(std::move(damage));
+      continue;
     }
     const size_t index = manifest->records.size();
     if (record.item.kind == model::ItemKind::kSeparator) {

@@ -74,13 +74,16 @@ struct Manifest {
   // top folder path -> index into records
   std::unordered_map<std::u16string, size_t> top_folders;
   bool completion_mark = false;  // the part ends with a completion mark
+  // Why each damaged record was left out (the rest of the manifest holds).
+  std::vector<std::string> skipped;
 };
 
 enum class ManifestState { kMissing, kDamaged, kRead };
 
 // Reads the manifest at path. kMissing when there is no file; kDamaged
-// (with *why) when it does not parse, is of another format, version or
-// part kind, or names a path that would leave the part.
+// (with *why) when it does not parse, or is of another format, version or
+// part kind. A record that is damaged (a value of the wrong type, a path
+// that would leave the part) is left out and named in skipped.
 ManifestState ReadManifest(const std::u16string& path, const char* part_kind,
                            Manifest* manifest, std::string* why);
 

@@ -1,5 +1,6 @@
 #include "backup_set/part.h"
 
+#include <algorithm>
 #include <atomic>
 #include <unordered_map>
 #include <utility>
@@ -239,6 +240,25 @@ class PartWriter {
   ManifestWriter* manifest_;
 };
 
+// The .url file is the truth for a link's address: a record's URL is
+// taken only where it is the file's one, exact where the file cannot be
+// (a line break, outer blanks). The record's title, dates, tags and keyword
+// stay. False (the file is no link) when the file holds no URL.
+bool TakeUrlFromFile(const std::u16string& dir, const std::u16string& name,
+                     model::Item* item) {
+  model::Item from_file;
+  std::u16string path;
+  if (!platform::ChildPath(dir, name, &path) ||
+      !ReadPlainShortcut(path, name, &from_file)) {
+    return false;
+  }
+  if (item->url.empty() ||
+      interchange::ShortcutUrlValue(item->url) != from_file.url) {
+    item->url = std::move(from_file.url);
+  }
+  return true;
+}
+
 // Reads the .url tree below dir (relative path rel in the manifest) into
 // the folder `into` of tree. With a manifest, each folder's recorded
 // children come first, in their order and with their exact values, then
@@ -295,21 +315,29 @@ Status ReadFolderTree(const std::u16string& dir, const std::u16string& rel,
             continue;
           }
           used[found->second] = true;
+          if (item.kind == ItemKind::kLink &&
+              !TakeUrlFromFile(folder.dir, name, &item)) {
+            continue;
+          }
           item.file_name = name;
+        }
+        std::u16string path;
+        if (item.kind == ItemKind::kFolder &&
+            !platform::ChildPath(folder.dir, name, &path)) {
+          continue;
         }
         const ItemId id = tree->Add(folder.id, std::move(item));
         if (id == model::kNoItem) return too_deep(folder.dir);
         if (tree->at(id).kind == ItemKind::kFolder) {
-          work.push_back(
-              Pending{JoinPath(folder.dir, name), record.path, id});
+          work.push_back(Pending{path, record.path, id});
         }
       }
     }
     for (size_t i = 0; i < entries.size(); ++i) {
       if (used[i]) continue;
       const platform::DirEntry& entry = entries[i];
-      ReportUnreadableName(folder.dir, entry);
-      const std::u16string path = JoinPath(folder.dir, entry.name);
+      std::u16string path;
+      if (!ReadableEntryPath(folder.dir, entry, &path)) continue;
       model::Item item;
       if (IsFolderToRead(entry)) {
         item.kind = ItemKind::kFolder;
@@ -509,8 +537,9 @@ Status CheckComplete(const std::u16string& folder, ManifestState state,
 
 }  // namespace
 
-Status ReadPart(const std::u16string& folder, PartKind kind,
+Status ReadPart(const std::u16string& part_folder, PartKind kind,
                 model::Tree* tree) {
+  const std::u16string folder = ReadableFolder(part_folder);
   const std::u16string position_file =
       JoinPath(folder, PositionFileName(kind));
   if (!platform::PathExists(position_file)) {
@@ -545,18 +574,55 @@ Status ReadPart(const std::u16string& folder, PartKind kind,
   if (!complete.ok()) return complete;
   bool any = false;
   Status status;
+  for (const std::string& damage : manifest.skipped) {
+    DebugLog(u"[backup_set] a record of the manifest of %s is left out: %s\n",
+             folder.c_str(), platform::FromUtf8(damage).c_str());
+    model::CurrentReport().problems.push_back(model::Problem{
+        DisplayPath(JoinPath(folder, interchange::kManifestName)), u"",
+        "damaged manifest record left out (its item is read from its file): " +
+            damage,
+        false});
+  }
+  std::vector<std::u16string> values;
   for (const RootSlot& slot : Slots(kind)) {
-    const std::u16string value =
-        platform::GetProfileString(PositionSection(kind), slot.key, u"",
-                                   kPositionValueUnits, position_file);
-    if (value.empty()) continue;
+    values.push_back(platform::GetProfileString(PositionSection(kind), slot.key,
+                                                u"", kPositionValueUnits,
+                                                position_file));
+  }
+  size_t slot_index = 0;
+  for (const RootSlot& slot : Slots(kind)) {
+    std::u16string value = values[slot_index++];
+    if (value.empty()) {
+      // A key that is missing leaves its root folder unnamed: the folder
+      // the part writes for that root, when it is there and no other key
+      // names it, is read for it rather than dropped.
+      const std::u16string usual = JoinPath(folder, slot.folder);
+      if (std::find(values.begin(), values.end(), slot.folder) !=
+              values.end() ||
+          !IsRealFolder(usual)) {
+        continue;
+      }
+      value = slot.folder;
+      model::CurrentReport().problems.push_back(model::Problem{
+          DisplayPath(usual), u"",
+          "the position file does not name this root folder; read as the " +
+              std::string(model::RootKey(slot.root)) + " root",
+          false});
+    }
     std::u16string dir;
     if (!interchange::ResolvePositionValue(folder, value, &dir)) {
       DebugLog(u"[backup_set] position value %s refused: it leaves %s\n",
                value.c_str(), folder.c_str());
       continue;
     }
-    if (!platform::PathExists(dir)) continue;
+    if (!platform::PathExists(dir)) {
+      DebugLog(u"[backup_set] the root folder %s is missing\n", dir.c_str());
+      model::CurrentReport().problems.push_back(model::Problem{
+          DisplayPath(dir), u"",
+          "root folder missing from the backup: nothing of it is restored",
+          true});
+      continue;
+    }
     if (!ReachedWithoutLinks(folder, value)) {
       DebugLog(u"[backup_set] %s is a link or no folder and is not read\n",
                dir.c_str());

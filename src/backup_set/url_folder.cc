@@ -51,8 +51,8 @@ Status ReadUrlFolder(const std::u16string& folder,
       continue;
     }
     for (const platform::DirEntry& entry : entries) {
-      ReportUnreadableName(current.first, entry);
-      const std::u16string path = JoinPath(current.first, entry.name);
+      std::u16string path;
+      if (!ReadableEntryPath(current.first, entry, &path)) continue;
       model::Item item;
       if (IsFolderToRead(entry)) {
         if (IsExcluded(entry.name, excluded)) continue;
@@ -119,8 +119,9 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
     if (!item.added) {
       // Matched by the merge: walk into it for what was added below.
       if (item.kind != ItemKind::kFolder || item.file_name.empty()) continue;
-      const std::u16string dir = JoinPath(frame.disk.dir, item.file_name);
-      if (!existing(child, dir, &stack)) {
+      std::u16string dir;
+      if (!platform::ChildPath(frame.disk.dir, item.file_name, &dir) ||
+          !existing(child, dir, &stack)) {
         status.Update(Status::Error(
             platform::GetLastError(),
             u"could not list the folder " + dir + u": " + LastErrorWords()));
@@ -141,8 +142,10 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
         tree, child, &frame.disk, kErrorNameTooLong, root_report, report,
         &status);
     if (!name.empty() && item.kind == ItemKind::kFolder) {
-      stack.push_back(Frame{child, DiskFolder(JoinPath(frame.disk.dir, name)),
-                            0});
+      std::u16string dir;
+      if (platform::ChildPath(frame.disk.dir, name, &dir)) {
+        stack.push_back(Frame{child, DiskFolder(dir), 0});
+      }
     }
   }
   return status;

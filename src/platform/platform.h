@@ -141,6 +141,15 @@ inline void LimitNameToPath(const std::u16string& folder, bool is_folder,
 // on POSIX). For SQLite's open call.
 std::string NativePathUtf8(const std::u16string& path);
 
+// The path of the entry named name inside folder: folder, a separator
+// unless folder ends with one, and name. Every name read from a listing is
+// joined through here and nowhere else. False (*out untouched, last error
+// 123) for a name that is no single entry of folder: empty, "." or "..",
+// or holding a separator of this system ("/" or "\\"; on Windows also ":"
+// which would name a stream or a drive).
+[[nodiscard]] bool ChildPath(const std::u16string& folder,
+                             const std::u16string& name, std::u16string* out);
+
 // ---- INI files (the profile API) ------------------------------------------
 
 // GetPrivateProfileStringW: section and key matched without regard to case,
@@ -294,6 +303,8 @@ inline bool SyncTree(const std::u16string& folder);
 // caller then moves them one after the other.
 constexpr uint32_t kErrorNotSupported = 50;
 inline bool ExchangeFolders(const std::u16string& a, const std::u16string& b);
+// ERROR_INVALID_NAME: a name that is no single entry of a folder.
+constexpr uint32_t kErrorInvalidName = 123;
 
 // ---- The replaceable system -------------------------------------------------
 
