@@ -64,6 +64,7 @@ bool ReadPlainShortcut(const std::u16string& path, const std::u16string& name,
     item->title = TitleOfName(interchange::TitleFromFileName(name));
   }
   item->file_name = name;
+  item->source_file = path;
   return true;
 }
 
@@ -144,6 +145,12 @@ std::u16string LastErrorWords() {
   return Widen(ErrorWords(platform::GetLastError()));
 }
 
+bool ShortcutBytes(const model::Item& item, std::string* bytes) {
+  if (!item.source_file.empty()) return platform::ReadFile(item.source_file, bytes);
+  *bytes = interchange::ShortcutFileBytes(item.title, item.url);
+  return true;
+}
+
 std::u16string WriteNewEntry(const model::Tree& tree, model::ItemId id,
                              DiskFolder* folder, uint32_t too_long_error,
                              model::RootReport* root_report,
@@ -161,9 +168,9 @@ std::u16string WriteNewEntry(const model::Tree& tree, model::ItemId id,
     return name;
   }
   const std::u16string path = JoinPath(folder->dir, name);
+  std::string bytes;
   const bool written =
-      is_link ? platform::WriteNewFile(
-                    path, interchange::ShortcutFileBytes(item.title, item.url))
+      is_link ? ShortcutBytes(item, &bytes) && platform::WriteNewFile(path, bytes)
               : platform::CreateDirectoryTree(path);
   if (!written) {
     status->Update(

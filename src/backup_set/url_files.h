@@ -47,6 +47,11 @@ struct DiskFolder {
   model::NameLimit folder_limit;
 };
 
+// The bytes of a link's .url file: those of the file it was read from as
+// it stands (Item::source_file), else a new shortcut in the Chrome form.
+// False (last error set) when the source file cannot be read.
+bool ShortcutBytes(const model::Item& item, std::string* bytes);
+
 // Writes one link (a new .url file) or folder of tree into folder under a
 // name of its own, never over an existing entry, and counts it as added
 // (and, for the progress of the call, as written). Returns the new name;

@@ -112,7 +112,11 @@ TEST(MergePartIntoFavorites, AMissingOrEmptyPartFails) {
   TempDir dir;
   test::MakeDirs(dir.sub("empty"));
   model::Report report;
-  EXPECT_FALSE(MergePartIntoFavorites(dir.u16("empty"), PartKind::kChrome,
+  EXPECT_FALSE(MergePartIntoFavorites(dir.u16("empty"), PartKind::kFirefox,
+                                      dir.u16("fav"), u"Imported from Firefox",
+                                      &report)
+                   .ok());
+  EXPECT_FALSE(MergePartIntoFavorites(dir.u16("missing"), PartKind::kChrome,
                                       dir.u16("fav"), u"Imported from chrome",
                                       &report)
                    .ok());
