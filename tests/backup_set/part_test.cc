@@ -12,6 +12,7 @@
 #include "gtest/gtest.h"
 #include "model/report.h"
 #include "platform/platform.h"
+#include "support/faulty_env.h"
 #include "support/test_support.h"
 #include "support/tree_support.h"
 
@@ -434,6 +435,16 @@ TEST(Part, FailedReplacementLeavesThePreviousPartWhole) {
   EXPECT_FALSE(Exists(dir.sub("Bookmarks/Firefox/Bookmarks Menu/Old.url")));
   EXPECT_TRUE(Exists(dir.sub("Bookmarks/Firefox/Bookmarks Menu/New.url")));
   EXPECT_EQ(ListTree(dir.sub("Bookmarks")).size(), before.size());
+
+  // A previous part that cannot be removed (read-only folders) is said, and
+  // is not left under the name of a new part.
+  test::ScopedFaultyEnv env;
+  env->FailNth(test::FaultOp::kDelete, 1, 5, 1000);
+  model::ReportScope scope("test");
+  ASSERT_TRUE(WritePart(old_tree, PartKind::kFirefox, part, true, nullptr).ok());
+  EXPECT_FALSE(Exists(dir.sub("Bookmarks/Firefox.marksafe-new")));
+  EXPECT_TRUE(Exists(dir.sub("Bookmarks/Firefox.marksafe-old")));
+  EXPECT_EQ(model::CurrentReport().problems.size(), 1u);
 }
 
 // Written into a folder as it stands (not replace_whole), nothing there is
