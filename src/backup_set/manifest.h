@@ -55,6 +55,10 @@ class ManifestWriter {
   // Keeps the records of an existing manifest first (a part written into a
   // folder that holds one).
   void KeepExisting(std::vector<Record> records);
+  // The folder holds an older export of the same part, whose entries this
+  // one takes over: a kept record of a path written again is left out, and
+  // so are the kept separators of a folder written again.
+  void ReplaceRewrittenRecords() { replace_rewritten_ = true; }
   // Writes the manifest file at path, replacing one there in one step.
   [[nodiscard]] Status Write(const std::u16string& path) const;
 
@@ -63,6 +67,7 @@ class ManifestWriter {
   std::vector<std::pair<std::string, std::u16string>> roots_;
   std::vector<Record> kept_;
   std::vector<Record> records_;
+  bool replace_rewritten_ = false;
 };
 
 // A manifest as read: the records of each folder (by its relative path) in

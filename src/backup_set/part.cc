@@ -13,6 +13,7 @@
 #include "common/store_lock.h"
 #include "common/text.h"
 #include "model/names.h"
+#include "model/progress.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -126,12 +127,13 @@ Status WritePositionFile(const std::u16string& folder, PartKind kind) {
 class PartWriter {
  public:
   PartWriter(const model::Tree& tree, PartKind kind,
-             const std::u16string& folder, bool fresh, model::Report* report,
-             ManifestWriter* manifest)
+             const std::u16string& folder, bool fresh, bool same_export,
+             model::Report* report, ManifestWriter* manifest)
       : tree_(tree),
         kind_(kind),
         folder_(folder),
         fresh_(fresh),
+        same_export_(same_export),
         report_(report),
         manifest_(manifest) {}
 
@@ -154,11 +156,64 @@ class PartWriter {
     DiskFolder disk;
     std::u16string rel;  // in the manifest
     size_t next = 0;
+    // An older export of this part there: its .url files and folders by
+    // upper-cased name, each taken over once by the item of its name.
+    std::unordered_map<std::u16string, std::u16string> old_files;
+    std::unordered_map<std::u16string, std::u16string> old_folders;
   };
 
   Frame MakeFrame(ItemId id, const std::u16string& dir,
                   const std::u16string& rel) {
-    return Frame{id, DiskFolder(dir), rel, 0};
+    return Frame{id, DiskFolder(dir), rel, 0, {}, {}};
+  }
+
+  // Written next to what is there: names on disk are taken, and those of
+  // an older export of the same part are noted for their items.
+  void ListExisting(Frame* frame) {
+    std::vector<platform::DirEntry> entries;
+    if (!platform::ListDirectory(frame->disk.dir, &entries)) return;
+    for (const platform::DirEntry& entry : entries) {
+      frame->disk.names.Reserve(entry.name);
+      if (!same_export_) continue;
+      if (IsShortcutToRead(entry)) {
+        frame->old_files.emplace(ToUpperCase(entry.name), entry.name);
+      } else if (IsFolderToRead(entry)) {
+        frame->old_folders.emplace(ToUpperCase(entry.name), entry.name);
+      }
+    }
+  }
+
+  // The item takes over the entry of its own name that an older export
+  // of this part left (a file replaced in one step, a folder written
+  // into). Empty when there is none; *failed when the file could not be
+  // replaced (counted and named).
+  std::u16string TakeOver(Frame* frame, ItemId id,
+                          model::RootReport* root_report, Status* status,
+                          bool* failed) {
+    const model::Item& item = tree_.at(id);
+    const bool is_link = item.kind == ItemKind::kLink;
+    auto& old = is_link ? frame->old_files : frame->old_folders;
+    if (old.empty()) return std::u16string();
+    const std::u16string probe = model::NameAllocator().Allocate(
+        item.title, is_link ? interchange::kUrlSuffix : u"",
+        is_link ? frame->disk.file_limit : frame->disk.folder_limit);
+    const auto found = old.find(ToUpperCase(probe));
+    if (probe.empty() || found == old.end()) return std::u16string();
+    const std::u16string name = found->second;
+    old.erase(found);
+    std::u16string path;
+    std::string bytes;
+    if (is_link && (!platform::ChildPath(frame->disk.dir, name, &path) ||
+                    !ShortcutBytes(item, &bytes) ||
+                    !platform::ReplaceFileAtomically(path, bytes))) {
+      status->Update(ItemFailed(tree_, id, path, WriteFailedReason(),
+                                root_report, report_));
+      *failed = true;
+      return std::u16string();
+    }
+    model::CountItem(item.kind, &root_report->added);
+    model::ProgressWritten(item.kind);
+    return name;
   }
 
   Status WriteRoot(const RootSlot& slot, model::RootReport* root_report) {
@@ -170,13 +225,7 @@ class PartWriter {
     }
     Frame top = MakeFrame(root, dir, name);
     if (platform::IsDirectory(dir)) {
-      // Written next to what is there: names on disk are taken.
-      std::vector<platform::DirEntry> entries;
-      if (!fresh_ && platform::ListDirectory(dir, &entries)) {
-        for (const platform::DirEntry& entry : entries) {
-          top.disk.names.Reserve(entry.name);
-        }
-      }
+      if (!fresh_) ListExisting(&top);
     } else if (!platform::CreateDirectoryTree(dir)) {
       const Status failed = Status::Error(
           platform::GetLastError(),
@@ -218,15 +267,23 @@ class PartWriter {
         ++root_report->added.separators;
         continue;
       }
-      const std::u16string file_name =
-          WriteNewEntry(tree_, child, &frame.disk, kErrorTooDeep, root_report,
-                        report_, &status);
+      bool failed = false;
+      std::u16string file_name =
+          TakeOver(&frame, child, root_report, &status, &failed);
+      const bool taken_over = !file_name.empty();
+      if (failed) continue;
+      if (!taken_over) {
+        file_name = WriteNewEntry(tree_, child, &frame.disk, kErrorTooDeep,
+                                  root_report, report_, &status);
+      }
       if (file_name.empty()) continue;
       const std::u16string rel = frame.rel + u"/" + file_name;
       manifest_->Add(rel, item);
       if (item.kind == ItemKind::kFolder) {
-        stack.push_back(
-            MakeFrame(child, JoinPath(frame.disk.dir, file_name), rel));
+        Frame sub_frame =
+            MakeFrame(child, JoinPath(frame.disk.dir, file_name), rel);
+        if (taken_over) ListExisting(&sub_frame);
+        stack.push_back(std::move(sub_frame));
       }
     }
     return status;
@@ -236,6 +293,7 @@ class PartWriter {
   PartKind kind_;
   std::u16string folder_;
   bool fresh_;
+  bool same_export_;
   model::Report* report_;
   ManifestWriter* manifest_;
 };
@@ -467,9 +525,16 @@ Status WritePart(const model::Tree& tree, PartKind kind,
                          u"could not remove the completion mark " + mark +
                              u": " + LastErrorWords());
   }
+  // An export into a folder that holds an older export of the same part
+  // replaces that export's entries of the same names (and their records)
+  // instead of piling new copies beside them.
+  const bool same_export =
+      !replace_whole &&
+      platform::PathExists(JoinPath(target, PositionFileName(kind)));
+  if (same_export) manifest.ReplaceRewrittenRecords();
   model::AddProgressTotal(model::LinksIn(tree));
-  Status status = PartWriter(tree, kind, target, replace_whole, report,
-                             &manifest)
+  Status status = PartWriter(tree, kind, target, replace_whole, same_export,
+                             report, &manifest)
                       .Run();
   status.Update(WritePositionFile(target, kind));
   status.Update(manifest.Write(manifest_path));

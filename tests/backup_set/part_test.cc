@@ -447,28 +447,35 @@ TEST(Part, FailedReplacementLeavesThePreviousPartWhole) {
   EXPECT_EQ(model::CurrentReport().problems.size(), 1u);
 }
 
-// Written into a folder as it stands (not replace_whole), nothing there is
-// replaced and what was recorded before stays recorded.
-TEST(Part, WritingBesideWhatIsThereKeepsItAndItsRecords) {
+// Exported again into a folder as it stands (not replace_whole), the older
+// export's entries of the same names are replaced, with their records;
+// what else is there stays.
+TEST(Part, ExportingAgainReplacesTheOlderExportOnly) {
   TempDir dir;
   Tree first;
-  Put(&first, first.AddRoot(Root::kMenu, u"menu"),
+  const ItemId menu = first.AddRoot(Root::kMenu, u"menu");
+  Put(&first, menu,
       NewLink(u"Same", u"https://first/", 1700000000000000,
               1700000000000005));
+  Put(&first, Put(&first, menu, NewFolder(u"Sub")),
+      NewLink(u"In", u"https://in/"));
   ASSERT_TRUE(
       WritePart(first, PartKind::kFirefox, dir.u16("p"), false, nullptr).ok());
+  WriteBytes(dir.sub("p/Bookmarks Menu/Mine.url"), test::Shortcut("https://m/"));
   Tree second;
-  Put(&second, second.AddRoot(Root::kMenu, u"menu"),
-      NewLink(u"Same", u"https://second/"));
+  const ItemId menu2 = second.AddRoot(Root::kMenu, u"menu");
+  Put(&second, menu2, NewLink(u"Same", u"https://second/"));
+  Put(&second, Put(&second, menu2, NewFolder(u"Sub")),
+      NewLink(u"In", u"https://in2/"));
   ASSERT_TRUE(
       WritePart(second, PartKind::kFirefox, dir.u16("p"), false, nullptr).ok());
   Status status;
   const Tree back = Read(dir.u16("p"), PartKind::kFirefox, &status);
   ASSERT_TRUE(status.ok());
-  EXPECT_EQ(
-      test::TreeLines(back),
-      (Lines{"menu", " L Same|https://first/|1700000000000000|1700000000000005",
-             " L Same|https://second/|0|0", "toolbar", "other", "mobile"}));
+  EXPECT_EQ(test::TreeLines(back),
+            (Lines{"menu", " L Same|https://second/|0|0", " F Sub||0|0",
+                   "  L In|https://in2/|0|0", " L Mine|https://m/|0|0",
+                   "toolbar", "other", "mobile"}));
 }
 
 }  // namespace
