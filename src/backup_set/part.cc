@@ -654,15 +654,20 @@ Status ReadPart(const std::u16string& part_folder, PartKind kind,
                                                 u"", kPositionValueUnits,
                                                 position_file));
   }
+  const bool names_any =
+      std::any_of(values.begin(), values.end(),
+                  [](const std::u16string& value) { return !value.empty(); });
   size_t slot_index = 0;
   for (const RootSlot& slot : Slots(kind)) {
     std::u16string value = values[slot_index++];
     if (value.empty()) {
-      // A key that is missing leaves its root folder unnamed: the folder
-      // the part writes for that root, when it is there and no other key
-      // names it, is read for it rather than dropped.
+      // A key that is missing from a position file that names other roots
+      // leaves its root folder unnamed: the folder the part writes for that
+      // root, when it is there and no other key names it, is read for it
+      // rather than dropped.
       const std::u16string usual = JoinPath(folder, slot.folder);
-      if (std::find(values.begin(), values.end(), slot.folder) !=
+      if (!names_any ||
+          std::find(values.begin(), values.end(), slot.folder) !=
               values.end() ||
           !IsRealFolder(usual)) {
         continue;
