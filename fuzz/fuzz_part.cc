@@ -6,13 +6,18 @@
 // made once per process; each input rewrites only those three files. The
 // part is read as a Firefox part and as a Chrome part. What a Firefox part
 // read gives is written as a new part and read again: it must come back
-// item for item (the root folders' own names and dates aside).
+// item for item (the root folders' own names and dates aside). A manifest
+// that is read accounts for every record: kept, or named as left out.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include <json/json.h>
+
+#include "backup_set/manifest.h"
 #include "backup_set/part.h"
 #include "model/report.h"
 #include "fuzz_support.h"
@@ -78,6 +83,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       !WriteFile(part + u"/manifest.json", pieces[1]) ||
       !WriteFile(part + u"/Bookmarks Menu/News/Edited.url", pieces[2])) {
     __builtin_trap();
+  }
+  // A manifest that is read keeps every record or names it as left out:
+  // one damaged record never takes the others with it.
+  {
+    backup_set::Manifest manifest;
+    std::string why;
+    Json::Value document;
+    std::string errors;
+    std::unique_ptr<Json::CharReader> reader(
+        Json::CharReaderBuilder().newCharReader());
+    if (backup_set::ReadManifest(part + u"/manifest.json", "firefox",
+                                 &manifest, &why) ==
+            backup_set::ManifestState::kRead &&
+        reader->parse(pieces[1].data(), pieces[1].data() + pieces[1].size(),
+                      &document, &errors) &&
+        document["records"].size() !=
+            manifest.records.size() + manifest.skipped.size()) {
+      __builtin_trap();
+    }
   }
   for (backup_set::PartKind kind :
        {backup_set::PartKind::kFirefox, backup_set::PartKind::kChrome}) {

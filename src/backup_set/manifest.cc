@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <memory>
+#include <unordered_set>
 #include <utility>
 
 #include "common/text.h"
@@ -187,7 +188,23 @@ Status ManifestWriter::Write(const std::u16string& path) const {
   Json::Value& roots = document["roots"] = Json::Value(Json::objectValue);
   for (const auto& root : roots_) roots[root.first] = U8(root.second);
   Json::Value& records = document["records"] = Json::Value(Json::arrayValue);
-  for (const Record& record : kept_) records.append(RecordJson(record));
+  std::unordered_set<std::u16string> written;
+  std::unordered_set<std::u16string> folders;  // holding written records
+  if (replace_rewritten_) {
+    for (const Record& record : records_) {
+      const bool separator = record.item.kind == model::ItemKind::kSeparator;
+      if (!separator) written.insert(record.path);
+      folders.insert(separator ? record.path : ParentPath(record.path));
+    }
+  }
+  for (const Record& record : kept_) {
+    const bool separator = record.item.kind == model::ItemKind::kSeparator;
+    if (separator ? folders.count(record.path) != 0
+                  : written.count(record.path) != 0) {
+      continue;
+    }
+    records.append(RecordJson(record));
+  }
   for (const Record& record : records_) records.append(RecordJson(record));
 
   Json::StreamWriterBuilder builder;
@@ -249,9 +266,12 @@ ManifestState ReadManifest(const std::u16string& path, const char* part_kind,
   manifest->records.reserve(records.size());
   for (const Json::Value& json : records) {
     Record record;
-    if (!ParseRecord(json, &record, why)) {
-      *manifest = Manifest();
-      return ManifestState::kDamaged;
+    std::string damage;
+    if (!ParseRecord(json, &record, &damage)) {
+      // One damaged record costs that record only: the item is still read
+      // from its file, the others keep their order and values.
+      manifest->skipped.push_back(std::move(damage));
+      continue;
     }
     const size_t index = manifest->records.size();
     if (record.item.kind == model::ItemKind::kSeparator) {

@@ -55,6 +55,10 @@ class ManifestWriter {
   // Keeps the records of an existing manifest first (a part written into a
   // folder that holds one).
   void KeepExisting(std::vector<Record> records);
+  // The folder holds an older export of the same part, whose entries this
+  // one takes over: a kept record of a path written again is left out, and
+  // so are the kept separators of a folder written again.
+  void ReplaceRewrittenRecords() { replace_rewritten_ = true; }
   // Writes the manifest file at path, replacing one there in one step.
   [[nodiscard]] Status Write(const std::u16string& path) const;
 
@@ -63,6 +67,7 @@ class ManifestWriter {
   std::vector<std::pair<std::string, std::u16string>> roots_;
   std::vector<Record> kept_;
   std::vector<Record> records_;
+  bool replace_rewritten_ = false;
 };
 
 // A manifest as read: the records of each folder (by its relative path) in
@@ -74,13 +79,16 @@ struct Manifest {
   // top folder path -> index into records
   std::unordered_map<std::u16string, size_t> top_folders;
   bool completion_mark = false;  // the part ends with a completion mark
+  // Why each damaged record was left out (the rest of the manifest holds).
+  std::vector<std::string> skipped;
 };
 
 enum class ManifestState { kMissing, kDamaged, kRead };
 
 // Reads the manifest at path. kMissing when there is no file; kDamaged
-// (with *why) when it does not parse, is of another format, version or
-// part kind, or names a path that would leave the part.
+// (with *why) when it does not parse, or is of another format, version or
+// part kind. A record that is damaged (a value of the wrong type, a path
+// that would leave the part) is left out and named in skipped.
 ManifestState ReadManifest(const std::u16string& path, const char* part_kind,
                            Manifest* manifest, std::string* why);
 

@@ -1,5 +1,6 @@
 #include "backup_set/part.h"
 
+#include <algorithm>
 #include <atomic>
 #include <unordered_map>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "common/store_lock.h"
 #include "common/text.h"
 #include "model/names.h"
+#include "model/progress.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -125,12 +127,13 @@ Status WritePositionFile(const std::u16string& folder, PartKind kind) {
 class PartWriter {
  public:
   PartWriter(const model::Tree& tree, PartKind kind,
-             const std::u16string& folder, bool fresh, model::Report* report,
-             ManifestWriter* manifest)
+             const std::u16string& folder, bool fresh, bool same_export,
+             model::Report* report, ManifestWriter* manifest)
       : tree_(tree),
         kind_(kind),
         folder_(folder),
         fresh_(fresh),
+        same_export_(same_export),
         report_(report),
         manifest_(manifest) {}
 
@@ -153,11 +156,64 @@ class PartWriter {
     DiskFolder disk;
     std::u16string rel;  // in the manifest
     size_t next = 0;
+    // An older export of this part there: its .url files and folders by
+    // upper-cased name, each taken over once by the item of its name.
+    std::unordered_map<std::u16string, std::u16string> old_files;
+    std::unordered_map<std::u16string, std::u16string> old_folders;
   };
 
   Frame MakeFrame(ItemId id, const std::u16string& dir,
                   const std::u16string& rel) {
-    return Frame{id, DiskFolder(dir), rel, 0};
+    return Frame{id, DiskFolder(dir), rel, 0, {}, {}};
+  }
+
+  // Written next to what is there: names on disk are taken, and those of
+  // an older export of the same part are noted for their items.
+  void ListExisting(Frame* frame) {
+    std::vector<platform::DirEntry> entries;
+    if (!platform::ListDirectory(frame->disk.dir, &entries)) return;
+    for (const platform::DirEntry& entry : entries) {
+      frame->disk.names.Reserve(entry.name);
+      if (!same_export_) continue;
+      if (IsShortcutToRead(entry)) {
+        frame->old_files.emplace(ToUpperCase(entry.name), entry.name);
+      } else if (IsFolderToRead(entry)) {
+        frame->old_folders.emplace(ToUpperCase(entry.name), entry.name);
+      }
+    }
+  }
+
+  // The item takes over the entry of its own name that an older export
+  // of this part left (a file replaced in one step, a folder written
+  // into). Empty when there is none; *failed when the file could not be
+  // replaced (counted and named).
+  std::u16string TakeOver(Frame* frame, ItemId id,
+                          model::RootReport* root_report, Status* status,
+                          bool* failed) {
+    const model::Item& item = tree_.at(id);
+    const bool is_link = item.kind == ItemKind::kLink;
+    auto& old = is_link ? frame->old_files : frame->old_folders;
+    if (old.empty()) return std::u16string();
+    const std::u16string probe = model::NameAllocator().Allocate(
+        item.title, is_link ? interchange::kUrlSuffix : u"",
+        is_link ? frame->disk.file_limit : frame->disk.folder_limit);
+    const auto found = old.find(ToUpperCase(probe));
+    if (probe.empty() || found == old.end()) return std::u16string();
+    const std::u16string name = found->second;
+    old.erase(found);
+    std::u16string path;
+    std::string bytes;
+    if (is_link && (!platform::ChildPath(frame->disk.dir, name, &path) ||
+                    !ShortcutBytes(item, &bytes) ||
+                    !platform::ReplaceFileAtomically(path, bytes))) {
+      status->Update(ItemFailed(tree_, id, path, WriteFailedReason(),
+                                root_report, report_));
+      *failed = true;
+      return std::u16string();
+    }
+    model::CountItem(item.kind, &root_report->added);
+    model::ProgressWritten(item.kind);
+    return name;
   }
 
   Status WriteRoot(const RootSlot& slot, model::RootReport* root_report) {
@@ -169,13 +225,7 @@ class PartWriter {
     }
     Frame top = MakeFrame(root, dir, name);
     if (platform::IsDirectory(dir)) {
-      // Written next to what is there: names on disk are taken.
-      std::vector<platform::DirEntry> entries;
-      if (!fresh_ && platform::ListDirectory(dir, &entries)) {
-        for (const platform::DirEntry& entry : entries) {
-          top.disk.names.Reserve(entry.name);
-        }
-      }
+      if (!fresh_) ListExisting(&top);
     } else if (!platform::CreateDirectoryTree(dir)) {
       const Status failed = Status::Error(
           platform::GetLastError(),
@@ -217,15 +267,23 @@ class PartWriter {
         ++root_report->added.separators;
         continue;
       }
-      const std::u16string file_name =
-          WriteNewEntry(tree_, child, &frame.disk, kErrorTooDeep, root_report,
-                        report_, &status);
+      bool failed = false;
+      std::u16string file_name =
+          TakeOver(&frame, child, root_report, &status, &failed);
+      const bool taken_over = !file_name.empty();
+      if (failed) continue;
+      if (!taken_over) {
+        file_name = WriteNewEntry(tree_, child, &frame.disk, kErrorTooDeep,
+                                  root_report, report_, &status);
+      }
       if (file_name.empty()) continue;
       const std::u16string rel = frame.rel + u"/" + file_name;
       manifest_->Add(rel, item);
       if (item.kind == ItemKind::kFolder) {
-        stack.push_back(
-            MakeFrame(child, JoinPath(frame.disk.dir, file_name), rel));
+        Frame sub_frame =
+            MakeFrame(child, JoinPath(frame.disk.dir, file_name), rel);
+        if (taken_over) ListExisting(&sub_frame);
+        stack.push_back(std::move(sub_frame));
       }
     }
     return status;
@@ -235,9 +293,29 @@ class PartWriter {
   PartKind kind_;
   std::u16string folder_;
   bool fresh_;
+  bool same_export_;
   model::Report* report_;
   ManifestWriter* manifest_;
 };
+
+// The .url file is the truth for a link's address: a record's URL is
+// taken only where it is the file's one, exact where the file cannot be
+// (a line break, outer blanks). The record's title, dates, tags and keyword
+// stay. False (the file is no link) when the file holds no URL.
+bool TakeUrlFromFile(const std::u16string& dir, const std::u16string& name,
+                     model::Item* item) {
+  model::Item from_file;
+  std::u16string path;
+  if (!platform::ChildPath(dir, name, &path) ||
+      !ReadPlainShortcut(path, name, &from_file)) {
+    return false;
+  }
+  if (item->url.empty() ||
+      interchange::ShortcutUrlValue(item->url) != from_file.url) {
+    item->url = std::move(from_file.url);
+  }
+  return true;
+}
 
 // Reads the .url tree below dir (relative path rel in the manifest) into
 // the folder `into` of tree. With a manifest, each folder's recorded
@@ -295,21 +373,29 @@ Status ReadFolderTree(const std::u16string& dir, const std::u16string& rel,
             continue;
           }
           used[found->second] = true;
+          if (item.kind == ItemKind::kLink &&
+              !TakeUrlFromFile(folder.dir, name, &item)) {
+            continue;
+          }
           item.file_name = name;
+        }
+        std::u16string path;
+        if (item.kind == ItemKind::kFolder &&
+            !platform::ChildPath(folder.dir, name, &path)) {
+          continue;
         }
         const ItemId id = tree->Add(folder.id, std::move(item));
         if (id == model::kNoItem) return too_deep(folder.dir);
         if (tree->at(id).kind == ItemKind::kFolder) {
-          work.push_back(
-              Pending{JoinPath(folder.dir, name), record.path, id});
+          work.push_back(Pending{path, record.path, id});
         }
       }
     }
     for (size_t i = 0; i < entries.size(); ++i) {
       if (used[i]) continue;
       const platform::DirEntry& entry = entries[i];
-      ReportUnreadableName(folder.dir, entry);
-      const std::u16string path = JoinPath(folder.dir, entry.name);
+      std::u16string path;
+      if (!ReadableEntryPath(folder.dir, entry, &path)) continue;
       model::Item item;
       if (IsFolderToRead(entry)) {
         item.kind = ItemKind::kFolder;
@@ -439,9 +525,16 @@ Status WritePart(const model::Tree& tree, PartKind kind,
                          u"could not remove the completion mark " + mark +
                              u": " + LastErrorWords());
   }
+  // An export into a folder that holds an older export of the same part
+  // replaces that export's entries of the same names (and their records)
+  // instead of piling new copies beside them.
+  const bool same_export =
+      !replace_whole &&
+      platform::PathExists(JoinPath(target, PositionFileName(kind)));
+  if (same_export) manifest.ReplaceRewrittenRecords();
   model::AddProgressTotal(model::LinksIn(tree));
-  Status status = PartWriter(tree, kind, target, replace_whole, report,
-                             &manifest)
+  Status status = PartWriter(tree, kind, target, replace_whole, same_export,
+                             report, &manifest)
                       .Run();
   status.Update(WritePositionFile(target, kind));
   status.Update(manifest.Write(manifest_path));
@@ -509,8 +602,9 @@ Status CheckComplete(const std::u16string& folder, ManifestState state,
 
 }  // namespace
 
-Status ReadPart(const std::u16string& folder, PartKind kind,
+Status ReadPart(const std::u16string& part_folder, PartKind kind,
                 model::Tree* tree) {
+  const std::u16string folder = ReadableFolder(part_folder);
   const std::u16string position_file =
       JoinPath(folder, PositionFileName(kind));
   if (!platform::PathExists(position_file)) {
@@ -545,18 +639,60 @@ Status ReadPart(const std::u16string& folder, PartKind kind,
   if (!complete.ok()) return complete;
   bool any = false;
   Status status;
+  for (const std::string& damage : manifest.skipped) {
+    DebugLog(u"[backup_set] a record of the manifest of %s is left out: %s\n",
+             folder.c_str(), platform::FromUtf8(damage).c_str());
+    model::CurrentReport().problems.push_back(model::Problem{
+        DisplayPath(JoinPath(folder, interchange::kManifestName)), u"",
+        "damaged manifest record left out (its item is read from its file): " +
+            damage,
+        false});
+  }
+  std::vector<std::u16string> values;
   for (const RootSlot& slot : Slots(kind)) {
-    const std::u16string value =
-        platform::GetProfileString(PositionSection(kind), slot.key, u"",
-                                   kPositionValueUnits, position_file);
-    if (value.empty()) continue;
+    values.push_back(platform::GetProfileString(PositionSection(kind), slot.key,
+                                                u"", kPositionValueUnits,
+                                                position_file));
+  }
+  const bool names_any =
+      std::any_of(values.begin(), values.end(),
+                  [](const std::u16string& value) { return !value.empty(); });
+  size_t slot_index = 0;
+  for (const RootSlot& slot : Slots(kind)) {
+    std::u16string value = values[slot_index++];
+    if (value.empty()) {
+      // A key that is missing from a position file that names other roots
+      // leaves its root folder unnamed: the folder the part writes for that
+      // root, when it is there and no other key names it, is read for it
+      // rather than dropped.
+      const std::u16string usual = JoinPath(folder, slot.folder);
+      if (!names_any ||
+          std::find(values.begin(), values.end(), slot.folder) !=
+              values.end() ||
+          !IsRealFolder(usual)) {
+        continue;
+      }
+      value = slot.folder;
+      model::CurrentReport().problems.push_back(model::Problem{
+          DisplayPath(usual), u"",
+          "the position file does not name this root folder; read as the " +
+              std::string(model::RootKey(slot.root)) + " root",
+          false});
+    }
     std::u16string dir;
     if (!interchange::ResolvePositionValue(folder, value, &dir)) {
       DebugLog(u"[backup_set] position value %s refused: it leaves %s\n",
                value.c_str(), folder.c_str());
       continue;
     }
-    if (!platform::PathExists(dir)) continue;
+    if (!platform::PathExists(dir)) {
+      DebugLog(u"[backup_set] the root folder %s is missing\n", dir.c_str());
+      model::CurrentReport().problems.push_back(model::Problem{
+          DisplayPath(dir), u"",
+          "root folder missing from the backup: nothing of it is restored",
+          true});
+      continue;
+    }
     if (!ReachedWithoutLinks(folder, value)) {
       DebugLog(u"[backup_set] %s is a link or no folder and is not read\n",
                dir.c_str());

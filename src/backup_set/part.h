@@ -91,13 +91,16 @@ void AcceptIncompleteParts(bool accept);
 // existing folder `folder` on disk, whose present content tree holds below
 // `from` as ReadUrlFolder read it (file_name set): new folders and .url
 // files get names no entry there has, and no file that exists is ever
-// overwritten or removed. Counts go to root_report (added / failed) and
-// failures to report.
+// overwritten or removed, except with replace_same_name (a folder that an
+// earlier export of the same part wrote): there a new link whose name is
+// that of a .url file replaces that file in one step. Counts go to
+// root_report (added / failed) and failures to report.
 [[nodiscard]] Status WriteAddedToUrlFolder(const model::Tree& tree,
                                            model::ItemId from,
                                            const std::u16string& folder,
                                            model::RootReport* root_report,
-                                           model::Report* report);
+                                           model::Report* report,
+                                           bool replace_same_name = false);
 
 }  // namespace backup_set
 }  // namespace marksafe

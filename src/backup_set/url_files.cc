@@ -32,8 +32,13 @@ bool ReadPlainShortcut(const std::u16string& path, const std::u16string& name,
       interchange::kShortcutSection,
       {interchange::kUrlKey, interchange::kTitleKey}, kMissing, kValueUnits,
       path);
-  if (values.size() != 2 || values[0] == kMissing) {
+  // An empty value, or the text older readers took for a missing one, is
+  // no address.
+  if (values.size() != 2 || values[0] == kMissing || values[0].empty() ||
+      EqualsNoCase(values[0], u"Fail")) {
     DebugLog(u"[backup_set] %s has no URL and is not read\n", path.c_str());
+    model::CurrentReport().problems.push_back(
+        model::Problem{DisplayPath(path), u"", "no URL: not a bookmark", false});
     return false;
   }
   if (values[0].size() > kLongestUrl) {
@@ -59,6 +64,7 @@ bool ReadPlainShortcut(const std::u16string& path, const std::u16string& name,
     item->title = TitleOfName(interchange::TitleFromFileName(name));
   }
   item->file_name = name;
+  item->source_file = path;
   return true;
 }
 
@@ -99,14 +105,18 @@ bool IsShortcutToRead(const platform::DirEntry& entry) {
          interchange::IsShortcutFileName(entry.name);
 }
 
-void ReportUnreadableName(const std::u16string& folder,
-                          const platform::DirEntry& entry) {
-  if (entry.name_valid) return;
-  const std::u16string path = JoinPath(folder, entry.name);
-  DebugLog(u"[backup_set] %s is not read: its name is not valid UTF-8\n",
-           path.c_str());
-  model::CurrentReport().problems.push_back(
-      model::Problem{path, u"", "name on disk is not valid UTF-8", true});
+bool ReadableEntryPath(const std::u16string& folder,
+                       const platform::DirEntry& entry, std::u16string* path) {
+  if (entry.name_valid && platform::ChildPath(folder, entry.name, path)) {
+    return true;
+  }
+  const std::u16string shown = DisplayPath(folder) + u"/" + entry.name;
+  DebugLog(u"[backup_set] %s is not read: its name is no name this program "
+           u"can read\n",
+           shown.c_str());
+  model::CurrentReport().problems.push_back(model::Problem{
+      shown, u"", "name on disk cannot be read as text", true});
+  return false;
 }
 
 Status ItemFailed(const model::Tree& tree, model::ItemId id,
@@ -135,6 +145,12 @@ std::u16string LastErrorWords() {
   return Widen(ErrorWords(platform::GetLastError()));
 }
 
+bool ShortcutBytes(const model::Item& item, std::string* bytes) {
+  if (!item.source_file.empty()) return platform::ReadFile(item.source_file, bytes);
+  *bytes = interchange::ShortcutFileBytes(item.title, item.url);
+  return true;
+}
+
 std::u16string WriteNewEntry(const model::Tree& tree, model::ItemId id,
                              DiskFolder* folder, uint32_t too_long_error,
                              model::RootReport* root_report,
@@ -152,9 +168,9 @@ std::u16string WriteNewEntry(const model::Tree& tree, model::ItemId id,
     return name;
   }
   const std::u16string path = JoinPath(folder->dir, name);
+  std::string bytes;
   const bool written =
-      is_link ? platform::WriteNewFile(
-                    path, interchange::ShortcutFileBytes(item.title, item.url))
+      is_link ? ShortcutBytes(item, &bytes) && platform::WriteNewFile(path, bytes)
               : platform::CreateDirectoryTree(path);
   if (!written) {
     status->Update(

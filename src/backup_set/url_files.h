@@ -18,8 +18,9 @@ namespace backup_set {
 
 // Reads the .url file at path (named name) as a link: URL whole, title
 // from its "Title" key less ".url", else from name less ".url". False (a
-// diagnostic line written) when the file has no URL, or one longer than
-// any browser keeps (then also a Problem in the current report).
+// diagnostic line and a Problem in the current report) when the file has
+// no URL (none, an empty one, or the text "Fail"), or one longer than any
+// browser keeps.
 bool ReadPlainShortcut(const std::u16string& path, const std::u16string& name,
                        model::Item* item);
 
@@ -46,6 +47,11 @@ struct DiskFolder {
   model::NameLimit folder_limit;
 };
 
+// The bytes of a link's .url file: those of the file it was read from as
+// it stands (Item::source_file), else a new shortcut in the Chrome form.
+// False (last error set) when the source file cannot be read.
+bool ShortcutBytes(const model::Item& item, std::string* bytes);
+
 // Writes one link (a new .url file) or folder of tree into folder under a
 // name of its own, never over an existing entry, and counts it as added
 // (and, for the progress of the call, as written). Returns the new name;
@@ -64,11 +70,11 @@ bool IsFolderToRead(const platform::DirEntry& entry);
 // one, nor a FIFO, device or socket).
 bool IsShortcutToRead(const platform::DirEntry& entry);
 
-// For an entry of folder whose name is no valid text: a diagnostic line
-// and a Problem in the thread's current report (it is not read). Nothing
-// for any other entry.
-void ReportUnreadableName(const std::u16string& folder,
-                          const platform::DirEntry& entry);
+// The path of a listed entry of folder (platform::ChildPath). For an entry
+// whose name is no valid text or no single name: false, a diagnostic line
+// and a Problem in the thread's current report (it is not read).
+bool ReadableEntryPath(const std::u16string& folder,
+                       const platform::DirEntry& entry, std::u16string* path);
 
 // Counts one item (and with a folder everything below it) as failed and
 // names it in report; the Status says what failed and where.

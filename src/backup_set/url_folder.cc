@@ -1,5 +1,6 @@
 // Plain folders of .url files (the Favorites folder and what is merged
 // into it): reading one into the tree, and writing what a merge added.
+#include <unordered_set>
 #include <utility>
 
 #include "backup_set/part.h"
@@ -8,6 +9,7 @@
 #include "common/interchange.h"
 #include "common/text.h"
 #include "model/names.h"
+#include "model/progress.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -26,6 +28,31 @@ bool IsExcluded(const std::u16string& name,
     if (EqualsNoCase(name, other)) return true;
   }
   return false;
+}
+
+// A link whose first name is that of a .url file of an earlier export
+// there replaces that file in one step. False when there is no such file
+// (the link is then written under a name of its own).
+bool ReplaceSameName(const model::Tree& tree, ItemId id, DiskFolder* folder,
+                     std::unordered_set<std::u16string>* replaceable,
+                     model::RootReport* root_report, model::Report* report,
+                     Status* status) {
+  const model::Item& item = tree.at(id);
+  const std::u16string name = model::NameAllocator().Allocate(
+      item.title, interchange::kUrlSuffix, folder->file_limit);
+  if (name.empty() || replaceable->erase(ToUpperCase(name)) == 0) return false;
+  std::u16string path;
+  std::string bytes;
+  if (!platform::ChildPath(folder->dir, name, &path) ||
+      !ShortcutBytes(item, &bytes) ||
+      !platform::ReplaceFileAtomically(path, bytes)) {
+    status->Update(
+        ItemFailed(tree, id, path, WriteFailedReason(), root_report, report));
+    return true;
+  }
+  model::CountItem(item.kind, &root_report->added);
+  model::ProgressWritten(item.kind);
+  return true;
 }
 
 }  // namespace
@@ -51,8 +78,8 @@ Status ReadUrlFolder(const std::u16string& folder,
       continue;
     }
     for (const platform::DirEntry& entry : entries) {
-      ReportUnreadableName(current.first, entry);
-      const std::u16string path = JoinPath(current.first, entry.name);
+      std::u16string path;
+      if (!ReadableEntryPath(current.first, entry, &path)) continue;
       model::Item item;
       if (IsFolderToRead(entry)) {
         if (IsExcluded(entry.name, excluded)) continue;
@@ -79,22 +106,28 @@ Status ReadUrlFolder(const std::u16string& folder,
 Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
                              const std::u16string& folder,
                              model::RootReport* root_report,
-                             model::Report* report) {
+                             model::Report* report, bool replace_same_name) {
   model::RootReport unused;
   if (root_report == nullptr) root_report = &unused;
   struct Frame {
     ItemId id;
     DiskFolder disk;
     size_t next = 0;
+    // Upper-cased names of the .url files there that a new link of the
+    // same name replaces (each once).
+    std::unordered_set<std::u16string> replaceable;
   };
   // A folder that exists: every name in it is taken, whatever it is.
-  auto existing = [](ItemId id, const std::u16string& dir,
-                     std::vector<Frame>* stack) {
-    Frame frame{id, DiskFolder(dir), 0};
+  auto existing = [replace_same_name](ItemId id, const std::u16string& dir,
+                                      std::vector<Frame>* stack) {
+    Frame frame{id, DiskFolder(dir), 0, {}};
     std::vector<platform::DirEntry> entries;
     if (!platform::ListDirectory(dir, &entries)) return false;
     for (const platform::DirEntry& entry : entries) {
       frame.disk.names.Reserve(entry.name);
+      if (replace_same_name && IsShortcutToRead(entry)) {
+        frame.replaceable.insert(ToUpperCase(entry.name));
+      }
     }
     stack->push_back(std::move(frame));
     return true;
@@ -119,8 +152,9 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
     if (!item.added) {
       // Matched by the merge: walk into it for what was added below.
       if (item.kind != ItemKind::kFolder || item.file_name.empty()) continue;
-      const std::u16string dir = JoinPath(frame.disk.dir, item.file_name);
-      if (!existing(child, dir, &stack)) {
+      std::u16string dir;
+      if (!platform::ChildPath(frame.disk.dir, item.file_name, &dir) ||
+          !existing(child, dir, &stack)) {
         status.Update(Status::Error(
             platform::GetLastError(),
             u"could not list the folder " + dir + u": " + LastErrorWords()));
@@ -136,13 +170,20 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
       }
       continue;
     }
+    if (item.kind == ItemKind::kLink && !frame.replaceable.empty() &&
+        ReplaceSameName(tree, child, &frame.disk, &frame.replaceable,
+                        root_report, report, &status)) {
+      continue;
+    }
     // Never over an existing entry: the file is made anew or not at all.
     const std::u16string name = WriteNewEntry(
         tree, child, &frame.disk, kErrorNameTooLong, root_report, report,
         &status);
     if (!name.empty() && item.kind == ItemKind::kFolder) {
-      stack.push_back(Frame{child, DiskFolder(JoinPath(frame.disk.dir, name)),
-                            0});
+      std::u16string dir;
+      if (platform::ChildPath(frame.disk.dir, name, &dir)) {
+        stack.push_back(Frame{child, DiskFolder(dir), 0, {}});
+      }
     }
   }
   return status;

@@ -1,5 +1,6 @@
 #include "chrome/chrome_paths.h"
 
+#include "common/folder_swap.h"
 #include "common/locators.h"
 #include "common/text.h"
 #include "platform/platform.h"
@@ -20,7 +21,8 @@ bool ChromeFileArgument(const char16_t* chrome_file, std::u16string* out) {
 bool BackupFolderArgument(const std::u16string& path, bool into_backup_set,
                           BackupPart part, std::u16string* out) {
   if (!FitsPath(path)) return false;
-  *out = ResolveBackupPath(path, into_backup_set, part);
+  // A part an interrupted swap left aside is read where it is.
+  *out = ReadableFolder(ResolveBackupPath(path, into_backup_set, part));
   return FitsPath(*out);
 }
 

@@ -1,6 +1,9 @@
 #include "common/folder_swap.h"
 
 #include "common/debug_log.h"
+#include "common/error_words.h"
+#include "common/text.h"
+#include "model/report.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -26,7 +29,32 @@ void SyncParentOf(const std::u16string& path) {
                                       : path.substr(0, slash));
 }
 
+// Removes the previous folder that a swap has put aside under old. One
+// that cannot be removed (read-only folders, a file held open) stays under
+// that name, which says what it is, and is named in the report.
+void RemoveOldFolder(const std::u16string& old) {
+  if (platform::RemoveTree(old)) return;
+  const uint32_t code = platform::GetLastError();
+  DebugLog(u"[swap] could not remove the previous %s: %ld\n", old.c_str(),
+           static_cast<long>(code));
+  model::CurrentReport().problems.push_back(model::Problem{
+      DisplayPath(old), u"",
+      "the previous copy could not be removed (" + ErrorWords(code) +
+          "); the new one is in place, remove this one by hand",
+      false});
+}
+
 }  // namespace
+
+std::u16string ReadableFolder(const std::u16string& folder) {
+  const std::u16string old = OldFolderFor(folder);
+  if (platform::PathExists(Trimmed(folder)) || !platform::IsDirectory(old)) {
+    return folder;
+  }
+  DebugLog(u"[swap] %s is missing; its previous copy %s is read\n",
+           folder.c_str(), old.c_str());
+  return old;
+}
 
 std::u16string StagingFolderFor(const std::u16string& folder) {
   return Trimmed(folder) + u".marksafe-new";
@@ -57,20 +85,19 @@ Status SwapInFolder(const std::u16string& staging,
     SyncParentOf(target);
     return Status::Ok();
   }
+  const std::u16string old = OldFolderFor(folder);
   if (platform::ExchangeFolders(staging, target)) {
-    // staging now holds the previous folder.
+    // staging now holds the previous folder: it leaves the name that means
+    // a new one before it is removed.
     SyncParentOf(target);
-    if (!platform::RemoveTree(staging)) {
-      DebugLog(u"[swap] could not remove the previous %s: %ld\n",
-               staging.c_str(), static_cast<long>(platform::GetLastError()));
-    }
+    if (platform::PathExists(old)) (void)platform::RemoveTree(old);
+    RemoveOldFolder(platform::MoveFolder(staging, old) ? old : staging);
     return Status::Ok();
   }
   if (platform::GetLastError() != platform::kErrorNotSupported) {
     return Status::Error(platform::GetLastError(),
                          u"could not swap the new folder into " + target);
   }
-  const std::u16string old = OldFolderFor(folder);
   if (platform::PathExists(old)) (void)platform::RemoveTree(old);
   if (!platform::MoveFolder(target, old)) {
     return Status::Error(platform::GetLastError(),
@@ -87,10 +114,7 @@ Status SwapInFolder(const std::u16string& staging,
     return failed;
   }
   SyncParentOf(target);
-  if (!platform::RemoveTree(old)) {
-    DebugLog(u"[swap] could not remove the previous %s: %ld\n", old.c_str(),
-             static_cast<long>(platform::GetLastError()));
-  }
+  RemoveOldFolder(old);
   return Status::Ok();
 }
 

@@ -17,10 +17,17 @@ std::u16string StagingFolderFor(const std::u16string& folder);
 // the disk first. Where the system swaps two folders in one step that is
 // used; elsewhere the previous folder is moved aside to
 // "<folder>.marksafe-old", staging moved in, and the old one removed (a
-// run cut short in between is repaired by RecoverInterruptedSwap). On
-// failure folder is as it was and staging is left for the caller.
+// run cut short in between is repaired by RecoverInterruptedSwap). A
+// previous folder that cannot be removed is left as "<folder>.marksafe-old"
+// and named in the thread's report. On failure folder is as it was and
+// staging is left for the caller.
 [[nodiscard]] Status SwapInFolder(const std::u16string& staging,
                                   const std::u16string& folder);
+
+// The folder a reader reads for folder: folder itself, or, when a swap cut
+// short between its two moves left only the previous folder aside, that
+// one (complete, as it was before the swap began).
+std::u16string ReadableFolder(const std::u16string& folder);
 
 // Puts back a previous folder that a swap cut short between its two moves
 // left aside, so that readers and the next writer find it.

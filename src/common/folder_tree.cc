@@ -140,7 +140,13 @@ bool CopyTree(const CopyJob& job, const std::u16string& source,
   uint32_t failure_code = 0;
   for (const platform::DirEntry& entry : entries) {
     if (IsCancelled(job.cancel_flag)) return false;
-    if (entry.name == u"." || entry.name == u"..") continue;
+    // A name is joined only as one entry of its folder.
+    std::u16string source_path;
+    std::u16string target_path;
+    if (!platform::ChildPath(from, entry.name, &source_path) ||
+        !platform::ChildPath(to, entry.name, &target_path)) {
+      continue;
+    }
 
     if (entry.is_directory) {
       if (!entry.name_valid) continue;
@@ -152,9 +158,8 @@ bool CopyTree(const CopyJob& job, const std::u16string& source,
       // Links to folders may point back up the tree; like the other walks
       // of an interchange folder, the copy does not follow them.
       if (entry.is_reparse_point) continue;
-      const std::u16string sub_source = from + entry.name;
-      if (ComparablePath(sub_source) == job.top_destination) continue;
-      if (!CopyTree(job, sub_source, to + entry.name)) return false;
+      if (ComparablePath(source_path) == job.top_destination) continue;
+      if (!CopyTree(job, source_path, target_path)) return false;
       continue;
     }
 
@@ -170,18 +175,16 @@ bool CopyTree(const CopyJob& job, const std::u16string& source,
     }
     if (!CopyFilterMatches(entry.name, job.filter)) continue;
     if (present.count(entry.name) != 0 &&
-        SameContent(from + entry.name, to + entry.name)) {
+        SameContent(source_path, target_path)) {
       ++job.counts->files_present;
       continue;
     }
     const bool copied =
         job.never_replace
             ? (present.count(entry.name) != 0
-                   ? CopyUnderNewName(from + entry.name, to + entry.name)
-                   : platform::CopyFile(from + entry.name, to + entry.name,
-                                        true))
-            : platform::CopyFile(from + entry.name, to + entry.name,
-                                 !job.overwrite);
+                   ? CopyUnderNewName(source_path, target_path)
+                   : platform::CopyFile(source_path, target_path, true))
+            : platform::CopyFile(source_path, target_path, !job.overwrite);
     if (!copied) {
       failure_code = platform::GetLastError();
       DebugLog(u"WinApi:CopyFile execute fail:%ld \n", LastErrorForLog());
@@ -234,8 +237,8 @@ bool MeasureTree(const std::u16string& folder, uint64_t* size,
   bool result = true;
   for (const platform::DirEntry& entry : entries) {
     if (entry.is_reparse_point) continue;
-    if (entry.name == u"." || entry.name == u"..") continue;
-    const std::u16string path = JoinPath(folder, entry.name);
+    std::u16string path;
+    if (!platform::ChildPath(folder, entry.name, &path)) continue;
     if (entry.is_directory) {
       uint64_t sub_size = 0;
       int32_t sub_folders = 0;
@@ -279,8 +282,8 @@ bool HideMarkers(const std::u16string& root, const std::u16string& name) {
   }
   bool result = true;
   for (const platform::DirEntry& entry : entries) {
-    if (entry.name == u"." || entry.name == u"..") continue;
-    const std::u16string path = JoinPath(root, entry.name);
+    std::u16string path;
+    if (!platform::ChildPath(root, entry.name, &path)) continue;
     if (EqualsNoCase(entry.name, name)) {
       result = platform::SetHidden(path) && result;
     }

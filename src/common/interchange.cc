@@ -120,7 +120,7 @@ std::string ShortcutFileBytes(const std::u16string& title,
   // write instead of three.
   const std::u16string text =
       std::u16string(u"[") + kShortcutSection + u"]\r\n" + kUrlKey + u"=" +
-      IniValue(WithoutControls(url), true) + u"\r\n" + kTitleKey + u"=" +
+      ShortcutUrlValue(url) + u"\r\n" + kTitleKey + u"=" +
       TitleValue(title) + u"\r\n";
   std::string bytes("\xFF\xFE", 2);
   bytes.reserve(2 + 2 * text.size());
@@ -129,6 +129,10 @@ std::string ShortcutFileBytes(const std::u16string& title,
     bytes.push_back(static_cast<char>(unit >> 8));
   }
   return bytes;
+}
+
+std::u16string ShortcutUrlValue(const std::u16string& url) {
+  return IniValue(WithoutControls(url), true);
 }
 
 bool IsShortcutFileName(const std::u16string& name) {

@@ -56,6 +56,10 @@ extern const char16_t kCompletionMarkName[];  // "complete.mark"
 std::string ShortcutFileBytes(const std::u16string& title,
                               const std::u16string& url);
 
+// The URL as ShortcutFileBytes writes it into the file (and a reader gets
+// it back): what one line of an INI value holds of url.
+std::u16string ShortcutUrlValue(const std::u16string& url);
+
 // True when name has a last "." followed by a non-empty text equal to "url"
 // (case-insensitive, at most 18 characters compared).
 bool IsShortcutFileName(const std::u16string& name);

@@ -6,6 +6,7 @@
 #include "backup_set/part.h"
 #include "common/backup_set.h"
 #include "common/debug_log.h"
+#include "common/folder_swap.h"
 #include "common/interchange.h"
 #include "firefox/places_reader.h"
 #include "firefox/places_transaction.h"
@@ -168,7 +169,8 @@ bool ImportFirefoxBackupSteps(ms_places* handle, const char16_t* backup_path,
                               bool into_backup_set) {
   std::u16string firefox = backup_path;
   if (into_backup_set) {
-    firefox = BackupSetFolder(backup_path, BackupPart::kFirefox);
+    firefox =
+        ReadableFolder(BackupSetFolder(backup_path, BackupPart::kFirefox));
     DebugLog(u"[DllExport] [import_2_firefox_from_bk] backup_path=%s!\n",
              firefox.c_str());
   }
@@ -227,8 +229,8 @@ bool ImportFirefoxBackupSteps(ms_places* handle, const char16_t* backup_path,
 
 int32_t ImportChromeBackupSteps(ms_places* handle, const char16_t* backup_path,
                                 bool into_backup_set) {
-  std::u16string chrome =
-      ResolveBackupPath(backup_path, into_backup_set, BackupPart::kChrome);
+  std::u16string chrome = ReadableFolder(
+      ResolveBackupPath(backup_path, into_backup_set, BackupPart::kChrome));
   if (platform::PathExists(chrome) && ImportChromeStep(handle, chrome)) {
     return 0;
   }
@@ -257,8 +259,8 @@ bool Import2FirefoxFromIeBk(ms_places* handle, const char16_t* backup_path,
                             bool into_backup_set) {
   model::ReportScope scope("import_2_firefox_from_ie_bk");
   if (backup_path == nullptr) return false;
-  std::u16string favorites =
-      ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFavorites);
+  std::u16string favorites = ReadableFolder(
+      ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFavorites));
   if (handle == nullptr || !platform::PathExists(favorites)) return false;
   ImportTransaction transaction(handle);
   if (transaction.Refused()) return false;
@@ -304,8 +306,8 @@ bool RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
   // The three parts in one transaction.
   ImportTransaction transaction(handle);
   if (transaction.Refused()) return false;
-  std::u16string firefox =
-      ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFirefox);
+  std::u16string firefox = ReadableFolder(
+      ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFirefox));
   bool firefox_ok = platform::PathExists(firefox) &&
                     ImportFirefoxBackupSteps(handle, firefox.c_str(), false);
   if (!firefox_ok) {
@@ -322,7 +324,7 @@ bool RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
 
   bool ie_ok = true;
   std::u16string favorites =
-      BackupSetFolder(backup_path, BackupPart::kFavorites);
+      ReadableFolder(BackupSetFolder(backup_path, BackupPart::kFavorites));
   if (platform::PathExists(favorites)) {
     ie_ok = ImportFolderStep(handle, favorites, interchange::kImportedFromIe);
     if (!ie_ok) {
@@ -335,7 +337,8 @@ bool RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
   *progress += 1;
 
   int32_t chrome_code = 0;
-  std::u16string chrome = BackupSetFolder(backup_path, BackupPart::kChrome);
+  std::u16string chrome =
+      ReadableFolder(BackupSetFolder(backup_path, BackupPart::kChrome));
   if (platform::PathExists(chrome)) {
     chrome_code = ImportChromeBackupSteps(handle, chrome.c_str(), false);
   }

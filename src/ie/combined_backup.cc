@@ -4,6 +4,7 @@
 
 #include "common/backup_set.h"
 #include "common/debug_log.h"
+#include "common/folder_swap.h"
 #include "common/folder_tree.h"
 #include "common/interchange.h"
 #include "common/locators.h"
@@ -57,9 +58,10 @@ bool Backup(const std::u16string& favorites, const std::u16string& folder,
 // code.
 bool MergePart(const std::u16string& part, backup_set::PartKind kind,
                const std::u16string& favorites,
-               const std::u16string& subfolder_title) {
-  const Status status = MergePartIntoFavorites(
-      part, kind, favorites, subfolder_title, &model::CurrentReport());
+               const std::u16string& subfolder_title, bool overwrite) {
+  const Status status =
+      MergePartIntoFavorites(part, kind, favorites, subfolder_title,
+                             &model::CurrentReport(), overwrite);
   if (status.ok()) return true;
   DebugLog(u"[DllExport] [backup_ie_pro] %s: %s\n", part.c_str(),
            status.message().c_str());
@@ -79,7 +81,8 @@ bool Restore(const std::u16string& favorites, const std::u16string& folder,
   // written beside it.
   const bool existed = platform::PathExists(favorites);
   CopyCounts counts;
-  bool copied = copy_folder(folder, favorites, interchange::kUrlExtension,
+  bool copied = copy_folder(ReadableFolder(folder), favorites,
+                            interchange::kUrlExtension,
                             overwrite, cancel_flag, true, &counts,
                             /*never_replace=*/true);
   ReportFavoritesCopy(favorites, existed, counts);
@@ -95,10 +98,12 @@ bool Restore(const std::u16string& favorites, const std::u16string& folder,
   // is merged: what the Favorites folder has already is never written
   // again, nor anything there overwritten.
   bool firefox_ok = true;
-  const std::u16string firefox = BackupSetFolder(root, BackupPart::kFirefox);
+  // A part an interrupted swap left aside is read where it is.
+  const std::u16string firefox =
+      ReadableFolder(BackupSetFolder(root, BackupPart::kFirefox));
   if (platform::PathExists(firefox)) {
     firefox_ok = MergePart(firefox, backup_set::PartKind::kFirefox, favorites,
-                           interchange::kImportedFromFirefox);
+                           interchange::kImportedFromFirefox, overwrite);
     if (!firefox_ok) {
       DebugLog(
           u"[DllExport] [backup_ie_pro] import firefox backup to IE "
@@ -110,10 +115,11 @@ bool Restore(const std::u16string& favorites, const std::u16string& folder,
   }
 
   bool chrome_ok = true;
-  const std::u16string chrome = BackupSetFolder(root, BackupPart::kChrome);
+  const std::u16string chrome =
+      ReadableFolder(BackupSetFolder(root, BackupPart::kChrome));
   if (platform::PathExists(chrome)) {
     chrome_ok = MergePart(chrome, backup_set::PartKind::kChrome, favorites,
-                          interchange::kImportedFromChromeLc);
+                          interchange::kImportedFromChromeLc, overwrite);
     if (!chrome_ok) {
       DebugLog(
           u"[DllExport] [backup_ie_pro] import chrome backup to IE fav. "

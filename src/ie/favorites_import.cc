@@ -4,9 +4,12 @@
 #include <unordered_set>
 
 #include "backup_set/part.h"
+#include "common/folder_swap.h"
+#include "common/folder_tree.h"
 #include "common/interchange.h"
 #include "common/store_lock.h"
 #include "common/text.h"
+#include "ie/favorites_backup.h"
 #include "model/merge.h"
 #include "model/names.h"
 #include "platform/platform.h"
@@ -81,15 +84,59 @@ bool EnsureFolder(const std::u16string& folder) {
   return platform::IsDirectory(folder) || platform::CreateDirectoryTree(folder);
 }
 
+// A root's folder in the Favorites folder is named as the set names it (a
+// localized set has its own names): the last name of its position value.
+std::u16string RootNameInFavorites(const model::Tree& tree, model::ItemId root,
+                                   backup_set::PartKind kind,
+                                   model::Root key) {
+  const std::u16string& value = tree.at(root).title;
+  const size_t slash = value.find_last_of(u"\\/");
+  const std::u16string last =
+      slash == std::u16string::npos ? value : value.substr(slash + 1);
+  if (last.empty() || last == u".") {
+    return backup_set::RootFolderName(kind, key);
+  }
+  return model::NameStem(last, 0, 0);
+}
+
+// A Chrome folder without its position file names no roots: it is copied
+// whole into the sub-folder, as such folders always were. Files there of
+// the same name are replaced with overwrite, else kept (that copy fails).
+Status CopyWithoutPositionFile(const std::u16string& part,
+                               const std::u16string& dest_folder,
+                               const std::u16string& subfolder_title,
+                               bool overwrite) {
+  StoreLock lock;
+  Status locked = lock.Acquire(dest_folder);
+  if (!locked.ok()) return locked;
+  const std::u16string imported = JoinPath(dest_folder, subfolder_title);
+  const bool existed = platform::IsDirectory(imported);
+  CopyCounts counts;
+  const bool copied =
+      copy_folder(part, imported, interchange::kUrlExtension, overwrite,
+                  nullptr, true, &counts);
+  ReportFavoritesCopy(imported, existed, counts);
+  if (copied) return Status::Ok();
+  return Status::Error(platform::GetLastError(),
+                       u"could not copy " + part + u" into " + imported);
+}
+
 }  // namespace
 
 Status MergePartIntoFavorites(const std::u16string& part_folder,
                               backup_set::PartKind kind,
                               const std::u16string& dest_folder,
                               const std::u16string& subfolder_title,
-                              model::Report* report) {
+                              model::Report* report, bool overwrite) {
+  const std::u16string part = ReadableFolder(part_folder);
   model::Tree source;
-  Status status = backup_set::ReadPart(part_folder, kind, &source);
+  Status status = backup_set::ReadPart(part, kind, &source);
+  if (!status.ok() && kind == backup_set::PartKind::kChrome &&
+      platform::IsDirectory(part) &&
+      !platform::PathExists(JoinPath(part, interchange::kChromePosIni))) {
+    return CopyWithoutPositionFile(part, dest_folder, subfolder_title,
+                                   overwrite);
+  }
   if (!status.ok()) return status;
   // No other run writes the Favorites folder between reading what is
   // there and writing what is new.
@@ -112,7 +159,7 @@ Status MergePartIntoFavorites(const std::u16string& part_folder,
     if (from == model::kNoItem) continue;
     FolderTitlesAsNames(&source, from);
     FoldNumberedFolders(&source, from);
-    const std::u16string name = backup_set::RootFolderName(kind, root);
+    const std::u16string name = RootNameInFavorites(source, from, kind, root);
     const std::u16string folder = JoinPath(imported, name);
     model::RootReport unused;
     const size_t index = report != nullptr ? report->roots.size() : 0;
@@ -139,8 +186,10 @@ Status MergePartIntoFavorites(const std::u16string& part_folder,
     }
     FoldNumberedFolders(&target, into);
     model::Merge(source, from, &target, into, options, root_report(), report);
-    status.Update(backup_set::WriteAddedToUrlFolder(target, into, folder,
-                                                    root_report(), report));
+    // The folder is this export's own: with overwrite an older export's
+    // file of the same name is replaced, not kept beside the new one.
+    status.Update(backup_set::WriteAddedToUrlFolder(
+        target, into, folder, root_report(), report, overwrite));
   }
   return status;
 }

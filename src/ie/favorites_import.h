@@ -16,12 +16,16 @@ namespace marksafe {
 namespace ie {
 
 // part_folder: the part (Bookmarks\Firefox or Bookmarks\Chrome of a set).
-// Adds one RootReport per root of the part to report.
+// Adds one RootReport per root of the part to report. With overwrite, a
+// link whose name is that of a .url file an earlier export left in the
+// root's folder replaces that file in one step (see WriteAddedToUrlFolder);
+// without, it is written beside it.
 [[nodiscard]] Status MergePartIntoFavorites(const std::u16string& part_folder,
                                             backup_set::PartKind kind,
                                             const std::u16string& dest_folder,
                                             const std::u16string& subfolder_title,
-                                            model::Report* report);
+                                            model::Report* report,
+                                            bool overwrite = true);
 
 }  // namespace ie
 }  // namespace marksafe

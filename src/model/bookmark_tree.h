@@ -66,6 +66,10 @@ struct Item {
   // The name the item has on disk (file or folder name in a .url tree);
   // empty when it came from elsewhere.
   std::u16string file_name;
+  // Links read from a .url file as it stands (no manifest record): that
+  // file's path, so that a copy into a folder of .url files takes its bytes
+  // (keys such as IconFile or HotKey included) rather than writing anew.
+  std::u16string source_file;
   // Set by Merge: the item is new in the target and a writer must create
   // it.
   bool added = false;

@@ -134,6 +134,7 @@ class Merger {
     copy.kind = from.kind;
     copy.title = from.title;
     copy.url = from.url;
+    copy.source_file = from.source_file;
     copy.date_added = from.date_added != 0 ? from.date_added : now_;
     copy.last_modified =
         from.last_modified != 0 ? from.last_modified : copy.date_added;

@@ -153,6 +153,15 @@ std::string NativePathUtf8(const std::u16string& path);
 // system names none.
 std::u16string TempFolder();
 
+// The path of the entry named name inside folder: folder, a separator
+// unless folder ends with one, and name. Every name read from a listing is
+// joined through here and nowhere else. False (*out untouched, last error
+// 123) for a name that is no single entry of folder: empty, "." or "..",
+// or holding a separator of this system ("/" or "\\"; on Windows also ":"
+// which would name a stream or a drive).
+[[nodiscard]] bool ChildPath(const std::u16string& folder,
+                             const std::u16string& name, std::u16string* out);
+
 // ---- INI files (the profile API) ------------------------------------------
 
 // GetPrivateProfileStringW: section and key matched without regard to case,
@@ -306,6 +315,8 @@ inline bool SyncTree(const std::u16string& folder);
 // caller then moves them one after the other.
 constexpr uint32_t kErrorNotSupported = 50;
 inline bool ExchangeFolders(const std::u16string& a, const std::u16string& b);
+// ERROR_INVALID_NAME: a name that is no single entry of a folder.
+constexpr uint32_t kErrorInvalidName = 123;
 
 // ---- The replaceable system -------------------------------------------------
 

@@ -12,6 +12,7 @@
 #include "gtest/gtest.h"
 #include "model/report.h"
 #include "platform/platform.h"
+#include "support/faulty_env.h"
 #include "support/test_support.h"
 #include "support/tree_support.h"
 
@@ -126,7 +127,8 @@ TEST(Part, RoundTripKeepsEveryItemExactly) {
 
 class ManifestCases : public ::testing::Test {
  protected:
-  void SetUp() override {
+  void SetUp() override { WriteSmallPart(part_); }
+  static void WriteSmallPart(const std::u16string& part) {
     Tree tree;
     const ItemId menu = tree.AddRoot(Root::kMenu, u"menu");
     Put(&tree, menu,
@@ -136,7 +138,7 @@ class ManifestCases : public ::testing::Test {
         NewLink(u"Alpha", u"https://a/", 1700000000000000, 1700000000000005));
     Put(&tree, Put(&tree, menu, NewFolder(u"Sub")),
         NewLink(u"Inner", u"https://i/"));
-    ASSERT_TRUE(WritePart(tree, PartKind::kFirefox, part_, true, nullptr).ok());
+    ASSERT_TRUE(WritePart(tree, PartKind::kFirefox, part, true, nullptr).ok());
   }
   Lines ReadBack(Status* status = nullptr) {
     Status local;
@@ -213,6 +215,118 @@ TEST_F(ManifestCases, HandAddedFilesComeLastAndDeletedOnesAreSkipped) {
                    " F Sub||0|0", "  L Inner|https://i/|0|0",
                    " L Added|https://added/|0|0", " F New||0|0",
                    "  L n|https://n/|0|0", "toolbar", "other", "mobile"}));
+}
+
+// The .url file says where a link leads; its record adds what the file
+// cannot hold. Each case edits the written part and gives Alpha's line.
+TEST_F(ManifestCases, TheFileOutranksItsRecord) {
+  const std::string alpha_file = dir_.sub("part/Bookmarks Menu/Alpha.url");
+  const std::string dated = "|1700000000000000|1700000000000005";
+  struct Case {
+    const char* what;
+    std::string file_url;  // written into Alpha.url when not empty
+    std::string from, to;  // replaced in the manifest when from is not empty
+    std::string alpha;
+  } cases[] = {
+      {"file edited by hand", "https://edited/", "", "",
+       " L Alpha|https://edited/" + dated},
+      {"record without url", "", ",\"url\":\"https://a/\"", "",
+       " L Alpha|https://a/" + dated},
+      {"record with empty url", "", "\"url\":\"https://a/\"",
+       "\"url\":\"\"", " L Alpha|https://a/" + dated},
+      {"record exact where the file cannot be", "",
+       "\"url\":\"https://a/\"", "\"url\":\"https://a/ \"",
+       " L Alpha|https://a/ " + dated},
+  };
+  const std::string written_manifest =
+      ReadBytes(dir_.sub("part/manifest.json"));
+  const std::string written_file = ReadBytes(alpha_file);
+  for (const Case& c : cases) {
+    std::string manifest = written_manifest;
+    if (!c.from.empty()) {
+      ASSERT_NE(manifest.find(c.from), std::string::npos) << c.what;
+      manifest.replace(manifest.find(c.from), c.from.size(), c.to);
+    }
+    WriteBytes(dir_.sub("part/manifest.json"), manifest);
+    if (c.file_url.empty()) {
+      WriteBytes(alpha_file, written_file);
+    } else {
+      test::WriteUrlFile(alpha_file, c.file_url, "Alpha");
+    }
+    const Lines lines = ReadBack();
+    EXPECT_EQ(lines.at(3), c.alpha) << c.what;
+  }
+}
+
+TEST_F(ManifestCases, ADamagedRecordCostsOnlyItself) {
+  std::string manifest = ReadBytes(dir_.sub("part/manifest.json"));
+  const std::string zeta = "\"url\":\"https://z/\"";
+  ASSERT_NE(manifest.find(zeta), std::string::npos);
+  manifest.replace(manifest.find(zeta), zeta.size(), "\"url\":5");
+  WriteBytes(dir_.sub("part/manifest.json"), manifest);
+  model::ReportScope scope("test");
+  // Zeta comes from its file alone, after the recorded items.
+  EXPECT_EQ(ReadBack(),
+            (Lines{"menu", " S ||0|0",
+                   " L Alpha|https://a/|1700000000000000|1700000000000005",
+                   " F Sub||0|0", "  L Inner|https://i/|0|0",
+                   " L Zeta|https://z/|0|0", "toolbar", "other", "mobile"}));
+  EXPECT_EQ(model::CurrentReport().problems.size(), 1u);
+}
+
+// What a part cannot give is said; what it can still give is read.
+TEST_F(ManifestCases, SetFaultsAreReportedOrRepaired) {
+  const Lines whole = ReadBack();
+  struct Case {
+    const char* what;
+    void (*damage)(const TempDir&);
+    bool lost;        // a Problem that says data was lost
+    size_t problems;  // in the report
+  } cases[] = {
+      {"root folder missing",
+       [](const TempDir& d) {
+         ASSERT_TRUE(platform::RemoveTree(d.u16("part/Unsorted Bookmarks")));
+       },
+       true, 1},
+      {"position key missing",
+       [](const TempDir& d) {
+         WriteBytes(d.sub("part/pos.ini"),
+                    "[Menu]\r\nMain=Bookmarks Menu\r\n"
+                    "Toolbar=Bookmarks Toolbar\r\nMobile=Mobile Bookmarks\r\n");
+       },
+       false, 1},
+      {"URL that is no address",
+       [](const TempDir& d) {
+         WriteBytes(d.sub("part/Bookmarks Menu/fail.url"),
+                    test::Shortcut("Fail"));
+         WriteBytes(d.sub("part/Bookmarks Menu/empty.url"),
+                    test::Shortcut(""));
+       },
+       false, 2},
+      {"part left aside by an interrupted swap",
+       [](const TempDir& d) {
+         ASSERT_TRUE(platform::MoveFolder(d.u16("part"),
+                                          d.u16("part.marksafe-old")));
+       },
+       false, 0},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    WriteSmallPart(dir.u16("part"));
+    c.damage(dir);
+    model::ReportScope scope("test");
+    Status status;
+    const Tree tree = Read(dir.u16("part"), PartKind::kFirefox, &status);
+    EXPECT_TRUE(status.ok()) << c.what;
+    const Lines lines = test::TreeLines(tree);
+    if (c.lost) {
+      EXPECT_EQ(std::count(lines.begin(), lines.end(), "other"), 0) << c.what;
+    } else {
+      EXPECT_EQ(lines, whole) << c.what;
+    }
+    EXPECT_EQ(model::CurrentReport().AnythingLost(), c.lost) << c.what;
+    EXPECT_EQ(model::CurrentReport().problems.size(), c.problems) << c.what;
+  }
 }
 
 // Parts written before the manifest: only Main/Others or Bar/other, titles
@@ -321,30 +435,47 @@ TEST(Part, FailedReplacementLeavesThePreviousPartWhole) {
   EXPECT_FALSE(Exists(dir.sub("Bookmarks/Firefox/Bookmarks Menu/Old.url")));
   EXPECT_TRUE(Exists(dir.sub("Bookmarks/Firefox/Bookmarks Menu/New.url")));
   EXPECT_EQ(ListTree(dir.sub("Bookmarks")).size(), before.size());
+
+  // A previous part that cannot be removed (read-only folders) is said, and
+  // is not left under the name of a new part.
+  test::ScopedFaultyEnv env;
+  env->FailNth(test::FaultOp::kDelete, 1, 5, 1000);
+  model::ReportScope scope("test");
+  ASSERT_TRUE(WritePart(old_tree, PartKind::kFirefox, part, true, nullptr).ok());
+  EXPECT_FALSE(Exists(dir.sub("Bookmarks/Firefox.marksafe-new")));
+  EXPECT_TRUE(Exists(dir.sub("Bookmarks/Firefox.marksafe-old")));
+  EXPECT_EQ(model::CurrentReport().problems.size(), 1u);
 }
 
-// Written into a folder as it stands (not replace_whole), nothing there is
-// replaced and what was recorded before stays recorded.
-TEST(Part, WritingBesideWhatIsThereKeepsItAndItsRecords) {
+// Exported again into a folder as it stands (not replace_whole), the older
+// export's entries of the same names are replaced, with their records;
+// what else is there stays.
+TEST(Part, ExportingAgainReplacesTheOlderExportOnly) {
   TempDir dir;
   Tree first;
-  Put(&first, first.AddRoot(Root::kMenu, u"menu"),
+  const ItemId menu = first.AddRoot(Root::kMenu, u"menu");
+  Put(&first, menu,
       NewLink(u"Same", u"https://first/", 1700000000000000,
               1700000000000005));
+  Put(&first, Put(&first, menu, NewFolder(u"Sub")),
+      NewLink(u"In", u"https://in/"));
   ASSERT_TRUE(
       WritePart(first, PartKind::kFirefox, dir.u16("p"), false, nullptr).ok());
+  WriteBytes(dir.sub("p/Bookmarks Menu/Mine.url"), test::Shortcut("https://m/"));
   Tree second;
-  Put(&second, second.AddRoot(Root::kMenu, u"menu"),
-      NewLink(u"Same", u"https://second/"));
+  const ItemId menu2 = second.AddRoot(Root::kMenu, u"menu");
+  Put(&second, menu2, NewLink(u"Same", u"https://second/"));
+  Put(&second, Put(&second, menu2, NewFolder(u"Sub")),
+      NewLink(u"In", u"https://in2/"));
   ASSERT_TRUE(
       WritePart(second, PartKind::kFirefox, dir.u16("p"), false, nullptr).ok());
   Status status;
   const Tree back = Read(dir.u16("p"), PartKind::kFirefox, &status);
   ASSERT_TRUE(status.ok());
-  EXPECT_EQ(
-      test::TreeLines(back),
-      (Lines{"menu", " L Same|https://first/|1700000000000000|1700000000000005",
-             " L Same|https://second/|0|0", "toolbar", "other", "mobile"}));
+  EXPECT_EQ(test::TreeLines(back),
+            (Lines{"menu", " L Same|https://second/|0|0", " F Sub||0|0",
+                   "  L In|https://in2/|0|0", " L Mine|https://m/|0|0",
+                   "toolbar", "other", "mobile"}));
 }
 
 }  // namespace

@@ -112,11 +112,70 @@ TEST(MergePartIntoFavorites, AMissingOrEmptyPartFails) {
   TempDir dir;
   test::MakeDirs(dir.sub("empty"));
   model::Report report;
-  EXPECT_FALSE(MergePartIntoFavorites(dir.u16("empty"), PartKind::kChrome,
+  EXPECT_FALSE(MergePartIntoFavorites(dir.u16("empty"), PartKind::kFirefox,
+                                      dir.u16("fav"), u"Imported from Firefox",
+                                      &report)
+                   .ok());
+  EXPECT_FALSE(MergePartIntoFavorites(dir.u16("missing"), PartKind::kChrome,
                                       dir.u16("fav"), u"Imported from chrome",
                                       &report)
                    .ok());
   EXPECT_FALSE(test::Exists(dir.sub("fav")));
+}
+
+// A part's .url files reach the Favorites folder as they are, in folders
+// named as the set names its roots; an older export's file is replaced
+// only with overwrite.
+TEST(MergePartIntoFavorites, CopiesKeepBytesNamesAndReplaceOnlyWithOverwrite) {
+  const std::string icon =
+      "[InternetShortcut]\r\nURL=https://x/\r\nIconFile=http://x/i.ico\r\n"
+      "IconIndex=1\r\nHotKey=0\r\n";
+  const std::string stale = test::Shortcut("https://old/");
+  const std::string ff = "fav/Imported from Firefox/Lesezeichen/";
+  struct Case {
+    const char* what;
+    PartKind kind;
+    bool overwrite;
+    Files stale_files;  // in fav before the merge, each holding stale
+    std::vector<std::pair<std::string, std::string>> expected;  // path, bytes
+  } cases[] = {
+      {"localized root, shortcut keys kept", PartKind::kFirefox, true, {},
+       {{ff + "x.url", icon}}},
+      {"older export replaced", PartKind::kFirefox, true, {ff + "x.url"},
+       {{ff + "x.url", icon}}},
+      {"older export kept without overwrite", PartKind::kFirefox, false,
+       {ff + "x.url"}, {{ff + "x.url", stale}, {ff + "x (2).url", icon}}},
+      {"Chrome folder without position file", PartKind::kChrome, true, {},
+       {{"fav/Imported from chrome/Lesezeichen/x.url", icon}}},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    if (c.kind == PartKind::kFirefox) {
+      WriteBytes(dir.sub("part/pos.ini"),
+                 "[Menu]\r\nMain=Lesezeichen\r\nOthers=Unsorted\r\n");
+      test::MakeDirs(dir.sub("part/Unsorted"));
+    }
+    WriteBytes(dir.sub("part/Lesezeichen/x.url"), icon);
+    for (const std::string& file : c.stale_files) {
+      WriteBytes(dir.sub(file), stale);
+    }
+    model::Report report;
+    EXPECT_TRUE(MergePartIntoFavorites(
+                    dir.u16("part"), c.kind, dir.u16("fav"),
+                    c.kind == PartKind::kFirefox ? u"Imported from Firefox"
+                                                 : u"Imported from chrome",
+                    &report, c.overwrite)
+                    .ok())
+        << c.what;
+    for (const auto& file : c.expected) {
+      EXPECT_EQ(test::ReadBytes(dir.sub(file.first)), file.second)
+          << c.what << ": " << file.first;
+    }
+    // "Imported from ..", the part's root folders, the files.
+    const size_t folders = c.kind == PartKind::kFirefox ? 3 : 2;
+    EXPECT_EQ(ListTree(dir.sub("fav")).size(), c.expected.size() + folders)
+        << c.what;
+  }
 }
 
 using Size = std::tuple<bool, uint64_t, int32_t, int32_t>;

@@ -45,7 +45,11 @@ std::string PositionFile(Browser browser) {
 
 PartState GetPartState(const fs::path& root, Browser browser) {
   std::error_code ec;
-  const fs::path folder = PartFolder(root, browser);
+  fs::path folder = PartFolder(root, browser);
+  // A part an interrupted swap left aside is there under that name.
+  fs::path aside = folder;
+  aside += ".marksafe-old";
+  if (!fs::exists(folder, ec) && fs::is_directory(aside, ec)) folder = aside;
   if (!fs::is_directory(folder, ec)) return PartState::kMissing;
   const std::string position = PositionFile(browser);
   if (!position.empty() && !fs::is_regular_file(folder / position, ec)) {

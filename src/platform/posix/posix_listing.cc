@@ -82,8 +82,12 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out) {
     if (lstat(full.c_str(), &st) != 0) continue;  // gone since readdir
     DirEntry item;
     item.name = FromUtf8(name);
-    // A name that is no UTF-8 comes back with U+FFFD and reaches nothing.
-    item.name_valid = ToUtf8(item.name) == name;
+    // A name that is no UTF-8 comes back with U+FFFD and reaches nothing;
+    // one that holds U+F05C itself would reach another entry (the one with
+    // a "\\" byte there) and is no valid name either.
+    item.name_valid = ToUtf8(item.name) == name &&
+                      item.name.find(posix::kNameBackslash) ==
+                          std::u16string::npos;
     // A "\\" byte is part of the name, not a separator.
     for (char16_t& c : item.name) {
       if (c == u'\\') c = posix::kNameBackslash;

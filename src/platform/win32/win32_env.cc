@@ -36,30 +36,49 @@ namespace sys {
 bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
               std::unique_ptr<FileLock>* lock) {
   std::wstring native = win32::NativePath(lock_path);
-  win32::ScopedHandle file(
-      ::CreateFileW(native.c_str(), GENERIC_READ | GENERIC_WRITE,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return false;
   auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  for (;;) {
-    OVERLAPPED overlapped = {};
-    if (::LockFileEx(file.get(),
-                     LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1,
-                     0, &overlapped)) {
-      break;
-    }
-    DWORD err = ::GetLastError();
-    if (err != ERROR_LOCK_VIOLATION && err != ERROR_IO_PENDING) return false;
+  auto wait = [&deadline]() {
     if (std::chrono::steady_clock::now() >= deadline) {
       ::SetLastError(kErrorLockViolation);
       return false;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return true;
+  };
+  for (;;) {
+    // Every holder opens the file to be deleted on close: once the last
+    // run lets go, no lock file is left beside the store. A file whose
+    // delete is pending cannot be opened (access denied) and is waited
+    // out; one that became pending while this run waited on it is left.
+    win32::ScopedHandle file(::CreateFileW(
+        native.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
+        nullptr));
+    if (!file.valid()) {
+      if (::GetLastError() != ERROR_ACCESS_DENIED || !wait()) return false;
+      continue;
+    }
+    for (;;) {
+      OVERLAPPED overlapped = {};
+      if (::LockFileEx(file.get(),
+                       LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
+                       1, 0, &overlapped)) {
+        FILE_STANDARD_INFO info = {};
+        if (::GetFileInformationByHandleEx(file.get(), FileStandardInfo,
+                                           &info, sizeof(info)) &&
+            !info.DeletePending) {
+          lock->reset(new HandleLock(file.release()));
+          return true;
+        }
+        break;  // the previous holder's file, on its way out
+      }
+      DWORD err = ::GetLastError();
+      if (err != ERROR_LOCK_VIOLATION && err != ERROR_IO_PENDING) return false;
+      if (!wait()) return false;
+    }
   }
-  lock->reset(new HandleLock(file.release()));
-  return true;
 }
 
 bool SyncPath(const std::u16string& path) {

@@ -57,6 +57,22 @@ std::u16string TempFolder() {
   return folder;
 }
 
+bool ChildPath(const std::u16string& folder, const std::u16string& name,
+               std::u16string* out) {
+  if (out == nullptr || name.empty() || name == u"." || name == u".." ||
+      name.find_first_of(u"/\\:", 0) != std::u16string::npos ||
+      name.find(u'\0') != std::u16string::npos) {
+    SetLastError(kErrorInvalidName);
+    return false;
+  }
+  std::u16string path = folder;
+  if (!path.empty() && path.back() != u'\\' && path.back() != u'/') {
+    path += u'\\';
+  }
+  *out = path + name;
+  return true;
+}
+
 namespace win32 {
 
 std::wstring NativePath(const std::u16string& path) {

@@ -125,6 +125,39 @@ TEST_F(UntrustedPart, BackslashesStayInsideTheirNames) {
                    "  L in|https://in/", "other"}));
 }
 
+// A listed name is joined to its folder as one entry, or not at all.
+TEST(ChildPath, RefusesWhatIsNoSingleName) {
+  const struct {
+    std::u16string name;
+    bool joined;
+  } cases[] = {{u"a.url", true},  {u"..\xF05C..\xF05Cx", true},
+               {u"", false},      {u".", false},
+               {u"..", false},    {u"../x", false},
+               {u"..\\x", false}, {u"a/b", false}};
+  for (const auto& c : cases) {
+    std::u16string path = u"kept";
+    EXPECT_EQ(platform::ChildPath(u"dir", c.name, &path), c.joined)
+        << test::U8(c.name);
+    EXPECT_EQ(path, c.joined ? u"dir\\" + c.name : u"kept");
+  }
+}
+
+TEST_F(UntrustedPart, ANameHoldingTheBackslashStandInReachesNoOtherFile) {
+  // U+F05C stands for a backslash byte in listed names: a name that holds
+  // it itself would lead to "a\b.url".
+  WriteBytes(dir_.sub("set/part/bar/a\\b.url"), Shortcut("https://one/"));
+  WriteBytes(dir_.sub("set/part/bar/a\xEF\x81\x9C" "b.url"),
+             Shortcut("https://other/"));
+  model::ReportScope scope("test");
+  Status status;
+  Tree tree = Read("set/part", &status);
+  ASSERT_TRUE(status.ok()) << test::U8(status.message());
+  EXPECT_EQ(test::TreeLines(tree, false),
+            (Lines{"toolbar", " L a\\b|https://one/", " L kept|https://kept/",
+                   "other"}));
+  EXPECT_EQ(model::CurrentReport().problems.size(), 1u);
+}
+
 TEST_F(UntrustedPart, NamesThatAreNoTextAreReportedAndSkipped) {
   WriteBytes(dir_.sub("set/part/bar/bad\xFF.url"), Shortcut("https://bad/"));
   WriteBytes(dir_.sub("set/part/bar/dir\xFE/in.url"), Shortcut("https://in/"));
