@@ -53,8 +53,9 @@ extern const char16_t kPlacesFileName[];  // "\places.sqlite"
 // journal mode is never changed, since an import must be able to roll back.
 ms_places* BuildPlacesHandle(const std::u16string& path);
 
-// True when Firefox holds the store: a Firefox process runs or the profile
-// folder holding database_path is locked. Writes a diagnostic naming the
+// True when Firefox holds the store: the profile folder holding
+// database_path is in use (platform::FirefoxProfileInUse). A Firefox that
+// runs on another profile does not count. Writes a diagnostic naming the
 // file when it does.
 bool FirefoxHoldsStore(const std::u16string& database_path);
 

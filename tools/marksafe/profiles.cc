@@ -98,6 +98,27 @@ std::vector<ProfileInfo> FindProfiles(const std::string& browser,
   return out;
 }
 
+std::optional<ProfileInfo> FindStoreProfile(const std::string& store) {
+  if (store.empty()) return std::nullopt;
+  const MsString ms_store = Utf8ToMs(store);
+  const MsString any;
+  Json::Value document;
+  std::istringstream in(marksafe_profiles(any.c_str(), ms_store.c_str(), false));
+  Json::CharReaderBuilder builder;
+  std::string errors;
+  if (!Json::parseFromStream(builder, in, &document, &errors) ||
+      !document.isObject() || document["profiles"].size() != 1) {
+    return std::nullopt;
+  }
+  ProfileInfo info = FromJson(document["profiles"][0]);
+  // A profile picked by its folder's or its own name is another file's.
+  if (PathFromUtf8(info.store).lexically_normal() !=
+      PathFromUtf8(store).lexically_normal()) {
+    return std::nullopt;
+  }
+  return info;
+}
+
 void ChooseProfile(const std::string& key, CommonOptions* options,
                    const std::string& step) {
   const Browser family = FamilyOf(key);

@@ -1,6 +1,6 @@
 // Browsers as processes: fake browsers are copies of system programs under
-// a browser's name. A Firefox profile is in use while its "lock" symlink
-// names a live process or another process holds ".parentlock".
+// a browser's name. A Firefox profile is in use while another process
+// holds ".parentlock", or its "lock" symlink names a live Firefox.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -156,14 +156,22 @@ bool InUseWithLock(const std::string& target) {
   return FirefoxProfileInUse(folder);
 }
 
-TEST(ProfileLockTest, SymlinkCountsOnlyWhenItNamesALiveProcess) {
+// The link outlives a clean quit and its pid may since belong to any
+// process: only a live Firefox-family main process makes it count.
+TEST(ProfileLockTest, SymlinkCountsOnlyWhenItNamesALiveFirefox) {
   pid_t dead = fork();  // ended and reaped: no process has this pid now
   if (dead == 0) _exit(0);
   waitpid(dead, nullptr, 0);
+  test::TempDir programs;
+  const pid_t fox = Start(programs, "/bin/sleep", {"firefox-esr", "30"});
+  ASSERT_GT(fox, 0);
   const std::string own = std::to_string(getpid());
-  EXPECT_TRUE(InUseWithLock(":+" + own));
-  EXPECT_TRUE(InUseWithLock("127.0.1.1:+" + own));
+  EXPECT_TRUE(InUseWithLock(":+" + std::to_string(fox)));
+  EXPECT_TRUE(InUseWithLock("127.0.1.1:+" + std::to_string(fox)));
+  EXPECT_FALSE(InUseWithLock("127.0.1.1:+" + own));
   EXPECT_FALSE(InUseWithLock("127.0.1.1:+" + std::to_string(dead)));
+  kill(fox, SIGKILL);
+  waitpid(fox, nullptr, 0);
   // Pid 0 and -1 would address process groups, not a process.
   for (const char* target :
        {":+0", ":+-1", ":+", "garbage", ":+12x", ":+99999999999999999999"}) {
