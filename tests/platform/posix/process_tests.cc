@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -142,6 +143,30 @@ TEST_F(BrowserProcessTest, HelpersAndOtherUsersProcessesDoNotCount) {
   for (pid_t pid : {renderer, content, other}) {
     if (pid == 0) continue;
     EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), 0);  // still running
+    kill(-pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+}
+
+// A browser's processes come with their command lines, and closing by id
+// asks those processes only, not the browser's other instances.
+TEST_F(BrowserProcessTest, ClosingByIdEndsOnlyThoseProcesses) {
+  pid_t asked = Start(dir_, "/bin/sh",
+                      {"chromium", "-c", "sleep 30; :", "--user-data-dir=/a"});
+  pid_t other = Start(dir_, "/bin/sh",
+                      {"chromium", "-c", "sleep 30; :", "--user-data-dir=/b"});
+  ASSERT_TRUE(asked > 0 && other > 0);
+  std::vector<std::u16string> dirs;
+  for (const BrowserProcess& process : BrowserProcesses(Browser::kChrome, {})) {
+    if (!process.args.empty()) dirs.push_back(process.args.back());
+  }
+  std::sort(dirs.begin(), dirs.end());
+  EXPECT_EQ(dirs, (std::vector<std::u16string>{u"--user-data-dir=/a",
+                                               u"--user-data-dir=/b"}));
+  AskProcessesToClose({asked});
+  EXPECT_EQ(waitpid(asked, nullptr, WNOHANG), asked);
+  EXPECT_EQ(waitpid(other, nullptr, WNOHANG), 0);
+  for (pid_t pid : {asked, other}) {
     kill(-pid, SIGKILL);
     waitpid(pid, nullptr, 0);
   }
