@@ -2,6 +2,7 @@
 
 #include <json/json.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "errors.h"
@@ -112,10 +113,11 @@ std::optional<ProfileInfo> FindStoreProfile(const std::string& store) {
   }
   ProfileInfo info = FromJson(document["profiles"][0]);
   // A profile picked by its folder's or its own name is another file's.
-  if (PathFromUtf8(info.store).lexically_normal() !=
-      PathFromUtf8(store).lexically_normal()) {
-    return std::nullopt;
-  }
+  const auto normal = [](std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return PathFromUtf8(path).lexically_normal();
+  };
+  if (normal(info.store) != normal(store)) return std::nullopt;
   return info;
 }
 

@@ -149,24 +149,32 @@ TEST_F(BrowserProcessTest, HelpersAndOtherUsersProcessesDoNotCount) {
 }
 
 // A browser's processes come with their command lines, and closing by id
-// asks those processes only, not the browser's other instances.
-TEST_F(BrowserProcessTest, ClosingByIdEndsOnlyThoseProcesses) {
-  pid_t asked = Start(dir_, "/bin/sh",
-                      {"chromium", "-c", "sleep 30; :", "--user-data-dir=/a"});
-  pid_t other = Start(dir_, "/bin/sh",
-                      {"chromium", "-c", "sleep 30; :", "--user-data-dir=/b"});
-  ASSERT_TRUE(asked > 0 && other > 0);
-  std::vector<std::u16string> dirs;
-  for (const BrowserProcess& process : BrowserProcesses(Browser::kChrome, {})) {
-    if (!process.args.empty()) dirs.push_back(process.args.back());
+// asks those processes only, not the browser's other instances (nor a
+// browser of the machine's, which this test leaves alone).
+TEST(ProcessListTest, ClosingByIdEndsOnlyThoseProcesses) {
+  test::TempDir dir;
+  const std::vector<std::u16string> dirs = {u"--user-data-dir=/a",
+                                            u"--user-data-dir=/b"};
+  std::vector<pid_t> pids;
+  for (const std::u16string& arg : dirs) {
+    pids.push_back(
+        Start(dir, "/bin/sh", {"chromium", "-c", "sleep 30; :", test::U8(arg)}));
+    ASSERT_GT(pids.back(), 0);
   }
-  std::sort(dirs.begin(), dirs.end());
-  EXPECT_EQ(dirs, (std::vector<std::u16string>{u"--user-data-dir=/a",
-                                               u"--user-data-dir=/b"}));
-  AskProcessesToClose({asked});
-  EXPECT_EQ(waitpid(asked, nullptr, WNOHANG), asked);
-  EXPECT_EQ(waitpid(other, nullptr, WNOHANG), 0);
-  for (pid_t pid : {asked, other}) {
+  std::vector<std::u16string> seen;
+  for (const BrowserProcess& process : BrowserProcesses(Browser::kChrome, {})) {
+    for (const std::u16string& arg : process.args) {
+      if (std::find(dirs.begin(), dirs.end(), arg) != dirs.end()) {
+        seen.push_back(arg);
+      }
+    }
+  }
+  std::sort(seen.begin(), seen.end());
+  EXPECT_EQ(seen, dirs);
+  AskProcessesToClose({pids[0]});
+  EXPECT_EQ(waitpid(pids[0], nullptr, WNOHANG), pids[0]);
+  EXPECT_EQ(waitpid(pids[1], nullptr, WNOHANG), 0);
+  for (pid_t pid : pids) {
     kill(-pid, SIGKILL);
     waitpid(pid, nullptr, 0);
   }
