@@ -17,6 +17,7 @@ fi
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B "$build" -DMARKSAFE_BUILD_TESTS=ON "${extra[@]}"
 cmake --build "$build" -j"$jobs"
-# Serially: some tests start fake browser processes, which every test that
-# asks whether a browser runs would see.
-ctest --test-dir "$build" --output-on-failure --no-tests=error
+# Two at a time: the tests that start browser processes (real or made up
+# from system programs) share a resource lock; every other test sees a
+# made-up process list of its own.
+ctest --test-dir "$build" -j2 --output-on-failure --no-tests=error

@@ -309,11 +309,13 @@ MARKSAFE_API void marksafe_progress(int64_t* done, int64_t* total);
    the text stays valid until the next call on the same thread. */
 MARKSAFE_API const char* marksafe_profiles(const MS_CHAR* browser,
                                            const MS_CHAR* profile, bool count);
-/* Asks the browser that holds a profile (picked as marksafe_profiles picks
-   one) to close, and waits at most ten seconds for it to end: the
-   browser's own program, so that closing an Edge, Brave or Vivaldi profile
-   closes that browser. 0 the profile is free (or was); 170 it is still in
-   use; 2 no such profile; 87 several match or the browser is unknown. */
+/* Asks the browser processes that hold a profile (picked as
+   marksafe_profiles picks one) to close, and waits at most ten seconds for
+   them to end: the owner of the profile's lock and the processes whose
+   command line names the profile, of the browser's own program; other
+   instances, on other profiles, keep running. 0 the profile is free (or
+   was); 170 it is still in use; 2 no such profile; 87 several match or the
+   browser is unknown. */
 MARKSAFE_API int32_t marksafe_close_profile(const MS_CHAR* browser,
                                             const MS_CHAR* profile);
 /* Writes the Bookmarks file a Chromium browser makes in a new profile (the

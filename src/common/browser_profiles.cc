@@ -620,27 +620,4 @@ Status FindProfile(const std::u16string& browser, const std::u16string& wanted,
   return PickProfile(FindProfiles(), browser, wanted, out);
 }
 
-bool ProfileInUse(const BrowserProfile& profile) {
-  const std::u16string flatpak =
-      profile.install == InstallKind::kFlatpak ? profile.app : std::u16string();
-  if (profile.family == BrowserFamily::kChromium) {
-    return platform::ChromiumUserDataInUse(profile.data_folder, flatpak);
-  }
-  return platform::FirefoxProfileInUseBy(profile.folder, flatpak);
-}
-
-bool CloseProfileHolder(const BrowserProfile& profile) {
-  if (!ProfileInUse(profile)) return true;
-  const platform::Browser family = profile.family == BrowserFamily::kChromium
-                                       ? platform::Browser::kChrome
-                                       : platform::Browser::kFirefox;
-  const BrowserInfo* info = FindBrowser(profile.browser);
-  if (info == nullptr || info->programs.empty()) {
-    platform::AskBrowserToClose(family);
-  } else {
-    platform::AskProgramsToClose(family, info->programs);
-  }
-  return !ProfileInUse(profile);
-}
-
 }  // namespace marksafe

@@ -106,8 +106,10 @@ Status FindProfile(const std::u16string& browser, const std::u16string& wanted,
 // running browser of another installation never counts.
 bool ProfileInUse(const BrowserProfile& profile);
 
-// Asks the browser that holds the profile to close, and waits (at most ten
-// seconds) for it to end. True when the profile is free then (or was).
+// Asks the processes that hold the profile to close, and waits (at most
+// ten seconds) for them to end: the lock's owner and the processes whose
+// command line names the profile, never the other instances of the
+// browser. True when the profile is free then (or was).
 bool CloseProfileHolder(const BrowserProfile& profile);
 
 }  // namespace marksafe

@@ -68,7 +68,8 @@ bool IsLockedCode(int rc) {
 }
 
 bool FirefoxHoldsStore(const std::u16string& database_path) {
-  if (platform::BrowserIsRunning(platform::Browser::kFirefox)) return true;
+  // Only the store's own profile counts: a Firefox open on another
+  // profile does not touch this file.
   const std::u16string folder = FolderOf(database_path);
   if (folder.empty() || !platform::FirefoxProfileInUse(folder)) return false;
   DebugLog(

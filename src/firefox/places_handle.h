@@ -53,8 +53,8 @@ namespace firefox {
 // The file name appended to a profile folder.
 extern const char16_t kPlacesFileName[];  // "\places.sqlite"
 
-// Builds a handle on path. Unless Firefox runs (its process, or its lock on
-// the folder holding path) or the path has 4 characters or fewer, opens the
+// Builds a handle on path. Unless Firefox holds the store (FirefoxHoldsStore)
+// or the path has 4 characters or fewer, opens the
 // database for reading (a missing file is never created) and reads its
 // schema. Reading changes no byte of the store or the files beside it: the
 // store is opened read-only, or, when a -wal or journal beside it holds
@@ -70,8 +70,9 @@ ms_places* BuildPlacesHandle(const std::u16string& path);
 // store cannot be opened so or is locked.
 bool MakePlacesWritable(ms_places* handle);
 
-// True when Firefox holds the store: a Firefox process runs or the profile
-// folder holding database_path is locked. Writes a diagnostic naming the
+// True when Firefox holds the store: the profile folder holding
+// database_path is in use (platform::FirefoxProfileInUse). A Firefox that
+// runs on another profile does not count. Writes a diagnostic naming the
 // file when it does.
 bool FirefoxHoldsStore(const std::u16string& database_path);
 

@@ -254,6 +254,26 @@ inline void AskBrowserToClose(Browser browser);
 inline void AskProgramsToClose(Browser family,
                                const std::vector<std::u16string>& programs);
 
+// A browser's main process (not a renderer or content process): its id and
+// the arguments of its command line after the program (empty when they
+// cannot be read).
+struct BrowserProcess {
+  int64_t pid = 0;
+  std::vector<std::u16string> args;
+};
+
+// The main processes of the calling user (Windows: in the caller's
+// session) whose executable is one of programs (names without extension),
+// or one of the family's own names (see BrowserIsRunning) when programs is
+// empty; lowest id first.
+inline std::vector<BrowserProcess> BrowserProcesses(
+    Browser family, const std::vector<std::u16string>& programs);
+
+// Asks each of the processes, and only them, to end (POSIX: SIGTERM;
+// Windows: WM_CLOSE to their visible, unowned top-level windows) and waits,
+// polling, at most 10 seconds until none of them is left.
+inline void AskProcessesToClose(const std::vector<int64_t>& pids);
+
 // ---- Services for today's browser stores ---------------------------------
 
 // Fills out with size bytes from the system's cryptographic random
@@ -269,9 +289,11 @@ bool Md5Digest(const std::string& data, unsigned char digest[16]);
 // valid; out is then untouched.
 bool IdnToAscii(const std::u16string& host, std::u16string* out);
 
-// True when a running Firefox holds the profile folder: on POSIX its "lock"
-// symlink points at a live process or ".parentlock" is locked; on Windows
-// "parent.lock" cannot be opened for exclusive use.
+// True when a running Firefox holds the profile folder: on POSIX
+// ".parentlock" is locked, or its "lock" symlink names a live main process
+// of the Firefox family (a link alone outlives a clean quit, and its pid may
+// since belong to any process); on Windows "parent.lock" cannot be opened
+// for exclusive use.
 inline bool FirefoxProfileInUse(const std::u16string& profile_folder);
 
 // ---- Locks and durable writes ---------------------------------------------
@@ -377,6 +399,9 @@ class Env {
   virtual void AskBrowserToClose(Browser browser) = 0;
   virtual void AskProgramsToClose(
       Browser family, const std::vector<std::u16string>& programs) = 0;
+  virtual std::vector<BrowserProcess> BrowserProcesses(
+      Browser family, const std::vector<std::u16string>& programs) = 0;
+  virtual void AskProcessesToClose(const std::vector<int64_t>& pids) = 0;
   virtual bool RandomBytes(void* out, size_t size) = 0;
   virtual bool FirefoxProfileInUse(const std::u16string& profile_folder) = 0;
   virtual bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
@@ -503,6 +528,13 @@ inline void AskBrowserToClose(Browser browser) {
 inline void AskProgramsToClose(Browser family,
                                const std::vector<std::u16string>& programs) {
   CurrentEnv()->AskProgramsToClose(family, programs);
+}
+inline std::vector<BrowserProcess> BrowserProcesses(
+    Browser family, const std::vector<std::u16string>& programs) {
+  return CurrentEnv()->BrowserProcesses(family, programs);
+}
+inline void AskProcessesToClose(const std::vector<int64_t>& pids) {
+  CurrentEnv()->AskProcessesToClose(pids);
 }
 inline bool RandomBytes(void* out, size_t size) {
   return CurrentEnv()->RandomBytes(out, size);

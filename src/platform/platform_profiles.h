@@ -64,6 +64,14 @@ bool ChromiumUserDataInUse(const std::u16string& user_data_folder,
 bool FirefoxProfileInUseBy(const std::u16string& profile_folder,
                            const std::u16string& flatpak_app);
 
+// The process that holds a profile's lock, as the system names it; 0 when
+// none is held or the holder cannot be told. Chromium family (folder is the
+// user-data folder): the pid "SingletonLock" names when it names this
+// host. Firefox (folder is the profile folder): the holder of the fcntl
+// lock on ".parentlock", else the Firefox-family process the "lock" link
+// names. Windows names no holder.
+int64_t ProfileLockOwner(const std::u16string& folder, bool chromium);
+
 }  // namespace platform
 }  // namespace marksafe
 

@@ -59,6 +59,9 @@ bool BrowserIsRunning(Browser browser);
 void AskBrowserToClose(Browser browser);
 void AskProgramsToClose(Browser family,
                         const std::vector<std::u16string>& programs);
+std::vector<BrowserProcess> BrowserProcesses(
+    Browser family, const std::vector<std::u16string>& programs);
+void AskProcessesToClose(const std::vector<int64_t>& pids);
 bool RandomBytes(void* out, size_t size);
 bool FirefoxProfileInUse(const std::u16string& profile_folder);
 bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
@@ -174,6 +177,13 @@ class SystemEnv : public Env {
   void AskProgramsToClose(
       Browser family, const std::vector<std::u16string>& programs) override {
     sys::AskProgramsToClose(family, programs);
+  }
+  std::vector<BrowserProcess> BrowserProcesses(
+      Browser family, const std::vector<std::u16string>& programs) override {
+    return sys::BrowserProcesses(family, programs);
+  }
+  void AskProcessesToClose(const std::vector<int64_t>& pids) override {
+    sys::AskProcessesToClose(pids);
   }
   bool RandomBytes(void* out, size_t size) override {
     return sys::RandomBytes(out, size);

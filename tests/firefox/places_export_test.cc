@@ -165,28 +165,33 @@ TEST_F(ProfileTest, MissingOrUnusableDatabaseFailsCleanly) {
       get_firefox_bookmark_size(nullptr, false, nullptr, &folders, &links));
 }
 
-// While Firefox runs the handle has no connection: nothing is counted,
-// imported or exported, and the store is not touched.
-TEST_F(ProfileTest, RunningFirefoxLeavesTheStoreAlone) {
+// Only a Firefox holding the store's own profile keeps the handle from a
+// connection: nothing is then counted, imported or exported, and the store
+// is not touched. A Firefox running on another profile changes nothing.
+TEST_F(ProfileTest, OnlyAFirefoxHoldingTheProfileLeavesTheStoreAlone) {
   test::PlacesDb db(places_);
   db.AddLink(2, "http://a.example/", "A");
   test::WriteUrlFile(dir_.sub("src/a.url"), "http://new.example/");
   test::MakeDirs(dir_.sub("out"));
-  const std::string before = db.Snapshot();
-  test::ScopedFaultyEnv env;
-  env->SetBrowserRunning(platform::Browser::kFirefox, true,
-                         /*refuses_to_close=*/true);
-  ms_places_handle handle = init_bookmark(nullptr);
-  ASSERT_NE(handle, nullptr);
-  EXPECT_EQ(Sizes(handle), "0|99|99");
-  EXPECT_EQ(Sizes().substr(0, 2), "0|");
   const std::u16string src = dir_.u16("src");
-  EXPECT_FALSE(import_2_firefox(handle, Ms(src), Ms(u"X"), 0));
-  EXPECT_FALSE(export_firefox_2_folder(handle, Ms(dir_.u16("out")), true));
-  EXPECT_EQ(test::ListTree(dir_.sub("out")),
-            (std::vector<std::string>{"Bookmarks/", "Bookmarks/Firefox/"}));
-  EXPECT_TRUE(release_bookmark(handle));
-  EXPECT_EQ(db.Snapshot(), before);
+  for (const bool held : {true, false}) {
+    SCOPED_TRACE(held ? "held" : "another profile");
+    const std::string before = db.Snapshot();
+    test::ScopedFaultyEnv env;
+    env->SetBrowserRunning(platform::Browser::kFirefox, true,
+                           /*refuses_to_close=*/true);
+    env->AddBrowserProcess(platform::Browser::kFirefox, u"firefox",
+                           {u"-profile", dir_.u16("other")});
+    if (held) env->SetProfileHeld(U16(profile_));
+    ms_places_handle handle = init_bookmark(nullptr);
+    ASSERT_NE(handle, nullptr);
+    if (held) {
+      EXPECT_EQ(Sizes(handle), "0|99|99");
+    }
+    EXPECT_EQ(import_2_firefox(handle, Ms(src), Ms(u"X"), 0), !held);
+    EXPECT_TRUE(release_bookmark(handle));
+    EXPECT_EQ(db.Snapshot() == before, held);
+  }
 }
 
 // A failed measurement leaves the counts of get_firefox_bookmark_size.

@@ -1,5 +1,7 @@
 #include "support/faulty_env.h"
 
+#include <algorithm>
+
 namespace marksafe {
 namespace test {
 
@@ -112,6 +114,9 @@ bool FaultyEnv::WriteProfileString(const std::u16string& section,
 
 bool FaultyEnv::BrowserIsRunning(Browser browser) {
   std::lock_guard<std::mutex> lock(mutex_);
+  for (const FakeProcess& fake : processes_) {
+    if (fake.family == browser && fake.process.pid > 0) return true;
+  }
   auto it = running_.find(browser);
   return it != running_.end() && it->second;
 }
@@ -119,6 +124,79 @@ bool FaultyEnv::BrowserIsRunning(Browser browser) {
 void FaultyEnv::AskBrowserToClose(Browser browser) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!stubborn_[browser]) running_[browser] = false;
+}
+
+int64_t FaultyEnv::AddBrowserProcess(Browser family,
+                                     const std::u16string& program,
+                                     std::vector<std::u16string> args,
+                                     bool refuses_to_close) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  // Beyond the largest pid Linux hands out (2^22).
+  constexpr int64_t kFirstFakePid = 5000000;
+  FakeProcess fake{family, program, {}, refuses_to_close};
+  fake.process.pid = kFirstFakePid + static_cast<int64_t>(processes_.size());
+  fake.process.args = std::move(args);
+  processes_.push_back(std::move(fake));
+  return processes_.back().process.pid;
+}
+
+bool FaultyEnv::ProcessRuns(int64_t pid) const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const FakeProcess& fake : processes_) {
+    if (fake.process.pid == pid) return fake.process.pid > 0;
+  }
+  return false;
+}
+
+std::vector<platform::BrowserProcess> FaultyEnv::BrowserProcesses(
+    Browser family, const std::vector<std::u16string>& programs) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::vector<platform::BrowserProcess> found;
+  for (const FakeProcess& fake : processes_) {
+    const bool named =
+        programs.empty() ? fake.family == family
+                         : std::find(programs.begin(), programs.end(),
+                                     fake.program) != programs.end();
+    if (named && fake.process.pid > 0) found.push_back(fake.process);
+  }
+  return found;
+}
+
+void FaultyEnv::AskProcessesToClose(const std::vector<int64_t>& pids) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (FakeProcess& fake : processes_) {
+    if (!fake.stubborn && std::find(pids.begin(), pids.end(),
+                                    fake.process.pid) != pids.end()) {
+      fake.process.pid = -fake.process.pid;  // ended; its id is not reused
+    }
+  }
+}
+
+namespace {
+
+// A folder with "/" separators and none at its end.
+std::u16string Normal(std::u16string folder) {
+  std::replace(folder.begin(), folder.end(), u'\\', u'/');
+  while (folder.size() > 1 && folder.back() == u'/') folder.pop_back();
+  return folder;
+}
+
+}  // namespace
+
+void FaultyEnv::SetProfileHeld(const std::u16string& profile_folder) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  held_profiles_.push_back(Normal(profile_folder));
+}
+
+bool FaultyEnv::FirefoxProfileInUse(const std::u16string& profile_folder) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (std::find(held_profiles_.begin(), held_profiles_.end(),
+                  Normal(profile_folder)) != held_profiles_.end()) {
+      return true;
+    }
+  }
+  return SystemEnv::FirefoxProfileInUse(profile_folder);
 }
 
 bool FaultyEnv::LockFile(const std::u16string& lock_path, uint32_t timeout_ms,

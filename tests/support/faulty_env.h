@@ -1,5 +1,5 @@
 // A test double of the system: the real file system, with chosen calls
-// failing, and a made-up list of running browsers.
+// failing, and a made-up list of running browsers and their processes.
 #ifndef MARKSAFE_TESTS_SUPPORT_FAULTY_ENV_H_
 #define MARKSAFE_TESTS_SUPPORT_FAULTY_ENV_H_
 
@@ -66,8 +66,27 @@ class FaultyEnv : public platform::SystemEnv {
                           const std::u16string& key,
                           const std::u16string& value,
                           const std::u16string& file) override;
+  // Adds a made-up main process of a browser: program is its executable's
+  // name, args its command line after it. Its id is beyond any real
+  // process's, so a "lock" link may name it. It ends when asked to close
+  // unless told to stay.
+  int64_t AddBrowserProcess(platform::Browser family,
+                            const std::u16string& program,
+                            std::vector<std::u16string> args,
+                            bool refuses_to_close = false);
+  // Whether the made-up process is still there.
+  bool ProcessRuns(int64_t pid) const;
+  // Makes FirefoxProfileInUse answer yes for the profile folder, as if a
+  // Firefox held its lock.
+  void SetProfileHeld(const std::u16string& profile_folder);
+
   bool BrowserIsRunning(platform::Browser browser) override;
   void AskBrowserToClose(platform::Browser browser) override;
+  std::vector<platform::BrowserProcess> BrowserProcesses(
+      platform::Browser family,
+      const std::vector<std::u16string>& programs) override;
+  void AskProcessesToClose(const std::vector<int64_t>& pids) override;
+  bool FirefoxProfileInUse(const std::u16string& profile_folder) override;
   bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
                 std::unique_ptr<platform::FileLock>* lock) override;
   bool SyncPath(const std::u16string& path) override;
@@ -89,6 +108,14 @@ class FaultyEnv : public platform::SystemEnv {
   std::map<FaultOp, std::vector<Fault>> faults_;
   std::map<platform::Browser, bool> running_;
   std::map<platform::Browser, bool> stubborn_;
+  struct FakeProcess {
+    platform::Browser family;
+    std::u16string program;
+    platform::BrowserProcess process;
+    bool stubborn = false;
+  };
+  std::vector<FakeProcess> processes_;
+  std::vector<std::u16string> held_profiles_;
 };
 
 // Puts a FaultyEnv in force for the life of the object.

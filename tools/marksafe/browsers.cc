@@ -11,6 +11,7 @@
 #include "errors.h"
 #include "os.h"
 #include "output.h"
+#include "profiles.h"
 
 namespace fs = std::filesystem;
 
@@ -237,36 +238,37 @@ void RequireUsableData(Browser browser, const Location& location,
   if (!problem.empty()) Fail(step, PathToUtf8(location.path) + " " + problem);
 }
 
-bool IsRunning(Browser browser) {
-  switch (browser) {
-    case Browser::kIe:
-      return false;
-    case Browser::kFirefox:
-      return is_firefox_running();
-    case Browser::kChrome:
-      return is_chrome_running();
-  }
-  return false;
-}
-
-void RequireNotRunning(Browser browser, bool close, const std::string& step) {
-  if (!IsRunning(browser)) return;
-  const std::string name = DisplayName(browser);
-  if (!close) {
-    Fail(step, name + " is running; close it first or pass --close-browsers");
-  }
-  const bool closed =
-      browser == Browser::kFirefox ? close_firefox() : close_chrome();
-  if (!closed || IsRunning(browser)) {
-    Fail(step, name + " is still running after it was asked to close");
-  }
-  Say("  closed " + name);
+bool StoreHeld(Browser browser, const Location& location) {
+  if (browser == Browser::kIe || !location.found) return false;
+  const std::optional<ProfileInfo> profile =
+      FindStoreProfile(PathToUtf8(location.path));
+  return profile.has_value() && profile->running;
 }
 
 void RequireNotRunning(Browser browser, const DataOptions& data, bool close,
                        const std::string& step) {
   if (!data.profile_running.has_value()) {
-    RequireNotRunning(browser, close, step);
+    // No profile was chosen: the profile around the store decides, found by
+    // the store's path. A store in no profile the library finds is refused
+    // by the library itself if a browser holds it.
+    const Location location = Locate(browser, data);
+    if (browser == Browser::kIe || !location.found) return;
+    const std::string store = PathToUtf8(location.path);
+    const std::optional<ProfileInfo> profile = FindStoreProfile(store);
+    if (!profile.has_value()) return;
+    DataOptions held = data;
+    held.profile_running = profile->running;
+    held.profile_in_use = [store] {
+      const std::optional<ProfileInfo> again = FindStoreProfile(store);
+      return again.has_value() && again->running;
+    };
+    held.close_profile = [key = profile->browser, folder = profile->folder] {
+      return marksafe_close_profile(Utf8ToMs(key).c_str(),
+                                    Utf8ToMs(folder).c_str()) == 0;
+    };
+    held.profile_label =
+        profile->browser_name + " profile \"" + profile->name + "\"";
+    RequireNotRunning(browser, held, close, step);
     return;
   }
   const auto in_use = [&data] {

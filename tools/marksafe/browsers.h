@@ -72,13 +72,15 @@ std::string BookmarksProblem(const std::filesystem::path& file);
 void RequireUsableData(Browser browser, const Location& location,
                        const std::string& step);
 
-// Internet Explorer never counts as running: its favorites are plain files.
-bool IsRunning(Browser browser);
-// Fails (exit 1) when the browser runs, unless close is set: then it asks
-// the browser to close and fails only when it is still there.
-void RequireNotRunning(Browser browser, bool close, const std::string& step);
-// The same for the data options' chosen profile, when one was chosen: only
-// a browser holding that profile counts (it is never closed for it).
+// Whether a running browser holds the profile of the located store (what
+// "profiles" says of that profile); false for a store in no profile the
+// library finds.
+bool StoreHeld(Browser browser, const Location& location);
+// Fails (exit 1) when a running browser holds the profile of the data
+// options' store (the chosen one, else the one the store lies in), unless
+// close is set: then it asks that browser to close and fails only when the
+// profile is still held. Only a browser holding that profile counts,
+// and only the processes holding it are asked to close.
 void RequireNotRunning(Browser browser, const DataOptions& data, bool close,
                        const std::string& step);
 

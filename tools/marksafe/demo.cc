@@ -105,13 +105,6 @@ int RunDemo(const DemoOptions& options) {
   const Sandbox sandbox = LayOutSandbox(ChooseSandboxFolder(options.dir));
   BuildSandbox(sandbox);
   PointLibraryAt(sandbox);
-  if (is_firefox_running()) {
-    Fail("demo",
-         "a Firefox process is running; the library does not open a "
-         "places database while Firefox runs. Close it and run the "
-         "demo again (the sandbox is in " +
-             PathToUtf8(sandbox.root) + ")");
-  }
 
   Say(std::string("marksafe ") + marksafe_version() + " demo");
   Say("Sandbox profile in " + PathToUtf8(sandbox.root) + ":");

@@ -21,10 +21,12 @@ std::string FalseReason(const char* export_name) {
 }
 
 std::string WithFirefoxHint(const std::string& reason) {
-  if (!is_firefox_running()) return reason;
+  // ERROR_SHARING_VIOLATION: a running Firefox holds the store's profile.
+  constexpr uint32_t kInUse = 32;
+  if (marksafe_last_error() != kInUse) return reason;
   return reason +
-         "; Firefox is running now, and the library does not open "
-         "places.sqlite while it runs";
+         "; a running Firefox holds that profile, and the library does not "
+         "open its places.sqlite meanwhile";
 }
 
 }  // namespace marksafe_cli

@@ -31,8 +31,9 @@ class Failure : public std::runtime_error {
 // "export_name returned 87" / "export_name failed (last error 3)".
 std::string CodeReason(const char* export_name, int32_t code);
 std::string FalseReason(const char* export_name);
-// Adds why a Firefox step failed when Firefox was started meanwhile: the
-// library does not open places.sqlite while Firefox runs.
+// Adds why a Firefox step failed when the library found the store's
+// profile held by a running Firefox (it was started meanwhile): the library
+// does not open places.sqlite while Firefox holds it. Reads the last error.
 std::string WithFirefoxHint(const std::string& reason);
 
 }  // namespace marksafe_cli

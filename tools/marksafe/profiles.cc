@@ -195,6 +195,28 @@ std::vector<ProfileInfo> FindProfiles(const std::string& browser,
   return out;
 }
 
+std::optional<ProfileInfo> FindStoreProfile(const std::string& store) {
+  if (store.empty()) return std::nullopt;
+  const MsString ms_store = Utf8ToMs(store);
+  const MsString any;
+  Json::Value document;
+  std::istringstream in(marksafe_profiles(any.c_str(), ms_store.c_str(), false));
+  Json::CharReaderBuilder builder;
+  std::string errors;
+  if (!Json::parseFromStream(builder, in, &document, &errors) ||
+      !document.isObject() || document["profiles"].size() != 1) {
+    return std::nullopt;
+  }
+  ProfileInfo info = FromJson(document["profiles"][0]);
+  // A profile picked by its folder's or its own name is another file's.
+  const auto normal = [](std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return PathFromUtf8(path).lexically_normal();
+  };
+  if (normal(info.store) != normal(store)) return std::nullopt;
+  return info;
+}
+
 void ChooseProfile(const std::string& given_key, CommonOptions* options,
                    const std::string& step) {
   const std::string key = BrowserKey(given_key);

@@ -4,6 +4,7 @@
 #ifndef MARKSAFE_TOOLS_MARKSAFE_PROFILES_H_
 #define MARKSAFE_TOOLS_MARKSAFE_PROFILES_H_
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,11 @@ std::vector<ProfileInfo> FindProfiles(const std::string& browser,
 // The browser key as the program knows it: ASCII case ignored ("Chromium"
 // is "chromium"). Unknown keys come back lower-cased.
 std::string BrowserKey(const std::string& key);
+
+// The profile whose store (places.sqlite or Bookmarks) is the file at
+// store, among every browser's; none when the file lies in no profile the
+// library finds. Its "running" says whether a browser holds the store.
+std::optional<ProfileInfo> FindStoreProfile(const std::string& store);
 
 // Points options at the profile that key (a browser key) and
 // options->profile pick, for a command on the family's store. Without a

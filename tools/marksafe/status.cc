@@ -44,7 +44,7 @@ int RunStatus(const CommonOptions& options) {
                              ? !options.data.chrome_bookmarks.empty()
                              : !options.data.places.empty());
     const bool running =
-        chosen ? *options.data.profile_running : IsRunning(browser);
+        chosen ? *options.data.profile_running : StoreHeld(browser, location);
     const std::string problem = Problem(browser, location);
     Counts counts;
     if (problem.empty()) counts = Measure(browser, location);

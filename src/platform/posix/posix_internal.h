@@ -67,6 +67,13 @@ bool ProcessIsAlive(long long pid);
 // True when Firefox's ".parentlock" in a profile folder (a native path)
 // carries an fcntl lock of another process.
 bool ParentLockIsHeld(const std::string& folder);
+// The holder of that lock: -1 when it is not held, 0 when the system does
+// not name the holder.
+long long ParentLockOwner(const std::string& folder);
+// The process that holds a Firefox profile folder: the holder of its
+// ".parentlock", else the Firefox-family process its "lock" link names;
+// 0 when none is known.
+long long FirefoxLockOwner(const std::string& folder);
 
 // Reads a whole file by its native path. False with errno set on failure.
 bool ReadAll(const std::string& native_path, std::string* bytes);

@@ -116,19 +116,27 @@ bool HasBrowserName(pid_t pid, const std::vector<std::string>& names) {
   return NameMatches(LastComponent(argv0), names);
 }
 
-// Renderers, zygotes and the like run with "--type=..."; Firefox content
-// processes with "-contentproc".
-bool IsHelper(pid_t pid) {
-  std::string cmdline = ProcFile(pid, "cmdline");
+// The arguments of a process's command line, argv[0] included.
+std::vector<std::string> CommandLine(pid_t pid) {
+  std::vector<std::string> args;
+  const std::string cmdline = ProcFile(pid, "cmdline");
   size_t pos = 0;
   while (pos < cmdline.size()) {
     size_t end = cmdline.find('\0', pos);
     if (end == std::string::npos) end = cmdline.size();
-    std::string arg = cmdline.substr(pos, end - pos);
+    args.push_back(cmdline.substr(pos, end - pos));
+    pos = end + 1;
+  }
+  return args;
+}
+
+// Renderers, zygotes and the like run with "--type=..."; Firefox content
+// processes with "-contentproc".
+bool IsHelper(pid_t pid) {
+  for (const std::string& arg : CommandLine(pid)) {
     if (arg.compare(0, 7, "--type=") == 0 || arg == "-contentproc") {
       return true;
     }
-    pos = end + 1;
   }
   return false;
 }
@@ -186,9 +194,58 @@ void AskNamedToClose(const std::vector<std::string>& names) {
   }
 }
 
+std::vector<std::string> NamesOf(Browser family,
+                                 const std::vector<std::u16string>& programs) {
+  if (programs.empty()) return NamesOf(family);
+  std::vector<std::string> names;
+  for (const std::u16string& program : programs) {
+    names.push_back(ToUtf8(program));
+  }
+  return names;
+}
+
 }  // namespace
 
 namespace sys {
+
+std::vector<BrowserProcess> BrowserProcesses(
+    Browser family, const std::vector<std::u16string>& programs) {
+  std::vector<BrowserProcess> found;
+  for (pid_t pid : MainProcesses(NamesOf(family, programs))) {
+    BrowserProcess process;
+    process.pid = pid;
+    const std::vector<std::string> args = CommandLine(pid);
+    for (size_t i = 1; i < args.size(); ++i) {
+      process.args.push_back(FromUtf8(args[i]));
+    }
+    found.push_back(std::move(process));
+  }
+  return found;
+}
+
+// Each process is asked once; the wait ends when all of them are gone (a
+// zombie has gone: it holds nothing any more).
+void AskProcessesToClose(const std::vector<int64_t>& pids) {
+  std::vector<pid_t> left;
+  for (int64_t pid : pids) {
+    if (!posix::ProcessIsAlive(pid)) continue;
+    const pid_t id = static_cast<pid_t>(pid);
+    if (kill(id, SIGTERM) != 0 && errno != ESRCH) {
+      SetLastError(posix::WindowsErrorFor(errno));
+      continue;
+    }
+    left.push_back(id);
+  }
+  const auto deadline = std::chrono::steady_clock::now() + kCloseWait;
+  while (!left.empty() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(kPollInterval);
+    left.erase(std::remove_if(left.begin(), left.end(),
+                              [](pid_t pid) {
+                                return !posix::ProcessIsAlive(pid);
+                              }),
+               left.end());
+  }
+}
 
 bool BrowserIsRunning(Browser browser) {
   return !MainProcesses(NamesOf(browser)).empty();
@@ -196,12 +253,9 @@ bool BrowserIsRunning(Browser browser) {
 
 void AskBrowserToClose(Browser browser) { AskNamedToClose(NamesOf(browser)); }
 
-void AskProgramsToClose(Browser, const std::vector<std::u16string>& programs) {
-  std::vector<std::string> names;
-  for (const std::u16string& program : programs) {
-    names.push_back(ToUtf8(program));
-  }
-  AskNamedToClose(names);
+void AskProgramsToClose(Browser family,
+                        const std::vector<std::u16string>& programs) {
+  AskNamedToClose(NamesOf(family, programs));
 }
 
 }  // namespace sys

@@ -193,26 +193,44 @@ bool GetLastWriteTime(const std::u16string& path, int64_t* microseconds) {
   return true;
 }
 
-bool ChromiumUserDataInUse(const std::u16string& user_data_folder,
-                           const std::u16string& flatpak_app) {
-  if (user_data_folder.empty()) return false;
+// What "SingletonLock" says: "<host>-<pid>" (a host name may itself hold
+// "-"). False when there is no such link or it has another form.
+bool ReadSingletonLock(const std::u16string& user_data_folder, bool* this_host,
+                       long long* pid) {
   std::string target;
-  if (!ReadLink(Join(posix::NativePath(user_data_folder), "SingletonLock"),
+  if (user_data_folder.empty() ||
+      !ReadLink(Join(posix::NativePath(user_data_folder), "SingletonLock"),
                 &target)) {
     return false;
   }
-  if (!flatpak_app.empty()) return FlatpakAppRunning(ToUtf8(flatpak_app));
-  // "<host>-<pid>"; a host name may itself hold "-".
   const size_t dash = target.rfind('-');
   if (dash == std::string::npos) return false;
-  const long long pid = ParseNumber(target.substr(dash + 1));
-  if (pid <= 0) return false;
+  *pid = ParseNumber(target.substr(dash + 1));
   char host[HOST_NAME_MAX + 1] = {};
-  if (gethostname(host, sizeof(host) - 1) == 0 &&
-      target.compare(0, dash, host) != 0) {
-    return true;
-  }
-  return posix::ProcessIsAlive(pid);
+  *this_host = gethostname(host, sizeof(host) - 1) != 0 ||
+               target.compare(0, dash, host) == 0;
+  return true;
+}
+
+bool ChromiumUserDataInUse(const std::u16string& user_data_folder,
+                           const std::u16string& flatpak_app) {
+  bool this_host = true;
+  long long pid = 0;
+  if (!ReadSingletonLock(user_data_folder, &this_host, &pid)) return false;
+  if (!flatpak_app.empty()) return FlatpakAppRunning(ToUtf8(flatpak_app));
+  if (pid <= 0) return false;
+  // Another host's browser: this one cannot tell, and the browser itself
+  // refuses the folder.
+  return !this_host || posix::ProcessIsAlive(pid);
+}
+
+int64_t ProfileLockOwner(const std::u16string& folder, bool chromium) {
+  if (folder.empty()) return 0;
+  if (!chromium) return posix::FirefoxLockOwner(posix::NativePath(folder));
+  bool this_host = true;
+  long long pid = 0;
+  if (!ReadSingletonLock(folder, &this_host, &pid) || !this_host) return 0;
+  return pid > 0 && posix::ProcessIsAlive(pid) ? pid : 0;
 }
 
 bool FirefoxProfileInUseBy(const std::u16string& profile_folder,

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -266,9 +267,163 @@ void CloseAndWait(const BrowserIdentity& identity) {
   }
 }
 
+// The executables a family's processes are known by: programs with ".exe",
+// or the family's own when programs is empty.
+std::vector<std::u16string> ExecutablesOf(
+    Browser family, const std::vector<std::u16string>& programs) {
+  if (programs.empty()) return IdentityOf(family).executables;
+  std::vector<std::u16string> executables;
+  for (const std::u16string& program : programs) {
+    executables.push_back(program + u".exe");
+  }
+  return executables;
+}
+
+// The command line of a process, split as the C runtime splits it; empty
+// when it cannot be read (another account's process, or a system before
+// Windows 8.1, which cannot tell it).
+std::vector<std::u16string> CommandLineOf(DWORD process_id) {
+  struct CommandLineText {  // UNICODE_STRING
+    USHORT length;
+    USHORT maximum_length;
+    PWSTR buffer;
+  };
+  using QueryProcess = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+  constexpr ULONG kProcessCommandLineInformation = 60;
+  std::vector<std::u16string> args;
+  HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+  if (ntdll == nullptr) return args;
+  auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
+      ::GetProcAddress(ntdll, "NtQueryInformationProcess")));
+  HANDLE process =
+      ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id);
+  if (query == nullptr || process == nullptr) return args;
+  win32::ScopedHandle process_handle(process);
+  ULONG size = 0;
+  query(process, kProcessCommandLineInformation, nullptr, 0, &size);
+  if (size < sizeof(CommandLineText) || size > (1u << 20)) return args;
+  std::vector<unsigned char> bytes(size);
+  if (query(process, kProcessCommandLineInformation, bytes.data(), size,
+            &size) < 0) {
+    return args;
+  }
+  const auto* text = reinterpret_cast<const CommandLineText*>(bytes.data());
+  if (text->buffer == nullptr || text->length == 0) return args;
+  const std::wstring line(text->buffer, text->length / sizeof(wchar_t));
+  int count = 0;
+  LPWSTR* split = ::CommandLineToArgvW(line.c_str(), &count);
+  if (split == nullptr) return args;
+  for (int i = 0; i < count; ++i) {
+    args.push_back(win32::FromWide(split[i], wcslen(split[i])));
+  }
+  ::LocalFree(split);
+  return args;
+}
+
+// Renderers and the like run with "--type=..."; Firefox content processes
+// with "-contentproc".
+bool IsHelper(const std::vector<std::u16string>& args) {
+  for (const std::u16string& arg : args) {
+    if (arg.compare(0, 7, u"--type=") == 0 || arg == u"-contentproc") {
+      return true;
+    }
+  }
+  return false;
+}
+
+struct ProcessWindows {
+  const std::vector<DWORD>* pids;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM search_address) {
+  auto* search = reinterpret_cast<ProcessWindows*>(search_address);
+  DWORD process_id = 0;
+  ::GetWindowThreadProcessId(window, &process_id);
+  if (std::find(search->pids->begin(), search->pids->end(), process_id) !=
+          search->pids->end() &&
+      ::IsWindowVisible(window) && ::GetWindow(window, GW_OWNER) == nullptr) {
+    search->found.push_back(window);
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 namespace sys {
+
+std::vector<BrowserProcess> BrowserProcesses(
+    Browser family, const std::vector<std::u16string>& programs) {
+  win32::KeepLastError keep;
+  std::vector<BrowserProcess> found;
+  const std::vector<std::u16string> executables =
+      ExecutablesOf(family, programs);
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return found;
+  win32::ScopedHandle snapshot_handle(snapshot);
+  const DWORD own_session = OwnSessionId();
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
+       more = ::Process32NextW(snapshot, &entry)) {
+    if (!IsOneOf(BaseName(win32::FromWide(std::wstring(entry.szExeFile))),
+                 executables)) {
+      continue;
+    }
+    DWORD session = 0;
+    if (!::ProcessIdToSessionId(entry.th32ProcessID, &session) ||
+        session != own_session || HasEnded(entry.th32ProcessID)) {
+      continue;
+    }
+    std::vector<std::u16string> args = CommandLineOf(entry.th32ProcessID);
+    if (IsHelper(args)) continue;
+    BrowserProcess process;
+    process.pid = entry.th32ProcessID;
+    if (!args.empty()) process.args.assign(args.begin() + 1, args.end());
+    found.push_back(std::move(process));
+  }
+  std::sort(found.begin(), found.end(),
+            [](const BrowserProcess& a, const BrowserProcess& b) {
+              return a.pid < b.pid;
+            });
+  return found;
+}
+
+// The processes are held open from the start, so that an id taken over by
+// a new process meanwhile is not waited for. Windows that appear during the
+// wait (a frame restored late) are asked too, each once.
+void AskProcessesToClose(const std::vector<int64_t>& pids) {
+  win32::KeepLastError keep;
+  std::vector<DWORD> ids;
+  std::vector<std::unique_ptr<win32::ScopedHandle>> handles;
+  for (int64_t pid : pids) {
+    if (pid <= 0 || pid > 0xFFFFFFFFLL) continue;
+    HANDLE process =
+        ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
+    if (process == nullptr) continue;
+    ids.push_back(static_cast<DWORD>(pid));
+    handles.push_back(std::make_unique<win32::ScopedHandle>(process));
+  }
+  const ULONGLONG deadline = ::GetTickCount64() + kCloseWaitMs;
+  std::vector<HWND> asked;
+  while (true) {
+    bool left = false;
+    for (const auto& handle : handles) {
+      left = left || ::WaitForSingleObject(handle->get(), 0) != WAIT_OBJECT_0;
+    }
+    if (!left || ::GetTickCount64() >= deadline) return;
+    ProcessWindows search{&ids, {}};
+    ::EnumWindows(CollectProcessWindow, reinterpret_cast<LPARAM>(&search));
+    for (HWND window : search.found) {
+      if (std::find(asked.begin(), asked.end(), window) != asked.end()) {
+        continue;
+      }
+      asked.push_back(window);
+      ::PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+    ::Sleep(kPollMs);
+  }
+}
 
 int32_t ImpersonateDesktopUser(
     const std::function<std::u16string()>& read_tray_name) {

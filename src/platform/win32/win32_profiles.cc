@@ -131,5 +131,12 @@ bool FirefoxProfileInUseBy(const std::u16string& profile_folder,
   return FirefoxProfileInUse(profile_folder);
 }
 
+// Windows tells who holds a file open only through the Restart Manager,
+// which is not used here: the holder is found by its command line.
+int64_t ProfileLockOwner(const std::u16string& /*folder*/,
+                         bool /*chromium*/) {
+  return 0;
+}
+
 }  // namespace platform
 }  // namespace marksafe

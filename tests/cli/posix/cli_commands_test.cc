@@ -1,12 +1,11 @@
-// marksafe backup, verify, status and demo; a running browser stops a
-// backup unless --close-browsers closes it first.
+// marksafe backup, verify, status and demo; a running browser that holds
+// the profile stops a backup unless --close-browsers closes it first.
 #include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <atomic>
-#include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <thread>
+#include <vector>
 
 #include "cli/posix/cli_harness.h"
 
@@ -122,34 +121,55 @@ TEST(CliDemoTest, RunsEveryStepAndLeavesTheSandbox) {
   EXPECT_TRUE(Contains(again.err, sandbox)) << again.err;
 }
 
-// The browser is a copy of sleep named firefox.
+// The browsers are copies of sleep named firefox: one holds the profile
+// (its "lock" link names it), the other runs on another profile and is
+// neither a reason to stop nor closed.
 TEST(CliRunningBrowserTest, StopsUnlessAskedToCloseIt) {
   const Profile profile(true);
   TempDir dir;
-  std::filesystem::copy_file("/bin/sleep", dir.sub("firefox"));
-  // The shell becomes firefox and is reaped as soon as it ends, so that no
-  // zombie still looks like Firefox.
-  std::atomic<bool> ended{false};
-  std::thread firefox([&] {
-    std::system(
-        ("echo $$ >" + dir.sub("pid") + "; exec " + dir.sub("firefox") + " 60")
-            .c_str());
-    ended = true;
-  });
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const std::string program = dir.sub("firefox");
+  std::filesystem::copy_file("/bin/sleep", program);
+  std::vector<pid_t> firefoxes;
+  for (int i = 0; i < 2; ++i) {
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      execl(program.c_str(), "firefox", "60", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    firefoxes.push_back(pid);
+  }
+  const std::string exe = "/proc/" + std::to_string(firefoxes[1]) + "/exe";
+  std::error_code error;
+  for (int i = 0; i < 500 && std::filesystem::read_symlink(exe, error) != program;
+       ++i) {
+    usleep(10000);
+  }
+  const std::string folder =
+      std::filesystem::path(profile.places()).parent_path().string();
+  const auto ended = [](pid_t pid) {
+    return waitpid(pid, nullptr, WNOHANG) == pid;
+  };
+  // Another profile's Firefox stops nothing.
+  CliResult r = profile.Run({"backup", dir.sub("free"), "--firefox"});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
 
-  CliResult r = profile.Run({"backup", dir.sub("set"), "--firefox"});
+  std::filesystem::create_symlink(
+      "127.0.0.1:+" + std::to_string(firefoxes[0]), folder + "/lock");
+  r = profile.Run({"backup", dir.sub("set"), "--firefox"});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_TRUE(Contains(r.err, "--close-browsers")) << r.err;
   EXPECT_FALSE(Exists(dir.sub("set")));
-  EXPECT_FALSE(ended);
 
   r = profile.Run({"backup", dir.sub("set"), "--firefox", "--close-browsers"});
   EXPECT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_TRUE(ended);
+  EXPECT_TRUE(ended(firefoxes[0]));
+  EXPECT_FALSE(ended(firefoxes[1]));
   EXPECT_EQ(UrlFiles(dir.sub("set/Bookmarks/Firefox")).size(), 8u);
-  if (!ended) kill(std::stoi(ReadBytes(dir.sub("pid"))), SIGKILL);
-  firefox.join();
+  for (pid_t pid : firefoxes) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
 }
 
 }  // namespace

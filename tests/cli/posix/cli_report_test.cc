@@ -14,9 +14,6 @@ namespace {
 class CliReportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (is_firefox_running()) {
-      GTEST_SKIP() << "a Firefox runs: the library leaves places stores alone";
-    }
     std::filesystem::remove(profile_.places());
     WritePlacesStore(FirefoxCollection(), profile_.places());
   }

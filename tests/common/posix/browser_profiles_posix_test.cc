@@ -1,7 +1,7 @@
-// Profiles found through the environment, and whether a running browser
-// holds one: the lock symlinks that Chromium leaves, pointed at this test's
-// own (live) process or at one that has ended. (Firefox's lock is checked
-// with the platform's processes.)
+// Profiles found through the environment, whether a running browser holds
+// one, and closing only what holds it: the lock symlinks that browsers
+// leave, pointed at this test's own (live) process, at one that has ended,
+// or at made-up browser processes of the test's process list.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +11,7 @@
 
 #include "common/browser_profiles.h"
 #include "gtest/gtest.h"
+#include "support/faulty_env.h"
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -120,6 +121,94 @@ TEST_F(ProfilesInHome, FlatpakLockCountsWhileTheAppRuns) {
              "{\"child-pid\": " + std::to_string(getpid()) + "}");
   EXPECT_TRUE(ProfileInUse(flatpak));
   EXPECT_FALSE(ProfileInUse(Get("chrome")));
+}
+
+// Firefox's "lock" link outlives a clean quit: it counts only while its pid
+// is a main process of the Firefox family, not any live process.
+TEST_F(ProfilesInHome, FirefoxLockLinkCountsOnlyForALiveFirefox) {
+  test::ScopedFaultyEnv env;
+  using platform::Browser;
+  const int64_t fox = env->AddBrowserProcess(Browser::kFirefox, u"firefox", {});
+  const int64_t wolf =
+      env->AddBrowserProcess(Browser::kFirefox, u"librewolf", {});
+  const int64_t chromium =
+      env->AddBrowserProcess(Browser::kChrome, u"chromium", {});
+  const struct {
+    std::string target;
+    bool in_use;
+  } cases[] = {
+      {"127.0.0.1:+" + std::to_string(fox), true},
+      {":+" + std::to_string(wolf), true},
+      {"127.0.0.1:+" + std::to_string(chromium), false},
+      {"127.0.0.1:+" + std::to_string(getpid()), false},  // pid reused
+      {"127.0.0.1:+" + std::to_string(EndedPid()), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.target);
+    Link(c.target, U8(Get("firefox").folder) + "/lock");
+    EXPECT_EQ(ProfileInUse(Get("firefox")), c.in_use);
+  }
+}
+
+// Closing asks the lock's owner and the processes whose command line names
+// the profile; the browser's other instances keep running.
+TEST_F(ProfilesInHome, ClosingAsksOnlyWhatHoldsTheProfile) {
+  using platform::Browser;
+  const std::u16string fox = Get("firefox").folder;
+  const std::u16string chrome = Get("chrome").data_folder;
+  const std::u16string chromium = Get("chromium").data_folder;
+  ASSERT_TRUE(Get("firefox").is_default);
+  const struct {
+    const char* what;
+    Browser family;
+    std::vector<std::vector<std::u16string>> processes;
+    // Index of the process the lock names; -1: this test; -2: no lock
+    // link, the profile is held all the same.
+    int owner;
+    std::vector<bool> asked;
+    bool freed;
+  } cases[] = {
+      {"firefox lock owner", Browser::kFirefox,
+       {{}, {u"-profile", dir_.u16("other")}, {u"-P", u"work"}}, 0,
+       {true, false, false}, true},
+      // No owner known (as on Windows): the processes that name the
+      // profile, and those that name none, for the default profile.
+      {"firefox named by argument", Browser::kFirefox,
+       {{u"-P", u"default"}, {u"-P", u"work"}, {u"-profile", fox + u"/"}, {}},
+       -2, {true, false, true, true}, false},
+      // A live process that is no browser holds Chrome's folder: the
+      // processes that name it are asked, the profile stays held.
+      {"chrome user-data-dir", Browser::kChrome,
+       {{u"--user-data-dir=" + chrome}, {u"--user-data-dir=" + chromium}, {}},
+       -1, {true, false, false}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::ScopedFaultyEnv env;
+    std::vector<int64_t> pids;
+    for (const auto& args : c.processes) {
+      pids.push_back(env->AddBrowserProcess(
+          c.family, c.family == Browser::kFirefox ? u"firefox" : u"chrome",
+          args));
+    }
+    const int64_t owner = c.owner < 0 ? getpid() : pids[c.owner];
+    const bool firefox = c.family == Browser::kFirefox;
+    const BrowserProfile& profile = Get(firefox ? "firefox" : "chrome");
+    const std::string link = U8(firefox ? profile.folder : profile.data_folder) +
+                             (firefox ? "/lock" : "/SingletonLock");
+    if (c.owner == -2) {
+      unlink(link.c_str());
+      env->SetProfileHeld(profile.folder);
+    } else {
+      Link(firefox ? ":+" + std::to_string(owner)
+                   : Host() + "-" + std::to_string(owner),
+           link);
+    }
+    EXPECT_EQ(CloseProfileHolder(profile), c.freed);
+    for (size_t i = 0; i < pids.size(); ++i) {
+      EXPECT_EQ(!env->ProcessRuns(pids[i]), c.asked[i]) << i;
+    }
+  }
 }
 
 }  // namespace

@@ -47,11 +47,8 @@ bool RunFirefox(const test::TempDir& dir) {
   for (int i = 0; i < 1200; ++i) {
     int status = 0;
     if (waitpid(pid, &status, WNOHANG) == pid) {
-      // Its content processes end a moment after it; until then Firefox
-      // still counts as running and the library rightly leaves it alone.
-      for (int j = 0; j < 100 && is_firefox_running(); ++j) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      }
+      // Its profile lock ends with it; its content processes, which end a
+      // moment later, hold none.
       return WIFEXITED(status) && WEXITSTATUS(status) == 0;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -1,6 +1,6 @@
 // Browsers as processes: fake browsers are copies of system programs under
-// a browser's name. A Firefox profile is in use while its "lock" symlink
-// names a live process or another process holds ".parentlock".
+// a browser's name. A Firefox profile is in use while another process
+// holds ".parentlock", or its "lock" symlink names a live Firefox.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -147,6 +148,38 @@ TEST_F(BrowserProcessTest, HelpersAndOtherUsersProcessesDoNotCount) {
   }
 }
 
+// A browser's processes come with their command lines, and closing by id
+// asks those processes only, not the browser's other instances (nor a
+// browser of the machine's, which this test leaves alone).
+TEST(ProcessListTest, ClosingByIdEndsOnlyThoseProcesses) {
+  test::TempDir dir;
+  const std::vector<std::u16string> dirs = {u"--user-data-dir=/a",
+                                            u"--user-data-dir=/b"};
+  std::vector<pid_t> pids;
+  for (const std::u16string& arg : dirs) {
+    pids.push_back(
+        Start(dir, "/bin/sh", {"chromium", "-c", "sleep 30; :", test::U8(arg)}));
+    ASSERT_GT(pids.back(), 0);
+  }
+  std::vector<std::u16string> seen;
+  for (const BrowserProcess& process : BrowserProcesses(Browser::kChrome, {})) {
+    for (const std::u16string& arg : process.args) {
+      if (std::find(dirs.begin(), dirs.end(), arg) != dirs.end()) {
+        seen.push_back(arg);
+      }
+    }
+  }
+  std::sort(seen.begin(), seen.end());
+  EXPECT_EQ(seen, dirs);
+  AskProcessesToClose({pids[0]});
+  EXPECT_EQ(waitpid(pids[0], nullptr, WNOHANG), pids[0]);
+  EXPECT_EQ(waitpid(pids[1], nullptr, WNOHANG), 0);
+  for (pid_t pid : pids) {
+    kill(-pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+}
+
 // In use per a "lock" symlink to target; the folder is named with "\".
 bool InUseWithLock(const std::string& target) {
   test::TempDir dir;
@@ -156,14 +189,22 @@ bool InUseWithLock(const std::string& target) {
   return FirefoxProfileInUse(folder);
 }
 
-TEST(ProfileLockTest, SymlinkCountsOnlyWhenItNamesALiveProcess) {
+// The link outlives a clean quit and its pid may since belong to any
+// process: only a live Firefox-family main process makes it count.
+TEST(ProfileLockTest, SymlinkCountsOnlyWhenItNamesALiveFirefox) {
   pid_t dead = fork();  // ended and reaped: no process has this pid now
   if (dead == 0) _exit(0);
   waitpid(dead, nullptr, 0);
+  test::TempDir programs;
+  const pid_t fox = Start(programs, "/bin/sleep", {"firefox-esr", "30"});
+  ASSERT_GT(fox, 0);
   const std::string own = std::to_string(getpid());
-  EXPECT_TRUE(InUseWithLock(":+" + own));
-  EXPECT_TRUE(InUseWithLock("127.0.1.1:+" + own));
+  EXPECT_TRUE(InUseWithLock(":+" + std::to_string(fox)));
+  EXPECT_TRUE(InUseWithLock("127.0.1.1:+" + std::to_string(fox)));
+  EXPECT_FALSE(InUseWithLock("127.0.1.1:+" + own));
   EXPECT_FALSE(InUseWithLock("127.0.1.1:+" + std::to_string(dead)));
+  kill(fox, SIGKILL);
+  waitpid(fox, nullptr, 0);
   // Pid 0 and -1 would address process groups, not a process.
   for (const char* target :
        {":+0", ":+-1", ":+", "garbage", ":+12x", ":+99999999999999999999"}) {
