@@ -45,6 +45,12 @@ struct DataOptions {
   std::function<bool()> close_profile;
   std::string profile_label;
   bool create_chrome_file = false;
+  // The chosen profile as a backup set names its part: the browser's key
+  // and name, the profile's name and folder (empty: none chosen).
+  std::string profile_browser;
+  std::string profile_browser_name;
+  std::string profile_name;
+  std::string profile_folder;
 };
 
 struct Location {

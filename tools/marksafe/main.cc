@@ -125,10 +125,20 @@ int Run(int argc, char** argv) {
   restore->add_option("DIR", restore_options.dir, "backup root")->required();
   AddBrowserOption(restore, "--to,--browser", &restore_to,
                    "browser to restore into");
+  restore->add_option("--from", restore_options.parts.from,
+                      "take the part of this browser (default: the "
+                      "target's own)")
+      ->check(CLI::IsMember(BrowserKeys()))
+      ->type_name("NAME");
+  restore->add_option("--from-profile", restore_options.parts.from_profile,
+                      "with --from: the part of this profile (its name)");
+  restore->add_flag("--all-parts", restore_options.parts.all_parts,
+                    "also take the other browsers' parts of the set, in "
+                    "\"Imported from ...\" folders (not into Chrome)");
   restore->footer(
-      "Internet Explorer and Firefox also take the other browsers' parts of "
-      "the set, in\n\"Imported from ...\" folders. Nothing the browser holds "
-      "is changed or removed.");
+      "Takes one part of the set: the target profile's own, else its "
+      "family's (Bookmarks/Firefox,\nBookmarks/Chrome, Bookmarks/Favorites). "
+      "Nothing the browser holds is changed or removed.");
   restore->add_flag("--dry-run", restore_options.dry_run,
                     "show what would be added and write nothing");
   add_accept_incomplete(restore);
@@ -264,6 +274,13 @@ int Run(int argc, char** argv) {
   if (restore->parsed()) {
     restore_options.to = ToBrowser(restore_to);
     ChooseProfile(restore_to, &restore_options.common, "restore");
+    const PartChoice& parts = restore_options.parts;
+    if (parts.all_parts && !parts.from.empty()) {
+      FailUsage("restore: --all-parts takes every part; --from names one");
+    }
+    if (!parts.from_profile.empty() && parts.from.empty()) {
+      FailUsage("restore: --from-profile needs --from");
+    }
     return RunRestore(restore_options);
   }
   if (convert->parsed()) {
