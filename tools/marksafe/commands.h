@@ -57,6 +57,8 @@ struct DemoOptions {
 };
 
 int RunStatus(const CommonOptions& options);
+// The parts of the backup set under dir.
+int RunSetStatus(const std::string& dir);
 int RunBackup(const BackupOptions& options);
 int RunRestore(const RestoreOptions& options);
 int RunConvert(const ConvertOptions& options);

@@ -90,6 +90,9 @@ int Run(int argc, char** argv) {
   std::string status_browser;
   CLI::App* status = app.add_subcommand(
       "status", "show each browser: installed, data, running, counts");
+  std::string status_dir;
+  status->add_option("DIR", status_dir,
+                     "a backup set: list its parts instead of the browsers");
   AddDataOptions(status, &status_options);
   AddBrowserFilter(status, &status_browser);
   AddVerbose(status, &status_options.verbose);
@@ -252,6 +255,7 @@ int Run(int argc, char** argv) {
 
   if (profiles->parsed()) return RunProfiles(profiles_options);
   if (status->parsed()) {
+    if (!status_dir.empty()) return RunSetStatus(status_dir);
     if (!status_browser.empty()) {
       ChooseProfile(status_browser, &status_options, "status");
     } else if (!status_options.profile.empty()) {

@@ -183,11 +183,11 @@ std::vector<SetPart> ListParts(const fs::path& root) {
 }
 
 std::string DescribePart(const SetPart& part) {
-  if (part.browser.empty() && part.profile.empty()) return part.name;
-  std::string who = part.browser.empty() ? std::string(DisplayName(part.family))
-                                         : part.browser;
-  if (!part.profile.empty()) who += " profile \"" + part.profile + "\"";
-  return who + " (" + part.name + ")";
+  std::string text =
+      std::string(DisplayName(part.family)) + " part " + part.name;
+  if (part.browser.empty() && part.profile.empty()) return text;
+  return text + " (" + (part.browser.empty() ? "?" : part.browser) +
+         " profile \"" + part.profile + "\")";
 }
 
 SetPart BackupPartFor(const fs::path& root, Browser browser,

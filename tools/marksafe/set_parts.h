@@ -29,8 +29,8 @@ struct SetPart {
 // A folder is a part when it is a slot or holds a position file.
 std::vector<SetPart> ListParts(const std::filesystem::path& root);
 
-// "Brave profile "Work" (Bookmarks/Brave - Work)", or for a part of an older
-// set "Bookmarks/Chrome".
+// "Chrome part Bookmarks/Brave - Work (brave profile "Work")", or for a
+// part of an older set "Chrome part Bookmarks/Chrome".
 std::string DescribePart(const SetPart& part);
 
 // The part a backup of browser (with the profile data names, if any) goes
