@@ -54,6 +54,9 @@ std::string BackupCause(const LibraryReport& report, int32_t code) {
   }
   for (const ProblemItem& problem : report.problems) {
     if (problem.reason.rfind(kNotWritten, 0) == 0) {
+      if (problem.reason.find("the disk is full") != std::string::npos) {
+        return "disk full";
+      }
       return problem.reason.substr(sizeof(kNotWritten) - 1);
     }
   }
@@ -202,6 +205,8 @@ int RunBackup(const BackupOptions& options) {
         ++lost;
       }
     } catch (const Failure& failure) {
+      // One browser: its own line says everything.
+      if (chosen.size() == 1) throw;
       Warn(std::string("marksafe: ") + failure.what());
       ++failed;
     }
