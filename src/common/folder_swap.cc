@@ -1,6 +1,8 @@
 #include "common/folder_swap.h"
 
 #include "common/debug_log.h"
+#include "common/text.h"
+#include "model/bookmark_tree.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -26,6 +28,23 @@ void SyncParentOf(const std::u16string& path) {
                                       : path.substr(0, slash));
 }
 
+// Removes a previous folder that no reader looks at any more.
+void RemovePrevious(const std::u16string& previous,
+                    const std::u16string& folder, bool later) {
+  if (later) {
+    const std::u16string trash = Trimmed(folder) + u".marksafe-trash-" +
+                                 NumberText(model::Now());
+    if (platform::MoveFolder(previous, trash) &&
+        platform::RemoveTreeDetached(trash)) {
+      return;
+    }
+  }
+  if (!platform::RemoveTree(previous)) {
+    DebugLog(u"[swap] could not remove the previous %s: %ld\n",
+             previous.c_str(), static_cast<long>(platform::GetLastError()));
+  }
+}
+
 }  // namespace
 
 std::u16string StagingFolderFor(const std::u16string& folder) {
@@ -43,7 +62,7 @@ void RecoverInterruptedSwap(const std::u16string& folder) {
 }
 
 Status SwapInFolder(const std::u16string& staging,
-                    const std::u16string& folder) {
+                    const std::u16string& folder, bool remove_later) {
   const std::u16string target = Trimmed(folder);
   if (!platform::SyncTree(staging)) {
     return Status::Error(platform::GetLastError(),
@@ -60,10 +79,7 @@ Status SwapInFolder(const std::u16string& staging,
   if (platform::ExchangeFolders(staging, target)) {
     // staging now holds the previous folder.
     SyncParentOf(target);
-    if (!platform::RemoveTree(staging)) {
-      DebugLog(u"[swap] could not remove the previous %s: %ld\n",
-               staging.c_str(), static_cast<long>(platform::GetLastError()));
-    }
+    RemovePrevious(staging, folder, remove_later);
     return Status::Ok();
   }
   if (platform::GetLastError() != platform::kErrorNotSupported) {
@@ -87,10 +103,7 @@ Status SwapInFolder(const std::u16string& staging,
     return failed;
   }
   SyncParentOf(target);
-  if (!platform::RemoveTree(old)) {
-    DebugLog(u"[swap] could not remove the previous %s: %ld\n", old.c_str(),
-             static_cast<long>(platform::GetLastError()));
-  }
+  RemovePrevious(old, folder, remove_later);
   return Status::Ok();
 }
 

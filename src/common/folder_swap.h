@@ -19,8 +19,12 @@ std::u16string StagingFolderFor(const std::u16string& folder);
 // "<folder>.marksafe-old", staging moved in, and the old one removed (a
 // run cut short in between is repaired by RecoverInterruptedSwap). On
 // failure folder is as it was and staging is left for the caller.
+// The previous folder is removed unread; with remove_later (a large one)
+// it is first renamed "<folder>.marksafe-trash-N" and removed by
+// RemoveTreeDetached, so that the caller does not wait for it.
 [[nodiscard]] Status SwapInFolder(const std::u16string& staging,
-                                  const std::u16string& folder);
+                                  const std::u16string& folder,
+                                  bool remove_later = false);
 
 // Puts back a previous folder that a swap cut short between its two moves
 // left aside, so that readers and the next writer find it.
