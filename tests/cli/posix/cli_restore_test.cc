@@ -62,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
     All, CliTransferTest,
     ::testing::Values(
         Transfer{nullptr, "ie", 3, "", kTenki},
-        Transfer{nullptr, "firefox", 7, "", kCreme},
+        Transfer{nullptr, "firefox", 8, "", kCreme},
         Transfer{nullptr, "chrome", 4, "", kReport},
         Transfer{"all", "ie", 15, "Imported from Firefox/", kCreme},
         Transfer{"all", "firefox", 15, "Bookmarks Menu/Imported from IE/",
