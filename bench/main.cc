@@ -114,6 +114,19 @@ std::vector<Op> Jobs(const std::string& dir) {
        [=] { return PlacesToFiles(places, b + "/ff"); },
        "",
        {places}});
+  // Again into the set that now holds the part: the new part is written
+  // beside it and the old one removed unread.
+  ops.push_back(
+      {"backup_firefox (repeat)",
+       [=] { return CopyFile(places, w + "/ff_live.sqlite"); },
+       with_places(w + "/ff_live.sqlite",
+                   [=](ms_places_handle h) {
+                     return backup_firefox(h, Wide(set_ff).c_str(), true, 0, 0);
+                   }),
+       Always,
+       nullptr,
+       "backup_firefox",
+       {places}});
   ops.push_back({"get_firefox_bookmark_size",
                  Always,
                  [=] {
@@ -137,6 +150,16 @@ std::vector<Op> Jobs(const std::string& dir) {
                  fresh(b + "/ch"),
                  [=] { return ChromeToFiles(chrome, b + "/ch"); },
                  "",
+                 {chrome}});
+  ops.push_back({"backup_chrome (repeat)",
+                 Always,
+                 [=] {
+                   return backup_chrome(Wide(chrome).c_str(),
+                                        Wide(set_ch).c_str(), true) == 0;
+                 },
+                 Always,
+                 nullptr,
+                 "backup_chrome",
                  {chrome}});
   ops.push_back({"get_chrome_size",
                  Always,
@@ -403,8 +426,8 @@ void PrintTable(const std::vector<Row>& rows) {
     }
     const size_t cut = r.name.find(" (repeat)");
     if (cut != std::string::npos) {
-      const std::string first = r.name.substr(0, cut) + " (empty)";
-      const auto it = seconds.find(first);
+      auto it = seconds.find(r.name.substr(0, cut) + " (empty)");
+      if (it == seconds.end()) it = seconds.find(r.name.substr(0, cut));
       if (judged && it != seconds.end() && it->second.count(r.size) &&
           r.lib.seconds > it->second.at(r.size) * 1.1)
         notes += "repeat>first ";

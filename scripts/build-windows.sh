@@ -221,7 +221,8 @@ check_exports() {
     marksafe_last_error marksafe_last_report marksafe_set_debug_sink marksafe_version \
     marksafe_profiles marksafe_create_chrome_bookmarks marksafe_export_html \
     marksafe_import_html marksafe_compare marksafe_progress \
-    marksafe_accept_incomplete_backups marksafe_close_profile | sort)"
+    marksafe_accept_incomplete_backups marksafe_close_profile \
+    marksafe_backup_part marksafe_restore_favorites | sort)"
   actual="$(${triple}-objdump -p "$dll" |
     sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
     sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\][[:space:]]*//p' | sort)"

@@ -370,6 +370,29 @@ MARKSAFE_API const char* marksafe_compare(const MS_CHAR* backup,
                                           int32_t backup_kind,
                                           const MS_CHAR* store,
                                           int32_t store_kind);
+/* Backs up one store (MARKSAFE_STORE_PLACES or MARKSAFE_STORE_CHROME) as a
+   whole Firefox or Chrome part into part_folder (for example
+   ROOT\Bookmarks\Brave - Work): built beside it and swapped in only when
+   complete, so a failure leaves the previous part as it was; the previous
+   part is removed unread. The part's manifest records browser (a key such
+   as "brave"), profile (its name as the browser shows it) and the profile's
+   folder; a null or empty browser or profile is taken from the profile that
+   keeps store, when one does. The first item that cannot be written stops
+   the backup. 0 done; 2 store not found; 13 store cannot be read; 87 a null
+   argument, another kind, or the write failed (marksafe_last_error() then
+   holds the system's code). */
+MARKSAFE_API int32_t marksafe_backup_part(const MS_CHAR* store, int32_t kind,
+                                          const MS_CHAR* part_folder,
+                                          const MS_CHAR* browser,
+                                          const MS_CHAR* profile);
+/* Restores one Favorites part (part_folder, for example
+   ROOT\Bookmarks\Favorites) into the Favorites folder (favorites, or the
+   one found when null) the way backup_ie_pro restores it, without the
+   set's other parts: nothing there is replaced. cancel_flag must not be
+   null. marksafe_last_report() counts what was copied. */
+MARKSAFE_API bool marksafe_restore_favorites(
+    const MS_CHAR* favorites, const MS_CHAR* part_folder,
+    const volatile uint8_t* cancel_flag);
 /* A backup that is cut short (stopped, a full disk, a copy of the set
    interrupted) leaves a Firefox or Chrome part without its completion mark;
    every call that reads such a part refuses it (result as for an unreadable

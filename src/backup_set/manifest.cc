@@ -185,6 +185,11 @@ Status ManifestWriter::Write(const std::u16string& path) const {
   document["version"] = kManifestVersion;
   document["part"] = part_kind_;
   document["completion_mark"] = true;
+  if (!source_.browser.empty()) document["browser"] = U8(source_.browser);
+  if (!source_.profile.empty()) document["profile"] = U8(source_.profile);
+  if (!source_.profile_folder.empty()) {
+    document["profile_folder"] = U8(source_.profile_folder);
+  }
   Json::Value& roots = document["roots"] = Json::Value(Json::objectValue);
   for (const auto& root : roots_) roots[root.first] = U8(root.second);
   Json::Value& records = document["records"] = Json::Value(Json::arrayValue);
@@ -263,6 +268,12 @@ ManifestState ReadManifest(const std::u16string& path, const char* part_kind,
   }
   const Json::Value& mark = document["completion_mark"];
   manifest->completion_mark = mark.isBool() && mark.asBool();
+  // Who the part belongs to only informs: a value of another type is
+  // passed over like a missing one.
+  (void)StringMember(document, "browser", &manifest->source.browser);
+  (void)StringMember(document, "profile", &manifest->source.profile);
+  (void)StringMember(document, "profile_folder",
+                     &manifest->source.profile_folder);
   manifest->records.reserve(records.size());
   for (const Json::Value& json : records) {
     Record record;

@@ -6,6 +6,8 @@
 //    "part": "firefox" | "chrome",
 //    "roots": {"menu": "Bookmarks Menu", ...},
 //    "completion_mark": true,
+//    "browser": "brave", "profile": "Work",
+//    "profile_folder": "/home/me/.config/BraveSoftware/Brave-Browser/Profile 1",
 //    "records": [
 //      {"path": "Bookmarks Menu", "type": "folder", "title": "menu",
 //       "added": 1700000000000000, "modified": 1700000000000000},
@@ -24,7 +26,11 @@
 // out. "completion_mark" says that the writer ends the part with a
 // completion mark (interchange::kCompletionMarkName): a part that has such
 // a manifest but no mark was cut short. Manifests of earlier sets lack the
-// key, and their parts are whole without a mark.
+// key, and their parts are whole without a mark. "browser" (a browser key
+// such as "chrome" or "librewolf"), "profile" (the profile's name as the
+// browser shows it) and "profile_folder" say whose bookmarks the part holds;
+// sets written before parts recorded it lack them, and readers that do not
+// know them pass over them.
 #ifndef MARKSAFE_BACKUP_SET_MANIFEST_H_
 #define MARKSAFE_BACKUP_SET_MANIFEST_H_
 
@@ -39,6 +45,13 @@ namespace marksafe {
 namespace backup_set {
 
 constexpr int kManifestVersion = 1;
+
+// Whose bookmarks a part holds; every member empty when unknown.
+struct PartSource {
+  std::u16string browser;         // a browser key: "chrome", "brave", ...
+  std::u16string profile;         // the profile's name as the browser shows it
+  std::u16string profile_folder;  // the profile's folder
+};
 
 struct Record {
   std::u16string path;  // relative, "/" between names
@@ -59,11 +72,13 @@ class ManifestWriter {
   // one takes over: a kept record of a path written again is left out, and
   // so are the kept separators of a folder written again.
   void ReplaceRewrittenRecords() { replace_rewritten_ = true; }
+  void SetSource(const PartSource& source) { source_ = source; }
   // Writes the manifest file at path, replacing one there in one step.
   [[nodiscard]] Status Write(const std::u16string& path) const;
 
  private:
   std::string part_kind_;
+  PartSource source_;
   std::vector<std::pair<std::string, std::u16string>> roots_;
   std::vector<Record> kept_;
   std::vector<Record> records_;
@@ -81,6 +96,7 @@ struct Manifest {
   bool completion_mark = false;  // the part ends with a completion mark
   // Why each damaged record was left out (the rest of the manifest holds).
   std::vector<std::string> skipped;
+  PartSource source;
 };
 
 enum class ManifestState { kMissing, kDamaged, kRead };

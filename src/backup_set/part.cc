@@ -145,6 +145,12 @@ class PartWriter {
           report_ != nullptr
               ? report_->AddRoot(model::RootKey(slot.root), slot.folder)
               : &unused;
+      if (fresh_ && !status.ok()) {
+        // A part built whole is dropped at its first failure: the rest is
+        // not attempted.
+        root_report->source = CountRoot(slot.root);
+        continue;
+      }
       status.Update(WriteRoot(slot, root_report));
     }
     return status;
@@ -161,6 +167,11 @@ class PartWriter {
     std::unordered_map<std::u16string, std::u16string> old_files;
     std::unordered_map<std::u16string, std::u16string> old_folders;
   };
+
+  model::Counts CountRoot(Root root) const {
+    const ItemId id = tree_.root(root);
+    return id == model::kNoItem ? model::Counts() : model::CountBelow(tree_, id);
+  }
 
   Frame MakeFrame(ItemId id, const std::u16string& dir,
                   const std::u16string& rel) {
@@ -253,7 +264,7 @@ class PartWriter {
     Status status;
     std::vector<Frame> stack;
     stack.push_back(std::move(top));
-    while (!stack.empty()) {
+    while (!stack.empty() && (!fresh_ || status.ok())) {
       Frame& frame = stack.back();
       const model::Item& folder = tree_.at(frame.id);
       if (frame.next >= folder.children.size()) {
@@ -467,7 +478,7 @@ std::u16string RootFolderName(PartKind kind, model::Root root) {
 
 Status WritePart(const model::Tree& tree, PartKind kind,
                  const std::u16string& folder, bool replace_whole,
-                 model::Report* report) {
+                 model::Report* report, const PartSource& source) {
   if (folder.empty()) {
     return Status::Error(87, u"no folder to write the part into");
   }
@@ -506,6 +517,7 @@ Status WritePart(const model::Tree& tree, PartKind kind,
 
   const size_t first_root = report != nullptr ? report->roots.size() : 0;
   ManifestWriter manifest(KindName(kind));
+  manifest.SetSource(source);
   const std::u16string manifest_path =
       JoinPath(target, interchange::kManifestName);
   if (!replace_whole) {
@@ -546,7 +558,13 @@ Status WritePart(const model::Tree& tree, PartKind kind,
   }
   if (!replace_whole) return status;
 
-  if (status.ok()) status = SwapInFolder(target, folder);
+  // The previous part of a large tree is removed by a detached process:
+  // freeing its files can take far longer than writing the new ones.
+  constexpr int64_t kRemoveLaterLinks = 1000;
+  if (status.ok()) {
+    status = SwapInFolder(target, folder,
+                          model::LinksIn(tree) >= kRemoveLaterLinks);
+  }
   if (status.ok()) return status;
   // Nothing of this run stays; the previous part is whole.
   {
@@ -556,11 +574,13 @@ Status WritePart(const model::Tree& tree, PartKind kind,
   if (report != nullptr) {
     for (size_t i = first_root; i < report->roots.size(); ++i) {
       model::RootReport& root = report->roots[i];
-      root.failed += root.added;
+      // Nothing of the tree is in the set now.
+      root.failed = root.source;
       root.added = model::Counts();
     }
     report->problems.push_back(model::Problem{
-        folder, u"", "the backup was not written: " + Narrow(status.message()),
+        DisplayPath(folder), u"",
+        "the backup was not written: " + Narrow(DisplayPath(status.message())),
         true});
   }
   return status;

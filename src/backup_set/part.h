@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "backup_set/manifest.h"
 #include "common/status.h"
 #include "model/bookmark_tree.h"
 #include "model/report.h"
@@ -51,16 +52,20 @@ std::u16string RootFolderName(PartKind kind, model::Root root);
 // With replace_whole (a part inside a backup set), the part is built in a
 // folder beside `folder` and put in its place only when complete, so that a
 // failed backup leaves the previous part whole: any failure (an item that
-// cannot be written included) keeps the previous part and removes the new
-// one, and the report then counts what was to be written as failed.
+// cannot be written included) stops the writing, keeps the previous part
+// and removes the new one, and the report then counts everything the tree
+// held as failed. The previous part is never read: it is swapped out and
+// removed whole.
 // Otherwise the files are written into folder as it stands, next to what
 // is there (names that are taken get another; the records of a manifest
 // there are kept, the new ones after them). Adds one RootReport per root to report (source =
 // what the tree holds, added = what was written, failed = what could not
-// be) and a Problem per item that could not be written.
+// be) and a Problem per item that could not be written. The manifest
+// records source as the part's owner.
 [[nodiscard]] Status WritePart(const model::Tree& tree, PartKind kind,
                                const std::u16string& folder,
-                               bool replace_whole, model::Report* report);
+                               bool replace_whole, model::Report* report,
+                               const PartSource& source = PartSource());
 
 // Whether ReadPart takes a part that was cut short (its manifest announces
 // a completion mark that is not there). Off by default; process-wide.

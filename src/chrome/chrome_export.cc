@@ -3,6 +3,7 @@
 #include <json/json.h>
 
 #include "backup_set/part.h"
+#include "backup_set/part_source.h"
 #include "chrome/chrome_document.h"
 #include "chrome/chrome_paths.h"
 #include "chrome/chrome_reader.h"
@@ -45,8 +46,10 @@ Status ExportChrome(const std::u16string& file, const std::u16string& folder,
     DebugLog(u"export_folder [roots][other] execute fail! \n");
     roots.Update(Status::Error(87, u"the Chrome file has no other bookmarks"));
   }
-  status = backup_set::WritePart(tree, backup_set::PartKind::kChrome, folder,
-                                 replace_whole, &model::CurrentReport());
+  status = backup_set::WritePart(
+      tree, backup_set::PartKind::kChrome, folder, replace_whole,
+      &model::CurrentReport(),
+      backup_set::PartSourceOfStore(file, BrowserFamily::kChromium));
   return status.Update(std::move(roots));
 }
 

@@ -3,6 +3,7 @@
 #include "common/debug_log.h"
 #include "common/error_words.h"
 #include "common/text.h"
+#include "model/bookmark_tree.h"
 #include "model/report.h"
 #include "platform/platform.h"
 
@@ -44,6 +45,28 @@ void RemoveOldFolder(const std::u16string& old) {
       false});
 }
 
+// Removes the previous folder that a swap has put aside. With later (a
+// large part) it is renamed "<folder>.marksafe-trash-N" and removed in the
+// background; otherwise it first takes the name "<folder>.marksafe-old", so
+// that nothing is left under the name of a new part.
+void RemovePrevious(std::u16string previous, const std::u16string& folder,
+                    bool later) {
+  if (later) {
+    const std::u16string trash = Trimmed(folder) + u".marksafe-trash-" +
+                                 NumberText(model::Now());
+    if (platform::MoveFolder(previous, trash)) {
+      if (platform::RemoveTreeDetached(trash)) return;
+      previous = trash;
+    }
+  }
+  const std::u16string old = OldFolderFor(folder);
+  if (previous != old) {
+    if (platform::PathExists(old)) (void)platform::RemoveTree(old);
+    if (platform::MoveFolder(previous, old)) previous = old;
+  }
+  RemoveOldFolder(previous);
+}
+
 }  // namespace
 
 std::u16string ReadableFolder(const std::u16string& folder) {
@@ -71,7 +94,7 @@ void RecoverInterruptedSwap(const std::u16string& folder) {
 }
 
 Status SwapInFolder(const std::u16string& staging,
-                    const std::u16string& folder) {
+                    const std::u16string& folder, bool remove_later) {
   const std::u16string target = Trimmed(folder);
   if (!platform::SyncTree(staging)) {
     return Status::Error(platform::GetLastError(),
@@ -90,8 +113,7 @@ Status SwapInFolder(const std::u16string& staging,
     // staging now holds the previous folder: it leaves the name that means
     // a new one before it is removed.
     SyncParentOf(target);
-    if (platform::PathExists(old)) (void)platform::RemoveTree(old);
-    RemoveOldFolder(platform::MoveFolder(staging, old) ? old : staging);
+    RemovePrevious(staging, folder, remove_later);
     return Status::Ok();
   }
   if (platform::GetLastError() != platform::kErrorNotSupported) {
@@ -114,7 +136,7 @@ Status SwapInFolder(const std::u16string& staging,
     return failed;
   }
   SyncParentOf(target);
-  RemoveOldFolder(old);
+  RemovePrevious(old, folder, remove_later);
   return Status::Ok();
 }
 

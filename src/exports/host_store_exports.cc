@@ -2,7 +2,8 @@
 // backup set, a .url folder) written out as bookmark HTML; a bookmark HTML
 // file merged into places or a Chrome file the way a restore merges
 // (nothing doubled on a repeat), optionally only in memory (a dry run); and
-// a backup's part compared with a store, link by link per folder.
+// a backup's part compared with a store, link by link per folder; and a
+// store backed up as a part of its own.
 #include <json/json.h>
 
 #include <array>
@@ -14,10 +15,12 @@
 #include <vector>
 
 #include "backup_set/part.h"
+#include "backup_set/part_source.h"
 #include "chrome/chrome_checksum.h"
 #include "chrome/chrome_document.h"
 #include "chrome/chrome_reader.h"
 #include "chrome/chrome_writer.h"
+#include "common/debug_log.h"
 #include "common/store_lock.h"
 #include "common/text.h"
 #include "common/url_normalize.h"
@@ -128,6 +131,33 @@ int32_t ExportHtml(const MS_CHAR* source, int32_t kind,
     return kAccessDenied;
   }
   return 0;
+}
+
+int32_t BackupPart(const MS_CHAR* store, int32_t kind,
+                   const MS_CHAR* part_folder, const MS_CHAR* browser,
+                   const MS_CHAR* profile) {
+  if (store == nullptr || part_folder == nullptr || *part_folder == 0 ||
+      (kind != MARKSAFE_STORE_PLACES && kind != MARKSAFE_STORE_CHROME)) {
+    return kInvalidParameter;
+  }
+  const bool firefox = kind == MARKSAFE_STORE_PLACES;
+  const std::u16string path = ToU16(store);
+  model::Tree tree;
+  const int32_t read = ReadStore(path, kind, &tree);
+  if (read != 0) return read;
+  backup_set::PartSource source = backup_set::PartSourceOfStore(
+      path, firefox ? BrowserFamily::kFirefox : BrowserFamily::kChromium);
+  if (browser != nullptr && *browser != 0) source.browser = ToU16(browser);
+  if (profile != nullptr && *profile != 0) source.profile = ToU16(profile);
+  const Status status = backup_set::WritePart(
+      tree,
+      firefox ? backup_set::PartKind::kFirefox : backup_set::PartKind::kChrome,
+      ToU16(part_folder), /*replace_whole=*/true, &model::CurrentReport(),
+      source);
+  if (status.ok()) return 0;
+  DebugLog(u"[marksafe_backup_part] %s\n", status.message().c_str());
+  platform::SetLastError(status.code());
+  return kInvalidParameter;
 }
 
 // True when text looks like bookmark HTML: it has the format's doctype or
@@ -465,6 +495,17 @@ MARKSAFE_API int32_t marksafe_export_html(const MS_CHAR* source, int32_t kind,
   return marksafe::exports::Guarded<int32_t>(87, [&] {
     marksafe::model::ReportScope scope("marksafe_export_html");
     return marksafe::exports::ExportHtml(source, kind, html_file);
+  });
+}
+
+MARKSAFE_API int32_t marksafe_backup_part(const MS_CHAR* store, int32_t kind,
+                                          const MS_CHAR* part_folder,
+                                          const MS_CHAR* browser,
+                                          const MS_CHAR* profile) {
+  return marksafe::exports::Guarded<int32_t>(87, [&] {
+    marksafe::model::ReportScope scope("marksafe_backup_part");
+    return marksafe::exports::BackupPart(store, kind, part_folder, browser,
+                                         profile);
   });
 }
 

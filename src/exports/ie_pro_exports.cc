@@ -25,4 +25,14 @@ MARKSAFE_API bool backup_ie_pro(const MS_CHAR* ie_def_path,
   });
 }
 
+MARKSAFE_API bool marksafe_restore_favorites(
+    const MS_CHAR* favorites, const MS_CHAR* part_folder,
+    const volatile uint8_t* cancel_flag) {
+  return Guarded(false, [&] {
+    marksafe::model::ReportScope scope("marksafe_restore_favorites");
+    return marksafe::ie::RestoreFavoritesPart(AsU16(favorites),
+                                              AsU16(part_folder), cancel_flag);
+  });
+}
+
 }  // extern "C"

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "backup_set/part.h"
+#include "backup_set/part_source.h"
 #include "common/backup_set.h"
 #include "common/debug_log.h"
 #include "firefox/places_reader.h"
@@ -30,9 +31,11 @@ bool ExportSteps(ms_places* handle, const char16_t* dest,
   model::Tree tree;
   Status status = ReadPlaces(handle, &tree);
   if (status.ok()) {
-    status = backup_set::WritePart(tree, backup_set::PartKind::kFirefox,
-                                   folder, into_backup_set,
-                                   &model::CurrentReport());
+    status = backup_set::WritePart(
+        tree, backup_set::PartKind::kFirefox, folder, into_backup_set,
+        &model::CurrentReport(),
+        backup_set::PartSourceOfStore(handle->databasePath,
+                                      BrowserFamily::kFirefox));
   }
   if (status.ok()) return true;
   DebugLog(u"%s\n", status.message().c_str());

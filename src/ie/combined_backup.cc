@@ -69,16 +69,13 @@ bool MergePart(const std::u16string& part, backup_set::PartKind kind,
   return false;
 }
 
-bool Restore(const std::u16string& favorites, const std::u16string& folder,
-             const std::u16string& root, bool overwrite,
-             const volatile uint8_t* cancel_flag, int32_t* progress) {
-  // One writer of the Favorites folder across the copy and the merges.
-  StoreLock lock;
-  if (!lock.Acquire(favorites).ok()) return false;
-  // The Favorites part is copied file for file, so that Favorites, backup
-  // and Favorites again are the same bytes. Nothing there is replaced: a
-  // file of the same name with other bytes is kept and the backup's one
-  // written beside it.
+// The Favorites part is copied file for file, so that Favorites, backup
+// and Favorites again are the same bytes. Nothing there is replaced: a
+// file of the same name with other bytes is kept and the backup's one
+// written beside it. The caller holds the Favorites folder's lock.
+bool CopyFavoritesPart(const std::u16string& favorites,
+                       const std::u16string& folder, bool overwrite,
+                       const volatile uint8_t* cancel_flag) {
   const bool existed = platform::PathExists(favorites);
   CopyCounts counts;
   bool copied = copy_folder(ReadableFolder(folder), favorites,
@@ -92,6 +89,17 @@ bool Restore(const std::u16string& favorites, const std::u16string& folder,
         u",sourcePath=%s, destPath=%s\n",
         LastErrorForLog(), folder.c_str(), favorites.c_str());
   }
+  return copied;
+}
+
+bool Restore(const std::u16string& favorites, const std::u16string& folder,
+             const std::u16string& root, bool overwrite,
+             const volatile uint8_t* cancel_flag, int32_t* progress) {
+  // One writer of the Favorites folder across the copy and the merges.
+  StoreLock lock;
+  if (!lock.Acquire(favorites).ok()) return false;
+  const bool copied =
+      CopyFavoritesPart(favorites, folder, overwrite, cancel_flag);
 
   // The Firefox and Chrome parts are looked for under the root whatever
   // into_backup_set says; a part that is missing counts as restored. Each
@@ -134,6 +142,26 @@ bool Restore(const std::u16string& favorites, const std::u16string& folder,
 }
 
 }  // namespace
+
+bool RestoreFavoritesPart(const char16_t* favorites_path,
+                          const char16_t* part_folder,
+                          const volatile uint8_t* cancel_flag) {
+  if (part_folder == nullptr || cancel_flag == nullptr ||
+      !platform::IsDirectory(part_folder)) {
+    return false;
+  }
+  std::u16string favorites;
+  if (favorites_path == nullptr) {
+    if (!GetIePath(&favorites)) return false;
+  } else {
+    favorites = favorites_path;
+  }
+  StoreLock lock;
+  if (!lock.Acquire(favorites).ok()) return false;
+  const bool copied =
+      CopyFavoritesPart(favorites, part_folder, false, cancel_flag);
+  return HideMarkers(favorites, interchange::kMarkerName) && copied;
+}
 
 bool BackupIePro(const char16_t* ie_def_path, const char16_t* backup_path,
                  bool into_backup_set, bool overwrite,

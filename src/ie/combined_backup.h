@@ -21,6 +21,14 @@ namespace ie {
 // earlier ones gave, and the result is true only when all succeeded.
 // Early failures (null or missing backup_path, null cancel_flag, no Favorites
 // folder) add 2 to *progress. REQUIRES: progress not null.
+// Copies one Favorites part (part_folder) into the Favorites folder
+// (favorites, or located when null) as the restore above does, and nothing
+// else of the set: what the folder holds is never replaced. False when the
+// part is no folder, cancel_flag is null, or the copy fails.
+bool RestoreFavoritesPart(const char16_t* favorites,
+                          const char16_t* part_folder,
+                          const volatile uint8_t* cancel_flag);
+
 bool BackupIePro(const char16_t* ie_def_path, const char16_t* backup_path,
                  bool into_backup_set, bool overwrite,
                  const volatile uint8_t* cancel_flag, bool is_backup,

@@ -413,12 +413,16 @@ TEST(Part, FailedReplacementLeavesThePreviousPartWhole) {
 
   // Folders nested so deep that the path outgrows what the system takes.
   Tree deep;
-  ItemId folder = deep.AddRoot(Root::kMenu, u"menu");
-  Put(&deep, folder, NewLink(u"New", u"https://new/"));
-  for (int i = 0; i < 40; ++i) {
-    folder = Put(&deep, folder, NewFolder(std::u16string(200, u'f')));
+  Put(&deep, deep.AddRoot(Root::kMenu, u"menu"),
+      NewLink(u"New", u"https://new/"));
+  // Two such chains: the first failure stops the writing.
+  for (int chain = 0; chain < 2; ++chain) {
+    ItemId folder = deep.root(Root::kMenu);
+    for (int i = 0; i < 40; ++i) {
+      folder = Put(&deep, folder, NewFolder(std::u16string(200, u'f')));
+    }
+    Put(&deep, folder, NewLink(u"Lost", u"https://lost/"));
   }
-  Put(&deep, folder, NewLink(u"Lost", u"https://lost/"));
   model::Report report;
   const Status status =
       WritePart(deep, PartKind::kFirefox, part, true, &report);
@@ -427,6 +431,15 @@ TEST(Part, FailedReplacementLeavesThePreviousPartWhole) {
   EXPECT_EQ(ReadBytes(dir.sub("Bookmarks/Firefox/manifest.json")), manifest);
   EXPECT_TRUE(report.AnythingLost());
   EXPECT_EQ(report.roots[0].added.total(), 0);
+  // Everything the tree held counts as failed; one item names the cause,
+  // one line says the part was not written, in the system's own paths.
+  EXPECT_EQ(report.roots[0].failed.total(),
+            model::CountBelow(deep, deep.root(Root::kMenu)).total());
+  ASSERT_EQ(report.problems.size(), 2u);
+  for (const model::Problem& problem : report.problems) {
+    EXPECT_EQ(problem.path.find(u'\\'), std::u16string::npos)
+        << test::U8(problem.path);
+  }
 
   // A part that can be written replaces the old one whole.
   Tree next;
@@ -445,6 +458,32 @@ TEST(Part, FailedReplacementLeavesThePreviousPartWhole) {
   EXPECT_FALSE(Exists(dir.sub("Bookmarks/Firefox.marksafe-new")));
   EXPECT_TRUE(Exists(dir.sub("Bookmarks/Firefox.marksafe-old")));
   EXPECT_EQ(model::CurrentReport().problems.size(), 1u);
+}
+
+// The manifest names whose bookmarks the part holds; a manifest without
+// those keys (an older set) reads as before, owner unknown.
+TEST(Part, ManifestNamesTheProfileThePartCameFrom) {
+  const PartSource owners[] = {
+      {u"brave", u"Work", u"/home/me/.config/BraveSoftware/Profile 1"},
+      {}};
+  for (const PartSource& owner : owners) {
+    TempDir dir;
+    const std::u16string part = dir.u16("Bookmarks/Brave - Work");
+    ASSERT_TRUE(
+        WritePart(RichTree(), PartKind::kChrome, part, true, nullptr, owner)
+            .ok());
+    Manifest manifest;
+    std::string why;
+    ASSERT_EQ(ReadManifest(part + u"/manifest.json", "chrome", &manifest, &why),
+              ManifestState::kRead)
+        << why;
+    EXPECT_EQ(manifest.source.browser, owner.browser);
+    EXPECT_EQ(manifest.source.profile, owner.profile);
+    EXPECT_EQ(manifest.source.profile_folder, owner.profile_folder);
+    Status status;
+    Read(part, PartKind::kChrome, &status);
+    EXPECT_TRUE(status.ok()) << test::U8(status.message());
+  }
 }
 
 // Exported again into a folder as it stands (not replace_whole), the older

@@ -6,8 +6,8 @@
 #include "errors.h"
 #include "os.h"
 #include "output.h"
-#include "places_session.h"
 #include "progress.h"
+#include "set_parts.h"
 
 namespace fs = std::filesystem;
 
@@ -18,25 +18,69 @@ std::string Step(Browser browser) {
   return std::string("backup ") + KeyName(browser);
 }
 
-// Size and counts of the browser's part of the backup set under root.
-Counts MeasurePart(const fs::path& root, Browser browser) {
-  const MsString ms_root = ToMsPath(root);
+// Size and counts of a part of the backup set.
+Counts MeasurePart(const fs::path& folder, Browser browser) {
+  const MsString ms_folder = ToMsPath(folder);
   Counts counts;
   switch (browser) {
     case Browser::kIe:
-      counts.ok = get_ie_favorites_size(ms_root.c_str(), true, &counts.size,
+      counts.ok = get_ie_favorites_size(ms_folder.c_str(), false, &counts.size,
                                         &counts.folders, &counts.links);
       break;
     case Browser::kFirefox:
-      counts.ok = get_firefox_bk_size(ms_root.c_str(), true, &counts.size,
+      counts.ok = get_firefox_bk_size(ms_folder.c_str(), false, &counts.size,
                                       &counts.folders, &counts.links);
       break;
     case Browser::kChrome:
-      counts.ok = get_chrome_bk_size(ms_root.c_str(), true, &counts.size,
+      counts.ok = get_chrome_bk_size(ms_folder.c_str(), false, &counts.size,
                                      &counts.folders, &counts.links) == 0;
       break;
   }
   return counts;
+}
+
+// What stopped a backup, in words: the first cause the library names.
+std::string BackupCause(const LibraryReport& report, int32_t code) {
+  static const char kWriteFailed[] = "write failed: ";
+  static const char kNotWritten[] = "the backup was not written: ";
+  for (const ProblemItem& problem : report.problems) {
+    if (problem.reason.rfind(kWriteFailed, 0) == 0) {
+      const std::string words = problem.reason.substr(sizeof(kWriteFailed) - 1);
+      return words == "the disk is full" ? "disk full" : words;
+    }
+    if (problem.reason == "path too long for the file system") {
+      return "a path too long for the file system";
+    }
+  }
+  for (const ProblemItem& problem : report.problems) {
+    if (problem.reason.rfind(kNotWritten, 0) == 0) {
+      if (problem.reason.find("the disk is full") != std::string::npos) {
+        return "disk full";
+      }
+      return problem.reason.substr(sizeof(kNotWritten) - 1);
+    }
+  }
+  return CodeReason("marksafe_backup_part", code);
+}
+
+// One line for a backup of a Firefox or Chrome part that failed; the
+// library's account (every item it could not write) only with --verbose.
+[[noreturn]] void FailBackup(const std::string& step, Browser browser,
+                             const SetPart& part, bool had_part,
+                             const Location& location,
+                             const LibraryReport& report, int32_t code,
+                             bool verbose) {
+  if (verbose && report.available) ShowReport(report, "    ");
+  const std::string unchanged =
+      had_part ? "the previous set is intact" : "the set is as it was";
+  if (code == 2 || code == 13) {
+    Fail(step, PathToUtf8(location.path) +
+                   (code == 2 ? " was not found" : " cannot be read") + "; " +
+                   unchanged);
+  }
+  Fail(step, BackupCause(report, code) + " while writing the " +
+                 DisplayName(browser) + " part " + part.name + "; " +
+                 unchanged);
 }
 
 void CheckRoot(const fs::path& root) {
@@ -61,57 +105,58 @@ BackupResult BackupBrowser(Browser browser, const fs::path& root,
                            const CommonOptions& options) {
   const std::string step = Step(browser);
   const Location location = Locate(browser, options.data);
-  const MsString ms_root = ToMsPath(root);
   const std::string label = std::string("backing up ") + DisplayName(browser);
-  // The report is kept per thread: it is taken on the thread that made the
-  // call.
+  const SetPart part = BackupPartFor(root, browser, options.data);
   BackupResult result;
-  switch (browser) {
-    case Browser::kIe: {
-      InterruptToCancel cancel;
-      const bool ok = RunWithProgress<bool>(label, [&] {
-        const bool done = backup_ie(location.arg(), ms_root.c_str(), true, true,
-                                    cancel.flag());
-        result.report = TakeLastReport();
-        return done;
-      });
-      if (!ok) {
-        FailWithReport(step,
-                       cancel.interrupted() ? "interrupted; the backup set "
-                                              "holds part of the favorites"
-                                            : FalseReason("backup_ie"),
-                       result.report);
-      }
-      break;
+  result.part_name = part.name;
+  result.folder = part.folder;
+  std::error_code ec;
+  const bool had_part = fs::exists(part.folder, ec);
+  if (browser == Browser::kIe) {
+    InterruptToCancel cancel;
+    const MsString ms_root = ToMsPath(root);
+    // The report is kept per thread: it is taken on the thread that made
+    // the call.
+    const bool ok = RunWithProgress<bool>(label, [&] {
+      const bool done = backup_ie(location.arg(), ms_root.c_str(), true, true,
+                                  cancel.flag());
+      result.report = TakeLastReport();
+      return done;
+    });
+    if (!ok) {
+      FailWithReport(step,
+                     cancel.interrupted() ? "interrupted; the backup set "
+                                            "holds part of the favorites"
+                                          : FalseReason("backup_ie"),
+                     result.report);
     }
-    case Browser::kFirefox: {
-      PlacesSession places(location, step);
-      const bool ok = RunWithProgress<bool>(label, [&] {
-        const bool done =
-            backup_firefox(places.handle(), ms_root.c_str(), true, 0, 0);
-        result.report = TakeLastReport();
-        return done;
-      });
-      if (!ok) {
-        FailWithReport(step, WithFirefoxHint(FalseReason("backup_firefox")),
-                       result.report);
-      }
-      break;
+  } else {
+    if (part.legacy) {
+      const std::string writing =
+          options.data.profile_folder.empty()
+              ? PathToUtf8(location.path.parent_path())
+              : options.data.profile_folder;
+      const std::string moved = KeepSlotOwner(root, browser, writing, step);
+      if (!moved.empty()) Say("  " + moved);
     }
-    case Browser::kChrome: {
-      const int32_t code = RunWithProgress<int32_t>(label, [&] {
-        const int32_t done =
-            backup_chrome(location.arg(), ms_root.c_str(), true);
-        result.report = TakeLastReport();
-        return done;
-      });
-      if (code != 0) {
-        FailWithReport(step, CodeReason("backup_chrome", code), result.report);
-      }
-      break;
+    const MsString ms_folder = ToMsPath(part.folder);
+    const MsString ms_browser = Utf8ToMs(options.data.profile_browser);
+    const MsString ms_profile = Utf8ToMs(options.data.profile_name);
+    const int32_t kind = browser == Browser::kFirefox ? MARKSAFE_STORE_PLACES
+                                                      : MARKSAFE_STORE_CHROME;
+    const int32_t code = RunWithProgress<int32_t>(label, [&] {
+      const int32_t done = marksafe_backup_part(
+          location.ms_path.c_str(), kind, ms_folder.c_str(),
+          ms_browser.c_str(), ms_profile.c_str());
+      result.report = TakeLastReport();
+      return done;
+    });
+    if (code != 0) {
+      FailBackup(step, browser, part, had_part, location, result.report, code,
+                 options.verbose);
     }
   }
-  result.part = MeasurePart(root, browser);
+  result.part = MeasurePart(part.folder, browser);
   return result;
 }
 
@@ -152,8 +197,7 @@ int RunBackup(const BackupOptions& options) {
     try {
       const BackupResult result = BackupBrowser(browser, root, common);
       Say("  " + std::string(DisplayName(browser)) + ": " +
-          DescribeCounts(result.part) + " in " +
-          PathToUtf8(PartFolder(root, browser)));
+          DescribeCounts(result.part) + " in " + PathToUtf8(result.folder));
       ShowReport(result.report, "    ");
       if (result.report.AnythingLost()) {
         Warn("marksafe: " + Step(browser) +
@@ -161,6 +205,8 @@ int RunBackup(const BackupOptions& options) {
         ++lost;
       }
     } catch (const Failure& failure) {
+      // One browser: its own line says everything.
+      if (chosen.size() == 1) throw;
       Warn(std::string("marksafe: ") + failure.what());
       ++failed;
     }

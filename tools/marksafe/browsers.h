@@ -49,6 +49,12 @@ struct DataOptions {
   // profile found for the family (profiles.h, ChooseDefaults): which one.
   std::string places_note;
   std::string chrome_note;
+  // The chosen profile as a backup set names its part: the browser's key
+  // and name, the profile's name and folder (empty: none chosen).
+  std::string profile_browser;
+  std::string profile_browser_name;
+  std::string profile_name;
+  std::string profile_folder;
 };
 
 struct Location {

@@ -26,10 +26,20 @@ struct BackupOptions {
   std::vector<Browser> browsers;  // empty: every browser whose data is found
 };
 
+// Which parts of a set a restore takes: by default the target's own (see
+// ChooseRestorePart); all_parts takes the three slots as the library's
+// combined restores do.
+struct PartChoice {
+  std::string from;          // --from: a browser key
+  std::string from_profile;  // --from-profile: a profile's name
+  bool all_parts = false;
+};
+
 struct RestoreOptions {
   CommonOptions common;
   std::string dir;
   Browser to = Browser::kIe;
+  PartChoice parts;
   bool dry_run = false;  // show what would be added, write nothing
 };
 
@@ -47,6 +57,8 @@ struct DemoOptions {
 };
 
 int RunStatus(const CommonOptions& options);
+// The parts of the backup set under dir.
+int RunSetStatus(const std::string& dir);
 int RunBackup(const BackupOptions& options);
 int RunRestore(const RestoreOptions& options);
 int RunConvert(const ConvertOptions& options);
@@ -58,12 +70,15 @@ struct Change {
   Counts before;
   Counts after;
   LibraryReport report;
+  std::string parts;  // the parts read: "Bookmarks/Firefox", ...
 };
 
 // What a backup wrote: the part as measured afterwards, and the library's
 // report.
 struct BackupResult {
   Counts part;
+  std::string part_name;           // "Bookmarks/Brave - Work"
+  std::filesystem::path folder;    // where the part is
   LibraryReport report;
 };
 
@@ -77,7 +92,7 @@ void CheckBackupSource(Browser browser, const CommonOptions& options);
 BackupResult BackupBrowser(Browser browser, const std::filesystem::path& root,
                            const CommonOptions& options);
 Change RestoreInto(Browser target, const std::filesystem::path& root,
-                   const CommonOptions& options);
+                   const CommonOptions& options, const PartChoice& choice);
 Change ConvertPart(Browser from, Browser to, const std::filesystem::path& root,
                    const CommonOptions& options);
 

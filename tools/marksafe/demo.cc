@@ -153,7 +153,10 @@ int RunDemo(const DemoOptions& options) {
   }
   for (Browser to : kAllBrowsers) {
     steps.Run(std::string("restore -> ") + KeyName(to), [&] {
-      const Change change = RestoreInto(to, sandbox.backup, common);
+      PartChoice every_part;
+      every_part.all_parts = true;
+      const Change change =
+          RestoreInto(to, sandbox.backup, common, every_part);
       RequireNothingLost(std::string("restore into ") + KeyName(to),
                          change.report);
       return std::string(DisplayName(to)) + ": " + DescribeChange(change);

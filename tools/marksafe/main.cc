@@ -90,6 +90,9 @@ int Run(int argc, char** argv) {
   std::string status_browser;
   CLI::App* status = app.add_subcommand(
       "status", "show each browser: installed, data, running, counts");
+  std::string status_dir;
+  status->add_option("DIR", status_dir,
+                     "a backup set: list its parts instead of the browsers");
   AddDataOptions(status, &status_options);
   AddBrowserFilter(status, &status_browser);
   AddVerbose(status, &status_options.verbose);
@@ -125,10 +128,20 @@ int Run(int argc, char** argv) {
   restore->add_option("DIR", restore_options.dir, "backup root")->required();
   AddBrowserOption(restore, "--to,--browser", &restore_to,
                    "browser to restore into");
+  restore->add_option("--from", restore_options.parts.from,
+                      "take the part of this browser (default: the "
+                      "target's own)")
+      ->check(CLI::IsMember(BrowserKeys()))
+      ->type_name("NAME");
+  restore->add_option("--from-profile", restore_options.parts.from_profile,
+                      "with --from: the part of this profile (its name)");
+  restore->add_flag("--all-parts", restore_options.parts.all_parts,
+                    "also take the other browsers' parts of the set, in "
+                    "\"Imported from ...\" folders (not into Chrome)");
   restore->footer(
-      "Internet Explorer and Firefox also take the other browsers' parts of "
-      "the set, in\n\"Imported from ...\" folders. Nothing the browser holds "
-      "is changed or removed.");
+      "Takes one part of the set: the target profile's own, else its "
+      "family's (Bookmarks/Firefox,\nBookmarks/Chrome, Bookmarks/Favorites). "
+      "Nothing the browser holds is changed or removed.");
   restore->add_flag("--dry-run", restore_options.dry_run,
                     "show what would be added and write nothing");
   add_accept_incomplete(restore);
@@ -242,6 +255,7 @@ int Run(int argc, char** argv) {
 
   if (profiles->parsed()) return RunProfiles(profiles_options);
   if (status->parsed()) {
+    if (!status_dir.empty()) return RunSetStatus(status_dir);
     if (!status_browser.empty()) {
       ChooseProfile(status_browser, &status_options, "status");
     } else if (!status_options.profile.empty()) {
@@ -268,6 +282,13 @@ int Run(int argc, char** argv) {
   if (restore->parsed()) {
     restore_options.to = ToBrowser(restore_to);
     ChooseProfile(restore_to, &restore_options.common, "restore");
+    const PartChoice& parts = restore_options.parts;
+    if (parts.all_parts && !parts.from.empty()) {
+      FailUsage("restore: --all-parts takes every part; --from names one");
+    }
+    if (!parts.from_profile.empty() && parts.from.empty()) {
+      FailUsage("restore: --from-profile needs --from");
+    }
     return RunRestore(restore_options);
   }
   if (convert->parsed()) {

@@ -273,6 +273,10 @@ void ChooseProfile(const std::string& given_key, CommonOptions* options,
       profile.browser_name + " profile \"" + profile.name + "\"";
   data.create_chrome_file =
       family == Browser::kChrome && !profile.store_exists;
+  data.profile_browser = profile.browser;
+  data.profile_browser_name = profile.browser_name;
+  data.profile_name = profile.name;
+  data.profile_folder = profile.folder;
 }
 
 void ChooseDefaults(CommonOptions* options, const std::string& step) {

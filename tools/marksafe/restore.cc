@@ -1,4 +1,5 @@
-// marksafe restore DIR --to ie|firefox|chrome
+// marksafe restore DIR --to BROWSER [--from BROWSER [--from-profile P]]
+// [--all-parts]
 #include "backup_set_layout.h"
 #include "commands.h"
 #include "dry_run.h"
@@ -7,6 +8,7 @@
 #include "output.h"
 #include "places_session.h"
 #include "progress.h"
+#include "set_parts.h"
 #include "target.h"
 
 namespace fs = std::filesystem;
@@ -73,12 +75,78 @@ LibraryReport RestoreChrome(const Location& chrome, const MsString& root,
   return report;
 }
 
-}  // namespace
+// One part of the set, and nothing else, into the target.
+LibraryReport RestorePart(Browser target, const SetPart& part,
+                          const Location& location, const std::string& step) {
+  const MsString folder = ToMsPath(part.folder);
+  LibraryReport report;
+  switch (target) {
+    case Browser::kIe: {
+      InterruptToCancel cancel;
+      const bool ok =
+          RunWithProgress<bool>("restoring into Internet Explorer", [&] {
+            const bool done = marksafe_restore_favorites(
+                location.arg(), folder.c_str(), cancel.flag());
+            report = TakeLastReport();
+            return done;
+          });
+      if (!ok) {
+        FailWithReport(step,
+                       cancel.interrupted()
+                           ? "interrupted; part of the set was restored"
+                           : FalseReason("marksafe_restore_favorites"),
+                       report);
+      }
+      break;
+    }
+    case Browser::kFirefox: {
+      PlacesSession session(location, step);
+      const bool ok = RunWithProgress<bool>("restoring into Firefox", [&] {
+        const bool done =
+            import_2_firefox_from_bk(session.handle(), folder.c_str(), false);
+        report = TakeLastReport();
+        return done;
+      });
+      if (!ok) {
+        FailWithReport(step,
+                       WithFirefoxHint(FalseReason("import_2_firefox_from_bk")),
+                       report);
+      }
+      break;
+    }
+    case Browser::kChrome: {
+      KeepChromeCopy(location, step);
+      const int32_t code =
+          RunWithProgress<int32_t>("restoring into Chrome", [&] {
+            const int32_t done =
+                restore_chrome(location.arg(), folder.c_str(), false);
+            report = TakeLastReport();
+            return done;
+          });
+      if (code != 0) {
+        FailWithReport(step, CodeReason("restore_chrome", code), report);
+      }
+      break;
+    }
+  }
+  return report;
+}
 
-Change RestoreInto(Browser target, const fs::path& root,
-                   const CommonOptions& options) {
-  const std::string step = std::string("restore into ") + KeyName(target);
-  RequireBackupRoot(root, step);
+// The parts the combined restore into target reads.
+std::string CombinedParts(Browser target, const fs::path& root) {
+  std::string parts;
+  for (Browser browser : kAllBrowsers) {
+    // Only these take every part of the set; Chrome takes its own.
+    if (target == Browser::kChrome && browser != Browser::kChrome) continue;
+    if (GetPartState(root, browser) != PartState::kPresent) continue;
+    parts += (parts.empty() ? "" : ", ") + PartName(browser);
+  }
+  return parts;
+}
+
+// The three slots at once, as the library's combined restores take them.
+Change RestoreAllParts(Browser target, const fs::path& root,
+                       const CommonOptions& options, const std::string& step) {
   if (GetPartState(root, target) == PartState::kMissing) {
     // The other browsers' parts are what convert takes.
     for (Browser other : kAllBrowsers) {
@@ -109,36 +177,59 @@ Change RestoreInto(Browser target, const fs::path& root,
       break;
   }
   change.after = Measure(target, location);
+  change.parts = CombinedParts(target, root);
+  return change;
+}
+
+}  // namespace
+
+Change RestoreInto(Browser target, const fs::path& root,
+                   const CommonOptions& options, const PartChoice& choice) {
+  const std::string step = std::string("restore into ") + KeyName(target);
+  RequireBackupRoot(root, step);
+  if (choice.all_parts) return RestoreAllParts(target, root, options, step);
+  const SetPart part = ChooseRestorePart(
+      root, target, options.data, choice.from, choice.from_profile, step);
+  const std::string position = PositionFile(part.family);
+  std::error_code ec;
+  if (!position.empty() && !fs::is_regular_file(part.folder / position, ec)) {
+    Fail(step, "the part " + part.name + " has no " + position);
+  }
+  const Location location = PrepareTarget(target, options, step);
+  Change change;
+  change.before = Measure(target, location);
+  change.report = RestorePart(target, part, location, step);
+  change.after = Measure(target, location);
+  change.parts = DescribePart(part);
   return change;
 }
 
 int RunRestore(const RestoreOptions& options) {
   const fs::path root = fs::absolute(PathFromUtf8(options.dir));
+  const std::string step = std::string("restore into ") + KeyName(options.to);
   if (options.dry_run) {
-    return RunDryRun(options.to, options.common,
-                     std::string("restore into ") + KeyName(options.to),
+    if (!options.parts.all_parts) {
+      RequireBackupRoot(root, step);
+      Say("From " + DescribePart(ChooseRestorePart(
+                        root, options.to, options.common.data,
+                        options.parts.from, options.parts.from_profile, step)));
+    }
+    return RunDryRun(options.to, options.common, step,
                      [&](const CommonOptions& copy) {
-                       return RestoreInto(options.to, root, copy);
+                       return RestoreInto(options.to, root, copy,
+                                          options.parts);
                      });
   }
-  const Change change = RestoreInto(options.to, root, options.common);
-  std::string parts;
-  for (Browser browser : kAllBrowsers) {
-    // Only these take every part of the set; Chrome takes its own.
-    if (options.to == Browser::kChrome && browser != Browser::kChrome) continue;
-    if (GetPartState(root, browser) != PartState::kPresent) continue;
-    parts += (parts.empty() ? "" : ", ") + PartName(browser);
-  }
+  const Change change =
+      RestoreInto(options.to, root, options.common, options.parts);
   const bool lost = change.report.AnythingLost();
-  Say(std::string(lost ? "Restored with losses " : "Restored ") + parts +
-      " from " + PathToUtf8(root) + " into " + DisplayName(options.to));
+  Say(std::string(lost ? "Restored with losses " : "Restored ") +
+      change.parts + " from " + PathToUtf8(root) + " into " +
+      DisplayName(options.to));
   ShowReport(change.report, "  ");
   Say("  " + std::string(DisplayName(options.to)) + ": " +
       DescribeChange(change));
-  if (lost) {
-    Fail(std::string("restore into ") + KeyName(options.to),
-         "not everything could be written (warnings above)");
-  }
+  if (lost) Fail(step, "not everything could be written (warnings above)");
   return kExitDone;
 }
 

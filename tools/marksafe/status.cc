@@ -1,8 +1,15 @@
 // marksafe status: each browser, whether it is there, where its data is,
-// whether it runs, and how much it holds.
+// whether it runs, and how much it holds; with a backup set, each part of
+// the set: whose it is, how much it holds, whether it is whole.
+#include <system_error>
+
+#include "backup_set_layout.h"
 #include "commands.h"
 #include "errors.h"
 #include "output.h"
+#include "set_parts.h"
+
+namespace fs = std::filesystem;
 
 namespace marksafe_cli {
 namespace {
@@ -27,7 +34,59 @@ std::string Problem(Browser browser, const Location& location) {
   return "";
 }
 
+Counts MeasureSetPart(const SetPart& part) {
+  const MsString folder = ToMsPath(part.folder);
+  Counts counts;
+  switch (part.family) {
+    case Browser::kIe:
+      counts.ok = get_ie_favorites_size(folder.c_str(), false, &counts.size,
+                                        &counts.folders, &counts.links);
+      break;
+    case Browser::kFirefox:
+      counts.ok = get_firefox_bk_size(folder.c_str(), false, &counts.size,
+                                      &counts.folders, &counts.links);
+      break;
+    case Browser::kChrome:
+      counts.ok = get_chrome_bk_size(folder.c_str(), false, &counts.size,
+                                     &counts.folders, &counts.links) == 0;
+      break;
+  }
+  return counts;
+}
+
+// A Firefox or Chrome part is whole when its completion mark is there, or
+// when it comes from a set written before parts had one (no manifest).
+std::string Whole(const SetPart& part) {
+  if (part.family == Browser::kIe) return "-";
+  std::error_code ec;
+  if (fs::is_regular_file(part.folder / "complete.mark", ec)) return "yes";
+  return fs::exists(part.folder / "manifest.json", ec) ? "no" : "yes";
+}
+
 }  // namespace
+
+int RunSetStatus(const std::string& dir) {
+  const fs::path root = fs::absolute(PathFromUtf8(dir));
+  RequireBackupRoot(root, "status");
+  Table table({"Part", "Browser", "Profile", "Folders", "Links", "Size",
+               "Whole"});
+  for (size_t column : {1, 2, 6}) table.SetLeftAligned(column);
+  const std::vector<SetPart> parts = ListParts(root);
+  for (const SetPart& part : parts) {
+    const Counts counts = MeasureSetPart(part);
+    table.AddRow({part.name,
+                  part.browser.empty() ? DisplayName(part.family)
+                                       : part.browser,
+                  part.profile.empty() ? "-" : part.profile,
+                  counts.ok ? std::to_string(counts.folders) : "-",
+                  counts.ok ? std::to_string(counts.links) : "-",
+                  counts.ok ? FormatSize(counts.size) : "-", Whole(part)});
+  }
+  Say("Backup set " + PathToUtf8(root));
+  for (const std::string& line : table.Render("")) Say(line);
+  if (parts.empty()) Say("  (no part)");
+  return kExitDone;
+}
 
 int RunStatus(const CommonOptions& options) {
   Table table(

@@ -1,5 +1,5 @@
-// marksafe verify DIR: each browser's part of a backup set against the
-// browser's live data (marksafe_compare), folder by folder.
+// marksafe verify DIR: each part of a backup set against the live data of
+// the profile it came from (marksafe_compare), folder by folder.
 #include "verify.h"
 
 #include <json/json.h>
@@ -11,6 +11,7 @@
 #include "errors.h"
 #include "output.h"
 #include "profiles.h"
+#include "set_parts.h"
 
 namespace fs = std::filesystem;
 
@@ -43,15 +44,14 @@ int32_t PartKind(Browser browser) {
 
 // Compares one part; returns the links the browser lacks (-1: could not
 // compare).
-int64_t VerifyBrowser(Browser browser, const fs::path& part,
-                      const CommonOptions& options) {
-  const std::string name = DisplayName(browser);
-  const Location location = Locate(browser, options.data);
+int64_t VerifyPart(const SetPart& set_part, const Location& location) {
+  const Browser browser = set_part.family;
+  const std::string name = DescribePart(set_part);
   if (!location.found) {
-    Say(name + ": no data found; the backup's part cannot be checked");
+    Say(name + ": no browser data found; the part cannot be checked");
     return -1;
   }
-  const MsString ms_part = ToMsPath(part);
+  const MsString ms_part = ToMsPath(set_part.folder);
   const char* text = marksafe_compare(ms_part.c_str(), PartKind(browser),
                                       location.ms_path.c_str(),
                                       StoreKind(browser));
@@ -92,6 +92,22 @@ int64_t VerifyBrowser(Browser browser, const fs::path& part,
 
 }  // namespace
 
+// The browser data a part is checked against: the chosen profile's, or
+// for a slot the family's default, or the profile the part's manifest
+// names.
+Location StoreOf(const SetPart& part, const CommonOptions& options) {
+  if (part.legacy || part.profile_folder.empty()) {
+    return Locate(part.family, options.data);
+  }
+  DataOptions data;
+  const fs::path store = PathFromUtf8(part.profile_folder) /
+                         (part.family == Browser::kFirefox ? "places.sqlite"
+                                                           : "Bookmarks");
+  (part.family == Browser::kFirefox ? data.places : data.chrome_bookmarks) =
+      PathToUtf8(store);
+  return Locate(part.family, data);
+}
+
 int RunVerify(const VerifyOptions& options) {
   const fs::path root = fs::absolute(PathFromUtf8(options.dir));
   std::error_code ec;
@@ -100,32 +116,27 @@ int RunVerify(const VerifyOptions& options) {
                                       "folder)");
   }
   CommonOptions common = options.common;
-  std::vector<Browser> browsers;
+  std::vector<SetPart> parts;
   if (!options.browser.empty()) {
-    browsers.push_back(FamilyOf(options.browser));
+    const Browser family = FamilyOf(options.browser);
     ChooseProfile(options.browser, &common, "verify");
+    parts.push_back(
+        ChooseRestorePart(root, family, common.data, "", "", "verify"));
   } else {
-    browsers.assign(kAllBrowsers.begin(), kAllBrowsers.end());
     ChooseDefaults(&common, "verify");
+    parts = ListParts(root);
   }
   int64_t lacking = 0;
-  int checked = 0;
   bool failed = false;
-  for (Browser browser : browsers) {
-    const fs::path part = PartFolder(root, browser);
-    if (!fs::is_directory(part, ec)) {
-      if (!options.browser.empty()) {
-        Fail("verify", "the backup set has no " +
-                           std::string(DisplayName(browser)) + " part");
-      }
-      continue;
-    }
-    ++checked;
-    const int64_t missing = VerifyBrowser(browser, part, common);
+  for (const SetPart& part : parts) {
+    const Location store = options.browser.empty()
+                               ? StoreOf(part, common)
+                               : Locate(part.family, common.data);
+    const int64_t missing = VerifyPart(part, store);
     if (missing < 0) failed = true;
     if (missing > 0) lacking += missing;
   }
-  if (checked == 0) Fail("verify", PathToUtf8(root) + " holds no part");
+  if (parts.empty()) Fail("verify", PathToUtf8(root) + " holds no part");
   if (failed) Fail("verify", "not every part could be checked");
   if (lacking > 0) {
     Fail("verify", "the browsers lack " + std::to_string(lacking) +

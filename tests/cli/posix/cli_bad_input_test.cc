@@ -84,8 +84,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "Bookmarks/Firefox", "$SET/Bookmarks/Firefox"},
         // The Firefox part would be folded into the Favorites folder with
         // the rest; without its pos.ini the restore stops before it starts.
-        BadCase{"FirefoxPartWithoutPositions", "restore $SET --to ie", 1,
-                "Bookmarks/Firefox", "$SET/Bookmarks/Firefox/pos.ini"},
+        BadCase{"FirefoxPartWithoutPositions", "restore $SET --to ie --all-parts",
+                1, "Bookmarks/Firefox", "$SET/Bookmarks/Firefox/pos.ini"},
         BadCase{"SetIsAFile", "backup $SET/file", 1, "$SET/file", "$SET/file",
                 "x"},
         // Room must be left for "/Bookmarks/Favorites" within 259 characters:

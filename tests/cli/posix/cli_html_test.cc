@@ -98,7 +98,8 @@ TEST_F(CliHtmlTest, DryRunCountsWhatWouldBeAddedAndWritesNothing) {
     SCOPED_TRACE(browser);
     const auto before = Snapshot();
     const CliResult r =
-        target_.Run({"restore", backup.path(), "--to", browser, "--dry-run"});
+        target_.Run({"restore", backup.path(), "--to", browser, "--dry-run",
+                     "--all-parts"});
     EXPECT_EQ(r.exit_code, 0) << r.err;
     EXPECT_TRUE(Contains(r.out, "would add")) << r.out;
     EXPECT_EQ(LinksPerFolder(r.out), expected) << r.out;

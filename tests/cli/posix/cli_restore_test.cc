@@ -7,7 +7,8 @@ namespace test {
 namespace {
 
 struct Transfer {
-  const char* from;  // convert --from; nullptr: restore
+  const char* from;  // convert --from; "all": restore --all-parts;
+                     // nullptr: restore
   const char* to;
   size_t count;  // links the target holds afterwards (Firefox had 4, Chrome 1)
   const char* folder;  // where the link below must arrive, once
@@ -30,9 +31,14 @@ class CliTransferTest : public BackupSetTest,
 
 TEST_P(CliTransferTest, BringsEverythingOverOnceOnly) {
   const Transfer& t = GetParam();
-  std::vector<std::string> args = {t.from ? "convert" : "restore",
+  const bool all = t.from != nullptr && std::string(t.from) == "all";
+  std::vector<std::string> args = {t.from && !all ? "convert" : "restore",
                                    backup_.path(), "--to", t.to};
-  if (t.from) args.insert(args.end(), {"--from", t.from});
+  if (all) {
+    args.push_back("--all-parts");
+  } else if (t.from) {
+    args.insert(args.end(), {"--from", t.from});
+  }
   const CliResult r = target_.Run(args);
   ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
   const auto links = target_.Links(t.to);
@@ -47,15 +53,18 @@ TEST_P(CliTransferTest, BringsEverythingOverOnceOnly) {
   EXPECT_EQ(ListTree(target_.favorites()), tree);
 }
 
-// A restore: Internet Explorer and Firefox take every part of the set,
-// Chrome its own. A conversion: one part.
+// A restore takes the target's own part; with --all-parts Internet
+// Explorer and Firefox take every part of the set, Chrome its own. A
+// conversion: one part.
 INSTANTIATE_TEST_SUITE_P(
     All, CliTransferTest,
     ::testing::Values(
-        Transfer{nullptr, "ie", 15, "Imported from Firefox/", kCreme},
-        Transfer{nullptr, "firefox", 15, "Bookmarks Menu/Imported from IE/",
-                 kTenki},
+        Transfer{nullptr, "ie", 3, "", kTenki},
+        Transfer{nullptr, "firefox", 8, "", kCreme},
         Transfer{nullptr, "chrome", 4, "", kReport},
+        Transfer{"all", "ie", 15, "Imported from Firefox/", kCreme},
+        Transfer{"all", "firefox", 15, "Bookmarks Menu/Imported from IE/",
+                 kTenki},
         Transfer{"ie", "firefox", 7, "Bookmarks Menu/Imported from IE/",
                  kTenki},
         Transfer{"chrome", "firefox", 8, "Bookmarks Menu/Imported from Chrome/",
