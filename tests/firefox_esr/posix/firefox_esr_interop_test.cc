@@ -87,13 +87,17 @@ TEST(FirefoxEsrInterop, FirefoxKeepsWhatWasRestoredIntoItsStore) {
 
   ASSERT_TRUE(RunFirefox(dir)) << "Firefox did not open the store again";
   EXPECT_FALSE(test::Exists(places + ".corrupt"));
-  test::PlacesDb db(places, test::PlacesDb::Layout::kExisting);
-  EXPECT_EQ(db.Value("PRAGMA integrity_check"), "ok");
-  EXPECT_EQ(db.Rows(Written(last_id)), written);
-  EXPECT_EQ(db.Count("select * from moz_places where url in "
-                     "('http://example.com/Upper', "
-                     "'https://xn--caf-dma.example/a%20b')"),
-            2);
+  {
+    // Closed before Firefox runs again: a connection kept open across
+    // Firefox's own use of the store reads a stale view of its -wal.
+    test::PlacesDb db(places, test::PlacesDb::Layout::kExisting);
+    EXPECT_EQ(db.Value("PRAGMA integrity_check"), "ok");
+    EXPECT_EQ(db.Rows(Written(last_id)), written);
+    EXPECT_EQ(db.Count("select * from moz_places where url in "
+                       "('http://example.com/Upper', "
+                       "'https://xn--caf-dma.example/a%20b')"),
+              2);
+  }
 
   // A whole backup (every root, separators, tags, a keyword, dates) restored
   // into Firefox's store is what Firefox still holds after it ran.
@@ -119,6 +123,7 @@ TEST(FirefoxEsrInterop, FirefoxKeepsWhatWasRestoredIntoItsStore) {
   model::Tree kept;
   ASSERT_TRUE(test::ReadStore(places, &kept));
   EXPECT_EQ(test::TreeLines(kept), test::TreeLines(restored));
+  test::PlacesDb db(places, test::PlacesDb::Layout::kExisting);
   EXPECT_EQ(db.Value("select p.url from moz_keywords k join moz_places p on "
                      "k.place_id = p.id where k.keyword = 'tg'"),
             "https://tagged.example/");
