@@ -172,6 +172,7 @@ int RunImportHtml(HtmlOptions options) {
     return done;
   });
   if (code != 0) Fail(step, Reason(report, "marksafe_import_html", code));
+  if (family == Browser::kChrome && !options.dry_run) DropChromeCopy(location);
   if (options.dry_run) {
     ShowDryRun(report, PathToUtf8(location.path));
     return kExitDone;

@@ -126,6 +126,7 @@ LibraryReport RestorePart(Browser target, const SetPart& part,
       if (code != 0) {
         FailWithReport(step, CodeReason("restore_chrome", code), report);
       }
+      DropChromeCopy(location);
       break;
     }
   }
