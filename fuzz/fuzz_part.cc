@@ -55,29 +55,13 @@ const std::u16string& PartFolder() {
   return *folder;
 }
 
-// The input's pieces between lines "----" (at most three).
-std::vector<std::string> Pieces(const std::string& text) {
-  std::vector<std::string> pieces;
-  const std::string mark = "\n----\n";
-  size_t begin = 0;
-  while (pieces.size() < 2) {
-    const size_t at = text.find(mark, begin);
-    if (at == std::string::npos) break;
-    pieces.push_back(text.substr(begin, at - begin));
-    begin = at + mark.size();
-  }
-  pieces.push_back(text.substr(begin));
-  pieces.resize(3);
-  return pieces;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace marksafe;
   const std::u16string& part = PartFolder();
   const std::vector<std::string> pieces =
-      Pieces(std::string(reinterpret_cast<const char*>(data), size));
+      fuzz::Pieces(std::string(reinterpret_cast<const char*>(data), size));
   if (!WriteFile(part + u"/pos.ini", pieces[0]) ||
       !WriteFile(part + u"/chrome_pos.ini", pieces[0]) ||
       !WriteFile(part + u"/manifest.json", pieces[1]) ||

@@ -40,29 +40,13 @@ const std::u16string& Home() {
   return *home;
 }
 
-// The input's pieces between lines "----" (at most three).
-std::vector<std::string> Pieces(const std::string& text) {
-  std::vector<std::string> pieces;
-  const std::string mark = "\n----\n";
-  size_t begin = 0;
-  while (pieces.size() < 2) {
-    const size_t at = text.find(mark, begin);
-    if (at == std::string::npos) break;
-    pieces.push_back(text.substr(begin, at - begin));
-    begin = at + mark.size();
-  }
-  pieces.push_back(text.substr(begin));
-  pieces.resize(3);
-  return pieces;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace marksafe;
   const std::u16string& home = Home();
   const std::vector<std::string> files =
-      Pieces(std::string(reinterpret_cast<const char*>(data), size));
+      fuzz::Pieces(std::string(reinterpret_cast<const char*>(data), size));
   const bool written =
       WriteFile(home + u"/.mozilla/firefox/profiles.ini", files[0]) &&
       WriteFile(home + u"/.mozilla/firefox/installs.ini", files[1]) &&

@@ -49,6 +49,21 @@ std::u16string WriteScratchFile(const std::u16string& name,
   return path;
 }
 
+std::vector<std::string> Pieces(const std::string& text) {
+  std::vector<std::string> pieces;
+  const std::string mark = "\n----\n";
+  size_t begin = 0;
+  while (pieces.size() < 2) {
+    const size_t at = text.find(mark, begin);
+    if (at == std::string::npos) break;
+    pieces.push_back(text.substr(begin, at - begin));
+    begin = at + mark.size();
+  }
+  pieces.push_back(text.substr(begin));
+  pieces.resize(3);
+  return pieces;
+}
+
 void ClearScratch() {
   std::vector<platform::DirEntry> entries;
   if (!platform::ListDirectory(ScratchFolder(), &entries)) return;

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/bookmark_tree.h"
 
@@ -25,6 +26,10 @@ std::u16string WriteScratchFile(const std::u16string& name,
 
 // Removes everything inside the scratch folder.
 void ClearScratch();
+
+// The input's pieces between lines "----": always three, the missing
+// ones empty.
+std::vector<std::string> Pieces(const std::string& text);
 
 // Reads every item of every root (titles, URLs, tags, the path of each
 // item) and checks the tree's own invariants: parents and depths agree,

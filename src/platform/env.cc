@@ -18,6 +18,22 @@ SystemEnv* SystemEnv::Default() {
   return env;
 }
 
+bool ChildPath(const std::u16string& folder, const std::u16string& name,
+               std::u16string* out) {
+  if (out == nullptr || name.empty() || name == u"." || name == u".." ||
+      name.find_first_of(kNotInAName) != std::u16string::npos ||
+      name.find(u'\0') != std::u16string::npos) {
+    SetLastError(kErrorInvalidName);
+    return false;
+  }
+  std::u16string path = folder;
+  if (!path.empty() && path.back() != u'\\' && path.back() != u'/') {
+    path += u'\\';
+  }
+  *out = path + name;
+  return true;
+}
+
 Env* CurrentEnv() {
   Env* env = g_override.load(std::memory_order_acquire);
   return env != nullptr ? env : SystemEnv::Default();

@@ -167,6 +167,8 @@ std::u16string TempFolder();
 // 123) for a name that is no single entry of folder: empty, "." or "..",
 // or holding a separator of this system ("/" or "\\"; on Windows also ":"
 // which would name a stream or a drive).
+// The characters no single name holds on this system.
+extern const char16_t kNotInAName[];
 [[nodiscard]] bool ChildPath(const std::u16string& folder,
                              const std::u16string& name, std::u16string* out);
 

@@ -465,6 +465,10 @@ std::string NativePathUtf8(const std::u16string& path) {
   return NativePath(path);
 }
 
+// A listed name holds its own "\\" bytes as kNameBackslash: a "\\" or "/"
+// in a name would be a separator.
+const char16_t kNotInAName[] = u"/\\";
+
 std::u16string TempFolder() {
   const char* from_environment = std::getenv("TMPDIR");
   std::string folder = from_environment != nullptr && *from_environment != 0
@@ -472,24 +476,6 @@ std::u16string TempFolder() {
                            : "/tmp";
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
   return FromUtf8(folder);
-}
-
-bool ChildPath(const std::u16string& folder, const std::u16string& name,
-               std::u16string* out) {
-  // A listed name holds its own "\\" bytes as kNameBackslash: a "\\" or
-  // "/" here would be a separator.
-  if (out == nullptr || name.empty() || name == u"." || name == u".." ||
-      name.find_first_of(u"/\\", 0) != std::u16string::npos ||
-      name.find(u'\0') != std::u16string::npos) {
-    SetLastError(kErrorInvalidName);
-    return false;
-  }
-  std::u16string path = folder;
-  if (!path.empty() && path.back() != u'\\' && path.back() != u'/') {
-    path += u'\\';
-  }
-  *out = path + name;
-  return true;
 }
 
 }  // namespace platform

@@ -43,6 +43,9 @@ std::string NativePathUtf8(const std::u16string& path) {
   return ToUtf8(win32::FromWide(win32::NativePath(path)));
 }
 
+// ":" would name a stream or a drive.
+const char16_t kNotInAName[] = u"/\\:";
+
 std::u16string TempFolder() {
   win32::KeepLastError keep;
   wchar_t buffer[MAX_PATH + 2] = {};
@@ -55,22 +58,6 @@ std::u16string TempFolder() {
     folder.pop_back();
   }
   return folder;
-}
-
-bool ChildPath(const std::u16string& folder, const std::u16string& name,
-               std::u16string* out) {
-  if (out == nullptr || name.empty() || name == u"." || name == u".." ||
-      name.find_first_of(u"/\\:", 0) != std::u16string::npos ||
-      name.find(u'\0') != std::u16string::npos) {
-    SetLastError(kErrorInvalidName);
-    return false;
-  }
-  std::u16string path = folder;
-  if (!path.empty() && path.back() != u'\\' && path.back() != u'/') {
-    path += u'\\';
-  }
-  *out = path + name;
-  return true;
 }
 
 namespace win32 {
