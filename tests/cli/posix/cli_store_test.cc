@@ -53,7 +53,6 @@ std::string PlacesValue(const std::string& places, const std::string& sql) {
 }
 
 TEST(CliReadOnly, CommandsLeaveEveryByteOfTheStoreAndItsWal) {
-  if (is_firefox_running()) GTEST_SKIP() << "a Firefox runs";
   Profile profile(true);
   TempDir work;
   ASSERT_EQ(profile.Run({"backup", work.sub("set"), "--firefox"}).exit_code, 0);
@@ -83,7 +82,6 @@ TEST(CliReadOnly, CommandsLeaveEveryByteOfTheStoreAndItsWal) {
 // Every link a conversion does not write is named with its reason, and
 // the run ends in failure: a URL longer than the target keeps.
 TEST(CliReports, ALinkLeftBehindIsNamedAndFailsTheRun) {
-  if (is_firefox_running()) GTEST_SKIP() << "a Firefox runs";
   struct Case {
     const char* from;
     const char* to;
@@ -125,7 +123,6 @@ TEST(CliReports, ALinkLeftBehindIsNamedAndFailsTheRun) {
 // Chrome into Firefox: an empty root brings no folder, and a title's blanks
 // survive a backup set that has only its .url files.
 TEST(CliStores, ConversionsKeepWhatThePersonHasAndAddNothingElse) {
-  if (is_firefox_running()) GTEST_SKIP() << "a Firefox runs";
   Profile profile(false);
   TempDir backup;
   std::string text = ReadBytes(profile.chrome());
