@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/debug_log.h"
+#include "common/text.h"
 
 namespace marksafe {
 
@@ -32,10 +33,11 @@ class ProfileWarnings {
   std::vector<std::u16string> lines_;
 };
 
-// Formats like DebugLog (format ends in "\n") and emits the warning.
+// Formats like DebugLog (format ends in "\n") and emits the warning, its
+// paths written with the system's separators.
 template <typename... Args>
 void ProfileWarning(const char16_t* format, const Args&... args) {
-  const std::u16string line = FormatMessage(0, format, args...);
+  const std::u16string line = DisplayPath(FormatMessage(0, format, args...));
   EmitLine(line);
   ProfileWarnings::Add(line);
 }
