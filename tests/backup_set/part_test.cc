@@ -437,8 +437,7 @@ TEST(Part, FailedReplacementLeavesThePreviousPartWhole) {
             model::CountBelow(deep, deep.root(Root::kMenu)).total());
   ASSERT_EQ(report.problems.size(), 2u);
   for (const model::Problem& problem : report.problems) {
-    EXPECT_EQ(problem.path.find(u'\\'), std::u16string::npos)
-        << test::U8(problem.path);
+    EXPECT_EQ(problem.path, DisplayPath(problem.path));
   }
 
   // A part that can be written replaces the old one whole.
