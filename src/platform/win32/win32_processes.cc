@@ -159,13 +159,13 @@ bool HasEnded(DWORD process_id) {
   return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
 }
 
-// True when a process of the browser's executables runs in the caller's
-// session. Helpers (renderers, content processes) carry the same executable
-// and count as well: the browser has not ended while one of them runs.
-bool BrowserProcessRuns(const BrowserIdentity& identity) {
-  win32::KeepLastError keep;
+// Calls visit with the id of each live process of the caller's session
+// whose executable is one of executables, until visit returns false.
+template <typename Visit>
+void ForEachLiveProcess(const std::vector<std::u16string>& executables,
+                        Visit visit) {
   HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  if (snapshot == INVALID_HANDLE_VALUE) return;
   win32::ScopedHandle snapshot_handle(snapshot);
   const DWORD own_session = OwnSessionId();
   PROCESSENTRY32W entry = {};
@@ -173,16 +173,29 @@ bool BrowserProcessRuns(const BrowserIdentity& identity) {
   for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
        more = ::Process32NextW(snapshot, &entry)) {
     if (!IsOneOf(BaseName(win32::FromWide(std::wstring(entry.szExeFile))),
-                 identity.executables)) {
+                 executables)) {
       continue;
     }
     DWORD session = 0;
-    if (::ProcessIdToSessionId(entry.th32ProcessID, &session) &&
-        session == own_session && !HasEnded(entry.th32ProcessID)) {
-      return true;
+    if (!::ProcessIdToSessionId(entry.th32ProcessID, &session) ||
+        session != own_session || HasEnded(entry.th32ProcessID)) {
+      continue;
     }
+    if (!visit(entry.th32ProcessID)) return;
   }
-  return false;
+}
+
+// True when a process of the browser's executables runs in the caller's
+// session. Helpers (renderers, content processes) carry the same executable
+// and count as well: the browser has not ended while one of them runs.
+bool BrowserProcessRuns(const BrowserIdentity& identity) {
+  win32::KeepLastError keep;
+  bool runs = false;
+  ForEachLiveProcess(identity.executables, [&](DWORD) {
+    runs = true;
+    return false;
+  });
+  return runs;
 }
 
 // The file name of a process's executable, or empty when it cannot be
@@ -358,30 +371,15 @@ std::vector<BrowserProcess> BrowserProcesses(
   std::vector<BrowserProcess> found;
   const std::vector<std::u16string> executables =
       ExecutablesOf(family, programs);
-  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return found;
-  win32::ScopedHandle snapshot_handle(snapshot);
-  const DWORD own_session = OwnSessionId();
-  PROCESSENTRY32W entry = {};
-  entry.dwSize = sizeof(entry);
-  for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
-       more = ::Process32NextW(snapshot, &entry)) {
-    if (!IsOneOf(BaseName(win32::FromWide(std::wstring(entry.szExeFile))),
-                 executables)) {
-      continue;
-    }
-    DWORD session = 0;
-    if (!::ProcessIdToSessionId(entry.th32ProcessID, &session) ||
-        session != own_session || HasEnded(entry.th32ProcessID)) {
-      continue;
-    }
-    std::vector<std::u16string> args = CommandLineOf(entry.th32ProcessID);
-    if (IsHelper(args)) continue;
+  ForEachLiveProcess(executables, [&](DWORD id) {
+    std::vector<std::u16string> args = CommandLineOf(id);
+    if (IsHelper(args)) return true;
     BrowserProcess process;
-    process.pid = entry.th32ProcessID;
+    process.pid = id;
     if (!args.empty()) process.args.assign(args.begin() + 1, args.end());
     found.push_back(std::move(process));
-  }
+    return true;
+  });
   std::sort(found.begin(), found.end(),
             [](const BrowserProcess& a, const BrowserProcess& b) {
               return a.pid < b.pid;
