@@ -24,6 +24,15 @@ else()
   set(MARKSAFE_JSONCPP jsoncpp_lib)
 endif()
 
+# LZ4 for Firefox's .jsonlz4 bookmark backups (only the block functions).
+find_path(LZ4_INCLUDE_DIR lz4.h REQUIRED)
+find_library(LZ4_LIBRARY NAMES lz4 liblz4 REQUIRED)
+add_library(marksafe_lz4 INTERFACE IMPORTED)
+set_target_properties(marksafe_lz4 PROPERTIES
+  INTERFACE_INCLUDE_DIRECTORIES "${LZ4_INCLUDE_DIR}"
+  INTERFACE_LINK_LIBRARIES "${LZ4_LIBRARY}")
+set(MARKSAFE_LZ4 marksafe_lz4)
+
 if(MARKSAFE_BUILD_TESTS)
   find_package(GTest REQUIRED)
   include(GoogleTest)

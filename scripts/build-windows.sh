@@ -4,7 +4,7 @@
 #   scripts/build-windows.sh [--no-tests] [--build-dir DIR]
 #
 # On a fresh Debian machine it installs MinGW-w64 and Wine, fetches the
-# sources of SQLite 3 and JsonCpp from Debian's source packages (adding a
+# sources of SQLite 3, JsonCpp and LZ4 from Debian's source packages (adding a
 # deb-src entry for the mirror the machine already uses), builds them and
 # GoogleTest (from /usr/src/googletest) as static Windows libraries under
 # third_party/windows/, and then builds marksafe.dll with its import library,
@@ -100,6 +100,12 @@ fetch_sources() {
     log "Fetching the sources of sqlite3 and libjsoncpp"
     (cd "$deps/src" && apt-get source sqlite3 libjsoncpp)
   fi
+  if ! ls -d "$deps"/src/lz4-*/ >/dev/null 2>&1; then
+    add_deb_src
+    log "Fetching the sources of lz4"
+    (cd "$deps/src" && apt-get source lz4)
+  fi
+  lz4_src="$(ls -d "$deps"/src/lz4-*/ | head -n1)"
   sqlite_src="$(ls -d "$deps"/src/sqlite3-*/ | head -n1)"
   jsoncpp_src="$(ls -d "$deps"/src/libjsoncpp-*/ | head -n1)"
 }
@@ -144,6 +150,16 @@ build_jsoncpp() {
     -DBUILD_STATIC_LIBS=ON -DBUILD_OBJECT_LIBS=OFF \
     -DJSONCPP_WITH_TESTS=OFF -DJSONCPP_WITH_POST_BUILD_UNITTEST=OFF \
     -DJSONCPP_WITH_PKGCONFIG_SUPPORT=OFF -DJSONCPP_WITH_EXAMPLE=OFF
+}
+
+# Only the block functions of lz4.c are used (Firefox's .jsonlz4 files).
+build_lz4() {
+  [ -f "$prefix/lib/liblz4.a" ] && return
+  log "Cross-compiling LZ4"
+  mkdir -p "$deps/lz4-build" "$prefix/lib" "$prefix/include"
+  ${triple}-gcc-posix -O2 -c "$lz4_src/lib/lz4.c" -o "$deps/lz4-build/lz4.obj"
+  ${triple}-gcc-ar-posix rcs "$prefix/lib/liblz4.a" "$deps/lz4-build/lz4.obj"
+  cp "$lz4_src/lib/lz4.h" "$prefix/include/"
 }
 
 build_googletest() {
@@ -222,7 +238,8 @@ check_exports() {
     marksafe_profiles marksafe_create_chrome_bookmarks marksafe_export_html \
     marksafe_import_html marksafe_compare marksafe_progress \
     marksafe_accept_incomplete_backups marksafe_close_profile \
-    marksafe_backup_part marksafe_restore_favorites | sort)"
+    marksafe_backup_part marksafe_restore_favorites \
+    marksafe_export_firefox_backup marksafe_browser_backups | sort)"
   actual="$(${triple}-objdump -p "$dll" |
     sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
     sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\][[:space:]]*//p' | sort)"
@@ -350,6 +367,7 @@ install_tools
 fetch_sources
 build_sqlite
 build_jsoncpp
+build_lz4
 build_googletest
 install_cli11
 build_marksafe

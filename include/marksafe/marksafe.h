@@ -334,6 +334,9 @@ MARKSAFE_API int32_t marksafe_create_chrome_bookmarks(
 #define MARKSAFE_STORE_FIREFOX_PART 2 /* ROOT\Bookmarks\Firefox of a set */
 #define MARKSAFE_STORE_CHROME_PART 3  /* ROOT\Bookmarks\Chrome of a set */
 #define MARKSAFE_STORE_URL_FOLDER 4   /* a folder of .url files */
+/* A Firefox bookmark backup, plain JSON or .jsonlz4 (what Firefox keeps in
+   <profile>/bookmarkbackups); read only. */
+#define MARKSAFE_STORE_FIREFOX_BACKUP 5
 
 /* Writes the bookmarks of source (a store of the given kind) as one
    bookmark HTML file at html_file (UTF-8, the format browsers import;
@@ -370,8 +373,9 @@ MARKSAFE_API const char* marksafe_compare(const MS_CHAR* backup,
                                           int32_t backup_kind,
                                           const MS_CHAR* store,
                                           int32_t store_kind);
-/* Backs up one store (MARKSAFE_STORE_PLACES or MARKSAFE_STORE_CHROME) as a
-   whole Firefox or Chrome part into part_folder (for example
+/* Backs up one store (MARKSAFE_STORE_PLACES or MARKSAFE_STORE_CHROME, or a
+   browser's own backup: MARKSAFE_STORE_FIREFOX_BACKUP, a Chromium
+   Bookmarks.bak as MARKSAFE_STORE_CHROME) as a whole Firefox or Chrome part into part_folder (for example
    ROOT\Bookmarks\Brave - Work): built beside it and swapped in only when
    complete, so a failure leaves the previous part as it was; the previous
    part is removed unread. The part's manifest records browser (a key such
@@ -400,6 +404,34 @@ MARKSAFE_API bool marksafe_restore_favorites(
    read what it holds instead, noting it in the report. Sets written before
    parts had a mark are always read. Process-wide; off at load. */
 MARKSAFE_API void marksafe_accept_incomplete_backups(bool accept);
+
+/* ---- The browsers' own backups (for hosts) ---------------------------- */
+
+/* Writes the bookmarks of source (a store of any MARKSAFE_STORE_ kind) as a
+   Firefox bookmark backup at file: the JSON that Firefox's "Restore >
+   Choose File..." takes (it then replaces every bookmark of the profile),
+   compressed as Firefox's .jsonlz4 when file's name ends in ".jsonlz4".
+   Every root is written; one the source lacks, empty. Written beside file
+   and moved over it. marksafe_last_report() counts what was written per
+   root. 0 done; 2 source not found; 5 file cannot be written; 13 source
+   cannot be read; 87 a null argument or an unknown kind. */
+MARKSAFE_API int32_t marksafe_export_firefox_backup(const MS_CHAR* source,
+                                                    int32_t kind,
+                                                    const MS_CHAR* file);
+/* The bookmark backups a browser keeps by itself in the profile folder:
+   Firefox's bookmarkbackups/bookmarks-YYYY-MM-DD[_N][_HASH].jsonlz4 (or
+   .json), Chromium's Bookmarks.bak. UTF-8 JSON, oldest first:
+   {"backups": [{"file" (the path), "name", "kind" (the MARKSAFE_STORE_
+   kind to read it as), "date" ("YYYY-MM-DD": the day its name gives, for
+   Bookmarks.bak the day of its last write, UTC), "time" (seconds since
+   1970: its last write, or the start of its date when that write lies
+   more than a day away from it), and with count true "links" and
+   "folders", or "error" (one line) for a backup that cannot be read}]}.
+   Links and entries that are no regular files are not listed. With
+   profile_folder null or no such folder: {"backups": [], "error", "code"
+   2}. Never null; valid until the next call on the same thread. */
+MARKSAFE_API const char* marksafe_browser_backups(const MS_CHAR* profile_folder,
+                                                  bool count);
 
 #ifdef __cplusplus
 }

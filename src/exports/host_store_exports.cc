@@ -25,6 +25,7 @@
 #include "common/text.h"
 #include "common/url_normalize.h"
 #include "exports/export_util.h"
+#include "exports/host_stores.h"
 #include "firefox/places_handle.h"
 #include "firefox/places_reader.h"
 #include "firefox/places_transaction.h"
@@ -40,107 +41,15 @@ namespace marksafe {
 namespace exports {
 namespace {
 
-constexpr int32_t kNotFound = 2;
-constexpr int32_t kAccessDenied = 5;
-constexpr int32_t kInvalidData = 13;
-constexpr int32_t kInvalidParameter = 87;
-
-void Note(const std::u16string& path, const std::string& reason) {
-  model::CurrentReport().problems.push_back(
-      model::Problem{DisplayPath(path), std::u16string(), reason, true});
-}
-
-// The last component of a path (either separator).
-std::u16string LastComponentOf(std::u16string path) {
-  while (path.size() > 1 && (path.back() == u'/' || path.back() == u'\\')) {
-    path.pop_back();
-  }
-  const size_t slash = path.find_last_of(u"/\\");
-  return slash == std::u16string::npos ? path : path.substr(slash + 1);
-}
-
-// The store of the given kind as a tree.
-int32_t ReadStore(const std::u16string& path, int32_t kind,
-                  model::Tree* tree) {
-  if (!platform::PathExists(path)) return kNotFound;
-  Status status;
-  switch (kind) {
-    case MARKSAFE_STORE_PLACES: {
-      ms_places* places = firefox::InitBookmark(path.c_str());
-      if (places == nullptr) {
-        Note(path, "cannot be opened as a Firefox places database");
-        return kInvalidData;
-      }
-      status = firefox::ReadPlaces(places, tree);
-      firefox::ReleaseBookmark(places);
-      break;
-    }
-    case MARKSAFE_STORE_CHROME: {
-      Json::Value document;
-      if (!chrome::load_chrome_file(path.c_str(), &document)) {
-        Note(path, "is not a Chrome bookmarks file");
-        return kInvalidData;
-      }
-      status = chrome::ReadChromeTree(document, tree, nullptr,
-                                      &model::CurrentReport());
-      break;
-    }
-    case MARKSAFE_STORE_FIREFOX_PART:
-      status = backup_set::ReadPart(path, backup_set::PartKind::kFirefox, tree);
-      break;
-    case MARKSAFE_STORE_CHROME_PART:
-      status = backup_set::ReadPart(path, backup_set::PartKind::kChrome, tree);
-      break;
-    case MARKSAFE_STORE_URL_FOLDER: {
-      const model::ItemId menu =
-          tree->AddRoot(model::Root::kMenu, LastComponentOf(path));
-      status = backup_set::ReadUrlFolder(path, {}, tree, menu);
-      break;
-    }
-    default:
-      return kInvalidParameter;
-  }
-  if (!status.ok()) {
-    Note(path, "read failed: " + Narrow(status.message()));
-    return kInvalidData;
-  }
-  return 0;
-}
-
-int32_t ExportHtml(const MS_CHAR* source, int32_t kind,
-                   const MS_CHAR* html_file) {
-  if (source == nullptr || html_file == nullptr) return kInvalidParameter;
-  model::Tree tree;
-  const int32_t read = ReadStore(ToU16(source), kind, &tree);
-  if (read != 0) return read;
-  model::Report& report = model::CurrentReport();
-  for (model::Root root : model::kAllRoots) {
-    const model::ItemId id = tree.root(root);
-    if (id == model::kNoItem) continue;
-    model::RootReport* root_report =
-        report.AddRoot(model::RootKey(root), tree.at(id).title);
-    root_report->source = root_report->added = model::CountBelow(tree, id);
-  }
-  if (!platform::ReplaceFileAtomically(ToU16(html_file),
-                                       html::WriteBookmarkHtml(tree))) {
-    for (model::RootReport& root : report.roots) {
-      root.failed = root.added;
-      root.added = model::Counts();
-    }
-    Note(ToU16(html_file), "write failed");
-    return kAccessDenied;
-  }
-  return 0;
-}
-
 int32_t BackupPart(const MS_CHAR* store, int32_t kind,
                    const MS_CHAR* part_folder, const MS_CHAR* browser,
                    const MS_CHAR* profile) {
   if (store == nullptr || part_folder == nullptr || *part_folder == 0 ||
-      (kind != MARKSAFE_STORE_PLACES && kind != MARKSAFE_STORE_CHROME)) {
+      (kind != MARKSAFE_STORE_PLACES && kind != MARKSAFE_STORE_CHROME &&
+       kind != MARKSAFE_STORE_FIREFOX_BACKUP)) {
     return kInvalidParameter;
   }
-  const bool firefox = kind == MARKSAFE_STORE_PLACES;
+  const bool firefox = kind != MARKSAFE_STORE_CHROME;
   const std::u16string path = ToU16(store);
   model::Tree tree;
   const int32_t read = ReadStore(path, kind, &tree);
@@ -494,7 +403,9 @@ MARKSAFE_API int32_t marksafe_export_html(const MS_CHAR* source, int32_t kind,
                                           const MS_CHAR* html_file) {
   return marksafe::exports::Guarded<int32_t>(87, [&] {
     marksafe::model::ReportScope scope("marksafe_export_html");
-    return marksafe::exports::ExportHtml(source, kind, html_file);
+    return marksafe::exports::ExportStore(
+        marksafe::exports::AsU16(source), kind,
+        marksafe::exports::AsU16(html_file), &marksafe::html::WriteBookmarkHtml);
   });
 }
 

@@ -42,10 +42,12 @@ bool ResolvesInside(const std::u16string& path, const std::u16string& folder);
 
 // Reads a file a browser wrote about its profiles, which anyone could have
 // replaced: only a regular file (never a FIFO, device or folder), of at most
-// kMaxProfileFileBytes, that ResolvesInside folder. False (bytes empty)
-// otherwise, without waiting on the file.
+// max_bytes, that ResolvesInside folder. False (bytes empty) otherwise,
+// without waiting on the file. Other untrusted files a browser keeps (its
+// bookmark backups) are read the same way with a cap of their own.
 bool ReadProfileFile(const std::u16string& folder, const std::u16string& path,
-                     std::string* bytes);
+                     std::string* bytes,
+                     size_t max_bytes = kMaxProfileFileBytes);
 
 // True when a running Chromium-family browser holds the user-data folder.
 // POSIX: the "SingletonLock" symlink names "<host>-<pid>"; it counts when

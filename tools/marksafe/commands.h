@@ -93,6 +93,11 @@ BackupResult BackupBrowser(Browser browser, const std::filesystem::path& root,
                            const CommonOptions& options);
 Change RestoreInto(Browser target, const std::filesystem::path& root,
                    const CommonOptions& options, const PartChoice& choice);
+// One part (of a set, or made from a browser's own backup) merged into
+// target the way a restore of that part merges it.
+struct SetPart;
+Change RestorePartInto(Browser target, const SetPart& part,
+                       const CommonOptions& options, const std::string& step);
 Change ConvertPart(Browser from, Browser to, const std::filesystem::path& root,
                    const CommonOptions& options);
 

@@ -4,6 +4,7 @@
 #include "html.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -117,14 +118,24 @@ int RunExportHtml(HtmlOptions options) {
   }
   const MsString ms_source = ToMsPath(source.path);
   const MsString ms_file = ToMsPath(file);
+  // A .json or .jsonlz4 file is a Firefox bookmark backup, which Firefox's
+  // "Restore > Choose File..." takes.
+  std::string extension = file.extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const bool firefox_backup = extension == ".json" || extension == ".jsonlz4";
+  const char* export_name = firefox_backup ? "marksafe_export_firefox_backup"
+                                           : "marksafe_export_html";
   LibraryReport report;
   const int32_t code = RunWithProgress<int32_t>("exporting", [&] {
     const int32_t done =
-        marksafe_export_html(ms_source.c_str(), source.kind, ms_file.c_str());
+        firefox_backup ? marksafe_export_firefox_backup(
+                             ms_source.c_str(), source.kind, ms_file.c_str())
+                       : marksafe_export_html(ms_source.c_str(), source.kind,
+                                              ms_file.c_str());
     report = TakeLastReport();
     return done;
   });
-  if (code != 0) Fail(step, Reason(report, "marksafe_export_html", code));
+  if (code != 0) Fail(step, Reason(report, export_name, code));
   Say("Exported " + PathToUtf8(source.path) + " to " + PathToUtf8(file));
   ShowReport(report, "  ");
   return kExitDone;

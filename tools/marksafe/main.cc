@@ -14,6 +14,7 @@
 #include "errors.h"
 #include "os.h"
 #include "output.h"
+#include "browser_backups.h"
 #include "html.h"
 #include "profiles.h"
 #include "verify.h"
@@ -125,7 +126,19 @@ int Run(int argc, char** argv) {
   std::string restore_to;
   CLI::App* restore = app.add_subcommand(
       "restore", "merge the backup set under DIR into a browser");
-  restore->add_option("DIR", restore_options.dir, "backup root")->required();
+  restore->add_option("DIR", restore_options.dir, "backup root");
+  BrowserBackupOptions from_browser_options;
+  restore->add_option("--from-browser", from_browser_options.from_browser,
+                      "instead of a backup set, take a backup the browser "
+                      "keeps by itself (see marksafe history --browser)")
+      ->transform(CLI::IsMember(BrowserKeys(), CLI::ignore_case))
+      ->type_name("NAME");
+  restore->add_option("--as-of", from_browser_options.as_of,
+                      "with --from-browser: the backup of this date "
+                      "(YYYY-MM-DD, the day's last), age (3d: the last at "
+                      "least three days old) or file name (default: the "
+                      "latest)")
+      ->type_name("WHEN");
   AddBrowserOption(restore, "--to,--browser", &restore_to,
                    "browser to restore into");
   restore->add_option("--from", restore_options.parts.from,
@@ -163,11 +176,24 @@ int Run(int argc, char** argv) {
   AddDataOptions(convert, &convert_options.common);
   AddVerbose(convert, &convert_options.common.verbose);
 
+  BrowserBackupOptions history_options;
+  CLI::App* history = app.add_subcommand(
+      "history", "list the bookmark backups a browser keeps by itself");
+  AddBrowserFilter(history, &history_options.from_browser);
+  history->add_option("--profile", history_options.from_profile,
+                      "the profile (default: the browser's default)");
+  history->footer(
+      "Firefox keeps up to 15 daily backups in its profile's bookmarkbackups "
+      "folder,\nChromium one earlier copy of its file (Bookmarks.bak). Any of "
+      "them can be merged\ninto any browser with restore --from-browser.");
+
   HtmlOptions export_options;
   CLI::App* export_html = app.add_subcommand(
       "export", "write a browser's bookmarks (or a backup set's part) as "
-                "bookmark HTML");
-  export_html->add_option("FILE", export_options.file, "the .html file to write")
+                "bookmark HTML or as a Firefox bookmark backup");
+  export_html->add_option("FILE", export_options.file,
+                          "the .html file to write; a .json or .jsonlz4 "
+                          "file is written as a Firefox bookmark backup")
       ->required();
   AddBrowserFilter(export_html, &export_options.browser)
       ->default_str("firefox");
@@ -286,6 +312,24 @@ int Run(int argc, char** argv) {
     if (parts.all_parts && !parts.from.empty()) {
       FailUsage("restore: --all-parts takes every part; --from names one");
     }
+    if (!from_browser_options.from_browser.empty()) {
+      if (!restore_options.dir.empty() || !parts.from.empty() ||
+          parts.all_parts) {
+        FailUsage("restore: --from-browser takes no DIR, --from or "
+                  "--all-parts");
+      }
+      from_browser_options.common = restore_options.common;
+      from_browser_options.from_profile = parts.from_profile;
+      from_browser_options.to = restore_options.to;
+      from_browser_options.dry_run = restore_options.dry_run;
+      return RunRestoreFromBrowser(from_browser_options);
+    }
+    if (restore_options.dir.empty()) {
+      FailUsage("restore: name the backup set (DIR) or --from-browser");
+    }
+    if (!from_browser_options.as_of.empty()) {
+      FailUsage("restore: --as-of needs --from-browser");
+    }
     if (!parts.from_profile.empty() && parts.from.empty()) {
       FailUsage("restore: --from-profile needs --from");
     }
@@ -301,6 +345,13 @@ int Run(int argc, char** argv) {
     return RunConvert(convert_options);
   }
   if (verify->parsed()) return RunVerify(verify_options);
+  if (history->parsed()) {
+    if (history_options.from_browser.empty()) {
+      FailUsage("history: --browser names the browser whose backups are "
+                "listed");
+    }
+    return RunBrowserHistory(history_options);
+  }
   if (export_html->parsed()) return RunExportHtml(export_options);
   if (import_html->parsed()) return RunImportHtml(import_options);
   if (demo->parsed()) return RunDemo(demo_options);

@@ -196,6 +196,11 @@ Change RestoreInto(Browser target, const fs::path& root,
   if (!position.empty() && !fs::is_regular_file(part.folder / position, ec)) {
     Fail(step, "the part " + part.name + " has no " + position);
   }
+  return RestorePartInto(target, part, options, step);
+}
+
+Change RestorePartInto(Browser target, const SetPart& part,
+                       const CommonOptions& options, const std::string& step) {
   const Location location = PrepareTarget(target, options, step);
   Change change;
   change.before = Measure(target, location);

@@ -127,7 +127,7 @@ bool ResolvesInside(const std::u16string& path, const std::u16string& folder) {
 }
 
 bool ReadProfileFile(const std::u16string& folder, const std::u16string& path,
-                     std::string* bytes) {
+                     std::string* bytes, size_t max_bytes) {
   bytes->clear();
   if (!ResolvesInside(path, folder)) return false;
   // Non-blocking, so that opening a FIFO cannot wait for a writer.
@@ -136,7 +136,7 @@ bool ReadProfileFile(const std::u16string& folder, const std::u16string& path,
   if (fd < 0) return false;
   struct stat info;
   bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-            static_cast<uint64_t>(info.st_size) <= kMaxProfileFileBytes;
+            static_cast<uint64_t>(info.st_size) <= max_bytes;
   if (ok) {
     // The file may grow while it is read: the cap holds all the same.
     char buffer[65536];
@@ -148,7 +148,7 @@ bool ReadProfileFile(const std::u16string& folder, const std::u16string& path,
         break;
       }
       bytes->append(buffer, static_cast<size_t>(got));
-      if (bytes->size() > kMaxProfileFileBytes) {
+      if (bytes->size() > max_bytes) {
         ok = false;
         break;
       }

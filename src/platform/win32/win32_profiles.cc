@@ -49,7 +49,7 @@ bool ResolvesInside(const std::u16string& path, const std::u16string& folder) {
 }
 
 bool ReadProfileFile(const std::u16string& folder, const std::u16string& path,
-                     std::string* bytes) {
+                     std::string* bytes, size_t max_bytes) {
   win32::KeepLastError keep;
   bytes->clear();
   if (!ResolvesInside(path, folder)) return false;
@@ -62,7 +62,7 @@ bool ReadProfileFile(const std::u16string& folder, const std::u16string& path,
   }
   LARGE_INTEGER size = {};
   if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
-      static_cast<uint64_t>(size.QuadPart) > kMaxProfileFileBytes) {
+      static_cast<uint64_t>(size.QuadPart) > max_bytes) {
     return false;
   }
   char buffer[65536];
@@ -74,7 +74,7 @@ bool ReadProfileFile(const std::u16string& folder, const std::u16string& path,
     }
     if (got == 0) return true;
     bytes->append(buffer, got);
-    if (bytes->size() > kMaxProfileFileBytes) {
+    if (bytes->size() > max_bytes) {
       bytes->clear();
       return false;
     }

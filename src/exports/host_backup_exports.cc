@@ -1,0 +1,128 @@
+// The browsers' own bookmark backups for hosts: any store written as a
+// Firefox bookmark backup, and the backups a profile folder holds listed.
+#include <json/json.h>
+
+#include <string>
+
+#include "common/text.h"
+#include "exports/export_util.h"
+#include "exports/host_stores.h"
+#include "firefox_json/backup_listing.h"
+#include "firefox_json/firefox_json_reader.h"
+#include "firefox_json/firefox_json_writer.h"
+#include "marksafe/marksafe.h"
+#include "model/report.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace exports {
+namespace {
+
+bool EndsWithNoCase(const std::u16string& text, const std::u16string& end) {
+  return text.size() >= end.size() &&
+         EqualsNoCase(text.substr(text.size() - end.size()), end);
+}
+
+int32_t ExportFirefoxBackup(const MS_CHAR* source, int32_t kind,
+                            const MS_CHAR* file) {
+  if (file == nullptr) return kInvalidParameter;
+  const bool compressed = EndsWithNoCase(ToU16(file), u".jsonlz4");
+  return ExportStore(AsU16(source), kind, AsU16(file),
+                     [compressed](const model::Tree& tree) {
+                       std::string json =
+                           firefox_json::WriteFirefoxBackup(tree, model::Now());
+                       return compressed ? firefox_json::EncodeJsonLz4(json)
+                                         : json;
+                     });
+}
+
+// One backup as the listing shows it, read (with count) through the
+// store reader of its kind after a size check.
+Json::Value BackupEntry(const firefox_json::BrowserBackup& backup,
+                        bool count) {
+  Json::Value entry(Json::objectValue);
+  entry["file"] = Narrow(backup.file);
+  entry["name"] = Narrow(backup.name);
+  const int32_t kind = backup.firefox ? MARKSAFE_STORE_FIREFOX_BACKUP
+                                      : MARKSAFE_STORE_CHROME;
+  entry["kind"] = kind;
+  entry["date"] = backup.date;
+  entry["time"] = Json::Int64(backup.time);
+  if (!count) return entry;
+  uint64_t size = 0;
+  model::Tree tree;
+  model::ReportScope scope("marksafe_browser_backups");
+  int32_t read = kInvalidData;
+  if (!platform::GetFileSize(backup.file, &size) ||
+      size > firefox_json::kMaxBackupFileBytes) {
+    Note(backup.file, "is larger than " +
+                          std::to_string(firefox_json::kMaxBackupFileBytes >> 20) +
+                          " MiB");
+  } else {
+    read = ReadStore(backup.file, kind, &tree);
+  }
+  if (read != 0) {
+    std::string why = "cannot be read";
+    for (const model::Problem& problem : model::CurrentReport().problems) {
+      if (problem.lost) why = problem.reason;
+    }
+    entry["error"] = why;
+    return entry;
+  }
+  model::Counts counts;
+  for (model::Root root : model::kAllRoots) {
+    if (tree.root(root) != model::kNoItem) {
+      counts += model::CountBelow(tree, tree.root(root));
+    }
+  }
+  entry["links"] = Json::Int64(counts.links);
+  entry["folders"] = Json::Int64(counts.folders);
+  return entry;
+}
+
+std::string BrowserBackupsText(const MS_CHAR* profile_folder, bool count) {
+  Json::Value out(Json::objectValue);
+  Json::Value& list = out["backups"] = Json::Value(Json::arrayValue);
+  if (profile_folder == nullptr ||
+      !platform::IsDirectory(ToU16(profile_folder))) {
+    out["error"] = "no such profile folder";
+    out["code"] = kNotFound;
+  } else {
+    for (const firefox_json::BrowserBackup& backup :
+         firefox_json::ListBrowserBackups(ToU16(profile_folder))) {
+      list.append(BackupEntry(backup, count));
+    }
+  }
+  Json::StreamWriterBuilder builder;
+  builder["indentation"] = "";
+  builder["emitUTF8"] = true;
+  return Json::writeString(builder, out);
+}
+
+}  // namespace
+}  // namespace exports
+}  // namespace marksafe
+
+extern "C" {
+
+MARKSAFE_API int32_t marksafe_export_firefox_backup(const MS_CHAR* source,
+                                                    int32_t kind,
+                                                    const MS_CHAR* file) {
+  return marksafe::exports::Guarded<int32_t>(87, [&] {
+    marksafe::model::ReportScope scope("marksafe_export_firefox_backup");
+    return marksafe::exports::ExportFirefoxBackup(source, kind, file);
+  });
+}
+
+MARKSAFE_API const char* marksafe_browser_backups(const MS_CHAR* profile_folder,
+                                                  bool count) {
+  thread_local std::string text;
+  try {
+    text = marksafe::exports::BrowserBackupsText(profile_folder, count);
+  } catch (...) {
+    text = "{\"backups\":[],\"error\":\"out of memory\",\"code\":14}";
+  }
+  return text.c_str();
+}
+
+}  // extern "C"

@@ -1,0 +1,37 @@
+// What the host extras share: a store of any kind read into the bookmark
+// tree, and a tree written out whole as one file.
+#ifndef MARKSAFE_EXPORTS_HOST_STORES_H_
+#define MARKSAFE_EXPORTS_HOST_STORES_H_
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "model/bookmark_tree.h"
+
+namespace marksafe {
+namespace exports {
+
+constexpr int32_t kNotFound = 2;
+constexpr int32_t kAccessDenied = 5;
+constexpr int32_t kInvalidData = 13;
+constexpr int32_t kInvalidParameter = 87;
+
+// Adds a problem naming path to the current report, as lost.
+void Note(const std::u16string& path, const std::string& reason);
+
+// Reads the store at path, of a MARKSAFE_STORE_ kind, into tree. 0 done; 2
+// not found; 13 unreadable (a problem in the current report says why); 87
+// an unknown kind.
+int32_t ReadStore(const std::u16string& path, int32_t kind, model::Tree* tree);
+
+// Reads source (of kind) and writes write(tree) to file, beside it and then
+// over it; the current report counts per root what was written. 0 done; 5
+// file cannot be written; 87 a null argument; else as ReadStore.
+int32_t ExportStore(const char16_t* source, int32_t kind, const char16_t* file,
+                    const std::function<std::string(const model::Tree&)>& write);
+
+}  // namespace exports
+}  // namespace marksafe
+
+#endif  // MARKSAFE_EXPORTS_HOST_STORES_H_

@@ -1,0 +1,161 @@
+#include "browser_backups.h"
+
+#include <json/json.h>
+
+#include <cstdio>
+#include <ctime>
+#include <sstream>
+#include <vector>
+
+#include "dry_run.h"
+#include "errors.h"
+#include "output.h"
+#include "profiles.h"
+#include "set_parts.h"
+#include "text.h"
+#include "when.h"
+
+namespace fs = std::filesystem;
+
+namespace marksafe_cli {
+namespace {
+
+struct BackupFile {
+  Dated dated;
+  std::string file;
+  int32_t kind = MARKSAFE_STORE_FIREFOX_BACKUP;
+  int64_t links = -1, folders = -1;  // -1: not counted
+  std::string error;
+};
+
+struct ProfileBackups {
+  ProfileInfo profile;
+  std::vector<BackupFile> backups;  // oldest first
+};
+
+ProfileBackups ListBackups(const BrowserBackupOptions& options, bool count,
+                           const std::string& step) {
+  ProfileBackups out;
+  out.profile = FindProfiles(options.from_browser, options.from_profile, false,
+                             true, step)
+                    .front();
+  const MsString folder = Utf8ToMs(out.profile.folder);
+  Json::Value document;
+  std::istringstream in(marksafe_browser_backups(folder.c_str(), count));
+  Json::CharReaderBuilder builder;
+  std::string errors;
+  if (!Json::parseFromStream(builder, in, &document, &errors) ||
+      !document.isObject()) {
+    Fail(step, "the library's list of backups is not JSON");
+  }
+  if (document.isMember("error")) {
+    Fail(step, out.profile.folder + ": " + document["error"].asString());
+  }
+  for (const Json::Value& each : document["backups"]) {
+    BackupFile backup;
+    backup.dated = {each["name"].asString(), each["date"].asString(),
+                    each["time"].asInt64()};
+    backup.file = each["file"].asString();
+    backup.kind = each["kind"].asInt();
+    if (each.isMember("links")) backup.links = each["links"].asInt64();
+    if (each.isMember("folders")) backup.folders = each["folders"].asInt64();
+    backup.error = each["error"].asString();
+    out.backups.push_back(std::move(backup));
+  }
+  return out;
+}
+
+std::string ProfileLabel(const ProfileInfo& profile) {
+  return profile.browser_name + " profile \"" + profile.name + "\"";
+}
+
+// "HH:MM" UTC.
+std::string ClockOf(int64_t seconds) {
+  const int64_t minutes = ((seconds % 86400 + 86400) % 86400) / 60;
+  char text[16];
+  std::snprintf(text, sizeof(text), "%02d:%02d",
+                static_cast<int>(minutes / 60), static_cast<int>(minutes % 60));
+  return text;
+}
+
+}  // namespace
+
+int RunBrowserHistory(const BrowserBackupOptions& options) {
+  const ProfileBackups found = ListBackups(options, true, "history");
+  if (found.backups.empty()) {
+    Say("No backups of its own in " + ProfileLabel(found.profile) + " (" +
+        found.profile.folder + ")");
+    return kExitDone;
+  }
+  Say("Backups of " + ProfileLabel(found.profile) + " (" +
+      found.profile.folder + "), oldest first:");
+  for (const BackupFile& backup : found.backups) {
+    const std::string counts =
+        !backup.error.empty()
+            ? "unreadable: " + backup.error
+            : std::to_string(backup.links) + " links, " +
+                  std::to_string(backup.folders) + " folders";
+    Say("  " + backup.dated.date + " " + ClockOf(backup.dated.time) + "  " +
+        backup.dated.name + "  " + counts);
+  }
+  return kExitDone;
+}
+
+int RunRestoreFromBrowser(const BrowserBackupOptions& options) {
+  const std::string step = std::string("restore into ") + KeyName(options.to);
+  const ProfileBackups found = ListBackups(options, false, step);
+  if (found.backups.empty()) {
+    Fail(step, ProfileLabel(found.profile) + " has no backups of its own");
+  }
+  size_t index = found.backups.size() - 1;
+  if (!options.as_of.empty()) {
+    std::vector<Dated> all;
+    for (const BackupFile& backup : found.backups) all.push_back(backup.dated);
+    std::string why;
+    const std::optional<size_t> picked =
+        PickWhen(all, options.as_of, static_cast<int64_t>(std::time(nullptr)),
+                 &why);
+    if (!picked) Fail(step, "no backup of " + ProfileLabel(found.profile) +
+                                " as of " + options.as_of + ": " + why);
+    index = *picked;
+  }
+  const BackupFile& backup = found.backups[index];
+
+  // The backup becomes a part in a scratch folder, which the restore then
+  // reads like any part of a set.
+  ScratchFolder scratch(step, "marksafe-browser-backup-");
+  SetPart part;
+  part.family = backup.kind == MARKSAFE_STORE_CHROME ? Browser::kChrome
+                                                     : Browser::kFirefox;
+  part.name = backup.dated.name;
+  part.folder = scratch.path() / "part";
+  part.browser = found.profile.browser;
+  part.profile = found.profile.name;
+  const MsString file = Utf8ToMs(backup.file);
+  const MsString folder = ToMsPath(part.folder);
+  const MsString browser = Utf8ToMs(part.browser);
+  const MsString profile = Utf8ToMs(part.profile);
+  const int32_t code = marksafe_backup_part(
+      file.c_str(), backup.kind, folder.c_str(), browser.c_str(),
+      profile.c_str());
+  if (code != 0) {
+    FailWithReport(step, backup.file + " cannot be read", TakeLastReport());
+  }
+  Say("From " + backup.dated.name + " (" + backup.dated.date + ") of " +
+      ProfileLabel(found.profile));
+  const auto run = [&](const CommonOptions& common) {
+    return RestorePartInto(options.to, part, common, step);
+  };
+  if (options.dry_run) return RunDryRun(options.to, options.common, step, run);
+  const Change change = run(options.common);
+  const bool lost = change.report.AnythingLost();
+  Say(std::string(lost ? "Restored with losses " : "Restored ") +
+      backup.dated.name + " into " + DisplayName(options.to));
+  ShowReport(change.report, "  ");
+  Say("  " + std::string(DisplayName(options.to)) + ": " +
+      DescribeChange(change));
+  if (lost) Fail(step, "not everything could be written (warnings above)");
+  return kExitDone;
+}
+
+}  // namespace marksafe_cli
