@@ -41,7 +41,7 @@ int32_t ExportFirefoxBackup(const MS_CHAR* source, int32_t kind,
 Json::Value BackupEntry(const firefox_json::BrowserBackup& backup,
                         bool count) {
   Json::Value entry(Json::objectValue);
-  entry["file"] = Narrow(backup.file);
+  entry["file"] = Narrow(DisplayPath(backup.file));
   entry["name"] = Narrow(backup.name);
   const int32_t kind = backup.firefox ? MARKSAFE_STORE_FIREFOX_BACKUP
                                       : MARKSAFE_STORE_CHROME;

@@ -142,7 +142,21 @@ bool ParseJson(const std::string& text, Json::Value* out, std::string* why) {
   builder["failIfExtra"] = false;  // trailing blanks after the tree
   const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
   try {
-    return reader->parse(text.data(), text.data() + text.size(), out, why);
+    std::string errors;
+    if (reader->parse(text.data(), text.data() + text.size(), out, &errors)) {
+      return true;
+    }
+    // JsonCpp lists its errors on several lines ("* Line 1, Column 1\n
+    // Syntax error: ..."): the first, on one line.
+    std::istringstream lines(errors);
+    std::string line;
+    while (std::getline(lines, line) && why->size() < 200) {
+      const size_t start = line.find_first_not_of(" *");
+      if (start == std::string::npos) continue;
+      if (line.compare(start, 5, "Line ") == 0 && !why->empty()) break;
+      *why += (why->empty() ? "" : ": ") + line.substr(start);
+    }
+    return false;
   } catch (const std::exception&) {
     // JsonCpp throws when nesting exceeds its stack limit.
     *why = "it nests deeper than the JSON reader's limit";

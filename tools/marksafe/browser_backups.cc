@@ -7,6 +7,7 @@
 #include <sstream>
 #include <vector>
 
+#include "backup_set_layout.h"
 #include "dry_run.h"
 #include "errors.h"
 #include "output.h"
@@ -121,14 +122,15 @@ int RunRestoreFromBrowser(const BrowserBackupOptions& options) {
   }
   const BackupFile& backup = found.backups[index];
 
-  // The backup becomes a part in a scratch folder, which the restore then
-  // reads like any part of a set.
+  // The backup becomes its family's part of a backup set in a scratch
+  // folder, which a restore (into its own family) or a conversion (into
+  // another) then reads like any set.
   ScratchFolder scratch(step, "marksafe-browser-backup-");
   SetPart part;
   part.family = backup.kind == MARKSAFE_STORE_CHROME ? Browser::kChrome
                                                      : Browser::kFirefox;
   part.name = backup.dated.name;
-  part.folder = scratch.path() / "part";
+  part.folder = PartFolder(scratch.path(), part.family);
   part.browser = found.profile.browser;
   part.profile = found.profile.name;
   const MsString file = Utf8ToMs(backup.file);
@@ -144,7 +146,9 @@ int RunRestoreFromBrowser(const BrowserBackupOptions& options) {
   Say("From " + backup.dated.name + " (" + backup.dated.date + ") of " +
       ProfileLabel(found.profile));
   const auto run = [&](const CommonOptions& common) {
-    return RestorePartInto(options.to, part, common, step);
+    return part.family == options.to
+               ? RestorePartInto(options.to, part, common, step)
+               : ConvertPart(part.family, options.to, scratch.path(), common);
   };
   if (options.dry_run) return RunDryRun(options.to, options.common, step, run);
   const Change change = run(options.common);

@@ -47,10 +47,11 @@ std::optional<size_t> PickWhen(const std::vector<Dated>& all,
                                std::string* why) {
   std::optional<size_t> found;
   if (LooksLikeDate(when)) {
+    // Dates "YYYY-MM-DD" compare as text in time order.
     for (size_t i = 0; i < all.size(); ++i) {
-      if (all[i].date == when) found = i;
+      if (all[i].date <= when) found = i;
     }
-    if (!found) *why = "none of " + when + "; " + Oldest(all);
+    if (!found) *why = "none of " + when + " or before; " + Oldest(all);
     return found;
   }
   if (const std::optional<int64_t> age = Duration(when)) {

@@ -1,6 +1,6 @@
 // WHEN, as restore --as-of and history take it: which of a list of dated
 // backups (or snapshots) a person means.
-//   2026-12-01   the last one of that day (UTC)
+//   2026-12-01   the last one of that day (UTC), else the last before it
 //   3d, 12h, 2w  the last one at least that long ago
 //   anything else: the one of that name
 #ifndef MARKSAFE_TOOLS_MARKSAFE_WHEN_H_
