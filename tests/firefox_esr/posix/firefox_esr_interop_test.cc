@@ -14,6 +14,8 @@
 #include <thread>
 
 #include "firefox/places_fixture.h"
+#include "firefox_json/firefox_json_reader.h"
+#include "firefox_json/firefox_json_writer.h"
 #include "marksafe/marksafe.h"
 #include "support/test_support.h"
 
@@ -127,6 +129,29 @@ TEST(FirefoxEsrInterop, FirefoxKeepsWhatWasRestoredIntoItsStore) {
   EXPECT_EQ(db.Value("select p.url from moz_keywords k join moz_places p on "
                      "k.place_id = p.id where k.keyword = 'tg'"),
             "https://tagged.example/");
+}
+
+// A backup the writer made, left where Firefox keeps its own backups in a
+// profile that has no store yet, is what Firefox restores its bookmarks
+// from at start: every item of every root, with tags, keyword and dates.
+TEST(FirefoxEsrInterop, FirefoxRestoresTheBackupWritten) {
+  if (access(kFirefox, X_OK) != 0) GTEST_SKIP() << "firefox-esr is absent";
+  test::TempDir dir;
+  test::PlacesDb rich(dir.sub("rich/places.sqlite"),
+                      test::PlacesDb::Layout::kToday);
+  test::FillRichStore(&rich);
+  model::Tree tree;
+  ASSERT_TRUE(test::ReadStore(rich.path(), &tree));
+  test::MakeDirs(dir.sub("home"));
+  test::WriteBytes(dir.sub("page.html"), "<p>marksafe</p>");
+  test::WriteBytes(
+      dir.sub("profile/bookmarkbackups/bookmarks-2026-12-01_9.jsonlz4"),
+      firefox_json::EncodeJsonLz4(
+          firefox_json::WriteFirefoxBackup(tree, model::Now())));
+  ASSERT_TRUE(RunFirefox(dir)) << "Firefox did not start on the profile";
+  model::Tree restored;
+  ASSERT_TRUE(test::ReadStore(dir.sub("profile/places.sqlite"), &restored));
+  EXPECT_EQ(test::TreeLines(restored), test::TreeLines(tree));
 }
 
 }  // namespace
