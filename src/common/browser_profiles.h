@@ -101,7 +101,8 @@ std::vector<BrowserProfile> FindProfiles();
 
 // Picks one of profiles. browser is a key of KnownBrowsers() or empty for
 // any. wanted is a profile's name as shown, its folder's name, its folder
-// or its store file (a path when it holds a separator), or empty for the
+// or its store file (a path when it holds a separator; a folder outside
+// every installation is taken as ProfileAtFolder finds it), or empty for the
 // default: the default of the installation used last (for Chromium the
 // user-data folder whose Local State was written last, so that a folder
 // left behind by a browser no longer used does not win). An exact match

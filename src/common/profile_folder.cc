@@ -1,6 +1,7 @@
 // A profile named by its folder outside every installation the search
 // finds, as a person who starts a browser on a folder of its own names it.
 #include <string>
+#include <utility>
 
 #include "common/browser_profiles.h"
 #include "common/locators.h"
