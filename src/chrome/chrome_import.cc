@@ -40,6 +40,10 @@ class ChromeTarget {
   // that no other run writes the file between this read and the save.
   Status Open(const std::u16string& file) {
     file_ = file;
+    if (ChromiumHoldsFile(file)) {
+      return Status::Error(32,
+                           u"a running browser holds the profile of " + file);
+    }
     Status locked = lock_.Acquire(file);
     if (!locked.ok()) return locked;
     if (!load_chrome_file(file.c_str(), &document_)) {

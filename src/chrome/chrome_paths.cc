@@ -1,9 +1,11 @@
 #include "chrome/chrome_paths.h"
 
+#include "common/debug_log.h"
 #include "common/folder_swap.h"
 #include "common/locators.h"
 #include "common/text.h"
 #include "platform/platform.h"
+#include "platform/platform_profiles.h"
 
 namespace marksafe {
 namespace chrome {
@@ -16,6 +18,18 @@ bool ChromeFileArgument(const char16_t* chrome_file, std::u16string* out) {
   if (chrome_file == nullptr) return LocateChromeFile(out);
   *out = FromPointer(chrome_file);
   return FitsPath(*out);
+}
+
+bool ChromiumHoldsFile(const std::u16string& file) {
+  const std::u16string user_data = ParentFolder(ParentFolder(file));
+  if (user_data.empty() || !platform::ChromiumUserDataInUse(user_data, u"")) {
+    return false;
+  }
+  DebugLog(u"[Chrome] a running browser holds %s: nothing is written to %s\n",
+           user_data.c_str(), file.c_str());
+  // ERROR_SHARING_VIOLATION, as for a Firefox profile in use.
+  platform::SetLastError(32);
+  return true;
 }
 
 bool BackupFolderArgument(const std::u16string& path, bool into_backup_set,

@@ -23,6 +23,13 @@ bool FitsPath(const std::u16string& path);
 // long.
 bool ChromeFileArgument(const char16_t* chrome_file, std::u16string* out);
 
+// True when a running browser of the Chromium family holds the user-data
+// folder around file (the folder above its profile folder, where the
+// browser keeps its SingletonLock): the browser writes its own copy of the
+// bookmarks over the file, so nothing is written into it meanwhile. A
+// diagnostic line says so.
+bool ChromiumHoldsFile(const std::u16string& file);
+
 // path, or with into_backup_set its part of the backup set. False when the
 // result does not fit a path buffer.
 bool BackupFolderArgument(const std::u16string& path, bool into_backup_set,

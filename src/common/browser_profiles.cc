@@ -118,7 +118,8 @@ std::u16string Clean(std::u16string path) {
   return path;
 }
 
-// folder and relative (with "/" separators), in folder's style.
+}  // namespace
+
 std::u16string Below(const std::u16string& folder,
                      const std::u16string& relative) {
   std::u16string path = folder;
@@ -131,6 +132,8 @@ std::u16string LastComponent(const std::u16string& path) {
   size_t cut = path.find_last_of(u"\\/");
   return cut == std::u16string::npos ? path : path.substr(cut + 1);
 }
+
+namespace {
 
 // The folder below which base lies for one installation; empty when it
 // does not apply to the folders' layout or is unknown.
@@ -322,12 +325,16 @@ void FindChromiumProfiles(const BrowserInfo& browser, const Place& place,
 
 // ---- Firefox family ----------------------------------------------------
 
+}  // namespace
+
 bool LooksLikeFirefoxProfile(const std::u16string& folder) {
   for (const char16_t* name : {u"places.sqlite", u"prefs.js", u"times.json"}) {
     if (platform::PathExists(Below(folder, name))) return true;
   }
   return false;
 }
+
+namespace {
 
 // The profile folders directly in root and in root/Profiles (the Windows
 // layout), for a root whose profiles.ini lists none; the default is the
@@ -587,6 +594,10 @@ Status PickProfile(const std::vector<BrowserProfile>& profiles,
   }
   const std::vector<const BrowserProfile*>& matches =
       exact.empty() ? loose : exact;
+  if (matches.empty() && is_path &&
+      ProfileAtFolder(wanted, key.empty() ? nullptr : FindBrowser(key), out)) {
+    return Status::Ok();
+  }
   if (matches.size() == 1) {
     *out = *matches.front();
     return Status::Ok();

@@ -64,6 +64,26 @@ struct BrowserProfile {
   int64_t last_used = 0;
 };
 
+// folder and relative (with "/" separators), every separator in the style
+// of folder's start ("/" for a POSIX path, else "\").
+std::u16string Below(const std::u16string& folder,
+                     const std::u16string& relative);
+
+// The last component of path.
+std::u16string LastComponent(const std::u16string& path);
+
+// Whether folder holds one of the files every Firefox profile has.
+bool LooksLikeFirefoxProfile(const std::u16string& folder);
+
+// The profile whose folder (or store file) is path, when path lies in no
+// installation the search finds: a browser started on a folder of its own
+// (Chromium's --user-data-dir, Firefox's --profile). Its files tell the
+// family: a Chromium profile sits in a user-data folder that holds "Local
+// State". browser (null for any) must be of that family. False when path is
+// no such profile.
+bool ProfileAtFolder(const std::u16string& path, const BrowserInfo* browser,
+                     BrowserProfile* out);
+
 // One line describing the profile for a person: browser, install kind,
 // name, folder.
 std::u16string DescribeProfile(const BrowserProfile& profile);
@@ -81,7 +101,8 @@ std::vector<BrowserProfile> FindProfiles();
 
 // Picks one of profiles. browser is a key of KnownBrowsers() or empty for
 // any. wanted is a profile's name as shown, its folder's name, its folder
-// or its store file (a path when it holds a separator), or empty for the
+// or its store file (a path when it holds a separator; a folder outside
+// every installation is taken as ProfileAtFolder finds it), or empty for the
 // default: the default of the installation used last (for Chromium the
 // user-data folder whose Local State was written last, so that a folder
 // left behind by a browser no longer used does not win). An exact match

@@ -61,14 +61,6 @@ std::u16string PickProfile(const std::u16string& profiles_folder) {
   return {};
 }
 
-// path without its trailing separators and its last component.
-std::u16string ParentFolder(std::u16string path) {
-  while (EndsWithSeparator(path)) path.pop_back();
-  size_t cut = path.find_last_of(u"\\/");
-  if (cut != std::u16string::npos) path.resize(cut);
-  return path;
-}
-
 enum class Native { kNotApplicable, kNone, kFound };
 
 // Outside the Windows layout: the default profile of the family's native
@@ -95,6 +87,13 @@ Native NativeDefault(BrowserFamily family, BrowserProfile* out) {
 }
 
 }  // namespace
+
+std::u16string ParentFolder(std::u16string path) {
+  while (EndsWithSeparator(path)) path.pop_back();
+  size_t cut = path.find_last_of(u"\\/");
+  if (cut != std::u16string::npos) path.resize(cut);
+  return path;
+}
 
 int32_t ImpersonateAsUser() {
   return platform::ImpersonateDesktopUser([] {

@@ -12,6 +12,9 @@ namespace marksafe {
 // always 0 on POSIX). Undo with platform::RevertToSelf().
 int32_t ImpersonateAsUser();
 
+// path without its trailing separators and its last component.
+std::u16string ParentFolder(std::u16string path);
+
 // The configured tray executable: key "name" of section "TRAY" of
 // "Tembrel.ini" beside the library; empty when missing. False only for null.
 bool ReadTrayName(std::u16string* out);

@@ -18,6 +18,7 @@
 #include "backup_set/part_source.h"
 #include "chrome/chrome_checksum.h"
 #include "chrome/chrome_document.h"
+#include "chrome/chrome_paths.h"
 #include "chrome/chrome_reader.h"
 #include "chrome/chrome_writer.h"
 #include "common/debug_log.h"
@@ -134,6 +135,10 @@ bool MergeRoots(const model::Tree& source, model::Tree* target, bool chrome,
 
 int32_t ImportIntoChrome(const model::Tree& source, const std::u16string& file,
                          bool dry_run) {
+  if (!dry_run && chrome::ChromiumHoldsFile(file)) {
+    Note(file, "is in a profile a running browser holds; close it first");
+    return kAccessDenied;
+  }
   StoreLock lock;
   if (!dry_run && !lock.Acquire(file).ok()) return kAccessDenied;
   Json::Value document;

@@ -20,13 +20,26 @@ std::string FalseReason(const char* export_name) {
          std::to_string(marksafe_last_error()) + ")";
 }
 
-std::string WithFirefoxHint(const std::string& reason) {
-  // ERROR_SHARING_VIOLATION: a running Firefox holds the store's profile.
+namespace {
+
+// ERROR_SHARING_VIOLATION: a running browser holds the store's profile.
+std::string WithInUseHint(const std::string& reason, const char* hint) {
   constexpr uint32_t kInUse = 32;
-  if (marksafe_last_error() != kInUse) return reason;
-  return reason +
-         "; a running Firefox holds that profile, and the library does not "
-         "open its places.sqlite meanwhile";
+  return marksafe_last_error() == kInUse ? reason + hint : reason;
+}
+
+}  // namespace
+
+std::string WithFirefoxHint(const std::string& reason) {
+  return WithInUseHint(reason,
+                       "; a running Firefox holds that profile, and the "
+                       "library does not open its places.sqlite meanwhile");
+}
+
+std::string WithChromiumHint(const std::string& reason) {
+  return WithInUseHint(reason,
+                       "; a running browser holds that profile's folder, and "
+                       "the library does not write its Bookmarks meanwhile");
 }
 
 }  // namespace marksafe_cli

@@ -35,6 +35,8 @@ std::string FalseReason(const char* export_name);
 // profile held by a running Firefox (it was started meanwhile): the library
 // does not open places.sqlite while Firefox holds it. Reads the last error.
 std::string WithFirefoxHint(const std::string& reason);
+// The same for a Chromium profile's folder.
+std::string WithChromiumHint(const std::string& reason);
 
 }  // namespace marksafe_cli
 

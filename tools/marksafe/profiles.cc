@@ -232,7 +232,8 @@ void ChooseProfile(const std::string& given_key, CommonOptions* options,
   std::string& store =
       family == Browser::kChrome ? data.chrome_bookmarks : data.places;
   if (!store.empty()) {
-    if (family_key && options->profile.empty()) return;
+    // A named file is the store, whichever browser of the family it is of.
+    if (options->profile.empty()) return;
     FailUsage(step + ": name either a profile or a " +
               (family == Browser::kChrome ? "--chrome-bookmarks file"
                                           : "--places file") +

@@ -70,7 +70,8 @@ LibraryReport RestoreChrome(const Location& chrome, const MsString& root,
     return done;
   });
   if (code != 0)
-    FailWithReport(step, CodeReason("restore_chrome", code), report);
+    FailWithReport(step, WithChromiumHint(CodeReason("restore_chrome", code)),
+                   report);
   DropChromeCopy(chrome);
   return report;
 }
@@ -124,7 +125,8 @@ LibraryReport RestorePart(Browser target, const SetPart& part,
             return done;
           });
       if (code != 0) {
-        FailWithReport(step, CodeReason("restore_chrome", code), report);
+        FailWithReport(
+            step, WithChromiumHint(CodeReason("restore_chrome", code)), report);
       }
       DropChromeCopy(location);
       break;

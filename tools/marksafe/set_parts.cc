@@ -186,8 +186,8 @@ std::string DescribePart(const SetPart& part) {
   std::string text =
       std::string(DisplayName(part.family)) + " part " + part.name;
   if (part.browser.empty() && part.profile.empty()) return text;
-  return text + " (" + (part.browser.empty() ? "?" : part.browser) +
-         " profile \"" + part.profile + "\")";
+  return text + " (" + (part.browser.empty() ? "" : part.browser + " ") +
+         "profile \"" + part.profile + "\")";
 }
 
 SetPart BackupPartFor(const fs::path& root, Browser browser,

@@ -274,6 +274,45 @@ TEST_F(CliProfilesTest, EveryCommandTakesTheSameProfile) {
                        "https://report.example.ru/"));
 }
 
+// A Chromium started on a folder of its own (--user-data-dir): its profile
+// is named by its folder or its file, under any name of the family, and is
+// not written while a browser holds that folder.
+TEST_F(CliProfilesTest, AProfileInAFolderOfItsOwn) {
+  TempDir backup;
+  ASSERT_EQ(source_.Run({"backup", backup.path(), "--chrome"}).exit_code, 0);
+  TempDir own;
+  WriteBytes(own.sub("Local State"), "{}");
+  WriteBytes(own.sub("Default/Preferences"), "{}");
+  const std::string file = own.sub("Default/Bookmarks");
+  for (const std::vector<std::string>& names :
+       std::vector<std::vector<std::string>>{
+           {"--to", "chromium", "--chrome-bookmarks", file},
+           {"--to", "Chrome", "--profile", own.sub("Default")},
+           {"--to", "chromium", "--profile", file}}) {
+    SCOPED_TRACE(names.back());
+    std::filesystem::remove(file);
+    std::vector<std::string> args = {"restore", backup.path()};
+    args.insert(args.end(), names.begin(), names.end());
+    const CliResult r = Run(args);
+    EXPECT_EQ(r.exit_code, 0) << r.out << r.err;
+    EXPECT_TRUE(Contains(ReadBytes(file), "https://report.example.ru/"));
+  }
+  char host[256] = {};
+  ASSERT_EQ(gethostname(host, sizeof(host) - 1), 0);
+  std::filesystem::create_symlink(
+      std::string(host) + "-" + std::to_string(getpid()),
+      own.sub("SingletonLock"));
+  WriteBytes(file, ReadBytes(Chromium("Default/Bookmarks")));
+  for (const std::string flag : {"--chrome-bookmarks", "--profile"}) {
+    SCOPED_TRACE(flag);
+    const CliResult r = Run({"restore", backup.path(), "--to", "chromium", flag,
+                             flag == "--profile" ? own.sub("Default") : file});
+    EXPECT_EQ(r.exit_code, 1) << r.out;
+    EXPECT_TRUE(Contains(r.err, "running")) << r.err;
+    EXPECT_EQ(ReadBytes(file), ReadBytes(Chromium("Default/Bookmarks")));
+  }
+}
+
 // A Firefox profile never started has no places.sqlite: the failure says
 // to start Firefox once, and nothing is written.
 TEST_F(CliProfilesTest, NeverStartedFirefoxProfileGetsAHint) {
