@@ -21,12 +21,14 @@ std::string FalseReason(const char* export_name) {
 }
 
 std::string WithFirefoxHint(const std::string& reason) {
-  // ERROR_SHARING_VIOLATION: a running Firefox holds the store's profile.
+  // ERROR_SHARING_VIOLATION: a running Firefox holds the store's profile,
+  // or, for a store in no profile, another program has the file open.
   constexpr uint32_t kInUse = 32;
   if (marksafe_last_error() != kInUse) return reason;
   return reason +
-         "; a running Firefox holds that profile, and the library does not "
-         "open its places.sqlite meanwhile";
+         "; a running Firefox holds that profile (or another program has "
+         "the file open), and the library does not open its places.sqlite "
+         "meanwhile";
 }
 
 }  // namespace marksafe_cli
