@@ -558,13 +558,7 @@ Status WritePart(const model::Tree& tree, PartKind kind,
   }
   if (!replace_whole) return status;
 
-  // The previous part of a large tree is removed by a detached process:
-  // freeing its files can take far longer than writing the new ones.
-  constexpr int64_t kRemoveLaterLinks = 1000;
-  if (status.ok()) {
-    status = SwapInFolder(target, folder,
-                          model::LinksIn(tree) >= kRemoveLaterLinks);
-  }
+  if (status.ok()) status = SwapInFolder(target, folder);
   if (status.ok()) return status;
   // Nothing of this run stays; the previous part is whole.
   {

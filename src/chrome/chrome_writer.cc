@@ -6,6 +6,7 @@
 #include "chrome/conversions.h"
 #include "chrome/json_access.h"
 #include "common/debug_log.h"
+#include "common/store_lock.h"
 #include "common/url_normalize.h"
 #include "platform/platform.h"
 
@@ -139,6 +140,13 @@ void ChromeWriter::WriteAdded(const model::Tree& tree, model::ItemId below,
 
 Status ChromeWriter::Save(const std::u16string& path) {
   if (!PrepareForChrome(document_, changed_)) return Status::Ok();
+  // Chromium itself keeps the file closed between its writes; a program
+  // that has it open now would lose or overwrite this write.
+  if (StoreHeldOpen(path)) {
+    return Status::Error(kErrorStoreInUse,
+                         u"another program has the Chrome file " + path +
+                             u" open");
+  }
   if (save_chrome_file(*document_, path)) return Status::Ok();
   return Status::Error(platform::GetLastError(),
                        u"cannot replace the Chrome file " + path);

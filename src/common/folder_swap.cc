@@ -1,5 +1,8 @@
 #include "common/folder_swap.h"
 
+#include <string>
+#include <vector>
+
 #include "common/debug_log.h"
 #include "common/error_words.h"
 #include "common/text.h"
@@ -10,6 +13,9 @@
 namespace marksafe {
 namespace {
 
+constexpr char16_t kTrashInfix[] = u".marksafe-trash-";
+constexpr char16_t kOldSuffix[] = u".marksafe-old";
+
 std::u16string Trimmed(const std::u16string& folder) {
   std::u16string path = folder;
   while (path.size() > 1 && (path.back() == u'\\' || path.back() == u'/')) {
@@ -19,7 +25,7 @@ std::u16string Trimmed(const std::u16string& folder) {
 }
 
 std::u16string OldFolderFor(const std::u16string& folder) {
-  return Trimmed(folder) + u".marksafe-old";
+  return Trimmed(folder) + kOldSuffix;
 }
 
 // Flushes the folder that holds path, so that a rename in it lasts.
@@ -30,41 +36,77 @@ void SyncParentOf(const std::u16string& path) {
                                       : path.substr(0, slash));
 }
 
-// Removes the previous folder that a swap has put aside under old. One
-// that cannot be removed (read-only folders, a file held open) stays under
-// that name, which says what it is, and is named in the report.
-void RemoveOldFolder(const std::u16string& old) {
-  if (platform::RemoveTree(old)) return;
+bool EndsWith(const std::u16string& text, const std::u16string& tail) {
+  return text.size() > tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Whether name is a leftover of an earlier run that a backup may remove:
+// "<part>.marksafe-trash-N" (a previous part that was being removed), or
+// "<part>.marksafe-old" while "<part>" itself is there (the previous copy
+// of a swap that completed; without "<part>" it is what a reader reads).
+bool IsLeftover(const std::u16string& parent, const std::u16string& name) {
+  const size_t infix = name.rfind(kTrashInfix);
+  if (infix != std::u16string::npos && infix > 0) {
+    const size_t digits = infix + std::char_traits<char16_t>::length(kTrashInfix);
+    if (digits == name.size()) return false;
+    for (size_t i = digits; i < name.size(); ++i) {
+      if (name[i] < u'0' || name[i] > u'9') return false;
+    }
+    return true;
+  }
+  if (!EndsWith(name, kOldSuffix)) return false;
+  const std::u16string part = name.substr(
+      0, name.size() - std::char_traits<char16_t>::length(kOldSuffix));
+  std::u16string path;
+  return platform::ChildPath(parent, part, &path) && platform::IsDirectory(path);
+}
+
+// Removes the leftovers of earlier runs cut short (or whose removal failed)
+// beside folder. Only folders themselves are removed, never what a link
+// points to; what cannot be removed now is left for a later run.
+void SweepLeftovers(const std::u16string& folder) {
+  const std::u16string target = Trimmed(folder);
+  const size_t slash = target.find_last_of(u"\\/");
+  if (slash == std::u16string::npos || slash == 0) return;
+  const std::u16string parent = target.substr(0, slash);
+  std::vector<platform::DirEntry> entries;
+  if (!platform::ListDirectory(parent, &entries)) return;
+  for (const platform::DirEntry& entry : entries) {
+    std::u16string path;
+    if (entry.kind != platform::EntryKind::kDirectory || !entry.name_valid ||
+        !IsLeftover(parent, entry.name) ||
+        !platform::ChildPath(parent, entry.name, &path)) {
+      continue;
+    }
+    LastErrorKeeper keep;
+    if (!platform::RemoveTree(path)) {
+      DebugLog(u"[swap] could not remove the leftover %s\n", path.c_str());
+    }
+  }
+}
+
+// Removes the previous folder that a swap has put aside, in this process,
+// unread. It first takes the name "<folder>.marksafe-trash-N", so that
+// nothing is left under the name of a new part and a run cut short while
+// removing leaves a name the next one sweeps. One that cannot be removed
+// (read-only folders, a file held open) stays and is named in the report;
+// the new folder is in place all the same.
+void RemovePrevious(const std::u16string& previous,
+                    const std::u16string& folder) {
+  std::u16string doomed = previous;
+  const std::u16string trash =
+      Trimmed(folder) + kTrashInfix + NumberText(model::Now());
+  if (platform::MoveFolder(previous, trash)) doomed = trash;
+  if (platform::RemoveTree(doomed)) return;
   const uint32_t code = platform::GetLastError();
-  DebugLog(u"[swap] could not remove the previous %s: %ld\n", old.c_str(),
+  DebugLog(u"[swap] could not remove the previous %s: %ld\n", doomed.c_str(),
            static_cast<long>(code));
   model::CurrentReport().problems.push_back(model::Problem{
-      DisplayPath(old), u"",
+      DisplayPath(doomed), u"",
       "the previous copy could not be removed (" + ErrorWords(code) +
           "); the new one is in place, remove this one by hand",
       false});
-}
-
-// Removes the previous folder that a swap has put aside. With later (a
-// large part) it is renamed "<folder>.marksafe-trash-N" and removed in the
-// background; otherwise it first takes the name "<folder>.marksafe-old", so
-// that nothing is left under the name of a new part.
-void RemovePrevious(std::u16string previous, const std::u16string& folder,
-                    bool later) {
-  if (later) {
-    const std::u16string trash = Trimmed(folder) + u".marksafe-trash-" +
-                                 NumberText(model::Now());
-    if (platform::MoveFolder(previous, trash)) {
-      if (platform::RemoveTreeDetached(trash)) return;
-      previous = trash;
-    }
-  }
-  const std::u16string old = OldFolderFor(folder);
-  if (previous != old) {
-    if (platform::PathExists(old)) (void)platform::RemoveTree(old);
-    if (platform::MoveFolder(previous, old)) previous = old;
-  }
-  RemoveOldFolder(previous);
 }
 
 }  // namespace
@@ -94,7 +136,7 @@ void RecoverInterruptedSwap(const std::u16string& folder) {
 }
 
 Status SwapInFolder(const std::u16string& staging,
-                    const std::u16string& folder, bool remove_later) {
+                    const std::u16string& folder) {
   const std::u16string target = Trimmed(folder);
   if (!platform::SyncTree(staging)) {
     return Status::Error(platform::GetLastError(),
@@ -113,7 +155,8 @@ Status SwapInFolder(const std::u16string& staging,
     // staging now holds the previous folder: it leaves the name that means
     // a new one before it is removed.
     SyncParentOf(target);
-    RemovePrevious(staging, folder, remove_later);
+    SweepLeftovers(folder);
+    RemovePrevious(staging, folder);
     return Status::Ok();
   }
   if (platform::GetLastError() != platform::kErrorNotSupported) {
@@ -136,7 +179,8 @@ Status SwapInFolder(const std::u16string& staging,
     return failed;
   }
   SyncParentOf(target);
-  RemovePrevious(old, folder, remove_later);
+  SweepLeftovers(folder);
+  RemovePrevious(old, folder);
   return Status::Ok();
 }
 

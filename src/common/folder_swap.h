@@ -21,12 +21,13 @@ std::u16string StagingFolderFor(const std::u16string& folder);
 // previous folder that cannot be removed is left as "<folder>.marksafe-old"
 // and named in the thread's report. On failure folder is as it was and
 // staging is left for the caller.
-// The previous folder is removed unread; with remove_later (a large one)
-// it is first renamed "<folder>.marksafe-trash-N" and removed by
-// RemoveTreeDetached, so that the caller does not wait for it.
+// The previous folder is removed unread, in this call: it is first renamed
+// "<folder>.marksafe-trash-N", and one that cannot be removed stays so and
+// is named in the thread's report (the swap has succeeded all the same).
+// Leftovers of earlier runs beside folder ("*.marksafe-trash-N", and
+// "<part>.marksafe-old" beside its "<part>") are removed first.
 [[nodiscard]] Status SwapInFolder(const std::u16string& staging,
-                                  const std::u16string& folder,
-                                  bool remove_later = false);
+                                  const std::u16string& folder);
 
 // The folder a reader reads for folder: folder itself, or, when a swap cut
 // short between its two moves left only the previous folder aside, that

@@ -7,6 +7,7 @@
 #include "common/debug_log.h"
 #include "common/text.h"
 #include "model/report.h"
+#include "platform/platform_profiles.h"
 
 namespace marksafe {
 
@@ -33,6 +34,11 @@ std::map<std::u16string, Holder>& Held() {
 }
 
 }  // namespace
+
+bool StoreHeldOpen(const std::u16string& store) {
+  return platform::FileHeldOpen(store) ||
+         platform::FileHeldOpen(store + u"-wal");
+}
 
 StoreLock::~StoreLock() { Release(); }
 

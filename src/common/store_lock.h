@@ -21,6 +21,14 @@ constexpr uint32_t kStoreLockWaitMs = 5000;
 // ".marksafe-lock".
 std::u16string StoreLockPath(const std::u16string& store);
 
+// ERROR_SHARING_VIOLATION: another program holds the store.
+constexpr uint32_t kErrorStoreInUse = 32;
+
+// Whether another program has the store file, or the SQLite write-ahead
+// log beside it, open (platform::FileHeldOpen). What decides for a store
+// named by its path with no browser profile around it.
+bool StoreHeldOpen(const std::u16string& store);
+
 // Holds the lock of a store while it lives.
 class StoreLock {
  public:

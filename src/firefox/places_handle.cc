@@ -7,6 +7,7 @@
 
 #include "common/debug_log.h"
 #include "common/locators.h"
+#include "common/store_lock.h"
 #include "common/text.h"
 #include "model/report.h"
 #include "platform/platform.h"
@@ -67,15 +68,40 @@ bool IsLockedCode(int rc) {
   return (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED;
 }
 
+namespace {
+
+// Whether folder holds a Firefox profile's lock file: then the lock alone
+// says whether the store is in use.
+bool HasProfileLock(const std::u16string& folder) {
+  if (folder.empty()) return false;
+  for (const char16_t* name : {u".parentlock", u"parent.lock", u"lock"}) {
+    std::u16string path;
+    if (platform::ChildPath(folder, name, &path) &&
+        platform::PathExists(path)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 bool FirefoxHoldsStore(const std::u16string& database_path) {
   // Only the store's own profile counts: a Firefox open on another
-  // profile does not touch this file.
+  // profile does not touch this file. A store with no profile around it
+  // is held by any program that has it open.
   const std::u16string folder = FolderOf(database_path);
-  if (folder.empty() || !platform::FirefoxProfileInUse(folder)) return false;
+  const bool by_profile =
+      !folder.empty() && platform::FirefoxProfileInUse(folder);
+  if (!by_profile &&
+      (HasProfileLock(folder) || !StoreHeldOpen(database_path))) {
+    return false;
+  }
   DebugLog(
-      u"[FirefoxBookmark].Firefox holds the profile of %s: nothing is "
-      u"written while it runs\n",
-      database_path.c_str());
+      u"[FirefoxBookmark].%s is held by %s: nothing is written while it "
+      u"runs\n",
+      database_path.c_str(),
+      by_profile ? u"the Firefox of its profile" : u"another program");
   platform::SetLastError(kErrorInUse);
   return true;
 }

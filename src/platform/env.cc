@@ -2,6 +2,7 @@
 #include <atomic>
 
 #include "platform/platform.h"
+#include "platform/platform_profiles.h"
 #include "platform/system_env.h"
 
 namespace marksafe {
@@ -32,6 +33,10 @@ bool ChildPath(const std::u16string& folder, const std::u16string& name,
   }
   *out = path + name;
   return true;
+}
+
+bool FileHeldOpen(const std::u16string& path) {
+  return CurrentEnv()->FileHeldOpen(path);
 }
 
 Env* CurrentEnv() {

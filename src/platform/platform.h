@@ -135,14 +135,6 @@ inline bool MoveFolder(const std::u16string& from, const std::u16string& to);
 // same.
 inline bool RemoveTree(const std::u16string& path);
 
-// Removes the folder path with everything below it like RemoveTree, but on
-// Linux in a detached process, so that the caller does not wait for the
-// file system to free thousands of files; the folder may still be there
-// for a while after the call. Elsewhere, and when no process can be
-// started, it is removed at once. Returns false only when an immediate
-// removal failed.
-bool RemoveTreeDetached(const std::u16string& path);
-
 // How long a name made directly inside folder may be so that the whole
 // path stays within what the system's file calls take: on Windows the
 // absolute path counted in UTF-16 units (248 units with the terminator for
@@ -414,6 +406,7 @@ class Env {
   virtual void AskProcessesToClose(const std::vector<int64_t>& pids) = 0;
   virtual bool RandomBytes(void* out, size_t size) = 0;
   virtual bool FirefoxProfileInUse(const std::u16string& profile_folder) = 0;
+  virtual bool FileHeldOpen(const std::u16string& path) = 0;
   virtual bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
                         std::unique_ptr<FileLock>* lock) = 0;
   virtual bool SyncPath(const std::u16string& path) = 0;

@@ -66,6 +66,14 @@ bool ChromiumUserDataInUse(const std::u16string& user_data_folder,
 bool FirefoxProfileInUseBy(const std::u16string& profile_folder,
                            const std::u16string& flatpak_app);
 
+// True when another program has the file open, for a store named by its
+// path with no profile lock around it. POSIX: a descriptor of another
+// process of this user is that file (/proc/*/fd, compared by device and
+// inode; false without /proc). Windows: the file cannot be opened with no
+// sharing (ERROR_SHARING_VIOLATION), which any open handle causes. False
+// for a missing file.
+bool FileHeldOpen(const std::u16string& path);
+
 // The process that holds a profile's lock, as the system names it; 0 when
 // none is held or the holder cannot be told. Chromium family (folder is the
 // user-data folder): the pid "SingletonLock" names when it names this

@@ -64,6 +64,7 @@ std::vector<BrowserProcess> BrowserProcesses(
 void AskProcessesToClose(const std::vector<int64_t>& pids);
 bool RandomBytes(void* out, size_t size);
 bool FirefoxProfileInUse(const std::u16string& profile_folder);
+bool FileHeldOpen(const std::u16string& path);
 bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
               std::unique_ptr<FileLock>* lock);
 bool SyncPath(const std::u16string& path);
@@ -190,6 +191,9 @@ class SystemEnv : public Env {
   }
   bool FirefoxProfileInUse(const std::u16string& profile_folder) override {
     return sys::FirefoxProfileInUse(profile_folder);
+  }
+  bool FileHeldOpen(const std::u16string& path) override {
+    return sys::FileHeldOpen(path);
   }
   bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
                 std::unique_ptr<FileLock>* lock) override {

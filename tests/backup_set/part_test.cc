@@ -4,6 +4,7 @@
 #include "backup_set/part.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -454,13 +455,48 @@ TEST(Part, FailedReplacementLeavesThePreviousPartWhole) {
 
   // A previous part that cannot be removed (read-only folders) is said, and
   // is not left under the name of a new part.
-  test::ScopedFaultyEnv env;
-  env->FailNth(test::FaultOp::kDelete, 1, 5, 1000);
-  model::ReportScope scope("test");
+  {
+    test::ScopedFaultyEnv env;
+    env->FailNth(test::FaultOp::kDelete, 1, 5, 1000);
+    model::ReportScope scope("test");
+    ASSERT_TRUE(
+        WritePart(old_tree, PartKind::kFirefox, part, true, nullptr).ok());
+    EXPECT_EQ(model::CurrentReport().problems.size(), 1u);
+  }
+  const auto leftovers = [&dir] {
+    Lines names;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(dir.sub("Bookmarks"))) {
+      const std::string name = entry.path().filename().string();
+      if (name.find(".marksafe-") != std::string::npos &&
+          name.find("-lock") == std::string::npos) {
+        names.push_back(name);
+      }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const Lines kept = leftovers();
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0].rfind("Firefox.marksafe-trash-", 0), 0u) << kept[0];
+
+  // The next backup sweeps what earlier runs left beside the parts, and
+  // nothing else: names of another form, the copy a reader falls back on
+  // (no part beside it), and what a link of a leftover's name points to.
+  for (const char* name :
+       {"Chrome.marksafe-old/x", "Firefox.marksafe-old/x", "Firefox.marksafe-trash-x/x",
+        "outside/kept"}) {
+    WriteBytes(dir.sub("Bookmarks/" + std::string(name)), "x");
+  }
+  std::error_code ec;
+  std::filesystem::create_directory_symlink(
+      dir.sub("Bookmarks/outside"), dir.sub("Bookmarks/Link.marksafe-trash-1"),
+      ec);
   ASSERT_TRUE(WritePart(old_tree, PartKind::kFirefox, part, true, nullptr).ok());
-  EXPECT_FALSE(Exists(dir.sub("Bookmarks/Firefox.marksafe-new")));
-  EXPECT_TRUE(Exists(dir.sub("Bookmarks/Firefox.marksafe-old")));
-  EXPECT_EQ(model::CurrentReport().problems.size(), 1u);
+  Lines expected = {"Chrome.marksafe-old", "Firefox.marksafe-trash-x"};
+  if (!ec) expected.push_back("Link.marksafe-trash-1");
+  EXPECT_EQ(leftovers(), expected);
+  EXPECT_TRUE(Exists(dir.sub("Bookmarks/outside/kept")));
 }
 
 // The manifest names whose bookmarks the part holds; a manifest without

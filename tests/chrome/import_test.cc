@@ -6,6 +6,7 @@
 #include "chrome/chrome_checksum.h"
 #include "chrome_test_util.h"
 #include "model/report.h"
+#include "support/faulty_env.h"
 
 namespace marksafe {
 namespace test {
@@ -99,6 +100,16 @@ TEST_F(ChromeImport, ArgumentsBackupsAndUntouchedFiles) {
     EXPECT_EQ(87, Import(u""));
     EXPECT_EQ(text, ReadBytes(chrome_));
   }
+}
+
+// A file that another program has open is not rewritten under it.
+TEST_F(ChromeImport, FileAnotherProgramHasOpenIsLeftAlone) {
+  WriteUrlFile(dir_.sub("src/a.url"), "http://a/");
+  const std::string before = ReadBytes(chrome_);
+  ScopedFaultyEnv env;
+  env->SetFileHeld(U16(chrome_));
+  EXPECT_NE(0, Import(u"N"));
+  EXPECT_EQ(before, ReadBytes(chrome_));
 }
 
 TEST_F(ChromeImport, EveryOtherMemberKeptAndTheChecksumUpdated) {

@@ -194,6 +194,35 @@ TEST_F(ProfileTest, OnlyAFirefoxHoldingTheProfileLeavesTheStoreAlone) {
   }
 }
 
+// A store named by its path with no profile around it is held by any
+// program that has it, or its write-ahead log, open. A profile's lock file
+// beside it leaves the decision to the lock.
+TEST(PathNamedStore, IsHeldByAProgramThatHasItOpen) {
+  const struct {
+    const char* held;
+    const char* lock;
+    bool refused;
+  } cases[] = {
+      {nullptr, nullptr, false},
+      {"places.sqlite", nullptr, true},
+      {"places.sqlite-wal", nullptr, true},
+      {"places.sqlite", ".parentlock", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.held ? c.held : "-") + (c.lock ? " lock" : ""));
+    test::TempDir dir;
+    test::PlacesDb db(dir.sub("places.sqlite"));
+    if (c.lock != nullptr) test::WriteBytes(dir.sub(c.lock), "");
+    test::ScopedFaultyEnv env;
+    if (c.held != nullptr) env->SetFileHeld(dir.u16(c.held));
+    ms_places_handle handle = init_bookmark(Ms(dir.u16("places.sqlite")));
+    ASSERT_NE(handle, nullptr);
+    int32_t folders = 0, links = 0;
+    EXPECT_EQ(firefox::CountBookmarks(handle, &folders, &links), !c.refused);
+    EXPECT_TRUE(release_bookmark(handle));
+  }
+}
+
 // A failed measurement leaves the counts of get_firefox_bookmark_size.
 TEST(BackupSize, MeasuresTheFirefoxPartOfABackupSet) {
   test::TempDir dir;

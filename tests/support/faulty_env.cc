@@ -199,6 +199,17 @@ bool FaultyEnv::FirefoxProfileInUse(const std::u16string& profile_folder) {
   return SystemEnv::FirefoxProfileInUse(profile_folder);
 }
 
+void FaultyEnv::SetFileHeld(const std::u16string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  held_files_.push_back(Normal(path));
+}
+
+bool FaultyEnv::FileHeldOpen(const std::u16string& path) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return std::find(held_files_.begin(), held_files_.end(), Normal(path)) !=
+         held_files_.end();
+}
+
 bool FaultyEnv::LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
                          std::unique_ptr<platform::FileLock>* lock) {
   return !Fails(FaultOp::kLock) &&

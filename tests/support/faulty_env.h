@@ -79,6 +79,9 @@ class FaultyEnv : public platform::SystemEnv {
   // Makes FirefoxProfileInUse answer yes for the profile folder, as if a
   // Firefox held its lock.
   void SetProfileHeld(const std::u16string& profile_folder);
+  // Makes FileHeldOpen answer yes for the file, as if another program had
+  // it open; no other file is held (the real process list is never read).
+  void SetFileHeld(const std::u16string& path);
 
   bool BrowserIsRunning(platform::Browser browser) override;
   void AskBrowserToClose(platform::Browser browser) override;
@@ -87,6 +90,7 @@ class FaultyEnv : public platform::SystemEnv {
       const std::vector<std::u16string>& programs) override;
   void AskProcessesToClose(const std::vector<int64_t>& pids) override;
   bool FirefoxProfileInUse(const std::u16string& profile_folder) override;
+  bool FileHeldOpen(const std::u16string& path) override;
   bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
                 std::unique_ptr<platform::FileLock>* lock) override;
   bool SyncPath(const std::u16string& path) override;
@@ -116,6 +120,7 @@ class FaultyEnv : public platform::SystemEnv {
   };
   std::vector<FakeProcess> processes_;
   std::vector<std::u16string> held_profiles_;
+  std::vector<std::u16string> held_files_;
 };
 
 // Puts a FaultyEnv in force for the life of the object.

@@ -32,8 +32,9 @@ std::string WithInUseHint(const std::string& reason, const char* hint) {
 
 std::string WithFirefoxHint(const std::string& reason) {
   return WithInUseHint(reason,
-                       "; a running Firefox holds that profile, and the "
-                       "library does not open its places.sqlite meanwhile");
+                       "; a running Firefox holds that profile (or another program has the "
+                       "file open), and the library does not open its "
+                       "places.sqlite meanwhile");
 }
 
 std::string WithChromiumHint(const std::string& reason) {

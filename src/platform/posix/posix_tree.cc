@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -119,9 +120,15 @@ bool RemoveTree(const std::u16string& path) {
     }
     stack.back().second = true;
     const std::string folder = stack.back().first;
-    DIR* dir = opendir(folder.c_str());
+    // Entries are removed relative to the open folder, each by the kind its
+    // listing gives: no path walk and no stat per file, which matters for
+    // a part of many thousand files.
+    const int fd =
+        open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    DIR* dir = fd < 0 ? nullptr : fdopendir(fd);
     if (dir == nullptr) {
       failed(folder);
+      if (fd >= 0) close(fd);
       continue;
     }
     std::vector<std::string> sub_folders;
@@ -129,15 +136,20 @@ bool RemoveTree(const std::u16string& path) {
       errno = 0;
       struct dirent* entry = readdir(dir);
       if (entry == nullptr) break;
-      const std::string name = entry->d_name;
-      if (name == "." || name == "..") continue;
-      const std::string full = folder + "/" + name;
-      struct stat entry_st;
-      if (lstat(full.c_str(), &entry_st) != 0) continue;  // gone meanwhile
-      if (S_ISDIR(entry_st.st_mode)) {
-        sub_folders.push_back(full);
-      } else if (unlink(full.c_str()) != 0) {
-        failed(full);
+      const char* name = entry->d_name;
+      if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) {
+        continue;
+      }
+      bool is_dir = entry->d_type == DT_DIR;
+      if (entry->d_type == DT_UNKNOWN) {
+        struct stat entry_st;
+        if (fstatat(fd, name, &entry_st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        is_dir = S_ISDIR(entry_st.st_mode);
+      }
+      if (is_dir) {
+        sub_folders.push_back(folder + "/" + name);
+      } else if (unlinkat(fd, name, 0) != 0 && errno != ENOENT) {
+        failed(folder + "/" + name);
       }
     }
     closedir(dir);

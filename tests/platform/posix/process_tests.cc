@@ -1,6 +1,7 @@
 // Browsers as processes: fake browsers are copies of system programs under
 // a browser's name. A Firefox profile is in use while another process
-// holds ".parentlock", or its "lock" symlink names a live Firefox.
+// holds ".parentlock", or its "lock" symlink names a live Firefox. A file
+// is held while another process has it open.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/platform_profiles.h"
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -236,6 +238,43 @@ TEST(ProfileLockTest, ParentLockCountsWhileAnotherProcessHoldsIt) {
   kill(child, SIGKILL);
   waitpid(child, nullptr, 0);
   EXPECT_FALSE(FirefoxProfileInUse(dir.u16("p")));  // ends with its holder
+}
+
+TEST(OpenFileTest, FileCountsWhileAnotherProcessHasItOpen) {
+  test::TempDir dir;
+  const std::string store = dir.sub("places.sqlite");
+  test::WriteBytes(store, "x");
+  // This process's own handles do not count; neither does a missing file.
+  const int own = open(store.c_str(), O_RDONLY);
+  EXPECT_FALSE(FileHeldOpen(dir.u16("places.sqlite")));
+  EXPECT_FALSE(FileHeldOpen(dir.u16("missing")));
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(own);  // only the handle opened below stays
+    const int held = open(store.c_str(), O_RDONLY);
+    char done = held >= 0 ? 1 : 0;
+    (void)!write(ready[1], &done, 1);
+    pause();
+    _exit(0);
+  }
+  close(own);
+  char opened = 0;
+  ASSERT_EQ(read(ready[0], &opened, 1), 1);
+  EXPECT_EQ(opened, 1);
+  // The same file under another name (a hard link) is the same store.
+  ASSERT_EQ(link(store.c_str(), dir.sub("other").c_str()), 0);
+  EXPECT_TRUE(FileHeldOpen(dir.u16("places.sqlite")));
+  EXPECT_TRUE(FileHeldOpen(dir.u16("other")));
+  test::WriteBytes(dir.sub("beside"), "x");
+  EXPECT_FALSE(FileHeldOpen(dir.u16("beside")));
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  close(ready[0]);
+  close(ready[1]);
+  EXPECT_FALSE(FileHeldOpen(dir.u16("places.sqlite")));
 }
 
 }  // namespace
