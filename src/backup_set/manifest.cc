@@ -3,10 +3,12 @@
 #include <json/json.h>
 
 #include <cstring>
+#include <map>
 #include <memory>
 #include <unordered_set>
 #include <utility>
 
+#include "common/json_text.h"
 #include "common/text.h"
 #include "platform/platform.h"
 
@@ -46,23 +48,65 @@ std::u16string U16(const std::string& text) {
   return platform::FromUtf8(text);
 }
 
-Json::Value RecordJson(const Record& record) {
-  const model::Item& item = record.item;
-  Json::Value out(Json::objectValue);
-  out["path"] = U8(record.path);
-  out["type"] = TypeName(item.kind);
-  if (item.kind != model::ItemKind::kSeparator) out["title"] = U8(item.title);
-  if (item.kind == model::ItemKind::kLink) out["url"] = U8(item.url);
-  if (item.date_added != 0) out["added"] = Json::Int64(item.date_added);
+void AppendString(const std::string& utf8, std::string* out) {
+  out->push_back('"');
+  AppendQuotedBody(utf8, out);
+  out->push_back('"');
+}
+
+void AppendMember(const char* key, std::string* out) {
+  out->push_back('"');
+  out->append(key);
+  out->append("\":");
+}
+
+// One record as JSON text, in the layout of JsonCpp's compact writer:
+// members in ascending order of their keys, no blanks.
+void AppendRecord(const std::u16string& path, const model::Item& item,
+                  std::string* out) {
+  out->push_back('{');
+  if (item.date_added != 0) {
+    AppendMember("added", out);
+    out->append(std::to_string(item.date_added));
+    out->push_back(',');
+  }
+  if (!item.keyword.empty()) {
+    AppendMember("keyword", out);
+    AppendString(U8(item.keyword), out);
+    out->push_back(',');
+  }
   if (item.last_modified != 0) {
-    out["modified"] = Json::Int64(item.last_modified);
+    AppendMember("modified", out);
+    out->append(std::to_string(item.last_modified));
+    out->push_back(',');
   }
+  AppendMember("path", out);
+  AppendString(U8(path), out);
   if (!item.tags.empty()) {
-    Json::Value& tags = out["tags"] = Json::Value(Json::arrayValue);
-    for (const std::u16string& tag : item.tags) tags.append(U8(tag));
+    out->push_back(',');
+    AppendMember("tags", out);
+    char next = '[';
+    for (const std::u16string& tag : item.tags) {
+      out->push_back(next);
+      AppendString(U8(tag), out);
+      next = ',';
+    }
+    out->push_back(']');
   }
-  if (!item.keyword.empty()) out["keyword"] = U8(item.keyword);
-  return out;
+  if (item.kind != model::ItemKind::kSeparator) {
+    out->push_back(',');
+    AppendMember("title", out);
+    AppendString(U8(item.title), out);
+  }
+  out->push_back(',');
+  AppendMember("type", out);
+  AppendString(TypeName(item.kind), out);
+  if (item.kind == model::ItemKind::kLink) {
+    out->push_back(',');
+    AppendMember("url", out);
+    AppendString(U8(item.url), out);
+  }
+  out->push_back('}');
 }
 
 // A relative path that stays inside the part: names separated by "/",
@@ -163,59 +207,82 @@ void ManifestWriter::AddRoot(model::Root root,
 }
 
 void ManifestWriter::Add(const std::u16string& path, const model::Item& item) {
-  Record record;
-  record.path = path;
-  record.item.kind = item.kind;
-  record.item.title = item.title;
-  record.item.url = item.url;
-  record.item.date_added = item.date_added;
-  record.item.last_modified = item.last_modified;
-  record.item.tags = item.tags;
-  record.item.keyword = item.keyword;
-  records_.push_back(std::move(record));
+  if (replace_rewritten_) {
+    const bool separator = item.kind == model::ItemKind::kSeparator;
+    if (!separator) written_.insert(path);
+    folders_.insert(separator ? path : ParentPath(path));
+  }
+  if (record_count_ == 0 && kept_.empty()) {
+    // Nothing comes before the new records: the text is begun with the
+    // document's head and written as it is, without a second copy.
+    AppendHead(&records_text_);
+    head_in_text_ = true;
+  } else if (record_count_ != 0) {
+    records_text_.push_back(',');
+  }
+  AppendRecord(path, item, &records_text_);
+  ++record_count_;
+}
+
+void ManifestWriter::AppendHead(std::string* text) const {
+  // The document's members in ascending order of their keys, as JsonCpp
+  // writes them, up to the records.
+  text->push_back('{');
+  auto optional = [text](const char* key, const std::u16string& value) {
+    if (value.empty()) return;
+    AppendMember(key, text);
+    AppendString(U8(value), text);
+    text->push_back(',');
+  };
+  optional("browser", source_.browser);
+  text->append("\"completion_mark\":true,\"format\":");
+  AppendString(kFormat, text);
+  text->append(",\"part\":");
+  AppendString(part_kind_, text);
+  text->push_back(',');
+  optional("profile", source_.profile);
+  optional("profile_folder", source_.profile_folder);
+  text->append("\"records\":[");
 }
 
 void ManifestWriter::KeepExisting(std::vector<Record> records) {
   kept_ = std::move(records);
 }
 
-Status ManifestWriter::Write(const std::u16string& path) const {
-  Json::Value document(Json::objectValue);
-  document["format"] = kFormat;
-  document["version"] = kManifestVersion;
-  document["part"] = part_kind_;
-  document["completion_mark"] = true;
-  if (!source_.browser.empty()) document["browser"] = U8(source_.browser);
-  if (!source_.profile.empty()) document["profile"] = U8(source_.profile);
-  if (!source_.profile_folder.empty()) {
-    document["profile_folder"] = U8(source_.profile_folder);
-  }
-  Json::Value& roots = document["roots"] = Json::Value(Json::objectValue);
-  for (const auto& root : roots_) roots[root.first] = U8(root.second);
-  Json::Value& records = document["records"] = Json::Value(Json::arrayValue);
-  std::unordered_set<std::u16string> written;
-  std::unordered_set<std::u16string> folders;  // holding written records
-  if (replace_rewritten_) {
-    for (const Record& record : records_) {
+Status ManifestWriter::Write(const std::u16string& path) {
+  std::string text;
+  if (head_in_text_) {
+    text.swap(records_text_);
+  } else {
+    AppendHead(&text);
+    bool first = true;
+    for (const Record& record : kept_) {
       const bool separator = record.item.kind == model::ItemKind::kSeparator;
-      if (!separator) written.insert(record.path);
-      folders.insert(separator ? record.path : ParentPath(record.path));
+      if (separator ? folders_.count(record.path) != 0
+                    : written_.count(record.path) != 0) {
+        continue;
+      }
+      if (!first) text.push_back(',');
+      AppendRecord(record.path, record.item, &text);
+      first = false;
     }
+    if (!first && record_count_ != 0) text.push_back(',');
+    text += records_text_;
+    std::string().swap(records_text_);
   }
-  for (const Record& record : kept_) {
-    const bool separator = record.item.kind == model::ItemKind::kSeparator;
-    if (separator ? folders.count(record.path) != 0
-                  : written.count(record.path) != 0) {
-      continue;
-    }
-    records.append(RecordJson(record));
+  text += "],\"roots\":{";
+  // Keys in ascending order, each once (the last value of a key kept).
+  std::map<std::string, std::u16string> roots;
+  for (const auto& root : roots_) roots[root.first] = root.second;
+  bool first = true;
+  for (const auto& root : roots) {
+    if (!first) text.push_back(',');
+    AppendString(root.first, &text);
+    text.push_back(':');
+    AppendString(U8(root.second), &text);
+    first = false;
   }
-  for (const Record& record : records_) records.append(RecordJson(record));
-
-  Json::StreamWriterBuilder builder;
-  builder["indentation"] = "";
-  builder["emitUTF8"] = true;
-  const std::string text = Json::writeString(builder, document);
+  text += "},\"version\":" + std::to_string(kManifestVersion) + "}";
   if (!platform::ReplaceFileAtomically(path, text)) {
     return Status::Error(platform::GetLastError(),
                          u"could not write the manifest " + path);

@@ -36,6 +36,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "common/status.h"
@@ -59,7 +60,7 @@ struct Record {
 };
 
 // Collects records while a part is written and writes them as the
-// manifest.
+// manifest. SetSource and KeepExisting come before the first Add.
 class ManifestWriter {
  public:
   explicit ManifestWriter(const char* part_kind);
@@ -74,14 +75,26 @@ class ManifestWriter {
   void ReplaceRewrittenRecords() { replace_rewritten_ = true; }
   void SetSource(const PartSource& source) { source_ = source; }
   // Writes the manifest file at path, replacing one there in one step.
-  [[nodiscard]] Status Write(const std::u16string& path) const;
+  // The records are taken: call once.
+  [[nodiscard]] Status Write(const std::u16string& path);
 
  private:
   std::string part_kind_;
   PartSource source_;
+  // Appends the document's text up to its first record.
+  void AppendHead(std::string* text) const;
+
   std::vector<std::pair<std::string, std::u16string>> roots_;
   std::vector<Record> kept_;
-  std::vector<Record> records_;
+  // The records added, as the manifest's JSON text: a part of 100,000
+  // links keeps one string rather than a copy of every item.
+  std::string records_text_;
+  size_t record_count_ = 0;
+  bool head_in_text_ = false;  // records_text_ begins with the head
+  // With replace_rewritten_: the paths written and the folders holding
+  // written records, which replace the kept records of the same place.
+  std::unordered_set<std::u16string> written_;
+  std::unordered_set<std::u16string> folders_;
   bool replace_rewritten_ = false;
 };
 

@@ -29,14 +29,18 @@ Status ExportChrome(const std::u16string& file, const std::u16string& folder,
                          !platform::IsDirectory(folder))) {
     return Status::Error(3, u"no usable folder " + folder);
   }
-  Json::Value document;
-  if (!load_chrome_file(file.c_str(), &document)) {
-    return Status::Error(87, u"cannot load the Chrome file " + file);
-  }
   model::Tree tree;
-  Status status = ReadChromeTree(document, &tree, nullptr,
+  {
+    // The document is let go once read: the tree is the one copy the
+    // writing needs.
+    Json::Value document;
+    if (!load_chrome_file(file.c_str(), &document)) {
+      return Status::Error(87, u"cannot load the Chrome file " + file);
+    }
+    Status read = ReadChromeTree(document, &tree, nullptr,
                                  &model::CurrentReport());
-  if (!status.ok()) return status;
+    if (!read.ok()) return read;
+  }
   Status roots;
   if (tree.root(model::Root::kToolbar) == model::kNoItem) {
     DebugLog(u"export_folder [roots][bookmark_bar] execute fail! \n");
@@ -46,7 +50,7 @@ Status ExportChrome(const std::u16string& file, const std::u16string& folder,
     DebugLog(u"export_folder [roots][other] execute fail! \n");
     roots.Update(Status::Error(87, u"the Chrome file has no other bookmarks"));
   }
-  status = backup_set::WritePart(
+  Status status = backup_set::WritePart(
       tree, backup_set::PartKind::kChrome, folder, replace_whole,
       &model::CurrentReport(),
       backup_set::PartSourceOfStore(file, BrowserFamily::kChromium));

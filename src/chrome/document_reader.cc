@@ -7,14 +7,15 @@
 namespace marksafe {
 namespace chrome {
 
-std::string KeepBackslashesBeforeHighBytes(const std::string& text) {
+bool KeepBackslashesBeforeHighBytes(const std::string& text,
+                                    std::string* changed) {
   // Follows JsonCpp's tokenizer far enough to know where strings and
   // comments are: a '"' outside comments opens a string, a backslash in a
   // string takes the next byte with it, "//" runs to the end of the line
   // ("\n" or "\r") and "/*" to "*/".
   enum class State { kOutside, kString, kLineComment, kBlockComment };
   State state = State::kOutside;
-  std::string out;
+  std::string& out = *changed;
   size_t start = 0;  // first byte not yet copied to out
   const size_t size = text.size();
   for (size_t i = 0; i < size; ++i) {
@@ -57,9 +58,9 @@ std::string KeepBackslashesBeforeHighBytes(const std::string& text) {
         break;
     }
   }
-  if (start == 0) return text;
+  if (start == 0) return false;
   out.append(text, start, std::string::npos);
-  return out;
+  return true;
 }
 
 bool ParseDocumentText(const std::string& text, Json::Value* out) {
@@ -69,13 +70,17 @@ bool ParseDocumentText(const std::string& text, Json::Value* out) {
 bool ParseDocumentText(const std::string& text, Json::Value* out,
                        std::string* why) {
   *out = Json::Value();
-  const std::string prepared = KeepBackslashesBeforeHighBytes(text);
+  std::string changed;
+  const std::string& prepared =
+      KeepBackslashesBeforeHighBytes(text, &changed) ? changed : text;
   Json::Reader reader;  // default features: comments allowed, any root
   bool parsed = false;
   std::string reason;
   try {
     // Comments are not kept: the writer lays out values only.
-    parsed = reader.parse(prepared, *out, /*collectComments=*/false);
+    // Read in place: the string overload would keep a copy of the text.
+    parsed = reader.parse(prepared.data(), prepared.data() + prepared.size(),
+                          *out, /*collectComments=*/false);
     if (!parsed) {
       const std::vector<Json::Reader::StructuredError> errors =
           reader.getStructuredErrors();

@@ -27,7 +27,9 @@ bool ParseDocumentText(const std::string& text, Json::Value* out,
 // The text with a second backslash put before every byte of 0x80 or above
 // that follows a backslash inside a string, so that JsonCpp's reader keeps
 // that backslash. Comments and the text outside strings are unchanged.
-std::string KeepBackslashesBeforeHighBytes(const std::string& text);
+// False (out untouched) when the text has no such byte: a document of tens
+// of megabytes is then read as it is, not copied.
+bool KeepBackslashesBeforeHighBytes(const std::string& text, std::string* out);
 
 }  // namespace chrome
 }  // namespace marksafe

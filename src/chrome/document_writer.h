@@ -21,6 +21,8 @@
 #include <string>
 #include <unordered_set>
 
+#include "common/json_text.h"
+
 namespace marksafe {
 namespace chrome {
 
@@ -31,9 +33,6 @@ using EncodedNameSet = std::unordered_set<const Json::Value*>;
 // address is in encoded_names is written in the encoded form.
 std::string WriteDocumentText(const Json::Value& document,
                               const EncodedNameSet& encoded_names);
-
-// Appends text as the body of a JSON string (without the quotes).
-void AppendQuotedBody(const std::string& text, std::string* out);
 
 // Appends the encoded form of a name: the UTF-8 text as UTF-16 units, each
 // unit below 0x80 as itself and every other as \uXXXX, then quoted as above

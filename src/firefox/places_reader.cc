@@ -125,9 +125,10 @@ void CollectKeywords(ms_places* handle, Places* places) {
 }
 
 // The tree item for one row; false for rows that are no bookmark of ours
-// (a link whose place is gone, or a kind this library does not know).
-bool ToItem(const Places& places, const Row& row, model::Item* item) {
-  item->title = row.title;
+// (a link whose place is gone, or a kind this library does not know). The
+// row's texts move into the item: each row becomes one item at most.
+bool ToItem(const Places& places, Row& row, model::Item* item) {
+  item->title = std::move(row.title);
   item->date_added = row.date_added;
   item->last_modified = row.last_modified;
   item->store_id = row.id;
@@ -141,7 +142,7 @@ bool ToItem(const Places& places, const Row& row, model::Item* item) {
     case kTypeLinkValue: {
       if (!row.has_url) return false;
       item->kind = model::ItemKind::kLink;
-      item->url = row.url;
+      item->url = std::move(row.url);
       auto tags = places.tags.find(row.fk);
       if (tags != places.tags.end()) item->tags = tags->second;
       auto keyword = places.place_keywords.find(row.fk);
@@ -240,7 +241,7 @@ Status ReadPlaces(ms_places* handle, model::Tree* tree) {
       auto children = places.children.find(folder.first);
       if (children == places.children.end()) continue;
       for (size_t index : children->second) {
-        const Row& row = places.rows[index];
+        Row& row = places.rows[index];
         if (!taken.insert(row.id).second) continue;
         model::Item item;
         if (!ToItem(places, row, &item)) continue;

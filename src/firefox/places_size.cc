@@ -1,5 +1,7 @@
 #include "firefox/places_size.h"
 
+#include <sqlite3.h>
+
 #include <memory>
 #include <string>
 
@@ -8,6 +10,7 @@
 #include "common/folder_tree.h"
 #include "common/locators.h"
 #include "firefox/places_reader.h"
+#include "firefox/sqlite/statement.h"
 #include "ie/favorites_backup.h"
 #include "platform/platform.h"
 
@@ -28,6 +31,30 @@ void CountRoots(const model::Tree& tree, int32_t* folder_count,
   *link_count += static_cast<int32_t>(counts.links);
 }
 
+// What a read of the store would put below its roots, counted in the
+// database: the menu, toolbar, unsorted and mobile roots (mobile only as a
+// child of the places root), each row taken once (a root listed below
+// another root is not entered again, nor are the places root and the tags
+// root), folders entered to one level past the deepest a tree holds, links
+// only with a place that has a URL. The third figure counts the items below
+// that deepest level, which make a read fail.
+const char kCountBelowRoots[] =
+    "with recursive roots(id) as (select id from moz_bookmarks where type = 2 "
+    "and (id in (2, 3, 5) or (id = 6 and parent = 1))), "
+    "folders(id, depth) as (select id, 0 from roots union all "
+    "select b.id, f.depth + 1 from moz_bookmarks b join folders f on "
+    "b.parent = f.id where b.type = 2 and f.depth <= ?1 and "
+    "b.id not in (1, 4) and b.id not in (select id from roots)), "
+    "items(depth, type) as (select f.depth + 1, b.type from moz_bookmarks b "
+    "join folders f on b.parent = f.id where f.depth <= ?1 and "
+    "b.id not in (1, 4) and b.id not in (select id from roots) and (b.type = 3 or "
+    "(b.type = 1 and exists (select 1 from moz_places p where p.id = b.fk "
+    "and p.url is not null)))) "
+    "select (select count(*) from folders where depth between 1 and ?1), "
+    "(select count(*) from items where type = 1 and depth <= ?1), "
+    "(select count(*) from folders where depth > ?1) + "
+    "(select count(*) from items where depth > ?1)";
+
 struct HandleDeleter {
   void operator()(ms_places* handle) const { DestroyPlacesHandle(handle); }
 };
@@ -36,11 +63,20 @@ struct HandleDeleter {
 
 bool CountBookmarks(ms_places* handle, int32_t* folder_count,
                     int32_t* link_count) {
-  model::Tree tree;
-  if (!ReadPlaces(handle, &tree).ok()) return false;
-  *folder_count = 0;
-  *link_count = 0;
-  CountRoots(tree, folder_count, link_count);
+  if (handle == nullptr || !handle->database.HasConnection()) return false;
+  int64_t folders = 0, links = 0, too_deep = 0;
+  bool counted = false;
+  const int rc = handle->database.ForEachRow(
+      kCountBelowRoots, {model::kMaxDepth}, [&](const SQLite::Statement& r) {
+        folders = r.Integer(0);
+        links = r.Integer(1);
+        too_deep = r.Integer(2);
+        counted = true;
+      });
+  // A tree deeper than a backup can hold is not read, so not counted.
+  if (rc != SQLITE_OK || !counted || too_deep != 0) return false;
+  *folder_count = static_cast<int32_t>(folders);
+  *link_count = static_cast<int32_t>(links);
   return true;
 }
 

@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/interchange.h"
 #include "common/text.h"
 #include "gtest/gtest.h"
+#include "json/json.h"
 #include "model/report.h"
 #include "platform/platform.h"
 #include "support/faulty_env.h"
@@ -47,7 +49,7 @@ Tree RichTree() {
   Put(&tree, menu, NewSeparator(1600000000000001));
   model::Item tagged = NewLink(u"Example", u"https://example.com/",
                                1700000000123456, 1700000000123461);
-  tagged.tags = {u"news", u"daily"};
+  tagged.tags = {u"news", u"daily\x01\t\"\u00E9"};
   tagged.keyword = u"ex";
   Put(&tree, menu, tagged);
   Put(&tree, menu, NewLink(u"Example", u"https://example.org/",
@@ -70,6 +72,22 @@ Tree RichTree() {
   Put(&tree, tree.AddRoot(Root::kMobile, u"mobile"),
       NewLink(u"Phone", u"https://phone/"));
   return tree;
+}
+
+// The manifest as JsonCpp's compact writer lays it out, the form every
+// manifest has had: written as text, it must keep that form byte for byte.
+std::string JsonCppLayout(const std::string& text) {
+  Json::Value document;
+  std::string errors;
+  std::unique_ptr<Json::CharReader> reader(
+      Json::CharReaderBuilder().newCharReader());
+  EXPECT_TRUE(reader->parse(text.data(), text.data() + text.size(), &document,
+                            &errors))
+      << errors;
+  Json::StreamWriterBuilder builder;
+  builder["indentation"] = "";
+  builder["emitUTF8"] = true;
+  return Json::writeString(builder, document);
 }
 
 Tree Read(const std::u16string& folder, PartKind kind, Status* status) {
@@ -519,6 +537,8 @@ TEST(Part, ManifestNamesTheProfileThePartCameFrom) {
     EXPECT_EQ(manifest.source.browser, owner.browser);
     EXPECT_EQ(manifest.source.profile, owner.profile);
     EXPECT_EQ(manifest.source.profile_folder, owner.profile_folder);
+    const std::string text = ReadBytes(test::U8(part) + "/manifest.json");
+    EXPECT_EQ(text, JsonCppLayout(text));
     Status status;
     Read(part, PartKind::kChrome, &status);
     EXPECT_TRUE(status.ok()) << test::U8(status.message());
@@ -550,6 +570,8 @@ TEST(Part, ExportingAgainReplacesTheOlderExportOnly) {
   Status status;
   const Tree back = Read(dir.u16("p"), PartKind::kFirefox, &status);
   ASSERT_TRUE(status.ok());
+  const std::string text = ReadBytes(dir.sub("p/manifest.json"));
+  EXPECT_EQ(text, JsonCppLayout(text));
   EXPECT_EQ(test::TreeLines(back),
             (Lines{"menu", " L Same|https://second/|0|0", " F Sub||0|0",
                    "  L In|https://in2/|0|0", " L Mine|https://m/|0|0",

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "firefox/places_handle.h"
+#include "firefox/places_reader.h"
 #include "firefox/places_size.h"
 #include "places_fixture.h"
 #include "platform/platform.h"
@@ -95,6 +96,66 @@ TEST_F(ProfileTest, CountsWhatABackupCarries) {
   EXPECT_EQ(Sizes(),
             "1|" + std::to_string(test::ReadBytes(places_).size()) +
                 "|33|17");
+}
+
+// The counts are taken in the database: they must match what a read of
+// the store (the tree a backup writes) holds, on damaged stores too.
+TEST_F(PlacesExportTest, CountsMatchWhatAReadHolds) {
+  const int64_t a = db_.AddFolder(2, "A");
+  const int64_t b = db_.AddFolder(a, "B");
+  db_.AddLink(b, "https://b.example/", "in B");
+  db_.AddSeparator(a);
+  const int64_t gone = db_.AddLink(5, "https://gone.example/", "gone");
+  db_.AddLink(3, "ftp://t.example/", "on the toolbar");
+  const std::function<void()> damages[] = {
+      [] {},
+      [&] {  // a root listed below another root's folder, a cycle
+        db_.Exec("update moz_bookmarks set parent = " + std::to_string(b) +
+                 " where id = 3");
+        db_.Exec("update moz_bookmarks set parent = " + std::to_string(a) +
+                 " where id = 2");
+      },
+      [&] {  // the tags root below the menu, a link without its place
+        db_.Exec("update moz_bookmarks set parent = 2 where id = 4");
+        db_.Exec("delete from moz_places where id = (select fk from "
+                 "moz_bookmarks where id = " + std::to_string(gone) + ")");
+      },
+      [&] {  // an unknown kind holding a link; row 6 no mobile root
+        db_.Exec("update moz_bookmarks set type = 9 where id = " +
+                 std::to_string(b));
+        db_.Exec("insert or replace into moz_bookmarks (id, type, parent, "
+                 "position, title) values (6, 2, 2, 9, 'six')");
+        db_.AddLink(6, "https://six.example/", "in six");
+      },
+      [&] {  // deeper than a tree holds, then exactly as deep
+        int64_t parent = 5;
+        for (int depth = 1; depth <= model::kMaxDepth; ++depth) {
+          parent = db_.AddFolder(parent, "d");
+        }
+        db_.AddLink(parent, "https://deep.example/", "too deep");
+      },
+      [&] {
+        db_.Exec("delete from moz_bookmarks where title = 'too deep'");
+      }};
+  for (size_t i = 0; i < std::size(damages); ++i) {
+    damages[i]();
+    test::ScopedHandle handle(db_.path());
+    model::Tree tree;
+    const bool read = firefox::ReadPlaces(handle.get(), &tree).ok();
+    model::Counts expected;
+    for (model::Root root : model::kAllRoots) {
+      if (tree.root(root) != model::kNoItem) {
+        expected += model::CountBelow(tree, tree.root(root));
+      }
+    }
+    int32_t folders = -1, links = -1;
+    EXPECT_EQ(firefox::CountBookmarks(handle.get(), &folders, &links), read)
+        << i;
+    if (read) {
+      EXPECT_EQ(folders, expected.folders) << i;
+      EXPECT_EQ(links, expected.links) << i;
+    }
+  }
 }
 
 // Reading a store whose -wal holds writes (as a Firefox that was stopped
