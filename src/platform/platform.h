@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/database_file.h"
+
 namespace marksafe {
 namespace platform {
 
@@ -420,6 +422,13 @@ class Env {
   virtual bool SyncTree(const std::u16string& folder) = 0;
   virtual bool ExchangeFolders(const std::u16string& a,
                                const std::u16string& b) = 0;
+  // SQLite opened path (a database, its journal or its -wal; UTF-8 from
+  // SQLite made UTF-16) as file, valid until *out is destroyed. The file's
+  // reads and writes go through *out, or through file itself while *out is
+  // left empty, as the system's Env leaves it. False fails the open.
+  virtual bool OpenDatabaseFile(const std::u16string& path,
+                                RandomAccessFile* file,
+                                std::unique_ptr<RandomAccessFile>* out) = 0;
 };
 
 // The Env in force for every thread: an override's, else the system's.

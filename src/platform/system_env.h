@@ -205,6 +205,10 @@ class SystemEnv : public Env {
                        const std::u16string& b) override {
     return sys::ExchangeFolders(a, b);
   }
+  bool OpenDatabaseFile(const std::u16string&, RandomAccessFile*,
+                        std::unique_ptr<RandomAccessFile>*) override {
+    return true;
+  }
 };
 
 }  // namespace platform
