@@ -26,6 +26,9 @@ enum class FaultOp {
   kOpen,       // ReadFile, ListDirectory
   kDelete,     // DeleteFile, RemoveTree
   kSync,       // SyncPath, SyncTree
+  // A database file's Write, Truncate and Sync (through SQLite); its open
+  // counts as kOpen.
+  kDatabaseWrite,
 };
 
 class FaultyEnv : public platform::SystemEnv {
@@ -93,8 +96,12 @@ class FaultyEnv : public platform::SystemEnv {
   bool SyncTree(const std::u16string& folder) override;
   bool ExchangeFolders(const std::u16string& a,
                        const std::u16string& b) override;
+  bool OpenDatabaseFile(
+      const std::u16string& path, platform::RandomAccessFile* file,
+      std::unique_ptr<platform::RandomAccessFile>* out) override;
 
  private:
+  class DatabaseFile;
   struct Fault {
     int first = 0;
     int last = 0;
