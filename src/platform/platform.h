@@ -429,6 +429,10 @@ class Env {
   virtual bool OpenDatabaseFile(const std::u16string& path,
                                 RandomAccessFile* file,
                                 std::unique_ptr<RandomAccessFile>* out) = 0;
+  // The time, in microseconds since 1970 (UTC); waits are measured on it.
+  virtual int64_t NowMicros() = 0;
+  // Sleeps the calling thread (lock waits poll with it).
+  virtual void SleepForMicroseconds(int64_t micros) = 0;
 };
 
 // The Env in force for every thread: an override's, else the system's.
@@ -573,6 +577,10 @@ inline bool SyncTree(const std::u16string& folder) {
 }
 inline bool ExchangeFolders(const std::u16string& a, const std::u16string& b) {
   return CurrentEnv()->ExchangeFolders(a, b);
+}
+inline int64_t NowMicros() { return CurrentEnv()->NowMicros(); }
+inline void SleepForMicroseconds(int64_t micros) {
+  CurrentEnv()->SleepForMicroseconds(micros);
 }
 
 }  // namespace platform

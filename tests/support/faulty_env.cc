@@ -218,6 +218,32 @@ bool FaultyEnv::ExchangeFolders(const std::u16string& a,
   return !Fails(FaultOp::kRename) && SystemEnv::ExchangeFolders(a, b);
 }
 
+void FaultyEnv::UseFakeClock() {
+  const int64_t now = SystemEnv::NowMicros();
+  std::lock_guard<std::mutex> lock(mutex_);
+  fake_clock_ = true;
+  fake_now_ = now;
+}
+
+int64_t FaultyEnv::NowMicros() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (fake_clock_) return fake_now_;
+  }
+  return SystemEnv::NowMicros();
+}
+
+void FaultyEnv::SleepForMicroseconds(int64_t micros) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (fake_clock_) {
+      fake_now_ += micros;
+      return;
+    }
+  }
+  SystemEnv::SleepForMicroseconds(micros);
+}
+
 // A database file whose writes, truncations and flushes count as
 // kDatabaseWrite; a failed one changes nothing in the file.
 class FaultyEnv::DatabaseFile : public platform::RandomAccessFile {

@@ -96,6 +96,11 @@ class FaultyEnv : public platform::SystemEnv {
   bool SyncTree(const std::u16string& folder) override;
   bool ExchangeFolders(const std::u16string& a,
                        const std::u16string& b) override;
+  // From now on the clock stands still but for sleeps, which return at once
+  // and move it on: a wait for a lock takes no real time.
+  void UseFakeClock();
+  int64_t NowMicros() override;
+  void SleepForMicroseconds(int64_t micros) override;
   bool OpenDatabaseFile(
       const std::u16string& path, platform::RandomAccessFile* file,
       std::unique_ptr<platform::RandomAccessFile>* out) override;
@@ -123,6 +128,8 @@ class FaultyEnv : public platform::SystemEnv {
   };
   std::vector<FakeProcess> processes_;
   std::vector<std::u16string> held_profiles_;
+  bool fake_clock_ = false;
+  int64_t fake_now_ = 0;
 };
 
 // Puts a FaultyEnv in force for the life of the object.

@@ -4,7 +4,8 @@
 // make a database write fail. Locks, the -shm index, deletes, existence
 // checks and full path names stay the default VFS's own, so that a running
 // Firefox sees the same locks as before. While the system's Env is in force
-// a file is opened by the default VFS alone, with nothing in between.
+// a file is opened by the default VFS alone, with nothing in between. Waits
+// for a busy database sleep on the Env.
 #ifndef MARKSAFE_FIREFOX_SQLITE_ENV_VFS_H_
 #define MARKSAFE_FIREFOX_SQLITE_ENV_VFS_H_
 
