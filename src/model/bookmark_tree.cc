@@ -1,8 +1,9 @@
 #include "model/bookmark_tree.h"
 
-#include <chrono>
 #include <cstring>
 #include <limits>
+
+#include "platform/platform.h"
 
 namespace marksafe {
 namespace model {
@@ -108,11 +109,7 @@ Counts CountBelow(const Tree& tree, ItemId folder) {
   return counts;
 }
 
-Time Now() {
-  return std::chrono::duration_cast<std::chrono::microseconds>(
-             std::chrono::system_clock::now().time_since_epoch())
-      .count();
-}
+Time Now() { return platform::NowMicros(); }
 
 Time FromChromeTime(int64_t chrome_time) {
   if (chrome_time <= 0) return 0;

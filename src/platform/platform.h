@@ -22,6 +22,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/database_file.h"
+
 namespace marksafe {
 namespace platform {
 
@@ -413,6 +415,17 @@ class Env {
   virtual bool SyncTree(const std::u16string& folder) = 0;
   virtual bool ExchangeFolders(const std::u16string& a,
                                const std::u16string& b) = 0;
+  // SQLite opened path (a database, its journal or its -wal; UTF-8 from
+  // SQLite made UTF-16) as file, valid until *out is destroyed. The file's
+  // reads and writes go through *out, or through file itself while *out is
+  // left empty, as the system's Env leaves it. False fails the open.
+  virtual bool OpenDatabaseFile(const std::u16string& path,
+                                RandomAccessFile* file,
+                                std::unique_ptr<RandomAccessFile>* out) = 0;
+  // The time, in microseconds since 1970 (UTC); waits are measured on it.
+  virtual int64_t NowMicros() = 0;
+  // Sleeps the calling thread (lock waits poll with it).
+  virtual void SleepForMicroseconds(int64_t micros) = 0;
 };
 
 // The Env in force for every thread: an override's, else the system's.
@@ -557,6 +570,10 @@ inline bool SyncTree(const std::u16string& folder) {
 }
 inline bool ExchangeFolders(const std::u16string& a, const std::u16string& b) {
   return CurrentEnv()->ExchangeFolders(a, b);
+}
+inline int64_t NowMicros() { return CurrentEnv()->NowMicros(); }
+inline void SleepForMicroseconds(int64_t micros) {
+  CurrentEnv()->SleepForMicroseconds(micros);
 }
 
 }  // namespace platform

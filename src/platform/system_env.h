@@ -5,10 +5,12 @@
 #ifndef MARKSAFE_PLATFORM_SYSTEM_ENV_H_
 #define MARKSAFE_PLATFORM_SYSTEM_ENV_H_
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/platform.h"
@@ -72,6 +74,9 @@ bool SyncTree(const std::u16string& folder);
 bool ExchangeFolders(const std::u16string& a, const std::u16string& b);
 
 }  // namespace sys
+
+// How often a wait for a lock held elsewhere tries again.
+constexpr int64_t kLockPollMicros = 20000;
 
 class SystemEnv : public Env {
  public:
@@ -208,6 +213,18 @@ class SystemEnv : public Env {
   bool ExchangeFolders(const std::u16string& a,
                        const std::u16string& b) override {
     return sys::ExchangeFolders(a, b);
+  }
+  bool OpenDatabaseFile(const std::u16string&, RandomAccessFile*,
+                        std::unique_ptr<RandomAccessFile>*) override {
+    return true;
+  }
+  int64_t NowMicros() override {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+  }
+  void SleepForMicroseconds(int64_t micros) override {
+    std::this_thread::sleep_for(std::chrono::microseconds(micros));
   }
 };
 

@@ -13,6 +13,7 @@
 #include "firefox/places_writer.h"
 #include "model/merge.h"
 #include "places_fixture.h"
+#include "support/faulty_env.h"
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -37,8 +38,8 @@ bool MergeInto(const model::Tree& source, const std::string& path,
     if (source.root(root) == model::kNoItem) continue;
     if (target.root(root) == model::kNoItem) continue;
     model::RootReport* counts = report->AddRoot(model::RootKey(root), u"");
-    model::Merge(source, source.root(root), &target, target.root(root),
-                 options, counts, report);
+    model::Merge(source, source.root(root), &target, target.root(root), options,
+                 counts, report);
     ok = writer.WriteAdded(&target, target.root(root), counts, report).ok() &&
          ok;
   }
@@ -174,6 +175,42 @@ TEST(SqliteLayer, AQueryEndedByAThrowLeavesNoLock) {
                          nullptr),
             SQLITE_OK);
   sqlite3_close(other);
+}
+
+// Databases are written through the Env in force: a write, truncation or
+// flush it fails reaches SQLite as a full disk or an I/O error, whichever
+// journal the file keeps, and the commit leaves the file as it was.
+TEST(SqliteLayer, AWriteTheEnvFailsEndsTheCommitAndChangesNothing) {
+  struct Case {
+    const char16_t* journal;
+    uint32_t code;
+    int rc;
+  };
+  for (const Case& c :
+       {Case{u"wal", 112, SQLITE_FULL}, Case{u"wal", 5, SQLITE_IOERR},
+        Case{u"delete", 112, SQLITE_FULL}, Case{u"delete", 5, SQLITE_IOERR}}) {
+    SCOPED_TRACE(test::U8(c.journal) + " " + std::to_string(c.code));
+    test::TempDir dir;
+    const std::u16string path = dir.u16("layer.sqlite");
+    test::ScopedFaultyEnv env;
+    SQLite::Database db;
+    ASSERT_EQ(db.Open(path.c_str()), 0);
+    ASSERT_EQ(db.Execute((u"pragma journal_mode=" + std::u16string(c.journal) +
+                          u"; create table t(id); insert into t values(1);")
+                             .c_str()),
+              0);
+    ASSERT_EQ(db.Begin(), 0);
+    ASSERT_EQ(db.Run("insert into t values(2)", {}), 0);
+    env->FailNth(test::FaultOp::kDatabaseWrite,
+                 env->Count(test::FaultOp::kDatabaseWrite) + 1, c.code, 1000);
+    EXPECT_EQ(db.Commit() & 0xFF, c.rc);
+    env->Reset();
+    db.Close();
+    ASSERT_EQ(db.Open(path.c_str()), 0);
+    SQLite::Table rows = db.Query(u"select group_concat(id) from t");
+    rows.NextRow();
+    EXPECT_EQ(std::u16string(rows.GetValue(0)), u"1");
+  }
 }
 
 }  // namespace

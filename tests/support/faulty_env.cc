@@ -229,5 +229,66 @@ bool FaultyEnv::ExchangeFolders(const std::u16string& a,
   return !Fails(FaultOp::kRename) && SystemEnv::ExchangeFolders(a, b);
 }
 
+void FaultyEnv::UseFakeClock() {
+  const int64_t now = SystemEnv::NowMicros();
+  std::lock_guard<std::mutex> lock(mutex_);
+  fake_clock_ = true;
+  fake_now_ = now;
+}
+
+int64_t FaultyEnv::NowMicros() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (fake_clock_) return fake_now_;
+  }
+  return SystemEnv::NowMicros();
+}
+
+void FaultyEnv::SleepForMicroseconds(int64_t micros) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (fake_clock_) {
+      fake_now_ += micros;
+      return;
+    }
+  }
+  SystemEnv::SleepForMicroseconds(micros);
+}
+
+// A database file whose writes, truncations and flushes count as
+// kDatabaseWrite; a failed one changes nothing in the file.
+class FaultyEnv::DatabaseFile : public platform::RandomAccessFile {
+ public:
+  DatabaseFile(FaultyEnv* env, platform::RandomAccessFile* file)
+      : env_(env), file_(file) {}
+  bool Read(uint64_t offset, size_t size, char* out,
+            bool* short_read) override {
+    return file_->Read(offset, size, out, short_read);
+  }
+  bool Write(uint64_t offset, const char* data, size_t size) override {
+    return !env_->Fails(FaultOp::kDatabaseWrite) &&
+           file_->Write(offset, data, size);
+  }
+  bool Truncate(uint64_t size) override {
+    return !env_->Fails(FaultOp::kDatabaseWrite) && file_->Truncate(size);
+  }
+  bool Sync() override {
+    return !env_->Fails(FaultOp::kDatabaseWrite) && file_->Sync();
+  }
+  bool Size(uint64_t* size) override { return file_->Size(size); }
+
+ private:
+  FaultyEnv* env_;
+  platform::RandomAccessFile* file_;
+};
+
+bool FaultyEnv::OpenDatabaseFile(
+    const std::u16string&, platform::RandomAccessFile* file,
+    std::unique_ptr<platform::RandomAccessFile>* out) {
+  if (Fails(FaultOp::kOpen)) return false;
+  *out = std::make_unique<DatabaseFile>(this, file);
+  return true;
+}
+
 }  // namespace test
 }  // namespace marksafe

@@ -26,6 +26,9 @@ enum class FaultOp {
   kOpen,       // ReadFile, ListDirectory
   kDelete,     // DeleteFile, RemoveTree
   kSync,       // SyncPath, SyncTree
+  // A database file's Write, Truncate and Sync (through SQLite); its open
+  // counts as kOpen.
+  kDatabaseWrite,
 };
 
 class FaultyEnv : public platform::SystemEnv {
@@ -97,8 +100,17 @@ class FaultyEnv : public platform::SystemEnv {
   bool SyncTree(const std::u16string& folder) override;
   bool ExchangeFolders(const std::u16string& a,
                        const std::u16string& b) override;
+  // From now on the clock stands still but for sleeps, which return at once
+  // and move it on: a wait for a lock takes no real time.
+  void UseFakeClock();
+  int64_t NowMicros() override;
+  void SleepForMicroseconds(int64_t micros) override;
+  bool OpenDatabaseFile(
+      const std::u16string& path, platform::RandomAccessFile* file,
+      std::unique_ptr<platform::RandomAccessFile>* out) override;
 
  private:
+  class DatabaseFile;
   struct Fault {
     int first = 0;
     int last = 0;
@@ -121,6 +133,8 @@ class FaultyEnv : public platform::SystemEnv {
   std::vector<FakeProcess> processes_;
   std::vector<std::u16string> held_profiles_;
   std::vector<std::u16string> held_files_;
+  bool fake_clock_ = false;
+  int64_t fake_now_ = 0;
 };
 
 // Puts a FaultyEnv in force for the life of the object.

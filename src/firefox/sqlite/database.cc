@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/store_lock.h"
+#include "firefox/sqlite/env_vfs.h"
 #include "firefox/sqlite/utf8mbstr.h"
 #include "platform/platform.h"
 
@@ -69,7 +70,8 @@ int Database::Open(const char16_t* path, OpenMode mode) {
       native = FileUri(native, "mode=ro&immutable=1");
       break;
   }
-  int rc = sqlite3_open_v2(native.c_str(), &connection, flags, nullptr);
+  // Through the Env, so that a test Env reaches the file's writes.
+  int rc = sqlite3_open_v2(native.c_str(), &connection, flags, EnvVfsName());
   if (rc != SQLITE_OK) lastError = rc;
   return rc;
 }

@@ -6,10 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <memory>
 #include <string>
-#include <thread>
 #include <utility>
 
 #include "platform/platform.h"
@@ -53,8 +51,9 @@ namespace sys {
 bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
               std::unique_ptr<FileLock>* lock) {
   std::string native = posix::NativePath(lock_path);
-  auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  // Measured and slept on the Env's clock, which a test may run faster.
+  Env* env = CurrentEnv();
+  const int64_t deadline = env->NowMicros() + int64_t{timeout_ms} * 1000;
   int fd = -1;
   for (;;) {
     if (fd < 0) {
@@ -70,13 +69,13 @@ bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
       // Removed (or replaced) by the holder that let go: a new file.
       close(fd);
       fd = -1;
-      if (std::chrono::steady_clock::now() < deadline) continue;
+      if (env->NowMicros() < deadline) continue;
       SetLastError(kErrorLockViolation);
       return false;
     }
     int err = errno;
     if (err == EINTR) continue;
-    if (err != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+    if (err != EWOULDBLOCK || env->NowMicros() >= deadline) {
       close(fd);
       if (err == EWOULDBLOCK) {
         SetLastError(kErrorLockViolation);
@@ -85,7 +84,7 @@ bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
       }
       return false;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    env->SleepForMicroseconds(kLockPollMicros);
   }
   lock->reset(new FlockLock(fd, native));
   return true;

@@ -1,9 +1,7 @@
 // The system's advisory locks and flushes: LockFileEx on a lock file,
 // FlushFileBuffers.
-#include <chrono>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/platform.h"
@@ -36,14 +34,15 @@ namespace sys {
 bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
               std::unique_ptr<FileLock>* lock) {
   std::wstring native = win32::NativePath(lock_path);
-  auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  auto wait = [&deadline]() {
-    if (std::chrono::steady_clock::now() >= deadline) {
+  // Measured and slept on the Env's clock, which a test may run faster.
+  Env* env = CurrentEnv();
+  const int64_t deadline = env->NowMicros() + int64_t{timeout_ms} * 1000;
+  auto wait = [env, deadline]() {
+    if (env->NowMicros() >= deadline) {
       ::SetLastError(kErrorLockViolation);
       return false;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    env->SleepForMicroseconds(kLockPollMicros);
     return true;
   };
   for (;;) {
