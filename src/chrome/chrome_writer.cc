@@ -7,6 +7,7 @@
 #include "chrome/json_access.h"
 #include "common/debug_log.h"
 #include "common/url_normalize.h"
+#include "jobs/job.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -122,7 +123,7 @@ void ChromeWriter::WriteAdded(const model::Tree& tree, model::ItemId below,
       if (Append(tree, id, const_cast<Json::Value*>(parent)) != nullptr &&
           root_report != nullptr) {
         model::CountItem(item.kind, &root_report->added);
-        model::ProgressWritten(item.kind);
+        jobs::Current().progress().Written(item.kind);
       }
       return;
     }

@@ -3,6 +3,7 @@
 #include "common/debug_log.h"
 #include "common/error_words.h"
 #include "common/text.h"
+#include "jobs/job.h"
 #include "model/bookmark_tree.h"
 #include "model/report.h"
 #include "platform/platform.h"
@@ -38,7 +39,7 @@ void RemoveOldFolder(const std::u16string& old) {
   const uint32_t code = platform::GetLastError();
   DebugLog(u"[swap] could not remove the previous %s: %ld\n", old.c_str(),
            static_cast<long>(code));
-  model::CurrentReport().problems.push_back(model::Problem{
+  jobs::Current().report().problems.push_back(model::Problem{
       DisplayPath(old), u"",
       "the previous copy could not be removed (" + ErrorWords(code) +
           "); the new one is in place, remove this one by hand",

@@ -9,6 +9,7 @@ namespace platform {
 namespace {
 
 std::atomic<Env*> g_override{nullptr};
+thread_local Env* t_bound = nullptr;
 
 }  // namespace
 
@@ -35,9 +36,16 @@ bool ChildPath(const std::u16string& folder, const std::u16string& name,
 }
 
 Env* CurrentEnv() {
+  if (t_bound != nullptr) return t_bound;
   Env* env = g_override.load(std::memory_order_acquire);
   return env != nullptr ? env : SystemEnv::Default();
 }
+
+ScopedThreadEnv::ScopedThreadEnv(Env* env) : previous_(t_bound) {
+  t_bound = env;
+}
+
+ScopedThreadEnv::~ScopedThreadEnv() { t_bound = previous_; }
 
 ScopedEnvOverride::ScopedEnvOverride(Env* env)
     : previous_(g_override.exchange(env, std::memory_order_acq_rel)) {}

@@ -15,6 +15,7 @@
 
 #include "backup_set/part.h"
 #include "common/store_lock.h"
+#include "jobs/job.h"
 #include "marksafe/marksafe.h"
 #include "roundtrip/collection.h"
 #include "support/faulty_env.h"
@@ -234,7 +235,7 @@ TEST(StoreLockTest, ASecondWriterWaitsThenFailsWhileNestingIsFree) {
   }).join();
   EXPECT_EQ(other.code(), platform::kErrorLockViolation);
   EXPECT_GE(std::chrono::steady_clock::now() - start,
-            std::chrono::milliseconds(kStoreLockWaitMs - 100));
+            std::chrono::milliseconds(jobs::kDefaultLockWaitMs - 100));
 }
 
 TEST(ConcurrentWritersTest, TwoChromeRestoresBothArriveOrOneFailsClearly) {
