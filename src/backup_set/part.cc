@@ -1,7 +1,6 @@
 #include "backup_set/part.h"
 
 #include <algorithm>
-#include <atomic>
 #include <unordered_map>
 #include <utility>
 
@@ -12,6 +11,7 @@
 #include "common/interchange.h"
 #include "common/store_lock.h"
 #include "common/text.h"
+#include "jobs/job.h"
 #include "model/names.h"
 #include "model/progress.h"
 #include "platform/platform.h"
@@ -75,8 +75,6 @@ const char* KindName(PartKind kind) {
 constexpr size_t kPositionValueUnits = 260;
 // A folder deeper than the tree may hold.
 constexpr uint32_t kErrorTooDeep = 87;
-
-std::atomic<bool> g_accept_incomplete{false};
 
 // The mark's own text says what it is to a person who opens it.
 constexpr char kCompletionMarkText[] =
@@ -223,7 +221,7 @@ class PartWriter {
       return std::u16string();
     }
     model::CountItem(item.kind, &root_report->added);
-    model::ProgressWritten(item.kind);
+    jobs::Current().progress().Written(item.kind);
     return name;
   }
 
@@ -544,7 +542,7 @@ Status WritePart(const model::Tree& tree, PartKind kind,
       !replace_whole &&
       platform::PathExists(JoinPath(target, PositionFileName(kind)));
   if (same_export) manifest.ReplaceRewrittenRecords();
-  model::AddProgressTotal(model::LinksIn(tree));
+  jobs::Current().progress().AddTotal(model::LinksIn(tree));
   Status status = PartWriter(tree, kind, target, replace_whole, same_export,
                              report, &manifest)
                       .Run();
@@ -580,8 +578,6 @@ Status WritePart(const model::Tree& tree, PartKind kind,
   return status;
 }
 
-void AcceptIncompleteParts(bool accept) { g_accept_incomplete = accept; }
-
 namespace {
 
 // A part is whole when its completion mark is there, or when it comes from
@@ -600,12 +596,12 @@ Status CheckComplete(const std::u16string& folder, ManifestState state,
       state == ManifestState::kDamaged ||
       (state == ManifestState::kRead && manifest.completion_mark);
   if (!cut_short) return Status::Ok();
-  if (g_accept_incomplete) {
+  if (jobs::Current().options().accept_incomplete) {
     DebugLog(u"[backup_set] %s has no completion mark; read as it is\n",
              folder.c_str());
     return Status::Ok();
   }
-  model::CurrentReport().problems.push_back(
+  jobs::Current().report().problems.push_back(
       model::Problem{DisplayPath(folder), u"",
                      "incomplete backup (no completion mark): not read", true});
   return Status::Error(
@@ -656,7 +652,7 @@ Status ReadPart(const std::u16string& part_folder, PartKind kind,
   for (const std::string& damage : manifest.skipped) {
     DebugLog(u"[backup_set] a record of the manifest of %s is left out: %s\n",
              folder.c_str(), platform::FromUtf8(damage).c_str());
-    model::CurrentReport().problems.push_back(model::Problem{
+    jobs::Current().report().problems.push_back(model::Problem{
         DisplayPath(JoinPath(folder, interchange::kManifestName)), u"",
         "damaged manifest record left out (its item is read from its file): " +
             damage,
@@ -687,7 +683,7 @@ Status ReadPart(const std::u16string& part_folder, PartKind kind,
         continue;
       }
       value = slot.folder;
-      model::CurrentReport().problems.push_back(model::Problem{
+      jobs::Current().report().problems.push_back(model::Problem{
           DisplayPath(usual), u"",
           "the position file does not name this root folder; read as the " +
               std::string(model::RootKey(slot.root)) + " root",
@@ -701,7 +697,7 @@ Status ReadPart(const std::u16string& part_folder, PartKind kind,
     }
     if (!platform::PathExists(dir)) {
       DebugLog(u"[backup_set] the root folder %s is missing\n", dir.c_str());
-      model::CurrentReport().problems.push_back(model::Problem{
+      jobs::Current().report().problems.push_back(model::Problem{
           DisplayPath(dir), u"",
           "root folder missing from the backup: nothing of it is restored",
           true});
@@ -710,7 +706,7 @@ Status ReadPart(const std::u16string& part_folder, PartKind kind,
     if (!ReachedWithoutLinks(folder, value)) {
       DebugLog(u"[backup_set] %s is a link or no folder and is not read\n",
                dir.c_str());
-      model::CurrentReport().problems.push_back(model::Problem{
+      jobs::Current().report().problems.push_back(model::Problem{
           dir, u"", "root folder is a link or no folder: not read", true});
       continue;
     }

@@ -67,17 +67,14 @@ std::u16string RootFolderName(PartKind kind, model::Root root);
                                bool replace_whole, model::Report* report,
                                const PartSource& source = PartSource());
 
-// Whether ReadPart takes a part that was cut short (its manifest announces
-// a completion mark that is not there). Off by default; process-wide.
-void AcceptIncompleteParts(bool accept);
-
 // Reads the part in folder into tree: each root that the position file
 // names and that exists becomes a root of tree titled with its folder name.
 // Fails (nothing read) when the position file is missing or names no
 // existing root folder. Position values that leave the part, links and
 // the host's ".Quillbay" entries are not read; a .url file without a URL
 // is skipped with a diagnostic line. A part cut short fails (code 13,
-// and a Problem in the current report) unless AcceptIncompleteParts.
+// and a Problem in the current report) unless the call's
+// options accept incomplete parts.
 // Items without a record have no dates (0). A tree deeper than model::kMaxDepth fails, naming the folder.
 [[nodiscard]] Status ReadPart(const std::u16string& folder, PartKind kind,
                               model::Tree* tree);

@@ -4,6 +4,7 @@
 #include "common/error_words.h"
 #include "common/interchange.h"
 #include "common/text.h"
+#include "jobs/job.h"
 #include "model/progress.h"
 
 namespace marksafe {
@@ -37,7 +38,7 @@ bool ReadPlainShortcut(const std::u16string& path, const std::u16string& name,
   if (values.size() != 2 || values[0] == kMissing || values[0].empty() ||
       EqualsNoCase(values[0], u"Fail")) {
     DebugLog(u"[backup_set] %s has no URL and is not read\n", path.c_str());
-    model::CurrentReport().problems.push_back(
+    jobs::Current().report().problems.push_back(
         model::Problem{DisplayPath(path), u"", "no URL: not a bookmark", false});
     return false;
   }
@@ -45,7 +46,7 @@ bool ReadPlainShortcut(const std::u16string& path, const std::u16string& name,
     DebugLog(u"[backup_set] %s is not read: its URL is longer than any "
              u"browser keeps\n",
              path.c_str());
-    model::CurrentReport().problems.push_back(model::Problem{
+    jobs::Current().report().problems.push_back(model::Problem{
         path, u"", "URL longer than any browser keeps", true});
     return false;
   }
@@ -114,7 +115,7 @@ bool ReadableEntryPath(const std::u16string& folder,
   DebugLog(u"[backup_set] %s is not read: its name is no name this program "
            u"can read\n",
            shown.c_str());
-  model::CurrentReport().problems.push_back(model::Problem{
+  jobs::Current().report().problems.push_back(model::Problem{
       shown, u"", "name on disk cannot be read as text", true});
   return false;
 }
@@ -178,7 +179,7 @@ std::u16string WriteNewEntry(const model::Tree& tree, model::ItemId id,
     return std::u16string();
   }
   model::CountItem(item.kind, &root_report->added);
-  model::ProgressWritten(item.kind);
+  jobs::Current().progress().Written(item.kind);
   return name;
 }
 

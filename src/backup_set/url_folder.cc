@@ -8,6 +8,7 @@
 #include "common/debug_log.h"
 #include "common/interchange.h"
 #include "common/text.h"
+#include "jobs/job.h"
 #include "model/names.h"
 #include "model/progress.h"
 #include "platform/platform.h"
@@ -51,7 +52,7 @@ bool ReplaceSameName(const model::Tree& tree, ItemId id, DiskFolder* folder,
     return true;
   }
   model::CountItem(item.kind, &root_report->added);
-  model::ProgressWritten(item.kind);
+  jobs::Current().progress().Written(item.kind);
   return true;
 }
 

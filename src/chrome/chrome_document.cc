@@ -10,6 +10,7 @@
 #include "common/error_words.h"
 #include "common/locators.h"
 #include "common/text.h"
+#include "jobs/job.h"
 #include "model/report.h"
 #include "platform/platform.h"
 
@@ -38,7 +39,7 @@ bool load_chrome_file(const char16_t* path, Json::Value* document) {
   // The host names the file and the reason; nothing is written from here.
   LastErrorKeeper keep;
   DebugLog(u"[Chrome] %s: %s\n", file.c_str(), platform::FromUtf8(why).c_str());
-  model::CurrentReport().problems.push_back(
+  jobs::Current().report().problems.push_back(
       model::Problem{file, u"", why, true});
   return false;
 }

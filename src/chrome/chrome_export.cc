@@ -10,6 +10,7 @@
 #include "common/backup_set.h"
 #include "common/debug_log.h"
 #include "common/text.h"
+#include "jobs/job.h"
 #include "model/report.h"
 #include "platform/platform.h"
 
@@ -38,7 +39,7 @@ Status ExportChrome(const std::u16string& file, const std::u16string& folder,
       return Status::Error(87, u"cannot load the Chrome file " + file);
     }
     Status read = ReadChromeTree(document, &tree, nullptr,
-                                 &model::CurrentReport());
+                                 &jobs::Current().report());
     if (!read.ok()) return read;
   }
   Status roots;
@@ -52,7 +53,7 @@ Status ExportChrome(const std::u16string& file, const std::u16string& folder,
   }
   Status status = backup_set::WritePart(
       tree, backup_set::PartKind::kChrome, folder, replace_whole,
-      &model::CurrentReport(),
+      &jobs::Current().report(),
       backup_set::PartSourceOfStore(file, BrowserFamily::kChromium));
   return status.Update(std::move(roots));
 }
@@ -77,7 +78,7 @@ int32_t Export(const char16_t* chrome_file, const std::u16string& destination,
 
 int32_t ExportChrome2Folder(const char16_t* chrome_file,
                             const char16_t* dest_folder) {
-  model::ReportScope scope("export_chrome_2_folder");
+  jobs::JobScope scope("export_chrome_2_folder");
   if (dest_folder == nullptr) return 3;
   const std::u16string destination = FromPointer(dest_folder);
   if (!FitsPath(destination)) return 3;
@@ -86,7 +87,7 @@ int32_t ExportChrome2Folder(const char16_t* chrome_file,
 
 int32_t BackupChrome(const char16_t* chrome_file, const char16_t* backup_path,
                      bool into_backup_set) {
-  model::ReportScope scope("backup_chrome");
+  jobs::JobScope scope("backup_chrome");
   if (backup_path == nullptr) return 3;
   const std::u16string root = FromPointer(backup_path);
   if (!FitsPath(root) || !platform::PathExists(root)) return 3;

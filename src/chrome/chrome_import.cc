@@ -18,6 +18,7 @@
 #include "common/interchange.h"
 #include "common/store_lock.h"
 #include "common/text.h"
+#include "jobs/job.h"
 #include "model/merge.h"
 #include "model/report.h"
 #include "platform/platform.h"
@@ -68,7 +69,8 @@ class ChromeTarget {
              model::ItemId into, model::RootReport* root_report) {
     model::MergeOptions options;
     options.capabilities = model::ChromeCapabilities();
-    model::Report& report = model::CurrentReport();
+    options.progress = &jobs::Current().progress();
+    model::Report& report = jobs::Current().report();
     model::Merge(source, from, &tree_, into, options, root_report, &report);
     writer_->WriteAdded(tree_, into, root_report, &report);
   }
@@ -95,7 +97,7 @@ class ChromeTarget {
   Status Save() {
     Status status = writer_->Save(file_);
     if (status.ok()) return status;
-    model::Report& report = model::CurrentReport();
+    model::Report& report = jobs::Current().report();
     for (model::RootReport& root : report.roots) {
       root.failed += root.added;
       root.added = model::Counts();
@@ -123,7 +125,7 @@ Status ImportIntoBar(ChromeTarget* target, const std::u16string& source,
   if (bar == model::kNoItem) {
     return Status::Error(87, u"the Chrome file has no bookmark bar");
   }
-  model::Report& report = model::CurrentReport();
+  model::Report& report = jobs::Current().report();
   const std::u16string label = name.empty() ? tree.at(bar).title : name;
   model::Tree part;
   if (!firefox_part) {
@@ -213,7 +215,7 @@ std::u16string NameOr(const char16_t* name, const char16_t* default_name) {
 int32_t ImportFolder2ChromeBar(const char16_t* chrome_file,
                                const char16_t* source_folder,
                                const char16_t* folder_name) {
-  model::ReportScope scope("import_folder_2_chrome_bar");
+  jobs::JobScope scope("import_folder_2_chrome_bar");
   if (source_folder == nullptr) return 3;
   const std::u16string source = FromPointer(source_folder);
   if (!FitsPath(source) || !platform::IsDirectory(source)) return 3;
@@ -227,7 +229,7 @@ int32_t ImportIe2Chrome(const char16_t* chrome_file,
                         const char16_t* folder_name,
                         const void* must_be_nonnull_1,
                         const void* must_be_nonnull_2) {
-  model::ReportScope scope("import_ie_2_chrome");
+  jobs::JobScope scope("import_ie_2_chrome");
   if (backup_path == nullptr || must_be_nonnull_1 == nullptr ||
       must_be_nonnull_2 == nullptr) {
     return 87;
@@ -245,7 +247,7 @@ int32_t ImportIe2Chrome(const char16_t* chrome_file,
 int32_t ImportFirefox2Chrome(const char16_t* chrome_file,
                              const char16_t* backup_path, bool into_backup_set,
                              const char16_t* folder_name) {
-  model::ReportScope scope("import_firefox_2_chrome");
+  jobs::JobScope scope("import_firefox_2_chrome");
   if (backup_path == nullptr) return 87;
   std::u16string folder;
   if (!BackupFolder(backup_path, into_backup_set, BackupPart::kFirefox,
@@ -263,7 +265,7 @@ int32_t ImportFirefox2Chrome(const char16_t* chrome_file,
 
 int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
                       bool into_backup_set) {
-  model::ReportScope scope("restore_chrome");
+  jobs::JobScope scope("restore_chrome");
   if (backup_path == nullptr) return 87;
   std::u16string file;
   if (!ChromeFileArgument(chrome_file, &file)) return 2;
@@ -279,7 +281,7 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
   Status status =
       backup_set::ReadPart(folder, backup_set::PartKind::kChrome, &part);
   {
-    model::Report& report = model::CurrentReport();
+    model::Report& report = jobs::Current().report();
     for (const ChromeRoot& chrome_root : kChromeRoots) {
       const model::ItemId from = part.root(chrome_root.root);
       if (from == model::kNoItem) continue;

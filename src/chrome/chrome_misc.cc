@@ -15,6 +15,7 @@
 #include "common/text.h"
 #include "ie/favorites_backup.h"
 #include "ie/favorites_import.h"
+#include "jobs/job.h"
 #include "model/report.h"
 #include "platform/platform.h"
 
@@ -125,7 +126,7 @@ int32_t MkChromeTempFile(const char16_t* chrome_file) {
 
 int32_t ImportChromeBk2Ie(const char16_t* backup_path, bool into_backup_set,
                           const char16_t* ie_favorites) {
-  model::ReportScope scope("import_chrome_bk_2_ie");
+  jobs::JobScope scope("import_chrome_bk_2_ie");
   if (backup_path == nullptr) return 87;
   std::u16string backup;
   if (!BackupFolderArgument(FromPointer(backup_path), into_backup_set,
@@ -142,7 +143,7 @@ int32_t ImportChromeBk2Ie(const char16_t* backup_path, bool into_backup_set,
   }
   const Status status = ie::MergePartIntoFavorites(
       backup, backup_set::PartKind::kChrome, favorites,
-      interchange::kImportedFromChromeLc, &model::CurrentReport());
+      interchange::kImportedFromChromeLc, &jobs::Current().report());
   if (!status.ok()) {
     DebugLog(u"[DllExport] [import_chrome_bk_2_ie] %s: %ld \n",
              status.message(), static_cast<long>(status.code()));

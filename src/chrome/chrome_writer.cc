@@ -8,6 +8,7 @@
 #include "common/debug_log.h"
 #include "common/store_lock.h"
 #include "common/url_normalize.h"
+#include "jobs/job.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -123,7 +124,7 @@ void ChromeWriter::WriteAdded(const model::Tree& tree, model::ItemId below,
       if (Append(tree, id, const_cast<Json::Value*>(parent)) != nullptr &&
           root_report != nullptr) {
         model::CountItem(item.kind, &root_report->added);
-        model::ProgressWritten(item.kind);
+        jobs::Current().progress().Written(item.kind);
       }
       return;
     }

@@ -6,6 +6,7 @@
 #include "common/debug_log.h"
 #include "common/error_words.h"
 #include "common/text.h"
+#include "jobs/job.h"
 #include "model/bookmark_tree.h"
 #include "model/report.h"
 #include "platform/platform.h"
@@ -102,7 +103,7 @@ void RemovePrevious(const std::u16string& previous,
   const uint32_t code = platform::GetLastError();
   DebugLog(u"[swap] could not remove the previous %s: %ld\n", doomed.c_str(),
            static_cast<long>(code));
-  model::CurrentReport().problems.push_back(model::Problem{
+  jobs::Current().report().problems.push_back(model::Problem{
       DisplayPath(doomed), u"",
       "the previous copy could not be removed (" + ErrorWords(code) +
           "); the new one is in place, remove this one by hand",

@@ -1,78 +1,16 @@
 #include "common/store_lock.h"
 
-#include <map>
-#include <mutex>
-#include <thread>
-
 #include "common/debug_log.h"
 #include "common/text.h"
+#include "jobs/job.h"
 #include "model/report.h"
 #include "platform/platform_profiles.h"
 
 namespace marksafe {
-
-std::u16string StoreLockPath(const std::u16string& store) {
-  std::u16string path = store;
-  while (path.size() > 1 && (path.back() == u'\\' || path.back() == u'/')) {
-    path.pop_back();
-  }
-  return path + u".marksafe-lock";
-}
-
 namespace {
 
-// The locks this process holds: lock file, holding thread and depth.
-struct Holder {
-  std::thread::id thread;
-  int depth = 0;
-};
-std::mutex g_mutex;
-std::map<std::u16string, Holder>& Held() {
-  static std::map<std::u16string, Holder>* held =
-      new std::map<std::u16string, Holder>();
-  return *held;
-}
-
-}  // namespace
-
-bool StoreHeldOpen(const std::u16string& store) {
-  return platform::FileHeldOpen(store) ||
-         platform::FileHeldOpen(store + u"-wal");
-}
-
-StoreLock::~StoreLock() { Release(); }
-
-void StoreLock::Release() {
-  if (path_.empty()) return;
-  {
-    std::lock_guard<std::mutex> guard(g_mutex);
-    auto it = Held().find(path_);
-    if (it != Held().end() && --it->second.depth == 0) Held().erase(it);
-  }
-  lock_.reset();
-  path_.clear();
-}
-
-Status StoreLock::Acquire(const std::u16string& store) {
-  Release();
-  const std::u16string lock_path = StoreLockPath(store);
-  {
-    std::lock_guard<std::mutex> guard(g_mutex);
-    auto it = Held().find(lock_path);
-    if (it != Held().end() && it->second.thread == std::this_thread::get_id()) {
-      ++it->second.depth;
-      path_ = lock_path;
-      return Status::Ok();
-    }
-  }
-  if (platform::LockFile(lock_path, kStoreLockWaitMs, &lock_)) {
-    std::lock_guard<std::mutex> guard(g_mutex);
-    Holder& holder = Held()[lock_path];
-    holder.thread = std::this_thread::get_id();
-    holder.depth = 1;
-    path_ = lock_path;
-    return Status::Ok();
-  }
+Status LockFailed(const std::u16string& store,
+                  const std::u16string& lock_path) {
   const uint32_t code = platform::GetLastError();
   const Status failed = Status::Error(
       code,
@@ -82,11 +20,52 @@ Status StoreLock::Acquire(const std::u16string& store) {
           : u"cannot lock " + DisplayPath(store) + u" for writing (" +
                 DisplayPath(lock_path) + u")");
   DebugLog(u"[lock] %s\n", failed.message().c_str());
-  model::CurrentReport().problems.push_back(
+  jobs::Current().report().problems.push_back(
       model::Problem{DisplayPath(store), std::u16string(),
                      "not written: " + Narrow(failed.message()), false});
   platform::SetLastError(failed.code());
   return failed;
+}
+
+}  // namespace
+
+std::u16string StoreLockPath(const std::u16string& store) {
+  std::u16string path = store;
+  while (path.size() > 1 && (path.back() == u'\\' || path.back() == u'/')) {
+    path.pop_back();
+  }
+  return path + u".marksafe-lock";
+}
+
+bool StoreHeldOpen(const std::u16string& store) {
+  return platform::FileHeldOpen(store) ||
+         platform::FileHeldOpen(store + u"-wal");
+}
+
+StoreLock::~StoreLock() { Release(); }
+
+void StoreLock::Release() {
+  if (job_ == nullptr) return;
+  // The file lock is let go only with the call's last hold of it.
+  if (job_->DropLock(key_)) lock_.reset();
+  job_ = nullptr;
+  key_.clear();
+}
+
+Status StoreLock::Acquire(const std::u16string& store) {
+  Release();
+  jobs::Job& job = jobs::Current();
+  const std::u16string lock_path = StoreLockPath(store);
+  const std::u16string key = platform::CanonicalPath(lock_path);
+  if (!job.AddLock(key)) {
+    if (!platform::LockFile(lock_path, job.options().lock_wait_ms, &lock_)) {
+      job.DropLock(key);
+      return LockFailed(store, lock_path);
+    }
+  }
+  job_ = &job;
+  key_ = key;
+  return Status::Ok();
 }
 
 }  // namespace marksafe

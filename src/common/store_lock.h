@@ -10,12 +10,10 @@
 #include <string>
 
 #include "common/status.h"
+#include "jobs/job.h"
 #include "platform/platform.h"
 
 namespace marksafe {
-
-// How long a run waits for another run that writes the same store.
-constexpr uint32_t kStoreLockWaitMs = 5000;
 
 // The lock file of a store: beside it, its name followed by
 // ".marksafe-lock".
@@ -36,18 +34,20 @@ class StoreLock {
   StoreLock(const StoreLock&) = delete;
   StoreLock& operator=(const StoreLock&) = delete;
 
-  // Takes the lock, waiting at most kStoreLockWaitMs for another run. Fails
-  // (kErrorLockViolation when another run holds it) with a message that
-  // names the store; a failure is also added to the current report.
-  // A thread that holds the lock already (a restore that merges into a
-  // store it has locked) takes it again at once.
+  // Takes the lock, waiting at most the call's lock wait for another run.
+  // Fails (kErrorLockViolation when another run holds it) with a message
+  // that names the store; a failure is also added to the call's report.
+  // A call that holds the lock already (a restore that merges into a store
+  // it has locked), under any spelling of its path, takes it again at once.
+  // The lock belongs to the call running on the thread (jobs::Current()).
   [[nodiscard]] Status Acquire(const std::u16string& store);
   ~StoreLock();
 
  private:
   void Release();
 
-  std::u16string path_;
+  jobs::Job* job_ = nullptr;
+  std::u16string key_;  // the lock file's canonical path
   std::unique_ptr<platform::FileLock> lock_;
 };
 

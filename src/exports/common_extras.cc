@@ -4,7 +4,7 @@
 #include <string>
 
 #include "common/debug_log.h"
-#include "model/progress.h"
+#include "jobs/job.h"
 #include "model/report.h"
 #include "exports/export_util.h"
 #include "marksafe/marksafe.h"
@@ -46,7 +46,7 @@ MARKSAFE_API const char* marksafe_version(void) { return "0.1.0"; }
 MARKSAFE_API const char* marksafe_last_report(void) {
   thread_local std::string text;
   try {
-    text = marksafe::model::ReportJson(marksafe::model::CurrentReport());
+    text = marksafe::model::ReportJson(marksafe::jobs::LastReport());
   } catch (...) {
     text = "{}";
   }
@@ -54,7 +54,7 @@ MARKSAFE_API const char* marksafe_last_report(void) {
 }
 
 MARKSAFE_API void marksafe_progress(int64_t* done, int64_t* total) {
-  marksafe::model::ReadProgress(done, total);
+  marksafe::jobs::ReadProgress(done, total);
 }
 
 }  // extern "C"

@@ -10,6 +10,7 @@
 #include "firefox_json/backup_listing.h"
 #include "firefox_json/firefox_json_reader.h"
 #include "firefox_json/firefox_json_writer.h"
+#include "jobs/job.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
 #include "platform/platform.h"
@@ -51,7 +52,7 @@ Json::Value BackupEntry(const firefox_json::BrowserBackup& backup,
   if (!count) return entry;
   uint64_t size = 0;
   model::Tree tree;
-  model::ReportScope scope("marksafe_browser_backups");
+  jobs::JobScope scope("marksafe_browser_backups");
   int32_t read = kInvalidData;
   if (!platform::GetFileSize(backup.file, &size) ||
       size > firefox_json::kMaxBackupFileBytes) {
@@ -63,7 +64,7 @@ Json::Value BackupEntry(const firefox_json::BrowserBackup& backup,
   }
   if (read != 0) {
     std::string why = "cannot be read";
-    for (const model::Problem& problem : model::CurrentReport().problems) {
+    for (const model::Problem& problem : jobs::Current().report().problems) {
       if (problem.lost) why = problem.reason;
     }
     entry["error"] = why;
@@ -109,7 +110,7 @@ MARKSAFE_API int32_t marksafe_export_firefox_backup(const MS_CHAR* source,
                                                     int32_t kind,
                                                     const MS_CHAR* file) {
   return marksafe::exports::Guarded<int32_t>(87, [&] {
-    marksafe::model::ReportScope scope("marksafe_export_firefox_backup");
+    marksafe::jobs::JobScope scope("marksafe_export_firefox_backup");
     return marksafe::exports::ExportFirefoxBackup(source, kind, file);
   });
 }

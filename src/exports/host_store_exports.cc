@@ -33,6 +33,7 @@
 #include "firefox/places_writer.h"
 #include "html/html_reader.h"
 #include "html/html_writer.h"
+#include "jobs/job.h"
 #include "marksafe/marksafe.h"
 #include "model/merge.h"
 #include "model/report.h"
@@ -62,7 +63,7 @@ int32_t BackupPart(const MS_CHAR* store, int32_t kind,
   const Status status = backup_set::WritePart(
       tree,
       firefox ? backup_set::PartKind::kFirefox : backup_set::PartKind::kChrome,
-      ToU16(part_folder), /*replace_whole=*/true, &model::CurrentReport(),
+      ToU16(part_folder), /*replace_whole=*/true, &jobs::Current().report(),
       source);
   if (status.ok()) return 0;
   DebugLog(u"[marksafe_backup_part] %s\n", status.message().c_str());
@@ -95,12 +96,13 @@ model::Root TargetRoot(model::Root root, bool chrome) {
 }
 
 // Merges every root of source into target; writes through write(into,
-// root_report) unless dry_run. Roots the target lacks are reported.
+// root_report) unless the call is a dry run. Roots the target lacks are
+// reported.
 template <typename Write>
 bool MergeRoots(const model::Tree& source, model::Tree* target, bool chrome,
-                const model::MergeOptions& options, bool dry_run,
-                Write&& write) {
-  model::Report& report = model::CurrentReport();
+                const model::MergeOptions& options, Write&& write) {
+  model::Report& report = jobs::Current().report();
+  const bool dry_run = jobs::Current().options().dry_run;
   bool ok = true;
   for (model::Root root : model::kAllRoots) {
     const model::ItemId from = source.root(root);
@@ -133,8 +135,9 @@ bool MergeRoots(const model::Tree& source, model::Tree* target, bool chrome,
   return ok;
 }
 
-int32_t ImportIntoChrome(const model::Tree& source, const std::u16string& file,
-                         bool dry_run) {
+int32_t ImportIntoChrome(const model::Tree& source,
+                         const std::u16string& file) {
+  const bool dry_run = jobs::Current().options().dry_run;
   if (!dry_run && chrome::ChromiumHoldsFile(file)) {
     Note(file, "is in a profile a running browser holds; close it first");
     return kAccessDenied;
@@ -158,8 +161,9 @@ int32_t ImportIntoChrome(const model::Tree& source, const std::u16string& file,
   model::MergeOptions options;
   options.capabilities = model::ChromeCapabilities();
   options.now = model::Now();
-  model::Report& report = model::CurrentReport();
-  MergeRoots(source, &target, true, options, dry_run,
+  options.progress = &jobs::Current().progress();
+  model::Report& report = jobs::Current().report();
+  MergeRoots(source, &target, true, options,
              [&](model::ItemId into, model::RootReport* root_report) {
                writer.WriteAdded(target, into, root_report, &report);
                return true;
@@ -177,8 +181,8 @@ int32_t ImportIntoChrome(const model::Tree& source, const std::u16string& file,
   return 0;
 }
 
-int32_t ImportIntoPlaces(const model::Tree& source, const std::u16string& file,
-                         bool dry_run) {
+int32_t ImportIntoPlaces(const model::Tree& source,
+                         const std::u16string& file) {
   ms_places* places = firefox::InitBookmark(file.c_str());
   if (places == nullptr || !firefox::PlacesReadable(places)) {
     if (places != nullptr) firefox::ReleaseBookmark(places);
@@ -191,10 +195,11 @@ int32_t ImportIntoPlaces(const model::Tree& source, const std::u16string& file,
   model::MergeOptions options;
   options.capabilities = model::FirefoxCapabilities();
   options.now = model::Now();
+  options.progress = &jobs::Current().progress();
   model::Tree target;
-  if (dry_run) {
+  if (jobs::Current().options().dry_run) {
     if (!firefox::ReadPlaces(places, &target).ok()) return kInvalidData;
-    MergeRoots(source, &target, false, options, true,
+    MergeRoots(source, &target, false, options,
                [](model::ItemId, model::RootReport*) { return true; });
     return 0;
   }
@@ -203,8 +208,8 @@ int32_t ImportIntoPlaces(const model::Tree& source, const std::u16string& file,
   bool ok = firefox::ReadPlaces(places, &target).ok();
   if (ok) {
     firefox::PlacesWriter writer(places);
-    model::Report& report = model::CurrentReport();
-    ok = MergeRoots(source, &target, false, options, false,
+    model::Report& report = jobs::Current().report();
+    ok = MergeRoots(source, &target, false, options,
                     [&](model::ItemId into, model::RootReport* root_report) {
                       return writer
                           .WriteAdded(&target, into, root_report, &report)
@@ -220,7 +225,7 @@ int32_t ImportIntoPlaces(const model::Tree& source, const std::u16string& file,
 // file the links whose icon or last character set no store is given.
 void ReportHtmlNotes(const html::HtmlNotes& notes, const model::Tree& source,
                      const std::u16string& file, size_t first_root) {
-  model::Report& report = model::CurrentReport();
+  model::Report& report = jobs::Current().report();
   std::array<model::RootReport*, model::kRootCount> entries{};
   size_t next = first_root;
   for (model::Root root : model::kAllRoots) {
@@ -250,7 +255,7 @@ void ReportHtmlNotes(const html::HtmlNotes& notes, const model::Tree& source,
 }
 
 int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,
-                   int32_t kind, bool dry_run) {
+                   int32_t kind) {
   if (html_file == nullptr || store == nullptr) return kInvalidParameter;
   if (kind != MARKSAFE_STORE_PLACES && kind != MARKSAFE_STORE_CHROME) {
     return kInvalidParameter;
@@ -277,9 +282,9 @@ int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,
     return kInvalidData;
   }
   const bool chrome = kind == MARKSAFE_STORE_CHROME;
-  const size_t first_root = model::CurrentReport().roots.size();
-  const int32_t code = chrome ? ImportIntoChrome(source, store_path, dry_run)
-                              : ImportIntoPlaces(source, store_path, dry_run);
+  const size_t first_root = jobs::Current().report().roots.size();
+  const int32_t code = chrome ? ImportIntoChrome(source, store_path)
+                              : ImportIntoPlaces(source, store_path);
   if (code == 0) ReportHtmlNotes(notes, source, html_path, first_root);
   return code;
 }
@@ -328,7 +333,7 @@ std::string CompareText(const MS_CHAR* backup, int32_t backup_kind,
     out["code"] = read_backup != 0 ? read_backup : read_store;
     out["error"] = std::string(read_backup != 0 ? "the backup" : "the store") +
                    " cannot be read";
-    for (const model::Problem& problem : model::CurrentReport().problems) {
+    for (const model::Problem& problem : jobs::Current().report().problems) {
       out["error"] = Narrow(problem.path) + " " + problem.reason;
     }
   } else {
@@ -391,7 +396,7 @@ MARKSAFE_API const char* marksafe_compare(const MS_CHAR* backup,
                                           int32_t store_kind) {
   thread_local std::string text;
   try {
-    marksafe::model::ReportScope scope("marksafe_compare");
+    marksafe::jobs::JobScope scope("marksafe_compare");
     text = marksafe::exports::CompareText(backup, backup_kind, store,
                                           store_kind);
   } catch (...) {
@@ -401,13 +406,13 @@ MARKSAFE_API const char* marksafe_compare(const MS_CHAR* backup,
 }
 
 MARKSAFE_API void marksafe_accept_incomplete_backups(bool accept) {
-  marksafe::backup_set::AcceptIncompleteParts(accept);
+  marksafe::jobs::SetAcceptIncompleteDefault(accept);
 }
 
 MARKSAFE_API int32_t marksafe_export_html(const MS_CHAR* source, int32_t kind,
                                           const MS_CHAR* html_file) {
   return marksafe::exports::Guarded<int32_t>(87, [&] {
-    marksafe::model::ReportScope scope("marksafe_export_html");
+    marksafe::jobs::JobScope scope("marksafe_export_html");
     return marksafe::exports::ExportStore(
         marksafe::exports::AsU16(source), kind,
         marksafe::exports::AsU16(html_file), &marksafe::html::WriteBookmarkHtml);
@@ -419,7 +424,7 @@ MARKSAFE_API int32_t marksafe_backup_part(const MS_CHAR* store, int32_t kind,
                                           const MS_CHAR* browser,
                                           const MS_CHAR* profile) {
   return marksafe::exports::Guarded<int32_t>(87, [&] {
-    marksafe::model::ReportScope scope("marksafe_backup_part");
+    marksafe::jobs::JobScope scope("marksafe_backup_part");
     return marksafe::exports::BackupPart(store, kind, part_folder, browser,
                                          profile);
   });
@@ -429,8 +434,10 @@ MARKSAFE_API int32_t marksafe_import_html(const MS_CHAR* html_file,
                                           const MS_CHAR* store, int32_t kind,
                                           bool dry_run) {
   return marksafe::exports::Guarded<int32_t>(87, [&] {
-    marksafe::model::ReportScope scope("marksafe_import_html");
-    return marksafe::exports::ImportHtml(html_file, store, kind, dry_run);
+    marksafe::jobs::Options options = marksafe::jobs::DefaultOptions();
+    options.dry_run = dry_run;
+    marksafe::jobs::JobScope scope("marksafe_import_html", options);
+    return marksafe::exports::ImportHtml(html_file, store, kind);
   });
 }
 

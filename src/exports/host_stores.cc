@@ -13,6 +13,7 @@
 #include "firefox/places_handle.h"
 #include "firefox/places_reader.h"
 #include "firefox_json/firefox_json_reader.h"
+#include "jobs/job.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
 #include "platform/platform.h"
@@ -21,7 +22,7 @@ namespace marksafe {
 namespace exports {
 
 void Note(const std::u16string& path, const std::string& reason) {
-  model::CurrentReport().problems.push_back(
+  jobs::Current().report().problems.push_back(
       model::Problem{DisplayPath(path), std::u16string(), reason, true});
 }
 
@@ -60,7 +61,7 @@ int32_t ReadStore(const std::u16string& path, int32_t kind,
         return kInvalidData;
       }
       status = chrome::ReadChromeTree(document, tree, nullptr,
-                                      &model::CurrentReport());
+                                      &jobs::Current().report());
       break;
     }
     case MARKSAFE_STORE_FIREFOX_PART:
@@ -73,7 +74,7 @@ int32_t ReadStore(const std::u16string& path, int32_t kind,
       firefox_json::BackupNotes notes;
       status = firefox_json::ReadFirefoxBackupFile(path, tree, &notes);
       if (status.ok() && notes.skipped > 0) {
-        model::CurrentReport().problems.push_back(model::Problem{
+        jobs::Current().report().problems.push_back(model::Problem{
             DisplayPath(path), u"",
             std::to_string(notes.skipped) +
                 " entries without a URL or of an unknown type left out",
@@ -103,7 +104,7 @@ int32_t ExportStore(const char16_t* source, int32_t kind, const char16_t* file,
   model::Tree tree;
   const int32_t read = ReadStore(source, kind, &tree);
   if (read != 0) return read;
-  model::Report& report = model::CurrentReport();
+  model::Report& report = jobs::Current().report();
   for (model::Root root : model::kAllRoots) {
     const model::ItemId id = tree.root(root);
     if (id == model::kNoItem) continue;

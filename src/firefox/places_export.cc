@@ -7,6 +7,7 @@
 #include "common/backup_set.h"
 #include "common/debug_log.h"
 #include "firefox/places_reader.h"
+#include "jobs/job.h"
 #include "model/report.h"
 #include "platform/platform.h"
 
@@ -33,7 +34,7 @@ bool ExportSteps(ms_places* handle, const char16_t* dest,
   if (status.ok()) {
     status = backup_set::WritePart(
         tree, backup_set::PartKind::kFirefox, folder, into_backup_set,
-        &model::CurrentReport(),
+        &jobs::Current().report(),
         backup_set::PartSourceOfStore(handle->databasePath,
                                       BrowserFamily::kFirefox));
   }
@@ -51,13 +52,13 @@ bool ExportSteps(ms_places* handle, const char16_t* dest,
 
 bool ExportFirefox2Folder(ms_places* handle, const char16_t* dest,
                           bool into_backup_set) {
-  model::ReportScope scope("export_firefox_2_folder");
+  jobs::JobScope scope("export_firefox_2_folder");
   return ExportSteps(handle, dest, into_backup_set);
 }
 
 bool BackupFirefox(ms_places* handle, const char16_t* dest,
                    bool into_backup_set) {
-  model::ReportScope scope("backup_firefox");
+  jobs::JobScope scope("backup_firefox");
   if (dest == nullptr || !platform::PathExists(dest)) return false;
   return ExportSteps(handle, dest, into_backup_set);
 }

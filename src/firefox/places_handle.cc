@@ -9,6 +9,7 @@
 #include "common/locators.h"
 #include "common/store_lock.h"
 #include "common/text.h"
+#include "jobs/job.h"
 #include "model/report.h"
 #include "platform/platform.h"
 
@@ -208,7 +209,7 @@ bool PlacesIntact(ms_places* handle) {
   DebugLog(u"[FirefoxBookmark].%s is damaged (%s): nothing is written\n",
            handle->databasePath.c_str(),
            platform::FromUtf8(handle->integrityProblem).c_str());
-  model::CurrentReport().problems.push_back(model::Problem{
+  jobs::Current().report().problems.push_back(model::Problem{
       DisplayPath(handle->databasePath), u"",
       "places.sqlite is damaged, nothing written: " + handle->integrityProblem,
       true});

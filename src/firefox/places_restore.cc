@@ -12,6 +12,7 @@
 #include "firefox/places_transaction.h"
 #include "firefox/places_writer.h"
 #include "ie/favorites_import.h"
+#include "jobs/job.h"
 #include "model/merge.h"
 #include "model/report.h"
 #include "platform/platform.h"
@@ -35,6 +36,7 @@ model::MergeOptions FirefoxMergeOptions() {
   model::MergeOptions options;
   options.capabilities = model::FirefoxCapabilities();
   options.now = model::Now();
+  options.progress = &jobs::Current().progress();
   return options;
 }
 
@@ -60,7 +62,7 @@ model::ItemId FindOrMakeFolder(PlacesWriter* writer, model::Tree* target,
   // counted as one written.
   model::RootReport own;
   Status status =
-      writer->WriteAdded(target, parent, &own, &model::CurrentReport());
+      writer->WriteAdded(target, parent, &own, &jobs::Current().report());
   if (!status.ok()) {
     Fail(status);
     return model::kNoItem;
@@ -73,7 +75,7 @@ model::ItemId FindOrMakeFolder(PlacesWriter* writer, model::Tree* target,
 bool MergeAndWrite(const model::Tree& source,
                    model::ItemId from, model::Tree* target, model::ItemId into,
                    PlacesWriter* writer, model::RootReport* root_report) {
-  model::Report& report = model::CurrentReport();
+  model::Report& report = jobs::Current().report();
   model::Merge(source, from, target, into, FirefoxMergeOptions(), root_report,
                &report);
   Status status = writer->WriteAdded(target, into, root_report, &report);
@@ -110,7 +112,7 @@ bool ImportFolderStep(ms_places* handle, const std::u16string& folder,
   model::Tree target;
   if (!ReadTarget(handle, &target)) return false;
   const model::ItemId menu = target.root(model::Root::kMenu);
-  model::RootReport* root_report = model::CurrentReport().AddRoot(
+  model::RootReport* root_report = jobs::Current().report().AddRoot(
       platform::ToUtf8(title), PlacesRootTitle(model::Root::kMenu) + u"/" +
                                    title);
   PlacesWriter writer(handle);
@@ -144,7 +146,7 @@ bool ImportChromeStep(ms_places* handle, const std::u16string& chrome) {
     const model::ItemId from = source.root(root);
     if (from == model::kNoItem) continue;
     const std::u16string name = source.at(from).title;
-    model::RootReport* root_report = model::CurrentReport().AddRoot(
+    model::RootReport* root_report = jobs::Current().report().AddRoot(
         model::RootKey(root), PlacesRootTitle(model::Root::kMenu) + u"/" +
                                   title + u"/" + name);
     // A root the person left empty brings no folder of its own.
@@ -193,7 +195,7 @@ bool ImportFirefoxBackupSteps(ms_places* handle, const char16_t* backup_path,
   model::Tree target;
   if (!ReadTarget(handle, &target)) return false;
   PlacesWriter writer(handle);
-  model::Report& report = model::CurrentReport();
+  model::Report& report = jobs::Current().report();
   bool ok = true;
   for (model::Root root : model::kAllRoots) {
     const model::ItemId from = source.root(root);
@@ -245,7 +247,7 @@ int32_t ImportChromeBackupSteps(ms_places* handle, const char16_t* backup_path,
 
 bool Import2Firefox(ms_places* handle, const char16_t* folder,
                     const char16_t* title) {
-  model::ReportScope scope("import_2_firefox");
+  jobs::JobScope scope("import_2_firefox");
   if (handle == nullptr || folder == nullptr || !platform::PathExists(folder)) {
     return false;
   }
@@ -257,7 +259,7 @@ bool Import2Firefox(ms_places* handle, const char16_t* folder,
 
 bool Import2FirefoxFromIeBk(ms_places* handle, const char16_t* backup_path,
                             bool into_backup_set) {
-  model::ReportScope scope("import_2_firefox_from_ie_bk");
+  jobs::JobScope scope("import_2_firefox_from_ie_bk");
   if (backup_path == nullptr) return false;
   std::u16string favorites = ReadableFolder(
       ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFavorites));
@@ -270,7 +272,7 @@ bool Import2FirefoxFromIeBk(ms_places* handle, const char16_t* backup_path,
 
 int32_t ImportChromeBk2Firefox(ms_places* handle, const char16_t* backup_path,
                                bool into_backup_set) {
-  model::ReportScope scope("import_chrome_bk_2_firefox");
+  jobs::JobScope scope("import_chrome_bk_2_firefox");
   if (handle == nullptr || backup_path == nullptr) return kInvalidParameter;
   ImportTransaction transaction(handle);
   if (transaction.Refused()) return kInvalidParameter;
@@ -281,7 +283,7 @@ int32_t ImportChromeBk2Firefox(ms_places* handle, const char16_t* backup_path,
 
 bool Import2FirefoxFromBk(ms_places* handle, const char16_t* backup_path,
                           bool into_backup_set) {
-  model::ReportScope scope("import_2_firefox_from_bk");
+  jobs::JobScope scope("import_2_firefox_from_bk");
   if (handle == nullptr || backup_path == nullptr) return false;
   if (!platform::PathExists(backup_path)) {
     DebugLog(u"[DllExport] [import_2_firefox_from_bk] path:%s is not exist \n",
@@ -298,7 +300,7 @@ bool Import2FirefoxFromBk(ms_places* handle, const char16_t* backup_path,
 
 bool RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
                        bool into_backup_set, int32_t* progress) {
-  model::ReportScope scope("restore_firefox_pro");
+  jobs::JobScope scope("restore_firefox_pro");
   if (handle == nullptr || backup_path == nullptr || progress == nullptr ||
       !platform::PathExists(backup_path)) {
     return false;
@@ -349,7 +351,7 @@ bool RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
 bool ImportFirefoxBk2Folder(const char16_t* firefox_backup,
                             bool into_backup_set, const char16_t* dest_folder,
                             const char16_t* subfolder_name) {
-  model::ReportScope scope("import_firefox_bk_2_folder");
+  jobs::JobScope scope("import_firefox_bk_2_folder");
   if (firefox_backup == nullptr || dest_folder == nullptr) return false;
   if (!platform::PathExists(firefox_backup)) {
     DebugLog(
@@ -370,7 +372,7 @@ bool ImportFirefoxBk2Folder(const char16_t* firefox_backup,
   }
   Status status = ie::MergePartIntoFavorites(
       firefox, backup_set::PartKind::kFirefox, dest_folder, subfolder,
-      &model::CurrentReport());
+      &jobs::Current().report());
   if (status.ok()) return true;
   platform::SetLastError(status.code());
   DebugLog(u"[DllExport] [import_firefox_bk_2_folder] %s fail: %ld \n",

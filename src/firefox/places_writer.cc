@@ -11,6 +11,7 @@
 #include "firefox/places_reader.h"
 #include "firefox/places_statements.h"
 #include "firefox/places_transaction.h"
+#include "jobs/job.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -332,7 +333,7 @@ Status PlacesWriter::WriteAdded(model::Tree* tree, model::ItemId from,
     }
     item.store_id = store_id;
     if (root_report != nullptr) model::CountItem(item.kind, &root_report->added);
-    model::ProgressWritten(item.kind);
+    jobs::Current().progress().Written(item.kind);
     if (item.kind == model::ItemKind::kLink) {
       WriteTags(*tree, id, place, report);
       WriteKeyword(*tree, id, store_id, place, report);

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "jobs/job.h"
 #include "model/progress.h"
 #include "platform/platform.h"
 
@@ -138,7 +139,7 @@ void AppendContents(const model::Tree& tree, model::ItemId folder, size_t level,
       case model::ItemKind::kLink:
         AppendIndent(depth, out);
         AppendLink(item, out);
-        model::ProgressWritten(item.kind);
+        jobs::Current().progress().Written(item.kind);
         break;
       case model::ItemKind::kSeparator:
         AppendIndent(depth, out);
@@ -155,7 +156,7 @@ void AppendContents(const model::Tree& tree, model::ItemId folder, size_t level,
 }  // namespace
 
 std::string WriteBookmarkHtml(const model::Tree& tree) {
-  model::AddProgressTotal(model::LinksIn(tree));
+  jobs::Current().progress().AddTotal(model::LinksIn(tree));
   std::string out;
   out.reserve(256 + tree.size() * 96);
   out +=

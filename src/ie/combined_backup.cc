@@ -12,6 +12,7 @@
 #include "common/text.h"
 #include "ie/favorites_backup.h"
 #include "ie/favorites_import.h"
+#include "jobs/job.h"
 #include "model/report.h"
 #include "platform/platform.h"
 
@@ -61,7 +62,7 @@ bool MergePart(const std::u16string& part, backup_set::PartKind kind,
                const std::u16string& subfolder_title, bool overwrite) {
   const Status status =
       MergePartIntoFavorites(part, kind, favorites, subfolder_title,
-                             &model::CurrentReport(), overwrite);
+                             &jobs::Current().report(), overwrite);
   if (status.ok()) return true;
   DebugLog(u"[DllExport] [backup_ie_pro] %s: %s\n", part.c_str(),
            status.message().c_str());

@@ -10,6 +10,7 @@
 #include "common/locators.h"
 #include "common/store_lock.h"
 #include "common/text.h"
+#include "jobs/job.h"
 #include "model/report.h"
 #include "platform/platform.h"
 
@@ -139,7 +140,8 @@ bool CopyFavoritesIntoPart(const std::u16string& source,
 
 void ReportFavoritesCopy(const std::u16string& label, bool top_existed,
                          const CopyCounts& counts) {
-  model::RootReport* root = model::CurrentReport().AddRoot("favorites", label);
+  model::RootReport* root =
+      jobs::Current().report().AddRoot("favorites", label);
   root->added.links = counts.files_copied;
   root->present.links = counts.files_present;
   root->failed.links = counts.files_failed;

@@ -10,6 +10,7 @@
 #include "common/store_lock.h"
 #include "common/text.h"
 #include "ie/favorites_backup.h"
+#include "jobs/job.h"
 #include "model/merge.h"
 #include "model/names.h"
 #include "platform/platform.h"
@@ -151,6 +152,7 @@ Status MergePartIntoFavorites(const std::u16string& part_folder,
   }
   model::MergeOptions options;
   options.capabilities = model::FavoritesCapabilities();
+  options.progress = &jobs::Current().progress();
   // Imports the backup itself holds are not brought back.
   options.excluded_folders = {interchange::kImportedFromIe};
 

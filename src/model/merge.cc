@@ -153,7 +153,9 @@ class Merger {
   // merge adds to, its path worked out once) and a link for the progress
   // total: each one will be written.
   void NoteAdded(ItemId target_folder, ItemKind kind) {
-    if (kind == ItemKind::kLink) AddProgressTotal(1);
+    if (kind == ItemKind::kLink && options_.progress != nullptr) {
+      options_.progress->AddTotal(1);
+    }
     if (root_report_ == nullptr) return;
     if (entry_folder_ != target_folder) {
       root_report_->folders.push_back(

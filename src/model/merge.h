@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "model/bookmark_tree.h"
+#include "model/progress.h"
 #include "model/report.h"
 
 namespace marksafe {
@@ -51,6 +52,9 @@ struct MergeOptions {
   std::vector<std::u16string> excluded_folders;
   // The time given to items without a date (0: Now()).
   Time now = 0;
+  // The call's progress: its total grows by each link marked added, as
+  // each will be written (null: none kept).
+  Progress* progress = nullptr;
 };
 
 // Merges the children of source folder `from` into target folder `into`,

@@ -10,8 +10,6 @@ namespace marksafe {
 namespace model {
 namespace {
 
-thread_local Report t_report;
-
 Json::Value CountsJson(const Counts& counts) {
   Json::Value value(Json::objectValue);
   value["links"] = Json::Int64(counts.links);
@@ -30,13 +28,6 @@ bool Report::AnythingLost() const {
     if (root.failed.total() > 0) return true;
   }
   return false;
-}
-
-Report& CurrentReport() { return t_report; }
-
-ReportScope::ReportScope(const char* operation) {
-  t_report = Report();
-  t_report.operation = operation;
 }
 
 std::string ReportJson(const Report& report) {

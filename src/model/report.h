@@ -1,6 +1,6 @@
 // What a backup, restore or conversion did, root by root, and every item it
-// could not carry. Each export that moves bookmarks fills one Report; the
-// last one of the calling thread is handed to the host as JSON
+// could not carry. Each call that moves bookmarks fills one Report (its
+// job's); the last one of the calling thread is handed to the host as JSON
 // (marksafe_last_report), which is how the command-line program prints
 // honest counts.
 #ifndef MARKSAFE_MODEL_REPORT_H_
@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "model/bookmark_tree.h"
-#include "model/progress.h"
 
 namespace marksafe {
 namespace model {
@@ -54,21 +53,6 @@ struct Report {
     return &roots.back();
   }
   bool AnythingLost() const;
-};
-
-// The calling thread's current report. ReportScope starts a fresh one for
-// one export call (and sets the progress pair to 0 of 0); everything
-// below adds to it.
-Report& CurrentReport();
-
-class ReportScope {
- public:
-  explicit ReportScope(const char* operation);
-  ReportScope(const ReportScope&) = delete;
-  ReportScope& operator=(const ReportScope&) = delete;
-
- private:
-  ProgressScope progress_;
 };
 
 // The report as UTF-8 JSON:

@@ -10,6 +10,7 @@ namespace platform {
 namespace {
 
 std::atomic<Env*> g_override{nullptr};
+thread_local Env* t_bound = nullptr;
 
 }  // namespace
 
@@ -40,9 +41,16 @@ bool FileHeldOpen(const std::u16string& path) {
 }
 
 Env* CurrentEnv() {
+  if (t_bound != nullptr) return t_bound;
   Env* env = g_override.load(std::memory_order_acquire);
   return env != nullptr ? env : SystemEnv::Default();
 }
+
+ScopedThreadEnv::ScopedThreadEnv(Env* env) : previous_(t_bound) {
+  t_bound = env;
+}
+
+ScopedThreadEnv::~ScopedThreadEnv() { t_bound = previous_; }
 
 ScopedEnvOverride::ScopedEnvOverride(Env* env)
     : previous_(g_override.exchange(env, std::memory_order_acq_rel)) {}

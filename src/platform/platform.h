@@ -302,6 +302,11 @@ inline bool FirefoxProfileInUse(const std::u16string& profile_folder);
 
 // ---- Locks and durable writes ---------------------------------------------
 
+// One spelling per file, for telling whether two paths name the same one:
+// absolute, the folder's links followed (the last name is kept as written,
+// so the file need not exist), compared as the file system compares names.
+std::u16string CanonicalPath(const std::u16string& path);
+
 // An advisory lock held on a lock file until the object is destroyed.
 class FileLock {
  public:
@@ -428,8 +433,23 @@ class Env {
   virtual void SleepForMicroseconds(int64_t micros) = 0;
 };
 
-// The Env in force for every thread: an override's, else the system's.
+// The Env in force on the calling thread: the one its running call bound
+// (ScopedThreadEnv), else an override's, else the system's.
 Env* CurrentEnv();
+
+// Binds env to the calling thread until destroyed, then the previous
+// binding again. Each library call binds the Env it was started with, so
+// that a call on another thread never sees it.
+class ScopedThreadEnv {
+ public:
+  explicit ScopedThreadEnv(Env* env);
+  ~ScopedThreadEnv();
+  ScopedThreadEnv(const ScopedThreadEnv&) = delete;
+  ScopedThreadEnv& operator=(const ScopedThreadEnv&) = delete;
+
+ private:
+  Env* previous_;
+};
 
 // Puts env in force until destroyed, then the previous one again. For
 // tests; overrides nest, and are not meant to change while library calls

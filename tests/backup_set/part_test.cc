@@ -12,6 +12,7 @@
 #include "common/interchange.h"
 #include "common/text.h"
 #include "gtest/gtest.h"
+#include "jobs/job.h"
 #include "json/json.h"
 #include "model/report.h"
 #include "platform/platform.h"
@@ -205,13 +206,13 @@ TEST_F(ManifestCases, PartCutShortIsRefusedUnlessAccepted) {
   // lacks it was cut short (a backup or a copy of the set interrupted).
   ASSERT_TRUE(platform::DeleteFile(dir_.u16("part/complete.mark")));
   Status status;
-  model::ReportScope scope("test");
+  jobs::JobScope scope("test");
   Read(part_, PartKind::kFirefox, &status);
   EXPECT_EQ(status.code(), 13u);
-  EXPECT_TRUE(model::CurrentReport().AnythingLost());
-  AcceptIncompleteParts(true);
+  EXPECT_TRUE(jobs::Current().report().AnythingLost());
+  jobs::Current().options().accept_incomplete = true;
   EXPECT_EQ(ReadBack(), whole);
-  AcceptIncompleteParts(false);
+  jobs::Current().options().accept_incomplete = false;
   // Manifests of earlier sets announce no mark, and need none.
   std::string manifest = ReadBytes(dir_.sub("part/manifest.json"));
   const std::string key = "\"completion_mark\":true,";
@@ -283,14 +284,14 @@ TEST_F(ManifestCases, ADamagedRecordCostsOnlyItself) {
   ASSERT_NE(manifest.find(zeta), std::string::npos);
   manifest.replace(manifest.find(zeta), zeta.size(), "\"url\":5");
   WriteBytes(dir_.sub("part/manifest.json"), manifest);
-  model::ReportScope scope("test");
+  jobs::JobScope scope("test");
   // Zeta comes from its file alone, after the recorded items.
   EXPECT_EQ(ReadBack(),
             (Lines{"menu", " S ||0|0",
                    " L Alpha|https://a/|1700000000000000|1700000000000005",
                    " F Sub||0|0", "  L Inner|https://i/|0|0",
                    " L Zeta|https://z/|0|0", "toolbar", "other", "mobile"}));
-  EXPECT_EQ(model::CurrentReport().problems.size(), 1u);
+  EXPECT_EQ(jobs::Current().report().problems.size(), 1u);
 }
 
 // What a part cannot give is said; what it can still give is read.
@@ -333,7 +334,7 @@ TEST_F(ManifestCases, SetFaultsAreReportedOrRepaired) {
     TempDir dir;
     WriteSmallPart(dir.u16("part"));
     c.damage(dir);
-    model::ReportScope scope("test");
+    jobs::JobScope scope("test");
     Status status;
     const Tree tree = Read(dir.u16("part"), PartKind::kFirefox, &status);
     EXPECT_TRUE(status.ok()) << c.what;
@@ -343,8 +344,8 @@ TEST_F(ManifestCases, SetFaultsAreReportedOrRepaired) {
     } else {
       EXPECT_EQ(lines, whole) << c.what;
     }
-    EXPECT_EQ(model::CurrentReport().AnythingLost(), c.lost) << c.what;
-    EXPECT_EQ(model::CurrentReport().problems.size(), c.problems) << c.what;
+    EXPECT_EQ(jobs::Current().report().AnythingLost(), c.lost) << c.what;
+    EXPECT_EQ(jobs::Current().report().problems.size(), c.problems) << c.what;
   }
 }
 
@@ -476,10 +477,10 @@ TEST(Part, FailedReplacementLeavesThePreviousPartWhole) {
   {
     test::ScopedFaultyEnv env;
     env->FailNth(test::FaultOp::kDelete, 1, 5, 1000);
-    model::ReportScope scope("test");
+    jobs::JobScope scope("test");
     ASSERT_TRUE(
         WritePart(old_tree, PartKind::kFirefox, part, true, nullptr).ok());
-    EXPECT_EQ(model::CurrentReport().problems.size(), 1u);
+    EXPECT_EQ(jobs::Current().report().problems.size(), 1u);
   }
   const auto leftovers = [&dir] {
     Lines names;

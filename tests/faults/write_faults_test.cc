@@ -14,6 +14,7 @@
 
 #include "backup_set/part.h"
 #include "common/store_lock.h"
+#include "jobs/job.h"
 #include "marksafe/marksafe.h"
 #include "roundtrip/collection.h"
 #include "support/faulty_env.h"
@@ -248,7 +249,8 @@ TEST(StoreLockTest, ASecondWriterWaitsThenFailsWhileNestingIsFree) {
     other = second.Acquire(store);
   }).join();
   EXPECT_EQ(other.code(), platform::kErrorLockViolation);
-  EXPECT_GE(platform::NowMicros() - start, int64_t{kStoreLockWaitMs} * 1000);
+  EXPECT_GE(platform::NowMicros() - start,
+            int64_t{jobs::kDefaultLockWaitMs} * 1000);
 }
 
 TEST(ConcurrentWritersTest, TwoChromeRestoresBothArriveOrOneFailsClearly) {

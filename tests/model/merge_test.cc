@@ -46,10 +46,12 @@ TEST(MergeTest, NewItemsFollowWhatTheTargetHolds) {
   const ItemId news = target.Add(into, NewFolder(u"News"));
   Put(&target, news, NewLink(u"one", u"https://one.example/"));
 
-  ProgressScope progress;
+  Progress progress;
+  MergeOptions options;
+  options.progress = &progress;
   RootReport counts;
-  Merge(source, source.root(Root::kToolbar), &target, into, MergeOptions{},
-        &counts, nullptr);
+  Merge(source, source.root(Root::kToolbar), &target, into, options, &counts,
+        nullptr);
   // "a" matched the target's link of the same (normalised) address, its
   // duplicate did not; the first News merged, the second is new.
   EXPECT_EQ(test::TreeLines(target, false),
@@ -81,7 +83,7 @@ TEST(MergeTest, NewItemsFollowWhatTheTargetHolds) {
   EXPECT_EQ(sum, marked);
   // Each new link is one more for the progress total.
   int64_t done = -1, total = -1;
-  ReadProgress(&done, &total);
+  progress.Read(&done, &total);
   EXPECT_EQ(total, marked.links);
   EXPECT_EQ(done, 0);
 }

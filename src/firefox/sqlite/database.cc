@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "common/store_lock.h"
 #include "firefox/sqlite/env_vfs.h"
+#include "jobs/job.h"
 #include "firefox/sqlite/utf8mbstr.h"
 #include "platform/platform.h"
 
@@ -230,7 +230,8 @@ int Database::Begin() {
   }
   // Another run that writes the store is waited for a few seconds; the
   // transaction then holds the write lock across every read it depends on.
-  sqlite3_busy_timeout(connection, static_cast<int>(kStoreLockWaitMs));
+  sqlite3_busy_timeout(
+      connection, static_cast<int>(jobs::Current().options().lock_wait_ms));
   int rc =
       sqlite3_exec(connection, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
   sqlite3_busy_timeout(connection, 0);

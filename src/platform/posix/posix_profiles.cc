@@ -117,6 +117,24 @@ std::string Resolved(const std::u16string& path) {
 
 }  // namespace
 
+std::u16string CanonicalPath(const std::u16string& path) {
+  std::string native = posix::NativePath(path);
+  while (native.size() > 1 && native.back() == '/') native.pop_back();
+  const size_t slash = native.rfind('/');
+  std::string folder =
+      slash == std::string::npos ? "." : native.substr(0, slash);
+  if (folder.empty()) folder = "/";
+  const std::string name =
+      slash == std::string::npos ? native : native.substr(slash + 1);
+  char* resolved = realpath(folder.c_str(), nullptr);
+  if (resolved == nullptr) return FromUtf8(native);
+  std::string out = resolved;
+  free(resolved);
+  if (name.empty() || name == ".") return FromUtf8(out);
+  if (out.back() != '/') out += '/';
+  return FromUtf8(out + name);
+}
+
 bool ResolvesInside(const std::u16string& path, const std::u16string& folder) {
   const std::string inner = Resolved(path);
   const std::string outer = Resolved(folder);

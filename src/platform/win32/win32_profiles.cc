@@ -38,6 +38,14 @@ std::wstring FinalPath(const std::u16string& path) {
 
 }  // namespace
 
+std::u16string CanonicalPath(const std::u16string& path) {
+  // Names compare without case: one case for the key.
+  std::u16string full = win32::FromWide(win32::FullPath(path));
+  while (full.size() > 3 && full.back() == u'\\') full.pop_back();
+  for (char16_t& c : full) c = UpperCase(c);
+  return full;
+}
+
 bool ResolvesInside(const std::u16string& path, const std::u16string& folder) {
   win32::KeepLastError keep;
   const std::wstring inner = FinalPath(path);

@@ -1,0 +1,110 @@
+#include "jobs/job.h"
+
+#include <atomic>
+#include <mutex>
+#include <utility>
+
+namespace marksafe {
+namespace jobs {
+namespace {
+
+std::atomic<bool> g_accept_incomplete{false};
+
+// The progress marksafe_progress shows: the call started last.
+std::mutex g_published_mutex;
+std::shared_ptr<model::Progress>& Published() {
+  static auto* published = new std::shared_ptr<model::Progress>();
+  return *published;
+}
+
+thread_local Job* t_running = nullptr;
+
+struct ThreadState {
+  Job idle{std::string(), nullptr, Options()};
+  model::Report last_report;
+  std::shared_ptr<model::Progress> last_progress;
+};
+
+ThreadState& State() {
+  thread_local ThreadState state;
+  return state;
+}
+
+void ReadOrZero(const model::Progress* progress, int64_t* done,
+                int64_t* total) {
+  if (progress != nullptr) {
+    progress->Read(done, total);
+    return;
+  }
+  if (done != nullptr) *done = 0;
+  if (total != nullptr) *total = 0;
+}
+
+}  // namespace
+
+Job::Job(std::string operation, platform::Env* env, Options options)
+    : env_(env),
+      progress_(std::make_shared<model::Progress>()),
+      options_(options) {
+  report_.operation = std::move(operation);
+}
+
+bool Job::DropLock(const std::u16string& key) {
+  auto it = locks_.find(key);
+  if (it == locks_.end()) return false;
+  if (--it->second > 0) return false;
+  locks_.erase(it);
+  return true;
+}
+
+Options DefaultOptions() {
+  Options options;
+  options.accept_incomplete = g_accept_incomplete.load();
+  return options;
+}
+
+void SetAcceptIncompleteDefault(bool accept) { g_accept_incomplete = accept; }
+
+Job& Current() {
+  if (t_running != nullptr) return *t_running;
+  Job& idle = State().idle;
+  idle.options().accept_incomplete = g_accept_incomplete.load();
+  return idle;
+}
+
+JobScope::JobScope(const char* operation, Options options) {
+  if (t_running != nullptr) return;
+  job_ = std::make_unique<Job>(operation, platform::CurrentEnv(), options);
+  bound_env_ = std::make_unique<platform::ScopedThreadEnv>(job_->env());
+  {
+    std::lock_guard<std::mutex> guard(g_published_mutex);
+    Published() = job_->shared_progress();
+  }
+  t_running = job_.get();
+}
+
+JobScope::~JobScope() {
+  if (job_ == nullptr) return;
+  t_running = nullptr;
+  ThreadState& state = State();
+  state.last_report = std::move(job_->report());
+  state.last_progress = job_->shared_progress();
+}
+
+const model::Report& LastReport() { return State().last_report; }
+
+void ReadLastProgress(int64_t* done, int64_t* total) {
+  ReadOrZero(State().last_progress.get(), done, total);
+}
+
+void ReadProgress(int64_t* done, int64_t* total) {
+  std::shared_ptr<model::Progress> progress;
+  {
+    std::lock_guard<std::mutex> guard(g_published_mutex);
+    progress = Published();
+  }
+  ReadOrZero(progress.get(), done, total);
+}
+
+}  // namespace jobs
+}  // namespace marksafe

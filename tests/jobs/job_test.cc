@@ -1,0 +1,106 @@
+// Each call runs in its own job: its report, progress, options and locks
+// are its own, whatever other threads do at the same time.
+#include <gtest/gtest.h>
+#include <json/json.h>
+
+#include <string>
+#include <thread>
+
+#include "common/store_lock.h"
+#include "jobs/job.h"
+#include "marksafe/marksafe.h"
+#include "roundtrip/collection.h"
+#include "support/test_support.h"
+
+namespace marksafe {
+namespace test {
+namespace {
+
+int64_t SourceLinks(const std::string& report_json) {
+  Json::Value report;
+  std::string errors;
+  Json::CharReaderBuilder builder;
+  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  if (!reader->parse(report_json.data(),
+                     report_json.data() + report_json.size(), &report,
+                     &errors) ||
+      report["operation"].asString() != "marksafe_export_html") {
+    return -1;
+  }
+  int64_t links = 0;
+  for (const Json::Value& root : report["roots"]) {
+    links += root["source"]["links"].asInt64();
+  }
+  return links;
+}
+
+// Two threads export stores of different sizes over and over, at the same
+// time: every call's report and progress count its own store only.
+TEST(JobTest, CallsOnTwoThreadsKeepTheirOwnReportAndProgress) {
+  TempDir dir;
+  const int kLinks[2] = {120, 700};
+  for (int i = 0; i < 2; ++i) {
+    WriteChromeStore(LinkTree("https://t" + std::to_string(i) + ".example/",
+                              kLinks[i]),
+                     dir.sub("Bookmarks" + std::to_string(i)));
+  }
+  // What each export counts when it runs alone.
+  int64_t alone[2];
+  auto path = [&](const char* name, int i) {
+    return dir.u16(name + std::to_string(i));
+  };
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_EQ(marksafe_export_html(Ms(path("Bookmarks", i)),
+                                   MARKSAFE_STORE_CHROME,
+                                   Ms(path("out.html", i))),
+              0);
+    alone[i] = SourceLinks(marksafe_last_report());
+  }
+  ASSERT_GT(alone[0], 0);
+  ASSERT_GT(alone[1], alone[0]);
+  int mismatches[2] = {0, 0};
+  auto run = [&](int i) {
+    for (int round = 0; round < 15; ++round) {
+      int64_t done = -1, total = -1;
+      const int32_t code =
+          marksafe_export_html(Ms(path("Bookmarks", i)), MARKSAFE_STORE_CHROME,
+                               Ms(path("out.html", i)));
+      jobs::ReadLastProgress(&done, &total);
+      if (code != 0 || SourceLinks(marksafe_last_report()) != alone[i] ||
+          total != alone[i] || done != total) {
+        ++mismatches[i];
+      }
+    }
+  };
+  std::thread other(run, 1);
+  run(0);
+  other.join();
+  EXPECT_EQ(mismatches[0], 0);
+  EXPECT_EQ(mismatches[1], 0);
+}
+
+// A call takes a lock it holds again under any spelling of the store's
+// path; another call waits only as long as its own options say.
+TEST(JobTest, LocksBelongToTheCallAndAreKeyedByTheStoresPath) {
+  TempDir dir;
+  MakeDirs(dir.sub("sub"));
+  WriteBytes(dir.sub("store"), "x");
+  jobs::JobScope scope("test");
+  StoreLock first, again;
+  ASSERT_TRUE(first.Acquire(dir.u16("store")).ok());
+  EXPECT_TRUE(again.Acquire(dir.u16("sub/../store")).ok());
+
+  Status elsewhere;
+  std::thread([&] {
+    jobs::Options options;
+    options.lock_wait_ms = 50;
+    jobs::JobScope other("other", options);
+    StoreLock lock;
+    elsewhere = lock.Acquire(dir.u16("./store"));
+  }).join();
+  EXPECT_EQ(elsewhere.code(), platform::kErrorLockViolation);
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace marksafe
