@@ -1,6 +1,7 @@
 #include "common/folder_swap.h"
 
 #include "common/debug_log.h"
+#include "common/error_codes.h"
 #include "common/error_words.h"
 #include "common/text.h"
 #include "model/bookmark_tree.h"
@@ -10,16 +11,8 @@
 namespace marksafe {
 namespace {
 
-std::u16string Trimmed(const std::u16string& folder) {
-  std::u16string path = folder;
-  while (path.size() > 1 && (path.back() == u'\\' || path.back() == u'/')) {
-    path.pop_back();
-  }
-  return path;
-}
-
 std::u16string OldFolderFor(const std::u16string& folder) {
-  return Trimmed(folder) + u".marksafe-old";
+  return WithoutTrailingSeparators(folder) + u".marksafe-old";
 }
 
 // Flushes the folder that holds path, so that a rename in it lasts.
@@ -52,8 +45,8 @@ void RemoveOldFolder(const std::u16string& old) {
 void RemovePrevious(std::u16string previous, const std::u16string& folder,
                     bool later) {
   if (later) {
-    const std::u16string trash = Trimmed(folder) + u".marksafe-trash-" +
-                                 NumberText(model::Now());
+    const std::u16string trash = WithoutTrailingSeparators(folder) +
+                                 u".marksafe-trash-" + NumberText(model::Now());
     if (platform::MoveFolder(previous, trash)) {
       if (platform::RemoveTreeDetached(trash)) return;
       previous = trash;
@@ -71,7 +64,8 @@ void RemovePrevious(std::u16string previous, const std::u16string& folder,
 
 std::u16string ReadableFolder(const std::u16string& folder) {
   const std::u16string old = OldFolderFor(folder);
-  if (platform::PathExists(Trimmed(folder)) || !platform::IsDirectory(old)) {
+  if (platform::PathExists(WithoutTrailingSeparators(folder)) ||
+      !platform::IsDirectory(old)) {
     return folder;
   }
   DebugLog(u"[swap] %s is missing; its previous copy %s is read\n",
@@ -80,11 +74,11 @@ std::u16string ReadableFolder(const std::u16string& folder) {
 }
 
 std::u16string StagingFolderFor(const std::u16string& folder) {
-  return Trimmed(folder) + u".marksafe-new";
+  return WithoutTrailingSeparators(folder) + u".marksafe-new";
 }
 
 void RecoverInterruptedSwap(const std::u16string& folder) {
-  const std::u16string target = Trimmed(folder);
+  const std::u16string target = WithoutTrailingSeparators(folder);
   const std::u16string old = OldFolderFor(folder);
   if (platform::PathExists(target) || !platform::IsDirectory(old)) return;
   if (platform::MoveFolder(old, target)) {
@@ -95,7 +89,7 @@ void RecoverInterruptedSwap(const std::u16string& folder) {
 
 Status SwapInFolder(const std::u16string& staging,
                     const std::u16string& folder, bool remove_later) {
-  const std::u16string target = Trimmed(folder);
+  const std::u16string target = WithoutTrailingSeparators(folder);
   if (!platform::SyncTree(staging)) {
     return Status::Error(platform::GetLastError(),
                          u"could not flush the new folder " + staging);
@@ -116,7 +110,7 @@ Status SwapInFolder(const std::u16string& staging,
     RemovePrevious(staging, folder, remove_later);
     return Status::Ok();
   }
-  if (platform::GetLastError() != platform::kErrorNotSupported) {
+  if (platform::GetLastError() != kErrorNotSupported) {
     return Status::Error(platform::GetLastError(),
                          u"could not swap the new folder into " + target);
   }

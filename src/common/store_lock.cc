@@ -5,8 +5,10 @@
 #include <thread>
 
 #include "common/debug_log.h"
+#include "common/error_codes.h"
 #include "common/text.h"
 #include "model/report.h"
+#include "platform/platform.h"
 
 namespace marksafe {
 
@@ -69,16 +71,15 @@ Status StoreLock::Acquire(const std::u16string& store) {
   }
   const uint32_t code = platform::GetLastError();
   const Status failed = Status::Error(
-      code,
-      code == platform::kErrorLockViolation
-          ? u"another run is writing " + DisplayPath(store) +
-                u"; nothing was changed, try again when it has ended"
-          : u"cannot lock " + DisplayPath(store) + u" for writing (" +
-                DisplayPath(lock_path) + u")");
+      code, code == kErrorLockViolation
+                ? u"another run is writing " + DisplayPath(store) +
+                      u"; nothing was changed, try again when it has ended"
+                : u"cannot lock " + DisplayPath(store) + u" for writing (" +
+                      DisplayPath(lock_path) + u")");
   DebugLog(u"[lock] %s\n", failed.message().c_str());
-  model::CurrentReport().problems.push_back(
-      model::Problem{DisplayPath(store), std::u16string(),
-                     "not written: " + Narrow(failed.message()), false});
+  model::CurrentReport().problems.push_back(model::Problem{
+      DisplayPath(store), std::u16string(),
+      "not written: " + platform::ToUtf8(failed.message()), false});
   platform::SetLastError(failed.code());
   return failed;
 }

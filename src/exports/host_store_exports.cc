@@ -21,6 +21,7 @@
 #include "chrome/chrome_reader.h"
 #include "chrome/chrome_writer.h"
 #include "common/debug_log.h"
+#include "common/error_codes.h"
 #include "common/store_lock.h"
 #include "common/text.h"
 #include "common/url_normalize.h"
@@ -40,36 +41,22 @@ namespace marksafe {
 namespace exports {
 namespace {
 
-constexpr int32_t kNotFound = 2;
-constexpr int32_t kAccessDenied = 5;
-constexpr int32_t kInvalidData = 13;
-constexpr int32_t kInvalidParameter = 87;
-
 void Note(const std::u16string& path, const std::string& reason) {
   model::CurrentReport().problems.push_back(
       model::Problem{DisplayPath(path), std::u16string(), reason, true});
 }
 
-// The last component of a path (either separator).
-std::u16string LastComponentOf(std::u16string path) {
-  while (path.size() > 1 && (path.back() == u'/' || path.back() == u'\\')) {
-    path.pop_back();
-  }
-  const size_t slash = path.find_last_of(u"/\\");
-  return slash == std::u16string::npos ? path : path.substr(slash + 1);
-}
-
 // The store of the given kind as a tree.
 int32_t ReadStore(const std::u16string& path, int32_t kind,
                   model::Tree* tree) {
-  if (!platform::PathExists(path)) return kNotFound;
+  if (!platform::PathExists(path)) return kErrorFileNotFound;
   Status status;
   switch (kind) {
     case MARKSAFE_STORE_PLACES: {
       ms_places* places = firefox::InitBookmark(path.c_str());
       if (places == nullptr) {
         Note(path, "cannot be opened as a Firefox places database");
-        return kInvalidData;
+        return kErrorInvalidData;
       }
       status = firefox::ReadPlaces(places, tree);
       firefox::ReleaseBookmark(places);
@@ -79,7 +66,7 @@ int32_t ReadStore(const std::u16string& path, int32_t kind,
       Json::Value document;
       if (!chrome::load_chrome_file(path.c_str(), &document)) {
         Note(path, "is not a Chrome bookmarks file");
-        return kInvalidData;
+        return kErrorInvalidData;
       }
       status = chrome::ReadChromeTree(document, tree, nullptr,
                                       &model::CurrentReport());
@@ -92,24 +79,24 @@ int32_t ReadStore(const std::u16string& path, int32_t kind,
       status = backup_set::ReadPart(path, backup_set::PartKind::kChrome, tree);
       break;
     case MARKSAFE_STORE_URL_FOLDER: {
-      const model::ItemId menu =
-          tree->AddRoot(model::Root::kMenu, LastComponentOf(path));
+      const model::ItemId menu = tree->AddRoot(
+          model::Root::kMenu, LastComponent(WithoutTrailingSeparators(path)));
       status = backup_set::ReadUrlFolder(path, {}, tree, menu);
       break;
     }
     default:
-      return kInvalidParameter;
+      return kErrorInvalidParameter;
   }
   if (!status.ok()) {
-    Note(path, "read failed: " + Narrow(status.message()));
-    return kInvalidData;
+    Note(path, "read failed: " + platform::ToUtf8(status.message()));
+    return kErrorInvalidData;
   }
   return 0;
 }
 
 int32_t ExportHtml(const MS_CHAR* source, int32_t kind,
                    const MS_CHAR* html_file) {
-  if (source == nullptr || html_file == nullptr) return kInvalidParameter;
+  if (source == nullptr || html_file == nullptr) return kErrorInvalidParameter;
   model::Tree tree;
   const int32_t read = ReadStore(ToU16(source), kind, &tree);
   if (read != 0) return read;
@@ -128,7 +115,7 @@ int32_t ExportHtml(const MS_CHAR* source, int32_t kind,
       root.added = model::Counts();
     }
     Note(ToU16(html_file), "write failed");
-    return kAccessDenied;
+    return kErrorAccessDenied;
   }
   return 0;
 }
@@ -138,7 +125,7 @@ int32_t BackupPart(const MS_CHAR* store, int32_t kind,
                    const MS_CHAR* profile) {
   if (store == nullptr || part_folder == nullptr || *part_folder == 0 ||
       (kind != MARKSAFE_STORE_PLACES && kind != MARKSAFE_STORE_CHROME)) {
-    return kInvalidParameter;
+    return kErrorInvalidParameter;
   }
   const bool firefox = kind == MARKSAFE_STORE_PLACES;
   const std::u16string path = ToU16(store);
@@ -154,10 +141,8 @@ int32_t BackupPart(const MS_CHAR* store, int32_t kind,
       firefox ? backup_set::PartKind::kFirefox : backup_set::PartKind::kChrome,
       ToU16(part_folder), /*replace_whole=*/true, &model::CurrentReport(),
       source);
-  if (status.ok()) return 0;
-  DebugLog(u"[marksafe_backup_part] %s\n", status.message().c_str());
-  platform::SetLastError(status.code());
-  return kInvalidParameter;
+  return SucceededOrSetLastError(status) ? kErrorSuccess
+                                         : kErrorInvalidParameter;
 }
 
 // True when text looks like bookmark HTML: it has the format's doctype or
@@ -226,18 +211,18 @@ bool MergeRoots(const model::Tree& source, model::Tree* target, bool chrome,
 int32_t ImportIntoChrome(const model::Tree& source, const std::u16string& file,
                          bool dry_run) {
   StoreLock lock;
-  if (!dry_run && !lock.Acquire(file).ok()) return kAccessDenied;
+  if (!dry_run && !lock.Acquire(file).ok()) return kErrorAccessDenied;
   Json::Value document;
   if (!chrome::load_chrome_file(file.c_str(), &document)) {
     Note(file, "is not a Chrome bookmarks file");
-    return kInvalidData;
+    return kErrorInvalidData;
   }
   const bool synced_added = chrome::AddSyncedRoot(&document);
   model::Tree target;
   chrome::NodeTable nodes;
   if (!chrome::ReadChromeTree(document, &target, &nodes, nullptr).ok()) {
     Note(file, "has no bookmark roots");
-    return kInvalidData;
+    return kErrorInvalidData;
   }
   chrome::ChromeWriter writer(&document, std::move(nodes));
   if (synced_added) writer.MarkChanged();
@@ -257,8 +242,8 @@ int32_t ImportIntoChrome(const model::Tree& source, const std::u16string& file,
       root.failed += root.added;
       root.added = model::Counts();
     }
-    Note(file, "write failed: " + Narrow(saved.message()));
-    return kAccessDenied;
+    Note(file, "write failed: " + platform::ToUtf8(saved.message()));
+    return kErrorAccessDenied;
   }
   return 0;
 }
@@ -270,7 +255,7 @@ int32_t ImportIntoPlaces(const model::Tree& source, const std::u16string& file,
     if (places != nullptr) firefox::ReleaseBookmark(places);
     Note(file, "cannot be opened as a Firefox places database (is Firefox "
                "running?)");
-    return kInvalidData;
+    return kErrorInvalidData;
   }
   std::unique_ptr<ms_places, bool (*)(ms_places*)> owned(
       places, &firefox::ReleaseBookmark);
@@ -279,13 +264,13 @@ int32_t ImportIntoPlaces(const model::Tree& source, const std::u16string& file,
   options.now = model::Now();
   model::Tree target;
   if (dry_run) {
-    if (!firefox::ReadPlaces(places, &target).ok()) return kInvalidData;
+    if (!firefox::ReadPlaces(places, &target).ok()) return kErrorInvalidData;
     MergeRoots(source, &target, false, options, true,
                [](model::ItemId, model::RootReport*) { return true; });
     return 0;
   }
   firefox::ImportTransaction transaction(places);
-  if (transaction.Refused()) return kAccessDenied;
+  if (transaction.Refused()) return kErrorAccessDenied;
   bool ok = firefox::ReadPlaces(places, &target).ok();
   if (ok) {
     firefox::PlacesWriter writer(places);
@@ -297,7 +282,7 @@ int32_t ImportIntoPlaces(const model::Tree& source, const std::u16string& file,
                           .ok();
                     });
   }
-  return transaction.Finish(ok) ? 0 : kInvalidParameter;
+  return transaction.Finish(ok) ? 0 : kErrorInvalidParameter;
 }
 
 // What the reader left out of source: each link whose address is no URL
@@ -337,30 +322,30 @@ void ReportHtmlNotes(const html::HtmlNotes& notes, const model::Tree& source,
 
 int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,
                    int32_t kind, bool dry_run) {
-  if (html_file == nullptr || store == nullptr) return kInvalidParameter;
+  if (html_file == nullptr || store == nullptr) return kErrorInvalidParameter;
   if (kind != MARKSAFE_STORE_PLACES && kind != MARKSAFE_STORE_CHROME) {
-    return kInvalidParameter;
+    return kErrorInvalidParameter;
   }
   const std::u16string html_path = ToU16(html_file);
   const std::u16string store_path = ToU16(store);
   std::string text;
   if (!platform::PathExists(html_path) || !platform::PathExists(store_path)) {
-    return kNotFound;
+    return kErrorFileNotFound;
   }
   if (!platform::ReadFile(html_path, &text)) {
     Note(html_path, "cannot be read");
-    return kAccessDenied;
+    return kErrorAccessDenied;
   }
   if (!LooksLikeBookmarkHtml(text)) {
     Note(html_path, "is not a bookmark HTML file (no <DL> list)");
-    return kInvalidData;
+    return kErrorInvalidData;
   }
   model::Tree source;
   html::HtmlNotes notes;
   const Status read = html::ReadBookmarkHtml(text, &source, &notes);
   if (!read.ok()) {
-    Note(html_path, "read failed: " + Narrow(read.message()));
-    return kInvalidData;
+    Note(html_path, "read failed: " + platform::ToUtf8(read.message()));
+    return kErrorInvalidData;
   }
   const bool chrome = kind == MARKSAFE_STORE_CHROME;
   const size_t first_root = model::CurrentReport().roots.size();
@@ -405,17 +390,17 @@ std::string CompareText(const MS_CHAR* backup, int32_t backup_kind,
   Json::Value out(Json::objectValue);
   model::Tree backup_tree, store_tree;
   const int32_t read_backup =
-      backup == nullptr ? kInvalidParameter
+      backup == nullptr ? kErrorInvalidParameter
                         : ReadStore(ToU16(backup), backup_kind, &backup_tree);
   const int32_t read_store =
-      store == nullptr ? kInvalidParameter
+      store == nullptr ? kErrorInvalidParameter
                        : ReadStore(ToU16(store), store_kind, &store_tree);
   if (read_backup != 0 || read_store != 0) {
     out["code"] = read_backup != 0 ? read_backup : read_store;
     out["error"] = std::string(read_backup != 0 ? "the backup" : "the store") +
                    " cannot be read";
     for (const model::Problem& problem : model::CurrentReport().problems) {
-      out["error"] = Narrow(problem.path) + " " + problem.reason;
+      out["error"] = platform::ToUtf8(problem.path) + " " + problem.reason;
     }
   } else {
     const bool chrome = store_kind == MARKSAFE_STORE_CHROME;
@@ -429,13 +414,13 @@ std::string CompareText(const MS_CHAR* backup, int32_t backup_kind,
       Json::Value& folder = folders[{key.first, key.second.first}];
       if (folder.isNull()) {
         folder["root"] = key.first;
-        folder["folder"] = Narrow(key.second.first);
+        folder["folder"] = platform::ToUtf8(key.second.first);
         folder["missing"] = Json::Value(Json::arrayValue);
         folder["extra"] = Json::Value(Json::arrayValue);
       }
       Json::Value entry(Json::objectValue);
-      entry["title"] = Narrow(link.first);
-      entry["url"] = Narrow(link.second);
+      entry["title"] = platform::ToUtf8(link.first);
+      entry["url"] = platform::ToUtf8(link.second);
       folder[side].append(entry);
     };
     static const std::vector<std::pair<std::u16string, std::u16string>> kNone;
@@ -492,7 +477,7 @@ MARKSAFE_API void marksafe_accept_incomplete_backups(bool accept) {
 
 MARKSAFE_API int32_t marksafe_export_html(const MS_CHAR* source, int32_t kind,
                                           const MS_CHAR* html_file) {
-  return marksafe::exports::Guarded<int32_t>(87, [&] {
+  return marksafe::exports::GuardedCode([&] {
     marksafe::model::ReportScope scope("marksafe_export_html");
     return marksafe::exports::ExportHtml(source, kind, html_file);
   });
@@ -502,7 +487,7 @@ MARKSAFE_API int32_t marksafe_backup_part(const MS_CHAR* store, int32_t kind,
                                           const MS_CHAR* part_folder,
                                           const MS_CHAR* browser,
                                           const MS_CHAR* profile) {
-  return marksafe::exports::Guarded<int32_t>(87, [&] {
+  return marksafe::exports::GuardedCode([&] {
     marksafe::model::ReportScope scope("marksafe_backup_part");
     return marksafe::exports::BackupPart(store, kind, part_folder, browser,
                                          profile);
@@ -512,7 +497,7 @@ MARKSAFE_API int32_t marksafe_backup_part(const MS_CHAR* store, int32_t kind,
 MARKSAFE_API int32_t marksafe_import_html(const MS_CHAR* html_file,
                                           const MS_CHAR* store, int32_t kind,
                                           bool dry_run) {
-  return marksafe::exports::Guarded<int32_t>(87, [&] {
+  return marksafe::exports::GuardedCode([&] {
     marksafe::model::ReportScope scope("marksafe_import_html");
     return marksafe::exports::ImportHtml(html_file, store, kind, dry_run);
   });

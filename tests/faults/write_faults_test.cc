@@ -232,7 +232,7 @@ TEST(StoreLockTest, ASecondWriterWaitsThenFailsWhileNestingIsFree) {
     StoreLock second;
     other = second.Acquire(store);
   }).join();
-  EXPECT_EQ(other.code(), platform::kErrorLockViolation);
+  EXPECT_EQ(other.code(), kErrorLockViolation);
   EXPECT_GE(std::chrono::steady_clock::now() - start,
             std::chrono::milliseconds(kStoreLockWaitMs - 100));
 }

@@ -1,5 +1,6 @@
 #include "errors.h"
 
+#include "common/error_codes.h"
 #include "marksafe/marksafe.h"
 
 namespace marksafe_cli {
@@ -21,9 +22,8 @@ std::string FalseReason(const char* export_name) {
 }
 
 std::string WithFirefoxHint(const std::string& reason) {
-  // ERROR_SHARING_VIOLATION: a running Firefox holds the store's profile.
-  constexpr uint32_t kInUse = 32;
-  if (marksafe_last_error() != kInUse) return reason;
+  // A running Firefox holds the store's profile.
+  if (marksafe_last_error() != marksafe::kErrorSharingViolation) return reason;
   return reason +
          "; a running Firefox holds that profile, and the library does not "
          "open its places.sqlite meanwhile";
