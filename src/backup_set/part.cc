@@ -7,6 +7,7 @@
 #include "backup_set/manifest.h"
 #include "backup_set/url_files.h"
 #include "common/debug_log.h"
+#include "common/error_codes.h"
 #include "common/folder_swap.h"
 #include "common/interchange.h"
 #include "common/store_lock.h"
@@ -74,16 +75,10 @@ const char* KindName(PartKind kind) {
 // Position values are read as the older readers read them.
 constexpr size_t kPositionValueUnits = 260;
 // A folder deeper than the tree may hold.
-constexpr uint32_t kErrorTooDeep = 87;
 
 // The mark's own text says what it is to a person who opens it.
 constexpr char kCompletionMarkText[] =
     "This part of the backup set was written to its end.\r\n";
-
-std::u16string WithoutTrailingSeparators(std::u16string path) {
-  while (path.size() > 1 && EndsWithSeparator(path)) path.pop_back();
-  return path;
-}
 
 // The position file with every key of the part. "pos.ini" is begun as
 // UTF-16LE with only its byte-order mark, as it always was; keys already in
@@ -282,8 +277,9 @@ class PartWriter {
       const bool taken_over = !file_name.empty();
       if (failed) continue;
       if (!taken_over) {
-        file_name = WriteNewEntry(tree_, child, &frame.disk, kErrorTooDeep,
-                                  root_report, report_, &status);
+        file_name =
+            WriteNewEntry(tree_, child, &frame.disk, kErrorInvalidParameter,
+                          root_report, report_, &status);
       }
       if (file_name.empty()) continue;
       const std::u16string rel = frame.rel + u"/" + file_name;
@@ -342,10 +338,10 @@ Status ReadFolderTree(const std::u16string& dir, const std::u16string& rel,
   work.push_back(Pending{dir, rel, into});
   Status status;
   auto too_deep = [](const std::u16string& where) {
-    return Status::Error(kErrorTooDeep,
+    return Status::Error(kErrorInvalidParameter,
                          u"folders nest deeper than " +
-                             NumberText(model::kMaxDepth) +
-                             u" levels at " + where);
+                             NumberText(model::kMaxDepth) + u" levels at " +
+                             where);
   };
   while (!work.empty()) {
     const Pending folder = std::move(work.back());
@@ -478,7 +474,8 @@ Status WritePart(const model::Tree& tree, PartKind kind,
                  const std::u16string& folder, bool replace_whole,
                  model::Report* report, const PartSource& source) {
   if (folder.empty()) {
-    return Status::Error(87, u"no folder to write the part into");
+    return Status::Error(kErrorInvalidParameter,
+                         u"no folder to write the part into");
   }
   // One writer at a time; a swap cut short by an earlier run is repaired
   // before anything is read.
@@ -570,10 +567,11 @@ Status WritePart(const model::Tree& tree, PartKind kind,
       root.failed = root.source;
       root.added = model::Counts();
     }
-    report->problems.push_back(model::Problem{
-        DisplayPath(folder), u"",
-        "the backup was not written: " + Narrow(DisplayPath(status.message())),
-        true});
+    report->problems.push_back(
+        model::Problem{DisplayPath(folder), u"",
+                       "the backup was not written: " +
+                           platform::ToUtf8(DisplayPath(status.message())),
+                       true});
   }
   return status;
 }
@@ -618,19 +616,22 @@ Status ReadPart(const std::u16string& part_folder, PartKind kind,
   const std::u16string position_file =
       JoinPath(folder, PositionFileName(kind));
   if (!platform::PathExists(position_file)) {
-    return Status::Error(2, u"no position file " + position_file);
+    return Status::Error(kErrorFileNotFound,
+                         u"no position file " + position_file);
   }
   // The set is read only through real folders and files: a part folder or
   // position file that is a link (or a FIFO, a device) may lead anywhere.
   if (!IsRealFolder(folder)) {
-    return Status::Error(5, u"the part folder " + folder +
-                                u" is a link or no folder: it is not read");
+    return Status::Error(kErrorAccessDenied,
+                         u"the part folder " + folder +
+                             u" is a link or no folder: it is not read");
   }
   platform::EntryKind position_kind = platform::EntryKind::kOther;
   if (!platform::GetEntryKind(position_file, &position_kind) ||
       position_kind != platform::EntryKind::kRegular) {
-    return Status::Error(5, u"the position file " + position_file +
-                                u" is no regular file: it is not read");
+    return Status::Error(kErrorAccessDenied,
+                         u"the position file " + position_file +
+                             u" is no regular file: it is not read");
   }
   Manifest manifest;
   std::string why;
@@ -724,8 +725,9 @@ Status ReadPart(const std::u16string& part_folder, PartKind kind,
     status.Update(ReadFolderTree(dir, rel, used_manifest, tree, root));
   }
   if (!any) {
-    return Status::Error(3, u"the position file names no root folder in " +
-                                folder);
+    return Status::Error(
+        kErrorPathNotFound,
+        u"the position file names no root folder in " + folder);
   }
   return status;
 }

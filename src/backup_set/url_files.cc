@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "jobs/job.h"
 #include "model/progress.h"
+#include "platform/platform.h"
 
 namespace marksafe {
 namespace backup_set {
@@ -135,7 +136,7 @@ Status ItemFailed(const model::Tree& tree, model::ItemId id,
         model::Problem{tree.PathOf(id), item.url, reason, true});
   }
   return Status::Error(platform::GetLastError(),
-                       Widen(reason) + u": " + path);
+                       platform::FromUtf8(reason) + u": " + path);
 }
 
 std::string WriteFailedReason() {
@@ -143,7 +144,7 @@ std::string WriteFailedReason() {
 }
 
 std::u16string LastErrorWords() {
-  return Widen(ErrorWords(platform::GetLastError()));
+  return platform::FromUtf8(ErrorWords(platform::GetLastError()));
 }
 
 bool ShortcutBytes(const model::Item& item, std::string* bytes) {

@@ -6,6 +6,7 @@
 #include "backup_set/part.h"
 #include "backup_set/url_files.h"
 #include "common/debug_log.h"
+#include "common/error_codes.h"
 #include "common/interchange.h"
 #include "common/text.h"
 #include "jobs/job.h"
@@ -19,9 +20,6 @@ namespace {
 
 using model::ItemId;
 using model::ItemKind;
-
-constexpr uint32_t kErrorTooDeep = 87;
-constexpr uint32_t kErrorNameTooLong = 206;
 
 bool IsExcluded(const std::u16string& name,
                 const std::vector<std::u16string>& excluded) {
@@ -62,7 +60,7 @@ Status ReadUrlFolder(const std::u16string& folder,
                      const std::vector<std::u16string>& excluded,
                      model::Tree* tree, ItemId into) {
   if (tree == nullptr || into == model::kNoItem) {
-    return Status::Error(87, u"no folder to read into");
+    return Status::Error(kErrorInvalidParameter, u"no folder to read into");
   }
   std::vector<std::pair<std::u16string, ItemId>> work;
   work.emplace_back(folder, into);
@@ -93,10 +91,10 @@ Status ReadUrlFolder(const std::u16string& folder,
       }
       const ItemId id = tree->Add(current.second, std::move(item));
       if (id == model::kNoItem) {
-        return Status::Error(kErrorTooDeep,
+        return Status::Error(kErrorInvalidParameter,
                              u"folders nest deeper than " +
-                                 NumberText(model::kMaxDepth) +
-                                 u" levels at " + current.first);
+                                 NumberText(model::kMaxDepth) + u" levels at " +
+                                 current.first);
       }
       if (IsFolderToRead(entry)) work.emplace_back(path, id);
     }
@@ -177,9 +175,9 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
       continue;
     }
     // Never over an existing entry: the file is made anew or not at all.
-    const std::u16string name = WriteNewEntry(
-        tree, child, &frame.disk, kErrorNameTooLong, root_report, report,
-        &status);
+    const std::u16string name =
+        WriteNewEntry(tree, child, &frame.disk, kErrorFilenameTooLong,
+                      root_report, report, &status);
     if (!name.empty() && item.kind == ItemKind::kFolder) {
       std::u16string dir;
       if (platform::ChildPath(frame.disk.dir, name, &dir)) {

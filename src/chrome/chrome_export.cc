@@ -9,6 +9,7 @@
 #include "chrome/chrome_reader.h"
 #include "common/backup_set.h"
 #include "common/debug_log.h"
+#include "common/error_codes.h"
 #include "common/text.h"
 #include "jobs/job.h"
 #include "model/report.h"
@@ -28,7 +29,7 @@ Status ExportChrome(const std::u16string& file, const std::u16string& folder,
                     bool replace_whole) {
   if (!replace_whole && (folder.size() > kMaxDestinationChars ||
                          !platform::IsDirectory(folder))) {
-    return Status::Error(3, u"no usable folder " + folder);
+    return Status::Error(kErrorPathNotFound, u"no usable folder " + folder);
   }
   model::Tree tree;
   {
@@ -36,7 +37,7 @@ Status ExportChrome(const std::u16string& file, const std::u16string& folder,
     // writing needs.
     Json::Value document;
     if (!load_chrome_file(file.c_str(), &document)) {
-      return Status::Error(87, u"cannot load the Chrome file " + file);
+      return Status::Error(kErrorInvalidParameter, u"cannot load the Chrome file " + file);
     }
     Status read = ReadChromeTree(document, &tree, nullptr,
                                  &jobs::Current().report());
@@ -45,11 +46,13 @@ Status ExportChrome(const std::u16string& file, const std::u16string& folder,
   Status roots;
   if (tree.root(model::Root::kToolbar) == model::kNoItem) {
     DebugLog(u"export_folder [roots][bookmark_bar] execute fail! \n");
-    roots = Status::Error(87, u"the Chrome file has no bookmark bar");
+    roots = Status::Error(kErrorInvalidParameter,
+                          u"the Chrome file has no bookmark bar");
   }
   if (tree.root(model::Root::kOther) == model::kNoItem) {
     DebugLog(u"export_folder [roots][other] execute fail! \n");
-    roots.Update(Status::Error(87, u"the Chrome file has no other bookmarks"));
+    roots.Update(Status::Error(kErrorInvalidParameter,
+                               u"the Chrome file has no other bookmarks"));
   }
   Status status = backup_set::WritePart(
       tree, backup_set::PartKind::kChrome, folder, replace_whole,
@@ -61,15 +64,15 @@ Status ExportChrome(const std::u16string& file, const std::u16string& folder,
 int32_t Export(const char16_t* chrome_file, const std::u16string& destination,
                bool replace_whole) {
   std::u16string file;
-  if (!ChromeFileArgument(chrome_file, &file)) return 2;
-  if (!platform::PathExists(file)) return 2;
+  if (!ChromeFileArgument(chrome_file, &file)) return kErrorFileNotFound;
+  if (!platform::PathExists(file)) return kErrorFileNotFound;
   const Status status = ExportChrome(file, destination, replace_whole);
   if (!status.ok()) {
     DebugLog(u"[Chrome] %s\n", status.message());
     DebugLog(
         u"[DllExport] [export_chrome_2_folder] export_2_folder fail: %ld \n",
         static_cast<long>(status.code()));
-    return 87;
+    return kErrorInvalidParameter;
   }
   return 0;
 }
@@ -79,27 +82,27 @@ int32_t Export(const char16_t* chrome_file, const std::u16string& destination,
 int32_t ExportChrome2Folder(const char16_t* chrome_file,
                             const char16_t* dest_folder) {
   jobs::JobScope scope("export_chrome_2_folder");
-  if (dest_folder == nullptr) return 3;
+  if (dest_folder == nullptr) return kErrorPathNotFound;
   const std::u16string destination = FromPointer(dest_folder);
-  if (!FitsPath(destination)) return 3;
+  if (!FitsPath(destination)) return kErrorPathNotFound;
   return Export(chrome_file, destination, /*replace_whole=*/false);
 }
 
 int32_t BackupChrome(const char16_t* chrome_file, const char16_t* backup_path,
                      bool into_backup_set) {
   jobs::JobScope scope("backup_chrome");
-  if (backup_path == nullptr) return 3;
+  if (backup_path == nullptr) return kErrorPathNotFound;
   const std::u16string root = FromPointer(backup_path);
-  if (!FitsPath(root) || !platform::PathExists(root)) return 3;
+  if (!FitsPath(root) || !platform::PathExists(root)) return kErrorPathNotFound;
   std::u16string folder = root;
   if (into_backup_set) {
     std::u16string bookmarks;
     GetBookmarkFolder(root.c_str(), &bookmarks);
     folder = BackupSetFolder(root, BackupPart::kChrome);
-    if (!FitsPath(folder)) return 3;
+    if (!FitsPath(folder)) return kErrorPathNotFound;
     if (!platform::IsDirectory(bookmarks) &&
         !platform::CreateDirectoryTree(bookmarks)) {
-      return 87;
+      return kErrorInvalidParameter;
     }
   }
   return Export(chrome_file, folder, /*replace_whole=*/into_backup_set);

@@ -15,6 +15,7 @@
 #include "chrome/chrome_writer.h"
 #include "chrome/conversions.h"
 #include "common/debug_log.h"
+#include "common/error_codes.h"
 #include "common/interchange.h"
 #include "common/store_lock.h"
 #include "common/text.h"
@@ -48,7 +49,8 @@ class ChromeTarget {
     Status locked = lock_.Acquire(file);
     if (!locked.ok()) return locked;
     if (!load_chrome_file(file.c_str(), &document_)) {
-      return Status::Error(87, u"cannot load the Chrome file " + file);
+      return Status::Error(kErrorInvalidParameter,
+                           u"cannot load the Chrome file " + file);
     }
     // Chrome ignores a file without the synced root: it is added before the
     // file is read, so that a backup's mobile bookmarks have their place.
@@ -123,7 +125,8 @@ Status ImportIntoBar(ChromeTarget* target, const std::u16string& source,
   model::Tree& tree = target->tree();
   const model::ItemId bar = tree.root(model::Root::kToolbar);
   if (bar == model::kNoItem) {
-    return Status::Error(87, u"the Chrome file has no bookmark bar");
+    return Status::Error(kErrorInvalidParameter,
+                         u"the Chrome file has no bookmark bar");
   }
   model::Report& report = jobs::Current().report();
   const std::u16string label = name.empty() ? tree.at(bar).title : name;
@@ -138,7 +141,8 @@ Status ImportIntoBar(ChromeTarget* target, const std::u16string& source,
     const model::ItemId into =
         name.empty() ? bar : target->FolderIn(bar, name);
     if (into == model::kNoItem) {
-      return Status::Error(87, u"no folder " + name + u" on the bar");
+      return Status::Error(kErrorInvalidParameter,
+                           u"no folder " + name + u" on the bar");
     }
     target->Merge(part, top, into, root_report);
     return Status::Ok();
@@ -164,7 +168,8 @@ Status ImportIntoBar(ChromeTarget* target, const std::u16string& source,
         folder == model::kNoItem ? model::kNoItem
                                  : target->FolderIn(folder, title);
     if (into == model::kNoItem) {
-      return Status::Error(87, u"no folder " + label + u"/" + title);
+      return Status::Error(kErrorInvalidParameter,
+                           u"no folder " + label + u"/" + title);
     }
     target->Merge(part, from, into, root_report);
   }
@@ -176,9 +181,9 @@ Status ImportIntoBar(ChromeTarget* target, const std::u16string& source,
 int32_t ImportToBar(const char16_t* chrome_file, const std::u16string& source,
                     const std::u16string& name, bool firefox_part) {
   std::u16string file;
-  if (!ChromeFileArgument(chrome_file, &file)) return 2;
+  if (!ChromeFileArgument(chrome_file, &file)) return kErrorFileNotFound;
   ChromeTarget target;
-  if (!target.Open(file).ok()) return 87;
+  if (!target.Open(file).ok()) return kErrorInvalidParameter;
   Status status = ImportIntoBar(&target, source, name, firefox_part);
   if (!status.ok()) {
     // Nothing is saved: Chrome's file stays as it was.
@@ -187,13 +192,13 @@ int32_t ImportToBar(const char16_t* chrome_file, const std::u16string& source,
         u"[DllExport] [import_folder_2_chrome_bar] "
         u"import_folder_2_bookmark_bar fail: %ld \n",
         static_cast<long>(status.code()));
-    return 87;
+    return kErrorInvalidParameter;
   }
   status = target.Save();
   if (!status.ok()) {
     DebugLog(u"[DllExport] [import_folder_2_chrome_bar] save fail: %ld \n",
              static_cast<long>(status.code()));
-    return 87;
+    return kErrorInvalidParameter;
   }
   return 0;
 }
@@ -216,10 +221,11 @@ int32_t ImportFolder2ChromeBar(const char16_t* chrome_file,
                                const char16_t* source_folder,
                                const char16_t* folder_name) {
   jobs::JobScope scope("import_folder_2_chrome_bar");
-  if (source_folder == nullptr) return 3;
+  if (source_folder == nullptr) return kErrorPathNotFound;
   const std::u16string source = FromPointer(source_folder);
-  if (!FitsPath(source) || !platform::IsDirectory(source)) return 3;
-  if (folder_name == nullptr) return 87;
+  if (!FitsPath(source) || !platform::IsDirectory(source))
+    return kErrorPathNotFound;
+  if (folder_name == nullptr) return kErrorInvalidParameter;
   return ImportToBar(chrome_file, source, FromPointer(folder_name),
                      /*firefox_part=*/false);
 }
@@ -232,12 +238,12 @@ int32_t ImportIe2Chrome(const char16_t* chrome_file,
   jobs::JobScope scope("import_ie_2_chrome");
   if (backup_path == nullptr || must_be_nonnull_1 == nullptr ||
       must_be_nonnull_2 == nullptr) {
-    return 87;
+    return kErrorInvalidParameter;
   }
   std::u16string folder;
   if (!BackupFolder(backup_path, into_backup_set, BackupPart::kFavorites,
                     &folder)) {
-    return 3;
+    return kErrorPathNotFound;
   }
   return ImportToBar(chrome_file, folder,
                      NameOr(folder_name, interchange::kImportedFromIe),
@@ -248,11 +254,11 @@ int32_t ImportFirefox2Chrome(const char16_t* chrome_file,
                              const char16_t* backup_path, bool into_backup_set,
                              const char16_t* folder_name) {
   jobs::JobScope scope("import_firefox_2_chrome");
-  if (backup_path == nullptr) return 87;
+  if (backup_path == nullptr) return kErrorInvalidParameter;
   std::u16string folder;
   if (!BackupFolder(backup_path, into_backup_set, BackupPart::kFirefox,
                     &folder)) {
-    return 3;
+    return kErrorPathNotFound;
   }
   // A Firefox part has its position file; any other folder is read as
   // plain .url files.
@@ -266,16 +272,16 @@ int32_t ImportFirefox2Chrome(const char16_t* chrome_file,
 int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
                       bool into_backup_set) {
   jobs::JobScope scope("restore_chrome");
-  if (backup_path == nullptr) return 87;
+  if (backup_path == nullptr) return kErrorInvalidParameter;
   std::u16string file;
-  if (!ChromeFileArgument(chrome_file, &file)) return 2;
+  if (!ChromeFileArgument(chrome_file, &file)) return kErrorFileNotFound;
   std::u16string folder;
   if (!BackupFolder(backup_path, into_backup_set, BackupPart::kChrome,
                     &folder)) {
-    return 3;
+    return kErrorPathNotFound;
   }
   ChromeTarget target;
-  if (!target.Open(file).ok()) return 87;
+  if (!target.Open(file).ok()) return kErrorInvalidParameter;
   model::Tree part;
   // What could be read is restored even when a part of it could not.
   Status status =
@@ -305,7 +311,8 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
           std::string("write failed: the Chrome file has no root ") +
               chrome_root.key,
           true});
-      status.Update(Status::Error(87, u"Chrome root missing"));
+      status.Update(
+          Status::Error(kErrorInvalidParameter, u"Chrome root missing"));
     }
   }
   if (!status.ok()) {
@@ -318,9 +325,9 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
   if (!saved.ok()) {
     DebugLog(u"[DllExport] [restore_chrome] save fail: %ld \n",
              static_cast<long>(saved.code()));
-    return 87;
+    return kErrorInvalidParameter;
   }
-  return status.ok() ? 0 : 87;
+  return status.ok() ? 0 : kErrorInvalidParameter;
 }
 
 }  // namespace chrome

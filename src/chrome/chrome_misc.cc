@@ -9,6 +9,7 @@
 #include "chrome/chrome_reader.h"
 #include "chrome/json_access.h"
 #include "common/debug_log.h"
+#include "common/error_codes.h"
 #include "common/folder_tree.h"
 #include "common/interchange.h"
 #include "common/locators.h"
@@ -66,21 +67,22 @@ int32_t GetChromeSize(const char16_t* chrome_file, uint64_t* file_size,
                       int32_t* folder_count, int32_t* link_count) {
   if (file_size == nullptr || folder_count == nullptr ||
       link_count == nullptr) {
-    return 87;
+    return kErrorInvalidParameter;
   }
   std::u16string file;
-  if (!ChromeFileArgument(chrome_file, &file)) return 2;
+  if (!ChromeFileArgument(chrome_file, &file)) return kErrorFileNotFound;
   if (!FileSize(file, file_size)) {
     const uint32_t error = platform::GetLastError();
     // A failure that left no error code still must not read as success.
-    return error != 0 ? static_cast<int32_t>(error) : 2;
+    return error != 0 ? static_cast<int32_t>(error) : kErrorFileNotFound;
   }
   // A file that is no JSON, or whose roots are no folders, is no count of
   // nothing: it fails.
   Json::Value document;
-  if (!load_chrome_file(file.c_str(), &document)) return 87;
+  if (!load_chrome_file(file.c_str(), &document)) return kErrorInvalidParameter;
   int32_t folders = 0, links = 0;
-  if (!CountChromeBookmarks(document, &folders, &links)) return 87;
+  if (!CountChromeBookmarks(document, &folders, &links))
+    return kErrorInvalidParameter;
   *folder_count += folders;
   *link_count += links;
   return 0;
@@ -91,55 +93,59 @@ int32_t GetChromeBkSize(const char16_t* backup_path, bool into_backup_set,
                         int32_t* link_count) {
   if (file_size == nullptr || folder_count == nullptr ||
       link_count == nullptr) {
-    return 87;
+    return kErrorInvalidParameter;
   }
   if (backup_path == nullptr) {
     std::u16string file;
-    if (!LocateChromeFile(&file)) return 2;
-    if (!platform::PathExists(file)) return 3;
+    if (!LocateChromeFile(&file)) return kErrorFileNotFound;
+    if (!platform::PathExists(file)) return kErrorPathNotFound;
     Json::Value document;
-    if (!load_chrome_file(file.c_str(), &document)) return 87;
-    if (!CountChromeBookmarks(document, folder_count, link_count)) return 87;
-    if (!FileSize(file, file_size)) return 87;
+    if (!load_chrome_file(file.c_str(), &document))
+      return kErrorInvalidParameter;
+    if (!CountChromeBookmarks(document, folder_count, link_count))
+      return kErrorInvalidParameter;
+    if (!FileSize(file, file_size)) return kErrorInvalidParameter;
     return 0;
   }
   std::u16string folder;
   if (!BackupFolderArgument(FromPointer(backup_path), into_backup_set,
                             BackupPart::kChrome, &folder)) {
-    return 87;
+    return kErrorInvalidParameter;
   }
   return ie::GetIeFavoritesSize(folder.c_str(), false, file_size, folder_count,
                                 link_count)
              ? 0
-             : 87;
+             : kErrorInvalidParameter;
 }
 
 int32_t MkChromeTempFile(const char16_t* chrome_file) {
   std::u16string file;
-  if (!ChromeFileArgument(chrome_file, &file)) return 2;
+  if (!ChromeFileArgument(chrome_file, &file)) return kErrorFileNotFound;
   // The new copy replaces an earlier one in one step, so that a failed
   // copy (a full disk) still leaves the earlier one.
   std::string bytes;
-  if (!platform::ReadFile(file, &bytes)) return 87;
-  return platform::ReplaceFileAtomically(file + u"~", bytes) ? 0 : 87;
+  if (!platform::ReadFile(file, &bytes)) return kErrorInvalidParameter;
+  return platform::ReplaceFileAtomically(file + u"~", bytes)
+             ? 0
+             : kErrorInvalidParameter;
 }
 
 int32_t ImportChromeBk2Ie(const char16_t* backup_path, bool into_backup_set,
                           const char16_t* ie_favorites) {
   jobs::JobScope scope("import_chrome_bk_2_ie");
-  if (backup_path == nullptr) return 87;
+  if (backup_path == nullptr) return kErrorInvalidParameter;
   std::u16string backup;
   if (!BackupFolderArgument(FromPointer(backup_path), into_backup_set,
                             BackupPart::kChrome, &backup)) {
-    return 87;
+    return kErrorInvalidParameter;
   }
   std::u16string favorites;
   if (ie_favorites != nullptr) {
     favorites = FromPointer(ie_favorites);
-    if (!FitsPath(favorites)) return 3;
+    if (!FitsPath(favorites)) return kErrorPathNotFound;
   } else {
     DebugLog(u"[DllExport][import_chrome_bk_2_ie] call get_ie_export func.\n");
-    if (!GetIePath(&favorites)) return 3;
+    if (!GetIePath(&favorites)) return kErrorPathNotFound;
   }
   const Status status = ie::MergePartIntoFavorites(
       backup, backup_set::PartKind::kChrome, favorites,
@@ -147,7 +153,7 @@ int32_t ImportChromeBk2Ie(const char16_t* backup_path, bool into_backup_set,
   if (!status.ok()) {
     DebugLog(u"[DllExport] [import_chrome_bk_2_ie] %s: %ld \n",
              status.message(), static_cast<long>(status.code()));
-    return 87;
+    return kErrorInvalidParameter;
   }
   return 0;
 }

@@ -7,6 +7,7 @@
 #include "chrome/conversions.h"
 #include "chrome/json_access.h"
 #include "common/debug_log.h"
+#include "common/error_codes.h"
 
 namespace marksafe {
 namespace chrome {
@@ -14,7 +15,6 @@ namespace {
 
 // Error code of a document that cannot be read as a bookmark tree
 // (ERROR_INVALID_DATA).
-constexpr uint32_t kInvalidData = 13;
 
 // Why node cannot be read, or null when it can.
 const char* RefusalOf(const Json::Value& node) {
@@ -98,7 +98,8 @@ Status ReadChromeTree(const Json::Value& document, model::Tree* tree,
                       NodeTable* nodes, model::Report* report) {
   const Json::Value* roots = Member(document, "roots");
   if (roots == nullptr || !roots->isObject()) {
-    return Status::Error(kInvalidData, u"Chrome file without bookmark roots");
+    return Status::Error(kErrorInvalidData,
+                         u"Chrome file without bookmark roots");
   }
   // Folders still to read: the folder's item and its children array.
   struct Pending {
@@ -145,7 +146,7 @@ Status ReadChromeTree(const Json::Value& document, model::Tree* tree,
         const model::ItemId id = tree->Add(next.folder, ItemOf(child));
         if (id == model::kNoItem) {
           return Status::Error(
-              kInvalidData,
+              kErrorInvalidData,
               u"Chrome bookmarks nest deeper than " +
                   utf8_to_wide_string(std::to_string(model::kMaxDepth)) +
                   u" folders: " + tree->PathOf(next.folder));

@@ -62,10 +62,5 @@ const Json::Value* RootFolder(const Json::Value& document, const char* name) {
   return root;
 }
 
-Json::Value* MutableRootFolder(Json::Value* document, const char* name) {
-  const Json::Value& const_document = *document;
-  return const_cast<Json::Value*>(RootFolder(const_document, name));
-}
-
 }  // namespace chrome
 }  // namespace marksafe

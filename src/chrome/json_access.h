@@ -31,7 +31,6 @@ const Json::Value* ChildrenOf(const Json::Value& node);
 
 // roots.<name> when it is a folder node, else null.
 const Json::Value* RootFolder(const Json::Value& document, const char* name);
-Json::Value* MutableRootFolder(Json::Value* document, const char* name);
 
 }  // namespace chrome
 }  // namespace marksafe

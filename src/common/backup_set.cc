@@ -3,27 +3,11 @@
 #include "common/text.h"
 
 namespace marksafe {
-namespace {
-
-const char16_t* PartName(BackupPart part) {
-  switch (part) {
-    case BackupPart::kFavorites:
-      return u"Favorites";
-    case BackupPart::kFirefox:
-      return u"Firefox";
-    case BackupPart::kChrome:
-      return u"Chrome";
-  }
-  return u"Favorites";
-}
-
-}  // namespace
-
 bool GetBookmarkFolder(const char16_t* root, std::u16string* out) {
   if (root == nullptr || out == nullptr) return false;
   // A string, not a fixed buffer: a root too long for the system fails
   // later at the file system instead of overrunning anything here.
-  *out = JoinPath(root, u"Bookmarks");
+  *out = JoinPath(root, kBookmarksFolder);
   return true;
 }
 
@@ -31,7 +15,7 @@ std::u16string BackupSetFolder(const std::u16string& root, BackupPart part) {
   std::u16string folder;
   GetBookmarkFolder(root.c_str(), &folder);
   folder += u'\\';
-  folder += PartName(part);
+  folder += BackupPartName(part);
   return folder;
 }
 

@@ -9,6 +9,23 @@ namespace marksafe {
 
 enum class BackupPart { kFavorites, kFirefox, kChrome };
 
+// The folder under ROOT that holds the parts.
+inline constexpr char16_t kBookmarksFolder[] = u"Bookmarks";
+
+// "Favorites", "Firefox" or "Chrome": the part's folder in kBookmarksFolder.
+// Inline, so that the command-line host lays out the same set.
+inline const char16_t* BackupPartName(BackupPart part) {
+  switch (part) {
+    case BackupPart::kFavorites:
+      return u"Favorites";
+    case BackupPart::kFirefox:
+      return u"Firefox";
+    case BackupPart::kChrome:
+      return u"Chrome";
+  }
+  return u"Favorites";
+}
+
 // ROOT, "\" unless ROOT ends with one, "Bookmarks". False for a null root.
 bool GetBookmarkFolder(const char16_t* root, std::u16string* out);
 

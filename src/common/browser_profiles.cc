@@ -9,18 +9,16 @@
 #include <utility>
 
 #include "common/debug_log.h"
-#include "common/profile_warnings.h"
+#include "common/error_codes.h"
 #include "common/firefox_profiles.h"
 #include "common/locators.h"
+#include "common/profile_warnings.h"
 #include "common/text.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
 
 namespace marksafe {
 namespace {
-
-constexpr uint32_t kNotFound = 2;
-constexpr uint32_t kInvalid = 87;
 
 // Local State nests a few levels; deeper is not the browser's file. The
 // parser stops there rather than recursing on.
@@ -126,11 +124,6 @@ std::u16string Below(const std::u16string& folder,
   if (!path.empty() && !IsSeparator(path.back())) path += SeparatorOf(folder);
   path += relative;
   return Clean(path);
-}
-
-std::u16string LastComponent(const std::u16string& path) {
-  size_t cut = path.find_last_of(u"\\/");
-  return cut == std::u16string::npos ? path : path.substr(cut + 1);
 }
 
 namespace {
@@ -456,12 +449,12 @@ Status PickDefault(const std::vector<const BrowserProfile*>& candidates,
                    const std::u16string& label, BrowserProfile* out) {
   const BrowserProfile* best = LatestDefault(candidates);
   if (best == nullptr) {
-    return Status::Error(kNotFound, candidates.empty()
-                                        ? u"no " + label + u" profile found"
-                                        : u"no " + label +
-                                              u" profile is marked as the "
-                                              u"default; name one of:" +
-                                              ListOf(candidates));
+    return Status::Error(kErrorFileNotFound,
+                         candidates.empty() ? u"no " + label + u" profile found"
+                                            : u"no " + label +
+                                                  u" profile is marked as the "
+                                                  u"default; name one of:" +
+                                                  ListOf(candidates));
   }
   *out = *best;
   return Status::Ok();
@@ -552,7 +545,8 @@ Status PickProfile(const std::vector<BrowserProfile>& profiles,
         known += (known.empty() ? u"" : u", ") + std::u16string(each.key);
       }
       return Status::Error(
-          kInvalid, u"unknown browser \"" + browser + u"\"; known: " + known);
+          kErrorInvalidParameter,
+          u"unknown browser \"" + browser + u"\"; known: " + known);
     }
     key = info->key;
   }
@@ -568,7 +562,7 @@ Status PickProfile(const std::vector<BrowserProfile>& profiles,
     for (const BrowserProfile* profile : candidates) {
       if (profile->family != candidates.front()->family) {
         return Status::Error(
-            kInvalid,
+            kErrorInvalidParameter,
             u"profiles of several browsers found; name a browser "
             u"or a profile of:" +
                 ListOf(candidates));
@@ -603,15 +597,15 @@ Status PickProfile(const std::vector<BrowserProfile>& profiles,
     return Status::Ok();
   }
   if (matches.empty()) {
-    return Status::Error(kNotFound, candidates.empty()
-                                        ? u"no " + label + u" profile found"
-                                        : u"no " + label + u" profile \"" +
-                                              wanted + u"\"; found:" +
-                                              ListOf(candidates));
+    return Status::Error(kErrorFileNotFound,
+                         candidates.empty()
+                             ? u"no " + label + u" profile found"
+                             : u"no " + label + u" profile \"" + wanted +
+                                   u"\"; found:" + ListOf(candidates));
   }
-  return Status::Error(kInvalid, u"several " + label + u" profiles match \"" +
-                                     wanted + u"\"; name one by its folder:" +
-                                     ListOf(matches));
+  return Status::Error(kErrorInvalidParameter,
+                       u"several " + label + u" profiles match \"" + wanted +
+                           u"\"; name one by its folder:" + ListOf(matches));
 }
 
 Status PickFamilyDefault(const std::vector<BrowserProfile>& profiles,

@@ -69,9 +69,6 @@ struct BrowserProfile {
 std::u16string Below(const std::u16string& folder,
                      const std::u16string& relative);
 
-// The last component of path.
-std::u16string LastComponent(const std::u16string& path);
-
 // Whether folder holds one of the files every Firefox profile has.
 bool LooksLikeFirefoxProfile(const std::u16string& folder);
 

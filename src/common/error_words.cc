@@ -1,27 +1,47 @@
 #include "common/error_words.h"
 
+#include "common/error_codes.h"
+
 namespace marksafe {
 
 std::string ErrorWords(uint32_t code) {
   switch (code) {
-    case 2: return "file not found";
-    case 3: return "folder not found";
-    case 4: return "too many open files";
-    case 5: return "access denied";
-    case 8: return "not enough memory";
-    case 13: return "the data is not valid";
-    case 19: return "the medium is write-protected";
-    case 32: return "in use by another program (locked)";
-    case 33: return "locked by another program";
-    case 80: return "the file exists already";
-    case 87: return "invalid argument";
-    case 112: return "the disk is full";
-    case 145: return "the folder is not empty";
-    case 183: return "it exists already";
-    case 206: return "the name or path is too long";
-    case 1117: return "input/output error";
-    case 1392: return "the file is damaged";
-    case 1921: return "too many levels of links";
+    case kErrorFileNotFound:
+      return "file not found";
+    case kErrorPathNotFound:
+      return "folder not found";
+    case kErrorTooManyOpenFiles:
+      return "too many open files";
+    case kErrorAccessDenied:
+      return "access denied";
+    case kErrorNotEnoughMemory:
+      return "not enough memory";
+    case kErrorInvalidData:
+      return "the data is not valid";
+    case kErrorWriteProtect:
+      return "the medium is write-protected";
+    case kErrorSharingViolation:
+      return "in use by another program (locked)";
+    case kErrorLockViolation:
+      return "locked by another program";
+    case kErrorFileExists:
+      return "the file exists already";
+    case kErrorInvalidParameter:
+      return "invalid argument";
+    case kErrorDiskFull:
+      return "the disk is full";
+    case kErrorDirNotEmpty:
+      return "the folder is not empty";
+    case kErrorAlreadyExists:
+      return "it exists already";
+    case kErrorFilenameTooLong:
+      return "the name or path is too long";
+    case kErrorIoDevice:
+      return "input/output error";
+    case kErrorFileCorrupt:
+      return "the file is damaged";
+    case kErrorCantResolveFilename:
+      return "too many levels of links";
     default: return "error " + std::to_string(code);
   }
 }

@@ -27,17 +27,6 @@ struct IniSection {
   }
 };
 
-std::u16string Trimmed(const std::u16string& text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && (text[begin] == u' ' || text[begin] == u'\t')) ++begin;
-  while (end > begin && (text[end - 1] == u' ' || text[end - 1] == u'\t' ||
-                         text[end - 1] == u'\r')) {
-    --end;
-  }
-  return text.substr(begin, end - begin);
-}
-
 // Firefox writes a section per profile and per installation: a file with
 // more is not one of its own, and the rest of it is left unread so that the
 // work stays bounded.
@@ -66,7 +55,8 @@ std::vector<IniSection> ReadIni(const std::u16string& root,
   while (start <= text.size()) {
     size_t end = text.find(u'\n', start);
     if (end == std::u16string::npos) end = text.size();
-    const std::u16string line = Trimmed(text.substr(start, end - start));
+    const std::u16string line =
+        Trimmed(text.substr(start, end - start), u" \t\r");
     start = end + 1;
     if (line.empty() || line[0] == u';' || line[0] == u'#') continue;
     if (line.front() == u'[' && line.back() == u']') {
@@ -84,8 +74,9 @@ std::vector<IniSection> ReadIni(const std::u16string& root,
         sections.back().keys.size() == kMaxKeys) {
       continue;
     }
-    sections.back().keys.emplace_back(Trimmed(line.substr(0, equals)),
-                                      Trimmed(line.substr(equals + 1)));
+    sections.back().keys.emplace_back(
+        Trimmed(line.substr(0, equals), u" \t\r"),
+        Trimmed(line.substr(equals + 1), u" \t\r"));
   }
   return sections;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/debug_log.h"
+#include "common/error_codes.h"
 #include "common/error_words.h"
 #include "common/text.h"
 #include "jobs/job.h"
@@ -17,16 +18,8 @@ namespace {
 constexpr char16_t kTrashInfix[] = u".marksafe-trash-";
 constexpr char16_t kOldSuffix[] = u".marksafe-old";
 
-std::u16string Trimmed(const std::u16string& folder) {
-  std::u16string path = folder;
-  while (path.size() > 1 && (path.back() == u'\\' || path.back() == u'/')) {
-    path.pop_back();
-  }
-  return path;
-}
-
 std::u16string OldFolderFor(const std::u16string& folder) {
-  return Trimmed(folder) + kOldSuffix;
+  return WithoutTrailingSeparators(folder) + kOldSuffix;
 }
 
 // Flushes the folder that holds path, so that a rename in it lasts.
@@ -67,7 +60,7 @@ bool IsLeftover(const std::u16string& parent, const std::u16string& name) {
 // beside folder. Only folders themselves are removed, never what a link
 // points to; what cannot be removed now is left for a later run.
 void SweepLeftovers(const std::u16string& folder) {
-  const std::u16string target = Trimmed(folder);
+  const std::u16string target = WithoutTrailingSeparators(folder);
   const size_t slash = target.find_last_of(u"\\/");
   if (slash == std::u16string::npos || slash == 0) return;
   const std::u16string parent = target.substr(0, slash);
@@ -97,7 +90,7 @@ void RemovePrevious(const std::u16string& previous,
                     const std::u16string& folder) {
   std::u16string doomed = previous;
   const std::u16string trash =
-      Trimmed(folder) + kTrashInfix + NumberText(model::Now());
+      WithoutTrailingSeparators(folder) + kTrashInfix + NumberText(model::Now());
   if (platform::MoveFolder(previous, trash)) doomed = trash;
   if (platform::RemoveTree(doomed)) return;
   const uint32_t code = platform::GetLastError();
@@ -114,7 +107,8 @@ void RemovePrevious(const std::u16string& previous,
 
 std::u16string ReadableFolder(const std::u16string& folder) {
   const std::u16string old = OldFolderFor(folder);
-  if (platform::PathExists(Trimmed(folder)) || !platform::IsDirectory(old)) {
+  if (platform::PathExists(WithoutTrailingSeparators(folder)) ||
+      !platform::IsDirectory(old)) {
     return folder;
   }
   DebugLog(u"[swap] %s is missing; its previous copy %s is read\n",
@@ -123,11 +117,11 @@ std::u16string ReadableFolder(const std::u16string& folder) {
 }
 
 std::u16string StagingFolderFor(const std::u16string& folder) {
-  return Trimmed(folder) + u".marksafe-new";
+  return WithoutTrailingSeparators(folder) + u".marksafe-new";
 }
 
 void RecoverInterruptedSwap(const std::u16string& folder) {
-  const std::u16string target = Trimmed(folder);
+  const std::u16string target = WithoutTrailingSeparators(folder);
   const std::u16string old = OldFolderFor(folder);
   if (platform::PathExists(target) || !platform::IsDirectory(old)) return;
   if (platform::MoveFolder(old, target)) {
@@ -138,7 +132,7 @@ void RecoverInterruptedSwap(const std::u16string& folder) {
 
 Status SwapInFolder(const std::u16string& staging,
                     const std::u16string& folder) {
-  const std::u16string target = Trimmed(folder);
+  const std::u16string target = WithoutTrailingSeparators(folder);
   if (!platform::SyncTree(staging)) {
     return Status::Error(platform::GetLastError(),
                          u"could not flush the new folder " + staging);
@@ -160,7 +154,7 @@ Status SwapInFolder(const std::u16string& staging,
     RemovePrevious(staging, folder);
     return Status::Ok();
   }
-  if (platform::GetLastError() != platform::kErrorNotSupported) {
+  if (platform::GetLastError() != kErrorNotSupported) {
     return Status::Error(platform::GetLastError(),
                          u"could not swap the new folder into " + target);
   }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/debug_log.h"
+#include "common/error_codes.h"
 #include "common/interchange.h"
 #include "common/text.h"
 #include "platform/platform.h"
@@ -13,7 +14,6 @@ namespace {
 
 // Extensions and filters are compared on at most this many characters.
 constexpr size_t kExtensionChars = 18;
-constexpr uint32_t kInvalidParameter = 87;
 
 bool IsCancelled(const volatile uint8_t* cancel_flag) {
   return cancel_flag != nullptr && *cancel_flag != 0;
@@ -89,11 +89,12 @@ bool CopyUnderNewName(const std::u16string& from, const std::u16string& to) {
     // A copy an earlier restore put there already is enough.
     if (platform::PathExists(name) && SameContent(from, name)) return true;
     if (platform::CopyFile(from, name, true)) return true;
-    if (platform::GetLastError() != 80 && platform::GetLastError() != 183) {
+    if (platform::GetLastError() != kErrorFileExists &&
+        platform::GetLastError() != kErrorAlreadyExists) {
       return false;
     }
   }
-  platform::SetLastError(80);
+  platform::SetLastError(kErrorFileExists);
   return false;
 }
 
@@ -208,7 +209,7 @@ bool copy_folder(const std::u16string& source,
   CopyCounts unused;
   // An empty path would name the root of the current drive.
   if (source.empty() || destination.empty()) {
-    platform::SetLastError(kInvalidParameter);
+    platform::SetLastError(kErrorInvalidParameter);
     return false;
   }
   CopyJob job{Truncated(filter, kExtensionChars), overwrite, cancel_flag,
@@ -275,7 +276,7 @@ bool FileSize(const std::u16string& path, uint64_t* size) {
 
 bool HideMarkers(const std::u16string& root, const std::u16string& name) {
   std::vector<platform::DirEntry> entries;
-  if (root.empty()) platform::SetLastError(kInvalidParameter);
+  if (root.empty()) platform::SetLastError(kErrorInvalidParameter);
   if (root.empty() || !platform::ListDirectory(root, &entries)) {
     DebugLog(u"[backup_ie_pro] restore failed: %ld \n", LastErrorForLog());
     return false;

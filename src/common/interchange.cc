@@ -6,10 +6,6 @@ namespace marksafe {
 namespace interchange {
 
 const char16_t kMarkerName[] = u".Quillbay";
-const char16_t kImportedFromIe[] = u"Imported from IE";
-const char16_t kImportedFromFirefox[] = u"Imported from Firefox";
-const char16_t kImportedFromChrome[] = u"Imported from Chrome";
-const char16_t kImportedFromChromeLc[] = u"Imported from chrome";
 
 const char16_t kShortcutSection[] = u"InternetShortcut";
 const char16_t kUrlKey[] = u"URL";
@@ -17,13 +13,11 @@ const char16_t kTitleKey[] = u"Title";
 const char16_t kUrlExtension[] = u"url";
 const char16_t kUrlSuffix[] = u".url";
 
-const char16_t kPosIni[] = u"pos.ini";
 const char16_t kPosSection[] = u"Menu";
 const char16_t kPosMainKey[] = u"Main";
 const char16_t kPosOthersKey[] = u"Others";
 const char16_t kPosMainValue[] = u"Bookmarks Menu";
 const char16_t kPosOthersValue[] = u"Unsorted Bookmarks";
-const char16_t kChromePosIni[] = u"chrome_pos.ini";
 const char16_t kChromePosSection[] = u"Chrome_menu";
 const char16_t kChromePosBarKey[] = u"Bar";
 const char16_t kChromePosOtherKey[] = u"other";
@@ -41,14 +35,6 @@ const char16_t kCompletionMarkName[] = u"complete.mark";
 namespace {
 
 constexpr size_t kExtensionChars = 18;
-
-std::u16string Trimmed(const std::u16string& text) {
-  size_t end = text.size();
-  while (end > 0 && text[end - 1] == u' ') --end;
-  size_t begin = 0;
-  while (begin < end && text[begin] == u' ') ++begin;
-  return text.substr(begin, end - begin);
-}
 
 // True for ".", "..", ". ." and the like: names the file system reads as
 // this folder or its parent (Windows drops trailing dots and blanks).
@@ -167,7 +153,7 @@ bool ResolvePositionValue(const std::u16string& exported_folder,
     size_t end = value.find_first_of(u"\\/", begin);
     if (end == std::u16string::npos) end = value.size();
     const std::u16string part = value.substr(begin, end - begin);
-    if (IsDotName(part) && Trimmed(part) != u".") return false;
+    if (IsDotName(part) && Trimmed(part, u" ") != u".") return false;
     begin = end + 1;
   }
   *out = JoinPath(exported_folder, value);

@@ -11,10 +11,10 @@ namespace interchange {
 
 // Reserved names.
 extern const char16_t kMarkerName[];            // ".Quillbay"
-extern const char16_t kImportedFromIe[];        // "Imported from IE"
-extern const char16_t kImportedFromFirefox[];   // "Imported from Firefox"
-extern const char16_t kImportedFromChrome[];    // "Imported from Chrome"
-extern const char16_t kImportedFromChromeLc[];  // "Imported from chrome"
+inline constexpr char16_t kImportedFromIe[] = u"Imported from IE";
+inline constexpr char16_t kImportedFromFirefox[] = u"Imported from Firefox";
+inline constexpr char16_t kImportedFromChrome[] = u"Imported from Chrome";
+inline constexpr char16_t kImportedFromChromeLc[] = u"Imported from chrome";
 
 // Internet Shortcut files.
 extern const char16_t kShortcutSection[];  // "InternetShortcut"
@@ -24,13 +24,13 @@ extern const char16_t kUrlExtension[];     // "url" (the filter)
 extern const char16_t kUrlSuffix[];        // ".url"
 
 // Position files.
-extern const char16_t kPosIni[];             // "pos.ini"
+inline constexpr char16_t kPosIni[] = u"pos.ini";
 extern const char16_t kPosSection[];         // "Menu"
 extern const char16_t kPosMainKey[];         // "Main"
 extern const char16_t kPosOthersKey[];       // "Others"
 extern const char16_t kPosMainValue[];       // "Bookmarks Menu"
 extern const char16_t kPosOthersValue[];     // "Unsorted Bookmarks"
-extern const char16_t kChromePosIni[];       // "chrome_pos.ini"
+inline constexpr char16_t kChromePosIni[] = u"chrome_pos.ini";
 extern const char16_t kChromePosSection[];   // "Chrome_menu"
 extern const char16_t kChromePosBarKey[];    // "Bar"
 extern const char16_t kChromePosOtherKey[];  // "other"

@@ -9,19 +9,22 @@
 #include <string>
 #include <utility>
 
+#include "common/error_codes.h"
+
 namespace marksafe {
 
 class [[nodiscard]] Status {
  public:
   Status() = default;  // success
   static Status Ok() { return Status(); }
-  // code 0 is turned into 87 (invalid parameter): a failure never reads as
+  // code 0 is turned into kErrorInvalidParameter: a failure never reads as
   // success.
   static Status Error(uint32_t code, std::u16string message) {
-    return Status(code == 0 ? 87 : code, std::move(message));
+    return Status(code == kErrorSuccess ? kErrorInvalidParameter : code,
+                  std::move(message));
   }
 
-  bool ok() const { return code_ == 0; }
+  bool ok() const { return code_ == kErrorSuccess; }
   uint32_t code() const { return code_; }
   const std::u16string& message() const { return message_; }
 
@@ -35,9 +38,14 @@ class [[nodiscard]] Status {
   Status(uint32_t code, std::u16string message)
       : code_(code), message_(std::move(message)) {}
 
-  uint32_t code_ = 0;
+  uint32_t code_ = kErrorSuccess;
   std::u16string message_;
 };
+
+// Where a call's result becomes a bool and the thread's last error (the
+// exports' way of failing): true when status is ok; otherwise its message
+// goes to the debug log, its code becomes the last error, and false.
+bool SucceededOrSetLastError(const Status& status);
 
 }  // namespace marksafe
 

@@ -1,6 +1,7 @@
 #include "common/store_lock.h"
 
 #include "common/debug_log.h"
+#include "common/error_codes.h"
 #include "common/text.h"
 #include "jobs/job.h"
 #include "model/report.h"
@@ -13,16 +14,15 @@ Status LockFailed(const std::u16string& store,
                   const std::u16string& lock_path) {
   const uint32_t code = platform::GetLastError();
   const Status failed = Status::Error(
-      code,
-      code == platform::kErrorLockViolation
-          ? u"another run is writing " + DisplayPath(store) +
-                u"; nothing was changed, try again when it has ended"
-          : u"cannot lock " + DisplayPath(store) + u" for writing (" +
-                DisplayPath(lock_path) + u")");
+      code, code == kErrorLockViolation
+                ? u"another run is writing " + DisplayPath(store) +
+                      u"; nothing was changed, try again when it has ended"
+                : u"cannot lock " + DisplayPath(store) + u" for writing (" +
+                      DisplayPath(lock_path) + u")");
   DebugLog(u"[lock] %s\n", failed.message().c_str());
   jobs::Current().report().problems.push_back(
       model::Problem{DisplayPath(store), std::u16string(),
-                     "not written: " + Narrow(failed.message()), false});
+                     "not written: " + platform::ToUtf8(failed.message()), false});
   platform::SetLastError(failed.code());
   return failed;
 }

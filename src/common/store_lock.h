@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "common/error_codes.h"
 #include "common/status.h"
 #include "jobs/job.h"
 #include "platform/platform.h"

@@ -4,13 +4,6 @@
 
 namespace marksafe {
 
-size_t TextLength(const char16_t* text) {
-  if (text == nullptr) return 0;
-  size_t n = 0;
-  while (text[n] != 0) ++n;
-  return n;
-}
-
 std::u16string FromPointer(const char16_t* text) {
   return text == nullptr ? std::u16string() : std::u16string(text);
 }
@@ -47,6 +40,16 @@ bool EndsWithSeparator(const std::u16string& path) {
   return !path.empty() && (path.back() == u'\\' || path.back() == u'/');
 }
 
+std::u16string WithoutTrailingSeparators(std::u16string path) {
+  while (path.size() > 1 && EndsWithSeparator(path)) path.pop_back();
+  return path;
+}
+
+std::u16string LastComponent(const std::u16string& path) {
+  const size_t cut = path.find_last_of(u"\\/");
+  return cut == std::u16string::npos ? path : path.substr(cut + 1);
+}
+
 std::u16string WithTrailingSeparator(const std::u16string& path) {
   return EndsWithSeparator(path) ? path : path + u'\\';
 }
@@ -63,14 +66,6 @@ std::u16string DisplayPath(const std::u16string& path) {
 std::u16string NumberText(long long value) {
   std::string digits = std::to_string(value);
   return std::u16string(digits.begin(), digits.end());
-}
-
-std::u16string Widen(const std::string& utf8) {
-  return platform::FromUtf8(utf8);
-}
-
-std::string Narrow(const std::u16string& text) {
-  return platform::ToUtf8(text);
 }
 
 }  // namespace marksafe

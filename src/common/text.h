@@ -4,11 +4,9 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace marksafe {
-
-// The length of a NUL-terminated UTF-16 string (0 for null).
-size_t TextLength(const char16_t* text);
 
 // A string from a possibly null NUL-terminated pointer (empty for null).
 std::u16string FromPointer(const char16_t* text);
@@ -21,6 +19,15 @@ std::u16string Truncated(const std::u16string& text, size_t max_chars);
 // units, always terminated. Nothing is written when capacity is 0.
 void CopyToBuffer(const std::u16string& text, char16_t* out, size_t capacity);
 
+// text without the units of blanks at either end. Inline, so that the
+// platform backends share it.
+inline std::u16string Trimmed(const std::u16string& text,
+                              std::u16string_view blanks = u" \t") {
+  const size_t begin = text.find_first_not_of(blanks);
+  if (begin == std::u16string::npos) return std::u16string();
+  return text.substr(begin, text.find_last_not_of(blanks) + 1 - begin);
+}
+
 // Equality without regard to case, as the file system compares names.
 bool EqualsNoCase(const std::u16string& a, const std::u16string& b);
 
@@ -29,6 +36,12 @@ std::u16string ToUpperCase(const std::u16string& text);
 
 // True when the last unit is "\" or "/".
 bool EndsWithSeparator(const std::u16string& path);
+
+// path without its trailing separators (a lone "\" or "/" is kept).
+std::u16string WithoutTrailingSeparators(std::u16string path);
+
+// What follows the last separator of path (all of it when it has none).
+std::u16string LastComponent(const std::u16string& path);
 
 // path with one "\" added unless it already ends with a separator.
 std::u16string WithTrailingSeparator(const std::u16string& path);
@@ -43,10 +56,6 @@ std::u16string DisplayPath(const std::u16string& path);
 
 // Decimal text of a number, as UTF-16.
 std::u16string NumberText(long long value);
-
-// ASCII/UTF-8 literal to UTF-16 (for messages and tests).
-std::u16string Widen(const std::string& utf8);
-std::string Narrow(const std::u16string& text);
 
 }  // namespace marksafe
 

@@ -3,29 +3,28 @@
 #include "chrome/chrome_export.h"
 #include "chrome/chrome_import.h"
 #include "chrome/chrome_misc.h"
+#include "common/error_codes.h"
 #include "exports/export_util.h"
 #include "marksafe/marksafe.h"
 
 using marksafe::exports::AsU16;
 using marksafe::exports::Guarded;
+using marksafe::exports::GuardedCode;
 
 namespace chrome = marksafe::chrome;
-
-// Any exception (out of memory, a library error) gives 87.
-constexpr int32_t kFailure = 87;
 
 extern "C" {
 
 MARKSAFE_API int32_t export_chrome_2_folder(const MS_CHAR* chrome_file,
                                             const MS_CHAR* dest) {
-  return Guarded(kFailure, [&] {
+  return GuardedCode([&] {
     return chrome::ExportChrome2Folder(AsU16(chrome_file), AsU16(dest));
   });
 }
 
 MARKSAFE_API int32_t backup_chrome(const MS_CHAR* chrome_file,
                                    const MS_CHAR* dest, bool into_backup_set) {
-  return Guarded(kFailure, [&] {
+  return GuardedCode([&] {
     return chrome::BackupChrome(AsU16(chrome_file), AsU16(dest),
                                 into_backup_set);
   });
@@ -34,7 +33,7 @@ MARKSAFE_API int32_t backup_chrome(const MS_CHAR* chrome_file,
 MARKSAFE_API int32_t import_folder_2_chrome_bar(const MS_CHAR* chrome_file,
                                                 const MS_CHAR* source,
                                                 const MS_CHAR* folder_name) {
-  return Guarded(kFailure, [&] {
+  return GuardedCode([&] {
     return chrome::ImportFolder2ChromeBar(AsU16(chrome_file), AsU16(source),
                                           AsU16(folder_name));
   });
@@ -43,7 +42,7 @@ MARKSAFE_API int32_t import_folder_2_chrome_bar(const MS_CHAR* chrome_file,
 MARKSAFE_API int32_t import_ie_2_chrome(
     const MS_CHAR* chrome_file, const MS_CHAR* source, bool into_backup_set,
     const MS_CHAR* folder_name, const void* reserved1, const void* reserved2) {
-  return Guarded(kFailure, [&] {
+  return GuardedCode([&] {
     return chrome::ImportIe2Chrome(AsU16(chrome_file), AsU16(source),
                                    into_backup_set, AsU16(folder_name),
                                    reserved1, reserved2);
@@ -54,7 +53,7 @@ MARKSAFE_API int32_t import_firefox_2_chrome(const MS_CHAR* chrome_file,
                                              const MS_CHAR* source,
                                              bool into_backup_set,
                                              const MS_CHAR* folder_name) {
-  return Guarded(kFailure, [&] {
+  return GuardedCode([&] {
     return chrome::ImportFirefox2Chrome(AsU16(chrome_file), AsU16(source),
                                         into_backup_set, AsU16(folder_name));
   });
@@ -63,7 +62,7 @@ MARKSAFE_API int32_t import_firefox_2_chrome(const MS_CHAR* chrome_file,
 MARKSAFE_API int32_t restore_chrome(const MS_CHAR* chrome_file,
                                     const MS_CHAR* backup_path,
                                     bool into_backup_set) {
-  return Guarded(kFailure, [&] {
+  return GuardedCode([&] {
     return chrome::RestoreChrome(AsU16(chrome_file), AsU16(backup_path),
                                  into_backup_set);
   });
@@ -73,7 +72,7 @@ MARKSAFE_API int32_t get_chrome_bk_size(const MS_CHAR* backup_path,
                                         bool into_backup_set, uint64_t* size,
                                         int32_t* folder_count,
                                         int32_t* link_count) {
-  return Guarded(kFailure, [&] {
+  return GuardedCode([&] {
     return chrome::GetChromeBkSize(AsU16(backup_path), into_backup_set, size,
                                    folder_count, link_count);
   });
@@ -82,21 +81,21 @@ MARKSAFE_API int32_t get_chrome_bk_size(const MS_CHAR* backup_path,
 MARKSAFE_API int32_t get_chrome_size(const MS_CHAR* chrome_file, uint64_t* size,
                                      int32_t* folder_count,
                                      int32_t* link_count) {
-  return Guarded(kFailure, [&] {
+  return GuardedCode([&] {
     return chrome::GetChromeSize(AsU16(chrome_file), size, folder_count,
                                  link_count);
   });
 }
 
 MARKSAFE_API int32_t mk_chrome_temp_file(const MS_CHAR* chrome_file) {
-  return Guarded(kFailure,
-                 [&] { return chrome::MkChromeTempFile(AsU16(chrome_file)); });
+  return GuardedCode(
+      [&] { return chrome::MkChromeTempFile(AsU16(chrome_file)); });
 }
 
 MARKSAFE_API int32_t import_chrome_bk_2_ie(const MS_CHAR* chrome_bk,
                                            bool into_backup_set,
                                            const MS_CHAR* favorites) {
-  return Guarded(kFailure, [&] {
+  return GuardedCode([&] {
     return chrome::ImportChromeBk2Ie(AsU16(chrome_bk), into_backup_set,
                                      AsU16(favorites));
   });

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "common/error_codes.h"
 #include "common/text.h"
 #include "marksafe/marksafe.h"
 
@@ -26,12 +27,6 @@ inline const char16_t* AsU16(const MS_CHAR* text) {
 
 inline char16_t* AsU16(MS_CHAR* text) {
   return reinterpret_cast<char16_t*>(text);
-}
-
-// A library string as the binary interface's text, for calling one export
-// from another subsystem.
-inline const MS_CHAR* AsMsChar(const std::u16string& text) {
-  return reinterpret_cast<const MS_CHAR*>(text.c_str());
 }
 
 // The argument as a string; empty for null (callers test null first where
@@ -55,6 +50,13 @@ Result Guarded(Result failure, Body&& body) noexcept {
   } catch (...) {
     return failure;
   }
+}
+
+// The result of an export that returns a code: body's, or
+// kErrorInvalidParameter when any exception escapes it.
+template <typename Body>
+int32_t GuardedCode(Body&& body) noexcept {
+  return Guarded<int32_t>(kErrorInvalidParameter, std::forward<Body>(body));
 }
 
 }  // namespace exports

@@ -1,5 +1,6 @@
 // The Firefox exports: argument checks and the exception guard; the work is
 // done in src/firefox/.
+#include "common/error_codes.h"
 #include "exports/export_util.h"
 #include "firefox/places_export.h"
 #include "firefox/places_handle.h"
@@ -9,6 +10,7 @@
 
 using marksafe::exports::AsU16;
 using marksafe::exports::Guarded;
+using marksafe::exports::GuardedCode;
 namespace firefox = marksafe::firefox;
 
 extern "C" {
@@ -122,8 +124,9 @@ MARKSAFE_API bool import_firefox_bk_2_folder(const MS_CHAR* firefox_bk,
 MARKSAFE_API int32_t import_chrome_bk_2_firefox(ms_places_handle handle,
                                                 const MS_CHAR* path,
                                                 bool into_backup_set) {
-  if (handle == nullptr || path == nullptr) return 87;
-  return Guarded<int32_t>(87, [&] {
+  if (handle == nullptr || path == nullptr)
+    return marksafe::kErrorInvalidParameter;
+  return GuardedCode([&] {
     return firefox::ImportChromeBk2Firefox(handle, AsU16(path),
                                            into_backup_set);
   });

@@ -42,8 +42,8 @@ int32_t ExportFirefoxBackup(const MS_CHAR* source, int32_t kind,
 Json::Value BackupEntry(const firefox_json::BrowserBackup& backup,
                         bool count) {
   Json::Value entry(Json::objectValue);
-  entry["file"] = Narrow(DisplayPath(backup.file));
-  entry["name"] = Narrow(backup.name);
+  entry["file"] = platform::ToUtf8(DisplayPath(backup.file));
+  entry["name"] = platform::ToUtf8(backup.name);
   const int32_t kind = backup.firefox ? MARKSAFE_STORE_FIREFOX_BACKUP
                                       : MARKSAFE_STORE_CHROME;
   entry["kind"] = kind;
@@ -109,7 +109,7 @@ extern "C" {
 MARKSAFE_API int32_t marksafe_export_firefox_backup(const MS_CHAR* source,
                                                     int32_t kind,
                                                     const MS_CHAR* file) {
-  return marksafe::exports::Guarded<int32_t>(87, [&] {
+  return marksafe::exports::GuardedCode([&] {
     marksafe::jobs::JobScope scope("marksafe_export_firefox_backup");
     return marksafe::exports::ExportFirefoxBackup(source, kind, file);
   });

@@ -11,6 +11,7 @@
 #include "chrome/chrome_document.h"
 #include "chrome/chrome_misc.h"
 #include "common/browser_profiles.h"
+#include "common/error_codes.h"
 #include "common/profile_warnings.h"
 #include "common/text.h"
 #include "exports/export_util.h"
@@ -23,11 +24,6 @@
 namespace marksafe {
 namespace exports {
 namespace {
-
-constexpr int32_t kFileExists = 80;  // ERROR_FILE_EXISTS
-constexpr int32_t kPathNotFound = 3;
-constexpr int32_t kInvalidParameter = 87;
-constexpr int32_t kBusy = 170;  // ERROR_BUSY
 
 // The folders and links below the store's roots; false when the store is
 // missing or cannot be read.
@@ -56,17 +52,17 @@ bool SameProfile(const BrowserProfile& a, const BrowserProfile& b) {
 Json::Value ProfileJson(const BrowserProfile& profile, bool count) {
   Json::Value out(Json::objectValue);
   const BrowserInfo* info = FindBrowser(profile.browser);
-  out["browser"] = Narrow(profile.browser);
-  out["browser_name"] = info != nullptr ? Narrow(info->name) : "";
+  out["browser"] = platform::ToUtf8(profile.browser);
+  out["browser_name"] = info != nullptr ? platform::ToUtf8(info->name) : "";
   out["family"] =
       profile.family == BrowserFamily::kChromium ? "chromium" : "firefox";
-  out["install"] = Narrow(InstallKindName(profile.install));
-  out["app"] = Narrow(profile.app);
-  out["data_folder"] = Narrow(profile.data_folder);
-  out["name"] = Narrow(profile.name);
-  out["folder_name"] = Narrow(profile.folder_name);
-  out["folder"] = Narrow(profile.folder);
-  out["store"] = Narrow(profile.store);
+  out["install"] = platform::ToUtf8(InstallKindName(profile.install));
+  out["app"] = platform::ToUtf8(profile.app);
+  out["data_folder"] = platform::ToUtf8(profile.data_folder);
+  out["name"] = platform::ToUtf8(profile.name);
+  out["folder_name"] = platform::ToUtf8(profile.folder_name);
+  out["folder"] = platform::ToUtf8(profile.folder);
+  out["store"] = platform::ToUtf8(profile.store);
   out["store_exists"] = platform::PathExists(profile.store);
   out["default"] = profile.is_default;
   out["running"] = ProfileInUse(profile);
@@ -87,7 +83,7 @@ std::string ProfilesText(const MS_CHAR* browser, const MS_CHAR* profile,
   Json::Value out(Json::objectValue);
   Json::Value& warned = out["warnings"] = Json::Value(Json::arrayValue);
   for (const std::u16string& line : warnings.lines()) {
-    warned.append(Narrow(line));
+    warned.append(platform::ToUtf8(line));
   }
   Json::Value& list = out["profiles"] = Json::Value(Json::arrayValue);
   if (browser == nullptr && profile == nullptr) {
@@ -111,7 +107,7 @@ std::string ProfilesText(const MS_CHAR* browser, const MS_CHAR* profile,
     if (status.ok()) {
       list.append(ProfileJson(picked, count));
     } else {
-      out["error"] = Narrow(status.message());
+      out["error"] = platform::ToUtf8(status.message());
       out["code"] = status.code();
     }
   }
@@ -124,20 +120,20 @@ int32_t CloseProfile(const MS_CHAR* browser, const MS_CHAR* profile) {
   BrowserProfile picked;
   const Status status = FindProfile(ToU16(browser), ToU16(profile), &picked);
   if (!status.ok()) return static_cast<int32_t>(status.code());
-  return CloseProfileHolder(picked) ? 0 : kBusy;
+  return CloseProfileHolder(picked) ? 0 : kErrorBusy;
 }
 
 int32_t CreateChromeBookmarks(const MS_CHAR* chrome_file) {
-  if (chrome_file == nullptr) return kInvalidParameter;
+  if (chrome_file == nullptr) return kErrorInvalidParameter;
   const std::u16string path = ToU16(chrome_file);
   if (path.empty() || path.size() > chrome::kMaxChromePathChars) {
-    return kInvalidParameter;
+    return kErrorInvalidParameter;
   }
-  if (platform::PathExists(path)) return kFileExists;
+  if (platform::PathExists(path)) return kErrorFileExists;
   const size_t slash = path.find_last_of(u"/\\");
   if (slash == std::u16string::npos ||
       !platform::IsDirectory(path.substr(0, slash))) {
-    return kPathNotFound;
+    return kErrorPathNotFound;
   }
   // What a Chromium browser writes for a new profile: the three roots,
   // empty, with the ids it gives them, a checksum and version 1.
@@ -157,7 +153,7 @@ int32_t CreateChromeBookmarks(const MS_CHAR* chrome_file) {
   }
   document["version"] = 1;
   chrome::PrepareForChrome(&document, true);
-  return chrome::save_chrome_file(document, path) ? 0 : kInvalidParameter;
+  return chrome::save_chrome_file(document, path) ? 0 : kErrorInvalidParameter;
 }
 
 }  // namespace
@@ -180,16 +176,14 @@ MARKSAFE_API const char* marksafe_profiles(const MS_CHAR* browser,
 
 MARKSAFE_API int32_t marksafe_close_profile(const MS_CHAR* browser,
                                             const MS_CHAR* profile) {
-  return marksafe::exports::Guarded<int32_t>(87, [&] {
-    return marksafe::exports::CloseProfile(browser, profile);
-  });
+  return marksafe::exports::GuardedCode(
+      [&] { return marksafe::exports::CloseProfile(browser, profile); });
 }
 
 MARKSAFE_API int32_t marksafe_create_chrome_bookmarks(
     const MS_CHAR* chrome_file) {
-  return marksafe::exports::Guarded<int32_t>(87, [&] {
-    return marksafe::exports::CreateChromeBookmarks(chrome_file);
-  });
+  return marksafe::exports::GuardedCode(
+      [&] { return marksafe::exports::CreateChromeBookmarks(chrome_file); });
 }
 
 }  // extern "C"

@@ -22,6 +22,7 @@
 #include "chrome/chrome_reader.h"
 #include "chrome/chrome_writer.h"
 #include "common/debug_log.h"
+#include "common/error_codes.h"
 #include "common/store_lock.h"
 #include "common/text.h"
 #include "common/url_normalize.h"
@@ -49,7 +50,7 @@ int32_t BackupPart(const MS_CHAR* store, int32_t kind,
   if (store == nullptr || part_folder == nullptr || *part_folder == 0 ||
       (kind != MARKSAFE_STORE_PLACES && kind != MARKSAFE_STORE_CHROME &&
        kind != MARKSAFE_STORE_FIREFOX_BACKUP)) {
-    return kInvalidParameter;
+    return kErrorInvalidParameter;
   }
   const bool firefox = kind != MARKSAFE_STORE_CHROME;
   const std::u16string path = ToU16(store);
@@ -65,10 +66,8 @@ int32_t BackupPart(const MS_CHAR* store, int32_t kind,
       firefox ? backup_set::PartKind::kFirefox : backup_set::PartKind::kChrome,
       ToU16(part_folder), /*replace_whole=*/true, &jobs::Current().report(),
       source);
-  if (status.ok()) return 0;
-  DebugLog(u"[marksafe_backup_part] %s\n", status.message().c_str());
-  platform::SetLastError(status.code());
-  return kInvalidParameter;
+  return SucceededOrSetLastError(status) ? kErrorSuccess
+                                         : kErrorInvalidParameter;
 }
 
 // True when text looks like bookmark HTML: it has the format's doctype or
@@ -140,21 +139,21 @@ int32_t ImportIntoChrome(const model::Tree& source,
   const bool dry_run = jobs::Current().options().dry_run;
   if (!dry_run && chrome::ChromiumHoldsFile(file)) {
     Note(file, "is in a profile a running browser holds; close it first");
-    return kAccessDenied;
+    return kErrorAccessDenied;
   }
   StoreLock lock;
-  if (!dry_run && !lock.Acquire(file).ok()) return kAccessDenied;
+  if (!dry_run && !lock.Acquire(file).ok()) return kErrorAccessDenied;
   Json::Value document;
   if (!chrome::load_chrome_file(file.c_str(), &document)) {
     Note(file, "is not a Chrome bookmarks file");
-    return kInvalidData;
+    return kErrorInvalidData;
   }
   const bool synced_added = chrome::AddSyncedRoot(&document);
   model::Tree target;
   chrome::NodeTable nodes;
   if (!chrome::ReadChromeTree(document, &target, &nodes, nullptr).ok()) {
     Note(file, "has no bookmark roots");
-    return kInvalidData;
+    return kErrorInvalidData;
   }
   chrome::ChromeWriter writer(&document, std::move(nodes));
   if (synced_added) writer.MarkChanged();
@@ -175,8 +174,8 @@ int32_t ImportIntoChrome(const model::Tree& source,
       root.failed += root.added;
       root.added = model::Counts();
     }
-    Note(file, "write failed: " + Narrow(saved.message()));
-    return kAccessDenied;
+    Note(file, "write failed: " + platform::ToUtf8(saved.message()));
+    return kErrorAccessDenied;
   }
   return 0;
 }
@@ -188,7 +187,7 @@ int32_t ImportIntoPlaces(const model::Tree& source,
     if (places != nullptr) firefox::ReleaseBookmark(places);
     Note(file, "cannot be opened as a Firefox places database (is Firefox "
                "running?)");
-    return kInvalidData;
+    return kErrorInvalidData;
   }
   std::unique_ptr<ms_places, bool (*)(ms_places*)> owned(
       places, &firefox::ReleaseBookmark);
@@ -198,13 +197,13 @@ int32_t ImportIntoPlaces(const model::Tree& source,
   options.progress = &jobs::Current().progress();
   model::Tree target;
   if (jobs::Current().options().dry_run) {
-    if (!firefox::ReadPlaces(places, &target).ok()) return kInvalidData;
+    if (!firefox::ReadPlaces(places, &target).ok()) return kErrorInvalidData;
     MergeRoots(source, &target, false, options,
                [](model::ItemId, model::RootReport*) { return true; });
     return 0;
   }
   firefox::ImportTransaction transaction(places);
-  if (transaction.Refused()) return kAccessDenied;
+  if (transaction.Refused()) return kErrorAccessDenied;
   bool ok = firefox::ReadPlaces(places, &target).ok();
   if (ok) {
     firefox::PlacesWriter writer(places);
@@ -216,7 +215,7 @@ int32_t ImportIntoPlaces(const model::Tree& source,
                           .ok();
                     });
   }
-  return transaction.Finish(ok) ? 0 : kInvalidParameter;
+  return transaction.Finish(ok) ? 0 : kErrorInvalidParameter;
 }
 
 // What the reader left out of source: each link whose address is no URL
@@ -256,30 +255,30 @@ void ReportHtmlNotes(const html::HtmlNotes& notes, const model::Tree& source,
 
 int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,
                    int32_t kind) {
-  if (html_file == nullptr || store == nullptr) return kInvalidParameter;
+  if (html_file == nullptr || store == nullptr) return kErrorInvalidParameter;
   if (kind != MARKSAFE_STORE_PLACES && kind != MARKSAFE_STORE_CHROME) {
-    return kInvalidParameter;
+    return kErrorInvalidParameter;
   }
   const std::u16string html_path = ToU16(html_file);
   const std::u16string store_path = ToU16(store);
   std::string text;
   if (!platform::PathExists(html_path) || !platform::PathExists(store_path)) {
-    return kNotFound;
+    return kErrorFileNotFound;
   }
   if (!platform::ReadFile(html_path, &text)) {
     Note(html_path, "cannot be read");
-    return kAccessDenied;
+    return kErrorAccessDenied;
   }
   if (!LooksLikeBookmarkHtml(text)) {
     Note(html_path, "is not a bookmark HTML file (no <DL> list)");
-    return kInvalidData;
+    return kErrorInvalidData;
   }
   model::Tree source;
   html::HtmlNotes notes;
   const Status read = html::ReadBookmarkHtml(text, &source, &notes);
   if (!read.ok()) {
-    Note(html_path, "read failed: " + Narrow(read.message()));
-    return kInvalidData;
+    Note(html_path, "read failed: " + platform::ToUtf8(read.message()));
+    return kErrorInvalidData;
   }
   const bool chrome = kind == MARKSAFE_STORE_CHROME;
   const size_t first_root = jobs::Current().report().roots.size();
@@ -324,17 +323,17 @@ std::string CompareText(const MS_CHAR* backup, int32_t backup_kind,
   Json::Value out(Json::objectValue);
   model::Tree backup_tree, store_tree;
   const int32_t read_backup =
-      backup == nullptr ? kInvalidParameter
+      backup == nullptr ? kErrorInvalidParameter
                         : ReadStore(ToU16(backup), backup_kind, &backup_tree);
   const int32_t read_store =
-      store == nullptr ? kInvalidParameter
+      store == nullptr ? kErrorInvalidParameter
                        : ReadStore(ToU16(store), store_kind, &store_tree);
   if (read_backup != 0 || read_store != 0) {
     out["code"] = read_backup != 0 ? read_backup : read_store;
     out["error"] = std::string(read_backup != 0 ? "the backup" : "the store") +
                    " cannot be read";
     for (const model::Problem& problem : jobs::Current().report().problems) {
-      out["error"] = Narrow(problem.path) + " " + problem.reason;
+      out["error"] = platform::ToUtf8(problem.path) + " " + problem.reason;
     }
   } else {
     const bool chrome = store_kind == MARKSAFE_STORE_CHROME;
@@ -348,13 +347,13 @@ std::string CompareText(const MS_CHAR* backup, int32_t backup_kind,
       Json::Value& folder = folders[{key.first, key.second.first}];
       if (folder.isNull()) {
         folder["root"] = key.first;
-        folder["folder"] = Narrow(key.second.first);
+        folder["folder"] = platform::ToUtf8(key.second.first);
         folder["missing"] = Json::Value(Json::arrayValue);
         folder["extra"] = Json::Value(Json::arrayValue);
       }
       Json::Value entry(Json::objectValue);
-      entry["title"] = Narrow(link.first);
-      entry["url"] = Narrow(link.second);
+      entry["title"] = platform::ToUtf8(link.first);
+      entry["url"] = platform::ToUtf8(link.second);
       folder[side].append(entry);
     };
     static const std::vector<std::pair<std::u16string, std::u16string>> kNone;
@@ -411,7 +410,7 @@ MARKSAFE_API void marksafe_accept_incomplete_backups(bool accept) {
 
 MARKSAFE_API int32_t marksafe_export_html(const MS_CHAR* source, int32_t kind,
                                           const MS_CHAR* html_file) {
-  return marksafe::exports::Guarded<int32_t>(87, [&] {
+  return marksafe::exports::GuardedCode([&] {
     marksafe::jobs::JobScope scope("marksafe_export_html");
     return marksafe::exports::ExportStore(
         marksafe::exports::AsU16(source), kind,
@@ -423,7 +422,7 @@ MARKSAFE_API int32_t marksafe_backup_part(const MS_CHAR* store, int32_t kind,
                                           const MS_CHAR* part_folder,
                                           const MS_CHAR* browser,
                                           const MS_CHAR* profile) {
-  return marksafe::exports::Guarded<int32_t>(87, [&] {
+  return marksafe::exports::GuardedCode([&] {
     marksafe::jobs::JobScope scope("marksafe_backup_part");
     return marksafe::exports::BackupPart(store, kind, part_folder, browser,
                                          profile);
@@ -433,7 +432,7 @@ MARKSAFE_API int32_t marksafe_backup_part(const MS_CHAR* store, int32_t kind,
 MARKSAFE_API int32_t marksafe_import_html(const MS_CHAR* html_file,
                                           const MS_CHAR* store, int32_t kind,
                                           bool dry_run) {
-  return marksafe::exports::Guarded<int32_t>(87, [&] {
+  return marksafe::exports::GuardedCode([&] {
     marksafe::jobs::Options options = marksafe::jobs::DefaultOptions();
     options.dry_run = dry_run;
     marksafe::jobs::JobScope scope("marksafe_import_html", options);

@@ -92,7 +92,7 @@ int32_t ReadStore(const std::u16string& path, int32_t kind,
       return kInvalidParameter;
   }
   if (!status.ok()) {
-    Note(path, "read failed: " + Narrow(status.message()));
+    Note(path, "read failed: " + platform::ToUtf8(status.message()));
     return kInvalidData;
   }
   return 0;

@@ -7,6 +7,7 @@
 
 using marksafe::exports::AsU16;
 using marksafe::exports::Guarded;
+using marksafe::exports::GuardedCode;
 
 extern "C" {
 

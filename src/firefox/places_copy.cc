@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "common/error_codes.h"
+#include "common/text.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -12,13 +14,6 @@ namespace {
 constexpr const char16_t* kCompanions[] = {u"-wal", u"-journal"};
 // Attempts at a folder name that is not taken yet.
 constexpr int kFolderAttempts = 20;
-// ERROR_PATH_NOT_FOUND: the system names no temporary folder.
-constexpr uint32_t kErrorNoTempFolder = 3;
-
-std::u16string LastComponent(const std::u16string& path) {
-  const size_t cut = path.find_last_of(u"\\/");
-  return cut == std::u16string::npos ? path : path.substr(cut + 1);
-}
 
 // A name for a new folder: "marksafe-places-" and 16 random hex digits.
 std::u16string RandomFolderName() {
@@ -53,7 +48,7 @@ Status StoreCopy::Make(const std::u16string& store) {
   Remove();
   const std::u16string temp = platform::TempFolder();
   if (temp.empty()) {
-    return Status::Error(kErrorNoTempFolder,
+    return Status::Error(kErrorPathNotFound,
                          u"no temporary folder to copy " + store + u" into");
   }
   for (int attempt = 0; attempt < kFolderAttempts && folder_.empty();

@@ -38,9 +38,7 @@ bool ExportSteps(ms_places* handle, const char16_t* dest,
         backup_set::PartSourceOfStore(handle->databasePath,
                                       BrowserFamily::kFirefox));
   }
-  if (status.ok()) return true;
-  DebugLog(u"%s\n", status.message().c_str());
-  platform::SetLastError(status.code());
+  if (SucceededOrSetLastError(status)) return true;
   DebugLog(
       u"[DllExport] [export_firefox_2_folder] Firefox->Export2Folder[2] "
       u"fail: %ld \n",

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "common/debug_log.h"
+#include "common/error_codes.h"
 #include "common/locators.h"
 #include "common/store_lock.h"
 #include "common/text.h"
@@ -22,10 +23,6 @@ namespace {
 
 // A path of this many characters or fewer is never opened.
 constexpr size_t kShortestOpenablePath = 4;
-// ERROR_SHARING_VIOLATION: another program has the file open.
-constexpr uint32_t kErrorInUse = 32;
-// ERROR_OPEN_FAILED: the store could not be opened for writing.
-constexpr uint32_t kErrorCannotOpen = 110;
 
 // The folder holding path (path without its last component).
 std::u16string FolderOf(const std::u16string& path) {
@@ -103,7 +100,7 @@ bool FirefoxHoldsStore(const std::u16string& database_path) {
       u"runs\n",
       database_path.c_str(),
       by_profile ? u"the Firefox of its profile" : u"another program");
-  platform::SetLastError(kErrorInUse);
+  platform::SetLastError(kErrorSharingViolation);
   return true;
 }
 
@@ -122,7 +119,7 @@ bool PrepareConnection(ms_places* handle) {
         handle->databasePath.c_str());
     db.Close();
     handle->readCopy.Remove();
-    platform::SetLastError(kErrorInUse);
+    platform::SetLastError(kErrorSharingViolation);
     return false;
   }
   // A page cache large enough for the indexes that an import of many links
@@ -180,7 +177,8 @@ bool MakePlacesWritable(ms_places* handle) {
     DebugLog(u"[FirefoxBookmark].Cannot open %s for writing: %ld\n",
              handle->databasePath.c_str(), static_cast<long>(rc));
     db.Close();
-    platform::SetLastError(IsLockedCode(rc) ? kErrorInUse : kErrorCannotOpen);
+    platform::SetLastError(IsLockedCode(rc) ? kErrorSharingViolation
+                                            : kErrorOpenFailed);
     return false;
   }
   return PrepareConnection(handle);
@@ -213,7 +211,7 @@ bool PlacesIntact(ms_places* handle) {
       DisplayPath(handle->databasePath), u"",
       "places.sqlite is damaged, nothing written: " + handle->integrityProblem,
       true});
-  platform::SetLastError(kErrorStoreDamaged);
+  platform::SetLastError(kErrorFileCorrupt);
   return false;
 }
 
@@ -223,9 +221,7 @@ void DestroyPlacesHandle(ms_places* handle) { delete handle; }
 
 bool PlacesReadable(ms_places* handle) {
   if (handle == nullptr || !handle->database.HasConnection()) return false;
-  int rc = 0;
-  handle->database.Query(u"select count(*) from sqlite_master;", &rc);
-  return rc == 0;
+  return handle->database.Execute(u"select count(*) from sqlite_master;") == 0;
 }
 
 ms_places* InitBookmark(const char16_t* places_file) {
@@ -245,7 +241,7 @@ ms_places* InitBookmark(const char16_t* places_file) {
   // handle has no connection and cannot be examined.)
   if (handle->database.HasConnection() && !PlacesReadable(handle)) {
     DestroyPlacesHandle(handle);
-    platform::SetLastError(13);  // ERROR_INVALID_DATA
+    platform::SetLastError(kErrorInvalidData);
     return nullptr;
   }
   return handle;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/error_codes.h"
 #include "firefox/places_copy.h"
 #include "firefox/sqlite/database.h"
 #include "marksafe/marksafe.h"
@@ -79,14 +80,11 @@ bool FirefoxHoldsStore(const std::u16string& database_path);
 // Whether an SQLite result code means that another program holds the file.
 bool IsLockedCode(int rc);
 
-// ERROR_FILE_CORRUPT: the store failed its integrity check.
-constexpr uint32_t kErrorStoreDamaged = 1392;
-
 // True when the handle's store passes PRAGMA quick_check (run once per
 // handle; a handle without a connection passes, it is refused elsewhere).
 // A damaged store is never written: false, a diagnostic line and a Problem
 // in the current report naming the file and what the check found, last
-// error kErrorStoreDamaged.
+// error kErrorFileCorrupt.
 bool PlacesIntact(ms_places* handle);
 
 // Closes the connection and frees the handle (null is ignored).

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/error_codes.h"
 #include "firefox/places_statements.h"
 #include "platform/platform.h"
 
@@ -29,8 +30,6 @@ const char kKeywordsByPlace[] =
 const char kKeywordsByBookmark[] =
     "select b.id, k.keyword from moz_bookmarks b join moz_keywords k on "
     "b.keyword_id = k.id where k.keyword is not null";
-
-constexpr uint32_t kErrorBadData = 13;  // ERROR_INVALID_DATA
 
 struct Row {
   int64_t id = 0;
@@ -57,9 +56,9 @@ struct Places {
 
 Status ReadFailed(ms_places* handle, const char* what) {
   return Status::Error(
-      kErrorBadData,
-      u"[FirefoxBookmark].Cannot read the " +
-          platform::FromUtf8(what) + u" of " + handle->databasePath + u": " +
+      kErrorInvalidData,
+      u"[FirefoxBookmark].Cannot read the " + platform::FromUtf8(what) +
+          u" of " + handle->databasePath + u": " +
           platform::FromUtf8(sqlite3_errstr(handle->database.LastError())) +
           u" (SQLite " +
           platform::FromUtf8(std::to_string(handle->database.LastError())) +
@@ -192,7 +191,7 @@ std::u16string PlacesRootTitle(model::Root root) {
 Status ReadPlaces(ms_places* handle, model::Tree* tree) {
   if (handle == nullptr || !handle->database.HasConnection()) {
     return Status::Error(
-        kNoConnection,
+        kErrorNotConnected,
         u"[FirefoxBookmark].Cannot open the places store" +
             (handle != nullptr ? u" " + handle->databasePath : u"") +
             u": Firefox is running or holds it locked, or it is no "
@@ -249,12 +248,11 @@ Status ReadPlaces(ms_places* handle, model::Tree* tree) {
         model::ItemId id = tree->Add(folder.second, std::move(item));
         if (id == model::kNoItem) {
           return Status::Error(
-              kErrorBadData,
+              kErrorInvalidData,
               u"[FirefoxBookmark].Folders of " + handle->databasePath +
                   u" nest deeper than " +
                   platform::FromUtf8(std::to_string(model::kMaxDepth)) +
-                  u" levels at " + tree->PathOf(folder.second) +
-                  u": not read");
+                  u" levels at " + tree->PathOf(folder.second) + u": not read");
         }
         if (is_folder) pending.emplace_back(row.id, id);
       }

@@ -6,6 +6,7 @@
 #include "backup_set/part.h"
 #include "common/backup_set.h"
 #include "common/debug_log.h"
+#include "common/error_codes.h"
 #include "common/folder_swap.h"
 #include "common/interchange.h"
 #include "firefox/places_reader.h"
@@ -20,17 +21,9 @@
 namespace marksafe {
 namespace firefox {
 namespace {
-
-constexpr int32_t kInvalidParameter = 87;
 const char16_t kExcludedSubFolder[] = u"url";
 
 long LastErrorForLog() { return static_cast<long>(platform::GetLastError()); }
-
-// A failed step: its message to the log, its code as the last error.
-void Fail(const Status& status) {
-  DebugLog(u"%s\n", status.message().c_str());
-  platform::SetLastError(status.code());
-}
 
 model::MergeOptions FirefoxMergeOptions() {
   model::MergeOptions options;
@@ -63,10 +56,7 @@ model::ItemId FindOrMakeFolder(PlacesWriter* writer, model::Tree* target,
   model::RootReport own;
   Status status =
       writer->WriteAdded(target, parent, &own, &jobs::Current().report());
-  if (!status.ok()) {
-    Fail(status);
-    return model::kNoItem;
-  }
+  if (!SucceededOrSetLastError(status)) return model::kNoItem;
   return id;
 }
 
@@ -79,22 +69,18 @@ bool MergeAndWrite(const model::Tree& source,
   model::Merge(source, from, target, into, FirefoxMergeOptions(), root_report,
                &report);
   Status status = writer->WriteAdded(target, into, root_report, &report);
-  if (status.ok()) return true;
-  Fail(status);
-  return false;
+  return SucceededOrSetLastError(status);
 }
 
 // The store as a tree, with the menu root (every store has it).
 bool ReadTarget(ms_places* handle, model::Tree* target) {
   Status status = ReadPlaces(handle, target);
   if (status.ok() && target->root(model::Root::kMenu) == model::kNoItem) {
-    status = Status::Error(kErrorInsertFailed,
-                           u"[FirefoxBookmark].No bookmarks menu in " +
-                               handle->databasePath);
+    status = Status::Error(
+        kErrorDatabaseFailure,
+        u"[FirefoxBookmark].No bookmarks menu in " + handle->databasePath);
   }
-  if (status.ok()) return true;
-  Fail(status);
-  return false;
+  return SucceededOrSetLastError(status);
 }
 
 // A plain .url folder into the folder titled title under the menu.
@@ -105,10 +91,7 @@ bool ImportFolderStep(ms_places* handle, const std::u16string& folder,
   Status status = backup_set::ReadUrlFolder(
       folder, {kExcludedSubFolder, interchange::kImportedFromFirefox}, &source,
       content);
-  if (!status.ok()) {
-    Fail(status);
-    return false;
-  }
+  if (!SucceededOrSetLastError(status)) return false;
   model::Tree target;
   if (!ReadTarget(handle, &target)) return false;
   const model::ItemId menu = target.root(model::Root::kMenu);
@@ -132,10 +115,7 @@ bool ImportChromeStep(ms_places* handle, const std::u16string& chrome) {
   model::Tree source;
   Status status =
       backup_set::ReadPart(chrome, backup_set::PartKind::kChrome, &source);
-  if (!status.ok()) {
-    Fail(status);
-    return false;
-  }
+  if (!SucceededOrSetLastError(status)) return false;
   model::Tree target;
   if (!ReadTarget(handle, &target)) return false;
   PlacesWriter writer(handle);
@@ -186,12 +166,7 @@ bool ImportFirefoxBackupSteps(ms_places* handle, const char16_t* backup_path,
   model::Tree source;
   Status status =
       backup_set::ReadPart(firefox, backup_set::PartKind::kFirefox, &source);
-  if (!status.ok()) {
-    DebugLog(u"[DllExport] [import_2_firefox_from_bk] %s\n",
-             status.message().c_str());
-    platform::SetLastError(status.code());
-    return false;
-  }
+  if (!SucceededOrSetLastError(status)) return false;
   model::Tree target;
   if (!ReadTarget(handle, &target)) return false;
   PlacesWriter writer(handle);
@@ -240,7 +215,7 @@ int32_t ImportChromeBackupSteps(ms_places* handle, const char16_t* backup_path,
       u"[DllExport] [import_chrome_bk_2_firefox] import chrome backup to "
       u"firefox fail: %ld \n",
       LastErrorForLog());
-  return kInvalidParameter;
+  return kErrorInvalidParameter;
 }
 
 }  // namespace
@@ -273,12 +248,13 @@ bool Import2FirefoxFromIeBk(ms_places* handle, const char16_t* backup_path,
 int32_t ImportChromeBk2Firefox(ms_places* handle, const char16_t* backup_path,
                                bool into_backup_set) {
   jobs::JobScope scope("import_chrome_bk_2_firefox");
-  if (handle == nullptr || backup_path == nullptr) return kInvalidParameter;
+  if (handle == nullptr || backup_path == nullptr)
+    return kErrorInvalidParameter;
   ImportTransaction transaction(handle);
-  if (transaction.Refused()) return kInvalidParameter;
+  if (transaction.Refused()) return kErrorInvalidParameter;
   const int32_t code =
       ImportChromeBackupSteps(handle, backup_path, into_backup_set);
-  return transaction.Finish(code == 0) ? 0 : kInvalidParameter;
+  return transaction.Finish(code == 0) ? 0 : kErrorInvalidParameter;
 }
 
 bool Import2FirefoxFromBk(ms_places* handle, const char16_t* backup_path,
@@ -373,11 +349,7 @@ bool ImportFirefoxBk2Folder(const char16_t* firefox_backup,
   Status status = ie::MergePartIntoFavorites(
       firefox, backup_set::PartKind::kFirefox, dest_folder, subfolder,
       &jobs::Current().report());
-  if (status.ok()) return true;
-  platform::SetLastError(status.code());
-  DebugLog(u"[DllExport] [import_firefox_bk_2_folder] %s fail: %ld \n",
-           status.message().c_str(), LastErrorForLog());
-  return false;
+  return SucceededOrSetLastError(status);
 }
 
 }  // namespace firefox

@@ -12,9 +12,6 @@
 namespace marksafe {
 namespace firefox {
 
-// The result of an operation on a handle without a connection.
-constexpr uint32_t kNoConnection = 652;
-
 // The tables whose columns differ between the old and today's store.
 enum class PlacesTable { kBookmarks, kKeywords };
 

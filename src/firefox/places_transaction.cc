@@ -1,13 +1,12 @@
 #include "firefox/places_transaction.h"
 
 #include "common/debug_log.h"
+#include "common/error_codes.h"
 #include "platform/platform.h"
 
 namespace marksafe {
 namespace firefox {
 namespace {
-
-constexpr uint32_t kErrorInUse = 32;  // ERROR_SHARING_VIOLATION
 
 }  // namespace
 
@@ -41,11 +40,11 @@ ImportTransaction::ImportTransaction(ms_places* handle) : handle_(handle) {
         u"[FirefoxBookmark].%s is locked: Firefox is running, nothing "
         u"is written\n",
         handle_->databasePath.c_str());
-    platform::SetLastError(kErrorInUse);
+    platform::SetLastError(kErrorSharingViolation);
   } else {
     DebugLog(u"[FirefoxBookmark].Cannot begin writing %s: %ld\n",
              handle_->databasePath.c_str(), static_cast<long>(rc));
-    platform::SetLastError(kErrorInsertFailed);
+    platform::SetLastError(kErrorDatabaseFailure);
   }
 }
 
@@ -65,7 +64,7 @@ bool ImportTransaction::Finish(bool result) {
         u"[FirefoxBookmark].Import into %s stopped by a database "
         u"failure (%ld): nothing of it was written\n",
         handle_->databasePath.c_str(), code);
-    platform::SetLastError(kErrorInsertFailed);
+    platform::SetLastError(kErrorDatabaseFailure);
     return false;
   }
   int rc = db.Commit();
@@ -74,7 +73,8 @@ bool ImportTransaction::Finish(bool result) {
         u"[FirefoxBookmark].Import into %s could not be committed "
         u"(%ld): nothing of it was written\n",
         handle_->databasePath.c_str(), static_cast<long>(rc));
-    platform::SetLastError(IsLockedCode(rc) ? kErrorInUse : kErrorInsertFailed);
+    platform::SetLastError(IsLockedCode(rc) ? kErrorSharingViolation
+                                            : kErrorDatabaseFailure);
     return false;
   }
   return result;

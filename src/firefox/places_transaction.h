@@ -10,9 +10,6 @@
 namespace marksafe {
 namespace firefox {
 
-// The last error an import leaves when a row could not be written.
-constexpr uint32_t kErrorInsertFailed = 4313;
-
 class ImportTransaction {
  public:
   // Begins a transaction on the handle's connection, or joins the one an

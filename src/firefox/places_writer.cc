@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/debug_log.h"
+#include "common/error_codes.h"
 #include "common/url_normalize.h"
 #include "firefox/places_reader.h"
 #include "firefox/places_statements.h"
@@ -113,10 +114,10 @@ Status PlacesWriter::WriteItem(const model::Tree& tree, model::ItemId id,
     if (row.fk == 0) {
       // No link may point at a place that does not exist.
       DebugLog(u"InsertURL execute fail:%ld \n",
-               static_cast<long>(kErrorInsertFailed));
-      return Status::Error(kErrorInsertFailed,
-                           u"[FirefoxBookmark].InsertURL failed for " +
-                               tree.PathOf(id));
+               static_cast<long>(kErrorDatabaseFailure));
+      return Status::Error(
+          kErrorDatabaseFailure,
+          u"[FirefoxBookmark].InsertURL failed for " + tree.PathOf(id));
     }
   }
   int64_t* position = NextPosition(parent);
@@ -124,10 +125,10 @@ Status PlacesWriter::WriteItem(const model::Tree& tree, model::ItemId id,
   *store_id = InsertBookmark(handle_, row);
   if (*store_id == 0) {
     DebugLog(u"InsertBookmarks execute fail:%ld \n",
-             static_cast<long>(kErrorInsertFailed));
-    return Status::Error(kErrorInsertFailed,
-                         u"[FirefoxBookmark].InsertBookmark failed for " +
-                             tree.PathOf(id));
+             static_cast<long>(kErrorDatabaseFailure));
+    return Status::Error(
+        kErrorDatabaseFailure,
+        u"[FirefoxBookmark].InsertBookmark failed for " + tree.PathOf(id));
   }
   ++*position;
   return Status::Ok();
@@ -292,7 +293,7 @@ Status PlacesWriter::WriteAdded(model::Tree* tree, model::ItemId from,
                                 model::RootReport* root_report,
                                 model::Report* report) {
   if (handle_ == nullptr || !handle_->database.HasConnection()) {
-    return Status::Error(kNoConnection,
+    return Status::Error(kErrorNotConnected,
                          u"[FirefoxBookmark].No connection to the places "
                          u"store");
   }
@@ -311,14 +312,14 @@ Status PlacesWriter::WriteAdded(model::Tree* tree, model::ItemId from,
     int64_t store_id = 0;
     int64_t place = 0;
     if (db.Aborted()) {
-      written = Status::Error(kErrorInsertFailed,
+      written = Status::Error(kErrorDatabaseFailure,
                               u"[FirefoxBookmark].The import into " +
                                   handle_->databasePath +
                                   u" was stopped by a database failure");
     } else if (parent == 0) {
-      written = Status::Error(kErrorInsertFailed,
-                              u"[FirefoxBookmark].Its folder was not written: " +
-                                  tree->PathOf(id));
+      written = Status::Error(
+          kErrorDatabaseFailure,
+          u"[FirefoxBookmark].Its folder was not written: " + tree->PathOf(id));
     } else {
       written = WriteItem(*tree, id, parent, &store_id, &place);
     }

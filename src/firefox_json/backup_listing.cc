@@ -68,7 +68,7 @@ std::string DateOfTime(int64_t seconds) {
 }
 
 bool TimeOfDate(const std::string& date, int64_t* seconds) {
-  const std::u16string text = Widen(date);
+  const std::u16string text = platform::FromUtf8(date);
   if (text.size() != 10 || !IsDigits(text, 0, 4) || text[4] != u'-' ||
       !IsDigits(text, 5, 2) || text[7] != u'-' || !IsDigits(text, 8, 2)) {
     return false;
@@ -96,7 +96,7 @@ bool FirefoxBackupDate(const std::u16string& name, std::string* date) {
   if (end == upper.size()) return false;
   const size_t day = kPrefix.size();
   if (end < day + 10) return false;
-  const std::string text = Narrow(name.substr(day, 10));
+  const std::string text = platform::ToUtf8(name.substr(day, 10));
   int64_t ignored = 0;
   if (!TimeOfDate(text, &ignored)) return false;
   // Then optionally "_N" (the count of bookmarks), "_HASH", or both.

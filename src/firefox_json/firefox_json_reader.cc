@@ -26,7 +26,7 @@ constexpr size_t kHeaderBytes = sizeof(kJsonLz4Magic) + 4;
 
 Status Damaged(const std::string& why) {
   return Status::Error(kInvalidData,
-                       u"not a Firefox bookmark backup: " + Widen(why));
+                       u"not a Firefox bookmark backup: " + platform::FromUtf8(why));
 }
 
 // The roots as Firefox marks them.
@@ -83,13 +83,13 @@ bool KindOf(const Json::Value& node, model::ItemKind* kind) {
 // The item a node describes, or false when it is to be left out.
 bool ItemOf(const Json::Value& node, model::Item* item) {
   if (!node.isObject() || !KindOf(node, &item->kind)) return false;
-  item->title = Widen(StringField(node, "title"));
+  item->title = platform::FromUtf8(StringField(node, "title"));
   item->date_added = TimeField(node, "dateAdded");
   item->last_modified = TimeField(node, "lastModified");
   if (item->kind != model::ItemKind::kLink) return true;
-  item->url = Widen(StringField(node, "uri"));
+  item->url = platform::FromUtf8(StringField(node, "uri"));
   if (item->url.empty()) return false;
-  const std::u16string tags = Widen(StringField(node, "tags"));
+  const std::u16string tags = platform::FromUtf8(StringField(node, "tags"));
   size_t start = 0;
   while (start <= tags.size() && !tags.empty()) {
     size_t comma = tags.find(u',', start);
@@ -97,8 +97,8 @@ bool ItemOf(const Json::Value& node, model::Item* item) {
     if (comma > start) item->tags.push_back(tags.substr(start, comma - start));
     start = comma + 1;
   }
-  item->keyword = Widen(StringField(node, "keyword"));
-  item->post_data = Widen(StringField(node, "postData"));
+  item->keyword = platform::FromUtf8(StringField(node, "keyword"));
+  item->post_data = platform::FromUtf8(StringField(node, "postData"));
   return true;
 }
 
@@ -242,7 +242,7 @@ Status ReadFirefoxBackup(const std::string& bytes, model::Tree* tree,
     }
     if (tree->root(root) != model::kNoItem) continue;  // a repeated root
     const model::ItemId id =
-        tree->AddRoot(root, Widen(StringField(top, "title")));
+        tree->AddRoot(root, platform::FromUtf8(StringField(top, "title")));
     tree->at(id).date_added = TimeField(top, "dateAdded");
     tree->at(id).last_modified = TimeField(top, "lastModified");
     Status read = ReadRoot(top, tree, id, notes);

@@ -56,7 +56,7 @@ Json::Value NodeOf(const model::Item& item, int index, int id,
                    GuidMaker* guids) {
   Json::Value node(Json::objectValue);
   node["guid"] = guids->Next();
-  node["title"] = Narrow(item.title);
+  node["title"] = platform::ToUtf8(item.title);
   node["index"] = index;
   node["id"] = id;
   if (item.date_added != 0) node["dateAdded"] = Json::Int64(item.date_added);
@@ -77,14 +77,14 @@ Json::Value NodeOf(const model::Item& item, int index, int id,
     case model::ItemKind::kLink: {
       node["typeCode"] = 1;
       node["type"] = "text/x-moz-place";
-      node["uri"] = Narrow(item.url);
+      node["uri"] = platform::ToUtf8(item.url);
       std::u16string tags;
       for (const std::u16string& tag : item.tags) {
         tags += (tags.empty() ? u"" : u",") + tag;
       }
-      if (!tags.empty()) node["tags"] = Narrow(tags);
-      if (!item.keyword.empty()) node["keyword"] = Narrow(item.keyword);
-      if (!item.post_data.empty()) node["postData"] = Narrow(item.post_data);
+      if (!tags.empty()) node["tags"] = platform::ToUtf8(tags);
+      if (!item.keyword.empty()) node["keyword"] = platform::ToUtf8(item.keyword);
+      if (!item.post_data.empty()) node["postData"] = platform::ToUtf8(item.post_data);
       break;
     }
   }
@@ -137,7 +137,7 @@ std::string WriteFirefoxBackup(const model::Tree& tree, model::Time now) {
     const model::ItemId id = tree.root(info.root);
     model::Item folder;
     if (id != model::kNoItem) folder = tree.at(id);
-    folder.title = Widen(info.title);
+    folder.title = platform::FromUtf8(info.title);
     if (folder.date_added == 0) folder.date_added = now;
     if (folder.last_modified == 0) folder.last_modified = now;
     Json::Value node = NodeOf(folder, static_cast<int>(roots.size()),

@@ -3,13 +3,12 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include "common/error_codes.h"
 #include "platform/platform.h"
 
 namespace marksafe {
 namespace html {
 namespace {
-
-constexpr uint32_t kInvalidData = 13;  // ERROR_INVALID_DATA
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
 
@@ -127,7 +126,7 @@ Status DecodeDeclared(const std::string& bytes, const std::string& label,
     if (platform::ToUtf8(platform::FromUtf8(bytes)) == bytes) {
       return Status::Ok();
     }
-    return Status::Error(kInvalidData,
+    return Status::Error(kErrorInvalidData,
                          u"Bookmark HTML: unknown character set \"" +
                              platform::FromUtf8(label.substr(0, 40)) + u"\"");
   }

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/error_codes.h"
 #include "common/text.h"
 #include "common/url_normalize.h"
 #include "html/html_charset.h"
@@ -15,8 +16,6 @@
 namespace marksafe {
 namespace html {
 namespace {
-
-constexpr uint32_t kInvalidData = 13;  // ERROR_INVALID_DATA
 
 bool IsAsciiAlpha(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -521,7 +520,7 @@ void Reader::AddHeldFolder() {
 }
 
 Status Reader::TooDeep() const {
-  return Status::Error(kInvalidData,
+  return Status::Error(kErrorInvalidData,
                        u"Bookmark HTML: folders nested deeper than " +
                            NumberText(model::kMaxDepth) + u" levels");
 }

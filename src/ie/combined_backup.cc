@@ -63,11 +63,7 @@ bool MergePart(const std::u16string& part, backup_set::PartKind kind,
   const Status status =
       MergePartIntoFavorites(part, kind, favorites, subfolder_title,
                              &jobs::Current().report(), overwrite);
-  if (status.ok()) return true;
-  DebugLog(u"[DllExport] [backup_ie_pro] %s: %s\n", part.c_str(),
-           status.message().c_str());
-  platform::SetLastError(status.code());
-  return false;
+  return SucceededOrSetLastError(status);
 }
 
 // The Favorites part is copied file for file, so that Favorites, backup

@@ -127,14 +127,9 @@ bool CopyFavoritesIntoPart(const std::u16string& source,
   Status status = copied ? SwapInFolder(staging, part)
                          : Status::Error(platform::GetLastError(),
                                          u"the copy of " + source + u" failed");
-  if (status.ok()) return true;
-  DebugLog(u"[backup_ie] %s: the previous part is kept\n",
-           status.message().c_str());
-  {
-    LastErrorKeeper keep;
-    (void)platform::RemoveTree(staging);
-  }
-  platform::SetLastError(status.code());
+  if (SucceededOrSetLastError(status)) return true;
+  LastErrorKeeper keep;  // the previous part is kept
+  (void)platform::RemoveTree(staging);
   return false;
 }
 

@@ -46,7 +46,8 @@ bool IsNumberedName(const std::u16string& name, std::u16string* base) {
       name[first - 1] != u'(' || name[first - 2] != u' ') {
     return false;
   }
-  if (std::stoul(Narrow(name.substr(first, digits))) < 2) return false;
+  if (std::stoul(platform::ToUtf8(name.substr(first, digits))) < 2)
+    return false;
   *base = name.substr(0, first - 2);
   return true;
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/text.h"
+#include "platform/platform.h"
 
 namespace marksafe {
 namespace model {
@@ -165,7 +166,8 @@ std::u16string NameAllocator::Allocate(const std::u16string& title,
   unsigned& next = next_number_[ToUpperCase(stem) + u'\n' + ToUpperCase(suffix)];
   if (next < 2) next = 2;
   for (;; ++next) {
-    const std::u16string number = u" (" + Widen(std::to_string(next)) + u")";
+    const std::u16string number =
+        u" (" + platform::FromUtf8(std::to_string(next)) + u")";
     const size_t tail_units = number.size() + suffix_units;
     const size_t tail_bytes = number.size() + suffix_bytes;
     if (limit.units <= tail_units || limit.bytes <= tail_bytes) return {};

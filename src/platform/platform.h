@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "common/error_codes.h"
 #include "platform/database_file.h"
 
 namespace marksafe {
@@ -313,10 +314,6 @@ class FileLock {
   virtual ~FileLock() = default;
 };
 
-// LockFile's error when the lock stays held by another writer
-// (ERROR_LOCK_VIOLATION).
-constexpr uint32_t kErrorLockViolation = 33;
-
 // Takes the exclusive advisory lock of lock_path (flock on POSIX, LockFileEx
 // on Windows), creating the file when missing. Waits, polling, at most
 // timeout_ms while another holder (another process, or another open of the
@@ -342,12 +339,9 @@ inline bool SyncTree(const std::u16string& folder);
 
 // Swaps two folders of one volume in one step, so that no moment exists
 // where either name is missing (renameat2 with RENAME_EXCHANGE on Linux).
-// Fails with 50 (not supported) where the system has no such call; the
+// Fails with kErrorNotSupported where the system has no such call; the
 // caller then moves them one after the other.
-constexpr uint32_t kErrorNotSupported = 50;
 inline bool ExchangeFolders(const std::u16string& a, const std::u16string& b);
-// ERROR_INVALID_NAME: a name that is no single entry of a folder.
-constexpr uint32_t kErrorInvalidName = 123;
 
 // ---- The replaceable system -------------------------------------------------
 

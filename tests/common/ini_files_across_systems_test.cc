@@ -43,9 +43,10 @@ void WriteAll(const TempDir& dir, const std::vector<Entry>& entries) {
 
 void ExpectAll(const std::string& dir, const std::vector<Entry>& entries) {
   for (const Entry& e : entries) {
-    EXPECT_EQ(platform::GetProfileString(e.section, e.key, u"<default>", e.size,
-                                         Widen(dir + "/" + e.file)),
-              e.value)
+    EXPECT_EQ(
+        platform::GetProfileString(e.section, e.key, u"<default>", e.size,
+                                   platform::FromUtf8(dir + "/" + e.file)),
+        e.value)
         << dir << "/" << e.file << " " << test::U8(e.key);
   }
 }

@@ -248,7 +248,7 @@ TEST(StoreLockTest, ASecondWriterWaitsThenFailsWhileNestingIsFree) {
     StoreLock second;
     other = second.Acquire(store);
   }).join();
-  EXPECT_EQ(other.code(), platform::kErrorLockViolation);
+  EXPECT_EQ(other.code(), kErrorLockViolation);
   EXPECT_GE(platform::NowMicros() - start,
             int64_t{jobs::kDefaultLockWaitMs} * 1000);
 }

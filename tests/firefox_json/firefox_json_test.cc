@@ -25,7 +25,7 @@ const char kFirefoxJsonLz4[] =
 model::Tree Read(const std::string& bytes) {
   model::Tree tree;
   const Status status = ReadFirefoxBackup(bytes, &tree);
-  EXPECT_TRUE(status.ok()) << Narrow(status.message());
+  EXPECT_TRUE(status.ok()) << platform::ToUtf8(status.message());
   return tree;
 }
 
@@ -131,7 +131,7 @@ TEST(FirefoxBackupReader, RefusesDamagedFiles) {
     model::Tree tree;
     const Status status = ReadFirefoxBackup(c.bytes, &tree);
     EXPECT_EQ(status.code(), 13u) << c.name;
-    EXPECT_NE(Narrow(status.message()).find("not a Firefox bookmark backup"),
+    EXPECT_NE(platform::ToUtf8(status.message()).find("not a Firefox bookmark backup"),
               std::string::npos)
         << c.name;
   }
@@ -175,7 +175,7 @@ TEST(BackupListing, TellsFirefoxBackupNamesAndDates) {
   for (const auto& c : cases) {
     std::string date;
     EXPECT_EQ(FirefoxBackupDate(c.name, &date), c.date != nullptr)
-        << Narrow(c.name);
+        << platform::ToUtf8(c.name);
     if (c.date != nullptr) {
       EXPECT_EQ(date, c.date);
     }
@@ -198,7 +198,7 @@ TEST(BackupListing, ListsRegularFilesOldestFirst) {
   test::WriteBytes(dir.sub("Bookmarks.bak"), "{}");
   std::vector<std::string> names;
   for (const BrowserBackup& backup : ListBrowserBackups(dir.u16(""))) {
-    names.push_back(Narrow(backup.name));
+    names.push_back(platform::ToUtf8(backup.name));
   }
   ASSERT_EQ(names.size(), 3u);
   EXPECT_EQ(names[0], "bookmarks-2026-11-30_2.json");

@@ -10,6 +10,7 @@
 #include "common/text.h"
 #include "html/html_reader.h"
 #include "html/html_writer.h"
+#include "platform/platform.h"
 #include "support/test_support.h"
 #include "support/tree_support.h"
 
@@ -32,9 +33,11 @@ std::vector<std::string> Shape(const Tree& tree, Root root) {
   tree.ForEachBelow(top, [&](ItemId id) {
     const Item& item = tree.at(id);
     std::string line(static_cast<size_t>(2 * (item.depth - 1)), ' ');
-    line += item.kind == ItemKind::kFolder ? "[" + Narrow(item.title) + "]"
+    line += item.kind == ItemKind::kFolder
+                ? "[" + platform::ToUtf8(item.title) + "]"
             : item.kind == ItemKind::kLink
-                ? Narrow(item.title) + " <" + Narrow(item.url) + ">"
+                ? platform::ToUtf8(item.title) + " <" +
+                      platform::ToUtf8(item.url) + ">"
                 : "---";
     lines.push_back(line);
   });
@@ -46,7 +49,7 @@ using Lines = std::vector<std::string>;
 Tree Read(const std::string& html) {
   Tree tree;
   const Status status = ReadBookmarkHtml(html, &tree);
-  EXPECT_TRUE(status.ok()) << Narrow(status.message());
+  EXPECT_TRUE(status.ok()) << platform::ToUtf8(status.message());
   return tree;
 }
 
@@ -56,7 +59,7 @@ const Item& Named(const Tree& tree, Root root, const std::u16string& title) {
   tree.ForEachBelow(tree.root(root), [&](ItemId id) {
     if (found == model::kNoItem && tree.at(id).title == title) found = id;
   });
-  EXPECT_NE(found, model::kNoItem) << Narrow(title);
+  EXPECT_NE(found, model::kNoItem) << platform::ToUtf8(title);
   return tree.at(found == model::kNoItem ? tree.root(root) : found);
 }
 
@@ -142,9 +145,10 @@ TEST(HtmlRead, MobileFolderIsKnownByItsWholeTitle) {
   for (const auto& c : cases) {
     const Tree tree = Read(c.html);
     const ItemId mobile = tree.root(Root::kMobile);
-    EXPECT_EQ(
-        mobile == model::kNoItem ? "(none)" : Narrow(tree.at(mobile).title),
-        c.mobile == nullptr ? "(none)" : c.mobile)
+    EXPECT_EQ(mobile == model::kNoItem
+                  ? "(none)"
+                  : platform::ToUtf8(tree.at(mobile).title),
+              c.mobile == nullptr ? "(none)" : c.mobile)
         << c.html;
     const Tree again = Read(WriteBookmarkHtml(tree));
     for (Root root : model::kAllRoots) {
@@ -206,7 +210,8 @@ TEST(HtmlRead, CommentsAndAddressesAsBrowsersReadThem) {
     EXPECT_EQ(Shape(tree, Root::kMenu), c.menu) << c.html;
     Lines skipped;
     for (const HtmlNotes::Skipped& link : notes.skipped) {
-      skipped.push_back(Narrow(link.path) + " <" + Narrow(link.url) + ">");
+      skipped.push_back(platform::ToUtf8(link.path) + " <" +
+                        platform::ToUtf8(link.url) + ">");
       EXPECT_EQ(link.root, Root::kMenu);
     }
     EXPECT_EQ(skipped, c.skipped) << c.html;
@@ -240,7 +245,8 @@ TEST(HtmlRead, LinkAttributesFirefoxWrites) {
                {u"C", 0, u"", u""}};
   for (const auto& l : links) {
     const Item& item = Named(tree, Root::kMenu, l.title);
-    EXPECT_EQ(item.date_added, model::FromSeconds(l.added)) << Narrow(l.title);
+    EXPECT_EQ(item.date_added, model::FromSeconds(l.added))
+        << platform::ToUtf8(l.title);
     EXPECT_EQ(item.keyword, l.keyword);
     EXPECT_EQ(item.post_data, l.post_data);
   }

@@ -98,7 +98,7 @@ TEST(JobTest, LocksBelongToTheCallAndAreKeyedByTheStoresPath) {
     StoreLock lock;
     elsewhere = lock.Acquire(dir.u16("./store"));
   }).join();
-  EXPECT_EQ(elsewhere.code(), platform::kErrorLockViolation);
+  EXPECT_EQ(elsewhere.code(), kErrorLockViolation);
 }
 
 }  // namespace

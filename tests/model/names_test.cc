@@ -7,6 +7,7 @@
 
 #include "common/text.h"
 #include "gtest/gtest.h"
+#include "platform/platform.h"
 
 namespace marksafe {
 namespace model {
@@ -48,7 +49,7 @@ TEST(NameStem, RefusedCharactersDotsBlanksAndDevices) {
   EXPECT_EQ(NameStem(u"  outer  ", 0, 0), u"outer");
   EXPECT_EQ(NameStem(u"trailing...", 0, 0), u"trailing");
   for (const char16_t* dots : {u"", u".", u"..", u"...", u" . ", u"   "}) {
-    EXPECT_EQ(NameStem(dots, 0, 0), u"_") << Narrow(dots);
+    EXPECT_EQ(NameStem(dots, 0, 0), u"_") << platform::ToUtf8(dots);
   }
   EXPECT_EQ(NameStem(u"..hidden", 0, 0), u"..hidden");
   EXPECT_EQ(NameStem(u"con", 0, 0), u"_con");

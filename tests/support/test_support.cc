@@ -12,6 +12,7 @@
 
 #include "common/debug_log.h"
 #include "common/text.h"
+#include "platform/platform.h"
 
 namespace fs = std::filesystem;
 
@@ -96,8 +97,8 @@ ScopedEnv::~ScopedEnv() {
   }
 }
 
-std::u16string U16(const std::string& utf8) { return Widen(utf8); }
-std::string U8(const std::u16string& text) { return Narrow(text); }
+std::u16string U16(const std::string& utf8) { return platform::FromUtf8(utf8); }
+std::string U8(const std::u16string& text) { return platform::ToUtf8(text); }
 
 std::string Utf16le(const std::u16string& text) {
   std::string bytes;
@@ -177,7 +178,7 @@ bool LogCapture::Contains(const std::string& utf8_fragment) const {
 
 std::string LogCapture::Joined() const {
   std::string all;
-  for (const auto& line : lines_) all += Narrow(line);
+  for (const auto& line : lines_) all += platform::ToUtf8(line);
   return all;
 }
 

@@ -3,6 +3,7 @@
 
 #include "backup_set_layout.h"
 #include "commands.h"
+#include "common/error_codes.h"
 #include "errors.h"
 #include "os.h"
 #include "output.h"
@@ -73,10 +74,12 @@ std::string BackupCause(const LibraryReport& report, int32_t code) {
   if (verbose && report.available) ShowReport(report, "    ");
   const std::string unchanged =
       had_part ? "the previous set is intact" : "the set is as it was";
-  if (code == 2 || code == 13) {
+  if (code == marksafe::kErrorFileNotFound ||
+      code == marksafe::kErrorInvalidData) {
     Fail(step, PathToUtf8(location.path) +
-                   (code == 2 ? " was not found" : " cannot be read") + "; " +
-                   unchanged);
+                   (code == marksafe::kErrorFileNotFound ? " was not found"
+                                                         : " cannot be read") +
+                   "; " + unchanged);
   }
   Fail(step, BackupCause(report, code) + " while writing the " +
                  DisplayName(browser) + " part " + part.name + "; " +

@@ -2,6 +2,8 @@
 
 #include <system_error>
 
+#include "common/backup_set.h"
+#include "common/interchange.h"
 #include "errors.h"
 
 namespace fs = std::filesystem;
@@ -9,26 +11,26 @@ namespace fs = std::filesystem;
 namespace marksafe_cli {
 namespace {
 
-const char* PartLeaf(Browser browser) {
-  switch (browser) {
-    case Browser::kIe:
-      return "Favorites";
-    case Browser::kFirefox:
-      return "Firefox";
-    case Browser::kChrome:
-      return "Chrome";
-  }
-  return "";
+// The library's own names, as UTF-8.
+std::string Utf8(const char16_t* text) {
+  return MsToUtf8(reinterpret_cast<const MS_CHAR*>(text));
+}
+
+std::string PartLeaf(Browser browser) {
+  return Utf8(marksafe::BackupPartName(
+      browser == Browser::kIe        ? marksafe::BackupPart::kFavorites
+      : browser == Browser::kFirefox ? marksafe::BackupPart::kFirefox
+                                     : marksafe::BackupPart::kChrome));
 }
 
 }  // namespace
 
 std::string PartName(Browser browser) {
-  return std::string("Bookmarks/") + PartLeaf(browser);
+  return Utf8(marksafe::kBookmarksFolder) + "/" + PartLeaf(browser);
 }
 
 fs::path PartFolder(const fs::path& root, Browser browser) {
-  return root / "Bookmarks" / PartLeaf(browser);
+  return root / Utf8(marksafe::kBookmarksFolder) / PartLeaf(browser);
 }
 
 std::string PositionFile(Browser browser) {
@@ -36,9 +38,9 @@ std::string PositionFile(Browser browser) {
     case Browser::kIe:
       return "";
     case Browser::kFirefox:
-      return "pos.ini";
+      return Utf8(marksafe::interchange::kPosIni);
     case Browser::kChrome:
-      return "chrome_pos.ini";
+      return Utf8(marksafe::interchange::kChromePosIni);
   }
   return "";
 }

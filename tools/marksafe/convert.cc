@@ -1,6 +1,7 @@
 // marksafe convert DIR --from X --to Y
 #include "backup_set_layout.h"
 #include "commands.h"
+#include "common/interchange.h"
 #include "dry_run.h"
 #include "errors.h"
 #include "output.h"
@@ -13,21 +14,16 @@ namespace fs = std::filesystem;
 namespace marksafe_cli {
 namespace {
 
-// The folder each conversion fills in the target browser.
+// The folder each conversion fills in the target browser, as the library
+// names it.
 std::string ImportedFolder(Browser from, Browser to) {
-  if (to == Browser::kIe) {
-    return from == Browser::kFirefox ? "Imported from Firefox"
-                                     : "Imported from chrome";
-  }
-  switch (from) {
-    case Browser::kIe:
-      return "Imported from IE";
-    case Browser::kFirefox:
-      return "Imported from Firefox";
-    case Browser::kChrome:
-      return "Imported from Chrome";
-  }
-  return "";
+  namespace names = marksafe::interchange;
+  const char16_t* name = from == Browser::kIe ? names::kImportedFromIe
+                         : from == Browser::kFirefox
+                             ? names::kImportedFromFirefox
+                         : to == Browser::kIe ? names::kImportedFromChromeLc
+                                              : names::kImportedFromChrome;
+  return MsToUtf8(reinterpret_cast<const MS_CHAR*>(name));
 }
 
 LibraryReport IntoFirefox(Browser from, const Location& places,

@@ -1,5 +1,6 @@
 #include "errors.h"
 
+#include "common/error_codes.h"
 #include "marksafe/marksafe.h"
 
 namespace marksafe_cli {
@@ -22,19 +23,20 @@ std::string FalseReason(const char* export_name) {
 
 namespace {
 
-// ERROR_SHARING_VIOLATION: a running browser holds the store's profile.
+// A running browser holds the store's profile.
 std::string WithInUseHint(const std::string& reason, const char* hint) {
-  constexpr uint32_t kInUse = 32;
-  return marksafe_last_error() == kInUse ? reason + hint : reason;
+  return marksafe_last_error() == marksafe::kErrorSharingViolation
+             ? reason + hint
+             : reason;
 }
 
 }  // namespace
 
 std::string WithFirefoxHint(const std::string& reason) {
   return WithInUseHint(reason,
-                       "; a running Firefox holds that profile (or another program has the "
-                       "file open), and the library does not open its "
-                       "places.sqlite meanwhile");
+                       "; a running Firefox holds that profile (or another "
+                       "program has the file open), and the library does "
+                       "not open its places.sqlite meanwhile");
 }
 
 std::string WithChromiumHint(const std::string& reason) {

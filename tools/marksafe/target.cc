@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/error_codes.h"
 #include "errors.h"
 
 namespace fs = std::filesystem;
@@ -25,7 +26,7 @@ Location PrepareTarget(Browser target, const CommonOptions& options,
     RequireNotRunning(target, options.data, options.close_browsers, step);
     const MsString file = ToMsPath(PathFromUtf8(options.data.chrome_bookmarks));
     const int32_t code = marksafe_create_chrome_bookmarks(file.c_str());
-    if (code != 0 && code != 80) {
+    if (code != 0 && code != marksafe::kErrorFileExists) {
       Fail(step, "cannot create " + options.data.chrome_bookmarks + ": " +
                      CodeReason("marksafe_create_chrome_bookmarks", code));
     }

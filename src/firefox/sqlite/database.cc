@@ -6,9 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "common/store_lock.h"
+#include "common/text.h"
 #include "firefox/sqlite/env_vfs.h"
 #include "jobs/job.h"
-#include "firefox/sqlite/utf8mbstr.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -82,60 +83,12 @@ int Database::Execute(const char16_t* sql) {
     return 1;
   }
   if (Refused()) return SQLITE_ABORT;
-  UTF8MBSTR text(sql);
+  const std::string text = platform::ToUtf8(FromPointer(sql));
   char* message = nullptr;
-  int rc = sqlite3_exec(connection, text.buffer(), nullptr, nullptr, &message);
+  int rc = sqlite3_exec(connection, text.c_str(), nullptr, nullptr, &message);
   if (rc != SQLITE_OK) NoteFailure(rc);
   sqlite3_free(message);
   return rc;
-}
-
-Table Database::Query(const char16_t* sql, int* rc_out) {
-  if (connection == nullptr) {
-    lastError = 1;
-    if (rc_out != nullptr) *rc_out = 1;
-    return Table();
-  }
-  if (Refused()) {
-    if (rc_out != nullptr) *rc_out = SQLITE_ABORT;
-    return Table();
-  }
-  UTF8MBSTR text(sql);
-  char** result = nullptr;
-  int row_count = 0;
-  int column_count = 0;
-  char* message = nullptr;
-  int rc = sqlite3_get_table(connection, text.buffer(), &result, &row_count,
-                             &column_count, &message);
-  if (rc != SQLITE_OK) NoteFailure(rc);
-  if (rc_out != nullptr) *rc_out = rc;
-  sqlite3_free(message);
-  if (result == nullptr) return Table();
-
-  std::vector<std::u16string> names;
-  std::vector<std::vector<std::u16string>> rows;
-  // Released on every path below, even when a conversion throws.
-  struct ResultRelease {
-    char** result;
-    ~ResultRelease() { sqlite3_free_table(result); }
-  } release{result};
-  if (rc == SQLITE_OK && column_count > 0) {
-    names.reserve(column_count);
-    for (int c = 0; c < column_count; ++c) {
-      names.push_back(WideFromUtf8(result[c]));
-    }
-    rows.reserve(row_count);
-    for (int r = 0; r < row_count; ++r) {
-      std::vector<std::u16string> row;
-      row.reserve(column_count);
-      for (int c = 0; c < column_count; ++c) {
-        row.push_back(
-            WideFromUtf8(result[column_count + r * column_count + c]));
-      }
-      rows.push_back(std::move(row));
-    }
-  }
-  return Table(std::move(names), std::move(rows));
 }
 
 void Database::NoteFailure(int rc) {

@@ -12,7 +12,6 @@
 #include <unordered_map>
 
 #include "firefox/sqlite/statement.h"
-#include "firefox/sqlite/table.h"
 
 struct sqlite3;
 
@@ -44,10 +43,6 @@ class Database {
 
   // Runs SQL whose rows are not wanted. Without a connection: 1.
   int Execute(const char16_t* sql);
-
-  // Runs a query and returns every row. A failed query gives an empty
-  // table; its code goes to lastError and, when rc is not null, to *rc.
-  Table Query(const char16_t* sql, int* rc = nullptr);
 
   bool HasConnection() const { return connection != nullptr; }
   // The last non-zero result code (0 until something failed; 1 after a

@@ -63,7 +63,7 @@ class SystemFile : public platform::RandomAccessFile {
   bool Note(int rc) {
     rc_ = rc;
     if (rc == SQLITE_OK) return true;
-    platform::SetLastError((rc & 0xFF) == SQLITE_FULL ? platform::kErrorDiskFull
+    platform::SetLastError((rc & 0xFF) == SQLITE_FULL ? kErrorDiskFull
                                                       : kErrorIoDevice);
     return false;
   }
@@ -97,7 +97,7 @@ sqlite3_file* Sys(sqlite3_file* file) { return Of(file)->system_file; }
 // else SQLITE_FULL for a full disk and io_error for anything else.
 int Failure(EnvFile* file, int io_error) {
   if (file->system.rc() != SQLITE_OK) return file->system.rc();
-  return platform::GetLastError() == platform::kErrorDiskFull ? SQLITE_FULL
+  return platform::GetLastError() == kErrorDiskFull ? SQLITE_FULL
                                                               : io_error;
 }
 

@@ -40,7 +40,7 @@ bool Md5Digest(const std::string& data, unsigned char digest[16]) {
   if (EVP_Digest(data.data(), data.size(), digest, &length, EVP_md5(),
                  nullptr) != 1 ||
       length != 16) {
-    SetLastError(posix::kErrorGenFailure);
+    SetLastError(kErrorGenFailure);
     return false;
   }
   return true;

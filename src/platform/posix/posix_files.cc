@@ -176,7 +176,7 @@ bool PathExists(const std::u16string& path) {
   std::string native = NativePath(path);
   struct stat st;
   if (native.empty()) {
-    SetLastError(posix::kErrorFileNotFound);
+    SetLastError(kErrorFileNotFound);
     return false;
   }
   if (lstat(native.c_str(), &st) != 0) {
@@ -190,7 +190,7 @@ bool IsDirectory(const std::u16string& path) {
   std::string native = NativePath(path);
   struct stat st;
   if (native.empty()) {
-    SetLastError(posix::kErrorFileNotFound);
+    SetLastError(kErrorFileNotFound);
     return false;
   }
   if (stat(native.c_str(), &st) != 0) {
@@ -203,12 +203,12 @@ bool IsDirectory(const std::u16string& path) {
 bool CreateDirectoryTree(const std::u16string& path) {
   std::string native = NativePath(path);
   if (native.empty()) {
-    SetLastError(posix::kErrorPathNotFound);
+    SetLastError(kErrorPathNotFound);
     return false;
   }
   struct stat st;
   if (lstat(native.c_str(), &st) == 0) {
-    SetLastError(posix::kErrorAlreadyExists);
+    SetLastError(kErrorAlreadyExists);
     return false;
   }
   // Create every missing component from the top down.
@@ -232,7 +232,7 @@ bool CreateDirectoryTree(const std::u16string& path) {
         }
         if (last) {
           // Someone else created it in the meantime.
-          SetLastError(posix::kErrorAlreadyExists);
+          SetLastError(kErrorAlreadyExists);
           return false;
         }
       }
@@ -247,7 +247,7 @@ bool CopyFile(const std::u16string& from, const std::u16string& to,
   std::string source = NativePath(from);
   std::string target = NativePath(to);
   if (source.empty() || target.empty()) {
-    SetLastError(posix::kErrorPathNotFound);
+    SetLastError(kErrorPathNotFound);
     return false;
   }
   int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
@@ -265,7 +265,7 @@ bool CopyFile(const std::u16string& from, const std::u16string& to,
   if (!S_ISREG(in_st.st_mode)) {
     // Folders and devices are not files to copy.
     close(in);
-    SetLastError(posix::kErrorAccessDenied);
+    SetLastError(kErrorAccessDenied);
     return false;
   }
   struct stat old_st;
@@ -274,7 +274,7 @@ bool CopyFile(const std::u16string& from, const std::u16string& to,
     if (old_st.st_dev == in_st.st_dev && old_st.st_ino == in_st.st_ino) {
       // Copying a file onto itself: refused, as the system does.
       close(in);
-      SetLastError(posix::kErrorSharingViolation);
+      SetLastError(kErrorSharingViolation);
       return false;
     }
     // A file that is there is replaced in one step (written beside it,
@@ -301,7 +301,7 @@ bool CopyFile(const std::u16string& from, const std::u16string& to,
     int err = errno;
     close(in);
     if (err == EEXIST) {
-      SetLastError(posix::kErrorFileExists);
+      SetLastError(kErrorFileExists);
     } else {
       SetLastErrorFromErrno(err, target);
     }
@@ -314,7 +314,7 @@ bool CopyFile(const std::u16string& from, const std::u16string& to,
     // does with a sharing violation.
     close(in);
     close(out);
-    SetLastError(posix::kErrorSharingViolation);
+    SetLastError(kErrorSharingViolation);
     return false;
   }
   if (ok) ok = ftruncate(out, 0) == 0;
@@ -358,7 +358,7 @@ bool ShellCopyFile(const std::u16string& from, const std::u16string& to) {
 bool DeleteFile(const std::u16string& path) {
   std::string native = NativePath(path);
   if (native.empty()) {
-    SetLastError(posix::kErrorFileNotFound);
+    SetLastError(kErrorFileNotFound);
     return false;
   }
   if (unlink(native.c_str()) != 0) {
@@ -370,13 +370,13 @@ bool DeleteFile(const std::u16string& path) {
 
 bool GetFileSize(const std::u16string& path, uint64_t* size) {
   if (size == nullptr) {
-    SetLastError(posix::kErrorInvalidParameter);
+    SetLastError(kErrorInvalidParameter);
     return false;
   }
   *size = 0;
   std::string native = NativePath(path);
   if (native.empty()) {
-    SetLastError(posix::kErrorFileNotFound);
+    SetLastError(kErrorFileNotFound);
     return false;
   }
   // Opened without asking to read the data, as the size needs no more.
@@ -398,7 +398,7 @@ bool GetFileSize(const std::u16string& path, uint64_t* size) {
     return false;
   }
   if (S_ISDIR(st.st_mode)) {
-    SetLastError(posix::kErrorAccessDenied);
+    SetLastError(kErrorAccessDenied);
     return false;
   }
   *size = static_cast<uint64_t>(st.st_size);
@@ -412,7 +412,7 @@ bool SetHidden(const std::u16string& path) {
 
 bool ReadFile(const std::u16string& path, std::string* bytes) {
   if (bytes == nullptr) {
-    SetLastError(posix::kErrorInvalidParameter);
+    SetLastError(kErrorInvalidParameter);
     return false;
   }
   std::string native = NativePath(path);
@@ -427,7 +427,7 @@ bool ReadFile(const std::u16string& path, std::string* bytes) {
 bool WriteFile(const std::u16string& path, const std::string& bytes) {
   std::string native = NativePath(path);
   if (native.empty()) {
-    SetLastError(posix::kErrorPathNotFound);
+    SetLastError(kErrorPathNotFound);
     return false;
   }
   int fd = open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -449,7 +449,7 @@ bool ReplaceFileAtomically(const std::u16string& path,
                            const std::string& bytes) {
   std::string native = NativePath(path);
   if (native.empty()) {
-    SetLastError(posix::kErrorPathNotFound);
+    SetLastError(kErrorPathNotFound);
     return false;
   }
   if (!posix::ReplaceAtomically(native, bytes, true)) {

@@ -32,7 +32,7 @@ bool ToAscii(const std::string& utf8, int flags, std::string* ascii) {
 
 bool IdnToAscii(const std::u16string& host, std::u16string* out) {
   if (host.empty() || host.find(u'\0') != std::u16string::npos) {
-    SetLastError(posix::kErrorInvalidParameter);
+    SetLastError(kErrorInvalidParameter);
     return false;
   }
   std::string utf8 = ToUtf8(host);
@@ -43,7 +43,7 @@ bool IdnToAscii(const std::u16string& host, std::u16string* out) {
   // processing.
   if (!ToAscii(utf8, IDN2_NONTRANSITIONAL | IDN2_NFC_INPUT, &ascii) &&
       !ToAscii(utf8, IDN2_TRANSITIONAL | IDN2_NFC_INPUT, &ascii)) {
-    SetLastError(posix::kErrorInvalidParameter);
+    SetLastError(kErrorInvalidParameter);
     return false;
   }
   *out = FromUtf8(ascii);

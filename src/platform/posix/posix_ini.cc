@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "common/text.h"
 #include "platform/platform.h"
-#include "platform/system_env.h"
 #include "platform/posix/posix_internal.h"
+#include "platform/system_env.h"
 
 namespace marksafe {
 namespace platform {
@@ -43,13 +44,8 @@ bool IsBlank(char16_t c) {
   return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f';
 }
 
-std::u16string Trimmed(const std::u16string& text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
+// The blanks around an INI line's name and value.
+constexpr std::u16string_view kIniBlanks = u" \t\v\f";
 
 bool SameName(const std::u16string& a, const std::u16string& b) {
   if (a.size() != b.size()) return false;
@@ -61,21 +57,21 @@ bool SameName(const std::u16string& a, const std::u16string& b) {
 
 Parsed ParseLine(const std::u16string& text) {
   Parsed parsed;
-  std::u16string line = Trimmed(text);
+  std::u16string line = Trimmed(text, kIniBlanks);
   if (line.empty() || line[0] == u';') return parsed;
   if (line[0] == u'[') {
     size_t close = line.rfind(u']');
     if (close != std::u16string::npos && close > 0) {
       parsed.kind = LineKind::kSection;
-      parsed.name = Trimmed(line.substr(1, close - 1));
+      parsed.name = Trimmed(line.substr(1, close - 1), kIniBlanks);
     }
     return parsed;
   }
   size_t equals = line.find(u'=');
   if (equals == std::u16string::npos) return parsed;
   parsed.kind = LineKind::kKey;
-  parsed.name = Trimmed(line.substr(0, equals));
-  parsed.value = Trimmed(line.substr(equals + 1));
+  parsed.name = Trimmed(line.substr(0, equals), kIniBlanks);
+  parsed.value = Trimmed(line.substr(equals + 1), kIniBlanks);
   return parsed;
 }
 
@@ -231,11 +227,11 @@ static std::u16string LookUp(const IniFile& ini, bool missing,
                              const std::u16string& section,
                              const std::u16string& key,
                              const std::u16string& default_value, size_t size) {
-  std::u16string wanted_section = Trimmed(section);
-  std::u16string wanted_key = Trimmed(key);
+  std::u16string wanted_section = Trimmed(section, kIniBlanks);
+  std::u16string wanted_key = Trimmed(key, kIniBlanks);
   long header = missing ? -1 : FindSection(ini, wanted_section);
   if (header < 0 || wanted_key.empty()) {
-    SetLastError(posix::kErrorFileNotFound);
+    SetLastError(kErrorFileNotFound);
     return DefaultResult(default_value, size);
   }
   size_t end = SectionEnd(ini, static_cast<size_t>(header));
@@ -261,7 +257,7 @@ static std::u16string LookUp(const IniFile& ini, bool missing,
     }
     return CutTo(value, size);
   }
-  SetLastError(posix::kErrorFileNotFound);
+  SetLastError(kErrorFileNotFound);
   return DefaultResult(default_value, size);
 }
 
@@ -283,7 +279,7 @@ std::vector<std::u16string> GetProfileStrings(
   IniFile ini;
   bool missing = false;
   if (native.empty() || !LoadFile(native, &ini, &missing)) {
-    if (native.empty()) SetLastError(posix::kErrorFileNotFound);
+    if (native.empty()) SetLastError(kErrorFileNotFound);
     values.assign(keys.size(), DefaultResult(default_value, size));
     return values;
   }
@@ -296,19 +292,19 @@ std::vector<std::u16string> GetProfileStrings(
 bool WriteProfileString(const std::u16string& section,
                         const std::u16string& key, const std::u16string& value,
                         const std::u16string& file) {
-  std::u16string section_name = Trimmed(section);
-  std::u16string key_name = Trimmed(key);
+  std::u16string section_name = Trimmed(section, kIniBlanks);
+  std::u16string key_name = Trimmed(key, kIniBlanks);
   // Names that could not be read back as written are refused.
   if (section_name.empty() || key_name.empty() || HasLineBreak(section) ||
       HasLineBreak(key) || section_name.find(u']') != std::u16string::npos ||
       key_name.find(u'=') != std::u16string::npos || key_name[0] == u';' ||
       key_name[0] == u'[') {
-    SetLastError(posix::kErrorInvalidParameter);
+    SetLastError(kErrorInvalidParameter);
     return false;
   }
   std::string native = posix::NativePath(file);
   if (native.empty()) {
-    SetLastError(posix::kErrorPathNotFound);
+    SetLastError(kErrorPathNotFound);
     return false;
   }
   IniFile ini;
@@ -364,7 +360,7 @@ bool WriteProfileString(const std::u16string& section,
     size_t last_content = static_cast<size_t>(header);
     for (size_t i = first; i < end; ++i) {
       Parsed parsed = ParseLine(ini.lines[i].text);
-      if (!Trimmed(ini.lines[i].text).empty()) last_content = i;
+      if (!Trimmed(ini.lines[i].text, kIniBlanks).empty()) last_content = i;
       if (parsed.kind == LineKind::kKey && SameName(parsed.name, key_name)) {
         // The key keeps its spelling; the value is replaced.
         ini.lines[i] = make_line(parsed.name + u"=" + clean_value);

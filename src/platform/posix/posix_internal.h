@@ -6,29 +6,11 @@
 #include <cstdint>
 #include <string>
 
+#include "common/error_codes.h"
+
 namespace marksafe {
 namespace platform {
 namespace posix {
-
-// Windows error codes used by this backend.
-constexpr uint32_t kErrorFileNotFound = 2;
-constexpr uint32_t kErrorPathNotFound = 3;
-constexpr uint32_t kErrorTooManyOpenFiles = 4;
-constexpr uint32_t kErrorAccessDenied = 5;
-constexpr uint32_t kErrorNotEnoughMemory = 8;
-constexpr uint32_t kErrorNotSameDevice = 17;
-constexpr uint32_t kErrorWriteProtect = 19;
-constexpr uint32_t kErrorGenFailure = 31;
-constexpr uint32_t kErrorSharingViolation = 32;
-constexpr uint32_t kErrorFileExists = 80;
-constexpr uint32_t kErrorInvalidParameter = 87;
-constexpr uint32_t kErrorDiskFull = 112;
-constexpr uint32_t kErrorDirNotEmpty = 145;
-constexpr uint32_t kErrorBusy = 170;
-constexpr uint32_t kErrorAlreadyExists = 183;
-constexpr uint32_t kErrorFilenameTooLong = 206;
-constexpr uint32_t kErrorIoDevice = 1117;
-constexpr uint32_t kErrorCantResolveFilename = 1921;
 
 // The Windows code for an errno value, without looking at any path
 // (ENOENT gives 2, EEXIST 183).

@@ -39,7 +39,7 @@ bool GetEntryKind(const std::u16string& path, EntryKind* kind) {
   const std::string native = posix::NativePath(path);
   struct stat st;
   if (kind == nullptr || native.empty()) {
-    SetLastError(posix::kErrorInvalidParameter);
+    SetLastError(kErrorInvalidParameter);
     return false;
   }
   if (lstat(native.c_str(), &st) != 0) {
@@ -54,7 +54,7 @@ namespace sys {
 
 bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out) {
   if (out == nullptr) {
-    SetLastError(posix::kErrorInvalidParameter);
+    SetLastError(kErrorInvalidParameter);
     return false;
   }
   out->clear();
@@ -65,7 +65,7 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out) {
     // The listing of a missing folder fails as "path not found", as a
     // search for folder\* does.
     int err = errno;
-    SetLastError(err == ENOENT ? posix::kErrorPathNotFound
+    SetLastError(err == ENOENT ? kErrorPathNotFound
                                : posix::WindowsErrorFor(err));
     return false;
   }

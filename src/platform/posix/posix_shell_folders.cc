@@ -60,7 +60,7 @@ namespace sys {
 
 bool GetShellFolder(ShellFolder folder, std::u16string* out) {
   if (out == nullptr) {
-    SetLastError(posix::kErrorInvalidParameter);
+    SetLastError(kErrorInvalidParameter);
     return false;
   }
   out->clear();
@@ -78,7 +78,7 @@ bool GetShellFolder(ShellFolder folder, std::u16string* out) {
   }
   std::string value = EnvVar(name);
   if (value.empty()) {
-    SetLastError(posix::kErrorFileNotFound);
+    SetLastError(kErrorFileNotFound);
     return false;
   }
   *out = FromUtf8(value);

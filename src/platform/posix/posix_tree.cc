@@ -26,14 +26,14 @@ namespace sys {
 bool WriteNewFile(const std::u16string& path, const std::string& bytes) {
   const std::string native = posix::NativePath(path);
   if (native.empty()) {
-    SetLastError(posix::kErrorPathNotFound);
+    SetLastError(kErrorPathNotFound);
     return false;
   }
   int fd = open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) {
     const int err = errno;
     if (err == EEXIST) {
-      SetLastError(posix::kErrorFileExists);
+      SetLastError(kErrorFileExists);
     } else {
       posix::SetLastErrorFromErrno(err, native);
     }
@@ -65,13 +65,13 @@ bool MoveFolder(const std::u16string& from, const std::u16string& to) {
   const std::string source = posix::NativePath(from);
   const std::string target = posix::NativePath(to);
   if (source.empty() || target.empty()) {
-    SetLastError(posix::kErrorPathNotFound);
+    SetLastError(kErrorPathNotFound);
     return false;
   }
   // rename() would replace an empty folder or a file: refuse any entry.
   struct stat st;
   if (lstat(target.c_str(), &st) == 0) {
-    SetLastError(posix::kErrorAlreadyExists);
+    SetLastError(kErrorAlreadyExists);
     return false;
   }
   if (rename(source.c_str(), target.c_str()) != 0) {
@@ -84,7 +84,7 @@ bool MoveFolder(const std::u16string& from, const std::u16string& to) {
 bool RemoveTree(const std::u16string& path) {
   const std::string top = posix::NativePath(path);
   if (top.empty()) {
-    SetLastError(posix::kErrorPathNotFound);
+    SetLastError(kErrorPathNotFound);
     return false;
   }
   struct stat st;

@@ -1,0 +1,47 @@
+// The shared text and path helpers, and the one way a failed step becomes
+// the thread's last error.
+#include "common/text.h"
+
+#include <string>
+
+#include "common/error_codes.h"
+#include "common/status.h"
+#include "gtest/gtest.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace {
+
+TEST(Text, TrimsOnlyTheGivenBlanksAtTheEnds) {
+  struct Case {
+    std::u16string text, blanks, trimmed;
+  } cases[] = {
+      {u"", u" ", u""},
+      {u"   ", u" ", u""},
+      {u" a b ", u" ", u"a b"},
+      {u"\ta\t", u" ", u"\ta\t"},
+      {u"\t a\r", u" \t\r", u"a"},
+      {u"x", u" ", u"x"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Trimmed(c.text, c.blanks), c.trimmed);
+}
+
+TEST(Text, PathEnds) {
+  EXPECT_EQ(WithoutTrailingSeparators(u"a\\b\\/"), u"a\\b");
+  EXPECT_EQ(WithoutTrailingSeparators(u"/"), u"/");
+  EXPECT_EQ(LastComponent(u"a/b\\c"), u"c");
+  EXPECT_EQ(LastComponent(u"c"), u"c");
+  EXPECT_EQ(LastComponent(u"a\\"), u"");
+}
+
+TEST(Status, FailureBecomesTheLastErrorAndNeverReadsAsSuccess) {
+  platform::SetLastError(kErrorSuccess);
+  EXPECT_TRUE(SucceededOrSetLastError(Status::Ok()));
+  EXPECT_EQ(platform::GetLastError(), kErrorSuccess);
+  EXPECT_FALSE(SucceededOrSetLastError(Status::Error(kErrorDiskFull, u"x")));
+  EXPECT_EQ(platform::GetLastError(), kErrorDiskFull);
+  EXPECT_EQ(Status::Error(kErrorSuccess, u"x").code(), kErrorInvalidParameter);
+}
+
+}  // namespace
+}  // namespace marksafe
