@@ -5,6 +5,7 @@
 
 #include "common/browser_profiles.h"
 #include "common/locators.h"
+#include "common/text.h"
 #include "platform/platform.h"
 
 namespace marksafe {
