@@ -5,6 +5,7 @@
 #include "common/text.h"
 #include "jobs/job.h"
 #include "model/report.h"
+#include "platform/platform.h"
 #include "platform/platform_profiles.h"
 
 namespace marksafe {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "platform/platform.h"
 #include "platform/platform_profiles.h"
 
 namespace marksafe {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "platform/platform.h"
 
 namespace marksafe {
 namespace firefox_json {

@@ -207,9 +207,13 @@ TEST(SqliteLayer, AWriteTheEnvFailsEndsTheCommitAndChangesNothing) {
     env->Reset();
     db.Close();
     ASSERT_EQ(db.Open(path.c_str()), 0);
-    SQLite::Table rows = db.Query(u"select group_concat(id) from t");
-    rows.NextRow();
-    EXPECT_EQ(std::u16string(rows.GetValue(0)), u"1");
+    std::u16string ids;
+    ASSERT_EQ(db.ForEachRow("select group_concat(id) from t", {},
+                            [&](const SQLite::Statement& row) {
+                              ids = row.Text(0);
+                            }),
+              0);
+    EXPECT_EQ(ids, u"1");
   }
 }
 

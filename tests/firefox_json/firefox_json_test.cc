@@ -11,6 +11,7 @@
 #include "firefox_json/backup_listing.h"
 #include "firefox_json/firefox_json_reader.h"
 #include "firefox_json/firefox_json_writer.h"
+#include "platform/platform.h"
 #include "support/test_support.h"
 #include "support/tree_support.h"
 
