@@ -25,11 +25,13 @@
 #include "common/text.h"
 #include "common/url_normalize.h"
 #include "exports/export_util.h"
+#include "exports/host_store.h"
 #include "firefox/places_handle.h"
 #include "firefox/places_reader.h"
 #include "firefox/places_transaction.h"
 #include "firefox/places_writer.h"
 #include "html/html_reader.h"
+#include "history/snapshot.h"
 #include "html/html_writer.h"
 #include "marksafe/marksafe.h"
 #include "model/merge.h"
@@ -58,6 +60,8 @@ std::u16string LastComponentOf(std::u16string path) {
   const size_t slash = path.find_last_of(u"/\\");
   return slash == std::u16string::npos ? path : path.substr(slash + 1);
 }
+
+}  // namespace
 
 // The store of the given kind as a tree.
 int32_t ReadStore(const std::u16string& path, int32_t kind,
@@ -91,6 +95,11 @@ int32_t ReadStore(const std::u16string& path, int32_t kind,
     case MARKSAFE_STORE_CHROME_PART:
       status = backup_set::ReadPart(path, backup_set::PartKind::kChrome, tree);
       break;
+    case MARKSAFE_STORE_SNAPSHOT: {
+      backup_set::Manifest manifest;
+      status = history::ReadSnapshot(path, tree, &manifest);
+      break;
+    }
     case MARKSAFE_STORE_URL_FOLDER: {
       const model::ItemId menu =
           tree->AddRoot(model::Root::kMenu, LastComponentOf(path));
@@ -106,6 +115,8 @@ int32_t ReadStore(const std::u16string& path, int32_t kind,
   }
   return 0;
 }
+
+namespace {
 
 int32_t ExportHtml(const MS_CHAR* source, int32_t kind,
                    const MS_CHAR* html_file) {

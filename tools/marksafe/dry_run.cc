@@ -1,46 +1,16 @@
 #include "dry_run.h"
 
-#include <random>
 #include <system_error>
 
 #include "errors.h"
 #include "html.h"
 #include "output.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace marksafe_cli {
 namespace {
-
-// A new folder in the temporary folder, removed with everything in it when
-// the object goes (also when the run fails).
-class ScratchFolder {
- public:
-  explicit ScratchFolder(const std::string& step) {
-    std::error_code ec;
-    const fs::path temp = fs::temp_directory_path(ec);
-    std::random_device random;
-    for (int attempt = 0; !ec && attempt < 100; ++attempt) {
-      fs::path folder =
-          temp / ("marksafe-dry-run-" + std::to_string(random()));
-      if (fs::create_directory(folder, ec)) {
-        path_ = folder;
-        return;
-      }
-    }
-    Fail(step, "cannot make a scratch folder for the dry run");
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 void Copy(const fs::path& from, const fs::path& to, const std::string& step) {
   std::error_code ec;
@@ -62,7 +32,7 @@ int RunDryRun(Browser target, const CommonOptions& options,
   }
   const Location location = Locate(target, options.data);
   RequireUsableData(target, location, step);
-  ScratchFolder scratch(step);
+  ScratchFolder scratch(step, "marksafe-dry-run-", "the dry run");
   CommonOptions copy = options;
   // The copy is the program's own: no browser writes into it, and what is
   // done to it is thrown away.

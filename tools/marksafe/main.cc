@@ -14,6 +14,7 @@
 #include "errors.h"
 #include "os.h"
 #include "output.h"
+#include "history.h"
 #include "html.h"
 #include "profiles.h"
 #include "verify.h"
@@ -110,6 +111,22 @@ int Run(int argc, char** argv) {
   backup->footer(
       "Without --ie, --firefox or --chrome every browser whose "
       "data is found is backed up.");
+  backup->add_option("--keep-last", backup_options.keep.last,
+                     "snapshots kept: the newest this many")
+      ->check(CLI::NonNegativeNumber)
+      ->capture_default_str();
+  backup->add_option("--keep-daily", backup_options.keep.daily,
+                     "... and the last of each of this many days")
+      ->check(CLI::NonNegativeNumber)
+      ->capture_default_str();
+  backup->add_option("--keep-weekly", backup_options.keep.weekly,
+                     "... of this many weeks")
+      ->check(CLI::NonNegativeNumber)
+      ->capture_default_str();
+  backup->add_option("--keep-monthly", backup_options.keep.monthly,
+                     "... of this many months")
+      ->check(CLI::NonNegativeNumber)
+      ->capture_default_str();
   AddDataOptions(backup, &backup_options.common);
   AddVerbose(backup, &backup_options.common.verbose);
 
@@ -142,6 +159,10 @@ int Run(int argc, char** argv) {
       "Takes one part of the set: the target profile's own, else its "
       "family's (Bookmarks/Firefox,\nBookmarks/Chrome, Bookmarks/Favorites). "
       "Nothing the browser holds is changed or removed.");
+  restore->add_option("--as-of", restore_options.parts.as_of,
+                      "take the part's snapshot of that time: an id, a date "
+                      "(2026-12-01) or an age (3d)")
+      ->type_name("WHEN");
   restore->add_flag("--dry-run", restore_options.dry_run,
                     "show what would be added and write nothing");
   add_accept_incomplete(restore);
@@ -211,6 +232,27 @@ int Run(int argc, char** argv) {
       "Lists per browser and folder the links the backup holds that the "
       "browser lacks,\nand the other way round. Exit code 0 when every "
       "browser holds everything its\npart of the set holds.");
+
+  HistoryOptions history_options;
+  CLI::App* history = app.add_subcommand(
+      "history", "list the snapshots of a backup set and what each changed");
+  history->add_option("DIR", history_options.dir, "backup root")->required();
+  AddBrowserFilter(history, &history_options.browser);
+
+  DiffOptions diff_options;
+  CLI::App* diff = app.add_subcommand(
+      "diff", "what changed between a snapshot and a browser, or two "
+              "snapshots");
+  diff->add_option("SET", diff_options.sides,
+                   "DIR[@WHEN], once (with --browser) or twice")
+      ->required()
+      ->expected(1, 2);
+  AddBrowserFilter(diff, &diff_options.browser);
+  AddDataOptions(diff, &diff_options.common);
+  diff->footer(
+      "WHEN: a snapshot id, a date (2026-12-01: the last snapshot of that "
+      "day) or an age\n(3d: the last snapshot at least three days old); "
+      "none: the newest snapshot.");
 
   DemoOptions demo_options;
   CLI::App* demo = app.add_subcommand(
@@ -286,6 +328,10 @@ int Run(int argc, char** argv) {
     if (parts.all_parts && !parts.from.empty()) {
       FailUsage("restore: --all-parts takes every part; --from names one");
     }
+    if (parts.all_parts && !parts.as_of.empty()) {
+      FailUsage("restore: --as-of takes one part; --all-parts takes every "
+                "part");
+    }
     if (!parts.from_profile.empty() && parts.from.empty()) {
       FailUsage("restore: --from-profile needs --from");
     }
@@ -301,6 +347,8 @@ int Run(int argc, char** argv) {
     return RunConvert(convert_options);
   }
   if (verify->parsed()) return RunVerify(verify_options);
+  if (history->parsed()) return RunHistory(history_options);
+  if (diff->parsed()) return RunDiff(diff_options);
   if (export_html->parsed()) return RunExportHtml(export_options);
   if (import_html->parsed()) return RunImportHtml(import_options);
   if (demo->parsed()) return RunDemo(demo_options);
