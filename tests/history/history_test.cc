@@ -9,6 +9,7 @@
 #include "common/interchange.h"
 #include "history/calendar.h"
 #include "history/snapshot.h"
+#include "history/snapshot_codec.h"
 #include "history/tree_diff.h"
 #include "history/when.h"
 #include "support/test_support.h"
@@ -132,6 +133,10 @@ TEST(TreeDiffTest, TellsAddedRemovedRenamedAndMoved) {
 
 class SnapshotFileTest : public ::testing::Test {
  protected:
+  void SetUp() override {
+    if (!SnapshotCodecAvailable()) GTEST_SKIP() << "this build has no zstd";
+  }
+
   // A part written from a small tree; its manifest is a snapshot's text.
   std::string PartManifest(const std::u16string& title) {
     model::Tree tree;

@@ -196,6 +196,10 @@ int Run(int argc, char** argv) {
                           "read the browser's part of the backup set in DIR "
                           "instead of the browser")
       ->type_name("DIR");
+  export_html->add_option("--as-of", export_options.as_of,
+                          "with --from-backup: the part's snapshot of that "
+                          "time (an id, a date or an age such as 3d)")
+      ->type_name("WHEN");
   add_accept_incomplete(export_html);
   AddDataOptions(export_html, &export_options.common);
   AddVerbose(export_html, &export_options.common.verbose);
