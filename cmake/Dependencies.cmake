@@ -12,6 +12,23 @@ else()
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(LIBIDN2 REQUIRED IMPORTED_TARGET libidn2)
   set(MARKSAFE_PLATFORM_LIBS utf8cpp OpenSSL::Crypto PkgConfig::LIBIDN2)
+  # zstd compresses the snapshots of a backup set's history.
+  pkg_check_modules(ZSTD REQUIRED IMPORTED_TARGET libzstd)
+  set(MARKSAFE_ZSTD PkgConfig::ZSTD)
+endif()
+if(WIN32)
+  # The cross-build has zstd when its script built it; without it the
+  # library keeps no snapshots.
+  find_path(MARKSAFE_ZSTD_INCLUDE zstd.h)
+  find_library(MARKSAFE_ZSTD_LIBRARY NAMES zstd zstd_static)
+  if(MARKSAFE_ZSTD_INCLUDE AND MARKSAFE_ZSTD_LIBRARY)
+    add_library(marksafe_zstd INTERFACE)
+    target_include_directories(marksafe_zstd INTERFACE ${MARKSAFE_ZSTD_INCLUDE})
+    target_link_libraries(marksafe_zstd INTERFACE ${MARKSAFE_ZSTD_LIBRARY})
+    set(MARKSAFE_ZSTD marksafe_zstd)
+  else()
+    message(STATUS "zstd not found: snapshots are left out of this build")
+  endif()
 endif()
 
 find_package(SQLite3 REQUIRED)

@@ -105,7 +105,13 @@ fetch_sources() {
     log "Fetching the sources of lz4"
     (cd "$deps/src" && apt-get source lz4)
   fi
+  if ! ls -d "$deps"/src/libzstd-*/ >/dev/null 2>&1; then
+    add_deb_src
+    log "Fetching the sources of libzstd"
+    (cd "$deps/src" && apt-get source libzstd)
+  fi
   lz4_src="$(ls -d "$deps"/src/lz4-*/ | head -n1)"
+  zstd_src="$(ls -d "$deps"/src/libzstd-*/ | head -n1)"
   sqlite_src="$(ls -d "$deps"/src/sqlite3-*/ | head -n1)"
   jsoncpp_src="$(ls -d "$deps"/src/libjsoncpp-*/ | head -n1)"
 }
@@ -150,6 +156,25 @@ build_jsoncpp() {
     -DBUILD_STATIC_LIBS=ON -DBUILD_OBJECT_LIBS=OFF \
     -DJSONCPP_WITH_TESTS=OFF -DJSONCPP_WITH_POST_BUILD_UNITTEST=OFF \
     -DJSONCPP_WITH_PKGCONFIG_SUPPORT=OFF -DJSONCPP_WITH_EXAMPLE=OFF
+}
+
+# zstd (the snapshots of a backup set's history), its C sources compiled
+# whole without the assembly decoder, as one static library.
+build_zstd() {
+  [ -f "$prefix/lib/libzstd.a" ] && return
+  log "Building zstd for Windows"
+  local out="$deps/zstd-build"
+  mkdir -p "$out" "$prefix/lib" "$prefix/include"
+  local c
+  for c in "$zstd_src"/lib/common/*.c "$zstd_src"/lib/compress/*.c \
+           "$zstd_src"/lib/decompress/*.c; do
+    ${triple}-gcc-posix -O2 -DZSTD_DISABLE_ASM \
+      -c "$c" -o "$out/$(basename "$c" .c).obj" &
+    while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n; done
+  done
+  wait
+  ${triple}-gcc-ar-posix rcs "$prefix/lib/libzstd.a" "$out"/*.obj
+  cp "$zstd_src/lib/zstd.h" "$zstd_src/lib/zstd_errors.h" "$prefix/include/"
 }
 
 # Only the block functions of lz4.c are used (Firefox's .jsonlz4 files).
@@ -239,7 +264,9 @@ check_exports() {
     marksafe_import_html marksafe_compare marksafe_progress \
     marksafe_accept_incomplete_backups marksafe_close_profile \
     marksafe_backup_part marksafe_restore_favorites \
-    marksafe_export_firefox_backup marksafe_browser_backups | sort)"
+    marksafe_export_firefox_backup marksafe_browser_backups \
+    marksafe_snapshot_part marksafe_prune_snapshots marksafe_history \
+    marksafe_find_snapshot marksafe_diff marksafe_snapshot_to_part | sort)"
   actual="$(${triple}-objdump -p "$dll" |
     sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
     sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\][[:space:]]*//p' | sort)"
@@ -368,6 +395,7 @@ fetch_sources
 build_sqlite
 build_jsoncpp
 build_lz4
+build_zstd
 build_googletest
 install_cli11
 build_marksafe

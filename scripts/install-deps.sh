@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   libsqlite3-dev sqlite3
   libjsoncpp-dev libutfcpp-dev libcli11-dev
-  libssl-dev libidn2-dev liblz4-dev
+  libssl-dev libidn2-dev liblz4-dev libzstd-dev
 )
 
 missing=()

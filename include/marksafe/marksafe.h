@@ -337,6 +337,7 @@ MARKSAFE_API int32_t marksafe_create_chrome_bookmarks(
 /* A Firefox bookmark backup, plain JSON or .jsonlz4 (what Firefox keeps in
    <profile>/bookmarkbackups); read only. */
 #define MARKSAFE_STORE_FIREFOX_BACKUP 5
+#define MARKSAFE_STORE_SNAPSHOT 6     /* ROOT\History\<id>\<part>.snapshot */
 
 /* Writes the bookmarks of source (a store of the given kind) as one
    bookmark HTML file at html_file (UTF-8, the format browsers import;
@@ -432,6 +433,79 @@ MARKSAFE_API int32_t marksafe_export_firefox_backup(const MS_CHAR* source,
    2}. Never null; valid until the next call on the same thread. */
 MARKSAFE_API const char* marksafe_browser_backups(const MS_CHAR* profile_folder,
                                                   bool count);
+
+/* ---- History of a backup set ---------------------------------------- */
+
+/* Snapshots keep every backup of a Firefox or Chrome part in the set, as
+   ROOT\History\<id>\<part name>.snapshot (id: UTC time such as
+   "20261207T214500Z", "-2", "-3" on a clash; ids sort in time order). A
+   snapshot file can be read wherever a store is (MARKSAFE_STORE_SNAPSHOT),
+   for example by marksafe_export_html and marksafe_compare. Builds without
+   zstd keep none: the calls below then return 50. */
+
+/* Units of the snapshot id buffers below (the id and its terminator). */
+#define MARKSAFE_SNAPSHOT_ID_UNITS 32
+
+/* Keeps the part just written in part_folder (ROOT\Bookmarks\<name>, its
+   manifest) as a snapshot under root. snapshot_id (MARKSAFE_SNAPSHOT_ID_UNITS
+   units): empty on entry takes a new id, which is written back; an id
+   puts the snapshot beside the other parts of that backup. 0 written; 1 the
+   newest snapshot of the part holds the same bookmarks, nothing written
+   (snapshot_id left as it was); 2 the part has no manifest; 50 no zstd in
+   this build; 87 a null argument or the write failed. */
+MARKSAFE_API int32_t marksafe_snapshot_part(const MS_CHAR* root,
+                                            const MS_CHAR* part_folder,
+                                            MS_CHAR* snapshot_id);
+/* Removes old snapshots of each part: of the part's snapshots the newest
+   `last` are kept, the last one of each of the newest `daily` days that have one is kept, likewise of
+   `weekly` weeks (Monday to Sunday) and `monthly` months, and always the
+   newest; folders left empty go too. *removed counts the files removed.
+   0 done; 50 no zstd; 87 a null argument, a negative count, or a file that
+   could not be removed. */
+MARKSAFE_API int32_t marksafe_prune_snapshots(const MS_CHAR* root,
+                                              int32_t last, int32_t daily, int32_t weekly,
+                                              int32_t monthly,
+                                              int32_t* removed);
+/* The snapshots under root, oldest first, of the part named part (null or
+   empty: every part), each compared with the part's snapshot before it.
+   UTF-8 JSON: {"snapshots": [{"id", "time" (microseconds since 1970),
+   "part", "browser", "profile", "links", "folders", "first" (no snapshot
+   of the part before it), "added", "removed", "renamed", "moved"}],
+   "errors": [one line per snapshot that cannot be read]}. Never null;
+   valid until the next call on the same thread. */
+MARKSAFE_API const char* marksafe_history(const MS_CHAR* root,
+                                          const MS_CHAR* part);
+/* Finds the snapshot of part (null or empty: any part) that when names:
+   a snapshot id (that one or the last before it), a date "2026-12-01" (the
+   last snapshot of that day or before it) or a time ago "3d" (s, m, h, d,
+   w: the last snapshot at least that old). snapshot (260 units) receives
+   its file. 0 found; 2 when lies before every snapshot (or there is none);
+   87 a null argument or a when of no such form. */
+MARKSAFE_API int32_t marksafe_find_snapshot(const MS_CHAR* root,
+                                            const MS_CHAR* part,
+                                            const MS_CHAR* when,
+                                            MS_CHAR* snapshot);
+/* What changed from store before to store after (any kinds, typically
+   snapshots or a snapshot and a browser's store): items added, removed,
+   renamed and moved. Items are matched by what a rename or move keeps (a
+   link's URL and date added, a folder's date added). UTF-8 JSON: {"added",
+   "removed", "renamed", "moved", "changes": [{"change", "type" ("link" or
+   "folder"), "path" (titles from the root, "/" between), "folder" (the
+   path of its folder), "title", "from" (renamed
+   and moved: the path before), "url"}]}, or {"error", "code"} when either
+   store cannot be read. Never null; valid until the next call on the same
+   thread. */
+MARKSAFE_API const char* marksafe_diff(const MS_CHAR* before,
+                                       int32_t before_kind,
+                                       const MS_CHAR* after,
+                                       int32_t after_kind);
+/* Writes the snapshot's tree as a whole Firefox or Chrome part (its own
+   kind) into part_folder, built beside it and swapped in, so that every
+   call that takes a part can take the snapshot. 0 done; 2 not found; 13 the
+   snapshot is damaged (a problem in marksafe_last_report() says why); 87 a
+   null argument or the write failed. */
+MARKSAFE_API int32_t marksafe_snapshot_to_part(const MS_CHAR* snapshot,
+                                               const MS_CHAR* part_folder);
 
 #ifdef __cplusplus
 }

@@ -306,6 +306,12 @@ ManifestState ReadManifest(const std::u16string& path, const char* part_kind,
     *why = "cannot be read (" + std::to_string(platform::GetLastError()) + ")";
     return ManifestState::kDamaged;
   }
+  return ParseManifest(bytes, part_kind, manifest, why);
+}
+
+ManifestState ParseManifest(const std::string& bytes, const char* part_kind,
+                            Manifest* manifest, std::string* why) {
+  *manifest = Manifest();
   Json::CharReaderBuilder builder;
   Json::Value document;
   std::string errors;
@@ -324,9 +330,22 @@ ManifestState ReadManifest(const std::u16string& path, const char* part_kind,
     *why = "has a version this program does not read";
     return ManifestState::kDamaged;
   }
-  if (document["part"] != part_kind) {
+  const Json::Value& part = document["part"];
+  if (!part.isString() ||
+      (part_kind != nullptr ? part != part_kind
+                            : part != "firefox" && part != "chrome")) {
     *why = "belongs to another kind of part";
     return ManifestState::kDamaged;
+  }
+  manifest->part = part.asString();
+  const Json::Value& roots = document["roots"];
+  if (roots.isObject()) {
+    for (const std::string& key : roots.getMemberNames()) {
+      model::Root root;
+      if (model::RootFromKey(key, &root) && roots[key].isString()) {
+        manifest->roots.emplace_back(root, U16(roots[key].asString()));
+      }
+    }
   }
   const Json::Value& records = document["records"];
   if (!records.isArray()) {

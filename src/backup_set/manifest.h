@@ -37,6 +37,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "common/status.h"
@@ -110,6 +111,9 @@ struct Manifest {
   // Why each damaged record was left out (the rest of the manifest holds).
   std::vector<std::string> skipped;
   PartSource source;
+  std::string part;  // the part kind: "firefox" or "chrome"
+  // Each root the part holds and the name of its top folder.
+  std::vector<std::pair<model::Root, std::u16string>> roots;
 };
 
 enum class ManifestState { kMissing, kDamaged, kRead };
@@ -120,6 +124,11 @@ enum class ManifestState { kMissing, kDamaged, kRead };
 // that would leave the part) is left out and named in skipped.
 ManifestState ReadManifest(const std::u16string& path, const char* part_kind,
                            Manifest* manifest, std::string* why);
+
+// Reads a manifest from its bytes as ReadManifest does (never kMissing).
+// A null part_kind takes either kind.
+ManifestState ParseManifest(const std::string& bytes, const char* part_kind,
+                            Manifest* manifest, std::string* why);
 
 // The last name of a relative path and the path of its folder ("" for a
 // top name).

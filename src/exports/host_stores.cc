@@ -13,6 +13,7 @@
 #include "firefox/places_handle.h"
 #include "firefox/places_reader.h"
 #include "firefox_json/firefox_json_reader.h"
+#include "history/snapshot.h"
 #include "jobs/job.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
@@ -80,6 +81,11 @@ int32_t ReadStore(const std::u16string& path, int32_t kind,
                 " entries without a URL or of an unknown type left out",
             false});
       }
+      break;
+    }
+    case MARKSAFE_STORE_SNAPSHOT: {
+      backup_set::Manifest manifest;
+      status = history::ReadSnapshot(path, tree, &manifest);
       break;
     }
     case MARKSAFE_STORE_URL_FOLDER: {

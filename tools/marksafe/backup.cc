@@ -2,6 +2,7 @@
 #include <system_error>
 
 #include "backup_set_layout.h"
+#include "history.h"
 #include "commands.h"
 #include "common/error_codes.h"
 #include "errors.h"
@@ -196,9 +197,11 @@ int RunBackup(const BackupOptions& options) {
   }
   Say("Backing up into " + PathToUtf8(root));
   int failed = 0, lost = 0;
+  std::vector<fs::path> snapshot_parts;  // Firefox and Chrome parts written
   for (Browser browser : chosen) {
     try {
       const BackupResult result = BackupBrowser(browser, root, common);
+      if (browser != Browser::kIe) snapshot_parts.push_back(result.folder);
       Say("  " + std::string(DisplayName(browser)) + ": " +
           DescribeCounts(result.part) + " in " + PathToUtf8(result.folder));
       ShowReport(result.report, "    ");
@@ -213,6 +216,11 @@ int RunBackup(const BackupOptions& options) {
       Warn(std::string("marksafe: ") + failure.what());
       ++failed;
     }
+  }
+  if (!snapshot_parts.empty()) {
+    // Retention prunes only after a backup that wrote every part whole.
+    SnapshotBackup(root, snapshot_parts, options.keep,
+                   /*prune=*/failed == 0 && lost == 0);
   }
   if (failed > 0 || lost > 0) {
     std::string reason;

@@ -20,8 +20,18 @@ struct CommonOptions {
   bool close_browsers = false;
 };
 
+// How many snapshots a backup keeps: the newest `last`, and the last of
+// each of this many days, weeks and months.
+struct RetentionOptions {
+  int last = 10;
+  int daily = 14;
+  int weekly = 8;
+  int monthly = 24;
+};
+
 struct BackupOptions {
   CommonOptions common;
+  RetentionOptions keep;
   std::string dir;
   std::vector<Browser> browsers;  // empty: every browser whose data is found
 };
@@ -33,6 +43,7 @@ struct PartChoice {
   std::string from;          // --from: a browser key
   std::string from_profile;  // --from-profile: a profile's name
   bool all_parts = false;
+  std::string as_of;  // --as-of WHEN: the part's snapshot instead
 };
 
 struct RestoreOptions {

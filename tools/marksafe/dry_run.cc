@@ -1,11 +1,11 @@
 #include "dry_run.h"
 
-#include <random>
 #include <system_error>
 
 #include "errors.h"
 #include "html.h"
 #include "output.h"
+#include "scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -32,7 +32,7 @@ int RunDryRun(Browser target, const CommonOptions& options,
   }
   const Location location = Locate(target, options.data);
   RequireUsableData(target, location, step);
-  ScratchFolder scratch(step);
+  ScratchFolder scratch(step, "marksafe-dry-run-", "the dry run");
   CommonOptions copy = options;
   // The copy is the program's own: no browser writes into it, and what is
   // done to it is thrown away.

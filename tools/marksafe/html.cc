@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "errors.h"
+#include "history.h"
 #include "output.h"
 #include "profiles.h"
 #include "progress.h"
@@ -66,7 +67,7 @@ Source LiveSource(Browser family, const CommonOptions& options,
 }
 
 Source BackupSource(Browser family, const std::string& dir,
-                    const std::string& step) {
+                    const std::string& as_of, const std::string& step) {
   static const char* const kParts[] = {"Favorites", "Firefox", "Chrome"};
   const fs::path root = fs::absolute(PathFromUtf8(dir));
   Source source;
@@ -80,6 +81,11 @@ Source BackupSource(Browser family, const std::string& dir,
   source.kind = family == Browser::kIe       ? MARKSAFE_STORE_URL_FOLDER
                 : family == Browser::kChrome ? MARKSAFE_STORE_CHROME_PART
                                              : MARKSAFE_STORE_FIREFOX_PART;
+  if (!as_of.empty()) {
+    source.path = FindSnapshot(root, kParts[static_cast<size_t>(family)],
+                               as_of, step);
+    source.kind = MARKSAFE_STORE_SNAPSHOT;
+  }
   return source;
 }
 
@@ -110,7 +116,10 @@ int RunExportHtml(HtmlOptions options) {
       options.from_backup.empty()
           ? (ChooseProfile(options.browser, &options.common, step),
              LiveSource(family, options.common, step))
-          : BackupSource(family, options.from_backup, step);
+          : BackupSource(family, options.from_backup, options.as_of, step);
+  if (!options.as_of.empty() && options.from_backup.empty()) {
+    FailUsage("export: --as-of needs --from-backup");
+  }
   const fs::path file = fs::absolute(PathFromUtf8(options.file));
   std::error_code ec;
   if (fs::is_directory(file, ec)) {

@@ -13,6 +13,7 @@ struct HtmlOptions {
   std::string file;         // the .html file
   std::string browser = "firefox";  // --browser (export) or --to (import)
   std::string from_backup;  // export: a backup set's part instead
+  std::string as_of;        // export: that part's snapshot of this WHEN
   bool dry_run = false;     // import
 };
 

@@ -15,6 +15,7 @@
 #include "os.h"
 #include "output.h"
 #include "browser_backups.h"
+#include "history.h"
 #include "html.h"
 #include "profiles.h"
 #include "verify.h"
@@ -111,6 +112,22 @@ int Run(int argc, char** argv) {
   backup->footer(
       "Without --ie, --firefox or --chrome every browser whose "
       "data is found is backed up.");
+  backup->add_option("--keep-last", backup_options.keep.last,
+                     "snapshots kept: the newest this many")
+      ->check(CLI::NonNegativeNumber)
+      ->capture_default_str();
+  backup->add_option("--keep-daily", backup_options.keep.daily,
+                     "... and the last of each of this many days")
+      ->check(CLI::NonNegativeNumber)
+      ->capture_default_str();
+  backup->add_option("--keep-weekly", backup_options.keep.weekly,
+                     "... of this many weeks")
+      ->check(CLI::NonNegativeNumber)
+      ->capture_default_str();
+  backup->add_option("--keep-monthly", backup_options.keep.monthly,
+                     "... of this many months")
+      ->check(CLI::NonNegativeNumber)
+      ->capture_default_str();
   AddDataOptions(backup, &backup_options.common);
   AddVerbose(backup, &backup_options.common.verbose);
 
@@ -133,12 +150,6 @@ int Run(int argc, char** argv) {
                       "keeps by itself (see marksafe history --browser)")
       ->transform(CLI::IsMember(BrowserKeys(), CLI::ignore_case))
       ->type_name("NAME");
-  restore->add_option("--as-of", from_browser_options.as_of,
-                      "with --from-browser: the backup of this date "
-                      "(YYYY-MM-DD, the day's last), age (3d: the last at "
-                      "least three days old) or file name (default: the "
-                      "latest)")
-      ->type_name("WHEN");
   AddBrowserOption(restore, "--to,--browser", &restore_to,
                    "browser to restore into");
   restore->add_option("--from", restore_options.parts.from,
@@ -155,6 +166,13 @@ int Run(int argc, char** argv) {
       "Takes one part of the set: the target profile's own, else its "
       "family's (Bookmarks/Firefox,\nBookmarks/Chrome, Bookmarks/Favorites). "
       "Nothing the browser holds is changed or removed.");
+  std::string restore_as_of;
+  restore->add_option("--as-of", restore_as_of,
+                      "take the part's snapshot of that time (with "
+                      "--from-browser: the browser's backup): an id or file "
+                      "name, a date (2026-12-01: that day's last) or an age "
+                      "(3d: the last at least three days old)")
+      ->type_name("WHEN");
   restore->add_flag("--dry-run", restore_options.dry_run,
                     "show what would be added and write nothing");
   add_accept_incomplete(restore);
@@ -176,17 +194,6 @@ int Run(int argc, char** argv) {
   AddDataOptions(convert, &convert_options.common);
   AddVerbose(convert, &convert_options.common.verbose);
 
-  BrowserBackupOptions history_options;
-  CLI::App* history = app.add_subcommand(
-      "history", "list the bookmark backups a browser keeps by itself");
-  AddBrowserFilter(history, &history_options.from_browser);
-  history->add_option("--profile", history_options.from_profile,
-                      "the profile (default: the browser's default)");
-  history->footer(
-      "Firefox keeps up to 15 daily backups in its profile's bookmarkbackups "
-      "folder,\nChromium one earlier copy of its file (Bookmarks.bak). Any of "
-      "them can be merged\ninto any browser with restore --from-browser.");
-
   HtmlOptions export_options;
   CLI::App* export_html = app.add_subcommand(
       "export", "write a browser's bookmarks (or a backup set's part) as "
@@ -201,6 +208,10 @@ int Run(int argc, char** argv) {
                           "read the browser's part of the backup set in DIR "
                           "instead of the browser")
       ->type_name("DIR");
+  export_html->add_option("--as-of", export_options.as_of,
+                          "with --from-backup: the part's snapshot of that "
+                          "time (an id, a date or an age such as 3d)")
+      ->type_name("WHEN");
   add_accept_incomplete(export_html);
   AddDataOptions(export_html, &export_options.common);
   AddVerbose(export_html, &export_options.common.verbose);
@@ -237,6 +248,38 @@ int Run(int argc, char** argv) {
       "Lists per browser and folder the links the backup holds that the "
       "browser lacks,\nand the other way round. Exit code 0 when every "
       "browser holds everything its\npart of the set holds.");
+
+  HistoryOptions history_options;
+  BrowserBackupOptions browser_history_options;
+  CLI::App* history = app.add_subcommand(
+      "history", "list the snapshots of a backup set, or the bookmark "
+                 "backups a browser keeps by itself");
+  history->add_option("DIR", history_options.dir, "backup root");
+  AddBrowserFilter(history, &history_options.browser);
+  history->add_option("--profile", browser_history_options.from_profile,
+                      "the profile whose own backups are listed (default: "
+                      "the browser's default)");
+  history->footer(
+      "With DIR: the set's snapshots and what each changed (with --browser, "
+      "that\nbrowser's). With --browser: also the backups the browser keeps "
+      "itself (Firefox\nup to 15 daily ones in bookmarkbackups, Chromium "
+      "Bookmarks.bak); restore\n--from-browser merges any of them into any "
+      "browser.");
+
+  DiffOptions diff_options;
+  CLI::App* diff = app.add_subcommand(
+      "diff", "what changed between a snapshot and a browser, or two "
+              "snapshots");
+  diff->add_option("SET", diff_options.sides,
+                   "DIR[@WHEN], once (with --browser) or twice")
+      ->required()
+      ->expected(1, 2);
+  AddBrowserFilter(diff, &diff_options.browser);
+  AddDataOptions(diff, &diff_options.common);
+  diff->footer(
+      "WHEN: a snapshot id, a date (2026-12-01: the last snapshot of that "
+      "day) or an age\n(3d: the last snapshot at least three days old); "
+      "none: the newest snapshot.");
 
   DemoOptions demo_options;
   CLI::App* demo = app.add_subcommand(
@@ -322,13 +365,16 @@ int Run(int argc, char** argv) {
       from_browser_options.from_profile = parts.from_profile;
       from_browser_options.to = restore_options.to;
       from_browser_options.dry_run = restore_options.dry_run;
+      from_browser_options.as_of = restore_as_of;
       return RunRestoreFromBrowser(from_browser_options);
     }
     if (restore_options.dir.empty()) {
       FailUsage("restore: name the backup set (DIR) or --from-browser");
     }
-    if (!from_browser_options.as_of.empty()) {
-      FailUsage("restore: --as-of needs --from-browser");
+    restore_options.parts.as_of = restore_as_of;
+    if (parts.all_parts && !restore_as_of.empty()) {
+      FailUsage("restore: --as-of takes one part; --all-parts takes every "
+                "part");
     }
     if (!parts.from_profile.empty() && parts.from.empty()) {
       FailUsage("restore: --from-profile needs --from");
@@ -346,12 +392,20 @@ int Run(int argc, char** argv) {
   }
   if (verify->parsed()) return RunVerify(verify_options);
   if (history->parsed()) {
-    if (history_options.from_browser.empty()) {
-      FailUsage("history: --browser names the browser whose backups are "
-                "listed");
+    const bool own_backups = !history_options.browser.empty();
+    if (!own_backups && history_options.dir.empty()) {
+      FailUsage("history: name the backup set (DIR) or the browser "
+                "(--browser) whose own backups are listed");
     }
-    return RunBrowserHistory(history_options);
+    int code = 0;
+    if (!history_options.dir.empty()) code = RunHistory(history_options);
+    if (own_backups && code == 0) {
+      browser_history_options.from_browser = history_options.browser;
+      code = RunBrowserHistory(browser_history_options);
+    }
+    return code;
   }
+  if (diff->parsed()) return RunDiff(diff_options);
   if (export_html->parsed()) return RunExportHtml(export_options);
   if (import_html->parsed()) return RunImportHtml(import_options);
   if (demo->parsed()) return RunDemo(demo_options);

@@ -1,9 +1,12 @@
 // marksafe restore DIR --to BROWSER [--from BROWSER [--from-profile P]]
-// [--all-parts]
+// [--all-parts] [--as-of WHEN]
+#include <memory>
+
 #include "backup_set_layout.h"
 #include "commands.h"
 #include "dry_run.h"
 #include "errors.h"
+#include "history.h"
 #include "os.h"
 #include "output.h"
 #include "places_session.h"
@@ -191,8 +194,18 @@ Change RestoreInto(Browser target, const fs::path& root,
   const std::string step = std::string("restore into ") + KeyName(target);
   RequireBackupRoot(root, step);
   if (choice.all_parts) return RestoreAllParts(target, root, options, step);
-  const SetPart part = ChooseRestorePart(
-      root, target, options.data, choice.from, choice.from_profile, step);
+  SetPart part = ChooseRestorePart(root, target, options.data, choice.from,
+                                   choice.from_profile, step);
+  // As of a date: the part's snapshot, written out as a part of its own,
+  // takes the latest part's place on the one restore path.
+  std::unique_ptr<SnapshotPart> as_of;
+  if (!choice.as_of.empty()) {
+    as_of = std::make_unique<SnapshotPart>(
+        FindSnapshot(root, PathToUtf8(part.folder.filename()), choice.as_of,
+                     step),
+        part, step);
+    part = as_of->part();
+  }
   const std::string position = PositionFile(part.family);
   std::error_code ec;
   if (!position.empty() && !fs::is_regular_file(part.folder / position, ec)) {
@@ -218,9 +231,17 @@ int RunRestore(const RestoreOptions& options) {
   if (options.dry_run) {
     if (!options.parts.all_parts) {
       RequireBackupRoot(root, step);
-      Say("From " + DescribePart(ChooseRestorePart(
-                        root, options.to, options.common.data,
-                        options.parts.from, options.parts.from_profile, step)));
+      const SetPart part = ChooseRestorePart(
+          root, options.to, options.common.data, options.parts.from,
+          options.parts.from_profile, step);
+      Say("From " + DescribePart(part) +
+          (options.parts.as_of.empty()
+               ? ""
+               : " as of " + PathToUtf8(FindSnapshot(
+                                 root, PathToUtf8(part.folder.filename()),
+                                 options.parts.as_of, step)
+                                            .parent_path()
+                                            .filename())));
     }
     return RunDryRun(options.to, options.common, step,
                      [&](const CommonOptions& copy) {

@@ -18,18 +18,6 @@ namespace fs = std::filesystem;
 namespace marksafe_cli {
 namespace {
 
-int32_t StoreKind(Browser browser) {
-  switch (browser) {
-    case Browser::kIe:
-      return MARKSAFE_STORE_URL_FOLDER;
-    case Browser::kFirefox:
-      return MARKSAFE_STORE_PLACES;
-    case Browser::kChrome:
-      return MARKSAFE_STORE_CHROME;
-  }
-  return -1;
-}
-
 int32_t PartKind(Browser browser) {
   switch (browser) {
     case Browser::kIe:
@@ -91,6 +79,18 @@ int64_t VerifyPart(const SetPart& set_part, const Location& location) {
 }
 
 }  // namespace
+
+int32_t StoreKind(Browser browser) {
+  switch (browser) {
+    case Browser::kIe:
+      return MARKSAFE_STORE_URL_FOLDER;
+    case Browser::kFirefox:
+      return MARKSAFE_STORE_PLACES;
+    case Browser::kChrome:
+      return MARKSAFE_STORE_CHROME;
+  }
+  return -1;
+}
 
 // The browser data a part is checked against: the chosen profile's, or
 // for a slot the family's default, or the profile the part's manifest

@@ -15,6 +15,9 @@ struct VerifyOptions {
   std::string browser;  // empty: every part of the set
 };
 
+// The kind (MARKSAFE_STORE_*) of a browser's own data.
+int32_t StoreKind(Browser browser);
+
 // 0 when every browser holds every link of its part; 1 otherwise, after
 // listing per folder what is missing and what the browser has beyond it.
 int RunVerify(const VerifyOptions& options);

@@ -1,0 +1,352 @@
+// The history of a backup set for hosts: a snapshot of each part written
+// at backup time, old ones pruned, the list of snapshots with what changed
+// between them, a WHEN resolved to a snapshot, what changed between two
+// stores, and a snapshot written back as a part for the restores.
+#include <json/json.h>
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "backup_set/part.h"
+#include "common/interchange.h"
+#include "common/text.h"
+#include "exports/export_util.h"
+#include "exports/host_stores.h"
+#include "history/snapshot.h"
+#include "history/snapshot_codec.h"
+#include "history/tree_diff.h"
+#include "history/when.h"
+#include "marksafe/marksafe.h"
+#include "model/report.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace exports {
+namespace {
+
+constexpr int32_t kUnchanged = 1;
+constexpr int32_t kNotFound = 2;
+constexpr int32_t kNotSupported = 50;
+constexpr int32_t kInvalidParameter = 87;
+
+std::string JsonText(const Json::Value& value) {
+  Json::StreamWriterBuilder builder;
+  builder["indentation"] = "";
+  builder["emitUTF8"] = true;
+  return Json::writeString(builder, value);
+}
+
+// The manifest a part was written with, read as the snapshot's text.
+int32_t ReadPartManifest(const std::u16string& part_folder, std::string* text) {
+  const std::u16string path =
+      JoinPath(part_folder, interchange::kManifestName);
+  platform::EntryKind kind;
+  uint64_t size = 0;
+  if (!platform::GetEntryKind(path, &kind) ||
+      kind != platform::EntryKind::kRegular) {
+    return kNotFound;
+  }
+  if (!platform::GetFileSize(path, &size) ||
+      size > history::kMaxSnapshotTextSize || !platform::ReadFile(path, text)) {
+    return kInvalidParameter;
+  }
+  return 0;
+}
+
+int32_t SnapshotPart(const MS_CHAR* root, const MS_CHAR* part_folder,
+                     MS_CHAR* snapshot_id) {
+  if (root == nullptr || part_folder == nullptr || snapshot_id == nullptr) {
+    return kInvalidParameter;
+  }
+  if (!history::SnapshotCodecAvailable()) return kNotSupported;
+  std::string text;
+  const int32_t read = ReadPartManifest(ToU16(part_folder), &text);
+  if (read != 0) return read;
+  std::u16string part_name = ToU16(part_folder);
+  while (!part_name.empty() &&
+         (part_name.back() == u'/' || part_name.back() == u'\\')) {
+    part_name.pop_back();
+  }
+  part_name = part_name.substr(part_name.find_last_of(u"/\\") + 1);
+  std::u16string id = ToU16(snapshot_id);
+  bool unchanged = false;
+  const Status status = history::WriteSnapshot(ToU16(root), part_name, text,
+                                               model::Now(), &id, &unchanged);
+  if (!status.ok()) {
+    model::CurrentReport().problems.push_back(
+        model::Problem{part_name, u"", Narrow(status.message()), true});
+    platform::SetLastError(status.code());
+    return kInvalidParameter;
+  }
+  if (unchanged) return kUnchanged;
+  CopyOut(id, snapshot_id, MARKSAFE_SNAPSHOT_ID_UNITS);
+  return 0;
+}
+
+int32_t PruneSnapshots(const MS_CHAR* root, int32_t last, int32_t daily, int32_t weekly,
+                       int32_t monthly, int32_t* removed) {
+  if (root == nullptr || removed == nullptr || last < 0 || daily < 0 || weekly < 0 ||
+      monthly < 0) {
+    return kInvalidParameter;
+  }
+  *removed = 0;
+  if (!history::SnapshotCodecAvailable()) return kNotSupported;
+  const std::u16string root_path = ToU16(root);
+  std::map<std::u16string, std::vector<history::SnapshotFile>> by_part;
+  for (history::SnapshotFile& file : history::ListSnapshots(root_path)) {
+    by_part[file.part].push_back(std::move(file));
+  }
+  const history::Retention retention{last, daily, weekly, monthly};
+  bool ok = true;
+  std::map<std::u16string, bool> touched;  // id folders that lost a file
+  for (const auto& [part, files] : by_part) {
+    std::vector<model::Time> times;
+    for (const history::SnapshotFile& file : files) times.push_back(file.time);
+    const std::vector<bool> kept = history::ChooseKept(times, retention);
+    for (size_t i = 0; i < files.size(); ++i) {
+      if (kept[i]) continue;
+      if (platform::DeleteFile(files[i].path)) {
+        ++*removed;
+        touched[files[i].id] = true;
+      } else {
+        ok = false;
+      }
+    }
+  }
+  const std::u16string history_folder =
+      JoinPath(root_path, history::kHistoryFolderName);
+  for (const auto& [id, unused] : touched) {
+    const std::u16string folder = JoinPath(history_folder, id);
+    std::vector<platform::DirEntry> left;
+    if (platform::ListDirectory(folder, &left) && left.empty()) {
+      platform::RemoveTree(folder);
+    }
+  }
+  return ok ? 0 : kInvalidParameter;
+}
+
+std::string HistoryText(const MS_CHAR* root, const MS_CHAR* part) {
+  Json::Value out(Json::objectValue);
+  Json::Value& list = out["snapshots"] = Json::Value(Json::arrayValue);
+  Json::Value& errors = out["errors"] = Json::Value(Json::arrayValue);
+  if (root == nullptr) {
+    errors.append("no backup set named");
+    return JsonText(out);
+  }
+  const std::u16string only = part == nullptr ? u"" : ToU16(part);
+  // The tree of each part's snapshot before the one being listed.
+  std::map<std::u16string, model::Tree> previous;
+  for (const history::SnapshotFile& file : history::ListSnapshots(ToU16(root))) {
+    if (!only.empty() && file.part != only) continue;
+    model::Tree tree;
+    backup_set::Manifest manifest;
+    const Status read = history::ReadSnapshot(file.path, &tree, &manifest);
+    if (!read.ok()) {
+      errors.append(Narrow(read.message()));
+      continue;
+    }
+    Json::Value entry(Json::objectValue);
+    entry["id"] = Narrow(file.id);
+    entry["time"] = Json::Int64(file.time);
+    entry["part"] = Narrow(file.part);
+    entry["browser"] = Narrow(manifest.source.browser);
+    entry["profile"] = Narrow(manifest.source.profile);
+    model::Counts counts;
+    for (model::Root root_key : model::kAllRoots) {
+      if (tree.root(root_key) == model::kNoItem) continue;
+      counts += model::CountBelow(tree, tree.root(root_key));
+    }
+    entry["links"] = Json::Int64(counts.links);
+    entry["folders"] = Json::Int64(counts.folders);
+    const auto before = previous.find(file.part);
+    entry["first"] = before == previous.end();
+    history::TreeDiff diff;
+    if (before != previous.end()) diff = history::DiffTrees(before->second, tree);
+    entry["added"] = Json::Int64(diff.added);
+    entry["removed"] = Json::Int64(diff.removed);
+    entry["renamed"] = Json::Int64(diff.renamed);
+    entry["moved"] = Json::Int64(diff.moved);
+    list.append(std::move(entry));
+    previous[file.part] = std::move(tree);
+  }
+  return JsonText(out);
+}
+
+int32_t FindSnapshot(const MS_CHAR* root, const MS_CHAR* part,
+                     const MS_CHAR* when, MS_CHAR* snapshot) {
+  if (root == nullptr || when == nullptr || snapshot == nullptr) {
+    return kInvalidParameter;
+  }
+  const std::u16string only = part == nullptr ? u"" : ToU16(part);
+  std::vector<history::SnapshotFile> files;
+  for (history::SnapshotFile& file : history::ListSnapshots(ToU16(root))) {
+    if (only.empty() || file.part == only) files.push_back(std::move(file));
+  }
+  std::vector<std::u16string> ids;
+  for (const history::SnapshotFile& file : files) ids.push_back(file.id);
+  size_t index = 0;
+  switch (history::ResolveWhen(ToU16(when), ids, model::Now(), &index)) {
+    case history::WhenResult::kInvalid:
+      return kInvalidParameter;
+    case history::WhenResult::kBeforeAll:
+      return kNotFound;
+    case history::WhenResult::kFound:
+      break;
+  }
+  CopyOut(DisplayPath(files[index].path), snapshot);
+  return 0;
+}
+
+const char* ChangeName(history::ChangeKind kind) {
+  switch (kind) {
+    case history::ChangeKind::kAdded: return "added";
+    case history::ChangeKind::kRemoved: return "removed";
+    case history::ChangeKind::kRenamed: return "renamed";
+    case history::ChangeKind::kMoved: return "moved";
+  }
+  return "added";
+}
+
+std::string DiffText(const MS_CHAR* before, int32_t before_kind,
+                     const MS_CHAR* after, int32_t after_kind) {
+  Json::Value out(Json::objectValue);
+  model::Tree old_tree, new_tree;
+  const int32_t read_before =
+      before == nullptr ? kInvalidParameter
+                        : ReadStore(ToU16(before), before_kind, &old_tree);
+  const int32_t read_after =
+      read_before != 0 || after == nullptr
+          ? kInvalidParameter
+          : ReadStore(ToU16(after), after_kind, &new_tree);
+  if (read_before != 0 || read_after != 0) {
+    out["code"] = read_before != 0 ? read_before : read_after;
+    out["error"] = std::string(read_before != 0 ? "the first" : "the second") +
+                   " store cannot be read";
+    for (const model::Problem& problem : model::CurrentReport().problems) {
+      out["error"] = Narrow(problem.path) + " " + problem.reason;
+    }
+    return JsonText(out);
+  }
+  const history::TreeDiff diff = history::DiffTrees(old_tree, new_tree);
+  out["added"] = Json::Int64(diff.added);
+  out["removed"] = Json::Int64(diff.removed);
+  out["renamed"] = Json::Int64(diff.renamed);
+  out["moved"] = Json::Int64(diff.moved);
+  Json::Value& changes = out["changes"] = Json::Value(Json::arrayValue);
+  for (const history::TreeChange& change : diff.changes) {
+    const bool gone = change.kind == history::ChangeKind::kRemoved;
+    const model::Tree& tree = gone ? old_tree : new_tree;
+    const model::ItemId id = gone ? change.before : change.after;
+    const model::Item& item = tree.at(id);
+    Json::Value entry(Json::objectValue);
+    entry["change"] = ChangeName(change.kind);
+    entry["type"] = item.kind == model::ItemKind::kFolder ? "folder" : "link";
+    entry["path"] = Narrow(tree.PathOf(id));
+    entry["folder"] = Narrow(tree.PathOf(item.parent));
+    entry["title"] = Narrow(item.title);
+    if (change.before != model::kNoItem && !gone) {
+      entry["from"] = Narrow(old_tree.PathOf(change.before));
+    }
+    if (item.kind == model::ItemKind::kLink) entry["url"] = Narrow(item.url);
+    changes.append(std::move(entry));
+  }
+  return JsonText(out);
+}
+
+int32_t SnapshotToPart(const MS_CHAR* snapshot, const MS_CHAR* part_folder) {
+  if (snapshot == nullptr || part_folder == nullptr || *part_folder == 0) {
+    return kInvalidParameter;
+  }
+  const std::u16string path = ToU16(snapshot);
+  if (!platform::PathExists(path)) return kNotFound;
+  model::Tree tree;
+  backup_set::Manifest manifest;
+  const Status read = history::ReadSnapshot(path, &tree, &manifest);
+  if (!read.ok()) {
+    model::CurrentReport().problems.push_back(model::Problem{
+        DisplayPath(path), u"", Narrow(read.message()), true});
+    return read.code() == 2 ? kNotFound : 13;
+  }
+  const backup_set::PartKind kind = manifest.part == "firefox"
+                                        ? backup_set::PartKind::kFirefox
+                                        : backup_set::PartKind::kChrome;
+  const Status written =
+      backup_set::WritePart(tree, kind, ToU16(part_folder),
+                            /*replace_whole=*/true, nullptr, manifest.source);
+  if (!written.ok()) {
+    platform::SetLastError(written.code());
+    return kInvalidParameter;
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace exports
+}  // namespace marksafe
+
+extern "C" {
+
+MARKSAFE_API int32_t marksafe_snapshot_part(const MS_CHAR* root,
+                                            const MS_CHAR* part_folder,
+                                            MS_CHAR* snapshot_id) {
+  return marksafe::exports::Guarded<int32_t>(87, [&] {
+    marksafe::model::ReportScope scope("marksafe_snapshot_part");
+    return marksafe::exports::SnapshotPart(root, part_folder, snapshot_id);
+  });
+}
+
+MARKSAFE_API int32_t marksafe_prune_snapshots(const MS_CHAR* root,
+                                              int32_t last, int32_t daily, int32_t weekly,
+                                              int32_t monthly,
+                                              int32_t* removed) {
+  return marksafe::exports::Guarded<int32_t>(87, [&] {
+    return marksafe::exports::PruneSnapshots(root, last, daily, weekly,
+                                             monthly, removed);
+  });
+}
+
+MARKSAFE_API const char* marksafe_history(const MS_CHAR* root,
+                                          const MS_CHAR* part) {
+  thread_local std::string text;
+  try {
+    text = marksafe::exports::HistoryText(root, part);
+  } catch (...) {
+    text = "{\"snapshots\":[],\"errors\":[\"out of memory\"]}";
+  }
+  return text.c_str();
+}
+
+MARKSAFE_API int32_t marksafe_find_snapshot(const MS_CHAR* root,
+                                            const MS_CHAR* part,
+                                            const MS_CHAR* when,
+                                            MS_CHAR* snapshot) {
+  return marksafe::exports::Guarded<int32_t>(87, [&] {
+    return marksafe::exports::FindSnapshot(root, part, when, snapshot);
+  });
+}
+
+MARKSAFE_API const char* marksafe_diff(const MS_CHAR* before,
+                                       int32_t before_kind,
+                                       const MS_CHAR* after,
+                                       int32_t after_kind) {
+  thread_local std::string text;
+  try {
+    marksafe::model::ReportScope scope("marksafe_diff");
+    text = marksafe::exports::DiffText(before, before_kind, after, after_kind);
+  } catch (...) {
+    text = "{\"error\":\"out of memory\",\"code\":14}";
+  }
+  return text.c_str();
+}
+
+MARKSAFE_API int32_t marksafe_snapshot_to_part(const MS_CHAR* snapshot,
+                                               const MS_CHAR* part_folder) {
+  return marksafe::exports::Guarded<int32_t>(87, [&] {
+    marksafe::model::ReportScope scope("marksafe_snapshot_to_part");
+    return marksafe::exports::SnapshotToPart(snapshot, part_folder);
+  });
+}
+
+}  // extern "C"

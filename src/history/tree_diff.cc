@@ -1,0 +1,173 @@
+#include "history/tree_diff.h"
+
+#include <deque>
+#include <string>
+#include <unordered_map>
+#include <utility>
+
+#include "common/text.h"
+#include "common/url_normalize.h"
+
+namespace marksafe {
+namespace history {
+namespace {
+
+using model::ItemId;
+using model::ItemKind;
+using model::Tree;
+
+std::u16string MatchKey(const model::Item& item) {
+  std::u16string key(1, item.kind == ItemKind::kFolder ? u'f' : u'l');
+  if (item.kind == ItemKind::kLink) key += NormalizedOrSelf(item.url) + u'\n';
+  if (item.date_added != 0) {
+    key += u'@' + NumberText(item.date_added);
+  } else if (item.kind == ItemKind::kFolder) {
+    key += u'#' + item.title;
+  }
+  return key;
+}
+
+// The items of tree of one kind (folders or links, roots left out), in tree
+// order.
+std::vector<ItemId> ItemsOf(const Tree& tree, bool folders) {
+  std::vector<ItemId> ids;
+  for (model::Root root : model::kAllRoots) {
+    const ItemId top = tree.root(root);
+    if (top == model::kNoItem) continue;
+    tree.ForEachBelow(top, [&](ItemId id) {
+      const ItemKind kind = tree.at(id).kind;
+      if (kind == ItemKind::kSeparator) return;
+      if ((kind == ItemKind::kFolder) == folders) ids.push_back(id);
+    });
+  }
+  return ids;
+}
+
+class Matcher {
+ public:
+  Matcher(const Tree& before, const Tree& after)
+      : before_(before), after_(after) {
+    for (model::Root root : model::kAllRoots) {
+      if (before.root(root) != model::kNoItem) {
+        map_[before.root(root)] = after.root(root);
+      }
+    }
+  }
+
+  // Pairs the items of one kind; folders come first, so that links can
+  // compare their folders.
+  void Pair(bool folders) {
+    // key -> the before items not yet paired; one queue per (key, folder,
+    // title) for the first choice and one per key for the rest.
+    std::unordered_map<std::u16string, std::deque<ItemId>> exact, by_key;
+    const std::vector<ItemId> old_items = ItemsOf(before_, folders);
+    for (ItemId id : old_items) {
+      const std::u16string key = MatchKey(before_.at(id));
+      exact[ExactKey(key, Mapped(before_.at(id).parent), before_.at(id),
+                     folders)]
+          .push_back(id);
+      by_key[key].push_back(id);
+    }
+    std::vector<ItemId> unpaired;
+    for (ItemId id : ItemsOf(after_, folders)) {
+      const std::u16string key = MatchKey(after_.at(id));
+      auto found = exact.find(
+          ExactKey(key, after_.at(id).parent, after_.at(id), folders));
+      ItemId old = TakeFree(found == exact.end() ? nullptr : &found->second);
+      if (old == model::kNoItem) {
+        unpaired.push_back(id);
+      } else {
+        map_[old] = id;
+      }
+    }
+    for (ItemId id : unpaired) {
+      auto found = by_key.find(MatchKey(after_.at(id)));
+      const ItemId old =
+          TakeFree(found == by_key.end() ? nullptr : &found->second);
+      if (old == model::kNoItem) {
+        added_.push_back(id);
+      } else {
+        map_[old] = id;
+      }
+    }
+    for (ItemId id : old_items) {
+      if (map_.count(id) == 0) removed_.push_back(id);
+    }
+  }
+
+  TreeDiff Result() {
+    TreeDiff diff;
+    for (ItemId id : removed_) {
+      diff.changes.push_back({ChangeKind::kRemoved, id, model::kNoItem});
+      ++diff.removed;
+    }
+    for (const auto& [old, now] : pairs_order()) {
+      const model::Item& a = before_.at(old);
+      const model::Item& b = after_.at(now);
+      if (Mapped(a.parent) != b.parent) {
+        diff.changes.push_back({ChangeKind::kMoved, old, now});
+        ++diff.moved;
+      } else if (a.title != b.title) {
+        diff.changes.push_back({ChangeKind::kRenamed, old, now});
+        ++diff.renamed;
+      }
+    }
+    for (ItemId id : added_) {
+      diff.changes.push_back({ChangeKind::kAdded, model::kNoItem, id});
+      ++diff.added;
+    }
+    return diff;
+  }
+
+ private:
+  static std::u16string ExactKey(const std::u16string& key, ItemId parent,
+                                 const model::Item& item, bool folders) {
+    std::u16string exact = key + u'\n' + item.title;
+    if (!folders) exact += u'\n' + NumberText(parent);
+    return exact;
+  }
+
+  ItemId Mapped(ItemId old) const {
+    const auto found = map_.find(old);
+    return found == map_.end() ? model::kNoItem : found->second;
+  }
+
+  // The first item of queue not paired yet (taken off it).
+  ItemId TakeFree(std::deque<ItemId>* queue) {
+    while (queue != nullptr && !queue->empty()) {
+      const ItemId id = queue->front();
+      queue->pop_front();
+      if (map_.count(id) == 0) return id;
+    }
+    return model::kNoItem;
+  }
+
+  // The pairs (roots left out), in the before tree's order.
+  std::vector<std::pair<ItemId, ItemId>> pairs_order() const {
+    std::vector<std::pair<ItemId, ItemId>> pairs;
+    for (bool folders : {true, false}) {
+      for (ItemId id : ItemsOf(before_, folders)) {
+        const ItemId now = Mapped(id);
+        if (now != model::kNoItem) pairs.emplace_back(id, now);
+      }
+    }
+    return pairs;
+  }
+
+  const Tree& before_;
+  const Tree& after_;
+  std::unordered_map<ItemId, ItemId> map_;  // before -> after
+  std::vector<ItemId> added_, removed_;
+};
+
+}  // namespace
+
+TreeDiff DiffTrees(const Tree& before, const Tree& after) {
+  Matcher matcher(before, after);
+  matcher.Pair(true);
+  matcher.Pair(false);
+  return matcher.Result();
+}
+
+}  // namespace history
+}  // namespace marksafe

@@ -1,0 +1,43 @@
+// WHEN: which snapshot a command means. One of
+//   a snapshot id      "20261207T214500Z" (or "-2", ...): that snapshot, or
+//                      the last one before that time;
+//   a date            "2026-12-01": the last snapshot of that day or before;
+//   a relative time    "3d" (also s, m, h, w): the last snapshot at least
+//                      that old.
+// Retention: which snapshots of a part to keep.
+#ifndef MARKSAFE_HISTORY_WHEN_H_
+#define MARKSAFE_HISTORY_WHEN_H_
+
+#include <string>
+#include <vector>
+
+#include "model/bookmark_tree.h"
+
+namespace marksafe {
+namespace history {
+
+enum class WhenResult { kFound, kBeforeAll, kInvalid };
+
+// Picks the snapshot WHEN names among ids (valid snapshot ids, oldest
+// first): *index is its position.
+WhenResult ResolveWhen(const std::u16string& when,
+                       const std::vector<std::u16string>& ids,
+                       model::Time now, size_t* index);
+
+struct Retention {
+  int last = 10;     // the newest snapshots, whenever they were taken
+  int daily = 14;    // the last snapshot of each of this many days
+  int weekly = 8;    // ... weeks (Monday to Sunday)
+  int monthly = 24;  // ... months
+};
+
+// For snapshot times (oldest first), which to keep: the newest `last`,
+// the last of each of the newest `daily` days that have one, and likewise
+// for weeks and months; the newest always.
+std::vector<bool> ChooseKept(const std::vector<model::Time>& times,
+                             const Retention& retention);
+
+}  // namespace history
+}  // namespace marksafe
+
+#endif  // MARKSAFE_HISTORY_WHEN_H_

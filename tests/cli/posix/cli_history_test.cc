@@ -1,0 +1,73 @@
+// Snapshots through the program: a backup keeps one per changed part,
+// history counts the change, and restore --as-of takes the older tree.
+#include <dirent.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli/posix/cli_harness.h"
+
+namespace marksafe {
+namespace test {
+namespace {
+
+std::vector<std::string> SnapshotIds(const std::string& root) {
+  std::vector<std::string> ids;
+  DIR* dir = opendir((root + "/History").c_str());
+  if (dir == nullptr) return ids;
+  while (dirent* entry = readdir(dir)) {
+    if (entry->d_name[0] != '.') ids.push_back(entry->d_name);
+  }
+  closedir(dir);
+  std::sort(ids.begin(), ids.end());
+  return ids;
+}
+
+TEST_F(BackupSetTest, SnapshotsTrackChangesAndRestoreAsOfTakesTheOlderTree) {
+  ASSERT_EQ(SnapshotIds(backup_.path()).size(), 1u);
+  const std::string first = SnapshotIds(backup_.path())[0];
+  EXPECT_TRUE(Exists(backup_.path() + "/History/" + first + "/Chrome.snapshot"));
+
+  // Nothing changed: no second snapshot.
+  CliResult r = source_.Run({"backup", backup_.path()});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(SnapshotIds(backup_.path()).size(), 1u);
+
+  // One link more in Chrome: a snapshot of that part only.
+  const std::string html = backup_.sub("added.html");
+  WriteBytes(html, "<DL><DT><A HREF=\"https://added.example/\">Added</A></DL>");
+  r = source_.Run({"import", html, "--to", "chrome"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  r = source_.Run({"backup", backup_.path(), "--chrome"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  const std::vector<std::string> ids = SnapshotIds(backup_.path());
+  ASSERT_EQ(ids.size(), 2u);
+  EXPECT_FALSE(Exists(backup_.path() + "/History/" + ids[1] +
+                      "/Firefox.snapshot"));
+
+  r = source_.Run({"history", backup_.path()});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_TRUE(Contains(Line(r.out, "+1 -0"), "Chrome")) << r.out;
+
+  // WHEN before every snapshot: refused, nothing written.
+  const std::string before = ReadBytes(target_.chrome());
+  r = target_.Run({"restore", backup_.path(), "--to", "chrome", "--as-of",
+                   "2001-01-01"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_EQ(ReadBytes(target_.chrome()), before);
+
+  r = target_.Run(
+      {"restore", backup_.path(), "--to", "chrome", "--as-of", first});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  const std::multiset<std::string> links = target_.Links("chrome");
+  EXPECT_EQ(links.size(), source_.Links("chrome").size() - 1);
+  for (const std::string& link : links) {
+    EXPECT_FALSE(Contains(link, "added.example")) << link;
+  }
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace marksafe

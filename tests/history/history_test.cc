@@ -1,0 +1,223 @@
+// Snapshots of a backup set: ids, WHEN, retention, what changed between
+// two trees, and the snapshot file as written and as damaged.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "backup_set/part.h"
+#include "common/interchange.h"
+#include "history/calendar.h"
+#include "history/snapshot.h"
+#include "history/snapshot_codec.h"
+#include "history/tree_diff.h"
+#include "history/when.h"
+#include "support/test_support.h"
+#include "support/tree_support.h"
+
+namespace marksafe {
+namespace history {
+namespace {
+
+using test::NewFolder;
+using test::NewLink;
+using test::Put;
+
+model::Time At(const char* id) {
+  model::Time time = 0;
+  int sequence = 0;
+  EXPECT_TRUE(ParseSnapshotId(test::U16(id), &time, &sequence)) << id;
+  return time;
+}
+
+TEST(SnapshotIdTest, RoundTripsAndSortsInTimeOrder) {
+  EXPECT_EQ(SnapshotIdAt(At("20261207T214500Z")), u"20261207T214500Z");
+  EXPECT_EQ(SnapshotIdAt(At("20240229T000000Z")), u"20240229T000000Z");
+  EXPECT_TRUE(SnapshotIdLess(u"20261207T214500Z", u"20261207T214500Z-2"));
+  EXPECT_TRUE(SnapshotIdLess(u"20261207T214500Z-9", u"20261207T214500Z-10"));
+  model::Time time;
+  int sequence;
+  for (const char16_t* bad :
+       {u"20261307T214500Z", u"20230229T000000Z", u"20261207T214500Z-1",
+        u"20261207T214500Z-02", u"20261207 214500Z", u"x", u""}) {
+    EXPECT_FALSE(ParseSnapshotId(bad, &time, &sequence)) << test::U8(bad);
+  }
+}
+
+TEST(WhenTest, PicksTheSnapshotWhenNames) {
+  const std::vector<std::u16string> ids = {
+      u"20261201T080000Z", u"20261201T230000Z", u"20261203T120000Z",
+      u"20261203T120000Z-2"};
+  const model::Time now = At("20261206T120000Z");
+  struct Case {
+    const char16_t* when;
+    WhenResult result;
+    size_t index;
+  } cases[] = {
+      {u"20261201T230000Z", WhenResult::kFound, 1},
+      {u"20261202T000000Z", WhenResult::kFound, 1},  // the last before it
+      {u"20261203T120000Z-2", WhenResult::kFound, 3},
+      {u"2026-12-01", WhenResult::kFound, 1},  // the day's last
+      {u"2026-12-02", WhenResult::kFound, 1},
+      {u"3d", WhenResult::kFound, 3},
+      {u"4d", WhenResult::kFound, 1},
+      {u"2026-11-30", WhenResult::kBeforeAll, 0},
+      {u"20w", WhenResult::kBeforeAll, 0},
+      {u"2026-02-30", WhenResult::kInvalid, 0},
+      {u"3y", WhenResult::kInvalid, 0},
+      {u"d", WhenResult::kInvalid, 0},
+  };
+  for (const Case& c : cases) {
+    size_t index = 99;
+    EXPECT_EQ(ResolveWhen(c.when, ids, now, &index), c.result)
+        << test::U8(c.when);
+    if (c.result == WhenResult::kFound) {
+      EXPECT_EQ(index, c.index) << test::U8(c.when);
+    }
+  }
+}
+
+TEST(RetentionTest, KeepsTheLastOfEachDayWeekAndMonth) {
+  const std::vector<model::Time> times = {
+      At("20261001T100000Z"),  // October
+      At("20261102T100000Z"),  // November, a Monday
+      At("20261108T100000Z"),  // Sunday of the same week
+      At("20261130T080000Z"), At("20261130T090000Z"),
+      At("20261201T100000Z")};
+  Retention retention{0, 1, 0, 0};
+  EXPECT_EQ(ChooseKept(times, retention),
+            (std::vector<bool>{false, false, false, false, false, true}));
+  retention = Retention{0, 2, 0, 0};
+  EXPECT_EQ(ChooseKept(times, retention),
+            (std::vector<bool>{false, false, false, false, true, true}));
+  // Monday 30 November and 1 December share a week.
+  retention = Retention{0, 0, 3, 0};
+  EXPECT_EQ(ChooseKept(times, retention),
+            (std::vector<bool>{true, false, true, false, false, true}));
+  retention = Retention{0, 0, 0, 3};
+  EXPECT_EQ(ChooseKept(times, retention),
+            (std::vector<bool>{true, false, false, false, true, true}));
+  retention = Retention{2, 0, 0, 0};
+  EXPECT_EQ(ChooseKept(times, retention),
+            (std::vector<bool>{false, false, false, false, true, true}));
+}
+
+TEST(TreeDiffTest, TellsAddedRemovedRenamedAndMoved) {
+  model::Tree before;
+  const model::ItemId bar = before.AddRoot(model::Root::kToolbar, u"bar");
+  const model::ItemId news = Put(&before, bar, NewFolder(u"News", 10));
+  const model::ItemId work = Put(&before, bar, NewFolder(u"Work", 11));
+  Put(&before, news, NewLink(u"A", u"https://a.example/", 1));
+  Put(&before, news, NewLink(u"B", u"https://b.example/", 2));
+  Put(&before, work, NewLink(u"C", u"https://c.example/", 3));
+  // The same URL twice: the copy with the same title pairs first.
+  Put(&before, bar, NewLink(u"Twin", u"https://t.example/", 4));
+  Put(&before, bar, NewLink(u"Twin 2", u"https://t.example/", 4));
+
+  model::Tree after;
+  const model::ItemId bar2 = after.AddRoot(model::Root::kToolbar, u"bar");
+  const model::ItemId news2 = Put(&after, bar2, NewFolder(u"Headlines", 10));
+  Put(&after, news2, NewLink(u"A", u"https://a.example/", 1));
+  Put(&after, bar2, NewLink(u"B", u"https://B.example/", 2));  // moved
+  Put(&after, news2, NewLink(u"D", u"https://d.example/", 5));
+  Put(&after, bar2, NewLink(u"Twin 2", u"https://t.example/", 4));
+  Put(&after, bar2, NewLink(u"Twin", u"https://t.example/", 4));
+
+  const TreeDiff diff = DiffTrees(before, after);
+  EXPECT_EQ(diff.added, 1);    // D
+  EXPECT_EQ(diff.removed, 2);  // Work and C
+  EXPECT_EQ(diff.renamed, 1);  // News
+  EXPECT_EQ(diff.moved, 1);    // B
+  EXPECT_TRUE(DiffTrees(after, after).empty());
+}
+
+class SnapshotFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!SnapshotCodecAvailable()) GTEST_SKIP() << "this build has no zstd";
+  }
+
+  // A part written from a small tree; its manifest is a snapshot's text.
+  std::string PartManifest(const std::u16string& title) {
+    model::Tree tree;
+    const model::ItemId bar = tree.AddRoot(model::Root::kToolbar, u"bar");
+    tree.AddRoot(model::Root::kOther, u"other");
+    tree.AddRoot(model::Root::kMobile, u"mobile");
+    const model::ItemId folder = Put(&tree, bar, NewFolder(u"F/x", 7));
+    model::Item link = NewLink(title, u"https://e.example/", 3, 4);
+    link.tags = {u"t"};
+    Put(&tree, folder, link);
+    Put(&tree, folder, test::NewSeparator(5));
+    tree_ = tree;
+    const std::u16string part = dir_.u16("Bookmarks/Chrome");
+    EXPECT_TRUE(backup_set::WritePart(tree, backup_set::PartKind::kChrome,
+                                      part, true, nullptr)
+                    .ok());
+    return test::ReadBytes(dir_.sub("Bookmarks/Chrome/manifest.json"));
+  }
+
+  test::TempDir dir_;
+  model::Tree tree_;
+};
+
+TEST_F(SnapshotFileTest, KeepsTheWholeTreeAndSkipsAnUnchangedOne) {
+  const std::string text = PartManifest(u"Émoji 😀");
+  const model::Time now = At("20261207T214500Z");
+  std::u16string id;
+  bool unchanged = true;
+  ASSERT_TRUE(WriteSnapshot(dir_.u16(), u"Chrome", text, now, &id, &unchanged)
+                  .ok());
+  EXPECT_EQ(id, u"20261207T214500Z");
+  EXPECT_FALSE(unchanged);
+
+  std::u16string again;
+  ASSERT_TRUE(
+      WriteSnapshot(dir_.u16(), u"Chrome", text, now, &again, &unchanged).ok());
+  EXPECT_TRUE(unchanged);
+  EXPECT_TRUE(again.empty());
+
+  // A change in the same second takes the next id.
+  const std::string changed = PartManifest(u"Other");
+  ASSERT_TRUE(
+      WriteSnapshot(dir_.u16(), u"Chrome", changed, now, &again, &unchanged)
+          .ok());
+  EXPECT_EQ(again, u"20261207T214500Z-2");
+
+  const std::vector<SnapshotFile> files = ListSnapshots(dir_.u16());
+  ASSERT_EQ(files.size(), 2u);
+  model::Tree read;
+  backup_set::Manifest manifest;
+  ASSERT_TRUE(ReadSnapshot(files[1].path, &read, &manifest).ok());
+  EXPECT_EQ(test::TreeLines(read), test::TreeLines(tree_));
+  EXPECT_EQ(manifest.part, "chrome");
+}
+
+TEST_F(SnapshotFileTest, RefusesDamagedFiles) {
+  std::u16string id;
+  bool unchanged = false;
+  ASSERT_TRUE(WriteSnapshot(dir_.u16(), u"Chrome", PartManifest(u"x"),
+                            At("20261207T214500Z"), &id, &unchanged)
+                  .ok());
+  const std::string path = dir_.sub("History/20261207T214500Z/Chrome.snapshot");
+  const std::string good = test::ReadBytes(path);
+  // A frame that claims more than the cap, decompressed text that is no
+  // manifest, a record out of order.
+  std::string huge = "\x28\xb5\x2f\xfd\xa4\x00\x00\x00\x40\x00\x00";
+  const std::vector<std::string> damaged = {
+      good.substr(0, good.size() / 2), good + "x", "not zstd at all", "",
+      huge};
+  for (const std::string& bytes : damaged) {
+    test::WriteBytes(path, bytes);
+    model::Tree tree;
+    backup_set::Manifest manifest;
+    const Status status =
+        ReadSnapshot(dir_.u16("History/20261207T214500Z/Chrome.snapshot"),
+                     &tree, &manifest);
+    EXPECT_FALSE(status.ok()) << bytes.size();
+    EXPECT_EQ(status.code(), 13u);
+  }
+}
+
+}  // namespace
+}  // namespace history
+}  // namespace marksafe
