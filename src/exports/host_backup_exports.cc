@@ -26,7 +26,7 @@ bool EndsWithNoCase(const std::u16string& text, const std::u16string& end) {
 
 int32_t ExportFirefoxBackup(const MS_CHAR* source, int32_t kind,
                             const MS_CHAR* file) {
-  if (file == nullptr) return kInvalidParameter;
+  if (file == nullptr) return kErrorInvalidParameter;
   const bool compressed = EndsWithNoCase(ToU16(file), u".jsonlz4");
   return ExportStore(AsU16(source), kind, AsU16(file),
                      [compressed](const model::Tree& tree) {
@@ -53,7 +53,7 @@ Json::Value BackupEntry(const firefox_json::BrowserBackup& backup,
   uint64_t size = 0;
   model::Tree tree;
   jobs::JobScope scope("marksafe_browser_backups");
-  int32_t read = kInvalidData;
+  int32_t read = kErrorInvalidData;
   if (!platform::GetFileSize(backup.file, &size) ||
       size > firefox_json::kMaxBackupFileBytes) {
     Note(backup.file, "is larger than " +
@@ -87,7 +87,7 @@ std::string BrowserBackupsText(const MS_CHAR* profile_folder, bool count) {
   if (profile_folder == nullptr ||
       !platform::IsDirectory(ToU16(profile_folder))) {
     out["error"] = "no such profile folder";
-    out["code"] = kNotFound;
+    out["code"] = kErrorFileNotFound;
   } else {
     for (const firefox_json::BrowserBackup& backup :
          firefox_json::ListBrowserBackups(ToU16(profile_folder))) {

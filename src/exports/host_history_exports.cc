@@ -18,6 +18,7 @@
 #include "history/snapshot_codec.h"
 #include "history/tree_diff.h"
 #include "history/when.h"
+#include "jobs/job.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
 #include "platform/platform.h"
@@ -27,9 +28,6 @@ namespace exports {
 namespace {
 
 constexpr int32_t kUnchanged = 1;
-constexpr int32_t kNotFound = 2;
-constexpr int32_t kNotSupported = 50;
-constexpr int32_t kInvalidParameter = 87;
 
 std::string JsonText(const Json::Value& value) {
   Json::StreamWriterBuilder builder;
@@ -46,11 +44,11 @@ int32_t ReadPartManifest(const std::u16string& part_folder, std::string* text) {
   uint64_t size = 0;
   if (!platform::GetEntryKind(path, &kind) ||
       kind != platform::EntryKind::kRegular) {
-    return kNotFound;
+    return kErrorFileNotFound;
   }
   if (!platform::GetFileSize(path, &size) ||
       size > history::kMaxSnapshotTextSize || !platform::ReadFile(path, text)) {
-    return kInvalidParameter;
+    return kErrorInvalidParameter;
   }
   return 0;
 }
@@ -58,9 +56,9 @@ int32_t ReadPartManifest(const std::u16string& part_folder, std::string* text) {
 int32_t SnapshotPart(const MS_CHAR* root, const MS_CHAR* part_folder,
                      MS_CHAR* snapshot_id) {
   if (root == nullptr || part_folder == nullptr || snapshot_id == nullptr) {
-    return kInvalidParameter;
+    return kErrorInvalidParameter;
   }
-  if (!history::SnapshotCodecAvailable()) return kNotSupported;
+  if (!history::SnapshotCodecAvailable()) return kErrorNotSupported;
   std::string text;
   const int32_t read = ReadPartManifest(ToU16(part_folder), &text);
   if (read != 0) return read;
@@ -75,10 +73,10 @@ int32_t SnapshotPart(const MS_CHAR* root, const MS_CHAR* part_folder,
   const Status status = history::WriteSnapshot(ToU16(root), part_name, text,
                                                model::Now(), &id, &unchanged);
   if (!status.ok()) {
-    model::CurrentReport().problems.push_back(
-        model::Problem{part_name, u"", Narrow(status.message()), true});
+    jobs::Current().report().problems.push_back(
+        model::Problem{part_name, u"", platform::ToUtf8(status.message()), true});
     platform::SetLastError(status.code());
-    return kInvalidParameter;
+    return kErrorInvalidParameter;
   }
   if (unchanged) return kUnchanged;
   CopyOut(id, snapshot_id, MARKSAFE_SNAPSHOT_ID_UNITS);
@@ -89,10 +87,10 @@ int32_t PruneSnapshots(const MS_CHAR* root, int32_t last, int32_t daily, int32_t
                        int32_t monthly, int32_t* removed) {
   if (root == nullptr || removed == nullptr || last < 0 || daily < 0 || weekly < 0 ||
       monthly < 0) {
-    return kInvalidParameter;
+    return kErrorInvalidParameter;
   }
   *removed = 0;
-  if (!history::SnapshotCodecAvailable()) return kNotSupported;
+  if (!history::SnapshotCodecAvailable()) return kErrorNotSupported;
   const std::u16string root_path = ToU16(root);
   std::map<std::u16string, std::vector<history::SnapshotFile>> by_part;
   for (history::SnapshotFile& file : history::ListSnapshots(root_path)) {
@@ -124,7 +122,7 @@ int32_t PruneSnapshots(const MS_CHAR* root, int32_t last, int32_t daily, int32_t
       platform::RemoveTree(folder);
     }
   }
-  return ok ? 0 : kInvalidParameter;
+  return ok ? 0 : kErrorInvalidParameter;
 }
 
 std::string HistoryText(const MS_CHAR* root, const MS_CHAR* part) {
@@ -144,15 +142,15 @@ std::string HistoryText(const MS_CHAR* root, const MS_CHAR* part) {
     backup_set::Manifest manifest;
     const Status read = history::ReadSnapshot(file.path, &tree, &manifest);
     if (!read.ok()) {
-      errors.append(Narrow(read.message()));
+      errors.append(platform::ToUtf8(read.message()));
       continue;
     }
     Json::Value entry(Json::objectValue);
-    entry["id"] = Narrow(file.id);
+    entry["id"] = platform::ToUtf8(file.id);
     entry["time"] = Json::Int64(file.time);
-    entry["part"] = Narrow(file.part);
-    entry["browser"] = Narrow(manifest.source.browser);
-    entry["profile"] = Narrow(manifest.source.profile);
+    entry["part"] = platform::ToUtf8(file.part);
+    entry["browser"] = platform::ToUtf8(manifest.source.browser);
+    entry["profile"] = platform::ToUtf8(manifest.source.profile);
     model::Counts counts;
     for (model::Root root_key : model::kAllRoots) {
       if (tree.root(root_key) == model::kNoItem) continue;
@@ -177,7 +175,7 @@ std::string HistoryText(const MS_CHAR* root, const MS_CHAR* part) {
 int32_t FindSnapshot(const MS_CHAR* root, const MS_CHAR* part,
                      const MS_CHAR* when, MS_CHAR* snapshot) {
   if (root == nullptr || when == nullptr || snapshot == nullptr) {
-    return kInvalidParameter;
+    return kErrorInvalidParameter;
   }
   const std::u16string only = part == nullptr ? u"" : ToU16(part);
   std::vector<history::SnapshotFile> files;
@@ -189,9 +187,9 @@ int32_t FindSnapshot(const MS_CHAR* root, const MS_CHAR* part,
   size_t index = 0;
   switch (history::ResolveWhen(ToU16(when), ids, model::Now(), &index)) {
     case history::WhenResult::kInvalid:
-      return kInvalidParameter;
+      return kErrorInvalidParameter;
     case history::WhenResult::kBeforeAll:
-      return kNotFound;
+      return kErrorFileNotFound;
     case history::WhenResult::kFound:
       break;
   }
@@ -214,18 +212,18 @@ std::string DiffText(const MS_CHAR* before, int32_t before_kind,
   Json::Value out(Json::objectValue);
   model::Tree old_tree, new_tree;
   const int32_t read_before =
-      before == nullptr ? kInvalidParameter
+      before == nullptr ? kErrorInvalidParameter
                         : ReadStore(ToU16(before), before_kind, &old_tree);
   const int32_t read_after =
       read_before != 0 || after == nullptr
-          ? kInvalidParameter
+          ? kErrorInvalidParameter
           : ReadStore(ToU16(after), after_kind, &new_tree);
   if (read_before != 0 || read_after != 0) {
     out["code"] = read_before != 0 ? read_before : read_after;
     out["error"] = std::string(read_before != 0 ? "the first" : "the second") +
                    " store cannot be read";
-    for (const model::Problem& problem : model::CurrentReport().problems) {
-      out["error"] = Narrow(problem.path) + " " + problem.reason;
+    for (const model::Problem& problem : jobs::Current().report().problems) {
+      out["error"] = platform::ToUtf8(problem.path) + " " + problem.reason;
     }
     return JsonText(out);
   }
@@ -243,13 +241,13 @@ std::string DiffText(const MS_CHAR* before, int32_t before_kind,
     Json::Value entry(Json::objectValue);
     entry["change"] = ChangeName(change.kind);
     entry["type"] = item.kind == model::ItemKind::kFolder ? "folder" : "link";
-    entry["path"] = Narrow(tree.PathOf(id));
-    entry["folder"] = Narrow(tree.PathOf(item.parent));
-    entry["title"] = Narrow(item.title);
+    entry["path"] = platform::ToUtf8(tree.PathOf(id));
+    entry["folder"] = platform::ToUtf8(tree.PathOf(item.parent));
+    entry["title"] = platform::ToUtf8(item.title);
     if (change.before != model::kNoItem && !gone) {
-      entry["from"] = Narrow(old_tree.PathOf(change.before));
+      entry["from"] = platform::ToUtf8(old_tree.PathOf(change.before));
     }
-    if (item.kind == model::ItemKind::kLink) entry["url"] = Narrow(item.url);
+    if (item.kind == model::ItemKind::kLink) entry["url"] = platform::ToUtf8(item.url);
     changes.append(std::move(entry));
   }
   return JsonText(out);
@@ -257,17 +255,18 @@ std::string DiffText(const MS_CHAR* before, int32_t before_kind,
 
 int32_t SnapshotToPart(const MS_CHAR* snapshot, const MS_CHAR* part_folder) {
   if (snapshot == nullptr || part_folder == nullptr || *part_folder == 0) {
-    return kInvalidParameter;
+    return kErrorInvalidParameter;
   }
   const std::u16string path = ToU16(snapshot);
-  if (!platform::PathExists(path)) return kNotFound;
+  if (!platform::PathExists(path)) return kErrorFileNotFound;
   model::Tree tree;
   backup_set::Manifest manifest;
   const Status read = history::ReadSnapshot(path, &tree, &manifest);
   if (!read.ok()) {
-    model::CurrentReport().problems.push_back(model::Problem{
-        DisplayPath(path), u"", Narrow(read.message()), true});
-    return read.code() == 2 ? kNotFound : 13;
+    jobs::Current().report().problems.push_back(model::Problem{
+        DisplayPath(path), u"", platform::ToUtf8(read.message()), true});
+    return read.code() == kErrorFileNotFound ? kErrorFileNotFound
+                                                 : kErrorInvalidData;
   }
   const backup_set::PartKind kind = manifest.part == "firefox"
                                         ? backup_set::PartKind::kFirefox
@@ -277,7 +276,7 @@ int32_t SnapshotToPart(const MS_CHAR* snapshot, const MS_CHAR* part_folder) {
                             /*replace_whole=*/true, nullptr, manifest.source);
   if (!written.ok()) {
     platform::SetLastError(written.code());
-    return kInvalidParameter;
+    return kErrorInvalidParameter;
   }
   return 0;
 }
@@ -291,8 +290,8 @@ extern "C" {
 MARKSAFE_API int32_t marksafe_snapshot_part(const MS_CHAR* root,
                                             const MS_CHAR* part_folder,
                                             MS_CHAR* snapshot_id) {
-  return marksafe::exports::Guarded<int32_t>(87, [&] {
-    marksafe::model::ReportScope scope("marksafe_snapshot_part");
+  return marksafe::exports::GuardedCode([&] {
+    marksafe::jobs::JobScope scope("marksafe_snapshot_part");
     return marksafe::exports::SnapshotPart(root, part_folder, snapshot_id);
   });
 }
@@ -301,7 +300,7 @@ MARKSAFE_API int32_t marksafe_prune_snapshots(const MS_CHAR* root,
                                               int32_t last, int32_t daily, int32_t weekly,
                                               int32_t monthly,
                                               int32_t* removed) {
-  return marksafe::exports::Guarded<int32_t>(87, [&] {
+  return marksafe::exports::GuardedCode([&] {
     return marksafe::exports::PruneSnapshots(root, last, daily, weekly,
                                              monthly, removed);
   });
@@ -322,7 +321,7 @@ MARKSAFE_API int32_t marksafe_find_snapshot(const MS_CHAR* root,
                                             const MS_CHAR* part,
                                             const MS_CHAR* when,
                                             MS_CHAR* snapshot) {
-  return marksafe::exports::Guarded<int32_t>(87, [&] {
+  return marksafe::exports::GuardedCode([&] {
     return marksafe::exports::FindSnapshot(root, part, when, snapshot);
   });
 }
@@ -333,7 +332,7 @@ MARKSAFE_API const char* marksafe_diff(const MS_CHAR* before,
                                        int32_t after_kind) {
   thread_local std::string text;
   try {
-    marksafe::model::ReportScope scope("marksafe_diff");
+    marksafe::jobs::JobScope scope("marksafe_diff");
     text = marksafe::exports::DiffText(before, before_kind, after, after_kind);
   } catch (...) {
     text = "{\"error\":\"out of memory\",\"code\":14}";
@@ -343,8 +342,8 @@ MARKSAFE_API const char* marksafe_diff(const MS_CHAR* before,
 
 MARKSAFE_API int32_t marksafe_snapshot_to_part(const MS_CHAR* snapshot,
                                                const MS_CHAR* part_folder) {
-  return marksafe::exports::Guarded<int32_t>(87, [&] {
-    marksafe::model::ReportScope scope("marksafe_snapshot_to_part");
+  return marksafe::exports::GuardedCode([&] {
+    marksafe::jobs::JobScope scope("marksafe_snapshot_to_part");
     return marksafe::exports::SnapshotToPart(snapshot, part_folder);
   });
 }

@@ -42,14 +42,14 @@ std::u16string LastComponentOf(std::u16string path) {
 
 int32_t ReadStore(const std::u16string& path, int32_t kind,
                   model::Tree* tree) {
-  if (!platform::PathExists(path)) return kNotFound;
+  if (!platform::PathExists(path)) return kErrorFileNotFound;
   Status status;
   switch (kind) {
     case MARKSAFE_STORE_PLACES: {
       ms_places* places = firefox::InitBookmark(path.c_str());
       if (places == nullptr) {
         Note(path, "cannot be opened as a Firefox places database");
-        return kInvalidData;
+        return kErrorInvalidData;
       }
       status = firefox::ReadPlaces(places, tree);
       firefox::ReleaseBookmark(places);
@@ -59,7 +59,7 @@ int32_t ReadStore(const std::u16string& path, int32_t kind,
       Json::Value document;
       if (!chrome::load_chrome_file(path.c_str(), &document)) {
         Note(path, "is not a Chrome bookmarks file");
-        return kInvalidData;
+        return kErrorInvalidData;
       }
       status = chrome::ReadChromeTree(document, tree, nullptr,
                                       &jobs::Current().report());
@@ -95,18 +95,18 @@ int32_t ReadStore(const std::u16string& path, int32_t kind,
       break;
     }
     default:
-      return kInvalidParameter;
+      return kErrorInvalidParameter;
   }
   if (!status.ok()) {
     Note(path, "read failed: " + platform::ToUtf8(status.message()));
-    return kInvalidData;
+    return kErrorInvalidData;
   }
   return 0;
 }
 
 int32_t ExportStore(const char16_t* source, int32_t kind, const char16_t* file,
                     const std::function<std::string(const model::Tree&)>& write) {
-  if (source == nullptr || file == nullptr) return kInvalidParameter;
+  if (source == nullptr || file == nullptr) return kErrorInvalidParameter;
   model::Tree tree;
   const int32_t read = ReadStore(source, kind, &tree);
   if (read != 0) return read;
@@ -124,7 +124,7 @@ int32_t ExportStore(const char16_t* source, int32_t kind, const char16_t* file,
       root.added = model::Counts();
     }
     Note(file, "write failed");
-    return kAccessDenied;
+    return kErrorAccessDenied;
   }
   return 0;
 }

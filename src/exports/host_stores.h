@@ -12,10 +12,6 @@
 namespace marksafe {
 namespace exports {
 
-constexpr int32_t kNotFound = 2;
-constexpr int32_t kAccessDenied = 5;
-constexpr int32_t kInvalidData = 13;
-constexpr int32_t kInvalidParameter = 87;
 
 // Adds a problem naming path to the current report, as lost.
 void Note(const std::u16string& path, const std::string& reason);

@@ -42,7 +42,7 @@ std::u16string IdWithSequence(const std::u16string& base, int sequence) {
 
 Status Refused(const std::u16string& path, const std::string& why) {
   return Status::Error(13, u"the snapshot " + DisplayPath(path) + u" " +
-                               Widen(why));
+                               platform::FromUtf8(why));
 }
 
 // The newest snapshot file of the part, or empty.
@@ -81,7 +81,7 @@ std::u16string SnapshotIdAt(model::Time time) {
   char text[32];
   std::snprintf(text, sizeof(text), "%04d%02d%02dT%02d%02d%02dZ", c.year,
                 c.month, c.day, c.hour, c.minute, c.second);
-  return Widen(text);
+  return platform::FromUtf8(text);
 }
 
 bool ParseSnapshotId(const std::u16string& id, model::Time* time,
@@ -226,7 +226,7 @@ Status ReadSnapshot(const std::u16string& path, model::Tree* tree,
   }
   if (!manifest->skipped.empty()) return Refused(path, manifest->skipped[0]);
   const Status built = TreeFromRecords(*manifest, tree);
-  if (!built.ok()) return Refused(path, Narrow(built.message()));
+  if (!built.ok()) return Refused(path, platform::ToUtf8(built.message()));
   return Status::Ok();
 }
 

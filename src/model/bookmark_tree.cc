@@ -20,6 +20,16 @@ constexpr int64_t kMicrosPerSecond = 1000000;
 
 const char* RootKey(Root root) { return kRootKeys[static_cast<int>(root)]; }
 
+bool RootFromKey(const std::string& key, Root* root) {
+  for (Root candidate : kAllRoots) {
+    if (key == RootKey(candidate)) {
+      *root = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
 ItemId Tree::AddRoot(Root root, const std::u16string& title) {
   ItemId& slot = roots_[static_cast<int>(root)];
   if (slot != kNoItem) return slot;

@@ -31,6 +31,8 @@ constexpr std::array<Root, kRootCount> kAllRoots = {
 // "menu", "toolbar", "other", "mobile": the root's name in manifests and
 // reports.
 const char* RootKey(Root root);
+// The root named key; false when key names none.
+bool RootFromKey(const std::string& key, Root* root);
 
 using ItemId = int32_t;
 constexpr ItemId kNoItem = -1;

@@ -125,7 +125,8 @@ int RunRestoreFromBrowser(const BrowserBackupOptions& options) {
   // The backup becomes its family's part of a backup set in a scratch
   // folder, which a restore (into its own family) or a conversion (into
   // another) then reads like any set.
-  ScratchFolder scratch(step, "marksafe-browser-backup-");
+  ScratchFolder scratch(step, "marksafe-browser-backup-",
+                        "the browser's backup");
   SetPart part;
   part.family = backup.kind == MARKSAFE_STORE_CHROME ? Browser::kChrome
                                                      : Browser::kFirefox;
