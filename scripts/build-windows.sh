@@ -108,7 +108,17 @@ fetch_sources() {
   if ! ls -d "$deps"/src/libzstd-*/ >/dev/null 2>&1; then
     add_deb_src
     log "Fetching the sources of libzstd"
-    (cd "$deps/src" && apt-get source libzstd)
+    # A mirror may list a version whose sources it does not carry (the
+    # security archive): each listed version is tried, newest first.
+    local version
+    for version in $(apt-cache showsrc libzstd | awk '/^Version:/ { print $2 }' |
+                     sort -r -V); do
+      (cd "$deps/src" && apt-get source "libzstd=$version") && break
+    done
+    ls -d "$deps"/src/libzstd-*/ >/dev/null 2>&1 || {
+      echo "cannot fetch the sources of libzstd" >&2
+      return 1
+    }
   fi
   lz4_src="$(ls -d "$deps"/src/lz4-*/ | head -n1)"
   zstd_src="$(ls -d "$deps"/src/libzstd-*/ | head -n1)"
