@@ -4,7 +4,7 @@
 
 if(WIN32)
   set(MARKSAFE_PLATFORM_LIBS shlwapi shell32 psapi wtsapi32 advapi32 user32
-      bcrypt normaliz)
+      bcrypt normaliz rstrtmgr)
 else()
   find_package(utf8cpp REQUIRED)
   # MD5 for Chrome's checksum; libidn2 for international host names.

@@ -293,6 +293,7 @@ check_exports() {
     case "$name" in
       kernel32.dll|user32.dll|advapi32.dll|shell32.dll|shlwapi.dll|\
       psapi.dll|wtsapi32.dll|msvcrt.dll|ole32.dll|bcrypt.dll|normaliz.dll|\
+      rstrtmgr.dll|\
       api-ms-win-*) ;;
       *) echo "marksafe.dll needs a non-system DLL: $name" >&2; return 1 ;;
     esac
