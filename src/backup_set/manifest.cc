@@ -169,6 +169,9 @@ bool ParseRecord(const Json::Value& json, Record* record, std::string* why) {
     *why = "a record has a value of the wrong type: " + path.asString();
     return false;
   }
+  // Only a link has an address: one given for a folder or a separator
+  // (a damaged or hand-made manifest) is not taken, as no write keeps it.
+  if (item.kind != model::ItemKind::kLink) item.url.clear();
   const Json::Value& tags = json["tags"];
   if (!tags.isNull()) {
     if (!tags.isArray()) {

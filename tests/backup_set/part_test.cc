@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "backup_set/manifest.h"
 #include "common/interchange.h"
 #include "common/text.h"
 #include "gtest/gtest.h"
@@ -351,6 +352,22 @@ TEST_F(ManifestCases, SetFaultsAreReportedOrRepaired) {
 
 // Parts written before the manifest: only Main/Others or Bar/other, titles
 // from the file names (Firefox) or the Title key (Chrome), listing order.
+// Only a link has an address: a folder record that names one (a damaged or
+// hand-made manifest) does not keep it, as no write could keep it either.
+TEST(Part, AFolderRecordTakesNoAddress) {
+  const std::string bytes =
+      R"({"format": "marksafe part manifest", "version": 1, "part": "firefox",
+          "records": [{"path": "Bookmarks Menu/News", "type": "folder",
+                       "title": "News", "url": "place:sort=8"}]})";
+  Manifest manifest;
+  std::string why;
+  ASSERT_EQ(ParseManifest(bytes, "firefox", &manifest, &why),
+            ManifestState::kRead)
+      << why;
+  ASSERT_EQ(manifest.records.size(), 1u);
+  EXPECT_TRUE(manifest.records[0].item.url.empty());
+}
+
 TEST(Part, OldBackupSetsReadAsBefore) {
   TempDir dir;
   WriteBytes(dir.sub("ff/pos.ini"),
