@@ -1,5 +1,6 @@
 #include "runner.h"
 
+#include <dirent.h>
 #include <ftw.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -77,6 +78,18 @@ bool CopyFile(const std::string& source, const std::string& destination) {
 bool MakeDirs(const std::string& path) {
   const char* argv[] = {"mkdir", "-p", path.c_str(), nullptr};
   return RunCommand(argv);
+}
+
+std::vector<std::string> ListNames(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return names;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  closedir(dir);
+  return names;
 }
 
 uint64_t BytesOf(const std::string& path) {

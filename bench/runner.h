@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace bench {
 
@@ -25,6 +26,8 @@ bool RemoveTree(const std::string& path);
 bool CopyTree(const std::string& source, const std::string& destination);
 bool CopyFile(const std::string& source, const std::string& destination);
 bool MakeDirs(const std::string& path);
+// The names in a folder (none when it cannot be listed).
+std::vector<std::string> ListNames(const std::string& folder);
 // Bytes of a file, or of all files below a folder.
 uint64_t BytesOf(const std::string& path);
 

@@ -405,6 +405,18 @@ MARKSAFE_API bool marksafe_restore_favorites(
    read what it holds instead, noting it in the report. Sets written before
    parts had a mark are always read. Process-wide; off at load. */
 MARKSAFE_API void marksafe_accept_incomplete_backups(bool accept);
+/* A backup into a set that already holds the part swaps the new part in and
+   removes the previous copy, unread, before it returns. With later true,
+   backups on any thread only rename that copy "<part>.marksafe-trash-N"
+   and leave its removal to marksafe_remove_previous_copies(), so that a
+   host can report the backup done first; a copy never removed is removed
+   by the next backup into the set. Process-wide; off at load. */
+MARKSAFE_API void marksafe_remove_previous_later(bool later);
+/* Removes the previous copies that backups left for later. Returns how many
+   could not be removed (0: all were), each named in marksafe_last_report(),
+   or -1 when the call itself failed; the new parts are in place all the
+   same. */
+MARKSAFE_API int32_t marksafe_remove_previous_copies(void);
 
 /* ---- The browsers' own backups (for hosts) ---------------------------- */
 

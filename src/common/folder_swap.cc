@@ -1,5 +1,7 @@
 #include "common/folder_swap.h"
 
+#include <algorithm>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,20 @@ namespace {
 
 constexpr char16_t kTrashInfix[] = u".marksafe-trash-";
 constexpr char16_t kOldSuffix[] = u".marksafe-old";
+
+// Previous copies that swaps put aside for a later call to remove, spelled
+// as RemovePrevious names them.
+std::mutex g_set_aside_mutex;
+std::vector<std::u16string>& SetAside() {
+  static auto* folders = new std::vector<std::u16string>();
+  return *folders;
+}
+
+bool IsSetAside(const std::u16string& path) {
+  std::lock_guard<std::mutex> guard(g_set_aside_mutex);
+  const std::vector<std::u16string>& folders = SetAside();
+  return std::find(folders.begin(), folders.end(), path) != folders.end();
+}
 
 std::u16string OldFolderFor(const std::u16string& folder) {
   return WithoutTrailingSeparators(folder) + kOldSuffix;
@@ -70,7 +86,8 @@ void SweepLeftovers(const std::u16string& folder) {
     std::u16string path;
     if (entry.kind != platform::EntryKind::kDirectory || !entry.name_valid ||
         !IsLeftover(parent, entry.name) ||
-        !platform::ChildPath(parent, entry.name, &path)) {
+        !platform::ChildPath(parent, entry.name, &path) ||
+        IsSetAside(target.substr(0, slash + 1) + entry.name)) {
       continue;
     }
     LastErrorKeeper keep;
@@ -80,27 +97,43 @@ void SweepLeftovers(const std::u16string& folder) {
   }
 }
 
-// Removes the previous folder that a swap has put aside, in this process,
-// unread. It first takes the name "<folder>.marksafe-trash-N", so that
-// nothing is left under the name of a new part and a run cut short while
-// removing leaves a name the next one sweeps. One that cannot be removed
-// (read-only folders, a file held open) stays and is named in the report;
-// the new folder is in place all the same.
-void RemovePrevious(const std::u16string& previous,
-                    const std::u16string& folder) {
-  std::u16string doomed = previous;
-  const std::u16string trash =
-      WithoutTrailingSeparators(folder) + kTrashInfix + NumberText(model::Now());
-  if (platform::MoveFolder(previous, trash)) doomed = trash;
-  if (platform::RemoveTree(doomed)) return;
-  const uint32_t code = platform::GetLastError();
-  DebugLog(u"[swap] could not remove the previous %s: %ld\n", doomed.c_str(),
+void ReportNotRemoved(const std::u16string& folder, uint32_t code) {
+  DebugLog(u"[swap] could not remove the previous %s: %ld\n", folder.c_str(),
            static_cast<long>(code));
   jobs::Current().report().problems.push_back(model::Problem{
-      DisplayPath(doomed), u"",
+      DisplayPath(folder), u"",
       "the previous copy could not be removed (" + ErrorWords(code) +
           "); the new one is in place, remove this one by hand",
       false});
+}
+
+// Removes the previous folder that a swap has put aside, unread. It first
+// takes the name "<folder>.marksafe-trash-N", so that nothing is left under
+// the name of a new part and a run cut short while removing leaves a name
+// the next one sweeps. A job that removes later only sets the renamed
+// folder aside. One that cannot be removed (read-only folders, a file held
+// open) stays and is named in the report; the new folder is in place all
+// the same.
+void RemovePrevious(const std::u16string& previous,
+                    const std::u16string& folder) {
+  std::u16string doomed = previous;
+  // The first free name from the time on: two swaps in one second (or one
+  // whose previous copy is still set aside) each get their own.
+  std::u16string trash;
+  bool renamed = false;
+  const model::Time now = model::Now();
+  for (model::Time n = now; !renamed && n < now + 100; ++n) {
+    trash = WithoutTrailingSeparators(folder) + kTrashInfix + NumberText(n);
+    renamed = platform::MoveFolder(previous, trash);
+  }
+  if (renamed) doomed = trash;
+  if (renamed && jobs::Current().options().remove_previous_later) {
+    std::lock_guard<std::mutex> guard(g_set_aside_mutex);
+    SetAside().push_back(trash);
+    return;
+  }
+  if (platform::RemoveTree(doomed)) return;
+  ReportNotRemoved(doomed, platform::GetLastError());
 }
 
 }  // namespace
@@ -177,6 +210,21 @@ Status SwapInFolder(const std::u16string& staging,
   SweepLeftovers(folder);
   RemovePrevious(old, folder);
   return Status::Ok();
+}
+
+size_t RemoveSetAsideFolders() {
+  std::vector<std::u16string> folders;
+  {
+    std::lock_guard<std::mutex> guard(g_set_aside_mutex);
+    folders.swap(SetAside());
+  }
+  size_t left = 0;
+  for (const std::u16string& folder : folders) {
+    if (platform::RemoveTree(folder)) continue;
+    ReportNotRemoved(folder, platform::GetLastError());
+    ++left;
+  }
+  return left;
 }
 
 }  // namespace marksafe

@@ -25,9 +25,17 @@ std::u16string StagingFolderFor(const std::u16string& folder);
 // "<folder>.marksafe-trash-N", and one that cannot be removed stays so and
 // is named in the thread's report (the swap has succeeded all the same).
 // Leftovers of earlier runs beside folder ("*.marksafe-trash-N", and
-// "<part>.marksafe-old" beside its "<part>") are removed first.
+// "<part>.marksafe-old" beside its "<part>") are removed first. A job whose
+// options say remove_previous_later leaves the renamed previous folder for
+// RemoveSetAsideFolders.
 [[nodiscard]] Status SwapInFolder(const std::u16string& staging,
                                   const std::u16string& folder);
+
+// Removes the previous folders that swaps of this process set aside for
+// later, and returns how many could not be removed (each named in the
+// calling job's report). A folder never removed is swept by the next
+// backup beside it.
+size_t RemoveSetAsideFolders();
 
 // The folder a reader reads for folder: folder itself, or, when a swap cut
 // short between its two moves left only the previous folder aside, that

@@ -23,9 +23,11 @@
 #include "chrome/chrome_writer.h"
 #include "common/debug_log.h"
 #include "common/error_codes.h"
+#include "common/folder_swap.h"
 #include "common/store_lock.h"
 #include "common/text.h"
 #include "common/url_normalize.h"
+#include "common/folder_swap.h"
 #include "exports/export_util.h"
 #include "exports/host_stores.h"
 #include "firefox/places_handle.h"
@@ -406,6 +408,17 @@ MARKSAFE_API const char* marksafe_compare(const MS_CHAR* backup,
 
 MARKSAFE_API void marksafe_accept_incomplete_backups(bool accept) {
   marksafe::jobs::SetAcceptIncompleteDefault(accept);
+}
+
+MARKSAFE_API void marksafe_remove_previous_later(bool later) {
+  marksafe::jobs::SetRemovePreviousLaterDefault(later);
+}
+
+MARKSAFE_API int32_t marksafe_remove_previous_copies(void) {
+  return marksafe::exports::Guarded<int32_t>(-1, [] {
+    marksafe::jobs::JobScope scope("marksafe_remove_previous_copies");
+    return static_cast<int32_t>(marksafe::RemoveSetAsideFolders());
+  });
 }
 
 MARKSAFE_API int32_t marksafe_export_html(const MS_CHAR* source, int32_t kind,

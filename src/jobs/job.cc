@@ -9,6 +9,7 @@ namespace jobs {
 namespace {
 
 std::atomic<bool> g_accept_incomplete{false};
+std::atomic<bool> g_remove_previous_later{false};
 
 // The progress marksafe_progress shows: the call started last.
 std::mutex g_published_mutex;
@@ -60,10 +61,15 @@ bool Job::DropLock(const std::u16string& key) {
 Options DefaultOptions() {
   Options options;
   options.accept_incomplete = g_accept_incomplete.load();
+  options.remove_previous_later = g_remove_previous_later.load();
   return options;
 }
 
 void SetAcceptIncompleteDefault(bool accept) { g_accept_incomplete = accept; }
+
+void SetRemovePreviousLaterDefault(bool later) {
+  g_remove_previous_later = later;
+}
 
 Job& Current() {
   if (t_running != nullptr) return *t_running;

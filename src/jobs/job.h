@@ -32,6 +32,9 @@ struct Options {
   // Merge in memory only; nothing is written.
   bool dry_run = false;
   uint32_t lock_wait_ms = kDefaultLockWaitMs;
+  // Leave the removal of a part's previous copy to a later call
+  // (RemoveSetAsideFolders), so that the backup is done first.
+  bool remove_previous_later = false;
 };
 
 class Job {
@@ -71,9 +74,10 @@ class Job {
 };
 
 // The options a call starts with: the defaults, with the host's
-// process-wide accept-incomplete choice.
+// process-wide accept-incomplete and remove-later choices.
 Options DefaultOptions();
 void SetAcceptIncompleteDefault(bool accept);
+void SetRemovePreviousLaterDefault(bool later);
 
 // The job the calling thread runs. Outside any call (a test that drives a
 // part of the library directly) a job of the thread's own, with the

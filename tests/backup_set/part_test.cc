@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "backup_set/manifest.h"
+#include "common/folder_swap.h"
 #include "common/interchange.h"
 #include "common/text.h"
 #include "gtest/gtest.h"
@@ -533,6 +534,22 @@ TEST(Part, FailedReplacementLeavesThePreviousPartWhole) {
   if (!ec) expected.push_back("Link.marksafe-trash-1");
   EXPECT_EQ(leftovers(), expected);
   EXPECT_TRUE(Exists(dir.sub("Bookmarks/outside/kept")));
+
+  // A job that removes later only sets the previous part aside: a second
+  // backup of the same process leaves it there, and the removal afterwards
+  // takes both.
+  {
+    jobs::Options later = jobs::DefaultOptions();
+    later.remove_previous_later = true;
+    jobs::JobScope scope("test", later);
+    ASSERT_TRUE(WritePart(next, PartKind::kFirefox, part, true, nullptr).ok());
+    ASSERT_TRUE(
+        WritePart(old_tree, PartKind::kFirefox, part, true, nullptr).ok());
+    EXPECT_TRUE(Exists(dir.sub("Bookmarks/Firefox/Bookmarks Menu/Old.url")));
+    EXPECT_EQ(leftovers().size(), expected.size() + 2);
+    EXPECT_EQ(RemoveSetAsideFolders(), 0u);
+  }
+  EXPECT_EQ(leftovers(), expected);
 }
 
 // The manifest names whose bookmarks the part holds; a manifest without

@@ -16,6 +16,7 @@
 #include "output.h"
 #include "browser_backups.h"
 #include "history.h"
+#include "library_report.h"
 #include "html.h"
 #include "profiles.h"
 #include "verify.h"
@@ -412,12 +413,25 @@ int Run(int argc, char** argv) {
   return kExitUsage;
 }
 
+// A backup over an earlier part leaves removing the previous copy until
+// its result is out: deleting many thousand files can take longer than the
+// backup itself. A copy that stays is named; the exit code stands, the new
+// part is in place.
+void RemovePreviousCopies() {
+  try {
+    if (marksafe_remove_previous_copies() != 0) WarnProblems(TakeLastReport());
+  } catch (const std::exception& error) {
+    Warn(std::string("marksafe: unexpected error: ") + error.what());
+  }
+}
+
 }  // namespace
 }  // namespace marksafe_cli
 
 int main(int argc, char** argv) {
   using marksafe_cli::Failure;
   int code = marksafe_cli::kExitFailed;
+  marksafe_remove_previous_later(true);
   try {
     code = marksafe_cli::Run(argc, argv);
   } catch (const Failure& failure) {
@@ -430,6 +444,7 @@ int main(int argc, char** argv) {
     marksafe_cli::Warn(std::string("marksafe: unexpected error: ") +
                        error.what());
   }
+  marksafe_cli::RemovePreviousCopies();
   marksafe_cli::ShowLibraryDiagnostics(false);
   return code;
 }
