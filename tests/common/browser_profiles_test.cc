@@ -203,23 +203,6 @@ TEST(BrowserProfiles, FirefoxProfilesIniInstallDefaultAndBrokenIni) {
       "a.default");
 }
 
-// ~/.mozilla/firefox only while it holds profiles.ini, else the
-// configuration folder's mozilla/firefox.
-TEST(BrowserProfiles, FirefoxOlderFolderOnlyWithProfilesIni) {
-  TempDir dir;
-  MakeFirefoxRoot(dir.sub("home/.config/mozilla/firefox"));
-  WriteBytes(dir.sub("home/.mozilla/firefox/x.default/places.sqlite"), "");
-  std::vector<BrowserProfile> found = FindProfilesIn(Posix(dir));
-  ASSERT_EQ(found.size(), 1u);
-  EXPECT_EQ(Slashed(found[0].data_folder),
-            Slashed(dir.sub("home/.config/mozilla/firefox")));
-  MakeFirefoxRoot(dir.sub("home/.mozilla/firefox"));
-  found = FindProfilesIn(Posix(dir));
-  ASSERT_EQ(found.size(), 1u);
-  EXPECT_EQ(Slashed(found[0].data_folder),
-            Slashed(dir.sub("home/.mozilla/firefox")));
-}
-
 BrowserProfile Made(const char* browser, BrowserFamily family, const char* name,
                     const char* folder, bool is_default, int64_t last_used) {
   BrowserProfile profile;
