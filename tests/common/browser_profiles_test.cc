@@ -1,8 +1,6 @@
 // Discovery and picking of browser profiles on made-up user folders.
 #include "common/browser_profiles.h"
 
-#include <chrono>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -203,23 +201,6 @@ TEST(BrowserProfiles, FirefoxProfilesIniInstallDefaultAndBrokenIni) {
       "a.default");
 }
 
-// ~/.mozilla/firefox only while it holds profiles.ini, else the
-// configuration folder's mozilla/firefox.
-TEST(BrowserProfiles, FirefoxOlderFolderOnlyWithProfilesIni) {
-  TempDir dir;
-  MakeFirefoxRoot(dir.sub("home/.config/mozilla/firefox"));
-  WriteBytes(dir.sub("home/.mozilla/firefox/x.default/places.sqlite"), "");
-  std::vector<BrowserProfile> found = FindProfilesIn(Posix(dir));
-  ASSERT_EQ(found.size(), 1u);
-  EXPECT_EQ(Slashed(found[0].data_folder),
-            Slashed(dir.sub("home/.config/mozilla/firefox")));
-  MakeFirefoxRoot(dir.sub("home/.mozilla/firefox"));
-  found = FindProfilesIn(Posix(dir));
-  ASSERT_EQ(found.size(), 1u);
-  EXPECT_EQ(Slashed(found[0].data_folder),
-            Slashed(dir.sub("home/.mozilla/firefox")));
-}
-
 BrowserProfile Made(const char* browser, BrowserFamily family, const char* name,
                     const char* folder, bool is_default, int64_t last_used) {
   BrowserProfile profile;
@@ -282,29 +263,6 @@ TEST(BrowserProfiles, PickByNameFolderPathOrDefault) {
   // The family default: the installation used last.
   ASSERT_TRUE(PickFamilyDefault(all, kC, &out).ok());
   EXPECT_EQ(U8(out.folder), "/u/Profile 3");
-}
-
-// A user-data folder left behind by a browser no longer used does not win:
-// the one whose Local State was written last does.
-TEST(BrowserProfiles, DefaultFollowsTheLocalStateWrittenLast) {
-  TempDir dir;
-  const std::string chrome = dir.sub("home/.config/google-chrome");
-  const std::string chromium = dir.sub("home/.config/chromium");
-  MakeUserData(chrome);
-  MakeUserData(chromium);
-  namespace fs = std::filesystem;
-  const auto now = fs::file_time_type::clock::now();
-  for (const bool chrome_newer : {true, false}) {
-    fs::last_write_time(fs::u8path(chrome + "/Local State"),
-                        now - std::chrono::hours(chrome_newer ? 1 : 48));
-    fs::last_write_time(fs::u8path(chromium + "/Local State"),
-                        now - std::chrono::hours(chrome_newer ? 48 : 1));
-    BrowserProfile out;
-    ASSERT_TRUE(PickFamilyDefault(FindProfilesIn(Posix(dir)),
-                                  BrowserFamily::kChromium, &out)
-                    .ok());
-    EXPECT_EQ(U8(out.browser), chrome_newer ? "chrome" : "chromium");
-  }
 }
 
 }  // namespace

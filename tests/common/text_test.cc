@@ -12,20 +12,6 @@
 namespace marksafe {
 namespace {
 
-TEST(Text, TrimsOnlyTheGivenBlanksAtTheEnds) {
-  struct Case {
-    std::u16string text, blanks, trimmed;
-  } cases[] = {
-      {u"", u" ", u""},
-      {u"   ", u" ", u""},
-      {u" a b ", u" ", u"a b"},
-      {u"\ta\t", u" ", u"\ta\t"},
-      {u"\t a\r", u" \t\r", u"a"},
-      {u"x", u" ", u"x"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(Trimmed(c.text, c.blanks), c.trimmed);
-}
-
 TEST(Text, PathEnds) {
   EXPECT_EQ(WithoutTrailingSeparators(u"a\\b\\/"), u"a\\b");
   EXPECT_EQ(WithoutTrailingSeparators(u"/"), u"/");

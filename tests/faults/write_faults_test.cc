@@ -13,8 +13,6 @@
 #include <thread>
 
 #include "backup_set/part.h"
-#include "common/store_lock.h"
-#include "jobs/job.h"
 #include "marksafe/marksafe.h"
 #include "roundtrip/collection.h"
 #include "support/faulty_env.h"
@@ -231,26 +229,6 @@ TEST_F(WriteFaultsTest, IeBackupKeepsTheEarlierPartOnFailure) {
         }
       });
   EXPECT_GT(failed, 0);
-}
-
-TEST(StoreLockTest, ASecondWriterWaitsThenFailsWhileNestingIsFree) {
-  TempDir dir;
-  const std::u16string store = dir.u16("Bookmarks");
-  StoreLock first;
-  ASSERT_TRUE(first.Acquire(store).ok());
-  StoreLock nested;  // the same thread again
-  EXPECT_TRUE(nested.Acquire(store).ok());
-  Status other;
-  ScopedFaultyEnv env;  // the wait passes on a clock of its own
-  env->UseFakeClock();
-  const int64_t start = platform::NowMicros();
-  std::thread([&] {
-    StoreLock second;
-    other = second.Acquire(store);
-  }).join();
-  EXPECT_EQ(other.code(), kErrorLockViolation);
-  EXPECT_GE(platform::NowMicros() - start,
-            int64_t{jobs::kDefaultLockWaitMs} * 1000);
 }
 
 TEST(ConcurrentWritersTest, TwoChromeRestoresBothArriveOrOneFailsClearly) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <json/json.h>
 
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -10,6 +11,7 @@
 #include "jobs/job.h"
 #include "marksafe/marksafe.h"
 #include "roundtrip/collection.h"
+#include "support/faulty_env.h"
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -80,7 +82,8 @@ TEST(JobTest, CallsOnTwoThreadsKeepTheirOwnReportAndProgress) {
 }
 
 // A call takes a lock it holds again under any spelling of the store's
-// path; another call waits only as long as its own options say.
+// path; a call on another thread waits as long as its own options say, or
+// the default wait without a job of its own, and then fails.
 TEST(JobTest, LocksBelongToTheCallAndAreKeyedByTheStoresPath) {
   TempDir dir;
   MakeDirs(dir.sub("sub"));
@@ -90,15 +93,28 @@ TEST(JobTest, LocksBelongToTheCallAndAreKeyedByTheStoresPath) {
   ASSERT_TRUE(first.Acquire(dir.u16("store")).ok());
   EXPECT_TRUE(again.Acquire(dir.u16("sub/../store")).ok());
 
-  Status elsewhere;
-  std::thread([&] {
-    jobs::Options options;
-    options.lock_wait_ms = 50;
-    jobs::JobScope other("other", options);
-    StoreLock lock;
-    elsewhere = lock.Acquire(dir.u16("./store"));
-  }).join();
-  EXPECT_EQ(elsewhere.code(), kErrorLockViolation);
+  ScopedFaultyEnv env;  // the waits pass on a clock of its own
+  env->UseFakeClock();
+  for (const bool own_job : {true, false}) {
+    SCOPED_TRACE(own_job ? "own job" : "no job");
+    const int64_t wait_ms = own_job ? 50 : jobs::kDefaultLockWaitMs;
+    const int64_t start = env->NowMicros();
+    Status elsewhere;
+    std::thread([&] {
+      std::unique_ptr<jobs::JobScope> other;
+      if (own_job) {
+        jobs::Options options;
+        options.lock_wait_ms = 50;
+        other = std::make_unique<jobs::JobScope>("other", options);
+      }
+      StoreLock lock;
+      elsewhere = lock.Acquire(dir.u16("./store"));
+    }).join();
+    EXPECT_EQ(elsewhere.code(), kErrorLockViolation);
+    const int64_t waited = env->NowMicros() - start;
+    EXPECT_GE(waited, wait_ms * 1000);
+    EXPECT_LT(waited, wait_ms * 1000 + 1000000);
+  }
 }
 
 }  // namespace

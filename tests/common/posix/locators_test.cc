@@ -117,6 +117,11 @@ TEST(NativeDefaults, ExportsTakeWhatTheBrowserOpens) {
                       fs::file_time_type::clock::now() -
                           std::chrono::hours(48));
   EXPECT_EQ(chrome(), used + "/Profile 2/Bookmarks");
+  // Written last, google-chrome is the one in use again.
+  fs::last_write_time(fs::u8path(used + "/Local State"),
+                      fs::file_time_type::clock::now() -
+                          std::chrono::hours(96));
+  EXPECT_EQ(chrome(), stale + "/Default/Bookmarks");
 }
 
 TEST(ChromeFile, OsMajorFiveUsesLocalSettingsLaterVersionsLocal) {
