@@ -70,12 +70,7 @@ Json::Value BackupEntry(const firefox_json::BrowserBackup& backup,
     entry["error"] = why;
     return entry;
   }
-  model::Counts counts;
-  for (model::Root root : model::kAllRoots) {
-    if (tree.root(root) != model::kNoItem) {
-      counts += model::CountBelow(tree, tree.root(root));
-    }
-  }
+  const model::Counts counts = model::UserCounts(tree);
   entry["links"] = Json::Int64(counts.links);
   entry["folders"] = Json::Int64(counts.folders);
   return entry;

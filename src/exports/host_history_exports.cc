@@ -151,11 +151,7 @@ std::string HistoryText(const MS_CHAR* root, const MS_CHAR* part) {
     entry["part"] = platform::ToUtf8(file.part);
     entry["browser"] = platform::ToUtf8(manifest.source.browser);
     entry["profile"] = platform::ToUtf8(manifest.source.profile);
-    model::Counts counts;
-    for (model::Root root_key : model::kAllRoots) {
-      if (tree.root(root_key) == model::kNoItem) continue;
-      counts += model::CountBelow(tree, tree.root(root_key));
-    }
+    const model::Counts counts = model::UserCounts(tree);
     entry["links"] = Json::Int64(counts.links);
     entry["folders"] = Json::Int64(counts.folders);
     const auto before = previous.find(file.part);

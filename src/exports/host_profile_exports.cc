@@ -35,7 +35,7 @@ bool CountStore(const BrowserProfile& profile, int32_t* folders,
   if (profile.family == BrowserFamily::kChromium) {
     Json::Value document;
     return chrome::load_chrome_file(profile.store.c_str(), &document) &&
-           chrome::CountChromeBookmarks(document, folders, links);
+           chrome::CountChromeBookmarks(document, false, folders, links);
   }
   ms_places* places = firefox::InitBookmark(profile.store.c_str());
   if (places == nullptr) return false;

@@ -408,6 +408,24 @@ MARKSAFE_API void marksafe_accept_incomplete_backups(bool accept) {
   marksafe::jobs::SetAcceptIncompleteDefault(accept);
 }
 
+MARKSAFE_API int32_t marksafe_count(const MS_CHAR* source, int32_t kind,
+                                    int64_t* folders, int64_t* links) {
+  if (source == nullptr || folders == nullptr || links == nullptr) {
+    return marksafe::kErrorInvalidParameter;
+  }
+  return marksafe::exports::GuardedCode([&] {
+    marksafe::jobs::JobScope scope("marksafe_count");
+    marksafe::model::Tree tree;
+    const int32_t read = marksafe::exports::ReadStore(
+        marksafe::exports::AsU16(source), kind, &tree);
+    if (read != 0) return read;
+    const marksafe::model::Counts counts = marksafe::model::UserCounts(tree);
+    *folders = counts.folders;
+    *links = counts.links;
+    return 0;
+  });
+}
+
 MARKSAFE_API int32_t marksafe_export_html(const MS_CHAR* source, int32_t kind,
                                           const MS_CHAR* html_file) {
   return marksafe::exports::GuardedCode([&] {
