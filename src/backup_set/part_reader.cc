@@ -54,13 +54,6 @@ struct PendingFolder {
   ItemId id;
 };
 
-Status TooDeep(const std::u16string& where) {
-  return Status::Error(kErrorInvalidParameter,
-                       u"folders nest deeper than " +
-                           NumberText(model::kMaxDepth) + u" levels at " +
-                           where);
-}
-
 // The children the manifest records for folder, in their order and with
 // their exact values; each entry of the listing they take is marked used.
 Status ReadRecordedChildren(const PendingFolder& folder,
@@ -121,14 +114,7 @@ Status ReadUnrecordedChildren(const PendingFolder& folder,
     std::u16string path;
     if (!ReadableEntryPath(folder.dir, entry, &path)) continue;
     model::Item item;
-    if (IsFolderToRead(entry)) {
-      item.kind = ItemKind::kFolder;
-      item.title = TitleOfName(entry.name);
-      item.file_name = entry.name;
-    } else if (!IsShortcutToRead(entry) ||
-               !ReadPlainShortcut(path, entry.name, &item)) {
-      continue;
-    }
+    if (!ItemOfEntry(entry, path, &item)) continue;
     const ItemId id = tree->Add(folder.id, std::move(item));
     if (id == model::kNoItem) return TooDeep(folder.dir);
     if (IsFolderToRead(entry)) {

@@ -79,23 +79,11 @@ Status ReadUrlFolder(const std::u16string& folder,
     for (const platform::DirEntry& entry : entries) {
       std::u16string path;
       if (!ReadableEntryPath(current.first, entry, &path)) continue;
+      if (IsFolderToRead(entry) && IsExcluded(entry.name, excluded)) continue;
       model::Item item;
-      if (IsFolderToRead(entry)) {
-        if (IsExcluded(entry.name, excluded)) continue;
-        item.kind = ItemKind::kFolder;
-        item.title = TitleOfName(entry.name);
-        item.file_name = entry.name;
-      } else if (!IsShortcutToRead(entry) ||
-                 !ReadPlainShortcut(path, entry.name, &item)) {
-        continue;
-      }
+      if (!ItemOfEntry(entry, path, &item)) continue;
       const ItemId id = tree->Add(current.second, std::move(item));
-      if (id == model::kNoItem) {
-        return Status::Error(kErrorInvalidParameter,
-                             u"folders nest deeper than " +
-                                 NumberText(model::kMaxDepth) + u" levels at " +
-                                 current.first);
-      }
+      if (id == model::kNoItem) return TooDeep(current.first);
       if (IsFolderToRead(entry)) work.emplace_back(path, id);
     }
   }

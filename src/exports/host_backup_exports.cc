@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/json_text.h"
 #include "common/text.h"
 #include "exports/export_util.h"
 #include "exports/host_stores.h"
@@ -89,10 +90,7 @@ std::string BrowserBackupsText(const MS_CHAR* profile_folder, bool count) {
       list.append(BackupEntry(backup, count));
     }
   }
-  Json::StreamWriterBuilder builder;
-  builder["indentation"] = "";
-  builder["emitUTF8"] = true;
-  return Json::writeString(builder, out);
+  return CompactJson(out);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "chrome/chrome_misc.h"
 #include "common/browser_profiles.h"
 #include "common/error_codes.h"
+#include "common/json_text.h"
 #include "common/profile_warnings.h"
 #include "common/text.h"
 #include "exports/export_util.h"
@@ -111,9 +112,7 @@ std::string ProfilesText(const MS_CHAR* browser, const MS_CHAR* profile,
       out["code"] = status.code();
     }
   }
-  Json::StreamWriterBuilder builder;
-  builder["indentation"] = "";
-  return Json::writeString(builder, out);
+  return CompactJson(out);
 }
 
 int32_t CloseProfile(const MS_CHAR* browser, const MS_CHAR* profile) {

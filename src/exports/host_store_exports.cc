@@ -23,6 +23,7 @@
 #include "chrome/chrome_writer.h"
 #include "common/debug_log.h"
 #include "common/error_codes.h"
+#include "common/json_text.h"
 #include "common/store_lock.h"
 #include "common/text.h"
 #include "common/url_normalize.h"
@@ -322,20 +323,8 @@ std::string CompareText(const MS_CHAR* backup, int32_t backup_kind,
                         const MS_CHAR* store, int32_t store_kind) {
   Json::Value out(Json::objectValue);
   model::Tree backup_tree, store_tree;
-  const int32_t read_backup =
-      backup == nullptr ? kErrorInvalidParameter
-                        : ReadStore(ToU16(backup), backup_kind, &backup_tree);
-  const int32_t read_store =
-      store == nullptr ? kErrorInvalidParameter
-                       : ReadStore(ToU16(store), store_kind, &store_tree);
-  if (read_backup != 0 || read_store != 0) {
-    out["code"] = read_backup != 0 ? read_backup : read_store;
-    out["error"] = std::string(read_backup != 0 ? "the backup" : "the store") +
-                   " cannot be read";
-    for (const model::Problem& problem : jobs::Current().report().problems) {
-      out["error"] = platform::ToUtf8(problem.path) + " " + problem.reason;
-    }
-  } else {
+  if (ReadPair({backup, backup_kind, "the backup", &backup_tree},
+               {store, store_kind, "the store", &store_tree}, &out) == 0) {
     const bool chrome = store_kind == MARKSAFE_STORE_CHROME;
     const LinkMap in_backup = LinksOf(backup_tree, chrome);
     const LinkMap in_store = LinksOf(store_tree, chrome);
@@ -378,9 +367,7 @@ std::string CompareText(const MS_CHAR* backup, int32_t backup_kind,
     out["missing"] = Json::Int64(missing);
     out["extra"] = Json::Int64(extra);
   }
-  Json::StreamWriterBuilder builder;
-  builder["indentation"] = "";
-  return Json::writeString(builder, out);
+  return CompactJson(out);
 }
 
 }  // namespace
