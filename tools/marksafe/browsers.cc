@@ -291,12 +291,15 @@ void RequireNotRunning(Browser browser, const DataOptions& data, bool close,
 
 namespace {
 
-// Sets the counts to those of source (of a MARKSAFE_STORE_ kind) as the
-// library counts every store and backup; not ok when it cannot be read.
+// Sets the counts measured to those of source (of a MARKSAFE_STORE_ kind)
+// as the library counts every store and backup. A part it cannot read (cut
+// short) keeps the size export's count of its files, as a Firefox part
+// does.
 void CountUserItems(const MS_CHAR* source, int32_t kind, Counts* counts) {
   int64_t folders = 0, links = 0;
-  counts->ok = counts->ok &&
-               marksafe_count(source, kind, &folders, &links) == 0;
+  if (!counts->ok || marksafe_count(source, kind, &folders, &links) != 0) {
+    return;
+  }
   counts->folders = static_cast<int32_t>(folders);
   counts->links = static_cast<int32_t>(links);
 }
@@ -312,9 +315,9 @@ Counts MeasurePart(const fs::path& folder, Browser browser) {
                                         &counts.folders, &counts.links);
       break;
     case Browser::kFirefox:
+      // Counted by reading the part, the roots left out.
       counts.ok = get_firefox_bk_size(ms_folder.c_str(), false, &counts.size,
                                       &counts.folders, &counts.links);
-      CountUserItems(ms_folder.c_str(), MARKSAFE_STORE_FIREFOX_PART, &counts);
       break;
     case Browser::kChrome:
       counts.ok = get_chrome_bk_size(ms_folder.c_str(), false, &counts.size,
