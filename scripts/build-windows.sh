@@ -271,7 +271,7 @@ check_exports() {
     release_bookmark restore_chrome restore_firefox_pro \
     marksafe_last_error marksafe_last_report marksafe_set_debug_sink marksafe_version \
     marksafe_profiles marksafe_create_chrome_bookmarks marksafe_export_html \
-    marksafe_import_html marksafe_compare marksafe_progress \
+    marksafe_import_html marksafe_compare marksafe_count marksafe_progress \
     marksafe_accept_incomplete_backups marksafe_close_profile \
     marksafe_backup_part marksafe_restore_favorites \
     marksafe_export_firefox_backup marksafe_browser_backups \

@@ -417,6 +417,14 @@ MARKSAFE_API void marksafe_remove_previous_later(bool later);
    or -1 when the call itself failed; the new parts are in place all the
    same. */
 MARKSAFE_API int32_t marksafe_remove_previous_copies(void);
+/* The links and folders of source (a store of any MARKSAFE_STORE_ kind)
+   counted the one way the command line and the reports count: what lies
+   below the roots, the roots themselves left out (a Chrome file's three
+   roots, a part's root folders, a .url folder itself). The size exports
+   keep their own figures (get_chrome_size counts the roots too). 0 done,
+   the counts set; else as marksafe_export_html (the counts untouched). */
+MARKSAFE_API int32_t marksafe_count(const MS_CHAR* source, int32_t kind,
+                                    int64_t* folders, int64_t* links);
 
 /* ---- The browsers' own backups (for hosts) ---------------------------- */
 

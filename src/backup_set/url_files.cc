@@ -143,6 +143,24 @@ std::string WriteFailedReason() {
   return "write failed: " + ErrorWords(platform::GetLastError());
 }
 
+bool ItemOfEntry(const platform::DirEntry& entry, const std::u16string& path,
+                 model::Item* item) {
+  if (IsFolderToRead(entry)) {
+    item->kind = model::ItemKind::kFolder;
+    item->title = TitleOfName(entry.name);
+    item->file_name = entry.name;
+    return true;
+  }
+  return IsShortcutToRead(entry) && ReadPlainShortcut(path, entry.name, item);
+}
+
+Status TooDeep(const std::u16string& where) {
+  return Status::Error(kErrorInvalidParameter,
+                       u"folders nest deeper than " +
+                           NumberText(model::kMaxDepth) + u" levels at " +
+                           where);
+}
+
 std::u16string LastErrorWords() {
   return platform::FromUtf8(ErrorWords(platform::GetLastError()));
 }

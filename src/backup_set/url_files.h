@@ -76,6 +76,15 @@ bool IsShortcutToRead(const platform::DirEntry& entry);
 bool ReadableEntryPath(const std::u16string& folder,
                        const platform::DirEntry& entry, std::u16string* path);
 
+// The item a listed entry (at path) of a .url tree stands for: a folder
+// titled with its name, or the link its .url file holds. False for any
+// other entry, and for a .url file without a URL.
+bool ItemOfEntry(const platform::DirEntry& entry, const std::u16string& path,
+                 model::Item* item);
+
+// The failure of a tree that nests deeper than model::kMaxDepth at where.
+Status TooDeep(const std::u16string& where);
+
 // Counts one item (and with a folder everything below it) as failed and
 // names it in report; the Status says what failed and where.
 Status ItemFailed(const model::Tree& tree, model::ItemId id,

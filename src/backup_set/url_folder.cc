@@ -79,28 +79,48 @@ Status ReadUrlFolder(const std::u16string& folder,
     for (const platform::DirEntry& entry : entries) {
       std::u16string path;
       if (!ReadableEntryPath(current.first, entry, &path)) continue;
+      if (IsFolderToRead(entry) && IsExcluded(entry.name, excluded)) continue;
       model::Item item;
-      if (IsFolderToRead(entry)) {
-        if (IsExcluded(entry.name, excluded)) continue;
-        item.kind = ItemKind::kFolder;
-        item.title = TitleOfName(entry.name);
-        item.file_name = entry.name;
-      } else if (!IsShortcutToRead(entry) ||
-                 !ReadPlainShortcut(path, entry.name, &item)) {
-        continue;
-      }
+      if (!ItemOfEntry(entry, path, &item)) continue;
       const ItemId id = tree->Add(current.second, std::move(item));
-      if (id == model::kNoItem) {
-        return Status::Error(kErrorInvalidParameter,
-                             u"folders nest deeper than " +
-                                 NumberText(model::kMaxDepth) + u" levels at " +
-                                 current.first);
-      }
+      if (id == model::kNoItem) return TooDeep(current.first);
       if (IsFolderToRead(entry)) work.emplace_back(path, id);
     }
   }
   return status;
 }
+
+namespace {
+
+// A folder on disk that WriteAddedToUrlFolder writes into.
+struct AddedFrame {
+  ItemId id;
+  DiskFolder disk;
+  size_t next = 0;
+  // Upper-cased names of the .url files there that a new link of the
+  // same name replaces (each once).
+  std::unordered_set<std::u16string> replaceable;
+};
+
+// Puts a folder that exists on the stack: every name in it is taken,
+// whatever it is. False when it cannot be listed.
+bool PushExistingFolder(ItemId id, const std::u16string& dir,
+                        bool replace_same_name,
+                        std::vector<AddedFrame>* stack) {
+  AddedFrame frame{id, DiskFolder(dir), 0, {}};
+  std::vector<platform::DirEntry> entries;
+  if (!platform::ListDirectory(dir, &entries)) return false;
+  for (const platform::DirEntry& entry : entries) {
+    frame.disk.names.Reserve(entry.name);
+    if (replace_same_name && IsShortcutToRead(entry)) {
+      frame.replaceable.insert(ToUpperCase(entry.name));
+    }
+  }
+  stack->push_back(std::move(frame));
+  return true;
+}
+
+}  // namespace
 
 Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
                              const std::u16string& folder,
@@ -108,39 +128,20 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
                              model::Report* report, bool replace_same_name) {
   model::RootReport unused;
   if (root_report == nullptr) root_report = &unused;
-  struct Frame {
-    ItemId id;
-    DiskFolder disk;
-    size_t next = 0;
-    // Upper-cased names of the .url files there that a new link of the
-    // same name replaces (each once).
-    std::unordered_set<std::u16string> replaceable;
-  };
-  // A folder that exists: every name in it is taken, whatever it is.
   auto existing = [replace_same_name](ItemId id, const std::u16string& dir,
-                                      std::vector<Frame>* stack) {
-    Frame frame{id, DiskFolder(dir), 0, {}};
-    std::vector<platform::DirEntry> entries;
-    if (!platform::ListDirectory(dir, &entries)) return false;
-    for (const platform::DirEntry& entry : entries) {
-      frame.disk.names.Reserve(entry.name);
-      if (replace_same_name && IsShortcutToRead(entry)) {
-        frame.replaceable.insert(ToUpperCase(entry.name));
-      }
-    }
-    stack->push_back(std::move(frame));
-    return true;
+                                      std::vector<AddedFrame>* stack) {
+    return PushExistingFolder(id, dir, replace_same_name, stack);
   };
 
   Status status;
-  std::vector<Frame> stack;
+  std::vector<AddedFrame> stack;
   if (!existing(from, folder, &stack)) {
     return Status::Error(
         platform::GetLastError(),
         u"could not list the folder " + folder + u": " + LastErrorWords());
   }
   while (!stack.empty()) {
-    Frame& frame = stack.back();
+    AddedFrame& frame = stack.back();
     const model::Item& parent = tree.at(frame.id);
     if (frame.next >= parent.children.size()) {
       stack.pop_back();
@@ -181,7 +182,7 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
     if (!name.empty() && item.kind == ItemKind::kFolder) {
       std::u16string dir;
       if (platform::ChildPath(frame.disk.dir, name, &dir)) {
-        stack.push_back(Frame{child, DiskFolder(dir), 0, {}});
+        stack.push_back(AddedFrame{child, DiskFolder(dir), 0, {}});
       }
     }
   }

@@ -42,17 +42,15 @@ bool RootsAreFolders(const Json::Value& document) {
 
 }  // namespace
 
-bool CountChromeBookmarks(const Json::Value& document, int32_t* folder_count,
+bool CountChromeBookmarks(const Json::Value& document, bool with_roots,
+                          int32_t* folder_count,
                           int32_t* link_count) {
   if (!RootsAreFolders(document)) return false;
   model::Tree tree;
   if (!ReadChromeTree(document, &tree, nullptr, nullptr).ok()) return false;
-  model::Counts counts;
+  model::Counts counts = model::UserCounts(tree);
   for (const model::Root root : model::kAllRoots) {
-    const model::ItemId id = tree.root(root);
-    if (id == model::kNoItem) continue;
-    ++counts.folders;  // the root itself
-    counts += model::CountBelow(tree, id);
+    if (with_roots && tree.root(root) != model::kNoItem) ++counts.folders;
   }
   // The host's counters are 32 bits wide.
   constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
@@ -81,7 +79,7 @@ int32_t GetChromeSize(const char16_t* chrome_file, uint64_t* file_size,
   Json::Value document;
   if (!load_chrome_file(file.c_str(), &document)) return kErrorInvalidParameter;
   int32_t folders = 0, links = 0;
-  if (!CountChromeBookmarks(document, &folders, &links))
+  if (!CountChromeBookmarks(document, true, &folders, &links))
     return kErrorInvalidParameter;
   *folder_count += folders;
   *link_count += links;
@@ -102,7 +100,7 @@ int32_t GetChromeBkSize(const char16_t* backup_path, bool into_backup_set,
     Json::Value document;
     if (!load_chrome_file(file.c_str(), &document))
       return kErrorInvalidParameter;
-    if (!CountChromeBookmarks(document, folder_count, link_count))
+    if (!CountChromeBookmarks(document, true, folder_count, link_count))
       return kErrorInvalidParameter;
     if (!FileSize(file, file_size)) return kErrorInvalidParameter;
     return 0;

@@ -8,24 +8,14 @@
 #include "common/debug_log.h"
 #include "common/profile_warnings.h"
 #include "common/text.h"
+#include "platform/ini_file.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
 
 namespace marksafe {
 namespace {
 
-struct IniSection {
-  std::u16string name;
-  std::vector<std::pair<std::u16string, std::u16string>> keys;
-
-  // The value of key (ASCII case ignored); empty when missing.
-  std::u16string Get(const std::u16string& key) const {
-    for (const auto& entry : keys) {
-      if (EqualsNoCase(entry.first, key)) return entry.second;
-    }
-    return std::u16string();
-  }
-};
+using platform::ini::Section;
 
 // Firefox writes a section per profile and per installation: a file with
 // more is not one of its own, and the rest of it is left unread so that the
@@ -36,9 +26,7 @@ constexpr size_t kMaxKeys = 64;
 // The sections of root's INI file name in file order (UTF-8, as Firefox
 // writes them); none when the file cannot be read (see
 // platform::ReadProfileFile).
-std::vector<IniSection> ReadIni(const std::u16string& root,
-                                const char16_t* name) {
-  std::vector<IniSection> sections;
+std::vector<Section> ReadIni(const std::u16string& root, const char16_t* name) {
   std::string bytes;
   const std::u16string file = JoinPath(root, name);
   if (!platform::ReadProfileFile(root, file, &bytes)) {
@@ -47,36 +35,14 @@ std::vector<IniSection> ReadIni(const std::u16string& root,
                      u"not read\n",
                      file, root);
     }
-    return sections;
+    return {};
   }
-  if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) bytes.erase(0, 3);
-  const std::u16string text = platform::FromUtf8(bytes);
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find(u'\n', start);
-    if (end == std::u16string::npos) end = text.size();
-    const std::u16string line =
-        Trimmed(text.substr(start, end - start), u" \t\r");
-    start = end + 1;
-    if (line.empty() || line[0] == u';' || line[0] == u'#') continue;
-    if (line.front() == u'[' && line.back() == u']') {
-      if (sections.size() == kMaxSections) {
-        ProfileWarning(
-            u"%s holds more than %d sections: the rest is ignored\n", file,
-            static_cast<int>(kMaxSections));
-        break;
-      }
-      sections.push_back({line.substr(1, line.size() - 2), {}});
-      continue;
-    }
-    const size_t equals = line.find(u'=');
-    if (equals == std::u16string::npos || sections.empty() ||
-        sections.back().keys.size() == kMaxKeys) {
-      continue;
-    }
-    sections.back().keys.emplace_back(
-        Trimmed(line.substr(0, equals), u" \t\r"),
-        Trimmed(line.substr(equals + 1), u" \t\r"));
+  bool cut = false;
+  std::vector<Section> sections = platform::ini::Sections(
+      platform::ini::Parse(bytes), kMaxSections, kMaxKeys, &cut);
+  if (cut) {
+    ProfileWarning(u"%s holds more than %d sections: the rest is ignored\n",
+                   file, static_cast<int>(kMaxSections));
   }
   return sections;
 }
@@ -116,11 +82,11 @@ bool UsableFolder(const std::u16string& root, const std::u16string& folder) {
 // The default profile folder among the sections of root's profiles.ini:
 // see ProfileFromIni.
 std::u16string DefaultFromSections(const std::u16string& root,
-                                   const std::vector<IniSection>& profiles) {
+                                   const std::vector<Section>& profiles) {
   std::vector<std::u16string> install_defaults;
   // Path -> IsRelative of the first profile with that Path.
   std::unordered_map<std::u16string, bool> relative_of;
-  for (const IniSection& section : profiles) {
+  for (const Section& section : profiles) {
     if (StartsWith(section.name, u"Install")) {
       install_defaults.push_back(section.Get(u"Default"));
     } else if (StartsWith(section.name, u"Profile")) {
@@ -128,7 +94,7 @@ std::u16string DefaultFromSections(const std::u16string& root,
                           section.Get(u"IsRelative") == u"1");
     }
   }
-  for (const IniSection& section : ReadIni(root, u"installs.ini")) {
+  for (const Section& section : ReadIni(root, u"installs.ini")) {
     install_defaults.push_back(section.Get(u"Default"));
   }
   for (const std::u16string& value : install_defaults) {
@@ -139,7 +105,7 @@ std::u16string DefaultFromSections(const std::u16string& root,
     const std::u16string folder = ResolvePath(root, value, relative);
     if (UsableFolder(root, folder)) return folder;
   }
-  for (const IniSection& section : profiles) {
+  for (const Section& section : profiles) {
     if (!StartsWith(section.name, u"Profile") ||
         section.Get(u"Default") != u"1") {
       continue;
@@ -162,10 +128,10 @@ std::u16string ProfileFromIni(const std::u16string& root) {
 bool ListProfilesFromIni(const std::u16string& root,
                          std::vector<FirefoxProfileEntry>* out) {
   out->clear();
-  const std::vector<IniSection> profiles = ReadIni(root, u"profiles.ini");
+  const std::vector<Section> profiles = ReadIni(root, u"profiles.ini");
   bool listed = false;
   std::unordered_set<std::u16string> seen;
-  for (const IniSection& section : profiles) {
+  for (const Section& section : profiles) {
     if (!StartsWith(section.name, u"Profile")) continue;
     const std::u16string path = section.Get(u"Path");
     if (path.empty()) continue;

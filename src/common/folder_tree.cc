@@ -98,6 +98,47 @@ bool CopyUnderNewName(const std::u16string& from, const std::u16string& to) {
   return false;
 }
 
+// Copies one entry of from that is no folder; true when it was copied, is
+// there already with the same bytes, or is left out (no regular file, a
+// name that is no valid text, one the filter does not take).
+bool CopyOneFile(const CopyJob& job, const std::u16string& from,
+                 const platform::DirEntry& entry,
+                 const std::u16string& source_path,
+                 const std::u16string& target_path,
+                 const std::unordered_set<std::u16string>& present) {
+  // Only regular files are copied: a link may lead out of the tree, and
+  // opening a FIFO or device would block or never end. A name that is no
+  // valid text does not reach its file.
+  if (entry.kind != platform::EntryKind::kRegular || !entry.name_valid) {
+    if (!entry.name_valid) {
+      DebugLog(u"[CommFile] [copy_folder] %s%s skipped: name not UTF-8\n",
+               from.c_str(), entry.name.c_str());
+    }
+    return true;
+  }
+  if (!CopyFilterMatches(entry.name, job.filter)) return true;
+  if (present.count(entry.name) != 0 &&
+      SameContent(source_path, target_path)) {
+    ++job.counts->files_present;
+    return true;
+  }
+  const bool copied =
+      job.never_replace
+          ? (present.count(entry.name) != 0
+                 ? CopyUnderNewName(source_path, target_path)
+                 : platform::CopyFile(source_path, target_path, true))
+          : platform::CopyFile(source_path, target_path, !job.overwrite);
+  if (!copied) {
+    const uint32_t code = platform::GetLastError();
+    DebugLog(u"WinApi:CopyFile execute fail:%ld \n", LastErrorForLog());
+    ++job.counts->files_failed;
+    platform::SetLastError(code);
+    return false;
+  }
+  ++job.counts->files_copied;
+  return true;
+}
+
 bool CopyTree(const CopyJob& job, const std::u16string& source,
               const std::u16string& destination) {
   const std::u16string from = WithTrailingSeparator(source);
@@ -164,35 +205,9 @@ bool CopyTree(const CopyJob& job, const std::u16string& source,
       continue;
     }
 
-    // Only regular files are copied: a link may lead out of the tree, and
-    // opening a FIFO or device would block or never end. A name that is no
-    // valid text does not reach its file.
-    if (entry.kind != platform::EntryKind::kRegular || !entry.name_valid) {
-      if (!entry.name_valid) {
-        DebugLog(u"[CommFile] [copy_folder] %s%s skipped: name not UTF-8\n",
-                 from.c_str(), entry.name.c_str());
-      }
-      continue;
-    }
-    if (!CopyFilterMatches(entry.name, job.filter)) continue;
-    if (present.count(entry.name) != 0 &&
-        SameContent(source_path, target_path)) {
-      ++job.counts->files_present;
-      continue;
-    }
-    const bool copied =
-        job.never_replace
-            ? (present.count(entry.name) != 0
-                   ? CopyUnderNewName(source_path, target_path)
-                   : platform::CopyFile(source_path, target_path, true))
-            : platform::CopyFile(source_path, target_path, !job.overwrite);
-    if (!copied) {
+    if (!CopyOneFile(job, from, entry, source_path, target_path, present)) {
       failure_code = platform::GetLastError();
-      DebugLog(u"WinApi:CopyFile execute fail:%ld \n", LastErrorForLog());
-      ++job.counts->files_failed;
       result = false;
-    } else {
-      ++job.counts->files_copied;
     }
   }
   if (!result) platform::SetLastError(failure_code);

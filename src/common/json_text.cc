@@ -1,6 +1,13 @@
 #include "common/json_text.h"
 
 namespace marksafe {
+
+std::string CompactJson(const Json::Value& value) {
+  Json::StreamWriterBuilder builder;
+  builder["indentation"] = "";
+  builder["emitUTF8"] = true;
+  return Json::writeString(builder, value);
+}
 namespace {
 
 const char kHexDigits[] = "0123456789ABCDEF";

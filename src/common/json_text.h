@@ -1,13 +1,19 @@
-// JSON text written without a document tree: the quoting every writer of
-// this library uses.
+// JSON text as every writer of this library writes it: compact, UTF-8 as
+// it stands.
 #ifndef MARKSAFE_COMMON_JSON_TEXT_H_
 #define MARKSAFE_COMMON_JSON_TEXT_H_
+
+#include <json/json.h>
 
 #include <string>
 
 namespace marksafe {
 
-// Appends text as the body of a JSON string (without the quotes), as
+// value as compact JSON text (no indentation, UTF-8 emitted as it stands).
+std::string CompactJson(const Json::Value& value);
+
+// For text written without a document tree: appends text as the body of a
+// JSON string (without the quotes), as
 // JsonCpp quotes with UTF-8 emitted as it stands: '"' as \", a backslash as
 // \\, backspace, form feed, line feed, carriage return and tab as
 // \b \f \n \r \t, every other byte below 0x20 as \u00XX with uppercase

@@ -53,6 +53,43 @@ std::string PercentDecode(const std::string& input) {
 
 // ---- IPv6 -------------------------------------------------------------------
 
+// The dotted IPv4 address at the end of an IPv6 one, from p: four
+// decimal numbers (no leading zeros, at most 255) that fill two pieces.
+bool ParseEmbeddedIpv4(const std::string& input, size_t p, uint16_t address[8],
+                       int* piece) {
+  const size_t n = input.size();
+  auto at = [&](size_t q) { return q < n ? input[q] : '\0'; };
+  int numbers_seen = 0;
+  while (p < n) {
+    int ipv4_piece = -1;
+    if (numbers_seen > 0) {
+      if (at(p) == '.' && numbers_seen < 4) {
+        ++p;
+      } else {
+        return false;
+      }
+    }
+    if (!IsDigit(at(p))) return false;
+    while (IsDigit(at(p))) {
+      int digit = at(p) - '0';
+      if (ipv4_piece == -1) {
+        ipv4_piece = digit;
+      } else if (ipv4_piece == 0) {
+        return false;  // no leading zeros
+      } else {
+        ipv4_piece = ipv4_piece * 10 + digit;
+      }
+      if (ipv4_piece > 255) return false;
+      ++p;
+    }
+    address[*piece] =
+        static_cast<uint16_t>(address[*piece] * 0x100 + ipv4_piece);
+    ++numbers_seen;
+    if (numbers_seen == 2 || numbers_seen == 4) ++*piece;
+  }
+  return numbers_seen == 4;
+}
+
 bool ParseIpv6(const std::string& input, uint16_t address[8]) {
   for (int i = 0; i < 8; ++i) address[i] = 0;
   const size_t n = input.size();
@@ -85,35 +122,7 @@ bool ParseIpv6(const std::string& input, uint16_t address[8]) {
       if (length == 0) return false;
       p -= static_cast<size_t>(length);
       if (piece > 6) return false;
-      int numbers_seen = 0;
-      while (p < n) {
-        int ipv4_piece = -1;
-        if (numbers_seen > 0) {
-          if (at(p) == '.' && numbers_seen < 4) {
-            ++p;
-          } else {
-            return false;
-          }
-        }
-        if (!IsDigit(at(p))) return false;
-        while (IsDigit(at(p))) {
-          int digit = at(p) - '0';
-          if (ipv4_piece == -1) {
-            ipv4_piece = digit;
-          } else if (ipv4_piece == 0) {
-            return false;  // no leading zeros
-          } else {
-            ipv4_piece = ipv4_piece * 10 + digit;
-          }
-          if (ipv4_piece > 255) return false;
-          ++p;
-        }
-        address[piece] =
-            static_cast<uint16_t>(address[piece] * 0x100 + ipv4_piece);
-        ++numbers_seen;
-        if (numbers_seen == 2 || numbers_seen == 4) ++piece;
-      }
-      if (numbers_seen != 4) return false;
+      if (!ParseEmbeddedIpv4(input, p, address, &piece)) return false;
       break;
     } else if (at(p) == ':') {
       ++p;

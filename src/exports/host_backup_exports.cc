@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/json_text.h"
 #include "common/text.h"
 #include "exports/export_util.h"
 #include "exports/host_stores.h"
@@ -70,12 +71,7 @@ Json::Value BackupEntry(const firefox_json::BrowserBackup& backup,
     entry["error"] = why;
     return entry;
   }
-  model::Counts counts;
-  for (model::Root root : model::kAllRoots) {
-    if (tree.root(root) != model::kNoItem) {
-      counts += model::CountBelow(tree, tree.root(root));
-    }
-  }
+  const model::Counts counts = model::UserCounts(tree);
   entry["links"] = Json::Int64(counts.links);
   entry["folders"] = Json::Int64(counts.folders);
   return entry;
@@ -94,10 +90,7 @@ std::string BrowserBackupsText(const MS_CHAR* profile_folder, bool count) {
       list.append(BackupEntry(backup, count));
     }
   }
-  Json::StreamWriterBuilder builder;
-  builder["indentation"] = "";
-  builder["emitUTF8"] = true;
-  return Json::writeString(builder, out);
+  return CompactJson(out);
 }
 
 }  // namespace

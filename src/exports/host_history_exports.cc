@@ -11,6 +11,7 @@
 
 #include "backup_set/part.h"
 #include "common/interchange.h"
+#include "common/json_text.h"
 #include "common/text.h"
 #include "exports/export_util.h"
 #include "exports/host_stores.h"
@@ -29,12 +30,6 @@ namespace {
 
 constexpr int32_t kUnchanged = 1;
 
-std::string JsonText(const Json::Value& value) {
-  Json::StreamWriterBuilder builder;
-  builder["indentation"] = "";
-  builder["emitUTF8"] = true;
-  return Json::writeString(builder, value);
-}
 
 // The manifest a part was written with, read as the snapshot's text.
 int32_t ReadPartManifest(const std::u16string& part_folder, std::string* text) {
@@ -131,7 +126,7 @@ std::string HistoryText(const MS_CHAR* root, const MS_CHAR* part) {
   Json::Value& errors = out["errors"] = Json::Value(Json::arrayValue);
   if (root == nullptr) {
     errors.append("no backup set named");
-    return JsonText(out);
+    return CompactJson(out);
   }
   const std::u16string only = part == nullptr ? u"" : ToU16(part);
   // The tree of each part's snapshot before the one being listed.
@@ -151,11 +146,7 @@ std::string HistoryText(const MS_CHAR* root, const MS_CHAR* part) {
     entry["part"] = platform::ToUtf8(file.part);
     entry["browser"] = platform::ToUtf8(manifest.source.browser);
     entry["profile"] = platform::ToUtf8(manifest.source.profile);
-    model::Counts counts;
-    for (model::Root root_key : model::kAllRoots) {
-      if (tree.root(root_key) == model::kNoItem) continue;
-      counts += model::CountBelow(tree, tree.root(root_key));
-    }
+    const model::Counts counts = model::UserCounts(tree);
     entry["links"] = Json::Int64(counts.links);
     entry["folders"] = Json::Int64(counts.folders);
     const auto before = previous.find(file.part);
@@ -169,7 +160,7 @@ std::string HistoryText(const MS_CHAR* root, const MS_CHAR* part) {
     list.append(std::move(entry));
     previous[file.part] = std::move(tree);
   }
-  return JsonText(out);
+  return CompactJson(out);
 }
 
 int32_t FindSnapshot(const MS_CHAR* root, const MS_CHAR* part,
@@ -211,21 +202,10 @@ std::string DiffText(const MS_CHAR* before, int32_t before_kind,
                      const MS_CHAR* after, int32_t after_kind) {
   Json::Value out(Json::objectValue);
   model::Tree old_tree, new_tree;
-  const int32_t read_before =
-      before == nullptr ? kErrorInvalidParameter
-                        : ReadStore(ToU16(before), before_kind, &old_tree);
-  const int32_t read_after =
-      read_before != 0 || after == nullptr
-          ? kErrorInvalidParameter
-          : ReadStore(ToU16(after), after_kind, &new_tree);
-  if (read_before != 0 || read_after != 0) {
-    out["code"] = read_before != 0 ? read_before : read_after;
-    out["error"] = std::string(read_before != 0 ? "the first" : "the second") +
-                   " store cannot be read";
-    for (const model::Problem& problem : jobs::Current().report().problems) {
-      out["error"] = platform::ToUtf8(problem.path) + " " + problem.reason;
-    }
-    return JsonText(out);
+  if (ReadPair({before, before_kind, "the first store", &old_tree},
+               {after, after_kind, "the second store", &new_tree},
+               &out) != 0) {
+    return CompactJson(out);
   }
   const history::TreeDiff diff = history::DiffTrees(old_tree, new_tree);
   out["added"] = Json::Int64(diff.added);
@@ -250,7 +230,7 @@ std::string DiffText(const MS_CHAR* before, int32_t before_kind,
     if (item.kind == model::ItemKind::kLink) entry["url"] = platform::ToUtf8(item.url);
     changes.append(std::move(entry));
   }
-  return JsonText(out);
+  return CompactJson(out);
 }
 
 int32_t SnapshotToPart(const MS_CHAR* snapshot, const MS_CHAR* part_folder) {

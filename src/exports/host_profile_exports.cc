@@ -12,6 +12,7 @@
 #include "chrome/chrome_misc.h"
 #include "common/browser_profiles.h"
 #include "common/error_codes.h"
+#include "common/json_text.h"
 #include "common/profile_warnings.h"
 #include "common/text.h"
 #include "exports/export_util.h"
@@ -35,7 +36,7 @@ bool CountStore(const BrowserProfile& profile, int32_t* folders,
   if (profile.family == BrowserFamily::kChromium) {
     Json::Value document;
     return chrome::load_chrome_file(profile.store.c_str(), &document) &&
-           chrome::CountChromeBookmarks(document, folders, links);
+           chrome::CountChromeBookmarks(document, false, folders, links);
   }
   ms_places* places = firefox::InitBookmark(profile.store.c_str());
   if (places == nullptr) return false;
@@ -111,9 +112,7 @@ std::string ProfilesText(const MS_CHAR* browser, const MS_CHAR* profile,
       out["code"] = status.code();
     }
   }
-  Json::StreamWriterBuilder builder;
-  builder["indentation"] = "";
-  return Json::writeString(builder, out);
+  return CompactJson(out);
 }
 
 int32_t CloseProfile(const MS_CHAR* browser, const MS_CHAR* profile) {

@@ -24,6 +24,7 @@
 #include "common/debug_log.h"
 #include "common/error_codes.h"
 #include "common/folder_swap.h"
+#include "common/json_text.h"
 #include "common/store_lock.h"
 #include "common/text.h"
 #include "common/url_normalize.h"
@@ -324,20 +325,8 @@ std::string CompareText(const MS_CHAR* backup, int32_t backup_kind,
                         const MS_CHAR* store, int32_t store_kind) {
   Json::Value out(Json::objectValue);
   model::Tree backup_tree, store_tree;
-  const int32_t read_backup =
-      backup == nullptr ? kErrorInvalidParameter
-                        : ReadStore(ToU16(backup), backup_kind, &backup_tree);
-  const int32_t read_store =
-      store == nullptr ? kErrorInvalidParameter
-                       : ReadStore(ToU16(store), store_kind, &store_tree);
-  if (read_backup != 0 || read_store != 0) {
-    out["code"] = read_backup != 0 ? read_backup : read_store;
-    out["error"] = std::string(read_backup != 0 ? "the backup" : "the store") +
-                   " cannot be read";
-    for (const model::Problem& problem : jobs::Current().report().problems) {
-      out["error"] = platform::ToUtf8(problem.path) + " " + problem.reason;
-    }
-  } else {
+  if (ReadPair({backup, backup_kind, "the backup", &backup_tree},
+               {store, store_kind, "the store", &store_tree}, &out) == 0) {
     const bool chrome = store_kind == MARKSAFE_STORE_CHROME;
     const LinkMap in_backup = LinksOf(backup_tree, chrome);
     const LinkMap in_store = LinksOf(store_tree, chrome);
@@ -380,9 +369,7 @@ std::string CompareText(const MS_CHAR* backup, int32_t backup_kind,
     out["missing"] = Json::Int64(missing);
     out["extra"] = Json::Int64(extra);
   }
-  Json::StreamWriterBuilder builder;
-  builder["indentation"] = "";
-  return Json::writeString(builder, out);
+  return CompactJson(out);
 }
 
 }  // namespace
@@ -418,6 +405,24 @@ MARKSAFE_API int32_t marksafe_remove_previous_copies(void) {
   return marksafe::exports::Guarded<int32_t>(-1, [] {
     marksafe::jobs::JobScope scope("marksafe_remove_previous_copies");
     return static_cast<int32_t>(marksafe::RemoveSetAsideFolders());
+  });
+}
+
+MARKSAFE_API int32_t marksafe_count(const MS_CHAR* source, int32_t kind,
+                                    int64_t* folders, int64_t* links) {
+  if (source == nullptr || folders == nullptr || links == nullptr) {
+    return marksafe::kErrorInvalidParameter;
+  }
+  return marksafe::exports::GuardedCode([&] {
+    marksafe::jobs::JobScope scope("marksafe_count");
+    marksafe::model::Tree tree;
+    const int32_t read = marksafe::exports::ReadStore(
+        marksafe::exports::AsU16(source), kind, &tree);
+    if (read != 0) return read;
+    const marksafe::model::Counts counts = marksafe::model::UserCounts(tree);
+    *folders = counts.folders;
+    *links = counts.links;
+    return 0;
   });
 }
 

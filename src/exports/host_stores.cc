@@ -9,7 +9,9 @@
 #include "backup_set/part.h"
 #include "chrome/chrome_document.h"
 #include "chrome/chrome_reader.h"
+#include "common/error_codes.h"
 #include "common/text.h"
+#include "exports/export_util.h"
 #include "firefox/places_handle.h"
 #include "firefox/places_reader.h"
 #include "firefox_json/firefox_json_reader.h"
@@ -39,6 +41,28 @@ std::u16string LastComponentOf(std::u16string path) {
 }
 
 }  // namespace
+
+int32_t ReadPair(const StoreToRead& first, const StoreToRead& second,
+                 Json::Value* out) {
+  const StoreToRead* failed = nullptr;
+  int32_t code = 0;
+  for (const StoreToRead* store : {&first, &second}) {
+    code = store->path == nullptr
+               ? static_cast<int32_t>(kErrorInvalidParameter)
+               : ReadStore(ToU16(store->path), store->kind, store->tree);
+    if (code != 0) {
+      failed = store;
+      break;
+    }
+  }
+  if (failed == nullptr) return 0;
+  (*out)["code"] = code;
+  (*out)["error"] = std::string(failed->label) + " cannot be read";
+  for (const model::Problem& problem : jobs::Current().report().problems) {
+    (*out)["error"] = platform::ToUtf8(problem.path) + " " + problem.reason;
+  }
+  return code;
+}
 
 int32_t ReadStore(const std::u16string& path, int32_t kind,
                   model::Tree* tree) {

@@ -7,11 +7,13 @@
 #include <functional>
 #include <string>
 
+#include <json/json.h>
+
+#include "marksafe/marksafe.h"
 #include "model/bookmark_tree.h"
 
 namespace marksafe {
 namespace exports {
-
 
 // Adds a problem naming path to the current report, as lost.
 void Note(const std::u16string& path, const std::string& reason);
@@ -20,6 +22,22 @@ void Note(const std::u16string& path, const std::string& reason);
 // not found; 13 unreadable (a problem in the current report says why); 87
 // an unknown kind.
 int32_t ReadStore(const std::u16string& path, int32_t kind, model::Tree* tree);
+
+// One of two stores a call compares: its path and MARKSAFE_STORE_ kind, the
+// words that name it in an error, and the tree it is read into.
+struct StoreToRead {
+  const MS_CHAR* path;
+  int32_t kind;
+  const char* label;  // "the backup"
+  model::Tree* tree;
+};
+
+// Reads first, then second (not when first cannot be read). 0 when both
+// were read; else the code of the one that could not be, with "code" and
+// "error" set in *out (the last problem of the current report, else
+// "<label> cannot be read"). A null path is 87.
+int32_t ReadPair(const StoreToRead& first, const StoreToRead& second,
+                 Json::Value* out);
 
 // Reads source (of kind) and writes write(tree) to file, beside it and then
 // over it; the current report counts per root what was written. 0 done; 5

@@ -21,12 +21,7 @@ namespace {
 // Adds what lies below every root of tree.
 void CountRoots(const model::Tree& tree, int32_t* folder_count,
                 int32_t* link_count) {
-  model::Counts counts;
-  for (model::Root root : model::kAllRoots) {
-    if (tree.root(root) != model::kNoItem) {
-      counts += model::CountBelow(tree, tree.root(root));
-    }
-  }
+  const model::Counts counts = model::UserCounts(tree);
   *folder_count += static_cast<int32_t>(counts.folders);
   *link_count += static_cast<int32_t>(counts.links);
 }

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/json_text.h"
 #include "common/text.h"
 #include "platform/platform.h"
 
@@ -150,10 +151,7 @@ std::string WriteFirefoxBackup(const model::Tree& tree, model::Time now) {
       FillRoot(tree, id, &added["children"], &next_id, &guids);
     }
   }
-  Json::StreamWriterBuilder builder;
-  builder["indentation"] = "";
-  builder["emitUTF8"] = true;
-  return Json::writeString(builder, top);
+  return CompactJson(top);
 }
 
 }  // namespace firefox_json

@@ -4,28 +4,23 @@
 #include <initializer_list>
 
 #include "common/error_codes.h"
+#include "html/html_text.h"
 #include "platform/platform.h"
 
 namespace marksafe {
 namespace html {
 namespace {
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
 // The label in lower case without outer blanks and quotes; empty when it
 // holds a character no character set name has (it is handed to the
 // system's converter only in this form).
 std::string CleanLabel(const std::string& label) {
   size_t begin = 0, end = label.size();
-  while (begin < end && (IsBlank(label[begin]) || label[begin] == '"' ||
+  while (begin < end && (IsSpace(label[begin]) || label[begin] == '"' ||
                          label[begin] == '\'')) {
     ++begin;
   }
-  while (end > begin && (IsBlank(label[end - 1]) || label[end - 1] == '"' ||
+  while (end > begin && (IsSpace(label[end - 1]) || label[end - 1] == '"' ||
                          label[end - 1] == '\'')) {
     --end;
   }
@@ -79,12 +74,12 @@ std::string CharsetOfContent(const std::string& content) {
   size_t at = lower.find("charset");
   while (at != std::string::npos) {
     size_t p = at + 7;
-    while (p < lower.size() && IsBlank(lower[p])) ++p;
+    while (p < lower.size() && IsSpace(lower[p])) ++p;
     if (p < lower.size() && lower[p] == '=') {
       ++p;
-      while (p < lower.size() && IsBlank(lower[p])) ++p;
+      while (p < lower.size() && IsSpace(lower[p])) ++p;
       size_t end = p;
-      while (end < lower.size() && !IsBlank(lower[end]) && lower[end] != ';') {
+      while (end < lower.size() && !IsSpace(lower[end]) && lower[end] != ';') {
         ++end;
       }
       return content.substr(p, end - p);

@@ -109,6 +109,12 @@ Counts CountBelow(const Tree& tree, ItemId folder) {
   return counts;
 }
 
+Counts UserCounts(const Tree& tree) {
+  Counts counts;
+  for (Root root : kAllRoots) counts += CountBelow(tree, tree.root(root));
+  return counts;
+}
+
 Time Now() { return platform::NowMicros(); }
 
 Time FromChromeTime(int64_t chrome_time) {

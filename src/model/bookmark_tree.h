@@ -152,6 +152,15 @@ void CountItem(ItemKind kind, Counts* counts);
 // Everything below folder (the folder itself not counted).
 Counts CountBelow(const Tree& tree, ItemId folder);
 
+// What the user keeps in tree: everything below its roots, the roots
+// themselves left out (a Chrome file's three roots, a part's root folders,
+// Firefox's menu, toolbar, unsorted and mobile roots, a .url folder read as
+// the menu root). The one way the command line, the reports and the
+// history count a store or a backup, whatever its kind; only the size
+// exports keep their own figures for the hosts (a Chrome count there
+// includes the roots).
+Counts UserCounts(const Tree& tree);
+
 // The current time in the model's unit.
 Time Now();
 

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "common/json_text.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -62,10 +63,7 @@ std::string ReportJson(const Report& report) {
     value["lost"] = problem.lost;
     problems.append(std::move(value));
   }
-  Json::StreamWriterBuilder builder;
-  builder["indentation"] = "";
-  builder["emitUTF8"] = true;
-  return Json::writeString(builder, root);
+  return CompactJson(root);
 }
 
 }  // namespace model

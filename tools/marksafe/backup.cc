@@ -20,27 +20,6 @@ std::string Step(Browser browser) {
   return std::string("backup ") + KeyName(browser);
 }
 
-// Size and counts of a part of the backup set.
-Counts MeasurePart(const fs::path& folder, Browser browser) {
-  const MsString ms_folder = ToMsPath(folder);
-  Counts counts;
-  switch (browser) {
-    case Browser::kIe:
-      counts.ok = get_ie_favorites_size(ms_folder.c_str(), false, &counts.size,
-                                        &counts.folders, &counts.links);
-      break;
-    case Browser::kFirefox:
-      counts.ok = get_firefox_bk_size(ms_folder.c_str(), false, &counts.size,
-                                      &counts.folders, &counts.links);
-      break;
-    case Browser::kChrome:
-      counts.ok = get_chrome_bk_size(ms_folder.c_str(), false, &counts.size,
-                                     &counts.folders, &counts.links) == 0;
-      break;
-  }
-  return counts;
-}
-
 // What stopped a backup, in words: the first cause the library names.
 std::string BackupCause(const LibraryReport& report, int32_t code) {
   static const char kWriteFailed[] = "write failed: ";

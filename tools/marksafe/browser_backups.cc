@@ -4,12 +4,12 @@
 
 #include <cstdio>
 #include <ctime>
-#include <sstream>
 #include <vector>
 
 #include "backup_set_layout.h"
 #include "dry_run.h"
 #include "errors.h"
+#include "json_answer.h"
 #include "output.h"
 #include "profiles.h"
 #include "set_parts.h"
@@ -42,11 +42,8 @@ ProfileBackups ListBackups(const BrowserBackupOptions& options, bool count,
                     .front();
   const MsString folder = Utf8ToMs(out.profile.folder);
   Json::Value document;
-  std::istringstream in(marksafe_browser_backups(folder.c_str(), count));
-  Json::CharReaderBuilder builder;
-  std::string errors;
-  if (!Json::parseFromStream(builder, in, &document, &errors) ||
-      !document.isObject()) {
+  if (!ParseObject(marksafe_browser_backups(folder.c_str(), count),
+                   &document)) {
     Fail(step, "the library's list of backups is not JSON");
   }
   if (document.isMember("error")) {

@@ -289,6 +289,45 @@ void RequireNotRunning(Browser browser, const DataOptions& data, bool close,
   Say("  closed the browser that held " + data.profile_label);
 }
 
+namespace {
+
+// Sets the counts measured to those of source (of a MARKSAFE_STORE_ kind)
+// as the library counts every store and backup. A part it cannot read (cut
+// short) keeps the size export's count of its files, as a Firefox part
+// does.
+void CountUserItems(const MS_CHAR* source, int32_t kind, Counts* counts) {
+  int64_t folders = 0, links = 0;
+  if (!counts->ok || marksafe_count(source, kind, &folders, &links) != 0) {
+    return;
+  }
+  counts->folders = static_cast<int32_t>(folders);
+  counts->links = static_cast<int32_t>(links);
+}
+
+}  // namespace
+
+Counts MeasurePart(const fs::path& folder, Browser browser) {
+  const MsString ms_folder = ToMsPath(folder);
+  Counts counts;
+  switch (browser) {
+    case Browser::kIe:
+      counts.ok = get_ie_favorites_size(ms_folder.c_str(), false, &counts.size,
+                                        &counts.folders, &counts.links);
+      break;
+    case Browser::kFirefox:
+      // Counted by reading the part, the roots left out.
+      counts.ok = get_firefox_bk_size(ms_folder.c_str(), false, &counts.size,
+                                      &counts.folders, &counts.links);
+      break;
+    case Browser::kChrome:
+      counts.ok = get_chrome_bk_size(ms_folder.c_str(), false, &counts.size,
+                                     &counts.folders, &counts.links) == 0;
+      CountUserItems(ms_folder.c_str(), MARKSAFE_STORE_CHROME_PART, &counts);
+      break;
+  }
+  return counts;
+}
+
 Counts Measure(Browser browser, const Location& location) {
   Counts counts;
   if (!location.found) return counts;
@@ -308,6 +347,7 @@ Counts Measure(Browser browser, const Location& location) {
       if (!BookmarksProblem(location.path).empty()) break;
       counts.ok = get_chrome_size(location.arg(), &counts.size, &counts.folders,
                                   &counts.links) == 0;
+      CountUserItems(location.ms_path.c_str(), MARKSAFE_STORE_CHROME, &counts);
       break;
   }
   return counts;

@@ -97,8 +97,13 @@ struct Counts {
   int32_t links = 0;
 };
 
-// The browser's live data, measured by the library's size exports.
+// The browser's live data: its size, and its links and folders as the
+// library counts every store and backup (below the roots, the roots left
+// out; marksafe_count).
 Counts Measure(Browser browser, const Location& location);
+
+// The same for a part of a backup set (folder) of the browser's kind.
+Counts MeasurePart(const std::filesystem::path& folder, Browser browser);
 
 }  // namespace marksafe_cli
 

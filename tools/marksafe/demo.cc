@@ -99,6 +99,63 @@ class StepRunner {
   int failed_ = 0;
 };
 
+// Backs every browser up, converts each into the others and restores the
+// set into each, one step each.
+void RunSteps(const Sandbox& sandbox, const CommonOptions& common,
+              StepRunner* steps) {
+  for (Browser browser : kAllBrowsers) {
+    steps->Run(std::string("backup ") + KeyName(browser), [&] {
+      CheckBackupSource(browser, common);
+      const BackupResult result =
+          BackupBrowser(browser, sandbox.backup, common);
+      RequireNothingLost(std::string("backup ") + KeyName(browser),
+                         result.report);
+      return DescribeCounts(result.part);
+    });
+  }
+  for (Browser from : kAllBrowsers) {
+    for (Browser to : kAllBrowsers) {
+      if (from == to) continue;
+      steps->Run(
+          std::string("convert ") + KeyName(from) + " -> " + KeyName(to), [&] {
+            const Change change = ConvertPart(from, to, sandbox.backup, common);
+            RequireNothingLost(
+                std::string("convert ") + KeyName(from) + " to " + KeyName(to),
+                change.report);
+            return std::string(DisplayName(to)) + ": " + DescribeChange(change);
+          });
+    }
+  }
+  for (Browser to : kAllBrowsers) {
+    steps->Run(std::string("restore -> ") + KeyName(to), [&] {
+      PartChoice every_part;
+      every_part.all_parts = true;
+      const Change change =
+          RestoreInto(to, sandbox.backup, common, every_part);
+      RequireNothingLost(std::string("restore into ") + KeyName(to),
+                         change.report);
+      return std::string(DisplayName(to)) + ": " + DescribeChange(change);
+    });
+  }
+}
+
+// How to look at the sandbox again with the program.
+void SayHowToLookAgain(const Sandbox& sandbox) {
+  Say("The sandbox stays in " + PathToUtf8(sandbox.root) +
+      ". To look at it again:");
+  if (DataVariablesHonoured()) {
+    Say("  MARKSAFE_FAVORITES='" + PathToUtf8(sandbox.favorites) +
+        "' MARKSAFE_APPDATA='" + PathToUtf8(sandbox.appdata) +
+        "' MARKSAFE_PROGRAM_FILES='" + PathToUtf8(sandbox.program_files) +
+        "' marksafe status");
+  } else {
+    Say("  marksafe status --favorites \"" + PathToUtf8(sandbox.favorites) +
+        "\" --places \"" + PathToUtf8(sandbox.places) +
+        "\" --chrome-bookmarks \"" + PathToUtf8(sandbox.chrome_bookmarks) +
+        "\"");
+  }
+}
+
 }  // namespace
 
 int RunDemo(const DemoOptions& options) {
@@ -128,58 +185,13 @@ int RunDemo(const DemoOptions& options) {
   Say("");
   Say("Steps:");
   StepRunner steps;
-  for (Browser browser : kAllBrowsers) {
-    steps.Run(std::string("backup ") + KeyName(browser), [&] {
-      CheckBackupSource(browser, common);
-      const BackupResult result =
-          BackupBrowser(browser, sandbox.backup, common);
-      RequireNothingLost(std::string("backup ") + KeyName(browser),
-                         result.report);
-      return DescribeCounts(result.part);
-    });
-  }
-  for (Browser from : kAllBrowsers) {
-    for (Browser to : kAllBrowsers) {
-      if (from == to) continue;
-      steps.Run(
-          std::string("convert ") + KeyName(from) + " -> " + KeyName(to), [&] {
-            const Change change = ConvertPart(from, to, sandbox.backup, common);
-            RequireNothingLost(
-                std::string("convert ") + KeyName(from) + " to " + KeyName(to),
-                change.report);
-            return std::string(DisplayName(to)) + ": " + DescribeChange(change);
-          });
-    }
-  }
-  for (Browser to : kAllBrowsers) {
-    steps.Run(std::string("restore -> ") + KeyName(to), [&] {
-      PartChoice every_part;
-      every_part.all_parts = true;
-      const Change change =
-          RestoreInto(to, sandbox.backup, common, every_part);
-      RequireNothingLost(std::string("restore into ") + KeyName(to),
-                         change.report);
-      return std::string(DisplayName(to)) + ": " + DescribeChange(change);
-    });
-  }
+  RunSteps(sandbox, common, &steps);
 
   Say("");
   Say("Counts before and after:");
   PrintCounts(before, MeasureAll(common));
   Say("");
-  Say("The sandbox stays in " + PathToUtf8(sandbox.root) +
-      ". To look at it again:");
-  if (DataVariablesHonoured()) {
-    Say("  MARKSAFE_FAVORITES='" + PathToUtf8(sandbox.favorites) +
-        "' MARKSAFE_APPDATA='" + PathToUtf8(sandbox.appdata) +
-        "' MARKSAFE_PROGRAM_FILES='" + PathToUtf8(sandbox.program_files) +
-        "' marksafe status");
-  } else {
-    Say("  marksafe status --favorites \"" + PathToUtf8(sandbox.favorites) +
-        "\" --places \"" + PathToUtf8(sandbox.places) +
-        "\" --chrome-bookmarks \"" + PathToUtf8(sandbox.chrome_bookmarks) +
-        "\"");
-  }
+  SayHowToLookAgain(sandbox);
   if (steps.failed() > 0) {
     Fail("demo", std::to_string(steps.failed()) + " step(s) failed (above)");
   }

@@ -3,8 +3,8 @@
 #include <json/json.h>
 
 #include <algorithm>
-#include <memory>
 
+#include "json_answer.h"
 #include "marksafe/marksafe.h"
 #include "output.h"
 
@@ -74,14 +74,7 @@ LibraryReport TakeLastReport() {
   const char* json = marksafe_last_report();
   if (json == nullptr || *json == '\0') return report;
   Json::Value value;
-  Json::CharReaderBuilder builder;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  std::string errors;
-  const std::string text(json);
-  if (!reader->parse(text.data(), text.data() + text.size(), &value, &errors) ||
-      !value.isObject()) {
-    return report;
-  }
+  if (!ParseObject(json, &value)) return report;
   report.operation = Text(value, "operation");
   // A thread on which no export ran has an empty report.
   report.available = !report.operation.empty();

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
 #include <system_error>
 
 #include "errors.h"
+#include "json_answer.h"
 #include "output.h"
 
 namespace fs = std::filesystem;
@@ -158,11 +158,7 @@ std::vector<ProfileInfo> FindProfiles(const std::string& browser,
                                        pick ? ms_profile.c_str() : nullptr,
                                        count);
   Json::Value document;
-  std::istringstream in(text);
-  Json::CharReaderBuilder builder;
-  std::string errors;
-  if (!Json::parseFromStream(builder, in, &document, &errors) ||
-      !document.isObject()) {
+  if (!ParseObject(text, &document)) {
     Fail(step, "the library's list of profiles is not JSON");
   }
   // Each warning once per run, however often the profiles are looked up.
@@ -200,11 +196,9 @@ std::optional<ProfileInfo> FindStoreProfile(const std::string& store) {
   const MsString ms_store = Utf8ToMs(store);
   const MsString any;
   Json::Value document;
-  std::istringstream in(marksafe_profiles(any.c_str(), ms_store.c_str(), false));
-  Json::CharReaderBuilder builder;
-  std::string errors;
-  if (!Json::parseFromStream(builder, in, &document, &errors) ||
-      !document.isObject() || document["profiles"].size() != 1) {
+  if (!ParseObject(marksafe_profiles(any.c_str(), ms_store.c_str(), false),
+                   &document) ||
+      document["profiles"].size() != 1) {
     return std::nullopt;
   }
   ProfileInfo info = FromJson(document["profiles"][0]);

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
 #include <system_error>
 
 #include "backup_set_layout.h"
 #include "errors.h"
+#include "json_answer.h"
 #include "profiles.h"
 
 namespace fs = std::filesystem;
@@ -50,13 +50,7 @@ void ReadSource(SetPart* part) {
   head.resize(records);
   head += "}";
   Json::Value document;
-  Json::CharReaderBuilder builder;
-  std::string errors;
-  std::istringstream text(head);
-  if (!Json::parseFromStream(builder, text, &document, &errors) ||
-      !document.isObject()) {
-    return;
-  }
+  if (!ParseObject(head, &document)) return;
   part->browser = Member(document, "browser");
   part->profile = Member(document, "profile");
   part->profile_folder = Member(document, "profile_folder");

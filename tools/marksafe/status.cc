@@ -34,26 +34,6 @@ std::string Problem(Browser browser, const Location& location) {
   return "";
 }
 
-Counts MeasureSetPart(const SetPart& part) {
-  const MsString folder = ToMsPath(part.folder);
-  Counts counts;
-  switch (part.family) {
-    case Browser::kIe:
-      counts.ok = get_ie_favorites_size(folder.c_str(), false, &counts.size,
-                                        &counts.folders, &counts.links);
-      break;
-    case Browser::kFirefox:
-      counts.ok = get_firefox_bk_size(folder.c_str(), false, &counts.size,
-                                      &counts.folders, &counts.links);
-      break;
-    case Browser::kChrome:
-      counts.ok = get_chrome_bk_size(folder.c_str(), false, &counts.size,
-                                     &counts.folders, &counts.links) == 0;
-      break;
-  }
-  return counts;
-}
-
 // A Firefox or Chrome part is whole when its completion mark is there, or
 // when it comes from a set written before parts had one (no manifest).
 std::string Whole(const SetPart& part) {
@@ -73,7 +53,7 @@ int RunSetStatus(const std::string& dir) {
   for (size_t column : {1, 2, 6}) table.SetLeftAligned(column);
   const std::vector<SetPart> parts = ListParts(root);
   for (const SetPart& part : parts) {
-    const Counts counts = MeasureSetPart(part);
+    const Counts counts = MeasurePart(part.folder, part.family);
     table.AddRow({part.name,
                   part.browser.empty() ? DisplayName(part.family)
                                        : part.browser,

@@ -4,11 +4,11 @@
 
 #include <json/json.h>
 
-#include <sstream>
 #include <system_error>
 
 #include "backup_set_layout.h"
 #include "errors.h"
+#include "json_answer.h"
 #include "output.h"
 #include "profiles.h"
 #include "set_parts.h"
@@ -44,11 +44,7 @@ int64_t VerifyPart(const SetPart& set_part, const Location& location) {
                                       location.ms_path.c_str(),
                                       StoreKind(browser));
   Json::Value result;
-  std::istringstream in(text);
-  Json::CharReaderBuilder builder;
-  std::string errors;
-  if (!Json::parseFromStream(builder, in, &result, &errors) ||
-      !result.isObject()) {
+  if (!ParseObject(text, &result)) {
     Say(name + ": the library's comparison is not JSON");
     return -1;
   }

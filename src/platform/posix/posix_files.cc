@@ -242,68 +242,21 @@ bool CreateDirectoryTree(const std::u16string& path) {
   return true;
 }
 
-bool CopyFile(const std::u16string& from, const std::u16string& to,
-              bool fail_if_exists) {
-  std::string source = NativePath(from);
-  std::string target = NativePath(to);
-  if (source.empty() || target.empty()) {
-    SetLastError(kErrorPathNotFound);
-    return false;
-  }
-  int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) {
-    SetLastErrorFromErrno(errno, source);
-    return false;
-  }
-  struct stat in_st;
-  if (fstat(in, &in_st) != 0) {
-    int err = errno;
-    close(in);
-    SetLastErrorFromErrno(err, source);
-    return false;
-  }
-  if (!S_ISREG(in_st.st_mode)) {
-    // Folders and devices are not files to copy.
-    close(in);
-    SetLastError(kErrorAccessDenied);
-    return false;
-  }
-  struct stat old_st;
-  if (!fail_if_exists && stat(target.c_str(), &old_st) == 0 &&
-      S_ISREG(old_st.st_mode)) {
-    if (old_st.st_dev == in_st.st_dev && old_st.st_ino == in_st.st_ino) {
-      // Copying a file onto itself: refused, as the system does.
-      close(in);
-      SetLastError(kErrorSharingViolation);
-      return false;
-    }
-    // A file that is there is replaced in one step (written beside it,
-    // flushed, renamed over it), so that a failure leaves it whole.
-    std::string bytes;
-    bool read = posix::ReadAllFrom(in, &bytes);
-    int err = errno;
-    close(in);
-    if (!read) {
-      SetLastErrorFromErrno(err, source);
-      return false;
-    }
-    if (!posix::ReplaceAtomically(target, bytes, true)) {
-      SetLastErrorFromErrno(errno, target);
-      return false;
-    }
-    return true;
-  }
+namespace {
+
+// Writes what in holds into target, created (refused when it exists and
+// fail_if_exists) or truncated; a partial copy is not left behind.
+bool WriteCopy(int in, const struct stat& in_st, const std::string& target,
+               bool fail_if_exists) {
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (fail_if_exists ? O_EXCL : 0);
   // The copy keeps the source's permissions but stays writable for its
   // owner, so that a later copy can replace it.
   int out = open(target.c_str(), flags, (in_st.st_mode & 0777) | S_IWUSR);
   if (out < 0) {
-    int err = errno;
-    close(in);
-    if (err == EEXIST) {
+    if (errno == EEXIST) {
       SetLastError(kErrorFileExists);
     } else {
-      SetLastErrorFromErrno(err, target);
+      SetLastErrorFromErrno(errno, target);
     }
     return false;
   }
@@ -312,7 +265,6 @@ bool CopyFile(const std::u16string& from, const std::u16string& to,
   if (ok && out_st.st_dev == in_st.st_dev && out_st.st_ino == in_st.st_ino) {
     // Copying a file onto itself would truncate it: refuse, as the system
     // does with a sharing violation.
-    close(in);
     close(out);
     SetLastError(kErrorSharingViolation);
     return false;
@@ -334,13 +286,68 @@ bool CopyFile(const std::u16string& from, const std::u16string& to,
     ok = false;
     err = errno;
   }
-  close(in);
   if (!ok) {
-    // A partial copy is not left behind.
     unlink(target.c_str());
     SetLastErrorFromErrno(err, target);
   }
   return ok;
+}
+
+// CopyFile from the open source file in.
+bool CopyOpenFile(int in, const std::string& source, const std::string& target,
+                  bool fail_if_exists) {
+  struct stat in_st;
+  if (fstat(in, &in_st) != 0) {
+    SetLastErrorFromErrno(errno, source);
+    return false;
+  }
+  if (!S_ISREG(in_st.st_mode)) {
+    // Folders and devices are not files to copy.
+    SetLastError(kErrorAccessDenied);
+    return false;
+  }
+  struct stat old_st;
+  if (fail_if_exists || stat(target.c_str(), &old_st) != 0 ||
+      !S_ISREG(old_st.st_mode)) {
+    return WriteCopy(in, in_st, target, fail_if_exists);
+  }
+  if (old_st.st_dev == in_st.st_dev && old_st.st_ino == in_st.st_ino) {
+    // Copying a file onto itself: refused, as the system does.
+    SetLastError(kErrorSharingViolation);
+    return false;
+  }
+  // A file that is there is replaced in one step (written beside it,
+  // flushed, renamed over it), so that a failure leaves it whole.
+  std::string bytes;
+  if (!posix::ReadAllFrom(in, &bytes)) {
+    SetLastErrorFromErrno(errno, source);
+    return false;
+  }
+  if (!posix::ReplaceAtomically(target, bytes, true)) {
+    SetLastErrorFromErrno(errno, target);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CopyFile(const std::u16string& from, const std::u16string& to,
+              bool fail_if_exists) {
+  std::string source = NativePath(from);
+  std::string target = NativePath(to);
+  if (source.empty() || target.empty()) {
+    SetLastError(kErrorPathNotFound);
+    return false;
+  }
+  int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    SetLastErrorFromErrno(errno, source);
+    return false;
+  }
+  const bool copied = CopyOpenFile(in, source, target, fail_if_exists);
+  close(in);
+  return copied;
 }
 
 bool ShellCopyFile(const std::u16string& from, const std::u16string& to) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ini_file.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
 
@@ -99,6 +100,16 @@ TEST(IniTest, ReaderRules) {
   EXPECT_EQ(Read(file, u"", u"key"), u"<none>");
   EXPECT_EQ(Read(file, u"Other", u"dq"), u"<none>");
   EXPECT_EQ(Read(file, u"last", u"Z"), u"3");
+  // Listed in file order (profiles.ini): values as written, bounded work.
+  bool cut = false;
+  const std::vector<ini::Section> sections =
+      ini::Sections(ini::Parse(ReadBytes(dir.sub("q.ini"))), 2, 3, &cut);
+  ASSERT_EQ(sections.size(), 2u);
+  EXPECT_TRUE(cut);
+  EXPECT_EQ(sections[0].name, u"Sec");
+  EXPECT_EQ(sections[0].keys.size(), 3u);
+  EXPECT_EQ(sections[0].Get(u"TWICE"), u"\"\"w\"\"");
+  EXPECT_EQ(sections[1].Get(u"First"), u"3");
   // The first of two sections of one name is the one written to.
   ASSERT_TRUE(WriteProfileString(u"sec", u"First", u"5", file));
   EXPECT_EQ(Read(file, u"SEC", u"first"), u"5");
