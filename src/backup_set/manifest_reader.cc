@@ -3,6 +3,7 @@
 // A member given twice counts with its last value.
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "backup_set/manifest.h"
@@ -170,10 +171,24 @@ bool TakeRecord(const RawRecord& raw, Record* record, std::string* why) {
   return true;
 }
 
+// How many records the text holds at most: a quote cannot stand unescaped
+// inside a string, so each "path" key is one record's (or one of an object
+// nested in a record). Counted once, it spares the records' growth.
+size_t RecordsAtMost(std::string_view text) {
+  constexpr std::string_view kKey = "\"path\":";
+  size_t count = 0;
+  for (size_t at = text.find(kKey); at != std::string_view::npos;
+       at = text.find(kKey, at + kKey.size())) {
+    ++count;
+  }
+  return count;
+}
+
 // Reads the records array into manifest (replacing any read before).
-void ReadRecords(JsonCursor* json, Manifest* manifest) {
+void ReadRecords(JsonCursor* json, size_t at_most, Manifest* manifest) {
   manifest->records.clear();
   manifest->skipped.clear();
+  manifest->records.reserve(at_most);
   json->EnterArray();
   RawRecord raw;
   while (json->NextItem()) {
@@ -204,6 +219,7 @@ struct Head {
   bool version_one = false;
   bool records_listed = false;
   std::map<std::string, std::string> roots;  // by key, as read
+  size_t records_at_most = 0;
 };
 
 void ReadRoots(JsonCursor* json, Head* head) {
@@ -249,7 +265,7 @@ bool ReadDocument(JsonCursor* json, Head* head, Manifest* manifest) {
     } else if (key == "records") {
       head->records_listed = json->Peek() == JsonCursor::Kind::kArray;
       if (head->records_listed) {
-        ReadRecords(json, manifest);
+        ReadRecords(json, head->records_at_most, manifest);
       } else {
         json->Skip();
       }
@@ -318,6 +334,7 @@ ManifestState ParseManifest(const std::string& bytes, const char* part_kind,
   *manifest = Manifest();
   JsonCursor json(bytes);
   Head head;
+  head.records_at_most = RecordsAtMost(bytes);
   const bool object = json.Peek() == JsonCursor::Kind::kObject;
   if (object ? !(json.EnterObject() && ReadDocument(&json, &head, manifest))
              : !json.Skip()) {

@@ -232,6 +232,8 @@ Status ReadSnapshot(const std::u16string& path, model::Tree* tree,
 
 Status TreeFromRecords(backup_set::Manifest* manifest, model::Tree* tree) {
   std::unordered_map<std::u16string, model::ItemId> folders;
+  tree->Reserve(tree->size() + manifest->roots.size() +
+                manifest->records.size());
   for (const auto& [root, name] : manifest->roots) {
     if (tree->root(root) != model::kNoItem || folders.count(name) != 0) {
       return Status::Error(13, u"names a root twice");
