@@ -83,6 +83,18 @@ struct RawRecord {
   std::vector<std::string> tags;
   bool tags_listed = true;     // tags missing, null or a list
   bool tags_all_text = true;  // every tag is a string
+
+  // As new, keeping the strings' room for the next record.
+  void Clear() {
+    for (std::string* text : {&path, &type, &title, &url, &keyword}) {
+      text->clear();
+    }
+    has_path = has_type = has_title = has_url = has_keyword = has_added =
+        has_modified = Got::kMissing;
+    added = modified = 0;
+    tags.clear();
+    tags_listed = tags_all_text = true;
+  }
 };
 
 void ReadTags(JsonCursor* json, RawRecord* raw) {
@@ -199,7 +211,7 @@ void ReadRecords(JsonCursor* json, size_t at_most, Manifest* manifest) {
       manifest->skipped.push_back("a record is not an object");
       continue;
     }
-    raw = RawRecord();
+    raw.Clear();
     json->EnterObject();
     ReadMembers(json, &raw);
     Record record;

@@ -49,6 +49,27 @@ struct Queue {
   size_t next = 0;
 };
 
+// What makes a pair the first choice: the match key, the title and, for
+// links, the folder (kNoItem for folders). Points into the key map and the
+// trees, which outlive it.
+struct Exact {
+  const std::u16string* key;
+  const std::u16string* title;
+  ItemId parent;
+  bool operator==(const Exact& other) const {
+    return parent == other.parent && *key == *other.key &&
+           *title == *other.title;
+  }
+};
+
+struct ExactHash {
+  size_t operator()(const Exact& exact) const {
+    const std::hash<std::u16string> text;
+    return (text(*exact.key) * 31 + text(*exact.title)) * 31 +
+           static_cast<size_t>(exact.parent);
+  }
+};
+
 class Matcher {
  public:
   Matcher(const Tree& before, const Tree& after)
@@ -65,20 +86,23 @@ class Matcher {
   void Pair(bool folders) {
     // key -> the before items not yet paired; one queue per (key, folder,
     // title) for the first choice and one per key for the rest.
-    std::unordered_map<std::u16string, Queue> exact, by_key;
+    std::unordered_map<std::u16string, Queue> by_key;
+    std::unordered_map<Exact, Queue, ExactHash> exact;
     const std::vector<ItemId> old_items = ItemsOf(before_, folders);
     for (ItemId id : old_items) {
-      std::u16string key = MatchKey(before_.at(id));
-      exact[ExactKey(key, Mapped(before_.at(id).parent), before_.at(id),
-                     folders)]
+      const model::Item& item = before_.at(id);
+      const auto key = by_key.try_emplace(MatchKey(item)).first;
+      key->second.ids.push_back(id);
+      exact[Exact{&key->first, &item.title,
+                  folders ? model::kNoItem : Mapped(item.parent)}]
           .ids.push_back(id);
-      by_key[std::move(key)].ids.push_back(id);
     }
     std::vector<std::pair<ItemId, std::u16string>> unpaired;  // and its key
     for (ItemId id : ItemsOf(after_, folders)) {
-      std::u16string key = MatchKey(after_.at(id));
+      const model::Item& item = after_.at(id);
+      std::u16string key = MatchKey(item);
       auto found = exact.find(
-          ExactKey(key, after_.at(id).parent, after_.at(id), folders));
+          Exact{&key, &item.title, folders ? model::kNoItem : item.parent});
       ItemId old = TakeFree(found == exact.end() ? nullptr : &found->second);
       if (old == model::kNoItem) {
         unpaired.emplace_back(id, std::move(key));
@@ -126,13 +150,6 @@ class Matcher {
   }
 
  private:
-  static std::u16string ExactKey(const std::u16string& key, ItemId parent,
-                                 const model::Item& item, bool folders) {
-    std::u16string exact = key + u'\n' + item.title;
-    if (!folders) exact += u'\n' + NumberText(parent);
-    return exact;
-  }
-
   ItemId Mapped(ItemId old) const {
     const auto found = map_.find(old);
     return found == map_.end() ? model::kNoItem : found->second;
