@@ -2,7 +2,8 @@
 // the given sizes against plain C/C++ baselines of the same work, each job
 // in a child process of its own, and prints one table.
 //
-//   marksafe_bench [--dir DIR] [--timeout SECONDS] [SIZE...]
+//   marksafe_bench [--dir DIR] [--timeout SECONDS] [--only NAME,...] [SIZE...]
+// --only runs the jobs whose names hold one of the words.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +14,7 @@
 
 #include "baselines.h"
 #include "collection.h"
+#include "history_jobs.h"
 #include "marksafe/marksafe.h"
 #include "runner.h"
 
@@ -21,21 +23,6 @@ namespace {
 
 constexpr unsigned kSeed = 20240607;
 
-std::u16string Wide(const std::string& utf8) {
-  // Paths built here are ASCII.
-  return std::u16string(utf8.begin(), utf8.end());
-}
-
-struct Op {
-  std::string name;
-  std::function<bool()> prepare;  // untimed, in this process
-  std::function<bool()> run;      // timed, in a child
-  std::function<bool()> prepare_baseline;
-  std::function<bool()> baseline;   // timed, in a child; empty: reuse
-  std::string baseline_of;          // the op whose baseline figure is reused
-  std::vector<std::string> stores;  // measured after the run
-};
-
 struct Row {
   std::string name;
   int size;
@@ -43,8 +30,6 @@ struct Row {
   Measure base;
   double store_mb;
 };
-
-bool Always() { return true; }
 
 // The previous parts a repeated backup put aside in set, removed as the
 // program removes them once the backup has reported success. Shown beside
@@ -390,6 +375,7 @@ std::vector<Op> Jobs(const std::string& dir) {
        [=] { return HtmlToChrome(html, b + "/ch_from_html.json"); },
        "",
        {w + "/ch_from_html"}});
+  AddHistoryJobs(part_ff, w, b, &ops);
   return ops;
 }
 
@@ -490,7 +476,7 @@ int main(int argc, char** argv) {
     } else {
       std::fprintf(
           stderr,
-          "usage: %s [--dir DIR] [--timeout S] [--only NAME] [SIZE...]\n",
+          "usage: %s [--dir DIR] [--timeout S] [--only NAME,...] [SIZE...]\n",
           argv[0]);
       return 2;
     }
@@ -507,7 +493,7 @@ int main(int argc, char** argv) {
     }
     std::map<std::string, Measure> baselines;
     for (const Op& op : Jobs(dir)) {
-      if (!only.empty() && op.name.find(only) == std::string::npos) continue;
+      if (!Selected(op.name, only)) continue;
       Row row{op.name, size, {}, {}, 0};
       if (op.baseline) {
         if (!op.prepare_baseline())

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -96,6 +97,19 @@ uint64_t BytesOf(const std::string& path) {
   g_bytes = 0;
   nftw(path.c_str(), AddBytes, 16, FTW_PHYS);
   return g_bytes;
+}
+
+bool Selected(const std::string& name, const std::string& only) {
+  if (only.empty()) return true;
+  size_t begin = 0;
+  while (begin <= only.size()) {
+    const size_t end = std::min(only.find(',', begin), only.size());
+    if (name.find(only.substr(begin, end - begin)) != std::string::npos) {
+      return true;
+    }
+    begin = end + 1;
+  }
+  return false;
 }
 
 }  // namespace bench

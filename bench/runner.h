@@ -31,6 +31,10 @@ std::vector<std::string> ListNames(const std::string& folder);
 // Bytes of a file, or of all files below a folder.
 uint64_t BytesOf(const std::string& path);
 
+// Whether a job's name holds one of the comma-separated words of only
+// (empty: every job).
+bool Selected(const std::string& name, const std::string& only);
+
 }  // namespace bench
 
 #endif  // MARKSAFE_BENCH_RUNNER_H_

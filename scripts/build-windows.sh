@@ -275,6 +275,7 @@ check_exports() {
     marksafe_accept_incomplete_backups marksafe_close_profile \
     marksafe_backup_part marksafe_restore_favorites \
     marksafe_export_firefox_backup marksafe_browser_backups \
+    marksafe_find_browser_backup \
     marksafe_snapshot_part marksafe_prune_snapshots marksafe_history \
     marksafe_find_snapshot marksafe_diff marksafe_snapshot_to_part \
     marksafe_remove_previous_later marksafe_remove_previous_copies | sort)"

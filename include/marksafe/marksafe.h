@@ -453,6 +453,16 @@ MARKSAFE_API int32_t marksafe_export_firefox_backup(const MS_CHAR* source,
    2}. Never null; valid until the next call on the same thread. */
 MARKSAFE_API const char* marksafe_browser_backups(const MS_CHAR* profile_folder,
                                                   bool count);
+/* Finds the backup of profile_folder (one marksafe_browser_backups lists)
+   that when names, as marksafe_find_snapshot reads when: a date
+   "2026-12-01" (the last backup of that day, by its listed date, or
+   before it), a time ago "3d" (s, m, h, d, w: the last written at least
+   that long ago), a snapshot id "20261207T214500Z" (the last written then
+   or before), or a backup's name. file (260 units) receives its "file" as
+   listed. 0 found; 2 when lies before every backup (or there is none); 87
+   a null argument, or a when of no such form that names no backup. */
+MARKSAFE_API int32_t marksafe_find_browser_backup(
+    const MS_CHAR* profile_folder, const MS_CHAR* when, MS_CHAR* file);
 
 /* ---- History of a backup set ---------------------------------------- */
 

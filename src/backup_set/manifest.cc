@@ -1,10 +1,6 @@
 #include "backup_set/manifest.h"
 
-#include <json/json.h>
-
-#include <cstring>
 #include <map>
-#include <memory>
 #include <unordered_set>
 #include <utility>
 
@@ -14,9 +10,10 @@
 
 namespace marksafe {
 namespace backup_set {
-namespace {
 
-const char kFormat[] = "marksafe part manifest";
+const char kManifestFormat[] = "marksafe part manifest";
+
+namespace {
 
 const char* TypeName(model::ItemKind kind) {
   switch (kind) {
@@ -30,24 +27,7 @@ const char* TypeName(model::ItemKind kind) {
   return "folder";
 }
 
-bool TypeFromName(const std::string& name, model::ItemKind* kind) {
-  if (name == "folder") {
-    *kind = model::ItemKind::kFolder;
-  } else if (name == "link") {
-    *kind = model::ItemKind::kLink;
-  } else if (name == "separator") {
-    *kind = model::ItemKind::kSeparator;
-  } else {
-    return false;
-  }
-  return true;
-}
-
 std::string U8(const std::u16string& text) { return platform::ToUtf8(text); }
-std::u16string U16(const std::string& text) {
-  return platform::FromUtf8(text);
-}
-
 void AppendString(const std::string& utf8, std::string* out) {
   out->push_back('"');
   AppendQuotedBody(utf8, out);
@@ -109,86 +89,6 @@ void AppendRecord(const std::u16string& path, const model::Item& item,
   out->push_back('}');
 }
 
-// A relative path that stays inside the part: names separated by "/",
-// none empty, "." or "..", and none holding what no written name holds.
-bool IsInsidePath(const std::u16string& path) {
-  if (path.empty()) return false;
-  size_t begin = 0;
-  while (begin <= path.size()) {
-    size_t end = path.find(u'/', begin);
-    if (end == std::u16string::npos) end = path.size();
-    const std::u16string name = path.substr(begin, end - begin);
-    if (name.empty() || name == u"." || name == u"..") return false;
-    if (name.find_first_of(u"\\:") != std::u16string::npos) return false;
-    begin = end + 1;
-  }
-  return true;
-}
-
-bool StringMember(const Json::Value& object, const char* key,
-                  std::u16string* out) {
-  const Json::Value* value = object.find(key, key + strlen(key));
-  if (value == nullptr) return true;
-  if (!value->isString()) return false;
-  *out = U16(value->asString());
-  return true;
-}
-
-bool TimeMember(const Json::Value& object, const char* key,
-                model::Time* out) {
-  const Json::Value* value = object.find(key, key + strlen(key));
-  if (value == nullptr) return true;
-  if (!value->isInt64()) return false;
-  *out = value->asInt64();
-  return *out >= 0;
-}
-
-bool ParseRecord(const Json::Value& json, Record* record, std::string* why) {
-  if (!json.isObject()) {
-    *why = "a record is not an object";
-    return false;
-  }
-  const Json::Value& path = json["path"];
-  const Json::Value& type = json["type"];
-  model::Item& item = record->item;
-  if (!path.isString() || !type.isString() ||
-      !TypeFromName(type.asString(), &item.kind)) {
-    *why = "a record has no path or type";
-    return false;
-  }
-  record->path = U16(path.asString());
-  if (!IsInsidePath(record->path)) {
-    *why = "a record's path leaves the part: " + path.asString();
-    return false;
-  }
-  if (!StringMember(json, "title", &item.title) ||
-      !StringMember(json, "url", &item.url) ||
-      !StringMember(json, "keyword", &item.keyword) ||
-      !TimeMember(json, "added", &item.date_added) ||
-      !TimeMember(json, "modified", &item.last_modified)) {
-    *why = "a record has a value of the wrong type: " + path.asString();
-    return false;
-  }
-  // Only a link has an address: one given for a folder or a separator
-  // (a damaged or hand-made manifest) is not taken, as no write keeps it.
-  if (item.kind != model::ItemKind::kLink) item.url.clear();
-  const Json::Value& tags = json["tags"];
-  if (!tags.isNull()) {
-    if (!tags.isArray()) {
-      *why = "tags that are not a list: " + path.asString();
-      return false;
-    }
-    for (const Json::Value& tag : tags) {
-      if (!tag.isString()) {
-        *why = "a tag that is not text: " + path.asString();
-        return false;
-      }
-      item.tags.push_back(U16(tag.asString()));
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 std::u16string LastName(const std::u16string& path) {
@@ -239,7 +139,7 @@ void ManifestWriter::AppendHead(std::string* text) const {
   };
   optional("browser", source_.browser);
   text->append("\"completion_mark\":true,\"format\":");
-  AppendString(kFormat, text);
+  AppendString(kManifestFormat, text);
   text->append(",\"part\":");
   AppendString(part_kind_, text);
   text->push_back(',');
@@ -291,102 +191,6 @@ Status ManifestWriter::Write(const std::u16string& path) {
                          u"could not write the manifest " + path);
   }
   return Status::Ok();
-}
-
-ManifestState ReadManifest(const std::u16string& path, const char* part_kind,
-                           Manifest* manifest, std::string* why) {
-  *manifest = Manifest();
-  if (!platform::PathExists(path)) return ManifestState::kMissing;
-  platform::EntryKind kind = platform::EntryKind::kOther;
-  if (!platform::GetEntryKind(path, &kind) ||
-      kind != platform::EntryKind::kRegular) {
-    // A link may lead out of the set, a FIFO would block the read.
-    *why = "is not a regular file";
-    return ManifestState::kDamaged;
-  }
-  std::string bytes;
-  if (!platform::ReadFile(path, &bytes)) {
-    *why = "cannot be read (" + std::to_string(platform::GetLastError()) + ")";
-    return ManifestState::kDamaged;
-  }
-  return ParseManifest(bytes, part_kind, manifest, why);
-}
-
-ManifestState ParseManifest(const std::string& bytes, const char* part_kind,
-                            Manifest* manifest, std::string* why) {
-  *manifest = Manifest();
-  Json::CharReaderBuilder builder;
-  Json::Value document;
-  std::string errors;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  if (!reader->parse(bytes.data(), bytes.data() + bytes.size(), &document,
-                     &errors)) {
-    *why = "does not parse: " + errors;
-    return ManifestState::kDamaged;
-  }
-  if (!document.isObject() || document["format"] != kFormat) {
-    *why = "is not a part manifest";
-    return ManifestState::kDamaged;
-  }
-  if (!document["version"].isInt() ||
-      document["version"].asInt() != kManifestVersion) {
-    *why = "has a version this program does not read";
-    return ManifestState::kDamaged;
-  }
-  const Json::Value& part = document["part"];
-  if (!part.isString() ||
-      (part_kind != nullptr ? part != part_kind
-                            : part != "firefox" && part != "chrome")) {
-    *why = "belongs to another kind of part";
-    return ManifestState::kDamaged;
-  }
-  manifest->part = part.asString();
-  const Json::Value& roots = document["roots"];
-  if (roots.isObject()) {
-    for (const std::string& key : roots.getMemberNames()) {
-      model::Root root;
-      if (model::RootFromKey(key, &root) && roots[key].isString()) {
-        manifest->roots.emplace_back(root, U16(roots[key].asString()));
-      }
-    }
-  }
-  const Json::Value& records = document["records"];
-  if (!records.isArray()) {
-    *why = "has no records";
-    return ManifestState::kDamaged;
-  }
-  const Json::Value& mark = document["completion_mark"];
-  manifest->completion_mark = mark.isBool() && mark.asBool();
-  // Who the part belongs to only informs: a value of another type is
-  // passed over like a missing one.
-  (void)StringMember(document, "browser", &manifest->source.browser);
-  (void)StringMember(document, "profile", &manifest->source.profile);
-  (void)StringMember(document, "profile_folder",
-                     &manifest->source.profile_folder);
-  manifest->records.reserve(records.size());
-  for (const Json::Value& json : records) {
-    Record record;
-    std::string damage;
-    if (!ParseRecord(json, &record, &damage)) {
-      // One damaged record costs that record only: the item is still read
-      // from its file, the others keep their order and values.
-      manifest->skipped.push_back(std::move(damage));
-      continue;
-    }
-    const size_t index = manifest->records.size();
-    if (record.item.kind == model::ItemKind::kSeparator) {
-      manifest->children[record.path].push_back(index);
-    } else {
-      const std::u16string parent = ParentPath(record.path);
-      if (parent.empty()) {
-        manifest->top_folders.emplace(record.path, index);
-      } else {
-        manifest->children[parent].push_back(index);
-      }
-    }
-    manifest->records.push_back(std::move(record));
-  }
-  return ManifestState::kRead;
 }
 
 }  // namespace backup_set

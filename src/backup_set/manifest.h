@@ -47,6 +47,8 @@ namespace marksafe {
 namespace backup_set {
 
 constexpr int kManifestVersion = 1;
+// The manifest's "format".
+extern const char kManifestFormat[];
 
 // Whose bookmarks a part holds; every member empty when unknown.
 struct PartSource {

@@ -3,6 +3,7 @@
 #include <json/json.h>
 
 #include <string>
+#include <vector>
 
 #include "common/json_text.h"
 #include "common/text.h"
@@ -11,6 +12,8 @@
 #include "firefox_json/backup_listing.h"
 #include "firefox_json/firefox_json_reader.h"
 #include "firefox_json/firefox_json_writer.h"
+#include "history/calendar.h"
+#include "history/when.h"
 #include "jobs/job.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
@@ -93,6 +96,34 @@ std::string BrowserBackupsText(const MS_CHAR* profile_folder, bool count) {
   return CompactJson(out);
 }
 
+int32_t FindBrowserBackup(const MS_CHAR* profile_folder, const MS_CHAR* when,
+                          MS_CHAR* file) {
+  if (profile_folder == nullptr || when == nullptr || file == nullptr) {
+    return kErrorInvalidParameter;
+  }
+  const std::vector<firefox_json::BrowserBackup> backups =
+      firefox_json::ListBrowserBackups(ToU16(profile_folder));
+  std::vector<history::Dated> all;
+  for (const firefox_json::BrowserBackup& backup : backups) {
+    int64_t day = 0;
+    if (!firefox_json::TimeOfDate(backup.date, &day)) day = backup.time;
+    all.push_back(history::Dated{backup.name,
+                                 backup.time * history::kMicrosPerSecond,
+                                 day * history::kMicrosPerSecond});
+  }
+  size_t index = 0;
+  switch (history::ResolveWhen(ToU16(when), all, model::Now(), &index)) {
+    case history::WhenResult::kInvalid:
+      return kErrorInvalidParameter;
+    case history::WhenResult::kBeforeAll:
+      return kErrorFileNotFound;
+    case history::WhenResult::kFound:
+      break;
+  }
+  CopyOut(DisplayPath(backups[index].file), file);
+  return 0;
+}
+
 }  // namespace
 }  // namespace exports
 }  // namespace marksafe
@@ -117,6 +148,13 @@ MARKSAFE_API const char* marksafe_browser_backups(const MS_CHAR* profile_folder,
     text = "{\"backups\":[],\"error\":\"out of memory\",\"code\":14}";
   }
   return text.c_str();
+}
+
+MARKSAFE_API int32_t marksafe_find_browser_backup(
+    const MS_CHAR* profile_folder, const MS_CHAR* when, MS_CHAR* file) {
+  return marksafe::exports::GuardedCode([&] {
+    return marksafe::exports::FindBrowserBackup(profile_folder, when, file);
+  });
 }
 
 }  // extern "C"

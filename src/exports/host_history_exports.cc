@@ -173,10 +173,12 @@ int32_t FindSnapshot(const MS_CHAR* root, const MS_CHAR* part,
   for (history::SnapshotFile& file : history::ListSnapshots(ToU16(root))) {
     if (only.empty() || file.part == only) files.push_back(std::move(file));
   }
-  std::vector<std::u16string> ids;
-  for (const history::SnapshotFile& file : files) ids.push_back(file.id);
+  std::vector<history::Dated> all;
+  for (const history::SnapshotFile& file : files) {
+    all.push_back(history::Dated{file.id, file.time, file.time});
+  }
   size_t index = 0;
-  switch (history::ResolveWhen(ToU16(when), ids, model::Now(), &index)) {
+  switch (history::ResolveWhen(ToU16(when), all, model::Now(), &index)) {
     case history::WhenResult::kInvalid:
       return kErrorInvalidParameter;
     case history::WhenResult::kBeforeAll:

@@ -225,21 +225,22 @@ Status ReadSnapshot(const std::u16string& path, model::Tree* tree,
     return Refused(path, why);
   }
   if (!manifest->skipped.empty()) return Refused(path, manifest->skipped[0]);
-  const Status built = TreeFromRecords(*manifest, tree);
+  const Status built = TreeFromRecords(manifest, tree);
   if (!built.ok()) return Refused(path, platform::ToUtf8(built.message()));
   return Status::Ok();
 }
 
-Status TreeFromRecords(const backup_set::Manifest& manifest,
-                       model::Tree* tree) {
+Status TreeFromRecords(backup_set::Manifest* manifest, model::Tree* tree) {
   std::unordered_map<std::u16string, model::ItemId> folders;
-  for (const auto& [root, name] : manifest.roots) {
+  tree->Reserve(tree->size() + manifest->roots.size() +
+                manifest->records.size());
+  for (const auto& [root, name] : manifest->roots) {
     if (tree->root(root) != model::kNoItem || folders.count(name) != 0) {
       return Status::Error(13, u"names a root twice");
     }
     folders[name] = tree->AddRoot(root, name);
   }
-  for (const backup_set::Record& record : manifest.records) {
+  for (backup_set::Record& record : manifest->records) {
     const bool separator = record.item.kind == model::ItemKind::kSeparator;
     const std::u16string parent_path =
         separator ? record.path : backup_set::ParentPath(record.path);
@@ -262,14 +263,13 @@ Status TreeFromRecords(const backup_set::Manifest& manifest,
       return Status::Error(13, u"has an entry before its folder: " +
                                    record.path);
     }
-    model::Item item = record.item;
-    item.file_name = backup_set::LastName(record.path);
-    const model::ItemId id = tree->Add(parent->second, std::move(item));
+    const bool folder = record.item.kind == model::ItemKind::kFolder;
+    record.item.file_name = backup_set::LastName(record.path);
+    const model::ItemId id = tree->Add(parent->second, std::move(record.item));
     if (id == model::kNoItem) {
       return Status::Error(13, u"nests too deep: " + record.path);
     }
-    if (record.item.kind == model::ItemKind::kFolder &&
-        !folders.emplace(record.path, id).second) {
+    if (folder && !folders.emplace(record.path, id).second) {
       return Status::Error(13, u"names a folder twice: " + record.path);
     }
   }

@@ -71,15 +71,16 @@ std::vector<SnapshotFile> ListSnapshots(const std::u16string& root);
                                       std::string* text);
 
 // Reads a snapshot into tree (each root titled with its folder name in the
-// part) and its manifest (source, part kind). Fails on any damage: a
-// snapshot is written whole, so a record that does not fit is no snapshot.
+// part) and its manifest (source, part kind; its records' items are taken
+// into the tree). Fails on any damage: a snapshot is written whole, so a
+// record that does not fit is no snapshot.
 [[nodiscard]] Status ReadSnapshot(const std::u16string& path,
                                   model::Tree* tree,
                                   backup_set::Manifest* manifest);
 
-// Builds the tree that manifest's records describe. Fails when a record
-// has no parent before it or a root is unknown.
-[[nodiscard]] Status TreeFromRecords(const backup_set::Manifest& manifest,
+// Builds the tree that manifest's records describe, taking their items.
+// Fails when a record has no parent before it or a root is unknown.
+[[nodiscard]] Status TreeFromRecords(backup_set::Manifest* manifest,
                                      model::Tree* tree);
 
 }  // namespace history

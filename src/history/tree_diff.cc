@@ -1,9 +1,9 @@
 #include "history/tree_diff.h"
 
-#include <deque>
 #include <string>
 #include <unordered_map>
 #include <utility>
+#include <vector>
 
 #include "common/text.h"
 #include "common/url_normalize.h"
@@ -43,6 +43,33 @@ std::vector<ItemId> ItemsOf(const Tree& tree, bool folders) {
   return ids;
 }
 
+// Items in tree order, taken from the front (most keys hold one item).
+struct Queue {
+  std::vector<ItemId> ids;
+  size_t next = 0;
+};
+
+// What makes a pair the first choice: the match key, the title and, for
+// links, the folder (kNoItem for folders). Points into the key map and the
+// trees, which outlive it.
+struct Exact {
+  const std::u16string* key;
+  const std::u16string* title;
+  ItemId parent;
+  bool operator==(const Exact& other) const {
+    return parent == other.parent && *key == *other.key &&
+           *title == *other.title;
+  }
+};
+
+struct ExactHash {
+  size_t operator()(const Exact& exact) const {
+    const std::hash<std::u16string> text;
+    return (text(*exact.key) * 31 + text(*exact.title)) * 31 +
+           static_cast<size_t>(exact.parent);
+  }
+};
+
 class Matcher {
  public:
   Matcher(const Tree& before, const Tree& after)
@@ -59,29 +86,32 @@ class Matcher {
   void Pair(bool folders) {
     // key -> the before items not yet paired; one queue per (key, folder,
     // title) for the first choice and one per key for the rest.
-    std::unordered_map<std::u16string, std::deque<ItemId>> exact, by_key;
+    std::unordered_map<std::u16string, Queue> by_key;
+    std::unordered_map<Exact, Queue, ExactHash> exact;
     const std::vector<ItemId> old_items = ItemsOf(before_, folders);
     for (ItemId id : old_items) {
-      const std::u16string key = MatchKey(before_.at(id));
-      exact[ExactKey(key, Mapped(before_.at(id).parent), before_.at(id),
-                     folders)]
-          .push_back(id);
-      by_key[key].push_back(id);
+      const model::Item& item = before_.at(id);
+      const auto key = by_key.try_emplace(MatchKey(item)).first;
+      key->second.ids.push_back(id);
+      exact[Exact{&key->first, &item.title,
+                  folders ? model::kNoItem : Mapped(item.parent)}]
+          .ids.push_back(id);
     }
-    std::vector<ItemId> unpaired;
+    std::vector<std::pair<ItemId, std::u16string>> unpaired;  // and its key
     for (ItemId id : ItemsOf(after_, folders)) {
-      const std::u16string key = MatchKey(after_.at(id));
+      const model::Item& item = after_.at(id);
+      std::u16string key = MatchKey(item);
       auto found = exact.find(
-          ExactKey(key, after_.at(id).parent, after_.at(id), folders));
+          Exact{&key, &item.title, folders ? model::kNoItem : item.parent});
       ItemId old = TakeFree(found == exact.end() ? nullptr : &found->second);
       if (old == model::kNoItem) {
-        unpaired.push_back(id);
+        unpaired.emplace_back(id, std::move(key));
       } else {
         map_[old] = id;
       }
     }
-    for (ItemId id : unpaired) {
-      auto found = by_key.find(MatchKey(after_.at(id)));
+    for (const auto& [id, key] : unpaired) {
+      auto found = by_key.find(key);
       const ItemId old =
           TakeFree(found == by_key.end() ? nullptr : &found->second);
       if (old == model::kNoItem) {
@@ -120,23 +150,15 @@ class Matcher {
   }
 
  private:
-  static std::u16string ExactKey(const std::u16string& key, ItemId parent,
-                                 const model::Item& item, bool folders) {
-    std::u16string exact = key + u'\n' + item.title;
-    if (!folders) exact += u'\n' + NumberText(parent);
-    return exact;
-  }
-
   ItemId Mapped(ItemId old) const {
     const auto found = map_.find(old);
     return found == map_.end() ? model::kNoItem : found->second;
   }
 
   // The first item of queue not paired yet (taken off it).
-  ItemId TakeFree(std::deque<ItemId>* queue) {
-    while (queue != nullptr && !queue->empty()) {
-      const ItemId id = queue->front();
-      queue->pop_front();
+  ItemId TakeFree(Queue* queue) {
+    while (queue != nullptr && queue->next < queue->ids.size()) {
+      const ItemId id = queue->ids[queue->next++];
       if (map_.count(id) == 0) return id;
     }
     return model::kNoItem;

@@ -60,12 +60,12 @@ bool ParseRelative(const std::u16string& when, model::Time now,
   return true;
 }
 
-// The last of ids for which at_or_before holds.
+// The last of all for which test holds.
 template <typename Test>
-WhenResult LastWhere(const std::vector<std::u16string>& ids, Test test,
+WhenResult LastWhere(const std::vector<Dated>& all, Test test,
                      size_t* index) {
-  for (size_t i = ids.size(); i-- > 0;) {
-    if (test(ids[i])) {
+  for (size_t i = all.size(); i-- > 0;) {
+    if (test(all[i])) {
       *index = i;
       return WhenResult::kFound;
     }
@@ -76,32 +76,34 @@ WhenResult LastWhere(const std::vector<std::u16string>& ids, Test test,
 }  // namespace
 
 WhenResult ResolveWhen(const std::u16string& when,
-                       const std::vector<std::u16string>& ids,
-                       model::Time now, size_t* index) {
+                       const std::vector<Dated>& all, model::Time now,
+                       size_t* index) {
   model::Time limit = 0;
   int sequence = 0;
   if (ParseSnapshotId(when, &limit, &sequence)) {
+    // Snapshots by id order (clash numbers included), anything else by time.
     return LastWhere(
-        ids, [&](const std::u16string& id) { return !SnapshotIdLess(when, id); },
+        all,
+        [&](const Dated& each) {
+          model::Time time = 0;
+          int each_sequence = 0;
+          return ParseSnapshotId(each.name, &time, &each_sequence)
+                     ? !SnapshotIdLess(when, each.name)
+                     : each.time <= limit;
+        },
         index);
   }
-  const auto time_of = [](const std::u16string& id) {
-    model::Time time = 0;
-    int ignored = 0;
-    ParseSnapshotId(id, &time, &ignored);
-    return time;
-  };
   if (ParseDate(when, &limit)) {
     return LastWhere(
-        ids, [&](const std::u16string& id) { return time_of(id) < limit; },
-        index);
+        all, [&](const Dated& each) { return each.day < limit; }, index);
   }
   if (ParseRelative(when, now, &limit)) {
     return LastWhere(
-        ids, [&](const std::u16string& id) { return time_of(id) <= limit; },
-        index);
+        all, [&](const Dated& each) { return each.time <= limit; }, index);
   }
-  return WhenResult::kInvalid;
+  const WhenResult named = LastWhere(
+      all, [&](const Dated& each) { return each.name == when; }, index);
+  return named == WhenResult::kFound ? named : WhenResult::kInvalid;
 }
 
 std::vector<bool> ChooseKept(const std::vector<model::Time>& times,

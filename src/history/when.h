@@ -1,9 +1,11 @@
-// WHEN: which snapshot a command means. One of
+// WHEN: which of a list of dated things (snapshots, or the backups a
+// browser keeps by itself) a command means. One of
 //   a snapshot id      "20261207T214500Z" (or "-2", ...): that snapshot, or
 //                      the last one before that time;
-//   a date            "2026-12-01": the last snapshot of that day or before;
-//   a relative time    "3d" (also s, m, h, w): the last snapshot at least
-//                      that old.
+//   a date             "2026-12-01": the last one of that day or before;
+//   a relative time    "3d" (also s, m, h, w): the last one at least that
+//                      old;
+//   a name             the last one of that name.
 // Retention: which snapshots of a part to keep.
 #ifndef MARKSAFE_HISTORY_WHEN_H_
 #define MARKSAFE_HISTORY_WHEN_H_
@@ -18,11 +20,19 @@ namespace history {
 
 enum class WhenResult { kFound, kBeforeAll, kInvalid };
 
-// Picks the snapshot WHEN names among ids (valid snapshot ids, oldest
-// first): *index is its position.
+// One thing WHEN can pick.
+struct Dated {
+  std::u16string name;  // a snapshot id, or a file name
+  model::Time time = 0;  // when it was taken
+  model::Time day = 0;   // the start of the day it counts for (dates)
+};
+
+// Picks what WHEN names among all (oldest first): *index is its position.
+// kBeforeAll when WHEN has a form above but lies before every entry (or
+// there is none); kInvalid when it has no such form.
 WhenResult ResolveWhen(const std::u16string& when,
-                       const std::vector<std::u16string>& ids,
-                       model::Time now, size_t* index);
+                       const std::vector<Dated>& all, model::Time now,
+                       size_t* index);
 
 struct Retention {
   int last = 10;     // the newest snapshots, whenever they were taken

@@ -369,6 +369,47 @@ TEST(Part, AFolderRecordTakesNoAddress) {
   EXPECT_TRUE(manifest.records[0].item.url.empty());
 }
 
+// The manifest is read record by record: JSON's escapes, numbers and
+// repeated members as a document reader takes them, broken text refused.
+TEST(Part, ManifestTextReadsAsJson) {
+  const std::string head =
+      R"({"format": "marksafe part manifest", "version": 1.0, "x": [{"y": [[]]}],
+          "part": "firefox", "records": [)";
+  struct Case {
+    std::string records;
+    bool read;
+    std::u16string title = u"";
+    model::Time added = 0;
+  } cases[] = {
+      {R"({"path": "M/a.url", "type": "link", "title": "\u00e9\ud83d\ude00\"\/", "added": 1.5e3})",
+       true, u"\u00e9\U0001F600\"/", 1500},
+      {R"({"path": "M/a.url", "type": "link", "title": "one", "title": "two"})",
+       true, u"two", 0},
+      {R"({"path": "M/a.url", "type": "link", "title": "x", "added": -1})",
+       true, u"", 0},  // skipped: a negative time
+      {R"({"path": "M/a.url", "type": "link", "title": "\ud83d"})", false},
+      {R"({"path": "M/a.url", "type": "link", "title": "x" "url": ""})",
+       false},
+      {R"({"path": "M/a.url", "type": "link", "title": "x"}, tru)", false},
+      {std::string(2000, '[') + std::string(2000, ']'), false},
+  };
+  for (const Case& c : cases) {
+    Manifest manifest;
+    std::string why;
+    const ManifestState state =
+        ParseManifest(head + c.records + "]}", "firefox", &manifest, &why);
+    ASSERT_EQ(state, c.read ? ManifestState::kRead : ManifestState::kDamaged)
+        << c.records << ": " << why;
+    if (!c.read || c.title.empty()) {
+      EXPECT_TRUE(manifest.records.empty()) << c.records;
+      continue;
+    }
+    ASSERT_EQ(manifest.records.size(), 1u) << c.records;
+    EXPECT_EQ(manifest.records[0].item.title, c.title) << c.records;
+    EXPECT_EQ(manifest.records[0].item.date_added, c.added) << c.records;
+  }
+}
+
 TEST(Part, OldBackupSetsReadAsBefore) {
   TempDir dir;
   WriteBytes(dir.sub("ff/pos.ini"),

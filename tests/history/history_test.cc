@@ -45,9 +45,14 @@ TEST(SnapshotIdTest, RoundTripsAndSortsInTimeOrder) {
 }
 
 TEST(WhenTest, PicksTheSnapshotWhenNames) {
-  const std::vector<std::u16string> ids = {
-      u"20261201T080000Z", u"20261201T230000Z", u"20261203T120000Z",
-      u"20261203T120000Z-2"};
+  std::vector<Dated> all;
+  for (const char* id : {"20261201T080000Z", "20261201T230000Z",
+                         "20261203T120000Z", "20261203T120000Z-2"}) {
+    all.push_back(Dated{test::U16(id), At(id), At(id)});
+  }
+  // A browser's own backup: named for 4 December, written just after it.
+  all.push_back(Dated{u"bookmarks-2026-12-04.jsonlz4",
+                      At("20261205T003000Z"), At("20261204T000000Z")});
   const model::Time now = At("20261206T120000Z");
   struct Case {
     const char16_t* when;
@@ -59,6 +64,9 @@ TEST(WhenTest, PicksTheSnapshotWhenNames) {
       {u"20261203T120000Z-2", WhenResult::kFound, 3},
       {u"2026-12-01", WhenResult::kFound, 1},  // the day's last
       {u"2026-12-02", WhenResult::kFound, 1},
+      {u"2026-12-04", WhenResult::kFound, 4},  // by the day it counts for
+      {u"20261205T000000Z", WhenResult::kFound, 3},
+      {u"bookmarks-2026-12-04.jsonlz4", WhenResult::kFound, 4},
       {u"3d", WhenResult::kFound, 3},
       {u"4d", WhenResult::kFound, 1},
       {u"2026-11-30", WhenResult::kBeforeAll, 0},
@@ -66,10 +74,11 @@ TEST(WhenTest, PicksTheSnapshotWhenNames) {
       {u"2026-02-30", WhenResult::kInvalid, 0},
       {u"3y", WhenResult::kInvalid, 0},
       {u"d", WhenResult::kInvalid, 0},
+      {u"bookmarks-2026-12-05.jsonlz4", WhenResult::kInvalid, 0},
   };
   for (const Case& c : cases) {
     size_t index = 99;
-    EXPECT_EQ(ResolveWhen(c.when, ids, now, &index), c.result)
+    EXPECT_EQ(ResolveWhen(c.when, all, now, &index), c.result)
         << test::U8(c.when);
     if (c.result == WhenResult::kFound) {
       EXPECT_EQ(index, c.index) << test::U8(c.when);

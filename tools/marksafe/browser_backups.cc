@@ -4,9 +4,11 @@
 
 #include <cstdio>
 #include <ctime>
+#include <sstream>
 #include <vector>
 
 #include "backup_set_layout.h"
+#include "common/error_codes.h"
 #include "dry_run.h"
 #include "errors.h"
 #include "json_answer.h"
@@ -14,7 +16,6 @@
 #include "profiles.h"
 #include "set_parts.h"
 #include "text.h"
-#include "when.h"
 
 namespace fs = std::filesystem;
 
@@ -22,7 +23,9 @@ namespace marksafe_cli {
 namespace {
 
 struct BackupFile {
-  Dated dated;
+  std::string name;
+  std::string date;  // "YYYY-MM-DD"
+  int64_t time = 0;  // seconds since 1970
   std::string file;
   int32_t kind = MARKSAFE_STORE_FIREFOX_BACKUP;
   int64_t links = -1, folders = -1;  // -1: not counted
@@ -51,8 +54,9 @@ ProfileBackups ListBackups(const BrowserBackupOptions& options, bool count,
   }
   for (const Json::Value& each : document["backups"]) {
     BackupFile backup;
-    backup.dated = {each["name"].asString(), each["date"].asString(),
-                    each["time"].asInt64()};
+    backup.name = each["name"].asString();
+    backup.date = each["date"].asString();
+    backup.time = each["time"].asInt64();
     backup.file = each["file"].asString();
     backup.kind = each["kind"].asInt();
     if (each.isMember("links")) backup.links = each["links"].asInt64();
@@ -76,6 +80,27 @@ std::string ClockOf(int64_t seconds) {
   return text;
 }
 
+// The backup WHEN names, as the library resolves it. None: exit 1, naming
+// the oldest there is; nothing is written.
+size_t PickBackup(const ProfileBackups& found, const std::string& when,
+                  const std::string& step) {
+  MS_CHAR file[260] = {0};
+  const int32_t code = marksafe_find_browser_backup(
+      Utf8ToMs(found.profile.folder).c_str(), Utf8ToMs(when).c_str(), file);
+  const std::string picked = code == 0 ? MsToUtf8(file) : std::string();
+  for (size_t i = 0; i < found.backups.size(); ++i) {
+    if (found.backups[i].file == picked) return i;
+  }
+  const BackupFile& oldest = found.backups.front();
+  Fail(step, "no backup of " + ProfileLabel(found.profile) + " as of " +
+                 when + ": " +
+                 (code == static_cast<int32_t>(marksafe::kErrorInvalidParameter)
+                      ? "it is no date (YYYY-MM-DD), age (3d, 12h, 2w) or "
+                        "name of one"
+                      : "the oldest is " + oldest.name + " of " +
+                            oldest.date));
+}
+
 }  // namespace
 
 int RunBrowserHistory(const BrowserBackupOptions& options) {
@@ -93,8 +118,8 @@ int RunBrowserHistory(const BrowserBackupOptions& options) {
             ? "unreadable: " + backup.error
             : std::to_string(backup.links) + " links, " +
                   std::to_string(backup.folders) + " folders";
-    Say("  " + backup.dated.date + " " + ClockOf(backup.dated.time) + "  " +
-        backup.dated.name + "  " + counts);
+    Say("  " + backup.date + " " + ClockOf(backup.time) + "  " +
+        backup.name + "  " + counts);
   }
   return kExitDone;
 }
@@ -105,18 +130,9 @@ int RunRestoreFromBrowser(const BrowserBackupOptions& options) {
   if (found.backups.empty()) {
     Fail(step, ProfileLabel(found.profile) + " has no backups of its own");
   }
-  size_t index = found.backups.size() - 1;
-  if (!options.as_of.empty()) {
-    std::vector<Dated> all;
-    for (const BackupFile& backup : found.backups) all.push_back(backup.dated);
-    std::string why;
-    const std::optional<size_t> picked =
-        PickWhen(all, options.as_of, static_cast<int64_t>(std::time(nullptr)),
-                 &why);
-    if (!picked) Fail(step, "no backup of " + ProfileLabel(found.profile) +
-                                " as of " + options.as_of + ": " + why);
-    index = *picked;
-  }
+  const size_t index =
+      options.as_of.empty() ? found.backups.size() - 1
+                            : PickBackup(found, options.as_of, step);
   const BackupFile& backup = found.backups[index];
 
   // The backup becomes its family's part of a backup set in a scratch
@@ -127,7 +143,7 @@ int RunRestoreFromBrowser(const BrowserBackupOptions& options) {
   SetPart part;
   part.family = backup.kind == MARKSAFE_STORE_CHROME ? Browser::kChrome
                                                      : Browser::kFirefox;
-  part.name = backup.dated.name;
+  part.name = backup.name;
   part.folder = PartFolder(scratch.path(), part.family);
   part.browser = found.profile.browser;
   part.profile = found.profile.name;
@@ -141,7 +157,7 @@ int RunRestoreFromBrowser(const BrowserBackupOptions& options) {
   if (code != 0) {
     FailWithReport(step, backup.file + " cannot be read", TakeLastReport());
   }
-  Say("From " + backup.dated.name + " (" + backup.dated.date + ") of " +
+  Say("From " + backup.name + " (" + backup.date + ") of " +
       ProfileLabel(found.profile));
   const auto run = [&](const CommonOptions& common) {
     return part.family == options.to
@@ -152,7 +168,7 @@ int RunRestoreFromBrowser(const BrowserBackupOptions& options) {
   const Change change = run(options.common);
   const bool lost = change.report.AnythingLost();
   Say(std::string(lost ? "Restored with losses " : "Restored ") +
-      backup.dated.name + " into " + DisplayName(options.to));
+      backup.name + " into " + DisplayName(options.to));
   ShowReport(change.report, "  ");
   Say("  " + std::string(DisplayName(options.to)) + ": " +
       DescribeChange(change));

@@ -15,7 +15,7 @@ struct BrowserBackupOptions {
   CommonOptions common;      // the target of a restore
   std::string from_browser;  // a browser key
   std::string from_profile;  // a profile's name (default: the browser's own)
-  std::string as_of;         // WHEN (when.h); empty: the latest
+  std::string as_of;         // WHEN (the library reads it); empty: the latest
   Browser to = Browser::kFirefox;
   bool dry_run = false;
 };

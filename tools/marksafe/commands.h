@@ -60,6 +60,7 @@ struct ConvertOptions {
   Browser from = Browser::kIe;
   Browser to = Browser::kFirefox;
   bool dry_run = false;  // show what would be added, write nothing
+  std::string as_of;     // --as-of WHEN: the part's snapshot instead
 };
 
 struct DemoOptions {

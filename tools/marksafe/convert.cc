@@ -1,9 +1,12 @@
-// marksafe convert DIR --from X --to Y
+// marksafe convert DIR --from X --to Y [--as-of WHEN]
+#include <memory>
+
 #include "backup_set_layout.h"
 #include "commands.h"
 #include "common/interchange.h"
 #include "dry_run.h"
 #include "errors.h"
+#include "history.h"
 #include "output.h"
 #include "places_session.h"
 #include "progress.h"
@@ -147,7 +150,25 @@ Change ConvertPart(Browser from, Browser to, const fs::path& root,
 }
 
 int RunConvert(const ConvertOptions& options) {
-  const fs::path root = fs::absolute(PathFromUtf8(options.dir));
+  fs::path root = fs::absolute(PathFromUtf8(options.dir));
+  // As of a date: the part's snapshot, written out as the part of a set of
+  // its own, is converted on the one conversion path.
+  std::unique_ptr<SnapshotPart> as_of;
+  if (!options.as_of.empty()) {
+    const std::string step = std::string("convert ") + KeyName(options.from) +
+                             " to " + KeyName(options.to);
+    RequireBackupRoot(root, step);
+    SetPart slot;
+    slot.family = options.from;
+    slot.name = PartName(options.from);
+    slot.folder = PartFolder(root, options.from);
+    as_of = std::make_unique<SnapshotPart>(
+        FindSnapshot(root, PathToUtf8(slot.folder.filename()), options.as_of,
+                     step),
+        slot, step);
+    Say("From " + as_of->part().name);
+    root = as_of->root();
+  }
   if (options.dry_run) {
     return RunDryRun(options.to, options.common,
                      std::string("convert into ") + KeyName(options.to),
@@ -159,7 +180,9 @@ int RunConvert(const ConvertOptions& options) {
       ConvertPart(options.from, options.to, root, options.common);
   const bool lost = change.report.AnythingLost();
   Say(std::string(lost ? "Converted with losses " : "Converted ") +
-      PartName(options.from) + " of " + PathToUtf8(root) + " into " +
+      (as_of ? as_of->part().name : PartName(options.from) + " of " +
+                                        PathToUtf8(root)) +
+      " into " +
       DisplayName(options.to) + " (folder \"" +
       ImportedFolder(options.from, options.to) + "\")");
   ShowReport(change.report, "  ");

@@ -9,7 +9,9 @@
 #include <system_error>
 
 #include "backup_set_layout.h"
+#include "common/error_codes.h"
 #include "errors.h"
+#include "json_answer.h"
 #include "output.h"
 #include "profiles.h"
 #include "verify.h"
@@ -20,15 +22,12 @@ namespace marksafe_cli {
 namespace {
 
 constexpr int32_t kSnapshotUnchanged = 1;
-constexpr int32_t kNoSnapshots = 50;
+constexpr int32_t kNoSnapshots =
+    static_cast<int32_t>(marksafe::kErrorNotSupported);
 
 Json::Value ParseJson(const char* text, const std::string& step) {
   Json::Value result;
-  std::istringstream in(text);
-  Json::CharReaderBuilder builder;
-  std::string errors;
-  if (!Json::parseFromStream(builder, in, &result, &errors) ||
-      !result.isObject()) {
+  if (!ParseObject(text, &result)) {
     Fail(step, "the library's answer is not JSON");
   }
   return result;
@@ -171,7 +170,7 @@ fs::path FindSnapshot(const fs::path& root, const std::string& part_name,
   const int32_t code =
       marksafe_find_snapshot(ToMsPath(root).c_str(), ms_part.c_str(),
                              Utf8ToMs(when).c_str(), found);
-  if (code == 87) {
+  if (code == static_cast<int32_t>(marksafe::kErrorInvalidParameter)) {
     FailUsage(step + ": \"" + when +
               "\" is no snapshot id, date (2026-12-01) or age (3d)");
   }
@@ -234,7 +233,8 @@ int RunDiff(const DiffOptions& options) {
 SnapshotPart::SnapshotPart(const fs::path& snapshot, const SetPart& like,
                            const std::string& step)
     : scratch_(step, "marksafe-as-of-", "the snapshot"), part_(like) {
-  part_.folder = scratch_.path() / like.folder.filename();
+  part_.folder = scratch_.path() / like.folder.parent_path().filename() /
+                 like.folder.filename();
   const int32_t code = marksafe_snapshot_to_part(
       ToMsPath(snapshot).c_str(), ToMsPath(part_.folder).c_str());
   if (code != 0) {

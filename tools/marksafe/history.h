@@ -42,8 +42,9 @@ std::filesystem::path FindSnapshot(const std::filesystem::path& root,
                                    const std::string& when,
                                    const std::string& step);
 
-// While alive: the snapshot written out as a part in a folder of its own
-// (removed at the end), for the calls that take a part.
+// While alive: the snapshot written out as a part, at the place like has
+// in its set, of a backup set of its own in a scratch folder (removed at
+// the end), for the calls that take a part or a set.
 class SnapshotPart {
  public:
   SnapshotPart(const std::filesystem::path& snapshot, const SetPart& like,
@@ -51,6 +52,8 @@ class SnapshotPart {
   SnapshotPart(const SnapshotPart&) = delete;
   SnapshotPart& operator=(const SnapshotPart&) = delete;
   const SetPart& part() const { return part_; }
+  // The scratch set's root.
+  const std::filesystem::path& root() const { return scratch_.path(); }
 
  private:
   ScratchFolder scratch_;

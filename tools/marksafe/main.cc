@@ -191,6 +191,11 @@ int Run(int argc, char** argv) {
                    "browser to write into");
   convert->add_flag("--dry-run", convert_options.dry_run,
                     "show what would be added and write nothing");
+  convert->add_option("--as-of", convert_options.as_of,
+                      "take the part's snapshot of that time: an id, a date "
+                      "(2026-12-01: that day's last) or an age (3d: the last "
+                      "at least three days old)")
+      ->type_name("WHEN");
   add_accept_incomplete(convert);
   AddDataOptions(convert, &convert_options.common);
   AddVerbose(convert, &convert_options.common.verbose);
@@ -242,6 +247,10 @@ int Run(int argc, char** argv) {
       "verify", "compare a backup set with the browsers, folder by folder");
   verify->add_option("DIR", verify_options.dir, "backup root")->required();
   AddBrowserFilter(verify, &verify_options.browser);
+  verify->add_option("--as-of", verify_options.as_of,
+                     "check each Firefox and Chrome part's snapshot of that "
+                     "time instead (an id, a date or an age such as 3d)")
+      ->type_name("WHEN");
   add_accept_incomplete(verify);
   AddDataOptions(verify, &verify_options.common);
   AddVerbose(verify, &verify_options.common.verbose);

@@ -1,14 +1,19 @@
-// marksafe verify DIR: each part of a backup set against the live data of
-// the profile it came from (marksafe_compare), folder by folder.
+// marksafe verify DIR [--as-of WHEN]: each part of a backup set (or its
+// snapshot of that time) against the live data of the profile it came from
+// (marksafe_compare), folder by folder.
 #include "verify.h"
 
 #include <json/json.h>
 
+#include <algorithm>
+#include <memory>
+#include <sstream>
 #include <system_error>
 
 #include "backup_set_layout.h"
 #include "errors.h"
 #include "json_answer.h"
+#include "history.h"
 #include "output.h"
 #include "profiles.h"
 #include "set_parts.h"
@@ -122,13 +127,30 @@ int RunVerify(const VerifyOptions& options) {
     ChooseDefaults(&common, "verify");
     parts = ListParts(root);
   }
+  if (!options.as_of.empty() && options.browser.empty()) {
+    // Only Firefox and Chrome parts keep snapshots.
+    parts.erase(std::remove_if(parts.begin(), parts.end(),
+                               [](const SetPart& part) {
+                                 return part.family == Browser::kIe;
+                               }),
+                parts.end());
+  }
   int64_t lacking = 0;
   bool failed = false;
   for (const SetPart& part : parts) {
     const Location store = options.browser.empty()
                                ? StoreOf(part, common)
                                : Locate(part.family, common.data);
-    const int64_t missing = VerifyPart(part, store);
+    // As of a date: the part's snapshot, written out as a part, is checked
+    // in its place.
+    std::unique_ptr<SnapshotPart> as_of;
+    if (!options.as_of.empty()) {
+      as_of = std::make_unique<SnapshotPart>(
+          FindSnapshot(root, PathToUtf8(part.folder.filename()), options.as_of,
+                       "verify"),
+          part, "verify");
+    }
+    const int64_t missing = VerifyPart(as_of ? as_of->part() : part, store);
     if (missing < 0) failed = true;
     if (missing > 0) lacking += missing;
   }

@@ -13,6 +13,7 @@ struct VerifyOptions {
   CommonOptions common;
   std::string dir;
   std::string browser;  // empty: every part of the set
+  std::string as_of;    // WHEN: each Firefox and Chrome part's snapshot
 };
 
 // The kind (MARKSAFE_STORE_*) of a browser's own data.

@@ -1,5 +1,6 @@
 // Snapshots through the program: a backup keeps one per changed part,
-// history counts the change, and restore --as-of takes the older tree.
+// history counts the change, and restore, convert and verify --as-of take
+// the older tree.
 #include <dirent.h>
 
 #include <algorithm>
@@ -25,7 +26,7 @@ std::vector<std::string> SnapshotIds(const std::string& root) {
   return ids;
 }
 
-TEST_F(BackupSetTest, SnapshotsTrackChangesAndRestoreAsOfTakesTheOlderTree) {
+TEST_F(BackupSetTest, SnapshotsTrackChangesAndAsOfTakesTheOlderTree) {
   ASSERT_EQ(SnapshotIds(backup_.path()).size(), 1u);
   const std::string first = SnapshotIds(backup_.path())[0];
   EXPECT_TRUE(Exists(backup_.path() + "/History/" + first + "/Chrome.snapshot"));
@@ -58,14 +59,32 @@ TEST_F(BackupSetTest, SnapshotsTrackChangesAndRestoreAsOfTakesTheOlderTree) {
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_EQ(ReadBytes(target_.chrome()), before);
 
-  r = target_.Run(
-      {"restore", backup_.path(), "--to", "chrome", "--as-of", first});
-  ASSERT_EQ(r.exit_code, 0) << r.err;
-  const std::multiset<std::string> links = target_.Links("chrome");
-  EXPECT_EQ(links.size(), source_.Links("chrome").size() - 1);
-  for (const std::string& link : links) {
-    EXPECT_FALSE(Contains(link, "added.example")) << link;
+  // Restore, convert and verify take the first snapshot the same way; a
+  // WHEN before it is refused by each.
+  const size_t now_links = source_.Links("chrome").size();
+  for (const std::vector<std::string>& command :
+       {std::vector<std::string>{"restore", backup_.path(), "--to", "chrome"},
+        {"convert", backup_.path(), "--from", "chrome", "--to", "firefox"},
+        {"verify", backup_.path(), "--browser", "chrome"}}) {
+    std::vector<std::string> args = command;
+    args.insert(args.end(), {"--as-of", "2001-01-01"});
+    EXPECT_EQ(target_.Run(args).exit_code, 1) << args[0];
+    args.back() = first;
+    r = target_.Run(args);
+    ASSERT_EQ(r.exit_code, 0) << args[0] << r.out << r.err;
   }
+  const std::multiset<std::string> links = target_.Links("chrome");
+  EXPECT_EQ(links.size(), now_links - 1);
+  size_t converted = 0;
+  for (const std::string& link : target_.Links("firefox")) {
+    EXPECT_FALSE(Contains(link, "added.example")) << link;
+    converted += Contains(link, "Imported from Chrome");
+  }
+  EXPECT_EQ(converted, now_links - 1);
+  // The newest snapshot holds a link the target lacks.
+  r = target_.Run({"verify", backup_.path(), "--browser", "chrome",
+                   "--as-of", "0s"});
+  EXPECT_EQ(r.exit_code, 1) << r.out;
 }
 
 }  // namespace
