@@ -276,7 +276,8 @@ check_exports() {
     marksafe_backup_part marksafe_restore_favorites \
     marksafe_export_firefox_backup marksafe_browser_backups \
     marksafe_snapshot_part marksafe_prune_snapshots marksafe_history \
-    marksafe_find_snapshot marksafe_diff marksafe_snapshot_to_part | sort)"
+    marksafe_find_snapshot marksafe_diff marksafe_snapshot_to_part \
+    marksafe_set_journal marksafe_journals marksafe_undo | sort)"
   actual="$(${triple}-objdump -p "$dll" |
     sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
     sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\][[:space:]]*//p' | sort)"
