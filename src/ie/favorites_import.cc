@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "backup_set/part.h"
+#include "backup_set/url_files.h"
 #include "common/folder_swap.h"
 #include "common/folder_tree.h"
 #include "common/interchange.h"
@@ -172,6 +173,27 @@ Status CopyWithoutPositionFile(const std::u16string& part,
 }
 
 }  // namespace
+
+void JournalCopiedEntries(const std::u16string& favorites,
+                          const std::vector<std::u16string>& made) {
+  jobs::JournalRecorder* journal = jobs::Current().journal();
+  if (journal == nullptr || made.empty()) return;
+  for (const std::u16string& path : made) {
+    jobs::JournalEntry entry;
+    const bool folder = path.back() == u'/' || path.back() == u'\\';
+    entry.kind = folder ? model::ItemKind::kFolder : model::ItemKind::kLink;
+    entry.id = folder ? WithoutTrailingSeparators(path) : path;
+    entry.title = LastComponent(entry.id);
+    model::Item item;
+    if (!folder &&
+        backup_set::ReadPlainShortcut(entry.id, entry.title, &item)) {
+      entry.url = item.url;
+    }
+    journal->Add(jobs::StoreKind::kFavorites, std::u16string(),
+                 std::move(entry));
+  }
+  ClaimJournal(favorites);
+}
 
 Status MergePartIntoFavorites(const std::u16string& part_folder,
                               backup_set::PartKind kind,
