@@ -35,8 +35,10 @@ struct Placed {
   std::u16string parent;
 };
 
-// Calls visit(folder) for each folder node of the roots, parents before
-// what they hold; visit may replace the folder's children. Iterative.
+// Calls visit(folder, children) for each node of the roots that has a
+// list of children, parents before what they hold; visit may replace the
+// list. Iterative. Only members that exist are reached (operator[] on a
+// node would add a null member).
 template <typename Visit>
 void ForEachFolder(Json::Value* document, Visit visit) {
   Json::Value& roots = (*document)["roots"];
@@ -48,9 +50,11 @@ void ForEachFolder(Json::Value* document, Visit visit) {
   while (!stack.empty()) {
     Json::Value* folder = stack.back();
     stack.pop_back();
-    visit(folder);
+    if (!folder->isMember("children") || !(*folder)["children"].isArray()) {
+      continue;
+    }
     Json::Value& children = (*folder)["children"];
-    if (!children.isArray()) continue;
+    visit(*folder, children);
     for (Json::Value& child : children) {
       if (child.isObject()) stack.push_back(&child);
     }
@@ -102,10 +106,9 @@ Status UndoChrome(const jobs::Journal& journal, bool dry_run,
                          DisplayPath(file) + u" is no Chrome bookmarks file");
   }
   std::unordered_map<std::u16string, Placed> index;
-  ForEachFolder(&document, [&](Json::Value* folder) {
-    const Json::Value& children = (*folder)["children"];
-    if (!children.isArray()) return;
-    const std::u16string parent = Member(*folder, "id");
+  ForEachFolder(&document, [&](const Json::Value& folder,
+                                const Json::Value& children) {
+    const std::u16string parent = Member(folder, "id");
     for (const Json::Value& child : children) {
       if (child.isObject()) index[Member(child, "id")] = Placed{&child, parent};
     }
@@ -119,9 +122,7 @@ Status UndoChrome(const jobs::Journal& journal, bool dry_run,
   std::unordered_set<std::u16string> removed;
   for (const jobs::JournalEntry* entry : chosen) removed.insert(entry->id);
   index.clear();  // its pointers do not survive the changes below
-  ForEachFolder(&document, [&](Json::Value* folder) {
-    Json::Value& children = (*folder)["children"];
-    if (!children.isArray()) return;
+  ForEachFolder(&document, [&](const Json::Value&, Json::Value& children) {
     Json::Value kept(Json::arrayValue);
     for (Json::Value& child : children) {
       if (child.isObject() && removed.count(Member(child, "id")) != 0) {

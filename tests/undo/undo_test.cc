@@ -102,6 +102,7 @@ class UndoTest : public ::testing::TestWithParam<bool> {
     (chrome() ? test::WriteChromeStore : test::WritePlacesStore)(
         test::LinkTree("https://old.example/", 3), store);
     before_ = Entries(chrome(), store);
+    if (chrome()) roots_ = Parse(test::ReadBytes(store).c_str())["roots"];
     EXPECT_TRUE(test::RestoreSet(chrome(), store, dir_.sub("set")));
     const Json::Value list = journals.List()["journals"];
     EXPECT_EQ(list.size(), 1u);
@@ -113,6 +114,7 @@ class UndoTest : public ::testing::TestWithParam<bool> {
 
   test::TempDir dir_;
   std::vector<test::Entry> before_;
+  Json::Value roots_;  // Chrome: the file's roots before the restore
   std::string id_;
 };
 
@@ -132,6 +134,10 @@ TEST_P(UndoTest, TakesBackExactlyTheRestore) {
   EXPECT_EQ(undone["removed"], dry["removed"]);
   EXPECT_EQ(undone["kept"].size(), 0u);
   EXPECT_EQ(Entries(chrome(), store), before_);
+  // Every node as it was, member for member.
+  if (chrome()) {
+    EXPECT_EQ(Parse(test::ReadBytes(store).c_str())["roots"], roots_);
+  }
   EXPECT_TRUE(journals.List()["journals"][0]["undone"].asBool());
 
   const Json::Value again = Undo(id_, false);
