@@ -17,8 +17,11 @@ set(allowed_history backup_set common jobs model platform)
 set(allowed_ie backup_set common jobs model platform)
 set(allowed_chrome backup_set common ie jobs model platform)
 set(allowed_firefox backup_set common ie jobs marksafe model platform)
+# Undo takes back what a journal says was written into a store.
+set(allowed_undo backup_set chrome common firefox ie jobs marksafe model
+    platform)
 set(allowed_exports backup_set chrome common firefox firefox_json history html
-    ie jobs marksafe model platform)
+    ie jobs marksafe model platform undo)
 # The program calls only the exports; it reads the error codes and the set
 # layout from the library's headers.
 set(allowed_tools common marksafe)

@@ -537,6 +537,44 @@ MARKSAFE_API const char* marksafe_diff(const MS_CHAR* before,
 MARKSAFE_API int32_t marksafe_snapshot_to_part(const MS_CHAR* snapshot,
                                                const MS_CHAR* part_folder);
 
+/* ---- Journals and undo ------------------------------------------------ */
+
+/* Every call that writes into a browser's store (a restore, an import, a
+   conversion, an HTML import) keeps a journal of what it added: each item
+   with the id the store gave it (places: moz_bookmarks id and guid; Chrome:
+   node id and guid; a Favorites folder: its path there), its folder, title
+   and URL, the store and the time. One file per journal, in the user's
+   state folder (%LOCALAPPDATA%\marksafe\journal; on Linux
+   $XDG_STATE_HOME/marksafe/journal, by default ~/.local/state/...), named
+   by its id: the UTC time it was written ("20261207T214500Z", "-2", "-3"
+   on a clash). A dry run keeps none. */
+
+/* Turns journals on or off for the calls that start from now on
+   (process-wide; on at load unless the environment has
+   MARKSAFE_JOURNAL=off). Returns the setting it replaced. */
+MARKSAFE_API bool marksafe_set_journal(bool on);
+/* The journals, oldest first. UTF-8 JSON: {"journals": [{"id", "time"
+   (microseconds since 1970), "operation", "store_kind" ("places",
+   "chrome", "favorites"), "store" (its path), "items", "undone"}],
+   "errors": [one line per journal that cannot be read]}. Never null;
+   valid until the next call on the same thread. */
+MARKSAFE_API const char* marksafe_journals(void);
+/* Removes from its store exactly the items the journal journal_id (null or
+   empty: the newest journal) added, with the checks and locks of a
+   restore (the browser must not hold the store). Items changed since are
+   kept: moved to another folder, renamed, their URL edited, or a folder
+   that holds items the journal did not add. The journal is then marked
+   undone; undoing it again changes nothing. With dry_run nothing changes.
+   UTF-8 JSON: {"journal", "store_kind", "store", "dry_run",
+   "already_undone", "removed" (items removed, or that would be), "gone"
+   (no longer where they were written), "kept": [{"item", "url",
+   "reason"}], "code" (0 done; 2 no such journal; 13 a damaged journal or
+   store, nothing changed; 32 a browser holds the store; 33 another run
+   holds its lock), "error" (one line, when code is not 0)}. Never null;
+   valid until the next call on the same thread. */
+MARKSAFE_API const char* marksafe_undo(const MS_CHAR* journal_id,
+                                       bool dry_run);
+
 #ifdef __cplusplus
 }
 #endif

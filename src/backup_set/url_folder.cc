@@ -120,6 +120,22 @@ bool PushExistingFolder(ItemId id, const std::u16string& dir,
   return true;
 }
 
+// Notes a new entry in the call's journal by its full path; the caller
+// that knows the Favorites folder makes it relative (see favorites_import).
+void NoteWrittenEntry(const model::Item& item, const std::u16string& folder,
+                      const std::u16string& name) {
+  jobs::JournalRecorder* journal = jobs::Current().journal();
+  std::u16string path;
+  if (journal == nullptr || !platform::ChildPath(folder, name, &path)) return;
+  jobs::JournalEntry entry;
+  entry.kind = item.kind;
+  entry.id = path;
+  entry.title = item.title;
+  entry.url = item.url;
+  journal->Add(jobs::StoreKind::kFavorites, std::u16string(),
+               std::move(entry));
+}
+
 }  // namespace
 
 Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
@@ -179,6 +195,7 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
     const std::u16string name =
         WriteNewEntry(tree, child, &frame.disk, kErrorFilenameTooLong,
                       root_report, report, &status);
+    if (!name.empty()) NoteWrittenEntry(item, frame.disk.dir, name);
     if (!name.empty() && item.kind == ItemKind::kFolder) {
       std::u16string dir;
       if (platform::ChildPath(frame.disk.dir, name, &dir)) {

@@ -25,6 +25,15 @@ model::Counts SubtreeCounts(const model::Tree& tree, model::ItemId id) {
   return counts;
 }
 
+// A member of a node as text for the journal: "" unless a string or a
+// whole number (a file from elsewhere may hold anything).
+std::u16string MemberText(const Json::Value& node, const char* name) {
+  const Json::Value& value = node[name];
+  if (value.isString()) return utf8_to_wide_string(value.asString());
+  if (value.isIntegral()) return utf8_to_wide_string(value.asString());
+  return std::u16string();
+}
+
 }  // namespace
 
 ChromeWriter::ChromeWriter(Json::Value* document, NodeTable nodes)
@@ -60,6 +69,14 @@ Json::Value* ChromeWriter::Append(const model::Tree& tree, model::ItemId id,
   // nodes are appended.
   Json::Value* stored = &children.append(std::move(node));
   nodes_[static_cast<size_t>(id)] = stored;
+  jobs::JournalEntry entry;
+  entry.kind = item.kind;
+  entry.id = MemberText(*stored, "id");
+  entry.guid = MemberText(*stored, "guid");
+  entry.parent = MemberText(*parent, "id");
+  entry.title = item.title;
+  entry.url = MemberText(*stored, "url");
+  written_.push_back(std::move(entry));
   changed_ = true;
   return stored;
 }
@@ -148,7 +165,15 @@ Status ChromeWriter::Save(const std::u16string& path) {
                          u"another program has the Chrome file " + path +
                              u" open");
   }
-  if (save_chrome_file(*document_, path)) return Status::Ok();
+  if (save_chrome_file(*document_, path)) {
+    if (jobs::JournalRecorder* journal = jobs::Current().journal()) {
+      for (jobs::JournalEntry& entry : written_) {
+        journal->Add(jobs::StoreKind::kChrome, path, std::move(entry));
+      }
+    }
+    written_.clear();
+    return Status::Ok();
+  }
   return Status::Error(platform::GetLastError(),
                        u"cannot replace the Chrome file " + path);
 }

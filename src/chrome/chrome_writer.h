@@ -15,6 +15,7 @@
 #include "chrome/chrome_document.h"
 #include "chrome/chrome_reader.h"
 #include "common/status.h"
+#include "jobs/journal.h"
 #include "model/bookmark_tree.h"
 #include "model/report.h"
 
@@ -56,7 +57,8 @@ class ChromeWriter {
   // tree) and replaces the file at path with it in one step. A document
   // that is unchanged and complete is not written: the file keeps its
   // bytes. Fails with the system's error when the file cannot be replaced
-  // (the old file is then intact).
+  // (the old file is then intact). Once saved, the nodes written go to the
+  // call's journal.
   [[nodiscard]] Status Save(const std::u16string& path);
 
  private:
@@ -70,6 +72,7 @@ class ChromeWriter {
   std::unique_ptr<IdAllocator> ids_;  // made on the first node written
   model::Time now_;
   bool changed_ = false;
+  std::vector<jobs::JournalEntry> written_;  // the nodes appended, in order
 };
 
 }  // namespace chrome

@@ -75,8 +75,11 @@ struct CopyJob {
 };
 
 // Copies from to a free name beside to: "stem (2).ext", "stem (3).ext", ...
-// never replacing anything. False when none of 99 names is free.
-bool CopyUnderNewName(const std::u16string& from, const std::u16string& to) {
+// never replacing anything. False when none of 99 names is free. *made is
+// the name copied to, or empty when a copy was there already.
+bool CopyUnderNewName(const std::u16string& from, const std::u16string& to,
+                      std::u16string* made) {
+  made->clear();
   const size_t slash = to.find_last_of(u"\\/");
   size_t dot = to.rfind(u'.');
   if (dot == std::u16string::npos ||
@@ -88,7 +91,10 @@ bool CopyUnderNewName(const std::u16string& from, const std::u16string& to) {
                                 NumberText(n) + u")" + to.substr(dot);
     // A copy an earlier restore put there already is enough.
     if (platform::PathExists(name) && SameContent(from, name)) return true;
-    if (platform::CopyFile(from, name, true)) return true;
+    if (platform::CopyFile(from, name, true)) {
+      *made = name;
+      return true;
+    }
     if (platform::GetLastError() != kErrorFileExists &&
         platform::GetLastError() != kErrorAlreadyExists) {
       return false;
@@ -122,12 +128,18 @@ bool CopyOneFile(const CopyJob& job, const std::u16string& from,
     ++job.counts->files_present;
     return true;
   }
+  std::u16string made = target_path;
   const bool copied =
       job.never_replace
           ? (present.count(entry.name) != 0
-                 ? CopyUnderNewName(source_path, target_path)
+                 ? CopyUnderNewName(source_path, target_path, &made)
                  : platform::CopyFile(source_path, target_path, true))
           : platform::CopyFile(source_path, target_path, !job.overwrite);
+  // A file replaced in place is no new item of the folder.
+  if (copied && job.counts->made != nullptr && !made.empty() &&
+      (present.count(entry.name) == 0 || made != target_path)) {
+    job.counts->made->push_back(made);
+  }
   if (!copied) {
     const uint32_t code = platform::GetLastError();
     DebugLog(u"WinApi:CopyFile execute fail:%ld \n", LastErrorForLog());
@@ -148,6 +160,7 @@ bool CopyTree(const CopyJob& job, const std::u16string& source,
     ++job.counts->folders_present;
   } else if (platform::CreateDirectoryTree(to)) {
     ++job.counts->folders_created;
+    if (job.counts->made != nullptr) job.counts->made->push_back(to);
   } else {
     DebugLog(u"[CommFile] [copy_folder] CreateDirectory %s fail: %ld\n",
              to.c_str(), LastErrorForLog());

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace marksafe {
 
@@ -22,13 +23,16 @@ namespace marksafe {
 //
 // counts, when given, receives what the copy did: files copied, files left
 // as they were (the same bytes there already), files that failed, folders
-// created and folders that were there.
+// created and folders that were there; and, when made is set, the path of
+// each folder created (ending in a separator) and file copied anew,
+// parents first.
 struct CopyCounts {
   int64_t files_copied = 0;
   int64_t files_present = 0;
   int64_t files_failed = 0;
   int64_t folders_created = 0;
   int64_t folders_present = 0;
+  std::vector<std::u16string>* made = nullptr;
 };
 bool copy_folder(const std::u16string& source,
                  const std::u16string& destination,

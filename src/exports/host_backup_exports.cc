@@ -12,7 +12,7 @@
 #include "firefox_json/backup_listing.h"
 #include "firefox_json/firefox_json_reader.h"
 #include "firefox_json/firefox_json_writer.h"
-#include "history/calendar.h"
+#include "common/calendar.h"
 #include "history/when.h"
 #include "jobs/job.h"
 #include "marksafe/marksafe.h"

@@ -2,6 +2,7 @@
 
 #include "common/debug_log.h"
 #include "common/error_codes.h"
+#include "firefox/places_journal.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -49,7 +50,9 @@ ImportTransaction::ImportTransaction(ms_places* handle) : handle_(handle) {
 }
 
 ImportTransaction::~ImportTransaction() {
-  if (owner_) handle_->database.Rollback();
+  if (!owner_) return;
+  handle_->database.Rollback();
+  DropJournal(handle_);
 }
 
 bool ImportTransaction::Finish(bool result) {
@@ -57,9 +60,11 @@ bool ImportTransaction::Finish(bool result) {
   SQLite::Database& db = handle_->database;
   if (!owner_) return result && !db.Aborted();
   owner_ = false;
+  if (!db.Aborted()) CompleteJournal(handle_);
   if (db.Aborted()) {
     long code = static_cast<long>(db.LastError());
     db.Rollback();
+    DropJournal(handle_);
     DebugLog(
         u"[FirefoxBookmark].Import into %s stopped by a database "
         u"failure (%ld): nothing of it was written\n",
@@ -69,6 +74,7 @@ bool ImportTransaction::Finish(bool result) {
   }
   int rc = db.Commit();
   if (rc != 0) {
+    DropJournal(handle_);
     DebugLog(
         u"[FirefoxBookmark].Import into %s could not be committed "
         u"(%ld): nothing of it was written\n",

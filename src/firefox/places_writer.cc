@@ -9,6 +9,7 @@
 #include "common/debug_log.h"
 #include "common/error_codes.h"
 #include "common/url_normalize.h"
+#include "firefox/places_journal.h"
 #include "firefox/places_reader.h"
 #include "firefox/places_statements.h"
 #include "firefox/places_transaction.h"
@@ -177,6 +178,7 @@ void PlacesWriter::WriteTags(const model::Tree& tree, model::ItemId id,
         continue;
       }
       ++*position;
+      NoteWritten(handle_, model::ItemKind::kFolder, folder_id, kTagsId, tag);
       folder = tag_folders_.emplace(tag, folder_id).first;
     }
     if (!tagged_.emplace(folder->second, place).second) continue;
@@ -187,12 +189,14 @@ void PlacesWriter::WriteTags(const model::Tree& tree, model::ItemId id,
     row.parent = folder->second;
     row.position = *position;
     row.date_added = now;
-    if (InsertBookmark(handle_, row) == 0) {
+    const int64_t entry = InsertBookmark(handle_, row);
+    if (entry == 0) {
       tagged_.erase({folder->second, place});
       AddProblem(report, tree, id,
                  "tag " + platform::ToUtf8(tag) + ": write failed", true);
       continue;
     }
+    NoteWritten(handle_, model::ItemKind::kLink, entry, folder->second, u"");
     ++*position;
   }
 }
@@ -333,6 +337,7 @@ Status PlacesWriter::WriteAdded(model::Tree* tree, model::ItemId from,
       continue;
     }
     item.store_id = store_id;
+    NoteWritten(handle_, item.kind, store_id, parent, item.title);
     if (root_report != nullptr) model::CountItem(item.kind, &root_report->added);
     jobs::Current().progress().Written(item.kind);
     if (item.kind == model::ItemKind::kLink) {

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "common/text.h"
-#include "history/calendar.h"
+#include "common/calendar.h"
 #include "history/snapshot_codec.h"
 #include "platform/platform.h"
 

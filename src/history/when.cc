@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "history/calendar.h"
+#include "common/calendar.h"
 #include "history/snapshot.h"
 
 namespace marksafe {

@@ -1,6 +1,7 @@
 #include "ie/combined_backup.h"
 
 #include <string>
+#include <vector>
 
 #include "common/backup_set.h"
 #include "common/debug_log.h"
@@ -75,10 +76,15 @@ bool CopyFavoritesPart(const std::u16string& favorites,
                        const volatile uint8_t* cancel_flag) {
   const bool existed = platform::PathExists(favorites);
   CopyCounts counts;
+  std::vector<std::u16string> made;
+  if (jobs::Current().journal() != nullptr) counts.made = &made;
   bool copied = copy_folder(ReadableFolder(folder), favorites,
                             interchange::kUrlExtension,
                             overwrite, cancel_flag, true, &counts,
                             /*never_replace=*/true);
+  // The Favorites folder itself, made by the copy, is no item of it.
+  if (!made.empty() && !existed) made.erase(made.begin());
+  ie::JournalCopiedEntries(favorites, made);
   ReportFavoritesCopy(favorites, existed, counts);
   if (!copied) {
     DebugLog(

@@ -1,9 +1,12 @@
 #include "ie/favorites_import.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 #include <unordered_set>
 
 #include "backup_set/part.h"
+#include "backup_set/url_files.h"
 #include "common/folder_swap.h"
 #include "common/folder_tree.h"
 #include "common/interchange.h"
@@ -82,8 +85,54 @@ void FoldNumberedFolders(model::Tree* tree, model::ItemId root) {
   });
 }
 
+// Makes the folder when missing; a folder made here is journaled with
+// what the merge writes into it.
 bool EnsureFolder(const std::u16string& folder) {
-  return platform::IsDirectory(folder) || platform::CreateDirectoryTree(folder);
+  if (platform::IsDirectory(folder)) return true;
+  if (!platform::CreateDirectoryTree(folder)) return false;
+  if (jobs::JournalRecorder* journal = jobs::Current().journal()) {
+    jobs::JournalEntry entry;
+    entry.kind = model::ItemKind::kFolder;
+    entry.id = folder;
+    entry.title = LastComponent(folder);
+    journal->Add(jobs::StoreKind::kFavorites, std::u16string(),
+                 std::move(entry));
+  }
+  return true;
+}
+
+// The entries noted by full path become the journal of dest_folder, each
+// path made relative to it ("/" between names). An entry outside it (none
+// is expected) is left out.
+void ClaimJournal(const std::u16string& dest_folder) {
+  jobs::JournalRecorder* journal = jobs::Current().journal();
+  if (journal == nullptr) return;
+  jobs::Journal* noted =
+      journal->Find(jobs::StoreKind::kFavorites, std::u16string());
+  if (noted == nullptr) return;
+  std::vector<jobs::JournalEntry> entries = std::move(noted->items);
+  journal->Drop(jobs::StoreKind::kFavorites, std::u16string());
+  const auto slashed = [](std::u16string path) {
+    for (char16_t& c : path) {
+      if (c == u'\\') c = u'/';
+    }
+    return path;
+  };
+  std::u16string prefix = slashed(WithoutTrailingSeparators(dest_folder));
+  if (prefix.empty() || prefix.back() != u'/') prefix += u'/';
+  for (jobs::JournalEntry& entry : entries) {
+    const std::u16string path = slashed(entry.id);
+    if (path.size() <= prefix.size() ||
+        path.compare(0, prefix.size(), prefix) != 0) {
+      continue;
+    }
+    std::u16string relative = path.substr(prefix.size());
+    const size_t slash = relative.rfind(u'/');
+    entry.parent =
+        slash == std::u16string::npos ? u"" : relative.substr(0, slash);
+    entry.id = std::move(relative);
+    journal->Add(jobs::StoreKind::kFavorites, dest_folder, std::move(entry));
+  }
 }
 
 // A root's folder in the Favorites folder is named as the set names it (a
@@ -125,6 +174,27 @@ Status CopyWithoutPositionFile(const std::u16string& part,
 
 }  // namespace
 
+void JournalCopiedEntries(const std::u16string& favorites,
+                          const std::vector<std::u16string>& made) {
+  jobs::JournalRecorder* journal = jobs::Current().journal();
+  if (journal == nullptr || made.empty()) return;
+  for (const std::u16string& path : made) {
+    jobs::JournalEntry entry;
+    const bool folder = path.back() == u'/' || path.back() == u'\\';
+    entry.kind = folder ? model::ItemKind::kFolder : model::ItemKind::kLink;
+    entry.id = folder ? WithoutTrailingSeparators(path) : path;
+    entry.title = LastComponent(entry.id);
+    model::Item item;
+    if (!folder &&
+        backup_set::ReadPlainShortcut(entry.id, entry.title, &item)) {
+      entry.url = item.url;
+    }
+    journal->Add(jobs::StoreKind::kFavorites, std::u16string(),
+                 std::move(entry));
+  }
+  ClaimJournal(favorites);
+}
+
 Status MergePartIntoFavorites(const std::u16string& part_folder,
                               backup_set::PartKind kind,
                               const std::u16string& dest_folder,
@@ -146,6 +216,10 @@ Status MergePartIntoFavorites(const std::u16string& part_folder,
   Status locked = lock.Acquire(dest_folder);
   if (!locked.ok()) return locked;
 
+  struct Claim {
+    const std::u16string& folder;
+    ~Claim() { ClaimJournal(folder); }
+  } claim{dest_folder};
   const std::u16string imported = JoinPath(dest_folder, subfolder_title);
   if (!EnsureFolder(imported)) {
     return Status::Error(platform::GetLastError(),

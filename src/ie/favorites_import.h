@@ -7,6 +7,7 @@
 #define MARKSAFE_IE_FAVORITES_IMPORT_H_
 
 #include <string>
+#include <vector>
 
 #include "backup_set/part.h"
 #include "common/status.h"
@@ -26,6 +27,11 @@ namespace ie {
                                             const std::u16string& subfolder_title,
                                             model::Report* report,
                                             bool overwrite = true);
+
+// Journals the entries a copy made in the Favorites folder (paths as
+// CopyCounts::made gives them: folders end in a separator).
+void JournalCopiedEntries(const std::u16string& favorites,
+                          const std::vector<std::u16string>& made);
 
 }  // namespace ie
 }  // namespace marksafe

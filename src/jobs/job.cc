@@ -3,6 +3,7 @@
 #include <atomic>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 namespace marksafe {
 namespace jobs {
@@ -62,6 +63,7 @@ Options DefaultOptions() {
   Options options;
   options.accept_incomplete = g_accept_incomplete.load();
   options.remove_previous_later = g_remove_previous_later.load();
+  options.journal = JournalDefault();
   return options;
 }
 
@@ -86,11 +88,25 @@ JobScope::JobScope(const char* operation, Options options) {
     std::lock_guard<std::mutex> guard(g_published_mutex);
     Published() = job_->shared_progress();
   }
+  job_->set_recording(true);
   t_running = job_.get();
 }
 
 JobScope::~JobScope() {
   if (job_ == nullptr) return;
+  if (job_->journal() != nullptr) {
+    // A journal that cannot be written never fails the call: what was
+    // written stays written, and the report says the journal is missing.
+    std::vector<std::u16string> problems;
+    try {
+      SaveJournals(job_->journal(), job_->report().operation, &problems);
+      for (std::u16string& problem : problems) {
+        job_->report().problems.push_back(model::Problem{
+            std::move(problem), u"", "journal not written", false});
+      }
+    } catch (...) {
+    }
+  }
   t_running = nullptr;
   ThreadState& state = State();
   state.last_report = std::move(job_->report());

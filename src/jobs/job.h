@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "jobs/journal_recorder.h"
 #include "model/progress.h"
 #include "model/report.h"
 #include "platform/platform.h"
@@ -35,6 +36,9 @@ struct Options {
   // Leave the removal of a part's previous copy to a later call
   // (RemoveSetAsideFolders), so that the backup is done first.
   bool remove_previous_later = false;
+  // Keep a journal of what is written into browser stores (see
+  // journal_recorder.h); a dry run keeps none.
+  bool journal = true;
 };
 
 class Job {
@@ -64,6 +68,15 @@ class Job {
   bool AddLock(const std::u16string& key) { return locks_[key]++ > 0; }
   bool DropLock(const std::u16string& key);
 
+  // Where writers note each item a store took; null when this call keeps
+  // no journal (turned off, a dry run, or no call runs).
+  JournalRecorder* journal() {
+    return recording_ && options_.journal && !options_.dry_run ? &journal_
+                                                               : nullptr;
+  }
+  void set_recording(bool recording) { recording_ = recording; }
+  JournalRecorder& recorder() { return journal_; }
+
  private:
   platform::Env* env_;
   model::Report report_;
@@ -71,10 +84,12 @@ class Job {
   const volatile uint8_t* cancel_ = nullptr;
   Options options_;
   std::map<std::u16string, int> locks_;
+  JournalRecorder journal_;
+  bool recording_ = false;
 };
 
 // The options a call starts with: the defaults, with the host's
-// process-wide accept-incomplete and remove-later choices.
+// process-wide accept-incomplete, remove-later and journal choices.
 Options DefaultOptions();
 void SetAcceptIncompleteDefault(bool accept);
 void SetRemovePreviousLaterDefault(bool later);
@@ -86,8 +101,9 @@ Job& Current();
 
 // Runs one call: starts its job on the calling thread (at 0 of 0, its
 // progress the one marksafe_progress shows), binds its Env to the thread,
-// and when it ends keeps its report and progress as the thread's last. A
-// scope opened while the thread already runs a job joins that job.
+// and when it ends writes the journals of what it added to browser stores
+// and keeps its report and progress as the thread's last. A scope opened
+// while the thread already runs a job joins that job.
 class JobScope {
  public:
   explicit JobScope(const char* operation, Options options = DefaultOptions());

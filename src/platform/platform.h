@@ -197,11 +197,15 @@ inline bool WriteProfileString(const std::u16string& section,
 
 // ---- Shell folders and the system -----------------------------------------
 
-enum class ShellFolder { kFavorites, kRoamingAppData, kProgramFiles };
+// kLocalState: where a program keeps the state of the user's own runs
+// (Windows: %LOCALAPPDATA%; POSIX: $XDG_STATE_HOME when absolute, else
+// ~/.local/state).
+enum class ShellFolder { kFavorites, kRoamingAppData, kProgramFiles,
+                         kLocalState };
 
 // SHGetSpecialFolderPathW without creating the folder. On POSIX the
-// MARKSAFE_* environment variables, read at every call. False and an empty
-// out when there is none.
+// MARKSAFE_* environment variables (for kLocalState the XDG variable
+// above), read at every call. False and an empty out when there is none.
 inline bool GetShellFolder(ShellFolder folder, std::u16string* out);
 
 // GetVersionExW's dwMajorVersion (0 when the call fails).

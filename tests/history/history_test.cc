@@ -7,7 +7,7 @@
 
 #include "backup_set/part.h"
 #include "common/interchange.h"
-#include "history/calendar.h"
+#include "common/calendar.h"
 #include "history/snapshot.h"
 #include "history/snapshot_codec.h"
 #include "history/tree_diff.h"

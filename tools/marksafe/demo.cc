@@ -162,6 +162,8 @@ int RunDemo(const DemoOptions& options) {
   const Sandbox sandbox = LayOutSandbox(ChooseSandboxFolder(options.dir));
   BuildSandbox(sandbox);
   PointLibraryAt(sandbox);
+  // The sandbox is thrown away: what is written into it is nothing to undo.
+  marksafe_set_journal(false);
 
   Say(std::string("marksafe ") + marksafe_version() + " demo");
   Say("Sandbox profile in " + PathToUtf8(sandbox.root) + ":");

@@ -4,6 +4,7 @@
 
 #include "errors.h"
 #include "html.h"
+#include "marksafe/marksafe.h"
 #include "output.h"
 #include "scratch_folder.h"
 
@@ -64,7 +65,10 @@ int RunDryRun(Browser target, const CommonOptions& options,
       Copy(location.path, scratch.path() / "Bookmarks", step);
       break;
   }
+  // What is added to the copy is no change to undo.
+  const bool journal = marksafe_set_journal(false);
   const Change change = run(copy);
+  marksafe_set_journal(journal);
   ShowDryRun(change.report, PathToUtf8(location.path));
   return kExitDone;
 }

@@ -19,6 +19,7 @@
 #include "library_report.h"
 #include "html.h"
 #include "profiles.h"
+#include "undo.h"
 #include "verify.h"
 
 namespace marksafe_cli {
@@ -140,6 +141,14 @@ int Run(int argc, char** argv) {
                       "backup or copy cut short)");
   };
 
+  // What a write into a browser added is journaled unless asked not to.
+  bool no_journal = false;
+  const auto add_no_journal = [&no_journal](CLI::App* command) {
+    command->add_flag("--no-journal", no_journal,
+                      "keep no journal of what is added (marksafe undo "
+                      "cannot take it back then)");
+  };
+
   RestoreOptions restore_options;
   std::string restore_to;
   CLI::App* restore = app.add_subcommand(
@@ -177,6 +186,7 @@ int Run(int argc, char** argv) {
   restore->add_flag("--dry-run", restore_options.dry_run,
                     "show what would be added and write nothing");
   add_accept_incomplete(restore);
+  add_no_journal(restore);
   AddDataOptions(restore, &restore_options.common);
   AddVerbose(restore, &restore_options.common.verbose);
 
@@ -197,6 +207,7 @@ int Run(int argc, char** argv) {
                       "at least three days old)")
       ->type_name("WHEN");
   add_accept_incomplete(convert);
+  add_no_journal(convert);
   AddDataOptions(convert, &convert_options.common);
   AddVerbose(convert, &convert_options.common.verbose);
 
@@ -235,6 +246,7 @@ int Run(int argc, char** argv) {
                    "browser to import into");
   import_html->add_flag("--dry-run", import_options.dry_run,
                         "show what would be added and write nothing");
+  add_no_journal(import_html);
   AddDataOptions(import_html, &import_options.common);
   AddVerbose(import_html, &import_options.common.verbose);
   import_html->footer(
@@ -291,6 +303,21 @@ int Run(int argc, char** argv) {
       "day) or an age\n(3d: the last snapshot at least three days old); "
       "none: the newest snapshot.");
 
+  UndoOptions undo_options;
+  CLI::App* undo = app.add_subcommand(
+      "undo", "remove exactly what one restore, import or conversion added");
+  undo->add_option("JOURNAL", undo_options.id,
+                   "the journal's id (see marksafe journal)");
+  undo->add_flag("--last", undo_options.last, "the newest journal");
+  undo->add_flag("--dry-run", undo_options.dry_run,
+                 "show what would be removed and change nothing");
+  undo->footer(
+      "Items changed since (moved, renamed, their URL edited, or folders "
+      "holding\nitems added later) are kept and listed. The browser must not "
+      "be running.");
+  CLI::App* journal = app.add_subcommand(
+      "journal", "list the journals of what each write into a browser added");
+
   DemoOptions demo_options;
   CLI::App* demo = app.add_subcommand(
       "demo",
@@ -331,6 +358,7 @@ int Run(int argc, char** argv) {
       demo_options.verbose;
   ShowLibraryDiagnostics(any_verbose);
   if (accept_incomplete) marksafe_accept_incomplete_backups(true);
+  if (no_journal) marksafe_set_journal(false);
 
   if (profiles->parsed()) return RunProfiles(profiles_options);
   if (status->parsed()) {
@@ -419,6 +447,8 @@ int Run(int argc, char** argv) {
   if (export_html->parsed()) return RunExportHtml(export_options);
   if (import_html->parsed()) return RunImportHtml(import_options);
   if (demo->parsed()) return RunDemo(demo_options);
+  if (undo->parsed()) return RunUndo(undo_options);
+  if (journal->parsed()) return RunJournal();
   return kExitUsage;
 }
 

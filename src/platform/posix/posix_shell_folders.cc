@@ -52,6 +52,14 @@ std::string ConfigFolder() {
   return home.empty() ? std::string() : home + "/.config";
 }
 
+// $XDG_STATE_HOME when it is an absolute path, else ~/.local/state.
+std::string StateFolder() {
+  std::string state = EnvVar("XDG_STATE_HOME");
+  if (!state.empty() && state[0] == '/') return state;
+  std::string home = HomeFolder();
+  return home.empty() ? std::string() : home + "/.local/state";
+}
+
 bool NativeLayoutApplies() { return EnvVar("MARKSAFE_APPDATA").empty(); }
 
 }  // namespace
@@ -64,6 +72,15 @@ bool GetShellFolder(ShellFolder folder, std::u16string* out) {
     return false;
   }
   out->clear();
+  if (folder == ShellFolder::kLocalState) {
+    const std::string state = StateFolder();
+    if (state.empty()) {
+      SetLastError(kErrorFileNotFound);
+      return false;
+    }
+    *out = FromUtf8(state);
+    return true;
+  }
   const char* name = "MARKSAFE_FAVORITES";
   switch (folder) {
     case ShellFolder::kFavorites:
@@ -74,6 +91,8 @@ bool GetShellFolder(ShellFolder folder, std::u16string* out) {
       break;
     case ShellFolder::kProgramFiles:
       name = "MARKSAFE_PROGRAM_FILES";
+      break;
+    case ShellFolder::kLocalState:
       break;
   }
   std::string value = EnvVar(name);

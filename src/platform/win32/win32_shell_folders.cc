@@ -16,6 +16,8 @@ int FolderId(ShellFolder folder) {
       return CSIDL_APPDATA;  // 26
     case ShellFolder::kProgramFiles:
       return CSIDL_PROGRAM_FILES;  // 38
+    case ShellFolder::kLocalState:
+      return CSIDL_LOCAL_APPDATA;  // 28
   }
   return -1;
 }

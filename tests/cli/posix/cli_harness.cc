@@ -38,8 +38,15 @@ std::string Quote(const std::string& text) {
 
 CliResult RunCli(const std::vector<std::string>& args,
                  const std::map<std::string, std::string>& env) {
+  // No journal is kept, and none could reach the real home folder, unless
+  // a test asks.
+  std::map<std::string, std::string> all = {{"MARKSAFE_JOURNAL", "off"}};
+  const char* state = std::getenv("XDG_STATE_HOME");
+  all["XDG_STATE_HOME"] =
+      state != nullptr ? state : fs::temp_directory_path().string();
+  for (const auto& [name, value] : env) all[name] = value;
   std::string command = "env -i";
-  for (const auto& [name, value] : env)
+  for (const auto& [name, value] : all)
     command += " " + Quote(name + "=" + value);
   command += " " + Quote(MARKSAFE_CLI_PATH);
   for (const std::string& arg : args) command += " " + Quote(arg);

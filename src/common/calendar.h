@@ -1,8 +1,8 @@
 // Civil dates in UTC for snapshot ids, dates given on the command line and
 // retention (days, weeks starting on Monday, months). No time zone tables:
 // everything is UTC.
-#ifndef MARKSAFE_HISTORY_CALENDAR_H_
-#define MARKSAFE_HISTORY_CALENDAR_H_
+#ifndef MARKSAFE_COMMON_CALENDAR_H_
+#define MARKSAFE_COMMON_CALENDAR_H_
 
 #include <cstdint>
 
@@ -34,4 +34,4 @@ int64_t MonthIndex(model::Time time);
 }  // namespace history
 }  // namespace marksafe
 
-#endif  // MARKSAFE_HISTORY_CALENDAR_H_
+#endif  // MARKSAFE_COMMON_CALENDAR_H_

@@ -1,4 +1,4 @@
-#include "history/calendar.h"
+#include "common/calendar.h"
 
 namespace marksafe {
 namespace history {

@@ -1,0 +1,71 @@
+#include "firefox/places_journal.h"
+
+#include <unordered_map>
+#include <utility>
+
+#include "common/text.h"
+#include "firefox/places_statements.h"
+#include "jobs/job.h"
+
+namespace marksafe {
+namespace firefox {
+namespace {
+
+const char kRowsFrom[] =
+    "select b.id, b.guid, p.url from moz_bookmarks b left join moz_places p "
+    "on p.id = b.fk where b.id >= ?";
+const char kRowsFromWithoutGuid[] =
+    "select b.id, null, p.url from moz_bookmarks b left join moz_places p "
+    "on p.id = b.fk where b.id >= ?";
+
+}  // namespace
+
+void NoteWritten(ms_places* handle, model::ItemKind kind, int64_t id,
+                 int64_t parent, const std::u16string& title) {
+  jobs::JournalRecorder* journal = jobs::Current().journal();
+  if (journal == nullptr) return;
+  jobs::JournalEntry entry;
+  entry.kind = kind;
+  entry.id = NumberText(id);
+  entry.parent = NumberText(parent);
+  entry.title = title;
+  journal->Add(jobs::StoreKind::kPlaces, handle->databasePath,
+               std::move(entry));
+}
+
+void CompleteJournal(ms_places* handle) {
+  jobs::JournalRecorder* recorder = jobs::Current().journal();
+  if (recorder == nullptr) return;
+  jobs::Journal* journal =
+      recorder->Find(jobs::StoreKind::kPlaces, handle->databasePath);
+  if (journal == nullptr || journal->items.empty()) return;
+  // One walk over the rows from the first one written: the import only
+  // appended rows, so they all lie at or above it.
+  std::unordered_map<std::u16string, jobs::JournalEntry*> by_id;
+  int64_t first = 0;
+  for (jobs::JournalEntry& entry : journal->items) {
+    by_id.emplace(entry.id, &entry);
+    const int64_t id = std::stoll(platform::ToUtf8(entry.id));
+    if (first == 0 || id < first) first = id;
+  }
+  const bool has_guid =
+      TableHasColumn(handle, PlacesTable::kBookmarks, "guid");
+  handle->database.ForEachRow(
+      has_guid ? kRowsFrom : kRowsFromWithoutGuid, {first},
+      [&](const SQLite::Statement& row) {
+        auto found = by_id.find(NumberText(row.Integer(0)));
+        if (found == by_id.end()) return;
+        if (!row.IsNull(1)) found->second->guid = row.Text(1);
+        if (!row.IsNull(2)) found->second->url = row.Text(2);
+      });
+}
+
+void DropJournal(ms_places* handle) {
+  jobs::JournalRecorder* journal = jobs::Current().journal();
+  if (journal != nullptr) {
+    journal->Drop(jobs::StoreKind::kPlaces, handle->databasePath);
+  }
+}
+
+}  // namespace firefox
+}  // namespace marksafe

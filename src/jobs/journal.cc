@@ -1,0 +1,174 @@
+#include "jobs/journal.h"
+
+#include <json/json.h>
+
+#include <memory>
+
+#include "common/error_codes.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace jobs {
+namespace {
+
+const char kFormatKey[] = "marksafe_journal";
+constexpr int kFormatVersion = 1;
+
+const char* ItemKindKey(model::ItemKind kind) {
+  switch (kind) {
+    case model::ItemKind::kFolder:
+      return "folder";
+    case model::ItemKind::kLink:
+      return "link";
+    case model::ItemKind::kSeparator:
+      return "separator";
+  }
+  return "link";
+}
+
+Status Damaged(const std::string& what) {
+  return Status::Error(kErrorInvalidData,
+                       u"damaged journal: " + platform::FromUtf8(what));
+}
+
+// The string member name of object into *out; false when it is missing
+// (and required) or no string.
+bool ReadText(const Json::Value& object, const char* name, bool required,
+              std::u16string* out) {
+  const Json::Value& value = object[name];
+  if (value.isNull()) return !required;
+  if (!value.isString()) return false;
+  *out = platform::FromUtf8(value.asString());
+  return true;
+}
+
+Status ReadEntry(const Json::Value& value, JournalEntry* entry) {
+  if (!value.isObject()) return Damaged("an item is no object");
+  const Json::Value& kind = value["kind"];
+  const std::string key = kind.isString() ? kind.asString() : std::string();
+  if (key == "folder") {
+    entry->kind = model::ItemKind::kFolder;
+  } else if (key == "link") {
+    entry->kind = model::ItemKind::kLink;
+  } else if (key == "separator") {
+    entry->kind = model::ItemKind::kSeparator;
+  } else {
+    return Damaged("an item of no known kind");
+  }
+  if (!ReadText(value, "id", true, &entry->id) || entry->id.empty() ||
+      !ReadText(value, "guid", false, &entry->guid) ||
+      !ReadText(value, "parent", false, &entry->parent) ||
+      !ReadText(value, "title", false, &entry->title) ||
+      !ReadText(value, "url", false, &entry->url)) {
+    return Damaged("an item without its id or with a member of a wrong type");
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+const char* StoreKindKey(StoreKind kind) {
+  switch (kind) {
+    case StoreKind::kPlaces:
+      return "places";
+    case StoreKind::kChrome:
+      return "chrome";
+    case StoreKind::kFavorites:
+      return "favorites";
+  }
+  return "places";
+}
+
+std::string JournalText(const Journal& journal) {
+  Json::Value root(Json::objectValue);
+  root[kFormatKey] = kFormatVersion;
+  root["operation"] = journal.operation;
+  root["time"] = static_cast<Json::Int64>(journal.time);
+  root["undone"] = journal.undone;
+  Json::Value& store = root["store"];
+  store["kind"] = StoreKindKey(journal.store);
+  store["path"] = platform::ToUtf8(journal.store_path);
+  Json::Value& items = root["items"];
+  items = Json::Value(Json::arrayValue);
+  for (const JournalEntry& entry : journal.items) {
+    Json::Value item(Json::objectValue);
+    item["kind"] = ItemKindKey(entry.kind);
+    item["id"] = platform::ToUtf8(entry.id);
+    if (!entry.guid.empty()) item["guid"] = platform::ToUtf8(entry.guid);
+    item["parent"] = platform::ToUtf8(entry.parent);
+    item["title"] = platform::ToUtf8(entry.title);
+    if (entry.kind == model::ItemKind::kLink) {
+      item["url"] = platform::ToUtf8(entry.url);
+    }
+    items.append(std::move(item));
+  }
+  Json::StreamWriterBuilder builder;
+  builder["indentation"] = " ";
+  builder["emitUTF8"] = true;
+  return Json::writeString(builder, root) + "\n";
+}
+
+Status ParseJournal(const std::string& text, Journal* journal) {
+  if (text.size() > kMaxJournalBytes) return Damaged("the file is too large");
+  Json::CharReaderBuilder builder;
+  builder["collectComments"] = false;
+  builder["strictRoot"] = true;
+  builder["rejectDupKeys"] = true;
+  builder["failIfExtra"] = true;
+  // Three levels are all a journal has.
+  builder["stackLimit"] = 8;
+  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  Json::Value root;
+  std::string errors;
+  bool parsed = false;
+  try {
+    parsed = reader->parse(text.data(), text.data() + text.size(), &root,
+                           &errors);
+  } catch (const Json::Exception&) {
+    parsed = false;
+  }
+  if (!parsed || !root.isObject()) return Damaged("the file is no JSON object");
+  const Json::Value& version = root[kFormatKey];
+  if (!version.isInt() || version.asInt() != kFormatVersion) {
+    return Damaged("no journal of a known version");
+  }
+  const Json::Value& store = root["store"];
+  const Json::Value& items = root["items"];
+  const Json::Value& time = root["time"];
+  const Json::Value& undone = root["undone"];
+  const Json::Value& operation = root["operation"];
+  if (!store.isObject() || !items.isArray() || !time.isInt64() ||
+      !undone.isBool() || !operation.isString()) {
+    return Damaged("a member is missing or of a wrong type");
+  }
+  const Json::Value& kind = store["kind"];
+  const std::string key = kind.isString() ? kind.asString() : std::string();
+  if (key == "places") {
+    journal->store = StoreKind::kPlaces;
+  } else if (key == "chrome") {
+    journal->store = StoreKind::kChrome;
+  } else if (key == "favorites") {
+    journal->store = StoreKind::kFavorites;
+  } else {
+    return Damaged("a store of no known kind");
+  }
+  if (!ReadText(store, "path", true, &journal->store_path) ||
+      journal->store_path.empty()) {
+    return Damaged("the store has no path");
+  }
+  journal->operation = operation.asString();
+  journal->time = time.asInt64();
+  journal->undone = undone.asBool();
+  journal->items.clear();
+  journal->items.reserve(items.size());
+  for (const Json::Value& value : items) {
+    JournalEntry entry;
+    Status read = ReadEntry(value, &entry);
+    if (!read.ok()) return read;
+    journal->items.push_back(std::move(entry));
+  }
+  return Status::Ok();
+}
+
+}  // namespace jobs
+}  // namespace marksafe

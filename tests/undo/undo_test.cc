@@ -1,0 +1,251 @@
+// Undo of restores into each kind of store: the store comes back item for
+// item, what the person changed since is kept and listed, a second undo
+// and a dry run change nothing, and a damaged journal is refused.
+#include <gtest/gtest.h>
+#include <json/json.h>
+#include <sqlite3.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "jobs/journal.h"
+#include "marksafe/marksafe.h"
+#include "roundtrip/collection.h"
+#include "support/test_support.h"
+
+namespace marksafe {
+namespace {
+
+using test::Ms;
+using test::U16;
+
+Json::Value Parse(const char* text) {
+  Json::Value value;
+  std::istringstream in(text);
+  Json::CharReaderBuilder builder;
+  std::string errors;
+  EXPECT_TRUE(Json::parseFromStream(builder, in, &value, &errors)) << text;
+  return value;
+}
+
+// Journals on, into a folder of the test's own.
+class Journals {
+ public:
+  explicit Journals(const test::TempDir& dir)
+      : state_("XDG_STATE_HOME", dir.sub("state")),
+        was_(marksafe_set_journal(true)) {}
+  ~Journals() { marksafe_set_journal(was_); }
+  Json::Value List() const { return Parse(marksafe_journals()); }
+
+ private:
+  test::ScopedEnv state_;
+  bool was_;
+};
+
+Json::Value Undo(const std::string& id, bool dry_run) {
+  return Parse(marksafe_undo(Ms(U16(id)), dry_run));
+}
+
+std::vector<test::Entry> Entries(bool chrome, const std::string& store) {
+  const model::Tree tree =
+      chrome ? test::ReadChromeStore(store) : test::ReadPlacesStore(store);
+  test::Filter filter;
+  filter.keep = chrome ? model::ChromeCapabilities()
+                       : model::FirefoxCapabilities();
+  return test::ListRoots(tree, filter);
+}
+
+// Renames the link the restore wrote last.
+void RenameLastLink(bool chrome, const std::string& store) {
+  if (!chrome) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(store.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "update moz_bookmarks set title='Renamed' where "
+                           "id=(select max(id) from moz_bookmarks where "
+                           "type=1 and parent<>4 and parent not in (select "
+                           "id from moz_bookmarks where parent=4))",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    return;
+  }
+  Json::Value document = Parse(test::ReadBytes(store).c_str());
+  std::vector<Json::Value*> stack{&document["roots"]["bookmark_bar"],
+                                  &document["roots"]["other"]};
+  Json::Value* last = nullptr;
+  while (!stack.empty()) {
+    Json::Value* node = stack.back();
+    stack.pop_back();
+    if ((*node)["type"] == "url" &&
+        (last == nullptr || std::stoll((*node)["id"].asString()) >
+                                std::stoll((*last)["id"].asString()))) {
+      last = node;
+    }
+    for (Json::Value& child : (*node)["children"]) stack.push_back(&child);
+  }
+  ASSERT_NE(last, nullptr);
+  (*last)["name"] = "Renamed";
+  test::WriteBytes(store, Json::writeString(Json::StreamWriterBuilder(),
+                                            document));
+}
+
+class UndoTest : public ::testing::TestWithParam<bool> {
+ protected:
+  bool chrome() const { return GetParam(); }
+  std::string Restore(const Journals& journals) {
+    const std::string store = dir_.sub(chrome() ? "Bookmarks" : "places.sqlite");
+    const model::Tree source =
+        chrome() ? test::ChromeCollection() : test::FirefoxCollection();
+    test::BackUpNewStore(source, chrome(), dir_.sub("source"), dir_.sub("set"));
+    (chrome() ? test::WriteChromeStore : test::WritePlacesStore)(
+        test::LinkTree("https://old.example/", 3), store);
+    before_ = Entries(chrome(), store);
+    if (chrome()) roots_ = Parse(test::ReadBytes(store).c_str())["roots"];
+    EXPECT_TRUE(test::RestoreSet(chrome(), store, dir_.sub("set")));
+    const Json::Value list = journals.List()["journals"];
+    EXPECT_EQ(list.size(), 1u);
+    id_ = list[0]["id"].asString();
+    EXPECT_GT(list[0]["items"].asInt(), 20);
+    EXPECT_EQ(list[0]["store_kind"].asString(), chrome() ? "chrome" : "places");
+    return store;
+  }
+
+  test::TempDir dir_;
+  std::vector<test::Entry> before_;
+  Json::Value roots_;  // Chrome: the file's roots before the restore
+  std::string id_;
+};
+
+TEST_P(UndoTest, TakesBackExactlyTheRestore) {
+  Journals journals(dir_);
+  const std::string store = Restore(journals);
+  const std::vector<test::Entry> restored = Entries(chrome(), store);
+  ASSERT_NE(restored, before_);
+
+  const Json::Value dry = Undo(id_, true);
+  EXPECT_EQ(dry["code"].asInt(), 0);
+  EXPECT_GT(dry["removed"].asInt(), 20);
+  EXPECT_EQ(Entries(chrome(), store), restored);
+
+  const Json::Value undone = Undo(id_, false);
+  EXPECT_EQ(undone["code"].asInt(), 0) << undone["error"].asString();
+  EXPECT_EQ(undone["removed"], dry["removed"]);
+  EXPECT_EQ(undone["kept"].size(), 0u);
+  EXPECT_EQ(Entries(chrome(), store), before_);
+  // Every node as it was, member for member.
+  if (chrome()) {
+    EXPECT_EQ(Parse(test::ReadBytes(store).c_str())["roots"], roots_);
+  }
+  EXPECT_TRUE(journals.List()["journals"][0]["undone"].asBool());
+
+  const Json::Value again = Undo(id_, false);
+  EXPECT_TRUE(again["already_undone"].asBool());
+  EXPECT_EQ(again["removed"].asInt(), 0);
+  EXPECT_EQ(Entries(chrome(), store), before_);
+}
+
+TEST_P(UndoTest, KeepsAndListsWhatChangedSince) {
+  Journals journals(dir_);
+  const std::string store = Restore(journals);
+  RenameLastLink(chrome(), store);
+  const Json::Value undone = Undo(id_, false);
+  ASSERT_EQ(undone["code"].asInt(), 0) << undone["error"].asString();
+  std::vector<std::string> reasons;
+  for (const Json::Value& kept : undone["kept"]) {
+    reasons.push_back(kept["reason"].asString());
+  }
+  ASSERT_FALSE(reasons.empty());
+  EXPECT_EQ(reasons[0], "renamed since");
+  for (size_t i = 1; i < reasons.size(); ++i) {
+    EXPECT_EQ(reasons[i], "holds items it did not add");
+  }
+  // What is left beyond the earlier content: the renamed link and the
+  // folders that hold it.
+  const std::vector<test::Entry> after = Entries(chrome(), store);
+  EXPECT_EQ(after.size(), before_.size() + reasons.size());
+}
+
+TEST_P(UndoTest, RefusesADamagedJournalAndChangesNothing) {
+  Journals journals(dir_);
+  const std::string store = Restore(journals);
+  const std::vector<test::Entry> restored = Entries(chrome(), store);
+  const std::string file = dir_.sub("state/marksafe/journal/" + id_ + ".json");
+  std::string text = test::ReadBytes(file);
+  text.resize(text.size() / 2);
+  test::WriteBytes(file, text);
+  const Json::Value undone = Undo(id_, false);
+  EXPECT_EQ(undone["code"].asInt(), 13);
+  EXPECT_NE(undone["error"].asString().find("damaged journal"),
+            std::string::npos);
+  EXPECT_EQ(Entries(chrome(), store), restored);
+  EXPECT_EQ(journals.List()["errors"].size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, UndoTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "Chrome" : "Places";
+                         });
+
+TEST(FavoritesUndoTest, TakesBackTheRestoreAndKeepsAMovedFile) {
+  test::TempDir dir;
+  Journals journals(dir);
+  const std::string source = dir.sub("source");
+  for (int i = 0; i < 5; ++i) {
+    test::WriteUrlFile(source + "/News/Site " + std::to_string(i) + ".url",
+                       "https://news.example/" + std::to_string(i));
+  }
+  test::WriteUrlFile(source + "/Top.url", "https://top.example/");
+  const uint8_t cancel = 0;
+  ASSERT_TRUE(backup_ie(Ms(U16(source)), Ms(U16(dir.sub("set"))), true, true,
+                        &cancel));
+  const std::string favorites = dir.sub("Favorites");
+  test::WriteUrlFile(favorites + "/Mine.url", "https://mine.example/");
+  const std::vector<std::string> before = test::ListTree(favorites);
+  ASSERT_TRUE(marksafe_restore_favorites(
+      Ms(U16(favorites)), Ms(U16(dir.sub("set/Bookmarks/Favorites"))),
+      &cancel));
+  const std::vector<std::string> restored = test::ListTree(favorites);
+  ASSERT_EQ(restored.size(), before.size() + 7);
+  const std::string id =
+      journals.List()["journals"][0]["id"].asString();
+
+  EXPECT_EQ(Undo(id, true)["removed"].asInt(), 7);
+  EXPECT_EQ(test::ListTree(favorites), restored);
+  EXPECT_EQ(Undo(id, false)["removed"].asInt(), 7);
+  EXPECT_EQ(test::ListTree(favorites), before);
+}
+
+// The reader takes what the writer writes and refuses anything else.
+TEST(JournalReaderTest, RefusesDamagedText) {
+  jobs::Journal journal;
+  journal.store = jobs::StoreKind::kChrome;
+  journal.store_path = u"/x/Bookmarks";
+  journal.time = 1;
+  journal.items.push_back(jobs::JournalEntry{model::ItemKind::kLink, u"7",
+                                             u"g", u"1", u"T", u"https://a/"});
+  const std::string good = jobs::JournalText(journal);
+  jobs::Journal read;
+  ASSERT_TRUE(jobs::ParseJournal(good, &read).ok());
+  EXPECT_EQ(read.items[0].url, u"https://a/");
+  EXPECT_EQ(read.store_path, journal.store_path);
+  const auto replaced = [&](const std::string& from, const std::string& to) {
+    std::string text = good;
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return text.replace(at, from.size(), to);
+  };
+  for (const std::string& bad :
+       {std::string(), std::string("[]"), good.substr(0, good.size() / 2),
+        replaced("\"marksafe_journal\" : 1", "\"marksafe_journal\" : 2"),
+        replaced("\"chrome\"", "\"opera\""), replaced("\"7\"", "7"),
+        replaced("\"id\" : \"7\"", "\"id\" : \"\""),
+        replaced("\"link\"", "\"tag\""), replaced("\"undone\" : false", "\"undone\" : 0"),
+        std::string(300, '[')}) {
+    EXPECT_FALSE(jobs::ParseJournal(bad, &read).ok()) << bad;
+  }
+}
+
+}  // namespace
+}  // namespace marksafe
