@@ -90,9 +90,10 @@ std::string Encode(Encoding encoding, const std::u16string& text) {
 }
 
 // Splits text (code units of either kind) into lines ending in CR LF, LF or
-// a lone CR.
+// a lone CR. The lines' bytes are kept only for a file to be written back.
 template <typename Text, typename Decode>
-void SplitLines(const Text& units, Decode decode, IniFile* file) {
+void SplitLines(const Text& units, Decode decode, bool keep_raw,
+                IniFile* file) {
   size_t start = 0;
   while (start < units.size()) {
     size_t end = start;
@@ -110,7 +111,7 @@ void SplitLines(const Text& units, Decode decode, IniFile* file) {
     }
     Line line;
     line.text = decode(units.substr(start, end - start));
-    line.raw = decode.Raw(units.substr(start, next - start));
+    if (keep_raw) line.raw = decode.Raw(units.substr(start, next - start));
     line.has_end = next > end;
     file->lines.push_back(std::move(line));
     start = next;
@@ -131,7 +132,7 @@ struct DecodeUtf16 {
   }
 };
 
-IniFile ParseFile(const std::string& bytes) {
+IniFile ParseFile(const std::string& bytes, bool keep_raw) {
   IniFile file;
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
@@ -147,7 +148,7 @@ IniFile ParseFile(const std::string& bytes) {
     }
     if ((bytes.size() - 2) % 2 != 0)
       file.trailer = bytes.substr(bytes.size() - 1);
-    SplitLines(units, DecodeUtf16(), &file);
+    SplitLines(units, DecodeUtf16(), keep_raw, &file);
     return file;
   }
   std::string text = bytes;
@@ -155,7 +156,7 @@ IniFile ParseFile(const std::string& bytes) {
     file.prefix = text.substr(0, 3);
     text.erase(0, 3);
   }
-  SplitLines(text, DecodeEightBit(), &file);
+  SplitLines(text, DecodeEightBit(), keep_raw, &file);
   return file;
 }
 
@@ -189,8 +190,10 @@ size_t SectionEnd(const IniFile& file, size_t header) {
 }
 
 // Reads the file; a missing file is an empty one (*missing set). False with
-// the last error set when the file exists but cannot be read.
-bool LoadFile(const std::string& native, IniFile* file, bool* missing) {
+// the last error set when the file exists but cannot be read. keep_raw:
+// the file is to be written back (its lines keep their bytes).
+bool LoadFile(const std::string& native, IniFile* file, bool* missing,
+              bool keep_raw) {
   std::string bytes;
   *missing = false;
   if (!posix::ReadAll(native, &bytes)) {
@@ -200,7 +203,7 @@ bool LoadFile(const std::string& native, IniFile* file, bool* missing) {
     }
     *missing = true;
   }
-  *file = ParseFile(bytes);
+  *file = ParseFile(bytes, keep_raw);
   return true;
 }
 
@@ -278,7 +281,7 @@ std::vector<std::u16string> GetProfileStrings(
   std::string native = posix::NativePath(file);
   IniFile ini;
   bool missing = false;
-  if (native.empty() || !LoadFile(native, &ini, &missing)) {
+  if (native.empty() || !LoadFile(native, &ini, &missing, false)) {
     if (native.empty()) SetLastError(kErrorFileNotFound);
     values.assign(keys.size(), DefaultResult(default_value, size));
     return values;
@@ -309,7 +312,7 @@ bool WriteProfileString(const std::u16string& section,
   }
   IniFile ini;
   bool missing = false;
-  if (!LoadFile(native, &ini, &missing)) return false;
+  if (!LoadFile(native, &ini, &missing, true)) return false;
 
   // A line break inside the value would split the line and lose the rest:
   // it is written as a blank instead. Leading blanks are dropped, as the
