@@ -97,6 +97,9 @@ class ChromeTarget {
   // Saves the document when it changed. When that fails, everything the
   // report counts as added is counted as failed instead.
   Status Save() {
+    // The tree has served the merges: its memory goes before the file's
+    // text is made.
+    tree_ = model::Tree();
     Status status = writer_->Save(file_);
     if (status.ok()) return status;
     model::Report& report = jobs::Current().report();
@@ -320,6 +323,7 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
     DebugLog(u"[DllExport] [restore_chrome] import_from_chrome_bk fail: %ld \n",
              static_cast<long>(status.code()));
   }
+  part = model::Tree();
   // What was merged before a failure is kept.
   const Status saved = target.Save();
   if (!saved.ok()) {

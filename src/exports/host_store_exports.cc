@@ -168,6 +168,7 @@ int32_t ImportIntoChrome(const model::Tree& source,
                return true;
              });
   if (dry_run) return 0;
+  target = model::Tree();  // merged: its memory goes before the file's text
   const Status saved = writer.Save(file);
   if (!saved.ok()) {
     for (model::RootReport& root : report.roots) {
@@ -276,6 +277,7 @@ int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,
   model::Tree source;
   html::HtmlNotes notes;
   const Status read = html::ReadBookmarkHtml(text, &source, &notes);
+  std::string().swap(text);  // read: the tree holds what is needed
   if (!read.ok()) {
     Note(html_path, "read failed: " + platform::ToUtf8(read.message()));
     return kErrorInvalidData;
