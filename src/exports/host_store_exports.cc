@@ -38,6 +38,7 @@
 #include "marksafe/marksafe.h"
 #include "model/merge.h"
 #include "model/report.h"
+#include "platform/memory.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -169,6 +170,7 @@ int32_t ImportIntoChrome(const model::Tree& source,
              });
   if (dry_run) return 0;
   target = model::Tree();  // merged: its memory goes before the file's text
+  platform::ReleaseFreedMemory();
   const Status saved = writer.Save(file);
   if (!saved.ok()) {
     for (model::RootReport& root : report.roots) {
