@@ -25,19 +25,22 @@ struct Line {
   bool has_end = false;
 };
 
-struct IniFile {
-  Encoding encoding = Encoding::kEightBit;
-  std::string prefix;  // byte-order mark, kept as found
-  std::vector<Line> lines;
-  std::string trailer;  // an odd last byte of a UTF-16 file
-};
-
 enum class LineKind { kOther, kSection, kKey };
 
 struct Parsed {
   LineKind kind = LineKind::kOther;
   std::u16string name;   // section or key name, trimmed
   std::u16string value;  // key value, trimmed
+};
+
+struct IniFile {
+  Encoding encoding = Encoding::kEightBit;
+  std::string prefix;  // byte-order mark, kept as found
+  std::vector<Line> lines;
+  std::string trailer;  // an odd last byte of a UTF-16 file
+  // A file loaded only to be read: each line parsed once, at load (a file
+  // to be written back is parsed line by line as it changes).
+  std::vector<Parsed> parsed;
 };
 
 bool IsBlank(char16_t c) {
@@ -167,10 +170,19 @@ std::string Serialize(const IniFile& file) {
   return bytes;
 }
 
+// Line i parsed: the load's parse where the file has one, else parsed into
+// *scratch.
+const Parsed& ParsedLine(const IniFile& file, size_t i, Parsed* scratch) {
+  if (i < file.parsed.size()) return file.parsed[i];
+  *scratch = ParseLine(file.lines[i].text);
+  return *scratch;
+}
+
 // The index of the header line of the first section called name, or -1.
 long FindSection(const IniFile& file, const std::u16string& name) {
+  Parsed scratch;
   for (size_t i = 0; i < file.lines.size(); ++i) {
-    Parsed parsed = ParseLine(file.lines[i].text);
+    const Parsed& parsed = ParsedLine(file, i, &scratch);
     if (parsed.kind == LineKind::kSection && SameName(parsed.name, name)) {
       return static_cast<long>(i);
     }
@@ -182,8 +194,9 @@ long FindSection(const IniFile& file, const std::u16string& name) {
 // header.
 size_t SectionEnd(const IniFile& file, size_t header) {
   size_t i = header + 1;
+  Parsed scratch;
   while (i < file.lines.size() &&
-         ParseLine(file.lines[i].text).kind != LineKind::kSection) {
+         ParsedLine(file, i, &scratch).kind != LineKind::kSection) {
     ++i;
   }
   return i;
@@ -204,6 +217,12 @@ bool LoadFile(const std::string& native, IniFile* file, bool* missing,
     *missing = true;
   }
   *file = ParseFile(bytes, keep_raw);
+  if (!keep_raw) {
+    file->parsed.reserve(file->lines.size());
+    for (const Line& line : file->lines) {
+      file->parsed.push_back(ParseLine(line.text));
+    }
+  }
   return true;
 }
 
@@ -238,8 +257,9 @@ static std::u16string LookUp(const IniFile& ini, bool missing,
     return DefaultResult(default_value, size);
   }
   size_t end = SectionEnd(ini, static_cast<size_t>(header));
+  Parsed scratch;
   for (size_t i = static_cast<size_t>(header) + 1; i < end; ++i) {
-    Parsed parsed = ParseLine(ini.lines[i].text);
+    const Parsed& parsed = ParsedLine(ini, i, &scratch);
     if (parsed.kind != LineKind::kKey || !SameName(parsed.name, wanted_key)) {
       continue;
     }
