@@ -1,8 +1,8 @@
 #include "firefox/places_keys.h"
 
 #include <algorithm>
-#include <cstring>
 
+#include "common/random_block.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -26,25 +26,6 @@ uint32_t Hash32(const char* bytes, size_t size) {
   return h;
 }
 
-// Random bytes for guids, drawn from the system a block at a time: a
-// restore makes two guids per link, and a system call for each costs more
-// than the rest of making it. Each byte is handed out once.
-bool GuidRandomBytes(unsigned char* out, size_t size) {
-  constexpr size_t kBlock = 4096;
-  thread_local unsigned char block[kBlock];
-  thread_local size_t left = 0;
-  if (size > kBlock) return platform::RandomBytes(out, size);
-  if (left < size) {
-    if (!platform::RandomBytes(block, kBlock)) return false;
-    left = kBlock;
-  }
-  unsigned char* taken = block + (kBlock - left);
-  std::memcpy(out, taken, size);
-  std::memset(taken, 0, size);
-  left -= size;
-  return true;
-}
-
 }  // namespace
 
 int64_t UrlHash(const std::string& url_utf8) {
@@ -60,7 +41,7 @@ int64_t UrlHash(const std::string& url_utf8) {
 
 bool NewGuid(std::string* out) {
   unsigned char bytes[kGuidRandomBytes];
-  if (!GuidRandomBytes(bytes, sizeof bytes)) return false;
+  if (!BlockRandomBytes(bytes, sizeof bytes)) return false;
   out->clear();
   for (size_t i = 0; i < kGuidRandomBytes; i += 3) {
     const uint32_t group = (uint32_t{bytes[i]} << 16) |
