@@ -2,8 +2,11 @@
 // the given sizes against plain C/C++ baselines of the same work, each job
 // in a child process of its own, and prints one table.
 //
-//   marksafe_bench [--dir DIR] [--timeout SECONDS] [--only NAME,...] [SIZE...]
-// --only runs the jobs whose names hold one of the words.
+//   marksafe_bench [--dir DIR] [--timeout SECONDS] [--only NAME,...] [--reuse]
+//                  [SIZE...]
+// --only runs the jobs whose names hold one of the words. --reuse keeps the
+// data and backup sets an earlier run left in DIR, so that one job can be
+// timed again (with --only) without the backups before it.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -464,6 +467,7 @@ int main(int argc, char** argv) {
   int timeout = 900;
   std::vector<int> sizes;
   std::string only;
+  bool reuse = false;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--dir") && i + 1 < argc) {
       root = argv[++i];
@@ -471,12 +475,15 @@ int main(int argc, char** argv) {
       timeout = std::atoi(argv[++i]);
     } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) {
       only = argv[++i];
+    } else if (!std::strcmp(argv[i], "--reuse")) {
+      reuse = true;
     } else if (std::atoi(argv[i]) > 0) {
       sizes.push_back(std::atoi(argv[i]));
     } else {
       std::fprintf(
           stderr,
-          "usage: %s [--dir DIR] [--timeout S] [--only NAME,...] [SIZE...]\n",
+          "usage: %s [--dir DIR] [--timeout S] [--only NAME,...] [--reuse] "
+          "[SIZE...]\n",
           argv[0]);
       return 2;
     }
@@ -487,7 +494,7 @@ int main(int argc, char** argv) {
   bool all_ok = true;
   for (int size : sizes) {
     const std::string dir = root + "/" + std::to_string(size);
-    if (!Generate(dir, size)) {
+    if (!(reuse && BytesOf(dir + "/src") > 0) && !Generate(dir, size)) {
       std::fprintf(stderr, "bench: could not generate %d links\n", size);
       return 1;
     }
@@ -509,9 +516,12 @@ int main(int argc, char** argv) {
       for (const std::string& store : op.stores)
         row.store_mb = std::max(row.store_mb, BytesOf(store) / 1048576.0);
       all_ok = all_ok && row.lib.ok && row.base.ok;
-      std::fprintf(stderr, "%-32s %7d %9.3f s  baseline %8.3f s  %7.1f MB%s\n",
+      std::fprintf(stderr,
+                   "%-32s %7d %9.3f s  baseline %8.3f s  %7.1f MB  "
+                   "cpu %.3f s / %.3f s%s\n",
                    op.name.c_str(), size, row.lib.seconds, row.base.seconds,
-                   row.lib.peak_mb, row.lib.ok ? "" : "  (false)");
+                   row.lib.peak_mb, row.lib.cpu_seconds, row.base.cpu_seconds,
+                   row.lib.ok ? "" : "  (false)");
       rows.push_back(row);
     }
   }

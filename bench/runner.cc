@@ -54,6 +54,10 @@ Measure RunInChild(const std::function<bool()>& job, int timeout_seconds) {
   m.seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start)
           .count();
+  auto seconds_of = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6;
+  };
+  m.cpu_seconds = seconds_of(usage.ru_utime) + seconds_of(usage.ru_stime);
   m.peak_mb = static_cast<double>(usage.ru_maxrss) / 1024.0;
   m.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   m.timed_out = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;

@@ -1,5 +1,5 @@
 // Runs one job in a child process and measures it: wall time, the child's
-// peak resident set, and whether it succeeded.
+// processor time, peak resident set, and whether it succeeded.
 #ifndef MARKSAFE_BENCH_RUNNER_H_
 #define MARKSAFE_BENCH_RUNNER_H_
 
@@ -12,6 +12,7 @@ namespace bench {
 
 struct Measure {
   double seconds = 0;
+  double cpu_seconds = 0;  // user + system: steadier on a busy machine
   double peak_mb = 0;
   bool ok = false;
   bool timed_out = false;

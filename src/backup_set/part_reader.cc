@@ -348,6 +348,8 @@ Status ReadPart(const std::u16string& part_folder, PartKind kind,
   }
   const Manifest* used_manifest =
       state == ManifestState::kRead ? &manifest : nullptr;
+  // The records tell how many items are coming: room for them at once.
+  tree->Reserve(tree->size() + manifest.records.size());
   Status complete = CheckComplete(folder, state, manifest);
   if (!complete.ok()) return complete;
   ReportSkippedRecords(folder, manifest);

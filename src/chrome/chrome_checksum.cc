@@ -3,6 +3,7 @@
 #include "chrome/chrome_document.h"
 #include "chrome/conversions.h"
 #include "chrome/json_access.h"
+#include "common/random_block.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -69,7 +70,7 @@ std::string TreeChecksum(const Json::Value& document) {
 
 bool NewGuid(std::string* guid) {
   unsigned char bytes[16];
-  if (!platform::RandomBytes(bytes, sizeof bytes)) return false;
+  if (!BlockRandomBytes(bytes, sizeof bytes)) return false;
   bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40);  // version
   bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80);  // variant
   static const char kHex[] = "0123456789abcdef";

@@ -22,6 +22,7 @@
 #include "jobs/job.h"
 #include "model/merge.h"
 #include "model/report.h"
+#include "platform/memory.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -69,12 +70,23 @@ class ChromeTarget {
   // and appends what is new to the document.
   void Merge(const model::Tree& source, model::ItemId from,
              model::ItemId into, model::RootReport* root_report) {
+    MergeOnly(source, from, into, root_report);
+    Write(into, root_report);
+  }
+
+  // The merge alone: the tree gains what is new, the document not yet.
+  void MergeOnly(const model::Tree& source, model::ItemId from,
+                 model::ItemId into, model::RootReport* root_report) {
     model::MergeOptions options;
     options.capabilities = model::ChromeCapabilities();
     options.progress = &jobs::Current().progress();
-    model::Report& report = jobs::Current().report();
-    model::Merge(source, from, &tree_, into, options, root_report, &report);
-    writer_->WriteAdded(tree_, into, root_report, &report);
+    model::Merge(source, from, &tree_, into, options, root_report,
+                 &jobs::Current().report());
+  }
+
+  // Appends what the merges added below folder `into` to the document.
+  void Write(model::ItemId into, model::RootReport* root_report) {
+    writer_->WriteAdded(tree_, into, root_report, &jobs::Current().report());
   }
 
   // The first folder below parent titled exactly title, made when missing.
@@ -97,6 +109,10 @@ class ChromeTarget {
   // Saves the document when it changed. When that fails, everything the
   // report counts as added is counted as failed instead.
   Status Save() {
+    // The tree has served the merges: its memory goes before the file's
+    // text is made.
+    tree_ = model::Tree();
+    platform::ReleaseFreedMemory();
     Status status = writer_->Save(file_);
     if (status.ok()) return status;
     model::Report& report = jobs::Current().report();
@@ -288,6 +304,11 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
       backup_set::ReadPart(folder, backup_set::PartKind::kChrome, &part);
   {
     model::Report& report = jobs::Current().report();
+    // Every root is merged first, and the part's tree dropped before the
+    // document grows: the two trees and the document are not held at once.
+    // Each root report is kept at its own index: later entries may move
+    // the report's list.
+    std::vector<std::pair<model::ItemId, size_t>> merged;
     for (const ChromeRoot& chrome_root : kChromeRoots) {
       const model::ItemId from = part.root(chrome_root.root);
       if (from == model::kNoItem) continue;
@@ -295,7 +316,8 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
           model::RootKey(chrome_root.root), part.at(from).title);
       const model::ItemId into = target.tree().root(chrome_root.root);
       if (into != model::kNoItem) {
-        target.Merge(part, from, into, root_report);
+        target.MergeOnly(part, from, into, root_report);
+        merged.emplace_back(into, report.roots.size() - 1);
         continue;
       }
       // The Chrome file has no such root (it is no folder there).
@@ -313,6 +335,11 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
           true});
       status.Update(
           Status::Error(kErrorInvalidParameter, u"Chrome root missing"));
+    }
+    part = model::Tree();
+    platform::ReleaseFreedMemory();
+    for (const auto& [into, index] : merged) {
+      target.Write(into, &report.roots[index]);
     }
   }
   if (!status.ok()) {

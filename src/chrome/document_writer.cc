@@ -1,5 +1,6 @@
 #include "chrome/document_writer.h"
 
+#include <utility>
 #include <vector>
 
 #include "chrome/conversions.h"
@@ -11,6 +12,38 @@ namespace {
 constexpr size_t kRightMargin = 74;
 constexpr size_t kIndentSize = 3;
 
+// A generous size of the text of root, from one walk over it.
+size_t TextEstimate(const Json::Value& root) {
+  // Every value: its text with room for escapes (twice its bytes; only
+  // control characters take more), its member name the same, and a line of
+  // indentation, separators and brackets.
+  constexpr size_t kPerValue = 16;
+  size_t bound = kPerValue;
+  std::vector<std::pair<const Json::Value*, size_t>> pending{{&root, 0}};
+  while (!pending.empty()) {
+    const auto [value, depth] = pending.back();
+    pending.pop_back();
+    bound += kPerValue + depth * kIndentSize;
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    if (value->isString() && value->getString(&begin, &end)) {
+      bound += 2 * static_cast<size_t>(end - begin);
+    } else if (value->isNumeric() || value->isBool()) {
+      bound += 32;
+    }
+    if (!value->isArray() && !value->isObject()) continue;
+    for (auto it = value->begin(); it != value->end(); ++it) {
+      if (value->isObject()) {
+        const char* name_end = nullptr;
+        const char* name = it.memberName(&name_end);
+        bound += 2 * static_cast<size_t>(name_end - name) + kPerValue;
+      }
+      pending.emplace_back(&*it, depth + 1);
+    }
+  }
+  return bound;
+}
+
 // Follows StyledWriter's algorithm step by step, so that the same document
 // gives the same lines: the indentation test on the last character written,
 // the one-line rendering of short arrays, the 74-column rule.
@@ -20,6 +53,10 @@ class StyledText {
       : encoded_names_(encoded_names) {}
 
   std::string Write(const Json::Value& root) {
+    // Room for the whole text at once: a text grown by doubling holds its
+    // old and new copies at the last growth, twice the file at its peak.
+    // Room reserved beyond what is written is never touched.
+    document_.reserve(TextEstimate(root));
     WriteValue(root);
     document_ += '\n';
     return std::move(document_);

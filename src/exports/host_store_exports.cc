@@ -41,6 +41,7 @@
 #include "marksafe/marksafe.h"
 #include "model/merge.h"
 #include "model/report.h"
+#include "platform/memory.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -171,6 +172,8 @@ int32_t ImportIntoChrome(const model::Tree& source,
                return true;
              });
   if (dry_run) return 0;
+  target = model::Tree();  // merged: its memory goes before the file's text
+  platform::ReleaseFreedMemory();
   const Status saved = writer.Save(file);
   if (!saved.ok()) {
     for (model::RootReport& root : report.roots) {
@@ -279,6 +282,7 @@ int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,
   model::Tree source;
   html::HtmlNotes notes;
   const Status read = html::ReadBookmarkHtml(text, &source, &notes);
+  std::string().swap(text);  // read: the tree holds what is needed
   if (!read.ok()) {
     Note(html_path, "read failed: " + platform::ToUtf8(read.message()));
     return kErrorInvalidData;

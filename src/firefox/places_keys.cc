@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/random_block.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -40,7 +41,7 @@ int64_t UrlHash(const std::string& url_utf8) {
 
 bool NewGuid(std::string* out) {
   unsigned char bytes[kGuidRandomBytes];
-  if (!platform::RandomBytes(bytes, sizeof bytes)) return false;
+  if (!BlockRandomBytes(bytes, sizeof bytes)) return false;
   out->clear();
   for (size_t i = 0; i < kGuidRandomBytes; i += 3) {
     const uint32_t group = (uint32_t{bytes[i]} << 16) |

@@ -93,6 +93,7 @@ class Tree {
   Item& at(ItemId id) { return items_[static_cast<size_t>(id)]; }
   size_t size() const { return items_.size(); }
   void Reserve(size_t n) { items_.reserve(n); }
+  size_t capacity() const { return items_.capacity(); }
 
   // The root the item lies in (kMenu for an item outside every root).
   Root RootOf(ItemId id) const;

@@ -1,5 +1,6 @@
 #include "model/merge.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <utility>
 
@@ -282,6 +283,14 @@ void Merge(const Tree& source, ItemId from, Tree* target, ItemId into,
            const MergeOptions& options, RootReport* root_report,
            Report* report) {
   if (target == nullptr || from == kNoItem || into == kNoItem) return;
+  // Room for every item the merge may add, made at once (by doubling when
+  // merges follow each other): items are large, and moving them at each
+  // growth of the tree costs more than the count.
+  const size_t needed =
+      target->size() + static_cast<size_t>(CountBelow(source, from).total());
+  if (needed > target->capacity()) {
+    target->Reserve(std::max(needed, 2 * target->capacity()));
+  }
   Merger(source, target, options, root_report, report).Run(from, into);
 }
 

@@ -33,6 +33,29 @@ EntryKind KindOf(mode_t mode) {
   return EntryKind::kOther;
 }
 
+// The file type readdir reports, as st_mode's type bits; 0 when it
+// reports none (DT_UNKNOWN).
+mode_t TypeFromListing(unsigned char type) {
+  switch (type) {
+    case DT_REG:
+      return S_IFREG;
+    case DT_DIR:
+      return S_IFDIR;
+    case DT_LNK:
+      return S_IFLNK;
+    case DT_FIFO:
+      return S_IFIFO;
+    case DT_SOCK:
+      return S_IFSOCK;
+    case DT_CHR:
+      return S_IFCHR;
+    case DT_BLK:
+      return S_IFBLK;
+    default:
+      return 0;
+  }
+}
+
 }  // namespace
 
 bool GetEntryKind(const std::u16string& path, EntryKind* kind) {
@@ -78,8 +101,14 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out) {
     std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
     std::string full = prefix + name;
-    struct stat st;
-    if (lstat(full.c_str(), &st) != 0) continue;  // gone since readdir
+    // The listing's own type spares a stat per entry; a file system that
+    // gives none is asked with lstat.
+    mode_t mode = TypeFromListing(entry->d_type);
+    if (mode == 0) {
+      struct stat st;
+      if (lstat(full.c_str(), &st) != 0) continue;  // gone since readdir
+      mode = st.st_mode;
+    }
     DirEntry item;
     item.name = FromUtf8(name);
     // A name that is no UTF-8 comes back with U+FFFD and reaches nothing;
@@ -93,8 +122,8 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out) {
       if (c == u'\\') c = posix::kNameBackslash;
     }
     item.is_hidden = name[0] == '.';
-    item.kind = KindOf(st.st_mode);
-    if (S_ISLNK(st.st_mode)) {
+    item.kind = KindOf(mode);
+    if (S_ISLNK(mode)) {
       // A link to a folder carries the folder flag as well, as a junction
       // or directory symlink does.
       item.is_reparse_point = true;
@@ -102,7 +131,7 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out) {
       item.is_directory =
           stat(full.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
     } else {
-      item.is_directory = S_ISDIR(st.st_mode);
+      item.is_directory = S_ISDIR(mode);
     }
     out->push_back(std::move(item));
   }
