@@ -15,18 +15,6 @@ const char kManifestFormat[] = "marksafe part manifest";
 
 namespace {
 
-const char* TypeName(model::ItemKind kind) {
-  switch (kind) {
-    case model::ItemKind::kFolder:
-      return "folder";
-    case model::ItemKind::kLink:
-      return "link";
-    case model::ItemKind::kSeparator:
-      return "separator";
-  }
-  return "folder";
-}
-
 std::string U8(const std::u16string& text) { return platform::ToUtf8(text); }
 void AppendString(const std::string& utf8, std::string* out) {
   out->push_back('"');
@@ -80,7 +68,7 @@ void AppendRecord(const std::u16string& path, const model::Item& item,
   }
   out->push_back(',');
   AppendMember("type", out);
-  AppendString(TypeName(item.kind), out);
+  AppendString(model::KindName(item.kind), out);
   if (item.kind == model::ItemKind::kLink) {
     out->push_back(',');
     AppendMember("url", out);

@@ -18,19 +18,6 @@ std::u16string U16(const std::string& text) {
   return platform::FromUtf8(text);
 }
 
-bool TypeFromName(const std::string& name, model::ItemKind* kind) {
-  if (name == "folder") {
-    *kind = model::ItemKind::kFolder;
-  } else if (name == "link") {
-    *kind = model::ItemKind::kLink;
-  } else if (name == "separator") {
-    *kind = model::ItemKind::kSeparator;
-  } else {
-    return false;
-  }
-  return true;
-}
-
 // A relative path that stays inside the part: names separated by "/",
 // none empty, "." or "..", and none holding what no written name holds.
 bool IsInsidePath(const std::u16string& path) {
@@ -148,7 +135,7 @@ void ReadMembers(JsonCursor* json, RawRecord* raw) {
 bool TakeRecord(const RawRecord& raw, Record* record, std::string* why) {
   model::Item& item = record->item;
   if (raw.has_path != Got::kGood || raw.has_type != Got::kGood ||
-      !TypeFromName(raw.type, &item.kind)) {
+      !model::KindFromName(raw.type, &item.kind)) {
     *why = "a record has no path or type";
     return false;
   }

@@ -112,14 +112,9 @@ int32_t FindBrowserBackup(const MS_CHAR* profile_folder, const MS_CHAR* when,
                                  day * history::kMicrosPerSecond});
   }
   size_t index = 0;
-  switch (history::ResolveWhen(ToU16(when), all, model::Now(), &index)) {
-    case history::WhenResult::kInvalid:
-      return kErrorInvalidParameter;
-    case history::WhenResult::kBeforeAll:
-      return kErrorFileNotFound;
-    case history::WhenResult::kFound:
-      break;
-  }
+  const uint32_t code = history::WhenCode(
+      history::ResolveWhen(ToU16(when), all, model::Now(), &index));
+  if (code != 0) return static_cast<int32_t>(code);
   CopyOut(DisplayPath(backups[index].file), file);
   return 0;
 }

@@ -178,14 +178,9 @@ int32_t FindSnapshot(const MS_CHAR* root, const MS_CHAR* part,
     all.push_back(history::Dated{file.id, file.time, file.time});
   }
   size_t index = 0;
-  switch (history::ResolveWhen(ToU16(when), all, model::Now(), &index)) {
-    case history::WhenResult::kInvalid:
-      return kErrorInvalidParameter;
-    case history::WhenResult::kBeforeAll:
-      return kErrorFileNotFound;
-    case history::WhenResult::kFound:
-      break;
-  }
+  const uint32_t code = history::WhenCode(
+      history::ResolveWhen(ToU16(when), all, model::Now(), &index));
+  if (code != 0) return static_cast<int32_t>(code);
   CopyOut(DisplayPath(files[index].path), snapshot);
   return 0;
 }

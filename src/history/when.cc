@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "common/calendar.h"
+#include "common/error_codes.h"
 #include "history/snapshot.h"
 
 namespace marksafe {
@@ -74,6 +75,18 @@ WhenResult LastWhere(const std::vector<Dated>& all, Test test,
 }
 
 }  // namespace
+
+uint32_t WhenCode(WhenResult result) {
+  switch (result) {
+    case WhenResult::kInvalid:
+      return kErrorInvalidParameter;
+    case WhenResult::kBeforeAll:
+      return kErrorFileNotFound;
+    case WhenResult::kFound:
+      break;
+  }
+  return 0;
+}
 
 WhenResult ResolveWhen(const std::u16string& when,
                        const std::vector<Dated>& all, model::Time now,

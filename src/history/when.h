@@ -34,6 +34,10 @@ WhenResult ResolveWhen(const std::u16string& when,
                        const std::vector<Dated>& all, model::Time now,
                        size_t* index);
 
+// The code a call gives for result: 0 found, kErrorInvalidParameter for a
+// WHEN of no known form, kErrorFileNotFound for one before every entry.
+uint32_t WhenCode(WhenResult result);
+
 struct Retention {
   int last = 10;     // the newest snapshots, whenever they were taken
   int daily = 14;    // the last snapshot of each of this many days

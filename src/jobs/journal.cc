@@ -14,18 +14,6 @@ namespace {
 const char kFormatKey[] = "marksafe_journal";
 constexpr int kFormatVersion = 1;
 
-const char* ItemKindKey(model::ItemKind kind) {
-  switch (kind) {
-    case model::ItemKind::kFolder:
-      return "folder";
-    case model::ItemKind::kLink:
-      return "link";
-    case model::ItemKind::kSeparator:
-      return "separator";
-  }
-  return "link";
-}
-
 Status Damaged(const std::string& what) {
   return Status::Error(kErrorInvalidData,
                        u"damaged journal: " + platform::FromUtf8(what));
@@ -46,13 +34,7 @@ Status ReadEntry(const Json::Value& value, JournalEntry* entry) {
   if (!value.isObject()) return Damaged("an item is no object");
   const Json::Value& kind = value["kind"];
   const std::string key = kind.isString() ? kind.asString() : std::string();
-  if (key == "folder") {
-    entry->kind = model::ItemKind::kFolder;
-  } else if (key == "link") {
-    entry->kind = model::ItemKind::kLink;
-  } else if (key == "separator") {
-    entry->kind = model::ItemKind::kSeparator;
-  } else {
+  if (!model::KindFromName(key, &entry->kind)) {
     return Damaged("an item of no known kind");
   }
   if (!ReadText(value, "id", true, &entry->id) || entry->id.empty() ||
@@ -92,7 +74,7 @@ std::string JournalText(const Journal& journal) {
   items = Json::Value(Json::arrayValue);
   for (const JournalEntry& entry : journal.items) {
     Json::Value item(Json::objectValue);
-    item["kind"] = ItemKindKey(entry.kind);
+    item["kind"] = model::KindName(entry.kind);
     item["id"] = platform::ToUtf8(entry.id);
     if (!entry.guid.empty()) item["guid"] = platform::ToUtf8(entry.guid);
     item["parent"] = platform::ToUtf8(entry.parent);

@@ -115,6 +115,31 @@ Counts UserCounts(const Tree& tree) {
   return counts;
 }
 
+const char* KindName(ItemKind kind) {
+  switch (kind) {
+    case ItemKind::kFolder:
+      return "folder";
+    case ItemKind::kLink:
+      return "link";
+    case ItemKind::kSeparator:
+      return "separator";
+  }
+  return "folder";
+}
+
+bool KindFromName(const std::string& name, ItemKind* kind) {
+  if (name == "folder") {
+    *kind = ItemKind::kFolder;
+  } else if (name == "link") {
+    *kind = ItemKind::kLink;
+  } else if (name == "separator") {
+    *kind = ItemKind::kSeparator;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 Time Now() { return platform::NowMicros(); }
 
 Time FromChromeTime(int64_t chrome_time) {

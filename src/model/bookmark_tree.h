@@ -20,6 +20,11 @@ namespace model {
 
 enum class ItemKind : uint8_t { kFolder, kLink, kSeparator };
 
+// "folder", "link" or "separator", as the manifests and journals write a
+// kind; KindFromName reads one back (false for any other name).
+const char* KindName(ItemKind kind);
+bool KindFromName(const std::string& name, ItemKind* kind);
+
 // The top folders a browser keeps. Firefox: menu (places id 2), toolbar (3),
 // unfiled (5, "Other Bookmarks"), mobile (6). Chrome: bookmark_bar ->
 // kToolbar, other -> kOther, synced -> kMobile; Chrome has no menu.
