@@ -258,41 +258,50 @@ bool MeasureTree(const std::u16string& folder, uint64_t* size,
   if (folder.empty() || !platform::ListDirectory(folder, &entries)) {
     return false;
   }
-
   const std::u16string kept_filter = Truncated(filter, kExtensionChars);
   uint64_t total = 0;
   int32_t folders = 0;
   int32_t files = 0;
-  bool result = true;
-  for (const platform::DirEntry& entry : entries) {
-    if (entry.is_reparse_point) continue;
-    std::u16string path;
-    if (!platform::ChildPath(folder, entry.name, &path)) continue;
-    if (entry.is_directory) {
-      uint64_t sub_size = 0;
-      int32_t sub_folders = 0;
-      int32_t sub_files = 0;
-      result =
-          MeasureTree(path, &sub_size, kept_filter, &sub_folders, &sub_files);
-      total += sub_size;
-      files += sub_files;
-      folders += sub_folders + 1;
-      continue;
+  uint32_t failure = 0;  // the first sub-folder or file that failed
+  // Folders still to list, on a stack of the walk's own: a deep tree needs
+  // no deep call stack.
+  std::vector<std::u16string> pending;
+  std::u16string current = folder;
+  while (true) {
+    for (const platform::DirEntry& entry : entries) {
+      if (entry.is_reparse_point) continue;
+      std::u16string path;
+      if (!platform::ChildPath(current, entry.name, &path)) continue;
+      if (entry.is_directory) {
+        ++folders;
+        pending.push_back(std::move(path));
+        continue;
+      }
+      // The extension is taken from the whole path, as the measurement has
+      // always done; for every real file name this is the name's extension.
+      if (!interchange::ExtensionMatches(path, kept_filter)) continue;
+      if (entry.kind != platform::EntryKind::kRegular) continue;
+      uint64_t file_size = 0;
+      if (!FileSize(path, &file_size) && failure == 0) {
+        failure = platform::GetLastError();
+      }
+      total += file_size;
+      ++files;
     }
-    // The extension is taken from the whole path, as the measurement has
-    // always done; for every real file name this is the name's extension.
-    if (!interchange::ExtensionMatches(path, kept_filter)) continue;
-    if (entry.kind != platform::EntryKind::kRegular) continue;
-    uint64_t file_size = 0;
-    result = FileSize(path, &file_size);
-    total += file_size;
-    ++files;
+    if (pending.empty()) break;
+    current = std::move(pending.back());
+    pending.pop_back();
+    entries.clear();
+    if (!platform::ListDirectory(current, &entries) && failure == 0) {
+      failure = platform::GetLastError();
+    }
   }
 
   *size = total;
   if (folder_count != nullptr) *folder_count = folders;
   if (file_count != nullptr) *file_count = files;
-  return result;
+  if (failure != 0) platform::SetLastError(failure);
+  return failure == 0;
 }
 
 bool FileSize(const std::u16string& path, uint64_t* size) {

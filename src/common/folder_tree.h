@@ -42,9 +42,9 @@ bool copy_folder(const std::u16string& source,
 
 // Adds up the sizes of the files matching filter below folder and counts
 // them and the sub-folders (the folder itself not counted). Reparse points
-// are ignored. size must not be null; the counts may be. Returns the result
-// of the last sub-folder or counted file, true when there was none; false
-// when folder cannot be listed (outputs 0).
+// are ignored. size must not be null; the counts may be. False when folder
+// cannot be listed (outputs 0), and false with the figures found so far
+// when any sub-folder cannot be listed or file measured: they fall short.
 bool MeasureTree(const std::u16string& folder, uint64_t* size,
                  const std::u16string& filter, int32_t* folder_count,
                  int32_t* file_count);

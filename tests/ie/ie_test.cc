@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "backup_set/part.h"
+#include "common/error_codes.h"
 #include "gtest/gtest.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
 #include "platform/platform.h"
+#include "support/faulty_env.h"
 #include "support/test_support.h"
 #include "support/tree_support.h"
 
@@ -234,6 +236,14 @@ TEST(IeTest, BackupCopiesOnlyShortcutsAndMeasuresEveryFolder) {
   }
   EXPECT_FALSE(
       get_ie_favorites_size(Ms(favorites), false, nullptr, nullptr, nullptr));
+
+  // A sub-folder that cannot be listed makes the figures fall short: the
+  // measurement fails, whichever folder it is.
+  for (int n = 2; n <= 5; ++n) {
+    test::ScopedFaultyEnv env;
+    env->FailNth(test::FaultOp::kOpen, n, kErrorAccessDenied);
+    EXPECT_FALSE(std::get<0>(Measure(Ms(favorites), false))) << n;
+  }
 }
 
 }  // namespace
