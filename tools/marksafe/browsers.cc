@@ -72,6 +72,14 @@ Counts MeasureNamedPlaces(const Location& location) {
         scratch / "Roaming" / "Mozilla" / "Firefox" / "Profiles" / "m.default";
     fs::create_directories(profile, ec);
     if (!ec) fs::copy_file(location.path, profile / "places.sqlite", ec);
+    // Writes Firefox has not moved into the store yet are in its -wal:
+    // the copy counts them too.
+    fs::path wal = location.path;
+    wal += "-wal";
+    std::error_code absent;
+    if (!ec && fs::is_regular_file(wal, absent)) {
+      fs::copy_file(wal, profile / "places.sqlite-wal", ec);
+    }
     if (!ec) {
       ScopedEnvVar appdata("MARKSAFE_APPDATA", PathToUtf8(scratch / "Roaming"));
       counts.ok = get_firefox_bookmark_size(nullptr, false, &counts.size,

@@ -75,8 +75,14 @@ TEST(CliReadOnly, CommandsLeaveEveryByteOfTheStoreAndItsWal) {
     EXPECT_EQ(ReadBytes(profile.places() + "-wal"), wal) << args[0];
     EXPECT_FALSE(Exists(profile.places() + "-shm")) << args[0];
   }
-  // What the -wal holds is read all the same.
+  // What the -wal holds is read all the same, and counted: a restore that
+  // adds nothing says so.
   EXPECT_TRUE(Contains(ReadBytes(work.sub("out.html")), "In the wal"));
+  const CliResult restored =
+      profile.Run({"restore", work.sub("set"), "--to", "firefox"});
+  EXPECT_TRUE(Contains(Line(restored.out, "Firefox: links"),
+                       "links 9 -> 9 (no change)"))
+      << restored.out;
 }
 
 // Every link a conversion does not write is named with its reason, and
