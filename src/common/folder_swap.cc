@@ -207,8 +207,11 @@ Status SwapInFolder(const std::u16string& staging,
     return failed;
   }
   SyncParentOf(target);
-  SweepLeftovers(folder);
+  // The previous copy leaves its "<folder>.marksafe-old" name first: with
+  // "<folder>" in place that name is a leftover the sweep would remove
+  // here and now, and then nothing would be left to set aside.
   RemovePrevious(old, folder);
+  SweepLeftovers(folder);
   return Status::Ok();
 }
 
