@@ -44,13 +44,12 @@ MARKSAFE_API void marksafe_set_debug_sink(void (*sink)(const MS_CHAR* line,
 MARKSAFE_API const char* marksafe_version(void) { return "0.1.0"; }
 
 MARKSAFE_API const char* marksafe_last_report(void) {
-  thread_local std::string text;
-  try {
-    text = marksafe::model::ReportJson(marksafe::jobs::LastReport());
-  } catch (...) {
-    text = "{}";
-  }
-  return text.c_str();
+  static marksafe::platform::ThreadSlot slot;
+  return marksafe::exports::TextPerThread(
+      &slot, "{}",
+      [&] {
+        return marksafe::model::ReportJson(marksafe::jobs::LastReport());
+      });
 }
 
 MARKSAFE_API void marksafe_progress(int64_t* done, int64_t* total) {

@@ -11,6 +11,7 @@
 #include "common/error_codes.h"
 #include "common/text.h"
 #include "marksafe/marksafe.h"
+#include "platform/thread_slot.h"
 
 namespace marksafe {
 namespace exports {
@@ -57,6 +58,21 @@ Result Guarded(Result failure, Body&& body) noexcept {
 template <typename Body>
 int32_t GuardedCode(Body&& body) noexcept {
   return Guarded<int32_t>(kErrorInvalidParameter, std::forward<Body>(body));
+}
+
+// The text an export that returns text hands back: make's, kept in slot
+// for the calling thread until its next call of that export; fallback (a
+// literal) when any exception escapes.
+template <typename Make>
+const char* TextPerThread(platform::ThreadSlot* slot, const char* fallback,
+                          Make&& make) noexcept {
+  try {
+    std::string& text = platform::PerThread<std::string>(slot);
+    text = make();
+    return text.c_str();
+  } catch (...) {
+    return fallback;
+  }
 }
 
 }  // namespace exports

@@ -136,13 +136,12 @@ MARKSAFE_API int32_t marksafe_export_firefox_backup(const MS_CHAR* source,
 
 MARKSAFE_API const char* marksafe_browser_backups(const MS_CHAR* profile_folder,
                                                   bool count) {
-  thread_local std::string text;
-  try {
-    text = marksafe::exports::BrowserBackupsText(profile_folder, count);
-  } catch (...) {
-    text = "{\"backups\":[],\"error\":\"out of memory\",\"code\":14}";
-  }
-  return text.c_str();
+  static marksafe::platform::ThreadSlot slot;
+  return marksafe::exports::TextPerThread(
+      &slot, "{\"backups\":[],\"error\":\"out of memory\",\"code\":14}",
+      [&] {
+        return marksafe::exports::BrowserBackupsText(profile_folder, count);
+      });
 }
 
 MARKSAFE_API int32_t marksafe_find_browser_backup(

@@ -285,13 +285,12 @@ MARKSAFE_API int32_t marksafe_prune_snapshots(const MS_CHAR* root,
 
 MARKSAFE_API const char* marksafe_history(const MS_CHAR* root,
                                           const MS_CHAR* part) {
-  thread_local std::string text;
-  try {
-    text = marksafe::exports::HistoryText(root, part);
-  } catch (...) {
-    text = "{\"snapshots\":[],\"errors\":[\"out of memory\"]}";
-  }
-  return text.c_str();
+  static marksafe::platform::ThreadSlot slot;
+  return marksafe::exports::TextPerThread(
+      &slot, "{\"snapshots\":[],\"errors\":[\"out of memory\"]}",
+      [&] {
+        return marksafe::exports::HistoryText(root, part);
+      });
 }
 
 MARKSAFE_API int32_t marksafe_find_snapshot(const MS_CHAR* root,
@@ -307,14 +306,13 @@ MARKSAFE_API const char* marksafe_diff(const MS_CHAR* before,
                                        int32_t before_kind,
                                        const MS_CHAR* after,
                                        int32_t after_kind) {
-  thread_local std::string text;
-  try {
-    marksafe::jobs::JobScope scope("marksafe_diff");
-    text = marksafe::exports::DiffText(before, before_kind, after, after_kind);
-  } catch (...) {
-    text = "{\"error\":\"out of memory\",\"code\":14}";
-  }
-  return text.c_str();
+  static marksafe::platform::ThreadSlot slot;
+  return marksafe::exports::TextPerThread(
+      &slot, "{\"error\":\"out of memory\",\"code\":14}",
+      [&] {
+        marksafe::jobs::JobScope scope("marksafe_diff");
+        return marksafe::exports::DiffText(before, before_kind, after, after_kind);
+      });
 }
 
 MARKSAFE_API int32_t marksafe_snapshot_to_part(const MS_CHAR* snapshot,

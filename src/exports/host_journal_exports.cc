@@ -128,24 +128,20 @@ MARKSAFE_API bool marksafe_set_journal(bool on) {
 }
 
 MARKSAFE_API const char* marksafe_journals(void) {
-  thread_local std::string text;
-  try {
-    text = marksafe::exports::JournalsText();
-  } catch (...) {
-    text = "{\"journals\":[],\"errors\":[\"out of memory\"]}";
-  }
-  return text.c_str();
+  static marksafe::platform::ThreadSlot slot;
+  return marksafe::exports::TextPerThread(
+      &slot, "{\"journals\":[],\"errors\":[\"out of memory\"]}",
+      [&] {
+        return marksafe::exports::JournalsText();
+      });
 }
 
 MARKSAFE_API const char* marksafe_undo(const MS_CHAR* journal_id,
                                        bool dry_run) {
-  thread_local std::string text;
-  try {
-    text = marksafe::exports::UndoText(journal_id, dry_run);
-  } catch (...) {
-    text = "{\"code\":" +
-           std::to_string(marksafe::kErrorNotEnoughMemory) +
-           ",\"error\":\"out of memory\"}";
-  }
-  return text.c_str();
+  static marksafe::platform::ThreadSlot slot;
+  return marksafe::exports::TextPerThread(
+      &slot, "{\"code\":14,\"error\":\"out of memory\"}",
+      [&] {
+        return marksafe::exports::UndoText(journal_id, dry_run);
+      });
 }

@@ -164,13 +164,12 @@ extern "C" {
 MARKSAFE_API const char* marksafe_profiles(const MS_CHAR* browser,
                                            const MS_CHAR* profile,
                                            bool count) {
-  thread_local std::string text;
-  try {
-    text = marksafe::exports::ProfilesText(browser, profile, count);
-  } catch (...) {
-    text = "{\"profiles\":[],\"error\":\"out of memory\",\"code\":14}";
-  }
-  return text.c_str();
+  static marksafe::platform::ThreadSlot slot;
+  return marksafe::exports::TextPerThread(
+      &slot, "{\"profiles\":[],\"error\":\"out of memory\",\"code\":14}",
+      [&] {
+        return marksafe::exports::ProfilesText(browser, profile, count);
+      });
 }
 
 MARKSAFE_API int32_t marksafe_close_profile(const MS_CHAR* browser,

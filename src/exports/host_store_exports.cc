@@ -386,15 +386,14 @@ MARKSAFE_API const char* marksafe_compare(const MS_CHAR* backup,
                                           int32_t backup_kind,
                                           const MS_CHAR* store,
                                           int32_t store_kind) {
-  thread_local std::string text;
-  try {
-    marksafe::jobs::JobScope scope("marksafe_compare");
-    text = marksafe::exports::CompareText(backup, backup_kind, store,
+  static marksafe::platform::ThreadSlot slot;
+  return marksafe::exports::TextPerThread(
+      &slot, "{\"error\":\"out of memory\",\"code\":14}",
+      [&] {
+        marksafe::jobs::JobScope scope("marksafe_compare");
+        return marksafe::exports::CompareText(backup, backup_kind, store,
                                           store_kind);
-  } catch (...) {
-    text = "{\"error\":\"out of memory\",\"code\":14}";
-  }
-  return text.c_str();
+      });
 }
 
 MARKSAFE_API void marksafe_accept_incomplete_backups(bool accept) {

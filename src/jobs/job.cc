@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/thread_slot.h"
+
 namespace marksafe {
 namespace jobs {
 namespace {
@@ -28,8 +30,8 @@ struct ThreadState {
 };
 
 ThreadState& State() {
-  thread_local ThreadState state;
-  return state;
+  static platform::ThreadSlot slot;
+  return platform::PerThread<ThreadState>(&slot);
 }
 
 void ReadOrZero(const model::Progress* progress, int64_t* done,

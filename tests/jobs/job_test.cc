@@ -81,6 +81,35 @@ TEST(JobTest, CallsOnTwoThreadsKeepTheirOwnReportAndProgress) {
   EXPECT_EQ(mismatches[1], 0);
 }
 
+// Host threads that call in and end: what each kept for its thread (its
+// report, the texts returned to it) goes with it, and the heap and the
+// threads that stay are untouched by it.
+TEST(JobTest, ThreadsThatCallInAndEndLeaveNothingBehind) {
+  TempDir dir;
+  WriteChromeStore(LinkTree("https://ends.example/", 30), dir.sub("Bookmarks"));
+  ASSERT_EQ(marksafe_export_html(Ms(dir.u16("Bookmarks")),
+                                 MARKSAFE_STORE_CHROME, Ms(dir.u16("a.html"))),
+            0);
+  const std::string mine = marksafe_last_report();
+  int wrong = 0;
+  for (int round = 0; round < 8; ++round) {
+    std::thread worker([&] {
+      const bool ok =
+          marksafe_export_html(Ms(dir.u16("Bookmarks")), MARKSAFE_STORE_CHROME,
+                               Ms(dir.u16("b.html"))) == 0 &&
+          SourceLinks(marksafe_last_report()) == SourceLinks(mine) &&
+          std::string(marksafe_journals()).find("journals") !=
+              std::string::npos;
+      if (!ok) ++wrong;
+    });
+    worker.join();
+    std::string grown(4096 + round * 512, 'x');  // the heap still serves
+    EXPECT_EQ(grown.size(), 4096u + round * 512u);
+  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(marksafe_last_report(), mine);
+}
+
 // A call takes a lock it holds again under any spelling of the store's
 // path; a call on another thread waits as long as its own options say, or
 // the default wait without a job of its own, and then fails.
