@@ -7,11 +7,13 @@
 
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "jobs/journal.h"
 #include "marksafe/marksafe.h"
 #include "roundtrip/collection.h"
+#include "support/faulty_env.h"
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -29,17 +31,37 @@ Json::Value Parse(const char* text) {
   return value;
 }
 
+// The user's state folder (where journals live) is the test's own, on
+// every system: the shell is not asked.
+class StateFolderEnv : public test::FaultyEnv {
+ public:
+  explicit StateFolderEnv(std::u16string folder) : folder_(std::move(folder)) {}
+  bool GetShellFolder(platform::ShellFolder folder,
+                      std::u16string* out) override {
+    if (folder != platform::ShellFolder::kLocalState) {
+      return FaultyEnv::GetShellFolder(folder, out);
+    }
+    *out = folder_;
+    return true;
+  }
+
+ private:
+  std::u16string folder_;
+};
+
 // Journals on, into a folder of the test's own.
 class Journals {
  public:
   explicit Journals(const test::TempDir& dir)
-      : state_("XDG_STATE_HOME", dir.sub("state")),
+      : env_(test::U16(dir.sub("state"))),
+        override_(&env_),
         was_(marksafe_set_journal(true)) {}
   ~Journals() { marksafe_set_journal(was_); }
   Json::Value List() const { return Parse(marksafe_journals()); }
 
  private:
-  test::ScopedEnv state_;
+  StateFolderEnv env_;
+  platform::ScopedEnvOverride override_;
   bool was_;
 };
 
