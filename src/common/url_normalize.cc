@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/url_host.h"
@@ -381,9 +382,72 @@ std::string Serialize(const Url& url) {
   return out;
 }
 
+// The serialisation of an http or https address found without parsing,
+// for the common case: a lower-case host and a path, query and fragment
+// that need no escape (an empty path becomes "/"). Most stored addresses
+// are such, and merges and comparisons normalise every one. False for
+// anything it is unsure of (upper case, ports, credentials, numeric or
+// international hosts, dot segments, characters that would be escaped),
+// which takes the full parse.
+bool NormalizeCommon(const std::u16string& url, std::u16string* out) {
+  size_t at = 0;
+  if (url.compare(0, 7, u"http://") == 0) {
+    at = 7;
+  } else if (url.compare(0, 8, u"https://") == 0) {
+    at = 8;
+  } else {
+    return false;
+  }
+  const size_t host_start = at;
+  size_t label_start = at;
+  for (; at < url.size(); ++at) {
+    const char16_t c = url[at];
+    if (c == u'/' || c == u'?' || c == u'#') break;
+    if (c == u'.') {
+      if (at == label_start) return false;  // an empty label
+      label_start = at + 1;
+    } else if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') ||
+                 c == u'-')) {
+      return false;
+    }
+  }
+  // The last label starts with a letter, so the host is no IPv4 address,
+  // and no label is punycode to check.
+  if (at == host_start || label_start == at || url[label_start] < u'a' ||
+      url[label_start] > u'z' || url.find(u"xn--", host_start) < at) {
+    return false;
+  }
+  const size_t host_end = at;
+  size_t path_end = url.size();
+  for (size_t i = host_end; i < url.size(); ++i) {
+    const char16_t c = url[i];
+    if (c <= 0x20 || c >= 0x7F) return false;
+    switch (c) {
+      case u'"': case u'<': case u'>': case u'`': case u'{': case u'}':
+      case u'\\': case u'\'':
+        return false;
+      case u'?': case u'#':
+        if (path_end == url.size()) path_end = i;
+        break;
+      default:
+        break;
+    }
+  }
+  const std::u16string_view path(url.data() + host_end, path_end - host_end);
+  if (path.find(u"/.") != std::u16string_view::npos ||
+      path.find(u"%2e") != std::u16string_view::npos ||
+      path.find(u"%2E") != std::u16string_view::npos) {
+    return false;
+  }
+  *out = url;
+  if (path.empty()) out->insert(host_end, 1, u'/');
+  return true;
+}
+
 }  // namespace
 
 bool NormalizeUrl(const std::u16string& url, std::u16string* out) {
+  if (NormalizeCommon(url, out)) return true;
   Url parsed;
   if (!Parse(platform::ToUtf8(url), &parsed)) {
     *out = url;
