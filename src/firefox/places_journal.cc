@@ -33,6 +33,23 @@ void NoteWritten(ms_places* handle, model::ItemKind kind, int64_t id,
                std::move(entry));
 }
 
+void NoteKeyword(ms_places* handle, int64_t bookmark,
+                 const std::u16string& keyword) {
+  jobs::JournalRecorder* recorder = jobs::Current().journal();
+  if (recorder == nullptr) return;
+  jobs::Journal* journal =
+      recorder->Find(jobs::StoreKind::kPlaces, handle->databasePath);
+  if (journal == nullptr) return;
+  // Only the link's tag entries were noted after it.
+  const std::u16string id = NumberText(bookmark);
+  for (auto it = journal->items.rbegin(); it != journal->items.rend(); ++it) {
+    if (it->id == id) {
+      it->keyword = keyword;
+      return;
+    }
+  }
+}
+
 void CompleteJournal(ms_places* handle) {
   jobs::JournalRecorder* recorder = jobs::Current().journal();
   if (recorder == nullptr) return;

@@ -17,6 +17,9 @@ namespace firefox {
 // Notes the row id (of kind, titled title) written into parent.
 void NoteWritten(ms_places* handle, model::ItemKind kind, int64_t id,
                  int64_t parent, const std::u16string& title);
+// Notes that the link noted as bookmark also gave its address keyword.
+void NoteKeyword(ms_places* handle, int64_t bookmark,
+                 const std::u16string& keyword);
 void CompleteJournal(ms_places* handle);
 void DropJournal(ms_places* handle);
 

@@ -270,6 +270,7 @@ void PlacesWriter::WriteKeyword(const model::Tree& tree, model::ItemId id,
       }
       keywords_.emplace(keyword, place);
       places_with_keyword_.insert(place);
+      NoteKeyword(handle_, bookmark, keyword);
       return;
     }
     case KeywordStore::kByBookmark: {

@@ -41,7 +41,8 @@ Status ReadEntry(const Json::Value& value, JournalEntry* entry) {
       !ReadText(value, "guid", false, &entry->guid) ||
       !ReadText(value, "parent", false, &entry->parent) ||
       !ReadText(value, "title", false, &entry->title) ||
-      !ReadText(value, "url", false, &entry->url)) {
+      !ReadText(value, "url", false, &entry->url) ||
+      !ReadText(value, "keyword", false, &entry->keyword)) {
     return Damaged("an item without its id or with a member of a wrong type");
   }
   return Status::Ok();
@@ -81,6 +82,9 @@ std::string JournalText(const Journal& journal) {
     item["title"] = platform::ToUtf8(entry.title);
     if (entry.kind == model::ItemKind::kLink) {
       item["url"] = platform::ToUtf8(entry.url);
+    }
+    if (!entry.keyword.empty()) {
+      item["keyword"] = platform::ToUtf8(entry.keyword);
     }
     items.append(std::move(item));
   }

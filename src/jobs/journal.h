@@ -29,6 +29,9 @@ struct JournalEntry {
   std::u16string parent;  // the parent's id (Favorites: its path, "" on top)
   std::u16string title;
   std::u16string url;     // links: as the store keeps it
+  // Places links: the keyword the write gave the address, which goes with
+  // the link when it is taken back.
+  std::u16string keyword;
 };
 
 struct Journal {

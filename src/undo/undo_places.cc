@@ -32,6 +32,9 @@ const char kDelete[] = "delete from moz_bookmarks where id = ?";
 const char kLowerUse[] =
     "update moz_places set foreign_count = foreign_count - 1 "
     "where id = ? and foreign_count > 0";
+const char kKeywordOf[] =
+    "select id from moz_keywords where keyword = ? and place_id = ?";
+const char kDeleteKeyword[] = "delete from moz_keywords where id = ?";
 const char kSetPosition[] =
     "update moz_bookmarks set position = ? where id = ? and position <> ?";
 
@@ -75,6 +78,24 @@ StoreItem Look(ms_places* handle, bool has_guid,
     });
   }
   return now;
+}
+
+// Removes the keyword the link's write gave its address, while the address
+// still has it, and the use it counted.
+bool RemoveKeyword(ms_places* handle, const jobs::JournalEntry& entry,
+                   int64_t place, bool today) {
+  if (entry.keyword.empty() || place == 0) return true;
+  SQLite::Database& db = handle->database;
+  int64_t row = 0;
+  if (db.ForEachRow(kKeywordOf, {entry.keyword, place},
+                    [&](const SQLite::Statement& found) {
+                      row = found.Integer(0);
+                    }) != 0) {
+    return false;
+  }
+  if (row == 0) return true;
+  return db.Run(kDeleteKeyword, {row}) == 0 &&
+         (!today || db.Run(kLowerUse, {place}) == 0);
 }
 
 // Positions 0, 1, ... again in each folder that lost items.
@@ -144,6 +165,7 @@ Status UndoPlaces(const jobs::Journal& journal, bool dry_run,
     ok = ok && db.Run(kDelete, {id}) == 0;
     const int64_t place = places[entry->id];
     if (ok && today && place != 0) ok = db.Run(kLowerUse, {place}) == 0;
+    ok = ok && RemoveKeyword(handle.get(), *entry, place, today);
     folders.insert(IdOf(entry->parent));
   }
   for (const jobs::JournalEntry* entry : chosen) folders.erase(IdOf(entry->id));

@@ -113,6 +113,27 @@ void RenameLastLink(bool chrome, const std::string& store) {
                                             document));
 }
 
+// Places: the keywords and the uses the places' counts record, which an
+// undo takes back with the links.
+std::pair<int64_t, int64_t> KeywordsAndUses(const std::string& store) {
+  sqlite3* db = nullptr;
+  std::pair<int64_t, int64_t> counts{-1, -1};
+  if (sqlite3_open_v2(store.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+      SQLITE_OK) {
+    sqlite3_stmt* query = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           "select (select count(*) from moz_keywords), "
+                           "(select total(foreign_count) from moz_places)",
+                           -1, &query, nullptr) == SQLITE_OK &&
+        sqlite3_step(query) == SQLITE_ROW) {
+      counts = {sqlite3_column_int64(query, 0), sqlite3_column_int64(query, 1)};
+    }
+    sqlite3_finalize(query);
+  }
+  sqlite3_close(db);
+  return counts;
+}
+
 class UndoTest : public ::testing::TestWithParam<bool> {
  protected:
   bool chrome() const { return GetParam(); }
@@ -124,6 +145,7 @@ class UndoTest : public ::testing::TestWithParam<bool> {
     (chrome() ? test::WriteChromeStore : test::WritePlacesStore)(
         test::LinkTree("https://old.example/", 3), store);
     before_ = Entries(chrome(), store);
+    if (!chrome()) uses_before_ = KeywordsAndUses(store);
     if (chrome()) roots_ = Parse(test::ReadBytes(store).c_str())["roots"];
     EXPECT_TRUE(test::RestoreSet(chrome(), store, dir_.sub("set")));
     const Json::Value list = journals.List()["journals"];
@@ -137,6 +159,7 @@ class UndoTest : public ::testing::TestWithParam<bool> {
   test::TempDir dir_;
   std::vector<test::Entry> before_;
   Json::Value roots_;  // Chrome: the file's roots before the restore
+  std::pair<int64_t, int64_t> uses_before_;  // places
   std::string id_;
 };
 
@@ -145,6 +168,9 @@ TEST_P(UndoTest, TakesBackExactlyTheRestore) {
   const std::string store = Restore(journals);
   const std::vector<test::Entry> restored = Entries(chrome(), store);
   ASSERT_NE(restored, before_);
+  if (!chrome()) {
+    EXPECT_GT(KeywordsAndUses(store).first, uses_before_.first);
+  }
 
   const Json::Value dry = Undo(id_, true);
   EXPECT_EQ(dry["code"].asInt(), 0);
@@ -159,6 +185,8 @@ TEST_P(UndoTest, TakesBackExactlyTheRestore) {
   // Every node as it was, member for member.
   if (chrome()) {
     EXPECT_EQ(Parse(test::ReadBytes(store).c_str())["roots"], roots_);
+  } else {
+    EXPECT_EQ(KeywordsAndUses(store), uses_before_);
   }
   EXPECT_TRUE(journals.List()["journals"][0]["undone"].asBool());
 
@@ -246,7 +274,7 @@ TEST(JournalReaderTest, RefusesDamagedText) {
   journal.store_path = u"/x/Bookmarks";
   journal.time = 1;
   journal.items.push_back(jobs::JournalEntry{model::ItemKind::kLink, u"7",
-                                             u"g", u"1", u"T", u"https://a/"});
+                                             u"g", u"1", u"T", u"https://a/", u""});
   const std::string good = jobs::JournalText(journal);
   jobs::Journal read;
   ASSERT_TRUE(jobs::ParseJournal(good, &read).ok());
