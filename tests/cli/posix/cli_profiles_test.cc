@@ -16,7 +16,7 @@ namespace marksafe {
 namespace test {
 namespace {
 
-class CliProfilesTest : public ::testing::Test {
+class CliProfilesTest : public HomeTest {
  protected:
   void SetUp() override {
     // Chromium with two profiles: "Person 1" holds the bar link of a new
@@ -36,27 +36,25 @@ class CliProfilesTest : public ::testing::Test {
     WriteBytes(home_.sub(".mozilla/firefox/abc.default-release/places.sqlite"),
                ReadBytes(source_.places()));
   }
-  std::string Chromium(const std::string& relative) const {
-    return home_.sub(".config/chromium/" + relative);
-  }
-  std::string Brave(const std::string& relative) const {
-    return home_.sub(".config/BraveSoftware/Brave-Browser/" + relative);
-  }
-  CliResult Run(const std::vector<std::string>& args) const {
-    return RunCli(args, {{"HOME", home_.path()}});
-  }
   // The row of the profiles table that names the profile.
   static std::string Row(const std::string& out, const std::string& name) {
     return Line(out, " " + name + " ");
   }
 
   Profile source_{true};
-  TempDir home_;
 };
 
 TEST_F(CliProfilesTest, ListsEveryProfileWithDefaultAndCounts) {
+  // A profiles.ini entry naming a folder outside Firefox's own: not listed,
+  // and the person is told why.
+  const std::string ini = home_.sub(".mozilla/firefox/profiles.ini");
+  WriteBytes(home_.sub("outside/places.sqlite"), ReadBytes(source_.places()));
+  WriteBytes(ini, ReadBytes(ini) + "[Profile1]\nName=out\nIsRelative=1\n"
+                                   "Path=../../outside\n");
   const CliResult r = Run({"profiles"});
   ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_FALSE(Contains(r.out, "outside")) << r.out;
+  EXPECT_TRUE(Contains(Line(r.err, "warning"), "outside")) << r.err;
   const std::string person = Row(r.out, "Person 1");
   const std::string work = Row(r.out, "Work");
   EXPECT_TRUE(Contains(person, "Chromium")) << person;
@@ -99,11 +97,7 @@ TEST_F(CliProfilesTest, RestoresIntoAProfileThatHadNoBookmarksFile) {
 }
 
 TEST_F(CliProfilesTest, ARunningChromiumBlocksOnlyItsOwnProfiles) {
-  char host[256] = {};
-  ASSERT_EQ(gethostname(host, sizeof(host) - 1), 0);
-  std::filesystem::create_symlink(
-      std::string(host) + "-" + std::to_string(getpid()),
-      Chromium("SingletonLock"));
+  LockChromium(Chromium(""), getpid());
   const CliResult listed = Run({"profiles"});
   ASSERT_EQ(listed.exit_code, 0) << listed.err;
   EXPECT_TRUE(Contains(Row(listed.out, "Person 1"), " yes ")) << listed.out;
@@ -122,33 +116,15 @@ TEST_F(CliProfilesTest, ARunningChromiumBlocksOnlyItsOwnProfiles) {
 
   // A running Brave (a program of that name holding Brave's folder) is
   // closed on request, not a Chrome or Chromium, and the restore goes on.
-  const std::string program = home_.sub("brave");
-  std::filesystem::copy_file("/bin/sleep", program);
-  std::filesystem::permissions(program, std::filesystem::perms::owner_all);
-  const pid_t held = fork();
-  ASSERT_GE(held, 0);
-  if (held == 0) {
-    execl(program.c_str(), "brave", "30", static_cast<char*>(nullptr));
-    _exit(1);
-  }
-  std::filesystem::create_symlink(
-      std::string(host) + "-" + std::to_string(held), Brave("SingletonLock"));
-  const std::string exe = "/proc/" + std::to_string(held) + "/exe";
-  std::error_code error;
-  for (int i = 0; i < 500 && std::filesystem::read_symlink(exe, error) != program;
-       ++i) {
-    usleep(10000);
-  }
+  const FakeBrowser running(home_.path(), "brave");
+  LockChromium(Brave(""), running.pid());
   const std::string brave_before = ReadBytes(Brave("Default/Bookmarks"));
   EXPECT_EQ(Run({"restore", backup.path(), "--to", "brave"}).exit_code, 1);
   EXPECT_EQ(ReadBytes(Brave("Default/Bookmarks")), brave_before);
   const CliResult closed = Run(
       {"restore", backup.path(), "--to", "brave", "--close-browsers"});
   EXPECT_EQ(closed.exit_code, 0) << closed.err;
-  int status = 0;
-  EXPECT_EQ(waitpid(held, &status, WNOHANG), held);
-  kill(held, SIGKILL);
-  waitpid(held, nullptr, 0);
+  EXPECT_TRUE(running.Ended());
 }
 
 // Firefox's lock decides, the same in "profiles", "status" and a backup: a
@@ -196,51 +172,6 @@ TEST_F(CliProfilesTest, FirefoxLockGivesOneAnswerEverywhere) {
       kill(holder, SIGKILL);
       waitpid(holder, nullptr, 0);
     }
-  }
-}
-
-TEST_F(CliProfilesTest, UnknownProfileFailsNamingIt) {
-  const CliResult profile = Run(
-      {"backup", home_.sub("set"), "--browser", "chromium", "--profile", "Play"});
-  EXPECT_EQ(profile.exit_code, 1);
-  EXPECT_TRUE(Contains(profile.err, "Play")) << profile.err;
-  EXPECT_FALSE(Exists(home_.sub("set")));
-}
-
-// ---- One default everywhere -------------------------------------------
-
-// Whatever single browser a person has, of any family and install kind,
-// plain commands find the profile that browser opens.
-TEST(CliDefaults, PlainCommandsFindAnyInstallOfTheFamily) {
-  Profile source(true);
-  struct Case {
-    const char* store;  // below the home folder
-    bool firefox;
-  } cases[] = {
-      {".var/app/org.mozilla.firefox/.mozilla/firefox/p/places.sqlite", true},
-      {"snap/chromium/common/chromium/Default/Bookmarks", false},
-      {".config/BraveSoftware/Brave-Browser/Default/Bookmarks", false},
-      {".config/microsoft-edge/Default/Bookmarks", false},
-      {".config/vivaldi/Default/Bookmarks", false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.store);
-    TempDir home;
-    const std::string store = home.sub(c.store);
-    WriteBytes(store, ReadBytes(c.firefox ? source.places() : source.chrome()));
-    if (c.firefox) {
-      WriteBytes(store.substr(0, store.rfind("/p/")) + "/profiles.ini",
-                 "[Profile0]\nName=main\nIsRelative=1\nPath=p\n"
-                 "Default=1\n");
-    }
-    const std::map<std::string, std::string> env = {{"HOME", home.path()}};
-    const CliResult status = RunCli({"status"}, env);
-    EXPECT_TRUE(Contains(status.out, store)) << status.out << status.err;
-    const CliResult backup = RunCli({"backup", home.sub("set")}, env);
-    EXPECT_EQ(backup.exit_code, 0) << backup.out << backup.err;
-    const CliResult named =
-        RunCli({"status", "--browser", c.firefox ? "Firefox" : "chrome"}, env);
-    EXPECT_TRUE(Contains(named.out, store)) << named.out << named.err;
   }
 }
 
@@ -297,11 +228,7 @@ TEST_F(CliProfilesTest, AProfileInAFolderOfItsOwn) {
     EXPECT_EQ(r.exit_code, 0) << r.out << r.err;
     EXPECT_TRUE(Contains(ReadBytes(file), "https://report.example.ru/"));
   }
-  char host[256] = {};
-  ASSERT_EQ(gethostname(host, sizeof(host) - 1), 0);
-  std::filesystem::create_symlink(
-      std::string(host) + "-" + std::to_string(getpid()),
-      own.sub("SingletonLock"));
+  LockChromium(own.path(), getpid());
   WriteBytes(file, ReadBytes(Chromium("Default/Bookmarks")));
   for (const std::string flag : {"--chrome-bookmarks", "--profile"}) {
     SCOPED_TRACE(flag);
@@ -327,17 +254,37 @@ TEST_F(CliProfilesTest, NeverStartedFirefoxProfileGetsAHint) {
       Exists(home_.sub(".mozilla/firefox/abc.default-release/places.sqlite")));
 }
 
-// A profiles.ini naming a folder outside Firefox's own: the folder is not
-// listed or used, and the person is told why.
-TEST_F(CliProfilesTest, AProfileOutsideItsFolderIsSkippedWithAWarning) {
-  WriteBytes(home_.sub("outside/places.sqlite"), ReadBytes(source_.places()));
-  WriteBytes(home_.sub(".mozilla/firefox/profiles.ini"),
-             "[Profile0]\nName=out\nIsRelative=1\nPath=../../outside\n"
-             "Default=1\n");
-  const CliResult r = Run({"profiles", "--browser", "firefox"});
-  EXPECT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_FALSE(Contains(r.out, "outside")) << r.out;
-  EXPECT_TRUE(Contains(Line(r.err, "warning"), "outside")) << r.err;
+// A Flatpak or Snap install is the only browser of its family: plain
+// commands, and the family's key, find the profile it opens (the library's
+// own search for a store covers native installs only).
+TEST(CliDefaults, PlainCommandsFindAnyInstallOfTheFamily) {
+  Profile source(true);
+  struct Case {
+    const char* store;  // below the home folder
+    bool firefox;
+  } cases[] = {
+      {".var/app/org.mozilla.firefox/.mozilla/firefox/p/places.sqlite", true},
+      {"snap/chromium/common/chromium/Default/Bookmarks", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.store);
+    TempDir home;
+    const std::string store = home.sub(c.store);
+    WriteBytes(store, ReadBytes(c.firefox ? source.places() : source.chrome()));
+    if (c.firefox) {
+      WriteBytes(store.substr(0, store.rfind("/p/")) + "/profiles.ini",
+                 "[Profile0]\nName=main\nIsRelative=1\nPath=p\n"
+                 "Default=1\n");
+    }
+    const std::map<std::string, std::string> env = {{"HOME", home.path()}};
+    const CliResult status = RunCli({"status"}, env);
+    EXPECT_TRUE(Contains(status.out, store)) << status.out << status.err;
+    const CliResult backup = RunCli({"backup", home.sub("set")}, env);
+    EXPECT_EQ(backup.exit_code, 0) << backup.out << backup.err;
+    const CliResult named =
+        RunCli({"status", "--browser", c.firefox ? "Firefox" : "chrome"}, env);
+    EXPECT_TRUE(Contains(named.out, store)) << named.out << named.err;
+  }
 }
 
 }  // namespace
