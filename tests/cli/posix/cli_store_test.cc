@@ -1,11 +1,12 @@
 // What the program does to the browsers' own files: read-only commands
 // leave every byte of places.sqlite and its -wal as they were; conversions
-// report every link they leave behind, add no empty root folder and keep
-// titles whole.
+// report every link they leave behind, warn of every item the target cannot
+// hold (no loss then), add no empty root folder and keep titles whole.
 #include <cstdio>
 
 #include "cli/posix/cli_harness.h"
 #include "firefox/places_fixture.h"
+#include "roundtrip/collection.h"
 
 namespace marksafe {
 namespace test {
@@ -76,6 +77,28 @@ TEST(CliReports, ALinkLeftBehindIsNamedAndFailsTheRun) {
     EXPECT_TRUE(Contains(Line(r.err, "Long one"), "URL longer"))
         << c.to << r.err.substr(0, 300);
   }
+}
+
+// Firefox's realistic collection into Chrome: a warning names each item
+// Chrome cannot hold, and nothing is lost. (The counts shown are the
+// report's, checked in tests/roundtrip.)
+TEST(CliReports, ConversionWarnsOfWhatTheTargetCannotHold) {
+  Profile profile(false);
+  TempDir backup;
+  std::remove(profile.places().c_str());
+  WritePlacesStore(FirefoxCollection(), profile.places());
+  ASSERT_EQ(profile.Run({"backup", backup.path(), "--firefox"}).exit_code, 0);
+  const CliResult r = profile.Run(
+      {"convert", backup.path(), "--from", "firefox", "--to", "chrome"});
+  ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
+  EXPECT_FALSE(Contains(r.out, "with losses")) << r.out;
+  for (const char* item : {"Most visited <place:sort=8&maxResults=10>",
+                           "Tagged <https://tagged.example/>",
+                           "Bookmarks Menu/Projects/"}) {
+    EXPECT_TRUE(Contains(Line(r.err, item), "warning")) << item << r.err;
+  }
+  EXPECT_TRUE(Contains(r.out, "not carried 1 link, 0 folders, 2 separators"))
+      << r.out;
 }
 
 // Chrome into Firefox: an empty root brings no folder, and a title's blanks
