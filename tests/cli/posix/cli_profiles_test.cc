@@ -35,6 +35,8 @@ class CliProfilesTest : public HomeTest {
                "Path=abc.default-release\nDefault=1\n");
     WriteBytes(home_.sub(".mozilla/firefox/abc.default-release/places.sqlite"),
                ReadBytes(source_.places()));
+    // A backup set of a full profile, to restore from.
+    ASSERT_EQ(source_.Run({"backup", backup_.path()}).exit_code, 0);
   }
   // The row of the profiles table that names the profile.
   static std::string Row(const std::string& out, const std::string& name) {
@@ -42,6 +44,7 @@ class CliProfilesTest : public HomeTest {
   }
 
   Profile source_{true};
+  TempDir backup_;
 };
 
 TEST_F(CliProfilesTest, ListsEveryProfileWithDefaultAndCounts) {
@@ -73,10 +76,8 @@ TEST_F(CliProfilesTest, ListsEveryProfileWithDefaultAndCounts) {
 }
 
 TEST_F(CliProfilesTest, RestoresIntoAProfileThatHadNoBookmarksFile) {
-  TempDir backup;
-  ASSERT_EQ(source_.Run({"backup", backup.path(), "--chrome"}).exit_code, 0);
   const CliResult r = Run(
-      {"restore", backup.path(), "--to", "chromium", "--profile", "Work"});
+      {"restore", backup_.path(), "--to", "chromium", "--profile", "Work"});
   ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
   // The file is made as the browser makes it, then filled.
   const std::string text = ReadBytes(Chromium("Profile 1/Bookmarks"));
@@ -88,7 +89,7 @@ TEST_F(CliProfilesTest, RestoresIntoAProfileThatHadNoBookmarksFile) {
   EXPECT_EQ(ReadBytes(Chromium("Default/Bookmarks")),
             ReadBytes(source_.chrome()));
   // A repeat adds nothing.
-  ASSERT_EQ(Run({"restore", backup.path(), "--browser", "Chromium",
+  ASSERT_EQ(Run({"restore", backup_.path(), "--browser", "Chromium",
                  "--profile", "Work"})
                 .exit_code,
             0);
@@ -102,16 +103,14 @@ TEST_F(CliProfilesTest, ARunningChromiumBlocksOnlyItsOwnProfiles) {
   ASSERT_EQ(listed.exit_code, 0) << listed.err;
   EXPECT_TRUE(Contains(Row(listed.out, "Person 1"), " yes ")) << listed.out;
 
-  TempDir backup;
-  ASSERT_EQ(source_.Run({"backup", backup.path(), "--chrome"}).exit_code, 0);
   const std::string before = ReadBytes(Chromium("Default/Bookmarks"));
-  const CliResult blocked = Run({"restore", backup.path(), "--to", "chromium",
+  const CliResult blocked = Run({"restore", backup_.path(), "--to", "chromium",
                                  "--profile", "Person 1"});
   EXPECT_EQ(blocked.exit_code, 1);
   EXPECT_TRUE(Contains(blocked.err, "Person 1")) << blocked.err;
   EXPECT_EQ(ReadBytes(Chromium("Default/Bookmarks")), before);
   // Brave is another installation: a running Chromium does not hold it.
-  const CliResult brave = Run({"restore", backup.path(), "--to", "brave"});
+  const CliResult brave = Run({"restore", backup_.path(), "--to", "brave"});
   EXPECT_EQ(brave.exit_code, 0) << brave.err;
 
   // A running Brave (a program of that name holding Brave's folder) is
@@ -119,10 +118,10 @@ TEST_F(CliProfilesTest, ARunningChromiumBlocksOnlyItsOwnProfiles) {
   const FakeBrowser running(home_.path(), "brave");
   LockChromium(Brave(""), running.pid());
   const std::string brave_before = ReadBytes(Brave("Default/Bookmarks"));
-  EXPECT_EQ(Run({"restore", backup.path(), "--to", "brave"}).exit_code, 1);
+  EXPECT_EQ(Run({"restore", backup_.path(), "--to", "brave"}).exit_code, 1);
   EXPECT_EQ(ReadBytes(Brave("Default/Bookmarks")), brave_before);
   const CliResult closed = Run(
-      {"restore", backup.path(), "--to", "brave", "--close-browsers"});
+      {"restore", backup_.path(), "--to", "brave", "--close-browsers"});
   EXPECT_EQ(closed.exit_code, 0) << closed.err;
   EXPECT_TRUE(running.Ended());
 }
@@ -194,11 +193,9 @@ TEST_F(CliProfilesTest, EveryCommandTakesTheSameProfile) {
 
   // A Bookmarks file named in a profile folder that has none yet is made,
   // then restored into.
-  TempDir backup;
-  ASSERT_EQ(source_.Run({"backup", backup.path(), "--chrome"}).exit_code, 0);
   MakeDirs(Chromium("Profile 2"));
   const CliResult fresh =
-      Run({"restore", backup.path(), "--to", "chrome", "--chrome-bookmarks",
+      Run({"restore", backup_.path(), "--to", "chrome", "--chrome-bookmarks",
            Chromium("Profile 2/Bookmarks")});
   EXPECT_EQ(fresh.exit_code, 0) << fresh.err;
   EXPECT_TRUE(Contains(ReadBytes(Chromium("Profile 2/Bookmarks")),
@@ -209,8 +206,6 @@ TEST_F(CliProfilesTest, EveryCommandTakesTheSameProfile) {
 // is named by its folder or its file, under any name of the family, and is
 // not written while a browser holds that folder.
 TEST_F(CliProfilesTest, AProfileInAFolderOfItsOwn) {
-  TempDir backup;
-  ASSERT_EQ(source_.Run({"backup", backup.path(), "--chrome"}).exit_code, 0);
   TempDir own;
   WriteBytes(own.sub("Local State"), "{}");
   WriteBytes(own.sub("Default/Preferences"), "{}");
@@ -222,7 +217,7 @@ TEST_F(CliProfilesTest, AProfileInAFolderOfItsOwn) {
            {"--to", "chromium", "--profile", file}}) {
     SCOPED_TRACE(names.back());
     std::filesystem::remove(file);
-    std::vector<std::string> args = {"restore", backup.path()};
+    std::vector<std::string> args = {"restore", backup_.path()};
     args.insert(args.end(), names.begin(), names.end());
     const CliResult r = Run(args);
     EXPECT_EQ(r.exit_code, 0) << r.out << r.err;
@@ -232,8 +227,9 @@ TEST_F(CliProfilesTest, AProfileInAFolderOfItsOwn) {
   WriteBytes(file, ReadBytes(Chromium("Default/Bookmarks")));
   for (const std::string flag : {"--chrome-bookmarks", "--profile"}) {
     SCOPED_TRACE(flag);
-    const CliResult r = Run({"restore", backup.path(), "--to", "chromium", flag,
-                             flag == "--profile" ? own.sub("Default") : file});
+    const CliResult r =
+        Run({"restore", backup_.path(), "--to", "chromium", flag,
+             flag == "--profile" ? own.sub("Default") : file});
     EXPECT_EQ(r.exit_code, 1) << r.out;
     EXPECT_TRUE(Contains(r.err, "running")) << r.err;
     EXPECT_EQ(ReadBytes(file), ReadBytes(Chromium("Default/Bookmarks")));
@@ -245,9 +241,7 @@ TEST_F(CliProfilesTest, AProfileInAFolderOfItsOwn) {
 TEST_F(CliProfilesTest, NeverStartedFirefoxProfileGetsAHint) {
   std::filesystem::remove(
       home_.sub(".mozilla/firefox/abc.default-release/places.sqlite"));
-  TempDir backup;
-  ASSERT_EQ(source_.Run({"backup", backup.path(), "--firefox"}).exit_code, 0);
-  const CliResult r = Run({"restore", backup.path(), "--to", "firefox"});
+  const CliResult r = Run({"restore", backup_.path(), "--to", "firefox"});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_TRUE(Contains(r.err, "start Firefox")) << r.err;
   EXPECT_FALSE(
