@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <functional>
 
@@ -162,18 +161,10 @@ TEST_F(PlacesExportTest, CountsMatchWhatAReadHolds) {
 // leaves it) changes no byte of the store or the -wal, makes no -shm, and
 // reads what the -wal holds.
 TEST_F(ProfileTest, ReadingChangesNoByteOfTheStoreOrItsWal) {
-  std::string store, wal;
-  {
-    test::PlacesDb db(places_, test::PlacesDb::Layout::kToday);
-    db.Exec("PRAGMA wal_autocheckpoint=0");
-    db.AddLink(2, "https://wal.example/", "In the wal");
-    store = test::ReadBytes(places_);
-    wal = test::ReadBytes(places_ + "-wal");
-  }  // closing moves the writes into the store: put the files back
-  test::WriteBytes(places_, store);
-  test::WriteBytes(places_ + "-wal", wal);
-  std::remove((places_ + "-shm").c_str());
-  ASSERT_FALSE(wal.empty());
+  { test::PlacesDb db(places_, test::PlacesDb::Layout::kToday); }
+  test::LeaveLinkInWal(places_, 2, "https://wal.example/", "In the wal");
+  const std::string store = test::ReadBytes(places_);
+  const std::string wal = test::ReadBytes(places_ + "-wal");
   // The private copy read instead goes with the read.
   const std::string temp = dir_.sub("temp");
   test::MakeDirs(temp);

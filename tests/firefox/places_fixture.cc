@@ -164,6 +164,22 @@ void FillRichStore(PlacesDb* db) {
   db->Exec("COMMIT");
 }
 
+void LeaveLinkInWal(const std::string& path, int64_t parent,
+                    const std::string& url, const std::string& title) {
+  std::string store, wal;
+  {
+    PlacesDb db(path, PlacesDb::Layout::kExisting);
+    db.Exec("PRAGMA wal_autocheckpoint=0");
+    db.AddLink(parent, url, title);
+    store = ReadBytes(path);
+    wal = ReadBytes(path + "-wal");
+  }  // closing moves the writes into the store: put the files back
+  WriteBytes(path, store);
+  WriteBytes(path + "-wal", wal);
+  std::filesystem::remove(path + "-shm");
+  EXPECT_FALSE(wal.empty());
+}
+
 bool ReadStore(const std::string& path, model::Tree* tree) {
   ScopedHandle handle(path);
   return handle.get() != nullptr &&

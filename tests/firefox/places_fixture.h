@@ -79,6 +79,12 @@ class HeldProfile {
 // titles, tags, a keyword, 30 nested folders and dates of every item.
 void FillRichStore(PlacesDb* db);
 
+// Adds a link to parent of the store at path and leaves it in the -wal, as
+// a Firefox stopped before it moved its writes into the store leaves them:
+// the store and -wal as they were before closing, no -shm.
+void LeaveLinkInWal(const std::string& path, int64_t parent,
+                    const std::string& url, const std::string& title);
+
 // Reads the store at path (through a handle of its own) into tree; false
 // when that fails.
 bool ReadStore(const std::string& path, model::Tree* tree);

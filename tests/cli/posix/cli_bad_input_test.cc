@@ -23,6 +23,11 @@ struct BadCase {
 
 void PrintTo(const BadCase& c, std::ostream* out) { *out << c.args; }
 
+// A Chrome file nested deeper than the reader follows.
+const std::string kDeepChrome = R"({"roots": {"bookmark_bar": )" +
+                                std::string(5000, '[') +
+                                std::string(5000, ']') + "}}";
+
 class CliBadInputTest : public BackupSetTest,
                         public ::testing::WithParamInterface<BadCase> {
  protected:
@@ -45,13 +50,7 @@ TEST_P(CliBadInputTest, FailsAndChangesNothing) {
   const BadCase& c = GetParam();
   if (c.spoil && c.text) WriteBytes(Fill(c.spoil), c.text);
   if (c.spoil && !c.text) std::filesystem::remove_all(Fill(c.spoil));
-  // Names of everything in the profile (a "Bookmarks~" copy too), and data.
-  const auto snapshot = [this] {
-    return std::make_tuple(ListTree(target_.root()),
-                           ReadBytes(target_.places()),
-                           ReadBytes(target_.chrome()));
-  };
-  const auto before = snapshot();
+  const auto before = target_.Snapshot();
   std::vector<std::string> args;
   std::istringstream words(Fill(c.args));
   for (std::string word; words >> word;) args.push_back(word);
@@ -60,7 +59,7 @@ TEST_P(CliBadInputTest, FailsAndChangesNothing) {
   EXPECT_EQ(r.exit_code, c.exit_code) << r.err;
   EXPECT_NE(r.err, "");
   EXPECT_TRUE(Contains(r.err, Fill(c.names))) << r.err;
-  EXPECT_EQ(snapshot(), before);
+  EXPECT_EQ(target_.Snapshot(), before);
   EXPECT_FALSE(Exists(backup_.sub("new")));  // no backup root made
 }
 
@@ -73,6 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
                 "$PLACES", "$PLACES", "no database"},
         BadCase{"BackupOfBadPlaces", "backup $SET/new --firefox", 1, "$PLACES",
                 "$PLACES", "no database"},
+        BadCase{"BackupOfDeepChrome", "backup $SET/new --chrome", 1, "$CHROME",
+                "$CHROME", kDeepChrome.c_str()},
         BadCase{"ConvertIntoBadChrome", "convert $SET --from ie --to chrome",
                 1, "$CHROME", "$CHROME", "{\"roots\": {"},
         // A browser named but not found fails before any other is written.
@@ -80,12 +81,17 @@ INSTANTIATE_TEST_SUITE_P(
                 "", "$PLACES"},
         BadCase{"NoChromePart", "restore $SET --to chrome", 1,
                 "Bookmarks/Chrome", "$SET/Bookmarks/Chrome"},
+        // A part whose backup was cut short (no completion mark).
+        BadCase{"IncompletePart", "restore $SET --to firefox", 1,
+                "Bookmarks/Firefox", "$SET/Bookmarks/Firefox/complete.mark"},
         BadCase{"NoFirefoxPart", "convert $SET --from firefox --to ie", 1,
                 "Bookmarks/Firefox", "$SET/Bookmarks/Firefox"},
         // The Firefox part would be folded into the Favorites folder with
         // the rest; without its pos.ini the restore stops before it starts.
         BadCase{"FirefoxPartWithoutPositions", "restore $SET --to ie --all-parts",
                 1, "Bookmarks/Firefox", "$SET/Bookmarks/Firefox/pos.ini"},
+        BadCase{"UnknownProfile",
+                "backup $SET/new --browser chrome --profile Play", 1, "Play"},
         BadCase{"SetIsAFile", "backup $SET/file", 1, "$SET/file", "$SET/file",
                 "x"},
         // Room must be left for "/Bookmarks/Favorites" within 259 characters:

@@ -8,50 +8,42 @@ namespace marksafe {
 namespace test {
 namespace {
 
-class CliBrowserBackupsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    // Two backups Firefox ESR wrote (the same bookmarks), of two days.
-    const std::string folder =
-        profile_.places().substr(0, profile_.places().rfind('/')) +
-        "/bookmarkbackups/";
-    WriteBytes(folder + "bookmarks-2026-11-02_10_abc.json",
-               DataFile("firefox/backup-firefox-esr-153.json"));
-    WriteBytes(folder + "bookmarks-2026-11-05_10_def.jsonlz4",
-               DataFile("firefox/bookmarks-2026-12-08_20_eaQBZXkhrs542NCMf"
-                        "QQQtL_pROBHclRUhqHuZsMBHDE=.jsonlz4"));
+TEST(CliBrowserBackups, HistoryListsThemAndRestoreAsOfMergesOne) {
+  // Two backups Firefox ESR wrote (the same bookmarks), of two days.
+  const Profile profile{false};
+  const std::string folder =
+      profile.places().substr(0, profile.places().rfind('/')) +
+      "/bookmarkbackups/";
+  WriteBytes(folder + "bookmarks-2026-11-02_10_abc.json",
+             DataFile("firefox/backup-firefox-esr-153.json"));
+  WriteBytes(folder + "bookmarks-2026-11-05_10_def.jsonlz4",
+             DataFile("firefox/bookmarks-2026-12-08_20_eaQBZXkhrs542NCMf"
+                      "QQQtL_pROBHclRUhqHuZsMBHDE=.jsonlz4"));
+  const CliResult listed = profile.Run({"history", "--browser", "firefox"});
+  ASSERT_EQ(listed.exit_code, 0) << listed.err;
+  for (const char* day : {"2026-11-02", "2026-11-05"}) {
+    EXPECT_TRUE(Contains(Line(listed.out, day), "10 links, 4 folders"))
+        << listed.out;
   }
-  Profile profile_{false};
-};
+  EXPECT_LT(listed.out.find("2026-11-02"), listed.out.find("2026-11-05"));
 
-TEST_F(CliBrowserBackupsTest, HistoryListsEveryBackupWithItsCounts) {
-  const CliResult r = profile_.Run({"history", "--browser", "firefox"});
-  ASSERT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_TRUE(Contains(Line(r.out, "2026-11-02"), "10 links, 4 folders"))
-      << r.out;
-  EXPECT_TRUE(Contains(Line(r.out, "2026-11-05"), "10 links, 4 folders"))
-      << r.out;
-  EXPECT_LT(r.out.find("2026-11-02"), r.out.find("2026-11-05"));
-}
-
-TEST_F(CliBrowserBackupsTest, RestoreAsOfMergesThePickedBackupOnce) {
   const std::vector<std::string> args = {"restore", "--from-browser",
                                          "firefox", "--as-of", "2026-11-03",
                                          "--to", "chrome"};
   // Before every backup: refused, nothing written.
-  const std::string chrome = ReadBytes(profile_.chrome());
+  const std::string chrome = ReadBytes(profile.chrome());
   std::vector<std::string> early = args;
   early[4] = "2026-10-30";
-  const CliResult refused = profile_.Run(early);
+  const CliResult refused = profile.Run(early);
   EXPECT_EQ(refused.exit_code, 1);
   EXPECT_TRUE(Contains(refused.err, "bookmarks-2026-11-02_10_abc.json"))
       << refused.err;
-  EXPECT_EQ(ReadBytes(profile_.chrome()), chrome);
+  EXPECT_EQ(ReadBytes(profile.chrome()), chrome);
 
-  const CliResult r = profile_.Run(args);
+  const CliResult r = profile.Run(args);
   ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
   EXPECT_TRUE(Contains(r.out, "bookmarks-2026-11-02_10_abc.json")) << r.out;
-  const auto links = profile_.Links("chrome");
+  const auto links = profile.Links("chrome");
   EXPECT_EQ(links.count("Bookmarks bar/Imported from Firefox/Bookmarks Menu/"
                         "Küche/Deep/日本 𝄞 -> https://tenki.example.jp/"),
             1u);
@@ -60,8 +52,8 @@ TEST_F(CliBrowserBackupsTest, RestoreAsOfMergesThePickedBackupOnce) {
     imported += link.rfind("Bookmarks bar/Imported from Firefox/", 0) == 0;
   }
   EXPECT_EQ(imported, 10u);
-  ASSERT_EQ(profile_.Run(args).exit_code, 0);
-  EXPECT_EQ(profile_.Links("chrome"), links);
+  ASSERT_EQ(profile.Run(args).exit_code, 0);
+  EXPECT_EQ(profile.Links("chrome"), links);
 }
 
 // An exported backup, put where Firefox keeps its own, restores into

@@ -1,9 +1,5 @@
 // marksafe backup, verify, status and demo; a running browser that holds
 // the profile stops a backup unless --close-browsers closes it first.
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <vector>
 
@@ -129,35 +125,15 @@ TEST(CliDemoTest, RunsEveryStepAndLeavesTheSandbox) {
 TEST(CliRunningBrowserTest, StopsUnlessAskedToCloseIt) {
   const Profile profile(true);
   TempDir dir;
-  const std::string program = dir.sub("firefox");
-  std::filesystem::copy_file("/bin/sleep", program);
-  std::vector<pid_t> firefoxes;
-  for (int i = 0; i < 2; ++i) {
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      execl(program.c_str(), "firefox", "60", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    firefoxes.push_back(pid);
-  }
-  const std::string exe = "/proc/" + std::to_string(firefoxes[1]) + "/exe";
-  std::error_code error;
-  for (int i = 0; i < 500 && std::filesystem::read_symlink(exe, error) != program;
-       ++i) {
-    usleep(10000);
-  }
+  const FakeBrowser holder(dir.path(), "firefox"), other(dir.path(), "firefox");
   const std::string folder =
       std::filesystem::path(profile.places()).parent_path().string();
-  const auto ended = [](pid_t pid) {
-    return waitpid(pid, nullptr, WNOHANG) == pid;
-  };
   // Another profile's Firefox stops nothing.
   CliResult r = profile.Run({"backup", dir.sub("free"), "--firefox"});
   EXPECT_EQ(r.exit_code, 0) << r.err;
 
   std::filesystem::create_symlink(
-      "127.0.0.1:+" + std::to_string(firefoxes[0]), folder + "/lock");
+      "127.0.0.1:+" + std::to_string(holder.pid()), folder + "/lock");
   r = profile.Run({"backup", dir.sub("set"), "--firefox"});
   EXPECT_EQ(r.exit_code, 1);
   EXPECT_TRUE(Contains(r.err, "--close-browsers")) << r.err;
@@ -165,13 +141,9 @@ TEST(CliRunningBrowserTest, StopsUnlessAskedToCloseIt) {
 
   r = profile.Run({"backup", dir.sub("set"), "--firefox", "--close-browsers"});
   EXPECT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_TRUE(ended(firefoxes[0]));
-  EXPECT_FALSE(ended(firefoxes[1]));
+  EXPECT_TRUE(holder.Ended());
+  EXPECT_FALSE(other.Ended());
   EXPECT_EQ(UrlFiles(dir.sub("set/Bookmarks/Firefox")).size(), 8u);
-  for (pid_t pid : firefoxes) {
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-  }
 }
 
 }  // namespace

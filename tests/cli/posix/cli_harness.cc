@@ -1,7 +1,8 @@
 #include "cli/posix/cli_harness.h"
 
-#include <sqlite3.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -9,7 +10,7 @@
 #include <regex>
 #include <sstream>
 
-#include "roundtrip/collection.h"
+#include "firefox/places_fixture.h"
 
 namespace fs = std::filesystem;
 
@@ -60,14 +61,7 @@ CliResult RunCli(const std::vector<std::string>& args,
 Profile::Profile(bool full) {
   WriteBytes(dir_.sub("Program Files/Internet Explorer/iexplore.exe"), "");
   MakeDirs(favorites());
-  MakeDirs(fs::path(places()).parent_path().string());
-  sqlite3* db = nullptr;
-  sqlite3_open(places().c_str(), &db);
-  const std::string sql =
-      DataFile("firefox/places-today.sql") + (full ? kFirefoxRows : "");
-  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr),
-            SQLITE_OK);
-  sqlite3_close(db);
+  PlacesDb(places(), PlacesDb::Layout::kToday).Exec(full ? kFirefoxRows : "");
   // Today's Chromium file: one link on the bar, nothing in other.
   std::string chrome_text = DataFile("chrome/bookmarks-today.json");
   if (full) {
@@ -101,6 +95,41 @@ std::multiset<std::string> Profile::Links(const std::string& browser) const {
   EXPECT_EQ(Run({"backup", backup.path(), "--" + browser}).exit_code, 0);
   return UrlFiles(backup.sub(browser == "chrome" ? "Bookmarks/Chrome"
                                                  : "Bookmarks/Firefox"));
+}
+
+FakeBrowser::FakeBrowser(const std::string& folder, const std::string& name) {
+  const std::string program = folder + "/" + name;
+  fs::copy_file("/bin/sleep", program, fs::copy_options::skip_existing);
+  pid_ = fork();
+  if (pid_ == 0) {
+    execl(program.c_str(), name.c_str(), "60", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  EXPECT_GT(pid_, 0);
+  // Seen as that program once it has replaced the forked copy of the test.
+  const std::string exe = "/proc/" + std::to_string(pid_) + "/exe";
+  std::error_code error;
+  for (int i = 0; i < 500 && fs::read_symlink(exe, error) != program; ++i) {
+    usleep(10000);
+  }
+}
+
+FakeBrowser::~FakeBrowser() {
+  if (pid_ <= 0 || ended_) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, nullptr, 0);
+}
+
+bool FakeBrowser::Ended() const {
+  ended_ = ended_ || waitpid(pid_, nullptr, WNOHANG) == pid_;
+  return ended_;
+}
+
+void LockChromium(const std::string& user_data, pid_t pid) {
+  char host[256] = {};
+  ASSERT_EQ(gethostname(host, sizeof(host) - 1), 0);
+  fs::create_symlink(std::string(host) + "-" + std::to_string(pid),
+                     user_data + "/SingletonLock");
 }
 
 std::string Line(const std::string& text, const std::string& fragment) {

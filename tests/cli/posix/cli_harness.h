@@ -4,10 +4,12 @@
 #define MARKSAFE_TESTS_CLI_POSIX_CLI_HARNESS_H_
 
 #include <gtest/gtest.h>
+#include <sys/types.h>
 
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/test_support.h"
@@ -42,6 +44,12 @@ class Profile {
     return dir_.sub("AppData/Local/Google/Chrome/User Data/Default/Bookmarks");
   }
   CliResult Run(const std::vector<std::string>& args) const;
+  // Everything of the profile a command could change: the names of its
+  // files (a "Bookmarks~" copy too) and the two stores' bytes.
+  auto Snapshot() const {
+    return std::make_tuple(ListTree(root()), ReadBytes(places()),
+                           ReadBytes(chrome()));
+  }
   // "Folder/Title -> URL" for every link of "ie", "firefox" or "chrome";
   // the last two read back through a backup of the browser.
   std::multiset<std::string> Links(const std::string& browser) const;
@@ -58,6 +66,40 @@ inline bool Contains(const std::string& text, const std::string& fragment) {
 }
 // The first line of text holding fragment, or "".
 std::string Line(const std::string& text, const std::string& fragment);
+
+// A made-up home folder where the library finds the browsers in their
+// usual folders.
+class HomeTest : public ::testing::Test {
+ protected:
+  std::string Chromium(const std::string& relative) const {
+    return home_.sub(".config/chromium/" + relative);
+  }
+  std::string Brave(const std::string& relative) const {
+    return home_.sub(".config/BraveSoftware/Brave-Browser/" + relative);
+  }
+  CliResult Run(const std::vector<std::string>& args) const {
+    return RunCli(args, {{"HOME", home_.path()}});
+  }
+  TempDir home_;
+};
+
+// A stand-in for a running browser: a copy of sleep named name, in folder,
+// that runs until it is closed or the test ends.
+class FakeBrowser {
+ public:
+  FakeBrowser(const std::string& folder, const std::string& name);
+  ~FakeBrowser();
+  pid_t pid() const { return pid_; }
+  bool Ended() const;  // it was closed
+
+ private:
+  pid_t pid_ = -1;
+  mutable bool ended_ = false;
+};
+
+// Makes the Chromium user-data folder held by pid, as a running Chromium
+// of this host holds it.
+void LockChromium(const std::string& user_data, pid_t pid);
 
 // A backup set of a full profile, and a target profile with empty browsers.
 class BackupSetTest : public ::testing::Test {

@@ -1,9 +1,8 @@
 // Snapshots through the program: a backup keeps one per changed part,
 // history counts the change, and restore, convert and verify --as-of take
 // the older tree.
-#include <dirent.h>
-
 #include <algorithm>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -14,14 +13,15 @@ namespace marksafe {
 namespace test {
 namespace {
 
+// The set's snapshot ids, oldest first.
 std::vector<std::string> SnapshotIds(const std::string& root) {
   std::vector<std::string> ids;
-  DIR* dir = opendir((root + "/History").c_str());
-  if (dir == nullptr) return ids;
-  while (dirent* entry = readdir(dir)) {
-    if (entry->d_name[0] != '.') ids.push_back(entry->d_name);
+  std::error_code error;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(root + "/History", error)) {
+    const std::string name = entry.path().filename().string();
+    if (name[0] != '.') ids.push_back(name);
   }
-  closedir(dir);
   std::sort(ids.begin(), ids.end());
   return ids;
 }

@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CliPartsTest : public ::testing::Test {
+class CliPartsTest : public HomeTest {
  protected:
   void SetUp() override {
     // Chromium: "Person 1" (Default) and "Work" (Profile 1); Brave: one
@@ -33,17 +33,11 @@ class CliPartsTest : public ::testing::Test {
     text.replace(text.find("example.com"), 11, host);
     return text;
   }
-  std::string Chromium(const std::string& relative) const {
-    return home_.sub(".config/chromium/" + relative);
-  }
-  std::string Brave(const std::string& relative) const {
-    return home_.sub(".config/BraveSoftware/Brave-Browser/" + relative);
-  }
   CliResult Run(std::vector<std::string> args) const {
     for (std::string& arg : args) {
       if (arg == "$SET") arg = set_.path();
     }
-    return RunCli(args, {{"HOME", home_.path()}});
+    return HomeTest::Run(args);
   }
   // Every part folder of the set, each with the one link it holds.
   std::multiset<std::string> Parts() const {
@@ -56,7 +50,7 @@ class CliPartsTest : public ::testing::Test {
     return parts;
   }
 
-  TempDir home_, set_;
+  TempDir set_;
 };
 
 TEST_F(CliPartsTest, EachProfileKeepsItsOwnPart) {
