@@ -93,7 +93,7 @@ LibraryReport IntoIe(Browser from, const Location& favorites,
 
 LibraryReport IntoChrome(Browser from, const Location& chrome,
                          const MsString& root, const std::string& step) {
-  KeepChromeCopy(chrome, step);
+  ChromeCopy copy(chrome, step);
   const std::string label = "converting into Chrome";
   // import_ie_2_chrome wants two pointers that are not null; it reads
   // neither.
@@ -116,7 +116,7 @@ LibraryReport IntoChrome(Browser from, const Location& chrome,
                               code),
                    report);
   }
-  DropChromeCopy(chrome);
+  copy.Saved();
   return report;
 }
 

@@ -7,6 +7,7 @@
 #include <cctype>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -174,12 +175,13 @@ int RunImportHtml(HtmlOptions options) {
                    PathToUtf8(file) + " would be added");
   }
   Location location;
+  std::optional<ChromeCopy> copy;
   if (options.dry_run) {
     location = Locate(family, options.common.data);
     RequireUsableData(family, location, step);
   } else {
     location = PrepareTarget(family, options.common, step);
-    if (family == Browser::kChrome) KeepChromeCopy(location, step);
+    if (family == Browser::kChrome) copy.emplace(location, step);
   }
   const MsString ms_file = ToMsPath(file);
   const int32_t kind =
@@ -192,7 +194,7 @@ int RunImportHtml(HtmlOptions options) {
     return done;
   });
   if (code != 0) Fail(step, Reason(report, "marksafe_import_html", code));
-  if (family == Browser::kChrome && !options.dry_run) DropChromeCopy(location);
+  if (copy) copy->Saved();
   if (options.dry_run) {
     ShowDryRun(report, PathToUtf8(location.path));
     return kExitDone;

@@ -65,7 +65,7 @@ LibraryReport RestoreFirefox(const Location& places, const MsString& root,
 
 LibraryReport RestoreChrome(const Location& chrome, const MsString& root,
                             const std::string& step) {
-  KeepChromeCopy(chrome, step);
+  ChromeCopy copy(chrome, step);
   LibraryReport report;
   const int32_t code = RunWithProgress<int32_t>("restoring into Chrome", [&] {
     const int32_t done = restore_chrome(chrome.arg(), root.c_str(), true);
@@ -75,7 +75,7 @@ LibraryReport RestoreChrome(const Location& chrome, const MsString& root,
   if (code != 0)
     FailWithReport(step, WithChromiumHint(CodeReason("restore_chrome", code)),
                    report);
-  DropChromeCopy(chrome);
+  copy.Saved();
   return report;
 }
 
@@ -119,7 +119,7 @@ LibraryReport RestorePart(Browser target, const SetPart& part,
       break;
     }
     case Browser::kChrome: {
-      KeepChromeCopy(location, step);
+      ChromeCopy copy(location, step);
       const int32_t code =
           RunWithProgress<int32_t>("restoring into Chrome", [&] {
             const int32_t done =
@@ -131,7 +131,7 @@ LibraryReport RestorePart(Browser target, const SetPart& part,
         FailWithReport(
             step, WithChromiumHint(CodeReason("restore_chrome", code)), report);
       }
-      DropChromeCopy(location);
+      copy.Saved();
       break;
     }
   }

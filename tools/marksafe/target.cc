@@ -1,6 +1,9 @@
 #include "target.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include "common/error_codes.h"
@@ -39,7 +42,22 @@ Location PrepareTarget(Browser target, const CommonOptions& options,
   return location;
 }
 
-void KeepChromeCopy(const Location& chrome, const std::string& step) {
+namespace {
+
+// Whether two files hold the same bytes (false when either cannot be read).
+bool SameBytes(const fs::path& a, const fs::path& b) {
+  std::ifstream left(a, std::ios::binary), right(b, std::ios::binary);
+  if (!left || !right) return false;
+  return std::equal(std::istreambuf_iterator<char>(left),
+                    std::istreambuf_iterator<char>(),
+                    std::istreambuf_iterator<char>(right),
+                    std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+ChromeCopy::ChromeCopy(const Location& chrome, const std::string& step)
+    : file_(chrome.path) {
   const int32_t code = mk_chrome_temp_file(chrome.arg());
   if (code != 0) {
     Fail(step,
@@ -49,11 +67,15 @@ void KeepChromeCopy(const Location& chrome, const std::string& step) {
   }
 }
 
-void DropChromeCopy(const Location& chrome) {
-  std::filesystem::path copy = chrome.path;
-  copy += "~";
-  std::error_code ec;
-  std::filesystem::remove(copy, ec);
+ChromeCopy::~ChromeCopy() {
+  try {
+    fs::path copy = file_;
+    copy += "~";
+    std::error_code ec;
+    if (saved_ || SameBytes(file_, copy)) fs::remove(copy, ec);
+  } catch (...) {
+    // The copy stays; it is only a spare.
+  }
 }
 
 }  // namespace marksafe_cli

@@ -2,6 +2,7 @@
 #ifndef MARKSAFE_TOOLS_MARKSAFE_TARGET_H_
 #define MARKSAFE_TOOLS_MARKSAFE_TARGET_H_
 
+#include <filesystem>
 #include <string>
 
 #include "browsers.h"
@@ -14,13 +15,24 @@ namespace marksafe_cli {
 Location PrepareTarget(Browser target, const CommonOptions& options,
                        const std::string& step);
 
-// Keeps the copy "Bookmarks~" beside Chrome's file before it is written;
-// fails (exit 1) when the copy cannot be made, so nothing is written then.
-void KeepChromeCopy(const Location& chrome, const std::string& step);
+// The copy "Bookmarks~" kept beside Chrome's file while it is written.
+// Making it fails (exit 1) when the copy cannot be made, so nothing is
+// written then. It is removed once the write is saved whole (Saved), and
+// when the write failed with the file as it was (a refused part, a lock);
+// a failed write that changed the file keeps it.
+class ChromeCopy {
+ public:
+  ChromeCopy(const Location& chrome, const std::string& step);
+  ~ChromeCopy();
+  ChromeCopy(const ChromeCopy&) = delete;
+  ChromeCopy& operator=(const ChromeCopy&) = delete;
 
-// Removes that copy once the write it guarded has been saved whole; a
-// write that failed keeps it.
-void DropChromeCopy(const Location& chrome);
+  void Saved() { saved_ = true; }
+
+ private:
+  std::filesystem::path file_;
+  bool saved_ = false;
+};
 
 }  // namespace marksafe_cli
 

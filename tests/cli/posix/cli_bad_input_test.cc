@@ -84,6 +84,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A part whose backup was cut short (no completion mark).
         BadCase{"IncompletePart", "restore $SET --to firefox", 1,
                 "Bookmarks/Firefox", "$SET/Bookmarks/Firefox/complete.mark"},
+        // Refused before a byte is written: no spare copy is left either.
+        BadCase{"IncompleteChromePart", "restore $SET --to chrome", 1,
+                "Bookmarks/Chrome", "$SET/Bookmarks/Chrome/complete.mark"},
         BadCase{"NoFirefoxPart", "convert $SET --from firefox --to ie", 1,
                 "Bookmarks/Firefox", "$SET/Bookmarks/Firefox"},
         // The Firefox part would be folded into the Favorites folder with
