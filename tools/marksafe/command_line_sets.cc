@@ -103,10 +103,12 @@ Command AddUndoCommand(CLI::App* app) {
   undo->add_flag("--last", options->last, "the newest journal");
   undo->add_flag("--dry-run", options->dry_run,
                  "show what would be removed and change nothing");
+  undo->add_flag("--close-browsers", options->close_browsers,
+                 "close the browser that holds the store instead of stopping");
   undo->footer(
       "Items changed since (moved, renamed, their URL edited, or folders "
-      "holding\nitems added later) are kept and listed. The browser must not "
-      "be running.");
+      "holding\nitems added later) are kept and listed. A browser that holds "
+      "the store\nstops the undo unless --close-browsers is given.");
   return {undo, [options] { return RunUndo(*options); }};
 }
 

@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "browsers.h"
 #include "errors.h"
 #include "marksafe/marksafe.h"
 #include "os.h"
@@ -48,6 +49,34 @@ std::string Items(int64_t n) {
   return std::to_string(n) + (n == 1 ? " item" : " items");
 }
 
+// The store the undo will write: the chosen journal's (the newest with
+// --last); empty when there is none to find, and the undo says why.
+Json::Value ChosenJournal(const UndoOptions& options, const std::string& step) {
+  const Json::Value list = ParseAnswer(marksafe_journals(), step)["journals"];
+  if (!list.isArray() || list.empty()) return Json::Value();
+  if (options.last) return list[list.size() - 1];
+  for (const Json::Value& journal : list) {
+    if (Text(journal, "id") == options.id) return journal;
+  }
+  return Json::Value();
+}
+
+// A browser that holds the store stops the undo, as it stops a restore,
+// unless it is to be closed.
+void RequireStoreFree(const UndoOptions& options, const std::string& step) {
+  const Json::Value journal = ChosenJournal(options, step);
+  if (!journal.isObject() || journal["undone"].asBool()) return;
+  const std::string kind = Text(journal, "store_kind");
+  DataOptions data;
+  if (kind == "places") {
+    data.places = Text(journal, "store");
+    RequireNotRunning(Browser::kFirefox, data, options.close_browsers, step);
+  } else if (kind == "chrome") {
+    data.chrome_bookmarks = Text(journal, "store");
+    RequireNotRunning(Browser::kChrome, data, options.close_browsers, step);
+  }
+}
+
 }  // namespace
 
 int RunUndo(const UndoOptions& options) {
@@ -55,6 +84,7 @@ int RunUndo(const UndoOptions& options) {
   if (options.last == !options.id.empty()) {
     FailUsage("undo: name one journal (see marksafe journal) or --last");
   }
+  if (!options.dry_run) RequireStoreFree(options, step);
   const MsString id = Utf8ToMs(options.id);
   const Json::Value result =
       ParseAnswer(marksafe_undo(id.c_str(), options.dry_run), step);

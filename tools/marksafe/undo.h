@@ -12,6 +12,7 @@ struct UndoOptions {
   std::string id;  // empty with last: the newest journal
   bool last = false;
   bool dry_run = false;
+  bool close_browsers = false;
 };
 
 int RunUndo(const UndoOptions& options);

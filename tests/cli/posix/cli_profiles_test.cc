@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "cli/posix/cli_harness.h"
+#include "roundtrip/collection.h"
 
 namespace marksafe {
 namespace test {
@@ -110,7 +111,15 @@ TEST_F(CliProfilesTest, ARunningChromiumBlocksOnlyItsOwnProfiles) {
   EXPECT_TRUE(Contains(blocked.err, "Person 1")) << blocked.err;
   EXPECT_EQ(ReadBytes(Chromium("Default/Bookmarks")), before);
   // Brave is another installation: a running Chromium does not hold it.
-  const CliResult brave = Run({"restore", backup_.path(), "--to", "brave"});
+  // (Into a store it adds to, journaled, for the undo below.)
+  WriteChromeStore(LinkTree("https://brave.example/", 2),
+                   Brave("Default/Bookmarks"));
+  const std::map<std::string, std::string> journaled = {
+      {"HOME", home_.path()},
+      {"MARKSAFE_JOURNAL", "on"},
+      {"XDG_STATE_HOME", home_.sub("state")}};
+  const CliResult brave =
+      RunCli({"restore", backup_.path(), "--to", "brave"}, journaled);
   EXPECT_EQ(brave.exit_code, 0) << brave.err;
 
   // A running Brave (a program of that name holding Brave's folder) is
@@ -124,6 +133,19 @@ TEST_F(CliProfilesTest, ARunningChromiumBlocksOnlyItsOwnProfiles) {
       {"restore", backup_.path(), "--to", "brave", "--close-browsers"});
   EXPECT_EQ(closed.exit_code, 0) << closed.err;
   EXPECT_TRUE(running.Ended());
+
+  // The same for an undo of the restore into Brave.
+  const FakeBrowser again(home_.path(), "brave");
+  std::filesystem::remove(Brave("SingletonLock"));
+  LockChromium(Brave(""), again.pid());
+  EXPECT_EQ(RunCli({"undo", "--last"}, journaled).exit_code, 1);
+  EXPECT_EQ(ReadBytes(Brave("Default/Bookmarks")), brave_before);
+  const CliResult undone =
+      RunCli({"undo", "--last", "--close-browsers"}, journaled);
+  EXPECT_EQ(undone.exit_code, 0) << undone.err;
+  EXPECT_TRUE(again.Ended());
+  EXPECT_TRUE(Contains(undone.out, "Removed")) << undone.out;
+  EXPECT_NE(ReadBytes(Brave("Default/Bookmarks")), brave_before);
 }
 
 // Firefox's lock decides, the same in "profiles", "status" and a backup: a
