@@ -266,11 +266,16 @@ SetPart ChooseRestorePart(const fs::path& root, Browser target,
     }
   }
   if (matches.size() > 1) {
-    std::vector<SetPart> slots;
+    // A profile named so outranks one whose folder is named so (two
+    // Chromium installs each have a "Default" folder); without a name the
+    // legacy slot, the family's default, is taken.
+    std::vector<SetPart> preferred;
     for (const SetPart& part : matches) {
-      if (part.legacy) slots.push_back(part);
+      if (from_profile.empty() ? part.legacy : part.profile == from_profile) {
+        preferred.push_back(part);
+      }
     }
-    if (slots.size() == 1 && from_profile.empty()) matches = slots;
+    if (preferred.size() == 1) matches = preferred;
   }
   if (matches.empty()) {
     Fail(step, "the backup set in " + PathToUtf8(root) + " has no part of " +
@@ -279,7 +284,10 @@ SetPart ChooseRestorePart(const fs::path& root, Browser target,
                    " (it holds " + ListNames(parts) + ")");
   }
   if (matches.size() > 1) {
-    Fail(step, "several parts match; name one with --from-profile: " +
+    Fail(step, std::string("several parts match") +
+                   (from_profile.empty()
+                        ? "; name one with --from-profile: "
+                        : " --from-profile " + from_profile + ": ") +
                    ListNames(matches));
   }
   if (matches.front().family != target) {

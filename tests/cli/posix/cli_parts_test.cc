@@ -128,6 +128,21 @@ TEST_F(CliPartsTest, RestoreTakesOnePartAndSaysWhich) {
     // Only that part: the slot's Person 1 link does not come along.
     EXPECT_FALSE(Contains(after, "person.example")) << after;
   }
+
+  // A profile named "Default" outranks the one whose folder is "Default".
+  WriteBytes(Chromium("Local State"),
+             R"({"profile": {"info_cache": {"Default": {"name": "Person 1"},
+                 "Profile 1": {"name": "Default"}}}})");
+  WriteBytes(Chromium("Profile 1/Bookmarks"), File("work.example"));
+  ASSERT_EQ(Run({"backup", "$SET", "--browser", "chromium", "--profile",
+                 Chromium("Profile 1")})
+                .exit_code,
+            0);
+  const CliResult named = Run({"restore", "$SET", "--to", "brave", "--from",
+                               "chromium", "--from-profile", "Default"});
+  ASSERT_EQ(named.exit_code, 0) << named.err;
+  EXPECT_TRUE(Contains(ReadBytes(Brave("Default/Bookmarks")), "work.example"))
+      << named.out;
 }
 
 // A disk that fills up during a backup: one line says so, in the system's
