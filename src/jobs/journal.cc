@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "common/error_codes.h"
+#include "common/json_text.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -62,36 +63,56 @@ const char* StoreKindKey(StoreKind kind) {
   return "places";
 }
 
+namespace {
+
+// Appends "name":"text" (UTF-8), after a comma unless first.
+void AppendMember(const char* name, const std::string& text, bool first,
+                  std::string* out) {
+  if (!first) out->push_back(',');
+  out->push_back('"');
+  out->append(name);
+  out->append("\":\"");
+  AppendQuotedBody(text, out);
+  out->push_back('"');
+}
+
+}  // namespace
+
+// Written as it goes, one item per line: a journal holds every item of a
+// restore, and a document tree of them would cost more than the restore's
+// own tree.
 std::string JournalText(const Journal& journal) {
-  Json::Value root(Json::objectValue);
-  root[kFormatKey] = kFormatVersion;
-  root["operation"] = journal.operation;
-  root["time"] = static_cast<Json::Int64>(journal.time);
-  root["undone"] = journal.undone;
-  Json::Value& store = root["store"];
-  store["kind"] = StoreKindKey(journal.store);
-  store["path"] = platform::ToUtf8(journal.store_path);
-  Json::Value& items = root["items"];
-  items = Json::Value(Json::arrayValue);
+  std::string text = "{\n \"";
+  text += kFormatKey;
+  text += "\": " + std::to_string(kFormatVersion) + ",\n ";
+  AppendMember("operation", journal.operation, true, &text);
+  text += ",\n \"time\": " + std::to_string(journal.time) + ",\n \"undone\": ";
+  text += journal.undone ? "true" : "false";
+  text += ",\n \"store\": {";
+  AppendMember("kind", StoreKindKey(journal.store), true, &text);
+  AppendMember("path", platform::ToUtf8(journal.store_path), false, &text);
+  text += "},\n \"items\": [";
+  bool first_item = true;
   for (const JournalEntry& entry : journal.items) {
-    Json::Value item(Json::objectValue);
-    item["kind"] = model::KindName(entry.kind);
-    item["id"] = platform::ToUtf8(entry.id);
-    if (!entry.guid.empty()) item["guid"] = platform::ToUtf8(entry.guid);
-    item["parent"] = platform::ToUtf8(entry.parent);
-    item["title"] = platform::ToUtf8(entry.title);
+    text += first_item ? "\n  {" : ",\n  {";
+    first_item = false;
+    AppendMember("kind", model::KindName(entry.kind), true, &text);
+    AppendMember("id", platform::ToUtf8(entry.id), false, &text);
+    if (!entry.guid.empty()) {
+      AppendMember("guid", platform::ToUtf8(entry.guid), false, &text);
+    }
+    AppendMember("parent", platform::ToUtf8(entry.parent), false, &text);
+    AppendMember("title", platform::ToUtf8(entry.title), false, &text);
     if (entry.kind == model::ItemKind::kLink) {
-      item["url"] = platform::ToUtf8(entry.url);
+      AppendMember("url", platform::ToUtf8(entry.url), false, &text);
     }
     if (!entry.keyword.empty()) {
-      item["keyword"] = platform::ToUtf8(entry.keyword);
+      AppendMember("keyword", platform::ToUtf8(entry.keyword), false, &text);
     }
-    items.append(std::move(item));
+    text.push_back('}');
   }
-  Json::StreamWriterBuilder builder;
-  builder["indentation"] = " ";
-  builder["emitUTF8"] = true;
-  return Json::writeString(builder, root) + "\n";
+  text += "\n ]\n}\n";
+  return text;
 }
 
 Status ParseJournal(const std::string& text, Journal* journal) {

@@ -82,6 +82,18 @@ Status JournalFolder(std::u16string* folder) {
   return Status::Ok();
 }
 
+namespace {
+
+void RemoveOldJournals(const std::u16string& folder) {
+  std::vector<std::u16string> ids;
+  if (!ListJournalIds(&ids).ok() || ids.size() <= kKeptJournals) return;
+  for (size_t i = 0; i + kKeptJournals < ids.size(); ++i) {
+    platform::DeleteFile(JoinPath(folder, ids[i] + kSuffix));
+  }
+}
+
+}  // namespace
+
 Status SaveNewJournal(Journal* journal) {
   std::u16string folder;
   Status status = JournalFolder(&folder);
@@ -108,6 +120,7 @@ Status SaveNewJournal(Journal* journal) {
     // Never over another run's journal: a clash takes the next id.
     if (platform::MoveFolder(beside, path)) {
       journal->id = id;
+      RemoveOldJournals(folder);
       return Status::Ok();
     }
     platform::DeleteFile(beside);

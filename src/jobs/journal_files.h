@@ -20,8 +20,13 @@ namespace jobs {
 // state folder.
 [[nodiscard]] Status JournalFolder(std::u16string* folder);
 
+// How many journals are kept: saving one more removes the oldest beyond
+// this, so that the folder does not grow with every restore.
+constexpr size_t kKeptJournals = 100;
+
 // Writes journal as a new file, made beside it and renamed into place,
-// and sets journal->id. The folder is made when missing.
+// and sets journal->id. The folder is made when missing. Then removes the
+// oldest journals beyond kKeptJournals (a failure there is not the save's).
 [[nodiscard]] Status SaveNewJournal(Journal* journal);
 
 // Rewrites the journal's own file (its id) in one step: marks it undone.

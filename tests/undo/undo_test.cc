@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "jobs/journal.h"
+#include "jobs/journal_files.h"
 #include "marksafe/marksafe.h"
 #include "roundtrip/collection.h"
 #include "support/faulty_env.h"
@@ -288,13 +289,31 @@ TEST(JournalReaderTest, RefusesDamagedText) {
   };
   for (const std::string& bad :
        {std::string(), std::string("[]"), good.substr(0, good.size() / 2),
-        replaced("\"marksafe_journal\" : 1", "\"marksafe_journal\" : 2"),
+        replaced("\"marksafe_journal\": 1", "\"marksafe_journal\": 2"),
         replaced("\"chrome\"", "\"opera\""), replaced("\"7\"", "7"),
-        replaced("\"id\" : \"7\"", "\"id\" : \"\""),
-        replaced("\"link\"", "\"tag\""), replaced("\"undone\" : false", "\"undone\" : 0"),
+        replaced("\"id\":\"7\"", "\"id\":\"\""),
+        replaced("\"link\"", "\"tag\""), replaced("\"undone\": false", "\"undone\": 0"),
         std::string(300, '[')}) {
     EXPECT_FALSE(jobs::ParseJournal(bad, &read).ok()) << bad;
   }
+}
+
+// Journals do not pile up: saving one more than are kept removes the
+// oldest.
+TEST(JournalFilesTest, KeepsOnlyTheNewest) {
+  test::TempDir dir;
+  Journals journals(dir);
+  jobs::Journal journal;
+  journal.store_path = u"/x/places.sqlite";
+  std::vector<std::u16string> saved;
+  for (size_t i = 0; i < jobs::kKeptJournals + 2; ++i) {
+    journal.time = 1796700000000000 + static_cast<int64_t>(i) * 60000000;
+    ASSERT_TRUE(jobs::SaveNewJournal(&journal).ok());
+    saved.push_back(journal.id);
+  }
+  std::vector<std::u16string> ids;
+  ASSERT_TRUE(jobs::ListJournalIds(&ids).ok());
+  EXPECT_EQ(ids, std::vector<std::u16string>(saved.begin() + 2, saved.end()));
 }
 
 }  // namespace
