@@ -351,26 +351,10 @@ TEST_F(ManifestCases, SetFaultsAreReportedOrRepaired) {
   }
 }
 
-// Parts written before the manifest: only Main/Others or Bar/other, titles
-// from the file names (Firefox) or the Title key (Chrome), listing order.
-// Only a link has an address: a folder record that names one (a damaged or
-// hand-made manifest) does not keep it, as no write could keep it either.
-TEST(Part, AFolderRecordTakesNoAddress) {
-  const std::string bytes =
-      R"({"format": "marksafe part manifest", "version": 1, "part": "firefox",
-          "records": [{"path": "Bookmarks Menu/News", "type": "folder",
-                       "title": "News", "url": "place:sort=8"}]})";
-  Manifest manifest;
-  std::string why;
-  ASSERT_EQ(ParseManifest(bytes, "firefox", &manifest, &why),
-            ManifestState::kRead)
-      << why;
-  ASSERT_EQ(manifest.records.size(), 1u);
-  EXPECT_TRUE(manifest.records[0].item.url.empty());
-}
-
 // The manifest is read record by record: JSON's escapes, numbers and
 // repeated members as a document reader takes them, broken text refused.
+// Only a link has an address: a folder record that names one (a damaged or
+// hand-made manifest) does not keep it, as no write could keep it either.
 TEST(Part, ManifestTextReadsAsJson) {
   const std::string head =
       R"({"format": "marksafe part manifest", "version": 1.0, "x": [{"y": [[]]}],
@@ -387,6 +371,8 @@ TEST(Part, ManifestTextReadsAsJson) {
        true, u"two", 0},
       {R"({"path": "M/a.url", "type": "link", "title": "x", "added": -1})",
        true, u"", 0},  // skipped: a negative time
+      {R"({"path": "M/N", "type": "folder", "title": "N", "url": "place:x"})",
+       true, u"N", 0},
       {R"({"path": "M/a.url", "type": "link", "title": "\ud83d"})", false},
       {R"({"path": "M/a.url", "type": "link", "title": "x" "url": ""})",
        false},
@@ -407,9 +393,12 @@ TEST(Part, ManifestTextReadsAsJson) {
     ASSERT_EQ(manifest.records.size(), 1u) << c.records;
     EXPECT_EQ(manifest.records[0].item.title, c.title) << c.records;
     EXPECT_EQ(manifest.records[0].item.date_added, c.added) << c.records;
+    EXPECT_TRUE(manifest.records[0].item.url.empty()) << c.records;
   }
 }
 
+// Parts written before the manifest: only Main/Others or Bar/other, titles
+// from the file names (Firefox) or the Title key (Chrome), listing order.
 TEST(Part, OldBackupSetsReadAsBefore) {
   TempDir dir;
   WriteBytes(dir.sub("ff/pos.ini"),
