@@ -162,12 +162,19 @@ class ManifestCases : public ::testing::Test {
         NewLink(u"Inner", u"https://i/"));
     ASSERT_TRUE(WritePart(tree, PartKind::kFirefox, part, true, nullptr).ok());
   }
-  Lines ReadBack(Status* status = nullptr) {
-    Status local;
-    const Tree tree = Read(part_, PartKind::kFirefox, &local);
-    if (status != nullptr) *status = local;
-    EXPECT_TRUE(local.ok()) << test::U8(local.message());
+  Lines ReadBack() {
+    Status status;
+    const Tree tree = Read(part_, PartKind::kFirefox, &status);
+    EXPECT_TRUE(status.ok()) << test::U8(status.message());
     return test::TreeLines(tree);
+  }
+  // Replaces from with to in the written manifest.
+  void EditManifest(const std::string& from, const std::string& to) {
+    std::string manifest = ReadBytes(dir_.sub("part/manifest.json"));
+    const size_t at = manifest.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    WriteBytes(dir_.sub("part/manifest.json"),
+               manifest.replace(at, from.size(), to));
   }
   TempDir dir_;
   const std::u16string part_ = dir_.u16("part");
@@ -179,6 +186,11 @@ class ManifestCases : public ::testing::Test {
                               "toolbar",
                               "other",
                               "mobile"};
+  // The recorded items as read, Zeta left out.
+  const Lines recorded_ = {
+      "menu", " S ||0|0",
+      " L Alpha|https://a/|1700000000000000|1700000000000005", " F Sub||0|0",
+      "  L Inner|https://i/|0|0"};
 };
 
 TEST_F(ManifestCases, MissingOrDamagedManifestReadsTheFilesAlone) {
@@ -216,11 +228,7 @@ TEST_F(ManifestCases, PartCutShortIsRefusedUnlessAccepted) {
   EXPECT_EQ(ReadBack(), whole);
   jobs::Current().options().accept_incomplete = false;
   // Manifests of earlier sets announce no mark, and need none.
-  std::string manifest = ReadBytes(dir_.sub("part/manifest.json"));
-  const std::string key = "\"completion_mark\":true,";
-  ASSERT_NE(manifest.find(key), std::string::npos);
-  manifest.erase(manifest.find(key), key.size());
-  WriteBytes(dir_.sub("part/manifest.json"), manifest);
+  EditManifest("\"completion_mark\":true,", "");
   EXPECT_EQ(ReadBack(), whole);
 }
 
@@ -231,12 +239,11 @@ TEST_F(ManifestCases, HandAddedFilesComeLastAndDeletedOnesAreSkipped) {
   WriteBytes(dir_.sub("part/Bookmarks Menu/New/n.url"),
              test::Shortcut("https://n/"));
   ASSERT_TRUE(platform::DeleteFile(dir_.u16("part/Bookmarks Menu/Zeta.url")));
-  EXPECT_EQ(ReadBack(),
-            (Lines{"menu", " S ||0|0",
-                   " L Alpha|https://a/|1700000000000000|1700000000000005",
-                   " F Sub||0|0", "  L Inner|https://i/|0|0",
-                   " L Added|https://added/|0|0", " F New||0|0",
-                   "  L n|https://n/|0|0", "toolbar", "other", "mobile"}));
+  Lines expected = recorded_;
+  expected.insert(expected.end(), {" L Added|https://added/|0|0", " F New||0|0",
+                                   "  L n|https://n/|0|0", "toolbar", "other",
+                                   "mobile"});
+  EXPECT_EQ(ReadBack(), expected);
 }
 
 // The .url file says where a link leads; its record adds what the file
@@ -264,12 +271,8 @@ TEST_F(ManifestCases, TheFileOutranksItsRecord) {
       ReadBytes(dir_.sub("part/manifest.json"));
   const std::string written_file = ReadBytes(alpha_file);
   for (const Case& c : cases) {
-    std::string manifest = written_manifest;
-    if (!c.from.empty()) {
-      ASSERT_NE(manifest.find(c.from), std::string::npos) << c.what;
-      manifest.replace(manifest.find(c.from), c.from.size(), c.to);
-    }
-    WriteBytes(dir_.sub("part/manifest.json"), manifest);
+    WriteBytes(dir_.sub("part/manifest.json"), written_manifest);
+    if (!c.from.empty()) EditManifest(c.from, c.to);
     if (c.file_url.empty()) {
       WriteBytes(alpha_file, written_file);
     } else {
@@ -281,18 +284,13 @@ TEST_F(ManifestCases, TheFileOutranksItsRecord) {
 }
 
 TEST_F(ManifestCases, ADamagedRecordCostsOnlyItself) {
-  std::string manifest = ReadBytes(dir_.sub("part/manifest.json"));
-  const std::string zeta = "\"url\":\"https://z/\"";
-  ASSERT_NE(manifest.find(zeta), std::string::npos);
-  manifest.replace(manifest.find(zeta), zeta.size(), "\"url\":5");
-  WriteBytes(dir_.sub("part/manifest.json"), manifest);
+  EditManifest("\"url\":\"https://z/\"", "\"url\":5");
   jobs::JobScope scope("test");
   // Zeta comes from its file alone, after the recorded items.
-  EXPECT_EQ(ReadBack(),
-            (Lines{"menu", " S ||0|0",
-                   " L Alpha|https://a/|1700000000000000|1700000000000005",
-                   " F Sub||0|0", "  L Inner|https://i/|0|0",
-                   " L Zeta|https://z/|0|0", "toolbar", "other", "mobile"}));
+  Lines expected = recorded_;
+  expected.insert(expected.end(),
+                  {" L Zeta|https://z/|0|0", "toolbar", "other", "mobile"});
+  EXPECT_EQ(ReadBack(), expected);
   EXPECT_EQ(jobs::Current().report().problems.size(), 1u);
 }
 
