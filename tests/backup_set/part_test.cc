@@ -27,7 +27,6 @@ namespace backup_set {
 namespace {
 
 using model::ItemId;
-using model::ItemKind;
 using model::Root;
 using model::Tree;
 using test::Exists;
