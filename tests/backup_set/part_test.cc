@@ -111,13 +111,8 @@ TEST(Part, RoundTripKeepsEveryItemExactly) {
   EXPECT_EQ(test::TreeLines(back), test::TreeLines(tree));
   EXPECT_EQ(back.at(back.root(Root::kMenu)).title, u"Bookmarks Menu");
 
-  // One report per root, everything written.
-  ASSERT_EQ(report.roots.size(), 4u);
-  for (const model::RootReport& root : report.roots) {
-    EXPECT_EQ(root.added, root.source) << root.root;
-    EXPECT_EQ(root.failed.total(), 0) << root.root;
-  }
-  EXPECT_EQ(report.roots[0].source.separators, 3);
+  // Nothing of it is refused or named as a problem. (What the report counts
+  // is the round trips' check.)
   EXPECT_TRUE(report.problems.empty());
 
   // Old readers find their keys and values; each file is an Internet
