@@ -79,6 +79,18 @@ TEST_F(ChromeImport, ArgumentsBackupsAndUntouchedFiles) {
                                            Ms(dir_.u16("src")), Ms(u"N")));
   EXPECT_EQ(87, import_ie_2_chrome(Ms(U16(chrome_)), Ms(dir_.u16("src")), false,
                                    Ms(u"N"), "x", nullptr));
+  EXPECT_EQ(87, restore_chrome(Ms(U16(chrome_)), nullptr, true));
+  EXPECT_EQ(3, Restore());
+  // A backup without its position file, or a file that another program
+  // has open, is not written.
+  WriteUrlFile(backup_ + "/a.url", "http://a/");
+  EXPECT_EQ(87, Restore());
+  WriteUrlFile(dir_.sub("src/a.url"), "http://a/");
+  {
+    ScopedFaultyEnv env;
+    env->SetFileHeld(U16(chrome_));
+    EXPECT_NE(0, Import(u"N"));
+  }
   EXPECT_EQ(before, ReadBytes(chrome_));
   // Backups go under their default names; a Firefox folder without a
   // position file is read as plain .url files.
@@ -93,7 +105,6 @@ TEST_F(ChromeImport, ArgumentsBackupsAndUntouchedFiles) {
   EXPECT_EQ(Lines({"10 F", "41 Imported from IE", "43 Imported from Firefox"}),
             Summary(chrome_, "bookmark_bar"));
   // No document, or no bookmark bar: 87, and the file is not rewritten.
-  WriteUrlFile(dir_.sub("src/a.url"), "http://a/");
   for (const std::string& text :
        {std::string("[1, 2]"),
         std::string(R"({"roots": {"bookmark_bar": []}})")}) {
@@ -101,16 +112,6 @@ TEST_F(ChromeImport, ArgumentsBackupsAndUntouchedFiles) {
     EXPECT_EQ(87, Import(u""));
     EXPECT_EQ(text, ReadBytes(chrome_));
   }
-}
-
-// A file that another program has open is not rewritten under it.
-TEST_F(ChromeImport, FileAnotherProgramHasOpenIsLeftAlone) {
-  WriteUrlFile(dir_.sub("src/a.url"), "http://a/");
-  const std::string before = ReadBytes(chrome_);
-  ScopedFaultyEnv env;
-  env->SetFileHeld(U16(chrome_));
-  EXPECT_NE(0, Import(u"N"));
-  EXPECT_EQ(before, ReadBytes(chrome_));
 }
 
 TEST_F(ChromeImport, EveryOtherMemberKeptAndTheChecksumUpdated) {
@@ -177,15 +178,6 @@ TEST_F(ChromeImport, AddressesAreComparedAndWrittenInTheirStandardForm) {
       Lines({"5 c http://xn--caf-dma.example/", "6 d https://ex.com/a%20b",
              "7 e http://new.example/", "8 f http://exa mple.com/"}),
       Summary(chrome_, "bookmark_bar"));
-}
-
-TEST_F(ChromeImport, RestoreArgumentsAndMissingPositionFile) {
-  EXPECT_EQ(87, restore_chrome(Ms(U16(chrome_)), nullptr, true));
-  EXPECT_EQ(3, Restore());
-  WriteUrlFile(backup_ + "/a.url", "http://a/");
-  const std::string before = ReadBytes(chrome_);
-  EXPECT_EQ(87, Restore());
-  EXPECT_EQ(before, ReadBytes(chrome_));
 }
 
 }  // namespace

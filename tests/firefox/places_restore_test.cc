@@ -112,10 +112,6 @@ TEST_F(TodayStoreTest, UrlsInFirefoxsFormAndSharedPlaces) {
   EXPECT_EQ(db_.Value("select foreign_count from moz_places where "
                       "url='http://example.com/'"),
             "4");
-  EXPECT_EQ(db_.Count("select p.id from moz_places p where p.foreign_count "
-                      "!= (select count(*) from moz_bookmarks b where "
-                      "b.fk=p.id)"),
-            0);
   // Nor is a link added again whose URL the store holds in another form.
   db_.Exec(
       "update moz_places set url='HTTP://Example.COM' where "

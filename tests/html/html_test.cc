@@ -262,17 +262,11 @@ TEST(HtmlRead, LinkAttributesFirefoxWrites) {
 TEST(HtmlRead, DeclaredCharacterSets) {
   const std::string link = "<DT><A HREF=\"https://a/\">";
   const std::string cafe = "Caf\xE9 cr\xE8me \x80";  // windows-1252
-  const auto utf16 = [](const std::u16string& text, bool big_endian) {
-    std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
-    for (char16_t unit : text) {
-      const char high = static_cast<char>(unit >> 8);
-      const char low = static_cast<char>(unit & 0xFF);
-      bytes += big_endian ? std::string{high, low} : std::string{low, high};
-    }
-    return bytes;
-  };
-  const std::u16string wide =
-      u"<DL><DT><A HREF=\"https://a/\">\u65e5\U0001F600</A></DL>";
+  // A byte order mark, then the text in either order of bytes.
+  const std::string le = test::Utf16le(
+      u"\uFEFF<DL><DT><A HREF=\"https://a/\">\u65e5\U0001F600</A></DL>");
+  std::string be = le;
+  for (size_t i = 0; i + 1 < be.size(); i += 2) std::swap(be[i], be[i + 1]);
   const struct {
     std::string html;
     const char* title;  // null: the read fails
@@ -292,8 +286,8 @@ TEST(HtmlRead, DeclaredCharacterSets) {
       {"<META CHARSET=\"utf-16\"><DL>" + link + "caf\xC3\xA9", "caf\xC3\xA9"},
       {"<META CHARSET=\"x-none\"><DL>" + link + "caf\xC3\xA9", "caf\xC3\xA9"},
       {"<META CHARSET=\"x-none\"><DL>" + link + cafe, nullptr},
-      {utf16(wide, false), "\xE6\x97\xA5\xF0\x9F\x98\x80"},
-      {utf16(wide, true), "\xE6\x97\xA5\xF0\x9F\x98\x80"},
+      {le, "\xE6\x97\xA5\xF0\x9F\x98\x80"},
+      {be, "\xE6\x97\xA5\xF0\x9F\x98\x80"},
   };
   for (const auto& c : cases) {
     Tree tree;
@@ -434,20 +428,17 @@ TEST(HtmlLimits, HundredThousandLinksReadInLinearTime) {
 }
 
 TEST(HtmlLimits, RefusesFoldersDeeperThanTheLimit) {
-  auto nested = [](int depth) {
+  for (const int depth : {model::kMaxDepth - 1, model::kMaxDepth + 1}) {
     std::string html = "<DL><p>";
     for (int i = 0; i < depth; ++i) html += "<DT><H3>f</H3><DL><p>";
-    html += "<DT><A HREF=\"https://deep.example/\">deep</A>";
-    return html;
-  };
-  Tree ok;
-  EXPECT_TRUE(ReadBookmarkHtml(nested(model::kMaxDepth - 1), &ok).ok());
-  EXPECT_EQ(model::CountBelow(ok, ok.root(Root::kMenu)).links, 1);
-  Tree refused;
-  const Status status =
-      ReadBookmarkHtml(nested(model::kMaxDepth + 1), &refused);
-  EXPECT_FALSE(status.ok());
-  EXPECT_FALSE(status.message().empty());
+    Tree tree;
+    const bool read =
+        ReadBookmarkHtml(html + "<DT><A HREF=\"https://d/\">d</A>", &tree).ok();
+    ASSERT_EQ(read, depth < model::kMaxDepth) << depth;
+    if (read) {
+      EXPECT_EQ(model::CountBelow(tree, tree.root(Root::kMenu)).links, 1);
+    }
+  }
 }
 
 }  // namespace

@@ -61,6 +61,17 @@ void WriteFirefoxPart(const std::u16string& folder) {
                   .ok());
 }
 
+// MergePartIntoFavorites of dir/part into dir/fav, under the usual name.
+bool Merge(const TempDir& dir, const char* part, PartKind kind,
+           model::Report* report, bool overwrite = true) {
+  return MergePartIntoFavorites(dir.u16(part), kind, dir.u16("fav"),
+                                kind == PartKind::kFirefox
+                                    ? u"Imported from Firefox"
+                                    : u"Imported from chrome",
+                                report, overwrite)
+      .ok();
+}
+
 model::Counts Added(const model::Report& report) {
   model::Counts total;
   for (const model::RootReport& root : report.roots) total += root.added;
@@ -71,10 +82,7 @@ TEST(MergePartIntoFavorites, WritesWhatItCanAndAgainAddsNothing) {
   TempDir dir;
   WriteFirefoxPart(dir.u16("part"));
   model::Report report;
-  ASSERT_TRUE(MergePartIntoFavorites(dir.u16("part"), PartKind::kFirefox,
-                                     dir.u16("fav"), u"Imported from Firefox",
-                                     &report)
-                  .ok());
+  ASSERT_TRUE(Merge(dir, "part", PartKind::kFirefox, &report));
   const std::string menu = "Imported from Firefox/Bookmarks Menu/";
   const std::string bar = "Imported from Firefox/Bookmarks Toolbar/";
   Files files = {"Imported from Firefox/",
@@ -101,10 +109,7 @@ TEST(MergePartIntoFavorites, WritesWhatItCanAndAgainAddsNothing) {
   EXPECT_TRUE(tags_named);
 
   model::Report again;
-  ASSERT_TRUE(MergePartIntoFavorites(dir.u16("part"), PartKind::kFirefox,
-                                     dir.u16("fav"), u"Imported from Firefox",
-                                     &again)
-                  .ok());
+  ASSERT_TRUE(Merge(dir, "part", PartKind::kFirefox, &again));
   EXPECT_EQ(ListTree(dir.sub("fav")), files);
   EXPECT_EQ(Added(again), model::Counts());
   EXPECT_EQ(again.roots.at(0).present, (model::Counts{6, 3, 0}));
@@ -114,14 +119,8 @@ TEST(MergePartIntoFavorites, AMissingOrEmptyPartFails) {
   TempDir dir;
   test::MakeDirs(dir.sub("empty"));
   model::Report report;
-  EXPECT_FALSE(MergePartIntoFavorites(dir.u16("empty"), PartKind::kFirefox,
-                                      dir.u16("fav"), u"Imported from Firefox",
-                                      &report)
-                   .ok());
-  EXPECT_FALSE(MergePartIntoFavorites(dir.u16("missing"), PartKind::kChrome,
-                                      dir.u16("fav"), u"Imported from chrome",
-                                      &report)
-                   .ok());
+  EXPECT_FALSE(Merge(dir, "empty", PartKind::kFirefox, &report));
+  EXPECT_FALSE(Merge(dir, "missing", PartKind::kChrome, &report));
   EXPECT_FALSE(test::Exists(dir.sub("fav")));
 }
 
@@ -162,13 +161,7 @@ TEST(MergePartIntoFavorites, CopiesKeepBytesNamesAndReplaceOnlyWithOverwrite) {
       WriteBytes(dir.sub(file), stale);
     }
     model::Report report;
-    EXPECT_TRUE(MergePartIntoFavorites(
-                    dir.u16("part"), c.kind, dir.u16("fav"),
-                    c.kind == PartKind::kFirefox ? u"Imported from Firefox"
-                                                 : u"Imported from chrome",
-                    &report, c.overwrite)
-                    .ok())
-        << c.what;
+    EXPECT_TRUE(Merge(dir, "part", c.kind, &report, c.overwrite)) << c.what;
     for (const auto& file : c.expected) {
       EXPECT_EQ(test::ReadBytes(dir.sub(file.first)), file.second)
           << c.what << ": " << file.first;
