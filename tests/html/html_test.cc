@@ -418,13 +418,15 @@ TEST(HtmlLimits, HundredThousandLinksReadInLinearTime) {
   EXPECT_EQ(model::CountBelow(broken_tree, broken_tree.root(Root::kMenu)).links,
             100000);
 
-  // Five times the input must cost about five times the time, not
-  // twenty-five: a ratio, so that a slow or busy machine does not fail the
-  // test. The small inputs get a floor against a coarse clock.
+  // Ten times the input must cost about ten times the time, not a hundred:
+  // a ratio, so that a slow or busy machine does not fail the test, with
+  // room for the larger input's fresh memory (paged in anew on each read,
+  // which alone costs up to three times as much per link). The small
+  // inputs get a floor against a coarse clock.
   const double small = std::max(
-      0.002, ReadSeconds(MenuOf(20000)) + ReadSeconds(OpenQuotes(10000)));
+      0.001, ReadSeconds(MenuOf(10000)) + ReadSeconds(OpenQuotes(5000)));
   const double large = ReadSeconds(html) + ReadSeconds(broken);
-  EXPECT_LT(large / small, 15.0) << large << " s against " << small << " s";
+  EXPECT_LT(large / small, 60.0) << large << " s against " << small << " s";
 }
 
 TEST(HtmlLimits, RefusesFoldersDeeperThanTheLimit) {
