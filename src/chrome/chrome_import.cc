@@ -44,7 +44,7 @@ class ChromeTarget {
   Status Open(const std::u16string& file) {
     file_ = file;
     if (ChromiumHoldsFile(file)) {
-      return Status::Error(32,
+      return Status::Error(kErrorSharingViolation,
                            u"a running browser holds the profile of " + file);
     }
     Status locked = lock_.Acquire(file);

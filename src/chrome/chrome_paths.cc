@@ -1,6 +1,7 @@
 #include "chrome/chrome_paths.h"
 
 #include "common/debug_log.h"
+#include "common/error_codes.h"
 #include "common/folder_swap.h"
 #include "common/locators.h"
 #include "common/text.h"
@@ -28,7 +29,7 @@ bool ChromiumHoldsFile(const std::u16string& file) {
   DebugLog(u"[Chrome] a running browser holds %s: nothing is written to %s\n",
            user_data.c_str(), file.c_str());
   // ERROR_SHARING_VIOLATION, as for a Firefox profile in use.
-  platform::SetLastError(32);
+  platform::SetLastError(kErrorSharingViolation);
   return true;
 }
 

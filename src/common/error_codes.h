@@ -17,6 +17,7 @@ constexpr uint32_t kErrorTooManyOpenFiles = 4;
 constexpr uint32_t kErrorAccessDenied = 5;
 constexpr uint32_t kErrorNotEnoughMemory = 8;
 constexpr uint32_t kErrorInvalidData = 13;
+constexpr uint32_t kErrorOutOfMemory = 14;
 constexpr uint32_t kErrorNotSameDevice = 17;
 constexpr uint32_t kErrorWriteProtect = 19;
 constexpr uint32_t kErrorGenFailure = 31;

@@ -5,8 +5,9 @@
 #include <unordered_map>
 #include <utility>
 
-#include "common/text.h"
 #include "common/calendar.h"
+#include "common/error_codes.h"
+#include "common/text.h"
 #include "history/snapshot_codec.h"
 #include "platform/platform.h"
 
@@ -41,7 +42,7 @@ std::u16string IdWithSequence(const std::u16string& base, int sequence) {
 }
 
 Status Refused(const std::u16string& path, const std::string& why) {
-  return Status::Error(13, u"the snapshot " + DisplayPath(path) + u" " +
+  return Status::Error(kErrorInvalidData, u"the snapshot " + DisplayPath(path) + u" " +
                                platform::FromUtf8(why));
 }
 
@@ -71,7 +72,7 @@ Status NewIdFolder(const std::u16string& history, model::Time now,
     *id = candidate;
     return Status::Ok();
   }
-  return Status::Error(183, u"no free snapshot id in " + history);
+  return Status::Error(kErrorAlreadyExists, u"no free snapshot id in " + history);
 }
 
 }  // namespace
@@ -161,7 +162,7 @@ Status WriteSnapshot(const std::u16string& root,
                      std::u16string* id, bool* unchanged) {
   *unchanged = false;
   if (!SnapshotCodecAvailable()) {
-    return Status::Error(50, u"this build keeps no snapshots (no zstd)");
+    return Status::Error(kErrorNotSupported, u"this build keeps no snapshots (no zstd)");
   }
   const std::u16string newest = NewestOf(root, part_name);
   std::string previous;
@@ -172,7 +173,7 @@ Status WriteSnapshot(const std::u16string& root,
   }
   std::string bytes;
   if (!CompressSnapshot(manifest_text, &bytes)) {
-    return Status::Error(14, u"could not compress the snapshot");
+    return Status::Error(kErrorOutOfMemory, u"could not compress the snapshot");
   }
   const std::u16string history = JoinPath(root, kHistoryFolderName);
   std::u16string taken = *id;
@@ -193,7 +194,7 @@ Status WriteSnapshot(const std::u16string& root,
 Status ReadSnapshotText(const std::u16string& path, std::string* text) {
   platform::EntryKind kind;
   if (!platform::GetEntryKind(path, &kind)) {
-    return Status::Error(2, u"the snapshot " + DisplayPath(path) +
+    return Status::Error(kErrorFileNotFound, u"the snapshot " + DisplayPath(path) +
                                 u" was not found");
   }
   if (kind != platform::EntryKind::kRegular) {
@@ -236,7 +237,7 @@ Status TreeFromRecords(backup_set::Manifest* manifest, model::Tree* tree) {
                 manifest->records.size());
   for (const auto& [root, name] : manifest->roots) {
     if (tree->root(root) != model::kNoItem || folders.count(name) != 0) {
-      return Status::Error(13, u"names a root twice");
+      return Status::Error(kErrorInvalidData, u"names a root twice");
     }
     folders[name] = tree->AddRoot(root, name);
   }
@@ -249,7 +250,7 @@ Status TreeFromRecords(backup_set::Manifest* manifest, model::Tree* tree) {
       const auto top = folders.find(record.path);
       if (top == folders.end() ||
           record.item.kind != model::ItemKind::kFolder) {
-        return Status::Error(13, u"has a top entry of no root: " +
+        return Status::Error(kErrorInvalidData, u"has a top entry of no root: " +
                                      record.path);
       }
       model::Item& root = tree->at(top->second);
@@ -260,17 +261,17 @@ Status TreeFromRecords(backup_set::Manifest* manifest, model::Tree* tree) {
     }
     const auto parent = folders.find(parent_path);
     if (parent == folders.end()) {
-      return Status::Error(13, u"has an entry before its folder: " +
+      return Status::Error(kErrorInvalidData, u"has an entry before its folder: " +
                                    record.path);
     }
     const bool folder = record.item.kind == model::ItemKind::kFolder;
     record.item.file_name = backup_set::LastName(record.path);
     const model::ItemId id = tree->Add(parent->second, std::move(record.item));
     if (id == model::kNoItem) {
-      return Status::Error(13, u"nests too deep: " + record.path);
+      return Status::Error(kErrorInvalidData, u"nests too deep: " + record.path);
     }
     if (folder && !folders.emplace(record.path, id).second) {
-      return Status::Error(13, u"names a folder twice: " + record.path);
+      return Status::Error(kErrorInvalidData, u"names a folder twice: " + record.path);
     }
   }
   return Status::Ok();
