@@ -2,6 +2,7 @@
 
 #include <json/json.h>
 
+#include <optional>
 #include <sstream>
 
 #include "browsers.h"
@@ -9,6 +10,7 @@
 #include "marksafe/marksafe.h"
 #include "os.h"
 #include "output.h"
+#include "profiles.h"
 #include "text.h"
 
 namespace marksafe_cli {
@@ -49,32 +51,21 @@ std::string Items(int64_t n) {
   return std::to_string(n) + (n == 1 ? " item" : " items");
 }
 
-// The store the undo will write: the chosen journal's (the newest with
-// --last); empty when there is none to find, and the undo says why.
-Json::Value ChosenJournal(const UndoOptions& options, const std::string& step) {
-  const Json::Value list = ParseAnswer(marksafe_journals(), step)["journals"];
-  if (!list.isArray() || list.empty()) return Json::Value();
-  if (options.last) return list[list.size() - 1];
-  for (const Json::Value& journal : list) {
-    if (Text(journal, "id") == options.id) return journal;
-  }
-  return Json::Value();
-}
-
-// A browser that holds the store stops the undo, as it stops a restore,
-// unless it is to be closed.
-void RequireStoreFree(const UndoOptions& options, const std::string& step) {
-  const Json::Value journal = ChosenJournal(options, step);
-  if (!journal.isObject() || journal["undone"].asBool()) return;
-  const std::string kind = Text(journal, "store_kind");
+// After an undo the library refused: when a browser holds the journal's
+// store, the same message a restore gives, or with close that browser
+// closed. True when it was closed, so that the undo is tried again.
+bool FreeHeldStore(const Json::Value& answer, bool close,
+                   const std::string& step) {
+  const std::string kind = Text(answer, "store_kind");
+  const std::string store = Text(answer, "store");
+  if ((kind != "places" && kind != "chrome") || store.empty()) return false;
+  const std::optional<ProfileInfo> holder = FindStoreProfile(store);
+  if (!holder.has_value() || !holder->running) return false;
   DataOptions data;
-  if (kind == "places") {
-    data.places = Text(journal, "store");
-    RequireNotRunning(Browser::kFirefox, data, options.close_browsers, step);
-  } else if (kind == "chrome") {
-    data.chrome_bookmarks = Text(journal, "store");
-    RequireNotRunning(Browser::kChrome, data, options.close_browsers, step);
-  }
+  (kind == "places" ? data.places : data.chrome_bookmarks) = store;
+  RequireNotRunning(kind == "places" ? Browser::kFirefox : Browser::kChrome,
+                    data, close, step);
+  return true;
 }
 
 }  // namespace
@@ -84,10 +75,13 @@ int RunUndo(const UndoOptions& options) {
   if (options.last == !options.id.empty()) {
     FailUsage("undo: name one journal (see marksafe journal) or --last");
   }
-  if (!options.dry_run) RequireStoreFree(options, step);
   const MsString id = Utf8ToMs(options.id);
-  const Json::Value result =
+  Json::Value result =
       ParseAnswer(marksafe_undo(id.c_str(), options.dry_run), step);
+  if (Number(result, "code") != 0 && !options.dry_run &&
+      FreeHeldStore(result, options.close_browsers, step)) {
+    result = ParseAnswer(marksafe_undo(id.c_str(), false), step);
+  }
   const std::string journal = Text(result, "journal");
   if (Number(result, "code") != 0) {
     Fail(step, Text(result, "error") + "; nothing was changed");
