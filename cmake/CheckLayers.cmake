@@ -3,30 +3,41 @@
 #   cmake -DSOURCE_DIR=... -DSTAMP=... -P CheckLayers.cmake
 #
 # Each folder lists the folders it may include from; everything else is a
-# wrong-way dependency. platform, common, model and jobs are the base the
-# formats build on; the format folders sit above them, the exports on top.
+# wrong-way dependency. From the bottom: the system seam and the base
+# helpers (one pair: each uses the other), the bookmark tree, the context of
+# a call, profiles, the backup set, one folder per store format, history,
+# the jobs that span stores, undo, and the exports on top.
 cmake_minimum_required(VERSION 3.24)
-set(allowed_platform common)
-set(allowed_common jobs model platform)
-set(allowed_model common platform)
-set(allowed_jobs common model platform)
-set(allowed_backup_set common jobs model platform)
-set(allowed_html common jobs model platform)
-set(allowed_firefox_json common jobs model platform)
-set(allowed_history backup_set common jobs model platform)
-set(allowed_ie backup_set common jobs model platform)
-set(allowed_chrome backup_set common ie jobs model platform)
-set(allowed_firefox backup_set common ie jobs marksafe model platform)
+set(low base platform)
+set(allowed_platform base)
+set(allowed_base platform)
+set(allowed_model ${low})
+set(allowed_context ${low} model)
+set(allowed_profiles ${low})
+set(allowed_backup_set ${low} model context profiles)
+set(format_base ${low} model context profiles backup_set)
+set(allowed_stores/url_folder ${format_base})
+set(allowed_stores/html ${format_base})
+set(allowed_stores/firefox_json ${format_base})
+# Restores into Firefox and Chrome still take a Favorites folder through the
+# .url folder store.
+set(allowed_stores/places ${format_base} stores/url_folder marksafe)
+set(allowed_stores/chrome ${format_base} stores/url_folder)
+set(all_stores stores/url_folder stores/html stores/firefox_json stores/places
+    stores/chrome)
+set(allowed_history ${format_base})
+set(allowed_jobs ${format_base} ${all_stores})
 # Undo takes back what a journal says was written into a store.
-set(allowed_undo backup_set chrome common firefox ie jobs marksafe model
-    platform)
-set(allowed_exports backup_set chrome common firefox firefox_json history html
-    ie jobs marksafe model platform undo)
+set(allowed_undo ${format_base} ${all_stores} marksafe)
+set(allowed_exports ${format_base} ${all_stores} history jobs undo marksafe)
 # The program calls only the exports; it reads the error codes and the set
 # layout from the library's headers.
-set(allowed_tools common marksafe)
+set(allowed_tools base backup_set marksafe)
 
 file(GLOB folders RELATIVE ${SOURCE_DIR}/src ${SOURCE_DIR}/src/*)
+list(REMOVE_ITEM folders stores)
+file(GLOB store_folders RELATIVE ${SOURCE_DIR}/src ${SOURCE_DIR}/src/stores/*)
+list(APPEND folders ${store_folders})
 set(failures "")
 foreach(folder IN LISTS folders)
   if(NOT IS_DIRECTORY ${SOURCE_DIR}/src/${folder})
@@ -41,7 +52,7 @@ foreach(folder IN LISTS folders)
   foreach(file IN LISTS files)
     file(STRINGS ${SOURCE_DIR}/${file} includes REGEX "^#include \"[a-z0-9_]+/")
     foreach(line IN LISTS includes)
-      string(REGEX REPLACE "^#include \"([a-z0-9_]+)/.*" "\\1" target "${line}")
+      string(REGEX REPLACE "^#include \"(stores/[a-z0-9_]+|[a-z0-9_]+)/.*" "\\1" target "${line}")
       if(NOT target STREQUAL folder AND NOT target IN_LIST allowed_${folder})
         string(APPEND failures "  ${file}: ${line} (src/${folder}/ may not depend on src/${target}/)\n")
       endif()

@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <string>
 
-#include "chrome/chrome_checksum.h"
-#include "chrome/chrome_document.h"
-#include "chrome/chrome_reader.h"
-#include "chrome/document_reader.h"
+#include "stores/chrome/chrome_checksum.h"
+#include "stores/chrome/chrome_document.h"
+#include "stores/chrome/chrome_reader.h"
+#include "stores/chrome/document_reader.h"
 #include "fuzz_support.h"
 #include "model/report.h"
 

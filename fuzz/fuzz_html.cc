@@ -8,8 +8,8 @@
 #include <string>
 
 #include "fuzz_support.h"
-#include "html/html_reader.h"
-#include "html/html_writer.h"
+#include "stores/html/html_reader.h"
+#include "stores/html/html_writer.h"
 
 namespace {
 

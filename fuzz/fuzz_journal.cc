@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <string>
 
-#include "jobs/journal.h"
+#include "context/journal.h"
 
 namespace {
 
-bool Same(const marksafe::jobs::Journal& a, const marksafe::jobs::Journal& b) {
+bool Same(const marksafe::context::Journal& a, const marksafe::context::Journal& b) {
   if (a.store != b.store || a.store_path != b.store_path ||
       a.operation != b.operation || a.time != b.time ||
       a.undone != b.undone || a.items.size() != b.items.size()) {
@@ -31,10 +31,10 @@ bool Same(const marksafe::jobs::Journal& a, const marksafe::jobs::Journal& b) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace marksafe;
   const std::string text(reinterpret_cast<const char*>(data), size);
-  jobs::Journal journal;
-  if (!jobs::ParseJournal(text, &journal).ok()) return 0;
-  jobs::Journal again;
-  if (!jobs::ParseJournal(jobs::JournalText(journal), &again).ok() ||
+  context::Journal journal;
+  if (!context::ParseJournal(text, &journal).ok()) return 0;
+  context::Journal again;
+  if (!context::ParseJournal(context::JournalText(journal), &again).ok() ||
       !Same(journal, again)) {
     __builtin_trap();
   }

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "firefox/places_handle.h"
-#include "firefox/places_reader.h"
+#include "stores/places/places_handle.h"
+#include "stores/places/places_reader.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

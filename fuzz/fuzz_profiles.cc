@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "common/browser_profiles.h"
+#include "profiles/browser_profiles.h"
 #include "fuzz_support.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"

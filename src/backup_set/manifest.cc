@@ -4,8 +4,8 @@
 #include <unordered_set>
 #include <utility>
 
-#include "common/json_text.h"
-#include "common/text.h"
+#include "base/json_text.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 namespace marksafe {

@@ -40,7 +40,7 @@
 #include <utility>
 #include <vector>
 
-#include "common/status.h"
+#include "base/status.h"
 #include "model/bookmark_tree.h"
 
 namespace marksafe {

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "backup_set/manifest.h"
-#include "common/json_cursor.h"
+#include "base/json_cursor.h"
 #include "platform/platform.h"
 
 namespace marksafe {

@@ -3,7 +3,7 @@
 #include <iterator>
 
 #include "backup_set/part_slots.h"
-#include "common/interchange.h"
+#include "backup_set/interchange.h"
 
 namespace marksafe {
 namespace backup_set {

@@ -33,7 +33,7 @@
 #include <vector>
 
 #include "backup_set/manifest.h"
-#include "common/status.h"
+#include "base/status.h"
 #include "model/bookmark_tree.h"
 #include "model/report.h"
 

@@ -9,13 +9,13 @@
 #include "backup_set/manifest.h"
 #include "backup_set/part_slots.h"
 #include "backup_set/url_files.h"
-#include "common/debug_log.h"
-#include "common/error_codes.h"
-#include "common/folder_swap.h"
-#include "common/interchange.h"
-#include "common/store_lock.h"
-#include "common/text.h"
-#include "jobs/job.h"
+#include "base/debug_log.h"
+#include "base/error_codes.h"
+#include "backup_set/folder_swap.h"
+#include "backup_set/interchange.h"
+#include "context/store_lock.h"
+#include "base/text.h"
+#include "context/job.h"
 #include "model/names.h"
 #include "model/progress.h"
 #include "platform/platform.h"
@@ -210,12 +210,12 @@ Status CheckComplete(const std::u16string& folder, ManifestState state,
       state == ManifestState::kDamaged ||
       (state == ManifestState::kRead && manifest.completion_mark);
   if (!cut_short) return Status::Ok();
-  if (jobs::Current().options().accept_incomplete) {
+  if (context::Current().options().accept_incomplete) {
     DebugLog(u"[backup_set] %s has no completion mark; read as it is\n",
              folder.c_str());
     return Status::Ok();
   }
-  jobs::Current().report().problems.push_back(
+  context::Current().report().problems.push_back(
       model::Problem{DisplayPath(folder), u"",
                      "incomplete backup (no completion mark): not read", true});
   return Status::Error(kErrorInvalidData,
@@ -252,7 +252,7 @@ void ReportSkippedRecords(const std::u16string& folder,
   for (const std::string& damage : manifest.skipped) {
     DebugLog(u"[backup_set] a record of the manifest of %s is left out: %s\n",
              folder.c_str(), platform::FromUtf8(damage).c_str());
-    jobs::Current().report().problems.push_back(model::Problem{
+    context::Current().report().problems.push_back(model::Problem{
         DisplayPath(JoinPath(folder, interchange::kManifestName)), u"",
         "damaged manifest record left out (its item is read from its file): " +
             damage,
@@ -289,7 +289,7 @@ std::vector<std::u16string> RootValues(const std::u16string& folder,
       continue;
     }
     value = slot.folder;
-    jobs::Current().report().problems.push_back(model::Problem{
+    context::Current().report().problems.push_back(model::Problem{
         DisplayPath(usual), u"",
         "the position file does not name this root folder; read as the " +
             std::string(model::RootKey(slot.root)) + " root",
@@ -310,7 +310,7 @@ bool RootFolder(const std::u16string& folder, const std::u16string& value,
   }
   if (!platform::PathExists(*dir)) {
     DebugLog(u"[backup_set] the root folder %s is missing\n", dir->c_str());
-    jobs::Current().report().problems.push_back(model::Problem{
+    context::Current().report().problems.push_back(model::Problem{
         DisplayPath(*dir), u"",
         "root folder missing from the backup: nothing of it is restored",
         true});
@@ -319,7 +319,7 @@ bool RootFolder(const std::u16string& folder, const std::u16string& value,
   if (!ReachedWithoutLinks(folder, value)) {
     DebugLog(u"[backup_set] %s is a link or no folder and is not read\n",
              dir->c_str());
-    jobs::Current().report().problems.push_back(model::Problem{
+    context::Current().report().problems.push_back(model::Problem{
         *dir, u"", "root folder is a link or no folder: not read", true});
     return false;
   }

@@ -1,6 +1,6 @@
 #include "backup_set/part_source.h"
 
-#include "common/text.h"
+#include "base/text.h"
 
 namespace marksafe {
 namespace backup_set {

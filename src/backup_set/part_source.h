@@ -5,7 +5,7 @@
 #include <string>
 
 #include "backup_set/manifest.h"
-#include "common/browser_profiles.h"
+#include "profiles/browser_profiles.h"
 
 namespace marksafe {
 namespace backup_set {

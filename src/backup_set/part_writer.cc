@@ -9,13 +9,13 @@
 #include "backup_set/manifest.h"
 #include "backup_set/part_slots.h"
 #include "backup_set/url_files.h"
-#include "common/debug_log.h"
-#include "common/error_codes.h"
-#include "common/folder_swap.h"
-#include "common/interchange.h"
-#include "common/store_lock.h"
-#include "common/text.h"
-#include "jobs/job.h"
+#include "base/debug_log.h"
+#include "base/error_codes.h"
+#include "backup_set/folder_swap.h"
+#include "backup_set/interchange.h"
+#include "context/store_lock.h"
+#include "base/text.h"
+#include "context/job.h"
 #include "model/names.h"
 #include "model/progress.h"
 #include "platform/platform.h"
@@ -168,7 +168,7 @@ class PartWriter {
       return std::u16string();
     }
     model::CountItem(item.kind, &root_report->added);
-    jobs::Current().progress().Written(item.kind);
+    context::Current().progress().Written(item.kind);
     return name;
   }
 
@@ -355,7 +355,7 @@ Status WritePart(const model::Tree& tree, PartKind kind,
       !replace_whole &&
       platform::PathExists(JoinPath(target, PositionFileName(kind)));
   if (same_export) manifest.ReplaceRewrittenRecords();
-  jobs::Current().progress().AddTotal(model::LinksIn(tree));
+  context::Current().progress().AddTotal(model::LinksIn(tree));
   Status status = PartWriter(tree, kind, target, replace_whole, same_export,
                              report, &manifest)
                       .Run();

@@ -1,10 +1,10 @@
 #include "backup_set/url_files.h"
 
-#include "common/debug_log.h"
-#include "common/error_words.h"
-#include "common/interchange.h"
-#include "common/text.h"
-#include "jobs/job.h"
+#include "base/debug_log.h"
+#include "base/error_words.h"
+#include "backup_set/interchange.h"
+#include "base/text.h"
+#include "context/job.h"
 #include "model/progress.h"
 #include "platform/platform.h"
 
@@ -39,7 +39,7 @@ bool ReadPlainShortcut(const std::u16string& path, const std::u16string& name,
   if (values.size() != 2 || values[0] == kMissing || values[0].empty() ||
       EqualsNoCase(values[0], u"Fail")) {
     DebugLog(u"[backup_set] %s has no URL and is not read\n", path.c_str());
-    jobs::Current().report().problems.push_back(
+    context::Current().report().problems.push_back(
         model::Problem{DisplayPath(path), u"", "no URL: not a bookmark", false});
     return false;
   }
@@ -47,7 +47,7 @@ bool ReadPlainShortcut(const std::u16string& path, const std::u16string& name,
     DebugLog(u"[backup_set] %s is not read: its URL is longer than any "
              u"browser keeps\n",
              path.c_str());
-    jobs::Current().report().problems.push_back(model::Problem{
+    context::Current().report().problems.push_back(model::Problem{
         path, u"", "URL longer than any browser keeps", true});
     return false;
   }
@@ -116,7 +116,7 @@ bool ReadableEntryPath(const std::u16string& folder,
   DebugLog(u"[backup_set] %s is not read: its name is no name this program "
            u"can read\n",
            shown.c_str());
-  jobs::Current().report().problems.push_back(model::Problem{
+  context::Current().report().problems.push_back(model::Problem{
       shown, u"", "name on disk cannot be read as text", true});
   return false;
 }
@@ -198,7 +198,7 @@ std::u16string WriteNewEntry(const model::Tree& tree, model::ItemId id,
     return std::u16string();
   }
   model::CountItem(item.kind, &root_report->added);
-  jobs::Current().progress().Written(item.kind);
+  context::Current().progress().Written(item.kind);
   return name;
 }
 

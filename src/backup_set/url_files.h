@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/status.h"
+#include "base/status.h"
 #include "model/bookmark_tree.h"
 #include "model/names.h"
 #include "model/report.h"

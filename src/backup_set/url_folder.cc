@@ -5,11 +5,11 @@
 
 #include "backup_set/part.h"
 #include "backup_set/url_files.h"
-#include "common/debug_log.h"
-#include "common/error_codes.h"
-#include "common/interchange.h"
-#include "common/text.h"
-#include "jobs/job.h"
+#include "base/debug_log.h"
+#include "base/error_codes.h"
+#include "backup_set/interchange.h"
+#include "base/text.h"
+#include "context/job.h"
 #include "model/names.h"
 #include "model/progress.h"
 #include "platform/platform.h"
@@ -50,7 +50,7 @@ bool ReplaceSameName(const model::Tree& tree, ItemId id, DiskFolder* folder,
     return true;
   }
   model::CountItem(item.kind, &root_report->added);
-  jobs::Current().progress().Written(item.kind);
+  context::Current().progress().Written(item.kind);
   return true;
 }
 
@@ -124,15 +124,15 @@ bool PushExistingFolder(ItemId id, const std::u16string& dir,
 // that knows the Favorites folder makes it relative (see favorites_import).
 void NoteWrittenEntry(const model::Item& item, const std::u16string& folder,
                       const std::u16string& name) {
-  jobs::JournalRecorder* journal = jobs::Current().journal();
+  context::JournalRecorder* journal = context::Current().journal();
   std::u16string path;
   if (journal == nullptr || !platform::ChildPath(folder, name, &path)) return;
-  jobs::JournalEntry entry;
+  context::JournalEntry entry;
   entry.kind = item.kind;
   entry.id = path;
   entry.title = item.title;
   entry.url = item.url;
-  journal->Add(jobs::StoreKind::kFavorites, std::u16string(),
+  journal->Add(context::StoreKind::kFavorites, std::u16string(),
                std::move(entry));
 }
 

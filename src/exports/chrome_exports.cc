@@ -1,9 +1,9 @@
 // Exports of the Chrome bookmarks file: back up, import, restore, measure,
 // keep a copy, and copy a Chrome backup into the Favorites folder.
-#include "chrome/chrome_export.h"
-#include "chrome/chrome_import.h"
-#include "chrome/chrome_misc.h"
-#include "common/error_codes.h"
+#include "stores/chrome/chrome_export.h"
+#include "stores/chrome/chrome_import.h"
+#include "stores/chrome/chrome_misc.h"
+#include "base/error_codes.h"
 #include "exports/export_util.h"
 #include "marksafe/marksafe.h"
 

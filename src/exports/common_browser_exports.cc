@@ -1,5 +1,5 @@
 // Exports that find, test and close the browsers.
-#include "common/locators.h"
+#include "profiles/locators.h"
 #include "exports/export_util.h"
 #include "marksafe/marksafe.h"
 

@@ -3,8 +3,8 @@
 #include <atomic>
 #include <string>
 
-#include "common/debug_log.h"
-#include "jobs/job.h"
+#include "base/debug_log.h"
+#include "context/job.h"
 #include "model/report.h"
 #include "exports/export_util.h"
 #include "marksafe/marksafe.h"
@@ -48,12 +48,12 @@ MARKSAFE_API const char* marksafe_last_report(void) {
   return marksafe::exports::TextPerThread(
       &slot, "{}",
       [&] {
-        return marksafe::model::ReportJson(marksafe::jobs::LastReport());
+        return marksafe::model::ReportJson(marksafe::context::LastReport());
       });
 }
 
 MARKSAFE_API void marksafe_progress(int64_t* done, int64_t* total) {
-  marksafe::jobs::ReadProgress(done, total);
+  marksafe::context::ReadProgress(done, total);
 }
 
 }  // extern "C"

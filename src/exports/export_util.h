@@ -8,8 +8,8 @@
 #include <string>
 #include <utility>
 
-#include "common/error_codes.h"
-#include "common/text.h"
+#include "base/error_codes.h"
+#include "base/text.h"
 #include "marksafe/marksafe.h"
 #include "platform/thread_slot.h"
 

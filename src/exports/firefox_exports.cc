@@ -1,11 +1,11 @@
 // The Firefox exports: argument checks and the exception guard; the work is
 // done in src/firefox/.
-#include "common/error_codes.h"
+#include "base/error_codes.h"
 #include "exports/export_util.h"
-#include "firefox/places_export.h"
-#include "firefox/places_handle.h"
-#include "firefox/places_restore.h"
-#include "firefox/places_size.h"
+#include "stores/places/places_export.h"
+#include "stores/places/places_handle.h"
+#include "stores/places/places_restore.h"
+#include "stores/places/places_size.h"
 #include "marksafe/marksafe.h"
 
 using marksafe::exports::AsU16;

@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "common/json_text.h"
-#include "common/text.h"
+#include "base/json_text.h"
+#include "base/text.h"
 #include "exports/export_util.h"
 #include "exports/host_stores.h"
-#include "firefox_json/backup_listing.h"
-#include "firefox_json/firefox_json_reader.h"
-#include "firefox_json/firefox_json_writer.h"
-#include "common/calendar.h"
+#include "stores/firefox_json/backup_listing.h"
+#include "stores/firefox_json/firefox_json_reader.h"
+#include "stores/firefox_json/firefox_json_writer.h"
+#include "model/calendar.h"
 #include "history/when.h"
-#include "jobs/job.h"
+#include "context/job.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
 #include "platform/platform.h"
@@ -56,7 +56,7 @@ Json::Value BackupEntry(const firefox_json::BrowserBackup& backup,
   if (!count) return entry;
   uint64_t size = 0;
   model::Tree tree;
-  jobs::JobScope scope("marksafe_browser_backups");
+  context::JobScope scope("marksafe_browser_backups");
   int32_t read = kErrorInvalidData;
   if (!platform::GetFileSize(backup.file, &size) ||
       size > firefox_json::kMaxBackupFileBytes) {
@@ -68,7 +68,7 @@ Json::Value BackupEntry(const firefox_json::BrowserBackup& backup,
   }
   if (read != 0) {
     std::string why = "cannot be read";
-    for (const model::Problem& problem : jobs::Current().report().problems) {
+    for (const model::Problem& problem : context::Current().report().problems) {
       if (problem.lost) why = problem.reason;
     }
     entry["error"] = why;
@@ -129,7 +129,7 @@ MARKSAFE_API int32_t marksafe_export_firefox_backup(const MS_CHAR* source,
                                                     int32_t kind,
                                                     const MS_CHAR* file) {
   return marksafe::exports::GuardedCode([&] {
-    marksafe::jobs::JobScope scope("marksafe_export_firefox_backup");
+    marksafe::context::JobScope scope("marksafe_export_firefox_backup");
     return marksafe::exports::ExportFirefoxBackup(source, kind, file);
   });
 }

@@ -10,16 +10,16 @@
 #include <vector>
 
 #include "backup_set/part.h"
-#include "common/interchange.h"
-#include "common/json_text.h"
-#include "common/text.h"
+#include "backup_set/interchange.h"
+#include "base/json_text.h"
+#include "base/text.h"
 #include "exports/export_util.h"
 #include "exports/host_stores.h"
 #include "history/snapshot.h"
 #include "history/snapshot_codec.h"
 #include "history/tree_diff.h"
 #include "history/when.h"
-#include "jobs/job.h"
+#include "context/job.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
 #include "platform/platform.h"
@@ -68,7 +68,7 @@ int32_t SnapshotPart(const MS_CHAR* root, const MS_CHAR* part_folder,
   const Status status = history::WriteSnapshot(ToU16(root), part_name, text,
                                                model::Now(), &id, &unchanged);
   if (!status.ok()) {
-    jobs::Current().report().problems.push_back(
+    context::Current().report().problems.push_back(
         model::Problem{part_name, u"", platform::ToUtf8(status.message()), true});
     platform::SetLastError(status.code());
     return kErrorInvalidParameter;
@@ -240,7 +240,7 @@ int32_t SnapshotToPart(const MS_CHAR* snapshot, const MS_CHAR* part_folder) {
   backup_set::Manifest manifest;
   const Status read = history::ReadSnapshot(path, &tree, &manifest);
   if (!read.ok()) {
-    jobs::Current().report().problems.push_back(model::Problem{
+    context::Current().report().problems.push_back(model::Problem{
         DisplayPath(path), u"", platform::ToUtf8(read.message()), true});
     return read.code() == kErrorFileNotFound ? kErrorFileNotFound
                                                  : kErrorInvalidData;
@@ -268,7 +268,7 @@ MARKSAFE_API int32_t marksafe_snapshot_part(const MS_CHAR* root,
                                             const MS_CHAR* part_folder,
                                             MS_CHAR* snapshot_id) {
   return marksafe::exports::GuardedCode([&] {
-    marksafe::jobs::JobScope scope("marksafe_snapshot_part");
+    marksafe::context::JobScope scope("marksafe_snapshot_part");
     return marksafe::exports::SnapshotPart(root, part_folder, snapshot_id);
   });
 }
@@ -310,7 +310,7 @@ MARKSAFE_API const char* marksafe_diff(const MS_CHAR* before,
   return marksafe::exports::TextPerThread(
       &slot, "{\"error\":\"out of memory\",\"code\":14}",
       [&] {
-        marksafe::jobs::JobScope scope("marksafe_diff");
+        marksafe::context::JobScope scope("marksafe_diff");
         return marksafe::exports::DiffText(before, before_kind, after, after_kind);
       });
 }
@@ -318,7 +318,7 @@ MARKSAFE_API const char* marksafe_diff(const MS_CHAR* before,
 MARKSAFE_API int32_t marksafe_snapshot_to_part(const MS_CHAR* snapshot,
                                                const MS_CHAR* part_folder) {
   return marksafe::exports::GuardedCode([&] {
-    marksafe::jobs::JobScope scope("marksafe_snapshot_to_part");
+    marksafe::context::JobScope scope("marksafe_snapshot_to_part");
     return marksafe::exports::SnapshotToPart(snapshot, part_folder);
   });
 }

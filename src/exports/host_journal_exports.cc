@@ -2,12 +2,12 @@
 #include <string>
 #include <vector>
 
-#include "common/error_codes.h"
-#include "common/json_text.h"
+#include "base/error_codes.h"
+#include "base/json_text.h"
 #include "exports/export_util.h"
-#include "jobs/job.h"
-#include "jobs/journal_files.h"
-#include "jobs/journal_recorder.h"
+#include "context/job.h"
+#include "context/journal_files.h"
+#include "context/journal_recorder.h"
 #include "marksafe/marksafe.h"
 #include "platform/platform.h"
 #include "undo/undo.h"
@@ -33,11 +33,11 @@ std::string JournalsText() {
   std::vector<std::u16string> ids;
   std::string text = "{\"journals\":[";
   std::string errors;
-  Status listed = jobs::ListJournalIds(&ids);
+  Status listed = context::ListJournalIds(&ids);
   bool first = true;
   for (const std::u16string& id : ids) {
-    jobs::Journal journal;
-    Status read = jobs::ReadJournal(id, &journal);
+    context::Journal journal;
+    Status read = context::ReadJournal(id, &journal);
     if (!read.ok()) {
       if (!errors.empty()) errors.push_back(',');
       Quoted(read.message(), &errors);
@@ -53,7 +53,7 @@ std::string JournalsText() {
     Member("operation", &text);
     Quoted(platform::FromUtf8(journal.operation), &text);
     Member("store_kind", &text);
-    text += std::string("\"") + jobs::StoreKindKey(journal.store) + "\"";
+    text += std::string("\"") + context::StoreKindKey(journal.store) + "\"";
     Member("store", &text);
     Quoted(journal.store_path, &text);
     Member("items", &text);
@@ -70,20 +70,20 @@ std::string JournalsText() {
 }
 
 std::string UndoText(const MS_CHAR* journal_id, bool dry_run) {
-  jobs::Options options = jobs::DefaultOptions();
+  context::Options options = context::DefaultOptions();
   options.dry_run = dry_run;
   options.journal = false;
-  jobs::JobScope scope("marksafe_undo", options);
+  context::JobScope scope("marksafe_undo", options);
   const std::u16string id =
       journal_id == nullptr ? std::u16string() : ToU16(journal_id);
-  jobs::Journal journal;
+  context::Journal journal;
   undo::Result result;
   const Status status = undo::UndoJournal(id, dry_run, &journal, &result);
   std::string text = "{";
   Member("journal", &text);
   Quoted(journal.id, &text);
   Member("store_kind", &text);
-  text += std::string("\"") + jobs::StoreKindKey(journal.store) + "\"";
+  text += std::string("\"") + context::StoreKindKey(journal.store) + "\"";
   Member("store", &text);
   Quoted(journal.store_path, &text);
   Member("dry_run", &text);
@@ -122,8 +122,8 @@ std::string UndoText(const MS_CHAR* journal_id, bool dry_run) {
 }  // namespace marksafe
 
 MARKSAFE_API bool marksafe_set_journal(bool on) {
-  const bool was = marksafe::jobs::JournalDefault();
-  marksafe::jobs::SetJournalDefault(on);
+  const bool was = marksafe::context::JournalDefault();
+  marksafe::context::SetJournalDefault(on);
   return was;
 }
 

@@ -16,28 +16,28 @@
 
 #include "backup_set/part.h"
 #include "backup_set/part_source.h"
-#include "chrome/chrome_checksum.h"
-#include "chrome/chrome_document.h"
-#include "chrome/chrome_paths.h"
-#include "chrome/chrome_reader.h"
-#include "chrome/chrome_writer.h"
-#include "common/debug_log.h"
-#include "common/error_codes.h"
-#include "common/folder_swap.h"
-#include "common/json_text.h"
-#include "common/store_lock.h"
-#include "common/text.h"
-#include "common/url_normalize.h"
-#include "common/folder_swap.h"
+#include "stores/chrome/chrome_checksum.h"
+#include "stores/chrome/chrome_document.h"
+#include "stores/chrome/chrome_paths.h"
+#include "stores/chrome/chrome_reader.h"
+#include "stores/chrome/chrome_writer.h"
+#include "base/debug_log.h"
+#include "base/error_codes.h"
+#include "backup_set/folder_swap.h"
+#include "base/json_text.h"
+#include "context/store_lock.h"
+#include "base/text.h"
+#include "base/url_normalize.h"
+#include "backup_set/folder_swap.h"
 #include "exports/export_util.h"
 #include "exports/host_stores.h"
-#include "firefox/places_handle.h"
-#include "firefox/places_reader.h"
-#include "firefox/places_transaction.h"
-#include "firefox/places_writer.h"
-#include "html/html_reader.h"
-#include "html/html_writer.h"
-#include "jobs/job.h"
+#include "stores/places/places_handle.h"
+#include "stores/places/places_reader.h"
+#include "stores/places/places_transaction.h"
+#include "stores/places/places_writer.h"
+#include "stores/html/html_reader.h"
+#include "stores/html/html_writer.h"
+#include "context/job.h"
 #include "marksafe/marksafe.h"
 #include "model/merge.h"
 #include "model/report.h"
@@ -68,7 +68,7 @@ int32_t BackupPart(const MS_CHAR* store, int32_t kind,
   const Status status = backup_set::WritePart(
       tree,
       firefox ? backup_set::PartKind::kFirefox : backup_set::PartKind::kChrome,
-      ToU16(part_folder), /*replace_whole=*/true, &jobs::Current().report(),
+      ToU16(part_folder), /*replace_whole=*/true, &context::Current().report(),
       source);
   return SucceededOrSetLastError(status) ? kErrorSuccess
                                          : kErrorInvalidParameter;
@@ -104,8 +104,8 @@ model::Root TargetRoot(model::Root root, bool chrome) {
 template <typename Write>
 bool MergeRoots(const model::Tree& source, model::Tree* target, bool chrome,
                 const model::MergeOptions& options, Write&& write) {
-  model::Report& report = jobs::Current().report();
-  const bool dry_run = jobs::Current().options().dry_run;
+  model::Report& report = context::Current().report();
+  const bool dry_run = context::Current().options().dry_run;
   bool ok = true;
   for (model::Root root : model::kAllRoots) {
     const model::ItemId from = source.root(root);
@@ -140,7 +140,7 @@ bool MergeRoots(const model::Tree& source, model::Tree* target, bool chrome,
 
 int32_t ImportIntoChrome(const model::Tree& source,
                          const std::u16string& file) {
-  const bool dry_run = jobs::Current().options().dry_run;
+  const bool dry_run = context::Current().options().dry_run;
   if (!dry_run && chrome::ChromiumHoldsFile(file)) {
     Note(file, "is in a profile a running browser holds; close it first");
     return kErrorAccessDenied;
@@ -164,8 +164,8 @@ int32_t ImportIntoChrome(const model::Tree& source,
   model::MergeOptions options;
   options.capabilities = model::ChromeCapabilities();
   options.now = model::Now();
-  options.progress = &jobs::Current().progress();
-  model::Report& report = jobs::Current().report();
+  options.progress = &context::Current().progress();
+  model::Report& report = context::Current().report();
   MergeRoots(source, &target, true, options,
              [&](model::ItemId into, model::RootReport* root_report) {
                writer.WriteAdded(target, into, root_report, &report);
@@ -200,9 +200,9 @@ int32_t ImportIntoPlaces(const model::Tree& source,
   model::MergeOptions options;
   options.capabilities = model::FirefoxCapabilities();
   options.now = model::Now();
-  options.progress = &jobs::Current().progress();
+  options.progress = &context::Current().progress();
   model::Tree target;
-  if (jobs::Current().options().dry_run) {
+  if (context::Current().options().dry_run) {
     if (!firefox::ReadPlaces(places, &target).ok()) return kErrorInvalidData;
     MergeRoots(source, &target, false, options,
                [](model::ItemId, model::RootReport*) { return true; });
@@ -213,7 +213,7 @@ int32_t ImportIntoPlaces(const model::Tree& source,
   bool ok = firefox::ReadPlaces(places, &target).ok();
   if (ok) {
     firefox::PlacesWriter writer(places);
-    model::Report& report = jobs::Current().report();
+    model::Report& report = context::Current().report();
     ok = MergeRoots(source, &target, false, options,
                     [&](model::ItemId into, model::RootReport* root_report) {
                       return writer
@@ -230,7 +230,7 @@ int32_t ImportIntoPlaces(const model::Tree& source,
 // file the links whose icon or last character set no store is given.
 void ReportHtmlNotes(const html::HtmlNotes& notes, const model::Tree& source,
                      const std::u16string& file, size_t first_root) {
-  model::Report& report = jobs::Current().report();
+  model::Report& report = context::Current().report();
   std::array<model::RootReport*, model::kRootCount> entries{};
   size_t next = first_root;
   for (model::Root root : model::kAllRoots) {
@@ -288,7 +288,7 @@ int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,
     return kErrorInvalidData;
   }
   const bool chrome = kind == MARKSAFE_STORE_CHROME;
-  const size_t first_root = jobs::Current().report().roots.size();
+  const size_t first_root = context::Current().report().roots.size();
   const int32_t code = chrome ? ImportIntoChrome(source, store_path)
                               : ImportIntoPlaces(source, store_path);
   if (code == 0) ReportHtmlNotes(notes, source, html_path, first_root);
@@ -390,23 +390,23 @@ MARKSAFE_API const char* marksafe_compare(const MS_CHAR* backup,
   return marksafe::exports::TextPerThread(
       &slot, "{\"error\":\"out of memory\",\"code\":14}",
       [&] {
-        marksafe::jobs::JobScope scope("marksafe_compare");
+        marksafe::context::JobScope scope("marksafe_compare");
         return marksafe::exports::CompareText(backup, backup_kind, store,
                                           store_kind);
       });
 }
 
 MARKSAFE_API void marksafe_accept_incomplete_backups(bool accept) {
-  marksafe::jobs::SetAcceptIncompleteDefault(accept);
+  marksafe::context::SetAcceptIncompleteDefault(accept);
 }
 
 MARKSAFE_API void marksafe_remove_previous_later(bool later) {
-  marksafe::jobs::SetRemovePreviousLaterDefault(later);
+  marksafe::context::SetRemovePreviousLaterDefault(later);
 }
 
 MARKSAFE_API int32_t marksafe_remove_previous_copies(void) {
   return marksafe::exports::Guarded<int32_t>(-1, [] {
-    marksafe::jobs::JobScope scope("marksafe_remove_previous_copies");
+    marksafe::context::JobScope scope("marksafe_remove_previous_copies");
     return static_cast<int32_t>(marksafe::RemoveSetAsideFolders());
   });
 }
@@ -417,7 +417,7 @@ MARKSAFE_API int32_t marksafe_count(const MS_CHAR* source, int32_t kind,
     return marksafe::kErrorInvalidParameter;
   }
   return marksafe::exports::GuardedCode([&] {
-    marksafe::jobs::JobScope scope("marksafe_count");
+    marksafe::context::JobScope scope("marksafe_count");
     marksafe::model::Tree tree;
     const int32_t read = marksafe::exports::ReadStore(
         marksafe::exports::AsU16(source), kind, &tree);
@@ -432,7 +432,7 @@ MARKSAFE_API int32_t marksafe_count(const MS_CHAR* source, int32_t kind,
 MARKSAFE_API int32_t marksafe_export_html(const MS_CHAR* source, int32_t kind,
                                           const MS_CHAR* html_file) {
   return marksafe::exports::GuardedCode([&] {
-    marksafe::jobs::JobScope scope("marksafe_export_html");
+    marksafe::context::JobScope scope("marksafe_export_html");
     return marksafe::exports::ExportStore(
         marksafe::exports::AsU16(source), kind,
         marksafe::exports::AsU16(html_file), &marksafe::html::WriteBookmarkHtml);
@@ -444,7 +444,7 @@ MARKSAFE_API int32_t marksafe_backup_part(const MS_CHAR* store, int32_t kind,
                                           const MS_CHAR* browser,
                                           const MS_CHAR* profile) {
   return marksafe::exports::GuardedCode([&] {
-    marksafe::jobs::JobScope scope("marksafe_backup_part");
+    marksafe::context::JobScope scope("marksafe_backup_part");
     return marksafe::exports::BackupPart(store, kind, part_folder, browser,
                                          profile);
   });
@@ -454,9 +454,9 @@ MARKSAFE_API int32_t marksafe_import_html(const MS_CHAR* html_file,
                                           const MS_CHAR* store, int32_t kind,
                                           bool dry_run) {
   return marksafe::exports::GuardedCode([&] {
-    marksafe::jobs::Options options = marksafe::jobs::DefaultOptions();
+    marksafe::context::Options options = marksafe::context::DefaultOptions();
     options.dry_run = dry_run;
-    marksafe::jobs::JobScope scope("marksafe_import_html", options);
+    marksafe::context::JobScope scope("marksafe_import_html", options);
     return marksafe::exports::ImportHtml(html_file, store, kind);
   });
 }

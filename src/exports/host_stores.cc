@@ -7,16 +7,16 @@
 #include <string>
 
 #include "backup_set/part.h"
-#include "chrome/chrome_document.h"
-#include "chrome/chrome_reader.h"
-#include "common/error_codes.h"
-#include "common/text.h"
+#include "stores/chrome/chrome_document.h"
+#include "stores/chrome/chrome_reader.h"
+#include "base/error_codes.h"
+#include "base/text.h"
 #include "exports/export_util.h"
-#include "firefox/places_handle.h"
-#include "firefox/places_reader.h"
-#include "firefox_json/firefox_json_reader.h"
+#include "stores/places/places_handle.h"
+#include "stores/places/places_reader.h"
+#include "stores/firefox_json/firefox_json_reader.h"
 #include "history/snapshot.h"
-#include "jobs/job.h"
+#include "context/job.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
 #include "platform/platform.h"
@@ -25,7 +25,7 @@ namespace marksafe {
 namespace exports {
 
 void Note(const std::u16string& path, const std::string& reason) {
-  jobs::Current().report().problems.push_back(
+  context::Current().report().problems.push_back(
       model::Problem{DisplayPath(path), std::u16string(), reason, true});
 }
 
@@ -58,7 +58,7 @@ int32_t ReadPair(const StoreToRead& first, const StoreToRead& second,
   if (failed == nullptr) return 0;
   (*out)["code"] = code;
   (*out)["error"] = std::string(failed->label) + " cannot be read";
-  for (const model::Problem& problem : jobs::Current().report().problems) {
+  for (const model::Problem& problem : context::Current().report().problems) {
     (*out)["error"] = platform::ToUtf8(problem.path) + " " + problem.reason;
   }
   return code;
@@ -86,7 +86,7 @@ int32_t ReadStore(const std::u16string& path, int32_t kind,
         return kErrorInvalidData;
       }
       status = chrome::ReadChromeTree(document, tree, nullptr,
-                                      &jobs::Current().report());
+                                      &context::Current().report());
       break;
     }
     case MARKSAFE_STORE_FIREFOX_PART:
@@ -99,7 +99,7 @@ int32_t ReadStore(const std::u16string& path, int32_t kind,
       firefox_json::BackupNotes notes;
       status = firefox_json::ReadFirefoxBackupFile(path, tree, &notes);
       if (status.ok() && notes.skipped > 0) {
-        jobs::Current().report().problems.push_back(model::Problem{
+        context::Current().report().problems.push_back(model::Problem{
             DisplayPath(path), u"",
             std::to_string(notes.skipped) +
                 " entries without a URL or of an unknown type left out",
@@ -134,7 +134,7 @@ int32_t ExportStore(const char16_t* source, int32_t kind, const char16_t* file,
   model::Tree tree;
   const int32_t read = ReadStore(source, kind, &tree);
   if (read != 0) return read;
-  model::Report& report = jobs::Current().report();
+  model::Report& report = context::Current().report();
   for (model::Root root : model::kAllRoots) {
     const model::ItemId id = tree.root(root);
     if (id == model::kNoItem) continue;

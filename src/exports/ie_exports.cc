@@ -1,7 +1,7 @@
 // Exports that measure and back up the Internet Explorer Favorites folder.
 #include "exports/export_util.h"
-#include "ie/favorites_backup.h"
-#include "jobs/job.h"
+#include "stores/url_folder/favorites_backup.h"
+#include "context/job.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
 
@@ -28,7 +28,7 @@ MARKSAFE_API bool backup_ie(const MS_CHAR* ie_def_path,
                             const volatile uint8_t* cancel_flag) {
   if (backup_path == nullptr || cancel_flag == nullptr) return false;
   return Guarded(false, [&] {
-    marksafe::jobs::JobScope scope("backup_ie");
+    marksafe::context::JobScope scope("backup_ie");
     return marksafe::ie::BackupIe(AsU16(ie_def_path), AsU16(backup_path),
                                   into_backup_set, overwrite, cancel_flag);
   });

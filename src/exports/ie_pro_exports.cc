@@ -1,7 +1,7 @@
 // The combined Internet Explorer backup-or-restore export.
 #include "exports/export_util.h"
-#include "ie/combined_backup.h"
-#include "jobs/job.h"
+#include "jobs/combined_backup.h"
+#include "context/job.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
 
@@ -20,7 +20,7 @@ MARKSAFE_API bool backup_ie_pro(const MS_CHAR* ie_def_path,
                                 int32_t /*unused4*/, int32_t* progress) {
   if (progress == nullptr) return false;
   return Guarded(false, [&] {
-    marksafe::jobs::JobScope scope("backup_ie_pro");
+    marksafe::context::JobScope scope("backup_ie_pro");
     scope.job().set_cancel_flag(cancel_flag);
     return marksafe::ie::BackupIePro(AsU16(ie_def_path), AsU16(backup_path),
                                      into_backup_set, overwrite, cancel_flag,
@@ -32,7 +32,7 @@ MARKSAFE_API bool marksafe_restore_favorites(
     const MS_CHAR* favorites, const MS_CHAR* part_folder,
     const volatile uint8_t* cancel_flag) {
   return Guarded(false, [&] {
-    marksafe::jobs::JobScope scope("marksafe_restore_favorites");
+    marksafe::context::JobScope scope("marksafe_restore_favorites");
     scope.job().set_cancel_flag(cancel_flag);
     return marksafe::ie::RestoreFavoritesPart(AsU16(favorites),
                                               AsU16(part_folder), cancel_flag);

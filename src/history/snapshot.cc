@@ -5,9 +5,9 @@
 #include <unordered_map>
 #include <utility>
 
-#include "common/calendar.h"
-#include "common/error_codes.h"
-#include "common/text.h"
+#include "model/calendar.h"
+#include "base/error_codes.h"
+#include "base/text.h"
 #include "history/snapshot_codec.h"
 #include "platform/platform.h"
 

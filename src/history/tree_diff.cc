@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "common/text.h"
-#include "common/url_normalize.h"
+#include "base/text.h"
+#include "base/url_normalize.h"
 
 namespace marksafe {
 namespace history {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "common/calendar.h"
-#include "common/error_codes.h"
+#include "model/calendar.h"
+#include "base/error_codes.h"
 #include "history/snapshot.h"
 
 namespace marksafe {

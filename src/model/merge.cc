@@ -4,8 +4,8 @@
 #include <unordered_map>
 #include <utility>
 
-#include "common/text.h"
-#include "common/url_normalize.h"
+#include "base/text.h"
+#include "base/url_normalize.h"
 #include "model/progress.h"
 
 namespace marksafe {

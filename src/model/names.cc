@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/text.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 namespace marksafe {

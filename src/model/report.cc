@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "common/json_text.h"
+#include "base/json_text.h"
 #include "platform/platform.h"
 
 namespace marksafe {

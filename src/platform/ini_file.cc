@@ -1,6 +1,6 @@
 #include "platform/ini_file.h"
 
-#include "common/text.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 namespace marksafe {

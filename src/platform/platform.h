@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "common/error_codes.h"
+#include "base/error_codes.h"
 #include "platform/database_file.h"
 
 namespace marksafe {

@@ -2,15 +2,15 @@
 
 #include <unordered_set>
 
-#include "common/error_codes.h"
-#include "jobs/journal_files.h"
+#include "base/error_codes.h"
+#include "context/journal_files.h"
 
 namespace marksafe {
 namespace undo {
 namespace {
 
 // Why an item stays, or null when it may go.
-const char* ReasonToKeep(const jobs::JournalEntry& entry,
+const char* ReasonToKeep(const context::JournalEntry& entry,
                          const StoreItem& now,
                          const std::unordered_set<std::u16string>& removing) {
   if (now.kind != entry.kind ||
@@ -30,19 +30,19 @@ const char* ReasonToKeep(const jobs::JournalEntry& entry,
 
 }  // namespace
 
-std::vector<const jobs::JournalEntry*> Decide(
-    const jobs::Journal& journal,
-    const std::function<StoreItem(const jobs::JournalEntry&)>& look,
+std::vector<const context::JournalEntry*> Decide(
+    const context::Journal& journal,
+    const std::function<StoreItem(const context::JournalEntry&)>& look,
     Result* result) {
-  std::vector<const jobs::JournalEntry*> chosen;
+  std::vector<const context::JournalEntry*> chosen;
   std::unordered_set<std::u16string> removing;
   // Written parents first, so walked backwards every folder comes after
   // what it holds and sees whether all of that goes.
   for (auto it = journal.items.rbegin(); it != journal.items.rend(); ++it) {
-    const jobs::JournalEntry& entry = *it;
+    const context::JournalEntry& entry = *it;
     const StoreItem now = look(entry);
     const std::u16string name =
-        journal.store == jobs::StoreKind::kFavorites ? entry.id : entry.title;
+        journal.store == context::StoreKind::kFavorites ? entry.id : entry.title;
     if (!now.found) {
       ++result->gone;
       result->kept.push_back(
@@ -61,37 +61,37 @@ std::vector<const jobs::JournalEntry*> Decide(
 }
 
 Status UndoJournal(const std::u16string& id, bool dry_run,
-                   jobs::Journal* journal, Result* result) {
+                   context::Journal* journal, Result* result) {
   std::u16string chosen = id;
   if (chosen.empty()) {
     std::vector<std::u16string> ids;
-    Status listed = jobs::ListJournalIds(&ids);
+    Status listed = context::ListJournalIds(&ids);
     if (!listed.ok()) return listed;
     if (ids.empty()) {
       return Status::Error(kErrorFileNotFound, u"there is no journal yet");
     }
     chosen = ids.back();
   }
-  Status status = jobs::ReadJournal(chosen, journal);
+  Status status = context::ReadJournal(chosen, journal);
   if (!status.ok()) return status;
   if (journal->undone) {
     result->already_undone = true;
     return Status::Ok();
   }
   switch (journal->store) {
-    case jobs::StoreKind::kPlaces:
+    case context::StoreKind::kPlaces:
       status = UndoPlaces(*journal, dry_run, result);
       break;
-    case jobs::StoreKind::kChrome:
+    case context::StoreKind::kChrome:
       status = UndoChrome(*journal, dry_run, result);
       break;
-    case jobs::StoreKind::kFavorites:
+    case context::StoreKind::kFavorites:
       status = UndoFavorites(*journal, dry_run, result);
       break;
   }
   if (!status.ok() || dry_run) return status;
   journal->undone = true;
-  return jobs::SaveJournal(*journal);
+  return context::SaveJournal(*journal);
 }
 
 }  // namespace undo

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "common/status.h"
-#include "jobs/journal.h"
+#include "base/status.h"
+#include "context/journal.h"
 
 namespace marksafe {
 namespace undo {
@@ -46,26 +46,26 @@ struct StoreItem {
 // look (the store's view of one entry) shows them; what stays goes to
 // result (kept, gone). An item whose id now names another item (its guid or
 // kind differ) is kept too.
-std::vector<const jobs::JournalEntry*> Decide(
-    const jobs::Journal& journal,
-    const std::function<StoreItem(const jobs::JournalEntry&)>& look,
+std::vector<const context::JournalEntry*> Decide(
+    const context::Journal& journal,
+    const std::function<StoreItem(const context::JournalEntry&)>& look,
     Result* result);
 
 // The backends: each checks the store as a restore into it would (the
 // browser not running, the store's lock), reads it, Decides, and unless
 // dry_run removes the chosen items and saves the store in one step.
-[[nodiscard]] Status UndoPlaces(const jobs::Journal& journal, bool dry_run,
+[[nodiscard]] Status UndoPlaces(const context::Journal& journal, bool dry_run,
                                 Result* result);
-[[nodiscard]] Status UndoChrome(const jobs::Journal& journal, bool dry_run,
+[[nodiscard]] Status UndoChrome(const context::Journal& journal, bool dry_run,
                                 Result* result);
-[[nodiscard]] Status UndoFavorites(const jobs::Journal& journal, bool dry_run,
+[[nodiscard]] Status UndoFavorites(const context::Journal& journal, bool dry_run,
                                    Result* result);
 
 // Reads the journal of that id (empty: the newest), undoes it with its
 // store's backend and, unless dry_run, marks it undone. A journal undone
 // before changes nothing (already_undone). *journal is what was read.
 [[nodiscard]] Status UndoJournal(const std::u16string& id, bool dry_run,
-                                 jobs::Journal* journal, Result* result);
+                                 context::Journal* journal, Result* result);
 
 }  // namespace undo
 }  // namespace marksafe

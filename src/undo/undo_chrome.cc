@@ -9,13 +9,13 @@
 #include <utility>
 #include <vector>
 
-#include "chrome/chrome_document.h"
-#include "chrome/chrome_paths.h"
-#include "chrome/chrome_writer.h"
-#include "chrome/conversions.h"
-#include "common/error_codes.h"
-#include "common/store_lock.h"
-#include "common/text.h"
+#include "stores/chrome/chrome_document.h"
+#include "stores/chrome/chrome_paths.h"
+#include "stores/chrome/chrome_writer.h"
+#include "stores/chrome/conversions.h"
+#include "base/error_codes.h"
+#include "context/store_lock.h"
+#include "base/text.h"
 #include "undo/undo.h"
 
 namespace marksafe {
@@ -62,7 +62,7 @@ void ForEachFolder(Json::Value* document, Visit visit) {
 }
 
 StoreItem LookUp(const std::unordered_map<std::u16string, Placed>& index,
-                 const jobs::JournalEntry& entry) {
+                 const context::JournalEntry& entry) {
   StoreItem now;
   auto found = index.find(entry.id);
   if (found == index.end()) return now;
@@ -86,7 +86,7 @@ StoreItem LookUp(const std::unordered_map<std::u16string, Placed>& index,
 
 }  // namespace
 
-Status UndoChrome(const jobs::Journal& journal, bool dry_run,
+Status UndoChrome(const context::Journal& journal, bool dry_run,
                   Result* result) {
   const std::u16string& file = journal.store_path;
   if (!dry_run && chrome::ChromiumHoldsFile(file)) {
@@ -115,12 +115,12 @@ Status UndoChrome(const jobs::Journal& journal, bool dry_run,
   });
   const auto chosen = Decide(
       journal,
-      [&](const jobs::JournalEntry& entry) { return LookUp(index, entry); },
+      [&](const context::JournalEntry& entry) { return LookUp(index, entry); },
       result);
   result->removed = static_cast<int64_t>(chosen.size());
   if (dry_run || chosen.empty()) return Status::Ok();
   std::unordered_set<std::u16string> removed;
-  for (const jobs::JournalEntry* entry : chosen) removed.insert(entry->id);
+  for (const context::JournalEntry* entry : chosen) removed.insert(entry->id);
   index.clear();  // its pointers do not survive the changes below
   ForEachFolder(&document, [&](const Json::Value&, Json::Value& children) {
     Json::Value kept(Json::arrayValue);

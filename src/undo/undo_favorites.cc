@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "backup_set/url_files.h"
-#include "common/error_codes.h"
-#include "common/store_lock.h"
-#include "common/text.h"
+#include "base/error_codes.h"
+#include "context/store_lock.h"
+#include "base/text.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
 #include "undo/undo.h"
@@ -40,7 +40,7 @@ bool PathInside(const std::u16string& folder, const std::u16string& relative,
   return true;
 }
 
-StoreItem Look(const std::u16string& folder, const jobs::JournalEntry& entry) {
+StoreItem Look(const std::u16string& folder, const context::JournalEntry& entry) {
   StoreItem now;
   std::u16string path;
   platform::EntryKind kind = platform::EntryKind::kOther;
@@ -74,7 +74,7 @@ StoreItem Look(const std::u16string& folder, const jobs::JournalEntry& entry) {
 
 }  // namespace
 
-Status UndoFavorites(const jobs::Journal& journal, bool dry_run,
+Status UndoFavorites(const context::Journal& journal, bool dry_run,
                      Result* result) {
   const std::u16string& folder = journal.store_path;
   if (!platform::IsDirectory(folder)) {
@@ -88,14 +88,14 @@ Status UndoFavorites(const jobs::Journal& journal, bool dry_run,
   }
   const auto chosen = Decide(
       journal,
-      [&](const jobs::JournalEntry& entry) { return Look(folder, entry); },
+      [&](const context::JournalEntry& entry) { return Look(folder, entry); },
       result);
   if (dry_run) {
     result->removed = static_cast<int64_t>(chosen.size());
     return Status::Ok();
   }
   Status status;
-  for (const jobs::JournalEntry* entry : chosen) {
+  for (const context::JournalEntry* entry : chosen) {
     std::u16string path;
     if (!PathInside(folder, entry->id, &path)) continue;
     bool removed = false;

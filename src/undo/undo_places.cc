@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "common/error_codes.h"
-#include "common/text.h"
-#include "firefox/places_handle.h"
-#include "firefox/places_reader.h"
-#include "firefox/places_statements.h"
-#include "firefox/places_transaction.h"
+#include "base/error_codes.h"
+#include "base/text.h"
+#include "stores/places/places_handle.h"
+#include "stores/places/places_reader.h"
+#include "stores/places/places_statements.h"
+#include "stores/places/places_transaction.h"
 #include "platform/platform.h"
 #include "undo/undo.h"
 
@@ -57,7 +57,7 @@ int64_t IdOf(const std::u16string& text) {
 }
 
 StoreItem Look(ms_places* handle, bool has_guid,
-               const jobs::JournalEntry& entry, int64_t* place) {
+               const context::JournalEntry& entry, int64_t* place) {
   StoreItem now;
   const int64_t id = IdOf(entry.id);
   if (id == 0) return now;
@@ -82,7 +82,7 @@ StoreItem Look(ms_places* handle, bool has_guid,
 
 // Removes the keyword the link's write gave its address, while the address
 // still has it, and the use it counted.
-bool RemoveKeyword(ms_places* handle, const jobs::JournalEntry& entry,
+bool RemoveKeyword(ms_places* handle, const context::JournalEntry& entry,
                    int64_t place, bool today) {
   if (entry.keyword.empty() || place == 0) return true;
   SQLite::Database& db = handle->database;
@@ -126,7 +126,7 @@ Status Refused(const std::u16string& path) {
 
 }  // namespace
 
-Status UndoPlaces(const jobs::Journal& journal, bool dry_run,
+Status UndoPlaces(const context::Journal& journal, bool dry_run,
                   Result* result) {
   std::unique_ptr<ms_places, bool (*)(ms_places*)> handle(
       firefox::InitBookmark(journal.store_path.c_str()),
@@ -147,7 +147,7 @@ Status UndoPlaces(const jobs::Journal& journal, bool dry_run,
   std::map<std::u16string, int64_t> places;
   const auto chosen = Decide(
       journal,
-      [&](const jobs::JournalEntry& entry) {
+      [&](const context::JournalEntry& entry) {
         int64_t place = 0;
         StoreItem now = Look(handle.get(), has_guid, entry, &place);
         places[entry.id] = place;
@@ -160,7 +160,7 @@ Status UndoPlaces(const jobs::Journal& journal, bool dry_run,
   const bool today = handle->schema == firefox::PlacesSchema::kToday;
   std::set<int64_t> folders;
   bool ok = true;
-  for (const jobs::JournalEntry* entry : chosen) {
+  for (const context::JournalEntry* entry : chosen) {
     const int64_t id = IdOf(entry->id);
     ok = ok && db.Run(kDelete, {id}) == 0;
     const int64_t place = places[entry->id];
@@ -168,7 +168,7 @@ Status UndoPlaces(const jobs::Journal& journal, bool dry_run,
     ok = ok && RemoveKeyword(handle.get(), *entry, place, today);
     folders.insert(IdOf(entry->parent));
   }
-  for (const jobs::JournalEntry* entry : chosen) folders.erase(IdOf(entry->id));
+  for (const context::JournalEntry* entry : chosen) folders.erase(IdOf(entry->id));
   ok = ok && Renumber(handle.get(), folders);
   if (!transaction->Finish(ok)) {
     result->removed = 0;

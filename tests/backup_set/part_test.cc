@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "backup_set/manifest.h"
-#include "common/folder_swap.h"
-#include "common/interchange.h"
-#include "common/text.h"
+#include "backup_set/folder_swap.h"
+#include "backup_set/interchange.h"
+#include "base/text.h"
 #include "gtest/gtest.h"
-#include "jobs/job.h"
+#include "context/job.h"
 #include "json/json.h"
 #include "model/report.h"
 #include "platform/platform.h"
@@ -214,13 +214,13 @@ TEST_F(ManifestCases, PartCutShortIsRefusedUnlessAccepted) {
   // lacks it was cut short (a backup or a copy of the set interrupted).
   ASSERT_TRUE(platform::DeleteFile(dir_.u16("part/complete.mark")));
   Status status;
-  jobs::JobScope scope("test");
+  context::JobScope scope("test");
   Read(part_, PartKind::kFirefox, &status);
   EXPECT_EQ(status.code(), 13u);
-  EXPECT_TRUE(jobs::Current().report().AnythingLost());
-  jobs::Current().options().accept_incomplete = true;
+  EXPECT_TRUE(context::Current().report().AnythingLost());
+  context::Current().options().accept_incomplete = true;
   EXPECT_EQ(ReadBack(), whole);
-  jobs::Current().options().accept_incomplete = false;
+  context::Current().options().accept_incomplete = false;
   // Manifests of earlier sets announce no mark, and need none.
   EditManifest("\"completion_mark\":true,", "");
   EXPECT_EQ(ReadBack(), whole);
@@ -279,13 +279,13 @@ TEST_F(ManifestCases, TheFileOutranksItsRecord) {
 
 TEST_F(ManifestCases, ADamagedRecordCostsOnlyItself) {
   EditManifest("\"url\":\"https://z/\"", "\"url\":5");
-  jobs::JobScope scope("test");
+  context::JobScope scope("test");
   // Zeta comes from its file alone, after the recorded items.
   Lines expected = recorded_;
   expected.insert(expected.end(),
                   {" L Zeta|https://z/|0|0", "toolbar", "other", "mobile"});
   EXPECT_EQ(ReadBack(), expected);
-  EXPECT_EQ(jobs::Current().report().problems.size(), 1u);
+  EXPECT_EQ(context::Current().report().problems.size(), 1u);
 }
 
 // What a part cannot give is said; what it can still give is read.
@@ -328,7 +328,7 @@ TEST_F(ManifestCases, SetFaultsAreReportedOrRepaired) {
     TempDir dir;
     WriteSmallPart(dir.u16("part"));
     c.damage(dir);
-    jobs::JobScope scope("test");
+    context::JobScope scope("test");
     Status status;
     const Tree tree = Read(dir.u16("part"), PartKind::kFirefox, &status);
     EXPECT_TRUE(status.ok()) << c.what;
@@ -338,8 +338,8 @@ TEST_F(ManifestCases, SetFaultsAreReportedOrRepaired) {
     } else {
       EXPECT_EQ(lines, whole) << c.what;
     }
-    EXPECT_EQ(jobs::Current().report().AnythingLost(), c.lost) << c.what;
-    EXPECT_EQ(jobs::Current().report().problems.size(), c.problems) << c.what;
+    EXPECT_EQ(context::Current().report().AnythingLost(), c.lost) << c.what;
+    EXPECT_EQ(context::Current().report().problems.size(), c.problems) << c.what;
   }
 }
 
@@ -517,10 +517,10 @@ TEST(Part, FailedReplacementLeavesThePreviousPartWhole) {
   {
     test::ScopedFaultyEnv env;
     env->FailNth(test::FaultOp::kDelete, 1, 5, 1000);
-    jobs::JobScope scope("test");
+    context::JobScope scope("test");
     ASSERT_TRUE(
         WritePart(old_tree, PartKind::kFirefox, part, true, nullptr).ok());
-    EXPECT_EQ(jobs::Current().report().problems.size(), 1u);
+    EXPECT_EQ(context::Current().report().problems.size(), 1u);
   }
   const auto leftovers = [&dir] {
     Lines names;
@@ -561,9 +561,9 @@ TEST(Part, FailedReplacementLeavesThePreviousPartWhole) {
   // backup of the same process leaves it there, and the removal afterwards
   // takes both.
   {
-    jobs::Options later = jobs::DefaultOptions();
+    context::Options later = context::DefaultOptions();
     later.remove_previous_later = true;
-    jobs::JobScope scope("test", later);
+    context::JobScope scope("test", later);
     ASSERT_TRUE(WritePart(next, PartKind::kFirefox, part, true, nullptr).ok());
     ASSERT_TRUE(
         WritePart(old_tree, PartKind::kFirefox, part, true, nullptr).ok());

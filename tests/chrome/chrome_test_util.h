@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "chrome/chrome_document.h"
-#include "chrome/document_reader.h"
+#include "stores/chrome/chrome_document.h"
+#include "stores/chrome/document_reader.h"
 #include "marksafe/marksafe.h"
 #include "platform/platform.h"
 #include "support/test_support.h"

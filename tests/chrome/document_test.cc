@@ -3,7 +3,7 @@
 // checked against Chromium itself (posix/chromium_interop_test.cc).
 #include <random>
 
-#include "chrome/chrome_checksum.h"
+#include "stores/chrome/chrome_checksum.h"
 #include "chrome_test_util.h"
 
 namespace marksafe {

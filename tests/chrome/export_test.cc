@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "chrome_test_util.h"
-#include "jobs/job.h"
+#include "context/job.h"
 #include "model/report.h"
 #include "support/browser_home.h"
 #include "support/faulty_env.h"
@@ -45,8 +45,8 @@ TEST_F(ChromeBackup, ArgumentsAndDamagedFiles) {
         {"type": "url", "name": "good", "url": "http://g/"}]},
       "other": {"type": "folder"}}})");
   EXPECT_EQ(0, export_chrome_2_folder(Ms(U16(chrome_)), Ms(dir_.u16("root"))));
-  EXPECT_EQ(4u, jobs::LastReport().problems.size());
-  EXPECT_TRUE(jobs::LastReport().AnythingLost());
+  EXPECT_EQ(4u, context::LastReport().problems.size());
+  EXPECT_TRUE(context::LastReport().AnythingLost());
   EXPECT_TRUE(Exists(dir_.sub("root/Bookmarks bar/good.url")));
 }
 

@@ -3,9 +3,9 @@
 // Chrome accepts. A Firefox part's conversion is in tests/roundtrip.
 #include <algorithm>
 
-#include "chrome/chrome_checksum.h"
+#include "stores/chrome/chrome_checksum.h"
 #include "chrome_test_util.h"
-#include "jobs/job.h"
+#include "context/job.h"
 #include "model/report.h"
 #include "support/faulty_env.h"
 
@@ -57,7 +57,7 @@ TEST_F(ChromeImport, FolderMergedIntoItsBarFolderOnce) {
     EXPECT_LE(model::ToChromeTime(before),
               std::stoll(child["date_added"].asString()));
   }
-  const model::RootReport& root = jobs::LastReport().roots.at(0);
+  const model::RootReport& root = context::LastReport().roots.at(0);
   EXPECT_EQ(model::Counts({3, 1, 0}), root.added);
   // Again: nothing new, the file keeps its bytes. Names match exactly.
   const std::string once = ReadBytes(chrome_);

@@ -1,5 +1,5 @@
 // Discovery and picking of browser profiles on made-up user folders.
-#include "common/browser_profiles.h"
+#include "profiles/browser_profiles.h"
 
 #include <string>
 #include <vector>

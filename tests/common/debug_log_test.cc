@@ -1,10 +1,10 @@
 // The diagnostic formatter, the host's debug sink and the backup-set paths.
-#include "common/debug_log.h"
+#include "base/debug_log.h"
 
 #include <string>
 #include <vector>
 
-#include "common/backup_set.h"
+#include "backup_set/backup_set.h"
 #include "gtest/gtest.h"
 #include "marksafe/marksafe.h"
 #include "platform/platform.h"

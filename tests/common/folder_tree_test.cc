@@ -1,6 +1,6 @@
 // The recursive copy of Internet Shortcut trees: filter, reserved folders,
 // overwrite rules, cancellation and the cases that must not run away.
-#include "common/folder_tree.h"
+#include "backup_set/folder_tree.h"
 
 #include <atomic>
 #include <filesystem>

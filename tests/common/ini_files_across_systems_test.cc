@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "common/interchange.h"
-#include "common/text.h"
+#include "backup_set/interchange.h"
+#include "base/text.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
 

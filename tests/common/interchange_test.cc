@@ -1,6 +1,6 @@
 // The interchange format: shortcut file names, the bytes of one shortcut
 // and position values.
-#include "common/interchange.h"
+#include "backup_set/interchange.h"
 
 #include <string>
 

@@ -1,11 +1,11 @@
 // The shared text and path helpers, and the one way a failed step becomes
 // the thread's last error.
-#include "common/text.h"
+#include "base/text.h"
 
 #include <string>
 
-#include "common/error_codes.h"
-#include "common/status.h"
+#include "base/error_codes.h"
+#include "base/status.h"
 #include "gtest/gtest.h"
 #include "platform/platform.h"
 

@@ -1,5 +1,5 @@
 // Addresses in the form browsers store them.
-#include "common/url_normalize.h"
+#include "base/url_normalize.h"
 
 #include <gtest/gtest.h>
 

@@ -1,16 +1,16 @@
 // Export of places into a folder (refused arguments, unreadable stores),
 // and the places handle and the size exports (counting what a backup carries, the live database found
 // through the profile, backup folders, a running or unusable Firefox).
-#include "firefox/places_export.h"
+#include "stores/places/places_export.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 
-#include "firefox/places_handle.h"
-#include "firefox/places_reader.h"
-#include "firefox/places_size.h"
+#include "stores/places/places_handle.h"
+#include "stores/places/places_reader.h"
+#include "stores/places/places_size.h"
 #include "places_fixture.h"
 #include "platform/platform.h"
 #include "support/browser_home.h"

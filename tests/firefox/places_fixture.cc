@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "firefox/places_reader.h"
+#include "stores/places/places_reader.h"
 #include "support/test_support.h"
 
 namespace marksafe {

@@ -6,8 +6,8 @@
 // root are in tests/roundtrip.
 #include <gtest/gtest.h>
 
-#include "firefox/places_keys.h"
-#include "firefox/places_restore.h"
+#include "stores/places/places_keys.h"
+#include "stores/places/places_restore.h"
 #include "model/bookmark_tree.h"
 #include "places_fixture.h"
 #include "platform/platform.h"

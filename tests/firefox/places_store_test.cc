@@ -7,10 +7,10 @@
 
 #include <algorithm>
 
-#include "firefox/places_reader.h"
-#include "firefox/places_statements.h"
-#include "firefox/places_transaction.h"
-#include "firefox/places_writer.h"
+#include "stores/places/places_reader.h"
+#include "stores/places/places_statements.h"
+#include "stores/places/places_transaction.h"
+#include "stores/places/places_writer.h"
 #include "model/merge.h"
 #include "places_fixture.h"
 #include "support/faulty_env.h"

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "common/text.h"
-#include "firefox_json/backup_listing.h"
-#include "firefox_json/firefox_json_reader.h"
-#include "firefox_json/firefox_json_writer.h"
+#include "base/text.h"
+#include "stores/firefox_json/backup_listing.h"
+#include "stores/firefox_json/firefox_json_reader.h"
+#include "stores/firefox_json/firefox_json_writer.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
 #include "support/tree_support.h"

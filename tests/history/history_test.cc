@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "backup_set/part.h"
-#include "common/interchange.h"
-#include "common/calendar.h"
+#include "backup_set/interchange.h"
+#include "model/calendar.h"
 #include "history/snapshot.h"
 #include "history/snapshot_codec.h"
 #include "history/tree_diff.h"

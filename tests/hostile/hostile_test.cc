@@ -7,7 +7,7 @@
 
 #include "backup_set/part.h"
 #include "gtest/gtest.h"
-#include "jobs/job.h"
+#include "context/job.h"
 #include "marksafe/marksafe.h"
 #include "model/merge.h"
 #include "model/report.h"
@@ -128,13 +128,13 @@ TEST(LongUrl, ShortcutFilesAreReadWholeOrNotAtAll) {
   WriteBytes(dir.sub("fav/long.url"), test::Shortcut(test::U8(long_url)));
   WriteBytes(dir.sub("fav/huge.url"),
              test::Shortcut(test::U8(UrlOfLength((size_t{2} << 20) + 10))));
-  jobs::JobScope scope("test");
+  context::JobScope scope("test");
   Tree tree;
   const ItemId into = tree.AddRoot(Root::kOther, u"fav");
   ASSERT_TRUE(backup_set::ReadUrlFolder(dir.u16("fav"), {}, &tree, into).ok());
   ASSERT_EQ(tree.at(into).children.size(), 1u);
   EXPECT_EQ(tree.at(tree.at(into).children[0]).url, long_url);
-  EXPECT_EQ(jobs::Current().report().problems.size(), 1u);
+  EXPECT_EQ(context::Current().report().problems.size(), 1u);
 }
 
 }  // namespace

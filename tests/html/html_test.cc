@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "common/text.h"
-#include "html/html_reader.h"
-#include "html/html_writer.h"
+#include "base/text.h"
+#include "stores/html/html_reader.h"
+#include "stores/html/html_writer.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
 #include "support/tree_support.h"

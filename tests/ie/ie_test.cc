@@ -2,7 +2,7 @@
 // overwriting, and a repeated merge adds nothing. get_ie_favorites_size and
 // backup_ie through the exports. (The located Favorites folder is the
 // locators' test.)
-#include "ie/favorites_import.h"
+#include "stores/url_folder/favorites_import.h"
 
 #include <algorithm>
 #include <string>
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "backup_set/part.h"
-#include "common/error_codes.h"
+#include "base/error_codes.h"
 #include "gtest/gtest.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"

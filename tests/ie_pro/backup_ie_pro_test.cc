@@ -6,7 +6,7 @@
 
 #include "backup_set/part.h"
 #include "gtest/gtest.h"
-#include "jobs/job.h"
+#include "context/job.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
 #include "support/test_support.h"
@@ -98,7 +98,7 @@ TEST_F(IeProTest, RepeatedRestoreAddsNothingAndOverwritesNothing) {
   EXPECT_EQ(test::ReadBytes(dir_.sub(chrome + "Docs_ _all_.url")), mine);
   EXPECT_TRUE(test::Exists(dir_.sub(chrome + "Docs_ _all_ (2).url")));
   EXPECT_EQ(test::ReadBytes(dir_.sub("Favorites/ie.url")), ie_bytes);
-  const model::Report& report = jobs::LastReport();
+  const model::Report& report = context::LastReport();
   EXPECT_EQ(report.operation, "backup_ie_pro");
   ASSERT_EQ(report.roots.size(), 4u);  // Favorites, Chrome's three roots
   EXPECT_EQ(report.roots[0].added.links, 1);
@@ -108,9 +108,9 @@ TEST_F(IeProTest, RepeatedRestoreAddsNothingAndOverwritesNothing) {
   ASSERT_TRUE(backup_ie_pro(Ms(favorites_), Ms(dir_.u16("usb")), true, true,
                             &kNever, false, 0, 0, 0, 0, &progress_));
   EXPECT_EQ(ListTree(dir_.sub("Favorites")), after);
-  EXPECT_EQ(jobs::LastReport().roots[0].present.links, 1);
-  EXPECT_EQ(jobs::LastReport().roots[1].present.links, 1);
-  EXPECT_EQ(jobs::LastReport().roots[1].added.total(), 0);
+  EXPECT_EQ(context::LastReport().roots[0].present.links, 1);
+  EXPECT_EQ(context::LastReport().roots[1].present.links, 1);
+  EXPECT_EQ(context::LastReport().roots[1].added.total(), 0);
 }
 
 TEST_F(IeProTest, EarlyFailuresAddTwoAndNullProgressChangesNothing) {

@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "common/store_lock.h"
-#include "jobs/job.h"
+#include "context/store_lock.h"
+#include "context/job.h"
 #include "marksafe/marksafe.h"
 #include "roundtrip/collection.h"
 #include "support/faulty_env.h"
@@ -67,7 +67,7 @@ TEST(JobTest, CallsOnTwoThreadsKeepTheirOwnReportAndProgress) {
       const int32_t code =
           marksafe_export_html(Ms(path("Bookmarks", i)), MARKSAFE_STORE_CHROME,
                                Ms(path("out.html", i)));
-      jobs::ReadLastProgress(&done, &total);
+      context::ReadLastProgress(&done, &total);
       if (code != 0 || SourceLinks(marksafe_last_report()) != alone[i] ||
           total != alone[i] || done != total) {
         ++mismatches[i];
@@ -117,7 +117,7 @@ TEST(JobTest, LocksBelongToTheCallAndAreKeyedByTheStoresPath) {
   TempDir dir;
   MakeDirs(dir.sub("sub"));
   WriteBytes(dir.sub("store"), "x");
-  jobs::JobScope scope("test");
+  context::JobScope scope("test");
   StoreLock first, again;
   ASSERT_TRUE(first.Acquire(dir.u16("store")).ok());
   EXPECT_TRUE(again.Acquire(dir.u16("sub/../store")).ok());
@@ -126,15 +126,15 @@ TEST(JobTest, LocksBelongToTheCallAndAreKeyedByTheStoresPath) {
   env->UseFakeClock();
   for (const bool own_job : {true, false}) {
     SCOPED_TRACE(own_job ? "own job" : "no job");
-    const int64_t wait_ms = own_job ? 50 : jobs::kDefaultLockWaitMs;
+    const int64_t wait_ms = own_job ? 50 : context::kDefaultLockWaitMs;
     const int64_t start = env->NowMicros();
     Status elsewhere;
     std::thread([&] {
-      std::unique_ptr<jobs::JobScope> other;
+      std::unique_ptr<context::JobScope> other;
       if (own_job) {
-        jobs::Options options;
+        context::Options options;
         options.lock_wait_ms = 50;
-        other = std::make_unique<jobs::JobScope>("other", options);
+        other = std::make_unique<context::JobScope>("other", options);
       }
       StoreLock lock;
       elsewhere = lock.Acquire(dir.u16("./store"));

@@ -5,7 +5,7 @@
 #include <string>
 #include <unordered_set>
 
-#include "common/text.h"
+#include "base/text.h"
 #include "gtest/gtest.h"
 #include "platform/platform.h"
 

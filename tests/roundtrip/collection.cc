@@ -8,10 +8,10 @@
 #include <map>
 #include <sstream>
 
-#include "chrome/chrome_checksum.h"
-#include "chrome/chrome_reader.h"
-#include "firefox/places_keys.h"
-#include "firefox/places_reader.h"
+#include "stores/chrome/chrome_checksum.h"
+#include "stores/chrome/chrome_reader.h"
+#include "stores/places/places_keys.h"
+#include "stores/places/places_reader.h"
 #include "support/test_support.h"
 #include "support/tree_support.h"
 

@@ -10,7 +10,7 @@
 #include <set>
 
 #include "backup_set/part.h"
-#include "jobs/job.h"
+#include "context/job.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
 #include "roundtrip/collection.h"
@@ -50,7 +50,7 @@ struct Reported {
 };
 
 Reported LastReport() {
-  const model::Report& report = jobs::LastReport();
+  const model::Report& report = context::LastReport();
   Reported reported;
   reported.lost = report.AnythingLost();
   for (const model::RootReport& root : report.roots) {

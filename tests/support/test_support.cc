@@ -10,8 +10,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "common/debug_log.h"
-#include "common/text.h"
+#include "base/debug_log.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 namespace fs = std::filesystem;

@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "jobs/journal.h"
-#include "jobs/journal_files.h"
+#include "context/journal.h"
+#include "context/journal_files.h"
 #include "marksafe/marksafe.h"
 #include "roundtrip/collection.h"
 #include "support/faulty_env.h"
@@ -270,15 +270,15 @@ TEST(FavoritesUndoTest, TakesBackTheRestoreAndKeepsAMovedFile) {
 
 // The reader takes what the writer writes and refuses anything else.
 TEST(JournalReaderTest, RefusesDamagedText) {
-  jobs::Journal journal;
-  journal.store = jobs::StoreKind::kChrome;
+  context::Journal journal;
+  journal.store = context::StoreKind::kChrome;
   journal.store_path = u"/x/Bookmarks";
   journal.time = 1;
-  journal.items.push_back(jobs::JournalEntry{model::ItemKind::kLink, u"7",
+  journal.items.push_back(context::JournalEntry{model::ItemKind::kLink, u"7",
                                              u"g", u"1", u"T", u"https://a/", u""});
-  const std::string good = jobs::JournalText(journal);
-  jobs::Journal read;
-  ASSERT_TRUE(jobs::ParseJournal(good, &read).ok());
+  const std::string good = context::JournalText(journal);
+  context::Journal read;
+  ASSERT_TRUE(context::ParseJournal(good, &read).ok());
   EXPECT_EQ(read.items[0].url, u"https://a/");
   EXPECT_EQ(read.store_path, journal.store_path);
   const auto replaced = [&](const std::string& from, const std::string& to) {
@@ -294,7 +294,7 @@ TEST(JournalReaderTest, RefusesDamagedText) {
         replaced("\"id\":\"7\"", "\"id\":\"\""),
         replaced("\"link\"", "\"tag\""), replaced("\"undone\": false", "\"undone\": 0"),
         std::string(300, '[')}) {
-    EXPECT_FALSE(jobs::ParseJournal(bad, &read).ok()) << bad;
+    EXPECT_FALSE(context::ParseJournal(bad, &read).ok()) << bad;
   }
 }
 
@@ -303,16 +303,16 @@ TEST(JournalReaderTest, RefusesDamagedText) {
 TEST(JournalFilesTest, KeepsOnlyTheNewest) {
   test::TempDir dir;
   Journals journals(dir);
-  jobs::Journal journal;
+  context::Journal journal;
   journal.store_path = u"/x/places.sqlite";
   std::vector<std::u16string> saved;
-  for (size_t i = 0; i < jobs::kKeptJournals + 2; ++i) {
+  for (size_t i = 0; i < context::kKeptJournals + 2; ++i) {
     journal.time = 1796700000000000 + static_cast<int64_t>(i) * 60000000;
-    ASSERT_TRUE(jobs::SaveNewJournal(&journal).ok());
+    ASSERT_TRUE(context::SaveNewJournal(&journal).ok());
     saved.push_back(journal.id);
   }
   std::vector<std::u16string> ids;
-  ASSERT_TRUE(jobs::ListJournalIds(&ids).ok());
+  ASSERT_TRUE(context::ListJournalIds(&ids).ok());
   EXPECT_EQ(ids, std::vector<std::u16string>(saved.begin() + 2, saved.end()));
 }
 

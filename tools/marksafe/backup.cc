@@ -4,7 +4,7 @@
 #include "backup_set_layout.h"
 #include "history.h"
 #include "commands.h"
-#include "common/error_codes.h"
+#include "base/error_codes.h"
 #include "errors.h"
 #include "os.h"
 #include "output.h"

@@ -2,8 +2,8 @@
 
 #include <system_error>
 
-#include "common/backup_set.h"
-#include "common/interchange.h"
+#include "backup_set/backup_set.h"
+#include "backup_set/interchange.h"
 #include "errors.h"
 
 namespace fs = std::filesystem;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "backup_set_layout.h"
-#include "common/error_codes.h"
+#include "base/error_codes.h"
 #include "dry_run.h"
 #include "errors.h"
 #include "json_answer.h"

@@ -3,7 +3,7 @@
 
 #include "backup_set_layout.h"
 #include "commands.h"
-#include "common/interchange.h"
+#include "backup_set/interchange.h"
 #include "dry_run.h"
 #include "errors.h"
 #include "history.h"

@@ -1,6 +1,6 @@
 #include "errors.h"
 
-#include "common/error_codes.h"
+#include "base/error_codes.h"
 #include "marksafe/marksafe.h"
 
 namespace marksafe_cli {

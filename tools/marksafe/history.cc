@@ -9,7 +9,7 @@
 #include <system_error>
 
 #include "backup_set_layout.h"
-#include "common/error_codes.h"
+#include "base/error_codes.h"
 #include "errors.h"
 #include "json_answer.h"
 #include "output.h"

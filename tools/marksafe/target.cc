@@ -6,7 +6,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "common/error_codes.h"
+#include "base/error_codes.h"
 #include "errors.h"
 
 namespace fs = std::filesystem;

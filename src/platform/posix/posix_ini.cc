@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/text.h"
+#include "base/text.h"
 #include "platform/ini_file.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_internal.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/error_codes.h"
+#include "base/error_codes.h"
 
 namespace marksafe {
 namespace platform {

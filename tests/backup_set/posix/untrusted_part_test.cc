@@ -10,7 +10,7 @@
 
 #include "backup_set/part.h"
 #include "gtest/gtest.h"
-#include "jobs/job.h"
+#include "context/job.h"
 #include "model/report.h"
 #include "platform/platform.h"
 #include "support/test_support.h"
@@ -77,12 +77,12 @@ TEST_F(UntrustedPart, LinkedPartRootOrPositionFileIsRefused) {
   test::MakeDirs(dir_.sub("set/p2"));
   Link("outside", "set/p2/bar");
   Link("outside", "set/p2/via");
-  jobs::JobScope scope("test");
+  context::JobScope scope("test");
   tree = Read("set/p2", &status);
   EXPECT_FALSE(status.ok());
   EXPECT_EQ(tree.root(Root::kToolbar), model::kNoItem);
   EXPECT_EQ(tree.root(Root::kOther), model::kNoItem);
-  EXPECT_EQ(jobs::Current().report().problems.size(), 2u);
+  EXPECT_EQ(context::Current().report().problems.size(), 2u);
 
   // The position file itself a link to one outside.
   WriteBytes(dir_.sub("outside/chrome_pos.ini"),
@@ -149,26 +149,26 @@ TEST_F(UntrustedPart, ANameHoldingTheBackslashStandInReachesNoOtherFile) {
   WriteBytes(dir_.sub("set/part/bar/a\\b.url"), Shortcut("https://one/"));
   WriteBytes(dir_.sub("set/part/bar/a\xEF\x81\x9C" "b.url"),
              Shortcut("https://other/"));
-  jobs::JobScope scope("test");
+  context::JobScope scope("test");
   Status status;
   Tree tree = Read("set/part", &status);
   ASSERT_TRUE(status.ok()) << test::U8(status.message());
   EXPECT_EQ(test::TreeLines(tree, false),
             (Lines{"toolbar", " L a\\b|https://one/", " L kept|https://kept/",
                    "other"}));
-  EXPECT_EQ(jobs::Current().report().problems.size(), 1u);
+  EXPECT_EQ(context::Current().report().problems.size(), 1u);
 }
 
 TEST_F(UntrustedPart, NamesThatAreNoTextAreReportedAndSkipped) {
   WriteBytes(dir_.sub("set/part/bar/bad\xFF.url"), Shortcut("https://bad/"));
   WriteBytes(dir_.sub("set/part/bar/dir\xFE/in.url"), Shortcut("https://in/"));
-  jobs::JobScope scope("test");
+  context::JobScope scope("test");
   Status status;
   Tree tree = Read("set/part", &status);
   ASSERT_TRUE(status.ok()) << test::U8(status.message());
   EXPECT_EQ(test::TreeLines(tree, false),
             (Lines{"toolbar", " L kept|https://kept/", "other"}));
-  EXPECT_EQ(jobs::Current().report().problems.size(), 2u);
+  EXPECT_EQ(context::Current().report().problems.size(), 2u);
 
   // A plain .url folder the same way.
   Tree plain;

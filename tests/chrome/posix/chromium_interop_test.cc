@@ -6,9 +6,9 @@
 
 #include "../chrome_test_util.h"
 #include "backup_set/part.h"
-#include "chrome/chrome_checksum.h"
-#include "chrome/chrome_writer.h"
-#include "jobs/job.h"
+#include "stores/chrome/chrome_checksum.h"
+#include "stores/chrome/chrome_writer.h"
+#include "context/job.h"
 #include "model/report.h"
 #include "support/tree_support.h"
 
@@ -83,7 +83,7 @@ TEST(ChromiumInterop, LoadsAnImportAndADeepRestoreWithoutRepairingThem) {
   ASSERT_EQ(0, restore_chrome(U16(bookmarks).c_str(), dir.u16("part").c_str(),
                               false));
   model::Counts not_carried;
-  for (const model::RootReport& root : jobs::LastReport().roots) {
+  for (const model::RootReport& root : context::LastReport().roots) {
     not_carried += root.not_carried;
   }
   EXPECT_EQ(model::Counts({1, 0, 0}), not_carried);

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/browser_profiles.h"
+#include "profiles/browser_profiles.h"
 #include "gtest/gtest.h"
 #include "support/faulty_env.h"
 #include "support/test_support.h"

@@ -1,6 +1,6 @@
 // Finding the user's browser data through the exports, with the shell
 // folders pointed at temporary folders through environment variables.
-#include "common/locators.h"
+#include "profiles/locators.h"
 
 #include <chrono>
 #include <filesystem>

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "common/browser_profiles.h"
-#include "common/locators.h"
+#include "profiles/browser_profiles.h"
+#include "profiles/locators.h"
 #include "gtest/gtest.h"
 #include "support/test_support.h"
 

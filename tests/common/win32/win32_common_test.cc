@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <string>
 
-#include "common/browser_profiles.h"
-#include "common/folder_tree.h"
-#include "common/locators.h"
+#include "profiles/browser_profiles.h"
+#include "backup_set/folder_tree.h"
+#include "profiles/locators.h"
 #include "marksafe/marksafe.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_api.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "common/browser_profiles.h"
+#include "profiles/browser_profiles.h"
 #include "support/test_support.h"
 
 namespace marksafe {

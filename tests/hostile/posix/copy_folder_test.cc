@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/folder_tree.h"
+#include "backup_set/folder_tree.h"
 #include "gtest/gtest.h"
 #include "support/test_support.h"
 

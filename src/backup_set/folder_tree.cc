@@ -1,0 +1,336 @@
+#include "backup_set/folder_tree.h"
+
+#include <unordered_set>
+#include <vector>
+
+#include "base/debug_log.h"
+#include "base/error_codes.h"
+#include "backup_set/interchange.h"
+#include "base/text.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace {
+
+// Extensions and filters are compared on at most this many characters.
+constexpr size_t kExtensionChars = 18;
+
+bool IsCancelled(const volatile uint8_t* cancel_flag) {
+  return cancel_flag != nullptr && *cancel_flag != 0;
+}
+
+// A path reduced to the form in which two spellings of one folder compare
+// equal: "\" separators, no trailing separator, upper case.
+std::u16string ComparablePath(const std::u16string& path) {
+  std::u16string out = ToUpperCase(path);
+  for (char16_t& c : out) {
+    if (c == u'/') c = u'\\';
+  }
+  while (out.size() > 1 && out.back() == u'\\') out.pop_back();
+  return out;
+}
+
+// The copy rule for one file name: a last "." followed by a text that,
+// cut to 18 characters, equals the filter (no dot or nothing after it: no).
+bool CopyFilterMatches(const std::u16string& name,
+                       const std::u16string& filter) {
+  size_t dot = name.rfind(u'.');
+  if (dot == std::u16string::npos || dot + 1 == name.size()) return false;
+  return EqualsNoCase(Truncated(name.substr(dot + 1), kExtensionChars), filter);
+}
+
+// True when both files can be read and hold the same bytes.
+bool SameContent(const std::u16string& a, const std::u16string& b) {
+  std::string first;
+  std::string second;
+  return platform::ReadFile(a, &first) && platform::ReadFile(b, &second) &&
+         first == second;
+}
+
+// The names of the files (not folders) in folder; empty when it cannot be
+// listed.
+std::unordered_set<std::u16string> FileNames(const std::u16string& folder) {
+  std::unordered_set<std::u16string> names;
+  std::vector<platform::DirEntry> entries;
+  if (!platform::ListDirectory(folder, &entries)) return names;
+  for (const platform::DirEntry& entry : entries) {
+    if (!entry.is_directory) names.insert(entry.name);
+  }
+  return names;
+}
+
+struct CopyJob {
+  std::u16string filter;  // already cut to 18 characters
+  bool overwrite;
+  const volatile uint8_t* cancel_flag;
+  bool skip_imported;
+  // The destination of the outermost call. A source folder that is this
+  // folder is not entered, so that a backup placed inside the tree it
+  // copies does not copy itself over and over.
+  std::u16string top_destination;
+  CopyCounts* counts;  // never null
+  // A file there is never replaced; one with other bytes keeps its name and
+  // the copy gets a new one.
+  bool never_replace;
+};
+
+// Copies from to a free name beside to: "stem (2).ext", "stem (3).ext", ...
+// never replacing anything. False when none of 99 names is free. *made is
+// the name copied to, or empty when a copy was there already.
+bool CopyUnderNewName(const std::u16string& from, const std::u16string& to,
+                      std::u16string* made) {
+  made->clear();
+  const size_t slash = to.find_last_of(u"\\/");
+  size_t dot = to.rfind(u'.');
+  if (dot == std::u16string::npos ||
+      (slash != std::u16string::npos && dot < slash)) {
+    dot = to.size();
+  }
+  for (int n = 2; n < 100; ++n) {
+    const std::u16string name = to.substr(0, dot) + u" (" +
+                                NumberText(n) + u")" + to.substr(dot);
+    // A copy an earlier restore put there already is enough.
+    if (platform::PathExists(name) && SameContent(from, name)) return true;
+    if (platform::CopyFile(from, name, true)) {
+      *made = name;
+      return true;
+    }
+    if (platform::GetLastError() != kErrorFileExists &&
+        platform::GetLastError() != kErrorAlreadyExists) {
+      return false;
+    }
+  }
+  platform::SetLastError(kErrorFileExists);
+  return false;
+}
+
+// Copies one entry of from that is no folder; true when it was copied, is
+// there already with the same bytes, or is left out (no regular file, a
+// name that is no valid text, one the filter does not take).
+bool CopyOneFile(const CopyJob& job, const std::u16string& from,
+                 const platform::DirEntry& entry,
+                 const std::u16string& source_path,
+                 const std::u16string& target_path,
+                 const std::unordered_set<std::u16string>& present) {
+  // Only regular files are copied: a link may lead out of the tree, and
+  // opening a FIFO or device would block or never end. A name that is no
+  // valid text does not reach its file.
+  if (entry.kind != platform::EntryKind::kRegular || !entry.name_valid) {
+    if (!entry.name_valid) {
+      DebugLog(u"[CommFile] [copy_folder] %s%s skipped: name not UTF-8\n",
+               from.c_str(), entry.name.c_str());
+    }
+    return true;
+  }
+  if (!CopyFilterMatches(entry.name, job.filter)) return true;
+  if (present.count(entry.name) != 0 &&
+      SameContent(source_path, target_path)) {
+    ++job.counts->files_present;
+    return true;
+  }
+  std::u16string made = target_path;
+  const bool copied =
+      job.never_replace
+          ? (present.count(entry.name) != 0
+                 ? CopyUnderNewName(source_path, target_path, &made)
+                 : platform::CopyFile(source_path, target_path, true))
+          : platform::CopyFile(source_path, target_path, !job.overwrite);
+  // A file replaced in place is no new item of the folder.
+  if (copied && job.counts->made != nullptr && !made.empty() &&
+      (present.count(entry.name) == 0 || made != target_path)) {
+    job.counts->made->push_back(made);
+  }
+  if (!copied) {
+    const uint32_t code = platform::GetLastError();
+    DebugLog(u"WinApi:CopyFile execute fail:%ld \n", LastErrorForLog());
+    ++job.counts->files_failed;
+    platform::SetLastError(code);
+    return false;
+  }
+  ++job.counts->files_copied;
+  return true;
+}
+
+bool CopyTree(const CopyJob& job, const std::u16string& source,
+              const std::u16string& destination) {
+  const std::u16string from = WithTrailingSeparator(source);
+  const std::u16string to = WithTrailingSeparator(destination);
+
+  if (platform::PathExists(to)) {
+    ++job.counts->folders_present;
+  } else if (platform::CreateDirectoryTree(to)) {
+    ++job.counts->folders_created;
+    if (job.counts->made != nullptr) job.counts->made->push_back(to);
+  } else {
+    DebugLog(u"[CommFile] [copy_folder] CreateDirectory %s fail: %ld\n",
+             to.c_str(), LastErrorForLog());
+    return false;
+  }
+
+  std::vector<platform::DirEntry> entries;
+  if (!platform::ListDirectory(from, &entries)) {
+    DebugLog(u"WinApi:FindFirstFile:%ld \n", LastErrorForLog());
+    return false;
+  }
+
+  // The system's listing starts with "." and "..", which are tested for
+  // cancellation like every other entry; one test stands for them here.
+  if (IsCancelled(job.cancel_flag)) return false;
+
+  // When files may be replaced, those already there with the same bytes
+  // are left as they are: replacing a file's content costs the file system
+  // far more than writing a new one, and a restore repeated onto its own
+  // result would otherwise rewrite every file to the same bytes. The
+  // destination is listed once per folder. A folder copied onto itself
+  // fails file by file as before.
+  std::unordered_set<std::u16string> present;
+  if ((job.overwrite || job.never_replace) &&
+      ComparablePath(from) != ComparablePath(to)) {
+    present = FileNames(to);
+  }
+
+  bool result = true;
+  // A later successful copy may clear the thread's last-error value; the
+  // code of the last failing copy is set back before false is returned.
+  uint32_t failure_code = 0;
+  for (const platform::DirEntry& entry : entries) {
+    if (IsCancelled(job.cancel_flag)) return false;
+    // A name is joined only as one entry of its folder.
+    std::u16string source_path;
+    std::u16string target_path;
+    if (!platform::ChildPath(from, entry.name, &source_path) ||
+        !platform::ChildPath(to, entry.name, &target_path)) {
+      continue;
+    }
+
+    if (entry.is_directory) {
+      if (!entry.name_valid) continue;
+      if (EqualsNoCase(entry.name, interchange::kMarkerName)) continue;
+      if (job.skip_imported &&
+          EqualsNoCase(entry.name, interchange::kImportedFromIe)) {
+        continue;
+      }
+      // Links to folders may point back up the tree; like the other walks
+      // of an interchange folder, the copy does not follow them.
+      if (entry.is_reparse_point) continue;
+      if (ComparablePath(source_path) == job.top_destination) continue;
+      if (!CopyTree(job, source_path, target_path)) return false;
+      continue;
+    }
+
+    if (!CopyOneFile(job, from, entry, source_path, target_path, present)) {
+      failure_code = platform::GetLastError();
+      result = false;
+    }
+  }
+  if (!result) platform::SetLastError(failure_code);
+  return result;
+}
+
+}  // namespace
+
+bool copy_folder(const std::u16string& source,
+                 const std::u16string& destination,
+                 const std::u16string& filter, bool overwrite,
+                 const volatile uint8_t* cancel_flag, bool skip_imported,
+                 CopyCounts* counts, bool never_replace) {
+  CopyCounts unused;
+  // An empty path would name the root of the current drive.
+  if (source.empty() || destination.empty()) {
+    platform::SetLastError(kErrorInvalidParameter);
+    return false;
+  }
+  CopyJob job{Truncated(filter, kExtensionChars), overwrite, cancel_flag,
+              skip_imported, ComparablePath(destination),
+              counts != nullptr ? counts : &unused, never_replace};
+  return CopyTree(job, source, destination);
+}
+
+bool MeasureTree(const std::u16string& folder, uint64_t* size,
+                 const std::u16string& filter, int32_t* folder_count,
+                 int32_t* file_count) {
+  if (size == nullptr) return false;
+  *size = 0;
+  if (folder_count != nullptr) *folder_count = 0;
+  if (file_count != nullptr) *file_count = 0;
+
+  std::vector<platform::DirEntry> entries;
+  if (folder.empty() || !platform::ListDirectory(folder, &entries)) {
+    return false;
+  }
+  const std::u16string kept_filter = Truncated(filter, kExtensionChars);
+  uint64_t total = 0;
+  int32_t folders = 0;
+  int32_t files = 0;
+  uint32_t failure = 0;  // the first sub-folder or file that failed
+  // Folders still to list, on a stack of the walk's own: a deep tree needs
+  // no deep call stack.
+  std::vector<std::u16string> pending;
+  std::u16string current = folder;
+  while (true) {
+    for (const platform::DirEntry& entry : entries) {
+      if (entry.is_reparse_point) continue;
+      std::u16string path;
+      if (!platform::ChildPath(current, entry.name, &path)) continue;
+      if (entry.is_directory) {
+        ++folders;
+        pending.push_back(std::move(path));
+        continue;
+      }
+      // The extension is taken from the whole path, as the measurement has
+      // always done; for every real file name this is the name's extension.
+      if (!interchange::ExtensionMatches(path, kept_filter)) continue;
+      if (entry.kind != platform::EntryKind::kRegular) continue;
+      uint64_t file_size = 0;
+      if (!FileSize(path, &file_size) && failure == 0) {
+        failure = platform::GetLastError();
+      }
+      total += file_size;
+      ++files;
+    }
+    if (pending.empty()) break;
+    current = std::move(pending.back());
+    pending.pop_back();
+    entries.clear();
+    if (!platform::ListDirectory(current, &entries) && failure == 0) {
+      failure = platform::GetLastError();
+    }
+  }
+
+  *size = total;
+  if (folder_count != nullptr) *folder_count = folders;
+  if (file_count != nullptr) *file_count = files;
+  if (failure != 0) platform::SetLastError(failure);
+  return failure == 0;
+}
+
+bool FileSize(const std::u16string& path, uint64_t* size) {
+  if (size == nullptr) return false;
+  *size = 0;
+  if (path.empty()) return false;
+  return platform::GetFileSize(path, size);
+}
+
+bool HideMarkers(const std::u16string& root, const std::u16string& name) {
+  std::vector<platform::DirEntry> entries;
+  if (root.empty()) platform::SetLastError(kErrorInvalidParameter);
+  if (root.empty() || !platform::ListDirectory(root, &entries)) {
+    DebugLog(u"[backup_ie_pro] restore failed: %ld \n", LastErrorForLog());
+    return false;
+  }
+  bool result = true;
+  for (const platform::DirEntry& entry : entries) {
+    std::u16string path;
+    if (!platform::ChildPath(root, entry.name, &path)) continue;
+    if (EqualsNoCase(entry.name, name)) {
+      result = platform::SetHidden(path) && result;
+    }
+    // Linked folders are not followed (they may lead back up the tree).
+    if (entry.is_directory && !entry.is_reparse_point) {
+      result = HideMarkers(path, name) && result;
+    }
+  }
+  return result;
+}
+
+}  // namespace marksafe

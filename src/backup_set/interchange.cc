@@ -1,0 +1,164 @@
+#include "backup_set/interchange.h"
+
+#include "base/text.h"
+
+namespace marksafe {
+namespace interchange {
+
+const char16_t kMarkerName[] = u".Quillbay";
+
+const char16_t kShortcutSection[] = u"InternetShortcut";
+const char16_t kUrlKey[] = u"URL";
+const char16_t kTitleKey[] = u"Title";
+const char16_t kUrlExtension[] = u"url";
+const char16_t kUrlSuffix[] = u".url";
+
+const char16_t kPosSection[] = u"Menu";
+const char16_t kPosMainKey[] = u"Main";
+const char16_t kPosOthersKey[] = u"Others";
+const char16_t kPosMainValue[] = u"Bookmarks Menu";
+const char16_t kPosOthersValue[] = u"Unsorted Bookmarks";
+const char16_t kChromePosSection[] = u"Chrome_menu";
+const char16_t kChromePosBarKey[] = u"Bar";
+const char16_t kChromePosOtherKey[] = u"other";
+const char16_t kChromePosBarValue[] = u"Bookmarks bar";
+const char16_t kChromePosOtherValue[] = u"Other bookmarks";
+const char16_t kPosToolbarKey[] = u"Toolbar";
+const char16_t kPosToolbarValue[] = u"Bookmarks Toolbar";
+const char16_t kPosMobileKey[] = u"Mobile";
+const char16_t kPosMobileValue[] = u"Mobile Bookmarks";
+const char16_t kChromePosSyncedKey[] = u"synced";
+const char16_t kChromePosSyncedValue[] = u"Mobile bookmarks";
+const char16_t kManifestName[] = u"manifest.json";
+const char16_t kCompletionMarkName[] = u"complete.mark";
+
+namespace {
+
+constexpr size_t kExtensionChars = 18;
+
+// True for ".", "..", ". ." and the like: names the file system reads as
+// this folder or its parent (Windows drops trailing dots and blanks).
+bool IsDotName(const std::u16string& name) {
+  bool has_dot = false;
+  for (char16_t c : name) {
+    if (c == u'.') {
+      has_dot = true;
+    } else if (c != u' ') {
+      return false;
+    }
+  }
+  return has_dot;
+}
+
+// INI values are single lines: a line break in a value would end it and
+// start a line of its own.
+std::u16string SingleLine(const std::u16string& value) {
+  std::u16string out(value);
+  for (char16_t& c : out) {
+    if (c == u'\r' || c == u'\n') c = u' ';
+  }
+  return out;
+}
+
+// A value that no INI reader misreads: no control character at all (a NUL
+// would end the value early).
+std::u16string WithoutControls(const std::u16string& value) {
+  std::u16string out(value);
+  for (char16_t& c : out) {
+    if (c < 0x20 || c == 0x7F) c = u' ';
+  }
+  return out;
+}
+
+bool IsIniBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f';
+}
+
+// What the profile writer keeps of a value: it drops the leading blanks when
+// it writes the line, and the trailing ones when it rewrites the file for a
+// later key.
+std::u16string IniValue(const std::u16string& value, bool rewritten_later) {
+  std::u16string out = SingleLine(value);
+  size_t begin = 0;
+  while (begin < out.size() && IsIniBlank(out[begin])) ++begin;
+  size_t end = out.size();
+  while (rewritten_later && end > begin && IsIniBlank(out[end - 1])) --end;
+  return out.substr(begin, end - begin);
+}
+
+// The Title value of a shortcut: the title and ".url". A title that starts
+// with a blank is put in quotes, which every INI reader takes off again:
+// unquoted, the writer and the readers would drop those blanks. (The value
+// ends in ".url", so no other title is ever read as quoted.)
+std::u16string TitleValue(const std::u16string& title) {
+  const std::u16string value = WithoutControls(title) + kUrlSuffix;
+  if (IsIniBlank(value[0])) return u"\"" + SingleLine(value) + u"\"";
+  return IniValue(value, false);
+}
+
+}  // namespace
+
+std::string ShortcutFileBytes(const std::u16string& title,
+                              const std::u16string& url) {
+  // UTF-16LE keeps every title character. The file is written whole, in one
+  // step, with the bytes the INI writer leaves when it adds the two keys to
+  // a file holding only the byte-order mark: a bookmark costs one file
+  // write instead of three.
+  const std::u16string text =
+      std::u16string(u"[") + kShortcutSection + u"]\r\n" + kUrlKey + u"=" +
+      ShortcutUrlValue(url) + u"\r\n" + kTitleKey + u"=" +
+      TitleValue(title) + u"\r\n";
+  std::string bytes("\xFF\xFE", 2);
+  bytes.reserve(2 + 2 * text.size());
+  for (char16_t unit : text) {
+    bytes.push_back(static_cast<char>(unit & 0xFF));
+    bytes.push_back(static_cast<char>(unit >> 8));
+  }
+  return bytes;
+}
+
+std::u16string ShortcutUrlValue(const std::u16string& url) {
+  return IniValue(WithoutControls(url), true);
+}
+
+bool IsShortcutFileName(const std::u16string& name) {
+  size_t dot = name.rfind(u'.');
+  if (dot == std::u16string::npos || dot + 1 == name.size()) return false;
+  return EqualsNoCase(Truncated(name.substr(dot + 1), kExtensionChars),
+                      kUrlExtension);
+}
+
+bool ExtensionMatches(const std::u16string& name,
+                      const std::u16string& filter) {
+  size_t dot = name.rfind(u'.');
+  std::u16string extension =
+      dot == std::u16string::npos ? name : name.substr(dot + 1);
+  return EqualsNoCase(Truncated(extension, kExtensionChars),
+                      Truncated(filter, kExtensionChars));
+}
+
+std::u16string TitleFromFileName(const std::u16string& name) {
+  return name.size() < 4 ? std::u16string() : name.substr(0, name.size() - 4);
+}
+
+bool ResolvePositionValue(const std::u16string& exported_folder,
+                          const std::u16string& value, std::u16string* out) {
+  if (out == nullptr) return false;
+  if (!value.empty() && (value[0] == u'\\' || value[0] == u'/')) return false;
+  if (value.find(u':') != std::u16string::npos) return false;
+  // Every component must stay inside: no "..", nor a dot name that the
+  // system would read as ".." (".. ", "...").
+  size_t begin = 0;
+  while (begin <= value.size()) {
+    size_t end = value.find_first_of(u"\\/", begin);
+    if (end == std::u16string::npos) end = value.size();
+    const std::u16string part = value.substr(begin, end - begin);
+    if (IsDotName(part) && Trimmed(part, u" ") != u".") return false;
+    begin = end + 1;
+  }
+  *out = JoinPath(exported_folder, value);
+  return true;
+}
+
+}  // namespace interchange
+}  // namespace marksafe

@@ -1,0 +1,59 @@
+#include "base/json_text.h"
+
+namespace marksafe {
+
+std::string CompactJson(const Json::Value& value) {
+  Json::StreamWriterBuilder builder;
+  builder["indentation"] = "";
+  builder["emitUTF8"] = true;
+  return Json::writeString(builder, value);
+}
+namespace {
+
+const char kHexDigits[] = "0123456789ABCDEF";
+
+void AppendUnitEscape(unsigned value, std::string* out) {
+  out->append("\\u");
+  out->push_back(kHexDigits[(value >> 12) & 0xF]);
+  out->push_back(kHexDigits[(value >> 8) & 0xF]);
+  out->push_back(kHexDigits[(value >> 4) & 0xF]);
+  out->push_back(kHexDigits[value & 0xF]);
+}
+
+}  // namespace
+
+void AppendQuotedBody(const std::string& text, std::string* out) {
+  for (const char c : text) {
+    switch (c) {
+      case '"':
+        out->append("\\\"");
+        break;
+      case '\\':
+        out->append("\\\\");
+        break;
+      case '\b':
+        out->append("\\b");
+        break;
+      case '\f':
+        out->append("\\f");
+        break;
+      case '\n':
+        out->append("\\n");
+        break;
+      case '\r':
+        out->append("\\r");
+        break;
+      case '\t':
+        out->append("\\t");
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          AppendUnitEscape(static_cast<unsigned char>(c), out);
+        } else {
+          out->push_back(c);
+        }
+    }
+  }
+}
+
+}  // namespace marksafe

@@ -1,0 +1,71 @@
+#include "base/text.h"
+
+#include "platform/platform.h"
+
+namespace marksafe {
+
+std::u16string FromPointer(const char16_t* text) {
+  return text == nullptr ? std::u16string() : std::u16string(text);
+}
+
+std::u16string Truncated(const std::u16string& text, size_t max_chars) {
+  return text.size() <= max_chars ? text : text.substr(0, max_chars);
+}
+
+void CopyToBuffer(const std::u16string& text, char16_t* out, size_t capacity) {
+  if (out == nullptr || capacity == 0) return;
+  size_t n = text.size() < capacity - 1 ? text.size() : capacity - 1;
+  text.copy(out, n);
+  out[n] = 0;
+}
+
+bool EqualsNoCase(const std::u16string& a, const std::u16string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i] &&
+        platform::UpperCase(a[i]) != platform::UpperCase(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::u16string ToUpperCase(const std::u16string& text) {
+  std::u16string out(text);
+  for (char16_t& c : out) c = platform::UpperCase(c);
+  return out;
+}
+
+bool EndsWithSeparator(const std::u16string& path) {
+  return !path.empty() && (path.back() == u'\\' || path.back() == u'/');
+}
+
+std::u16string WithoutTrailingSeparators(std::u16string path) {
+  while (path.size() > 1 && EndsWithSeparator(path)) path.pop_back();
+  return path;
+}
+
+std::u16string LastComponent(const std::u16string& path) {
+  const size_t cut = path.find_last_of(u"\\/");
+  return cut == std::u16string::npos ? path : path.substr(cut + 1);
+}
+
+std::u16string WithTrailingSeparator(const std::u16string& path) {
+  return EndsWithSeparator(path) ? path : path + u'\\';
+}
+
+std::u16string JoinPath(const std::u16string& folder,
+                        const std::u16string& name) {
+  return WithTrailingSeparator(folder) + name;
+}
+
+std::u16string DisplayPath(const std::u16string& path) {
+  return platform::FromUtf8(platform::NativePathUtf8(path));
+}
+
+std::u16string NumberText(long long value) {
+  std::string digits = std::to_string(value);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+}  // namespace marksafe

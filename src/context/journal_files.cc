@@ -1,0 +1,192 @@
+#include "context/journal_files.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "base/error_codes.h"
+#include "base/text.h"
+#include "model/calendar.h"
+#include "platform/platform.h"
+#include "platform/platform_profiles.h"
+
+namespace marksafe {
+namespace context {
+namespace {
+
+const char16_t kSuffix[] = u".json";
+constexpr size_t kSuffixLength = 5;
+constexpr size_t kIdBaseLength = 16;  // 20261207T214500Z
+constexpr int kMaxSequence = 9999;
+
+std::u16string IdAt(model::Time time) {
+  const history::CivilTime c = history::ToCivil(time);
+  char text[32];
+  std::snprintf(text, sizeof(text), "%04d%02d%02dT%02d%02d%02dZ", c.year,
+                c.month, c.day, c.hour, c.minute, c.second);
+  return platform::FromUtf8(text);
+}
+
+bool AllDigits(const std::u16string& text, size_t from, size_t count) {
+  for (size_t i = from; i < from + count; ++i) {
+    if (text[i] < u'0' || text[i] > u'9') return false;
+  }
+  return true;
+}
+
+// Sequence numbers order ids of one second: "X" < "X-2" < "X-10".
+bool IdLess(const std::u16string& a, const std::u16string& b) {
+  const int base = a.compare(0, kIdBaseLength, b, 0, kIdBaseLength);
+  if (base != 0) return base < 0;
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+Status PathOf(const std::u16string& id, std::u16string* folder,
+              std::u16string* path) {
+  if (!IsJournalId(id)) {
+    return Status::Error(kErrorInvalidData,
+                         u"no journal id: " + id +
+                             u" (ids look like 20261207T214500Z)");
+  }
+  Status status = JournalFolder(folder);
+  if (!status.ok()) return status;
+  if (!platform::ChildPath(*folder, id + kSuffix, path)) {
+    return Status::Error(kErrorInvalidData, u"no journal id: " + id);
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+bool IsJournalId(const std::u16string& id) {
+  if (id.size() < kIdBaseLength || !AllDigits(id, 0, 8) || id[8] != u'T' ||
+      !AllDigits(id, 9, 6) || id[15] != u'Z') {
+    return false;
+  }
+  if (id.size() == kIdBaseLength) return true;
+  const size_t digits = id.size() - kIdBaseLength - 1;
+  return id[kIdBaseLength] == u'-' && digits >= 1 && digits <= 4 &&
+         id[kIdBaseLength + 1] != u'0' &&
+         AllDigits(id, kIdBaseLength + 1, digits) &&
+         !(digits == 1 && id[kIdBaseLength + 1] == u'1');
+}
+
+Status JournalFolder(std::u16string* folder) {
+  std::u16string state;
+  if (!platform::GetShellFolder(platform::ShellFolder::kLocalState, &state) ||
+      state.empty()) {
+    return Status::Error(kErrorPathNotFound,
+                         u"the system names no folder for the user's state");
+  }
+  *folder = JoinPath(JoinPath(state, u"marksafe"), u"journal");
+  return Status::Ok();
+}
+
+namespace {
+
+void RemoveOldJournals(const std::u16string& folder) {
+  std::vector<std::u16string> ids;
+  if (!ListJournalIds(&ids).ok() || ids.size() <= kKeptJournals) return;
+  for (size_t i = 0; i + kKeptJournals < ids.size(); ++i) {
+    platform::DeleteFile(JoinPath(folder, ids[i] + kSuffix));
+  }
+}
+
+}  // namespace
+
+Status SaveNewJournal(Journal* journal) {
+  std::u16string folder;
+  Status status = JournalFolder(&folder);
+  if (!status.ok()) return status;
+  if (!platform::IsDirectory(folder) &&
+      !platform::CreateDirectoryTree(folder)) {
+    return Status::Error(platform::GetLastError(),
+                         u"could not make the journal folder " + folder);
+  }
+  const std::string text = JournalText(*journal);
+  const std::u16string base = IdAt(journal->time);
+  for (int sequence = 1; sequence <= kMaxSequence; ++sequence) {
+    const std::u16string id =
+        sequence == 1 ? base : base + u"-" + NumberText(sequence);
+    const std::u16string path = JoinPath(folder, id + kSuffix);
+    if (platform::PathExists(path)) continue;
+    const std::u16string beside = path + u".new";
+    platform::DeleteFile(beside);
+    if (!platform::WriteNewFile(beside, text) || !platform::SyncPath(beside)) {
+      const uint32_t code = platform::GetLastError();
+      platform::DeleteFile(beside);
+      return Status::Error(code, u"could not write the journal " + beside);
+    }
+    // Never over another run's journal: a clash takes the next id.
+    if (platform::MoveFolder(beside, path)) {
+      journal->id = id;
+      RemoveOldJournals(folder);
+      return Status::Ok();
+    }
+    platform::DeleteFile(beside);
+  }
+  return Status::Error(kErrorAlreadyExists,
+                       u"no free journal id in " + folder);
+}
+
+Status SaveJournal(const Journal& journal) {
+  std::u16string folder, path;
+  Status status = PathOf(journal.id, &folder, &path);
+  if (!status.ok()) return status;
+  if (!platform::ReplaceFileAtomically(path, JournalText(journal))) {
+    return Status::Error(platform::GetLastError(),
+                         u"could not rewrite the journal " + path);
+  }
+  return Status::Ok();
+}
+
+Status ReadJournal(const std::u16string& id, Journal* journal) {
+  std::u16string folder, path;
+  Status status = PathOf(id, &folder, &path);
+  if (!status.ok()) return status;
+  platform::EntryKind kind = platform::EntryKind::kOther;
+  if (!platform::GetEntryKind(path, &kind)) {
+    return Status::Error(kErrorFileNotFound, u"no journal " + id);
+  }
+  std::string bytes;
+  if (kind != platform::EntryKind::kRegular ||
+      !platform::ReadProfileFile(folder, path, &bytes, kMaxJournalBytes)) {
+    return Status::Error(kErrorInvalidData,
+                         u"damaged journal: " + id +
+                             u" is no regular file of at most 64 MiB");
+  }
+  status = ParseJournal(bytes, journal);
+  if (!status.ok()) {
+    return Status::Error(status.code(), status.message() + u" (" + id + u")");
+  }
+  journal->id = id;
+  return Status::Ok();
+}
+
+Status ListJournalIds(std::vector<std::u16string>* ids) {
+  ids->clear();
+  std::u16string folder;
+  Status status = JournalFolder(&folder);
+  if (!status.ok()) return status;
+  if (!platform::IsDirectory(folder)) return Status::Ok();
+  std::vector<platform::DirEntry> entries;
+  if (!platform::ListDirectory(folder, &entries)) {
+    return Status::Error(platform::GetLastError(),
+                         u"could not list the journal folder " + folder);
+  }
+  for (const platform::DirEntry& entry : entries) {
+    const std::u16string& name = entry.name;
+    if (name.size() <= kSuffixLength ||
+        name.compare(name.size() - kSuffixLength, kSuffixLength, kSuffix) !=
+            0) {
+      continue;
+    }
+    const std::u16string id = name.substr(0, name.size() - kSuffixLength);
+    if (IsJournalId(id)) ids->push_back(id);
+  }
+  std::sort(ids->begin(), ids->end(), IdLess);
+  return Status::Ok();
+}
+
+}  // namespace context
+}  // namespace marksafe

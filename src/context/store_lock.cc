@@ -1,0 +1,72 @@
+#include "context/store_lock.h"
+
+#include "base/debug_log.h"
+#include "base/error_codes.h"
+#include "base/text.h"
+#include "context/job.h"
+#include "model/report.h"
+#include "platform/platform.h"
+#include "platform/platform_profiles.h"
+
+namespace marksafe {
+namespace {
+
+Status LockFailed(const std::u16string& store,
+                  const std::u16string& lock_path) {
+  const uint32_t code = platform::GetLastError();
+  const Status failed = Status::Error(
+      code, code == kErrorLockViolation
+                ? u"another run is writing " + DisplayPath(store) +
+                      u"; nothing was changed, try again when it has ended"
+                : u"cannot lock " + DisplayPath(store) + u" for writing (" +
+                      DisplayPath(lock_path) + u")");
+  DebugLog(u"[lock] %s\n", failed.message().c_str());
+  context::Current().report().problems.push_back(
+      model::Problem{DisplayPath(store), std::u16string(),
+                     "not written: " + platform::ToUtf8(failed.message()), false});
+  platform::SetLastError(failed.code());
+  return failed;
+}
+
+}  // namespace
+
+std::u16string StoreLockPath(const std::u16string& store) {
+  std::u16string path = store;
+  while (path.size() > 1 && (path.back() == u'\\' || path.back() == u'/')) {
+    path.pop_back();
+  }
+  return path + u".marksafe-lock";
+}
+
+bool StoreHeldOpen(const std::u16string& store) {
+  return platform::FileHeldOpen(store) ||
+         platform::FileHeldOpen(store + u"-wal");
+}
+
+StoreLock::~StoreLock() { Release(); }
+
+void StoreLock::Release() {
+  if (job_ == nullptr) return;
+  // The file lock is let go only with the call's last hold of it.
+  if (job_->DropLock(key_)) lock_.reset();
+  job_ = nullptr;
+  key_.clear();
+}
+
+Status StoreLock::Acquire(const std::u16string& store) {
+  Release();
+  context::Job& job = context::Current();
+  const std::u16string lock_path = StoreLockPath(store);
+  const std::u16string key = platform::CanonicalPath(lock_path);
+  if (!job.AddLock(key)) {
+    if (!platform::LockFile(lock_path, job.options().lock_wait_ms, &lock_)) {
+      job.DropLock(key);
+      return LockFailed(store, lock_path);
+    }
+  }
+  job_ = &job;
+  key_ = key;
+  return Status::Ok();
+}
+
+}  // namespace marksafe

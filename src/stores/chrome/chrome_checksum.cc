@@ -1,0 +1,111 @@
+#include "stores/chrome/chrome_checksum.h"
+
+#include "stores/chrome/chrome_document.h"
+#include "stores/chrome/conversions.h"
+#include "stores/chrome/json_access.h"
+#include "base/random_block.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace chrome {
+namespace {
+
+// The guid Chrome gives its "Mobile bookmarks" root in every profile.
+constexpr char kSyncedRootGuid[] = "4cf2e351-0e85-532b-bb37-df045d8f8d0f";
+constexpr char kSyncedRootName[] = "Mobile bookmarks";
+
+// The text of an id member as the file spells it: a string as it stands, a
+// number in decimal, anything else empty.
+std::string IdText(const Json::Value& node) {
+  const Json::Value* id = Member(node, "id");
+  if (id == nullptr) return std::string();
+  if (id->isString()) return id->asString();
+  if (id->isInt64()) return std::to_string(id->asInt64());
+  if (id->isUInt64()) return std::to_string(id->asUInt64());
+  return std::string();
+}
+
+void AppendUtf16le(const std::string& utf8, std::string* out) {
+  for (const char16_t unit : utf8_to_wide_string(utf8)) {
+    out->push_back(static_cast<char>(unit & 0xFF));
+    out->push_back(static_cast<char>(unit >> 8));
+  }
+}
+
+void AppendNode(const Json::Value& node, std::string* data) {
+  const bool is_url = IsUrlNode(node);
+  if (!is_url && !IsFolderNode(node)) return;
+  std::string text;
+  data->append(IdText(node));
+  if (StringMember(node, "name", &text)) AppendUtf16le(text, data);
+  if (is_url) {
+    data->append("url");
+    if (StringMember(node, "url", &text)) data->append(text);
+    return;
+  }
+  data->append("folder");
+  const Json::Value* children = ChildrenOf(node);
+  if (children == nullptr) return;
+  for (const Json::Value& child : *children) AppendNode(child, data);
+}
+
+}  // namespace
+
+std::string TreeChecksum(const Json::Value& document) {
+  std::string data;
+  for (const char* root : {"bookmark_bar", "other", "synced"}) {
+    const Json::Value* folder = RootFolder(document, root);
+    if (folder != nullptr) AppendNode(*folder, &data);
+  }
+  unsigned char digest[16];
+  if (!platform::Md5Digest(data, digest)) return std::string();
+  static const char kHex[] = "0123456789abcdef";
+  std::string hex;
+  for (const unsigned char byte : digest) {
+    hex.push_back(kHex[byte >> 4]);
+    hex.push_back(kHex[byte & 0x0F]);
+  }
+  return hex;
+}
+
+bool NewGuid(std::string* guid) {
+  unsigned char bytes[16];
+  if (!BlockRandomBytes(bytes, sizeof bytes)) return false;
+  bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40);  // version
+  bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80);  // variant
+  static const char kHex[] = "0123456789abcdef";
+  std::string text;
+  for (int i = 0; i < 16; ++i) {
+    if (i == 4 || i == 6 || i == 8 || i == 10) text.push_back('-');
+    text.push_back(kHex[bytes[i] >> 4]);
+    text.push_back(kHex[bytes[i] & 0x0F]);
+  }
+  *guid = text;
+  return true;
+}
+
+bool AddSyncedRoot(Json::Value* document) {
+  Json::Value* roots = MutableMember(document, "roots");
+  if (roots == nullptr || !roots->isObject()) return false;
+  const Json::Value* synced = Member(*roots, "synced");
+  if (synced != nullptr && !synced->isNull()) return false;
+  Json::Value root;
+  make_folder_node(IdAllocator(*document).Next(), kSyncedRootName, 0, 0,
+                   &root);
+  root["guid"] = kSyncedRootGuid;
+  (*roots)["synced"] = std::move(root);
+  return true;
+}
+
+bool PrepareForChrome(Json::Value* document, bool changed) {
+  Json::Value* roots = MutableMember(document, "roots");
+  if (roots == nullptr || !roots->isObject()) return false;
+  const bool added = AddSyncedRoot(document);
+  if (!changed && !added) return false;
+  const std::string checksum = TreeChecksum(*document);
+  if (!checksum.empty()) (*document)["checksum"] = checksum;
+  return true;
+}
+
+}  // namespace chrome
+}  // namespace marksafe

@@ -1,0 +1,160 @@
+#include "stores/chrome/chrome_misc.h"
+
+#include <algorithm>
+#include <limits>
+#include <string>
+
+#include "stores/chrome/chrome_document.h"
+#include "stores/chrome/chrome_paths.h"
+#include "stores/chrome/chrome_reader.h"
+#include "stores/chrome/json_access.h"
+#include "base/debug_log.h"
+#include "base/error_codes.h"
+#include "backup_set/folder_tree.h"
+#include "backup_set/interchange.h"
+#include "profiles/locators.h"
+#include "base/text.h"
+#include "stores/url_folder/favorites_backup.h"
+#include "stores/url_folder/favorites_import.h"
+#include "context/job.h"
+#include "model/report.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace chrome {
+
+namespace {
+
+// True when every root the document has is a folder node, and the bar and
+// "other" are there: a file Chrome itself would load.
+bool RootsAreFolders(const Json::Value& document) {
+  const Json::Value* roots = Member(document, "roots");
+  if (roots == nullptr || !roots->isObject()) return false;
+  for (const ChromeRoot& root : kChromeRoots) {
+    const Json::Value* node = Member(*roots, root.key);
+    const bool required = root.root != model::Root::kMobile;
+    if (node == nullptr ? required : RootFolder(document, root.key) == nullptr) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool CountChromeBookmarks(const Json::Value& document, bool with_roots,
+                          int32_t* folder_count,
+                          int32_t* link_count) {
+  if (!RootsAreFolders(document)) return false;
+  model::Tree tree;
+  if (!ReadChromeTree(document, &tree, nullptr, nullptr).ok()) return false;
+  model::Counts counts = model::UserCounts(tree);
+  for (const model::Root root : model::kAllRoots) {
+    if (with_roots && tree.root(root) != model::kNoItem) ++counts.folders;
+  }
+  // The host's counters are 32 bits wide.
+  constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
+  *folder_count = static_cast<int32_t>(
+      std::min<int64_t>(kMax, *folder_count + counts.folders));
+  *link_count = static_cast<int32_t>(
+      std::min<int64_t>(kMax, *link_count + counts.links));
+  return true;
+}
+
+int32_t GetChromeSize(const char16_t* chrome_file, uint64_t* file_size,
+                      int32_t* folder_count, int32_t* link_count) {
+  if (file_size == nullptr || folder_count == nullptr ||
+      link_count == nullptr) {
+    return kErrorInvalidParameter;
+  }
+  std::u16string file;
+  if (!ChromeFileArgument(chrome_file, &file)) return kErrorFileNotFound;
+  if (!FileSize(file, file_size)) {
+    const uint32_t error = platform::GetLastError();
+    // A failure that left no error code still must not read as success.
+    return error != 0 ? static_cast<int32_t>(error) : kErrorFileNotFound;
+  }
+  // A file that is no JSON, or whose roots are no folders, is no count of
+  // nothing: it fails.
+  Json::Value document;
+  if (!load_chrome_file(file.c_str(), &document)) return kErrorInvalidParameter;
+  int32_t folders = 0, links = 0;
+  if (!CountChromeBookmarks(document, true, &folders, &links))
+    return kErrorInvalidParameter;
+  *folder_count += folders;
+  *link_count += links;
+  return 0;
+}
+
+int32_t GetChromeBkSize(const char16_t* backup_path, bool into_backup_set,
+                        uint64_t* file_size, int32_t* folder_count,
+                        int32_t* link_count) {
+  if (file_size == nullptr || folder_count == nullptr ||
+      link_count == nullptr) {
+    return kErrorInvalidParameter;
+  }
+  if (backup_path == nullptr) {
+    std::u16string file;
+    if (!LocateChromeFile(&file)) return kErrorFileNotFound;
+    if (!platform::PathExists(file)) return kErrorPathNotFound;
+    Json::Value document;
+    if (!load_chrome_file(file.c_str(), &document))
+      return kErrorInvalidParameter;
+    if (!CountChromeBookmarks(document, true, folder_count, link_count))
+      return kErrorInvalidParameter;
+    if (!FileSize(file, file_size)) return kErrorInvalidParameter;
+    return 0;
+  }
+  std::u16string folder;
+  if (!BackupFolderArgument(FromPointer(backup_path), into_backup_set,
+                            BackupPart::kChrome, &folder)) {
+    return kErrorInvalidParameter;
+  }
+  return ie::GetIeFavoritesSize(folder.c_str(), false, file_size, folder_count,
+                                link_count)
+             ? 0
+             : kErrorInvalidParameter;
+}
+
+int32_t MkChromeTempFile(const char16_t* chrome_file) {
+  std::u16string file;
+  if (!ChromeFileArgument(chrome_file, &file)) return kErrorFileNotFound;
+  // The new copy replaces an earlier one in one step, so that a failed
+  // copy (a full disk) still leaves the earlier one.
+  std::string bytes;
+  if (!platform::ReadFile(file, &bytes)) return kErrorInvalidParameter;
+  return platform::ReplaceFileAtomically(file + u"~", bytes)
+             ? 0
+             : kErrorInvalidParameter;
+}
+
+int32_t ImportChromeBk2Ie(const char16_t* backup_path, bool into_backup_set,
+                          const char16_t* ie_favorites) {
+  context::JobScope scope("import_chrome_bk_2_ie");
+  if (backup_path == nullptr) return kErrorInvalidParameter;
+  std::u16string backup;
+  if (!BackupFolderArgument(FromPointer(backup_path), into_backup_set,
+                            BackupPart::kChrome, &backup)) {
+    return kErrorInvalidParameter;
+  }
+  std::u16string favorites;
+  if (ie_favorites != nullptr) {
+    favorites = FromPointer(ie_favorites);
+    if (!FitsPath(favorites)) return kErrorPathNotFound;
+  } else {
+    DebugLog(u"[DllExport][import_chrome_bk_2_ie] call get_ie_export func.\n");
+    if (!GetIePath(&favorites)) return kErrorPathNotFound;
+  }
+  const Status status = ie::MergePartIntoFavorites(
+      backup, backup_set::PartKind::kChrome, favorites,
+      interchange::kImportedFromChromeLc, &context::Current().report());
+  if (!status.ok()) {
+    DebugLog(u"[DllExport] [import_chrome_bk_2_ie] %s: %ld \n",
+             status.message(), static_cast<long>(status.code()));
+    return kErrorInvalidParameter;
+  }
+  return 0;
+}
+
+}  // namespace chrome
+}  // namespace marksafe

@@ -1,0 +1,34 @@
+// Measuring Chrome's bookmarks, the temporary copy of Chrome's file, and the
+// merge of a Chrome backup into the Favorites folder.
+#ifndef MARKSAFE_STORES_CHROME_CHROME_MISC_H_
+#define MARKSAFE_STORES_CHROME_CHROME_MISC_H_
+
+#include <json/json.h>
+
+#include <cstdint>
+
+namespace marksafe {
+namespace chrome {
+
+// Adds to *folder_count and *link_count what model::UserCounts counts in
+// the document, and with_roots each root folder too (the figure the size
+// exports give hosts). False when the document has no roots or they cannot
+// be read (the counts are then unchanged).
+bool CountChromeBookmarks(const Json::Value& document, bool with_roots,
+                          int32_t* folder_count,
+                          int32_t* link_count);
+
+// The exports; results as documented in marksafe.h.
+int32_t GetChromeBkSize(const char16_t* backup_path, bool into_backup_set,
+                        uint64_t* file_size, int32_t* folder_count,
+                        int32_t* link_count);
+int32_t GetChromeSize(const char16_t* chrome_file, uint64_t* file_size,
+                      int32_t* folder_count, int32_t* link_count);
+int32_t MkChromeTempFile(const char16_t* chrome_file);
+int32_t ImportChromeBk2Ie(const char16_t* backup_path, bool into_backup_set,
+                          const char16_t* ie_favorites);
+
+}  // namespace chrome
+}  // namespace marksafe
+
+#endif  // MARKSAFE_STORES_CHROME_CHROME_MISC_H_

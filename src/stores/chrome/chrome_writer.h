@@ -1,0 +1,81 @@
+// Bookmark tree -> Chrome document. The tree is the document as
+// ReadChromeTree read it, with what model::Merge added (items marked
+// added); the writer appends a node for each added item to the node of its
+// parent, in the tree's order, and saves the document for Chrome once.
+// Nothing that was in the document is changed or removed.
+#ifndef MARKSAFE_STORES_CHROME_CHROME_WRITER_H_
+#define MARKSAFE_STORES_CHROME_CHROME_WRITER_H_
+
+#include <json/json.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "stores/chrome/chrome_document.h"
+#include "stores/chrome/chrome_reader.h"
+#include "base/status.h"
+#include "context/journal.h"
+#include "model/bookmark_tree.h"
+#include "model/report.h"
+
+namespace marksafe {
+namespace chrome {
+
+// Chrome refuses a whole Bookmarks file nested deeper than its JSON reader
+// takes (200 levels of objects and arrays; each folder costs two, the file
+// and its roots four, and a url node may carry a meta_info object of its
+// own). Items deeper than this below their root are not written.
+constexpr int kMaxChromeDepth = 96;
+
+class ChromeWriter {
+ public:
+  // document: the document the tree was read from; nodes: what
+  // ReadChromeTree gave for it. Both must outlive the writer.
+  ChromeWriter(Json::Value* document, NodeTable nodes);
+  ChromeWriter(const ChromeWriter&) = delete;
+  ChromeWriter& operator=(const ChromeWriter&) = delete;
+
+  // Appends a node for every item of tree marked added that lies below
+  // folder `below` and has none yet, and for the added folders above
+  // `below` that have none (those are counted nowhere: the caller counts
+  // the folders it made). New nodes get the item's name, URL (in the form
+  // Chrome stores it), dates (the writer's time for a date of 0), a fresh
+  // id above every id of the document, and a fresh guid. What is written
+  // is counted as added in *root_report (may be null). An item too deep
+  // for Chrome is not written, with everything below it: it is counted as
+  // not_carried and named in *report (may be null).
+  void WriteAdded(const model::Tree& tree, model::ItemId below,
+                  model::RootReport* root_report, model::Report* report);
+
+  // Whether the document changed: a node was appended, or MarkChanged was
+  // called for a change made beside the writer.
+  bool changed() const { return changed_; }
+  void MarkChanged() { changed_ = true; }
+
+  // Readies the document for Chrome (synced root, checksum of a changed
+  // tree) and replaces the file at path with it in one step. A document
+  // that is unchanged and complete is not written: the file keeps its
+  // bytes. Fails with the system's error when the file cannot be replaced
+  // (the old file is then intact). Once saved, the nodes written go to the
+  // call's journal.
+  [[nodiscard]] Status Save(const std::u16string& path);
+
+ private:
+  // The node of item id, writing it (and added folders above it) first.
+  Json::Value* NodeOf(const model::Tree& tree, model::ItemId id);
+  Json::Value* Append(const model::Tree& tree, model::ItemId id,
+                      Json::Value* parent);
+
+  Json::Value* document_;
+  NodeTable nodes_;
+  std::unique_ptr<IdAllocator> ids_;  // made on the first node written
+  model::Time now_;
+  bool changed_ = false;
+  std::vector<context::JournalEntry> written_;  // the nodes appended, in order
+};
+
+}  // namespace chrome
+}  // namespace marksafe
+
+#endif  // MARKSAFE_STORES_CHROME_CHROME_WRITER_H_

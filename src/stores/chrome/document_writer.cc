@@ -1,0 +1,246 @@
+#include "stores/chrome/document_writer.h"
+
+#include <utility>
+#include <vector>
+
+#include "stores/chrome/conversions.h"
+
+namespace marksafe {
+namespace chrome {
+namespace {
+
+constexpr size_t kRightMargin = 74;
+constexpr size_t kIndentSize = 3;
+
+// A generous size of the text of root, from one walk over it.
+size_t TextEstimate(const Json::Value& root) {
+  // Every value: its text with room for escapes (twice its bytes; only
+  // control characters take more), its member name the same, and a line of
+  // indentation, separators and brackets.
+  constexpr size_t kPerValue = 16;
+  size_t bound = kPerValue;
+  std::vector<std::pair<const Json::Value*, size_t>> pending{{&root, 0}};
+  while (!pending.empty()) {
+    const auto [value, depth] = pending.back();
+    pending.pop_back();
+    bound += kPerValue + depth * kIndentSize;
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    if (value->isString() && value->getString(&begin, &end)) {
+      bound += 2 * static_cast<size_t>(end - begin);
+    } else if (value->isNumeric() || value->isBool()) {
+      bound += 32;
+    }
+    if (!value->isArray() && !value->isObject()) continue;
+    for (auto it = value->begin(); it != value->end(); ++it) {
+      if (value->isObject()) {
+        const char* name_end = nullptr;
+        const char* name = it.memberName(&name_end);
+        bound += 2 * static_cast<size_t>(name_end - name) + kPerValue;
+      }
+      pending.emplace_back(&*it, depth + 1);
+    }
+  }
+  return bound;
+}
+
+// Follows StyledWriter's algorithm step by step, so that the same document
+// gives the same lines: the indentation test on the last character written,
+// the one-line rendering of short arrays, the 74-column rule.
+class StyledText {
+ public:
+  explicit StyledText(const EncodedNameSet& encoded_names)
+      : encoded_names_(encoded_names) {}
+
+  std::string Write(const Json::Value& root) {
+    // Room for the whole text at once: a text grown by doubling holds its
+    // old and new copies at the last growth, twice the file at its peak.
+    // Room reserved beyond what is written is never touched.
+    document_.reserve(TextEstimate(root));
+    WriteValue(root);
+    document_ += '\n';
+    return std::move(document_);
+  }
+
+ private:
+  void WriteValue(const Json::Value& value) {
+    switch (value.type()) {
+      case Json::nullValue:
+        PushValue("null");
+        break;
+      case Json::intValue:
+        PushValue(Json::valueToString(value.asLargestInt()));
+        break;
+      case Json::uintValue:
+        PushValue(Json::valueToString(value.asLargestUInt()));
+        break;
+      case Json::realValue:
+        PushValue(Json::valueToString(value.asDouble()));
+        break;
+      case Json::booleanValue:
+        PushValue(Json::valueToString(value.asBool()));
+        break;
+      case Json::stringValue:
+        PushValue(QuotedString(value));
+        break;
+      case Json::arrayValue:
+        WriteArrayValue(value);
+        break;
+      case Json::objectValue:
+        WriteObjectValue(value);
+        break;
+    }
+  }
+
+  void WriteObjectValue(const Json::Value& value) {
+    if (value.empty()) {
+      PushValue("{}");
+      return;
+    }
+    WriteWithIndent("{");
+    Indent();
+    // Json::Value keeps members in ascending byte order of their keys.
+    for (auto it = value.begin(); it != value.end(); ++it) {
+      if (it != value.begin()) document_ += ',';
+      std::string key = "\"";
+      AppendQuotedBody(it.name(), &key);
+      key += '"';
+      WriteWithIndent(key);
+      document_ += " : ";
+      WriteValue(*it);
+    }
+    Unindent();
+    WriteWithIndent("}");
+  }
+
+  void WriteArrayValue(const Json::Value& value) {
+    const Json::ArrayIndex size = value.size();
+    if (size == 0) {
+      PushValue("[]");
+      return;
+    }
+    if (IsMultilineArray(value)) {
+      WriteWithIndent("[");
+      Indent();
+      const bool has_child_values = !child_values_.empty();
+      // The rendered children belong to this array only; nested arrays
+      // reuse the member while this loop runs.
+      std::vector<std::string> rendered;
+      if (has_child_values) rendered.swap(child_values_);
+      for (Json::ArrayIndex index = 0; index < size; ++index) {
+        if (index > 0) document_ += ',';
+        if (has_child_values) {
+          WriteWithIndent(rendered[index]);
+        } else {
+          WriteIndent();
+          WriteValue(value[index]);
+        }
+      }
+      Unindent();
+      WriteWithIndent("]");
+    } else {
+      document_ += "[ ";
+      for (Json::ArrayIndex index = 0; index < size; ++index) {
+        if (index > 0) document_ += ", ";
+        document_ += child_values_[index];
+      }
+      document_ += " ]";
+    }
+  }
+
+  // Short arrays of plain values (no non-empty array or object among them)
+  // fit on one line when "[ " + values joined by ", " + " ]" stays below the
+  // right margin; their rendered values are left in child_values_.
+  bool IsMultilineArray(const Json::Value& value) {
+    const Json::ArrayIndex size = value.size();
+    bool multiline = size * 3 >= kRightMargin;
+    child_values_.clear();
+    for (Json::ArrayIndex index = 0; index < size && !multiline; ++index) {
+      const Json::Value& child = value[index];
+      multiline = (child.isArray() || child.isObject()) && !child.empty();
+    }
+    if (!multiline) {
+      child_values_.reserve(size);
+      add_child_values_ = true;
+      size_t line_length = 4 + (size - 1) * 2;
+      for (Json::ArrayIndex index = 0; index < size; ++index) {
+        WriteValue(value[index]);
+        line_length += child_values_[index].length();
+      }
+      add_child_values_ = false;
+      multiline = line_length >= kRightMargin;
+    }
+    return multiline;
+  }
+
+  std::string QuotedString(const Json::Value& value) {
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    if (!value.getString(&begin, &end)) return std::string();
+    std::string text(begin, end);
+    std::string quoted = "\"";
+    if (encoded_names_.count(&value) != 0) {
+      AppendEncodedNameBody(text, &quoted);
+    } else {
+      AppendQuotedBody(text, &quoted);
+    }
+    quoted += '"';
+    return quoted;
+  }
+
+  void PushValue(const std::string& text) {
+    if (add_child_values_) {
+      child_values_.push_back(text);
+    } else {
+      document_ += text;
+    }
+  }
+
+  void WriteIndent() {
+    if (!document_.empty()) {
+      const char last = document_.back();
+      if (last == ' ') return;  // already indented
+      if (last != '\n') document_ += '\n';
+    }
+    document_ += indent_;
+  }
+
+  void WriteWithIndent(const std::string& text) {
+    WriteIndent();
+    document_ += text;
+  }
+
+  void Indent() { indent_.append(kIndentSize, ' '); }
+  void Unindent() { indent_.resize(indent_.size() - kIndentSize); }
+
+  const EncodedNameSet& encoded_names_;
+  std::string document_;
+  std::string indent_;
+  std::vector<std::string> child_values_;
+  bool add_child_values_ = false;
+};
+
+}  // namespace
+
+void AppendEncodedNameBody(const std::string& utf8_name, std::string* out) {
+  std::string ascii;
+  wide_to_escaped_ascii(utf8_to_wide_string(utf8_name), &ascii);
+  // The encoded text already holds its backslashes as they are to be
+  // written ("\\" for a real one, "\uXXXX" escapes); everything else gets
+  // the usual quoting.
+  for (const char c : ascii) {
+    if (c == '\\') {
+      out->push_back(c);
+    } else {
+      AppendQuotedBody(std::string(1, c), out);
+    }
+  }
+}
+
+std::string WriteDocumentText(const Json::Value& document,
+                              const EncodedNameSet& encoded_names) {
+  return StyledText(encoded_names).Write(document);
+}
+
+}  // namespace chrome
+}  // namespace marksafe

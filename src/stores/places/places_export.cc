@@ -1,0 +1,65 @@
+#include "stores/places/places_export.h"
+
+#include <string>
+
+#include "backup_set/part.h"
+#include "backup_set/part_source.h"
+#include "backup_set/backup_set.h"
+#include "base/debug_log.h"
+#include "stores/places/places_reader.h"
+#include "context/job.h"
+#include "model/report.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace firefox {
+namespace {
+
+bool EnsureFolder(const std::u16string& path) {
+  return platform::PathExists(path) || platform::CreateDirectoryTree(path);
+}
+
+// The export without its own report scope.
+bool ExportSteps(ms_places* handle, const char16_t* dest,
+                 bool into_backup_set) {
+  if (handle == nullptr || dest == nullptr) return false;
+  std::u16string destination(dest);
+  if (!platform::PathExists(destination)) return false;
+  std::u16string folder =
+      ResolveBackupPath(destination, into_backup_set, BackupPart::kFirefox);
+  if (!EnsureFolder(folder)) return false;
+
+  model::Tree tree;
+  Status status = ReadPlaces(handle, &tree);
+  if (status.ok()) {
+    status = backup_set::WritePart(
+        tree, backup_set::PartKind::kFirefox, folder, into_backup_set,
+        &context::Current().report(),
+        backup_set::PartSourceOfStore(handle->databasePath,
+                                      BrowserFamily::kFirefox));
+  }
+  if (SucceededOrSetLastError(status)) return true;
+  DebugLog(
+      u"[DllExport] [export_firefox_2_folder] Firefox->Export2Folder[2] "
+      u"fail: %ld \n",
+      static_cast<long>(platform::GetLastError()));
+  return false;
+}
+
+}  // namespace
+
+bool ExportFirefox2Folder(ms_places* handle, const char16_t* dest,
+                          bool into_backup_set) {
+  context::JobScope scope("export_firefox_2_folder");
+  return ExportSteps(handle, dest, into_backup_set);
+}
+
+bool BackupFirefox(ms_places* handle, const char16_t* dest,
+                   bool into_backup_set) {
+  context::JobScope scope("backup_firefox");
+  if (dest == nullptr || !platform::PathExists(dest)) return false;
+  return ExportSteps(handle, dest, into_backup_set);
+}
+
+}  // namespace firefox
+}  // namespace marksafe

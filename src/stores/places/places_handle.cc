@@ -1,0 +1,257 @@
+#include "stores/places/places_handle.h"
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <new>
+
+#include "base/debug_log.h"
+#include "base/error_codes.h"
+#include "profiles/locators.h"
+#include "context/store_lock.h"
+#include "base/text.h"
+#include "context/job.h"
+#include "model/report.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace firefox {
+
+const char16_t kPlacesFileName[] = u"\\places.sqlite";
+
+namespace {
+
+// A path of this many characters or fewer is never opened.
+constexpr size_t kShortestOpenablePath = 4;
+
+// The folder holding path (path without its last component).
+std::u16string FolderOf(const std::u16string& path) {
+  size_t cut = path.find_last_of(u"\\/");
+  return cut == std::u16string::npos ? std::u16string() : path.substr(0, cut);
+}
+
+// Reads the schema of the open store. Returns SQLite's result code of the
+// first failing read (0 when all went well).
+int ReadSchema(ms_places* handle) {
+  SQLite::Database& db = handle->database;
+  int rc = db.ForEachRow("PRAGMA user_version", {},
+                         [&](const SQLite::Statement& row) {
+                           handle->schemaVersion = row.Integer(0);
+                         });
+  if (rc != SQLITE_OK) return rc;
+  bool has_table = false;
+  bool has_url_hash = false;
+  bool has_guid = false;
+  rc = db.ForEachRow("PRAGMA table_info(moz_places)", {},
+                     [&](const SQLite::Statement& row) {
+                       has_table = true;
+                       const std::string name = row.Utf8(1);
+                       if (name == "url_hash") has_url_hash = true;
+                       if (name == "guid") has_guid = true;
+                     });
+  if (rc != SQLITE_OK) return rc;
+  if (!has_table) {
+    handle->schema = PlacesSchema::kUnknown;
+  } else if (has_url_hash && has_guid) {
+    handle->schema = PlacesSchema::kToday;
+  } else {
+    handle->schema = PlacesSchema::kOld;
+  }
+  return SQLITE_OK;
+}
+
+}  // namespace
+
+bool IsLockedCode(int rc) {
+  return (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED;
+}
+
+namespace {
+
+// Whether folder holds a Firefox profile's lock file: then the lock alone
+// says whether the store is in use.
+bool HasProfileLock(const std::u16string& folder) {
+  if (folder.empty()) return false;
+  for (const char16_t* name : {u".parentlock", u"parent.lock", u"lock"}) {
+    std::u16string path;
+    if (platform::ChildPath(folder, name, &path) &&
+        platform::PathExists(path)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool FirefoxHoldsStore(const std::u16string& database_path) {
+  // Only the store's own profile counts: a Firefox open on another
+  // profile does not touch this file. A store with no profile around it
+  // is held by any program that has it open.
+  const std::u16string folder = FolderOf(database_path);
+  const bool by_profile =
+      !folder.empty() && platform::FirefoxProfileInUse(folder);
+  if (!by_profile &&
+      (HasProfileLock(folder) || !StoreHeldOpen(database_path))) {
+    return false;
+  }
+  DebugLog(
+      u"[FirefoxBookmark].%s is held by %s: nothing is written while it "
+      u"runs\n",
+      database_path.c_str(),
+      by_profile ? u"the Firefox of its profile" : u"another program");
+  platform::SetLastError(kErrorSharingViolation);
+  return true;
+}
+
+namespace {
+
+// Reads the schema of the freshly opened connection and sets this
+// connection's own settings. False (the connection closed, a diagnostic,
+// last error set) when Firefox has the store locked.
+bool PrepareConnection(ms_places* handle) {
+  SQLite::Database& db = handle->database;
+  const int rc = ReadSchema(handle);
+  if (IsLockedCode(rc)) {
+    DebugLog(
+        u"[FirefoxBookmark].%s is locked: Firefox is running, nothing "
+        u"is written\n",
+        handle->databasePath.c_str());
+    db.Close();
+    handle->readCopy.Remove();
+    platform::SetLastError(kErrorSharingViolation);
+    return false;
+  }
+  // A page cache large enough for the indexes that an import of many links
+  // touches at random (guids, hashes); it is this connection's own memory
+  // and changes nothing in the file.
+  db.Execute(u"PRAGMA cache_size = -65536;");
+  if (handle->writable && handle->schema == PlacesSchema::kOld) {
+    // The store of an old Firefox: its connection settings, but the journal
+    // stays on so that a failed import rolls back whole.
+    db.Execute(u"PRAGMA synchronous = OFF;");
+    db.Execute(u"PRAGMA count_changes = 0;");
+  }
+  return true;
+}
+
+}  // namespace
+
+ms_places* BuildPlacesHandle(const std::u16string& path) {
+  std::unique_ptr<ms_places> handle(new (std::nothrow) ms_places);
+  if (!handle) return nullptr;
+  handle->databasePath = path;
+  if (path.size() <= kShortestOpenablePath || FirefoxHoldsStore(path)) {
+    return handle.release();
+  }
+  // The user's places.sqlite belongs to Firefox: never create one, and
+  // never change it only to read it.
+  SQLite::Database& db = handle->database;
+  if (HasPendingWrites(path) && platform::PathExists(path)) {
+    const Status copied = handle->readCopy.Make(path);
+    if (!copied.ok()) {
+      DebugLog(u"[FirefoxBookmark].%s\n", copied.message().c_str());
+      platform::SetLastError(copied.code());
+      return handle.release();  // no connection: nothing is read
+    }
+    // The copy is the program's own: SQLite replays the writes into it.
+    db.Open(handle->readCopy.store().c_str(),
+            SQLite::Database::OpenMode::kExistingOnly);
+  } else {
+    db.Open(path.c_str(), SQLite::Database::OpenMode::kReadOnlyUnchanging);
+  }
+  PrepareConnection(handle.get());
+  return handle.release();
+}
+
+bool MakePlacesWritable(ms_places* handle) {
+  if (handle == nullptr) return false;
+  if (handle->writable && handle->database.HasConnection()) return true;
+  SQLite::Database& db = handle->database;
+  db.Close();
+  handle->readCopy.Remove();
+  handle->writable = true;
+  const int rc = db.Open(handle->databasePath.c_str(),
+                         SQLite::Database::OpenMode::kExistingOnly);
+  if (rc != 0) {
+    DebugLog(u"[FirefoxBookmark].Cannot open %s for writing: %ld\n",
+             handle->databasePath.c_str(), static_cast<long>(rc));
+    db.Close();
+    platform::SetLastError(IsLockedCode(rc) ? kErrorSharingViolation
+                                            : kErrorOpenFailed);
+    return false;
+  }
+  return PrepareConnection(handle);
+}
+
+bool PlacesIntact(ms_places* handle) {
+  if (handle == nullptr || !handle->database.HasConnection()) return true;
+  if (handle->integrity == 0) {
+    std::string found;
+    int rows = 0;
+    const int rc = handle->database.ForEachRow(
+        "PRAGMA quick_check(20)", {}, [&](const SQLite::Statement& row) {
+          if (rows++ > 0) found += "; ";
+          found += row.Utf8(0);
+        });
+    if (rc != SQLITE_OK) {
+      // A locked store is no damaged one: the write is refused for that.
+      if (IsLockedCode(rc)) return true;
+      found = "the check could not run (SQLite error " + std::to_string(rc) +
+              ")";
+    }
+    handle->integrity = found == "ok" ? 1 : -1;
+    handle->integrityProblem = found;
+  }
+  if (handle->integrity > 0) return true;
+  DebugLog(u"[FirefoxBookmark].%s is damaged (%s): nothing is written\n",
+           handle->databasePath.c_str(),
+           platform::FromUtf8(handle->integrityProblem).c_str());
+  context::Current().report().problems.push_back(model::Problem{
+      DisplayPath(handle->databasePath), u"",
+      "places.sqlite is damaged, nothing written: " + handle->integrityProblem,
+      true});
+  platform::SetLastError(kErrorFileCorrupt);
+  return false;
+}
+
+// The connection closes before the private copy it reads goes (member
+// order), so the copy is removed on every way the handle ends.
+void DestroyPlacesHandle(ms_places* handle) { delete handle; }
+
+bool PlacesReadable(ms_places* handle) {
+  if (handle == nullptr || !handle->database.HasConnection()) return false;
+  return handle->database.Execute(u"select count(*) from sqlite_master;") == 0;
+}
+
+ms_places* InitBookmark(const char16_t* places_file) {
+  std::u16string path;
+  if (places_file == nullptr) {
+    std::u16string profile = LocateFirefoxProfile();
+    if (profile.size() < 5) return nullptr;
+    path = profile + kPlacesFileName;
+  } else {
+    path = places_file;
+  }
+  if (!platform::PathExists(path)) return nullptr;
+  ms_places* handle = BuildPlacesHandle(path);
+  if (handle == nullptr) return nullptr;
+  // A file that is there but holds no database would make every export
+  // "succeed" on an empty store: refuse it here. (While Firefox runs the
+  // handle has no connection and cannot be examined.)
+  if (handle->database.HasConnection() && !PlacesReadable(handle)) {
+    DestroyPlacesHandle(handle);
+    platform::SetLastError(kErrorInvalidData);
+    return nullptr;
+  }
+  return handle;
+}
+
+bool ReleaseBookmark(ms_places* handle) {
+  if (handle == nullptr) return false;
+  DestroyPlacesHandle(handle);
+  return true;
+}
+
+}  // namespace firefox
+}  // namespace marksafe

@@ -1,0 +1,356 @@
+#include "stores/places/places_restore.h"
+
+#include <string>
+#include <vector>
+
+#include "backup_set/part.h"
+#include "backup_set/backup_set.h"
+#include "base/debug_log.h"
+#include "base/error_codes.h"
+#include "backup_set/folder_swap.h"
+#include "backup_set/interchange.h"
+#include "stores/places/places_reader.h"
+#include "stores/places/places_transaction.h"
+#include "stores/places/places_writer.h"
+#include "stores/url_folder/favorites_import.h"
+#include "context/job.h"
+#include "model/merge.h"
+#include "model/report.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace firefox {
+namespace {
+const char16_t kExcludedSubFolder[] = u"url";
+
+long LastErrorForLog() { return static_cast<long>(platform::GetLastError()); }
+
+model::MergeOptions FirefoxMergeOptions() {
+  model::MergeOptions options;
+  options.capabilities = model::FirefoxCapabilities();
+  options.now = model::Now();
+  options.progress = &context::Current().progress();
+  return options;
+}
+
+// The first folder titled title directly in parent of the store's tree,
+// made and written when there is none. kNoItem when it cannot be written.
+model::ItemId FindOrMakeFolder(PlacesWriter* writer, model::Tree* target,
+                               model::ItemId parent,
+                               const std::u16string& title) {
+  for (model::ItemId child : target->at(parent).children) {
+    const model::Item& item = target->at(child);
+    if (item.kind == model::ItemKind::kFolder && item.title == title) {
+      return child;
+    }
+  }
+  model::Item folder;
+  folder.title = title;
+  folder.date_added = model::Now();
+  folder.last_modified = folder.date_added;
+  folder.added = true;
+  const model::ItemId id = target->Add(parent, std::move(folder));
+  if (id == model::kNoItem) return model::kNoItem;
+  // The folder holds an import; it is no item of the source, and is not
+  // counted as one written.
+  model::RootReport own;
+  Status status =
+      writer->WriteAdded(target, parent, &own, &context::Current().report());
+  if (!SucceededOrSetLastError(status)) return model::kNoItem;
+  return id;
+}
+
+// Merges the content of source folder `from` into folder `into` of the
+// store's tree and writes what is new. False when anything failed.
+bool MergeAndWrite(const model::Tree& source,
+                   model::ItemId from, model::Tree* target, model::ItemId into,
+                   PlacesWriter* writer, model::RootReport* root_report) {
+  model::Report& report = context::Current().report();
+  model::Merge(source, from, target, into, FirefoxMergeOptions(), root_report,
+               &report);
+  Status status = writer->WriteAdded(target, into, root_report, &report);
+  return SucceededOrSetLastError(status);
+}
+
+// The store as a tree, with the menu root (every store has it).
+bool ReadTarget(ms_places* handle, model::Tree* target) {
+  Status status = ReadPlaces(handle, target);
+  if (status.ok() && target->root(model::Root::kMenu) == model::kNoItem) {
+    status = Status::Error(
+        kErrorDatabaseFailure,
+        u"[FirefoxBookmark].No bookmarks menu in " + handle->databasePath);
+  }
+  return SucceededOrSetLastError(status);
+}
+
+// A plain .url folder into the folder titled title under the menu.
+bool ImportFolderStep(ms_places* handle, const std::u16string& folder,
+                      const std::u16string& title) {
+  model::Tree source;
+  const model::ItemId content = source.AddRoot(model::Root::kMenu, title);
+  Status status = backup_set::ReadUrlFolder(
+      folder, {kExcludedSubFolder, interchange::kImportedFromFirefox}, &source,
+      content);
+  if (!SucceededOrSetLastError(status)) return false;
+  model::Tree target;
+  if (!ReadTarget(handle, &target)) return false;
+  const model::ItemId menu = target.root(model::Root::kMenu);
+  model::RootReport* root_report = context::Current().report().AddRoot(
+      platform::ToUtf8(title), PlacesRootTitle(model::Root::kMenu) + u"/" +
+                                   title);
+  PlacesWriter writer(handle);
+  const model::ItemId into =
+      FindOrMakeFolder(&writer, &target, menu, title);
+  if (into == model::kNoItem) return false;
+  return MergeAndWrite(source, content, &target, into, &writer,
+                       root_report);
+}
+
+// A Chrome part: a sub-folder per Chrome root under "Imported from Chrome".
+bool ImportChromeStep(ms_places* handle, const std::u16string& chrome) {
+  const std::u16string title = interchange::kImportedFromChrome;
+  if (!platform::PathExists(chrome + u"\\" + interchange::kChromePosIni)) {
+    return ImportFolderStep(handle, chrome, title);
+  }
+  model::Tree source;
+  Status status =
+      backup_set::ReadPart(chrome, backup_set::PartKind::kChrome, &source);
+  if (!SucceededOrSetLastError(status)) return false;
+  model::Tree target;
+  if (!ReadTarget(handle, &target)) return false;
+  PlacesWriter writer(handle);
+  const model::ItemId menu = target.root(model::Root::kMenu);
+  model::ItemId wrapper = model::kNoItem;
+  bool ok = true;
+  for (model::Root root : model::kAllRoots) {
+    const model::ItemId from = source.root(root);
+    if (from == model::kNoItem) continue;
+    const std::u16string name = source.at(from).title;
+    model::RootReport* root_report = context::Current().report().AddRoot(
+        model::RootKey(root), PlacesRootTitle(model::Root::kMenu) + u"/" +
+                                  title + u"/" + name);
+    // A root the person left empty brings no folder of its own.
+    if (source.at(from).children.empty()) continue;
+    if (wrapper == model::kNoItem) {
+      wrapper = FindOrMakeFolder(&writer, &target, menu, title);
+      if (wrapper == model::kNoItem) return false;
+    }
+    const model::ItemId into =
+        FindOrMakeFolder(&writer, &target, wrapper, name);
+    if (into == model::kNoItem ||
+        !MergeAndWrite(source, from, &target, into, &writer,
+                       root_report)) {
+      ok = false;
+    }
+  }
+  return ok;
+}
+
+// The steps of import_2_firefox_from_bk, inside the caller's transaction.
+bool ImportFirefoxBackupSteps(ms_places* handle, const char16_t* backup_path,
+                              bool into_backup_set) {
+  std::u16string firefox = backup_path;
+  if (into_backup_set) {
+    firefox =
+        ReadableFolder(BackupSetFolder(backup_path, BackupPart::kFirefox));
+    DebugLog(u"[DllExport] [import_2_firefox_from_bk] backup_path=%s!\n",
+             firefox.c_str());
+  }
+  std::u16string position_file = firefox + u"\\" + interchange::kPosIni;
+  if (!platform::PathExists(position_file)) {
+    DebugLog(
+        u"[DllExport] [import_2_firefox_from_bk] cfg file: %s is not exist!\n",
+        position_file.c_str());
+    return false;
+  }
+  model::Tree source;
+  Status status =
+      backup_set::ReadPart(firefox, backup_set::PartKind::kFirefox, &source);
+  if (!SucceededOrSetLastError(status)) return false;
+  model::Tree target;
+  if (!ReadTarget(handle, &target)) return false;
+  PlacesWriter writer(handle);
+  model::Report& report = context::Current().report();
+  bool ok = true;
+  for (model::Root root : model::kAllRoots) {
+    const model::ItemId from = source.root(root);
+    if (from == model::kNoItem) continue;
+    model::RootReport* root_report =
+        report.AddRoot(model::RootKey(root), PlacesRootTitle(root));
+    const model::ItemId into = target.root(root);
+    if (into == model::kNoItem) {
+      // An old store has no mobile root: what it held cannot go there.
+      const model::Counts counts = model::CountBelow(source, from);
+      root_report->source += counts;
+      root_report->not_carried += counts;
+      if (counts.total() > 0) {
+        report.problems.push_back(model::Problem{
+            source.PathOf(from), u"", "the store has no such root", false});
+      }
+      continue;
+    }
+    DebugLog(u"[DllExport] [import_2_firefox_from_bk] [%s] target file: %s\n",
+             platform::FromUtf8(model::RootKey(root)).c_str(),
+             source.at(from).title.c_str());
+    if (!MergeAndWrite(source, from, &target, into, &writer,
+                       root_report)) {
+      DebugLog(
+          u"[DllExport] [import_2_firefox_from_bk] Firefox->FixImportFromBK[%d] "
+          u"fail: %ld \n",
+          static_cast<int>(PlacesIdOf(root)), LastErrorForLog());
+      ok = false;
+    }
+  }
+  return ok;
+}
+
+int32_t ImportChromeBackupSteps(ms_places* handle, const char16_t* backup_path,
+                                bool into_backup_set) {
+  std::u16string chrome = ReadableFolder(
+      ResolveBackupPath(backup_path, into_backup_set, BackupPart::kChrome));
+  if (platform::PathExists(chrome) && ImportChromeStep(handle, chrome)) {
+    return 0;
+  }
+  DebugLog(
+      u"[DllExport] [import_chrome_bk_2_firefox] import chrome backup to "
+      u"firefox fail: %ld \n",
+      LastErrorForLog());
+  return kErrorInvalidParameter;
+}
+
+}  // namespace
+
+bool Import2Firefox(ms_places* handle, const char16_t* folder,
+                    const char16_t* title) {
+  context::JobScope scope("import_2_firefox");
+  if (handle == nullptr || folder == nullptr || !platform::PathExists(folder)) {
+    return false;
+  }
+  ImportTransaction transaction(handle);
+  if (transaction.Refused()) return false;
+  return transaction.Finish(ImportFolderStep(
+      handle, folder, title != nullptr ? title : interchange::kImportedFromIe));
+}
+
+bool Import2FirefoxFromIeBk(ms_places* handle, const char16_t* backup_path,
+                            bool into_backup_set) {
+  context::JobScope scope("import_2_firefox_from_ie_bk");
+  if (backup_path == nullptr) return false;
+  std::u16string favorites = ReadableFolder(
+      ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFavorites));
+  if (handle == nullptr || !platform::PathExists(favorites)) return false;
+  ImportTransaction transaction(handle);
+  if (transaction.Refused()) return false;
+  return transaction.Finish(
+      ImportFolderStep(handle, favorites, interchange::kImportedFromIe));
+}
+
+int32_t ImportChromeBk2Firefox(ms_places* handle, const char16_t* backup_path,
+                               bool into_backup_set) {
+  context::JobScope scope("import_chrome_bk_2_firefox");
+  if (handle == nullptr || backup_path == nullptr)
+    return kErrorInvalidParameter;
+  ImportTransaction transaction(handle);
+  if (transaction.Refused()) return kErrorInvalidParameter;
+  const int32_t code =
+      ImportChromeBackupSteps(handle, backup_path, into_backup_set);
+  return transaction.Finish(code == 0) ? 0 : kErrorInvalidParameter;
+}
+
+bool Import2FirefoxFromBk(ms_places* handle, const char16_t* backup_path,
+                          bool into_backup_set) {
+  context::JobScope scope("import_2_firefox_from_bk");
+  if (handle == nullptr || backup_path == nullptr) return false;
+  if (!platform::PathExists(backup_path)) {
+    DebugLog(u"[DllExport] [import_2_firefox_from_bk] path:%s is not exist \n",
+             backup_path);
+    return false;
+  }
+  // Every root in one transaction; what one root imported stays when
+  // another fails, unless a failure aborted the whole import.
+  ImportTransaction transaction(handle);
+  if (transaction.Refused()) return false;
+  return transaction.Finish(
+      ImportFirefoxBackupSteps(handle, backup_path, into_backup_set));
+}
+
+bool RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
+                       bool into_backup_set, int32_t* progress) {
+  context::JobScope scope("restore_firefox_pro");
+  if (handle == nullptr || backup_path == nullptr || progress == nullptr ||
+      !platform::PathExists(backup_path)) {
+    return false;
+  }
+  // The three parts in one transaction.
+  ImportTransaction transaction(handle);
+  if (transaction.Refused()) return false;
+  std::u16string firefox = ReadableFolder(
+      ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFirefox));
+  bool firefox_ok = platform::PathExists(firefox) &&
+                    ImportFirefoxBackupSteps(handle, firefox.c_str(), false);
+  if (!firefox_ok) {
+    DebugLog(
+        u"[DllExport] [restore_firefox_pro] restore backup to firefox "
+        u"fail:%ld \n",
+        LastErrorForLog());
+    DebugLog(
+        u"[DllExport] [restore_firefox_pro] import_2_firefox_from_bk "
+        u"backup_path=%s\n",
+        firefox.c_str());
+  }
+  *progress += 2;
+
+  bool ie_ok = true;
+  std::u16string favorites =
+      ReadableFolder(BackupSetFolder(backup_path, BackupPart::kFavorites));
+  if (platform::PathExists(favorites)) {
+    ie_ok = ImportFolderStep(handle, favorites, interchange::kImportedFromIe);
+    if (!ie_ok) {
+      DebugLog(
+          u"[DllExport] [restore_firefox_pro] import IE fav to firefox "
+          u"fail:%ld \n",
+          LastErrorForLog());
+    }
+  }
+  *progress += 1;
+
+  int32_t chrome_code = 0;
+  std::u16string chrome =
+      ReadableFolder(BackupSetFolder(backup_path, BackupPart::kChrome));
+  if (platform::PathExists(chrome)) {
+    chrome_code = ImportChromeBackupSteps(handle, chrome.c_str(), false);
+  }
+  *progress += 1;
+  return transaction.Finish(firefox_ok && ie_ok && chrome_code == 0);
+}
+
+bool ImportFirefoxBk2Folder(const char16_t* firefox_backup,
+                            bool into_backup_set, const char16_t* dest_folder,
+                            const char16_t* subfolder_name) {
+  context::JobScope scope("import_firefox_bk_2_folder");
+  if (firefox_backup == nullptr || dest_folder == nullptr) return false;
+  if (!platform::PathExists(firefox_backup)) {
+    DebugLog(
+        u"[DllExport] [import_firefox_bk_2_folder] firefox_bk_path: %s is not "
+        u"exist! \n",
+        firefox_backup);
+    return false;
+  }
+  std::u16string firefox =
+      ResolveBackupPath(firefox_backup, into_backup_set, BackupPart::kFirefox);
+  std::u16string subfolder = subfolder_name != nullptr
+                                 ? std::u16string(subfolder_name)
+                                 : interchange::kImportedFromFirefox;
+  std::u16string destination;
+  if (!interchange::ResolvePositionValue(dest_folder, subfolder,
+                                         &destination)) {
+    return false;  // the sub-folder would lie outside dest_folder
+  }
+  Status status = ie::MergePartIntoFavorites(
+      firefox, backup_set::PartKind::kFirefox, dest_folder, subfolder,
+      &context::Current().report());
+  return SucceededOrSetLastError(status);
+}
+
+}  // namespace firefox
+}  // namespace marksafe

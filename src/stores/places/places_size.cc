@@ -1,0 +1,135 @@
+#include "stores/places/places_size.h"
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+
+#include "backup_set/part.h"
+#include "backup_set/backup_set.h"
+#include "backup_set/folder_tree.h"
+#include "profiles/locators.h"
+#include "stores/places/places_reader.h"
+#include "stores/places/sqlite/statement.h"
+#include "stores/url_folder/favorites_backup.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace firefox {
+namespace {
+
+// Adds what lies below every root of tree.
+void CountRoots(const model::Tree& tree, int32_t* folder_count,
+                int32_t* link_count) {
+  const model::Counts counts = model::UserCounts(tree);
+  *folder_count += static_cast<int32_t>(counts.folders);
+  *link_count += static_cast<int32_t>(counts.links);
+}
+
+// What a read of the store would put below its roots, counted in the
+// database in one walk: the menu, toolbar, unsorted and mobile roots
+// (mobile only as a child of the places root), each row taken once (a root
+// listed below another root is not entered again, nor are the places root
+// and the tags root), folders entered down to the deepest level a tree
+// holds, links only with a place that has a URL. The third figure counts
+// the items below that level, which make a read fail.
+const char kCountBelowRoots[] =
+    "with recursive roots(id) as (select id from moz_bookmarks where type = 2 "
+    "and (id in (2, 3, 5) or (id = 6 and parent = 1))), "
+    "below(id, type, linked, depth) as (select id, 2, 0, 0 from roots "
+    "union all select b.id, b.type, b.type = 1 and exists (select 1 from "
+    "moz_places p where p.id = b.fk and p.url is not null), f.depth + 1 "
+    "from moz_bookmarks b join below f on b.parent = f.id where f.type = 2 "
+    "and f.depth <= ?1 and b.id not in (1, 4) and b.id not in (select id "
+    "from roots)) "
+    "select coalesce(sum(type = 2 and depth between 1 and ?1), 0), "
+    "coalesce(sum(linked and depth <= ?1), 0), "
+    "coalesce(sum(depth > ?1 and (type in (2, 3) or linked)), 0) from below";
+
+struct HandleDeleter {
+  void operator()(ms_places* handle) const { DestroyPlacesHandle(handle); }
+};
+
+}  // namespace
+
+bool CountBookmarks(ms_places* handle, int32_t* folder_count,
+                    int32_t* link_count) {
+  if (handle == nullptr || !handle->database.HasConnection()) return false;
+  int64_t folders = 0, links = 0, too_deep = 0;
+  bool counted = false;
+  const int rc = handle->database.ForEachRow(
+      kCountBelowRoots, {model::kMaxDepth}, [&](const SQLite::Statement& r) {
+        folders = r.Integer(0);
+        links = r.Integer(1);
+        too_deep = r.Integer(2);
+        counted = true;
+      });
+  // A tree deeper than a backup can hold is not read, so not counted.
+  if (rc != SQLITE_OK || !counted || too_deep != 0) return false;
+  *folder_count = static_cast<int32_t>(folders);
+  *link_count = static_cast<int32_t>(links);
+  return true;
+}
+
+bool GetFirefoxBkSize(const char16_t* backup_path, bool into_backup_set,
+                      uint64_t* size, int32_t* folder_count,
+                      int32_t* link_count) {
+  if (backup_path == nullptr || size == nullptr) return false;
+  std::u16string folder =
+      ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFirefox);
+  int32_t folders = 0;
+  int32_t links = 0;
+  if (!ie::GetIeFavoritesSize(folder.c_str(), false, size, &folders,
+                              &links)) {
+    return false;
+  }
+  // A part is counted as it will be restored: its manifest knows what the
+  // .url files cannot show.
+  model::Tree part;
+  if (backup_set::ReadPart(folder, backup_set::PartKind::kFirefox, &part)
+          .ok()) {
+    folders = 0;
+    links = 0;
+    CountRoots(part, &folders, &links);
+  }
+  if (folder_count != nullptr) *folder_count = folders;
+  if (link_count != nullptr) *link_count = links;
+  return true;
+}
+
+bool GetFirefoxBookmarkSize(const char16_t* backup_path, bool into_backup_set,
+                            uint64_t* size, int32_t* folder_count,
+                            int32_t* link_count) {
+  if (size == nullptr || folder_count == nullptr || link_count == nullptr) {
+    return false;
+  }
+  if (backup_path != nullptr) {
+    int32_t folders = 0;
+    int32_t links = 0;
+    if (!GetFirefoxBkSize(backup_path, into_backup_set, size, &folders,
+                          &links)) {
+      return false;
+    }
+    *folder_count = folders;
+    *link_count = links;
+    return true;
+  }
+  std::u16string profile = LocateFirefoxProfile();
+  if (profile.size() < 5) return false;
+  std::u16string path = profile + kPlacesFileName;
+  bool exists = platform::PathExists(path);
+  if (exists && !FileSize(path, size)) return false;
+  std::unique_ptr<ms_places, HandleDeleter> handle(BuildPlacesHandle(path));
+  if (!handle || !handle->database.HasConnection()) return false;
+  // A places file that is no database must not read as an empty store.
+  if (exists && !PlacesReadable(handle.get())) return false;
+  if (!exists) {  // nothing to back up: not created, nothing counted
+    *folder_count = 0;
+    *link_count = 0;
+    return true;
+  }
+  return CountBookmarks(handle.get(), folder_count, link_count);
+}
+
+}  // namespace firefox
+}  // namespace marksafe

@@ -1,0 +1,90 @@
+#include "stores/places/places_transaction.h"
+
+#include "base/debug_log.h"
+#include "base/error_codes.h"
+#include "stores/places/places_journal.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace firefox {
+namespace {
+
+}  // namespace
+
+ImportTransaction::ImportTransaction(ms_places* handle) : handle_(handle) {
+  if (handle_ == nullptr || !handle_->database.HasConnection()) return;
+  SQLite::Database& db = handle_->database;
+  if (db.InTransaction()) return;  // an enclosing import owns it
+  // Firefox may have started since the handle was built.
+  if (FirefoxHoldsStore(handle_->databasePath)) {
+    refused_ = true;
+    return;
+  }
+  // The handle has only read so far: the store itself is opened now.
+  if (!MakePlacesWritable(handle_)) {
+    refused_ = true;
+    return;
+  }
+  // A damaged store is refused before anything is written to it.
+  if (!PlacesIntact(handle_)) {
+    refused_ = true;
+    return;
+  }
+  int rc = db.Begin();
+  if (rc == 0) {
+    owner_ = true;
+    return;
+  }
+  refused_ = true;
+  if (IsLockedCode(rc)) {
+    DebugLog(
+        u"[FirefoxBookmark].%s is locked: Firefox is running, nothing "
+        u"is written\n",
+        handle_->databasePath.c_str());
+    platform::SetLastError(kErrorSharingViolation);
+  } else {
+    DebugLog(u"[FirefoxBookmark].Cannot begin writing %s: %ld\n",
+             handle_->databasePath.c_str(), static_cast<long>(rc));
+    platform::SetLastError(kErrorDatabaseFailure);
+  }
+}
+
+ImportTransaction::~ImportTransaction() {
+  if (!owner_) return;
+  handle_->database.Rollback();
+  DropJournal(handle_);
+}
+
+bool ImportTransaction::Finish(bool result) {
+  if (handle_ == nullptr || refused_) return false;
+  SQLite::Database& db = handle_->database;
+  if (!owner_) return result && !db.Aborted();
+  owner_ = false;
+  if (!db.Aborted()) CompleteJournal(handle_);
+  if (db.Aborted()) {
+    long code = static_cast<long>(db.LastError());
+    db.Rollback();
+    DropJournal(handle_);
+    DebugLog(
+        u"[FirefoxBookmark].Import into %s stopped by a database "
+        u"failure (%ld): nothing of it was written\n",
+        handle_->databasePath.c_str(), code);
+    platform::SetLastError(kErrorDatabaseFailure);
+    return false;
+  }
+  int rc = db.Commit();
+  if (rc != 0) {
+    DropJournal(handle_);
+    DebugLog(
+        u"[FirefoxBookmark].Import into %s could not be committed "
+        u"(%ld): nothing of it was written\n",
+        handle_->databasePath.c_str(), static_cast<long>(rc));
+    platform::SetLastError(IsLockedCode(rc) ? kErrorSharingViolation
+                                            : kErrorDatabaseFailure);
+    return false;
+  }
+  return result;
+}
+
+}  // namespace firefox
+}  // namespace marksafe

@@ -1,0 +1,153 @@
+#include "stores/url_folder/favorites_backup.h"
+
+#include <string>
+
+#include "backup_set/backup_set.h"
+#include "base/debug_log.h"
+#include "backup_set/folder_swap.h"
+#include "backup_set/folder_tree.h"
+#include "backup_set/interchange.h"
+#include "profiles/locators.h"
+#include "context/store_lock.h"
+#include "base/text.h"
+#include "context/job.h"
+#include "model/report.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace ie {
+namespace {
+
+// Shorter paths (a drive root with a short name) are refused by the
+// measurement rather than walked.
+constexpr size_t kShortestMeasuredPath = 9;
+
+// True when path is folder or lies below it (compared as the file system
+// compares names).
+bool StartsWithFolder(const std::u16string& path, const std::u16string& folder) {
+  auto normal = [](const std::u16string& p) {
+    std::u16string n = ToUpperCase(p);
+    for (char16_t& c : n) {
+      if (c == u'\\') c = u'/';
+    }
+    while (n.size() > 1 && n.back() == u'/') n.pop_back();
+    return n;
+  };
+  const std::u16string p = normal(path);
+  const std::u16string f = normal(folder);
+  return p == f || (p.size() > f.size() && p.compare(0, f.size(), f) == 0 &&
+                    p[f.size()] == u'/');
+}
+
+bool EnsureFolder(const std::u16string& folder) {
+  return platform::PathExists(folder) || platform::CreateDirectoryTree(folder);
+}
+
+}  // namespace
+
+bool GetIeFavoritesSize(const char16_t* folder, bool into_backup_set,
+                        uint64_t* size, int32_t* folder_count,
+                        int32_t* link_count) {
+  if (size == nullptr) return false;
+  std::u16string path;
+  if (folder == nullptr) {
+    if (!LocateFavorites(&path)) return false;
+  } else {
+    path = ResolveBackupPath(folder, into_backup_set, BackupPart::kFavorites);
+  }
+  if (path.size() < kShortestMeasuredPath) return false;
+
+  uint64_t total = 0;
+  if (!MeasureTree(path, &total, interchange::kUrlExtension, folder_count,
+                   link_count)) {
+    return false;
+  }
+  *size = total;
+  return true;
+}
+
+bool BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
+              bool into_backup_set, bool overwrite,
+              const volatile uint8_t* cancel_flag) {
+  if (backup_path == nullptr) return false;
+  DebugLog(u"Backup_ie: ie_def_path=%s, backup_path=%s\n", ie_def_path,
+           backup_path);
+
+  std::u16string source;
+  if (ie_def_path == nullptr) {
+    DebugLog(u"[DllExport][backup_ie] call get_ie_path func.\n");
+    if (!GetIePath(&source)) return false;
+  } else {
+    source = ie_def_path;
+  }
+
+  std::u16string destination;
+  if (into_backup_set) {
+    GetBookmarkFolder(backup_path, &destination);
+    if (!EnsureFolder(destination)) {
+      DebugLogFixed(u"[backup_ie] Create directory: %s fail",
+                    destination.c_str());
+      return false;
+    }
+    destination += u"\\Favorites";
+  } else {
+    destination = backup_path;
+  }
+  if (!EnsureFolder(destination)) return false;
+
+  CopyCounts counts;
+  const bool copied =
+      into_backup_set
+          ? CopyFavoritesIntoPart(source, destination, overwrite, cancel_flag,
+                                  &counts)
+          : copy_folder(source, destination, interchange::kUrlExtension,
+                        overwrite, cancel_flag, false, &counts);
+  ReportFavoritesCopy(destination, true, counts);
+  return copied;
+}
+
+bool CopyFavoritesIntoPart(const std::u16string& source,
+                           const std::u16string& part, bool overwrite,
+                           const volatile uint8_t* cancel_flag,
+                           CopyCounts* counts) {
+  StoreLock lock;
+  if (!lock.Acquire(part).ok()) return false;
+  RecoverInterruptedSwap(part);
+  // A part inside the Favorites folder itself is copied in place, as the
+  // copy skips only its own destination.
+  const bool inside_source = StartsWithFolder(part, source);
+  if (!overwrite || inside_source) {
+    return copy_folder(source, part, interchange::kUrlExtension, overwrite,
+                       cancel_flag, false, counts);
+  }
+  const std::u16string staging = StagingFolderFor(part);
+  if (platform::PathExists(staging)) (void)platform::RemoveTree(staging);
+  bool copied = copy_folder(source, staging, interchange::kUrlExtension,
+                            overwrite, cancel_flag, false, counts);
+  Status status = copied ? SwapInFolder(staging, part)
+                         : Status::Error(platform::GetLastError(),
+                                         u"the copy of " + source + u" failed");
+  if (SucceededOrSetLastError(status)) return true;
+  LastErrorKeeper keep;  // the previous part is kept
+  (void)platform::RemoveTree(staging);
+  return false;
+}
+
+void ReportFavoritesCopy(const std::u16string& label, bool top_existed,
+                         const CopyCounts& counts) {
+  model::RootReport* root =
+      context::Current().report().AddRoot("favorites", label);
+  root->added.links = counts.files_copied;
+  root->present.links = counts.files_present;
+  root->failed.links = counts.files_failed;
+  root->added.folders = counts.folders_created - (top_existed ? 0 : 1);
+  root->present.folders = counts.folders_present - (top_existed ? 1 : 0);
+  if (root->added.folders < 0) root->added.folders = 0;
+  if (root->present.folders < 0) root->present.folders = 0;
+  root->source = root->added;
+  root->source += root->present;
+  root->source += root->failed;
+}
+
+}  // namespace ie
+}  // namespace marksafe

@@ -1,0 +1,39 @@
+// Bringing a Firefox or Chrome part of a backup set into a Favorites folder
+// (or any folder of .url files): the part is read into the bookmark tree,
+// merged into the folder titled subfolder_title inside dest_folder (one
+// sub-folder per root, named as in the part), and only what is new is
+// written. Nothing that is in dest_folder is overwritten or removed.
+#ifndef MARKSAFE_STORES_URL_FOLDER_FAVORITES_IMPORT_H_
+#define MARKSAFE_STORES_URL_FOLDER_FAVORITES_IMPORT_H_
+
+#include <string>
+#include <vector>
+
+#include "backup_set/part.h"
+#include "base/status.h"
+#include "model/report.h"
+
+namespace marksafe {
+namespace ie {
+
+// part_folder: the part (Bookmarks\Firefox or Bookmarks\Chrome of a set).
+// Adds one RootReport per root of the part to report. With overwrite, a
+// link whose name is that of a .url file an earlier export left in the
+// root's folder replaces that file in one step (see WriteAddedToUrlFolder);
+// without, it is written beside it.
+[[nodiscard]] Status MergePartIntoFavorites(const std::u16string& part_folder,
+                                            backup_set::PartKind kind,
+                                            const std::u16string& dest_folder,
+                                            const std::u16string& subfolder_title,
+                                            model::Report* report,
+                                            bool overwrite = true);
+
+// Journals the entries a copy made in the Favorites folder (paths as
+// CopyCounts::made gives them: folders end in a separator).
+void JournalCopiedEntries(const std::u16string& favorites,
+                          const std::vector<std::u16string>& made);
+
+}  // namespace ie
+}  // namespace marksafe
+
+#endif  // MARKSAFE_STORES_URL_FOLDER_FAVORITES_IMPORT_H_
