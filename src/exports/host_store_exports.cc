@@ -14,35 +14,24 @@
 #include <utility>
 #include <vector>
 
+#include "backup_set/folder_swap.h"
 #include "backup_set/part.h"
 #include "backup_set/part_source.h"
-#include "stores/chrome/chrome_checksum.h"
-#include "stores/chrome/chrome_document.h"
-#include "stores/chrome/chrome_paths.h"
-#include "stores/chrome/chrome_reader.h"
-#include "stores/chrome/chrome_writer.h"
-#include "base/debug_log.h"
 #include "base/error_codes.h"
-#include "backup_set/folder_swap.h"
 #include "base/json_text.h"
-#include "context/store_lock.h"
 #include "base/text.h"
 #include "base/url_normalize.h"
-#include "backup_set/folder_swap.h"
+#include "context/job.h"
 #include "exports/export_util.h"
 #include "exports/host_stores.h"
-#include "stores/places/places_handle.h"
-#include "stores/places/places_reader.h"
-#include "stores/places/places_transaction.h"
-#include "stores/places/places_writer.h"
+#include "jobs/open_store.h"
+#include "jobs/store_jobs.h"
+#include "marksafe/marksafe.h"
+#include "model/report.h"
+#include "platform/platform.h"
 #include "stores/html/html_reader.h"
 #include "stores/html/html_writer.h"
-#include "context/job.h"
-#include "marksafe/marksafe.h"
-#include "model/merge.h"
-#include "model/report.h"
-#include "platform/memory.h"
-#include "platform/platform.h"
+#include "stores/store.h"
 
 namespace marksafe {
 namespace exports {
@@ -90,138 +79,6 @@ bool LooksLikeBookmarkHtml(const std::string& text) {
   }
   return lower.find("netscape-bookmark-file") != std::string::npos ||
          lower.find("<dl") != std::string::npos;
-}
-
-// The root of the target a root of the file goes to. Chrome has no menu:
-// the file's top level is what Chromium writes for "Other bookmarks".
-model::Root TargetRoot(model::Root root, bool chrome) {
-  return chrome && root == model::Root::kMenu ? model::Root::kOther : root;
-}
-
-// Merges every root of source into target; writes through write(into,
-// root_report) unless the call is a dry run. Roots the target lacks are
-// reported.
-template <typename Write>
-bool MergeRoots(const model::Tree& source, model::Tree* target, bool chrome,
-                const model::MergeOptions& options, Write&& write) {
-  model::Report& report = context::Current().report();
-  const bool dry_run = context::Current().options().dry_run;
-  bool ok = true;
-  for (model::Root root : model::kAllRoots) {
-    const model::ItemId from = source.root(root);
-    if (from == model::kNoItem) continue;
-    const model::ItemId into = target->root(TargetRoot(root, chrome));
-    model::RootReport* root_report = report.AddRoot(
-        model::RootKey(TargetRoot(root, chrome)), source.at(from).title);
-    if (into == model::kNoItem) {
-      const model::Counts counts = model::CountBelow(source, from);
-      root_report->source += counts;
-      root_report->not_carried += counts;
-      if (counts.total() > 0) {
-        report.problems.push_back(model::Problem{
-            source.PathOf(from), u"", "the store has no such root", false});
-      }
-      continue;
-    }
-    model::Merge(source, from, target, into, options, root_report, &report);
-    if (!dry_run) {
-      if (!write(into, root_report)) ok = false;
-      continue;
-    }
-    // The writers count what they write; a dry run counts what the merge
-    // marked for them.
-    target->ForEachBelow(into, [&](model::ItemId id) {
-      const model::Item& item = target->at(id);
-      if (item.added) model::CountItem(item.kind, &root_report->added);
-    });
-  }
-  return ok;
-}
-
-int32_t ImportIntoChrome(const model::Tree& source,
-                         const std::u16string& file) {
-  const bool dry_run = context::Current().options().dry_run;
-  if (!dry_run && chrome::ChromiumHoldsFile(file)) {
-    Note(file, "is in a profile a running browser holds; close it first");
-    return kErrorAccessDenied;
-  }
-  StoreLock lock;
-  if (!dry_run && !lock.Acquire(file).ok()) return kErrorAccessDenied;
-  Json::Value document;
-  if (!chrome::load_chrome_file(file.c_str(), &document)) {
-    Note(file, "is not a Chrome bookmarks file");
-    return kErrorInvalidData;
-  }
-  const bool synced_added = chrome::AddSyncedRoot(&document);
-  model::Tree target;
-  chrome::NodeTable nodes;
-  if (!chrome::ReadChromeTree(document, &target, &nodes, nullptr).ok()) {
-    Note(file, "has no bookmark roots");
-    return kErrorInvalidData;
-  }
-  chrome::ChromeWriter writer(&document, std::move(nodes));
-  if (synced_added) writer.MarkChanged();
-  model::MergeOptions options;
-  options.capabilities = model::ChromeCapabilities();
-  options.now = model::Now();
-  options.progress = &context::Current().progress();
-  model::Report& report = context::Current().report();
-  MergeRoots(source, &target, true, options,
-             [&](model::ItemId into, model::RootReport* root_report) {
-               writer.WriteAdded(target, into, root_report, &report);
-               return true;
-             });
-  if (dry_run) return 0;
-  target = model::Tree();  // merged: its memory goes before the file's text
-  platform::ReleaseFreedMemory();
-  const Status saved = writer.Save(file);
-  if (!saved.ok()) {
-    for (model::RootReport& root : report.roots) {
-      root.failed += root.added;
-      root.added = model::Counts();
-    }
-    Note(file, "write failed: " + platform::ToUtf8(saved.message()));
-    return kErrorAccessDenied;
-  }
-  return 0;
-}
-
-int32_t ImportIntoPlaces(const model::Tree& source,
-                         const std::u16string& file) {
-  ms_places* places = firefox::InitBookmark(file.c_str());
-  if (places == nullptr || !firefox::PlacesReadable(places)) {
-    if (places != nullptr) firefox::ReleaseBookmark(places);
-    Note(file, "cannot be opened as a Firefox places database (is Firefox "
-               "running?)");
-    return kErrorInvalidData;
-  }
-  std::unique_ptr<ms_places, bool (*)(ms_places*)> owned(
-      places, &firefox::ReleaseBookmark);
-  model::MergeOptions options;
-  options.capabilities = model::FirefoxCapabilities();
-  options.now = model::Now();
-  options.progress = &context::Current().progress();
-  model::Tree target;
-  if (context::Current().options().dry_run) {
-    if (!firefox::ReadPlaces(places, &target).ok()) return kErrorInvalidData;
-    MergeRoots(source, &target, false, options,
-               [](model::ItemId, model::RootReport*) { return true; });
-    return 0;
-  }
-  firefox::ImportTransaction transaction(places);
-  if (transaction.Refused()) return kErrorAccessDenied;
-  bool ok = firefox::ReadPlaces(places, &target).ok();
-  if (ok) {
-    firefox::PlacesWriter writer(places);
-    model::Report& report = context::Current().report();
-    ok = MergeRoots(source, &target, false, options,
-                    [&](model::ItemId into, model::RootReport* root_report) {
-                      return writer
-                          .WriteAdded(&target, into, root_report, &report)
-                          .ok();
-                    });
-  }
-  return transaction.Finish(ok) ? 0 : kErrorInvalidParameter;
 }
 
 // What the reader left out of source: each link whose address is no URL
@@ -287,12 +144,10 @@ int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,
     Note(html_path, "read failed: " + platform::ToUtf8(read.message()));
     return kErrorInvalidData;
   }
-  const bool chrome = kind == MARKSAFE_STORE_CHROME;
   const size_t first_root = context::Current().report().roots.size();
-  const int32_t code = chrome ? ImportIntoChrome(source, store_path)
-                              : ImportIntoPlaces(source, store_path);
-  if (code == 0) ReportHtmlNotes(notes, source, html_path, first_root);
-  return code;
+  const Status merged = jobs::MergeIntoStore(source, kind, store_path);
+  if (merged.ok()) ReportHtmlNotes(notes, source, html_path, first_root);
+  return static_cast<int32_t>(merged.code());
 }
 
 // The links below each root of tree, by (root, folder path below the root,
@@ -301,12 +156,12 @@ using LinkKey = std::pair<std::string, std::pair<std::u16string, std::u16string>
 using LinkMap =
     std::map<LinkKey, std::vector<std::pair<std::u16string, std::u16string>>>;
 
-LinkMap LinksOf(const model::Tree& tree, bool chrome_target) {
+LinkMap LinksOf(const model::Tree& tree, const stores::Store& target) {
   LinkMap links;
   for (model::Root root : model::kAllRoots) {
     const model::ItemId top = tree.root(root);
     if (top == model::kNoItem) continue;
-    const std::string key = model::RootKey(TargetRoot(root, chrome_target));
+    const std::string key = model::RootKey(target.TargetRoot(root));
     std::unordered_map<model::ItemId, std::u16string> folder_path;
     folder_path[top] = u"";
     tree.ForEachBelow(top, [&](model::ItemId id) {
@@ -331,9 +186,10 @@ std::string CompareText(const MS_CHAR* backup, int32_t backup_kind,
   model::Tree backup_tree, store_tree;
   if (ReadPair({backup, backup_kind, "the backup", &backup_tree},
                {store, store_kind, "the store", &store_tree}, &out) == 0) {
-    const bool chrome = store_kind == MARKSAFE_STORE_CHROME;
-    const LinkMap in_backup = LinksOf(backup_tree, chrome);
-    const LinkMap in_store = LinksOf(store_tree, chrome);
+    const std::unique_ptr<stores::Store> target =
+        jobs::OpenStore(store_kind, AsU16(store));
+    const LinkMap in_backup = LinksOf(backup_tree, *target);
+    const LinkMap in_store = LinksOf(store_tree, *target);
     // (root, folder) -> {missing, extra}
     std::map<std::pair<std::string, std::u16string>, Json::Value> folders;
     int64_t missing = 0, extra = 0;

@@ -12,6 +12,7 @@
 #include "stores/chrome/chrome_document.h"
 #include "stores/chrome/chrome_paths.h"
 #include "stores/chrome/chrome_reader.h"
+#include "stores/chrome/chrome_store.h"
 #include "stores/chrome/chrome_writer.h"
 #include "stores/chrome/conversions.h"
 #include "base/debug_log.h"
@@ -24,119 +25,15 @@
 #include "model/report.h"
 #include "platform/memory.h"
 #include "platform/platform.h"
+#include "stores/store_merge.h"
 
 namespace marksafe {
 namespace chrome {
 namespace {
 
-// Chrome's file as the target of merges: the document, the tree read from
-// it, and the writer that appends what the merges add.
-class ChromeTarget {
- public:
-  ChromeTarget() = default;
-  ChromeTarget(const ChromeTarget&) = delete;
-  ChromeTarget& operator=(const ChromeTarget&) = delete;
-
-  // Loads and reads file. Fails when it does not load as JSON or holds no
-  // roots; nothing is written then.
-  // The store's lock is taken first and held until the target is gone, so
-  // that no other run writes the file between this read and the save.
-  Status Open(const std::u16string& file) {
-    file_ = file;
-    if (ChromiumHoldsFile(file)) {
-      return Status::Error(kErrorSharingViolation,
-                           u"a running browser holds the profile of " + file);
-    }
-    Status locked = lock_.Acquire(file);
-    if (!locked.ok()) return locked;
-    if (!load_chrome_file(file.c_str(), &document_)) {
-      return Status::Error(kErrorInvalidParameter,
-                           u"cannot load the Chrome file " + file);
-    }
-    // Chrome ignores a file without the synced root: it is added before the
-    // file is read, so that a backup's mobile bookmarks have their place.
-    const bool synced_added = AddSyncedRoot(&document_);
-    NodeTable nodes;
-    Status status = ReadChromeTree(document_, &tree_, &nodes, nullptr);
-    if (!status.ok()) return status;
-    writer_ = std::make_unique<ChromeWriter>(&document_, std::move(nodes));
-    if (synced_added) writer_->MarkChanged();
-    return Status::Ok();
-  }
-
-  model::Tree& tree() { return tree_; }
-
-  // Merges the children of source folder `from` into target folder `into`
-  // and appends what is new to the document.
-  void Merge(const model::Tree& source, model::ItemId from,
-             model::ItemId into, model::RootReport* root_report) {
-    MergeOnly(source, from, into, root_report);
-    Write(into, root_report);
-  }
-
-  // The merge alone: the tree gains what is new, the document not yet.
-  void MergeOnly(const model::Tree& source, model::ItemId from,
-                 model::ItemId into, model::RootReport* root_report) {
-    model::MergeOptions options;
-    options.capabilities = model::ChromeCapabilities();
-    options.progress = &context::Current().progress();
-    model::Merge(source, from, &tree_, into, options, root_report,
-                 &context::Current().report());
-  }
-
-  // Appends what the merges added below folder `into` to the document.
-  void Write(model::ItemId into, model::RootReport* root_report) {
-    writer_->WriteAdded(tree_, into, root_report, &context::Current().report());
-  }
-
-  // The first folder below parent titled exactly title, made when missing.
-  // A folder made here holds an import; it is no item of the source and is
-  // not counted.
-  model::ItemId FolderIn(model::ItemId parent, const std::u16string& title) {
-    for (const model::ItemId child : tree_.at(parent).children) {
-      const model::Item& item = tree_.at(child);
-      if (item.kind == model::ItemKind::kFolder && item.title == title) {
-        return child;
-      }
-    }
-    model::Item folder;
-    folder.title = title;
-    folder.date_added = folder.last_modified = model::Now();
-    folder.added = true;
-    return tree_.Add(parent, std::move(folder));
-  }
-
-  // Saves the document when it changed. When that fails, everything the
-  // report counts as added is counted as failed instead.
-  Status Save() {
-    // The tree has served the merges: its memory goes before the file's
-    // text is made.
-    tree_ = model::Tree();
-    platform::ReleaseFreedMemory();
-    Status status = writer_->Save(file_);
-    if (status.ok()) return status;
-    model::Report& report = context::Current().report();
-    for (model::RootReport& root : report.roots) {
-      root.failed += root.added;
-      root.added = model::Counts();
-    }
-    report.problems.push_back(model::Problem{
-        file_, std::u16string(), "write failed: " + wide_to_utf8(status.message()),
-        true});
-    return status;
-  }
-
- private:
-  StoreLock lock_;
-  std::u16string file_;
-  Json::Value document_;
-  model::Tree tree_;
-  std::unique_ptr<ChromeWriter> writer_;
-};
-
 // Reads source (a .url folder, or a Firefox part when firefox_part) into
 // the bar folder named name (the bar itself for an empty name).
-Status ImportIntoBar(ChromeTarget* target, const std::u16string& source,
+Status ImportIntoBar(stores::StoreMerge* target, const std::u16string& source,
                      const std::u16string& name, bool firefox_part) {
   model::Tree& tree = target->tree();
   const model::ItemId bar = tree.root(model::Root::kToolbar);
@@ -154,14 +51,12 @@ Status ImportIntoBar(ChromeTarget* target, const std::u16string& source,
     if (!status.ok()) return status;
     model::RootReport* root_report =
         report.AddRoot(model::RootKey(model::Root::kToolbar), label);
-    const model::ItemId into =
-        name.empty() ? bar : target->FolderIn(bar, name);
-    if (into == model::kNoItem) {
-      return Status::Error(kErrorInvalidParameter,
-                           u"no folder " + name + u" on the bar");
+    model::ItemId into = bar;
+    if (!name.empty()) {
+      status = target->FolderIn(bar, name, &into);
+      if (!status.ok()) return status;
     }
-    target->Merge(part, top, into, root_report);
-    return Status::Ok();
+    return target->Merge(part, top, into, root_report);
   }
   Status status =
       backup_set::ReadPart(source, backup_set::PartKind::kFirefox, &part);
@@ -178,16 +73,13 @@ Status ImportIntoBar(ChromeTarget* target, const std::u16string& source,
     // A root the person left empty brings no folder of its own.
     if (part.at(from).children.empty()) continue;
     if (folder == model::kNoItem) {
-      folder = target->FolderIn(bar, name);
+      status = target->FolderIn(bar, name, &folder);
+      if (!status.ok()) return status;
     }
-    const model::ItemId into =
-        folder == model::kNoItem ? model::kNoItem
-                                 : target->FolderIn(folder, title);
-    if (into == model::kNoItem) {
-      return Status::Error(kErrorInvalidParameter,
-                           u"no folder " + label + u"/" + title);
-    }
-    target->Merge(part, from, into, root_report);
+    model::ItemId into = model::kNoItem;
+    status = target->FolderIn(folder, title, &into);
+    if (status.ok()) status = target->Merge(part, from, into, root_report);
+    if (!status.ok()) return status;
   }
   return Status::Ok();
 }
@@ -198,8 +90,9 @@ int32_t ImportToBar(const char16_t* chrome_file, const std::u16string& source,
                     const std::u16string& name, bool firefox_part) {
   std::u16string file;
   if (!ChromeFileArgument(chrome_file, &file)) return kErrorFileNotFound;
-  ChromeTarget target;
-  if (!target.Open(file).ok()) return kErrorInvalidParameter;
+  ChromeStore store(file);
+  stores::StoreMerge target(&store);
+  if (!target.Open().ok()) return kErrorInvalidParameter;
   Status status = ImportIntoBar(&target, source, name, firefox_part);
   if (!status.ok()) {
     // Nothing is saved: Chrome's file stays as it was.
@@ -208,9 +101,10 @@ int32_t ImportToBar(const char16_t* chrome_file, const std::u16string& source,
         u"[DllExport] [import_folder_2_chrome_bar] "
         u"import_folder_2_bookmark_bar fail: %ld \n",
         static_cast<long>(status.code()));
+    (void)target.Finish(status);
     return kErrorInvalidParameter;
   }
-  status = target.Save();
+  status = target.Finish(Status::Ok());
   if (!status.ok()) {
     DebugLog(u"[DllExport] [import_folder_2_chrome_bar] save fail: %ld \n",
              static_cast<long>(status.code()));
@@ -296,8 +190,9 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
                     &folder)) {
     return kErrorPathNotFound;
   }
-  ChromeTarget target;
-  if (!target.Open(file).ok()) return kErrorInvalidParameter;
+  ChromeStore store(file);
+  stores::StoreMerge target(&store);
+  if (!target.Open().ok()) return kErrorInvalidParameter;
   model::Tree part;
   // What could be read is restored even when a part of it could not.
   Status status =
@@ -316,7 +211,7 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
           model::RootKey(chrome_root.root), part.at(from).title);
       const model::ItemId into = target.tree().root(chrome_root.root);
       if (into != model::kNoItem) {
-        target.MergeOnly(part, from, into, root_report);
+        target.MergeOnly(part, from, into, root_report);  // written below
         merged.emplace_back(into, report.roots.size() - 1);
         continue;
       }
@@ -339,7 +234,7 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
     part = model::Tree();
     platform::ReleaseFreedMemory();
     for (const auto& [into, index] : merged) {
-      target.Write(into, &report.roots[index]);
+      status.Update(target.Write(into, &report.roots[index]));
     }
   }
   if (!status.ok()) {
@@ -348,7 +243,7 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
              static_cast<long>(status.code()));
   }
   // What was merged before a failure is kept.
-  const Status saved = target.Save();
+  const Status saved = target.Finish(Status::Ok());
   if (!saved.ok()) {
     DebugLog(u"[DllExport] [restore_chrome] save fail: %ld \n",
              static_cast<long>(saved.code()));

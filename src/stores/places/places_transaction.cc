@@ -58,7 +58,10 @@ ImportTransaction::~ImportTransaction() {
 bool ImportTransaction::Finish(bool result) {
   if (handle_ == nullptr || refused_) return false;
   SQLite::Database& db = handle_->database;
-  if (!owner_) return result && !db.Aborted();
+  if (!owner_) {
+    kept_ = !db.Aborted();
+    return result && kept_;
+  }
   owner_ = false;
   if (!db.Aborted()) CompleteJournal(handle_);
   if (db.Aborted()) {
@@ -83,6 +86,7 @@ bool ImportTransaction::Finish(bool result) {
                                             : kErrorDatabaseFailure);
     return false;
   }
+  kept_ = true;
   return result;
 }
 

@@ -32,11 +32,15 @@ class ImportTransaction {
   // commit fails). Returns result, made false by an abort or a failed
   // commit (last error 4313, with a diagnostic).
   bool Finish(bool result);
+  // After Finish: whether what was written is kept (committed here, or
+  // left to the enclosing import whose transaction is still whole).
+  bool Kept() const { return kept_; }
 
  private:
   ms_places* handle_;
   bool owner_ = false;
   bool refused_ = false;
+  bool kept_ = false;
 };
 
 }  // namespace firefox

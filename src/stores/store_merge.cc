@@ -1,0 +1,96 @@
+#include "stores/store_merge.h"
+
+#include <utility>
+
+#include "context/job.h"
+#include "model/merge.h"
+#include "platform/memory.h"
+#include "platform/platform.h"
+
+namespace marksafe {
+namespace stores {
+
+StoreMerge::StoreMerge(Store* store)
+    : store_(store), dry_run_(context::Current().options().dry_run) {}
+
+Status StoreMerge::Lock() { return dry_run_ ? Status::Ok() : store_->Lock(); }
+
+Status StoreMerge::Read() { return store_->Read(&tree_); }
+
+Status StoreMerge::Open() {
+  Status status = Lock();
+  return status.ok() ? Read() : status;
+}
+
+Status StoreMerge::FolderIn(model::ItemId parent, const std::u16string& title,
+                            model::ItemId* folder) {
+  for (const model::ItemId child : tree_.at(parent).children) {
+    const model::Item& item = tree_.at(child);
+    if (item.kind == model::ItemKind::kFolder && item.title == title) {
+      *folder = child;
+      return Status::Ok();
+    }
+  }
+  model::Item made;
+  made.title = title;
+  made.date_added = made.last_modified = model::Now();
+  made.added = true;
+  *folder = tree_.Add(parent, std::move(made));
+  if (*folder == model::kNoItem) {
+    return Status::Error(kErrorInvalidParameter,
+                         u"no folder " + title + u" can be made in " +
+                             store_->path());
+  }
+  if (dry_run_) return Status::Ok();
+  model::RootReport uncounted;
+  return store_->WriteAdded(&tree_, parent, &uncounted);
+}
+
+Status StoreMerge::Merge(const model::Tree& source, model::ItemId from,
+                         model::ItemId into, model::RootReport* root_report) {
+  MergeOnly(source, from, into, root_report);
+  return Write(into, root_report);
+}
+
+void StoreMerge::MergeOnly(const model::Tree& source, model::ItemId from,
+                           model::ItemId into, model::RootReport* root_report) {
+  context::Job& job = context::Current();
+  model::MergeOptions options;
+  options.capabilities = store_->capabilities();
+  options.now = model::Now();
+  options.progress = &job.progress();
+  model::Merge(source, from, &tree_, into, options, root_report, &job.report());
+}
+
+Status StoreMerge::Write(model::ItemId into, model::RootReport* root_report) {
+  if (!dry_run_) return store_->WriteAdded(&tree_, into, root_report);
+  // The writers count what they write; a dry run counts what the merge
+  // marked for them.
+  tree_.ForEachBelow(into, [&](model::ItemId id) {
+    const model::Item& item = tree_.at(id);
+    if (item.added) model::CountItem(item.kind, &root_report->added);
+  });
+  return Status::Ok();
+}
+
+Status StoreMerge::Finish(Status so_far) {
+  if (dry_run_) return so_far;
+  // The tree has served the merges: its memory goes before the store
+  // makes its file.
+  tree_ = model::Tree();
+  platform::ReleaseFreedMemory();
+  Status committed = store_->Commit(so_far.ok());
+  if (committed.ok()) return so_far;
+  model::Report& report = context::Current().report();
+  for (model::RootReport& root : report.roots) {
+    root.failed += root.added;
+    root.added = model::Counts();
+  }
+  report.problems.push_back(model::Problem{
+      store_->path(), std::u16string(),
+      "write failed: " + platform::ToUtf8(committed.message()), true});
+  return committed;
+}
+
+}  // namespace stores
+}  // namespace marksafe

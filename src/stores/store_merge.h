@@ -1,0 +1,68 @@
+// The one way bookmarks go into a store: lock it (not in a dry run), read
+// it, merge folders of a source tree into its folders, write what each
+// merge added, commit. Restores, imports and conversions into every kind
+// of store run through it, so that they lock, count and fail alike.
+#ifndef MARKSAFE_STORES_STORE_MERGE_H_
+#define MARKSAFE_STORES_STORE_MERGE_H_
+
+#include <string>
+
+#include "base/status.h"
+#include "model/bookmark_tree.h"
+#include "model/report.h"
+#include "stores/store.h"
+
+namespace marksafe {
+namespace stores {
+
+class StoreMerge {
+ public:
+  // store must outlive the merge.
+  explicit StoreMerge(Store* store);
+  StoreMerge(const StoreMerge&) = delete;
+  StoreMerge& operator=(const StoreMerge&) = delete;
+
+  // Locks the store (unless the call is a dry run) and reads it; Open is
+  // the two in turn.
+  [[nodiscard]] Status Lock();
+  [[nodiscard]] Status Read();
+  [[nodiscard]] Status Open();
+
+  // The store's tree: as read, grown by the merges.
+  model::Tree& tree() { return tree_; }
+
+  // The first folder titled title directly in parent, made and written
+  // when there is none. A folder made here holds an import: it is no item
+  // of the source and is counted nowhere.
+  [[nodiscard]] Status FolderIn(model::ItemId parent,
+                                const std::u16string& title,
+                                model::ItemId* folder);
+
+  // Merges the children of source folder `from` into folder `into` and
+  // writes what is new; a dry run counts what it would write instead.
+  // Merge is MergeOnly and Write in turn; a job that merges every root
+  // before it writes can drop its source between the two.
+  [[nodiscard]] Status Merge(const model::Tree& source, model::ItemId from,
+                             model::ItemId into,
+                             model::RootReport* root_report);
+  void MergeOnly(const model::Tree& source, model::ItemId from,
+                 model::ItemId into, model::RootReport* root_report);
+  [[nodiscard]] Status Write(model::ItemId into,
+                             model::RootReport* root_report);
+
+  // Ends the merge with its result so far: commits what was written, or
+  // takes it back when so_far failed. When nothing of it is kept,
+  // everything the report counted as added is counted as failed. Returns
+  // the first failure.
+  [[nodiscard]] Status Finish(Status so_far);
+
+ private:
+  Store* store_;
+  model::Tree tree_;
+  bool dry_run_;
+};
+
+}  // namespace stores
+}  // namespace marksafe
+
+#endif  // MARKSAFE_STORES_STORE_MERGE_H_
