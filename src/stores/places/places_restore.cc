@@ -11,7 +11,8 @@
 #include "backup_set/interchange.h"
 #include "stores/places/places_reader.h"
 #include "stores/places/places_transaction.h"
-#include "stores/places/places_writer.h"
+#include "stores/places/places_store.h"
+#include "stores/store_merge.h"
 #include "stores/url_folder/favorites_import.h"
 #include "context/job.h"
 #include "model/merge.h"
@@ -25,62 +26,24 @@ const char16_t kExcludedSubFolder[] = u"url";
 
 long LastErrorForLog() { return static_cast<long>(platform::GetLastError()); }
 
-model::MergeOptions FirefoxMergeOptions() {
-  model::MergeOptions options;
-  options.capabilities = model::FirefoxCapabilities();
-  options.now = model::Now();
-  options.progress = &context::Current().progress();
-  return options;
-}
-
-// The first folder titled title directly in parent of the store's tree,
-// made and written when there is none. kNoItem when it cannot be written.
-model::ItemId FindOrMakeFolder(PlacesWriter* writer, model::Tree* target,
-                               model::ItemId parent,
-                               const std::u16string& title) {
-  for (model::ItemId child : target->at(parent).children) {
-    const model::Item& item = target->at(child);
-    if (item.kind == model::ItemKind::kFolder && item.title == title) {
-      return child;
-    }
-  }
-  model::Item folder;
-  folder.title = title;
-  folder.date_added = model::Now();
-  folder.last_modified = folder.date_added;
-  folder.added = true;
-  const model::ItemId id = target->Add(parent, std::move(folder));
-  if (id == model::kNoItem) return model::kNoItem;
-  // The folder holds an import; it is no item of the source, and is not
-  // counted as one written.
-  model::RootReport own;
-  Status status =
-      writer->WriteAdded(target, parent, &own, &context::Current().report());
-  if (!SucceededOrSetLastError(status)) return model::kNoItem;
-  return id;
-}
-
-// Merges the content of source folder `from` into folder `into` of the
-// store's tree and writes what is new. False when anything failed.
-bool MergeAndWrite(const model::Tree& source,
-                   model::ItemId from, model::Tree* target, model::ItemId into,
-                   PlacesWriter* writer, model::RootReport* root_report) {
-  model::Report& report = context::Current().report();
-  model::Merge(source, from, target, into, FirefoxMergeOptions(), root_report,
-               &report);
-  Status status = writer->WriteAdded(target, into, root_report, &report);
-  return SucceededOrSetLastError(status);
-}
-
-// The store as a tree, with the menu root (every store has it).
-bool ReadTarget(ms_places* handle, model::Tree* target) {
-  Status status = ReadPlaces(handle, target);
-  if (status.ok() && target->root(model::Root::kMenu) == model::kNoItem) {
+// The store read for a merge whose writes go into the caller's
+// transaction. False (the last error set) when it cannot be read or has no
+// menu root (every store has it).
+bool OpenTarget(stores::StoreMerge* merge, ms_places* handle) {
+  Status status = merge->Open();
+  if (status.ok() && merge->tree().root(model::Root::kMenu) == model::kNoItem) {
     status = Status::Error(
         kErrorDatabaseFailure,
         u"[FirefoxBookmark].No bookmarks menu in " + handle->databasePath);
   }
   return SucceededOrSetLastError(status);
+}
+
+// Ends a step's merge: what it wrote stays in the caller's transaction
+// unless a failure aborted it. False (the last error set) when anything
+// failed.
+bool FinishStep(stores::StoreMerge* merge, Status so_far) {
+  return SucceededOrSetLastError(merge->Finish(std::move(so_far)));
 }
 
 // A plain .url folder into the folder titled title under the menu.
@@ -92,18 +55,17 @@ bool ImportFolderStep(ms_places* handle, const std::u16string& folder,
       folder, {kExcludedSubFolder, interchange::kImportedFromFirefox}, &source,
       content);
   if (!SucceededOrSetLastError(status)) return false;
-  model::Tree target;
-  if (!ReadTarget(handle, &target)) return false;
-  const model::ItemId menu = target.root(model::Root::kMenu);
+  PlacesStore store(handle);
+  stores::StoreMerge merge(&store);
+  if (!OpenTarget(&merge, handle)) return false;
+  const model::ItemId menu = merge.tree().root(model::Root::kMenu);
   model::RootReport* root_report = context::Current().report().AddRoot(
       platform::ToUtf8(title), PlacesRootTitle(model::Root::kMenu) + u"/" +
                                    title);
-  PlacesWriter writer(handle);
-  const model::ItemId into =
-      FindOrMakeFolder(&writer, &target, menu, title);
-  if (into == model::kNoItem) return false;
-  return MergeAndWrite(source, content, &target, into, &writer,
-                       root_report);
+  model::ItemId into = model::kNoItem;
+  status = merge.FolderIn(menu, title, &into);
+  if (status.ok()) status = merge.Merge(source, content, into, root_report);
+  return FinishStep(&merge, std::move(status));
 }
 
 // A Chrome part: a sub-folder per Chrome root under "Imported from Chrome".
@@ -116,12 +78,11 @@ bool ImportChromeStep(ms_places* handle, const std::u16string& chrome) {
   Status status =
       backup_set::ReadPart(chrome, backup_set::PartKind::kChrome, &source);
   if (!SucceededOrSetLastError(status)) return false;
-  model::Tree target;
-  if (!ReadTarget(handle, &target)) return false;
-  PlacesWriter writer(handle);
-  const model::ItemId menu = target.root(model::Root::kMenu);
+  PlacesStore store(handle);
+  stores::StoreMerge merge(&store);
+  if (!OpenTarget(&merge, handle)) return false;
+  const model::ItemId menu = merge.tree().root(model::Root::kMenu);
   model::ItemId wrapper = model::kNoItem;
-  bool ok = true;
   for (model::Root root : model::kAllRoots) {
     const model::ItemId from = source.root(root);
     if (from == model::kNoItem) continue;
@@ -132,18 +93,15 @@ bool ImportChromeStep(ms_places* handle, const std::u16string& chrome) {
     // A root the person left empty brings no folder of its own.
     if (source.at(from).children.empty()) continue;
     if (wrapper == model::kNoItem) {
-      wrapper = FindOrMakeFolder(&writer, &target, menu, title);
-      if (wrapper == model::kNoItem) return false;
+      Status made = merge.FolderIn(menu, title, &wrapper);
+      if (!made.ok()) return FinishStep(&merge, std::move(made));
     }
-    const model::ItemId into =
-        FindOrMakeFolder(&writer, &target, wrapper, name);
-    if (into == model::kNoItem ||
-        !MergeAndWrite(source, from, &target, into, &writer,
-                       root_report)) {
-      ok = false;
-    }
+    model::ItemId into = model::kNoItem;
+    Status step = merge.FolderIn(wrapper, name, &into);
+    if (step.ok()) step = merge.Merge(source, from, into, root_report);
+    status.Update(std::move(step));
   }
-  return ok;
+  return FinishStep(&merge, std::move(status));
 }
 
 // The steps of import_2_firefox_from_bk, inside the caller's transaction.
@@ -167,17 +125,16 @@ bool ImportFirefoxBackupSteps(ms_places* handle, const char16_t* backup_path,
   Status status =
       backup_set::ReadPart(firefox, backup_set::PartKind::kFirefox, &source);
   if (!SucceededOrSetLastError(status)) return false;
-  model::Tree target;
-  if (!ReadTarget(handle, &target)) return false;
-  PlacesWriter writer(handle);
+  PlacesStore store(handle);
+  stores::StoreMerge merge(&store);
+  if (!OpenTarget(&merge, handle)) return false;
   model::Report& report = context::Current().report();
-  bool ok = true;
   for (model::Root root : model::kAllRoots) {
     const model::ItemId from = source.root(root);
     if (from == model::kNoItem) continue;
     model::RootReport* root_report =
         report.AddRoot(model::RootKey(root), PlacesRootTitle(root));
-    const model::ItemId into = target.root(root);
+    const model::ItemId into = merge.tree().root(root);
     if (into == model::kNoItem) {
       // An old store has no mobile root: what it held cannot go there.
       const model::Counts counts = model::CountBelow(source, from);
@@ -192,16 +149,17 @@ bool ImportFirefoxBackupSteps(ms_places* handle, const char16_t* backup_path,
     DebugLog(u"[DllExport] [import_2_firefox_from_bk] [%s] target file: %s\n",
              platform::FromUtf8(model::RootKey(root)).c_str(),
              source.at(from).title.c_str());
-    if (!MergeAndWrite(source, from, &target, into, &writer,
-                       root_report)) {
+    Status merged = merge.Merge(source, from, into, root_report);
+    if (!merged.ok()) {
       DebugLog(
           u"[DllExport] [import_2_firefox_from_bk] Firefox->FixImportFromBK[%d] "
           u"fail: %ld \n",
-          static_cast<int>(PlacesIdOf(root)), LastErrorForLog());
-      ok = false;
+          static_cast<int>(PlacesIdOf(root)),
+          static_cast<long>(merged.code()));
+      status.Update(std::move(merged));
     }
   }
-  return ok;
+  return FinishStep(&merge, std::move(status));
 }
 
 int32_t ImportChromeBackupSteps(ms_places* handle, const char16_t* backup_path,
