@@ -62,8 +62,7 @@ bool MergePart(const std::u16string& part, backup_set::PartKind kind,
                const std::u16string& favorites,
                const std::u16string& subfolder_title, bool overwrite) {
   const Status status =
-      MergePartIntoFavorites(part, kind, favorites, subfolder_title,
-                             &context::Current().report(), overwrite);
+      MergePartIntoFavorites(part, kind, favorites, subfolder_title, overwrite);
   return SucceededOrSetLastError(status);
 }
 

@@ -117,20 +117,10 @@ Status MergeIntoStore(const model::Tree& source, int32_t kind,
   for (model::Root root : model::kAllRoots) {
     const model::ItemId from = source.root(root);
     if (from == model::kNoItem) continue;
-    const model::Root to = store->TargetRoot(root);
-    const model::ItemId into = merge.tree().root(to);
-    model::RootReport* root_report =
-        report.AddRoot(model::RootKey(to), source.at(from).title);
-    if (into == model::kNoItem) {
-      const model::Counts counts = model::CountBelow(source, from);
-      root_report->source += counts;
-      root_report->not_carried += counts;
-      if (counts.total() > 0) {
-        report.problems.push_back(model::Problem{
-            source.PathOf(from), u"", "the store has no such root", false});
-      }
-      continue;
-    }
+    model::RootReport* root_report = report.AddRoot(
+        model::RootKey(store->TargetRoot(root)), source.at(from).title);
+    const model::ItemId into = merge.RootFor(source, root, root_report);
+    if (into == model::kNoItem) continue;
     written.Update(merge.Merge(source, from, into, root_report));
   }
   status = merge.Finish(std::move(written));

@@ -22,6 +22,21 @@ Status StoreMerge::Open() {
   return status.ok() ? Read() : status;
 }
 
+model::ItemId StoreMerge::RootFor(const model::Tree& source, model::Root root,
+                                  model::RootReport* root_report) {
+  const model::ItemId into = tree_.root(store_->TargetRoot(root));
+  if (into != model::kNoItem) return into;
+  const model::ItemId from = source.root(root);
+  const model::Counts counts = model::CountBelow(source, from);
+  root_report->source += counts;
+  root_report->not_carried += counts;
+  if (counts.total() > 0) {
+    context::Current().report().problems.push_back(model::Problem{
+        source.PathOf(from), u"", "the store has no such root", false});
+  }
+  return model::kNoItem;
+}
+
 Status StoreMerge::FolderIn(model::ItemId parent, const std::u16string& title,
                             model::ItemId* folder) {
   for (const model::ItemId child : tree_.at(parent).children) {
@@ -59,6 +74,7 @@ void StoreMerge::MergeOnly(const model::Tree& source, model::ItemId from,
   options.capabilities = store_->capabilities();
   options.now = model::Now();
   options.progress = &job.progress();
+  options.excluded_folders = excluded_folders_;
   model::Merge(source, from, &tree_, into, options, root_report, &job.report());
 }
 

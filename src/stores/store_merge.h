@@ -6,6 +6,8 @@
 #define MARKSAFE_STORES_STORE_MERGE_H_
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/status.h"
 #include "model/bookmark_tree.h"
@@ -28,8 +30,21 @@ class StoreMerge {
   [[nodiscard]] Status Read();
   [[nodiscard]] Status Open();
 
+  // Source folders with one of these names (case-insensitive) are left out
+  // at every depth, with everything below them.
+  void set_excluded_folders(std::vector<std::u16string> names) {
+    excluded_folders_ = std::move(names);
+  }
+
   // The store's tree: as read, grown by the merges.
   model::Tree& tree() { return tree_; }
+
+  // The root of the store that root `root` of source goes into
+  // (Store::TargetRoot). kNoItem when the store lacks it (an old places
+  // store has no mobile root): what source holds there is then counted as
+  // not carried in *root_report and named in the report.
+  model::ItemId RootFor(const model::Tree& source, model::Root root,
+                        model::RootReport* root_report);
 
   // The first folder titled title directly in parent, made and written
   // when there is none. A folder made here holds an import: it is no item
@@ -60,6 +75,7 @@ class StoreMerge {
   Store* store_;
   model::Tree tree_;
   bool dry_run_;
+  std::vector<std::u16string> excluded_folders_;
 };
 
 }  // namespace stores

@@ -13,6 +13,7 @@
 #include "base/error_codes.h"
 #include "gtest/gtest.h"
 #include "marksafe/marksafe.h"
+#include "context/job.h"
 #include "model/report.h"
 #include "platform/platform.h"
 #include "support/faulty_env.h"
@@ -61,15 +62,23 @@ void WriteFirefoxPart(const std::u16string& folder) {
                   .ok());
 }
 
-// MergePartIntoFavorites of dir/part into dir/fav, under the usual name.
+// MergePartIntoFavorites of dir/part into dir/fav, under the usual name, in
+// a call of its own whose report is added to *report.
 bool Merge(const TempDir& dir, const char* part, PartKind kind,
            model::Report* report, bool overwrite = true) {
-  return MergePartIntoFavorites(dir.u16(part), kind, dir.u16("fav"),
-                                kind == PartKind::kFirefox
-                                    ? u"Imported from Firefox"
-                                    : u"Imported from chrome",
-                                report, overwrite)
-      .ok();
+  context::JobScope scope("merge");
+  const bool ok = MergePartIntoFavorites(dir.u16(part), kind, dir.u16("fav"),
+                                         kind == PartKind::kFirefox
+                                             ? u"Imported from Firefox"
+                                             : u"Imported from chrome",
+                                         overwrite)
+                      .ok();
+  const model::Report& made = scope.job().report();
+  report->roots.insert(report->roots.end(), made.roots.begin(),
+                       made.roots.end());
+  report->problems.insert(report->problems.end(), made.problems.begin(),
+                          made.problems.end());
+  return ok;
 }
 
 model::Counts Added(const model::Report& report) {

@@ -147,7 +147,7 @@ int32_t ImportChromeBk2Ie(const char16_t* backup_path, bool into_backup_set,
   }
   const Status status = ie::MergePartIntoFavorites(
       backup, backup_set::PartKind::kChrome, favorites,
-      interchange::kImportedFromChromeLc, &context::Current().report());
+      interchange::kImportedFromChromeLc);
   if (!status.ok()) {
     DebugLog(u"[DllExport] [import_chrome_bk_2_ie] %s: %ld \n",
              status.message(), static_cast<long>(status.code()));

@@ -134,18 +134,8 @@ bool ImportFirefoxBackupSteps(ms_places* handle, const char16_t* backup_path,
     if (from == model::kNoItem) continue;
     model::RootReport* root_report =
         report.AddRoot(model::RootKey(root), PlacesRootTitle(root));
-    const model::ItemId into = merge.tree().root(root);
-    if (into == model::kNoItem) {
-      // An old store has no mobile root: what it held cannot go there.
-      const model::Counts counts = model::CountBelow(source, from);
-      root_report->source += counts;
-      root_report->not_carried += counts;
-      if (counts.total() > 0) {
-        report.problems.push_back(model::Problem{
-            source.PathOf(from), u"", "the store has no such root", false});
-      }
-      continue;
-    }
+    const model::ItemId into = merge.RootFor(source, root, root_report);
+    if (into == model::kNoItem) continue;
     DebugLog(u"[DllExport] [import_2_firefox_from_bk] [%s] target file: %s\n",
              platform::FromUtf8(model::RootKey(root)).c_str(),
              source.at(from).title.c_str());
@@ -305,8 +295,7 @@ bool ImportFirefoxBk2Folder(const char16_t* firefox_backup,
     return false;  // the sub-folder would lie outside dest_folder
   }
   Status status = ie::MergePartIntoFavorites(
-      firefox, backup_set::PartKind::kFirefox, dest_folder, subfolder,
-      &context::Current().report());
+      firefox, backup_set::PartKind::kFirefox, dest_folder, subfolder);
   return SucceededOrSetLastError(status);
 }
 

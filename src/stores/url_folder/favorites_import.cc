@@ -12,7 +12,9 @@
 #include "backup_set/interchange.h"
 #include "context/store_lock.h"
 #include "base/text.h"
+#include "stores/store_merge.h"
 #include "stores/url_folder/favorites_backup.h"
+#include "stores/url_folder/url_folder_store.h"
 #include "context/job.h"
 #include "model/merge.h"
 #include "model/names.h"
@@ -32,56 +34,6 @@ void FolderTitlesAsNames(model::Tree* tree, model::ItemId root) {
     if (item.kind == model::ItemKind::kFolder) {
       item.title = model::NameStem(item.title, 0, 0);
     }
-  });
-}
-
-// "Title (N)" with N of 2 or more: the name the allocator gives the N-th
-// folder of one title. *base is "Title".
-bool IsNumberedName(const std::u16string& name, std::u16string* base) {
-  if (name.size() < 5 || name.back() != u')') return false;
-  const size_t close = name.size() - 1;
-  size_t first = close;
-  while (first > 0 && name[first - 1] >= u'0' && name[first - 1] <= u'9') {
-    --first;
-  }
-  const size_t digits = close - first;
-  if (digits == 0 || digits > 9 || first < 3 || name[first] == u'0' ||
-      name[first - 1] != u'(' || name[first - 2] != u' ') {
-    return false;
-  }
-  if (std::stoul(platform::ToUtf8(name.substr(first, digits))) < 2)
-    return false;
-  *base = name.substr(0, first - 2);
-  return true;
-}
-
-// Sibling folders of one title are written as "Title", "Title (2)", ...;
-// read back, they are "Title" again wherever a sibling "Title" exists, so
-// that the k-th folder of a title finds the k-th one written. The same
-// reading is given to both trees, so a folder really titled "Title (2)"
-// beside "Title" is matched the same way on both sides.
-void FoldNumberedFolders(model::Tree* tree, model::ItemId root) {
-  auto fold_children = [tree](model::ItemId folder) {
-    std::unordered_set<std::u16string> titles;
-    for (model::ItemId child : tree->at(folder).children) {
-      const model::Item& item = tree->at(child);
-      if (item.kind == model::ItemKind::kFolder) {
-        titles.insert(ToUpperCase(item.title));
-      }
-    }
-    for (model::ItemId child : tree->at(folder).children) {
-      model::Item& item = tree->at(child);
-      std::u16string base;
-      if (item.kind == model::ItemKind::kFolder &&
-          IsNumberedName(item.title, &base) &&
-          titles.count(ToUpperCase(base)) != 0) {
-        item.title = base;
-      }
-    }
-  };
-  fold_children(root);
-  tree->ForEachBelow(root, [&](model::ItemId id) {
-    if (tree->at(id).kind == model::ItemKind::kFolder) fold_children(id);
   });
 }
 
@@ -199,7 +151,8 @@ Status MergePartIntoFavorites(const std::u16string& part_folder,
                               backup_set::PartKind kind,
                               const std::u16string& dest_folder,
                               const std::u16string& subfolder_title,
-                              model::Report* report, bool overwrite) {
+                              bool overwrite) {
+  model::Report& report = context::Current().report();
   const std::u16string part = ReadableFolder(part_folder);
   model::Tree source;
   Status status = backup_set::ReadPart(part, kind, &source);
@@ -225,12 +178,6 @@ Status MergePartIntoFavorites(const std::u16string& part_folder,
     return Status::Error(platform::GetLastError(),
                          u"could not create the folder " + imported);
   }
-  model::MergeOptions options;
-  options.capabilities = model::FavoritesCapabilities();
-  options.progress = &context::Current().progress();
-  // Imports the backup itself holds are not brought back.
-  options.excluded_folders = {interchange::kImportedFromIe};
-
   for (model::Root root : backup_set::PartRoots(kind)) {
     const model::ItemId from = source.root(root);
     if (from == model::kNoItem) continue;
@@ -238,35 +185,28 @@ Status MergePartIntoFavorites(const std::u16string& part_folder,
     FoldNumberedFolders(&source, from);
     const std::u16string name = RootNameInFavorites(source, from, kind, root);
     const std::u16string folder = JoinPath(imported, name);
-    model::RootReport unused;
-    const size_t index = report != nullptr ? report->roots.size() : 0;
-    if (report != nullptr) {
-      report->AddRoot(model::RootKey(root), subfolder_title + u"/" + name);
-    }
-    auto root_report = [&]() -> model::RootReport* {
-      return report != nullptr ? &report->roots[index] : &unused;
-    };
+    model::RootReport* root_report =
+        report.AddRoot(model::RootKey(root), subfolder_title + u"/" + name);
     if (!EnsureFolder(folder)) {
       status.Update(Status::Error(platform::GetLastError(),
                                   u"could not create the folder " + folder));
-      root_report()->failed += model::CountBelow(source, from);
+      root_report->failed += model::CountBelow(source, from);
       continue;
     }
-    model::Tree target;
-    const model::ItemId into = target.AddRoot(root, name);
-    const Status read = backup_set::ReadUrlFolder(folder, {}, &target, into);
+    UrlFolderStore store(folder, dest_folder, root, name, overwrite);
+    stores::StoreMerge merge(&store);
+    // Imports the backup itself holds are not brought back.
+    merge.set_excluded_folders({interchange::kImportedFromIe});
+    const Status read = merge.Open();
     if (!read.ok()) {
       // Without knowing what is there, nothing is written beside it.
       status.Update(read);
-      root_report()->failed += model::CountBelow(source, from);
+      root_report->failed += model::CountBelow(source, from);
       continue;
     }
-    FoldNumberedFolders(&target, into);
-    model::Merge(source, from, &target, into, options, root_report(), report);
-    // The folder is this export's own: with overwrite an older export's
-    // file of the same name is replaced, not kept beside the new one.
-    status.Update(backup_set::WriteAddedToUrlFolder(
-        target, into, folder, root_report(), report, overwrite));
+    Status written =
+        merge.Merge(source, from, merge.tree().root(root), root_report);
+    status.Update(merge.Finish(std::move(written)));
   }
   return status;
 }

@@ -17,7 +17,7 @@ namespace marksafe {
 namespace ie {
 
 // part_folder: the part (Bookmarks\Firefox or Bookmarks\Chrome of a set).
-// Adds one RootReport per root of the part to report. With overwrite, a
+// Adds one RootReport per root of the part to the call's report. With overwrite, a
 // link whose name is that of a .url file an earlier export left in the
 // root's folder replaces that file in one step (see WriteAddedToUrlFolder);
 // without, it is written beside it.
@@ -25,7 +25,6 @@ namespace ie {
                                             backup_set::PartKind kind,
                                             const std::u16string& dest_folder,
                                             const std::u16string& subfolder_title,
-                                            model::Report* report,
                                             bool overwrite = true);
 
 // Journals the entries a copy made in the Favorites folder (paths as
