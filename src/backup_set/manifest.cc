@@ -15,7 +15,6 @@ const char kManifestFormat[] = "marksafe part manifest";
 
 namespace {
 
-std::string U8(const std::u16string& text) { return platform::ToUtf8(text); }
 void AppendString(const std::string& utf8, std::string* out) {
   out->push_back('"');
   AppendQuotedBody(utf8, out);
@@ -40,7 +39,7 @@ void AppendRecord(const std::u16string& path, const model::Item& item,
   }
   if (!item.keyword.empty()) {
     AppendMember("keyword", out);
-    AppendString(U8(item.keyword), out);
+    AppendString(platform::ToUtf8(item.keyword), out);
     out->push_back(',');
   }
   if (item.last_modified != 0) {
@@ -49,14 +48,14 @@ void AppendRecord(const std::u16string& path, const model::Item& item,
     out->push_back(',');
   }
   AppendMember("path", out);
-  AppendString(U8(path), out);
+  AppendString(platform::ToUtf8(path), out);
   if (!item.tags.empty()) {
     out->push_back(',');
     AppendMember("tags", out);
     char next = '[';
     for (const std::u16string& tag : item.tags) {
       out->push_back(next);
-      AppendString(U8(tag), out);
+      AppendString(platform::ToUtf8(tag), out);
       next = ',';
     }
     out->push_back(']');
@@ -64,7 +63,7 @@ void AppendRecord(const std::u16string& path, const model::Item& item,
   if (item.kind != model::ItemKind::kSeparator) {
     out->push_back(',');
     AppendMember("title", out);
-    AppendString(U8(item.title), out);
+    AppendString(platform::ToUtf8(item.title), out);
   }
   out->push_back(',');
   AppendMember("type", out);
@@ -72,7 +71,7 @@ void AppendRecord(const std::u16string& path, const model::Item& item,
   if (item.kind == model::ItemKind::kLink) {
     out->push_back(',');
     AppendMember("url", out);
-    AppendString(U8(item.url), out);
+    AppendString(platform::ToUtf8(item.url), out);
   }
   out->push_back('}');
 }
@@ -122,7 +121,7 @@ void ManifestWriter::AppendHead(std::string* text) const {
   auto optional = [text](const char* key, const std::u16string& value) {
     if (value.empty()) return;
     AppendMember(key, text);
-    AppendString(U8(value), text);
+    AppendString(platform::ToUtf8(value), text);
     text->push_back(',');
   };
   optional("browser", source_.browser);
@@ -170,7 +169,7 @@ Status ManifestWriter::Write(const std::u16string& path) {
     if (!first) text.push_back(',');
     AppendString(root.first, &text);
     text.push_back(':');
-    AppendString(U8(root.second), &text);
+    AppendString(platform::ToUtf8(root.second), &text);
     first = false;
   }
   text += "},\"version\":" + std::to_string(kManifestVersion) + "}";

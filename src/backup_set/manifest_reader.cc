@@ -14,10 +14,6 @@ namespace marksafe {
 namespace backup_set {
 namespace {
 
-std::u16string U16(const std::string& text) {
-  return platform::FromUtf8(text);
-}
-
 // A relative path that stays inside the part: names separated by "/",
 // none empty, "." or "..", and none holding what no written name holds.
 bool IsInsidePath(const std::u16string& path) {
@@ -139,7 +135,7 @@ bool TakeRecord(const RawRecord& raw, Record* record, std::string* why) {
     *why = "a record has no path or type";
     return false;
   }
-  record->path = U16(raw.path);
+  record->path = platform::FromUtf8(raw.path);
   if (!IsInsidePath(record->path)) {
     *why = "a record's path leaves the part: " + raw.path;
     return false;
@@ -159,14 +155,14 @@ bool TakeRecord(const RawRecord& raw, Record* record, std::string* why) {
     *why = "a tag that is not text: " + raw.path;
     return false;
   }
-  item.title = U16(raw.title);
+  item.title = platform::FromUtf8(raw.title);
   // Only a link has an address: one given for a folder or a separator
   // (a damaged or hand-made manifest) is not taken, as no write keeps it.
-  if (item.kind == model::ItemKind::kLink) item.url = U16(raw.url);
-  item.keyword = U16(raw.keyword);
+  if (item.kind == model::ItemKind::kLink) item.url = platform::FromUtf8(raw.url);
+  item.keyword = platform::FromUtf8(raw.keyword);
   item.date_added = raw.added;
   item.last_modified = raw.modified;
-  for (const std::string& tag : raw.tags) item.tags.push_back(U16(tag));
+  for (const std::string& tag : raw.tags) item.tags.push_back(platform::FromUtf8(tag));
   return true;
 }
 
@@ -240,7 +236,7 @@ void ReadRoots(JsonCursor* json, Head* head) {
 
 void ReadSourceMember(JsonCursor* json, std::u16string* out) {
   std::string text;
-  if (ReadText(json, &text) == Got::kGood) *out = U16(text);
+  if (ReadText(json, &text) == Got::kGood) *out = platform::FromUtf8(text);
 }
 
 // Reads the document's members; false when it does not parse.
@@ -361,7 +357,7 @@ ManifestState ParseManifest(const std::string& bytes, const char* part_kind,
   for (const auto& [key, name] : head.roots) {
     model::Root root;
     if (model::RootFromKey(key, &root)) {
-      manifest->roots.emplace_back(root, U16(name));
+      manifest->roots.emplace_back(root, platform::FromUtf8(name));
     }
   }
   if (!head.records_listed) {

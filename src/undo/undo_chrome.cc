@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/platform.h"
 #include "stores/chrome/chrome_document.h"
 #include "stores/chrome/chrome_paths.h"
 #include "stores/chrome/chrome_writer.h"
-#include "stores/chrome/conversions.h"
 #include "base/error_codes.h"
 #include "context/store_lock.h"
 #include "base/text.h"
@@ -25,7 +25,7 @@ namespace {
 std::u16string Member(const Json::Value& node, const char* name) {
   const Json::Value& value = node[name];
   if (value.isString() || value.isIntegral()) {
-    return chrome::utf8_to_wide_string(value.asString());
+    return platform::FromUtf8(value.asString());
   }
   return std::u16string();
 }

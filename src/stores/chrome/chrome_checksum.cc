@@ -1,7 +1,6 @@
 #include "stores/chrome/chrome_checksum.h"
 
 #include "stores/chrome/chrome_document.h"
-#include "stores/chrome/conversions.h"
 #include "stores/chrome/json_access.h"
 #include "base/random_block.h"
 #include "platform/platform.h"
@@ -26,7 +25,7 @@ std::string IdText(const Json::Value& node) {
 }
 
 void AppendUtf16le(const std::string& utf8, std::string* out) {
-  for (const char16_t unit : utf8_to_wide_string(utf8)) {
+  for (const char16_t unit : platform::FromUtf8(utf8)) {
     out->push_back(static_cast<char>(unit & 0xFF));
     out->push_back(static_cast<char>(unit >> 8));
   }

@@ -14,7 +14,6 @@
 #include "stores/chrome/chrome_reader.h"
 #include "stores/chrome/chrome_store.h"
 #include "stores/chrome/chrome_writer.h"
-#include "stores/chrome/conversions.h"
 #include "base/debug_log.h"
 #include "base/error_codes.h"
 #include "backup_set/interchange.h"
@@ -220,7 +219,7 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
                                   ? "root"
                                   : chrome_root.key;
       DebugLog(u"import_from_folder [%s] execute fail! \n",
-               utf8_to_wide_string(key));
+               platform::FromUtf8(key));
       root_report->source = model::CountBelow(part, from);
       root_report->failed = root_report->source;
       report.problems.push_back(model::Problem{

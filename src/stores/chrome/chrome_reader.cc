@@ -1,10 +1,10 @@
+#include "platform/platform.h"
 #include "stores/chrome/chrome_reader.h"
 
 #include <limits>
 #include <utility>
 
 #include "stores/chrome/chrome_document.h"
-#include "stores/chrome/conversions.h"
 #include "stores/chrome/json_access.h"
 #include "base/debug_log.h"
 #include "base/error_codes.h"
@@ -40,7 +40,7 @@ const char* RefusalOf(const Json::Value& node) {
 std::u16string TextMember(const Json::Value& node, const char* key) {
   std::string text;
   if (!StringMember(node, key, &text)) return std::u16string();
-  return utf8_to_wide_string(text);
+  return platform::FromUtf8(text);
 }
 
 // The item of a url or folder node that RefusalOf accepted.
@@ -73,7 +73,7 @@ void ReportLeftOut(const model::Tree& tree, model::ItemId parent,
                    model::Report* report) {
   std::u16string path = tree.PathOf(parent) + u"/" + TextMember(node, "name");
   DebugLog(u"[Chrome] node left out (%s): %s\n",
-           utf8_to_wide_string(reason), path);
+           platform::FromUtf8(reason), path);
   if (report == nullptr) return;
   model::Problem problem;
   problem.path = std::move(path);
@@ -112,8 +112,8 @@ Status ReadChromeTree(const Json::Value& document, model::Tree* tree,
     if (node == nullptr) continue;
     if (const char* reason = RefusalOf(*node)) {
       DebugLog(u"[Chrome] root %s left out (%s)\n",
-               utf8_to_wide_string(chrome_root.key),
-               utf8_to_wide_string(reason));
+               platform::FromUtf8(chrome_root.key),
+               platform::FromUtf8(reason));
       if (report != nullptr) {
         report->problems.push_back(model::Problem{
             TextMember(*node, "name"), std::u16string(), reason, true});
@@ -148,7 +148,7 @@ Status ReadChromeTree(const Json::Value& document, model::Tree* tree,
           return Status::Error(
               kErrorInvalidData,
               u"Chrome bookmarks nest deeper than " +
-                  utf8_to_wide_string(std::to_string(model::kMaxDepth)) +
+                  platform::FromUtf8(std::to_string(model::kMaxDepth)) +
                   u" folders: " + tree->PathOf(next.folder));
         }
         Remember(id, &child, nodes);

@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "stores/chrome/chrome_checksum.h"
-#include "stores/chrome/conversions.h"
 #include "stores/chrome/json_access.h"
 #include "base/debug_log.h"
 #include "context/store_lock.h"
@@ -29,8 +28,8 @@ model::Counts SubtreeCounts(const model::Tree& tree, model::ItemId id) {
 // whole number (a file from elsewhere may hold anything).
 std::u16string MemberText(const Json::Value& node, const char* name) {
   const Json::Value& value = node[name];
-  if (value.isString()) return utf8_to_wide_string(value.asString());
-  if (value.isIntegral()) return utf8_to_wide_string(value.asString());
+  if (value.isString()) return platform::FromUtf8(value.asString());
+  if (value.isIntegral()) return platform::FromUtf8(value.asString());
   return std::u16string();
 }
 
@@ -51,13 +50,13 @@ Json::Value* ChromeWriter::Append(const model::Tree& tree, model::ItemId id,
     // the file; written in that form, the bookmark reads back as written.
     std::u16string url;
     NormalizeUrl(item.url, &url);
-    make_url_node(ids_->Next(), wide_to_utf8(item.title), wide_to_utf8(url),
+    make_url_node(ids_->Next(), platform::ToUtf8(item.title), platform::ToUtf8(url),
                   added, &node);
   } else {
     const int64_t modified =
         item.last_modified != 0 ? model::ToChromeTime(item.last_modified)
                                 : added;
-    make_folder_node(ids_->Next(), wide_to_utf8(item.title), added, modified,
+    make_folder_node(ids_->Next(), platform::ToUtf8(item.title), added, modified,
                      &node);
   }
   Json::Value& children = (*parent)["children"];
@@ -146,7 +145,7 @@ void ChromeWriter::WriteAdded(const model::Tree& tree, model::ItemId below,
       return;
     }
     const model::Counts counts = SubtreeCounts(tree, id);
-    DebugLog(u"[Chrome] not written (%s): %s\n", utf8_to_wide_string(reason),
+    DebugLog(u"[Chrome] not written (%s): %s\n", platform::FromUtf8(reason),
              tree.PathOf(id));
     if (root_report != nullptr) root_report->not_carried += counts;
     if (report != nullptr) {

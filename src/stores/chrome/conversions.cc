@@ -1,17 +1,7 @@
 #include "stores/chrome/conversions.h"
 
-#include "platform/platform.h"
-
 namespace marksafe {
 namespace chrome {
-
-std::u16string utf8_to_wide_string(const std::string& text) {
-  return platform::FromUtf8(text);
-}
-
-std::string wide_to_utf8(const std::u16string& text) {
-  return platform::ToUtf8(text);
-}
 
 void wide_to_escaped_ascii(const std::u16string& text, std::string* out) {
   static const char kHexDigits[] = "0123456789ABCDEF";

@@ -10,12 +10,6 @@
 namespace marksafe {
 namespace chrome {
 
-// The whole UTF-8 text as UTF-16 (embedded NULs included).
-std::u16string utf8_to_wide_string(const std::string& text);
-
-// The whole UTF-16 text as UTF-8.
-std::string wide_to_utf8(const std::u16string& text);
-
 // Appends to out, for each UTF-16 unit of text: a unit below 0x80 as one
 // byte, a backslash as two; any other unit as "\u" and four uppercase hex
 // digits (a surrogate pair thus as two escapes).

@@ -3,6 +3,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/platform.h"
 #include "stores/chrome/conversions.h"
 
 namespace marksafe {
@@ -224,7 +225,7 @@ class StyledText {
 
 void AppendEncodedNameBody(const std::string& utf8_name, std::string* out) {
   std::string ascii;
-  wide_to_escaped_ascii(utf8_to_wide_string(utf8_name), &ascii);
+  wide_to_escaped_ascii(platform::FromUtf8(utf8_name), &ascii);
   // The encoded text already holds its backslashes as they are to be
   // written ("\\" for a real one, "\uXXXX" escapes); everything else gets
   // the usual quoting.
