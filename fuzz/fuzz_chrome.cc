@@ -7,12 +7,12 @@
 #include <cstdint>
 #include <string>
 
+#include "fuzz_support.h"
+#include "model/report.h"
 #include "stores/chrome/chrome_checksum.h"
 #include "stores/chrome/chrome_document.h"
 #include "stores/chrome/chrome_reader.h"
 #include "stores/chrome/document_reader.h"
-#include "fuzz_support.h"
-#include "model/report.h"
 
 namespace {
 

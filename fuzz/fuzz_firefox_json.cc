@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <string>
 
+#include "fuzz_support.h"
 #include "stores/firefox_json/firefox_json_reader.h"
 #include "stores/firefox_json/firefox_json_writer.h"
-#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace marksafe;

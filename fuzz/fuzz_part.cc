@@ -19,8 +19,8 @@
 
 #include "backup_set/manifest.h"
 #include "backup_set/part.h"
-#include "model/report.h"
 #include "fuzz_support.h"
+#include "model/report.h"
 #include "platform/platform.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
+#include "fuzz_support.h"
 #include "stores/places/places_handle.h"
 #include "stores/places/places_reader.h"
-#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace marksafe;

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "profiles/browser_profiles.h"
 #include "fuzz_support.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
+#include "profiles/browser_profiles.h"
 
 namespace {
 

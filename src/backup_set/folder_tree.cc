@@ -3,9 +3,9 @@
 #include <unordered_set>
 #include <vector>
 
+#include "backup_set/interchange.h"
 #include "base/debug_log.h"
 #include "base/error_codes.h"
-#include "backup_set/interchange.h"
 #include "base/text.h"
 #include "platform/platform.h"
 

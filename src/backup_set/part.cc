@@ -2,8 +2,8 @@
 
 #include <iterator>
 
-#include "backup_set/part_slots.h"
 #include "backup_set/interchange.h"
+#include "backup_set/part_slots.h"
 
 namespace marksafe {
 namespace backup_set {

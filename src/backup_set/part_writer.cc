@@ -6,16 +6,16 @@
 #include <unordered_map>
 #include <utility>
 
+#include "backup_set/folder_swap.h"
+#include "backup_set/interchange.h"
 #include "backup_set/manifest.h"
 #include "backup_set/part_slots.h"
 #include "backup_set/url_files.h"
 #include "base/debug_log.h"
 #include "base/error_codes.h"
-#include "backup_set/folder_swap.h"
-#include "backup_set/interchange.h"
-#include "context/store_lock.h"
 #include "base/text.h"
 #include "context/job.h"
+#include "context/store_lock.h"
 #include "model/names.h"
 #include "model/progress.h"
 #include "platform/platform.h"

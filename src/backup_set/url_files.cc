@@ -1,8 +1,8 @@
 #include "backup_set/url_files.h"
 
+#include "backup_set/interchange.h"
 #include "base/debug_log.h"
 #include "base/error_words.h"
-#include "backup_set/interchange.h"
 #include "base/text.h"
 #include "context/job.h"
 #include "model/progress.h"

@@ -3,11 +3,11 @@
 #include <unordered_set>
 #include <utility>
 
+#include "backup_set/interchange.h"
 #include "backup_set/part.h"
 #include "backup_set/url_files.h"
 #include "base/debug_log.h"
 #include "base/error_codes.h"
-#include "backup_set/interchange.h"
 #include "base/text.h"
 #include "context/job.h"
 #include "model/names.h"

@@ -1,11 +1,11 @@
 // Exports of the Chrome bookmarks file: back up, import, restore, measure,
 // keep a copy, and copy a Chrome backup into the Favorites folder.
-#include "stores/chrome/chrome_export.h"
-#include "stores/chrome/chrome_import.h"
-#include "stores/chrome/chrome_misc.h"
 #include "base/error_codes.h"
 #include "exports/export_util.h"
 #include "marksafe/marksafe.h"
+#include "stores/chrome/chrome_export.h"
+#include "stores/chrome/chrome_import.h"
+#include "stores/chrome/chrome_misc.h"
 
 using marksafe::exports::AsU16;
 using marksafe::exports::Guarded;

@@ -1,7 +1,7 @@
 // Exports that find, test and close the browsers.
-#include "profiles/locators.h"
 #include "exports/export_util.h"
 #include "marksafe/marksafe.h"
+#include "profiles/locators.h"
 
 using marksafe::exports::CopyOut;
 using marksafe::exports::Guarded;

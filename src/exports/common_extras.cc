@@ -5,9 +5,9 @@
 
 #include "base/debug_log.h"
 #include "context/job.h"
-#include "model/report.h"
 #include "exports/export_util.h"
 #include "marksafe/marksafe.h"
+#include "model/report.h"
 #include "platform/platform.h"
 
 namespace {

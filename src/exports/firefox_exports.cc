@@ -2,11 +2,11 @@
 // done in src/firefox/.
 #include "base/error_codes.h"
 #include "exports/export_util.h"
+#include "marksafe/marksafe.h"
 #include "stores/places/places_export.h"
 #include "stores/places/places_handle.h"
 #include "stores/places/places_restore.h"
 #include "stores/places/places_size.h"
-#include "marksafe/marksafe.h"
 
 using marksafe::exports::AsU16;
 using marksafe::exports::Guarded;

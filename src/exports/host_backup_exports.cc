@@ -7,17 +7,17 @@
 
 #include "base/json_text.h"
 #include "base/text.h"
+#include "context/job.h"
 #include "exports/export_util.h"
 #include "exports/host_stores.h"
+#include "history/when.h"
+#include "marksafe/marksafe.h"
+#include "model/calendar.h"
+#include "model/report.h"
+#include "platform/platform.h"
 #include "stores/firefox_json/backup_listing.h"
 #include "stores/firefox_json/firefox_json_reader.h"
 #include "stores/firefox_json/firefox_json_writer.h"
-#include "model/calendar.h"
-#include "history/when.h"
-#include "context/job.h"
-#include "marksafe/marksafe.h"
-#include "model/report.h"
-#include "platform/platform.h"
 
 namespace marksafe {
 namespace exports {

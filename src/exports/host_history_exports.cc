@@ -9,17 +9,17 @@
 #include <utility>
 #include <vector>
 
-#include "backup_set/part.h"
 #include "backup_set/interchange.h"
+#include "backup_set/part.h"
 #include "base/json_text.h"
 #include "base/text.h"
+#include "context/job.h"
 #include "exports/export_util.h"
 #include "exports/host_stores.h"
 #include "history/snapshot.h"
 #include "history/snapshot_codec.h"
 #include "history/tree_diff.h"
 #include "history/when.h"
-#include "context/job.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
 #include "platform/platform.h"

@@ -4,10 +4,10 @@
 
 #include "base/error_codes.h"
 #include "base/json_text.h"
-#include "exports/export_util.h"
 #include "context/job.h"
 #include "context/journal_files.h"
 #include "context/journal_recorder.h"
+#include "exports/export_util.h"
 #include "marksafe/marksafe.h"
 #include "platform/platform.h"
 #include "undo/undo.h"

@@ -7,20 +7,20 @@
 #include <string>
 #include <vector>
 
-#include "stores/chrome/chrome_checksum.h"
-#include "stores/chrome/chrome_document.h"
-#include "stores/chrome/chrome_misc.h"
-#include "profiles/browser_profiles.h"
 #include "base/error_codes.h"
 #include "base/json_text.h"
-#include "profiles/profile_warnings.h"
 #include "base/text.h"
 #include "exports/export_util.h"
-#include "stores/places/places_handle.h"
-#include "stores/places/places_size.h"
 #include "marksafe/marksafe.h"
 #include "model/bookmark_tree.h"
 #include "platform/platform.h"
+#include "profiles/browser_profiles.h"
+#include "profiles/profile_warnings.h"
+#include "stores/chrome/chrome_checksum.h"
+#include "stores/chrome/chrome_document.h"
+#include "stores/chrome/chrome_misc.h"
+#include "stores/places/places_handle.h"
+#include "stores/places/places_size.h"
 
 namespace marksafe {
 namespace exports {

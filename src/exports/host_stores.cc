@@ -8,8 +8,8 @@
 
 #include "base/error_codes.h"
 #include "base/text.h"
-#include "exports/export_util.h"
 #include "context/job.h"
+#include "exports/export_util.h"
 #include "jobs/store_jobs.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"

@@ -1,9 +1,9 @@
 // Exports that measure and back up the Internet Explorer Favorites folder.
-#include "exports/export_util.h"
-#include "stores/url_folder/favorites_backup.h"
 #include "context/job.h"
+#include "exports/export_util.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
+#include "stores/url_folder/favorites_backup.h"
 
 using marksafe::exports::AsU16;
 using marksafe::exports::Guarded;

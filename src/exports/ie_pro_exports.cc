@@ -1,7 +1,7 @@
 // The combined Internet Explorer backup-or-restore export.
+#include "context/job.h"
 #include "exports/export_util.h"
 #include "jobs/combined_backup.h"
-#include "context/job.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
 

@@ -5,10 +5,10 @@
 #include <unordered_map>
 #include <utility>
 
-#include "model/calendar.h"
 #include "base/error_codes.h"
 #include "base/text.h"
 #include "history/snapshot_codec.h"
+#include "model/calendar.h"
 #include "platform/platform.h"
 
 namespace marksafe {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "model/calendar.h"
 #include "base/error_codes.h"
 #include "history/snapshot.h"
+#include "model/calendar.h"
 
 namespace marksafe {
 namespace history {

@@ -4,18 +4,18 @@
 #include <vector>
 
 #include "backup_set/backup_set.h"
-#include "base/debug_log.h"
 #include "backup_set/folder_swap.h"
 #include "backup_set/folder_tree.h"
 #include "backup_set/interchange.h"
-#include "profiles/locators.h"
-#include "context/store_lock.h"
+#include "base/debug_log.h"
 #include "base/text.h"
-#include "stores/url_folder/favorites_backup.h"
-#include "stores/url_folder/favorites_import.h"
 #include "context/job.h"
+#include "context/store_lock.h"
 #include "model/report.h"
 #include "platform/platform.h"
+#include "profiles/locators.h"
+#include "stores/url_folder/favorites_backup.h"
+#include "stores/url_folder/favorites_import.h"
 
 namespace marksafe {
 namespace ie {

@@ -10,12 +10,12 @@
 
 #include "base/debug_log.h"
 #include "base/error_codes.h"
-#include "profiles/firefox_profiles.h"
-#include "profiles/locators.h"
-#include "profiles/profile_warnings.h"
 #include "base/text.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
+#include "profiles/firefox_profiles.h"
+#include "profiles/locators.h"
+#include "profiles/profile_warnings.h"
 
 namespace marksafe {
 namespace {

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "base/debug_log.h"
-#include "profiles/profile_warnings.h"
 #include "base/text.h"
 #include "platform/ini_file.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
+#include "profiles/profile_warnings.h"
 
 namespace marksafe {
 namespace {

@@ -2,12 +2,12 @@
 
 #include <vector>
 
-#include "profiles/browser_profiles.h"
 #include "base/debug_log.h"
-#include "profiles/firefox_profiles.h"
 #include "base/text.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
+#include "profiles/browser_profiles.h"
+#include "profiles/firefox_profiles.h"
 
 namespace marksafe {
 namespace {

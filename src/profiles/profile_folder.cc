@@ -3,10 +3,10 @@
 #include <string>
 #include <utility>
 
-#include "profiles/browser_profiles.h"
-#include "profiles/locators.h"
 #include "base/text.h"
 #include "platform/platform.h"
+#include "profiles/browser_profiles.h"
+#include "profiles/locators.h"
 
 namespace marksafe {
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "profiles/browser_profiles.h"
 #include "base/text.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
+#include "profiles/browser_profiles.h"
 
 namespace marksafe {
 namespace {

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "profiles/browser_profiles.h"
 #include "base/error_codes.h"
 #include "base/text.h"
+#include "profiles/browser_profiles.h"
 
 namespace marksafe {
 namespace {

@@ -9,13 +9,13 @@
 #include <utility>
 #include <vector>
 
+#include "base/error_codes.h"
+#include "base/text.h"
+#include "context/store_lock.h"
 #include "platform/platform.h"
 #include "stores/chrome/chrome_document.h"
 #include "stores/chrome/chrome_paths.h"
 #include "stores/chrome/chrome_writer.h"
-#include "base/error_codes.h"
-#include "context/store_lock.h"
-#include "base/text.h"
 #include "undo/undo.h"
 
 namespace marksafe {

@@ -8,8 +8,8 @@
 
 #include "backup_set/url_files.h"
 #include "base/error_codes.h"
-#include "context/store_lock.h"
 #include "base/text.h"
+#include "context/store_lock.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
 #include "undo/undo.h"

@@ -9,11 +9,11 @@
 
 #include "base/error_codes.h"
 #include "base/text.h"
+#include "platform/platform.h"
 #include "stores/places/places_handle.h"
 #include "stores/places/places_reader.h"
 #include "stores/places/places_statements.h"
 #include "stores/places/places_transaction.h"
-#include "platform/platform.h"
 #include "undo/undo.h"
 
 namespace marksafe {

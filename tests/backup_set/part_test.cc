@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "backup_set/manifest.h"
 #include "backup_set/folder_swap.h"
 #include "backup_set/interchange.h"
+#include "backup_set/manifest.h"
 #include "base/text.h"
-#include "gtest/gtest.h"
 #include "context/job.h"
+#include "gtest/gtest.h"
 #include "json/json.h"
 #include "model/report.h"
 #include "platform/platform.h"

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "stores/chrome/chrome_document.h"
-#include "stores/chrome/document_reader.h"
 #include "marksafe/marksafe.h"
 #include "platform/platform.h"
+#include "stores/chrome/chrome_document.h"
+#include "stores/chrome/document_reader.h"
 #include "support/test_support.h"
 
 namespace marksafe {

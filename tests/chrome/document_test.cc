@@ -3,8 +3,8 @@
 // checked against Chromium itself (posix/chromium_interop_test.cc).
 #include <random>
 
-#include "stores/chrome/chrome_checksum.h"
 #include "chrome_test_util.h"
+#include "stores/chrome/chrome_checksum.h"
 
 namespace marksafe {
 namespace test {

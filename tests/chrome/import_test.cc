@@ -3,10 +3,10 @@
 // Chrome accepts. A Firefox part's conversion is in tests/roundtrip.
 #include <algorithm>
 
-#include "stores/chrome/chrome_checksum.h"
 #include "chrome_test_util.h"
 #include "context/job.h"
 #include "model/report.h"
+#include "stores/chrome/chrome_checksum.h"
 #include "support/faulty_env.h"
 
 namespace marksafe {

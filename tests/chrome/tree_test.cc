@@ -1,10 +1,10 @@
 // The Chrome document as a bookmark tree: what the reader takes from a
 // document (and what it leaves out), and what the writer cannot write.
 // What the writer appends is checked through the exports (import_test).
-#include "stores/chrome/chrome_reader.h"
-#include "stores/chrome/chrome_writer.h"
 #include "chrome_test_util.h"
 #include "model/merge.h"
+#include "stores/chrome/chrome_reader.h"
+#include "stores/chrome/chrome_writer.h"
 #include "support/tree_support.h"
 
 namespace marksafe {

@@ -8,11 +8,11 @@
 #include <filesystem>
 #include <functional>
 
+#include "places_fixture.h"
+#include "platform/platform.h"
 #include "stores/places/places_handle.h"
 #include "stores/places/places_reader.h"
 #include "stores/places/places_size.h"
-#include "places_fixture.h"
-#include "platform/platform.h"
 #include "support/browser_home.h"
 #include "support/faulty_env.h"
 #include "support/test_support.h"

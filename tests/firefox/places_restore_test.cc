@@ -6,11 +6,11 @@
 // root are in tests/roundtrip.
 #include <gtest/gtest.h>
 
-#include "stores/places/places_keys.h"
-#include "stores/places/places_restore.h"
 #include "model/bookmark_tree.h"
 #include "places_fixture.h"
 #include "platform/platform.h"
+#include "stores/places/places_keys.h"
+#include "stores/places/places_restore.h"
 #include "support/test_support.h"
 
 namespace marksafe {

@@ -7,12 +7,12 @@
 
 #include <algorithm>
 
+#include "model/merge.h"
+#include "places_fixture.h"
 #include "stores/places/places_reader.h"
 #include "stores/places/places_statements.h"
 #include "stores/places/places_transaction.h"
 #include "stores/places/places_writer.h"
-#include "model/merge.h"
-#include "places_fixture.h"
 #include "support/faulty_env.h"
 #include "support/test_support.h"
 

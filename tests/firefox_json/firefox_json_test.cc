@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "base/text.h"
+#include "platform/platform.h"
 #include "stores/firefox_json/backup_listing.h"
 #include "stores/firefox_json/firefox_json_reader.h"
 #include "stores/firefox_json/firefox_json_writer.h"
-#include "platform/platform.h"
 #include "support/test_support.h"
 #include "support/tree_support.h"
 

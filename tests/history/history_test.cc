@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "backup_set/part.h"
 #include "backup_set/interchange.h"
-#include "model/calendar.h"
+#include "backup_set/part.h"
 #include "history/snapshot.h"
 #include "history/snapshot_codec.h"
 #include "history/tree_diff.h"
 #include "history/when.h"
+#include "model/calendar.h"
 #include "support/test_support.h"
 #include "support/tree_support.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "backup_set/part.h"
-#include "gtest/gtest.h"
 #include "context/job.h"
+#include "gtest/gtest.h"
 #include "marksafe/marksafe.h"
 #include "model/merge.h"
 #include "model/report.h"

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "base/text.h"
+#include "platform/platform.h"
 #include "stores/html/html_reader.h"
 #include "stores/html/html_writer.h"
-#include "platform/platform.h"
 #include "support/test_support.h"
 #include "support/tree_support.h"
 

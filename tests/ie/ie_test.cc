@@ -11,9 +11,9 @@
 
 #include "backup_set/part.h"
 #include "base/error_codes.h"
+#include "context/job.h"
 #include "gtest/gtest.h"
 #include "marksafe/marksafe.h"
-#include "context/job.h"
 #include "model/report.h"
 #include "platform/platform.h"
 #include "support/faulty_env.h"

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "backup_set/part.h"
-#include "gtest/gtest.h"
 #include "context/job.h"
+#include "gtest/gtest.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
 #include "support/test_support.h"

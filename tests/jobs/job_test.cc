@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
-#include "context/store_lock.h"
 #include "context/job.h"
+#include "context/store_lock.h"
 #include "marksafe/marksafe.h"
 #include "roundtrip/collection.h"
 #include "support/faulty_env.h"

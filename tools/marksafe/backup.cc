@@ -2,10 +2,10 @@
 #include <system_error>
 
 #include "backup_set_layout.h"
-#include "history.h"
-#include "commands.h"
 #include "base/error_codes.h"
+#include "commands.h"
 #include "errors.h"
+#include "history.h"
 #include "os.h"
 #include "output.h"
 #include "progress.h"

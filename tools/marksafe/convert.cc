@@ -1,9 +1,9 @@
 // marksafe convert DIR --from X --to Y [--as-of WHEN]
 #include <memory>
 
+#include "backup_set/interchange.h"
 #include "backup_set_layout.h"
 #include "commands.h"
-#include "backup_set/interchange.h"
 #include "dry_run.h"
 #include "errors.h"
 #include "history.h"

@@ -12,8 +12,8 @@
 
 #include "backup_set_layout.h"
 #include "errors.h"
-#include "json_answer.h"
 #include "history.h"
+#include "json_answer.h"
 #include "output.h"
 #include "profiles.h"
 #include "set_parts.h"

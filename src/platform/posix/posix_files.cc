@@ -11,8 +11,8 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "platform/system_env.h"
 #include "platform/posix/posix_internal.h"
+#include "platform/system_env.h"
 
 namespace marksafe {
 namespace platform {

@@ -11,8 +11,8 @@
 #include <cstring>
 #include <string>
 
-#include "platform/system_env.h"
 #include "platform/posix/posix_internal.h"
+#include "platform/system_env.h"
 
 namespace marksafe {
 namespace platform {

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/system_env.h"
 #include "platform/posix/posix_internal.h"
+#include "platform/system_env.h"
 
 namespace marksafe {
 namespace platform {

@@ -1,9 +1,9 @@
 #include "stores/chrome/chrome_checksum.h"
 
-#include "stores/chrome/chrome_document.h"
-#include "stores/chrome/json_access.h"
 #include "base/random_block.h"
 #include "platform/platform.h"
+#include "stores/chrome/chrome_document.h"
+#include "stores/chrome/json_access.h"
 
 namespace marksafe {
 namespace chrome {

@@ -3,16 +3,16 @@
 #include <limits>
 #include <vector>
 
-#include "stores/chrome/chrome_checksum.h"
-#include "stores/chrome/document_reader.h"
-#include "stores/chrome/json_access.h"
 #include "base/debug_log.h"
 #include "base/error_words.h"
-#include "profiles/locators.h"
 #include "base/text.h"
 #include "context/job.h"
 #include "model/report.h"
 #include "platform/platform.h"
+#include "profiles/locators.h"
+#include "stores/chrome/chrome_checksum.h"
+#include "stores/chrome/document_reader.h"
+#include "stores/chrome/json_access.h"
 
 namespace marksafe {
 namespace chrome {

@@ -2,18 +2,18 @@
 
 #include <json/json.h>
 
+#include "backup_set/backup_set.h"
 #include "backup_set/part.h"
 #include "backup_set/part_source.h"
-#include "stores/chrome/chrome_document.h"
-#include "stores/chrome/chrome_paths.h"
-#include "stores/chrome/chrome_reader.h"
-#include "backup_set/backup_set.h"
 #include "base/debug_log.h"
 #include "base/error_codes.h"
 #include "base/text.h"
 #include "context/job.h"
 #include "model/report.h"
 #include "platform/platform.h"
+#include "stores/chrome/chrome_document.h"
+#include "stores/chrome/chrome_paths.h"
+#include "stores/chrome/chrome_reader.h"
 
 namespace marksafe {
 namespace chrome {

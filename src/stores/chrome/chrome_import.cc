@@ -7,23 +7,23 @@
 #include <utility>
 #include <vector>
 
+#include "backup_set/interchange.h"
 #include "backup_set/part.h"
+#include "base/debug_log.h"
+#include "base/error_codes.h"
+#include "base/text.h"
+#include "context/job.h"
+#include "context/store_lock.h"
+#include "model/merge.h"
+#include "model/report.h"
+#include "platform/memory.h"
+#include "platform/platform.h"
 #include "stores/chrome/chrome_checksum.h"
 #include "stores/chrome/chrome_document.h"
 #include "stores/chrome/chrome_paths.h"
 #include "stores/chrome/chrome_reader.h"
 #include "stores/chrome/chrome_store.h"
 #include "stores/chrome/chrome_writer.h"
-#include "base/debug_log.h"
-#include "base/error_codes.h"
-#include "backup_set/interchange.h"
-#include "context/store_lock.h"
-#include "base/text.h"
-#include "context/job.h"
-#include "model/merge.h"
-#include "model/report.h"
-#include "platform/memory.h"
-#include "platform/platform.h"
 #include "stores/store_merge.h"
 
 namespace marksafe {

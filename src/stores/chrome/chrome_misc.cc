@@ -4,21 +4,21 @@
 #include <limits>
 #include <string>
 
+#include "backup_set/folder_tree.h"
+#include "backup_set/interchange.h"
+#include "base/debug_log.h"
+#include "base/error_codes.h"
+#include "base/text.h"
+#include "context/job.h"
+#include "model/report.h"
+#include "platform/platform.h"
+#include "profiles/locators.h"
 #include "stores/chrome/chrome_document.h"
 #include "stores/chrome/chrome_paths.h"
 #include "stores/chrome/chrome_reader.h"
 #include "stores/chrome/json_access.h"
-#include "base/debug_log.h"
-#include "base/error_codes.h"
-#include "backup_set/folder_tree.h"
-#include "backup_set/interchange.h"
-#include "profiles/locators.h"
-#include "base/text.h"
 #include "stores/url_folder/favorites_backup.h"
 #include "stores/url_folder/favorites_import.h"
-#include "context/job.h"
-#include "model/report.h"
-#include "platform/platform.h"
 
 namespace marksafe {
 namespace chrome {

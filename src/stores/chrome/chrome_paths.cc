@@ -1,12 +1,12 @@
 #include "stores/chrome/chrome_paths.h"
 
+#include "backup_set/folder_swap.h"
 #include "base/debug_log.h"
 #include "base/error_codes.h"
-#include "backup_set/folder_swap.h"
-#include "profiles/locators.h"
 #include "base/text.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
+#include "profiles/locators.h"
 
 namespace marksafe {
 namespace chrome {

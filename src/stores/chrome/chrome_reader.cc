@@ -4,10 +4,10 @@
 #include <limits>
 #include <utility>
 
-#include "stores/chrome/chrome_document.h"
-#include "stores/chrome/json_access.h"
 #include "base/debug_log.h"
 #include "base/error_codes.h"
+#include "stores/chrome/chrome_document.h"
+#include "stores/chrome/json_access.h"
 
 namespace marksafe {
 namespace chrome {

@@ -2,13 +2,13 @@
 
 #include <utility>
 
-#include "stores/chrome/chrome_checksum.h"
-#include "stores/chrome/json_access.h"
 #include "base/debug_log.h"
-#include "context/store_lock.h"
 #include "base/url_normalize.h"
 #include "context/job.h"
+#include "context/store_lock.h"
 #include "platform/platform.h"
+#include "stores/chrome/chrome_checksum.h"
+#include "stores/chrome/json_access.h"
 
 namespace marksafe {
 namespace chrome {

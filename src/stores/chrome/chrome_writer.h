@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "stores/chrome/chrome_document.h"
-#include "stores/chrome/chrome_reader.h"
 #include "base/status.h"
 #include "context/journal.h"
 #include "model/bookmark_tree.h"
 #include "model/report.h"
+#include "stores/chrome/chrome_document.h"
+#include "stores/chrome/chrome_reader.h"
 
 namespace marksafe {
 namespace chrome {

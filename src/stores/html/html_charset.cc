@@ -4,8 +4,8 @@
 #include <initializer_list>
 
 #include "base/error_codes.h"
-#include "stores/html/html_text.h"
 #include "platform/platform.h"
+#include "stores/html/html_text.h"
 
 namespace marksafe {
 namespace html {

@@ -10,10 +10,10 @@
 #include "base/error_codes.h"
 #include "base/text.h"
 #include "base/url_normalize.h"
+#include "platform/platform.h"
 #include "stores/html/html_charset.h"
 #include "stores/html/html_reader_state.h"
 #include "stores/html/html_text.h"
-#include "platform/platform.h"
 
 namespace marksafe {
 namespace html {

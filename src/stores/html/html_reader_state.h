@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "base/status.h"
-#include "stores/html/html_reader.h"
 #include "model/bookmark_tree.h"
+#include "stores/html/html_reader.h"
 
 namespace marksafe {
 namespace html {

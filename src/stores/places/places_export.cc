@@ -2,14 +2,14 @@
 
 #include <string>
 
+#include "backup_set/backup_set.h"
 #include "backup_set/part.h"
 #include "backup_set/part_source.h"
-#include "backup_set/backup_set.h"
 #include "base/debug_log.h"
-#include "stores/places/places_reader.h"
 #include "context/job.h"
 #include "model/report.h"
 #include "platform/platform.h"
+#include "stores/places/places_reader.h"
 
 namespace marksafe {
 namespace firefox {

@@ -7,12 +7,12 @@
 
 #include "base/debug_log.h"
 #include "base/error_codes.h"
-#include "profiles/locators.h"
-#include "context/store_lock.h"
 #include "base/text.h"
 #include "context/job.h"
+#include "context/store_lock.h"
 #include "model/report.h"
 #include "platform/platform.h"
+#include "profiles/locators.h"
 
 namespace marksafe {
 namespace firefox {

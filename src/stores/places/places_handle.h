@@ -7,9 +7,9 @@
 #include <string>
 
 #include "base/error_codes.h"
+#include "marksafe/marksafe.h"
 #include "stores/places/places_copy.h"
 #include "stores/places/sqlite/database.h"
-#include "marksafe/marksafe.h"
 
 namespace marksafe {
 namespace firefox {

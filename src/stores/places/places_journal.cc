@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "base/text.h"
-#include "stores/places/places_statements.h"
 #include "context/job.h"
+#include "stores/places/places_statements.h"
 
 namespace marksafe {
 namespace firefox {

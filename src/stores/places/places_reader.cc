@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "base/error_codes.h"
-#include "stores/places/places_statements.h"
 #include "platform/platform.h"
+#include "stores/places/places_statements.h"
 
 namespace marksafe {
 namespace firefox {

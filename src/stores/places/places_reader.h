@@ -8,8 +8,8 @@
 #include <string>
 
 #include "base/status.h"
-#include "stores/places/places_handle.h"
 #include "model/bookmark_tree.h"
+#include "stores/places/places_handle.h"
 
 namespace marksafe {
 namespace firefox {

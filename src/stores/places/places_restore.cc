@@ -3,21 +3,21 @@
 #include <string>
 #include <vector>
 
-#include "backup_set/part.h"
 #include "backup_set/backup_set.h"
-#include "base/debug_log.h"
-#include "base/error_codes.h"
 #include "backup_set/folder_swap.h"
 #include "backup_set/interchange.h"
-#include "stores/places/places_reader.h"
-#include "stores/places/places_transaction.h"
-#include "stores/places/places_store.h"
-#include "stores/store_merge.h"
-#include "stores/url_folder/favorites_import.h"
+#include "backup_set/part.h"
+#include "base/debug_log.h"
+#include "base/error_codes.h"
 #include "context/job.h"
 #include "model/merge.h"
 #include "model/report.h"
 #include "platform/platform.h"
+#include "stores/places/places_reader.h"
+#include "stores/places/places_store.h"
+#include "stores/places/places_transaction.h"
+#include "stores/store_merge.h"
+#include "stores/url_folder/favorites_import.h"
 
 namespace marksafe {
 namespace firefox {

@@ -5,14 +5,14 @@
 #include <memory>
 #include <string>
 
-#include "backup_set/part.h"
 #include "backup_set/backup_set.h"
 #include "backup_set/folder_tree.h"
+#include "backup_set/part.h"
+#include "platform/platform.h"
 #include "profiles/locators.h"
 #include "stores/places/places_reader.h"
 #include "stores/places/sqlite/statement.h"
 #include "stores/url_folder/favorites_backup.h"
-#include "platform/platform.h"
 
 namespace marksafe {
 namespace firefox {

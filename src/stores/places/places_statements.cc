@@ -3,8 +3,8 @@
 #include <sqlite3.h>
 
 #include "base/debug_log.h"
-#include "stores/places/places_keys.h"
 #include "platform/platform.h"
+#include "stores/places/places_keys.h"
 
 namespace marksafe {
 namespace firefox {

@@ -2,8 +2,8 @@
 
 #include "base/debug_log.h"
 #include "base/error_codes.h"
-#include "stores/places/places_journal.h"
 #include "platform/platform.h"
+#include "stores/places/places_journal.h"
 
 namespace marksafe {
 namespace firefox {

@@ -9,12 +9,12 @@
 #include "base/debug_log.h"
 #include "base/error_codes.h"
 #include "base/url_normalize.h"
+#include "context/job.h"
+#include "platform/platform.h"
 #include "stores/places/places_journal.h"
 #include "stores/places/places_reader.h"
 #include "stores/places/places_statements.h"
 #include "stores/places/places_transaction.h"
-#include "context/job.h"
-#include "platform/platform.h"
 
 namespace marksafe {
 namespace firefox {

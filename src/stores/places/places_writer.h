@@ -12,9 +12,9 @@
 #include <utility>
 
 #include "base/status.h"
-#include "stores/places/places_handle.h"
 #include "model/bookmark_tree.h"
 #include "model/report.h"
+#include "stores/places/places_handle.h"
 
 namespace marksafe {
 namespace firefox {

@@ -3,16 +3,16 @@
 #include <string>
 
 #include "backup_set/backup_set.h"
-#include "base/debug_log.h"
 #include "backup_set/folder_swap.h"
 #include "backup_set/folder_tree.h"
 #include "backup_set/interchange.h"
-#include "profiles/locators.h"
-#include "context/store_lock.h"
+#include "base/debug_log.h"
 #include "base/text.h"
 #include "context/job.h"
+#include "context/store_lock.h"
 #include "model/report.h"
 #include "platform/platform.h"
+#include "profiles/locators.h"
 
 namespace marksafe {
 namespace ie {

@@ -5,20 +5,20 @@
 #include <vector>
 #include <unordered_set>
 
-#include "backup_set/part.h"
-#include "backup_set/url_files.h"
 #include "backup_set/folder_swap.h"
 #include "backup_set/folder_tree.h"
 #include "backup_set/interchange.h"
-#include "context/store_lock.h"
+#include "backup_set/part.h"
+#include "backup_set/url_files.h"
 #include "base/text.h"
-#include "stores/store_merge.h"
-#include "stores/url_folder/favorites_backup.h"
-#include "stores/url_folder/url_folder_store.h"
 #include "context/job.h"
+#include "context/store_lock.h"
 #include "model/merge.h"
 #include "model/names.h"
 #include "platform/platform.h"
+#include "stores/store_merge.h"
+#include "stores/url_folder/favorites_backup.h"
+#include "stores/url_folder/url_folder_store.h"
 
 namespace marksafe {
 namespace ie {

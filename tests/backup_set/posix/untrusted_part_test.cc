@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "backup_set/part.h"
-#include "gtest/gtest.h"
 #include "context/job.h"
+#include "gtest/gtest.h"
 #include "model/report.h"
 #include "platform/platform.h"
 #include "support/test_support.h"

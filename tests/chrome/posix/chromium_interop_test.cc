@@ -6,10 +6,10 @@
 
 #include "../chrome_test_util.h"
 #include "backup_set/part.h"
-#include "stores/chrome/chrome_checksum.h"
-#include "stores/chrome/chrome_writer.h"
 #include "context/job.h"
 #include "model/report.h"
+#include "stores/chrome/chrome_checksum.h"
+#include "stores/chrome/chrome_writer.h"
 #include "support/tree_support.h"
 
 namespace marksafe {

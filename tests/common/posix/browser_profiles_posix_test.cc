@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "profiles/browser_profiles.h"
 #include "gtest/gtest.h"
+#include "profiles/browser_profiles.h"
 #include "support/faulty_env.h"
 #include "support/test_support.h"
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "gtest/gtest.h"
 #include "profiles/browser_profiles.h"
 #include "profiles/locators.h"
-#include "gtest/gtest.h"
 #include "support/test_support.h"
 
 namespace marksafe {

@@ -10,12 +10,12 @@
 #include <filesystem>
 #include <string>
 
-#include "profiles/browser_profiles.h"
 #include "backup_set/folder_tree.h"
-#include "profiles/locators.h"
 #include "marksafe/marksafe.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_api.h"
+#include "profiles/browser_profiles.h"
+#include "profiles/locators.h"
 #include "support/test_support.h"
 
 namespace marksafe {

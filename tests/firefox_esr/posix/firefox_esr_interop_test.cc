@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "firefox/places_fixture.h"
+#include "marksafe/marksafe.h"
 #include "stores/firefox_json/firefox_json_reader.h"
 #include "stores/firefox_json/firefox_json_writer.h"
-#include "marksafe/marksafe.h"
 #include "support/test_support.h"
 
 namespace marksafe {

@@ -6,11 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "context/store_lock.h"
 #include "base/text.h"
-#include "stores/places/sqlite/env_vfs.h"
 #include "context/job.h"
+#include "context/store_lock.h"
 #include "platform/platform.h"
+#include "stores/places/sqlite/env_vfs.h"
 
 namespace marksafe {
 namespace SQLite {
