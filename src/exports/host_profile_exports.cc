@@ -11,6 +11,7 @@
 #include "base/json_text.h"
 #include "base/text.h"
 #include "exports/export_util.h"
+#include "jobs/store_jobs.h"
 #include "marksafe/marksafe.h"
 #include "model/bookmark_tree.h"
 #include "platform/platform.h"
@@ -19,8 +20,6 @@
 #include "stores/chrome/chrome_checksum.h"
 #include "stores/chrome/chrome_document.h"
 #include "stores/chrome/chrome_misc.h"
-#include "stores/places/places_handle.h"
-#include "stores/places/places_size.h"
 
 namespace marksafe {
 namespace exports {
@@ -30,18 +29,15 @@ namespace {
 // missing or cannot be read.
 bool CountStore(const BrowserProfile& profile, int32_t* folders,
                 int32_t* links) {
-  *folders = 0;
-  *links = 0;
-  if (!platform::PathExists(profile.store)) return false;
-  if (profile.family == BrowserFamily::kChromium) {
-    Json::Value document;
-    return chrome::load_chrome_file(profile.store.c_str(), &document) &&
-           chrome::CountChromeBookmarks(document, false, folders, links);
-  }
-  ms_places* places = firefox::InitBookmark(profile.store.c_str());
-  if (places == nullptr) return false;
-  const bool counted = firefox::CountBookmarks(places, folders, links);
-  firefox::ReleaseBookmark(places);
+  model::Counts counts;
+  const bool counted =
+      jobs::CountStore(profile.family == BrowserFamily::kChromium
+                           ? MARKSAFE_STORE_CHROME
+                           : MARKSAFE_STORE_PLACES,
+                       profile.store, &counts)
+          .ok();
+  *folders = counted ? static_cast<int32_t>(counts.folders) : 0;
+  *links = counted ? static_cast<int32_t>(counts.links) : 0;
   return counted;
 }
 
