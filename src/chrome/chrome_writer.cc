@@ -69,14 +69,7 @@ Json::Value* ChromeWriter::Append(const model::Tree& tree, model::ItemId id,
   // nodes are appended.
   Json::Value* stored = &children.append(std::move(node));
   nodes_[static_cast<size_t>(id)] = stored;
-  jobs::JournalEntry entry;
-  entry.kind = item.kind;
-  entry.id = MemberText(*stored, "id");
-  entry.guid = MemberText(*stored, "guid");
-  entry.parent = MemberText(*parent, "id");
-  entry.title = item.title;
-  entry.url = MemberText(*stored, "url");
-  written_.push_back(std::move(entry));
+  written_.push_back(Written{item.kind, stored, parent, item.title});
   changed_ = true;
   return stored;
 }
@@ -167,11 +160,18 @@ Status ChromeWriter::Save(const std::u16string& path) {
   }
   if (save_chrome_file(*document_, path)) {
     if (jobs::JournalRecorder* journal = jobs::Current().journal()) {
-      for (jobs::JournalEntry& entry : written_) {
+      for (Written& written : written_) {
+        jobs::JournalEntry entry;
+        entry.kind = written.kind;
+        entry.id = MemberText(*written.node, "id");
+        entry.guid = MemberText(*written.node, "guid");
+        entry.parent = MemberText(*written.parent, "id");
+        entry.title = std::move(written.title);
+        entry.url = MemberText(*written.node, "url");
         journal->Add(jobs::StoreKind::kChrome, path, std::move(entry));
       }
     }
-    written_.clear();
+    written_ = std::vector<Written>();
     return Status::Ok();
   }
   return Status::Error(platform::GetLastError(),

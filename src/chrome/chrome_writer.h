@@ -72,7 +72,16 @@ class ChromeWriter {
   std::unique_ptr<IdAllocator> ids_;  // made on the first node written
   model::Time now_;
   bool changed_ = false;
-  std::vector<jobs::JournalEntry> written_;  // the nodes appended, in order
+  // The nodes appended, in order, for the journal. The entries are made
+  // from the nodes once the file is saved: kept as full entries from the
+  // start, their strings would double those of the nodes.
+  struct Written {
+    model::ItemKind kind;
+    const Json::Value* node;
+    const Json::Value* parent;
+    std::u16string title;
+  };
+  std::vector<Written> written_;
 };
 
 }  // namespace chrome
