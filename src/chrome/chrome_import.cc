@@ -66,14 +66,6 @@ class ChromeTarget {
 
   model::Tree& tree() { return tree_; }
 
-  // Merges the children of source folder `from` into target folder `into`
-  // and appends what is new to the document.
-  void Merge(const model::Tree& source, model::ItemId from,
-             model::ItemId into, model::RootReport* root_report) {
-    MergeOnly(source, from, into, root_report);
-    Write(into, root_report);
-  }
-
   // The merge alone: the tree gains what is new, the document not yet.
   void MergeOnly(const model::Tree& source, model::ItemId from,
                  model::ItemId into, model::RootReport* root_report) {
@@ -160,13 +152,21 @@ Status ImportIntoBar(ChromeTarget* target, const std::u16string& source,
       return Status::Error(kErrorInvalidParameter,
                            u"no folder " + name + u" on the bar");
     }
-    target->Merge(part, top, into, root_report);
+    // The source tree goes before the document grows, as in a restore.
+    target->MergeOnly(part, top, into, root_report);
+    part = model::Tree();
+    platform::ReleaseFreedMemory();
+    target->Write(into, root_report);
     return Status::Ok();
   }
   Status status =
       backup_set::ReadPart(source, backup_set::PartKind::kFirefox, &part);
   if (!status.ok()) return status;
-  // One sub-folder per Firefox root, named as in the part.
+  // One sub-folder per Firefox root, named as in the part. Every root is
+  // merged first and written once the part's tree is gone; root reports
+  // are kept by index, as later entries may move the report's list.
+  std::vector<std::pair<model::ItemId, size_t>> merged;
+  Status result;
   model::ItemId folder = name.empty() ? bar : model::kNoItem;
   for (const model::Root root :
        backup_set::PartRoots(backup_set::PartKind::kFirefox)) {
@@ -184,12 +184,19 @@ Status ImportIntoBar(ChromeTarget* target, const std::u16string& source,
         folder == model::kNoItem ? model::kNoItem
                                  : target->FolderIn(folder, title);
     if (into == model::kNoItem) {
-      return Status::Error(kErrorInvalidParameter,
-                           u"no folder " + label + u"/" + title);
+      result = Status::Error(kErrorInvalidParameter,
+                             u"no folder " + label + u"/" + title);
+      break;
     }
-    target->Merge(part, from, into, root_report);
+    target->MergeOnly(part, from, into, root_report);
+    merged.emplace_back(into, report.roots.size() - 1);
   }
-  return Status::Ok();
+  part = model::Tree();
+  platform::ReleaseFreedMemory();
+  for (const auto& [into, index] : merged) {
+    target->Write(into, &report.roots[index]);
+  }
+  return result;
 }
 
 // The import of a folder or a Firefox part into the bar, with the
@@ -302,6 +309,9 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
   // What could be read is restored even when a part of it could not.
   Status status =
       backup_set::ReadPart(folder, backup_set::PartKind::kChrome, &part);
+  // What reading the part freed (its manifest) goes back before the merge
+  // grows the tree beside the document.
+  platform::ReleaseFreedMemory();
   {
     model::Report& report = jobs::Current().report();
     // Every root is merged first, and the part's tree dropped before the
