@@ -2,6 +2,7 @@
 
 #include <json/json.h>
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <utility>
@@ -76,9 +77,13 @@ class ChromeTarget {
                  &jobs::Current().report());
   }
 
-  // Appends what the merges added below folder `into` to the document.
-  void Write(model::ItemId into, model::RootReport* root_report) {
-    writer_->WriteAdded(tree_, into, root_report, &jobs::Current().report());
+  // Appends what the merges added below folder `into` to the document
+  // (only items with ids in [first, end): see ChromeWriter::WriteAdded).
+  void Write(model::ItemId into, model::RootReport* root_report,
+             model::ItemId first = 0,
+             model::ItemId end = std::numeric_limits<model::ItemId>::max()) {
+    writer_->WriteAdded(tree_, into, root_report, &jobs::Current().report(),
+                        first, end);
   }
 
   // The first folder below parent titled exactly title, made when missing.
@@ -163,15 +168,22 @@ Status ImportIntoBar(ChromeTarget* target, const std::u16string& source,
       backup_set::ReadPart(source, backup_set::PartKind::kFirefox, &part);
   if (!status.ok()) return status;
   // One sub-folder per Firefox root, named as in the part. Every root is
-  // merged first and written once the part's tree is gone; root reports
-  // are kept by index, as later entries may move the report's list.
-  std::vector<std::pair<model::ItemId, size_t>> merged;
+  // merged first and written once the part's tree is gone, each with the
+  // items its merge added (two roots of one title share a folder); root
+  // reports are kept by index, as later entries may move the report's list.
+  struct Merged {
+    model::ItemId into;
+    size_t report_index;
+    model::ItemId first, end;
+  };
+  std::vector<Merged> merged;
   Status result;
   model::ItemId folder = name.empty() ? bar : model::kNoItem;
   for (const model::Root root :
        backup_set::PartRoots(backup_set::PartKind::kFirefox)) {
     const model::ItemId from = part.root(root);
     if (from == model::kNoItem) continue;
+    const auto first = static_cast<model::ItemId>(tree.size());
     const std::u16string& title = part.at(from).title;
     model::RootReport* root_report =
         report.AddRoot(model::RootKey(root), label + u"/" + title);
@@ -189,12 +201,13 @@ Status ImportIntoBar(ChromeTarget* target, const std::u16string& source,
       break;
     }
     target->MergeOnly(part, from, into, root_report);
-    merged.emplace_back(into, report.roots.size() - 1);
+    merged.push_back(Merged{into, report.roots.size() - 1, first,
+                            static_cast<model::ItemId>(tree.size())});
   }
   part = model::Tree();
   platform::ReleaseFreedMemory();
-  for (const auto& [into, index] : merged) {
-    target->Write(into, &report.roots[index]);
+  for (const Merged& m : merged) {
+    target->Write(m.into, &report.roots[m.report_index], m.first, m.end);
   }
   return result;
 }

@@ -101,13 +101,17 @@ Json::Value* ChromeWriter::NodeOf(const model::Tree& tree, model::ItemId id) {
 
 void ChromeWriter::WriteAdded(const model::Tree& tree, model::ItemId below,
                               model::RootReport* root_report,
-                              model::Report* report) {
+                              model::Report* report, model::ItemId first,
+                              model::ItemId end) {
   nodes_.resize(tree.size(), nullptr);
+  const auto in_range = [&](model::ItemId id) {
+    return id >= first && id < end && tree.at(id).added;
+  };
   if (NodeOf(tree, below) == nullptr) {
     // Nowhere to write: every added item below is lost.
     model::Counts lost;
     tree.ForEachBelow(below, [&](model::ItemId id) {
-      if (tree.at(id).added) model::CountItem(tree.at(id).kind, &lost);
+      if (in_range(id)) model::CountItem(tree.at(id).kind, &lost);
     });
     if (lost.total() == 0) return;
     if (root_report != nullptr) root_report->failed += lost;
@@ -120,7 +124,7 @@ void ChromeWriter::WriteAdded(const model::Tree& tree, model::ItemId below,
   }
   tree.ForEachBelow(below, [&](model::ItemId id) {
     const model::Item& item = tree.at(id);
-    if (!item.added || nodes_[static_cast<size_t>(id)] != nullptr) return;
+    if (!in_range(id) || nodes_[static_cast<size_t>(id)] != nullptr) return;
     // Below an item that was not written: counted with it.
     const Json::Value* parent = nodes_[static_cast<size_t>(item.parent)];
     if (parent == nullptr) return;

@@ -138,8 +138,8 @@ bool MergeRoots(const model::Tree& source, model::Tree* target, bool chrome,
   return ok;
 }
 
-int32_t ImportIntoChrome(const model::Tree& source,
-                         const std::u16string& file) {
+// The source tree is emptied once merged, before the document grows.
+int32_t ImportIntoChrome(model::Tree* source, const std::u16string& file) {
   const bool dry_run = jobs::Current().options().dry_run;
   if (!dry_run && chrome::ChromiumHoldsFile(file)) {
     Note(file, "is in a profile a running browser holds; close it first");
@@ -166,12 +166,33 @@ int32_t ImportIntoChrome(const model::Tree& source,
   options.now = model::Now();
   options.progress = &jobs::Current().progress();
   model::Report& report = jobs::Current().report();
-  MergeRoots(source, &target, true, options,
+  // Every root is merged first and written once the source is gone, each
+  // with the items its merge added (several roots may go into one Chrome
+  // root); root reports are kept by index, as later entries may move the
+  // report's list.
+  struct Merged {
+    model::ItemId into;
+    size_t report_index;
+    model::ItemId first, end;
+  };
+  std::vector<Merged> merged;
+  auto first = static_cast<model::ItemId>(target.size());
+  MergeRoots(*source, &target, true, options,
              [&](model::ItemId into, model::RootReport* root_report) {
-               writer.WriteAdded(target, into, root_report, &report);
+               const auto end = static_cast<model::ItemId>(target.size());
+               merged.push_back(Merged{
+                   into, static_cast<size_t>(root_report - report.roots.data()),
+                   first, end});
+               first = end;
                return true;
              });
   if (dry_run) return 0;
+  *source = model::Tree();
+  platform::ReleaseFreedMemory();
+  for (const Merged& m : merged) {
+    writer.WriteAdded(target, m.into, &report.roots[m.report_index], &report,
+                      m.first, m.end);
+  }
   target = model::Tree();  // merged: its memory goes before the file's text
   platform::ReleaseFreedMemory();
   const Status saved = writer.Save(file);
@@ -228,13 +249,23 @@ int32_t ImportIntoPlaces(const model::Tree& source,
 // (lost, and counted in its root's entry, which MergeRoots made from
 // first_root on, one per root of source in kAllRoots order), and once per
 // file the links whose icon or last character set no store is given.
-void ReportHtmlNotes(const html::HtmlNotes& notes, const model::Tree& source,
+using RootsPresent = std::array<bool, model::kRootCount>;
+
+RootsPresent RootsOf(const model::Tree& tree) {
+  RootsPresent present{};
+  for (model::Root root : model::kAllRoots) {
+    present[static_cast<size_t>(root)] = tree.root(root) != model::kNoItem;
+  }
+  return present;
+}
+
+void ReportHtmlNotes(const html::HtmlNotes& notes, const RootsPresent& source,
                      const std::u16string& file, size_t first_root) {
   model::Report& report = jobs::Current().report();
   std::array<model::RootReport*, model::kRootCount> entries{};
   size_t next = first_root;
   for (model::Root root : model::kAllRoots) {
-    if (source.root(root) == model::kNoItem) continue;
+    if (!source[static_cast<size_t>(root)]) continue;
     if (next < report.roots.size()) {
       entries[static_cast<size_t>(root)] = &report.roots[next++];
     }
@@ -289,9 +320,10 @@ int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,
   }
   const bool chrome = kind == MARKSAFE_STORE_CHROME;
   const size_t first_root = jobs::Current().report().roots.size();
-  const int32_t code = chrome ? ImportIntoChrome(source, store_path)
+  const RootsPresent roots = RootsOf(source);
+  const int32_t code = chrome ? ImportIntoChrome(&source, store_path)
                               : ImportIntoPlaces(source, store_path);
-  if (code == 0) ReportHtmlNotes(notes, source, html_path, first_root);
+  if (code == 0) ReportHtmlNotes(notes, roots, html_path, first_root);
   return code;
 }
 
