@@ -316,15 +316,30 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
                     &folder)) {
     return kErrorPathNotFound;
   }
-  ChromeTarget target;
-  if (!target.Open(file).ok()) return kErrorInvalidParameter;
+  // The part is read before the Chrome file is loaded: reading it (its
+  // manifest beside the tree) takes more memory than keeping its tree, and
+  // the document is the larger of the two. What reading freed goes back
+  // before the document is loaded.
   model::Tree part;
+  const size_t problems_before = jobs::Current().report().problems.size();
   // What could be read is restored even when a part of it could not.
   Status status =
       backup_set::ReadPart(folder, backup_set::PartKind::kChrome, &part);
-  // What reading the part freed (its manifest) goes back before the merge
-  // grows the tree beside the document.
+  // The names the items have on disk serve writers of .url folders only.
+  for (size_t id = 0; id < part.size(); ++id) {
+    std::u16string().swap(part.at(static_cast<model::ItemId>(id)).file_name);
+  }
   platform::ReleaseFreedMemory();
+  const size_t problems_read = jobs::Current().report().problems.size();
+  ChromeTarget target;
+  if (!target.Open(file).ok()) {
+    // Nothing is restored: the report names what the Chrome file lacks,
+    // not what the part holds.
+    std::vector<model::Problem>& problems = jobs::Current().report().problems;
+    problems.erase(problems.begin() + static_cast<ptrdiff_t>(problems_before),
+                   problems.begin() + static_cast<ptrdiff_t>(problems_read));
+    return kErrorInvalidParameter;
+  }
   {
     model::Report& report = jobs::Current().report();
     // Every root is merged first, and the part's tree dropped before the
