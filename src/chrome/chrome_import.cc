@@ -251,6 +251,19 @@ std::u16string NameOr(const char16_t* name, const char16_t* default_name) {
   return FromPointer(name != nullptr ? name : default_name);
 }
 
+// Reads the Chrome part in folder into *part for a merge, and hands back
+// what reading took beside the tree: the manifest, and the names the items
+// have on disk (they serve writers of .url folders only).
+Status ReadPartToMerge(const std::u16string& folder, model::Tree* part) {
+  Status status =
+      backup_set::ReadPart(folder, backup_set::PartKind::kChrome, part);
+  for (size_t id = 0; id < part->size(); ++id) {
+    std::u16string().swap(part->at(static_cast<model::ItemId>(id)).file_name);
+  }
+  platform::ReleaseFreedMemory();
+  return status;
+}
+
 }  // namespace
 
 int32_t ImportFolder2ChromeBar(const char16_t* chrome_file,
@@ -316,28 +329,19 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
                     &folder)) {
     return kErrorPathNotFound;
   }
-  // The part is read before the Chrome file is loaded: reading it (its
-  // manifest beside the tree) takes more memory than keeping its tree, and
-  // the document is the larger of the two. What reading freed goes back
-  // before the document is loaded.
+  // The part is read first: reading it holds its manifest beside the tree,
+  // a peak that then does not add to the document's. What could be read is
+  // restored even when a part of it could not.
+  std::vector<model::Problem>& problems = jobs::Current().report().problems;
+  const auto problems_before = static_cast<ptrdiff_t>(problems.size());
   model::Tree part;
-  const size_t problems_before = jobs::Current().report().problems.size();
-  // What could be read is restored even when a part of it could not.
-  Status status =
-      backup_set::ReadPart(folder, backup_set::PartKind::kChrome, &part);
-  // The names the items have on disk serve writers of .url folders only.
-  for (size_t id = 0; id < part.size(); ++id) {
-    std::u16string().swap(part.at(static_cast<model::ItemId>(id)).file_name);
-  }
-  platform::ReleaseFreedMemory();
-  const size_t problems_read = jobs::Current().report().problems.size();
+  Status status = ReadPartToMerge(folder, &part);
+  const auto problems_read = static_cast<ptrdiff_t>(problems.size());
   ChromeTarget target;
   if (!target.Open(file).ok()) {
-    // Nothing is restored: the report names what the Chrome file lacks,
-    // not what the part holds.
-    std::vector<model::Problem>& problems = jobs::Current().report().problems;
-    problems.erase(problems.begin() + static_cast<ptrdiff_t>(problems_before),
-                   problems.begin() + static_cast<ptrdiff_t>(problems_read));
+    // Nothing is restored: the report names the Chrome file, not the part.
+    problems.erase(problems.begin() + problems_before,
+                   problems.begin() + problems_read);
     return kErrorInvalidParameter;
   }
   {
