@@ -56,9 +56,12 @@ struct PendingFolder {
 
 // The children the manifest records for folder, in their order and with
 // their exact values; each entry of the listing they take is marked used.
+// The records' items are moved into the tree (each is read once: the caller
+// drops the folder's list of records afterwards), so that the part's
+// strings are not held twice.
 Status ReadRecordedChildren(const PendingFolder& folder,
                             const std::vector<platform::DirEntry>& entries,
-                            const Manifest& manifest,
+                            Manifest* manifest,
                             const std::vector<size_t>& records,
                             std::vector<bool>* used, model::Tree* tree,
                             std::vector<PendingFolder>* work) {
@@ -69,8 +72,8 @@ Status ReadRecordedChildren(const PendingFolder& folder,
     }
   }
   for (size_t index : records) {
-    const Record& record = manifest.records[index];
-    model::Item item = record.item;
+    Record& record = manifest->records[index];
+    model::Item item = std::move(record.item);
     std::u16string name;
     if (item.kind != ItemKind::kSeparator) {
       name = LastName(record.path);
@@ -129,7 +132,7 @@ Status ReadUnrecordedChildren(const PendingFolder& folder,
 // children come first, in their order and with their exact values, then
 // the files no record names, in listing order.
 Status ReadFolderTree(const std::u16string& dir, const std::u16string& rel,
-                      const Manifest* manifest, model::Tree* tree,
+                      Manifest* manifest, model::Tree* tree,
                       ItemId into) {
   std::vector<PendingFolder> work;
   work.push_back(PendingFolder{dir, rel, into});
@@ -148,8 +151,9 @@ Status ReadFolderTree(const std::u16string& dir, const std::u16string& rel,
     if (manifest != nullptr) {
       const auto records = manifest->children.find(folder.rel);
       if (records != manifest->children.end()) {
-        Status read = ReadRecordedChildren(folder, entries, *manifest,
+        Status read = ReadRecordedChildren(folder, entries, manifest,
                                            records->second, &used, tree, &work);
+        manifest->children.erase(records);
         if (!read.ok()) return read;
       }
     }
@@ -346,7 +350,7 @@ Status ReadPart(const std::u16string& part_folder, PartKind kind,
         u"files alone\n",
         folder.c_str(), platform::FromUtf8(why).c_str());
   }
-  const Manifest* used_manifest =
+  Manifest* used_manifest =
       state == ManifestState::kRead ? &manifest : nullptr;
   // The records tell how many items are coming: room for them at once.
   tree->Reserve(tree->size() + manifest.records.size());

@@ -23,7 +23,12 @@ void AppendUnitEscape(unsigned value, std::string* out) {
 }  // namespace
 
 void AppendQuotedBody(const std::string& text, std::string* out) {
-  for (const char c : text) {
+  AppendQuotedBody(text.data(), text.data() + text.size(), out);
+}
+
+void AppendQuotedBody(const char* begin, const char* end, std::string* out) {
+  for (const char* p = begin; p != end; ++p) {
+    const char c = *p;
     switch (c) {
       case '"':
         out->append("\\\"");

@@ -19,6 +19,8 @@ std::string CompactJson(const Json::Value& value);
 // \b \f \n \r \t, every other byte below 0x20 as \u00XX with uppercase
 // digits, everything else as it stands.
 void AppendQuotedBody(const std::string& text, std::string* out);
+// The same for the bytes [begin, end).
+void AppendQuotedBody(const char* begin, const char* end, std::string* out);
 
 }  // namespace marksafe
 

@@ -81,17 +81,28 @@ bool LooksLikeBookmarkHtml(const std::string& text) {
          lower.find("<dl") != std::string::npos;
 }
 
+// Which roots a tree has.
+using RootsPresent = std::array<bool, model::kRootCount>;
+
+RootsPresent RootsOf(const model::Tree& tree) {
+  RootsPresent present{};
+  for (model::Root root : model::kAllRoots) {
+    present[static_cast<size_t>(root)] = tree.root(root) != model::kNoItem;
+  }
+  return present;
+}
+
 // What the reader left out of source: each link whose address is no URL
 // (lost, and counted in its root's entry, which MergeRoots made from
 // first_root on, one per root of source in kAllRoots order), and once per
 // file the links whose icon or last character set no store is given.
-void ReportHtmlNotes(const html::HtmlNotes& notes, const model::Tree& source,
+void ReportHtmlNotes(const html::HtmlNotes& notes, const RootsPresent& source,
                      const std::u16string& file, size_t first_root) {
   model::Report& report = context::Current().report();
   std::array<model::RootReport*, model::kRootCount> entries{};
   size_t next = first_root;
   for (model::Root root : model::kAllRoots) {
-    if (source.root(root) == model::kNoItem) continue;
+    if (!source[static_cast<size_t>(root)]) continue;
     if (next < report.roots.size()) {
       entries[static_cast<size_t>(root)] = &report.roots[next++];
     }
@@ -145,8 +156,9 @@ int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,
     return kErrorInvalidData;
   }
   const size_t first_root = context::Current().report().roots.size();
-  const Status merged = jobs::MergeIntoStore(source, kind, store_path);
-  if (merged.ok()) ReportHtmlNotes(notes, source, html_path, first_root);
+  const RootsPresent roots = RootsOf(source);
+  const Status merged = jobs::MergeIntoStore(&source, kind, store_path);
+  if (merged.ok()) ReportHtmlNotes(notes, roots, html_path, first_root);
   return static_cast<int32_t>(merged.code());
 }
 

@@ -8,6 +8,7 @@
 #include "context/job.h"
 #include "jobs/open_store.h"
 #include "model/report.h"
+#include "platform/memory.h"
 #include "platform/platform.h"
 #include "stores/store_merge.h"
 
@@ -99,7 +100,7 @@ Status ExportStore(
                 Status::Error(platform::GetLastError(), file));
 }
 
-Status MergeIntoStore(const model::Tree& source, int32_t kind,
+Status MergeIntoStore(model::Tree* source_tree, int32_t kind,
                       const std::u16string& path) {
   std::unique_ptr<stores::Store> store;
   Status status = Opened(kind, path, &store);
@@ -112,8 +113,8 @@ Status MergeIntoStore(const model::Tree& source, int32_t kind,
   if (!status.ok()) return Failed(kErrorAccessDenied, path, "", status);
   status = merge.Read();
   if (!status.ok()) return Failed(kErrorInvalidData, path, "", status);
+  const model::Tree& source = *source_tree;
   model::Report& report = context::Current().report();
-  Status written;
   for (model::Root root : model::kAllRoots) {
     const model::ItemId from = source.root(root);
     if (from == model::kNoItem) continue;
@@ -121,9 +122,11 @@ Status MergeIntoStore(const model::Tree& source, int32_t kind,
         model::RootKey(store->TargetRoot(root)), source.at(from).title);
     const model::ItemId into = merge.RootFor(source, root, root_report);
     if (into == model::kNoItem) continue;
-    written.Update(merge.Merge(source, from, into, root_report));
+    merge.MergeOnly(source, from, into, root_report);
   }
-  status = merge.Finish(std::move(written));
+  *source_tree = model::Tree();
+  platform::ReleaseFreedMemory();
+  status = merge.Finish(merge.WritePending());
   if (status.ok()) return status;
   return Status::Error(kErrorAccessDenied, status.message());
 }

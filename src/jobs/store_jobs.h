@@ -34,12 +34,13 @@ namespace jobs {
     const std::function<std::string(const model::Tree&)>& write);
 
 // Merges every root of source into the store's root of the same kind
-// (places or Chrome; nothing doubled on a repeat), writes what is new and
-// commits; a dry run only merges. A root the store lacks is reported, not
+// (places or Chrome; nothing doubled on a repeat), empties source (its
+// memory goes before the store's grows), writes what is new and commits; a
+// dry run only merges. A root the store lacks is reported, not
 // carried. Fails with kErrorAccessDenied when the store cannot be locked or
 // written (nothing of the merge kept), kErrorInvalidData when it cannot be
 // read; the report says why.
-[[nodiscard]] Status MergeIntoStore(const model::Tree& source, int32_t kind,
+[[nodiscard]] Status MergeIntoStore(model::Tree* source, int32_t kind,
                                     const std::u16string& path);
 
 }  // namespace jobs

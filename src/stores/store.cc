@@ -28,7 +28,8 @@ class FunctionStore : public Store {
 
 Status Store::Lock() { return ReadOnly(path()); }
 
-Status Store::WriteAdded(model::Tree*, model::ItemId, model::RootReport*) {
+Status Store::WriteAdded(model::Tree*, model::ItemId, model::RootReport*,
+                         ItemSpan) {
   return ReadOnly(path());
 }
 

@@ -6,6 +6,8 @@
 #ifndef MARKSAFE_STORES_STORE_H_
 #define MARKSAFE_STORES_STORE_H_
 
+#include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -16,6 +18,12 @@
 
 namespace marksafe {
 namespace stores {
+
+// The ids of the items one merge added: [first, end).
+struct ItemSpan {
+  model::ItemId first = 0;
+  model::ItemId end = std::numeric_limits<model::ItemId>::max();
+};
 
 class Store {
  public:
@@ -42,11 +50,13 @@ class Store {
   virtual model::Root TargetRoot(model::Root root) const { return root; }
 
   // Writes every item of tree (as Read filled it and merges grew it) that
-  // is marked added below folder `below`, with the added folders above it,
-  // and counts what it wrote in *root_report (may be null).
+  // is marked added below folder `below` and lies in span, with the added
+  // folders above it, and counts what it wrote in *root_report (may be
+  // null).
   [[nodiscard]] virtual Status WriteAdded(model::Tree* tree,
                                           model::ItemId below,
-                                          model::RootReport* root_report);
+                                          model::RootReport* root_report,
+                                          ItemSpan span);
 
   // Makes what was written lasting when ok, or takes it back when a write
   // failed. Nothing is lasting before.

@@ -57,14 +57,16 @@ Status StoreMerge::FolderIn(model::ItemId parent, const std::u16string& title,
                              store_->path());
   }
   if (dry_run_) return Status::Ok();
+  // The folder alone: merges not yet written stay for their own reports.
   model::RootReport uncounted;
-  return store_->WriteAdded(&tree_, parent, &uncounted);
+  return store_->WriteAdded(&tree_, parent, &uncounted,
+                            ItemSpan{*folder, *folder + 1});
 }
 
 Status StoreMerge::Merge(const model::Tree& source, model::ItemId from,
                          model::ItemId into, model::RootReport* root_report) {
   MergeOnly(source, from, into, root_report);
-  return Write(into, root_report);
+  return WritePending();
 }
 
 void StoreMerge::MergeOnly(const model::Tree& source, model::ItemId from,
@@ -75,18 +77,37 @@ void StoreMerge::MergeOnly(const model::Tree& source, model::ItemId from,
   options.now = model::Now();
   options.progress = &job.progress();
   options.excluded_folders = excluded_folders_;
+  ItemSpan span;
+  span.first = static_cast<model::ItemId>(tree_.size());
   model::Merge(source, from, &tree_, into, options, root_report, &job.report());
+  span.end = static_cast<model::ItemId>(tree_.size());
+  pending_.push_back(Pending{
+      into, static_cast<size_t>(root_report - job.report().roots.data()),
+      span});
 }
 
-Status StoreMerge::Write(model::ItemId into, model::RootReport* root_report) {
-  if (!dry_run_) return store_->WriteAdded(&tree_, into, root_report);
-  // The writers count what they write; a dry run counts what the merge
-  // marked for them.
-  tree_.ForEachBelow(into, [&](model::ItemId id) {
-    const model::Item& item = tree_.at(id);
-    if (item.added) model::CountItem(item.kind, &root_report->added);
-  });
-  return Status::Ok();
+Status StoreMerge::WritePending() {
+  std::vector<Pending> pending;
+  pending.swap(pending_);
+  std::vector<model::RootReport>& roots = context::Current().report().roots;
+  Status status;
+  for (const Pending& merged : pending) {
+    model::RootReport* root_report = &roots.at(merged.report_index);
+    if (!dry_run_) {
+      status.Update(
+          store_->WriteAdded(&tree_, merged.into, root_report, merged.span));
+      continue;
+    }
+    // The writers count what they write; a dry run counts what the merge
+    // marked for them.
+    tree_.ForEachBelow(merged.into, [&](model::ItemId id) {
+      const model::Item& item = tree_.at(id);
+      if (item.added && id >= merged.span.first && id < merged.span.end) {
+        model::CountItem(item.kind, &root_report->added);
+      }
+    });
+  }
+  return status;
 }
 
 Status StoreMerge::Finish(Status so_far) {

@@ -55,15 +55,16 @@ class StoreMerge {
 
   // Merges the children of source folder `from` into folder `into` and
   // writes what is new; a dry run counts what it would write instead.
-  // Merge is MergeOnly and Write in turn; a job that merges every root
-  // before it writes can drop its source between the two.
+  // root_report must be an entry of the call's report.
   [[nodiscard]] Status Merge(const model::Tree& source, model::ItemId from,
                              model::ItemId into,
                              model::RootReport* root_report);
+  // Merge in two steps, so that a job can drop its source between them:
+  // MergeOnly merges; WritePending then writes what each merge since the
+  // last write added, counted in that merge's root report.
   void MergeOnly(const model::Tree& source, model::ItemId from,
                  model::ItemId into, model::RootReport* root_report);
-  [[nodiscard]] Status Write(model::ItemId into,
-                             model::RootReport* root_report);
+  [[nodiscard]] Status WritePending();
 
   // Ends the merge with its result so far: commits what was written, or
   // takes it back when so_far failed. When nothing of it is kept,
@@ -76,6 +77,14 @@ class StoreMerge {
   model::Tree tree_;
   bool dry_run_;
   std::vector<std::u16string> excluded_folders_;
+  // A merge not yet written; its report entry by index, as later entries
+  // may move the report's list.
+  struct Pending {
+    model::ItemId into;
+    size_t report_index;
+    ItemSpan span;
+  };
+  std::vector<Pending> pending_;
 };
 
 }  // namespace stores

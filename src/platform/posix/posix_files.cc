@@ -39,8 +39,29 @@ bool WriteAll(int fd, const char* data, size_t size) {
   return true;
 }
 
-bool ReadAllFrom(int fd, std::string* bytes) {
+// expected: the size of a regular file when it was opened (0 when unknown
+// or not a regular file). Such a file is read in place up to that size, and
+// is whole once that many bytes came: a large file read into a string grown
+// step by step was copied at every step, and each small file cost one more
+// read to see its end.
+bool ReadAllFrom(int fd, std::string* bytes, size_t expected = 0) {
   bytes->clear();
+  if (expected > 0) {
+    bytes->resize(expected);
+    size_t have = 0;
+    while (have < expected) {
+      const ssize_t got = read(fd, &(*bytes)[have], expected - have);
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        bytes->clear();
+        return false;
+      }
+      if (got == 0) break;  // shorter now than when opened
+      have += static_cast<size_t>(got);
+    }
+    bytes->resize(have);
+    return true;
+  }
   char buffer[65536];
   for (;;) {
     ssize_t got = read(fd, buffer, sizeof(buffer));
@@ -100,7 +121,10 @@ bool ReadAll(const std::string& native_path, std::string* bytes) {
     errno = EISDIR;
     return false;
   }
-  bool ok = ReadAllFrom(fd, bytes);
+  const size_t expected =
+      S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<size_t>(st.st_size)
+                                            : 0;
+  bool ok = ReadAllFrom(fd, bytes, expected);
   CloseKeepingErrno(fd);
   return ok;
 }

@@ -73,36 +73,40 @@ bool save_chrome_file(const Json::Value& document, const std::u16string& path) {
 // The members today's Chrome writes on every node: a guid (left out when the
 // system has no random generator; Chrome then assigns one) and the date of
 // last use, "0" for never.
+// Member names are given as static strings throughout: JsonCpp then keeps
+// a pointer to the name in each node instead of a copy of its own.
 static void AddTodaysMembers(Json::Value* node) {
-  (*node)["date_last_used"] = "0";
+  (*node)[Json::StaticString("date_last_used")] = "0";
   std::string guid;
-  if (NewGuid(&guid)) (*node)["guid"] = guid;
+  if (NewGuid(&guid)) (*node)[Json::StaticString("guid")] = guid;
 }
 
 void make_url_node(const std::string& id, const std::string& name,
                    const std::string& url, int64_t date_added,
                    Json::Value* node) {
+  using Key = Json::StaticString;
   Json::Value made(Json::objectValue);
-  made["date_added"] = std::to_string(date_added);
+  made[Key("date_added")] = std::to_string(date_added);
   AddTodaysMembers(&made);
-  made["id"] = id;
-  made["name"] = name;
-  made["type"] = "url";
-  made["url"] = url;
+  made[Key("id")] = id;
+  made[Key("name")] = name;
+  made[Key("type")] = Key("url");
+  made[Key("url")] = url;
   *node = std::move(made);
 }
 
 void make_folder_node(const std::string& id, const std::string& name,
                       int64_t date_added, int64_t date_modified,
                       Json::Value* node) {
+  using Key = Json::StaticString;
   Json::Value made(Json::objectValue);
-  made["children"] = Json::Value(Json::arrayValue);
-  made["date_added"] = std::to_string(date_added);
-  made["date_modified"] = std::to_string(date_modified);
+  made[Key("children")] = Json::Value(Json::arrayValue);
+  made[Key("date_added")] = std::to_string(date_added);
+  made[Key("date_modified")] = std::to_string(date_modified);
   AddTodaysMembers(&made);
-  made["id"] = id;
-  made["name"] = name;
-  made["type"] = "folder";
+  made[Key("id")] = id;
+  made[Key("name")] = name;
+  made[Key("type")] = Key("folder");
   *node = std::move(made);
 }
 

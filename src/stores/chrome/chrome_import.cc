@@ -55,12 +55,17 @@ Status ImportIntoBar(stores::StoreMerge* target, const std::u16string& source,
       status = target->FolderIn(bar, name, &into);
       if (!status.ok()) return status;
     }
-    return target->Merge(part, top, into, root_report);
+    // The source tree goes before the document grows, as in a restore.
+    target->MergeOnly(part, top, into, root_report);
+    part = model::Tree();
+    platform::ReleaseFreedMemory();
+    return target->WritePending();
   }
   Status status =
       backup_set::ReadPart(source, backup_set::PartKind::kFirefox, &part);
   if (!status.ok()) return status;
-  // One sub-folder per Firefox root, named as in the part.
+  // One sub-folder per Firefox root, named as in the part. Every root is
+  // merged first and written once the part's tree is gone.
   model::ItemId folder = name.empty() ? bar : model::kNoItem;
   for (const model::Root root :
        backup_set::PartRoots(backup_set::PartKind::kFirefox)) {
@@ -71,16 +76,15 @@ Status ImportIntoBar(stores::StoreMerge* target, const std::u16string& source,
         report.AddRoot(model::RootKey(root), label + u"/" + title);
     // A root the person left empty brings no folder of its own.
     if (part.at(from).children.empty()) continue;
-    if (folder == model::kNoItem) {
-      status = target->FolderIn(bar, name, &folder);
-      if (!status.ok()) return status;
-    }
+    if (folder == model::kNoItem) status = target->FolderIn(bar, name, &folder);
     model::ItemId into = model::kNoItem;
-    status = target->FolderIn(folder, title, &into);
-    if (status.ok()) status = target->Merge(part, from, into, root_report);
-    if (!status.ok()) return status;
+    if (status.ok()) status = target->FolderIn(folder, title, &into);
+    if (!status.ok()) break;
+    target->MergeOnly(part, from, into, root_report);
   }
-  return Status::Ok();
+  part = model::Tree();
+  platform::ReleaseFreedMemory();
+  return status.Update(target->WritePending());
 }
 
 // The import of a folder or a Firefox part into the bar, with the
@@ -122,6 +126,19 @@ bool BackupFolder(const char16_t* backup_path, bool into_backup_set,
 
 std::u16string NameOr(const char16_t* name, const char16_t* default_name) {
   return FromPointer(name != nullptr ? name : default_name);
+}
+
+// Reads the Chrome part in folder into *part for a merge, and hands back
+// what reading took beside the tree: the manifest, and the names the items
+// have on disk (they serve writers of .url folders only).
+Status ReadPartToMerge(const std::u16string& folder, model::Tree* part) {
+  Status status =
+      backup_set::ReadPart(folder, backup_set::PartKind::kChrome, part);
+  for (size_t id = 0; id < part->size(); ++id) {
+    std::u16string().swap(part->at(static_cast<model::ItemId>(id)).file_name);
+  }
+  platform::ReleaseFreedMemory();
+  return status;
 }
 
 }  // namespace
@@ -189,53 +206,52 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
                     &folder)) {
     return kErrorPathNotFound;
   }
+  // The part is read first: reading it holds its manifest beside the tree,
+  // a peak that then does not add to the document's. What could be read is
+  // restored even when a part of it could not.
+  std::vector<model::Problem>& problems = context::Current().report().problems;
+  const auto problems_before = static_cast<ptrdiff_t>(problems.size());
+  model::Tree part;
+  Status status = ReadPartToMerge(folder, &part);
+  const auto problems_read = static_cast<ptrdiff_t>(problems.size());
   ChromeStore store(file);
   stores::StoreMerge target(&store);
-  if (!target.Open().ok()) return kErrorInvalidParameter;
-  model::Tree part;
-  // What could be read is restored even when a part of it could not.
-  Status status =
-      backup_set::ReadPart(folder, backup_set::PartKind::kChrome, &part);
-  {
-    model::Report& report = context::Current().report();
-    // Every root is merged first, and the part's tree dropped before the
-    // document grows: the two trees and the document are not held at once.
-    // Each root report is kept at its own index: later entries may move
-    // the report's list.
-    std::vector<std::pair<model::ItemId, size_t>> merged;
-    for (const ChromeRoot& chrome_root : kChromeRoots) {
-      const model::ItemId from = part.root(chrome_root.root);
-      if (from == model::kNoItem) continue;
-      model::RootReport* root_report = report.AddRoot(
-          model::RootKey(chrome_root.root), part.at(from).title);
-      const model::ItemId into = target.tree().root(chrome_root.root);
-      if (into != model::kNoItem) {
-        target.MergeOnly(part, from, into, root_report);  // written below
-        merged.emplace_back(into, report.roots.size() - 1);
-        continue;
-      }
-      // The Chrome file has no such root (it is no folder there).
-      const std::string key = chrome_root.root == model::Root::kToolbar
-                                  ? "root"
-                                  : chrome_root.key;
-      DebugLog(u"import_from_folder [%s] execute fail! \n",
-               platform::FromUtf8(key));
-      root_report->source = model::CountBelow(part, from);
-      root_report->failed = root_report->source;
-      report.problems.push_back(model::Problem{
-          part.at(from).title, std::u16string(),
-          std::string("write failed: the Chrome file has no root ") +
-              chrome_root.key,
-          true});
-      status.Update(
-          Status::Error(kErrorInvalidParameter, u"Chrome root missing"));
-    }
-    part = model::Tree();
-    platform::ReleaseFreedMemory();
-    for (const auto& [into, index] : merged) {
-      status.Update(target.Write(into, &report.roots[index]));
-    }
+  if (!target.Open().ok()) {
+    // Nothing is restored: the report names the Chrome file, not the part.
+    problems.erase(problems.begin() + problems_before,
+                   problems.begin() + problems_read);
+    return kErrorInvalidParameter;
   }
+  // Every root is merged first, and the part's tree dropped before the
+  // document grows: the two trees and the document are not held at once.
+  model::Report& report = context::Current().report();
+  for (const ChromeRoot& chrome_root : kChromeRoots) {
+    const model::ItemId from = part.root(chrome_root.root);
+    if (from == model::kNoItem) continue;
+    model::RootReport* root_report = report.AddRoot(
+        model::RootKey(chrome_root.root), part.at(from).title);
+    const model::ItemId into = target.tree().root(chrome_root.root);
+    if (into != model::kNoItem) {
+      target.MergeOnly(part, from, into, root_report);
+      continue;
+    }
+    // The Chrome file has no such root (it is no folder there).
+    const std::string key =
+        chrome_root.root == model::Root::kToolbar ? "root" : chrome_root.key;
+    DebugLog(u"import_from_folder [%s] execute fail! \n",
+             platform::FromUtf8(key));
+    root_report->source = model::CountBelow(part, from);
+    root_report->failed = root_report->source;
+    report.problems.push_back(model::Problem{
+        part.at(from).title, std::u16string(),
+        std::string("write failed: the Chrome file has no root ") +
+            chrome_root.key,
+        true});
+    status.Update(Status::Error(kErrorInvalidParameter, u"Chrome root missing"));
+  }
+  part = model::Tree();
+  platform::ReleaseFreedMemory();
+  status.Update(target.WritePending());
   if (!status.ok()) {
     DebugLog(u"[Chrome] %s\n", status.message());
     DebugLog(u"[DllExport] [restore_chrome] import_from_chrome_bk fail: %ld \n",

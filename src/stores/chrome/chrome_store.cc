@@ -47,9 +47,13 @@ Status ChromeStore::Read(model::Tree* tree) {
 }
 
 Status ChromeStore::WriteAdded(model::Tree* tree, model::ItemId below,
-                               model::RootReport* root_report) {
-  if (writer_ == nullptr) return Store::WriteAdded(tree, below, root_report);
-  writer_->WriteAdded(*tree, below, root_report, &context::Current().report());
+                               model::RootReport* root_report,
+                               stores::ItemSpan span) {
+  if (writer_ == nullptr) {
+    return Store::WriteAdded(tree, below, root_report, span);
+  }
+  writer_->WriteAdded(*tree, below, root_report, &context::Current().report(),
+                      span.first, span.end);
   return Status::Ok();
 }
 

@@ -35,7 +35,8 @@ class ChromeStore : public stores::Store {
     return root == model::Root::kMenu ? model::Root::kOther : root;
   }
   Status WriteAdded(model::Tree* tree, model::ItemId below,
-                    model::RootReport* root_report) override;
+                    model::RootReport* root_report,
+                    stores::ItemSpan span) override;
   // Saves the document when it changed; when not ok nothing is saved.
   Status Commit(bool ok) override;
 

@@ -68,14 +68,7 @@ Json::Value* ChromeWriter::Append(const model::Tree& tree, model::ItemId id,
   // nodes are appended.
   Json::Value* stored = &children.append(std::move(node));
   nodes_[static_cast<size_t>(id)] = stored;
-  context::JournalEntry entry;
-  entry.kind = item.kind;
-  entry.id = MemberText(*stored, "id");
-  entry.guid = MemberText(*stored, "guid");
-  entry.parent = MemberText(*parent, "id");
-  entry.title = item.title;
-  entry.url = MemberText(*stored, "url");
-  written_.push_back(std::move(entry));
+  written_.push_back(Written{item.kind, stored, parent, item.title});
   changed_ = true;
   return stored;
 }
@@ -107,13 +100,17 @@ Json::Value* ChromeWriter::NodeOf(const model::Tree& tree, model::ItemId id) {
 
 void ChromeWriter::WriteAdded(const model::Tree& tree, model::ItemId below,
                               model::RootReport* root_report,
-                              model::Report* report) {
+                              model::Report* report, model::ItemId first,
+                              model::ItemId end) {
   nodes_.resize(tree.size(), nullptr);
+  const auto in_range = [&](model::ItemId id) {
+    return id >= first && id < end && tree.at(id).added;
+  };
   if (NodeOf(tree, below) == nullptr) {
     // Nowhere to write: every added item below is lost.
     model::Counts lost;
     tree.ForEachBelow(below, [&](model::ItemId id) {
-      if (tree.at(id).added) model::CountItem(tree.at(id).kind, &lost);
+      if (in_range(id)) model::CountItem(tree.at(id).kind, &lost);
     });
     if (lost.total() == 0) return;
     if (root_report != nullptr) root_report->failed += lost;
@@ -126,7 +123,7 @@ void ChromeWriter::WriteAdded(const model::Tree& tree, model::ItemId below,
   }
   tree.ForEachBelow(below, [&](model::ItemId id) {
     const model::Item& item = tree.at(id);
-    if (!item.added || nodes_[static_cast<size_t>(id)] != nullptr) return;
+    if (!in_range(id) || nodes_[static_cast<size_t>(id)] != nullptr) return;
     // Below an item that was not written: counted with it.
     const Json::Value* parent = nodes_[static_cast<size_t>(item.parent)];
     if (parent == nullptr) return;
@@ -166,11 +163,18 @@ Status ChromeWriter::Save(const std::u16string& path) {
   }
   if (save_chrome_file(*document_, path)) {
     if (context::JournalRecorder* journal = context::Current().journal()) {
-      for (context::JournalEntry& entry : written_) {
+      for (Written& written : written_) {
+        context::JournalEntry entry;
+        entry.kind = written.kind;
+        entry.id = MemberText(*written.node, "id");
+        entry.guid = MemberText(*written.node, "guid");
+        entry.parent = MemberText(*written.parent, "id");
+        entry.title = std::move(written.title);
+        entry.url = MemberText(*written.node, "url");
         journal->Add(context::StoreKind::kChrome, path, std::move(entry));
       }
     }
-    written_.clear();
+    written_ = std::vector<Written>();
     return Status::Ok();
   }
   return Status::Error(platform::GetLastError(),

@@ -8,6 +8,7 @@
 
 #include <json/json.h>
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,8 +46,14 @@ class ChromeWriter {
   // is counted as added in *root_report (may be null). An item too deep
   // for Chrome is not written, with everything below it: it is counted as
   // not_carried and named in *report (may be null).
+  // Only items whose ids lie in [first, end) are written and counted: the
+  // items one merge added, when several merges into one folder are
+  // written after all of them (the added folders above `below` are
+  // written whatever their ids).
   void WriteAdded(const model::Tree& tree, model::ItemId below,
-                  model::RootReport* root_report, model::Report* report);
+                  model::RootReport* root_report, model::Report* report,
+                  model::ItemId first = 0,
+                  model::ItemId end = std::numeric_limits<model::ItemId>::max());
 
   // Whether the document changed: a node was appended, or MarkChanged was
   // called for a change made beside the writer.
@@ -72,7 +79,16 @@ class ChromeWriter {
   std::unique_ptr<IdAllocator> ids_;  // made on the first node written
   model::Time now_;
   bool changed_ = false;
-  std::vector<context::JournalEntry> written_;  // the nodes appended, in order
+  // The nodes appended, in order, for the journal. The entries are made
+  // from the nodes once the file is saved: kept as full entries from the
+  // start, their strings would double those of the nodes.
+  struct Written {
+    model::ItemKind kind;
+    const Json::Value* node;
+    const Json::Value* parent;
+    std::u16string title;
+  };
+  std::vector<Written> written_;
 };
 
 }  // namespace chrome

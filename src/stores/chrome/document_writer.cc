@@ -82,7 +82,7 @@ class StyledText {
         PushValue(Json::valueToString(value.asBool()));
         break;
       case Json::stringValue:
-        PushValue(QuotedString(value));
+        PushString(value);
         break;
       case Json::arrayValue:
         WriteArrayValue(value);
@@ -174,19 +174,23 @@ class StyledText {
     return multiline;
   }
 
-  std::string QuotedString(const Json::Value& value) {
+  // A string value, quoted: straight into the text (no string of its own
+  // per value), or into child_values_ while a short array is measured.
+  void PushString(const Json::Value& value) {
+    std::string quoted;
+    std::string* out = add_child_values_ ? &quoted : &document_;
     const char* begin = nullptr;
     const char* end = nullptr;
-    if (!value.getString(&begin, &end)) return std::string();
-    std::string text(begin, end);
-    std::string quoted = "\"";
-    if (encoded_names_.count(&value) != 0) {
-      AppendEncodedNameBody(text, &quoted);
-    } else {
-      AppendQuotedBody(text, &quoted);
+    if (value.getString(&begin, &end)) {
+      *out += '"';
+      if (encoded_names_.count(&value) != 0) {
+        AppendEncodedNameBody(std::string(begin, end), out);
+      } else {
+        AppendQuotedBody(begin, end, out);
+      }
+      *out += '"';
     }
-    quoted += '"';
-    return quoted;
+    if (add_child_values_) child_values_.push_back(std::move(quoted));
   }
 
   void PushValue(const std::string& text) {
@@ -229,11 +233,11 @@ void AppendEncodedNameBody(const std::string& utf8_name, std::string* out) {
   // The encoded text already holds its backslashes as they are to be
   // written ("\\" for a real one, "\uXXXX" escapes); everything else gets
   // the usual quoting.
-  for (const char c : ascii) {
+  for (const char& c : ascii) {
     if (c == '\\') {
       out->push_back(c);
     } else {
-      AppendQuotedBody(std::string(1, c), out);
+      AppendQuotedBody(&c, &c + 1, out);
     }
   }
 }

@@ -54,10 +54,14 @@ Status PlacesStore::Read(model::Tree* tree) {
 }
 
 Status PlacesStore::WriteAdded(model::Tree* tree, model::ItemId below,
-                               model::RootReport* root_report) {
-  if (writer_ == nullptr) return Store::WriteAdded(tree, below, root_report);
+                               model::RootReport* root_report,
+                               stores::ItemSpan span) {
+  if (writer_ == nullptr) {
+    return Store::WriteAdded(tree, below, root_report, span);
+  }
   return writer_->WriteAdded(tree, below, root_report,
-                             &context::Current().report());
+                             &context::Current().report(), span.first,
+                             span.end);
 }
 
 Status PlacesStore::Commit(bool ok) {

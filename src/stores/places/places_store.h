@@ -27,7 +27,8 @@ class PlacesStore : public stores::Store {
   Status Lock() override;
   Status Read(model::Tree* tree) override;
   Status WriteAdded(model::Tree* tree, model::ItemId below,
-                    model::RootReport* root_report) override;
+                    model::RootReport* root_report,
+                    stores::ItemSpan span) override;
   // Commits the transaction. A single refused row fails alone, the rest is
   // kept; a failure that aborts the transaction, or a failed commit, keeps
   // nothing.

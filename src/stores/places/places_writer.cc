@@ -296,7 +296,8 @@ void PlacesWriter::WriteKeyword(const model::Tree& tree, model::ItemId id,
 
 Status PlacesWriter::WriteAdded(model::Tree* tree, model::ItemId from,
                                 model::RootReport* root_report,
-                                model::Report* report) {
+                                model::Report* report, model::ItemId first,
+                                model::ItemId end) {
   if (handle_ == nullptr || !handle_->database.HasConnection()) {
     return Status::Error(kErrorNotConnected,
                          u"[FirefoxBookmark].No connection to the places "
@@ -308,7 +309,10 @@ Status PlacesWriter::WriteAdded(model::Tree* tree, model::ItemId from,
   std::vector<model::ItemId> added;
   tree->ForEachBelow(from, [&](model::ItemId id) {
     // Written already by an earlier call: its store_id is set.
-    if (tree->at(id).added && tree->at(id).store_id == 0) added.push_back(id);
+    if (tree->at(id).added && tree->at(id).store_id == 0 && id >= first &&
+        id < end) {
+      added.push_back(id);
+    }
   });
   for (model::ItemId id : added) {
     model::Item& item = tree->at(id);

@@ -5,6 +5,7 @@
 #define MARKSAFE_STORES_PLACES_PLACES_WRITER_H_
 
 #include <cstdint>
+#include <limits>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -33,10 +34,11 @@ class PlacesWriter {
   // failed item is no longer marked added. Counts added and failed items into root_report
   // and names each failure in report (either may be null). The first
   // failure is returned; the rest are still written unless the store ended
-  // the transaction.
-  [[nodiscard]] Status WriteAdded(model::Tree* tree, model::ItemId from,
-                                  model::RootReport* root_report,
-                                  model::Report* report);
+  // the transaction. Only items whose ids lie in [first, end) are written.
+  [[nodiscard]] Status WriteAdded(
+      model::Tree* tree, model::ItemId from, model::RootReport* root_report,
+      model::Report* report, model::ItemId first = 0,
+      model::ItemId end = std::numeric_limits<model::ItemId>::max());
 
  private:
   // The next free position in folder (counted up as rows are added).

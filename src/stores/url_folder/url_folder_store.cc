@@ -81,7 +81,8 @@ Status UrlFolderStore::Read(model::Tree* tree) {
 }
 
 Status UrlFolderStore::WriteAdded(model::Tree* tree, model::ItemId below,
-                                  model::RootReport* root_report) {
+                                  model::RootReport* root_report,
+                                  stores::ItemSpan) {
   return backup_set::WriteAddedToUrlFolder(*tree, below, path(), root_report,
                                            &context::Current().report(),
                                            overwrite_);

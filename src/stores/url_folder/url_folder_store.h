@@ -26,9 +26,12 @@ class UrlFolderStore : public stores::Store {
   model::Capabilities capabilities() const override {
     return model::FavoritesCapabilities();
   }
-  // below must be the root Read made: the folder on disk is its image.
+  // below must be the root Read made: the folder on disk is its image. One
+  // merge goes into the store, written as it is made: every item added
+  // lies in its span.
   Status WriteAdded(model::Tree* tree, model::ItemId below,
-                    model::RootReport* root_report) override;
+                    model::RootReport* root_report,
+                    stores::ItemSpan span) override;
   Status Commit(bool) override { return Status::Ok(); }
 
  private:
