@@ -4,13 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "backup_set/part.h"
-#include "context/job.h"
 #include "gtest/gtest.h"
 #include "marksafe/marksafe.h"
-#include "model/report.h"
 #include "support/test_support.h"
-#include "support/tree_support.h"
 
 namespace marksafe {
 namespace {
@@ -74,43 +70,6 @@ TEST_F(IeProTest, RestoreFoldsAllPartsIntoFavoritesAndAddsTwo) {
             ff + "Unsorted Bookmarks/u.url", ch, ch + "Bookmarks bar/",
             ch + "Bookmarks bar/b.url", ch + "Other bookmarks/",
             ch + "Other bookmarks/o.url", "f/", "f/z.url", "ie.url"}));
-}
-
-// The Firefox and Chrome parts are merged: a restore repeated adds
-// nothing, and a file the Favorites folder has is never overwritten. The
-// Favorites part is copied byte for byte. The report names every part.
-TEST_F(IeProTest, RepeatedRestoreAddsNothingAndOverwritesNothing) {
-  model::Tree tree;
-  test::Put(&tree, tree.AddRoot(model::Root::kToolbar, u"bar"),
-            test::NewLink(u"Docs: \"all\"", u"https://docs/"));
-  ASSERT_TRUE(backup_set::WritePart(tree, backup_set::PartKind::kChrome,
-                                    dir_.u16("usb/Bookmarks/Chrome"), true,
-                                    nullptr)
-                  .ok());
-  const std::string ie_bytes = test::Shortcut("http://ie/");
-  WriteBytes(dir_.sub("usb/Bookmarks/Favorites/ie.url"), ie_bytes);
-  const std::string mine = test::Shortcut("https://mine/");
-  const std::string chrome = "Favorites/Imported from chrome/Bookmarks bar/";
-  WriteBytes(dir_.sub(chrome + "Docs_ _all_.url"), mine);
-
-  ASSERT_TRUE(Run(false, "usb"));
-  const Tree after = ListTree(dir_.sub("Favorites"));
-  EXPECT_EQ(test::ReadBytes(dir_.sub(chrome + "Docs_ _all_.url")), mine);
-  EXPECT_TRUE(test::Exists(dir_.sub(chrome + "Docs_ _all_ (2).url")));
-  EXPECT_EQ(test::ReadBytes(dir_.sub("Favorites/ie.url")), ie_bytes);
-  const model::Report& report = context::LastReport();
-  EXPECT_EQ(report.operation, "backup_ie_pro");
-  ASSERT_EQ(report.roots.size(), 4u);  // Favorites, Chrome's three roots
-  EXPECT_EQ(report.roots[0].added.links, 1);
-  EXPECT_EQ(report.roots[1].added.links, 1);
-
-  // Again, with overwrite: the Favorites file is there with its bytes.
-  ASSERT_TRUE(backup_ie_pro(Ms(favorites_), Ms(dir_.u16("usb")), true, true,
-                            &kNever, false, 0, 0, 0, 0, &progress_));
-  EXPECT_EQ(ListTree(dir_.sub("Favorites")), after);
-  EXPECT_EQ(context::LastReport().roots[0].present.links, 1);
-  EXPECT_EQ(context::LastReport().roots[1].present.links, 1);
-  EXPECT_EQ(context::LastReport().roots[1].added.total(), 0);
 }
 
 TEST_F(IeProTest, EarlyFailuresAddTwoAndNullProgressChangesNothing) {

@@ -197,7 +197,7 @@ TEST_F(CliProfilesTest, FirefoxLockGivesOneAnswerEverywhere) {
 }
 
 // Plain commands, --browser and the profile list agree on the last-used
-// profile; a folder or a fresh Bookmarks file names a profile too.
+// profile; a profile's folder names it too.
 TEST_F(CliProfilesTest, EveryCommandTakesTheSameProfile) {
   WriteBytes(Chromium("Profile 1/Bookmarks"), ReadBytes(source_.chrome()));
   const std::string work = Chromium("Profile 1/Bookmarks");
@@ -212,16 +212,6 @@ TEST_F(CliProfilesTest, EveryCommandTakesTheSameProfile) {
     EXPECT_TRUE(Contains(Line(r.out, "Chrome "), work)) << r.out << r.err;
   }
   EXPECT_TRUE(Contains(Row(Run({"profiles"}).out, "Work"), " yes "));
-
-  // A Bookmarks file named in a profile folder that has none yet is made,
-  // then restored into.
-  MakeDirs(Chromium("Profile 2"));
-  const CliResult fresh =
-      Run({"restore", backup_.path(), "--to", "chrome", "--chrome-bookmarks",
-           Chromium("Profile 2/Bookmarks")});
-  EXPECT_EQ(fresh.exit_code, 0) << fresh.err;
-  EXPECT_TRUE(Contains(ReadBytes(Chromium("Profile 2/Bookmarks")),
-                       "https://report.example.ru/"));
 }
 
 // A Chromium started on a folder of its own (--user-data-dir): its profile
