@@ -4,7 +4,6 @@
 
 #include "context/job.h"
 #include "model/merge.h"
-#include "platform/memory.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -115,7 +114,6 @@ Status StoreMerge::Finish(Status so_far) {
   // The tree has served the merges: its memory goes before the store
   // makes its file.
   tree_ = model::Tree();
-  platform::ReleaseFreedMemory();
   Status committed = store_->Commit(so_far.ok());
   if (committed.ok()) return so_far;
   model::Report& report = context::Current().report();

@@ -492,22 +492,9 @@ bool ReplaceFileAtomically(const std::u16string& path,
 
 }  // namespace sys
 
-std::string NativePathUtf8(const std::u16string& path) {
-  return NativePath(path);
-}
-
 // A listed name holds its own "\\" bytes as kNameBackslash: a "\\" or "/"
 // in a name would be a separator.
 const char16_t kNotInAName[] = u"/\\";
-
-std::u16string TempFolder() {
-  const char* from_environment = std::getenv("TMPDIR");
-  std::string folder = from_environment != nullptr && *from_environment != 0
-                           ? from_environment
-                           : "/tmp";
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return FromUtf8(folder);
-}
 
 }  // namespace platform
 }  // namespace marksafe

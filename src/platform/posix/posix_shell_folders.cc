@@ -163,5 +163,20 @@ int32_t ImpersonateDesktopUser(
 void RevertToSelf() {}
 
 }  // namespace sys
+
+std::string NativePathUtf8(const std::u16string& path) {
+  return posix::NativePath(path);
+}
+
+// $TMPDIR, else /tmp.
+std::u16string TempFolder() {
+  const char* from_environment = std::getenv("TMPDIR");
+  std::string folder = from_environment != nullptr && *from_environment != 0
+                           ? from_environment
+                           : "/tmp";
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return FromUtf8(folder);
+}
+
 }  // namespace platform
 }  // namespace marksafe

@@ -4,6 +4,7 @@
 
 #include "base/error_codes.h"
 #include "context/job.h"
+#include "platform/memory.h"
 #include "stores/chrome/chrome_checksum.h"
 #include "stores/chrome/chrome_document.h"
 #include "stores/chrome/chrome_paths.h"
@@ -63,6 +64,9 @@ Status ChromeStore::Commit(bool ok) {
     return Status::Error(kErrorInvalidParameter,
                          u"nothing was saved to " + path());
   }
+  // The merged tree is gone: its pages go back before the file's text is
+  // made, the largest block the save needs.
+  platform::ReleaseFreedMemory();
   return writer_->Save(path());
 }
 
