@@ -40,6 +40,12 @@ class Store {
 
   // Reads the whole store: its roots and everything below them.
   [[nodiscard]] virtual Status Read(model::Tree* tree) = 0;
+  // Reads the store as the target of a merge, keeping what its writer
+  // needs; a dry run reads it so too, so that it shows what the merge
+  // would do.
+  [[nodiscard]] virtual Status ReadToWrite(model::Tree* tree) {
+    return Read(tree);
+  }
 
   // What the store can hold.
   virtual model::Capabilities capabilities() const {

@@ -14,7 +14,7 @@ StoreMerge::StoreMerge(Store* store)
 
 Status StoreMerge::Lock() { return dry_run_ ? Status::Ok() : store_->Lock(); }
 
-Status StoreMerge::Read() { return store_->Read(&tree_); }
+Status StoreMerge::Read() { return store_->ReadToWrite(&tree_); }
 
 Status StoreMerge::Open() {
   Status status = Lock();

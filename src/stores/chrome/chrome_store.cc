@@ -18,29 +18,36 @@ ChromeStore::ChromeStore(std::u16string file) : Store(std::move(file)) {}
 Status ChromeStore::Lock() {
   if (ChromiumHoldsFile(path())) {
     return Status::Error(kErrorSharingViolation,
-                         path() + u" is in a profile a running browser holds; close it first");
+                         path() + u" is in a profile a running browser holds; "
+                                  u"close it first");
   }
-  Status locked = lock_.Acquire(path());
-  locked_ = locked.ok();
-  return locked;
+  return lock_.Acquire(path());
+}
+
+Status ChromeStore::Load() {
+  if (load_chrome_file(path().c_str(), &document_)) return Status::Ok();
+  return Status::Error(kErrorInvalidData,
+                       path() + u" is not a Chrome bookmarks file");
 }
 
 Status ChromeStore::Read(model::Tree* tree) {
-  if (!load_chrome_file(path().c_str(), &document_)) {
-    return Status::Error(kErrorInvalidData,
-                         path() + u" is not a Chrome bookmarks file");
-  }
-  if (!locked_) {
-    Status status =
+  Status status = Load();
+  if (status.ok()) {
+    status =
         ReadChromeTree(document_, tree, nullptr, &context::Current().report());
-    document_ = Json::Value();
-    return status;
   }
+  document_ = Json::Value();
+  return status;
+}
+
+Status ChromeStore::ReadToWrite(model::Tree* tree) {
+  Status status = Load();
+  if (!status.ok()) return status;
   // Chrome ignores a file without the synced root: it is added before the
   // file is read, so that a backup's mobile bookmarks have their place.
   const bool synced_added = AddSyncedRoot(&document_);
   NodeTable nodes;
-  Status status = ReadChromeTree(document_, tree, &nodes, nullptr);
+  status = ReadChromeTree(document_, tree, &nodes, nullptr);
   if (!status.ok()) return status;
   writer_ = std::make_unique<ChromeWriter>(&document_, std::move(nodes));
   if (synced_added) writer_->MarkChanged();

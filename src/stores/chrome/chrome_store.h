@@ -24,9 +24,11 @@ class ChromeStore : public stores::Store {
   // store's lock, held until the store is gone, so that no other run
   // writes the file between the read and the save.
   Status Lock() override;
-  // A store read to be written keeps its document for the writer; one
-  // read as a source names what its reader left out in the call's report.
+  // Read as a source, the store names what its reader left out in the
+  // call's report; read to be written, it keeps its document for the
+  // writer, with the synced root Chrome needs.
   Status Read(model::Tree* tree) override;
+  Status ReadToWrite(model::Tree* tree) override;
   model::Capabilities capabilities() const override {
     return model::ChromeCapabilities();
   }
@@ -41,8 +43,9 @@ class ChromeStore : public stores::Store {
   Status Commit(bool ok) override;
 
  private:
+  Status Load();
+
   StoreLock lock_;
-  bool locked_ = false;
   Json::Value document_;
   std::unique_ptr<ChromeWriter> writer_;
 };
