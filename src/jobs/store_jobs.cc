@@ -109,8 +109,14 @@ Status MergeIntoStore(model::Tree* source_tree, int32_t kind,
     return Status::Error(kErrorInvalidParameter, path + u" cannot be written");
   }
   stores::StoreMerge merge(store.get());
+  // A store that cannot be opened is bad data; any other refusal keeps
+  // the writer out.
   status = merge.Lock();
-  if (!status.ok()) return Failed(kErrorAccessDenied, path, "", status);
+  if (!status.ok()) {
+    return Failed(status.code() == kErrorInvalidData ? kErrorInvalidData
+                                                     : kErrorAccessDenied,
+                  path, "", status);
+  }
   status = merge.Read();
   if (!status.ok()) return Failed(kErrorInvalidData, path, "", status);
   const model::Tree& source = *source_tree;

@@ -44,6 +44,26 @@ TEST(HostileChromeFile, UnreadableFilesAreRefusedNamingFileAndReason) {
   }
 }
 
+// A store that is no store of its kind is refused as bad data, not as a
+// lock: nothing is written and the report names it.
+TEST(HostileStore, HtmlIsNotMergedIntoWhatIsNoStore) {
+  TempDir dir;
+  WriteBytes(dir.sub("in.html"),
+             "<!DOCTYPE NETSCAPE-Bookmark-file-1><DL><p>"
+             "<DT><A HREF=\"https://new.example/\">New</A></DL>");
+  const std::string junk = "not a store at all";
+  for (const int32_t kind : {MARKSAFE_STORE_PLACES, MARKSAFE_STORE_CHROME}) {
+    WriteBytes(dir.sub("store"), junk);
+    EXPECT_EQ(marksafe_import_html(test::Ms(dir.u16("in.html")),
+                                   test::Ms(dir.u16("store")), kind, false),
+              static_cast<int32_t>(kErrorInvalidData))
+        << kind;
+    EXPECT_EQ(ReadBytes(dir.sub("store")), junk);
+    const std::string report = marksafe_last_report();
+    EXPECT_NE(report.find("store"), std::string::npos) << report;
+  }
+}
+
 // A places.sqlite of today's layout with enough links to fill many pages:
 // written while whole; refused, and left as it is, once a page in the
 // middle is overwritten (the file still opens, its schema still reads).
