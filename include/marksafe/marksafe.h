@@ -354,9 +354,10 @@ MARKSAFE_API int32_t marksafe_export_html(const MS_CHAR* source, int32_t kind,
    "Other bookmarks"), only what the store lacks is added, so a repeat adds
    nothing. With dry_run true the merge runs in memory only and nothing is
    written; the report then counts what would be added. 0 done; 2 a file
-   not found; 5 the store is locked or cannot be written (Firefox running);
-   13 html_file is no bookmark HTML or the store cannot be read; 87 a null
-   argument, another kind, or a write that failed. */
+   not found; 5 the store is locked, cannot be written now (a browser holds
+   it) or a write failed (the report counts what was not written as
+   failed); 13 html_file is no bookmark HTML or the store cannot be read;
+   87 a null argument or another kind. */
 MARKSAFE_API int32_t marksafe_import_html(const MS_CHAR* html_file,
                                           const MS_CHAR* store, int32_t kind,
                                           bool dry_run);
