@@ -21,6 +21,19 @@ Json::Value CountsJson(const Counts& counts) {
 
 }  // namespace
 
+void Report::AddedWasNotKept(const std::u16string& path,
+                             const std::string& reason) {
+  for (RootReport& root : roots) {
+    root.failed += root.added;
+    root.added = Counts();
+  }
+  if (!problems.empty() && problems.back().path == path &&
+      problems.back().reason == reason) {
+    return;
+  }
+  problems.push_back(Problem{path, std::u16string(), reason, true});
+}
+
 bool Report::AnythingLost() const {
   for (const Problem& problem : problems) {
     if (problem.lost) return true;

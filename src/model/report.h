@@ -53,6 +53,10 @@ struct Report {
     return &roots.back();
   }
   bool AnythingLost() const;
+  // Nothing of what the roots count as added was kept (a write taken
+  // back): it is counted as failed, and a problem names path and reason
+  // (once, when the last problem already says so).
+  void AddedWasNotKept(const std::u16string& path, const std::string& reason);
 };
 
 // The report as UTF-8 JSON:

@@ -116,14 +116,8 @@ Status StoreMerge::Finish(Status so_far) {
   tree_ = model::Tree();
   Status committed = store_->Commit(so_far.ok());
   if (committed.ok()) return so_far;
-  model::Report& report = context::Current().report();
-  for (model::RootReport& root : report.roots) {
-    root.failed += root.added;
-    root.added = model::Counts();
-  }
-  report.problems.push_back(model::Problem{
-      store_->path(), std::u16string(),
-      "write failed: " + platform::ToUtf8(committed.message()), true});
+  context::Current().report().AddedWasNotKept(
+      store_->path(), "write failed: " + platform::ToUtf8(committed.message()));
   return committed;
 }
 

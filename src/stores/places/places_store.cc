@@ -71,8 +71,7 @@ Status PlacesStore::Commit(bool ok) {
   const bool kept = transaction_->Kept();
   transaction_.reset();
   if (kept) return Status::Ok();
-  return Status::Error(platform::GetLastError(),
-                       u"nothing was written into " + path());
+  return Status::Error(platform::GetLastError(), kNothingWritten);
 }
 
 Status PlacesStore::Count(model::Counts* counts) {

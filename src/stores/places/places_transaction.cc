@@ -2,6 +2,7 @@
 
 #include "base/debug_log.h"
 #include "base/error_codes.h"
+#include "context/job.h"
 #include "platform/platform.h"
 #include "stores/places/places_journal.h"
 
@@ -55,6 +56,12 @@ ImportTransaction::~ImportTransaction() {
   DropJournal(handle_);
 }
 
+void ImportTransaction::NothingKept() {
+  context::Current().report().AddedWasNotKept(
+      handle_->databasePath,
+      "write failed: " + platform::ToUtf8(kNothingWritten));
+}
+
 bool ImportTransaction::Finish(bool result) {
   if (handle_ == nullptr || refused_) return false;
   SQLite::Database& db = handle_->database;
@@ -68,6 +75,7 @@ bool ImportTransaction::Finish(bool result) {
     long code = static_cast<long>(db.LastError());
     db.Rollback();
     DropJournal(handle_);
+    NothingKept();
     DebugLog(
         u"[FirefoxBookmark].Import into %s stopped by a database "
         u"failure (%ld): nothing of it was written\n",
@@ -78,6 +86,7 @@ bool ImportTransaction::Finish(bool result) {
   int rc = db.Commit();
   if (rc != 0) {
     DropJournal(handle_);
+    NothingKept();
     DebugLog(
         u"[FirefoxBookmark].Import into %s could not be committed "
         u"(%ld): nothing of it was written\n",

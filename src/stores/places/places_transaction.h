@@ -10,6 +10,10 @@
 namespace marksafe {
 namespace firefox {
 
+// Why nothing of an import was kept, as its report names it.
+inline constexpr char16_t kNothingWritten[] =
+    u"nothing of the import was written";
+
 class ImportTransaction {
  public:
   // Begins a transaction on the handle's connection, or joins the one an
@@ -30,13 +34,16 @@ class ImportTransaction {
   // Ends the import with its result so far. When the transaction was begun
   // here it is committed, or rolled back when a failure aborted it (or the
   // commit fails). Returns result, made false by an abort or a failed
-  // commit (last error 4313, with a diagnostic).
+  // commit (last error 4313, with a diagnostic); then the call's report
+  // counts what it counted as added as failed.
   bool Finish(bool result);
   // After Finish: whether what was written is kept (committed here, or
   // left to the enclosing import whose transaction is still whole).
   bool Kept() const { return kept_; }
 
  private:
+  void NothingKept();
+
   ms_places* handle_;
   bool owner_ = false;
   bool refused_ = false;
