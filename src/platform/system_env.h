@@ -1,7 +1,7 @@
 // The system's own Env: each operation of platform.h done by the backend
-// compiled for this system (posix/ or win32/). The backend's functions live
-// in platform::sys; the free functions of platform.h reach them through
-// CurrentEnv(), so that a test can put another Env in between.
+// compiled for this system (posix/ or win32/) defines these members
+// itself. The free functions of env.h reach them through CurrentEnv(), so
+// that a test can put another Env in between.
 #ifndef MARKSAFE_PLATFORM_SYSTEM_ENV_H_
 #define MARKSAFE_PLATFORM_SYSTEM_ENV_H_
 
@@ -17,63 +17,6 @@
 
 namespace marksafe {
 namespace platform {
-namespace sys {
-
-bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out);
-bool PathExists(const std::u16string& path);
-bool IsDirectory(const std::u16string& path);
-bool CreateDirectoryTree(const std::u16string& path);
-bool CopyFile(const std::u16string& from, const std::u16string& to,
-              bool fail_if_exists);
-bool ShellCopyFile(const std::u16string& from, const std::u16string& to);
-bool DeleteFile(const std::u16string& path);
-bool GetFileSize(const std::u16string& path, uint64_t* size);
-bool SetHidden(const std::u16string& path);
-bool ReadFile(const std::u16string& path, std::string* bytes);
-bool WriteFile(const std::u16string& path, const std::string& bytes);
-bool ReplaceFileAtomically(const std::u16string& path,
-                           const std::string& bytes);
-bool WriteNewFile(const std::u16string& path, const std::string& bytes);
-bool MoveFolder(const std::u16string& from, const std::u16string& to);
-bool RemoveTree(const std::u16string& path);
-void LimitNameToPath(const std::u16string& folder, bool is_folder,
-                     size_t* units, size_t* bytes);
-std::u16string GetProfileString(const std::u16string& section,
-                                const std::u16string& key,
-                                const std::u16string& default_value,
-                                size_t size, const std::u16string& file);
-std::vector<std::u16string> GetProfileStrings(
-    const std::u16string& section, const std::vector<std::u16string>& keys,
-    const std::u16string& default_value, size_t size,
-    const std::u16string& file);
-bool WriteProfileString(const std::u16string& section,
-                        const std::u16string& key, const std::u16string& value,
-                        const std::u16string& file);
-bool GetShellFolder(ShellFolder folder, std::u16string* out);
-uint32_t OsMajorVersion();
-std::vector<std::u16string> NativeFirefoxProfileRoots();
-std::vector<std::u16string> NativeChromeBookmarkFiles();
-std::u16string LibraryFolder();
-int32_t ImpersonateDesktopUser(
-    const std::function<std::u16string()>& read_tray_name);
-void RevertToSelf();
-bool BrowserIsRunning(Browser browser);
-void AskBrowserToClose(Browser browser);
-void AskProgramsToClose(Browser family,
-                        const std::vector<std::u16string>& programs);
-std::vector<BrowserProcess> BrowserProcesses(
-    Browser family, const std::vector<std::u16string>& programs);
-void AskProcessesToClose(const std::vector<int64_t>& pids);
-bool RandomBytes(void* out, size_t size);
-bool FirefoxProfileInUse(const std::u16string& profile_folder);
-bool FileHeldOpen(const std::u16string& path);
-bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
-              std::unique_ptr<FileLock>* lock);
-bool SyncPath(const std::u16string& path);
-bool SyncTree(const std::u16string& folder);
-bool ExchangeFolders(const std::u16string& a, const std::u16string& b);
-
-}  // namespace sys
 
 // How often a wait for a lock held elsewhere tries again.
 constexpr int64_t kLockPollMicros = 20000;
@@ -84,136 +27,65 @@ class SystemEnv : public Env {
   static SystemEnv* Default();
 
   bool ListDirectory(const std::u16string& folder,
-                     std::vector<DirEntry>* out) override {
-    return sys::ListDirectory(folder, out);
-  }
-  bool PathExists(const std::u16string& path) override {
-    return sys::PathExists(path);
-  }
-  bool IsDirectory(const std::u16string& path) override {
-    return sys::IsDirectory(path);
-  }
-  bool CreateDirectoryTree(const std::u16string& path) override {
-    return sys::CreateDirectoryTree(path);
-  }
+                     std::vector<DirEntry>* out) override;
+  bool PathExists(const std::u16string& path) override;
+  bool IsDirectory(const std::u16string& path) override;
+  bool CreateDirectoryTree(const std::u16string& path) override;
   bool CopyFile(const std::u16string& from, const std::u16string& to,
-                bool fail_if_exists) override {
-    return sys::CopyFile(from, to, fail_if_exists);
-  }
+                bool fail_if_exists) override;
   bool ShellCopyFile(const std::u16string& from,
-                     const std::u16string& to) override {
-    return sys::ShellCopyFile(from, to);
-  }
-  bool DeleteFile(const std::u16string& path) override {
-    return sys::DeleteFile(path);
-  }
-  bool GetFileSize(const std::u16string& path, uint64_t* size) override {
-    return sys::GetFileSize(path, size);
-  }
-  bool SetHidden(const std::u16string& path) override {
-    return sys::SetHidden(path);
-  }
-  bool ReadFile(const std::u16string& path, std::string* bytes) override {
-    return sys::ReadFile(path, bytes);
-  }
-  bool WriteFile(const std::u16string& path,
-                 const std::string& bytes) override {
-    return sys::WriteFile(path, bytes);
-  }
+                     const std::u16string& to) override;
+  bool DeleteFile(const std::u16string& path) override;
+  bool GetFileSize(const std::u16string& path, uint64_t* size) override;
+  bool SetHidden(const std::u16string& path) override;
+  bool ReadFile(const std::u16string& path, std::string* bytes) override;
+  bool WriteFile(const std::u16string& path, const std::string& bytes) override;
   bool ReplaceFileAtomically(const std::u16string& path,
-                             const std::string& bytes) override {
-    return sys::ReplaceFileAtomically(path, bytes);
-  }
+                             const std::string& bytes) override;
   bool WriteNewFile(const std::u16string& path,
-                    const std::string& bytes) override {
-    return sys::WriteNewFile(path, bytes);
-  }
+                    const std::string& bytes) override;
   bool MoveFolder(const std::u16string& from,
-                  const std::u16string& to) override {
-    return sys::MoveFolder(from, to);
-  }
-  bool RemoveTree(const std::u16string& path) override {
-    return sys::RemoveTree(path);
-  }
+                  const std::u16string& to) override;
+  bool RemoveTree(const std::u16string& path) override;
   void LimitNameToPath(const std::u16string& folder, bool is_folder,
-                       size_t* units, size_t* bytes) override {
-    sys::LimitNameToPath(folder, is_folder, units, bytes);
-  }
+                       size_t* units, size_t* bytes) override;
   std::u16string GetProfileString(const std::u16string& section,
                                   const std::u16string& key,
                                   const std::u16string& default_value,
                                   size_t size,
-                                  const std::u16string& file) override {
-    return sys::GetProfileString(section, key, default_value, size, file);
-  }
+                                  const std::u16string& file) override;
   std::vector<std::u16string> GetProfileStrings(
       const std::u16string& section, const std::vector<std::u16string>& keys,
       const std::u16string& default_value, size_t size,
-      const std::u16string& file) override {
-    return sys::GetProfileStrings(section, keys, default_value, size, file);
-  }
+      const std::u16string& file) override;
   bool WriteProfileString(const std::u16string& section,
                           const std::u16string& key,
                           const std::u16string& value,
-                          const std::u16string& file) override {
-    return sys::WriteProfileString(section, key, value, file);
-  }
-  bool GetShellFolder(ShellFolder folder, std::u16string* out) override {
-    return sys::GetShellFolder(folder, out);
-  }
-  uint32_t OsMajorVersion() override { return sys::OsMajorVersion(); }
-  std::vector<std::u16string> NativeFirefoxProfileRoots() override {
-    return sys::NativeFirefoxProfileRoots();
-  }
-  std::vector<std::u16string> NativeChromeBookmarkFiles() override {
-    return sys::NativeChromeBookmarkFiles();
-  }
-  std::u16string LibraryFolder() override { return sys::LibraryFolder(); }
+                          const std::u16string& file) override;
+  bool GetShellFolder(ShellFolder folder, std::u16string* out) override;
+  uint32_t OsMajorVersion() override;
+  std::vector<std::u16string> NativeFirefoxProfileRoots() override;
+  std::vector<std::u16string> NativeChromeBookmarkFiles() override;
+  std::u16string LibraryFolder() override;
   int32_t ImpersonateDesktopUser(
-      const std::function<std::u16string()>& read_tray_name) override {
-    return sys::ImpersonateDesktopUser(read_tray_name);
-  }
-  void RevertToSelf() override { sys::RevertToSelf(); }
-  bool BrowserIsRunning(Browser browser) override {
-    return sys::BrowserIsRunning(browser);
-  }
-  void AskBrowserToClose(Browser browser) override {
-    sys::AskBrowserToClose(browser);
-  }
-  void AskProgramsToClose(
-      Browser family, const std::vector<std::u16string>& programs) override {
-    sys::AskProgramsToClose(family, programs);
-  }
+      const std::function<std::u16string()>& read_tray_name) override;
+  void RevertToSelf() override;
+  bool BrowserIsRunning(Browser browser) override;
+  void AskBrowserToClose(Browser browser) override;
+  void AskProgramsToClose(Browser family,
+                          const std::vector<std::u16string>& programs) override;
   std::vector<BrowserProcess> BrowserProcesses(
-      Browser family, const std::vector<std::u16string>& programs) override {
-    return sys::BrowserProcesses(family, programs);
-  }
-  void AskProcessesToClose(const std::vector<int64_t>& pids) override {
-    sys::AskProcessesToClose(pids);
-  }
-  bool RandomBytes(void* out, size_t size) override {
-    return sys::RandomBytes(out, size);
-  }
-  bool FirefoxProfileInUse(const std::u16string& profile_folder) override {
-    return sys::FirefoxProfileInUse(profile_folder);
-  }
-  bool FileHeldOpen(const std::u16string& path) override {
-    return sys::FileHeldOpen(path);
-  }
+      Browser family, const std::vector<std::u16string>& programs) override;
+  void AskProcessesToClose(const std::vector<int64_t>& pids) override;
+  bool RandomBytes(void* out, size_t size) override;
+  bool FirefoxProfileInUse(const std::u16string& profile_folder) override;
+  bool FileHeldOpen(const std::u16string& path) override;
   bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
-                std::unique_ptr<FileLock>* lock) override {
-    return sys::LockFile(lock_path, timeout_ms, lock);
-  }
-  bool SyncPath(const std::u16string& path) override {
-    return sys::SyncPath(path);
-  }
-  bool SyncTree(const std::u16string& folder) override {
-    return sys::SyncTree(folder);
-  }
+                std::unique_ptr<FileLock>* lock) override;
+  bool SyncPath(const std::u16string& path) override;
+  bool SyncTree(const std::u16string& folder) override;
   bool ExchangeFolders(const std::u16string& a,
-                       const std::u16string& b) override {
-    return sys::ExchangeFolders(a, b);
-  }
+                       const std::u16string& b) override;
   bool OpenDatabaseFile(const std::u16string&, RandomAccessFile*,
                         std::unique_ptr<RandomAccessFile>*) override {
     return true;

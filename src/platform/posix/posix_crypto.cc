@@ -12,9 +12,8 @@
 
 namespace marksafe {
 namespace platform {
-namespace sys {
 
-bool RandomBytes(void* out, size_t size) {
+bool SystemEnv::RandomBytes(void* out, size_t size) {
   unsigned char* bytes = static_cast<unsigned char*>(out);
   size_t done = 0;
   while (done < size) {
@@ -30,8 +29,6 @@ bool RandomBytes(void* out, size_t size) {
   }
   return true;
 }
-
-}  // namespace sys
 
 bool Md5Digest(const std::string& data, unsigned char digest[16]) {
   unsigned int length = 0;

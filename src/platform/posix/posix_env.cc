@@ -46,10 +46,8 @@ bool StillNamed(int fd, const std::string& path) {
 
 }  // namespace
 
-namespace sys {
-
-bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
-              std::unique_ptr<FileLock>* lock) {
+bool SystemEnv::LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+                         std::unique_ptr<FileLock>* lock) {
   std::string native = posix::NativePath(lock_path);
   // Measured and slept on the Env's clock, which a test may run faster.
   Env* env = CurrentEnv();
@@ -90,7 +88,7 @@ bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
   return true;
 }
 
-bool SyncPath(const std::u16string& path) {
+bool SystemEnv::SyncPath(const std::u16string& path) {
   std::string native = posix::NativePath(path);
   int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
@@ -115,9 +113,12 @@ bool SyncPath(const std::u16string& path) {
   return ok;
 }
 
-bool SyncTree(const std::u16string& folder) { return SyncPath(folder); }
+bool SystemEnv::SyncTree(const std::u16string& folder) {
+  return SyncPath(folder);
+}
 
-bool ExchangeFolders(const std::u16string& a, const std::u16string& b) {
+bool SystemEnv::ExchangeFolders(const std::u16string& a,
+                                const std::u16string& b) {
 #if defined(__linux__) && defined(SYS_renameat2)
   constexpr unsigned kRenameExchange = 2;  // RENAME_EXCHANGE
   std::string from = posix::NativePath(a);
@@ -138,6 +139,5 @@ bool ExchangeFolders(const std::u16string& a, const std::u16string& b) {
   return false;
 }
 
-}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

@@ -194,9 +194,7 @@ bool ReplaceAtomically(const std::string& native_path, const std::string& bytes,
 using posix::NativePath;
 using posix::SetLastErrorFromErrno;
 
-namespace sys {
-
-bool PathExists(const std::u16string& path) {
+bool SystemEnv::PathExists(const std::u16string& path) {
   std::string native = NativePath(path);
   struct stat st;
   if (native.empty()) {
@@ -210,7 +208,7 @@ bool PathExists(const std::u16string& path) {
   return true;
 }
 
-bool IsDirectory(const std::u16string& path) {
+bool SystemEnv::IsDirectory(const std::u16string& path) {
   std::string native = NativePath(path);
   struct stat st;
   if (native.empty()) {
@@ -224,7 +222,7 @@ bool IsDirectory(const std::u16string& path) {
   return S_ISDIR(st.st_mode);
 }
 
-bool CreateDirectoryTree(const std::u16string& path) {
+bool SystemEnv::CreateDirectoryTree(const std::u16string& path) {
   std::string native = NativePath(path);
   if (native.empty()) {
     SetLastError(kErrorPathNotFound);
@@ -356,8 +354,8 @@ bool CopyOpenFile(int in, const std::string& source, const std::string& target,
 
 }  // namespace
 
-bool CopyFile(const std::u16string& from, const std::u16string& to,
-              bool fail_if_exists) {
+bool SystemEnv::CopyFile(const std::u16string& from, const std::u16string& to,
+                         bool fail_if_exists) {
   std::string source = NativePath(from);
   std::string target = NativePath(to);
   if (source.empty() || target.empty()) {
@@ -374,7 +372,8 @@ bool CopyFile(const std::u16string& from, const std::u16string& to,
   return copied;
 }
 
-bool ShellCopyFile(const std::u16string& from, const std::u16string& to) {
+bool SystemEnv::ShellCopyFile(const std::u16string& from,
+                              const std::u16string& to) {
   // Like the shell, copying onto an existing folder copies into it.
   std::string target = NativePath(to);
   struct stat st;
@@ -386,7 +385,7 @@ bool ShellCopyFile(const std::u16string& from, const std::u16string& to) {
   return CopyFile(from, to, false);
 }
 
-bool DeleteFile(const std::u16string& path) {
+bool SystemEnv::DeleteFile(const std::u16string& path) {
   std::string native = NativePath(path);
   if (native.empty()) {
     SetLastError(kErrorFileNotFound);
@@ -399,7 +398,7 @@ bool DeleteFile(const std::u16string& path) {
   return true;
 }
 
-bool GetFileSize(const std::u16string& path, uint64_t* size) {
+bool SystemEnv::GetFileSize(const std::u16string& path, uint64_t* size) {
   if (size == nullptr) {
     SetLastError(kErrorInvalidParameter);
     return false;
@@ -436,12 +435,12 @@ bool GetFileSize(const std::u16string& path, uint64_t* size) {
   return true;
 }
 
-bool SetHidden(const std::u16string& path) {
+bool SystemEnv::SetHidden(const std::u16string& path) {
   // A dot-name is hidden already; nothing else can be marked.
   return PathExists(path);
 }
 
-bool ReadFile(const std::u16string& path, std::string* bytes) {
+bool SystemEnv::ReadFile(const std::u16string& path, std::string* bytes) {
   if (bytes == nullptr) {
     SetLastError(kErrorInvalidParameter);
     return false;
@@ -455,7 +454,8 @@ bool ReadFile(const std::u16string& path, std::string* bytes) {
   return true;
 }
 
-bool WriteFile(const std::u16string& path, const std::string& bytes) {
+bool SystemEnv::WriteFile(const std::u16string& path,
+                          const std::string& bytes) {
   std::string native = NativePath(path);
   if (native.empty()) {
     SetLastError(kErrorPathNotFound);
@@ -476,8 +476,8 @@ bool WriteFile(const std::u16string& path, const std::string& bytes) {
   return ok;
 }
 
-bool ReplaceFileAtomically(const std::u16string& path,
-                           const std::string& bytes) {
+bool SystemEnv::ReplaceFileAtomically(const std::u16string& path,
+                                      const std::string& bytes) {
   std::string native = NativePath(path);
   if (native.empty()) {
     SetLastError(kErrorPathNotFound);
@@ -489,8 +489,6 @@ bool ReplaceFileAtomically(const std::u16string& path,
   }
   return true;
 }
-
-}  // namespace sys
 
 // A listed name holds its own "\\" bytes as kNameBackslash: a "\\" or "/"
 // in a name would be a separator.

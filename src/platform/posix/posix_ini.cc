@@ -171,16 +171,15 @@ class IniEdit {
 
 }  // namespace
 
-namespace sys {
-
-std::u16string GetProfileString(const std::u16string& section,
-                                const std::u16string& key,
-                                const std::u16string& default_value,
-                                size_t size, const std::u16string& file) {
+std::u16string SystemEnv::GetProfileString(const std::u16string& section,
+                                           const std::u16string& key,
+                                           const std::u16string& default_value,
+                                           size_t size,
+                                           const std::u16string& file) {
   return GetProfileStrings(section, {key}, default_value, size, file)[0];
 }
 
-std::vector<std::u16string> GetProfileStrings(
+std::vector<std::u16string> SystemEnv::GetProfileStrings(
     const std::u16string& section, const std::vector<std::u16string>& keys,
     const std::u16string& default_value, size_t size,
     const std::u16string& file) {
@@ -199,9 +198,10 @@ std::vector<std::u16string> GetProfileStrings(
   return values;
 }
 
-bool WriteProfileString(const std::u16string& section,
-                        const std::u16string& key, const std::u16string& value,
-                        const std::u16string& file) {
+bool SystemEnv::WriteProfileString(const std::u16string& section,
+                                   const std::u16string& key,
+                                   const std::u16string& value,
+                                   const std::u16string& file) {
   if (RefusedNames(section, key)) {
     SetLastError(kErrorInvalidParameter);
     return false;
@@ -237,6 +237,5 @@ bool WriteProfileString(const std::u16string& section,
   return true;
 }
 
-}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

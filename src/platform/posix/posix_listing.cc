@@ -73,9 +73,8 @@ bool GetEntryKind(const std::u16string& path, EntryKind* kind) {
   return true;
 }
 
-namespace sys {
-
-bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out) {
+bool SystemEnv::ListDirectory(const std::u16string& folder,
+                              std::vector<DirEntry>* out) {
   if (out == nullptr) {
     SetLastError(kErrorInvalidParameter);
     return false;
@@ -146,6 +145,5 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out) {
   return true;
 }
 
-}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

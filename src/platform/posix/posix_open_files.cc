@@ -54,9 +54,7 @@ bool HoldsFile(int fd_folder, dev_t device, ino_t inode) {
 
 }  // namespace
 
-namespace sys {
-
-bool FileHeldOpen(const std::u16string& path) {
+bool SystemEnv::FileHeldOpen(const std::u16string& path) {
   const std::string native = posix::NativePath(path);
   struct stat file;
   if (native.empty() || stat(native.c_str(), &file) != 0 ||
@@ -80,6 +78,5 @@ bool FileHeldOpen(const std::u16string& path) {
   return held;
 }
 
-}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

@@ -206,9 +206,7 @@ std::vector<std::string> NamesOf(Browser family,
 
 }  // namespace
 
-namespace sys {
-
-std::vector<BrowserProcess> BrowserProcesses(
+std::vector<BrowserProcess> SystemEnv::BrowserProcesses(
     Browser family, const std::vector<std::u16string>& programs) {
   std::vector<BrowserProcess> found;
   for (pid_t pid : MainProcesses(NamesOf(family, programs))) {
@@ -225,7 +223,7 @@ std::vector<BrowserProcess> BrowserProcesses(
 
 // Each process is asked once; the wait ends when all of them are gone (a
 // zombie has gone: it holds nothing any more).
-void AskProcessesToClose(const std::vector<int64_t>& pids) {
+void SystemEnv::AskProcessesToClose(const std::vector<int64_t>& pids) {
   std::vector<pid_t> left;
   for (int64_t pid : pids) {
     if (!posix::ProcessIsAlive(pid)) continue;
@@ -247,18 +245,19 @@ void AskProcessesToClose(const std::vector<int64_t>& pids) {
   }
 }
 
-bool BrowserIsRunning(Browser browser) {
+bool SystemEnv::BrowserIsRunning(Browser browser) {
   return !MainProcesses(NamesOf(browser)).empty();
 }
 
-void AskBrowserToClose(Browser browser) { AskNamedToClose(NamesOf(browser)); }
+void SystemEnv::AskBrowserToClose(Browser browser) {
+  AskNamedToClose(NamesOf(browser));
+}
 
-void AskProgramsToClose(Browser family,
-                        const std::vector<std::u16string>& programs) {
+void SystemEnv::AskProgramsToClose(
+    Browser family, const std::vector<std::u16string>& programs) {
   AskNamedToClose(NamesOf(family, programs));
 }
 
-}  // namespace sys
 namespace posix {
 
 bool ProcessIsAlive(long long pid) {

@@ -115,15 +115,12 @@ long long FirefoxLockOwner(const std::string& folder) {
 
 }  // namespace posix
 
-namespace sys {
-
-bool FirefoxProfileInUse(const std::u16string& profile_folder) {
+bool SystemEnv::FirefoxProfileInUse(const std::u16string& profile_folder) {
   if (profile_folder.empty()) return false;
   std::string folder = posix::NativePath(profile_folder);
   return posix::ParentLockIsHeld(folder) ||
          IsFirefoxMainProcess(LinkedLockPid(folder));
 }
 
-}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

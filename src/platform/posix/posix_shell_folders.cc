@@ -64,9 +64,7 @@ bool NativeLayoutApplies() { return EnvVar("MARKSAFE_APPDATA").empty(); }
 
 }  // namespace
 
-namespace sys {
-
-bool GetShellFolder(ShellFolder folder, std::u16string* out) {
+bool SystemEnv::GetShellFolder(ShellFolder folder, std::u16string* out) {
   if (out == nullptr) {
     SetLastError(kErrorInvalidParameter);
     return false;
@@ -104,7 +102,7 @@ bool GetShellFolder(ShellFolder folder, std::u16string* out) {
   return true;
 }
 
-uint32_t OsMajorVersion() {
+uint32_t SystemEnv::OsMajorVersion() {
   std::string text = EnvVar("MARKSAFE_OS_MAJOR");
   if (text.empty() || text.size() > 9) return 10;
   uint32_t value = 0;
@@ -115,7 +113,7 @@ uint32_t OsMajorVersion() {
   return value;
 }
 
-std::vector<std::u16string> NativeFirefoxProfileRoots() {
+std::vector<std::u16string> SystemEnv::NativeFirefoxProfileRoots() {
   std::vector<std::u16string> roots;
   if (!NativeLayoutApplies()) return roots;
   std::string config = ConfigFolder();
@@ -125,7 +123,7 @@ std::vector<std::u16string> NativeFirefoxProfileRoots() {
   return roots;
 }
 
-std::vector<std::u16string> NativeChromeBookmarkFiles() {
+std::vector<std::u16string> SystemEnv::NativeChromeBookmarkFiles() {
   std::vector<std::u16string> files;
   if (!NativeLayoutApplies()) return files;
   std::string config = ConfigFolder();
@@ -135,10 +133,13 @@ std::vector<std::u16string> NativeChromeBookmarkFiles() {
   return files;
 }
 
-std::u16string LibraryFolder() {
+// Any function of this library: the loader names the file it came from.
+void AddressInLibrary() {}
+
+std::u16string SystemEnv::LibraryFolder() {
   std::string path;
   Dl_info info;
-  if (dladdr(reinterpret_cast<void*>(&LibraryFolder), &info) != 0 &&
+  if (dladdr(reinterpret_cast<void*>(&AddressInLibrary), &info) != 0 &&
       info.dli_fname != nullptr && info.dli_fname[0] != '\0') {
     char resolved[PATH_MAX];
     if (realpath(info.dli_fname, resolved) != nullptr) path = resolved;
@@ -154,15 +155,13 @@ std::u16string LibraryFolder() {
   return FromUtf8(path.substr(0, slash + 1));
 }
 
-int32_t ImpersonateDesktopUser(
+int32_t SystemEnv::ImpersonateDesktopUser(
     const std::function<std::u16string()>& /*read_tray_name*/) {
   // The calling user is the desktop user here: nothing to change.
   return 0;
 }
 
-void RevertToSelf() {}
-
-}  // namespace sys
+void SystemEnv::RevertToSelf() {}
 
 std::string NativePathUtf8(const std::u16string& path) {
   return posix::NativePath(path);

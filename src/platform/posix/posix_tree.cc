@@ -21,9 +21,8 @@
 namespace marksafe {
 namespace platform {
 
-namespace sys {
-
-bool WriteNewFile(const std::u16string& path, const std::string& bytes) {
+bool SystemEnv::WriteNewFile(const std::u16string& path,
+                             const std::string& bytes) {
   const std::string native = posix::NativePath(path);
   if (native.empty()) {
     SetLastError(kErrorPathNotFound);
@@ -61,7 +60,8 @@ bool WriteNewFile(const std::u16string& path, const std::string& bytes) {
   return true;
 }
 
-bool MoveFolder(const std::u16string& from, const std::u16string& to) {
+bool SystemEnv::MoveFolder(const std::u16string& from,
+                           const std::u16string& to) {
   const std::string source = posix::NativePath(from);
   const std::string target = posix::NativePath(to);
   if (source.empty() || target.empty()) {
@@ -81,7 +81,7 @@ bool MoveFolder(const std::u16string& from, const std::u16string& to) {
   return true;
 }
 
-bool RemoveTree(const std::u16string& path) {
+bool SystemEnv::RemoveTree(const std::u16string& path) {
   const std::string top = posix::NativePath(path);
   if (top.empty()) {
     SetLastError(kErrorPathNotFound);
@@ -159,8 +159,9 @@ bool RemoveTree(const std::u16string& path) {
   return ok;
 }
 
-void LimitNameToPath(const std::u16string& folder, bool /*is_folder*/,
-                     size_t* /*units*/, size_t* bytes) {
+void SystemEnv::LimitNameToPath(const std::u16string& folder,
+                                bool /*is_folder*/, size_t* /*units*/,
+                                size_t* bytes) {
   if (bytes == nullptr) return;
   // The calls take a path of PATH_MAX bytes with its terminator: the
   // folder, a "/" and the name.
@@ -170,6 +171,5 @@ void LimitNameToPath(const std::u16string& folder, bool /*is_folder*/,
   *bytes = std::min(*bytes, room);
 }
 
-}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

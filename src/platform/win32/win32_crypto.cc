@@ -69,9 +69,7 @@ class HashObject {
 
 }  // namespace
 
-namespace sys {
-
-bool RandomBytes(void* out, size_t size) {
+bool SystemEnv::RandomBytes(void* out, size_t size) {
   unsigned char* bytes = static_cast<unsigned char*>(out);
   size_t done = 0;
   while (done < size) {
@@ -86,8 +84,6 @@ bool RandomBytes(void* out, size_t size) {
   }
   return true;
 }
-
-}  // namespace sys
 
 bool Md5Digest(const std::string& data, unsigned char digest[16]) {
   Md5Provider provider;

@@ -29,10 +29,8 @@ class HandleLock : public FileLock {
 
 }  // namespace
 
-namespace sys {
-
-bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
-              std::unique_ptr<FileLock>* lock) {
+bool SystemEnv::LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+                         std::unique_ptr<FileLock>* lock) {
   std::wstring native = win32::NativePath(lock_path);
   // Measured and slept on the Env's clock, which a test may run faster.
   Env* env = CurrentEnv();
@@ -80,7 +78,7 @@ bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
   }
 }
 
-bool SyncPath(const std::u16string& path) {
+bool SystemEnv::SyncPath(const std::u16string& path) {
   std::wstring native = win32::NativePath(path);
   DWORD attributes = ::GetFileAttributesW(native.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
@@ -94,7 +92,7 @@ bool SyncPath(const std::u16string& path) {
   return ::FlushFileBuffers(file.get()) != 0;
 }
 
-bool SyncTree(const std::u16string& folder) {
+bool SystemEnv::SyncTree(const std::u16string& folder) {
   std::vector<std::wstring> folders{win32::NativePath(folder)};
   while (!folders.empty()) {
     const std::wstring current = std::move(folders.back());
@@ -127,12 +125,11 @@ bool SyncTree(const std::u16string& folder) {
   return true;
 }
 
-bool ExchangeFolders(const std::u16string&, const std::u16string&) {
+bool SystemEnv::ExchangeFolders(const std::u16string&, const std::u16string&) {
   // No call swaps two folders in one step here.
   ::SetLastError(kErrorNotSupported);
   return false;
 }
 
-}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

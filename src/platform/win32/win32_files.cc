@@ -55,19 +55,17 @@ bool WriteWholeFile(const std::wstring& path, const std::string& bytes,
 
 }  // namespace
 
-namespace sys {
-
-bool PathExists(const std::u16string& path) {
+bool SystemEnv::PathExists(const std::u16string& path) {
   return ::PathFileExistsW(win32::NativePath(path).c_str()) != FALSE;
 }
 
-bool IsDirectory(const std::u16string& path) {
+bool SystemEnv::IsDirectory(const std::u16string& path) {
   DWORD attributes = ::GetFileAttributesW(win32::NativePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES &&
          (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool CreateDirectoryTree(const std::u16string& path) {
+bool SystemEnv::CreateDirectoryTree(const std::u16string& path) {
   if (path.empty()) {
     ::SetLastError(ERROR_BAD_PATHNAME);
     return false;
@@ -105,8 +103,8 @@ bool SameFile(const std::wstring& a, const std::wstring& b) {
 
 }  // namespace
 
-bool CopyFile(const std::u16string& from, const std::u16string& to,
-              bool fail_if_exists) {
+bool SystemEnv::CopyFile(const std::u16string& from, const std::u16string& to,
+                         bool fail_if_exists) {
   const std::wstring source = win32::NativePath(from);
   const std::wstring target = win32::NativePath(to);
   const DWORD attributes = ::GetFileAttributesW(target.c_str());
@@ -143,7 +141,8 @@ bool CopyFile(const std::u16string& from, const std::u16string& to,
   return ok;
 }
 
-bool ShellCopyFile(const std::u16string& from, const std::u16string& to) {
+bool SystemEnv::ShellCopyFile(const std::u16string& from,
+                              const std::u16string& to) {
   // Both lists end with two NULs; the shell wants absolute paths.
   std::wstring source = win32::FullPath(from);
   std::wstring target = win32::FullPath(to);
@@ -168,11 +167,11 @@ bool ShellCopyFile(const std::u16string& from, const std::u16string& to) {
   return true;
 }
 
-bool DeleteFile(const std::u16string& path) {
+bool SystemEnv::DeleteFile(const std::u16string& path) {
   return ::DeleteFileW(win32::NativePath(path).c_str()) != FALSE;
 }
 
-bool GetFileSize(const std::u16string& path, uint64_t* size) {
+bool SystemEnv::GetFileSize(const std::u16string& path, uint64_t* size) {
   if (size == nullptr) {
     ::SetLastError(ERROR_INVALID_PARAMETER);
     return false;
@@ -190,7 +189,7 @@ bool GetFileSize(const std::u16string& path, uint64_t* size) {
   return true;
 }
 
-bool SetHidden(const std::u16string& path) {
+bool SystemEnv::SetHidden(const std::u16string& path) {
   std::wstring native = win32::NativePath(path);
   DWORD attributes = ::GetFileAttributesW(native.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
@@ -198,7 +197,7 @@ bool SetHidden(const std::u16string& path) {
                               attributes | FILE_ATTRIBUTE_HIDDEN) != FALSE;
 }
 
-bool ReadFile(const std::u16string& path, std::string* bytes) {
+bool SystemEnv::ReadFile(const std::u16string& path, std::string* bytes) {
   if (bytes == nullptr) {
     ::SetLastError(ERROR_INVALID_PARAMETER);
     return false;
@@ -222,12 +221,13 @@ bool ReadFile(const std::u16string& path, std::string* bytes) {
   return true;
 }
 
-bool WriteFile(const std::u16string& path, const std::string& bytes) {
+bool SystemEnv::WriteFile(const std::u16string& path,
+                          const std::string& bytes) {
   return WriteWholeFile(win32::NativePath(path), bytes, false);
 }
 
-bool ReplaceFileAtomically(const std::u16string& path,
-                           const std::string& bytes) {
+bool SystemEnv::ReplaceFileAtomically(const std::u16string& path,
+                                      const std::string& bytes) {
   std::wstring target = win32::NativePath(path);
   std::wstring staging = target + L".marksafe-new";
   if (!WriteWholeFile(staging, bytes, true)) {
@@ -244,6 +244,5 @@ bool ReplaceFileAtomically(const std::u16string& path,
   return true;
 }
 
-}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

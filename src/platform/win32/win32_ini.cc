@@ -19,12 +19,11 @@ constexpr size_t kMaxProfileValue = size_t{4} << 20;
 
 }  // namespace
 
-namespace sys {
-
-std::u16string GetProfileString(const std::u16string& section,
-                                const std::u16string& key,
-                                const std::u16string& default_value,
-                                size_t size, const std::u16string& file) {
+std::u16string SystemEnv::GetProfileString(const std::u16string& section,
+                                           const std::u16string& key,
+                                           const std::u16string& default_value,
+                                           size_t size,
+                                           const std::u16string& file) {
   if (size == 0) return std::u16string();
   const size_t capacity = std::min(size, kMaxProfileValue);
   std::vector<wchar_t> buffer(capacity, L'\0');
@@ -36,7 +35,7 @@ std::u16string GetProfileString(const std::u16string& section,
   return win32::FromWide(buffer.data(), length);
 }
 
-std::vector<std::u16string> GetProfileStrings(
+std::vector<std::u16string> SystemEnv::GetProfileStrings(
     const std::u16string& section, const std::vector<std::u16string>& keys,
     const std::u16string& default_value, size_t size,
     const std::u16string& file) {
@@ -50,16 +49,15 @@ std::vector<std::u16string> GetProfileStrings(
   return values;
 }
 
-bool WriteProfileString(const std::u16string& section,
-                        const std::u16string& key,
-                        const std::u16string& value,
-                        const std::u16string& file) {
+bool SystemEnv::WriteProfileString(const std::u16string& section,
+                                   const std::u16string& key,
+                                   const std::u16string& value,
+                                   const std::u16string& file) {
   std::wstring path = win32::FullPath(file);
   return ::WritePrivateProfileStringW(win32::Wide(section), win32::Wide(key),
                                       win32::Wide(value),
                                       path.c_str()) != FALSE;
 }
 
-}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

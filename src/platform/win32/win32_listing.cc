@@ -68,9 +68,8 @@ bool GetEntryKind(const std::u16string& path, EntryKind* kind) {
   return true;
 }
 
-namespace sys {
-
-bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out) {
+bool SystemEnv::ListDirectory(const std::u16string& folder,
+                              std::vector<DirEntry>* out) {
   if (out == nullptr) {
     ::SetLastError(ERROR_INVALID_PARAMETER);
     return false;
@@ -108,6 +107,5 @@ bool ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out) {
   return true;
 }
 
-}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

@@ -11,9 +11,8 @@
 
 namespace marksafe {
 namespace platform {
-namespace sys {
 
-bool FileHeldOpen(const std::u16string& path) {
+bool SystemEnv::FileHeldOpen(const std::u16string& path) {
   DWORD session = 0;
   WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
   if (::RmStartSession(&session, 0, key) != ERROR_SUCCESS) return false;
@@ -45,6 +44,5 @@ bool FileHeldOpen(const std::u16string& path) {
   return held;
 }
 
-}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

@@ -363,9 +363,7 @@ BOOL CALLBACK CollectProcessWindow(HWND window, LPARAM search_address) {
 
 }  // namespace
 
-namespace sys {
-
-std::vector<BrowserProcess> BrowserProcesses(
+std::vector<BrowserProcess> SystemEnv::BrowserProcesses(
     Browser family, const std::vector<std::u16string>& programs) {
   win32::KeepLastError keep;
   std::vector<BrowserProcess> found;
@@ -390,7 +388,7 @@ std::vector<BrowserProcess> BrowserProcesses(
 // The processes are held open from the start, so that an id taken over by
 // a new process meanwhile is not waited for. Windows that appear during the
 // wait (a frame restored late) are asked too, each once.
-void AskProcessesToClose(const std::vector<int64_t>& pids) {
+void SystemEnv::AskProcessesToClose(const std::vector<int64_t>& pids) {
   win32::KeepLastError keep;
   std::vector<DWORD> ids;
   std::vector<std::unique_ptr<win32::ScopedHandle>> handles;
@@ -423,7 +421,7 @@ void AskProcessesToClose(const std::vector<int64_t>& pids) {
   }
 }
 
-int32_t ImpersonateDesktopUser(
+int32_t SystemEnv::ImpersonateDesktopUser(
     const std::function<std::u16string()>& read_tray_name) {
   std::u16string user = CurrentUserName();
   // The search runs under the process's own account; this also drops an
@@ -462,20 +460,22 @@ int32_t ImpersonateDesktopUser(
   return 0;
 }
 
-void RevertToSelf() { ::RevertToSelf(); }
+void SystemEnv::RevertToSelf() { ::RevertToSelf(); }
 
 // Running: a process of the browser in the caller's session, or one of its
 // windows on the caller's desktop (which also finds it when no process list
 // can be taken, and a browser of the first releases under another name).
-bool BrowserIsRunning(Browser browser) {
+bool SystemEnv::BrowserIsRunning(Browser browser) {
   const BrowserIdentity& identity = IdentityOf(browser);
   return BrowserProcessRuns(identity) || !BrowserWindows(identity).empty();
 }
 
-void AskBrowserToClose(Browser browser) { CloseAndWait(IdentityOf(browser)); }
+void SystemEnv::AskBrowserToClose(Browser browser) {
+  CloseAndWait(IdentityOf(browser));
+}
 
-void AskProgramsToClose(Browser family,
-                        const std::vector<std::u16string>& programs) {
+void SystemEnv::AskProgramsToClose(
+    Browser family, const std::vector<std::u16string>& programs) {
   BrowserIdentity identity = {{}, IdentityOf(family).window_class, nullptr};
   for (const std::u16string& program : programs) {
     identity.executables.push_back(program + u".exe");
@@ -483,6 +483,5 @@ void AskProgramsToClose(Browser family,
   CloseAndWait(identity);
 }
 
-}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

@@ -10,9 +10,7 @@
 namespace marksafe {
 namespace platform {
 
-namespace sys {
-
-bool FirefoxProfileInUse(const std::u16string& profile_folder) {
+bool SystemEnv::FirefoxProfileInUse(const std::u16string& profile_folder) {
   if (profile_folder.empty()) return false;
   std::u16string path = profile_folder;
   if (path.back() != u'\\' && path.back() != u'/') path += u'\\';
@@ -26,6 +24,5 @@ bool FirefoxProfileInUse(const std::u16string& profile_folder) {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
-}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

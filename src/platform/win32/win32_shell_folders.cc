@@ -24,9 +24,7 @@ int FolderId(ShellFolder folder) {
 
 }  // namespace
 
-namespace sys {
-
-bool GetShellFolder(ShellFolder folder, std::u16string* out) {
+bool SystemEnv::GetShellFolder(ShellFolder folder, std::u16string* out) {
   if (out == nullptr) {
     ::SetLastError(ERROR_INVALID_PARAMETER);
     return false;
@@ -45,24 +43,31 @@ bool GetShellFolder(ShellFolder folder, std::u16string* out) {
   return true;
 }
 
-uint32_t OsMajorVersion() {
+uint32_t SystemEnv::OsMajorVersion() {
   OSVERSIONINFOW info = {};
   info.dwOSVersionInfoSize = sizeof(info);
   ::GetVersionExW(&info);
   return info.dwMajorVersion;  // 0 after a failure
 }
 
-std::vector<std::u16string> NativeFirefoxProfileRoots() { return {}; }
+std::vector<std::u16string> SystemEnv::NativeFirefoxProfileRoots() {
+  return {};
+}
 
-std::vector<std::u16string> NativeChromeBookmarkFiles() { return {}; }
+std::vector<std::u16string> SystemEnv::NativeChromeBookmarkFiles() {
+  return {};
+}
 
-std::u16string LibraryFolder() {
+// Any function of this library: the loader names the file it came from.
+void AddressInLibrary() {}
+
+std::u16string SystemEnv::LibraryFolder() {
   HMODULE module = win32::StoredModuleHandle();
   if (module == nullptr) {
     // Linked into an executable: the module that holds this code.
     ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
                              GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                         reinterpret_cast<LPCWSTR>(&LibraryFolder), &module);
+                         reinterpret_cast<LPCWSTR>(&AddressInLibrary), &module);
   }
   wchar_t buffer[MAX_PATH] = {};
   DWORD length = ::GetModuleFileNameW(module, buffer, MAX_PATH);
@@ -74,6 +79,5 @@ std::u16string LibraryFolder() {
   return path;
 }
 
-}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe

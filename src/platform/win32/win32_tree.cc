@@ -12,9 +12,8 @@
 namespace marksafe {
 namespace platform {
 
-namespace sys {
-
-bool WriteNewFile(const std::u16string& path, const std::string& bytes) {
+bool SystemEnv::WriteNewFile(const std::u16string& path,
+                             const std::string& bytes) {
   const std::wstring native = win32::NativePath(path);
   win32::ScopedHandle file(::CreateFileW(native.c_str(), GENERIC_WRITE, 0,
                                          nullptr, CREATE_NEW,
@@ -40,7 +39,8 @@ bool WriteNewFile(const std::u16string& path, const std::string& bytes) {
   return ok;
 }
 
-bool MoveFolder(const std::u16string& from, const std::u16string& to) {
+bool SystemEnv::MoveFolder(const std::u16string& from,
+                           const std::u16string& to) {
   // Without MOVEFILE_REPLACE_EXISTING nothing there is ever replaced.
   return ::MoveFileExW(win32::NativePath(from).c_str(),
                        win32::NativePath(to).c_str(), 0) != FALSE;
@@ -62,7 +62,7 @@ bool RemoveEntry(const std::wstring& path, DWORD attributes) {
 
 }  // namespace
 
-bool RemoveTree(const std::u16string& path) {
+bool SystemEnv::RemoveTree(const std::u16string& path) {
   const std::wstring top = win32::NativePath(path);
   const DWORD top_attributes = ::GetFileAttributesW(top.c_str());
   if (top_attributes == INVALID_FILE_ATTRIBUTES) return false;
@@ -114,8 +114,8 @@ bool RemoveTree(const std::u16string& path) {
   return ok;
 }
 
-void LimitNameToPath(const std::u16string& folder, bool is_folder,
-                     size_t* units, size_t* /*bytes*/) {
+void SystemEnv::LimitNameToPath(const std::u16string& folder, bool is_folder,
+                                size_t* units, size_t* /*bytes*/) {
   if (units == nullptr) return;
   // MAX_PATH with its terminator; a folder must leave room for an 8.3 name
   // inside it (CreateDirectoryW refuses more than 248).
@@ -125,6 +125,5 @@ void LimitNameToPath(const std::u16string& folder, bool is_folder,
   *units = std::min(*units, room);
 }
 
-}  // namespace sys
 }  // namespace platform
 }  // namespace marksafe
