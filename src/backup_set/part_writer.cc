@@ -263,7 +263,12 @@ Status PrepareTarget(const std::u16string& folder, bool replace_whole,
   *target = folder;
   if (replace_whole) {
     *target = StagingFolderFor(folder);
-    if (platform::PathExists(*target)) platform::RemoveTree(*target);
+    // A leftover that stays would be swapped in with the new part.
+    if (platform::PathExists(*target) && !platform::RemoveTree(*target)) {
+      return Status::Error(platform::GetLastError(),
+                           u"could not remove the leftover folder " + *target +
+                               u": " + LastErrorWords());
+    }
   } else if (platform::IsDirectory(folder)) {
     return Status::Ok();
   }
@@ -282,7 +287,7 @@ void DropFailedPart(const std::u16string& folder, const std::u16string& target,
                     model::Report* report) {
   {
     LastErrorKeeper keep;
-    platform::RemoveTree(target);
+    platform::TryRemoveTree(target);
   }
   if (report == nullptr) return;
   for (size_t i = first_root; i < report->roots.size(); ++i) {

@@ -88,7 +88,7 @@ void RemoveOldJournals(const std::u16string& folder) {
   std::vector<std::u16string> ids;
   if (!ListJournalIds(&ids).ok() || ids.size() <= kKeptJournals) return;
   for (size_t i = 0; i + kKeptJournals < ids.size(); ++i) {
-    platform::DeleteFile(JoinPath(folder, ids[i] + kSuffix));
+    platform::TryDeleteFile(JoinPath(folder, ids[i] + kSuffix));
   }
 }
 
@@ -111,10 +111,10 @@ Status SaveNewJournal(Journal* journal) {
     const std::u16string path = JoinPath(folder, id + kSuffix);
     if (platform::PathExists(path)) continue;
     const std::u16string beside = path + u".new";
-    platform::DeleteFile(beside);
+    platform::TryDeleteFile(beside);
     if (!platform::WriteNewFile(beside, text) || !platform::SyncPath(beside)) {
       const uint32_t code = platform::GetLastError();
-      platform::DeleteFile(beside);
+      platform::TryDeleteFile(beside);
       return Status::Error(code, u"could not write the journal " + beside);
     }
     // Never over another run's journal: a clash takes the next id.
@@ -123,7 +123,7 @@ Status SaveNewJournal(Journal* journal) {
       RemoveOldJournals(folder);
       return Status::Ok();
     }
-    platform::DeleteFile(beside);
+    platform::TryDeleteFile(beside);
   }
   return Status::Error(kErrorAlreadyExists,
                        u"no free journal id in " + folder);

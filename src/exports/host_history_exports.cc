@@ -114,7 +114,7 @@ int32_t PruneSnapshots(const MS_CHAR* root, int32_t last, int32_t daily, int32_t
     const std::u16string folder = JoinPath(history_folder, id);
     std::vector<platform::DirEntry> left;
     if (platform::ListDirectory(folder, &left) && left.empty()) {
-      platform::RemoveTree(folder);
+      platform::TryRemoveTree(folder);
     }
   }
   return ok ? 0 : kErrorInvalidParameter;

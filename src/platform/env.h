@@ -23,28 +23,28 @@ class Env {
  public:
   virtual ~Env() = default;
 
-  virtual bool ListDirectory(const std::u16string& folder,
+  [[nodiscard]] virtual bool ListDirectory(const std::u16string& folder,
                              std::vector<DirEntry>* out) = 0;
-  virtual bool PathExists(const std::u16string& path) = 0;
-  virtual bool IsDirectory(const std::u16string& path) = 0;
-  virtual bool CreateDirectoryTree(const std::u16string& path) = 0;
-  virtual bool CopyFile(const std::u16string& from, const std::u16string& to,
+  [[nodiscard]] virtual bool PathExists(const std::u16string& path) = 0;
+  [[nodiscard]] virtual bool IsDirectory(const std::u16string& path) = 0;
+  [[nodiscard]] virtual bool CreateDirectoryTree(const std::u16string& path) = 0;
+  [[nodiscard]] virtual bool CopyFile(const std::u16string& from, const std::u16string& to,
                         bool fail_if_exists) = 0;
-  virtual bool ShellCopyFile(const std::u16string& from,
+  [[nodiscard]] virtual bool ShellCopyFile(const std::u16string& from,
                              const std::u16string& to) = 0;
-  virtual bool DeleteFile(const std::u16string& path) = 0;
-  virtual bool GetFileSize(const std::u16string& path, uint64_t* size) = 0;
-  virtual bool SetHidden(const std::u16string& path) = 0;
-  virtual bool ReadFile(const std::u16string& path, std::string* bytes) = 0;
-  virtual bool WriteFile(const std::u16string& path,
+  [[nodiscard]] virtual bool DeleteFile(const std::u16string& path) = 0;
+  [[nodiscard]] virtual bool GetFileSize(const std::u16string& path, uint64_t* size) = 0;
+  [[nodiscard]] virtual bool SetHidden(const std::u16string& path) = 0;
+  [[nodiscard]] virtual bool ReadFile(const std::u16string& path, std::string* bytes) = 0;
+  [[nodiscard]] virtual bool WriteFile(const std::u16string& path,
                          const std::string& bytes) = 0;
-  virtual bool ReplaceFileAtomically(const std::u16string& path,
+  [[nodiscard]] virtual bool ReplaceFileAtomically(const std::u16string& path,
                                      const std::string& bytes) = 0;
-  virtual bool WriteNewFile(const std::u16string& path,
+  [[nodiscard]] virtual bool WriteNewFile(const std::u16string& path,
                             const std::string& bytes) = 0;
-  virtual bool MoveFolder(const std::u16string& from,
+  [[nodiscard]] virtual bool MoveFolder(const std::u16string& from,
                           const std::u16string& to) = 0;
-  virtual bool RemoveTree(const std::u16string& path) = 0;
+  [[nodiscard]] virtual bool RemoveTree(const std::u16string& path) = 0;
   virtual void LimitNameToPath(const std::u16string& folder, bool is_folder,
                                size_t* units, size_t* bytes) = 0;
   virtual std::u16string GetProfileString(const std::u16string& section,
@@ -56,11 +56,11 @@ class Env {
       const std::u16string& section, const std::vector<std::u16string>& keys,
       const std::u16string& default_value, size_t size,
       const std::u16string& file) = 0;
-  virtual bool WriteProfileString(const std::u16string& section,
+  [[nodiscard]] virtual bool WriteProfileString(const std::u16string& section,
                                   const std::u16string& key,
                                   const std::u16string& value,
                                   const std::u16string& file) = 0;
-  virtual bool GetShellFolder(ShellFolder folder, std::u16string* out) = 0;
+  [[nodiscard]] virtual bool GetShellFolder(ShellFolder folder, std::u16string* out) = 0;
   virtual uint32_t OsMajorVersion() = 0;
   virtual std::vector<std::u16string> NativeFirefoxProfileRoots() = 0;
   virtual std::vector<std::u16string> NativeChromeBookmarkFiles() = 0;
@@ -68,27 +68,27 @@ class Env {
   virtual int32_t ImpersonateDesktopUser(
       const std::function<std::u16string()>& read_tray_name) = 0;
   virtual void RevertToSelf() = 0;
-  virtual bool BrowserIsRunning(Browser browser) = 0;
+  [[nodiscard]] virtual bool BrowserIsRunning(Browser browser) = 0;
   virtual void AskBrowserToClose(Browser browser) = 0;
   virtual void AskProgramsToClose(
       Browser family, const std::vector<std::u16string>& programs) = 0;
   virtual std::vector<BrowserProcess> BrowserProcesses(
       Browser family, const std::vector<std::u16string>& programs) = 0;
   virtual void AskProcessesToClose(const std::vector<int64_t>& pids) = 0;
-  virtual bool RandomBytes(void* out, size_t size) = 0;
-  virtual bool FirefoxProfileInUse(const std::u16string& profile_folder) = 0;
-  virtual bool FileHeldOpen(const std::u16string& path) = 0;
-  virtual bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+  [[nodiscard]] virtual bool RandomBytes(void* out, size_t size) = 0;
+  [[nodiscard]] virtual bool FirefoxProfileInUse(const std::u16string& profile_folder) = 0;
+  [[nodiscard]] virtual bool FileHeldOpen(const std::u16string& path) = 0;
+  [[nodiscard]] virtual bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
                         std::unique_ptr<FileLock>* lock) = 0;
-  virtual bool SyncPath(const std::u16string& path) = 0;
-  virtual bool SyncTree(const std::u16string& folder) = 0;
-  virtual bool ExchangeFolders(const std::u16string& a,
+  [[nodiscard]] virtual bool SyncPath(const std::u16string& path) = 0;
+  [[nodiscard]] virtual bool SyncTree(const std::u16string& folder) = 0;
+  [[nodiscard]] virtual bool ExchangeFolders(const std::u16string& a,
                                const std::u16string& b) = 0;
   // SQLite opened path (a database, its journal or its -wal; UTF-8 from
   // SQLite made UTF-16) as file, valid until *out is destroyed. The file's
   // reads and writes go through *out, or through file itself while *out is
   // left empty, as the system's Env leaves it. False fails the open.
-  virtual bool OpenDatabaseFile(const std::u16string& path,
+  [[nodiscard]] virtual bool OpenDatabaseFile(const std::u16string& path,
                                 RandomAccessFile* file,
                                 std::unique_ptr<RandomAccessFile>* out) = 0;
   // The time, in microseconds since 1970 (UTC); waits are measured on it.
@@ -129,53 +129,61 @@ class ScopedEnvOverride {
   Env* previous_;
 };
 
-inline bool ListDirectory(const std::u16string& folder,
+[[nodiscard]] inline bool ListDirectory(const std::u16string& folder,
                           std::vector<DirEntry>* out) {
   return CurrentEnv()->ListDirectory(folder, out);
 }
-inline bool PathExists(const std::u16string& path) {
+[[nodiscard]] inline bool PathExists(const std::u16string& path) {
   return CurrentEnv()->PathExists(path);
 }
-inline bool IsDirectory(const std::u16string& path) {
+[[nodiscard]] inline bool IsDirectory(const std::u16string& path) {
   return CurrentEnv()->IsDirectory(path);
 }
-inline bool CreateDirectoryTree(const std::u16string& path) {
+[[nodiscard]] inline bool CreateDirectoryTree(const std::u16string& path) {
   return CurrentEnv()->CreateDirectoryTree(path);
 }
-inline bool CopyFile(const std::u16string& from, const std::u16string& to,
+[[nodiscard]] inline bool CopyFile(const std::u16string& from, const std::u16string& to,
                      bool fail_if_exists) {
   return CurrentEnv()->CopyFile(from, to, fail_if_exists);
 }
-inline bool ShellCopyFile(const std::u16string& from,
+[[nodiscard]] inline bool ShellCopyFile(const std::u16string& from,
                           const std::u16string& to) {
   return CurrentEnv()->ShellCopyFile(from, to);
 }
-inline bool DeleteFile(const std::u16string& path) {
+[[nodiscard]] inline bool DeleteFile(const std::u16string& path) {
   return CurrentEnv()->DeleteFile(path);
 }
-inline bool GetFileSize(const std::u16string& path, uint64_t* size) {
+[[nodiscard]] inline bool GetFileSize(const std::u16string& path, uint64_t* size) {
   return CurrentEnv()->GetFileSize(path, size);
 }
-inline bool SetHidden(const std::u16string& path) {
+[[nodiscard]] inline bool SetHidden(const std::u16string& path) {
   return CurrentEnv()->SetHidden(path);
 }
-inline bool ReadFile(const std::u16string& path, std::string* bytes) {
+[[nodiscard]] inline bool ReadFile(const std::u16string& path, std::string* bytes) {
   return CurrentEnv()->ReadFile(path, bytes);
 }
-inline bool WriteFile(const std::u16string& path, const std::string& bytes) {
+[[nodiscard]] inline bool WriteFile(const std::u16string& path, const std::string& bytes) {
   return CurrentEnv()->WriteFile(path, bytes);
 }
-inline bool ReplaceFileAtomically(const std::u16string& path,
+[[nodiscard]] inline bool ReplaceFileAtomically(const std::u16string& path,
                                   const std::string& bytes) {
   return CurrentEnv()->ReplaceFileAtomically(path, bytes);
 }
-inline bool WriteNewFile(const std::u16string& path, const std::string& bytes) {
+[[nodiscard]] inline bool WriteNewFile(const std::u16string& path, const std::string& bytes) {
   return CurrentEnv()->WriteNewFile(path, bytes);
 }
-inline bool MoveFolder(const std::u16string& from, const std::u16string& to) {
+// Clean-up that may fail without harm: a left-over or a half-written file
+// removed after a failure that is already being reported.
+inline void TryDeleteFile(const std::u16string& path) {
+  (void)CurrentEnv()->DeleteFile(path);
+}
+inline void TryRemoveTree(const std::u16string& path) {
+  (void)CurrentEnv()->RemoveTree(path);
+}
+[[nodiscard]] inline bool MoveFolder(const std::u16string& from, const std::u16string& to) {
   return CurrentEnv()->MoveFolder(from, to);
 }
-inline bool RemoveTree(const std::u16string& path) {
+[[nodiscard]] inline bool RemoveTree(const std::u16string& path) {
   return CurrentEnv()->RemoveTree(path);
 }
 inline void LimitNameToPath(const std::u16string& folder, bool is_folder,
@@ -197,13 +205,13 @@ inline std::vector<std::u16string> GetProfileStrings(
   return CurrentEnv()->GetProfileStrings(section, keys, default_value, size,
                                          file);
 }
-inline bool WriteProfileString(const std::u16string& section,
+[[nodiscard]] inline bool WriteProfileString(const std::u16string& section,
                                const std::u16string& key,
                                const std::u16string& value,
                                const std::u16string& file) {
   return CurrentEnv()->WriteProfileString(section, key, value, file);
 }
-inline bool GetShellFolder(ShellFolder folder, std::u16string* out) {
+[[nodiscard]] inline bool GetShellFolder(ShellFolder folder, std::u16string* out) {
   return CurrentEnv()->GetShellFolder(folder, out);
 }
 inline uint32_t OsMajorVersion() { return CurrentEnv()->OsMajorVersion(); }
@@ -219,7 +227,7 @@ inline int32_t ImpersonateDesktopUser(
   return CurrentEnv()->ImpersonateDesktopUser(read_tray_name);
 }
 inline void RevertToSelf() { CurrentEnv()->RevertToSelf(); }
-inline bool BrowserIsRunning(Browser browser) {
+[[nodiscard]] inline bool BrowserIsRunning(Browser browser) {
   return CurrentEnv()->BrowserIsRunning(browser);
 }
 inline void AskBrowserToClose(Browser browser) {
@@ -236,23 +244,23 @@ inline std::vector<BrowserProcess> BrowserProcesses(
 inline void AskProcessesToClose(const std::vector<int64_t>& pids) {
   CurrentEnv()->AskProcessesToClose(pids);
 }
-inline bool RandomBytes(void* out, size_t size) {
+[[nodiscard]] inline bool RandomBytes(void* out, size_t size) {
   return CurrentEnv()->RandomBytes(out, size);
 }
-inline bool FirefoxProfileInUse(const std::u16string& profile_folder) {
+[[nodiscard]] inline bool FirefoxProfileInUse(const std::u16string& profile_folder) {
   return CurrentEnv()->FirefoxProfileInUse(profile_folder);
 }
-inline bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+[[nodiscard]] inline bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
                      std::unique_ptr<FileLock>* lock) {
   return CurrentEnv()->LockFile(lock_path, timeout_ms, lock);
 }
-inline bool SyncPath(const std::u16string& path) {
+[[nodiscard]] inline bool SyncPath(const std::u16string& path) {
   return CurrentEnv()->SyncPath(path);
 }
-inline bool SyncTree(const std::u16string& folder) {
+[[nodiscard]] inline bool SyncTree(const std::u16string& folder) {
   return CurrentEnv()->SyncTree(folder);
 }
-inline bool ExchangeFolders(const std::u16string& a, const std::u16string& b) {
+[[nodiscard]] inline bool ExchangeFolders(const std::u16string& a, const std::u16string& b) {
   return CurrentEnv()->ExchangeFolders(a, b);
 }
 inline int64_t NowMicros() { return CurrentEnv()->NowMicros(); }

@@ -39,7 +39,7 @@ std::u16string ShellFolderAsUser(platform::ShellFolder folder) {
   std::u16string path;
   {
     AsDesktopUser as_user;
-    platform::GetShellFolder(folder, &path);
+    if (!platform::GetShellFolder(folder, &path)) path.clear();
   }
   return path;
 }
@@ -120,10 +120,14 @@ bool LocateFavorites(std::u16string* out) {
   std::u16string program_files;
   {
     AsDesktopUser as_user;
-    platform::GetShellFolder(platform::ShellFolder::kFavorites, out);
+    if (!platform::GetShellFolder(platform::ShellFolder::kFavorites, out)) {
+      out->clear();
+    }
     DebugLog(u"SHGetSpecialFolderPathW: pFolderOut=%s\n", out->c_str());
-    platform::GetShellFolder(platform::ShellFolder::kProgramFiles,
-                             &program_files);
+    if (!platform::GetShellFolder(platform::ShellFolder::kProgramFiles,
+                                  &program_files)) {
+      program_files.clear();
+    }
   }
   // A failed look-up gives no folder at all; an empty path would name the
   // root of the current drive.

@@ -39,7 +39,7 @@ bool HasPendingWrites(const std::u16string& store) {
 StoreCopy::~StoreCopy() { Remove(); }
 
 void StoreCopy::Remove() {
-  if (!folder_.empty()) platform::RemoveTree(folder_);
+  if (!folder_.empty()) platform::TryRemoveTree(folder_);
   folder_.clear();
   store_.clear();
 }
