@@ -174,6 +174,24 @@ TEST(JobTest, RefusedCallsLeaveTheirOwnReport) {
   }
 }
 
+// An export whose file cannot be written counts what it read as failed,
+// nothing as added.
+TEST(JobTest, ExportThatCannotWriteCountsItsLinksAsFailed) {
+  TempDir dir;
+  WriteChromeStore(LinkTree("https://w.example/", 5), dir.sub("Bookmarks"));
+  EXPECT_EQ(marksafe_export_html(Ms(dir.u16("Bookmarks")),
+                                 MARKSAFE_STORE_CHROME,
+                                 Ms(dir.u16("missing/out.html"))),
+            5);
+  const Json::Value report = ParseReport(marksafe_last_report());
+  EXPECT_TRUE(report["lost"].asBool());
+  ASSERT_FALSE(report["roots"].empty());
+  for (const Json::Value& root : report["roots"]) {
+    EXPECT_EQ(root["added"]["links"].asInt64(), 0);
+    EXPECT_EQ(root["failed"], root["source"]);
+  }
+}
+
 // A call takes a lock it holds again under any spelling of the store's
 // path; a call on another thread waits as long as its own options say, or
 // the default wait without a job of its own, and then fails.
