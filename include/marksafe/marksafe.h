@@ -6,7 +6,9 @@
  *  - Text is UTF-16 (MS_CHAR), NUL-terminated. Output path buffers must hold
  *    260 units; the library writes at most 259 characters and a terminator.
  *  - A null pointer where a path or out-parameter is required makes the call
- *    fail at once (false or 87) before anything is touched.
+ *    fail at once (false or 87) before anything is touched. A call that
+ *    refuses its arguments so (a null pointer, a bad value) still leaves a
+ *    report of its own ("refused": true) and its code as the last error.
  *  - Error codes are Windows error codes: 0 success, 2 file not found,
  *    3 path not found, 87 invalid parameter; some exports return the thread's
  *    last-error value, readable at any time with marksafe_last_error().
@@ -266,15 +268,17 @@ MARKSAFE_API void marksafe_set_debug_sink(void (*sink)(const MS_CHAR* line,
 /* The library version, for example "0.1.0". */
 MARKSAFE_API const char* marksafe_version(void);
 /* What the last export that backs up, restores or converts bookmarks did on
-   the calling thread, as UTF-8 JSON: {"operation", "lost", "roots": [{"root",
-   "label", "source", "added", "present", "not_carried", "failed",
-   "folders": [{"folder", "added"}]}], "problems": [{"path", "url", "reason",
-   "lost"}]}, each count an object of "links", "folders" and "separators".
-   A root's "folders" lists, in the source's order, each target folder
-   (titles from the root down, joined with "/") the merge added items to,
-   with what it added directly into it; a dry run counts what would be
-   added. "lost" is true when something the
-   target could hold was not written. Never null; the text stays valid until
+   the calling thread, as UTF-8 JSON: {"operation", "lost", "refused",
+   "roots": [{"root", "label", "source", "added", "present", "not_carried",
+   "failed", "folders": [{"folder", "added"}]}], "problems": [{"path", "url",
+   "reason", "lost"}]}, each count an object of "links", "folders" and
+   "separators". A root's "folders" lists, in the source's order, each
+   target folder (titles from the root down, joined with "/") the merge
+   added items to, with what it added directly into it; a dry run counts
+   what would be added. "lost" is true when something the target could hold
+   was not written. "refused" is true when the export refused its arguments
+   and did nothing (a problem says so); every export that refuses its
+   arguments leaves such a report. Never null; the text stays valid until
    the next export call on the same thread. */
 MARKSAFE_API const char* marksafe_last_report(void);
 /* How far the export call running now (on any thread) has come: links

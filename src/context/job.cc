@@ -84,6 +84,10 @@ Job& Current() {
 
 JobScope::JobScope(const char* operation, Options options) {
   if (t_running != nullptr) return;
+  // The thread's state is made here, where running out of memory is the
+  // call's failure, and not first in the destructor, where it would end
+  // the process.
+  State();
   job_ = std::make_unique<Job>(operation, platform::CurrentEnv(), options);
   bound_env_ = std::make_unique<platform::ScopedThreadEnv>(job_->env());
   {

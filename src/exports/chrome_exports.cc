@@ -10,6 +10,7 @@
 using marksafe::exports::AsU16;
 using marksafe::exports::Guarded;
 using marksafe::exports::GuardedCode;
+using marksafe::exports::RefusedCode;
 
 namespace chrome = marksafe::chrome;
 
@@ -17,6 +18,8 @@ extern "C" {
 
 MARKSAFE_API int32_t export_chrome_2_folder(const MS_CHAR* chrome_file,
                                             const MS_CHAR* dest) {
+  if (dest == nullptr)
+    return RefusedCode("export_chrome_2_folder", marksafe::kErrorPathNotFound);
   return GuardedCode([&] {
     return chrome::ExportChrome2Folder(AsU16(chrome_file), AsU16(dest));
   });
@@ -24,6 +27,8 @@ MARKSAFE_API int32_t export_chrome_2_folder(const MS_CHAR* chrome_file,
 
 MARKSAFE_API int32_t backup_chrome(const MS_CHAR* chrome_file,
                                    const MS_CHAR* dest, bool into_backup_set) {
+  if (dest == nullptr)
+    return RefusedCode("backup_chrome", marksafe::kErrorPathNotFound);
   return GuardedCode([&] {
     return chrome::BackupChrome(AsU16(chrome_file), AsU16(dest),
                                 into_backup_set);
@@ -33,6 +38,10 @@ MARKSAFE_API int32_t backup_chrome(const MS_CHAR* chrome_file,
 MARKSAFE_API int32_t import_folder_2_chrome_bar(const MS_CHAR* chrome_file,
                                                 const MS_CHAR* source,
                                                 const MS_CHAR* folder_name) {
+  if (source == nullptr) {
+    return RefusedCode("import_folder_2_chrome_bar",
+                       marksafe::kErrorPathNotFound);
+  }
   return GuardedCode([&] {
     return chrome::ImportFolder2ChromeBar(AsU16(chrome_file), AsU16(source),
                                           AsU16(folder_name));
@@ -42,6 +51,9 @@ MARKSAFE_API int32_t import_folder_2_chrome_bar(const MS_CHAR* chrome_file,
 MARKSAFE_API int32_t import_ie_2_chrome(
     const MS_CHAR* chrome_file, const MS_CHAR* source, bool into_backup_set,
     const MS_CHAR* folder_name, const void* reserved1, const void* reserved2) {
+  if (source == nullptr || reserved1 == nullptr || reserved2 == nullptr) {
+    return RefusedCode("import_ie_2_chrome", marksafe::kErrorInvalidParameter);
+  }
   return GuardedCode([&] {
     return chrome::ImportIe2Chrome(AsU16(chrome_file), AsU16(source),
                                    into_backup_set, AsU16(folder_name),
@@ -53,6 +65,10 @@ MARKSAFE_API int32_t import_firefox_2_chrome(const MS_CHAR* chrome_file,
                                              const MS_CHAR* source,
                                              bool into_backup_set,
                                              const MS_CHAR* folder_name) {
+  if (source == nullptr) {
+    return RefusedCode("import_firefox_2_chrome",
+                       marksafe::kErrorInvalidParameter);
+  }
   return GuardedCode([&] {
     return chrome::ImportFirefox2Chrome(AsU16(chrome_file), AsU16(source),
                                         into_backup_set, AsU16(folder_name));
@@ -62,6 +78,8 @@ MARKSAFE_API int32_t import_firefox_2_chrome(const MS_CHAR* chrome_file,
 MARKSAFE_API int32_t restore_chrome(const MS_CHAR* chrome_file,
                                     const MS_CHAR* backup_path,
                                     bool into_backup_set) {
+  if (backup_path == nullptr)
+    return RefusedCode("restore_chrome", marksafe::kErrorInvalidParameter);
   return GuardedCode([&] {
     return chrome::RestoreChrome(AsU16(chrome_file), AsU16(backup_path),
                                  into_backup_set);
@@ -72,6 +90,9 @@ MARKSAFE_API int32_t get_chrome_bk_size(const MS_CHAR* backup_path,
                                         bool into_backup_set, uint64_t* size,
                                         int32_t* folder_count,
                                         int32_t* link_count) {
+  if (size == nullptr || folder_count == nullptr || link_count == nullptr) {
+    return RefusedCode("get_chrome_bk_size", marksafe::kErrorInvalidParameter);
+  }
   return GuardedCode([&] {
     return chrome::GetChromeBkSize(AsU16(backup_path), into_backup_set, size,
                                    folder_count, link_count);
@@ -81,6 +102,9 @@ MARKSAFE_API int32_t get_chrome_bk_size(const MS_CHAR* backup_path,
 MARKSAFE_API int32_t get_chrome_size(const MS_CHAR* chrome_file, uint64_t* size,
                                      int32_t* folder_count,
                                      int32_t* link_count) {
+  if (size == nullptr || folder_count == nullptr || link_count == nullptr) {
+    return RefusedCode("get_chrome_size", marksafe::kErrorInvalidParameter);
+  }
   return GuardedCode([&] {
     return chrome::GetChromeSize(AsU16(chrome_file), size, folder_count,
                                  link_count);
@@ -95,6 +119,10 @@ MARKSAFE_API int32_t mk_chrome_temp_file(const MS_CHAR* chrome_file) {
 MARKSAFE_API int32_t import_chrome_bk_2_ie(const MS_CHAR* chrome_bk,
                                            bool into_backup_set,
                                            const MS_CHAR* favorites) {
+  if (chrome_bk == nullptr) {
+    return RefusedCode("import_chrome_bk_2_ie",
+                       marksafe::kErrorInvalidParameter);
+  }
   return GuardedCode([&] {
     return chrome::ImportChromeBk2Ie(AsU16(chrome_bk), into_backup_set,
                                      AsU16(favorites));

@@ -5,6 +5,7 @@
 
 using marksafe::exports::CopyOut;
 using marksafe::exports::Guarded;
+using marksafe::exports::Refused;
 
 extern "C" {
 
@@ -13,7 +14,7 @@ MARKSAFE_API bool is_installed_ie(void) {
 }
 
 MARKSAFE_API bool get_ie_path(MS_CHAR* out) {
-  if (out == nullptr) return false;
+  if (out == nullptr) return Refused("get_ie_path", false);
   return Guarded(false, [&] {
     std::u16string path;
     if (!marksafe::GetIePath(&path)) return false;

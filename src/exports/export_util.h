@@ -1,10 +1,12 @@
 // Helpers for the thin export layer: MS_CHAR (wchar_t on Windows, char16_t
-// elsewhere, 16 bits on both) to and from the library's std::u16string, and
-// a guard that turns any escaping exception into the export's failure value.
+// elsewhere, 16 bits on both) to and from the library's std::u16string, a
+// guard that turns any escaping exception into the export's failure value,
+// and the failure value of a call that refuses its arguments.
 #ifndef MARKSAFE_EXPORTS_EXPORT_UTIL_H_
 #define MARKSAFE_EXPORTS_EXPORT_UTIL_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -58,6 +60,27 @@ Result Guarded(Result failure, Body&& body) noexcept {
 template <typename Body>
 int32_t GuardedCode(Body&& body) noexcept {
   return Guarded<int32_t>(kErrorInvalidParameter, std::forward<Body>(body));
+}
+
+// Ends a call that refuses its arguments (a null pointer, a bad value)
+// before doing anything: it leaves a report of its own, named operation,
+// that says so as the thread's last (a check made inside the call's job
+// marks that job's report), and code as the thread's last error. Never
+// throws.
+void RefuseCall(const char* operation, uint32_t code) noexcept;
+
+// The failure value of an export that refuses its arguments (RefuseCall,
+// last error kErrorInvalidParameter).
+template <typename Result>
+Result Refused(const char* operation, Result failure) noexcept {
+  RefuseCall(operation, kErrorInvalidParameter);
+  return failure;
+}
+
+// The same for an export that returns a code: code, also as last error.
+inline int32_t RefusedCode(const char* operation, uint32_t code) noexcept {
+  RefuseCall(operation, code);
+  return static_cast<int32_t>(code);
 }
 
 // The text an export that returns text hands back: make's, kept in slot

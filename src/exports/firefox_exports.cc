@@ -11,6 +11,8 @@
 using marksafe::exports::AsU16;
 using marksafe::exports::Guarded;
 using marksafe::exports::GuardedCode;
+using marksafe::exports::Refused;
+using marksafe::exports::RefusedCode;
 namespace firefox = marksafe::firefox;
 
 extern "C" {
@@ -18,7 +20,8 @@ extern "C" {
 MARKSAFE_API bool export_firefox_2_folder(ms_places_handle handle,
                                           const MS_CHAR* dest,
                                           bool into_backup_set) {
-  if (handle == nullptr || dest == nullptr) return false;
+  if (handle == nullptr || dest == nullptr)
+    return Refused("export_firefox_2_folder", false);
   return Guarded(false, [&] {
     return firefox::ExportFirefox2Folder(handle, AsU16(dest), into_backup_set);
   });
@@ -27,7 +30,8 @@ MARKSAFE_API bool export_firefox_2_folder(ms_places_handle handle,
 MARKSAFE_API bool backup_firefox(ms_places_handle handle, const MS_CHAR* dest,
                                  bool into_backup_set, int32_t /*unused1*/,
                                  int32_t /*unused2*/) {
-  if (dest == nullptr) return false;
+  if (handle == nullptr || dest == nullptr)
+    return Refused("backup_firefox", false);
   return Guarded(false, [&] {
     return firefox::BackupFirefox(handle, AsU16(dest), into_backup_set);
   });
@@ -39,7 +43,7 @@ MARKSAFE_API ms_places_handle init_bookmark(const MS_CHAR* places_file) {
 }
 
 MARKSAFE_API bool release_bookmark(ms_places_handle handle) {
-  if (handle == nullptr) return false;
+  if (handle == nullptr) return Refused("release_bookmark", false);
   return Guarded(false, [&] { return firefox::ReleaseBookmark(handle); });
 }
 
@@ -49,7 +53,7 @@ MARKSAFE_API bool get_firefox_bookmark_size(const MS_CHAR* backup_path,
                                             int32_t* folder_count,
                                             int32_t* link_count) {
   if (size == nullptr || folder_count == nullptr || link_count == nullptr) {
-    return false;
+    return Refused("get_firefox_bookmark_size", false);
   }
   return Guarded(false, [&] {
     return firefox::GetFirefoxBookmarkSize(AsU16(backup_path), into_backup_set,
@@ -61,7 +65,8 @@ MARKSAFE_API bool get_firefox_bk_size(const MS_CHAR* backup_path,
                                       bool into_backup_set, uint64_t* size,
                                       int32_t* folder_count,
                                       int32_t* link_count) {
-  if (backup_path == nullptr || size == nullptr) return false;
+  if (backup_path == nullptr || size == nullptr)
+    return Refused("get_firefox_bk_size", false);
   return Guarded(false, [&] {
     return firefox::GetFirefoxBkSize(AsU16(backup_path), into_backup_set, size,
                                      folder_count, link_count);
@@ -74,7 +79,7 @@ MARKSAFE_API bool restore_firefox_pro(ms_places_handle handle,
                                       int32_t /*unused2*/, int32_t /*unused3*/,
                                       int32_t /*unused4*/, int32_t* progress) {
   if (handle == nullptr || backup_path == nullptr || progress == nullptr) {
-    return false;
+    return Refused("restore_firefox_pro", false);
   }
   return Guarded(false, [&] {
     return firefox::RestoreFirefoxPro(handle, AsU16(backup_path),
@@ -85,7 +90,8 @@ MARKSAFE_API bool restore_firefox_pro(ms_places_handle handle,
 MARKSAFE_API bool import_2_firefox(ms_places_handle handle,
                                    const MS_CHAR* folder, const MS_CHAR* title,
                                    int32_t /*unused*/) {
-  if (handle == nullptr || folder == nullptr) return false;
+  if (handle == nullptr || folder == nullptr)
+    return Refused("import_2_firefox", false);
   return Guarded(false, [&] {
     return firefox::Import2Firefox(handle, AsU16(folder), AsU16(title));
   });
@@ -94,7 +100,8 @@ MARKSAFE_API bool import_2_firefox(ms_places_handle handle,
 MARKSAFE_API bool import_2_firefox_from_ie_bk(ms_places_handle handle,
                                               const MS_CHAR* path,
                                               bool into_backup_set) {
-  if (handle == nullptr || path == nullptr) return false;
+  if (handle == nullptr || path == nullptr)
+    return Refused("import_2_firefox_from_ie_bk", false);
   return Guarded(false, [&] {
     return firefox::Import2FirefoxFromIeBk(handle, AsU16(path),
                                            into_backup_set);
@@ -104,7 +111,8 @@ MARKSAFE_API bool import_2_firefox_from_ie_bk(ms_places_handle handle,
 MARKSAFE_API bool import_2_firefox_from_bk(ms_places_handle handle,
                                            const MS_CHAR* path,
                                            bool into_backup_set) {
-  if (handle == nullptr || path == nullptr) return false;
+  if (handle == nullptr || path == nullptr)
+    return Refused("import_2_firefox_from_bk", false);
   return Guarded(false, [&] {
     return firefox::Import2FirefoxFromBk(handle, AsU16(path), into_backup_set);
   });
@@ -114,7 +122,8 @@ MARKSAFE_API bool import_firefox_bk_2_folder(const MS_CHAR* firefox_bk,
                                              bool into_backup_set,
                                              const MS_CHAR* favorites,
                                              const MS_CHAR* sub_folder) {
-  if (firefox_bk == nullptr || favorites == nullptr) return false;
+  if (firefox_bk == nullptr || favorites == nullptr)
+    return Refused("import_firefox_bk_2_folder", false);
   return Guarded(false, [&] {
     return firefox::ImportFirefoxBk2Folder(AsU16(firefox_bk), into_backup_set,
                                            AsU16(favorites), AsU16(sub_folder));
@@ -125,7 +134,8 @@ MARKSAFE_API int32_t import_chrome_bk_2_firefox(ms_places_handle handle,
                                                 const MS_CHAR* path,
                                                 bool into_backup_set) {
   if (handle == nullptr || path == nullptr)
-    return marksafe::kErrorInvalidParameter;
+    return RefusedCode("import_chrome_bk_2_firefox",
+                       marksafe::kErrorInvalidParameter);
   return GuardedCode([&] {
     return firefox::ImportChromeBk2Firefox(handle, AsU16(path),
                                            into_backup_set);

@@ -11,6 +11,7 @@
 #include "exports/export_util.h"
 #include "exports/host_stores.h"
 #include "history/when.h"
+#include "jobs/open_store.h"
 #include "marksafe/marksafe.h"
 #include "model/calendar.h"
 #include "model/report.h"
@@ -30,7 +31,10 @@ bool EndsWithNoCase(const std::u16string& text, const std::u16string& end) {
 
 int32_t ExportFirefoxBackup(const MS_CHAR* source, int32_t kind,
                             const MS_CHAR* file) {
-  if (file == nullptr) return kErrorInvalidParameter;
+  if (source == nullptr || file == nullptr || !jobs::IsKnownKind(kind)) {
+    return RefusedCode("marksafe_export_firefox_backup",
+                       kErrorInvalidParameter);
+  }
   const bool compressed = EndsWithNoCase(ToU16(file), u".jsonlz4");
   return ExportStore(AsU16(source), kind, AsU16(file),
                      [compressed](const model::Tree& tree) {
@@ -99,7 +103,7 @@ std::string BrowserBackupsText(const MS_CHAR* profile_folder, bool count) {
 int32_t FindBrowserBackup(const MS_CHAR* profile_folder, const MS_CHAR* when,
                           MS_CHAR* file) {
   if (profile_folder == nullptr || when == nullptr || file == nullptr) {
-    return kErrorInvalidParameter;
+    return RefusedCode("marksafe_find_browser_backup", kErrorInvalidParameter);
   }
   const std::vector<firefox_json::BrowserBackup> backups =
       firefox_json::ListBrowserBackups(ToU16(profile_folder));

@@ -51,7 +51,7 @@ int32_t ReadPartManifest(const std::u16string& part_folder, std::string* text) {
 int32_t SnapshotPart(const MS_CHAR* root, const MS_CHAR* part_folder,
                      MS_CHAR* snapshot_id) {
   if (root == nullptr || part_folder == nullptr || snapshot_id == nullptr) {
-    return kErrorInvalidParameter;
+    return RefusedCode("marksafe_snapshot_part", kErrorInvalidParameter);
   }
   if (!history::SnapshotCodecAvailable()) return kErrorNotSupported;
   std::string text;
@@ -82,7 +82,7 @@ int32_t PruneSnapshots(const MS_CHAR* root, int32_t last, int32_t daily, int32_t
                        int32_t monthly, int32_t* removed) {
   if (root == nullptr || removed == nullptr || last < 0 || daily < 0 || weekly < 0 ||
       monthly < 0) {
-    return kErrorInvalidParameter;
+    return RefusedCode("marksafe_prune_snapshots", kErrorInvalidParameter);
   }
   *removed = 0;
   if (!history::SnapshotCodecAvailable()) return kErrorNotSupported;
@@ -166,7 +166,7 @@ std::string HistoryText(const MS_CHAR* root, const MS_CHAR* part) {
 int32_t FindSnapshot(const MS_CHAR* root, const MS_CHAR* part,
                      const MS_CHAR* when, MS_CHAR* snapshot) {
   if (root == nullptr || when == nullptr || snapshot == nullptr) {
-    return kErrorInvalidParameter;
+    return RefusedCode("marksafe_find_snapshot", kErrorInvalidParameter);
   }
   const std::u16string only = part == nullptr ? u"" : ToU16(part);
   std::vector<history::SnapshotFile> files;
@@ -232,7 +232,7 @@ std::string DiffText(const MS_CHAR* before, int32_t before_kind,
 
 int32_t SnapshotToPart(const MS_CHAR* snapshot, const MS_CHAR* part_folder) {
   if (snapshot == nullptr || part_folder == nullptr || *part_folder == 0) {
-    return kErrorInvalidParameter;
+    return RefusedCode("marksafe_snapshot_to_part", kErrorInvalidParameter);
   }
   const std::u16string path = ToU16(snapshot);
   if (!platform::PathExists(path)) return kErrorFileNotFound;

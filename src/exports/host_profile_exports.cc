@@ -119,10 +119,11 @@ int32_t CloseProfile(const MS_CHAR* browser, const MS_CHAR* profile) {
 }
 
 int32_t CreateChromeBookmarks(const MS_CHAR* chrome_file) {
-  if (chrome_file == nullptr) return kErrorInvalidParameter;
-  const std::u16string path = ToU16(chrome_file);
+  const std::u16string path =
+      chrome_file == nullptr ? std::u16string() : ToU16(chrome_file);
   if (path.empty() || path.size() > chrome::kMaxChromePathChars) {
-    return kErrorInvalidParameter;
+    return RefusedCode("marksafe_create_chrome_bookmarks",
+                       kErrorInvalidParameter);
   }
   if (platform::PathExists(path)) return kErrorFileExists;
   const size_t slash = path.find_last_of(u"/\\");

@@ -43,7 +43,7 @@ int32_t BackupPart(const MS_CHAR* store, int32_t kind,
   if (store == nullptr || part_folder == nullptr || *part_folder == 0 ||
       (kind != MARKSAFE_STORE_PLACES && kind != MARKSAFE_STORE_CHROME &&
        kind != MARKSAFE_STORE_FIREFOX_BACKUP)) {
-    return kErrorInvalidParameter;
+    return RefusedCode("marksafe_backup_part", kErrorInvalidParameter);
   }
   const bool firefox = kind != MARKSAFE_STORE_CHROME;
   const std::u16string path = ToU16(store);
@@ -129,9 +129,9 @@ void ReportHtmlNotes(const html::HtmlNotes& notes, const RootsPresent& source,
 
 int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,
                    int32_t kind) {
-  if (html_file == nullptr || store == nullptr) return kErrorInvalidParameter;
-  if (kind != MARKSAFE_STORE_PLACES && kind != MARKSAFE_STORE_CHROME) {
-    return kErrorInvalidParameter;
+  if (html_file == nullptr || store == nullptr ||
+      (kind != MARKSAFE_STORE_PLACES && kind != MARKSAFE_STORE_CHROME)) {
+    return RefusedCode("marksafe_import_html", kErrorInvalidParameter);
   }
   const std::u16string html_path = ToU16(html_file);
   const std::u16string store_path = ToU16(store);
@@ -281,8 +281,10 @@ MARKSAFE_API int32_t marksafe_remove_previous_copies(void) {
 
 MARKSAFE_API int32_t marksafe_count(const MS_CHAR* source, int32_t kind,
                                     int64_t* folders, int64_t* links) {
-  if (source == nullptr || folders == nullptr || links == nullptr) {
-    return marksafe::kErrorInvalidParameter;
+  if (source == nullptr || folders == nullptr || links == nullptr ||
+      !marksafe::jobs::IsKnownKind(kind)) {
+    return marksafe::exports::RefusedCode("marksafe_count",
+                                          marksafe::kErrorInvalidParameter);
   }
   return marksafe::exports::GuardedCode([&] {
     marksafe::context::JobScope scope("marksafe_count");
@@ -299,6 +301,11 @@ MARKSAFE_API int32_t marksafe_count(const MS_CHAR* source, int32_t kind,
 
 MARKSAFE_API int32_t marksafe_export_html(const MS_CHAR* source, int32_t kind,
                                           const MS_CHAR* html_file) {
+  if (source == nullptr || html_file == nullptr ||
+      !marksafe::jobs::IsKnownKind(kind)) {
+    return marksafe::exports::RefusedCode("marksafe_export_html",
+                                          marksafe::kErrorInvalidParameter);
+  }
   return marksafe::exports::GuardedCode([&] {
     marksafe::context::JobScope scope("marksafe_export_html");
     return marksafe::exports::ExportStore(

@@ -8,6 +8,7 @@
 using marksafe::exports::AsU16;
 using marksafe::exports::Guarded;
 using marksafe::exports::GuardedCode;
+using marksafe::exports::Refused;
 
 extern "C" {
 
@@ -15,7 +16,7 @@ MARKSAFE_API bool get_ie_favorites_size(const MS_CHAR* folder,
                                         bool into_backup_set, uint64_t* size,
                                         int32_t* folder_count,
                                         int32_t* link_count) {
-  if (size == nullptr) return false;
+  if (size == nullptr) return Refused("get_ie_favorites_size", false);
   return Guarded(false, [&] {
     return marksafe::ie::GetIeFavoritesSize(AsU16(folder), into_backup_set,
                                             size, folder_count, link_count);
@@ -26,7 +27,8 @@ MARKSAFE_API bool backup_ie(const MS_CHAR* ie_def_path,
                             const MS_CHAR* backup_path, bool into_backup_set,
                             bool overwrite,
                             const volatile uint8_t* cancel_flag) {
-  if (backup_path == nullptr || cancel_flag == nullptr) return false;
+  if (backup_path == nullptr || cancel_flag == nullptr)
+    return Refused("backup_ie", false);
   return Guarded(false, [&] {
     marksafe::context::JobScope scope("backup_ie");
     return marksafe::ie::BackupIe(AsU16(ie_def_path), AsU16(backup_path),

@@ -8,6 +8,7 @@
 using marksafe::exports::AsU16;
 using marksafe::exports::Guarded;
 using marksafe::exports::GuardedCode;
+using marksafe::exports::Refused;
 
 extern "C" {
 
@@ -18,7 +19,7 @@ MARKSAFE_API bool backup_ie_pro(const MS_CHAR* ie_def_path,
                                 bool is_backup, int32_t /*unused1*/,
                                 int32_t /*unused2*/, int32_t /*unused3*/,
                                 int32_t /*unused4*/, int32_t* progress) {
-  if (progress == nullptr) return false;
+  if (progress == nullptr) return Refused("backup_ie_pro", false);
   return Guarded(false, [&] {
     marksafe::context::JobScope scope("backup_ie_pro");
     scope.job().set_cancel_flag(cancel_flag);
@@ -31,6 +32,8 @@ MARKSAFE_API bool backup_ie_pro(const MS_CHAR* ie_def_path,
 MARKSAFE_API bool marksafe_restore_favorites(
     const MS_CHAR* favorites, const MS_CHAR* part_folder,
     const volatile uint8_t* cancel_flag) {
+  if (part_folder == nullptr || cancel_flag == nullptr)
+    return Refused("marksafe_restore_favorites", false);
   return Guarded(false, [&] {
     marksafe::context::JobScope scope("marksafe_restore_favorites");
     scope.job().set_cancel_flag(cancel_flag);

@@ -77,6 +77,10 @@ std::unique_ptr<stores::Store> OpenStore(int32_t kind,
   }
 }
 
+bool IsKnownKind(int32_t kind) {
+  return kind >= MARKSAFE_STORE_PLACES && kind <= MARKSAFE_STORE_SNAPSHOT;
+}
+
 bool IsWritableKind(int32_t kind) {
   return kind == MARKSAFE_STORE_PLACES || kind == MARKSAFE_STORE_CHROME;
 }

@@ -16,6 +16,9 @@ namespace jobs {
 std::unique_ptr<stores::Store> OpenStore(int32_t kind,
                                          const std::u16string& path);
 
+// True for a MARKSAFE_STORE_ kind OpenStore knows.
+bool IsKnownKind(int32_t kind);
+
 // The kinds that can be written: places and a Chrome file.
 bool IsWritableKind(int32_t kind);
 

@@ -92,12 +92,9 @@ Status ExportStore(
     root_report->source = root_report->added = model::CountBelow(tree, id);
   }
   if (platform::ReplaceFileAtomically(file, write(tree))) return Status::Ok();
-  for (model::RootReport& root : report.roots) {
-    root.failed = root.added;
-    root.added = model::Counts();
-  }
-  return Failed(kErrorAccessDenied, file, "write failed",
-                Status::Error(platform::GetLastError(), file));
+  // Nothing of the file was kept: what the roots counted as added failed.
+  report.AddedWasNotKept(DisplayPath(file), "write failed");
+  return Status::Error(kErrorAccessDenied, file);
 }
 
 Status MergeIntoStore(model::Tree* source_tree, int32_t kind,

@@ -34,6 +34,12 @@ void Report::AddedWasNotKept(const std::u16string& path,
   problems.push_back(Problem{path, std::u16string(), reason, true});
 }
 
+void Report::Refuse() {
+  refused = true;
+  problems.push_back(Problem{std::u16string(), std::u16string(),
+                             "refused: a null or bad argument", false});
+}
+
 bool Report::AnythingLost() const {
   for (const Problem& problem : problems) {
     if (problem.lost) return true;
@@ -48,6 +54,7 @@ std::string ReportJson(const Report& report) {
   Json::Value root(Json::objectValue);
   root["operation"] = report.operation;
   root["lost"] = report.AnythingLost();
+  root["refused"] = report.refused;
   Json::Value& roots = root["roots"] = Json::Value(Json::arrayValue);
   for (const RootReport& part : report.roots) {
     Json::Value value(Json::objectValue);

@@ -46,6 +46,9 @@ struct Report {
   std::string operation;   // the export's name
   std::vector<RootReport> roots;
   std::vector<Problem> problems;
+  // The call refused its arguments (a null pointer, a bad value) and did
+  // nothing.
+  bool refused = false;
 
   RootReport* AddRoot(std::string root, std::u16string label) {
     roots.push_back(RootReport{std::move(root), std::move(label), {}, {}, {},
@@ -57,10 +60,13 @@ struct Report {
   // back): it is counted as failed, and a problem names path and reason
   // (once, when the last problem already says so).
   void AddedWasNotKept(const std::u16string& path, const std::string& reason);
+  // Marks the call as one that refused its arguments, with a problem that
+  // says so.
+  void Refuse();
 };
 
 // The report as UTF-8 JSON:
-// {"operation": "...", "lost": bool,
+// {"operation": "...", "lost": bool, "refused": bool,
 //  "roots": [{"root": "...", "label": "...", "source": {"links": n,
 //             "folders": n, "separators": n}, "added": {...}, "present":
 //             {...}, "not_carried": {...}, "failed": {...},

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <json/json.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -18,17 +19,19 @@ namespace marksafe {
 namespace test {
 namespace {
 
-int64_t SourceLinks(const std::string& report_json) {
+Json::Value ParseReport(const std::string& report_json) {
   Json::Value report;
   std::string errors;
   Json::CharReaderBuilder builder;
   std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  if (!reader->parse(report_json.data(),
-                     report_json.data() + report_json.size(), &report,
-                     &errors) ||
-      report["operation"].asString() != "marksafe_export_html") {
-    return -1;
-  }
+  reader->parse(report_json.data(), report_json.data() + report_json.size(),
+                &report, &errors);
+  return report;
+}
+
+int64_t SourceLinks(const std::string& report_json) {
+  const Json::Value report = ParseReport(report_json);
+  if (report["operation"].asString() != "marksafe_export_html") return -1;
   int64_t links = 0;
   for (const Json::Value& root : report["roots"]) {
     links += root["source"]["links"].asInt64();
@@ -108,6 +111,85 @@ TEST(JobTest, ThreadsThatCallInAndEndLeaveNothingBehind) {
   }
   EXPECT_EQ(wrong, 0);
   EXPECT_EQ(marksafe_last_report(), mine);
+}
+
+// A call that refuses its arguments, of any family and whether it refuses
+// before or inside its job, leaves a report of its own that says so, in
+// place of the successful call's before it, and its code as last error.
+TEST(JobTest, RefusedCallsLeaveTheirOwnReport) {
+  TempDir dir;
+  WriteChromeStore(LinkTree("https://ok.example/", 5), dir.sub("Bookmarks"));
+  const std::u16string store = dir.u16("Bookmarks");
+  const std::u16string root = dir.u16();
+  int32_t progress = 0;
+  const volatile uint8_t never = 0;
+  MS_CHAR found[260] = {};
+  const struct {
+    const char* operation;
+    int32_t failure;  // the code returned (bools: 0)
+    uint32_t last_error;
+    std::function<int32_t()> call;
+  } kCases[] = {
+      {"restore_firefox_pro", 0, 87,
+       [&] {
+         return int32_t{restore_firefox_pro(nullptr, Ms(root), true, 0, 0, 0, 0,
+                                            &progress)};
+       }},
+      {"import_chrome_bk_2_firefox", 87, 87,
+       [&] { return import_chrome_bk_2_firefox(nullptr, Ms(root), true); }},
+      {"export_chrome_2_folder", 3, 3,
+       [&] { return export_chrome_2_folder(Ms(store), nullptr); }},
+      {"import_folder_2_chrome_bar", 87, 87,
+       [&] {
+         return import_folder_2_chrome_bar(Ms(store), Ms(root), nullptr);
+       }},
+      {"backup_ie", 0, 87,
+       [&] {
+         return int32_t{backup_ie(nullptr, nullptr, true, false, &never)};
+       }},
+      {"marksafe_export_html", 87, 87,
+       [&] { return marksafe_export_html(Ms(store), 99, Ms(root)); }},
+      {"marksafe_backup_part", 87, 87,
+       [&] {
+         return marksafe_backup_part(Ms(store), 99, Ms(root), nullptr, nullptr);
+       }},
+      {"marksafe_find_snapshot", 87, 87,
+       [&] {
+         return marksafe_find_snapshot(Ms(root), nullptr, nullptr, found);
+       }},
+  };
+  for (const auto& refused : kCases) {
+    SCOPED_TRACE(refused.operation);
+    ASSERT_EQ(marksafe_export_html(Ms(store), MARKSAFE_STORE_CHROME,
+                                   Ms(dir.u16("out.html"))),
+              0);
+    ASSERT_GT(SourceLinks(marksafe_last_report()), 0);
+    EXPECT_EQ(refused.call(), refused.failure);
+    EXPECT_EQ(marksafe_last_error(), refused.last_error);
+    const Json::Value report = ParseReport(marksafe_last_report());
+    EXPECT_EQ(report["operation"].asString(), refused.operation);
+    EXPECT_TRUE(report["refused"].asBool());
+    EXPECT_TRUE(report["roots"].empty());
+    EXPECT_FALSE(report["problems"].empty());
+  }
+}
+
+// An export whose file cannot be written counts what it read as failed,
+// nothing as added.
+TEST(JobTest, ExportThatCannotWriteCountsItsLinksAsFailed) {
+  TempDir dir;
+  WriteChromeStore(LinkTree("https://w.example/", 5), dir.sub("Bookmarks"));
+  EXPECT_EQ(marksafe_export_html(Ms(dir.u16("Bookmarks")),
+                                 MARKSAFE_STORE_CHROME,
+                                 Ms(dir.u16("missing/out.html"))),
+            5);
+  const Json::Value report = ParseReport(marksafe_last_report());
+  EXPECT_TRUE(report["lost"].asBool());
+  ASSERT_FALSE(report["roots"].empty());
+  for (const Json::Value& root : report["roots"]) {
+    EXPECT_EQ(root["added"]["links"].asInt64(), 0);
+    EXPECT_EQ(root["failed"], root["source"]);
+  }
 }
 
 // A call takes a lock it holds again under any spelling of the store's

@@ -151,7 +151,13 @@ int32_t ImportFolder2ChromeBar(const char16_t* chrome_file,
   const std::u16string source = FromPointer(source_folder);
   if (!FitsPath(source) || !platform::IsDirectory(source))
     return kErrorPathNotFound;
-  if (folder_name == nullptr) return kErrorInvalidParameter;
+  if (folder_name == nullptr) {
+    // Refused as the export refuses a null source, only once the source is
+    // known to be there (3 comes first).
+    context::Current().report().Refuse();
+    platform::SetLastError(kErrorInvalidParameter);
+    return kErrorInvalidParameter;
+  }
   return ImportToBar(chrome_file, source, FromPointer(folder_name),
                      /*firefox_part=*/false);
 }
