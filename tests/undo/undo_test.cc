@@ -5,6 +5,8 @@
 #include <json/json.h>
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -261,11 +263,18 @@ TEST(FavoritesUndoTest, TakesBackTheRestoreAndKeepsAMovedFile) {
   ASSERT_EQ(restored.size(), before.size() + 7);
   const std::string id =
       journals.List()["journals"][0]["id"].asString();
+  // A restored link the person moved since is theirs now: it stays.
+  std::filesystem::rename(favorites + "/News/Site 0.url",
+                          favorites + "/Moved.url");
+  const std::vector<std::string> moved = test::ListTree(favorites);
 
-  EXPECT_EQ(Undo(id, true)["removed"].asInt(), 7);
-  EXPECT_EQ(test::ListTree(favorites), restored);
-  EXPECT_EQ(Undo(id, false)["removed"].asInt(), 7);
-  EXPECT_EQ(test::ListTree(favorites), before);
+  EXPECT_EQ(Undo(id, true)["removed"].asInt(), 6);
+  EXPECT_EQ(test::ListTree(favorites), moved);
+  EXPECT_EQ(Undo(id, false)["removed"].asInt(), 6);
+  std::vector<std::string> expected = before;
+  expected.push_back("Moved.url");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(test::ListTree(favorites), expected);
 }
 
 // The reader takes what the writer writes and refuses anything else.
