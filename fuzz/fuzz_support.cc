@@ -14,7 +14,7 @@ std::u16string* scratch = nullptr;
 
 void RemoveScratch() {
   if (scratch != nullptr) {
-    (void)platform::RemoveTree(*scratch);
+    (void)platform::RemoveTree(*scratch).ok();
     delete scratch;
     scratch = nullptr;
   }
@@ -45,7 +45,8 @@ const std::u16string& ScratchFolder() {
 std::u16string WriteScratchFile(const std::u16string& name,
                                 const std::string& bytes) {
   const std::u16string path = ScratchFolder() + name;
-  if (!platform::WriteFile(path, bytes)) Fail("cannot write a scratch file");
+  if (!platform::WriteFile(path, bytes).ok())
+    Fail("cannot write a scratch file");
   return path;
 }
 
@@ -66,9 +67,9 @@ std::vector<std::string> Pieces(const std::string& text) {
 
 void ClearScratch() {
   std::vector<platform::DirEntry> entries;
-  if (!platform::ListDirectory(ScratchFolder(), &entries)) return;
+  if (!platform::ListDirectory(ScratchFolder(), &entries).ok()) return;
   for (const platform::DirEntry& entry : entries) {
-    (void)platform::RemoveTree(ScratchFolder() + entry.name);
+    (void)platform::RemoveTree(ScratchFolder() + entry.name).ok();
   }
 }
 

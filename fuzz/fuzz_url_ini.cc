@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // The writer keeps the file's other lines and its own key reads back.
   const std::u16string value = u"https://example.com/?q=1";
-  if (platform::WriteProfileString(u"InternetShortcut", u"URL", value, path)) {
+  if (platform::WriteProfileString(u"InternetShortcut", u"URL", value, path)
+          .ok()) {
     if (platform::GetProfileString(u"InternetShortcut", u"URL", u"", 4096,
                                    path) != value) {
       __builtin_trap();

@@ -43,7 +43,8 @@ void SyncParentOf(const std::u16string& path) {
   const size_t slash = path.find_last_of(u"\\/");
   if (slash == std::u16string::npos) return;
   (void)platform::SyncPath(slash == 0 ? path.substr(0, 1)
-                                      : path.substr(0, slash));
+                                      : path.substr(0, slash))
+      .ok();
 }
 
 bool EndsWith(const std::u16string& text, const std::u16string& tail) {
@@ -81,7 +82,7 @@ void SweepLeftovers(const std::u16string& folder) {
   if (slash == std::u16string::npos || slash == 0) return;
   const std::u16string parent = target.substr(0, slash);
   std::vector<platform::DirEntry> entries;
-  if (!platform::ListDirectory(parent, &entries)) return;
+  if (!platform::ListDirectory(parent, &entries).ok()) return;
   for (const platform::DirEntry& entry : entries) {
     std::u16string path;
     if (entry.kind != platform::EntryKind::kDirectory || !entry.name_valid ||
@@ -91,7 +92,7 @@ void SweepLeftovers(const std::u16string& folder) {
       continue;
     }
     LastErrorKeeper keep;
-    if (!platform::RemoveTree(path)) {
+    if (!platform::RemoveTree(path).ok()) {
       DebugLog(u"[swap] could not remove the leftover %s\n", path.c_str());
     }
   }
@@ -124,7 +125,7 @@ void RemovePrevious(const std::u16string& previous,
   const model::Time now = model::Now();
   for (model::Time n = now; !renamed && n < now + 100; ++n) {
     trash = WithoutTrailingSeparators(folder) + kTrashInfix + NumberText(n);
-    renamed = platform::MoveFolder(previous, trash);
+    renamed = platform::MoveFolder(previous, trash).ok();
   }
   if (renamed) doomed = trash;
   if (renamed && context::Current().options().remove_previous_later) {
@@ -132,7 +133,7 @@ void RemovePrevious(const std::u16string& previous,
     SetAside().push_back(trash);
     return;
   }
-  if (platform::RemoveTree(doomed)) return;
+  if (platform::RemoveTree(doomed).ok()) return;
   ReportNotRemoved(doomed, platform::GetLastError());
 }
 
@@ -157,7 +158,7 @@ void RecoverInterruptedSwap(const std::u16string& folder) {
   const std::u16string target = WithoutTrailingSeparators(folder);
   const std::u16string old = OldFolderFor(folder);
   if (platform::PathExists(target) || !platform::IsDirectory(old)) return;
-  if (platform::MoveFolder(old, target)) {
+  if (platform::MoveFolder(old, target).ok()) {
     DebugLog(u"[swap] put the previous %s back\n", target.c_str());
     SyncParentOf(target);
   }
@@ -166,12 +167,12 @@ void RecoverInterruptedSwap(const std::u16string& folder) {
 Status SwapInFolder(const std::u16string& staging,
                     const std::u16string& folder) {
   const std::u16string target = WithoutTrailingSeparators(folder);
-  if (!platform::SyncTree(staging)) {
+  if (!platform::SyncTree(staging).ok()) {
     return Status::Error(platform::GetLastError(),
                          u"could not flush the new folder " + staging);
   }
   if (!platform::PathExists(target)) {
-    if (!platform::MoveFolder(staging, target)) {
+    if (!platform::MoveFolder(staging, target).ok()) {
       return Status::Error(platform::GetLastError(),
                            u"could not move the new folder to " + target);
     }
@@ -179,7 +180,7 @@ Status SwapInFolder(const std::u16string& staging,
     return Status::Ok();
   }
   const std::u16string old = OldFolderFor(folder);
-  if (platform::ExchangeFolders(staging, target)) {
+  if (platform::ExchangeFolders(staging, target).ok()) {
     // staging now holds the previous folder: it leaves the name that means
     // a new one before it is removed.
     SyncParentOf(target);
@@ -191,17 +192,17 @@ Status SwapInFolder(const std::u16string& staging,
     return Status::Error(platform::GetLastError(),
                          u"could not swap the new folder into " + target);
   }
-  if (platform::PathExists(old)) (void)platform::RemoveTree(old);
-  if (!platform::MoveFolder(target, old)) {
+  if (platform::PathExists(old)) (void)platform::RemoveTree(old).ok();
+  if (!platform::MoveFolder(target, old).ok()) {
     return Status::Error(platform::GetLastError(),
                          u"could not move the previous folder aside: " +
                              target);
   }
-  if (!platform::MoveFolder(staging, target)) {
+  if (!platform::MoveFolder(staging, target).ok()) {
     const Status failed =
         Status::Error(platform::GetLastError(),
                       u"could not move the new folder to " + target);
-    if (!platform::MoveFolder(old, target)) {
+    if (!platform::MoveFolder(old, target).ok()) {
       DebugLog(u"[swap] the previous folder stays at %s\n", old.c_str());
     }
     return failed;
@@ -223,7 +224,7 @@ size_t RemoveSetAsideFolders() {
   }
   size_t left = 0;
   for (const std::u16string& folder : folders) {
-    if (platform::RemoveTree(folder)) continue;
+    if (platform::RemoveTree(folder).ok()) continue;
     ReportNotRemoved(folder, platform::GetLastError());
     ++left;
   }

@@ -43,8 +43,8 @@ bool CopyFilterMatches(const std::u16string& name,
 bool SameContent(const std::u16string& a, const std::u16string& b) {
   std::string first;
   std::string second;
-  return platform::ReadFile(a, &first) && platform::ReadFile(b, &second) &&
-         first == second;
+  return platform::ReadFile(a, &first).ok() &&
+         platform::ReadFile(b, &second).ok() && first == second;
 }
 
 // The names of the files (not folders) in folder; empty when it cannot be
@@ -52,7 +52,7 @@ bool SameContent(const std::u16string& a, const std::u16string& b) {
 std::unordered_set<std::u16string> FileNames(const std::u16string& folder) {
   std::unordered_set<std::u16string> names;
   std::vector<platform::DirEntry> entries;
-  if (!platform::ListDirectory(folder, &entries)) return names;
+  if (!platform::ListDirectory(folder, &entries).ok()) return names;
   for (const platform::DirEntry& entry : entries) {
     if (!entry.is_directory) names.insert(entry.name);
   }
@@ -91,7 +91,7 @@ bool CopyUnderNewName(const std::u16string& from, const std::u16string& to,
                                 NumberText(n) + u")" + to.substr(dot);
     // A copy an earlier restore put there already is enough.
     if (platform::PathExists(name) && SameContent(from, name)) return true;
-    if (platform::CopyFile(from, name, true)) {
+    if (platform::CopyFile(from, name, true).ok()) {
       *made = name;
       return true;
     }
@@ -133,8 +133,8 @@ bool CopyOneFile(const CopyJob& job, const std::u16string& from,
       job.never_replace
           ? (present.count(entry.name) != 0
                  ? CopyUnderNewName(source_path, target_path, &made)
-                 : platform::CopyFile(source_path, target_path, true))
-          : platform::CopyFile(source_path, target_path, !job.overwrite);
+                 : platform::CopyFile(source_path, target_path, true).ok())
+          : platform::CopyFile(source_path, target_path, !job.overwrite).ok();
   // A file replaced in place is no new item of the folder.
   if (copied && job.counts->made != nullptr && !made.empty() &&
       (present.count(entry.name) == 0 || made != target_path)) {
@@ -158,7 +158,7 @@ bool CopyTree(const CopyJob& job, const std::u16string& source,
 
   if (platform::PathExists(to)) {
     ++job.counts->folders_present;
-  } else if (platform::CreateDirectoryTree(to)) {
+  } else if (platform::CreateDirectoryTree(to).ok()) {
     ++job.counts->folders_created;
     if (job.counts->made != nullptr) job.counts->made->push_back(to);
   } else {
@@ -168,7 +168,7 @@ bool CopyTree(const CopyJob& job, const std::u16string& source,
   }
 
   std::vector<platform::DirEntry> entries;
-  if (!platform::ListDirectory(from, &entries)) {
+  if (!platform::ListDirectory(from, &entries).ok()) {
     DebugLog(u"WinApi:FindFirstFile:%ld \n", LastErrorForLog());
     return false;
   }
@@ -255,7 +255,7 @@ bool MeasureTree(const std::u16string& folder, uint64_t* size,
   if (file_count != nullptr) *file_count = 0;
 
   std::vector<platform::DirEntry> entries;
-  if (folder.empty() || !platform::ListDirectory(folder, &entries)) {
+  if (folder.empty() || !platform::ListDirectory(folder, &entries).ok()) {
     return false;
   }
   const std::u16string kept_filter = Truncated(filter, kExtensionChars);
@@ -292,7 +292,7 @@ bool MeasureTree(const std::u16string& folder, uint64_t* size,
     current = std::move(pending.back());
     pending.pop_back();
     entries.clear();
-    if (!platform::ListDirectory(current, &entries) && failure == 0) {
+    if (!platform::ListDirectory(current, &entries).ok() && failure == 0) {
       failure = platform::GetLastError();
     }
   }
@@ -308,13 +308,13 @@ bool FileSize(const std::u16string& path, uint64_t* size) {
   if (size == nullptr) return false;
   *size = 0;
   if (path.empty()) return false;
-  return platform::GetFileSize(path, size);
+  return platform::GetFileSize(path, size).ok();
 }
 
 bool HideMarkers(const std::u16string& root, const std::u16string& name) {
   std::vector<platform::DirEntry> entries;
   if (root.empty()) platform::SetLastError(kErrorInvalidParameter);
-  if (root.empty() || !platform::ListDirectory(root, &entries)) {
+  if (root.empty() || !platform::ListDirectory(root, &entries).ok()) {
     DebugLog(u"[backup_ie_pro] restore failed: %ld \n", LastErrorForLog());
     return false;
   }
@@ -323,7 +323,7 @@ bool HideMarkers(const std::u16string& root, const std::u16string& name) {
     std::u16string path;
     if (!platform::ChildPath(root, entry.name, &path)) continue;
     if (EqualsNoCase(entry.name, name)) {
-      result = platform::SetHidden(path) && result;
+      result = platform::SetHidden(path).ok() && result;
     }
     // Linked folders are not followed (they may lead back up the tree).
     if (entry.is_directory && !entry.is_reparse_point) {

@@ -173,7 +173,7 @@ Status ManifestWriter::Write(const std::u16string& path) {
     first = false;
   }
   text += "},\"version\":" + std::to_string(kManifestVersion) + "}";
-  if (!platform::ReplaceFileAtomically(path, text)) {
+  if (!platform::ReplaceFileAtomically(path, text).ok()) {
     return Status::Error(platform::GetLastError(),
                          u"could not write the manifest " + path);
   }

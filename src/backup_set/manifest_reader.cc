@@ -317,7 +317,7 @@ ManifestState ReadManifest(const std::u16string& path, const char* part_kind,
     return ManifestState::kDamaged;
   }
   std::string bytes;
-  if (!platform::ReadFile(path, &bytes)) {
+  if (!platform::ReadFile(path, &bytes).ok()) {
     *why = "cannot be read (" + std::to_string(platform::GetLastError()) + ")";
     return ManifestState::kDamaged;
   }

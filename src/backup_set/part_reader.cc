@@ -141,7 +141,7 @@ Status ReadFolderTree(const std::u16string& dir, const std::u16string& rel,
     const PendingFolder folder = std::move(work.back());
     work.pop_back();
     std::vector<platform::DirEntry> entries;
-    if (!platform::ListDirectory(folder.dir, &entries)) {
+    if (!platform::ListDirectory(folder.dir, &entries).ok()) {
       status.Update(Status::Error(platform::GetLastError(),
                                   u"could not list the folder " + folder.dir +
                                       u": " + LastErrorWords()));

@@ -42,28 +42,29 @@ Status WritePositionFile(const std::u16string& folder, PartKind kind) {
   const std::u16string copy = path + u".marksafe-new";
   std::string bytes;
   if (platform::PathExists(path)) {
-    if (!platform::ReadFile(path, &bytes)) {
+    if (!platform::ReadFile(path, &bytes).ok()) {
       return Status::Error(platform::GetLastError(),
                            u"could not read the position file " + path);
     }
   } else if (kind == PartKind::kFirefox) {
     bytes.assign("\xFF\xFE", 2);
   }
-  bool ok = platform::WriteFile(copy, bytes);
+  bool ok = platform::WriteFile(copy, bytes).ok();
   for (const RootSlot& slot : Slots(kind)) {
     ok = ok && platform::WriteProfileString(PositionSection(kind), slot.key,
-                                            slot.folder, copy);
+                                            slot.folder, copy)
+                   .ok();
   }
-  ok = ok && platform::ReadFile(copy, &bytes) &&
-       platform::ReplaceFileAtomically(path, bytes);
+  ok = ok && platform::ReadFile(copy, &bytes).ok() &&
+       platform::ReplaceFileAtomically(path, bytes).ok();
   if (!ok) {
     const Status failed = Status::Error(
         platform::GetLastError(), u"could not write the position file " + path +
                                       u": " + LastErrorWords());
-    (void)platform::DeleteFile(copy);
+    (void)platform::DeleteFile(copy).ok();
     return failed;
   }
-  (void)platform::DeleteFile(copy);
+  (void)platform::DeleteFile(copy).ok();
   return Status::Ok();
 }
 
@@ -127,7 +128,7 @@ class PartWriter {
   // an older export of the same part are noted for their items.
   void ListExisting(Frame* frame) {
     std::vector<platform::DirEntry> entries;
-    if (!platform::ListDirectory(frame->disk.dir, &entries)) return;
+    if (!platform::ListDirectory(frame->disk.dir, &entries).ok()) return;
     for (const platform::DirEntry& entry : entries) {
       frame->disk.names.Reserve(entry.name);
       if (!same_export_) continue;
@@ -161,7 +162,7 @@ class PartWriter {
     std::string bytes;
     if (is_link && (!platform::ChildPath(frame->disk.dir, name, &path) ||
                     !ShortcutBytes(item, &bytes) ||
-                    !platform::ReplaceFileAtomically(path, bytes))) {
+                    !platform::ReplaceFileAtomically(path, bytes).ok())) {
       status->Update(ItemFailed(tree_, id, path, WriteFailedReason(),
                                 root_report, report_));
       *failed = true;
@@ -182,7 +183,7 @@ class PartWriter {
     Frame top = MakeFrame(root, dir, name);
     if (platform::IsDirectory(dir)) {
       if (!fresh_) ListExisting(&top);
-    } else if (!platform::CreateDirectoryTree(dir)) {
+    } else if (!platform::CreateDirectoryTree(dir).ok()) {
       const Status failed = Status::Error(
           platform::GetLastError(),
           u"could not create the folder " + dir + u": " + LastErrorWords());
@@ -264,7 +265,7 @@ Status PrepareTarget(const std::u16string& folder, bool replace_whole,
   if (replace_whole) {
     *target = StagingFolderFor(folder);
     // A leftover that stays would be swapped in with the new part.
-    if (platform::PathExists(*target) && !platform::RemoveTree(*target)) {
+    if (platform::PathExists(*target) && !platform::RemoveTree(*target).ok()) {
       return Status::Error(platform::GetLastError(),
                            u"could not remove the leftover folder " + *target +
                                u": " + LastErrorWords());
@@ -272,7 +273,7 @@ Status PrepareTarget(const std::u16string& folder, bool replace_whole,
   } else if (platform::IsDirectory(folder)) {
     return Status::Ok();
   }
-  if (!platform::CreateDirectoryTree(*target)) {
+  if (!platform::CreateDirectoryTree(*target).ok()) {
     return Status::Error(
         platform::GetLastError(),
         u"could not create the folder " + *target + u": " + LastErrorWords());
@@ -319,7 +320,7 @@ Status WritePart(const model::Tree& tree, PartKind kind,
   const size_t slash = trimmed.find_last_of(u"\\/");
   if (slash != std::u16string::npos && slash > 0 &&
       !platform::IsDirectory(trimmed.substr(0, slash)) &&
-      !platform::CreateDirectoryTree(trimmed.substr(0, slash))) {
+      !platform::CreateDirectoryTree(trimmed.substr(0, slash)).ok()) {
     return Status::Error(platform::GetLastError(),
                          u"could not create the folder of " + folder);
   }
@@ -347,7 +348,7 @@ Status WritePart(const model::Tree& tree, PartKind kind,
   // Written into a folder as it stands, the part is incomplete until the
   // end of this run: its mark goes first and comes back last.
   const std::u16string mark = JoinPath(target, interchange::kCompletionMarkName);
-  if (!replace_whole && !platform::DeleteFile(mark) &&
+  if (!replace_whole && !platform::DeleteFile(mark).ok() &&
       platform::PathExists(mark)) {
     return Status::Error(platform::GetLastError(),
                          u"could not remove the completion mark " + mark +
@@ -367,7 +368,7 @@ Status WritePart(const model::Tree& tree, PartKind kind,
   status.Update(WritePositionFile(target, kind));
   status.Update(manifest.Write(manifest_path));
   if (status.ok() &&
-      !platform::ReplaceFileAtomically(mark, kCompletionMarkText)) {
+      !platform::ReplaceFileAtomically(mark, kCompletionMarkText).ok()) {
     status = Status::Error(platform::GetLastError(),
                            u"could not write the completion mark " + mark +
                                u": " + LastErrorWords());

@@ -166,7 +166,8 @@ std::u16string LastErrorWords() {
 }
 
 bool ShortcutBytes(const model::Item& item, std::string* bytes) {
-  if (!item.source_file.empty()) return platform::ReadFile(item.source_file, bytes);
+  if (!item.source_file.empty())
+    return platform::ReadFile(item.source_file, bytes).ok();
   *bytes = interchange::ShortcutFileBytes(item.title, item.url);
   return true;
 }
@@ -189,9 +190,9 @@ std::u16string WriteNewEntry(const model::Tree& tree, model::ItemId id,
   }
   const std::u16string path = JoinPath(folder->dir, name);
   std::string bytes;
-  const bool written =
-      is_link ? ShortcutBytes(item, &bytes) && platform::WriteNewFile(path, bytes)
-              : platform::CreateDirectoryTree(path);
+  const bool written = is_link ? ShortcutBytes(item, &bytes) &&
+                                     platform::WriteNewFile(path, bytes).ok()
+                               : platform::CreateDirectoryTree(path).ok();
   if (!written) {
     status->Update(
         ItemFailed(tree, id, path, WriteFailedReason(), root_report, report));

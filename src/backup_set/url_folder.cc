@@ -44,7 +44,7 @@ bool ReplaceSameName(const model::Tree& tree, ItemId id, DiskFolder* folder,
   std::string bytes;
   if (!platform::ChildPath(folder->dir, name, &path) ||
       !ShortcutBytes(item, &bytes) ||
-      !platform::ReplaceFileAtomically(path, bytes)) {
+      !platform::ReplaceFileAtomically(path, bytes).ok()) {
     status->Update(
         ItemFailed(tree, id, path, WriteFailedReason(), root_report, report));
     return true;
@@ -69,7 +69,7 @@ Status ReadUrlFolder(const std::u16string& folder,
     const std::pair<std::u16string, ItemId> current = std::move(work.back());
     work.pop_back();
     std::vector<platform::DirEntry> entries;
-    if (!platform::ListDirectory(current.first, &entries)) {
+    if (!platform::ListDirectory(current.first, &entries).ok()) {
       status.Update(Status::Error(platform::GetLastError(),
                                   u"could not list the folder " +
                                       current.first + u": " +
@@ -109,7 +109,7 @@ bool PushExistingFolder(ItemId id, const std::u16string& dir,
                         std::vector<AddedFrame>* stack) {
   AddedFrame frame{id, DiskFolder(dir), 0, {}};
   std::vector<platform::DirEntry> entries;
-  if (!platform::ListDirectory(dir, &entries)) return false;
+  if (!platform::ListDirectory(dir, &entries).ok()) return false;
   for (const platform::DirEntry& entry : entries) {
     frame.disk.names.Reserve(entry.name);
     if (replace_same_name && IsShortcutToRead(entry)) {

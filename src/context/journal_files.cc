@@ -73,7 +73,8 @@ bool IsJournalId(const std::u16string& id) {
 
 Status JournalFolder(std::u16string* folder) {
   std::u16string state;
-  if (!platform::GetShellFolder(platform::ShellFolder::kLocalState, &state) ||
+  if (!platform::GetShellFolder(platform::ShellFolder::kLocalState, &state)
+           .ok() ||
       state.empty()) {
     return Status::Error(kErrorPathNotFound,
                          u"the system names no folder for the user's state");
@@ -99,7 +100,7 @@ Status SaveNewJournal(Journal* journal) {
   Status status = JournalFolder(&folder);
   if (!status.ok()) return status;
   if (!platform::IsDirectory(folder) &&
-      !platform::CreateDirectoryTree(folder)) {
+      !platform::CreateDirectoryTree(folder).ok()) {
     return Status::Error(platform::GetLastError(),
                          u"could not make the journal folder " + folder);
   }
@@ -112,13 +113,14 @@ Status SaveNewJournal(Journal* journal) {
     if (platform::PathExists(path)) continue;
     const std::u16string beside = path + u".new";
     platform::TryDeleteFile(beside);
-    if (!platform::WriteNewFile(beside, text) || !platform::SyncPath(beside)) {
+    if (!platform::WriteNewFile(beside, text).ok() ||
+        !platform::SyncPath(beside).ok()) {
       const uint32_t code = platform::GetLastError();
       platform::TryDeleteFile(beside);
       return Status::Error(code, u"could not write the journal " + beside);
     }
     // Never over another run's journal: a clash takes the next id.
-    if (platform::MoveFolder(beside, path)) {
+    if (platform::MoveFolder(beside, path).ok()) {
       journal->id = id;
       RemoveOldJournals(folder);
       return Status::Ok();
@@ -133,7 +135,7 @@ Status SaveJournal(const Journal& journal) {
   std::u16string folder, path;
   Status status = PathOf(journal.id, &folder, &path);
   if (!status.ok()) return status;
-  if (!platform::ReplaceFileAtomically(path, JournalText(journal))) {
+  if (!platform::ReplaceFileAtomically(path, JournalText(journal)).ok()) {
     return Status::Error(platform::GetLastError(),
                          u"could not rewrite the journal " + path);
   }
@@ -170,7 +172,7 @@ Status ListJournalIds(std::vector<std::u16string>* ids) {
   if (!status.ok()) return status;
   if (!platform::IsDirectory(folder)) return Status::Ok();
   std::vector<platform::DirEntry> entries;
-  if (!platform::ListDirectory(folder, &entries)) {
+  if (!platform::ListDirectory(folder, &entries).ok()) {
     return Status::Error(platform::GetLastError(),
                          u"could not list the journal folder " + folder);
   }

@@ -59,7 +59,8 @@ Status StoreLock::Acquire(const std::u16string& store) {
   const std::u16string lock_path = StoreLockPath(store);
   const std::u16string key = platform::CanonicalPath(lock_path);
   if (!job.AddLock(key)) {
-    if (!platform::LockFile(lock_path, job.options().lock_wait_ms, &lock_)) {
+    if (!platform::LockFile(lock_path, job.options().lock_wait_ms, &lock_)
+             .ok()) {
       job.DropLock(key);
       return LockFailed(store, lock_path);
     }

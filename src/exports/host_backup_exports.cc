@@ -62,7 +62,7 @@ Json::Value BackupEntry(const firefox_json::BrowserBackup& backup,
   model::Tree tree;
   context::JobScope scope("marksafe_browser_backups");
   int32_t read = kErrorInvalidData;
-  if (!platform::GetFileSize(backup.file, &size) ||
+  if (!platform::GetFileSize(backup.file, &size).ok() ||
       size > firefox_json::kMaxBackupFileBytes) {
     Note(backup.file, "is larger than " +
                           std::to_string(firefox_json::kMaxBackupFileBytes >> 20) +

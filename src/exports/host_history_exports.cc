@@ -41,8 +41,9 @@ int32_t ReadPartManifest(const std::u16string& part_folder, std::string* text) {
       kind != platform::EntryKind::kRegular) {
     return kErrorFileNotFound;
   }
-  if (!platform::GetFileSize(path, &size) ||
-      size > history::kMaxSnapshotTextSize || !platform::ReadFile(path, text)) {
+  if (!platform::GetFileSize(path, &size).ok() ||
+      size > history::kMaxSnapshotTextSize ||
+      !platform::ReadFile(path, text).ok()) {
     return kErrorInvalidParameter;
   }
   return 0;
@@ -100,7 +101,7 @@ int32_t PruneSnapshots(const MS_CHAR* root, int32_t last, int32_t daily, int32_t
     const std::vector<bool> kept = history::ChooseKept(times, retention);
     for (size_t i = 0; i < files.size(); ++i) {
       if (kept[i]) continue;
-      if (platform::DeleteFile(files[i].path)) {
+      if (platform::DeleteFile(files[i].path).ok()) {
         ++*removed;
         touched[files[i].id] = true;
       } else {
@@ -113,7 +114,7 @@ int32_t PruneSnapshots(const MS_CHAR* root, int32_t last, int32_t daily, int32_t
   for (const auto& [id, unused] : touched) {
     const std::u16string folder = JoinPath(history_folder, id);
     std::vector<platform::DirEntry> left;
-    if (platform::ListDirectory(folder, &left) && left.empty()) {
+    if (platform::ListDirectory(folder, &left).ok() && left.empty()) {
       platform::TryRemoveTree(folder);
     }
   }

@@ -139,7 +139,7 @@ int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,
   if (!platform::PathExists(html_path) || !platform::PathExists(store_path)) {
     return kErrorFileNotFound;
   }
-  if (!platform::ReadFile(html_path, &text)) {
+  if (!platform::ReadFile(html_path, &text).ok()) {
     Note(html_path, "cannot be read");
     return kErrorAccessDenied;
   }

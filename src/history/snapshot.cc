@@ -65,7 +65,7 @@ Status NewIdFolder(const std::u16string& history, model::Time now,
     const std::u16string candidate = IdWithSequence(base, sequence);
     const std::u16string folder = JoinPath(history, candidate);
     if (platform::PathExists(folder)) continue;
-    if (!platform::CreateDirectoryTree(folder)) {
+    if (!platform::CreateDirectoryTree(folder).ok()) {
       return Status::Error(platform::GetLastError(),
                            u"could not make the snapshot folder " + folder);
     }
@@ -124,7 +124,7 @@ std::vector<SnapshotFile> ListSnapshots(const std::u16string& root) {
     return files;
   }
   std::vector<platform::DirEntry> ids;
-  if (!platform::ListDirectory(history, &ids)) return files;
+  if (!platform::ListDirectory(history, &ids).ok()) return files;
   for (const platform::DirEntry& id : ids) {
     model::Time time = 0;
     int sequence = 0;
@@ -134,7 +134,7 @@ std::vector<SnapshotFile> ListSnapshots(const std::u16string& root) {
     }
     const std::u16string folder = JoinPath(history, id.name);
     std::vector<platform::DirEntry> entries;
-    if (!platform::ListDirectory(folder, &entries)) continue;
+    if (!platform::ListDirectory(folder, &entries).ok()) continue;
     for (const platform::DirEntry& entry : entries) {
       if (entry.kind != platform::EntryKind::kRegular || !entry.name_valid ||
           !EndsWith(entry.name, kSnapshotSuffix)) {
@@ -183,7 +183,7 @@ Status WriteSnapshot(const std::u16string& root,
   }
   const std::u16string path = JoinPath(JoinPath(history, taken),
                                        part_name + kSnapshotSuffix);
-  if (!platform::ReplaceFileAtomically(path, bytes)) {
+  if (!platform::ReplaceFileAtomically(path, bytes).ok()) {
     return Status::Error(platform::GetLastError(),
                          u"could not write the snapshot " + path);
   }
@@ -201,12 +201,13 @@ Status ReadSnapshotText(const std::u16string& path, std::string* text) {
     return Refused(path, "is not a regular file");
   }
   uint64_t size = 0;
-  if (!platform::GetFileSize(path, &size)) {
+  if (!platform::GetFileSize(path, &size).ok()) {
     return Refused(path, "cannot be read");
   }
   if (size > kMaxSnapshotFileSize) return Refused(path, "is too large");
   std::string bytes;
-  if (!platform::ReadFile(path, &bytes)) return Refused(path, "cannot be read");
+  if (!platform::ReadFile(path, &bytes).ok())
+    return Refused(path, "cannot be read");
   if (bytes.size() > kMaxSnapshotFileSize) return Refused(path, "is too large");
   std::string why;
   if (!DecompressSnapshot(bytes, kMaxSnapshotTextSize, text, &why)) {

@@ -30,7 +30,8 @@ void Advance(int32_t* progress) {
 }
 
 bool EnsureFolder(const std::u16string& folder) {
-  return platform::PathExists(folder) || platform::CreateDirectoryTree(folder);
+  return platform::PathExists(folder) ||
+         platform::CreateDirectoryTree(folder).ok();
 }
 
 bool Backup(const std::u16string& favorites, const std::u16string& folder,

@@ -91,7 +91,8 @@ Status ExportStore(
         report.AddRoot(model::RootKey(root), tree.at(id).title);
     root_report->source = root_report->added = model::CountBelow(tree, id);
   }
-  if (platform::ReplaceFileAtomically(file, write(tree))) return Status::Ok();
+  if (platform::ReplaceFileAtomically(file, write(tree)).ok())
+    return Status::Ok();
   // Nothing of the file was kept: what the roots counted as added failed.
   report.AddedWasNotKept(DisplayPath(file), "write failed");
   return Status::Error(kErrorAccessDenied, file);

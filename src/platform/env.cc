@@ -1,5 +1,6 @@
 // The Env in force and its override for tests.
 #include <atomic>
+#include <utility>
 
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
@@ -38,6 +39,22 @@ bool ChildPath(const std::u16string& folder, const std::u16string& name,
 
 bool FileHeldOpen(const std::u16string& path) {
   return CurrentEnv()->FileHeldOpen(path);
+}
+
+Status FailedWithLastError(const char16_t* what, const std::u16string& path) {
+  std::u16string message = u"could not ";
+  message += what;
+  if (!path.empty()) message += u" " + path;
+  return Status::Error(GetLastError(), std::move(message));
+}
+
+Status Failed(uint32_t code, const char16_t* what, const std::u16string& path) {
+  SetLastError(code);
+  return FailedWithLastError(what, path);
+}
+
+Status OkOr(bool ok, const char16_t* what, const std::u16string& path) {
+  return ok ? Status::Ok() : FailedWithLastError(what, path);
 }
 
 Env* CurrentEnv() {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -18,33 +19,35 @@ namespace platform {
 // Everything above that touches the system's state goes through one Env:
 // the system's own (SystemEnv, in system_env.h) unless a test installed
 // another with ScopedEnvOverride. Pure computations (text, upper case,
-// last error, digests) stay plain functions.
+// last error, digests) stay plain functions. An operation that can fail
+// returns a Status that names what failed; its code is also left as the
+// thread's last error.
 class Env {
  public:
   virtual ~Env() = default;
 
-  [[nodiscard]] virtual bool ListDirectory(const std::u16string& folder,
-                             std::vector<DirEntry>* out) = 0;
+  virtual Status ListDirectory(const std::u16string& folder,
+                               std::vector<DirEntry>* out) = 0;
   [[nodiscard]] virtual bool PathExists(const std::u16string& path) = 0;
   [[nodiscard]] virtual bool IsDirectory(const std::u16string& path) = 0;
-  [[nodiscard]] virtual bool CreateDirectoryTree(const std::u16string& path) = 0;
-  [[nodiscard]] virtual bool CopyFile(const std::u16string& from, const std::u16string& to,
-                        bool fail_if_exists) = 0;
-  [[nodiscard]] virtual bool ShellCopyFile(const std::u16string& from,
-                             const std::u16string& to) = 0;
-  [[nodiscard]] virtual bool DeleteFile(const std::u16string& path) = 0;
-  [[nodiscard]] virtual bool GetFileSize(const std::u16string& path, uint64_t* size) = 0;
-  [[nodiscard]] virtual bool SetHidden(const std::u16string& path) = 0;
-  [[nodiscard]] virtual bool ReadFile(const std::u16string& path, std::string* bytes) = 0;
-  [[nodiscard]] virtual bool WriteFile(const std::u16string& path,
-                         const std::string& bytes) = 0;
-  [[nodiscard]] virtual bool ReplaceFileAtomically(const std::u16string& path,
-                                     const std::string& bytes) = 0;
-  [[nodiscard]] virtual bool WriteNewFile(const std::u16string& path,
-                            const std::string& bytes) = 0;
-  [[nodiscard]] virtual bool MoveFolder(const std::u16string& from,
-                          const std::u16string& to) = 0;
-  [[nodiscard]] virtual bool RemoveTree(const std::u16string& path) = 0;
+  virtual Status CreateDirectoryTree(const std::u16string& path) = 0;
+  virtual Status CopyFile(const std::u16string& from, const std::u16string& to,
+                          bool fail_if_exists) = 0;
+  virtual Status ShellCopyFile(const std::u16string& from,
+                               const std::u16string& to) = 0;
+  virtual Status DeleteFile(const std::u16string& path) = 0;
+  virtual Status GetFileSize(const std::u16string& path, uint64_t* size) = 0;
+  virtual Status SetHidden(const std::u16string& path) = 0;
+  virtual Status ReadFile(const std::u16string& path, std::string* bytes) = 0;
+  virtual Status WriteFile(const std::u16string& path,
+                           const std::string& bytes) = 0;
+  virtual Status ReplaceFileAtomically(const std::u16string& path,
+                                       const std::string& bytes) = 0;
+  virtual Status WriteNewFile(const std::u16string& path,
+                              const std::string& bytes) = 0;
+  virtual Status MoveFolder(const std::u16string& from,
+                            const std::u16string& to) = 0;
+  virtual Status RemoveTree(const std::u16string& path) = 0;
   virtual void LimitNameToPath(const std::u16string& folder, bool is_folder,
                                size_t* units, size_t* bytes) = 0;
   virtual std::u16string GetProfileString(const std::u16string& section,
@@ -56,11 +59,11 @@ class Env {
       const std::u16string& section, const std::vector<std::u16string>& keys,
       const std::u16string& default_value, size_t size,
       const std::u16string& file) = 0;
-  [[nodiscard]] virtual bool WriteProfileString(const std::u16string& section,
-                                  const std::u16string& key,
-                                  const std::u16string& value,
-                                  const std::u16string& file) = 0;
-  [[nodiscard]] virtual bool GetShellFolder(ShellFolder folder, std::u16string* out) = 0;
+  virtual Status WriteProfileString(const std::u16string& section,
+                                    const std::u16string& key,
+                                    const std::u16string& value,
+                                    const std::u16string& file) = 0;
+  virtual Status GetShellFolder(ShellFolder folder, std::u16string* out) = 0;
   virtual uint32_t OsMajorVersion() = 0;
   virtual std::vector<std::u16string> NativeFirefoxProfileRoots() = 0;
   virtual std::vector<std::u16string> NativeChromeBookmarkFiles() = 0;
@@ -75,15 +78,15 @@ class Env {
   virtual std::vector<BrowserProcess> BrowserProcesses(
       Browser family, const std::vector<std::u16string>& programs) = 0;
   virtual void AskProcessesToClose(const std::vector<int64_t>& pids) = 0;
-  [[nodiscard]] virtual bool RandomBytes(void* out, size_t size) = 0;
+  virtual Status RandomBytes(void* out, size_t size) = 0;
   [[nodiscard]] virtual bool FirefoxProfileInUse(const std::u16string& profile_folder) = 0;
   [[nodiscard]] virtual bool FileHeldOpen(const std::u16string& path) = 0;
-  [[nodiscard]] virtual bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
-                        std::unique_ptr<FileLock>* lock) = 0;
-  [[nodiscard]] virtual bool SyncPath(const std::u16string& path) = 0;
-  [[nodiscard]] virtual bool SyncTree(const std::u16string& folder) = 0;
-  [[nodiscard]] virtual bool ExchangeFolders(const std::u16string& a,
-                               const std::u16string& b) = 0;
+  virtual Status LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+                          std::unique_ptr<FileLock>* lock) = 0;
+  virtual Status SyncPath(const std::u16string& path) = 0;
+  virtual Status SyncTree(const std::u16string& folder) = 0;
+  virtual Status ExchangeFolders(const std::u16string& a,
+                                 const std::u16string& b) = 0;
   // SQLite opened path (a database, its journal or its -wal; UTF-8 from
   // SQLite made UTF-16) as file, valid until *out is destroyed. The file's
   // reads and writes go through *out, or through file itself while *out is
@@ -96,6 +99,15 @@ class Env {
   // Sleeps the calling thread (lock waits poll with it).
   virtual void SleepForMicroseconds(int64_t micros) = 0;
 };
+
+// The failure of an operation, for the Envs: the thread's last error as
+// code, and "could not <what> <path>" as message. Failed sets the last
+// error to code first; OkOr is success when ok.
+Status FailedWithLastError(const char16_t* what,
+                           const std::u16string& path = {});
+Status Failed(uint32_t code, const char16_t* what,
+              const std::u16string& path = {});
+Status OkOr(bool ok, const char16_t* what, const std::u16string& path = {});
 
 // The Env in force on the calling thread: the one its running call bound
 // (ScopedThreadEnv), else an override's, else the system's.
@@ -129,8 +141,8 @@ class ScopedEnvOverride {
   Env* previous_;
 };
 
-[[nodiscard]] inline bool ListDirectory(const std::u16string& folder,
-                          std::vector<DirEntry>* out) {
+inline Status ListDirectory(const std::u16string& folder,
+                            std::vector<DirEntry>* out) {
   return CurrentEnv()->ListDirectory(folder, out);
 }
 [[nodiscard]] inline bool PathExists(const std::u16string& path) {
@@ -139,37 +151,38 @@ class ScopedEnvOverride {
 [[nodiscard]] inline bool IsDirectory(const std::u16string& path) {
   return CurrentEnv()->IsDirectory(path);
 }
-[[nodiscard]] inline bool CreateDirectoryTree(const std::u16string& path) {
+inline Status CreateDirectoryTree(const std::u16string& path) {
   return CurrentEnv()->CreateDirectoryTree(path);
 }
-[[nodiscard]] inline bool CopyFile(const std::u16string& from, const std::u16string& to,
-                     bool fail_if_exists) {
+inline Status CopyFile(const std::u16string& from, const std::u16string& to,
+                       bool fail_if_exists) {
   return CurrentEnv()->CopyFile(from, to, fail_if_exists);
 }
-[[nodiscard]] inline bool ShellCopyFile(const std::u16string& from,
-                          const std::u16string& to) {
+inline Status ShellCopyFile(const std::u16string& from,
+                            const std::u16string& to) {
   return CurrentEnv()->ShellCopyFile(from, to);
 }
-[[nodiscard]] inline bool DeleteFile(const std::u16string& path) {
+inline Status DeleteFile(const std::u16string& path) {
   return CurrentEnv()->DeleteFile(path);
 }
-[[nodiscard]] inline bool GetFileSize(const std::u16string& path, uint64_t* size) {
+inline Status GetFileSize(const std::u16string& path, uint64_t* size) {
   return CurrentEnv()->GetFileSize(path, size);
 }
-[[nodiscard]] inline bool SetHidden(const std::u16string& path) {
+inline Status SetHidden(const std::u16string& path) {
   return CurrentEnv()->SetHidden(path);
 }
-[[nodiscard]] inline bool ReadFile(const std::u16string& path, std::string* bytes) {
+inline Status ReadFile(const std::u16string& path, std::string* bytes) {
   return CurrentEnv()->ReadFile(path, bytes);
 }
-[[nodiscard]] inline bool WriteFile(const std::u16string& path, const std::string& bytes) {
+inline Status WriteFile(const std::u16string& path, const std::string& bytes) {
   return CurrentEnv()->WriteFile(path, bytes);
 }
-[[nodiscard]] inline bool ReplaceFileAtomically(const std::u16string& path,
-                                  const std::string& bytes) {
+inline Status ReplaceFileAtomically(const std::u16string& path,
+                                    const std::string& bytes) {
   return CurrentEnv()->ReplaceFileAtomically(path, bytes);
 }
-[[nodiscard]] inline bool WriteNewFile(const std::u16string& path, const std::string& bytes) {
+inline Status WriteNewFile(const std::u16string& path,
+                           const std::string& bytes) {
   return CurrentEnv()->WriteNewFile(path, bytes);
 }
 // Clean-up that may fail without harm: a left-over or a half-written file
@@ -180,10 +193,10 @@ inline void TryDeleteFile(const std::u16string& path) {
 inline void TryRemoveTree(const std::u16string& path) {
   (void)CurrentEnv()->RemoveTree(path);
 }
-[[nodiscard]] inline bool MoveFolder(const std::u16string& from, const std::u16string& to) {
+inline Status MoveFolder(const std::u16string& from, const std::u16string& to) {
   return CurrentEnv()->MoveFolder(from, to);
 }
-[[nodiscard]] inline bool RemoveTree(const std::u16string& path) {
+inline Status RemoveTree(const std::u16string& path) {
   return CurrentEnv()->RemoveTree(path);
 }
 inline void LimitNameToPath(const std::u16string& folder, bool is_folder,
@@ -205,13 +218,13 @@ inline std::vector<std::u16string> GetProfileStrings(
   return CurrentEnv()->GetProfileStrings(section, keys, default_value, size,
                                          file);
 }
-[[nodiscard]] inline bool WriteProfileString(const std::u16string& section,
-                               const std::u16string& key,
-                               const std::u16string& value,
-                               const std::u16string& file) {
+inline Status WriteProfileString(const std::u16string& section,
+                                 const std::u16string& key,
+                                 const std::u16string& value,
+                                 const std::u16string& file) {
   return CurrentEnv()->WriteProfileString(section, key, value, file);
 }
-[[nodiscard]] inline bool GetShellFolder(ShellFolder folder, std::u16string* out) {
+inline Status GetShellFolder(ShellFolder folder, std::u16string* out) {
   return CurrentEnv()->GetShellFolder(folder, out);
 }
 inline uint32_t OsMajorVersion() { return CurrentEnv()->OsMajorVersion(); }
@@ -244,23 +257,24 @@ inline std::vector<BrowserProcess> BrowserProcesses(
 inline void AskProcessesToClose(const std::vector<int64_t>& pids) {
   CurrentEnv()->AskProcessesToClose(pids);
 }
-[[nodiscard]] inline bool RandomBytes(void* out, size_t size) {
+inline Status RandomBytes(void* out, size_t size) {
   return CurrentEnv()->RandomBytes(out, size);
 }
 [[nodiscard]] inline bool FirefoxProfileInUse(const std::u16string& profile_folder) {
   return CurrentEnv()->FirefoxProfileInUse(profile_folder);
 }
-[[nodiscard]] inline bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
-                     std::unique_ptr<FileLock>* lock) {
+inline Status LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+                       std::unique_ptr<FileLock>* lock) {
   return CurrentEnv()->LockFile(lock_path, timeout_ms, lock);
 }
-[[nodiscard]] inline bool SyncPath(const std::u16string& path) {
+inline Status SyncPath(const std::u16string& path) {
   return CurrentEnv()->SyncPath(path);
 }
-[[nodiscard]] inline bool SyncTree(const std::u16string& folder) {
+inline Status SyncTree(const std::u16string& folder) {
   return CurrentEnv()->SyncTree(folder);
 }
-[[nodiscard]] inline bool ExchangeFolders(const std::u16string& a, const std::u16string& b) {
+inline Status ExchangeFolders(const std::u16string& a,
+                              const std::u16string& b) {
   return CurrentEnv()->ExchangeFolders(a, b);
 }
 inline int64_t NowMicros() { return CurrentEnv()->NowMicros(); }

@@ -1,10 +1,10 @@
 // The one seam between marksafe and the operating system.
 //
-// Everything above this header (common/, firefox/, chrome/, ie/, exports/)
-// reaches files, folders, INI files, shell folders, browser processes, the
-// thread's last-error value and the debugger channel only through these
-// functions. CMake compiles exactly one backend: win32/ (the real API) or
-// posix/ (our own implementation of the same behaviour).
+// Everything above this header reaches files, folders, INI files, shell
+// folders, browser processes, the thread's last-error value and the debugger
+// channel only through these functions. CMake compiles exactly one backend:
+// win32/ (the real API) or posix/ (our own implementation of the same
+// behaviour).
 //
 // Paths are UTF-16 and may use "\" or "/" as separators on every system.
 // On POSIX a "\" byte inside a name on disk is listed as U+F05C (as Cygwin
@@ -12,7 +12,9 @@
 // splits into two components.
 // Every function that fails leaves a Windows error code in the thread's
 // last-error value (2 file not found, 3 path not found, 5 access denied,
-// 80 file exists, 183 already exists, 87 invalid parameter, ...).
+// 80 file exists, 183 already exists, 87 invalid parameter, ...). Those
+// that change or read files and folders return a Status that carries the
+// same code and names what failed; "false" below means a failed Status.
 #ifndef MARKSAFE_PLATFORM_PLATFORM_H_
 #define MARKSAFE_PLATFORM_PLATFORM_H_
 
@@ -23,6 +25,7 @@
 #include <vector>
 
 #include "base/error_codes.h"
+#include "base/status.h"
 #include "platform/database_file.h"
 
 namespace marksafe {
@@ -78,8 +81,7 @@ struct DirEntry {
 // Lists the entries of a folder ("." and ".." left out), in NTFS order: by
 // name, comparing code units after upper-casing them. Returns false (last
 // error set, 2/3/5) when the folder cannot be listed.
-inline bool ListDirectory(const std::u16string& folder,
-                          std::vector<DirEntry>* out);
+Status ListDirectory(const std::u16string& folder, std::vector<DirEntry>* out);
 
 inline bool PathExists(const std::u16string& path);  // PathFileExistsW
 
@@ -91,52 +93,52 @@ inline bool IsDirectory(const std::u16string& path);
 
 // Creates a folder with all its missing parents (SHCreateDirectory). Fails
 // with 183 when it exists already.
-inline bool CreateDirectoryTree(const std::u16string& path);
+Status CreateDirectoryTree(const std::u16string& path);
 
 // CopyFileW: fails with 80 when the target exists and fail_if_exists is set.
-inline bool CopyFile(const std::u16string& from, const std::u16string& to,
-                     bool fail_if_exists);
+Status CopyFile(const std::u16string& from, const std::u16string& to,
+                bool fail_if_exists);
 
 // The shell's silent copy (SHFileOperationW, FO_COPY, no UI): replaces the
 // target.
-inline bool ShellCopyFile(const std::u16string& from, const std::u16string& to);
+Status ShellCopyFile(const std::u16string& from, const std::u16string& to);
 
-inline bool DeleteFile(const std::u16string& path);
+Status DeleteFile(const std::u16string& path);
 
 // The size of an existing file, opened for READ_CONTROL with no sharing.
-inline bool GetFileSize(const std::u16string& path, uint64_t* size);
+Status GetFileSize(const std::u16string& path, uint64_t* size);
 
 // Adds the hidden attribute (GetFileAttributesW + SetFileAttributesW). On
 // POSIX it succeeds for any existing entry without changing it.
-inline bool SetHidden(const std::u16string& path);
+Status SetHidden(const std::u16string& path);
 
 // Reads a whole file as bytes.
-inline bool ReadFile(const std::u16string& path, std::string* bytes);
+Status ReadFile(const std::u16string& path, std::string* bytes);
 
 // Creates or truncates a file and writes bytes to it (CreateFileW with
 // CREATE_ALWAYS, then WriteFile).
-inline bool WriteFile(const std::u16string& path, const std::string& bytes);
+Status WriteFile(const std::u16string& path, const std::string& bytes);
 
 // Writes bytes beside path and moves them over path in one step, so that a
 // reader sees either the old or the whole new file.
-inline bool ReplaceFileAtomically(const std::u16string& path,
-                                  const std::string& bytes);
+Status ReplaceFileAtomically(const std::u16string& path,
+                             const std::string& bytes);
 
 // Creates path anew and writes bytes to it; fails with 80 (and changes
 // nothing) when an entry of that name exists (CREATE_NEW / O_EXCL). A write
 // that fails part-way removes what it made.
-inline bool WriteNewFile(const std::u16string& path, const std::string& bytes);
+Status WriteNewFile(const std::u16string& path, const std::string& bytes);
 
 // Renames the folder (or file) from to to, on one volume; fails with 183 or
 // 80 when to exists, never replacing anything.
-inline bool MoveFolder(const std::u16string& from, const std::u16string& to);
+Status MoveFolder(const std::u16string& from, const std::u16string& to);
 
 // Removes path with everything below it. Links and junctions below it are
 // removed themselves, never followed; a path that is itself a link is
 // removed as a link. Iterative, so any depth is fine. False (last error
 // set) when something could not be removed; the rest is removed all the
 // same.
-inline bool RemoveTree(const std::u16string& path);
+Status RemoveTree(const std::u16string& path);
 
 // How long a name made directly inside folder may be so that the whole
 // path stays within what the system's file calls take: on Windows the
@@ -190,10 +192,10 @@ inline std::vector<std::u16string> GetProfileStrings(
 // (or adds it, adding a missing section at the end), keeps everything else.
 // A file that starts with FF FE is written as UTF-16LE, any other as 8-bit
 // text. Lines end in CR LF.
-inline bool WriteProfileString(const std::u16string& section,
-                               const std::u16string& key,
-                               const std::u16string& value,
-                               const std::u16string& file);
+Status WriteProfileString(const std::u16string& section,
+                          const std::u16string& key,
+                          const std::u16string& value,
+                          const std::u16string& file);
 
 // ---- Shell folders and the system -----------------------------------------
 
@@ -206,7 +208,7 @@ enum class ShellFolder { kFavorites, kRoamingAppData, kProgramFiles,
 // SHGetSpecialFolderPathW without creating the folder. On POSIX the
 // MARKSAFE_* environment variables (for kLocalState the XDG variable
 // above), read at every call. False and an empty out when there is none.
-inline bool GetShellFolder(ShellFolder folder, std::u16string* out);
+Status GetShellFolder(ShellFolder folder, std::u16string* out);
 
 // GetVersionExW's dwMajorVersion (0 when the call fails).
 inline uint32_t OsMajorVersion();
@@ -287,7 +289,7 @@ inline void AskProcessesToClose(const std::vector<int64_t>& pids);
 
 // Fills out with size bytes from the system's cryptographic random
 // generator. False (and the buffer unspecified) when none is available.
-inline bool RandomBytes(void* out, size_t size);
+Status RandomBytes(void* out, size_t size);
 
 // The MD5 digest of data (16 bytes) from the system's cryptography library
 // (libcrypto on POSIX, the CNG API on Windows). False when unavailable.
@@ -325,27 +327,27 @@ class FileLock {
 // POSIX removes the file when the lock is let go (see posix_env.cc for why
 // that is safe); Windows leaves it in place, since a file there cannot be
 // removed while another writer holds it open to wait.
-inline bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
-                     std::unique_ptr<FileLock>* lock);
+Status LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+                std::unique_ptr<FileLock>* lock);
 
 // Makes what was written reach the disk. A file: fsync (FlushFileBuffers
 // on Windows). A folder on POSIX: everything written on its file system
 // (syncfs on Linux, where one call covers a whole new tree of files;
 // sync elsewhere), then the folder's own entries. A folder on Windows needs
 // nothing: its entries change through MoveFileExW with write-through.
-inline bool SyncPath(const std::u16string& path);
+Status SyncPath(const std::u16string& path);
 
 // Makes a folder just built reach the disk whole, every file below it
 // included, before it is moved into place. POSIX: as SyncPath on the
 // folder. Windows: FlushFileBuffers on each file below it (no reparse
 // point is followed), since Windows has no flush of a whole tree.
-inline bool SyncTree(const std::u16string& folder);
+Status SyncTree(const std::u16string& folder);
 
 // Swaps two folders of one volume in one step, so that no moment exists
 // where either name is missing (renameat2 with RENAME_EXCHANGE on Linux).
 // Fails with kErrorNotSupported where the system has no such call; the
 // caller then moves them one after the other.
-inline bool ExchangeFolders(const std::u16string& a, const std::u16string& b);
+Status ExchangeFolders(const std::u16string& a, const std::u16string& b);
 
 }  // namespace platform
 }  // namespace marksafe

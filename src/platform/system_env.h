@@ -26,27 +26,28 @@ class SystemEnv : public Env {
   // The one instance the library uses by default.
   static SystemEnv* Default();
 
-  bool ListDirectory(const std::u16string& folder,
-                     std::vector<DirEntry>* out) override;
+  Status ListDirectory(const std::u16string& folder,
+                       std::vector<DirEntry>* out) override;
   bool PathExists(const std::u16string& path) override;
   bool IsDirectory(const std::u16string& path) override;
-  bool CreateDirectoryTree(const std::u16string& path) override;
-  bool CopyFile(const std::u16string& from, const std::u16string& to,
-                bool fail_if_exists) override;
-  bool ShellCopyFile(const std::u16string& from,
-                     const std::u16string& to) override;
-  bool DeleteFile(const std::u16string& path) override;
-  bool GetFileSize(const std::u16string& path, uint64_t* size) override;
-  bool SetHidden(const std::u16string& path) override;
-  bool ReadFile(const std::u16string& path, std::string* bytes) override;
-  bool WriteFile(const std::u16string& path, const std::string& bytes) override;
-  bool ReplaceFileAtomically(const std::u16string& path,
-                             const std::string& bytes) override;
-  bool WriteNewFile(const std::u16string& path,
-                    const std::string& bytes) override;
-  bool MoveFolder(const std::u16string& from,
-                  const std::u16string& to) override;
-  bool RemoveTree(const std::u16string& path) override;
+  Status CreateDirectoryTree(const std::u16string& path) override;
+  Status CopyFile(const std::u16string& from, const std::u16string& to,
+                  bool fail_if_exists) override;
+  Status ShellCopyFile(const std::u16string& from,
+                       const std::u16string& to) override;
+  Status DeleteFile(const std::u16string& path) override;
+  Status GetFileSize(const std::u16string& path, uint64_t* size) override;
+  Status SetHidden(const std::u16string& path) override;
+  Status ReadFile(const std::u16string& path, std::string* bytes) override;
+  Status WriteFile(const std::u16string& path,
+                   const std::string& bytes) override;
+  Status ReplaceFileAtomically(const std::u16string& path,
+                               const std::string& bytes) override;
+  Status WriteNewFile(const std::u16string& path,
+                      const std::string& bytes) override;
+  Status MoveFolder(const std::u16string& from,
+                    const std::u16string& to) override;
+  Status RemoveTree(const std::u16string& path) override;
   void LimitNameToPath(const std::u16string& folder, bool is_folder,
                        size_t* units, size_t* bytes) override;
   std::u16string GetProfileString(const std::u16string& section,
@@ -58,11 +59,11 @@ class SystemEnv : public Env {
       const std::u16string& section, const std::vector<std::u16string>& keys,
       const std::u16string& default_value, size_t size,
       const std::u16string& file) override;
-  bool WriteProfileString(const std::u16string& section,
-                          const std::u16string& key,
-                          const std::u16string& value,
-                          const std::u16string& file) override;
-  bool GetShellFolder(ShellFolder folder, std::u16string* out) override;
+  Status WriteProfileString(const std::u16string& section,
+                            const std::u16string& key,
+                            const std::u16string& value,
+                            const std::u16string& file) override;
+  Status GetShellFolder(ShellFolder folder, std::u16string* out) override;
   uint32_t OsMajorVersion() override;
   std::vector<std::u16string> NativeFirefoxProfileRoots() override;
   std::vector<std::u16string> NativeChromeBookmarkFiles() override;
@@ -77,15 +78,15 @@ class SystemEnv : public Env {
   std::vector<BrowserProcess> BrowserProcesses(
       Browser family, const std::vector<std::u16string>& programs) override;
   void AskProcessesToClose(const std::vector<int64_t>& pids) override;
-  bool RandomBytes(void* out, size_t size) override;
+  Status RandomBytes(void* out, size_t size) override;
   bool FirefoxProfileInUse(const std::u16string& profile_folder) override;
   bool FileHeldOpen(const std::u16string& path) override;
-  bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
-                std::unique_ptr<FileLock>* lock) override;
-  bool SyncPath(const std::u16string& path) override;
-  bool SyncTree(const std::u16string& folder) override;
-  bool ExchangeFolders(const std::u16string& a,
-                       const std::u16string& b) override;
+  Status LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+                  std::unique_ptr<FileLock>* lock) override;
+  Status SyncPath(const std::u16string& path) override;
+  Status SyncTree(const std::u16string& folder) override;
+  Status ExchangeFolders(const std::u16string& a,
+                         const std::u16string& b) override;
   bool OpenDatabaseFile(const std::u16string&, RandomAccessFile*,
                         std::unique_ptr<RandomAccessFile>*) override {
     return true;

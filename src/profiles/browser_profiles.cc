@@ -275,7 +275,7 @@ void FindChromiumProfiles(const BrowserInfo& browser, const Place& place,
                           const std::u16string& user_data,
                           std::vector<BrowserProfile>* out) {
   std::vector<platform::DirEntry> entries;
-  if (!platform::ListDirectory(user_data, &entries)) return;
+  if (!platform::ListDirectory(user_data, &entries).ok()) return;
   const LocalState state = ReadLocalState(user_data);
   const int64_t last_used = WriteTime(Below(user_data, u"Local State"));
   const size_t first = out->size();
@@ -337,7 +337,7 @@ std::vector<FirefoxProfileEntry> FirefoxProfileFolders(
   std::vector<FirefoxProfileEntry> found;
   for (const std::u16string& parent : {root, Below(root, u"Profiles")}) {
     std::vector<platform::DirEntry> entries;
-    if (!platform::ListDirectory(parent, &entries)) continue;
+    if (!platform::ListDirectory(parent, &entries).ok()) continue;
     for (const platform::DirEntry& entry : entries) {
       if (found.size() == kMaxProfilesPerInstall) break;
       if (!entry.is_directory || !StaysInside(entry, parent, root)) continue;

@@ -39,7 +39,7 @@ std::u16string ShellFolderAsUser(platform::ShellFolder folder) {
   std::u16string path;
   {
     AsDesktopUser as_user;
-    if (!platform::GetShellFolder(folder, &path)) path.clear();
+    if (!platform::GetShellFolder(folder, &path).ok()) path.clear();
   }
   return path;
 }
@@ -49,7 +49,7 @@ std::u16string ShellFolderAsUser(platform::ShellFolder folder) {
 // folder cannot be listed or holds none.
 std::u16string PickProfile(const std::u16string& profiles_folder) {
   std::vector<platform::DirEntry> entries;
-  if (!platform::ListDirectory(profiles_folder, &entries)) return {};
+  if (!platform::ListDirectory(profiles_folder, &entries).ok()) return {};
   for (const platform::DirEntry& entry : entries) {
     if (!entry.is_directory) continue;
     if (entry.name == u"." || entry.name == u"..") continue;
@@ -120,12 +120,14 @@ bool LocateFavorites(std::u16string* out) {
   std::u16string program_files;
   {
     AsDesktopUser as_user;
-    if (!platform::GetShellFolder(platform::ShellFolder::kFavorites, out)) {
+    if (!platform::GetShellFolder(platform::ShellFolder::kFavorites, out)
+             .ok()) {
       out->clear();
     }
     DebugLog(u"SHGetSpecialFolderPathW: pFolderOut=%s\n", out->c_str());
     if (!platform::GetShellFolder(platform::ShellFolder::kProgramFiles,
-                                  &program_files)) {
+                                  &program_files)
+             .ok()) {
       program_files.clear();
     }
   }

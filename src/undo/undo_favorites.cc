@@ -55,7 +55,7 @@ StoreItem Look(const std::u16string& folder, const context::JournalEntry& entry)
     now.found = true;
     now.kind = model::ItemKind::kFolder;
     std::vector<platform::DirEntry> entries;
-    if (!platform::ListDirectory(path, &entries)) {
+    if (!platform::ListDirectory(path, &entries).ok()) {
       now.children.push_back(u"");  // unreadable: kept
     }
     for (const platform::DirEntry& child : entries) {
@@ -102,10 +102,10 @@ Status UndoFavorites(const context::Journal& journal, bool dry_run,
     if (entry->kind == model::ItemKind::kFolder) {
       // Only a folder left empty goes.
       std::vector<platform::DirEntry> entries;
-      removed = platform::ListDirectory(path, &entries) && entries.empty() &&
-                platform::RemoveTree(path);
+      removed = platform::ListDirectory(path, &entries).ok() &&
+                entries.empty() && platform::RemoveTree(path).ok();
     } else {
-      removed = platform::DeleteFile(path);
+      removed = platform::DeleteFile(path).ok();
     }
     if (removed) {
       ++result->removed;

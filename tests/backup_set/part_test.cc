@@ -182,7 +182,7 @@ class ManifestCases : public ::testing::Test {
 };
 
 TEST_F(ManifestCases, MissingOrDamagedManifestReadsTheFilesAlone) {
-  ASSERT_TRUE(platform::DeleteFile(dir_.u16("part/manifest.json")));
+  ASSERT_TRUE(platform::DeleteFile(dir_.u16("part/manifest.json")).ok());
   {
     test::LogCapture log;
     EXPECT_EQ(ReadBack(), files_alone_);
@@ -206,7 +206,7 @@ TEST_F(ManifestCases, PartCutShortIsRefusedUnlessAccepted) {
   const Lines whole = ReadBack();
   // The mark is written last: a part whose manifest announces it and that
   // lacks it was cut short (a backup or a copy of the set interrupted).
-  ASSERT_TRUE(platform::DeleteFile(dir_.u16("part/complete.mark")));
+  ASSERT_TRUE(platform::DeleteFile(dir_.u16("part/complete.mark")).ok());
   Status status;
   context::JobScope scope("test");
   Read(part_, PartKind::kFirefox, &status);
@@ -226,7 +226,8 @@ TEST_F(ManifestCases, HandAddedFilesComeLastAndDeletedOnesAreSkipped) {
              test::Shortcut("https://added/"));
   WriteBytes(dir_.sub("part/Bookmarks Menu/New/n.url"),
              test::Shortcut("https://n/"));
-  ASSERT_TRUE(platform::DeleteFile(dir_.u16("part/Bookmarks Menu/Zeta.url")));
+  ASSERT_TRUE(
+      platform::DeleteFile(dir_.u16("part/Bookmarks Menu/Zeta.url")).ok());
   Lines expected = recorded_;
   expected.insert(expected.end(), {" L Added|https://added/|0|0", " F New||0|0",
                                    "  L n|https://n/|0|0", "toolbar", "other",
@@ -293,7 +294,8 @@ TEST_F(ManifestCases, SetFaultsAreReportedOrRepaired) {
   } cases[] = {
       {"root folder missing",
        [](const TempDir& d) {
-         ASSERT_TRUE(platform::RemoveTree(d.u16("part/Unsorted Bookmarks")));
+         ASSERT_TRUE(
+             platform::RemoveTree(d.u16("part/Unsorted Bookmarks")).ok());
        },
        true, 1},
       {"position key missing",
@@ -313,8 +315,9 @@ TEST_F(ManifestCases, SetFaultsAreReportedOrRepaired) {
        false, 2},
       {"part left aside by an interrupted swap",
        [](const TempDir& d) {
-         ASSERT_TRUE(platform::MoveFolder(d.u16("part"),
-                                          d.u16("part.marksafe-old")));
+         ASSERT_TRUE(
+             platform::MoveFolder(d.u16("part"), d.u16("part.marksafe-old"))
+                 .ok());
        },
        false, 0},
   };
@@ -440,9 +443,10 @@ TEST(Part, FoldersDeeperThanTheTreeHoldsFailNamingTheFolder) {
   std::string path = dir.sub("deep/b");
   for (int i = 0; i <= model::kMaxDepth; ++i) path += "/d";
   std::vector<platform::DirEntry> last;
-  if (!platform::CreateDirectoryTree(test::U16(path)) ||
+  if (!platform::CreateDirectoryTree(test::U16(path)).ok() ||
       !platform::ListDirectory(test::U16(path.substr(0, path.size() - 2)),
-                               &last) ||
+                               &last)
+           .ok() ||
       last.size() != 1) {
     GTEST_SKIP() << "the system takes no path this long";
   }

@@ -35,8 +35,9 @@ struct Entry {
 
 void WriteAll(const TempDir& dir, const std::vector<Entry>& entries) {
   for (const Entry& e : entries) {
-    ASSERT_TRUE(platform::WriteProfileString(e.section, e.key, e.value,
-                                             dir.u16(e.file)))
+    ASSERT_TRUE(
+        platform::WriteProfileString(e.section, e.key, e.value, dir.u16(e.file))
+            .ok())
         << e.file;
   }
 }
@@ -67,10 +68,11 @@ const std::u16string kUrl = u"http://example.com/a?b=1&c=%20d#top";
 
 TEST(IniAcrossSystemsTest, WritesTheBytesTheWindowsApiWrites) {
   TempDir dir;
-  ASSERT_TRUE(platform::WriteFile(
-      dir.u16("chrome_form.url"),
-      interchange::ShortcutFileBytes(u"chrome_form", kUrl)));
-  ASSERT_TRUE(platform::WriteFile(dir.u16("pos.ini"), "\xFF\xFE"));
+  ASSERT_TRUE(
+      platform::WriteFile(dir.u16("chrome_form.url"),
+                          interchange::ShortcutFileBytes(u"chrome_form", kUrl))
+          .ok());
+  ASSERT_TRUE(platform::WriteFile(dir.u16("pos.ini"), "\xFF\xFE").ok());
   // The last key, in another case, replaces the first in place.
   WriteAll(dir,
            {{"firefox_form.url", u"InternetShortcut", u"URL", kUrl},

@@ -34,9 +34,11 @@ TEST(ShortcutNames, ExtensionRules) {
 // line breaks or control characters.
 TEST(ShortcutBytes, WholeTitleAndNoInjectedKeys) {
   TempDir dir;
-  ASSERT_TRUE(platform::WriteFile(
-      dir.u16("a.url"), ShortcutFileBytes(u"a/b: \"q\" \u00e9\r\nIconIndex=9",
-                                          u"http://good/\r\nIconIndex=8")));
+  ASSERT_TRUE(
+      platform::WriteFile(dir.u16("a.url"),
+                          ShortcutFileBytes(u"a/b: \"q\" \u00e9\r\nIconIndex=9",
+                                            u"http://good/\r\nIconIndex=8"))
+          .ok());
   EXPECT_EQ(Key(dir, "a.url", kUrlKey), u"http://good/  IconIndex=8");
   EXPECT_EQ(Key(dir, "a.url", kTitleKey), u"a/b: \"q\" \u00e9  IconIndex=9.url");
   EXPECT_EQ(Key(dir, "a.url", u"IconIndex"), u"-");
@@ -45,8 +47,9 @@ TEST(ShortcutBytes, WholeTitleAndNoInjectedKeys) {
   // and hide the rest of the title from every reader.
   const std::u16string title = std::u16string(u"a\0b\tc\x1f", 6) + u"d";
   ASSERT_TRUE(platform::WriteFile(
-      dir.u16("n.url"),
-      ShortcutFileBytes(title, std::u16string(u"http://n/\0x", 11))));
+                  dir.u16("n.url"),
+                  ShortcutFileBytes(title, std::u16string(u"http://n/\0x", 11)))
+                  .ok());
   EXPECT_EQ(Key(dir, "n.url", kTitleKey), u"a b c d.url");
   EXPECT_EQ(Key(dir, "n.url", kUrlKey), u"http://n/ x");
 }
@@ -57,13 +60,15 @@ TEST(ShortcutBytes, OneWriteGivesTheBytesOfTheIniWriter) {
   TempDir dir;
   const std::u16string title = u" a = b ; [c]\r\n\u4e2d\U0001F600 ";
   const std::u16string expected = dir.u16("expected");
-  ASSERT_TRUE(platform::WriteFile(expected, "\xFF\xFE"));
+  ASSERT_TRUE(platform::WriteFile(expected, "\xFF\xFE").ok());
   ASSERT_TRUE(platform::WriteProfileString(kShortcutSection, kUrlKey,
-                                           u"http://h/a b", expected));
+                                           u"http://h/a b", expected)
+                  .ok());
   // A leading blank is kept by quotes, which the reader takes off.
   ASSERT_TRUE(platform::WriteProfileString(
-      kShortcutSection, kTitleKey, u"\" a = b ; [c]  \u4e2d\U0001F600 .url\"",
-      expected));
+                  kShortcutSection, kTitleKey,
+                  u"\" a = b ; [c]  \u4e2d\U0001F600 .url\"", expected)
+                  .ok());
   EXPECT_EQ(ShortcutFileBytes(title, u" http://h/a b \r\n"),
             test::ReadBytes(dir.sub("expected")));
   EXPECT_EQ(platform::GetProfileString(kShortcutSection, kTitleKey, u"", 260,

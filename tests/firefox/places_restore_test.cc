@@ -213,7 +213,7 @@ class RestoreTest : public ::testing::Test {
 };
 
 TEST_F(RestoreTest, LaterStepsRunAfterAFailedFirefoxStep) {
-  ASSERT_TRUE(platform::DeleteFile(U16(Set("Firefox/pos.ini"))));
+  ASSERT_TRUE(platform::DeleteFile(U16(Set("Firefox/pos.ini"))).ok());
   int32_t progress = 0;
   EXPECT_FALSE(Restore(root_, true, &progress));
   EXPECT_EQ(progress, 4);

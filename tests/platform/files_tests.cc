@@ -33,7 +33,7 @@ TEST(ListingTest, NtfsOrderComparesUpperCasedUnits) {
     WriteBytes(dir.sub(*it), "");
   }
   std::vector<DirEntry> entries;
-  ASSERT_TRUE(ListDirectory(dir.u16() + u"\\", &entries));
+  ASSERT_TRUE(ListDirectory(dir.u16() + u"\\", &entries).ok());
   std::vector<std::string> names;
   for (const DirEntry& entry : entries) names.push_back(ToUtf8(entry.name));
   EXPECT_EQ(names, sorted);
@@ -48,25 +48,26 @@ TEST(FileErrorTest, EachFailureSetsTheCodeCallersTest) {
   uint64_t size = 99;
   std::vector<DirEntry> entries(1);
   std::string bytes;
-  EXPECT_TRUE(FailsWith(GetFileSize(dir.u16("nope.url"), &size), 2));
-  EXPECT_TRUE(FailsWith(GetFileSize(dir.u16("no\\nope.url"), &size), 3));
-  EXPECT_TRUE(FailsWith(GetFileSize(dir.u16(), &size), 5));
+  EXPECT_TRUE(FailsWith(GetFileSize(dir.u16("nope.url"), &size).ok(), 2));
+  EXPECT_TRUE(FailsWith(GetFileSize(dir.u16("no\\nope.url"), &size).ok(), 3));
+  EXPECT_TRUE(FailsWith(GetFileSize(dir.u16(), &size).ok(), 5));
   EXPECT_EQ(size, 0u);
   EXPECT_TRUE(FailsWith(PathExists(dir.u16("nope")), 2));
   EXPECT_TRUE(FailsWith(PathExists(dir.u16("f/x")), 3));  // file as folder
-  EXPECT_TRUE(FailsWith(ReadFile(dir.u16("nope"), &bytes), 2));
-  EXPECT_TRUE(FailsWith(ListDirectory(dir.u16("missing"), &entries), 3));
+  EXPECT_TRUE(FailsWith(ReadFile(dir.u16("nope"), &bytes).ok(), 2));
+  EXPECT_TRUE(FailsWith(ListDirectory(dir.u16("missing"), &entries).ok(), 3));
   EXPECT_TRUE(entries.empty());
   // A file where a folder should be: Windows versions differ on the code,
   // but none calls it a missing file.
-  EXPECT_FALSE(ListDirectory(dir.u16("f"), &entries));
+  EXPECT_FALSE(ListDirectory(dir.u16("f"), &entries).ok());
   EXPECT_NE(GetLastError(), 2u);
   EXPECT_NE(GetLastError(), 0u);
-  EXPECT_TRUE(FailsWith(CopyFile(dir.u16("no"), dir.u16("x"), false), 2));
-  EXPECT_TRUE(FailsWith(CopyFile(dir.u16("f"), dir.u16("no/x"), false), 3));
-  EXPECT_TRUE(FailsWith(CreateDirectoryTree(dir.u16("a/b")), 183));
-  EXPECT_TRUE(FailsWith(CreateDirectoryTree(dir.u16("f/sub")), 3));
-  EXPECT_TRUE(FailsWith(ReplaceFileAtomically(dir.u16("no/w"), "x"), 3));
+  EXPECT_TRUE(FailsWith(CopyFile(dir.u16("no"), dir.u16("x"), false).ok(), 2));
+  EXPECT_TRUE(
+      FailsWith(CopyFile(dir.u16("f"), dir.u16("no/x"), false).ok(), 3));
+  EXPECT_TRUE(FailsWith(CreateDirectoryTree(dir.u16("a/b")).ok(), 183));
+  EXPECT_TRUE(FailsWith(CreateDirectoryTree(dir.u16("f/sub")).ok(), 3));
+  EXPECT_TRUE(FailsWith(ReplaceFileAtomically(dir.u16("no/w"), "x").ok(), 3));
   EXPECT_EQ(test::ListTree(dir.path()),
             (std::vector<std::string>{"a/", "a/b/", "f"}));
 }
@@ -75,20 +76,21 @@ TEST(FileTest, CopiesRefuseOrReplaceAndNeverLoseTheTarget) {
   TempDir dir;
   WriteBytes(dir.sub("from"), "new");
   WriteBytes(dir.sub("to"), "old contents");
-  EXPECT_TRUE(FailsWith(CopyFile(dir.u16("from"), dir.u16("to"), true), 80));
-  EXPECT_FALSE(CopyFile(dir.u16("missing"), dir.u16("to"), false));
+  EXPECT_TRUE(
+      FailsWith(CopyFile(dir.u16("from"), dir.u16("to"), true).ok(), 80));
+  EXPECT_FALSE(CopyFile(dir.u16("missing"), dir.u16("to"), false).ok());
   EXPECT_EQ(ReadBytes(dir.sub("to")), "old contents");
-  ASSERT_TRUE(CopyFile(dir.u16("from"), dir.u16("to"), false));
+  ASSERT_TRUE(CopyFile(dir.u16("from"), dir.u16("to"), false).ok());
   EXPECT_EQ(ReadBytes(dir.sub("to")), "new");
   // Onto itself: refused, and the file keeps its bytes.
-  EXPECT_FALSE(CopyFile(dir.u16("from"), dir.u16() + u"\\from", false));
+  EXPECT_FALSE(CopyFile(dir.u16("from"), dir.u16() + u"\\from", false).ok());
   EXPECT_EQ(ReadBytes(dir.sub("from")), "new");
   // The shell copy replaces a file and copies into a folder.
   WriteBytes(dir.sub("to"), "old again");
-  ASSERT_TRUE(ShellCopyFile(dir.u16("from"), dir.u16("to")));
+  ASSERT_TRUE(ShellCopyFile(dir.u16("from"), dir.u16("to")).ok());
   EXPECT_EQ(ReadBytes(dir.sub("to")), "new");
   test::MakeDirs(dir.sub("folder"));
-  ASSERT_TRUE(ShellCopyFile(dir.u16("from"), dir.u16("folder")));
+  ASSERT_TRUE(ShellCopyFile(dir.u16("from"), dir.u16("folder")).ok());
   EXPECT_EQ(ReadBytes(dir.sub("folder/from")), "new");
 }
 

@@ -44,72 +44,90 @@ bool FaultyEnv::Fails(FaultOp op) {
   return false;
 }
 
-bool FaultyEnv::ListDirectory(const std::u16string& folder,
-                              std::vector<platform::DirEntry>* out) {
-  return !Fails(FaultOp::kOpen) && SystemEnv::ListDirectory(folder, out);
+Status FaultyEnv::ListDirectory(const std::u16string& folder,
+                                std::vector<platform::DirEntry>* out) {
+  if (Fails(FaultOp::kOpen))
+    return platform::FailedWithLastError(u"list", folder);
+  return SystemEnv::ListDirectory(folder, out);
 }
 
-bool FaultyEnv::CreateDirectoryTree(const std::u16string& path) {
-  return !Fails(FaultOp::kCreateDir) && SystemEnv::CreateDirectoryTree(path);
+Status FaultyEnv::CreateDirectoryTree(const std::u16string& path) {
+  if (Fails(FaultOp::kCreateDir))
+    return platform::FailedWithLastError(u"create the folder", path);
+  return SystemEnv::CreateDirectoryTree(path);
 }
 
-bool FaultyEnv::CopyFile(const std::u16string& from, const std::u16string& to,
-                         bool fail_if_exists) {
-  return !Fails(FaultOp::kWrite) &&
-         SystemEnv::CopyFile(from, to, fail_if_exists);
+Status FaultyEnv::CopyFile(const std::u16string& from, const std::u16string& to,
+                           bool fail_if_exists) {
+  if (Fails(FaultOp::kWrite))
+    return platform::FailedWithLastError(u"copy to", to);
+  return SystemEnv::CopyFile(from, to, fail_if_exists);
 }
 
-bool FaultyEnv::ShellCopyFile(const std::u16string& from,
-                              const std::u16string& to) {
-  return !Fails(FaultOp::kWrite) && SystemEnv::ShellCopyFile(from, to);
+Status FaultyEnv::ShellCopyFile(const std::u16string& from,
+                                const std::u16string& to) {
+  if (Fails(FaultOp::kWrite))
+    return platform::FailedWithLastError(u"copy to", to);
+  return SystemEnv::ShellCopyFile(from, to);
 }
 
-bool FaultyEnv::DeleteFile(const std::u16string& path) {
-  return !Fails(FaultOp::kDelete) && SystemEnv::DeleteFile(path);
+Status FaultyEnv::DeleteFile(const std::u16string& path) {
+  if (Fails(FaultOp::kDelete))
+    return platform::FailedWithLastError(u"delete", path);
+  return SystemEnv::DeleteFile(path);
 }
 
-bool FaultyEnv::ReadFile(const std::u16string& path, std::string* bytes) {
-  return !Fails(FaultOp::kOpen) && SystemEnv::ReadFile(path, bytes);
+Status FaultyEnv::ReadFile(const std::u16string& path, std::string* bytes) {
+  if (Fails(FaultOp::kOpen))
+    return platform::FailedWithLastError(u"read", path);
+  return SystemEnv::ReadFile(path, bytes);
 }
 
-bool FaultyEnv::WriteFile(const std::u16string& path,
-                          const std::string& bytes) {
+Status FaultyEnv::WriteFile(const std::u16string& path,
+                            const std::string& bytes) {
   if (Fails(FaultOp::kWrite)) {
     // A write in place that fails leaves what it got to: half the bytes.
     uint32_t code = platform::GetLastError();
     (void)SystemEnv::WriteFile(path, bytes.substr(0, bytes.size() / 2));
-    platform::SetLastError(code);
-    return false;
+    return platform::Failed(code, u"write", path);
   }
   return SystemEnv::WriteFile(path, bytes);
 }
 
-bool FaultyEnv::ReplaceFileAtomically(const std::u16string& path,
-                                      const std::string& bytes) {
-  return !Fails(FaultOp::kWrite) &&
-         SystemEnv::ReplaceFileAtomically(path, bytes);
+Status FaultyEnv::ReplaceFileAtomically(const std::u16string& path,
+                                        const std::string& bytes) {
+  if (Fails(FaultOp::kWrite))
+    return platform::FailedWithLastError(u"write", path);
+  return SystemEnv::ReplaceFileAtomically(path, bytes);
 }
 
-bool FaultyEnv::WriteNewFile(const std::u16string& path,
-                             const std::string& bytes) {
-  return !Fails(FaultOp::kWrite) && SystemEnv::WriteNewFile(path, bytes);
+Status FaultyEnv::WriteNewFile(const std::u16string& path,
+                               const std::string& bytes) {
+  if (Fails(FaultOp::kWrite))
+    return platform::FailedWithLastError(u"write", path);
+  return SystemEnv::WriteNewFile(path, bytes);
 }
 
-bool FaultyEnv::MoveFolder(const std::u16string& from,
-                           const std::u16string& to) {
-  return !Fails(FaultOp::kRename) && SystemEnv::MoveFolder(from, to);
+Status FaultyEnv::MoveFolder(const std::u16string& from,
+                             const std::u16string& to) {
+  if (Fails(FaultOp::kRename))
+    return platform::FailedWithLastError(u"move", from);
+  return SystemEnv::MoveFolder(from, to);
 }
 
-bool FaultyEnv::RemoveTree(const std::u16string& path) {
-  return !Fails(FaultOp::kDelete) && SystemEnv::RemoveTree(path);
+Status FaultyEnv::RemoveTree(const std::u16string& path) {
+  if (Fails(FaultOp::kDelete))
+    return platform::FailedWithLastError(u"remove", path);
+  return SystemEnv::RemoveTree(path);
 }
 
-bool FaultyEnv::WriteProfileString(const std::u16string& section,
-                                   const std::u16string& key,
-                                   const std::u16string& value,
-                                   const std::u16string& file) {
-  return !Fails(FaultOp::kWrite) &&
-         SystemEnv::WriteProfileString(section, key, value, file);
+Status FaultyEnv::WriteProfileString(const std::u16string& section,
+                                     const std::u16string& key,
+                                     const std::u16string& value,
+                                     const std::u16string& file) {
+  if (Fails(FaultOp::kWrite))
+    return platform::FailedWithLastError(u"write", file);
+  return SystemEnv::WriteProfileString(section, key, value, file);
 }
 
 bool FaultyEnv::BrowserIsRunning(Browser browser) {
@@ -210,23 +228,29 @@ bool FaultyEnv::FileHeldOpen(const std::u16string& path) {
          held_files_.end();
 }
 
-bool FaultyEnv::LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
-                         std::unique_ptr<platform::FileLock>* lock) {
-  return !Fails(FaultOp::kLock) &&
-         SystemEnv::LockFile(lock_path, timeout_ms, lock);
+Status FaultyEnv::LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+                           std::unique_ptr<platform::FileLock>* lock) {
+  if (Fails(FaultOp::kLock))
+    return platform::FailedWithLastError(u"lock", lock_path);
+  return SystemEnv::LockFile(lock_path, timeout_ms, lock);
 }
 
-bool FaultyEnv::SyncPath(const std::u16string& path) {
-  return !Fails(FaultOp::kSync) && SystemEnv::SyncPath(path);
+Status FaultyEnv::SyncPath(const std::u16string& path) {
+  if (Fails(FaultOp::kSync))
+    return platform::FailedWithLastError(u"flush", path);
+  return SystemEnv::SyncPath(path);
 }
 
-bool FaultyEnv::SyncTree(const std::u16string& folder) {
-  return !Fails(FaultOp::kSync) && SystemEnv::SyncTree(folder);
+Status FaultyEnv::SyncTree(const std::u16string& folder) {
+  if (Fails(FaultOp::kSync))
+    return platform::FailedWithLastError(u"flush", folder);
+  return SystemEnv::SyncTree(folder);
 }
 
-bool FaultyEnv::ExchangeFolders(const std::u16string& a,
-                                const std::u16string& b) {
-  return !Fails(FaultOp::kRename) && SystemEnv::ExchangeFolders(a, b);
+Status FaultyEnv::ExchangeFolders(const std::u16string& a,
+                                  const std::u16string& b) {
+  if (Fails(FaultOp::kRename)) return platform::FailedWithLastError(u"swap", a);
+  return SystemEnv::ExchangeFolders(a, b);
 }
 
 void FaultyEnv::UseFakeClock() {

@@ -48,27 +48,28 @@ class FaultyEnv : public platform::SystemEnv {
   void SetBrowserRunning(platform::Browser browser, bool running,
                          bool refuses_to_close = false);
 
-  bool ListDirectory(const std::u16string& folder,
-                     std::vector<platform::DirEntry>* out) override;
-  bool CreateDirectoryTree(const std::u16string& path) override;
-  bool CopyFile(const std::u16string& from, const std::u16string& to,
-                bool fail_if_exists) override;
-  bool ShellCopyFile(const std::u16string& from,
-                     const std::u16string& to) override;
-  bool DeleteFile(const std::u16string& path) override;
-  bool ReadFile(const std::u16string& path, std::string* bytes) override;
-  bool WriteFile(const std::u16string& path, const std::string& bytes) override;
-  bool ReplaceFileAtomically(const std::u16string& path,
-                             const std::string& bytes) override;
-  bool WriteNewFile(const std::u16string& path,
-                    const std::string& bytes) override;
-  bool MoveFolder(const std::u16string& from,
-                  const std::u16string& to) override;
-  bool RemoveTree(const std::u16string& path) override;
-  bool WriteProfileString(const std::u16string& section,
-                          const std::u16string& key,
-                          const std::u16string& value,
-                          const std::u16string& file) override;
+  Status ListDirectory(const std::u16string& folder,
+                       std::vector<platform::DirEntry>* out) override;
+  Status CreateDirectoryTree(const std::u16string& path) override;
+  Status CopyFile(const std::u16string& from, const std::u16string& to,
+                  bool fail_if_exists) override;
+  Status ShellCopyFile(const std::u16string& from,
+                       const std::u16string& to) override;
+  Status DeleteFile(const std::u16string& path) override;
+  Status ReadFile(const std::u16string& path, std::string* bytes) override;
+  Status WriteFile(const std::u16string& path,
+                   const std::string& bytes) override;
+  Status ReplaceFileAtomically(const std::u16string& path,
+                               const std::string& bytes) override;
+  Status WriteNewFile(const std::u16string& path,
+                      const std::string& bytes) override;
+  Status MoveFolder(const std::u16string& from,
+                    const std::u16string& to) override;
+  Status RemoveTree(const std::u16string& path) override;
+  Status WriteProfileString(const std::u16string& section,
+                            const std::u16string& key,
+                            const std::u16string& value,
+                            const std::u16string& file) override;
   // Adds a made-up main process of a browser: program is its executable's
   // name, args its command line after it. Its id is beyond any real
   // process's, so a "lock" link may name it. It ends when asked to close
@@ -94,12 +95,12 @@ class FaultyEnv : public platform::SystemEnv {
   void AskProcessesToClose(const std::vector<int64_t>& pids) override;
   bool FirefoxProfileInUse(const std::u16string& profile_folder) override;
   bool FileHeldOpen(const std::u16string& path) override;
-  bool LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
-                std::unique_ptr<platform::FileLock>* lock) override;
-  bool SyncPath(const std::u16string& path) override;
-  bool SyncTree(const std::u16string& folder) override;
-  bool ExchangeFolders(const std::u16string& a,
-                       const std::u16string& b) override;
+  Status LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+                  std::unique_ptr<platform::FileLock>* lock) override;
+  Status SyncPath(const std::u16string& path) override;
+  Status SyncTree(const std::u16string& folder) override;
+  Status ExchangeFolders(const std::u16string& a,
+                         const std::u16string& b) override;
   // From now on the clock stands still but for sleeps, which return at once
   // and move it on: a wait for a lock takes no real time.
   void UseFakeClock();

@@ -39,13 +39,13 @@ Json::Value Parse(const char* text) {
 class StateFolderEnv : public test::FaultyEnv {
  public:
   explicit StateFolderEnv(std::u16string folder) : folder_(std::move(folder)) {}
-  bool GetShellFolder(platform::ShellFolder folder,
-                      std::u16string* out) override {
+  Status GetShellFolder(platform::ShellFolder folder,
+                        std::u16string* out) override {
     if (folder != platform::ShellFolder::kLocalState) {
       return FaultyEnv::GetShellFolder(folder, out);
     }
     *out = folder_;
-    return true;
+    return Status::Ok();
   }
 
  private:

@@ -13,7 +13,7 @@
 namespace marksafe {
 namespace platform {
 
-bool SystemEnv::RandomBytes(void* out, size_t size) {
+Status SystemEnv::RandomBytes(void* out, size_t size) {
   unsigned char* bytes = static_cast<unsigned char*>(out);
   size_t done = 0;
   while (done < size) {
@@ -22,12 +22,11 @@ bool SystemEnv::RandomBytes(void* out, size_t size) {
     ssize_t got = getrandom(bytes + done, size - done, 0);
     if (got < 0) {
       if (errno == EINTR) continue;
-      SetLastError(posix::WindowsErrorFor(errno));
-      return false;
+      return Failed(posix::WindowsErrorFor(errno), u"draw random bytes");
     }
     done += static_cast<size_t>(got);
   }
-  return true;
+  return Status::Ok();
 }
 
 bool Md5Digest(const std::string& data, unsigned char digest[16]) {

@@ -46,8 +46,8 @@ bool StillNamed(int fd, const std::string& path) {
 
 }  // namespace
 
-bool SystemEnv::LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
-                         std::unique_ptr<FileLock>* lock) {
+Status SystemEnv::LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+                           std::unique_ptr<FileLock>* lock) {
   std::string native = posix::NativePath(lock_path);
   // Measured and slept on the Env's clock, which a test may run faster.
   Env* env = CurrentEnv();
@@ -59,7 +59,7 @@ bool SystemEnv::LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
                 0666);
       if (fd < 0) {
         posix::SetLastErrorFromErrno(errno, native);
-        return false;
+        return FailedWithLastError(u"lock", lock_path);
       }
     }
     if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
@@ -68,8 +68,7 @@ bool SystemEnv::LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
       close(fd);
       fd = -1;
       if (env->NowMicros() < deadline) continue;
-      SetLastError(kErrorLockViolation);
-      return false;
+      return Failed(kErrorLockViolation, u"lock", lock_path);
     }
     int err = errno;
     if (err == EINTR) continue;
@@ -80,20 +79,20 @@ bool SystemEnv::LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
       } else {
         posix::SetLastErrorFromErrno(err, native);
       }
-      return false;
+      return FailedWithLastError(u"lock", lock_path);
     }
     env->SleepForMicroseconds(kLockPollMicros);
   }
   lock->reset(new FlockLock(fd, native));
-  return true;
+  return Status::Ok();
 }
 
-bool SystemEnv::SyncPath(const std::u16string& path) {
+Status SystemEnv::SyncPath(const std::u16string& path) {
   std::string native = posix::NativePath(path);
   int fd = open(native.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     posix::SetLastErrorFromErrno(errno, native);
-    return false;
+    return FailedWithLastError(u"flush", path);
   }
   struct stat st;
   if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
@@ -110,33 +109,32 @@ bool SystemEnv::SyncPath(const std::u16string& path) {
   int err = errno;
   close(fd);
   if (!ok) posix::SetLastErrorFromErrno(err, native);
-  return ok;
+  return OkOr(ok, u"flush", path);
 }
 
-bool SystemEnv::SyncTree(const std::u16string& folder) {
+Status SystemEnv::SyncTree(const std::u16string& folder) {
   return SyncPath(folder);
 }
 
-bool SystemEnv::ExchangeFolders(const std::u16string& a,
-                                const std::u16string& b) {
+Status SystemEnv::ExchangeFolders(const std::u16string& a,
+                                  const std::u16string& b) {
 #if defined(__linux__) && defined(SYS_renameat2)
   constexpr unsigned kRenameExchange = 2;  // RENAME_EXCHANGE
   std::string from = posix::NativePath(a);
   std::string to = posix::NativePath(b);
   if (syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(),
               kRenameExchange) == 0) {
-    return true;
+    return Status::Ok();
   }
   if (errno != ENOSYS && errno != EINVAL) {
     posix::SetLastErrorFromErrno(errno, from);
-    return false;
+    return FailedWithLastError(u"swap", a);
   }
 #else
   (void)a;
   (void)b;
 #endif
-  SetLastError(kErrorNotSupported);
-  return false;
+  return Failed(kErrorNotSupported, u"swap", a);
 }
 
 }  // namespace platform

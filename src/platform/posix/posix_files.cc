@@ -222,16 +222,14 @@ bool SystemEnv::IsDirectory(const std::u16string& path) {
   return S_ISDIR(st.st_mode);
 }
 
-bool SystemEnv::CreateDirectoryTree(const std::u16string& path) {
+Status SystemEnv::CreateDirectoryTree(const std::u16string& path) {
   std::string native = NativePath(path);
   if (native.empty()) {
-    SetLastError(kErrorPathNotFound);
-    return false;
+    return Failed(kErrorPathNotFound, u"create the folder", path);
   }
   struct stat st;
   if (lstat(native.c_str(), &st) == 0) {
-    SetLastError(kErrorAlreadyExists);
-    return false;
+    return Failed(kErrorAlreadyExists, u"create the folder", path);
   }
   // Create every missing component from the top down.
   std::string target = native;
@@ -250,18 +248,17 @@ bool SystemEnv::CreateDirectoryTree(const std::u16string& path) {
         if (!exists_as_dir) {
           if (err == EEXIST && !last) err = ENOTDIR;
           SetLastErrorFromErrno(err, part);
-          return false;
+          return FailedWithLastError(u"create the folder", path);
         }
         if (last) {
           // Someone else created it in the meantime.
-          SetLastError(kErrorAlreadyExists);
-          return false;
+          return Failed(kErrorAlreadyExists, u"create the folder", path);
         }
       }
     }
     if (last) break;
   }
-  return true;
+  return Status::Ok();
 }
 
 namespace {
@@ -354,26 +351,25 @@ bool CopyOpenFile(int in, const std::string& source, const std::string& target,
 
 }  // namespace
 
-bool SystemEnv::CopyFile(const std::u16string& from, const std::u16string& to,
-                         bool fail_if_exists) {
+Status SystemEnv::CopyFile(const std::u16string& from, const std::u16string& to,
+                           bool fail_if_exists) {
   std::string source = NativePath(from);
   std::string target = NativePath(to);
   if (source.empty() || target.empty()) {
-    SetLastError(kErrorPathNotFound);
-    return false;
+    return Failed(kErrorPathNotFound, u"copy to", to);
   }
   int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) {
     SetLastErrorFromErrno(errno, source);
-    return false;
+    return FailedWithLastError(u"copy to", to);
   }
   const bool copied = CopyOpenFile(in, source, target, fail_if_exists);
   close(in);
-  return copied;
+  return OkOr(copied, u"copy to", to);
 }
 
-bool SystemEnv::ShellCopyFile(const std::u16string& from,
-                              const std::u16string& to) {
+Status SystemEnv::ShellCopyFile(const std::u16string& from,
+                                const std::u16string& to) {
   // Like the shell, copying onto an existing folder copies into it.
   std::string target = NativePath(to);
   struct stat st;
@@ -385,29 +381,26 @@ bool SystemEnv::ShellCopyFile(const std::u16string& from,
   return CopyFile(from, to, false);
 }
 
-bool SystemEnv::DeleteFile(const std::u16string& path) {
+Status SystemEnv::DeleteFile(const std::u16string& path) {
   std::string native = NativePath(path);
   if (native.empty()) {
-    SetLastError(kErrorFileNotFound);
-    return false;
+    return Failed(kErrorFileNotFound, u"delete", path);
   }
   if (unlink(native.c_str()) != 0) {
     SetLastErrorFromErrno(errno, native);
-    return false;
+    return FailedWithLastError(u"delete", path);
   }
-  return true;
+  return Status::Ok();
 }
 
-bool SystemEnv::GetFileSize(const std::u16string& path, uint64_t* size) {
+Status SystemEnv::GetFileSize(const std::u16string& path, uint64_t* size) {
   if (size == nullptr) {
-    SetLastError(kErrorInvalidParameter);
-    return false;
+    return Failed(kErrorInvalidParameter, u"read the size of", path);
   }
   *size = 0;
   std::string native = NativePath(path);
   if (native.empty()) {
-    SetLastError(kErrorFileNotFound);
-    return false;
+    return Failed(kErrorFileNotFound, u"read the size of", path);
   }
   // Opened without asking to read the data, as the size needs no more.
 #ifdef O_PATH
@@ -417,7 +410,7 @@ bool SystemEnv::GetFileSize(const std::u16string& path, uint64_t* size) {
 #endif
   if (fd < 0) {
     SetLastErrorFromErrno(errno, native);
-    return false;
+    return FailedWithLastError(u"read the size of", path);
   }
   struct stat st;
   bool ok = fstat(fd, &st) == 0;
@@ -425,46 +418,43 @@ bool SystemEnv::GetFileSize(const std::u16string& path, uint64_t* size) {
   close(fd);
   if (!ok) {
     SetLastErrorFromErrno(err, native);
-    return false;
+    return FailedWithLastError(u"read the size of", path);
   }
   if (S_ISDIR(st.st_mode)) {
-    SetLastError(kErrorAccessDenied);
-    return false;
+    return Failed(kErrorAccessDenied, u"read the size of", path);
   }
   *size = static_cast<uint64_t>(st.st_size);
-  return true;
+  return Status::Ok();
 }
 
-bool SystemEnv::SetHidden(const std::u16string& path) {
+Status SystemEnv::SetHidden(const std::u16string& path) {
   // A dot-name is hidden already; nothing else can be marked.
-  return PathExists(path);
+  return OkOr(PathExists(path), u"hide", path);
 }
 
-bool SystemEnv::ReadFile(const std::u16string& path, std::string* bytes) {
+Status SystemEnv::ReadFile(const std::u16string& path, std::string* bytes) {
   if (bytes == nullptr) {
-    SetLastError(kErrorInvalidParameter);
-    return false;
+    return Failed(kErrorInvalidParameter, u"read", path);
   }
   std::string native = NativePath(path);
   if (!posix::ReadAll(native, bytes)) {
     SetLastErrorFromErrno(errno, native);
     bytes->clear();
-    return false;
+    return FailedWithLastError(u"read", path);
   }
-  return true;
+  return Status::Ok();
 }
 
-bool SystemEnv::WriteFile(const std::u16string& path,
-                          const std::string& bytes) {
+Status SystemEnv::WriteFile(const std::u16string& path,
+                            const std::string& bytes) {
   std::string native = NativePath(path);
   if (native.empty()) {
-    SetLastError(kErrorPathNotFound);
-    return false;
+    return Failed(kErrorPathNotFound, u"write", path);
   }
   int fd = open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) {
     SetLastErrorFromErrno(errno, native);
-    return false;
+    return FailedWithLastError(u"write", path);
   }
   bool ok = posix::WriteAll(fd, bytes.data(), bytes.size());
   int err = ok ? 0 : errno;
@@ -473,21 +463,20 @@ bool SystemEnv::WriteFile(const std::u16string& path,
     err = errno;
   }
   if (!ok) SetLastErrorFromErrno(err, native);
-  return ok;
+  return OkOr(ok, u"write", path);
 }
 
-bool SystemEnv::ReplaceFileAtomically(const std::u16string& path,
-                                      const std::string& bytes) {
+Status SystemEnv::ReplaceFileAtomically(const std::u16string& path,
+                                        const std::string& bytes) {
   std::string native = NativePath(path);
   if (native.empty()) {
-    SetLastError(kErrorPathNotFound);
-    return false;
+    return Failed(kErrorPathNotFound, u"write", path);
   }
   if (!posix::ReplaceAtomically(native, bytes, true)) {
     SetLastErrorFromErrno(errno, native);
-    return false;
+    return FailedWithLastError(u"write", path);
   }
-  return true;
+  return Status::Ok();
 }
 
 // A listed name holds its own "\\" bytes as kNameBackslash: a "\\" or "/"

@@ -198,22 +198,21 @@ std::vector<std::u16string> SystemEnv::GetProfileStrings(
   return values;
 }
 
-bool SystemEnv::WriteProfileString(const std::u16string& section,
-                                   const std::u16string& key,
-                                   const std::u16string& value,
-                                   const std::u16string& file) {
+Status SystemEnv::WriteProfileString(const std::u16string& section,
+                                     const std::u16string& key,
+                                     const std::u16string& value,
+                                     const std::u16string& file) {
   if (RefusedNames(section, key)) {
-    SetLastError(kErrorInvalidParameter);
-    return false;
+    return Failed(kErrorInvalidParameter, u"write", file);
   }
   std::string native = posix::NativePath(file);
   if (native.empty()) {
-    SetLastError(kErrorPathNotFound);
-    return false;
+    return Failed(kErrorPathNotFound, u"write", file);
   }
   ini::File ini;
   bool missing = false;
-  if (!LoadFile(native, &ini, &missing)) return false;
+  if (!LoadFile(native, &ini, &missing))
+    return FailedWithLastError(u"write", file);
 
   // A line break inside the value would split the line and lose the rest:
   // it is written as a blank instead. Leading blanks are dropped, as the
@@ -232,9 +231,9 @@ bool SystemEnv::WriteProfileString(const std::u16string& section,
   // fast, as the system's own profile writer is.
   if (!posix::ReplaceAtomically(native, ini::Serialize(ini), false)) {
     posix::SetLastErrorFromErrno(errno, native);
-    return false;
+    return FailedWithLastError(u"write", file);
   }
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace platform

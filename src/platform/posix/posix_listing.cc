@@ -73,11 +73,10 @@ bool GetEntryKind(const std::u16string& path, EntryKind* kind) {
   return true;
 }
 
-bool SystemEnv::ListDirectory(const std::u16string& folder,
-                              std::vector<DirEntry>* out) {
+Status SystemEnv::ListDirectory(const std::u16string& folder,
+                                std::vector<DirEntry>* out) {
   if (out == nullptr) {
-    SetLastError(kErrorInvalidParameter);
-    return false;
+    return Failed(kErrorInvalidParameter, u"list", folder);
   }
   out->clear();
   std::string native = posix::NativePath(folder);
@@ -87,9 +86,9 @@ bool SystemEnv::ListDirectory(const std::u16string& folder,
     // The listing of a missing folder fails as "path not found", as a
     // search for folder\* does.
     int err = errno;
-    SetLastError(err == ENOENT ? kErrorPathNotFound
-                               : posix::WindowsErrorFor(err));
-    return false;
+    return Failed(
+        err == ENOENT ? kErrorPathNotFound : posix::WindowsErrorFor(err),
+        u"list", folder);
   }
   std::string prefix = native;
   if (prefix.back() != '/') prefix += '/';
@@ -138,11 +137,10 @@ bool SystemEnv::ListDirectory(const std::u16string& folder,
   closedir(dir);
   if (err != 0) {
     out->clear();
-    SetLastError(posix::WindowsErrorFor(err));
-    return false;
+    return Failed(posix::WindowsErrorFor(err), u"list", folder);
   }
   std::sort(out->begin(), out->end(), NtfsLess);
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace platform

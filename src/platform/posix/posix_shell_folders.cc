@@ -64,20 +64,18 @@ bool NativeLayoutApplies() { return EnvVar("MARKSAFE_APPDATA").empty(); }
 
 }  // namespace
 
-bool SystemEnv::GetShellFolder(ShellFolder folder, std::u16string* out) {
+Status SystemEnv::GetShellFolder(ShellFolder folder, std::u16string* out) {
   if (out == nullptr) {
-    SetLastError(kErrorInvalidParameter);
-    return false;
+    return Failed(kErrorInvalidParameter, u"find a shell folder");
   }
   out->clear();
   if (folder == ShellFolder::kLocalState) {
     const std::string state = StateFolder();
     if (state.empty()) {
-      SetLastError(kErrorFileNotFound);
-      return false;
+      return Failed(kErrorFileNotFound, u"find a shell folder");
     }
     *out = FromUtf8(state);
-    return true;
+    return Status::Ok();
   }
   const char* name = "MARKSAFE_FAVORITES";
   switch (folder) {
@@ -95,11 +93,10 @@ bool SystemEnv::GetShellFolder(ShellFolder folder, std::u16string* out) {
   }
   std::string value = EnvVar(name);
   if (value.empty()) {
-    SetLastError(kErrorFileNotFound);
-    return false;
+    return Failed(kErrorFileNotFound, u"find a shell folder");
   }
   *out = FromUtf8(value);
-  return true;
+  return Status::Ok();
 }
 
 uint32_t SystemEnv::OsMajorVersion() {

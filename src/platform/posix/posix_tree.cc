@@ -21,12 +21,11 @@
 namespace marksafe {
 namespace platform {
 
-bool SystemEnv::WriteNewFile(const std::u16string& path,
-                             const std::string& bytes) {
+Status SystemEnv::WriteNewFile(const std::u16string& path,
+                               const std::string& bytes) {
   const std::string native = posix::NativePath(path);
   if (native.empty()) {
-    SetLastError(kErrorPathNotFound);
-    return false;
+    return Failed(kErrorPathNotFound, u"write", path);
   }
   int fd = open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) {
@@ -36,7 +35,7 @@ bool SystemEnv::WriteNewFile(const std::u16string& path,
     } else {
       posix::SetLastErrorFromErrno(err, native);
     }
-    return false;
+    return FailedWithLastError(u"write", path);
   }
   const char* data = bytes.data();
   size_t left = bytes.size();
@@ -55,49 +54,46 @@ bool SystemEnv::WriteNewFile(const std::u16string& path,
   if (err != 0) {
     unlink(native.c_str());
     posix::SetLastErrorFromErrno(err, native);
-    return false;
+    return FailedWithLastError(u"write", path);
   }
-  return true;
+  return Status::Ok();
 }
 
-bool SystemEnv::MoveFolder(const std::u16string& from,
-                           const std::u16string& to) {
+Status SystemEnv::MoveFolder(const std::u16string& from,
+                             const std::u16string& to) {
   const std::string source = posix::NativePath(from);
   const std::string target = posix::NativePath(to);
   if (source.empty() || target.empty()) {
-    SetLastError(kErrorPathNotFound);
-    return false;
+    return Failed(kErrorPathNotFound, u"move", from);
   }
   // rename() would replace an empty folder or a file: refuse any entry.
   struct stat st;
   if (lstat(target.c_str(), &st) == 0) {
-    SetLastError(kErrorAlreadyExists);
-    return false;
+    return Failed(kErrorAlreadyExists, u"move", from);
   }
   if (rename(source.c_str(), target.c_str()) != 0) {
     posix::SetLastErrorFromErrno(errno, source);
-    return false;
+    return FailedWithLastError(u"move", from);
   }
-  return true;
+  return Status::Ok();
 }
 
-bool SystemEnv::RemoveTree(const std::u16string& path) {
+Status SystemEnv::RemoveTree(const std::u16string& path) {
   const std::string top = posix::NativePath(path);
   if (top.empty()) {
-    SetLastError(kErrorPathNotFound);
-    return false;
+    return Failed(kErrorPathNotFound, u"remove", path);
   }
   struct stat st;
   if (lstat(top.c_str(), &st) != 0) {
     posix::SetLastErrorFromErrno(errno, top);
-    return false;
+    return FailedWithLastError(u"remove", path);
   }
   if (!S_ISDIR(st.st_mode)) {
     if (unlink(top.c_str()) != 0) {
       posix::SetLastErrorFromErrno(errno, top);
-      return false;
+      return FailedWithLastError(u"remove", path);
     }
-    return true;
+    return Status::Ok();
   }
   bool ok = true;
   int first_error = 0;
@@ -156,7 +152,7 @@ bool SystemEnv::RemoveTree(const std::u16string& path) {
     for (std::string& sub : sub_folders) stack.emplace_back(std::move(sub), false);
   }
   if (!ok) posix::SetLastErrorFromErrno(first_error, failed_path);
-  return ok;
+  return OkOr(ok, u"remove", path);
 }
 
 void SystemEnv::LimitNameToPath(const std::u16string& folder,

@@ -69,7 +69,7 @@ class HashObject {
 
 }  // namespace
 
-bool SystemEnv::RandomBytes(void* out, size_t size) {
+Status SystemEnv::RandomBytes(void* out, size_t size) {
   unsigned char* bytes = static_cast<unsigned char*>(out);
   size_t done = 0;
   while (done < size) {
@@ -78,11 +78,11 @@ bool SystemEnv::RandomBytes(void* out, size_t size) {
                                         BCRYPT_USE_SYSTEM_PREFERRED_RNG);
     if (!BCRYPT_SUCCESS(status)) {
       SetErrorFromStatus(status);
-      return false;
+      return FailedWithLastError(u"draw random bytes");
     }
     done += chunk;
   }
-  return true;
+  return Status::Ok();
 }
 
 bool Md5Digest(const std::string& data, unsigned char digest[16]) {

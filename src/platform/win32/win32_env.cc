@@ -29,19 +29,18 @@ class HandleLock : public FileLock {
 
 }  // namespace
 
-bool SystemEnv::LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
-                         std::unique_ptr<FileLock>* lock) {
+Status SystemEnv::LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+                           std::unique_ptr<FileLock>* lock) {
   std::wstring native = win32::NativePath(lock_path);
   // Measured and slept on the Env's clock, which a test may run faster.
   Env* env = CurrentEnv();
   const int64_t deadline = env->NowMicros() + int64_t{timeout_ms} * 1000;
   auto wait = [env, deadline]() {
     if (env->NowMicros() >= deadline) {
-      ::SetLastError(kErrorLockViolation);
-      return false;
+      return Failed(kErrorLockViolation, u"lock", lock_path);
     }
     env->SleepForMicroseconds(kLockPollMicros);
-    return true;
+    return Status::Ok();
   };
   for (;;) {
     // Every holder opens the file to be deleted on close: once the last
@@ -54,7 +53,8 @@ bool SystemEnv::LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
         nullptr));
     if (!file.valid()) {
-      if (::GetLastError() != ERROR_ACCESS_DENIED || !wait()) return false;
+      if (::GetLastError() != ERROR_ACCESS_DENIED || !wait())
+        return FailedWithLastError(u"lock", lock_path);
       continue;
     }
     for (;;) {
@@ -67,39 +67,42 @@ bool SystemEnv::LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
                                            &info, sizeof(info)) &&
             !info.DeletePending) {
           lock->reset(new HandleLock(file.release()));
-          return true;
+          return Status::Ok();
         }
         break;  // the previous holder's file, on its way out
       }
       DWORD err = ::GetLastError();
-      if (err != ERROR_LOCK_VIOLATION && err != ERROR_IO_PENDING) return false;
-      if (!wait()) return false;
+      if (err != ERROR_LOCK_VIOLATION && err != ERROR_IO_PENDING)
+        return FailedWithLastError(u"lock", lock_path);
+      if (!wait()) return FailedWithLastError(u"lock", lock_path);
     }
   }
 }
 
-bool SystemEnv::SyncPath(const std::u16string& path) {
+Status SystemEnv::SyncPath(const std::u16string& path) {
   std::wstring native = win32::NativePath(path);
   DWORD attributes = ::GetFileAttributesW(native.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    return FailedWithLastError(u"flush", path);
   // A folder's entries are written through by MoveFileExW's
   // MOVEFILE_WRITE_THROUGH; there is nothing to flush on its handle.
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Status::Ok();
   win32::ScopedHandle file(::CreateFileW(
       native.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return false;
-  return ::FlushFileBuffers(file.get()) != 0;
+  if (!file.valid()) return FailedWithLastError(u"flush", path);
+  return OkOr(::FlushFileBuffers(file.get()) != 0, u"flush", path);
 }
 
-bool SystemEnv::SyncTree(const std::u16string& folder) {
+Status SystemEnv::SyncTree(const std::u16string& folder) {
   std::vector<std::wstring> folders{win32::NativePath(folder)};
   while (!folders.empty()) {
     const std::wstring current = std::move(folders.back());
     folders.pop_back();
     WIN32_FIND_DATAW data;
     HANDLE find = ::FindFirstFileW((current + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return false;
+    if (find == INVALID_HANDLE_VALUE)
+      return FailedWithLastError(u"flush", folder);
     bool ok = true;
     do {
       const std::wstring name = data.cFileName;
@@ -120,15 +123,15 @@ bool SystemEnv::SyncTree(const std::u16string& folder) {
       win32::KeepLastError keep;
       ::FindClose(find);
     }
-    if (!ok) return false;
+    if (!ok) return FailedWithLastError(u"flush", folder);
   }
-  return true;
+  return Status::Ok();
 }
 
-bool SystemEnv::ExchangeFolders(const std::u16string&, const std::u16string&) {
+Status SystemEnv::ExchangeFolders(const std::u16string&,
+                                  const std::u16string&) {
   // No call swaps two folders in one step here.
-  ::SetLastError(kErrorNotSupported);
-  return false;
+  return Failed(kErrorNotSupported, u"swap", a);
 }
 
 }  // namespace platform

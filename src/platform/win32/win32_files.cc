@@ -65,19 +65,17 @@ bool SystemEnv::IsDirectory(const std::u16string& path) {
          (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-bool SystemEnv::CreateDirectoryTree(const std::u16string& path) {
+Status SystemEnv::CreateDirectoryTree(const std::u16string& path) {
   if (path.empty()) {
-    ::SetLastError(ERROR_BAD_PATHNAME);
-    return false;
+    return Failed(ERROR_BAD_PATHNAME, u"create the folder", path);
   }
   // SHCreateDirectory takes absolute paths only.
   std::wstring full = WithoutTrailingSeparators(win32::FullPath(path));
   int result = ::SHCreateDirectory(nullptr, full.c_str());
   if (result != ERROR_SUCCESS) {
-    ::SetLastError(static_cast<DWORD>(result));
-    return false;
+    return Failed(static_cast<DWORD>(result), u"create the folder", path);
   }
-  return true;
+  return Status::Ok();
 }
 
 namespace {
@@ -103,21 +101,21 @@ bool SameFile(const std::wstring& a, const std::wstring& b) {
 
 }  // namespace
 
-bool SystemEnv::CopyFile(const std::u16string& from, const std::u16string& to,
-                         bool fail_if_exists) {
+Status SystemEnv::CopyFile(const std::u16string& from, const std::u16string& to,
+                           bool fail_if_exists) {
   const std::wstring source = win32::NativePath(from);
   const std::wstring target = win32::NativePath(to);
   const DWORD attributes = ::GetFileAttributesW(target.c_str());
   if (fail_if_exists || attributes == INVALID_FILE_ATTRIBUTES ||
       (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    return ::CopyFileW(source.c_str(), target.c_str(),
-                       fail_if_exists ? TRUE : FALSE) != FALSE;
+    return OkOr(::CopyFileW(source.c_str(), target.c_str(),
+                            fail_if_exists ? TRUE : FALSE) != FALSE,
+                u"copy to", to);
   }
   // A file copied onto itself is refused, as CopyFileW refuses it: the
   // copy beside it would otherwise replace it with itself and succeed.
   if (SameFile(source, target)) {
-    ::SetLastError(ERROR_SHARING_VIOLATION);
-    return false;
+    return Failed(ERROR_SHARING_VIOLATION, u"copy to", to);
   }
   // A file that is there is replaced in one step: the copy is made beside
   // it, flushed, and moved over it, so that a failure leaves it whole.
@@ -138,11 +136,11 @@ bool SystemEnv::CopyFile(const std::u16string& from, const std::u16string& to,
     win32::KeepLastError keep;
     ::DeleteFileW(staging.c_str());
   }
-  return ok;
+  return OkOr(ok, u"copy to", to);
 }
 
-bool SystemEnv::ShellCopyFile(const std::u16string& from,
-                              const std::u16string& to) {
+Status SystemEnv::ShellCopyFile(const std::u16string& from,
+                                const std::u16string& to) {
   // Both lists end with two NULs; the shell wants absolute paths.
   std::wstring source = win32::FullPath(from);
   std::wstring target = win32::FullPath(to);
@@ -157,24 +155,22 @@ bool SystemEnv::ShellCopyFile(const std::u16string& from,
                      FOF_NOERRORUI | FOF_SILENT;
   int result = ::SHFileOperationW(&operation);
   if (result != 0) {
-    ::SetLastError(static_cast<DWORD>(result));
-    return false;
+    return Failed(static_cast<DWORD>(result), u"copy to", to);
   }
   if (operation.fAnyOperationsAborted) {
-    ::SetLastError(ERROR_CANCELLED);
-    return false;
+    return Failed(ERROR_CANCELLED, u"copy to", to);
   }
-  return true;
+  return Status::Ok();
 }
 
-bool SystemEnv::DeleteFile(const std::u16string& path) {
-  return ::DeleteFileW(win32::NativePath(path).c_str()) != FALSE;
+Status SystemEnv::DeleteFile(const std::u16string& path) {
+  return OkOr(::DeleteFileW(win32::NativePath(path).c_str()) != FALSE,
+              u"delete", path);
 }
 
-bool SystemEnv::GetFileSize(const std::u16string& path, uint64_t* size) {
+Status SystemEnv::GetFileSize(const std::u16string& path, uint64_t* size) {
   if (size == nullptr) {
-    ::SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
+    return Failed(ERROR_INVALID_PARAMETER, u"read the size of", path);
   }
   *size = 0;
   // Asking only for the security information lets the size be read while a
@@ -182,66 +178,69 @@ bool SystemEnv::GetFileSize(const std::u16string& path, uint64_t* size) {
   win32::ScopedHandle file(::CreateFileW(win32::NativePath(path).c_str(),
                                          READ_CONTROL, 0, nullptr,
                                          OPEN_EXISTING, 0, nullptr));
-  if (!file.valid()) return false;
+  if (!file.valid()) return FailedWithLastError(u"read the size of", path);
   LARGE_INTEGER value = {};
-  if (!::GetFileSizeEx(file.get(), &value)) return false;
+  if (!::GetFileSizeEx(file.get(), &value))
+    return FailedWithLastError(u"read the size of", path);
   *size = static_cast<uint64_t>(value.QuadPart);
-  return true;
+  return Status::Ok();
 }
 
-bool SystemEnv::SetHidden(const std::u16string& path) {
+Status SystemEnv::SetHidden(const std::u16string& path) {
   std::wstring native = win32::NativePath(path);
   DWORD attributes = ::GetFileAttributesW(native.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  return ::SetFileAttributesW(native.c_str(),
-                              attributes | FILE_ATTRIBUTE_HIDDEN) != FALSE;
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    return FailedWithLastError(u"hide", path);
+  return OkOr(::SetFileAttributesW(native.c_str(),
+                                   attributes | FILE_ATTRIBUTE_HIDDEN) != FALSE,
+              u"hide", path);
 }
 
-bool SystemEnv::ReadFile(const std::u16string& path, std::string* bytes) {
+Status SystemEnv::ReadFile(const std::u16string& path, std::string* bytes) {
   if (bytes == nullptr) {
-    ::SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
+    return Failed(ERROR_INVALID_PARAMETER, u"read", path);
   }
   bytes->clear();
   win32::ScopedHandle file(::CreateFileW(
       win32::NativePath(path).c_str(), GENERIC_READ,
       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return false;
+  if (!file.valid()) return FailedWithLastError(u"read", path);
   std::vector<char> chunk(1 << 16);
   for (;;) {
     DWORD read = 0;
     if (!::ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()),
                     &read, nullptr)) {
-      return false;
+      return FailedWithLastError(u"read", path);
     }
     if (read == 0) break;
     bytes->append(chunk.data(), read);
   }
-  return true;
+  return Status::Ok();
 }
 
-bool SystemEnv::WriteFile(const std::u16string& path,
-                          const std::string& bytes) {
-  return WriteWholeFile(win32::NativePath(path), bytes, false);
+Status SystemEnv::WriteFile(const std::u16string& path,
+                            const std::string& bytes) {
+  return OkOr(WriteWholeFile(win32::NativePath(path), bytes, false), u"write",
+              path);
 }
 
-bool SystemEnv::ReplaceFileAtomically(const std::u16string& path,
-                                      const std::string& bytes) {
+Status SystemEnv::ReplaceFileAtomically(const std::u16string& path,
+                                        const std::string& bytes) {
   std::wstring target = win32::NativePath(path);
   std::wstring staging = target + L".marksafe-new";
   if (!WriteWholeFile(staging, bytes, true)) {
     win32::KeepLastError keep;
     ::DeleteFileW(staging.c_str());
-    return false;
+    return FailedWithLastError(u"write", path);
   }
   if (!::MoveFileExW(staging.c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     win32::KeepLastError keep;
     ::DeleteFileW(staging.c_str());
-    return false;
+    return FailedWithLastError(u"write", path);
   }
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace platform

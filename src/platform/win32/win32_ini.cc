@@ -49,14 +49,15 @@ std::vector<std::u16string> SystemEnv::GetProfileStrings(
   return values;
 }
 
-bool SystemEnv::WriteProfileString(const std::u16string& section,
-                                   const std::u16string& key,
-                                   const std::u16string& value,
-                                   const std::u16string& file) {
+Status SystemEnv::WriteProfileString(const std::u16string& section,
+                                     const std::u16string& key,
+                                     const std::u16string& value,
+                                     const std::u16string& file) {
   std::wstring path = win32::FullPath(file);
-  return ::WritePrivateProfileStringW(win32::Wide(section), win32::Wide(key),
-                                      win32::Wide(value),
-                                      path.c_str()) != FALSE;
+  return OkOr(
+      ::WritePrivateProfileStringW(win32::Wide(section), win32::Wide(key),
+                                   win32::Wide(value), path.c_str()) != FALSE,
+      u"write", file);
 }
 
 }  // namespace platform

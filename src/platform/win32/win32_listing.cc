@@ -68,11 +68,10 @@ bool GetEntryKind(const std::u16string& path, EntryKind* kind) {
   return true;
 }
 
-bool SystemEnv::ListDirectory(const std::u16string& folder,
-                              std::vector<DirEntry>* out) {
+Status SystemEnv::ListDirectory(const std::u16string& folder,
+                                std::vector<DirEntry>* out) {
   if (out == nullptr) {
-    ::SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
+    return Failed(ERROR_INVALID_PARAMETER, u"list", folder);
   }
   out->clear();
   std::wstring pattern = win32::NativePath(folder);
@@ -84,9 +83,9 @@ bool SystemEnv::ListDirectory(const std::u16string& folder,
   if (find.get() == INVALID_HANDLE_VALUE) {
     // A drive root has no "." entry, so an empty one reports "no file".
     if (::GetLastError() == ERROR_FILE_NOT_FOUND && IsDirectory(folder)) {
-      return true;
+      return Status::Ok();
     }
-    return false;
+    return FailedWithLastError(u"list", folder);
   }
   do {
     if (IsDotOrDotDot(data.cFileName)) continue;
@@ -101,10 +100,10 @@ bool SystemEnv::ListDirectory(const std::u16string& folder,
   } while (::FindNextFileW(find.get(), &data));
   if (::GetLastError() != ERROR_NO_MORE_FILES) {
     out->clear();
-    return false;
+    return FailedWithLastError(u"list", folder);
   }
   std::sort(out->begin(), out->end(), NtfsLess);
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace platform

@@ -24,23 +24,22 @@ int FolderId(ShellFolder folder) {
 
 }  // namespace
 
-bool SystemEnv::GetShellFolder(ShellFolder folder, std::u16string* out) {
+Status SystemEnv::GetShellFolder(ShellFolder folder, std::u16string* out) {
   if (out == nullptr) {
-    ::SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
+    return Failed(ERROR_INVALID_PARAMETER, u"find a shell folder");
   }
   out->clear();
   int id = FolderId(folder);
   if (id < 0) {
-    ::SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
+    return Failed(ERROR_INVALID_PARAMETER, u"find a shell folder");
   }
   wchar_t buffer[MAX_PATH + 1] = {};
   // Never asks the shell to create the folder.
-  if (!::SHGetSpecialFolderPathW(nullptr, buffer, id, FALSE)) return false;
+  if (!::SHGetSpecialFolderPathW(nullptr, buffer, id, FALSE))
+    return FailedWithLastError(u"find a shell folder");
   buffer[MAX_PATH] = 0;
   *out = win32::FromWide(buffer, wcslen(buffer));
-  return true;
+  return Status::Ok();
 }
 
 uint32_t SystemEnv::OsMajorVersion() {

@@ -12,13 +12,13 @@
 namespace marksafe {
 namespace platform {
 
-bool SystemEnv::WriteNewFile(const std::u16string& path,
-                             const std::string& bytes) {
+Status SystemEnv::WriteNewFile(const std::u16string& path,
+                               const std::string& bytes) {
   const std::wstring native = win32::NativePath(path);
   win32::ScopedHandle file(::CreateFileW(native.c_str(), GENERIC_WRITE, 0,
                                          nullptr, CREATE_NEW,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return false;
+  if (!file.valid()) return FailedWithLastError(u"write", path);
   size_t done = 0;
   bool ok = true;
   while (ok && done < bytes.size()) {
@@ -36,14 +36,15 @@ bool SystemEnv::WriteNewFile(const std::u16string& path,
     win32::KeepLastError keep;
     ::DeleteFileW(native.c_str());
   }
-  return ok;
+  return OkOr(ok, u"write", path);
 }
 
-bool SystemEnv::MoveFolder(const std::u16string& from,
-                           const std::u16string& to) {
+Status SystemEnv::MoveFolder(const std::u16string& from,
+                             const std::u16string& to) {
   // Without MOVEFILE_REPLACE_EXISTING nothing there is ever replaced.
-  return ::MoveFileExW(win32::NativePath(from).c_str(),
-                       win32::NativePath(to).c_str(), 0) != FALSE;
+  return OkOr(::MoveFileExW(win32::NativePath(from).c_str(),
+                            win32::NativePath(to).c_str(), 0) != FALSE,
+              u"move", from);
 }
 
 namespace {
@@ -62,13 +63,14 @@ bool RemoveEntry(const std::wstring& path, DWORD attributes) {
 
 }  // namespace
 
-bool SystemEnv::RemoveTree(const std::u16string& path) {
+Status SystemEnv::RemoveTree(const std::u16string& path) {
   const std::wstring top = win32::NativePath(path);
   const DWORD top_attributes = ::GetFileAttributesW(top.c_str());
-  if (top_attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if (top_attributes == INVALID_FILE_ATTRIBUTES)
+    return FailedWithLastError(u"remove", path);
   if ((top_attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
       (top_attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    return RemoveEntry(top, top_attributes);
+    return OkOr(RemoveEntry(top, top_attributes), u"remove", path);
   }
   bool ok = true;
   DWORD first_error = 0;
@@ -111,7 +113,7 @@ bool SystemEnv::RemoveTree(const std::u16string& path) {
     }
   }
   if (!ok) ::SetLastError(first_error);
-  return ok;
+  return OkOr(ok, u"remove", path);
 }
 
 void SystemEnv::LimitNameToPath(const std::u16string& folder, bool is_folder,

@@ -29,7 +29,7 @@ bool load_chrome_file(const char16_t* path, Json::Value* document) {
   *document = Json::Value();
   std::string text;
   std::string why;
-  if (!platform::ReadFile(file, &text)) {
+  if (!platform::ReadFile(file, &text).ok()) {
     why = "cannot read it (" + ErrorWords(platform::GetLastError()) + ")";
   } else if (ParseDocumentText(text, document, &why)) {
     return true;
@@ -67,7 +67,7 @@ std::string ChromeFileText(const Json::Value& document) {
 
 bool save_chrome_file(const Json::Value& document, const std::u16string& path) {
   if (path.size() < 3) return false;
-  return platform::ReplaceFileAtomically(path, ChromeFileText(document));
+  return platform::ReplaceFileAtomically(path, ChromeFileText(document)).ok();
 }
 
 // The members today's Chrome writes on every node: a guid (left out when the

@@ -101,7 +101,7 @@ int32_t BackupChrome(const char16_t* chrome_file, const char16_t* backup_path,
     folder = BackupSetFolder(root, BackupPart::kChrome);
     if (!FitsPath(folder)) return kErrorPathNotFound;
     if (!platform::IsDirectory(bookmarks) &&
-        !platform::CreateDirectoryTree(bookmarks)) {
+        !platform::CreateDirectoryTree(bookmarks).ok()) {
       return kErrorInvalidParameter;
     }
   }

@@ -122,8 +122,8 @@ int32_t MkChromeTempFile(const char16_t* chrome_file) {
   // The new copy replaces an earlier one in one step, so that a failed
   // copy (a full disk) still leaves the earlier one.
   std::string bytes;
-  if (!platform::ReadFile(file, &bytes)) return kErrorInvalidParameter;
-  return platform::ReplaceFileAtomically(file + u"~", bytes)
+  if (!platform::ReadFile(file, &bytes).ok()) return kErrorInvalidParameter;
+  return platform::ReplaceFileAtomically(file + u"~", bytes).ok()
              ? 0
              : kErrorInvalidParameter;
 }

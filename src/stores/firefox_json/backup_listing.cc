@@ -142,7 +142,7 @@ std::vector<BrowserBackup> ListBrowserBackups(
     backups.push_back(std::move(backup));
   };
   std::vector<platform::DirEntry> entries;
-  if (platform::ListDirectory(profile_folder, &entries)) {
+  if (platform::ListDirectory(profile_folder, &entries).ok()) {
     for (const platform::DirEntry& entry : entries) {
       if (EqualsNoCase(entry.name, u"Bookmarks.bak")) add(profile_folder, entry);
     }
@@ -152,7 +152,7 @@ std::vector<BrowserBackup> ListBrowserBackups(
   entries.clear();
   if (platform::GetEntryKind(folder, &kind) &&
       kind == platform::EntryKind::kDirectory &&
-      platform::ListDirectory(folder, &entries)) {
+      platform::ListDirectory(folder, &entries).ok()) {
     for (const platform::DirEntry& entry : entries) add(folder, entry);
   }
   std::sort(backups.begin(), backups.end(),

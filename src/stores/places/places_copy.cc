@@ -18,7 +18,7 @@ constexpr int kFolderAttempts = 20;
 // A name for a new folder: "marksafe-places-" and 16 random hex digits.
 std::u16string RandomFolderName() {
   unsigned char bytes[8] = {};
-  if (!platform::RandomBytes(bytes, sizeof(bytes))) return u"";
+  if (!platform::RandomBytes(bytes, sizeof(bytes)).ok()) return u"";
   char hex[sizeof(bytes) * 2 + 1] = {};
   for (size_t i = 0; i < sizeof(bytes); ++i) {
     std::snprintf(hex + 2 * i, 3, "%02x", bytes[i]);
@@ -31,7 +31,8 @@ std::u16string RandomFolderName() {
 bool HasPendingWrites(const std::u16string& store) {
   for (const char16_t* suffix : kCompanions) {
     uint64_t size = 0;
-    if (platform::GetFileSize(store + suffix, &size) && size > 0) return true;
+    if (platform::GetFileSize(store + suffix, &size).ok() && size > 0)
+      return true;
   }
   return false;
 }
@@ -57,7 +58,7 @@ Status StoreCopy::Make(const std::u16string& store) {
     if (name.empty()) break;
     const std::u16string folder = temp + u"\\" + name;
     if (platform::PathExists(folder)) continue;
-    if (platform::CreateDirectoryTree(folder)) folder_ = folder;
+    if (platform::CreateDirectoryTree(folder).ok()) folder_ = folder;
   }
   if (folder_.empty()) {
     return Status::Error(platform::GetLastError(),
@@ -65,10 +66,10 @@ Status StoreCopy::Make(const std::u16string& store) {
                              u" for a copy of " + store);
   }
   const std::u16string copy = folder_ + u"\\" + LastComponent(store);
-  bool copied = platform::CopyFile(store, copy, true);
+  bool copied = platform::CopyFile(store, copy, true).ok();
   for (const char16_t* suffix : kCompanions) {
     if (copied && platform::PathExists(store + suffix)) {
-      copied = platform::CopyFile(store + suffix, copy + suffix, true);
+      copied = platform::CopyFile(store + suffix, copy + suffix, true).ok();
     }
   }
   if (!copied) {

@@ -16,7 +16,7 @@ namespace firefox {
 namespace {
 
 bool EnsureFolder(const std::u16string& path) {
-  return platform::PathExists(path) || platform::CreateDirectoryTree(path);
+  return platform::PathExists(path) || platform::CreateDirectoryTree(path).ok();
 }
 
 // The export without its own report scope.

@@ -40,7 +40,8 @@ bool StartsWithFolder(const std::u16string& path, const std::u16string& folder) 
 }
 
 bool EnsureFolder(const std::u16string& folder) {
-  return platform::PathExists(folder) || platform::CreateDirectoryTree(folder);
+  return platform::PathExists(folder) ||
+         platform::CreateDirectoryTree(folder).ok();
 }
 
 }  // namespace
@@ -121,7 +122,7 @@ bool CopyFavoritesIntoPart(const std::u16string& source,
                        cancel_flag, false, counts);
   }
   const std::u16string staging = StagingFolderFor(part);
-  if (platform::PathExists(staging)) (void)platform::RemoveTree(staging);
+  if (platform::PathExists(staging)) (void)platform::RemoveTree(staging).ok();
   bool copied = copy_folder(source, staging, interchange::kUrlExtension,
                             overwrite, cancel_flag, false, counts);
   Status status = copied ? SwapInFolder(staging, part)
@@ -129,7 +130,7 @@ bool CopyFavoritesIntoPart(const std::u16string& source,
                                          u"the copy of " + source + u" failed");
   if (SucceededOrSetLastError(status)) return true;
   LastErrorKeeper keep;  // the previous part is kept
-  (void)platform::RemoveTree(staging);
+  (void)platform::RemoveTree(staging).ok();
   return false;
 }
 

@@ -41,7 +41,7 @@ void FolderTitlesAsNames(model::Tree* tree, model::ItemId root) {
 // what the merge writes into it.
 bool EnsureFolder(const std::u16string& folder) {
   if (platform::IsDirectory(folder)) return true;
-  if (!platform::CreateDirectoryTree(folder)) return false;
+  if (!platform::CreateDirectoryTree(folder).ok()) return false;
   if (context::JournalRecorder* journal = context::Current().journal()) {
     context::JournalEntry entry;
     entry.kind = model::ItemKind::kFolder;

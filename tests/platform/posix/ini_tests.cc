@@ -40,13 +40,13 @@ TEST(IniTest, WriterChangesOnlyTheKeyItWrites) {
           "other=\xFF\xFE bytes \n\n[Second]\n x = 1");
   const std::u16string title = u"a=b \U0001F4D6 \u00C9t\u00E9.url";
   // The key keeps its spelling; leading blanks of the value go.
-  ASSERT_TRUE(WriteProfileString(u"FIRST", u"name", u" new", file));
+  ASSERT_TRUE(WriteProfileString(u"FIRST", u"name", u" new", file).ok());
   // A line break in a value cannot make a key of its own.
-  ASSERT_TRUE(WriteProfileString(u"First", u"added", u"a\r\nb=c", file));
+  ASSERT_TRUE(WriteProfileString(u"First", u"added", u"a\r\nb=c", file).ok());
   // A key of the last section when the file does not end in a line end.
-  ASSERT_TRUE(WriteProfileString(u"Second", u"y", title, file));
+  ASSERT_TRUE(WriteProfileString(u"Second", u"y", title, file).ok());
   // A missing section goes at the end.
-  ASSERT_TRUE(WriteProfileString(u"Third", u"z", u"\"q\"", file));
+  ASSERT_TRUE(WriteProfileString(u"Third", u"z", u"\"q\"", file).ok());
   // Key lines are rewritten plain, but bytes that are not text are kept. A
   // new key goes after the section's last line, before its blank lines.
   EXPECT_EQ(ReadBytes(dir.sub("w.ini")),
@@ -67,8 +67,8 @@ TEST(IniTest, EncodingsAreKept) {
   // A file that starts with FF FE stays UTF-16LE; an odd last byte stays.
   const std::u16string u16 =
       Ini(dir, "u16.ini", kBom16 + Utf16le(u"[A]\r\nk=v\r\n") + "!");
-  ASSERT_TRUE(WriteProfileString(u"A", u"k", text, u16));
-  ASSERT_TRUE(WriteProfileString(u"B", u"URL", u"http://x/?a=1", u16));
+  ASSERT_TRUE(WriteProfileString(u"A", u"k", text, u16).ok());
+  ASSERT_TRUE(WriteProfileString(u"B", u"URL", u"http://x/?a=1", u16).ok());
   EXPECT_EQ(
       ReadBytes(dir.sub("u16.ini")),
       kBom16 +
@@ -79,7 +79,7 @@ TEST(IniTest, EncodingsAreKept) {
   const std::u16string bom8 =
       Ini(dir, "bom8.ini", "\xEF\xBB\xBF[A]\r\nk=v\r\n");
   EXPECT_EQ(Read(bom8, u"A", u"k"), u"v");
-  ASSERT_TRUE(WriteProfileString(u"A", u"k", u"w", bom8));
+  ASSERT_TRUE(WriteProfileString(u"A", u"k", u"w", bom8).ok());
   EXPECT_EQ(ReadBytes(dir.sub("bom8.ini")), "\xEF\xBB\xBF[A]\r\nk=w\r\n");
 }
 
@@ -111,7 +111,7 @@ TEST(IniTest, ReaderRules) {
   EXPECT_EQ(sections[0].Get(u"TWICE"), u"\"\"w\"\"");
   EXPECT_EQ(sections[1].Get(u"First"), u"3");
   // The first of two sections of one name is the one written to.
-  ASSERT_TRUE(WriteProfileString(u"sec", u"First", u"5", file));
+  ASSERT_TRUE(WriteProfileString(u"sec", u"First", u"5", file).ok());
   EXPECT_EQ(Read(file, u"SEC", u"first"), u"5");
   // No file: the default for every key, and error 2.
   SetLastError(0);
@@ -127,16 +127,19 @@ TEST(IniTest, WriterRefusesBadNamesAndMissingFolders) {
       {u"", u"k"}, {u"A", u""}, {u"A", u"k=j"}, {u"A]", u"k"}, {u"A", u"k\nl"}};
   for (const auto& names : bad) {
     SetLastError(0);
-    EXPECT_FALSE(WriteProfileString(names[0], names[1], u"v", dir.u16("n")));
+    EXPECT_FALSE(
+        WriteProfileString(names[0], names[1], u"v", dir.u16("n")).ok());
     EXPECT_EQ(GetLastError(), 87u);
   }
-  EXPECT_FALSE(WriteProfileString(u"A", u"k", u"v", dir.u16("no/n.ini")));
+  EXPECT_FALSE(WriteProfileString(u"A", u"k", u"v", dir.u16("no/n.ini")).ok());
   EXPECT_EQ(GetLastError(), 3u);
   // A long bookmark title gives a file name near the system's limit; the
   // rewrite's temporary name must fit too.
   const std::string name = std::string(250, 'n') + ".url";
-  ASSERT_TRUE(WriteProfileString(u"S", u"URL", u"http://a/", dir.u16(name)));
-  ASSERT_TRUE(WriteProfileString(u"S", u"URL", u"http://b/", dir.u16(name)));
+  ASSERT_TRUE(
+      WriteProfileString(u"S", u"URL", u"http://a/", dir.u16(name)).ok());
+  ASSERT_TRUE(
+      WriteProfileString(u"S", u"URL", u"http://b/", dir.u16(name)).ok());
   EXPECT_EQ(ReadBytes(dir.sub(name)), "[S]\r\nURL=http://b/\r\n");
   EXPECT_EQ(test::ListTree(dir.path()), std::vector<std::string>{name});
 }

@@ -27,18 +27,18 @@ using test::WriteBytes;
 TEST(ShellFolderTest, ReadFromTheEnvironmentAtEveryCall) {
   std::u16string out;
   ScopedEnv favorites("MARKSAFE_FAVORITES", "");
-  EXPECT_FALSE(GetShellFolder(ShellFolder::kFavorites, &out));
+  EXPECT_FALSE(GetShellFolder(ShellFolder::kFavorites, &out).ok());
   EXPECT_EQ(out, u"");
   {
     ScopedEnv app_data("MARKSAFE_APPDATA", "/mnt/AppData/Roaming");
-    EXPECT_TRUE(GetShellFolder(ShellFolder::kRoamingAppData, &out));
+    EXPECT_TRUE(GetShellFolder(ShellFolder::kRoamingAppData, &out).ok());
     EXPECT_EQ(out, u"/mnt/AppData/Roaming");
     // With the Windows folders given, the system's own ones are not used.
     EXPECT_TRUE(NativeFirefoxProfileRoots().empty());
     EXPECT_TRUE(NativeChromeBookmarkFiles().empty());
   }
   ScopedEnv no_app_data("MARKSAFE_APPDATA");
-  EXPECT_FALSE(GetShellFolder(ShellFolder::kRoamingAppData, &out));
+  EXPECT_FALSE(GetShellFolder(ShellFolder::kRoamingAppData, &out).ok());
   // Then $XDG_CONFIG_HOME when absolute, else ~/.config.
   ScopedEnv home("HOME", "/home/me");
   for (const char* xdg : {"cfg", "/cfg"}) {
@@ -74,9 +74,9 @@ TEST(FileTest, LinksDotNamesAndModes) {
   WriteBytes(dir.sub(".Quillbay"), "");
   WriteBytes(dir.sub("readonly"), "ro");
   ASSERT_EQ(chmod(dir.sub("readonly").c_str(), 0444), 0);
-  ASSERT_TRUE(CopyFile(dir.u16("readonly"), dir.u16("copy"), true));
+  ASSERT_TRUE(CopyFile(dir.u16("readonly"), dir.u16("copy"), true).ok());
   EXPECT_EQ(Mode(dir.sub("copy")), 0644u);
-  ASSERT_TRUE(CopyFile(dir.u16("readonly"), dir.u16("copy"), false));
+  ASSERT_TRUE(CopyFile(dir.u16("readonly"), dir.u16("copy"), false).ok());
   WriteBytes(dir.sub("w"), "first");
   ASSERT_EQ(chmod(dir.sub("w").c_str(), 0640), 0);
   const char* links[][2] = {
@@ -84,12 +84,12 @@ TEST(FileTest, LinksDotNamesAndModes) {
   for (const auto& link : links) {
     ASSERT_EQ(symlink(dir.sub(link[0]).c_str(), dir.sub(link[1]).c_str()), 0);
   }
-  ASSERT_TRUE(ReplaceFileAtomically(dir.u16("filelink"), "through link"));
+  ASSERT_TRUE(ReplaceFileAtomically(dir.u16("filelink"), "through link").ok());
   EXPECT_EQ(ReadBytes(dir.sub("w")), "through link");
   EXPECT_EQ(Mode(dir.sub("w")), 0640u);
   // Name, then the directory, link and hidden flags.
   std::vector<DirEntry> entries;
-  ASSERT_TRUE(ListDirectory(dir.u16(), &entries));
+  ASSERT_TRUE(ListDirectory(dir.u16(), &entries).ok());
   std::vector<std::string> flags;
   for (const DirEntry& e : entries) {
     flags.push_back(ToUtf8(e.name) + ":" + std::to_string(e.is_directory) +
@@ -109,16 +109,16 @@ TEST(LockFileTest, TheFileGoesWithTheLockAndAWaiterLocksTheNewOne) {
   TempDir dir;
   const std::u16string path = dir.u16("store.marksafe-lock");
   std::unique_ptr<FileLock> first;
-  ASSERT_TRUE(LockFile(path, 0, &first));
+  ASSERT_TRUE(LockFile(path, 0, &first).ok());
   std::unique_ptr<FileLock> waiter;
   bool waited = false;
-  std::thread second([&] { waited = LockFile(path, 5000, &waiter); });
+  std::thread second([&] { waited = LockFile(path, 5000, &waiter).ok(); });
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   first.reset();
   second.join();
   ASSERT_TRUE(waited);
   std::unique_ptr<FileLock> third;
-  EXPECT_FALSE(LockFile(path, 0, &third));
+  EXPECT_FALSE(LockFile(path, 0, &third).ok());
   EXPECT_EQ(GetLastError(), kErrorLockViolation);
   waiter.reset();
   EXPECT_FALSE(test::Exists(dir.sub("store.marksafe-lock")));
