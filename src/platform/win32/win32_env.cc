@@ -37,10 +37,11 @@ Status SystemEnv::LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
   const int64_t deadline = env->NowMicros() + int64_t{timeout_ms} * 1000;
   auto wait = [env, deadline]() {
     if (env->NowMicros() >= deadline) {
-      return Failed(kErrorLockViolation, u"lock", lock_path);
+      SetLastError(kErrorLockViolation);
+      return false;
     }
     env->SleepForMicroseconds(kLockPollMicros);
-    return Status::Ok();
+    return true;
   };
   for (;;) {
     // Every holder opens the file to be deleted on close: once the last
@@ -131,7 +132,7 @@ Status SystemEnv::SyncTree(const std::u16string& folder) {
 Status SystemEnv::ExchangeFolders(const std::u16string&,
                                   const std::u16string&) {
   // No call swaps two folders in one step here.
-  return Failed(kErrorNotSupported, u"swap", a);
+  return Failed(kErrorNotSupported, u"swap");
 }
 
 }  // namespace platform
