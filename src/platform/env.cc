@@ -37,6 +37,29 @@ bool ChildPath(const std::u16string& folder, const std::u16string& name,
   return true;
 }
 
+bool GetEntryKind(const std::u16string& path, EntryKind* kind) {
+  return CurrentEnv()->GetEntryKind(path, kind);
+}
+
+std::u16string TempFolder() { return CurrentEnv()->TempFolder(); }
+
+std::u16string CanonicalPath(const std::u16string& path) {
+  return CurrentEnv()->CanonicalPath(path);
+}
+
+bool GetLastWriteTime(const std::u16string& path, int64_t* microseconds) {
+  return CurrentEnv()->GetLastWriteTime(path, microseconds);
+}
+
+bool ResolvesInside(const std::u16string& path, const std::u16string& folder) {
+  return CurrentEnv()->ResolvesInside(path, folder);
+}
+
+bool ReadProfileFile(const std::u16string& folder, const std::u16string& path,
+                     std::string* bytes, size_t max_bytes) {
+  return CurrentEnv()->ReadProfileFile(folder, path, bytes, max_bytes);
+}
+
 bool FileHeldOpen(const std::u16string& path) {
   return CurrentEnv()->FileHeldOpen(path);
 }

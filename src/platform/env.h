@@ -94,6 +94,20 @@ class Env {
   [[nodiscard]] virtual bool OpenDatabaseFile(const std::u16string& path,
                                 RandomAccessFile* file,
                                 std::unique_ptr<RandomAccessFile>* out) = 0;
+  // What path itself is (a link is not followed); false when nothing is
+  // there.
+  [[nodiscard]] virtual bool GetEntryKind(const std::u16string& path,
+                                          EntryKind* kind) = 0;
+  virtual std::u16string TempFolder() = 0;
+  virtual std::u16string CanonicalPath(const std::u16string& path) = 0;
+  [[nodiscard]] virtual bool GetLastWriteTime(const std::u16string& path,
+                                              int64_t* microseconds) = 0;
+  [[nodiscard]] virtual bool ResolvesInside(const std::u16string& path,
+                                            const std::u16string& folder) = 0;
+  [[nodiscard]] virtual bool ReadProfileFile(const std::u16string& folder,
+                                             const std::u16string& path,
+                                             std::string* bytes,
+                                             size_t max_bytes) = 0;
   // The time, in microseconds since 1970 (UTC); waits are measured on it.
   virtual int64_t NowMicros() = 0;
   // Sleeps the calling thread (lock waits poll with it).

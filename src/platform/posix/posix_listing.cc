@@ -58,7 +58,7 @@ mode_t TypeFromListing(unsigned char type) {
 
 }  // namespace
 
-bool GetEntryKind(const std::u16string& path, EntryKind* kind) {
+bool SystemEnv::GetEntryKind(const std::u16string& path, EntryKind* kind) {
   const std::string native = posix::NativePath(path);
   struct stat st;
   if (kind == nullptr || native.empty()) {

@@ -17,6 +17,7 @@
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
 #include "platform/posix/posix_internal.h"
+#include "platform/system_env.h"
 
 namespace marksafe {
 namespace platform {
@@ -117,7 +118,7 @@ std::string Resolved(const std::u16string& path) {
 
 }  // namespace
 
-std::u16string CanonicalPath(const std::u16string& path) {
+std::u16string SystemEnv::CanonicalPath(const std::u16string& path) {
   std::string native = posix::NativePath(path);
   while (native.size() > 1 && native.back() == '/') native.pop_back();
   const size_t slash = native.rfind('/');
@@ -135,7 +136,8 @@ std::u16string CanonicalPath(const std::u16string& path) {
   return FromUtf8(out + name);
 }
 
-bool ResolvesInside(const std::u16string& path, const std::u16string& folder) {
+bool SystemEnv::ResolvesInside(const std::u16string& path,
+                               const std::u16string& folder) {
   const std::string inner = Resolved(path);
   const std::string outer = Resolved(folder);
   if (inner.empty() || outer.empty()) return false;
@@ -144,8 +146,9 @@ bool ResolvesInside(const std::u16string& path, const std::u16string& folder) {
   return inner.compare(0, prefix.size(), prefix) == 0;
 }
 
-bool ReadProfileFile(const std::u16string& folder, const std::u16string& path,
-                     std::string* bytes, size_t max_bytes) {
+bool SystemEnv::ReadProfileFile(const std::u16string& folder,
+                                const std::u16string& path, std::string* bytes,
+                                size_t max_bytes) {
   bytes->clear();
   if (!ResolvesInside(path, folder)) return false;
   // Non-blocking, so that opening a FIFO cannot wait for a writer.
@@ -203,7 +206,8 @@ BrowserDataFolders GetBrowserDataFolders() {
   return folders;
 }
 
-bool GetLastWriteTime(const std::u16string& path, int64_t* microseconds) {
+bool SystemEnv::GetLastWriteTime(const std::u16string& path,
+                                 int64_t* microseconds) {
   struct stat info;
   if (stat(posix::NativePath(path).c_str(), &info) != 0) return false;
   *microseconds = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000 +

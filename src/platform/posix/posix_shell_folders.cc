@@ -165,7 +165,7 @@ std::string NativePathUtf8(const std::u16string& path) {
 }
 
 // $TMPDIR, else /tmp.
-std::u16string TempFolder() {
+std::u16string SystemEnv::TempFolder() {
   const char* from_environment = std::getenv("TMPDIR");
   std::string folder = from_environment != nullptr && *from_environment != 0
                            ? from_environment

@@ -56,7 +56,7 @@ EntryKind KindOf(DWORD attributes) {
 
 }  // namespace
 
-bool GetEntryKind(const std::u16string& path, EntryKind* kind) {
+bool SystemEnv::GetEntryKind(const std::u16string& path, EntryKind* kind) {
   if (kind == nullptr || path.empty()) {
     ::SetLastError(ERROR_INVALID_PARAMETER);
     return false;

@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
+#include "platform/system_env.h"
 #include "platform/win32/win32_api.h"
 
 namespace marksafe {
@@ -38,7 +39,7 @@ std::wstring FinalPath(const std::u16string& path) {
 
 }  // namespace
 
-std::u16string CanonicalPath(const std::u16string& path) {
+std::u16string SystemEnv::CanonicalPath(const std::u16string& path) {
   // Names compare without case: one case for the key.
   std::u16string full = win32::FromWide(win32::FullPath(path));
   while (full.size() > 3 && full.back() == u'\\') full.pop_back();
@@ -46,7 +47,8 @@ std::u16string CanonicalPath(const std::u16string& path) {
   return full;
 }
 
-bool ResolvesInside(const std::u16string& path, const std::u16string& folder) {
+bool SystemEnv::ResolvesInside(const std::u16string& path,
+                               const std::u16string& folder) {
   win32::KeepLastError keep;
   const std::wstring inner = FinalPath(path);
   const std::wstring outer = FinalPath(folder);
@@ -56,8 +58,9 @@ bool ResolvesInside(const std::u16string& path, const std::u16string& folder) {
   return inner.compare(0, prefix.size(), prefix) == 0;
 }
 
-bool ReadProfileFile(const std::u16string& folder, const std::u16string& path,
-                     std::string* bytes, size_t max_bytes) {
+bool SystemEnv::ReadProfileFile(const std::u16string& folder,
+                                const std::u16string& path, std::string* bytes,
+                                size_t max_bytes) {
   win32::KeepLastError keep;
   bytes->clear();
   if (!ResolvesInside(path, folder)) return false;
@@ -99,7 +102,8 @@ BrowserDataFolders GetBrowserDataFolders() {
   return folders;
 }
 
-bool GetLastWriteTime(const std::u16string& path, int64_t* microseconds) {
+bool SystemEnv::GetLastWriteTime(const std::u16string& path,
+                                 int64_t* microseconds) {
   WIN32_FILE_ATTRIBUTE_DATA data = {};
   if (!::GetFileAttributesExW(win32::NativePath(path).c_str(),
                               GetFileExInfoStandard, &data)) {

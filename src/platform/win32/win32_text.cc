@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/system_env.h"
 #include "platform/win32/win32_api.h"
 
 namespace marksafe {
@@ -46,7 +47,7 @@ std::string NativePathUtf8(const std::u16string& path) {
 // ":" would name a stream or a drive.
 const char16_t kNotInAName[] = u"/\\:";
 
-std::u16string TempFolder() {
+std::u16string SystemEnv::TempFolder() {
   win32::KeepLastError keep;
   wchar_t buffer[MAX_PATH + 2] = {};
   const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
