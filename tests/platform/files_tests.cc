@@ -21,6 +21,11 @@ bool FailsWith(bool result, uint32_t error) {
   return !result && GetLastError() == error;
 }
 
+// A failed Status carries the code it also left as the last error.
+bool FailsWith(const Status& status, uint32_t error) {
+  return status.code() == error && FailsWith(status.ok(), error);
+}
+
 TEST(ListingTest, NtfsOrderComparesUpperCasedUnits) {
   TempDir dir;
   // "_" (0x5F) sorts after "Z"; "é" sorts as "É"; code units, not code
@@ -48,26 +53,26 @@ TEST(FileErrorTest, EachFailureSetsTheCodeCallersTest) {
   uint64_t size = 99;
   std::vector<DirEntry> entries(1);
   std::string bytes;
-  EXPECT_TRUE(FailsWith(GetFileSize(dir.u16("nope.url"), &size).ok(), 2));
-  EXPECT_TRUE(FailsWith(GetFileSize(dir.u16("no\\nope.url"), &size).ok(), 3));
-  EXPECT_TRUE(FailsWith(GetFileSize(dir.u16(), &size).ok(), 5));
+  EXPECT_TRUE(FailsWith(GetFileSize(dir.u16("nope.url"), &size), 2));
+  EXPECT_TRUE(FailsWith(GetFileSize(dir.u16("no\\nope.url"), &size), 3));
+  EXPECT_TRUE(FailsWith(GetFileSize(dir.u16(), &size), 5));
   EXPECT_EQ(size, 0u);
   EXPECT_TRUE(FailsWith(PathExists(dir.u16("nope")), 2));
   EXPECT_TRUE(FailsWith(PathExists(dir.u16("f/x")), 3));  // file as folder
-  EXPECT_TRUE(FailsWith(ReadFile(dir.u16("nope"), &bytes).ok(), 2));
-  EXPECT_TRUE(FailsWith(ListDirectory(dir.u16("missing"), &entries).ok(), 3));
+  EXPECT_TRUE(FailsWith(ReadFile(dir.u16("nope"), &bytes), 2));
+  EXPECT_TRUE(FailsWith(ListDirectory(dir.u16("missing"), &entries), 3));
   EXPECT_TRUE(entries.empty());
   // A file where a folder should be: Windows versions differ on the code,
   // but none calls it a missing file.
   EXPECT_FALSE(ListDirectory(dir.u16("f"), &entries).ok());
   EXPECT_NE(GetLastError(), 2u);
   EXPECT_NE(GetLastError(), 0u);
-  EXPECT_TRUE(FailsWith(CopyFile(dir.u16("no"), dir.u16("x"), false).ok(), 2));
+  EXPECT_TRUE(FailsWith(CopyFile(dir.u16("no"), dir.u16("x"), false), 2));
   EXPECT_TRUE(
-      FailsWith(CopyFile(dir.u16("f"), dir.u16("no/x"), false).ok(), 3));
-  EXPECT_TRUE(FailsWith(CreateDirectoryTree(dir.u16("a/b")).ok(), 183));
-  EXPECT_TRUE(FailsWith(CreateDirectoryTree(dir.u16("f/sub")).ok(), 3));
-  EXPECT_TRUE(FailsWith(ReplaceFileAtomically(dir.u16("no/w"), "x").ok(), 3));
+      FailsWith(CopyFile(dir.u16("f"), dir.u16("no/x"), false), 3));
+  EXPECT_TRUE(FailsWith(CreateDirectoryTree(dir.u16("a/b")), 183));
+  EXPECT_TRUE(FailsWith(CreateDirectoryTree(dir.u16("f/sub")), 3));
+  EXPECT_TRUE(FailsWith(ReplaceFileAtomically(dir.u16("no/w"), "x"), 3));
   EXPECT_EQ(test::ListTree(dir.path()),
             (std::vector<std::string>{"a/", "a/b/", "f"}));
 }
@@ -77,7 +82,7 @@ TEST(FileTest, CopiesRefuseOrReplaceAndNeverLoseTheTarget) {
   WriteBytes(dir.sub("from"), "new");
   WriteBytes(dir.sub("to"), "old contents");
   EXPECT_TRUE(
-      FailsWith(CopyFile(dir.u16("from"), dir.u16("to"), true).ok(), 80));
+      FailsWith(CopyFile(dir.u16("from"), dir.u16("to"), true), 80));
   EXPECT_FALSE(CopyFile(dir.u16("missing"), dir.u16("to"), false).ok());
   EXPECT_EQ(ReadBytes(dir.sub("to")), "old contents");
   ASSERT_TRUE(CopyFile(dir.u16("from"), dir.u16("to"), false).ok());
