@@ -17,6 +17,7 @@
 #include "gtest/gtest.h"
 #include "json/json.h"
 #include "model/report.h"
+#include "platform/memory_env.h"
 #include "platform/platform.h"
 #include "support/faulty_env.h"
 #include "support/test_support.h"
@@ -96,6 +97,30 @@ Tree Read(const std::u16string& folder, PartKind kind, Status* status) {
   Tree tree;
   *status = ReadPart(folder, kind, &tree);
   return tree;
+}
+
+// The part's writer and reader reach files only through the Env: in an
+// Env that keeps them in memory, a backup, a repeat of it (built beside and
+// swapped in) and the reading back all work, and nothing lands on disk.
+TEST(Part, RoundTripNeedsNothingButTheEnv) {
+  platform::MemoryEnv env;
+  platform::ScopedEnvOverride use(&env);
+  const std::u16string set = u"/marksafe-memory-only/set";
+  ASSERT_TRUE(platform::CreateDirectoryTree(set).ok());
+  const Tree tree = RichTree();
+  for (int run = 0; run < 2; ++run) {
+    ASSERT_TRUE(
+        WritePart(tree, PartKind::kFirefox, set + u"/Firefox", true, nullptr)
+            .ok());
+  }
+  Status status;
+  const Tree back = Read(set + u"/Firefox", PartKind::kFirefox, &status);
+  ASSERT_TRUE(status.ok()) << test::U8(status.message());
+  EXPECT_EQ(test::TreeLines(back), test::TreeLines(tree));
+  std::vector<platform::DirEntry> left;
+  ASSERT_TRUE(platform::ListDirectory(set, &left).ok());
+  ASSERT_EQ(left.size(), 1u);  // the part, no staging or previous copy
+  EXPECT_FALSE(std::filesystem::exists("/marksafe-memory-only"));
 }
 
 TEST(Part, RoundTripKeepsEveryItemExactly) {

@@ -1,0 +1,117 @@
+// An Env whose files and folders live in memory, for fast tests and for
+// proving that a job reaches the disk only through the Env: a path it
+// names that the test did not make is not there. Processes, browsers, the
+// clock and random bytes are the system's.
+//
+// Paths take "\" or "/" alike and are matched as written (case counts);
+// "/" alone is the root, which always exists. Links do not exist here, so
+// every path resolves to itself. Locks are held per path within this Env.
+#ifndef MARKSAFE_PLATFORM_MEMORY_ENV_H_
+#define MARKSAFE_PLATFORM_MEMORY_ENV_H_
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/system_env.h"
+
+namespace marksafe {
+namespace platform {
+
+class MemoryEnv : public SystemEnv {
+ public:
+  MemoryEnv() = default;
+
+  // What GetShellFolder answers for folder (nothing is set at first).
+  void SetShellFolder(ShellFolder folder, const std::u16string& path);
+  // The number of files and folders held, the root left out.
+  size_t EntryCount() const;
+
+  Status ListDirectory(const std::u16string& folder,
+                       std::vector<DirEntry>* out) override;
+  bool PathExists(const std::u16string& path) override;
+  bool IsDirectory(const std::u16string& path) override;
+  bool GetEntryKind(const std::u16string& path, EntryKind* kind) override;
+  Status CreateDirectoryTree(const std::u16string& path) override;
+  Status CopyFile(const std::u16string& from, const std::u16string& to,
+                  bool fail_if_exists) override;
+  Status ShellCopyFile(const std::u16string& from,
+                       const std::u16string& to) override;
+  Status DeleteFile(const std::u16string& path) override;
+  Status GetFileSize(const std::u16string& path, uint64_t* size) override;
+  Status SetHidden(const std::u16string& path) override;
+  Status ReadFile(const std::u16string& path, std::string* bytes) override;
+  Status WriteFile(const std::u16string& path,
+                   const std::string& bytes) override;
+  Status ReplaceFileAtomically(const std::u16string& path,
+                               const std::string& bytes) override;
+  Status WriteNewFile(const std::u16string& path,
+                      const std::string& bytes) override;
+  Status MoveFolder(const std::u16string& from,
+                    const std::u16string& to) override;
+  Status RemoveTree(const std::u16string& path) override;
+  Status ExchangeFolders(const std::u16string& a,
+                         const std::u16string& b) override;
+  Status SyncPath(const std::u16string& path) override;
+  Status SyncTree(const std::u16string& folder) override;
+  Status LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+                  std::unique_ptr<FileLock>* lock) override;
+  std::u16string GetProfileString(const std::u16string& section,
+                                  const std::u16string& key,
+                                  const std::u16string& default_value,
+                                  size_t size,
+                                  const std::u16string& file) override;
+  std::vector<std::u16string> GetProfileStrings(
+      const std::u16string& section, const std::vector<std::u16string>& keys,
+      const std::u16string& default_value, size_t size,
+      const std::u16string& file) override;
+  Status WriteProfileString(const std::u16string& section,
+                            const std::u16string& key,
+                            const std::u16string& value,
+                            const std::u16string& file) override;
+  Status GetShellFolder(ShellFolder folder, std::u16string* out) override;
+  std::u16string TempFolder() override;
+  std::u16string CanonicalPath(const std::u16string& path) override;
+  bool GetLastWriteTime(const std::u16string& path,
+                        int64_t* microseconds) override;
+  bool ResolvesInside(const std::u16string& path,
+                      const std::u16string& folder) override;
+  bool ReadProfileFile(const std::u16string& folder, const std::u16string& path,
+                       std::string* bytes, size_t max_bytes) override;
+  bool OpenDatabaseFile(const std::u16string& path, RandomAccessFile* file,
+                        std::unique_ptr<RandomAccessFile>* out) override;
+
+ private:
+  struct Node {
+    bool folder = false;
+    std::string bytes;
+    int64_t written = 0;
+  };
+  class Lock;
+
+  // The map's key for path: "/" separators, no doubled or trailing one.
+  static std::u16string Key(const std::u16string& path);
+  static std::u16string ParentKey(const std::u16string& key);
+  // Fails as the system does for a missing entry: 2 when its folder
+  // exists, 3 when not. Callers hold mutex_.
+  Status Missing(const std::u16string& key, const char16_t* what);
+  Node* Find(const std::u16string& key);
+  Status PutFile(const std::u16string& path, const std::string& bytes,
+                 bool fail_if_exists);
+  // Moves every key at or below from to the same place below to.
+  void MoveKeys(const std::u16string& from, const std::u16string& to);
+
+  mutable std::mutex mutex_;
+  std::map<std::u16string, Node> nodes_;
+  std::set<std::u16string> locked_;
+  std::map<ShellFolder, std::u16string> shell_folders_;
+};
+
+}  // namespace platform
+}  // namespace marksafe
+
+#endif  // MARKSAFE_PLATFORM_MEMORY_ENV_H_
