@@ -41,13 +41,13 @@ const std::u16string& PartFolder() {
          {u"/Bookmarks Menu/News/Deep", u"/Bookmarks Toolbar",
           u"/Unsorted Bookmarks", u"/Mobile Bookmarks", u"/Bookmarks bar/Sub",
           u"/Other bookmarks", u"/Mobile bookmarks"}) {
-      ok = ok && CreateDirectoryTree(f + dir);
+      ok = ok && CreateDirectoryTree(f + dir).ok();
     }
     for (const char16_t* file :
          {u"/Bookmarks Menu/Example.url", u"/Bookmarks Menu/News/Deep/a.url",
           u"/Bookmarks Toolbar/Same.url", u"/Bookmarks bar/Sub/b.url",
           u"/Other bookmarks/c.url", u"/Bookmarks Menu/not a shortcut.txt"}) {
-      ok = ok && WriteFile(f + file, kShortcut);
+      ok = ok && WriteFile(f + file, kShortcut).ok();
     }
     if (!ok) __builtin_trap();
     return made;
@@ -62,10 +62,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::u16string& part = PartFolder();
   const std::vector<std::string> pieces =
       fuzz::Pieces(std::string(reinterpret_cast<const char*>(data), size));
-  if (!WriteFile(part + u"/pos.ini", pieces[0]) ||
-      !WriteFile(part + u"/chrome_pos.ini", pieces[0]) ||
-      !WriteFile(part + u"/manifest.json", pieces[1]) ||
-      !WriteFile(part + u"/Bookmarks Menu/News/Edited.url", pieces[2])) {
+  if (!WriteFile(part + u"/pos.ini", pieces[0]).ok() ||
+      !WriteFile(part + u"/chrome_pos.ini", pieces[0]).ok() ||
+      !WriteFile(part + u"/manifest.json", pieces[1]).ok() ||
+      !WriteFile(part + u"/Bookmarks Menu/News/Edited.url", pieces[2]).ok()) {
     __builtin_trap();
   }
   // A manifest that is read keeps every record or names it as left out:
@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const std::u16string copy = fuzz::ScratchFolder() + u"copy";
     (void)platform::RemoveTree(copy).ok();
-    if (!CreateDirectoryTree(copy)) __builtin_trap();
+    if (!CreateDirectoryTree(copy).ok()) __builtin_trap();
     model::Report report;
     Status written = backup_set::WritePart(tree, kind, copy, false, &report);
     if (!written.ok()) {

@@ -31,9 +31,9 @@ const std::u16string& Home() {
          {u"/.mozilla/firefox/a.default", u"/.mozilla/firefox/b.work",
           u"/.config/chromium/Default", u"/.config/chromium/Profile 1",
           u"/.config/chromium/Work", u"/outside"}) {
-      ok = ok && CreateDirectoryTree(*made + dir);
+      ok = ok && CreateDirectoryTree(*made + dir).ok();
     }
-    ok = ok && WriteFile(*made + u"/.mozilla/firefox/a.default/prefs.js", "");
+    ok = ok && WriteFile(*made + u"/.mozilla/firefox/a.default/prefs.js", "").ok();
     if (!ok) __builtin_trap();
     return made;
   }();
@@ -48,9 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<std::string> files =
       fuzz::Pieces(std::string(reinterpret_cast<const char*>(data), size));
   const bool written =
-      WriteFile(home + u"/.mozilla/firefox/profiles.ini", files[0]) &&
-      WriteFile(home + u"/.mozilla/firefox/installs.ini", files[1]) &&
-      WriteFile(home + u"/.config/chromium/Local State", files[2]);
+      WriteFile(home + u"/.mozilla/firefox/profiles.ini", files[0]).ok() &&
+      WriteFile(home + u"/.mozilla/firefox/installs.ini", files[1]).ok() &&
+      WriteFile(home + u"/.config/chromium/Local State", files[2]).ok();
   if (!written) __builtin_trap();
 
   platform::BrowserDataFolders folders;
