@@ -141,6 +141,16 @@ TEST(HtmlRead, MobileFolderIsKnownByItsWholeTitle) {
       {"<DL><DT><H3>Mobile bookmarks</H3><DL></DL><DT><H3 "
        "MOBILE_BOOKMARKS_FOLDER=\"false\">Elsewhere</H3><DL></DL></DL>",
        "Mobile bookmarks"},
+      // A mobile mark on the toolbar's heading names no root, so the file
+      // reads as one without the mark; on a second toolbar heading it does.
+      {"<DL><DT><H3 PERSONAL_TOOLBAR_FOLDER=\"true\" "
+       "MOBILE_BOOKMARKS_FOLDER=\"true\">Bar</H3><DL></DL><DT><H3>Mobile "
+       "bookmarks</H3><DL><DT><A HREF=\"https://m/\">M</A></DL></DL>",
+       "Mobile bookmarks"},
+      {"<DL><DT><H3 PERSONAL_TOOLBAR_FOLDER=\"true\">Bar</H3><DL></DL><DT>"
+       "<H3 PERSONAL_TOOLBAR_FOLDER=\"true\" MOBILE_BOOKMARKS_FOLDER=\"true\">"
+       "Phone</H3><DL></DL><DT><H3>Mobile bookmarks</H3><DL></DL></DL>",
+       "Phone"},
   };
   for (const auto& c : cases) {
     const Tree tree = Read(c.html);

@@ -175,8 +175,19 @@ void Reader::OnPrescanTag(const std::string& name) {
       prescan_->charset =
           CharsetOfContent(std::string(content->begin, content->end));
     }
-  } else if (name == "h3" && IsMarked("mobile_bookmarks_folder")) {
-    prescan_->mobile_mark = true;
+  } else if (name == "h3") {
+    // The marks are taken in the order the tree builder takes them, so the
+    // mobile mark counts only where it really names the mobile root: a
+    // file whose one mobile mark sits on the toolbar's <H3> is read as if
+    // it had none, as the file written from it is.
+    if (IsMarked("personal_toolbar_folder") && !prescan_->toolbar_marked) {
+      prescan_->toolbar_marked = true;
+    } else if (IsMarked("unfiled_bookmarks_folder") &&
+               !prescan_->other_marked) {
+      prescan_->other_marked = true;
+    } else if (IsMarked("mobile_bookmarks_folder")) {
+      prescan_->mobile_mark = true;
+    }
   }
 }
 

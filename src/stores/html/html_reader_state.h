@@ -25,7 +25,11 @@ model::Time DateOf(const Attribute* attribute);
 // What a first look at a file finds before it is read.
 struct Prescan {
   std::string charset;       // the label a <META> before the first list gives
-  bool mobile_mark = false;  // an <H3> carries MOBILE_BOOKMARKS_FOLDER="true"
+  // An <H3> carries MOBILE_BOOKMARKS_FOLDER="true" and no earlier mark of
+  // the same <H3> names a root still free, so it becomes the mobile root.
+  bool mobile_mark = false;
+  bool toolbar_marked = false;  // the toolbar root is named by an <H3>
+  bool other_marked = false;    // the unsorted root is named by an <H3>
 };
 
 class Reader {
