@@ -24,6 +24,10 @@ struct Op {
   std::function<bool()> baseline;   // timed, in a child; empty: reuse
   std::string baseline_of;          // the op whose baseline figure is reused
   std::vector<std::string> stores;  // measured after the run
+  // Outputs no later job reads, removed once the row is measured so that a
+  // million-link run fits on the disk.
+  std::vector<std::string> scratch = {};
+  bool once = false;  // timed in one pair only (it consumes its input)
 };
 
 // "snapshot": the Firefox part in part_folder (written by backup_firefox)

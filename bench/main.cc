@@ -3,10 +3,12 @@
 // in a child process of its own, and prints one table.
 //
 //   marksafe_bench [--dir DIR] [--timeout SECONDS] [--only NAME,...] [--reuse]
-//                  [SIZE...]
+//                  [--pairs N] [SIZE...]
 // --only runs the jobs whose names hold one of the words. --reuse keeps the
 // data and backup sets an earlier run left in DIR, so that one job can be
-// timed again (with --only) without the backups before it.
+// timed again (with --only) without the backups before it. --pairs (default
+// 2) sets how many times each job and its baseline run, alternating.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -34,26 +36,31 @@ struct Row {
   double store_mb;
 };
 
-// The previous parts a repeated backup put aside in set, removed as the
-// program removes them once the backup has reported success. Shown beside
+// Removes the previous parts a repeated backup put aside in set.
+bool RemoveTrash(const std::string& set) {
+  const std::string folder = set + "/Bookmarks";
+  bool ok = true;
+  for (const std::string& name : ListNames(folder)) {
+    if (name.find(".marksafe-trash-") != std::string::npos) {
+      ok = RemoveTree(folder + "/" + name) && ok;
+    }
+  }
+  return ok;
+}
+
+// The previous part a repeated backup put aside in set, removed as the
+// program removes it once the backup has reported success. Shown beside
 // the repeat, not judged against a baseline.
 Op RemovalAfterSuccess(const std::string& backup, const std::string& set) {
-  const std::string folder = set + "/Bookmarks";
   return {backup + ": previous part removed after success",
           Always,
-          [=] {
-            bool ok = true;
-            for (const std::string& name : ListNames(folder)) {
-              if (name.find(".marksafe-trash-") != std::string::npos) {
-                ok = RemoveTree(folder + "/" + name) && ok;
-              }
-            }
-            return ok;
-          },
+          [=] { return RemoveTrash(set); },
           Always,
           nullptr,
           backup,
-          {folder}};
+          {set + "/Bookmarks"},
+          {},
+          true};
 }
 
 // The jobs at one size; dir holds the generated data in src/ and empty/.
@@ -130,7 +137,9 @@ std::vector<Op> Jobs(const std::string& dir) {
   // (timed as a row of its own).
   ops.push_back(
       {"backup_firefox (repeat)",
-       [=] { return CopyFile(places, w + "/ff_live.sqlite"); },
+       [=] {
+         return RemoveTrash(set_ff) && CopyFile(places, w + "/ff_live.sqlite");
+       },
        with_places(w + "/ff_live.sqlite",
                    [=](ms_places_handle h) {
                      marksafe_remove_previous_later(true);
@@ -166,7 +175,7 @@ std::vector<Op> Jobs(const std::string& dir) {
                  "",
                  {chrome}});
   ops.push_back({"backup_chrome (repeat)",
-                 Always,
+                 [=] { return RemoveTrash(set_ch); },
                  [=] {
                    marksafe_remove_previous_later(true);
                    return backup_chrome(Wide(chrome).c_str(),
@@ -217,7 +226,8 @@ std::vector<Op> Jobs(const std::string& dir) {
                  Always,
                  nullptr,
                  "restore_firefox_pro (empty)",
-                 {w + "/ff_restore2.sqlite"}});
+                 {w + "/ff_restore2.sqlite"},
+                 {w + "/ff_restore.sqlite", w + "/ff_restore2.sqlite"}});
 
   auto restore_ch = [=](const std::string& file) {
     return [=] {
@@ -240,7 +250,8 @@ std::vector<Op> Jobs(const std::string& dir) {
        Always,
        nullptr,
        "restore_chrome (empty)",
-       {w + "/ch_restore2"}});
+       {w + "/ch_restore2"},
+       {w + "/ch_restore", w + "/ch_restore2"}});
 
   auto restore_ie = [=](const std::string& favorites) {
     return [=] {
@@ -265,7 +276,8 @@ std::vector<Op> Jobs(const std::string& dir) {
                  Always,
                  nullptr,
                  "backup_ie_pro restore (empty)",
-                 {w + "/ie_restore2"}});
+                 {w + "/ie_restore2"},
+                 {w + "/ie_restore", w + "/ie_restore2"}});
 
   // Conversions.
   ops.push_back(
@@ -279,6 +291,7 @@ std::vector<Op> Jobs(const std::string& dir) {
        [=] { return CopyFile(empty_places, b + "/ff_from_ie.sqlite"); },
        [=] { return ReadAndInsert(part_ie, b + "/ff_from_ie.sqlite"); },
        "",
+       {w + "/ff_from_ie.sqlite"},
        {w + "/ff_from_ie.sqlite"}});
   ops.push_back(
       {"import_chrome_bk_2_firefox",
@@ -291,6 +304,7 @@ std::vector<Op> Jobs(const std::string& dir) {
        [=] { return CopyFile(empty_places, b + "/ff_from_ch.sqlite"); },
        [=] { return ReadAndInsert(part_ch, b + "/ff_from_ch.sqlite"); },
        "",
+       {w + "/ff_from_ch.sqlite"},
        {w + "/ff_from_ch.sqlite"}});
   ops.push_back({"import_firefox_bk_2_folder",
                  fresh(w + "/ie_from_ff"),
@@ -302,7 +316,8 @@ std::vector<Op> Jobs(const std::string& dir) {
                  [=] { return RemoveTree(b + "/ie_from_ff"); },
                  [=] { return ReadAndWriteTree(part_ff, b + "/ie_from_ff"); },
                  "",
-                 {part_ff}});
+                 {part_ff},
+                 {w + "/ie_from_ff"}});
   ops.push_back({"import_chrome_bk_2_ie",
                  fresh(w + "/ie_from_ch"),
                  [=] {
@@ -313,7 +328,8 @@ std::vector<Op> Jobs(const std::string& dir) {
                  [=] { return RemoveTree(b + "/ie_from_ch"); },
                  [=] { return ReadAndWriteTree(part_ch, b + "/ie_from_ch"); },
                  "",
-                 {part_ch}});
+                 {part_ch},
+                 {w + "/ie_from_ch"}});
   static const int kReserved = 0;
   ops.push_back(
       {"import_ie_2_chrome",
@@ -326,6 +342,7 @@ std::vector<Op> Jobs(const std::string& dir) {
        Always,
        [=] { return ReadAndRewriteJson(part_ie, chrome, b + "/ch2.json"); },
        "",
+       {w + "/ch_from_ie"},
        {w + "/ch_from_ie"}});
   ops.push_back(
       {"import_firefox_2_chrome",
@@ -338,6 +355,7 @@ std::vector<Op> Jobs(const std::string& dir) {
        Always,
        [=] { return ReadAndRewriteJson(part_ff, chrome, b + "/ch3.json"); },
        "",
+       {w + "/ch_from_ff"},
        {w + "/ch_from_ff"}});
 
   // Bookmark HTML: the whole places store out as one file, and that file
@@ -365,6 +383,7 @@ std::vector<Op> Jobs(const std::string& dir) {
        [=] { return CopyFile(empty_places, b + "/ff_from_html.sqlite"); },
        [=] { return HtmlToPlaces(html, b + "/ff_from_html.sqlite"); },
        "",
+       {w + "/ff_from_html.sqlite"},
        {w + "/ff_from_html.sqlite"}});
   ops.push_back(
       {"import_html (chrome)",
@@ -377,9 +396,34 @@ std::vector<Op> Jobs(const std::string& dir) {
        Always,
        [=] { return HtmlToChrome(html, b + "/ch_from_html.json"); },
        "",
+       {w + "/ch_from_html"},
        {w + "/ch_from_html"}});
   AddHistoryJobs(part_ff, w, b, &ops);
   return ops;
+}
+
+// The median of a job's pairs: seconds and processor time each, the
+// highest peak, and a failure when any run failed.
+Measure Median(std::vector<Measure> runs) {
+  Measure m;
+  if (runs.empty()) return m;
+  auto middle = [&runs](double Measure::*field) {
+    std::sort(runs.begin(), runs.end(),
+              [field](const Measure& a, const Measure& b) {
+                return a.*field < b.*field;
+              });
+    const size_t n = runs.size();
+    return (runs[(n - 1) / 2].*field + runs[n / 2].*field) / 2;
+  };
+  m.seconds = middle(&Measure::seconds);
+  m.cpu_seconds = middle(&Measure::cpu_seconds);
+  m.ok = true;
+  for (const Measure& run : runs) {
+    m.peak_mb = std::max(m.peak_mb, run.peak_mb);
+    m.ok = m.ok && run.ok;
+    m.timed_out = m.timed_out || run.timed_out;
+  }
+  return m;
 }
 
 bool Generate(const std::string& dir, int links) {
@@ -419,36 +463,40 @@ void PrintTable(const std::vector<Row>& rows) {
   }
   std::printf(
       "| operation | links | seconds | baseline s | ratio | peak RSS MB | "
-      "store MB | growth 10k->100k | baseline growth | notes |\n"
+      "store MB | growth from a tenth | baseline growth | notes |\n"
       "|---|---:|---:|---:|---:|---:|---:|---:|---:|---|\n");
   for (const Row& r : rows) {
     std::string notes;
     if (!r.lib.ok) notes += r.lib.timed_out ? "TIMEOUT " : "result false ";
     if (!r.base.ok) notes += "baseline failed ";
     double ratio = r.base.seconds > 0 ? r.lib.seconds / r.base.seconds : 0;
-    // The targets hold at 100,000 links; below that the figures are shown
-    // but not judged.
+    // The targets hold from 100,000 links up: within 2x of the baseline
+    // there and 3x at a million, memory within 5x of the store, growth per
+    // tenfold at most 11x, a repeat within 1.2x of the first run. Below
+    // that the figures are shown but not judged.
     const bool judged = r.size >= 100000 &&
                         r.name.find("removed after success") == std::string::npos;
-    if (judged && ratio > 3) notes += "ratio>3 ";
-    if (judged && r.lib.peak_mb > 10 * r.store_mb) notes += "RSS>10x ";
+    if (judged && ratio > (r.size >= 1000000 ? 3 : 2)) notes += "ratio ";
+    if (judged && r.lib.peak_mb > 5 * r.store_mb) notes += "RSS>5x ";
     std::string growth, base_growth;
     const auto& by_size = seconds[r.name];
     const auto& base_by_size = base_seconds[r.name];
-    if (r.size == 100000 && by_size.count(10000) && by_size.at(10000) > 0) {
-      double g = r.lib.seconds / by_size.at(10000);
+    const auto tenth = by_size.find(r.size / 10);
+    if (r.size % 10 == 0 && tenth != by_size.end() && tenth->second > 0) {
+      const double g = r.lib.seconds / tenth->second;
       growth = Fixed(g, 1) + "x";
-      if (g > 12) notes += "growth>12 ";
-      if (base_by_size.at(10000) > 0)
-        base_growth = Fixed(r.base.seconds / base_by_size.at(10000), 1) + "x";
+      if (judged && g > 11) notes += "growth>11 ";
+      const double base_tenth = base_by_size.at(r.size / 10);
+      if (base_tenth > 0)
+        base_growth = Fixed(r.base.seconds / base_tenth, 1) + "x";
     }
     const size_t cut = r.name.find(" (repeat)");
     if (cut != std::string::npos) {
       auto it = seconds.find(r.name.substr(0, cut) + " (empty)");
       if (it == seconds.end()) it = seconds.find(r.name.substr(0, cut));
       if (judged && it != seconds.end() && it->second.count(r.size) &&
-          r.lib.seconds > it->second.at(r.size) * 1.1)
-        notes += "repeat>first ";
+          r.lib.seconds > it->second.at(r.size) * 1.2)
+        notes += "repeat>1.2x ";
     }
     std::printf("| %s | %d | %s | %s | %s | %s | %s | %s | %s | %s|\n",
                 r.name.c_str(), r.size, Fixed(r.lib.seconds, 3).c_str(),
@@ -468,6 +516,7 @@ int main(int argc, char** argv) {
   std::vector<int> sizes;
   std::string only;
   bool reuse = false;
+  int pairs = 2;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--dir") && i + 1 < argc) {
       root = argv[++i];
@@ -475,6 +524,8 @@ int main(int argc, char** argv) {
       timeout = std::atoi(argv[++i]);
     } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) {
       only = argv[++i];
+    } else if (!std::strcmp(argv[i], "--pairs") && i + 1 < argc) {
+      pairs = std::max(1, std::atoi(argv[++i]));
     } else if (!std::strcmp(argv[i], "--reuse")) {
       reuse = true;
     } else if (std::atoi(argv[i]) > 0) {
@@ -483,7 +534,7 @@ int main(int argc, char** argv) {
       std::fprintf(
           stderr,
           "usage: %s [--dir DIR] [--timeout S] [--only NAME,...] [--reuse] "
-          "[SIZE...]\n",
+          "[--pairs N] [SIZE...]\n",
           argv[0]);
       return 2;
     }
@@ -504,20 +555,34 @@ int main(int argc, char** argv) {
     std::map<std::string, Measure> baselines;
     for (const Op& op : Jobs(dir)) {
       if (!Selected(op.name, only)) continue;
-      Row row{op.name, size, {}, {}, 0};
+      // Job and baseline alternate, pair by pair; each figure is the median
+      // of its pairs.
+      std::vector<Measure> libs, bases;
+      for (int pair = 0; pair < (op.once ? 1 : pairs); ++pair) {
+        if (op.baseline) {
+          if (!op.prepare_baseline())
+            std::fprintf(stderr, "prepare baseline failed\n");
+          bases.push_back(RunInChild(op.baseline, timeout));
+        }
+        if (!op.prepare())
+          std::fprintf(stderr, "prepare %s failed\n", op.name.c_str());
+        libs.push_back(RunInChild(op.run, timeout));
+      }
+      Row row{op.name, size, Median(libs), {}, 0};
       if (op.baseline) {
-        if (!op.prepare_baseline())
-          std::fprintf(stderr, "prepare baseline failed\n");
-        row.base = RunInChild(op.baseline, timeout);
-        baselines[op.name] = row.base;
+        row.base = baselines[op.name] = Median(bases);
       } else {
         row.base = baselines[op.baseline_of];
       }
-      if (!op.prepare())
-        std::fprintf(stderr, "prepare %s failed\n", op.name.c_str());
-      row.lib = RunInChild(op.run, timeout);
       for (const std::string& store : op.stores)
         row.store_mb = std::max(row.store_mb, BytesOf(store) / 1048576.0);
+      // What the baselines wrote is never read again; neither are the
+      // journals the writes kept, nor the job's scratch outputs.
+      bool cleared = RemoveTree(dir + "/base") && MakeDirs(dir + "/base") &&
+                     RemoveTree(dir + "/state") && MakeDirs(dir + "/state");
+      for (const std::string& path : op.scratch)
+        cleared = RemoveTree(path) && cleared;
+      if (!cleared) std::fprintf(stderr, "could not clear the outputs\n");
       all_ok = all_ok && row.lib.ok && row.base.ok;
       std::fprintf(stderr,
                    "%-32s %7d %9.3f s  baseline %8.3f s  %7.1f MB  "

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds marksafe in Release mode with the benchmark and prints its table.
-#   bench/run.sh [SIZE...]     (default: 1000 10000 100000)
+#   bench/run.sh [SIZE...]     (default: 1000 10000 100000; 1000000 works too,
+#                               with about 40 GB of free disk and hours)
 # The data is generated under build-bench/bench-data; BENCH_JOBS sets the
 # build's parallelism (default 2).
 set -euo pipefail
