@@ -2,8 +2,8 @@
 // keep a copy, and copy a Chrome backup into the Favorites folder.
 #include "base/error_codes.h"
 #include "exports/export_util.h"
+#include "jobs/backup_jobs.h"
 #include "marksafe/marksafe.h"
-#include "stores/chrome/chrome_export.h"
 #include "stores/chrome/chrome_import.h"
 #include "stores/chrome/chrome_misc.h"
 
@@ -13,6 +13,7 @@ using marksafe::exports::GuardedCode;
 using marksafe::exports::RefusedCode;
 
 namespace chrome = marksafe::chrome;
+namespace jobs = marksafe::jobs;
 
 extern "C" {
 
@@ -21,7 +22,7 @@ MARKSAFE_API int32_t export_chrome_2_folder(const MS_CHAR* chrome_file,
   if (dest == nullptr)
     return RefusedCode("export_chrome_2_folder", marksafe::kErrorPathNotFound);
   return GuardedCode([&] {
-    return chrome::ExportChrome2Folder(AsU16(chrome_file), AsU16(dest));
+    return jobs::ExportChrome2Folder(AsU16(chrome_file), AsU16(dest));
   });
 }
 
@@ -30,8 +31,7 @@ MARKSAFE_API int32_t backup_chrome(const MS_CHAR* chrome_file,
   if (dest == nullptr)
     return RefusedCode("backup_chrome", marksafe::kErrorPathNotFound);
   return GuardedCode([&] {
-    return chrome::BackupChrome(AsU16(chrome_file), AsU16(dest),
-                                into_backup_set);
+    return jobs::BackupChrome(AsU16(chrome_file), AsU16(dest), into_backup_set);
   });
 }
 

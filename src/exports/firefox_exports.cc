@@ -2,8 +2,8 @@
 // done in src/firefox/.
 #include "base/error_codes.h"
 #include "exports/export_util.h"
+#include "jobs/backup_jobs.h"
 #include "marksafe/marksafe.h"
-#include "stores/places/places_export.h"
 #include "stores/places/places_handle.h"
 #include "stores/places/places_restore.h"
 #include "stores/places/places_size.h"
@@ -14,6 +14,7 @@ using marksafe::exports::GuardedCode;
 using marksafe::exports::Refused;
 using marksafe::exports::RefusedCode;
 namespace firefox = marksafe::firefox;
+namespace jobs = marksafe::jobs;
 
 extern "C" {
 
@@ -23,7 +24,7 @@ MARKSAFE_API bool export_firefox_2_folder(ms_places_handle handle,
   if (handle == nullptr || dest == nullptr)
     return Refused("export_firefox_2_folder", false);
   return Guarded(false, [&] {
-    return firefox::ExportFirefox2Folder(handle, AsU16(dest), into_backup_set);
+    return jobs::ExportFirefox2Folder(handle, AsU16(dest), into_backup_set);
   });
 }
 
@@ -33,7 +34,7 @@ MARKSAFE_API bool backup_firefox(ms_places_handle handle, const MS_CHAR* dest,
   if (handle == nullptr || dest == nullptr)
     return Refused("backup_firefox", false);
   return Guarded(false, [&] {
-    return firefox::BackupFirefox(handle, AsU16(dest), into_backup_set);
+    return jobs::BackupFirefox(handle, AsU16(dest), into_backup_set);
   });
 }
 

@@ -1,8 +1,7 @@
 // Export of places into a folder (refused arguments, unreadable stores),
-// and the places handle and the size exports (counting what a backup carries, the live database found
-// through the profile, backup folders, a running or unusable Firefox).
-#include "stores/places/places_export.h"
-
+// and the places handle and the size exports (counting what a backup carries,
+// the live database found through the profile, backup folders, a running or
+// unusable Firefox).
 #include <gtest/gtest.h>
 
 #include <filesystem>
