@@ -106,13 +106,17 @@ MARKSAFE_API ms_places_handle init_bookmark(const MS_CHAR* places_file);
 /* Closes and frees the handle; false for null. */
 MARKSAFE_API bool release_bookmark(ms_places_handle handle);
 /* Null backup_path: size of the live places.sqlite and its folder and link
- * counts. Otherwise: size and counts of the Firefox backup folder. */
+ * counts. Otherwise: as get_firefox_bk_size. A Firefox count is the user's
+ * folders and links, its roots left out; a store and its backup give the
+ * same figures. */
 MARKSAFE_API bool get_firefox_bookmark_size(const MS_CHAR* backup_path,
                                             bool into_backup_set,
                                             uint64_t* size,
                                             int32_t* folder_count,
                                             int32_t* link_count);
-/* Size and counts of the .url files of a Firefox backup folder. */
+/* Size of the files of a Firefox backup folder, and its folders and links
+ * as a restore reads them (the .url files it holds when it cannot be read
+ * as a part). */
 MARKSAFE_API bool get_firefox_bk_size(const MS_CHAR* backup_path,
                                       bool into_backup_set, uint64_t* size,
                                       int32_t* folder_count,
@@ -202,9 +206,11 @@ MARKSAFE_API int32_t restore_chrome(const MS_CHAR* chrome_file,
 /* backup_path null: size of the live Chrome file, and the folder nodes
  * (the roots included) and url nodes of its three roots added to
  * *folder_count and *link_count (2 not found, 3 missing, 87 not countable).
- * Otherwise: size, sub-folders and .url files of the Chrome backup folder, as
- * get_ie_favorites_size measures (87 when that fails). 87 for a null out
- * pointer. */
+ * Otherwise: size of the files of the Chrome backup folder, as
+ * get_ie_favorites_size measures (87 when that fails), and its folders (the
+ * roots included, as for the live file) and links as a restore reads them
+ * (its sub-folders and .url files when it cannot be read as a part). 87
+ * for a null out pointer. */
 MARKSAFE_API int32_t get_chrome_bk_size(const MS_CHAR* backup_path,
                                         bool into_backup_set, uint64_t* size,
                                         int32_t* folder_count,

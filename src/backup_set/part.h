@@ -79,6 +79,13 @@ std::u16string RootFolderName(PartKind kind, model::Root root);
 [[nodiscard]] Status ReadPart(const std::u16string& folder, PartKind kind,
                               model::Tree* tree);
 
+// Sets *folders and *links to the size exports' figures of the part in
+// folder as a restore would read it (model::AddHostCounts), its manifest
+// knowing what the .url files cannot show. False, the counts unchanged,
+// when the part cannot be read.
+bool CountPart(const std::u16string& folder, PartKind kind, bool with_roots,
+               int32_t* folders, int32_t* links);
+
 // Reads a plain .url folder (the Favorites folder, a Favorites part, any
 // interchange folder) into the children of `into`: sub-folders become
 // folders titled with their names, .url files links titled with their

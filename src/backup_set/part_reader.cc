@@ -387,5 +387,15 @@ Status ReadPart(const std::u16string& part_folder, PartKind kind,
   return status;
 }
 
+bool CountPart(const std::u16string& folder, PartKind kind, bool with_roots,
+               int32_t* folders, int32_t* links) {
+  model::Tree part;
+  if (!ReadPart(folder, kind, &part).ok()) return false;
+  *folders = 0;
+  *links = 0;
+  model::AddHostCounts(part, with_roots, folders, links);
+  return true;
+}
+
 }  // namespace backup_set
 }  // namespace marksafe

@@ -1,5 +1,6 @@
 #include "model/bookmark_tree.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -113,6 +114,18 @@ Counts UserCounts(const Tree& tree) {
   Counts counts;
   for (Root root : kAllRoots) counts += CountBelow(tree, tree.root(root));
   return counts;
+}
+
+void AddHostCounts(const Tree& tree, bool with_roots, int32_t* folders,
+                   int32_t* links) {
+  Counts counts = UserCounts(tree);
+  for (Root root : kAllRoots) {
+    if (with_roots && tree.root(root) != kNoItem) ++counts.folders;
+  }
+  constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
+  *folders =
+      static_cast<int32_t>(std::min<int64_t>(kMax, *folders + counts.folders));
+  *links = static_cast<int32_t>(std::min<int64_t>(kMax, *links + counts.links));
 }
 
 const char* KindName(ItemKind kind) {

@@ -167,6 +167,12 @@ Counts CountBelow(const Tree& tree, ItemId folder);
 // includes the roots).
 Counts UserCounts(const Tree& tree);
 
+// The size exports' figures: UserCounts, plus the roots the tree has when
+// with_roots (a Chrome count), added to *folders and *links and held
+// within the hosts' 32-bit counters.
+void AddHostCounts(const Tree& tree, bool with_roots, int32_t* folders,
+                   int32_t* links);
+
 // The current time in the model's unit.
 Time Now();
 

@@ -124,6 +124,13 @@ TEST_F(ChromeMisc, SizesOfTheLiveFileAndOfABackup) {
                                   &links));
   // The folders of the backup's tree: three roots and the folder.
   EXPECT_EQ(std::make_pair(4, 3), std::make_pair(folders, links));
+  // A backup counts what its restore would bring back: a file without a
+  // URL in the part is no link.
+  WriteBytes(dir_.sub("root/Bookmarks/Chrome/Bookmarks bar/no url.url"),
+             "[InternetShortcut]\r\n");
+  EXPECT_EQ(0, get_chrome_bk_size(Ms(dir_.u16("root")), true, &size, &folders,
+                                  &links));
+  EXPECT_EQ(std::make_pair(4, 3), std::make_pair(folders, links));
   EXPECT_EQ(87, get_chrome_bk_size(Ms(dir_.u16("none")), true, &size, &folders,
                                    &links));
   std::remove(chrome_.c_str());

@@ -6,6 +6,7 @@
 
 #include "backup_set/folder_tree.h"
 #include "backup_set/interchange.h"
+#include "backup_set/part.h"
 #include "base/debug_log.h"
 #include "base/error_codes.h"
 #include "base/text.h"
@@ -42,22 +43,12 @@ bool RootsAreFolders(const Json::Value& document) {
 
 }  // namespace
 
-bool CountChromeBookmarks(const Json::Value& document, bool with_roots,
-                          int32_t* folder_count,
+bool CountChromeBookmarks(const Json::Value& document, int32_t* folder_count,
                           int32_t* link_count) {
   if (!RootsAreFolders(document)) return false;
   model::Tree tree;
   if (!ReadChromeTree(document, &tree, nullptr, nullptr).ok()) return false;
-  model::Counts counts = model::UserCounts(tree);
-  for (const model::Root root : model::kAllRoots) {
-    if (with_roots && tree.root(root) != model::kNoItem) ++counts.folders;
-  }
-  // The host's counters are 32 bits wide.
-  constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
-  *folder_count = static_cast<int32_t>(
-      std::min<int64_t>(kMax, *folder_count + counts.folders));
-  *link_count = static_cast<int32_t>(
-      std::min<int64_t>(kMax, *link_count + counts.links));
+  model::AddHostCounts(tree, true, folder_count, link_count);
   return true;
 }
 
@@ -78,11 +69,11 @@ int32_t GetChromeSize(const char16_t* chrome_file, uint64_t* file_size,
   // nothing: it fails.
   Json::Value document;
   if (!load_chrome_file(file.c_str(), &document)) return kErrorInvalidParameter;
-  int32_t folders = 0, links = 0;
-  if (!CountChromeBookmarks(document, true, &folders, &links))
+  int32_t folders = *folder_count, links = *link_count;
+  if (!CountChromeBookmarks(document, &folders, &links))
     return kErrorInvalidParameter;
-  *folder_count += folders;
-  *link_count += links;
+  *folder_count = folders;
+  *link_count = links;
   return 0;
 }
 
@@ -100,7 +91,7 @@ int32_t GetChromeBkSize(const char16_t* backup_path, bool into_backup_set,
     Json::Value document;
     if (!load_chrome_file(file.c_str(), &document))
       return kErrorInvalidParameter;
-    if (!CountChromeBookmarks(document, true, folder_count, link_count))
+    if (!CountChromeBookmarks(document, folder_count, link_count))
       return kErrorInvalidParameter;
     if (!FileSize(file, file_size)) return kErrorInvalidParameter;
     return 0;
@@ -110,10 +101,18 @@ int32_t GetChromeBkSize(const char16_t* backup_path, bool into_backup_set,
                             BackupPart::kChrome, &folder)) {
     return kErrorInvalidParameter;
   }
-  return ie::GetIeFavoritesSize(folder.c_str(), false, file_size, folder_count,
-                                link_count)
-             ? 0
-             : kErrorInvalidParameter;
+  int32_t folders = 0, links = 0;
+  if (!ie::GetIeFavoritesSize(folder.c_str(), false, file_size, &folders,
+                              &links)) {
+    return kErrorInvalidParameter;
+  }
+  // A part is counted as it will be restored, its roots with it, as the
+  // Chrome file they came from is.
+  static_cast<void>(backup_set::CountPart(folder, backup_set::PartKind::kChrome,
+                                          true, &folders, &links));
+  *folder_count = folders;
+  *link_count = links;
+  return 0;
 }
 
 int32_t MkChromeTempFile(const char16_t* chrome_file) {

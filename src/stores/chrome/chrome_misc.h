@@ -10,12 +10,11 @@
 namespace marksafe {
 namespace chrome {
 
-// Adds to *folder_count and *link_count what model::UserCounts counts in
-// the document, and with_roots each root folder too (the figure the size
-// exports give hosts). False when the document has no roots or they cannot
-// be read (the counts are then unchanged).
-bool CountChromeBookmarks(const Json::Value& document, bool with_roots,
-                          int32_t* folder_count,
+// Adds to *folder_count and *link_count the figures the size exports give
+// hosts: model::UserCounts of the document and its root folders. False
+// when the document has no roots or they cannot be read (the counts are
+// then unchanged).
+bool CountChromeBookmarks(const Json::Value& document, int32_t* folder_count,
                           int32_t* link_count);
 
 // The exports; results as documented in marksafe.h.
