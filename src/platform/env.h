@@ -33,8 +33,6 @@ class Env {
   virtual Status CreateDirectoryTree(const std::u16string& path) = 0;
   virtual Status CopyFile(const std::u16string& from, const std::u16string& to,
                           bool fail_if_exists) = 0;
-  virtual Status ShellCopyFile(const std::u16string& from,
-                               const std::u16string& to) = 0;
   virtual Status DeleteFile(const std::u16string& path) = 0;
   virtual Status GetFileSize(const std::u16string& path, uint64_t* size) = 0;
   virtual Status SetHidden(const std::u16string& path) = 0;
@@ -50,11 +48,6 @@ class Env {
   virtual Status RemoveTree(const std::u16string& path) = 0;
   virtual void LimitNameToPath(const std::u16string& folder, bool is_folder,
                                size_t* units, size_t* bytes) = 0;
-  virtual std::u16string GetProfileString(const std::u16string& section,
-                                          const std::u16string& key,
-                                          const std::u16string& default_value,
-                                          size_t size,
-                                          const std::u16string& file) = 0;
   virtual std::vector<std::u16string> GetProfileStrings(
       const std::u16string& section, const std::vector<std::u16string>& keys,
       const std::u16string& default_value, size_t size,
@@ -65,16 +58,12 @@ class Env {
                                     const std::u16string& file) = 0;
   virtual Status GetShellFolder(ShellFolder folder, std::u16string* out) = 0;
   virtual uint32_t OsMajorVersion() = 0;
-  virtual std::vector<std::u16string> NativeFirefoxProfileRoots() = 0;
-  virtual std::vector<std::u16string> NativeChromeBookmarkFiles() = 0;
   virtual std::u16string LibraryFolder() = 0;
   virtual int32_t ImpersonateDesktopUser(
       const std::function<std::u16string()>& read_tray_name) = 0;
   virtual void RevertToSelf() = 0;
   [[nodiscard]] virtual bool BrowserIsRunning(Browser browser) = 0;
   virtual void AskBrowserToClose(Browser browser) = 0;
-  virtual void AskProgramsToClose(
-      Browser family, const std::vector<std::u16string>& programs) = 0;
   virtual std::vector<BrowserProcess> BrowserProcesses(
       Browser family, const std::vector<std::u16string>& programs) = 0;
   virtual void AskProcessesToClose(const std::vector<int64_t>& pids) = 0;
@@ -172,10 +161,6 @@ inline Status CopyFile(const std::u16string& from, const std::u16string& to,
                        bool fail_if_exists) {
   return CurrentEnv()->CopyFile(from, to, fail_if_exists);
 }
-inline Status ShellCopyFile(const std::u16string& from,
-                            const std::u16string& to) {
-  return CurrentEnv()->ShellCopyFile(from, to);
-}
 inline Status DeleteFile(const std::u16string& path) {
   return CurrentEnv()->DeleteFile(path);
 }
@@ -222,8 +207,8 @@ inline std::u16string GetProfileString(const std::u16string& section,
                                        const std::u16string& default_value,
                                        size_t size,
                                        const std::u16string& file) {
-  return CurrentEnv()->GetProfileString(section, key, default_value, size,
-                                        file);
+  return CurrentEnv()->GetProfileStrings(section, {key}, default_value, size,
+                                         file)[0];
 }
 inline std::vector<std::u16string> GetProfileStrings(
     const std::u16string& section, const std::vector<std::u16string>& keys,
@@ -242,12 +227,6 @@ inline Status GetShellFolder(ShellFolder folder, std::u16string* out) {
   return CurrentEnv()->GetShellFolder(folder, out);
 }
 inline uint32_t OsMajorVersion() { return CurrentEnv()->OsMajorVersion(); }
-inline std::vector<std::u16string> NativeFirefoxProfileRoots() {
-  return CurrentEnv()->NativeFirefoxProfileRoots();
-}
-inline std::vector<std::u16string> NativeChromeBookmarkFiles() {
-  return CurrentEnv()->NativeChromeBookmarkFiles();
-}
 inline std::u16string LibraryFolder() { return CurrentEnv()->LibraryFolder(); }
 inline int32_t ImpersonateDesktopUser(
     const std::function<std::u16string()>& read_tray_name) {
@@ -259,10 +238,6 @@ inline void RevertToSelf() { CurrentEnv()->RevertToSelf(); }
 }
 inline void AskBrowserToClose(Browser browser) {
   CurrentEnv()->AskBrowserToClose(browser);
-}
-inline void AskProgramsToClose(Browser family,
-                               const std::vector<std::u16string>& programs) {
-  CurrentEnv()->AskProgramsToClose(family, programs);
 }
 inline std::vector<BrowserProcess> BrowserProcesses(
     Browser family, const std::vector<std::u16string>& programs) {

@@ -99,10 +99,6 @@ Status CreateDirectoryTree(const std::u16string& path);
 Status CopyFile(const std::u16string& from, const std::u16string& to,
                 bool fail_if_exists);
 
-// The shell's silent copy (SHFileOperationW, FO_COPY, no UI): replaces the
-// target.
-Status ShellCopyFile(const std::u16string& from, const std::u16string& to);
-
 Status DeleteFile(const std::u16string& path);
 
 // The size of an existing file, opened for READ_CONTROL with no sharing.
@@ -213,14 +209,6 @@ Status GetShellFolder(ShellFolder folder, std::u16string* out);
 // GetVersionExW's dwMajorVersion (0 when the call fails).
 inline uint32_t OsMajorVersion();
 
-// Where a browser keeps its data natively when the Windows layout under the
-// roaming application-data folder does not apply (POSIX without
-// MARKSAFE_APPDATA). Firefox: folders that hold profile folders and
-// profiles.ini, best first. Chrome: candidate Bookmarks files, best first.
-// Empty means: use the Windows layout.
-inline std::vector<std::u16string> NativeFirefoxProfileRoots();
-inline std::vector<std::u16string> NativeChromeBookmarkFiles();
-
 // The folder of the library file itself, with a trailing separator
 // (GetModuleFileNameW of the stored module handle).
 inline std::u16string LibraryFolder();
@@ -257,13 +245,6 @@ inline bool BrowserIsRunning(Browser browser);
 // visible and unowned. POSIX: SIGTERM once to each main process.
 // Returns at once when none runs.
 inline void AskBrowserToClose(Browser browser);
-
-// AskBrowserToClose for a browser of the family known by other executable
-// names (Edge, Brave, Vivaldi; LibreWolf, Waterfox): programs are those
-// names without an extension ("msedge"; Windows adds ".exe"). Windows: only
-// today's window class of the family, and only windows of those programs.
-inline void AskProgramsToClose(Browser family,
-                               const std::vector<std::u16string>& programs);
 
 // A browser's main process (not a renderer or content process): its id and
 // the arguments of its command line after the program (empty when they

@@ -368,19 +368,6 @@ Status SystemEnv::CopyFile(const std::u16string& from, const std::u16string& to,
   return OkOr(copied, u"copy to", to);
 }
 
-Status SystemEnv::ShellCopyFile(const std::u16string& from,
-                                const std::u16string& to) {
-  // Like the shell, copying onto an existing folder copies into it.
-  std::string target = NativePath(to);
-  struct stat st;
-  if (!target.empty() && stat(target.c_str(), &st) == 0 &&
-      S_ISDIR(st.st_mode)) {
-    std::string name = posix::BaseNameOf(NativePath(from));
-    return CopyFile(from, FromUtf8(target + "/" + name), false);
-  }
-  return CopyFile(from, to, false);
-}
-
 Status SystemEnv::DeleteFile(const std::u16string& path) {
   std::string native = NativePath(path);
   if (native.empty()) {
