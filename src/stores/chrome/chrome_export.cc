@@ -82,7 +82,6 @@ int32_t Export(const char16_t* chrome_file, const std::u16string& destination,
 int32_t ExportChrome2Folder(const char16_t* chrome_file,
                             const char16_t* dest_folder) {
   context::JobScope scope("export_chrome_2_folder");
-  if (dest_folder == nullptr) return kErrorPathNotFound;
   const std::u16string destination = FromPointer(dest_folder);
   if (!FitsPath(destination)) return kErrorPathNotFound;
   return Export(chrome_file, destination, /*replace_whole=*/false);
@@ -91,7 +90,6 @@ int32_t ExportChrome2Folder(const char16_t* chrome_file,
 int32_t BackupChrome(const char16_t* chrome_file, const char16_t* backup_path,
                      bool into_backup_set) {
   context::JobScope scope("backup_chrome");
-  if (backup_path == nullptr) return kErrorPathNotFound;
   const std::u16string root = FromPointer(backup_path);
   if (!FitsPath(root) || !platform::PathExists(root)) return kErrorPathNotFound;
   std::u16string folder = root;

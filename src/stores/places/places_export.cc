@@ -22,7 +22,6 @@ bool EnsureFolder(const std::u16string& path) {
 // The export without its own report scope.
 bool ExportSteps(ms_places* handle, const char16_t* dest,
                  bool into_backup_set) {
-  if (handle == nullptr || dest == nullptr) return false;
   std::u16string destination(dest);
   if (!platform::PathExists(destination)) return false;
   std::u16string folder =
@@ -57,7 +56,6 @@ bool ExportFirefox2Folder(ms_places* handle, const char16_t* dest,
 bool BackupFirefox(ms_places* handle, const char16_t* dest,
                    bool into_backup_set) {
   context::JobScope scope("backup_firefox");
-  if (dest == nullptr || !platform::PathExists(dest)) return false;
   return ExportSteps(handle, dest, into_backup_set);
 }
 
