@@ -194,32 +194,33 @@ bool ReplaceAtomically(const std::string& native_path, const std::string& bytes,
 using posix::NativePath;
 using posix::SetLastErrorFromErrno;
 
-bool SystemEnv::PathExists(const std::u16string& path) {
-  std::string native = NativePath(path);
-  struct stat st;
+namespace {
+
+// stat (lstat unless follow) of path; false with the last error set when
+// there is no such entry.
+bool StatPath(const std::u16string& path, bool follow, struct stat* st) {
+  const std::string native = NativePath(path);
   if (native.empty()) {
     SetLastError(kErrorFileNotFound);
     return false;
   }
-  if (lstat(native.c_str(), &st) != 0) {
+  if ((follow ? stat(native.c_str(), st) : lstat(native.c_str(), st)) != 0) {
     SetLastErrorFromErrno(errno, native);
     return false;
   }
   return true;
 }
 
-bool SystemEnv::IsDirectory(const std::u16string& path) {
-  std::string native = NativePath(path);
+}  // namespace
+
+bool SystemEnv::PathExists(const std::u16string& path) {
   struct stat st;
-  if (native.empty()) {
-    SetLastError(kErrorFileNotFound);
-    return false;
-  }
-  if (stat(native.c_str(), &st) != 0) {
-    SetLastErrorFromErrno(errno, native);
-    return false;
-  }
-  return S_ISDIR(st.st_mode);
+  return StatPath(path, /*follow=*/false, &st);
+}
+
+bool SystemEnv::IsDirectory(const std::u16string& path) {
+  struct stat st;
+  return StatPath(path, /*follow=*/true, &st) && S_ISDIR(st.st_mode);
 }
 
 Status SystemEnv::CreateDirectoryTree(const std::u16string& path) {
