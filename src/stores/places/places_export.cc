@@ -19,9 +19,10 @@ bool EnsureFolder(const std::u16string& path) {
   return platform::PathExists(path) || platform::CreateDirectoryTree(path).ok();
 }
 
-// The export without its own report scope.
-bool ExportSteps(ms_places* handle, const char16_t* dest,
-                 bool into_backup_set) {
+// The export, in a report scope named operation.
+bool Export(const char* operation, ms_places* handle, const char16_t* dest,
+            bool into_backup_set) {
+  context::JobScope scope(operation);
   std::u16string destination(dest);
   if (!platform::PathExists(destination)) return false;
   std::u16string folder =
@@ -49,14 +50,12 @@ bool ExportSteps(ms_places* handle, const char16_t* dest,
 
 bool ExportFirefox2Folder(ms_places* handle, const char16_t* dest,
                           bool into_backup_set) {
-  context::JobScope scope("export_firefox_2_folder");
-  return ExportSteps(handle, dest, into_backup_set);
+  return Export("export_firefox_2_folder", handle, dest, into_backup_set);
 }
 
 bool BackupFirefox(ms_places* handle, const char16_t* dest,
                    bool into_backup_set) {
-  context::JobScope scope("backup_firefox");
-  return ExportSteps(handle, dest, into_backup_set);
+  return Export("backup_firefox", handle, dest, into_backup_set);
 }
 
 }  // namespace firefox
