@@ -18,14 +18,6 @@ namespace marksafe {
 namespace firefox {
 namespace {
 
-// Adds what lies below every root of tree.
-void CountRoots(const model::Tree& tree, int32_t* folder_count,
-                int32_t* link_count) {
-  const model::Counts counts = model::UserCounts(tree);
-  *folder_count += static_cast<int32_t>(counts.folders);
-  *link_count += static_cast<int32_t>(counts.links);
-}
-
 // What a read of the store would put below its roots, counted in the
 // database in one walk: the menu, toolbar, unsorted and mobile roots
 // (mobile only as a child of the places root), each row taken once (a root
@@ -87,9 +79,9 @@ bool GetFirefoxBkSize(const char16_t* backup_path, bool into_backup_set,
   model::Tree part;
   if (backup_set::ReadPart(folder, backup_set::PartKind::kFirefox, &part)
           .ok()) {
-    folders = 0;
-    links = 0;
-    CountRoots(part, &folders, &links);
+    const model::Counts counts = model::UserCounts(part);
+    folders = static_cast<int32_t>(counts.folders);
+    links = static_cast<int32_t>(counts.links);
   }
   if (folder_count != nullptr) *folder_count = folders;
   if (link_count != nullptr) *link_count = links;
