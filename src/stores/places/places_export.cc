@@ -3,6 +3,7 @@
 #include <string>
 
 #include "backup_set/backup_set.h"
+#include "backup_set/folder_tree.h"
 #include "backup_set/part.h"
 #include "backup_set/part_source.h"
 #include "base/debug_log.h"
@@ -14,10 +15,6 @@
 namespace marksafe {
 namespace firefox {
 namespace {
-
-bool EnsureFolder(const std::u16string& path) {
-  return platform::PathExists(path) || platform::CreateDirectoryTree(path).ok();
-}
 
 // The export, in a report scope named operation.
 bool Export(const char* operation, ms_places* handle, const char16_t* dest,

@@ -39,11 +39,6 @@ bool StartsWithFolder(const std::u16string& path, const std::u16string& folder) 
                     p[f.size()] == u'/');
 }
 
-bool EnsureFolder(const std::u16string& folder) {
-  return platform::PathExists(folder) ||
-         platform::CreateDirectoryTree(folder).ok();
-}
-
 }  // namespace
 
 bool GetIeFavoritesSize(const char16_t* folder, bool into_backup_set,
