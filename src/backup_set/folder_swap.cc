@@ -47,11 +47,6 @@ void SyncParentOf(const std::u16string& path) {
       .ok();
 }
 
-bool EndsWith(const std::u16string& text, const std::u16string& tail) {
-  return text.size() > tail.size() &&
-         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 // Whether name is a leftover of an earlier run that a backup may remove:
 // "<part>.marksafe-trash-N" (a previous part that was being removed), or
 // "<part>.marksafe-old" while "<part>" itself is there (the previous copy

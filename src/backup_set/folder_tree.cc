@@ -249,7 +249,6 @@ bool copy_folder(const std::u16string& source,
 bool MeasureTree(const std::u16string& folder, uint64_t* size,
                  const std::u16string& filter, int32_t* folder_count,
                  int32_t* file_count) {
-  if (size == nullptr) return false;
   *size = 0;
   if (folder_count != nullptr) *folder_count = 0;
   if (file_count != nullptr) *file_count = 0;
@@ -304,8 +303,11 @@ bool MeasureTree(const std::u16string& folder, uint64_t* size,
   return failure == 0;
 }
 
+bool EnsureFolder(const std::u16string& path) {
+  return platform::PathExists(path) || platform::CreateDirectoryTree(path).ok();
+}
+
 bool FileSize(const std::u16string& path, uint64_t* size) {
-  if (size == nullptr) return false;
   *size = 0;
   if (path.empty()) return false;
   return platform::GetFileSize(path, size).ok();

@@ -49,6 +49,9 @@ bool MeasureTree(const std::u16string& folder, uint64_t* size,
                  const std::u16string& filter, int32_t* folder_count,
                  int32_t* file_count);
 
+// True when path exists, or a folder with its missing parents was made there.
+bool EnsureFolder(const std::u16string& path);
+
 // The size of one file; false (size 0) when it cannot be opened.
 bool FileSize(const std::u16string& path, uint64_t* size);
 

@@ -1,6 +1,7 @@
 #include "backup_set/interchange.h"
 
 #include "base/text.h"
+#include "platform/ini_file.h"
 
 namespace marksafe {
 namespace interchange {
@@ -70,9 +71,7 @@ std::u16string WithoutControls(const std::u16string& value) {
   return out;
 }
 
-bool IsIniBlank(char16_t c) {
-  return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f';
-}
+using platform::ini::IsBlank;
 
 // What the profile writer keeps of a value: it drops the leading blanks when
 // it writes the line, and the trailing ones when it rewrites the file for a
@@ -80,9 +79,9 @@ bool IsIniBlank(char16_t c) {
 std::u16string IniValue(const std::u16string& value, bool rewritten_later) {
   std::u16string out = SingleLine(value);
   size_t begin = 0;
-  while (begin < out.size() && IsIniBlank(out[begin])) ++begin;
+  while (begin < out.size() && IsBlank(out[begin])) ++begin;
   size_t end = out.size();
-  while (rewritten_later && end > begin && IsIniBlank(out[end - 1])) --end;
+  while (rewritten_later && end > begin && IsBlank(out[end - 1])) --end;
   return out.substr(begin, end - begin);
 }
 
@@ -92,7 +91,7 @@ std::u16string IniValue(const std::u16string& value, bool rewritten_later) {
 // ends in ".url", so no other title is ever read as quoted.)
 std::u16string TitleValue(const std::u16string& title) {
   const std::u16string value = WithoutControls(title) + kUrlSuffix;
-  if (IsIniBlank(value[0])) return u"\"" + SingleLine(value) + u"\"";
+  if (IsBlank(value[0])) return u"\"" + SingleLine(value) + u"\"";
   return IniValue(value, false);
 }
 

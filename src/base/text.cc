@@ -40,6 +40,11 @@ bool EndsWithSeparator(const std::u16string& path) {
   return !path.empty() && (path.back() == u'\\' || path.back() == u'/');
 }
 
+bool EndsWith(const std::u16string& text, const std::u16string& tail) {
+  return text.size() > tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
 std::u16string WithoutTrailingSeparators(std::u16string path) {
   while (path.size() > 1 && EndsWithSeparator(path)) path.pop_back();
   return path;

@@ -34,6 +34,9 @@ bool EqualsNoCase(const std::u16string& a, const std::u16string& b);
 // Upper-cases every unit as the file system does.
 std::u16string ToUpperCase(const std::u16string& text);
 
+// True when text is longer than tail and ends with it.
+bool EndsWith(const std::u16string& text, const std::u16string& tail);
+
 // True when the last unit is "\" or "/".
 bool EndsWithSeparator(const std::u16string& path);
 

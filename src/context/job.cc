@@ -26,22 +26,11 @@ thread_local Job* t_running = nullptr;
 struct ThreadState {
   Job idle{std::string(), nullptr, Options()};
   model::Report last_report;
-  std::shared_ptr<model::Progress> last_progress;
 };
 
 ThreadState& State() {
   static platform::ThreadSlot slot;
   return platform::PerThread<ThreadState>(&slot);
-}
-
-void ReadOrZero(const model::Progress* progress, int64_t* done,
-                int64_t* total) {
-  if (progress != nullptr) {
-    progress->Read(done, total);
-    return;
-  }
-  if (done != nullptr) *done = 0;
-  if (total != nullptr) *total = 0;
 }
 
 }  // namespace
@@ -116,14 +105,9 @@ JobScope::~JobScope() {
   t_running = nullptr;
   ThreadState& state = State();
   state.last_report = std::move(job_->report());
-  state.last_progress = job_->shared_progress();
 }
 
 const model::Report& LastReport() { return State().last_report; }
-
-void ReadLastProgress(int64_t* done, int64_t* total) {
-  ReadOrZero(State().last_progress.get(), done, total);
-}
 
 void ReadProgress(int64_t* done, int64_t* total) {
   std::shared_ptr<model::Progress> progress;
@@ -131,7 +115,12 @@ void ReadProgress(int64_t* done, int64_t* total) {
     std::lock_guard<std::mutex> guard(g_published_mutex);
     progress = Published();
   }
-  ReadOrZero(progress.get(), done, total);
+  if (progress != nullptr) {
+    progress->Read(done, total);
+    return;
+  }
+  if (done != nullptr) *done = 0;
+  if (total != nullptr) *total = 0;
 }
 
 }  // namespace context

@@ -120,8 +120,6 @@ class JobScope {
 
 // The report of the last call the calling thread finished.
 const model::Report& LastReport();
-// The progress of the last call the calling thread finished.
-void ReadLastProgress(int64_t* done, int64_t* total);
 // The progress of the call started last in the process, on any thread.
 void ReadProgress(int64_t* done, int64_t* total);
 

@@ -56,8 +56,7 @@ MARKSAFE_API int32_t import_ie_2_chrome(
   }
   return GuardedCode([&] {
     return chrome::ImportIe2Chrome(AsU16(chrome_file), AsU16(source),
-                                   into_backup_set, AsU16(folder_name),
-                                   reserved1, reserved2);
+                                   into_backup_set, AsU16(folder_name));
   });
 }
 

@@ -51,9 +51,9 @@ int32_t ReadStore(const std::u16string& path, int32_t kind,
   return static_cast<int32_t>(jobs::ReadStore(kind, path, tree).code());
 }
 
-int32_t ExportStore(const char16_t* source, int32_t kind, const char16_t* file,
-                    const std::function<std::string(const model::Tree&)>& write) {
-  if (source == nullptr || file == nullptr) return kErrorInvalidParameter;
+int32_t ExportStore(
+    const char16_t* source, int32_t kind, const char16_t* file,
+    const std::function<std::string(const model::Tree&)>& write) {
   return static_cast<int32_t>(
       jobs::ExportStore(kind, source, file, write).code());
 }

@@ -41,7 +41,7 @@ int32_t ReadPair(const StoreToRead& first, const StoreToRead& second,
 
 // Reads source (of kind) and writes write(tree) to file, beside it and then
 // over it; the current report counts per root what was written. 0 done; 5
-// file cannot be written; 87 a null argument; else as ReadStore.
+// file cannot be written; else as ReadStore.
 int32_t ExportStore(const char16_t* source, int32_t kind, const char16_t* file,
                     const std::function<std::string(const model::Tree&)>& write);
 

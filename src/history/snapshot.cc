@@ -32,11 +32,6 @@ bool Digits(const std::u16string& text, size_t from, size_t count, int* out) {
   return true;
 }
 
-bool EndsWith(const std::u16string& text, const std::u16string& end) {
-  return text.size() > end.size() &&
-         text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 std::u16string IdWithSequence(const std::u16string& base, int sequence) {
   return sequence <= 1 ? base : base + u"-" + NumberText(sequence);
 }

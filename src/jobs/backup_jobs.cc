@@ -1,6 +1,7 @@
 #include "jobs/backup_jobs.h"
 
 #include "backup_set/backup_set.h"
+#include "backup_set/folder_tree.h"
 #include "base/debug_log.h"
 #include "base/error_codes.h"
 #include "base/text.h"
@@ -21,15 +22,11 @@ constexpr size_t kMaxDestinationChars = 255;
 // The export without its own report scope.
 bool ExportFirefox(ms_places* handle, const char16_t* dest,
                    bool into_backup_set) {
-  if (handle == nullptr || dest == nullptr) return false;
   const std::u16string destination(dest);
   if (!platform::PathExists(destination)) return false;
   const std::u16string folder =
       ResolveBackupPath(destination, into_backup_set, BackupPart::kFirefox);
-  if (!platform::PathExists(folder) &&
-      !platform::CreateDirectoryTree(folder).ok()) {
-    return false;
-  }
+  if (!EnsureFolder(folder)) return false;
   firefox::PlacesStore store(handle);
   const Status status = BackupStore(
       &store, backup_set::PartKind::kFirefox, folder, into_backup_set,

@@ -29,11 +29,6 @@ void Advance(int32_t* progress) {
                                    static_cast<uint32_t>(kProgressStep));
 }
 
-bool EnsureFolder(const std::u16string& folder) {
-  return platform::PathExists(folder) ||
-         platform::CreateDirectoryTree(folder).ok();
-}
-
 bool Backup(const std::u16string& favorites, const std::u16string& folder,
             bool into_backup_set, bool overwrite,
             const volatile uint8_t* cancel_flag) {
@@ -149,10 +144,7 @@ bool Restore(const std::u16string& favorites, const std::u16string& folder,
 bool RestoreFavoritesPart(const char16_t* favorites_path,
                           const char16_t* part_folder,
                           const volatile uint8_t* cancel_flag) {
-  if (part_folder == nullptr || cancel_flag == nullptr ||
-      !platform::IsDirectory(part_folder)) {
-    return false;
-  }
+  if (!platform::IsDirectory(part_folder)) return false;
   std::u16string favorites;
   if (favorites_path == nullptr) {
     if (!GetIePath(&favorites)) return false;
@@ -170,7 +162,6 @@ bool BackupIePro(const char16_t* ie_def_path, const char16_t* backup_path,
                  bool into_backup_set, bool overwrite,
                  const volatile uint8_t* cancel_flag, bool is_backup,
                  int32_t* progress) {
-  if (progress == nullptr) return false;
   // Without a cancel flag the copies could not be run as the host asks;
   // the call fails like one without a backup path.
   if (backup_path == nullptr || cancel_flag == nullptr) {

@@ -24,7 +24,8 @@ namespace ie {
 // Copies one Favorites part (part_folder) into the Favorites folder
 // (favorites, or located when null) as the restore above does, and nothing
 // else of the set: what the folder holds is never replaced. False when the
-// part is no folder, cancel_flag is null, or the copy fails.
+// part is no folder or the copy fails. REQUIRES: part_folder and
+// cancel_flag not null.
 bool RestoreFavoritesPart(const char16_t* favorites,
                           const char16_t* part_folder,
                           const volatile uint8_t* cancel_flag);

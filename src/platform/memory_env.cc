@@ -215,13 +215,6 @@ Status MemoryEnv::CopyFile(const std::u16string& from, const std::u16string& to,
   return status.ok() ? PutFile(to, bytes, fail_if_exists) : status;
 }
 
-Status MemoryEnv::ShellCopyFile(const std::u16string& from,
-                                const std::u16string& to) {
-  if (!IsDirectory(to)) return CopyFile(from, to, false);
-  const std::u16string key = Key(from);
-  return CopyFile(from, Key(to) + key.substr(key.rfind(u'/')), false);
-}
-
 Status MemoryEnv::DeleteFile(const std::u16string& path) {
   std::lock_guard<std::mutex> hold(mutex_);
   const std::u16string key = Key(path);
@@ -316,14 +309,6 @@ Status MemoryEnv::LockFile(const std::u16string& lock_path, uint32_t,
   }
   lock->reset(new Lock(this, key));
   return Status::Ok();
-}
-
-std::u16string MemoryEnv::GetProfileString(const std::u16string& section,
-                                           const std::u16string& key,
-                                           const std::u16string& default_value,
-                                           size_t size,
-                                           const std::u16string& file) {
-  return GetProfileStrings(section, {key}, default_value, size, file)[0];
 }
 
 std::vector<std::u16string> MemoryEnv::GetProfileStrings(

@@ -39,8 +39,6 @@ class MemoryEnv : public SystemEnv {
   Status CreateDirectoryTree(const std::u16string& path) override;
   Status CopyFile(const std::u16string& from, const std::u16string& to,
                   bool fail_if_exists) override;
-  Status ShellCopyFile(const std::u16string& from,
-                       const std::u16string& to) override;
   Status DeleteFile(const std::u16string& path) override;
   Status GetFileSize(const std::u16string& path, uint64_t* size) override;
   Status SetHidden(const std::u16string& path) override;
@@ -60,11 +58,6 @@ class MemoryEnv : public SystemEnv {
   Status SyncTree(const std::u16string& folder) override;
   Status LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
                   std::unique_ptr<FileLock>* lock) override;
-  std::u16string GetProfileString(const std::u16string& section,
-                                  const std::u16string& key,
-                                  const std::u16string& default_value,
-                                  size_t size,
-                                  const std::u16string& file) override;
   std::vector<std::u16string> GetProfileStrings(
       const std::u16string& section, const std::vector<std::u16string>& keys,
       const std::u16string& default_value, size_t size,

@@ -33,8 +33,6 @@ class SystemEnv : public Env {
   Status CreateDirectoryTree(const std::u16string& path) override;
   Status CopyFile(const std::u16string& from, const std::u16string& to,
                   bool fail_if_exists) override;
-  Status ShellCopyFile(const std::u16string& from,
-                       const std::u16string& to) override;
   Status DeleteFile(const std::u16string& path) override;
   Status GetFileSize(const std::u16string& path, uint64_t* size) override;
   Status SetHidden(const std::u16string& path) override;
@@ -50,11 +48,6 @@ class SystemEnv : public Env {
   Status RemoveTree(const std::u16string& path) override;
   void LimitNameToPath(const std::u16string& folder, bool is_folder,
                        size_t* units, size_t* bytes) override;
-  std::u16string GetProfileString(const std::u16string& section,
-                                  const std::u16string& key,
-                                  const std::u16string& default_value,
-                                  size_t size,
-                                  const std::u16string& file) override;
   std::vector<std::u16string> GetProfileStrings(
       const std::u16string& section, const std::vector<std::u16string>& keys,
       const std::u16string& default_value, size_t size,
@@ -65,16 +58,12 @@ class SystemEnv : public Env {
                             const std::u16string& file) override;
   Status GetShellFolder(ShellFolder folder, std::u16string* out) override;
   uint32_t OsMajorVersion() override;
-  std::vector<std::u16string> NativeFirefoxProfileRoots() override;
-  std::vector<std::u16string> NativeChromeBookmarkFiles() override;
   std::u16string LibraryFolder() override;
   int32_t ImpersonateDesktopUser(
       const std::function<std::u16string()>& read_tray_name) override;
   void RevertToSelf() override;
   bool BrowserIsRunning(Browser browser) override;
   void AskBrowserToClose(Browser browser) override;
-  void AskProgramsToClose(Browser family,
-                          const std::vector<std::u16string>& programs) override;
   std::vector<BrowserProcess> BrowserProcesses(
       Browser family, const std::vector<std::u16string>& programs) override;
   void AskProcessesToClose(const std::vector<int64_t>& pids) override;

@@ -116,7 +116,6 @@ bool ReadTrayName(std::u16string* out) {
 }
 
 bool LocateFavorites(std::u16string* out) {
-  if (out == nullptr) return false;
   std::u16string program_files;
   {
     AsDesktopUser as_user;
@@ -195,7 +194,6 @@ bool IsInstalledIe() {
 }
 
 bool GetIePath(std::u16string* out) {
-  if (out == nullptr) return false;
   std::u16string favorites;
   if (!LocateFavorites(&favorites)) return false;
   *out = Truncated(favorites, kPathChars);

@@ -90,13 +90,6 @@ TEST(FileTest, CopiesRefuseOrReplaceAndNeverLoseTheTarget) {
   // Onto itself: refused, and the file keeps its bytes.
   EXPECT_FALSE(CopyFile(dir.u16("from"), dir.u16() + u"\\from", false).ok());
   EXPECT_EQ(ReadBytes(dir.sub("from")), "new");
-  // The shell copy replaces a file and copies into a folder.
-  WriteBytes(dir.sub("to"), "old again");
-  ASSERT_TRUE(ShellCopyFile(dir.u16("from"), dir.u16("to")).ok());
-  EXPECT_EQ(ReadBytes(dir.sub("to")), "new");
-  test::MakeDirs(dir.sub("folder"));
-  ASSERT_TRUE(ShellCopyFile(dir.u16("from"), dir.u16("folder")).ok());
-  EXPECT_EQ(ReadBytes(dir.sub("folder/from")), "new");
 }
 
 }  // namespace

@@ -64,13 +64,6 @@ Status FaultyEnv::CopyFile(const std::u16string& from, const std::u16string& to,
   return SystemEnv::CopyFile(from, to, fail_if_exists);
 }
 
-Status FaultyEnv::ShellCopyFile(const std::u16string& from,
-                                const std::u16string& to) {
-  if (Fails(FaultOp::kWrite))
-    return platform::FailedWithLastError(u"copy to", to);
-  return SystemEnv::ShellCopyFile(from, to);
-}
-
 Status FaultyEnv::DeleteFile(const std::u16string& path) {
   if (Fails(FaultOp::kDelete))
     return platform::FailedWithLastError(u"delete", path);

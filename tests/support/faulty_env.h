@@ -19,7 +19,7 @@ namespace test {
 // The kinds of call a fault can be put on.
 enum class FaultOp {
   kWrite,      // WriteFile, WriteNewFile, ReplaceFileAtomically, CopyFile,
-               // ShellCopyFile, WriteProfileString
+               // WriteProfileString
   kRename,     // MoveFolder, ExchangeFolders
   kCreateDir,  // CreateDirectoryTree
   kLock,       // LockFile
@@ -53,8 +53,6 @@ class FaultyEnv : public platform::SystemEnv {
   Status CreateDirectoryTree(const std::u16string& path) override;
   Status CopyFile(const std::u16string& from, const std::u16string& to,
                   bool fail_if_exists) override;
-  Status ShellCopyFile(const std::u16string& from,
-                       const std::u16string& to) override;
   Status DeleteFile(const std::u16string& path) override;
   Status ReadFile(const std::u16string& path, std::string* bytes) override;
   Status WriteFile(const std::u16string& path,

@@ -194,32 +194,33 @@ bool ReplaceAtomically(const std::string& native_path, const std::string& bytes,
 using posix::NativePath;
 using posix::SetLastErrorFromErrno;
 
-bool SystemEnv::PathExists(const std::u16string& path) {
-  std::string native = NativePath(path);
-  struct stat st;
+namespace {
+
+// stat (lstat unless follow) of path; false with the last error set when
+// there is no such entry.
+bool StatPath(const std::u16string& path, bool follow, struct stat* st) {
+  const std::string native = NativePath(path);
   if (native.empty()) {
     SetLastError(kErrorFileNotFound);
     return false;
   }
-  if (lstat(native.c_str(), &st) != 0) {
+  if ((follow ? stat(native.c_str(), st) : lstat(native.c_str(), st)) != 0) {
     SetLastErrorFromErrno(errno, native);
     return false;
   }
   return true;
 }
 
-bool SystemEnv::IsDirectory(const std::u16string& path) {
-  std::string native = NativePath(path);
+}  // namespace
+
+bool SystemEnv::PathExists(const std::u16string& path) {
   struct stat st;
-  if (native.empty()) {
-    SetLastError(kErrorFileNotFound);
-    return false;
-  }
-  if (stat(native.c_str(), &st) != 0) {
-    SetLastErrorFromErrno(errno, native);
-    return false;
-  }
-  return S_ISDIR(st.st_mode);
+  return StatPath(path, /*follow=*/false, &st);
+}
+
+bool SystemEnv::IsDirectory(const std::u16string& path) {
+  struct stat st;
+  return StatPath(path, /*follow=*/true, &st) && S_ISDIR(st.st_mode);
 }
 
 Status SystemEnv::CreateDirectoryTree(const std::u16string& path) {
@@ -366,19 +367,6 @@ Status SystemEnv::CopyFile(const std::u16string& from, const std::u16string& to,
   const bool copied = CopyOpenFile(in, source, target, fail_if_exists);
   close(in);
   return OkOr(copied, u"copy to", to);
-}
-
-Status SystemEnv::ShellCopyFile(const std::u16string& from,
-                                const std::u16string& to) {
-  // Like the shell, copying onto an existing folder copies into it.
-  std::string target = NativePath(to);
-  struct stat st;
-  if (!target.empty() && stat(target.c_str(), &st) == 0 &&
-      S_ISDIR(st.st_mode)) {
-    std::string name = posix::BaseNameOf(NativePath(from));
-    return CopyFile(from, FromUtf8(target + "/" + name), false);
-  }
-  return CopyFile(from, to, false);
 }
 
 Status SystemEnv::DeleteFile(const std::u16string& path) {

@@ -31,14 +31,6 @@ bool LoadFile(const std::string& native, std::string* bytes, bool* missing) {
 
 }  // namespace
 
-std::u16string SystemEnv::GetProfileString(const std::u16string& section,
-                                           const std::u16string& key,
-                                           const std::u16string& default_value,
-                                           size_t size,
-                                           const std::u16string& file) {
-  return GetProfileStrings(section, {key}, default_value, size, file)[0];
-}
-
 std::vector<std::u16string> SystemEnv::GetProfileStrings(
     const std::u16string& section, const std::vector<std::u16string>& keys,
     const std::u16string& default_value, size_t size,

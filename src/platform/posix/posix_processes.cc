@@ -253,11 +253,6 @@ void SystemEnv::AskBrowserToClose(Browser browser) {
   AskNamedToClose(NamesOf(browser));
 }
 
-void SystemEnv::AskProgramsToClose(
-    Browser family, const std::vector<std::u16string>& programs) {
-  AskNamedToClose(NamesOf(family, programs));
-}
-
 namespace posix {
 
 bool ProcessIsAlive(long long pid) {

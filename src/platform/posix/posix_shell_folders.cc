@@ -43,15 +43,6 @@ namespace {
 using posix::EnvVar;
 using posix::HomeFolder;
 
-// $XDG_CONFIG_HOME when it is an absolute path, else ~/.config (empty when
-// there is no home folder either).
-std::string ConfigFolder() {
-  std::string config = EnvVar("XDG_CONFIG_HOME");
-  if (!config.empty() && config[0] == '/') return config;
-  std::string home = HomeFolder();
-  return home.empty() ? std::string() : home + "/.config";
-}
-
 // $XDG_STATE_HOME when it is an absolute path, else ~/.local/state.
 std::string StateFolder() {
   std::string state = EnvVar("XDG_STATE_HOME");
@@ -59,8 +50,6 @@ std::string StateFolder() {
   std::string home = HomeFolder();
   return home.empty() ? std::string() : home + "/.local/state";
 }
-
-bool NativeLayoutApplies() { return EnvVar("MARKSAFE_APPDATA").empty(); }
 
 }  // namespace
 
@@ -108,26 +97,6 @@ uint32_t SystemEnv::OsMajorVersion() {
     value = value * 10 + static_cast<uint32_t>(c - '0');
   }
   return value;
-}
-
-std::vector<std::u16string> SystemEnv::NativeFirefoxProfileRoots() {
-  std::vector<std::u16string> roots;
-  if (!NativeLayoutApplies()) return roots;
-  std::string config = ConfigFolder();
-  if (!config.empty()) roots.push_back(FromUtf8(config + "/mozilla/firefox"));
-  std::string home = HomeFolder();
-  if (!home.empty()) roots.push_back(FromUtf8(home + "/.mozilla/firefox"));
-  return roots;
-}
-
-std::vector<std::u16string> SystemEnv::NativeChromeBookmarkFiles() {
-  std::vector<std::u16string> files;
-  if (!NativeLayoutApplies()) return files;
-  std::string config = ConfigFolder();
-  if (config.empty()) return files;
-  files.push_back(FromUtf8(config + "/google-chrome/Default/Bookmarks"));
-  files.push_back(FromUtf8(config + "/chromium/Default/Bookmarks"));
-  return files;
 }
 
 // Any function of this library: the loader names the file it came from.

@@ -139,30 +139,6 @@ Status SystemEnv::CopyFile(const std::u16string& from, const std::u16string& to,
   return OkOr(ok, u"copy to", to);
 }
 
-Status SystemEnv::ShellCopyFile(const std::u16string& from,
-                                const std::u16string& to) {
-  // Both lists end with two NULs; the shell wants absolute paths.
-  std::wstring source = win32::FullPath(from);
-  std::wstring target = win32::FullPath(to);
-  source.push_back(L'\0');
-  target.push_back(L'\0');
-  SHFILEOPSTRUCTW operation = {};
-  operation.hwnd = nullptr;
-  operation.wFunc = FO_COPY;
-  operation.pFrom = source.c_str();
-  operation.pTo = target.c_str();
-  operation.fFlags = FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR |
-                     FOF_NOERRORUI | FOF_SILENT;
-  int result = ::SHFileOperationW(&operation);
-  if (result != 0) {
-    return Failed(static_cast<DWORD>(result), u"copy to", to);
-  }
-  if (operation.fAnyOperationsAborted) {
-    return Failed(ERROR_CANCELLED, u"copy to", to);
-  }
-  return Status::Ok();
-}
-
 Status SystemEnv::DeleteFile(const std::u16string& path) {
   return OkOr(::DeleteFileW(win32::NativePath(path).c_str()) != FALSE,
               u"delete", path);

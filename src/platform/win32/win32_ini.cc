@@ -17,13 +17,10 @@ namespace {
 // keeps a huge size argument from turning into a huge allocation.
 constexpr size_t kMaxProfileValue = size_t{4} << 20;
 
-}  // namespace
-
-std::u16string SystemEnv::GetProfileString(const std::u16string& section,
-                                           const std::u16string& key,
-                                           const std::u16string& default_value,
-                                           size_t size,
-                                           const std::u16string& file) {
+std::u16string ProfileValue(const std::u16string& section,
+                            const std::u16string& key,
+                            const std::u16string& default_value, size_t size,
+                            const std::u16string& file) {
   if (size == 0) return std::u16string();
   const size_t capacity = std::min(size, kMaxProfileValue);
   std::vector<wchar_t> buffer(capacity, L'\0');
@@ -35,6 +32,8 @@ std::u16string SystemEnv::GetProfileString(const std::u16string& section,
   return win32::FromWide(buffer.data(), length);
 }
 
+}  // namespace
+
 std::vector<std::u16string> SystemEnv::GetProfileStrings(
     const std::u16string& section, const std::vector<std::u16string>& keys,
     const std::u16string& default_value, size_t size,
@@ -44,7 +43,7 @@ std::vector<std::u16string> SystemEnv::GetProfileStrings(
   // each key is asked for in turn.
   std::vector<std::u16string> values;
   for (const std::u16string& key : keys) {
-    values.push_back(GetProfileString(section, key, default_value, size, file));
+    values.push_back(ProfileValue(section, key, default_value, size, file));
   }
   return values;
 }

@@ -474,14 +474,5 @@ void SystemEnv::AskBrowserToClose(Browser browser) {
   CloseAndWait(IdentityOf(browser));
 }
 
-void SystemEnv::AskProgramsToClose(
-    Browser family, const std::vector<std::u16string>& programs) {
-  BrowserIdentity identity = {{}, IdentityOf(family).window_class, nullptr};
-  for (const std::u16string& program : programs) {
-    identity.executables.push_back(program + u".exe");
-  }
-  CloseAndWait(identity);
-}
-
 }  // namespace platform
 }  // namespace marksafe

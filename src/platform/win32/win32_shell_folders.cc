@@ -49,14 +49,6 @@ uint32_t SystemEnv::OsMajorVersion() {
   return info.dwMajorVersion;  // 0 after a failure
 }
 
-std::vector<std::u16string> SystemEnv::NativeFirefoxProfileRoots() {
-  return {};
-}
-
-std::vector<std::u16string> SystemEnv::NativeChromeBookmarkFiles() {
-  return {};
-}
-
 // Any function of this library: the loader names the file it came from.
 void AddressInLibrary() {}
 

@@ -147,7 +147,6 @@ int32_t ImportFolder2ChromeBar(const char16_t* chrome_file,
                                const char16_t* source_folder,
                                const char16_t* folder_name) {
   context::JobScope scope("import_folder_2_chrome_bar");
-  if (source_folder == nullptr) return kErrorPathNotFound;
   const std::u16string source = FromPointer(source_folder);
   if (!FitsPath(source) || !platform::IsDirectory(source))
     return kErrorPathNotFound;
@@ -164,14 +163,8 @@ int32_t ImportFolder2ChromeBar(const char16_t* chrome_file,
 
 int32_t ImportIe2Chrome(const char16_t* chrome_file,
                         const char16_t* backup_path, bool into_backup_set,
-                        const char16_t* folder_name,
-                        const void* must_be_nonnull_1,
-                        const void* must_be_nonnull_2) {
+                        const char16_t* folder_name) {
   context::JobScope scope("import_ie_2_chrome");
-  if (backup_path == nullptr || must_be_nonnull_1 == nullptr ||
-      must_be_nonnull_2 == nullptr) {
-    return kErrorInvalidParameter;
-  }
   std::u16string folder;
   if (!BackupFolder(backup_path, into_backup_set, BackupPart::kFavorites,
                     &folder)) {
@@ -186,7 +179,6 @@ int32_t ImportFirefox2Chrome(const char16_t* chrome_file,
                              const char16_t* backup_path, bool into_backup_set,
                              const char16_t* folder_name) {
   context::JobScope scope("import_firefox_2_chrome");
-  if (backup_path == nullptr) return kErrorInvalidParameter;
   std::u16string folder;
   if (!BackupFolder(backup_path, into_backup_set, BackupPart::kFirefox,
                     &folder)) {
@@ -204,7 +196,6 @@ int32_t ImportFirefox2Chrome(const char16_t* chrome_file,
 int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
                       bool into_backup_set) {
   context::JobScope scope("restore_chrome");
-  if (backup_path == nullptr) return kErrorInvalidParameter;
   std::u16string file;
   if (!ChromeFileArgument(chrome_file, &file)) return kErrorFileNotFound;
   std::u16string folder;

@@ -28,9 +28,7 @@ int32_t ImportFolder2ChromeBar(const char16_t* chrome_file,
                                const char16_t* folder_name);
 int32_t ImportIe2Chrome(const char16_t* chrome_file,
                         const char16_t* backup_path, bool into_backup_set,
-                        const char16_t* folder_name,
-                        const void* must_be_nonnull_1,
-                        const void* must_be_nonnull_2);
+                        const char16_t* folder_name);
 int32_t ImportFirefox2Chrome(const char16_t* chrome_file,
                              const char16_t* backup_path, bool into_backup_set,
                              const char16_t* folder_name);

@@ -54,10 +54,6 @@ bool CountChromeBookmarks(const Json::Value& document, int32_t* folder_count,
 
 int32_t GetChromeSize(const char16_t* chrome_file, uint64_t* file_size,
                       int32_t* folder_count, int32_t* link_count) {
-  if (file_size == nullptr || folder_count == nullptr ||
-      link_count == nullptr) {
-    return kErrorInvalidParameter;
-  }
   std::u16string file;
   if (!ChromeFileArgument(chrome_file, &file)) return kErrorFileNotFound;
   if (!FileSize(file, file_size)) {
@@ -80,10 +76,6 @@ int32_t GetChromeSize(const char16_t* chrome_file, uint64_t* file_size,
 int32_t GetChromeBkSize(const char16_t* backup_path, bool into_backup_set,
                         uint64_t* file_size, int32_t* folder_count,
                         int32_t* link_count) {
-  if (file_size == nullptr || folder_count == nullptr ||
-      link_count == nullptr) {
-    return kErrorInvalidParameter;
-  }
   if (backup_path == nullptr) {
     std::u16string file;
     if (!LocateChromeFile(&file)) return kErrorFileNotFound;
@@ -130,7 +122,6 @@ int32_t MkChromeTempFile(const char16_t* chrome_file) {
 int32_t ImportChromeBk2Ie(const char16_t* backup_path, bool into_backup_set,
                           const char16_t* ie_favorites) {
   context::JobScope scope("import_chrome_bk_2_ie");
-  if (backup_path == nullptr) return kErrorInvalidParameter;
   std::u16string backup;
   if (!BackupFolderArgument(FromPointer(backup_path), into_backup_set,
                             BackupPart::kChrome, &backup)) {

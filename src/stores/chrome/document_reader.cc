@@ -63,10 +63,6 @@ bool KeepBackslashesBeforeHighBytes(const std::string& text,
   return true;
 }
 
-bool ParseDocumentText(const std::string& text, Json::Value* out) {
-  return ParseDocumentText(text, out, nullptr);
-}
-
 bool ParseDocumentText(const std::string& text, Json::Value* out,
                        std::string* why) {
   *out = Json::Value();

@@ -16,13 +16,11 @@ namespace marksafe {
 namespace chrome {
 
 // Parses text into *out. False for a text that is not JSON (also for one
-// nested too deeply); *out is then null.
-bool ParseDocumentText(const std::string& text, Json::Value* out);
-// The same; on failure *why (when not null) says in words why the text is
-// not read: "line 3, column 5: Missing ',' or '}' in object declaration",
+// nested too deeply); *out is then null, and *why (when not null) says in
+// words why: "line 3, column 5: Missing ',' or '}' in object declaration",
 // or that it nests deeper than the JSON reader's limit.
 bool ParseDocumentText(const std::string& text, Json::Value* out,
-                       std::string* why);
+                       std::string* why = nullptr);
 
 // The text with a second backslash put before every byte of 0x80 or above
 // that follows a backslash inside a string, so that JsonCpp's reader keeps

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "base/text.h"
+#include "model/calendar.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
 
@@ -12,17 +13,7 @@ namespace marksafe {
 namespace firefox_json {
 namespace {
 
-constexpr int64_t kDaySeconds = 86400;
-
-// Days since 1970-01-01 of a civil date, and back (proleptic Gregorian).
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
+constexpr int64_t kDaySeconds = history::kSecondsPerDay;
 
 bool IsDigits(const std::u16string& text, size_t from, size_t count) {
   if (from + count > text.size()) return false;
@@ -50,20 +41,11 @@ bool IsSuffix(const std::u16string& text, size_t from, size_t to,
 }  // namespace
 
 std::string DateOfTime(int64_t seconds) {
-  int64_t z = (seconds >= 0 ? seconds : seconds - kDaySeconds + 1) /
-                  kDaySeconds + 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  const int64_t d = doy - (153 * mp + 2) / 5 + 1;
-  const int64_t m = mp + (mp < 10 ? 3 : -9);
-  const int64_t y = yoe + era * 400 + (m <= 2);
+  const history::CivilTime civil =
+      history::ToCivil(seconds * history::kMicrosPerSecond);
   char text[64];
-  std::snprintf(text, sizeof(text), "%04lld-%02lld-%02lld",
-                static_cast<long long>(y), static_cast<long long>(m),
-                static_cast<long long>(d));
+  std::snprintf(text, sizeof(text), "%04d-%02d-%02d", civil.year, civil.month,
+                civil.day);
   return text;
 }
 
@@ -77,7 +59,7 @@ bool TimeOfDate(const std::string& date, int64_t* seconds) {
   const int m = std::stoi(date.substr(5, 2));
   const int d = std::stoi(date.substr(8, 2));
   if (m < 1 || m > 12 || d < 1 || d > 31) return false;
-  *seconds = DaysFromCivil(y, m, d) * kDaySeconds;
+  *seconds = history::DaysFromCivil(y, m, d) * kDaySeconds;
   return DateOfTime(*seconds) == date;  // 2026-02-30 is no date
 }
 

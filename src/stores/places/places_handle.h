@@ -54,6 +54,11 @@ namespace firefox {
 // The file name appended to a profile folder.
 extern const char16_t kPlacesFileName[];  // "\places.sqlite"
 
+// True when the store has today's schema.
+inline bool Today(const ms_places* handle) {
+  return handle->schema == PlacesSchema::kToday;
+}
+
 // Builds a handle on path. Unless Firefox holds the store (FirefoxHoldsStore)
 // or the path has 4 characters or fewer, opens the
 // database for reading (a missing file is never created) and reads its

@@ -53,16 +53,6 @@ bool NewGuid(std::string* out) {
   return true;
 }
 
-bool IsGuid(const std::string& text) {
-  if (text.size() != 12) return false;
-  for (char c : text) {
-    if (std::string(kBase64Url).find(c) == std::string::npos || c == 0) {
-      return false;
-    }
-  }
-  return true;
-}
-
 std::string ReversedHost(const std::string& url_utf8) {
   const size_t marker = url_utf8.find("://");
   if (marker == std::string::npos) return std::string();

@@ -19,9 +19,6 @@ int64_t UrlHash(const std::string& url_utf8);
 // characters of A-Z a-z 0-9 - _). False when no random bytes are available.
 bool NewGuid(std::string* out);
 
-// True when text has the form of a guid (12 characters of that alphabet).
-bool IsGuid(const std::string& text);
-
 // The host of a "scheme://host/..." URL, lower-cased and reversed with a
 // "." added ("www.mozilla.org" gives "gro.allizom.www."); empty when the
 // URL names no host.

@@ -171,9 +171,7 @@ int32_t ImportChromeBackupSteps(ms_places* handle, const char16_t* backup_path,
 bool Import2Firefox(ms_places* handle, const char16_t* folder,
                     const char16_t* title) {
   context::JobScope scope("import_2_firefox");
-  if (handle == nullptr || folder == nullptr || !platform::PathExists(folder)) {
-    return false;
-  }
+  if (!platform::PathExists(folder)) return false;
   ImportTransaction transaction(handle);
   if (transaction.Refused()) return false;
   return transaction.Finish(ImportFolderStep(
@@ -183,10 +181,9 @@ bool Import2Firefox(ms_places* handle, const char16_t* folder,
 bool Import2FirefoxFromIeBk(ms_places* handle, const char16_t* backup_path,
                             bool into_backup_set) {
   context::JobScope scope("import_2_firefox_from_ie_bk");
-  if (backup_path == nullptr) return false;
   std::u16string favorites = ReadableFolder(
       ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFavorites));
-  if (handle == nullptr || !platform::PathExists(favorites)) return false;
+  if (!platform::PathExists(favorites)) return false;
   ImportTransaction transaction(handle);
   if (transaction.Refused()) return false;
   return transaction.Finish(
@@ -196,8 +193,6 @@ bool Import2FirefoxFromIeBk(ms_places* handle, const char16_t* backup_path,
 int32_t ImportChromeBk2Firefox(ms_places* handle, const char16_t* backup_path,
                                bool into_backup_set) {
   context::JobScope scope("import_chrome_bk_2_firefox");
-  if (handle == nullptr || backup_path == nullptr)
-    return kErrorInvalidParameter;
   ImportTransaction transaction(handle);
   if (transaction.Refused()) return kErrorInvalidParameter;
   const int32_t code =
@@ -208,7 +203,6 @@ int32_t ImportChromeBk2Firefox(ms_places* handle, const char16_t* backup_path,
 bool Import2FirefoxFromBk(ms_places* handle, const char16_t* backup_path,
                           bool into_backup_set) {
   context::JobScope scope("import_2_firefox_from_bk");
-  if (handle == nullptr || backup_path == nullptr) return false;
   if (!platform::PathExists(backup_path)) {
     DebugLog(u"[DllExport] [import_2_firefox_from_bk] path:%s is not exist \n",
              backup_path);
@@ -225,10 +219,7 @@ bool Import2FirefoxFromBk(ms_places* handle, const char16_t* backup_path,
 bool RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
                        bool into_backup_set, int32_t* progress) {
   context::JobScope scope("restore_firefox_pro");
-  if (handle == nullptr || backup_path == nullptr || progress == nullptr ||
-      !platform::PathExists(backup_path)) {
-    return false;
-  }
+  if (progress == nullptr || !platform::PathExists(backup_path)) return false;
   // The three parts in one transaction.
   ImportTransaction transaction(handle);
   if (transaction.Refused()) return false;
@@ -276,7 +267,6 @@ bool ImportFirefoxBk2Folder(const char16_t* firefox_backup,
                             bool into_backup_set, const char16_t* dest_folder,
                             const char16_t* subfolder_name) {
   context::JobScope scope("import_firefox_bk_2_folder");
-  if (firefox_backup == nullptr || dest_folder == nullptr) return false;
   if (!platform::PathExists(firefox_backup)) {
     DebugLog(
         u"[DllExport] [import_firefox_bk_2_folder] firefox_bk_path: %s is not "

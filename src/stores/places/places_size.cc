@@ -66,7 +66,6 @@ bool CountBookmarks(ms_places* handle, int32_t* folder_count,
 bool GetFirefoxBkSize(const char16_t* backup_path, bool into_backup_set,
                       uint64_t* size, int32_t* folder_count,
                       int32_t* link_count) {
-  if (backup_path == nullptr || size == nullptr) return false;
   std::u16string folder =
       ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFirefox);
   int32_t folders = 0;
@@ -86,9 +85,6 @@ bool GetFirefoxBkSize(const char16_t* backup_path, bool into_backup_set,
 bool GetFirefoxBookmarkSize(const char16_t* backup_path, bool into_backup_set,
                             uint64_t* size, int32_t* folder_count,
                             int32_t* link_count) {
-  if (size == nullptr || folder_count == nullptr || link_count == nullptr) {
-    return false;
-  }
   if (backup_path != nullptr) {
     int32_t folders = 0;
     int32_t links = 0;

@@ -45,10 +45,6 @@ const char kKeywordsColumns[] = "pragma table_info(moz_keywords)";
 // A new guid may meet one that exists (1 in 2^72): try again a few times.
 constexpr int kGuidAttempts = 3;
 
-bool Today(const ms_places* handle) {
-  return handle->schema == PlacesSchema::kToday;
-}
-
 // The first column of the first row of a one-value query, as an integer;
 // *found tells whether there was a non-NULL value. False when it failed.
 bool OneInteger(ms_places* handle, const char* sql,

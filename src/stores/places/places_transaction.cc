@@ -16,18 +16,11 @@ ImportTransaction::ImportTransaction(ms_places* handle) : handle_(handle) {
   if (handle_ == nullptr || !handle_->database.HasConnection()) return;
   SQLite::Database& db = handle_->database;
   if (db.InTransaction()) return;  // an enclosing import owns it
-  // Firefox may have started since the handle was built.
-  if (FirefoxHoldsStore(handle_->databasePath)) {
-    refused_ = true;
-    return;
-  }
-  // The handle has only read so far: the store itself is opened now.
-  if (!MakePlacesWritable(handle_)) {
-    refused_ = true;
-    return;
-  }
-  // A damaged store is refused before anything is written to it.
-  if (!PlacesIntact(handle_)) {
+  // Refused when Firefox has started since the handle was built, when the
+  // store itself (the handle has only read so far) cannot be opened for
+  // writing, or when it is damaged: nothing is written to it then.
+  if (FirefoxHoldsStore(handle_->databasePath) ||
+      !MakePlacesWritable(handle_) || !PlacesIntact(handle_)) {
     refused_ = true;
     return;
   }

@@ -43,10 +43,6 @@ const char kInsertKeyword[] = "insert into moz_keywords(keyword) values(?)";
 const char kSetKeywordOfBookmark[] =
     "update moz_bookmarks set keyword_id=? where id=?";
 
-bool Today(const ms_places* handle) {
-  return handle->schema == PlacesSchema::kToday;
-}
-
 int64_t TypeOf(model::ItemKind kind) {
   switch (kind) {
     case model::ItemKind::kLink:

@@ -39,17 +39,11 @@ bool StartsWithFolder(const std::u16string& path, const std::u16string& folder) 
                     p[f.size()] == u'/');
 }
 
-bool EnsureFolder(const std::u16string& folder) {
-  return platform::PathExists(folder) ||
-         platform::CreateDirectoryTree(folder).ok();
-}
-
 }  // namespace
 
 bool GetIeFavoritesSize(const char16_t* folder, bool into_backup_set,
                         uint64_t* size, int32_t* folder_count,
                         int32_t* link_count) {
-  if (size == nullptr) return false;
   std::u16string path;
   if (folder == nullptr) {
     if (!LocateFavorites(&path)) return false;
@@ -70,7 +64,6 @@ bool GetIeFavoritesSize(const char16_t* folder, bool into_backup_set,
 bool BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
               bool into_backup_set, bool overwrite,
               const volatile uint8_t* cancel_flag) {
-  if (backup_path == nullptr) return false;
   DebugLog(u"Backup_ie: ie_def_path=%s, backup_path=%s\n", ie_def_path,
            backup_path);
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/platform_profiles.h"
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -33,9 +34,6 @@ TEST(ShellFolderTest, ReadFromTheEnvironmentAtEveryCall) {
     ScopedEnv app_data("MARKSAFE_APPDATA", "/mnt/AppData/Roaming");
     EXPECT_TRUE(GetShellFolder(ShellFolder::kRoamingAppData, &out).ok());
     EXPECT_EQ(out, u"/mnt/AppData/Roaming");
-    // With the Windows folders given, the system's own ones are not used.
-    EXPECT_TRUE(NativeFirefoxProfileRoots().empty());
-    EXPECT_TRUE(NativeChromeBookmarkFiles().empty());
   }
   ScopedEnv no_app_data("MARKSAFE_APPDATA");
   EXPECT_FALSE(GetShellFolder(ShellFolder::kRoamingAppData, &out).ok());
@@ -44,11 +42,7 @@ TEST(ShellFolderTest, ReadFromTheEnvironmentAtEveryCall) {
   for (const char* xdg : {"cfg", "/cfg"}) {
     ScopedEnv config("XDG_CONFIG_HOME", xdg);
     const std::u16string base = *xdg == '/' ? u"/cfg" : u"/home/me/.config";
-    EXPECT_EQ(NativeFirefoxProfileRoots(),
-              (std::vector<std::u16string>{base + u"/mozilla/firefox",
-                                           u"/home/me/.mozilla/firefox"}));
-    EXPECT_EQ(NativeChromeBookmarkFiles().front(),
-              base + u"/google-chrome/Default/Bookmarks");
+    EXPECT_EQ(GetBrowserDataFolders().config, base);
   }
 }
 

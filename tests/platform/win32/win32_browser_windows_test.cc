@@ -188,10 +188,7 @@ TEST_F(BrowserWindowTest, OtherProgramsWithTheBrowsersClassesDoNotCount) {
     AskBrowserToClose(browser);
     EXPECT_LT(::GetTickCount64() - start, 2000u);
   }
-  EXPECT_TRUE(edge.runs());
-  AskProgramsToClose(Browser::kChrome, {u"msedge"});
-  EXPECT_FALSE(edge.runs());
-  EXPECT_TRUE(electron.runs() && thunderbird.runs());
+  EXPECT_TRUE(edge.runs() && electron.runs() && thunderbird.runs());
 }
 
 // A browser that stops answering keeps running but cannot hold the caller
