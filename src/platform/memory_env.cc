@@ -81,11 +81,6 @@ void MemoryEnv::SetShellFolder(ShellFolder folder, const std::u16string& path) {
   shell_folders_[folder] = path;
 }
 
-size_t MemoryEnv::EntryCount() const {
-  std::lock_guard<std::mutex> hold(mutex_);
-  return nodes_.size();
-}
-
 Status MemoryEnv::ListDirectory(const std::u16string& folder,
                                 std::vector<DirEntry>* out) {
   std::lock_guard<std::mutex> hold(mutex_);

@@ -28,8 +28,6 @@ class MemoryEnv : public SystemEnv {
 
   // What GetShellFolder answers for folder (nothing is set at first).
   void SetShellFolder(ShellFolder folder, const std::u16string& path);
-  // The number of files and folders held, the root left out.
-  size_t EntryCount() const;
 
   Status ListDirectory(const std::u16string& folder,
                        std::vector<DirEntry>* out) override;
