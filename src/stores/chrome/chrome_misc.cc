@@ -65,11 +65,8 @@ int32_t GetChromeSize(const char16_t* chrome_file, uint64_t* file_size,
   // nothing: it fails.
   Json::Value document;
   if (!load_chrome_file(file.c_str(), &document)) return kErrorInvalidParameter;
-  int32_t folders = *folder_count, links = *link_count;
-  if (!CountChromeBookmarks(document, &folders, &links))
+  if (!CountChromeBookmarks(document, folder_count, link_count))
     return kErrorInvalidParameter;
-  *folder_count = folders;
-  *link_count = links;
   return 0;
 }
 
