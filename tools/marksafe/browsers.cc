@@ -299,17 +299,15 @@ void RequireNotRunning(Browser browser, const DataOptions& data, bool close,
 
 namespace {
 
-// Sets the counts measured to those of source (of a MARKSAFE_STORE_ kind)
-// as the library counts every store and backup. A part it cannot read (cut
-// short) keeps the size export's count of its files, as a Firefox part
-// does.
-void CountUserItems(const MS_CHAR* source, int32_t kind, Counts* counts) {
+// Sets the folders and links of counts to those of source (of a
+// MARKSAFE_STORE_ kind) as the library counts every store and backup;
+// false, counts left as they were, when it cannot be read.
+bool CountUserItems(const MS_CHAR* source, int32_t kind, Counts* counts) {
   int64_t folders = 0, links = 0;
-  if (!counts->ok || marksafe_count(source, kind, &folders, &links) != 0) {
-    return;
-  }
+  if (marksafe_count(source, kind, &folders, &links) != 0) return false;
   counts->folders = static_cast<int32_t>(folders);
   counts->links = static_cast<int32_t>(links);
+  return true;
 }
 
 }  // namespace
@@ -330,7 +328,12 @@ Counts MeasurePart(const fs::path& folder, Browser browser) {
     case Browser::kChrome:
       counts.ok = get_chrome_bk_size(ms_folder.c_str(), false, &counts.size,
                                      &counts.folders, &counts.links) == 0;
-      CountUserItems(ms_folder.c_str(), MARKSAFE_STORE_CHROME_PART, &counts);
+      // A part that cannot be read (cut short) keeps the size export's
+      // count of its files, as a Firefox part does.
+      if (counts.ok) {
+        (void)CountUserItems(ms_folder.c_str(), MARKSAFE_STORE_CHROME_PART,
+                             &counts);
+      }
       break;
   }
   return counts;
@@ -351,12 +354,15 @@ Counts Measure(Browser browser, const Location& location) {
       counts.ok = get_firefox_bookmark_size(nullptr, false, &counts.size,
                                             &counts.folders, &counts.links);
       break;
-    case Browser::kChrome:
-      if (!BookmarksProblem(location.path).empty()) break;
-      counts.ok = get_chrome_size(location.arg(), &counts.size, &counts.folders,
-                                  &counts.links) == 0;
-      CountUserItems(location.ms_path.c_str(), MARKSAFE_STORE_CHROME, &counts);
+    case Browser::kChrome: {
+      // One read of the file: its user folders and links; its size is the
+      // file's.
+      std::error_code ec;
+      counts.size = fs::file_size(location.path, ec);
+      counts.ok = !ec && CountUserItems(location.ms_path.c_str(),
+                                        MARKSAFE_STORE_CHROME, &counts);
       break;
+    }
   }
   return counts;
 }

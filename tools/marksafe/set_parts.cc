@@ -72,7 +72,7 @@ bool SameFolder(const std::string& a, const std::string& b) {
 // A folder name from a browser's and a profile's names: what no file
 // system takes becomes "_".
 std::string FolderName(const std::string& browser, const std::string& profile) {
-  std::string name = browser + " - " + profile;
+  std::string name = profile.empty() ? browser : browser + " - " + profile;
   for (char& c : name) {
     const unsigned char u = static_cast<unsigned char>(c);
     if (u < 0x20 || std::string("<>:\"/\\|?*").find(c) != std::string::npos) {
@@ -125,8 +125,11 @@ std::string ListNames(const std::vector<SetPart>& parts) {
 SetPart OwnPart(const fs::path& root, Browser family, const std::string& browser,
                 const std::string& browser_name, const std::string& profile,
                 const std::string& profile_folder, bool fresh) {
-  const std::string base =
-      FolderName(browser_name.empty() ? browser : browser_name, profile);
+  // A part of a file named by hand records no browser: it goes by its
+  // family's name.
+  std::string shown = browser_name.empty() ? browser : browser_name;
+  if (shown.empty()) shown = DisplayName(family);
+  const std::string base = FolderName(shown, profile);
   for (int n = 1;; ++n) {
     const std::string leaf =
         n == 1 ? base : base + " (" + std::to_string(n) + ")";

@@ -88,6 +88,26 @@ TEST_F(CliPartsTest, EachProfileKeepsItsOwnPart) {
   EXPECT_TRUE(Contains(verify.out, "Chromium - Work")) << verify.out;
 }
 
+// A file named by hand records no browser: when a backup of another file
+// takes the slot, the part it held moves to a folder of the family's name.
+TEST_F(CliPartsTest, NamedFilesKeepTheirPartsUnderTheFamilysName) {
+  TempDir first, second;
+  WriteBytes(first.sub("Bookmarks"), File("first.example"));
+  WriteBytes(second.sub("Bookmarks"), File("second.example"));
+  for (const TempDir* dir : {&first, &second}) {
+    const CliResult r = Run({"backup", "$SET", "--chrome", "--chrome-bookmarks",
+                             dir->sub("Bookmarks")});
+    ASSERT_EQ(r.exit_code, 0) << r.out << r.err;
+  }
+  const std::string moved =
+      "Chrome - " + fs::path(first.path()).filename().string();
+  EXPECT_EQ(Parts(), (std::multiset<std::string>{
+                         "Chrome: Bookmarks bar/Made by Chromium -> "
+                         "https://second.example/made",
+                         moved + ": Bookmarks bar/Made by Chromium -> "
+                                 "https://first.example/made"}));
+}
+
 TEST_F(CliPartsTest, RestoreTakesOnePartAndSaysWhich) {
   for (const char* browser : {"chromium", "brave"}) {
     ASSERT_EQ(Run({"backup", "$SET", "--browser", browser}).exit_code, 0);
