@@ -326,10 +326,11 @@ Counts MeasurePart(const fs::path& folder, Browser browser) {
                                       &counts.folders, &counts.links);
       break;
     case Browser::kChrome:
-      counts.ok = get_chrome_bk_size(ms_folder.c_str(), false, &counts.size,
-                                     &counts.folders, &counts.links) == 0;
-      // A part that cannot be read (cut short) keeps the size export's
-      // count of its files, as a Firefox part does.
+      // The part's .url files measured as a folder of them, then counted
+      // in one read of the part; a part that cannot be read (cut short)
+      // keeps the count of its files, as a Firefox part does.
+      counts.ok = get_ie_favorites_size(ms_folder.c_str(), false, &counts.size,
+                                        &counts.folders, &counts.links);
       if (counts.ok) {
         (void)CountUserItems(ms_folder.c_str(), MARKSAFE_STORE_CHROME_PART,
                              &counts);

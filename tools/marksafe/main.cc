@@ -100,6 +100,7 @@ void RemovePreviousCopies() {
 int main(int argc, char** argv) {
   using marksafe_cli::Failure;
   int code = marksafe_cli::kExitFailed;
+  marksafe_cli::UseOneMemoryPool();
   marksafe_remove_previous_later(true);
   try {
     code = marksafe_cli::Run(argc, argv);

@@ -13,6 +13,9 @@
 #else
 #include <unistd.h>
 #endif
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "text.h"
 
@@ -86,6 +89,12 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv) {
 }
 
 #endif
+
+void UseOneMemoryPool() {
+#if defined(__GLIBC__)
+  mallopt(M_ARENA_MAX, 1);
+#endif
+}
 
 ScopedEnvVar::ScopedEnvVar(const std::string& name,
                            const std::optional<std::string>& value)

@@ -23,6 +23,13 @@ void UnsetEnvVar(const std::string& name);
 // the shell for the user's real folders.
 bool DataVariablesHonoured();
 
+// Lets every thread allocate from one pool. The library's work runs on a
+// thread of its own beside the checks the main thread made first; with a
+// pool per thread, the memory those checks freed (a whole Chrome file's
+// document) was not reused, and a backup of 100,000 links peaked at 476 MB
+// instead of 276 MB.
+void UseOneMemoryPool();
+
 // Sets (or removes) a variable and puts the old state back at the end.
 class ScopedEnvVar {
  public:
