@@ -37,7 +37,7 @@ int32_t ReadPartManifest(const std::u16string& part_folder, std::string* text) {
       JoinPath(part_folder, interchange::kManifestName);
   platform::EntryKind kind;
   uint64_t size = 0;
-  if (!platform::GetEntryKind(path, &kind) ||
+  if (!platform::GetEntryKind(path, &kind).ok() ||
       kind != platform::EntryKind::kRegular) {
     return kErrorFileNotFound;
   }
