@@ -252,11 +252,7 @@ int32_t SnapshotToPart(const MS_CHAR* snapshot, const MS_CHAR* part_folder) {
   const Status written =
       backup_set::WritePart(tree, kind, ToU16(part_folder),
                             /*replace_whole=*/true, nullptr, manifest.source);
-  if (!written.ok()) {
-    platform::SetLastError(written.code());
-    return kErrorInvalidParameter;
-  }
-  return 0;
+  return SucceededOrSetLastError(written) ? 0 : kErrorInvalidParameter;
 }
 
 }  // namespace
