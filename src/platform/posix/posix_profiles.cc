@@ -70,10 +70,9 @@ bool FlatpakAppRunning(const std::string& app) {
     const std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
     const std::string folder = Join(instances, name);
+    const std::u16string inside = FromUtf8(folder);
     std::string info;
-    if (!ReadProfileFile(FromUtf8(folder), FromUtf8(Join(folder, "info")),
-                         &info)
-             .ok()) {
+    if (!ReadProfileFile(inside, FromUtf8(Join(folder, "info")), &info).ok()) {
       continue;
     }
     if (("\n" + info + "\n").find("\nname=" + app + "\n") ==
@@ -81,9 +80,8 @@ bool FlatpakAppRunning(const std::string& app) {
       continue;
     }
     std::string bwrap;
-    if (!ReadProfileFile(FromUtf8(folder),
-                         FromUtf8(Join(folder, "bwrapinfo.json")), &bwrap)
-             .ok()) {
+    const std::u16string bwrap_file = FromUtf8(Join(folder, "bwrapinfo.json"));
+    if (!ReadProfileFile(inside, bwrap_file, &bwrap).ok()) {
       running = true;
       break;
     }

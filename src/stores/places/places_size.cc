@@ -46,12 +46,9 @@ struct HandleDeleter {
 
 Status CountBookmarks(ms_places* handle, int32_t* folder_count,
                       int32_t* link_count) {
-  const auto failed = [handle] {
-    return platform::FailedWithLastError(
-        u"count the bookmarks of",
-        handle != nullptr ? handle->databasePath : std::u16string());
-  };
-  if (handle == nullptr || !handle->database.HasConnection()) return failed();
+  if (handle == nullptr || !handle->database.HasConnection()) {
+    return platform::FailedWithLastError(u"count the bookmarks");
+  }
   int64_t folders = 0, links = 0, too_deep = 0;
   bool counted = false;
   const int rc = handle->database.ForEachRow(
@@ -62,7 +59,10 @@ Status CountBookmarks(ms_places* handle, int32_t* folder_count,
         counted = true;
       });
   // A tree deeper than a backup can hold is not read, so not counted.
-  if (rc != SQLITE_OK || !counted || too_deep != 0) return failed();
+  if (rc != SQLITE_OK || !counted || too_deep != 0) {
+    return platform::FailedWithLastError(u"count the bookmarks of",
+                                         handle->databasePath);
+  }
   *folder_count = static_cast<int32_t>(folders);
   *link_count = static_cast<int32_t>(links);
   return Status::Ok();
