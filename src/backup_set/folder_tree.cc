@@ -281,9 +281,8 @@ bool MeasureTree(const std::u16string& folder, uint64_t* size,
       if (!interchange::ExtensionMatches(path, kept_filter)) continue;
       if (entry.kind != platform::EntryKind::kRegular) continue;
       uint64_t file_size = 0;
-      if (!FileSize(path, &file_size) && failure == 0) {
-        failure = platform::GetLastError();
-      }
+      const Status sized = platform::GetFileSize(path, &file_size);
+      if (!sized.ok() && failure == 0) failure = sized.code();
       total += file_size;
       ++files;
     }
@@ -305,12 +304,6 @@ bool MeasureTree(const std::u16string& folder, uint64_t* size,
 
 bool EnsureFolder(const std::u16string& path) {
   return platform::PathExists(path) || platform::CreateDirectoryTree(path).ok();
-}
-
-bool FileSize(const std::u16string& path, uint64_t* size) {
-  *size = 0;
-  if (path.empty()) return false;
-  return platform::GetFileSize(path, size).ok();
 }
 
 bool HideMarkers(const std::u16string& root, const std::u16string& name) {

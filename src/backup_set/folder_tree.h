@@ -52,9 +52,6 @@ bool MeasureTree(const std::u16string& folder, uint64_t* size,
 // True when path exists, or a folder with its missing parents was made there.
 bool EnsureFolder(const std::u16string& path);
 
-// The size of one file; false (size 0) when it cannot be opened.
-bool FileSize(const std::u16string& path, uint64_t* size);
-
 // Adds the hidden attribute to every entry named name (case-insensitive)
 // anywhere below root. False when a folder cannot be listed or an attribute
 // cannot be set.

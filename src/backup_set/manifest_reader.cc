@@ -310,7 +310,7 @@ ManifestState ReadManifest(const std::u16string& path, const char* part_kind,
   *manifest = Manifest();
   if (!platform::PathExists(path)) return ManifestState::kMissing;
   platform::EntryKind kind = platform::EntryKind::kOther;
-  if (!platform::GetEntryKind(path, &kind) ||
+  if (!platform::GetEntryKind(path, &kind).ok() ||
       kind != platform::EntryKind::kRegular) {
     // A link may lead out of the set, a FIFO would block the read.
     *why = "is not a regular file";

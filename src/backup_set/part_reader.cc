@@ -166,7 +166,7 @@ Status ReadFolderTree(const std::u16string& dir, const std::u16string& rel,
 // True when path itself is a real folder (not a link or junction to one).
 bool IsRealFolder(const std::u16string& path) {
   platform::EntryKind kind = platform::EntryKind::kOther;
-  return platform::GetEntryKind(WithoutTrailingSeparators(path), &kind) &&
+  return platform::GetEntryKind(WithoutTrailingSeparators(path), &kind).ok() &&
          kind == platform::EntryKind::kDirectory;
 }
 
@@ -206,7 +206,7 @@ Status CheckComplete(const std::u16string& folder, ManifestState state,
                      const Manifest& manifest) {
   const std::u16string mark = JoinPath(folder, interchange::kCompletionMarkName);
   platform::EntryKind mark_kind = platform::EntryKind::kOther;
-  if (platform::GetEntryKind(mark, &mark_kind) &&
+  if (platform::GetEntryKind(mark, &mark_kind).ok() &&
       mark_kind == platform::EntryKind::kRegular) {
     return Status::Ok();
   }
@@ -242,7 +242,7 @@ Status CheckPartEntries(const std::u16string& folder,
                              u" is a link or no folder: it is not read");
   }
   platform::EntryKind position_kind = platform::EntryKind::kOther;
-  if (!platform::GetEntryKind(position_file, &position_kind) ||
+  if (!platform::GetEntryKind(position_file, &position_kind).ok() ||
       position_kind != platform::EntryKind::kRegular) {
     return Status::Error(kErrorAccessDenied,
                          u"the position file " + position_file +

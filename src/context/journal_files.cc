@@ -147,12 +147,12 @@ Status ReadJournal(const std::u16string& id, Journal* journal) {
   Status status = PathOf(id, &folder, &path);
   if (!status.ok()) return status;
   platform::EntryKind kind = platform::EntryKind::kOther;
-  if (!platform::GetEntryKind(path, &kind)) {
+  if (!platform::GetEntryKind(path, &kind).ok()) {
     return Status::Error(kErrorFileNotFound, u"no journal " + id);
   }
   std::string bytes;
   if (kind != platform::EntryKind::kRegular ||
-      !platform::ReadProfileFile(folder, path, &bytes, kMaxJournalBytes)) {
+      !platform::ReadProfileFile(folder, path, &bytes, kMaxJournalBytes).ok()) {
     return Status::Error(kErrorInvalidData,
                          u"damaged journal: " + id +
                              u" is no regular file of at most 64 MiB");

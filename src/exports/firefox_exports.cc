@@ -8,6 +8,7 @@
 #include "stores/places/places_restore.h"
 #include "stores/places/places_size.h"
 
+using marksafe::SucceededOrSetLastError;
 using marksafe::exports::AsU16;
 using marksafe::exports::Guarded;
 using marksafe::exports::GuardedCode;
@@ -57,8 +58,8 @@ MARKSAFE_API bool get_firefox_bookmark_size(const MS_CHAR* backup_path,
     return Refused("get_firefox_bookmark_size", false);
   }
   return Guarded(false, [&] {
-    return firefox::GetFirefoxBookmarkSize(AsU16(backup_path), into_backup_set,
-                                           size, folder_count, link_count);
+    return SucceededOrSetLastError(firefox::GetFirefoxBookmarkSize(
+        AsU16(backup_path), into_backup_set, size, folder_count, link_count));
   });
 }
 
@@ -69,8 +70,8 @@ MARKSAFE_API bool get_firefox_bk_size(const MS_CHAR* backup_path,
   if (backup_path == nullptr || size == nullptr)
     return Refused("get_firefox_bk_size", false);
   return Guarded(false, [&] {
-    return firefox::GetFirefoxBkSize(AsU16(backup_path), into_backup_set, size,
-                                     folder_count, link_count);
+    return SucceededOrSetLastError(firefox::GetFirefoxBkSize(
+        AsU16(backup_path), into_backup_set, size, folder_count, link_count));
   });
 }
 
@@ -83,8 +84,8 @@ MARKSAFE_API bool restore_firefox_pro(ms_places_handle handle,
     return Refused("restore_firefox_pro", false);
   }
   return Guarded(false, [&] {
-    return firefox::RestoreFirefoxPro(handle, AsU16(backup_path),
-                                      into_backup_set, progress);
+    return SucceededOrSetLastError(firefox::RestoreFirefoxPro(
+        handle, AsU16(backup_path), into_backup_set, progress));
   });
 }
 
@@ -94,7 +95,8 @@ MARKSAFE_API bool import_2_firefox(ms_places_handle handle,
   if (handle == nullptr || folder == nullptr)
     return Refused("import_2_firefox", false);
   return Guarded(false, [&] {
-    return firefox::Import2Firefox(handle, AsU16(folder), AsU16(title));
+    return SucceededOrSetLastError(
+        firefox::Import2Firefox(handle, AsU16(folder), AsU16(title)));
   });
 }
 
@@ -104,8 +106,8 @@ MARKSAFE_API bool import_2_firefox_from_ie_bk(ms_places_handle handle,
   if (handle == nullptr || path == nullptr)
     return Refused("import_2_firefox_from_ie_bk", false);
   return Guarded(false, [&] {
-    return firefox::Import2FirefoxFromIeBk(handle, AsU16(path),
-                                           into_backup_set);
+    return SucceededOrSetLastError(
+        firefox::Import2FirefoxFromIeBk(handle, AsU16(path), into_backup_set));
   });
 }
 
@@ -115,7 +117,8 @@ MARKSAFE_API bool import_2_firefox_from_bk(ms_places_handle handle,
   if (handle == nullptr || path == nullptr)
     return Refused("import_2_firefox_from_bk", false);
   return Guarded(false, [&] {
-    return firefox::Import2FirefoxFromBk(handle, AsU16(path), into_backup_set);
+    return SucceededOrSetLastError(
+        firefox::Import2FirefoxFromBk(handle, AsU16(path), into_backup_set));
   });
 }
 
@@ -126,8 +129,9 @@ MARKSAFE_API bool import_firefox_bk_2_folder(const MS_CHAR* firefox_bk,
   if (firefox_bk == nullptr || favorites == nullptr)
     return Refused("import_firefox_bk_2_folder", false);
   return Guarded(false, [&] {
-    return firefox::ImportFirefoxBk2Folder(AsU16(firefox_bk), into_backup_set,
-                                           AsU16(favorites), AsU16(sub_folder));
+    return SucceededOrSetLastError(
+        firefox::ImportFirefoxBk2Folder(AsU16(firefox_bk), into_backup_set,
+                                        AsU16(favorites), AsU16(sub_folder)));
   });
 }
 
@@ -138,8 +142,10 @@ MARKSAFE_API int32_t import_chrome_bk_2_firefox(ms_places_handle handle,
     return RefusedCode("import_chrome_bk_2_firefox",
                        marksafe::kErrorInvalidParameter);
   return GuardedCode([&] {
-    return firefox::ImportChromeBk2Firefox(handle, AsU16(path),
-                                           into_backup_set);
+    return SucceededOrSetLastError(firefox::ImportChromeBk2Firefox(
+               handle, AsU16(path), into_backup_set))
+               ? marksafe::kErrorSuccess
+               : marksafe::kErrorInvalidParameter;
   });
 }
 

@@ -37,7 +37,7 @@ int32_t ReadPartManifest(const std::u16string& part_folder, std::string* text) {
       JoinPath(part_folder, interchange::kManifestName);
   platform::EntryKind kind;
   uint64_t size = 0;
-  if (!platform::GetEntryKind(path, &kind) ||
+  if (!platform::GetEntryKind(path, &kind).ok() ||
       kind != platform::EntryKind::kRegular) {
     return kErrorFileNotFound;
   }
@@ -252,11 +252,7 @@ int32_t SnapshotToPart(const MS_CHAR* snapshot, const MS_CHAR* part_folder) {
   const Status written =
       backup_set::WritePart(tree, kind, ToU16(part_folder),
                             /*replace_whole=*/true, nullptr, manifest.source);
-  if (!written.ok()) {
-    platform::SetLastError(written.code());
-    return kErrorInvalidParameter;
-  }
-  return 0;
+  return SucceededOrSetLastError(written) ? 0 : kErrorInvalidParameter;
 }
 
 }  // namespace

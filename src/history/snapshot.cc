@@ -114,7 +114,7 @@ std::vector<SnapshotFile> ListSnapshots(const std::u16string& root) {
   std::vector<SnapshotFile> files;
   const std::u16string history = JoinPath(root, kHistoryFolderName);
   platform::EntryKind kind;
-  if (!platform::GetEntryKind(history, &kind) ||
+  if (!platform::GetEntryKind(history, &kind).ok() ||
       kind != platform::EntryKind::kDirectory) {
     return files;
   }
@@ -188,7 +188,7 @@ Status WriteSnapshot(const std::u16string& root,
 
 Status ReadSnapshotText(const std::u16string& path, std::string* text) {
   platform::EntryKind kind;
-  if (!platform::GetEntryKind(path, &kind)) {
+  if (!platform::GetEntryKind(path, &kind).ok()) {
     return Status::Error(kErrorFileNotFound, u"the snapshot " + DisplayPath(path) +
                                 u" was not found");
   }

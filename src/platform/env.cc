@@ -37,7 +37,7 @@ bool ChildPath(const std::u16string& folder, const std::u16string& name,
   return true;
 }
 
-bool GetEntryKind(const std::u16string& path, EntryKind* kind) {
+Status GetEntryKind(const std::u16string& path, EntryKind* kind) {
   return CurrentEnv()->GetEntryKind(path, kind);
 }
 
@@ -47,7 +47,7 @@ std::u16string CanonicalPath(const std::u16string& path) {
   return CurrentEnv()->CanonicalPath(path);
 }
 
-bool GetLastWriteTime(const std::u16string& path, int64_t* microseconds) {
+Status GetLastWriteTime(const std::u16string& path, int64_t* microseconds) {
   return CurrentEnv()->GetLastWriteTime(path, microseconds);
 }
 
@@ -55,8 +55,8 @@ bool ResolvesInside(const std::u16string& path, const std::u16string& folder) {
   return CurrentEnv()->ResolvesInside(path, folder);
 }
 
-bool ReadProfileFile(const std::u16string& folder, const std::u16string& path,
-                     std::string* bytes, size_t max_bytes) {
+Status ReadProfileFile(const std::u16string& folder, const std::u16string& path,
+                       std::string* bytes, size_t max_bytes) {
   return CurrentEnv()->ReadProfileFile(folder, path, bytes, max_bytes);
 }
 

@@ -79,24 +79,22 @@ class Env {
   // SQLite opened path (a database, its journal or its -wal; UTF-8 from
   // SQLite made UTF-16) as file, valid until *out is destroyed. The file's
   // reads and writes go through *out, or through file itself while *out is
-  // left empty, as the system's Env leaves it. False fails the open.
-  [[nodiscard]] virtual bool OpenDatabaseFile(const std::u16string& path,
-                                RandomAccessFile* file,
-                                std::unique_ptr<RandomAccessFile>* out) = 0;
-  // What path itself is (a link is not followed); false when nothing is
+  // left empty, as the system's Env leaves it. A failure fails the open.
+  virtual Status OpenDatabaseFile(const std::u16string& path,
+                                  RandomAccessFile* file,
+                                  std::unique_ptr<RandomAccessFile>* out) = 0;
+  // What path itself is (a link is not followed); fails when nothing is
   // there.
-  [[nodiscard]] virtual bool GetEntryKind(const std::u16string& path,
-                                          EntryKind* kind) = 0;
+  virtual Status GetEntryKind(const std::u16string& path, EntryKind* kind) = 0;
   virtual std::u16string TempFolder() = 0;
   virtual std::u16string CanonicalPath(const std::u16string& path) = 0;
-  [[nodiscard]] virtual bool GetLastWriteTime(const std::u16string& path,
-                                              int64_t* microseconds) = 0;
+  virtual Status GetLastWriteTime(const std::u16string& path,
+                                  int64_t* microseconds) = 0;
   [[nodiscard]] virtual bool ResolvesInside(const std::u16string& path,
                                             const std::u16string& folder) = 0;
-  [[nodiscard]] virtual bool ReadProfileFile(const std::u16string& folder,
-                                             const std::u16string& path,
-                                             std::string* bytes,
-                                             size_t max_bytes) = 0;
+  virtual Status ReadProfileFile(const std::u16string& folder,
+                                 const std::u16string& path, std::string* bytes,
+                                 size_t max_bytes) = 0;
   // The time, in microseconds since 1970 (UTC); waits are measured on it.
   virtual int64_t NowMicros() = 0;
   // Sleeps the calling thread (lock waits poll with it).

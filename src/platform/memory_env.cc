@@ -122,16 +122,13 @@ bool MemoryEnv::IsDirectory(const std::u16string& path) {
   return node != nullptr && node->folder;
 }
 
-bool MemoryEnv::GetEntryKind(const std::u16string& path, EntryKind* kind) {
+Status MemoryEnv::GetEntryKind(const std::u16string& path, EntryKind* kind) {
   std::lock_guard<std::mutex> hold(mutex_);
   const std::u16string key = Key(path);
   const Node* node = Find(key);
-  if (node == nullptr) {
-    (void)Missing(key, u"find");
-    return false;
-  }
+  if (node == nullptr) return Missing(key, u"find");
   *kind = node->folder ? EntryKind::kDirectory : EntryKind::kRegular;
-  return true;
+  return Status::Ok();
 }
 
 Status MemoryEnv::CreateDirectoryTree(const std::u16string& path) {
@@ -345,13 +342,15 @@ std::u16string MemoryEnv::CanonicalPath(const std::u16string& path) {
   return Key(path);
 }
 
-bool MemoryEnv::GetLastWriteTime(const std::u16string& path,
-                                 int64_t* microseconds) {
+Status MemoryEnv::GetLastWriteTime(const std::u16string& path,
+                                   int64_t* microseconds) {
   std::lock_guard<std::mutex> hold(mutex_);
   const Node* node = Find(Key(path));
-  if (node == nullptr) return false;
+  if (node == nullptr) {
+    return Status::Error(kErrorFileNotFound, u"could not find " + path);
+  }
   *microseconds = node->written;
-  return true;
+  return Status::Ok();
 }
 
 bool MemoryEnv::ResolvesInside(const std::u16string& path,
@@ -362,23 +361,23 @@ bool MemoryEnv::ResolvesInside(const std::u16string& path,
          (key == inside || IsBelow(key, inside));
 }
 
-bool MemoryEnv::ReadProfileFile(const std::u16string& folder,
-                                const std::u16string& path, std::string* bytes,
-                                size_t max_bytes) {
+Status MemoryEnv::ReadProfileFile(const std::u16string& folder,
+                                  const std::u16string& path,
+                                  std::string* bytes, size_t max_bytes) {
   bytes->clear();
   if (!ResolvesInside(path, folder) || !ReadFile(path, bytes).ok() ||
       bytes->size() > max_bytes) {
     bytes->clear();
-    return false;
+    return Status::Error(kErrorInvalidData, u"could not read " + path);
   }
-  return true;
+  return Status::Ok();
 }
 
-bool MemoryEnv::OpenDatabaseFile(const std::u16string&, RandomAccessFile*,
-                                 std::unique_ptr<RandomAccessFile>*) {
+Status MemoryEnv::OpenDatabaseFile(const std::u16string& path,
+                                   RandomAccessFile*,
+                                   std::unique_ptr<RandomAccessFile>*) {
   // Databases are not kept in memory: their opening fails.
-  SetLastError(kErrorAccessDenied);
-  return false;
+  return Failed(kErrorAccessDenied, u"open", path);
 }
 
 }  // namespace platform

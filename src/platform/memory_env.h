@@ -33,7 +33,7 @@ class MemoryEnv : public SystemEnv {
                        std::vector<DirEntry>* out) override;
   bool PathExists(const std::u16string& path) override;
   bool IsDirectory(const std::u16string& path) override;
-  bool GetEntryKind(const std::u16string& path, EntryKind* kind) override;
+  Status GetEntryKind(const std::u16string& path, EntryKind* kind) override;
   Status CreateDirectoryTree(const std::u16string& path) override;
   Status CopyFile(const std::u16string& from, const std::u16string& to,
                   bool fail_if_exists) override;
@@ -67,14 +67,15 @@ class MemoryEnv : public SystemEnv {
   Status GetShellFolder(ShellFolder folder, std::u16string* out) override;
   std::u16string TempFolder() override;
   std::u16string CanonicalPath(const std::u16string& path) override;
-  bool GetLastWriteTime(const std::u16string& path,
-                        int64_t* microseconds) override;
+  Status GetLastWriteTime(const std::u16string& path,
+                          int64_t* microseconds) override;
   bool ResolvesInside(const std::u16string& path,
                       const std::u16string& folder) override;
-  bool ReadProfileFile(const std::u16string& folder, const std::u16string& path,
-                       std::string* bytes, size_t max_bytes) override;
-  bool OpenDatabaseFile(const std::u16string& path, RandomAccessFile* file,
-                        std::unique_ptr<RandomAccessFile>* out) override;
+  Status ReadProfileFile(const std::u16string& folder,
+                         const std::u16string& path, std::string* bytes,
+                         size_t max_bytes) override;
+  Status OpenDatabaseFile(const std::u16string& path, RandomAccessFile* file,
+                          std::unique_ptr<RandomAccessFile>* out) override;
 
  private:
   struct Node {

@@ -82,9 +82,9 @@ struct DirEntry {
 };
 
 // What path itself is, without following a link or reparse point in its
-// last component (lstat; GetFileAttributesW). False (last error set) when
+// last component (lstat; GetFileAttributesW). Fails (last error set) when
 // there is no such entry.
-bool GetEntryKind(const std::u16string& path, EntryKind* kind);
+[[nodiscard]] Status GetEntryKind(const std::u16string& path, EntryKind* kind);
 
 // The path in the form the system's C APIs take it, UTF-8 ("/" separators
 // on POSIX). For SQLite's open call.

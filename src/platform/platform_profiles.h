@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/status.h"
+
 namespace marksafe {
 namespace platform {
 
@@ -28,8 +30,9 @@ struct BrowserDataFolders {
 BrowserDataFolders GetBrowserDataFolders();
 
 // The last time the file or folder was written, in microseconds since
-// 1970. False when it does not exist.
-bool GetLastWriteTime(const std::u16string& path, int64_t* microseconds);
+// 1970. Fails when it does not exist.
+[[nodiscard]] Status GetLastWriteTime(const std::u16string& path,
+                                      int64_t* microseconds);
 
 // The largest file read to find a browser's profiles (profiles.ini,
 // installs.ini, Local State): such files are a few kilobytes.
@@ -42,12 +45,13 @@ bool ResolvesInside(const std::u16string& path, const std::u16string& folder);
 
 // Reads a file a browser wrote about its profiles, which anyone could have
 // replaced: only a regular file (never a FIFO, device or folder), of at most
-// max_bytes, that ResolvesInside folder. False (bytes empty) otherwise,
+// max_bytes, that ResolvesInside folder. Fails (bytes empty) otherwise,
 // without waiting on the file. Other untrusted files a browser keeps (its
 // bookmark backups) are read the same way with a cap of their own.
-bool ReadProfileFile(const std::u16string& folder, const std::u16string& path,
-                     std::string* bytes,
-                     size_t max_bytes = kMaxProfileFileBytes);
+[[nodiscard]] Status ReadProfileFile(const std::u16string& folder,
+                                     const std::u16string& path,
+                                     std::string* bytes,
+                                     size_t max_bytes = kMaxProfileFileBytes);
 
 // True when a running Chromium-family browser holds the user-data folder.
 // POSIX: the "SingletonLock" symlink names "<host>-<pid>"; it counts when

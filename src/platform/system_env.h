@@ -76,18 +76,19 @@ class SystemEnv : public Env {
   Status SyncTree(const std::u16string& folder) override;
   Status ExchangeFolders(const std::u16string& a,
                          const std::u16string& b) override;
-  bool GetEntryKind(const std::u16string& path, EntryKind* kind) override;
+  Status GetEntryKind(const std::u16string& path, EntryKind* kind) override;
   std::u16string TempFolder() override;
   std::u16string CanonicalPath(const std::u16string& path) override;
-  bool GetLastWriteTime(const std::u16string& path,
-                        int64_t* microseconds) override;
+  Status GetLastWriteTime(const std::u16string& path,
+                          int64_t* microseconds) override;
   bool ResolvesInside(const std::u16string& path,
                       const std::u16string& folder) override;
-  bool ReadProfileFile(const std::u16string& folder, const std::u16string& path,
-                       std::string* bytes, size_t max_bytes) override;
-  bool OpenDatabaseFile(const std::u16string&, RandomAccessFile*,
-                        std::unique_ptr<RandomAccessFile>*) override {
-    return true;
+  Status ReadProfileFile(const std::u16string& folder,
+                         const std::u16string& path, std::string* bytes,
+                         size_t max_bytes) override;
+  Status OpenDatabaseFile(const std::u16string&, RandomAccessFile*,
+                          std::unique_ptr<RandomAccessFile>*) override {
+    return Status::Ok();
   }
   int64_t NowMicros() override {
     return std::chrono::duration_cast<std::chrono::microseconds>(

@@ -165,7 +165,7 @@ std::u16string PlacePath(const platform::BrowserDataFolders& folders,
 
 int64_t WriteTime(const std::u16string& path) {
   int64_t time = 0;
-  return platform::GetLastWriteTime(path, &time) ? time : 0;
+  return platform::GetLastWriteTime(path, &time).ok() ? time : 0;
 }
 
 // Whether a folder found listing parent may be taken as a profile: a link
@@ -215,7 +215,7 @@ LocalState ReadLocalState(const std::u16string& user_data) {
   LocalState state;
   const std::u16string file = Below(user_data, u"Local State");
   std::string bytes;
-  if (!platform::ReadProfileFile(user_data, file, &bytes)) {
+  if (!platform::ReadProfileFile(user_data, file, &bytes).ok()) {
     if (platform::PathExists(file)) {
       ProfileWarning(
           u"Local State of %s is not a regular file of at most 16 MiB "

@@ -29,7 +29,7 @@ constexpr size_t kMaxKeys = 64;
 std::vector<Section> ReadIni(const std::u16string& root, const char16_t* name) {
   std::string bytes;
   const std::u16string file = JoinPath(root, name);
-  if (!platform::ReadProfileFile(root, file, &bytes)) {
+  if (!platform::ReadProfileFile(root, file, &bytes).ok()) {
     if (platform::PathExists(file)) {
       ProfileWarning(u"%s is not a regular file of at most 16 MiB inside %s: "
                      u"not read\n",

@@ -45,7 +45,7 @@ StoreItem Look(const std::u16string& folder, const context::JournalEntry& entry)
   std::u16string path;
   platform::EntryKind kind = platform::EntryKind::kOther;
   if (!PathInside(folder, entry.id, &path) ||
-      !platform::GetEntryKind(path, &kind) ||
+      !platform::GetEntryKind(path, &kind).ok() ||
       !platform::ResolvesInside(path, folder)) {
     return now;
   }

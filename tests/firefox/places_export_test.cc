@@ -69,7 +69,7 @@ class ProfileTest : public ::testing::Test {
     uint64_t size = 77;
     int32_t folders = 99, links = 99;
     if (handle != nullptr) {
-      bool ok = firefox::CountBookmarks(handle, &folders, &links);
+      bool ok = firefox::CountBookmarks(handle, &folders, &links).ok();
       return std::to_string(ok) + "|" + std::to_string(folders) + "|" +
              std::to_string(links);
     }
@@ -147,7 +147,8 @@ TEST_F(PlacesExportTest, CountsMatchWhatAReadHolds) {
       }
     }
     int32_t folders = -1, links = -1;
-    EXPECT_EQ(firefox::CountBookmarks(handle.get(), &folders, &links), read)
+    EXPECT_EQ(firefox::CountBookmarks(handle.get(), &folders, &links).ok(),
+              read)
         << i;
     if (read) {
       EXPECT_EQ(folders, expected.folders) << i;
@@ -269,7 +270,8 @@ TEST(PathNamedStore, IsHeldByAProgramThatHasItOpen) {
     ms_places_handle handle = init_bookmark(Ms(dir.u16("places.sqlite")));
     ASSERT_NE(handle, nullptr);
     int32_t folders = 0, links = 0;
-    EXPECT_EQ(firefox::CountBookmarks(handle, &folders, &links), !c.refused);
+    EXPECT_EQ(firefox::CountBookmarks(handle, &folders, &links).ok(),
+              !c.refused);
     EXPECT_TRUE(release_bookmark(handle));
   }
 }

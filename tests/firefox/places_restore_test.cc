@@ -231,7 +231,8 @@ TEST_F(RestoreTest, NullArgumentsTouchNothing) {
   int32_t progress = 3;
   EXPECT_FALSE(Restore(root_, true, nullptr));
   EXPECT_FALSE(firefox::RestoreFirefoxPro(handle.get(), root_.c_str(), true,
-                                          nullptr));  // behind the export
+                                          nullptr)
+                   .ok());  // behind the export
   EXPECT_FALSE(
       restore_firefox_pro(nullptr, Ms(root_), true, 1, 2, 3, 4, &progress));
   EXPECT_FALSE(Restore(dir_.u16("none"), true, &progress));

@@ -299,12 +299,13 @@ class FaultyEnv::DatabaseFile : public platform::RandomAccessFile {
   platform::RandomAccessFile* file_;
 };
 
-bool FaultyEnv::OpenDatabaseFile(
-    const std::u16string&, platform::RandomAccessFile* file,
+Status FaultyEnv::OpenDatabaseFile(
+    const std::u16string& path, platform::RandomAccessFile* file,
     std::unique_ptr<platform::RandomAccessFile>* out) {
-  if (Fails(FaultOp::kOpen)) return false;
+  if (Fails(FaultOp::kOpen))
+    return platform::FailedWithLastError(u"open", path);
   *out = std::make_unique<DatabaseFile>(this, file);
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace test

@@ -104,7 +104,7 @@ class FaultyEnv : public platform::SystemEnv {
   void UseFakeClock();
   int64_t NowMicros() override;
   void SleepForMicroseconds(int64_t micros) override;
-  bool OpenDatabaseFile(
+  Status OpenDatabaseFile(
       const std::u16string& path, platform::RandomAccessFile* file,
       std::unique_ptr<platform::RandomAccessFile>* out) override;
 

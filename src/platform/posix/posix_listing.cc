@@ -58,19 +58,18 @@ mode_t TypeFromListing(unsigned char type) {
 
 }  // namespace
 
-bool SystemEnv::GetEntryKind(const std::u16string& path, EntryKind* kind) {
+Status SystemEnv::GetEntryKind(const std::u16string& path, EntryKind* kind) {
   const std::string native = posix::NativePath(path);
   struct stat st;
   if (kind == nullptr || native.empty()) {
-    SetLastError(kErrorInvalidParameter);
-    return false;
+    return Failed(kErrorInvalidParameter, u"look at", path);
   }
   if (lstat(native.c_str(), &st) != 0) {
     posix::SetLastErrorFromErrno(errno, native);
-    return false;
+    return FailedWithLastError(u"look at", path);
   }
   *kind = KindOf(st.st_mode);
-  return true;
+  return Status::Ok();
 }
 
 Status SystemEnv::ListDirectory(const std::u16string& folder,

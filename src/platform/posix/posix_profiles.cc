@@ -70,9 +70,9 @@ bool FlatpakAppRunning(const std::string& app) {
     const std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
     const std::string folder = Join(instances, name);
+    const std::u16string inside = FromUtf8(folder);
     std::string info;
-    if (!ReadProfileFile(FromUtf8(folder), FromUtf8(Join(folder, "info")),
-                         &info)) {
+    if (!ReadProfileFile(inside, FromUtf8(Join(folder, "info")), &info).ok()) {
       continue;
     }
     if (("\n" + info + "\n").find("\nname=" + app + "\n") ==
@@ -80,8 +80,8 @@ bool FlatpakAppRunning(const std::string& app) {
       continue;
     }
     std::string bwrap;
-    if (!ReadProfileFile(FromUtf8(folder),
-                         FromUtf8(Join(folder, "bwrapinfo.json")), &bwrap)) {
+    const std::u16string bwrap_file = FromUtf8(Join(folder, "bwrapinfo.json"));
+    if (!ReadProfileFile(inside, bwrap_file, &bwrap).ok()) {
       running = true;
       break;
     }
@@ -146,17 +146,17 @@ bool SystemEnv::ResolvesInside(const std::u16string& path,
   return inner.compare(0, prefix.size(), prefix) == 0;
 }
 
-bool SystemEnv::ReadProfileFile(const std::u16string& folder,
-                                const std::u16string& path, std::string* bytes,
-                                size_t max_bytes) {
+Status SystemEnv::ReadProfileFile(const std::u16string& folder,
+                                  const std::u16string& path,
+                                  std::string* bytes, size_t max_bytes) {
   bytes->clear();
-  if (!ResolvesInside(path, folder)) return false;
   // Non-blocking, so that opening a FIFO cannot wait for a writer.
-  const int fd = open(posix::NativePath(path).c_str(),
-                      O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return false;
+  const int fd = ResolvesInside(path, folder)
+                     ? open(posix::NativePath(path).c_str(),
+                            O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)
+                     : -1;
   struct stat info;
-  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+  bool ok = fd >= 0 && fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
             static_cast<uint64_t>(info.st_size) <= max_bytes;
   if (ok) {
     // The file may grow while it is read: the cap holds all the same.
@@ -175,9 +175,11 @@ bool SystemEnv::ReadProfileFile(const std::u16string& folder,
       }
     }
   }
-  close(fd);
-  if (!ok) bytes->clear();
-  return ok;
+  if (fd >= 0) close(fd);
+  if (ok) return Status::Ok();
+  bytes->clear();
+  // The last error is left as it was: such a file is passed over.
+  return Status::Error(kErrorInvalidData, u"could not read " + path);
 }
 
 BrowserDataFolders GetBrowserDataFolders() {
@@ -206,13 +208,17 @@ BrowserDataFolders GetBrowserDataFolders() {
   return folders;
 }
 
-bool SystemEnv::GetLastWriteTime(const std::u16string& path,
-                                 int64_t* microseconds) {
+Status SystemEnv::GetLastWriteTime(const std::u16string& path,
+                                   int64_t* microseconds) {
   struct stat info;
-  if (stat(posix::NativePath(path).c_str(), &info) != 0) return false;
+  if (stat(posix::NativePath(path).c_str(), &info) != 0) {
+    // The last error is left as it was.
+    return Status::Error(posix::WindowsErrorFor(errno),
+                         u"could not read the time of " + path);
+  }
   *microseconds = static_cast<int64_t>(info.st_mtim.tv_sec) * 1000000 +
                   info.st_mtim.tv_nsec / 1000;
-  return true;
+  return Status::Ok();
 }
 
 // What "SingletonLock" says: "<host>-<pid>" (a host name may itself hold

@@ -56,16 +56,17 @@ EntryKind KindOf(DWORD attributes) {
 
 }  // namespace
 
-bool SystemEnv::GetEntryKind(const std::u16string& path, EntryKind* kind) {
+Status SystemEnv::GetEntryKind(const std::u16string& path, EntryKind* kind) {
   if (kind == nullptr || path.empty()) {
-    ::SetLastError(ERROR_INVALID_PARAMETER);
-    return false;
+    return Failed(ERROR_INVALID_PARAMETER, u"look at", path);
   }
   const DWORD attributes =
       ::GetFileAttributesW(win32::NativePath(path).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return FailedWithLastError(u"look at", path);
+  }
   *kind = KindOf(attributes);
-  return true;
+  return Status::Ok();
 }
 
 Status SystemEnv::ListDirectory(const std::u16string& folder,

@@ -58,36 +58,40 @@ bool SystemEnv::ResolvesInside(const std::u16string& path,
   return inner.compare(0, prefix.size(), prefix) == 0;
 }
 
-bool SystemEnv::ReadProfileFile(const std::u16string& folder,
-                                const std::u16string& path, std::string* bytes,
-                                size_t max_bytes) {
+Status SystemEnv::ReadProfileFile(const std::u16string& folder,
+                                  const std::u16string& path,
+                                  std::string* bytes, size_t max_bytes) {
+  // The last error is left as it was: a file that cannot be taken is
+  // passed over, not reported.
   win32::KeepLastError keep;
+  const Status unreadable =
+      Status::Error(kErrorInvalidData, u"could not read " + path);
   bytes->clear();
-  if (!ResolvesInside(path, folder)) return false;
+  if (!ResolvesInside(path, folder)) return unreadable;
   win32::ScopedHandle file(::CreateFileW(
       win32::FullPath(path).c_str(), GENERIC_READ,
       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid() || ::GetFileType(file.get()) != FILE_TYPE_DISK) {
-    return false;
+    return unreadable;
   }
   LARGE_INTEGER size = {};
   if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||
       static_cast<uint64_t>(size.QuadPart) > max_bytes) {
-    return false;
+    return unreadable;
   }
   char buffer[65536];
   for (;;) {
     DWORD got = 0;
     if (!::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr)) {
       bytes->clear();
-      return false;
+      return unreadable;
     }
-    if (got == 0) return true;
+    if (got == 0) return Status::Ok();
     bytes->append(buffer, got);
     if (bytes->size() > max_bytes) {
       bytes->clear();
-      return false;
+      return unreadable;
     }
   }
 }
@@ -102,12 +106,12 @@ BrowserDataFolders GetBrowserDataFolders() {
   return folders;
 }
 
-bool SystemEnv::GetLastWriteTime(const std::u16string& path,
-                                 int64_t* microseconds) {
+Status SystemEnv::GetLastWriteTime(const std::u16string& path,
+                                   int64_t* microseconds) {
   WIN32_FILE_ATTRIBUTE_DATA data = {};
   if (!::GetFileAttributesExW(win32::NativePath(path).c_str(),
                               GetFileExInfoStandard, &data)) {
-    return false;
+    return FailedWithLastError(u"read the time of", path);
   }
   ULARGE_INTEGER ticks;
   ticks.LowPart = data.ftLastWriteTime.dwLowDateTime;
@@ -115,7 +119,7 @@ bool SystemEnv::GetLastWriteTime(const std::u16string& path,
   // 100 ns units since 1601 to microseconds since 1970.
   *microseconds =
       static_cast<int64_t>(ticks.QuadPart / 10) - 11644473600000000LL;
-  return true;
+  return Status::Ok();
 }
 
 bool ChromiumUserDataInUse(const std::u16string& user_data_folder,

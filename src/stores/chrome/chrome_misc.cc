@@ -56,11 +56,8 @@ int32_t GetChromeSize(const char16_t* chrome_file, uint64_t* file_size,
                       int32_t* folder_count, int32_t* link_count) {
   std::u16string file;
   if (!ChromeFileArgument(chrome_file, &file)) return kErrorFileNotFound;
-  if (!FileSize(file, file_size)) {
-    const uint32_t error = platform::GetLastError();
-    // A failure that left no error code still must not read as success.
-    return error != 0 ? static_cast<int32_t>(error) : kErrorFileNotFound;
-  }
+  const Status sized = platform::GetFileSize(file, file_size);
+  if (!sized.ok()) return static_cast<int32_t>(sized.code());
   // A file that is no JSON, or whose roots are no folders, is no count of
   // nothing: it fails.
   Json::Value document;
@@ -82,7 +79,9 @@ int32_t GetChromeBkSize(const char16_t* backup_path, bool into_backup_set,
       return kErrorInvalidParameter;
     if (!CountChromeBookmarks(document, folder_count, link_count))
       return kErrorInvalidParameter;
-    if (!FileSize(file, file_size)) return kErrorInvalidParameter;
+    if (!platform::GetFileSize(file, file_size).ok()) {
+      return kErrorInvalidParameter;
+    }
     return 0;
   }
   std::u16string folder;

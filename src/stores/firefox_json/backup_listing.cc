@@ -108,7 +108,7 @@ std::vector<BrowserBackup> ListBrowserBackups(
     backup.firefox = !EqualsNoCase(entry.name, u"Bookmarks.bak");
     if (backup.firefox && !FirefoxBackupDate(entry.name, &backup.date)) return;
     int64_t micros = 0;
-    const bool written = platform::GetLastWriteTime(backup.file, &micros);
+    const bool written = platform::GetLastWriteTime(backup.file, &micros).ok();
     const int64_t seconds = micros / 1000000;
     if (!backup.firefox) {
       if (!written) return;
@@ -132,7 +132,7 @@ std::vector<BrowserBackup> ListBrowserBackups(
   const std::u16string folder = JoinPath(profile_folder, u"bookmarkbackups");
   platform::EntryKind kind;
   entries.clear();
-  if (platform::GetEntryKind(folder, &kind) &&
+  if (platform::GetEntryKind(folder, &kind).ok() &&
       kind == platform::EntryKind::kDirectory &&
       platform::ListDirectory(folder, &entries).ok()) {
     for (const platform::DirEntry& entry : entries) add(folder, entry);

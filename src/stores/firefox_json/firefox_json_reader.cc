@@ -260,7 +260,8 @@ Status ReadFirefoxBackupFile(const std::u16string& path, model::Tree* tree,
   const std::u16string folder =
       slash == std::u16string::npos ? u"." : path.substr(0, slash + 1);
   std::string bytes;
-  if (!platform::ReadProfileFile(folder, path, &bytes, kMaxBackupFileBytes)) {
+  if (!platform::ReadProfileFile(folder, path, &bytes, kMaxBackupFileBytes)
+           .ok()) {
     return Status::Error(
         kNotFound, DisplayPath(path) +
                        u": cannot be read (not a regular file inside its "

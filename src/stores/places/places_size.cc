@@ -44,9 +44,11 @@ struct HandleDeleter {
 
 }  // namespace
 
-bool CountBookmarks(ms_places* handle, int32_t* folder_count,
-                    int32_t* link_count) {
-  if (handle == nullptr || !handle->database.HasConnection()) return false;
+Status CountBookmarks(ms_places* handle, int32_t* folder_count,
+                      int32_t* link_count) {
+  if (handle == nullptr || !handle->database.HasConnection()) {
+    return platform::FailedWithLastError(u"count the bookmarks");
+  }
   int64_t folders = 0, links = 0, too_deep = 0;
   bool counted = false;
   const int rc = handle->database.ForEachRow(
@@ -57,58 +59,59 @@ bool CountBookmarks(ms_places* handle, int32_t* folder_count,
         counted = true;
       });
   // A tree deeper than a backup can hold is not read, so not counted.
-  if (rc != SQLITE_OK || !counted || too_deep != 0) return false;
+  if (rc != SQLITE_OK || !counted || too_deep != 0) {
+    return platform::FailedWithLastError(u"count the bookmarks of",
+                                         handle->databasePath);
+  }
   *folder_count = static_cast<int32_t>(folders);
   *link_count = static_cast<int32_t>(links);
-  return true;
+  return Status::Ok();
 }
 
-bool GetFirefoxBkSize(const char16_t* backup_path, bool into_backup_set,
-                      uint64_t* size, int32_t* folder_count,
-                      int32_t* link_count) {
+Status GetFirefoxBkSize(const char16_t* backup_path, bool into_backup_set,
+                        uint64_t* size, int32_t* folder_count,
+                        int32_t* link_count) {
   std::u16string folder =
       ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFirefox);
   int32_t folders = 0;
   int32_t links = 0;
   if (!ie::GetIeFavoritesSize(folder.c_str(), false, size, &folders,
                               &links)) {
-    return false;
+    return platform::FailedWithLastError(u"measure", folder);
   }
   // A part is counted as it will be restored.
   static_cast<void>(backup_set::CountPart(
       folder, backup_set::PartKind::kFirefox, false, &folders, &links));
   if (folder_count != nullptr) *folder_count = folders;
   if (link_count != nullptr) *link_count = links;
-  return true;
+  return Status::Ok();
 }
 
-bool GetFirefoxBookmarkSize(const char16_t* backup_path, bool into_backup_set,
-                            uint64_t* size, int32_t* folder_count,
-                            int32_t* link_count) {
+Status GetFirefoxBookmarkSize(const char16_t* backup_path, bool into_backup_set,
+                              uint64_t* size, int32_t* folder_count,
+                              int32_t* link_count) {
   if (backup_path != nullptr) {
-    int32_t folders = 0;
-    int32_t links = 0;
-    if (!GetFirefoxBkSize(backup_path, into_backup_set, size, &folders,
-                          &links)) {
-      return false;
-    }
-    *folder_count = folders;
-    *link_count = links;
-    return true;
+    return GetFirefoxBkSize(backup_path, into_backup_set, size, folder_count,
+                            link_count);
   }
   std::u16string profile = LocateFirefoxProfile();
-  if (profile.size() < 5) return false;
+  if (profile.size() < 5) {
+    return platform::FailedWithLastError(u"find the Firefox profile");
+  }
   std::u16string path = profile + kPlacesFileName;
   bool exists = platform::PathExists(path);
-  if (exists && !FileSize(path, size)) return false;
+  Status sized = exists ? platform::GetFileSize(path, size) : Status::Ok();
+  if (!sized.ok()) return sized;
   std::unique_ptr<ms_places, HandleDeleter> handle(BuildPlacesHandle(path));
-  if (!handle || !handle->database.HasConnection()) return false;
   // A places file that is no database must not read as an empty store.
-  if (exists && !PlacesReadable(handle.get())) return false;
+  if (!handle || !handle->database.HasConnection() ||
+      (exists && !PlacesReadable(handle.get()))) {
+    return platform::FailedWithLastError(u"open", path);
+  }
   if (!exists) {  // nothing to back up: not created, nothing counted
     *folder_count = 0;
     *link_count = 0;
-    return true;
+    return Status::Ok();
   }
   return CountBookmarks(handle.get(), folder_count, link_count);
 }

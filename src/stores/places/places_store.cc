@@ -78,7 +78,7 @@ Status PlacesStore::Count(model::Counts* counts) {
   Status status = Open();
   if (!status.ok()) return status;
   int32_t folders = 0, links = 0;
-  if (!CountBookmarks(handle_, &folders, &links)) {
+  if (!CountBookmarks(handle_, &folders, &links).ok()) {
     return Status::Error(kErrorInvalidData, path() + u" cannot be counted");
   }
   counts->folders = folders;

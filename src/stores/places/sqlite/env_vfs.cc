@@ -237,7 +237,8 @@ int EnvOpen(sqlite3_vfs*, const char* name, sqlite3_file* file, int flags,
   EnvFile* env_file = new (file) EnvFile(system);
   const std::u16string path =
       name == nullptr ? std::u16string() : platform::FromUtf8(name);
-  if (!env->OpenDatabaseFile(path, &env_file->system, &env_file->env_file)) {
+  if (!env->OpenDatabaseFile(path, &env_file->system, &env_file->env_file)
+           .ok()) {
     env_file->~EnvFile();
     system->pMethods->xClose(system);
     return SQLITE_CANTOPEN;
