@@ -22,7 +22,8 @@ MARKSAFE_API int32_t export_chrome_2_folder(const MS_CHAR* chrome_file,
   if (dest == nullptr)
     return RefusedCode("export_chrome_2_folder", marksafe::kErrorPathNotFound);
   return GuardedCode([&] {
-    return jobs::ExportChrome2Folder(AsU16(chrome_file), AsU16(dest));
+    return static_cast<int32_t>(
+        jobs::ExportChrome2Folder(AsU16(chrome_file), AsU16(dest)).code());
   });
 }
 
@@ -31,7 +32,9 @@ MARKSAFE_API int32_t backup_chrome(const MS_CHAR* chrome_file,
   if (dest == nullptr)
     return RefusedCode("backup_chrome", marksafe::kErrorPathNotFound);
   return GuardedCode([&] {
-    return jobs::BackupChrome(AsU16(chrome_file), AsU16(dest), into_backup_set);
+    return static_cast<int32_t>(
+        jobs::BackupChrome(AsU16(chrome_file), AsU16(dest), into_backup_set)
+            .code());
   });
 }
 

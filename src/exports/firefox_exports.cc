@@ -25,7 +25,8 @@ MARKSAFE_API bool export_firefox_2_folder(ms_places_handle handle,
   if (handle == nullptr || dest == nullptr)
     return Refused("export_firefox_2_folder", false);
   return Guarded(false, [&] {
-    return jobs::ExportFirefox2Folder(handle, AsU16(dest), into_backup_set);
+    return SucceededOrSetLastError(
+        jobs::ExportFirefox2Folder(handle, AsU16(dest), into_backup_set));
   });
 }
 
@@ -35,7 +36,8 @@ MARKSAFE_API bool backup_firefox(ms_places_handle handle, const MS_CHAR* dest,
   if (handle == nullptr || dest == nullptr)
     return Refused("backup_firefox", false);
   return Guarded(false, [&] {
-    return jobs::BackupFirefox(handle, AsU16(dest), into_backup_set);
+    return SucceededOrSetLastError(
+        jobs::BackupFirefox(handle, AsU16(dest), into_backup_set));
   });
 }
 

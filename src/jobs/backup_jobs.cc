@@ -20,24 +20,22 @@ namespace {
 constexpr size_t kMaxDestinationChars = 255;
 
 // The export without its own report scope.
-bool ExportFirefox(ms_places* handle, const char16_t* dest,
-                   bool into_backup_set) {
+Status ExportFirefox(ms_places* handle, const char16_t* dest,
+                     bool into_backup_set) {
   const std::u16string destination(dest);
-  if (!platform::PathExists(destination)) return false;
+  if (!platform::PathExists(destination)) {
+    return platform::FailedWithLastError(u"find", destination);
+  }
   const std::u16string folder =
       ResolveBackupPath(destination, into_backup_set, BackupPart::kFirefox);
-  if (!EnsureFolder(folder)) return false;
+  if (!EnsureFolder(folder)) {
+    return platform::FailedWithLastError(u"create", folder);
+  }
   firefox::PlacesStore store(handle);
-  const Status status = BackupStore(
-      &store, backup_set::PartKind::kFirefox, folder, into_backup_set,
-      backup_set::PartSourceOfStore(handle->databasePath,
-                                    BrowserFamily::kFirefox));
-  if (SucceededOrSetLastError(status)) return true;
-  DebugLog(
-      u"[DllExport] [export_firefox_2_folder] Firefox->Export2Folder[2] "
-      u"fail: %ld \n",
-      static_cast<long>(platform::GetLastError()));
-  return false;
+  return BackupStore(&store, backup_set::PartKind::kFirefox, folder,
+                     into_backup_set,
+                     backup_set::PartSourceOfStore(handle->databasePath,
+                                                   BrowserFamily::kFirefox));
 }
 
 // Roots Chrome always has: a file that lacks one fails its backup, though
@@ -57,12 +55,12 @@ Status ChromeRootsPresent(const model::Tree& tree) {
   return roots;
 }
 
-int32_t ExportChrome(const char16_t* chrome_file, const std::u16string& folder,
-                     bool replace_whole) {
+Status ExportChrome(const char16_t* chrome_file, const std::u16string& folder,
+                    bool replace_whole) {
   std::u16string file;
   if (!chrome::ChromeFileArgument(chrome_file, &file) ||
       !platform::PathExists(file)) {
-    return kErrorFileNotFound;
+    return Status::Error(kErrorFileNotFound, u"no Chrome file " + file);
   }
   Status status;
   if (!replace_whole && (folder.size() > kMaxDestinationChars ||
@@ -75,11 +73,13 @@ int32_t ExportChrome(const char16_t* chrome_file, const std::u16string& folder,
         backup_set::PartSourceOfStore(file, BrowserFamily::kChromium),
         &ChromeRootsPresent);
   }
-  if (status.ok()) return 0;
+  if (status.ok()) return status;
   DebugLog(u"[Chrome] %s\n", status.message());
   DebugLog(u"[DllExport] [export_chrome_2_folder] export_2_folder fail: %ld \n",
            static_cast<long>(status.code()));
-  return kErrorInvalidParameter;
+  // The caller is told 87 for any failure of the backup; the message keeps
+  // its reason.
+  return Status::Error(kErrorInvalidParameter, status.message());
 }
 
 }  // namespace
@@ -97,42 +97,47 @@ Status BackupStore(stores::Store* store, backup_set::PartKind kind,
   return status.Update(std::move(checked));
 }
 
-bool ExportFirefox2Folder(ms_places* handle, const char16_t* dest,
-                          bool into_backup_set) {
+Status ExportFirefox2Folder(ms_places* handle, const char16_t* dest,
+                            bool into_backup_set) {
   context::JobScope scope("export_firefox_2_folder");
   return ExportFirefox(handle, dest, into_backup_set);
 }
 
-bool BackupFirefox(ms_places* handle, const char16_t* dest,
-                   bool into_backup_set) {
+Status BackupFirefox(ms_places* handle, const char16_t* dest,
+                     bool into_backup_set) {
   context::JobScope scope("backup_firefox");
   return ExportFirefox(handle, dest, into_backup_set);
 }
 
-int32_t ExportChrome2Folder(const char16_t* chrome_file,
-                            const char16_t* dest_folder) {
+Status ExportChrome2Folder(const char16_t* chrome_file,
+                           const char16_t* dest_folder) {
   context::JobScope scope("export_chrome_2_folder");
   const std::u16string destination = FromPointer(dest_folder);
-  if (!chrome::FitsPath(destination)) return kErrorPathNotFound;
+  if (!chrome::FitsPath(destination)) {
+    return Status::Error(kErrorPathNotFound, u"too long a path " + destination);
+  }
   return ExportChrome(chrome_file, destination, /*replace_whole=*/false);
 }
 
-int32_t BackupChrome(const char16_t* chrome_file, const char16_t* backup_path,
-                     bool into_backup_set) {
+Status BackupChrome(const char16_t* chrome_file, const char16_t* backup_path,
+                    bool into_backup_set) {
   context::JobScope scope("backup_chrome");
   const std::u16string root = FromPointer(backup_path);
   if (!chrome::FitsPath(root) || !platform::PathExists(root)) {
-    return kErrorPathNotFound;
+    return Status::Error(kErrorPathNotFound, u"no usable folder " + root);
   }
   std::u16string folder = root;
   if (into_backup_set) {
     std::u16string bookmarks;
     GetBookmarkFolder(root.c_str(), &bookmarks);
     folder = BackupSetFolder(root, BackupPart::kChrome);
-    if (!chrome::FitsPath(folder)) return kErrorPathNotFound;
+    if (!chrome::FitsPath(folder)) {
+      return Status::Error(kErrorPathNotFound, u"too long a path " + folder);
+    }
     if (!platform::IsDirectory(bookmarks) &&
         !platform::CreateDirectoryTree(bookmarks).ok()) {
-      return kErrorInvalidParameter;
+      return Status::Error(kErrorInvalidParameter,
+                           u"could not create " + bookmarks);
     }
   }
   return ExportChrome(chrome_file, folder, /*replace_whole=*/into_backup_set);

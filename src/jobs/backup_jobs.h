@@ -29,24 +29,26 @@ namespace jobs {
 
 // export_firefox_2_folder: dest (or dest\Bookmarks\Firefox), which must
 // exist; the export folder is created when missing. Inside a backup set the
-// part is replaced whole. True when everything was written.
-bool ExportFirefox2Folder(ms_places* handle, const char16_t* dest,
-                          bool into_backup_set);
+// part is replaced whole. Ok when everything was written.
+[[nodiscard]] Status ExportFirefox2Folder(ms_places* handle,
+                                          const char16_t* dest,
+                                          bool into_backup_set);
 
-// backup_firefox: false for a missing dest, else as ExportFirefox2Folder.
-bool BackupFirefox(ms_places* handle, const char16_t* dest,
-                   bool into_backup_set);
+// backup_firefox: fails for a missing dest, else as ExportFirefox2Folder.
+[[nodiscard]] Status BackupFirefox(ms_places* handle, const char16_t* dest,
+                                   bool into_backup_set);
 
-// export_chrome_2_folder: 0 done; 3 dest too long, 2 Chrome file not
-// found, 87 not loaded or export failed.
-int32_t ExportChrome2Folder(const char16_t* chrome_file,
-                            const char16_t* dest_folder);
+// export_chrome_2_folder, failing with the export's code: 3 dest too long,
+// 2 Chrome file not found, 87 not loaded or export failed.
+[[nodiscard]] Status ExportChrome2Folder(const char16_t* chrome_file,
+                                         const char16_t* dest_folder);
 
 // backup_chrome: 3 backup_path missing or too long, 87 a folder could not
 // be created, else as ExportChrome2Folder. Into a backup set the part is
 // replaced whole, and only when it was written completely.
-int32_t BackupChrome(const char16_t* chrome_file, const char16_t* backup_path,
-                     bool into_backup_set);
+[[nodiscard]] Status BackupChrome(const char16_t* chrome_file,
+                                  const char16_t* backup_path,
+                                  bool into_backup_set);
 
 }  // namespace jobs
 }  // namespace marksafe
