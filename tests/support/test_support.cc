@@ -37,6 +37,16 @@ void UnsetVariable(const std::string& name) {
 #endif
 }
 
+// A test program run by hand, not through ctest, keeps no journal either:
+// it must never write into, or prune, the journal folder of the person who
+// runs it. A test that wants journals turns them on in a folder of its own.
+[[maybe_unused]] const bool kNoJournalUnlessAsked = [] {
+  if (std::getenv("MARKSAFE_JOURNAL") == nullptr) {
+    SetVariable("MARKSAFE_JOURNAL", "off");
+  }
+  return true;
+}();
+
 }  // namespace
 
 TempDir::TempDir() {
