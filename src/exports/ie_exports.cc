@@ -5,7 +5,6 @@
 #include "model/report.h"
 #include "stores/url_folder/favorites_backup.h"
 
-using marksafe::SucceededOrSetLastError;
 using marksafe::exports::AsU16;
 using marksafe::exports::Guarded;
 using marksafe::exports::GuardedCode;
@@ -19,8 +18,8 @@ MARKSAFE_API bool get_ie_favorites_size(const MS_CHAR* folder,
                                         int32_t* link_count) {
   if (size == nullptr) return Refused("get_ie_favorites_size", false);
   return Guarded(false, [&] {
-    return SucceededOrSetLastError(marksafe::ie::GetIeFavoritesSize(
-        AsU16(folder), into_backup_set, size, folder_count, link_count));
+    return marksafe::ie::GetIeFavoritesSize(AsU16(folder), into_backup_set,
+                                            size, folder_count, link_count);
   });
 }
 
@@ -32,9 +31,8 @@ MARKSAFE_API bool backup_ie(const MS_CHAR* ie_def_path,
     return Refused("backup_ie", false);
   return Guarded(false, [&] {
     marksafe::context::JobScope scope("backup_ie");
-    return SucceededOrSetLastError(
-        marksafe::ie::BackupIe(AsU16(ie_def_path), AsU16(backup_path),
-                               into_backup_set, overwrite, cancel_flag));
+    return marksafe::ie::BackupIe(AsU16(ie_def_path), AsU16(backup_path),
+                                  into_backup_set, overwrite, cancel_flag);
   });
 }
 

@@ -5,7 +5,6 @@
 #include "marksafe/marksafe.h"
 #include "model/report.h"
 
-using marksafe::SucceededOrSetLastError;
 using marksafe::exports::AsU16;
 using marksafe::exports::Guarded;
 using marksafe::exports::GuardedCode;
@@ -24,9 +23,9 @@ MARKSAFE_API bool backup_ie_pro(const MS_CHAR* ie_def_path,
   return Guarded(false, [&] {
     marksafe::context::JobScope scope("backup_ie_pro");
     scope.job().set_cancel_flag(cancel_flag);
-    return SucceededOrSetLastError(marksafe::ie::BackupIePro(
-        AsU16(ie_def_path), AsU16(backup_path), into_backup_set, overwrite,
-        cancel_flag, is_backup, progress));
+    return marksafe::ie::BackupIePro(AsU16(ie_def_path), AsU16(backup_path),
+                                     into_backup_set, overwrite, cancel_flag,
+                                     is_backup, progress);
   });
 }
 
@@ -38,8 +37,8 @@ MARKSAFE_API bool marksafe_restore_favorites(
   return Guarded(false, [&] {
     marksafe::context::JobScope scope("marksafe_restore_favorites");
     scope.job().set_cancel_flag(cancel_flag);
-    return SucceededOrSetLastError(marksafe::ie::RestoreFavoritesPart(
-        AsU16(favorites), AsU16(part_folder), cancel_flag));
+    return marksafe::ie::RestoreFavoritesPart(AsU16(favorites),
+                                              AsU16(part_folder), cancel_flag);
   });
 }
 

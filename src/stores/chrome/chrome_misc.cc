@@ -90,9 +90,8 @@ int32_t GetChromeBkSize(const char16_t* backup_path, bool into_backup_set,
     return kErrorInvalidParameter;
   }
   int32_t folders = 0, links = 0;
-  // The measurement's reason stays the thread's last error.
-  if (!SucceededOrSetLastError(ie::GetIeFavoritesSize(
-          folder.c_str(), false, file_size, &folders, &links))) {
+  if (!ie::GetIeFavoritesSize(folder.c_str(), false, file_size, &folders,
+                              &links)) {
     return kErrorInvalidParameter;
   }
   // A part is counted as it will be restored, its roots with it, as the

@@ -41,107 +41,90 @@ bool StartsWithFolder(const std::u16string& path, const std::u16string& folder) 
 
 }  // namespace
 
-Status GetIeFavoritesSize(const char16_t* folder, bool into_backup_set,
-                          uint64_t* size, int32_t* folder_count,
-                          int32_t* link_count) {
+bool GetIeFavoritesSize(const char16_t* folder, bool into_backup_set,
+                        uint64_t* size, int32_t* folder_count,
+                        int32_t* link_count) {
   std::u16string path;
   if (folder == nullptr) {
-    if (!LocateFavorites(&path)) {
-      return platform::FailedWithLastError(u"locate the Favorites folder");
-    }
+    if (!LocateFavorites(&path)) return false;
   } else {
     path = ResolveBackupPath(folder, into_backup_set, BackupPart::kFavorites);
   }
+  if (path.size() < kShortestMeasuredPath) return false;
+
   uint64_t total = 0;
-  if (path.size() < kShortestMeasuredPath ||
-      !MeasureTree(path, &total, interchange::kUrlExtension, folder_count,
+  if (!MeasureTree(path, &total, interchange::kUrlExtension, folder_count,
                    link_count)) {
-    return platform::FailedWithLastError(u"measure", path);
+    return false;
   }
   *size = total;
-  return Status::Ok();
+  return true;
 }
 
-Status BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
-                bool into_backup_set, bool overwrite,
-                const volatile uint8_t* cancel_flag) {
+bool BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
+              bool into_backup_set, bool overwrite,
+              const volatile uint8_t* cancel_flag) {
   DebugLog(u"Backup_ie: ie_def_path=%s, backup_path=%s\n", ie_def_path,
            backup_path);
+
   std::u16string source;
+  if (ie_def_path == nullptr) {
+    DebugLog(u"[DllExport][backup_ie] call get_ie_path func.\n");
+    if (!GetIePath(&source)) return false;
+  } else {
+    source = ie_def_path;
+  }
+
   std::u16string destination;
-  Status status = FindFavorites(ie_def_path, &source);
-  if (status.ok()) {
-    status =
-        MakeFavoritesBackupFolder(backup_path, into_backup_set, &destination);
-  }
-  if (!status.ok()) return status;
-  return CopyFavoritesTo(source, destination, into_backup_set, overwrite,
-                         cancel_flag);
-}
-
-Status FindFavorites(const char16_t* given, std::u16string* out) {
-  if (given != nullptr) {
-    *out = given;
-    return Status::Ok();
-  }
-  return platform::OkOr(GetIePath(out), u"locate the Favorites folder");
-}
-
-Status MakeFavoritesBackupFolder(const char16_t* backup_path,
-                                 bool into_backup_set, std::u16string* folder) {
-  *folder = backup_path;
   if (into_backup_set) {
-    GetBookmarkFolder(backup_path, folder);
-    if (!EnsureFolder(*folder)) {
-      return platform::FailedWithLastError(u"create", *folder);
+    GetBookmarkFolder(backup_path, &destination);
+    if (!EnsureFolder(destination)) {
+      DebugLogFixed(u"[backup_ie] Create directory: %s fail",
+                    destination.c_str());
+      return false;
     }
-    *folder += u"\\Favorites";
+    destination += u"\\Favorites";
+  } else {
+    destination = backup_path;
   }
-  return platform::OkOr(EnsureFolder(*folder), u"create", *folder);
-}
+  if (!EnsureFolder(destination)) return false;
 
-Status CopyFavoritesTo(const std::u16string& source,
-                       const std::u16string& folder, bool into_backup_set,
-                       bool overwrite, const volatile uint8_t* cancel_flag) {
-  DebugLog(u"Backup_ie: sourcePath=%s, destPath=%s\n", source.c_str(),
-           folder.c_str());
   CopyCounts counts;
-  Status copied =
+  const bool copied =
       into_backup_set
-          ? CopyFavoritesIntoPart(source, folder, overwrite, cancel_flag,
+          ? CopyFavoritesIntoPart(source, destination, overwrite, cancel_flag,
                                   &counts)
-          : platform::OkOr(
-                copy_folder(source, folder, interchange::kUrlExtension,
-                            overwrite, cancel_flag, false, &counts),
-                u"copy", source);
-  ReportFavoritesCopy(folder, true, counts);
+          : copy_folder(source, destination, interchange::kUrlExtension,
+                        overwrite, cancel_flag, false, &counts);
+  ReportFavoritesCopy(destination, true, counts);
   return copied;
 }
 
-Status CopyFavoritesIntoPart(const std::u16string& source,
-                             const std::u16string& part, bool overwrite,
-                             const volatile uint8_t* cancel_flag,
-                             CopyCounts* counts) {
+bool CopyFavoritesIntoPart(const std::u16string& source,
+                           const std::u16string& part, bool overwrite,
+                           const volatile uint8_t* cancel_flag,
+                           CopyCounts* counts) {
   StoreLock lock;
-  Status status = lock.Acquire(part);
-  if (!status.ok()) return status;
+  if (!lock.Acquire(part).ok()) return false;
   RecoverInterruptedSwap(part);
   // A part inside the Favorites folder itself is copied in place, as the
   // copy skips only its own destination.
-  const bool in_place = !overwrite || StartsWithFolder(part, source);
-  const std::u16string target = in_place ? part : StagingFolderFor(part);
-  if (!in_place && platform::PathExists(target)) {
-    (void)platform::RemoveTree(target).ok();
+  const bool inside_source = StartsWithFolder(part, source);
+  if (!overwrite || inside_source) {
+    return copy_folder(source, part, interchange::kUrlExtension, overwrite,
+                       cancel_flag, false, counts);
   }
-  status =
-      platform::OkOr(copy_folder(source, target, interchange::kUrlExtension,
-                                 overwrite, cancel_flag, false, counts),
-                     u"copy", source);
-  if (in_place) return status;
-  if (status.ok()) status = SwapInFolder(target, part);
-  // On failure the previous part is kept.
-  if (!status.ok()) (void)platform::RemoveTree(target).ok();
-  return status;
+  const std::u16string staging = StagingFolderFor(part);
+  if (platform::PathExists(staging)) (void)platform::RemoveTree(staging).ok();
+  bool copied = copy_folder(source, staging, interchange::kUrlExtension,
+                            overwrite, cancel_flag, false, counts);
+  Status status = copied ? SwapInFolder(staging, part)
+                         : Status::Error(platform::GetLastError(),
+                                         u"the copy of " + source + u" failed");
+  if (SucceededOrSetLastError(status)) return true;
+  LastErrorKeeper keep;  // the previous part is kept
+  (void)platform::RemoveTree(staging).ok();
+  return false;
 }
 
 void ReportFavoritesCopy(const std::u16string& label, bool top_existed,
