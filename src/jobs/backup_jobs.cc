@@ -32,10 +32,17 @@ Status ExportFirefox(ms_places* handle, const char16_t* dest,
     return platform::FailedWithLastError(u"create", folder);
   }
   firefox::PlacesStore store(handle);
-  return BackupStore(&store, backup_set::PartKind::kFirefox, folder,
-                     into_backup_set,
-                     backup_set::PartSourceOfStore(handle->databasePath,
-                                                   BrowserFamily::kFirefox));
+  Status status = BackupStore(
+      &store, backup_set::PartKind::kFirefox, folder, into_backup_set,
+      backup_set::PartSourceOfStore(handle->databasePath,
+                                    BrowserFamily::kFirefox));
+  if (!status.ok()) {
+    DebugLog(
+        u"[DllExport] [export_firefox_2_folder] Firefox->Export2Folder[2] "
+        u"fail: %ld \n",
+        static_cast<long>(status.code()));
+  }
+  return status;
 }
 
 // Roots Chrome always has: a file that lacks one fails its backup, though

@@ -234,32 +234,46 @@ Status RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
   if (progress == nullptr || !platform::PathExists(backup_path)) {
     return platform::FailedWithLastError(u"find", backup_path);
   }
-  // The three parts in one transaction; each is logged when it fails, and
-  // the last failure is the result.
+  // The three parts in one transaction; every part runs whatever the ones
+  // before it gave, and the last failure is the result.
   return InTransaction(handle, [&] {
     Status result;
-    const auto part = [&](Status status) {
-      if (status.ok()) return;
-      DebugLog(u"[DllExport] [restore_firefox_pro] %s: %ld\n", status.message(),
-               static_cast<long>(status.code()));
-      result = std::move(status);
+    const auto keep = [&result](Status status) {
+      if (!status.ok()) result = std::move(status);
+      return result.code();
     };
     std::u16string firefox = ReadableFolder(
         ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFirefox));
-    part(platform::PathExists(firefox)
-             ? ImportFirefoxBackupSteps(handle, firefox.c_str(), false)
-             : platform::FailedWithLastError(u"find", firefox));
+    Status step = platform::PathExists(firefox)
+                      ? ImportFirefoxBackupSteps(handle, firefox.c_str(), false)
+                      : platform::FailedWithLastError(u"find", firefox);
+    if (!step.ok()) {
+      DebugLog(
+          u"[DllExport] [restore_firefox_pro] restore backup to firefox "
+          u"fail:%ld \n",
+          static_cast<long>(keep(std::move(step))));
+      DebugLog(
+          u"[DllExport] [restore_firefox_pro] import_2_firefox_from_bk "
+          u"backup_path=%s\n",
+          firefox.c_str());
+    }
     *progress += 2;
     std::u16string favorites =
         ReadableFolder(BackupSetFolder(backup_path, BackupPart::kFavorites));
     if (platform::PathExists(favorites)) {
-      part(ImportFolderStep(handle, favorites, interchange::kImportedFromIe));
+      step = ImportFolderStep(handle, favorites, interchange::kImportedFromIe);
+      if (!step.ok()) {
+        DebugLog(
+            u"[DllExport] [restore_firefox_pro] import IE fav to firefox "
+            u"fail:%ld \n",
+            static_cast<long>(keep(std::move(step))));
+      }
     }
     *progress += 1;
     std::u16string chrome =
         ReadableFolder(BackupSetFolder(backup_path, BackupPart::kChrome));
     if (platform::PathExists(chrome)) {
-      part(ImportChromeBackupSteps(handle, chrome.c_str(), false));
+      keep(ImportChromeBackupSteps(handle, chrome.c_str(), false));
     }
     *progress += 1;
     return result;
