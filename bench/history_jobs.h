@@ -23,7 +23,10 @@ struct Op {
   std::function<bool()> prepare_baseline;
   std::function<bool()> baseline;   // timed, in a child; empty: reuse
   std::string baseline_of;          // the op whose baseline figure is reused
-  std::vector<std::string> stores;  // measured after the run
+  // What the job reads, measured after the run: peak memory is judged
+  // against the largest (a restore reads the backup part and the store it
+  // merges into).
+  std::vector<std::string> stores;
   // Outputs no later job reads, removed once the row is measured so that a
   // million-link run fits on the disk.
   std::vector<std::string> scratch = {};

@@ -216,7 +216,7 @@ std::vector<Op> Jobs(const std::string& dir) {
        [=] { return CopyFile(empty_places, b + "/ff_restore.sqlite"); },
        [=] { return ReadAndInsert(part_ff, b + "/ff_restore.sqlite"); },
        "",
-       {w + "/ff_restore.sqlite"}});
+       {w + "/ff_restore.sqlite", part_ff}});
   ops.push_back({"restore_firefox_pro (repeat)",
                  [=] {
                    return CopyFile(w + "/ff_restore.sqlite",
@@ -226,7 +226,7 @@ std::vector<Op> Jobs(const std::string& dir) {
                  Always,
                  nullptr,
                  "restore_firefox_pro (empty)",
-                 {w + "/ff_restore2.sqlite"},
+                 {w + "/ff_restore2.sqlite", part_ff},
                  {w + "/ff_restore.sqlite", w + "/ff_restore2.sqlite"}});
 
   auto restore_ch = [=](const std::string& file) {
@@ -242,7 +242,7 @@ std::vector<Op> Jobs(const std::string& dir) {
        Always,
        [=] { return ReadAndRewriteJson(part_ch, chrome, b + "/ch.json"); },
        "",
-       {w + "/ch_restore"}});
+       {w + "/ch_restore", part_ch}});
   ops.push_back(
       {"restore_chrome (repeat)",
        [=] { return CopyFile(w + "/ch_restore", w + "/ch_restore2"); },
@@ -250,7 +250,7 @@ std::vector<Op> Jobs(const std::string& dir) {
        Always,
        nullptr,
        "restore_chrome (empty)",
-       {w + "/ch_restore2"},
+       {w + "/ch_restore2", part_ch},
        {w + "/ch_restore", w + "/ch_restore2"}});
 
   auto restore_ie = [=](const std::string& favorites) {
@@ -266,7 +266,7 @@ std::vector<Op> Jobs(const std::string& dir) {
                  [=] { return RemoveTree(b + "/ie_restore"); },
                  [=] { return CopyTreeWithCp(part_ie, b + "/ie_restore"); },
                  "",
-                 {w + "/ie_restore"}});
+                 {w + "/ie_restore", part_ie}});
   ops.push_back({"backup_ie_pro restore (repeat)",
                  [=] {
                    return RemoveTree(w + "/ie_restore2") &&
@@ -276,7 +276,7 @@ std::vector<Op> Jobs(const std::string& dir) {
                  Always,
                  nullptr,
                  "backup_ie_pro restore (empty)",
-                 {w + "/ie_restore2"},
+                 {w + "/ie_restore2", part_ie},
                  {w + "/ie_restore", w + "/ie_restore2"}});
 
   // Conversions.
@@ -291,7 +291,7 @@ std::vector<Op> Jobs(const std::string& dir) {
        [=] { return CopyFile(empty_places, b + "/ff_from_ie.sqlite"); },
        [=] { return ReadAndInsert(part_ie, b + "/ff_from_ie.sqlite"); },
        "",
-       {w + "/ff_from_ie.sqlite"},
+       {w + "/ff_from_ie.sqlite", part_ie},
        {w + "/ff_from_ie.sqlite"}});
   ops.push_back(
       {"import_chrome_bk_2_firefox",
@@ -304,7 +304,7 @@ std::vector<Op> Jobs(const std::string& dir) {
        [=] { return CopyFile(empty_places, b + "/ff_from_ch.sqlite"); },
        [=] { return ReadAndInsert(part_ch, b + "/ff_from_ch.sqlite"); },
        "",
-       {w + "/ff_from_ch.sqlite"},
+       {w + "/ff_from_ch.sqlite", part_ch},
        {w + "/ff_from_ch.sqlite"}});
   ops.push_back({"import_firefox_bk_2_folder",
                  fresh(w + "/ie_from_ff"),
@@ -342,7 +342,7 @@ std::vector<Op> Jobs(const std::string& dir) {
        Always,
        [=] { return ReadAndRewriteJson(part_ie, chrome, b + "/ch2.json"); },
        "",
-       {w + "/ch_from_ie"},
+       {w + "/ch_from_ie", part_ie},
        {w + "/ch_from_ie"}});
   ops.push_back(
       {"import_firefox_2_chrome",
@@ -355,7 +355,7 @@ std::vector<Op> Jobs(const std::string& dir) {
        Always,
        [=] { return ReadAndRewriteJson(part_ff, chrome, b + "/ch3.json"); },
        "",
-       {w + "/ch_from_ff"},
+       {w + "/ch_from_ff", part_ff},
        {w + "/ch_from_ff"}});
 
   // Bookmark HTML: the whole places store out as one file, and that file
@@ -383,7 +383,7 @@ std::vector<Op> Jobs(const std::string& dir) {
        [=] { return CopyFile(empty_places, b + "/ff_from_html.sqlite"); },
        [=] { return HtmlToPlaces(html, b + "/ff_from_html.sqlite"); },
        "",
-       {w + "/ff_from_html.sqlite"},
+       {w + "/ff_from_html.sqlite", html},
        {w + "/ff_from_html.sqlite"}});
   ops.push_back(
       {"import_html (chrome)",
@@ -396,7 +396,7 @@ std::vector<Op> Jobs(const std::string& dir) {
        Always,
        [=] { return HtmlToChrome(html, b + "/ch_from_html.json"); },
        "",
-       {w + "/ch_from_html"},
+       {w + "/ch_from_html", html},
        {w + "/ch_from_html"}});
   AddHistoryJobs(part_ff, w, b, &ops);
   return ops;
