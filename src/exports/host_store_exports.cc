@@ -288,11 +288,10 @@ MARKSAFE_API int32_t marksafe_count(const MS_CHAR* source, int32_t kind,
   }
   return marksafe::exports::GuardedCode([&] {
     marksafe::context::JobScope scope("marksafe_count");
-    marksafe::model::Tree tree;
-    const int32_t read = marksafe::exports::ReadStore(
-        marksafe::exports::AsU16(source), kind, &tree);
-    if (read != 0) return read;
-    const marksafe::model::Counts counts = marksafe::model::UserCounts(tree);
+    marksafe::model::Counts counts;
+    const marksafe::Status status = marksafe::jobs::CountStore(
+        kind, marksafe::exports::AsU16(source), &counts);
+    if (!status.ok()) return static_cast<int32_t>(status.code());
     *folders = counts.folders;
     *links = counts.links;
     return 0;
