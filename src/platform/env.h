@@ -187,7 +187,13 @@ inline Status SetHidden(const std::u16string& path) {
   return CurrentEnv()->SetHidden(path);
 }
 
-// Reads a whole file as bytes.
+// The largest file read whole into memory: a Chrome file of a million
+// links is about 600 MB.
+constexpr uint64_t kMaxReadFileBytes = uint64_t{2} << 30;
+
+// Reads a whole file as bytes. Only a regular file (a link to one counts)
+// is read: anything else fails with kErrorAccessDenied without waiting for
+// a writer, and a file over kMaxReadFileBytes with kErrorNotEnoughMemory.
 inline Status ReadFile(const std::u16string& path, std::string* bytes) {
   return CurrentEnv()->ReadFile(path, bytes);
 }

@@ -71,6 +71,11 @@ bool ReadAllFrom(int fd, std::string* bytes, size_t expected = 0) {
     }
     if (got == 0) return true;
     bytes->append(buffer, static_cast<size_t>(got));
+    if (bytes->size() > kMaxReadFileBytes) {
+      bytes->clear();
+      errno = ENOMEM;
+      return false;
+    }
   }
 }
 
@@ -109,22 +114,26 @@ std::string BaseNameOf(const std::string& native_path) {
 }
 
 bool ReadAll(const std::string& native_path, std::string* bytes) {
-  int fd = open(native_path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that opening a FIFO does not wait for a writer.
+  int fd = open(native_path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st;
   if (fstat(fd, &st) != 0) {
     CloseKeepingErrno(fd);
     return false;
   }
-  if (S_ISDIR(st.st_mode)) {
+  const int refused = S_ISDIR(st.st_mode)    ? EISDIR
+                      : !S_ISREG(st.st_mode) ? EACCES
+                      : static_cast<uint64_t>(st.st_size) > kMaxReadFileBytes
+                          ? ENOMEM
+                          : 0;
+  if (refused != 0) {
     close(fd);
-    errno = EISDIR;
+    errno = refused;
     return false;
   }
-  const size_t expected =
-      S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<size_t>(st.st_size)
-                                            : 0;
-  bool ok = ReadAllFrom(fd, bytes, expected);
+  // Files the system fills as they are read (/proc) show a size of 0.
+  bool ok = ReadAllFrom(fd, bytes, static_cast<size_t>(st.st_size));
   CloseKeepingErrno(fd);
   return ok;
 }

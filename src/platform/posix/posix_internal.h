@@ -57,7 +57,9 @@ long long ParentLockOwner(const std::string& folder);
 // 0 when none is known.
 long long FirefoxLockOwner(const std::string& folder);
 
-// Reads a whole file by its native path. False with errno set on failure.
+// Reads a whole regular file by its native path, as Env::ReadFile does.
+// False with errno set on failure (EACCES for a FIFO, device or socket,
+// ENOMEM for a file over kMaxReadFileBytes).
 bool ReadAll(const std::string& native_path, std::string* bytes);
 
 // Writes bytes to a new file beside native_path and renames it over

@@ -182,15 +182,29 @@ Status SystemEnv::ReadFile(const std::u16string& path, std::string* bytes) {
       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return FailedWithLastError(u"read", path);
+  // Pipes and devices are not read: a read could wait for a writer.
+  if (::GetFileType(file.get()) != FILE_TYPE_DISK) {
+    return Failed(kErrorAccessDenied, u"read", path);
+  }
+  LARGE_INTEGER size = {};
+  if (::GetFileSizeEx(file.get(), &size) &&
+      static_cast<uint64_t>(size.QuadPart) > kMaxReadFileBytes) {
+    return Failed(kErrorNotEnoughMemory, u"read", path);
+  }
   std::vector<char> chunk(1 << 16);
   for (;;) {
     DWORD read = 0;
     if (!::ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()),
                     &read, nullptr)) {
+      bytes->clear();
       return FailedWithLastError(u"read", path);
     }
     if (read == 0) break;
     bytes->append(chunk.data(), read);
+    if (bytes->size() > kMaxReadFileBytes) {
+      bytes->clear();
+      return Failed(kErrorNotEnoughMemory, u"read", path);
+    }
   }
   return Status::Ok();
 }

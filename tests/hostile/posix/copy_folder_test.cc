@@ -1,14 +1,17 @@
-// Copying a .url folder out of a backup set opens regular files only: a
-// FIFO named x.url is skipped (opening it would hang), a link to a file
-// outside the set is not followed.
+// Only regular files are read: a FIFO is skipped or refused (opening it
+// would wait for a writer), a link out of a backup set is not followed, and
+// a file too big to read whole is refused before it is read.
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "backup_set/folder_tree.h"
 #include "gtest/gtest.h"
+#include "marksafe/marksafe.h"
+#include "platform/env.h"
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -29,6 +32,32 @@ TEST(HostileCopy, OnlyRegularFilesAreCopied) {
   alarm(0);
   EXPECT_EQ(test::ListTree(dir.sub("fav")), std::vector<std::string>{"a.url"});
   EXPECT_EQ(counts.files_copied, 1);
+}
+
+TEST(HostileCopy, StoresThatAreNoRegularFilesFailAtOnce) {
+  test::TempDir dir;
+  ASSERT_EQ(mkfifo(dir.sub("fifo").c_str(), 0600), 0);
+  // Sparse: the size is read, not the bytes.
+  test::WriteBytes(dir.sub("huge"), "");
+  ASSERT_EQ(truncate(dir.sub("huge").c_str(),
+                     static_cast<off_t>(platform::kMaxReadFileBytes + 1)),
+            0);
+  test::WriteBytes(dir.sub("Bookmarks"), "{}");
+  const std::string before = test::ReadBytes(dir.sub("Bookmarks"));
+  alarm(20);  // a read that waited for the FIFO's writer would block here
+  for (const char* name : {"fifo", "huge"}) {
+    SCOPED_TRACE(name);
+    int64_t folders = 0, links = 0;
+    EXPECT_NE(marksafe_count(test::Ms(dir.u16(name)), MARKSAFE_STORE_CHROME,
+                             &folders, &links),
+              0);
+    EXPECT_NE(marksafe_import_html(test::Ms(dir.u16(name)),
+                                   test::Ms(dir.u16("Bookmarks")),
+                                   MARKSAFE_STORE_CHROME, false),
+              0);
+  }
+  alarm(0);
+  EXPECT_EQ(test::ReadBytes(dir.sub("Bookmarks")), before);
 }
 
 }  // namespace
