@@ -2,12 +2,10 @@
 #include "context/job.h"
 #include "exports/export_util.h"
 #include "marksafe/marksafe.h"
-#include "model/report.h"
 #include "stores/url_folder/favorites_backup.h"
 
 using marksafe::exports::AsU16;
 using marksafe::exports::Guarded;
-using marksafe::exports::GuardedCode;
 using marksafe::exports::Refused;
 
 extern "C" {
@@ -18,8 +16,8 @@ MARKSAFE_API bool get_ie_favorites_size(const MS_CHAR* folder,
                                         int32_t* link_count) {
   if (size == nullptr) return Refused("get_ie_favorites_size", false);
   return Guarded(false, [&] {
-    return marksafe::ie::GetIeFavoritesSize(AsU16(folder), into_backup_set,
-                                            size, folder_count, link_count);
+    return marksafe::SucceededOrSetLastError(marksafe::ie::GetIeFavoritesSize(
+        AsU16(folder), into_backup_set, size, folder_count, link_count));
   });
 }
 
@@ -31,8 +29,9 @@ MARKSAFE_API bool backup_ie(const MS_CHAR* ie_def_path,
     return Refused("backup_ie", false);
   return Guarded(false, [&] {
     marksafe::context::JobScope scope("backup_ie");
-    return marksafe::ie::BackupIe(AsU16(ie_def_path), AsU16(backup_path),
-                                  into_backup_set, overwrite, cancel_flag);
+    return marksafe::SucceededOrSetLastError(
+        marksafe::ie::BackupIe(AsU16(ie_def_path), AsU16(backup_path),
+                               into_backup_set, overwrite, cancel_flag));
   });
 }
 

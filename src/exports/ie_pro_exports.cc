@@ -3,11 +3,9 @@
 #include "exports/export_util.h"
 #include "jobs/combined_backup.h"
 #include "marksafe/marksafe.h"
-#include "model/report.h"
 
 using marksafe::exports::AsU16;
 using marksafe::exports::Guarded;
-using marksafe::exports::GuardedCode;
 using marksafe::exports::Refused;
 
 extern "C" {
@@ -23,9 +21,9 @@ MARKSAFE_API bool backup_ie_pro(const MS_CHAR* ie_def_path,
   return Guarded(false, [&] {
     marksafe::context::JobScope scope("backup_ie_pro");
     scope.job().set_cancel_flag(cancel_flag);
-    return marksafe::ie::BackupIePro(AsU16(ie_def_path), AsU16(backup_path),
-                                     into_backup_set, overwrite, cancel_flag,
-                                     is_backup, progress);
+    return marksafe::SucceededOrSetLastError(marksafe::ie::BackupIePro(
+        AsU16(ie_def_path), AsU16(backup_path), into_backup_set, overwrite,
+        cancel_flag, is_backup, progress));
   });
 }
 
@@ -37,8 +35,8 @@ MARKSAFE_API bool marksafe_restore_favorites(
   return Guarded(false, [&] {
     marksafe::context::JobScope scope("marksafe_restore_favorites");
     scope.job().set_cancel_flag(cancel_flag);
-    return marksafe::ie::RestoreFavoritesPart(AsU16(favorites),
-                                              AsU16(part_folder), cancel_flag);
+    return marksafe::SucceededOrSetLastError(marksafe::ie::RestoreFavoritesPart(
+        AsU16(favorites), AsU16(part_folder), cancel_flag));
   });
 }
 

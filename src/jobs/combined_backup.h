@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "base/status.h"
+
 namespace marksafe {
 namespace ie {
 
@@ -18,22 +20,23 @@ namespace ie {
 // "Imported from chrome" sub-folders when they exist (MergePartIntoFavorites:
 // nothing there is overwritten, a repeated restore adds nothing), adds 2 to
 // *progress and hides every ".Quillbay" entry; every step runs whatever the
-// earlier ones gave, and the result is true only when all succeeded.
+// earlier ones gave, and the last step that failed is the result.
 // Early failures (null or missing backup_path, null cancel_flag, no Favorites
 // folder) add 2 to *progress. REQUIRES: progress not null.
+[[nodiscard]] Status BackupIePro(const char16_t* ie_def_path,
+                                 const char16_t* backup_path,
+                                 bool into_backup_set, bool overwrite,
+                                 const volatile uint8_t* cancel_flag,
+                                 bool is_backup, int32_t* progress);
+
 // Copies one Favorites part (part_folder) into the Favorites folder
 // (favorites, or located when null) as the restore above does, and nothing
-// else of the set: what the folder holds is never replaced. False when the
+// else of the set: what the folder holds is never replaced. Fails when the
 // part is no folder or the copy fails. REQUIRES: part_folder and
 // cancel_flag not null.
-bool RestoreFavoritesPart(const char16_t* favorites,
-                          const char16_t* part_folder,
-                          const volatile uint8_t* cancel_flag);
-
-bool BackupIePro(const char16_t* ie_def_path, const char16_t* backup_path,
-                 bool into_backup_set, bool overwrite,
-                 const volatile uint8_t* cancel_flag, bool is_backup,
-                 int32_t* progress);
+[[nodiscard]] Status RestoreFavoritesPart(const char16_t* favorites,
+                                          const char16_t* part_folder,
+                                          const volatile uint8_t* cancel_flag);
 
 }  // namespace ie
 }  // namespace marksafe

@@ -6,6 +6,7 @@
 
 #include "gtest/gtest.h"
 #include "marksafe/marksafe.h"
+#include "platform/platform.h"
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -72,14 +73,22 @@ TEST_F(IeProTest, RestoreFoldsAllPartsIntoFavoritesAndAddsTwo) {
             ch + "Other bookmarks/o.url", "f/", "f/z.url", "ie.url"}));
 }
 
+// Every failure also leaves a last error: none reads as success.
 TEST_F(IeProTest, EarlyFailuresAddTwoAndNullProgressChangesNothing) {
+  const auto failed = [](bool result) {
+    const bool flagged = !result && marksafe_last_error() != 0;
+    platform::SetLastError(0);
+    return flagged;
+  };
   Make({"Favorites/a.url"});
-  EXPECT_FALSE(backup_ie_pro(Ms(favorites_), Ms(dir_.u16("usb")), true, false,
-                             &kNever, false, 0, 0, 0, 0, nullptr));
-  EXPECT_FALSE(backup_ie_pro(Ms(favorites_), nullptr, true, false, &kNever,
-                             false, 0, 0, 0, 0, &progress_));
-  EXPECT_FALSE(Run(false, "missing"));
-  EXPECT_FALSE(Run(false, "usb", nullptr));
+  platform::SetLastError(0);
+  EXPECT_TRUE(
+      failed(backup_ie_pro(Ms(favorites_), Ms(dir_.u16("usb")), true, false,
+                           &kNever, false, 0, 0, 0, 0, nullptr)));
+  EXPECT_TRUE(failed(backup_ie_pro(Ms(favorites_), nullptr, true, false,
+                                   &kNever, false, 0, 0, 0, 0, &progress_)));
+  EXPECT_TRUE(failed(Run(false, "missing")));
+  EXPECT_TRUE(failed(Run(false, "usb", nullptr)));
   EXPECT_EQ(progress_, 16);
   EXPECT_TRUE(ListTree(dir_.sub("Favorites")).empty());
   // The host's counter wraps instead of overflowing.
@@ -90,8 +99,8 @@ TEST_F(IeProTest, EarlyFailuresAddTwoAndNullProgressChangesNothing) {
   WriteBytes(dir_.sub("blocked/Bookmarks"), "a file");
   WriteBytes(dir_.sub("file"), "a file");
   progress_ = 10;
-  EXPECT_FALSE(Run(false, "blocked"));
-  EXPECT_FALSE(Run(false, "file"));
+  EXPECT_TRUE(failed(Run(false, "blocked")));
+  EXPECT_TRUE(failed(Run(false, "file")));
   EXPECT_EQ(progress_, 10);
 }
 

@@ -91,7 +91,8 @@ int32_t GetChromeBkSize(const char16_t* backup_path, bool into_backup_set,
   }
   int32_t folders = 0, links = 0;
   if (!ie::GetIeFavoritesSize(folder.c_str(), false, file_size, &folders,
-                              &links)) {
+                              &links)
+           .ok()) {
     return kErrorInvalidParameter;
   }
   // A part is counted as it will be restored, its roots with it, as the

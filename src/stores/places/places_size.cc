@@ -75,10 +75,9 @@ Status GetFirefoxBkSize(const char16_t* backup_path, bool into_backup_set,
       ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFirefox);
   int32_t folders = 0;
   int32_t links = 0;
-  if (!ie::GetIeFavoritesSize(folder.c_str(), false, size, &folders,
-                              &links)) {
-    return platform::FailedWithLastError(u"measure", folder);
-  }
+  Status measured =
+      ie::GetIeFavoritesSize(folder.c_str(), false, size, &folders, &links);
+  if (!measured.ok()) return measured;
   // A part is counted as it will be restored.
   static_cast<void>(backup_set::CountPart(
       folder, backup_set::PartKind::kFirefox, false, &folders, &links));

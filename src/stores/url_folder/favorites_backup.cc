@@ -18,6 +18,8 @@ namespace marksafe {
 namespace ie {
 namespace {
 
+using platform::FailedWithLastError;
+
 // Shorter paths (a drive root with a short name) are refused by the
 // measurement rather than walked.
 constexpr size_t kShortestMeasuredPath = 9;
@@ -41,90 +43,90 @@ bool StartsWithFolder(const std::u16string& path, const std::u16string& folder) 
 
 }  // namespace
 
-bool GetIeFavoritesSize(const char16_t* folder, bool into_backup_set,
-                        uint64_t* size, int32_t* folder_count,
-                        int32_t* link_count) {
+Status GetIeFavoritesSize(const char16_t* folder, bool into_backup_set,
+                          uint64_t* size, int32_t* folder_count,
+                          int32_t* link_count) {
   std::u16string path;
   if (folder == nullptr) {
-    if (!LocateFavorites(&path)) return false;
+    if (!LocateFavorites(&path)) return FailedWithLastError(u"find Favorites");
   } else {
     path = ResolveBackupPath(folder, into_backup_set, BackupPart::kFavorites);
   }
-  if (path.size() < kShortestMeasuredPath) return false;
-
   uint64_t total = 0;
-  if (!MeasureTree(path, &total, interchange::kUrlExtension, folder_count,
+  if (path.size() < kShortestMeasuredPath ||
+      !MeasureTree(path, &total, interchange::kUrlExtension, folder_count,
                    link_count)) {
-    return false;
+    return FailedWithLastError(u"measure", path);
   }
   *size = total;
-  return true;
+  return Status::Ok();
 }
 
-bool BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
-              bool into_backup_set, bool overwrite,
-              const volatile uint8_t* cancel_flag) {
+Status BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
+                bool into_backup_set, bool overwrite,
+                const volatile uint8_t* cancel_flag) {
   DebugLog(u"Backup_ie: ie_def_path=%s, backup_path=%s\n", ie_def_path,
            backup_path);
 
-  std::u16string source;
+  std::u16string source = FromPointer(ie_def_path);
   if (ie_def_path == nullptr) {
     DebugLog(u"[DllExport][backup_ie] call get_ie_path func.\n");
-    if (!GetIePath(&source)) return false;
-  } else {
-    source = ie_def_path;
+    if (!GetIePath(&source)) return FailedWithLastError(u"find Favorites");
   }
 
-  std::u16string destination;
+  std::u16string destination = backup_path;
   if (into_backup_set) {
     GetBookmarkFolder(backup_path, &destination);
     if (!EnsureFolder(destination)) {
       DebugLogFixed(u"[backup_ie] Create directory: %s fail",
                     destination.c_str());
-      return false;
+      return FailedWithLastError(u"create", destination);
     }
     destination += u"\\Favorites";
-  } else {
-    destination = backup_path;
   }
-  if (!EnsureFolder(destination)) return false;
+  if (!EnsureFolder(destination)) {
+    return FailedWithLastError(u"create", destination);
+  }
 
   CopyCounts counts;
-  const bool copied =
+  Status copied =
       into_backup_set
           ? CopyFavoritesIntoPart(source, destination, overwrite, cancel_flag,
                                   &counts)
-          : copy_folder(source, destination, interchange::kUrlExtension,
-                        overwrite, cancel_flag, false, &counts);
+          : platform::OkOr(
+                copy_folder(source, destination, interchange::kUrlExtension,
+                            overwrite, cancel_flag, false, &counts),
+                u"copy", source);
   ReportFavoritesCopy(destination, true, counts);
   return copied;
 }
 
-bool CopyFavoritesIntoPart(const std::u16string& source,
-                           const std::u16string& part, bool overwrite,
-                           const volatile uint8_t* cancel_flag,
-                           CopyCounts* counts) {
+Status CopyFavoritesIntoPart(const std::u16string& source,
+                             const std::u16string& part, bool overwrite,
+                             const volatile uint8_t* cancel_flag,
+                             CopyCounts* counts) {
   StoreLock lock;
-  if (!lock.Acquire(part).ok()) return false;
+  Status status = lock.Acquire(part);
+  if (!status.ok()) return status;
   RecoverInterruptedSwap(part);
   // A part inside the Favorites folder itself is copied in place, as the
   // copy skips only its own destination.
   const bool inside_source = StartsWithFolder(part, source);
   if (!overwrite || inside_source) {
-    return copy_folder(source, part, interchange::kUrlExtension, overwrite,
-                       cancel_flag, false, counts);
+    return platform::OkOr(copy_folder(source, part, interchange::kUrlExtension,
+                                      overwrite, cancel_flag, false, counts),
+                          u"copy", source);
   }
   const std::u16string staging = StagingFolderFor(part);
   if (platform::PathExists(staging)) (void)platform::RemoveTree(staging).ok();
   bool copied = copy_folder(source, staging, interchange::kUrlExtension,
                             overwrite, cancel_flag, false, counts);
-  Status status = copied ? SwapInFolder(staging, part)
-                         : Status::Error(platform::GetLastError(),
-                                         u"the copy of " + source + u" failed");
-  if (SucceededOrSetLastError(status)) return true;
-  LastErrorKeeper keep;  // the previous part is kept
-  (void)platform::RemoveTree(staging).ok();
-  return false;
+  status = copied ? SwapInFolder(staging, part)
+                  : Status::Error(platform::GetLastError(),
+                                  u"the copy of " + source + u" failed");
+  // On failure the previous part is kept.
+  if (!status.ok()) (void)platform::RemoveTree(staging).ok();
+  return status;
 }
 
 void ReportFavoritesCopy(const std::u16string& label, bool top_existed,

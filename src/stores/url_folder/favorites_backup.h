@@ -7,38 +7,42 @@
 #include <string>
 
 #include "backup_set/folder_tree.h"
+#include "base/status.h"
 
 namespace marksafe {
 namespace ie {
 
 // Size of the .url files below folder (null: the Favorites folder; with
 // into_backup_set, folder is a backup root and its Bookmarks\Favorites is
-// measured), the number of sub-folders and of .url files. False when the
+// measured), the number of sub-folders and of .url files. Fails when the
 // Favorites folder cannot be located, the path has 8 characters or fewer,
 // or the measurement fails (then *size is not written; the counts may
 // have been). REQUIRES: size not null.
-bool GetIeFavoritesSize(const char16_t* folder, bool into_backup_set,
-                        uint64_t* size, int32_t* folder_count,
-                        int32_t* link_count);
+[[nodiscard]] Status GetIeFavoritesSize(const char16_t* folder,
+                                        bool into_backup_set, uint64_t* size,
+                                        int32_t* folder_count,
+                                        int32_t* link_count);
 
 // Copies the .url files of ie_def_path (null: the Favorites folder) into
 // backup_path, or with into_backup_set into backup_path\Bookmarks\Favorites,
-// creating the folders. False for a null backup_path, a Favorites folder
-// that cannot be located, a folder that cannot be created, or a failed or
-// cancelled copy (what was copied stays).
-bool BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
-              bool into_backup_set, bool overwrite,
-              const volatile uint8_t* cancel_flag);
+// creating the folders. Fails for a Favorites folder that cannot be
+// located, a folder that cannot be created, or a failed or cancelled copy
+// (what was copied stays). REQUIRES: backup_path not null.
+[[nodiscard]] Status BackupIe(const char16_t* ie_def_path,
+                              const char16_t* backup_path, bool into_backup_set,
+                              bool overwrite,
+                              const volatile uint8_t* cancel_flag);
 
 // Copies the .url files of the Favorites folder source into the part
 // folder of a backup set, holding the part's lock. With overwrite the part
 // is built anew beside the previous one and swapped in only when the whole
 // copy succeeded: a failed or cancelled backup leaves the previous part
 // whole. Without overwrite no file there is replaced, only new ones added.
-bool CopyFavoritesIntoPart(const std::u16string& source,
-                           const std::u16string& part, bool overwrite,
-                           const volatile uint8_t* cancel_flag,
-                           CopyCounts* counts);
+[[nodiscard]] Status CopyFavoritesIntoPart(const std::u16string& source,
+                                           const std::u16string& part,
+                                           bool overwrite,
+                                           const volatile uint8_t* cancel_flag,
+                                           CopyCounts* counts);
 
 // Adds to the thread's report what a copy of a Favorites tree did, as the
 // root "favorites" labelled label: .url files and folders copied (added),
