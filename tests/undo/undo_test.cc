@@ -1,6 +1,6 @@
 // Undo of restores into each kind of store: the store comes back item for
-// item, what the person changed since is kept and listed, a second undo
-// and a dry run change nothing, and a damaged journal is refused.
+// item, what the person changed since is kept and listed, a second undo,
+// a dry run and a damaged journal change nothing.
 #include <gtest/gtest.h>
 #include <json/json.h>
 #include <sqlite3.h>
@@ -175,6 +175,15 @@ TEST_P(UndoTest, TakesBackExactlyTheRestore) {
     EXPECT_GT(KeywordsAndUses(store).first, uses_before_.first);
   }
 
+  // A damaged journal is refused and changes nothing.
+  const std::string file = dir_.sub("state/marksafe/journal/" + id_ + ".json");
+  const std::string journal = test::ReadBytes(file);
+  test::WriteBytes(file, journal.substr(0, journal.size() / 2));
+  EXPECT_EQ(Undo(id_, false)["code"].asInt(), 13);
+  EXPECT_EQ(Entries(chrome(), store), restored);
+  EXPECT_EQ(journals.List()["errors"].size(), 1u);
+  test::WriteBytes(file, journal);
+
   const Json::Value dry = Undo(id_, true);
   EXPECT_EQ(dry["code"].asInt(), 0);
   EXPECT_GT(dry["removed"].asInt(), 20);
@@ -218,22 +227,6 @@ TEST_P(UndoTest, KeepsAndListsWhatChangedSince) {
   // folders that hold it.
   const std::vector<test::Entry> after = Entries(chrome(), store);
   EXPECT_EQ(after.size(), before_.size() + reasons.size());
-}
-
-TEST_P(UndoTest, RefusesADamagedJournalAndChangesNothing) {
-  Journals journals(dir_);
-  const std::string store = Restore(journals);
-  const std::vector<test::Entry> restored = Entries(chrome(), store);
-  const std::string file = dir_.sub("state/marksafe/journal/" + id_ + ".json");
-  std::string text = test::ReadBytes(file);
-  text.resize(text.size() / 2);
-  test::WriteBytes(file, text);
-  const Json::Value undone = Undo(id_, false);
-  EXPECT_EQ(undone["code"].asInt(), 13);
-  EXPECT_NE(undone["error"].asString().find("damaged journal"),
-            std::string::npos);
-  EXPECT_EQ(Entries(chrome(), store), restored);
-  EXPECT_EQ(journals.List()["errors"].size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, UndoTest, ::testing::Bool(),
