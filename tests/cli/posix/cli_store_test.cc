@@ -1,5 +1,6 @@
 // What the program does to the browsers' own files: read-only commands
-// leave every byte of places.sqlite and its -wal as they were; conversions
+// leave every byte of places.sqlite and its -wal as they were, and no
+// copy behind; conversions
 // report every link they leave behind, warn of every item the target cannot
 // hold (no loss then), add no empty root folder and keep titles whole.
 #include <cstdio>
@@ -29,11 +30,14 @@ TEST(CliReadOnly, CommandsLeaveEveryByteOfTheStoreAndItsWal) {
       {"verify", work.sub("set"), "--browser", "firefox"},
       {"import", work.sub("new.html"), "--to", "firefox", "--dry-run"},
       {"restore", work.sub("set"), "--to", "firefox", "--dry-run"}};
+  // The private copy read instead goes with the read.
+  const TempDir temp;
   for (const std::vector<std::string>& args : commands) {
-    const CliResult r = profile.Run(args);
+    const CliResult r = profile.Run(args, {{"TMPDIR", temp.path()}});
     EXPECT_EQ(ReadBytes(profile.places()), store) << args[0] << r.err;
     EXPECT_EQ(ReadBytes(profile.places() + "-wal"), wal) << args[0];
     EXPECT_FALSE(Exists(profile.places() + "-shm")) << args[0];
+    EXPECT_TRUE(ListTree(temp.path()).empty()) << args[0];
   }
   // What the -wal holds is read all the same, and counted: a restore that
   // adds nothing says so.
