@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,15 +23,6 @@ namespace {
 
 using test::Ms;
 using test::U16;
-
-Json::Value Parse(const char* text) {
-  Json::Value value;
-  std::istringstream in(text);
-  Json::CharReaderBuilder builder;
-  std::string errors;
-  EXPECT_TRUE(Json::parseFromStream(builder, in, &value, &errors)) << text;
-  return value;
-}
 
 // The user's state folder (where journals live) is the test's own, on
 // every system: the shell is not asked.
@@ -60,7 +50,7 @@ class Journals {
         override_(&env_),
         was_(marksafe_set_journal(true)) {}
   ~Journals() { marksafe_set_journal(was_); }
-  Json::Value List() const { return Parse(marksafe_journals()); }
+  Json::Value List() const { return test::ParseJson(marksafe_journals()); }
 
  private:
   StateFolderEnv env_;
@@ -69,7 +59,7 @@ class Journals {
 };
 
 Json::Value Undo(const std::string& id, bool dry_run) {
-  return Parse(marksafe_undo(Ms(U16(id)), dry_run));
+  return test::ParseJson(marksafe_undo(Ms(U16(id)), dry_run));
 }
 
 std::vector<test::Entry> Entries(bool chrome, const std::string& store) {
@@ -96,7 +86,7 @@ void RenameLastLink(bool chrome, const std::string& store) {
     sqlite3_close(db);
     return;
   }
-  Json::Value document = Parse(test::ReadBytes(store).c_str());
+  Json::Value document = test::ParseJson(test::ReadBytes(store));
   std::vector<Json::Value*> stack{&document["roots"]["bookmark_bar"],
                                   &document["roots"]["other"]};
   Json::Value* last = nullptr;
@@ -149,7 +139,7 @@ class UndoTest : public ::testing::TestWithParam<bool> {
         test::LinkTree("https://old.example/", 3), store);
     before_ = Entries(chrome(), store);
     if (!chrome()) uses_before_ = KeywordsAndUses(store);
-    if (chrome()) roots_ = Parse(test::ReadBytes(store).c_str())["roots"];
+    if (chrome()) roots_ = test::ParseJson(test::ReadBytes(store))["roots"];
     EXPECT_TRUE(test::RestoreSet(chrome(), store, dir_.sub("set")));
     const Json::Value list = journals.List()["journals"];
     EXPECT_EQ(list.size(), 1u);
@@ -196,7 +186,7 @@ TEST_P(UndoTest, TakesBackExactlyTheRestore) {
   EXPECT_EQ(Entries(chrome(), store), before_);
   // Every node as it was, member for member.
   if (chrome()) {
-    EXPECT_EQ(Parse(test::ReadBytes(store).c_str())["roots"], roots_);
+    EXPECT_EQ(test::ParseJson(test::ReadBytes(store))["roots"], roots_);
   } else {
     EXPECT_EQ(KeywordsAndUses(store), uses_before_);
   }
