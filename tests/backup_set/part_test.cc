@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -80,17 +79,10 @@ Tree RichTree() {
 // The manifest as JsonCpp's compact writer lays it out, the form every
 // manifest has had: written as text, it must keep that form byte for byte.
 std::string JsonCppLayout(const std::string& text) {
-  Json::Value document;
-  std::string errors;
-  std::unique_ptr<Json::CharReader> reader(
-      Json::CharReaderBuilder().newCharReader());
-  EXPECT_TRUE(reader->parse(text.data(), text.data() + text.size(), &document,
-                            &errors))
-      << errors;
   Json::StreamWriterBuilder builder;
   builder["indentation"] = "";
   builder["emitUTF8"] = true;
-  return Json::writeString(builder, document);
+  return Json::writeString(builder, test::ParseJson(text));
 }
 
 Tree Read(const std::u16string& folder, PartKind kind, Status* status) {

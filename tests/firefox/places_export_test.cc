@@ -4,7 +4,6 @@
 // unusable Firefox).
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 
 #include "places_fixture.h"
@@ -155,40 +154,6 @@ TEST_F(PlacesExportTest, CountsMatchWhatAReadHolds) {
       EXPECT_EQ(links, expected.links) << i;
     }
   }
-}
-
-// Reading a store whose -wal holds writes (as a Firefox that was stopped
-// leaves it) changes no byte of the store or the -wal, makes no -shm, and
-// reads what the -wal holds.
-TEST_F(ProfileTest, ReadingChangesNoByteOfTheStoreOrItsWal) {
-  { test::PlacesDb db(places_, test::PlacesDb::Layout::kToday); }
-  test::LeaveLinkInWal(places_, 2, "https://wal.example/", "In the wal");
-  const std::string store = test::ReadBytes(places_);
-  const std::string wal = test::ReadBytes(places_ + "-wal");
-  // The private copy read instead goes with the read.
-  const std::string temp = dir_.sub("temp");
-  test::MakeDirs(temp);
-  test::ScopedEnv tmpdir("TMPDIR", temp);
-  const std::function<std::string()> reads[] = {
-      [&] { return Sizes(); },
-      [&] {
-        test::ScopedHandle handle(places_);
-        return Sizes(handle.get());
-      },
-      [&] {
-        test::ScopedHandle handle(places_);
-        return std::to_string(
-            export_firefox_2_folder(handle.get(), Ms(dir_.u16("out")), false));
-      }};
-  for (const auto& read : reads) {
-    const std::string result = read();
-    EXPECT_EQ(test::ReadBytes(places_), store) << result;
-    EXPECT_EQ(test::ReadBytes(places_ + "-wal"), wal) << result;
-    EXPECT_FALSE(test::Exists(places_ + "-shm")) << result;
-    EXPECT_TRUE(std::filesystem::is_empty(temp)) << result;
-  }
-  // The default folder's 4 links and the one in the -wal.
-  EXPECT_EQ(Sizes().substr(Sizes().rfind('|')), "|5");
 }
 
 // A missing store counts as nothing (and is not created); one that is no

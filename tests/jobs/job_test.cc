@@ -19,18 +19,8 @@ namespace marksafe {
 namespace test {
 namespace {
 
-Json::Value ParseReport(const std::string& report_json) {
-  Json::Value report;
-  std::string errors;
-  Json::CharReaderBuilder builder;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  reader->parse(report_json.data(), report_json.data() + report_json.size(),
-                &report, &errors);
-  return report;
-}
-
 int64_t SourceLinks(const std::string& report_json) {
-  const Json::Value report = ParseReport(report_json);
+  const Json::Value report = ParseJson(report_json);
   if (report["operation"].asString() != "marksafe_export_html") return -1;
   int64_t links = 0;
   for (const Json::Value& root : report["roots"]) {
@@ -163,7 +153,7 @@ TEST(JobTest, RefusedCallsLeaveTheirOwnReport) {
     ASSERT_GT(SourceLinks(marksafe_last_report()), 0);
     EXPECT_EQ(refused.call(), refused.failure);
     EXPECT_EQ(marksafe_last_error(), refused.last_error);
-    const Json::Value report = ParseReport(marksafe_last_report());
+    const Json::Value report = ParseJson(marksafe_last_report());
     EXPECT_EQ(report["operation"].asString(), refused.operation);
     EXPECT_TRUE(report["refused"].asBool());
     EXPECT_TRUE(report["roots"].empty());
@@ -180,7 +170,7 @@ TEST(JobTest, ExportThatCannotWriteCountsItsLinksAsFailed) {
                                  MARKSAFE_STORE_CHROME,
                                  Ms(dir.u16("missing/out.html"))),
             5);
-  const Json::Value report = ParseReport(marksafe_last_report());
+  const Json::Value report = ParseJson(marksafe_last_report());
   EXPECT_TRUE(report["lost"].asBool());
   ASSERT_FALSE(report["roots"].empty());
   for (const Json::Value& root : report["roots"]) {

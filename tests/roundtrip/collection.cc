@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <map>
-#include <sstream>
 
 #include "stores/chrome/chrome_checksum.h"
 #include "stores/chrome/chrome_reader.h"
@@ -298,11 +297,7 @@ void WritePlacesStore(const Tree& tree, const std::string& path) {
 }
 
 void WriteChromeStore(const Tree& tree, const std::string& path) {
-  Json::Value document;
-  Json::CharReaderBuilder reader;
-  std::istringstream in(DataFile("chrome/bookmarks-today.json"));
-  std::string errors;
-  ASSERT_TRUE(Json::parseFromStream(reader, in, &document, &errors)) << errors;
+  Json::Value document = ParseJson(DataFile("chrome/bookmarks-today.json"));
   std::vector<Json::Value*> nodes(tree.size(), nullptr);
   int64_t next_id = kFirstCollectionId;
   for (const chrome::ChromeRoot& root : chrome::kChromeRoots) {
@@ -352,13 +347,8 @@ Tree ReadPlacesStore(const std::string& path) {
 
 Tree ReadChromeStore(const std::string& path) {
   Tree tree;
-  Json::Value document;
-  Json::CharReaderBuilder reader;
-  std::istringstream in(ReadBytes(path));
-  std::string errors;
-  EXPECT_TRUE(Json::parseFromStream(reader, in, &document, &errors)) << errors;
-  const Status status =
-      chrome::ReadChromeTree(document, &tree, nullptr, nullptr);
+  const Status status = chrome::ReadChromeTree(ParseJson(ReadBytes(path)),
+                                               &tree, nullptr, nullptr);
   EXPECT_TRUE(status.ok()) << U8(status.message());
   return tree;
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <mutex>
 #include <random>
 #include <sstream>
@@ -12,6 +13,7 @@
 
 #include "base/debug_log.h"
 #include "base/text.h"
+#include "gtest/gtest.h"
 #include "platform/platform.h"
 
 namespace fs = std::filesystem;
@@ -141,6 +143,17 @@ std::string ReadBytes(const std::string& path) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+Json::Value ParseJson(const std::string& text) {
+  Json::Value value;
+  std::string errors;
+  const std::unique_ptr<Json::CharReader> reader(
+      Json::CharReaderBuilder().newCharReader());
+  EXPECT_TRUE(
+      reader->parse(text.data(), text.data() + text.size(), &value, &errors))
+      << errors << text.substr(0, 200);
+  return value;
 }
 
 std::string DataFile(const std::string& name) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "json/json.h"
 #include "marksafe/marksafe.h"
 
 namespace marksafe {
@@ -71,6 +72,9 @@ void WriteUrlFile(const std::string& path, const std::string& url,
 // Creates parent folders as needed. Paths are UTF-8 with "/".
 void WriteBytes(const std::string& path, const std::string& bytes);
 std::string ReadBytes(const std::string& path);
+// Parses JSON text as a document reader takes it; the test fails on bad
+// text.
+Json::Value ParseJson(const std::string& text);
 // A file of tests/data ("chrome/bookmarks-today.json").
 std::string DataFile(const std::string& name);
 void MakeDirs(const std::string& path);

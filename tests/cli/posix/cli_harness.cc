@@ -83,10 +83,13 @@ Profile::Profile(bool full) {
   WriteBytes(chrome(), chrome_text);
 }
 
-CliResult Profile::Run(const std::vector<std::string>& args) const {
-  return RunCli(args, {{"MARKSAFE_FAVORITES", favorites()},
-                       {"MARKSAFE_APPDATA", dir_.sub("AppData/Roaming")},
-                       {"MARKSAFE_PROGRAM_FILES", dir_.sub("Program Files")}});
+CliResult Profile::Run(const std::vector<std::string>& args,
+                       const std::map<std::string, std::string>& extra) const {
+  std::map<std::string, std::string> env = extra;
+  env["MARKSAFE_FAVORITES"] = favorites();
+  env["MARKSAFE_APPDATA"] = dir_.sub("AppData/Roaming");
+  env["MARKSAFE_PROGRAM_FILES"] = dir_.sub("Program Files");
+  return RunCli(args, env);
 }
 
 std::multiset<std::string> Profile::Links(const std::string& browser) const {

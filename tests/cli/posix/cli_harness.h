@@ -43,7 +43,9 @@ class Profile {
   std::string chrome() const {
     return dir_.sub("AppData/Local/Google/Chrome/User Data/Default/Bookmarks");
   }
-  CliResult Run(const std::vector<std::string>& args) const;
+  // Runs marksafe on this profile, with extra variables when given.
+  CliResult Run(const std::vector<std::string>& args,
+                const std::map<std::string, std::string>& extra = {}) const;
   // Everything of the profile a command could change: the names of its
   // files (a "Bookmarks~" copy too) and the two stores' bytes.
   auto Snapshot() const {
