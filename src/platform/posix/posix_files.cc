@@ -368,7 +368,9 @@ Status SystemEnv::CopyFile(const std::u16string& from, const std::u16string& to,
   if (source.empty() || target.empty()) {
     return Failed(kErrorPathNotFound, u"copy to", to);
   }
-  int in = open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that opening a FIFO does not wait for a writer (it is
+  // then refused as no file to copy).
+  int in = open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (in < 0) {
     SetLastErrorFromErrno(errno, source);
     return FailedWithLastError(u"copy to", to);
@@ -417,7 +419,8 @@ Status SystemEnv::GetFileSize(const std::u16string& path, uint64_t* size) {
     SetLastErrorFromErrno(err, native);
     return FailedWithLastError(u"read the size of", path);
   }
-  if (S_ISDIR(st.st_mode)) {
+  // Folders, FIFOs and devices have no size of their own.
+  if (!S_ISREG(st.st_mode)) {
     return Failed(kErrorAccessDenied, u"read the size of", path);
   }
   *size = static_cast<uint64_t>(st.st_size);

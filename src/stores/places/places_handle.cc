@@ -234,6 +234,12 @@ ms_places* InitBookmark(const char16_t* places_file) {
     path = places_file;
   }
   if (!platform::PathExists(path)) return nullptr;
+  // A folder, FIFO or device holds no store (only a file has a size).
+  uint64_t size = 0;
+  if (!platform::GetFileSize(path, &size).ok()) {
+    platform::SetLastError(kErrorInvalidData);
+    return nullptr;
+  }
   ms_places* handle = BuildPlacesHandle(path);
   if (handle == nullptr) return nullptr;
   // A file that is there but holds no database would make every export

@@ -37,6 +37,7 @@ TEST(HostileCopy, OnlyRegularFilesAreCopied) {
 TEST(HostileCopy, StoresThatAreNoRegularFilesFailAtOnce) {
   test::TempDir dir;
   ASSERT_EQ(mkfifo(dir.sub("fifo").c_str(), 0600), 0);
+  ASSERT_EQ(symlink(dir.sub("fifo").c_str(), dir.sub("link").c_str()), 0);
   // Sparse: the size is read, not the bytes.
   test::WriteBytes(dir.sub("huge"), "");
   ASSERT_EQ(truncate(dir.sub("huge").c_str(),
@@ -45,12 +46,14 @@ TEST(HostileCopy, StoresThatAreNoRegularFilesFailAtOnce) {
   test::WriteBytes(dir.sub("Bookmarks"), "{}");
   const std::string before = test::ReadBytes(dir.sub("Bookmarks"));
   alarm(20);  // a read that waited for the FIFO's writer would block here
-  for (const char* name : {"fifo", "huge"}) {
+  for (const char* name : {"fifo", "link", "huge"}) {
     SCOPED_TRACE(name);
-    int64_t folders = 0, links = 0;
-    EXPECT_NE(marksafe_count(test::Ms(dir.u16(name)), MARKSAFE_STORE_CHROME,
-                             &folders, &links),
-              0);
+    EXPECT_EQ(init_bookmark(test::Ms(dir.u16(name))), nullptr);
+    for (int32_t kind : {MARKSAFE_STORE_PLACES, MARKSAFE_STORE_CHROME}) {
+      int64_t folders = 0, links = 0;
+      EXPECT_NE(marksafe_count(test::Ms(dir.u16(name)), kind, &folders, &links),
+                0);
+    }
     EXPECT_NE(marksafe_import_html(test::Ms(dir.u16(name)),
                                    test::Ms(dir.u16("Bookmarks")),
                                    MARKSAFE_STORE_CHROME, false),

@@ -71,6 +71,16 @@ int Database::Open(const char16_t* path, OpenMode mode) {
       native = FileUri(native, "mode=ro&immutable=1");
       break;
   }
+  // A FIFO or device, or a link to one, is no database: opening one would
+  // wait for a writer. The size is read through a link, and only a file
+  // has one.
+  platform::EntryKind kind;
+  uint64_t size = 0;
+  if (path != nullptr && platform::GetEntryKind(path, &kind).ok() &&
+      !platform::GetFileSize(path, &size).ok()) {
+    lastError = SQLITE_CANTOPEN;
+    return lastError;
+  }
   // Through the Env, so that a test Env reaches the file's writes.
   int rc = sqlite3_open_v2(native.c_str(), &connection, flags, EnvVfsName());
   if (rc != SQLITE_OK) lastError = rc;
