@@ -6,11 +6,13 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utf8.h>
 
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -81,7 +83,17 @@ std::string ShortcutText(const std::string& url) {
   return "[InternetShortcut]\r\nURL=" + url + "\r\n";
 }
 
-std::string UrlOf(const std::string& text) {
+// The URL= line of a shortcut, ANSI or UTF-16 (as the Chrome part writes
+// every shortcut).
+std::string UrlOf(const std::string& bytes) {
+  std::string text;
+  if (bytes.size() >= 2 && bytes[0] == '\xff' && bytes[1] == '\xfe') {
+    std::u16string units((bytes.size() - 2) / 2, u'\0');
+    std::memcpy(&units[0], bytes.data() + 2, units.size() * 2);
+    utf8::utf16to8(units.begin(), units.end(), std::back_inserter(text));
+  } else {
+    text = bytes;
+  }
   size_t at = text.find("URL=");
   if (at == std::string::npos) return std::string();
   size_t end = text.find_first_of("\r\n", at);
