@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -539,6 +540,10 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+  // The library takes only an absolute XDG_STATE_HOME; a relative one would
+  // send the runs' journals into the user's own folder.
+  root = std::filesystem::absolute(root).string();
+
   if (sizes.empty()) sizes = {1000, 10000, 100000};
 
   std::vector<Row> rows;

@@ -76,6 +76,7 @@ TEST(JobTest, CallsOnTwoThreadsKeepTheirOwnReport) {
 // threads that stay are untouched by it.
 TEST(JobTest, ThreadsThatCallInAndEndLeaveNothingBehind) {
   TempDir dir;
+  ScopedEnv state("XDG_STATE_HOME", dir.sub("state"));  // not the user's
   WriteChromeStore(LinkTree("https://ends.example/", 30), dir.sub("Bookmarks"));
   ASSERT_EQ(marksafe_export_html(Ms(dir.u16("Bookmarks")),
                                  MARKSAFE_STORE_CHROME, Ms(dir.u16("a.html"))),
