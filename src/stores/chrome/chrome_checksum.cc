@@ -1,5 +1,7 @@
 #include "stores/chrome/chrome_checksum.h"
 
+#include <algorithm>
+
 #include "base/random_block.h"
 #include "platform/platform.h"
 #include "stores/chrome/chrome_document.h"
@@ -24,8 +26,25 @@ std::string IdText(const Json::Value& node) {
   return std::string();
 }
 
-void AppendUtf16le(const std::string& utf8, std::string* out) {
-  for (const char16_t unit : platform::FromUtf8(utf8)) {
+// The text of a string member, without a copy; false when the member is
+// missing or no string.
+bool StringView(const Json::Value& node, const char* key, const char** begin,
+                const char** end) {
+  const Json::Value* member = Member(node, key);
+  return member != nullptr && member->isString() &&
+         member->getString(begin, end);
+}
+
+void AppendUtf16le(const char* begin, const char* end, std::string* out) {
+  // Most names are ASCII: their UTF-16 is each byte and a zero.
+  if (std::all_of(begin, end, [](char c) { return (c & 0x80) == 0; })) {
+    for (const char* c = begin; c != end; ++c) {
+      out->push_back(*c);
+      out->push_back('\0');
+    }
+    return;
+  }
+  for (const char16_t unit : platform::FromUtf8(std::string(begin, end))) {
     out->push_back(static_cast<char>(unit & 0xFF));
     out->push_back(static_cast<char>(unit >> 8));
   }
@@ -34,12 +53,13 @@ void AppendUtf16le(const std::string& utf8, std::string* out) {
 void AppendNode(const Json::Value& node, std::string* data) {
   const bool is_url = IsUrlNode(node);
   if (!is_url && !IsFolderNode(node)) return;
-  std::string text;
+  const char* begin = nullptr;
+  const char* end = nullptr;
   data->append(IdText(node));
-  if (StringMember(node, "name", &text)) AppendUtf16le(text, data);
+  if (StringView(node, "name", &begin, &end)) AppendUtf16le(begin, end, data);
   if (is_url) {
     data->append("url");
-    if (StringMember(node, "url", &text)) data->append(text);
+    if (StringView(node, "url", &begin, &end)) data->append(begin, end);
     return;
   }
   data->append("folder");

@@ -108,7 +108,11 @@ class StyledText {
       key += '"';
       WriteWithIndent(key);
       document_ += " : ";
+      // Only node names are ever written encoded: looking every other
+      // string up in the set cost more than the rest of the writing.
+      name_member_ = key == "\"name\"";
       WriteValue(*it);
+      name_member_ = false;
     }
     Unindent();
     WriteWithIndent("}");
@@ -183,7 +187,7 @@ class StyledText {
     const char* end = nullptr;
     if (value.getString(&begin, &end)) {
       *out += '"';
-      if (encoded_names_.count(&value) != 0) {
+      if (name_member_ && encoded_names_.count(&value) != 0) {
         AppendEncodedNameBody(std::string(begin, end), out);
       } else {
         AppendQuotedBody(begin, end, out);
@@ -223,6 +227,7 @@ class StyledText {
   std::string indent_;
   std::vector<std::string> child_values_;
   bool add_child_values_ = false;
+  bool name_member_ = false;  // the value being written is a "name" member
 };
 
 }  // namespace
