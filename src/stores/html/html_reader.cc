@@ -166,6 +166,7 @@ Status Reader::Run() {
 }
 
 void Reader::OnPrescanTag(const std::string& name) {
+  if (name == "a" || name == "h3") ++prescan_->items;
   if (name == "dl") {
     list_seen_ = true;
   } else if (name == "meta" && !list_seen_ && prescan_->charset.empty()) {
@@ -210,6 +211,7 @@ Status ReadBookmarkHtml(const std::string& bytes, model::Tree* tree,
     // The marks are looked for again in the text as it is read.
     if (is_converted) look(converted);
   }
+  if (tree != nullptr) tree->Reserve(tree->size() + prescan.items + 1);
   return detail::Reader(is_converted ? converted : bytes, tree, &prescan, notes).Run();
 }
 

@@ -30,6 +30,7 @@ struct Prescan {
   bool mobile_mark = false;
   bool toolbar_marked = false;  // the toolbar root is named by an <H3>
   bool other_marked = false;    // the unsorted root is named by an <H3>
+  size_t items = 0;  // <A> and <H3> tags: room to make in the tree at once
 };
 
 class Reader {
