@@ -20,6 +20,7 @@
 #include "history/snapshot_codec.h"
 #include "history/tree_diff.h"
 #include "history/when.h"
+#include "jobs/store_jobs.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
 #include "platform/platform.h"
@@ -199,21 +200,22 @@ const char* ChangeName(history::ChangeKind kind) {
 std::string DiffText(const MS_CHAR* before, int32_t before_kind,
                      const MS_CHAR* after, int32_t after_kind) {
   Json::Value out(Json::objectValue);
-  model::Tree old_tree, new_tree;
-  if (ReadPair({before, before_kind, "the first store", &old_tree},
-               {after, after_kind, "the second store", &new_tree},
-               &out) != 0) {
+  jobs::StoreDiff result;
+  const Status status = jobs::DiffStores(
+      {AsU16(before), before_kind, u"the first store"},
+      {AsU16(after), after_kind, u"the second store"}, &result);
+  if (!status.ok()) {
+    PutReadFailure(status, &out);
     return CompactJson(out);
   }
-  const history::TreeDiff diff = history::DiffTrees(old_tree, new_tree);
-  out["added"] = Json::Int64(diff.added);
-  out["removed"] = Json::Int64(diff.removed);
-  out["renamed"] = Json::Int64(diff.renamed);
-  out["moved"] = Json::Int64(diff.moved);
+  out["added"] = Json::Int64(result.diff.added);
+  out["removed"] = Json::Int64(result.diff.removed);
+  out["renamed"] = Json::Int64(result.diff.renamed);
+  out["moved"] = Json::Int64(result.diff.moved);
   Json::Value& changes = out["changes"] = Json::Value(Json::arrayValue);
-  for (const history::TreeChange& change : diff.changes) {
+  for (const history::TreeChange& change : result.diff.changes) {
     const bool gone = change.kind == history::ChangeKind::kRemoved;
-    const model::Tree& tree = gone ? old_tree : new_tree;
+    const model::Tree& tree = gone ? result.before : result.after;
     const model::ItemId id = gone ? change.before : change.after;
     const model::Item& item = tree.at(id);
     Json::Value entry(Json::objectValue);
@@ -223,7 +225,7 @@ std::string DiffText(const MS_CHAR* before, int32_t before_kind,
     entry["folder"] = platform::ToUtf8(tree.PathOf(item.parent));
     entry["title"] = platform::ToUtf8(item.title);
     if (change.before != model::kNoItem && !gone) {
-      entry["from"] = platform::ToUtf8(old_tree.PathOf(change.before));
+      entry["from"] = platform::ToUtf8(result.before.PathOf(change.before));
     }
     if (item.kind == model::ItemKind::kLink) entry["url"] = platform::ToUtf8(item.url);
     changes.append(std::move(entry));
