@@ -12,14 +12,13 @@
 #include <vector>
 
 #include "backup_set/folder_swap.h"
-#include "backup_set/part.h"
-#include "backup_set/part_source.h"
 #include "base/error_codes.h"
 #include "base/json_text.h"
 #include "base/text.h"
 #include "context/job.h"
 #include "exports/export_util.h"
 #include "exports/host_stores.h"
+#include "jobs/backup_jobs.h"
 #include "jobs/open_store.h"
 #include "jobs/store_jobs.h"
 #include "marksafe/marksafe.h"
@@ -40,22 +39,13 @@ int32_t BackupPart(const MS_CHAR* store, int32_t kind,
        kind != MARKSAFE_STORE_FIREFOX_BACKUP)) {
     return RefusedCode("marksafe_backup_part", kErrorInvalidParameter);
   }
-  const bool firefox = kind != MARKSAFE_STORE_CHROME;
-  const std::u16string path = ToU16(store);
-  model::Tree tree;
-  const int32_t read = CodeOf(jobs::ReadStore(kind, path, &tree));
-  if (read != 0) return read;
-  backup_set::PartSource source = backup_set::PartSourceOfStore(
-      path, firefox ? BrowserFamily::kFirefox : BrowserFamily::kChromium);
-  if (browser != nullptr && *browser != 0) source.browser = ToU16(browser);
-  if (profile != nullptr && *profile != 0) source.profile = ToU16(profile);
-  const Status status = backup_set::WritePart(
-      tree,
-      firefox ? backup_set::PartKind::kFirefox : backup_set::PartKind::kChrome,
-      ToU16(part_folder), /*replace_whole=*/true, &context::Current().report(),
-      source);
-  return SucceededOrSetLastError(status) ? kErrorSuccess
-                                         : kErrorInvalidParameter;
+  Status written;
+  const Status read =
+      jobs::BackupStoreAsPart(kind, ToU16(store), ToU16(part_folder),
+                              ToU16(browser), ToU16(profile), &written);
+  if (!read.ok()) return CodeOf(read);
+  return SucceededOrSetLastError(written) ? kErrorSuccess
+                                          : kErrorInvalidParameter;
 }
 
 // True when text looks like bookmark HTML: it has the format's doctype or
