@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "base/error_codes.h"
+#include "base/status.h"
 #include "base/text.h"
 #include "marksafe/marksafe.h"
 #include "platform/thread_slot.h"
@@ -43,6 +44,11 @@ inline std::u16string ToU16(const MS_CHAR* text) {
 inline void CopyOut(const std::u16string& text, MS_CHAR* out,
                     size_t capacity = kPathBufferUnits) {
   CopyToBuffer(text, AsU16(out), capacity);
+}
+
+// The code an export returns for status.
+inline int32_t CodeOf(const Status& status) {
+  return static_cast<int32_t>(status.code());
 }
 
 // Runs body and returns its result; any exception gives failure instead.

@@ -12,6 +12,7 @@
 #include "exports/host_stores.h"
 #include "history/when.h"
 #include "jobs/open_store.h"
+#include "jobs/store_jobs.h"
 #include "marksafe/marksafe.h"
 #include "model/calendar.h"
 #include "model/report.h"
@@ -36,13 +37,11 @@ int32_t ExportFirefoxBackup(const MS_CHAR* source, int32_t kind,
                        kErrorInvalidParameter);
   }
   const bool compressed = EndsWithNoCase(ToU16(file), u".jsonlz4");
-  return ExportStore(AsU16(source), kind, AsU16(file),
-                     [compressed](const model::Tree& tree) {
-                       std::string json =
-                           firefox_json::WriteFirefoxBackup(tree, model::Now());
-                       return compressed ? firefox_json::EncodeJsonLz4(json)
-                                         : json;
-                     });
+  return CodeOf(jobs::ExportStore(
+      kind, ToU16(source), ToU16(file), [compressed](const model::Tree& tree) {
+        std::string json = firefox_json::WriteFirefoxBackup(tree, model::Now());
+        return compressed ? firefox_json::EncodeJsonLz4(json) : json;
+      }));
 }
 
 // One backup as the listing shows it, read (with count) through the
@@ -68,7 +67,7 @@ Json::Value BackupEntry(const firefox_json::BrowserBackup& backup,
                           std::to_string(firefox_json::kMaxBackupFileBytes >> 20) +
                           " MiB");
   } else {
-    read = ReadStore(backup.file, kind, &tree);
+    read = CodeOf(jobs::ReadStore(kind, backup.file, &tree));
   }
   if (read != 0) {
     std::string why = "cannot be read";

@@ -4,24 +4,17 @@
 // stores, and a snapshot written back as a part for the restores.
 #include <json/json.h>
 
-#include <map>
 #include <string>
 #include <utility>
-#include <vector>
 
-#include "backup_set/interchange.h"
-#include "backup_set/part.h"
 #include "base/json_text.h"
 #include "base/text.h"
 #include "context/job.h"
 #include "exports/export_util.h"
 #include "exports/host_stores.h"
-#include "history/snapshot.h"
-#include "history/snapshot_codec.h"
-#include "history/tree_diff.h"
-#include "history/when.h"
+#include "jobs/history_jobs.h"
+#include "jobs/store_jobs.h"
 #include "marksafe/marksafe.h"
-#include "model/report.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -30,23 +23,11 @@ namespace {
 
 constexpr int32_t kUnchanged = 1;
 
-
-// The manifest a part was written with, read as the snapshot's text.
-int32_t ReadPartManifest(const std::u16string& part_folder, std::string* text) {
-  const std::u16string path =
-      JoinPath(part_folder, interchange::kManifestName);
-  platform::EntryKind kind;
-  uint64_t size = 0;
-  if (!platform::GetEntryKind(path, &kind).ok() ||
-      kind != platform::EntryKind::kRegular) {
-    return kErrorFileNotFound;
-  }
-  if (!platform::GetFileSize(path, &size).ok() ||
-      size > history::kMaxSnapshotTextSize ||
-      !platform::ReadFile(path, text).ok()) {
-    return kErrorInvalidParameter;
-  }
-  return 0;
+void PutDiffCounts(const history::TreeDiff& diff, Json::Value* out) {
+  (*out)["added"] = Json::Int64(diff.added);
+  (*out)["removed"] = Json::Int64(diff.removed);
+  (*out)["renamed"] = Json::Int64(diff.renamed);
+  (*out)["moved"] = Json::Int64(diff.moved);
 }
 
 int32_t SnapshotPart(const MS_CHAR* root, const MS_CHAR* part_folder,
@@ -54,24 +35,14 @@ int32_t SnapshotPart(const MS_CHAR* root, const MS_CHAR* part_folder,
   if (root == nullptr || part_folder == nullptr || snapshot_id == nullptr) {
     return RefusedCode("marksafe_snapshot_part", kErrorInvalidParameter);
   }
-  if (!history::SnapshotCodecAvailable()) return kErrorNotSupported;
-  std::string text;
-  const int32_t read = ReadPartManifest(ToU16(part_folder), &text);
-  if (read != 0) return read;
-  std::u16string part_name = ToU16(part_folder);
-  while (!part_name.empty() &&
-         (part_name.back() == u'/' || part_name.back() == u'\\')) {
-    part_name.pop_back();
-  }
-  part_name = part_name.substr(part_name.find_last_of(u"/\\") + 1);
   std::u16string id = ToU16(snapshot_id);
   bool unchanged = false;
-  const Status status = history::WriteSnapshot(ToU16(root), part_name, text,
-                                               model::Now(), &id, &unchanged);
-  if (!status.ok()) {
-    context::Current().report().problems.push_back(
-        model::Problem{part_name, u"", platform::ToUtf8(status.message()), true});
-    platform::SetLastError(status.code());
+  Status written;
+  const Status status = jobs::SnapshotPart(ToU16(root), ToU16(part_folder), &id,
+                                           &unchanged, &written);
+  if (!status.ok()) return CodeOf(status);
+  if (!written.ok()) {
+    platform::SetLastError(written.code());
     return kErrorInvalidParameter;
   }
   if (unchanged) return kUnchanged;
@@ -85,40 +56,8 @@ int32_t PruneSnapshots(const MS_CHAR* root, int32_t last, int32_t daily, int32_t
       monthly < 0) {
     return RefusedCode("marksafe_prune_snapshots", kErrorInvalidParameter);
   }
-  *removed = 0;
-  if (!history::SnapshotCodecAvailable()) return kErrorNotSupported;
-  const std::u16string root_path = ToU16(root);
-  std::map<std::u16string, std::vector<history::SnapshotFile>> by_part;
-  for (history::SnapshotFile& file : history::ListSnapshots(root_path)) {
-    by_part[file.part].push_back(std::move(file));
-  }
-  const history::Retention retention{last, daily, weekly, monthly};
-  bool ok = true;
-  std::map<std::u16string, bool> touched;  // id folders that lost a file
-  for (const auto& [part, files] : by_part) {
-    std::vector<model::Time> times;
-    for (const history::SnapshotFile& file : files) times.push_back(file.time);
-    const std::vector<bool> kept = history::ChooseKept(times, retention);
-    for (size_t i = 0; i < files.size(); ++i) {
-      if (kept[i]) continue;
-      if (platform::DeleteFile(files[i].path).ok()) {
-        ++*removed;
-        touched[files[i].id] = true;
-      } else {
-        ok = false;
-      }
-    }
-  }
-  const std::u16string history_folder =
-      JoinPath(root_path, history::kHistoryFolderName);
-  for (const auto& [id, unused] : touched) {
-    const std::u16string folder = JoinPath(history_folder, id);
-    std::vector<platform::DirEntry> left;
-    if (platform::ListDirectory(folder, &left).ok() && left.empty()) {
-      platform::TryRemoveTree(folder);
-    }
-  }
-  return ok ? 0 : kErrorInvalidParameter;
+  return CodeOf(jobs::PruneSnapshots(
+      ToU16(root), history::Retention{last, daily, weekly, monthly}, removed));
 }
 
 std::string HistoryText(const MS_CHAR* root, const MS_CHAR* part) {
@@ -129,37 +68,23 @@ std::string HistoryText(const MS_CHAR* root, const MS_CHAR* part) {
     errors.append("no backup set named");
     return CompactJson(out);
   }
-  const std::u16string only = part == nullptr ? u"" : ToU16(part);
-  // The tree of each part's snapshot before the one being listed.
-  std::map<std::u16string, model::Tree> previous;
-  for (const history::SnapshotFile& file : history::ListSnapshots(ToU16(root))) {
-    if (!only.empty() && file.part != only) continue;
-    model::Tree tree;
-    backup_set::Manifest manifest;
-    const Status read = history::ReadSnapshot(file.path, &tree, &manifest);
-    if (!read.ok()) {
-      errors.append(platform::ToUtf8(read.message()));
-      continue;
-    }
+  const jobs::HistoryListing listing =
+      jobs::ListHistory(ToU16(root), part == nullptr ? u"" : ToU16(part));
+  for (const std::u16string& error : listing.errors) {
+    errors.append(platform::ToUtf8(error));
+  }
+  for (const jobs::SnapshotSummary& summary : listing.snapshots) {
     Json::Value entry(Json::objectValue);
-    entry["id"] = platform::ToUtf8(file.id);
-    entry["time"] = Json::Int64(file.time);
-    entry["part"] = platform::ToUtf8(file.part);
-    entry["browser"] = platform::ToUtf8(manifest.source.browser);
-    entry["profile"] = platform::ToUtf8(manifest.source.profile);
-    const model::Counts counts = model::UserCounts(tree);
-    entry["links"] = Json::Int64(counts.links);
-    entry["folders"] = Json::Int64(counts.folders);
-    const auto before = previous.find(file.part);
-    entry["first"] = before == previous.end();
-    history::TreeDiff diff;
-    if (before != previous.end()) diff = history::DiffTrees(before->second, tree);
-    entry["added"] = Json::Int64(diff.added);
-    entry["removed"] = Json::Int64(diff.removed);
-    entry["renamed"] = Json::Int64(diff.renamed);
-    entry["moved"] = Json::Int64(diff.moved);
+    entry["id"] = platform::ToUtf8(summary.file.id);
+    entry["time"] = Json::Int64(summary.file.time);
+    entry["part"] = platform::ToUtf8(summary.file.part);
+    entry["browser"] = platform::ToUtf8(summary.source.browser);
+    entry["profile"] = platform::ToUtf8(summary.source.profile);
+    entry["links"] = Json::Int64(summary.counts.links);
+    entry["folders"] = Json::Int64(summary.counts.folders);
+    entry["first"] = summary.first;
+    PutDiffCounts(summary.diff, &entry);
     list.append(std::move(entry));
-    previous[file.part] = std::move(tree);
   }
   return CompactJson(out);
 }
@@ -169,20 +94,11 @@ int32_t FindSnapshot(const MS_CHAR* root, const MS_CHAR* part,
   if (root == nullptr || when == nullptr || snapshot == nullptr) {
     return RefusedCode("marksafe_find_snapshot", kErrorInvalidParameter);
   }
-  const std::u16string only = part == nullptr ? u"" : ToU16(part);
-  std::vector<history::SnapshotFile> files;
-  for (history::SnapshotFile& file : history::ListSnapshots(ToU16(root))) {
-    if (only.empty() || file.part == only) files.push_back(std::move(file));
-  }
-  std::vector<history::Dated> all;
-  for (const history::SnapshotFile& file : files) {
-    all.push_back(history::Dated{file.id, file.time, file.time});
-  }
-  size_t index = 0;
-  const uint32_t code = history::WhenCode(
-      history::ResolveWhen(ToU16(when), all, model::Now(), &index));
-  if (code != 0) return static_cast<int32_t>(code);
-  CopyOut(DisplayPath(files[index].path), snapshot);
+  std::u16string path;
+  const Status status = jobs::FindSnapshot(
+      ToU16(root), part == nullptr ? u"" : ToU16(part), ToU16(when), &path);
+  if (!status.ok()) return CodeOf(status);
+  CopyOut(DisplayPath(path), snapshot);
   return 0;
 }
 
@@ -199,21 +115,19 @@ const char* ChangeName(history::ChangeKind kind) {
 std::string DiffText(const MS_CHAR* before, int32_t before_kind,
                      const MS_CHAR* after, int32_t after_kind) {
   Json::Value out(Json::objectValue);
-  model::Tree old_tree, new_tree;
-  if (ReadPair({before, before_kind, "the first store", &old_tree},
-               {after, after_kind, "the second store", &new_tree},
-               &out) != 0) {
+  jobs::StoreDiff result;
+  const Status status = jobs::DiffStores(
+      {AsU16(before), before_kind, u"the first store"},
+      {AsU16(after), after_kind, u"the second store"}, &result);
+  if (!status.ok()) {
+    PutReadFailure(status, &out);
     return CompactJson(out);
   }
-  const history::TreeDiff diff = history::DiffTrees(old_tree, new_tree);
-  out["added"] = Json::Int64(diff.added);
-  out["removed"] = Json::Int64(diff.removed);
-  out["renamed"] = Json::Int64(diff.renamed);
-  out["moved"] = Json::Int64(diff.moved);
+  PutDiffCounts(result.diff, &out);
   Json::Value& changes = out["changes"] = Json::Value(Json::arrayValue);
-  for (const history::TreeChange& change : diff.changes) {
+  for (const history::TreeChange& change : result.diff.changes) {
     const bool gone = change.kind == history::ChangeKind::kRemoved;
-    const model::Tree& tree = gone ? old_tree : new_tree;
+    const model::Tree& tree = gone ? result.before : result.after;
     const model::ItemId id = gone ? change.before : change.after;
     const model::Item& item = tree.at(id);
     Json::Value entry(Json::objectValue);
@@ -223,7 +137,7 @@ std::string DiffText(const MS_CHAR* before, int32_t before_kind,
     entry["folder"] = platform::ToUtf8(tree.PathOf(item.parent));
     entry["title"] = platform::ToUtf8(item.title);
     if (change.before != model::kNoItem && !gone) {
-      entry["from"] = platform::ToUtf8(old_tree.PathOf(change.before));
+      entry["from"] = platform::ToUtf8(result.before.PathOf(change.before));
     }
     if (item.kind == model::ItemKind::kLink) entry["url"] = platform::ToUtf8(item.url);
     changes.append(std::move(entry));
@@ -235,23 +149,10 @@ int32_t SnapshotToPart(const MS_CHAR* snapshot, const MS_CHAR* part_folder) {
   if (snapshot == nullptr || part_folder == nullptr || *part_folder == 0) {
     return RefusedCode("marksafe_snapshot_to_part", kErrorInvalidParameter);
   }
-  const std::u16string path = ToU16(snapshot);
-  if (!platform::PathExists(path)) return kErrorFileNotFound;
-  model::Tree tree;
-  backup_set::Manifest manifest;
-  const Status read = history::ReadSnapshot(path, &tree, &manifest);
-  if (!read.ok()) {
-    context::Current().report().problems.push_back(model::Problem{
-        DisplayPath(path), u"", platform::ToUtf8(read.message()), true});
-    return read.code() == kErrorFileNotFound ? kErrorFileNotFound
-                                                 : kErrorInvalidData;
-  }
-  const backup_set::PartKind kind = manifest.part == "firefox"
-                                        ? backup_set::PartKind::kFirefox
-                                        : backup_set::PartKind::kChrome;
-  const Status written =
-      backup_set::WritePart(tree, kind, ToU16(part_folder),
-                            /*replace_whole=*/true, nullptr, manifest.source);
+  Status written;
+  const Status read =
+      jobs::SnapshotToPart(ToU16(snapshot), ToU16(part_folder), &written);
+  if (!read.ok()) return CodeOf(read);
   return SucceededOrSetLastError(written) ? 0 : kErrorInvalidParameter;
 }
 

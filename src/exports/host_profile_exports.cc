@@ -11,13 +11,11 @@
 #include "base/json_text.h"
 #include "base/text.h"
 #include "exports/export_util.h"
-#include "jobs/store_jobs.h"
+#include "jobs/profile_jobs.h"
 #include "marksafe/marksafe.h"
-#include "model/bookmark_tree.h"
 #include "platform/platform.h"
 #include "profiles/browser_profiles.h"
 #include "profiles/profile_warnings.h"
-#include "stores/chrome/chrome_checksum.h"
 #include "stores/chrome/chrome_document.h"
 #include "stores/chrome/chrome_misc.h"
 
@@ -25,28 +23,8 @@ namespace marksafe {
 namespace exports {
 namespace {
 
-// The folders and links below the store's roots; false when the store is
-// missing or cannot be read.
-bool CountStore(const BrowserProfile& profile, int32_t* folders,
-                int32_t* links) {
-  model::Counts counts;
-  const bool counted =
-      jobs::CountStore(profile.family == BrowserFamily::kChromium
-                           ? MARKSAFE_STORE_CHROME
-                           : MARKSAFE_STORE_PLACES,
-                       profile.store, &counts)
-          .ok();
-  *folders = counted ? static_cast<int32_t>(counts.folders) : 0;
-  *links = counted ? static_cast<int32_t>(counts.links) : 0;
-  return counted;
-}
-
-bool SameProfile(const BrowserProfile& a, const BrowserProfile& b) {
-  return a.browser == b.browser && a.data_folder == b.data_folder &&
-         a.folder == b.folder;
-}
-
-Json::Value ProfileJson(const BrowserProfile& profile, bool count) {
+Json::Value ProfileJson(const jobs::ListedProfile& listed, bool count) {
+  const BrowserProfile& profile = listed.profile;
   Json::Value out(Json::objectValue);
   const BrowserInfo* info = FindBrowser(profile.browser);
   out["browser"] = platform::ToUtf8(profile.browser);
@@ -60,15 +38,13 @@ Json::Value ProfileJson(const BrowserProfile& profile, bool count) {
   out["folder_name"] = platform::ToUtf8(profile.folder_name);
   out["folder"] = platform::ToUtf8(profile.folder);
   out["store"] = platform::ToUtf8(profile.store);
-  out["store_exists"] = platform::PathExists(profile.store);
+  out["store_exists"] = listed.store_exists;
   out["default"] = profile.is_default;
-  out["running"] = ProfileInUse(profile);
+  out["running"] = listed.running;
   if (count) {
-    int32_t folders = 0, links = 0;
-    const bool counted = CountStore(profile, &folders, &links);
-    out["counted"] = counted;
-    out["folders"] = folders;
-    out["links"] = links;
+    out["counted"] = listed.counted;
+    out["folders"] = static_cast<int32_t>(listed.counts.folders);
+    out["links"] = static_cast<int32_t>(listed.counts.links);
   }
   return out;
 }
@@ -76,46 +52,27 @@ Json::Value ProfileJson(const BrowserProfile& profile, bool count) {
 std::string ProfilesText(const MS_CHAR* browser, const MS_CHAR* profile,
                          bool count) {
   ProfileWarnings warnings;
-  const std::vector<BrowserProfile> profiles = FindProfiles();
+  const bool all = browser == nullptr && profile == nullptr;
+  std::vector<jobs::ListedProfile> listed;
+  const Status status =
+      jobs::ListProfiles(!all, ToU16(browser), ToU16(profile), count, &listed);
   Json::Value out(Json::objectValue);
   Json::Value& warned = out["warnings"] = Json::Value(Json::arrayValue);
   for (const std::u16string& line : warnings.lines()) {
     warned.append(platform::ToUtf8(line));
   }
   Json::Value& list = out["profiles"] = Json::Value(Json::arrayValue);
-  if (browser == nullptr && profile == nullptr) {
-    // Each family's default: what a command takes when nothing is named.
-    std::vector<BrowserProfile> defaults(2);
-    const bool has_default[] = {
-        PickFamilyDefault(profiles, BrowserFamily::kFirefox, &defaults[0]).ok(),
-        PickFamilyDefault(profiles, BrowserFamily::kChromium, &defaults[1])
-            .ok()};
-    for (const BrowserProfile& each : profiles) {
-      Json::Value item = ProfileJson(each, count);
-      const size_t family = each.family == BrowserFamily::kFirefox ? 0 : 1;
-      item["family_default"] =
-          has_default[family] && SameProfile(each, defaults[family]);
-      list.append(std::move(item));
-    }
-  } else {
-    BrowserProfile picked;
-    const Status status = PickProfile(profiles, ToU16(browser),
-                                      ToU16(profile), &picked);
-    if (status.ok()) {
-      list.append(ProfileJson(picked, count));
-    } else {
-      out["error"] = platform::ToUtf8(status.message());
-      out["code"] = status.code();
-    }
+  if (!status.ok()) {
+    out["error"] = platform::ToUtf8(status.message());
+    out["code"] = status.code();
+    return CompactJson(out);
+  }
+  for (const jobs::ListedProfile& each : listed) {
+    Json::Value item = ProfileJson(each, count);
+    if (all) item["family_default"] = each.family_default;
+    list.append(std::move(item));
   }
   return CompactJson(out);
-}
-
-int32_t CloseProfile(const MS_CHAR* browser, const MS_CHAR* profile) {
-  BrowserProfile picked;
-  const Status status = FindProfile(ToU16(browser), ToU16(profile), &picked);
-  if (!status.ok()) return static_cast<int32_t>(status.code());
-  return CloseProfileHolder(picked) ? 0 : kErrorBusy;
 }
 
 int32_t CreateChromeBookmarks(const MS_CHAR* chrome_file) {
@@ -125,31 +82,7 @@ int32_t CreateChromeBookmarks(const MS_CHAR* chrome_file) {
     return RefusedCode("marksafe_create_chrome_bookmarks",
                        kErrorInvalidParameter);
   }
-  if (platform::PathExists(path)) return kErrorFileExists;
-  const size_t slash = path.find_last_of(u"/\\");
-  if (slash == std::u16string::npos ||
-      !platform::IsDirectory(path.substr(0, slash))) {
-    return kErrorPathNotFound;
-  }
-  // What a Chromium browser writes for a new profile: the three roots,
-  // empty, with the ids it gives them, a checksum and version 1.
-  Json::Value document(Json::objectValue);
-  Json::Value& roots = document["roots"] = Json::Value(Json::objectValue);
-  struct Root {
-    const char* key;
-    const char* id;
-    const char* name;
-  };
-  const Root kRoots[] = {{"bookmark_bar", "1", "Bookmarks bar"},
-                         {"other", "2", "Other bookmarks"},
-                         {"synced", "3", "Mobile bookmarks"}};
-  const int64_t now = model::ToChromeTime(model::Now());
-  for (const Root& root : kRoots) {
-    chrome::make_folder_node(root.id, root.name, now, 0, &roots[root.key]);
-  }
-  document["version"] = 1;
-  chrome::PrepareForChrome(&document, true);
-  return chrome::save_chrome_file(document, path) ? 0 : kErrorInvalidParameter;
+  return CodeOf(chrome::CreateChromeFile(path));
 }
 
 }  // namespace
@@ -171,8 +104,10 @@ MARKSAFE_API const char* marksafe_profiles(const MS_CHAR* browser,
 
 MARKSAFE_API int32_t marksafe_close_profile(const MS_CHAR* browser,
                                             const MS_CHAR* profile) {
-  return marksafe::exports::GuardedCode(
-      [&] { return marksafe::exports::CloseProfile(browser, profile); });
+  return marksafe::exports::GuardedCode([&] {
+    return marksafe::exports::CodeOf(marksafe::jobs::CloseProfile(
+        marksafe::exports::ToU16(browser), marksafe::exports::ToU16(profile)));
+  });
 }
 
 MARKSAFE_API int32_t marksafe_create_chrome_bookmarks(

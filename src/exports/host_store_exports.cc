@@ -7,23 +7,18 @@
 #include <json/json.h>
 
 #include <array>
-#include <map>
-#include <memory>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "backup_set/folder_swap.h"
-#include "backup_set/part.h"
-#include "backup_set/part_source.h"
 #include "base/error_codes.h"
 #include "base/json_text.h"
 #include "base/text.h"
-#include "base/url_normalize.h"
 #include "context/job.h"
 #include "exports/export_util.h"
 #include "exports/host_stores.h"
+#include "jobs/backup_jobs.h"
 #include "jobs/open_store.h"
 #include "jobs/store_jobs.h"
 #include "marksafe/marksafe.h"
@@ -31,7 +26,6 @@
 #include "platform/platform.h"
 #include "stores/html/html_reader.h"
 #include "stores/html/html_writer.h"
-#include "stores/store.h"
 
 namespace marksafe {
 namespace exports {
@@ -45,22 +39,13 @@ int32_t BackupPart(const MS_CHAR* store, int32_t kind,
        kind != MARKSAFE_STORE_FIREFOX_BACKUP)) {
     return RefusedCode("marksafe_backup_part", kErrorInvalidParameter);
   }
-  const bool firefox = kind != MARKSAFE_STORE_CHROME;
-  const std::u16string path = ToU16(store);
-  model::Tree tree;
-  const int32_t read = ReadStore(path, kind, &tree);
-  if (read != 0) return read;
-  backup_set::PartSource source = backup_set::PartSourceOfStore(
-      path, firefox ? BrowserFamily::kFirefox : BrowserFamily::kChromium);
-  if (browser != nullptr && *browser != 0) source.browser = ToU16(browser);
-  if (profile != nullptr && *profile != 0) source.profile = ToU16(profile);
-  const Status status = backup_set::WritePart(
-      tree,
-      firefox ? backup_set::PartKind::kFirefox : backup_set::PartKind::kChrome,
-      ToU16(part_folder), /*replace_whole=*/true, &context::Current().report(),
-      source);
-  return SucceededOrSetLastError(status) ? kErrorSuccess
-                                         : kErrorInvalidParameter;
+  Status written;
+  const Status read =
+      jobs::BackupStoreAsPart(kind, ToU16(store), ToU16(part_folder),
+                              ToU16(browser), ToU16(profile), &written);
+  if (!read.ok()) return CodeOf(read);
+  return SucceededOrSetLastError(written) ? kErrorSuccess
+                                          : kErrorInvalidParameter;
 }
 
 // True when text looks like bookmark HTML: it has the format's doctype or
@@ -162,85 +147,40 @@ int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,
   return static_cast<int32_t>(merged.code());
 }
 
-// The links below each root of tree, by (root, folder path below the root,
-// normalised URL); each entry keeps the title and URL as stored.
-using LinkKey = std::pair<std::string, std::pair<std::u16string, std::u16string>>;
-using LinkMap =
-    std::map<LinkKey, std::vector<std::pair<std::u16string, std::u16string>>>;
-
-LinkMap LinksOf(const model::Tree& tree, const stores::Store& target) {
-  LinkMap links;
-  for (model::Root root : model::kAllRoots) {
-    const model::ItemId top = tree.root(root);
-    if (top == model::kNoItem) continue;
-    const std::string key = model::RootKey(target.TargetRoot(root));
-    std::unordered_map<model::ItemId, std::u16string> folder_path;
-    folder_path[top] = u"";
-    tree.ForEachBelow(top, [&](model::ItemId id) {
-      const model::Item& item = tree.at(id);
-      const std::u16string& parent = folder_path[item.parent];
-      if (item.kind == model::ItemKind::kFolder) {
-        folder_path[id] = parent.empty() ? item.title : parent + u"/" + item.title;
-      } else if (item.kind == model::ItemKind::kLink) {
-        links[{key, {parent, NormalizedOrSelf(item.url)}}].emplace_back(
-            item.title, item.url);
-      }
-    });
-  }
-  return links;
-}
-
-// Per folder, what the first map holds beyond the second ("missing") and
-// the second beyond the first ("extra").
+// Per folder, what the backup holds beyond the store ("missing") and the
+// store beyond the backup ("extra").
 std::string CompareText(const MS_CHAR* backup, int32_t backup_kind,
                         const MS_CHAR* store, int32_t store_kind) {
   Json::Value out(Json::objectValue);
-  model::Tree backup_tree, store_tree;
-  if (ReadPair({backup, backup_kind, "the backup", &backup_tree},
-               {store, store_kind, "the store", &store_tree}, &out) == 0) {
-    const std::unique_ptr<stores::Store> target =
-        jobs::OpenStore(store_kind, AsU16(store));
-    const LinkMap in_backup = LinksOf(backup_tree, *target);
-    const LinkMap in_store = LinksOf(store_tree, *target);
-    // (root, folder) -> {missing, extra}
-    std::map<std::pair<std::string, std::u16string>, Json::Value> folders;
-    int64_t missing = 0, extra = 0;
-    const auto add = [&](const LinkKey& key, const char* side,
-                         const std::pair<std::u16string, std::u16string>& link) {
-      Json::Value& folder = folders[{key.first, key.second.first}];
-      if (folder.isNull()) {
-        folder["root"] = key.first;
-        folder["folder"] = platform::ToUtf8(key.second.first);
-        folder["missing"] = Json::Value(Json::arrayValue);
-        folder["extra"] = Json::Value(Json::arrayValue);
-      }
-      Json::Value entry(Json::objectValue);
-      entry["title"] = platform::ToUtf8(link.first);
-      entry["url"] = platform::ToUtf8(link.second);
-      folder[side].append(entry);
-    };
-    static const std::vector<std::pair<std::u16string, std::u16string>> kNone;
-    for (const auto& [key, links] : in_backup) {
-      const auto there = in_store.find(key);
-      const auto& others = there == in_store.end() ? kNone : there->second;
-      for (size_t i = others.size(); i < links.size(); ++i) {
-        add(key, "missing", links[i]);
-        ++missing;
-      }
-    }
-    for (const auto& [key, links] : in_store) {
-      const auto there = in_backup.find(key);
-      const auto& others = there == in_backup.end() ? kNone : there->second;
-      for (size_t i = others.size(); i < links.size(); ++i) {
-        add(key, "extra", links[i]);
-        ++extra;
-      }
-    }
-    Json::Value& list = out["folders"] = Json::Value(Json::arrayValue);
-    for (auto& [key, folder] : folders) list.append(std::move(folder));
-    out["missing"] = Json::Int64(missing);
-    out["extra"] = Json::Int64(extra);
+  jobs::StoreComparison result;
+  const Status status =
+      jobs::CompareWithStore({AsU16(backup), backup_kind, u"the backup"},
+                             {AsU16(store), store_kind, u"the store"}, &result);
+  if (!status.ok()) {
+    PutReadFailure(status, &out);
+    return CompactJson(out);
   }
+  const auto links = [](const std::vector<jobs::ComparedLink>& list) {
+    Json::Value array(Json::arrayValue);
+    for (const jobs::ComparedLink& link : list) {
+      Json::Value entry(Json::objectValue);
+      entry["title"] = platform::ToUtf8(link.title);
+      entry["url"] = platform::ToUtf8(link.url);
+      array.append(std::move(entry));
+    }
+    return array;
+  };
+  Json::Value& folders = out["folders"] = Json::Value(Json::arrayValue);
+  for (const jobs::ComparedFolder& each : result.folders) {
+    Json::Value folder(Json::objectValue);
+    folder["root"] = each.root;
+    folder["folder"] = platform::ToUtf8(each.folder);
+    folder["missing"] = links(each.missing);
+    folder["extra"] = links(each.extra);
+    folders.append(std::move(folder));
+  }
+  out["missing"] = Json::Int64(result.missing);
+  out["extra"] = Json::Int64(result.extra);
   return CompactJson(out);
 }
 
@@ -291,7 +231,7 @@ MARKSAFE_API int32_t marksafe_count(const MS_CHAR* source, int32_t kind,
     marksafe::model::Counts counts;
     const marksafe::Status status = marksafe::jobs::CountStore(
         kind, marksafe::exports::AsU16(source), &counts);
-    if (!status.ok()) return static_cast<int32_t>(status.code());
+    if (!status.ok()) return marksafe::exports::CodeOf(status);
     *folders = counts.folders;
     *links = counts.links;
     return 0;
@@ -307,9 +247,10 @@ MARKSAFE_API int32_t marksafe_export_html(const MS_CHAR* source, int32_t kind,
   }
   return marksafe::exports::GuardedCode([&] {
     marksafe::context::JobScope scope("marksafe_export_html");
-    return marksafe::exports::ExportStore(
-        marksafe::exports::AsU16(source), kind,
-        marksafe::exports::AsU16(html_file), &marksafe::html::WriteBookmarkHtml);
+    return marksafe::exports::CodeOf(
+        marksafe::jobs::ExportStore(kind, marksafe::exports::ToU16(source),
+                                    marksafe::exports::ToU16(html_file),
+                                    &marksafe::html::WriteBookmarkHtml));
   });
 }
 

@@ -6,6 +6,8 @@
 #include "base/error_codes.h"
 #include "base/text.h"
 #include "context/job.h"
+#include "jobs/store_jobs.h"
+#include "marksafe/marksafe.h"
 #include "model/report.h"
 #include "platform/platform.h"
 #include "stores/chrome/chrome_paths.h"
@@ -102,6 +104,26 @@ Status BackupStore(stores::Store* store, backup_set::PartKind kind,
   status = backup_set::WritePart(tree, kind, folder, replace_whole,
                                  &context::Current().report(), source);
   return status.Update(std::move(checked));
+}
+
+Status BackupStoreAsPart(int32_t kind, const std::u16string& path,
+                         const std::u16string& folder,
+                         const std::u16string& browser,
+                         const std::u16string& profile, Status* written) {
+  *written = Status::Ok();
+  model::Tree tree;
+  const Status read = ReadStore(kind, path, &tree);
+  if (!read.ok()) return read;
+  const bool firefox = kind != MARKSAFE_STORE_CHROME;
+  backup_set::PartSource source = backup_set::PartSourceOfStore(
+      path, firefox ? BrowserFamily::kFirefox : BrowserFamily::kChromium);
+  if (!browser.empty()) source.browser = browser;
+  if (!profile.empty()) source.profile = profile;
+  *written = backup_set::WritePart(
+      tree,
+      firefox ? backup_set::PartKind::kFirefox : backup_set::PartKind::kChrome,
+      folder, /*replace_whole=*/true, &context::Current().report(), source);
+  return Status::Ok();
 }
 
 Status ExportFirefox2Folder(ms_places* handle, const char16_t* dest,

@@ -27,6 +27,17 @@ namespace jobs {
     const backup_set::PartSource& source,
     Status (*check)(const model::Tree& tree) = nullptr);
 
+// Reads the store of kind (places, a Chrome file or a Firefox backup) at
+// path and writes it whole as the part in folder, its manifest naming
+// browser and profile (each when not empty; else as PartSourceOfStore).
+// Fails as ReadStore; *written is the failure to write the part (ok
+// otherwise).
+[[nodiscard]] Status BackupStoreAsPart(int32_t kind, const std::u16string& path,
+                                       const std::u16string& folder,
+                                       const std::u16string& browser,
+                                       const std::u16string& profile,
+                                       Status* written);
+
 // export_firefox_2_folder: dest (or dest\Bookmarks\Firefox), which must
 // exist; the export folder is created when missing. Inside a backup set the
 // part is replaced whole. Ok when everything was written.

@@ -4,6 +4,7 @@
 
 #include "backup_set/manifest.h"
 #include "backup_set/part.h"
+#include "base/text.h"
 #include "context/job.h"
 #include "history/snapshot.h"
 #include "marksafe/marksafe.h"
@@ -43,13 +44,8 @@ Status ReadSnapshot(const std::u16string& path, model::Tree* tree) {
 
 // A .url folder: its content under a menu named as the folder.
 Status ReadFolder(const std::u16string& path, model::Tree* tree) {
-  std::u16string name = path;
-  while (name.size() > 1 && (name.back() == u'/' || name.back() == u'\\')) {
-    name.pop_back();
-  }
-  const size_t slash = name.find_last_of(u"/\\");
-  if (slash != std::u16string::npos) name = name.substr(slash + 1);
-  const model::ItemId menu = tree->AddRoot(model::Root::kMenu, name);
+  const model::ItemId menu = tree->AddRoot(
+      model::Root::kMenu, LastComponent(WithoutTrailingSeparators(path)));
   return backup_set::ReadUrlFolder(path, {}, tree, menu);
 }
 

@@ -1,10 +1,14 @@
 #include "jobs/store_jobs.h"
 
+#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
 
 #include "base/error_codes.h"
 #include "base/text.h"
+#include "base/url_normalize.h"
 #include "context/job.h"
 #include "jobs/open_store.h"
 #include "model/report.h"
@@ -54,6 +58,52 @@ Status Opened(int32_t kind, const std::u16string& path,
     return Status::Error(kErrorFileNotFound, path + u" does not exist");
   }
   return Status::Ok();
+}
+
+// Reads first, then second (not when first cannot be read).
+Status ReadPair(const StoreToRead& first, model::Tree* first_tree,
+                const StoreToRead& second, model::Tree* second_tree) {
+  for (const auto& [store, tree] : {std::make_pair(&first, first_tree),
+                                    std::make_pair(&second, second_tree)}) {
+    const Status read =
+        store->path == nullptr
+            ? Status::Error(kErrorInvalidParameter, u"")
+            : ReadStore(store->kind, FromPointer(store->path), tree);
+    if (!read.ok()) {
+      return Status::Error(read.code(),
+                           std::u16string(store->label) + u" cannot be read");
+    }
+  }
+  return Status::Ok();
+}
+
+// The links below each root of tree, by (root, folder path below the root,
+// normalised URL); each entry keeps the title and URL as stored.
+using LinkKey =
+    std::pair<std::string, std::pair<std::u16string, std::u16string>>;
+using LinkMap = std::map<LinkKey, std::vector<ComparedLink>>;
+
+LinkMap LinksOf(const model::Tree& tree, const stores::Store& target) {
+  LinkMap links;
+  for (model::Root root : model::kAllRoots) {
+    const model::ItemId top = tree.root(root);
+    if (top == model::kNoItem) continue;
+    const std::string key = model::RootKey(target.TargetRoot(root));
+    std::unordered_map<model::ItemId, std::u16string> folder_path;
+    folder_path[top] = u"";
+    tree.ForEachBelow(top, [&](model::ItemId id) {
+      const model::Item& item = tree.at(id);
+      const std::u16string& parent = folder_path[item.parent];
+      if (item.kind == model::ItemKind::kFolder) {
+        folder_path[id] =
+            parent.empty() ? item.title : parent + u"/" + item.title;
+      } else if (item.kind == model::ItemKind::kLink) {
+        links[{key, {parent, NormalizedOrSelf(item.url)}}].push_back(
+            ComparedLink{item.title, item.url});
+      }
+    });
+  }
+  return links;
 }
 
 }  // namespace
@@ -133,6 +183,48 @@ Status MergeIntoStore(model::Tree* source_tree, int32_t kind,
   status = merge.Finish(merge.WritePending());
   if (status.ok()) return status;
   return Status::Error(kErrorAccessDenied, status.message());
+}
+
+Status DiffStores(const StoreToRead& before, const StoreToRead& after,
+                  StoreDiff* result) {
+  const Status read = ReadPair(before, &result->before, after, &result->after);
+  if (!read.ok()) return read;
+  result->diff = history::DiffTrees(result->before, result->after);
+  return Status::Ok();
+}
+
+Status CompareWithStore(const StoreToRead& backup, const StoreToRead& store,
+                        StoreComparison* result) {
+  model::Tree backup_tree, store_tree;
+  const Status read = ReadPair(backup, &backup_tree, store, &store_tree);
+  if (!read.ok()) return read;
+  const std::unique_ptr<stores::Store> target =
+      OpenStore(store.kind, FromPointer(store.path));
+  const LinkMap in_backup = LinksOf(backup_tree, *target);
+  const LinkMap in_store = LinksOf(store_tree, *target);
+  // Per (root, folder): what one side holds beyond the other.
+  std::map<std::pair<std::string, std::u16string>, ComparedFolder> folders;
+  const auto add = [&](const LinkMap& side, const LinkMap& other,
+                       std::vector<ComparedLink> ComparedFolder::*list,
+                       int64_t* count) {
+    for (const auto& [key, links] : side) {
+      const auto there = other.find(key);
+      const size_t matched = there == other.end() ? 0 : there->second.size();
+      for (size_t i = matched; i < links.size(); ++i) {
+        ComparedFolder& folder = folders[{key.first, key.second.first}];
+        folder.root = key.first;
+        folder.folder = key.second.first;
+        (folder.*list).push_back(links[i]);
+        ++*count;
+      }
+    }
+  };
+  add(in_backup, in_store, &ComparedFolder::missing, &result->missing);
+  add(in_store, in_backup, &ComparedFolder::extra, &result->extra);
+  for (auto& [key, folder] : folders) {
+    result->folders.push_back(std::move(folder));
+  }
+  return Status::Ok();
 }
 
 }  // namespace jobs

@@ -1,14 +1,17 @@
-// The jobs on one store of any kind (MARKSAFE_STORE_*), each written once:
-// read it, count it, write it out whole as one file, and merge a tree into
-// it the way a restore merges.
+// The jobs on stores of any kind (MARKSAFE_STORE_*), each written once:
+// read one, count it, write it out whole as one file, merge a tree into it
+// the way a restore merges; and compare two, item by item (what changed)
+// or link by link per folder (what a backup holds that a store lacks).
 #ifndef MARKSAFE_JOBS_STORE_JOBS_H_
 #define MARKSAFE_JOBS_STORE_JOBS_H_
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "base/status.h"
+#include "history/tree_diff.h"
 #include "model/bookmark_tree.h"
 
 namespace marksafe {
@@ -42,6 +45,50 @@ namespace jobs {
 // read; the report says why.
 [[nodiscard]] Status MergeIntoStore(model::Tree* source, int32_t kind,
                                     const std::u16string& path);
+
+// One of the two stores a comparison reads: its path (null: none named),
+// its MARKSAFE_STORE_ kind and the words that name it in a failure.
+struct StoreToRead {
+  const char16_t* path;
+  int32_t kind;
+  const char16_t* label;  // "the backup"
+};
+
+// The stores read and history::DiffTrees of them.
+struct StoreDiff {
+  model::Tree before, after;
+  history::TreeDiff diff;
+};
+
+// Reads before, then after (not when before cannot be read), and compares
+// them. Fails as ReadStore (kErrorInvalidParameter for a store not named)
+// with the message "<label> cannot be read".
+[[nodiscard]] Status DiffStores(const StoreToRead& before,
+                                const StoreToRead& after, StoreDiff* result);
+
+struct ComparedLink {
+  std::u16string title, url;  // as stored
+};
+
+// The links of one folder that only one side holds. Links match by root,
+// folder path below the root and normalised URL, each one once.
+struct ComparedFolder {
+  std::string root;       // the root's key, as the store names it
+  std::u16string folder;  // below the root, "/" between names; empty: the root
+  std::vector<ComparedLink> missing;  // in the backup only
+  std::vector<ComparedLink> extra;    // in the store only
+};
+
+struct StoreComparison {
+  std::vector<ComparedFolder> folders;  // by root key, then folder path
+  int64_t missing = 0, extra = 0;
+};
+
+// Reads backup, then store, and compares their links folder by folder
+// (the backup's roots mapped onto the store's). Fails as DiffStores.
+[[nodiscard]] Status CompareWithStore(const StoreToRead& backup,
+                                      const StoreToRead& store,
+                                      StoreComparison* result);
 
 }  // namespace jobs
 }  // namespace marksafe

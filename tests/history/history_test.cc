@@ -11,6 +11,7 @@
 #include "history/snapshot_codec.h"
 #include "history/tree_diff.h"
 #include "history/when.h"
+#include "jobs/history_jobs.h"
 #include "model/calendar.h"
 #include "support/test_support.h"
 #include "support/tree_support.h"
@@ -215,6 +216,27 @@ TEST_F(SnapshotFileTest, RefusesDamagedFiles) {
     backup_set::Manifest manifest;
     EXPECT_EQ(ReadSnapshot(path, &tree, &manifest).code(), 13u) << bytes.size();
   }
+  // Written back as a part, a damaged or missing snapshot fails before
+  // anything is written, and a part that cannot be written is told apart
+  // from both (the hosts get 87 with the write's code as last error).
+  test::WriteBytes(dir_.sub("file"), "x");
+  const std::u16string no_folder = dir_.u16("file/Chrome");
+  Status written;
+  EXPECT_EQ(jobs::SnapshotToPart(path, no_folder, &written).code(), 13u);
+  EXPECT_EQ(jobs::SnapshotToPart(path + u"x", no_folder, &written).code(), 2u);
+  EXPECT_TRUE(written.ok());
+  test::WriteBytes(test::U8(path), good);
+  EXPECT_TRUE(jobs::SnapshotToPart(path, no_folder, &written).ok());
+  EXPECT_FALSE(written.ok());
+  // The same for a snapshot taken of a part.
+  EXPECT_EQ(jobs::SnapshotPart(dir_.u16("file"), dir_.u16(), &id, &unchanged,
+                               &written)
+                .code(),
+            2u);
+  EXPECT_TRUE(jobs::SnapshotPart(dir_.u16("file"), dir_.u16("Bookmarks/Chrome"),
+                                 &id, &unchanged, &written)
+                  .ok());
+  EXPECT_FALSE(written.ok());
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "model/report.h"
 #include "platform/platform.h"
 #include "profiles/locators.h"
+#include "stores/chrome/chrome_checksum.h"
 #include "stores/chrome/chrome_document.h"
 #include "stores/chrome/chrome_paths.h"
 #include "stores/chrome/chrome_reader.h"
@@ -102,6 +103,35 @@ int32_t GetChromeBkSize(const char16_t* backup_path, bool into_backup_set,
   *folder_count = folders;
   *link_count = links;
   return 0;
+}
+
+Status CreateChromeFile(const std::u16string& path) {
+  if (platform::PathExists(path)) {
+    return Status::Error(kErrorFileExists, path + u" exists");
+  }
+  const size_t slash = path.find_last_of(u"/\\");
+  if (slash == std::u16string::npos ||
+      !platform::IsDirectory(path.substr(0, slash))) {
+    return Status::Error(kErrorPathNotFound, u"no folder for " + path);
+  }
+  Json::Value document(Json::objectValue);
+  Json::Value& roots = document["roots"] = Json::Value(Json::objectValue);
+  struct Root {
+    const char* key;
+    const char* id;
+    const char* name;
+  };
+  const Root kRoots[] = {{"bookmark_bar", "1", "Bookmarks bar"},
+                         {"other", "2", "Other bookmarks"},
+                         {"synced", "3", "Mobile bookmarks"}};
+  const int64_t now = model::ToChromeTime(model::Now());
+  for (const Root& root : kRoots) {
+    make_folder_node(root.id, root.name, now, 0, &roots[root.key]);
+  }
+  document["version"] = 1;
+  PrepareForChrome(&document, true);
+  if (save_chrome_file(document, path)) return Status::Ok();
+  return Status::Error(kErrorInvalidParameter, u"could not write " + path);
 }
 
 int32_t MkChromeTempFile(const char16_t* chrome_file) {

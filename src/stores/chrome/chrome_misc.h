@@ -1,11 +1,14 @@
-// Measuring Chrome's bookmarks, the temporary copy of Chrome's file, and the
-// merge of a Chrome backup into the Favorites folder.
+// Measuring Chrome's bookmarks, the temporary copy of Chrome's file, a new
+// empty file, and the merge of a Chrome backup into the Favorites folder.
 #ifndef MARKSAFE_STORES_CHROME_CHROME_MISC_H_
 #define MARKSAFE_STORES_CHROME_CHROME_MISC_H_
 
 #include <json/json.h>
 
 #include <cstdint>
+#include <string>
+
+#include "base/status.h"
 
 namespace marksafe {
 namespace chrome {
@@ -16,6 +19,12 @@ namespace chrome {
 // then unchanged).
 bool CountChromeBookmarks(const Json::Value& document, int32_t* folder_count,
                           int32_t* link_count);
+
+// Writes at path what a Chromium browser writes for a new profile: the
+// three roots, empty, with the ids it gives them, a checksum and version 1.
+// Fails with kErrorFileExists when path exists, kErrorPathNotFound when its
+// folder does not, kErrorInvalidParameter when the file cannot be written.
+[[nodiscard]] Status CreateChromeFile(const std::u16string& path);
 
 // The exports; results as documented in marksafe.h.
 int32_t GetChromeBkSize(const char16_t* backup_path, bool into_backup_set,
