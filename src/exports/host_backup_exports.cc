@@ -9,8 +9,7 @@
 #include "base/text.h"
 #include "context/job.h"
 #include "exports/export_util.h"
-#include "exports/host_stores.h"
-#include "history/when.h"
+#include "jobs/history_jobs.h"
 #include "jobs/open_store.h"
 #include "jobs/store_jobs.h"
 #include "marksafe/marksafe.h"
@@ -57,19 +56,9 @@ Json::Value BackupEntry(const firefox_json::BrowserBackup& backup,
   entry["date"] = backup.date;
   entry["time"] = Json::Int64(backup.time);
   if (!count) return entry;
-  uint64_t size = 0;
   model::Tree tree;
   context::JobScope scope("marksafe_browser_backups");
-  int32_t read = kErrorInvalidData;
-  if (!platform::GetFileSize(backup.file, &size).ok() ||
-      size > firefox_json::kMaxBackupFileBytes) {
-    Note(backup.file, "is larger than " +
-                          std::to_string(firefox_json::kMaxBackupFileBytes >> 20) +
-                          " MiB");
-  } else {
-    read = CodeOf(jobs::ReadStore(kind, backup.file, &tree));
-  }
-  if (read != 0) {
+  if (!jobs::ReadBrowserBackup(kind, backup.file, &tree).ok()) {
     std::string why = "cannot be read";
     for (const model::Problem& problem : context::Current().report().problems) {
       if (problem.lost) why = problem.reason;
@@ -104,22 +93,11 @@ int32_t FindBrowserBackup(const MS_CHAR* profile_folder, const MS_CHAR* when,
   if (profile_folder == nullptr || when == nullptr || file == nullptr) {
     return RefusedCode("marksafe_find_browser_backup", kErrorInvalidParameter);
   }
-  const std::vector<firefox_json::BrowserBackup> backups =
-      firefox_json::ListBrowserBackups(ToU16(profile_folder));
-  std::vector<history::Dated> all;
-  for (const firefox_json::BrowserBackup& backup : backups) {
-    int64_t day = 0;
-    if (!firefox_json::TimeOfDate(backup.date, &day)) day = backup.time;
-    all.push_back(history::Dated{backup.name,
-                                 backup.time * history::kMicrosPerSecond,
-                                 day * history::kMicrosPerSecond});
-  }
-  size_t index = 0;
-  const uint32_t code = history::WhenCode(
-      history::ResolveWhen(ToU16(when), all, model::Now(), &index));
-  if (code != 0) return static_cast<int32_t>(code);
-  CopyOut(DisplayPath(backups[index].file), file);
-  return 0;
+  std::u16string path;
+  const Status found =
+      jobs::FindBrowserBackup(ToU16(profile_folder), ToU16(when), &path);
+  if (found.ok()) CopyOut(DisplayPath(path), file);
+  return CodeOf(found);
 }
 
 }  // namespace

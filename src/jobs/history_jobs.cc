@@ -9,8 +9,12 @@
 #include "base/text.h"
 #include "context/job.h"
 #include "history/snapshot_codec.h"
+#include "jobs/store_jobs.h"
+#include "model/calendar.h"
 #include "model/report.h"
 #include "platform/platform.h"
+#include "stores/firefox_json/backup_listing.h"
+#include "stores/firefox_json/firefox_json_reader.h"
 
 namespace marksafe {
 namespace jobs {
@@ -116,6 +120,21 @@ HistoryListing ListHistory(const std::u16string& root,
   return listing;
 }
 
+namespace {
+
+// The index in all that when names now; fails with history::WhenCode's code
+// and the message "no <what> for <when>".
+Status ResolveDated(const std::u16string& when,
+                    const std::vector<history::Dated>& all,
+                    const std::u16string& what, size_t* index) {
+  const uint32_t code =
+      history::WhenCode(history::ResolveWhen(when, all, model::Now(), index));
+  if (code != 0) return Status::Error(code, u"no " + what + u" for " + when);
+  return Status::Ok();
+}
+
+}  // namespace
+
 Status FindSnapshot(const std::u16string& root, const std::u16string& only,
                     const std::u16string& when, std::u16string* path) {
   std::vector<history::SnapshotFile> files;
@@ -127,11 +146,42 @@ Status FindSnapshot(const std::u16string& root, const std::u16string& only,
     all.push_back(history::Dated{file.id, file.time, file.time});
   }
   size_t index = 0;
-  const uint32_t code =
-      history::WhenCode(history::ResolveWhen(when, all, model::Now(), &index));
-  if (code != 0) return Status::Error(code, u"no snapshot for " + when);
-  *path = files[index].path;
-  return Status::Ok();
+  const Status found = ResolveDated(when, all, u"snapshot", &index);
+  if (found.ok()) *path = files[index].path;
+  return found;
+}
+
+Status FindBrowserBackup(const std::u16string& profile_folder,
+                         const std::u16string& when, std::u16string* path) {
+  const std::vector<firefox_json::BrowserBackup> backups =
+      firefox_json::ListBrowserBackups(profile_folder);
+  std::vector<history::Dated> all;
+  for (const firefox_json::BrowserBackup& backup : backups) {
+    int64_t day = 0;
+    if (!firefox_json::TimeOfDate(backup.date, &day)) day = backup.time;
+    all.push_back(history::Dated{backup.name,
+                                 backup.time * history::kMicrosPerSecond,
+                                 day * history::kMicrosPerSecond});
+  }
+  size_t index = 0;
+  const Status found = ResolveDated(when, all, u"browser backup", &index);
+  if (found.ok()) *path = backups[index].file;
+  return found;
+}
+
+Status ReadBrowserBackup(int32_t kind, const std::u16string& file,
+                         model::Tree* tree) {
+  uint64_t size = 0;
+  if (!platform::GetFileSize(file, &size).ok() ||
+      size > firefox_json::kMaxBackupFileBytes) {
+    context::Current().report().problems.push_back(model::Problem{
+        DisplayPath(file), u"",
+        "is larger than " +
+            std::to_string(firefox_json::kMaxBackupFileBytes >> 20) + " MiB",
+        true});
+    return Status::Error(kErrorInvalidData, file + u" is too large");
+  }
+  return ReadStore(kind, file, tree);
 }
 
 Status SnapshotToPart(const std::u16string& path,

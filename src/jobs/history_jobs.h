@@ -1,6 +1,8 @@
 // The jobs on a backup set's history: a part's snapshot taken, old
 // snapshots pruned, the snapshots listed with what changed between them, a
-// WHEN resolved to a snapshot, and a snapshot written back as a part.
+// WHEN resolved to a snapshot, and a snapshot written back as a part; and
+// the same WHEN resolved among a browser's own backups, which are read
+// only up to a size.
 #ifndef MARKSAFE_JOBS_HISTORY_JOBS_H_
 #define MARKSAFE_JOBS_HISTORY_JOBS_H_
 
@@ -63,6 +65,20 @@ HistoryListing ListHistory(const std::u16string& root,
                                   const std::u16string& only,
                                   const std::u16string& when,
                                   std::u16string* path);
+
+// The browser's own backup in profile_folder
+// (firefox_json::ListBrowserBackups) that when names, dated by the day its
+// name carries. Fails as FindSnapshot.
+[[nodiscard]] Status FindBrowserBackup(const std::u16string& profile_folder,
+                                       const std::u16string& when,
+                                       std::u16string* path);
+
+// Reads a browser's own backup file (kind MARKSAFE_STORE_FIREFOX_BACKUP or
+// MARKSAFE_STORE_CHROME) into tree. Fails with kErrorInvalidData when it
+// is larger than firefox_json::kMaxBackupFileBytes (the report says so),
+// else as ReadStore.
+[[nodiscard]] Status ReadBrowserBackup(int32_t kind, const std::u16string& file,
+                                       model::Tree* tree);
 
 // Writes the snapshot at path whole as the part in part_folder. Fails with
 // kErrorFileNotFound when there is no snapshot, kErrorInvalidData when it
