@@ -96,11 +96,11 @@ void SweepLeftovers(const std::u16string& folder) {
 void ReportNotRemoved(const std::u16string& folder, uint32_t code) {
   DebugLog(u"[swap] could not remove the previous %s: %ld\n", folder.c_str(),
            static_cast<long>(code));
-  context::Current().report().problems.push_back(model::Problem{
-      DisplayPath(folder), u"",
+  context::Current().report().AddProblem(
+      DisplayPath(folder),
       "the previous copy could not be removed (" + ErrorWords(code) +
           "); the new one is in place, remove this one by hand",
-      false});
+      false);
 }
 
 // Removes the previous folder that a swap has put aside, unread. It first

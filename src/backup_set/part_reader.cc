@@ -219,9 +219,9 @@ Status CheckComplete(const std::u16string& folder, ManifestState state,
              folder.c_str());
     return Status::Ok();
   }
-  context::Current().report().problems.push_back(
-      model::Problem{DisplayPath(folder), u"",
-                     "incomplete backup (no completion mark): not read", true});
+  context::Current().report().AddProblem(
+      DisplayPath(folder), "incomplete backup (no completion mark): not read",
+      true);
   return Status::Error(kErrorInvalidData,
                        u"the backup part " + DisplayPath(folder) +
                            u" is incomplete: the backup or copy that wrote it "
@@ -256,11 +256,11 @@ void ReportSkippedRecords(const std::u16string& folder,
   for (const std::string& damage : manifest.skipped) {
     DebugLog(u"[backup_set] a record of the manifest of %s is left out: %s\n",
              folder.c_str(), platform::FromUtf8(damage).c_str());
-    context::Current().report().problems.push_back(model::Problem{
-        DisplayPath(JoinPath(folder, interchange::kManifestName)), u"",
+    context::Current().report().AddProblem(
+        DisplayPath(JoinPath(folder, interchange::kManifestName)),
         "damaged manifest record left out (its item is read from its file): " +
             damage,
-        false});
+        false);
   }
 }
 
@@ -293,11 +293,11 @@ std::vector<std::u16string> RootValues(const std::u16string& folder,
       continue;
     }
     value = slot.folder;
-    context::Current().report().problems.push_back(model::Problem{
-        DisplayPath(usual), u"",
+    context::Current().report().AddProblem(
+        DisplayPath(usual),
         "the position file does not name this root folder; read as the " +
             std::string(model::RootKey(slot.root)) + " root",
-        false});
+        false);
   }
   return named;
 }
@@ -314,17 +314,16 @@ bool RootFolder(const std::u16string& folder, const std::u16string& value,
   }
   if (!platform::PathExists(*dir)) {
     DebugLog(u"[backup_set] the root folder %s is missing\n", dir->c_str());
-    context::Current().report().problems.push_back(model::Problem{
-        DisplayPath(*dir), u"",
-        "root folder missing from the backup: nothing of it is restored",
-        true});
+    context::Current().report().AddProblem(
+        DisplayPath(*dir),
+        "root folder missing from the backup: nothing of it is restored", true);
     return false;
   }
   if (!ReachedWithoutLinks(folder, value)) {
     DebugLog(u"[backup_set] %s is a link or no folder and is not read\n",
              dir->c_str());
-    context::Current().report().problems.push_back(model::Problem{
-        *dir, u"", "root folder is a link or no folder: not read", true});
+    context::Current().report().AddProblem(
+        *dir, "root folder is a link or no folder: not read", true);
     return false;
   }
   return true;

@@ -189,8 +189,7 @@ class PartWriter {
           u"could not create the folder " + dir + u": " + LastErrorWords());
       root_report->failed += root_report->source;
       if (report_ != nullptr) {
-        report_->problems.push_back(
-            model::Problem{name, u"", WriteFailedReason(), true});
+        report_->AddProblem(name, WriteFailedReason(), true);
       }
       return failed;
     }
@@ -296,11 +295,10 @@ void DropFailedPart(const std::u16string& folder, const std::u16string& target,
     root.failed = root.source;
     root.added = model::Counts();
   }
-  report->problems.push_back(
-      model::Problem{DisplayPath(folder), u"",
+  report->AddProblem(DisplayPath(folder),
                      "the backup was not written: " +
                          platform::ToUtf8(DisplayPath(status.message())),
-                     true});
+                     true);
 }
 
 }  // namespace

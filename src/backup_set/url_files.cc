@@ -39,16 +39,16 @@ bool ReadPlainShortcut(const std::u16string& path, const std::u16string& name,
   if (values.size() != 2 || values[0] == kMissing || values[0].empty() ||
       EqualsNoCase(values[0], u"Fail")) {
     DebugLog(u"[backup_set] %s has no URL and is not read\n", path.c_str());
-    context::Current().report().problems.push_back(
-        model::Problem{DisplayPath(path), u"", "no URL: not a bookmark", false});
+    context::Current().report().AddProblem(DisplayPath(path),
+                                           "no URL: not a bookmark", false);
     return false;
   }
   if (values[0].size() > kLongestUrl) {
     DebugLog(u"[backup_set] %s is not read: its URL is longer than any "
              u"browser keeps\n",
              path.c_str());
-    context::Current().report().problems.push_back(model::Problem{
-        path, u"", "URL longer than any browser keeps", true});
+    context::Current().report().AddProblem(
+        path, "URL longer than any browser keeps", true);
     return false;
   }
   item->kind = model::ItemKind::kLink;
@@ -116,8 +116,8 @@ bool ReadableEntryPath(const std::u16string& folder,
   DebugLog(u"[backup_set] %s is not read: its name is no name this program "
            u"can read\n",
            shown.c_str());
-  context::Current().report().problems.push_back(model::Problem{
-      shown, u"", "name on disk cannot be read as text", true});
+  context::Current().report().AddProblem(
+      shown, "name on disk cannot be read as text", true);
   return false;
 }
 
@@ -132,8 +132,7 @@ Status ItemFailed(const model::Tree& tree, model::ItemId id,
   }
   if (root_report != nullptr) root_report->failed += lost;
   if (report != nullptr) {
-    report->problems.push_back(
-        model::Problem{tree.PathOf(id), item.url, reason, true});
+    report->AddProblem(tree.PathOf(id), reason, true, item.url);
   }
   return Status::Error(platform::GetLastError(),
                        platform::FromUtf8(reason) + u": " + path);

@@ -181,8 +181,7 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
       // A folder of .url files has no place for one.
       ++root_report->not_carried.separators;
       if (report != nullptr) {
-        report->problems.push_back(
-            model::Problem{tree.PathOf(child), u"", "separator", false});
+        report->AddProblem(tree.PathOf(child), "separator", false);
       }
       continue;
     }

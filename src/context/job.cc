@@ -96,8 +96,8 @@ JobScope::~JobScope() {
     try {
       SaveJournals(job_->journal(), job_->report().operation, &problems);
       for (std::u16string& problem : problems) {
-        job_->report().problems.push_back(model::Problem{
-            std::move(problem), u"", "journal not written", false});
+        job_->report().AddProblem(std::move(problem), "journal not written",
+                                  false);
       }
     } catch (...) {
     }

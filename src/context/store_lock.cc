@@ -21,9 +21,9 @@ Status LockFailed(const std::u16string& store,
                 : u"cannot lock " + DisplayPath(store) + u" for writing (" +
                       DisplayPath(lock_path) + u")");
   DebugLog(u"[lock] %s\n", failed.message().c_str());
-  context::Current().report().problems.push_back(
-      model::Problem{DisplayPath(store), std::u16string(),
-                     "not written: " + platform::ToUtf8(failed.message()), false});
+  context::Current().report().AddProblem(
+      DisplayPath(store), "not written: " + platform::ToUtf8(failed.message()),
+      false);
   platform::SetLastError(failed.code());
   return failed;
 }

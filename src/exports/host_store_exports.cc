@@ -97,16 +97,14 @@ void ReportHtmlNotes(const html::HtmlNotes& notes, const RootsPresent& source,
       ++entry->source.links;
       ++entry->not_carried.links;
     }
-    report.problems.push_back(
-        model::Problem{skipped.path, skipped.url, "not a URL", true});
+    report.AddProblem(skipped.path, "not a URL", true, skipped.url);
   }
   const auto per_file = [&](int64_t links, const char* what) {
     if (links == 0) return;
-    report.problems.push_back(model::Problem{
-        DisplayPath(file), u"",
-        std::string(what) + " of " + std::to_string(links) + " link" +
-            (links == 1 ? "" : "s"),
-        false});
+    report.AddProblem(DisplayPath(file),
+                      std::string(what) + " of " + std::to_string(links) +
+                          " link" + (links == 1 ? "" : "s"),
+                      false);
   };
   per_file(notes.icons, "ICON data");
   per_file(notes.charsets, "LAST_CHARSET");

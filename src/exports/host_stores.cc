@@ -14,8 +14,7 @@ namespace marksafe {
 namespace exports {
 
 void Note(const std::u16string& path, const std::string& reason) {
-  context::Current().report().problems.push_back(
-      model::Problem{DisplayPath(path), std::u16string(), reason, true});
+  context::Current().report().AddProblem(DisplayPath(path), reason, true);
 }
 
 void PutReadFailure(const Status& status, Json::Value* out) {

@@ -45,8 +45,8 @@ Status SnapshotPart(const std::u16string& root,
   *written = history::WriteSnapshot(root, part_name, text, model::Now(), id,
                                     unchanged);
   if (!written->ok()) {
-    context::Current().report().problems.push_back(model::Problem{
-        part_name, u"", platform::ToUtf8(written->message()), true});
+    context::Current().report().AddProblem(
+        part_name, platform::ToUtf8(written->message()), true);
   }
   return Status::Ok();
 }
@@ -174,11 +174,11 @@ Status ReadBrowserBackup(int32_t kind, const std::u16string& file,
   uint64_t size = 0;
   if (!platform::GetFileSize(file, &size).ok() ||
       size > firefox_json::kMaxBackupFileBytes) {
-    context::Current().report().problems.push_back(model::Problem{
-        DisplayPath(file), u"",
+    context::Current().report().AddProblem(
+        DisplayPath(file),
         "is larger than " +
             std::to_string(firefox_json::kMaxBackupFileBytes >> 20) + " MiB",
-        true});
+        true);
     return Status::Error(kErrorInvalidData, file + u" is too large");
   }
   return ReadStore(kind, file, tree);
@@ -194,8 +194,8 @@ Status SnapshotToPart(const std::u16string& path,
   backup_set::Manifest manifest;
   const Status read = history::ReadSnapshot(path, &tree, &manifest);
   if (!read.ok()) {
-    context::Current().report().problems.push_back(model::Problem{
-        DisplayPath(path), u"", platform::ToUtf8(read.message()), true});
+    context::Current().report().AddProblem(
+        DisplayPath(path), platform::ToUtf8(read.message()), true);
     return Status::Error(read.code() == kErrorFileNotFound ? kErrorFileNotFound
                                                            : kErrorInvalidData,
                          read.message());

@@ -28,11 +28,11 @@ Status ReadFirefoxBackup(const std::u16string& path, model::Tree* tree) {
   firefox_json::BackupNotes notes;
   Status status = firefox_json::ReadFirefoxBackupFile(path, tree, &notes);
   if (status.ok() && notes.skipped > 0) {
-    context::Current().report().problems.push_back(model::Problem{
-        path, u"",
+    context::Current().report().AddProblem(
+        path,
         std::to_string(notes.skipped) +
             " entries without a URL or of an unknown type left out",
-        false});
+        false);
   }
   return status;
 }

@@ -34,12 +34,11 @@ void NoteFailure(const std::u16string& path, const std::string& step,
       reason.erase(0, 1);
     }
   }
-  context::Current().report().problems.push_back(model::Problem{
-      DisplayPath(path), std::u16string(),
-      step.empty() || reason.empty()
-          ? step + platform::ToUtf8(reason)
-          : step + ": " + platform::ToUtf8(reason),
-      true});
+  context::Current().report().AddProblem(
+      DisplayPath(path),
+      step.empty() || reason.empty() ? step + platform::ToUtf8(reason)
+                                     : step + ": " + platform::ToUtf8(reason),
+      true);
 }
 
 Status Failed(uint32_t code, const std::u16string& path,

@@ -116,8 +116,7 @@ class Merger {
       CountItem(item.kind, &root_report_->not_carried);
     }
     if (report_ != nullptr) {
-      report_->problems.push_back(
-          Problem{source_.PathOf(source_item), item.url, reason, lost});
+      report_->AddProblem(source_.PathOf(source_item), reason, lost, item.url);
     }
   }
 
@@ -179,11 +178,10 @@ class Merger {
       }
     }
     if (report_ != nullptr) {
-      report_->problems.push_back(Problem{
-          source_.PathOf(source_item), item.url,
-          "would lie deeper than " + std::to_string(kMaxDepth) +
-              " folder levels",
-          true});
+      report_->AddProblem(source_.PathOf(source_item),
+                          "would lie deeper than " + std::to_string(kMaxDepth) +
+                              " folder levels",
+                          true, item.url);
     }
   }
 
@@ -233,12 +231,12 @@ class Merger {
               (!item.tags.empty() || !item.keyword.empty())) {
             // The link arrives; its tags and keyword cannot.
             if (report_ != nullptr) {
-              report_->problems.push_back(Problem{
-                  source_.PathOf(child), item.url,
-                  !item.tags.empty()        ? "tags"
-                  : item.post_data.empty() ? "keyword"
-                                           : "keyword with POST data",
-                  false});
+              report_->AddProblem(source_.PathOf(child),
+                                  !item.tags.empty() ? "tags"
+                                  : item.post_data.empty()
+                                      ? "keyword"
+                                      : "keyword with POST data",
+                                  false, item.url);
             }
           }
           break;

@@ -31,13 +31,12 @@ void Report::AddedWasNotKept(const std::u16string& path,
       problems.back().reason == reason) {
     return;
   }
-  problems.push_back(Problem{path, std::u16string(), reason, true});
+  AddProblem(path, reason, true);
 }
 
 void Report::Refuse() {
   refused = true;
-  problems.push_back(Problem{std::u16string(), std::u16string(),
-                             "refused: a null or bad argument", false});
+  AddProblem(u"", "refused: a null or bad argument", false);
 }
 
 bool Report::AnythingLost() const {

@@ -55,6 +55,11 @@ struct Report {
                                {}, {}, {}});
     return &roots.back();
   }
+  void AddProblem(std::u16string path, std::string reason, bool lost,
+                  std::u16string url = {}) {
+    problems.push_back(
+        Problem{std::move(path), std::move(url), std::move(reason), lost});
+  }
   bool AnythingLost() const;
   // Nothing of what the roots count as added was kept (a write taken
   // back): it is counted as failed, and a problem names path and reason

@@ -30,8 +30,8 @@ model::ItemId StoreMerge::RootFor(const model::Tree& source, model::Root root,
   root_report->source += counts;
   root_report->not_carried += counts;
   if (counts.total() > 0) {
-    context::Current().report().problems.push_back(model::Problem{
-        source.PathOf(from), u"", "the store has no such root", false});
+    context::Current().report().AddProblem(source.PathOf(from),
+                                           "the store has no such root", false);
   }
   return model::kNoItem;
 }

@@ -239,11 +239,11 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
              platform::FromUtf8(key));
     root_report->source = model::CountBelow(part, from);
     root_report->failed = root_report->source;
-    report.problems.push_back(model::Problem{
-        part.at(from).title, std::u16string(),
+    report.AddProblem(
+        part.at(from).title,
         std::string("write failed: the Chrome file has no root ") +
             chrome_root.key,
-        true});
+        true);
     status.Update(Status::Error(kErrorInvalidParameter, u"Chrome root missing"));
   }
   part = model::Tree();

@@ -75,12 +75,7 @@ void ReportLeftOut(const model::Tree& tree, model::ItemId parent,
   DebugLog(u"[Chrome] node left out (%s): %s\n",
            platform::FromUtf8(reason), path);
   if (report == nullptr) return;
-  model::Problem problem;
-  problem.path = std::move(path);
-  problem.url = TextMember(node, "url");
-  problem.reason = reason;
-  problem.lost = true;
-  report->problems.push_back(std::move(problem));
+  report->AddProblem(std::move(path), reason, true, TextMember(node, "url"));
 }
 
 }  // namespace
@@ -115,8 +110,7 @@ Status ReadChromeTree(const Json::Value& document, model::Tree* tree,
                platform::FromUtf8(chrome_root.key),
                platform::FromUtf8(reason));
       if (report != nullptr) {
-        report->problems.push_back(model::Problem{
-            TextMember(*node, "name"), std::u16string(), reason, true});
+        report->AddProblem(TextMember(*node, "name"), reason, true);
       }
       continue;
     }

@@ -115,9 +115,9 @@ void ChromeWriter::WriteAdded(const model::Tree& tree, model::ItemId below,
     if (lost.total() == 0) return;
     if (root_report != nullptr) root_report->failed += lost;
     if (report != nullptr) {
-      report->problems.push_back(model::Problem{
-          tree.PathOf(below), std::u16string(),
-          "write failed: the folder has no node in the Chrome file", true});
+      report->AddProblem(
+          tree.PathOf(below),
+          "write failed: the folder has no node in the Chrome file", true);
     }
     return;
   }
@@ -146,8 +146,7 @@ void ChromeWriter::WriteAdded(const model::Tree& tree, model::ItemId below,
              tree.PathOf(id));
     if (root_report != nullptr) root_report->not_carried += counts;
     if (report != nullptr) {
-      report->problems.push_back(
-          model::Problem{tree.PathOf(id), item.url, reason, false});
+      report->AddProblem(tree.PathOf(id), reason, false, item.url);
     }
   });
 }

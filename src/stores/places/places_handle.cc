@@ -207,10 +207,10 @@ bool PlacesIntact(ms_places* handle) {
   DebugLog(u"[FirefoxBookmark].%s is damaged (%s): nothing is written\n",
            handle->databasePath.c_str(),
            platform::FromUtf8(handle->integrityProblem).c_str());
-  context::Current().report().problems.push_back(model::Problem{
-      DisplayPath(handle->databasePath), u"",
+  context::Current().report().AddProblem(
+      DisplayPath(handle->databasePath),
       "places.sqlite is damaged, nothing written: " + handle->integrityProblem,
-      true});
+      true);
   platform::SetLastError(kErrorFileCorrupt);
   return false;
 }

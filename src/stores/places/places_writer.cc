@@ -72,8 +72,7 @@ std::u16string UrlToStore(const ms_places* handle, const std::u16string& raw) {
 void AddProblem(model::Report* report, const model::Tree& tree,
                 model::ItemId id, std::string reason, bool lost) {
   if (report == nullptr) return;
-  report->problems.push_back(model::Problem{tree.PathOf(id), tree.at(id).url,
-                                            std::move(reason), lost});
+  report->AddProblem(tree.PathOf(id), std::move(reason), lost, tree.at(id).url);
 }
 
 }  // namespace
