@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "model/calendar.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -15,7 +16,7 @@ const char* const kRootKeys[kRootCount] = {"menu", "toolbar", "other",
 
 // Microseconds between 1601-01-01 and 1970-01-01.
 constexpr int64_t kChromeEpochOffset = 11644473600000000LL;
-constexpr int64_t kMicrosPerSecond = 1000000;
+using history::kMicrosPerSecond;
 
 }  // namespace
 

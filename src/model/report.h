@@ -7,6 +7,7 @@
 #define MARKSAFE_MODEL_REPORT_H_
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/bookmark_tree.h"
