@@ -6,6 +6,7 @@
 #define MARKSAFE_CONTEXT_JOURNAL_H_
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -41,8 +42,10 @@ struct Journal {
   std::string operation;  // the export that wrote the items
   model::Time time = 0;
   bool undone = false;
-  // In the order they were written: every folder before what it holds.
-  std::vector<JournalEntry> items;
+  // In the order they were written: every folder before what it holds. A
+  // deque grows in blocks: a write of many items never holds the list twice,
+  // as a vector's growth would.
+  std::deque<JournalEntry> items;
 };
 
 // The largest journal file read: a million items take about 200 MiB, far

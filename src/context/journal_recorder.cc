@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "context/journal_files.h"
+#include "platform/memory.h"
 
 namespace marksafe {
 namespace context {
@@ -68,6 +69,9 @@ void SetJournalDefault(bool on) { g_journal_default = on ? 1 : 0; }
 void SaveJournals(JournalRecorder* recorder, const std::string& operation,
                   std::vector<std::u16string>* problems) {
   const model::Time now = model::Now();
+  // The job's trees are gone by now: their memory goes back before the
+  // journal's text is built.
+  platform::ReleaseFreedMemory();
   for (Journal& journal : recorder->journals()) {
     if (journal.items.empty()) continue;
     journal.operation = operation;

@@ -70,6 +70,14 @@ Status StoreMerge::Merge(const model::Tree& source, model::ItemId from,
 
 void StoreMerge::MergeOnly(const model::Tree& source, model::ItemId from,
                            model::ItemId into, model::RootReport* root_report) {
+  // Room for all that the source can add, made once: merges of its roots
+  // one after another would otherwise grow the tree by doubling. A few
+  // spare items for the folders an import makes between them.
+  constexpr size_t kSpareItems = 16;
+  const size_t below = static_cast<size_t>(CountBelow(source, from).total());
+  if (tree_.capacity() - tree_.size() < below) {
+    tree_.Reserve(tree_.size() + source.size() + kSpareItems);
+  }
   context::Job& job = context::Current();
   model::MergeOptions options;
   options.capabilities = store_->capabilities();

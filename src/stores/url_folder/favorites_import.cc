@@ -1,9 +1,10 @@
 #include "stores/url_folder/favorites_import.h"
 
+#include <deque>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
-#include <unordered_set>
 
 #include "backup_set/folder_swap.h"
 #include "backup_set/folder_tree.h"
@@ -62,7 +63,7 @@ void ClaimJournal(const std::u16string& dest_folder) {
   context::Journal* noted =
       journal->Find(context::StoreKind::kFavorites, std::u16string());
   if (noted == nullptr) return;
-  std::vector<context::JournalEntry> entries = std::move(noted->items);
+  std::deque<context::JournalEntry> entries = std::move(noted->items);
   journal->Drop(context::StoreKind::kFavorites, std::u16string());
   const auto slashed = [](std::u16string path) {
     for (char16_t& c : path) {
