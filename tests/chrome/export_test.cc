@@ -2,6 +2,7 @@
 // arguments, damaged files, the part replaced whole), the sizes and the
 // temporary copy. Whole round trips are in tests/roundtrip.
 #include <cstdio>
+#include <filesystem>
 
 #include "chrome_test_util.h"
 #include "context/job.h"
@@ -118,6 +119,14 @@ TEST_F(ChromeMisc, SizesOfTheLiveFileAndOfABackup) {
     EXPECT_EQ(std::make_pair(5, 5), std::make_pair(folders, links));
   }
   WriteBytes(chrome_, original);
+  // A short path names a file as well as a long one.
+  const std::filesystem::path cwd = std::filesystem::current_path();
+  std::filesystem::current_path(dir_.sub("x"));
+  WriteBytes("B", original);
+  folders = links = 0;
+  EXPECT_EQ(0, get_chrome_size(Ms(u"B"), &size, &folders, &links));
+  EXPECT_EQ(std::make_pair(4, 3), std::make_pair(folders, links));
+  std::filesystem::current_path(cwd);
   ASSERT_EQ(0, BackUp());
   folders = links = 0;
   EXPECT_EQ(0, get_chrome_bk_size(Ms(dir_.u16("root")), true, &size, &folders,

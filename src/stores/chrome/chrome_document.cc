@@ -25,7 +25,7 @@ bool load_chrome_file(const char16_t* path, Json::Value* document) {
     file = FromPointer(path);
     if (file.size() > kMaxChromePathChars) file.clear();
   }
-  if (file.size() <= 8) return false;
+  if (file.empty()) return false;
   *document = Json::Value();
   std::string text;
   std::string why;
