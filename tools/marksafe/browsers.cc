@@ -228,8 +228,14 @@ void RequireUsableData(Browser browser, const Location& location,
         browser == Browser::kFirefox &&
         location.path.filename() == "places.sqlite" &&
         fs::is_directory(location.path.parent_path(), ec);
+    // Something else under that name (a FIFO, a folder for a file) is
+    // named for what it is.
+    const char* const missing = !fs::exists(location.path, ec)
+                                    ? " does not exist"
+                                : browser == Browser::kIe ? " is not a folder"
+                                                          : " is not a file";
     Fail(step, std::string(kWhat[index]) + " " + PathToUtf8(location.path) +
-                   " does not exist" +
+                   missing +
                    (fresh_profile ? " (the profile was never opened: start "
                                     "Firefox with it once, then close it)"
                                   : ""));
