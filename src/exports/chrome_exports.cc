@@ -8,6 +8,7 @@
 #include "stores/chrome/chrome_misc.h"
 
 using marksafe::exports::AsU16;
+using marksafe::exports::CodeOf;
 using marksafe::exports::Guarded;
 using marksafe::exports::GuardedCode;
 using marksafe::exports::RefusedCode;
@@ -22,8 +23,7 @@ MARKSAFE_API int32_t export_chrome_2_folder(const MS_CHAR* chrome_file,
   if (dest == nullptr)
     return RefusedCode("export_chrome_2_folder", marksafe::kErrorPathNotFound);
   return GuardedCode([&] {
-    return static_cast<int32_t>(
-        jobs::ExportChrome2Folder(AsU16(chrome_file), AsU16(dest)).code());
+    return CodeOf(jobs::ExportChrome2Folder(AsU16(chrome_file), AsU16(dest)));
   });
 }
 
@@ -32,9 +32,8 @@ MARKSAFE_API int32_t backup_chrome(const MS_CHAR* chrome_file,
   if (dest == nullptr)
     return RefusedCode("backup_chrome", marksafe::kErrorPathNotFound);
   return GuardedCode([&] {
-    return static_cast<int32_t>(
-        jobs::BackupChrome(AsU16(chrome_file), AsU16(dest), into_backup_set)
-            .code());
+    return CodeOf(
+        jobs::BackupChrome(AsU16(chrome_file), AsU16(dest), into_backup_set));
   });
 }
 

@@ -6,7 +6,6 @@
 // store backed up as a part of its own.
 #include <json/json.h>
 
-#include <array>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,12 +18,11 @@
 #include "exports/export_util.h"
 #include "exports/host_stores.h"
 #include "jobs/backup_jobs.h"
+#include "jobs/html_import_job.h"
 #include "jobs/open_store.h"
 #include "jobs/store_jobs.h"
 #include "marksafe/marksafe.h"
-#include "model/report.h"
 #include "platform/platform.h"
-#include "stores/html/html_reader.h"
 #include "stores/html/html_writer.h"
 
 namespace marksafe {
@@ -48,101 +46,13 @@ int32_t BackupPart(const MS_CHAR* store, int32_t kind,
                                           : kErrorInvalidParameter;
 }
 
-// True when text looks like bookmark HTML: it has the format's doctype or
-// at least one <DL> list (ASCII case ignored; in a UTF-16 file the zero
-// bytes of its ASCII characters are passed over).
-bool LooksLikeBookmarkHtml(const std::string& text) {
-  const bool utf16 =
-      text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') ||
-                           (text[0] == '\xFE' && text[1] == '\xFF'));
-  std::string lower;
-  lower.reserve(text.size());
-  for (char c : text) {
-    if (utf16 && c == '\0') continue;
-    lower.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a')
-                                         : c);
-  }
-  return lower.find("netscape-bookmark-file") != std::string::npos ||
-         lower.find("<dl") != std::string::npos;
-}
-
-// Which roots a tree has.
-using RootsPresent = std::array<bool, model::kRootCount>;
-
-RootsPresent RootsOf(const model::Tree& tree) {
-  RootsPresent present{};
-  for (model::Root root : model::kAllRoots) {
-    present[static_cast<size_t>(root)] = tree.root(root) != model::kNoItem;
-  }
-  return present;
-}
-
-// What the reader left out of source: each link whose address is no URL
-// (lost, and counted in its root's entry, which MergeRoots made from
-// first_root on, one per root of source in kAllRoots order), and once per
-// file the links whose icon or last character set no store is given.
-void ReportHtmlNotes(const html::HtmlNotes& notes, const RootsPresent& source,
-                     const std::u16string& file, size_t first_root) {
-  model::Report& report = context::Current().report();
-  std::array<model::RootReport*, model::kRootCount> entries{};
-  size_t next = first_root;
-  for (model::Root root : model::kAllRoots) {
-    if (!source[static_cast<size_t>(root)]) continue;
-    if (next < report.roots.size()) {
-      entries[static_cast<size_t>(root)] = &report.roots[next++];
-    }
-  }
-  for (const html::HtmlNotes::Skipped& skipped : notes.skipped) {
-    if (model::RootReport* entry = entries[static_cast<size_t>(skipped.root)]) {
-      ++entry->source.links;
-      ++entry->not_carried.links;
-    }
-    report.AddProblem(skipped.path, "not a URL", true, skipped.url);
-  }
-  const auto per_file = [&](int64_t links, const char* what) {
-    if (links == 0) return;
-    report.AddProblem(DisplayPath(file),
-                      std::string(what) + " of " + std::to_string(links) +
-                          " link" + (links == 1 ? "" : "s"),
-                      false);
-  };
-  per_file(notes.icons, "ICON data");
-  per_file(notes.charsets, "LAST_CHARSET");
-}
-
 int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,
                    int32_t kind) {
   if (html_file == nullptr || store == nullptr ||
       (kind != MARKSAFE_STORE_PLACES && kind != MARKSAFE_STORE_CHROME)) {
     return RefusedCode("marksafe_import_html", kErrorInvalidParameter);
   }
-  const std::u16string html_path = ToU16(html_file);
-  const std::u16string store_path = ToU16(store);
-  std::string text;
-  if (!platform::PathExists(html_path) || !platform::PathExists(store_path)) {
-    return kErrorFileNotFound;
-  }
-  if (!platform::ReadFile(html_path, &text).ok()) {
-    Note(html_path, "cannot be read");
-    return kErrorAccessDenied;
-  }
-  if (!LooksLikeBookmarkHtml(text)) {
-    Note(html_path, "is not a bookmark HTML file (no <DL> list)");
-    return kErrorInvalidData;
-  }
-  model::Tree source;
-  html::HtmlNotes notes;
-  const Status read = html::ReadBookmarkHtml(text, &source, &notes);
-  std::string().swap(text);  // read: the tree holds what is needed
-  if (!read.ok()) {
-    Note(html_path, "read failed: " + platform::ToUtf8(read.message()));
-    return kErrorInvalidData;
-  }
-  const size_t first_root = context::Current().report().roots.size();
-  const RootsPresent roots = RootsOf(source);
-  const Status merged = jobs::MergeIntoStore(&source, kind, store_path);
-  if (merged.ok()) ReportHtmlNotes(notes, roots, html_path, first_root);
-  return static_cast<int32_t>(merged.code());
+  return CodeOf(jobs::ImportHtml(ToU16(html_file), kind, ToU16(store)));
 }
 
 // Per folder, what the backup holds beyond the store ("missing") and the

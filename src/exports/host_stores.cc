@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "base/text.h"
 #include "context/job.h"
 #include "exports/export_util.h"
 #include "model/report.h"
@@ -12,10 +11,6 @@
 
 namespace marksafe {
 namespace exports {
-
-void Note(const std::u16string& path, const std::string& reason) {
-  context::Current().report().AddProblem(DisplayPath(path), reason, true);
-}
 
 void PutReadFailure(const Status& status, Json::Value* out) {
   (*out)["code"] = CodeOf(status);

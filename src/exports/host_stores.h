@@ -1,5 +1,5 @@
-// What the host extras share: a problem noted on the current report, and
-// the failure of a comparison to read a store as JSON.
+// What the host extras share: the failure of a comparison to read a store
+// as JSON.
 #ifndef MARKSAFE_EXPORTS_HOST_STORES_H_
 #define MARKSAFE_EXPORTS_HOST_STORES_H_
 
@@ -11,9 +11,6 @@
 
 namespace marksafe {
 namespace exports {
-
-// Adds a problem naming path to the current report, as lost.
-void Note(const std::u16string& path, const std::string& reason);
 
 // Sets "code" and "error" in *out for a comparison that could not read a
 // store: the last problem of the current report, else status's message.

@@ -35,16 +35,8 @@ Status Backup(const std::u16string& favorites, const std::u16string& folder,
               const volatile uint8_t* cancel_flag) {
   DebugLog(u"Backup_ie_pro: sourcePath=%s, destPath=%s \n", favorites.c_str(),
            folder.c_str());
-  CopyCounts counts;
-  Status copied =
-      into_backup_set
-          ? CopyFavoritesIntoPart(favorites, folder, overwrite, cancel_flag,
-                                  &counts)
-          : platform::OkOr(
-                copy_folder(favorites, folder, interchange::kUrlExtension,
-                            overwrite, cancel_flag, false, &counts),
-                u"copy", favorites);
-  ReportFavoritesCopy(folder, true, counts);
+  const Status copied =
+      CopyFavorites(favorites, folder, into_backup_set, overwrite, cancel_flag);
   if (!copied.ok()) {
     DebugLog(
         u"[DllExport] [backup_ie_pro] backup IE fav. fail: %ld, "

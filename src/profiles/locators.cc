@@ -171,7 +171,7 @@ bool LocateChromeFile(std::u16string* out) {
           ShellFolderAsUser(platform::ShellFolder::kRoamingAppData);
       if (app_data.empty()) return false;
       // The roaming folder's parent holds the local application data.
-      path = ParentFolder(app_data) + (OsMajorVersion() == 5
+      path = ParentFolder(app_data) + (platform::OsMajorVersion() == 5
                                            ? kChromeBelowLocalXp
                                            : kChromeBelowLocal);
       break;
@@ -183,8 +183,6 @@ bool LocateChromeFile(std::u16string* out) {
   }
   return true;
 }
-
-uint32_t OsMajorVersion() { return platform::OsMajorVersion(); }
 
 bool IsInstalledIe() {
   const std::u16string program_files =

@@ -31,8 +31,6 @@ std::u16string LocateFirefoxProfile();
 // out (if not null) receives it cut to 258 characters. False when missing.
 bool LocateChromeFile(std::u16string* out);
 
-uint32_t OsMajorVersion();
-
 bool IsInstalledIe();
 // Favorites folder cut to 259 characters, when IE is installed.
 bool GetIePath(std::u16string* out);

@@ -16,9 +16,9 @@
 #include "gtest/gtest.h"
 #include "json/json.h"
 #include "model/report.h"
-#include "platform/memory_env.h"
 #include "platform/platform.h"
 #include "support/faulty_env.h"
+#include "support/memory_env.h"
 #include "support/test_support.h"
 #include "support/tree_support.h"
 

@@ -41,6 +41,40 @@ bool StartsWithFolder(const std::u16string& path, const std::u16string& folder) 
                     p[f.size()] == u'/');
 }
 
+// Copies the .url files of source to destination. Into a backup set's
+// part it holds the part's lock, and with overwrite builds the part anew
+// beside the previous one, swapped in only when the whole copy succeeded:
+// a failed or cancelled backup leaves the previous part whole.
+Status CopyUrlFiles(const std::u16string& source,
+                    const std::u16string& destination, bool into_backup_set,
+                    bool overwrite, const volatile uint8_t* cancel_flag,
+                    CopyCounts* counts) {
+  StoreLock lock;
+  if (into_backup_set) {
+    const Status locked = lock.Acquire(destination);
+    if (!locked.ok()) return locked;
+    RecoverInterruptedSwap(destination);
+  }
+  // A part inside the Favorites folder itself is copied in place, as the
+  // copy skips only its own destination.
+  if (!into_backup_set || !overwrite || StartsWithFolder(destination, source)) {
+    return platform::OkOr(
+        copy_folder(source, destination, interchange::kUrlExtension, overwrite,
+                    cancel_flag, false, counts),
+        u"copy", source);
+  }
+  const std::u16string staging = StagingFolderFor(destination);
+  if (platform::PathExists(staging)) (void)platform::RemoveTree(staging).ok();
+  bool copied = copy_folder(source, staging, interchange::kUrlExtension,
+                            overwrite, cancel_flag, false, counts);
+  Status status = copied ? SwapInFolder(staging, destination)
+                         : Status::Error(platform::GetLastError(),
+                                         u"the copy of " + source + u" failed");
+  // On failure the previous part is kept.
+  if (!status.ok()) (void)platform::RemoveTree(staging).ok();
+  return status;
+}
+
 }  // namespace
 
 Status GetIeFavoritesSize(const char16_t* folder, bool into_backup_set,
@@ -88,45 +122,18 @@ Status BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
     return FailedWithLastError(u"create", destination);
   }
 
-  CopyCounts counts;
-  Status copied =
-      into_backup_set
-          ? CopyFavoritesIntoPart(source, destination, overwrite, cancel_flag,
-                                  &counts)
-          : platform::OkOr(
-                copy_folder(source, destination, interchange::kUrlExtension,
-                            overwrite, cancel_flag, false, &counts),
-                u"copy", source);
-  ReportFavoritesCopy(destination, true, counts);
-  return copied;
+  return CopyFavorites(source, destination, into_backup_set, overwrite,
+                       cancel_flag);
 }
 
-Status CopyFavoritesIntoPart(const std::u16string& source,
-                             const std::u16string& part, bool overwrite,
-                             const volatile uint8_t* cancel_flag,
-                             CopyCounts* counts) {
-  StoreLock lock;
-  Status status = lock.Acquire(part);
-  if (!status.ok()) return status;
-  RecoverInterruptedSwap(part);
-  // A part inside the Favorites folder itself is copied in place, as the
-  // copy skips only its own destination.
-  const bool inside_source = StartsWithFolder(part, source);
-  if (!overwrite || inside_source) {
-    return platform::OkOr(copy_folder(source, part, interchange::kUrlExtension,
-                                      overwrite, cancel_flag, false, counts),
-                          u"copy", source);
-  }
-  const std::u16string staging = StagingFolderFor(part);
-  if (platform::PathExists(staging)) (void)platform::RemoveTree(staging).ok();
-  bool copied = copy_folder(source, staging, interchange::kUrlExtension,
-                            overwrite, cancel_flag, false, counts);
-  status = copied ? SwapInFolder(staging, part)
-                  : Status::Error(platform::GetLastError(),
-                                  u"the copy of " + source + u" failed");
-  // On failure the previous part is kept.
-  if (!status.ok()) (void)platform::RemoveTree(staging).ok();
-  return status;
+Status CopyFavorites(const std::u16string& source,
+                     const std::u16string& destination, bool into_backup_set,
+                     bool overwrite, const volatile uint8_t* cancel_flag) {
+  CopyCounts counts;
+  const Status copied = CopyUrlFiles(source, destination, into_backup_set,
+                                     overwrite, cancel_flag, &counts);
+  ReportFavoritesCopy(destination, true, counts);
+  return copied;
 }
 
 void ReportFavoritesCopy(const std::u16string& label, bool top_existed,

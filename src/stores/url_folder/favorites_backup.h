@@ -33,16 +33,16 @@ namespace ie {
                               bool overwrite,
                               const volatile uint8_t* cancel_flag);
 
-// Copies the .url files of the Favorites folder source into the part
-// folder of a backup set, holding the part's lock. With overwrite the part
-// is built anew beside the previous one and swapped in only when the whole
-// copy succeeded: a failed or cancelled backup leaves the previous part
-// whole. Without overwrite no file there is replaced, only new ones added.
-[[nodiscard]] Status CopyFavoritesIntoPart(const std::u16string& source,
-                                           const std::u16string& part,
-                                           bool overwrite,
-                                           const volatile uint8_t* cancel_flag,
-                                           CopyCounts* counts);
+// Copies the .url files of the Favorites folder source to destination and
+// reports the copy. Into a backup set (destination is then the part
+// folder) it holds the part's lock; with overwrite the part is built anew
+// beside the previous one and swapped in only when the whole copy
+// succeeded: a failed or cancelled backup leaves the previous part whole.
+// Without overwrite no file there is replaced, only new ones added.
+[[nodiscard]] Status CopyFavorites(const std::u16string& source,
+                                   const std::u16string& destination,
+                                   bool into_backup_set, bool overwrite,
+                                   const volatile uint8_t* cancel_flag);
 
 // Adds to the thread's report what a copy of a Favorites tree did, as the
 // root "favorites" labelled label: .url files and folders copied (added),

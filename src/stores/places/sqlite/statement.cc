@@ -12,12 +12,6 @@ namespace SQLite {
 Value::Value(const std::u16string& text)
     : kind_(Kind::kText), text_(platform::ToUtf8(text)) {}
 
-Value::Value(const char16_t* text) {
-  if (text == nullptr) return;
-  kind_ = Kind::kText;
-  text_ = platform::ToUtf8(std::u16string(text));
-}
-
 Value Value::Utf8(std::string text) {
   Value value;
   value.kind_ = Kind::kText;

@@ -27,7 +27,6 @@ class Value {
   Value(long long value)                                         // NOLINT
       : kind_(Kind::kInteger), integer_(static_cast<int64_t>(value)) {}
   Value(const std::u16string& text);  // NOLINT
-  Value(const char16_t* text);        // NOLINT
   // Text already in UTF-8.
   static Value Utf8(std::string text);
 

@@ -1,4 +1,4 @@
-#include "platform/memory_env.h"
+#include "support/memory_env.h"
 
 #include <algorithm>
 #include <iterator>
@@ -74,11 +74,6 @@ Status MemoryEnv::Missing(const std::u16string& key, const char16_t* what) {
   return Failed(parent != nullptr && parent->folder ? kErrorFileNotFound
                                                     : kErrorPathNotFound,
                 what, key);
-}
-
-void MemoryEnv::SetShellFolder(ShellFolder folder, const std::u16string& path) {
-  std::lock_guard<std::mutex> hold(mutex_);
-  shell_folders_[folder] = path;
 }
 
 Status MemoryEnv::ListDirectory(const std::u16string& folder,
@@ -325,15 +320,10 @@ Status MemoryEnv::WriteProfileString(const std::u16string& section,
   return PutFile(file, bytes, false);
 }
 
-Status MemoryEnv::GetShellFolder(ShellFolder folder, std::u16string* out) {
-  std::lock_guard<std::mutex> hold(mutex_);
-  auto it = shell_folders_.find(folder);
-  if (it == shell_folders_.end()) {
-    out->clear();
-    return Failed(kErrorPathNotFound, u"find a shell folder");
-  }
-  *out = it->second;
-  return Status::Ok();
+// No shell folder is known here.
+Status MemoryEnv::GetShellFolder(ShellFolder, std::u16string* out) {
+  out->clear();
+  return Failed(kErrorPathNotFound, u"find a shell folder");
 }
 
 std::u16string MemoryEnv::TempFolder() { return u"/tmp"; }

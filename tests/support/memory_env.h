@@ -6,8 +6,8 @@
 // Paths take "\" or "/" alike and are matched as written (case counts);
 // "/" alone is the root, which always exists. Links do not exist here, so
 // every path resolves to itself. Locks are held per path within this Env.
-#ifndef MARKSAFE_PLATFORM_MEMORY_ENV_H_
-#define MARKSAFE_PLATFORM_MEMORY_ENV_H_
+#ifndef MARKSAFE_TESTS_SUPPORT_MEMORY_ENV_H_
+#define MARKSAFE_TESTS_SUPPORT_MEMORY_ENV_H_
 
 #include <cstdint>
 #include <map>
@@ -25,9 +25,6 @@ namespace platform {
 class MemoryEnv : public SystemEnv {
  public:
   MemoryEnv() = default;
-
-  // What GetShellFolder answers for folder (nothing is set at first).
-  void SetShellFolder(ShellFolder folder, const std::u16string& path);
 
   Status ListDirectory(const std::u16string& folder,
                        std::vector<DirEntry>* out) override;
@@ -100,10 +97,9 @@ class MemoryEnv : public SystemEnv {
   mutable std::mutex mutex_;
   std::map<std::u16string, Node> nodes_;
   std::set<std::u16string> locked_;
-  std::map<ShellFolder, std::u16string> shell_folders_;
 };
 
 }  // namespace platform
 }  // namespace marksafe
 
-#endif  // MARKSAFE_PLATFORM_MEMORY_ENV_H_
+#endif  // MARKSAFE_TESTS_SUPPORT_MEMORY_ENV_H_

@@ -1,0 +1,118 @@
+#include "jobs/html_import_job.h"
+
+#include <array>
+#include <string>
+
+#include "base/error_codes.h"
+#include "base/text.h"
+#include "context/job.h"
+#include "jobs/store_jobs.h"
+#include "model/report.h"
+#include "platform/platform.h"
+#include "stores/html/html_reader.h"
+
+namespace marksafe {
+namespace jobs {
+namespace {
+
+// True when text looks like bookmark HTML: it has the format's doctype or
+// at least one <DL> list (ASCII case ignored; in a UTF-16 file the zero
+// bytes of its ASCII characters are passed over).
+bool LooksLikeBookmarkHtml(const std::string& text) {
+  const bool utf16 =
+      text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') ||
+                           (text[0] == '\xFE' && text[1] == '\xFF'));
+  std::string lower;
+  lower.reserve(text.size());
+  for (char c : text) {
+    if (utf16 && c == '\0') continue;
+    lower.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a')
+                                         : c);
+  }
+  return lower.find("netscape-bookmark-file") != std::string::npos ||
+         lower.find("<dl") != std::string::npos;
+}
+
+// Which roots a tree has.
+using RootsPresent = std::array<bool, model::kRootCount>;
+
+RootsPresent RootsOf(const model::Tree& tree) {
+  RootsPresent present{};
+  for (model::Root root : model::kAllRoots) {
+    present[static_cast<size_t>(root)] = tree.root(root) != model::kNoItem;
+  }
+  return present;
+}
+
+// What the reader left out of source: each link whose address is no URL
+// (lost, and counted in its root's entry, which MergeRoots made from
+// first_root on, one per root of source in kAllRoots order), and once per
+// file the links whose icon or last character set no store is given.
+void ReportHtmlNotes(const html::HtmlNotes& notes, const RootsPresent& source,
+                     const std::u16string& file, size_t first_root) {
+  model::Report& report = context::Current().report();
+  std::array<model::RootReport*, model::kRootCount> entries{};
+  size_t next = first_root;
+  for (model::Root root : model::kAllRoots) {
+    if (!source[static_cast<size_t>(root)]) continue;
+    if (next < report.roots.size()) {
+      entries[static_cast<size_t>(root)] = &report.roots[next++];
+    }
+  }
+  for (const html::HtmlNotes::Skipped& skipped : notes.skipped) {
+    if (model::RootReport* entry = entries[static_cast<size_t>(skipped.root)]) {
+      ++entry->source.links;
+      ++entry->not_carried.links;
+    }
+    report.AddProblem(skipped.path, "not a URL", true, skipped.url);
+  }
+  const auto per_file = [&](int64_t links, const char* what) {
+    if (links == 0) return;
+    report.AddProblem(DisplayPath(file),
+                      std::string(what) + " of " + std::to_string(links) +
+                          " link" + (links == 1 ? "" : "s"),
+                      false);
+  };
+  per_file(notes.icons, "ICON data");
+  per_file(notes.charsets, "LAST_CHARSET");
+}
+
+// Fails with code after naming path and reason in the report, as lost.
+Status Refuse(uint32_t code, const std::u16string& path,
+              const std::string& reason) {
+  context::Current().report().AddProblem(DisplayPath(path), reason, true);
+  return Status::Error(code, path + u" " + platform::FromUtf8(reason));
+}
+
+}  // namespace
+
+Status ImportHtml(const std::u16string& html_path, int32_t kind,
+                  const std::u16string& store_path) {
+  if (!platform::PathExists(html_path) || !platform::PathExists(store_path)) {
+    return Status::Error(kErrorFileNotFound, u"no such file");
+  }
+  std::string text;
+  if (!platform::ReadFile(html_path, &text).ok()) {
+    return Refuse(kErrorAccessDenied, html_path, "cannot be read");
+  }
+  if (!LooksLikeBookmarkHtml(text)) {
+    return Refuse(kErrorInvalidData, html_path,
+                  "is not a bookmark HTML file (no <DL> list)");
+  }
+  model::Tree source;
+  html::HtmlNotes notes;
+  const Status read = html::ReadBookmarkHtml(text, &source, &notes);
+  std::string().swap(text);  // read: the tree holds what is needed
+  if (!read.ok()) {
+    return Refuse(kErrorInvalidData, html_path,
+                  "read failed: " + platform::ToUtf8(read.message()));
+  }
+  const size_t first_root = context::Current().report().roots.size();
+  const RootsPresent roots = RootsOf(source);
+  Status merged = MergeIntoStore(&source, kind, store_path);
+  if (merged.ok()) ReportHtmlNotes(notes, roots, html_path, first_root);
+  return merged;
+}
+
+}  // namespace jobs
+}  // namespace marksafe
