@@ -164,7 +164,8 @@ class PartWriter {
                     !ShortcutBytes(item, &bytes) ||
                     !platform::ReplaceFileAtomically(path, bytes).ok())) {
       status->Update(ItemFailed(tree_, id, path, WriteFailedReason(),
-                                root_report, report_));
+                                platform::GetLastError(), root_report,
+                                report_));
       *failed = true;
       return std::u16string();
     }

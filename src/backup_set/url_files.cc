@@ -123,7 +123,8 @@ bool ReadableEntryPath(const std::u16string& folder,
 
 Status ItemFailed(const model::Tree& tree, model::ItemId id,
                   const std::u16string& path, const std::string& reason,
-                  model::RootReport* root_report, model::Report* report) {
+                  uint32_t code, model::RootReport* root_report,
+                  model::Report* report) {
   const model::Item& item = tree.at(id);
   model::Counts lost;
   model::CountItem(item.kind, &lost);
@@ -134,8 +135,7 @@ Status ItemFailed(const model::Tree& tree, model::ItemId id,
   if (report != nullptr) {
     report->AddProblem(tree.PathOf(id), reason, true, item.url);
   }
-  return Status::Error(platform::GetLastError(),
-                       platform::FromUtf8(reason) + u": " + path);
+  return Status::Error(code, platform::FromUtf8(reason) + u": " + path);
 }
 
 std::string WriteFailedReason() {
@@ -181,10 +181,9 @@ std::u16string WriteNewEntry(const model::Tree& tree, model::ItemId id,
       item.title, is_link ? interchange::kUrlSuffix : u"",
       is_link ? folder->file_limit : folder->folder_limit);
   if (name.empty()) {
-    platform::SetLastError(too_long_error);
     status->Update(ItemFailed(tree, id, folder->dir,
                               "path too long for the file system",
-                              root_report, report));
+                              too_long_error, root_report, report));
     return name;
   }
   const std::u16string path = JoinPath(folder->dir, name);
@@ -193,8 +192,8 @@ std::u16string WriteNewEntry(const model::Tree& tree, model::ItemId id,
                                      platform::WriteNewFile(path, bytes).ok()
                                : platform::CreateDirectoryTree(path).ok();
   if (!written) {
-    status->Update(
-        ItemFailed(tree, id, path, WriteFailedReason(), root_report, report));
+    status->Update(ItemFailed(tree, id, path, WriteFailedReason(),
+                              platform::GetLastError(), root_report, report));
     return std::u16string();
   }
   model::CountItem(item.kind, &root_report->added);

@@ -56,8 +56,7 @@ bool ShortcutBytes(const model::Item& item, std::string* bytes);
 // name of its own, never over an existing entry, and counts it as added
 // (and, for the progress of the call, as written). Returns the new name;
 // empty when the item failed: it is then counted and named as failed and
-// status says why (a name that cannot fit sets too_long_error as the
-// thread's last error).
+// status says why (a name that cannot fit fails with too_long_error).
 std::u16string WriteNewEntry(const model::Tree& tree, model::ItemId id,
                              DiskFolder* folder, uint32_t too_long_error,
                              model::RootReport* root_report,
@@ -86,10 +85,11 @@ bool ItemOfEntry(const platform::DirEntry& entry, const std::u16string& path,
 Status TooDeep(const std::u16string& where);
 
 // Counts one item (and with a folder everything below it) as failed and
-// names it in report; the Status says what failed and where.
+// names it in report; the Status (code) says what failed and where.
 Status ItemFailed(const model::Tree& tree, model::ItemId id,
                   const std::u16string& path, const std::string& reason,
-                  model::RootReport* root_report, model::Report* report);
+                  uint32_t code, model::RootReport* root_report,
+                  model::Report* report);
 
 // "write failed: <reason in words>" for the thread's last error.
 std::string WriteFailedReason();

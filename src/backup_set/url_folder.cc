@@ -45,8 +45,8 @@ bool ReplaceSameName(const model::Tree& tree, ItemId id, DiskFolder* folder,
   if (!platform::ChildPath(folder->dir, name, &path) ||
       !ShortcutBytes(item, &bytes) ||
       !platform::ReplaceFileAtomically(path, bytes).ok()) {
-    status->Update(
-        ItemFailed(tree, id, path, WriteFailedReason(), root_report, report));
+    status->Update(ItemFailed(tree, id, path, WriteFailedReason(),
+                              platform::GetLastError(), root_report, report));
     return true;
   }
   model::CountItem(item.kind, &root_report->added);

@@ -40,10 +40,8 @@ Status Backup(const std::u16string& favorites, const std::u16string& folder,
       into_backup_set
           ? CopyFavoritesIntoPart(favorites, folder, overwrite, cancel_flag,
                                   &counts)
-          : platform::OkOr(
-                copy_folder(favorites, folder, interchange::kUrlExtension,
-                            overwrite, cancel_flag, false, &counts),
-                u"copy", favorites);
+          : copy_folder(favorites, folder, interchange::kUrlExtension,
+                        overwrite, cancel_flag, false, &counts);
   ReportFavoritesCopy(folder, true, counts);
   if (!copied.ok()) {
     DebugLog(
@@ -65,21 +63,20 @@ Status CopyFavoritesPart(const std::u16string& favorites,
   CopyCounts counts;
   std::vector<std::u16string> made;
   if (context::Current().journal() != nullptr) counts.made = &made;
-  bool copied = copy_folder(ReadableFolder(folder), favorites,
-                            interchange::kUrlExtension,
-                            overwrite, cancel_flag, true, &counts,
-                            /*never_replace=*/true);
+  const Status copied =
+      copy_folder(ReadableFolder(folder), favorites, interchange::kUrlExtension,
+                  overwrite, cancel_flag, true, &counts,
+                  /*never_replace=*/true);
   // The Favorites folder itself, made by the copy, is no item of it.
   if (!made.empty() && !existed) made.erase(made.begin());
   ie::JournalCopiedEntries(favorites, made);
   ReportFavoritesCopy(favorites, existed, counts);
-  if (!copied) {
-    DebugLog(
-        u"[DllExport] [backup_ie_pro] import IE backup fail: %ld "
-        u",sourcePath=%s, destPath=%s\n",
-        LastErrorForLog(), folder.c_str(), favorites.c_str());
-  }
-  return platform::OkOr(copied, u"copy", folder);
+  if (copied.ok()) return Status::Ok();
+  DebugLog(
+      u"[DllExport] [backup_ie_pro] import IE backup fail: %ld "
+      u",sourcePath=%s, destPath=%s\n",
+      static_cast<long>(copied.code()), folder.c_str(), favorites.c_str());
+  return Status::Error(copied.code(), u"could not copy " + folder);
 }
 
 // Every step runs whatever the earlier ones gave; the last one that failed
@@ -131,8 +128,7 @@ Status Restore(const std::u16string& favorites, const std::u16string& folder,
   }
 
   Advance(progress);
-  return platform::OkOr(HideMarkers(favorites, interchange::kMarkerName),
-                        u"hide the markers in", favorites)
+  return HideMarkers(favorites, interchange::kMarkerName)
       .Update(std::move(result));
 }
 
@@ -152,8 +148,7 @@ Status RestoreFavoritesPart(const char16_t* favorites_path,
   Status result = lock.Acquire(favorites);
   if (!result.ok()) return result;
   result = CopyFavoritesPart(favorites, part_folder, false, cancel_flag);
-  return platform::OkOr(HideMarkers(favorites, interchange::kMarkerName),
-                        u"hide the markers in", favorites)
+  return HideMarkers(favorites, interchange::kMarkerName)
       .Update(std::move(result));
 }
 

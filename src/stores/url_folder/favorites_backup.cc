@@ -52,14 +52,14 @@ Status GetIeFavoritesSize(const char16_t* folder, bool into_backup_set,
   } else {
     path = ResolveBackupPath(folder, into_backup_set, BackupPart::kFavorites);
   }
-  uint64_t total = 0;
-  if (path.size() < kShortestMeasuredPath ||
-      !MeasureTree(path, &total, interchange::kUrlExtension, folder_count,
-                   link_count)) {
+  if (path.size() < kShortestMeasuredPath) {
     return FailedWithLastError(u"measure", path);
   }
-  *size = total;
-  return Status::Ok();
+  uint64_t total = 0;
+  const Status measured = MeasureTree(path, &total, interchange::kUrlExtension,
+                                      folder_count, link_count);
+  if (measured.ok()) *size = total;
+  return measured;
 }
 
 Status BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
@@ -93,10 +93,8 @@ Status BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
       into_backup_set
           ? CopyFavoritesIntoPart(source, destination, overwrite, cancel_flag,
                                   &counts)
-          : platform::OkOr(
-                copy_folder(source, destination, interchange::kUrlExtension,
-                            overwrite, cancel_flag, false, &counts),
-                u"copy", source);
+          : copy_folder(source, destination, interchange::kUrlExtension,
+                        overwrite, cancel_flag, false, &counts);
   ReportFavoritesCopy(destination, true, counts);
   return copied;
 }
@@ -113,17 +111,16 @@ Status CopyFavoritesIntoPart(const std::u16string& source,
   // copy skips only its own destination.
   const bool inside_source = StartsWithFolder(part, source);
   if (!overwrite || inside_source) {
-    return platform::OkOr(copy_folder(source, part, interchange::kUrlExtension,
-                                      overwrite, cancel_flag, false, counts),
-                          u"copy", source);
+    return copy_folder(source, part, interchange::kUrlExtension, overwrite,
+                       cancel_flag, false, counts);
   }
   const std::u16string staging = StagingFolderFor(part);
   if (platform::PathExists(staging)) (void)platform::RemoveTree(staging).ok();
-  bool copied = copy_folder(source, staging, interchange::kUrlExtension,
-                            overwrite, cancel_flag, false, counts);
-  status = copied ? SwapInFolder(staging, part)
-                  : Status::Error(platform::GetLastError(),
-                                  u"the copy of " + source + u" failed");
+  const Status copied = copy_folder(source, staging, interchange::kUrlExtension,
+                                    overwrite, cancel_flag, false, counts);
+  status = copied.ok() ? SwapInFolder(staging, part)
+                       : Status::Error(copied.code(),
+                                       u"the copy of " + source + u" failed");
   // On failure the previous part is kept.
   if (!status.ok()) (void)platform::RemoveTree(staging).ok();
   return status;

@@ -115,12 +115,11 @@ Status CopyWithoutPositionFile(const std::u16string& part,
   const std::u16string imported = JoinPath(dest_folder, subfolder_title);
   const bool existed = platform::IsDirectory(imported);
   CopyCounts counts;
-  const bool copied =
-      copy_folder(part, imported, interchange::kUrlExtension, overwrite,
-                  nullptr, true, &counts);
+  const Status copied = copy_folder(part, imported, interchange::kUrlExtension,
+                                    overwrite, nullptr, true, &counts);
   ReportFavoritesCopy(imported, existed, counts);
-  if (copied) return Status::Ok();
-  return Status::Error(platform::GetLastError(),
+  if (copied.ok()) return Status::Ok();
+  return Status::Error(copied.code(),
                        u"could not copy " + part + u" into " + imported);
 }
 
