@@ -62,10 +62,7 @@ class SystemFile : public platform::RandomAccessFile {
  private:
   bool Note(int rc) {
     rc_ = rc;
-    if (rc == SQLITE_OK) return true;
-    platform::SetLastError((rc & 0xFF) == SQLITE_FULL ? kErrorDiskFull
-                                                      : kErrorIoDevice);
-    return false;
+    return rc == SQLITE_OK;
   }
 
   sqlite3_file* file_;
