@@ -309,8 +309,11 @@ Status MeasureTree(const std::u16string& folder, uint64_t* size,
   return failure == 0 ? Status::Ok() : Status::Error(failure, failed);
 }
 
-bool EnsureFolder(const std::u16string& path) {
-  return platform::PathExists(path) || platform::CreateDirectoryTree(path).ok();
+Status EnsureFolder(const std::u16string& path) {
+  if (platform::PathExists(path)) return Status::Ok();
+  const Status made = platform::CreateDirectoryTree(path);
+  if (made.ok()) return made;
+  return Status::Error(made.code(), u"could not create " + path);
 }
 
 namespace {

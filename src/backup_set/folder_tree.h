@@ -54,8 +54,9 @@ Status MeasureTree(const std::u16string& folder, uint64_t* size,
                    const std::u16string& filter, int32_t* folder_count,
                    int32_t* file_count);
 
-// True when path exists, or a folder with its missing parents was made there.
-bool EnsureFolder(const std::u16string& path);
+// Ok when path exists, or a folder with its missing parents was made there;
+// else "could not create <path>" with the system's code.
+Status EnsureFolder(const std::u16string& path);
 
 // Adds the hidden attribute to every entry named name (case-insensitive)
 // anywhere below root. Fails (the last failure's code) when a folder cannot

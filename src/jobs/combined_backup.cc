@@ -182,14 +182,16 @@ Status BackupIePro(const char16_t* ie_def_path, const char16_t* backup_path,
   std::u16string folder = root;
   if (into_backup_set) {
     GetBookmarkFolder(backup_path, &folder);
-    if (!EnsureFolder(folder)) {
+    Status made = EnsureFolder(folder);
+    if (!made.ok()) {
       DebugLog(u"Backup_ie_pro: CreateDirectory1 %s fail \n", folder.c_str());
-      return FailedWithLastError(u"create", folder);
+      return made;
     }
     folder += u"\\Favorites";
-    if (!EnsureFolder(folder)) {
+    made = EnsureFolder(folder);
+    if (!made.ok()) {
       DebugLog(u"Backup_ie_pro: CreateDirectory2 %s fail \n", folder.c_str());
-      return FailedWithLastError(u"create", folder);
+      return made;
     }
   }
 

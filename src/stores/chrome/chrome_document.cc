@@ -64,9 +64,10 @@ std::string ChromeFileText(const Json::Value& document) {
   return converted;
 }
 
-bool save_chrome_file(const Json::Value& document, const std::u16string& path) {
-  if (path.size() < 3) return false;
-  return platform::ReplaceFileAtomically(path, ChromeFileText(document)).ok();
+Status save_chrome_file(const Json::Value& document,
+                        const std::u16string& path) {
+  if (path.size() < 3) return Status::Error(kErrorInvalidParameter, path);
+  return platform::ReplaceFileAtomically(path, ChromeFileText(document));
 }
 
 // The members today's Chrome writes on every node: a guid (left out when the

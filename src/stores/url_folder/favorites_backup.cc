@@ -77,16 +77,16 @@ Status BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
   std::u16string destination = backup_path;
   if (into_backup_set) {
     GetBookmarkFolder(backup_path, &destination);
-    if (!EnsureFolder(destination)) {
+    const Status made = EnsureFolder(destination);
+    if (!made.ok()) {
       DebugLogFixed(u"[backup_ie] Create directory: %s fail",
                     destination.c_str());
-      return FailedWithLastError(u"create", destination);
+      return made;
     }
     destination += u"\\Favorites";
   }
-  if (!EnsureFolder(destination)) {
-    return FailedWithLastError(u"create", destination);
-  }
+  const Status made = EnsureFolder(destination);
+  if (!made.ok()) return made;
 
   CopyCounts counts;
   Status copied =
