@@ -138,8 +138,8 @@ Status ItemFailed(const model::Tree& tree, model::ItemId id,
   return Status::Error(code, platform::FromUtf8(reason) + u": " + path);
 }
 
-std::string WriteFailedReason() {
-  return "write failed: " + ErrorWords(platform::GetLastError());
+std::string WriteFailedReason(uint32_t code) {
+  return "write failed: " + ErrorWords(code);
 }
 
 bool ItemOfEntry(const platform::DirEntry& entry, const std::u16string& path,
@@ -164,11 +164,17 @@ std::u16string LastErrorWords() {
   return platform::FromUtf8(ErrorWords(platform::GetLastError()));
 }
 
-bool ShortcutBytes(const model::Item& item, std::string* bytes) {
-  if (!item.source_file.empty())
-    return platform::ReadFile(item.source_file, bytes).ok();
-  *bytes = interchange::ShortcutFileBytes(item.title, item.url);
-  return true;
+Status WriteShortcut(const model::Item& item, const std::u16string& path,
+                     bool replace) {
+  std::string bytes;
+  if (item.source_file.empty()) {
+    bytes = interchange::ShortcutFileBytes(item.title, item.url);
+  } else {
+    Status read = platform::ReadFile(item.source_file, &bytes);
+    if (!read.ok()) return read;
+  }
+  return replace ? platform::ReplaceFileAtomically(path, bytes)
+                 : platform::WriteNewFile(path, bytes);
 }
 
 std::u16string WriteNewEntry(const model::Tree& tree, model::ItemId id,
@@ -187,13 +193,11 @@ std::u16string WriteNewEntry(const model::Tree& tree, model::ItemId id,
     return name;
   }
   const std::u16string path = JoinPath(folder->dir, name);
-  std::string bytes;
-  const bool written = is_link ? ShortcutBytes(item, &bytes) &&
-                                     platform::WriteNewFile(path, bytes).ok()
-                               : platform::CreateDirectoryTree(path).ok();
-  if (!written) {
-    status->Update(ItemFailed(tree, id, path, WriteFailedReason(),
-                              platform::GetLastError(), root_report, report));
+  const uint32_t failure = is_link ? WriteShortcut(item, path, false).code()
+                                   : platform::CreateDirectoryTree(path).code();
+  if (failure != kErrorSuccess) {
+    status->Update(ItemFailed(tree, id, path, WriteFailedReason(failure),
+                              failure, root_report, report));
     return std::u16string();
   }
   model::CountItem(item.kind, &root_report->added);

@@ -47,10 +47,11 @@ struct DiskFolder {
   model::NameLimit folder_limit;
 };
 
-// The bytes of a link's .url file: those of the file it was read from as
-// it stands (Item::source_file), else a new shortcut in the Chrome form.
-// False (last error set) when the source file cannot be read.
-bool ShortcutBytes(const model::Item& item, std::string* bytes);
+// Writes a link's .url file at path: the bytes of the file it was read
+// from as it stands (Item::source_file), else a new shortcut in the Chrome
+// form; over what is there with replace, else only as a new file.
+Status WriteShortcut(const model::Item& item, const std::u16string& path,
+                     bool replace);
 
 // Writes one link (a new .url file) or folder of tree into folder under a
 // name of its own, never over an existing entry, and counts it as added
@@ -91,8 +92,8 @@ Status ItemFailed(const model::Tree& tree, model::ItemId id,
                   uint32_t code, model::RootReport* root_report,
                   model::Report* report);
 
-// "write failed: <reason in words>" for the thread's last error.
-std::string WriteFailedReason();
+// "write failed: <reason in words>" for code.
+std::string WriteFailedReason(uint32_t code);
 // The thread's last error in words ("access denied").
 std::u16string LastErrorWords();
 

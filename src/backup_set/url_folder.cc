@@ -42,12 +42,12 @@ bool ReplaceSameName(const model::Tree& tree, ItemId id, DiskFolder* folder,
       item.title, interchange::kUrlSuffix, folder->file_limit);
   if (name.empty() || replaceable->erase(ToUpperCase(name)) == 0) return false;
   std::u16string path;
-  std::string bytes;
-  if (!platform::ChildPath(folder->dir, name, &path) ||
-      !ShortcutBytes(item, &bytes) ||
-      !platform::ReplaceFileAtomically(path, bytes).ok()) {
-    status->Update(ItemFailed(tree, id, path, WriteFailedReason(),
-                              platform::GetLastError(), root_report, report));
+  const uint32_t failure = platform::ChildPath(folder->dir, name, &path)
+                               ? WriteShortcut(item, path, true).code()
+                               : platform::GetLastError();
+  if (failure != kErrorSuccess) {
+    status->Update(ItemFailed(tree, id, path, WriteFailedReason(failure),
+                              failure, root_report, report));
     return true;
   }
   model::CountItem(item.kind, &root_report->added);

@@ -37,7 +37,6 @@ bool load_chrome_file(const char16_t* path, Json::Value* document) {
     why = "it is not JSON (" + why + ")";
   }
   // The host names the file and the reason; nothing is written from here.
-  LastErrorKeeper keep;
   DebugLog(u"[Chrome] %s: %s\n", file.c_str(), platform::FromUtf8(why).c_str());
   context::Current().report().AddProblem(file, why, true);
   return false;
