@@ -234,6 +234,35 @@ uint32_t CopyTree(const CopyJob& job, const std::u16string& source,
   return failure;
 }
 
+// HideMarkers below root: 0, or the code of the last step that failed.
+uint32_t HideMarkersBelow(const std::u16string& root,
+                          const std::u16string& name) {
+  std::vector<platform::DirEntry> entries;
+  const uint32_t unlisted =
+      root.empty() ? kErrorInvalidParameter
+                   : platform::ListDirectory(root, &entries).code();
+  if (unlisted != 0) {
+    DebugLog(u"[backup_ie_pro] restore failed: %ld \n",
+             static_cast<long>(unlisted));
+    return unlisted;
+  }
+  uint32_t failure = 0;
+  for (const platform::DirEntry& entry : entries) {
+    std::u16string path;
+    if (!platform::ChildPath(root, entry.name, &path)) continue;
+    if (EqualsNoCase(entry.name, name)) {
+      const uint32_t code = platform::SetHidden(path).code();
+      if (code != 0) failure = code;
+    }
+    // Linked folders are not followed (they may lead back up the tree).
+    if (entry.is_directory && !entry.is_reparse_point) {
+      const uint32_t code = HideMarkersBelow(path, name);
+      if (code != 0) failure = code;
+    }
+  }
+  return failure;
+}
+
 }  // namespace
 
 Status copy_folder(const std::u16string& source,
@@ -249,9 +278,7 @@ Status copy_folder(const std::u16string& source,
   const uint32_t failure = source.empty() || destination.empty()
                                ? kErrorInvalidParameter
                                : CopyTree(job, source, destination);
-  if (failure == 0) return Status::Ok();
-  return Status::Error(failure, source.empty() ? u"could not copy"
-                                               : u"could not copy " + source);
+  return failure == 0 ? Status::Ok() : CouldNot(failure, u"copy", source);
 }
 
 Status MeasureTree(const std::u16string& folder, uint64_t* size,
@@ -261,11 +288,11 @@ Status MeasureTree(const std::u16string& folder, uint64_t* size,
   if (folder_count != nullptr) *folder_count = 0;
   if (file_count != nullptr) *file_count = 0;
 
-  const std::u16string failed = u"could not measure " + folder;
   std::vector<platform::DirEntry> entries;
-  if (folder.empty()) return Status::Error(kErrorInvalidParameter, failed);
-  const Status listed = platform::ListDirectory(folder, &entries);
-  if (!listed.ok()) return Status::Error(listed.code(), failed);
+  const uint32_t unlisted =
+      folder.empty() ? kErrorInvalidParameter
+                     : platform::ListDirectory(folder, &entries).code();
+  if (unlisted != 0) return CouldNot(unlisted, u"measure", folder);
   const std::u16string kept_filter = Truncated(filter, kExtensionChars);
   uint64_t total = 0;
   int32_t folders = 0;
@@ -306,55 +333,19 @@ Status MeasureTree(const std::u16string& folder, uint64_t* size,
   *size = total;
   if (folder_count != nullptr) *folder_count = folders;
   if (file_count != nullptr) *file_count = files;
-  return failure == 0 ? Status::Ok() : Status::Error(failure, failed);
+  return failure == 0 ? Status::Ok() : CouldNot(failure, u"measure", folder);
 }
 
 Status EnsureFolder(const std::u16string& path) {
   if (platform::PathExists(path)) return Status::Ok();
   const Status made = platform::CreateDirectoryTree(path);
-  if (made.ok()) return made;
-  return Status::Error(made.code(), u"could not create " + path);
+  return made.ok() ? made : CouldNot(made.code(), u"create", path);
 }
-
-namespace {
-
-// HideMarkers below root: 0, or the code of the last step that failed.
-uint32_t HideMarkersBelow(const std::u16string& root,
-                          const std::u16string& name) {
-  std::vector<platform::DirEntry> entries;
-  const uint32_t unlisted =
-      root.empty() ? kErrorInvalidParameter
-                   : platform::ListDirectory(root, &entries).code();
-  if (unlisted != 0) {
-    DebugLog(u"[backup_ie_pro] restore failed: %ld \n",
-             static_cast<long>(unlisted));
-    return unlisted;
-  }
-  uint32_t failure = 0;
-  for (const platform::DirEntry& entry : entries) {
-    std::u16string path;
-    if (!platform::ChildPath(root, entry.name, &path)) continue;
-    if (EqualsNoCase(entry.name, name)) {
-      const uint32_t code = platform::SetHidden(path).code();
-      if (code != 0) failure = code;
-    }
-    // Linked folders are not followed (they may lead back up the tree).
-    if (entry.is_directory && !entry.is_reparse_point) {
-      const uint32_t code = HideMarkersBelow(path, name);
-      if (code != 0) failure = code;
-    }
-  }
-  return failure;
-}
-
-}  // namespace
 
 Status HideMarkers(const std::u16string& root, const std::u16string& name) {
   const uint32_t failure = HideMarkersBelow(root, name);
-  if (failure == 0) return Status::Ok();
-  return Status::Error(failure, root.empty()
-                                    ? u"could not hide the markers in"
-                                    : u"could not hide the markers in " + root);
+  return failure == 0 ? Status::Ok()
+                      : CouldNot(failure, u"hide the markers in", root);
 }
 
 }  // namespace marksafe

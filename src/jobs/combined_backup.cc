@@ -76,7 +76,7 @@ Status CopyFavoritesPart(const std::u16string& favorites,
       u"[DllExport] [backup_ie_pro] import IE backup fail: %ld "
       u",sourcePath=%s, destPath=%s\n",
       static_cast<long>(copied.code()), folder.c_str(), favorites.c_str());
-  return Status::Error(copied.code(), u"could not copy " + folder);
+  return CouldNot(copied.code(), u"copy", folder);
 }
 
 // Every step runs whatever the earlier ones gave; the last one that failed

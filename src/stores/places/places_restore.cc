@@ -45,8 +45,7 @@ Status OpenTarget(stores::StoreMerge* merge, ms_places* handle) {
 Status InTransaction(ms_places* handle, const std::function<Status()>& steps) {
   ImportTransaction transaction(handle);
   if (transaction.Refused()) {
-    return Status::Error(transaction.code(),
-                         u"could not write " + handle->databasePath);
+    return CouldNot(transaction.code(), u"write", handle->databasePath);
   }
   Status status = steps();
   const bool ok = status.ok();

@@ -108,7 +108,7 @@ Status GetFirefoxBookmarkSize(const char16_t* backup_path, bool into_backup_set,
   if (!handle || !handle->database.HasConnection() ||
       (exists && !PlacesReadable(handle.get()))) {
     return built.ok() ? platform::FailedWithLastError(u"open", path)
-                      : Status::Error(built.code(), u"could not open " + path);
+                      : CouldNot(built.code(), u"open", path);
   }
   if (!exists) {  // nothing to back up: not created, nothing counted
     *folder_count = 0;
