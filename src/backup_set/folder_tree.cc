@@ -19,6 +19,13 @@ bool IsCancelled(const volatile uint8_t* cancel_flag) {
   return cancel_flag != nullptr && *cancel_flag != 0;
 }
 
+// The code the last failing system call left (never 0: a failure is never
+// read as success).
+uint32_t LastFailure() {
+  const uint32_t code = platform::GetLastError();
+  return code != kErrorSuccess ? code : kErrorInvalidParameter;
+}
+
 // A path reduced to the form in which two spellings of one folder compare
 // equal: "\" separators, no trailing separator, upper case.
 std::u16string ComparablePath(const std::u16string& path) {
@@ -75,10 +82,11 @@ struct CopyJob {
 };
 
 // Copies from to a free name beside to: "stem (2).ext", "stem (3).ext", ...
-// never replacing anything. False when none of 99 names is free. *made is
-// the name copied to, or empty when a copy was there already.
-bool CopyUnderNewName(const std::u16string& from, const std::u16string& to,
-                      std::u16string* made) {
+// never replacing anything. The failing copy's code, kErrorFileExists when
+// none of 99 names is free, else 0. *made is the name copied to, or empty
+// when a copy was there already.
+uint32_t CopyUnderNewName(const std::u16string& from, const std::u16string& to,
+                          std::u16string* made) {
   made->clear();
   const size_t slash = to.find_last_of(u"\\/");
   size_t dot = to.rfind(u'.');
@@ -90,28 +98,29 @@ bool CopyUnderNewName(const std::u16string& from, const std::u16string& to,
     const std::u16string name = to.substr(0, dot) + u" (" +
                                 NumberText(n) + u")" + to.substr(dot);
     // A copy an earlier restore put there already is enough.
-    if (platform::PathExists(name) && SameContent(from, name)) return true;
-    if (platform::CopyFile(from, name, true).ok()) {
+    if (platform::PathExists(name) && SameContent(from, name)) return 0;
+    const Status copied = platform::CopyFile(from, name, true);
+    if (copied.ok()) {
       *made = name;
-      return true;
+      return 0;
     }
-    if (platform::GetLastError() != kErrorFileExists &&
-        platform::GetLastError() != kErrorAlreadyExists) {
-      return false;
+    if (copied.code() != kErrorFileExists &&
+        copied.code() != kErrorAlreadyExists) {
+      return copied.code();
     }
   }
-  platform::SetLastError(kErrorFileExists);
-  return false;
+  return kErrorFileExists;
 }
 
-// Copies one entry of from that is no folder; true when it was copied, is
+// Copies one entry of from that is no folder; 0 when it was copied, is
 // there already with the same bytes, or is left out (no regular file, a
-// name that is no valid text, one the filter does not take).
-bool CopyOneFile(const CopyJob& job, const std::u16string& from,
-                 const platform::DirEntry& entry,
-                 const std::u16string& source_path,
-                 const std::u16string& target_path,
-                 const std::unordered_set<std::u16string>& present) {
+// name that is no valid text, one the filter does not take), else the
+// failing copy's code.
+uint32_t CopyOneFile(const CopyJob& job, const std::u16string& from,
+                     const platform::DirEntry& entry,
+                     const std::u16string& source_path,
+                     const std::u16string& target_path,
+                     const std::unordered_set<std::u16string>& present) {
   // Only regular files are copied: a link may lead out of the tree, and
   // opening a FIFO or device would block or never end. A name that is no
   // valid text does not reach its file.
@@ -120,39 +129,41 @@ bool CopyOneFile(const CopyJob& job, const std::u16string& from,
       DebugLog(u"[CommFile] [copy_folder] %s%s skipped: name not UTF-8\n",
                from.c_str(), entry.name.c_str());
     }
-    return true;
+    return 0;
   }
-  if (!CopyFilterMatches(entry.name, job.filter)) return true;
+  if (!CopyFilterMatches(entry.name, job.filter)) return 0;
   if (present.count(entry.name) != 0 &&
       SameContent(source_path, target_path)) {
     ++job.counts->files_present;
-    return true;
+    return 0;
   }
   std::u16string made = target_path;
-  const bool copied =
-      job.never_replace
-          ? (present.count(entry.name) != 0
-                 ? CopyUnderNewName(source_path, target_path, &made)
-                 : platform::CopyFile(source_path, target_path, true).ok())
-          : platform::CopyFile(source_path, target_path, !job.overwrite).ok();
+  const uint32_t failure =
+      job.never_replace && present.count(entry.name) != 0
+          ? CopyUnderNewName(source_path, target_path, &made)
+          : platform::CopyFile(source_path, target_path,
+                               job.never_replace || !job.overwrite)
+                .code();
   // A file replaced in place is no new item of the folder.
-  if (copied && job.counts->made != nullptr && !made.empty() &&
+  if (failure == 0 && job.counts->made != nullptr && !made.empty() &&
       (present.count(entry.name) == 0 || made != target_path)) {
     job.counts->made->push_back(made);
   }
-  if (!copied) {
-    const uint32_t code = platform::GetLastError();
-    DebugLog(u"WinApi:CopyFile execute fail:%ld \n", LastErrorForLog());
+  if (failure != 0) {
+    DebugLog(u"WinApi:CopyFile execute fail:%ld \n",
+             static_cast<long>(failure));
     ++job.counts->files_failed;
-    platform::SetLastError(code);
-    return false;
+    return failure;
   }
   ++job.counts->files_copied;
-  return true;
+  return 0;
 }
 
-bool CopyTree(const CopyJob& job, const std::u16string& source,
-              const std::u16string& destination) {
+// 0 when every file was copied, else the code of the last failing copy; a
+// failed sub-folder stops the copy with its code. A cancelled copy fails
+// with the code the last system call left, as it always has.
+uint32_t CopyTree(const CopyJob& job, const std::u16string& source,
+                  const std::u16string& destination) {
   const std::u16string from = WithTrailingSeparator(source);
   const std::u16string to = WithTrailingSeparator(destination);
 
@@ -164,18 +175,18 @@ bool CopyTree(const CopyJob& job, const std::u16string& source,
   } else {
     DebugLog(u"[CommFile] [copy_folder] CreateDirectory %s fail: %ld\n",
              to.c_str(), LastErrorForLog());
-    return false;
+    return LastFailure();
   }
 
   std::vector<platform::DirEntry> entries;
   if (!platform::ListDirectory(from, &entries).ok()) {
     DebugLog(u"WinApi:FindFirstFile:%ld \n", LastErrorForLog());
-    return false;
+    return LastFailure();
   }
 
   // The system's listing starts with "." and "..", which are tested for
   // cancellation like every other entry; one test stands for them here.
-  if (IsCancelled(job.cancel_flag)) return false;
+  if (IsCancelled(job.cancel_flag)) return LastFailure();
 
   // When files may be replaced, those already there with the same bytes
   // are left as they are: replacing a file's content costs the file system
@@ -189,12 +200,9 @@ bool CopyTree(const CopyJob& job, const std::u16string& source,
     present = FileNames(to);
   }
 
-  bool result = true;
-  // A later successful copy may clear the thread's last-error value; the
-  // code of the last failing copy is set back before false is returned.
-  uint32_t failure_code = 0;
+  uint32_t failure = 0;
   for (const platform::DirEntry& entry : entries) {
-    if (IsCancelled(job.cancel_flag)) return false;
+    if (IsCancelled(job.cancel_flag)) return LastFailure();
     // A name is joined only as one entry of its folder.
     std::u16string source_path;
     std::u16string target_path;
@@ -214,49 +222,77 @@ bool CopyTree(const CopyJob& job, const std::u16string& source,
       // of an interchange folder, the copy does not follow them.
       if (entry.is_reparse_point) continue;
       if (ComparablePath(source_path) == job.top_destination) continue;
-      if (!CopyTree(job, source_path, target_path)) return false;
+      const uint32_t sub_failure = CopyTree(job, source_path, target_path);
+      if (sub_failure != 0) return sub_failure;
       continue;
     }
 
-    if (!CopyOneFile(job, from, entry, source_path, target_path, present)) {
-      failure_code = platform::GetLastError();
-      result = false;
+    const uint32_t file_failure =
+        CopyOneFile(job, from, entry, source_path, target_path, present);
+    if (file_failure != 0) failure = file_failure;
+  }
+  return failure;
+}
+
+// HideMarkers below root: 0, or the code of the last step that failed.
+uint32_t HideMarkersBelow(const std::u16string& root,
+                          const std::u16string& name) {
+  std::vector<platform::DirEntry> entries;
+  const uint32_t unlisted =
+      root.empty() ? kErrorInvalidParameter
+                   : platform::ListDirectory(root, &entries).code();
+  if (unlisted != 0) {
+    DebugLog(u"[backup_ie_pro] restore failed: %ld \n",
+             static_cast<long>(unlisted));
+    return unlisted;
+  }
+  uint32_t failure = 0;
+  for (const platform::DirEntry& entry : entries) {
+    std::u16string path;
+    if (!platform::ChildPath(root, entry.name, &path)) continue;
+    if (EqualsNoCase(entry.name, name)) {
+      const uint32_t code = platform::SetHidden(path).code();
+      if (code != 0) failure = code;
+    }
+    // Linked folders are not followed (they may lead back up the tree).
+    if (entry.is_directory && !entry.is_reparse_point) {
+      const uint32_t code = HideMarkersBelow(path, name);
+      if (code != 0) failure = code;
     }
   }
-  if (!result) platform::SetLastError(failure_code);
-  return result;
+  return failure;
 }
 
 }  // namespace
 
-bool copy_folder(const std::u16string& source,
-                 const std::u16string& destination,
-                 const std::u16string& filter, bool overwrite,
-                 const volatile uint8_t* cancel_flag, bool skip_imported,
-                 CopyCounts* counts, bool never_replace) {
+Status copy_folder(const std::u16string& source,
+                   const std::u16string& destination,
+                   const std::u16string& filter, bool overwrite,
+                   const volatile uint8_t* cancel_flag, bool skip_imported,
+                   CopyCounts* counts, bool never_replace) {
   CopyCounts unused;
-  // An empty path would name the root of the current drive.
-  if (source.empty() || destination.empty()) {
-    platform::SetLastError(kErrorInvalidParameter);
-    return false;
-  }
   CopyJob job{Truncated(filter, kExtensionChars), overwrite, cancel_flag,
               skip_imported, ComparablePath(destination),
               counts != nullptr ? counts : &unused, never_replace};
-  return CopyTree(job, source, destination);
+  // An empty path would name the root of the current drive.
+  const uint32_t failure = source.empty() || destination.empty()
+                               ? kErrorInvalidParameter
+                               : CopyTree(job, source, destination);
+  return failure == 0 ? Status::Ok() : CouldNot(failure, u"copy", source);
 }
 
-bool MeasureTree(const std::u16string& folder, uint64_t* size,
-                 const std::u16string& filter, int32_t* folder_count,
-                 int32_t* file_count) {
+Status MeasureTree(const std::u16string& folder, uint64_t* size,
+                   const std::u16string& filter, int32_t* folder_count,
+                   int32_t* file_count) {
   *size = 0;
   if (folder_count != nullptr) *folder_count = 0;
   if (file_count != nullptr) *file_count = 0;
 
   std::vector<platform::DirEntry> entries;
-  if (folder.empty() || !platform::ListDirectory(folder, &entries).ok()) {
-    return false;
-  }
+  const uint32_t unlisted =
+      folder.empty() ? kErrorInvalidParameter
+                     : platform::ListDirectory(folder, &entries).code();
+  if (unlisted != 0) return CouldNot(unlisted, u"measure", folder);
   const std::u16string kept_filter = Truncated(filter, kExtensionChars);
   uint64_t total = 0;
   int32_t folders = 0;
@@ -290,42 +326,26 @@ bool MeasureTree(const std::u16string& folder, uint64_t* size,
     current = std::move(pending.back());
     pending.pop_back();
     entries.clear();
-    if (!platform::ListDirectory(current, &entries).ok() && failure == 0) {
-      failure = platform::GetLastError();
-    }
+    const Status sub_listed = platform::ListDirectory(current, &entries);
+    if (!sub_listed.ok() && failure == 0) failure = sub_listed.code();
   }
 
   *size = total;
   if (folder_count != nullptr) *folder_count = folders;
   if (file_count != nullptr) *file_count = files;
-  if (failure != 0) platform::SetLastError(failure);
-  return failure == 0;
+  return failure == 0 ? Status::Ok() : CouldNot(failure, u"measure", folder);
 }
 
-bool EnsureFolder(const std::u16string& path) {
-  return platform::PathExists(path) || platform::CreateDirectoryTree(path).ok();
+Status EnsureFolder(const std::u16string& path) {
+  if (platform::PathExists(path)) return Status::Ok();
+  const Status made = platform::CreateDirectoryTree(path);
+  return made.ok() ? made : CouldNot(made.code(), u"create", path);
 }
 
-bool HideMarkers(const std::u16string& root, const std::u16string& name) {
-  std::vector<platform::DirEntry> entries;
-  if (root.empty()) platform::SetLastError(kErrorInvalidParameter);
-  if (root.empty() || !platform::ListDirectory(root, &entries).ok()) {
-    DebugLog(u"[backup_ie_pro] restore failed: %ld \n", LastErrorForLog());
-    return false;
-  }
-  bool result = true;
-  for (const platform::DirEntry& entry : entries) {
-    std::u16string path;
-    if (!platform::ChildPath(root, entry.name, &path)) continue;
-    if (EqualsNoCase(entry.name, name)) {
-      result = platform::SetHidden(path).ok() && result;
-    }
-    // Linked folders are not followed (they may lead back up the tree).
-    if (entry.is_directory && !entry.is_reparse_point) {
-      result = HideMarkers(path, name) && result;
-    }
-  }
-  return result;
+Status HideMarkers(const std::u16string& root, const std::u16string& name) {
+  const uint32_t failure = HideMarkersBelow(root, name);
+  return failure == 0 ? Status::Ok()
+                      : CouldNot(failure, u"hide the markers in", root);
 }
 
 }  // namespace marksafe

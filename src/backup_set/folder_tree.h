@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/status.h"
+
 namespace marksafe {
 
 // Copies the files of source whose extension equals filter (without the
@@ -34,28 +36,32 @@ struct CopyCounts {
   int64_t folders_present = 0;
   std::vector<std::u16string>* made = nullptr;
 };
-bool copy_folder(const std::u16string& source,
-                 const std::u16string& destination,
-                 const std::u16string& filter, bool overwrite,
-                 const volatile uint8_t* cancel_flag, bool skip_imported,
-                 CopyCounts* counts = nullptr, bool never_replace = false);
+// Fails with the code of the last failing file copy or the failing folder
+// ("could not copy <source>").
+Status copy_folder(const std::u16string& source,
+                   const std::u16string& destination,
+                   const std::u16string& filter, bool overwrite,
+                   const volatile uint8_t* cancel_flag, bool skip_imported,
+                   CopyCounts* counts = nullptr, bool never_replace = false);
 
 // Adds up the sizes of the files matching filter below folder and counts
 // them and the sub-folders (the folder itself not counted). Reparse points
 // are ignored. size must not be null; the counts may be. False when folder
-// cannot be listed (outputs 0), and false with the figures found so far
-// when any sub-folder cannot be listed or file measured: they fall short.
-bool MeasureTree(const std::u16string& folder, uint64_t* size,
-                 const std::u16string& filter, int32_t* folder_count,
-                 int32_t* file_count);
+// cannot be listed (outputs 0), and fails with the figures found so far
+// (the first failure's code) when any sub-folder cannot be listed or file
+// measured: they fall short.
+Status MeasureTree(const std::u16string& folder, uint64_t* size,
+                   const std::u16string& filter, int32_t* folder_count,
+                   int32_t* file_count);
 
-// True when path exists, or a folder with its missing parents was made there.
-bool EnsureFolder(const std::u16string& path);
+// Ok when path exists, or a folder with its missing parents was made there;
+// else "could not create <path>" with the system's code.
+Status EnsureFolder(const std::u16string& path);
 
 // Adds the hidden attribute to every entry named name (case-insensitive)
-// anywhere below root. False when a folder cannot be listed or an attribute
-// cannot be set.
-bool HideMarkers(const std::u16string& root, const std::u16string& name);
+// anywhere below root. Fails (the last failure's code) when a folder cannot
+// be listed or an attribute cannot be set.
+Status HideMarkers(const std::u16string& root, const std::u16string& name);
 
 }  // namespace marksafe
 

@@ -159,12 +159,15 @@ class PartWriter {
     const std::u16string name = found->second;
     old.erase(found);
     std::u16string path;
-    std::string bytes;
-    if (is_link && (!platform::ChildPath(frame->disk.dir, name, &path) ||
-                    !ShortcutBytes(item, &bytes) ||
-                    !platform::ReplaceFileAtomically(path, bytes).ok())) {
-      status->Update(ItemFailed(tree_, id, path, WriteFailedReason(),
-                                root_report, report_));
+    uint32_t failure = kErrorSuccess;
+    if (is_link) {
+      failure = platform::ChildPath(frame->disk.dir, name, &path)
+                    ? WriteShortcut(item, path, true).code()
+                    : platform::GetLastError();
+    }
+    if (failure != kErrorSuccess) {
+      status->Update(ItemFailed(tree_, id, path, WriteFailedReason(failure),
+                                failure, root_report, report_));
       *failed = true;
       return std::u16string();
     }
@@ -189,7 +192,7 @@ class PartWriter {
           u"could not create the folder " + dir + u": " + LastErrorWords());
       root_report->failed += root_report->source;
       if (report_ != nullptr) {
-        report_->AddProblem(name, WriteFailedReason(), true);
+        report_->AddProblem(name, WriteFailedReason(failed.code()), true);
       }
       return failed;
     }

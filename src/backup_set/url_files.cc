@@ -123,7 +123,8 @@ bool ReadableEntryPath(const std::u16string& folder,
 
 Status ItemFailed(const model::Tree& tree, model::ItemId id,
                   const std::u16string& path, const std::string& reason,
-                  model::RootReport* root_report, model::Report* report) {
+                  uint32_t code, model::RootReport* root_report,
+                  model::Report* report) {
   const model::Item& item = tree.at(id);
   model::Counts lost;
   model::CountItem(item.kind, &lost);
@@ -134,12 +135,11 @@ Status ItemFailed(const model::Tree& tree, model::ItemId id,
   if (report != nullptr) {
     report->AddProblem(tree.PathOf(id), reason, true, item.url);
   }
-  return Status::Error(platform::GetLastError(),
-                       platform::FromUtf8(reason) + u": " + path);
+  return Status::Error(code, platform::FromUtf8(reason) + u": " + path);
 }
 
-std::string WriteFailedReason() {
-  return "write failed: " + ErrorWords(platform::GetLastError());
+std::string WriteFailedReason(uint32_t code) {
+  return "write failed: " + ErrorWords(code);
 }
 
 bool ItemOfEntry(const platform::DirEntry& entry, const std::u16string& path,
@@ -164,11 +164,17 @@ std::u16string LastErrorWords() {
   return platform::FromUtf8(ErrorWords(platform::GetLastError()));
 }
 
-bool ShortcutBytes(const model::Item& item, std::string* bytes) {
-  if (!item.source_file.empty())
-    return platform::ReadFile(item.source_file, bytes).ok();
-  *bytes = interchange::ShortcutFileBytes(item.title, item.url);
-  return true;
+Status WriteShortcut(const model::Item& item, const std::u16string& path,
+                     bool replace) {
+  std::string bytes;
+  if (item.source_file.empty()) {
+    bytes = interchange::ShortcutFileBytes(item.title, item.url);
+  } else {
+    Status read = platform::ReadFile(item.source_file, &bytes);
+    if (!read.ok()) return read;
+  }
+  return replace ? platform::ReplaceFileAtomically(path, bytes)
+                 : platform::WriteNewFile(path, bytes);
 }
 
 std::u16string WriteNewEntry(const model::Tree& tree, model::ItemId id,
@@ -181,20 +187,17 @@ std::u16string WriteNewEntry(const model::Tree& tree, model::ItemId id,
       item.title, is_link ? interchange::kUrlSuffix : u"",
       is_link ? folder->file_limit : folder->folder_limit);
   if (name.empty()) {
-    platform::SetLastError(too_long_error);
     status->Update(ItemFailed(tree, id, folder->dir,
                               "path too long for the file system",
-                              root_report, report));
+                              too_long_error, root_report, report));
     return name;
   }
   const std::u16string path = JoinPath(folder->dir, name);
-  std::string bytes;
-  const bool written = is_link ? ShortcutBytes(item, &bytes) &&
-                                     platform::WriteNewFile(path, bytes).ok()
-                               : platform::CreateDirectoryTree(path).ok();
-  if (!written) {
-    status->Update(
-        ItemFailed(tree, id, path, WriteFailedReason(), root_report, report));
+  const uint32_t failure = is_link ? WriteShortcut(item, path, false).code()
+                                   : platform::CreateDirectoryTree(path).code();
+  if (failure != kErrorSuccess) {
+    status->Update(ItemFailed(tree, id, path, WriteFailedReason(failure),
+                              failure, root_report, report));
     return std::u16string();
   }
   model::CountItem(item.kind, &root_report->added);

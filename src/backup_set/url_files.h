@@ -47,17 +47,17 @@ struct DiskFolder {
   model::NameLimit folder_limit;
 };
 
-// The bytes of a link's .url file: those of the file it was read from as
-// it stands (Item::source_file), else a new shortcut in the Chrome form.
-// False (last error set) when the source file cannot be read.
-bool ShortcutBytes(const model::Item& item, std::string* bytes);
+// Writes a link's .url file at path: the bytes of the file it was read
+// from as it stands (Item::source_file), else a new shortcut in the Chrome
+// form; over what is there with replace, else only as a new file.
+Status WriteShortcut(const model::Item& item, const std::u16string& path,
+                     bool replace);
 
 // Writes one link (a new .url file) or folder of tree into folder under a
 // name of its own, never over an existing entry, and counts it as added
 // (and, for the progress of the call, as written). Returns the new name;
 // empty when the item failed: it is then counted and named as failed and
-// status says why (a name that cannot fit sets too_long_error as the
-// thread's last error).
+// status says why (a name that cannot fit fails with too_long_error).
 std::u16string WriteNewEntry(const model::Tree& tree, model::ItemId id,
                              DiskFolder* folder, uint32_t too_long_error,
                              model::RootReport* root_report,
@@ -86,13 +86,14 @@ bool ItemOfEntry(const platform::DirEntry& entry, const std::u16string& path,
 Status TooDeep(const std::u16string& where);
 
 // Counts one item (and with a folder everything below it) as failed and
-// names it in report; the Status says what failed and where.
+// names it in report; the Status (code) says what failed and where.
 Status ItemFailed(const model::Tree& tree, model::ItemId id,
                   const std::u16string& path, const std::string& reason,
-                  model::RootReport* root_report, model::Report* report);
+                  uint32_t code, model::RootReport* root_report,
+                  model::Report* report);
 
-// "write failed: <reason in words>" for the thread's last error.
-std::string WriteFailedReason();
+// "write failed: <reason in words>" for code.
+std::string WriteFailedReason(uint32_t code);
 // The thread's last error in words ("access denied").
 std::u16string LastErrorWords();
 

@@ -8,6 +8,7 @@
 #include "backup_set/url_files.h"
 #include "base/debug_log.h"
 #include "base/error_codes.h"
+#include "base/error_words.h"
 #include "base/text.h"
 #include "context/job.h"
 #include "model/names.h"
@@ -41,12 +42,12 @@ bool ReplaceSameName(const model::Tree& tree, ItemId id, DiskFolder* folder,
       item.title, interchange::kUrlSuffix, folder->file_limit);
   if (name.empty() || replaceable->erase(ToUpperCase(name)) == 0) return false;
   std::u16string path;
-  std::string bytes;
-  if (!platform::ChildPath(folder->dir, name, &path) ||
-      !ShortcutBytes(item, &bytes) ||
-      !platform::ReplaceFileAtomically(path, bytes).ok()) {
-    status->Update(
-        ItemFailed(tree, id, path, WriteFailedReason(), root_report, report));
+  const uint32_t failure = platform::ChildPath(folder->dir, name, &path)
+                               ? WriteShortcut(item, path, true).code()
+                               : platform::GetLastError();
+  if (failure != kErrorSuccess) {
+    status->Update(ItemFailed(tree, id, path, WriteFailedReason(failure),
+                              failure, root_report, report));
     return true;
   }
   model::CountItem(item.kind, &root_report->added);
@@ -103,13 +104,18 @@ struct AddedFrame {
 };
 
 // Puts a folder that exists on the stack: every name in it is taken,
-// whatever it is. False when it cannot be listed.
-bool PushExistingFolder(ItemId id, const std::u16string& dir,
-                        bool replace_same_name,
-                        std::vector<AddedFrame>* stack) {
+// whatever it is. Fails when it cannot be listed.
+Status PushExistingFolder(ItemId id, const std::u16string& dir,
+                          bool replace_same_name,
+                          std::vector<AddedFrame>* stack) {
   AddedFrame frame{id, DiskFolder(dir), 0, {}};
   std::vector<platform::DirEntry> entries;
-  if (!platform::ListDirectory(dir, &entries).ok()) return false;
+  const Status listed = platform::ListDirectory(dir, &entries);
+  if (!listed.ok()) {
+    return Status::Error(listed.code(),
+                         u"could not list the folder " + dir + u": " +
+                             platform::FromUtf8(ErrorWords(listed.code())));
+  }
   for (const platform::DirEntry& entry : entries) {
     frame.disk.names.Reserve(entry.name);
     if (replace_same_name && IsShortcutToRead(entry)) {
@@ -117,7 +123,7 @@ bool PushExistingFolder(ItemId id, const std::u16string& dir,
     }
   }
   stack->push_back(std::move(frame));
-  return true;
+  return Status::Ok();
 }
 
 // Notes a new entry in the call's journal by its full path; the caller
@@ -151,11 +157,8 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
 
   Status status;
   std::vector<AddedFrame> stack;
-  if (!existing(from, folder, &stack)) {
-    return Status::Error(
-        platform::GetLastError(),
-        u"could not list the folder " + folder + u": " + LastErrorWords());
-  }
+  status = existing(from, folder, &stack);
+  if (!status.ok()) return status;
   while (!stack.empty()) {
     AddedFrame& frame = stack.back();
     const model::Item& parent = tree.at(frame.id);
@@ -169,11 +172,12 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
       // Matched by the merge: walk into it for what was added below.
       if (item.kind != ItemKind::kFolder || item.file_name.empty()) continue;
       std::u16string dir;
-      if (!platform::ChildPath(frame.disk.dir, item.file_name, &dir) ||
-          !existing(child, dir, &stack)) {
+      if (!platform::ChildPath(frame.disk.dir, item.file_name, &dir)) {
         status.Update(Status::Error(
             platform::GetLastError(),
             u"could not list the folder " + dir + u": " + LastErrorWords()));
+      } else {
+        status.Update(existing(child, dir, &stack));
       }
       continue;
     }

@@ -42,6 +42,11 @@ class [[nodiscard]] Status {
   std::u16string message_;
 };
 
+// A failure with code: "could not <what>", followed by path when there is
+// one.
+Status CouldNot(uint32_t code, const char16_t* what,
+                const std::u16string& path = {});
+
 // Where a call's result becomes a bool and the thread's last error (the
 // exports' way of failing): true when status is ok; otherwise its message
 // goes to the debug log, its code becomes the last error, and false.

@@ -11,9 +11,8 @@
 namespace marksafe {
 namespace {
 
-Status LockFailed(const std::u16string& store,
-                  const std::u16string& lock_path) {
-  const uint32_t code = platform::GetLastError();
+Status LockFailed(const std::u16string& store, const std::u16string& lock_path,
+                  uint32_t code) {
   const Status failed = Status::Error(
       code, code == kErrorLockViolation
                 ? u"another run is writing " + DisplayPath(store) +
@@ -24,7 +23,6 @@ Status LockFailed(const std::u16string& store,
   context::Current().report().AddProblem(
       DisplayPath(store), "not written: " + platform::ToUtf8(failed.message()),
       false);
-  platform::SetLastError(failed.code());
   return failed;
 }
 
@@ -59,10 +57,11 @@ Status StoreLock::Acquire(const std::u16string& store) {
   const std::u16string lock_path = StoreLockPath(store);
   const std::u16string key = platform::CanonicalPath(lock_path);
   if (!job.AddLock(key)) {
-    if (!platform::LockFile(lock_path, job.options().lock_wait_ms, &lock_)
-             .ok()) {
+    const Status locked =
+        platform::LockFile(lock_path, job.options().lock_wait_ms, &lock_);
+    if (!locked.ok()) {
       job.DropLock(key);
-      return LockFailed(store, lock_path);
+      return LockFailed(store, lock_path, locked.code());
     }
   }
   job_ = &job;

@@ -4,6 +4,7 @@
 #include "exports/export_util.h"
 #include "jobs/backup_jobs.h"
 #include "marksafe/marksafe.h"
+#include "platform/platform.h"
 #include "stores/chrome/chrome_import.h"
 #include "stores/chrome/chrome_misc.h"
 
@@ -45,8 +46,14 @@ MARKSAFE_API int32_t import_folder_2_chrome_bar(const MS_CHAR* chrome_file,
                        marksafe::kErrorPathNotFound);
   }
   return GuardedCode([&] {
-    return chrome::ImportFolder2ChromeBar(AsU16(chrome_file), AsU16(source),
-                                          AsU16(folder_name));
+    const int32_t code = chrome::ImportFolder2ChromeBar(
+        AsU16(chrome_file), AsU16(source), AsU16(folder_name));
+    // A null folder name, refused once the source is there, is also the
+    // last error.
+    if (folder_name == nullptr && code == marksafe::kErrorInvalidParameter) {
+      marksafe::platform::SetLastError(code);
+    }
+    return code;
   });
 }
 

@@ -4,6 +4,7 @@
 #include "exports/export_util.h"
 #include "jobs/backup_jobs.h"
 #include "marksafe/marksafe.h"
+#include "platform/platform.h"
 #include "stores/places/places_handle.h"
 #include "stores/places/places_restore.h"
 #include "stores/places/places_size.h"
@@ -42,8 +43,13 @@ MARKSAFE_API bool backup_firefox(ms_places_handle handle, const MS_CHAR* dest,
 }
 
 MARKSAFE_API ms_places_handle init_bookmark(const MS_CHAR* places_file) {
-  return Guarded<ms_places_handle>(
-      nullptr, [&] { return firefox::InitBookmark(AsU16(places_file)); });
+  return Guarded<ms_places_handle>(nullptr, [&] {
+    marksafe::Status status;
+    ms_places* handle = firefox::InitBookmark(AsU16(places_file), &status);
+    // Also a handle on a store Firefox holds, with the code that says so.
+    if (!status.ok()) marksafe::platform::SetLastError(status.code());
+    return handle;
+  });
 }
 
 MARKSAFE_API bool release_bookmark(ms_places_handle handle) {

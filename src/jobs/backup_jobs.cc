@@ -30,14 +30,13 @@ Status ExportFirefox(ms_places* handle, const char16_t* dest,
   }
   const std::u16string folder =
       ResolveBackupPath(destination, into_backup_set, BackupPart::kFirefox);
-  if (!EnsureFolder(folder)) {
-    return platform::FailedWithLastError(u"create", folder);
-  }
+  Status status = EnsureFolder(folder);
+  if (!status.ok()) return status;
   firefox::PlacesStore store(handle);
-  Status status = BackupStore(
-      &store, backup_set::PartKind::kFirefox, folder, into_backup_set,
-      backup_set::PartSourceOfStore(handle->databasePath,
-                                    BrowserFamily::kFirefox));
+  status = BackupStore(&store, backup_set::PartKind::kFirefox, folder,
+                       into_backup_set,
+                       backup_set::PartSourceOfStore(handle->databasePath,
+                                                     BrowserFamily::kFirefox));
   if (!status.ok()) {
     DebugLog(
         u"[DllExport] [export_firefox_2_folder] Firefox->Export2Folder[2] "

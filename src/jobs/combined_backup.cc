@@ -57,21 +57,20 @@ Status CopyFavoritesPart(const std::u16string& favorites,
   CopyCounts counts;
   std::vector<std::u16string> made;
   if (context::Current().journal() != nullptr) counts.made = &made;
-  bool copied = copy_folder(ReadableFolder(folder), favorites,
-                            interchange::kUrlExtension,
-                            overwrite, cancel_flag, true, &counts,
-                            /*never_replace=*/true);
+  const Status copied =
+      copy_folder(ReadableFolder(folder), favorites, interchange::kUrlExtension,
+                  overwrite, cancel_flag, true, &counts,
+                  /*never_replace=*/true);
   // The Favorites folder itself, made by the copy, is no item of it.
   if (!made.empty() && !existed) made.erase(made.begin());
   ie::JournalCopiedEntries(favorites, made);
   ReportFavoritesCopy(favorites, existed, counts);
-  if (!copied) {
-    DebugLog(
-        u"[DllExport] [backup_ie_pro] import IE backup fail: %ld "
-        u",sourcePath=%s, destPath=%s\n",
-        LastErrorForLog(), folder.c_str(), favorites.c_str());
-  }
-  return platform::OkOr(copied, u"copy", folder);
+  if (copied.ok()) return Status::Ok();
+  DebugLog(
+      u"[DllExport] [backup_ie_pro] import IE backup fail: %ld "
+      u",sourcePath=%s, destPath=%s\n",
+      static_cast<long>(copied.code()), folder.c_str(), favorites.c_str());
+  return CouldNot(copied.code(), u"copy", folder);
 }
 
 // Every step runs whatever the earlier ones gave; the last one that failed
@@ -123,8 +122,7 @@ Status Restore(const std::u16string& favorites, const std::u16string& folder,
   }
 
   Advance(progress);
-  return platform::OkOr(HideMarkers(favorites, interchange::kMarkerName),
-                        u"hide the markers in", favorites)
+  return HideMarkers(favorites, interchange::kMarkerName)
       .Update(std::move(result));
 }
 
@@ -144,8 +142,7 @@ Status RestoreFavoritesPart(const char16_t* favorites_path,
   Status result = lock.Acquire(favorites);
   if (!result.ok()) return result;
   result = CopyFavoritesPart(favorites, part_folder, false, cancel_flag);
-  return platform::OkOr(HideMarkers(favorites, interchange::kMarkerName),
-                        u"hide the markers in", favorites)
+  return HideMarkers(favorites, interchange::kMarkerName)
       .Update(std::move(result));
 }
 
@@ -179,14 +176,16 @@ Status BackupIePro(const char16_t* ie_def_path, const char16_t* backup_path,
   std::u16string folder = root;
   if (into_backup_set) {
     GetBookmarkFolder(backup_path, &folder);
-    if (!EnsureFolder(folder)) {
+    Status made = EnsureFolder(folder);
+    if (!made.ok()) {
       DebugLog(u"Backup_ie_pro: CreateDirectory1 %s fail \n", folder.c_str());
-      return FailedWithLastError(u"create", folder);
+      return made;
     }
     folder += u"\\Favorites";
-    if (!EnsureFolder(folder)) {
+    made = EnsureFolder(folder);
+    if (!made.ok()) {
       DebugLog(u"Backup_ie_pro: CreateDirectory2 %s fail \n", folder.c_str());
-      return FailedWithLastError(u"create", folder);
+      return made;
     }
   }
 

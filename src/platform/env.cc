@@ -65,10 +65,7 @@ bool FileHeldOpen(const std::u16string& path) {
 }
 
 Status FailedWithLastError(const char16_t* what, const std::u16string& path) {
-  std::u16string message = u"could not ";
-  message += what;
-  if (!path.empty()) message += u" " + path;
-  return Status::Error(GetLastError(), std::move(message));
+  return CouldNot(GetLastError(), what, path);
 }
 
 Status Failed(uint32_t code, const char16_t* what, const std::u16string& path) {

@@ -116,10 +116,8 @@ bool Renumber(ms_places* handle, const std::set<int64_t>& folders) {
   return true;
 }
 
-Status Refused(const std::u16string& path) {
-  return Status::Error(platform::GetLastError() != 0
-                           ? platform::GetLastError()
-                           : kErrorAccessDenied,
+Status Refused(const std::u16string& path, uint32_t code) {
+  return Status::Error(code,
                        u"the places store " + DisplayPath(path) +
                            u" cannot be written now (is Firefox running?)");
 }
@@ -128,8 +126,9 @@ Status Refused(const std::u16string& path) {
 
 Status UndoPlaces(const context::Journal& journal, bool dry_run,
                   Result* result) {
+  Status opened;
   std::unique_ptr<ms_places, bool (*)(ms_places*)> handle(
-      firefox::InitBookmark(journal.store_path.c_str()),
+      firefox::InitBookmark(journal.store_path.c_str(), &opened),
       &firefox::ReleaseBookmark);
   if (handle == nullptr || !firefox::PlacesReadable(handle.get())) {
     return Status::Error(kErrorFileNotFound,
@@ -140,7 +139,9 @@ Status UndoPlaces(const context::Journal& journal, bool dry_run,
   std::unique_ptr<firefox::ImportTransaction> transaction;
   if (!dry_run) {
     transaction = std::make_unique<firefox::ImportTransaction>(handle.get());
-    if (transaction->Refused()) return Refused(journal.store_path);
+    if (transaction->Refused()) {
+      return Refused(journal.store_path, transaction->code());
+    }
   }
   const bool has_guid = firefox::TableHasColumn(
       handle.get(), firefox::PlacesTable::kBookmarks, "guid");

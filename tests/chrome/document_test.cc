@@ -56,11 +56,12 @@ TEST(ChromeDocument, LoadAndSave) {
   EXPECT_FALSE(chrome::load_chrome_file(U16(file).c_str(), &document));
   EXPECT_TRUE(document.isNull());  // nothing half-read is left
   document = Doc(DataFile("chrome/bookmarks-today.json"));
-  ASSERT_TRUE(chrome::save_chrome_file(document, U16(file)));
+  ASSERT_TRUE(chrome::save_chrome_file(document, U16(file)).ok());
   EXPECT_EQ(chrome::ChromeFileText(document), ReadBytes(file));
   EXPECT_EQ(document, LoadChrome(file));
   // A failed save leaves nothing behind; a good one nothing beside the file.
-  EXPECT_FALSE(chrome::save_chrome_file(document, dir.u16("none/Bookmarks")));
+  EXPECT_FALSE(
+      chrome::save_chrome_file(document, dir.u16("none/Bookmarks")).ok());
   EXPECT_EQ(Lines({"Default/", "Default/Bookmarks"}), ListTree(dir.path()));
 }
 

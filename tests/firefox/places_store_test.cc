@@ -148,7 +148,7 @@ TEST(PlacesStatements, IdsCountUpFromTheLargest) {
   test::TempDir dir;
   PlacesDb db(dir.sub("places.sqlite"));
   test::ScopedHandle handle(db.path());
-  ASSERT_TRUE(firefox::MakePlacesWritable(handle.get()));
+  ASSERT_TRUE(firefox::MakePlacesWritable(handle.get()).ok());
   EXPECT_EQ(firefox::InsertURL(handle.get(), u"http://first/", u"f"), 1);
   db.Exec("insert into moz_places(id, url) values(100, 'http://x/')");
   EXPECT_EQ(firefox::InsertURL(handle.get(), u"http://y/", u"y"), 101);

@@ -37,7 +37,6 @@ bool load_chrome_file(const char16_t* path, Json::Value* document) {
     why = "it is not JSON (" + why + ")";
   }
   // The host names the file and the reason; nothing is written from here.
-  LastErrorKeeper keep;
   DebugLog(u"[Chrome] %s: %s\n", file.c_str(), platform::FromUtf8(why).c_str());
   context::Current().report().AddProblem(file, why, true);
   return false;
@@ -64,9 +63,10 @@ std::string ChromeFileText(const Json::Value& document) {
   return converted;
 }
 
-bool save_chrome_file(const Json::Value& document, const std::u16string& path) {
-  if (path.size() < 3) return false;
-  return platform::ReplaceFileAtomically(path, ChromeFileText(document)).ok();
+Status save_chrome_file(const Json::Value& document,
+                        const std::u16string& path) {
+  if (path.size() < 3) return Status::Error(kErrorInvalidParameter, path);
+  return platform::ReplaceFileAtomically(path, ChromeFileText(document));
 }
 
 // The members today's Chrome writes on every node: a guid (left out when the

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/status.h"
 #include "stores/chrome/document_writer.h"
 
 namespace marksafe {
@@ -30,9 +31,10 @@ bool load_chrome_file(const char16_t* path, Json::Value* document);
 std::string ChromeFileText(const Json::Value& document);
 
 // Writes ChromeFileText(document) over path in one step (beside it, then
-// moved over it). False for a path shorter than 3 characters or a failed
+// moved over it). Fails for a path shorter than 3 characters or a failed
 // write; the old file is then intact. The document is not changed.
-bool save_chrome_file(const Json::Value& document, const std::u16string& path);
+Status save_chrome_file(const Json::Value& document,
+                        const std::u16string& path);
 
 // New nodes, built member by member (a name or URL holding quotes or
 // backslashes is kept as it is):

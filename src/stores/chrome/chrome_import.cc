@@ -154,7 +154,6 @@ int32_t ImportFolder2ChromeBar(const char16_t* chrome_file,
     // Refused as the export refuses a null source, only once the source is
     // known to be there (3 comes first).
     context::Current().report().Refuse();
-    platform::SetLastError(kErrorInvalidParameter);
     return kErrorInvalidParameter;
   }
   return ImportToBar(chrome_file, source, FromPointer(folder_name),

@@ -130,7 +130,7 @@ Status CreateChromeFile(const std::u16string& path) {
   }
   document["version"] = 1;
   PrepareForChrome(&document, true);
-  if (save_chrome_file(document, path)) return Status::Ok();
+  if (save_chrome_file(document, path).ok()) return Status::Ok();
   return Status::Error(kErrorInvalidParameter, u"could not write " + path);
 }
 

@@ -28,8 +28,6 @@ bool ChromiumHoldsFile(const std::u16string& file) {
   }
   DebugLog(u"[Chrome] a running browser holds %s: nothing is written to %s\n",
            user_data.c_str(), file.c_str());
-  // ERROR_SHARING_VIOLATION, as for a Firefox profile in use.
-  platform::SetLastError(kErrorSharingViolation);
   return true;
 }
 

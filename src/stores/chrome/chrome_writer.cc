@@ -160,7 +160,8 @@ Status ChromeWriter::Save(const std::u16string& path) {
                          u"another program has the Chrome file " + path +
                              u" open");
   }
-  if (save_chrome_file(*document_, path)) {
+  const Status saved = save_chrome_file(*document_, path);
+  if (saved.ok()) {
     if (context::JournalRecorder* journal = context::Current().journal()) {
       for (Written& written : written_) {
         context::JournalEntry entry;
@@ -176,8 +177,7 @@ Status ChromeWriter::Save(const std::u16string& path) {
     written_ = std::vector<Written>();
     return Status::Ok();
   }
-  return Status::Error(platform::GetLastError(),
-                       u"cannot replace the Chrome file " + path);
+  return Status::Error(saved.code(), u"cannot replace the Chrome file " + path);
 }
 
 }  // namespace chrome

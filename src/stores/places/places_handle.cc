@@ -100,16 +100,15 @@ bool FirefoxHoldsStore(const std::u16string& database_path) {
       u"runs\n",
       database_path.c_str(),
       by_profile ? u"the Firefox of its profile" : u"another program");
-  platform::SetLastError(kErrorSharingViolation);
   return true;
 }
 
 namespace {
 
 // Reads the schema of the freshly opened connection and sets this
-// connection's own settings. False (the connection closed, a diagnostic,
-// last error set) when Firefox has the store locked.
-bool PrepareConnection(ms_places* handle) {
+// connection's own settings. Fails (the connection closed, a diagnostic)
+// with kErrorSharingViolation when Firefox has the store locked.
+Status PrepareConnection(ms_places* handle) {
   SQLite::Database& db = handle->database;
   const int rc = ReadSchema(handle);
   if (IsLockedCode(rc)) {
@@ -119,8 +118,8 @@ bool PrepareConnection(ms_places* handle) {
         handle->databasePath.c_str());
     db.Close();
     handle->readCopy.Remove();
-    platform::SetLastError(kErrorSharingViolation);
-    return false;
+    return Status::Error(kErrorSharingViolation,
+                         handle->databasePath + u" is locked");
   }
   // A page cache large enough for the indexes that an import of many links
   // touches at random (guids, hashes); it is this connection's own memory
@@ -132,26 +131,27 @@ bool PrepareConnection(ms_places* handle) {
     db.Execute(u"PRAGMA synchronous = OFF;");
     db.Execute(u"PRAGMA count_changes = 0;");
   }
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace
 
-ms_places* BuildPlacesHandle(const std::u16string& path) {
+ms_places* BuildPlacesHandle(const std::u16string& path, Status* status) {
   std::unique_ptr<ms_places> handle(new (std::nothrow) ms_places);
   if (!handle) return nullptr;
   handle->databasePath = path;
-  if (path.size() <= kShortestOpenablePath || FirefoxHoldsStore(path)) {
+  if (path.size() <= kShortestOpenablePath) return handle.release();
+  if (FirefoxHoldsStore(path)) {
+    *status = Status::Error(kErrorSharingViolation, path + u" is held");
     return handle.release();
   }
   // The user's places.sqlite belongs to Firefox: never create one, and
   // never change it only to read it.
   SQLite::Database& db = handle->database;
   if (HasPendingWrites(path) && platform::PathExists(path)) {
-    const Status copied = handle->readCopy.Make(path);
-    if (!copied.ok()) {
-      DebugLog(u"[FirefoxBookmark].%s\n", copied.message().c_str());
-      platform::SetLastError(copied.code());
+    *status = handle->readCopy.Make(path);
+    if (!status->ok()) {
+      DebugLog(u"[FirefoxBookmark].%s\n", status->message().c_str());
       return handle.release();  // no connection: nothing is read
     }
     // The copy is the program's own: SQLite replays the writes into it.
@@ -160,13 +160,14 @@ ms_places* BuildPlacesHandle(const std::u16string& path) {
   } else {
     db.Open(path.c_str(), SQLite::Database::OpenMode::kReadOnlyUnchanging);
   }
-  PrepareConnection(handle.get());
+  *status = PrepareConnection(handle.get());
   return handle.release();
 }
 
-bool MakePlacesWritable(ms_places* handle) {
-  if (handle == nullptr) return false;
-  if (handle->writable && handle->database.HasConnection()) return true;
+Status MakePlacesWritable(ms_places* handle) {
+  if (handle->writable && handle->database.HasConnection()) {
+    return Status::Ok();
+  }
   SQLite::Database& db = handle->database;
   db.Close();
   handle->readCopy.Remove();
@@ -177,15 +178,17 @@ bool MakePlacesWritable(ms_places* handle) {
     DebugLog(u"[FirefoxBookmark].Cannot open %s for writing: %ld\n",
              handle->databasePath.c_str(), static_cast<long>(rc));
     db.Close();
-    platform::SetLastError(IsLockedCode(rc) ? kErrorSharingViolation
-                                            : kErrorOpenFailed);
-    return false;
+    return Status::Error(
+        IsLockedCode(rc) ? kErrorSharingViolation : kErrorOpenFailed,
+        u"cannot open " + handle->databasePath + u" for writing");
   }
   return PrepareConnection(handle);
 }
 
-bool PlacesIntact(ms_places* handle) {
-  if (handle == nullptr || !handle->database.HasConnection()) return true;
+Status PlacesIntact(ms_places* handle) {
+  if (handle == nullptr || !handle->database.HasConnection()) {
+    return Status::Ok();
+  }
   if (handle->integrity == 0) {
     std::string found;
     int rows = 0;
@@ -196,14 +199,14 @@ bool PlacesIntact(ms_places* handle) {
         });
     if (rc != SQLITE_OK) {
       // A locked store is no damaged one: the write is refused for that.
-      if (IsLockedCode(rc)) return true;
+      if (IsLockedCode(rc)) return Status::Ok();
       found = "the check could not run (SQLite error " + std::to_string(rc) +
               ")";
     }
     handle->integrity = found == "ok" ? 1 : -1;
     handle->integrityProblem = found;
   }
-  if (handle->integrity > 0) return true;
+  if (handle->integrity > 0) return Status::Ok();
   DebugLog(u"[FirefoxBookmark].%s is damaged (%s): nothing is written\n",
            handle->databasePath.c_str(),
            platform::FromUtf8(handle->integrityProblem).c_str());
@@ -211,8 +214,8 @@ bool PlacesIntact(ms_places* handle) {
       DisplayPath(handle->databasePath),
       "places.sqlite is damaged, nothing written: " + handle->integrityProblem,
       true);
-  platform::SetLastError(kErrorFileCorrupt);
-  return false;
+  return Status::Error(kErrorFileCorrupt,
+                       handle->databasePath + u" is damaged");
 }
 
 // The connection closes before the private copy it reads goes (member
@@ -224,7 +227,7 @@ bool PlacesReadable(ms_places* handle) {
   return handle->database.Execute(u"select count(*) from sqlite_master;") == 0;
 }
 
-ms_places* InitBookmark(const char16_t* places_file) {
+ms_places* InitBookmark(const char16_t* places_file, Status* status) {
   std::u16string path;
   if (places_file == nullptr) {
     std::u16string profile = LocateFirefoxProfile();
@@ -237,17 +240,17 @@ ms_places* InitBookmark(const char16_t* places_file) {
   // A folder, FIFO or device holds no store (only a file has a size).
   uint64_t size = 0;
   if (!platform::GetFileSize(path, &size).ok()) {
-    platform::SetLastError(kErrorInvalidData);
+    *status = Status::Error(kErrorInvalidData, path + u" is no file");
     return nullptr;
   }
-  ms_places* handle = BuildPlacesHandle(path);
+  ms_places* handle = BuildPlacesHandle(path, status);
   if (handle == nullptr) return nullptr;
   // A file that is there but holds no database would make every export
   // "succeed" on an empty store: refuse it here. (While Firefox runs the
   // handle has no connection and cannot be examined.)
   if (handle->database.HasConnection() && !PlacesReadable(handle)) {
     DestroyPlacesHandle(handle);
-    platform::SetLastError(kErrorInvalidData);
+    *status = Status::Error(kErrorInvalidData, path + u" is no database");
     return nullptr;
   }
   return handle;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/error_codes.h"
+#include "base/status.h"
 #include "marksafe/marksafe.h"
 #include "stores/places/places_copy.h"
 #include "stores/places/sqlite/database.h"
@@ -65,16 +66,18 @@ inline bool Today(const ms_places* handle) {
 // schema. Reading changes no byte of the store or the files beside it: the
 // store is opened read-only, or, when a -wal or journal beside it holds
 // writes, a private copy of the store with them is read. A store that
-// Firefox has locked is closed again, with a diagnostic.
-ms_places* BuildPlacesHandle(const std::u16string& path);
+// Firefox has locked is closed again, with a diagnostic. *status says why a
+// handle has no connection when Firefox holds or has locked the store or
+// the copy failed (kErrorSharingViolation or the copy's code).
+ms_places* BuildPlacesHandle(const std::u16string& path, Status* status);
 
 // Opens the handle's store itself for reading and writing, unless it is
 // open so already (the transaction of the first write calls it). On the
 // old schema synchronous writes and change counting are switched off; the
 // journal mode is never changed, since an import must be able to roll
-// back. False (a diagnostic, last error set, no connection left) when the
-// store cannot be opened so or is locked.
-bool MakePlacesWritable(ms_places* handle);
+// back. Fails (a diagnostic, no connection left) when the store cannot be
+// opened so or is locked.
+Status MakePlacesWritable(ms_places* handle);
 
 // True when Firefox holds the store: the profile folder holding
 // database_path is in use (platform::FirefoxProfileInUse). A Firefox that
@@ -87,10 +90,10 @@ bool IsLockedCode(int rc);
 
 // True when the handle's store passes PRAGMA quick_check (run once per
 // handle; a handle without a connection passes, it is refused elsewhere).
-// A damaged store is never written: false, a diagnostic line and a Problem
-// in the current report naming the file and what the check found, last
-// error kErrorFileCorrupt.
-bool PlacesIntact(ms_places* handle);
+// A damaged store is never written: kErrorFileCorrupt, a diagnostic line
+// and a Problem in the current report naming the file and what the check
+// found.
+Status PlacesIntact(ms_places* handle);
 
 // Closes the connection and frees the handle (null is ignored).
 void DestroyPlacesHandle(ms_places* handle);
@@ -100,8 +103,10 @@ bool PlacesReadable(ms_places* handle);
 
 // init_bookmark: places_file, or with null the default profile's
 // places.sqlite. Null when the file is missing (last error as the existence
-// test left it) or exists but is no database.
-ms_places* InitBookmark(const char16_t* places_file);
+// test left it) or exists but is no database. *status holds the code the
+// export leaves as last error (see BuildPlacesHandle; kErrorInvalidData for
+// no database).
+ms_places* InitBookmark(const char16_t* places_file, Status* status);
 
 // release_bookmark: false for null.
 bool ReleaseBookmark(ms_places* handle);

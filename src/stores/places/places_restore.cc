@@ -40,18 +40,18 @@ Status OpenTarget(stores::StoreMerge* merge, ms_places* handle) {
 
 // Runs steps in one transaction, committed or rolled back after them. A
 // store that must not be written now, or a transaction that kept nothing,
-// fails with the code the transaction left as the last error; otherwise
+// fails with the transaction's code; otherwise
 // the result is the steps'.
 Status InTransaction(ms_places* handle, const std::function<Status()>& steps) {
   ImportTransaction transaction(handle);
   if (transaction.Refused()) {
-    return platform::FailedWithLastError(u"write", handle->databasePath);
+    return CouldNot(transaction.code(), u"write", handle->databasePath);
   }
   Status status = steps();
   const bool ok = status.ok();
   if (transaction.Finish(ok)) return Status::Ok();
   if (!ok && transaction.Kept()) return status;
-  return Status::Error(platform::GetLastError(), kNothingWritten);
+  return Status::Error(transaction.code(), kNothingWritten);
 }
 
 // A plain .url folder into the folder titled title under the menu.

@@ -101,11 +101,14 @@ Status GetFirefoxBookmarkSize(const char16_t* backup_path, bool into_backup_set,
   bool exists = platform::PathExists(path);
   Status sized = exists ? platform::GetFileSize(path, size) : Status::Ok();
   if (!sized.ok()) return sized;
-  std::unique_ptr<ms_places, HandleDeleter> handle(BuildPlacesHandle(path));
+  Status built;
+  std::unique_ptr<ms_places, HandleDeleter> handle(
+      BuildPlacesHandle(path, &built));
   // A places file that is no database must not read as an empty store.
   if (!handle || !handle->database.HasConnection() ||
       (exists && !PlacesReadable(handle.get()))) {
-    return platform::FailedWithLastError(u"open", path);
+    return built.ok() ? platform::FailedWithLastError(u"open", path)
+                      : CouldNot(built.code(), u"open", path);
   }
   if (!exists) {  // nothing to back up: not created, nothing counted
     *folder_count = 0;

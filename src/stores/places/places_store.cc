@@ -25,7 +25,8 @@ PlacesStore::~PlacesStore() {
 
 Status PlacesStore::Open() {
   if (handle_ != nullptr) return Status::Ok();
-  handle_ = InitBookmark(path().c_str());
+  Status opened;
+  handle_ = InitBookmark(path().c_str(), &opened);
   if (handle_ != nullptr && PlacesReadable(handle_)) return Status::Ok();
   if (handle_ != nullptr) ReleaseBookmark(handle_);
   handle_ = nullptr;
@@ -69,9 +70,10 @@ Status PlacesStore::Commit(bool ok) {
   writer_.reset();
   (void)transaction_->Finish(ok);  // a refused row is counted already
   const bool kept = transaction_->Kept();
+  const uint32_t transaction_code = transaction_->code();
   transaction_.reset();
   if (kept) return Status::Ok();
-  return Status::Error(platform::GetLastError(), kNothingWritten);
+  return Status::Error(transaction_code, kNothingWritten);
 }
 
 Status PlacesStore::Count(model::Counts* counts) {

@@ -8,10 +8,6 @@
 
 namespace marksafe {
 namespace firefox {
-namespace {
-
-}  // namespace
-
 ImportTransaction::ImportTransaction(ms_places* handle) : handle_(handle) {
   if (handle_ == nullptr || !handle_->database.HasConnection()) return;
   SQLite::Database& db = handle_->database;
@@ -19,8 +15,13 @@ ImportTransaction::ImportTransaction(ms_places* handle) : handle_(handle) {
   // Refused when Firefox has started since the handle was built, when the
   // store itself (the handle has only read so far) cannot be opened for
   // writing, or when it is damaged: nothing is written to it then.
-  if (FirefoxHoldsStore(handle_->databasePath) ||
-      !MakePlacesWritable(handle_) || !PlacesIntact(handle_)) {
+  if (FirefoxHoldsStore(handle_->databasePath)) {
+    code_ = kErrorSharingViolation;
+  } else {
+    code_ = MakePlacesWritable(handle_).code();
+    if (code_ == kErrorSuccess) code_ = PlacesIntact(handle_).code();
+  }
+  if (code_ != kErrorSuccess) {
     refused_ = true;
     return;
   }
@@ -35,11 +36,11 @@ ImportTransaction::ImportTransaction(ms_places* handle) : handle_(handle) {
         u"[FirefoxBookmark].%s is locked: Firefox is running, nothing "
         u"is written\n",
         handle_->databasePath.c_str());
-    platform::SetLastError(kErrorSharingViolation);
+    code_ = kErrorSharingViolation;
   } else {
     DebugLog(u"[FirefoxBookmark].Cannot begin writing %s: %ld\n",
              handle_->databasePath.c_str(), static_cast<long>(rc));
-    platform::SetLastError(kErrorDatabaseFailure);
+    code_ = kErrorDatabaseFailure;
   }
 }
 
@@ -60,6 +61,7 @@ bool ImportTransaction::Finish(bool result) {
   SQLite::Database& db = handle_->database;
   if (!owner_) {
     kept_ = !db.Aborted();
+    if (!kept_) code_ = kErrorDatabaseFailure;
     return result && kept_;
   }
   owner_ = false;
@@ -73,7 +75,7 @@ bool ImportTransaction::Finish(bool result) {
         u"[FirefoxBookmark].Import into %s stopped by a database "
         u"failure (%ld): nothing of it was written\n",
         handle_->databasePath.c_str(), code);
-    platform::SetLastError(kErrorDatabaseFailure);
+    code_ = kErrorDatabaseFailure;
     return false;
   }
   int rc = db.Commit();
@@ -84,8 +86,7 @@ bool ImportTransaction::Finish(bool result) {
         u"[FirefoxBookmark].Import into %s could not be committed "
         u"(%ld): nothing of it was written\n",
         handle_->databasePath.c_str(), static_cast<long>(rc));
-    platform::SetLastError(IsLockedCode(rc) ? kErrorSharingViolation
-                                            : kErrorDatabaseFailure);
+    code_ = IsLockedCode(rc) ? kErrorSharingViolation : kErrorDatabaseFailure;
     return false;
   }
   kept_ = true;

@@ -27,16 +27,18 @@ class ImportTransaction {
 
   // True when the store must not be written now: Firefox runs, holds the
   // profile or has the database locked, or the store is damaged (fails
-  // its quick_check). A diagnostic has been written and
-  // the last error set; nothing was begun.
+  // its quick_check). A diagnostic has been written and code() says why;
+  // nothing was begun.
   bool Refused() const { return refused_; }
 
   // Ends the import with its result so far. When the transaction was begun
   // here it is committed, or rolled back when a failure aborted it (or the
   // commit fails). Returns result, made false by an abort or a failed
-  // commit (last error 4313, with a diagnostic); then the call's report
+  // commit (code() 4313, with a diagnostic); then the call's report
   // counts what it counted as added as failed.
   bool Finish(bool result);
+  // Why the transaction was refused or kept nothing (0 when neither).
+  uint32_t code() const { return code_; }
   // After Finish: whether what was written is kept (committed here, or
   // left to the enclosing import whose transaction is still whole).
   bool Kept() const { return kept_; }
@@ -48,6 +50,7 @@ class ImportTransaction {
   bool owner_ = false;
   bool refused_ = false;
   bool kept_ = false;
+  uint32_t code_ = kErrorSuccess;
 };
 
 }  // namespace firefox

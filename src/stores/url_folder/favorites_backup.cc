@@ -58,18 +58,17 @@ Status CopyUrlFiles(const std::u16string& source,
   // A part inside the Favorites folder itself is copied in place, as the
   // copy skips only its own destination.
   if (!into_backup_set || !overwrite || StartsWithFolder(destination, source)) {
-    return platform::OkOr(
-        copy_folder(source, destination, interchange::kUrlExtension, overwrite,
-                    cancel_flag, false, counts),
-        u"copy", source);
+    return copy_folder(source, destination, interchange::kUrlExtension,
+                       overwrite, cancel_flag, false, counts);
   }
   const std::u16string staging = StagingFolderFor(destination);
   if (platform::PathExists(staging)) (void)platform::RemoveTree(staging).ok();
-  bool copied = copy_folder(source, staging, interchange::kUrlExtension,
-                            overwrite, cancel_flag, false, counts);
-  Status status = copied ? SwapInFolder(staging, destination)
-                         : Status::Error(platform::GetLastError(),
-                                         u"the copy of " + source + u" failed");
+  const Status copied = copy_folder(source, staging, interchange::kUrlExtension,
+                                    overwrite, cancel_flag, false, counts);
+  Status status = copied.ok() ? SwapInFolder(staging, destination)
+                              : Status::Error(copied.code(), u"the copy of " +
+                                                                 source +
+                                                                 u" failed");
   // On failure the previous part is kept.
   if (!status.ok()) (void)platform::RemoveTree(staging).ok();
   return status;
@@ -86,14 +85,14 @@ Status GetIeFavoritesSize(const char16_t* folder, bool into_backup_set,
   } else {
     path = ResolveBackupPath(folder, into_backup_set, BackupPart::kFavorites);
   }
-  uint64_t total = 0;
-  if (path.size() < kShortestMeasuredPath ||
-      !MeasureTree(path, &total, interchange::kUrlExtension, folder_count,
-                   link_count)) {
+  if (path.size() < kShortestMeasuredPath) {
     return FailedWithLastError(u"measure", path);
   }
-  *size = total;
-  return Status::Ok();
+  uint64_t total = 0;
+  const Status measured = MeasureTree(path, &total, interchange::kUrlExtension,
+                                      folder_count, link_count);
+  if (measured.ok()) *size = total;
+  return measured;
 }
 
 Status BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
@@ -111,16 +110,16 @@ Status BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
   std::u16string destination = backup_path;
   if (into_backup_set) {
     GetBookmarkFolder(backup_path, &destination);
-    if (!EnsureFolder(destination)) {
+    const Status made = EnsureFolder(destination);
+    if (!made.ok()) {
       DebugLogFixed(u"[backup_ie] Create directory: %s fail",
                     destination.c_str());
-      return FailedWithLastError(u"create", destination);
+      return made;
     }
     destination += u"\\Favorites";
   }
-  if (!EnsureFolder(destination)) {
-    return FailedWithLastError(u"create", destination);
-  }
+  const Status made = EnsureFolder(destination);
+  if (!made.ok()) return made;
 
   return CopyFavorites(source, destination, into_backup_set, overwrite,
                        cancel_flag);

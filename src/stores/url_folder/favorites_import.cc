@@ -40,9 +40,12 @@ void FolderTitlesAsNames(model::Tree* tree, model::ItemId root) {
 
 // Makes the folder when missing; a folder made here is journaled with
 // what the merge writes into it.
-bool EnsureFolder(const std::u16string& folder) {
-  if (platform::IsDirectory(folder)) return true;
-  if (!platform::CreateDirectoryTree(folder).ok()) return false;
+Status EnsureFolder(const std::u16string& folder) {
+  if (platform::IsDirectory(folder)) return Status::Ok();
+  const Status made = platform::CreateDirectoryTree(folder);
+  if (!made.ok()) {
+    return Status::Error(made.code(), u"could not create the folder " + folder);
+  }
   if (context::JournalRecorder* journal = context::Current().journal()) {
     context::JournalEntry entry;
     entry.kind = model::ItemKind::kFolder;
@@ -51,7 +54,7 @@ bool EnsureFolder(const std::u16string& folder) {
     journal->Add(context::StoreKind::kFavorites, std::u16string(),
                  std::move(entry));
   }
-  return true;
+  return Status::Ok();
 }
 
 // The entries noted by full path become the journal of dest_folder, each
@@ -116,12 +119,11 @@ Status CopyWithoutPositionFile(const std::u16string& part,
   const std::u16string imported = JoinPath(dest_folder, subfolder_title);
   const bool existed = platform::IsDirectory(imported);
   CopyCounts counts;
-  const bool copied =
-      copy_folder(part, imported, interchange::kUrlExtension, overwrite,
-                  nullptr, true, &counts);
+  const Status copied = copy_folder(part, imported, interchange::kUrlExtension,
+                                    overwrite, nullptr, true, &counts);
   ReportFavoritesCopy(imported, existed, counts);
-  if (copied) return Status::Ok();
-  return Status::Error(platform::GetLastError(),
+  if (copied.ok()) return Status::Ok();
+  return Status::Error(copied.code(),
                        u"could not copy " + part + u" into " + imported);
 }
 
@@ -175,10 +177,8 @@ Status MergePartIntoFavorites(const std::u16string& part_folder,
     ~Claim() { ClaimJournal(folder); }
   } claim{dest_folder};
   const std::u16string imported = JoinPath(dest_folder, subfolder_title);
-  if (!EnsureFolder(imported)) {
-    return Status::Error(platform::GetLastError(),
-                         u"could not create the folder " + imported);
-  }
+  const Status made = EnsureFolder(imported);
+  if (!made.ok()) return made;
   for (model::Root root : backup_set::PartRoots(kind)) {
     const model::ItemId from = source.root(root);
     if (from == model::kNoItem) continue;
@@ -188,9 +188,9 @@ Status MergePartIntoFavorites(const std::u16string& part_folder,
     const std::u16string folder = JoinPath(imported, name);
     model::RootReport* root_report =
         report.AddRoot(model::RootKey(root), subfolder_title + u"/" + name);
-    if (!EnsureFolder(folder)) {
-      status.Update(Status::Error(platform::GetLastError(),
-                                  u"could not create the folder " + folder));
+    Status made_root = EnsureFolder(folder);
+    if (!made_root.ok()) {
+      status.Update(std::move(made_root));
       root_report->failed += model::CountBelow(source, from);
       continue;
     }

@@ -80,8 +80,8 @@ bool Hidden(const TempDir& dir, const std::string& relative) {
 
 TEST(HiddenMarkerTest, EveryDepthNothingElseAndMissingRootFails) {
   TempDir dir;
-  EXPECT_FALSE(HideMarkers(dir.u16("no/such/folder"), u".Quillbay"));
-  EXPECT_EQ(platform::GetLastError(), ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(HideMarkers(dir.u16("no/such/folder"), u".Quillbay").code(),
+            static_cast<uint32_t>(ERROR_PATH_NOT_FOUND));
   const char* read_only = "Favorites/Links/Deep/ro/.Quillbay";
   for (const char* file : {"Favorites/Links/.quillbay", "Favorites/.other",
                            "Favorites/Links/a.url", read_only}) {
@@ -94,7 +94,7 @@ TEST(HiddenMarkerTest, EveryDepthNothingElseAndMissingRootFails) {
   }
   const std::wstring ro = Native(dir, read_only);
   ASSERT_TRUE(SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_READONLY));
-  ASSERT_TRUE(HideMarkers(dir.u16("Favorites"), u".Quillbay"));
+  ASSERT_TRUE(HideMarkers(dir.u16("Favorites"), u".Quillbay").ok());
   const DWORD ro_attributes = GetFileAttributesW(ro.c_str());
   SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_NORMAL);  // for TempDir
   for (const char* marker : {"Favorites/.Quillbay", "Favorites/Links/.quillbay",

@@ -28,7 +28,8 @@ TEST(HostileCopy, OnlyRegularFilesAreCopied) {
   alarm(20);  // were the FIFO opened, the copy would block here
   CopyCounts counts;
   EXPECT_TRUE(copy_folder(dir.u16("set"), dir.u16("fav"), u"url", false,
-                          nullptr, false, &counts));
+                          nullptr, false, &counts)
+                  .ok());
   alarm(0);
   EXPECT_EQ(test::ListTree(dir.sub("fav")), std::vector<std::string>{"a.url"});
   EXPECT_EQ(counts.files_copied, 1);

@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "base/error_codes.h"
 #include "platform/database_file.h"
 #include "platform/platform.h"
 #include "platform/system_env.h"
@@ -13,9 +14,6 @@
 namespace marksafe {
 namespace SQLite {
 namespace {
-
-// Any failure the default VFS reported, for an Env that looks at codes.
-constexpr uint32_t kErrorIoDevice = 1117;
 
 // The default VFS, which opens, locks and does the I/O.
 sqlite3_vfs* g_system_vfs = nullptr;
@@ -60,6 +58,8 @@ class SystemFile : public platform::RandomAccessFile {
   int rc() const { return rc_; }
 
  private:
+  // A failure leaves its code as the thread's last error, as the
+  // RandomAccessFile contract asks: an Env in front of this file reads it.
   bool Note(int rc) {
     rc_ = rc;
     if (rc == SQLITE_OK) return true;
