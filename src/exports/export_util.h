@@ -14,6 +14,7 @@
 #include "base/status.h"
 #include "base/text.h"
 #include "marksafe/marksafe.h"
+#include "platform/platform.h"
 #include "platform/thread_slot.h"
 
 namespace marksafe {
@@ -46,8 +47,10 @@ inline void CopyOut(const std::u16string& text, MS_CHAR* out,
   CopyToBuffer(text, AsU16(out), capacity);
 }
 
-// The code an export returns for status.
+// The code an export returns for status; a failure's code is also left as
+// the thread's last error, as the exports that return false leave theirs.
 inline int32_t CodeOf(const Status& status) {
+  if (!status.ok()) platform::SetLastError(status.code());
   return static_cast<int32_t>(status.code());
 }
 
