@@ -17,20 +17,27 @@ namespace {
 
 // True when text looks like bookmark HTML: it has the format's doctype or
 // at least one <DL> list (ASCII case ignored; in a UTF-16 file the zero
-// bytes of its ASCII characters are passed over).
+// bytes of its ASCII characters are passed over). One pass, no copy: the
+// file may be hundreds of megabytes. Neither word's first character comes
+// again within it, so a broken match restarts at the current character.
 bool LooksLikeBookmarkHtml(const std::string& text) {
   const bool utf16 =
       text.size() >= 2 && ((text[0] == '\xFF' && text[1] == '\xFE') ||
                            (text[0] == '\xFE' && text[1] == '\xFF'));
-  std::string lower;
-  lower.reserve(text.size());
+  const std::array<std::string, 2> words = {"netscape-bookmark-file", "<dl"};
+  std::array<size_t, 2> matched{};
   for (char c : text) {
     if (utf16 && c == '\0') continue;
-    lower.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a')
-                                         : c);
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (size_t i = 0; i < words.size(); ++i) {
+      if (c == words[i][matched[i]]) {
+        if (++matched[i] == words[i].size()) return true;
+      } else {
+        matched[i] = c == words[i][0] ? 1 : 0;
+      }
+    }
   }
-  return lower.find("netscape-bookmark-file") != std::string::npos ||
-         lower.find("<dl") != std::string::npos;
+  return false;
 }
 
 // Which roots a tree has.

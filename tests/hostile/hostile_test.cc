@@ -49,9 +49,17 @@ TEST(HostileChromeFile, UnreadableFilesAreRefusedNamingFileAndReason) {
 TEST(HostileStore, HtmlIsNotMergedIntoWhatIsNoStore) {
   TempDir dir;
   WriteBytes(dir.sub("in.html"),
-             "<!DOCTYPE NETSCAPE-Bookmark-file-1><DL><p>"
-             "<DT><A HREF=\"https://new.example/\">New</A></DL>");
+             "<<DL><p><DT><A HREF=\"https://new.example/\">New</A></DL>");
+  WriteBytes(dir.sub("plain.txt"), "netscape-bookmark <d l> no list");
   const std::string junk = "not a store at all";
+  // What is no bookmark HTML is refused by its own name.
+  WriteBytes(dir.sub("store"), junk);
+  EXPECT_EQ(marksafe_import_html(test::Ms(dir.u16("plain.txt")),
+                                 test::Ms(dir.u16("store")),
+                                 MARKSAFE_STORE_PLACES, false),
+            static_cast<int32_t>(kErrorInvalidData));
+  EXPECT_NE(std::string(marksafe_last_report()).find("plain.txt"),
+            std::string::npos);
   for (const int32_t kind : {MARKSAFE_STORE_PLACES, MARKSAFE_STORE_CHROME}) {
     WriteBytes(dir.sub("store"), junk);
     EXPECT_EQ(marksafe_import_html(test::Ms(dir.u16("in.html")),
