@@ -1,8 +1,5 @@
 #include "base/status.h"
 
-#include "base/debug_log.h"
-#include "platform/platform.h"
-
 namespace marksafe {
 
 Status CouldNot(uint32_t code, const char16_t* what,
@@ -11,13 +8,6 @@ Status CouldNot(uint32_t code, const char16_t* what,
   message += what;
   if (!path.empty()) message += u" " + path;
   return Status::Error(code, std::move(message));
-}
-
-bool SucceededOrSetLastError(const Status& status) {
-  if (status.ok()) return true;
-  DebugLog(u"%s\n", status.message().c_str());
-  platform::SetLastError(status.code());
-  return false;
 }
 
 }  // namespace marksafe

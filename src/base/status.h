@@ -47,11 +47,6 @@ class [[nodiscard]] Status {
 Status CouldNot(uint32_t code, const char16_t* what,
                 const std::u16string& path = {});
 
-// Where a call's result becomes a bool and the thread's last error (the
-// exports' way of failing): true when status is ok; otherwise its message
-// goes to the debug log, its code becomes the last error, and false.
-bool SucceededOrSetLastError(const Status& status);
-
 }  // namespace marksafe
 
 #endif  // MARKSAFE_BASE_STATUS_H_

@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "base/debug_log.h"
 #include "base/error_codes.h"
 #include "base/status.h"
 #include "base/text.h"
@@ -62,6 +63,23 @@ Result Guarded(Result failure, Body&& body) noexcept {
   } catch (...) {
     return failure;
   }
+}
+
+// Where a call's result becomes a bool and the thread's last error (the
+// exports' way of failing): true when status is ok; otherwise its message
+// goes to the debug log, its code becomes the last error, and false.
+inline bool Succeeded(const Status& status) {
+  if (status.ok()) return true;
+  DebugLog(u"%s\n", status.message().c_str());
+  platform::SetLastError(status.code());
+  return false;
+}
+
+// The result of an export that returns bool for body's Status; false when
+// any exception escapes body.
+template <typename Body>
+bool GuardedStatus(Body&& body) noexcept {
+  return Guarded(false, [&] { return Succeeded(std::forward<Body>(body)()); });
 }
 
 // The result of an export that returns a code: body's, or

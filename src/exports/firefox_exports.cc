@@ -9,12 +9,13 @@
 #include "stores/places/places_restore.h"
 #include "stores/places/places_size.h"
 
-using marksafe::SucceededOrSetLastError;
 using marksafe::exports::AsU16;
 using marksafe::exports::Guarded;
 using marksafe::exports::GuardedCode;
+using marksafe::exports::GuardedStatus;
 using marksafe::exports::Refused;
 using marksafe::exports::RefusedCode;
+using marksafe::exports::Succeeded;
 namespace firefox = marksafe::firefox;
 namespace jobs = marksafe::jobs;
 
@@ -25,9 +26,8 @@ MARKSAFE_API bool export_firefox_2_folder(ms_places_handle handle,
                                           bool into_backup_set) {
   if (handle == nullptr || dest == nullptr)
     return Refused("export_firefox_2_folder", false);
-  return Guarded(false, [&] {
-    return SucceededOrSetLastError(
-        jobs::ExportFirefox2Folder(handle, AsU16(dest), into_backup_set));
+  return GuardedStatus([&] {
+    return jobs::ExportFirefox2Folder(handle, AsU16(dest), into_backup_set);
   });
 }
 
@@ -36,9 +36,8 @@ MARKSAFE_API bool backup_firefox(ms_places_handle handle, const MS_CHAR* dest,
                                  int32_t /*unused2*/) {
   if (handle == nullptr || dest == nullptr)
     return Refused("backup_firefox", false);
-  return Guarded(false, [&] {
-    return SucceededOrSetLastError(
-        jobs::BackupFirefox(handle, AsU16(dest), into_backup_set));
+  return GuardedStatus([&] {
+    return jobs::BackupFirefox(handle, AsU16(dest), into_backup_set);
   });
 }
 
@@ -65,9 +64,9 @@ MARKSAFE_API bool get_firefox_bookmark_size(const MS_CHAR* backup_path,
   if (size == nullptr || folder_count == nullptr || link_count == nullptr) {
     return Refused("get_firefox_bookmark_size", false);
   }
-  return Guarded(false, [&] {
-    return SucceededOrSetLastError(firefox::GetFirefoxBookmarkSize(
-        AsU16(backup_path), into_backup_set, size, folder_count, link_count));
+  return GuardedStatus([&] {
+    return firefox::GetFirefoxBookmarkSize(AsU16(backup_path), into_backup_set,
+                                           size, folder_count, link_count);
   });
 }
 
@@ -77,9 +76,9 @@ MARKSAFE_API bool get_firefox_bk_size(const MS_CHAR* backup_path,
                                       int32_t* link_count) {
   if (backup_path == nullptr || size == nullptr)
     return Refused("get_firefox_bk_size", false);
-  return Guarded(false, [&] {
-    return SucceededOrSetLastError(firefox::GetFirefoxBkSize(
-        AsU16(backup_path), into_backup_set, size, folder_count, link_count));
+  return GuardedStatus([&] {
+    return firefox::GetFirefoxBkSize(AsU16(backup_path), into_backup_set, size,
+                                     folder_count, link_count);
   });
 }
 
@@ -91,9 +90,9 @@ MARKSAFE_API bool restore_firefox_pro(ms_places_handle handle,
   if (handle == nullptr || backup_path == nullptr || progress == nullptr) {
     return Refused("restore_firefox_pro", false);
   }
-  return Guarded(false, [&] {
-    return SucceededOrSetLastError(firefox::RestoreFirefoxPro(
-        handle, AsU16(backup_path), into_backup_set, progress));
+  return GuardedStatus([&] {
+    return firefox::RestoreFirefoxPro(handle, AsU16(backup_path),
+                                      into_backup_set, progress);
   });
 }
 
@@ -102,9 +101,8 @@ MARKSAFE_API bool import_2_firefox(ms_places_handle handle,
                                    int32_t /*unused*/) {
   if (handle == nullptr || folder == nullptr)
     return Refused("import_2_firefox", false);
-  return Guarded(false, [&] {
-    return SucceededOrSetLastError(
-        firefox::Import2Firefox(handle, AsU16(folder), AsU16(title)));
+  return GuardedStatus([&] {
+    return firefox::Import2Firefox(handle, AsU16(folder), AsU16(title));
   });
 }
 
@@ -113,9 +111,9 @@ MARKSAFE_API bool import_2_firefox_from_ie_bk(ms_places_handle handle,
                                               bool into_backup_set) {
   if (handle == nullptr || path == nullptr)
     return Refused("import_2_firefox_from_ie_bk", false);
-  return Guarded(false, [&] {
-    return SucceededOrSetLastError(
-        firefox::Import2FirefoxFromIeBk(handle, AsU16(path), into_backup_set));
+  return GuardedStatus([&] {
+    return firefox::Import2FirefoxFromIeBk(handle, AsU16(path),
+                                           into_backup_set);
   });
 }
 
@@ -124,9 +122,8 @@ MARKSAFE_API bool import_2_firefox_from_bk(ms_places_handle handle,
                                            bool into_backup_set) {
   if (handle == nullptr || path == nullptr)
     return Refused("import_2_firefox_from_bk", false);
-  return Guarded(false, [&] {
-    return SucceededOrSetLastError(
-        firefox::Import2FirefoxFromBk(handle, AsU16(path), into_backup_set));
+  return GuardedStatus([&] {
+    return firefox::Import2FirefoxFromBk(handle, AsU16(path), into_backup_set);
   });
 }
 
@@ -136,10 +133,9 @@ MARKSAFE_API bool import_firefox_bk_2_folder(const MS_CHAR* firefox_bk,
                                              const MS_CHAR* sub_folder) {
   if (firefox_bk == nullptr || favorites == nullptr)
     return Refused("import_firefox_bk_2_folder", false);
-  return Guarded(false, [&] {
-    return SucceededOrSetLastError(
-        firefox::ImportFirefoxBk2Folder(AsU16(firefox_bk), into_backup_set,
-                                        AsU16(favorites), AsU16(sub_folder)));
+  return GuardedStatus([&] {
+    return firefox::ImportFirefoxBk2Folder(AsU16(firefox_bk), into_backup_set,
+                                           AsU16(favorites), AsU16(sub_folder));
   });
 }
 
@@ -150,8 +146,8 @@ MARKSAFE_API int32_t import_chrome_bk_2_firefox(ms_places_handle handle,
     return RefusedCode("import_chrome_bk_2_firefox",
                        marksafe::kErrorInvalidParameter);
   return GuardedCode([&] {
-    return SucceededOrSetLastError(firefox::ImportChromeBk2Firefox(
-               handle, AsU16(path), into_backup_set))
+    return Succeeded(firefox::ImportChromeBk2Firefox(handle, AsU16(path),
+                                                     into_backup_set))
                ? marksafe::kErrorSuccess
                : marksafe::kErrorInvalidParameter;
   });

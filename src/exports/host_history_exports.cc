@@ -153,7 +153,7 @@ int32_t SnapshotToPart(const MS_CHAR* snapshot, const MS_CHAR* part_folder) {
   const Status read =
       jobs::SnapshotToPart(ToU16(snapshot), ToU16(part_folder), &written);
   if (!read.ok()) return CodeOf(read);
-  return SucceededOrSetLastError(written) ? 0 : kErrorInvalidParameter;
+  return Succeeded(written) ? 0 : kErrorInvalidParameter;
 }
 
 }  // namespace

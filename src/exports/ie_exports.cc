@@ -5,7 +5,7 @@
 #include "stores/url_folder/favorites_backup.h"
 
 using marksafe::exports::AsU16;
-using marksafe::exports::Guarded;
+using marksafe::exports::GuardedStatus;
 using marksafe::exports::Refused;
 
 extern "C" {
@@ -15,9 +15,9 @@ MARKSAFE_API bool get_ie_favorites_size(const MS_CHAR* folder,
                                         int32_t* folder_count,
                                         int32_t* link_count) {
   if (size == nullptr) return Refused("get_ie_favorites_size", false);
-  return Guarded(false, [&] {
-    return marksafe::SucceededOrSetLastError(marksafe::ie::GetIeFavoritesSize(
-        AsU16(folder), into_backup_set, size, folder_count, link_count));
+  return GuardedStatus([&] {
+    return marksafe::ie::GetIeFavoritesSize(AsU16(folder), into_backup_set,
+                                            size, folder_count, link_count);
   });
 }
 
@@ -27,11 +27,10 @@ MARKSAFE_API bool backup_ie(const MS_CHAR* ie_def_path,
                             const volatile uint8_t* cancel_flag) {
   if (backup_path == nullptr || cancel_flag == nullptr)
     return Refused("backup_ie", false);
-  return Guarded(false, [&] {
+  return GuardedStatus([&] {
     marksafe::context::JobScope scope("backup_ie");
-    return marksafe::SucceededOrSetLastError(
-        marksafe::ie::BackupIe(AsU16(ie_def_path), AsU16(backup_path),
-                               into_backup_set, overwrite, cancel_flag));
+    return marksafe::ie::BackupIe(AsU16(ie_def_path), AsU16(backup_path),
+                                  into_backup_set, overwrite, cancel_flag);
   });
 }
 
