@@ -17,7 +17,11 @@ MARKSAFE_API bool get_ie_path(MS_CHAR* out) {
   if (out == nullptr) return Refused("get_ie_path", false);
   return Guarded(false, [&] {
     std::u16string path;
-    if (!marksafe::GetIePath(&path)) return false;
+    const marksafe::Status found = marksafe::GetIePath(&path);
+    if (!found.ok()) {
+      marksafe::platform::SetLastError(found.code());
+      return false;
+    }
     CopyOut(path, out);
     return true;
   });

@@ -135,8 +135,9 @@ Status RestoreFavoritesPart(const char16_t* favorites_path,
     return FailedWithLastError(u"find", part_folder);
   }
   std::u16string favorites = FromPointer(favorites_path);
-  if (favorites_path == nullptr && !GetIePath(&favorites)) {
-    return FailedWithLastError(u"find Favorites");
+  if (favorites_path == nullptr) {
+    const Status found = GetIePath(&favorites);
+    if (!found.ok()) return CouldNot(found.code(), u"find Favorites");
   }
   StoreLock lock;
   Status result = lock.Acquire(favorites);
@@ -167,9 +168,10 @@ Status BackupIePro(const char16_t* ie_def_path, const char16_t* backup_path,
   std::u16string favorites = FromPointer(ie_def_path);
   if (ie_def_path == nullptr) {
     DebugLog(u"[DllExport] backup_ie_pro call get_ie_path func.\n");
-    if (!GetIePath(&favorites)) {
+    const Status found = GetIePath(&favorites);
+    if (!found.ok()) {
       Advance(progress);
-      return FailedWithLastError(u"find Favorites");
+      return CouldNot(found.code(), u"find Favorites");
     }
   }
 

@@ -115,25 +115,28 @@ bool ReadTrayName(std::u16string* out) {
   return true;
 }
 
-bool LocateFavorites(std::u16string* out) {
+Status LocateFavorites(std::u16string* out) {
   std::u16string program_files;
+  Status status;
   {
     AsDesktopUser as_user;
-    if (!platform::GetShellFolder(platform::ShellFolder::kFavorites, out)
-             .ok()) {
-      out->clear();
-    }
+    status = platform::GetShellFolder(platform::ShellFolder::kFavorites, out);
+    if (!status.ok()) out->clear();
     DebugLog(u"SHGetSpecialFolderPathW: pFolderOut=%s\n", out->c_str());
-    if (!platform::GetShellFolder(platform::ShellFolder::kProgramFiles,
-                                  &program_files)
-             .ok()) {
-      program_files.clear();
-    }
+    Status found = platform::GetShellFolder(
+        platform::ShellFolder::kProgramFiles, &program_files);
+    if (!found.ok()) program_files.clear();
+    status.Update(std::move(found));
   }
+  if (!status.ok()) return status;
   // A failed look-up gives no folder at all; an empty path would name the
   // root of the current drive.
-  if (out->empty() || program_files.empty()) return false;
-  return platform::PathExists(JoinPath(program_files, kIeExecutable));
+  if (out->empty() || program_files.empty()) {
+    return Status::Error(kErrorPathNotFound, u"no Favorites folder");
+  }
+  return platform::OkOr(
+      platform::PathExists(JoinPath(program_files, kIeExecutable)), u"find",
+      kIeExecutable);
 }
 
 // The profile in use: the one profiles.ini (or installs.ini) beside the
@@ -191,11 +194,11 @@ bool IsInstalledIe() {
   return platform::PathExists(JoinPath(program_files, kIeExecutable));
 }
 
-bool GetIePath(std::u16string* out) {
+Status GetIePath(std::u16string* out) {
   std::u16string favorites;
-  if (!LocateFavorites(&favorites)) return false;
-  *out = Truncated(favorites, kPathChars);
-  return true;
+  Status status = LocateFavorites(&favorites);
+  if (status.ok()) *out = Truncated(favorites, kPathChars);
+  return status;
 }
 
 bool IsInstalledFirefox(std::u16string* out) {

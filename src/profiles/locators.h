@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/status.h"
+
 namespace marksafe {
 
 // Makes the calling thread act as the desktop user (0 on success, 2, 3 or 4;
@@ -19,9 +21,9 @@ std::u16string ParentFolder(std::u16string path);
 // "Tembrel.ini" beside the library; empty when missing. False only for null.
 bool ReadTrayName(std::u16string* out);
 
-// Fills out with the Favorites folder (empty when the look-up fails) and
-// returns whether Internet Explorer is installed.
-bool LocateFavorites(std::u16string* out);
+// Fills out with the Favorites folder (empty when the look-up fails);
+// fails when it cannot be found or Internet Explorer is not installed.
+[[nodiscard]] Status LocateFavorites(std::u16string* out);
 
 // The Firefox profile folder in use, without a trailing separator, or an
 // empty string.
@@ -33,7 +35,7 @@ bool LocateChromeFile(std::u16string* out);
 
 bool IsInstalledIe();
 // Favorites folder cut to 259 characters, when IE is installed.
-bool GetIePath(std::u16string* out);
+[[nodiscard]] Status GetIePath(std::u16string* out);
 // The profile's places.sqlite cut to 259 characters, when it exists.
 bool IsInstalledFirefox(std::u16string* out);
 bool IsInstalledChrome(std::u16string* out);

@@ -160,7 +160,7 @@ int32_t ImportChromeBk2Ie(const char16_t* backup_path, bool into_backup_set,
     if (!FitsPath(favorites)) return kErrorPathNotFound;
   } else {
     DebugLog(u"[DllExport][import_chrome_bk_2_ie] call get_ie_export func.\n");
-    if (!GetIePath(&favorites)) return kErrorPathNotFound;
+    if (!GetIePath(&favorites).ok()) return kErrorPathNotFound;
   }
   const Status status = ie::MergePartIntoFavorites(
       backup, backup_set::PartKind::kChrome, favorites,

@@ -81,7 +81,8 @@ Status GetIeFavoritesSize(const char16_t* folder, bool into_backup_set,
                           int32_t* link_count) {
   std::u16string path;
   if (folder == nullptr) {
-    if (!LocateFavorites(&path)) return FailedWithLastError(u"find Favorites");
+    const Status found = LocateFavorites(&path);
+    if (!found.ok()) return CouldNot(found.code(), u"find Favorites");
   } else {
     path = ResolveBackupPath(folder, into_backup_set, BackupPart::kFavorites);
   }
@@ -104,7 +105,8 @@ Status BackupIe(const char16_t* ie_def_path, const char16_t* backup_path,
   std::u16string source = FromPointer(ie_def_path);
   if (ie_def_path == nullptr) {
     DebugLog(u"[DllExport][backup_ie] call get_ie_path func.\n");
-    if (!GetIePath(&source)) return FailedWithLastError(u"find Favorites");
+    const Status found = GetIePath(&source);
+    if (!found.ok()) return CouldNot(found.code(), u"find Favorites");
   }
 
   std::u16string destination = backup_path;
