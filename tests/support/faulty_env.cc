@@ -44,83 +44,14 @@ bool FaultyEnv::Fails(FaultOp op) {
   return false;
 }
 
-Status FaultyEnv::ListDirectory(const std::u16string& folder,
-                                std::vector<platform::DirEntry>* out) {
-  if (Fails(FaultOp::kOpen))
-    return platform::FailedWithLastError(u"list", folder);
-  return SystemEnv::ListDirectory(folder, out);
-}
-
-Status FaultyEnv::CreateDirectoryTree(const std::u16string& path) {
-  if (Fails(FaultOp::kCreateDir))
-    return platform::FailedWithLastError(u"create the folder", path);
-  return SystemEnv::CreateDirectoryTree(path);
-}
-
-Status FaultyEnv::CopyFile(const std::u16string& from, const std::u16string& to,
-                           bool fail_if_exists) {
-  if (Fails(FaultOp::kWrite))
-    return platform::FailedWithLastError(u"copy to", to);
-  return SystemEnv::CopyFile(from, to, fail_if_exists);
-}
-
-Status FaultyEnv::DeleteFile(const std::u16string& path) {
-  if (Fails(FaultOp::kDelete))
-    return platform::FailedWithLastError(u"delete", path);
-  return SystemEnv::DeleteFile(path);
-}
-
-Status FaultyEnv::ReadFile(const std::u16string& path, std::string* bytes) {
-  if (Fails(FaultOp::kOpen))
-    return platform::FailedWithLastError(u"read", path);
-  return SystemEnv::ReadFile(path, bytes);
-}
-
 Status FaultyEnv::WriteFile(const std::u16string& path,
                             const std::string& bytes) {
   if (Fails(FaultOp::kWrite)) {
-    // A write in place that fails leaves what it got to: half the bytes.
     uint32_t code = platform::GetLastError();
     (void)SystemEnv::WriteFile(path, bytes.substr(0, bytes.size() / 2));
     return platform::Failed(code, u"write", path);
   }
   return SystemEnv::WriteFile(path, bytes);
-}
-
-Status FaultyEnv::ReplaceFileAtomically(const std::u16string& path,
-                                        const std::string& bytes) {
-  if (Fails(FaultOp::kWrite))
-    return platform::FailedWithLastError(u"write", path);
-  return SystemEnv::ReplaceFileAtomically(path, bytes);
-}
-
-Status FaultyEnv::WriteNewFile(const std::u16string& path,
-                               const std::string& bytes) {
-  if (Fails(FaultOp::kWrite))
-    return platform::FailedWithLastError(u"write", path);
-  return SystemEnv::WriteNewFile(path, bytes);
-}
-
-Status FaultyEnv::MoveFolder(const std::u16string& from,
-                             const std::u16string& to) {
-  if (Fails(FaultOp::kRename))
-    return platform::FailedWithLastError(u"move", from);
-  return SystemEnv::MoveFolder(from, to);
-}
-
-Status FaultyEnv::RemoveTree(const std::u16string& path) {
-  if (Fails(FaultOp::kDelete))
-    return platform::FailedWithLastError(u"remove", path);
-  return SystemEnv::RemoveTree(path);
-}
-
-Status FaultyEnv::WriteProfileString(const std::u16string& section,
-                                     const std::u16string& key,
-                                     const std::u16string& value,
-                                     const std::u16string& file) {
-  if (Fails(FaultOp::kWrite))
-    return platform::FailedWithLastError(u"write", file);
-  return SystemEnv::WriteProfileString(section, key, value, file);
 }
 
 bool FaultyEnv::BrowserIsRunning(Browser browser) {
@@ -219,31 +150,6 @@ bool FaultyEnv::FileHeldOpen(const std::u16string& path) {
   std::lock_guard<std::mutex> lock(mutex_);
   return std::find(held_files_.begin(), held_files_.end(), Normal(path)) !=
          held_files_.end();
-}
-
-Status FaultyEnv::LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
-                           std::unique_ptr<platform::FileLock>* lock) {
-  if (Fails(FaultOp::kLock))
-    return platform::FailedWithLastError(u"lock", lock_path);
-  return SystemEnv::LockFile(lock_path, timeout_ms, lock);
-}
-
-Status FaultyEnv::SyncPath(const std::u16string& path) {
-  if (Fails(FaultOp::kSync))
-    return platform::FailedWithLastError(u"flush", path);
-  return SystemEnv::SyncPath(path);
-}
-
-Status FaultyEnv::SyncTree(const std::u16string& folder) {
-  if (Fails(FaultOp::kSync))
-    return platform::FailedWithLastError(u"flush", folder);
-  return SystemEnv::SyncTree(folder);
-}
-
-Status FaultyEnv::ExchangeFolders(const std::u16string& a,
-                                  const std::u16string& b) {
-  if (Fails(FaultOp::kRename)) return platform::FailedWithLastError(u"swap", a);
-  return SystemEnv::ExchangeFolders(a, b);
 }
 
 void FaultyEnv::UseFakeClock() {

@@ -48,26 +48,77 @@ class FaultyEnv : public platform::SystemEnv {
   void SetBrowserRunning(platform::Browser browser, bool running,
                          bool refuses_to_close = false);
 
+  // The calls that only fail or go to the system.
   Status ListDirectory(const std::u16string& folder,
-                       std::vector<platform::DirEntry>* out) override;
-  Status CreateDirectoryTree(const std::u16string& path) override;
+                       std::vector<platform::DirEntry>* out) override {
+    return Or(FaultOp::kOpen, u"list", folder,
+              [&] { return SystemEnv::ListDirectory(folder, out); });
+  }
+  Status CreateDirectoryTree(const std::u16string& path) override {
+    return Or(FaultOp::kCreateDir, u"create the folder", path,
+              [&] { return SystemEnv::CreateDirectoryTree(path); });
+  }
   Status CopyFile(const std::u16string& from, const std::u16string& to,
-                  bool fail_if_exists) override;
-  Status DeleteFile(const std::u16string& path) override;
-  Status ReadFile(const std::u16string& path, std::string* bytes) override;
-  Status WriteFile(const std::u16string& path,
-                   const std::string& bytes) override;
+                  bool fail_if_exists) override {
+    return Or(FaultOp::kWrite, u"copy to", to,
+              [&] { return SystemEnv::CopyFile(from, to, fail_if_exists); });
+  }
+  Status DeleteFile(const std::u16string& path) override {
+    return Or(FaultOp::kDelete, u"delete", path,
+              [&] { return SystemEnv::DeleteFile(path); });
+  }
+  Status ReadFile(const std::u16string& path, std::string* bytes) override {
+    return Or(FaultOp::kOpen, u"read", path,
+              [&] { return SystemEnv::ReadFile(path, bytes); });
+  }
   Status ReplaceFileAtomically(const std::u16string& path,
-                               const std::string& bytes) override;
+                               const std::string& bytes) override {
+    return Or(FaultOp::kWrite, u"write", path,
+              [&] { return SystemEnv::ReplaceFileAtomically(path, bytes); });
+  }
   Status WriteNewFile(const std::u16string& path,
-                      const std::string& bytes) override;
+                      const std::string& bytes) override {
+    return Or(FaultOp::kWrite, u"write", path,
+              [&] { return SystemEnv::WriteNewFile(path, bytes); });
+  }
   Status MoveFolder(const std::u16string& from,
-                    const std::u16string& to) override;
-  Status RemoveTree(const std::u16string& path) override;
+                    const std::u16string& to) override {
+    return Or(FaultOp::kRename, u"move", from,
+              [&] { return SystemEnv::MoveFolder(from, to); });
+  }
+  Status RemoveTree(const std::u16string& path) override {
+    return Or(FaultOp::kDelete, u"remove", path,
+              [&] { return SystemEnv::RemoveTree(path); });
+  }
   Status WriteProfileString(const std::u16string& section,
                             const std::u16string& key,
                             const std::u16string& value,
-                            const std::u16string& file) override;
+                            const std::u16string& file) override {
+    return Or(FaultOp::kWrite, u"write", file, [&] {
+      return SystemEnv::WriteProfileString(section, key, value, file);
+    });
+  }
+  Status LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
+                  std::unique_ptr<platform::FileLock>* lock) override {
+    return Or(FaultOp::kLock, u"lock", lock_path,
+              [&] { return SystemEnv::LockFile(lock_path, timeout_ms, lock); });
+  }
+  Status SyncPath(const std::u16string& path) override {
+    return Or(FaultOp::kSync, u"flush", path,
+              [&] { return SystemEnv::SyncPath(path); });
+  }
+  Status SyncTree(const std::u16string& folder) override {
+    return Or(FaultOp::kSync, u"flush", folder,
+              [&] { return SystemEnv::SyncTree(folder); });
+  }
+  Status ExchangeFolders(const std::u16string& a,
+                         const std::u16string& b) override {
+    return Or(FaultOp::kRename, u"swap", a,
+              [&] { return SystemEnv::ExchangeFolders(a, b); });
+  }
+  // A write in place that fails leaves what it got to: half the bytes.
+  Status WriteFile(const std::u16string& path,
+                   const std::string& bytes) override;
   // Adds a made-up main process of a browser: program is its executable's
   // name, args its command line after it. Its id is beyond any real
   // process's, so a "lock" link may name it. It ends when asked to close
@@ -93,12 +144,6 @@ class FaultyEnv : public platform::SystemEnv {
   void AskProcessesToClose(const std::vector<int64_t>& pids) override;
   bool FirefoxProfileInUse(const std::u16string& profile_folder) override;
   bool FileHeldOpen(const std::u16string& path) override;
-  Status LockFile(const std::u16string& lock_path, uint32_t timeout_ms,
-                  std::unique_ptr<platform::FileLock>* lock) override;
-  Status SyncPath(const std::u16string& path) override;
-  Status SyncTree(const std::u16string& folder) override;
-  Status ExchangeFolders(const std::u16string& a,
-                         const std::u16string& b) override;
   // From now on the clock stands still but for sleeps, which return at once
   // and move it on: a wait for a lock takes no real time.
   void UseFakeClock();
@@ -117,6 +162,12 @@ class FaultyEnv : public platform::SystemEnv {
   };
   // Counts a call of op; true (last error set) when it is to fail.
   bool Fails(FaultOp op);
+  // Fails as op's fault says, naming what and path, or makes the call.
+  template <typename Call>
+  Status Or(FaultOp op, const char16_t* what, const std::u16string& path,
+            Call call) {
+    return Fails(op) ? platform::FailedWithLastError(what, path) : call();
+  }
 
   mutable std::mutex mutex_;
   std::map<FaultOp, int> counts_;

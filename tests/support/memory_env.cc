@@ -63,7 +63,7 @@ std::u16string MemoryEnv::ParentKey(const std::u16string& key) {
 }
 
 MemoryEnv::Node* MemoryEnv::Find(const std::u16string& key) {
-  static Node root{true, std::string(), 0};
+  static Node root{true, std::string()};
   if (IsRoot(key)) return &root;
   auto it = nodes_.find(key);
   return it == nodes_.end() ? nullptr : &it->second;
@@ -157,9 +157,7 @@ Status MemoryEnv::PutFile(const std::u16string& path, const std::string& bytes,
     return Failed(node->folder ? kErrorAccessDenied : kErrorFileExists,
                   u"write", path);
   }
-  Node& file = nodes_[key];
-  file.bytes = bytes;
-  file.written = NowMicros();
+  nodes_[key].bytes = bytes;
   return Status::Ok();
 }
 
@@ -320,54 +318,14 @@ Status MemoryEnv::WriteProfileString(const std::u16string& section,
   return PutFile(file, bytes, false);
 }
 
-// No shell folder is known here.
-Status MemoryEnv::GetShellFolder(ShellFolder, std::u16string* out) {
-  out->clear();
-  return Failed(kErrorPathNotFound, u"find a shell folder");
-}
-
-std::u16string MemoryEnv::TempFolder() { return u"/tmp"; }
-
 std::u16string MemoryEnv::CanonicalPath(const std::u16string& path) {
   return Key(path);
 }
 
-Status MemoryEnv::GetLastWriteTime(const std::u16string& path,
-                                   int64_t* microseconds) {
-  std::lock_guard<std::mutex> hold(mutex_);
-  const Node* node = Find(Key(path));
-  if (node == nullptr) {
-    return Status::Error(kErrorFileNotFound, u"could not find " + path);
-  }
-  *microseconds = node->written;
-  return Status::Ok();
-}
-
-bool MemoryEnv::ResolvesInside(const std::u16string& path,
-                               const std::u16string& folder) {
-  const std::u16string key = Key(path);
-  const std::u16string inside = Key(folder);
-  return PathExists(path) && key.find(u"/../") == std::u16string::npos &&
-         (key == inside || IsBelow(key, inside));
-}
-
-Status MemoryEnv::ReadProfileFile(const std::u16string& folder,
-                                  const std::u16string& path,
-                                  std::string* bytes, size_t max_bytes) {
-  bytes->clear();
-  if (!ResolvesInside(path, folder) || !ReadFile(path, bytes).ok() ||
-      bytes->size() > max_bytes) {
-    bytes->clear();
-    return Status::Error(kErrorInvalidData, u"could not read " + path);
-  }
-  return Status::Ok();
-}
-
-Status MemoryEnv::OpenDatabaseFile(const std::u16string& path,
-                                   RandomAccessFile*,
-                                   std::unique_ptr<RandomAccessFile>*) {
-  // Databases are not kept in memory: their opening fails.
-  return Failed(kErrorAccessDenied, u"open", path);
+// No shell folder is known here.
+Status MemoryEnv::GetShellFolder(ShellFolder, std::u16string* out) {
+  out->clear();
+  return Failed(kErrorPathNotFound, u"find a shell folder");
 }
 
 }  // namespace platform

@@ -1,7 +1,8 @@
 // An Env whose files and folders live in memory, for fast tests and for
 // proving that a job reaches the disk only through the Env: a path it
-// names that the test did not make is not there. Processes, browsers, the
-// clock and random bytes are the system's.
+// names that the test did not make is not there. It holds what a backup
+// set's parts use: files, folders, locks and INI files; databases, profile
+// files, processes, browsers, the clock and random bytes are the system's.
 //
 // Paths take "\" or "/" alike and are matched as written (case counts);
 // "/" alone is the root, which always exists. Links do not exist here, so
@@ -62,23 +63,12 @@ class MemoryEnv : public SystemEnv {
                             const std::u16string& value,
                             const std::u16string& file) override;
   Status GetShellFolder(ShellFolder folder, std::u16string* out) override;
-  std::u16string TempFolder() override;
   std::u16string CanonicalPath(const std::u16string& path) override;
-  Status GetLastWriteTime(const std::u16string& path,
-                          int64_t* microseconds) override;
-  bool ResolvesInside(const std::u16string& path,
-                      const std::u16string& folder) override;
-  Status ReadProfileFile(const std::u16string& folder,
-                         const std::u16string& path, std::string* bytes,
-                         size_t max_bytes) override;
-  Status OpenDatabaseFile(const std::u16string& path, RandomAccessFile* file,
-                          std::unique_ptr<RandomAccessFile>* out) override;
 
  private:
   struct Node {
     bool folder = false;
     std::string bytes;
-    int64_t written = 0;
   };
   class Lock;
 

@@ -10,6 +10,7 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "base/debug_log.h"
 #include "base/text.h"
@@ -50,6 +51,16 @@ void UnsetVariable(const std::string& name) {
 }();
 
 }  // namespace
+
+bool WaitFor(const std::function<bool()>& condition, int seconds) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return condition();
+}
 
 TempDir::TempDir() {
   // Names differ between runs and between test programs running at once:

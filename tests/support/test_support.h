@@ -5,6 +5,7 @@
 #define MARKSAFE_TESTS_SUPPORT_TEST_SUPPORT_H_
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,10 @@ bool IsDir(const std::string& path);
 // Relative paths of every file and folder below root ("a/b.url", "a/"),
 // sorted.
 std::vector<std::string> ListTree(const std::string& root);
+
+// Asks condition every 20 ms until it holds or the seconds are over;
+// whether it held in the end.
+bool WaitFor(const std::function<bool()>& condition, int seconds = 5);
 
 // Collects every diagnostic line while alive (through the debug sink).
 class LogCapture {

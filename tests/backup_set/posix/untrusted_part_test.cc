@@ -103,15 +103,19 @@ TEST_F(UntrustedPart, LinkedPartRootOrPositionFileIsRefused) {
   EXPECT_FALSE(status.ok());
 }
 
-TEST_F(UntrustedPart, BackslashesStayInsideTheirNames) {
+// Names are read as they are listed, or reported and skipped.
+TEST_F(UntrustedPart, BackslashesStayInsideTheirNamesAndNoTextIsSkipped) {
   // "a\b.url" is one file of bar; "a/b.url" is another file, whose URL must
   // not be read for it. The folder "x\y" likewise. U+F05C stands for a
   // backslash byte in listed names: a name that holds it itself would lead
-  // to "a\b.url", and is reported and skipped instead.
+  // to "a\b.url", and is reported and skipped instead, as are names that
+  // are no text.
   WriteBytes(dir_.sub("set/part/bar/a\\b.url"), Shortcut("https://one/"));
   WriteBytes(dir_.sub("set/part/bar/a/b.url"), Shortcut("https://two/"));
   WriteBytes(dir_.sub("set/part/bar/x\\y/in.url"), Shortcut("https://in/"));
   WriteBytes(dir_.sub("set/part/bar/a\uF05Cb.url"), Shortcut("https://other/"));
+  WriteBytes(dir_.sub("set/part/bar/bad\xFF.url"), Shortcut("https://bad/"));
+  WriteBytes(dir_.sub("set/part/bar/dir\xFE/in.url"), Shortcut("https://in/"));
   context::JobScope scope("test");
   Status status;
   Tree tree = Read("set/part", &status);
@@ -120,7 +124,13 @@ TEST_F(UntrustedPart, BackslashesStayInsideTheirNames) {
             (Lines{"toolbar", " F a|", "  L b|https://two/",
                    " L a\\b|https://one/", " L kept|https://kept/", " F x\\y|",
                    "  L in|https://in/", "other"}));
-  EXPECT_EQ(context::Current().report().problems.size(), 1u);
+  EXPECT_EQ(context::Current().report().problems.size(), 3u);
+
+  // A plain .url folder the same way.
+  Tree plain;
+  const ItemId into = plain.AddRoot(Root::kOther, u"fav");
+  ASSERT_TRUE(ReadUrlFolder(dir_.u16("set/part/bar"), {}, &plain, into).ok());
+  EXPECT_EQ(plain.at(into).children.size(), 4u);
 }
 
 // A listed name is joined to its folder as one entry, or not at all.
@@ -138,24 +148,6 @@ TEST(ChildPath, RefusesWhatIsNoSingleName) {
         << test::U8(c.name);
     EXPECT_EQ(path, c.joined ? u"dir\\" + c.name : u"kept");
   }
-}
-
-TEST_F(UntrustedPart, NamesThatAreNoTextAreReportedAndSkipped) {
-  WriteBytes(dir_.sub("set/part/bar/bad\xFF.url"), Shortcut("https://bad/"));
-  WriteBytes(dir_.sub("set/part/bar/dir\xFE/in.url"), Shortcut("https://in/"));
-  context::JobScope scope("test");
-  Status status;
-  Tree tree = Read("set/part", &status);
-  ASSERT_TRUE(status.ok()) << test::U8(status.message());
-  EXPECT_EQ(test::TreeLines(tree, false),
-            (Lines{"toolbar", " L kept|https://kept/", "other"}));
-  EXPECT_EQ(context::Current().report().problems.size(), 2u);
-
-  // A plain .url folder the same way.
-  Tree plain;
-  const ItemId into = plain.AddRoot(Root::kOther, u"fav");
-  ASSERT_TRUE(ReadUrlFolder(dir_.u16("set/part/bar"), {}, &plain, into).ok());
-  EXPECT_EQ(plain.at(into).children.size(), 1u);
 }
 
 }  // namespace

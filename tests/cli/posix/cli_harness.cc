@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "firefox/places_fixture.h"
+#include "support/posix/program_copy.h"
 
 namespace fs = std::filesystem;
 
@@ -100,21 +101,9 @@ std::multiset<std::string> Profile::Links(const std::string& browser) const {
                                                  : "Bookmarks/Firefox"));
 }
 
-FakeBrowser::FakeBrowser(const std::string& folder, const std::string& name) {
-  const std::string program = folder + "/" + name;
-  fs::copy_file("/bin/sleep", program, fs::copy_options::skip_existing);
-  pid_ = fork();
-  if (pid_ == 0) {
-    execl(program.c_str(), name.c_str(), "60", static_cast<char*>(nullptr));
-    _exit(127);
-  }
+FakeBrowser::FakeBrowser(const std::string& folder, const std::string& name)
+    : pid_(StartProgramCopy(folder, "/bin/sleep", {name, "60"})) {
   EXPECT_GT(pid_, 0);
-  // Seen as that program once it has replaced the forked copy of the test.
-  const std::string exe = "/proc/" + std::to_string(pid_) + "/exe";
-  std::error_code error;
-  for (int i = 0; i < 500 && fs::read_symlink(exe, error) != program; ++i) {
-    usleep(10000);
-  }
 }
 
 FakeBrowser::~FakeBrowser() {

@@ -7,26 +7,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <functional>
 #include <string>
-#include <thread>
 
 #include "profiles/browser_profiles.h"
 #include "support/test_support.h"
 
 namespace marksafe {
 namespace {
-
-bool WaitFor(int seconds, const std::function<bool()>& condition) {
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  return condition();
-}
 
 struct Browser {
   const char* program;
@@ -60,9 +47,7 @@ pid_t Start(const Browser& browser, const std::string& home,
 void Stop(pid_t pid) {
   if (waitpid(pid, nullptr, WNOHANG) != 0) return;
   kill(pid, SIGTERM);
-  for (int i = 0; i < 100 && waitpid(pid, nullptr, WNOHANG) == 0; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
+  (void)test::WaitFor([&] { return waitpid(pid, nullptr, WNOHANG) != 0; }, 10);
   kill(pid, SIGKILL);
   waitpid(pid, nullptr, 0);
 }
@@ -92,14 +77,13 @@ TEST(RealBrowsers, ClosingOneProfileLeavesTheOtherInstanceRunning) {
     const pid_t asked_pid = Start(browser, dir.sub("home"), dir.sub("asked"));
     const pid_t other_pid = Start(browser, dir.sub("home"), dir.sub("other"));
     ASSERT_TRUE(asked_pid > 0 && other_pid > 0);
-    const bool started = WaitFor(60, [&] {
-      return ProfileInUse(asked) && ProfileInUse(other);
-    });
+    const bool started = test::WaitFor(
+        [&] { return ProfileInUse(asked) && ProfileInUse(other); }, 60);
     if (started) {
       EXPECT_TRUE(CloseProfileHolder(asked));
-      EXPECT_TRUE(WaitFor(10, [&] {
-        return waitpid(asked_pid, nullptr, WNOHANG) == asked_pid;
-      }));
+      EXPECT_TRUE(test::WaitFor(
+          [&] { return waitpid(asked_pid, nullptr, WNOHANG) == asked_pid; },
+          10));
       EXPECT_EQ(waitpid(other_pid, nullptr, WNOHANG), 0);
       EXPECT_TRUE(ProfileInUse(other));
     }

@@ -5,20 +5,17 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
+#include "support/posix/program_copy.h"
 #include "support/test_support.h"
 
 namespace marksafe {
@@ -26,40 +23,11 @@ namespace platform {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using test::WaitFor;
 
-// Waits up to five seconds for condition.
-bool WaitFor(const std::function<bool()>& condition) {
-  auto deadline = Clock::now() + std::chrono::seconds(5);
-  while (Clock::now() < deadline) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return condition();
-}
-
-// Starts a copy of program named args[0], in a process group of its own and
-// as user uid when not 0; waits until the copy runs. -1 when it does not.
 pid_t Start(const test::TempDir& dir, const char* program,
             std::vector<std::string> args, uid_t uid = 0) {
-  const std::string path = dir.sub(args[0]);
-  test::WriteBytes(path, test::ReadBytes(program));
-  chmod(path.c_str(), 0755);
-  chmod(dir.path().c_str(), 0755);
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    setpgid(0, 0);
-    if (uid == 0 || (setgid(uid) == 0 && setuid(uid) == 0)) {
-      execv(path.c_str(), argv.data());
-    }
-    _exit(1);
-  }
-  const std::string exe = "/proc/" + std::to_string(pid) + "/exe";
-  std::error_code error;
-  auto runs = [&] { return std::filesystem::read_symlink(exe, error) == path; };
-  return pid > 0 && WaitFor(runs) ? pid : -1;
+  return test::StartProgramCopy(dir.path(), program, std::move(args), uid);
 }
 
 // Start for a shell that sets a trap and then starts its first child:
