@@ -35,8 +35,7 @@ Status MergeIntoPlaces(
   PlacesStore store(handle);
   stores::StoreMerge merge(&store);
   if (read.ok()) read = merge.Open();
-  const model::ItemId menu =
-      read.ok() ? merge.tree().root(model::Root::kMenu) : model::kNoItem;
+  const model::ItemId menu = merge.tree().root(model::Root::kMenu);
   if (read.ok() && menu == model::kNoItem) {
     read = Status::Error(
         kErrorDatabaseFailure,
