@@ -40,36 +40,21 @@ bool LooksLikeBookmarkHtml(const std::string& text) {
   return false;
 }
 
-// Which roots a tree has.
-using RootsPresent = std::array<bool, model::kRootCount>;
-
-RootsPresent RootsOf(const model::Tree& tree) {
-  RootsPresent present{};
-  for (model::Root root : model::kAllRoots) {
-    present[static_cast<size_t>(root)] = tree.root(root) != model::kNoItem;
-  }
-  return present;
-}
+// The report entry of each root: its index in the report's roots plus one
+// (0: none).
+using RootEntries = std::array<size_t, model::kRootCount>;
 
 // What the reader left out of source: each link whose address is no URL
-// (lost, and counted in its root's entry, which MergeRoots made from
-// first_root on, one per root of source in kAllRoots order), and once per
-// file the links whose icon or last character set no store is given.
-void ReportHtmlNotes(const html::HtmlNotes& notes, const RootsPresent& source,
-                     const std::u16string& file, size_t first_root) {
+// (lost, and counted in its root's entry), and once per file the links whose
+// icon or last character set no store is given.
+void ReportHtmlNotes(const html::HtmlNotes& notes, const RootEntries& entries,
+                     const std::u16string& file) {
   model::Report& report = context::Current().report();
-  std::array<model::RootReport*, model::kRootCount> entries{};
-  size_t next = first_root;
-  for (model::Root root : model::kAllRoots) {
-    if (!source[static_cast<size_t>(root)]) continue;
-    if (next < report.roots.size()) {
-      entries[static_cast<size_t>(root)] = &report.roots[next++];
-    }
-  }
   for (const html::HtmlNotes::Skipped& skipped : notes.skipped) {
-    if (model::RootReport* entry = entries[static_cast<size_t>(skipped.root)]) {
-      ++entry->source.links;
-      ++entry->not_carried.links;
+    const size_t entry = entries[static_cast<size_t>(skipped.root)];
+    if (entry != 0 && entry <= report.roots.size()) {
+      ++report.roots[entry - 1].source.links;
+      ++report.roots[entry - 1].not_carried.links;
     }
     report.AddProblem(skipped.path, "not a URL", true, skipped.url);
   }
@@ -114,10 +99,16 @@ Status ImportHtml(const std::u16string& html_path, int32_t kind,
     return Refuse(kErrorInvalidData, html_path,
                   "read failed: " + platform::ToUtf8(read.message()));
   }
-  const size_t first_root = context::Current().report().roots.size();
-  const RootsPresent roots = RootsOf(source);
+  // MergeIntoStore adds an entry per root of source, in kAllRoots order.
+  RootEntries entries{};
+  size_t next = context::Current().report().roots.size();
+  for (model::Root root : model::kAllRoots) {
+    if (source.root(root) != model::kNoItem) {
+      entries[static_cast<size_t>(root)] = ++next;
+    }
+  }
   Status merged = MergeIntoStore(&source, kind, store_path);
-  if (merged.ok()) ReportHtmlNotes(notes, roots, html_path, first_root);
+  if (merged.ok()) ReportHtmlNotes(notes, entries, html_path);
   return merged;
 }
 

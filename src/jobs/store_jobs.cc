@@ -12,7 +12,6 @@
 #include "context/job.h"
 #include "jobs/open_store.h"
 #include "model/report.h"
-#include "platform/memory.h"
 #include "platform/platform.h"
 #include "stores/store_merge.h"
 
@@ -177,9 +176,7 @@ Status MergeIntoStore(model::Tree* source_tree, int32_t kind,
     if (into == model::kNoItem) continue;
     merge.MergeOnly(source, from, into, root_report);
   }
-  *source_tree = model::Tree();
-  platform::ReleaseFreedMemory();
-  status = merge.Finish(merge.WritePending());
+  status = merge.Finish(merge.WritePendingWithout(source_tree));
   if (status.ok()) return status;
   return Status::Error(kErrorAccessDenied, status.message());
 }

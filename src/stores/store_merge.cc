@@ -4,6 +4,7 @@
 
 #include "context/job.h"
 #include "model/merge.h"
+#include "platform/memory.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -113,6 +114,41 @@ Status StoreMerge::WritePending() {
         model::CountItem(item.kind, &root_report->added);
       }
     });
+  }
+  return status;
+}
+
+Status StoreMerge::WritePendingWithout(model::Tree* source) {
+  *source = model::Tree();
+  platform::ReleaseFreedMemory();
+  return WritePending();
+}
+
+Status StoreMerge::MergeRootsInFolders(const model::Tree& source,
+                                       model::ItemId parent,
+                                       const std::u16string& wrapper,
+                                       const std::u16string& label,
+                                       bool write_each) {
+  model::ItemId folder = wrapper.empty() ? parent : model::kNoItem;
+  Status status;
+  for (const model::Root root : model::kAllRoots) {
+    const model::ItemId from = source.root(root);
+    if (from == model::kNoItem) continue;
+    const std::u16string& title = source.at(from).title;
+    model::RootReport* root_report = context::Current().report().AddRoot(
+        model::RootKey(root), label + u"/" + title);
+    // A root the person left empty brings no folder of its own.
+    if (source.at(from).children.empty()) continue;
+    if (folder == model::kNoItem) {
+      Status made = FolderIn(parent, wrapper, &folder);
+      if (!made.ok()) return made;
+    }
+    model::ItemId into = model::kNoItem;
+    Status step = FolderIn(folder, title, &into);
+    if (!step.ok() && !write_each) return step;
+    if (step.ok() && write_each) step = Merge(source, from, into, root_report);
+    if (step.ok() && !write_each) MergeOnly(source, from, into, root_report);
+    status.Update(std::move(step));
   }
   return status;
 }

@@ -65,6 +65,22 @@ class StoreMerge {
   void MergeOnly(const model::Tree& source, model::ItemId from,
                  model::ItemId into, model::RootReport* root_report);
   [[nodiscard]] Status WritePending();
+  // WritePending once *source, which the merges read, is gone and its
+  // memory handed back: the source and the grown store are not held at once.
+  [[nodiscard]] Status WritePendingWithout(model::Tree* source);
+
+  // Merges each root of source that holds anything into a folder titled as
+  // that root, in the folder titled wrapper in parent (parent itself for an
+  // empty wrapper); the folders are made on first use. Every root gets a
+  // report entry labelled label + "/" + its title, empty or not. With
+  // write_each each root is written as it is merged and only a wrapper that
+  // cannot be made ends the merges; otherwise they are left for
+  // WritePending and the first folder that cannot be made ends them.
+  [[nodiscard]] Status MergeRootsInFolders(const model::Tree& source,
+                                           model::ItemId parent,
+                                           const std::u16string& wrapper,
+                                           const std::u16string& label,
+                                           bool write_each);
 
   // Ends the merge with its result so far: commits what was written, or
   // takes it back when so_far failed. When nothing of it is kept,

@@ -40,51 +40,30 @@ Status ImportIntoBar(stores::StoreMerge* target, const std::u16string& source,
     return Status::Error(kErrorInvalidParameter,
                          u"the Chrome file has no bookmark bar");
   }
-  model::Report& report = context::Current().report();
   const std::u16string label = name.empty() ? tree.at(bar).title : name;
   model::Tree part;
-  if (!firefox_part) {
-    const model::ItemId top = part.AddRoot(model::Root::kToolbar, name);
-    Status status = backup_set::ReadUrlFolder(
-        source, {interchange::kImportedFromChrome}, &part, top);
-    if (!status.ok()) return status;
-    model::RootReport* root_report =
-        report.AddRoot(model::RootKey(model::Root::kToolbar), label);
-    model::ItemId into = bar;
-    if (!name.empty()) {
-      status = target->FolderIn(bar, name, &into);
-      if (!status.ok()) return status;
-    }
-    // The source tree goes before the document grows, as in a restore.
-    target->MergeOnly(part, top, into, root_report);
-    part = model::Tree();
-    platform::ReleaseFreedMemory();
-    return target->WritePending();
-  }
+  const model::ItemId top =
+      firefox_part ? model::kNoItem : part.AddRoot(model::Root::kToolbar, name);
   Status status =
-      backup_set::ReadPart(source, backup_set::PartKind::kFirefox, &part);
+      firefox_part
+          ? backup_set::ReadPart(source, backup_set::PartKind::kFirefox, &part)
+          : backup_set::ReadUrlFolder(
+                source, {interchange::kImportedFromChrome}, &part, top);
   if (!status.ok()) return status;
-  // One sub-folder per Firefox root, named as in the part. Every root is
-  // merged first and written once the part's tree is gone.
-  model::ItemId folder = name.empty() ? bar : model::kNoItem;
-  for (const model::Root root :
-       backup_set::PartRoots(backup_set::PartKind::kFirefox)) {
-    const model::ItemId from = part.root(root);
-    if (from == model::kNoItem) continue;
-    const std::u16string& title = part.at(from).title;
-    model::RootReport* root_report =
-        report.AddRoot(model::RootKey(root), label + u"/" + title);
-    // A root the person left empty brings no folder of its own.
-    if (part.at(from).children.empty()) continue;
-    if (folder == model::kNoItem) status = target->FolderIn(bar, name, &folder);
-    model::ItemId into = model::kNoItem;
-    if (status.ok()) status = target->FolderIn(folder, title, &into);
-    if (!status.ok()) break;
-    target->MergeOnly(part, from, into, root_report);
+  if (firefox_part) {
+    // One sub-folder per Firefox root, named as in the part.
+    status = target->MergeRootsInFolders(part, bar, name, label,
+                                         /*write_each=*/false);
+  } else {
+    model::RootReport* root_report = context::Current().report().AddRoot(
+        model::RootKey(model::Root::kToolbar), label);
+    model::ItemId into = bar;
+    if (!name.empty()) status = target->FolderIn(bar, name, &into);
+    if (status.ok()) target->MergeOnly(part, top, into, root_report);
   }
-  part = model::Tree();
-  platform::ReleaseFreedMemory();
-  return status.Update(target->WritePending());
+  // Every root is merged first and written once the part's tree is gone,
+  // before the document grows, as in a restore.
+  return status.Update(target->WritePendingWithout(&part));
 }
 
 // The import of a folder or a Firefox part into the bar, with the
@@ -245,9 +224,7 @@ int32_t RestoreChrome(const char16_t* chrome_file, const char16_t* backup_path,
         true);
     status.Update(Status::Error(kErrorInvalidParameter, u"Chrome root missing"));
   }
-  part = model::Tree();
-  platform::ReleaseFreedMemory();
-  status.Update(target.WritePending());
+  status.Update(target.WritePendingWithout(&part));
   if (!status.ok()) {
     DebugLog(u"[Chrome] %s\n", status.message());
     DebugLog(u"[DllExport] [restore_chrome] import_from_chrome_bk fail: %ld \n",

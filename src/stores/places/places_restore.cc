@@ -25,17 +25,24 @@ namespace firefox {
 namespace {
 const char16_t kExcludedSubFolder[] = u"url";
 
-// The store read for a merge whose writes go into the caller's
-// transaction. Fails when it cannot be read or has no menu root (every
-// store has it).
-Status OpenTarget(stores::StoreMerge* merge, ms_places* handle) {
-  Status status = merge->Open();
-  if (status.ok() && merge->tree().root(model::Root::kMenu) == model::kNoItem) {
-    status = Status::Error(
+// Merges source into the store with merge_roots, given the store's menu
+// root, once source is read (read ok) and the store is read. A store
+// without a menu root (every store has it) fails.
+Status MergeIntoPlaces(
+    ms_places* handle, Status read,
+    const std::function<Status(stores::StoreMerge*, model::ItemId)>&
+        merge_roots) {
+  PlacesStore store(handle);
+  stores::StoreMerge merge(&store);
+  if (read.ok()) read = merge.Open();
+  const model::ItemId menu = merge.tree().root(model::Root::kMenu);
+  if (read.ok() && menu == model::kNoItem) {
+    read = Status::Error(
         kErrorDatabaseFailure,
         u"[FirefoxBookmark].No bookmarks menu in " + handle->databasePath);
   }
-  return status;
+  if (!read.ok()) return read;
+  return merge.Finish(merge_roots(&merge, menu));
 }
 
 // Runs steps in one transaction, committed or rolled back after them. A
@@ -62,18 +69,17 @@ Status ImportFolderStep(ms_places* handle, const std::u16string& folder,
   Status status = backup_set::ReadUrlFolder(
       folder, {kExcludedSubFolder, interchange::kImportedFromFirefox}, &source,
       content);
-  PlacesStore store(handle);
-  stores::StoreMerge merge(&store);
-  if (status.ok()) status = OpenTarget(&merge, handle);
-  if (!status.ok()) return status;
-  const model::ItemId menu = merge.tree().root(model::Root::kMenu);
-  model::RootReport* root_report = context::Current().report().AddRoot(
-      platform::ToUtf8(title),
-      PlacesRootTitle(model::Root::kMenu) + u"/" + title);
-  model::ItemId into = model::kNoItem;
-  status = merge.FolderIn(menu, title, &into);
-  if (status.ok()) status = merge.Merge(source, content, into, root_report);
-  return merge.Finish(std::move(status));
+  return MergeIntoPlaces(
+      handle, std::move(status),
+      [&](stores::StoreMerge* merge, model::ItemId menu) {
+        model::RootReport* root_report = context::Current().report().AddRoot(
+            platform::ToUtf8(title),
+            PlacesRootTitle(model::Root::kMenu) + u"/" + title);
+        model::ItemId into = model::kNoItem;
+        Status step = merge->FolderIn(menu, title, &into);
+        return step.ok() ? merge->Merge(source, content, into, root_report)
+                         : step;
+      });
 }
 
 // A plain .url folder into the folder titled title under the menu, in a
@@ -96,31 +102,41 @@ Status ImportChromeStep(ms_places* handle, const std::u16string& chrome) {
   model::Tree source;
   Status status =
       backup_set::ReadPart(chrome, backup_set::PartKind::kChrome, &source);
-  PlacesStore store(handle);
-  stores::StoreMerge merge(&store);
-  if (status.ok()) status = OpenTarget(&merge, handle);
-  if (!status.ok()) return status;
-  const model::ItemId menu = merge.tree().root(model::Root::kMenu);
-  model::ItemId wrapper = model::kNoItem;
+  return MergeIntoPlaces(
+      handle, std::move(status),
+      [&](stores::StoreMerge* merge, model::ItemId menu) {
+        return merge->MergeRootsInFolders(
+            source, menu, title,
+            PlacesRootTitle(model::Root::kMenu) + u"/" + title,
+            /*write_each=*/true);
+      });
+}
+
+// Each root of a Firefox part into the store's root of it.
+Status MergeFirefoxRoots(stores::StoreMerge* merge, const model::Tree& source) {
+  model::Report& report = context::Current().report();
+  Status status;
   for (model::Root root : model::kAllRoots) {
     const model::ItemId from = source.root(root);
     if (from == model::kNoItem) continue;
-    const std::u16string name = source.at(from).title;
-    model::RootReport* root_report = context::Current().report().AddRoot(
-        model::RootKey(root),
-        PlacesRootTitle(model::Root::kMenu) + u"/" + title + u"/" + name);
-    // A root the person left empty brings no folder of its own.
-    if (source.at(from).children.empty()) continue;
-    if (wrapper == model::kNoItem) {
-      Status made = merge.FolderIn(menu, title, &wrapper);
-      if (!made.ok()) return merge.Finish(std::move(made));
+    model::RootReport* root_report =
+        report.AddRoot(model::RootKey(root), PlacesRootTitle(root));
+    const model::ItemId into = merge->RootFor(source, root, root_report);
+    if (into == model::kNoItem) continue;
+    DebugLog(u"[DllExport] [import_2_firefox_from_bk] [%s] target file: %s\n",
+             platform::FromUtf8(model::RootKey(root)).c_str(),
+             source.at(from).title.c_str());
+    Status merged = merge->Merge(source, from, into, root_report);
+    if (!merged.ok()) {
+      DebugLog(
+          u"[DllExport] [import_2_firefox_from_bk] "
+          u"Firefox->FixImportFromBK[%d] "
+          u"fail: %ld \n",
+          static_cast<int>(PlacesIdOf(root)), static_cast<long>(merged.code()));
+      status.Update(std::move(merged));
     }
-    model::ItemId into = model::kNoItem;
-    Status step = merge.FolderIn(wrapper, name, &into);
-    if (step.ok()) step = merge.Merge(source, from, into, root_report);
-    status.Update(std::move(step));
   }
-  return merge.Finish(std::move(status));
+  return status;
 }
 
 // The steps of import_2_firefox_from_bk, inside the caller's transaction.
@@ -143,32 +159,10 @@ Status ImportFirefoxBackupSteps(ms_places* handle, const char16_t* backup_path,
   model::Tree source;
   Status status =
       backup_set::ReadPart(firefox, backup_set::PartKind::kFirefox, &source);
-  PlacesStore store(handle);
-  stores::StoreMerge merge(&store);
-  if (status.ok()) status = OpenTarget(&merge, handle);
-  if (!status.ok()) return status;
-  model::Report& report = context::Current().report();
-  for (model::Root root : model::kAllRoots) {
-    const model::ItemId from = source.root(root);
-    if (from == model::kNoItem) continue;
-    model::RootReport* root_report =
-        report.AddRoot(model::RootKey(root), PlacesRootTitle(root));
-    const model::ItemId into = merge.RootFor(source, root, root_report);
-    if (into == model::kNoItem) continue;
-    DebugLog(u"[DllExport] [import_2_firefox_from_bk] [%s] target file: %s\n",
-             platform::FromUtf8(model::RootKey(root)).c_str(),
-             source.at(from).title.c_str());
-    Status merged = merge.Merge(source, from, into, root_report);
-    if (!merged.ok()) {
-      DebugLog(
-          u"[DllExport] [import_2_firefox_from_bk] Firefox->FixImportFromBK[%d] "
-          u"fail: %ld \n",
-          static_cast<int>(PlacesIdOf(root)),
-          static_cast<long>(merged.code()));
-      status.Update(std::move(merged));
-    }
-  }
-  return merge.Finish(std::move(status));
+  return MergeIntoPlaces(handle, std::move(status),
+                         [&](stores::StoreMerge* merge, model::ItemId) {
+                           return MergeFirefoxRoots(merge, source);
+                         });
 }
 
 Status ImportChromeBackupSteps(ms_places* handle, const char16_t* backup_path,

@@ -188,20 +188,15 @@ Status MergePartIntoFavorites(const std::u16string& part_folder,
     const std::u16string folder = JoinPath(imported, name);
     model::RootReport* root_report =
         report.AddRoot(model::RootKey(root), subfolder_title + u"/" + name);
-    Status made_root = EnsureFolder(folder);
-    if (!made_root.ok()) {
-      status.Update(std::move(made_root));
-      root_report->failed += model::CountBelow(source, from);
-      continue;
-    }
     UrlFolderStore store(folder, dest_folder, root, name, overwrite);
     stores::StoreMerge merge(&store);
     // Imports the backup itself holds are not brought back.
     merge.set_excluded_folders({interchange::kImportedFromIe});
-    const Status read = merge.Open();
+    Status read = EnsureFolder(folder);
+    if (read.ok()) read = merge.Open();
     if (!read.ok()) {
       // Without knowing what is there, nothing is written beside it.
-      status.Update(read);
+      status.Update(std::move(read));
       root_report->failed += model::CountBelow(source, from);
       continue;
     }
