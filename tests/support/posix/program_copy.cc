@@ -1,6 +1,8 @@
 #include "support/posix/program_copy.h"
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -33,7 +35,10 @@ pid_t StartProgramCopy(const std::string& folder, const char* program,
   // Seen as the copy once it has replaced the forked copy of the test.
   const std::string exe = "/proc/" + std::to_string(pid) + "/exe";
   auto runs = [&] { return fs::read_symlink(exe, error) == path; };
-  return pid > 0 && WaitFor(runs) ? pid : -1;
+  if (pid <= 0 || WaitFor(runs)) return pid;
+  kill(pid, SIGKILL);  // not started in time: no stray copy is left
+  waitpid(pid, nullptr, 0);
+  return -1;
 }
 
 }  // namespace test
