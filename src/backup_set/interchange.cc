@@ -5,34 +5,6 @@
 
 namespace marksafe {
 namespace interchange {
-
-const char16_t kMarkerName[] = u".Quillbay";
-
-const char16_t kShortcutSection[] = u"InternetShortcut";
-const char16_t kUrlKey[] = u"URL";
-const char16_t kTitleKey[] = u"Title";
-const char16_t kUrlExtension[] = u"url";
-const char16_t kUrlSuffix[] = u".url";
-
-const char16_t kPosSection[] = u"Menu";
-const char16_t kPosMainKey[] = u"Main";
-const char16_t kPosOthersKey[] = u"Others";
-const char16_t kPosMainValue[] = u"Bookmarks Menu";
-const char16_t kPosOthersValue[] = u"Unsorted Bookmarks";
-const char16_t kChromePosSection[] = u"Chrome_menu";
-const char16_t kChromePosBarKey[] = u"Bar";
-const char16_t kChromePosOtherKey[] = u"other";
-const char16_t kChromePosBarValue[] = u"Bookmarks bar";
-const char16_t kChromePosOtherValue[] = u"Other bookmarks";
-const char16_t kPosToolbarKey[] = u"Toolbar";
-const char16_t kPosToolbarValue[] = u"Bookmarks Toolbar";
-const char16_t kPosMobileKey[] = u"Mobile";
-const char16_t kPosMobileValue[] = u"Mobile Bookmarks";
-const char16_t kChromePosSyncedKey[] = u"synced";
-const char16_t kChromePosSyncedValue[] = u"Mobile bookmarks";
-const char16_t kManifestName[] = u"manifest.json";
-const char16_t kCompletionMarkName[] = u"complete.mark";
-
 namespace {
 
 constexpr size_t kExtensionChars = 18;
