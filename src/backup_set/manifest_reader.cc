@@ -44,14 +44,12 @@ Got ReadText(JsonCursor* json, std::string* out) {
 
 // A time: a whole number of int64 that is not negative.
 Got ReadTime(JsonCursor* json, model::Time* out) {
-  if (json->Peek() == JsonCursor::Kind::kNumber) {
-    bool whole = false;
-    if (json->ReadNumber(out, &whole) && whole) {
-      return *out >= 0 ? Got::kGood : Got::kWrong;
-    }
-    return Got::kWrong;
+  bool whole = false;
+  if (json->Peek() != JsonCursor::Kind::kNumber) {
+    json->Skip();
+  } else if (json->ReadNumber(out, &whole) && whole && *out >= 0) {
+    return Got::kGood;
   }
-  json->Skip();
   return Got::kWrong;
 }
 
