@@ -142,9 +142,7 @@ Status ReadFolderTree(const std::u16string& dir, const std::u16string& rel,
     work.pop_back();
     std::vector<platform::DirEntry> entries;
     if (!platform::ListDirectory(folder.dir, &entries).ok()) {
-      status.Update(Status::Error(platform::GetLastError(),
-                                  u"could not list the folder " + folder.dir +
-                                      u": " + LastErrorWords()));
+      status.Update(FailedTo(u"list the folder " + folder.dir));
       continue;
     }
     std::vector<bool> used(entries.size(), false);
