@@ -92,11 +92,14 @@ std::u16string ShortcutUrlValue(const std::u16string& url) {
   return IniValue(WithoutControls(url), true);
 }
 
-bool IsShortcutFileName(const std::u16string& name) {
+bool HasExtension(const std::u16string& name, const std::u16string& filter) {
   size_t dot = name.rfind(u'.');
-  if (dot == std::u16string::npos || dot + 1 == name.size()) return false;
-  return EqualsNoCase(Truncated(name.substr(dot + 1), kExtensionChars),
-                      kUrlExtension);
+  return dot != std::u16string::npos && dot + 1 != name.size() &&
+         ExtensionMatches(name.substr(dot + 1), filter);
+}
+
+bool IsShortcutFileName(const std::u16string& name) {
+  return HasExtension(name, kUrlExtension);
 }
 
 bool ExtensionMatches(const std::u16string& name,

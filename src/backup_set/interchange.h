@@ -43,8 +43,10 @@ std::string ShortcutFileBytes(const std::u16string& title,
 // it back): what one line of an INI value holds of url.
 std::u16string ShortcutUrlValue(const std::u16string& url);
 
-// True when name has a last "." followed by a non-empty text equal to "url"
-// (case-insensitive, at most 18 characters compared).
+// True when name has a last "." followed by a non-empty text that, cut to
+// 18 characters, equals filter cut to 18, case-insensitive.
+bool HasExtension(const std::u16string& name, const std::u16string& filter);
+// HasExtension with the filter "url".
 bool IsShortcutFileName(const std::u16string& name);
 
 // True when the text after the last "." of name (the whole name without a
