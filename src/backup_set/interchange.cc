@@ -23,18 +23,8 @@ bool IsDotName(const std::u16string& name) {
   return has_dot;
 }
 
-// INI values are single lines: a line break in a value would end it and
-// start a line of its own.
-std::u16string SingleLine(const std::u16string& value) {
-  std::u16string out(value);
-  for (char16_t& c : out) {
-    if (c == u'\r' || c == u'\n') c = u' ';
-  }
-  return out;
-}
-
 // A value that no INI reader misreads: no control character at all (a NUL
-// would end the value early).
+// would end the value early, a line break would start a line of its own).
 std::u16string WithoutControls(const std::u16string& value) {
   std::u16string out(value);
   for (char16_t& c : out) {
@@ -45,16 +35,15 @@ std::u16string WithoutControls(const std::u16string& value) {
 
 using platform::ini::IsBlank;
 
-// What the profile writer keeps of a value: it drops the leading blanks when
-// it writes the line, and the trailing ones when it rewrites the file for a
-// later key.
+// What the profile writer keeps of a value (without controls): it drops the
+// leading blanks when it writes the line, and the trailing ones when it
+// rewrites the file for a later key.
 std::u16string IniValue(const std::u16string& value, bool rewritten_later) {
-  std::u16string out = SingleLine(value);
   size_t begin = 0;
-  while (begin < out.size() && IsBlank(out[begin])) ++begin;
-  size_t end = out.size();
-  while (rewritten_later && end > begin && IsBlank(out[end - 1])) --end;
-  return out.substr(begin, end - begin);
+  while (begin < value.size() && IsBlank(value[begin])) ++begin;
+  size_t end = value.size();
+  while (rewritten_later && end > begin && IsBlank(value[end - 1])) --end;
+  return value.substr(begin, end - begin);
 }
 
 // The Title value of a shortcut: the title and ".url". A title that starts
@@ -63,7 +52,7 @@ std::u16string IniValue(const std::u16string& value, bool rewritten_later) {
 // ends in ".url", so no other title is ever read as quoted.)
 std::u16string TitleValue(const std::u16string& title) {
   const std::u16string value = WithoutControls(title) + kUrlSuffix;
-  if (IsBlank(value[0])) return u"\"" + SingleLine(value) + u"\"";
+  if (IsBlank(value[0])) return u"\"" + value + u"\"";
   return IniValue(value, false);
 }
 

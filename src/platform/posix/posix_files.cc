@@ -243,8 +243,7 @@ Status SystemEnv::CreateDirectoryTree(const std::u16string& path) {
     return Failed(kErrorAlreadyExists, u"create the folder", path);
   }
   // Create every missing component from the top down.
-  std::string target = native;
-  while (target.size() > 1 && target.back() == '/') target.pop_back();
+  const std::string target = posix::WithoutTrailingSeparators(native);
   size_t pos = 0;
   for (;;) {
     size_t slash = target.find('/', pos);
