@@ -55,11 +55,9 @@ bool IsLeftover(const std::u16string& parent, const std::u16string& name) {
   const size_t infix = name.rfind(kTrashInfix);
   if (infix != std::u16string::npos && infix > 0) {
     const size_t digits = infix + std::char_traits<char16_t>::length(kTrashInfix);
-    if (digits == name.size()) return false;
-    for (size_t i = digits; i < name.size(); ++i) {
-      if (name[i] < u'0' || name[i] > u'9') return false;
-    }
-    return true;
+    return digits < name.size() &&
+           std::all_of(name.begin() + digits, name.end(),
+                       [](char16_t c) { return c >= u'0' && c <= u'9'; });
   }
   if (!EndsWith(name, kOldSuffix)) return false;
   const std::u16string part = name.substr(
@@ -112,7 +110,6 @@ void ReportNotRemoved(const std::u16string& folder, uint32_t code) {
 // the same.
 void RemovePrevious(const std::u16string& previous,
                     const std::u16string& folder) {
-  std::u16string doomed = previous;
   // The first free name from the time on: two swaps in one second (or one
   // whose previous copy is still set aside) each get their own.
   std::u16string trash;
@@ -122,7 +119,7 @@ void RemovePrevious(const std::u16string& previous,
     trash = WithoutTrailingSeparators(folder) + kTrashInfix + NumberText(n);
     renamed = platform::MoveFolder(previous, trash).ok();
   }
-  if (renamed) doomed = trash;
+  const std::u16string& doomed = renamed ? trash : previous;
   if (renamed && context::Current().options().remove_previous_later) {
     std::lock_guard<std::mutex> guard(g_set_aside_mutex);
     SetAside().push_back(trash);

@@ -12,9 +12,6 @@
 namespace marksafe {
 namespace {
 
-// Extensions and filters are compared on at most this many characters.
-constexpr size_t kExtensionChars = 18;
-
 bool IsCancelled(const volatile uint8_t* cancel_flag) {
   return cancel_flag != nullptr && *cancel_flag != 0;
 }
@@ -35,15 +32,6 @@ std::u16string ComparablePath(const std::u16string& path) {
   }
   while (out.size() > 1 && out.back() == u'\\') out.pop_back();
   return out;
-}
-
-// The copy rule for one file name: a last "." followed by a text that,
-// cut to 18 characters, equals the filter (no dot or nothing after it: no).
-bool CopyFilterMatches(const std::u16string& name,
-                       const std::u16string& filter) {
-  size_t dot = name.rfind(u'.');
-  if (dot == std::u16string::npos || dot + 1 == name.size()) return false;
-  return EqualsNoCase(Truncated(name.substr(dot + 1), kExtensionChars), filter);
 }
 
 // True when both files can be read and hold the same bytes.
@@ -67,7 +55,7 @@ std::unordered_set<std::u16string> FileNames(const std::u16string& folder) {
 }
 
 struct CopyJob {
-  std::u16string filter;  // already cut to 18 characters
+  std::u16string filter;
   bool overwrite;
   const volatile uint8_t* cancel_flag;
   bool skip_imported;
@@ -131,7 +119,7 @@ uint32_t CopyOneFile(const CopyJob& job, const std::u16string& from,
     }
     return 0;
   }
-  if (!CopyFilterMatches(entry.name, job.filter)) return 0;
+  if (!interchange::HasExtension(entry.name, job.filter)) return 0;
   if (present.count(entry.name) != 0 &&
       SameContent(source_path, target_path)) {
     ++job.counts->files_present;
@@ -271,9 +259,13 @@ Status copy_folder(const std::u16string& source,
                    const volatile uint8_t* cancel_flag, bool skip_imported,
                    CopyCounts* counts, bool never_replace) {
   CopyCounts unused;
-  CopyJob job{Truncated(filter, kExtensionChars), overwrite, cancel_flag,
-              skip_imported, ComparablePath(destination),
-              counts != nullptr ? counts : &unused, never_replace};
+  CopyJob job{filter,
+              overwrite,
+              cancel_flag,
+              skip_imported,
+              ComparablePath(destination),
+              counts != nullptr ? counts : &unused,
+              never_replace};
   // An empty path would name the root of the current drive.
   const uint32_t failure = source.empty() || destination.empty()
                                ? kErrorInvalidParameter
@@ -293,7 +285,6 @@ Status MeasureTree(const std::u16string& folder, uint64_t* size,
       folder.empty() ? kErrorInvalidParameter
                      : platform::ListDirectory(folder, &entries).code();
   if (unlisted != 0) return CouldNot(unlisted, u"measure", folder);
-  const std::u16string kept_filter = Truncated(filter, kExtensionChars);
   uint64_t total = 0;
   int32_t folders = 0;
   int32_t files = 0;
@@ -314,7 +305,7 @@ Status MeasureTree(const std::u16string& folder, uint64_t* size,
       }
       // The extension is taken from the whole path, as the measurement has
       // always done; for every real file name this is the name's extension.
-      if (!interchange::ExtensionMatches(path, kept_filter)) continue;
+      if (!interchange::ExtensionMatches(path, filter)) continue;
       if (entry.kind != platform::EntryKind::kRegular) continue;
       uint64_t file_size = 0;
       const Status sized = platform::GetFileSize(path, &file_size);

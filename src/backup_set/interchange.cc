@@ -5,34 +5,6 @@
 
 namespace marksafe {
 namespace interchange {
-
-const char16_t kMarkerName[] = u".Quillbay";
-
-const char16_t kShortcutSection[] = u"InternetShortcut";
-const char16_t kUrlKey[] = u"URL";
-const char16_t kTitleKey[] = u"Title";
-const char16_t kUrlExtension[] = u"url";
-const char16_t kUrlSuffix[] = u".url";
-
-const char16_t kPosSection[] = u"Menu";
-const char16_t kPosMainKey[] = u"Main";
-const char16_t kPosOthersKey[] = u"Others";
-const char16_t kPosMainValue[] = u"Bookmarks Menu";
-const char16_t kPosOthersValue[] = u"Unsorted Bookmarks";
-const char16_t kChromePosSection[] = u"Chrome_menu";
-const char16_t kChromePosBarKey[] = u"Bar";
-const char16_t kChromePosOtherKey[] = u"other";
-const char16_t kChromePosBarValue[] = u"Bookmarks bar";
-const char16_t kChromePosOtherValue[] = u"Other bookmarks";
-const char16_t kPosToolbarKey[] = u"Toolbar";
-const char16_t kPosToolbarValue[] = u"Bookmarks Toolbar";
-const char16_t kPosMobileKey[] = u"Mobile";
-const char16_t kPosMobileValue[] = u"Mobile Bookmarks";
-const char16_t kChromePosSyncedKey[] = u"synced";
-const char16_t kChromePosSyncedValue[] = u"Mobile bookmarks";
-const char16_t kManifestName[] = u"manifest.json";
-const char16_t kCompletionMarkName[] = u"complete.mark";
-
 namespace {
 
 constexpr size_t kExtensionChars = 18;
@@ -51,18 +23,8 @@ bool IsDotName(const std::u16string& name) {
   return has_dot;
 }
 
-// INI values are single lines: a line break in a value would end it and
-// start a line of its own.
-std::u16string SingleLine(const std::u16string& value) {
-  std::u16string out(value);
-  for (char16_t& c : out) {
-    if (c == u'\r' || c == u'\n') c = u' ';
-  }
-  return out;
-}
-
 // A value that no INI reader misreads: no control character at all (a NUL
-// would end the value early).
+// would end the value early, a line break would start a line of its own).
 std::u16string WithoutControls(const std::u16string& value) {
   std::u16string out(value);
   for (char16_t& c : out) {
@@ -73,16 +35,15 @@ std::u16string WithoutControls(const std::u16string& value) {
 
 using platform::ini::IsBlank;
 
-// What the profile writer keeps of a value: it drops the leading blanks when
-// it writes the line, and the trailing ones when it rewrites the file for a
-// later key.
+// What the profile writer keeps of a value (without controls): it drops the
+// leading blanks when it writes the line, and the trailing ones when it
+// rewrites the file for a later key.
 std::u16string IniValue(const std::u16string& value, bool rewritten_later) {
-  std::u16string out = SingleLine(value);
   size_t begin = 0;
-  while (begin < out.size() && IsBlank(out[begin])) ++begin;
-  size_t end = out.size();
-  while (rewritten_later && end > begin && IsBlank(out[end - 1])) --end;
-  return out.substr(begin, end - begin);
+  while (begin < value.size() && IsBlank(value[begin])) ++begin;
+  size_t end = value.size();
+  while (rewritten_later && end > begin && IsBlank(value[end - 1])) --end;
+  return value.substr(begin, end - begin);
 }
 
 // The Title value of a shortcut: the title and ".url". A title that starts
@@ -91,7 +52,7 @@ std::u16string IniValue(const std::u16string& value, bool rewritten_later) {
 // ends in ".url", so no other title is ever read as quoted.)
 std::u16string TitleValue(const std::u16string& title) {
   const std::u16string value = WithoutControls(title) + kUrlSuffix;
-  if (IsBlank(value[0])) return u"\"" + SingleLine(value) + u"\"";
+  if (IsBlank(value[0])) return u"\"" + value + u"\"";
   return IniValue(value, false);
 }
 
@@ -120,11 +81,14 @@ std::u16string ShortcutUrlValue(const std::u16string& url) {
   return IniValue(WithoutControls(url), true);
 }
 
-bool IsShortcutFileName(const std::u16string& name) {
+bool HasExtension(const std::u16string& name, const std::u16string& filter) {
   size_t dot = name.rfind(u'.');
-  if (dot == std::u16string::npos || dot + 1 == name.size()) return false;
-  return EqualsNoCase(Truncated(name.substr(dot + 1), kExtensionChars),
-                      kUrlExtension);
+  return dot != std::u16string::npos && dot + 1 != name.size() &&
+         ExtensionMatches(name.substr(dot + 1), filter);
+}
+
+bool IsShortcutFileName(const std::u16string& name) {
+  return HasExtension(name, kUrlExtension);
 }
 
 bool ExtensionMatches(const std::u16string& name,

@@ -42,16 +42,14 @@ Got ReadText(JsonCursor* json, std::string* out) {
   return Got::kWrong;
 }
 
-// A time: a whole number of int64 that is not negative.
+// A time (or the version): a whole number of int64 that is not negative.
 Got ReadTime(JsonCursor* json, model::Time* out) {
-  if (json->Peek() == JsonCursor::Kind::kNumber) {
-    bool whole = false;
-    if (json->ReadNumber(out, &whole) && whole) {
-      return *out >= 0 ? Got::kGood : Got::kWrong;
-    }
-    return Got::kWrong;
+  bool whole = false;
+  if (json->Peek() != JsonCursor::Kind::kNumber) {
+    json->Skip();
+  } else if (json->ReadNumber(out, &whole) && whole && *out >= 0) {
+    return Got::kGood;
   }
-  json->Skip();
   return Got::kWrong;
 }
 
@@ -248,15 +246,9 @@ bool ReadDocument(JsonCursor* json, Head* head, Manifest* manifest) {
     } else if (key == "part") {
       head->part = ReadText(json, &head->part_text);
     } else if (key == "version") {
-      int64_t version = 0;
-      bool whole = false;
-      if (json->Peek() == JsonCursor::Kind::kNumber) {
-        head->version_one = json->ReadNumber(&version, &whole) && whole &&
-                            version == kManifestVersion;
-      } else {
-        head->version_one = false;
-        json->Skip();
-      }
+      model::Time version = 0;
+      head->version_one =
+          ReadTime(json, &version) == Got::kGood && version == kManifestVersion;
     } else if (key == "records") {
       head->records_listed = json->Peek() == JsonCursor::Kind::kArray;
       if (head->records_listed) {

@@ -11,20 +11,18 @@ namespace {
 
 using model::Root;
 
+// The keys and folder names of backup_set/part.h; Toolbar, Mobile and
+// synced are the roots older backup sets did not hold.
 const RootSlot kFirefoxSlots[] = {
-    {Root::kMenu, interchange::kPosMainKey, interchange::kPosMainValue},
-    {Root::kToolbar, interchange::kPosToolbarKey,
-     interchange::kPosToolbarValue},
-    {Root::kOther, interchange::kPosOthersKey, interchange::kPosOthersValue},
-    {Root::kMobile, interchange::kPosMobileKey, interchange::kPosMobileValue},
+    {Root::kMenu, u"Main", u"Bookmarks Menu"},
+    {Root::kToolbar, u"Toolbar", u"Bookmarks Toolbar"},
+    {Root::kOther, u"Others", u"Unsorted Bookmarks"},
+    {Root::kMobile, u"Mobile", u"Mobile Bookmarks"},
 };
 const RootSlot kChromeSlots[] = {
-    {Root::kToolbar, interchange::kChromePosBarKey,
-     interchange::kChromePosBarValue},
-    {Root::kOther, interchange::kChromePosOtherKey,
-     interchange::kChromePosOtherValue},
-    {Root::kMobile, interchange::kChromePosSyncedKey,
-     interchange::kChromePosSyncedValue},
+    {Root::kToolbar, u"Bar", u"Bookmarks bar"},
+    {Root::kOther, u"other", u"Other bookmarks"},
+    {Root::kMobile, u"synced", u"Mobile bookmarks"},
 };
 
 }  // namespace
@@ -44,8 +42,7 @@ const char16_t* PositionFileName(PartKind kind) {
 }
 
 const char16_t* PositionSection(PartKind kind) {
-  return kind == PartKind::kFirefox ? interchange::kPosSection
-                                    : interchange::kChromePosSection;
+  return kind == PartKind::kFirefox ? u"Menu" : u"Chrome_menu";
 }
 
 const char* KindName(PartKind kind) {

@@ -142,9 +142,7 @@ Status ReadFolderTree(const std::u16string& dir, const std::u16string& rel,
     work.pop_back();
     std::vector<platform::DirEntry> entries;
     if (!platform::ListDirectory(folder.dir, &entries).ok()) {
-      status.Update(Status::Error(platform::GetLastError(),
-                                  u"could not list the folder " + folder.dir +
-                                      u": " + LastErrorWords()));
+      status.Update(FailedTo(u"list the folder " + folder.dir));
       continue;
     }
     std::vector<bool> used(entries.size(), false);
@@ -163,11 +161,16 @@ Status ReadFolderTree(const std::u16string& dir, const std::u16string& rel,
   return status;
 }
 
+// True when the entry at path itself (a link is not followed) is of kind.
+bool IsEntryOf(const std::u16string& path, platform::EntryKind kind) {
+  platform::EntryKind found = platform::EntryKind::kOther;
+  return platform::GetEntryKind(path, &found).ok() && found == kind;
+}
+
 // True when path itself is a real folder (not a link or junction to one).
 bool IsRealFolder(const std::u16string& path) {
-  platform::EntryKind kind = platform::EntryKind::kOther;
-  return platform::GetEntryKind(WithoutTrailingSeparators(path), &kind).ok() &&
-         kind == platform::EntryKind::kDirectory;
+  return IsEntryOf(WithoutTrailingSeparators(path),
+                   platform::EntryKind::kDirectory);
 }
 
 // True when every folder on the way from the part folder to the folder the
@@ -204,10 +207,8 @@ std::u16string ManifestPath(const std::u16string& value) {
 // the set, was cut short: refused unless incomplete parts are accepted.
 Status CheckComplete(const std::u16string& folder, ManifestState state,
                      const Manifest& manifest) {
-  const std::u16string mark = JoinPath(folder, interchange::kCompletionMarkName);
-  platform::EntryKind mark_kind = platform::EntryKind::kOther;
-  if (platform::GetEntryKind(mark, &mark_kind).ok() &&
-      mark_kind == platform::EntryKind::kRegular) {
+  if (IsEntryOf(JoinPath(folder, interchange::kCompletionMarkName),
+                platform::EntryKind::kRegular)) {
     return Status::Ok();
   }
   const bool cut_short =
@@ -241,9 +242,7 @@ Status CheckPartEntries(const std::u16string& folder,
                          u"the part folder " + folder +
                              u" is a link or no folder: it is not read");
   }
-  platform::EntryKind position_kind = platform::EntryKind::kOther;
-  if (!platform::GetEntryKind(position_file, &position_kind).ok() ||
-      position_kind != platform::EntryKind::kRegular) {
+  if (!IsEntryOf(position_file, platform::EntryKind::kRegular)) {
     return Status::Error(kErrorAccessDenied,
                          u"the position file " + position_file +
                              u" is no regular file: it is not read");

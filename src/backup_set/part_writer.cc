@@ -57,15 +57,10 @@ Status WritePositionFile(const std::u16string& folder, PartKind kind) {
   }
   ok = ok && platform::ReadFile(copy, &bytes).ok() &&
        platform::ReplaceFileAtomically(path, bytes).ok();
-  if (!ok) {
-    const Status failed = Status::Error(
-        platform::GetLastError(), u"could not write the position file " + path +
-                                      u": " + LastErrorWords());
-    (void)platform::DeleteFile(copy).ok();
-    return failed;
-  }
+  const Status written =
+      ok ? Status::Ok() : FailedTo(u"write the position file " + path);
   (void)platform::DeleteFile(copy).ok();
-  return Status::Ok();
+  return written;
 }
 
 // Writes the roots of a tree as folders of .url files and collects the
@@ -187,9 +182,7 @@ class PartWriter {
     if (platform::IsDirectory(dir)) {
       if (!fresh_) ListExisting(&top);
     } else if (!platform::CreateDirectoryTree(dir).ok()) {
-      const Status failed = Status::Error(
-          platform::GetLastError(),
-          u"could not create the folder " + dir + u": " + LastErrorWords());
+      const Status failed = FailedTo(u"create the folder " + dir);
       root_report->failed += root_report->source;
       if (report_ != nullptr) {
         report_->AddProblem(name, WriteFailedReason(failed.code()), true);
@@ -268,17 +261,13 @@ Status PrepareTarget(const std::u16string& folder, bool replace_whole,
     *target = StagingFolderFor(folder);
     // A leftover that stays would be swapped in with the new part.
     if (platform::PathExists(*target) && !platform::RemoveTree(*target).ok()) {
-      return Status::Error(platform::GetLastError(),
-                           u"could not remove the leftover folder " + *target +
-                               u": " + LastErrorWords());
+      return FailedTo(u"remove the leftover folder " + *target);
     }
   } else if (platform::IsDirectory(folder)) {
     return Status::Ok();
   }
   if (!platform::CreateDirectoryTree(*target).ok()) {
-    return Status::Error(
-        platform::GetLastError(),
-        u"could not create the folder " + *target + u": " + LastErrorWords());
+    return FailedTo(u"create the folder " + *target);
   }
   return Status::Ok();
 }
@@ -351,9 +340,7 @@ Status WritePart(const model::Tree& tree, PartKind kind,
   const std::u16string mark = JoinPath(target, interchange::kCompletionMarkName);
   if (!replace_whole && !platform::DeleteFile(mark).ok() &&
       platform::PathExists(mark)) {
-    return Status::Error(platform::GetLastError(),
-                         u"could not remove the completion mark " + mark +
-                             u": " + LastErrorWords());
+    return FailedTo(u"remove the completion mark " + mark);
   }
   // An export into a folder that holds an older export of the same part
   // replaces that export's entries of the same names (and their records)
@@ -370,9 +357,7 @@ Status WritePart(const model::Tree& tree, PartKind kind,
   status.Update(manifest.Write(manifest_path));
   if (status.ok() &&
       !platform::ReplaceFileAtomically(mark, kCompletionMarkText).ok()) {
-    status = Status::Error(platform::GetLastError(),
-                           u"could not write the completion mark " + mark +
-                               u": " + LastErrorWords());
+    status = FailedTo(u"write the completion mark " + mark);
   }
   if (!replace_whole) return status;
   if (status.ok()) status = SwapInFolder(target, folder);

@@ -160,8 +160,10 @@ Status TooDeep(const std::u16string& where) {
                            where);
 }
 
-std::u16string LastErrorWords() {
-  return platform::FromUtf8(ErrorWords(platform::GetLastError()));
+Status FailedTo(const std::u16string& what) {
+  const uint32_t code = platform::GetLastError();
+  return Status::Error(code, u"could not " + what + u": " +
+                                 platform::FromUtf8(ErrorWords(code)));
 }
 
 Status WriteShortcut(const model::Item& item, const std::u16string& path,

@@ -94,8 +94,9 @@ Status ItemFailed(const model::Tree& tree, model::ItemId id,
 
 // "write failed: <reason in words>" for code.
 std::string WriteFailedReason(uint32_t code);
-// The thread's last error in words ("access denied").
-std::u16string LastErrorWords();
+// The failure, with the thread's last error, of what the job could not do:
+// "could not <what>: <the error in words>".
+Status FailedTo(const std::u16string& what);
 
 }  // namespace backup_set
 }  // namespace marksafe

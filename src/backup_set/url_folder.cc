@@ -71,10 +71,7 @@ Status ReadUrlFolder(const std::u16string& folder,
     work.pop_back();
     std::vector<platform::DirEntry> entries;
     if (!platform::ListDirectory(current.first, &entries).ok()) {
-      status.Update(Status::Error(platform::GetLastError(),
-                                  u"could not list the folder " +
-                                      current.first + u": " +
-                                      LastErrorWords()));
+      status.Update(FailedTo(u"list the folder " + current.first));
       continue;
     }
     for (const platform::DirEntry& entry : entries) {
@@ -173,9 +170,7 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
       if (item.kind != ItemKind::kFolder || item.file_name.empty()) continue;
       std::u16string dir;
       if (!platform::ChildPath(frame.disk.dir, item.file_name, &dir)) {
-        status.Update(Status::Error(
-            platform::GetLastError(),
-            u"could not list the folder " + dir + u": " + LastErrorWords()));
+        status.Update(FailedTo(u"list the folder " + dir));
       } else {
         status.Update(existing(child, dir, &stack));
       }

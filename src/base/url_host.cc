@@ -4,6 +4,7 @@
 // and the opaque hosts of other schemes.
 #include "base/url_host.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -133,19 +134,10 @@ bool ParseIpv6(const std::string& input, uint16_t address[8]) {
     address[piece] = static_cast<uint16_t>(value);
     ++piece;
   }
-  if (compress != -1) {
-    int swaps = piece - compress;
-    piece = 7;
-    while (piece != 0 && swaps > 0) {
-      uint16_t held = address[piece];
-      address[piece] = address[compress + swaps - 1];
-      address[compress + swaps - 1] = held;
-      --piece;
-      --swaps;
-    }
-  } else if (piece != 8) {
-    return false;
-  }
+  if (compress == -1) return piece == 8;
+  // The pieces after "::" move to the end; the zero pieces after them
+  // (never written) fill the gap.
+  std::rotate(address + compress, address + piece, address + 8);
   return true;
 }
 

@@ -178,11 +178,7 @@ Status ListJournalIds(std::vector<std::u16string>* ids) {
   }
   for (const platform::DirEntry& entry : entries) {
     const std::u16string& name = entry.name;
-    if (name.size() <= kSuffixLength ||
-        name.compare(name.size() - kSuffixLength, kSuffixLength, kSuffix) !=
-            0) {
-      continue;
-    }
+    if (!EndsWith(name, kSuffix)) continue;
     const std::u16string id = name.substr(0, name.size() - kSuffixLength);
     if (IsJournalId(id)) ids->push_back(id);
   }

@@ -29,11 +29,7 @@ Status LockFailed(const std::u16string& store, const std::u16string& lock_path,
 }  // namespace
 
 std::u16string StoreLockPath(const std::u16string& store) {
-  std::u16string path = store;
-  while (path.size() > 1 && (path.back() == u'\\' || path.back() == u'/')) {
-    path.pop_back();
-  }
-  return path + u".marksafe-lock";
+  return WithoutTrailingSeparators(store) + u".marksafe-lock";
 }
 
 bool StoreHeldOpen(const std::u16string& store) {

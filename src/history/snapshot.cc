@@ -13,10 +13,6 @@
 
 namespace marksafe {
 namespace history {
-
-const char16_t kHistoryFolderName[] = u"History";
-const char16_t kSnapshotSuffix[] = u".snapshot";
-
 namespace {
 
 constexpr size_t kIdBaseLength = 16;  // "20261207T214500Z"
@@ -135,12 +131,11 @@ std::vector<SnapshotFile> ListSnapshots(const std::u16string& root) {
           !EndsWith(entry.name, kSnapshotSuffix)) {
         continue;
       }
-      files.push_back(SnapshotFile{
-          id.name, time,
-          entry.name.substr(0, entry.name.size() - (sizeof(kSnapshotSuffix) /
-                                                        sizeof(char16_t) -
-                                                    1)),
-          JoinPath(folder, entry.name)});
+      const size_t part_size =
+          entry.name.size() - std::size(kSnapshotSuffix) + 1;
+      files.push_back(SnapshotFile{id.name, time,
+                                   entry.name.substr(0, part_size),
+                                   JoinPath(folder, entry.name)});
     }
   }
   std::sort(files.begin(), files.end(),

@@ -28,8 +28,8 @@
 namespace marksafe {
 namespace history {
 
-extern const char16_t kHistoryFolderName[];  // "History"
-extern const char16_t kSnapshotSuffix[];     // ".snapshot"
+inline constexpr char16_t kHistoryFolderName[] = u"History";
+inline constexpr char16_t kSnapshotSuffix[] = u".snapshot";
 
 constexpr uint64_t kMaxSnapshotFileSize = uint64_t{64} << 20;
 constexpr size_t kMaxSnapshotTextSize = size_t{512} << 20;

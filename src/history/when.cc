@@ -28,15 +28,13 @@ bool ParseNumber(const std::u16string& text, int64_t* out) {
 bool ParseDate(const std::u16string& when, model::Time* end) {
   if (when.size() != 10 || when[4] != u'-' || when[7] != u'-') return false;
   int64_t year = 0, month = 0, day = 0;
-  CivilTime civil;
   if (!ParseNumber(when.substr(0, 4), &year) ||
       !ParseNumber(when.substr(5, 2), &month) ||
       !ParseNumber(when.substr(8, 2), &day)) {
     return false;
   }
-  civil.year = static_cast<int>(year);
-  civil.month = static_cast<int>(month);
-  civil.day = static_cast<int>(day);
+  const CivilTime civil{static_cast<int>(year), static_cast<int>(month),
+                        static_cast<int>(day)};
   if (!FromCivil(civil, end)) return false;
   *end += kSecondsPerDay * kMicrosPerSecond;
   return true;

@@ -95,11 +95,9 @@ Status UndoChrome(const context::Journal& journal, bool dry_run,
                              u" is in a profile a running browser holds; "
                              u"close it first");
   }
-  StoreLock lock;
-  if (!dry_run) {
-    Status locked = lock.Acquire(file);
-    if (!locked.ok()) return locked;
-  }
+  StoreLock lock;  // a dry run changes nothing and takes no lock
+  const Status locked = dry_run ? Status::Ok() : lock.Acquire(file);
+  if (!locked.ok()) return locked;
   Json::Value document;
   if (!chrome::load_chrome_file(file.c_str(), &document)) {
     return Status::Error(kErrorInvalidData,

@@ -81,11 +81,9 @@ Status UndoFavorites(const context::Journal& journal, bool dry_run,
     return Status::Error(kErrorPathNotFound,
                          u"no folder " + DisplayPath(folder));
   }
-  StoreLock lock;
-  if (!dry_run) {
-    Status locked = lock.Acquire(folder);
-    if (!locked.ok()) return locked;
-  }
+  StoreLock lock;  // a dry run changes nothing and takes no lock
+  const Status locked = dry_run ? Status::Ok() : lock.Acquire(folder);
+  if (!locked.ok()) return locked;
   const auto chosen = Decide(
       journal,
       [&](const context::JournalEntry& entry) { return Look(folder, entry); },

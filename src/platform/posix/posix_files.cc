@@ -17,14 +17,6 @@
 namespace marksafe {
 namespace platform {
 namespace posix {
-namespace {
-
-// Closes a descriptor without disturbing errno.
-void CloseKeepingErrno(int fd) {
-  int saved = errno;
-  close(fd);
-  errno = saved;
-}
 
 bool WriteAll(int fd, const char* data, size_t size) {
   while (size > 0) {
@@ -37,6 +29,15 @@ bool WriteAll(int fd, const char* data, size_t size) {
     size -= static_cast<size_t>(written);
   }
   return true;
+}
+
+namespace {
+
+// Closes a descriptor without disturbing errno.
+void CloseKeepingErrno(int fd) {
+  int saved = errno;
+  close(fd);
+  errno = saved;
 }
 
 // expected: the size of a regular file when it was opened (0 when unknown
@@ -242,8 +243,7 @@ Status SystemEnv::CreateDirectoryTree(const std::u16string& path) {
     return Failed(kErrorAlreadyExists, u"create the folder", path);
   }
   // Create every missing component from the top down.
-  std::string target = native;
-  while (target.size() > 1 && target.back() == '/') target.pop_back();
+  const std::string target = posix::WithoutTrailingSeparators(native);
   size_t pos = 0;
   for (;;) {
     size_t slash = target.find('/', pos);

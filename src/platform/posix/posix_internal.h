@@ -57,6 +57,10 @@ long long ParentLockOwner(const std::string& folder);
 // 0 when none is known.
 long long FirefoxLockOwner(const std::string& folder);
 
+// Writes all of data to fd, again after an interruption. False with errno
+// set when a write fails.
+bool WriteAll(int fd, const char* data, size_t size);
+
 // Reads a whole regular file by its native path, as Env::ReadFile does.
 // False with errno set on failure (EACCES for a FIFO, device or socket,
 // ENOMEM for a file over kMaxReadFileBytes).

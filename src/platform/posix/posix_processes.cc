@@ -133,12 +133,10 @@ std::vector<std::string> CommandLine(pid_t pid) {
 // Renderers, zygotes and the like run with "--type=..."; Firefox content
 // processes with "-contentproc".
 bool IsHelper(pid_t pid) {
-  for (const std::string& arg : CommandLine(pid)) {
-    if (arg.compare(0, 7, "--type=") == 0 || arg == "-contentproc") {
-      return true;
-    }
-  }
-  return false;
+  const std::vector<std::string> args = CommandLine(pid);
+  return std::any_of(args.begin(), args.end(), [](const std::string& arg) {
+    return arg.compare(0, 7, "--type=") == 0 || arg == "-contentproc";
+  });
 }
 
 bool IsMainProcess(pid_t pid, const std::vector<std::string>& names) {

@@ -105,11 +105,9 @@ bool FlatpakAppRunning(const std::string& app) {
   return running;
 }
 
-// The path with every link followed; empty when it does not exist.
-std::string Resolved(const std::u16string& path) {
-  const std::string native = posix::NativePath(path);
-  if (native.empty()) return {};
-  char* resolved = realpath(native.c_str(), nullptr);
+// The native path with every link followed; empty when it does not exist.
+std::string RealPath(const std::string& native) {
+  char* resolved = native.empty() ? nullptr : realpath(native.c_str(), nullptr);
   if (resolved == nullptr) return {};
   std::string out = resolved;
   free(resolved);
@@ -121,16 +119,9 @@ std::string Resolved(const std::u16string& path) {
 std::u16string SystemEnv::CanonicalPath(const std::u16string& path) {
   std::string native = posix::NativePath(path);
   while (native.size() > 1 && native.back() == '/') native.pop_back();
-  const size_t slash = native.rfind('/');
-  std::string folder =
-      slash == std::string::npos ? "." : native.substr(0, slash);
-  if (folder.empty()) folder = "/";
-  const std::string name =
-      slash == std::string::npos ? native : native.substr(slash + 1);
-  char* resolved = realpath(folder.c_str(), nullptr);
-  if (resolved == nullptr) return FromUtf8(native);
-  std::string out = resolved;
-  free(resolved);
+  std::string out = RealPath(posix::ParentOf(native));
+  if (out.empty()) return FromUtf8(native);
+  const std::string name = posix::BaseNameOf(native);
   if (name.empty() || name == ".") return FromUtf8(out);
   if (out.back() != '/') out += '/';
   return FromUtf8(out + name);
@@ -138,8 +129,8 @@ std::u16string SystemEnv::CanonicalPath(const std::u16string& path) {
 
 bool SystemEnv::ResolvesInside(const std::u16string& path,
                                const std::u16string& folder) {
-  const std::string inner = Resolved(path);
-  const std::string outer = Resolved(folder);
+  const std::string inner = RealPath(posix::NativePath(path));
+  const std::string outer = RealPath(posix::NativePath(folder));
   if (inner.empty() || outer.empty()) return false;
   if (inner == outer) return true;
   const std::string prefix = outer == "/" ? outer : outer + "/";
@@ -189,9 +180,8 @@ BrowserDataFolders GetBrowserDataFolders() {
     // A Windows user profile: the local folder lies beside the roaming one.
     folders.windows_layout = true;
     folders.roaming_app_data = FromUtf8(roaming);
-    std::string native = posix::NativePath(folders.roaming_app_data);
-    while (native.size() > 1 && native.back() == '/') native.pop_back();
-    const std::string parent = posix::ParentOf(native);
+    const std::string parent =
+        posix::ParentOf(posix::NativePath(folders.roaming_app_data));
     folders.local_app_data = FromUtf8(
         Join(parent, OsMajorVersion() == 5 ? "Local Settings/Application Data"
                                            : "Local"));

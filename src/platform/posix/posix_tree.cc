@@ -37,19 +37,7 @@ Status SystemEnv::WriteNewFile(const std::u16string& path,
     }
     return FailedWithLastError(u"write", path);
   }
-  const char* data = bytes.data();
-  size_t left = bytes.size();
-  int err = 0;
-  while (left > 0) {
-    const ssize_t written = write(fd, data, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      err = errno;
-      break;
-    }
-    data += written;
-    left -= static_cast<size_t>(written);
-  }
+  int err = posix::WriteAll(fd, bytes.data(), bytes.size()) ? 0 : errno;
   if (close(fd) != 0 && err == 0) err = errno;
   if (err != 0) {
     unlink(native.c_str());
