@@ -217,11 +217,15 @@ class Merger {
             NotCarried(child, "URL longer than the target keeps", true);
             break;
           }
-          int& unmatched = state.unmatched_links[UrlKey(item.url)];
-          if (unmatched > 0) {
-            --unmatched;
-            CountPresent(item.kind);
-            break;
+          // A folder that held no links (one this merge made, or an empty
+          // store's root) has nothing to match: no key is worth computing.
+          if (!state.unmatched_links.empty()) {
+            const auto found = state.unmatched_links.find(UrlKey(item.url));
+            if (found != state.unmatched_links.end() && found->second > 0) {
+              --found->second;
+              CountPresent(item.kind);
+              break;
+            }
           }
           if (Append(target_folder, item) == kNoItem) {
             Refused(child);
