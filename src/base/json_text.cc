@@ -20,6 +20,16 @@ void AppendUnitEscape(unsigned value, std::string* out) {
   out->push_back(kHexDigits[value & 0xF]);
 }
 
+// The bytes a JSON string holds as they are: all but the quote, the
+// backslash and the control characters.
+struct PlainBytes {
+  bool byte[256];
+  constexpr PlainBytes() : byte() {
+    for (int c = 0x20; c < 256; ++c) byte[c] = c != '"' && c != '\\';
+  }
+};
+constexpr PlainBytes kPlain;
+
 }  // namespace
 
 void AppendQuotedBody(const std::string& text, std::string* out) {
@@ -28,6 +38,16 @@ void AppendQuotedBody(const std::string& text, std::string* out) {
 
 void AppendQuotedBody(const char* begin, const char* end, std::string* out) {
   for (const char* p = begin; p != end; ++p) {
+    // A run of characters that need no escape goes in at once.
+    const char* plain = p;
+    while (plain != end && kPlain.byte[static_cast<unsigned char>(*plain)]) {
+      ++plain;
+    }
+    if (plain != p) {
+      out->append(p, static_cast<size_t>(plain - p));
+      p = plain;
+      if (p == end) break;
+    }
     const char c = *p;
     switch (c) {
       case '"':

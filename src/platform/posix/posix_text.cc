@@ -2,6 +2,7 @@
 // or a malformed UTF-8 sequence becomes U+FFFD.
 #include <utf8.h>
 
+#include <cstddef>
 #include <iterator>
 
 #include "platform/platform.h"
@@ -9,11 +10,32 @@
 namespace marksafe {
 namespace platform {
 
+namespace {
+
+// Most titles and addresses are ASCII: a run of it is copied a unit at a
+// time into room made at once, without the encoder.
+template <typename To, typename From>
+size_t AppendAsciiRun(const From& text, size_t from, To* out) {
+  size_t end = from;
+  while (end < text.size() && static_cast<uint32_t>(text[end]) < 0x80) ++end;
+  if (end == from) return end;
+  const size_t at = out->size();
+  out->resize(at + (end - from));
+  auto* to = &(*out)[at];
+  for (size_t i = from; i < end; ++i) {
+    *to++ = static_cast<typename To::value_type>(text[i]);
+  }
+  return end;
+}
+
+}  // namespace
+
 std::string ToUtf8(const std::u16string& text) {
   std::string out;
   out.reserve(text.size());
   auto sink = std::back_inserter(out);
-  for (size_t i = 0; i < text.size(); ++i) {
+  size_t i = AppendAsciiRun(text, 0, &out);
+  for (; i < text.size(); ++i) {
     uint32_t unit = text[i];
     uint32_t code_point = unit;
     if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() &&
@@ -31,13 +53,15 @@ std::string ToUtf8(const std::u16string& text) {
 std::u16string FromUtf8(const std::string& text) {
   std::u16string out;
   out.reserve(text.size());
-  if (utf8::is_valid(text.begin(), text.end())) {
-    utf8::unchecked::utf8to16(text.begin(), text.end(),
-                              std::back_inserter(out));
+  const size_t ascii = AppendAsciiRun(text, 0, &out);
+  if (ascii == text.size()) return out;
+  const auto rest = text.begin() + static_cast<std::ptrdiff_t>(ascii);
+  if (utf8::is_valid(rest, text.end())) {
+    utf8::unchecked::utf8to16(rest, text.end(), std::back_inserter(out));
     return out;
   }
   std::string repaired;
-  utf8::replace_invalid(text.begin(), text.end(), std::back_inserter(repaired),
+  utf8::replace_invalid(rest, text.end(), std::back_inserter(repaired),
                         0xFFFDu);
   utf8::unchecked::utf8to16(repaired.begin(), repaired.end(),
                             std::back_inserter(out));

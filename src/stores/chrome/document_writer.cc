@@ -238,13 +238,15 @@ void AppendEncodedNameBody(const std::string& utf8_name, std::string* out) {
   // The encoded text already holds its backslashes as they are to be
   // written ("\\" for a real one, "\uXXXX" escapes); everything else gets
   // the usual quoting.
-  for (const char& c : ascii) {
-    if (c == '\\') {
-      out->push_back(c);
-    } else {
-      AppendQuotedBody(&c, &c + 1, out);
-    }
+  const char* run = ascii.data();
+  const char* const end = run + ascii.size();
+  for (const char* c = run; c != end; ++c) {
+    if (*c != '\\') continue;
+    AppendQuotedBody(run, c, out);
+    out->push_back('\\');
+    run = c + 1;
   }
+  AppendQuotedBody(run, end, out);
 }
 
 std::string WriteDocumentText(const Json::Value& document,
