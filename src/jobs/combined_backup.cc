@@ -129,7 +129,7 @@ Status Restore(const std::u16string& favorites, const std::u16string& folder,
 Status RestoreFavoritesPart(const char16_t* favorites_path,
                             const char16_t* part_folder,
                             const volatile uint8_t* cancel_flag) {
-  const Status found = platform::FindFolder(part_folder);
+  const Status found = platform::FindEntry(part_folder, /*folder=*/true);
   if (!found.ok()) return found;
   std::u16string favorites = FromPointer(favorites_path);
   if (favorites_path == nullptr) {
