@@ -5,6 +5,7 @@
 
 using marksafe::exports::CopyOut;
 using marksafe::exports::Guarded;
+using marksafe::exports::OkElseLastError;
 using marksafe::exports::Refused;
 
 extern "C" {
@@ -17,11 +18,7 @@ MARKSAFE_API bool get_ie_path(MS_CHAR* out) {
   if (out == nullptr) return Refused("get_ie_path", false);
   return Guarded(false, [&] {
     std::u16string path;
-    const marksafe::Status found = marksafe::GetIePath(&path);
-    if (!found.ok()) {
-      marksafe::platform::SetLastError(found.code());
-      return false;
-    }
+    if (!OkElseLastError(marksafe::GetIePath(&path))) return false;
     CopyOut(path, out);
     return true;
   });

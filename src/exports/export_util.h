@@ -55,6 +55,12 @@ inline int32_t CodeOf(const Status& status) {
   return static_cast<int32_t>(status.code());
 }
 
+// True when status is ok; otherwise its code becomes the thread's last
+// error (nothing is logged) and false.
+inline bool OkElseLastError(const Status& status) {
+  return CodeOf(status) == 0;
+}
+
 // Runs body and returns its result; any exception gives failure instead.
 template <typename Result, typename Body>
 Result Guarded(Result failure, Body&& body) noexcept {
@@ -73,6 +79,14 @@ inline bool Succeeded(const Status& status) {
   DebugLog(u"%s\n", status.message().c_str());
   platform::SetLastError(status.code());
   return false;
+}
+
+// The code of an export that reads one store and writes another: read's
+// when the read failed; else 0, or kErrorInvalidParameter when the write
+// failed (written Succeeded-reported: logged, its code the last error).
+inline int32_t ReadThenWritten(const Status& read, const Status& written) {
+  if (!read.ok()) return CodeOf(read);
+  return Succeeded(written) ? 0 : static_cast<int32_t>(kErrorInvalidParameter);
 }
 
 // The result of an export that returns bool for body's Status; false when

@@ -13,6 +13,7 @@ using marksafe::exports::AsU16;
 using marksafe::exports::Guarded;
 using marksafe::exports::GuardedCode;
 using marksafe::exports::GuardedStatus;
+using marksafe::exports::OkElseLastError;
 using marksafe::exports::Refused;
 using marksafe::exports::RefusedCode;
 using marksafe::exports::Succeeded;
@@ -46,7 +47,7 @@ MARKSAFE_API ms_places_handle init_bookmark(const MS_CHAR* places_file) {
     marksafe::Status status;
     ms_places* handle = firefox::InitBookmark(AsU16(places_file), &status);
     // Also a handle on a store Firefox holds, with the code that says so.
-    if (!status.ok()) marksafe::platform::SetLastError(status.code());
+    (void)OkElseLastError(status);
     return handle;
   });
 }

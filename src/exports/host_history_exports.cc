@@ -41,10 +41,7 @@ int32_t SnapshotPart(const MS_CHAR* root, const MS_CHAR* part_folder,
   const Status status = jobs::SnapshotPart(ToU16(root), ToU16(part_folder), &id,
                                            &unchanged, &written);
   if (!status.ok()) return CodeOf(status);
-  if (!written.ok()) {
-    platform::SetLastError(written.code());
-    return kErrorInvalidParameter;
-  }
+  if (!OkElseLastError(written)) return kErrorInvalidParameter;
   if (unchanged) return kUnchanged;
   CopyOut(id, snapshot_id, MARKSAFE_SNAPSHOT_ID_UNITS);
   return 0;
@@ -152,8 +149,7 @@ int32_t SnapshotToPart(const MS_CHAR* snapshot, const MS_CHAR* part_folder) {
   Status written;
   const Status read =
       jobs::SnapshotToPart(ToU16(snapshot), ToU16(part_folder), &written);
-  if (!read.ok()) return CodeOf(read);
-  return Succeeded(written) ? 0 : kErrorInvalidParameter;
+  return ReadThenWritten(read, written);
 }
 
 }  // namespace

@@ -41,8 +41,7 @@ int32_t BackupPart(const MS_CHAR* store, int32_t kind,
   const Status read =
       jobs::BackupStoreAsPart(kind, ToU16(store), ToU16(part_folder),
                               ToU16(browser), ToU16(profile), &written);
-  if (!read.ok()) return CodeOf(read);
-  return Succeeded(written) ? kErrorSuccess : kErrorInvalidParameter;
+  return ReadThenWritten(read, written);
 }
 
 int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,

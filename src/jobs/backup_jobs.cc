@@ -25,12 +25,11 @@ constexpr size_t kMaxDestinationChars = 255;
 Status ExportFirefox(ms_places* handle, const char16_t* dest,
                      bool into_backup_set) {
   const std::u16string destination(dest);
-  if (!platform::PathExists(destination)) {
-    return platform::FailedWithLastError(u"find", destination);
-  }
+  Status status = platform::FindEntry(destination);
+  if (!status.ok()) return status;
   const std::u16string folder =
       ResolveBackupPath(destination, into_backup_set, BackupPart::kFirefox);
-  Status status = EnsureFolder(folder);
+  status = EnsureFolder(folder);
   if (!status.ok()) return status;
   firefox::PlacesStore store(handle);
   status = BackupStore(&store, backup_set::PartKind::kFirefox, folder,

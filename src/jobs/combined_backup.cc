@@ -20,8 +20,6 @@ namespace marksafe {
 namespace ie {
 namespace {
 
-using platform::FailedWithLastError;
-
 constexpr int32_t kProgressStep = 2;
 
 void Advance(int32_t* progress) {
@@ -131,9 +129,8 @@ Status Restore(const std::u16string& favorites, const std::u16string& folder,
 Status RestoreFavoritesPart(const char16_t* favorites_path,
                             const char16_t* part_folder,
                             const volatile uint8_t* cancel_flag) {
-  if (!platform::IsDirectory(part_folder)) {
-    return FailedWithLastError(u"find", part_folder);
-  }
+  const Status found = platform::FindEntry(part_folder, /*folder=*/true);
+  if (!found.ok()) return found;
   std::u16string favorites = FromPointer(favorites_path);
   if (favorites_path == nullptr) {
     const Status found = GetIePath(&favorites);
@@ -160,9 +157,13 @@ Status BackupIePro(const char16_t* ie_def_path, const char16_t* backup_path,
   DebugLog(u"Backup_ie_pro params: ie_def_pat=%s, usb_pat=%s \n", ie_def_path,
            backup_path);
   const std::u16string root = backup_path;
-  if (root.empty() || !platform::PathExists(root)) {
+  // An empty path names no folder (the system would take the current one).
+  const Status found = root.empty()
+                           ? Status::Error(kErrorPathNotFound, u"no folder")
+                           : platform::FindEntry(root);
+  if (!found.ok()) {
     Advance(progress);
-    return FailedWithLastError(u"find", root);
+    return found;
   }
 
   std::u16string favorites = FromPointer(ie_def_path);

@@ -35,30 +35,40 @@ class AsDesktopUser {
   AsDesktopUser& operator=(const AsDesktopUser&) = delete;
 };
 
+Status ShellFolderAsUser(platform::ShellFolder folder, std::u16string* path) {
+  AsDesktopUser as_user;
+  Status status = platform::GetShellFolder(folder, path);
+  if (!status.ok()) path->clear();
+  return status;
+}
+
 std::u16string ShellFolderAsUser(platform::ShellFolder folder) {
   std::u16string path;
-  {
-    AsDesktopUser as_user;
-    if (!platform::GetShellFolder(folder, &path).ok()) path.clear();
-  }
+  (void)ShellFolderAsUser(folder, &path).ok();
   return path;
 }
 
+Status NoFirefoxProfile() {
+  return Status::Error(kErrorPathNotFound, u"no Firefox profile");
+}
+
 // The first directory of profiles_folder whose name contains ".default"
-// (case-sensitive, anywhere in the name), in listing order; empty when the
+// (case-sensitive, anywhere in the name), in listing order; fails when the
 // folder cannot be listed or holds none.
-std::u16string PickProfile(const std::u16string& profiles_folder) {
+Status PickProfile(const std::u16string& profiles_folder, std::u16string* out) {
   std::vector<platform::DirEntry> entries;
-  if (!platform::ListDirectory(profiles_folder, &entries).ok()) return {};
+  Status status = platform::ListDirectory(profiles_folder, &entries);
+  if (!status.ok()) return status;
   for (const platform::DirEntry& entry : entries) {
     if (!entry.is_directory) continue;
     if (entry.name == u"." || entry.name == u"..") continue;
     if (entry.name.find(u".default") == std::u16string::npos) continue;
     std::u16string profile = JoinPath(profiles_folder, entry.name);
-    if (!platform::PathExists(profile)) return {};
-    return profile;
+    status = platform::FindEntry(profile);
+    if (status.ok()) *out = std::move(profile);
+    return status;
   }
-  return {};
+  return NoFirefoxProfile();
 }
 
 enum class Native { kNotApplicable, kNone, kFound };
@@ -141,23 +151,32 @@ Status LocateFavorites(std::u16string* out) {
 
 // The profile in use: the one profiles.ini (or installs.ini) beside the
 // profiles names, else the first "*.default" folder of the old rule.
-std::u16string LocateFirefoxProfile() {
+Status LocateFirefoxProfile(std::u16string* out) {
+  out->clear();
   BrowserProfile profile;
+  Status status;
   switch (NativeDefault(BrowserFamily::kFirefox, &profile)) {
     case Native::kFound:
-      return profile.folder;
-    case Native::kNone:
-      return {};
-    case Native::kNotApplicable:
+      *out = profile.folder;
       break;
+    case Native::kNone:
+      break;
+    case Native::kNotApplicable: {
+      std::u16string app_data;
+      status =
+          ShellFolderAsUser(platform::ShellFolder::kRoamingAppData, &app_data);
+      if (!status.ok() || app_data.empty()) break;
+      *out = ProfileFromIni(JoinPath(app_data, kFirefoxBelowAppData));
+      if (out->empty()) {
+        status = PickProfile(JoinPath(app_data, kProfilesBelowAppData), out);
+      }
+      break;
+    }
   }
-  const std::u16string app_data =
-      ShellFolderAsUser(platform::ShellFolder::kRoamingAppData);
-  if (app_data.empty()) return {};
-  std::u16string folder =
-      ProfileFromIni(JoinPath(app_data, kFirefoxBelowAppData));
-  if (!folder.empty()) return folder;
-  return PickProfile(JoinPath(app_data, kProfilesBelowAppData));
+  // A path this short names no profile folder.
+  if (out->size() >= 5) return Status::Ok();
+  out->clear();
+  return status.ok() ? NoFirefoxProfile() : status;
 }
 
 bool LocateChromeFile(std::u16string* out) {
@@ -202,8 +221,8 @@ Status GetIePath(std::u16string* out) {
 }
 
 bool IsInstalledFirefox(std::u16string* out) {
-  const std::u16string profile = LocateFirefoxProfile();
-  if (profile.size() < 5) return false;
+  std::u16string profile;
+  if (!LocateFirefoxProfile(&profile).ok()) return false;
   // A native profile's path has "/" separators only; it keeps them.
   const bool native = profile[0] == u'/' &&
                       profile.find(u'\\') == std::u16string::npos;

@@ -25,9 +25,10 @@ bool ReadTrayName(std::u16string* out);
 // fails when it cannot be found or Internet Explorer is not installed.
 [[nodiscard]] Status LocateFavorites(std::u16string* out);
 
-// The Firefox profile folder in use, without a trailing separator, or an
-// empty string.
-std::u16string LocateFirefoxProfile();
+// Fills out with the Firefox profile folder in use, without a trailing
+// separator (empty when none is found); fails when there is none, or only
+// a path too short to name one.
+[[nodiscard]] Status LocateFirefoxProfile(std::u16string* out);
 
 // Finds Chrome's Bookmarks file. When found and longer than 8 characters,
 // out (if not null) receives it cut to 258 characters. False when missing.

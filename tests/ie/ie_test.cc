@@ -229,12 +229,15 @@ TEST(IeTest, BackupCopiesOnlyShortcutsAndMeasuresEveryFolder) {
   WriteBytes(dir.sub("blocker"), "a file where a folder is needed");
   EXPECT_FALSE(backup("blocker/usb", true, false));
 
-  // Short or missing paths are refused and leave the size as it was.
+  // Short or missing paths are refused and leave the size as it was, with
+  // a code of their own rather than one an earlier call left.
   for (const std::u16string& bad :
        {std::u16string(u"C:\\ab"), dir.u16("missing")}) {
+    platform::SetLastError(kErrorDiskFull);
     const Size got = Measure(Ms(bad), false);
     EXPECT_FALSE(std::get<0>(got));
     EXPECT_EQ(std::get<1>(got), 77u);
+    EXPECT_NE(marksafe_last_error(), kErrorDiskFull);
   }
   EXPECT_FALSE(
       get_ie_favorites_size(Ms(favorites), false, nullptr, nullptr, nullptr));

@@ -230,8 +230,8 @@ bool PlacesReadable(ms_places* handle) {
 ms_places* InitBookmark(const char16_t* places_file, Status* status) {
   std::u16string path;
   if (places_file == nullptr) {
-    std::u16string profile = LocateFirefoxProfile();
-    if (profile.size() < 5) return nullptr;
+    std::u16string profile;
+    if (!LocateFirefoxProfile(&profile).ok()) return nullptr;
     path = profile + kPlacesFileName;
   } else {
     path = places_file;

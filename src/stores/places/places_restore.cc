@@ -86,9 +86,8 @@ Status ImportFolderStep(ms_places* handle, const std::u16string& folder,
 // transaction of its own.
 Status ImportFolder(ms_places* handle, const std::u16string& folder,
                     const std::u16string& title) {
-  if (!platform::PathExists(folder)) {
-    return platform::FailedWithLastError(u"find", folder);
-  }
+  const Status found = platform::FindEntry(folder);
+  if (!found.ok()) return found;
   return InTransaction(handle,
                        [&] { return ImportFolderStep(handle, folder, title); });
 }
@@ -150,11 +149,12 @@ Status ImportFirefoxBackupSteps(ms_places* handle, const char16_t* backup_path,
              firefox.c_str());
   }
   std::u16string position_file = firefox + u"\\" + interchange::kPosIni;
-  if (!platform::PathExists(position_file)) {
+  const Status found = platform::FindEntry(position_file);
+  if (!found.ok()) {
     DebugLog(
         u"[DllExport] [import_2_firefox_from_bk] cfg file: %s is not exist!\n",
         position_file.c_str());
-    return platform::FailedWithLastError(u"find", position_file);
+    return found;
   }
   model::Tree source;
   Status status =
@@ -169,9 +169,8 @@ Status ImportChromeBackupSteps(ms_places* handle, const char16_t* backup_path,
                                bool into_backup_set) {
   std::u16string chrome = ReadableFolder(
       ResolveBackupPath(backup_path, into_backup_set, BackupPart::kChrome));
-  Status status = platform::PathExists(chrome)
-                      ? ImportChromeStep(handle, chrome)
-                      : platform::FailedWithLastError(u"find", chrome);
+  Status status = platform::FindEntry(chrome);
+  if (status.ok()) status = ImportChromeStep(handle, chrome);
   if (status.ok()) return status;
   DebugLog(
       u"[DllExport] [import_chrome_bk_2_firefox] import chrome backup to "
@@ -210,10 +209,11 @@ Status ImportChromeBk2Firefox(ms_places* handle, const char16_t* backup_path,
 Status Import2FirefoxFromBk(ms_places* handle, const char16_t* backup_path,
                             bool into_backup_set) {
   context::JobScope scope("import_2_firefox_from_bk");
-  if (!platform::PathExists(backup_path)) {
+  const Status found = platform::FindEntry(backup_path);
+  if (!found.ok()) {
     DebugLog(u"[DllExport] [import_2_firefox_from_bk] path:%s is not exist \n",
              backup_path);
-    return platform::FailedWithLastError(u"find", backup_path);
+    return found;
   }
   // Every root in one transaction; what one root imported stays when
   // another fails, unless a failure aborted the whole import.
@@ -225,9 +225,11 @@ Status Import2FirefoxFromBk(ms_places* handle, const char16_t* backup_path,
 Status RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
                          bool into_backup_set, int32_t* progress) {
   context::JobScope scope("restore_firefox_pro");
-  if (progress == nullptr || !platform::PathExists(backup_path)) {
-    return platform::FailedWithLastError(u"find", backup_path);
+  if (progress == nullptr) {
+    return Status::Error(kErrorInvalidParameter, u"no progress to report");
   }
+  const Status found = platform::FindEntry(backup_path);
+  if (!found.ok()) return found;
   // The three parts in one transaction; every part runs whatever the ones
   // before it gave, and the last failure is the result.
   return InTransaction(handle, [&] {
@@ -238,9 +240,10 @@ Status RestoreFirefoxPro(ms_places* handle, const char16_t* backup_path,
     };
     std::u16string firefox = ReadableFolder(
         ResolveBackupPath(backup_path, into_backup_set, BackupPart::kFirefox));
-    Status step = platform::PathExists(firefox)
-                      ? ImportFirefoxBackupSteps(handle, firefox.c_str(), false)
-                      : platform::FailedWithLastError(u"find", firefox);
+    Status step = platform::FindEntry(firefox);
+    if (step.ok()) {
+      step = ImportFirefoxBackupSteps(handle, firefox.c_str(), false);
+    }
     if (!step.ok()) {
       DebugLog(
           u"[DllExport] [restore_firefox_pro] restore backup to firefox "
@@ -278,12 +281,13 @@ Status ImportFirefoxBk2Folder(const char16_t* firefox_backup,
                               bool into_backup_set, const char16_t* dest_folder,
                               const char16_t* subfolder_name) {
   context::JobScope scope("import_firefox_bk_2_folder");
-  if (!platform::PathExists(firefox_backup)) {
+  const Status found = platform::FindEntry(firefox_backup);
+  if (!found.ok()) {
     DebugLog(
         u"[DllExport] [import_firefox_bk_2_folder] firefox_bk_path: %s is not "
         u"exist! \n",
         firefox_backup);
-    return platform::FailedWithLastError(u"find", firefox_backup);
+    return found;
   }
   std::u16string firefox =
       ResolveBackupPath(firefox_backup, into_backup_set, BackupPart::kFirefox);
@@ -293,8 +297,9 @@ Status ImportFirefoxBk2Folder(const char16_t* firefox_backup,
   std::u16string destination;
   if (!interchange::ResolvePositionValue(dest_folder, subfolder,
                                          &destination)) {
-    // the sub-folder would lie outside dest_folder
-    return platform::FailedWithLastError(u"place", subfolder);
+    // the sub-folder would lie outside dest_folder: a name the folder
+    // cannot hold, as a ".." name is for a child path
+    return CouldNot(kErrorInvalidName, u"place", subfolder);
   }
   return ie::MergePartIntoFavorites(firefox, backup_set::PartKind::kFirefox,
                                     dest_folder, subfolder);

@@ -47,7 +47,7 @@ struct HandleDeleter {
 Status CountBookmarks(ms_places* handle, int32_t* folder_count,
                       int32_t* link_count) {
   if (handle == nullptr || !handle->database.HasConnection()) {
-    return platform::FailedWithLastError(u"count the bookmarks");
+    return CouldNot(kErrorNotConnected, u"count the bookmarks");
   }
   int64_t folders = 0, links = 0, too_deep = 0;
   bool counted = false;
@@ -58,10 +58,11 @@ Status CountBookmarks(ms_places* handle, int32_t* folder_count,
         too_deep = r.Integer(2);
         counted = true;
       });
-  // A tree deeper than a backup can hold is not read, so not counted.
+  // A tree deeper than a backup can hold is not read, so not counted; a
+  // store that cannot be read fails as the reader's own reads do.
   if (rc != SQLITE_OK || !counted || too_deep != 0) {
-    return platform::FailedWithLastError(u"count the bookmarks of",
-                                         handle->databasePath);
+    return CouldNot(kErrorInvalidData, u"count the bookmarks of",
+                    handle->databasePath);
   }
   *folder_count = static_cast<int32_t>(folders);
   *link_count = static_cast<int32_t>(links);
@@ -93,10 +94,9 @@ Status GetFirefoxBookmarkSize(const char16_t* backup_path, bool into_backup_set,
     return GetFirefoxBkSize(backup_path, into_backup_set, size, folder_count,
                             link_count);
   }
-  std::u16string profile = LocateFirefoxProfile();
-  if (profile.size() < 5) {
-    return platform::FailedWithLastError(u"find the Firefox profile");
-  }
+  std::u16string profile;
+  const Status found = LocateFirefoxProfile(&profile);
+  if (!found.ok()) return CouldNot(found.code(), u"find the Firefox profile");
   std::u16string path = profile + kPlacesFileName;
   bool exists = platform::PathExists(path);
   Status sized = exists ? platform::GetFileSize(path, size) : Status::Ok();
@@ -104,11 +104,12 @@ Status GetFirefoxBookmarkSize(const char16_t* backup_path, bool into_backup_set,
   Status built;
   std::unique_ptr<ms_places, HandleDeleter> handle(
       BuildPlacesHandle(path, &built));
-  // A places file that is no database must not read as an empty store.
+  // A places file that is no database must not read as an empty store
+  // (InitBookmark refuses it the same way).
   if (!handle || !handle->database.HasConnection() ||
       (exists && !PlacesReadable(handle.get()))) {
-    return built.ok() ? platform::FailedWithLastError(u"open", path)
-                      : CouldNot(built.code(), u"open", path);
+    return CouldNot(built.ok() ? kErrorInvalidData : built.code(), u"open",
+                    path);
   }
   if (!exists) {  // nothing to back up: not created, nothing counted
     *folder_count = 0;

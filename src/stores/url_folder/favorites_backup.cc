@@ -18,10 +18,8 @@ namespace marksafe {
 namespace ie {
 namespace {
 
-using platform::FailedWithLastError;
-
 // Shorter paths (a drive root with a short name) are refused by the
-// measurement rather than walked.
+// measurement rather than walked: no Favorites folder is found there.
 constexpr size_t kShortestMeasuredPath = 9;
 
 // True when path is folder or lies below it (compared as the file system
@@ -87,7 +85,7 @@ Status GetIeFavoritesSize(const char16_t* folder, bool into_backup_set,
     path = ResolveBackupPath(folder, into_backup_set, BackupPart::kFavorites);
   }
   if (path.size() < kShortestMeasuredPath) {
-    return FailedWithLastError(u"measure", path);
+    return CouldNot(kErrorPathNotFound, u"measure", path);
   }
   uint64_t total = 0;
   const Status measured = MeasureTree(path, &total, interchange::kUrlExtension,

@@ -31,10 +31,16 @@ TEST(FirefoxProfile, FolderNameRuleThenWhatProfilesIniNames) {
   auto write = [&](const std::string& name, const std::string& text) {
     WriteBytes(firefox + name, text);
   };
+  // The profile found, "-" when none is.
+  auto profile = [] {
+    std::u16string folder;
+    return LocateFirefoxProfile(&folder).ok() ? U8(folder) : "-";
+  };
   MS_CHAR out[260] = {u'k', 0};
   write("Profiles/abc.Default/places.sqlite", "");  // capital D: not found
   EXPECT_FALSE(is_installed_firefox(out));
   EXPECT_EQ(Out(out), "k");
+  EXPECT_EQ(profile(), "-");
   for (const char* name :
        {"y.default", "x7.default-release-1", "z.default-release"}) {
     write(std::string("Profiles/") + name + "/places.sqlite", "");
@@ -52,22 +58,22 @@ TEST(FirefoxProfile, FolderNameRuleThenWhatProfilesIniNames) {
         "[InstallF0]\r\nDefault=Profiles/z.default-release\r\n"
         "Locked=1\r\n\r\n" +
             profiles);
-  EXPECT_EQ(U8(LocateFirefoxProfile()), located + "z.default-release");
+  EXPECT_EQ(profile(), located + "z.default-release");
   // Only installs.ini names it.
   write("profiles.ini", profiles);
   write("installs.ini", "[F0]\nDefault=Profiles/z.default-release\n");
-  EXPECT_EQ(U8(LocateFirefoxProfile()), located + "z.default-release");
+  EXPECT_EQ(profile(), located + "z.default-release");
   // An install default that no longer exists: the Default=1 profile.
   write("installs.ini", "[A]\nDefault=Profiles/gone\n");
-  EXPECT_EQ(U8(LocateFirefoxProfile()), located + "y.default");
+  EXPECT_EQ(profile(), located + "y.default");
   // An absolute path (IsRelative=0) is taken as it stands.
   write("profiles.ini",
         "[Profile0]\nIsRelative=0\nDefault=1\nPath=" +
             dir.sub("Roaming/Mozilla/Firefox/Profiles/y.default"));
-  EXPECT_EQ(U8(LocateFirefoxProfile()), firefox + "Profiles/y.default");
+  EXPECT_EQ(profile(), firefox + "Profiles/y.default");
   // Nothing named exists: the folder-name rule.
   write("profiles.ini", "[Profile0]\nIsRelative=1\nPath=gone\nDefault=1\n");
-  EXPECT_EQ(U8(LocateFirefoxProfile()), located + "x7.default-release-1");
+  EXPECT_EQ(profile(), located + "x7.default-release-1");
 }
 
 // Outside the Windows layout the exports take the folder the browser uses:
