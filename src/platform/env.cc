@@ -77,6 +77,13 @@ Status OkOr(bool ok, const char16_t* what, const std::u16string& path) {
   return ok ? Status::Ok() : FailedWithLastError(what, path);
 }
 
+Status FindEntry(const std::u16string& path, bool folder) {
+  if (!folder) return OkOr(PathExists(path), u"find", path);
+  if (IsDirectory(path)) return Status::Ok();
+  Status missing = FailedWithLastError(u"find", path);
+  return PathExists(path) ? Failed(kErrorPathNotFound, u"find", path) : missing;
+}
+
 Env* CurrentEnv() {
   if (t_bound != nullptr) return t_bound;
   Env* env = g_override.load(std::memory_order_acquire);

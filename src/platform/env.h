@@ -163,10 +163,9 @@ inline Status ListDirectory(const std::u16string& folder,
 // PathExists (IsDirectory when folder is set) as a Status for a step that
 // needs the entry: OK, or "could not find <path>" with the code the failed
 // query left as the last error (PathFileExistsW's or GetFileAttributesW's
-// own on Windows, the errno's on POSIX).
-inline Status FindEntry(const std::u16string& path, bool folder = false) {
-  return OkOr(folder ? IsDirectory(path) : PathExists(path), u"find", path);
-}
+// own on Windows, the errno's on POSIX). A file where a folder is needed
+// leaves no code of its own: it fails as a missing path.
+Status FindEntry(const std::u16string& path, bool folder = false);
 
 // Creates a folder with all its missing parents (SHCreateDirectory). Fails
 // with 183 when it exists already.

@@ -44,7 +44,7 @@ Status ShellFolderAsUser(platform::ShellFolder folder, std::u16string* path) {
 
 std::u16string ShellFolderAsUser(platform::ShellFolder folder) {
   std::u16string path;
-  (void)ShellFolderAsUser(folder, &path).ok();
+  (void)ShellFolderAsUser(folder, &path);
   return path;
 }
 

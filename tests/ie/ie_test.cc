@@ -228,6 +228,12 @@ TEST(IeTest, BackupCopiesOnlyShortcutsAndMeasuresEveryFolder) {
   EXPECT_FALSE(test::Exists(dir.sub("usb2")));
   WriteBytes(dir.sub("blocker"), "a file where a folder is needed");
   EXPECT_FALSE(backup("blocker/usb", true, false));
+  // Restoring from a file where the part's folder belongs fails as a
+  // missing path, not with a code an earlier call left.
+  platform::SetLastError(kErrorDiskFull);
+  EXPECT_FALSE(marksafe_restore_favorites(Ms(favorites), Ms(dir.u16("blocker")),
+                                          &kNever));
+  EXPECT_EQ(marksafe_last_error(), kErrorPathNotFound);
 
   // Short or missing paths are refused and leave the size as it was, with
   // a code of their own rather than one an earlier call left.
