@@ -68,11 +68,13 @@ std::string ShortcutFileBytes(const std::u16string& title,
       std::u16string(u"[") + kShortcutSection + u"]\r\n" + kUrlKey + u"=" +
       ShortcutUrlValue(url) + u"\r\n" + kTitleKey + u"=" +
       TitleValue(title) + u"\r\n";
-  std::string bytes("\xFF\xFE", 2);
-  bytes.reserve(2 + 2 * text.size());
-  for (char16_t unit : text) {
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
+  std::string bytes(2 + 2 * text.size(), '\0');
+  bytes[0] = '\xFF';
+  bytes[1] = '\xFE';
+  char* out = &bytes[2];
+  for (const char16_t unit : text) {
+    *out++ = static_cast<char>(unit & 0xFF);
+    *out++ = static_cast<char>(unit >> 8);
   }
   return bytes;
 }

@@ -32,7 +32,14 @@ bool EqualsNoCase(const std::u16string& a, const std::u16string& b) {
 
 std::u16string ToUpperCase(const std::u16string& text) {
   std::u16string out(text);
-  for (char16_t& c : out) c = platform::UpperCase(c);
+  for (char16_t& c : out) {
+    // ASCII, most of every name, without a call into the case table.
+    if (c >= u'a' && c <= u'z') {
+      c = static_cast<char16_t>(c - u'a' + u'A');
+    } else if (c >= 0x80) {
+      c = platform::UpperCase(c);
+    }
+  }
   return out;
 }
 

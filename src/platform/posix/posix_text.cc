@@ -13,18 +13,17 @@ namespace platform {
 namespace {
 
 // Most titles and addresses are ASCII: a run of it is copied a unit at a
-// time into room made at once, without the encoder.
+// time into room made at once, without the encoder, in one pass.
 template <typename To, typename From>
 size_t AppendAsciiRun(const From& text, size_t from, To* out) {
-  size_t end = from;
-  while (end < text.size() && static_cast<uint32_t>(text[end]) < 0x80) ++end;
-  if (end == from) return end;
   const size_t at = out->size();
-  out->resize(at + (end - from));
-  auto* to = &(*out)[at];
-  for (size_t i = from; i < end; ++i) {
-    *to++ = static_cast<typename To::value_type>(text[i]);
+  out->resize(at + (text.size() - from));
+  auto* to = out->data() + at;
+  size_t end = from;
+  for (; end < text.size() && static_cast<uint32_t>(text[end]) < 0x80; ++end) {
+    *to++ = static_cast<typename To::value_type>(text[end]);
   }
+  out->resize(at + (end - from));
   return end;
 }
 
