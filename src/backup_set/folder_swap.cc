@@ -125,8 +125,8 @@ void RemovePrevious(const std::u16string& previous,
     SetAside().push_back(trash);
     return;
   }
-  if (platform::RemoveTree(doomed).ok()) return;
-  ReportNotRemoved(doomed, platform::GetLastError());
+  const Status removed = platform::RemoveTree(doomed);
+  if (!removed.ok()) ReportNotRemoved(doomed, removed.code());
 }
 
 }  // namespace
@@ -159,20 +159,23 @@ void RecoverInterruptedSwap(const std::u16string& folder) {
 Status SwapInFolder(const std::u16string& staging,
                     const std::u16string& folder) {
   const std::u16string target = WithoutTrailingSeparators(folder);
-  if (!platform::SyncTree(staging).ok()) {
-    return Status::Error(platform::GetLastError(),
+  const Status synced = platform::SyncTree(staging);
+  if (!synced.ok()) {
+    return Status::Error(synced.code(),
                          u"could not flush the new folder " + staging);
   }
   if (!platform::PathExists(target)) {
-    if (!platform::MoveFolder(staging, target).ok()) {
-      return Status::Error(platform::GetLastError(),
+    const Status moved = platform::MoveFolder(staging, target);
+    if (!moved.ok()) {
+      return Status::Error(moved.code(),
                            u"could not move the new folder to " + target);
     }
     SyncParentOf(target);
     return Status::Ok();
   }
   const std::u16string old = OldFolderFor(folder);
-  if (platform::ExchangeFolders(staging, target).ok()) {
+  const Status exchanged = platform::ExchangeFolders(staging, target);
+  if (exchanged.ok()) {
     // staging now holds the previous folder: it leaves the name that means
     // a new one before it is removed.
     SyncParentOf(target);
@@ -180,20 +183,20 @@ Status SwapInFolder(const std::u16string& staging,
     RemovePrevious(staging, folder);
     return Status::Ok();
   }
-  if (platform::GetLastError() != kErrorNotSupported) {
-    return Status::Error(platform::GetLastError(),
+  if (exchanged.code() != kErrorNotSupported) {
+    return Status::Error(exchanged.code(),
                          u"could not swap the new folder into " + target);
   }
   if (platform::PathExists(old)) (void)platform::RemoveTree(old).ok();
-  if (!platform::MoveFolder(target, old).ok()) {
-    return Status::Error(platform::GetLastError(),
-                         u"could not move the previous folder aside: " +
-                             target);
+  const Status aside = platform::MoveFolder(target, old);
+  if (!aside.ok()) {
+    return Status::Error(
+        aside.code(), u"could not move the previous folder aside: " + target);
   }
-  if (!platform::MoveFolder(staging, target).ok()) {
-    const Status failed =
-        Status::Error(platform::GetLastError(),
-                      u"could not move the new folder to " + target);
+  const Status moved = platform::MoveFolder(staging, target);
+  if (!moved.ok()) {
+    const Status failed = Status::Error(
+        moved.code(), u"could not move the new folder to " + target);
     if (!platform::MoveFolder(old, target).ok()) {
       DebugLog(u"[swap] the previous folder stays at %s\n", old.c_str());
     }
@@ -216,8 +219,9 @@ size_t RemoveSetAsideFolders() {
   }
   size_t left = 0;
   for (const std::u16string& folder : folders) {
-    if (platform::RemoveTree(folder).ok()) continue;
-    ReportNotRemoved(folder, platform::GetLastError());
+    const Status removed = platform::RemoveTree(folder);
+    if (removed.ok()) continue;
+    ReportNotRemoved(folder, removed.code());
     ++left;
   }
   return left;

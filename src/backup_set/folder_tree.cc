@@ -16,13 +16,6 @@ bool IsCancelled(const volatile uint8_t* cancel_flag) {
   return cancel_flag != nullptr && *cancel_flag != 0;
 }
 
-// The code the last failing system call left (never 0: a failure is never
-// read as success).
-uint32_t LastFailure() {
-  const uint32_t code = platform::GetLastError();
-  return code != kErrorSuccess ? code : kErrorInvalidParameter;
-}
-
 // A path reduced to the form in which two spellings of one folder compare
 // equal: "\" separators, no trailing separator, upper case.
 std::u16string ComparablePath(const std::u16string& path) {
@@ -149,7 +142,7 @@ uint32_t CopyOneFile(const CopyJob& job, const std::u16string& from,
 
 // 0 when every file was copied, else the code of the last failing copy; a
 // failed sub-folder stops the copy with its code. A cancelled copy fails
-// with the code the last system call left, as it always has.
+// with kErrorInvalidParameter: no call failed that could give it a code.
 uint32_t CopyTree(const CopyJob& job, const std::u16string& source,
                   const std::u16string& destination) {
   const std::u16string from = WithTrailingSeparator(source);
@@ -157,24 +150,25 @@ uint32_t CopyTree(const CopyJob& job, const std::u16string& source,
 
   if (platform::PathExists(to)) {
     ++job.counts->folders_present;
-  } else if (platform::CreateDirectoryTree(to).ok()) {
+  } else if (const Status made = platform::CreateDirectoryTree(to); made.ok()) {
     ++job.counts->folders_created;
     if (job.counts->made != nullptr) job.counts->made->push_back(to);
   } else {
     DebugLog(u"[CommFile] [copy_folder] CreateDirectory %s fail: %ld\n",
              to.c_str(), LastErrorForLog());
-    return LastFailure();
+    return made.code();
   }
 
   std::vector<platform::DirEntry> entries;
-  if (!platform::ListDirectory(from, &entries).ok()) {
+  const Status listed = platform::ListDirectory(from, &entries);
+  if (!listed.ok()) {
     DebugLog(u"WinApi:FindFirstFile:%ld \n", LastErrorForLog());
-    return LastFailure();
+    return listed.code();
   }
 
   // The system's listing starts with "." and "..", which are tested for
   // cancellation like every other entry; one test stands for them here.
-  if (IsCancelled(job.cancel_flag)) return LastFailure();
+  if (IsCancelled(job.cancel_flag)) return kErrorInvalidParameter;
 
   // When files may be replaced, those already there with the same bytes
   // are left as they are: replacing a file's content costs the file system
@@ -190,7 +184,7 @@ uint32_t CopyTree(const CopyJob& job, const std::u16string& source,
 
   uint32_t failure = 0;
   for (const platform::DirEntry& entry : entries) {
-    if (IsCancelled(job.cancel_flag)) return LastFailure();
+    if (IsCancelled(job.cancel_flag)) return kErrorInvalidParameter;
     // A name is joined only as one entry of its folder.
     std::u16string source_path;
     std::u16string target_path;

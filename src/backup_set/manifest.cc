@@ -173,8 +173,9 @@ Status ManifestWriter::Write(const std::u16string& path) {
     first = false;
   }
   text += "},\"version\":" + std::to_string(kManifestVersion) + "}";
-  if (!platform::ReplaceFileAtomically(path, text).ok()) {
-    return Status::Error(platform::GetLastError(),
+  const Status written = platform::ReplaceFileAtomically(path, text);
+  if (!written.ok()) {
+    return Status::Error(written.code(),
                          u"could not write the manifest " + path);
   }
   return Status::Ok();

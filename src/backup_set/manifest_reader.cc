@@ -309,8 +309,9 @@ ManifestState ReadManifest(const std::u16string& path, const char* part_kind,
     return ManifestState::kDamaged;
   }
   std::string bytes;
-  if (!platform::ReadFile(path, &bytes).ok()) {
-    *why = "cannot be read (" + std::to_string(platform::GetLastError()) + ")";
+  const Status read = platform::ReadFile(path, &bytes);
+  if (!read.ok()) {
+    *why = "cannot be read (" + std::to_string(read.code()) + ")";
     return ManifestState::kDamaged;
   }
   return ParseManifest(bytes, part_kind, manifest, why);

@@ -141,8 +141,9 @@ Status ReadFolderTree(const std::u16string& dir, const std::u16string& rel,
     const PendingFolder folder = std::move(work.back());
     work.pop_back();
     std::vector<platform::DirEntry> entries;
-    if (!platform::ListDirectory(folder.dir, &entries).ok()) {
-      status.Update(FailedTo(u"list the folder " + folder.dir));
+    const Status listed = platform::ListDirectory(folder.dir, &entries);
+    if (!listed.ok()) {
+      status.Update(FailedTo(listed.code(), u"list the folder " + folder.dir));
       continue;
     }
     std::vector<bool> used(entries.size(), false);

@@ -42,23 +42,26 @@ Status WritePositionFile(const std::u16string& folder, PartKind kind) {
   const std::u16string copy = path + u".marksafe-new";
   std::string bytes;
   if (platform::PathExists(path)) {
-    if (!platform::ReadFile(path, &bytes).ok()) {
-      return Status::Error(platform::GetLastError(),
+    const Status read = platform::ReadFile(path, &bytes);
+    if (!read.ok()) {
+      return Status::Error(read.code(),
                            u"could not read the position file " + path);
     }
   } else if (kind == PartKind::kFirefox) {
     bytes.assign("\xFF\xFE", 2);
   }
-  bool ok = platform::WriteFile(copy, bytes).ok();
+  Status step = platform::WriteFile(copy, bytes);
   for (const RootSlot& slot : Slots(kind)) {
-    ok = ok && platform::WriteProfileString(PositionSection(kind), slot.key,
-                                            slot.folder, copy)
-                   .ok();
+    if (step.ok()) {
+      step = platform::WriteProfileString(PositionSection(kind), slot.key,
+                                          slot.folder, copy);
+    }
   }
-  ok = ok && platform::ReadFile(copy, &bytes).ok() &&
-       platform::ReplaceFileAtomically(path, bytes).ok();
+  if (step.ok()) step = platform::ReadFile(copy, &bytes);
+  if (step.ok()) step = platform::ReplaceFileAtomically(path, bytes);
   const Status written =
-      ok ? Status::Ok() : FailedTo(u"write the position file " + path);
+      step.ok() ? Status::Ok()
+                : FailedTo(step.code(), u"write the position file " + path);
   (void)platform::DeleteFile(copy).ok();
   return written;
 }
@@ -158,7 +161,7 @@ class PartWriter {
     if (is_link) {
       failure = platform::ChildPath(frame->disk.dir, name, &path)
                     ? WriteShortcut(item, path, true).code()
-                    : platform::GetLastError();
+                    : kErrorInvalidName;
     }
     if (failure != kErrorSuccess) {
       status->Update(ItemFailed(tree_, id, path, WriteFailedReason(failure),
@@ -181,8 +184,9 @@ class PartWriter {
     Frame top = MakeFrame(root, dir, name);
     if (platform::IsDirectory(dir)) {
       if (!fresh_) ListExisting(&top);
-    } else if (!platform::CreateDirectoryTree(dir).ok()) {
-      const Status failed = FailedTo(u"create the folder " + dir);
+    } else if (const Status made = platform::CreateDirectoryTree(dir);
+               !made.ok()) {
+      const Status failed = FailedTo(made.code(), u"create the folder " + dir);
       root_report->failed += root_report->source;
       if (report_ != nullptr) {
         report_->AddProblem(name, WriteFailedReason(failed.code()), true);
@@ -260,14 +264,19 @@ Status PrepareTarget(const std::u16string& folder, bool replace_whole,
   if (replace_whole) {
     *target = StagingFolderFor(folder);
     // A leftover that stays would be swapped in with the new part.
-    if (platform::PathExists(*target) && !platform::RemoveTree(*target).ok()) {
-      return FailedTo(u"remove the leftover folder " + *target);
+    if (platform::PathExists(*target)) {
+      const Status removed = platform::RemoveTree(*target);
+      if (!removed.ok()) {
+        return FailedTo(removed.code(),
+                        u"remove the leftover folder " + *target);
+      }
     }
   } else if (platform::IsDirectory(folder)) {
     return Status::Ok();
   }
-  if (!platform::CreateDirectoryTree(*target).ok()) {
-    return FailedTo(u"create the folder " + *target);
+  const Status made = platform::CreateDirectoryTree(*target);
+  if (!made.ok()) {
+    return FailedTo(made.code(), u"create the folder " + *target);
   }
   return Status::Ok();
 }
@@ -309,10 +318,12 @@ Status WritePart(const model::Tree& tree, PartKind kind,
   const std::u16string trimmed = WithoutTrailingSeparators(folder);
   const size_t slash = trimmed.find_last_of(u"\\/");
   if (slash != std::u16string::npos && slash > 0 &&
-      !platform::IsDirectory(trimmed.substr(0, slash)) &&
-      !platform::CreateDirectoryTree(trimmed.substr(0, slash)).ok()) {
-    return Status::Error(platform::GetLastError(),
-                         u"could not create the folder of " + folder);
+      !platform::IsDirectory(trimmed.substr(0, slash))) {
+    const Status made = platform::CreateDirectoryTree(trimmed.substr(0, slash));
+    if (!made.ok()) {
+      return Status::Error(made.code(),
+                           u"could not create the folder of " + folder);
+    }
   }
   StoreLock lock;
   Status locked = lock.Acquire(folder);
@@ -338,9 +349,11 @@ Status WritePart(const model::Tree& tree, PartKind kind,
   // Written into a folder as it stands, the part is incomplete until the
   // end of this run: its mark goes first and comes back last.
   const std::u16string mark = JoinPath(target, interchange::kCompletionMarkName);
-  if (!replace_whole && !platform::DeleteFile(mark).ok() &&
-      platform::PathExists(mark)) {
-    return FailedTo(u"remove the completion mark " + mark);
+  if (!replace_whole) {
+    const Status deleted = platform::DeleteFile(mark);
+    if (!deleted.ok() && platform::PathExists(mark)) {
+      return FailedTo(deleted.code(), u"remove the completion mark " + mark);
+    }
   }
   // An export into a folder that holds an older export of the same part
   // replaces that export's entries of the same names (and their records)
@@ -355,9 +368,12 @@ Status WritePart(const model::Tree& tree, PartKind kind,
                       .Run();
   status.Update(WritePositionFile(target, kind));
   status.Update(manifest.Write(manifest_path));
-  if (status.ok() &&
-      !platform::ReplaceFileAtomically(mark, kCompletionMarkText).ok()) {
-    status = FailedTo(u"write the completion mark " + mark);
+  if (status.ok()) {
+    const Status marked =
+        platform::ReplaceFileAtomically(mark, kCompletionMarkText);
+    if (!marked.ok()) {
+      status = FailedTo(marked.code(), u"write the completion mark " + mark);
+    }
   }
   if (!replace_whole) return status;
   if (status.ok()) status = SwapInFolder(target, folder);

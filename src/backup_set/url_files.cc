@@ -160,8 +160,7 @@ Status TooDeep(const std::u16string& where) {
                            where);
 }
 
-Status FailedTo(const std::u16string& what) {
-  const uint32_t code = platform::GetLastError();
+Status FailedTo(uint32_t code, const std::u16string& what) {
   return Status::Error(code, u"could not " + what + u": " +
                                  platform::FromUtf8(ErrorWords(code)));
 }

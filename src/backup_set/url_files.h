@@ -94,9 +94,9 @@ Status ItemFailed(const model::Tree& tree, model::ItemId id,
 
 // "write failed: <reason in words>" for code.
 std::string WriteFailedReason(uint32_t code);
-// The failure, with the thread's last error, of what the job could not do:
+// The failure, with code, of what the job could not do:
 // "could not <what>: <the error in words>".
-Status FailedTo(const std::u16string& what);
+Status FailedTo(uint32_t code, const std::u16string& what);
 
 }  // namespace backup_set
 }  // namespace marksafe

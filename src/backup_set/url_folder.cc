@@ -44,7 +44,7 @@ bool ReplaceSameName(const model::Tree& tree, ItemId id, DiskFolder* folder,
   std::u16string path;
   const uint32_t failure = platform::ChildPath(folder->dir, name, &path)
                                ? WriteShortcut(item, path, true).code()
-                               : platform::GetLastError();
+                               : kErrorInvalidName;
   if (failure != kErrorSuccess) {
     status->Update(ItemFailed(tree, id, path, WriteFailedReason(failure),
                               failure, root_report, report));
@@ -70,8 +70,10 @@ Status ReadUrlFolder(const std::u16string& folder,
     const std::pair<std::u16string, ItemId> current = std::move(work.back());
     work.pop_back();
     std::vector<platform::DirEntry> entries;
-    if (!platform::ListDirectory(current.first, &entries).ok()) {
-      status.Update(FailedTo(u"list the folder " + current.first));
+    const Status listed = platform::ListDirectory(current.first, &entries);
+    if (!listed.ok()) {
+      status.Update(
+          FailedTo(listed.code(), u"list the folder " + current.first));
       continue;
     }
     for (const platform::DirEntry& entry : entries) {
@@ -170,7 +172,7 @@ Status WriteAddedToUrlFolder(const model::Tree& tree, ItemId from,
       if (item.kind != ItemKind::kFolder || item.file_name.empty()) continue;
       std::u16string dir;
       if (!platform::ChildPath(frame.disk.dir, item.file_name, &dir)) {
-        status.Update(FailedTo(u"list the folder " + dir));
+        status.Update(FailedTo(kErrorInvalidName, u"list the folder " + dir));
       } else {
         status.Update(existing(child, dir, &stack));
       }

@@ -99,10 +99,12 @@ Status SaveNewJournal(Journal* journal) {
   std::u16string folder;
   Status status = JournalFolder(&folder);
   if (!status.ok()) return status;
-  if (!platform::IsDirectory(folder) &&
-      !platform::CreateDirectoryTree(folder).ok()) {
-    return Status::Error(platform::GetLastError(),
-                         u"could not make the journal folder " + folder);
+  if (!platform::IsDirectory(folder)) {
+    const Status made = platform::CreateDirectoryTree(folder);
+    if (!made.ok()) {
+      return Status::Error(made.code(),
+                           u"could not make the journal folder " + folder);
+    }
   }
   const std::string text = JournalText(*journal);
   const std::u16string base = IdAt(journal->time);
@@ -113,11 +115,12 @@ Status SaveNewJournal(Journal* journal) {
     if (platform::PathExists(path)) continue;
     const std::u16string beside = path + u".new";
     platform::TryDeleteFile(beside);
-    if (!platform::WriteNewFile(beside, text).ok() ||
-        !platform::SyncPath(beside).ok()) {
-      const uint32_t code = platform::GetLastError();
+    Status written = platform::WriteNewFile(beside, text);
+    if (written.ok()) written = platform::SyncPath(beside);
+    if (!written.ok()) {
       platform::TryDeleteFile(beside);
-      return Status::Error(code, u"could not write the journal " + beside);
+      return Status::Error(written.code(),
+                           u"could not write the journal " + beside);
     }
     // Never over another run's journal: a clash takes the next id.
     if (platform::MoveFolder(beside, path).ok()) {
@@ -135,8 +138,10 @@ Status SaveJournal(const Journal& journal) {
   std::u16string folder, path;
   Status status = PathOf(journal.id, &folder, &path);
   if (!status.ok()) return status;
-  if (!platform::ReplaceFileAtomically(path, JournalText(journal)).ok()) {
-    return Status::Error(platform::GetLastError(),
+  const Status written =
+      platform::ReplaceFileAtomically(path, JournalText(journal));
+  if (!written.ok()) {
+    return Status::Error(written.code(),
                          u"could not rewrite the journal " + path);
   }
   return Status::Ok();
@@ -172,8 +177,9 @@ Status ListJournalIds(std::vector<std::u16string>* ids) {
   if (!status.ok()) return status;
   if (!platform::IsDirectory(folder)) return Status::Ok();
   std::vector<platform::DirEntry> entries;
-  if (!platform::ListDirectory(folder, &entries).ok()) {
-    return Status::Error(platform::GetLastError(),
+  const Status listed = platform::ListDirectory(folder, &entries);
+  if (!listed.ok()) {
+    return Status::Error(listed.code(),
                          u"could not list the journal folder " + folder);
   }
   for (const platform::DirEntry& entry : entries) {

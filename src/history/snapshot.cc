@@ -56,8 +56,9 @@ Status NewIdFolder(const std::u16string& history, model::Time now,
     const std::u16string candidate = IdWithSequence(base, sequence);
     const std::u16string folder = JoinPath(history, candidate);
     if (platform::PathExists(folder)) continue;
-    if (!platform::CreateDirectoryTree(folder).ok()) {
-      return Status::Error(platform::GetLastError(),
+    const Status made = platform::CreateDirectoryTree(folder);
+    if (!made.ok()) {
+      return Status::Error(made.code(),
                            u"could not make the snapshot folder " + folder);
     }
     *id = candidate;
@@ -173,8 +174,9 @@ Status WriteSnapshot(const std::u16string& root,
   }
   const std::u16string path = JoinPath(JoinPath(history, taken),
                                        part_name + kSnapshotSuffix);
-  if (!platform::ReplaceFileAtomically(path, bytes).ok()) {
-    return Status::Error(platform::GetLastError(),
+  const Status written = platform::ReplaceFileAtomically(path, bytes);
+  if (!written.ok()) {
+    return Status::Error(written.code(),
                          u"could not write the snapshot " + path);
   }
   *id = taken;

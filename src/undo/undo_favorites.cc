@@ -96,19 +96,22 @@ Status UndoFavorites(const context::Journal& journal, bool dry_run,
   for (const context::JournalEntry* entry : chosen) {
     std::u16string path;
     if (!PathInside(folder, entry->id, &path)) continue;
-    bool removed = false;
+    Status removed;
     if (entry->kind == model::ItemKind::kFolder) {
       // Only a folder left empty goes.
       std::vector<platform::DirEntry> entries;
-      removed = platform::ListDirectory(path, &entries).ok() &&
-                entries.empty() && platform::RemoveTree(path).ok();
+      removed = platform::ListDirectory(path, &entries);
+      if (removed.ok() && !entries.empty()) {
+        removed = Status::Error(kErrorDirNotEmpty, u"");
+      }
+      if (removed.ok()) removed = platform::RemoveTree(path);
     } else {
-      removed = platform::DeleteFile(path).ok();
+      removed = platform::DeleteFile(path);
     }
-    if (removed) {
+    if (removed.ok()) {
       ++result->removed;
     } else {
-      status.Update(Status::Error(platform::GetLastError(),
+      status.Update(Status::Error(removed.code(),
                                   u"could not remove " + DisplayPath(path)));
       result->kept.push_back(Kept{entry->id, entry->url, "could not remove"});
     }

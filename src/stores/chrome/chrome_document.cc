@@ -29,8 +29,8 @@ bool load_chrome_file(const char16_t* path, Json::Value* document) {
   *document = Json::Value();
   std::string text;
   std::string why;
-  if (!platform::ReadFile(file, &text).ok()) {
-    why = "cannot read it (" + ErrorWords(platform::GetLastError()) + ")";
+  if (const Status read = platform::ReadFile(file, &text); !read.ok()) {
+    why = "cannot read it (" + ErrorWords(read.code()) + ")";
   } else if (ParseDocumentText(text, document, &why)) {
     return true;
   } else {

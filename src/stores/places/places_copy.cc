@@ -16,14 +16,16 @@ constexpr const char16_t* kCompanions[] = {u"-wal", u"-journal"};
 constexpr int kFolderAttempts = 20;
 
 // A name for a new folder: "marksafe-places-" and 16 random hex digits.
-std::u16string RandomFolderName() {
+Status RandomFolderName(std::u16string* name) {
   unsigned char bytes[8] = {};
-  if (!platform::RandomBytes(bytes, sizeof(bytes)).ok()) return u"";
+  Status status = platform::RandomBytes(bytes, sizeof(bytes));
+  if (!status.ok()) return status;
   char hex[sizeof(bytes) * 2 + 1] = {};
   for (size_t i = 0; i < sizeof(bytes); ++i) {
     std::snprintf(hex + 2 * i, 3, "%02x", bytes[i]);
   }
-  return u"marksafe-places-" + platform::FromUtf8(hex);
+  *name = u"marksafe-places-" + platform::FromUtf8(hex);
+  return status;
 }
 
 }  // namespace
@@ -52,30 +54,38 @@ Status StoreCopy::Make(const std::u16string& store) {
     return Status::Error(kErrorPathNotFound,
                          u"no temporary folder to copy " + store + u" into");
   }
+  // The code of the last failed attempt; names that were all taken fail as
+  // an existing folder.
+  uint32_t failure = kErrorAlreadyExists;
   for (int attempt = 0; attempt < kFolderAttempts && folder_.empty();
        ++attempt) {
-    const std::u16string name = RandomFolderName();
-    if (name.empty()) break;
+    std::u16string name;
+    const Status named = RandomFolderName(&name);
+    if (!named.ok()) {
+      failure = named.code();
+      break;
+    }
     const std::u16string folder = temp + u"\\" + name;
     if (platform::PathExists(folder)) continue;
-    if (platform::CreateDirectoryTree(folder).ok()) folder_ = folder;
+    const Status made = platform::CreateDirectoryTree(folder);
+    if (made.ok()) folder_ = folder;
+    failure = made.code();
   }
   if (folder_.empty()) {
-    return Status::Error(platform::GetLastError(),
-                         u"cannot make a folder in " + temp +
-                             u" for a copy of " + store);
+    return Status::Error(failure, u"cannot make a folder in " + temp +
+                                      u" for a copy of " + store);
   }
   const std::u16string copy = folder_ + u"\\" + LastComponent(store);
-  bool copied = platform::CopyFile(store, copy, true).ok();
+  Status copied = platform::CopyFile(store, copy, true);
   for (const char16_t* suffix : kCompanions) {
-    if (copied && platform::PathExists(store + suffix)) {
-      copied = platform::CopyFile(store + suffix, copy + suffix, true).ok();
+    if (copied.ok() && platform::PathExists(store + suffix)) {
+      copied = platform::CopyFile(store + suffix, copy + suffix, true);
     }
   }
-  if (!copied) {
-    const uint32_t error = platform::GetLastError();
+  if (!copied.ok()) {
     Remove();
-    return Status::Error(error, u"cannot copy " + store + u" into " + temp);
+    return Status::Error(copied.code(),
+                         u"cannot copy " + store + u" into " + temp);
   }
   store_ = copy;
   return Status::Ok();
