@@ -1,11 +1,12 @@
 #include "history/tree_diff.h"
 
+#include <deque>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
-#include "base/text.h"
 #include "base/url_normalize.h"
 
 namespace marksafe {
@@ -16,16 +17,31 @@ using model::ItemId;
 using model::ItemKind;
 using model::Tree;
 
-std::u16string MatchKey(const model::Item& item) {
-  std::u16string key(1, item.kind == ItemKind::kFolder ? u'f' : u'l');
-  if (item.kind == ItemKind::kLink) key += NormalizedOrSelf(item.url) + u'\n';
-  if (item.date_added != 0) {
-    key += u'@' + NumberText(item.date_added);
-  } else if (item.kind == ItemKind::kFolder) {
-    key += u'#' + item.title;
+// What pairs an item when nothing closer does: its kind, for a link its
+// address in stored form, the date it was added and, for a folder without
+// one, its title. The texts are views into the trees or into the matcher's
+// store of rewritten addresses, both of which outlive the key: a key built
+// as one string copied every address, twice the trees' own text.
+struct MatchKey {
+  ItemKind kind;
+  std::u16string_view url;
+  int64_t date_added;
+  std::u16string_view title;
+  bool operator==(const MatchKey& other) const {
+    return kind == other.kind && date_added == other.date_added &&
+           url == other.url && title == other.title;
   }
-  return key;
-}
+};
+
+struct MatchKeyHash {
+  size_t operator()(const MatchKey& key) const {
+    const std::hash<std::u16string_view> text;
+    return ((text(key.url) * 31 + text(key.title)) * 31 +
+            static_cast<size_t>(key.date_added)) *
+               31 +
+           static_cast<size_t>(key.kind);
+  }
+};
 
 // The items of tree of one kind (folders or links, roots left out), in tree
 // order.
@@ -50,22 +66,21 @@ struct Queue {
 };
 
 // What makes a pair the first choice: the match key, the title and, for
-// links, the folder (kNoItem for folders). Points into the key map and the
-// trees, which outlive it.
+// links, the folder (kNoItem for folders).
 struct Exact {
-  const std::u16string* key;
-  const std::u16string* title;
+  MatchKey key;
+  std::u16string_view title;
   ItemId parent;
   bool operator==(const Exact& other) const {
-    return parent == other.parent && *key == *other.key &&
-           *title == *other.title;
+    return parent == other.parent && key == other.key && title == other.title;
   }
 };
 
 struct ExactHash {
   size_t operator()(const Exact& exact) const {
-    const std::hash<std::u16string> text;
-    return (text(*exact.key) * 31 + text(*exact.title)) * 31 +
+    return (MatchKeyHash()(exact.key) * 31 +
+            std::hash<std::u16string_view>()(exact.title)) *
+               31 +
            static_cast<size_t>(exact.parent);
   }
 };
@@ -86,26 +101,26 @@ class Matcher {
   void Pair(bool folders) {
     // key -> the before items not yet paired; one queue per (key, folder,
     // title) for the first choice and one per key for the rest.
-    std::unordered_map<std::u16string, Queue> by_key;
+    std::unordered_map<MatchKey, Queue, MatchKeyHash> by_key;
     std::unordered_map<Exact, Queue, ExactHash> exact;
     const std::vector<ItemId> old_items = ItemsOf(before_, folders);
     for (ItemId id : old_items) {
       const model::Item& item = before_.at(id);
-      const auto key = by_key.try_emplace(MatchKey(item)).first;
-      key->second.ids.push_back(id);
-      exact[Exact{&key->first, &item.title,
+      const MatchKey key = KeyOf(item);
+      by_key[key].ids.push_back(id);
+      exact[Exact{key, item.title,
                   folders ? model::kNoItem : Mapped(item.parent)}]
           .ids.push_back(id);
     }
-    std::vector<std::pair<ItemId, std::u16string>> unpaired;  // and its key
+    std::vector<std::pair<ItemId, MatchKey>> unpaired;
     for (ItemId id : ItemsOf(after_, folders)) {
       const model::Item& item = after_.at(id);
-      std::u16string key = MatchKey(item);
+      const MatchKey key = KeyOf(item);
       auto found = exact.find(
-          Exact{&key, &item.title, folders ? model::kNoItem : item.parent});
+          Exact{key, item.title, folders ? model::kNoItem : item.parent});
       ItemId old = TakeFree(found == exact.end() ? nullptr : &found->second);
       if (old == model::kNoItem) {
-        unpaired.emplace_back(id, std::move(key));
+        unpaired.emplace_back(id, key);
       } else {
         map_[old] = id;
       }
@@ -150,6 +165,23 @@ class Matcher {
   }
 
  private:
+  MatchKey KeyOf(const model::Item& item) {
+    MatchKey key{item.kind, {}, item.date_added, {}};
+    if (item.kind == ItemKind::kLink) {
+      // Most addresses are stored in standard form already; only those
+      // that normalising rewrites are kept a second time.
+      std::u16string normalized;
+      if (NormalizeUrl(item.url, &normalized) && normalized != item.url) {
+        key.url = rewritten_.emplace_back(std::move(normalized));
+      } else {
+        key.url = item.url;
+      }
+    } else if (item.date_added == 0) {
+      key.title = item.title;
+    }
+    return key;
+  }
+
   ItemId Mapped(ItemId old) const {
     const auto found = map_.find(old);
     return found == map_.end() ? model::kNoItem : found->second;
@@ -179,6 +211,7 @@ class Matcher {
   const Tree& before_;
   const Tree& after_;
   std::unordered_map<ItemId, ItemId> map_;  // before -> after
+  std::deque<std::u16string> rewritten_;     // addresses keys point into
   std::vector<ItemId> added_, removed_;
 };
 

@@ -121,6 +121,9 @@ TEST(TreeDiffTest, TellsAddedRemovedRenamedAndMoved) {
   // The same URL twice: the copy with the same title pairs first.
   Put(&before, bar, NewLink(u"Twin", u"https://t.example/", 4));
   Put(&before, bar, NewLink(u"Twin 2", u"https://t.example/", 4));
+  // Folders without a date pair by title only: a rename is a new folder.
+  Put(&before, bar, NewFolder(u"Kept", 0));
+  Put(&before, bar, NewFolder(u"Drafts", 0));
 
   model::Tree after;
   const model::ItemId bar2 = after.AddRoot(model::Root::kToolbar, u"bar");
@@ -130,10 +133,12 @@ TEST(TreeDiffTest, TellsAddedRemovedRenamedAndMoved) {
   Put(&after, news2, NewLink(u"D", u"https://d.example/", 5));
   Put(&after, bar2, NewLink(u"Twin 2", u"https://t.example/", 4));
   Put(&after, bar2, NewLink(u"Twin", u"https://t.example/", 4));
+  Put(&after, bar2, NewFolder(u"Papers", 0));
+  Put(&after, bar2, NewFolder(u"Kept", 0));
 
   const TreeDiff diff = DiffTrees(before, after);
-  EXPECT_EQ(diff.added, 1);    // D
-  EXPECT_EQ(diff.removed, 2);  // Work and C
+  EXPECT_EQ(diff.added, 2);    // D and Papers
+  EXPECT_EQ(diff.removed, 3);  // Work, C and Drafts
   EXPECT_EQ(diff.renamed, 1);  // News
   EXPECT_EQ(diff.moved, 1);    // B
   EXPECT_TRUE(DiffTrees(after, after).empty());
