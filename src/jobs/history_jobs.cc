@@ -104,6 +104,9 @@ HistoryListing ListHistory(const std::u16string& root,
       listing.errors.push_back(read.message());
       continue;
     }
+    // The records' items now live in the tree; their paths are not needed
+    // while the two trees are compared.
+    manifest.records = {};
     SnapshotSummary summary;
     summary.source = std::move(manifest.source);
     summary.counts = model::UserCounts(tree);
