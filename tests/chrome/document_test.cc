@@ -1,6 +1,7 @@
 // The Chrome document: ids, the checksum, loading, saving, and strings that
 // read back as they were saved. That Chromium takes the file as written is
 // checked against Chromium itself (posix/chromium_interop_test.cc).
+#include <cctype>
 #include <random>
 
 #include "chrome_test_util.h"
@@ -37,6 +38,23 @@ TEST(ChromeDocument, NewIdsAreAboveEveryIdOfAnySize) {
   chrome::IdAllocator ids(Doc(R"({"roots": {"other": {"id": "1999"}}})"));
   EXPECT_EQ("2000", ids.Next());
   EXPECT_EQ("2001", ids.Next());
+}
+
+TEST(ChromeDocument, NewGuidsAreRandomVersion4Uuids) {
+  std::string a, b;
+  ASSERT_TRUE(chrome::NewGuid(&a));
+  ASSERT_TRUE(chrome::NewGuid(&b));
+  EXPECT_NE(a, b);
+  ASSERT_EQ(a.size(), 36u);
+  for (size_t i = 0; i < a.size(); ++i) {
+    const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+    EXPECT_EQ(a[i] == '-', dash) << a;
+    if (!dash) {
+      EXPECT_TRUE(std::isxdigit(static_cast<unsigned char>(a[i]))) << a;
+    }
+  }
+  EXPECT_EQ(a[14], '4') << a;
+  EXPECT_NE(std::string("89ab").find(a[19]), std::string::npos) << a;
 }
 
 TEST(ChromeDocument, ChecksumAsChromiumComputesIt) {
