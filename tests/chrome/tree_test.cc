@@ -3,6 +3,7 @@
 // What the writer appends is checked through the exports (import_test).
 #include "chrome_test_util.h"
 #include "model/merge.h"
+#include "stores/chrome/chrome_checksum.h"
 #include "stores/chrome/chrome_reader.h"
 #include "stores/chrome/chrome_writer.h"
 #include "support/tree_support.h"
@@ -114,6 +115,62 @@ TEST(ChromeReader, RefusesNestingBeyondTheTreesLimitAndDocumentsWithoutRoots) {
   }
 }
 
+// Merges every root of source into the Chrome file made of text, writes
+// what the merge added and saves the file; returns the saved file's text.
+std::string MergeAndSave(const model::Tree& source, const std::string& text,
+                         const std::string& file, model::Report* report) {
+  Json::Value target = Doc(text);
+  chrome::NodeTable nodes;
+  model::Tree tree = Read(target, nullptr, &nodes);
+  chrome::ChromeWriter writer(&target, std::move(nodes));
+  model::MergeOptions options;
+  options.capabilities = model::ChromeCapabilities();
+  for (const Root root : {Root::kToolbar, Root::kOther}) {
+    model::RootReport* counts = report->AddRoot("root", u"root");
+    model::Merge(source, source.root(root), &tree, tree.root(root), options,
+                 counts, report);
+    writer.WriteAdded(tree, tree.root(root), counts, report);
+  }
+  EXPECT_TRUE(writer.Save(U16(file)).ok());
+  return ReadBytes(file);
+}
+
+// The added nodes are saved as the same nodes in the document would be:
+// the file reads back and renders to the same bytes, in Chrome's form, and
+// its checksum counts them. Names need escapes and encoding; the nodes go
+// into an existing folder, an empty root and folders added with them.
+TEST(ChromeWriter, AddedNodesSaveAsTheDocumentWouldHoldThem) {
+  model::Tree source;
+  const ItemId bar = source.AddRoot(Root::kToolbar, u"Bookmarks bar");
+  const ItemId kept = Put(&source, bar, NewFolder(u"Kept"));
+  Put(&source, kept, NewLink(u"Caf\u00e9 \"q\" \\ \t", u"http://b/\u00e9"));
+  const ItemId fresh = Put(&source, bar, NewFolder(u"New \U0001F600"));
+  Put(&source, fresh, NewFolder(u"empty"));
+  const ItemId sub = Put(&source, fresh, NewFolder(u"sub"));
+  Put(&source, sub, NewLink(u"deep", u"http://deep/"));
+  Put(&source, bar, NewLink(u"last", u"http://last/"));
+  const ItemId other = source.AddRoot(Root::kOther, u"Other bookmarks");
+  Put(&source, other, NewLink(u"o", u"HTTP://O.example"));
+
+  TempDir dir;
+  model::Report report;
+  const std::string text = MergeAndSave(
+      source,
+      ChromeText(FolderJson(4, "Kept", UrlJson(5, "a", "http://a/")), ""),
+      dir.sub("Bookmarks"), &report);
+  const Json::Value saved = Doc(text);
+  EXPECT_EQ(chrome::ChromeFileText(saved), text);
+  EXPECT_EQ(chrome::TreeChecksum(saved), saved["checksum"].asString());
+  const Json::Value& children = saved["roots"]["bookmark_bar"]["children"];
+  EXPECT_EQ(Lines({"4 Kept", "7 New \xF0\x9F\x98\x80", "11 last http://last/"}),
+            Summary(children));
+  EXPECT_EQ(Lines({"5 a http://a/",
+                   "6 Caf\xC3\xA9 \"q\" \\ \t http://b/%C3%A9"}),
+            Summary(children[0]["children"]));
+  EXPECT_EQ(Lines({"8 empty", "9 sub"}), Summary(children[1]["children"]));
+  EXPECT_EQ(Lines({"12 o http://o.example/"}), Summary(dir.sub("Bookmarks"), "other"));
+}
+
 // A chain of folders deeper than Chrome's reader takes: the folders down to
 // Chrome's depth are written, the two below it and their link are not.
 TEST(ChromeWriter, LeavesOutWhatChromeCouldNotLoad) {
@@ -123,23 +180,18 @@ TEST(ChromeWriter, LeavesOutWhatChromeCouldNotLoad) {
     folder = Put(&source, folder, NewFolder(u"d"));
   }
   Put(&source, folder, NewLink(u"deep", u"http://deep/"));
+  source.AddRoot(Root::kOther, u"Other");
 
-  Json::Value target = Doc(ChromeText("", ""));
-  chrome::NodeTable nodes;
-  model::Tree tree = Read(target, nullptr, &nodes);
-  chrome::ChromeWriter writer(&target, std::move(nodes));
+  TempDir dir;
   model::Report report;
-  model::RootReport* root = report.AddRoot("toolbar", u"Bookmarks bar");
-  model::MergeOptions options;
-  options.capabilities = model::ChromeCapabilities();
-  model::Merge(source, source.root(Root::kToolbar), &tree,
-               tree.root(Root::kToolbar), options, root, &report);
-  writer.WriteAdded(tree, tree.root(Root::kToolbar), root, &report);
-  EXPECT_EQ(chrome::kMaxChromeDepth, root->added.folders);
-  EXPECT_EQ(2, root->not_carried.folders);
-  EXPECT_EQ(1, root->not_carried.links);
+  const Json::Value saved = Doc(
+      MergeAndSave(source, ChromeText("", ""), dir.sub("Bookmarks"), &report));
+  const model::RootReport& root = report.roots[0];
+  EXPECT_EQ(chrome::kMaxChromeDepth, root.added.folders);
+  EXPECT_EQ(2, root.not_carried.folders);
+  EXPECT_EQ(1, root.not_carried.links);
   int written = 0;
-  const Json::Value* node = &target["roots"]["bookmark_bar"]["children"][0];
+  const Json::Value* node = &saved["roots"]["bookmark_bar"]["children"][0];
   while (node != nullptr && (*node)["name"].asString() == "d") {
     ++written;
     const Json::Value& children = (*node)["children"];

@@ -50,7 +50,22 @@ void AppendUtf16le(const char* begin, const char* end, std::string* out) {
   }
 }
 
-void AppendNode(const Json::Value& node, std::string* data) {
+void AppendAdded(const AddedNodes& added, uint32_t index, std::string* data) {
+  const AddedNode& node = added[index];
+  data->append(node.id);
+  AppendUtf16le(node.name.data(), node.name.data() + node.name.size(), data);
+  if (!node.folder) {
+    data->append("url");
+    data->append(node.url);
+    return;
+  }
+  data->append("folder");
+  // Added folders nest no deeper than Chrome loads.
+  for (const uint32_t child : node.children) AppendAdded(added, child, data);
+}
+
+void AppendNode(const Json::Value& node, const AddedNodes* added,
+                std::string* data) {
   const bool is_url = IsUrlNode(node);
   if (!is_url && !IsFolderNode(node)) return;
   const char* begin = nullptr;
@@ -65,16 +80,21 @@ void AppendNode(const Json::Value& node, std::string* data) {
   data->append("folder");
   const Json::Value* children = ChildrenOf(node);
   if (children == nullptr) return;
-  for (const Json::Value& child : *children) AppendNode(child, data);
+  for (const Json::Value& child : *children) AppendNode(child, added, data);
+  if (added == nullptr) return;
+  if (const std::vector<uint32_t>* more = added->After(*children)) {
+    for (const uint32_t index : *more) AppendAdded(*added, index, data);
+  }
 }
 
 }  // namespace
 
-std::string TreeChecksum(const Json::Value& document) {
+std::string TreeChecksum(const Json::Value& document,
+                         const AddedNodes* added) {
   std::string data;
   for (const char* root : {"bookmark_bar", "other", "synced"}) {
     const Json::Value* folder = RootFolder(document, root);
-    if (folder != nullptr) AppendNode(*folder, &data);
+    if (folder != nullptr) AppendNode(*folder, added, &data);
   }
   unsigned char digest[16];
   if (!platform::Md5Digest(data, digest)) return std::string();
@@ -107,25 +127,26 @@ bool NewGuid(std::string* guid) {
   return true;
 }
 
-bool AddSyncedRoot(Json::Value* document) {
+bool AddSyncedRoot(Json::Value* document, IdAllocator* ids) {
   Json::Value* roots = MutableMember(document, "roots");
   if (roots == nullptr || !roots->isObject()) return false;
   const Json::Value* synced = Member(*roots, "synced");
   if (synced != nullptr && !synced->isNull()) return false;
   Json::Value root;
-  make_folder_node(IdAllocator(*document).Next(), kSyncedRootName, 0, 0,
-                   &root);
+  make_folder_node(ids != nullptr ? ids->Next() : IdAllocator(*document).Next(),
+                   kSyncedRootName, 0, 0, &root);
   root["guid"] = kSyncedRootGuid;
   (*roots)["synced"] = std::move(root);
   return true;
 }
 
-bool PrepareForChrome(Json::Value* document, bool changed) {
+bool PrepareForChrome(Json::Value* document, bool changed,
+                      const AddedNodes* added) {
   Json::Value* roots = MutableMember(document, "roots");
   if (roots == nullptr || !roots->isObject()) return false;
-  const bool added = AddSyncedRoot(document);
-  if (!changed && !added) return false;
-  const std::string checksum = TreeChecksum(*document);
+  const bool root_added = AddSyncedRoot(document);
+  if (!changed && !root_added) return false;
+  const std::string checksum = TreeChecksum(*document, added);
   if (!checksum.empty()) (*document)["checksum"] = checksum;
   return true;
 }

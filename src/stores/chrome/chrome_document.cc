@@ -42,10 +42,11 @@ bool load_chrome_file(const char16_t* path, Json::Value* document) {
   return false;
 }
 
-std::string ChromeFileText(const Json::Value& document) {
+std::string ChromeFileText(const Json::Value& document,
+                           const AddedNodes* added) {
   EncodedNameSet encoded;
   encode_node_names(document, &encoded);
-  std::string text = WriteDocumentText(document, encoded);
+  std::string text = WriteDocumentText(document, encoded, added);
   text += '\n';  // the line end after the document
   const std::string line_end = platform::TextLineEnd();
   if (line_end == "\n") return text;
@@ -64,36 +65,14 @@ std::string ChromeFileText(const Json::Value& document) {
 }
 
 Status save_chrome_file(const Json::Value& document,
-                        const std::u16string& path) {
+                        const std::u16string& path, const AddedNodes* added) {
   if (path.size() < 3) return Status::Error(kErrorInvalidParameter, path);
-  return platform::ReplaceFileAtomically(path, ChromeFileText(document));
+  return platform::ReplaceFileAtomically(path,
+                                         ChromeFileText(document, added));
 }
 
-// The members today's Chrome writes on every node: a guid (left out when the
-// system has no random generator; Chrome then assigns one) and the date of
-// last use, "0" for never.
-// Member names are given as static strings throughout: JsonCpp then keeps
-// a pointer to the name in each node instead of a copy of its own.
-static void AddTodaysMembers(Json::Value* node) {
-  (*node)[Json::StaticString("date_last_used")] = "0";
-  std::string guid;
-  if (NewGuid(&guid)) (*node)[Json::StaticString("guid")] = guid;
-}
-
-void make_url_node(const std::string& id, const std::string& name,
-                   const std::string& url, int64_t date_added,
-                   Json::Value* node) {
-  using Key = Json::StaticString;
-  Json::Value made(Json::objectValue);
-  made[Key("date_added")] = std::to_string(date_added);
-  AddTodaysMembers(&made);
-  made[Key("id")] = id;
-  made[Key("name")] = name;
-  made[Key("type")] = Key("url");
-  made[Key("url")] = url;
-  *node = std::move(made);
-}
-
+// Member names are given as static strings: JsonCpp then keeps a pointer
+// to the name in the node instead of a copy of its own.
 void make_folder_node(const std::string& id, const std::string& name,
                       int64_t date_added, int64_t date_modified,
                       Json::Value* node) {
@@ -102,7 +81,12 @@ void make_folder_node(const std::string& id, const std::string& name,
   made[Key("children")] = Json::Value(Json::arrayValue);
   made[Key("date_added")] = std::to_string(date_added);
   made[Key("date_modified")] = std::to_string(date_modified);
-  AddTodaysMembers(&made);
+  // What today's Chrome writes on every node: the date of last use ("0",
+  // never) and a guid (left out when the system has no random generator;
+  // Chrome then assigns one).
+  made[Key("date_last_used")] = "0";
+  std::string guid;
+  if (NewGuid(&guid)) made[Key("guid")] = guid;
   made[Key("id")] = id;
   made[Key("name")] = name;
   made[Key("type")] = Key("folder");

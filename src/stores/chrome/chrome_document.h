@@ -26,26 +26,23 @@ constexpr size_t kMaxChromePathChars = 258;
 // that cannot be read, or a text that is not JSON; *document is then null.
 bool load_chrome_file(const char16_t* path, Json::Value* document);
 
-// The file text of document: the styled text with the names below the two
-// roots encoded, and a second line end, each line end TextLineEnd().
-std::string ChromeFileText(const Json::Value& document);
+// The file text of document and the nodes of *added (may be null): the
+// styled text with the names below the roots encoded, and a second line
+// end, each line end TextLineEnd().
+std::string ChromeFileText(const Json::Value& document,
+                           const AddedNodes* added = nullptr);
 
 // Writes ChromeFileText(document) over path in one step (beside it, then
 // moved over it). Fails for a path shorter than 3 characters or a failed
 // write; the old file is then intact. The document is not changed.
 Status save_chrome_file(const Json::Value& document,
-                        const std::u16string& path);
+                        const std::u16string& path,
+                        const AddedNodes* added = nullptr);
 
-// New nodes, built member by member (a name or URL holding quotes or
-// backslashes is kept as it is):
-//   url:    date_added, date_last_used "0", guid, id, name, type "url", url
-//   folder: children [], date_added, date_last_used "0", date_modified,
-//           guid, id, name, type "folder"
-// Dates are Chrome times (microseconds since 1601) written in decimal. The
-// guid is a fresh random one (NewGuid), as Chrome gives its own nodes.
-void make_url_node(const std::string& id, const std::string& name,
-                   const std::string& url, int64_t date_added,
-                   Json::Value* node);
+// A new folder node: children [], date_added, date_last_used "0",
+// date_modified, guid, id, name, type "folder". Dates are Chrome times
+// (microseconds since 1601) written in decimal; the guid is a fresh random
+// one (NewGuid), as Chrome gives its own nodes.
 void make_folder_node(const std::string& id, const std::string& name,
                       int64_t date_added, int64_t date_modified,
                       Json::Value* node);

@@ -38,64 +38,76 @@ std::u16string MemberText(const Json::Value& node, const char* name) {
 ChromeWriter::ChromeWriter(Json::Value* document, NodeTable nodes)
     : document_(document), nodes_(std::move(nodes)), now_(model::Now()) {}
 
-Json::Value* ChromeWriter::Append(const model::Tree& tree, model::ItemId id,
-                                  Json::Value* parent) {
+ChromeWriter::Place ChromeWriter::PlaceOf(model::ItemId id) const {
+  const size_t at = static_cast<size_t>(id);
+  return Place{nodes_[at], added_of_[at]};
+}
+
+ChromeWriter::Place ChromeWriter::Append(const model::Tree& tree,
+                                         model::ItemId id, Place parent) {
   const model::Item& item = tree.at(id);
   if (!ids_) ids_ = std::make_unique<IdAllocator>(*document_);
-  const int64_t added =
+  AddedNode node;
+  node.folder = item.kind == model::ItemKind::kFolder;
+  node.date_added =
       model::ToChromeTime(item.date_added != 0 ? item.date_added : now_);
-  Json::Value node;
-  if (item.kind == model::ItemKind::kLink) {
+  if (node.folder) {
+    node.date_modified = item.last_modified != 0
+                             ? model::ToChromeTime(item.last_modified)
+                             : node.date_added;
+  } else {
     // Chrome rewrites every address into its standard form when it loads
     // the file; written in that form, the bookmark reads back as written.
     std::u16string url;
     NormalizeUrl(item.url, &url);
-    make_url_node(ids_->Next(), platform::ToUtf8(item.title), platform::ToUtf8(url),
-                  added, &node);
-  } else {
-    const int64_t modified =
-        item.last_modified != 0 ? model::ToChromeTime(item.last_modified)
-                                : added;
-    make_folder_node(ids_->Next(), platform::ToUtf8(item.title), added, modified,
-                     &node);
+    node.url = platform::ToUtf8(url);
   }
-  Json::Value& children = (*parent)["children"];
-  if (children.isNull()) children = Json::Value(Json::arrayValue);
-  // The reader leaves out folders whose children are no list; nothing of
-  // Chrome's is overwritten even if one came here.
-  if (!children.isArray()) return nullptr;
-  // Array elements live in a map: this address stays valid while later
-  // nodes are appended.
-  Json::Value* stored = &children.append(std::move(node));
-  nodes_[static_cast<size_t>(id)] = stored;
-  written_.push_back(Written{item.kind, stored, parent, item.title});
+  node.id = ids_->Next();
+  if (!NewGuid(&node.guid)) node.guid.clear();
+  node.name = platform::ToUtf8(item.title);
+  uint32_t index = kNotAdded;
+  if (parent.node != nullptr) {
+    // The table holds the reader's const view of nodes of *document_,
+    // which this writer may change.
+    Json::Value& children =
+        (*const_cast<Json::Value*>(parent.node))["children"];
+    if (children.isNull()) children = Json::Value(Json::arrayValue);
+    // The reader leaves out folders whose children are no list; nothing of
+    // Chrome's is overwritten even if one came here.
+    if (!children.isArray()) return Place();
+    // Array values live in their parent's map: this address stays valid.
+    index = added_.AddAfter(&children, std::move(node));
+  } else {
+    index = added_.AddBelow(parent.added, std::move(node));
+  }
+  added_of_[static_cast<size_t>(id)] = index;
+  written_.push_back(Written{parent, item.title});
   changed_ = true;
-  return stored;
+  return Place{nullptr, index};
 }
 
-Json::Value* ChromeWriter::NodeOf(const model::Tree& tree, model::ItemId id) {
+ChromeWriter::Place ChromeWriter::NodeOf(const model::Tree& tree,
+                                         model::ItemId id) {
   // The added folders without a node between id and the nearest ancestor
   // that has one, written from the top down.
   std::vector<model::ItemId> missing;
   model::ItemId at = id;
-  while (at != model::kNoItem && nodes_[static_cast<size_t>(at)] == nullptr) {
+  while (at != model::kNoItem && !PlaceOf(at).found()) {
     const model::Item& item = tree.at(at);
     if (!item.added || item.kind != model::ItemKind::kFolder ||
         item.depth > kMaxChromeDepth) {
-      return nullptr;
+      return Place();
     }
     missing.push_back(at);
     at = item.parent;
   }
-  if (at == model::kNoItem) return nullptr;
-  // The table holds the reader's const view of nodes of *document_, which
-  // this writer may change.
-  Json::Value* node = const_cast<Json::Value*>(nodes_[static_cast<size_t>(at)]);
-  for (auto it = missing.rbegin(); it != missing.rend() && node != nullptr;
+  if (at == model::kNoItem) return Place();
+  Place place = PlaceOf(at);
+  for (auto it = missing.rbegin(); it != missing.rend() && place.found();
        ++it) {
-    node = Append(tree, *it, node);
+    place = Append(tree, *it, place);
   }
-  return node;
+  return place;
 }
 
 void ChromeWriter::WriteAdded(const model::Tree& tree, model::ItemId below,
@@ -103,10 +115,11 @@ void ChromeWriter::WriteAdded(const model::Tree& tree, model::ItemId below,
                               model::Report* report, model::ItemId first,
                               model::ItemId end) {
   nodes_.resize(tree.size(), nullptr);
+  added_of_.resize(tree.size(), kNotAdded);
   const auto in_range = [&](model::ItemId id) {
     return id >= first && id < end && tree.at(id).added;
   };
-  if (NodeOf(tree, below) == nullptr) {
+  if (!NodeOf(tree, below).found()) {
     // Nowhere to write: every added item below is lost.
     model::Counts lost;
     tree.ForEachBelow(below, [&](model::ItemId id) {
@@ -123,10 +136,10 @@ void ChromeWriter::WriteAdded(const model::Tree& tree, model::ItemId below,
   }
   tree.ForEachBelow(below, [&](model::ItemId id) {
     const model::Item& item = tree.at(id);
-    if (!in_range(id) || nodes_[static_cast<size_t>(id)] != nullptr) return;
+    if (!in_range(id) || PlaceOf(id).found()) return;
     // Below an item that was not written: counted with it.
-    const Json::Value* parent = nodes_[static_cast<size_t>(item.parent)];
-    if (parent == nullptr) return;
+    const Place parent = PlaceOf(item.parent);
+    if (!parent.found()) return;
     const char* reason = nullptr;
     if (item.depth > kMaxChromeDepth) {
       reason = "nested deeper than Chrome loads";
@@ -134,8 +147,7 @@ void ChromeWriter::WriteAdded(const model::Tree& tree, model::ItemId below,
       reason = "separator";
     }
     if (reason == nullptr) {
-      if (Append(tree, id, const_cast<Json::Value*>(parent)) != nullptr &&
-          root_report != nullptr) {
+      if (Append(tree, id, parent).found() && root_report != nullptr) {
         model::CountItem(item.kind, &root_report->added);
         context::Current().progress().Written(item.kind);
       }
@@ -152,7 +164,9 @@ void ChromeWriter::WriteAdded(const model::Tree& tree, model::ItemId below,
 }
 
 Status ChromeWriter::Save(const std::u16string& path) {
-  if (!PrepareForChrome(document_, changed_)) return Status::Ok();
+  // A synced root made now takes an id above the added nodes' too.
+  if (ids_ != nullptr && AddSyncedRoot(document_, ids_.get())) changed_ = true;
+  if (!PrepareForChrome(document_, changed_, &added_)) return Status::Ok();
   // Chromium itself keeps the file closed between its writes; a program
   // that has it open now would lose or overwrite this write.
   if (StoreHeldOpen(path)) {
@@ -160,24 +174,30 @@ Status ChromeWriter::Save(const std::u16string& path) {
                          u"another program has the Chrome file " + path +
                              u" open");
   }
-  const Status saved = save_chrome_file(*document_, path);
-  if (saved.ok()) {
-    if (context::JournalRecorder* journal = context::Current().journal()) {
-      for (Written& written : written_) {
-        context::JournalEntry entry;
-        entry.kind = written.kind;
-        entry.id = MemberText(*written.node, "id");
-        entry.guid = MemberText(*written.node, "guid");
-        entry.parent = MemberText(*written.parent, "id");
-        entry.title = std::move(written.title);
-        entry.url = MemberText(*written.node, "url");
-        journal->Add(context::StoreKind::kChrome, path, std::move(entry));
-      }
-    }
-    written_ = std::vector<Written>();
-    return Status::Ok();
+  const Status saved = save_chrome_file(*document_, path, &added_);
+  if (!saved.ok()) {
+    return Status::Error(saved.code(),
+                         u"cannot replace the Chrome file " + path);
   }
-  return Status::Error(saved.code(), u"cannot replace the Chrome file " + path);
+  if (context::JournalRecorder* journal = context::Current().journal()) {
+    for (uint32_t index = 0; index < added_.size(); ++index) {
+      const AddedNode& node = added_[index];
+      Written& written = written_[index];
+      context::JournalEntry entry;
+      entry.kind =
+          node.folder ? model::ItemKind::kFolder : model::ItemKind::kLink;
+      entry.id = platform::FromUtf8(node.id);
+      entry.guid = platform::FromUtf8(node.guid);
+      entry.parent = written.parent.node != nullptr
+                         ? MemberText(*written.parent.node, "id")
+                         : platform::FromUtf8(added_[written.parent.added].id);
+      entry.title = std::move(written.title);
+      entry.url = platform::FromUtf8(node.url);
+      journal->Add(context::StoreKind::kChrome, path, std::move(entry));
+    }
+  }
+  written_ = std::vector<Written>();
+  return Status::Ok();
 }
 
 }  // namespace chrome

@@ -1,8 +1,10 @@
 // Bookmark tree -> Chrome document. The tree is the document as
 // ReadChromeTree read it, with what model::Merge added (items marked
-// added); the writer appends a node for each added item to the node of its
-// parent, in the tree's order, and saves the document for Chrome once.
-// Nothing that was in the document is changed or removed.
+// added); the writer adds a node for each added item after the children of
+// its parent's node, in the tree's order, and saves the document for
+// Chrome once. The added nodes are kept beside the document (AddedNodes)
+// until it is saved. Nothing that was in the document is changed or
+// removed.
 #ifndef MARKSAFE_STORES_CHROME_CHROME_WRITER_H_
 #define MARKSAFE_STORES_CHROME_CHROME_WRITER_H_
 
@@ -17,6 +19,7 @@
 #include "context/journal.h"
 #include "model/bookmark_tree.h"
 #include "model/report.h"
+#include "stores/chrome/added_nodes.h"
 #include "stores/chrome/chrome_document.h"
 #include "stores/chrome/chrome_reader.h"
 
@@ -69,23 +72,30 @@ class ChromeWriter {
   [[nodiscard]] Status Save(const std::u16string& path);
 
  private:
-  // The node of item id, writing it (and added folders above it) first.
-  Json::Value* NodeOf(const model::Tree& tree, model::ItemId id);
-  Json::Value* Append(const model::Tree& tree, model::ItemId id,
-                      Json::Value* parent);
+  // Where an item's node is: in the document, or added by this writer.
+  struct Place {
+    const Json::Value* node = nullptr;
+    uint32_t added = kNotAdded;
+    bool found() const { return node != nullptr || added != kNotAdded; }
+  };
+  static constexpr uint32_t kNotAdded = std::numeric_limits<uint32_t>::max();
+
+  Place PlaceOf(model::ItemId id) const;
+  // The place of item id, writing it (and added folders above it) first.
+  Place NodeOf(const model::Tree& tree, model::ItemId id);
+  Place Append(const model::Tree& tree, model::ItemId id, Place parent);
 
   Json::Value* document_;
   NodeTable nodes_;
+  std::vector<uint32_t> added_of_;  // by ItemId: its added node, or none
+  AddedNodes added_;
   std::unique_ptr<IdAllocator> ids_;  // made on the first node written
   model::Time now_;
   bool changed_ = false;
-  // The nodes appended, in order, for the journal. The entries are made
-  // from the nodes once the file is saved: kept as full entries from the
-  // start, their strings would double those of the nodes.
+  // What the journal needs of each added node beyond the node itself, by
+  // the node's index.
   struct Written {
-    model::ItemKind kind;
-    const Json::Value* node;
-    const Json::Value* parent;
+    Place parent;
     std::u16string title;
   };
   std::vector<Written> written_;

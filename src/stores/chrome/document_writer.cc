@@ -13,12 +13,36 @@ namespace {
 constexpr size_t kRightMargin = 74;
 constexpr size_t kIndentSize = 3;
 
-// A generous size of the text of root, from one walk over it.
-size_t TextEstimate(const Json::Value& root) {
+constexpr size_t kPerValue = 16;
+
+// A generous size of the text of an added node and the added nodes below
+// it: per member a line of indentation, its key and separators, and its
+// value with room for escapes (a name encoded takes up to three times its
+// UTF-8 bytes).
+size_t AddedTextEstimate(const AddedNodes& added, uint32_t top,
+                         size_t top_depth) {
+  size_t bound = 0;
+  std::vector<std::pair<uint32_t, size_t>> pending{{top, top_depth}};
+  while (!pending.empty()) {
+    const auto [index, depth] = pending.back();
+    pending.pop_back();
+    const AddedNode& node = added[index];
+    bound += 10 * (2 * kPerValue + (depth + 1) * kIndentSize) + 128 +
+             node.id.size() + node.guid.size() + 3 * node.name.size() +
+             2 * node.url.size();
+    for (const uint32_t child : node.children) {
+      pending.emplace_back(child, depth + 2);
+    }
+  }
+  return bound;
+}
+
+// A generous size of the text of root and the nodes of *added (may be
+// null), from one walk over them.
+size_t TextEstimate(const Json::Value& root, const AddedNodes* added) {
   // Every value: its text with room for escapes (twice its bytes; only
   // control characters take more), its member name the same, and a line of
   // indentation, separators and brackets.
-  constexpr size_t kPerValue = 16;
   size_t bound = kPerValue;
   std::vector<std::pair<const Json::Value*, size_t>> pending{{&root, 0}};
   while (!pending.empty()) {
@@ -41,6 +65,12 @@ size_t TextEstimate(const Json::Value& root) {
       }
       pending.emplace_back(&*it, depth + 1);
     }
+    if (added == nullptr || !value->isArray()) continue;
+    if (const std::vector<uint32_t>* more = added->After(*value)) {
+      for (const uint32_t index : *more) {
+        bound += AddedTextEstimate(*added, index, depth + 1);
+      }
+    }
   }
   return bound;
 }
@@ -50,14 +80,14 @@ size_t TextEstimate(const Json::Value& root) {
 // the one-line rendering of short arrays, the 74-column rule.
 class StyledText {
  public:
-  explicit StyledText(const EncodedNameSet& encoded_names)
-      : encoded_names_(encoded_names) {}
+  StyledText(const EncodedNameSet& encoded_names, const AddedNodes* added)
+      : encoded_names_(encoded_names), added_(added) {}
 
   std::string Write(const Json::Value& root) {
     // Room for the whole text at once: a text grown by doubling holds its
     // old and new copies at the last growth, twice the file at its peak.
     // Room reserved beyond what is written is never touched.
-    document_.reserve(TextEstimate(root));
+    document_.reserve(TextEstimate(root, added_));
     WriteValue(root);
     document_ += '\n';
     return std::move(document_);
@@ -119,6 +149,12 @@ class StyledText {
   }
 
   void WriteArrayValue(const Json::Value& value) {
+    if (added_ != nullptr) {
+      if (const std::vector<uint32_t>* more = added_->After(value)) {
+        WriteArrayWithAdded(value, *more);
+        return;
+      }
+    }
     const Json::ArrayIndex size = value.size();
     if (size == 0) {
       PushValue("[]");
@@ -151,6 +187,99 @@ class StyledText {
       }
       document_ += " ]";
     }
+  }
+
+  // A children array and the nodes added after its elements: what the
+  // array holding them all would give, always on many lines as it holds
+  // objects.
+  void WriteArrayWithAdded(const Json::Value& value,
+                           const std::vector<uint32_t>& more) {
+    child_values_.clear();
+    WriteWithIndent("[");
+    Indent();
+    bool first = true;
+    for (const Json::Value& element : value) {
+      if (!first) document_ += ',';
+      first = false;
+      WriteIndent();
+      WriteValue(element);
+    }
+    for (const uint32_t index : more) {
+      if (!first) document_ += ',';
+      first = false;
+      WriteIndent();
+      WriteAddedNode((*added_)[index]);
+    }
+    Unindent();
+    WriteWithIndent("]");
+  }
+
+  // An added node as its members in key order would be written.
+  void WriteAddedNode(const AddedNode& node) {
+    WriteWithIndent("{");
+    Indent();
+    bool first = true;
+    const auto key = [&](const char* quoted_key) {
+      if (!first) document_ += ',';
+      first = false;
+      WriteWithIndent(quoted_key);
+      document_ += " : ";
+    };
+    if (node.folder) {
+      key("\"children\"");
+      if (node.children.empty()) {
+        document_ += "[]";
+      } else {
+        WriteWithIndent("[");
+        Indent();
+        for (size_t i = 0; i < node.children.size(); ++i) {
+          if (i > 0) document_ += ',';
+          WriteIndent();
+          // Added folders nest no deeper than Chrome loads.
+          WriteAddedNode((*added_)[node.children[i]]);
+        }
+        Unindent();
+        WriteWithIndent("]");
+      }
+    }
+    key("\"date_added\"");
+    PushNumberText(node.date_added);
+    key("\"date_last_used\"");
+    document_ += "\"0\"";
+    if (node.folder) {
+      key("\"date_modified\"");
+      PushNumberText(node.date_modified);
+    }
+    if (!node.guid.empty()) {
+      key("\"guid\"");
+      PushQuoted(node.guid);
+    }
+    key("\"id\"");
+    PushQuoted(node.id);
+    key("\"name\"");
+    document_ += '"';
+    AppendEncodedNameBody(node.name, &document_);
+    document_ += '"';
+    key("\"type\"");
+    document_ += node.folder ? "\"folder\"" : "\"url\"";
+    if (!node.folder) {
+      key("\"url\"");
+      PushQuoted(node.url);
+    }
+    Unindent();
+    WriteWithIndent("}");
+  }
+
+  void PushNumberText(int64_t number) {
+    document_ += '"';
+    document_ += std::to_string(number);
+    document_ += '"';
+  }
+
+  void PushQuoted(const std::string& text) {
+    document_ += '"';
+    AppendQuotedBody(text, &document_);
+    document_ += '"';
   }
 
   // Short arrays of plain values (no non-empty array or object among them)
@@ -223,6 +352,7 @@ class StyledText {
   void Unindent() { indent_.resize(indent_.size() - kIndentSize); }
 
   const EncodedNameSet& encoded_names_;
+  const AddedNodes* added_;
   std::string document_;
   std::string indent_;
   std::vector<std::string> child_values_;
@@ -250,8 +380,9 @@ void AppendEncodedNameBody(const std::string& utf8_name, std::string* out) {
 }
 
 std::string WriteDocumentText(const Json::Value& document,
-                              const EncodedNameSet& encoded_names) {
-  return StyledText(encoded_names).Write(document);
+                              const EncodedNameSet& encoded_names,
+                              const AddedNodes* added) {
+  return StyledText(encoded_names, added).Write(document);
 }
 
 }  // namespace chrome

@@ -22,6 +22,7 @@
 #include <unordered_set>
 
 #include "base/json_text.h"
+#include "stores/chrome/added_nodes.h"
 
 namespace marksafe {
 namespace chrome {
@@ -30,9 +31,12 @@ namespace chrome {
 using EncodedNameSet = std::unordered_set<const Json::Value*>;
 
 // The text of document, lines ending in "\n". Every string value whose
-// address is in encoded_names is written in the encoded form.
+// address is in encoded_names is written in the encoded form. The nodes of
+// *added (may be null) are written where they were added, as the same
+// nodes in the document would be, names encoded.
 std::string WriteDocumentText(const Json::Value& document,
-                              const EncodedNameSet& encoded_names);
+                              const EncodedNameSet& encoded_names,
+                              const AddedNodes* added = nullptr);
 
 // Appends the encoded form of a name: the UTF-8 text as UTF-16 units, each
 // unit below 0x80 as itself and every other as \uXXXX, then quoted as above
