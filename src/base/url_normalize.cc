@@ -382,14 +382,41 @@ std::string Serialize(const Url& url) {
   return out;
 }
 
-// The serialisation of an http or https address found without parsing,
-// for the common case: a lower-case host and a path, query and fragment
-// that need no escape (an empty path becomes "/"). Most stored addresses
-// are such, and merges and comparisons normalise every one. False for
-// anything it is unsure of (upper case, ports, credentials, numeric or
-// international hosts, dot segments, characters that would be escaped),
-// which takes the full parse.
-bool NormalizeCommon(const std::u16string& url, std::u16string* out) {
+// What a character after the host of a common address means to the scan
+// below.
+enum PathChar : unsigned char {
+  kPlain,     // kept as it stands
+  kRewrite,   // escaped or otherwise changed by a parse: not common
+  kQueryOrFragment,
+  kDot,
+  kPercent,
+};
+
+struct PathCharTable {
+  PathChar of[128];
+  constexpr PathCharTable() : of() {
+    for (int c = 0; c < 128; ++c) {
+      of[c] = (c <= 0x20 || c == 0x7F) ? kRewrite : kPlain;
+    }
+    for (const char c : {'"', '<', '>', '`', '{', '}', '\\', '\''}) {
+      of[static_cast<unsigned char>(c)] = kRewrite;
+    }
+    of[static_cast<unsigned char>('?')] = kQueryOrFragment;
+    of[static_cast<unsigned char>('#')] = kQueryOrFragment;
+    of[static_cast<unsigned char>('.')] = kDot;
+    of[static_cast<unsigned char>('%')] = kPercent;
+  }
+};
+constexpr PathCharTable kPathChars;
+
+// Whether url is an http or https address in the form a parse would write
+// back unchanged, but for an empty path, found without parsing: a
+// lower-case host and a path, query and fragment that need no escape. Most
+// stored addresses are such, and merges and comparisons normalise every
+// one. *host_end is where the host ends. False for anything it is unsure
+// of (upper case, ports, credentials, numeric or international hosts, dot
+// segments, characters that would be escaped), which takes the full parse.
+bool IsCommonForm(const std::u16string& url, size_t* host_end) {
   size_t at = 0;
   if (url.compare(0, 7, u"http://") == 0) {
     at = 7;
@@ -398,56 +425,70 @@ bool NormalizeCommon(const std::u16string& url, std::u16string* out) {
   } else {
     return false;
   }
+  const char16_t* const text = url.data();
+  const size_t size = url.size();
   const size_t host_start = at;
   size_t label_start = at;
-  for (; at < url.size(); ++at) {
-    const char16_t c = url[at];
+  for (; at < size; ++at) {
+    const char16_t c = text[at];
     if (c == u'/' || c == u'?' || c == u'#') break;
     if (c == u'.') {
       if (at == label_start) return false;  // an empty label
       label_start = at + 1;
-    } else if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') ||
-                 c == u'-')) {
+    } else if (c == u'-') {
+      // "xn--" anywhere in the host may be punycode to check.
+      if (at >= host_start + 3 && text[at - 1] == u'-' &&
+          text[at - 2] == u'n' && text[at - 3] == u'x') {
+        return false;
+      }
+    } else if (!((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'))) {
       return false;
     }
   }
-  // The last label starts with a letter, so the host is no IPv4 address,
-  // and no label is punycode to check.
-  if (at == host_start || label_start == at || url[label_start] < u'a' ||
-      url[label_start] > u'z' || url.find(u"xn--", host_start) < at) {
+  // The last label starts with a letter, so the host is no IPv4 address.
+  if (at == host_start || label_start == at || text[label_start] < u'a' ||
+      text[label_start] > u'z') {
     return false;
   }
-  const size_t host_end = at;
-  size_t path_end = url.size();
-  for (size_t i = host_end; i < url.size(); ++i) {
-    const char16_t c = url[i];
-    if (c <= 0x20 || c >= 0x7F) return false;
-    switch (c) {
-      case u'"': case u'<': case u'>': case u'`': case u'{': case u'}':
-      case u'\\': case u'\'':
-        return false;
-      case u'?': case u'#':
-        if (path_end == url.size()) path_end = i;
+  *host_end = at;
+  bool in_path = true;
+  for (; at < size; ++at) {
+    const char16_t c = text[at];
+    if (c >= 0x80) return false;
+    switch (kPathChars.of[c]) {
+      case kPlain:
         break;
-      default:
+      case kRewrite:
+        return false;
+      case kQueryOrFragment:
+        in_path = false;
+        break;
+      case kDot:  // "/." in the path may be a dot segment
+        if (in_path && text[at - 1] == u'/') return false;
+        break;
+      case kPercent:  // so may "%2e"
+        if (in_path && at + 2 < size && text[at + 1] == u'2' &&
+            (text[at + 2] | 0x20) == u'e') {
+          return false;
+        }
         break;
     }
   }
-  const std::u16string_view path(url.data() + host_end, path_end - host_end);
-  if (path.find(u"/.") != std::u16string_view::npos ||
-      path.find(u"%2e") != std::u16string_view::npos ||
-      path.find(u"%2E") != std::u16string_view::npos) {
-    return false;
-  }
-  *out = url;
-  if (path.empty()) out->insert(host_end, 1, u'/');
   return true;
 }
 
 }  // namespace
 
 bool NormalizeUrl(const std::u16string& url, std::u16string* out) {
-  if (NormalizeCommon(url, out)) return true;
+  size_t host_end = 0;
+  if (IsCommonForm(url, &host_end)) {
+    *out = url;
+    // An empty path is written "/".
+    if (host_end == url.size() || url[host_end] != u'/') {
+      out->insert(host_end, 1, u'/');
+    }
+    return true;
+  }
   Url parsed;
   if (!Parse(platform::ToUtf8(url), &parsed)) {
     *out = url;
@@ -455,6 +496,12 @@ bool NormalizeUrl(const std::u16string& url, std::u16string* out) {
   }
   *out = platform::FromUtf8(Serialize(parsed));
   return true;
+}
+
+bool IsUrl(const std::u16string& url) {
+  size_t host_end = 0;
+  Url parsed;
+  return IsCommonForm(url, &host_end) || Parse(platform::ToUtf8(url), &parsed);
 }
 
 std::u16string NormalizedOrSelf(const std::u16string& url) {

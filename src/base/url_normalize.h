@@ -17,6 +17,9 @@ namespace marksafe {
 // scheme's case. Returns false, with *out = url, when url does not parse.
 bool NormalizeUrl(const std::u16string& url, std::u16string* out);
 
+// Whether NormalizeUrl would succeed, without making its result.
+bool IsUrl(const std::u16string& url);
+
 // NormalizeUrl's result, or url itself when it does not parse.
 std::u16string NormalizedOrSelf(const std::u16string& url);
 

@@ -48,6 +48,7 @@ TEST(NormalizeUrlTest, WebFileAndOtherSchemes) {
       {u"https:///h:80/?a\\b", u"https://h:80/?a\\b"},
       // Dot segments, also encoded ones; look-alikes stay.
       {u"http://h/../.../a/%2e/b/%2E%2e/.a/.", u"http://h/.../a/.a/"},
+      {u"http://h/a/%2E/b", u"http://h/a/b"},
       {u"http://x.example/a/./b/..?c=./d#/./e", u"http://x.example/a/?c=./d#/./e"},
       {u"https://example.com./x", u"https://example.com./x"},
       {u"https://a-b.example", u"https://a-b.example/"},
@@ -90,19 +91,24 @@ TEST(NormalizeUrlTest, UnparsableAddressesStayAsTheyAre) {
     EXPECT_FALSE(NormalizeUrl(input, &out)) << test::U8(input);
     EXPECT_EQ(out, input);
     EXPECT_EQ(NormalizedOrSelf(input), input);
+    EXPECT_FALSE(IsUrl(input)) << test::U8(input);
   }
 }
 
 // Addresses built from the characters that steer the parser: none may
 // crash it, and every stored form must read back unchanged, or a repeated
-// restore would not recognise what it wrote before.
+// restore would not recognise what it wrote before. An http address gives
+// the same form whether its scheme is written in lower case (which may be
+// read without a full parse) or in upper case (which never is).
 TEST(NormalizeUrlTest, MixedInputsGiveStableForms) {
-  const std::u16string prefixes[] = {u"http://", u"HTTPS:", u"file:", u"foo:",
-                                     u"foo://",  u"ws:\\",  u""};
+  const std::u16string prefixes[] = {u"http://", u"http://a", u"HTTPS:",
+                                     u"file:",   u"foo:",     u"foo://",
+                                     u"ws:\\",   u""};
   const std::u16string pieces[] = {
       u"a",  u"Z", u"0", u"1.", u"0x", u":",      u"/",          u"\\",  u"?",
       u"#",  u"@", u"[", u"]",  u"%",  u"%2e",    u".",          u"..",  u" ",
-      u"\t", u"'", u"|", u"C|", u"::", u"\u00E9", u"\U0001F600", u"\x01"};
+      u"\t", u"'", u"|", u"C|", u"::", u"\u00E9", u"\U0001F600", u"\x01",
+      u"-",  u"xn--", u"%2E"};
   std::minstd_rand random(12345);
   auto pick = [&random](const auto& from) {
     return from[random() % std::size(from)];
@@ -111,7 +117,15 @@ TEST(NormalizeUrlTest, MixedInputsGiveStableForms) {
   for (int round = 0; round < 20000; ++round) {
     std::u16string input = pick(prefixes), out, again;
     for (auto n = random() % 12; n > 0; --n) input += pick(pieces);
-    if (NormalizeUrl(input, &out)) {
+    const bool normalized = NormalizeUrl(input, &out);
+    EXPECT_EQ(normalized, IsUrl(input)) << test::U8(input);
+    if (input.compare(0, 7, u"http://") == 0) {
+      std::u16string upper;
+      NormalizeUrl(u"HTTP" + input.substr(4), &upper);
+      ASSERT_EQ(normalized ? out : u"HTTP" + input.substr(4), upper)
+          << test::U8(input);
+    }
+    if (normalized) {
       ++parsed;
       ASSERT_TRUE(NormalizeUrl(out, &again)) << test::U8(input);
       ASSERT_EQ(again, out) << test::U8(input);

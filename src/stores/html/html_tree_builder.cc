@@ -148,8 +148,7 @@ Status Reader::AddLink() {
   model::Item link;
   link.kind = model::ItemKind::kLink;
   link.url = Decoded(href->begin, href->end);
-  std::u16string normalized;
-  if (!NormalizeUrl(link.url, &normalized)) {
+  if (!IsUrl(link.url)) {
     // Both browsers' importers drop an address that is no URL; it is left
     // out here too, and named.
     skipped_.push_back(Skipped{Current(), u"", std::move(link.url)});
