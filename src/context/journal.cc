@@ -2,6 +2,7 @@
 
 #include <json/json.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "base/error_codes.h"
@@ -76,6 +77,29 @@ void AppendMember(const char* name, const std::string& text, bool first,
   out->push_back('"');
 }
 
+// Appends "name":"text" for UTF-16 text. Ids, guids and most titles and
+// addresses are ASCII that needs no escape: their bytes go straight in,
+// without a converted copy of each.
+void AppendMember(const char* name, const std::u16string& text, bool first,
+                  std::string* out) {
+  const bool plain = std::all_of(text.begin(), text.end(), [](char16_t c) {
+    return c >= 0x20 && c < 0x80 && c != u'"' && c != u'\\';
+  });
+  if (!plain) {
+    AppendMember(name, platform::ToUtf8(text), first, out);
+    return;
+  }
+  if (!first) out->push_back(',');
+  out->push_back('"');
+  out->append(name);
+  out->append("\":\"");
+  const size_t at = out->size();
+  out->resize(at + text.size());
+  std::transform(text.begin(), text.end(), out->begin() + at,
+                 [](char16_t c) { return static_cast<char>(c); });
+  out->push_back('"');
+}
+
 }  // namespace
 
 // Written as it goes, one item per line: a journal holds every item of a
@@ -100,24 +124,24 @@ std::string JournalText(const Journal& journal) {
   text += journal.undone ? "true" : "false";
   text += ",\n \"store\": {";
   AppendMember("kind", StoreKindKey(journal.store), true, &text);
-  AppendMember("path", platform::ToUtf8(journal.store_path), false, &text);
+  AppendMember("path", journal.store_path, false, &text);
   text += "},\n \"items\": [";
   bool first_item = true;
   for (const JournalEntry& entry : journal.items) {
     text += first_item ? "\n  {" : ",\n  {";
     first_item = false;
     AppendMember("kind", model::KindName(entry.kind), true, &text);
-    AppendMember("id", platform::ToUtf8(entry.id), false, &text);
+    AppendMember("id", entry.id, false, &text);
     if (!entry.guid.empty()) {
-      AppendMember("guid", platform::ToUtf8(entry.guid), false, &text);
+      AppendMember("guid", entry.guid, false, &text);
     }
-    AppendMember("parent", platform::ToUtf8(entry.parent), false, &text);
-    AppendMember("title", platform::ToUtf8(entry.title), false, &text);
+    AppendMember("parent", entry.parent, false, &text);
+    AppendMember("title", entry.title, false, &text);
     if (entry.kind == model::ItemKind::kLink) {
-      AppendMember("url", platform::ToUtf8(entry.url), false, &text);
+      AppendMember("url", entry.url, false, &text);
     }
     if (!entry.keyword.empty()) {
-      AppendMember("keyword", platform::ToUtf8(entry.keyword), false, &text);
+      AppendMember("keyword", entry.keyword, false, &text);
     }
     text.push_back('}');
   }

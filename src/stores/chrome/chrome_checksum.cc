@@ -38,10 +38,9 @@ bool StringView(const Json::Value& node, const char* key, const char** begin,
 void AppendUtf16le(const char* begin, const char* end, std::string* out) {
   // Most names are ASCII: their UTF-16 is each byte and a zero.
   if (std::all_of(begin, end, [](char c) { return (c & 0x80) == 0; })) {
-    for (const char* c = begin; c != end; ++c) {
-      out->push_back(*c);
-      out->push_back('\0');
-    }
+    size_t at = out->size();
+    out->resize(at + 2 * static_cast<size_t>(end - begin), '\0');
+    for (const char* c = begin; c != end; ++c, at += 2) (*out)[at] = *c;
     return;
   }
   for (const char16_t unit : platform::FromUtf8(std::string(begin, end))) {

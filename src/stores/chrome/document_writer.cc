@@ -1,5 +1,6 @@
 #include "stores/chrome/document_writer.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -363,6 +364,12 @@ class StyledText {
 }  // namespace
 
 void AppendEncodedNameBody(const std::string& utf8_name, std::string* out) {
+  // Most names are ASCII, which the encoding leaves as it is.
+  if (std::all_of(utf8_name.begin(), utf8_name.end(),
+                  [](char c) { return (c & 0x80) == 0; })) {
+    AppendQuotedBody(utf8_name, out);
+    return;
+  }
   std::string ascii;
   wide_to_escaped_ascii(platform::FromUtf8(utf8_name), &ascii);
   // The encoded text already holds its backslashes as they are to be

@@ -1,5 +1,6 @@
 #include "stores/html/html_text.h"
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_map>
 
@@ -21,11 +22,12 @@ void AppendCodePoint(char32_t code_point, std::u16string* out) {
 
 // Raw UTF-8 text (no references in it) appended as UTF-16.
 void AppendUtf8(const char* begin, const char* end, std::u16string* out) {
+  // The ASCII run at the start, copied at once.
   const char* p = begin;
-  while (p < end && static_cast<unsigned char>(*p) < 0x80) {
-    out->push_back(static_cast<char16_t>(*p));
-    ++p;
-  }
+  while (p < end && static_cast<unsigned char>(*p) < 0x80) ++p;
+  const size_t at = out->size();
+  out->resize(at + static_cast<size_t>(p - begin));
+  std::copy(begin, p, out->begin() + static_cast<std::ptrdiff_t>(at));
   if (p < end) *out += platform::FromUtf8(std::string(p, end));
 }
 

@@ -2,6 +2,7 @@
 // and the roots they go to, as the tokenizer reports tags and text.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 #include "base/error_codes.h"
@@ -64,8 +65,14 @@ void Reader::EndCapture(bool implicit) {
 }
 
 const Attribute* Reader::Find(const char* name) const {
+  // Sizes first: a tag has several attributes and each link asks for
+  // several names.
+  const size_t length = std::strlen(name);
   for (const Attribute& attribute : attributes_) {
-    if (attribute.name == name) return &attribute;
+    if (attribute.name.size() == length &&
+        std::memcmp(attribute.name.data(), name, length) == 0) {
+      return &attribute;
+    }
   }
   return nullptr;
 }
