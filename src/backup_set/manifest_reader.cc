@@ -101,8 +101,10 @@ void ReadTags(JsonCursor* json, RawRecord* raw) {
 
 // Reads the members of a record object (entered) into raw.
 void ReadMembers(JsonCursor* json, RawRecord* raw) {
-  std::string key;
-  while (json->NextKey(&key)) {
+  std::string read;
+  while (json->NextKey(&read)) {
+    // Compared as views: sizes first, then bytes.
+    const std::string_view key = read;
     if (key == "path") {
       raw->has_path = ReadText(json, &raw->path);
     } else if (key == "type") {

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace marksafe {
@@ -136,11 +137,18 @@ bool JsonCursor::ReadString(std::string* out) {
   ++at_;
   out->clear();
   while (true) {
-    size_t end = at_;
-    while (end < text_.size() && text_[end] != '"' && text_[end] != '\\') {
-      ++end;
-    }
-    out->append(text_.data() + at_, end - at_);
+    // The run up to the next quote or backslash, found with two searches
+    // of the whole bytes rather than a test per character.
+    const char* const run = text_.data() + at_;
+    const size_t left = text_.size() - at_;
+    const void* quote = std::memchr(run, '"', left);
+    const size_t quote_at =
+        quote == nullptr ? left : static_cast<const char*>(quote) - run;
+    const void* backslash = std::memchr(run, '\\', quote_at);
+    const size_t end =
+        at_ + (backslash == nullptr ? quote_at
+                                    : static_cast<const char*>(backslash) - run);
+    out->append(run, end - at_);
     at_ = end;
     if (at_ >= text_.size()) return Fail("a string is not closed");
     if (text_[at_++] == '"') return true;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 
@@ -225,7 +226,9 @@ Status ReadSnapshot(const std::u16string& path, model::Tree* tree,
 }
 
 Status TreeFromRecords(backup_set::Manifest* manifest, model::Tree* tree) {
-  std::unordered_map<std::u16string, model::ItemId> folders;
+  // By path, as views into the manifest's roots and records, which stay
+  // in place while the tree is built (only the records' items move).
+  std::unordered_map<std::u16string_view, model::ItemId> folders;
   tree->Reserve(tree->size() + manifest->roots.size() +
                 manifest->records.size());
   for (const auto& [root, name] : manifest->roots) {
@@ -236,8 +239,12 @@ Status TreeFromRecords(backup_set::Manifest* manifest, model::Tree* tree) {
   }
   for (backup_set::Record& record : manifest->records) {
     const bool separator = record.item.kind == model::ItemKind::kSeparator;
-    const std::u16string parent_path =
-        separator ? record.path : backup_set::ParentPath(record.path);
+    std::u16string_view parent_path = record.path;
+    if (!separator) {
+      const size_t slash = parent_path.rfind(u'/');
+      parent_path = parent_path.substr(
+          0, slash == std::u16string_view::npos ? 0 : slash);
+    }
     if (parent_path.empty()) {
       // A top folder's record: the root's title and dates.
       const auto top = folders.find(record.path);
@@ -254,8 +261,8 @@ Status TreeFromRecords(backup_set::Manifest* manifest, model::Tree* tree) {
     }
     const auto parent = folders.find(parent_path);
     if (parent == folders.end()) {
-      return Status::Error(kErrorInvalidData, u"has an entry before its folder: " +
-                                   record.path);
+      return Status::Error(kErrorInvalidData,
+                           u"has an entry before its folder: " + record.path);
     }
     const bool folder = record.item.kind == model::ItemKind::kFolder;
     record.item.file_name = backup_set::LastName(record.path);
@@ -263,7 +270,7 @@ Status TreeFromRecords(backup_set::Manifest* manifest, model::Tree* tree) {
     if (id == model::kNoItem) {
       return Status::Error(kErrorInvalidData, u"nests too deep: " + record.path);
     }
-    if (folder && !folders.emplace(record.path, id).second) {
+    if (folder && !folders.emplace(std::u16string_view(record.path), id).second) {
       return Status::Error(kErrorInvalidData, u"names a folder twice: " + record.path);
     }
   }
