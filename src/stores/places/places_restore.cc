@@ -77,8 +77,11 @@ Status ImportFolderStep(ms_places* handle, const std::u16string& folder,
             PlacesRootTitle(model::Root::kMenu) + u"/" + title);
         model::ItemId into = model::kNoItem;
         Status step = merge->FolderIn(menu, title, &into);
-        return step.ok() ? merge->Merge(source, content, into, root_report)
-                         : step;
+        if (!step.ok()) return step;
+        merge->MergeOnly(source, content, into, root_report);
+        // The merge has copied what it adds: the files' tree goes before
+        // the store's page cache and journal fill.
+        return merge->WritePendingWithout(&source);
       });
 }
 
