@@ -26,7 +26,11 @@ Capabilities ChromeCapabilities() {
   return caps;
 }
 
-Capabilities FavoritesCapabilities() { return ChromeCapabilities(); }
+Capabilities FavoritesCapabilities() {
+  Capabilities caps = ChromeCapabilities();
+  caps.shortcut_files = true;
+  return caps;
+}
 
 namespace {
 
@@ -134,7 +138,11 @@ class Merger {
     copy.kind = from.kind;
     copy.title = from.title;
     copy.url = from.url;
-    copy.source_file = from.source_file;
+    // Another store has no use for the path, which would double the
+    // memory of a large import's addresses.
+    if (options_.capabilities.shortcut_files) {
+      copy.source_file = from.source_file;
+    }
     copy.date_added = from.date_added != 0 ? from.date_added : now_;
     copy.last_modified =
         from.last_modified != 0 ? from.last_modified : copy.date_added;

@@ -37,10 +37,13 @@ struct Capabilities {
   // The longest URL the store keeps, in UTF-16 units (0: no limit). A
   // longer one is not carried: a cut URL would be another address.
   size_t max_url_units = 0;
+  // The store is a folder of .url files: a link read from such a file
+  // keeps the file's path, so that the file is copied as it stands.
+  bool shortcut_files = false;
 };
 Capabilities FirefoxCapabilities();    // everything
 Capabilities ChromeCapabilities();     // no separators, tags, queries
-Capabilities FavoritesCapabilities();  // the same as Chrome
+Capabilities FavoritesCapabilities();  // Chrome's, in .url files
 
 struct MergeOptions {
   Capabilities capabilities;
