@@ -7,6 +7,7 @@
 
 #include "base/error_codes.h"
 #include "base/json_text.h"
+#include "platform/memory.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -100,52 +101,84 @@ void AppendMember(const char* name, const std::u16string& text, bool first,
   out->push_back('"');
 }
 
+// Room for the text of journal, so that the text does not grow by copying
+// itself: about 80 bytes of names and quotes per item, and room for some
+// text outside ASCII.
+size_t TextRoom(const Journal& journal) {
+  size_t units = 0;
+  for (const JournalEntry& entry : journal.items) {
+    units += entry.id.size() + entry.guid.size() + entry.parent.size() +
+             entry.title.size() + entry.url.size() + entry.keyword.size();
+  }
+  return 256 + 80 * journal.items.size() + units + units / 4;
+}
+
+void AppendHead(const Journal& journal, std::string* text) {
+  *text += "{\n \"";
+  *text += kFormatKey;
+  *text += "\": " + std::to_string(kFormatVersion) + ",\n ";
+  AppendMember("operation", journal.operation, true, text);
+  *text += ",\n \"time\": " + std::to_string(journal.time) + ",\n \"undone\": ";
+  *text += journal.undone ? "true" : "false";
+  *text += ",\n \"store\": {";
+  AppendMember("kind", StoreKindKey(journal.store), true, text);
+  AppendMember("path", journal.store_path, false, text);
+  *text += "},\n \"items\": [";
+}
+
+void AppendEntry(const JournalEntry& entry, bool first, std::string* text) {
+  *text += first ? "\n  {" : ",\n  {";
+  AppendMember("kind", model::KindName(entry.kind), true, text);
+  AppendMember("id", entry.id, false, text);
+  if (!entry.guid.empty()) AppendMember("guid", entry.guid, false, text);
+  AppendMember("parent", entry.parent, false, text);
+  AppendMember("title", entry.title, false, text);
+  if (entry.kind == model::ItemKind::kLink) {
+    AppendMember("url", entry.url, false, text);
+  }
+  if (!entry.keyword.empty()) {
+    AppendMember("keyword", entry.keyword, false, text);
+  }
+  text->push_back('}');
+}
+
+constexpr char kTail[] = "\n ]\n}\n";
+
 }  // namespace
 
 // Written as it goes, one item per line: a journal holds every item of a
 // restore, and a document tree of them would cost more than the restore's
 // own tree.
 std::string JournalText(const Journal& journal) {
-  // Reserved from the items' lengths, so that the text does not grow by
-  // copying itself: about 80 bytes of names and quotes per item, and room
-  // for some text outside ASCII.
-  size_t units = 0;
-  for (const JournalEntry& entry : journal.items) {
-    units += entry.id.size() + entry.guid.size() + entry.parent.size() +
-             entry.title.size() + entry.url.size() + entry.keyword.size();
-  }
   std::string text;
-  text.reserve(256 + 80 * journal.items.size() + units + units / 4);
-  text += "{\n \"";
-  text += kFormatKey;
-  text += "\": " + std::to_string(kFormatVersion) + ",\n ";
-  AppendMember("operation", journal.operation, true, &text);
-  text += ",\n \"time\": " + std::to_string(journal.time) + ",\n \"undone\": ";
-  text += journal.undone ? "true" : "false";
-  text += ",\n \"store\": {";
-  AppendMember("kind", StoreKindKey(journal.store), true, &text);
-  AppendMember("path", journal.store_path, false, &text);
-  text += "},\n \"items\": [";
-  bool first_item = true;
+  text.reserve(TextRoom(journal));
+  AppendHead(journal, &text);
+  bool first = true;
   for (const JournalEntry& entry : journal.items) {
-    text += first_item ? "\n  {" : ",\n  {";
-    first_item = false;
-    AppendMember("kind", model::KindName(entry.kind), true, &text);
-    AppendMember("id", entry.id, false, &text);
-    if (!entry.guid.empty()) {
-      AppendMember("guid", entry.guid, false, &text);
-    }
-    AppendMember("parent", entry.parent, false, &text);
-    AppendMember("title", entry.title, false, &text);
-    if (entry.kind == model::ItemKind::kLink) {
-      AppendMember("url", entry.url, false, &text);
-    }
-    if (!entry.keyword.empty()) {
-      AppendMember("keyword", entry.keyword, false, &text);
-    }
-    text.push_back('}');
+    AppendEntry(entry, first, &text);
+    first = false;
   }
-  text += "\n ]\n}\n";
+  text += kTail;
+  return text;
+}
+
+std::string TakeJournalText(Journal* journal) {
+  // Entries written are freed in blocks of this many, and their pages
+  // given back, so that the entries and the text are not held whole at
+  // once.
+  constexpr size_t kEntriesPerRelease = 16384;
+  std::string text;
+  text.reserve(TextRoom(*journal));
+  AppendHead(*journal, &text);
+  bool first = true;
+  size_t written = 0;
+  while (!journal->items.empty()) {
+    AppendEntry(journal->items.front(), first, &text);
+    first = false;
+    journal->items.pop_front();
+    if (++written % kEntriesPerRelease == 0) platform::ReleaseFreedMemory();
+  }
+  text += kTail;
   return text;
 }
 

@@ -54,6 +54,9 @@ constexpr size_t kMaxJournalBytes = size_t{64} << 20;
 
 // The journal as UTF-8 JSON text (its id is the file name, not written).
 std::string JournalText(const Journal& journal);
+// The same text, freeing the journal's items as they are written: a
+// journal of many items is not held beside its whole text.
+std::string TakeJournalText(Journal* journal);
 
 // Reads text written by JournalText. Fails with kErrorInvalidData and one
 // line saying what is wrong for anything else: no JSON, nesting, a missing

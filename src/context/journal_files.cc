@@ -106,7 +106,7 @@ Status SaveNewJournal(Journal* journal) {
                            u"could not make the journal folder " + folder);
     }
   }
-  const std::string text = JournalText(*journal);
+  const std::string text = TakeJournalText(journal);
   const std::u16string base = IdAt(journal->time);
   for (int sequence = 1; sequence <= kMaxSequence; ++sequence) {
     const std::u16string id =

@@ -25,8 +25,9 @@ namespace context {
 constexpr size_t kKeptJournals = 100;
 
 // Writes journal as a new file, made beside it and renamed into place,
-// and sets journal->id. The folder is made when missing. Then removes the
-// oldest journals beyond kKeptJournals (a failure there is not the save's).
+// and sets journal->id; its items are freed as its text is made. The
+// folder is made when missing. Then removes the oldest journals beyond
+// kKeptJournals (a failure there is not the save's).
 [[nodiscard]] Status SaveNewJournal(Journal* journal);
 
 // Rewrites the journal's own file (its id) in one step: marks it undone.
