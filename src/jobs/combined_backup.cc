@@ -1,6 +1,7 @@
 #include "jobs/combined_backup.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "backup_set/backup_set.h"
@@ -61,7 +62,7 @@ Status CopyFavoritesPart(const std::u16string& favorites,
                   /*never_replace=*/true);
   // The Favorites folder itself, made by the copy, is no item of it.
   if (!made.empty() && !existed) made.erase(made.begin());
-  ie::JournalCopiedEntries(favorites, made);
+  ie::JournalCopiedEntries(favorites, std::move(made));
   ReportFavoritesCopy(favorites, existed, counts);
   if (copied.ok()) return Status::Ok();
   DebugLog(

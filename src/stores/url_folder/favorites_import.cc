@@ -57,9 +57,40 @@ Status EnsureFolder(const std::u16string& folder) {
   return Status::Ok();
 }
 
-// The entries noted by full path become the journal of dest_folder, each
-// path made relative to it ("/" between names). An entry outside it (none
-// is expected) is left out.
+// Journal ids in the Favorites folder are paths below it with "/"
+// between names: prefix is the folder's path so written, ending in "/".
+std::u16string Slashed(std::u16string path) {
+  for (char16_t& c : path) {
+    if (c == u'\\') c = u'/';
+  }
+  return path;
+}
+
+std::u16string ClaimPrefix(const std::u16string& dest_folder) {
+  std::u16string prefix = Slashed(WithoutTrailingSeparators(dest_folder));
+  if (prefix.empty() || prefix.back() != u'/') prefix += u'/';
+  return prefix;
+}
+
+// Makes an entry noted by its full path one of the folder of prefix: its
+// id the path below the folder, its parent the id of the folder above.
+// False for an entry outside the folder (none is expected).
+bool ClaimEntry(const std::u16string& prefix, context::JournalEntry* entry) {
+  const std::u16string path = Slashed(std::move(entry->id));
+  if (path.size() <= prefix.size() ||
+      path.compare(0, prefix.size(), prefix) != 0) {
+    return false;
+  }
+  std::u16string relative = path.substr(prefix.size());
+  const size_t slash = relative.rfind(u'/');
+  entry->parent =
+      slash == std::u16string::npos ? u"" : relative.substr(0, slash);
+  entry->id = std::move(relative);
+  return true;
+}
+
+// The entries noted by full path become the journal of dest_folder (see
+// ClaimEntry).
 void ClaimJournal(const std::u16string& dest_folder) {
   context::JournalRecorder* journal = context::Current().journal();
   if (journal == nullptr) return;
@@ -68,26 +99,15 @@ void ClaimJournal(const std::u16string& dest_folder) {
   if (noted == nullptr) return;
   std::deque<context::JournalEntry> entries = std::move(noted->items);
   journal->Drop(context::StoreKind::kFavorites, std::u16string());
-  const auto slashed = [](std::u16string path) {
-    for (char16_t& c : path) {
-      if (c == u'\\') c = u'/';
+  const std::u16string prefix = ClaimPrefix(dest_folder);
+  // Taken from the front, so that the entries are not held twice.
+  while (!entries.empty()) {
+    context::JournalEntry entry = std::move(entries.front());
+    entries.pop_front();
+    if (ClaimEntry(prefix, &entry)) {
+      journal->Add(context::StoreKind::kFavorites, dest_folder,
+                   std::move(entry));
     }
-    return path;
-  };
-  std::u16string prefix = slashed(WithoutTrailingSeparators(dest_folder));
-  if (prefix.empty() || prefix.back() != u'/') prefix += u'/';
-  for (context::JournalEntry& entry : entries) {
-    const std::u16string path = slashed(entry.id);
-    if (path.size() <= prefix.size() ||
-        path.compare(0, prefix.size(), prefix) != 0) {
-      continue;
-    }
-    std::u16string relative = path.substr(prefix.size());
-    const size_t slash = relative.rfind(u'/');
-    entry.parent =
-        slash == std::u16string::npos ? u"" : relative.substr(0, slash);
-    entry.id = std::move(relative);
-    journal->Add(context::StoreKind::kFavorites, dest_folder, std::move(entry));
   }
 }
 
@@ -130,24 +150,29 @@ Status CopyWithoutPositionFile(const std::u16string& part,
 }  // namespace
 
 void JournalCopiedEntries(const std::u16string& favorites,
-                          const std::vector<std::u16string>& made) {
+                          std::vector<std::u16string> made) {
   context::JournalRecorder* journal = context::Current().journal();
   if (journal == nullptr || made.empty()) return;
-  for (const std::u16string& path : made) {
+  // Entries noted before the copy keep their place ahead of its own.
+  ClaimJournal(favorites);
+  const std::u16string prefix = ClaimPrefix(favorites);
+  for (std::u16string& path : made) {
     context::JournalEntry entry;
     const bool folder = path.back() == u'/' || path.back() == u'\\';
     entry.kind = folder ? model::ItemKind::kFolder : model::ItemKind::kLink;
-    entry.id = folder ? WithoutTrailingSeparators(path) : path;
+    entry.id = folder ? WithoutTrailingSeparators(path) : std::move(path);
+    path = std::u16string();  // a copy of many files holds each path once
     entry.title = LastComponent(entry.id);
     model::Item item;
     if (!folder &&
         backup_set::ReadPlainShortcut(entry.id, entry.title, &item)) {
-      entry.url = item.url;
+      entry.url = std::move(item.url);
     }
-    journal->Add(context::StoreKind::kFavorites, std::u16string(),
-                 std::move(entry));
+    if (ClaimEntry(prefix, &entry)) {
+      journal->Add(context::StoreKind::kFavorites, favorites,
+                   std::move(entry));
+    }
   }
-  ClaimJournal(favorites);
 }
 
 Status MergePartIntoFavorites(const std::u16string& part_folder,

@@ -28,9 +28,10 @@ namespace ie {
                                             bool overwrite = true);
 
 // Journals the entries a copy made in the Favorites folder (paths as
-// CopyCounts::made gives them: folders end in a separator).
+// CopyCounts::made gives them: folders end in a separator), freeing each
+// path as it goes.
 void JournalCopiedEntries(const std::u16string& favorites,
-                          const std::vector<std::u16string>& made);
+                          std::vector<std::u16string> made);
 
 }  // namespace ie
 }  // namespace marksafe
