@@ -231,16 +231,10 @@ class StyledText {
       if (node.children.empty()) {
         document_ += "[]";
       } else {
-        WriteWithIndent("[");
-        Indent();
-        for (size_t i = 0; i < node.children.size(); ++i) {
-          if (i > 0) document_ += ',';
-          WriteIndent();
-          // Added folders nest no deeper than Chrome loads.
-          WriteAddedNode((*added_)[node.children[i]]);
-        }
-        Unindent();
-        WriteWithIndent("]");
+        // An array of nothing but added nodes (which nest no deeper than
+        // Chrome loads).
+        static const Json::Value kNoElements(Json::arrayValue);
+        WriteArrayWithAdded(kNoElements, node.children);
       }
     }
     key("\"date_added\"");
