@@ -267,4 +267,10 @@ bool JsonCursor::Skip() {
   return ok();
 }
 
+bool JsonCursor::AtEnd() {
+  if (!ok()) return false;
+  SkipBlanks();
+  return at_ == text_.size();
+}
+
 }  // namespace marksafe

@@ -41,6 +41,8 @@ class JsonCursor {
   bool ReadBool(bool* out);
   // Passes over the next value, however nested.
   bool Skip();
+  // True when nothing but blanks follows what was read.
+  bool AtEnd();
 
   bool ok() const { return error_.empty(); }
   const std::string& error() const { return error_; }

@@ -1,58 +1,13 @@
 #include "context/journal.h"
 
-#include <json/json.h>
-
 #include <algorithm>
-#include <memory>
 
-#include "base/error_codes.h"
 #include "base/json_text.h"
 #include "platform/memory.h"
 #include "platform/platform.h"
 
 namespace marksafe {
 namespace context {
-namespace {
-
-const char kFormatKey[] = "marksafe_journal";
-constexpr int kFormatVersion = 1;
-
-Status Damaged(const std::string& what) {
-  return Status::Error(kErrorInvalidData,
-                       u"damaged journal: " + platform::FromUtf8(what));
-}
-
-// The string member name of object into *out; false when it is missing
-// (and required) or no string.
-bool ReadText(const Json::Value& object, const char* name, bool required,
-              std::u16string* out) {
-  const Json::Value& value = object[name];
-  if (value.isNull()) return !required;
-  if (!value.isString()) return false;
-  *out = platform::FromUtf8(value.asString());
-  return true;
-}
-
-Status ReadEntry(const Json::Value& value, JournalEntry* entry) {
-  if (!value.isObject()) return Damaged("an item is no object");
-  const Json::Value& kind = value["kind"];
-  const std::string key = kind.isString() ? kind.asString() : std::string();
-  if (!model::KindFromName(key, &entry->kind)) {
-    return Damaged("an item of no known kind");
-  }
-  if (!ReadText(value, "id", true, &entry->id) || entry->id.empty() ||
-      !ReadText(value, "guid", false, &entry->guid) ||
-      !ReadText(value, "parent", false, &entry->parent) ||
-      !ReadText(value, "title", false, &entry->title) ||
-      !ReadText(value, "url", false, &entry->url) ||
-      !ReadText(value, "keyword", false, &entry->keyword)) {
-    return Damaged("an item without its id or with a member of a wrong type");
-  }
-  return Status::Ok();
-}
-
-}  // namespace
-
 const char* StoreKindKey(StoreKind kind) {
   switch (kind) {
     case StoreKind::kPlaces:
@@ -115,8 +70,8 @@ size_t TextRoom(const Journal& journal) {
 
 void AppendHead(const Journal& journal, std::string* text) {
   *text += "{\n \"";
-  *text += kFormatKey;
-  *text += "\": " + std::to_string(kFormatVersion) + ",\n ";
+  *text += kJournalFormatKey;
+  *text += "\": " + std::to_string(kJournalFormatVersion) + ",\n ";
   AppendMember("operation", journal.operation, true, text);
   *text += ",\n \"time\": " + std::to_string(journal.time) + ",\n \"undone\": ";
   *text += journal.undone ? "true" : "false";
@@ -180,67 +135,6 @@ std::string TakeJournalText(Journal* journal) {
   }
   text += kTail;
   return text;
-}
-
-Status ParseJournal(const std::string& text, Journal* journal) {
-  if (text.size() > kMaxJournalBytes) return Damaged("the file is too large");
-  Json::CharReaderBuilder builder;
-  builder["collectComments"] = false;
-  builder["strictRoot"] = true;
-  builder["rejectDupKeys"] = true;
-  builder["failIfExtra"] = true;
-  // Three levels are all a journal has.
-  builder["stackLimit"] = 8;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  Json::Value root;
-  std::string errors;
-  bool parsed = false;
-  try {
-    parsed = reader->parse(text.data(), text.data() + text.size(), &root,
-                           &errors);
-  } catch (const Json::Exception&) {
-    parsed = false;
-  }
-  if (!parsed || !root.isObject()) return Damaged("the file is no JSON object");
-  const Json::Value& version = root[kFormatKey];
-  if (!version.isInt() || version.asInt() != kFormatVersion) {
-    return Damaged("no journal of a known version");
-  }
-  const Json::Value& store = root["store"];
-  const Json::Value& items = root["items"];
-  const Json::Value& time = root["time"];
-  const Json::Value& undone = root["undone"];
-  const Json::Value& operation = root["operation"];
-  if (!store.isObject() || !items.isArray() || !time.isInt64() ||
-      !undone.isBool() || !operation.isString()) {
-    return Damaged("a member is missing or of a wrong type");
-  }
-  const Json::Value& kind = store["kind"];
-  const std::string key = kind.isString() ? kind.asString() : std::string();
-  if (key == "places") {
-    journal->store = StoreKind::kPlaces;
-  } else if (key == "chrome") {
-    journal->store = StoreKind::kChrome;
-  } else if (key == "favorites") {
-    journal->store = StoreKind::kFavorites;
-  } else {
-    return Damaged("a store of no known kind");
-  }
-  if (!ReadText(store, "path", true, &journal->store_path) ||
-      journal->store_path.empty()) {
-    return Damaged("the store has no path");
-  }
-  journal->operation = operation.asString();
-  journal->time = time.asInt64();
-  journal->undone = undone.asBool();
-  journal->items.clear();
-  for (const Json::Value& value : items) {
-    JournalEntry entry;
-    Status read = ReadEntry(value, &entry);
-    if (!read.ok()) return read;
-    journal->items.push_back(std::move(entry));
-  }
-  return Status::Ok();
 }
 
 }  // namespace context

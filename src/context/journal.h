@@ -48,9 +48,13 @@ struct Journal {
   std::deque<JournalEntry> items;
 };
 
-// The largest journal file read: a million items take about 200 MiB, far
-// beyond what one restore writes.
-constexpr size_t kMaxJournalBytes = size_t{64} << 20;
+// The key and version that open every journal file.
+constexpr char kJournalFormatKey[] = "marksafe_journal";
+constexpr int kJournalFormatVersion = 1;
+
+// The largest journal file read, and written: a million items take 200 to
+// 350 MiB, by the length of their titles and addresses.
+constexpr size_t kMaxJournalBytes = size_t{768} << 20;
 
 // The journal as UTF-8 JSON text (its id is the file name, not written).
 std::string JournalText(const Journal& journal);

@@ -106,7 +106,16 @@ Status SaveNewJournal(Journal* journal) {
                            u"could not make the journal folder " + folder);
     }
   }
+  const size_t items = journal->items.size();
   const std::string text = TakeJournalText(journal);
+  if (text.size() > kMaxJournalBytes) {
+    // Kept, it could not be read back: say so now, not when the write is
+    // to be undone.
+    return Status::Error(kErrorNotEnoughMemory,
+                         u"the journal of " + NumberText(static_cast<long long>(items)) +
+                             u" items is too large to keep; this write "
+                             u"cannot be undone");
+  }
   const std::u16string base = IdAt(journal->time);
   for (int sequence = 1; sequence <= kMaxSequence; ++sequence) {
     const std::u16string id =
@@ -160,7 +169,8 @@ Status ReadJournal(const std::u16string& id, Journal* journal) {
       !platform::ReadProfileFile(folder, path, &bytes, kMaxJournalBytes).ok()) {
     return Status::Error(kErrorInvalidData,
                          u"damaged journal: " + id +
-                             u" is no regular file of at most 64 MiB");
+                             u" is no regular file of at most " +
+                             NumberText(static_cast<long long>(kMaxJournalBytes >> 20)) + u" MiB");
   }
   status = ParseJournal(bytes, journal);
   if (!status.ok()) {

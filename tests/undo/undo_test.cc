@@ -285,9 +285,37 @@ TEST(JournalReaderTest, RefusesDamagedText) {
         replaced("\"chrome\"", "\"opera\""), replaced("\"7\"", "7"),
         replaced("\"id\":\"7\"", "\"id\":\"\""),
         replaced("\"link\"", "\"tag\""), replaced("\"undone\": false", "\"undone\": 0"),
+        replaced("\"undone\": false", "\"undone\": false, \"undone\": true"),
+        replaced("\"title\"", "\"parent\":\"2\",\"title\""),
+        replaced("\"time\"", "\"x\": [], \"x\": 1, \"time\""),
+        replaced("\"time\": 1", "\"time\": 1.5"), good + "{}",
         std::string(300, '[')}) {
     EXPECT_FALSE(context::ParseJournal(bad, &read).ok()) << bad;
   }
+}
+
+// A journal of a very large write is kept and read back whole, at a size
+// a document parser would have been refused.
+TEST(JournalFilesTest, ALargeJournalReadsBack) {
+  test::TempDir dir;
+  Journals journals(dir);
+  context::Journal journal;
+  journal.store = context::StoreKind::kPlaces;
+  journal.store_path = u"/x/places.sqlite";
+  journal.time = 1796700000000000;
+  const std::u16string title(size_t{2} << 20, u'a');
+  constexpr int kItems = 33;
+  for (int i = 0; i < kItems; ++i) {
+    journal.items.push_back(context::JournalEntry{
+        model::ItemKind::kFolder, U16(std::to_string(i + 10)), u"", u"3", title, u"", u""});
+  }
+  ASSERT_TRUE(context::SaveNewJournal(&journal).ok());
+  context::Journal read;
+  const Status status = context::ReadJournal(journal.id, &read);
+  ASSERT_TRUE(status.ok()) << platform::ToUtf8(status.message());
+  ASSERT_EQ(read.items.size(), size_t{kItems});
+  EXPECT_EQ(read.items.back().id, u"42");
+  EXPECT_EQ(read.items.back().title, title);
 }
 
 // Journals do not pile up: saving one more than are kept removes the
