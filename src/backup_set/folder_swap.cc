@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "base/debug_log.h"
 #include "base/error_codes.h"
 #include "base/error_words.h"
 #include "base/text.h"
 #include "context/job.h"
 #include "model/bookmark_tree.h"
 #include "model/report.h"
+#include "platform/debug_log.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 
 namespace marksafe {

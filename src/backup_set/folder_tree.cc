@@ -4,9 +4,10 @@
 #include <vector>
 
 #include "backup_set/interchange.h"
-#include "base/debug_log.h"
 #include "base/error_codes.h"
 #include "base/text.h"
+#include "platform/debug_log.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 
 namespace marksafe {

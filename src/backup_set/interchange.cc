@@ -1,6 +1,7 @@
 #include "backup_set/interchange.h"
 
 #include "base/text.h"
+#include "platform/file_names.h"
 #include "platform/ini_file.h"
 
 namespace marksafe {

@@ -11,13 +11,14 @@
 #include "backup_set/manifest.h"
 #include "backup_set/part_slots.h"
 #include "backup_set/url_files.h"
-#include "base/debug_log.h"
 #include "base/error_codes.h"
 #include "base/text.h"
 #include "context/job.h"
 #include "context/store_lock.h"
 #include "model/names.h"
 #include "model/progress.h"
+#include "platform/debug_log.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 
 namespace marksafe {

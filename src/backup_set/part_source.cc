@@ -1,6 +1,7 @@
 #include "backup_set/part_source.h"
 
 #include "base/text.h"
+#include "platform/file_names.h"
 
 namespace marksafe {
 namespace backup_set {

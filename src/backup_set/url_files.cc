@@ -1,11 +1,12 @@
 #include "backup_set/url_files.h"
 
 #include "backup_set/interchange.h"
-#include "base/debug_log.h"
 #include "base/error_words.h"
 #include "base/text.h"
 #include "context/job.h"
 #include "model/progress.h"
+#include "platform/debug_log.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 
 namespace marksafe {

@@ -1,7 +1,5 @@
 #include "base/text.h"
 
-#include "platform/platform.h"
-
 namespace marksafe {
 
 std::u16string FromPointer(const char16_t* text) {
@@ -17,30 +15,6 @@ void CopyToBuffer(const std::u16string& text, char16_t* out, size_t capacity) {
   size_t n = text.size() < capacity - 1 ? text.size() : capacity - 1;
   text.copy(out, n);
   out[n] = 0;
-}
-
-bool EqualsNoCase(const std::u16string& a, const std::u16string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (a[i] != b[i] &&
-        platform::UpperCase(a[i]) != platform::UpperCase(b[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
-std::u16string ToUpperCase(const std::u16string& text) {
-  std::u16string out(text);
-  for (char16_t& c : out) {
-    // ASCII, most of every name, without a call into the case table.
-    if (c >= u'a' && c <= u'z') {
-      c = static_cast<char16_t>(c - u'a' + u'A');
-    } else if (c >= 0x80) {
-      c = platform::UpperCase(c);
-    }
-  }
-  return out;
 }
 
 bool EndsWithSeparator(const std::u16string& path) {
@@ -69,10 +43,6 @@ std::u16string WithTrailingSeparator(const std::u16string& path) {
 std::u16string JoinPath(const std::u16string& folder,
                         const std::u16string& name) {
   return WithTrailingSeparator(folder) + name;
-}
-
-std::u16string DisplayPath(const std::u16string& path) {
-  return platform::FromUtf8(platform::NativePathUtf8(path));
 }
 
 std::u16string NumberText(long long value) {

@@ -28,12 +28,6 @@ inline std::u16string Trimmed(const std::u16string& text,
   return text.substr(begin, text.find_last_not_of(blanks) + 1 - begin);
 }
 
-// Equality without regard to case, as the file system compares names.
-bool EqualsNoCase(const std::u16string& a, const std::u16string& b);
-
-// Upper-cases every unit as the file system does.
-std::u16string ToUpperCase(const std::u16string& text);
-
 // True when text is longer than tail and ends with it.
 bool EndsWith(const std::u16string& text, const std::u16string& tail);
 
@@ -52,10 +46,6 @@ std::u16string WithTrailingSeparator(const std::u16string& path);
 // folder, a "\" unless folder already ends with a separator, and name.
 std::u16string JoinPath(const std::u16string& folder,
                         const std::u16string& name);
-
-// A path as the person knows it, for messages and reports: the system's
-// own separators ("/" on POSIX, where the library joins with "\").
-std::u16string DisplayPath(const std::u16string& path);
 
 // Decimal text of a number, as UTF-16.
 std::u16string NumberText(long long value);

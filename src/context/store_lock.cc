@@ -1,10 +1,11 @@
 #include "context/store_lock.h"
 
-#include "base/debug_log.h"
 #include "base/error_codes.h"
 #include "base/text.h"
 #include "context/job.h"
 #include "model/report.h"
+#include "platform/debug_log.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
 

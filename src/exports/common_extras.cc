@@ -3,11 +3,11 @@
 #include <atomic>
 #include <string>
 
-#include "base/debug_log.h"
 #include "context/job.h"
 #include "exports/export_util.h"
 #include "marksafe/marksafe.h"
 #include "model/report.h"
+#include "platform/debug_log.h"
 #include "platform/platform.h"
 
 namespace {

@@ -10,11 +10,11 @@
 #include <string>
 #include <utility>
 
-#include "base/debug_log.h"
 #include "base/error_codes.h"
 #include "base/status.h"
 #include "base/text.h"
 #include "marksafe/marksafe.h"
+#include "platform/debug_log.h"
 #include "platform/platform.h"
 #include "platform/thread_slot.h"
 

@@ -15,6 +15,7 @@
 #include "marksafe/marksafe.h"
 #include "model/calendar.h"
 #include "model/report.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 #include "stores/firefox_json/backup_listing.h"
 #include "stores/firefox_json/firefox_json_reader.h"

@@ -15,6 +15,7 @@
 #include "jobs/history_jobs.h"
 #include "jobs/store_jobs.h"
 #include "marksafe/marksafe.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 
 namespace marksafe {

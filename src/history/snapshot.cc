@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "history/snapshot_codec.h"
 #include "model/calendar.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 
 namespace marksafe {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "base/url_normalize.h"
+#include "model/url_normalize.h"
 
 namespace marksafe {
 namespace history {

@@ -12,6 +12,7 @@
 #include "jobs/store_jobs.h"
 #include "model/calendar.h"
 #include "model/report.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 #include "stores/firefox_json/backup_listing.h"
 #include "stores/firefox_json/firefox_json_reader.h"

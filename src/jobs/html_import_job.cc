@@ -8,6 +8,7 @@
 #include "context/job.h"
 #include "jobs/store_jobs.h"
 #include "model/report.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 #include "stores/html/html_reader.h"
 

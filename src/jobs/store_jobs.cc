@@ -8,10 +8,11 @@
 
 #include "base/error_codes.h"
 #include "base/text.h"
-#include "base/url_normalize.h"
 #include "context/job.h"
 #include "jobs/open_store.h"
 #include "model/report.h"
+#include "model/url_normalize.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 #include "stores/store_merge.h"
 

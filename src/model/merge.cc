@@ -5,8 +5,9 @@
 #include <utility>
 
 #include "base/text.h"
-#include "base/url_normalize.h"
 #include "model/progress.h"
+#include "model/url_normalize.h"
+#include "platform/file_names.h"
 
 namespace marksafe {
 namespace model {

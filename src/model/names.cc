@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/text.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 
 namespace marksafe {

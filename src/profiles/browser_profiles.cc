@@ -8,9 +8,10 @@
 #include <memory>
 #include <utility>
 
-#include "base/debug_log.h"
 #include "base/error_codes.h"
 #include "base/text.h"
+#include "platform/debug_log.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
 #include "profiles/firefox_profiles.h"

@@ -5,8 +5,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "base/debug_log.h"
 #include "base/text.h"
+#include "platform/debug_log.h"
 #include "platform/ini_file.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "base/debug_log.h"
 #include "base/text.h"
+#include "platform/debug_log.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
 #include "profiles/browser_profiles.h"

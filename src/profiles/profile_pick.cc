@@ -5,6 +5,7 @@
 
 #include "base/error_codes.h"
 #include "base/text.h"
+#include "platform/file_names.h"
 #include "profiles/browser_profiles.h"
 
 namespace marksafe {

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "base/debug_log.h"
 #include "base/text.h"
+#include "platform/debug_log.h"
+#include "platform/file_names.h"
 
 namespace marksafe {
 

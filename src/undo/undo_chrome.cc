@@ -12,6 +12,7 @@
 #include "base/error_codes.h"
 #include "base/text.h"
 #include "context/store_lock.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 #include "stores/chrome/chrome_document.h"
 #include "stores/chrome/chrome_paths.h"

@@ -10,6 +10,7 @@
 #include "base/error_codes.h"
 #include "base/text.h"
 #include "context/store_lock.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
 #include "undo/undo.h"

@@ -9,6 +9,7 @@
 
 #include "base/error_codes.h"
 #include "base/text.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 #include "stores/places/places_handle.h"
 #include "stores/places/places_reader.h"

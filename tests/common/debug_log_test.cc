@@ -1,5 +1,5 @@
 // The diagnostic formatter, the host's debug sink and the backup-set paths.
-#include "base/debug_log.h"
+#include "platform/debug_log.h"
 
 #include <string>
 #include <vector>

@@ -1,5 +1,5 @@
 // Addresses in the form browsers store them.
-#include "base/url_normalize.h"
+#include "model/url_normalize.h"
 
 #include <gtest/gtest.h>
 

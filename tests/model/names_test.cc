@@ -7,6 +7,7 @@
 
 #include "base/text.h"
 #include "gtest/gtest.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 
 namespace marksafe {

@@ -12,9 +12,9 @@
 #include <stdexcept>
 #include <thread>
 
-#include "base/debug_log.h"
 #include "base/text.h"
 #include "gtest/gtest.h"
+#include "platform/debug_log.h"
 #include "platform/platform.h"
 
 namespace fs = std::filesystem;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "base/random_block.h"
 #include "platform/platform.h"
+#include "platform/random_block.h"
 #include "stores/chrome/chrome_document.h"
 #include "stores/chrome/json_access.h"
 

@@ -3,11 +3,11 @@
 #include <limits>
 #include <vector>
 
-#include "base/debug_log.h"
 #include "base/error_words.h"
 #include "base/text.h"
 #include "context/job.h"
 #include "model/report.h"
+#include "platform/debug_log.h"
 #include "platform/platform.h"
 #include "profiles/locators.h"
 #include "stores/chrome/chrome_checksum.h"

@@ -1,9 +1,9 @@
 #include "stores/chrome/chrome_paths.h"
 
 #include "backup_set/folder_swap.h"
-#include "base/debug_log.h"
 #include "base/error_codes.h"
 #include "base/text.h"
+#include "platform/debug_log.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
 #include "profiles/locators.h"

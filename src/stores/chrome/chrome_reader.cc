@@ -4,8 +4,8 @@
 #include <limits>
 #include <utility>
 
-#include "base/debug_log.h"
 #include "base/error_codes.h"
+#include "platform/debug_log.h"
 #include "stores/chrome/chrome_document.h"
 #include "stores/chrome/json_access.h"
 

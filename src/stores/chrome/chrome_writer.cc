@@ -2,10 +2,10 @@
 
 #include <utility>
 
-#include "base/debug_log.h"
-#include "base/url_normalize.h"
 #include "context/job.h"
 #include "context/store_lock.h"
+#include "model/url_normalize.h"
+#include "platform/debug_log.h"
 #include "platform/platform.h"
 #include "stores/chrome/chrome_checksum.h"
 #include "stores/chrome/json_access.h"

@@ -6,6 +6,7 @@
 
 #include "base/text.h"
 #include "model/calendar.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 #include "platform/platform_profiles.h"
 

@@ -7,7 +7,7 @@
 
 #include "base/error_codes.h"
 #include "base/text.h"
-#include "base/url_normalize.h"
+#include "model/url_normalize.h"
 #include "platform/platform.h"
 #include "stores/html/html_reader_state.h"
 #include "stores/html/html_text.h"

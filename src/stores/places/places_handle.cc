@@ -5,12 +5,13 @@
 #include <memory>
 #include <new>
 
-#include "base/debug_log.h"
 #include "base/error_codes.h"
 #include "base/text.h"
 #include "context/job.h"
 #include "context/store_lock.h"
 #include "model/report.h"
+#include "platform/debug_log.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 #include "profiles/locators.h"
 

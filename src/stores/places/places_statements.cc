@@ -2,7 +2,7 @@
 
 #include <sqlite3.h>
 
-#include "base/debug_log.h"
+#include "platform/debug_log.h"
 #include "platform/platform.h"
 #include "stores/places/places_keys.h"
 

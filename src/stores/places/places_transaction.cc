@@ -1,8 +1,8 @@
 #include "stores/places/places_transaction.h"
 
-#include "base/debug_log.h"
 #include "base/error_codes.h"
 #include "context/job.h"
+#include "platform/debug_log.h"
 #include "platform/platform.h"
 #include "stores/places/places_journal.h"
 

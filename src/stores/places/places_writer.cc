@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "base/debug_log.h"
 #include "base/error_codes.h"
-#include "base/url_normalize.h"
 #include "context/job.h"
+#include "model/url_normalize.h"
+#include "platform/debug_log.h"
 #include "platform/platform.h"
 #include "stores/places/places_journal.h"
 #include "stores/places/places_reader.h"

@@ -6,11 +6,12 @@
 #include "backup_set/folder_swap.h"
 #include "backup_set/folder_tree.h"
 #include "backup_set/interchange.h"
-#include "base/debug_log.h"
 #include "base/text.h"
 #include "context/job.h"
 #include "context/store_lock.h"
 #include "model/report.h"
+#include "platform/debug_log.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 #include "profiles/locators.h"
 

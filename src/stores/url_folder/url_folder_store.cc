@@ -6,6 +6,7 @@
 #include "backup_set/part.h"
 #include "base/text.h"
 #include "context/job.h"
+#include "platform/file_names.h"
 #include "platform/platform.h"
 
 namespace marksafe {

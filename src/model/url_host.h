@@ -1,8 +1,8 @@
 // Hosts of web addresses: domain names, IPv4 and IPv6 addresses, and the
 // opaque hosts of other schemes, parsed and written in the form browsers
 // store them.
-#ifndef MARKSAFE_BASE_URL_HOST_H_
-#define MARKSAFE_BASE_URL_HOST_H_
+#ifndef MARKSAFE_MODEL_URL_HOST_H_
+#define MARKSAFE_MODEL_URL_HOST_H_
 
 #include <string>
 
@@ -21,4 +21,4 @@ bool ParseHost(const std::string& input, bool special, std::string* out);
 }  // namespace url_host
 }  // namespace marksafe
 
-#endif  // MARKSAFE_BASE_URL_HOST_H_
+#endif  // MARKSAFE_MODEL_URL_HOST_H_

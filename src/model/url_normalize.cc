@@ -3,7 +3,7 @@
 // are each read by the rules of the URL Standard and written with its
 // percent-encode sets. Works on UTF-8 bytes: every delimiter is ASCII and
 // every non-ASCII byte is percent-encoded wherever text is encoded.
-#include "base/url_normalize.h"
+#include "model/url_normalize.h"
 
 #include <cstdint>
 #include <cstring>
@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "base/url_common_form.h"
-#include "base/url_host.h"
+#include "model/url_common_form.h"
+#include "model/url_host.h"
 #include "platform/platform.h"
 
 namespace marksafe {

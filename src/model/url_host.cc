@@ -2,7 +2,7 @@
 // in every form browsers accept (dotted, hex, octal, fewer than four
 // parts), international domain names through the platform's IDN service,
 // and the opaque hosts of other schemes.
-#include "base/url_host.h"
+#include "model/url_host.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "base/url_common_form.h"
+#include "model/url_common_form.h"
 
 namespace marksafe {
 namespace {

@@ -1,4 +1,4 @@
-#include "base/random_block.h"
+#include "platform/random_block.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "base/debug_log.h"
+#include "platform/debug_log.h"
 
 #include <atomic>
 #include <string>

@@ -1,6 +1,6 @@
 // Random bytes for the many small identifiers a write makes (guids).
-#ifndef MARKSAFE_BASE_RANDOM_BLOCK_H_
-#define MARKSAFE_BASE_RANDOM_BLOCK_H_
+#ifndef MARKSAFE_PLATFORM_RANDOM_BLOCK_H_
+#define MARKSAFE_PLATFORM_RANDOM_BLOCK_H_
 
 #include <cstddef>
 
@@ -14,4 +14,4 @@ bool BlockRandomBytes(unsigned char* out, size_t size);
 
 }  // namespace marksafe
 
-#endif  // MARKSAFE_BASE_RANDOM_BLOCK_H_
+#endif  // MARKSAFE_PLATFORM_RANDOM_BLOCK_H_

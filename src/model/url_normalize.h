@@ -2,8 +2,8 @@
 // URL, and Chrome rewrites every address, only in the serialisation of the
 // WHATWG URL Standard. Comparing a backup's raw address with a stored one
 // therefore needs both sides in that form.
-#ifndef MARKSAFE_BASE_URL_NORMALIZE_H_
-#define MARKSAFE_BASE_URL_NORMALIZE_H_
+#ifndef MARKSAFE_MODEL_URL_NORMALIZE_H_
+#define MARKSAFE_MODEL_URL_NORMALIZE_H_
 
 #include <string>
 
@@ -25,4 +25,4 @@ std::u16string NormalizedOrSelf(const std::u16string& url);
 
 }  // namespace marksafe
 
-#endif  // MARKSAFE_BASE_URL_NORMALIZE_H_
+#endif  // MARKSAFE_MODEL_URL_NORMALIZE_H_

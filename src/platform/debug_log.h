@@ -5,8 +5,8 @@
 // %lu, %x (numbers of any integer type), %%. Anything else is copied as it
 // stands. Arguments carry their type, so no directive reads past or beside
 // what was passed.
-#ifndef MARKSAFE_BASE_DEBUG_LOG_H_
-#define MARKSAFE_BASE_DEBUG_LOG_H_
+#ifndef MARKSAFE_PLATFORM_DEBUG_LOG_H_
+#define MARKSAFE_PLATFORM_DEBUG_LOG_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -101,4 +101,4 @@ class LastErrorKeeper {
 
 }  // namespace marksafe
 
-#endif  // MARKSAFE_BASE_DEBUG_LOG_H_
+#endif  // MARKSAFE_PLATFORM_DEBUG_LOG_H_

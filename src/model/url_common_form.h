@@ -1,7 +1,7 @@
 // The quick test that spares most addresses the full parse of
 // url_normalize.
-#ifndef MARKSAFE_BASE_URL_COMMON_FORM_H_
-#define MARKSAFE_BASE_URL_COMMON_FORM_H_
+#ifndef MARKSAFE_MODEL_URL_COMMON_FORM_H_
+#define MARKSAFE_MODEL_URL_COMMON_FORM_H_
 
 #include <cstddef>
 #include <string>
@@ -19,4 +19,4 @@ bool IsCommonWebForm(const std::u16string& url, size_t* host_end);
 
 }  // namespace marksafe
 
-#endif  // MARKSAFE_BASE_URL_COMMON_FORM_H_
+#endif  // MARKSAFE_MODEL_URL_COMMON_FORM_H_
