@@ -221,6 +221,8 @@ Status ReadSnapshot(const std::u16string& path, model::Tree* tree,
     return Refused(path, why);
   }
   if (!manifest->skipped.empty()) return Refused(path, manifest->skipped[0]);
+  // The records hold what the tree needs; the text goes before it is built.
+  std::string().swap(text);
   const Status built = TreeFromRecords(manifest, tree);
   if (!built.ok()) return Refused(path, platform::ToUtf8(built.message()));
   return Status::Ok();
@@ -266,7 +268,6 @@ Status TreeFromRecords(backup_set::Manifest* manifest, model::Tree* tree) {
                            u"has an entry before its folder: " + record.path);
     }
     const bool folder = record.item.kind == model::ItemKind::kFolder;
-    record.item.file_name = backup_set::LastName(record.path);
     const model::ItemId id = tree->Add(parent->second, std::move(record.item));
     if (id == model::kNoItem) {
       return Status::Error(kErrorInvalidData, u"nests too deep: " + record.path);
