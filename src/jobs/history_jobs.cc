@@ -99,17 +99,18 @@ HistoryListing ListHistory(const std::u16string& root,
   for (history::SnapshotFile& file : history::ListSnapshots(root)) {
     if (!only.empty() && file.part != only) continue;
     model::Tree tree;
-    backup_set::Manifest manifest;
-    const Status read = history::ReadSnapshot(file.path, &tree, &manifest);
-    if (!read.ok()) {
-      listing.errors.push_back(read.message());
-      continue;
-    }
-    // The records' items now live in the tree; their paths are not needed
-    // while the two trees are compared.
-    manifest.records = {};
     SnapshotSummary summary;
-    summary.source = std::move(manifest.source);
+    {
+      // The records' items now live in the tree: the rest of the manifest
+      // goes before the two trees are compared.
+      backup_set::Manifest manifest;
+      const Status read = history::ReadSnapshot(file.path, &tree, &manifest);
+      if (!read.ok()) {
+        listing.errors.push_back(read.message());
+        continue;
+      }
+      summary.source = std::move(manifest.source);
+    }
     summary.counts = model::UserCounts(tree);
     const auto before = previous.find(file.part);
     summary.first = before == previous.end();
