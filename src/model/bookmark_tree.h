@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "model/rare_text.h"
+
 namespace marksafe {
 namespace model {
 
@@ -51,13 +53,16 @@ using Time = int64_t;
 
 struct Item {
   ItemKind kind = ItemKind::kFolder;
+  // Set by Merge: the item is new in the target and a writer must create
+  // it. (Beside the kind, where it takes no room of its own.)
+  bool added = false;
   std::u16string title;  // exactly as the source keeps it
   std::u16string url;    // links: the address as the source stores it
   Time date_added = 0;
   Time last_modified = 0;
   std::vector<std::u16string> tags;  // links: Firefox tags
-  std::u16string keyword;            // links: Firefox keyword
-  std::u16string post_data;          // links: what the keyword POSTs
+  RareText keyword;                  // links: Firefox keyword
+  RareText post_data;                // links: what the keyword POSTs
 
   // Kept by the tree.
   ItemId parent = kNoItem;
@@ -70,14 +75,11 @@ struct Item {
   int64_t store_id = 0;
   // The name the item has on disk (file or folder name in a .url tree);
   // empty when it came from elsewhere.
-  std::u16string file_name;
+  RareText file_name;
   // Links read from a .url file as it stands (no manifest record): that
   // file's path, so that a copy into a folder of .url files takes its bytes
   // (keys such as IconFile or HotKey included) rather than writing anew.
-  std::u16string source_file;
-  // Set by Merge: the item is new in the target and a writer must create
-  // it.
-  bool added = false;
+  RareText source_file;
 };
 
 class Tree {

@@ -114,7 +114,7 @@ Status ReadPartToMerge(const std::u16string& folder, model::Tree* part) {
   Status status =
       backup_set::ReadPart(folder, backup_set::PartKind::kChrome, part);
   for (size_t id = 0; id < part->size(); ++id) {
-    std::u16string().swap(part->at(static_cast<model::ItemId>(id)).file_name);
+    part->at(static_cast<model::ItemId>(id)).file_name.clear();
   }
   platform::ReleaseFreedMemory();
   return status;
