@@ -117,24 +117,30 @@ std::string JournalText(const Journal& journal) {
   return text;
 }
 
-std::string TakeJournalText(Journal* journal) {
+Status TakeJournalText(
+    Journal* journal, const std::function<Status(const std::string&)>& write) {
+  constexpr size_t kPiece = size_t{1} << 20;
   // Entries written are freed in blocks of this many, and their pages
-  // given back, so that the entries and the text are not held whole at
-  // once.
+  // given back.
   constexpr size_t kEntriesPerRelease = 16384;
-  std::string text;
-  text.reserve(TextRoom(*journal));
-  AppendHead(*journal, &text);
+  std::string piece;
+  piece.reserve(kPiece + kPiece / 4);
+  AppendHead(*journal, &piece);
   bool first = true;
   size_t written = 0;
   while (!journal->items.empty()) {
-    AppendEntry(journal->items.front(), first, &text);
+    AppendEntry(journal->items.front(), first, &piece);
     first = false;
     journal->items.pop_front();
     if (++written % kEntriesPerRelease == 0) platform::ReleaseFreedMemory();
+    if (piece.size() >= kPiece) {
+      Status status = write(piece);
+      if (!status.ok()) return status;
+      piece.clear();
+    }
   }
-  text += kTail;
-  return text;
+  piece += kTail;
+  return write(piece);
 }
 
 }  // namespace context

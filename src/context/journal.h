@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -58,9 +59,11 @@ constexpr size_t kMaxJournalBytes = size_t{768} << 20;
 
 // The journal as UTF-8 JSON text (its id is the file name, not written).
 std::string JournalText(const Journal& journal);
-// The same text, freeing the journal's items as they are written: a
-// journal of many items is not held beside its whole text.
-std::string TakeJournalText(Journal* journal);
+// The same text handed to write in pieces of about a MiB, the journal's
+// items freed as they are written: a journal of many items is never held
+// whole, nor beside its text. Stops at the first write that fails.
+[[nodiscard]] Status TakeJournalText(
+    Journal* journal, const std::function<Status(const std::string&)>& write);
 
 // Reads text written by JournalText. Fails with kErrorInvalidData and one
 // line saying what is wrong for anything else: no JSON, nesting, a missing

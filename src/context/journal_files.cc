@@ -56,6 +56,10 @@ Status PathOf(const std::u16string& id, std::u16string* folder,
   return Status::Ok();
 }
 
+std::u16string IdOf(const std::u16string& base, int sequence) {
+  return sequence == 1 ? base : base + u"-" + NumberText(sequence);
+}
+
 }  // namespace
 
 bool IsJournalId(const std::u16string& id) {
@@ -93,6 +97,38 @@ void RemoveOldJournals(const std::u16string& folder) {
   }
 }
 
+// Writes the journal's text to beside piece by piece (its items freed as
+// they go) and flushes it; on failure nothing is left there.
+Status WriteBeside(Journal* journal, const std::u16string& beside) {
+  platform::TryDeleteFile(beside);
+  const size_t items = journal->items.size();
+  size_t size = 0;
+  bool begun = false, too_large = false;
+  Status written = TakeJournalText(journal, [&](const std::string& piece) {
+    size += piece.size();
+    if (size > kMaxJournalBytes) {
+      too_large = true;
+      return Status::Error(kErrorNotEnoughMemory, u"");
+    }
+    const bool first = !begun;
+    begun = true;
+    return first ? platform::WriteNewFile(beside, piece)
+                 : platform::AppendFile(beside, piece);
+  });
+  if (written.ok()) written = platform::SyncPath(beside);
+  if (written.ok()) return written;
+  platform::TryDeleteFile(beside);
+  if (too_large) {
+    // Kept, it could not be read back: say so now, not when the write is
+    // to be undone.
+    return Status::Error(
+        written.code(),
+        u"the journal of " + NumberText(static_cast<long long>(items)) +
+            u" items is too large to keep; this write cannot be undone");
+  }
+  return Status::Error(written.code(), u"could not write the journal " + beside);
+}
+
 }  // namespace
 
 Status SaveNewJournal(Journal* journal) {
@@ -106,39 +142,29 @@ Status SaveNewJournal(Journal* journal) {
                            u"could not make the journal folder " + folder);
     }
   }
-  const size_t items = journal->items.size();
-  const std::string text = TakeJournalText(journal);
-  if (text.size() > kMaxJournalBytes) {
-    // Kept, it could not be read back: say so now, not when the write is
-    // to be undone.
-    return Status::Error(kErrorNotEnoughMemory,
-                         u"the journal of " + NumberText(static_cast<long long>(items)) +
-                             u" items is too large to keep; this write "
-                             u"cannot be undone");
-  }
+  // Written beside, then moved to the first id free.
   const std::u16string base = IdAt(journal->time);
+  const std::u16string beside = JoinPath(folder, base + kSuffix + u".new");
+  status = WriteBeside(journal, beside);
+  if (!status.ok()) return status;
   for (int sequence = 1; sequence <= kMaxSequence; ++sequence) {
-    const std::u16string id =
-        sequence == 1 ? base : base + u"-" + NumberText(sequence);
+    const std::u16string id = IdOf(base, sequence);
     const std::u16string path = JoinPath(folder, id + kSuffix);
     if (platform::PathExists(path)) continue;
-    const std::u16string beside = path + u".new";
-    platform::TryDeleteFile(beside);
-    Status written = platform::WriteNewFile(beside, text);
-    if (written.ok()) written = platform::SyncPath(beside);
-    if (!written.ok()) {
-      platform::TryDeleteFile(beside);
-      return Status::Error(written.code(),
-                           u"could not write the journal " + beside);
-    }
-    // Never over another run's journal: a clash takes the next id.
-    if (platform::MoveFolder(beside, path).ok()) {
+    // Never over another run's journal: one that took this id since
+    // leaves the next one.
+    const Status moved = platform::MoveFolder(beside, path);
+    if (moved.ok()) {
       journal->id = id;
       RemoveOldJournals(folder);
       return Status::Ok();
     }
-    platform::TryDeleteFile(beside);
+    if (moved.code() != kErrorAlreadyExists) {
+      platform::TryDeleteFile(beside);
+      return Status::Error(moved.code(), u"could not keep the journal " + path);
+    }
   }
+  platform::TryDeleteFile(beside);
   return Status::Error(kErrorAlreadyExists,
                        u"no free journal id in " + folder);
 }

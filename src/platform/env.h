@@ -43,6 +43,8 @@ class Env {
                                        const std::string& bytes) = 0;
   virtual Status WriteNewFile(const std::u16string& path,
                               const std::string& bytes) = 0;
+  virtual Status AppendFile(const std::u16string& path,
+                            const std::string& bytes) = 0;
   virtual Status MoveFolder(const std::u16string& from,
                             const std::u16string& to) = 0;
   virtual Status RemoveTree(const std::u16string& path) = 0;
@@ -224,6 +226,12 @@ inline Status ReplaceFileAtomically(const std::u16string& path,
 inline Status WriteNewFile(const std::u16string& path,
                            const std::string& bytes) {
   return CurrentEnv()->WriteNewFile(path, bytes);
+}
+
+// Writes bytes at the end of a file that exists (FILE_APPEND_DATA /
+// O_APPEND): a large file is written piece by piece, never held whole.
+inline Status AppendFile(const std::u16string& path, const std::string& bytes) {
+  return CurrentEnv()->AppendFile(path, bytes);
 }
 
 // Clean-up that may fail without harm: a left-over or a half-written file

@@ -18,8 +18,8 @@ namespace test {
 
 // The kinds of call a fault can be put on.
 enum class FaultOp {
-  kWrite,      // WriteFile, WriteNewFile, ReplaceFileAtomically, CopyFile,
-               // WriteProfileString
+  kWrite,      // WriteFile, WriteNewFile, AppendFile, ReplaceFileAtomically,
+               // CopyFile, WriteProfileString
   kRename,     // MoveFolder, ExchangeFolders
   kCreateDir,  // CreateDirectoryTree
   kLock,       // LockFile
@@ -75,6 +75,11 @@ class FaultyEnv : public platform::SystemEnv {
                                const std::string& bytes) override {
     return Or(FaultOp::kWrite, u"write", path,
               [&] { return SystemEnv::ReplaceFileAtomically(path, bytes); });
+  }
+  Status AppendFile(const std::u16string& path,
+                    const std::string& bytes) override {
+    return Or(FaultOp::kWrite, u"write", path,
+              [&] { return SystemEnv::AppendFile(path, bytes); });
   }
   Status WriteNewFile(const std::u16string& path,
                       const std::string& bytes) override {

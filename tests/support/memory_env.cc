@@ -176,6 +176,17 @@ Status MemoryEnv::WriteNewFile(const std::u16string& path,
   return PutFile(path, bytes, true);
 }
 
+Status MemoryEnv::AppendFile(const std::u16string& path,
+                             const std::string& bytes) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  const std::u16string key = Key(path);
+  Node* node = Find(key);
+  if (node == nullptr) return Missing(key, u"write");
+  if (node->folder) return Failed(kErrorAccessDenied, u"write", path);
+  node->bytes += bytes;
+  return Status::Ok();
+}
+
 Status MemoryEnv::ReadFile(const std::u16string& path, std::string* bytes) {
   std::lock_guard<std::mutex> hold(mutex_);
   const std::u16string key = Key(path);

@@ -45,6 +45,8 @@ class MemoryEnv : public SystemEnv {
                                const std::string& bytes) override;
   Status WriteNewFile(const std::u16string& path,
                       const std::string& bytes) override;
+  Status AppendFile(const std::u16string& path,
+                    const std::string& bytes) override;
   Status MoveFolder(const std::u16string& from,
                     const std::u16string& to) override;
   Status RemoveTree(const std::u16string& path) override;

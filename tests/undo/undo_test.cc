@@ -51,6 +51,7 @@ class Journals {
         was_(marksafe_set_journal(true)) {}
   ~Journals() { marksafe_set_journal(was_); }
   Json::Value List() const { return test::ParseJson(marksafe_journals()); }
+  test::FaultyEnv& env() { return env_; }
 
  private:
   StateFolderEnv env_;
@@ -294,9 +295,10 @@ TEST(JournalReaderTest, RefusesDamagedText) {
   }
 }
 
-// A journal of a very large write is kept and read back whole, at a size
-// a document parser would have been refused.
-TEST(JournalFilesTest, ALargeJournalReadsBack) {
+// A journal of a very large write is written piece by piece, leaves
+// nothing when a piece fails, and is read back whole, at a size a document
+// parser would have been refused.
+TEST(JournalFilesTest, ALargeJournalIsKeptWholeOrNotAtAll) {
   test::TempDir dir;
   Journals journals(dir);
   context::Journal journal;
@@ -309,6 +311,14 @@ TEST(JournalFilesTest, ALargeJournalReadsBack) {
     journal.items.push_back(context::JournalEntry{
         model::ItemKind::kFolder, U16(std::to_string(i + 10)), u"", u"3", title, u"", u""});
   }
+  context::Journal failing = journal;
+  failing.items.resize(3);  // three pieces: the second fails
+  journals.env().FailNth(test::FaultOp::kWrite, 2, kErrorDiskFull);
+  EXPECT_EQ(context::SaveNewJournal(&failing).code(), kErrorDiskFull);
+  for (const std::string& left : test::ListTree(dir.sub("state"))) {
+    EXPECT_EQ(left.back(), '/') << left;  // folders only
+  }
+  journals.env().Reset();
   ASSERT_TRUE(context::SaveNewJournal(&journal).ok());
   context::Journal read;
   const Status status = context::ReadJournal(journal.id, &read);

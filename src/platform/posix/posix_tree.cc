@@ -47,6 +47,30 @@ Status SystemEnv::WriteNewFile(const std::u16string& path,
   return Status::Ok();
 }
 
+Status SystemEnv::AppendFile(const std::u16string& path,
+                             const std::string& bytes) {
+  const std::string native = posix::NativePath(path);
+  if (native.empty()) {
+    return Failed(kErrorPathNotFound, u"write", path);
+  }
+  // Never through a link, never a FIFO that would block.
+  int fd = open(native.c_str(),
+                O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    posix::SetLastErrorFromErrno(errno, native);
+    return FailedWithLastError(u"write", path);
+  }
+  struct stat st;
+  int err = fstat(fd, &st) != 0 ? errno : S_ISREG(st.st_mode) ? 0 : EISDIR;
+  if (err == 0 && !posix::WriteAll(fd, bytes.data(), bytes.size())) err = errno;
+  if (close(fd) != 0 && err == 0) err = errno;
+  if (err != 0) {
+    posix::SetLastErrorFromErrno(err, native);
+    return FailedWithLastError(u"write", path);
+  }
+  return Status::Ok();
+}
+
 Status SystemEnv::MoveFolder(const std::u16string& from,
                              const std::u16string& to) {
   const std::string source = posix::NativePath(from);

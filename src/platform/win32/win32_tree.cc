@@ -12,6 +12,28 @@
 namespace marksafe {
 namespace platform {
 
+namespace {
+
+// Writes all of bytes to file and closes it (whatever happens); false, with
+// the system's last error, when a write or the close fails.
+bool WriteAllAndClose(HANDLE file, const std::string& bytes) {
+  size_t done = 0;
+  bool ok = true;
+  while (ok && done < bytes.size()) {
+    const DWORD chunk =
+        static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+    DWORD written = 0;
+    ok = ::WriteFile(file, bytes.data() + done, chunk, &written,
+                     nullptr) != FALSE &&
+         written != 0;
+    done += written;
+  }
+  if (!::CloseHandle(file)) ok = false;
+  return ok;
+}
+
+}  // namespace
+
 Status SystemEnv::WriteNewFile(const std::u16string& path,
                                const std::string& bytes) {
   const std::wstring native = win32::NativePath(path);
@@ -19,24 +41,21 @@ Status SystemEnv::WriteNewFile(const std::u16string& path,
                                          nullptr, CREATE_NEW,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return FailedWithLastError(u"write", path);
-  size_t done = 0;
-  bool ok = true;
-  while (ok && done < bytes.size()) {
-    const DWORD chunk =
-        static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
-    DWORD written = 0;
-    ok = ::WriteFile(file.get(), bytes.data() + done, chunk, &written,
-                     nullptr) != FALSE &&
-         written != 0;
-    done += written;
-  }
-  HANDLE h = file.release();
-  if (!::CloseHandle(h)) ok = false;
+  const bool ok = WriteAllAndClose(file.release(), bytes);
   if (!ok) {
     win32::KeepLastError keep;
     ::DeleteFileW(native.c_str());
   }
   return OkOr(ok, u"write", path);
+}
+
+Status SystemEnv::AppendFile(const std::u16string& path,
+                             const std::string& bytes) {
+  win32::ScopedHandle file(::CreateFileW(
+      win32::NativePath(path).c_str(), FILE_APPEND_DATA, 0, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return FailedWithLastError(u"write", path);
+  return OkOr(WriteAllAndClose(file.release(), bytes), u"write", path);
 }
 
 Status SystemEnv::MoveFolder(const std::u16string& from,
