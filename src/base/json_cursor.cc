@@ -1,6 +1,5 @@
 #include "base/json_cursor.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -208,18 +207,24 @@ bool JsonCursor::ReadNumber(int64_t* integer, bool* whole) {
     while (at_ < text_.size() && IsDigit(text_[at_])) ++at_;
     if (at_ == exponent) return Fail("a number's exponent has no digits");
   }
-  const std::string number(text_.substr(begin, at_ - begin));
   *whole = false;
   if (plain) {
-    errno = 0;
-    char* end = nullptr;
-    const long long value = std::strtoll(number.c_str(), &end, 10);
-    if (errno == 0 && end == number.c_str() + number.size()) {
-      *integer = value;
-      *whole = true;
+    // Whole numbers (every date of a manifest) are read in place.
+    const bool negative = text_[begin] == '-';
+    const uint64_t limit = (uint64_t{1} << 63) - (negative ? 0 : 1);
+    uint64_t value = 0;
+    for (size_t i = digits; i < at_; ++i) {
+      const uint64_t digit = static_cast<uint64_t>(text_[i] - '0');
+      if (value > (limit - digit) / 10) return true;  // beyond int64
+      value = value * 10 + digit;
     }
+    *integer = !negative    ? static_cast<int64_t>(value)
+               : value == 0 ? 0
+                            : -static_cast<int64_t>(value - 1) - 1;
+    *whole = true;
     return true;
   }
+  const std::string number(text_.substr(begin, at_ - begin));
   const double value = std::strtod(number.c_str(), nullptr);
   // 2^63 is the first double past int64's range.
   if (std::isfinite(value) && std::floor(value) == value &&
