@@ -27,13 +27,13 @@ struct JournalEntry {
   // Places and Chrome: the store's id of the item, in decimal. Favorites:
   // the item's path below the Favorites folder, names joined with "/".
   std::u16string id;
-  std::u16string guid;    // places and Chrome; empty when the store has none
+  model::RareText guid;   // places and Chrome; empty when the store has none
   std::u16string parent;  // the parent's id (Favorites: its path, "" on top)
   std::u16string title;
   std::u16string url;     // links: as the store keeps it
   // Places links: the keyword the write gave the address, which goes with
   // the link when it is taken back.
-  std::u16string keyword;
+  model::RareText keyword;
 };
 
 struct Journal {

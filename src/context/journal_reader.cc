@@ -3,6 +3,7 @@
 // every check a strict parser would make is made here too (one object,
 // known types, no key twice, nothing after the object).
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
@@ -141,20 +142,23 @@ Status JournalParser::ReadEntry(JournalEntry* entry) {
   inner_others_.clear();
   uint32_t seen = 0;
   int index = 0;
-  std::u16string kind;
-  std::u16string* const texts[] = {&kind,         &entry->id,    &entry->guid,
-                                   &entry->parent, &entry->title, &entry->url,
-                                   &entry->keyword};
+  std::u16string texts[std::size(kItemNames)];
   while (NextMember(kItemNames, &seen, &inner_others_, &index)) {
-    if (!(index < 0 ? json_.Skip() : ReadText(texts[index]))) {
+    if (!(index < 0 ? json_.Skip() : ReadText(&texts[index]))) {
       return Ended("an item with a member of a wrong type");
     }
   }
   if (twice_ || !json_.ok()) return Ended("");
-  if (!model::KindFromName(platform::ToUtf8(kind), &entry->kind)) {
+  if (!model::KindFromName(platform::ToUtf8(texts[kKind]), &entry->kind)) {
     return Damaged("an item of no known kind");
   }
-  if (entry->id.empty()) return Damaged("an item without its id");
+  if (texts[kId].empty()) return Damaged("an item without its id");
+  entry->id = std::move(texts[kId]);
+  entry->guid = std::move(texts[kGuid]);
+  entry->parent = std::move(texts[kParent]);
+  entry->title = std::move(texts[kTitle]);
+  entry->url = std::move(texts[kUrl]);
+  entry->keyword = std::move(texts[kKeyword]);
   return Status::Ok();
 }
 

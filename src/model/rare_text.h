@@ -1,7 +1,7 @@
 // Text that most items leave empty (a keyword, what it POSTs, a name or a
 // path on disk), kept out of line: an item without it costs a pointer, not
 // a string's 32 bytes, and a tree of a million links is 100 MB smaller.
-// It reads as a const std::u16string& and is assigned from one.
+// It reads as a const std::u16string& and is made or assigned from one.
 #ifndef MARKSAFE_MODEL_RARE_TEXT_H_
 #define MARKSAFE_MODEL_RARE_TEXT_H_
 
@@ -15,6 +15,8 @@ namespace model {
 class RareText {
  public:
   RareText() = default;
+  RareText(std::u16string text) { *this = std::move(text); }  // NOLINT
+  RareText(const char16_t* text) { *this = std::u16string(text); }  // NOLINT
   RareText(const RareText& other) { *this = other.get(); }
   RareText(RareText&&) noexcept = default;
   RareText& operator=(const RareText& other) {
@@ -32,6 +34,10 @@ class RareText {
       text_ = std::make_unique<std::u16string>(std::move(text));
     }
     return *this;
+  }
+
+  RareText& operator=(const char16_t* text) {
+    return *this = std::u16string(text);
   }
 
   const std::u16string& get() const {
@@ -55,6 +61,15 @@ inline bool operator!=(const RareText& a, const RareText& b) {
 }
 inline bool operator==(const RareText& a, const std::u16string& b) {
   return a.get() == b;
+}
+inline bool operator!=(const RareText& a, const std::u16string& b) {
+  return a.get() != b;
+}
+inline bool operator==(const std::u16string& a, const RareText& b) {
+  return a == b.get();
+}
+inline bool operator!=(const std::u16string& a, const RareText& b) {
+  return a != b.get();
 }
 inline bool operator==(const RareText& a, const char16_t* b) {
   return a.get() == b;

@@ -88,7 +88,7 @@ bool RemoveKeyword(ms_places* handle, const context::JournalEntry& entry,
   if (entry.keyword.empty() || place == 0) return true;
   SQLite::Database& db = handle->database;
   int64_t row = 0;
-  if (db.ForEachRow(kKeywordOf, {entry.keyword, place},
+  if (db.ForEachRow(kKeywordOf, {entry.keyword.get(), place},
                     [&](const SQLite::Statement& found) {
                       row = found.Integer(0);
                     }) != 0) {
