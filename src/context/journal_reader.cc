@@ -124,15 +124,17 @@ Status JournalParser::ReadStore(Journal* journal) {
     if (!read) return Ended("the store is of no known kind or has no path");
   }
   if (twice_ || !json_.ok()) return Ended("");
-  if (kind == u"places") {
-    journal->store = StoreKind::kPlaces;
-  } else if (kind == u"chrome") {
-    journal->store = StoreKind::kChrome;
-  } else if (kind == u"favorites") {
-    journal->store = StoreKind::kFavorites;
-  } else {
-    return Damaged("a store of no known kind");
+  // The kinds by the names the writer gives them.
+  const std::string key = platform::ToUtf8(kind);
+  bool known = false;
+  for (StoreKind each :
+       {StoreKind::kPlaces, StoreKind::kChrome, StoreKind::kFavorites}) {
+    if (key == StoreKindKey(each)) {
+      journal->store = each;
+      known = true;
+    }
   }
+  if (!known) return Damaged("a store of no known kind");
   if (journal->store_path.empty()) return Damaged("the store has no path");
   return Status::Ok();
 }

@@ -15,8 +15,9 @@ namespace model {
 class RareText {
  public:
   RareText() = default;
-  RareText(std::u16string text) { *this = std::move(text); }  // NOLINT
-  RareText(const char16_t* text) { *this = std::u16string(text); }  // NOLINT
+  // Made from text without a cast, as the strings it stands in for were.
+  RareText(std::u16string text) { *this = std::move(text); }
+  RareText(const char16_t* text) { *this = std::u16string(text); }
   RareText(const RareText& other) { *this = other.get(); }
   RareText(RareText&&) noexcept = default;
   RareText& operator=(const RareText& other) {
@@ -35,7 +36,6 @@ class RareText {
     }
     return *this;
   }
-
   RareText& operator=(const char16_t* text) {
     return *this = std::u16string(text);
   }
