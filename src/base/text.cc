@@ -50,4 +50,14 @@ std::u16string NumberText(long long value) {
   return std::u16string(digits.begin(), digits.end());
 }
 
+std::string LowerHex(const unsigned char* bytes, size_t size) {
+  static const char kHex[] = "0123456789abcdef";
+  std::string hex(size * 2, '0');
+  for (size_t i = 0; i < size; ++i) {
+    hex[2 * i] = kHex[bytes[i] >> 4];
+    hex[2 * i + 1] = kHex[bytes[i] & 15];
+  }
+  return hex;
+}
+
 }  // namespace marksafe

@@ -50,6 +50,9 @@ std::u16string JoinPath(const std::u16string& folder,
 // Decimal text of a number, as UTF-16.
 std::u16string NumberText(long long value);
 
+// Two lower-case hex digits for each of size bytes.
+std::string LowerHex(const unsigned char* bytes, size_t size);
+
 }  // namespace marksafe
 
 #endif  // MARKSAFE_BASE_TEXT_H_

@@ -15,6 +15,7 @@ namespace {
 
 const char16_t kSuffix[] = u".json";
 constexpr size_t kSuffixLength = 5;
+const char16_t kBesideSuffix[] = u".json.new";
 constexpr size_t kIdBaseLength = 16;  // 20261207T214500Z
 constexpr int kMaxSequence = 9999;
 
@@ -89,18 +90,47 @@ Status JournalFolder(std::u16string* folder) {
 
 namespace {
 
-void RemoveOldJournals(const std::u16string& folder) {
+// Removes the oldest journals beyond kKeptJournals, and what runs that
+// ended before their journal moved left beside (a day before now: no run
+// still writes those).
+void RemoveOldJournals(const std::u16string& folder, model::Time now) {
   std::vector<std::u16string> ids;
-  if (!ListJournalIds(&ids).ok() || ids.size() <= kKeptJournals) return;
-  for (size_t i = 0; i + kKeptJournals < ids.size(); ++i) {
-    platform::TryDeleteFile(JoinPath(folder, ids[i] + kSuffix));
+  if (ListJournalIds(&ids).ok() && ids.size() > kKeptJournals) {
+    for (size_t i = 0; i + kKeptJournals < ids.size(); ++i) {
+      platform::TryDeleteFile(JoinPath(folder, ids[i] + kSuffix));
+    }
   }
+  constexpr model::Time kDay = int64_t{86400} * 1000000;
+  const std::u16string before = IdAt(now - kDay);
+  std::vector<platform::DirEntry> entries;
+  if (!platform::ListDirectory(folder, &entries).ok()) return;
+  for (const platform::DirEntry& entry : entries) {
+    const std::u16string& name = entry.name;
+    if (entry.kind == platform::EntryKind::kRegular &&
+        EndsWith(name, kBesideSuffix) &&
+        IsJournalId(name.substr(0, kIdBaseLength)) &&
+        name.compare(0, kIdBaseLength, before) < 0) {
+      platform::TryDeleteFile(JoinPath(folder, name));
+    }
+  }
+}
+
+// "<base>.<random>.json.new": no two runs write into one file.
+Status BesidePath(const std::u16string& folder, const std::u16string& base,
+                  std::u16string* beside) {
+  unsigned char bytes[8];
+  const Status status = platform::RandomBytes(bytes, sizeof(bytes));
+  if (!status.ok()) return status;
+  const std::string hex = LowerHex(bytes, sizeof bytes);
+  *beside = JoinPath(folder, base + u"." +
+                                 std::u16string(hex.begin(), hex.end()) +
+                                 kBesideSuffix);
+  return Status::Ok();
 }
 
 // Writes the journal's text to beside piece by piece (its items freed as
 // they go) and flushes it; on failure nothing is left there.
 Status WriteBeside(Journal* journal, const std::u16string& beside) {
-  platform::TryDeleteFile(beside);
   const size_t items = journal->items.size();
   size_t size = 0;
   bool begun = false, too_large = false;
@@ -142,9 +172,12 @@ Status SaveNewJournal(Journal* journal) {
                            u"could not make the journal folder " + folder);
     }
   }
-  // Written beside, then moved to the first id free.
+  // Written beside under a name of this run's own (another run of the same
+  // second writes beside too), then moved to the first id free.
   const std::u16string base = IdAt(journal->time);
-  const std::u16string beside = JoinPath(folder, base + kSuffix + u".new");
+  std::u16string beside;
+  status = BesidePath(folder, base, &beside);
+  if (!status.ok()) return status;
   status = WriteBeside(journal, beside);
   if (!status.ok()) return status;
   for (int sequence = 1; sequence <= kMaxSequence; ++sequence) {
@@ -156,7 +189,7 @@ Status SaveNewJournal(Journal* journal) {
     const Status moved = platform::MoveFolder(beside, path);
     if (moved.ok()) {
       journal->id = id;
-      RemoveOldJournals(folder);
+      RemoveOldJournals(folder, journal->time);
       return Status::Ok();
     }
     if (moved.code() != kErrorAlreadyExists) {

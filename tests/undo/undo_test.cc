@@ -328,6 +328,56 @@ TEST(JournalFilesTest, ALargeJournalIsKeptWholeOrNotAtAll) {
   EXPECT_EQ(read.items.back().title, title);
 }
 
+// Two runs of the same second: the second saves its journal while the
+// first is between two pieces of its own. Each keeps its journal whole under
+// an id of its own.
+class SecondRunEnv : public StateFolderEnv {
+ public:
+  using StateFolderEnv::StateFolderEnv;
+  context::Journal second;
+  Status AppendFile(const std::u16string& path,
+                    const std::string& bytes) override {
+    if (!second.items.empty() && second.id.empty()) {
+      EXPECT_TRUE(context::SaveNewJournal(&second).ok());
+    }
+    return StateFolderEnv::AppendFile(path, bytes);
+  }
+};
+
+TEST(JournalFilesTest, RunsOfOneSecondEachKeepTheirOwn) {
+  test::TempDir dir;
+  SecondRunEnv env(U16(dir.sub("state")));
+  platform::ScopedEnvOverride override(&env);
+  context::Journal first;
+  first.store_path = u"/x/places.sqlite";
+  first.time = 1796700000000000;
+  const std::u16string title(size_t{1} << 20, u'a');
+  for (int i = 0; i < 3; ++i) {
+    first.items.push_back(context::JournalEntry{
+        model::ItemKind::kLink, U16(std::to_string(i + 10)), u"", u"3", title, u"", u""});
+  }
+  env.second = first;
+  env.second.items.resize(1);
+  env.second.items[0].title = u"second";
+  ASSERT_TRUE(context::SaveNewJournal(&first).ok());
+  ASSERT_NE(first.id, env.second.id);
+  context::Journal read;
+  ASSERT_TRUE(context::ReadJournal(first.id, &read).ok());
+  EXPECT_EQ(read.items.size(), size_t{3});
+  ASSERT_TRUE(context::ReadJournal(env.second.id, &read).ok());
+  ASSERT_EQ(read.items.size(), size_t{1});
+  EXPECT_EQ(read.items[0].title, u"second");
+
+  // What a run that died before its move left beside goes a day later.
+  const std::string left = dir.sub("state") + "/marksafe/journal/" +
+                           "20261101T000000Z.0011223344556677.json.new";
+  test::WriteBytes(left, "{");
+  first.time += int64_t{86400} * 1000000 * 60;
+  first.items.resize(1);
+  ASSERT_TRUE(context::SaveNewJournal(&first).ok());
+  EXPECT_FALSE(test::Exists(left));
+}
+
 // Journals do not pile up: saving one more than are kept removes the
 // oldest.
 TEST(JournalFilesTest, KeepsOnlyTheNewest) {

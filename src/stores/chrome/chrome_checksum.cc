@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "platform/platform.h"
 #include "platform/random_block.h"
 #include "stores/chrome/chrome_document.h"
@@ -97,13 +98,7 @@ std::string TreeChecksum(const Json::Value& document,
   }
   unsigned char digest[16];
   if (!platform::Md5Digest(data, digest)) return std::string();
-  static const char kHex[] = "0123456789abcdef";
-  std::string hex;
-  for (const unsigned char byte : digest) {
-    hex.push_back(kHex[byte >> 4]);
-    hex.push_back(kHex[byte & 0x0F]);
-  }
-  return hex;
+  return LowerHex(digest, sizeof digest);
 }
 
 bool NewGuid(std::string* guid) {
