@@ -59,10 +59,12 @@ std::vector<ItemId> ItemsOf(const Tree& tree, bool folders) {
   return ids;
 }
 
-// Items in tree order, taken from the front (most keys hold one item).
+// Items in tree order, taken from the front: a list threaded through an
+// array of next items, as most keys hold one item and a vector each would
+// cost an allocation per item.
 struct Queue {
-  std::vector<ItemId> ids;
-  size_t next = 0;
+  ItemId head = model::kNoItem;
+  ItemId tail = model::kNoItem;
 };
 
 // What makes a pair the first choice: the match key, the title and, for
@@ -88,10 +90,14 @@ struct ExactHash {
 class Matcher {
  public:
   Matcher(const Tree& before, const Tree& after)
-      : before_(before), after_(after) {
+      : before_(before),
+        after_(after),
+        map_(before.size(), model::kNoItem),
+        next_exact_(before.size(), model::kNoItem),
+        next_key_(before.size(), model::kNoItem) {
     for (model::Root root : model::kAllRoots) {
       if (before.root(root) != model::kNoItem) {
-        map_[before.root(root)] = after.root(root);
+        map_[static_cast<size_t>(before.root(root))] = after.root(root);
       }
     }
   }
@@ -104,13 +110,15 @@ class Matcher {
     std::unordered_map<MatchKey, Queue, MatchKeyHash> by_key;
     std::unordered_map<Exact, Queue, ExactHash> exact;
     const std::vector<ItemId> old_items = ItemsOf(before_, folders);
+    by_key.reserve(old_items.size());
+    exact.reserve(old_items.size());
     for (ItemId id : old_items) {
       const model::Item& item = before_.at(id);
       const MatchKey key = KeyOf(item);
-      by_key[key].ids.push_back(id);
-      exact[Exact{key, item.title,
-                  folders ? model::kNoItem : Mapped(item.parent)}]
-          .ids.push_back(id);
+      Append(&by_key[key], &next_key_, id);
+      Append(&exact[Exact{key, item.title,
+                          folders ? model::kNoItem : Mapped(item.parent)}],
+             &next_exact_, id);
     }
     std::vector<std::pair<ItemId, MatchKey>> unpaired;
     for (ItemId id : ItemsOf(after_, folders)) {
@@ -118,25 +126,28 @@ class Matcher {
       const MatchKey key = KeyOf(item);
       auto found = exact.find(
           Exact{key, item.title, folders ? model::kNoItem : item.parent});
-      ItemId old = TakeFree(found == exact.end() ? nullptr : &found->second);
+      const ItemId old =
+          found == exact.end() ? model::kNoItem
+                               : TakeFree(&found->second, next_exact_);
       if (old == model::kNoItem) {
         unpaired.emplace_back(id, key);
       } else {
-        map_[old] = id;
+        map_[static_cast<size_t>(old)] = id;
       }
     }
     for (const auto& [id, key] : unpaired) {
       auto found = by_key.find(key);
-      const ItemId old =
-          TakeFree(found == by_key.end() ? nullptr : &found->second);
+      const ItemId old = found == by_key.end()
+                             ? model::kNoItem
+                             : TakeFree(&found->second, next_key_);
       if (old == model::kNoItem) {
         added_.push_back(id);
       } else {
-        map_[old] = id;
+        map_[static_cast<size_t>(old)] = id;
       }
     }
     for (ItemId id : old_items) {
-      if (map_.count(id) == 0) removed_.push_back(id);
+      if (Mapped(id) == model::kNoItem) removed_.push_back(id);
     }
   }
 
@@ -183,15 +194,25 @@ class Matcher {
   }
 
   ItemId Mapped(ItemId old) const {
-    const auto found = map_.find(old);
-    return found == map_.end() ? model::kNoItem : found->second;
+    return old == model::kNoItem ? model::kNoItem
+                                 : map_[static_cast<size_t>(old)];
+  }
+
+  static void Append(Queue* queue, std::vector<ItemId>* next, ItemId id) {
+    if (queue->tail == model::kNoItem) {
+      queue->head = id;
+    } else {
+      (*next)[static_cast<size_t>(queue->tail)] = id;
+    }
+    queue->tail = id;
   }
 
   // The first item of queue not paired yet (taken off it).
-  ItemId TakeFree(Queue* queue) {
-    while (queue != nullptr && queue->next < queue->ids.size()) {
-      const ItemId id = queue->ids[queue->next++];
-      if (map_.count(id) == 0) return id;
+  ItemId TakeFree(Queue* queue, const std::vector<ItemId>& next) {
+    while (queue->head != model::kNoItem) {
+      const ItemId id = queue->head;
+      queue->head = next[static_cast<size_t>(id)];
+      if (Mapped(id) == model::kNoItem) return id;
     }
     return model::kNoItem;
   }
@@ -210,7 +231,9 @@ class Matcher {
 
   const Tree& before_;
   const Tree& after_;
-  std::unordered_map<ItemId, ItemId> map_;  // before -> after
+  std::vector<ItemId> map_;  // before -> after (kNoItem: not paired)
+  // Per before item, the next item of its queue in exact and in by_key.
+  std::vector<ItemId> next_exact_, next_key_;
   std::deque<std::u16string> rewritten_;     // addresses keys point into
   std::vector<ItemId> added_, removed_;
 };
