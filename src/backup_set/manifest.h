@@ -101,8 +101,9 @@ class ManifestWriter {
   bool replace_rewritten_ = false;
 };
 
-// A manifest as read: the records of each folder (by its relative path) in
-// order, separators included, and the records of the top folders.
+// A manifest as read: its records and, from ReadManifest, the records of
+// each folder (by its relative path) in order, separators included, and
+// the records of the top folders.
 struct Manifest {
   std::vector<Record> records;
   // parent path -> indexes into records, in order
@@ -127,8 +128,9 @@ enum class ManifestState { kMissing, kDamaged, kRead };
 ManifestState ReadManifest(const std::u16string& path, const char* part_kind,
                            Manifest* manifest, std::string* why);
 
-// Reads a manifest from its bytes as ReadManifest does (never kMissing).
-// A null part_kind takes either kind.
+// Reads a manifest from its bytes as ReadManifest does (never kMissing),
+// without children and top_folders: a reader that builds a tree by path
+// has no need of them. A null part_kind takes either kind.
 ManifestState ParseManifest(const std::string& bytes, const char* part_kind,
                             Manifest* manifest, std::string* why);
 

@@ -16,16 +16,16 @@ namespace {
 
 // A relative path that stays inside the part: names separated by "/",
 // none empty, "." or "..", and none holding what no written name holds.
+// One pass: every manifest record's path is checked.
 bool IsInsidePath(const std::u16string& path) {
-  if (path.empty()) return false;
   size_t begin = 0;
-  while (begin <= path.size()) {
-    size_t end = path.find(u'/', begin);
-    if (end == std::u16string::npos) end = path.size();
-    const std::u16string_view name(path.data() + begin, end - begin);
+  for (size_t i = 0; i <= path.size(); ++i) {
+    const char16_t unit = i < path.size() ? path[i] : u'/';
+    if (unit == u'\\' || unit == u':') return false;
+    if (unit != u'/') continue;
+    const std::u16string_view name(path.data() + begin, i - begin);
     if (name.empty() || name == u"." || name == u"..") return false;
-    if (name.find_first_of(u"\\:") != std::u16string_view::npos) return false;
-    begin = end + 1;
+    begin = i + 1;
   }
   return true;
 }
@@ -316,7 +316,9 @@ ManifestState ReadManifest(const std::u16string& path, const char* part_kind,
     *why = "cannot be read (" + std::to_string(read.code()) + ")";
     return ManifestState::kDamaged;
   }
-  return ParseManifest(bytes, part_kind, manifest, why);
+  const ManifestState state = ParseManifest(bytes, part_kind, manifest, why);
+  if (state == ManifestState::kRead) IndexRecords(manifest);
+  return state;
 }
 
 ManifestState ParseManifest(const std::string& bytes, const char* part_kind,
@@ -359,7 +361,6 @@ ManifestState ParseManifest(const std::string& bytes, const char* part_kind,
     *why = "has no records";
     return ManifestState::kDamaged;
   }
-  IndexRecords(manifest);
   return ManifestState::kRead;
 }
 

@@ -116,7 +116,7 @@ HistoryListing ListHistory(const std::u16string& root,
     summary.first = before == previous.end();
     if (!summary.first) {
       summary.diff = history::DiffTrees(before->second, tree);
-      summary.diff.changes = {};
+      std::vector<history::TreeChange>().swap(summary.diff.changes);
     }
     summary.file = std::move(file);
     previous[summary.file.part] = std::move(tree);
