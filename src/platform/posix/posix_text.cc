@@ -3,7 +3,10 @@
 #include <utf8.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <iterator>
+#include <memory>
 
 #include "platform/platform.h"
 
@@ -25,6 +28,69 @@ size_t AppendAsciiRun(const From& text, size_t from, To* out) {
   }
   out->resize(at + (end - from));
   return end;
+}
+
+// Decodes text, when it is all well-formed UTF-8, in one pass into units
+// (room for text.size(): a unit never takes fewer bytes than it makes) and
+// returns their count; npos at the first malformed sequence.
+size_t DecodeWellFormed(const std::string& text, char16_t* units) {
+  const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+  const size_t size = text.size();
+  char16_t* to = units;
+  size_t i = 0;
+  while (i < size) {
+    if (size - i >= 8) {
+      // Most text is ASCII: eight bytes of it are taken at once.
+      uint64_t block;
+      std::memcpy(&block, in + i, sizeof block);
+      if ((block & 0x8080808080808080u) == 0) {
+        for (size_t k = 0; k < 8; ++k) to[k] = in[i + k];
+        to += 8;
+        i += 8;
+        continue;
+      }
+    }
+    uint32_t code_point = in[i];
+    if (code_point < 0x80) {
+      *to++ = static_cast<char16_t>(code_point);
+      ++i;
+      continue;
+    }
+    size_t length;
+    if (code_point >= 0xC2 && code_point <= 0xDF) {
+      length = 2;
+      code_point &= 0x1F;
+    } else if (code_point >= 0xE0 && code_point <= 0xEF) {
+      length = 3;
+      code_point &= 0x0F;
+    } else if (code_point >= 0xF0 && code_point <= 0xF4) {
+      length = 4;
+      code_point &= 0x07;
+    } else {
+      return std::string::npos;
+    }
+    if (size - i < length) return std::string::npos;
+    for (size_t k = 1; k < length; ++k) {
+      const uint32_t unit = in[i + k];
+      if ((unit & 0xC0) != 0x80) return std::string::npos;
+      code_point = (code_point << 6) | (unit & 0x3F);
+    }
+    // Overlong forms, surrogates and what lies past U+10FFFF.
+    if ((length == 3 && (code_point < 0x800 ||
+                         (code_point >= 0xD800 && code_point <= 0xDFFF))) ||
+        (length == 4 && (code_point < 0x10000 || code_point > 0x10FFFF))) {
+      return std::string::npos;
+    }
+    if (code_point >= 0x10000) {
+      code_point -= 0x10000;
+      *to++ = static_cast<char16_t>(0xD800 + (code_point >> 10));
+      *to++ = static_cast<char16_t>(0xDC00 + (code_point & 0x3FF));
+    } else {
+      *to++ = static_cast<char16_t>(code_point);
+    }
+    i += length;
+  }
+  return static_cast<size_t>(to - units);
 }
 
 }  // namespace
@@ -50,6 +116,16 @@ std::string ToUtf8(const std::u16string& text) {
 }
 
 std::u16string FromUtf8(const std::string& text) {
+  // Decoded into a buffer that is not cleared first, then copied once.
+  char16_t small[256];
+  std::unique_ptr<char16_t[]> large;
+  char16_t* units = small;
+  if (text.size() > sizeof small / sizeof *small) {
+    large.reset(new char16_t[text.size()]);
+    units = large.get();
+  }
+  const size_t count = DecodeWellFormed(text, units);
+  if (count != std::string::npos) return std::u16string(units, count);
   std::u16string out;
   out.reserve(text.size());
   const size_t ascii = AppendAsciiRun(text, 0, &out);
