@@ -95,6 +95,7 @@ class Matcher {
         map_(before.size(), model::kNoItem),
         next_exact_(before.size(), model::kNoItem),
         next_key_(before.size(), model::kNoItem) {
+    normalized_.reserve(before.size());
     for (model::Root root : model::kAllRoots) {
       if (before.root(root) != model::kNoItem) {
         map_[static_cast<size_t>(before.root(root))] = after.root(root);
@@ -179,14 +180,19 @@ class Matcher {
   MatchKey KeyOf(const model::Item& item) {
     MatchKey key{item.kind, {}, item.date_added, {}};
     if (item.kind == ItemKind::kLink) {
-      // Most addresses are stored in standard form already; only those
-      // that normalising rewrites are kept a second time.
-      std::u16string normalized;
-      if (NormalizeUrl(item.url, &normalized) && normalized != item.url) {
-        key.url = rewritten_.emplace_back(std::move(normalized));
-      } else {
-        key.url = item.url;
+      // Each address is normalised once: the two trees mostly hold the same
+      // ones. Most are in standard form already; only those that
+      // normalising rewrites are kept a second time.
+      const auto [known, is_new] = normalized_.try_emplace(item.url);
+      if (is_new) {
+        std::u16string normalized;
+        if (NormalizeUrl(item.url, &normalized) && normalized != item.url) {
+          known->second = rewritten_.emplace_back(std::move(normalized));
+        } else {
+          known->second = item.url;
+        }
       }
+      key.url = known->second;
     } else if (item.date_added == 0) {
       key.title = item.title;
     }
@@ -235,6 +241,8 @@ class Matcher {
   // Per before item, the next item of its queue in exact and in by_key.
   std::vector<ItemId> next_exact_, next_key_;
   std::deque<std::u16string> rewritten_;     // addresses keys point into
+  // Address as stored (in either tree) -> its form in keys.
+  std::unordered_map<std::u16string_view, std::u16string_view> normalized_;
   std::vector<ItemId> added_, removed_;
 };
 
