@@ -144,6 +144,34 @@ TEST(TreeDiffTest, TellsAddedRemovedRenamedAndMoved) {
   EXPECT_TRUE(DiffTrees(after, after).empty());
 }
 
+// Many items under few keys, and more addresses after than before: every
+// link pairs with the one of its address and title, and each change is
+// counted once.
+TEST(TreeDiffTest, CountsEachChangeOnceAmongManyTwins) {
+  model::Tree before, after;
+  const model::ItemId bar = before.AddRoot(model::Root::kToolbar, u"bar");
+  const model::ItemId bar2 = after.AddRoot(model::Root::kToolbar, u"bar");
+  const model::ItemId box = Put(&after, bar2, NewFolder(u"Box", 7));
+  Put(&before, bar, NewFolder(u"Box", 7));
+  constexpr int kLinks = 3000;
+  for (int i = 0; i < kLinks; ++i) {
+    const std::u16string url =
+        u"https://x.example/" + test::U16(std::to_string(i % 40));
+    const std::u16string title = test::U16(std::to_string(i));
+    Put(&before, bar, NewLink(title, url, 1));
+    // Every third link moves into Box, every fifth is renamed.
+    Put(&after, i % 3 == 0 ? box : bar2,
+        NewLink(i % 5 == 0 ? title + u"!" : title, url, 1));
+    Put(&after, bar2, NewLink(title, url + u"/new/" + title, 1));
+    Put(&after, bar2, NewLink(title, url + u"/other/" + title, 1));
+  }
+  const TreeDiff diff = DiffTrees(before, after);
+  EXPECT_EQ(diff.added, 2 * kLinks);
+  EXPECT_EQ(diff.removed, 0);
+  EXPECT_EQ(diff.moved, kLinks / 3);
+  EXPECT_EQ(diff.renamed, kLinks / 5 - kLinks / 15);
+}
+
 class SnapshotFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
