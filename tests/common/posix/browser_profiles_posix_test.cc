@@ -123,33 +123,6 @@ TEST_F(ProfilesInHome, FlatpakLockCountsWhileTheAppRuns) {
   EXPECT_FALSE(ProfileInUse(Get("chrome")));
 }
 
-// Firefox's "lock" link outlives a clean quit: it counts only while its pid
-// is a main process of the Firefox family, not any live process.
-TEST_F(ProfilesInHome, FirefoxLockLinkCountsOnlyForALiveFirefox) {
-  test::ScopedFaultyEnv env;
-  using platform::Browser;
-  const int64_t fox = env->AddBrowserProcess(Browser::kFirefox, u"firefox", {});
-  const int64_t wolf =
-      env->AddBrowserProcess(Browser::kFirefox, u"librewolf", {});
-  const int64_t chromium =
-      env->AddBrowserProcess(Browser::kChrome, u"chromium", {});
-  const struct {
-    std::string target;
-    bool in_use;
-  } cases[] = {
-      {"127.0.0.1:+" + std::to_string(fox), true},
-      {":+" + std::to_string(wolf), true},
-      {"127.0.0.1:+" + std::to_string(chromium), false},
-      {"127.0.0.1:+" + std::to_string(getpid()), false},  // pid reused
-      {"127.0.0.1:+" + std::to_string(EndedPid()), false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.target);
-    Link(c.target, U8(Get("firefox").folder) + "/lock");
-    EXPECT_EQ(ProfileInUse(Get("firefox")), c.in_use);
-  }
-}
-
 // Closing asks the lock's owner and the processes whose command line names
 // the profile; the browser's other instances keep running.
 TEST_F(ProfilesInHome, ClosingAsksOnlyWhatHoldsTheProfile) {

@@ -160,21 +160,29 @@ bool InUseWithLock(const std::string& target) {
 }
 
 // The link outlives a clean quit and its pid may since belong to any
-// process: only a live Firefox-family main process makes it count.
+// process: only a live Firefox-family main process makes it count, not a
+// Chromium nor this test.
 TEST(ProfileLockTest, SymlinkCountsOnlyWhenItNamesALiveFirefox) {
   pid_t dead = fork();  // ended and reaped: no process has this pid now
   if (dead == 0) _exit(0);
   waitpid(dead, nullptr, 0);
   test::TempDir programs;
-  const pid_t fox = Start(programs, "/bin/sleep", {"firefox-esr", "30"});
-  ASSERT_GT(fox, 0);
+  std::vector<pid_t> pids;
+  for (const char* name : {"firefox-esr", "librewolf", "chromium"}) {
+    pids.push_back(Start(programs, "/bin/sleep", {name, "30"}));
+    ASSERT_GT(pids.back(), 0) << name;
+  }
   const std::string own = std::to_string(getpid());
-  EXPECT_TRUE(InUseWithLock(":+" + std::to_string(fox)));
-  EXPECT_TRUE(InUseWithLock("127.0.1.1:+" + std::to_string(fox)));
+  EXPECT_TRUE(InUseWithLock(":+" + std::to_string(pids[0])));
+  EXPECT_TRUE(InUseWithLock("127.0.1.1:+" + std::to_string(pids[0])));
+  EXPECT_TRUE(InUseWithLock("127.0.1.1:+" + std::to_string(pids[1])));
+  EXPECT_FALSE(InUseWithLock("127.0.1.1:+" + std::to_string(pids[2])));
   EXPECT_FALSE(InUseWithLock("127.0.1.1:+" + own));
   EXPECT_FALSE(InUseWithLock("127.0.1.1:+" + std::to_string(dead)));
-  kill(fox, SIGKILL);
-  waitpid(fox, nullptr, 0);
+  for (pid_t pid : pids) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
   // Pid 0 and -1 would address process groups, not a process.
   for (const char* target :
        {":+0", ":+-1", ":+", "garbage", ":+12x", ":+99999999999999999999"}) {
