@@ -31,7 +31,6 @@ namespace test {
 namespace {
 
 using model::Counts;
-using model::ItemId;
 using model::Root;
 using model::Tree;
 
