@@ -31,8 +31,12 @@ namespace history {
 inline constexpr char16_t kHistoryFolderName[] = u"History";
 inline constexpr char16_t kSnapshotSuffix[] = u".snapshot";
 
-constexpr uint64_t kMaxSnapshotFileSize = uint64_t{64} << 20;
+// A snapshot's text is at most kMaxSnapshotTextSize; its file, the text
+// compressed, may be a little larger than the text when the text does not
+// compress. Every snapshot that is written can be read back.
 constexpr size_t kMaxSnapshotTextSize = size_t{512} << 20;
+constexpr uint64_t kMaxSnapshotFileSize =
+    kMaxSnapshotTextSize + (kMaxSnapshotTextSize >> 7);
 
 // The id of a snapshot taken at time (second precision, UTC).
 std::u16string SnapshotIdAt(model::Time time);

@@ -1,9 +1,13 @@
 #include <zstd.h>
 
+#include "history/snapshot.h"
 #include "history/snapshot_codec.h"
 
 namespace marksafe {
 namespace history {
+
+static_assert(ZSTD_COMPRESSBOUND(kMaxSnapshotTextSize) <= kMaxSnapshotFileSize,
+              "a snapshot of the largest text must not be too large to read");
 
 bool SnapshotCodecAvailable() { return true; }
 
