@@ -30,13 +30,20 @@ pid_t Start(const test::TempDir& dir, const char* program,
   return test::StartProgramCopy(dir.path(), program, std::move(args), uid);
 }
 
-// Start for a shell that sets a trap and then starts its first child:
-// waits until the child is there, so that the trap is set.
-pid_t StartTrapping(const test::TempDir& dir, std::vector<std::string> args) {
+// Start for a shell that starts a child (and may set a trap first): waits
+// until the child has become a program of its own. Until then it is a copy
+// of the shell under the browser's name, with the same arguments, and
+// counts as one more browser process.
+pid_t StartShell(const test::TempDir& dir, std::vector<std::string> args) {
   const pid_t pid = Start(dir, "/bin/sh", std::move(args));
   const std::string children = "/proc/" + std::to_string(pid) + "/task/" +
                                std::to_string(pid) + "/children";
-  auto ready = [&] { return !test::ReadBytes(children).empty(); };
+  auto ready = [&] {
+    const std::string list = test::ReadBytes(children);
+    if (list.empty()) return false;
+    const std::string child = list.substr(0, list.find(' '));
+    return test::ReadBytes("/proc/" + child + "/comm") == "sleep\n";
+  };
   return pid > 0 && WaitFor(ready) ? pid : -1;
 }
 
@@ -56,14 +63,14 @@ class BrowserProcessTest : public ::testing::Test {
 // it ends (a restart), are asked as well and waited for.
 TEST_F(BrowserProcessTest, CloseWaitsForEveryMainProcess) {
   const std::string replacement = dir_.sub("firefox");
-  pid_t restarting = StartTrapping(
+  pid_t restarting = StartShell(
       dir_,
       {"firefox", "-c",
        "trap '\"" + replacement +
            "\" -c \"trap \\\"sleep 0.3; exit 0\\\" TERM; sleep 30 & wait\" "
            "& sleep 0.2; exit 0' TERM; sleep 30 & wait"});
   ASSERT_GT(restarting, 0);
-  pid_t slow = StartTrapping(
+  pid_t slow = StartShell(
       dir_,
       {"firefox-esr", "-c", "trap 'sleep 0.6; exit 0' TERM; sleep 30 & wait"});
   ASSERT_GT(slow, 0);
@@ -128,7 +135,7 @@ TEST(ProcessListTest, ClosingByIdEndsOnlyThoseProcesses) {
   std::vector<pid_t> pids;
   for (const std::u16string& arg : dirs) {
     pids.push_back(
-        Start(dir, "/bin/sh", {"chromium", "-c", "sleep 30; :", test::U8(arg)}));
+        StartShell(dir, {"chromium", "-c", "sleep 30; :", test::U8(arg)}));
     ASSERT_GT(pids.back(), 0);
   }
   std::vector<std::u16string> seen;
