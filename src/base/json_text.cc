@@ -1,5 +1,7 @@
 #include "base/json_text.h"
 
+#include "base/text.h"
+
 namespace marksafe {
 
 std::string CompactJson(const Json::Value& value) {
@@ -8,17 +10,8 @@ std::string CompactJson(const Json::Value& value) {
   builder["emitUTF8"] = true;
   return Json::writeString(builder, value);
 }
+
 namespace {
-
-const char kHexDigits[] = "0123456789ABCDEF";
-
-void AppendUnitEscape(unsigned value, std::string* out) {
-  out->append("\\u");
-  out->push_back(kHexDigits[(value >> 12) & 0xF]);
-  out->push_back(kHexDigits[(value >> 8) & 0xF]);
-  out->push_back(kHexDigits[(value >> 4) & 0xF]);
-  out->push_back(kHexDigits[value & 0xF]);
-}
 
 // The bytes a JSON string holds as they are: all but the quote, the
 // backslash and the control characters.

@@ -60,4 +60,20 @@ std::string LowerHex(const unsigned char* bytes, size_t size) {
   return hex;
 }
 
+namespace {
+const char kUpperHex[] = "0123456789ABCDEF";
+}  // namespace
+
+void AppendPercentEscape(unsigned char byte, std::string* out) {
+  const char escape[3] = {'%', kUpperHex[byte >> 4], kUpperHex[byte & 15]};
+  out->append(escape, 3);
+}
+
+void AppendUnitEscape(char16_t unit, std::string* out) {
+  out->append("\\u");
+  for (int shift = 12; shift >= 0; shift -= 4) {
+    out->push_back(kUpperHex[(unit >> shift) & 15]);
+  }
+}
+
 }  // namespace marksafe

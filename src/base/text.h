@@ -53,6 +53,12 @@ std::u16string NumberText(long long value);
 // Two lower-case hex digits for each of size bytes.
 std::string LowerHex(const unsigned char* bytes, size_t size);
 
+// Appends "%XX", the byte in upper-case hex, as URLs escape it.
+void AppendPercentEscape(unsigned char byte, std::string* out);
+
+// Appends "\uXXXX", the UTF-16 unit in upper-case hex, as JSON escapes it.
+void AppendUnitEscape(char16_t unit, std::string* out);
+
 }  // namespace marksafe
 
 #endif  // MARKSAFE_BASE_TEXT_H_

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -287,13 +288,10 @@ bool DomainToAscii(const std::string& domain, std::string* out) {
 
 bool ParseOpaqueHost(const std::string& input, std::string* out) {
   out->clear();
-  static const char kHex[] = "0123456789ABCDEF";
   for (unsigned char c : input) {
     if (IsForbiddenHostByte(c)) return false;
     if (c < 0x20 || c > 0x7E) {
-      *out += '%';
-      *out += kHex[c >> 4];
-      *out += kHex[c & 0xF];
+      AppendPercentEscape(c, out);
     } else {
       *out += static_cast<char>(c);
     }

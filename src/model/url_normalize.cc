@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text.h"
 #include "model/url_common_form.h"
 #include "model/url_host.h"
 #include "platform/platform.h"
@@ -58,12 +59,9 @@ bool InSet(unsigned char c, EncodeSet set) {
 // Appends text with every byte of set written as "%XX" (upper-case hex).
 // Existing escapes pass unchanged: "%" is in no set.
 void AppendEncoded(const std::string& text, EncodeSet set, std::string* out) {
-  static const char kHex[] = "0123456789ABCDEF";
   for (unsigned char c : text) {
     if (InSet(c, set)) {
-      *out += '%';
-      *out += kHex[c >> 4];
-      *out += kHex[c & 0xF];
+      AppendPercentEscape(c, out);
     } else {
       *out += static_cast<char>(c);
     }
@@ -407,7 +405,8 @@ bool NormalizeUrl(const std::u16string& url, std::u16string* out) {
 bool IsUrl(const std::u16string& url) {
   size_t host_end = 0;
   Url parsed;
-  return IsCommonWebForm(url, &host_end) || Parse(platform::ToUtf8(url), &parsed);
+  return IsCommonWebForm(url, &host_end) ||
+         Parse(platform::ToUtf8(url), &parsed);
 }
 
 std::u16string NormalizedOrSelf(const std::u16string& url) {

@@ -35,14 +35,11 @@ namespace {
 // with a separator given an empty authority, so that "//server/share"
 // stays a path.
 std::string FileUri(const std::string& native, const std::string& query) {
-  static const char kHex[] = "0123456789ABCDEF";
   std::string uri = "file:";
   if (!native.empty() && (native[0] == '/' || native[0] == '\\')) uri += "//";
   for (const char c : native) {
     if (c == '%' || c == '?' || c == '#') {
-      uri += '%';
-      uri += kHex[(static_cast<unsigned char>(c) >> 4) & 0xF];
-      uri += kHex[static_cast<unsigned char>(c) & 0xF];
+      AppendPercentEscape(static_cast<unsigned char>(c), &uri);
     } else {
       uri += c;
     }
