@@ -154,9 +154,13 @@ MARKSAFE_API int32_t marksafe_export_html(const MS_CHAR* source, int32_t kind,
   return marksafe::exports::GuardedCode([&] {
     marksafe::context::JobScope scope("marksafe_export_html");
     return marksafe::exports::CodeOf(
-        marksafe::jobs::ExportStore(kind, marksafe::exports::ToU16(source),
-                                    marksafe::exports::ToU16(html_file),
-                                    &marksafe::html::WriteBookmarkHtml));
+        marksafe::jobs::ExportStore(
+            kind, marksafe::exports::ToU16(source),
+            marksafe::exports::ToU16(html_file),
+            [](const marksafe::model::Tree& tree, std::string* bytes) {
+              *bytes = marksafe::html::WriteBookmarkHtml(tree);
+              return marksafe::Status::Ok();
+            }));
   });
 }
 

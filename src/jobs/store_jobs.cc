@@ -128,7 +128,7 @@ Status CountStore(int32_t kind, const std::u16string& path,
 
 Status ExportStore(
     int32_t kind, const std::u16string& path, const std::u16string& file,
-    const std::function<std::string(const model::Tree&)>& write) {
+    const std::function<Status(const model::Tree&, std::string*)>& write) {
   model::Tree tree;
   Status status = ReadStore(kind, path, &tree);
   if (!status.ok()) return status;
@@ -140,11 +140,16 @@ Status ExportStore(
         report.AddRoot(model::RootKey(root), tree.at(id).title);
     root_report->source = root_report->added = model::CountBelow(tree, id);
   }
-  if (platform::ReplaceFileAtomically(file, write(tree)).ok())
+  std::string bytes;
+  status = write(tree, &bytes);
+  if (status.ok() && platform::ReplaceFileAtomically(file, bytes).ok()) {
     return Status::Ok();
+  }
   // Nothing of the file was kept: what the roots counted as added failed.
-  report.AddedWasNotKept(DisplayPath(file), "write failed");
-  return Status::Error(kErrorAccessDenied, file);
+  report.AddedWasNotKept(DisplayPath(file),
+                         status.ok() ? "write failed"
+                                     : platform::ToUtf8(status.message()));
+  return status.ok() ? Status::Error(kErrorAccessDenied, file) : status;
 }
 
 Status MergeIntoStore(model::Tree* source_tree, int32_t kind,

@@ -29,12 +29,13 @@ namespace jobs {
 [[nodiscard]] Status CountStore(int32_t kind, const std::u16string& path,
                                 model::Counts* counts);
 
-// Reads the store and replaces file with write(tree) in one step; the
-// report counts per root what was written. Fails as ReadStore, or with
-// kErrorAccessDenied when file cannot be written.
+// Reads the store and replaces file with the bytes write makes of the tree,
+// in one step; the report counts per root what was written. Fails as
+// ReadStore, as write (nothing is written then), or with kErrorAccessDenied
+// when file cannot be written.
 [[nodiscard]] Status ExportStore(
     int32_t kind, const std::u16string& path, const std::u16string& file,
-    const std::function<std::string(const model::Tree&)>& write);
+    const std::function<Status(const model::Tree&, std::string*)>& write);
 
 // Merges every root of source into the store's root of the same kind
 // (places or Chrome; nothing doubled on a repeat), empties source (its

@@ -120,6 +120,7 @@ TEST(FirefoxBackupReader, RefusesDamagedFiles) {
       {"children not a list", R"({"children":[{"root":"toolbarFolder","children":7}]})"},
       {"header only", Lz4Header(10)},
       {"size over the cap", Lz4Header(uint32_t{1} << 31) + "xxxx"},
+      {"a small block claiming a gigabyte", Lz4Header(uint32_t{1} << 30) + "xxxx"},
       {"block cut short", good.substr(0, good.size() / 2)},
       {"size larger than the block gives", Lz4Header(
            static_cast<uint32_t>(good.size() * 4)) + good.substr(12)},

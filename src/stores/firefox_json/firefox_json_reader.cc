@@ -25,6 +25,13 @@ namespace {
 constexpr uint32_t kInvalidData = 13;
 constexpr uint32_t kNotFound = 2;
 constexpr size_t kHeaderBytes = sizeof(kJsonLz4Magic) + 4;
+// Every text that may be written compresses into a file that is read.
+static_assert(kMaxBackupJsonBytes <= LZ4_MAX_INPUT_SIZE &&
+              kHeaderBytes + LZ4_COMPRESSBOUND(kMaxBackupJsonBytes) <=
+                  kMaxBackupFileBytes);
+// An LZ4 block gives at most 255 bytes for each of its own, plus a few.
+constexpr size_t kMaxLz4Expansion = 255;
+constexpr size_t kLz4ExpansionSlack = 64;
 
 Status Damaged(const std::string& why) {
   return Status::Error(kInvalidData,
@@ -188,13 +195,20 @@ Status DecodeJsonLz4(const std::string& bytes, std::string* json) {
                    " bytes, more than the " +
                    std::to_string(kMaxBackupJsonBytes >> 20) + " MiB allowed");
   }
-  if (bytes.size() - kHeaderBytes > static_cast<size_t>(LZ4_MAX_INPUT_SIZE)) {
+  const size_t block = bytes.size() - kHeaderBytes;
+  if (block > static_cast<size_t>(LZ4_MAX_INPUT_SIZE)) {
     return Damaged("the compressed block is too large");
+  }
+  // Checked before the text is allocated: a small file may not claim a
+  // gigabyte.
+  if (size > block * kMaxLz4Expansion + kLz4ExpansionSlack) {
+    return Damaged("the header gives " + std::to_string(size) +
+                   " bytes, more than the compressed block can hold");
   }
   json->resize(size);
   const int got = LZ4_decompress_safe(
-      bytes.data() + kHeaderBytes, json->data(),
-      static_cast<int>(bytes.size() - kHeaderBytes), static_cast<int>(size));
+      bytes.data() + kHeaderBytes, json->data(), static_cast<int>(block),
+      static_cast<int>(size));
   if (got < 0 || static_cast<uint32_t>(got) != size) {
     json->clear();
     return Damaged("the compressed block is damaged");
@@ -203,6 +217,7 @@ Status DecodeJsonLz4(const std::string& bytes, std::string* json) {
 }
 
 std::string EncodeJsonLz4(const std::string& json) {
+  if (json.size() > kMaxBackupJsonBytes) return std::string();
   const int bound = LZ4_compressBound(static_cast<int>(json.size()));
   std::string out(kHeaderBytes + static_cast<size_t>(bound), '\0');
   std::memcpy(out.data(), kJsonLz4Magic, sizeof(kJsonLz4Magic));
@@ -213,7 +228,8 @@ std::string EncodeJsonLz4(const std::string& json) {
   const int written =
       LZ4_compress_default(json.data(), out.data() + kHeaderBytes,
                            static_cast<int>(json.size()), bound);
-  out.resize(kHeaderBytes + static_cast<size_t>(written > 0 ? written : 0));
+  if (written <= 0) return std::string();
+  out.resize(kHeaderBytes + static_cast<size_t>(written));
   return out;
 }
 
