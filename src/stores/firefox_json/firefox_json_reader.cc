@@ -249,6 +249,7 @@ Status ReadFirefoxBackup(const std::string& bytes, model::Tree* tree,
   Json::Value document;
   std::string why;
   if (!ParseJson(*text, &document, &why)) return Damaged("not JSON: " + why);
+  std::string().swap(decoded);  // the document holds it all now
   if (!document.isObject() || !document["children"].isArray()) {
     return Damaged("no bookmark roots");
   }
