@@ -40,18 +40,8 @@ int32_t ExportFirefoxBackup(const MS_CHAR* source, int32_t kind,
   return CodeOf(jobs::ExportStore(
       kind, ToU16(source), ToU16(file),
       [compressed](const model::Tree& tree, std::string* bytes) {
-        *bytes = firefox_json::WriteFirefoxBackup(tree, model::Now());
-        // What no reader would take back is not written.
-        if (bytes->size() > firefox_json::kMaxBackupJsonBytes) {
-          return Status::Error(
-              kErrorNotEnoughMemory,
-              u"the backup would hold " + NumberText(bytes->size() >> 20) +
-                  u" MiB of JSON, more than the " +
-                  NumberText(firefox_json::kMaxBackupJsonBytes >> 20) +
-                  u" MiB a backup may hold");
-        }
-        if (compressed) *bytes = firefox_json::EncodeJsonLz4(*bytes);
-        return Status::Ok();
+        return firefox_json::WriteFirefoxBackupFile(tree, model::Now(),
+                                                    compressed, bytes);
       }));
 }
 

@@ -6,9 +6,11 @@
 #include <utility>
 #include <vector>
 
+#include "base/error_codes.h"
 #include "base/json_text.h"
 #include "base/text.h"
 #include "platform/platform.h"
+#include "stores/firefox_json/firefox_json_reader.h"
 
 namespace marksafe {
 namespace firefox_json {
@@ -152,6 +154,22 @@ std::string WriteFirefoxBackup(const model::Tree& tree, model::Time now) {
     }
   }
   return CompactJson(top);
+}
+
+Status WriteFirefoxBackupFile(const model::Tree& tree, model::Time now,
+                              bool compressed, std::string* bytes) {
+  *bytes = WriteFirefoxBackup(tree, now);
+  if (bytes->size() > kMaxBackupJsonBytes) {
+    const size_t mib = bytes->size() >> 20;
+    bytes->clear();
+    return Status::Error(kErrorNotEnoughMemory,
+                         u"the backup would hold " + NumberText(mib) +
+                             u" MiB of JSON, more than the " +
+                             NumberText(kMaxBackupJsonBytes >> 20) +
+                             u" MiB a backup may hold");
+  }
+  if (compressed) *bytes = EncodeJsonLz4(*bytes);
+  return Status::Ok();
 }
 
 }  // namespace firefox_json

@@ -16,6 +16,7 @@
 
 #include <string>
 
+#include "base/status.h"
 #include "model/bookmark_tree.h"
 
 namespace marksafe {
@@ -24,6 +25,13 @@ namespace firefox_json {
 // The tree as Firefox bookmark backup JSON, UTF-8. now (microseconds since
 // 1970) dates the places root and seeds the guids. Iterative; linear.
 std::string WriteFirefoxBackup(const model::Tree& tree, model::Time now);
+
+// The bytes of a backup file of the tree: the JSON, compressed as .jsonlz4
+// when compressed. Fails (code 8, *bytes empty) when the JSON is over
+// kMaxBackupJsonBytes: no reader would take the file back.
+[[nodiscard]] Status WriteFirefoxBackupFile(const model::Tree& tree,
+                                            model::Time now, bool compressed,
+                                            std::string* bytes);
 
 }  // namespace firefox_json
 }  // namespace marksafe
