@@ -278,6 +278,7 @@ check_exports() {
     marksafe_find_browser_backup \
     marksafe_snapshot_part marksafe_prune_snapshots marksafe_history \
     marksafe_find_snapshot marksafe_diff marksafe_snapshot_to_part \
+    marksafe_restore_from \
     marksafe_remove_previous_later marksafe_remove_previous_copies \
     marksafe_set_journal marksafe_journals marksafe_undo | sort)"
   actual="$(${triple}-objdump -p "$dll" |

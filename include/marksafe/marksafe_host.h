@@ -122,6 +122,23 @@ MARKSAFE_API int32_t marksafe_export_html(const MS_CHAR* source, int32_t kind,
 MARKSAFE_API int32_t marksafe_import_html(const MS_CHAR* html_file,
                                           const MS_CHAR* store, int32_t kind,
                                           bool dry_run);
+/* Merges source, a store of source_kind read whole (a browser's own backup
+   MARKSAFE_STORE_FIREFOX_BACKUP, a Chromium Bookmarks.bak as
+   MARKSAFE_STORE_CHROME, a MARKSAFE_STORE_SNAPSHOT, a part, or another
+   browser's store; not a .url folder), into store (MARKSAFE_STORE_PLACES
+   or MARKSAFE_STORE_CHROME), with nothing written in between. A source of
+   the store's family (a snapshot is of its part's) is merged as a restore
+   merges: each root into the same root, only what the store lacks, so a
+   repeat adds nothing. Another family's goes in as a conversion puts it: a
+   folder per root in "Imported from Firefox" or "Imported from Chrome",
+   under the menu in places, on the bookmark bar in Chrome. dry_run and the
+   report as marksafe_import_html. 0 done; 2 a file not found; 5 the store
+   is locked or a write failed; 13 either cannot be read (a problem in the
+   report says why); 87 a null argument or a kind it does not take. */
+MARKSAFE_API int32_t marksafe_restore_from(const MS_CHAR* source,
+                                           int32_t source_kind,
+                                           const MS_CHAR* store, int32_t kind,
+                                           bool dry_run);
 /* Compares a backup's part (backup, of kind MARKSAFE_STORE_FIREFOX_PART,
    _CHROME_PART or _URL_FOLDER) with a store (store, of any kind) link by
    link: per root and folder (titles below the root joined with "/"), the

@@ -2,6 +2,7 @@
 // backup set, a .url folder) written out as bookmark HTML; a bookmark HTML
 // file merged into places or a Chrome file the way a restore merges
 // (nothing doubled on a repeat), optionally only in memory (a dry run); and
+// any store read whole and merged straight into places or a Chrome file;
 // a backup's part compared with a store, link by link per folder; and a
 // store backed up as a part of its own.
 #include <json/json.h>
@@ -20,6 +21,7 @@
 #include "jobs/backup_jobs.h"
 #include "jobs/html_import_job.h"
 #include "jobs/open_store.h"
+#include "jobs/restore_from_job.h"
 #include "jobs/store_jobs.h"
 #include "marksafe/marksafe.h"
 #include "platform/platform.h"
@@ -51,6 +53,15 @@ int32_t ImportHtml(const MS_CHAR* html_file, const MS_CHAR* store,
     return RefusedCode("marksafe_import_html", kErrorInvalidParameter);
   }
   return CodeOf(jobs::ImportHtml(ToU16(html_file), kind, ToU16(store)));
+}
+
+int32_t RestoreFrom(const MS_CHAR* source, int32_t source_kind,
+                    const MS_CHAR* store, int32_t kind) {
+  if (source == nullptr || store == nullptr || !jobs::IsKnownKind(source_kind) ||
+      source_kind == MARKSAFE_STORE_URL_FOLDER || !jobs::IsWritableKind(kind)) {
+    return RefusedCode("marksafe_restore_from", kErrorInvalidParameter);
+  }
+  return CodeOf(jobs::RestoreFrom(source_kind, ToU16(source), kind, ToU16(store)));
 }
 
 // Per folder, what the backup holds beyond the store ("missing") and the
@@ -183,6 +194,18 @@ MARKSAFE_API int32_t marksafe_import_html(const MS_CHAR* html_file,
     options.dry_run = dry_run;
     marksafe::context::JobScope scope("marksafe_import_html", options);
     return marksafe::exports::ImportHtml(html_file, store, kind);
+  });
+}
+
+MARKSAFE_API int32_t marksafe_restore_from(const MS_CHAR* source,
+                                           int32_t source_kind,
+                                           const MS_CHAR* store, int32_t kind,
+                                           bool dry_run) {
+  return marksafe::exports::GuardedCode([&] {
+    marksafe::context::Options options = marksafe::context::DefaultOptions();
+    options.dry_run = dry_run;
+    marksafe::context::JobScope scope("marksafe_restore_from", options);
+    return marksafe::exports::RestoreFrom(source, source_kind, store, kind);
   });
 }
 

@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "context/job.h"
 #include "jobs/open_store.h"
+#include "marksafe/marksafe.h"
 #include "model/report.h"
 #include "model/url_normalize.h"
 #include "platform/file_names.h"
@@ -153,7 +154,8 @@ Status ExportStore(
 }
 
 Status MergeIntoStore(model::Tree* source_tree, int32_t kind,
-                      const std::u16string& path) {
+                      const std::u16string& path,
+                      const std::u16string& wrapper) {
   std::unique_ptr<stores::Store> store;
   Status status = Opened(kind, path, &store);
   if (!status.ok()) return status;
@@ -172,17 +174,36 @@ Status MergeIntoStore(model::Tree* source_tree, int32_t kind,
   status = merge.Read();
   if (!status.ok()) return Failed(kErrorInvalidData, path, "", status);
   const model::Tree& source = *source_tree;
-  model::Report& report = context::Current().report();
-  for (model::Root root : model::kAllRoots) {
-    const model::ItemId from = source.root(root);
-    if (from == model::kNoItem) continue;
-    model::RootReport* root_report = report.AddRoot(
-        model::RootKey(store->TargetRoot(root)), source.at(from).title);
-    const model::ItemId into = merge.RootFor(source, root, root_report);
-    if (into == model::kNoItem) continue;
-    merge.MergeOnly(source, from, into, root_report);
+  if (wrapper.empty()) {
+    model::Report& report = context::Current().report();
+    for (model::Root root : model::kAllRoots) {
+      const model::ItemId from = source.root(root);
+      if (from == model::kNoItem) continue;
+      model::RootReport* root_report = report.AddRoot(
+          model::RootKey(store->TargetRoot(root)), source.at(from).title);
+      const model::ItemId into = merge.RootFor(source, root, root_report);
+      if (into == model::kNoItem) continue;
+      merge.MergeOnly(source, from, into, root_report);
+    }
+  } else {
+    // Imports go where the browser puts its own: under the menu in
+    // Firefox, on the bookmark bar in Chrome.
+    const bool places = kind == MARKSAFE_STORE_PLACES;
+    const model::ItemId parent = merge.tree().root(
+        places ? model::Root::kMenu : model::Root::kToolbar);
+    if (parent == model::kNoItem) {
+      return Failed(kErrorInvalidData, path, "",
+                    Status::Error(kErrorInvalidData,
+                                  places ? u"has no bookmarks menu"
+                                         : u"has no bookmark bar"));
+    }
+    const std::u16string label =
+        places ? merge.tree().at(parent).title + u"/" + wrapper : wrapper;
+    status = merge.MergeRootsInFolders(source, parent, wrapper, label,
+                                       /*write_each=*/false);
   }
-  status = merge.Finish(merge.WritePendingWithout(source_tree));
+  if (status.ok()) status = merge.WritePendingWithout(source_tree);
+  status = merge.Finish(std::move(status));
   if (status.ok()) return status;
   return Status::Error(kErrorAccessDenied, status.message());
 }

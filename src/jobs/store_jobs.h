@@ -41,11 +41,15 @@ namespace jobs {
 // (places or Chrome; nothing doubled on a repeat), empties source (its
 // memory goes before the store's grows), writes what is new and commits; a
 // dry run only merges. A root the store lacks is reported, not
-// carried. Fails with kErrorAccessDenied when the store cannot be locked or
-// written (nothing of the merge kept), kErrorInvalidData when it cannot be
-// read; the report says why.
+// carried. With a wrapper, as a conversion imports: each root that holds
+// anything into a folder titled as that root, in the folder titled wrapper
+// in the store's menu (places) or bookmark bar (Chrome). Fails with
+// kErrorAccessDenied when the store cannot be locked or written (nothing of
+// the merge kept), kErrorInvalidData when it cannot be read; the report
+// says why.
 [[nodiscard]] Status MergeIntoStore(model::Tree* source, int32_t kind,
-                                    const std::u16string& path);
+                                    const std::u16string& path,
+                                    const std::u16string& wrapper = u"");
 
 // One of the two stores a comparison reads: its path (null: none named),
 // its MARKSAFE_STORE_ kind and the words that name it in a failure.

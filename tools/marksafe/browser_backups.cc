@@ -101,6 +101,38 @@ size_t PickBackup(const ProfileBackups& found, const std::string& when,
                             oldest.date));
 }
 
+// Internet Explorer takes parts only: the backup becomes its family's
+// part of a backup set in a scratch folder, which the conversion into
+// Favorites then reads like any set.
+Change RestoreIntoIe(const BrowserBackupOptions& options,
+                     const ProfileBackups& found, const BackupFile& backup,
+                     const std::string& from, const std::string& step) {
+  ScratchFolder scratch(step, "marksafe-browser-backup-",
+                        "the browser's backup");
+  const Browser family = backup.kind == MARKSAFE_STORE_CHROME
+                             ? Browser::kChrome
+                             : Browser::kFirefox;
+  const MsString file = Utf8ToMs(backup.file);
+  const MsString folder = ToMsPath(PartFolder(scratch.path(), family));
+  const MsString browser = Utf8ToMs(found.profile.browser);
+  const MsString profile = Utf8ToMs(found.profile.name);
+  const int32_t code = marksafe_backup_part(
+      file.c_str(), backup.kind, folder.c_str(), browser.c_str(),
+      profile.c_str());
+  if (code != 0) {
+    FailWithReport(step, backup.file + " cannot be read", TakeLastReport());
+  }
+  Say(from);
+  const auto run = [&](const CommonOptions& common) {
+    return ConvertPart(family, Browser::kIe, scratch.path(), common);
+  };
+  if (options.dry_run) {
+    RunDryRun(Browser::kIe, options.common, step, run);
+    return Change();
+  }
+  return run(options.common);
+}
+
 }  // namespace
 
 int RunBrowserHistory(const BrowserBackupOptions& options) {
@@ -134,46 +166,21 @@ int RunRestoreFromBrowser(const BrowserBackupOptions& options) {
       options.as_of.empty() ? found.backups.size() - 1
                             : PickBackup(found, options.as_of, step);
   const BackupFile& backup = found.backups[index];
-
-  // The backup becomes its family's part of a backup set in a scratch
-  // folder, which a restore (into its own family) or a conversion (into
-  // another) then reads like any set.
-  ScratchFolder scratch(step, "marksafe-browser-backup-",
-                        "the browser's backup");
-  SetPart part;
-  part.family = backup.kind == MARKSAFE_STORE_CHROME ? Browser::kChrome
-                                                     : Browser::kFirefox;
-  part.name = backup.name;
-  part.folder = PartFolder(scratch.path(), part.family);
-  part.browser = found.profile.browser;
-  part.profile = found.profile.name;
-  const MsString file = Utf8ToMs(backup.file);
-  const MsString folder = ToMsPath(part.folder);
-  const MsString browser = Utf8ToMs(part.browser);
-  const MsString profile = Utf8ToMs(part.profile);
-  const int32_t code = marksafe_backup_part(
-      file.c_str(), backup.kind, folder.c_str(), browser.c_str(),
-      profile.c_str());
-  if (code != 0) {
-    FailWithReport(step, backup.file + " cannot be read", TakeLastReport());
+  const std::string from = "From " + backup.name + " (" + backup.date +
+                           ") of " + ProfileLabel(found.profile);
+  if (options.to == Browser::kIe) {
+    const Change change = RestoreIntoIe(options, found, backup, from, step);
+    if (options.dry_run) return kExitDone;
+    return ShowRestored(change, backup.name, options.to, step);
   }
-  Say("From " + backup.name + " (" + backup.date + ") of " +
-      ProfileLabel(found.profile));
+  // Firefox and Chrome take the backup's tree as it is read.
+  Say(from);
   const auto run = [&](const CommonOptions& common) {
-    return part.family == options.to
-               ? RestorePartInto(options.to, part, common, step)
-               : ConvertPart(part.family, options.to, scratch.path(), common);
+    return RestoreWhole(options.to, PathFromUtf8(backup.file), backup.kind,
+                        common, step);
   };
   if (options.dry_run) return RunDryRun(options.to, options.common, step, run);
-  const Change change = run(options.common);
-  const bool lost = change.report.AnythingLost();
-  Say(std::string(lost ? "Restored with losses " : "Restored ") +
-      backup.name + " into " + DisplayName(options.to));
-  ShowReport(change.report, "  ");
-  Say("  " + std::string(DisplayName(options.to)) + ": " +
-      DescribeChange(change));
-  if (lost) Fail(step, "not everything could be written (warnings above)");
-  return kExitDone;
+  return ShowRestored(run(options.common), backup.name, options.to, step);
 }
 
 }  // namespace marksafe_cli

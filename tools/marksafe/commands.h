@@ -4,6 +4,7 @@
 #ifndef MARKSAFE_TOOLS_MARKSAFE_COMMANDS_H_
 #define MARKSAFE_TOOLS_MARKSAFE_COMMANDS_H_
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -112,6 +113,18 @@ Change RestorePartInto(Browser target, const SetPart& part,
                        const CommonOptions& options, const std::string& step);
 Change ConvertPart(Browser from, Browser to, const std::filesystem::path& root,
                    const CommonOptions& options);
+// A store the library reads whole (source, of a MARKSAFE_STORE_ kind: a
+// browser's own backup, a snapshot) merged straight into target, Firefox or
+// Chrome: as a restore into its own family, into an "Imported from ..."
+// folder of another. A dry run runs it on RunDryRun's copy.
+Change RestoreWhole(Browser target, const std::filesystem::path& source,
+                    int32_t source_kind, const CommonOptions& options,
+                    const std::string& step);
+
+// "Restored <what> into <browser>", the report and the change; fails the
+// step when the report counts anything lost.
+int ShowRestored(const Change& change, const std::string& what, Browser to,
+                 const std::string& step);
 
 // "links 13 -> 25 (+12), folders 4 -> 6 (+2)".
 std::string DescribeChange(const Change& change);

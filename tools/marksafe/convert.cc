@@ -151,48 +151,53 @@ Change ConvertPart(Browser from, Browser to, const fs::path& root,
 
 int RunConvert(const ConvertOptions& options) {
   fs::path root = fs::absolute(PathFromUtf8(options.dir));
-  // As of a date: the part's snapshot, written out as the part of a set of
-  // its own, is converted on the one conversion path.
+  const std::string step =
+      std::string("convert ") + KeyName(options.from) + " to " +
+      KeyName(options.to);
+  if (options.from == options.to) {
+    FailUsage("convert: --from and --to name the same browser");
+  }
+  std::string source = PartName(options.from) + " of " + PathToUtf8(root);
+  // As of a date: Firefox and Chrome take the part's snapshot as it is
+  // read; Internet Explorer takes it written out as the part of a set of
+  // its own, on the one conversion path.
+  fs::path snapshot;
   std::unique_ptr<SnapshotPart> as_of;
   if (!options.as_of.empty()) {
-    const std::string step = std::string("convert ") + KeyName(options.from) +
-                             " to " + KeyName(options.to);
     RequireBackupRoot(root, step);
     SetPart slot;
     slot.family = options.from;
     slot.name = PartName(options.from);
     slot.folder = PartFolder(root, options.from);
-    as_of = std::make_unique<SnapshotPart>(
-        FindSnapshot(root, PathToUtf8(slot.folder.filename()), options.as_of,
-                     step),
-        slot, step);
-    Say("From " + as_of->part().name);
-    root = as_of->root();
+    snapshot = FindSnapshot(root, PathToUtf8(slot.folder.filename()),
+                            options.as_of, step);
+    source = slot.name + " as of " +
+             PathToUtf8(snapshot.parent_path().filename());
+    Say("From " + source);
+    if (options.to == Browser::kIe) {
+      as_of = std::make_unique<SnapshotPart>(snapshot, slot, step);
+      root = as_of->root();
+    }
   }
+  const auto run = [&](const CommonOptions& common) {
+    return snapshot.empty() || as_of
+               ? ConvertPart(options.from, options.to, root, common)
+               : RestoreWhole(options.to, snapshot, MARKSAFE_STORE_SNAPSHOT,
+                              common, step);
+  };
   if (options.dry_run) {
     return RunDryRun(options.to, options.common,
-                     std::string("convert into ") + KeyName(options.to),
-                     [&](const CommonOptions& copy) {
-                       return ConvertPart(options.from, options.to, root, copy);
-                     });
+                     std::string("convert into ") + KeyName(options.to), run);
   }
-  const Change change =
-      ConvertPart(options.from, options.to, root, options.common);
+  const Change change = run(options.common);
   const bool lost = change.report.AnythingLost();
-  Say(std::string(lost ? "Converted with losses " : "Converted ") +
-      (as_of ? as_of->part().name : PartName(options.from) + " of " +
-                                        PathToUtf8(root)) +
-      " into " +
-      DisplayName(options.to) + " (folder \"" +
+  Say(std::string(lost ? "Converted with losses " : "Converted ") + source +
+      " into " + DisplayName(options.to) + " (folder \"" +
       ImportedFolder(options.from, options.to) + "\")");
   ShowReport(change.report, "  ");
   Say("  " + std::string(DisplayName(options.to)) + ": " +
       DescribeChange(change));
-  if (lost) {
-    Fail(std::string("convert ") + KeyName(options.from) + " to " +
-             KeyName(options.to),
-         "not everything could be written (warnings above)");
-  }
+  if (lost) Fail(step, "not everything could be written (warnings above)");
   return kExitDone;
 }
 

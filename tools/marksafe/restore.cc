@@ -196,14 +196,20 @@ Change RestoreInto(Browser target, const fs::path& root,
   if (choice.all_parts) return RestoreAllParts(target, root, options, step);
   SetPart part = ChooseRestorePart(root, target, options.data, choice.from,
                                    choice.from_profile, step);
-  // As of a date: the part's snapshot, written out as a part of its own,
-  // takes the latest part's place on the one restore path.
+  // As of a date: Firefox and Chrome take the part's snapshot as it is
+  // read; Internet Explorer takes it written out as a part of its own.
   std::unique_ptr<SnapshotPart> as_of;
   if (!choice.as_of.empty()) {
-    as_of = std::make_unique<SnapshotPart>(
-        FindSnapshot(root, PathToUtf8(part.folder.filename()), choice.as_of,
-                     step),
-        part, step);
+    const fs::path snapshot = FindSnapshot(
+        root, PathToUtf8(part.folder.filename()), choice.as_of, step);
+    if (target != Browser::kIe) {
+      Change change = RestoreWhole(target, snapshot, MARKSAFE_STORE_SNAPSHOT,
+                                   options, step);
+      part.name += " as of " + PathToUtf8(snapshot.parent_path().filename());
+      change.parts = DescribePart(part);
+      return change;
+    }
+    as_of = std::make_unique<SnapshotPart>(snapshot, part, step);
     part = as_of->part();
   }
   const std::string position = PositionFile(part.family);
@@ -251,13 +257,17 @@ int RunRestore(const RestoreOptions& options) {
   }
   const Change change =
       RestoreInto(options.to, root, options.common, options.parts);
+  return ShowRestored(change, change.parts + " from " + PathToUtf8(root),
+                      options.to, step);
+}
+
+int ShowRestored(const Change& change, const std::string& what, Browser to,
+                 const std::string& step) {
   const bool lost = change.report.AnythingLost();
-  Say(std::string(lost ? "Restored with losses " : "Restored ") +
-      change.parts + " from " + PathToUtf8(root) + " into " +
-      DisplayName(options.to));
+  Say(std::string(lost ? "Restored with losses " : "Restored ") + what +
+      " into " + DisplayName(to));
   ShowReport(change.report, "  ");
-  Say("  " + std::string(DisplayName(options.to)) + ": " +
-      DescribeChange(change));
+  Say("  " + std::string(DisplayName(to)) + ": " + DescribeChange(change));
   if (lost) Fail(step, "not everything could be written (warnings above)");
   return kExitDone;
 }
