@@ -272,6 +272,14 @@ bool JsonCursor::Skip() {
   return ok();
 }
 
+bool JsonCursor::Skip(std::string_view* text) {
+  SkipBlanks();
+  const size_t begin = at_;
+  if (!Skip()) return false;
+  *text = text_.substr(begin, at_ - begin);
+  return true;
+}
+
 bool JsonCursor::AtEnd() {
   if (!ok()) return false;
   SkipBlanks();

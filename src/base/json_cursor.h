@@ -41,6 +41,9 @@ class JsonCursor {
   bool ReadBool(bool* out);
   // Passes over the next value, however nested.
   bool Skip();
+  // The same, handing back the value's text, for a reader that can only
+  // take it up later (with a cursor of its own).
+  bool Skip(std::string_view* text);
   // True when nothing but blanks follows what was read.
   bool AtEnd();
 

@@ -62,6 +62,20 @@ ItemId Tree::Add(ItemId parent, Item item) {
   return id;
 }
 
+void Tree::DropLast(ItemId id) {
+  if (id < 0 || static_cast<size_t>(id) >= items_.size()) return;
+  const ItemId parent = items_[id].parent;
+  if (parent == kNoItem || items_[parent].children.empty() ||
+      items_[parent].children.back() != id) {
+    return;
+  }
+  for (ItemId root : roots_) {
+    if (root >= id) return;
+  }
+  items_[parent].children.pop_back();
+  items_.erase(items_.begin() + id, items_.end());
+}
+
 Root Tree::RootOf(ItemId id) const {
   ItemId top = id;
   while (top != kNoItem && at(top).parent != kNoItem) top = at(top).parent;

@@ -96,6 +96,12 @@ class Tree {
   // kMaxDepth. parent, depth and children of item are set here.
   [[nodiscard]] ItemId Add(ItemId parent, Item item);
 
+  // Takes back item id, which must be the last item added below its
+  // folder, with everything added after it (all of it below id): for a
+  // reader that added a folder before it knew the item was none. Does
+  // nothing when id is not its folder's last child.
+  void DropLast(ItemId id);
+
   const Item& at(ItemId id) const { return items_[static_cast<size_t>(id)]; }
   Item& at(ItemId id) { return items_[static_cast<size_t>(id)]; }
   size_t size() const { return items_.size(); }

@@ -2,6 +2,7 @@
 // the writer writes reads back the same, damaged files are refused, and
 // the backup files of a profile are found by name.
 #include <gtest/gtest.h>
+#include <json/json.h>
 
 #include <algorithm>
 #include <string>
@@ -150,6 +151,34 @@ TEST(FirefoxBackupReader, LeavesOutWhatIsNoBookmark) {
       tree.at(tree.at(tree.root(model::Root::kOther)).children.at(0));
   EXPECT_EQ(link.url, u"https://old.example/");
   EXPECT_EQ(link.date_added, 1500000000000000);
+}
+
+// Members may come in any order: a file with every object's keys sorted
+// ("children" before "root", "title" and "typeCode") reads as Firefox's
+// own does. Children met before their item's kind are dropped when it
+// turns out to be no folder, and are not counted as left out.
+TEST(FirefoxBackupReader, ReadsMembersInAnyOrder) {
+  const std::string plain =
+      test::DataFile("firefox/backup-firefox-esr-153.json");
+  Json::Value document;
+  ASSERT_TRUE(Json::Reader().parse(plain, document));
+  const std::string sorted = Json::FastWriter().write(document);
+  ASSERT_LT(sorted.find("\"children\""), sorted.find("\"root\""));
+  EXPECT_EQ(test::TreeLines(Read(sorted)), test::TreeLines(Read(plain)));
+
+  const std::string json = R"({"children":[{"children":[
+      {"children":[{"typeCode":2,"title":"inner"}],"typeCode":1,
+       "uri":"https://l.example/","title":"link"},
+      {"children":[{"typeCode":1}],"typeCode":7},
+      {"children":[{"children":[],"typeCode":3}],"title":"F","typeCode":2}],
+      "root":"toolbarFolder","title":"Bar"}],"root":"placesRoot"})";
+  model::Tree tree;
+  BackupNotes notes;
+  ASSERT_TRUE(ReadFirefoxBackup(json, &tree, &notes).ok());
+  EXPECT_EQ(notes.skipped, 1);
+  EXPECT_EQ(test::TreeLines(tree, false),
+            (std::vector<std::string>{"toolbar", " L link|https://l.example/",
+                                      " F F|", "  S |"}));
 }
 
 TEST(BackupListing, TellsFirefoxBackupNamesAndDates) {

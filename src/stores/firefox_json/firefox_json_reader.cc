@@ -1,6 +1,5 @@
 #include "stores/firefox_json/firefox_json_reader.h"
 
-#include <json/json.h>
 #include <lz4.h>
 
 #include <cstring>
@@ -10,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/json_cursor.h"
 #include "base/text.h"
 #include "platform/file_names.h"
 #include "platform/platform.h"
@@ -54,124 +54,310 @@ bool RootOfMark(const std::string& mark, model::Root* root) {
   return false;
 }
 
-std::string StringField(const Json::Value& node, const char* key) {
-  const Json::Value& value = node[key];
-  return value.isString() ? value.asString() : std::string();
-}
+// The kind typeCode gives, else the older "type" text; false for anything
+// else.
+struct KindEvidence {
+  bool has_code = false;
+  int64_t code = 0;
+  std::string type;
 
-model::Time TimeField(const Json::Value& node, const char* key) {
-  const Json::Value& value = node[key];
-  if (value.isInt64()) return value.asInt64();
-  // Older Firefox versions wrote some dates as doubles.
-  if (value.isDouble() && value.asDouble() >= 0 && value.asDouble() < 9e18) {
-    return static_cast<model::Time>(value.asDouble());
+  bool Get(model::ItemKind* kind) const {
+    const int64_t value =
+        has_code ? code
+        : type == "text/x-moz-place"             ? 1
+        : type == "text/x-moz-place-container" ? 2
+        : type == "text/x-moz-place-separator" ? 3
+                                                : 0;
+    switch (value) {
+      case 1: *kind = model::ItemKind::kLink; return true;
+      case 2: *kind = model::ItemKind::kFolder; return true;
+      case 3: *kind = model::ItemKind::kSeparator; return true;
+      default: return false;
+    }
   }
-  return 0;
-}
+  bool Known() const { return has_code || !type.empty(); }
+};
 
-// typeCode, else the older "type" text; false for anything else.
-bool KindOf(const Json::Value& node, model::ItemKind* kind) {
-  int code = 0;
-  if (node["typeCode"].isInt()) {
-    code = node["typeCode"].asInt();
-  } else {
-    const std::string type = StringField(node, "type");
-    code = type == "text/x-moz-place"             ? 1
-           : type == "text/x-moz-place-container" ? 2
-           : type == "text/x-moz-place-separator" ? 3
-                                                  : 0;
-  }
-  switch (code) {
-    case 1: *kind = model::ItemKind::kLink; return true;
-    case 2: *kind = model::ItemKind::kFolder; return true;
-    case 3: *kind = model::ItemKind::kSeparator; return true;
-    default: return false;
-  }
-}
-
-// The item a node describes, or false when it is to be left out.
-bool ItemOf(const Json::Value& node, model::Item* item) {
-  if (!node.isObject() || !KindOf(node, &item->kind)) return false;
-  item->title = platform::FromUtf8(StringField(node, "title"));
-  item->date_added = TimeField(node, "dateAdded");
-  item->last_modified = TimeField(node, "lastModified");
-  if (item->kind != model::ItemKind::kLink) return true;
-  item->url = platform::FromUtf8(StringField(node, "uri"));
-  if (item->url.empty()) return false;
-  const std::u16string tags = platform::FromUtf8(StringField(node, "tags"));
+void SplitTags(const std::u16string& tags, std::vector<std::u16string>* out) {
+  out->clear();
   size_t start = 0;
-  while (start <= tags.size() && !tags.empty()) {
+  while (start < tags.size()) {
     size_t comma = tags.find(u',', start);
     if (comma == std::u16string::npos) comma = tags.size();
-    if (comma > start) item->tags.push_back(tags.substr(start, comma - start));
+    if (comma > start) out->push_back(tags.substr(start, comma - start));
     start = comma + 1;
   }
-  item->keyword = platform::FromUtf8(StringField(node, "keyword"));
-  item->post_data = platform::FromUtf8(StringField(node, "postData"));
-  return true;
 }
 
-// Adds the children of every folder below the root's node, in order,
-// with an explicit stack of (node, folder) pairs.
-Status ReadRoot(const Json::Value& top, model::Tree* tree, model::ItemId root,
-                BackupNotes* notes) {
-  std::vector<std::pair<const Json::Value*, model::ItemId>> stack;
-  stack.emplace_back(&top, root);
-  while (!stack.empty()) {
-    const auto [node, folder] = stack.back();
-    stack.pop_back();
-    const Json::Value& children = (*node)["children"];
-    if (children.isNull()) continue;
-    if (!children.isArray()) return Damaged("\"children\" is not a list");
-    // Children are pushed after their folder is added, in reverse so that
-    // they come off the stack in order; the tree keeps the order by Add.
-    std::vector<std::pair<const Json::Value*, model::ItemId>> folders;
-    for (const Json::Value& child : children) {
-      model::Item item;
-      if (!ItemOf(child, &item)) {
-        ++notes->skipped;
-        continue;
-      }
-      const bool is_folder = item.kind == model::ItemKind::kFolder;
-      const model::ItemId id = tree->Add(folder, std::move(item));
-      if (id == model::kNoItem) {
-        return Damaged("folders nest deeper than " +
-                       std::to_string(model::kMaxDepth) + " levels");
-      }
-      if (is_folder) folders.emplace_back(&child, id);
-    }
-    stack.insert(stack.end(), folders.rbegin(), folders.rend());
-  }
-  return Status::Ok();
-}
+// An object of the backup (the top object, a root, an item) while its
+// members are read, in whatever order they come; or, with only_children,
+// the "children" of a root that came before its "root" mark, read once the
+// root was done.
+struct Frame {
+  enum class Level { kTop, kRoot, kItem };
+  Level level = Level::kItem;
+  JsonCursor* cursor = nullptr;
+  std::unique_ptr<JsonCursor> own;  // the cursor of a list read later
+  bool only_children = false;
+  bool in_children = false;  // between the list's elements
+  bool decided = false;      // placed into the tree, or left out
+  // An item whose children came before its kind: placed as a folder, and
+  // taken back with them if it turns out to be none.
+  bool provisional = false;
+  int64_t skipped_before = 0;  // the count to go back to then
+  model::ItemId parent = model::kNoItem;  // items: where they go
+  model::ItemId id = model::kNoItem;      // once in the tree
+  model::Item item;                       // the members read so far
+  KindEvidence kind;
+  std::string mark;        // roots: "root"
+  std::string_view later;  // a root's "children" to read once it is done
+};
 
-bool ParseJson(const std::string& text, Json::Value* out, std::string* why) {
-  Json::CharReaderBuilder builder;
-  Json::CharReaderBuilder::strictMode(&builder.settings_);
-  builder["failIfExtra"] = false;  // trailing blanks after the tree
-  const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  try {
-    std::string errors;
-    if (reader->parse(text.data(), text.data() + text.size(), out, &errors)) {
-      return true;
+// Reads the backup's text into the tree in one pass, member by member:
+// no document of the whole is built.
+class BackupReader {
+ public:
+  BackupReader(model::Tree* tree, BackupNotes* notes)
+      : tree_(tree), notes_(notes) {}
+
+  Status Read(std::string_view text) {
+    JsonCursor cursor(text);
+    if (cursor.Peek() != JsonCursor::Kind::kObject) {
+      if (!cursor.Skip()) return NotJson(cursor);
+      return Damaged("no bookmark roots");
     }
-    // JsonCpp lists its errors on several lines ("* Line 1, Column 1\n
-    // Syntax error: ..."): the first, on one line.
-    std::istringstream lines(errors);
-    std::string line;
-    while (std::getline(lines, line) && why->size() < 200) {
-      const size_t start = line.find_first_not_of(" *");
-      if (start == std::string::npos) continue;
-      if (line.compare(start, 5, "Line ") == 0 && !why->empty()) break;
-      *why += (why->empty() ? "" : ": ") + line.substr(start);
+    if (!cursor.EnterObject()) return NotJson(cursor);
+    Frame top;
+    top.level = Frame::Level::kTop;
+    top.cursor = &cursor;
+    stack_.push_back(std::move(top));
+    while (!stack_.empty()) {
+      Status step = Step();
+      if (!step.ok()) return step;
     }
-    return false;
-  } catch (const std::exception&) {
-    // JsonCpp throws when nesting exceeds its stack limit.
-    *why = "it nests deeper than the JSON reader's limit";
-    return false;
+    if (!any_root_) return Damaged("no bookmark roots");
+    return Status::Ok();
   }
-}
+
+ private:
+  // Reads one member of the innermost object, or one element of its list.
+  Status Step() {
+    Frame& frame = stack_.back();
+    JsonCursor& cursor = *frame.cursor;
+    if (frame.in_children) {
+      if (cursor.NextItem()) return Element(&frame);
+      if (!cursor.ok()) return NotJson(cursor);
+      frame.in_children = false;
+      if (frame.only_children) stack_.pop_back();
+      return Status::Ok();
+    }
+    std::string key;
+    if (!cursor.NextKey(&key)) {
+      if (!cursor.ok()) return NotJson(cursor);
+      return Close();
+    }
+    if (key == "children") return Children(&frame);
+    return Member(&frame, key);
+  }
+
+  // One element of a list of roots or of items.
+  Status Element(Frame* list) {
+    JsonCursor& cursor = *list->cursor;
+    if (cursor.Peek() != JsonCursor::Kind::kObject) {
+      // Neither a root nor an item: left out (an item is counted).
+      if (list->level != Frame::Level::kTop) ++notes_->skipped;
+      return cursor.Skip() ? Status::Ok() : NotJson(cursor);
+    }
+    if (!cursor.EnterObject()) return NotJson(cursor);
+    Frame child;
+    child.level = list->level == Frame::Level::kTop ? Frame::Level::kRoot
+                                                    : Frame::Level::kItem;
+    child.cursor = &cursor;
+    child.parent = list->id;
+    stack_.push_back(std::move(child));
+    return Status::Ok();
+  }
+
+  Status Member(Frame* frame, const std::string& key) {
+    JsonCursor& cursor = *frame->cursor;
+    model::Item& item = frame->item;
+    const JsonCursor::Kind kind = cursor.Peek();
+    bool ok = true;
+    if (kind == JsonCursor::Kind::kString &&
+        (key == "title" || key == "uri" || key == "tags" || key == "keyword" ||
+         key == "postData" || key == "type" || key == "root")) {
+      ok = cursor.ReadString(&text_);
+      if (key == "type") {
+        frame->kind.type = text_;
+      } else if (key == "root") {
+        frame->mark = text_;
+      } else {
+        std::u16string value = platform::FromUtf8(text_);
+        if (key == "title") item.title = std::move(value);
+        if (key == "uri") item.url = std::move(value);
+        if (key == "tags") SplitTags(value, &item.tags);
+        if (key == "keyword") item.keyword = std::move(value);
+        if (key == "postData") item.post_data = std::move(value);
+      }
+    } else if (kind == JsonCursor::Kind::kNumber &&
+               (key == "dateAdded" || key == "lastModified" ||
+                key == "typeCode")) {
+      int64_t number = 0;
+      bool whole = false;
+      ok = cursor.ReadNumber(&number, &whole);
+      if (key == "typeCode") {
+        frame->kind.has_code =
+            whole && number >= INT32_MIN && number <= INT32_MAX;
+        frame->kind.code = number;
+      } else {
+        // Whole numbers, also where older Firefox versions wrote doubles.
+        (key == "dateAdded" ? item.date_added : item.last_modified) =
+            whole ? number : 0;
+      }
+    } else {
+      ok = cursor.Skip();
+    }
+    return ok ? Status::Ok() : NotJson(cursor);
+  }
+
+  // "children": read in place into a folder or root; a root's kept for
+  // later when its mark comes after them; passed over for anything else.
+  Status Children(Frame* frame) {
+    JsonCursor& cursor = *frame->cursor;
+    bool take = frame->id != model::kNoItem;
+    if (frame->level == Frame::Level::kTop) {
+      take = cursor.Peek() == JsonCursor::Kind::kArray;
+    } else if (!take && !frame->decided) {
+      if (frame->level == Frame::Level::kRoot && frame->mark.empty()) {
+        return cursor.Skip(&frame->later) ? Status::Ok() : NotJson(cursor);
+      }
+      model::ItemKind kind = model::ItemKind::kFolder;
+      const bool known = frame->kind.Known();
+      if (frame->level == Frame::Level::kRoot ||
+          (known && frame->kind.Get(&kind) &&
+           kind == model::ItemKind::kFolder)) {
+        Status placed = Place(frame);
+        if (!placed.ok()) return placed;
+      } else if (!known) {
+        Status placed = PlaceProvisional(frame);
+        if (!placed.ok()) return placed;
+      }
+      take = frame->id != model::kNoItem;
+    }
+    if (!take) return cursor.Skip() ? Status::Ok() : NotJson(cursor);
+    return OpenList(frame);
+  }
+
+  // Enters the list frame's cursor is at (null: an empty one).
+  static Status OpenList(Frame* frame) {
+    JsonCursor& cursor = *frame->cursor;
+    switch (cursor.Peek()) {
+      case JsonCursor::Kind::kNull:
+        return cursor.Skip() ? Status::Ok() : NotJson(cursor);
+      case JsonCursor::Kind::kArray:
+        if (!cursor.EnterArray()) return NotJson(cursor);
+        frame->in_children = true;
+        return Status::Ok();
+      default:
+        return Damaged("\"children\" is not a list");
+    }
+  }
+
+  // Puts the object into the tree as what it is: a root of a mark (the
+  // first of each), a link with its URL, a folder, a separator. Anything
+  // else is left out, an item counted.
+  Status Place(Frame* frame) {
+    frame->decided = true;
+    model::Item& item = frame->item;
+    if (frame->level == Frame::Level::kRoot) {
+      model::Root root;
+      if (!RootOfMark(frame->mark, &root) ||
+          tree_->root(root) != model::kNoItem) {
+        return Status::Ok();
+      }
+      frame->id = tree_->AddRoot(root, item.title);
+      tree_->at(frame->id).date_added = item.date_added;
+      tree_->at(frame->id).last_modified = item.last_modified;
+      any_root_ = true;
+      return Status::Ok();
+    }
+    if (!frame->kind.Get(&item.kind) ||
+        (item.kind == model::ItemKind::kLink && item.url.empty())) {
+      ++notes_->skipped;
+      return Status::Ok();
+    }
+    if (item.kind != model::ItemKind::kLink) {
+      item.url.clear();
+      item.tags.clear();
+      item.keyword = std::u16string();
+      item.post_data = std::u16string();
+    }
+    return Add(frame);
+  }
+
+  Status PlaceProvisional(Frame* frame) {
+    frame->provisional = true;
+    frame->decided = true;
+    frame->skipped_before = notes_->skipped;
+    frame->item.kind = model::ItemKind::kFolder;
+    return Add(frame);
+  }
+
+  Status Add(Frame* frame) {
+    frame->id = tree_->Add(frame->parent, frame->item);
+    if (frame->id != model::kNoItem) return Status::Ok();
+    return Damaged("folders nest deeper than " +
+                   std::to_string(model::kMaxDepth) + " levels");
+  }
+
+  // The object has ended: it goes into the tree, or what came after its
+  // children is given to it; a root's list kept for later is read now.
+  Status Close() {
+    Frame frame = std::move(stack_.back());
+    stack_.pop_back();
+    if (frame.level == Frame::Level::kTop) return Status::Ok();
+    model::ItemKind kind = model::ItemKind::kFolder;
+    if (frame.provisional &&
+        !(frame.kind.Get(&kind) && kind == model::ItemKind::kFolder)) {
+      // No folder after all: its children go, and it is read as itself.
+      tree_->DropLast(frame.id);
+      notes_->skipped = frame.skipped_before;
+      frame.id = model::kNoItem;
+      frame.decided = false;
+    }
+    if (!frame.decided) {
+      Status placed = Place(&frame);
+      if (!placed.ok()) return placed;
+    } else if (frame.id != model::kNoItem) {
+      model::Item& placed = tree_->at(frame.id);
+      placed.title = std::move(frame.item.title);
+      placed.date_added = frame.item.date_added;
+      placed.last_modified = frame.item.last_modified;
+    }
+    if (frame.later.empty() || frame.id == model::kNoItem) {
+      return Status::Ok();
+    }
+    Frame list;
+    list.level = Frame::Level::kRoot;
+    list.own = std::make_unique<JsonCursor>(frame.later);
+    list.cursor = list.own.get();
+    list.only_children = true;
+    list.id = frame.id;
+    Status opened = OpenList(&list);
+    if (opened.ok() && list.in_children) stack_.push_back(std::move(list));
+    return opened;
+  }
+
+  static Status NotJson(const JsonCursor& cursor) {
+    return Damaged("not JSON: " + cursor.error());
+  }
+
+  model::Tree* tree_;
+  BackupNotes* notes_;
+  std::vector<Frame> stack_;
+  std::string text_;
+  bool any_root_ = false;
+};
 
 }  // namespace
 
@@ -246,30 +432,7 @@ Status ReadFirefoxBackup(const std::string& bytes, model::Tree* tree,
   } else if (bytes.size() > kMaxBackupJsonBytes) {
     return Damaged("the file is too large");
   }
-  Json::Value document;
-  std::string why;
-  if (!ParseJson(*text, &document, &why)) return Damaged("not JSON: " + why);
-  std::string().swap(decoded);  // the document holds it all now
-  if (!document.isObject() || !document["children"].isArray()) {
-    return Damaged("no bookmark roots");
-  }
-  bool any = false;
-  for (const Json::Value& top : document["children"]) {
-    model::Root root;
-    if (!top.isObject() || !RootOfMark(StringField(top, "root"), &root)) {
-      continue;
-    }
-    if (tree->root(root) != model::kNoItem) continue;  // a repeated root
-    const model::ItemId id =
-        tree->AddRoot(root, platform::FromUtf8(StringField(top, "title")));
-    tree->at(id).date_added = TimeField(top, "dateAdded");
-    tree->at(id).last_modified = TimeField(top, "lastModified");
-    Status read = ReadRoot(top, tree, id, notes);
-    if (!read.ok()) return read;
-    any = true;
-  }
-  if (!any) return Damaged("no bookmark roots");
-  return Status::Ok();
+  return BackupReader(tree, notes).Read(*text);
 }
 
 Status ReadFirefoxBackupFile(const std::u16string& path, model::Tree* tree,
@@ -286,7 +449,16 @@ Status ReadFirefoxBackupFile(const std::u16string& path, model::Tree* tree,
                        u"folder, or larger than " +
                        NumberText(kMaxBackupFileBytes >> 20) + u" MiB)");
   }
-  Status read = ReadFirefoxBackup(bytes, tree, notes);
+  Status read;
+  if (IsJsonLz4(bytes)) {
+    // The compressed bytes go before the tree is built.
+    std::string json;
+    read = DecodeJsonLz4(bytes, &json);
+    std::string().swap(bytes);
+    if (read.ok()) read = ReadFirefoxBackup(json, tree, notes);
+  } else {
+    read = ReadFirefoxBackup(bytes, tree, notes);
+  }
   if (read.ok()) return read;
   return Status::Error(read.code(), DisplayPath(path) + u": " + read.message());
 }
