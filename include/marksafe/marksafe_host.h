@@ -140,7 +140,8 @@ MARKSAFE_API int32_t marksafe_restore_from(const MS_CHAR* source,
                                            const MS_CHAR* store, int32_t kind,
                                            bool dry_run);
 /* Compares a backup's part (backup, of kind MARKSAFE_STORE_FIREFOX_PART,
-   _CHROME_PART or _URL_FOLDER) with a store (store, of any kind) link by
+   _CHROME_PART or _URL_FOLDER, or a part's MARKSAFE_STORE_SNAPSHOT) with
+   a store (store, of any kind) link by
    link: per root and folder (titles below the root joined with "/"), the
    links the backup holds that the store lacks and the other way round.
    Links are matched by normalised URL within their folder, as a restore
@@ -155,8 +156,8 @@ MARKSAFE_API const char* marksafe_compare(const MS_CHAR* backup,
                                           int32_t store_kind);
 /* Backs up one store (MARKSAFE_STORE_PLACES or MARKSAFE_STORE_CHROME, or a
    browser's own backup: MARKSAFE_STORE_FIREFOX_BACKUP, a Chromium
-   Bookmarks.bak as MARKSAFE_STORE_CHROME) as a whole Firefox or Chrome part into part_folder (for example
-   ROOT\Bookmarks\Brave - Work): built beside it and swapped in only when
+   Bookmarks.bak as MARKSAFE_STORE_CHROME) as a whole Firefox or Chrome
+   part into part_folder (for example ROOT\Bookmarks\Brave - Work): built beside it and swapped in only when
    complete, so a failure leaves the previous part as it was; the previous
    part is removed unread. The part's manifest records browser (a key such
    as "brave"), profile (its name as the browser shows it) and the profile's

@@ -6,7 +6,6 @@
 #include <json/json.h>
 
 #include <algorithm>
-#include <memory>
 #include <sstream>
 #include <system_error>
 
@@ -35,19 +34,25 @@ int32_t PartKind(Browser browser) {
   return -1;
 }
 
-// Compares one part; returns the links the browser lacks (-1: could not
-// compare).
-int64_t VerifyPart(const SetPart& set_part, const Location& location) {
+// Compares one part, or the snapshot of it at snapshot (when not empty);
+// returns the links the browser lacks (-1: could not compare).
+int64_t VerifyPart(const SetPart& set_part, const fs::path& snapshot,
+                   const Location& location) {
   const Browser browser = set_part.family;
-  const std::string name = DescribePart(set_part);
+  std::string name = DescribePart(set_part);
+  if (!snapshot.empty()) {
+    name += " as of " + PathToUtf8(snapshot.parent_path().filename());
+  }
   if (!location.found) {
     Say(name + ": no browser data found; the part cannot be checked");
     return -1;
   }
-  const MsString ms_part = ToMsPath(set_part.folder);
-  const char* text = marksafe_compare(ms_part.c_str(), PartKind(browser),
-                                      location.ms_path.c_str(),
-                                      StoreKind(browser));
+  const MsString backup = ToMsPath(snapshot.empty() ? set_part.folder
+                                                    : snapshot);
+  const char* text = marksafe_compare(
+      backup.c_str(),
+      snapshot.empty() ? PartKind(browser) : MARKSAFE_STORE_SNAPSHOT,
+      location.ms_path.c_str(), StoreKind(browser));
   Json::Value result;
   if (!ParseObject(text, &result)) {
     Say(name + ": the library's comparison is not JSON");
@@ -141,16 +146,13 @@ int RunVerify(const VerifyOptions& options) {
     const Location store = options.browser.empty()
                                ? StoreOf(part, common)
                                : Locate(part.family, common.data);
-    // As of a date: the part's snapshot, written out as a part, is checked
-    // in its place.
-    std::unique_ptr<SnapshotPart> as_of;
-    if (!options.as_of.empty()) {
-      as_of = std::make_unique<SnapshotPart>(
-          FindSnapshot(root, PathToUtf8(part.folder.filename()), options.as_of,
-                       "verify"),
-          part, "verify");
-    }
-    const int64_t missing = VerifyPart(as_of ? as_of->part() : part, store);
+    // As of a date: the part's snapshot is checked in its place.
+    const fs::path snapshot =
+        options.as_of.empty()
+            ? fs::path()
+            : FindSnapshot(root, PathToUtf8(part.folder.filename()),
+                           options.as_of, "verify");
+    const int64_t missing = VerifyPart(part, snapshot, store);
     if (missing < 0) failed = true;
     if (missing > 0) lacking += missing;
   }
