@@ -59,6 +59,13 @@ TEST(HostileCopy, StoresThatAreNoRegularFilesFailAtOnce) {
                                    test::Ms(dir.u16("Bookmarks")),
                                    MARKSAFE_STORE_CHROME, false),
               0);
+    for (int32_t kind : {MARKSAFE_STORE_FIREFOX_BACKUP,
+                         MARKSAFE_STORE_SNAPSHOT, MARKSAFE_STORE_CHROME}) {
+      EXPECT_NE(marksafe_restore_from(test::Ms(dir.u16(name)), kind,
+                                      test::Ms(dir.u16("Bookmarks")),
+                                      MARKSAFE_STORE_CHROME, false),
+                0);
+    }
   }
   alarm(0);
   EXPECT_EQ(test::ReadBytes(dir.sub("Bookmarks")), before);
