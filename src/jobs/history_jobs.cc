@@ -189,22 +189,27 @@ Status ReadBrowserBackup(int32_t kind, const std::u16string& file,
   return ReadStore(kind, file, tree);
 }
 
-Status SnapshotToPart(const std::u16string& path,
-                      const std::u16string& part_folder, Status* written) {
-  *written = Status::Ok();
+Status ReadSnapshotFile(const std::u16string& path, model::Tree* tree,
+                        backup_set::Manifest* manifest) {
   if (!platform::PathExists(path)) {
     return Status::Error(kErrorFileNotFound, path + u" does not exist");
   }
+  const Status read = history::ReadSnapshot(path, tree, manifest);
+  if (read.ok()) return read;
+  context::Current().report().AddProblem(
+      DisplayPath(path), platform::ToUtf8(read.message()), true);
+  return Status::Error(read.code() == kErrorFileNotFound ? kErrorFileNotFound
+                                                         : kErrorInvalidData,
+                       read.message());
+}
+
+Status SnapshotToPart(const std::u16string& path,
+                      const std::u16string& part_folder, Status* written) {
+  *written = Status::Ok();
   model::Tree tree;
   backup_set::Manifest manifest;
-  const Status read = history::ReadSnapshot(path, &tree, &manifest);
-  if (!read.ok()) {
-    context::Current().report().AddProblem(
-        DisplayPath(path), platform::ToUtf8(read.message()), true);
-    return Status::Error(read.code() == kErrorFileNotFound ? kErrorFileNotFound
-                                                           : kErrorInvalidData,
-                         read.message());
-  }
+  const Status read = ReadSnapshotFile(path, &tree, &manifest);
+  if (!read.ok()) return read;
   const backup_set::PartKind kind = manifest.part == "firefox"
                                         ? backup_set::PartKind::kFirefox
                                         : backup_set::PartKind::kChrome;

@@ -80,6 +80,14 @@ HistoryListing ListHistory(const std::u16string& root,
 [[nodiscard]] Status ReadBrowserBackup(int32_t kind, const std::u16string& file,
                                        model::Tree* tree);
 
+// Reads the snapshot at path into tree, and its manifest (the part's kind
+// and where it came from). Fails with kErrorFileNotFound when there is no
+// snapshot, kErrorInvalidData when it cannot be read (the report then
+// names it).
+[[nodiscard]] Status ReadSnapshotFile(const std::u16string& path,
+                                      model::Tree* tree,
+                                      backup_set::Manifest* manifest);
+
 // Writes the snapshot at path whole as the part in part_folder. Fails with
 // kErrorFileNotFound when there is no snapshot, kErrorInvalidData when it
 // cannot be read (the report then names it). *written is the failure to

@@ -4,13 +4,10 @@
 #include "backup_set/manifest.h"
 #include "backup_set/part_slots.h"
 #include "base/error_codes.h"
-#include "context/job.h"
-#include "history/snapshot.h"
+#include "jobs/history_jobs.h"
 #include "jobs/open_store.h"
 #include "jobs/store_jobs.h"
 #include "marksafe/marksafe.h"
-#include "model/report.h"
-#include "platform/file_names.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -19,27 +16,6 @@ namespace {
 
 bool IsChromeFamily(int32_t kind) {
   return kind == MARKSAFE_STORE_CHROME || kind == MARKSAFE_STORE_CHROME_PART;
-}
-
-// A snapshot is read here rather than through ReadStore: its manifest says
-// which family its tree is of.
-Status ReadSnapshotSource(const std::u16string& path, model::Tree* tree,
-                          bool* chrome) {
-  if (!platform::PathExists(path)) {
-    return Status::Error(kErrorFileNotFound, path + u" does not exist");
-  }
-  backup_set::Manifest manifest;
-  const Status read = history::ReadSnapshot(path, tree, &manifest);
-  if (!read.ok()) {
-    context::Current().report().AddProblem(
-        DisplayPath(path), "read failed: " + platform::ToUtf8(read.message()),
-        true);
-    return Status::Error(read.code() == kErrorFileNotFound ? kErrorFileNotFound
-                                                           : kErrorInvalidData,
-                         read.message());
-  }
-  *chrome = manifest.part == "chrome";
-  return Status::Ok();
 }
 
 }  // namespace
@@ -54,12 +30,16 @@ Status RestoreFrom(int32_t source_kind, const std::u16string& source_path,
     return Status::Error(kErrorFileNotFound, path + u" does not exist");
   }
   model::Tree source;
-  bool chrome = IsChromeFamily(source_kind);
+  backup_set::Manifest manifest;
   const Status read =
       source_kind == MARKSAFE_STORE_SNAPSHOT
-          ? ReadSnapshotSource(source_path, &source, &chrome)
+          ? ReadSnapshotFile(source_path, &source, &manifest)
           : ReadStore(source_kind, source_path, &source);
   if (!read.ok()) return read;
+  // A snapshot's manifest says which family its tree is of.
+  const bool chrome = source_kind == MARKSAFE_STORE_SNAPSHOT
+                          ? manifest.part == "chrome"
+                          : IsChromeFamily(source_kind);
   // The roots are named as a backup set's part names them, whatever the
   // file calls them: the report's labels and the folders of a conversion
   // are those of a restore or conversion of the part.
