@@ -170,7 +170,8 @@ TEST(FirefoxBackupReader, ReadsMembersInAnyOrder) {
       {"children":[{"typeCode":2,"title":"inner"}],"typeCode":1,
        "uri":"https://l.example/","title":"link"},
       {"children":[{"typeCode":1}],"typeCode":7},
-      {"children":[{"children":[],"typeCode":3}],"title":"F","typeCode":2}],
+      {"children":[{"children":[],"typeCode":3}],"title":"F","typeCode":2},
+      {"uri":"https://not.example/","children":[],"title":"G","typeCode":2}],
       "root":"toolbarFolder","title":"Bar"}],"root":"placesRoot"})";
   model::Tree tree;
   BackupNotes notes;
@@ -178,7 +179,7 @@ TEST(FirefoxBackupReader, ReadsMembersInAnyOrder) {
   EXPECT_EQ(notes.skipped, 1);
   EXPECT_EQ(test::TreeLines(tree, false),
             (std::vector<std::string>{"toolbar", " L link|https://l.example/",
-                                      " F F|", "  S |"}));
+                                      " F F|", "  S |", " F G|"}));
 }
 
 TEST(BackupListing, TellsFirefoxBackupNamesAndDates) {

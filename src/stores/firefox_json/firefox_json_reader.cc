@@ -295,16 +295,21 @@ class BackupReader {
     return Add(frame);
   }
 
+  // The folder keeps none of a link's members read so far: they stay with
+  // the frame in case the item turns out to be a link.
   Status PlaceProvisional(Frame* frame) {
     frame->provisional = true;
     frame->decided = true;
     frame->skipped_before = notes_->skipped;
-    frame->item.kind = model::ItemKind::kFolder;
-    return Add(frame);
+    model::Item folder;
+    folder.kind = model::ItemKind::kFolder;
+    folder.title = frame->item.title;
+    return Add(frame, std::move(folder));
   }
 
-  Status Add(Frame* frame) {
-    frame->id = tree_->Add(frame->parent, frame->item);
+  Status Add(Frame* frame) { return Add(frame, frame->item); }
+  Status Add(Frame* frame, model::Item item) {
+    frame->id = tree_->Add(frame->parent, std::move(item));
     if (frame->id != model::kNoItem) return Status::Ok();
     return Damaged("folders nest deeper than " +
                    std::to_string(model::kMaxDepth) + " levels");
