@@ -44,6 +44,11 @@ bool WriteWhole(const std::string& path, const std::string& text) {
   return close(fd) == 0 && ok;
 }
 
+// A file written whole and flushed.
+bool WriteLasting(const std::string& path, const std::string& text) {
+  return WriteWhole(path, text) && Flushed(path);
+}
+
 bool MakeDir(const std::string& dir) {
   return mkdir(dir.c_str(), 0755) == 0 || errno == EEXIST;
 }
@@ -102,9 +107,20 @@ std::string UrlOf(const std::string& bytes) {
 
 }  // namespace
 
+bool Flushed(const std::string& path) {
+  int fd = open(path.c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0;
+  if (ok && S_ISDIR(st.st_mode)) ok = syncfs(fd) == 0;
+  if (ok) ok = fsync(fd) == 0;
+  close(fd);
+  return ok;
+}
+
 bool CopyTreeWithCp(const std::string& source, const std::string& destination) {
-  execlp("cp", "cp", "-r", source.c_str(), destination.c_str(),
-         static_cast<char*>(nullptr));
+  execlp("sh", "sh", "-c", "cp -r \"$0\" \"$1\" && sync -f \"$1\"",
+         source.c_str(), destination.c_str(), static_cast<char*>(nullptr));
   return false;
 }
 
@@ -132,7 +148,7 @@ bool ReadAndWriteTree(const std::string& source,
     return ReadWhole(path, &text) &&
            WriteWhole(destination + path.substr(source.size()), text);
   };
-  return w.Walk(source, 0);
+  return w.Walk(source, 0) && Flushed(destination);
 }
 
 namespace {
@@ -246,8 +262,9 @@ bool PlacesToFiles(const std::string& places, const std::string& destination) {
         }
         return ok;
       };
-  return emit(2, destination + "/Bookmarks Menu") &
-         emit(5, destination + "/Unsorted Bookmarks");
+  return (emit(2, destination + "/Bookmarks Menu") &
+          emit(5, destination + "/Unsorted Bookmarks")) &&
+         Flushed(destination);
 }
 
 namespace {
@@ -282,8 +299,9 @@ bool ChromeToFiles(const std::string& chrome, const std::string& destination) {
         }
         return ok;
       };
-  return emit(doc["roots"]["bookmark_bar"], destination + "/Bookmarks bar") &
-         emit(doc["roots"]["other"], destination + "/Other bookmarks");
+  return (emit(doc["roots"]["bookmark_bar"], destination + "/Bookmarks bar") &
+          emit(doc["roots"]["other"], destination + "/Other bookmarks")) &&
+         Flushed(destination);
 }
 
 bool ReadAndInsert(const std::string& source, const std::string& places) {
@@ -329,7 +347,7 @@ bool ReadAndRewriteJson(const std::string& source, const std::string& document,
   Json::StreamWriterBuilder builder;
   builder["indentation"] = "   ";
   builder["emitUTF8"] = true;
-  return WriteWhole(out, Json::writeString(builder, doc)) && bytes > 0;
+  return WriteLasting(out, Json::writeString(builder, doc)) && bytes > 0;
 }
 
 namespace {
@@ -426,7 +444,7 @@ bool PlacesToHtml(const std::string& places, const std::string& html) {
     out += "    </DL><p>\n";
   }
   out += "</DL>\n";
-  return WriteWhole(html, out);
+  return WriteLasting(html, out);
 }
 
 bool HtmlToPlaces(const std::string& html, const std::string& places) {
@@ -492,7 +510,7 @@ bool HtmlToChrome(const std::string& html, const std::string& out) {
   Json::StreamWriterBuilder builder;
   builder["indentation"] = "   ";
   builder["emitUTF8"] = true;
-  return scanned && WriteWhole(out, Json::writeString(builder, doc));
+  return scanned && WriteLasting(out, Json::writeString(builder, doc));
 }
 
 bool CountPlaces(const std::string& places) {

@@ -7,7 +7,12 @@
 
 namespace bench {
 
-// `cp -r source destination` (replaces the calling process).
+// Makes what was written at path last, as the library does for everything
+// it writes: one flush of the file system for a tree of new files, one
+// fsync for a single file. Every baseline that writes ends with it.
+bool Flushed(const std::string& path);
+// `cp -r source destination`, then one flush of the copy (replaces the
+// calling process).
 bool CopyTreeWithCp(const std::string& source, const std::string& destination);
 // Lists every folder below dir and stats every file.
 bool StatTree(const std::string& dir);

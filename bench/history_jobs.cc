@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "baselines.h"
 #include "marksafe/marksafe.h"
 #include "runner.h"
 
@@ -38,7 +39,7 @@ bool WriteAndCompress(const std::string& json_file, const std::string& out) {
       ZSTD_compress(packed.data(), packed.size(), text.data(), text.size(), 3);
   if (ZSTD_isError(size)) return false;
   packed.resize(size);
-  return WriteFile(out + ".json.zst", packed);
+  return WriteFile(out + ".json.zst", packed) && Flushed(out + ".json.zst");
 }
 
 bool Snapshot(const std::string& root, const std::string& part) {
