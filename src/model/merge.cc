@@ -194,6 +194,44 @@ class Merger {
     }
   }
 
+  // A link is matched by its URL key against the target folder's unmatched
+  // links, or appended; what the target cannot hold is reported.
+  void MergeLink(ItemId child, ItemId target_folder, FolderState* state) {
+    const Item& item = source_.at(child);
+    if (!options_.capabilities.place_queries && IsPlaceQuery(item.url)) {
+      NotCarried(child, "place: query");
+      return;
+    }
+    if (options_.capabilities.max_url_units != 0 &&
+        item.url.size() > options_.capabilities.max_url_units) {
+      NotCarried(child, "URL longer than the target keeps", true);
+      return;
+    }
+    // A folder that held no links (one this merge made, or an empty
+    // store's root) has nothing to match: no key is worth computing.
+    if (!state->unmatched_links.empty()) {
+      const auto found = state->unmatched_links.find(UrlKey(item.url));
+      if (found != state->unmatched_links.end() && found->second > 0) {
+        --found->second;
+        CountPresent(item.kind);
+        return;
+      }
+    }
+    if (Append(target_folder, item) == kNoItem) {
+      Refused(child);
+      return;
+    }
+    if (!options_.capabilities.tags &&
+        (!item.tags.empty() || !item.keyword.empty()) && report_ != nullptr) {
+      // The link arrives; its tags and keyword cannot.
+      report_->AddProblem(source_.PathOf(child),
+                          !item.tags.empty()       ? "tags"
+                          : item.post_data.empty() ? "keyword"
+                                                   : "keyword with POST data",
+                          false, item.url);
+    }
+  }
+
   void MergeFolder(ItemId source_folder, ItemId target_folder,
                    std::vector<std::pair<ItemId, ItemId>>* pending) {
     FolderState state = Index(target_folder);
@@ -216,44 +254,9 @@ class Merger {
           if (Append(target_folder, item) == kNoItem) Refused(child);
           break;
         }
-        case ItemKind::kLink: {
-          if (!options_.capabilities.place_queries && IsPlaceQuery(item.url)) {
-            NotCarried(child, "place: query");
-            break;
-          }
-          if (options_.capabilities.max_url_units != 0 &&
-              item.url.size() > options_.capabilities.max_url_units) {
-            NotCarried(child, "URL longer than the target keeps", true);
-            break;
-          }
-          // A folder that held no links (one this merge made, or an empty
-          // store's root) has nothing to match: no key is worth computing.
-          if (!state.unmatched_links.empty()) {
-            const auto found = state.unmatched_links.find(UrlKey(item.url));
-            if (found != state.unmatched_links.end() && found->second > 0) {
-              --found->second;
-              CountPresent(item.kind);
-              break;
-            }
-          }
-          if (Append(target_folder, item) == kNoItem) {
-            Refused(child);
-            break;
-          }
-          if (!options_.capabilities.tags &&
-              (!item.tags.empty() || !item.keyword.empty())) {
-            // The link arrives; its tags and keyword cannot.
-            if (report_ != nullptr) {
-              report_->AddProblem(source_.PathOf(child),
-                                  !item.tags.empty() ? "tags"
-                                  : item.post_data.empty()
-                                      ? "keyword"
-                                      : "keyword with POST data",
-                                  false, item.url);
-            }
-          }
+        case ItemKind::kLink:
+          MergeLink(child, target_folder, &state);
           break;
-        }
         case ItemKind::kFolder: {
           auto& same_title = state.folders[item.title];
           ItemId match = kNoItem;
