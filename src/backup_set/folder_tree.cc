@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "backup_set/interchange.h"
+#include "backup_set/url_files.h"
 #include "base/error_codes.h"
 #include "base/text.h"
 #include "platform/debug_log.h"
@@ -66,9 +67,10 @@ struct CopyJob {
 // Copies from to a free name beside to: "stem (2).ext", "stem (3).ext", ...
 // never replacing anything. The failing copy's code, kErrorFileExists when
 // none of 99 names is free, else 0. *made is the name copied to, or empty
-// when a copy was there already.
+// when a copy was there already; copied_bytes, when given, the bytes
+// copied.
 uint32_t CopyUnderNewName(const std::u16string& from, const std::u16string& to,
-                          std::u16string* made) {
+                          std::u16string* made, std::string* copied_bytes) {
   made->clear();
   const size_t slash = to.find_last_of(u"\\/");
   size_t dot = to.rfind(u'.');
@@ -81,7 +83,7 @@ uint32_t CopyUnderNewName(const std::u16string& from, const std::u16string& to,
                                 NumberText(n) + u")" + to.substr(dot);
     // A copy an earlier restore put there already is enough.
     if (platform::PathExists(name) && SameContent(from, name)) return 0;
-    const Status copied = platform::CopyFile(from, name, true);
+    const Status copied = platform::CopyFile(from, name, true, copied_bytes);
     if (copied.ok()) {
       *made = name;
       return 0;
@@ -120,16 +122,19 @@ uint32_t CopyOneFile(const CopyJob& job, const std::u16string& from,
     return 0;
   }
   std::u16string made = target_path;
+  std::string bytes;
+  std::string* const copied = job.counts->made != nullptr ? &bytes : nullptr;
   const uint32_t failure =
       job.never_replace && present.count(entry.name) != 0
-          ? CopyUnderNewName(source_path, target_path, &made)
+          ? CopyUnderNewName(source_path, target_path, &made, copied)
           : platform::CopyFile(source_path, target_path,
-                               job.never_replace || !job.overwrite)
+                               job.never_replace || !job.overwrite, copied)
                 .code();
   // A file replaced in place is no new item of the folder.
-  if (failure == 0 && job.counts->made != nullptr && !made.empty() &&
+  if (failure == 0 && copied != nullptr && !made.empty() &&
       (present.count(entry.name) == 0 || made != target_path)) {
-    job.counts->made->push_back(made);
+    job.counts->made->push_back(
+        {std::move(made), backup_set::ShortcutUrlIn(bytes)});
   }
   if (failure != 0) {
     DebugLog(u"WinApi:CopyFile execute fail:%ld \n",
@@ -153,7 +158,7 @@ uint32_t CopyTree(const CopyJob& job, const std::u16string& source,
     ++job.counts->folders_present;
   } else if (const Status made = platform::CreateDirectoryTree(to); made.ok()) {
     ++job.counts->folders_created;
-    if (job.counts->made != nullptr) job.counts->made->push_back(to);
+    if (job.counts->made != nullptr) job.counts->made->push_back({to, u""});
   } else {
     DebugLog(u"[CommFile] [copy_folder] CreateDirectory %s fail: %ld\n",
              to.c_str(), LastErrorForLog());

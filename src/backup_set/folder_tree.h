@@ -25,16 +25,21 @@ namespace marksafe {
 //
 // counts, when given, receives what the copy did: files copied, files left
 // as they were (the same bytes there already), files that failed, folders
-// created and folders that were there; and, when made is set, the path of
-// each folder created (ending in a separator) and file copied anew,
-// parents first.
+// created and folders that were there; and, when made is set, each folder
+// created (its path ending in a separator) and file copied anew, parents
+// first, a file with the URL it holds (taken from the bytes copied, so
+// that no file is read twice).
+struct MadeEntry {
+  std::u16string path;
+  std::u16string url;  // empty for a folder or a file with no URL
+};
 struct CopyCounts {
   int64_t files_copied = 0;
   int64_t files_present = 0;
   int64_t files_failed = 0;
   int64_t folders_created = 0;
   int64_t folders_present = 0;
-  std::vector<std::u16string>* made = nullptr;
+  std::vector<MadeEntry>* made = nullptr;
 };
 // Fails with the code of the last failing file copy or the failing folder
 // ("could not copy <source>").

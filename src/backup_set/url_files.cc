@@ -7,6 +7,7 @@
 #include "model/progress.h"
 #include "platform/debug_log.h"
 #include "platform/file_names.h"
+#include "platform/ini_profile.h"
 #include "platform/platform.h"
 
 namespace marksafe {
@@ -27,7 +28,22 @@ constexpr char16_t kListedBackslash = u'\xF05C';
 // Room left for a name inside a new folder: "_ (99).url".
 constexpr size_t kChildRoom = 12;
 
+// An address worth reading: present, not empty, not the text older
+// readers took for a missing one, and no longer than any browser keeps.
+bool UsableUrl(const std::u16string& url) {
+  return url != kMissing && !url.empty() && !EqualsNoCase(url, u"Fail") &&
+         url.size() <= kLongestUrl;
+}
+
 }  // namespace
+
+std::u16string ShortcutUrlIn(const std::string& bytes) {
+  const std::vector<std::u16string> values = platform::ini::ProfileStringsIn(
+      &bytes, interchange::kShortcutSection, {interchange::kUrlKey}, kMissing,
+      kValueUnits);
+  return values.size() == 1 && UsableUrl(values[0]) ? values[0]
+                                                    : std::u16string();
+}
 
 bool ReadPlainShortcut(const std::u16string& path, const std::u16string& name,
                        model::Item* item) {

@@ -24,6 +24,10 @@ namespace backup_set {
 bool ReadPlainShortcut(const std::u16string& path, const std::u16string& name,
                        model::Item* item);
 
+// The URL that a .url file holding bytes gives ReadPlainShortcut; empty
+// when it gives none. Nothing is reported.
+std::u16string ShortcutUrlIn(const std::string& bytes);
+
 // The title a name on disk stands for: a "\\" that the listing showed as
 // U+F05C (a backslash byte inside a POSIX name) is a "\\" again.
 std::u16string TitleOfName(const std::u16string& name);

@@ -54,7 +54,7 @@ Status CopyFavoritesPart(const std::u16string& favorites,
                          const volatile uint8_t* cancel_flag) {
   const bool existed = platform::PathExists(favorites);
   CopyCounts counts;
-  std::vector<std::u16string> made;
+  std::vector<MadeEntry> made;
   if (context::Current().journal() != nullptr) counts.made = &made;
   const Status copied =
       copy_folder(ReadableFolder(folder), favorites, interchange::kUrlExtension,

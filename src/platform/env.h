@@ -31,8 +31,9 @@ class Env {
   [[nodiscard]] virtual bool PathExists(const std::u16string& path) = 0;
   [[nodiscard]] virtual bool IsDirectory(const std::u16string& path) = 0;
   virtual Status CreateDirectoryTree(const std::u16string& path) = 0;
+  // copied, when not null, receives the bytes copied.
   virtual Status CopyFile(const std::u16string& from, const std::u16string& to,
-                          bool fail_if_exists) = 0;
+                          bool fail_if_exists, std::string* copied) = 0;
   virtual Status DeleteFile(const std::u16string& path) = 0;
   virtual Status GetFileSize(const std::u16string& path, uint64_t* size) = 0;
   virtual Status SetHidden(const std::u16string& path) = 0;
@@ -176,9 +177,11 @@ inline Status CreateDirectoryTree(const std::u16string& path) {
 }
 
 // CopyFileW: fails with 80 when the target exists and fail_if_exists is set.
+// copied, when given, receives the bytes copied, so that a caller wanting
+// them need not open the file again.
 inline Status CopyFile(const std::u16string& from, const std::u16string& to,
-                       bool fail_if_exists) {
-  return CurrentEnv()->CopyFile(from, to, fail_if_exists);
+                       bool fail_if_exists, std::string* copied = nullptr) {
+  return CurrentEnv()->CopyFile(from, to, fail_if_exists, copied);
 }
 
 inline Status DeleteFile(const std::u16string& path) {

@@ -32,7 +32,7 @@ class SystemEnv : public Env {
   bool IsDirectory(const std::u16string& path) override;
   Status CreateDirectoryTree(const std::u16string& path) override;
   Status CopyFile(const std::u16string& from, const std::u16string& to,
-                  bool fail_if_exists) override;
+                  bool fail_if_exists, std::string* copied) override;
   Status DeleteFile(const std::u16string& path) override;
   Status GetFileSize(const std::u16string& path, uint64_t* size) override;
   Status SetHidden(const std::u16string& path) override;

@@ -85,8 +85,14 @@ TEST(FileTest, CopiesRefuseOrReplaceAndNeverLoseTheTarget) {
       FailsWith(CopyFile(dir.u16("from"), dir.u16("to"), true), 80));
   EXPECT_FALSE(CopyFile(dir.u16("missing"), dir.u16("to"), false).ok());
   EXPECT_EQ(ReadBytes(dir.sub("to")), "old contents");
-  ASSERT_TRUE(CopyFile(dir.u16("from"), dir.u16("to"), false).ok());
+  std::string copied;
+  ASSERT_TRUE(CopyFile(dir.u16("from"), dir.u16("to"), false, &copied).ok());
   EXPECT_EQ(ReadBytes(dir.sub("to")), "new");
+  EXPECT_EQ(copied, "new");
+  // A new file is written whole and its bytes handed back.
+  ASSERT_TRUE(CopyFile(dir.u16("to"), dir.u16("fresh"), true, &copied).ok());
+  EXPECT_EQ(ReadBytes(dir.sub("fresh")), "new");
+  EXPECT_EQ(copied, "new");
   // Onto itself: refused, and the file keeps its bytes.
   EXPECT_FALSE(CopyFile(dir.u16("from"), dir.u16() + u"\\from", false).ok());
   EXPECT_EQ(ReadBytes(dir.sub("from")), "new");

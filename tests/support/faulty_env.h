@@ -59,9 +59,10 @@ class FaultyEnv : public platform::SystemEnv {
               [&] { return SystemEnv::CreateDirectoryTree(path); });
   }
   Status CopyFile(const std::u16string& from, const std::u16string& to,
-                  bool fail_if_exists) override {
-    return Or(FaultOp::kWrite, u"copy to", to,
-              [&] { return SystemEnv::CopyFile(from, to, fail_if_exists); });
+                  bool fail_if_exists, std::string* copied) override {
+    return Or(FaultOp::kWrite, u"copy to", to, [&] {
+      return SystemEnv::CopyFile(from, to, fail_if_exists, copied);
+    });
   }
   Status DeleteFile(const std::u16string& path) override {
     return Or(FaultOp::kDelete, u"delete", path,

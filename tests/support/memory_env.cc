@@ -205,10 +205,12 @@ Status MemoryEnv::GetFileSize(const std::u16string& path, uint64_t* size) {
 }
 
 Status MemoryEnv::CopyFile(const std::u16string& from, const std::u16string& to,
-                           bool fail_if_exists) {
+                           bool fail_if_exists, std::string* copied) {
   std::string bytes;
   Status status = ReadFile(from, &bytes);
-  return status.ok() ? PutFile(to, bytes, fail_if_exists) : status;
+  if (status.ok()) status = PutFile(to, bytes, fail_if_exists);
+  if (status.ok() && copied != nullptr) *copied = std::move(bytes);
+  return status;
 }
 
 Status MemoryEnv::DeleteFile(const std::u16string& path) {

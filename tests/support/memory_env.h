@@ -34,7 +34,7 @@ class MemoryEnv : public SystemEnv {
   Status GetEntryKind(const std::u16string& path, EntryKind* kind) override;
   Status CreateDirectoryTree(const std::u16string& path) override;
   Status CopyFile(const std::u16string& from, const std::u16string& to,
-                  bool fail_if_exists) override;
+                  bool fail_if_exists, std::string* copied) override;
   Status DeleteFile(const std::u16string& path) override;
   Status GetFileSize(const std::u16string& path, uint64_t* size) override;
   Status SetHidden(const std::u16string& path) override;

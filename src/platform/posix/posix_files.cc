@@ -274,9 +274,10 @@ Status SystemEnv::CreateDirectoryTree(const std::u16string& path) {
 namespace {
 
 // Writes what in holds into target, created (refused when it exists and
-// fail_if_exists) or truncated; a partial copy is not left behind.
+// fail_if_exists) or truncated; a partial copy is not left behind. copied,
+// when not null, receives the bytes.
 bool WriteCopy(int in, const struct stat& in_st, const std::string& target,
-               bool fail_if_exists) {
+               bool fail_if_exists, std::string* copied) {
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (fail_if_exists ? O_EXCL : 0);
   // The copy keeps the source's permissions but stays writable for its
   // owner, so that a later copy can replace it.
@@ -289,16 +290,22 @@ bool WriteCopy(int in, const struct stat& in_st, const std::string& target,
     }
     return false;
   }
-  struct stat out_st;
-  bool ok = fstat(out, &out_st) == 0;
-  if (ok && out_st.st_dev == in_st.st_dev && out_st.st_ino == in_st.st_ino) {
-    // Copying a file onto itself would truncate it: refuse, as the system
-    // does with a sharing violation.
-    close(out);
-    SetLastError(kErrorSharingViolation);
-    return false;
+  bool ok = true;
+  // A file made just now (O_EXCL) is empty and no other file; one that was
+  // there is checked and emptied first.
+  if (!fail_if_exists) {
+    struct stat out_st;
+    ok = fstat(out, &out_st) == 0;
+    if (ok && out_st.st_dev == in_st.st_dev && out_st.st_ino == in_st.st_ino) {
+      // Copying a file onto itself would truncate it: refuse, as the
+      // system does with a sharing violation.
+      close(out);
+      SetLastError(kErrorSharingViolation);
+      return false;
+    }
+    if (ok) ok = ftruncate(out, 0) == 0;
   }
-  if (ok) ok = ftruncate(out, 0) == 0;
+  if (copied != nullptr) copied->clear();
   char buffer[65536];
   while (ok) {
     ssize_t got = read(in, buffer, sizeof(buffer));
@@ -309,6 +316,8 @@ bool WriteCopy(int in, const struct stat& in_st, const std::string& target,
     }
     if (got == 0) break;
     ok = posix::WriteAll(out, buffer, static_cast<size_t>(got));
+    if (ok && copied != nullptr)
+      copied->append(buffer, static_cast<size_t>(got));
   }
   int err = ok ? 0 : errno;
   if (close(out) != 0 && ok) {
@@ -324,7 +333,7 @@ bool WriteCopy(int in, const struct stat& in_st, const std::string& target,
 
 // CopyFile from the open source file in.
 bool CopyOpenFile(int in, const std::string& source, const std::string& target,
-                  bool fail_if_exists) {
+                  bool fail_if_exists, std::string* copied) {
   struct stat in_st;
   if (fstat(in, &in_st) != 0) {
     SetLastErrorFromErrno(errno, source);
@@ -338,7 +347,7 @@ bool CopyOpenFile(int in, const std::string& source, const std::string& target,
   struct stat old_st;
   if (fail_if_exists || stat(target.c_str(), &old_st) != 0 ||
       !S_ISREG(old_st.st_mode)) {
-    return WriteCopy(in, in_st, target, fail_if_exists);
+    return WriteCopy(in, in_st, target, fail_if_exists, copied);
   }
   if (old_st.st_dev == in_st.st_dev && old_st.st_ino == in_st.st_ino) {
     // Copying a file onto itself: refused, as the system does.
@@ -356,13 +365,14 @@ bool CopyOpenFile(int in, const std::string& source, const std::string& target,
     SetLastErrorFromErrno(errno, target);
     return false;
   }
+  if (copied != nullptr) *copied = std::move(bytes);
   return true;
 }
 
 }  // namespace
 
 Status SystemEnv::CopyFile(const std::u16string& from, const std::u16string& to,
-                           bool fail_if_exists) {
+                           bool fail_if_exists, std::string* copied) {
   std::string source = NativePath(from);
   std::string target = NativePath(to);
   if (source.empty() || target.empty()) {
@@ -375,9 +385,9 @@ Status SystemEnv::CopyFile(const std::u16string& from, const std::u16string& to,
     SetLastErrorFromErrno(errno, source);
     return FailedWithLastError(u"copy to", to);
   }
-  const bool copied = CopyOpenFile(in, source, target, fail_if_exists);
+  const bool ok = CopyOpenFile(in, source, target, fail_if_exists, copied);
   close(in);
-  return OkOr(copied, u"copy to", to);
+  return OkOr(ok, u"copy to", to);
 }
 
 Status SystemEnv::DeleteFile(const std::u16string& path) {

@@ -99,10 +99,8 @@ bool SameFile(const std::wstring& a, const std::wstring& b) {
          info[0].nFileIndexLow == info[1].nFileIndexLow;
 }
 
-}  // namespace
-
-Status SystemEnv::CopyFile(const std::u16string& from, const std::u16string& to,
-                           bool fail_if_exists) {
+Status CopyWithoutBytes(const std::u16string& from, const std::u16string& to,
+                        bool fail_if_exists) {
   const std::wstring source = win32::NativePath(from);
   const std::wstring target = win32::NativePath(to);
   const DWORD attributes = ::GetFileAttributesW(target.c_str());
@@ -137,6 +135,19 @@ Status SystemEnv::CopyFile(const std::u16string& from, const std::u16string& to,
     ::DeleteFileW(staging.c_str());
   }
   return OkOr(ok, u"copy to", to);
+}
+
+}  // namespace
+
+Status SystemEnv::CopyFile(const std::u16string& from, const std::u16string& to,
+                           bool fail_if_exists, std::string* copied) {
+  const Status status = CopyWithoutBytes(from, to, fail_if_exists);
+  // The system copies without handing out the bytes: they are read from
+  // the copy. A copy that cannot be read back gives none.
+  if (status.ok() && copied != nullptr && !ReadFile(to, copied).ok()) {
+    copied->clear();
+  }
+  return status;
 }
 
 Status SystemEnv::DeleteFile(const std::u16string& path) {

@@ -150,24 +150,22 @@ Status CopyWithoutPositionFile(const std::u16string& part,
 }  // namespace
 
 void JournalCopiedEntries(const std::u16string& favorites,
-                          std::vector<std::u16string> made) {
+                          std::vector<MadeEntry> made) {
   context::JournalRecorder* journal = context::Current().journal();
   if (journal == nullptr || made.empty()) return;
   // Entries noted before the copy keep their place ahead of its own.
   ClaimJournal(favorites);
   const std::u16string prefix = ClaimPrefix(favorites);
-  for (std::u16string& path : made) {
+  for (MadeEntry& made_entry : made) {
+    std::u16string& path = made_entry.path;
     context::JournalEntry entry;
     const bool folder = path.back() == u'/' || path.back() == u'\\';
     entry.kind = folder ? model::ItemKind::kFolder : model::ItemKind::kLink;
     entry.id = folder ? WithoutTrailingSeparators(path) : std::move(path);
-    path = std::u16string();  // a copy of many files holds each path once
+    // A copy of many files holds each path and URL once.
+    path = std::u16string();
+    entry.url = std::move(made_entry.url);
     entry.title = LastComponent(entry.id);
-    model::Item item;
-    if (!folder &&
-        backup_set::ReadPlainShortcut(entry.id, entry.title, &item)) {
-      entry.url = std::move(item.url);
-    }
     if (ClaimEntry(prefix, &entry)) {
       journal->Add(context::StoreKind::kFavorites, favorites,
                    std::move(entry));

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "backup_set/folder_tree.h"
 #include "backup_set/part.h"
 #include "base/status.h"
 #include "model/report.h"
@@ -27,11 +28,11 @@ namespace ie {
                                             const std::u16string& subfolder_title,
                                             bool overwrite = true);
 
-// Journals the entries a copy made in the Favorites folder (paths as
+// Journals the entries a copy made in the Favorites folder (as
 // CopyCounts::made gives them: folders end in a separator), freeing each
-// path as it goes.
+// as it goes.
 void JournalCopiedEntries(const std::u16string& favorites,
-                          std::vector<std::u16string> made);
+                          std::vector<MadeEntry> made);
 
 }  // namespace ie
 }  // namespace marksafe
