@@ -9,12 +9,15 @@
 #include <utf8.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <map>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <vector>
 
@@ -482,9 +485,25 @@ bool HtmlToChrome(const std::string& html, const std::string& out) {
   }
   int id = 4;
   std::vector<Json::Value*> parents = {&roots["other"]};
+  // Every node carries what Chrome writes for one: when it was added and
+  // last used, and a GUID of its own (here from a plain generator).
+  std::mt19937_64 random(id);
+  const std::string now = "13350000000000000";
   auto node = [&](const char* type, const std::string& title) -> Json::Value& {
     Json::Value& made = (*parents.back())["children"].append(
         Json::Value(Json::objectValue));
+    char guid[40];
+    const uint64_t high = random();
+    const uint64_t low = random();
+    std::snprintf(guid, sizeof(guid), "%08x-%04x-4%03x-a%03x-%012llx",
+                  static_cast<unsigned>(high >> 32),
+                  static_cast<unsigned>(high >> 16) & 0xffffu,
+                  static_cast<unsigned>(high) & 0xfffu,
+                  static_cast<unsigned>(low >> 48) & 0xfffu,
+                  static_cast<unsigned long long>(low & 0xffffffffffffull));
+    made["date_added"] = now;
+    made["date_last_used"] = "0";
+    made["guid"] = guid;
     made["id"] = std::to_string(id++);
     made["type"] = type;
     made["name"] = title;
@@ -495,6 +514,7 @@ bool HtmlToChrome(const std::string& html, const std::string& out) {
       [&](const std::string& title) {
         Json::Value& folder = node("folder", title);
         folder["children"] = Json::Value(Json::arrayValue);
+        folder["date_modified"] = now;
         parents.push_back(&folder);
         return true;
       },
