@@ -19,24 +19,29 @@ namespace firefox {
 namespace {
 
 // What a read of the store would put below its roots, counted in the
-// database in one walk: the menu, toolbar, unsorted and mobile roots
-// (mobile only as a child of the places root), each row taken once (a root
-// listed below another root is not entered again, nor are the places root
-// and the tags root), folders entered down to the deepest level a tree
-// holds, links only with a place that has a URL. The third figure counts
-// the items below that level, which make a read fail.
+// database: the menu, toolbar, unsorted and mobile roots (mobile only as a
+// child of the places root), each row taken once (a root listed below
+// another root is not entered again, nor are the places root and the tags
+// root), folders entered down to the deepest level a tree holds, links only
+// with a place that has a URL. The third figure counts the items below
+// that level, which make a read fail. Only folders are walked; the other
+// items are counted by their parent's depth, so that the walk holds no
+// more rows than there are folders.
 const char kCountBelowRoots[] =
     "with recursive roots(id) as (select id from moz_bookmarks where type = 2 "
     "and (id in (2, 3, 5) or (id = 6 and parent = 1))), "
-    "below(id, type, linked, depth) as (select id, 2, 0, 0 from roots "
-    "union all select b.id, b.type, b.type = 1 and exists (select 1 from "
-    "moz_places p where p.id = b.fk and p.url is not null), f.depth + 1 "
-    "from moz_bookmarks b join below f on b.parent = f.id where f.type = 2 "
-    "and f.depth <= ?1 and b.id not in (1, 4) and b.id not in (select id "
-    "from roots)) "
-    "select coalesce(sum(type = 2 and depth between 1 and ?1), 0), "
+    "folders(id, depth) as (select id, 0 from roots union all select b.id, "
+    "f.depth + 1 from moz_bookmarks b join folders f on b.parent = f.id "
+    "where b.type = 2 and f.depth <= ?1 and b.id not in (1, 4) and b.id not "
+    "in (select id from roots)), "
+    "others(type, linked, depth) as (select b.type, b.type = 1 and exists "
+    "(select 1 from moz_places p where p.id = b.fk and p.url is not null), "
+    "f.depth + 1 from moz_bookmarks b join folders f on b.parent = f.id "
+    "where f.depth <= ?1 and b.type != 2 and b.id not in (1, 4)) "
+    "select (select count(*) from folders where depth between 1 and ?1), "
     "coalesce(sum(linked and depth <= ?1), 0), "
-    "coalesce(sum(depth > ?1 and (type in (2, 3) or linked)), 0) from below";
+    "coalesce(sum(depth > ?1 and (type = 3 or linked)), 0) + "
+    "(select count(*) from folders where depth > ?1) from others";
 
 struct HandleDeleter {
   void operator()(ms_places* handle) const { DestroyPlacesHandle(handle); }
