@@ -24,24 +24,29 @@ namespace {
 // another root is not entered again, nor are the places root and the tags
 // root), folders entered down to the deepest level a tree holds, links only
 // with a place that has a URL. The third figure counts the items below
-// that level, which make a read fail. Only folders are walked; the other
-// items are counted by their parent's depth, so that the walk holds no
-// more rows than there are folders.
+// that level, which make a read fail. The folders are taken in one pass
+// over the table and walked on their own; the other rows are then counted
+// in a second pass by the depth of their folder. Walking the whole tree
+// through the parent index instead would visit the table's rows in tree
+// order, each a page of its own once the store outgrows the cache.
 const char kCountBelowRoots[] =
     "with recursive roots(id) as (select id from moz_bookmarks where type = 2 "
     "and (id in (2, 3, 5) or (id = 6 and parent = 1))), "
-    "folders(id, depth) as (select id, 0 from roots union all select b.id, "
-    "f.depth + 1 from moz_bookmarks b join folders f on b.parent = f.id "
-    "where b.type = 2 and f.depth <= ?1 and b.id not in (1, 4) and b.id not "
-    "in (select id from roots)), "
+    "all_folders(id, parent) as materialized (select id, parent from "
+    "moz_bookmarks where type = 2), "
+    "folders(id, depth) as (select id, 0 from roots union all select a.id, "
+    "f.depth + 1 from all_folders a join folders f on a.parent = f.id where "
+    "f.depth <= ?1 and a.id not in (1, 4) and a.id not in (select id from "
+    "roots)), "
+    "depths(id, depth) as materialized (select id, depth from folders), "
     "others(type, linked, depth) as (select b.type, b.type = 1 and exists "
     "(select 1 from moz_places p where p.id = b.fk and p.url is not null), "
-    "f.depth + 1 from moz_bookmarks b join folders f on b.parent = f.id "
-    "where f.depth <= ?1 and b.type != 2 and b.id not in (1, 4)) "
-    "select (select count(*) from folders where depth between 1 and ?1), "
+    "d.depth + 1 from moz_bookmarks b cross join depths d on b.parent = d.id "
+    "where d.depth <= ?1 and b.type != 2 and b.id not in (1, 4)) "
+    "select (select count(*) from depths where depth between 1 and ?1), "
     "coalesce(sum(linked and depth <= ?1), 0), "
     "coalesce(sum(depth > ?1 and (type = 3 or linked)), 0) + "
-    "(select count(*) from folders where depth > ?1) from others";
+    "(select count(*) from depths where depth > ?1) from others";
 
 struct HandleDeleter {
   void operator()(ms_places* handle) const { DestroyPlacesHandle(handle); }
