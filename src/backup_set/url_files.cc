@@ -28,11 +28,10 @@ constexpr char16_t kListedBackslash = u'\xF05C';
 // Room left for a name inside a new folder: "_ (99).url".
 constexpr size_t kChildRoom = 12;
 
-// An address worth reading: present, not empty, not the text older
-// readers took for a missing one, and no longer than any browser keeps.
-bool UsableUrl(const std::u16string& url) {
-  return url != kMissing && !url.empty() && !EqualsNoCase(url, u"Fail") &&
-         url.size() <= kLongestUrl;
+// An empty value, or the text older readers took for a missing one, is
+// no address.
+bool NoAddress(const std::u16string& url) {
+  return url == kMissing || url.empty() || EqualsNoCase(url, u"Fail");
 }
 
 }  // namespace
@@ -41,8 +40,10 @@ std::u16string ShortcutUrlIn(const std::string& bytes) {
   const std::vector<std::u16string> values = platform::ini::ProfileStringsIn(
       &bytes, interchange::kShortcutSection, {interchange::kUrlKey}, kMissing,
       kValueUnits);
-  return values.size() == 1 && UsableUrl(values[0]) ? values[0]
-                                                    : std::u16string();
+  return values.size() == 1 && !NoAddress(values[0]) &&
+                 values[0].size() <= kLongestUrl
+             ? values[0]
+             : std::u16string();
 }
 
 bool ReadPlainShortcut(const std::u16string& path, const std::u16string& name,
@@ -51,10 +52,7 @@ bool ReadPlainShortcut(const std::u16string& path, const std::u16string& name,
       interchange::kShortcutSection,
       {interchange::kUrlKey, interchange::kTitleKey}, kMissing, kValueUnits,
       path);
-  // An empty value, or the text older readers took for a missing one, is
-  // no address.
-  if (values.size() != 2 || values[0] == kMissing || values[0].empty() ||
-      EqualsNoCase(values[0], u"Fail")) {
+  if (values.size() != 2 || NoAddress(values[0])) {
     DebugLog(u"[backup_set] %s has no URL and is not read\n", path.c_str());
     context::Current().report().AddProblem(DisplayPath(path),
                                            "no URL: not a bookmark", false);
